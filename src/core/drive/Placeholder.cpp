@@ -1,0 +1,1 @@
+// Placeholder translation unit; replaced by the folder's real sources.

@@ -1,0 +1,1 @@
+// Placeholder translation unit; the windows arrive with the desktop program.

@@ -1,0 +1,54 @@
+#include "core/seams/Messages.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelm;
+
+TEST(Messages, ErrorBoxHasLeadingBlankCaptionAndBeeps) {
+    RecordingMessages rec;
+    ShowError("Fail to Devices Folder\rApplication Terminate!");
+    ASSERT_EQ(rec.Boxes().size(), 1u);
+    EXPECT_EQ(rec.Boxes()[0].Caption, " Error");
+    EXPECT_EQ(rec.Boxes()[0].Icon, MessageIcon::Error);
+    EXPECT_EQ(rec.BeepCount(), 1);
+}
+
+TEST(Messages, ConfirmFollowsScriptThenDefault) {
+    RecordingMessages rec;
+    rec.ScriptAnswers({true, false});
+    EXPECT_TRUE(AskConfirm("Save actual data to EEPROM?"));
+    EXPECT_FALSE(AskConfirm("Reload data from EEPROM ?"));
+    rec.SetDefaultAnswer(true);
+    EXPECT_TRUE(AskConfirm("Load Default Data ?"));
+    EXPECT_EQ(rec.Boxes()[0].Caption, "Confirm");
+    EXPECT_TRUE(rec.Boxes()[2].Question);
+}
+
+TEST(Messages, DifferentExtensionsText) {
+    RecordingMessages rec;
+    ShowDifferentExtensions("/tmp/a.tnp");
+    EXPECT_EQ(rec.Texts().value(0), "Different File Extensions\r/tmp/a.tnp\rFile not processed!");
+}
+
+TEST(Messages, TerminateIsRememberedAndClearedByNewRecorder) {
+    {
+        RecordingMessages rec;
+        RequestTerminate();
+        EXPECT_TRUE(TerminateRequested());
+        EXPECT_EQ(rec.TerminateCount(), 1);
+    }
+    RecordingMessages rec2;
+    EXPECT_FALSE(TerminateRequested());
+}
+
+TEST(Messages, NestedRecordersRestorePrevious) {
+    RecordingMessages outer;
+    {
+        RecordingMessages inner;
+        ShowInfo("Data Saved !");
+        EXPECT_EQ(inner.Texts().size(), 1);
+    }
+    ShowInfo("Profiles Saved !");
+    EXPECT_EQ(outer.Texts(), QStringList{"Profiles Saved !"});
+}
