@@ -1,0 +1,169 @@
+#pragma once
+
+#include "core/common/DeviceKind.h"
+#include "core/drive/KindRegisters.h"
+#include "core/params/ParamTable.h"
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kelm {
+
+class ConfigurationSet;
+class DriverHost;
+class ModbusMaster;
+class DriveWorker;
+class TableTransfer;
+
+// One discovered link port: COM number and unit kind (1 discovered, 3 Tarn Orca 230).
+struct LinkPortRecord {
+    std::uint8_t ComNumber = 0;
+    std::uint8_t UnitKind = 1;
+};
+
+// The drive model: owns the parameter tables and configuration lists, and does every
+// exchange with the connected drive. A worker thread runs the background activity named by
+// the mode letter ('I' status poll, 'S' link poll, 'D' diagnostic, 'R'/'W' whole-table
+// transfer, 'T' capture upload); operations started from the user-interface thread stop
+// it with WaitIdle first and resume polling with SetMode afterwards.
+//
+// All public members are called from the user-interface thread, except those marked
+// "worker" (meant for step bodies that run on the worker thread).
+class TDriver {
+public:
+    using Callback = std::function<void()>;
+    using Body = std::function<void()>;
+
+    // Starts the worker (which suspends at once). Nothing is loaded yet: call Initialize.
+    TDriver(DriverHost& host, ModbusMaster& master);
+    // Stops and joins the worker.
+    ~TDriver();
+    TDriver(const TDriver&) = delete;
+    TDriver& operator=(const TDriver&) = delete;
+
+    // Start-up loading: creates devicesFolder, loads the four device tables and the
+    // auxiliary lists from installFolder + "Bin/", builds ProfileTable and
+    // ScopeSettingsTable, then selects Std. false after a fatal error (already reported,
+    // termination requested).
+    bool Initialize(const QString& installFolder, const QString& devicesFolder);
+
+    // --- tables and state -------------------------------------------------------------
+    ParamTable& ActiveTable() { return activeTable_; }
+    const ParamTable& ActiveTable() const { return activeTable_; }
+    // The kind tables and every auxiliary list live in the configuration set.
+    ConfigurationSet& Config() { return *config_; }
+    const ConfigurationSet& Config() const { return *config_; }
+    ParamTable& KindTable(DeviceKind kind);
+    ParamTable& ProfileTable() { return profileTable_; }
+    ParamTable& ScopeSettingsTable() { return scopeSettingsTable_; }
+    DeviceKind CurrentKind() const { return currentKind_; }
+    // Register addresses of the current kind's command, status and alarm registers.
+    KindRegisters Registers() const { return RegistersOf(currentKind_); }
+
+    bool Online() const { return online_.load(); }
+    void SetOnline(bool online) { online_.store(online); }
+    char ModeLetter() const;
+
+    QString CurrentFileName; // device parameter file last opened or saved; empty at start
+    std::vector<LinkPortRecord> LinkPorts; // rebuilt by the port discovery
+
+    ModbusMaster& Master() { return master_; }
+    DriverHost& Host() { return host_; }
+
+    // --- kind selection -----------------------------------------------------------------
+    void SelectDeviceKind(DeviceKind kind, bool storeFirst);
+    void StoreActiveTable();
+
+    // --- identification (decoders of register 0 of ActiveTable) -----------------------
+    int GetModelFamily() const;
+    int GetModelSeries() const;
+    double GetDriveSize() const;
+
+    // --- transfer wrappers (either thread, under the mode protocol) --------------------
+    // Read count registers into buffer; on success copy them to copyTarget if given.
+    // A reported failure clears Online and lays the host out. Returns Online.
+    bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
+                  std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget);
+    bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
+                  std::uint32_t timeoutMs, std::uint16_t* echoTarget);
+    // The usual conventions for one table entry: read with DriveValue as buffer and
+    // Value as copy target (copyToValue), write Value with DriveValue as echo.
+    bool ReadEntry(ParamEntry& entry, bool reportFailure, std::uint32_t timeoutMs = 100,
+                   bool copyToValue = true);
+    bool WriteEntry(ParamEntry& entry, bool reportFailure, std::uint32_t timeoutMs = 100);
+    // Looks the address up in ActiveTable (false, nothing sent, when it is missing).
+    bool ReadParam(std::uint16_t address, bool reportFailure, std::uint32_t timeoutMs = 100);
+    bool WriteParam(std::uint16_t address, std::int16_t value, bool reportFailure,
+                    std::uint32_t timeoutMs = 100);
+
+    // --- mode protocol ------------------------------------------------------------------
+    // Stops the worker (processing host events meanwhile); returns the previous letter.
+    char WaitIdle();
+    void SetMode(char letter);
+    // target 'D' ActiveTable, 'O' ScopeSettingsTable, 'P' ProfileTable, 'T' capture upload.
+    void StartRead(char target, Callback onProgress, Callback onDone);
+    // target 'D' ActiveTable, anything else ProfileTable.
+    void StartWrite(char target, Callback onProgress, Callback onDone);
+    // The host's pause timer fired.
+    void PauseElapsed();
+
+    // Replaceable bodies: the poll body of mode 'I' or 'S' runs on the user-interface
+    // thread once per paced cycle; the step body of 'D' or 'T' runs on the worker once per
+    // cycle. The start body runs when the mode is entered (SetMode 'D'/'S', StartRead 'T').
+    void SetPollBody(char mode, Body body);
+    void SetStepBody(char mode, Body body);
+    void SetStartBody(char mode, Body body);
+
+    // For step bodies (worker): run fn on the user-interface thread; call OnProgress once;
+    // end the running transfer (OnDone through the synchronized call, then SetMode 'I').
+    void RunSynchronized(const Callback& fn);
+    void NotifyProgress();
+    void FinishTransfer();
+    // Start of the last status poll or command wait (0 after SetMode). A poll body may
+    // move it back to shorten the pause.
+    std::uint32_t TickMark() const;
+    void SetTickMark(std::uint32_t tick);
+
+    // --- table write-back ---------------------------------------------------------------
+    bool WriteChangedParams();
+    bool WriteChangedProfiles();
+    bool WriteChangedScopeSettings();
+
+    // --- commands -----------------------------------------------------------------------
+    // Command bits of the command register.
+    static constexpr std::uint16_t CmdReloadEeprom = 0x01;
+    static constexpr std::uint16_t CmdSaveEeprom = 0x02;
+    static constexpr std::uint16_t CmdLoadDefaults = 0x04;
+    static constexpr std::uint16_t CmdSpeedOffset = 0x08;
+    static constexpr std::uint16_t CmdSaveProfiles = 0x20;
+    static constexpr std::uint16_t CmdLoadProfiles = 0x40;
+    static constexpr std::uint16_t CmdReset = 0x80;
+    static constexpr std::uint16_t CmdTorqueOffset = 0x100;
+
+    // The caller has stopped the worker already.
+    bool ExecCommand(std::uint16_t bits);
+    bool EepromCommand(std::uint8_t flag1, bool flag2, std::uint16_t bits);
+    bool FlashCommand(std::uint16_t bits);
+    bool ResetDrive();
+    bool ResetAlarms();
+
+private:
+    bool WriteChanged(ParamTable& table);
+
+    DriverHost& host_;
+    ModbusMaster& master_;
+    std::unique_ptr<ConfigurationSet> config_;
+    ParamTable activeTable_;
+    ParamTable profileTable_;
+    ParamTable scopeSettingsTable_;
+    DeviceKind currentKind_ = DeviceKind::Std;
+    std::atomic<bool> online_{false};
+    std::unique_ptr<DriveWorker> worker_;
+    std::unique_ptr<TableTransfer> transfer_;
+};
+
+} // namespace kelm
