@@ -1,1 +1,0 @@
-// Placeholder translation unit; the windows arrive with the desktop program.

@@ -1,0 +1,96 @@
+#include "ui/seams/MessageBoxSink.h"
+
+#include "ui/seams/DialogRunner.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
+namespace kelm {
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MessageBoxSink::MessageBoxSink(QObject* parent) : QObject(parent) {}
+
+MessageBoxSink::~MessageBoxSink() {
+    if (installed_)
+        InstallMessageSink(previous_);
+}
+
+void MessageBoxSink::Install() {
+    if (installed_)
+        return;
+    previous_ = InstallMessageSink(this);
+    installed_ = true;
+}
+
+QString MessageBoxSink::BoxText(const QString& text) {
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void MessageBoxSink::RunOnUiThread(const std::function<void()>& fn) {
+    if (QThread::currentThread() == thread())
+        fn();
+    else
+        QMetaObject::invokeMethod(this, fn, Qt::BlockingQueuedConnection);
+}
+
+void MessageBoxSink::Beep() {
+    // QApplication::beep is not thread-safe; ring it from the user-interface thread without
+    // making the caller wait.
+    if (QThread::currentThread() == thread())
+        QApplication::beep();
+    else
+        QMetaObject::invokeMethod(
+            this, [] { QApplication::beep(); }, Qt::QueuedConnection);
+}
+
+void MessageBoxSink::ShowBox(const QString& caption, const QString& text, MessageIcon icon) {
+    RunOnUiThread([&] { ShowBoxHere(caption, text, icon); });
+}
+
+bool MessageBoxSink::AskYesNo(const QString& caption, const QString& text) {
+    bool yes = false;
+    RunOnUiThread([&] { yes = AskYesNoHere(caption, text); });
+    return yes;
+}
+
+void MessageBoxSink::RequestTerminate() {
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+}
+
+void MessageBoxSink::ShowBoxHere(const QString& caption, const QString& text, MessageIcon icon) {
+    QMessageBox box(BoxIcon(icon), caption, BoxText(text), QMessageBox::Ok, parentWidget_);
+    Dialogs().Exec(box);
+}
+
+bool MessageBoxSink::AskYesNoHere(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Question, caption, BoxText(text),
+                    QMessageBox::Yes | QMessageBox::No, parentWidget_);
+    box.setDefaultButton(QMessageBox::Yes);
+    Dialogs().Exec(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+} // namespace kelm
