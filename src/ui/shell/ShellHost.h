@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class QWidget;
+
+namespace kelm {
+
+class ChildWindows;
+class ModbusMaster;
+class SettingsStore;
+class TDriver;
+
+// Status-bar panels of the main window that other windows read or write.
+namespace StatusPanel {
+inline constexpr int UserLevel = 1;  // "Normal" or "Expert"
+inline constexpr int ComPort = 3;    // " Com" + number
+inline constexpr int DeviceId = 5;   // "000" address, "Tarn Pwr", "Tarn Drv" + unit, "Tarn"
+inline constexpr int LineState = 7;  // "On Line" / "Off Line"
+inline constexpr int DeviceFile = 9; // parameter file name without folder
+} // namespace StatusPanel
+
+// The main window as the other windows and flows see it (the selection dialogs, the
+// progress dialog, the user dialog, the alarm window, the pages). TFPrincipale implements
+// it; widget tests of those windows can use a fake. User-interface thread only.
+class ShellHost {
+public:
+    virtual ~ShellHost() = default;
+
+    virtual QWidget* Window() = 0; // parent and centring reference for dialogs
+    virtual TDriver& Driver() = 0;
+    virtual ModbusMaster& Master() = 0;
+    virtual SettingsStore& Settings() = 0;
+    virtual ChildWindows& Children() = 0;
+
+    virtual QString StatusPanelText(int panel) const = 0;
+    virtual void SetStatusPanelText(int panel, const QString& text) = 0;
+    // Panel 9 from TDriver::CurrentFileName (name without folder; empty when none).
+    virtual void ShowDeviceFileName() = 0;
+    // Panel 1 reads "Expert".
+    virtual bool IsExpert() const = 0;
+
+    // Main-window routines.
+    virtual void ConfigureForDevice() = 0;
+    virtual void SetFileDialogsForDevice() = 0;
+    virtual void ReloadFromDrive() = 0;
+    virtual void CloseChildWindows(bool closePages, bool closeProfile) = 0;
+    virtual void ApplyUserLevel() = 0;
+    virtual void UpdateAlarmIndicator(bool alarm) = 0;
+    virtual void StatusRefresh() = 0;
+    // Drive > Select Drive (the whole selection sequence).
+    virtual void SelectDrive() = 0;
+
+    // The tag of Drive > "S&elect Tarn link": the COM number preselected by the direct
+    // link selection, 0 when none.
+    virtual int LinkSelectPort() const = 0;
+    virtual void SetLinkSelectPort(int comNumber) = 0;
+};
+
+} // namespace kelm

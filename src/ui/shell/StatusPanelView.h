@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/shell/StatusPanelLayout.h"
+
+class QWidget;
+
+namespace kelm {
+
+// The content of the right-hand status panel (status groups, selectors COut1/COut2,
+// Enable/Disable group, " Alarms " group with BAllarm, LCD group). Provided by the status
+// monitor; the main window places Widget() in its right-hand panel under the
+// "Hide Status"/"View Status" caption bar and drives it through these calls.
+class StatusPanelView {
+public:
+    virtual ~StatusPanelView() = default;
+    virtual QWidget* Widget() = 0;
+    // ConfigureForDevice's decisions (also puts BDEn/BDDis up).
+    virtual void ApplyLayout(const StatusPanelLayout& layout) = 0;
+    // Paints the values of the last poll (StatusRefresh body, without the alarm window).
+    // Returns the alarm state for UpdateAlarmIndicator.
+    virtual bool Refresh() = 0;
+    // BAllarm look and caption: "&Present" (alarm, button enabled) or "&Empty".
+    virtual void ShowAlarmState(bool alarm) = 0;
+    virtual bool AlarmButtonEnabled() const = 0;
+    // Drive > Enable / Disable press the buttons BDEn / BDDis (when enabled).
+    virtual void PressEnable() = 0;
+    virtual void PressDisable() = 0;
+};
+
+} // namespace kelm
