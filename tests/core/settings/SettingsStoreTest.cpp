@@ -1,0 +1,284 @@
+#include "core/settings/SettingsStore.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+using namespace kelm;
+
+namespace {
+
+// A private settings file and two candidate installation folders per test.
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        file_ = dir_.path() + "/cfg/Dorsel/Kelmmb.ini";
+        install_ = dir_.path() + "/inst/";
+        ASSERT_TRUE(QDir().mkpath(install_ + "Data"));
+        other_ = dir_.path() + "/moved/";
+        ASSERT_TRUE(QDir().mkpath(other_ + "Data"));
+    }
+
+    QVariant Stored(const QString& key) const {
+        QSettings s(file_, QSettings::IniFormat);
+        return s.value(QString(SettingsStore::Group) + "/" + key);
+    }
+    void Store(const QString& key, const QVariant& v) const {
+        QSettings s(file_, QSettings::IniFormat);
+        s.setValue(QString(SettingsStore::Group) + "/" + key, v);
+    }
+    void Forget(const QString& key) const {
+        QSettings s(file_, QSettings::IniFormat);
+        s.remove(QString(SettingsStore::Group) + "/" + key);
+    }
+    QByteArray FileBytes() const {
+        QFile f(file_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir_;
+    QString file_;
+    QString install_;
+    QString other_;
+};
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(static_cast<char>(v));
+    return b;
+}
+
+} // namespace
+
+TEST_F(SettingsStoreTest, FirstRunCreatesEveryValueWithDefaults) {
+    {
+        SettingsStore store(install_, file_);
+        EXPECT_EQ(store.InstallFolder, install_);
+        EXPECT_EQ(store.DevicesFolder, install_ + "Data/Devices/");
+        EXPECT_EQ(store.DriversFolder, install_ + "Data/Drivers/");
+        EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
+        EXPECT_EQ(store.ComPort, 1);
+        EXPECT_EQ(store.BaudRate, 19200);
+        EXPECT_EQ(store.Parity, 2);
+        EXPECT_EQ(store.LinkComPort, 10);
+    }
+    EXPECT_TRUE(QFileInfo::exists(file_));
+    EXPECT_EQ(Stored("General").toString(), install_);
+    EXPECT_EQ(Stored("Devices").toString(), install_ + "Data/Devices/");
+    EXPECT_EQ(Stored("Drivers").toString(), install_ + "Data/Drivers/");
+    EXPECT_EQ(Stored("Position").toString(), install_ + "Data/Profiles/");
+    EXPECT_EQ(Stored("ComPort").toByteArray(), Bytes({1}));
+    EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
+    EXPECT_EQ(Stored("ComPortTarn").toByteArray(), Bytes({10}));
+}
+
+TEST_F(SettingsStoreTest, BinaryWidthsAndByteOrder) {
+    {
+        SettingsStore store(install_, file_);
+        store.BaudRate = 115200; // 0x0001C200
+        store.ComPort = 255;
+        store.LinkComPort = 7;
+    }
+    EXPECT_EQ(Stored("Baud Rate").toByteArray(), Bytes({0x00, 0xC2, 0x01, 0x00}));
+    EXPECT_EQ(Stored("ComPort").toByteArray(), Bytes({0xFF}));
+    EXPECT_EQ(Stored("ComPortTarn").toByteArray(), Bytes({7}));
+
+    // Installation: 8-byte little-endian day count since 1899-12-30, written at creation.
+    const QByteArray inst = Stored("Installation").toByteArray();
+    ASSERT_EQ(inst.size(), 8);
+    const double days = qFromLittleEndian<double>(inst.constData());
+    const double today = QDate(1899, 12, 30).daysTo(QDate::currentDate());
+    EXPECT_GE(days, today - 1.0);
+    EXPECT_LT(days, today + 2.0);
+
+    // A value of the wrong width or type is not taken: the field keeps its default.
+    Store("Baud Rate", Bytes({0x00, 0xC2, 0x01}));
+    Store("Parity", QString("1"));
+    SettingsStore again(install_, file_);
+    EXPECT_EQ(again.BaudRate, 19200);
+    EXPECT_EQ(again.Parity, 2);
+    EXPECT_EQ(again.ComPort, 255);
+}
+
+TEST_F(SettingsStoreTest, ValuesSurviveARestart) {
+    {
+        SettingsStore store(install_, file_);
+        store.DevicesFolder = "/somewhere/else/";
+        store.BaudRate = -2; // the full 32-bit range goes through
+        store.Parity = 0;
+    }
+    SettingsStore store(install_, file_);
+    EXPECT_EQ(store.DevicesFolder, "/somewhere/else/");
+    EXPECT_EQ(store.BaudRate, -2);
+    EXPECT_EQ(store.Parity, 0);
+    EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
+}
+
+TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
+    {
+        SettingsStore store(install_, file_);
+        store.ComPort = 4;
+        store.BaudRate = 57600;
+        store.LinkComPort = 3;
+        store.SetPortPath(4, "/dev/ttyUSB0");
+    }
+    Store("Installation", Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_TRUE(QDir(install_ + "Data").removeRecursively());
+
+    SettingsStore store(other_, file_);
+    EXPECT_EQ(store.InstallFolder, other_);
+    EXPECT_EQ(store.DevicesFolder, other_ + "Data/Devices/");
+    EXPECT_EQ(store.ProfilesFolder, other_ + "Data/Profiles/");
+    EXPECT_EQ(store.ComPort, 1);
+    EXPECT_EQ(store.BaudRate, 19200);
+    EXPECT_EQ(store.LinkComPort, 10);
+    EXPECT_TRUE(store.PortPath(4).isEmpty());
+    EXPECT_EQ(Stored("Installation").toByteArray().size(), 8);
+    EXPECT_NE(Stored("Installation").toByteArray(), Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_FALSE(Stored("PortPath4").isValid());
+}
+
+TEST_F(SettingsStoreTest, InstallationStillInPlaceKeepsValues) {
+    {
+        SettingsStore store(install_, file_);
+        store.ComPort = 4;
+    }
+    // Started from another folder while the old installation still exists: nothing resets.
+    SettingsStore store(other_, file_);
+    EXPECT_EQ(store.InstallFolder, install_);
+    EXPECT_EQ(store.ComPort, 4);
+}
+
+TEST_F(SettingsStoreTest, EmptyGeneralCountsAsMoved) {
+    { SettingsStore store(install_, file_); }
+    Store("General", QString());
+    Store("ComPort", Bytes({6}));
+    SettingsStore store(install_, file_);
+    EXPECT_EQ(store.InstallFolder, install_);
+    EXPECT_EQ(store.ComPort, 1);
+}
+
+TEST_F(SettingsStoreTest, OlderKeyGainsPositionAndComPortTarn) {
+    {
+        SettingsStore store(install_, file_);
+        store.ComPort = 3;
+        store.DevicesFolder = "/dev-files/";
+    }
+    Forget("Position");
+    Forget("ComPortTarn");
+    ASSERT_FALSE(Stored("Position").isValid());
+
+    SettingsStore store(install_, file_);
+    EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
+    EXPECT_EQ(store.LinkComPort, 10);
+    EXPECT_EQ(store.ComPort, 3);
+    EXPECT_EQ(store.DevicesFolder, "/dev-files/");
+    // Added at once, not only at close.
+    EXPECT_EQ(Stored("Position").toString(), install_ + "Data/Profiles/");
+    EXPECT_EQ(Stored("ComPortTarn").toByteArray(), Bytes({10}));
+}
+
+TEST_F(SettingsStoreTest, MissingValuesReadEmptyOrKeepDefaults) {
+    { SettingsStore store(install_, file_); }
+    Forget("Drivers");
+    Forget("Baud Rate");
+    Forget("Parity");
+    SettingsStore store(install_, file_);
+    EXPECT_TRUE(store.DriversFolder.isEmpty());
+    EXPECT_EQ(store.BaudRate, 19200);
+    EXPECT_EQ(store.Parity, 2);
+}
+
+TEST_F(SettingsStoreTest, UnchangedSessionDoesNotRewriteTheFile) {
+    { SettingsStore store(install_, file_); }
+    // A hand-written comment line survives only as long as nobody rewrites the file.
+    {
+        QFile f(file_);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("; kept while untouched\n");
+    }
+    const QByteArray before = FileBytes();
+    {
+        SettingsStore store(install_, file_);
+        store.DevicesFolder = store.DevicesFolder; // assigned, but equal
+        store.Save();
+        EXPECT_EQ(FileBytes(), before);
+    }
+    EXPECT_EQ(FileBytes(), before);
+}
+
+TEST_F(SettingsStoreTest, OnlyChangedValuesAreWritten) {
+    { SettingsStore store(install_, file_); }
+    SettingsStore store(install_, file_);
+    store.ComPort = 5;
+    store.Save();
+    EXPECT_EQ(Stored("ComPort").toByteArray(), Bytes({5}));
+    EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
+    EXPECT_EQ(Stored("General").toString(), install_);
+
+    // Saving again with nothing changed leaves the file byte for byte.
+    const QByteArray before = FileBytes();
+    store.Save();
+    EXPECT_EQ(FileBytes(), before);
+
+    // A value changed on disk behind the store's back is put back to the store's field:
+    // the comparison is with what is stored, as at every close.
+    Store("Parity", Bytes({0}));
+    store.Save();
+    EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
+}
+
+TEST_F(SettingsStoreTest, ExecutableFolderExample) {
+    SettingsStore store("/opt/Tools/Drive", file_);
+    EXPECT_EQ(store.InstallFolder, "/opt/Tools/Drive/");
+    EXPECT_EQ(store.DevicesFolder, "/opt/Tools/Drive/Data/Devices/");
+}
+
+TEST_F(SettingsStoreTest, PortPathsWrittenOnlyWhenChanged) {
+    {
+        SettingsStore store(install_, file_);
+        EXPECT_TRUE(store.PortPath(3).isEmpty());
+        store.SetPortPath(3, "/dev/ttyUSB0");
+        store.SetPortPath(12, "/tmp/sim-port");
+        store.SetPortPath(0, "/dev/null");   // not a COM number
+        store.SetPortPath(256, "/dev/null"); // out of range
+    }
+    EXPECT_EQ(Stored("PortPath3").toString(), "/dev/ttyUSB0");
+    EXPECT_EQ(Stored("PortPath12").toString(), "/tmp/sim-port");
+    EXPECT_FALSE(Stored("PortPath0").isValid());
+    EXPECT_FALSE(Stored("PortPath256").isValid());
+    {
+        SettingsStore store(install_, file_);
+        EXPECT_EQ(store.PortPath(3), "/dev/ttyUSB0");
+        EXPECT_EQ(store.PortPath(12), "/tmp/sim-port");
+        const QByteArray before = FileBytes();
+        store.SetPortPath(3, "/dev/ttyUSB0"); // same value: no write
+        store.Save();
+        EXPECT_EQ(FileBytes(), before);
+        store.SetPortPath(12, QString()); // empty removes the mapping
+    }
+    EXPECT_FALSE(Stored("PortPath12").isValid());
+    EXPECT_EQ(Stored("PortPath3").toString(), "/dev/ttyUSB0");
+}
+
+TEST(SettingsStoreLocation, DefaultFileFollowsXdgConfigHome) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    EXPECT_EQ(SettingsStore::DefaultSettingsFile(), dir.path() + "/Dorsel/Kelmmb.ini");
+    {
+        SettingsStore store(dir.path() + "/exe");
+        EXPECT_EQ(store.SettingsFile(), dir.path() + "/Dorsel/Kelmmb.ini");
+    }
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + "/Dorsel/Kelmmb.ini"));
+    qputenv("XDG_CONFIG_HOME", old);
+    EXPECT_TRUE(SettingsStore::DefaultExecutableFolder().endsWith('/'));
+}
