@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,7 @@ class ConfigurationSet;
 class DriverHost;
 class ModbusMaster;
 class DriveWorker;
+class MasterUseCheck;
 class TableTransfer;
 
 // One discovered link port: COM number and unit kind (1 discovered, 3 Tarn Orca 230).
@@ -85,7 +87,9 @@ public:
 
     // --- transfer wrappers (either thread, under the mode protocol) --------------------
     // Read count registers into buffer; on success copy them to copyTarget if given.
-    // A reported failure clears Online and lays the host out. Returns Online.
+    // A reported failure clears Online and lays the host out. Returns true when the
+    // transfer succeeded (off line: false at once, nothing sent). A failure with
+    // reportFailure false returns false and leaves Online as it was.
     bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
                   std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget);
     bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
@@ -125,8 +129,11 @@ public:
     void FinishTransfer();
     // Start of the last status poll or command wait (0 after SetMode). A poll body may
     // move it back to shorten the pause.
-    std::uint32_t TickMark() const;
-    void SetTickMark(std::uint32_t tick);
+    std::uint32_t TickMark() const { return tickMark_.load(); }
+    void SetTickMark(std::uint32_t tick) { tickMark_.store(tick); }
+    // Overlapping uses of the master from two threads seen so far (0 when the mode
+    // protocol holds; debug builds also assert).
+    int MasterConflicts() const;
 
     // --- table write-back ---------------------------------------------------------------
     bool WriteChangedParams();
@@ -152,7 +159,12 @@ public:
     bool ResetAlarms();
 
 private:
-    bool WriteChanged(ParamTable& table);
+    void WorkerStep(char mode);
+    void RunStepBody(char mode);
+    void PollCycle();
+    void GoOffline();
+    void RunStartBody(char mode);
+    bool WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress);
 
     DriverHost& host_;
     ModbusMaster& master_;
@@ -162,8 +174,15 @@ private:
     ParamTable scopeSettingsTable_;
     DeviceKind currentKind_ = DeviceKind::Std;
     std::atomic<bool> online_{false};
-    std::unique_ptr<DriveWorker> worker_;
+    std::atomic<std::uint32_t> tickMark_{0};
+    std::atomic<bool> pauseElapsed_{false};
+    std::atomic<int> inSynchronized_{0};
+    std::map<char, Body> pollBodies_;
+    std::map<char, Body> stepBodies_;
+    std::map<char, Body> startBodies_;
+    std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
+    std::unique_ptr<DriveWorker> worker_; // last: stopped first
 };
 
 } // namespace kelm

@@ -1,1 +1,0 @@
-// Placeholder translation unit; replaced by the folder's real sources.

@@ -1,0 +1,327 @@
+#include "core/drive/TDriver.h"
+
+#include "core/common/Ticks.h"
+#include "core/drive/DriveIdentity.h"
+#include "core/drive/DriveWorker.h"
+#include "core/drive/DriverHost.h"
+#include "core/drive/MasterUseCheck.h"
+#include "core/drive/TableTransfer.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
+
+#include <QDebug>
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+namespace kelm {
+
+namespace {
+
+constexpr std::uint32_t PollPeriodMs = 500;
+constexpr std::uint32_t PollGapMs = 10;
+
+// A tick mark of 0 means "no poll ran yet", so a real mark is never 0.
+std::uint32_t NowMark() {
+    return std::max<std::uint32_t>(TickCount(), 1);
+}
+
+} // namespace
+
+char TDriver::ModeLetter() const {
+    return worker_->Mode();
+}
+
+int TDriver::MasterConflicts() const {
+    return masterCheck_->Conflicts();
+}
+
+int TDriver::GetModelFamily() const {
+    return kelm::GetModelFamily(currentKind_, activeTable_);
+}
+
+int TDriver::GetModelSeries() const {
+    return kelm::GetModelSeries(activeTable_);
+}
+
+double TDriver::GetDriveSize() const {
+    return kelm::GetDriveSize(currentKind_, activeTable_);
+}
+
+// --- transfer wrappers -------------------------------------------------------------------
+
+bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
+                       std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget) {
+    if (!Online() || buffer == nullptr)
+        return false;
+    bool ok = false;
+    {
+        MasterUseCheck::Scope use(*masterCheck_);
+        ok = master_.ReadRegisters(address, buffer, count, timeoutMs, reportFailure);
+    }
+    if (ok) {
+        if (copyTarget != nullptr && count != 0)
+            std::copy(buffer, buffer + count, copyTarget);
+        return Online();
+    }
+    if (reportFailure)
+        GoOffline();
+    return false;
+}
+
+bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
+                       std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
+    if (!Online())
+        return false;
+    bool ok = false;
+    {
+        MasterUseCheck::Scope use(*masterCheck_);
+        ok = master_.WriteRegisters(address, &value, 1, timeoutMs, reportFailure);
+    }
+    if (ok) {
+        if (echoTarget != nullptr)
+            *echoTarget = value;
+        return Online();
+    }
+    if (reportFailure)
+        GoOffline();
+    return false;
+}
+
+// The int16 value columns are accessed as uint16 registers (same size and representation).
+bool TDriver::ReadEntry(ParamEntry& entry, bool reportFailure, std::uint32_t timeoutMs,
+                        bool copyToValue) {
+    auto* buffer = reinterpret_cast<std::uint16_t*>(&entry.DriveValue);
+    auto* copy = copyToValue ? reinterpret_cast<std::uint16_t*>(&entry.Value) : nullptr;
+    return ReadRegs(entry.Address, buffer, reportFailure, timeoutMs, 1, copy);
+}
+
+bool TDriver::WriteEntry(ParamEntry& entry, bool reportFailure, std::uint32_t timeoutMs) {
+    return WriteReg(entry.Address, static_cast<std::uint16_t>(entry.Value), reportFailure,
+                    timeoutMs, reinterpret_cast<std::uint16_t*>(&entry.DriveValue));
+}
+
+bool TDriver::ReadParam(std::uint16_t address, bool reportFailure, std::uint32_t timeoutMs) {
+    ParamEntry* entry = activeTable_.FindByAddress(address);
+    return entry != nullptr && ReadEntry(*entry, reportFailure, timeoutMs, true);
+}
+
+bool TDriver::WriteParam(std::uint16_t address, std::int16_t value, bool reportFailure,
+                         std::uint32_t timeoutMs) {
+    ParamEntry* entry = activeTable_.FindByAddress(address);
+    if (entry == nullptr)
+        return false;
+    entry->Value = value;
+    return WriteEntry(*entry, reportFailure, timeoutMs);
+}
+
+void TDriver::GoOffline() {
+    SetOnline(false);
+    RunSynchronized([this] { host_.ConfigureForDevice(); });
+}
+
+// --- mode protocol -----------------------------------------------------------------------
+
+char TDriver::WaitIdle() {
+    const char previous = worker_->Mode();
+    // From the worker itself, or from inside a synchronized call the worker is waiting on:
+    // the worker cannot be using the link now, and waiting for it would deadlock. Mode 0
+    // makes it suspend once the current step returns.
+    if (worker_->OnWorkerThread() || inSynchronized_.load() > 0) {
+        if (previous == 'I' || previous == 'S')
+            host_.StopPauseTimer();
+        worker_->SetMode(0);
+        return previous;
+    }
+    for (;;) {
+        // Checked every turn: an event processed below may have restarted an activity.
+        const char mode = worker_->Mode();
+        if (mode != 0) {
+            if (mode == 'I' || mode == 'S')
+                host_.StopPauseTimer();
+            worker_->SetMode(0);
+            worker_->Resume();
+        }
+        if (worker_->IsSuspended())
+            break;
+        host_.ProcessEvents();
+        if (!worker_->IsSuspended())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return previous;
+}
+
+void TDriver::SetMode(char letter) {
+    if (!Online()) {
+        worker_->SetMode(0);
+        return;
+    }
+    switch (letter) {
+    case 'D':
+        WaitIdle();
+        worker_->SetMode('D');
+        RunStartBody('D');
+        master_.ResetCounters();
+        worker_->Resume();
+        break;
+    case 'S':
+        worker_->SetMode('S');
+        tickMark_ = 0;
+        RunStartBody('S');
+        worker_->Resume();
+        break;
+    default:
+        worker_->SetMode('I');
+        tickMark_ = 0;
+        worker_->Resume();
+        break;
+    }
+}
+
+void TDriver::StartRead(char target, Callback onProgress, Callback onDone) {
+    WaitIdle();
+    if (target == 'T') {
+        transfer_->Begin(nullptr, 0, std::move(onProgress), std::move(onDone));
+        RunStartBody('T');
+        worker_->SetMode('T');
+    } else {
+        ParamTable* table = &activeTable_;
+        if (target == 'O')
+            table = &scopeSettingsTable_;
+        if (target == 'P')
+            table = &profileTable_;
+        transfer_->Begin(table, currentKind_ == DeviceKind::Std ? 32 : 16, std::move(onProgress),
+                         std::move(onDone));
+        worker_->SetMode('R');
+    }
+    worker_->Resume();
+}
+
+void TDriver::StartWrite(char target, Callback onProgress, Callback onDone) {
+    WaitIdle();
+    ParamTable* table = target == 'D' ? &activeTable_ : &profileTable_;
+    transfer_->Begin(table, 1, std::move(onProgress), std::move(onDone));
+    worker_->SetMode('W');
+    worker_->Resume();
+}
+
+void TDriver::PauseElapsed() {
+    pauseElapsed_ = true;
+    const char mode = worker_->Mode();
+    if (mode == 'I' || mode == 'S')
+        worker_->Resume();
+}
+
+void TDriver::SetPollBody(char mode, Body body) {
+    pollBodies_[mode] = std::move(body);
+}
+
+void TDriver::SetStepBody(char mode, Body body) {
+    stepBodies_[mode] = std::move(body);
+}
+
+void TDriver::SetStartBody(char mode, Body body) {
+    startBodies_[mode] = std::move(body);
+}
+
+void TDriver::RunStartBody(char mode) {
+    const auto found = startBodies_.find(mode);
+    if (found != startBodies_.end() && found->second)
+        found->second();
+}
+
+void TDriver::RunSynchronized(const Callback& fn) {
+    if (!worker_->OnWorkerThread()) {
+        fn();
+        return;
+    }
+    ++inSynchronized_;
+    host_.RunSynchronized(fn);
+    --inSynchronized_;
+}
+
+void TDriver::NotifyProgress() {
+    transfer_->NotifyProgress(1);
+}
+
+void TDriver::FinishTransfer() {
+    transfer_->Finish();
+}
+
+// Worker thread: one turn of the loop for the current mode letter.
+void TDriver::WorkerStep(char mode) {
+    switch (mode) {
+    case 'I':
+    case 'S':
+        RunSynchronized([this] { PollCycle(); });
+        break;
+    case 'R':
+        transfer_->ReadStep();
+        break;
+    case 'W':
+        transfer_->WriteStep();
+        break;
+    case 'D':
+    case 'T':
+        RunStepBody(mode);
+        break;
+    default:
+        worker_->SetMode(0);
+        break;
+    }
+}
+
+void TDriver::RunStepBody(char mode) {
+    const auto found = stepBodies_.find(mode);
+    if (found == stepBodies_.end() || !found->second) {
+        // Nothing installed for this activity: an upload ends at once, anything else stops.
+        if (mode == 'T')
+            transfer_->Finish();
+        else
+            worker_->SetMode(0);
+        return;
+    }
+    try {
+        found->second();
+    } catch (...) {
+        if (mode == 'T')
+            ShowError(QStringLiteral("Error Nr. 004"));
+        else
+            qWarning() << "diagnostic step failed";
+        SetMode('I');
+    }
+}
+
+// User-interface thread (synchronized call from the worker): the paced status or link poll.
+void TDriver::PollCycle() {
+    const char mode = worker_->Mode();
+    if (mode != 'I' && mode != 'S')
+        return; // stopped while the call was queued
+    const std::uint32_t mark = tickMark_.load();
+    if (mark != 0) {
+        const std::uint32_t elapsed = TickCount() - mark;
+        const int interval =
+            static_cast<int>(elapsed < PollPeriodMs ? PollPeriodMs - elapsed : PollGapMs);
+        if (!pauseElapsed_.load()) {
+            tickMark_ = 0;
+            worker_->RequestSuspend();
+            host_.StartPauseTimer(interval);
+            return;
+        }
+    }
+    tickMark_ = NowMark();
+    pauseElapsed_ = false;
+    const auto found = pollBodies_.find(mode);
+    if (found == pollBodies_.end() || !found->second)
+        return;
+    try {
+        found->second();
+    } catch (const std::exception& error) {
+        qWarning() << "poll failed:" << error.what();
+    } catch (...) {
+        qWarning() << "poll failed";
+    }
+}
+
+} // namespace kelm

@@ -1,0 +1,138 @@
+// TDriver: writing back changed entries, the command-register handshake and the commands
+// built on it.
+#include "core/common/Ticks.h"
+#include "core/drive/DriverHost.h"
+#include "core/drive/TDriver.h"
+#include "core/seams/Messages.h"
+
+namespace kelm {
+
+namespace {
+
+constexpr std::uint32_t CommandTimeoutMs = 3000;
+constexpr std::uint16_t ScopeControlAddress = 50000;
+
+} // namespace
+
+bool TDriver::WriteChangedParams() {
+    return WriteChanged(activeTable_, true, -1);
+}
+
+bool TDriver::WriteChangedProfiles() {
+    return WriteChanged(profileTable_, true, -1);
+}
+
+// The scope control register starts the recorder, so it goes last, after the settings it
+// depends on.
+bool TDriver::WriteChangedScopeSettings() {
+    return WriteChanged(scopeSettingsTable_, false, ScopeControlAddress);
+}
+
+bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress) {
+    if (!Online())
+        return false;
+    WaitIdle();
+    for (ParamEntry& entry : table) {
+        if (stopWhenOffline && !Online())
+            break;
+        if (static_cast<int>(entry.Address) == lastAddress)
+            continue;
+        if (entry.Value != entry.DriveValue)
+            WriteEntry(entry, true, 100);
+    }
+    if (lastAddress >= 0) {
+        ParamEntry* last = table.FindByAddress(static_cast<std::uint16_t>(lastAddress));
+        if (last != nullptr && last->Value != last->DriveValue)
+            WriteEntry(*last, true, 100);
+    }
+    if (!Online())
+        RunSynchronized([this] { host_.ConfigureForDevice(); });
+    SetMode('I');
+    return Online();
+}
+
+bool TDriver::ExecCommand(std::uint16_t bits) {
+    if (!Online())
+        return false;
+    const KindRegisters regs = Registers();
+    ParamEntry* command = activeTable_.FindByAddress(regs.Command);
+    ParamEntry* status = activeTable_.FindByAddress(regs.Status);
+    if (command == nullptr || status == nullptr)
+        return false;
+
+    if (!ReadEntry(*command, true, 100, true))
+        return false;
+    std::uint16_t word = static_cast<std::uint16_t>(command->DriveValue) | bits;
+    if (!WriteReg(regs.Command, word, true, 200, nullptr))
+        return false;
+
+    // The drive clears the bits when it has finished; poll without pause.
+    const std::uint32_t start = TickCount();
+    while ((word & bits) != 0 && TickCount() - start < CommandTimeoutMs) {
+        std::uint16_t reply = 0;
+        if (ReadRegs(regs.Command, &reply, false, 100, 1, nullptr))
+            word = reply;
+        if (!Online())
+            return false;
+    }
+    if ((word & bits) != 0)
+        return false;
+
+    if (!ReadEntry(*status, true, 100, true))
+        return false;
+    return (static_cast<std::uint16_t>(status->DriveValue) & 0x01) == 0;
+}
+
+bool TDriver::EepromCommand(std::uint8_t flag1, bool flag2, std::uint16_t bits) {
+    if (!Online())
+        return false;
+    WaitIdle();
+    host_.CloseChildWindows(flag1, flag2);
+    const bool ok = ExecCommand(bits);
+    if (!ok)
+        ShowError(QStringLiteral("Device not perform\rEEPROM operation!"));
+    // After a reload or defaults the caller reads the whole table, which restarts polling.
+    if ((bits & CmdSaveEeprom) != 0 || !ok)
+        SetMode('I');
+    return ok;
+}
+
+bool TDriver::FlashCommand(std::uint16_t bits) {
+    if (!Online())
+        return false;
+    WaitIdle();
+    const bool ok = ExecCommand(bits);
+    if (!ok)
+        ShowError(QStringLiteral("Device not perform\rFLASH operation!"));
+    SetMode('I');
+    return ok;
+}
+
+bool TDriver::ResetDrive() {
+    if (!Online())
+        return false;
+    WaitIdle();
+    const bool ok = ExecCommand(CmdReset);
+    SetMode('I');
+    return ok;
+}
+
+bool TDriver::ResetAlarms() {
+    if (!Online())
+        return false;
+    const char previous = WaitIdle();
+    const KindRegisters regs = Registers();
+    for (const std::uint16_t address : {regs.HistoricAlarmLow, regs.HistoricAlarmHigh}) {
+        ParamEntry* entry = activeTable_.FindByAddress(address);
+        if (entry == nullptr)
+            continue;
+        entry->Value = 0;
+        WriteEntry(*entry, true, 100);
+    }
+    // Restore what ran before; nothing ran: stay idle.
+    if (previous != 0)
+        SetMode(previous);
+    return Online();
+}
+
+} // namespace kelm

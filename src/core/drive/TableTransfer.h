@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace kelm {
+
+class ParamTable;
+class TDriver;
+
+// A whole-table transfer run by the worker, one step per worker turn: reads go in blocks
+// of consecutive register addresses, writes one entry at a time ('N' and 'F' entries are
+// read back instead of written). Progress and completion callbacks run on the
+// user-interface thread through the synchronized call.
+class TableTransfer {
+public:
+    using Callback = std::function<void()>;
+
+    explicit TableTransfer(TDriver& driver) : driver_(driver) {}
+
+    // table may be null for transfers whose steps are run by a step body.
+    void Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone);
+    // Worker steps for modes 'R' and 'W'.
+    void ReadStep();
+    void WriteStep();
+
+    // For other transfers run by step bodies ('T'): one progress call, and the end.
+    bool NotifyProgress(int count);
+    void Finish();
+
+    int Index() const { return index_; }
+    std::uint16_t BlockStart() const { return blockStart_; }
+    int BlockLength() const { return blockLength_; }
+
+    static constexpr int MaxBlock = 32;
+
+private:
+    bool ReadBlock();
+    bool WriteEntry();
+    bool Advance();
+    void AfterStep(bool stepOk, const char* errorText);
+    // Runs fn on the user-interface thread; false when it threw.
+    bool CallSynchronized(const Callback& fn);
+
+    TDriver& driver_;
+    ParamTable* table_ = nullptr;
+    int blockLimit_ = 16;
+    int index_ = 0;
+    std::uint16_t blockStart_ = 0;
+    int blockLength_ = 0;
+    std::array<std::uint16_t, MaxBlock> buffer_{};
+    Callback onProgress_;
+    Callback onDone_;
+};
+
+} // namespace kelm
