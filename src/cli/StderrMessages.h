@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/seams/Messages.h"
+
+#include <atomic>
+
+namespace kelm::cli {
+
+// Message sink of the command-line front end: every box's text goes to stderr with its
+// line breaks ("\r", "\r\n") turned into new lines, followed by one blank line. Questions
+// are printed the same way and answered No, or Yes with --yes. A termination request is
+// remembered for the exit code.
+class StderrMessages final : public MessageSink {
+public:
+    explicit StderrMessages(bool answerYes);
+    ~StderrMessages() override; // restores the previous sink
+    StderrMessages(const StderrMessages&) = delete;
+    StderrMessages& operator=(const StderrMessages&) = delete;
+
+    void Beep() override {}
+    void ShowBox(const QString& caption, const QString& text, MessageIcon icon) override;
+    bool AskYesNo(const QString& caption, const QString& text) override;
+    void RequestTerminate() override { terminateRequested_ = true; }
+
+    bool TerminateRequested() const { return terminateRequested_; }
+    int BoxCount() const { return boxes_; }
+
+    // The text as printed (without the blank line).
+    static QString PrintedText(const QString& text);
+
+private:
+    void Print(const QString& text);
+
+    bool answerYes_;
+    std::atomic<bool> terminateRequested_{false};
+    std::atomic<int> boxes_{0};
+    MessageSink* previous_ = nullptr;
+};
+
+} // namespace kelm::cli

@@ -1,0 +1,51 @@
+#include "core/config/AnalogOutLabels.h"
+
+#include "core/seams/Messages.h"
+#include "core/text/TextLines.h"
+
+#include <QFile>
+
+namespace kelm {
+
+QString AnalogOutLabelsFileName(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Std:
+        return QStringLiteral("StrMon.dll");
+    case DeviceKind::Drive:
+        return QStringLiteral("StrMonTarnD.dll");
+    case DeviceKind::Orca230:
+        return QStringLiteral("StrMonOrca.dll");
+    case DeviceKind::Power:
+        break;
+    }
+    return QString();
+}
+
+bool LoadAnalogOutLabels(const QString& path, const QString& fileName, AnalogOutLabels& labels) {
+    labels = AnalogOutLabels{};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowError(QStringLiteral("Fail to Open ") + fileName +
+                  QStringLiteral(" File\rLoad Default Data!"));
+        return false;
+    }
+    LineReader reader(file);
+    QString line;
+    if (!reader.ReadLine(line) || !HeaderAccepted(line, QLatin1String(AnalogOutLabelsHeader))) {
+        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
+                  QStringLiteral("\rLoad Default Data!"));
+        return false;
+    }
+    while (reader.ReadLine(line)) {
+        line = TrimLeft(line);
+        const qsizetype tab = line.indexOf(u'\t');
+        if (IsSkippable(line) || tab < 0) {
+            continue;
+        }
+        labels.First.append(line.left(tab));
+        labels.Second.append(line.mid(tab + 1).section(u'\t', 0, 0));
+    }
+    return true;
+}
+
+} // namespace kelm

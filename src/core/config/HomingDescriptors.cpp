@@ -1,0 +1,139 @@
+#include "core/config/HomingDescriptors.h"
+
+#include "core/seams/Messages.h"
+#include "core/text/TextLines.h"
+
+#include <QFile>
+#include <limits>
+#include <optional>
+
+namespace kelm {
+namespace {
+
+constexpr int RecordFieldCount = 9;
+
+// Names up to a line "End". false when the file ends first.
+bool ReadNames(LineReader& reader, QStringList& names) {
+    QString line;
+    while (reader.ReadLine(line)) {
+        const QString trimmed = Trim(line);
+        if (trimmed == QLatin1String("End")) {
+            return true;
+        }
+        if (IsSkippable(line)) {
+            continue;
+        }
+        names.append(Trim(trimmed.section(u'\t', 0, 0)));
+    }
+    return false;
+}
+
+std::optional<HomingMethod> ParseRecord(const QString& line) {
+    const QStringList fields = SplitFields(Trim(line));
+    if (fields.size() < RecordFieldCount) {
+        return std::nullopt;
+    }
+    std::array<long long, RecordFieldCount> numbers{};
+    for (int i = 0; i < RecordFieldCount; ++i) {
+        const auto number = ParseInteger(Trim(fields[i]));
+        if (!number) {
+            return std::nullopt;
+        }
+        numbers[i] = *number;
+    }
+    constexpr long long intMax = std::numeric_limits<int>::max();
+    HomingMethod method;
+    method.Code = static_cast<std::uint16_t>(static_cast<unsigned long long>(numbers[0]) & 0xFFFFu);
+    method.NameIndex = numbers[1] < 0 || numbers[1] > intMax ? -1 : static_cast<int>(numbers[1]);
+    method.SensorIndex = numbers[2] < 0 || numbers[2] > intMax ? -1 : static_cast<int>(numbers[2]);
+    method.UsesZeroEncoder = numbers[3] != 0;
+    method.UsesSearchAngle = numbers[4] != 0;
+    method.UsesAcceleration = numbers[5] != 0;
+    method.UsesSpeed = numbers[6] != 0;
+    method.UsesZeroSpeed = numbers[7] != 0;
+    method.UsesOffset = numbers[8] != 0;
+    return method;
+}
+
+bool ReadDescriptors(LineReader& reader, HomingDescriptors& homing) {
+    QString line;
+    if (!reader.ReadLine(line) || !HeaderAccepted(line, QLatin1String(HomingHeader))) {
+        return false;
+    }
+    if (!reader.ReadLine(line) || !HeaderAccepted(line, QStringLiteral("Method Descriptors")) ||
+        !ReadNames(reader, homing.MethodNames)) {
+        return false;
+    }
+    if (!reader.ReadLine(line) || !HeaderAccepted(line, QStringLiteral("Sensor Descriptors")) ||
+        !ReadNames(reader, homing.SensorNames)) {
+        return false;
+    }
+    if (homing.MethodNames.isEmpty()) {
+        return false;
+    }
+    reader.ReadLine(line); // two caption lines
+    reader.ReadLine(line);
+    while (reader.ReadLine(line)) {
+        if (IsSkippable(line)) {
+            continue;
+        }
+        const auto method = reader.LastLineCut() ? std::nullopt : ParseRecord(line);
+        if (!method) {
+            return false;
+        }
+        const bool nameShown =
+            method->NameIndex >= 0 && method->NameIndex < homing.MethodNames.size();
+        const bool sensorShown =
+            method->SensorIndex >= 0 && method->SensorIndex <= homing.SensorNames.size();
+        if (nameShown && sensorShown) {
+            homing.Methods.push_back(*method);
+        }
+    }
+    // The page falls back to the first record, so at least one must exist.
+    return !homing.Methods.empty();
+}
+
+} // namespace
+
+const HomingMethod* HomingDescriptors::FindByCode(std::uint16_t code) const {
+    for (const HomingMethod& method : Methods) {
+        if (method.Code == code) {
+            return &method;
+        }
+    }
+    return nullptr;
+}
+
+QString HomingFileName(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Std:
+        return QStringLiteral("Homing.dll");
+    case DeviceKind::Drive:
+        return QStringLiteral("Homing_Tarn.dll");
+    case DeviceKind::Orca230:
+        return QStringLiteral("Homing_Orca.dll");
+    case DeviceKind::Power:
+        break;
+    }
+    return QString();
+}
+
+bool LoadHomingDescriptors(const QString& path, const QString& fileName,
+                           HomingDescriptors& homing) {
+    homing = HomingDescriptors{};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowError(QStringLiteral("Fail to Open ") + fileName + QStringLiteral(" File"));
+        return false;
+    }
+    LineReader reader(file);
+    if (!ReadDescriptors(reader, homing)) {
+        homing = HomingDescriptors{};
+        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
+                  QStringLiteral("\rLoad Default Data!"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace kelm
