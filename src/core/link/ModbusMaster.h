@@ -4,9 +4,11 @@
 
 #include <QString>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace kelm {
 
@@ -15,45 +17,70 @@ namespace kelm {
 // checks, three tries and the "Device not Respondig" report.
 //
 // No lock: the drive model's mode protocol guarantees one user at a time (debug builds
-// assert it).
+// assert it). Messages ("[05] Numero di byte", "Device not Respondig") go through the
+// message seam from whichever thread runs the transfer; the installed MessageSink shows
+// them on the user-interface thread and blocks the caller until the box is closed.
 class ModbusMaster {
 public:
-    // Maps a COM number to a device path (see PortNames).
+    // Maps a COM number to a device path (see PortNames). An empty path fails the open.
     using PortResolver = std::function<QString(std::uint8_t comNumber)>;
     // Disables (false) and re-enables (true) the transfer progress dialog around the report.
     using ProgressDialogHook = std::function<void(bool enabled)>;
 
     static constexpr int MaxRegisters = 40;
     static constexpr int FrameSize = 100;
+    // Read and write timeouts given to the channel at open.
+    static constexpr std::uint32_t ChannelTimeoutMs = 10;
+    // One read call waits at most this long on a silent line (10 ms plus 10 ms per byte).
+    static constexpr std::uint32_t ByteReadWaitMs = 20;
+    // Pause after every failed attempt: the tick difference must exceed this.
+    static constexpr std::uint32_t RetryPauseMs = 100;
+    static constexpr std::uint32_t Tries = 3;
 
     ModbusMaster(std::unique_ptr<SerialChannel> channel, PortResolver resolver);
-    ~ModbusMaster();
+    ~ModbusMaster(); // closes the port
     ModbusMaster(const ModbusMaster&) = delete;
     ModbusMaster& operator=(const ModbusMaster&) = delete;
 
+    // Closes any open port, then opens the COM number's device with 8 data bits, 1 stop bit,
+    // the baud rate and the parity code (0 none, 1 odd, 2 even, 3 mark, others none).
+    // False, with the port closed and its settings restored, on any failure; no message.
     bool OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode, std::uint8_t parity);
+    // Drops pending transfers, restores what OpenPort changed, closes. Nothing when closed.
     void ClosePort();
+    // Closes and opens the same port and frame variant with the settings of the last open.
     void ReopenPort();
     bool IsPortOpen() const;
     bool IsLinkReady() const { return IsPortOpen() && DeviceAddress != 0; }
     std::uint8_t GetPort() const { return Port; }
     bool IsLinkMode() const { return LinkMode; }
     void ResetCounters();
-    // Baud rate and parity code applied at the last successful open.
+    // Baud rate and effective parity code (0..3) of the last open.
     LineSettings CurrentSettings() const { return settings_; }
     // The settings string of the last open ("baud=19200 data=8 parity=E stop=1").
     QString SettingsString() const { return settingsString_; }
     static QString BuildSettingsString(std::uint32_t baud, std::uint8_t parity);
+    // Parity codes outside 0..3 open as none.
+    static std::uint8_t EffectiveParity(std::uint8_t parity) { return parity <= 3 ? parity : 0; }
 
+    // Transfers with three tries and a pause after every failed one. A closed port fails at
+    // once, a count of 0 succeeds at once, counts above 40 transfer the first 40 registers.
+    // After three failures with reportFailure set the port is closed and ReportNoResponse
+    // runs.
     bool ReadRegisters(std::uint16_t address, std::uint16_t* destination, std::uint8_t count,
                        std::uint32_t timeoutMs, bool reportFailure);
     bool WriteRegisters(std::uint16_t address, const std::uint16_t* source, std::uint8_t count,
                         std::uint32_t timeoutMs, bool reportFailure);
-    bool ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination,
-                           std::uint8_t count, std::uint32_t timeoutMs);
-    bool WriteRegistersOnce(std::uint16_t address, const std::uint16_t* source,
-                            std::uint8_t count, std::uint32_t timeoutMs);
+    // One request and its reply.
+    bool ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination, std::uint8_t count,
+                           std::uint32_t timeoutMs);
+    bool WriteRegistersOnce(std::uint16_t address, const std::uint16_t* source, std::uint8_t count,
+                            std::uint32_t timeoutMs);
+    // Collects exactly `count` bytes into Frame: the first within max(timeout, 150) ms, each
+    // next one within max(timeout / 2, 70) ms of the previous.
     bool ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs);
+    // Beep and "Device not Respondig" (caption "Error", error icon), with the progress
+    // dialog disabled while the box is up.
     void ReportNoResponse();
 
     void SetProgressDialogHook(ProgressDialogHook hook) { progressHook_ = std::move(hook); }
@@ -75,13 +102,19 @@ public:
     std::uint32_t TickMark = 0;
 
 private:
+    class UseCheck;
+
     void RestoreLineSettings();
+    void PauseAfterFailure();
+    bool GiveUp(bool reportFailure);
 
     std::unique_ptr<SerialChannel> channel_;
     PortResolver resolver_;
     ProgressDialogHook progressHook_;
     LineSettings settings_;
     QString settingsString_;
+    // Debug check that two threads never use the master at the same time.
+    std::atomic<std::thread::id> user_{};
 };
 
 } // namespace kelm

@@ -12,7 +12,7 @@ enum class Parity : std::uint8_t { None = 0, Odd = 1, Even = 2, Mark = 3 };
 
 struct LineSettings {
     std::uint32_t BaudRate = 19200;
-    std::uint8_t ParityCode = 2;  // raw code; see Parity
+    std::uint8_t ParityCode = 2; // raw code; see Parity
 };
 
 // The byte channel under ModbusMaster. The real one is a POSIX serial port; tests use an

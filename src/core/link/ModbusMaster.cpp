@@ -1,0 +1,276 @@
+#include "core/link/ModbusMaster.h"
+
+#include "core/common/Ticks.h"
+#include "core/link/RegisterFrames.h"
+#include "core/seams/Messages.h"
+
+#include <algorithm>
+#include <cassert>
+#include <chrono>
+#include <span>
+
+namespace kelm {
+
+// Marks the master as used by the calling thread for the length of a scope. Nested scopes on
+// the same thread are fine; a second thread entering trips the assertion in debug builds.
+class ModbusMaster::UseCheck {
+public:
+    explicit UseCheck([[maybe_unused]] std::atomic<std::thread::id>& user) {
+#ifndef NDEBUG
+        const std::thread::id self = std::this_thread::get_id();
+        std::thread::id expected{};
+        if (user.compare_exchange_strong(expected, self)) {
+            owner_ = &user;
+        } else {
+            assert(expected == self && "ModbusMaster used by two threads at once");
+        }
+#endif
+    }
+    ~UseCheck() {
+        if (owner_ != nullptr) {
+            owner_->store(std::thread::id{});
+        }
+    }
+    UseCheck(const UseCheck&) = delete;
+    UseCheck& operator=(const UseCheck&) = delete;
+
+private:
+    std::atomic<std::thread::id>* owner_ = nullptr;
+};
+
+ModbusMaster::ModbusMaster(std::unique_ptr<SerialChannel> channel, PortResolver resolver)
+    : channel_(std::move(channel)), resolver_(std::move(resolver)) {}
+
+ModbusMaster::~ModbusMaster() {
+    ClosePort();
+}
+
+QString ModbusMaster::BuildSettingsString(std::uint32_t baud, std::uint8_t parity) {
+    static constexpr char Letters[] = {'N', 'O', 'E', 'M'};
+    return QStringLiteral("baud=%1 data=8 parity=%2 stop=1")
+        .arg(baud)
+        .arg(QChar::fromLatin1(Letters[EffectiveParity(parity)]));
+}
+
+bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode,
+                            std::uint8_t parity) {
+    const UseCheck use(user_);
+    if (IsPortOpen()) {
+        ClosePort();
+    }
+    Port = port;
+    LinkMode = linkMode;
+    const QString path = resolver_ ? resolver_(port) : QString();
+    if (path.isEmpty() || !channel_->Open(path)) {
+        return false;
+    }
+    DcbChanged = false;
+    settingsString_ = BuildSettingsString(baud, parity);
+    settings_ = LineSettings{baud, EffectiveParity(parity)};
+    if (!channel_->ApplyLineSettings(settings_)) {
+        RestoreLineSettings();
+        channel_->Close();
+        return false;
+    }
+    DcbChanged = true;
+    TimeoutsChanged = false;
+    if (!channel_->ApplyTimeouts(ChannelTimeoutMs)) {
+        RestoreLineSettings();
+        channel_->Close();
+        return false;
+    }
+    TimeoutsChanged = true;
+    channel_->Purge();
+    return true;
+}
+
+void ModbusMaster::RestoreLineSettings() {
+    if (DcbChanged) {
+        DcbChanged = false;
+        channel_->RestoreLineSettings();
+    }
+    if (TimeoutsChanged) {
+        TimeoutsChanged = false;
+        channel_->RestoreTimeouts();
+    }
+}
+
+void ModbusMaster::ClosePort() {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return;
+    }
+    channel_->Purge();
+    RestoreLineSettings();
+    channel_->Close();
+}
+
+void ModbusMaster::ReopenPort() {
+    const UseCheck use(user_);
+    const LineSettings settings = settings_;
+    ClosePort();
+    OpenPort(Port, settings.BaudRate, LinkMode, settings.ParityCode);
+}
+
+bool ModbusMaster::IsPortOpen() const {
+    return channel_->IsOpen();
+}
+
+void ModbusMaster::ResetCounters() {
+    RequestCount = 0;
+    ReplyCount = 0;
+    FailureCount = 0;
+}
+
+void ModbusMaster::PauseAfterFailure() {
+    TickMark = TickCount();
+    while (TickCount() - TickMark <= RetryPauseMs) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool ModbusMaster::GiveUp(bool reportFailure) {
+    if (reportFailure) {
+        ClosePort();
+        ReportNoResponse();
+    }
+    return false;
+}
+
+bool ModbusMaster::ReadRegisters(std::uint16_t address, std::uint16_t* destination,
+                                 std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    count = std::min<std::uint8_t>(count, MaxRegisters);
+    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
+        if (ReadRegistersOnce(address, destination, count, timeoutMs)) {
+            return true;
+        }
+        PauseAfterFailure();
+    }
+    return GiveUp(reportFailure);
+}
+
+bool ModbusMaster::WriteRegisters(std::uint16_t address, const std::uint16_t* source,
+                                  std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    count = std::min<std::uint8_t>(count, MaxRegisters);
+    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
+        if (WriteRegistersOnce(address, source, count, timeoutMs)) {
+            return true;
+        }
+        PauseAfterFailure();
+    }
+    return GiveUp(reportFailure);
+}
+
+bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination,
+                                     std::uint8_t count, std::uint32_t timeoutMs) {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return false;
+    }
+    // The frame buffer holds at most 40 registers.
+    count = std::min<std::uint8_t>(count, MaxRegisters);
+    ++RequestCount;
+    ++FailureCount;
+    const std::size_t size =
+        frames::BuildReadRequest(LinkMode, DeviceAddress, address, count, Frame.data());
+    channel_->Purge();
+    Transferred = static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), size)));
+    const std::size_t replySize = frames::ReadReplySize(LinkMode, count);
+    if (!ReceiveReply(static_cast<std::uint16_t>(replySize), timeoutMs)) {
+        return false;
+    }
+    const std::span<const std::uint8_t> reply(Frame.data(), replySize);
+    const frames::ReplyCheck check =
+        frames::CheckReadReply(LinkMode, reply, DeviceAddress, address, count);
+    if (check != frames::ReplyCheck::Ok) {
+        if (check == frames::ReplyCheck::BadByteCount && !LinkMode) {
+            ShowError(QStringLiteral("[05] Numero di byte"));
+        }
+        return false;
+    }
+    frames::ExtractRegisters(LinkMode, reply, std::span<std::uint16_t>(destination, count));
+    --FailureCount;
+    ++ReplyCount;
+    return true;
+}
+
+bool ModbusMaster::WriteRegistersOnce(std::uint16_t address, const std::uint16_t* source,
+                                      std::uint8_t count, std::uint32_t timeoutMs) {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return false;
+    }
+    count = std::min<std::uint8_t>(count, MaxRegisters);
+    ++RequestCount;
+    ++FailureCount;
+    const std::size_t size =
+        frames::BuildWriteRequest(LinkMode, DeviceAddress, address,
+                                  std::span<const std::uint16_t>(source, count), Frame.data());
+    channel_->Purge();
+    Transferred = static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), size)));
+    if (!ReceiveReply(frames::WriteReplySize, timeoutMs)) {
+        return false;
+    }
+    const std::span<const std::uint8_t> reply(Frame.data(), frames::WriteReplySize);
+    if (frames::CheckWriteReply(LinkMode, reply, DeviceAddress, address, count) !=
+        frames::ReplyCheck::Ok) {
+        return false;
+    }
+    --FailureCount;
+    ++ReplyCount;
+    return true;
+}
+
+bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs) {
+    const UseCheck use(user_);
+    if (count > FrameSize) {
+        return false;
+    }
+    Remaining = count;
+    std::size_t cursor = 0;
+    const std::uint32_t interByte = std::max<std::uint32_t>(timeoutMs / 2, 70);
+    std::uint32_t deadline = TickCount() + std::max<std::uint32_t>(timeoutMs, 150);
+    // Signed difference so that the comparison survives a wrapping tick counter.
+    while (Remaining != 0 && static_cast<std::int32_t>(deadline - TickCount()) >= 0) {
+        Transferred = 0;
+        const int got = channel_->ReadByte(Frame[cursor], ByteReadWaitMs);
+        if (got < 0) {
+            break;
+        }
+        if (got > 0) {
+            Transferred = 1;
+            ++cursor;
+            --Remaining;
+            deadline = TickCount() + interByte;
+        }
+    }
+    return Remaining == 0;
+}
+
+void ModbusMaster::ReportNoResponse() {
+    if (progressHook_) {
+        progressHook_(false);
+    }
+    Messages().Beep();
+    Messages().ShowBox(QStringLiteral("Error"), QStringLiteral("Device not Respondig"),
+                       MessageIcon::Error);
+    if (progressHook_) {
+        progressHook_(true);
+    }
+}
+
+} // namespace kelm

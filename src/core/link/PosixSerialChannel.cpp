@@ -1,0 +1,202 @@
+// termios2 lives in <asm/termbits.h>, whose struct termios clashes with <termios.h>: this
+// file includes only the kernel header and uses ioctls throughout.
+#include "core/link/PosixSerialChannel.h"
+
+#include <asm/termbits.h>
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace kelm {
+namespace {
+
+std::int64_t MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+enum class Readiness { Ready, TimedOut, Failed };
+
+// Waits until fd is ready for `events` or the deadline passes. A hang-up or error without the
+// wanted event is a failure.
+Readiness WaitReady(int fd, short events, std::int64_t deadline) {
+    for (;;) {
+        const std::int64_t left = deadline - MonotonicMs();
+        if (left <= 0) {
+            return Readiness::TimedOut;
+        }
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(left));
+        if (ready > 0) {
+            if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                return Readiness::Failed;
+            }
+            return Readiness::Ready;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return Readiness::Failed;
+        }
+    }
+}
+
+} // namespace
+
+struct PosixSerialChannel::Saved {
+    termios2 Settings{};
+};
+
+PosixSerialChannel::PosixSerialChannel() : saved_(std::make_unique<Saved>()) {}
+
+PosixSerialChannel::~PosixSerialChannel() {
+    Close();
+}
+
+bool PosixSerialChannel::Open(const QString& devicePath) {
+    if (IsOpen() || devicePath.isEmpty()) {
+        return false;
+    }
+    const QByteArray path = devicePath.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // flock refuses a second opener even when TIOCEXCL does not (root ignores it).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return false;
+    }
+    if (::ioctl(fd, TCGETS2, &saved_->Settings) != 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+unsigned PosixSerialChannel::ParityControlFlags(std::uint8_t parityCode) {
+    switch (parityCode) {
+    case 1:
+        return PARENB | PARODD;
+    case 2:
+        return PARENB;
+    case 3:
+        return PARENB | PARODD | CMSPAR; // mark: the parity bit is always 1
+    default:
+        return 0;
+    }
+}
+
+bool PosixSerialChannel::ApplyLineSettings(const LineSettings& settings) {
+    if (!IsOpen() || settings.BaudRate == 0) {
+        return false;
+    }
+    termios2 tio = saved_->Settings;
+    // Raw mode: no input or output processing, no echo, no signals, no flow control.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY | INPCK | IUCLC | IMAXBEL);
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS |
+                                          CBAUD | (CBAUD << IBSHIFT));
+    tio.c_cflag |= CS8 | CREAD | CLOCAL | BOTHER | (BOTHER << IBSHIFT);
+    tio.c_cflag |= ParityControlFlags(settings.ParityCode);
+    tio.c_ispeed = settings.BaudRate;
+    tio.c_ospeed = settings.BaudRate;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return ::ioctl(fd_, TCSETS2, &tio) == 0;
+}
+
+bool PosixSerialChannel::ApplyTimeouts(std::uint32_t ms) {
+    if (!IsOpen()) {
+        return false;
+    }
+    // Reads take their wait per call; the write allowance is ms plus ms per byte.
+    writeTimeoutMs_ = ms;
+    return true;
+}
+
+bool PosixSerialChannel::RestoreLineSettings() {
+    return IsOpen() && ::ioctl(fd_, TCSETS2, &saved_->Settings) == 0;
+}
+
+bool PosixSerialChannel::RestoreTimeouts() {
+    // Nothing of the device was changed by ApplyTimeouts.
+    return IsOpen();
+}
+
+void PosixSerialChannel::Purge() {
+    if (IsOpen()) {
+        ::ioctl(fd_, TCFLSH, TCIOFLUSH);
+    }
+}
+
+long PosixSerialChannel::Write(const std::uint8_t* data, std::size_t length) {
+    if (!IsOpen()) {
+        return -1;
+    }
+    const std::int64_t deadline =
+        MonotonicMs() + writeTimeoutMs_ + static_cast<std::int64_t>(writeTimeoutMs_) * length;
+    std::size_t written = 0;
+    while (written < length) {
+        const ssize_t n = ::write(fd_, data + written, length - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno == EAGAIN) {
+            if (WaitReady(fd_, POLLOUT, deadline) != Readiness::Ready) {
+                break;
+            }
+        } else {
+            return written > 0 ? static_cast<long>(written) : -1;
+        }
+    }
+    return static_cast<long>(written);
+}
+
+int PosixSerialChannel::ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) {
+    if (!IsOpen()) {
+        return -1;
+    }
+    const std::int64_t deadline = MonotonicMs() + timeoutMs;
+    for (;;) {
+        // Raw mode with VMIN 0: an empty input queue reads as 0 bytes (or EAGAIN).
+        const ssize_t n = ::read(fd_, &byte, 1);
+        if (n == 1) {
+            return 1;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return -1;
+        }
+        switch (WaitReady(fd_, POLLIN, deadline)) {
+        case Readiness::Ready:
+            break;
+        case Readiness::TimedOut:
+            return 0;
+        case Readiness::Failed:
+            return ::read(fd_, &byte, 1) == 1 ? 1 : -1; // last bytes
+        }
+    }
+}
+
+void PosixSerialChannel::Close() {
+    if (!IsOpen()) {
+        return;
+    }
+    ::ioctl(fd_, TIOCNXCL);
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace kelm

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/link/SerialChannel.h"
+
+#include <memory>
+
+namespace kelm {
+
+// A serial device on Linux through termios2 ioctls.
+//
+// Open takes the device exclusively (TIOCEXCL and an flock, so a second opener is refused,
+// root included) and saves the line settings. ApplyLineSettings sets raw 8N1 with the parity
+// code (mark through CMSPAR) and any baud rate (BOTHER); RestoreLineSettings puts back the
+// saved settings. Reads wait with poll() on the monotonic clock.
+class PosixSerialChannel final : public SerialChannel {
+public:
+    PosixSerialChannel();
+    ~PosixSerialChannel() override; // closes
+    PosixSerialChannel(const PosixSerialChannel&) = delete;
+    PosixSerialChannel& operator=(const PosixSerialChannel&) = delete;
+
+    bool Open(const QString& devicePath) override;
+    bool IsOpen() const override { return fd_ >= 0; }
+    bool ApplyLineSettings(const LineSettings& settings) override;
+    bool ApplyTimeouts(std::uint32_t ms) override;
+    bool RestoreLineSettings() override;
+    bool RestoreTimeouts() override;
+    void Purge() override;
+    long Write(const std::uint8_t* data, std::size_t length) override;
+    int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override;
+    void Close() override;
+
+    // The parity bits of the control flags for a parity code (PARENB, PARODD, CMSPAR).
+    static unsigned ParityControlFlags(std::uint8_t parityCode);
+
+private:
+    struct Saved;
+
+    int fd_ = -1;
+    std::uint32_t writeTimeoutMs_ = 10;
+    std::unique_ptr<Saved> saved_;
+};
+
+} // namespace kelm

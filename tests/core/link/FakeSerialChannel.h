@@ -1,0 +1,123 @@
+#pragma once
+
+#include "core/common/Ticks.h"
+#include "core/link/SerialChannel.h"
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <span>
+#include <thread>
+#include <vector>
+
+namespace kelm::test {
+
+// A reply as the fake line delivers it: the bytes, when the first one becomes readable
+// after the request, and the gap between the following ones.
+struct Delivery {
+    std::vector<std::uint8_t> Bytes;
+    std::uint32_t FirstDelayMs = 0;
+    std::uint32_t GapMs = 0;
+};
+
+// Scripted serial channel. Every Write is recorded and handed to the responder, whose
+// Delivery becomes readable input. Silence (no bytes) makes ReadByte wait its timeout.
+class FakeSerialChannel final : public SerialChannel {
+public:
+    using Responder = std::function<Delivery(std::span<const std::uint8_t> request)>;
+
+    bool Open(const QString& devicePath) override {
+        Log << QStringLiteral("open ") + devicePath;
+        if (FailOpen || open_) {
+            return false;
+        }
+        open_ = true;
+        return true;
+    }
+    bool IsOpen() const override { return open_; }
+    bool ApplyLineSettings(const LineSettings& settings) override {
+        Log << QStringLiteral("line %1 %2").arg(settings.BaudRate).arg(settings.ParityCode);
+        Applied = settings;
+        return open_ && !FailLineSettings;
+    }
+    bool ApplyTimeouts(std::uint32_t ms) override {
+        Log << QStringLiteral("timeouts %1").arg(ms);
+        return open_ && !FailTimeouts;
+    }
+    bool RestoreLineSettings() override {
+        Log << QStringLiteral("restore line");
+        return open_;
+    }
+    bool RestoreTimeouts() override {
+        Log << QStringLiteral("restore timeouts");
+        return open_;
+    }
+    void Purge() override {
+        ++PurgeCount;
+        input_.clear();
+    }
+    long Write(const std::uint8_t* data, std::size_t length) override {
+        if (!open_) {
+            return -1;
+        }
+        Requests.emplace_back(data, data + length);
+        RequestTicks.push_back(TickCount());
+        if (Reply) {
+            Queue(Reply(Requests.back()));
+        }
+        return static_cast<long>(length);
+    }
+    int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
+        if (!open_ || FailReads) {
+            return -1;
+        }
+        const std::uint32_t start = TickCount();
+        for (;;) {
+            if (!input_.empty() &&
+                static_cast<std::int32_t>(TickCount() - input_.front().ReadyAt) >= 0) {
+                byte = input_.front().Byte;
+                input_.pop_front();
+                return 1;
+            }
+            if (TickCount() - start >= timeoutMs) {
+                return 0;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    void Close() override {
+        Log << QStringLiteral("close");
+        open_ = false;
+    }
+
+    void Queue(const Delivery& delivery) {
+        std::uint32_t at = TickCount() + delivery.FirstDelayMs;
+        for (const std::uint8_t b : delivery.Bytes) {
+            input_.push_back({b, at});
+            at += delivery.GapMs;
+        }
+    }
+
+    Responder Reply;
+    bool FailOpen = false;
+    bool FailLineSettings = false;
+    bool FailTimeouts = false;
+    bool FailReads = false;
+    LineSettings Applied;
+    int PurgeCount = 0;
+    QStringList Log;
+    std::vector<std::vector<std::uint8_t>> Requests;
+    std::vector<std::uint32_t> RequestTicks;
+
+private:
+    struct Pending {
+        std::uint8_t Byte;
+        std::uint32_t ReadyAt;
+    };
+    bool open_ = false;
+    std::deque<Pending> input_;
+};
+
+} // namespace kelm::test

@@ -1,0 +1,536 @@
+#include "FakeSerialChannel.h"
+
+#include "core/common/Ticks.h"
+#include "core/link/ModbusMaster.h"
+#include "core/link/RegisterFrames.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <map>
+
+using namespace kelm;
+using kelm::test::Delivery;
+using kelm::test::FakeSerialChannel;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes WithCrc(Bytes bytes) {
+    const std::size_t length = bytes.size();
+    bytes.resize(length + 2);
+    frames::AppendCrc(bytes.data(), length);
+    return bytes;
+}
+
+// A well-behaved device on the fake line, answering both frame variants from a register map.
+struct FakeDevice {
+    std::uint8_t Address = 1;
+    std::map<std::uint16_t, std::uint16_t> Registers;
+
+    Delivery Answer(std::span<const std::uint8_t> req) const {
+        const bool link = req[0] == 0xFF;
+        const std::size_t at = link ? 1 : 0;
+        if (req[at] != Address) {
+            return {};
+        }
+        const std::uint8_t function = req[at + 1];
+        const auto address = static_cast<std::uint16_t>((req[at + 2] << 8) | req[at + 3]);
+        const std::uint8_t n = req[link ? 5 : 5];
+        Bytes reply = link ? Bytes{Address, 0xFF} : Bytes{Address};
+        reply.push_back(function);
+        if (function == 0x03) {
+            if (link) {
+                reply.push_back(req[3]);
+                reply.push_back(req[4]);
+            }
+            reply.push_back(static_cast<std::uint8_t>(2 * n));
+            for (int i = 0; i < n; ++i) {
+                const auto it = Registers.find(static_cast<std::uint16_t>(address + i));
+                const std::uint16_t value = it == Registers.end() ? 0 : it->second;
+                reply.push_back(static_cast<std::uint8_t>(value >> 8));
+                reply.push_back(static_cast<std::uint8_t>(value & 0xFF));
+            }
+        } else {
+            reply.insert(reply.end(), {req[at + 2], req[at + 3]});
+            if (!link) {
+                reply.push_back(0);
+            }
+            reply.push_back(n);
+        }
+        return {WithCrc(reply), 0, 0};
+    }
+};
+
+class MasterTest : public ::testing::Test {
+protected:
+    MasterTest() {
+        auto channel = std::make_unique<FakeSerialChannel>();
+        fake = channel.get();
+        master = std::make_unique<ModbusMaster>(std::move(channel), [this](std::uint8_t com) {
+            resolved.push_back(com);
+            return QStringLiteral("/dev/fake%1").arg(com);
+        });
+    }
+
+    void OpenWithDevice(bool linkMode = false) {
+        ASSERT_TRUE(master->OpenPort(3, 19200, linkMode, 2));
+        master->DeviceAddress = device.Address;
+        fake->Reply = [this](std::span<const std::uint8_t> req) { return device.Answer(req); };
+    }
+
+    RecordingMessages messages;
+    FakeDevice device;
+    FakeSerialChannel* fake = nullptr;
+    std::vector<std::uint8_t> resolved;
+    std::unique_ptr<ModbusMaster> master;
+};
+
+std::uint32_t Elapsed(std::uint32_t since) {
+    return TickCount() - since;
+}
+
+} // namespace
+
+// --- Port -----------------------------------------------------------------------------
+
+TEST_F(MasterTest, ConstructionStateAndSettingsString) {
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_FALSE(master->IsLinkReady());
+    EXPECT_EQ(master->GetPort(), 0);
+    EXPECT_EQ(master->DeviceAddress, 0);
+    EXPECT_EQ(master->RequestCount + master->ReplyCount + master->FailureCount, 0u);
+    EXPECT_EQ(ModbusMaster::BuildSettingsString(19200, 2), "baud=19200 data=8 parity=E stop=1");
+    EXPECT_EQ(ModbusMaster::BuildSettingsString(9600, 7), "baud=9600 data=8 parity=N stop=1");
+    EXPECT_EQ(ModbusMaster::BuildSettingsString(256000, 1), "baud=256000 data=8 parity=O stop=1");
+    EXPECT_EQ(ModbusMaster::BuildSettingsString(57600, 3), "baud=57600 data=8 parity=M stop=1");
+    EXPECT_EQ(ModbusMaster::BuildSettingsString(115200, 4), "baud=115200 data=8 parity=N stop=1");
+}
+
+TEST_F(MasterTest, OpenConfiguresAndUnknownParityOpensAsNone) {
+    ASSERT_TRUE(master->OpenPort(3, 9600, false, 7));
+    EXPECT_TRUE(master->IsPortOpen());
+    EXPECT_EQ(resolved, std::vector<std::uint8_t>{3});
+    EXPECT_EQ(master->GetPort(), 3);
+    EXPECT_FALSE(master->IsLinkMode());
+    EXPECT_EQ(master->SettingsString(), "baud=9600 data=8 parity=N stop=1");
+    EXPECT_EQ(fake->Applied.BaudRate, 9600u);
+    EXPECT_EQ(fake->Applied.ParityCode, 0);
+    EXPECT_EQ(fake->Log, QStringList({"open /dev/fake3", "line 9600 0", "timeouts 10"}));
+    EXPECT_GE(fake->PurgeCount, 1);
+    EXPECT_TRUE(master->DcbChanged);
+    EXPECT_TRUE(master->TimeoutsChanged);
+    // Open but no drive selected.
+    EXPECT_FALSE(master->IsLinkReady());
+    master->DeviceAddress = 1;
+    EXPECT_TRUE(master->IsLinkReady());
+    master->ClosePort();
+    EXPECT_FALSE(master->IsLinkReady());
+    EXPECT_TRUE(messages.Boxes().empty());
+}
+
+TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
+    fake->FailOpen = true;
+    EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
+    EXPECT_FALSE(master->IsPortOpen());
+    fake->FailOpen = false;
+
+    fake->Log.clear();
+    fake->FailLineSettings = true;
+    EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_FALSE(fake->Log.contains("restore line"));
+    EXPECT_EQ(fake->Log.last(), "close");
+    fake->FailLineSettings = false;
+
+    fake->Log.clear();
+    fake->FailTimeouts = true;
+    EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_EQ(fake->Log, QStringList({"open /dev/fake2", "line 19200 2", "timeouts 10",
+                                      "restore line", "close"}));
+    EXPECT_FALSE(master->DcbChanged);
+    EXPECT_FALSE(master->TimeoutsChanged);
+    EXPECT_TRUE(messages.Boxes().empty());
+}
+
+TEST_F(MasterTest, EmptyDevicePathFailsWithoutOpening) {
+    ModbusMaster bare(std::make_unique<FakeSerialChannel>(),
+                      [](std::uint8_t) { return QString(); });
+    EXPECT_FALSE(bare.OpenPort(99, 19200, false, 2));
+    EXPECT_FALSE(bare.IsPortOpen());
+}
+
+TEST_F(MasterTest, OpeningAnotherPortClosesAndRestoresTheFirst) {
+    ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
+    fake->Log.clear();
+    ASSERT_TRUE(master->OpenPort(4, 38400, true, 0));
+    EXPECT_EQ(fake->Log, QStringList({"restore line", "restore timeouts", "close",
+                                      "open /dev/fake4", "line 38400 0", "timeouts 10"}));
+    EXPECT_EQ(master->GetPort(), 4);
+    EXPECT_TRUE(master->IsLinkMode());
+}
+
+TEST_F(MasterTest, ReopenKeepsPortModeAndAppliedSettings) {
+    ASSERT_TRUE(master->OpenPort(5, 57600, true, 4)); // space opens as none
+    fake->Log.clear();
+    master->ReopenPort();
+    EXPECT_TRUE(master->IsPortOpen());
+    EXPECT_EQ(fake->Log, QStringList({"restore line", "restore timeouts", "close",
+                                      "open /dev/fake5", "line 57600 0", "timeouts 10"}));
+    EXPECT_TRUE(master->IsLinkMode());
+    EXPECT_EQ(master->CurrentSettings().BaudRate, 57600u);
+    EXPECT_EQ(master->CurrentSettings().ParityCode, 0);
+}
+
+TEST_F(MasterTest, CloseWhenClosedDoesNothing) {
+    master->ClosePort();
+    EXPECT_TRUE(fake->Log.isEmpty());
+    ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
+    master->ClosePort();
+    fake->Log.clear();
+    master->ClosePort();
+    EXPECT_TRUE(fake->Log.isEmpty());
+}
+
+// --- Transfers --------------------------------------------------------------------------
+
+TEST_F(MasterTest, PlainReadAndWriteRoundTrip) {
+    device.Registers = {{0x0102, 0x1234}, {0x0103, 0xFFFF}};
+    OpenWithDevice();
+    std::array<std::uint16_t, 2> values{};
+    ASSERT_TRUE(master->ReadRegisters(0x0102, values.data(), 2, 100, true));
+    EXPECT_EQ(values[0], 0x1234);
+    EXPECT_EQ(values[1], 0xFFFF);
+    ASSERT_EQ(fake->Requests.size(), 1u);
+    EXPECT_EQ(fake->Requests[0], WithCrc({0x01, 0x03, 0x01, 0x02, 0x00, 0x02}));
+
+    const std::array<std::uint16_t, 2> out = {7, 0x8000};
+    ASSERT_TRUE(master->WriteRegisters(0x0010, out.data(), 2, 200, true));
+    EXPECT_EQ(fake->Requests[1],
+              WithCrc({0x01, 0x10, 0x00, 0x10, 0x00, 0x02, 0x04, 0x00, 0x07, 0x80, 0x00}));
+    EXPECT_EQ(master->RequestCount, 2u);
+    EXPECT_EQ(master->ReplyCount, 2u);
+    EXPECT_EQ(master->FailureCount, 0u);
+    EXPECT_GE(fake->PurgeCount, 3); // open + one before each request
+}
+
+TEST_F(MasterTest, LinkModeReadAndWrite) {
+    device.Address = 2;
+    device.Registers = {{0x0102, 500}};
+    OpenWithDevice(true);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(master->ReadRegisters(0x0102, &value, 1, 100, true));
+    EXPECT_EQ(value, 500);
+    EXPECT_EQ(fake->Requests[0], WithCrc({0xFF, 0x02, 0x03, 0x01, 0x02, 0x01}));
+
+    const std::array<std::uint16_t, 2> out = {1, 2};
+    ASSERT_TRUE(master->WriteRegisters(0x0102, out.data(), 2, 100, true));
+    EXPECT_EQ(fake->Requests[1].size(), 12u);
+    EXPECT_EQ(fake->Requests[1],
+              WithCrc({0xFF, 0x02, 0x10, 0x01, 0x02, 0x02, 0x00, 0x01, 0x00, 0x02}));
+}
+
+TEST_F(MasterTest, LinkWriteEchoCountZeroRejectedNonZeroAccepted) {
+    OpenWithDevice(true);
+    std::uint8_t echoed = 9;
+    fake->Reply = [&](std::span<const std::uint8_t>) {
+        return Delivery{WithCrc({0x01, 0xFF, 0x10, 0x00, 0x20, echoed}), 0, 0};
+    };
+    const std::array<std::uint16_t, 2> out = {1, 2};
+    EXPECT_TRUE(master->WriteRegistersOnce(0x20, out.data(), 2, 100));
+    echoed = 0;
+    EXPECT_FALSE(master->WriteRegistersOnce(0x20, out.data(), 2, 100));
+    EXPECT_TRUE(messages.Boxes().empty());
+}
+
+TEST_F(MasterTest, HighDeviceAddressAccepted) {
+    device.Address = 200;
+    OpenWithDevice();
+    const std::uint16_t out = 3;
+    EXPECT_TRUE(master->WriteRegisters(0x0001, &out, 1, 100, true));
+    EXPECT_EQ(fake->Requests[0][0], 200);
+}
+
+TEST_F(MasterTest, CountZeroAndClosedPortSendNothing) {
+    std::uint16_t value = 0xAAAA;
+    EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, true));
+    EXPECT_FALSE(master->WriteRegisters(0, &value, 1, 100, true));
+    EXPECT_FALSE(master->ReadRegistersOnce(0, &value, 1, 100));
+    EXPECT_FALSE(master->WriteRegistersOnce(0, &value, 1, 100));
+    EXPECT_EQ(master->RequestCount + master->FailureCount, 0u);
+    EXPECT_TRUE(messages.Boxes().empty());
+    EXPECT_EQ(messages.BeepCount(), 0);
+
+    OpenWithDevice();
+    EXPECT_TRUE(master->ReadRegisters(0, &value, 0, 100, true));
+    EXPECT_TRUE(master->WriteRegisters(0, &value, 0, 100, true));
+    EXPECT_TRUE(fake->Requests.empty());
+    EXPECT_EQ(value, 0xAAAA);
+    EXPECT_EQ(master->RequestCount, 0u);
+}
+
+TEST_F(MasterTest, MoreThanFortyRegistersAreCut) {
+    for (std::uint16_t i = 0; i < 45; ++i) {
+        device.Registers[static_cast<std::uint16_t>(0x100 + i)] = static_cast<std::uint16_t>(i + 1);
+    }
+    OpenWithDevice();
+    std::array<std::uint16_t, 45> values{};
+    values.fill(0xDEAD);
+    ASSERT_TRUE(master->ReadRegisters(0x100, values.data(), 45, 100, true));
+    EXPECT_EQ(fake->Requests[0][5], 40);
+    EXPECT_EQ(values[0], 1);
+    EXPECT_EQ(values[39], 40);
+    for (int i = 40; i < 45; ++i) {
+        EXPECT_EQ(values[i], 0xDEAD) << i;
+    }
+    ASSERT_TRUE(master->WriteRegisters(0x100, values.data(), 45, 100, true));
+    EXPECT_EQ(fake->Requests[1].size(), 89u);
+    EXPECT_EQ(fake->Requests[1][5], 40);
+    // Single attempts are cut too, so the frame buffer can never overflow.
+    ASSERT_TRUE(master->WriteRegistersOnce(0x100, values.data(), 45, 100));
+    EXPECT_EQ(fake->Requests[2].size(), 89u);
+}
+
+TEST_F(MasterTest, CountersAfterFailureThenSuccess) {
+    OpenWithDevice();
+    master->RequestCount = 9;
+    master->ResetCounters();
+    EXPECT_EQ(master->RequestCount + master->ReplyCount + master->FailureCount, 0u);
+    const auto answer = fake->Reply;
+    fake->Reply = [](std::span<const std::uint8_t>) { return Delivery{}; };
+    std::uint16_t value = 0;
+    EXPECT_FALSE(master->ReadRegistersOnce(0, &value, 1, 100));
+    fake->Reply = answer;
+    EXPECT_TRUE(master->ReadRegistersOnce(0, &value, 1, 100));
+    EXPECT_EQ(master->RequestCount, 2u);
+    EXPECT_EQ(master->ReplyCount, 1u);
+    EXPECT_EQ(master->FailureCount, 1u);
+}
+
+// Every way a reply can be wrong fails the attempt silently and is retried.
+TEST_F(MasterTest, InvalidRepliesAreRetriedSilently) {
+    struct Case {
+        const char* Name;
+        bool Link;
+        Bytes Reply;
+    };
+    const std::vector<Case> cases = {
+        {"bad crc", false,
+         [] {
+             Bytes b = WithCrc({1, 3, 2, 0, 5});
+             b[6] ^= 1;
+             return b;
+         }()},
+        {"other device", false, WithCrc({2, 3, 2, 0, 5})},
+        {"wrong function", false, WithCrc({1, 4, 2, 0, 5})},
+        {"exception reply", false, WithCrc({1, 0x83, 2})},
+        {"short reply", false, Bytes{1, 3, 2, 0}},
+        {"link: request echo", true, WithCrc({0xFF, 1, 3, 0, 0x10, 2, 0, 5})},
+        {"link: wrong address echo", true, WithCrc({1, 0xFF, 3, 0, 0x11, 2, 0, 5})},
+        {"link: wrong byte count", true, WithCrc({1, 0xFF, 3, 0, 0x10, 4, 0, 5})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        master->ClosePort();
+        OpenWithDevice(c.Link);
+        fake->Requests.clear();
+        master->ResetCounters();
+        int answered = 0;
+        fake->Reply = [&](std::span<const std::uint8_t> req) {
+            // Wrong twice, right the third time.
+            return ++answered < 3 ? Delivery{c.Reply, 0, 0} : device.Answer(req);
+        };
+        std::uint16_t value = 0xAAAA;
+        EXPECT_TRUE(master->ReadRegisters(0x10, &value, 1, 100, true));
+        EXPECT_EQ(fake->Requests.size(), 3u);
+        EXPECT_EQ(master->FailureCount, 2u);
+        EXPECT_EQ(master->ReplyCount, 1u);
+        EXPECT_EQ(value, 0);
+        EXPECT_TRUE(messages.Boxes().empty());
+    }
+}
+
+TEST_F(MasterTest, WrongByteCountIsReportedOnEveryAttempt) {
+    OpenWithDevice();
+    fake->Reply = [](std::span<const std::uint8_t>) {
+        return Delivery{WithCrc({1, 3, 4, 0, 5}), 0, 0};
+    };
+    std::uint16_t value = 0xAAAA;
+    EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, false));
+    EXPECT_EQ(value, 0xAAAA);
+    const auto boxes = messages.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.Text, "[05] Numero di byte");
+        EXPECT_EQ(box.Caption, " Error");
+        EXPECT_EQ(box.Icon, MessageIcon::Error);
+    }
+    EXPECT_TRUE(master->IsPortOpen());
+}
+
+TEST_F(MasterTest, DeadLineWithoutReportGivesUpAndStaysOpen) {
+    OpenWithDevice();
+    fake->Reply = {};
+    std::uint16_t value = 0;
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, false));
+    const std::uint32_t took = Elapsed(start);
+    EXPECT_GE(took, 600u);
+    EXPECT_LE(took, 3000u);
+    EXPECT_TRUE(master->IsPortOpen());
+    EXPECT_EQ(master->RequestCount, 3u);
+    EXPECT_EQ(master->FailureCount, 3u);
+    EXPECT_EQ(master->ReplyCount, 0u);
+    EXPECT_TRUE(messages.Boxes().empty());
+    EXPECT_EQ(messages.BeepCount(), 0);
+}
+
+TEST_F(MasterTest, PauseFollowsEveryFailedAttempt) {
+    OpenWithDevice();
+    // An immediate but broken reply: the time between tries is the pause alone.
+    fake->Reply = [](std::span<const std::uint8_t>) { return Delivery{Bytes(7, 0x55), 0, 0}; };
+    std::uint16_t value = 0;
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, false));
+    const std::uint32_t took = Elapsed(start);
+    ASSERT_EQ(fake->RequestTicks.size(), 3u);
+    EXPECT_GT(fake->RequestTicks[1] - fake->RequestTicks[0], 100u);
+    EXPECT_GT(fake->RequestTicks[2] - fake->RequestTicks[1], 100u);
+    // The third failure is followed by a pause as well.
+    EXPECT_GE(took, 300u);
+    EXPECT_LT(took, 2000u);
+}
+
+TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
+    OpenWithDevice();
+    fake->Reply = {};
+    QStringList order;
+    master->SetProgressDialogHook([&](bool enabled) {
+        order << QStringLiteral("progress %1 boxes %2").arg(enabled).arg(messages.Boxes().size());
+    });
+    const std::uint16_t out = 1;
+    EXPECT_FALSE(master->WriteRegisters(0, &out, 1, 100, true));
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_TRUE(fake->Log.contains("restore line"));
+    ASSERT_EQ(messages.Boxes().size(), 1u);
+    EXPECT_EQ(messages.Boxes()[0].Caption, "Error");
+    EXPECT_EQ(messages.Boxes()[0].Text, "Device not Respondig");
+    EXPECT_EQ(messages.Boxes()[0].Icon, MessageIcon::Error);
+    EXPECT_EQ(messages.BeepCount(), 1);
+    EXPECT_EQ(order, QStringList({"progress 0 boxes 0", "progress 1 boxes 1"}));
+
+    // Later transfers fail at once until the port is reopened.
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->WriteRegisters(0, &out, 1, 100, true));
+    EXPECT_LT(Elapsed(start), 50u);
+    EXPECT_EQ(messages.Boxes().size(), 1u);
+}
+
+TEST_F(MasterTest, ReceiveReplyDeadlines) {
+    OpenWithDevice();
+    const Bytes seven = {1, 2, 3, 4, 5, 6, 7};
+    // Timeout 100: the first byte may take up to 150 ms.
+    fake->Queue({seven, 60, 0});
+    EXPECT_TRUE(master->ReceiveReply(7, 100));
+    EXPECT_EQ(Bytes(master->Frame.begin(), master->Frame.begin() + 7), seven);
+    // Inter-byte allowance of 70 ms holds for gaps of 30 ms.
+    fake->Queue({seven, 0, 30});
+    EXPECT_TRUE(master->ReceiveReply(7, 100));
+    // A gap far beyond the allowance fails.
+    fake->Purge();
+    fake->Queue({seven, 0, 400});
+    EXPECT_FALSE(master->ReceiveReply(7, 100));
+    EXPECT_GT(master->Remaining, 0);
+    // Silence: gives up after about 150 ms, not at once and not much later.
+    fake->Purge();
+    std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->ReceiveReply(7, 100));
+    EXPECT_GE(Elapsed(start), 145u);
+    EXPECT_LT(Elapsed(start), 1000u);
+    // Timeout 600: a first byte after 350 ms still counts.
+    fake->Queue({seven, 350, 0});
+    EXPECT_TRUE(master->ReceiveReply(7, 600));
+    // A read error stops at once.
+    fake->FailReads = true;
+    start = TickCount();
+    EXPECT_FALSE(master->ReceiveReply(7, 600));
+    EXPECT_LT(Elapsed(start), 100u);
+}
+
+TEST_F(MasterTest, LeftoverBytesArePurgedBeforeTheNextRequest) {
+    device.Registers = {{0, 11}};
+    OpenWithDevice();
+    fake->Reply = [this](std::span<const std::uint8_t> req) {
+        Delivery d = device.Answer(req);
+        d.Bytes.insert(d.Bytes.end(), {0xEE, 0xEE, 0xEE}); // trailing noise
+        return d;
+    };
+    std::uint16_t value = 0;
+    EXPECT_TRUE(master->ReadRegisters(0, &value, 1, 100, true));
+    EXPECT_TRUE(master->ReadRegisters(0, &value, 1, 100, true));
+    EXPECT_EQ(value, 11);
+    EXPECT_EQ(master->FailureCount, 0u);
+}
+
+#ifndef NDEBUG
+// A channel whose reads block until released, to hold one thread inside a transfer.
+class BlockingChannel final : public SerialChannel {
+public:
+    bool Open(const QString&) override { return open_ = true; }
+    bool IsOpen() const override { return open_; }
+    bool ApplyLineSettings(const LineSettings&) override { return true; }
+    bool ApplyTimeouts(std::uint32_t) override { return true; }
+    bool RestoreLineSettings() override { return true; }
+    bool RestoreTimeouts() override { return true; }
+    void Purge() override {}
+    long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
+    int ReadByte(std::uint8_t&, std::uint32_t) override {
+        Inside = true;
+        while (!Release) {
+            std::this_thread::yield();
+        }
+        return -1;
+    }
+    void Close() override { open_ = false; }
+
+    std::atomic<bool> Inside{false};
+    std::atomic<bool> Release{false};
+
+private:
+    bool open_ = false;
+};
+
+TEST(MasterThreads, TwoThreadsAtOnceAssertInDebugBuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            auto channel = std::make_unique<BlockingChannel>();
+            BlockingChannel* raw = channel.get();
+            ModbusMaster master(std::move(channel), [](std::uint8_t) { return QString("x"); });
+            master.OpenPort(1, 19200, false, 2);
+            std::thread worker([&] {
+                std::uint16_t v = 0;
+                master.ReadRegistersOnce(0, &v, 1, 100);
+            });
+            while (!raw->Inside) {
+                std::this_thread::yield();
+            }
+            std::uint16_t v = 0;
+            master.ReadRegistersOnce(0, &v, 1, 100); // second thread: asserts
+            raw->Release = true;
+            worker.join();
+        },
+        "two threads");
+}
+
+TEST(MasterThreads, TakingTurnsIsFine) {
+    auto channel = std::make_unique<FakeSerialChannel>();
+    ModbusMaster master(std::move(channel), [](std::uint8_t) { return QString("x"); });
+    ASSERT_TRUE(master.OpenPort(1, 19200, false, 2));
+    std::thread([&] { master.ClosePort(); }).join();
+    EXPECT_TRUE(master.OpenPort(1, 19200, false, 2));
+}
+#endif

@@ -1,0 +1,240 @@
+#include "TerminalState.h"
+
+#include "core/common/Ticks.h"
+#include "core/link/ModbusMaster.h"
+#include "core/link/PosixSerialChannel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace kelm;
+using kelm::test::ReadTerminalState;
+using kelm::test::TerminalState;
+
+namespace {
+
+// A pseudo-terminal pair in cooked mode at 9600 baud, like a freshly opened terminal.
+class Pty {
+public:
+    Pty() {
+        char name[128] = {};
+        termios cooked{};
+        cfsetispeed(&cooked, B9600);
+        cfsetospeed(&cooked, B9600);
+        cooked.c_iflag = ICRNL | IXON;
+        cooked.c_oflag = OPOST | ONLCR;
+        cooked.c_cflag |= CS7 | CREAD;
+        cooked.c_lflag = ICANON | ECHO | ISIG;
+        cooked.c_cc[VMIN] = 1;
+        if (::openpty(&master_, &slave_, name, &cooked, nullptr) == 0) {
+            path_ = QString::fromLocal8Bit(name);
+        }
+    }
+    ~Pty() {
+        if (master_ >= 0) {
+            ::close(master_);
+            ::close(slave_);
+        }
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool Ok() const { return !path_.isEmpty(); }
+    const QString& Path() const { return path_; }
+    int Master() const { return master_; }
+    TerminalState State() const { return ReadTerminalState(slave_); }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    QString path_;
+};
+
+} // namespace
+
+TEST(PosixSerialChannel, ConfiguresRawAndRestoresExactly) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    const TerminalState before = pty.State();
+    ASSERT_TRUE(before.Ok);
+    ASSERT_TRUE(before.Lflag & ICANON);
+
+    PosixSerialChannel channel;
+    ASSERT_TRUE(channel.Open(pty.Path()));
+    EXPECT_EQ(pty.State(), before); // opening alone changes nothing
+    ASSERT_TRUE(channel.ApplyLineSettings({19200, 2}));
+    const TerminalState raw = pty.State();
+    EXPECT_EQ(raw.Lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(raw.Iflag & (ICRNL | IXON), 0u);
+    EXPECT_EQ(raw.Oflag & OPOST, 0u);
+    EXPECT_EQ(raw.Cflag & CSIZE, static_cast<std::uint32_t>(CS8));
+    EXPECT_EQ(raw.Cflag & CSTOPB, 0u);
+    EXPECT_TRUE(raw.Cflag & CREAD);
+    EXPECT_TRUE(raw.Cflag & CLOCAL);
+    EXPECT_EQ(raw.Ospeed, 19200u);
+    EXPECT_EQ(raw.Ispeed, 19200u);
+    EXPECT_EQ(raw.Vmin, 0);
+
+    EXPECT_TRUE(channel.RestoreLineSettings());
+    EXPECT_EQ(pty.State(), before);
+    channel.Close();
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(pty.State(), before);
+}
+
+TEST(PosixSerialChannel, MasterOpenCloseRestoresThePtySettings) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    const TerminalState before = pty.State();
+    ModbusMaster master(std::make_unique<PosixSerialChannel>(),
+                        [&](std::uint8_t) { return pty.Path(); });
+    ASSERT_TRUE(master.OpenPort(1, 115200, false, 2));
+    EXPECT_EQ(pty.State().Ospeed, 115200u);
+    EXPECT_FALSE(pty.State() == before);
+    master.ClosePort();
+    EXPECT_EQ(pty.State(), before);
+    // Destruction closes and restores as well.
+    {
+        ModbusMaster other(std::make_unique<PosixSerialChannel>(),
+                           [&](std::uint8_t) { return pty.Path(); });
+        ASSERT_TRUE(other.OpenPort(1, 9600, false, 0));
+    }
+    EXPECT_EQ(pty.State(), before);
+}
+
+TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    PosixSerialChannel first;
+    PosixSerialChannel second;
+    ASSERT_TRUE(first.Open(pty.Path()));
+    EXPECT_FALSE(second.Open(pty.Path()));
+    EXPECT_FALSE(second.IsOpen());
+    // An opener outside this class is refused too (TIOCEXCL; root bypasses it, the flock
+    // above does not depend on that).
+    if (::geteuid() != 0) {
+        const int fd = ::open(pty.Path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        EXPECT_LT(fd, 0);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    first.Close();
+    ASSERT_TRUE(second.Open(pty.Path()));
+    // The exclusive mark is taken back at close: plain opens work again afterwards.
+    second.Close();
+    const int fd = ::open(pty.Path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    EXPECT_GE(fd, 0);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+TEST(PosixSerialChannel, EveryListedBaudRateOpens) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    for (const std::uint32_t baud :
+         {9600u, 14400u, 19200u, 38400u, 56000u, 57600u, 115200u, 128000u, 230400u, 256000u}) {
+        for (const std::uint8_t parity : {0, 1, 2, 3}) {
+            ModbusMaster master(std::make_unique<PosixSerialChannel>(),
+                                [&](std::uint8_t) { return pty.Path(); });
+            ASSERT_TRUE(master.OpenPort(1, baud, false, parity)) << baud << " " << int(parity);
+            EXPECT_EQ(pty.State().Ospeed, baud);
+            EXPECT_EQ(pty.State().Ispeed, baud);
+        }
+    }
+}
+
+TEST(PosixSerialChannel, ParityFlags) {
+    EXPECT_EQ(PosixSerialChannel::ParityControlFlags(0), 0u);
+    EXPECT_EQ(PosixSerialChannel::ParityControlFlags(1), unsigned(PARENB | PARODD));
+    EXPECT_EQ(PosixSerialChannel::ParityControlFlags(2), unsigned(PARENB));
+    EXPECT_EQ(PosixSerialChannel::ParityControlFlags(3), unsigned(PARENB | PARODD | CMSPAR));
+    EXPECT_EQ(PosixSerialChannel::ParityControlFlags(4), 0u);
+
+    // A pseudo-terminal drops PARENB itself but keeps the other parity bits.
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    PosixSerialChannel channel;
+    ASSERT_TRUE(channel.Open(pty.Path()));
+    ASSERT_TRUE(channel.ApplyLineSettings({9600, 3}));
+    EXPECT_EQ(pty.State().Cflag & (PARODD | CMSPAR), unsigned(PARODD | CMSPAR));
+    ASSERT_TRUE(channel.ApplyLineSettings({9600, 2}));
+    EXPECT_EQ(pty.State().Cflag & (PARODD | CMSPAR), 0u);
+    EXPECT_FALSE(channel.ApplyLineSettings({0, 2})); // no baud rate
+}
+
+TEST(PosixSerialChannel, ReadsWritesPurgesAndTimesOut) {
+    Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    PosixSerialChannel channel;
+    ASSERT_TRUE(channel.Open(pty.Path()));
+    ASSERT_TRUE(channel.ApplyLineSettings({19200, 0}));
+    ASSERT_TRUE(channel.ApplyTimeouts(10));
+
+    const std::uint8_t request[] = {0x01, 0x03, 0x0D, 0x0A, 0x00, 0xFF};
+    ASSERT_EQ(channel.Write(request, sizeof request), long(sizeof request));
+    std::uint8_t seen[sizeof request] = {};
+    std::size_t got = 0;
+    const std::uint32_t start = TickCount();
+    while (got < sizeof request && TickCount() - start < 2000) {
+        const ssize_t n = ::read(pty.Master(), seen + got, sizeof request - got);
+        if (n > 0) {
+            got += std::size_t(n);
+        }
+    }
+    ASSERT_EQ(got, sizeof request);
+    EXPECT_EQ(std::memcmp(seen, request, sizeof request), 0); // no CR/LF translation
+
+    const std::uint8_t reply[] = {0x0D, 0x11, 0x13, 0x03}; // CR, XON, XOFF, ^C pass through
+    ASSERT_EQ(::write(pty.Master(), reply, sizeof reply), ssize_t(sizeof reply));
+    for (const std::uint8_t expected : reply) {
+        std::uint8_t byte = 0;
+        ASSERT_EQ(channel.ReadByte(byte, 1000), 1);
+        EXPECT_EQ(byte, expected);
+    }
+
+    std::uint32_t t0 = TickCount();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
+    EXPECT_GE(TickCount() - t0, 19u);
+    EXPECT_LT(TickCount() - t0, 500u);
+
+    ASSERT_EQ(::write(pty.Master(), reply, sizeof reply), ssize_t(sizeof reply));
+    ::usleep(20000);
+    channel.Purge();
+    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
+}
+
+TEST(PosixSerialChannel, RefusesWhatIsNotAnOpenTerminal) {
+    PosixSerialChannel channel;
+    EXPECT_FALSE(channel.Open(QStringLiteral("/dev/null"))); // not a terminal
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_FALSE(channel.Open(QStringLiteral("/nonexistent/ttyS99")));
+    EXPECT_FALSE(channel.Open(QString()));
+    std::uint8_t byte = 0;
+    EXPECT_EQ(channel.ReadByte(byte, 10), -1);
+    EXPECT_EQ(channel.Write(&byte, 1), -1);
+    EXPECT_FALSE(channel.ApplyLineSettings({19200, 2}));
+    EXPECT_FALSE(channel.ApplyTimeouts(10));
+    EXPECT_FALSE(channel.RestoreLineSettings());
+    EXPECT_FALSE(channel.RestoreTimeouts());
+    channel.Purge();
+    channel.Close();
+}
+
+TEST(PosixSerialChannel, HangUpOfTheOtherSideIsAReadError) {
+    auto pty = std::make_unique<Pty>();
+    ASSERT_TRUE(pty->Ok());
+    const QString path = pty->Path();
+    PosixSerialChannel channel;
+    ASSERT_TRUE(channel.Open(path));
+    pty.reset(); // closes the master side
+    std::uint8_t byte = 0;
+    EXPECT_EQ(channel.ReadByte(byte, 200), -1);
+}
