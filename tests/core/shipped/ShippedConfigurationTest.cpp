@@ -1,0 +1,338 @@
+// The shipped configuration set loads through the program's own loaders without a single
+// message, and describes four consistent drives.
+#include "ListedRegisters.h"
+#include "core/config/ConfigurationSet.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace kelm;
+
+namespace {
+
+const QString kInstallFolder = QStringLiteral(KELM_RUNTIME_DIR "/");
+
+const DeviceKind kAllKinds[] = {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive,
+                                DeviceKind::Orca230};
+const DeviceKind kIoKinds[] = {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230};
+
+const std::vector<std::uint16_t>& Listed(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return shipped::ListedPower;
+    case DeviceKind::Drive:
+        return shipped::ListedDrive;
+    case DeviceKind::Orca230:
+        return shipped::ListedOrca230;
+    case DeviceKind::Std:
+        break;
+    }
+    return shipped::ListedStd;
+}
+
+const std::vector<std::uint16_t>& NotWritten(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return shipped::NotWrittenPower;
+    case DeviceKind::Drive:
+        return shipped::NotWrittenDrive;
+    case DeviceKind::Orca230:
+        return shipped::NotWrittenOrca230;
+    case DeviceKind::Std:
+        break;
+    }
+    return shipped::NotWrittenStd;
+}
+
+// Ranges the status poll and the link scan read in one request: the whole-table read only
+// groups consecutive table entries, so each range must be in the table without a gap.
+std::vector<std::pair<std::uint16_t, int>> BlockReads(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return {{78, 10}, {26, 2}, {249, 2}};
+    case DeviceKind::Drive:
+        return {{116, 5}, {121, 2}, {184, 4}, {193, 5}, {198, 2}, {207, 6}};
+    case DeviceKind::Orca230:
+        return {{51, 9}, {60, 8}, {72, 13}, {134, 12}, {180, 8}};
+    case DeviceKind::Std:
+        break;
+    }
+    return {{134, 2}};
+}
+
+// Loads the whole set once, in the program's three steps, recording every message.
+class ShippedSet : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        recorder_ = new RecordingMessages;
+        devices_ = new QTemporaryDir;
+        set_ = new ConfigurationSet;
+        driverStart_ = set_->LoadAtDriverStart(kInstallFolder, devices_->path() + "/Devices/");
+        windowCreation_ = set_->LoadAtMainWindowCreation(kInstallFolder);
+        windowShow_ = set_->LoadAtMainWindowShow(kInstallFolder);
+        messages_ = recorder_->Texts();
+        terminates_ = recorder_->TerminateCount();
+    }
+    static void TearDownTestSuite() {
+        delete set_;
+        delete devices_;
+        delete recorder_;
+        ClearTerminateRequest();
+    }
+
+    static const ConfigurationSet& Set() { return *set_; }
+
+    static inline RecordingMessages* recorder_ = nullptr;
+    static inline QTemporaryDir* devices_ = nullptr;
+    static inline ConfigurationSet* set_ = nullptr;
+    static inline bool driverStart_ = false;
+    static inline bool windowCreation_ = false;
+    static inline bool windowShow_ = false;
+    static inline QStringList messages_;
+    static inline int terminates_ = 0;
+};
+
+} // namespace
+
+TEST_F(ShippedSet, LoadsWithoutAnyMessage) {
+    EXPECT_TRUE(driverStart_);
+    EXPECT_TRUE(windowCreation_);
+    EXPECT_TRUE(windowShow_);
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(" | ").toStdString();
+    EXPECT_EQ(terminates_, 0);
+}
+
+TEST_F(ShippedSet, EveryAddressedRegisterIsInItsKindTable) {
+    for (DeviceKind kind : kAllKinds) {
+        const ParamTable& table = Set().KindTable(kind);
+        for (std::uint16_t address : Listed(kind))
+            EXPECT_NE(table.FindByAddress(address), nullptr)
+                << DeviceKindText(kind).toStdString() << " register " << address;
+    }
+    EXPECT_EQ(Set().KindTable(DeviceKind::Std).Count(), 96);
+    EXPECT_EQ(Set().KindTable(DeviceKind::Power).Count(), 86);
+    EXPECT_EQ(Set().KindTable(DeviceKind::Drive).Count(), 119);
+    EXPECT_EQ(Set().KindTable(DeviceKind::Orca230).Count(), 128);
+}
+
+TEST_F(ShippedSet, BlockReadRangesHaveNoGaps) {
+    for (DeviceKind kind : kAllKinds) {
+        const ParamTable& table = Set().KindTable(kind);
+        for (const auto& [first, count] : BlockReads(kind))
+            for (int a = first; a < first + count; ++a)
+                EXPECT_NE(table.FindByAddress(static_cast<std::uint16_t>(a)), nullptr)
+                    << DeviceKindText(kind).toStdString() << " block register " << a;
+    }
+}
+
+TEST_F(ShippedSet, LettersLimitsAndComparison) {
+    for (DeviceKind kind : kAllKinds) {
+        const std::string k = DeviceKindText(kind).toStdString();
+        const ParamTable& table = Set().KindTable(kind);
+        for (std::uint16_t address : NotWritten(kind)) {
+            const ParamEntry* e = table.FindByAddress(address);
+            ASSERT_NE(e, nullptr) << k << " " << address;
+            EXPECT_EQ(e->KindLetter, 'N') << k << " " << address << " " << e->Name.toStdString();
+            EXPECT_FALSE(e->Compared) << k << " " << address;
+        }
+        QSet<QString> names;
+        for (const ParamEntry& e : table) {
+            EXPECT_FALSE(e.Name.trimmed().isEmpty()) << k << " " << e.Address;
+            EXPECT_FALSE(names.contains(e.Name))
+                << k << " name used twice: " << e.Name.toStdString();
+            names.insert(e.Name);
+            EXPECT_LE(e.MinValue, e.DefaultValue) << k << " " << e.Address;
+            EXPECT_LE(e.DefaultValue, e.MaxValue) << k << " " << e.Address;
+            // Real parameters take part in comparisons, live values never do.
+            if (e.KindLetter == 'A') {
+                EXPECT_TRUE(e.Compared) << k << " " << e.Address;
+            }
+            if (e.KindLetter == 'N') {
+                EXPECT_FALSE(e.Compared) << k << " " << e.Address;
+            }
+            EXPECT_TRUE(e.AccessLetter == 'U' || e.AccessLetter == 'E');
+        }
+    }
+}
+
+TEST_F(ShippedSet, SortedByAddress) {
+    for (DeviceKind kind : kAllKinds) {
+        const ParamTable& table = Set().KindTable(kind);
+        for (int i = 1; i < table.Count(); ++i)
+            EXPECT_LT(table.At(i - 1).Address, table.At(i).Address);
+    }
+}
+
+TEST_F(ShippedSet, PowerDescribesTheLink) {
+    const ParamTable& power = Set().KindTable(DeviceKind::Power);
+    const ParamEntry* base = power.FindByAddress(4);
+    const ParamEntry* baud = power.FindByAddress(5);
+    const ParamEntry* units = power.FindByAddress(6);
+    ASSERT_TRUE(base && baud && units);
+    EXPECT_EQ(base->DefaultValue, 1);
+    EXPECT_EQ(baud->DefaultValue * 100, 115200);
+    EXPECT_EQ(units->DefaultValue, 3);
+    EXPECT_LE(base->DefaultValue + units->MaxValue, 255);
+    // The link signature of a real Power unit must not read as an Orca 230 ("ORCA").
+    EXPECT_NE(power.FindByAddress(249)->DefaultValue, 0x4143);
+    const ParamTable& orca = Set().KindTable(DeviceKind::Orca230);
+    EXPECT_EQ(orca.FindByAddress(249)->DefaultValue, 0x4143);
+    EXPECT_EQ(orca.FindByAddress(250)->DefaultValue, 0x524F);
+    // The link overview marks an unread ID with MaxValue + 1: it must fit in 16 bits.
+    EXPECT_LT(power.FindByAddress(7)->MaxValue, 32767);
+    EXPECT_LT(Set().KindTable(DeviceKind::Drive).FindByAddress(6)->MaxValue, 32767);
+}
+
+TEST_F(ShippedSet, ThirtyTwoAlarmTextsPerKind) {
+    for (DeviceKind kind : kAllKinds) {
+        const QStringList& texts = Set().AlarmTexts(kind);
+        ASSERT_EQ(texts.size(), 32) << DeviceKindText(kind).toStdString();
+        for (int n = 1; n <= 32; ++n) {
+            EXPECT_NE(texts[n - 1], DefaultAlarmText(n)) << "alarm " << n << " has no text";
+            EXPECT_LE(texts[n - 1].size(), AlarmTextMaxChars);
+        }
+    }
+}
+
+TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
+    for (DeviceKind kind : kIoKinds) {
+        const std::string k = DeviceKindText(kind).toStdString();
+        const IoGroups& groups = Set().IoGroupsOf(kind);
+        std::map<int, QString> textOfCode;
+        QSet<int> rowDefaults;
+        bool momentary = false, ranged = false, negativeRange = false;
+        for (const IoGroup& group : groups) {
+            ASSERT_FALSE(group.Items.empty()) << k << " " << group.Caption.toStdString();
+            EXPECT_FALSE(group.Caption.isEmpty());
+            EXPECT_FALSE(rowDefaults.contains(group.Items.front().Number1))
+                << k << ": two rows start on one function";
+            rowDefaults.insert(group.Items.front().Number1);
+            QSet<int> inGroup;
+            for (const IoItem& item : group.Items) {
+                EXPECT_FALSE(inGroup.contains(item.Number1)) << k << " " << item.Number1;
+                inGroup.insert(item.Number1);
+                // One code names one function in every group that offers it.
+                auto [it, added] = textOfCode.emplace(item.Number1, item.Text);
+                if (!added) {
+                    EXPECT_EQ(it->second, item.Text) << k << " code " << item.Number1;
+                }
+                momentary = momentary || item.ItemFlag;
+                if (item.HasRange) {
+                    ranged = true;
+                    EXPECT_LT(item.Number2, item.Number3) << k << " " << item.Text.toStdString();
+                    negativeRange = negativeRange || item.Number2 < 0;
+                }
+            }
+        }
+        EXPECT_EQ(groups[0].Caption, "DGT-IN1 (ENABLE)");
+        EXPECT_EQ(groups[12].Caption, "DGT-OUT 2");
+        EXPECT_TRUE(momentary) << k;
+        EXPECT_TRUE(ranged) << k;
+        EXPECT_TRUE(negativeRange) << k;
+    }
+}
+
+TEST_F(ShippedSet, SelectorDefaultsPickAnItem) {
+    // Every function selector's default (item index) lies inside its group's list.
+    const std::map<DeviceKind, std::vector<std::pair<int, std::uint16_t>>> selectors = {
+        {DeviceKind::Std,
+         {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {9, 124}, {10, 127}, {11, 125}, {12, 126}}},
+        // The Orca 230 hides its AUX rows: their selectors keep a single item.
+        {DeviceKind::Orca230, {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {11, 125}, {12, 126}}},
+        {DeviceKind::Drive,
+         {{1, 79},
+          {2, 80},
+          {3, 81},
+          {5, 83},
+          {6, 84},
+          {7, 85},
+          {8, 86},
+          {9, 87},
+          {10, 88},
+          {11, 99},
+          {12, 101}}}};
+    for (const auto& [kind, rows] : selectors) {
+        for (const auto& [row, address] : rows) {
+            const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
+            ASSERT_NE(e, nullptr) << address;
+            const auto& items = Set().IoGroupsOf(kind)[static_cast<std::size_t>(row)].Items;
+            EXPECT_GE(e->DefaultValue, 0);
+            EXPECT_LT(e->DefaultValue, static_cast<int>(items.size())) << address;
+            EXPECT_GT(items.size(), 1u) << "row " << row << " has a selector but one item";
+        }
+    }
+}
+
+TEST_F(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
+    const std::pair<DeviceKind, std::uint16_t> methodRegisters[] = {
+        {DeviceKind::Std, 91}, {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}};
+    for (const auto& [kind, address] : methodRegisters) {
+        const HomingDescriptors& homing = Set().Homing(kind);
+        ASSERT_FALSE(homing.Methods.empty());
+        EXPECT_FALSE(homing.SensorNames.isEmpty());
+        const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
+        ASSERT_NE(e, nullptr);
+        EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e->DefaultValue)), nullptr);
+        QSet<int> names;
+        for (const HomingMethod& m : homing.Methods) {
+            EXPECT_LE(m.Code, static_cast<std::uint16_t>(e->MaxValue));
+            names.insert(m.NameIndex);
+        }
+        // Every method name is offered by at least one record.
+        EXPECT_EQ(names.size(), homing.MethodNames.size());
+    }
+    EXPECT_TRUE(Set().Homing(DeviceKind::Power).IsEmpty());
+}
+
+TEST_F(ShippedSet, ScopeSignalsAndScales) {
+    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive}) {
+        const ScopeScaleSet& signalSet = Set().ScopeSet(kind);
+        ASSERT_GE(signalSet.size(), 2u);
+        int withTen = 0, withTwo = 0;
+        for (const ScopeSignal& s : signalSet) {
+            EXPECT_FALSE(s.Name.isEmpty());
+            withTen += s.Scales.size() == 10;
+            withTwo += s.Scales.size() == 2;
+            for (std::size_t i = 0; i < s.Scales.size(); ++i) {
+                EXPECT_GT(s.Scales[i].UnitsPerDivision, 0) << s.Name.toStdString();
+                // scales grow from the finest to the coarsest
+                if (i > 0) {
+                    EXPECT_GT(s.Scales[i].UnitsPerDivision, s.Scales[i - 1].UnitsPerDivision);
+                }
+            }
+        }
+        EXPECT_EQ(withTen, static_cast<int>(signalSet.size()) - 1);
+        EXPECT_EQ(withTwo, 1);
+    }
+    EXPECT_EQ(&Set().ScopeSet(DeviceKind::Orca230), &Set().ScopeSet(DeviceKind::Std));
+    EXPECT_TRUE(Set().ScopeSet(DeviceKind::Power).empty());
+}
+
+TEST_F(ShippedSet, AnalogLabelsCoverTheSelectorRange) {
+    const std::pair<DeviceKind, std::uint16_t> outputs[] = {
+        {DeviceKind::Std, 66},     {DeviceKind::Std, 67},    {DeviceKind::Orca230, 66},
+        {DeviceKind::Orca230, 67}, {DeviceKind::Drive, 207}, {DeviceKind::Drive, 210}};
+    for (const auto& [kind, address] : outputs) {
+        const AnalogOutLabels& labels = Set().AnalogLabels(kind);
+        const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(labels.First.size(), labels.Second.size());
+        EXPECT_LT(e->MaxValue, labels.First.size()) << address;
+    }
+}
+
+TEST_F(ShippedSet, BootloaderRecordsForTheTarnDrives) {
+    for (DeviceKind kind : {DeviceKind::Drive, DeviceKind::Orca230}) {
+        const BootloaderRecord* record = Set().Bootloader(kind);
+        ASSERT_NE(record, nullptr);
+        EXPECT_NE(record->First, 0);
+        EXPECT_NE(record->Second, 0);
+        EXPECT_FALSE(record->Text.isEmpty());
+        // The loader register must not collide with a parameter of the drive.
+        EXPECT_EQ(Set().KindTable(kind).FindByAddress(record->First), nullptr);
+    }
+}
