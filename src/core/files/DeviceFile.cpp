@@ -1,0 +1,94 @@
+#include "core/files/DeviceFile.h"
+
+#include "core/files/ParamFileBody.h"
+#include "core/seams/Messages.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelm {
+namespace {
+
+const QString ErrorTitle = QStringLiteral("Error Opening Device");
+
+} // namespace
+
+DeviceFileType DeviceFileTypeOf(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Std:
+        return {".dev", "Device Configuration File", "Device"};
+    case DeviceKind::Power:
+        return {".tnp", "Tarn Power Configuration File", "Tarn Power"};
+    case DeviceKind::Drive:
+        return {".tnd", "Tarn Drive Configuration File", "Tarn Drive"};
+    case DeviceKind::Orca230:
+        return {".tno", "Tarn Orca 230 Configuration File", "Tarn Orca 230"};
+    }
+    return {".dev", "Unknow", ""};
+}
+
+QString DeviceFileHeading(DeviceKind kind) {
+    return QString::fromLatin1(ParamFileFirstLine) + DeviceFileTypeOf(kind).TypeLine;
+}
+
+QStringList DeviceFileFilters() {
+    return {QStringLiteral("Devices File (*.dev)"), QStringLiteral("Tarn Power File (*.tnp)"),
+            QStringLiteral("Tarn Drive File (*.tnd)"), QStringLiteral("Device File (*.tno)")};
+}
+
+bool HasExtension(const QString& path, const QString& extension) {
+    const QString suffix = QFileInfo(path).suffix();
+    const QString wanted = extension.startsWith(u'.') ? extension.mid(1) : extension;
+    return suffix.compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+bool HasDeviceFileExtension(const QString& path, DeviceKind kind) {
+    return HasExtension(path, DeviceFileTypeOf(kind).Extension);
+}
+
+bool SaveDeviceFile(ParamTable& table, DeviceKind kind, const QString& path,
+                    const FileStamp& stamp) {
+    if (WriteParamFile(table, DeviceFileTypeOf(kind).TypeLine, path, stamp))
+        return true;
+    ShowError(QStringLiteral("Unable save Device: ") + path);
+    return false;
+}
+
+bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowError(QStringLiteral("Unable open Device: ") + path);
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    file.close();
+
+    QString heading = DeviceFileHeading(kind);
+    if (!ReadValuesTwoPass(table, content, heading, ErrorTitle)) {
+        if (heading.startsWith(QString::fromLatin1(ParamFileFirstLine))) {
+            ShowError(ErrorTitle + QStringLiteral(": ") + path +
+                      QStringLiteral("\rOperation Ignored !"));
+        } else {
+            ShowError(ErrorTitle + QStringLiteral(": ") + path +
+                      QStringLiteral("\rFile TYPE not correct!\rLooking for: ") +
+                      DeviceFileTypeOf(kind).KindName + QStringLiteral(" data file"));
+        }
+        return false;
+    }
+    if (!online)
+        table.CopyColumn('U', 'P');
+    return true;
+}
+
+bool ShouldOfferSave(const ParamTable& table, const QString& currentFileName) {
+    return !currentFileName.isEmpty() && table.HasUnsavedChanges();
+}
+
+QString SaveOfferText(DeviceKind kind, const QString& currentFileName) {
+    const QString question = kind == DeviceKind::Power
+                                 ? QStringLiteral("Save Current Tarn Power ?\r")
+                                 : QStringLiteral("Save Current Device ?\r");
+    return question + currentFileName;
+}
+
+} // namespace kelm

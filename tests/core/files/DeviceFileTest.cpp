@@ -1,0 +1,258 @@
+#include "FileTestSupport.h"
+
+#include "core/files/DeviceFile.h"
+#include "core/files/ParamFileBody.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QBuffer>
+
+using namespace kelm;
+using namespace kelm::testing;
+
+namespace {
+
+const QByteArray Heading = "Kelm Industries\r\nDevice Configuration File\r\n"
+                           "Generated on: x\r\nParameter\tAddress\tValue\r\n";
+
+class DeviceFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        table.Add(MakeEntry(5, "Mode", 'A'));
+        table.Add(MakeEntry(12, "Kp", 'A'));
+        table.Add(MakeEntry(100, "Limit", 'F'));
+        table.Add(MakeEntry(300, "Info", 'N'));
+        SetValues({1, -5, 32767, -32768});
+    }
+    void SetValues(std::initializer_list<int> values) {
+        int i = 0;
+        for (int v : values)
+            table.At(i++).Value = static_cast<std::int16_t>(v);
+    }
+    void SetFileValues(int value) {
+        for (ParamEntry& e : table)
+            e.FileValue = static_cast<std::int16_t>(value);
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    // Opens a file with the given body lines after the standard four heading lines.
+    bool OpenBody(const QByteArray& body, bool online = true) {
+        WriteBytes(Path("in.dev"), Heading + body);
+        return OpenDeviceFile(table, DeviceKind::Std, Path("in.dev"), online);
+    }
+    std::vector<std::int16_t> Column(std::int16_t ParamEntry::*member) const {
+        std::vector<std::int16_t> values;
+        for (const ParamEntry& e : table)
+            values.push_back(e.*member);
+        return values;
+    }
+
+    QTemporaryDir dir;
+    ParamTable table;
+    RecordingMessages messages;
+};
+
+} // namespace
+
+TEST_F(DeviceFileTest, SaveWritesExactLinesWithCrLfAndCopiesValuesToFileColumn) {
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev"), FixedStamp()));
+    EXPECT_EQ(ReadBytes(Path("a.dev")),
+              "Kelm Industries\r\nDevice Configuration File\r\n"
+              "Generated on: Sunday  07/03/2027 09:05:03\r\nParameter\tAddress\tValue\r\n"
+              "Mode\t5\t1\r\nKp\t12\t-5\r\nLimit\t100\t32767\r\nInfo\t300\t-32768\r\n");
+    EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(DeviceFileTest, TypeLinePerKindAndUnknownKind) {
+    const std::pair<DeviceKind, QByteArray> kinds[] = {
+        {DeviceKind::Std, "Device Configuration File"},
+        {DeviceKind::Power, "Tarn Power Configuration File"},
+        {DeviceKind::Drive, "Tarn Drive Configuration File"},
+        {DeviceKind::Orca230, "Tarn Orca 230 Configuration File"},
+        {static_cast<DeviceKind>(7), "Unknow"}};
+    for (const auto& [kind, typeLine] : kinds) {
+        ASSERT_TRUE(SaveDeviceFile(table, kind, Path("k.txt"), FixedStamp()));
+        EXPECT_EQ(ReadBytes(Path("k.txt")).split('\n').at(1), typeLine + "\r");
+    }
+    EXPECT_EQ(DeviceFileTypeOf(DeviceKind::Power).Extension, ".tnp");
+    EXPECT_EQ(DeviceFileTypeOf(DeviceKind::Orca230).Extension, ".tno");
+    EXPECT_EQ(DeviceFileTypeOf(static_cast<DeviceKind>(7)).KindName, "");
+}
+
+TEST_F(DeviceFileTest, RoundTripReproducesEveryValueForEachKind) {
+    for (DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+        SetValues({1, -5, 32767, -32768});
+        const QString path = Path("r" + DeviceFileTypeOf(kind).Extension);
+        ASSERT_TRUE(SaveDeviceFile(table, kind, path));
+        SetValues({9, 9, 9, 9});
+        SetFileValues(0);
+        ASSERT_TRUE(OpenDeviceFile(table, kind, path, true));
+        EXPECT_EQ(Column(&ParamEntry::Value), (std::vector<std::int16_t>{1, -5, 32767, -32768}));
+        EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
+    }
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(DeviceFileTest, OpenOfflineAlsoCopiesIntoDriveColumnOnlineDoesNot) {
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev")));
+    for (ParamEntry& e : table)
+        e.DriveValue = 77;
+    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("a.dev"), true));
+    EXPECT_EQ(Column(&ParamEntry::DriveValue), (std::vector<std::int16_t>{77, 77, 77, 77}));
+    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("a.dev"), false));
+    EXPECT_EQ(Column(&ParamEntry::DriveValue), Column(&ParamEntry::Value));
+}
+
+TEST_F(DeviceFileTest, FileOfOtherKindIsRefusedWithLookingFor) {
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
+    SetValues({0, 0, 0, 0});
+    SetFileValues(3);
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("p.tnp"), false));
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path("p.tnp") +
+                                            "\rFile TYPE not correct!\rLooking for: Device "
+                                            "data file"});
+    EXPECT_EQ(Column(&ParamEntry::Value), (std::vector<std::int16_t>{0, 0, 0, 0}));
+    EXPECT_EQ(Column(&ParamEntry::FileValue), (std::vector<std::int16_t>{3, 3, 3, 3}));
+
+    messages.Clear();
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
+    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
+}
+
+TEST_F(DeviceFileTest, HeadingToleratesBlanksButNotJoinedLines) {
+    WriteBytes(Path("b.dev"), "  Kelm Industries \t\n\tDevice Configuration File  \r\n"
+                              "date\ncaptions\nKp\t12\t4\n");
+    EXPECT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("b.dev"), true));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 4);
+
+    WriteBytes(Path("j.dev"), "Kelm IndustriesDevice Configuration File\r\nGenerated on: x\r\n"
+                              "Parameter\tAddress\tValue\r\nKp\t12\t5\r\n");
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("j.dev"), true));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 4);
+}
+
+TEST_F(DeviceFileTest, EmptyOrMissingFile) {
+    WriteBytes(Path("empty.dev"), "");
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("empty.dev"), true));
+    EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
+    messages.Clear();
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("none.dev"), true));
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable open Device: " + Path("none.dev")});
+    EXPECT_EQ(messages.Boxes().at(0).Caption, " Error");
+}
+
+TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
+    EXPECT_TRUE(OpenBody("Kp\t12\t 7 \r\n"));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 7);
+    EXPECT_EQ(table.FindByAddress(5)->Value, 0); // no line: its previous file value
+    table.FindByAddress(5)->Value = 1;
+
+    const QByteArray bad[] = {"Mode\t5\t3\r\nKp\t12\t7x\r\n",
+                              "Kp\tx12\t7\r\n",
+                              "Kp\t12\r\n",
+                              "Kp 12 7\r\n",
+                              "Kp\t12\t\r\n",
+                              "Kp\t12\t7\t8\r\n"};
+    for (const QByteArray& body : bad) {
+        messages.Clear();
+        EXPECT_FALSE(OpenBody(body)) << body.constData();
+        EXPECT_EQ(messages.Texts(), (QStringList{"Fatal Error Opening Device",
+                                                 "Error Opening Device: " + Path("in.dev") +
+                                                     "\rOperation Ignored !"}))
+            << body.constData();
+        EXPECT_EQ(table.FindByAddress(12)->Value, 7);
+        EXPECT_EQ(table.FindByAddress(5)->Value, 1);
+        EXPECT_EQ(table.FindByAddress(5)->FileValue, 0);
+    }
+}
+
+TEST_F(DeviceFileTest, UnknownAddressReportedOnceInReadingPassOnly) {
+    EXPECT_TRUE(
+        OpenBody("Kp\t12\t8\r\nGhost\t9999\t1\r\nMode\t5\t2\r\nGhost\t9999\tnot a number\r\n"));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!",
+                           "Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!"}));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 8);
+    EXPECT_EQ(table.FindByAddress(5)->Value, 2);
+}
+
+TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterLow16Bits) {
+    EXPECT_TRUE(OpenBody("WrongName\t12\t11\r\nX\t65636\t-2\r\nY\t +5\t3\r\n"));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 11);
+    EXPECT_EQ(table.FindByAddress(100)->Value, -2);
+    EXPECT_EQ(table.FindByAddress(5)->Value, 3);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(DeviceFileTest, ValuesKeepLow16Bits) {
+    EXPECT_TRUE(OpenBody("Kp\t12\t40000\r\nLimit\t100\t-65537\r\n"));
+    EXPECT_EQ(table.FindByAddress(12)->Value, -25536);
+    EXPECT_EQ(table.FindByAddress(100)->Value, -1);
+}
+
+TEST_F(DeviceFileTest, CommentsAndEmptyLinesAmongValuesAreSkipped) {
+    EXPECT_TRUE(
+        OpenBody(";note\r\n\r\nKp\t12\t6\r\n   \"quoted\r\n\t\r\n  ;x\t5\t9\r\nMode\t5\t4\n"));
+    EXPECT_EQ(table.FindByAddress(12)->Value, 6);
+    EXPECT_EQ(table.FindByAddress(5)->Value, 4);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(DeviceFileTest, HeadingOnlyFileTakesPreviousFileValuesAsValues) {
+    SetFileValues(42);
+    EXPECT_TRUE(OpenBody(""));
+    EXPECT_EQ(Column(&ParamEntry::Value), (std::vector<std::int16_t>{42, 42, 42, 42}));
+
+    // Entries without a line keep their previous file value.
+    EXPECT_TRUE(OpenBody("Kp\t12\t-1\r\n"));
+    EXPECT_EQ(Column(&ParamEntry::Value), (std::vector<std::int16_t>{42, -1, 42, 42}));
+}
+
+TEST_F(DeviceFileTest, OverlongLineIsAConversionErrorNotACutValue) {
+    const QByteArray name(95, 'n');
+    EXPECT_FALSE(OpenBody(name + "\t12\t12345\r\n"));
+    EXPECT_EQ(messages.Texts().at(0), "Fatal Error Opening Device");
+    EXPECT_EQ(table.FindByAddress(12)->Value, -5);
+}
+
+TEST_F(DeviceFileTest, ReadValuesReportsFoundTypeLineAndRewinds) {
+    QByteArray bytes = "Kelm Industries\n  Tarn Drive Configuration File \nd\nc\nKp\t12\t3\n";
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    QString heading = DeviceFileHeading(DeviceKind::Std);
+    EXPECT_FALSE(ReadValues(table, buffer, heading, true, "T"));
+    EXPECT_EQ(heading, "Tarn Drive Configuration File");
+
+    buffer.seek(0);
+    heading = DeviceFileHeading(DeviceKind::Drive);
+    EXPECT_TRUE(ReadValues(table, buffer, heading, false, "T"));
+    EXPECT_EQ(buffer.pos(), 0);
+    EXPECT_EQ(table.FindByAddress(12)->FileValue, 0); // checking pass stores nothing
+    EXPECT_TRUE(ReadValues(table, buffer, heading, true, "T"));
+    EXPECT_EQ(table.FindByAddress(12)->FileValue, 3);
+    EXPECT_EQ(table.FindByAddress(12)->Value, -5); // the copy into Value is the caller's
+}
+
+TEST_F(DeviceFileTest, ExtensionsFiltersAndSaveOffer) {
+    EXPECT_TRUE(HasDeviceFileExtension("/d/x.dev", DeviceKind::Std));
+    EXPECT_TRUE(HasDeviceFileExtension("/d/x.TNP", DeviceKind::Power));
+    EXPECT_FALSE(HasDeviceFileExtension("/d/x.tnp", DeviceKind::Std));
+    EXPECT_FALSE(HasDeviceFileExtension("/d/x", DeviceKind::Std));
+    EXPECT_FALSE(HasDeviceFileExtension("/d/x.dev.bak", DeviceKind::Std));
+    EXPECT_EQ(DeviceFileFilters().at(KindIndex(DeviceKind::Drive)), "Tarn Drive File (*.tnd)");
+    EXPECT_EQ(DeviceFileFilters().size(), 4);
+
+    table.CopyColumn('F', 'P');
+    EXPECT_FALSE(ShouldOfferSave(table, "/d/x.dev"));
+    table.FindByAddress(300)->Value = 1; // 'N': not counted
+    EXPECT_FALSE(ShouldOfferSave(table, "/d/x.dev"));
+    table.FindByAddress(100)->Value = 1; // 'F': counted
+    EXPECT_TRUE(ShouldOfferSave(table, "/d/x.dev"));
+    EXPECT_FALSE(ShouldOfferSave(table, ""));
+    EXPECT_EQ(SaveOfferText(DeviceKind::Std, "/d/x.dev"), "Save Current Device ?\r/d/x.dev");
+    EXPECT_EQ(SaveOfferText(DeviceKind::Power, "/d/x.tnp"), "Save Current Tarn Power ?\r/d/x.tnp");
+    EXPECT_EQ(SaveOfferText(DeviceKind::Drive, "f"), "Save Current Device ?\rf");
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/files/FileStamp.h"
+#include "core/params/ParamTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm::testing {
+
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+inline QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+inline ParamEntry MakeEntry(std::uint16_t address, const QString& name, char kind = 'A',
+                            bool compared = false) {
+    ParamEntry entry;
+    entry.Name = name;
+    entry.Address = address;
+    entry.KindLetter = kind;
+    entry.Compared = compared;
+    return entry;
+}
+
+// Sunday 7 March 2027 at 09:05:03 in the C locale.
+inline FileStamp FixedStamp(const QLocale& locale = QLocale::c()) {
+    return {QDateTime(QDate(2027, 3, 7), QTime(9, 5, 3)), locale};
+}
+
+} // namespace kelm::testing

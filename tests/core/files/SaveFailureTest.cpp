@@ -1,0 +1,132 @@
+#include "FileTestSupport.h"
+
+#include "core/files/DeviceFile.h"
+#include "core/files/ProfilesFile.h"
+#include "core/files/ScopeFile.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QDir>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kelm;
+using namespace kelm::testing;
+
+namespace {
+
+// Limits the size of any file this process writes, so that a write fails part-way
+// (EFBIG) even for root, who ignores permissions. Restored on destruction.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    bool Active() const { return active_; }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+
+ParamTable BigTable(int count) {
+    ParamTable table;
+    for (int a = 0; a < count; ++a) {
+        ParamEntry e = MakeEntry(static_cast<std::uint16_t>(a), QString("Param%1").arg(a));
+        e.Value = static_cast<std::int16_t>(a);
+        table.Add(e);
+    }
+    return table;
+}
+
+class SaveFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QStringList Entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir dir;
+    RecordingMessages messages;
+};
+
+} // namespace
+
+TEST_F(SaveFailureTest, DeviceFileFailingPartWayKeepsOldFileAndFileColumn) {
+    ParamTable small = BigTable(3);
+    ASSERT_TRUE(SaveDeviceFile(small, DeviceKind::Std, Path("a.dev")));
+    const QByteArray old = ReadBytes(Path("a.dev"));
+
+    ParamTable big = BigTable(4000); // about 60 KB
+    for (ParamEntry& e : big)
+        e.FileValue = -7;
+    bool saved = true;
+    {
+        FileSizeLimit limit(8192);
+        ASSERT_TRUE(limit.Active());
+        saved = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadBytes(Path("a.dev")), old);
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("a.dev")});
+    for (const ParamEntry& e : big)
+        ASSERT_EQ(e.FileValue, -7);
+    EXPECT_EQ(Entries(), QStringList{"a.dev"}); // no temporary file left behind
+}
+
+TEST_F(SaveFailureTest, ProfilesAndScopeFilesFailingPartWayKeepOldFiles) {
+    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
+    WriteBytes(Path("p.bcp"), "old profiles");
+    WriteBytes(Path("s.kls"), "old scope");
+    ScopeRecording recording;
+    recording.Points.resize(5000, ScopePoint{1.5, -2.25, 3});
+    bool savedProfiles = true;
+    bool savedScope = true;
+    {
+        FileSizeLimit limit(2048);
+        ASSERT_TRUE(limit.Active());
+        savedProfiles = SaveProfilesFile(profiles, Path("p.bcp"));
+        savedScope = WriteScopeFile(recording, Path("s.kls"));
+    }
+    EXPECT_FALSE(savedProfiles);
+    EXPECT_FALSE(savedScope);
+    EXPECT_EQ(ReadBytes(Path("p.bcp")), "old profiles");
+    EXPECT_EQ(ReadBytes(Path("s.kls")), "old scope");
+    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Profiles: " + Path("p.bcp"),
+                                             "Unable save: " + Path("s.kls")}));
+    EXPECT_EQ(Entries().size(), 2);
+}
+
+TEST_F(SaveFailureTest, UnwritablePathsAreReportedAndChangeNothing) {
+    ParamTable table = BigTable(2);
+    WriteBytes(Path("plain"), "x");
+    const QString paths[] = {Path("missing/a.dev"), Path("plain/a.dev")};
+    for (const QString& path : paths) {
+        messages.Clear();
+        EXPECT_FALSE(SaveDeviceFile(table, DeviceKind::Std, path));
+        EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + path});
+        EXPECT_EQ(table.At(1).FileValue, 0);
+    }
+    messages.Clear();
+    EXPECT_FALSE(WriteScopeFile(ScopeRecording{}, Path("missing/s.kls")));
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable save: " + Path("missing/s.kls")});
+    EXPECT_EQ(ReadBytes(Path("plain")), "x");
+}
+
+TEST_F(SaveFailureTest, ReplacingAnExistingFileSucceeds) {
+    ParamTable table = BigTable(2);
+    WriteBytes(Path("a.dev"),
+               "older content that is longer than the new file will be......"
+               "..................................................................."
+               "...................................................................");
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev"), FixedStamp()));
+    EXPECT_TRUE(ReadBytes(Path("a.dev")).endsWith("Param1\t1\t1\r\n"));
+    EXPECT_TRUE(ReadBytes(Path("a.dev")).startsWith("Kelm Industries\r\n"));
+}

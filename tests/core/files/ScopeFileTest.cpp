@@ -1,0 +1,268 @@
+#include "FileTestSupport.h"
+
+#include "core/files/ScopeFile.h"
+#include "core/seams/RecordingMessages.h"
+
+using namespace kelm;
+using namespace kelm::testing;
+
+namespace {
+
+ScopeRecording SampleRecording() {
+    ScopeRecording r;
+    r.TriggerSlope = 1;
+    r.TriggerLevel = -250;
+    r.TimeBase = "10 ms/div";
+    r.Delay = 20;
+    r.Channels[0] = {true, "Speed", "1000 RPM/div", -3};
+    r.Channels[1] = {false, "Current", "2 A/div", 0};
+    r.LeftIncrement = 1000;
+    r.RightIncrement = 2.5;
+    r.BottomIncrement = 0.25;
+    r.Points = {{0, 1.5, -2}, {0.1, -0.04, 1234.56}, {0.2, 3, 0}};
+    return r;
+}
+
+const QString Stars(77, u'*');
+
+class ScopeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QStringList Lines(const QString& path) const {
+        QStringList lines = QString::fromLatin1(ReadBytes(path)).split("\r\n");
+        lines.removeLast();
+        return lines;
+    }
+    // Writes the sample, lets `edit` change its lines, and reads the result.
+    ScopeReadResult ReadEdited(const std::function<void(QStringList&)>& edit, ScopeRecording& out) {
+        EXPECT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
+        QStringList lines = Lines(Path("s.kls"));
+        edit(lines);
+        WriteBytes(Path("e.kls"), lines.join("\r\n").toLatin1() + "\r\n");
+        return ReadScopeFile(Path("e.kls"), out);
+    }
+
+    QTemporaryDir dir;
+    RecordingMessages messages;
+};
+
+} // namespace
+
+TEST_F(ScopeFileTest, WriterProducesTheLayoutWithCommaDecimals) {
+    ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
+    const QStringList expected = {"Kelm Industries",
+                                  "Oscilloscope Data File",
+                                  "Generated on: Sunday  07/03/2027 09:05:03",
+                                  Stars,
+                                  "Trigger Slope\t1",
+                                  "Trigger Level\t-250",
+                                  Stars,
+                                  "Time Base\t10 ms/div",
+                                  "Delay\t20",
+                                  Stars,
+                                  "\t\t\tChannel 1",
+                                  "Enabled\t1",
+                                  "Signal\tSpeed",
+                                  "Scale\t1000 RPM/div",
+                                  "Offset\t-3",
+                                  Stars,
+                                  "\t\t\tChannel 2",
+                                  "Enabled\t0",
+                                  "Signal\tCurrent",
+                                  "Scale\t2 A/div",
+                                  "Offset\t0",
+                                  Stars,
+                                  "\t\t\tGraph",
+                                  "Left Axis Increment\t1000,0",
+                                  "Right Axis Increment\t2,5",
+                                  "Bottom Axis Increment\t0,3",
+                                  "Graph Data Nr. Points\t3",
+                                  "Graph Data",
+                                  "0\t0,0\t1,5\t-2,0",
+                                  "1\t0,1\t0,0\t1234,6",
+                                  "2\t0,2\t3,0\t0,0"};
+    EXPECT_EQ(Lines(Path("s.kls")), expected);
+}
+
+TEST_F(ScopeFileTest, RoundTripRestoresEverySectionIndependentOfProcessLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale("de_DE"));
+    ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
+    QLocale::setDefault(QLocale::c());
+    ScopeRecording r;
+    const ScopeReadResult result = ReadScopeFile(Path("s.kls"), r);
+    EXPECT_EQ(QLocale().decimalPoint(), "."); // the process locale is left alone
+    QLocale::setDefault(before);
+
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(result.Reached, ScopeSection::Data);
+    EXPECT_EQ(r.GeneratedOn, "Generated on: Sunday  07/03/2027 09:05:03");
+    EXPECT_EQ(r.TriggerSlope, 1);
+    EXPECT_EQ(r.TriggerLevel, -250);
+    EXPECT_EQ(r.TimeBase, "10 ms/div");
+    EXPECT_EQ(r.Delay, 20);
+    EXPECT_TRUE(r.Channels[0].Enabled);
+    EXPECT_EQ(r.Channels[0].Signal, "Speed");
+    EXPECT_EQ(r.Channels[0].Scale, "1000 RPM/div");
+    EXPECT_EQ(r.Channels[0].Offset, -3);
+    EXPECT_FALSE(r.Channels[1].Enabled);
+    EXPECT_EQ(r.Channels[1].Signal, "Current");
+    EXPECT_DOUBLE_EQ(r.LeftIncrement, 1000);
+    EXPECT_DOUBLE_EQ(r.RightIncrement, 2.5);
+    EXPECT_DOUBLE_EQ(r.BottomIncrement, 0.3);
+    ASSERT_EQ(r.Points.size(), 3u);
+    EXPECT_DOUBLE_EQ(r.Points[1].X, 0.1);
+    EXPECT_DOUBLE_EQ(r.Points[1].Y1, 0);
+    EXPECT_DOUBLE_EQ(r.Points[1].Y2, 1234.6);
+    EXPECT_DOUBLE_EQ(r.Points[2].Y1, 3);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(ScopeFileTest, ChannelsOffAndNoPointsReadsBackEmpty) {
+    ScopeRecording empty;
+    ASSERT_TRUE(WriteScopeFile(empty, Path("e.kls")));
+    ScopeRecording r = SampleRecording();
+    const ScopeReadResult result = ReadScopeFile(Path("e.kls"), r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(result.Reached, ScopeSection::Data);
+    EXPECT_TRUE(r.Points.empty());
+    EXPECT_FALSE(r.Channels[0].Enabled);
+    EXPECT_EQ(r.Channels[0].Signal, ""); // "Signal" + TAB + nothing
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(ScopeFileTest, KeysAreNotComparedAndHeadingBlanksAreAccepted) {
+    ScopeRecording r;
+    const ScopeReadResult result = ReadEdited(
+        [](QStringList& l) {
+            l[0] = "  Kelm Industries ";
+            l[1] = "\tOscilloscope Data File  ";
+            l[4] = "Trigger Slpoe\t1";
+            l[8] = "Dealy\t 20 ";
+        },
+        r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(r.Delay, 20);
+    EXPECT_EQ(r.TriggerSlope, 1);
+}
+
+TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOnesEndWithDataError) {
+    ScopeRecording r;
+    ScopeReadResult result = ReadEdited([](QStringList& l) { l << "3\t9,9\t9,9\t9,9"; }, r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(r.Points.size(), 3u);
+
+    result = ReadEdited([](QStringList& l) { l.removeLast(); }, r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(result.Reached, ScopeSection::GraphSettings);
+    EXPECT_EQ(r.Points.size(), 2u);
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
+
+    messages.Clear();
+    result = ReadEdited([](QStringList& l) { l[29] = "1\t0,1\t0.5\t2"; }, r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(r.Points.size(), 1u);
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
+
+    messages.Clear();
+    result = ReadEdited([](QStringList& l) { l[30] = "2\t0,2\t3,0"; }, r);
+    EXPECT_EQ(r.Points.size(), 2u);
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
+}
+
+TEST_F(ScopeFileTest, EachSectionFailureStopsWithEarlierSectionsApplied) {
+    struct Case {
+        int line;
+        QString text;
+        QString message;
+        ScopeSection reached;
+    };
+    const Case cases[] = {
+        {4, "Trigger Slope\tup", "Error Trigger", ScopeSection::Heading},
+        {5, "Trigger Level", "Error Trigger", ScopeSection::Heading},
+        {8, "Delay\t2x", "Error Time Base", ScopeSection::Trigger},
+        {11, "Enabled\tyes", "Error Channel 1", ScopeSection::TimeBase},
+        {14, "Offset\t1,5", "Error Channel 1", ScopeSection::TimeBase},
+        {20, "Offset\t", "Error Channel 2", ScopeSection::Channel1},
+        {23, "Left Axis Increment\t1.5", "Error Data Graph Settings", ScopeSection::Channel2},
+        {25, "Bottom Axis Increment\tx", "Error Data Graph Settings", ScopeSection::Channel2},
+        {26, "Graph Data Nr. Points\t-1", "Error Data Graph Settings", ScopeSection::Channel2},
+    };
+    for (const Case& c : cases) {
+        messages.Clear();
+        ScopeRecording r;
+        r.Points = {{7, 7, 7}};
+        const ScopeReadResult result = ReadEdited([&](QStringList& l) { l[c.line] = c.text; }, r);
+        EXPECT_FALSE(result.Ok) << c.line;
+        EXPECT_EQ(result.Reached, c.reached) << c.line;
+        EXPECT_EQ(messages.Texts(), QStringList{c.message}) << c.line;
+        EXPECT_EQ(r.Points.size(), 1u) << "no points touched before the data section";
+        // What was read completely is filled, nothing of the failing section is.
+        EXPECT_EQ(r.TriggerLevel, c.reached >= ScopeSection::Trigger ? -250 : 0) << c.line;
+        EXPECT_EQ(r.Delay, c.reached >= ScopeSection::TimeBase ? 20 : 0) << c.line;
+        EXPECT_EQ(r.Channels[0].Signal, c.reached >= ScopeSection::Channel1 ? "Speed" : "")
+            << c.line;
+        EXPECT_EQ(r.Channels[1].Signal, c.reached >= ScopeSection::Channel2 ? "Current" : "")
+            << c.line;
+        EXPECT_EQ(r.LeftIncrement, 0) << c.line;
+    }
+}
+
+TEST_F(ScopeFileTest, HeaderErrorsAndMissingFile) {
+    ScopeRecording r;
+    EXPECT_EQ(ReadScopeFile(Path("none.kls"), r).Reached, ScopeSection::None);
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable open: " + Path("none.kls")});
+
+    const QByteArray bad[] = {"", "Kelm Industries\r\n",
+                              "Kelm Industries\r\nDevice Configuration File\r\n",
+                              "Kelm\r\nOscilloscope Data File\r\n"};
+    for (const QByteArray& bytes : bad) {
+        messages.Clear();
+        WriteBytes(Path("h.kls"), bytes);
+        const ScopeReadResult result = ReadScopeFile(Path("h.kls"), r);
+        EXPECT_FALSE(result.Ok);
+        EXPECT_EQ(result.Reached, ScopeSection::None);
+        EXPECT_EQ(messages.Texts(), QStringList{"Header file error"});
+    }
+    messages.Clear();
+    WriteBytes(Path("t.kls"), "Kelm Industries\nOscilloscope Data File\nGenerated on: x\n");
+    EXPECT_EQ(ReadScopeFile(Path("t.kls"), r).Reached, ScopeSection::Heading);
+    EXPECT_EQ(r.GeneratedOn, "Generated on: x");
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Trigger"});
+}
+
+TEST_F(ScopeFileTest, HugeAnnouncedCountOnlyReadsWhatIsThere) {
+    ScopeRecording r;
+    const ScopeReadResult result =
+        ReadEdited([](QStringList& l) { l[26] = "Graph Data Nr. Points\t2000000000"; }, r);
+    EXPECT_TRUE(result.Ok);
+    EXPECT_EQ(r.Points.size(), 3u);
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
+}
+
+TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
+    EXPECT_EQ(FormatCommaDecimal(0), "0,0");
+    EXPECT_EQ(FormatCommaDecimal(0.25), "0,3");
+    EXPECT_EQ(FormatCommaDecimal(-1.25), "-1,3");
+    EXPECT_EQ(FormatCommaDecimal(-0.04), "0,0");
+    EXPECT_EQ(FormatCommaDecimal(12), "12,0");
+    EXPECT_EQ(FormatCommaDecimal(std::nan("")), "0,0");
+
+    EXPECT_EQ(ParseCommaDecimal("1,5"), 1.5);
+    EXPECT_EQ(ParseCommaDecimal(" -0,5 "), -0.5);
+    EXPECT_EQ(ParseCommaDecimal("+3"), 3.0);
+    EXPECT_EQ(ParseCommaDecimal(",5"), 0.5);
+    EXPECT_EQ(ParseCommaDecimal("2,"), 2.0);
+    EXPECT_EQ(ParseCommaDecimal("1,5E2"), 150.0);
+    for (const char* bad : {"", "1.5", "1,5x", "1,,5", "nan", "inf", "1 000,0", "-", ","})
+        EXPECT_FALSE(ParseCommaDecimal(bad).has_value()) << bad;
+}
+
+TEST(ScopeNumbers, AxisRangesFromIncrements) {
+    EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Min, -500.1);
+    EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Max, 500);
+    EXPECT_DOUBLE_EQ(TimeAxisRange(2.5).Min, 0);
+    EXPECT_DOUBLE_EQ(TimeAxisRange(2.5).Max, 25);
+    EXPECT_EQ(ScopeFileFilter(), "Show File (*.kls)");
+}
