@@ -1,0 +1,117 @@
+#include "core/config/AlarmTexts.h"
+#include "ConfigFixtures.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+constexpr int Std = 0, Power = 1, Drive = 2, Orca = 3;
+const QString Header = AlarmTextsHeader;
+
+class AlarmTextsTest : public ::testing::Test {
+protected:
+    AlarmTextLists Load(const QStringList& lines) {
+        test::WriteFixture(dir.path(), "strall.dll", lines);
+        return LoadAlarmTexts(dir.filePath("strall.dll"));
+    }
+    void ExpectDefaults(const AlarmTextLists& lists) {
+        for (int kind : {Std, Power, Drive}) {
+            ASSERT_EQ(lists[kind].size(), 32);
+            EXPECT_EQ(lists[kind][0], "1 Alarm nr. 1");
+            EXPECT_EQ(lists[kind][31], "32 Alarm nr. 32");
+        }
+        EXPECT_TRUE(lists[Orca].isEmpty());
+    }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+};
+
+TEST_F(AlarmTextsTest, DefaultText) {
+    EXPECT_EQ(DefaultAlarmText(3), "3 Alarm nr. 3");
+}
+
+TEST_F(AlarmTextsTest, MissingFileGivesDefaults) {
+    ExpectDefaults(LoadAlarmTexts(dir.filePath("strall.dll")));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Fail to Open Allarms Messages Configuration File\rLoad Defaut Message"});
+    EXPECT_EQ(messages.TerminateCount(), 0);
+}
+
+TEST_F(AlarmTextsTest, ForeignHeaderGivesDefaults) {
+    ExpectDefaults(Load({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Fatal Error Opening Allarms Messages\rLoad Defaut Message"});
+    messages.Clear();
+    ExpectDefaults(Load({}));
+    EXPECT_EQ(messages.Texts().size(), 1);
+}
+
+TEST_F(AlarmTextsTest, HeaderIsTrimmedBeforeComparing) {
+    const AlarmTextLists lists = Load({"  " + Header + " \t", "1\tA\tB\tC\tD"});
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_EQ(lists[Std], QStringList{"A"});
+}
+
+TEST_F(AlarmTextsTest, ColumnsPerKind) {
+    const AlarmTextLists lists =
+        Load({Header, "; comment", "", "1\tS1\tP1\tD1\tO1\textra", "no tab here", "2\tS2\tP2\tD2"});
+    EXPECT_EQ(lists[Std], (QStringList{"S1", "S2"}));
+    EXPECT_EQ(lists[Power], (QStringList{"P1", "P2"}));
+    EXPECT_EQ(lists[Drive], (QStringList{"D1", "D2"}));
+    EXPECT_EQ(lists[Orca], QStringList{"O1"});
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(AlarmTextsTest, NumbersOutOfStepGetDefaults) {
+    const AlarmTextLists lists =
+        Load({Header, "1\tA\tA\tA", "2\tB\tB\tB", "4\tD\tD\tD", "5\tE\tE\tE", "x\tF\tF\tF"});
+    EXPECT_EQ(lists[Std],
+              (QStringList{"A", "B", "3 Alarm nr. 3", "4 Alarm nr. 4", "5 Alarm nr. 5"}));
+    EXPECT_EQ(lists[Power].size(), 5);
+    EXPECT_EQ(lists[Drive][2], "3 Alarm nr. 3");
+}
+
+TEST_F(AlarmTextsTest, EmptyStdColumnKeepsOtherColumnsInPlace) {
+    const AlarmTextLists lists = Load({Header, "1\ta\tb\tc\td", "2\ta\tb\tc\td", "3\ta\tb\tc\td",
+                                       "4\ta\tb\tc\td", "5\t\tPower5\tDrive5\tOrca5  "});
+    EXPECT_EQ(lists[Std][4], "5 Alarm nr. 5");
+    EXPECT_EQ(lists[Power][4], "Power5");
+    EXPECT_EQ(lists[Drive][4], "Drive5");
+    EXPECT_EQ(lists[Orca].last(), "Orca5");
+    EXPECT_EQ(lists[Orca].size(), 5);
+}
+
+TEST_F(AlarmTextsTest, OrcaColumnHasNoDefaultsOrPositions) {
+    const AlarmTextLists lists = Load({Header, "1\tA\tA\tA\t", "2\tB\tB\tB\tOrcaTwo"});
+    EXPECT_EQ(lists[Orca], QStringList{"OrcaTwo"});
+}
+
+TEST_F(AlarmTextsTest, TextsAreCutToThirtyCharacters) {
+    const QString t45 = QString(45, u'x');
+    const AlarmTextLists lists =
+        Load({Header, "1\t " + t45 + "\t" + t45, "2\t\t\t" + t45 + "\t" + t45 + " "});
+    for (int kind : {Std, Power}) {
+        ASSERT_EQ(lists[kind].size(), 2);
+        EXPECT_EQ(lists[kind][0], QString(30, u'x'));
+    }
+    EXPECT_EQ(lists[Drive][1], QString(30, u'x'));
+    EXPECT_EQ(lists[Orca], QStringList{QString(30, u'x')});
+}
+
+TEST_F(AlarmTextsTest, OverLongLineIsCutNotSplit) {
+    const AlarmTextLists lists =
+        Load({Header, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"});
+    EXPECT_EQ(lists[Orca], QStringList{QString(30, u'o')});
+    EXPECT_EQ(lists[Std], (QStringList{"S", "S2"}));
+}
+
+TEST_F(AlarmTextsTest, LeadingBlanksOfLineAndRestAreRemoved) {
+    const AlarmTextLists lists = Load({Header, "  1\t  Spaced\tP\tD"});
+    EXPECT_EQ(lists[Std], QStringList{"Spaced"});
+}
+
+} // namespace
+} // namespace kelm

@@ -1,0 +1,103 @@
+// Analog-out labels and bootloader records.
+#include "ConfigFixtures.h"
+#include "core/config/AnalogOutLabels.h"
+#include "core/config/BootloaderRecords.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+class AuxReadersTest : public ::testing::Test {
+protected:
+    bool LoadLabels(const QStringList& lines) {
+        test::WriteFixture(dir.path(), "StrMon.dll", lines);
+        return LoadAnalogOutLabels(dir.filePath("StrMon.dll"), "StrMon.dll", labels);
+    }
+    BootloaderRecords LoadBoot(const QStringList& lines) {
+        test::WriteFixture(dir.path(), "Btldr.dll", lines);
+        return LoadBootloaderRecords(dir.filePath("Btldr.dll"));
+    }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    AnalogOutLabels labels;
+};
+
+TEST_F(AuxReadersTest, LabelFileNames) {
+    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Std), "StrMon.dll");
+    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Drive), "StrMonTarnD.dll");
+    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Orca230), "StrMonOrca.dll");
+}
+
+TEST_F(AuxReadersTest, LabelsTwoColumns) {
+    ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
+                            "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
+    EXPECT_EQ(labels.First, (QStringList{"Speed", "Id ", "Empty"}));
+    EXPECT_EQ(labels.Second, (QStringList{"Current", " Iq ", ""}));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(AuxReadersTest, LabelsSecondLineIsData) {
+    ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "A\tB"}));
+    EXPECT_EQ(labels.First, QStringList{"A"});
+}
+
+TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
+    labels.First << "stale";
+    EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("StrMon.dll"), "StrMon.dll", labels));
+    EXPECT_TRUE(labels.IsEmpty());
+    EXPECT_FALSE(LoadLabels({"Kelm Analog", "A\tB"}));
+    EXPECT_TRUE(labels.IsEmpty());
+    EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open StrMon.dll File\rLoad Default Data!",
+                                             "Fatal Error in StrMon.dll\rLoad Default Data!"}));
+    EXPECT_EQ(messages.TerminateCount(), 0);
+}
+
+TEST_F(AuxReadersTest, BootloaderBothRecords) {
+    const BootloaderRecords r =
+        LoadBoot({" Kelm bootloader configuration file ", "captions",
+                  "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"});
+    EXPECT_EQ(r.Drive.First, 1);
+    EXPECT_EQ(r.Drive.Second, 4464);
+    EXPECT_EQ(r.Drive.Text, "Tarn.exe");
+    EXPECT_EQ(r.Orca230.First, 3);
+    EXPECT_EQ(r.Orca230.Text, "Orca.exe");
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(AuxReadersTest, BootloaderEmptyThirdLine) {
+    const BootloaderRecords r =
+        LoadBoot({"Kelm bootloader configuration file", "captions", "  ", "Orca\t3\t4\tOrca.exe"});
+    EXPECT_TRUE(r.Drive.IsEmpty());
+    EXPECT_EQ(r.Orca230.Second, 4);
+}
+
+TEST_F(AuxReadersTest, BootloaderNonNumericRecordStaysEmpty) {
+    const BootloaderRecords r = LoadBoot(
+        {"Kelm bootloader configuration file", "captions", "Drive\tone\t2\tTarn.exe", "Orca\t3"});
+    EXPECT_TRUE(r.Drive.IsEmpty());
+    EXPECT_TRUE(r.Orca230.IsEmpty());
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(AuxReadersTest, BootloaderMissingOrForeignIsSilent) {
+    EXPECT_TRUE(LoadBootloaderRecords(dir.filePath("Btldr.dll")).Drive.IsEmpty());
+    // Only an exact header (after trimming) is accepted here.
+    const BootloaderRecords r =
+        LoadBoot({"Kelm bootloader configuration file 2", "x", "Drive\t1\t2\tT", "Orca\t3\t4\tO"});
+    EXPECT_TRUE(r.Drive.IsEmpty());
+    EXPECT_TRUE(r.Orca230.IsEmpty());
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(AuxReadersTest, BootloaderShortFile) {
+    const BootloaderRecords r = LoadBoot({"Kelm bootloader configuration file", "x", "D\t5\t6"});
+    EXPECT_EQ(r.Drive.First, 5);
+    EXPECT_TRUE(r.Drive.Text.isEmpty());
+    EXPECT_TRUE(r.Orca230.IsEmpty());
+}
+
+} // namespace
+} // namespace kelm

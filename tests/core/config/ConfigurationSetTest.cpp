@@ -1,0 +1,210 @@
+#include "core/config/ConfigurationSet.h"
+#include "ConfigFixtures.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+class ConfigurationSetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearTerminateRequest();
+        install = dir.path() + "/";
+        bin = install + "Bin/";
+        devices = install + "Data/Devices/";
+        test::WriteGoodConfigSet(bin);
+    }
+    void TearDown() override { ClearTerminateRequest(); }
+    bool LoadAll() {
+        return set.LoadAtDriverStart(install, devices) && set.LoadAtMainWindowCreation(install) &&
+               set.LoadAtMainWindowShow(install);
+    }
+    void Remove(const QString& name) { ASSERT_TRUE(QFile::remove(bin + name)); }
+
+    QTemporaryDir dir;
+    QString install, bin, devices;
+    RecordingMessages messages;
+    ConfigurationSet set;
+};
+
+TEST_F(ConfigurationSetTest, GoodSetLoadsEverything) {
+    ASSERT_TRUE(LoadAll());
+    EXPECT_TRUE(messages.Texts().isEmpty()) << qPrintable(messages.Texts().join('|'));
+    EXPECT_FALSE(TerminateRequested());
+    EXPECT_TRUE(QDir(devices).exists());
+    EXPECT_EQ(set.KindTable(DeviceKind::Std).Count(), 2);
+    EXPECT_EQ(set.KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue, 1);
+    EXPECT_EQ(set.KindTable(DeviceKind::Drive).Count(), 2);
+    EXPECT_EQ(set.KindTable(DeviceKind::Orca230).Count(), 1);
+    EXPECT_EQ(set.AlarmTexts(DeviceKind::Power).first(), "Pwr Over");
+    EXPECT_EQ(set.AlarmTexts(DeviceKind::Orca230), (QStringList{"Orca Over", "Feedback"}));
+    EXPECT_EQ(set.GetIoLabelBase(0, DeviceKind::Std).Items.size(), 2u);
+    EXPECT_EQ(set.GetIoLabelBase(1, DeviceKind::Std).Caption, "Outputs");
+    EXPECT_EQ(set.GetIoLabelBase(0, DeviceKind::Orca230).Items[0].Text, "Home");
+    EXPECT_EQ(set.AnalogLabels(DeviceKind::Std).Second, (QStringList{"Current", "Iq"}));
+    EXPECT_EQ(set.AnalogLabels(DeviceKind::Drive).First, QStringList{"V_bus"});
+    EXPECT_TRUE(set.AnalogLabels(DeviceKind::Power).IsEmpty());
+    EXPECT_EQ(set.Homing(DeviceKind::Drive).Methods.size(), 2u);
+    EXPECT_EQ(set.ScopeSet(DeviceKind::Std).size(), 2u);
+    EXPECT_EQ(set.ScopeSet(DeviceKind::Drive).at(0).Name, "Position");
+}
+
+TEST_F(ConfigurationSetTest, ActiveListsFollowTheSelectedKind) {
+    ASSERT_TRUE(LoadAll());
+    EXPECT_EQ(set.SelectedKind(), DeviceKind::Std);
+    EXPECT_EQ(set.CurrentBootloader(), nullptr);
+    EXPECT_EQ(set.ActiveAlarmTexts().first(), "Over Speed");
+
+    set.SelectKindLists(DeviceKind::Drive);
+    ASSERT_NE(set.CurrentBootloader(), nullptr);
+    EXPECT_EQ(set.CurrentBootloader()->Text, "TarnLoader.exe");
+    EXPECT_EQ(set.ActiveAlarmTexts().first(), "Drv Over");
+    EXPECT_EQ(&set.ActiveScopeSet(), &set.ScopeSet(DeviceKind::Drive));
+    EXPECT_EQ(set.ActiveScopeSet().at(0).Name, "Position");
+
+    set.SelectKindLists(DeviceKind::Orca230);
+    EXPECT_EQ(set.CurrentBootloader()->First, 3);
+    EXPECT_EQ(set.ActiveScopeSet().at(0).Name, "Speed"); // the Std set
+    EXPECT_EQ(&set.ActiveHoming(), &set.Homing(DeviceKind::Orca230));
+
+    set.SelectKindLists(DeviceKind::Power);
+    EXPECT_EQ(set.CurrentBootloader(), nullptr);
+    EXPECT_TRUE(set.ActiveScopeSet().empty());
+    EXPECT_TRUE(set.ActiveHoming().IsEmpty());
+    EXPECT_EQ(set.ActiveAlarmTexts().first(), "Pwr Over");
+}
+
+TEST_F(ConfigurationSetTest, PowerUsesStdIoGroupsAndBadIndexIsEmpty) {
+    ASSERT_TRUE(LoadAll());
+    EXPECT_EQ(&set.GetIoLabelBase(1, DeviceKind::Power), &set.GetIoLabelBase(1, DeviceKind::Std));
+    EXPECT_TRUE(set.GetIoLabelBase(13, DeviceKind::Std).Items.empty());
+    EXPECT_TRUE(set.GetIoLabelBase(-1, DeviceKind::Std).Caption.isEmpty());
+}
+
+TEST_F(ConfigurationSetTest, FileNamesAndOpenMessages) {
+    EXPECT_EQ(ConfigurationSet::DeviceFileName(DeviceKind::Std), "device.dll");
+    EXPECT_EQ(ConfigurationSet::DeviceFileName(DeviceKind::Orca230), "TarnOrca230.dll");
+    EXPECT_EQ(set.ConfigFolder("/opt/kelm/"), "/opt/kelm/Bin/");
+    set.SetConfigFolder("/etc/kelm");
+    EXPECT_EQ(set.ConfigFolder("/opt/kelm/"), "/etc/kelm/");
+}
+
+TEST_F(ConfigurationSetTest, MissingDeviceFilesAreFatalWithTheirMessage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"device.dll", "Fail to Open Devices Configuration File\rApplication Terminate!"},
+        {"TarnPower.dll", "Fail to Open Tarn Power Configuration File\rApplication Terminate!"},
+        {"TarnDrive.dll", "Fail to Open Tarn Drive Configuration File\rApplication Terminate!"},
+        {"TarnOrca230.dll", "Fail to Open Devices Configuration File\rApplication Terminate!"},
+    };
+    for (const auto& [file, message] : cases) {
+        test::WriteGoodConfigSet(bin);
+        Remove(file);
+        messages.Clear();
+        ClearTerminateRequest();
+        ConfigurationSet fresh;
+        EXPECT_FALSE(fresh.LoadAtDriverStart(install, devices)) << file;
+        EXPECT_EQ(messages.Texts(), QStringList{message}) << file;
+        EXPECT_TRUE(TerminateRequested());
+        EXPECT_EQ(messages.TerminateCount(), 1);
+        // Loading stopped: the alarm texts were never read.
+        EXPECT_TRUE(fresh.AlarmTexts(DeviceKind::Std).isEmpty());
+    }
+}
+
+TEST_F(ConfigurationSetTest, BadDeviceTableStopsBeforeLaterTables) {
+    test::WriteFixture(
+        bin, "TarnPower.dll",
+        QStringList{"Kelm Devices Global Configuration File", "c", "A\tU\tA\tx\t0\t0\t0\t0"});
+    EXPECT_FALSE(set.LoadAtDriverStart(install, devices));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Fatal Error Opening Device Configuration File\rConversione "
+                          "Error\rApplication Terminate!"});
+    EXPECT_TRUE(TerminateRequested());
+    EXPECT_EQ(set.KindTable(DeviceKind::Std).Count(), 2);
+    EXPECT_TRUE(set.KindTable(DeviceKind::Drive).IsEmpty());
+}
+
+TEST_F(ConfigurationSetTest, DevicesFolderThatCannotBeCreated) {
+    test::WriteFixture(install, "Blocker", QByteArray("file, not folder"));
+    EXPECT_FALSE(set.LoadAtDriverStart(install, install + "Blocker/Devices/"));
+    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Devices Folder\rApplication Terminate!"});
+    EXPECT_TRUE(TerminateRequested());
+    EXPECT_TRUE(set.KindTable(DeviceKind::Std).IsEmpty());
+}
+
+TEST_F(ConfigurationSetTest, MissingIoStringsOfDriveAreFatal) {
+    Remove("DigIO_Tarn.dll");
+    EXPECT_FALSE(set.LoadAtDriverStart(install, devices));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Fail to Open DigIO_Tarn.dll File\rApplication Terminate!"});
+    EXPECT_TRUE(TerminateRequested());
+    EXPECT_FALSE(set.GetIoLabelBase(0, DeviceKind::Std).Items.empty()); // read before
+}
+
+TEST_F(ConfigurationSetTest, AlarmBootloaderAndLabelFailuresAreNotFatal) {
+    Remove("strall.dll");
+    Remove("Btldr.dll");
+    Remove("StrMonOrca.dll");
+    EXPECT_TRUE(set.LoadAtDriverStart(install, devices));
+    EXPECT_FALSE(set.LoadAtMainWindowCreation(install));
+    EXPECT_TRUE(set.LoadAtMainWindowShow(install));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Allarms Messages Configuration File\rLoad Defaut Message",
+                           "Fail to Open StrMonOrca.dll File\rLoad Default Data!"}));
+    EXPECT_FALSE(TerminateRequested());
+    EXPECT_EQ(set.AlarmTexts(DeviceKind::Drive).size(), 32);
+    EXPECT_TRUE(set.AnalogLabels(DeviceKind::Orca230).IsEmpty());
+    EXPECT_FALSE(set.AnalogLabels(DeviceKind::Std).IsEmpty());
+    set.SelectKindLists(DeviceKind::Drive);
+    EXPECT_TRUE(set.CurrentBootloader()->IsEmpty());
+}
+
+TEST_F(ConfigurationSetTest, HomingFailureSkipsLaterKindsButScopeStillLoads) {
+    Remove("Homing_Tarn.dll");
+    ASSERT_TRUE(set.LoadAtDriverStart(install, devices));
+    EXPECT_FALSE(set.LoadAtMainWindowShow(install));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Homing_Tarn.dll File",
+                           "Fail To Load Homing Setup...\r\nApplication Terminate"}));
+    EXPECT_TRUE(TerminateRequested());
+    EXPECT_FALSE(set.Homing(DeviceKind::Std).IsEmpty());
+    EXPECT_TRUE(set.Homing(DeviceKind::Orca230).IsEmpty());
+    EXPECT_EQ(set.ScopeSet(DeviceKind::Drive).size(), 1u);
+}
+
+TEST_F(ConfigurationSetTest, BothShowTimeFailuresAreReported) {
+    Remove("Homing.dll");
+    test::WriteFixture(bin, "Osci.dll", QStringList{"Kelm Oscilloscope"});
+    EXPECT_FALSE(set.LoadAtMainWindowShow(install));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Homing.dll File",
+                           "Fail To Load Homing Setup...\r\nApplication Terminate",
+                           "Fatal Error in Osc.dll",
+                           "Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate"}));
+    EXPECT_EQ(messages.TerminateCount(), 2);
+    EXPECT_TRUE(set.ScopeSet(DeviceKind::Drive).empty()); // not read after Osci.dll failed
+}
+
+TEST_F(ConfigurationSetTest, TarnScopeFileFailure) {
+    Remove("Osci_Tarn.dll");
+    EXPECT_FALSE(set.LoadAtMainWindowShow(install));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Osc_Tarn.dll File",
+                           "Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate"}));
+    EXPECT_EQ(set.ScopeSet(DeviceKind::Std).size(), 2u);
+}
+
+TEST_F(ConfigurationSetTest, ReloadReplacesTablesInsteadOfAppending) {
+    ASSERT_TRUE(LoadAll());
+    ASSERT_TRUE(LoadAll());
+    EXPECT_EQ(set.KindTable(DeviceKind::Std).Count(), 2);
+    EXPECT_TRUE(messages.Texts().isEmpty()); // no duplicate-address reports
+}
+
+} // namespace
+} // namespace kelm

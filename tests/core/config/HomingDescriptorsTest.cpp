@@ -1,0 +1,117 @@
+#include "core/config/HomingDescriptors.h"
+#include "ConfigFixtures.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+const QString Damaged = "Fatal Error in Homing.dll\rLoad Default Data!";
+
+QStringList Sections(const QStringList& records) {
+    return QStringList{"Kelm Homing Configuration File",
+                       "Method Descriptors",
+                       "; methods",
+                       "No Homing",
+                       "",
+                       "  Switch \tcomment",
+                       "Index",
+                       "End",
+                       "Sensor Descriptors",
+                       "NOpen",
+                       "NClosed",
+                       "End",
+                       "captions",
+                       "-----"} +
+           records;
+}
+
+class HomingTest : public ::testing::Test {
+protected:
+    bool Load(const QStringList& lines) {
+        test::WriteFixture(dir.path(), "Homing.dll", lines);
+        return LoadHomingDescriptors(dir.filePath("Homing.dll"), "Homing.dll", homing);
+    }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    HomingDescriptors homing;
+};
+
+TEST_F(HomingTest, FileNames) {
+    EXPECT_EQ(HomingFileName(DeviceKind::Std), "Homing.dll");
+    EXPECT_EQ(HomingFileName(DeviceKind::Drive), "Homing_Tarn.dll");
+    EXPECT_EQ(HomingFileName(DeviceKind::Orca230), "Homing_Orca.dll");
+}
+
+TEST_F(HomingTest, ReadsNamesAndRecords) {
+    ASSERT_TRUE(
+        Load(Sections({"0\t0\t0\t0\t0\t0\t0\t0\t0", "; comment", "", "35\t1\t2\t1\t0\t1\t0\t1\t-1",
+                       "7\t2\t1\t0\t1\t0\t1\t0\t0\textra"})));
+    EXPECT_EQ(homing.MethodNames, (QStringList{"No Homing", "Switch", "Index"}));
+    EXPECT_EQ(homing.SensorNames, (QStringList{"NOpen", "NClosed"}));
+    ASSERT_EQ(homing.Methods.size(), 3u);
+    const HomingMethod& m = homing.Methods[1];
+    EXPECT_EQ(m.Code, 35);
+    EXPECT_EQ(m.NameIndex, 1);
+    EXPECT_EQ(m.SensorIndex, 2);
+    EXPECT_TRUE(m.UsesZeroEncoder);
+    EXPECT_FALSE(m.UsesSearchAngle);
+    EXPECT_TRUE(m.UsesAcceleration);
+    EXPECT_FALSE(m.UsesSpeed);
+    EXPECT_TRUE(m.UsesZeroSpeed);
+    EXPECT_TRUE(m.UsesOffset);
+    EXPECT_EQ(homing.FindByCode(7)->NameIndex, 2);
+    EXPECT_EQ(homing.FindByCode(8), nullptr);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(HomingTest, RecordsBeyondTheListsAreDropped) {
+    ASSERT_TRUE(Load(Sections({"1\t3\t0\t0\t0\t0\t0\t0\t0", "2\t0\t3\t0\t0\t0\t0\t0\t0",
+                               "3\t-1\t0\t0\t0\t0\t0\t0\t0", "4\t2\t2\t0\t0\t0\t0\t0\t0"})));
+    ASSERT_EQ(homing.Methods.size(), 1u);
+    EXPECT_EQ(homing.Methods[0].Code, 4);
+}
+
+TEST_F(HomingTest, MissingFile) {
+    EXPECT_FALSE(LoadHomingDescriptors(dir.filePath("Homing_Tarn.dll"), "Homing_Tarn.dll", homing));
+    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Homing_Tarn.dll File"});
+}
+
+TEST_F(HomingTest, DamagedFilesLeaveEmptyDescriptors) {
+    QStringList good = Sections({"0\t0\t0\t0\t0\t0\t0\t0\t0"});
+    std::vector<QStringList> damaged;
+    QStringList badHeader = good;
+    badHeader[0] = "Kelm Homing";
+    damaged.push_back(badHeader);
+    QStringList badSection = good;
+    badSection[1] = "Method"; // sorts before the section line
+    damaged.push_back(badSection);
+    QStringList noSensorSection = good;
+    noSensorSection[8] = "; Sensor Descriptors";
+    damaged.push_back(noSensorSection);
+    damaged.push_back(Sections({"0\t0\t0\t0\t0\t0\t0\t0"}));      // eight fields
+    damaged.push_back(Sections({"0\t0\t0\t0\t0\tyes\t0\t0\t0"})); // not a number
+    damaged.push_back(Sections({}));                              // no record
+    damaged.push_back(Sections({"9\t7\t0\t0\t0\t0\t0\t0\t0"}));   // no usable record
+    damaged.push_back(good.mid(0, 6));                            // ends inside methods
+    damaged.push_back({"Kelm Homing Configuration File", "Method Descriptors", "End",
+                       "Sensor Descriptors", "End", "c", "c", "0\t0\t0\t0\t0\t0\t0\t0\t0"});
+    damaged.push_back(Sections({"0\t0\t0\t0\t0\t0\t0\t0\t0" + QString(95, u' ')})); // cut
+    for (const QStringList& lines : damaged) {
+        messages.Clear();
+        EXPECT_FALSE(Load(lines)) << qPrintable(lines.join('|'));
+        EXPECT_EQ(messages.Texts(), QStringList{Damaged}) << qPrintable(lines.join('|'));
+        EXPECT_TRUE(homing.IsEmpty());
+    }
+}
+
+TEST_F(HomingTest, EmptySensorListAllowsSensorZero) {
+    ASSERT_TRUE(Load({"Kelm Homing Configuration File", "Method Descriptors", "None", "End",
+                      "Sensor Descriptors", "End", "c", "c", "0\t0\t0\t0\t0\t0\t0\t0\t0"}));
+    EXPECT_EQ(homing.Methods.size(), 1u);
+}
+
+} // namespace
+} // namespace kelm

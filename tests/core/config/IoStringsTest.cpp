@@ -1,0 +1,131 @@
+#include "core/config/IoStrings.h"
+#include "ConfigFixtures.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+const QString Header = IoStringsHeader;
+const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
+
+class IoStringsTest : public ::testing::Test {
+protected:
+    bool Load(const QStringList& dataLines, DeviceKind kind = DeviceKind::Std) {
+        const QString name = IoStringsFileName(kind);
+        test::WriteFixture(dir.path(), name, QStringList{Header, "captions"} + dataLines);
+        return LoadIoStrings(dir.filePath(name), kind, groups);
+    }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    IoGroups groups;
+};
+
+TEST_F(IoStringsTest, FileNames) {
+    EXPECT_EQ(IoStringsFileName(DeviceKind::Std), "digIO.dll");
+    EXPECT_EQ(IoStringsFileName(DeviceKind::Drive), "DigIO_Tarn.dll");
+    EXPECT_EQ(IoStringsFileName(DeviceKind::Orca230), "DigIO_Orca.dll");
+    EXPECT_TRUE(IoStringsFileName(DeviceKind::Power).isEmpty());
+}
+
+TEST_F(IoStringsTest, MissingFileMessagesPerKind) {
+    EXPECT_FALSE(LoadIoStrings(dir.filePath("digIO.dll"), DeviceKind::Std, groups));
+    EXPECT_FALSE(LoadIoStrings(dir.filePath("DigIO_Tarn.dll"), DeviceKind::Drive, groups));
+    EXPECT_FALSE(LoadIoStrings(dir.filePath("DigIO_Orca.dll"), DeviceKind::Orca230, groups));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open DigIO.dll File\rApplication Terminate!",
+                           "Fail to Open DigIO_Tarn.dll File\rApplication Terminate!",
+                           "Fail to Open DigIO_Orca.dll File\rApplication Terminate!"}));
+}
+
+TEST_F(IoStringsTest, HeaderMustBeAccepted) {
+    test::WriteFixture(dir.path(), "digIO.dll", QStringList{"Kelm Digital", "x"});
+    EXPECT_FALSE(LoadIoStrings(dir.filePath("digIO.dll"), DeviceKind::Std, groups));
+    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
+}
+
+TEST_F(IoStringsTest, SingleItemGroups) {
+    ASSERT_TRUE(Load(
+        {"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ", "Out 1\t0\t0\t\t-2\t0\t0"}));
+    EXPECT_EQ(groups[0].Caption, "In 1");
+    ASSERT_EQ(groups[0].Items.size(), 1u);
+    const IoItem& home = groups[0].Items[0];
+    EXPECT_TRUE(home.ItemFlag);
+    EXPECT_EQ(home.Text, "Home");
+    EXPECT_EQ(home.Number1, 4);
+    EXPECT_EQ(home.Number2, 0);
+    EXPECT_EQ(home.Number3, 7);
+    EXPECT_TRUE(home.HasRange);
+    ASSERT_EQ(groups[1].Items.size(), 1u);
+    EXPECT_TRUE(groups[1].Items[0].Text.isEmpty());
+    EXPECT_FALSE(groups[1].Items[0].ItemFlag);
+    EXPECT_FALSE(groups[1].Items[0].HasRange);
+    EXPECT_EQ(groups[1].Items[0].Number1, -2);
+    for (int i = 2; i < IoGroupCount; ++i) {
+        EXPECT_TRUE(groups[i].Caption.isEmpty());
+        EXPECT_TRUE(groups[i].Items.empty());
+    }
+}
+
+TEST_F(IoStringsTest, MultiGroupCollectsContinuationLines) {
+    ASSERT_TRUE(Load({"Inputs\t1\t0\tNone\t0\t0\t0", "\t\t1\tEnable\t1\t0\t0", "; between",
+                      "  \t1\t0\tLimit\t2\t3\t0", "Outputs\t1\t0\tReady\t5\t0\t0",
+                      "\tx\t0\tFault\t6\t0\t0"}));
+    EXPECT_EQ(groups[0].Caption, "Inputs");
+    ASSERT_EQ(groups[0].Items.size(), 3u);
+    EXPECT_EQ(groups[0].Items[1].Text, "Enable");
+    EXPECT_TRUE(groups[0].Items[1].ItemFlag);
+    EXPECT_EQ(groups[0].Items[2].Text, "Limit");
+    EXPECT_TRUE(groups[0].Items[2].HasRange);
+    EXPECT_EQ(groups[1].Caption, "Outputs");
+    ASSERT_EQ(groups[1].Items.size(), 2u); // the Multi column of a continuation is not read
+    EXPECT_EQ(groups[1].Items[1].Text, "Fault");
+}
+
+TEST_F(IoStringsTest, SingleGroupTurnsTabbedLineIntoNextGroup) {
+    ASSERT_TRUE(Load({"First\t0\t0\tA\t1\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
+    EXPECT_EQ(groups[0].Items.size(), 1u);
+    EXPECT_EQ(groups[1].Caption, "Second");
+    ASSERT_EQ(groups[1].Items.size(), 1u);
+    EXPECT_EQ(groups[1].Items[0].Text, "B");
+}
+
+TEST_F(IoStringsTest, AtMostThirteenGroups) {
+    QStringList lines;
+    for (int i = 0; i < 15; ++i) {
+        lines << QString("G%1\t0\t0\tT\t%1\t0\t0").arg(i);
+    }
+    lines << "bad\tline";
+    ASSERT_TRUE(Load(lines));
+    EXPECT_EQ(groups[12].Caption, "G12");
+    EXPECT_EQ(groups[12].Items[0].Number1, 12);
+}
+
+TEST_F(IoStringsTest, ConversionErrorsAreFatal) {
+    const QStringList bad = {"G\tx\t0\tT\t1\t0\t0", "G\t0\t0\tT\t1\t0", "G\t0\t0\tT\t1\t0\t2b",
+                             "G\t0\t\tT\t1\t0\t0"};
+    for (const QString& line : bad) {
+        messages.Clear();
+        EXPECT_FALSE(Load({"Ok\t0\t0\tT\t1\t0\t0", line})) << qPrintable(line);
+        EXPECT_EQ(messages.Texts(), QStringList{Fatal}) << qPrintable(line);
+        EXPECT_TRUE(groups[0].Items.empty()); // nothing half-loaded stays
+    }
+    messages.Clear();
+    EXPECT_FALSE(Load({"Multi\t1\t0\tT\t1\t0\t0", "\t\t0\tT\tnine\t0\t0"}));
+    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
+}
+
+TEST_F(IoStringsTest, OverLongDataLineIsFatal) {
+    EXPECT_FALSE(Load({"G\t0\t0\t" + QString(90, u'T') + "\t1\t0\t0"}));
+    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
+}
+
+TEST_F(IoStringsTest, NoGroupLinesGivesEmptyGroups) {
+    ASSERT_TRUE(Load({"; nothing", ""}));
+    EXPECT_TRUE(groups[0].Caption.isEmpty());
+}
+
+} // namespace
+} // namespace kelm

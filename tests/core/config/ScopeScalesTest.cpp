@@ -1,0 +1,79 @@
+#include "core/config/ScopeScales.h"
+#include "ConfigFixtures.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+const QString Header = ScopeScalesHeader;
+
+class ScopeScalesTest : public ::testing::Test {
+protected:
+    bool Load(const QStringList& lines) {
+        test::WriteFixture(dir.path(), "Osci.dll", lines);
+        return LoadScopeScales(dir.filePath("Osci.dll"), "Osc.dll", set);
+    }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    ScopeScaleSet set;
+};
+
+TEST_F(ScopeScalesTest, SignalsAndRows) {
+    ASSERT_TRUE(Load({Header, " Speed \tx\tCurrent\t\tTorque", "1 rpm\t1\t 1 A \t 10 \t1 Nm\t100",
+                      "; comment", "", "no tab", "10 rpm\t70000\t\t5\t2 Nm\tabc", "\t\t2 A\t20"}));
+    ASSERT_EQ(set.size(), 3u);
+    EXPECT_EQ(set[0].Name, "Speed");
+    EXPECT_EQ(set[1].Name, "Current");
+    EXPECT_EQ(set[2].Name, "Torque");
+    ASSERT_EQ(set[0].Scales.size(), 2u);
+    EXPECT_EQ(set[0].Scales[1].Caption, "10 rpm");
+    EXPECT_EQ(set[0].Scales[1].UnitsPerDivision, 4464);
+    ASSERT_EQ(set[1].Scales.size(), 2u); // empty caption adds nothing, next row does
+    EXPECT_EQ(set[1].Scales[0].Caption, "1 A");
+    EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 10);
+    EXPECT_EQ(set[1].Scales[1].Caption, "2 A");
+    ASSERT_EQ(set[2].Scales.size(), 1u); // "abc" is not a number; last row ends early
+    EXPECT_EQ(set[2].Scales[0].UnitsPerDivision, 100);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(ScopeScalesTest, NamingStopsAtEmptyName) {
+    ASSERT_TRUE(Load({Header, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_EQ(set[0].Scales.size(), 1u);
+}
+
+TEST_F(ScopeScalesTest, LongLinesUpTo399Characters) {
+    const QString longCaption = "B" + QString(390, u'x');
+    const QString fits = "A\t1\t" + longCaption + "\t123";         // 399 characters
+    const QString straddles = "A\t2\t" + longCaption + "\t123456"; // cut inside the value
+    ASSERT_EQ(fits.size(), 399);
+    ASSERT_TRUE(Load({Header, "One\t\tTwo\t", fits, straddles}));
+    ASSERT_EQ(set.size(), 2u);
+    ASSERT_EQ(set[0].Scales.size(), 2u);
+    EXPECT_EQ(set[0].Scales[1].UnitsPerDivision, 2);
+    // "123456" would have been read as "123": the partial field is dropped.
+    ASSERT_EQ(set[1].Scales.size(), 1u);
+    EXPECT_EQ(set[1].Scales[0].Caption, longCaption);
+    EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 123);
+}
+
+TEST_F(ScopeScalesTest, MissingAndForeignFiles) {
+    set.push_back({"stale", {}});
+    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
+    EXPECT_TRUE(set.empty());
+    EXPECT_FALSE(Load({"Kelm Oscilloscope", "A\t"}));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Osc_Tarn.dll File", "Fatal Error in Osc.dll"}));
+}
+
+TEST_F(ScopeScalesTest, HeaderOnly) {
+    EXPECT_TRUE(Load({Header}));
+    EXPECT_TRUE(set.empty());
+}
+
+} // namespace
+} // namespace kelm
