@@ -7,6 +7,10 @@ const std::vector<CliCommand>& AllCommands() {
         {"check-config", "[BINDIR]",
          "load every configuration file as the program does at start and report problems",
          &RunCheckConfig},
+        {"read", "ADDR [COUNT]", "print registers as ADDR<TAB>VALUE (connection options first)",
+         &RunRead},
+        {"write", "ADDR VALUE...", "write a block of registers (connection options first)",
+         &RunWrite},
     };
     return commands;
 }

@@ -1,5 +1,6 @@
 // kelmctl: the command-line front end of the commissioning tool.
 #include "cli/CliCommand.h"
+#include "cli/ConnectionOptions.h"
 #include "cli/StderrMessages.h"
 
 #include <QCoreApplication>
@@ -14,8 +15,11 @@ void PrintHelp(std::FILE* out) {
     std::fprintf(out, "Usage: kelmctl [--yes] COMMAND [ARGUMENTS]\n\n"
                       "Options:\n"
                       "  --help, -h  show this help\n"
-                      "  --yes       answer Yes to every question (default: No)\n\n"
-                      "Commands:\n");
+                      "  --yes       answer Yes to every question (default: No)\n"
+                      "  %s\n"
+                      "              how drive commands reach the drive (default: settings)\n\n"
+                      "Commands:\n",
+                 kelm::cli::ConnectionOptions::Usage);
     for (const CliCommand& command : AllCommands()) {
         const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.Name),
                                                          QLatin1String(command.Arguments));
@@ -29,6 +33,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     kelm::cli::CliOptions options;
     QStringList words = QCoreApplication::arguments().mid(1);
+    QStringList connectionWords; // connection options before the command go to the command
     // Global options come before the command name.
     while (!words.isEmpty() && words.first().startsWith(u'-')) {
         const QString option = words.takeFirst();
@@ -38,6 +43,14 @@ int main(int argc, char** argv) {
         }
         if (option == QLatin1String("--yes")) {
             options.AnswerYes = true;
+            continue;
+        }
+        bool takesValue = false;
+        if (kelm::cli::IsConnectionOption(option, takesValue)) {
+            connectionWords << option;
+            if (takesValue && !words.isEmpty()) {
+                connectionWords << words.takeFirst();
+            }
             continue;
         }
         std::fprintf(stderr, "kelmctl: unknown option %s\n\n", option.toLocal8Bit().constData());
@@ -52,7 +65,7 @@ int main(int argc, char** argv) {
     for (const CliCommand& command : AllCommands()) {
         if (name == QLatin1String(command.Name)) {
             kelm::cli::StderrMessages messages(options.AnswerYes);
-            return command.Run(words, options);
+            return command.Run(connectionWords + words, options);
         }
     }
     std::fprintf(stderr, "kelmctl: unknown command %s\n\n", name.toLocal8Bit().constData());

@@ -1,0 +1,124 @@
+#include "cli/ConnectionOptions.h"
+
+#include "core/link/PortNames.h"
+#include "core/link/PosixSerialChannel.h"
+#include "core/settings/SettingsStore.h"
+
+#include <cstdio>
+
+namespace kelm::cli {
+namespace {
+
+void Complain(const QString& text) {
+    std::fprintf(stderr, "kelmctl: %s\n", text.toLocal8Bit().constData());
+}
+
+std::optional<int> ParseParity(const QString& text) {
+    static const QStringList names = {"none", "odd", "even", "mark", "space"};
+    const int index = names.indexOf(text.toLower());
+    return index >= 0 ? std::optional<int>(index) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max) {
+    bool ok = false;
+    const qulonglong value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                 ? text.mid(2).toULongLong(&ok, 16)
+                                 : text.toULongLong(&ok, 10);
+    if (!ok || value > max || text.startsWith(u'+')) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+bool IsConnectionOption(const QString& word, bool& takesValue) {
+    static const QStringList withValue = {"--port", "--device", "--baud", "--parity", "--address"};
+    takesValue = withValue.contains(word);
+    return takesValue || word == QLatin1String("--link");
+}
+
+bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options) {
+    while (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--"))) {
+        const QString option = arguments.takeFirst();
+        if (option == QLatin1String("--link")) {
+            options.LinkMode = true;
+            continue;
+        }
+        if (arguments.isEmpty()) {
+            Complain(option + QStringLiteral(" needs a value"));
+            return false;
+        }
+        const QString value = arguments.takeFirst();
+        if (option == QLatin1String("--port")) {
+            const auto port = ParseNumber(value, PortNames::MaxComNumber);
+            if (!port || *port == 0) {
+                Complain(QStringLiteral("bad COM number: ") + value);
+                return false;
+            }
+            options.Port = static_cast<int>(*port);
+        } else if (option == QLatin1String("--device")) {
+            options.DevicePath = value;
+        } else if (option == QLatin1String("--baud")) {
+            const auto baud = ParseNumber(value, 4000000);
+            if (!baud || *baud == 0) {
+                Complain(QStringLiteral("bad baud rate: ") + value);
+                return false;
+            }
+            options.Baud = *baud;
+        } else if (option == QLatin1String("--parity")) {
+            options.Parity = ParseParity(value);
+            if (!options.Parity) {
+                Complain(QStringLiteral("bad parity: ") + value);
+                return false;
+            }
+        } else if (option == QLatin1String("--address")) {
+            const auto address = ParseNumber(value, 255);
+            if (!address) {
+                Complain(QStringLiteral("bad device address: ") + value);
+                return false;
+            }
+            options.Address = static_cast<std::uint8_t>(*address);
+        } else {
+            Complain(QStringLiteral("unknown option ") + option);
+            return false;
+        }
+    }
+    if (options.Port && !options.DevicePath.isEmpty()) {
+        Complain(QStringLiteral("give either --port or --device"));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options) {
+    const SettingsStore store;
+    const int port = options.Port.value_or(store.ComPort);
+    const std::uint32_t baud = options.Baud.value_or(
+        store.BaudRate > 0 ? static_cast<std::uint32_t>(store.BaudRate) : 19200u);
+    const int parity = options.Parity.value_or(options.LinkMode ? 0 : store.Parity);
+
+    QString device = options.DevicePath;
+    if (device.isEmpty()) {
+        const PortNames names([&store](int com) { return store.PortPath(com); });
+        device = names.DevicePath(port);
+    }
+    if (device.isEmpty()) {
+        Complain(QStringLiteral("COM%1 has no device; use --device or KELM_COM%1").arg(port));
+        return nullptr;
+    }
+    auto master = std::make_unique<ModbusMaster>(std::make_unique<PosixSerialChannel>(),
+                                                 [device](std::uint8_t) { return device; });
+    const std::uint8_t comNumber =
+        options.DevicePath.isEmpty() ? static_cast<std::uint8_t>(port) : std::uint8_t{0};
+    if (!master->OpenPort(comNumber, baud, options.LinkMode, static_cast<std::uint8_t>(parity))) {
+        Complain(QStringLiteral("cannot open %1 (%2)")
+                     .arg(device, ModbusMaster::BuildSettingsString(
+                                      baud, static_cast<std::uint8_t>(parity))));
+        return nullptr;
+    }
+    master->DeviceAddress = options.Address;
+    return master;
+}
+
+} // namespace kelm::cli

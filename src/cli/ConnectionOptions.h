@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/link/ModbusMaster.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace kelm::cli {
+
+// How a command reaches a drive:
+//   [--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space]
+//   [--address A] [--link]
+// Unset values come from the settings store: COM port, baud rate, parity (none in link
+// mode). The address defaults to 1.
+struct ConnectionOptions {
+    std::optional<int> Port; // COM number
+    QString DevicePath;      // overrides the COM number's device
+    std::optional<std::uint32_t> Baud;
+    std::optional<int> Parity; // parity code 0..4
+    std::uint8_t Address = 1;
+    bool LinkMode = false;
+
+    static constexpr const char* Usage =
+        "[--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space] "
+        "[--address A] [--link]";
+};
+
+// True for the words above; `takesValue` tells whether the next word belongs to it. Lets
+// main() accept the options before the command name.
+bool IsConnectionOption(const QString& word, bool& takesValue);
+
+// Takes the leading connection options out of `arguments`. On a bad option prints the
+// reason to stderr and returns false.
+bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options);
+
+// Parses an unsigned number: decimal or 0x-prefixed hexadecimal, at most `max`.
+std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max);
+
+// Opens the port as the options say (settings store for the rest) and sets the device
+// address. Returns nullptr after printing the reason to stderr.
+std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options);
+
+} // namespace kelm::cli

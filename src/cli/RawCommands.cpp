@@ -1,0 +1,128 @@
+// kelmctl read / write: raw register access through the serial master.
+#include "cli/Commands.h"
+#include "cli/ConnectionOptions.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace kelm::cli {
+namespace {
+
+constexpr std::uint32_t ReplyTimeoutMs = 100;
+constexpr std::uint32_t LastAddress = 0xFFFF;
+
+int Usage(const char* command, const char* arguments) {
+    std::fprintf(stderr, "Usage: kelmctl %s %s %s\n", ConnectionOptions::Usage, command, arguments);
+    return 2;
+}
+
+void BadValue(const char* what, const QString& text) {
+    std::fprintf(stderr, "kelmctl: bad %s: %s\n", what, text.toLocal8Bit().constData());
+}
+
+// A register value: 0..65535, or -32768..-1 for signed parameter values.
+std::optional<std::uint16_t> ParseRegisterValue(const QString& text) {
+    if (text.startsWith(u'-')) {
+        bool ok = false;
+        const int value = text.toInt(&ok, 10);
+        if (!ok || value < -32768) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint16_t>(value);
+    }
+    const auto value = ParseNumber(text, 0xFFFF);
+    return value ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(*value)) : std::nullopt;
+}
+
+} // namespace
+
+// Reads COUNT registers from ADDR in blocks of at most 40 and prints "ADDR<TAB>VALUE" per
+// register (unsigned decimal). Failures are reported by the master ("Device not Respondig").
+int RunRead(const QStringList& arguments, const CliOptions&) {
+    QStringList words = arguments;
+    ConnectionOptions connection;
+    if (!ParseConnectionOptions(words, connection)) {
+        return 2;
+    }
+    if (words.isEmpty() || words.size() > 2) {
+        return Usage("read", "ADDR [COUNT]");
+    }
+    const auto address = ParseNumber(words[0], LastAddress);
+    if (!address) {
+        BadValue("register address", words[0]);
+        return 2;
+    }
+    const auto count = words.size() > 1 ? ParseNumber(words[1], LastAddress + 1 - *address)
+                                        : std::optional<std::uint32_t>(1);
+    if (!count || *count == 0) {
+        BadValue("register count", words.value(1));
+        return 2;
+    }
+    const auto master = OpenConnection(connection);
+    if (!master) {
+        return 1;
+    }
+    std::vector<std::uint16_t> values(ModbusMaster::MaxRegisters);
+    for (std::uint32_t done = 0; done < *count;) {
+        const auto block = static_cast<std::uint8_t>(
+            std::min<std::uint32_t>(*count - done, ModbusMaster::MaxRegisters));
+        const auto first = static_cast<std::uint16_t>(*address + done);
+        if (!master->ReadRegisters(first, values.data(), block, ReplyTimeoutMs, true)) {
+            return 1;
+        }
+        for (std::uint8_t i = 0; i < block; ++i) {
+            std::printf("%u\t%u\n", unsigned(first + i), unsigned(values[i]));
+        }
+        done += block;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+// Writes the VALUEs to consecutive registers from ADDR, in blocks of at most 40.
+int RunWrite(const QStringList& arguments, const CliOptions&) {
+    QStringList words = arguments;
+    ConnectionOptions connection;
+    if (!ParseConnectionOptions(words, connection)) {
+        return 2;
+    }
+    if (words.size() < 2) {
+        return Usage("write", "ADDR VALUE...");
+    }
+    const QString addressWord = words.takeFirst();
+    const auto address = ParseNumber(addressWord, LastAddress);
+    if (!address) {
+        BadValue("register address", addressWord);
+        return 2;
+    }
+    if (static_cast<std::uint32_t>(words.size()) > LastAddress + 1 - *address) {
+        std::fprintf(stderr, "kelmctl: the block runs past register 65535\n");
+        return 2;
+    }
+    std::vector<std::uint16_t> values;
+    for (const QString& word : words) {
+        const auto value = ParseRegisterValue(word);
+        if (!value) {
+            BadValue("register value", word);
+            return 2;
+        }
+        values.push_back(*value);
+    }
+    const auto master = OpenConnection(connection);
+    if (!master) {
+        return 1;
+    }
+    for (std::size_t done = 0; done < values.size();) {
+        const auto block = static_cast<std::uint8_t>(
+            std::min<std::size_t>(values.size() - done, ModbusMaster::MaxRegisters));
+        if (!master->WriteRegisters(static_cast<std::uint16_t>(*address + done),
+                                    values.data() + done, block, ReplyTimeoutMs, true)) {
+            return 1;
+        }
+        done += block;
+    }
+    return 0;
+}
+
+} // namespace kelm::cli
