@@ -94,8 +94,8 @@ bool WriteParamFile(ParamTable& table, const QString& typeLine, const QString& p
 
 bool ReadValuesTwoPass(ParamTable& table, const QByteArray& content, QString& expectedHeading,
                        const QString& errorTitle) {
-    QByteArray bytes = content;
-    QBuffer buffer(&bytes);
+    QBuffer buffer;
+    buffer.setData(content);
     buffer.open(QIODevice::ReadOnly);
     if (!ReadValues(table, buffer, expectedHeading, false, errorTitle))
         return false;
