@@ -53,6 +53,8 @@ TEST(KelmctlTest, CheckConfigOnGoodFolder) {
     EXPECT_TRUE(run.Out.contains("Tarn Power")) << qPrintable(run.Out);
     // Nothing is created inside the installation folder.
     EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
+    EXPECT_EQ(Kelmctl({"--yes", "check-config", bin}).ExitCode, 0);
+    EXPECT_EQ(Kelmctl({"check-config", bin, "extra"}).ExitCode, 2);
 }
 
 TEST(KelmctlTest, CheckConfigReportsRecoverableProblemsWithExitZero) {
