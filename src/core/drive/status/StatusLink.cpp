@@ -1,0 +1,43 @@
+#include "core/drive/status/StatusLink.h"
+
+#include "core/drive/TDriver.h"
+#include "core/drive/status/StatusPoller.h"
+
+namespace kelm {
+
+bool DriverStatusLink::Online() const {
+    return driver_.Online();
+}
+DeviceKind DriverStatusLink::CurrentKind() const {
+    return driver_.CurrentKind();
+}
+ParamTable& DriverStatusLink::ActiveTable() {
+    return driver_.ActiveTable();
+}
+ParamTable& DriverStatusLink::ScopeSettingsTable() {
+    return driver_.ScopeSettingsTable();
+}
+
+bool DriverStatusLink::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
+                                std::uint32_t timeoutMs, std::uint8_t count,
+                                std::uint16_t* copyTarget) {
+    return driver_.ReadRegs(address, buffer, reportFailure, timeoutMs, count, copyTarget);
+}
+
+bool DriverStatusLink::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
+                                std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
+    return driver_.WriteReg(address, value, reportFailure, timeoutMs, echoTarget);
+}
+
+std::uint32_t DriverStatusLink::TickMark() const {
+    return driver_.TickMark();
+}
+void DriverStatusLink::SetTickMark(std::uint32_t tick) {
+    driver_.SetTickMark(tick);
+}
+
+void InstallStatusPoll(TDriver& driver, StatusPoller& poller) {
+    driver.SetPollBody('I', [&poller] { poller.Poll(); });
+}
+
+} // namespace kelm

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/common/DeviceKind.h"
+#include "core/params/ParamTable.h"
+
+#include <cstdint>
+
+namespace kelm {
+
+class TDriver;
+class StatusPoller;
+
+// What the status poll needs from the drive model: the transfer wrappers, the tables and
+// the pacing mark. DriverStatusLink forwards to TDriver; tests use a recording fake so that
+// the order of requests on the line can be checked directly.
+class StatusLink {
+public:
+    virtual ~StatusLink() = default;
+    virtual bool Online() const = 0;
+    virtual DeviceKind CurrentKind() const = 0;
+    virtual ParamTable& ActiveTable() = 0;
+    virtual ParamTable& ScopeSettingsTable() = 0;
+    // As TDriver::ReadRegs / WriteReg; a reported failure takes the program off line.
+    virtual bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
+                          std::uint32_t timeoutMs, std::uint8_t count,
+                          std::uint16_t* copyTarget) = 0;
+    virtual bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
+                          std::uint32_t timeoutMs, std::uint16_t* echoTarget) = 0;
+    virtual std::uint32_t TickMark() const = 0;
+    virtual void SetTickMark(std::uint32_t tick) = 0;
+};
+
+class DriverStatusLink final : public StatusLink {
+public:
+    explicit DriverStatusLink(TDriver& driver) : driver_(driver) {}
+    bool Online() const override;
+    DeviceKind CurrentKind() const override;
+    ParamTable& ActiveTable() override;
+    ParamTable& ScopeSettingsTable() override;
+    bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
+                  std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget) override;
+    bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
+                  std::uint32_t timeoutMs, std::uint16_t* echoTarget) override;
+    std::uint32_t TickMark() const override;
+    void SetTickMark(std::uint32_t tick) override;
+
+private:
+    TDriver& driver_;
+};
+
+// Makes poller.Poll() the 'I' poll body of the driver (the poller must outlive it).
+void InstallStatusPoll(TDriver& driver, StatusPoller& poller);
+
+} // namespace kelm

@@ -1,0 +1,42 @@
+#pragma once
+
+namespace kelm {
+
+// The Enable and Disable buttons of the main window's drive group.
+enum class DriveRequest { Enable = 0, Disable = 1 };
+
+// What the status poll touches on the user-interface side: the analog-output selectors and
+// their user-changed marks, the Enable/Disable buttons, the refresh routines of the main
+// window and of the pages that follow the poll. Called on the user-interface thread (the
+// poll runs there through the worker's synchronized call).
+class StatusPollHost {
+public:
+    virtual ~StatusPollHost() = default;
+
+    // Analog-output selector 0 (COut1) or 1 (COut2).
+    virtual bool SelectorChanged(int selector) const = 0;
+    virtual int SelectorIndex(int selector) const = 0; // -1 when nothing is selected
+    virtual void ClearSelectorChanged(int selector) = 0;
+
+    // A request button is down until the poll has carried it to the drive.
+    virtual bool RequestPending(DriveRequest request) const = 0;
+    virtual void SetRequestWritten(DriveRequest request, bool written) = 0; // button tag
+    virtual void ReleaseRequest(DriveRequest request) = 0;                  // button up
+
+    // The digital I/O page (its enable switch takes the requests while it is open).
+    virtual bool DigitalPageOpen() const = 0;
+    virtual void SetDigitalEnableSwitch(bool on) = 0;
+    virtual void DigitalRefresh() = 0;
+    virtual bool AnalogPageOpen() const = 0;
+    virtual void AnalogRefresh() = 0;
+
+    // The oscilloscope window: its status step, and its capture-complete handler.
+    virtual bool ScopeWindowExists() const = 0;
+    virtual void ScopeStatusStep() = 0;
+    virtual void ScopeCaptureComplete() = 0;
+
+    // Paints the status panel from the active table.
+    virtual void StatusRefresh() = 0;
+};
+
+} // namespace kelm

@@ -1,0 +1,216 @@
+#include "core/drive/status/StatusPoller.h"
+
+#include "core/drive/status/StatusLink.h"
+#include "core/drive/status/StatusView.h"
+
+#include <array>
+
+namespace kelm {
+
+namespace {
+
+constexpr std::uint16_t ScopeCommandRegister = 50000;
+
+} // namespace
+
+void StatusPoller::Poll() {
+    switch (link_.CurrentKind()) {
+    case DeviceKind::Power:
+        PollStatusPower();
+        break;
+    case DeviceKind::Drive:
+        PollStatusDrive();
+        break;
+    case DeviceKind::Orca230:
+        PollStatusOrca();
+        break;
+    case DeviceKind::Std:
+        PollStatusStd();
+        break;
+    }
+}
+
+void StatusPoller::WriteSelectors(std::uint16_t first, std::uint16_t second) {
+    const std::array<std::uint16_t, 2> registers{first, second};
+    for (int i = 0; i < 2; ++i) {
+        if (!host_.SelectorChanged(i))
+            continue;
+        const int index = host_.SelectorIndex(i);
+        if (index < 0) { // nothing to write: the list has no selection
+            host_.ClearSelectorChanged(i);
+            continue;
+        }
+        if (link_.WriteReg(registers[i], static_cast<std::uint16_t>(index), true, TimeoutMs,
+                           nullptr))
+            host_.ClearSelectorChanged(i);
+    }
+}
+
+void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_t disableRegister) {
+    const std::array<std::uint16_t, 2> registers{enableRegister, disableRegister};
+    for (const DriveRequest request : {DriveRequest::Enable, DriveRequest::Disable}) {
+        if (!host_.RequestPending(request))
+            continue;
+        if (host_.DigitalPageOpen()) {
+            host_.SetDigitalEnableSwitch(request == DriveRequest::Enable);
+            host_.ReleaseRequest(request);
+            continue;
+        }
+        const bool written =
+            link_.WriteReg(registers[static_cast<int>(request)], 1, true, TimeoutMs, nullptr);
+        host_.SetRequestWritten(request, written);
+        if (written)
+            host_.ReleaseRequest(request);
+    }
+}
+
+// One register per request, into DriveValue with a copy into Value. A register missing
+// from the table is still read (into scratch) so the sequence on the line stays the same.
+void StatusPoller::ReadSingles(std::initializer_list<std::uint16_t> addresses) {
+    for (const std::uint16_t address : addresses) {
+        ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
+        std::uint16_t drive = 0;
+        std::uint16_t value = 0;
+        if (link_.ReadRegs(address, &drive, true, TimeoutMs, 1, &value) && entry) {
+            entry->DriveValue = static_cast<std::int16_t>(drive);
+            entry->Value = static_cast<std::int16_t>(value);
+        }
+    }
+}
+
+void StatusPoller::ReadBlock(const Block& block) {
+    std::array<std::uint16_t, 32> buffer{};
+    if (!link_.ReadRegs(block.Start, buffer.data(), true, TimeoutMs, block.Count, nullptr))
+        return;
+    ParamTable& table = link_.ActiveTable();
+    auto take = [&](std::uint16_t address) {
+        if (ParamEntry* entry = table.FindByAddress(address)) {
+            entry->DriveValue = static_cast<std::int16_t>(buffer[address - block.Start]);
+            entry->Value = entry->DriveValue;
+        }
+    };
+    if (block.Taken.empty()) {
+        for (int i = 0; i < block.Count; ++i)
+            take(static_cast<std::uint16_t>(block.Start + i));
+    } else {
+        for (const std::uint16_t address : block.Taken)
+            take(address);
+    }
+}
+
+// Position words: a failed read shows position 0.
+void StatusPoller::ReadPosition() {
+    std::array<std::uint16_t, 2> words{};
+    if (!link_.ReadRegs(134, words.data(), true, TimeoutMs, 2, nullptr))
+        words = {0, 0};
+    ParamTable& table = link_.ActiveTable();
+    for (int i = 0; i < 2; ++i) {
+        if (ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(134 + i))) {
+            entry->DriveValue = static_cast<std::int16_t>(words[i]);
+            entry->Value = entry->DriveValue;
+        }
+    }
+}
+
+void StatusPoller::ScopeStep() {
+    if (host_.ScopeWindowExists())
+        host_.ScopeStatusStep();
+}
+
+void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister) {
+    if (!link_.Online())
+        return;
+    host_.StatusRefresh();
+    if (host_.DigitalPageOpen()) {
+        host_.DigitalRefresh();
+        for (const std::uint16_t address : {enableRegister, disableRegister}) {
+            ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
+            if (!entry || entry->Value == 0)
+                continue;
+            link_.WriteReg(address, static_cast<std::uint16_t>(entry->Value), true, TimeoutMs,
+                           nullptr);
+            ReadSingles({address});
+        }
+    }
+    if (host_.AnalogPageOpen())
+        host_.AnalogRefresh();
+}
+
+void StatusPoller::PollStatusStd() {
+    const StatusRegisters r = StatusRegistersOf(DeviceKind::Std);
+    WriteSelectors(r.Selector[0], r.Selector[1]);
+    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    ReadSingles({51, 52, 83, 84});
+    ReadPosition();
+    ReadSingles({55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139});
+    ScopeStep();
+    RefreshAfterPoll(r.EnableRequest, r.DisableRequest);
+}
+
+bool StatusPoller::HoldForCapture() {
+    const ParamEntry* scope = link_.ScopeSettingsTable().FindByAddress(ScopeCommandRegister);
+    if (!scope || scope->Value != 1)
+        return false;
+    if (scope->DriveValue != 2) {
+        // Follow the capture closely: the next cycle starts after the short pause.
+        const std::uint32_t mark = link_.TickMark();
+        link_.SetTickMark(mark > 500 ? mark - 500 : 1);
+        ++skipCount_;
+    } else {
+        host_.ScopeCaptureComplete();
+    }
+    return skipCount_ < MaxSkippedCycles;
+}
+
+void StatusPoller::PollStatusOrca() {
+    ScopeStep();
+    if (HoldForCapture())
+        return;
+    skipCount_ = 0;
+    const StatusRegisters r = StatusRegistersOf(DeviceKind::Orca230);
+    WriteSelectors(r.Selector[0], r.Selector[1]);
+    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    static const std::array<Block, 5> blocks{{
+        {51, 9, {51, 52, 53, 55, 58, 59}},
+        {60, 8, {60, 61, 62, 65, 66, 67}},
+        {72, 13, {72, 83, 84}},
+        {134, 12, {134, 135, 138, 139, 144, 145}},
+        {180, 8, {}},
+    }};
+    for (const Block& block : blocks)
+        ReadBlock(block);
+    RefreshAfterPoll(r.EnableRequest, r.DisableRequest);
+}
+
+void StatusPoller::PollStatusDrive() {
+    const StatusRegisters r = StatusRegistersOf(DeviceKind::Drive);
+    WriteSelectors(r.Selector[0], r.Selector[1]);
+    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    static const std::array<Block, 5> blocks{{
+        {116, 5, {}},
+        {184, 4, {184, 187}},
+        {193, 5, {}},
+        {207, 6, {207, 209, 210, 212}},
+        {198, 2, {}},
+    }};
+    for (const Block& block : blocks)
+        ReadBlock(block);
+    ReadSingles({28, 34});
+    ScopeStep();
+    RefreshAfterPoll(r.EnableRequest, r.DisableRequest);
+}
+
+void StatusPoller::PollStatusPower() {
+    std::array<std::uint16_t, 10> words{};
+    if (!link_.ReadRegs(78, words.data(), true, TimeoutMs, 10, nullptr))
+        return;
+    ParamTable& table = link_.ActiveTable();
+    for (int i = 0; i < 10; ++i) {
+        if (ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(78 + i)))
+            entry->DriveValue = static_cast<std::int16_t>(words[i]);
+    }
+    ReadSingles({98});
+    host_.StatusRefresh();
+}
+
+} // namespace kelm

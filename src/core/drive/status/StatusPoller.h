@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/drive/status/StatusPollHost.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace kelm {
+
+class StatusLink;
+struct ParamEntry;
+
+// The status poll bodies, one per device kind, run once per paced cycle of mode 'I'.
+// Every request uses a 100 ms reply time-out with failure reporting on, so the first
+// failure takes the program off line and the remaining requests of the cycle are refused
+// by the link without touching the line.
+class StatusPoller {
+public:
+    StatusPoller(StatusLink& link, StatusPollHost& host) : link_(link), host_(host) {}
+
+    // Dispatches on the current kind.
+    void Poll();
+    void PollStatusStd();
+    void PollStatusOrca();
+    void PollStatusDrive();
+    void PollStatusPower();
+    // Carries a pressed Enable/Disable button to the drive (or to the digital page).
+    void ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_t disableRegister);
+
+    // Orca230 cycles skipped while an oscilloscope capture is armed (at most 40 in a row).
+    int SkipCount() const { return skipCount_; }
+    static constexpr int MaxSkippedCycles = 40;
+    static constexpr std::uint32_t TimeoutMs = 100;
+
+private:
+    struct Block {
+        std::uint16_t Start;
+        std::uint8_t Count;
+        std::vector<std::uint16_t> Taken; // empty: every register of the block
+    };
+
+    void WriteSelectors(std::uint16_t first, std::uint16_t second);
+    void ReadSingles(std::initializer_list<std::uint16_t> addresses);
+    void ReadBlock(const Block& block);
+    void ReadPosition();
+    // Step 7 of the plain poll: refresh, digital page requests, analog page.
+    void RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister);
+    void ScopeStep();
+    // true when the Orca230 poll must end early because a capture is armed.
+    bool HoldForCapture();
+
+    StatusLink& link_;
+    StatusPollHost& host_;
+    int skipCount_ = 0;
+};
+
+} // namespace kelm

@@ -1,0 +1,198 @@
+#include "FakeStatusLink.h"
+
+#include "core/drive/status/StatusPoller.h"
+#include "ui/status/AlarmIndicator.h"
+#include "ui/status/StatusPanelWidget.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace kelm::test {
+namespace {
+
+// The layouts the main window computes, reduced to what each test needs.
+StatusPanelLayout OnLine(DeviceKind kind) {
+    StatusPanelLayout l;
+    l.Kind = kind;
+    l.Online = true;
+    l.ClearValues = false;
+    l.ClearSelectorMarks = true;
+    l.AlarmButtonEnabled = true;
+    l.EnableButtonsEnabled = kind != DeviceKind::Power;
+    l.DriveGroupVisible = kind != DeviceKind::Power;
+    l.PowerGroupVisible = kind == DeviceKind::Power;
+    l.AlarmListGroupVisible = kind == DeviceKind::Power || kind == DeviceKind::Drive;
+    l.LcdGroupVisible = kind == DeviceKind::Orca230;
+    l.OrcaRowsVisible = kind == DeviceKind::Orca230;
+    l.Selector1Entries = {"Speed_Rpm", "I_Phase_U", "I2t_Drive", "I2t_Regen", "FF_vel", "Posit_Err",
+                          "Id",        "V_bus",     "Angle",     "Iq",        "10"};
+    l.Selector2Entries = l.Selector1Entries;
+    l.Selector2Entries[0] = "Iq";
+    l.Selector1Enabled = true;
+    l.Selector2Enabled = kind != DeviceKind::Orca230;
+    return l;
+}
+
+StatusPanelLayout OffLine(DeviceKind kind) {
+    StatusPanelLayout l = OnLine(kind);
+    l.Online = false;
+    l.ClearValues = true;
+    l.AlarmButtonEnabled = false;
+    l.EnableButtonsEnabled = false;
+    l.Selector1Enabled = false;
+    l.Selector2Enabled = false;
+    return l;
+}
+
+TEST(AlarmIndicator, CaptionsFollowAlarmButtonAndPanelState) {
+    auto s = ComputeAlarmIndicator(true, true, "Hide Status");
+    EXPECT_TRUE(s.Present);
+    EXPECT_EQ(s.ToggleCaption, "Hide Status"); // shown panel: caption unchanged
+    s = ComputeAlarmIndicator(true, true, "View Status");
+    EXPECT_EQ(s.ToggleCaption, "View Status - ALARMS ! -");
+    s = ComputeAlarmIndicator(true, false, "View Status"); // button disabled: off line
+    EXPECT_FALSE(s.Present);
+    EXPECT_EQ(s.ToggleCaption, "View Status");
+    s = ComputeAlarmIndicator(false, true, "View Status - ALARMS ! -");
+    EXPECT_FALSE(s.Present);
+    EXPECT_EQ(s.ToggleCaption, "View Status");
+}
+
+TEST(StatusPanelWidget, AlarmButtonShowsPresentOnlyWhileEnabled) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+    panel.ShowAlarmState(true);
+    EXPECT_EQ(panel.BAllarm->text(), "&Present");
+    panel.ShowAlarmState(false);
+    EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+    panel.ApplyLayout(OffLine(DeviceKind::Std));
+    panel.ShowAlarmState(true);
+    EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+}
+
+TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicksThenPollWritesIt) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    ASSERT_EQ(panel.COut[0]->count(), 11);
+    EXPECT_EQ(panel.COut[0]->itemText(10), "10");
+    EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
+
+    FakeStatusLink link;
+    link.registers[66] = 2;
+    StatusPoller poller(link, panel);
+    panel.SetViewSource([&] { return BuildStatusView(link.table, link.kind, QLocale::c()); });
+    poller.Poll();
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 2);
+
+    // The user picks "V_bus": the list keeps it until the next poll has written it.
+    panel.COut[0]->setCurrentIndex(7);
+    emit panel.COut[0]->activated(7);
+    EXPECT_TRUE(panel.SelectorChanged(0));
+    panel.StatusRefresh();
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
+    link.requests.clear();
+    poller.Poll();
+    EXPECT_EQ(link.requests.first(), "W66=7");
+    EXPECT_FALSE(panel.SelectorChanged(0));
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 7); // the drive now reports 7
+}
+
+TEST(StatusPanelWidget, SelectionOutOfListRangeShowsNothing) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    StatusView view;
+    view.SelectorValue = {3, 40};
+    panel.ShowStatus(view);
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 3);
+    EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
+}
+
+TEST(StatusPanelWidget, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
+    StatusPanelWidget panel;
+    StatusView view;
+    view.OutputValue = {"00001", "00002"};
+    StatusPanelLayout family3 = OnLine(DeviceKind::Std);
+    family3.Selector2Enabled = false; // family 3
+    panel.ApplyLayout(family3);
+    panel.ShowStatus(view);
+    EXPECT_EQ(panel.LOutValue[0]->text(), "00001");
+    EXPECT_TRUE(panel.LOutValue[1]->text().isEmpty());
+    StatusPanelLayout drive = OnLine(DeviceKind::Drive);
+    drive.Selector2Enabled = false;
+    panel.ApplyLayout(drive);
+    view.Kind = DeviceKind::Drive;
+    panel.ShowStatus(view);
+    EXPECT_EQ(panel.LOutValue[1]->text(), "00002");
+}
+
+TEST(StatusPanelWidget, StateMarkerStandsBesideTheButtonOfTheDriveState) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    panel.resize(260, 700);
+    panel.show();
+    StatusView view;
+    view.DriveEnabled = true;
+    panel.ShowStatus(view);
+    EXPECT_TRUE(panel.MarkerBesideEnable());
+    EXPECT_FALSE(panel.SDriveState->isHidden());
+    EXPECT_LT(panel.SDriveState->geometry().right(), panel.BDEn->geometry().left());
+    view.DriveEnabled = false;
+    panel.ShowStatus(view);
+    EXPECT_FALSE(panel.MarkerBesideEnable());
+    EXPECT_GT(panel.SDriveState->y(), panel.BDEn->geometry().bottom());
+}
+
+TEST(StatusPanelWidget, RequestButtonsFormAGroupAndTheClickAloneWritesNothing) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    panel.PressEnable();
+    EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
+    panel.PressDisable();
+    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
+    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable));
+
+    FakeStatusLink link;
+    StatusPoller poller(link, panel);
+    poller.Poll();
+    EXPECT_EQ(link.requests.first(), "W74=1");
+    EXPECT_FALSE(panel.RequestPending(DriveRequest::Disable));
+}
+
+TEST(StatusPanelWidget, GoingOffLineClearsEverything) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Orca230));
+    StatusView view =
+        BuildStatusView(FakeStatusLink::MakeTable(0, 260), DeviceKind::Orca230, QLocale::c());
+    view.Lcd1 = "HELLO";
+    panel.ShowStatus(view);
+    panel.PressEnable();
+    emit panel.COut[0]->activated(1);
+    EXPECT_EQ(panel.LSpeed->text(), "00000");
+    panel.ApplyLayout(OffLine(DeviceKind::Orca230));
+    EXPECT_TRUE(panel.LSpeed->text().isEmpty());
+    EXPECT_TRUE(panel.LLcd[0]->text().isEmpty());
+    EXPECT_FALSE(panel.SelectorChanged(0));
+    EXPECT_EQ(panel.COut[0]->currentIndex(), -1);
+    EXPECT_FALSE(panel.COut[0]->isEnabled());
+    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
+    EXPECT_FALSE(panel.BDEn->isEnabled());
+    EXPECT_FALSE(panel.BAllarm->isEnabled());
+    EXPECT_TRUE(panel.SDriveState->isHidden());
+}
+
+TEST(StatusPanelWidget, PowerLayoutShowsPowerGroupOnly) {
+    StatusPanelWidget panel;
+    panel.ApplyLayout(OnLine(DeviceKind::Power));
+    EXPECT_FALSE(panel.GPowerStatus->isHidden());
+    EXPECT_TRUE(panel.GDriveStatus->isHidden());
+    EXPECT_TRUE(panel.PDive->isHidden());
+    EXPECT_FALSE(panel.GAlarmList->isHidden());
+    EXPECT_FALSE(panel.RequestButtonsEnabled());
+}
+
+} // namespace
+} // namespace kelm::test
