@@ -1,0 +1,25 @@
+#pragma once
+
+#include "sim/engine/SimSetup.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace kelm::sim {
+
+// Command line of kelmsim.
+struct Options {
+    SetupOptions setup;
+    QString binFolder;      // empty: the Bin folder beside the executable
+    QString linkPath;       // symbolic link to the pseudo-terminal
+    QString logFile;        // one line per request
+    QString controlPath;    // FIFO for run-time commands
+    std::uint32_t baud = 0; // 0: replies go out at once
+    bool help = false;
+};
+
+// `arguments` without the program name. false with `error` on a bad argument.
+bool ParseOptions(const QStringList& arguments, Options& options, QString& error);
+QString UsageText();
+
+} // namespace kelm::sim

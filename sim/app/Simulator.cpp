@@ -1,0 +1,138 @@
+#include "sim/app/Simulator.h"
+
+#include "sim/engine/ControlCommands.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <poll.h>
+#include <unistd.h>
+
+namespace kelm::sim {
+
+bool Simulator::Start(QString& error) {
+    const QString bin =
+        options_.binFolder.isEmpty()
+            ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Bin"))
+            : options_.binFolder;
+    KindTables tables;
+    if (!LoadTablesFor(options_.setup.kind, bin, tables, error)) {
+        return false;
+    }
+    engine_ = BuildEngine(options_.setup, tables, NowMs(), error);
+    if (!engine_) {
+        return false;
+    }
+    if (!options_.logFile.isEmpty()) {
+        log_.setFileName(options_.logFile);
+        if (!log_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            error = QStringLiteral("cannot write the log %1").arg(options_.logFile);
+            return false;
+        }
+        engine_->SetObserver([this](const ExchangeRecord& record) { LogExchange(record); });
+    }
+    pacer_ = std::make_unique<LinePacer>(options_.baud);
+    if (!pty_.Open(error)) {
+        return false;
+    }
+    if (!options_.linkPath.isEmpty() && !pty_.PlaceLink(options_.linkPath, error)) {
+        return false;
+    }
+    return options_.controlPath.isEmpty() || fifo_.Open(options_.controlPath, error);
+}
+
+std::uint32_t Simulator::NowMs() const {
+    return static_cast<std::uint32_t>(NowUs() / 1000);
+}
+
+std::int64_t Simulator::NowUs() const {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now() - start_).count();
+}
+
+void Simulator::Run(const volatile int& stopRequested) {
+    std::uint32_t lastTick = 0;
+    while (!quit_ && !stopRequested) {
+        pollfd fds[2] = {{pty_.MasterFd(), POLLIN, 0}, {fifo_.Fd(), POLLIN, 0}};
+        const nfds_t count = fifo_.Fd() >= 0 ? 2 : 1;
+        int timeoutMs = 10;
+        if (!pacer_->Empty()) {
+            const std::int64_t waitUs = pacer_->NextDueUs() - NowUs();
+            timeoutMs = static_cast<int>(std::clamp<std::int64_t>((waitUs + 999) / 1000, 0, 10));
+        }
+        const int ready = ::poll(fds, count, timeoutMs);
+        if (ready < 0 && errno != EINTR) {
+            std::perror("kelmsim: poll");
+            return;
+        }
+        if (ready > 0 && (fds[0].revents & POLLIN)) {
+            ReadRequests();
+        }
+        if (ready > 0 && count == 2 && (fds[1].revents & POLLIN)) {
+            ReadControl();
+        }
+        WriteDueBytes();
+        const std::uint32_t now = NowMs();
+        if (now - lastTick >= 10) {
+            engine_->Tick(now);
+            lastTick = now;
+        }
+    }
+}
+
+void Simulator::ReadRequests() {
+    std::uint8_t buffer[512];
+    const ssize_t got = ::read(pty_.MasterFd(), buffer, sizeof buffer);
+    if (got <= 0) {
+        return;
+    }
+    const std::int64_t nowUs = NowUs();
+    for (const Reply& reply : engine_->Feed(buffer, static_cast<std::size_t>(got),
+                                            static_cast<std::uint32_t>(nowUs / 1000))) {
+        pacer_->Add(reply.bytes, nowUs + 1000LL * reply.delayMs);
+    }
+}
+
+void Simulator::WriteDueBytes() {
+    const std::int64_t nowUs = NowUs();
+    const std::vector<std::uint8_t> due = pacer_->TakeDue(nowUs);
+    if (due.empty()) {
+        return;
+    }
+    const ssize_t written = ::write(pty_.MasterFd(), due.data(), due.size());
+    const std::size_t sent = written < 0 ? 0 : static_cast<std::size_t>(written);
+    if (written < 0 && errno != EAGAIN && errno != EINTR) {
+        return; // the bytes are lost, as on a broken line
+    }
+    if (sent < due.size()) {
+        pacer_->PutBack(due.data() + sent, due.size() - sent, nowUs);
+    }
+}
+
+void Simulator::ReadControl() {
+    for (const QString& line : fifo_.ReadLines()) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
+            continue;
+        }
+        const ControlResult result = ApplyControlCommand(*engine_, line, NowMs());
+        std::fprintf(stderr, "kelmsim: %s%s\n",
+                     result.ok ? "" : "refused: ", qPrintable(result.message));
+        quit_ = quit_ || result.quit;
+    }
+}
+
+void Simulator::LogExchange(const ExchangeRecord& record) {
+    const QString line = QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+                             .arg(record.ms)
+                             .arg(record.address)
+                             .arg(record.function)
+                             .arg(record.firstRegister)
+                             .arg(record.count)
+                             .arg(record.answered ? QStringLiteral("yes") : QStringLiteral("no"));
+    log_.write(line.toLatin1());
+    log_.flush();
+}
+
+} // namespace kelm::sim

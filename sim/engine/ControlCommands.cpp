@@ -1,0 +1,189 @@
+#include "sim/engine/ControlCommands.h"
+
+#include "sim/engine/behaviours/CommandHandshake.h"
+#include "sim/engine/behaviours/LiveStatus.h"
+
+#include <QStringList>
+#include <optional>
+
+namespace kelm::sim {
+
+namespace {
+
+std::optional<long long> Number(const QString& text, long long min, long long max) {
+    bool ok = false;
+    const long long value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                ? text.mid(2).toLongLong(&ok, 16)
+                                : text.toLongLong(&ok, 10);
+    if (!ok || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<bool> Switch(const QString& text) {
+    if (text == QLatin1String("on")) {
+        return true;
+    }
+    if (text == QLatin1String("off")) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+ControlResult Fail(const QString& message) {
+    return {false, false, message};
+}
+ControlResult Done(const QString& message) {
+    return {true, false, message};
+}
+
+// The devices an <addr> argument names; empty when none matches.
+std::vector<Device*> Targets(Engine& engine, const QString& text) {
+    if (text == QLatin1String("*")) {
+        return engine.Devices();
+    }
+    const auto address = Number(text, 1, 255);
+    Device* device = address ? engine.FindDevice(static_cast<std::uint8_t>(*address)) : nullptr;
+    return device ? std::vector<Device*>{device} : std::vector<Device*>{};
+}
+
+ControlResult LineSwitch(bool& field, const QStringList& words) {
+    const auto on = words.size() == 2 ? Switch(words[1]) : std::nullopt;
+    if (!on) {
+        return Fail(QStringLiteral("usage: %1 on|off").arg(words[0]));
+    }
+    field = *on;
+    return Done(QStringLiteral("%1 %2").arg(words[0], words[1]));
+}
+
+ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint32_t nowMs) {
+    const QString& verb = words[0];
+    const std::vector<Device*> targets = Targets(engine, words[1]);
+    if (targets.empty()) {
+        return Fail(QStringLiteral("no device at %1").arg(words[1]));
+    }
+    if (verb == QLatin1String("set") && words.size() == 4) {
+        const auto reg = Number(words[2], 0, 65535);
+        const auto value = Number(words[3], -32768, 65535);
+        if (!reg || !value) {
+            return Fail(QStringLiteral("usage: set <addr> <reg> <value>"));
+        }
+        for (Device* device : targets) {
+            device->Registers().Set(static_cast<std::uint16_t>(*reg),
+                                    static_cast<std::uint16_t>(*value & 0xFFFF));
+        }
+    } else if (verb == QLatin1String("alarm") && words.size() == 3) {
+        const auto bits = Number(words[2], 0, 0xFFFFFFFFLL);
+        if (!bits) {
+            return Fail(QStringLiteral("usage: alarm <addr> <bits>"));
+        }
+        for (Device* device : targets) {
+            device->SetAlarms(static_cast<std::uint32_t>(*bits));
+        }
+    } else if (verb == QLatin1String("cmddelay") && words.size() == 3) {
+        const auto ms = Number(words[2], 0, 600000);
+        if (!ms) {
+            return Fail(QStringLiteral("usage: cmddelay <addr> <ms>"));
+        }
+        for (Device* device : targets) {
+            if (auto* handshake = device->Find<CommandHandshake>()) {
+                handshake->SetClearDelay(static_cast<std::uint32_t>(*ms));
+            }
+        }
+    } else if (words.size() == 3 && Switch(words[2]) &&
+               (verb == QLatin1String("silent") || verb == QLatin1String("cmdfault") ||
+                verb == QLatin1String("live"))) {
+        const bool on = *Switch(words[2]);
+        for (Device* device : targets) {
+            if (verb == QLatin1String("silent")) {
+                device->SetSilent(on);
+            } else if (verb == QLatin1String("cmdfault")) {
+                if (auto* handshake = device->Find<CommandHandshake>()) {
+                    handshake->SetStatusFault(on);
+                }
+            } else if (auto* live = device->Find<LiveStatus>()) {
+                live->Tick(*device, nowMs); // bring values up to now before freezing
+                live->SetFrozen(!on);
+            }
+        }
+    } else {
+        return Fail(QStringLiteral("bad arguments for %1").arg(verb));
+    }
+    return Done(words.join(QLatin1Char(' ')));
+}
+
+} // namespace
+
+ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint32_t nowMs) {
+    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) {
+        return Fail(QStringLiteral("empty command"));
+    }
+    auto lock = engine.Lock();
+    Faults& faults = engine.LineFaults();
+    const QString& verb = words[0];
+    if (verb == QLatin1String("quit") && words.size() == 1) {
+        return {true, true, QStringLiteral("quit")};
+    }
+    if (verb == QLatin1String("drop") || verb == QLatin1String("delay")) {
+        const auto value = words.size() == 2 ? Number(words[1], 0, 600000) : std::nullopt;
+        if (!value) {
+            return Fail(QStringLiteral("usage: %1 <number>").arg(verb));
+        }
+        (verb == QLatin1String("drop") ? faults.dropEvery : faults.delayMs) =
+            static_cast<std::uint32_t>(*value);
+        return Done(words.join(QLatin1Char(' ')));
+    }
+    if (verb == QLatin1String("badcrc")) {
+        return LineSwitch(faults.badCrc, words);
+    }
+    if (verb == QLatin1String("wrongaddr")) {
+        return LineSwitch(faults.wrongAddress, words);
+    }
+    if (verb == QLatin1String("wrongcount")) {
+        return LineSwitch(faults.wrongCount, words);
+    }
+    if (verb == QLatin1String("truncate")) {
+        return LineSwitch(faults.truncate, words);
+    }
+    if (verb == QLatin1String("trailing")) {
+        return LineSwitch(faults.trailing, words);
+    }
+    if (verb == QLatin1String("faults") && words.size() == 2 && words[1] == QLatin1String("off")) {
+        faults = Faults{};
+        for (Device* device : engine.Devices()) {
+            device->SetSilent(false);
+        }
+        return Done(QStringLiteral("faults off"));
+    }
+    static const QStringList deviceVerbs{QStringLiteral("set"),      QStringLiteral("silent"),
+                                         QStringLiteral("alarm"),    QStringLiteral("cmddelay"),
+                                         QStringLiteral("cmdfault"), QStringLiteral("live")};
+    if (deviceVerbs.contains(verb) && words.size() >= 3) {
+        return DeviceCommand(engine, words, nowMs);
+    }
+    return Fail(QStringLiteral("unknown command: %1").arg(line.simplified()));
+}
+
+QString ControlCommandHelp() {
+    return QStringLiteral(
+        "  set <addr> <reg> <value>   set a register (as the drive itself would)\n"
+        "  silent <addr> on|off       the device stops/starts answering\n"
+        "  drop <k>                   every k-th reply is lost (0: off)\n"
+        "  badcrc on|off              replies carry a wrong CRC\n"
+        "  wrongaddr on|off           replies name another device address\n"
+        "  wrongcount on|off          replies carry a wrong byte/register count\n"
+        "  truncate on|off            the last byte of each reply is missing\n"
+        "  trailing on|off            two extra bytes follow each reply\n"
+        "  delay <ms>                 replies start this much later\n"
+        "  alarm <addr> <bits>        raise alarms (32-bit; 0 clears the active alarms)\n"
+        "  cmddelay <addr> <ms>       time until the command bits clear\n"
+        "  cmdfault <addr> on|off     status bit 0 set after every command\n"
+        "  live <addr> on|off         live values move / stay as set\n"
+        "  faults off                 all line faults off, all devices answering\n"
+        "  quit                       end the simulator\n"
+        "  <addr> is a device address or * for all devices; numbers may be 0x-hex.\n");
+}
+
+} // namespace kelm::sim

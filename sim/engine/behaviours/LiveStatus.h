@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/common/DeviceKind.h"
+#include "sim/engine/Behaviour.h"
+
+namespace kelm::sim {
+
+// Live values that move while the tool polls: speed, rotor angle, position, current, bus
+// voltage, temperature, analog outputs, running time; for the Orca the I2t/Iq rows and the
+// LCD text; for the Power unit its bus, backup and regeneration values. Writing bit 0 to
+// the enable request register enables the drive (state bit 0), to the disable request
+// register disables it; the drive consumes the request (the register reads 0 again).
+// An enabled drive ramps to its running speed; a disabled one ramps down to rest.
+// Frozen live values keep whatever was last written or set.
+class LiveStatus : public Behaviour {
+public:
+    static constexpr int RunningSpeedRpm = 1500;
+    // Running time shown at start: 1234 h.
+    static constexpr std::uint32_t InitialRunningSeconds = 1234U * 3600U;
+
+    void SetFrozen(bool frozen) { frozen_ = frozen; }
+    bool Frozen() const { return frozen_; }
+
+    void OnAttach(Device& device, std::uint32_t nowMs) override;
+    void BeforeRead(Device& device, std::uint16_t first, std::uint16_t count,
+                    std::uint32_t nowMs) override;
+    std::uint16_t FilterWrite(Device& device, std::uint16_t address, std::uint16_t oldValue,
+                              std::uint16_t newValue) override;
+    void Tick(Device& device, std::uint32_t nowMs) override;
+    void OnReset(Device& device, std::uint32_t nowMs) override;
+
+    // Register addresses of one kind (0xFFFF: the kind has no such register).
+    struct Map {
+        std::uint16_t speed, angle, current, busVoltage, temperature, positionHigh, positionLow,
+            select1, select2, output1, output2, state, enableRequest, disableRequest, runningHigh,
+            runningLow;
+    };
+    static Map MapFor(DeviceKind kind);
+
+private:
+    void Update(Device& device, std::uint32_t nowMs);
+    void UpdatePower(Device& device, std::uint32_t elapsedMs);
+    void UpdateOrcaExtras(Device& device, std::uint32_t elapsedMs);
+    std::uint16_t Signal(Device& device, std::uint16_t selector) const;
+
+    Map map_{};
+    bool frozen_ = false;
+    std::uint32_t startMs_ = 0;
+    std::uint32_t lastMs_ = 0;
+    double speed_ = 0.0;
+    double position_ = 0.0; // counts, 65536 per turn
+};
+
+} // namespace kelm::sim

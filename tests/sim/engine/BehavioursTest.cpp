@@ -1,0 +1,216 @@
+#include "SimTestSupport.h"
+
+#include "sim/engine/behaviours/CommandHandshake.h"
+#include "sim/engine/behaviours/EepromImage.h"
+#include "sim/engine/behaviours/LiveStatus.h"
+#include "sim/engine/behaviours/ProfileFlash.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace kelm::sim;
+using namespace kelm::sim::test;
+
+namespace {
+
+constexpr std::uint8_t Std = 1;
+constexpr std::uint16_t Command = 69;
+constexpr std::uint16_t Status = 51;
+
+} // namespace
+
+TEST(SimHandshake, BitsStayUntilTheDelayThenClear) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    engine->FindDevice(Std)->Find<CommandHandshake>()->SetClearDelay(200);
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveEeprom}, 1000));
+    EXPECT_EQ(ReadOne(*engine, Std, Command, 1100), CommandSaveEeprom);
+    EXPECT_EQ(ReadOne(*engine, Std, Command, 1199), CommandSaveEeprom);
+    EXPECT_EQ(ReadOne(*engine, Std, Command, 1200), 0);
+    EXPECT_EQ(ReadOne(*engine, Std, Status, 1201), 0);
+}
+
+TEST(SimHandshake, StatusFaultSetsBitZeroAfterTheCommand) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    auto* handshake = engine->FindDevice(Std)->Find<CommandHandshake>();
+    handshake->SetStatusFault(true);
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandReloadEeprom}, 0));
+    EXPECT_EQ(ReadOne(*engine, Std, Status, 1), 0); // not before the command is done
+    engine->Tick(CommandHandshake::DefaultClearDelayMs);
+    EXPECT_EQ(ReadOne(*engine, Std, Command, 31), 0);
+    EXPECT_EQ(ReadOne(*engine, Std, Status, 31).value_or(0) & 1, 1);
+}
+
+TEST(SimHandshake, WritingZeroWithdrawsAPendingCommand) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    ASSERT_TRUE(WriteVia(*engine, Std, 12, {999}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandLoadDefaults}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {0}, 5));
+    EXPECT_EQ(ReadOne(*engine, Std, 12, 500), 999);
+}
+
+TEST(SimEeprom, SaveReloadAndDefaults) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    const auto command = [&](std::uint16_t bit, std::uint32_t at) {
+        ASSERT_TRUE(WriteVia(*engine, Std, Command, {bit}, at));
+        engine->Tick(at + CommandHandshake::DefaultClearDelayMs);
+    };
+    ASSERT_TRUE(WriteVia(*engine, Std, 12, {555}, 0));
+    command(CommandSaveEeprom, 10);
+    EXPECT_EQ(engine->FindDevice(Std)->Find<EepromImage>()->Image().at(12), 555);
+    ASSERT_TRUE(WriteVia(*engine, Std, 12, {777}, 100));
+    command(CommandReloadEeprom, 110);
+    EXPECT_EQ(ReadOne(*engine, Std, 12, 200), 555);
+    command(CommandLoadDefaults, 210);
+    EXPECT_EQ(ReadOne(*engine, Std, 12, 300), 100);
+    // Defaults do not touch the image, nor drive-owned registers such as the model.
+    EXPECT_EQ(engine->FindDevice(Std)->Find<EepromImage>()->Image().at(12), 555);
+    EXPECT_EQ(ReadOne(*engine, Std, 0, 301), 0x0401);
+}
+
+TEST(SimEeprom, FileImageSurvivesARestartAndKeepsOtherDevices) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("eeprom.txt"));
+    SetupOptions options = Kind(SimKind::Link);
+    options.eepromFile = file;
+    {
+        auto engine = MakeEngine(options);
+        ASSERT_TRUE(WriteVia(*engine, 11, 10, {1111}, 0));
+        ASSERT_TRUE(WriteVia(*engine, 12, 10, {2222}, 0));
+        ASSERT_TRUE(WriteVia(*engine, 11, 202, {CommandSaveEeprom}, 1));
+        ASSERT_TRUE(WriteVia(*engine, 12, 202, {CommandSaveEeprom}, 1));
+        engine->Tick(100);
+    }
+    auto restarted = MakeEngine(options);
+    EXPECT_EQ(ReadOne(*restarted, 11, 10, 0), 1111);
+    EXPECT_EQ(ReadOne(*restarted, 12, 10, 0), 2222);
+    EXPECT_EQ(ReadOne(*restarted, 13, 10, 0), 77); // never saved: configured default
+}
+
+TEST(SimEeprom, JunkLinesInTheFileAreIgnored) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eeprom.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# comment\n1 12 4321\n1 12\nx y z\n1 70000 5\n1 0 9\n1 13 99999\n");
+    file.close();
+    SetupOptions options = Kind(SimKind::Std);
+    options.eepromFile = path;
+    auto engine = MakeEngine(options);
+    EXPECT_EQ(ReadOne(*engine, Std, 12, 0), 4321);
+    EXPECT_EQ(ReadOne(*engine, Std, 13, 0), 50);    // out-of-range value ignored
+    EXPECT_EQ(ReadOne(*engine, Std, 0, 0), 0x0401); // the model is not an EEPROM value
+}
+
+TEST(SimEeprom, AFailedFileWriteReportsThroughTheStatusBit) {
+    SetupOptions options = Kind(SimKind::Std);
+    options.eepromFile = QStringLiteral("/nonexistent-folder/kelmsim/eeprom.txt");
+    auto engine = MakeEngine(options);
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveEeprom}, 0));
+    engine->Tick(100);
+    EXPECT_EQ(ReadOne(*engine, Std, Command, 101), 0);
+    EXPECT_EQ(ReadOne(*engine, Std, Status, 101).value_or(0) & 1, 1);
+}
+
+TEST(SimAlarms, ActiveAndHistoricWords) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    Device& device = *engine->FindDevice(Std);
+    device.SetAlarms(0x00010003);
+    EXPECT_EQ(ReadVia(*engine, Std, 51, 2, 0), (std::vector<std::uint16_t>{3, 1}));
+    EXPECT_EQ(ReadVia(*engine, Std, 83, 2, 0), (std::vector<std::uint16_t>{3, 1}));
+    device.SetAlarms(0x4);
+    device.SetAlarms(0);
+    EXPECT_EQ(ReadVia(*engine, Std, 51, 2, 1), (std::vector<std::uint16_t>{0, 0}));
+    EXPECT_EQ(ReadVia(*engine, Std, 83, 2, 1), (std::vector<std::uint16_t>{7, 1}));
+    // Only 0 clears a historic word.
+    ASSERT_TRUE(WriteVia(*engine, Std, 83, {5}, 2));
+    EXPECT_EQ(ReadOne(*engine, Std, 83, 3), 7);
+    ASSERT_TRUE(WriteVia(*engine, Std, 83, {0}, 4));
+    ASSERT_TRUE(WriteVia(*engine, Std, 84, {0}, 4));
+    EXPECT_EQ(ReadVia(*engine, Std, 83, 2, 5), (std::vector<std::uint16_t>{0, 0}));
+}
+
+TEST(SimAlarms, EachKindUsesItsOwnWords) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    engine->FindDevice(10)->SetAlarms(0x20001);
+    engine->FindDevice(11)->SetAlarms(0x2);
+    EXPECT_EQ(ReadVia(*engine, 10, 83, 5, 0), (std::vector<std::uint16_t>{1, 2, 0, 1, 2}));
+    EXPECT_EQ(ReadVia(*engine, 11, 116, 5, 0), (std::vector<std::uint16_t>{2, 0, 0, 2, 0}));
+}
+
+TEST(SimReset, ClearsAlarmsAndRestartsFromTheEeprom) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    engine->FindDevice(Std)->SetAlarms(0x5);
+    ASSERT_TRUE(WriteVia(*engine, Std, 12, {4444}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, 73, {1}, 0)); // enable
+    EXPECT_EQ(ReadOne(*engine, Std, 65, 1).value_or(0) & 1, 1);
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandReset}, 10));
+    engine->Tick(100);
+    EXPECT_EQ(ReadOne(*engine, Std, 51, 101), 0);
+    EXPECT_EQ(ReadOne(*engine, Std, 83, 101), 5); // history survives
+    EXPECT_EQ(ReadOne(*engine, Std, 12, 101), 100);
+    EXPECT_EQ(ReadOne(*engine, Std, 65, 101).value_or(1) & 1, 0);
+}
+
+TEST(SimProfiles, FlashSaveAndLoad) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    const std::vector<std::uint16_t> task{5, 0, 1000, 200, 300};
+    ASSERT_TRUE(WriteVia(*engine, Std, ProfileFirst, task, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, ProfileLast, {831}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveProfiles}, 1));
+    engine->Tick(100);
+    ASSERT_TRUE(WriteVia(*engine, Std, ProfileFirst, {0, 0, 0, 0, 0}, 101));
+    ASSERT_TRUE(WriteVia(*engine, Std, ProfileLast, {0}, 101));
+    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandLoadProfiles}, 102));
+    engine->Tick(200);
+    EXPECT_EQ(ReadVia(*engine, Std, ProfileFirst, 5, 201), task);
+    EXPECT_EQ(ReadOne(*engine, Std, ProfileLast, 201), 831);
+    EXPECT_EQ(ReadOne(*engine, Std, ProfileLast + 1, 201), 0);
+}
+
+TEST(SimProfiles, OnlyKindsWithProfilesHaveFlash) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    EXPECT_EQ(engine->FindDevice(10)->Find<ProfileFlash>(), nullptr);
+    EXPECT_NE(engine->FindDevice(11)->Find<ProfileFlash>(), nullptr);
+}
+
+TEST(SimLive, EnabledDriveRampsUpMovesAndRampsDown) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    EXPECT_EQ(ReadOne(*engine, Std, 59, 0), 0);
+    ASSERT_TRUE(WriteVia(*engine, Std, 73, {1}, 0));
+    EXPECT_EQ(ReadOne(*engine, Std, 73, 1), 0); // the request is consumed
+    for (std::uint32_t t = 100; t <= 1000; t += 100) {
+        engine->Tick(t);
+    }
+    const auto speed = static_cast<std::int16_t>(ReadOne(*engine, Std, 59, 1000).value_or(0));
+    EXPECT_NEAR(speed, LiveStatus::RunningSpeedRpm, 5);
+    const auto before = ReadVia(*engine, Std, 134, 2, 1000);
+    engine->Tick(1100);
+    EXPECT_NE(ReadVia(*engine, Std, 134, 2, 1200), before);
+    EXPECT_GT(static_cast<std::int16_t>(ReadOne(*engine, Std, 58, 1200).value_or(0)), 0);
+    ASSERT_TRUE(WriteVia(*engine, Std, 74, {1}, 1200));
+    for (std::uint32_t t = 1300; t <= 2200; t += 100) {
+        engine->Tick(t);
+    }
+    EXPECT_EQ(ReadOne(*engine, Std, 59, 2200), 0);
+    EXPECT_EQ(ReadOne(*engine, Std, 65, 2200).value_or(1) & 1, 0);
+}
+
+TEST(SimLive, FrozenValuesStayAsSet) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    Device& device = *engine->FindDevice(Std);
+    device.Find<LiveStatus>()->SetFrozen(true);
+    device.Registers().Set(53, 123);
+    engine->Tick(5000);
+    EXPECT_EQ(ReadOne(*engine, Std, 53, 5000), 123);
+}
+
+TEST(SimLive, LinkUnitsCountRunningTime) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    const auto start = ReadVia(*engine, 10, 26, 2, 0);
+    ASSERT_TRUE(start);
+    const std::uint32_t seconds = (*start)[0] * 65536U + (*start)[1];
+    EXPECT_EQ(seconds, LiveStatus::InitialRunningSeconds);
+    const auto later = ReadVia(*engine, 11, 121, 2, 3000);
+    ASSERT_TRUE(later);
+    EXPECT_EQ((*later)[0] * 65536U + (*later)[1], LiveStatus::InitialRunningSeconds + 3);
+}

@@ -1,0 +1,104 @@
+#include "SimTestSupport.h"
+
+using namespace kelm::sim;
+using namespace kelm::sim::test;
+
+TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
+    SetupOptions options = Kind(SimKind::Std);
+    options.address = 17;
+    options.model = 0x0203;
+    auto engine = MakeEngine(options);
+    ASSERT_EQ(engine->Devices().size(), 1U);
+    EXPECT_EQ(engine->Variant(), FrameVariant::Plain);
+    EXPECT_EQ(ReadOne(*engine, 17, 0, 0), 0x0203);
+    EXPECT_EQ(ReadOne(*engine, 17, 2, 0), 17);     // register 2 shows the address
+    EXPECT_EQ(ReadOne(*engine, 17, 1, 0), 0x0203); // firmware: configured default
+    EXPECT_FALSE(ReadOne(*engine, 1, 0, 0));
+}
+
+TEST(SimSetup, ModelDefaultsToTheConfiguredThenTheKindsUsualCode) {
+    auto std = MakeEngine(Kind(SimKind::Std)); // fixture default 0
+    EXPECT_EQ(ReadOne(*std, 1, 0, 0), 0x0401);
+    auto link = MakeEngine(Kind(SimKind::Link));
+    EXPECT_EQ(ReadOne(*link, 11, 0, 0), 0x05CA); // fixture default
+}
+
+TEST(SimSetup, LinkHasPowerAtTheBaseAndDriveUnitsAfterIt) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    EXPECT_EQ(engine->Variant(), FrameVariant::Link);
+    ASSERT_EQ(engine->Devices().size(), 4U);
+    EXPECT_EQ(engine->FindDevice(10)->Kind(), kelm::DeviceKind::Power);
+    for (std::uint8_t address = 11; address <= 13; ++address) {
+        ASSERT_NE(engine->FindDevice(address), nullptr);
+        EXPECT_EQ(engine->FindDevice(address)->Kind(), kelm::DeviceKind::Drive);
+        EXPECT_EQ(ReadOne(*engine, address, 103, 0), 600);
+    }
+    EXPECT_EQ(engine->FindDevice(9), nullptr);
+    EXPECT_EQ(engine->FindDevice(14), nullptr);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
+    // Plain frames get no answer on a link.
+    EXPECT_TRUE(Exchange(*engine, EncodeReadRequest(FrameVariant::Plain, 10, 6, 1), 0).empty());
+}
+
+TEST(SimSetup, UnitCountCanBeChosenAndMustFit) {
+    SetupOptions options = Kind(SimKind::Link);
+    options.units = 1;
+    auto engine = MakeEngine(options);
+    EXPECT_EQ(engine->Devices().size(), 2U);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 1);
+    EXPECT_FALSE(ReadOne(*engine, 12, 6, 0));
+
+    options.units = 0;
+    EXPECT_EQ(MakeEngine(options)->Devices().size(), 1U);
+
+    options.units = 246; // 10 + 246 > 255
+    QString error;
+    EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SimSetup, OrcaAnswersAtTwoAndAtTheLinkBaseWithItsSignature) {
+    auto engine = MakeEngine(Kind(SimKind::Orca));
+    ASSERT_EQ(engine->Devices().size(), 1U);
+    EXPECT_EQ(engine->Variant(), FrameVariant::Link);
+    const auto signature = ReadVia(*engine, 10, OrcaSignatureRegister, 2, 0);
+    ASSERT_TRUE(signature);
+    EXPECT_EQ(*signature, (std::vector<std::uint16_t>{0x4143, 0x524F}));
+    // Letters O R C A: earlier letter in the low byte, second pair in the lower register.
+    EXPECT_EQ((*signature)[1] & 0xFF, 'O');
+    EXPECT_EQ((*signature)[1] >> 8, 'R');
+    EXPECT_EQ((*signature)[0] & 0xFF, 'C');
+    EXPECT_EQ((*signature)[0] >> 8, 'A');
+    EXPECT_EQ(ReadOne(*engine, 2, 10, 0), 33);
+    EXPECT_EQ(ReadOne(*engine, 2, 0, 0), 60);
+    // Reply to the alias carries the address the master used.
+    const auto reply = Exchange(*engine, EncodeReadRequest(FrameVariant::Link, 10, 0, 1), 0);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply[0], 10);
+}
+
+TEST(SimSetup, MissingOrBrokenConfigurationIsReported) {
+    KindTables tables;
+    QString error;
+    EXPECT_FALSE(LoadTablesFor(SimKind::Std, QStringLiteral("/nonexistent"), tables, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("device.dll")));
+
+    // A Power table without the base address register cannot make a link.
+    KindTables empty;
+    error.clear();
+    EXPECT_EQ(BuildEngine(Kind(SimKind::Link), empty, 0, error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SimSetup, ShippedConfigurationBuildsEveryKind) {
+    const QString bin = QStringLiteral(KELM_SOURCE_DIR "/data/Bin");
+    for (const SimKind kind : {SimKind::Std, SimKind::Orca, SimKind::Link}) {
+        KindTables tables;
+        QString error;
+        ASSERT_TRUE(LoadTablesFor(kind, bin, tables, error)) << error.toStdString();
+        SetupOptions options = Kind(kind);
+        auto engine = BuildEngine(options, tables, 0, error);
+        ASSERT_NE(engine, nullptr) << error.toStdString();
+        EXPECT_FALSE(engine->Devices().empty());
+    }
+}
