@@ -1,0 +1,74 @@
+#include "ui/alarms/AlarmWindow.h"
+
+#include "ui/alarms/TFAllarms.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellHost.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace kelm {
+
+namespace {
+
+QPointer<TFAllarms> g_window;
+// The one registration for CloseChildWindows; its routine checks the global reference,
+// so it stays harmless after the window is gone.
+ChildWindows* g_registeredWith = nullptr;
+int g_registration = 0;
+
+void CloseAlarmWindow() {
+    if (!g_window)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(g_window->parentWidget()))
+        sub->close();
+    else
+        g_window->close();
+}
+
+QWidget* Frame(QWidget* window) {
+    return window ? window->findChild<QMdiArea*>() : nullptr;
+}
+
+} // namespace
+
+TFAllarms* AlarmWindow() {
+    return g_window;
+}
+
+void RefreshAlarmWindow() {
+    if (g_window)
+        g_window->Refresh();
+}
+
+void ShowAlarmWindow(ShellHost& shell) {
+    if (g_window) {
+        QWidget* top = g_window->parentWidget() ? g_window->parentWidget() : g_window.data();
+        top->showNormal();
+        top->raise();
+        g_window->activateWindow();
+        g_window->setFocus();
+        return;
+    }
+    TFAllarms* window = TFAllarms::Create(shell.Driver());
+    window->setObjectName(QStringLiteral("TFAllarms"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    g_window = window;
+    ChildWindows& children = shell.Children();
+    if (g_registeredWith == &children)
+        children.Unregister(g_registration);
+    g_registration = children.Register(ChildWindows::Role::Alarm, window->objectName(),
+                                       [](bool) { CloseAlarmWindow(); });
+    g_registeredWith = &children;
+    if (auto* area = qobject_cast<QMdiArea*>(Frame(shell.Window()))) {
+        QMdiSubWindow* sub = area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+    } else {
+        window->setParent(shell.Window(), Qt::Window);
+        window->show();
+    }
+}
+
+} // namespace kelm

@@ -1,0 +1,169 @@
+#include "ui/drive/SelectDrive.h"
+
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/seams/DialogRunner.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellHost.h"
+
+#include <array>
+
+namespace kelm {
+
+namespace {
+
+LinkPortScan g_scan;
+
+constexpr std::uint32_t TimeoutMs = 100;
+
+std::int16_t DefaultOf(const ParamTable& table, std::uint16_t address) {
+    const ParamEntry* entry = table.FindByAddress(address);
+    return entry ? entry->DefaultValue : 0;
+}
+
+// The link baud rate: 100 times the default of Power register 5.
+std::uint32_t LinkBaud(TDriver& driver) {
+    return static_cast<std::uint32_t>(
+        static_cast<std::uint16_t>(DefaultOf(driver.KindTable(DeviceKind::Power), 5)) * 100U);
+}
+
+// The port stays open only when it is open on that number in the same frame variant.
+bool OpenOn(const ModbusMaster& master, int port, bool linkMode) {
+    return master.IsPortOpen() && master.GetPort() == port && master.IsLinkMode() == linkMode;
+}
+
+void ConnectStandard(ShellHost& shell, int number) {
+    TDriver& driver = shell.Driver();
+    ModbusMaster& master = shell.Master();
+    const SettingsStore& settings = shell.Settings();
+    if (driver.CurrentKind() != DeviceKind::Std) {
+        master.ClosePort();
+        driver.SelectDeviceKind(DeviceKind::Std, false);
+    }
+    master.DeviceAddress = static_cast<std::uint8_t>(number);
+    if (!OpenOn(master, settings.ComPort, false))
+        master.OpenPort(settings.ComPort, static_cast<std::uint32_t>(settings.BaudRate), false,
+                        settings.Parity);
+}
+
+// Identifies the unit on a link port: the Power unit of a Tarn link, or a Tarn Orca 230.
+void ConnectLink(ShellHost& shell, LinkPortRecord& record) {
+    TDriver& driver = shell.Driver();
+    ModbusMaster& master = shell.Master();
+    if (driver.CurrentKind() != DeviceKind::Power) {
+        master.ClosePort();
+        driver.SelectDeviceKind(DeviceKind::Power, false);
+    }
+    master.DeviceAddress = static_cast<std::uint8_t>(DefaultOf(driver.ActiveTable(), 4));
+    if (!OpenOn(master, record.ComNumber, true))
+        master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0);
+    if (!master.IsPortOpen())
+        return;
+    driver.SetOnline(master.IsLinkReady());
+    // After a reported failure the driver is off line and refuses the later reads.
+    const bool units = driver.ReadParam(6, true, TimeoutMs);
+    const bool voltage = driver.ReadParam(11, true, TimeoutMs);
+    std::array<std::uint16_t, 2> signature{};
+    const bool named = driver.ReadRegs(249, signature.data(), true, TimeoutMs, 2, nullptr);
+    if (units && voltage && named)
+        driver.StoreActiveTable();
+    if (master.IsPortOpen() && named && IsOrcaSignature(signature[0], signature[1])) {
+        record.UnitKind = 3;
+        driver.SelectDeviceKind(DeviceKind::Orca230, false);
+        master.DeviceAddress = 2;
+    }
+    // Otherwise the Power unit stays selected; the link overview takes over from here
+    // once it exists.
+}
+
+} // namespace
+
+LinkPortScan InstallLinkPortScan(LinkPortScan scan) {
+    LinkPortScan previous = std::move(g_scan);
+    g_scan = std::move(scan);
+    return previous;
+}
+
+LinkPortScan CurrentLinkPortScan(ShellHost& shell) {
+    if (g_scan)
+        return g_scan;
+    SettingsStore* settings = &shell.Settings();
+    return [settings] {
+        return DiscoverLinkPorts(QStringLiteral("/sys"), PortNames([settings](int com) {
+                                     return settings->PortPath(com);
+                                 }));
+    };
+}
+
+bool IsOrcaSignature(std::uint16_t register249, std::uint16_t register250) {
+    return register249 == OrcaSignatureLow && register250 == OrcaSignatureHigh;
+}
+
+void SelectDrive(ShellHost& shell) {
+    TDriver& driver = shell.Driver();
+    TFSelectDriver dialog(driver, CurrentLinkPortScan(shell), shell.Window());
+    const QString idText = shell.StatusPanelText(StatusPanel::DeviceId);
+    bool isNumber = false;
+    const int shownId = idText.toInt(&isNumber);
+    if (!idText.isEmpty() && isNumber && driver.CurrentKind() == DeviceKind::Std)
+        dialog.SetDeviceNumber(shownId);
+
+    int result = TFSelectDriver::Cancel;
+    const int preselected = shell.LinkSelectPort();
+    shell.SetLinkSelectPort(0);
+    if (preselected != 0 && dialog.PreselectPort(preselected))
+        result = TFSelectDriver::Link;
+    else
+        result = Dialogs().Exec(dialog);
+    if (result == TFSelectDriver::Cancel)
+        return;
+
+    driver.WaitIdle();
+    switch (result) {
+    case TFSelectDriver::Standard:
+        ConnectStandard(shell, dialog.DeviceNumber());
+        break;
+    case TFSelectDriver::Link:
+        ConnectLink(shell, driver.LinkPorts.at(static_cast<std::size_t>(dialog.LinkIndex())));
+        break;
+    case TFSelectDriver::OffLine:
+        if (dialog.OffLineKind() != driver.CurrentKind())
+            driver.SelectDeviceKind(dialog.OffLineKind(), false);
+        shell.Master().ClosePort();
+        break;
+    default:
+        break;
+    }
+    shell.SetFileDialogsForDevice();
+    shell.ReloadFromDrive();
+}
+
+void SelectLinkDirect(ShellHost& shell) {
+    TDriver& driver = shell.Driver();
+    ModbusMaster& master = shell.Master();
+    driver.WaitIdle();
+    if (!driver.Online() || !master.IsLinkReady()) {
+        const std::uint8_t port =
+            master.GetPort() != 0 ? master.GetPort() : shell.Settings().ComPort;
+        master.OpenPort(port, LinkBaud(driver), true, 0);
+        driver.SetOnline(master.IsLinkReady());
+    }
+    if (master.IsPortOpen())
+        shell.SetLinkSelectPort(master.GetPort());
+    SelectDrive(shell);
+}
+
+void ReloadFromDrive(ShellHost& shell) {
+    TDriver& driver = shell.Driver();
+    driver.SetOnline(shell.Master().IsLinkReady());
+    if (driver.Online()) {
+        shell.CloseChildWindows(false, true);
+        TFConnectD::RunTransfer(shell, 'R');
+    }
+    shell.ConfigureForDevice();
+    shell.Children().NotifyTableChanged();
+}
+
+} // namespace kelm

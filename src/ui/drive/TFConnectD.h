@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+
+namespace kelm {
+
+class ShellHost;
+class TDriver;
+
+// What a progress-dialog mode letter means.
+struct TransferMode {
+    bool Valid = false;
+    QString Label;
+    char Table = 0;       // 'D' active table, 'P' profiles, 'O' oscilloscope settings
+    bool Write = false;   // StartWrite instead of StartRead
+    bool Transfer = true; // 'M' starts nothing
+};
+// 'R', 'W', 'P', 'p', 'O' and 'M'; any other letter is not valid.
+TransferMode TransferModeOf(char mode);
+
+// The transfer progress dialog: shown modally while a whole-table transfer runs, one step
+// of the bar per register. Closing it before the transfer's end takes the program off line
+// (the transfer stops after its current block). In mode 'M' it is the non-modal "Scanning
+// Tarn Link..." window of the link overview, which never affects the on-line state.
+class TFConnectD final : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int EndDelayMs = 100;
+
+    // fileCleared: called after a full read ('R') has cleared the driver's file name, so
+    // the main window can clear its file panel.
+    TFConnectD(TDriver& driver, char mode, std::function<void()> fileCleared,
+               QWidget* centreOn = nullptr);
+
+    // The whole-table transfer of a mode, run modally through the dialog runner.
+    static void RunTransfer(ShellHost& shell, char mode);
+    // Mode 'M': a non-modal window on top, freed when closed.
+    static TFConnectD* ShowScanning(TDriver& driver, QWidget* centreOn);
+
+    char Mode() const { return mode_; }
+    bool EndReached() const { return endReached_; }
+    int Position() const;
+    int Maximum() const;
+    void SetMaximum(int maximum);
+    void Advance();
+
+    void done(int result) override;
+
+    QLabel* LText = nullptr;
+    QProgressBar* Progress = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void StartTransfer();
+    void TransferDone();
+
+    TDriver& driver_;
+    char mode_;
+    TransferMode setup_;
+    std::function<void()> fileCleared_;
+    QWidget* centreOn_;
+    QTimer endTimer_;
+    bool started_ = false;
+    bool endReached_ = false; // the end timer's tag
+};
+
+} // namespace kelm

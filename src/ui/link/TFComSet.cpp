@@ -1,0 +1,144 @@
+#include "ui/link/TFComSet.h"
+
+#include "core/link/PortNames.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/seams/DialogRunner.h"
+#include "ui/shell/ShellHost.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace kelm {
+
+namespace {
+
+ComSettingsValues StoredValues(const SettingsStore& settings) {
+    return {settings.ComPort, settings.BaudRate, settings.Parity, settings.LinkComPort};
+}
+
+PortNames NamesOf(const SettingsStore& settings) {
+    return PortNames([&settings](int com) { return settings.PortPath(com); });
+}
+
+} // namespace
+
+TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings), logic_(variant, StoredValues(settings)) {
+    setWindowTitle(QStringLiteral(" Com Settings "));
+    const bool link = variant == ComSettingsLogic::Variant::Link;
+    auto* grid = new QGridLayout(this);
+
+    LPort = new QLabel(link ? QStringLiteral("Tarn Com Port") : QStringLiteral("Port"));
+    grid->addWidget(LPort, 0, 0);
+    CPort = new QComboBox;
+    CPort->addItems(ComSettingsLogic::PortItems());
+    EPath = new QLineEdit;
+    EPath->setToolTip(QStringLiteral("Device of the selected COM port"));
+    auto* baudLabel = new QLabel(QStringLiteral("Baud"));
+    CBaud = new QComboBox;
+    CBaud->addItems(ComSettingsLogic::BaudItems());
+    auto* parityLabel = new QLabel(QStringLiteral("Parity"));
+    CParity = new QComboBox;
+    CParity->addItems(ComSettingsLogic::ParityItems());
+    ETarnPort = new QSpinBox;
+    ETarnPort->setRange(ComSettingsLogic::MinLinkPort, ComSettingsLogic::MaxLinkPort);
+
+    if (link) {
+        grid->addWidget(ETarnPort, 0, 1);
+        for (QWidget* w : {static_cast<QWidget*>(CPort), static_cast<QWidget*>(EPath),
+                           static_cast<QWidget*>(baudLabel), static_cast<QWidget*>(CBaud),
+                           static_cast<QWidget*>(parityLabel), static_cast<QWidget*>(CParity)})
+            w->hide();
+    } else {
+        grid->addWidget(CPort, 0, 1);
+        grid->addWidget(EPath, 0, 2);
+        grid->addWidget(baudLabel, 1, 0);
+        grid->addWidget(CBaud, 1, 1);
+        grid->addWidget(parityLabel, 2, 0);
+        grid->addWidget(CParity, 2, 1);
+        ETarnPort->hide(); // loaded, not shown
+    }
+    auto* buttons = new QHBoxLayout;
+    BDefault = new QPushButton(QStringLiteral("&Load Default"));
+    BOk = new QPushButton(QStringLiteral("&Ok"));
+    buttons->addWidget(BDefault);
+    buttons->addWidget(BOk);
+    grid->addLayout(buttons, 3, 0, 1, 3);
+
+    ShowSelection(logic_.Shown());
+    ShowPathOfPort();
+    connect(CPort, &QComboBox::currentIndexChanged, this, &TFComSet::ShowPathOfPort);
+    connect(EPath, &QLineEdit::textEdited, this, &TFComSet::PathEdited);
+    connect(BDefault, &QPushButton::clicked, this, [this] {
+        logic_.LoadDefaults();
+        ShowSelection(logic_.Current());
+    });
+    connect(BOk, &QPushButton::clicked, this, &QDialog::accept);
+    if (link)
+        setFixedHeight(100);
+}
+
+void TFComSet::ShowSelection(const ComSettingsLogic::Selection& selection) {
+    CPort->setCurrentIndex(selection.PortIndex);
+    CBaud->setCurrentIndex(selection.BaudIndex);
+    CParity->setCurrentIndex(selection.ParityIndex);
+    ETarnPort->setValue(selection.LinkPort);
+}
+
+void TFComSet::ReadSelection() {
+    ComSettingsLogic::Selection& current = logic_.Current();
+    current.PortIndex = CPort->currentIndex();
+    current.BaudIndex = CBaud->currentIndex();
+    current.ParityIndex = CParity->currentIndex();
+    current.LinkPort = ETarnPort->value();
+}
+
+// The path of the COM number now selected: one typed in this dialog, else what the
+// number resolves to. A path forced by the environment cannot be changed here.
+void TFComSet::ShowPathOfPort() {
+    const int com = CPort->currentIndex() + 1;
+    const auto edited = editedPaths_.find(com);
+    EPath->setText(edited != editedPaths_.end() ? edited->second
+                                                : NamesOf(settings_).DevicePath(com));
+    EPath->setEnabled(!qEnvironmentVariableIsSet(qPrintable(PortNames::EnvironmentName(com))));
+}
+
+void TFComSet::PathEdited() {
+    editedPaths_[CPort->currentIndex() + 1] = EPath->text().trimmed();
+}
+
+bool TFComSet::ApplyComSettings() {
+    ReadSelection();
+    ComSettingsValues values = StoredValues(settings_);
+    bool changed = logic_.Apply(values);
+    settings_.ComPort = static_cast<std::uint8_t>(values.ComPort);
+    settings_.BaudRate = values.BaudRate;
+    settings_.Parity = static_cast<std::uint8_t>(values.Parity);
+    settings_.LinkComPort = static_cast<std::uint8_t>(values.LinkComPort);
+    const PortNames names = NamesOf(settings_);
+    for (const auto& [com, path] : editedPaths_) {
+        if (path == names.DevicePath(com))
+            continue;
+        // The default device needs no mapping; an empty field removes it.
+        settings_.SetPortPath(com, path == PortNames::DefaultDevicePath(com) ? QString() : path);
+        changed = true;
+    }
+    editedPaths_.clear();
+    return changed;
+}
+
+bool ShowComSettings(ShellHost& shell, bool linkPort) {
+    TFComSet dialog(linkPort ? ComSettingsLogic::Variant::Link
+                             : ComSettingsLogic::Variant::Standard,
+                    shell.Settings(), shell.Window());
+    Dialogs().Exec(dialog);
+    // Closing by "&Ok" or by the close box both store.
+    return dialog.ApplyComSettings();
+}
+
+} // namespace kelm

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/link/ComSettingsLogic.h"
+
+#include <QDialog>
+#include <map>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace kelm {
+
+class SettingsStore;
+class ShellHost;
+
+// The " Com Settings " dialog. Standard variant: port, baud and parity lists; on Linux the
+// device path the chosen COM number stands for is shown beside the port list and can be
+// changed there. Link variant: only the link port number. Closing the dialog (by "&Ok" or
+// the close box) stores what changed.
+class TFComSet final : public QDialog {
+    Q_OBJECT
+public:
+    TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, QWidget* parent = nullptr);
+
+    // ApplyComSettings: stores the changed selections (and a changed device path) in the
+    // settings store; true when anything changed.
+    bool ApplyComSettings();
+    ComSettingsLogic& Logic() { return logic_; }
+
+    QComboBox* CPort = nullptr;
+    QComboBox* CBaud = nullptr;
+    QComboBox* CParity = nullptr;
+    QLineEdit* EPath = nullptr; // device path of the selected COM number
+    QSpinBox* ETarnPort = nullptr;
+    QLabel* LPort = nullptr;
+    QPushButton* BDefault = nullptr;
+    QPushButton* BOk = nullptr;
+
+private:
+    void ShowSelection(const ComSettingsLogic::Selection& selection);
+    void ReadSelection();
+    void ShowPathOfPort();
+    void PathEdited();
+
+    SettingsStore& settings_;
+    ComSettingsLogic logic_;
+    std::map<int, QString> editedPaths_; // COM number -> path typed in this dialog
+};
+
+// ShowComSettings for the main window: runs the dialog modally; true when it changed a
+// setting.
+bool ShowComSettings(ShellHost& shell, bool linkPort);
+
+} // namespace kelm
