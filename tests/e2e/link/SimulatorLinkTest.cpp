@@ -1,0 +1,233 @@
+// The master against the drive simulator over a pseudo-terminal, with the simulator's line
+// faults switched on and off through its control FIFO.
+#include "core/common/Ticks.h"
+#include "core/link/ModbusMaster.h"
+#include "core/link/PosixSerialChannel.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <array>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace kelm;
+
+namespace {
+
+// A running kelmsim with a control FIFO; commands wait for the simulator's acknowledgement.
+class Simulator {
+public:
+    explicit Simulator(const QStringList& arguments) {
+        control_ = dir_.filePath("control");
+        process_.start(QStringLiteral(KELMSIM_PATH),
+                       QStringList{"--control", control_} + arguments);
+        if (!process_.waitForStarted(10000)) {
+            return;
+        }
+        const std::uint32_t start = TickCount();
+        while (!process_.canReadLine() && TickCount() - start < 10000) {
+            process_.waitForReadyRead(100);
+        }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~Simulator() {
+        Command("quit");
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    const QString& Path() const { return path_; }
+
+    // Sends one control command; true once the simulator acknowledged it.
+    bool Command(const QString& line) {
+        if (process_.state() != QProcess::Running) {
+            return false;
+        }
+        const int before = Acknowledgements();
+        const std::uint32_t start = TickCount();
+        int fd = -1;
+        while (fd < 0 && TickCount() - start < 5000) {
+            fd = ::open(control_.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+        if (fd < 0) {
+            return false;
+        }
+        const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
+        const bool written =
+            ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
+        ::close(fd);
+        while (written && Acknowledgements() == before && TickCount() - start < 5000) {
+            process_.waitForReadyRead(50);
+        }
+        return written && Acknowledgements() > before && !errors_.contains("refused");
+    }
+
+private:
+    int Acknowledgements() {
+        errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+        return int(errors_.count(QLatin1Char('\n')));
+    }
+
+    QTemporaryDir dir_;
+    QString control_;
+    QProcess process_;
+    QString path_;
+    QString errors_;
+};
+
+class SimulatorLink : public ::testing::Test {
+protected:
+    void Start(const QStringList& arguments, bool linkMode, std::uint32_t baud,
+               std::uint8_t parity) {
+        sim = std::make_unique<Simulator>(arguments);
+        ASSERT_FALSE(sim->Path().isEmpty());
+        const QString path = sim->Path();
+        master = std::make_unique<ModbusMaster>(std::make_unique<PosixSerialChannel>(),
+                                                [path](std::uint8_t) { return path; });
+        ASSERT_TRUE(master->OpenPort(1, baud, linkMode, parity));
+        master->DeviceAddress = 1;
+    }
+
+    bool Read(std::uint16_t address, std::uint16_t& value, std::uint32_t timeoutMs = 100) {
+        return master->ReadRegisters(address, &value, 1, timeoutMs, false);
+    }
+
+    RecordingMessages messages;
+    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<ModbusMaster> master;
+};
+
+} // namespace
+
+TEST_F(SimulatorLink, PlainDriveAnswersAndKeepsWrites) {
+    Start({"--address", "1"}, false, 19200, 2);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(Read(2, value));
+    EXPECT_EQ(value, 1); // the plain drive shows its address in register 2
+    std::array<std::uint16_t, 40> block{};
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        block[i] = static_cast<std::uint16_t>(0xF000 + i);
+    }
+    ASSERT_TRUE(master->WriteRegisters(300, block.data(), 40, 100, true));
+    std::array<std::uint16_t, 40> back{};
+    ASSERT_TRUE(master->ReadRegisters(300, back.data(), 40, 100, true));
+    EXPECT_EQ(back, block);
+    EXPECT_EQ(master->FailureCount, 0u);
+}
+
+TEST_F(SimulatorLink, BrokenRepliesFailSilentlyAndRecover) {
+    Start({}, false, 19200, 2);
+    std::uint16_t value = 0;
+    for (const char* fault : {"badcrc on", "wrongaddr on", "truncate on"}) {
+        SCOPED_TRACE(fault);
+        ASSERT_TRUE(sim->Command(fault));
+        master->ResetCounters();
+        EXPECT_FALSE(Read(2, value));
+        EXPECT_EQ(master->RequestCount, 3u);
+        EXPECT_EQ(master->FailureCount, 3u);
+        EXPECT_TRUE(master->IsPortOpen());
+        ASSERT_TRUE(sim->Command("faults off"));
+        EXPECT_TRUE(Read(2, value));
+    }
+    EXPECT_TRUE(messages.Boxes().empty());
+}
+
+TEST_F(SimulatorLink, WrongByteCountIsTheOneReportedMismatch) {
+    Start({}, false, 19200, 2);
+    ASSERT_TRUE(sim->Command("wrongcount on"));
+    std::uint16_t value = 0;
+    EXPECT_FALSE(Read(2, value));
+    EXPECT_EQ(messages.Texts(), QStringList(3, "[05] Numero di byte"));
+    messages.Clear();
+    const std::uint16_t out = 5;
+    EXPECT_FALSE(master->WriteRegisters(300, &out, 1, 100, false));
+    EXPECT_TRUE(messages.Boxes().empty());
+}
+
+TEST_F(SimulatorLink, TrailingBytesAndLostRepliesAreAbsorbed) {
+    Start({}, false, 19200, 2);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(sim->Command("trailing on"));
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(Read(2, value)) << i;
+    }
+    EXPECT_EQ(master->FailureCount, 0u);
+    ASSERT_TRUE(sim->Command("faults off"));
+    ASSERT_TRUE(sim->Command("drop 2"));
+    for (std::uint16_t i = 0; i < 6; ++i) {
+        const std::uint16_t out = static_cast<std::uint16_t>(100 + i);
+        ASSERT_TRUE(master->WriteRegisters(400, &out, 1, 100, true)) << i;
+    }
+    EXPECT_GT(master->FailureCount, 0u);
+    ASSERT_TRUE(sim->Command("faults off"));
+    ASSERT_TRUE(Read(400, value));
+    EXPECT_EQ(value, 105);
+}
+
+TEST_F(SimulatorLink, LateRepliesAgainstTheFirstByteDeadline) {
+    Start({}, false, 19200, 2);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(sim->Command("delay 90"));
+    EXPECT_TRUE(Read(2, value, 100)); // the first byte may take 150 ms
+    ASSERT_TRUE(sim->Command("delay 400"));
+    // One try gives up at 150 ms. (With retries the late reply would land in a later try's
+    // window and be taken: it answers the same request.)
+    std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->ReadRegistersOnce(2, &value, 1, 100));
+    EXPECT_LT(TickCount() - start, 400u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    start = TickCount();
+    EXPECT_TRUE(master->ReadRegistersOnce(2, &value, 1, 700));
+    EXPECT_GE(TickCount() - start, 380u);
+}
+
+TEST_F(SimulatorLink, SilentDriveClosesThePortAndIsReported) {
+    Start({}, false, 19200, 2);
+    ASSERT_TRUE(sim->Command("silent * on"));
+    std::uint16_t value = 0;
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, true));
+    EXPECT_LT(TickCount() - start, 3000u);
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
+    EXPECT_EQ(messages.Boxes()[0].Caption, "Error");
+    // Reopened, the drive answers again once it is back.
+    ASSERT_TRUE(sim->Command("silent * off"));
+    master->ReopenPort();
+    ASSERT_TRUE(master->IsPortOpen());
+    EXPECT_TRUE(Read(0, value));
+}
+
+TEST_F(SimulatorLink, LinkModeUnitsAndPacedLine) {
+    // Power unit at address 1, Drive units at 2 and 3; replies paced like a 115200 line.
+    Start({"--kind", "link", "--units", "2", "--baud", "115200"}, true, 115200, 0);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(Read(6, value));
+    EXPECT_EQ(value, 2);
+    master->DeviceAddress = 3;
+    std::array<std::uint16_t, 40> block{};
+    EXPECT_TRUE(master->ReadRegisters(0, block.data(), 40, 100, false));
+    master->DeviceAddress = 4;
+    EXPECT_FALSE(Read(0, value));
+
+    master->DeviceAddress = 2;
+    ASSERT_TRUE(sim->Command("wrongcount on"));
+    const std::uint16_t out = 1;
+    EXPECT_FALSE(master->WriteRegisters(300, &out, 1, 100, false)); // echoed count 0
+    EXPECT_FALSE(Read(0, value));
+    EXPECT_TRUE(messages.Boxes().empty()); // no "[05]" message in link mode
+    ASSERT_TRUE(sim->Command("faults off"));
+    EXPECT_TRUE(master->WriteRegisters(300, &out, 1, 100, false));
+}
