@@ -1,0 +1,195 @@
+#include "core/drive/diag/DiagnosticCycle.h"
+
+#include "core/common/DeviceKind.h"
+#include "core/common/Ticks.h"
+#include "core/drive/DriverHost.h"
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace kelm {
+
+namespace {
+
+// A step that finds nothing to do yet gives the processor away instead of spinning.
+void Idle(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool Before(std::uint32_t now, std::uint32_t mark) {
+    return static_cast<std::int32_t>(now - mark) < 0;
+}
+
+} // namespace
+
+DiagnosticCycle::DiagnosticCycle(TDriver& driver, PlainLine plainLine)
+    : driver_(driver), plainLine_(plainLine) {}
+
+DiagnosticCycle::~DiagnosticCycle() {
+    if (installed_) {
+        driver_.SetStepBody('D', {});
+        driver_.SetStartBody('D', {});
+    }
+}
+
+void DiagnosticCycle::Install() {
+    driver_.SetStepBody('D', [this] { Step(); });
+    driver_.SetStartBody('D', [this] { Start(); });
+    installed_ = true;
+}
+
+void DiagnosticCycle::SetVisibleRows(VisibleRows rows) {
+    visibleTop_.store(rows.Top);
+    visibleCount_.store(rows.Count);
+}
+
+bool DiagnosticCycle::QueueWrite(int row, std::int16_t value) {
+    if (row < 0 || row >= driver_.ActiveTable().Count())
+        return false;
+    const std::lock_guard lock(writesMutex_);
+    return pendingWrites_.emplace(row, value).second;
+}
+
+std::optional<std::int16_t> DiagnosticCycle::PendingWrite(int row) const {
+    const std::lock_guard lock(writesMutex_);
+    const auto found = pendingWrites_.find(row);
+    if (found == pendingWrites_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void DiagnosticCycle::Start() {
+    diagRow_.store(0);
+    linkLost_.store(false);
+    tickMark_ = 0;
+    reconnectTried_ = false;
+}
+
+void DiagnosticCycle::Step() {
+    const std::uint32_t now = TickCount();
+    if (linkLost_.load())
+        ReconnectStep(now);
+    else if (Before(now, tickMark_))
+        Idle(1);
+    else
+        NormalStep(now);
+}
+
+void DiagnosticCycle::NormalStep(std::uint32_t now) {
+    (void)now;
+    ModbusMaster& master = driver_.Master();
+    if (!master.IsPortOpen()) {
+        EnterLinkLost();
+        return;
+    }
+    ParamTable& table = driver_.ActiveTable();
+    const int rows = table.Count();
+    if (rows == 0) {
+        Idle(5);
+        return;
+    }
+    const int row = std::min(std::max(diagRow_.load(), 0), rows - 1);
+    ParamEntry& entry = table.At(row);
+    std::vector<std::function<void()>> events;
+
+    if (const std::optional<std::int16_t> queued = PendingWrite(row)) {
+        if (driver_.WriteReg(entry.Address, static_cast<std::uint16_t>(*queued), true,
+                             ReplyTimeoutMs, nullptr)) {
+            {
+                const std::lock_guard lock(writesMutex_);
+                pendingWrites_.erase(row);
+            }
+            if (observer_.WriteDone)
+                events.emplace_back([this, row] { observer_.WriteDone(row); });
+        } else {
+            EnterLinkLost();
+        }
+    }
+    if (!linkLost_.load()) {
+        if (driver_.ReadEntry(entry, true, ReplyTimeoutMs, true)) {
+            const auto value = static_cast<std::uint16_t>(entry.DriveValue);
+            bool pass = false;
+            diagRow_.store(
+                NextDiagRow(row, rows, {visibleTop_.load(), visibleCount_.load()}, pass));
+            if (observer_.RowRead)
+                events.emplace_back([this, row, value] { observer_.RowRead(row, value); });
+            if (pass && observer_.PassComplete)
+                events.emplace_back([this] { observer_.PassComplete(); });
+        } else {
+            EnterLinkLost();
+        }
+    }
+    if (observer_.Counters) {
+        const std::uint32_t requests = master.RequestCount;
+        const std::uint32_t replies = master.ReplyCount;
+        const std::uint32_t failures = master.FailureCount;
+        events.emplace_back([this, requests, replies, failures] {
+            observer_.Counters(requests, replies, failures);
+        });
+    }
+    Notify([&events] {
+        for (const auto& event : events)
+            event();
+    });
+    tickMark_ = TickCount() + 1;
+}
+
+void DiagnosticCycle::EnterLinkLost() {
+    if (linkLost_.exchange(true))
+        return;
+    reconnectTried_ = false;
+    if (observer_.LinkLostChanged)
+        Notify([this] { observer_.LinkLostChanged(true); });
+}
+
+std::uint16_t DiagnosticCycle::LinkBaudRate() const {
+    const ParamEntry* baud = driver_.KindTable(DeviceKind::Power).FindByAddress(5);
+    return baud != nullptr ? static_cast<std::uint16_t>(baud->DefaultValue) : 0;
+}
+
+void DiagnosticCycle::ReconnectStep(std::uint32_t now) {
+    if (reconnectTried_ && now - lastReconnect_ < ReconnectPeriodMs) {
+        Idle(5);
+        return;
+    }
+    reconnectTried_ = true;
+    lastReconnect_ = now;
+    ModbusMaster& master = driver_.Master();
+    if (!master.IsPortOpen()) {
+        if (master.IsLinkMode())
+            master.OpenPort(master.GetPort(), LinkBaudRate() * 100U, true, 0);
+        else
+            master.OpenPort(master.GetPort(), plainLine_.BaudRate, false, plainLine_.Parity);
+    }
+    if (!master.IsLinkReady())
+        return;
+    // Register 0 is probed even when the program still counts itself on line (the port was
+    // closed under it): otherwise nothing would ever end reconnect mode.
+    std::uint16_t probe = 0;
+    if (!master.ReadRegisters(0, &probe, 1, ReplyTimeoutMs, false))
+        return;
+    const bool wasOffline = !driver_.Online();
+    driver_.SetOnline(true);
+    linkLost_.store(false);
+    tickMark_ = 0;
+    const std::uint32_t requests = master.RequestCount;
+    const std::uint32_t replies = master.ReplyCount;
+    const std::uint32_t failures = master.FailureCount;
+    Notify([this, wasOffline, requests, replies, failures] {
+        if (wasOffline)
+            driver_.Host().ConfigureForDevice();
+        if (observer_.LinkLostChanged)
+            observer_.LinkLostChanged(false);
+        if (observer_.Counters)
+            observer_.Counters(requests, replies, failures);
+    });
+}
+
+void DiagnosticCycle::Notify(const std::function<void()>& fn) {
+    driver_.RunSynchronized(fn);
+}
+
+} // namespace kelm
