@@ -22,8 +22,8 @@ std::int64_t MonotonicMs() {
 
 enum class Readiness { Ready, TimedOut, Failed };
 
-// Waits until fd is ready for `events` or the deadline passes. A hang-up or error without the
-// wanted event is a failure.
+// Waits until fd is ready for `events` or the deadline passes. A hang-up or error is a
+// failure even when data is still pending (ReadByte takes the last bytes itself).
 Readiness WaitReady(int fd, short events, std::int64_t deadline) {
     for (;;) {
         const std::int64_t left = deadline - MonotonicMs();
