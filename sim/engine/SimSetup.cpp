@@ -6,6 +6,7 @@
 #include "sim/engine/behaviours/LiveStatus.h"
 #include "sim/engine/behaviours/ProfileFlash.h"
 #include "sim/engine/behaviours/ResetCommand.h"
+#include "sim/engine/behaviours/ScopeRecorder.h"
 
 namespace kelm::sim {
 
@@ -57,6 +58,9 @@ std::unique_ptr<Device> MakeDevice(DeviceKind kind, std::uint8_t address, const 
     device->AddBehaviour(std::make_unique<HistoricAlarms>(), nowMs);
     if (device->Layout().hasProfiles) {
         device->AddBehaviour(std::make_unique<ProfileFlash>(), nowMs);
+    }
+    if (kind != DeviceKind::Power) {
+        device->AddBehaviour(std::make_unique<ScopeRecorder>(), nowMs);
     }
     device->AddBehaviour(std::make_unique<LiveStatus>(), nowMs);
     // Model code: --model, else the configured default, else the kind's usual model.

@@ -27,7 +27,8 @@ std::vector<DeviceKind> KindsNeeded(SimKind kind);
 bool LoadTablesFor(SimKind kind, const QString& binFolder, KindTables& tables, QString& error);
 
 // One device with the standard behaviours: EEPROM image, command handshake, reset,
-// historic alarms, profile flash (kinds with profiles), live status.
+// historic alarms, profile flash (kinds with profiles), oscilloscope recorder (not on the
+// Power unit), live status.
 std::unique_ptr<Device> MakeDevice(DeviceKind kind, std::uint8_t address, const ParamTable& table,
                                    const SetupOptions& options, std::uint32_t nowMs);
 

@@ -4,6 +4,7 @@
 #include "sim/engine/behaviours/EepromImage.h"
 #include "sim/engine/behaviours/LiveStatus.h"
 #include "sim/engine/behaviours/ProfileFlash.h"
+#include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -213,4 +214,43 @@ TEST(SimLive, LinkUnitsCountRunningTime) {
     const auto later = ReadVia(*engine, 11, 121, 2, 3000);
     ASSERT_TRUE(later);
     EXPECT_EQ((*later)[0] * 65536U + (*later)[1], LiveStatus::InitialRunningSeconds + 3);
+}
+
+TEST(SimScope, ArmTriggerCompleteAndStop) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    // Window 200 ms, rising edge, signals 1 and 2, scales 100 and 1000; 50000 written last.
+    ASSERT_TRUE(WriteVia(*engine, Std, 50001, {200, 0, 0, 1, 0, 1, 2, 100, 1000}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 0));
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 250), 1); // waiting: trigger after 100 ms
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 300), 2);
+    const auto settings = ReadVia(*engine, Std, 50000, 14, 301);
+    ASSERT_TRUE(settings);
+    EXPECT_EQ((*settings)[2], ScopeRecorder::SampleCount);
+    EXPECT_EQ((*settings)[12], 2);
+    EXPECT_EQ((*settings)[13], 2);
+    int peak1 = 0, peak2 = 0;
+    for (std::uint16_t first = 0; first < ScopeRecorder::SampleCount; first += 20) {
+        const auto block1 = ReadVia(*engine, Std, 51000 + first, 20, 302);
+        const auto block2 = ReadVia(*engine, Std, 52000 + first, 20, 302);
+        ASSERT_TRUE(block1 && block2);
+        for (int i = 0; i < 20; ++i) {
+            peak1 = std::max(peak1, std::abs(static_cast<std::int16_t>((*block1)[i])));
+            peak2 = std::max(peak2, std::abs(static_cast<std::int16_t>((*block2)[i])));
+        }
+    }
+    EXPECT_NEAR(peak1, 300, 3);
+    EXPECT_NEAR(peak2, 3000, 30);
+    EXPECT_EQ(ReadOne(*engine, Std, 51000 + ScopeRecorder::SampleCount, 303), 0);
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 400)); // re-arm, then stop
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {0}, 410));
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 2000), 0);
+}
+
+TEST(SimScope, AutomaticEdgeTriggersAtOnceAndPowerHasNoRecorder) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    ASSERT_TRUE(WriteVia(*engine, 11, 50004, {3}, 0));
+    ASSERT_TRUE(WriteVia(*engine, 11, 50000, {1}, 0));
+    EXPECT_EQ(ReadOne(*engine, 11, 50000, 499), 1);
+    EXPECT_EQ(ReadOne(*engine, 11, 50000, 500), 2); // default window 500 ms
+    EXPECT_EQ(engine->FindDevice(10)->Find<ScopeRecorder>(), nullptr);
 }

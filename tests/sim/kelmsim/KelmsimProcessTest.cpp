@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace kelm::sim;
@@ -168,4 +169,34 @@ TEST(Kelmsim, RefusesBadStarts) {
     EXPECT_EQ(noConfig.Process().state(), QProcess::NotRunning);
     EXPECT_EQ(noConfig.Process().exitCode(), 1);
     EXPECT_TRUE(noConfig.Process().readAllStandardError().contains("device.dll"));
+}
+
+TEST(Kelmsim, InterruptEndsCleanlyAndRemovesItsFiles) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("tty"));
+    const QString fifo = dir.filePath(QStringLiteral("ctl"));
+    SimProcess sim;
+    ASSERT_TRUE(
+        sim.Start({QStringLiteral("--link-path"), link, QStringLiteral("--control"), fifo}));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(fifo));
+    ::kill(static_cast<pid_t>(sim.Process().processId()), SIGINT);
+    ASSERT_TRUE(sim.Process().waitForFinished(5000));
+    EXPECT_EQ(sim.Process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.Process().exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(fifo));
+}
+
+TEST(Kelmsim, RefusesToReplaceAFileThatIsNotALink) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("regular"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SimProcess sim;
+    EXPECT_FALSE(sim.Start({QStringLiteral("--link-path"), path}));
+    sim.Process().waitForFinished(5000);
+    EXPECT_EQ(sim.Process().exitCode(), 1);
+    EXPECT_TRUE(QFileInfo(path).isFile());
 }
