@@ -1,0 +1,209 @@
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPalette>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kelm {
+
+namespace {
+
+// Far beyond any 32-bit limit, small enough to keep the arithmetic exact.
+constexpr double LargestTyped = 1e15;
+
+bool IsEnter(const QKeyEvent& event) {
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+TPNumEdit::TPNumEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this] { TextChanged(); });
+}
+
+void TPNumEdit::WrDec(std::int32_t dec) {
+    dec_ = std::clamp(dec, 0, 9);
+}
+
+std::int64_t TPNumEdit::Scale() const {
+    std::int64_t scale = 1;
+    for (int i = 0; i < dec_; ++i)
+        scale *= 10;
+    return scale;
+}
+
+QString TPNumEdit::FormatText() const {
+    return QStringLiteral("0.") + QString(dec_, QLatin1Char('0'));
+}
+
+std::int32_t TPNumEdit::RdValore() const {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(value_, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
+}
+
+void TPNumEdit::WrValore(std::int32_t value) {
+    value_ = value;
+    ChkVal();
+}
+
+void TPNumEdit::ChkVal() {
+    if (value_ < valMin_)
+        value_ = valMin_;
+    if (value_ > valMax_)
+        value_ = valMax_;
+    SetVal2Text();
+}
+
+void TPNumEdit::ChkValMin() {
+    if (value_ < valMin_) {
+        value_ = valMin_;
+        SetVal2Text();
+    }
+}
+
+void TPNumEdit::SetVal2Text() {
+    // The format "0." plus Dec zeros: whole numbers without a separator, else Dec digits
+    // after a ','.
+    QString text;
+    if (dec_ == 0) {
+        text = QString::number(value_);
+    } else {
+        const std::int64_t scale = Scale();
+        const std::int64_t magnitude = value_ < 0 ? -value_ : value_;
+        text = (value_ < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / scale) +
+               QLatin1Char(',') +
+               QStringLiteral("%1").arg(magnitude % scale, dec_, 10, QLatin1Char('0'));
+    }
+    ++showing_;
+    setText(text);
+    selectAll();
+    --showing_;
+}
+
+void TPNumEdit::ShowEmpty() {
+    ++showing_;
+    setText(QString());
+    --showing_;
+}
+
+void TPNumEdit::Show() {
+    SetVal2Text();
+}
+
+bool TPNumEdit::KeyRefused(const QKeyEvent& event, QChar ch) const {
+    Q_UNUSED(event);
+    const QString current = text();
+    if (ch == QLatin1Char(',') || ch == QLatin1Char('.'))
+        return dec_ == 0 || current.contains(QLatin1Char(','));
+    if (ch == QLatin1Char('-'))
+        return !(isNegative_ && (current.isEmpty() || selectedText() == current));
+    if (ch.isDigit()) {
+        const int comma = current.indexOf(QLatin1Char(','));
+        if (comma < 0 || cursorPosition() <= comma)
+            return false;
+        return current.size() - comma - 1 >= dec_;
+    }
+    return false;
+}
+
+void TPNumEdit::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const QChar ch = typed.size() == 1 ? typed.at(0) : QChar();
+    const bool plainKey = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (plainKey && KeyRefused(*event, ch)) {
+        event->accept();
+        return;
+    }
+    if (IsEnter(*event)) {
+        ChkVal();
+        selectAll();
+    }
+    if (onKey_ && onKey_(*this, *event)) {
+        event->accept();
+        return;
+    }
+    if (plainKey && ch == QLatin1Char('.')) {
+        insert(QStringLiteral(","));
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TPNumEdit::TextChanged() {
+    if (showing_ > 0)
+        return; // our own formatted text: the value is already known
+    QString number = text();
+    number.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (number.size() > 1 && number.endsWith(QLatin1Char('.')))
+        number.chop(1); // "3," while the decimals are still to come
+    bool ok = false;
+    const double read = QLocale::c().toDouble(number, &ok);
+    if (!ok || !std::isfinite(read)) {
+        NotANumber();
+    } else {
+        const double scaled = std::clamp(std::trunc(read * static_cast<double>(Scale())),
+                                         -LargestTyped, LargestTyped);
+        value_ = static_cast<std::int64_t>(scaled);
+        if (valMax_ < 0) {
+            // Negative ranges: the upper limit would stop the first digits being typed.
+            if (value_ < valMin_) {
+                value_ = valMin_;
+                Show();
+            }
+        } else if (value_ > valMax_) {
+            value_ = valMax_;
+            Show();
+        } else if (valMin_ <= 0 && value_ < valMin_) {
+            // A positive minimum waits for the field to be left, so that the first digits of
+            // a larger number can be typed.
+            value_ = valMin_;
+            Show();
+        }
+    }
+    if (onChange_)
+        onChange_(*this);
+}
+
+void TPNumEdit::NotANumber() {
+    value_ = 0;
+    if (!text().isEmpty() && !text().startsWith(QLatin1Char('-'))) {
+        ++showing_;
+        setText(QString());
+        --showing_;
+    }
+    if (valMax_ < 0) {
+        value_ = valMax_;
+        Show();
+    } else if (valMin_ > 0) {
+        value_ = valMin_;
+        Show();
+    }
+}
+
+void TPNumEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Only a move to another control counts as leaving the field, not the window losing
+    // activation or a popup opening.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    ChkVal();
+    if (onExit_)
+        onExit_(*this);
+}
+
+void TPNumEdit::SetMarked(bool marked) {
+    marked_ = marked;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text,
+                     marked ? QColor(Qt::red) : QApplication::palette(this).color(QPalette::Text));
+    setPalette(colours);
+}
+
+} // namespace kelm

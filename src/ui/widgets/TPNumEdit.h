@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QLineEdit>
+#include <cstdint>
+#include <functional>
+
+class QKeyEvent;
+
+namespace kelm {
+
+// The one-line numeric entry of the parameter pages, the oscilloscope and the profile
+// editor. It keeps an integer value in units of 10^-Dec, limits it while the user types,
+// shows it formatted and hands Enter and leaving the field to the page. Pages bind it to a
+// register through its tag (see FieldBinding.h and PageFields).
+class TPNumEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    // Page handlers. The key handler runs for every key the filter lets through (Enter
+    // included) before the box handles it; returning true swallows the key.
+    using ChangeHandler = std::function<void(TPNumEdit&)>;
+    using KeyHandler = std::function<bool(TPNumEdit&, QKeyEvent&)>;
+    using ExitHandler = std::function<void(TPNumEdit&)>;
+
+    explicit TPNumEdit(QWidget* parent = nullptr);
+
+    // Accessors under their usual names. WrValore stores and clamps to both limits;
+    // WrMin/WrMax only store the limit (callers set the value again afterwards).
+    std::int32_t RdDec() const { return dec_; }
+    void WrDec(std::int32_t dec);
+    std::int32_t RdMin() const { return valMin_; }
+    void WrMin(std::int32_t value) { valMin_ = value; }
+    std::int32_t RdMax() const { return valMax_; }
+    void WrMax(std::int32_t value) { valMax_ = value; }
+    std::int32_t RdValore() const;
+    void WrValore(std::int32_t value);
+    std::int64_t Value() const { return value_; }
+    bool IsNegative() const { return isNegative_; }
+    void SetIsNegative(bool allowed) { isNegative_ = allowed; }
+    QString FormatText() const;
+
+    // Clamp to both limits and show; clamp to the lower limit only (shown when changed).
+    void ChkVal();
+    void ChkValMin();
+    // Shows the value formatted and selects the whole text.
+    void SetVal2Text();
+    // Empties the text without reading it as a number (a disabled field shows nothing).
+    void ShowEmpty();
+
+    // The register binding (a 16-bit address or a packed pair).
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+
+    void SetChangeHandler(ChangeHandler handler) { onChange_ = std::move(handler); }
+    void SetKeyHandler(KeyHandler handler) { onKey_ = std::move(handler); }
+    void SetExitHandler(ExitHandler handler) { onExit_ = std::move(handler); }
+
+    // The change mark: red text while the register's Value differs from its DriveValue.
+    void SetMarked(bool marked);
+    bool IsMarked() const { return marked_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool KeyRefused(const QKeyEvent& event, QChar ch) const;
+    void TextChanged();
+    void NotANumber();
+    void Show();
+    std::int64_t Scale() const;
+
+    std::int32_t dec_ = 0;
+    std::int32_t valMin_ = 0;
+    std::int32_t valMax_ = 100;
+    std::int64_t value_ = 0;
+    bool isNegative_ = false;
+    int tag_ = 0;
+    bool marked_ = false;
+    int showing_ = 0; // inside our own setText: the page's change handler stays quiet
+    ChangeHandler onChange_;
+    KeyHandler onKey_;
+    ExitHandler onExit_;
+};
+
+} // namespace kelm

@@ -1,0 +1,135 @@
+#include "ui/widgets/PageFields.h"
+#include "core/params/ParamTable.h"
+#include "ui/widgets/FieldBinding.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maximum,
+                 std::int16_t value) {
+    ParamEntry entry;
+    entry.Name = QStringLiteral("R%1").arg(address);
+    entry.Address = address;
+    entry.MinValue = minimum;
+    entry.MaxValue = maximum;
+    entry.Value = value;
+    entry.DriveValue = value;
+    return entry;
+}
+
+TEST(FieldBinding, PackedTagsNameLowAndHighRegisters) {
+    const int tag = PackWideTag(93, 92);
+    EXPECT_EQ(tag, 93 * 256 + 92);
+    EXPECT_EQ(WideTagLowRegister(tag), 93);
+    EXPECT_EQ(WideTagHighRegister(tag), 92);
+    EXPECT_EQ(WideTagLowRegister(PackWideTag(223, 222)), 223);
+    EXPECT_EQ(WideTagHighRegister(PackWideTag(223, 222)), 222);
+}
+
+TEST(FieldBinding, WordsJoinWithAnUnsignedLowWord) {
+    EXPECT_EQ(JoinWords(0, -1), 65535);
+    EXPECT_EQ(JoinWords(-1, -1), -1);
+    EXPECT_EQ(JoinWords(1, 0), 65536);
+    EXPECT_EQ(JoinWords(-32768, 0), INT32_MIN);
+    EXPECT_EQ(JoinWords(32767, -1), INT32_MAX);
+    for (std::int32_t v : {0, 1, -1, 65535, 65536, -65536, 123456789, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(JoinWords(HighWordOf(v), LowWordOf(v)), v) << v;
+    EXPECT_EQ(static_cast<std::uint16_t>(HighWordOf(-1)), 0xFFFF);
+    EXPECT_EQ(static_cast<std::uint16_t>(LowWordOf(-1)), 0xFFFF);
+}
+
+class PageFieldsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table.Add(Entry(10, 0, 500, 120));
+        table.Add(Entry(11, -100, 100, -7));
+        table.Add(Entry(92, -32768, 32767, 0)); // high word
+        table.Add(Entry(93, -32768, 32767, 5)); // low word
+        plain.SetTag(10);
+        signedField.SetTag(11);
+        wide.SetTag(PackWideTag(93, 92));
+        missing.SetTag(77);
+        fields.Add(&plain);
+        fields.Add(&signedField);
+        fields.Add(&wide, true);
+        fields.Add(&missing);
+        fields.Bind();
+    }
+    ParamTable table;
+    PageFields fields{table};
+    TPNumEdit plain, signedField, wide, missing;
+};
+
+TEST_F(PageFieldsTest, BindTakesLimitsNumberAndColourFromTheRegisters) {
+    EXPECT_EQ(plain.RdMin(), 0);
+    EXPECT_EQ(plain.RdMax(), 500);
+    EXPECT_FALSE(plain.IsNegative());
+    EXPECT_EQ(plain.text(), QStringLiteral("120"));
+    EXPECT_TRUE(signedField.IsNegative());
+    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
+    EXPECT_EQ(wide.RdMin(), INT32_MIN);
+    EXPECT_EQ(wide.RdMax(), INT32_MAX);
+    EXPECT_EQ(wide.text(), QStringLiteral("5"));
+    EXPECT_FALSE(plain.IsMarked());
+    // A register the table lacks leaves its field untouched.
+    EXPECT_EQ(missing.RdMax(), 100);
+}
+
+TEST_F(PageFieldsTest, TypingMarksRedAndStoreRecolourFollowTheTable) {
+    plain.setFocus();
+    plain.selectAll();
+    QTest::keyClicks(&plain, QStringLiteral("300"));
+    EXPECT_TRUE(plain.IsMarked());
+    EXPECT_EQ(table.FindByAddress(10)->Value, 120); // nothing stored yet
+    EXPECT_TRUE(fields.Store());
+    EXPECT_EQ(table.FindByAddress(10)->Value, 300);
+    EXPECT_FALSE(fields.Store()); // nothing changed the second time
+    fields.Recolour();
+    EXPECT_TRUE(plain.IsMarked());
+    EXPECT_FALSE(signedField.IsMarked());
+    table.FindByAddress(10)->DriveValue = 300;
+    fields.Recolour();
+    EXPECT_FALSE(plain.IsMarked());
+}
+
+TEST_F(PageFieldsTest, WideFieldSplitsIntoItsTwoRegisters) {
+    wide.WrValore(-1);
+    EXPECT_TRUE(fields.Store(&wide));
+    EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
+    EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(93)->Value), 0xFFFF);
+    fields.Recolour(&wide);
+    EXPECT_TRUE(wide.IsMarked());
+    // Red while either register differs.
+    table.FindByAddress(93)->DriveValue = -1;
+    fields.Recolour(&wide);
+    EXPECT_TRUE(wide.IsMarked());
+    table.FindByAddress(92)->DriveValue = -1;
+    fields.Recolour(&wide);
+    EXPECT_FALSE(wide.IsMarked());
+
+    wide.WrValore(70000);
+    fields.Store(&wide);
+    EXPECT_EQ(table.FindByAddress(92)->Value, 1);
+    EXPECT_EQ(table.FindByAddress(93)->Value, 70000 - 65536);
+}
+
+TEST_F(PageFieldsTest, ReloadDiscardsTypedNumbersAndClearsTheMark) {
+    table.FindByAddress(11)->Value = 42;
+    signedField.SetMarked(true);
+    plain.WrValore(400);
+    fields.Reload();
+    EXPECT_EQ(signedField.text(), QStringLiteral("42"));
+    EXPECT_FALSE(signedField.IsMarked());
+    EXPECT_EQ(plain.text(), QStringLiteral("120"));
+    // Reload shows Value even while it differs from DriveValue; the colour is the
+    // caller's next step.
+    fields.Recolour();
+    EXPECT_TRUE(signedField.IsMarked());
+}
+
+} // namespace
+} // namespace kelm

@@ -1,0 +1,273 @@
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+class NumEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        field.show();
+        field.setFocus();
+    }
+    // Replaces the whole text through real key events, as a user would.
+    void Type(const QString& keys) { QTest::keyClicks(&field, keys); }
+    void Range(int minimum, int maximum, bool negative = false) {
+        field.WrMin(minimum);
+        field.WrMax(maximum);
+        field.SetIsNegative(negative);
+    }
+    void Leave() {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(&field, &out);
+    }
+    void Clear() {
+        field.selectAll();
+        QTest::keyClick(&field, Qt::Key_Backspace);
+    }
+
+    TPNumEdit field;
+};
+
+TEST_F(NumEditTest, DefaultsAndFormatting) {
+    EXPECT_EQ(field.RdDec(), 0);
+    EXPECT_EQ(field.RdMin(), 0);
+    EXPECT_EQ(field.RdMax(), 100);
+    EXPECT_EQ(field.RdValore(), 0);
+    EXPECT_FALSE(field.IsNegative());
+    EXPECT_EQ(field.FormatText(), QStringLiteral("0."));
+    field.WrDec(2);
+    EXPECT_EQ(field.FormatText(), QStringLiteral("0.00"));
+    field.WrMin(-1000);
+    field.WrValore(-5);
+    EXPECT_EQ(field.text(), QStringLiteral("-0,05"));
+    EXPECT_EQ(field.selectedText(), field.text());
+}
+
+TEST_F(NumEditTest, WrValoreClampsToTheNearestLimit) {
+    Range(10, 5000);
+    field.WrValore(7000);
+    EXPECT_EQ(field.text(), QStringLiteral("5000"));
+    field.WrValore(-3);
+    EXPECT_EQ(field.text(), QStringLiteral("10"));
+    EXPECT_EQ(field.RdValore(), 10);
+    // Limits alone do not touch the value until it is set again.
+    field.WrMax(5);
+    EXPECT_EQ(field.RdValore(), 10);
+    field.ChkValMin();
+    EXPECT_EQ(field.RdValore(), 10);
+    field.ChkVal();
+    EXPECT_EQ(field.RdValore(), 5);
+}
+
+TEST_F(NumEditTest, PositiveMinimumWaitsUntilTheFieldIsLeft) {
+    Range(10, 5000);
+    int exits = 0;
+    field.SetExitHandler([&exits](TPNumEdit&) { ++exits; });
+    Clear();
+    Type(QStringLiteral("7"));
+    EXPECT_EQ(field.text(), QStringLiteral("7"));
+    EXPECT_EQ(field.RdValore(), 7);
+    Type(QStringLiteral("5"));
+    EXPECT_EQ(field.RdValore(), 75);
+    Clear();
+    Type(QStringLiteral("7"));
+    Leave();
+    EXPECT_EQ(field.text(), QStringLiteral("10"));
+    EXPECT_EQ(field.RdValore(), 10);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(NumEditTest, MaximumIsEnforcedWhileTyping) {
+    Range(0, 32);
+    Clear();
+    Type(QStringLiteral("4"));
+    EXPECT_EQ(field.text(), QStringLiteral("4"));
+    Type(QStringLiteral("5"));
+    EXPECT_EQ(field.text(), QStringLiteral("32"));
+    EXPECT_EQ(field.RdValore(), 32);
+    // The re-shown text is selected, so the next digit starts a new number.
+    Type(QStringLiteral("3"));
+    EXPECT_EQ(field.text(), QStringLiteral("3"));
+}
+
+TEST_F(NumEditTest, MinusOnlyIntoAnEmptyOrFullySelectedText) {
+    Range(-100, 100, true);
+    Clear();
+    Type(QStringLiteral("-150"));
+    EXPECT_EQ(field.text(), QStringLiteral("-100"));
+    EXPECT_EQ(field.RdValore(), -100);
+    // Fully selected (after the re-show): the minus replaces the text.
+    Type(QStringLiteral("-"));
+    EXPECT_EQ(field.text(), QStringLiteral("-"));
+    EXPECT_EQ(field.RdValore(), 0);
+    Clear();
+    Type(QStringLiteral("12"));
+    QTest::keyClick(&field, Qt::Key_Left);
+    Type(QStringLiteral("-"));
+    EXPECT_EQ(field.text(), QStringLiteral("12"));
+    QTest::keyClick(&field, Qt::Key_End);
+    Type(QStringLiteral("-"));
+    EXPECT_EQ(field.text(), QStringLiteral("12"));
+}
+
+TEST_F(NumEditTest, MinusKeyDoesNothingWithoutNegativeInput) {
+    Range(-100, 100, false);
+    Clear();
+    Type(QStringLiteral("-5"));
+    EXPECT_EQ(field.text(), QStringLiteral("5"));
+    EXPECT_EQ(field.RdValore(), 5);
+}
+
+TEST_F(NumEditTest, NegativeRangeKeepsOnlyTheLowerLimitWhileTyping) {
+    Range(-500, -10, true);
+    field.WrValore(-20);
+    // An empty text (or a lone minus) is not a number: the negative maximum is shown.
+    Clear();
+    EXPECT_EQ(field.text(), QStringLiteral("-10"));
+    Type(QStringLiteral("-"));
+    EXPECT_EQ(field.text(), QStringLiteral("-10"));
+    QTest::keyClick(&field, Qt::Key_End);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.text(), QStringLiteral("-1"));
+    EXPECT_EQ(field.RdValore(), -1); // above the maximum, not enforced while typing
+    Type(QStringLiteral("000"));
+    EXPECT_EQ(field.text(), QStringLiteral("-500"));
+    QTest::keyClick(&field, Qt::Key_End);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.text(), QStringLiteral("-5"));
+    Leave();
+    EXPECT_EQ(field.text(), QStringLiteral("-10"));
+}
+
+TEST_F(NumEditTest, LetterMakesANonNumber) {
+    Range(0, 100);
+    Clear();
+    Type(QStringLiteral("12"));
+    Type(QStringLiteral("a"));
+    EXPECT_EQ(field.text(), QString());
+    EXPECT_EQ(field.RdValore(), 0);
+
+    Range(10, 100);
+    Type(QStringLiteral("12x"));
+    EXPECT_EQ(field.text(), QStringLiteral("10"));
+    EXPECT_EQ(field.RdValore(), 10);
+}
+
+TEST_F(NumEditTest, NonNumbersThatLookNumericAreRefused) {
+    Range(0, 100);
+    field.setText(QStringLiteral("inf"));
+    EXPECT_EQ(field.RdValore(), 0);
+    EXPECT_EQ(field.text(), QString());
+    field.setText(QStringLiteral("nan"));
+    EXPECT_EQ(field.RdValore(), 0);
+    // Far beyond any limit: clamped, not overflowed.
+    Range(-100, 100, true);
+    field.setText(QStringLiteral("-99999999999999999999999"));
+    EXPECT_EQ(field.RdValore(), -100);
+}
+
+TEST_F(NumEditTest, CommaRulesAndDecimals) {
+    Range(0, 100000);
+    Clear();
+    Type(QStringLiteral("1,5.2"));
+    EXPECT_EQ(field.text(), QStringLiteral("152")); // no decimals: both refused
+
+    field.WrDec(2);
+    Clear();
+    Type(QStringLiteral("3.14"));
+    EXPECT_EQ(field.text(), QStringLiteral("3,14")); // '.' becomes ','
+    EXPECT_EQ(field.RdValore(), 314);
+    Type(QStringLiteral("9")); // two digits already follow the comma
+    EXPECT_EQ(field.text(), QStringLiteral("3,14"));
+    Type(QStringLiteral(","));
+    EXPECT_EQ(field.text(), QStringLiteral("3,14"));
+    // Before the comma digits are still accepted.
+    QTest::keyClick(&field, Qt::Key_Home);
+    Type(QStringLiteral("2"));
+    EXPECT_EQ(field.text(), QStringLiteral("23,14"));
+    EXPECT_EQ(field.RdValore(), 2314);
+}
+
+TEST_F(NumEditTest, EnterClampsSelectsAndReachesThePageKeyHandler) {
+    Range(10, 50);
+    std::vector<int> keys;
+    field.SetKeyHandler([&keys](TPNumEdit& f, QKeyEvent& event) {
+        keys.push_back(event.key());
+        // The value is already clamped when the page sees Enter.
+        if (event.key() == Qt::Key_Return) {
+            EXPECT_EQ(f.RdValore(), 10);
+            return true;
+        }
+        return false;
+    });
+    Clear();
+    Type(QStringLiteral("3"));
+    QTest::keyClick(&field, Qt::Key_Return);
+    EXPECT_EQ(field.text(), QStringLiteral("10"));
+    EXPECT_EQ(field.selectedText(), QStringLiteral("10"));
+    ASSERT_FALSE(keys.empty());
+    EXPECT_EQ(keys.back(), Qt::Key_Return);
+}
+
+TEST_F(NumEditTest, KeyHandlerCanSwallowAKey) {
+    Range(0, 1000);
+    field.SetKeyHandler([](TPNumEdit&, QKeyEvent& event) { return event.key() == Qt::Key_7; });
+    Clear();
+    Type(QStringLiteral("171"));
+    EXPECT_EQ(field.text(), QStringLiteral("11"));
+}
+
+TEST_F(NumEditTest, RefusedKeysDoNotReachThePage) {
+    Range(0, 1000);
+    Clear();
+    int calls = 0;
+    field.SetKeyHandler([&calls](TPNumEdit&, QKeyEvent&) {
+        ++calls;
+        return false;
+    });
+    Type(QStringLiteral("-,."));
+    EXPECT_EQ(calls, 0);
+    Type(QStringLiteral("1"));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(NumEditTest, ChangeHandlerRunsForEditsNotForShownValues) {
+    Range(0, 32);
+    int changes = 0;
+    field.SetChangeHandler([&changes](TPNumEdit&) { ++changes; });
+    field.WrValore(5);
+    EXPECT_EQ(changes, 0);
+    Clear();
+    EXPECT_EQ(changes, 1);
+    Type(QStringLiteral("45")); // '4', then '5' re-shown as 32: one change per key
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(field.RdValore(), 32);
+}
+
+TEST_F(NumEditTest, LosingWindowActivationIsNotLeavingTheField) {
+    Range(10, 100);
+    int exits = 0;
+    field.SetExitHandler([&exits](TPNumEdit&) { ++exits; });
+    Clear();
+    Type(QStringLiteral("5"));
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(&field, &out);
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(field.text(), QStringLiteral("5"));
+}
+
+TEST_F(NumEditTest, MarkPaintsTheTextRed) {
+    field.SetMarked(true);
+    EXPECT_TRUE(field.IsMarked());
+    EXPECT_EQ(field.palette().color(QPalette::Text), QColor(Qt::red));
+    field.SetMarked(false);
+    EXPECT_NE(field.palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+} // namespace
+} // namespace kelm
