@@ -27,10 +27,6 @@ void CloseAlarmWindow() {
         g_window->close();
 }
 
-QWidget* Frame(QWidget* window) {
-    return window ? window->findChild<QMdiArea*>() : nullptr;
-}
-
 } // namespace
 
 TFAllarms* AlarmWindow() {
@@ -61,7 +57,7 @@ void ShowAlarmWindow(ShellHost& shell) {
     g_registration = children.Register(ChildWindows::Role::Alarm, window->objectName(),
                                        [](bool) { CloseAlarmWindow(); });
     g_registeredWith = &children;
-    if (auto* area = qobject_cast<QMdiArea*>(Frame(shell.Window()))) {
+    if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();

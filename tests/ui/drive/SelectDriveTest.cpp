@@ -1,0 +1,301 @@
+#include "FakeShell.h"
+
+#include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFOffLineSel.h"
+#include "ui/drive/TFSelectDriver.h"
+
+#include "core/common/Ticks.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace kelm::test {
+namespace {
+
+// The selection dialog's handler: what the user does in it.
+ScriptedDialogs::DialogHandler Enter(const QString& id) {
+    return [id](QDialog& d) {
+        auto& dialog = static_cast<TFSelectDriver&>(d);
+        dialog.EId->setText(id);
+        dialog.BStdOk->click();
+    };
+}
+
+ScriptedDialogs::DialogHandler ClickLinkOk() {
+    return [](QDialog& d) { static_cast<TFSelectDriver&>(d).BLinkOk->click(); };
+}
+
+struct ScanGuard {
+    explicit ScanGuard(std::vector<DiscoveredPort> ports)
+        : previous(InstallLinkPortScan([ports] { return ports; })) {}
+    ~ScanGuard() { InstallLinkPortScan(previous); }
+    LinkPortScan previous;
+};
+
+int ExecutedCount(const FakeShell& shell, const char* className) {
+    int count = 0;
+    for (const auto& record : shell.dialogs.Executed())
+        count += record.ClassName == className;
+    return count;
+}
+
+TEST(SelectDrive, StandardConnectsReadsTheTableAndGoesOnLine) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.Settings().ComPort = 3;
+    shell.Driver().CurrentFileName = "/tmp/old.dev";
+    shell.SetStatusPanelText(StatusPanel::DeviceFile, "old.dev");
+    shell.dialogs.OnNextDialog(Enter("1"));
+    int shownMaximum = -1;
+    int shownPosition = -1;
+    shell.dialogs.OnNextDialog([&](QDialog& d) {
+        auto& progress = static_cast<TFConnectD&>(d);
+        EXPECT_EQ(progress.LText->text(), "Reading from device Nr. ");
+        ScriptedDialogs::WaitClosed(d, 30000);
+        shownMaximum = progress.Maximum();
+        shownPosition = progress.Position();
+    });
+    shell.SelectDrive();
+
+    ASSERT_EQ(shell.dialogs.Executed().size(), 2u);
+    EXPECT_EQ(shell.dialogs.Executed()[0].Title, " Select Driver ");
+    EXPECT_TRUE(shell.Driver().Online());
+    EXPECT_EQ(shell.Master().GetPort(), 3);
+    EXPECT_FALSE(shell.Master().IsLinkMode());
+    EXPECT_EQ(shell.Master().DeviceAddress, 1);
+    EXPECT_EQ(shell.Channel().AppliedSettings().BaudRate, 19200u);
+    EXPECT_EQ(shownMaximum, shell.Driver().ActiveTable().Count());
+    EXPECT_EQ(shownPosition, shownMaximum);
+    EXPECT_TRUE(shell.Driver().CurrentFileName.isEmpty());
+    EXPECT_TRUE(shell.StatusPanelText(StatusPanel::DeviceFile).isEmpty());
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "On Line");
+    EXPECT_EQ(shell.fileDialogSetups, 1);
+    ASSERT_FALSE(shell.closedChildren.empty());
+    EXPECT_EQ(shell.closedChildren.back(), std::make_pair(false, true));
+    // The table holds the drive's values: every entry's Value equals its DriveValue.
+    for (const ParamEntry& entry : shell.Driver().ActiveTable())
+        ASSERT_EQ(entry.Value, entry.DriveValue) << entry.Address;
+    EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
+}
+
+TEST(SelectDrive, NumberZeroOpensThePortButStaysOffLine) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.dialogs.OnNextDialog(Enter("0"));
+    shell.SelectDrive();
+    EXPECT_TRUE(shell.Master().IsPortOpen());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
+    EXPECT_EQ(shell.Channel().BytesWritten(), 0u);
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
+}
+
+TEST(SelectDrive, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.SelectDrive();
+    ASSERT_TRUE(shell.Driver().Online());
+    EXPECT_EQ(shell.Channel().opens, 1);
+    // The status bar shows "001": the dialog comes preset with that number.
+    shell.dialogs.OnNextDialog([](QDialog& d) {
+        auto& dialog = static_cast<TFSelectDriver&>(d);
+        EXPECT_EQ(dialog.EId->text(), "1");
+        dialog.BStdOk->click();
+    });
+    shell.SelectDrive();
+    EXPECT_EQ(shell.Channel().opens, 1);
+    EXPECT_TRUE(shell.Driver().Online());
+
+    // A Tarn kind in use: Standard closes the port and opens it again in plain mode.
+    shell.Driver().WaitIdle();
+    shell.Driver().SelectDeviceKind(DeviceKind::Power, false);
+    shell.Master().OpenPort(shell.Settings().ComPort, 57600, true, 0);
+    const int opens = shell.Channel().opens;
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.SelectDrive();
+    EXPECT_EQ(shell.Channel().opens, opens + 1);
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Std);
+    EXPECT_FALSE(shell.Master().IsLinkMode());
+    EXPECT_TRUE(shell.Driver().Online());
+}
+
+TEST(SelectDrive, CancelAndEmptyNumberChangeNothing) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
+    shell.SelectDrive();
+    shell.dialogs.OnNextDialog(Enter(""));
+    shell.SelectDrive();
+    EXPECT_EQ(shell.dialogs.Executed().size(), 2u);
+    EXPECT_EQ(shell.dialogs.Executed()[1].Result, TFSelectDriver::Cancel);
+    EXPECT_FALSE(shell.Master().IsPortOpen());
+    EXPECT_EQ(shell.Channel().opens, 0);
+    EXPECT_EQ(shell.fileDialogSetups, 0);
+    EXPECT_EQ(shell.configures, 0);
+}
+
+TEST(SelectDrive, OffLineChoosesTheKindAndClosesThePort) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.SelectDrive();
+    ASSERT_TRUE(shell.Master().IsPortOpen());
+    QString numberAfterOffLine;
+    shell.dialogs.OnNextDialog([&](QDialog& d) {
+        auto& dialog = static_cast<TFSelectDriver&>(d);
+        dialog.BOffLine->click();
+        numberAfterOffLine = dialog.EId->text();
+    });
+    shell.dialogs.OnNextDialog([](QDialog& d) {
+        EXPECT_EQ(d.metaObject()->className(), QString("kelm::TFOffLineSel"));
+        static_cast<TFOffLineSel&>(d).Buttons[2]->click();
+    });
+    shell.SelectDrive();
+    EXPECT_EQ(numberAfterOffLine, "0");
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Drive);
+    EXPECT_FALSE(shell.Master().IsPortOpen());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
+    EXPECT_EQ(shell.fileDialogSetups, 2);
+}
+
+TEST(SelectDrive, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
+    ScanGuard scan({DiscoveredPort{7, 1}});
+    FakeShell shell(sim::SimKind::Orca);
+    shell.dialogs.OnNextDialog([](QDialog& d) {
+        auto& dialog = static_cast<TFSelectDriver&>(d);
+        EXPECT_TRUE(dialog.BLinkOk->isEnabled());
+        EXPECT_EQ(dialog.CPort->currentText(), "Tarn Bus (Id: 7)");
+        dialog.BLinkOk->click();
+    });
+    shell.SelectDrive();
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Orca230);
+    EXPECT_EQ(shell.Master().DeviceAddress, 2);
+    EXPECT_TRUE(shell.Master().IsLinkMode());
+    EXPECT_EQ(shell.Master().GetPort(), 7);
+    ASSERT_EQ(shell.Driver().LinkPorts.size(), 1u);
+    EXPECT_EQ(shell.Driver().LinkPorts[0].UnitKind, 3);
+    EXPECT_TRUE(shell.Driver().Online());
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 1);
+    const std::uint32_t baud = static_cast<std::uint32_t>(
+        shell.Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
+    EXPECT_EQ(shell.Channel().AppliedSettings().BaudRate, baud);
+    EXPECT_EQ(shell.Channel().AppliedSettings().ParityCode, 0);
+}
+
+TEST(SelectDrive, LinkWithoutSignatureKeepsThePowerUnitAndStoresItsTable) {
+    ScanGuard scan({DiscoveredPort{9, 1}});
+    FakeShell shell(sim::SimKind::Link);
+    shell.dialogs.OnNextDialog(ClickLinkOk());
+    shell.SelectDrive();
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
+    const ParamTable& power = shell.Driver().KindTable(DeviceKind::Power);
+    EXPECT_EQ(shell.Master().DeviceAddress, power.FindByAddress(4)->DefaultValue);
+    EXPECT_EQ(shell.Driver().LinkPorts[0].UnitKind, 1);
+    EXPECT_TRUE(shell.Driver().Online());
+    // Register 6 (number of Drive units) was read from the unit and kept in the Power slot.
+    EXPECT_EQ(power.FindByAddress(6)->Value, shell.Driver().ActiveTable().FindByAddress(6)->Value);
+}
+
+TEST(SelectDrive, SelectLinkDirectPreselectsTheCurrentPortWithoutTheDialog) {
+    ScanGuard scan({DiscoveredPort{4, 1}, DiscoveredPort{7, 1}});
+    FakeShell shell(sim::SimKind::Orca);
+    shell.Settings().ComPort = 7;
+    SelectLinkDirect(shell);
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFSelectDriver"), 0);
+    EXPECT_EQ(shell.LinkSelectPort(), 0); // the tag is reset
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Orca230);
+    EXPECT_EQ(shell.Master().GetPort(), 7);
+    EXPECT_EQ(shell.Driver().LinkPorts[1].UnitKind, 3);
+}
+
+TEST(SelectDrive, SelectLinkDirectOnAnUnlistedPortShowsTheDialog) {
+    ScanGuard scan({DiscoveredPort{4, 1}});
+    FakeShell shell(sim::SimKind::Orca);
+    shell.Settings().ComPort = 7;
+    shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
+    SelectLinkDirect(shell);
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFSelectDriver"), 1);
+    EXPECT_EQ(shell.LinkSelectPort(), 0);
+}
+
+TEST(SelectDrive, ClosingTheProgressDialogEarlyLeavesTheToolOffLine) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.Engine().LineFaults().delayMs = 30; // a slow drive: the read takes a while
+    shell.dialogs.OnNextDialog(Enter("1"));
+    int positionAtClose = -1;
+    shell.dialogs.OnNextDialog([&](QDialog& d) {
+        auto& progress = static_cast<TFConnectD&>(d);
+        const std::uint32_t start = TickCount();
+        while (progress.Position() == 0 && TickCount() - start < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        positionAtClose = progress.Position();
+        d.close(); // the close box
+    });
+    shell.SelectDrive();
+    EXPECT_GT(positionAtClose, 0);
+    EXPECT_LT(positionAtClose, shell.Driver().ActiveTable().Count());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_TRUE(shell.WaitWorkerIdle());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_EQ(shell.Driver().ModeLetter(), 0);
+}
+
+TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
+    std::vector<DiscoveredPort> present;
+    FakeShell shell;
+    int scans = 0;
+    TFSelectDriver dialog(shell.Driver(), [&] {
+        ++scans;
+        return present;
+    });
+    dialog.show();
+    EXPECT_FALSE(dialog.BLinkOk->isEnabled());
+    EXPECT_TRUE(dialog.RescanActive());
+    dialog.RescanTick();
+    EXPECT_TRUE(dialog.RescanActive());
+    EXPECT_EQ(dialog.CPort->count(), 0);
+    present = {DiscoveredPort{12, 1}};
+    // The timer itself finds it within about a second.
+    const std::uint32_t start = TickCount();
+    while (dialog.CPort->count() == 0 && TickCount() - start < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(dialog.CPort->count(), 1);
+    EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
+    EXPECT_TRUE(dialog.BLinkOk->isEnabled());
+    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_EQ(shell.Driver().LinkPorts.size(), 1u);
+    EXPECT_GE(scans, 3);
+    dialog.reject();
+    EXPECT_FALSE(dialog.RescanActive());
+}
+
+TEST(TFConnectD, ModesAndTheScanningWindow) {
+    EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
+    EXPECT_TRUE(TransferModeOf('W').Write);
+    EXPECT_EQ(TransferModeOf('P').Label, "Reading Profiles Data from device Nr. ");
+    EXPECT_EQ(TransferModeOf('p').Label, "Writing Profiles Data to device Nr. ");
+    EXPECT_EQ(TransferModeOf('p').Table, 'P');
+    EXPECT_EQ(TransferModeOf('O').Label, "Reading Oscilloscope Data from device Nr. ");
+    EXPECT_FALSE(TransferModeOf('X').Valid);
+    FakeShell shell;
+    shell.Driver().SetOnline(true);
+    TFConnectD* scanning = TFConnectD::ShowScanning(shell.Driver(), shell.Window());
+    EXPECT_EQ(scanning->LText->text(), "Scanning Tarn Link...");
+    EXPECT_TRUE(scanning->EndReached());
+    scanning->close();
+    EXPECT_TRUE(shell.Driver().Online());
+    TFConnectD profiles(shell.Driver(), 'P', {});
+    EXPECT_EQ(profiles.Maximum(), shell.Driver().ProfileTable().Count());
+}
+
+} // namespace
+} // namespace kelm::test
