@@ -1,0 +1,201 @@
+#include "core/drive/linkscan/LinkScan.h"
+#include "core/diag/SimDriveFixture.h"
+#include "core/drive/linkscan/LinkFormats.h"
+#include "core/drive/linkscan/UnitPanelView.h"
+
+namespace kelm::test {
+namespace {
+
+class LinkScanTest : public SimDriveFixture {
+protected:
+    void SetUp() override {
+        Build(sim::SimKind::Link);
+        driver->SelectDeviceKind(DeviceKind::Power, false);
+        master->DeviceAddress = 1;
+        ASSERT_TRUE(master->OpenPort(10, 115200, true, 0));
+        driver->SetOnline(master->IsLinkReady());
+        ASSERT_TRUE(driver->Online());
+        // As the link selection does: the unit count and the variant come from the unit.
+        ASSERT_TRUE(driver->ReadParam(6, true));
+        ASSERT_TRUE(driver->ReadParam(11, true));
+        driver->StoreActiveTable();
+        Control(QStringLiteral("live * off"));
+        // Each Drive unit tells its own identification.
+        for (std::uint8_t a = 2; a <= 4; ++a)
+            SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
+        SetSimRegister(1, 7, 9);
+        ClearRecords();
+    }
+    void TearDown() override {
+        if (driver)
+            driver->WaitIdle();
+        scan.reset();
+        SimDriveFixture::TearDown();
+    }
+    void BuildScan() {
+        scan = std::make_unique<LinkScan>(*driver);
+        scan->Build([this](int index) { built.push_back(index); });
+    }
+    // Reads of one unit in the records, as first registers.
+    std::vector<std::uint16_t> ReadsAt(std::uint8_t address) {
+        std::vector<std::uint16_t> out;
+        for (const sim::ExchangeRecord& r : Records())
+            if (r.address == address && r.function == 3)
+                out.push_back(r.firstRegister);
+        return out;
+    }
+    UnitPanelView Panel(int index) {
+        return ComputeUnitPanel(scan->Units()[static_cast<std::size_t>(index)], QLocale::c());
+    }
+
+    std::unique_ptr<LinkScan> scan;
+    std::vector<int> built;
+};
+
+TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
+    Control(QStringLiteral("silent 3 on"));
+    BuildScan();
+    EXPECT_EQ(built, (std::vector<int>{0, 1, 2, 3}));
+    ASSERT_EQ(scan->Units().size(), 4u);
+    const std::vector<LinkUnit>& units = scan->Units();
+    EXPECT_TRUE(units[0].IsPower);
+    EXPECT_EQ(units[0].Address, 1);
+    EXPECT_TRUE(units[0].Answering);
+    EXPECT_TRUE(units[0].Variant); // register 11 of the configuration is 400
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_FALSE(units[static_cast<std::size_t>(i)].IsPower);
+        EXPECT_EQ(units[static_cast<std::size_t>(i)].Address, 1 + i);
+    }
+    EXPECT_TRUE(units[1].Answering);
+    EXPECT_EQ(units[1].SelectTag, 2);
+    EXPECT_FALSE(units[2].Answering);
+    EXPECT_EQ(units[2].SelectTag, 0);
+    // Every identification is still to be read, answering units included.
+    for (const LinkUnit& unit : units)
+        EXPECT_TRUE(unit.IdentPending);
+    // Only register 103 of each Drive unit was asked for.
+    EXPECT_EQ(ReadsAt(1), std::vector<std::uint16_t>{});
+    EXPECT_EQ(ReadsAt(2), std::vector<std::uint16_t>{103});
+    EXPECT_EQ(ReadsAt(4), std::vector<std::uint16_t>{103});
+    EXPECT_TRUE(messages.Texts().isEmpty()); // report off
+}
+
+TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
+    BuildScan();
+    ClearRecords();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{7, 26, 78}));
+    EXPECT_EQ(ReadsAt(2), (std::vector<std::uint16_t>{6, 121, 193, 184, 187, 116}));
+    EXPECT_EQ(Panel(0).CanId, "9");
+    EXPECT_EQ(Panel(1).CanId, "22");
+    EXPECT_EQ(Panel(3).CanId, "24");
+    ClearRecords();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{26, 78}));
+    EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{121, 193, 184, 187, 116}));
+}
+
+TEST_F(LinkScanTest, PanelsShowTheUnitsValues) {
+    SetSimRegister(3, 121, 0x0001);
+    SetSimRegister(3, 122, 0x5FCD);
+    SetSimRegister(3, 195, 16384);
+    SetSimRegister(3, 196, 0xFFFF);
+    SetSimRegister(3, 197, 0xFC18);
+    SetSimRegister(3, 194, 0xFFFF);
+    SetSimRegister(1, 79, 245);
+    SetSimRegister(1, 84, 2);
+    BuildScan();
+    std::vector<int> updated;
+    scan->SetUnitUpdated([&](int index) { updated.push_back(index); });
+    for (int i = 0; i < 5; ++i)
+        scan->Step();
+    EXPECT_EQ(updated, (std::vector<int>{0, 1, 2, 3, 0}));
+    const UnitPanelView drive = Panel(2);
+    EXPECT_EQ(drive.Life, "25:1:01");
+    EXPECT_EQ(drive.Values[0], "-00001");
+    EXPECT_EQ(drive.Values[1], "090.0");
+    EXPECT_EQ(drive.Values[5], "-1000");
+    EXPECT_EQ(drive.AlarmText, "No Alarm Found");
+    const UnitPanelView power = Panel(0);
+    EXPECT_EQ(power.Values[1], "24.5");
+    EXPECT_EQ(power.AlarmText, "Alarm Found");
+    EXPECT_EQ(power.PictureState, 2);
+    EXPECT_EQ(scan->RunningTime(), RunningTimeSeconds(SimRegister(1, 26), SimRegister(1, 27)));
+}
+
+TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
+    BuildScan();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    ASSERT_EQ(Panel(2).CanId, "23");
+    Control(QStringLiteral("silent 3 on"));
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    EXPECT_FALSE(scan->Units()[2].Answering);
+    EXPECT_EQ(Panel(2).SelectTag, 0);
+    EXPECT_TRUE(Panel(2).Values[0].isEmpty());
+    ClearRecords();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    // Only the probe, with the master's three tries.
+    EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{103, 103, 103}));
+    EXPECT_TRUE(scan->Units()[1].Answering); // the others go on
+
+    SetSimRegister(3, 6, 33);
+    Control(QStringLiteral("silent 3 off"));
+    ClearRecords();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    EXPECT_EQ(ReadsAt(3), std::vector<std::uint16_t>{103});
+    EXPECT_TRUE(scan->Units()[2].Answering);
+    EXPECT_EQ(scan->Units()[2].SelectTag, 3);
+    EXPECT_TRUE(Panel(2).CanId.isEmpty()); // not read yet
+    ClearRecords();
+    for (int i = 0; i < 4; ++i)
+        scan->Step();
+    EXPECT_EQ(ReadsAt(3).front(), 6);
+    EXPECT_EQ(Panel(2).CanId, "33");
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
+    BuildScan();
+    Control(QStringLiteral("silent 1 on"));
+    scan->Step();
+    EXPECT_FALSE(scan->Units()[0].Answering);
+    for (int i = 0; i < 3; ++i)
+        scan->Step();
+    SetSimRegister(1, 11, 230);
+    Control(QStringLiteral("silent 1 off"));
+    ClearRecords();
+    scan->Step();
+    EXPECT_EQ(ReadsAt(1), std::vector<std::uint16_t>{11});
+    EXPECT_TRUE(master->IsPortOpen()); // reopened, still usable
+    EXPECT_TRUE(scan->Units()[0].Answering);
+    EXPECT_FALSE(scan->Units()[0].Variant);
+    EXPECT_TRUE(scan->Units()[0].IdentPending);
+}
+
+TEST_F(LinkScanTest, ModeSPollsOneUnitPerPacedCycle) {
+    BuildScan();
+    scan->Install();
+    std::vector<int> updated;
+    std::vector<std::uint32_t> times;
+    scan->SetUnitUpdated([&](int index) {
+        updated.push_back(index);
+        times.push_back(TickCount());
+    });
+    driver->SetMode('S');
+    EXPECT_EQ(driver->ModeLetter(), 'S');
+    ASSERT_TRUE(WaitFor([&] { return updated.size() >= 5; }));
+    driver->WaitIdle();
+    EXPECT_EQ(std::vector<int>(updated.begin(), updated.begin() + 5),
+              (std::vector<int>{0, 1, 2, 3, 0}));
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], 400u);
+}
+
+} // namespace
+} // namespace kelm::test
