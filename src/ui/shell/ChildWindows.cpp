@@ -4,9 +4,9 @@
 
 namespace kelm {
 
-int ChildWindows::Register(Role role, const QString& name, CloseFn close) {
+int ChildWindows::Register(Role role, const QString& name, Hooks hooks) {
     const int id = nextId_++;
-    entries_.push_back({id, role, name, std::move(close)});
+    entries_.push_back({id, role, name, std::move(hooks)});
     return id;
 }
 
@@ -35,10 +35,39 @@ void ChildWindows::CloseAll(bool closePages, bool closeProfile) {
                                    [id](const Entry& entry) { return entry.Id == id; });
             if (it == entries_.end())
                 continue;
-            const CloseFn close = it->Close; // the routine may erase the entry
-            close(closePages);
+            const CloseFn close = it->Calls.Close; // the routine may erase the entry
+            if (close)
+                close(closePages);
         }
     }
+}
+
+template <typename Fn> void ChildWindows::ForEach(Fn fn) {
+    std::vector<int> ids;
+    for (const Entry& entry : entries_)
+        ids.push_back(entry.Id);
+    for (const int id : ids) {
+        auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [id](const Entry& entry) { return entry.Id == id; });
+        if (it == entries_.end())
+            continue; // unregistered by an earlier call
+        const Hooks hooks = it->Calls;
+        fn(hooks);
+    }
+}
+
+void ChildWindows::NotifyOnline(bool online) {
+    ForEach([online](const Hooks& hooks) {
+        if (hooks.OnlineChanged)
+            hooks.OnlineChanged(online);
+    });
+}
+
+void ChildWindows::NotifyTableChanged() {
+    ForEach([](const Hooks& hooks) {
+        if (hooks.TableChanged)
+            hooks.TableChanged();
+    });
 }
 
 } // namespace kelm

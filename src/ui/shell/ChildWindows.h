@@ -23,23 +23,39 @@ public:
     };
     // closePages: the first flag of CloseChildWindows (only ParameterPage routines use it).
     using CloseFn = std::function<void(bool closePages)>;
+    // What a registered window wants to hear from the main window; any may be empty.
+    struct Hooks {
+        CloseFn Close;
+        // ConfigureForDevice ran: edit controls follow the on-line state.
+        std::function<void(bool online)> OnlineChanged;
+        // The active table was reloaded or replaced (drive read, file opened): refresh.
+        std::function<void()> TableChanged;
+    };
 
     // Returns an id for Unregister. The same role may hold several windows.
-    int Register(Role role, const QString& name, CloseFn close);
+    int Register(Role role, const QString& name, Hooks hooks);
+    int Register(Role role, const QString& name, CloseFn close) {
+        return Register(role, name, Hooks{std::move(close), {}, {}});
+    }
     void Unregister(int id);
     bool IsRegistered(const QString& name) const;
 
     // Runs the close routines in the order: diagnostic, parameter pages (in registration
     // order), alarm, digital page, analog page, profile (only with closeProfile).
     void CloseAll(bool closePages, bool closeProfile);
+    void NotifyOnline(bool online);
+    void NotifyTableChanged();
 
 private:
     struct Entry {
         int Id;
         Role WindowRole;
         QString Name;
-        CloseFn Close;
+        Hooks Calls;
     };
+    // Calls hook on each registered window; tolerant of windows that unregister meanwhile.
+    template <typename Fn> void ForEach(Fn fn);
+
     std::vector<Entry> entries_;
     int nextId_ = 1;
 };

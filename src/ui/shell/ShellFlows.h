@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 
 class QWidget;
@@ -27,8 +29,28 @@ struct ShellFlows {
     std::function<void(ShellHost&)> UserChange;
     // The alarm window: bring it up or create it.
     std::function<void(ShellHost&)> ShowAlarmWindow;
-    // Builds the content of the right-hand status panel.
+    // Builds the content of the right-hand status panel (and may install the status poll
+    // bodies on the drive model).
     std::function<std::unique_ptr<StatusPanelView>(ShellHost&, QWidget* parent)> MakeStatusPanel;
+    // Runs at the end of every StatusRefresh (the alarm window's refresh while it exists).
+    std::function<void(ShellHost&)> AfterStatusRefresh;
+    // The stored-trace viewer for a chosen ".kls" file.
+    std::function<void(ShellHost&, const QString& path)> OpenTraceViewer;
+
+    // Later windows and dialogs, by name. The main window does the command's own steps
+    // (questions, transfers, CloseChildWindows) and then calls the entry to create the
+    // window. Child windows live in Frame() as sub-windows whose widget's objectName is
+    // the name below; the main window finds them by it to bring them to the front or to
+    // close them.
+    //   "TFMainDev"     main parameter page (created when the main window is first shown)
+    //   "TFGenInfo"     general settings dialog (modal; WriteChangedParams follows)
+    //   "TFCompDev"     comparison: "TFCompDev" file-against-file, "TFCompDevDrive"
+    //                   drive-against-file
+    //   "TFDiagnostic"  diagnostic window
+    //   "TFProfile"     profile editor
+    //   "TFOscillo"     oscilloscope
+    //   "MotorPhasing", "SpeedOffset", "TorqueOffset"  commissioning procedures
+    std::map<QString, std::function<void(ShellHost&)>> Windows;
 };
 
 } // namespace kelm

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 
+class QMdiArea;
 class QWidget;
 
 namespace kelm {
@@ -29,6 +30,7 @@ public:
     virtual ~ShellHost() = default;
 
     virtual QWidget* Window() = 0; // parent and centring reference for dialogs
+    virtual QMdiArea* Frame() = 0; // child windows (parameter pages, tools) live here
     virtual TDriver& Driver() = 0;
     virtual ModbusMaster& Master() = 0;
     virtual SettingsStore& Settings() = 0;
@@ -51,6 +53,15 @@ public:
     virtual void StatusRefresh() = 0;
     // Drive > Select Drive (the whole selection sequence).
     virtual void SelectDrive() = 0;
+
+    // State other windows report (the command rules follow it).
+    // File > Save / Save As, granted by the main parameter page.
+    virtual void SetSaveEnabled(bool enabled) = 0;
+    // MCompare's comparison-open mark (a drive-against-file comparison window exists).
+    virtual void SetCompareOpen(bool open) = 0;
+    virtual void SetOscilloscopeOpen(bool open) = 0;
+    // The Diagnostic menu (View / Close), shown while the diagnostic window exists.
+    virtual void SetDiagnosticMenuVisible(bool visible) = 0;
 
     // The tag of Drive > "S&elect Tarn link": the COM number preselected by the direct
     // link selection, 0 when none.

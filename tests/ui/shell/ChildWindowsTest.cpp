@@ -1,0 +1,75 @@
+#include "ui/shell/ChildWindows.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+using Role = ChildWindows::Role;
+
+TEST(ChildWindows, ClosesInOrderAndHonoursFlags) {
+    ChildWindows children;
+    QStringList closed;
+    const auto reg = [&](Role role, const QString& name) {
+        children.Register(role, name, [&closed, name](bool pages) {
+            closed << name + (pages ? QStringLiteral("+") : QString());
+        });
+    };
+    reg(Role::Profile, "profile");
+    reg(Role::AnalogPage, "analog");
+    reg(Role::DigitalPage, "digital");
+    reg(Role::Alarm, "alarm");
+    reg(Role::ParameterPage, "motor");
+    reg(Role::ParameterPage, "speed");
+    reg(Role::Diagnostic, "diagnostic");
+    reg(Role::Other, "main");
+    children.CloseAll(true, false);
+    EXPECT_EQ(closed,
+              QStringList({"diagnostic+", "motor+", "speed+", "alarm+", "digital+", "analog+"}));
+    closed.clear();
+    children.CloseAll(false, true);
+    EXPECT_EQ(closed.last(), "profile");
+    EXPECT_FALSE(closed.contains("main"));
+}
+
+TEST(ChildWindows, WindowsThatUnregisterWhileClosingAreSafe) {
+    ChildWindows children;
+    int aCalls = 0, bCalls = 0;
+    int a = 0, b = 0;
+    // Closing A also closes (unregisters) B; B must not be called afterwards.
+    a = children.Register(Role::ParameterPage, "a", [&](bool) {
+        ++aCalls;
+        children.Unregister(a);
+        children.Unregister(b);
+    });
+    b = children.Register(Role::ParameterPage, "b", [&](bool) { ++bCalls; });
+    children.CloseAll(true, true);
+    EXPECT_EQ(aCalls, 1);
+    EXPECT_EQ(bCalls, 0);
+    EXPECT_FALSE(children.IsRegistered("a"));
+    EXPECT_FALSE(children.IsRegistered("b"));
+}
+
+TEST(ChildWindows, NotifiesOnlineAndTableChanges) {
+    ChildWindows children;
+    std::vector<bool> online;
+    int tables = 0;
+    ChildWindows::Hooks hooks;
+    hooks.OnlineChanged = [&](bool on) { online.push_back(on); };
+    hooks.TableChanged = [&] { ++tables; };
+    const int id = children.Register(Role::Other, "page", hooks);
+    children.Register(Role::Other, "silent", ChildWindows::CloseFn{});
+    children.NotifyOnline(true);
+    children.NotifyOnline(false);
+    children.NotifyTableChanged();
+    EXPECT_EQ(online, (std::vector<bool>{true, false}));
+    EXPECT_EQ(tables, 1);
+    children.Unregister(id);
+    children.NotifyTableChanged();
+    EXPECT_EQ(tables, 1);
+    children.CloseAll(true, true); // a window without a close routine is skipped
+}
+
+} // namespace
+} // namespace kelm

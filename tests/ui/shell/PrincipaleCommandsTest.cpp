@@ -1,0 +1,252 @@
+// Commands against the in-memory simulated drive: selection fallback, EEPROM, reset,
+// diagnostic, firmware loader, windows that are not there yet, going off line.
+#include "ShellFixture.h"
+
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QThread>
+#include <atomic>
+#include <thread>
+
+namespace kelm::test {
+namespace {
+
+class CommandsTest : public ShellFixture {};
+
+TEST_F(CommandsTest, FallbackSelectionReadsTableAndGoesOnLine) {
+    Build();
+    GoOnline();
+    TFPrincipale& w = *window_;
+    EXPECT_EQ(w.StatusPanelText(5), "001");
+    EXPECT_EQ(w.Master().DeviceAddress, 1);
+    EXPECT_EQ(w.Driver().ModeLetter(), 'I');
+    // The table holds the drive's values (register 12 of the simulated drive is 100).
+    const ParamEntry* entry = w.Driver().ActiveTable().FindByAddress(12);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->DriveValue, entry->Value);
+    EXPECT_TRUE(w.StateOf(Command::SaveEeprom).Enabled);
+    EXPECT_FALSE(w.StateOf(Command::ComPort).Enabled);
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+}
+
+TEST_F(CommandsTest, SaveEepromAsksAndReportsSuccess) {
+    Build();
+    GoOnline();
+    messages_.ScriptAnswers({false});
+    window_->Run(Command::SaveEeprom);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save actual data to EEPROM?"}));
+    messages_.Clear();
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::SaveEeprom);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save actual data to EEPROM?", "Data Saved !"}));
+    EXPECT_TRUE(window_->Driver().Online());
+    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+}
+
+TEST_F(CommandsTest, EepromFailureShowsDeviceErrorNotSuccess) {
+    Build();
+    GoOnline();
+    Control(QStringLiteral("cmdfault * on"));
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::SaveEeprom);
+    const QStringList texts = messages_.Texts();
+    EXPECT_TRUE(texts.contains("Device not perform\rEEPROM operation!"))
+        << texts.join('|').toStdString();
+    EXPECT_FALSE(texts.contains("Data Saved !"));
+}
+
+TEST_F(CommandsTest, ReloadAndDefaultsReadTheTableAgain) {
+    Build();
+    GoOnline();
+    ParamEntry* entry = window_->Driver().ActiveTable().FindByAddress(12);
+    ASSERT_NE(entry, nullptr);
+    // A value changed in the drive only shows after the reload.
+    Control(QStringLiteral("set 1 12 77"));
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::LoadEeprom);
+    EXPECT_EQ(messages_.Texts().value(0), "Reload data from EEPROM ?");
+    EXPECT_TRUE(window_->Driver().Online());
+    EXPECT_EQ(window_->StatusPanelText(7), "On Line");
+    messages_.Clear();
+    messages_.ScriptAnswers({false});
+    window_->Run(Command::LoadDefaults);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Load Default Data ?"}));
+    messages_.Clear();
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::LoadDefaults);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Load Default Data ?"}));
+    EXPECT_EQ(window_->Driver().ActiveTable().FindByAddress(12)->DriveValue,
+              window_->Driver().ActiveTable().FindByAddress(12)->DefaultValue);
+}
+
+TEST_F(CommandsTest, ResetDriveMessages) {
+    Build();
+    GoOnline();
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::ResetDrive);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Reset Drive ?", "Reset Executed !"}));
+    messages_.Clear();
+    Control(QStringLiteral("cmdfault * on"));
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::ResetDrive);
+    EXPECT_EQ(messages_.Texts().value(0), "Reset Drive ?");
+    EXPECT_EQ(messages_.Texts().last(), "Rest Operation Fail !");
+}
+
+TEST_F(CommandsTest, SilentDriveTakesTheWindowOffLine) {
+    Build();
+    GoOnline();
+    Control(QStringLiteral("silent * on"));
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::SaveEeprom);
+    EXPECT_TRUE(messages_.Texts().contains("Device not Respondig"))
+        << messages_.Texts().join('|').toStdString();
+    EXPECT_FALSE(window_->Driver().Online());
+    EXPECT_EQ(window_->StatusPanelText(7), "Off Line");
+    EXPECT_EQ(window_->StatusPanelText(5), "");
+    EXPECT_TRUE(window_->StateOf(Command::ComPort).Enabled);
+    EXPECT_FALSE(window_->StateOf(Command::SaveEeprom).Enabled);
+}
+
+TEST_F(CommandsTest, DiagnosticOffLineSaysSo) {
+    Build({}, {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
+    window_->show();
+    EXPECT_TRUE(window_->StateOf(Command::Diagnostic).Enabled);
+    window_->Run(Command::Diagnostic);
+    EXPECT_TRUE(messages_.Texts().contains("Off Line !"));
+}
+
+TEST_F(CommandsTest, DiagnosticOnLineClosesPagesThenCreatesOrFronts) {
+    int created = 0;
+    ShellFlows flows;
+    flows.Windows[QStringLiteral("TFDiagnostic")] = [&](ShellHost& shell) {
+        ++created;
+        auto* widget = new QWidget;
+        widget->setObjectName(QStringLiteral("TFDiagnostic"));
+        shell.Frame()->addSubWindow(widget)->show();
+    };
+    Build(flows);
+    GoOnline();
+    QStringList closed;
+    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
+                                 [&](bool pages) { closed << (pages ? "motor+" : "motor"); });
+    window_->Children().Register(ChildWindows::Role::Profile, "profile",
+                                 [&](bool) { closed << "profile"; });
+    window_->Run(Command::Diagnostic);
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(closed, QStringList({"motor+"}));
+    window_->Run(Command::Diagnostic); // exists: brought to the front
+    EXPECT_EQ(created, 1);
+    ASSERT_NE(window_->FindChildWindow(QStringLiteral("TFDiagnostic")), nullptr);
+    window_->Run(Command::DiagnosticClose);
+    EXPECT_TRUE(WaitFor(
+        [&] { return window_->FindChildWindow(QStringLiteral("TFDiagnostic")) == nullptr; }));
+    window_.reset(); // before the counters its close routines use go away
+}
+
+TEST_F(CommandsTest, LaterWindowsSayTheyAreNotThereYet) {
+    Build();
+    GoOnline();
+    messages_.Clear();
+    window_->Run(Command::MotorPhasing);
+    window_->Run(Command::FileCompare);
+    const QStringList texts = messages_.Texts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].contains("not there yet"));
+    EXPECT_TRUE(texts[1].contains("not there yet"));
+}
+
+TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
+    int created = 0;
+    ShellFlows flows;
+    flows.Windows[QStringLiteral("TFOscillo")] = [&](ShellHost& shell) {
+        ++created;
+        auto* widget = new QWidget;
+        widget->setObjectName(QStringLiteral("TFOscillo"));
+        QMdiSubWindow* sub = shell.Frame()->addSubWindow(widget);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+    };
+    Build(flows);
+    GoOnline();
+    window_->Run(Command::Oscilloscope);
+    EXPECT_EQ(created, 1);
+    EXPECT_TRUE(window_->Driver().Online());
+    EXPECT_FALSE(window_->StateOf(Command::ProfileTool).Enabled); // disabled while open
+    window_->Run(Command::Oscilloscope);                          // open: closes it
+    EXPECT_TRUE(
+        WaitFor([&] { return window_->FindChildWindow(QStringLiteral("TFOscillo")) == nullptr; }));
+    EXPECT_EQ(created, 1);
+    EXPECT_TRUE(WaitFor([&] { return window_->StateOf(Command::ProfileTool).Enabled; }));
+}
+
+TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
+    int selections = 0;
+    ShellFlows flows;
+    flows.SelectDrive = [&](ShellHost&) { ++selections; };
+    Build(flows);
+    // Std has no record: the button does nothing at all.
+    window_->Run(Command::Bootloader);
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+    window_->Driver().SelectDeviceKind(DeviceKind::Drive, false);
+    messages_.ScriptAnswers({false});
+    window_->Run(Command::Bootloader);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Activate Bootloader"}));
+    EXPECT_TRUE(launched_.isEmpty());
+    EXPECT_EQ(selections, 0);
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::Bootloader);
+    EXPECT_EQ(launched_, QStringList({"TarnBootLoader"}));
+    EXPECT_EQ(selections, 1);
+    EXPECT_TRUE(window_->isEnabled());
+}
+
+TEST_F(CommandsTest, ComPortChangeUpdatesStatusBar) {
+    ShellFlows flows;
+    bool askedLink = true;
+    flows.ComSettings = [&](ShellHost& shell, bool linkPort) {
+        askedLink = linkPort;
+        shell.Settings().ComPort = 7;
+        return true;
+    };
+    Build(flows);
+    window_->Run(Command::ComPort);
+    EXPECT_FALSE(askedLink);
+    EXPECT_EQ(window_->StatusPanelText(3), " Com7");
+}
+
+TEST_F(CommandsTest, EnableShortcutsReachThePanel) {
+    Build();
+    GoOnline();
+    EXPECT_TRUE(window_->MenuAction(Command::Enable)->isEnabled());
+    EXPECT_TRUE(window_->MenuAction(Command::Enable)->isVisible());
+    window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
+    window_->ConfigureForDevice();
+    EXPECT_FALSE(window_->MenuAction(Command::Enable)->isVisible());
+}
+
+TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
+    Build();
+    std::atomic<bool> done{false};
+    Qt::HANDLE ranOn = nullptr;
+    std::thread worker([&] {
+        window_->RunSynchronized([&] { ranOn = QThread::currentThreadId(); });
+        done = true;
+    });
+    EXPECT_TRUE(WaitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(ranOn, QThread::currentThreadId());
+    // From the user-interface thread itself: direct.
+    bool direct = false;
+    window_->RunSynchronized([&] { direct = true; });
+    EXPECT_TRUE(direct);
+}
+
+} // namespace
+} // namespace kelm::test

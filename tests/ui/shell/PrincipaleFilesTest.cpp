@@ -1,0 +1,148 @@
+// Open / Save / Save As of device parameter files through scripted file dialogs.
+#include "ShellFixture.h"
+
+#include "core/drive/TDriver.h"
+#include "core/files/DeviceFile.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelm::test {
+namespace {
+
+class FilesTest : public ShellFixture {
+protected:
+    QString Path(const QString& name) const { return install_->Folder() + name; }
+    ParamEntry& Entry(std::uint16_t address) {
+        return *window_->Driver().ActiveTable().FindByAddress(address);
+    }
+};
+
+TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
+    Build();
+    const QString startFolder = window_->Settings().DevicesFolder;
+    dialogs_->AnswerNextFile(Path("first.dev"));
+    window_->Run(Command::Save);
+    ASSERT_EQ(dialogs_->Files().size(), 1u);
+    const ScriptedDialogs::FileRecord& asked = dialogs_->Files()[0];
+    EXPECT_TRUE(asked.Save);
+    EXPECT_EQ(asked.Request.DefaultExtension, "dev");
+    EXPECT_EQ(asked.Request.FilterIndex, 1);
+    EXPECT_EQ(asked.Request.InitialDir, startFolder);
+    EXPECT_TRUE(QFileInfo::exists(Path("first.dev")));
+    EXPECT_EQ(window_->Driver().CurrentFileName, Path("first.dev"));
+    EXPECT_EQ(window_->StatusPanelText(9), "first.dev");
+    EXPECT_EQ(window_->Settings().DevicesFolder, install_->Folder());
+    // Now Save writes without asking.
+    window_->Run(Command::Save);
+    EXPECT_EQ(dialogs_->Files().size(), 1u);
+}
+
+TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
+    Build();
+    const QString before = window_->Settings().DevicesFolder;
+    dialogs_->AnswerNextFile(Path("other.tnp"));
+    window_->Run(Command::SaveAs);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("other.tnp") +
+                                              "\rFile not processed!"}));
+    EXPECT_FALSE(QFileInfo::exists(Path("other.tnp")));
+    EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
+    EXPECT_EQ(window_->Settings().DevicesFolder, before);
+    // Cancel does nothing either.
+    dialogs_->AnswerNextFile(QString());
+    window_->Run(Command::SaveAs);
+    EXPECT_EQ(messages_.Texts().size(), 1);
+}
+
+TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
+    Build();
+    Entry(12).Value = 321;
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::SaveAs);
+    Entry(12).Value = 5;
+    Entry(12).DriveValue = 5;
+    int refreshed = 0;
+    ChildWindows::Hooks hooks;
+    hooks.TableChanged = [&] { ++refreshed; };
+    window_->Children().Register(ChildWindows::Role::Other, "TFMainDev", hooks);
+    // The save offer comes first (Value now differs from the saved file): decline it.
+    messages_.ScriptAnswers({false});
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::Open);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
+    EXPECT_EQ(Entry(12).Value, 321);
+    EXPECT_EQ(Entry(12).DriveValue, 321); // nothing shows as unwritten off line
+    EXPECT_EQ(window_->StatusPanelText(9), "saved.dev");
+    EXPECT_EQ(refreshed, 1);
+    window_.reset(); // before the counters its close routines use go away
+}
+
+TEST_F(FilesTest, OpenWithOtherExtensionClosesNothing) {
+    Build();
+    QFile file(Path("power.tnp"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Kelm Industries\r\nTarn Power Configuration File\r\nx\r\ny\r\n");
+    file.close();
+    int closes = 0;
+    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
+                                 [&](bool) { ++closes; });
+    dialogs_->AnswerNextFile(Path("power.tnp"));
+    window_->Run(Command::Open);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("power.tnp") +
+                                              "\rFile not processed!"}));
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
+    window_.reset(); // before the counters its close routines use go away
+}
+
+TEST_F(FilesTest, OpenOfWrongTypeReportsAndKeepsTable) {
+    Build();
+    QFile file(Path("fake.dev"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Kelm Industries\r\nTarn Power Configuration File\r\nx\r\ny\r\n");
+    file.close();
+    const std::int16_t before = Entry(12).Value;
+    dialogs_->AnswerNextFile(Path("fake.dev"));
+    window_->Run(Command::Open);
+    ASSERT_EQ(messages_.Texts().size(), 1);
+    EXPECT_TRUE(messages_.Texts()[0].contains("File TYPE not correct!"));
+    EXPECT_EQ(Entry(12).Value, before);
+    EXPECT_TRUE(window_->StatusPanelText(9).isEmpty());
+}
+
+TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
+    Build();
+    GoOnline();
+    Entry(12).Value = 444;
+    dialogs_->AnswerNextFile(Path("drive.dev"));
+    window_->Run(Command::SaveAs);
+    Entry(12).Value = Entry(12).DriveValue = 9;
+    messages_.ScriptAnswers({false});
+    dialogs_->AnswerNextFile(Path("drive.dev"));
+    window_->Run(Command::Open);
+    EXPECT_TRUE(window_->Driver().Online());
+    EXPECT_EQ(Entry(12).Value, 444);
+    // The full write echoes the written values into the drive column.
+    EXPECT_EQ(Entry(12).DriveValue, 444);
+    {
+        auto lock = engine_->Lock();
+        EXPECT_EQ(engine_->FindDevice(1)->Read(12, 1, 0).at(0), 444);
+    }
+    EXPECT_EQ(window_->StatusPanelText(9), "drive.dev");
+}
+
+TEST_F(FilesTest, DialogsFollowTheDeviceKind) {
+    Build();
+    window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
+    window_->SetFileDialogsForDevice();
+    dialogs_->AnswerNextFile(QString());
+    window_->Run(Command::Open);
+    ASSERT_EQ(dialogs_->Files().size(), 1u);
+    EXPECT_EQ(dialogs_->Files()[0].Request.DefaultExtension, "tnp");
+    EXPECT_EQ(dialogs_->Files()[0].Request.FilterIndex, 2);
+    EXPECT_TRUE(dialogs_->Files()[0].Request.Filter.startsWith("Devices File (*.dev)"));
+}
+
+} // namespace
+} // namespace kelm::test

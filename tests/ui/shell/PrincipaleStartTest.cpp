@@ -1,0 +1,282 @@
+// Start-up, first show, the command line, command states in the window, close sequence.
+#include "ShellFixture.h"
+
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/shell/AboutBox.h"
+#include "ui/shell/TFWelcome.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace kelm::test {
+namespace {
+
+class StartTest : public ShellFixture {};
+
+TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
+    Build();
+    TFPrincipale& w = *window_;
+    EXPECT_EQ(w.windowTitle(), "Kelm Servo Drive");
+    EXPECT_EQ(w.pos(), QPoint(10, 10));
+    EXPECT_EQ(w.size(), QSize(900, 700));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.StatusPanelText(0), "User");
+    EXPECT_EQ(w.StatusPanelText(1), "Normal");
+    EXPECT_EQ(w.StatusPanelText(2), "Port");
+    EXPECT_EQ(w.StatusPanelText(3), " Com1");
+    EXPECT_EQ(w.StatusPanelText(4), "Id Device");
+    EXPECT_EQ(w.StatusPanelText(5), "");
+    EXPECT_EQ(w.StatusPanelText(6), "Status");
+    EXPECT_EQ(w.StatusPanelText(7), "Off Line");
+    EXPECT_EQ(w.StatusPanelText(8), "Dev. File");
+    EXPECT_EQ(w.StatusPanelText(9), "");
+    EXPECT_EQ(w.DeviceDialogExtension(), "dev");
+    EXPECT_EQ(w.DeviceDialogFilterIndex(), 1);
+    EXPECT_FALSE(w.StateOf(Command::TarnPort).Visible);
+    EXPECT_FALSE(w.DiagnosticMenu()->menuAction()->isVisible());
+    EXPECT_EQ(w.ViewInfoCaption(), "Hide Status");
+    EXPECT_FALSE(w.Master().IsPortOpen());
+    EXPECT_EQ(w.Master().DeviceAddress, 0);
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+}
+
+TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
+    int selections = 0;
+    ShellFlows flows;
+    flows.SelectDrive = [&](ShellHost&) { ++selections; };
+    Build(flows);
+    window_->show();
+    EXPECT_FALSE(window_->isEnabled());
+    EXPECT_FALSE(window_->Started());
+    // The status panel starts hidden.
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
+    EXPECT_FALSE(window_->StatusPanelShown());
+    EXPECT_EQ(selections, 0);
+    ASSERT_TRUE(WaitFor([&] { return window_->Started(); }));
+    EXPECT_TRUE(window_->isEnabled());
+    EXPECT_EQ(selections, 1);
+    // A second show does not repeat the start.
+    window_->hide();
+    window_->show();
+    ASSERT_TRUE(WaitFor([&] { return window_->isEnabled(); }));
+    EXPECT_EQ(selections, 1);
+}
+
+TEST_F(StartTest, TravikInAnyCaseAnywhereGivesExpert) {
+    const QList<QStringList> expert = {
+        {"travik"}, {"kelmdrive", "TRAVIK"}, {"kelmdrive", "-x", "TraVik", "more"}};
+    const QList<QStringList> normal = {{"kelmdrive"},
+                                       {"kelmdrive", "travik2"},
+                                       {"kelmdrive", " travik"},
+                                       {"/opt/travik/kelmdrive"}};
+    for (const QStringList& args : expert + normal) {
+        Build({}, args);
+        window_->show();
+        const bool isExpert = expert.contains(args);
+        EXPECT_EQ(window_->IsExpert(), isExpert) << args.join(' ').toStdString();
+        EXPECT_EQ(window_->MenuAction(Command::UserChange)->text(),
+                  isExpert ? "&Release" : "&Change");
+        EXPECT_EQ(window_->StateOf(Command::Diagnostic).Enabled, isExpert);
+        window_.reset();
+    }
+}
+
+TEST_F(StartTest, MissingHomingAndScopeFilesBothReportedThenTerminate) {
+    install_ = std::make_unique<TestInstallation>(
+        QStringList{QStringLiteral("Homing.dll"), QStringLiteral("Osci.dll")});
+    int selections = 0;
+    ShellFlows flows;
+    flows.SelectDrive = [&](ShellHost&) { ++selections; };
+    Build(flows);
+    EXPECT_EQ(messages_.TerminateCount(), 0);
+    window_->show();
+    const QStringList texts = messages_.Texts();
+    const auto homing =
+        texts.indexOf(QStringLiteral("Fail To Load Homing Setup...\r\nApplication Terminate"));
+    const auto scope = texts.indexOf(
+        QStringLiteral("Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate"));
+    EXPECT_GE(homing, 0) << texts.join('|').toStdString();
+    EXPECT_GT(scope, homing);
+    EXPECT_GE(messages_.TerminateCount(), 1);
+    // The remaining show steps still ran; the program ends instead of selecting a drive.
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
+    ASSERT_TRUE(WaitFor([&] { return window_->Started(); }));
+    EXPECT_EQ(selections, 0);
+}
+
+TEST_F(StartTest, FatalConfigurationAtConstructionRequestsTermination) {
+    install_ = std::make_unique<TestInstallation>(QStringList{QStringLiteral("digIO.dll")});
+    Build();
+    EXPECT_TRUE(TerminateRequested());
+    EXPECT_GE(messages_.TerminateCount(), 1);
+    EXPECT_FALSE(messages_.Texts().isEmpty());
+}
+
+TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
+    Build();
+    TFPrincipale& w = *window_;
+    struct Row {
+        DeviceKind kind;
+        QString id;
+        QString driveMenu;
+        bool selTarn, loadDef, scope, tuningMenu;
+    };
+    w.Master().DeviceAddress = 12;
+    const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
+    const Row rows[] = {
+        {DeviceKind::Std, "012", "Drive", false, true, true, true},
+        {DeviceKind::Power, "Tarn Pwr", "TARN Power", true, false, false, false},
+        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TARN Drive", true, false,
+         true, true},
+        {DeviceKind::Orca230, "Tarn", "DRIVE", false, true, true, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(DeviceKindText(r.kind).toStdString());
+        w.Driver().SelectDeviceKind(r.kind, false);
+        w.SetFileDialogsForDevice();
+        w.Driver().SetOnline(true);
+        w.ConfigureForDevice();
+        EXPECT_EQ(w.StatusPanelText(5), r.id);
+        EXPECT_EQ(w.StatusPanelText(7), "On Line");
+        EXPECT_EQ(w.DriveMenu()->title(), r.driveMenu);
+        EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), r.tuningMenu);
+        EXPECT_EQ(w.StateOf(Command::SelectTarnLink).Visible, r.selTarn);
+        EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(), r.selTarn);
+        EXPECT_EQ(w.StateOf(Command::LoadDefaults).Visible, r.loadDef);
+        EXPECT_EQ(w.StateOf(Command::Oscilloscope).Enabled, r.scope);
+        EXPECT_TRUE(w.StateOf(Command::SaveEeprom).Enabled);
+        EXPECT_TRUE(w.StateOf(Command::GeneralSettings).Enabled);
+        EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
+        EXPECT_FALSE(w.StateOf(Command::ComPort).Enabled);
+        EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(r.kind) + 1);
+
+        w.Driver().SetOnline(false);
+        w.ConfigureForDevice();
+        EXPECT_EQ(w.StatusPanelText(5), "");
+        EXPECT_EQ(w.StatusPanelText(7), "Off Line");
+        EXPECT_FALSE(w.StateOf(Command::SelectTarnLink).Visible);
+        EXPECT_FALSE(w.StateOf(Command::SaveEeprom).Enabled);
+        EXPECT_FALSE(w.StateOf(Command::LoadEeprom).Enabled);
+        EXPECT_FALSE(w.StateOf(Command::GeneralSettings).Enabled);
+        EXPECT_TRUE(w.StateOf(Command::ComPort).Enabled);
+        EXPECT_FALSE(w.StateOf(Command::DriveCompare).Enabled);
+    }
+    EXPECT_EQ(w.DeviceDialogExtension(), "tno");
+}
+
+TEST_F(StartTest, CompareStaysDisabledWhileComparisonOpen) {
+    Build();
+    window_->SetCompareOpen(true);
+    window_->Driver().SetOnline(true);
+    window_->ConfigureForDevice();
+    EXPECT_FALSE(window_->StateOf(Command::DriveCompare).Enabled);
+    EXPECT_FALSE(window_->StateOf(Command::FileCompare).Enabled);
+    window_->SetCompareOpen(false);
+    EXPECT_TRUE(window_->StateOf(Command::DriveCompare).Enabled);
+    window_->Driver().SetOnline(false);
+}
+
+TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {
+    Build();
+    const auto* bar = window_->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    ASSERT_NE(bar, nullptr);
+    const auto* pos = bar->findChild<QToolButton*>(QStringLiteral("BPos"));
+    ASSERT_NE(pos, nullptr);
+    EXPECT_EQ(window_->ButtonAction(Command::ProfileTool)->text(), "Profile Tool  ");
+    EXPECT_EQ(pos->toolTip(), "Kelm Profile Tool");
+    EXPECT_EQ(window_->ButtonAction(Command::SaveEeprom)->toolTip(), "Save Data To EEPROM");
+    EXPECT_EQ(window_->MenuAction(Command::Enable)->shortcut(), QKeySequence("Ctrl+F1"));
+    EXPECT_EQ(window_->MenuAction(Command::Disable)->shortcut(), QKeySequence("F1"));
+    // The hidden Save button and the New button never show.
+    EXPECT_FALSE(window_->ButtonAction(Command::NewTable)->isVisible());
+}
+
+TEST_F(StartTest, StatusToggleAndAlarmCaption) {
+    Build();
+    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
+    // With the panel shown an alarm leaves the caption alone.
+    window_->Driver().SetOnline(true);
+    window_->ConfigureForDevice();
+    window_->UpdateAlarmIndicator(true);
+    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
+    window_->ViewInfoClick();
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
+    window_->UpdateAlarmIndicator(true);
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status - ALARMS ! -");
+    window_->UpdateAlarmIndicator(false);
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
+    window_->UpdateAlarmIndicator(true);
+    window_->ViewInfoClick(); // any caption other than "Hide Status" shows the panel
+    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
+    EXPECT_TRUE(window_->StatusPanelShown());
+    // Off line the alarm button is disabled: no alarm shows.
+    window_->ViewInfoClick();
+    window_->Driver().SetOnline(false);
+    window_->ConfigureForDevice();
+    window_->UpdateAlarmIndicator(true);
+    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
+}
+
+TEST_F(StartTest, CloseSequenceClosesChildrenAndWritesSettings) {
+    Build();
+    QStringList closed;
+    window_->Children().Register(ChildWindows::Role::Profile, "profile",
+                                 [&](bool) { closed << "profile"; });
+    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
+                                 [&](bool pages) { closed << (pages ? "motor+" : "motor"); });
+    window_->Settings().DevicesFolder = install_->Folder() + QStringLiteral("Elsewhere/");
+    bool shutDown = false;
+    QObject::connect(window_.get(), &TFPrincipale::ShutDown, [&] { shutDown = true; });
+    window_->Run(Command::Exit);
+    EXPECT_TRUE(shutDown);
+    EXPECT_EQ(closed, QStringList({"motor", "profile"}));
+    QSettings stored(install_->SettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QStringLiteral("11x/Devices")).toString(),
+              install_->Folder() + QStringLiteral("Elsewhere/"));
+    window_.reset(); // the destructor does not run the sequence twice
+    EXPECT_EQ(closed.size(), 2);
+}
+
+TEST(Welcome, ClosesOnTimerOrClickAndShowsMainWindow) {
+    QWidget main;
+    TFWelcome* splash = ShowSplashThen(main, 100);
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_EQ(splash->size(), QSize(503, 397));
+    EXPECT_TRUE(splash->TimerActive());
+    EXPECT_FALSE(main.isVisible());
+    ASSERT_TRUE(WaitFor([&] { return main.isVisible(); }, 5000));
+
+    QWidget second;
+    TFWelcome* clicked = ShowSplashThen(second, 60000);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(clicked, &press);
+    EXPECT_TRUE(second.isVisible());
+}
+
+TEST_F(StartTest, AboutBoxCaptionAndClickCloses) {
+    Build();
+    QString title;
+    int result = -1;
+    dialogs_->OnNextDialog([&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &press);
+        result = dialog.isVisible() ? 0 : 1;
+    });
+    window_->Run(Command::About);
+    EXPECT_EQ(title, " KELM - Kelm Servo Drive Software 2.0.9");
+    EXPECT_EQ(result, 1);
+}
+
+} // namespace
+} // namespace kelm::test
