@@ -1,0 +1,153 @@
+#include "ui/pages/MainDevRules.h"
+
+#include "ui/widgets/FieldBinding.h"
+
+#include <algorithm>
+
+namespace kelm {
+
+MainDevAddresses MainDevAddressTable(DeviceKind kind) {
+    if (kind == DeviceKind::Drive)
+        return {78, 213, 225, 215, 219, 216, 217, 218, 223, 222, 214, 36, 56, 76};
+    return {71, 79, 44, 91, 108, 106, 90, 107, 93, 92, 80, 31, 37, 70};
+}
+
+std::uint16_t FeedbackRegister(DeviceKind kind) {
+    return kind == DeviceKind::Drive ? 13 : 12;
+}
+
+std::array<int, 2> PositionTags(DeviceKind kind) {
+    if (kind == DeviceKind::Drive)
+        return {PackWideTag(63, 62), PackWideTag(65, 64)};
+    return {PackWideTag(147, 146), PackWideTag(149, 148)};
+}
+
+QStringList ModeItems(DeviceKind kind) {
+    if (kind == DeviceKind::Power)
+        return {};
+    QStringList items = {QStringLiteral("0: Analog Speed"),   QStringLiteral("1: Digital Speed"),
+                         QStringLiteral("2: Analog Torque"),  QStringLiteral("3: Digital Torque"),
+                         QStringLiteral("4: Position Mode"),  QStringLiteral("5: Gearing"),
+                         QStringLiteral("6: Pulse/Dir Mode"), QStringLiteral("7: CAN Open")};
+    items << (kind == DeviceKind::Std ? QStringLiteral("8: Motion Profile")
+                                      : QStringLiteral("8: CW/CCW"));
+    items << QStringLiteral("9: ETHERCAT") << QStringLiteral("10: Square Wave Period");
+    if (kind != DeviceKind::Std) {
+        items << QStringLiteral("11: Analog to Position");
+        for (int mode = 12; mode <= 20; ++mode)
+            items << QStringLiteral("%1: Op Mode %1").arg(mode);
+    }
+    return items;
+}
+
+int ModeIndex(DeviceKind kind, int value) {
+    return (value >= 0 && value < ModeItems(kind).size()) ? value : 0;
+}
+
+ModeLayout LayoutForMode(DeviceKind kind, int mode) {
+    ModeLayout layout;
+    layout.DigitalSpeed = mode == 1 || mode == 10;
+    layout.SquareWave = mode == 10;
+    layout.HwControl = mode == 4 && kind == DeviceKind::Std;
+    const bool driveAngleMode = mode == 4 || mode == 5 || mode == 6 || mode == 8;
+    layout.SearchAngle = mode != 7 && mode != 9 && (kind != DeviceKind::Drive || driveAngleMode);
+    const bool positioning = (mode >= 4 && mode <= 9) || (mode >= 11 && mode <= 20);
+    layout.SpeedButton = mode == 0 || mode == 1 || mode == 10 || positioning;
+    layout.PositionButton = positioning;
+    return layout;
+}
+
+std::array<QString, 2> PositionCaptions(int mode) {
+    if (mode == 10)
+        return {QStringLiteral("Software Limit HI"), QStringLiteral("Software Limit LO")};
+    return {QStringLiteral("Position 1"), QStringLiteral("Position 2")};
+}
+
+std::uint16_t NormalizeHwControl(std::uint16_t value) {
+    const int bits = value & 6;
+    if (bits == 2 || bits == 4)
+        return value;
+    return static_cast<std::uint16_t>((value & ~6) | 4);
+}
+
+bool HwControlChecked(std::uint16_t value) {
+    return (value & 6) == 2;
+}
+
+std::uint16_t WithHwControl(std::uint16_t value, bool checked) {
+    return static_cast<std::uint16_t>((value & ~6) | (checked ? 2 : 4));
+}
+
+int VoltageChoices::IndexOf(int code) const {
+    const auto it = std::find(Codes.begin(), Codes.end(), code);
+    return it == Codes.end() ? -1 : static_cast<int>(it - Codes.begin());
+}
+
+VoltageChoices MainVoltageChoices(int family, int series) {
+    const QString single = QStringLiteral("Single Phase");
+    const QString v110 = QStringLiteral("110 V");
+    const QString v230 = QStringLiteral("230 V");
+    const QString v400 = QStringLiteral("400 V");
+    const QString v480 = QStringLiteral("480 V");
+    if (family == 1)
+        return {{single, v230, v400, v480}, {1, 230, 400, 480}, 230};
+    if (family == 4 && series == 0)
+        return {{v400, v480}, {400, 480}, 400};
+    return {{v110, v230}, {110, 230}, 230};
+}
+
+QString FeedbackText(int code) {
+    switch (code) {
+    case 1:
+        return QStringLiteral("Resolver");
+    case 2:
+        return QStringLiteral("Absolute M/T");
+    case 3:
+        return QStringLiteral("Serial Encoder");
+    default:
+        return QStringLiteral("Encoder");
+    }
+}
+
+bool EncoderOutEnabled(DeviceKind kind, int family, int feedbackCode) {
+    if (feedbackCode == 1 || feedbackCode == 3)
+        return true;
+    if (feedbackCode == 2)
+        return false;
+    return kind != DeviceKind::Orca230 && !(kind == DeviceKind::Std && family == 3);
+}
+
+QString PowerVoltageText(int code) {
+    switch (code) {
+    case 1:
+        return QStringLiteral("230Vac 1 Phase");
+    case 230:
+        return QStringLiteral("230Vac 3 Phase");
+    case 400:
+        return QStringLiteral("400Vac 3 Phase");
+    default:
+        return QStringLiteral("UNKNOWN");
+    }
+}
+
+QString DriveModelText(int code) {
+    return code == 300 ? QStringLiteral("TND 300") : QStringLiteral("TND 600");
+}
+
+QString MainDevCaption(DeviceKind kind, bool linkMode) {
+    if (linkMode)
+        return QStringLiteral("0");
+    switch (kind) {
+    case DeviceKind::Power:
+        return QStringLiteral("Tarn Power");
+    case DeviceKind::Drive:
+        return QStringLiteral("Tarn Drive");
+    case DeviceKind::Orca230:
+        return QStringLiteral("Tarn");
+    case DeviceKind::Std:
+        break;
+    }
+    return QStringLiteral("Drive");
+}
+
+} // namespace kelm

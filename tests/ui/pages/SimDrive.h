@@ -1,0 +1,141 @@
+#pragma once
+
+// A drive model on line with one simulated drive, in memory: the shipped configuration
+// set, a simulator device of the chosen kind answering plain frames at address 1, and a
+// log of every register the program writes.
+
+#include "core/config/ConfigurationSet.h"
+#include "core/drive/DriverHost.h"
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/RecordingMessages.h"
+#include "sim/channel/SimChannel.h"
+#include "sim/engine/Device.h"
+#include "sim/engine/Engine.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace kelm::test {
+
+// Host without windows: the synchronized call runs on the test's thread; the pause timer
+// never fires, so the status poll stays suspended after its first cycle.
+class QuietHost final : public DriverHost {
+public:
+    void RunSynchronized(const std::function<void()>& fn) override {
+        if (QThread::currentThread() == context_.thread())
+            fn();
+        else
+            QMetaObject::invokeMethod(
+                &context_, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    }
+    void ConfigureForDevice() override { ++configures; }
+    void CloseChildWindows(std::uint8_t, bool) override {}
+    void StartPauseTimer(int) override {}
+    void StopPauseTimer() override {}
+    void ProcessEvents() override {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    int configures = 0;
+
+private:
+    QObject context_;
+};
+
+struct RegisterWrite {
+    std::uint16_t Address;
+    std::uint16_t Value;
+};
+
+class SimDrive {
+public:
+    // Loads the shipped set and builds the simulated drive; call Connect() after setting
+    // identification registers with Set().
+    explicit SimDrive(DeviceKind kind) : kind_(kind) {
+        const QString install = QStringLiteral(KELM_SOURCE_DIR "/data/");
+        driver_ = std::make_unique<TDriver>(host_, *MakeMaster());
+        ok_ = driver_->Initialize(install, devices_.path() + QStringLiteral("/")) &&
+              driver_->Config().LoadAtMainWindowShow(install);
+        engine_->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
+        engine_->SetObserver([this](const sim::ExchangeRecord& record) {
+            if (record.function != 0x10 || !record.answered)
+                return;
+            sim::Device* device = engine_->FindDevice(1);
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (std::uint16_t i = 0; i < record.count; ++i) {
+                const auto address = static_cast<std::uint16_t>(record.firstRegister + i);
+                writes_.push_back({address, device->Registers().Get(address)});
+            }
+        });
+    }
+    ~SimDrive() { driver_.reset(); }
+
+    bool Loaded() const { return ok_; }
+    TDriver& Driver() { return *driver_; }
+    ParamTable& Table() { return driver_->ActiveTable(); }
+    RecordingMessages& Messages() { return messages_; }
+
+    // A register as the drive holds it (before Connect this is what the program reads).
+    void Set(std::uint16_t address, std::uint16_t value) {
+        auto lock = engine_->Lock();
+        engine_->FindDevice(1)->Registers().Set(address, value);
+    }
+    std::uint16_t Get(std::uint16_t address) {
+        auto lock = engine_->Lock();
+        return engine_->FindDevice(1)->Registers().Get(address);
+    }
+
+    // Opens the port, selects the kind, goes on line and reads every register of the
+    // table from the drive into Value and DriveValue.
+    bool Connect() {
+        if (!master_->OpenPort(1, 19200, false, 0))
+            return false;
+        master_->DeviceAddress = 1;
+        driver_->SelectDeviceKind(kind_, false);
+        driver_->SetOnline(true);
+        for (ParamEntry& entry : driver_->ActiveTable()) {
+            const auto value = static_cast<std::int16_t>(Get(entry.Address));
+            entry.Value = value;
+            entry.DriveValue = value;
+        }
+        return true;
+    }
+
+    std::vector<RegisterWrite> Writes() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return writes_;
+    }
+    void ClearWrites() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        writes_.clear();
+    }
+
+private:
+    ModbusMaster* MakeMaster() {
+        engine_ = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
+        master_ =
+            std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine_),
+                                           [](std::uint8_t) { return QStringLiteral("/dev/sim"); });
+        return master_.get();
+    }
+
+    DeviceKind kind_;
+    RecordingMessages messages_;
+    QTemporaryDir devices_;
+    QuietHost host_;
+    std::shared_ptr<sim::Engine> engine_;
+    std::unique_ptr<ModbusMaster> master_;
+    std::unique_ptr<TDriver> driver_;
+    bool ok_ = false;
+    std::mutex mutex_;
+    std::vector<RegisterWrite> writes_;
+};
+
+} // namespace kelm::test
