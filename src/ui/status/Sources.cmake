@@ -1,5 +1,4 @@
 # Status monitor: the right-hand status panel and the status poll's user-interface side.
 list(APPEND KELM_UI_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/AlarmIndicator.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusPanelWidget.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StatusMonitor.cpp)

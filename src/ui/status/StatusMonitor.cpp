@@ -1,6 +1,7 @@
 #include "ui/status/StatusMonitor.h"
 
 #include "core/drive/TDriver.h"
+#include "ui/alarms/AlarmWindow.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/status/StatusPanelWidget.h"
 
@@ -17,6 +18,8 @@ StatusMonitor::StatusMonitor(ShellHost& shell, QWidget* parent)
         return BuildStatusView(driver.ActiveTable(), driver.CurrentKind(), QLocale());
     });
     panel_->SetRefreshAction([&shell] { shell.StatusRefresh(); });
+    QObject::connect(panel_, &StatusPanelWidget::AlarmButtonClicked, panel_,
+                     [&shell] { ShowAlarmWindow(shell); });
     InstallStatusPoll(driver, poller_);
 }
 

@@ -3,13 +3,13 @@
 #include "core/drive/status/StatusLink.h"
 #include "core/drive/status/StatusPoller.h"
 #include "ui/shell/StatusPanelView.h"
+#include "ui/status/StatusPanelWidget.h"
 
 #include <QPointer>
 
 namespace kelm {
 
 class ShellHost;
-class StatusPanelWidget;
 class StatusPanelHost;
 
 // The status monitor as the main window uses it: the status panel widget, and the status

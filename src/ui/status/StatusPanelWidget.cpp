@@ -1,6 +1,5 @@
 #include "ui/status/StatusPanelWidget.h"
 
-#include "ui/status/AlarmIndicator.h"
 #include "ui/status/StatusPanelHost.h"
 
 #include <QAbstractItemView>
@@ -17,6 +16,9 @@
 namespace kelm {
 
 namespace {
+
+constexpr const char* AlarmPresentCaption = "&Present";
+constexpr const char* AlarmEmptyCaption = "&Empty";
 
 QLabel* AddRow(QFormLayout* form, const QString& caption) {
     auto* value = new QLabel;

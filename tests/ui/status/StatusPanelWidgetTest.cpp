@@ -1,7 +1,6 @@
 #include "FakeStatusLink.h"
 
 #include "core/drive/status/StatusPoller.h"
-#include "ui/status/AlarmIndicator.h"
 #include "ui/status/StatusPanelWidget.h"
 
 #include <QComboBox>
@@ -45,20 +44,6 @@ StatusPanelLayout OffLine(DeviceKind kind) {
     l.Selector1Enabled = false;
     l.Selector2Enabled = false;
     return l;
-}
-
-TEST(AlarmIndicator, CaptionsFollowAlarmButtonAndPanelState) {
-    auto s = ComputeAlarmIndicator(true, true, "Hide Status");
-    EXPECT_TRUE(s.Present);
-    EXPECT_EQ(s.ToggleCaption, "Hide Status"); // shown panel: caption unchanged
-    s = ComputeAlarmIndicator(true, true, "View Status");
-    EXPECT_EQ(s.ToggleCaption, "View Status - ALARMS ! -");
-    s = ComputeAlarmIndicator(true, false, "View Status"); // button disabled: off line
-    EXPECT_FALSE(s.Present);
-    EXPECT_EQ(s.ToggleCaption, "View Status");
-    s = ComputeAlarmIndicator(false, true, "View Status - ALARMS ! -");
-    EXPECT_FALSE(s.Present);
-    EXPECT_EQ(s.ToggleCaption, "View Status");
 }
 
 TEST(StatusPanelWidget, AlarmButtonShowsPresentOnlyWhileEnabled) {
