@@ -69,7 +69,7 @@ void TFSelectDriver::Discover() {
 int TFSelectDriver::DeviceNumber() const {
     bool ok = false;
     const int number = EId->text().trimmed().toInt(&ok);
-    return ok ? number : -1;
+    return ok && number >= 0 && number <= 255 ? number : -1;
 }
 
 void TFSelectDriver::SetDeviceNumber(int number) {

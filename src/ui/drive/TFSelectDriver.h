@@ -34,7 +34,7 @@ public:
 
     // The chosen link port's index in driver.LinkPorts (-1 when none).
     int LinkIndex() const { return linkIndex_; }
-    // The entered number; -1 when the field is empty.
+    // The entered number; -1 when the field is empty or outside 0..255.
     int DeviceNumber() const;
     void SetDeviceNumber(int number);
     // Kind chosen in the off-line chooser (the current kind until one is chosen).

@@ -2,6 +2,7 @@
 
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFGetNumber.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace kelm::test {
@@ -295,6 +297,101 @@ TEST(TFConnectD, ModesAndTheScanningWindow) {
     EXPECT_TRUE(shell.Driver().Online());
     TFConnectD profiles(shell.Driver(), 'P', {});
     EXPECT_EQ(profiles.Maximum(), shell.Driver().ProfileTable().Count());
+}
+
+} // namespace
+} // namespace kelm::test
+
+namespace kelm::test {
+namespace {
+
+void ConnectStandard(FakeShell& shell) {
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.SelectDrive();
+    ASSERT_TRUE(shell.Driver().Online());
+}
+
+TEST(TFSelectDriver, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel) {
+    ScanGuard scan({});
+    FakeShell shell;
+    TFSelectDriver dialog(shell.Driver(), [] { return std::vector<DiscoveredPort>(); });
+    dialog.show();
+    dialog.EId->setText("17");
+    QTest::keyClick(dialog.EId, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), TFSelectDriver::Standard);
+    EXPECT_EQ(dialog.DeviceNumber(), 17);
+    TFSelectDriver tooBig(shell.Driver(), {});
+    tooBig.EId->setText("300");
+    EXPECT_EQ(tooBig.DeviceNumber(), -1);
+    tooBig.BStdOk->click();
+    EXPECT_EQ(tooBig.result(), TFSelectDriver::Cancel);
+}
+
+TEST(TFConnectD, EveryTransferModeRunsToItsEndOnTheDrive) {
+    ScanGuard scan({});
+    FakeShell shell;
+    ConnectStandard(shell);
+    for (char mode : {'P', 'O', 'p'}) {
+        int maximum = -1;
+        int position = -2;
+        QString label;
+        shell.dialogs.OnNextDialog([&](QDialog& d) {
+            auto& progress = static_cast<TFConnectD&>(d);
+            label = progress.LText->text();
+            EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
+            maximum = progress.Maximum();
+            position = progress.Position();
+            EXPECT_TRUE(progress.EndReached());
+        });
+        TFConnectD::RunTransfer(shell, mode);
+        EXPECT_EQ(label, TransferModeOf(mode).Label);
+        EXPECT_EQ(position, maximum) << mode;
+        EXPECT_GT(maximum, 0) << mode;
+        EXPECT_TRUE(shell.Driver().Online()) << mode;
+    }
+
+    // 'W' writes the table's values to the drive.
+    ParamEntry* target = nullptr;
+    for (ParamEntry& entry : shell.Driver().ActiveTable()) {
+        if (entry.KindLetter == 'A' && entry.MaxValue > entry.MinValue &&
+            entry.Value < entry.MaxValue) {
+            target = &entry;
+            break;
+        }
+    }
+    ASSERT_NE(target, nullptr);
+    shell.Driver().WaitIdle();
+    target->Value = static_cast<std::int16_t>(target->Value + 1);
+    const std::uint16_t address = target->Address;
+    const std::int16_t written = target->Value;
+    shell.Driver().CurrentFileName = "kept.dev";
+    TFConnectD::RunTransfer(shell, 'W');
+    EXPECT_TRUE(shell.Driver().Online());
+    EXPECT_EQ(shell.Driver().CurrentFileName, "kept.dev");  // only a read clears it
+    const auto lock = shell.Engine().Lock();
+    EXPECT_EQ(static_cast<std::int16_t>(shell.Engine().FindDevice(1)->Registers().Get(address)),
+              written);
+}
+
+TEST(TFGetNumber, EnterInEitherFieldConfirms) {
+    TFGetNumber prompt;
+    prompt.setWindowTitle("Id");
+    prompt.show();
+    prompt.SetValue(42);
+    QTest::keyClick(prompt.ENumber, Qt::Key_Return);
+    EXPECT_EQ(prompt.result(), QDialog::Accepted);
+    bool ok = false;
+    EXPECT_EQ(prompt.Value(&ok), 42);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(prompt.EText->isHidden());
+    EXPECT_TRUE(prompt.ENumber->font().bold());
+    TFGetNumber second;
+    second.show();
+    QTest::keyClick(second.EText, Qt::Key_Enter);
+    EXPECT_EQ(second.result(), QDialog::Accepted);
+    second.ENumber->clear();
+    second.Value(&ok);
+    EXPECT_FALSE(ok);
 }
 
 } // namespace
