@@ -1,0 +1,290 @@
+#include "ui/geninfo/TFGenInfo.h"
+
+#include "core/drive/DriveIdentity.h"
+#include "core/drive/TDriver.h"
+#include "core/params/ParamTable.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFMainDev.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+const char* const MarkProperty = "kelmChangeMark";
+
+QGroupBox* NewGroup(const QString& name, const QString& caption, QWidget* parent) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(name);
+    return group;
+}
+
+QCheckBox* NewCheck(const QString& name, const QString& caption, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QPushButton* NewButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TFGenInfo::TFGenInfo(TDriver& driver, QWidget* parent)
+    : QDialog(parent), driver_(driver), kind_(driver.CurrentKind()),
+      registers_(GenInfoRegistersFor(kind_)) {
+    setObjectName(QStringLiteral("TFGenInfo"));
+    setWindowTitle(QStringLiteral("  General  Settings"));
+    Build();
+}
+
+QLabel* TFGenInfo::AddPanel(QGroupBox* group, int row, const QString& name,
+                            const QString& caption) {
+    auto* grid = static_cast<QGridLayout*>(group->layout());
+    auto* label = new QLabel(caption, group);
+    label->setObjectName(QStringLiteral("L") + name);
+    auto* panel = new QLabel(group);
+    panel->setObjectName(QStringLiteral("P") + name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setMinimumWidth(110);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(panel, row, 1);
+    return panel;
+}
+
+void TFGenInfo::Build() {
+    auto* layout = new QVBoxLayout(this);
+    auto* pc = new QHBoxLayout;
+    pc->addWidget(new QLabel(QStringLiteral("PC Software Ver"), this));
+    pcVersion_ = new QLabel(this);
+    pcVersion_->setObjectName(QStringLiteral("PPcVersion"));
+    pc->addWidget(pcVersion_);
+    pc->addStretch();
+    layout->addLayout(pc);
+
+    driveGroup_ = NewGroup(QStringLiteral("GDrive"), QString(), this);
+    new QGridLayout(driveGroup_);
+    pModel_ = AddPanel(driveGroup_, 0, QStringLiteral("Model"), QString());
+    pFirmware_ = AddPanel(driveGroup_, 1, QStringLiteral("Firmware"), QString());
+    pSize_ = AddPanel(driveGroup_, 2, QStringLiteral("Size"), QString());
+    pBoot_ = AddPanel(driveGroup_, 3, QStringLiteral("Boot"), QString());
+    pApplication_ =
+        AddPanel(driveGroup_, 4, QStringLiteral("Application"), QStringLiteral("Application"));
+    lModel_ = driveGroup_->findChild<QLabel*>(QStringLiteral("LModel"));
+    lFirmware_ = driveGroup_->findChild<QLabel*>(QStringLiteral("LFirmware"));
+    lSize_ = driveGroup_->findChild<QLabel*>(QStringLiteral("LSize"));
+    lBoot_ = driveGroup_->findChild<QLabel*>(QStringLiteral("LBoot"));
+    lApplication_ = driveGroup_->findChild<QLabel*>(QStringLiteral("LApplication"));
+    layout->addWidget(driveGroup_);
+
+    hwGroup_ = NewGroup(QStringLiteral("GHwInfo"), QStringLiteral(" Hw Info "), this);
+    auto* hw = new QHBoxLayout(hwGroup_);
+    pHwInfo_ = new QLabel(hwGroup_);
+    pHwInfo_->setObjectName(QStringLiteral("PHwInfo"));
+    hw->addWidget(pHwInfo_);
+    layout->addWidget(hwGroup_);
+
+    auto* settings = new QGridLayout;
+    regenGroup_ = NewGroup(QStringLiteral("GRegen"), QStringLiteral(" Regen Resistance "), this);
+    cRegen_ = new QComboBox(regenGroup_);
+    cRegen_->setObjectName(QStringLiteral("CRegen"));
+    (new QHBoxLayout(regenGroup_))->addWidget(cRegen_);
+    settings->addWidget(regenGroup_, 0, 0);
+
+    relayGroup_ = NewGroup(QStringLiteral("GRelay"), QString(), this);
+    auto* relay = new QVBoxLayout(relayGroup_);
+    cI2t_ = NewCheck(QStringLiteral("CI2t"), QStringLiteral("Open with I2t Drive"), relayGroup_);
+    cReady_ = NewCheck(QStringLiteral("CReady"), QStringLiteral("Closed when ready"), relayGroup_);
+    relay->addWidget(cI2t_);
+    relay->addWidget(cReady_);
+    settings->addWidget(relayGroup_, 0, 1);
+
+    stopGroup_ = NewGroup(QStringLiteral("GEmergency"), QStringLiteral(" Emergency Stop "), this);
+    cEmergency_ = NewCheck(QStringLiteral("CEmergency"), QStringLiteral("Enabled"), stopGroup_);
+    (new QHBoxLayout(stopGroup_))->addWidget(cEmergency_);
+    settings->addWidget(stopGroup_, 1, 1);
+
+    canGroup_ = NewGroup(QStringLiteral("GCan"), QStringLiteral(" CAN Baud Rate "), this);
+    cCan_ = new QComboBox(canGroup_);
+    cCan_->setObjectName(QStringLiteral("CCan"));
+    (new QHBoxLayout(canGroup_))->addWidget(cCan_);
+    settings->addWidget(canGroup_, 1, 0);
+
+    idGroup_ = NewGroup(QStringLiteral("GDeviceId"), QStringLiteral(" Device ID "), this);
+    auto* id = new QHBoxLayout(idGroup_);
+    eAddress_ = new TPNumEdit(idGroup_);
+    eAddress_->setObjectName(QStringLiteral("EAddress"));
+    bDefault_ = NewButton(QStringLiteral("BDefault"), QStringLiteral("&Default"), idGroup_);
+    id->addWidget(eAddress_);
+    id->addWidget(bDefault_);
+    settings->addWidget(idGroup_, 2, 0);
+
+    unitsGroup_ = NewGroup(QStringLiteral("GUnits"), QStringLiteral(" N° of Tarn Drive "), this);
+    eUnits_ = new TPNumEdit(unitsGroup_);
+    eUnits_->setObjectName(QStringLiteral("ENumDrive"));
+    (new QHBoxLayout(unitsGroup_))->addWidget(eUnits_);
+    settings->addWidget(unitsGroup_, 2, 1);
+    layout->addLayout(settings);
+
+    auto* buttons = new QHBoxLayout;
+    bApply_ = NewButton(QStringLiteral("BApply"), QStringLiteral("&Apply"), this);
+    bOk_ = NewButton(QStringLiteral("BOk"), QStringLiteral("&Ok"), this);
+    bCancel_ = NewButton(QStringLiteral("BCancel"), QStringLiteral("&Cancel"), this);
+    buttons->addStretch();
+    buttons->addWidget(bApply_);
+    buttons->addWidget(bOk_);
+    buttons->addWidget(bCancel_);
+    layout->addLayout(buttons);
+
+    // Change marks.
+    for (QCheckBox* box : {cI2t_, cReady_, cEmergency_})
+        connect(box, &QCheckBox::clicked, this, [this, box] { Mark(box, true); });
+    for (QComboBox* list : {cRegen_, cCan_})
+        connect(list, &QComboBox::activated, this, [this, list] { Mark(list, true); });
+    for (TPNumEdit* field : {eAddress_, eUnits_}) {
+        field->SetChangeHandler([this](TPNumEdit& edited) { Mark(&edited, true); });
+        // Enter takes the number (clamped) without closing the dialog.
+        field->SetKeyHandler([](TPNumEdit&, QKeyEvent& event) {
+            return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+        });
+    }
+    connect(bDefault_, &QPushButton::clicked, this, [this] {
+        eAddress_->WrValore(1);
+        Mark(eAddress_, true);
+    });
+    connect(bApply_, &QPushButton::clicked, this, &TFGenInfo::Apply);
+    connect(bOk_, &QPushButton::clicked, this, &TFGenInfo::Ok);
+    connect(bCancel_, &QPushButton::clicked, this, &TFGenInfo::Cancel);
+}
+
+void TFGenInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const ParamTable& table = driver_.ActiveTable();
+    const GenInfoTexts texts = GenInfoTextsFor(kind_, table);
+    pcVersion_->setText(PcSoftwareVersion());
+    driveGroup_->setTitle(texts.GroupCaption);
+    lModel_->setText(texts.ModelLabel);
+    pModel_->setText(texts.Model);
+    lFirmware_->setText(texts.FirmwareLabel);
+    pFirmware_->setText(texts.Firmware);
+    lSize_->setText(texts.SizeLabel);
+    pSize_->setText(texts.Size);
+    const bool boot = !texts.BootLabel.isEmpty();
+    lBoot_->setVisible(boot);
+    pBoot_->setVisible(boot);
+    lBoot_->setText(texts.BootLabel);
+    pBoot_->setText(texts.Boot);
+    const bool application = kind_ == DeviceKind::Power;
+    lApplication_->setVisible(application);
+    pApplication_->setVisible(application);
+    pApplication_->setText(texts.Application);
+    hwGroup_->setVisible(registers_.HwInfoFirst >= 0);
+    pHwInfo_->setText(texts.HwInfo);
+
+    regenGroup_->setVisible(registers_.Regen >= 0);
+    regenGroup_->setEnabled(GenInfoRegenEnabled(kind_, table));
+    cRegen_->clear();
+    cRegen_->addItems(GenInfoRegenItems(kind_, table));
+    relayGroup_->setVisible(registers_.Relay >= 0);
+    relayGroup_->setTitle(texts.RelayCaption);
+    stopGroup_->setVisible(registers_.Relay >= 0);
+    cReady_->setVisible(kind_ == DeviceKind::Std);
+    cReady_->setEnabled(ReadyRelayChoiceEnabled(GetModelFamily(kind_, table)));
+    cCan_->clear();
+    cCan_->addItems(registers_.LinkCan ? LinkCanBaudList().Items : PlainCanBaudList().Items);
+    eAddress_->WrMin(1);
+    eAddress_->WrMax(registers_.AddressMax);
+    unitsGroup_->setVisible(registers_.Units >= 0);
+    if (const ParamEntry* units =
+            registers_.Units >= 0
+                ? table.FindByAddress(static_cast<std::uint16_t>(registers_.Units))
+                : nullptr) {
+        eUnits_->WrMin(units->MinValue);
+        eUnits_->WrMax(units->MaxValue);
+    }
+    LoadControls();
+    ClearMarks();
+}
+
+void TFGenInfo::LoadControls() {
+    const GenInfoSelection s = LoadGenInfoSelection(kind_, driver_.ActiveTable());
+    cRegen_->setCurrentIndex(cRegen_->count() > 0 ? s.RegenIndex : -1);
+    cI2t_->setChecked(s.OpenWithI2t);
+    cReady_->setChecked(s.ClosedWhenReady);
+    cEmergency_->setChecked(s.EmergencyStop);
+    cCan_->setCurrentIndex(s.CanIndex);
+    eAddress_->WrValore(s.Address);
+    eUnits_->WrValore(s.Units);
+}
+
+void TFGenInfo::Apply() {
+    GenInfoSelection s;
+    s.RegenIndex = cRegen_->currentIndex();
+    s.OpenWithI2t = cI2t_->isChecked();
+    s.ClosedWhenReady = cReady_->isChecked();
+    s.EmergencyStop = cEmergency_->isChecked();
+    s.CanIndex = cCan_->currentIndex();
+    eAddress_->ChkVal();
+    s.Address = eAddress_->RdValore();
+    eUnits_->ChkVal();
+    s.Units = eUnits_->RdValore();
+    StoreGenInfoSelection(kind_, driver_.ActiveTable(), s);
+    driver_.WriteChangedParams();
+    ClearMarks();
+    if (kind_ == DeviceKind::Power) {
+        if (TFMainDev* page = MainDevPage())
+            page->RefreshRegen();
+    }
+}
+
+void TFGenInfo::Ok() {
+    Apply();
+    accept();
+}
+
+void TFGenInfo::Cancel() {
+    LoadControls();
+    ClearMarks();
+    QDialog::reject();
+}
+
+void TFGenInfo::reject() {
+    Cancel();
+}
+
+bool TFGenInfo::IsMarked(const QWidget* control) {
+    return control != nullptr && control->property(MarkProperty).toBool();
+}
+
+void TFGenInfo::Mark(QWidget* control, bool marked) {
+    control->setProperty(MarkProperty, marked);
+    QPalette colours = control->palette();
+    const QPalette normal = QApplication::palette(control);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        colours.setColor(role, marked ? QColor(Qt::red) : normal.color(role));
+    control->setPalette(colours);
+}
+
+void TFGenInfo::ClearMarks() {
+    for (QWidget* control : std::initializer_list<QWidget*>{cRegen_, cI2t_, cReady_, cEmergency_,
+                                                            cCan_, eAddress_, eUnits_})
+        Mark(control, false);
+}
+
+} // namespace kelm

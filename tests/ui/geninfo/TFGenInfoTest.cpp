@@ -1,0 +1,219 @@
+#include "ui/pages/SimDrive.h"
+
+#include "ui/geninfo/TFGenInfo.h"
+#include "ui/seams/ScriptedDialogs.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+using test::SimDrive;
+
+class GenInfoTest : public ::testing::Test {
+protected:
+    void Open(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers = {}) {
+        dialog.reset();
+        drive = std::make_unique<SimDrive>(kind);
+        ASSERT_TRUE(drive->Loaded());
+        for (const auto& [address, value] : registers)
+            drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
+        ASSERT_TRUE(drive->Connect());
+        dialog = std::make_unique<TFGenInfo>(drive->Driver());
+        dialog->show();
+    }
+    template <typename T> T* Find(const char* name) {
+        T* found = dialog->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString Text(const char* panel) { return Find<QLabel>(panel)->text(); }
+    void Choose(const char* listName, int index) {
+        QComboBox* list = Find<QComboBox>(listName);
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
+
+    std::unique_ptr<SimDrive> drive;
+    std::unique_ptr<TFGenInfo> dialog;
+};
+
+TEST_F(GenInfoTest, StdVariantShowsIdentification) {
+    Open(DeviceKind::Std, {{0, 0x0401}, {1, 0x0307}, {85, 0x0102}});
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
+    EXPECT_EQ(Text("PPcVersion"), QStringLiteral("2.0.9"));
+    EXPECT_EQ(Find<QGroupBox>("GDrive")->title(), QStringLiteral(" Drive "));
+    EXPECT_EQ(Text("LModel"), QStringLiteral("Drive Ver."));
+    EXPECT_EQ(Text("PModel"), QStringLiteral(" MZ400T "));
+    EXPECT_EQ(Text("PFirmware"), QStringLiteral(" 3.7"));
+    EXPECT_EQ(Text("PSize"), QStringLiteral("  1.5"));
+    EXPECT_EQ(Text("PBoot"), QStringLiteral(" 1.2"));
+    EXPECT_FALSE(Find<QGroupBox>("GHwInfo")->isVisible());
+    EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
+    EXPECT_TRUE(Find<QGroupBox>("GRegen")->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>("CReady")->isEnabled());
+    EXPECT_EQ(Find<QComboBox>("CCan")->count(), 7);
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
+}
+
+TEST_F(GenInfoTest, StdFamilyWithoutRegenChoice) {
+    Open(DeviceKind::Std, {{0, 0x0203}});
+    EXPECT_EQ(Text("PModel"), QStringLiteral(" QBX-Net "));
+    EXPECT_EQ(Text("PSize"), QStringLiteral("  3.0"));
+    EXPECT_FALSE(Find<QGroupBox>("GRegen")->isEnabled());
+    EXPECT_FALSE(Find<QCheckBox>("CReady")->isEnabled());
+}
+
+TEST_F(GenInfoTest, UnlistedCanRateShowsTheFirstItemAndApplyWritesIt) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}});
+    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
+    EXPECT_TRUE(drive->Writes().empty());
+    Click("BApply");
+    ASSERT_EQ(drive->Writes().size(), 1u);
+    EXPECT_EQ(drive->Writes()[0].Address, 4);
+    EXPECT_EQ(drive->Writes()[0].Value, 50);
+    EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
+}
+
+TEST_F(GenInfoTest, ApplyWritesOneRegisterPerChangedSetting) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {4, 500}, {70, 0x0040}, {103, 0}, {2, 5}});
+    Click("CI2t");
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
+    Click("CEmergency");
+    Choose("CRegen", 1);
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QComboBox>("CRegen")));
+    Click("BDefault");
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("1"));
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(drive->Writes().empty());
+    Click("BApply");
+    EXPECT_EQ(drive->Get(70), 0x0940);
+    EXPECT_EQ(drive->Get(103), 400);
+    EXPECT_EQ(drive->Get(2), 1);
+    EXPECT_EQ(drive->Get(4), 500);
+    EXPECT_EQ(drive->Writes().size(), 3u); // relay bits, regen, address; CAN unchanged
+    EXPECT_FALSE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
+    EXPECT_FALSE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    Click("BApply");
+    EXPECT_EQ(drive->Writes().size(), 3u);
+}
+
+TEST_F(GenInfoTest, CancelWritesNothingAndRestoresTheControls) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}, {2, 9}});
+    Click("CI2t");
+    Choose("CCan", 3);
+    QTest::keyClicks(Find<TPNumEdit>("EAddress"), QStringLiteral("12"));
+    Click("BCancel");
+    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_EQ(drive->Table().FindByAddress(70)->Value, 0);
+    EXPECT_EQ(drive->Table().FindByAddress(2)->Value, 9);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(Find<QCheckBox>("CI2t")->isChecked());
+    EXPECT_FALSE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
+    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("500 Kbps"));
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("9"));
+}
+
+TEST_F(GenInfoTest, DriveVariant) {
+    Open(DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0A1F}, {7, 250}, {76, 0x0200}, {370, 4}});
+    EXPECT_EQ(Find<QGroupBox>("GDrive")->title(), QStringLiteral(" Tarn Device"));
+    EXPECT_EQ(Text("LModel"), QStringLiteral("Device Ver."));
+    EXPECT_EQ(Text("PModel"), QStringLiteral("Tarn Drive 600"));
+    EXPECT_EQ(Text("PSize"), QStringLiteral(" 2.5"));
+    EXPECT_EQ(Text("PFirmware"), QStringLiteral(" 0A1F"));
+    EXPECT_TRUE(Text("PHwInfo").startsWith(QStringLiteral("4.")));
+    EXPECT_FALSE(Find<QGroupBox>("GRegen")->isVisible());
+    EXPECT_FALSE(Find<QLabel>("PBoot")->isVisible());
+    EXPECT_EQ(Find<QGroupBox>("GRelay")->title(), QStringLiteral(" Remote Relay OK "));
+    EXPECT_FALSE(Find<QCheckBox>("CReady")->isVisible());
+    EXPECT_EQ(Find<QComboBox>("CCan")->count(), 8);
+    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("250 kbit/s"));
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 65535);
+    Click("CI2t");
+    Click("BOk");
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(drive->Writes().size(), 1u);
+    EXPECT_EQ(drive->Writes()[0].Address, 76);
+    EXPECT_EQ(drive->Writes()[0].Value, 0x0300);
+}
+
+TEST_F(GenInfoTest, DriveVariantWithAForeignModelCode) {
+    Open(DeviceKind::Drive, {{0, 0x0403}});
+    EXPECT_EQ(Text("PModel"), QStringLiteral("  ERROR"));
+    EXPECT_EQ(Text("PSize"), QStringLiteral("  Tarn Type?"));
+}
+
+TEST_F(GenInfoTest, PowerVariant) {
+    Open(DeviceKind::Power, {{0, 0x05C8},
+                             {1, 0x0203},
+                             {2, 0x0110},
+                             {3, 12},
+                             {6, 3},
+                             {11, 400},
+                             {12, 2},
+                             {100, 1},
+                             {101, 2},
+                             {102, 3}});
+    EXPECT_EQ(Text("PModel"), QStringLiteral("Tarn Power 600"));
+    EXPECT_EQ(Text("LBoot"), QStringLiteral("Boot"));
+    EXPECT_EQ(Text("PBoot"), QStringLiteral("2.3"));
+    EXPECT_EQ(Text("LSize"), QStringLiteral("Size (kW)"));
+    EXPECT_EQ(Text("PSize"), QStringLiteral("4.5"));
+    EXPECT_EQ(Text("PFirmware"), QStringLiteral(" 0110"));
+    EXPECT_EQ(Text("PApplication"), QStringLiteral("12"));
+    EXPECT_TRUE(Text("PHwInfo").startsWith(QStringLiteral("1.2.3   ")));
+    EXPECT_FALSE(Find<QGroupBox>("GRelay")->isVisible());
+    EXPECT_TRUE(Find<QGroupBox>("GUnits")->isVisible());
+    EXPECT_EQ(Find<TPNumEdit>("ENumDrive")->text(), QStringLiteral("3"));
+    QComboBox* regen = Find<QComboBox>("CRegen");
+    EXPECT_EQ(regen->count(), 4);
+    EXPECT_EQ(regen->currentText(), QStringLiteral("500 W"));
+
+    Choose("CRegen", 3);
+    TPNumEdit* units = Find<TPNumEdit>("ENumDrive");
+    units->selectAll();
+    QTest::keyClicks(units, QStringLiteral("5"));
+    Click("BApply");
+    EXPECT_EQ(drive->Get(12), 3);
+    EXPECT_EQ(drive->Get(6), 5);
+    EXPECT_EQ(drive->Writes().size(), 2u);
+}
+
+TEST_F(GenInfoTest, OrcaVariant) {
+    Open(DeviceKind::Orca230, {{0, 15}, {1, 0x0105}, {150, 7}});
+    EXPECT_EQ(Text("PModel"), QStringLiteral(" TARN "));
+    EXPECT_EQ(Text("PSize"), QStringLiteral("  1.5"));
+    EXPECT_EQ(Text("PFirmware"), QStringLiteral("0105"));
+    EXPECT_TRUE(Text("PHwInfo").startsWith(QStringLiteral("7.")));
+    EXPECT_FALSE(Find<QGroupBox>("GRegen")->isVisible());
+    EXPECT_FALSE(Find<QCheckBox>("CReady")->isVisible());
+    EXPECT_EQ(Find<QComboBox>("CCan")->count(), 7);
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 65535);
+}
+
+TEST_F(GenInfoTest, RunsModallyThroughTheDialogSeam) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}});
+    dialog->hide();
+    ScriptedDialogs dialogs;
+    dialogs.OnNextDialog([](QDialog& shown) {
+        shown.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
+        // Escape behaves as Cancel.
+        QTest::keyClick(&shown, Qt::Key_Escape);
+    });
+    EXPECT_EQ(Dialogs().Exec(*dialog), QDialog::Rejected);
+    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
+    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+}
+
+} // namespace
+} // namespace kelm
