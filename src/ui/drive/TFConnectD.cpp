@@ -5,12 +5,22 @@
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellHost.h"
 
+#include "core/link/ModbusMaster.h"
+
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace kelm {
+
+namespace {
+
+QPointer<TFConnectD> g_current;
+
+} // namespace
 
 TransferMode TransferModeOf(char mode) {
     switch (mode) {
@@ -64,12 +74,36 @@ TFConnectD::TFConnectD(TDriver& driver, char mode, std::function<void()> fileCle
         endReached_ = true;
         accept();
     });
+    g_current = this;
     if (!setup_.Transfer) {
         // The scanning window: its end mark is set at once, so closing it never matters.
         endReached_ = true;
         setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                        Qt::WindowTitleHint);
     }
+}
+
+TFConnectD::~TFConnectD() {
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+TFConnectD* TFConnectD::Current() {
+    return g_current;
+}
+
+void TFConnectD::InstallMasterHook(ModbusMaster& master) {
+    master.SetProgressDialogHook([](bool enabled) {
+        auto apply = [enabled] {
+            if (g_current)
+                g_current->setEnabled(enabled);
+        };
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() == app->thread())
+            apply();
+        else
+            QMetaObject::invokeMethod(app, apply, Qt::QueuedConnection);
+    });
 }
 
 void TFConnectD::showEvent(QShowEvent* event) {

@@ -10,6 +10,7 @@ class QProgressBar;
 
 namespace kelm {
 
+class ModbusMaster;
 class ShellHost;
 class TDriver;
 
@@ -37,11 +38,17 @@ public:
     // the main window can clear its file panel.
     TFConnectD(TDriver& driver, char mode, std::function<void()> fileCleared,
                QWidget* centreOn = nullptr);
+    ~TFConnectD() override;
 
     // The whole-table transfer of a mode, run modally through the dialog runner.
     static void RunTransfer(ShellHost& shell, char mode);
     // Mode 'M': a non-modal window on top, freed when closed.
     static TFConnectD* ShowScanning(TDriver& driver, QWidget* centreOn);
+    // The progress dialog that exists now (at most one), or null.
+    static TFConnectD* Current();
+    // Lets the master disable the existing progress dialog while it reports "Device not
+    // Respondig" (from either thread; the dialog is touched on its own thread only).
+    static void InstallMasterHook(ModbusMaster& master);
 
     char Mode() const { return mode_; }
     bool EndReached() const { return endReached_; }

@@ -367,7 +367,7 @@ TEST(TFConnectD, EveryTransferModeRunsToItsEndOnTheDrive) {
     shell.Driver().CurrentFileName = "kept.dev";
     TFConnectD::RunTransfer(shell, 'W');
     EXPECT_TRUE(shell.Driver().Online());
-    EXPECT_EQ(shell.Driver().CurrentFileName, "kept.dev");  // only a read clears it
+    EXPECT_EQ(shell.Driver().CurrentFileName, "kept.dev"); // only a read clears it
     const auto lock = shell.Engine().Lock();
     EXPECT_EQ(static_cast<std::int16_t>(shell.Engine().FindDevice(1)->Registers().Get(address)),
               written);
@@ -392,6 +392,62 @@ TEST(TFGetNumber, EnterInEitherFieldConfirms) {
     second.ENumber->clear();
     second.Value(&ok);
     EXPECT_FALSE(ok);
+}
+
+} // namespace
+} // namespace kelm::test
+
+namespace kelm::test {
+namespace {
+
+// Records whether the progress dialog was enabled while the box was up.
+class EnabledProbe final : public MessageSink {
+public:
+    EnabledProbe() { previous_ = InstallMessageSink(this); }
+    ~EnabledProbe() override { InstallMessageSink(previous_); }
+    void Beep() override {}
+    void ShowBox(const QString&, const QString& text, MessageIcon) override {
+        texts << text;
+        enabledDuringBox = TFConnectD::Current() && TFConnectD::Current()->isEnabled();
+    }
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    void RequestTerminate() override {}
+    QStringList texts;
+    bool enabledDuringBox = true;
+
+private:
+    MessageSink* previous_ = nullptr;
+};
+
+TEST(TFConnectD, ProgressDialogIsDisabledWhileTheMasterReports) {
+    FakeShell shell;
+    EnabledProbe probe;
+    TFConnectD::InstallMasterHook(shell.Master());
+    TFConnectD dialog(shell.Driver(), 'R', {});
+    EXPECT_EQ(TFConnectD::Current(), &dialog);
+    shell.Master().ReportNoResponse();
+    EXPECT_EQ(probe.texts, QStringList{"Device not Respondig"});
+    EXPECT_FALSE(probe.enabledDuringBox);
+    EXPECT_TRUE(dialog.isEnabled());
+}
+
+TEST(SelectDrive, SilentDriveDuringTheReadEndsOffLineWithOneMessage) {
+    ScanGuard scan({});
+    FakeShell shell;
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.dialogs.OnNextDialog([&shell](QDialog& d) {
+        {
+            const auto lock = shell.Engine().Lock();
+            shell.Engine().FindDevice(1)->SetSilent(true);
+        }
+        EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
+    });
+    shell.SelectDrive();
+    EXPECT_TRUE(shell.WaitWorkerIdle());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_FALSE(shell.Master().IsPortOpen());
+    EXPECT_EQ(shell.messages.Texts(), QStringList{"Device not Respondig"});
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
 }
 
 } // namespace
