@@ -168,22 +168,22 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
 
 QString ControlCommandHelp() {
     return QStringLiteral(
-        "  set <addr> <reg> <value>   set a register (as the drive itself would)\n"
-        "  silent <addr> on|off       the device stops/starts answering\n"
-        "  drop <k>                   every k-th reply is lost (0: off)\n"
-        "  badcrc on|off              replies carry a wrong CRC\n"
-        "  wrongaddr on|off           replies name another device address\n"
-        "  wrongcount on|off          replies carry a wrong byte/register count\n"
-        "  truncate on|off            the last byte of each reply is missing\n"
-        "  trailing on|off            two extra bytes follow each reply\n"
-        "  delay <ms>                 replies start this much later\n"
-        "  alarm <addr> <bits>        raise alarms (32-bit; 0 clears the active alarms)\n"
-        "  cmddelay <addr> <ms>       time until the command bits clear\n"
-        "  cmdfault <addr> on|off     status bit 0 set after every command\n"
-        "  live <addr> on|off         live values move / stay as set\n"
-        "  faults off                 all line faults off, all devices answering\n"
-        "  quit                       end the simulator\n"
-        "  <addr> is a device address or * for all devices; numbers may be 0x-hex.\n");
+        "      set <addr> <reg> <value>   set a register (as the drive itself would)\n"
+        "      silent <addr> on|off       the device stops/starts answering\n"
+        "      drop <k>                   every k-th reply is lost (0: off)\n"
+        "      badcrc on|off              replies carry a wrong CRC\n"
+        "      wrongaddr on|off           replies name another device address\n"
+        "      wrongcount on|off          replies carry a wrong byte/register count\n"
+        "      truncate on|off            the last byte of each reply is missing\n"
+        "      trailing on|off            two extra bytes follow each reply\n"
+        "      delay <ms>                 replies start this much later\n"
+        "      alarm <addr> <bits>        raise alarms (32-bit; 0 clears the active alarms)\n"
+        "      cmddelay <addr> <ms>       time until the command bits clear\n"
+        "      cmdfault <addr> on|off     status bit 0 set after every command\n"
+        "      live <addr> on|off         live values move / stay as set\n"
+        "      faults off                 all line faults off, all devices answering\n"
+        "      quit                       end the simulator\n"
+        "      <addr> is a device address or * for all devices; numbers may be 0x-hex.\n");
 }
 
 } // namespace kelm::sim
