@@ -36,15 +36,16 @@ void SetText(Device& device, std::uint16_t first, const char* text, int register
 LiveStatus::Map LiveStatus::MapFor(DeviceKind kind) {
     switch (kind) {
     case DeviceKind::Drive:
-        return {194, 195, 193, 184, 187, 196, 197, 207, 210, 209, 212, 198, 200, 201, 121, 122};
+        return {194, 195, 193, 184, 187, 196, 197, 207, 210, 209,
+                212, 198, 200, 201, 121, 122, 199, 28,  34};
     case DeviceKind::Power:
-        return {None, None, 80,   78,   98,   None, None, None,
-                None, None, None, None, None, None, 26,   27};
+        return {None, None, 80,   78,   98,   None, None, None, None, None,
+                None, None, None, None, 26,   27,   None, None, None};
     case DeviceKind::Std:
     case DeviceKind::Orca230:
         break;
     }
-    return {59, 60, 58, 53, 55, 134, 135, 66, 67, 61, 62, 65, 73, 74, None, None};
+    return {59, 60, 58, 53, 55, 134, 135, 66, 67, 61, 62, 65, 73, 74, None, None, 72, 138, 139};
 }
 
 void LiveStatus::OnAttach(Device& device, std::uint32_t nowMs) {
@@ -66,12 +67,10 @@ std::uint16_t LiveStatus::FilterWrite(Device& device, std::uint16_t address, std
     if (map_.state == None || (address != map_.enableRequest && address != map_.disableRequest)) {
         return newValue;
     }
-    if (newValue & 1U) {
-        const std::uint16_t state = device.Registers().Get(map_.state);
-        device.Registers().Set(map_.state, address == map_.enableRequest
-                                               ? static_cast<std::uint16_t>(state | 1U)
-                                               : static_cast<std::uint16_t>(state & ~1U));
-    }
+    const std::uint16_t state = device.Registers().Get(map_.state);
+    device.Registers().Set(map_.state, address == map_.enableRequest
+                                           ? static_cast<std::uint16_t>(state | newValue)
+                                           : static_cast<std::uint16_t>(state & ~newValue));
     return 0;
 }
 
@@ -115,6 +114,11 @@ void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
     SetIf(device, map_.busVoltage, 320 + static_cast<int>((elapsed / 1000) % 3));
     SetIf(device, map_.temperature,
           35 + static_cast<int>(std::min<std::uint32_t>(elapsed / 60000, 10)));
+    // Hardware word: the inputs as they stand, output bit 14 (ready) while enabled.
+    const std::uint16_t inputs = device.Registers().Get(map_.state) & 0x3FFF;
+    SetIf(device, map_.hardware, inputs | (enabled ? 0x4000 : 0));
+    SetIf(device, map_.analogIn1, static_cast<int>(std::lround(1000 * wave)));
+    SetIf(device, map_.analogIn2, static_cast<int>(std::lround(500 * std::cos(elapsed / 700.0))));
     if (map_.select1 != None) {
         SetIf(device, map_.output1, Signal(device, device.Registers().Get(map_.select1)));
         SetIf(device, map_.output2, Signal(device, device.Registers().Get(map_.select2)));

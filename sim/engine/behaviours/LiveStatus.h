@@ -7,9 +7,10 @@ namespace kelm::sim {
 
 // Live values that move while the tool polls: speed, rotor angle, position, current, bus
 // voltage, temperature, analog outputs, running time; for the Orca the I2t/Iq rows and the
-// LCD text; for the Power unit its bus, backup and regeneration values. Writing bit 0 to
-// the enable request register enables the drive (state bit 0), to the disable request
-// register disables it; the drive consumes the request (the register reads 0 again).
+// LCD text; for the Power unit its bus, backup and regeneration values; the hardware I/O
+// word and the two analog inputs. The request registers are input masks (bit i = digital
+// input row i, bit 0 = enable): the force-on mask sets those bits of the effective input
+// state, the release mask clears them; the drive consumes a request (it reads 0 again).
 // An enabled drive ramps to its running speed; a disabled one ramps down to rest.
 // Frozen live values keep whatever was last written or set.
 class LiveStatus : public Behaviour {
@@ -33,7 +34,7 @@ public:
     struct Map {
         std::uint16_t speed, angle, current, busVoltage, temperature, positionHigh, positionLow,
             select1, select2, output1, output2, state, enableRequest, disableRequest, runningHigh,
-            runningLow;
+            runningLow, hardware, analogIn1, analogIn2;
     };
     static Map MapFor(DeviceKind kind);
 

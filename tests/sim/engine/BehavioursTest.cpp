@@ -254,3 +254,16 @@ TEST(SimScope, AutomaticEdgeTriggersAtOnceAndPowerHasNoRecorder) {
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 500), 2); // default window 500 ms
     EXPECT_EQ(engine->FindDevice(10)->Find<ScopeRecorder>(), nullptr);
 }
+
+TEST(SimLive, RequestMasksSetAndClearInputStateBits) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    constexpr std::uint8_t Drive = 11;
+    ASSERT_TRUE(WriteVia(*engine, Drive, 200, {0x0005}, 0)); // enable + input row 2
+    EXPECT_EQ(ReadOne(*engine, Drive, 200, 1), 0);
+    EXPECT_EQ(ReadOne(*engine, Drive, 198, 1), 0x0005);
+    EXPECT_EQ(ReadOne(*engine, Drive, 199, 1), 0x4005); // ready output while enabled
+    ASSERT_TRUE(WriteVia(*engine, Drive, 201, {0x0001}, 2));
+    EXPECT_EQ(ReadOne(*engine, Drive, 198, 3), 0x0004);
+    EXPECT_EQ(ReadOne(*engine, Drive, 199, 3), 0x0004);
+    EXPECT_EQ(ReadOne(*engine, Drive, 201, 3), 0);
+}
