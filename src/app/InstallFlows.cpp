@@ -1,7 +1,10 @@
 #include "app/InstallFlows.h"
 
 #include "ui/alarms/AlarmWindow.h"
+#include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
 #include "ui/geninfo/GenInfoDialog.h"
+#include "ui/link/TFComSet.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
@@ -11,7 +14,17 @@ namespace kelm {
 
 ShellFlows ProgramFlows() {
     ShellFlows flows;
-    flows.MakeStatusPanel = &StatusMonitor::Make;
+    flows.SelectDrive = &SelectDrive;
+    flows.SelectLinkDirect = &SelectLinkDirect;
+    flows.RunTransfer = &TFConnectD::RunTransfer;
+    flows.ComSettings = &ShowComSettings;
+    flows.MakeStatusPanel = [](ShellHost& shell, QWidget* parent) {
+        auto monitor = std::make_unique<StatusMonitor>(shell, parent);
+        // The alarm button brings up the alarm window.
+        QObject::connect(&monitor->Panel(), &StatusPanelWidget::AlarmButtonClicked,
+                         monitor->Widget(), [&shell] { ShowAlarmWindow(shell); });
+        return std::unique_ptr<StatusPanelView>(std::move(monitor));
+    };
     flows.UserChange = &UserChange;
     flows.ShowAlarmWindow = &ShowAlarmWindow;
     flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };

@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 namespace kelm {
@@ -226,13 +227,19 @@ void TFPrincipale::FallbackTransfer(char mode) {
 }
 
 void TFPrincipale::SelectTarnLinkCommand() {
+    if (flows_.SelectLinkDirect) {
+        flows_.SelectLinkDirect(*this);
+        return;
+    }
     driver_->WaitIdle();
     if (!driver_->Online() || !master_->IsLinkReady()) {
         int baud = 0;
         if (const ParamEntry* entry =
                 driver_->Config().KindTable(DeviceKind::Power).FindByAddress(5))
             baud = entry->DefaultValue * 100;
-        master_->OpenPort(master_->GetPort(), static_cast<std::uint32_t>(baud), true, 0);
+        // Before any selection the master has no port yet: the configured one.
+        const std::uint8_t port = master_->GetPort() != 0 ? master_->GetPort() : settings_->ComPort;
+        master_->OpenPort(port, static_cast<std::uint32_t>(baud), true, 0);
         driver_->SetOnline(master_->IsLinkReady());
     }
     if (master_->IsPortOpen())
@@ -297,6 +304,10 @@ void TFPrincipale::ProfileCommand() {
 void TFPrincipale::OscilloscopeCommand() {
     if (QMdiSubWindow* window = FindChildWindow(QStringLiteral("TFOscillo"))) {
         window->close();
+        QTimer::singleShot(0, this, [this] {
+            if (driver_)
+                ApplyCommandStates();
+        });
         return;
     }
     if (!driver_->Online())
@@ -310,8 +321,11 @@ void TFPrincipale::OscilloscopeCommand() {
     ApplyCommandStates();
     if (QMdiSubWindow* window = FindChildWindow(QStringLiteral("TFOscillo")))
         connect(window, &QObject::destroyed, this, [this] {
-            if (driver_)
-                ApplyCommandStates();
+            // The frame lets go of the sub-window after this signal: look again later.
+            QTimer::singleShot(0, this, [this] {
+                if (driver_)
+                    ApplyCommandStates();
+            });
         });
 }
 

@@ -19,6 +19,8 @@ struct ShellFlows {
     // The drive selection sequence (selection dialog, connect, ends with
     // SetFileDialogsForDevice and ReloadFromDrive).
     std::function<void(ShellHost&)> SelectDrive;
+    // Drive > "S&elect Tarn link": reopen the port in link mode, preselect it, SelectDrive.
+    std::function<void(ShellHost&)> SelectLinkDirect;
     // The transfer progress dialog, run modally for a whole-table transfer; mode letters
     // 'R' read, 'W' write, 'P' profiles read, 'p' profiles write, 'O' oscilloscope read.
     std::function<void(ShellHost&, char mode)> RunTransfer;

@@ -1,0 +1,150 @@
+// The program as a user meets it: the main window offscreen, kelmsim on a pseudo-terminal
+// as COM1, the selection dialog answered, the table read, the status polled; then the
+// drive falls silent and the window goes off line with the protocol's report.
+#include "app/InstallFlows.h"
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
+#include "core/seams/RecordingMessages.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFSelectDriver.h"
+#include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/Principale.h"
+#include "ui/status/StatusMonitor.h"
+#include "ui/status/StatusPanelWidget.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class Simulator {
+public:
+    explicit Simulator(const QString& folder) : folder_(folder) {}
+    ~Simulator() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(3000))
+                process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    bool Start() {
+        process_.start(QStringLiteral(KELMSIM_PATH),
+                       {QStringLiteral("--bin"), QStringLiteral(KELM_RUNTIME_DIR "/Bin"),
+                        QStringLiteral("--link-path"), TtyPath(), QStringLiteral("--control"),
+                        ControlPath()});
+        return process_.waitForStarted(5000) &&
+               WaitFor([&] { return QFile::exists(TtyPath()) && QFile::exists(ControlPath()); },
+                       10000);
+    }
+    void Send(const QString& line) {
+        QFile fifo(ControlPath());
+        ASSERT_TRUE(fifo.open(QIODevice::WriteOnly));
+        fifo.write((line + QLatin1Char('\n')).toLatin1());
+    }
+    QString TtyPath() const { return folder_ + QStringLiteral("/tty"); }
+    QString ControlPath() const { return folder_ + QStringLiteral("/control"); }
+
+private:
+    QString folder_;
+    QProcess process_;
+};
+
+// Answers the selection dialog with the drive number 1 and lets the progress dialog run.
+void AnswerDialogs(QDialog& dialog) {
+    if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
+        select->EId->setText(QStringLiteral("1"));
+        select->BStdOk->click();
+        return;
+    }
+    if (qobject_cast<TFConnectD*>(&dialog)) {
+        ScriptedDialogs::WaitClosed(dialog, 60000);
+        return;
+    }
+    dialog.reject();
+}
+
+TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Simulator sim(dir.path());
+    ASSERT_TRUE(sim.Start());
+    qputenv("KELM_COM1", sim.TtyPath().toLocal8Bit());
+
+    // An installation of its own: the shipped Bin/ and a private settings file.
+    QDir(dir.path()).mkpath(QStringLiteral("install/Bin"));
+    const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
+    for (const QString& name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), dir.path() + QStringLiteral("/install/Bin/") + name);
+
+    ClearTerminateRequest();
+    RecordingMessages messages;
+    ScriptedDialogs dialogs;
+    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
+    PrincipaleOptions options;
+    options.ExecutableFolder = dir.path() + QStringLiteral("/install/");
+    options.SettingsFile = dir.path() + QStringLiteral("/settings.ini");
+    options.Arguments = {QStringLiteral("kelmdrive")};
+    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    ASSERT_FALSE(TerminateRequested()) << messages.Texts().join('|').toStdString();
+    window->show();
+
+    // The start timer opens the selection; the table is read and the window goes on line.
+    ASSERT_TRUE(WaitFor([&] { return window->Started(); }, 10000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000))
+        << messages.Texts().join('|').toStdString();
+    EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "001");
+    EXPECT_EQ(window->StatusPanelText(StatusPanel::ComPort), " Com1");
+    const ParamEntry* model = window->Driver().ActiveTable().FindByAddress(0);
+    ASSERT_NE(model, nullptr);
+    EXPECT_NE(model->DriveValue, 0); // the drive's model code came in
+
+    // The status poll paints the panel.
+    auto& monitor = dynamic_cast<StatusMonitor&>(window->Panel());
+    StatusPanelWidget& panel = monitor.Panel();
+    ASSERT_TRUE(WaitFor([&] { return !panel.LSpeed->text().isEmpty(); }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return !panel.LBus->text().isEmpty(); }, 10000));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+
+    // The drive falls silent: the next poll reports it and the window goes off line.
+    sim.Send(QStringLiteral("silent * on"));
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "Off Line"; }, 20000));
+    EXPECT_TRUE(messages.Texts().contains(QStringLiteral("Device not Respondig")))
+        << messages.Texts().join('|').toStdString();
+    EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "");
+    EXPECT_TRUE(panel.LSpeed->text().isEmpty());
+    EXPECT_TRUE(window->StateOf(Command::ComPort).Enabled);
+    EXPECT_FALSE(window->Driver().Online());
+
+    window->close();
+    window.reset();
+    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+    qunsetenv("KELM_COM1");
+}
+
+} // namespace
+} // namespace kelm
