@@ -2,7 +2,9 @@
 // splash for two seconds, and the main window.
 #include "app/InstallFlows.h"
 #include "core/seams/Messages.h"
+#include "ui/drive/SelectDrive.h"
 #include "ui/seams/MessageBoxSink.h"
+#include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/TFWelcome.h"
 
@@ -22,6 +24,14 @@ int main(int argc, char** argv) {
     // A fatal configuration error has been shown already.
     if (kelm::TerminateRequested())
         return 1;
+
+    // Link ports named by scripts (a simulated link has no USB identity to be found by).
+    const auto extraPorts = kelm::ParseLinkPortList(qEnvironmentVariable("KELM_LINK_PORTS"));
+    if (!extraPorts.empty()) {
+        kelm::LinkPortScan system = kelm::CurrentLinkPortScan(window);
+        kelm::InstallLinkPortScan(
+            [system, extraPorts] { return kelm::MergeLinkPorts(system(), extraPorts); });
+    }
 
     kelm::ShowSplashThen(window);
     return app.exec();

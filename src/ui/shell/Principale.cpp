@@ -270,8 +270,8 @@ void TFPrincipale::BuildRightPanel() {
     viewInfo_->setAutoDefault(false);
     viewInfo_->setFocusPolicy(Qt::NoFocus);
     viewInfo_->setStyleSheet(
-        QStringLiteral("QPushButton { background: palette(highlight); color: "
-                       "palette(highlighted-text); font-weight: bold; padding: 3px; }"));
+        QStringLiteral("QPushButton { background: #1f3a73; color: white; border: none; "
+                       "font-weight: bold; padding: 4px; }"));
     connect(viewInfo_, &QPushButton::clicked, this, &TFPrincipale::ViewInfoClick);
     layout->addWidget(viewInfo_);
 
@@ -364,6 +364,8 @@ void TFPrincipale::ApplyCommandStates() {
             action->setEnabled(states[command].Enabled);
         }
     }
+    // The toolbar's Save button exists but is never shown (the menu item is).
+    ButtonAction(Command::Save)->setVisible(false);
     tarnSeparator_->setVisible(states[Command::TarnPort].Visible);
     driveMenu_->setTitle(states.DriveMenuCaption);
     tuningMenu_->menuAction()->setVisible(states.TuningMenuVisible);

@@ -73,6 +73,17 @@ private:
 };
 
 // Answers the selection dialog with the drive number 1 and lets the progress dialog run.
+// With KELM_SCREENSHOT_DIR set, the test also saves pictures of the window (README).
+void Screenshot(TFPrincipale& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    if (!window.StatusPanelShown())
+        window.ViewInfoClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.grab().save(folder + QLatin1Char('/') + name));
+}
+
 void AnswerDialogs(QDialog& dialog) {
     if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
         select->EId->setText(QStringLiteral("1"));
@@ -128,6 +139,7 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     ASSERT_TRUE(WaitFor([&] { return !panel.LSpeed->text().isEmpty(); }, 10000));
     ASSERT_TRUE(WaitFor([&] { return !panel.LBus->text().isEmpty(); }, 10000));
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    Screenshot(*window, QStringLiteral("main-window-online.png"));
 
     // The drive falls silent: the next poll reports it and the window goes off line.
     sim.Send(QStringLiteral("silent * on"));
@@ -139,6 +151,7 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     EXPECT_TRUE(panel.LSpeed->text().isEmpty());
     EXPECT_TRUE(window->StateOf(Command::ComPort).Enabled);
     EXPECT_FALSE(window->Driver().Online());
+    Screenshot(*window, QStringLiteral("main-window-offline.png"));
 
     window->close();
     window.reset();

@@ -197,6 +197,9 @@ TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {
     EXPECT_EQ(window_->MenuAction(Command::Disable)->shortcut(), QKeySequence("F1"));
     // The hidden Save button and the New button never show.
     EXPECT_FALSE(window_->ButtonAction(Command::NewTable)->isVisible());
+    EXPECT_FALSE(window_->ButtonAction(Command::Save)->isVisible());
+    EXPECT_TRUE(window_->MenuAction(Command::Save)->isVisible());
+    EXPECT_TRUE(window_->ButtonAction(Command::SaveAs)->isVisible());
 }
 
 TEST_F(StartTest, StatusToggleAndAlarmCaption) {
