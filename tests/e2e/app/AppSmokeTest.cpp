@@ -6,19 +6,23 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
+#include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -50,11 +54,12 @@ public:
             process_.waitForFinished(3000);
         }
     }
-    bool Start() {
+    bool Start(const QStringList& extra = {}) {
         process_.start(QStringLiteral(KELMSIM_PATH),
-                       {QStringLiteral("--bin"), QStringLiteral(KELM_RUNTIME_DIR "/Bin"),
-                        QStringLiteral("--link-path"), TtyPath(), QStringLiteral("--control"),
-                        ControlPath()});
+                       QStringList{QStringLiteral("--bin"), QStringLiteral(KELM_RUNTIME_DIR "/Bin"),
+                                   QStringLiteral("--link-path"), TtyPath(),
+                                   QStringLiteral("--control"), ControlPath()} +
+                           extra);
         return process_.waitForStarted(5000) &&
                WaitFor([&] { return QFile::exists(TtyPath()) && QFile::exists(ControlPath()); },
                        10000);
@@ -156,6 +161,57 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     window->close();
     window.reset();
     EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+    qunsetenv("KELM_COM1");
+}
+
+// A Tarn Orca 230 on a link port: offered in the TARN list (as the run script does with
+// KELM_LINK_PORTS), recognised by its signature, read and polled in link mode.
+TEST(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Simulator sim(dir.path());
+    ASSERT_TRUE(sim.Start({QStringLiteral("--kind"), QStringLiteral("orca")}));
+    qputenv("KELM_COM1", sim.TtyPath().toLocal8Bit());
+    QDir(dir.path()).mkpath(QStringLiteral("install/Bin"));
+    const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
+    for (const QString& name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), dir.path() + QStringLiteral("/install/Bin/") + name);
+
+    ClearTerminateRequest();
+    RecordingMessages messages;
+    ScriptedDialogs dialogs;
+    bool linkOffered = false;
+    dialogs.SetDefaultDialogHandler([&](QDialog& dialog) {
+        if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
+            linkOffered = select->BLinkOk->isEnabled() && select->CPort->count() == 1;
+            select->BLinkOk->click();
+            return;
+        }
+        AnswerDialogs(dialog);
+    });
+    const LinkPortScan previousScan =
+        InstallLinkPortScan([] { return MergeLinkPorts({}, ParseLinkPortList("1")); });
+    PrincipaleOptions options;
+    options.ExecutableFolder = dir.path() + QStringLiteral("/install/");
+    options.SettingsFile = dir.path() + QStringLiteral("/settings.ini");
+    options.Arguments = {QStringLiteral("kelmdrive")};
+    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    window->show();
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000))
+        << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(linkOffered);
+    EXPECT_EQ(window->Driver().CurrentKind(), DeviceKind::Orca230);
+    EXPECT_TRUE(window->Master().IsLinkMode());
+    EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "Tarn");
+    EXPECT_EQ(window->DriveMenu()->title(), "DRIVE");
+    EXPECT_EQ(window->DeviceDialogExtension(), "tno");
+    auto& monitor = dynamic_cast<StatusMonitor&>(window->Panel());
+    ASSERT_TRUE(WaitFor([&] { return !monitor.Panel().LBus->text().isEmpty(); }, 10000));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    window->close();
+    window.reset();
+    InstallLinkPortScan(previousScan);
     qunsetenv("KELM_COM1");
 }
 
