@@ -1,0 +1,80 @@
+#include "ui/diagnostic/DiagnosticWindow.h"
+
+#include "ui/diagnostic/TFDiagnostic.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/ShellFlows.h"
+#include "ui/shell/ShellHost.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace kelm {
+
+namespace {
+
+QPointer<TFDiagnostic> g_window;
+// One registration for CloseChildWindows; its routines check the global reference, so
+// they stay harmless after the window is gone.
+ChildWindows* g_registeredWith = nullptr;
+int g_registration = 0;
+
+QWidget* TopOf(TFDiagnostic* window) {
+    return window->parentWidget() != nullptr ? window->parentWidget() : window;
+}
+
+} // namespace
+
+TFDiagnostic* DiagnosticWindow() {
+    return g_window;
+}
+
+void ShowDiagnosticWindow(ShellHost& shell) {
+    if (TFDiagnostic* window = g_window) {
+        QWidget* top = TopOf(window);
+        if (top->isMinimized())
+            top->showNormal();
+        top->raise();
+        window->setFocus();
+        return;
+    }
+    auto* window = new TFDiagnostic(shell);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    g_window = window;
+
+    ChildWindows& children = shell.Children();
+    ChildWindows::Hooks hooks;
+    hooks.Close = [](bool) {
+        if (TFDiagnostic* open = g_window)
+            TopOf(open)->close();
+    };
+    // The main window re-enables its commands when it lays itself out again.
+    hooks.OnlineChanged = [](bool) {
+        if (TFDiagnostic* open = g_window)
+            open->ReapplyReduction();
+    };
+    if (g_registeredWith == &children)
+        children.Unregister(g_registration);
+    g_registration = children.Register(ChildWindows::Role::Diagnostic, window->objectName(), hooks);
+    g_registeredWith = &children;
+
+    if (QMdiArea* area = shell.Frame()) {
+        QMdiSubWindow* sub = area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        const QSize client = area->viewport()->size();
+        const int width = 500;
+        sub->setGeometry((client.width() - width) / 2, 20, width, client.height());
+        sub->show();
+    } else {
+        window->setParent(shell.Window(), Qt::Window);
+        window->resize(500, 400);
+        window->show();
+    }
+    window->Start();
+}
+
+void InstallDiagnosticWindow(ShellFlows& flows) {
+    flows.Windows[QStringLiteral("TFDiagnostic")] = &ShowDiagnosticWindow;
+}
+
+} // namespace kelm

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/drive/diag/DiagnosticCycle.h"
+#include "ui/diagnostic/MainWindowReduction.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QTableWidget;
+
+namespace kelm {
+
+class ShellHost;
+
+// The diagnostic register view: every entry of the active table as a grid row, the
+// registers of the visible rows re-read in the background (mode 'D'), each value in
+// decimal and hexadecimal, values queued in the Write column and written at the row's next
+// visit, and the serial master's request, reply and failure counters. While it is open the
+// main window is reduced to the "&Diagnostic" menu.
+class TFDiagnostic final : public QWidget {
+    Q_OBJECT
+public:
+    enum Column { ColName, ColAddress, ColMin, ColMax, ColRead, ColHex, ColWrite, ColumnCount };
+
+    // Builds the grid, reduces the main window. Start switches the worker to mode 'D'.
+    explicit TFDiagnostic(ShellHost& shell, QWidget* parent = nullptr);
+    ~TFDiagnostic() override;
+
+    void Start();
+    QTableWidget& Grid() { return *grid_; }
+    DiagnosticCycle& Cycle() { return *cycle_; }
+    // Texts of the three counter panels (requests, replies, failures).
+    QString CounterText(int index) const;
+    // The grid's visible rows, as handed to the cycle.
+    VisibleRows Visible() const;
+    // A click in the Write column (or Enter there): the number prompt, then the queue.
+    void EditWriteCell(int row);
+    // Repeats the main window's reduction (after it laid itself out again).
+    void ReapplyReduction() { reduction_.Apply(); }
+
+    // Cell texts.
+    static QString ReadText(std::uint16_t value);
+    static QString HexText(std::uint16_t value);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FillGrid();
+    void UpdateVisibleRows();
+    void ShowCounters(std::uint32_t requests, std::uint32_t replies, std::uint32_t failures);
+    void RestoreMainWindow();
+
+    ShellHost& shell_;
+    std::unique_ptr<DiagnosticCycle> cycle_;
+    MainWindowReduction reduction_;
+    QTableWidget* grid_ = nullptr;
+    std::array<QLabel*, 3> counters_{};
+    bool closed_ = false;
+};
+
+} // namespace kelm

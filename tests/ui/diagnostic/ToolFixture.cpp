@@ -1,0 +1,109 @@
+#include "ToolFixture.h"
+
+#include "core/common/Ticks.h"
+#include "core/drive/TDriver.h"
+#include "core/seams/Messages.h"
+#include "sim/channel/SimChannel.h"
+#include "sim/engine/ControlCommands.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+namespace kelm::test {
+
+void ToolFixture::SetUp() {
+    ClearTerminateRequest();
+    const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
+    QDir(install_.path()).mkpath(QStringLiteral("Bin"));
+    for (const QString& name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), install_.path() + QStringLiteral("/Bin/") + name);
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+}
+
+void ToolFixture::TearDown() {
+    window_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dialogs_.reset();
+    ClearTerminateRequest();
+}
+
+void ToolFixture::BuildEngine(sim::SimKind kind) {
+    sim::SetupOptions options;
+    options.kind = kind;
+    sim::KindTables tables;
+    QString error;
+    ASSERT_TRUE(sim::LoadTablesFor(kind, Folder() + QStringLiteral("Bin"), tables, error))
+        << error.toStdString();
+    engine_ = std::shared_ptr<sim::Engine>(sim::BuildEngine(options, tables, TickCount(), error));
+    ASSERT_TRUE(engine_) << error.toStdString();
+    engine_->SetObserver([this](const sim::ExchangeRecord& record) {
+        const std::lock_guard lock(recordsMutex_);
+        records_.push_back(record);
+    });
+}
+
+void ToolFixture::ShowWindow(ShellFlows flows) {
+    PrincipaleOptions options;
+    options.ExecutableFolder = Folder();
+    options.SettingsFile = Folder() + QStringLiteral("settings.ini");
+    options.Arguments = {QStringLiteral("kelmdrive"), QStringLiteral("travik")};
+    std::shared_ptr<sim::Engine> engine = engine_;
+    options.MakeChannel = [engine] { return std::make_unique<sim::SimChannel>(engine); };
+    options.OpenExternal = [](const QString&) {};
+    options.StartDelayMs = 20;
+    window_ = std::make_unique<TFPrincipale>(std::move(flows), std::move(options));
+    window_->resize(1000, 700);
+    window_->show();
+}
+
+void ToolFixture::ShowOnline(ShellFlows flows) {
+    ShowWindow(std::move(flows));
+    ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
+    ASSERT_TRUE(WaitFor(
+        [this] { return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I'; }));
+    messages_.Clear();
+}
+
+bool ToolFixture::WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void ToolFixture::Control(const QString& line) {
+    auto lock = engine_->Lock();
+    const sim::ControlResult result = sim::ApplyControlCommand(*engine_, line, TickCount());
+    EXPECT_TRUE(result.ok) << result.message.toStdString();
+}
+
+std::uint16_t ToolFixture::SimRegister(std::uint8_t address, std::uint16_t reg) {
+    auto lock = engine_->Lock();
+    sim::Device* device = engine_->FindDevice(address);
+    return device != nullptr ? device->Registers().Get(reg) : 0;
+}
+
+void ToolFixture::SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value) {
+    auto lock = engine_->Lock();
+    if (sim::Device* device = engine_->FindDevice(address))
+        device->Registers().Set(reg, value);
+}
+
+std::vector<sim::ExchangeRecord> ToolFixture::Records() {
+    const std::lock_guard lock(recordsMutex_);
+    return records_;
+}
+
+void ToolFixture::ClearRecords() {
+    const std::lock_guard lock(recordsMutex_);
+    records_.clear();
+}
+
+} // namespace kelm::test

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/seams/RecordingMessages.h"
+#include "sim/engine/Engine.h"
+#include "sim/engine/SimSetup.h"
+#include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/Principale.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace kelm::test {
+
+// The main window on an in-memory simulated drive or link, with the shipped configuration
+// set in a private installation folder. Messages are recorded and dialogs scripted, so no
+// real modal dialog can open. Every request the simulator decodes is recorded.
+class ToolFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void BuildEngine(sim::SimKind kind);
+    // Builds the main window (Expert level) and shows it; its start timer then runs the
+    // drive selection of `flows` (the main window's own plain selection when empty).
+    void ShowWindow(ShellFlows flows = {});
+    // Shows the window with the plain selection and waits until it is on line.
+    void ShowOnline(ShellFlows flows = {});
+
+    static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
+    void Control(const QString& line);
+    std::uint16_t SimRegister(std::uint8_t address, std::uint16_t reg);
+    void SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
+    std::vector<sim::ExchangeRecord> Records();
+    void ClearRecords();
+    QString Folder() const { return install_.path() + QLatin1Char('/'); }
+
+    RecordingMessages messages_;
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::shared_ptr<sim::Engine> engine_;
+    std::unique_ptr<TFPrincipale> window_;
+
+private:
+    QTemporaryDir install_;
+    std::mutex recordsMutex_;
+    std::vector<sim::ExchangeRecord> records_;
+};
+
+} // namespace kelm::test
