@@ -236,9 +236,15 @@ void TDriver::RunSynchronized(const Callback& fn) {
         fn();
         return;
     }
-    ++inSynchronized_;
-    host_.RunSynchronized(fn);
-    --inSynchronized_;
+    // Marks, on the user-interface thread, that the worker is waiting on this call.
+    host_.RunSynchronized([this, &fn] {
+        struct Mark {
+            std::atomic<int>& depth;
+            explicit Mark(std::atomic<int>& d) : depth(d) { ++depth; }
+            ~Mark() { --depth; }
+        } mark(inSynchronized_);
+        fn();
+    });
 }
 
 void TDriver::NotifyProgress() {

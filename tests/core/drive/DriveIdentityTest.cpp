@@ -1,0 +1,88 @@
+#include "core/drive/DriveIdentity.h"
+#include "core/params/ParamTable.h"
+
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+ParamTable Register0(std::uint16_t word) {
+    ParamTable table;
+    ParamEntry entry;
+    entry.Address = 0;
+    entry.Value = static_cast<std::int16_t>(word);
+    table.Add(entry);
+    return table;
+}
+
+TEST(DriveIdentity, StdModelsSizesAndRegenChoice) {
+    struct Case {
+        std::uint16_t word;
+        const char* text;
+        double size;
+        bool regen;
+    };
+    const Case cases[] = {
+        {0x0401, " MZ400T ", 1.5, true},   {0x0103, " ZEPHON ", 3.5, true},
+        {0x0203, " QBX-Net ", 3.0, false}, {0x0305, " Rapid Lynx ", 5.0, false},
+        {0x0465, " MZ230T ", 1.5, true},   {0x04C8, " MZ230M ", 0.0, true},
+        {0x04FB, " MZ230M ", 51.0, true},  {0x0903, "  UNKNOW ", 3.0, false},
+        {0x0101, " ZEPHON ", 1.5, true},   {0x0102, " ZEPHON ", 2.0, true},
+    };
+    for (const Case& c : cases) {
+        const ParamTable table = Register0(c.word);
+        SCOPED_TRACE(c.word);
+        EXPECT_EQ(ModelText(DeviceKind::Std, table), c.text);
+        EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Std, table), c.size);
+        EXPECT_EQ(RegenChoiceEnabled(GetModelFamily(DeviceKind::Std, table)), c.regen);
+    }
+    EXPECT_EQ(GetModelFamily(DeviceKind::Std, Register0(0x0401)), 4);
+    EXPECT_EQ(GetModelSeries(Register0(0x04C8)), 2);
+}
+
+TEST(DriveIdentity, TarnModelsAndSizes) {
+    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x05CA)), "Tarn Drive 600");
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x05CA)), 2.5);
+    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x0503)), "Unknow");
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x0503)), 0.0);
+    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x0403)), "  ERROR");
+    EXPECT_FALSE(DriveTypeValid(Register0(0x0403)));
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x0403)), 0.0);
+    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x056E)), "Tarn Drive 300");
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x056E)), 10.0);
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x05D2)), 10.0); // 210: no .5
+    EXPECT_EQ(ModelText(DeviceKind::Power, Register0(0x05C8)), "Tarn Power 600");
+    EXPECT_EQ(ModelText(DeviceKind::Power, Register0(0x05C7)), "Tarn Power 300");
+    EXPECT_EQ(GetModelFamily(DeviceKind::Power, Register0(0x05C8)), 0);
+    EXPECT_EQ(ModelText(DeviceKind::Orca230, Register0(25)), " TARN ");
+    EXPECT_NEAR(GetDriveSize(DeviceKind::Orca230, Register0(25)), 2.5, 1e-9);
+    EXPECT_NEAR(GetDriveSize(DeviceKind::Orca230, Register0(0xFFF6)), -1.0, 1e-9);
+}
+
+TEST(DriveIdentity, MissingRegisterZeroDecodesAsZero) {
+    const ParamTable empty;
+    EXPECT_EQ(ModelText(DeviceKind::Std, empty), "  UNKNOW ");
+    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Std, empty), 0.0);
+    EXPECT_EQ(ModelText(DeviceKind::Drive, empty), "  ERROR");
+}
+
+TEST(DriveIdentity, VersionAndHardwareTexts) {
+    EXPECT_EQ(StdFirmwareText(0x1A05), " 1A.5");
+    EXPECT_EQ(StdFirmwareText(0x0F0C), " 15.12");
+    EXPECT_EQ(BootVersionText(0x0203), " 2.3");
+    EXPECT_EQ(HexWordText(0x0abc), "0ABC");
+    EXPECT_EQ(HardwareInfoText({1, 2, 3, 10, 30, 2024, 7, -1}), "1.2.3   10:30   2024.007.-1");
+    EXPECT_EQ(SizeText(1.5, true), " 1.5");
+    EXPECT_EQ(SizeText(12.0, false), "12.0");
+}
+
+TEST(DriveIdentity, CanBaudLists) {
+    EXPECT_EQ(PlainCanBaudList().Items.size(), 7);
+    EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 300), -1);
+    EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 1000), 6);
+    EXPECT_EQ(LinkCanBaudList().Items.at(4), "125 kbit(s");
+    EXPECT_EQ(CanBaudIndex(LinkCanBaudList(), 10), 7);
+}
+
+} // namespace
+} // namespace kelm

@@ -1,0 +1,205 @@
+#include "DriveTestSupport.h"
+
+namespace kelm::test {
+namespace {
+
+using CommandTest = DriveFixture;
+
+// A Std drive whose command register 69 clears the bits as soon as they are written.
+void ClearingDrive(RegisterMapChannel& channel, std::uint16_t commandRegister = 69) {
+    channel.OnWrite = [&channel, commandRegister](const RegisterMapChannel::Request& r) {
+        if (r.Address == commandRegister)
+            channel.Registers[commandRegister] = 0;
+    };
+}
+
+std::vector<ParamEntry> StdCommandTable() {
+    return {MakeEntry(1, 'A', 1), MakeEntry(51, 'N'),    MakeEntry(52, 'N'),
+            MakeEntry(69, 'N'),   MakeEntry(83, 'N', 5), MakeEntry(84, 'N', 6)};
+}
+
+TEST_F(CommandTest, WriteChangedParamsSendsOnlyChangedEntries) {
+    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 3), MakeEntry(2, 'A', 4), MakeEntry(3, 'N', 5)});
+    EXPECT_TRUE(driver->WriteChangedParams());
+    EXPECT_TRUE(channel->Requests().empty());
+    EXPECT_EQ(driver->ModeLetter(), 'I');
+
+    driver->ActiveTable().FindByAddress(2)->Value = -2;
+    EXPECT_TRUE(driver->WriteChangedParams());
+    const auto writes = Writes();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].Address, 2);
+    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0xFFFE});
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(2)->DriveValue, -2);
+}
+
+TEST_F(CommandTest, WriteChangedStopsAtTheFirstFailure) {
+    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 3), MakeEntry(2, 'A', 4), MakeEntry(3, 'A', 5)});
+    for (ParamEntry& e : driver->ActiveTable())
+        e.Value = 9;
+    channel->Silent = {2};
+    EXPECT_FALSE(driver->WriteChangedParams());
+    EXPECT_FALSE(driver->Online());
+    for (const auto& w : Writes())
+        EXPECT_NE(w.Address, 3);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->DriveValue, 9);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(3)->DriveValue, 5);
+    EXPECT_EQ(driver->ModeLetter(), 0);
+}
+
+TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLast) {
+    UseTable(DeviceKind::Std, {});
+    ParamTable& scope = driver->ScopeSettingsTable();
+    scope.FindByAddress(50000)->Value = 1;
+    scope.FindByAddress(50003)->Value = 7;
+    scope.FindByAddress(50013)->Value = 8;
+    EXPECT_TRUE(driver->WriteChangedScopeSettings());
+    const auto writes = Writes();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_EQ(writes[0].Address, 50003);
+    EXPECT_EQ(writes[1].Address, 50013);
+    EXPECT_EQ(writes[2].Address, 50000);
+}
+
+TEST_F(CommandTest, ProfilesWriteOnlyChangedProfileRegisters) {
+    UseTable(DeviceKind::Drive, {});
+    driver->ProfileTable().FindByAddress(300)->Value = 12;
+    EXPECT_TRUE(driver->WriteChangedProfiles());
+    ASSERT_EQ(Writes().size(), 1u);
+    EXPECT_EQ(Writes()[0].Address, 300);
+}
+
+TEST_F(CommandTest, ExecCommandSucceedsWhenBitsClearAndStatusIsGood) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    ClearingDrive(*channel);
+    channel->Registers[69] = 0x1000; // other bits are kept
+    driver->WaitIdle();
+    EXPECT_TRUE(driver->ExecCommand(TDriver::CmdSaveEeprom));
+    const auto writes = Writes();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].Address, 69);
+    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0x1002});
+    EXPECT_EQ(channel->Requests().back().Address, 51); // the status register last
+}
+
+TEST_F(CommandTest, StatusBitZeroFailsTheCommand) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    ClearingDrive(*channel);
+    channel->Registers[51] = 0x0001;
+    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdSaveEeprom));
+    EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
+    ASSERT_EQ(closedWith.size(), 1u);
+    EXPECT_EQ(closedWith[0], std::make_pair(std::uint8_t{2}, false));
+    EXPECT_EQ(driver->ModeLetter(), 'I');
+    EXPECT_TRUE(driver->Online());
+}
+
+TEST_F(CommandTest, HandshakeTimesOutAfterThreeSeconds) {
+    UseTable(DeviceKind::Std, StdCommandTable()); // the drive never clears the bits
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(driver->EepromCommand(0, true, TDriver::CmdLoadDefaults));
+    const std::uint32_t elapsed = TickCount() - start;
+    EXPECT_GE(elapsed, 3000u);
+    EXPECT_LT(elapsed, 8000u);
+    EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
+    // No status read after a time-out.
+    for (const auto& r : Reads())
+        EXPECT_EQ(r.Address, 69);
+    EXPECT_EQ(driver->ModeLetter(), 'I'); // restarted after a failure
+}
+
+TEST_F(CommandTest, SuccessfulReloadLeavesPollingToTheCaller) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    ClearingDrive(*channel);
+    EXPECT_TRUE(driver->EepromCommand(0, false, TDriver::CmdReloadEeprom));
+    EXPECT_EQ(driver->ModeLetter(), 0);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(CommandTest, FlashAndResetUseTheKindsCommandRegister) {
+    UseTable(DeviceKind::Drive, {MakeEntry(116, 'N'), MakeEntry(202, 'N')});
+    ClearingDrive(*channel, 202);
+    EXPECT_TRUE(driver->FlashCommand(TDriver::CmdSaveProfiles));
+    EXPECT_TRUE(driver->ResetDrive());
+    const auto writes = Writes();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].Address, 202);
+    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0x20});
+    EXPECT_EQ(writes[1].Values, std::vector<std::uint16_t>{0x80});
+
+    channel->Registers[116] = 1;
+    EXPECT_FALSE(driver->FlashCommand(TDriver::CmdLoadProfiles));
+    EXPECT_TRUE(messages.Texts().contains("Device not perform\rFLASH operation!"));
+}
+
+TEST_F(CommandTest, MissingCommandRegisterFailsWithoutTouchingTheLine) {
+    UseTable(DeviceKind::Power, {MakeEntry(83, 'N')}); // no 90
+    driver->WaitIdle();
+    EXPECT_FALSE(driver->ExecCommand(TDriver::CmdReset));
+    EXPECT_TRUE(channel->Requests().empty());
+}
+
+TEST_F(CommandTest, ResetAlarmsClearsHistoricWordsLowThenHigh) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    EXPECT_TRUE(driver->ResetAlarms());
+    auto writes = Writes();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].Address, 83);
+    EXPECT_EQ(writes[1].Address, 84);
+    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0});
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(84)->DriveValue, 0);
+    EXPECT_EQ(driver->ModeLetter(), 0); // nothing ran before: stays idle
+
+    channel->ClearRequests();
+    UseTable(DeviceKind::Drive, {MakeEntry(120, 'N', 3), MakeEntry(119, 'N', 4)});
+    driver->SetMode('I');
+    EXPECT_TRUE(driver->ResetAlarms());
+    writes = Writes();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].Address, 119);
+    EXPECT_EQ(writes[1].Address, 120);
+    EXPECT_EQ(driver->ModeLetter(), 'I'); // polling restored
+}
+
+TEST_F(CommandTest, EveryOperationIsRefusedOffLine) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    driver->SetOnline(false);
+    std::uint16_t buffer[4]{};
+    EXPECT_FALSE(driver->ReadRegs(0, buffer, true, 100, 1, nullptr));
+    EXPECT_FALSE(driver->WriteReg(1, 2, true, 100, nullptr));
+    EXPECT_FALSE(driver->WriteChangedParams());
+    EXPECT_FALSE(driver->WriteChangedProfiles());
+    EXPECT_FALSE(driver->WriteChangedScopeSettings());
+    EXPECT_FALSE(driver->ExecCommand(TDriver::CmdSaveEeprom));
+    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdSaveEeprom));
+    EXPECT_FALSE(driver->FlashCommand(TDriver::CmdSaveProfiles));
+    EXPECT_FALSE(driver->ResetDrive());
+    EXPECT_FALSE(driver->ResetAlarms());
+    EXPECT_TRUE(channel->Requests().empty());
+    EXPECT_TRUE(closedWith.empty());
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(CommandTest, ReadRegsReportsFailureAccordingToTheSwitch) {
+    UseTable(DeviceKind::Std, StdCommandTable());
+    channel->Silent = {7};
+    std::uint16_t buffer[2]{};
+    std::uint16_t copy[2]{};
+    // Report off: false, still on line, nothing shown.
+    EXPECT_FALSE(driver->ReadRegs(7, buffer, false, 20, 1, copy));
+    EXPECT_TRUE(driver->Online());
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    // Success copies into the copy target.
+    channel->Registers[8] = 4321;
+    EXPECT_TRUE(driver->ReadRegs(8, buffer, true, 100, 1, copy));
+    EXPECT_EQ(copy[0], 4321);
+    // Report on: off line, host laid out again.
+    const int before = host.ConfigureCount();
+    EXPECT_FALSE(driver->ReadRegs(7, buffer, true, 20, 1, copy));
+    EXPECT_FALSE(driver->Online());
+    EXPECT_EQ(host.ConfigureCount(), before + 1);
+    EXPECT_EQ(copy[0], 4321);
+}
+
+} // namespace
+} // namespace kelm::test

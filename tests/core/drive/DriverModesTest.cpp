@@ -1,0 +1,129 @@
+#include "DriveTestSupport.h"
+
+#include <QThread>
+
+namespace kelm::test {
+namespace {
+
+using ModeTest = DriveFixture;
+
+TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
+    UseRange(DeviceKind::Std, 0, 3);
+    int polls = 0;
+    driver->SetPollBody('I', [&] { ++polls; });
+    driver->SetOnline(false);
+    driver->SetMode('I');
+    EXPECT_EQ(driver->ModeLetter(), 0);
+    WaitFor([] { return false; }, 700);
+    EXPECT_EQ(polls, 0);
+    EXPECT_EQ(host.SynchronizedCount(), 0);
+    EXPECT_EQ(driver->WaitIdle(), 0);
+}
+
+TEST_F(ModeTest, PollRunsOnTheUserInterfaceThreadAboutEvery500Ms) {
+    UseRange(DeviceKind::Std, 0, 3);
+    std::vector<std::uint32_t> ticks;
+    bool onMainThread = true;
+    driver->SetPollBody('I', [&] {
+        ticks.push_back(TickCount());
+        onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
+    });
+    driver->SetMode('I');
+    ASSERT_TRUE(WaitFor([&] { return ticks.size() >= 4; }, 6000));
+    EXPECT_EQ(driver->WaitIdle(), 'I');
+    EXPECT_TRUE(onMainThread);
+    for (std::size_t i = 1; i < ticks.size(); ++i) {
+        EXPECT_GE(ticks[i] - ticks[i - 1], 450u);
+        EXPECT_LT(ticks[i] - ticks[i - 1], 1500u);
+    }
+    // Stopped: no further polls and the pause timer is off.
+    const std::size_t count = ticks.size();
+    WaitFor([] { return false; }, 700);
+    EXPECT_EQ(ticks.size(), count);
+    EXPECT_FALSE(host.PauseTimerActive());
+}
+
+TEST_F(ModeTest, APollLongerThanThePeriodIsFollowedAfterAShortGap) {
+    UseRange(DeviceKind::Std, 0, 3);
+    std::vector<std::uint32_t> starts, ends;
+    driver->SetPollBody('I', [&] {
+        starts.push_back(TickCount());
+        QThread::msleep(600);
+        ends.push_back(TickCount());
+    });
+    driver->SetMode('I');
+    ASSERT_TRUE(WaitFor([&] { return starts.size() >= 3; }, 8000));
+    driver->WaitIdle();
+    EXPECT_LT(starts[2] - ends[1], 300u);
+}
+
+TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
+    UseTable(DeviceKind::Std, {MakeEntry(5, 'A', 1)});
+    int polls = 0;
+    driver->SetPollBody('I', [&] {
+        ++polls;
+        driver->ActiveTable().FindByAddress(5)->Value = static_cast<std::int16_t>(polls + 10);
+        EXPECT_TRUE(driver->WriteChangedParams());
+    });
+    driver->SetMode('I');
+    ASSERT_TRUE(WaitFor([&] { return polls >= 2; }, 5000));
+    EXPECT_EQ(driver->WaitIdle(), 'I');
+    EXPECT_GE(Writes().size(), 2u);
+}
+
+TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {
+    UseRange(DeviceKind::Power, 0, 3);
+    int linkStarts = 0, linkPolls = 0, diagStarts = 0, diagSteps = 0;
+    driver->SetStartBody('S', [&] { ++linkStarts; });
+    driver->SetPollBody('S', [&] { ++linkPolls; });
+    driver->SetStartBody('D', [&] { ++diagStarts; });
+    driver->SetStepBody('D', [&] {
+        ++diagSteps;
+        QThread::msleep(2);
+    });
+    driver->SetMode('S');
+    ASSERT_TRUE(WaitFor([&] { return linkPolls >= 1; }, 3000));
+    EXPECT_EQ(driver->WaitIdle(), 'S');
+    driver->SetMode('D');
+    ASSERT_TRUE(WaitFor([&] { return diagSteps >= 5; }, 3000));
+    EXPECT_EQ(driver->WaitIdle(), 'D');
+    EXPECT_EQ(linkStarts, 1);
+    EXPECT_EQ(diagStarts, 1);
+    const int steps = diagSteps;
+    QThread::msleep(50);
+    EXPECT_EQ(diagSteps, steps);
+}
+
+TEST_F(ModeTest, UnknownLettersStopTheWorker) {
+    UseRange(DeviceKind::Std, 0, 3);
+    driver->SetMode('D'); // no diagnostic step installed
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
+    EXPECT_EQ(driver->WaitIdle(), 0);
+}
+
+TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
+    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 5)});
+    driver->KindTable(DeviceKind::Drive).Add(MakeEntry(7, 'A', 70));
+    driver->ActiveTable().FindByAddress(1)->Value = 99;
+    driver->SelectDeviceKind(DeviceKind::Drive, true);
+    EXPECT_EQ(driver->CurrentKind(), DeviceKind::Drive);
+    EXPECT_EQ(driver->ActiveTable().Count(), 1);
+    EXPECT_EQ(driver->ActiveTable().At(0).Address, 7);
+    driver->SelectDeviceKind(DeviceKind::Std, false);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
+    driver->ActiveTable().FindByAddress(1)->Value = 1;
+    driver->SelectDeviceKind(static_cast<DeviceKind>(9), false); // not stored
+    EXPECT_EQ(driver->CurrentKind(), DeviceKind::Std);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
+}
+
+TEST_F(ModeTest, SyntheticTablesExistFromConstruction) {
+    EXPECT_EQ(driver->ProfileTable().Count(), 576);
+    EXPECT_EQ(driver->ProfileTable().At(0).Name, "P256");
+    EXPECT_EQ(driver->ProfileTable().At(575).Address, 831);
+    EXPECT_EQ(driver->ScopeSettingsTable().Count(), 14);
+    EXPECT_EQ(driver->ScopeSettingsTable().At(13).Name, "O50013");
+}
+
+} // namespace
+} // namespace kelm::test

@@ -1,0 +1,208 @@
+#include "DriveTestSupport.h"
+
+#include <QThread>
+
+namespace kelm::test {
+namespace {
+
+using TransferTest = DriveFixture;
+
+std::vector<std::pair<int, int>> Blocks(const std::vector<RegisterMapChannel::Request>& reads) {
+    std::vector<std::pair<int, int>> out;
+    for (const auto& r : reads)
+        out.emplace_back(r.Address, r.Count);
+    return out;
+}
+
+TEST_F(TransferTest, ReadGroupsConsecutiveAddressesInBlocksOf32OnStd) {
+    UseRange(DeviceKind::Std, 0, 40);
+    for (int a = 0; a <= 40; ++a)
+        channel->Registers[static_cast<std::uint16_t>(a)] = 1000 + a;
+    int progress = 0;
+    ASSERT_TRUE(RunRead('D', &progress));
+    EXPECT_EQ(Blocks(Reads()), (std::vector<std::pair<int, int>>{{0, 32}, {32, 9}}));
+    EXPECT_EQ(progress, 41);
+    for (const ParamEntry& e : driver->ActiveTable()) {
+        EXPECT_EQ(e.DriveValue, 1000 + e.Address);
+        EXPECT_EQ(e.Value, e.DriveValue);
+        EXPECT_EQ(e.FileValue, e.DriveValue);
+    }
+    EXPECT_EQ(driver->ModeLetter(), 'I'); // polling restarts after the read
+    EXPECT_EQ(driver->WaitIdle(), 'I');
+}
+
+TEST_F(TransferTest, ReadUsesBlocksOf16OnOtherKindsAndAGapStartsABlock) {
+    UseRange(DeviceKind::Power, 0, 40);
+    ASSERT_TRUE(RunRead('D'));
+    EXPECT_EQ(Blocks(Reads()), (std::vector<std::pair<int, int>>{{0, 16}, {16, 16}, {32, 9}}));
+
+    channel->ClearRequests();
+    UseTable(DeviceKind::Std, {MakeEntry(9), MakeEntry(10), MakeEntry(11), MakeEntry(20),
+                               MakeEntry(21), MakeEntry(65535)});
+    ASSERT_TRUE(RunRead('D'));
+    EXPECT_EQ(Blocks(Reads()), (std::vector<std::pair<int, int>>{{9, 3}, {20, 2}, {65535, 1}}));
+}
+
+TEST_F(TransferTest, ReadTargetsSelectTheirTables) {
+    UseRange(DeviceKind::Std, 0, 3);
+    channel->Registers[50005] = 77;
+    ASSERT_TRUE(RunRead('O'));
+    EXPECT_EQ(Blocks(Reads()), (std::vector<std::pair<int, int>>{{50000, 14}}));
+    EXPECT_EQ(driver->ScopeSettingsTable().FindByAddress(50005)->Value, 77);
+
+    channel->ClearRequests();
+    ASSERT_TRUE(RunRead('P'));
+    const auto blocks = Blocks(Reads());
+    ASSERT_EQ(blocks.size(), 18u); // 576 registers in blocks of 32
+    EXPECT_EQ(blocks.front(), std::make_pair(256, 32));
+    EXPECT_EQ(blocks.back(), std::make_pair(800, 32));
+}
+
+TEST_F(TransferTest, EmptyTableReadEndsWithDoneAndNoRequest) {
+    UseTable(DeviceKind::Std, {});
+    int progress = 0;
+    ASSERT_TRUE(RunRead('D', &progress));
+    EXPECT_TRUE(channel->Requests().empty());
+    EXPECT_EQ(progress, 0);
+}
+
+TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesInsteadOfWriting) {
+    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 11), MakeEntry(2, 'N', 22), MakeEntry(3, 'D', 33),
+                               MakeEntry(4, 'F', 44)});
+    channel->Registers[2] = 500;
+    channel->Registers[4] = 600;
+    bool done = false;
+    int progress = 0;
+    driver->StartWrite(
+        'D', [&] { ++progress; }, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return done; }));
+    const auto requests = channel->Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].Function, frames::WriteFunction);
+    EXPECT_EQ(requests[0].Values, std::vector<std::uint16_t>{11});
+    EXPECT_EQ(requests[1].Function, frames::ReadFunction);
+    EXPECT_EQ(requests[1].Address, 2);
+    EXPECT_EQ(requests[2].Function, frames::WriteFunction);
+    EXPECT_EQ(requests[3].Function, frames::ReadFunction);
+    const ParamTable& t = driver->ActiveTable();
+    EXPECT_EQ(t.FindByAddress(2)->Value, 500);
+    EXPECT_EQ(t.FindByAddress(2)->DriveValue, 500);
+    EXPECT_EQ(t.FindByAddress(4)->Value, 600);
+    EXPECT_EQ(channel->Registers[2], 500); // never written
+    EXPECT_EQ(progress, 4);
+}
+
+TEST_F(TransferTest, FailureMidWayGoesOffLineAndStillCallsDone) {
+    UseRange(DeviceKind::Std, 0, 70);
+    channel->Silent = {40};
+    int progress = 0;
+    ASSERT_TRUE(RunRead('D', &progress));
+    EXPECT_FALSE(driver->Online());
+    EXPECT_EQ(driver->ModeLetter(), 0); // SetMode('I') off line gives 0
+    EXPECT_GE(host.ConfigureCount(), 1);
+    EXPECT_TRUE(messages.Texts().contains(QStringLiteral("Device not Respondig")));
+    // The failed block still counts as progress; nothing after it is requested.
+    EXPECT_EQ(progress, 64);
+    for (const auto& r : Reads())
+        EXPECT_LE(r.Address, 32);
+}
+
+TEST_F(TransferTest, ErrorInsideAReadStepAbandonsWithoutDone) {
+    UseRange(DeviceKind::Std, 0, 40);
+    channel->ThrowAt = {35};
+    bool done = false;
+    int progress = 0;
+    driver->StartRead(
+        'D', [&] { ++progress; }, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Error Nr. 001"); }));
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+    EXPECT_FALSE(done);
+    EXPECT_EQ(progress, 32);
+    EXPECT_TRUE(driver->Online());
+}
+
+TEST_F(TransferTest, ErrorInsideAWriteStepShowsError002) {
+    UseTable(DeviceKind::Std, {MakeEntry(1), MakeEntry(2), MakeEntry(3)});
+    channel->ThrowAt = {2};
+    bool done = false;
+    driver->StartWrite('D', nullptr, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Error Nr. 002"); }));
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+    EXPECT_FALSE(done);
+}
+
+TEST_F(TransferTest, ErrorInsideAProgressCallbackEndsWithDone) {
+    UseRange(DeviceKind::Power, 0, 40);
+    int progress = 0;
+    bool done = false;
+    driver->StartRead(
+        'D',
+        [&] {
+            if (++progress == 20)
+                throw std::runtime_error("page gone");
+        },
+        [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return done; }));
+    EXPECT_TRUE(messages.Texts().contains("Error Nr. 003"));
+    EXPECT_EQ(Reads().size(), 2u); // ended after the second block
+    EXPECT_TRUE(driver->Online());
+}
+
+TEST_F(TransferTest, CallbacksRunOnTheUserInterfaceThread) {
+    UseRange(DeviceKind::Std, 0, 5);
+    QThread* progressThread = nullptr;
+    QThread* doneThread = nullptr;
+    driver->StartRead(
+        'D', [&] { progressThread = QThread::currentThread(); },
+        [&] { doneThread = QThread::currentThread(); });
+    ASSERT_TRUE(WaitFor([&] { return doneThread != nullptr; }));
+    EXPECT_EQ(progressThread, QThread::currentThread());
+    EXPECT_EQ(doneThread, QThread::currentThread());
+}
+
+TEST_F(TransferTest, WaitIdleDuringAReadStopsItWithoutDone) {
+    UseRange(DeviceKind::Power, 0, 2000);
+    bool done = false;
+    int progress = 0;
+    driver->StartRead(
+        'D', [&] { ++progress; }, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return progress >= 16; }));
+    EXPECT_EQ(driver->WaitIdle(), 'R');
+    const auto count = channel->Requests().size();
+    EXPECT_EQ(driver->ModeLetter(), 0);
+    QThread::msleep(50);
+    EXPECT_EQ(channel->Requests().size(), count); // the worker rests
+    EXPECT_FALSE(done);
+}
+
+TEST_F(TransferTest, CaptureUploadRunsItsStepBodyAndReportsError004) {
+    UseRange(DeviceKind::Std, 0, 3);
+    int steps = 0;
+    bool started = false;
+    driver->SetStartBody('T', [&] { started = true; });
+    driver->SetStepBody('T', [&] {
+        if (++steps == 3) {
+            driver->NotifyProgress();
+            driver->FinishTransfer();
+        }
+    });
+    int progress = 0;
+    bool done = false;
+    driver->StartRead(
+        'T', [&] { ++progress; }, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return done; }));
+    EXPECT_TRUE(started);
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(progress, 1);
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+
+    driver->SetStepBody('T', [] { throw std::runtime_error("upload"); });
+    done = false;
+    driver->StartRead('T', nullptr, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Error Nr. 004"); }));
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+    EXPECT_FALSE(done);
+}
+
+} // namespace
+} // namespace kelm::test
