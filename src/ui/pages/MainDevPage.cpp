@@ -16,11 +16,13 @@ namespace {
 
 QPointer<TFMainDev> g_page;
 // One registration per main window; its routines check the global reference, so they stay
-// harmless after the page is gone.
+// harmless after the page is gone. The window is watched as well: a later main window may
+// get its registry at the address of a destroyed one.
 ChildWindows* g_registeredWith = nullptr;
+QPointer<QWidget> g_registeredWindow;
 
-void RegisterOnce(ChildWindows& children) {
-    if (g_registeredWith == &children)
+void RegisterOnce(ChildWindows& children, QWidget* window) {
+    if (g_registeredWindow && g_registeredWindow == window && g_registeredWith == &children)
         return;
     ChildWindows::Hooks hooks;
     hooks.OnlineChanged = [](bool online) {
@@ -33,6 +35,7 @@ void RegisterOnce(ChildWindows& children) {
     };
     children.Register(ChildWindows::Role::Other, QStringLiteral("TFMainDev"), std::move(hooks));
     g_registeredWith = &children;
+    g_registeredWindow = window;
 }
 
 } // namespace
@@ -63,7 +66,7 @@ void OpenMainDevPage(ShellHost& shell, PageOpeners openers) {
     auto* page = new TFMainDev(shell.Driver(), std::move(links));
     page->setAttribute(Qt::WA_DeleteOnClose);
     g_page = page;
-    RegisterOnce(shell.Children());
+    RegisterOnce(shell.Children(), shell.Window());
     if (QMdiArea* frame = shell.Frame()) {
         QMdiSubWindow* sub = frame->addSubWindow(page);
         sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,0 +1,122 @@
+// The main window with the program's entries for the main parameter page and the general
+// settings dialog, on the in-memory simulated drive.
+#include "ui/shell/ShellFixture.h"
+
+#include "core/drive/TDriver.h"
+#include "ui/geninfo/GenInfoDialog.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFMainDev.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+namespace kelm::test {
+namespace {
+
+class MainDevShellTest : public ShellFixture {
+protected:
+    void Start() {
+        ShellFlows flows;
+        flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) {
+            OpenMainDevPage(shell);
+        };
+        flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
+        Build(std::move(flows));
+        window_->show();
+        // The start timer runs the drive selection (the main window's fallback).
+        ASSERT_TRUE(WaitFor([this] {
+            return window_->Driver().Online() && MainDevPage() != nullptr &&
+                   MainDevPage()->FileMenuEnabled();
+        }));
+    }
+    std::uint16_t Register(std::uint16_t address) {
+        auto lock = engine_->Lock();
+        return engine_->FindDevice(1)->Registers().Get(address);
+    }
+    void SetRegister(std::uint16_t address, std::uint16_t value) {
+        auto lock = engine_->Lock();
+        engine_->FindDevice(1)->Registers().Set(address, value);
+    }
+};
+
+TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
+    Start();
+    TFMainDev* page = MainDevPage();
+    EXPECT_EQ(page->windowTitle(), QStringLiteral("Drive"));
+    EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMainDev")), nullptr);
+    // On line: the page grants File > Save.
+    EXPECT_TRUE(page->FileMenuEnabled());
+    EXPECT_TRUE(window_->StateOf(Command::Save).Enabled);
+    // The homing lists come from the configuration loaded after the page was created.
+    EXPECT_GT(page->findChild<QComboBox*>(QStringLiteral("CSearch"))->count(), 0);
+
+    // The road of one edit: typed, Enter, written, back to the normal colour.
+    auto* level = page->findChild<TPNumEdit*>(QStringLiteral("ETorqSat"));
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("77"));
+    EXPECT_TRUE(level->IsMarked());
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_EQ(Register(79), 77);
+    EXPECT_FALSE(level->IsMarked());
+
+    // Page buttons of pages that are not there yet say so.
+    messages_.Clear();
+    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
+    EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("The Motor page is not there yet.")});
+}
+
+TEST_F(MainDevShellTest, ReloadLaysThePageOutAgain) {
+    Start();
+    SetRegister(71, 1);
+    window_->ReloadFromDrive();
+    TFMainDev* page = MainDevPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("CMode"))->currentIndex(), 1);
+    EXPECT_TRUE(page->SpeedField()->isVisible());
+}
+
+TEST_F(MainDevShellTest, GeneralSettingsOkWritesAndCancelWritesNothing) {
+    Start();
+    SetRegister(70, 0);
+    window_->ReloadFromDrive();
+    dialogs_->OnNextDialog([](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>(QStringLiteral("CI2t"))->click();
+        dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+    });
+    window_->Run(Command::GeneralSettings);
+    EXPECT_EQ(Register(70), 0);
+    dialogs_->OnNextDialog([](QDialog& dialog) {
+        dialog.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
+        dialog.findChild<QPushButton*>(QStringLiteral("BOk"))->click();
+    });
+    window_->Run(Command::GeneralSettings);
+    EXPECT_EQ(Register(70), 0x800);
+    ASSERT_EQ(dialogs_->Executed().size(), 2u);
+    EXPECT_EQ(dialogs_->Executed()[1].Title, QStringLiteral("  General  Settings"));
+    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
+}
+
+TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
+    Start();
+    Control(QStringLiteral("silent * on"));
+    auto* level = MainDevPage()->findChild<TPNumEdit*>(QStringLiteral("ETorqSat"));
+    level->setFocus();
+    level->selectAll();
+    QTest::keyClicks(level, QStringLiteral("55"));
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_FALSE(window_->Driver().Online());
+    EXPECT_TRUE(messages_.Texts().contains(QStringLiteral("Device not Respondig")));
+    EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
+    EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
+    EXPECT_TRUE(level->IsMarked()); // not written: still red
+}
+
+} // namespace
+} // namespace kelm::test
