@@ -1,0 +1,258 @@
+#include "ui/diagnostic/ToolFixture.h"
+
+#include <QDir>
+
+#include "core/drive/TDriver.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/compare/CompareCommands.h"
+#include "ui/compare/CompareGrid.h"
+#include "ui/compare/TFCompDev.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace kelm::test {
+namespace {
+
+class CompareWindowTest : public ToolFixture {
+protected:
+    void SetUp() override {
+        ToolFixture::SetUp();
+        BuildEngine(sim::SimKind::Std);
+        ShellFlows flows;
+        InstallCompareWindows(flows);
+        ShowOnline(flows);
+        for (const ParamEntry& e : window_->Driver().ActiveTable())
+            if (e.Compared)
+                compared.push_back(e);
+        ASSERT_GT(compared.size(), 10u);
+    }
+    void TearDown() override {
+        if (CompareWindow())
+            CompareWindow()->close();
+        ToolFixture::TearDown();
+    }
+
+    // A device parameter file of the plain kind with the given rows (name, address, value).
+    QString WriteFile(const QString& name, const QStringList& rows,
+                      const QString& typeLine = QStringLiteral("Device Configuration File")) {
+        const QString path = Folder() + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        QStringList lines{QStringLiteral("Kelm Industries"), typeLine,
+                          QStringLiteral("Sunday 6 December 2026 20:00"),
+                          QStringLiteral("Name\tAddress\tValue")};
+        lines << rows;
+        file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        return path;
+    }
+    static QString Row(const ParamEntry& e, int value) {
+        return e.Name + QLatin1Char('\t') + QString::number(e.Address) + QLatin1Char('\t') +
+               QString::number(value);
+    }
+    TFCompDev& Window() {
+        EXPECT_NE(CompareWindow(), nullptr);
+        return *CompareWindow();
+    }
+    QString Cell(int row, int column) { return Window().Grid().item(row, column)->text(); }
+    bool Enabled(const char* action) {
+        return window_->findChild<QAction*>(QString::fromLatin1(action))->isEnabled();
+    }
+
+    std::vector<ParamEntry> compared;
+};
+
+TEST_F(CompareWindowTest, DriveAgainstFileRowsFiltersAndColours) {
+    const ParamEntry& same = compared[0];
+    const ParamEntry& changed = compared[1];
+    const QString path =
+        WriteFile(QStringLiteral("drive.dev"),
+                  {Row(same, same.DriveValue), Row(changed, changed.DriveValue + 1),
+                   QStringLiteral("; a comment\t1\t2"),
+                   QStringLiteral("  \"quoted\t%1\t5").arg(compared[2].Address),
+                   QStringLiteral("Unknown\t9999\t5"), QStringLiteral("Bad\tabc\t5")});
+    dialogs_->AnswerNextFile(path);
+    window_->Run(Command::DriveCompare);
+    ASSERT_NE(CompareWindow(), nullptr);
+    TFCompDev& w = Window();
+    EXPECT_TRUE(w.DriveMode());
+    EXPECT_EQ(w.windowTitle(), " Compare Drive Values");
+    const QStringList titles{" Name", "Address", "Drive", "File"};
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(w.Grid().horizontalHeaderItem(c)->text(), titles[c]);
+    EXPECT_TRUE(w.FirstLabel().isHidden());
+    EXPECT_TRUE(w.SecondLabel().text().startsWith("File: "));
+    EXPECT_TRUE(w.SecondLabel().text().endsWith("drive.dev"));
+    ASSERT_EQ(dialogs_->Files().size(), 1u);
+    EXPECT_EQ(dialogs_->Files()[0].Request.DefaultExtension, "dev");
+    EXPECT_EQ(window_->Settings().DevicesFolder, Folder());
+
+    // Show All: every compared entry in table order; the row missing from the file differs.
+    EXPECT_EQ(w.Filter(), 1);
+    ASSERT_EQ(w.Grid().rowCount(), static_cast<int>(compared.size()));
+    EXPECT_EQ(Cell(0, 0), same.Name);
+    EXPECT_EQ(Cell(0, 1), QStringLiteral("%1").arg(same.Address, 3, 10, QLatin1Char('0')));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("%1").arg(same.DriveValue, 5, 10, QLatin1Char('0')));
+    EXPECT_EQ(Cell(0, 3), Cell(0, 2));
+    EXPECT_EQ(w.Grid().item(0, 0)->background().color(), QColor(Qt::white));
+    EXPECT_FALSE(w.Grid().item(0, 3)->font().bold());
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(w.Grid().item(1, c)->background().color(), QColor(255, 60, 60));
+        EXPECT_TRUE(w.Grid().item(1, c)->font().bold());
+    }
+    EXPECT_TRUE(Cell(2, 3).isEmpty()); // commented out in the file
+    EXPECT_FALSE(Cell(2, 2).isEmpty());
+
+    w.ClickFilter(QStringLiteral("BEq"));
+    EXPECT_EQ(w.Filter(), 3);
+    ASSERT_EQ(w.Grid().rowCount(), 1);
+    EXPECT_EQ(Cell(0, 0), same.Name);
+    w.ClickFilter(QStringLiteral("BNoteq"));
+    ASSERT_EQ(w.Grid().rowCount(), static_cast<int>(compared.size()) - 1);
+    EXPECT_EQ(Cell(0, 0), changed.Name);
+    EXPECT_EQ(w.Grid().item(0, 0)->background().color(), QColor(255, 60, 60));
+    EXPECT_EQ(messages_.Texts().size(), 0);
+
+    // Both comparison commands are taken while the window is open, and given back on close.
+    EXPECT_FALSE(Enabled("MCompare"));
+    w.close();
+    EXPECT_TRUE(Enabled("MCompare"));
+    EXPECT_TRUE(Enabled("MFCompare"));
+}
+
+TEST_F(CompareWindowTest, NothingEqualLeavesOneEmptyRow) {
+    dialogs_->AnswerNextFile(WriteFile(QStringLiteral("empty.dev"), {}));
+    window_->Run(Command::DriveCompare);
+    Window().ClickFilter(QStringLiteral("BEq"));
+    ASSERT_EQ(Window().Grid().rowCount(), 1);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_TRUE(Cell(0, c).isEmpty());
+    EXPECT_EQ(Window().Grid().item(0, 0)->background().color(), QColor(Qt::white));
+}
+
+TEST_F(CompareWindowTest, FileAgainstFileThenASecondFile) {
+    const QString first =
+        WriteFile(QStringLiteral("first.dev"), {Row(compared[0], 11), Row(compared[1], -22)});
+    const QString second =
+        WriteFile(QStringLiteral("second.dev"), {Row(compared[0], 11), Row(compared[1], 23)});
+    dialogs_->AnswerNextFile(first);
+    window_->Run(Command::FileCompare);
+    TFCompDev& w = Window();
+    EXPECT_FALSE(w.DriveMode());
+    EXPECT_EQ(w.windowTitle(), " Compare Files Values");
+    EXPECT_EQ(w.Grid().horizontalHeaderItem(2)->text(), "File1");
+    EXPECT_EQ(w.Grid().horizontalHeaderItem(3)->text(), "File2");
+    EXPECT_FALSE(w.FirstLabel().isHidden());
+    EXPECT_TRUE(w.FirstLabel().text().startsWith("File1: "));
+    EXPECT_TRUE(w.SecondLabel().text().startsWith("File2: "));
+    EXPECT_FALSE(Enabled("MCompare"));
+    // The file against itself: equal rows, rows missing from it show neither value.
+    EXPECT_EQ(Cell(1, 2), "-00022");
+    EXPECT_EQ(Cell(1, 3), "-00022");
+    EXPECT_TRUE(Cell(2, 2).isEmpty());
+    EXPECT_EQ(w.Grid().item(2, 0)->background().color(), QColor(Qt::white));
+    w.ClickFilter(QStringLiteral("BEq"));
+    EXPECT_EQ(w.Grid().rowCount(), 2);
+    w.ClickFilter(QStringLiteral("BNoteq"));
+    EXPECT_EQ(w.Grid().rowCount(), 1); // the empty row
+    EXPECT_TRUE(Cell(0, 0).isEmpty());
+
+    // File > Compare again only brings the window up.
+    window_->Run(Command::FileCompare);
+    EXPECT_EQ(dialogs_->Files().size(), 1u);
+
+    // Open File: the first file against a second one; BAll goes down again.
+    dialogs_->AnswerNextFile(second);
+    w.OpenButton().click();
+    EXPECT_EQ(CompareWindow(), &w);
+    EXPECT_EQ(w.Data().FirstFile(), first);
+    EXPECT_EQ(w.Data().SecondFile(), second);
+    EXPECT_EQ(w.Filter(), 1);
+    EXPECT_EQ(Cell(1, 2), "-00022");
+    EXPECT_EQ(Cell(1, 3), "00023");
+    EXPECT_TRUE(w.Grid().item(1, 0)->font().bold());
+}
+
+TEST_F(CompareWindowTest, WrongExtensionCancelAndUnreadableFiles) {
+    dialogs_->AnswerNextFile(WriteFile(QStringLiteral("power.tnp"), {}));
+    window_->Run(Command::DriveCompare);
+    EXPECT_EQ(CompareWindow(), nullptr);
+    ASSERT_EQ(messages_.Texts().size(), 1);
+    EXPECT_TRUE(messages_.Texts()[0].startsWith("Different File Extensions\r"));
+    EXPECT_TRUE(messages_.Texts()[0].endsWith("\rFile not processed!"));
+    messages_.Clear();
+
+    dialogs_->AnswerNextFile(QString()); // Cancel
+    window_->Run(Command::FileCompare);
+    EXPECT_EQ(CompareWindow(), nullptr);
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+
+    const QString missing = Folder() + QStringLiteral("missing.dev");
+    dialogs_->AnswerNextFile(missing);
+    window_->Run(Command::DriveCompare);
+    ASSERT_NE(CompareWindow(), nullptr);
+    EXPECT_EQ(messages_.Texts(), QStringList{"Unable open Device:" + missing});
+    // The drive side still has every value: every row differs.
+    Window().ClickFilter(QStringLiteral("BNoteq"));
+    EXPECT_EQ(Window().Grid().rowCount(), static_cast<int>(compared.size()));
+    messages_.Clear();
+
+    const QString power = WriteFile(QStringLiteral("power.dev"), {Row(compared[0], 1)},
+                                    QStringLiteral("Tarn Power Configuration File"));
+    dialogs_->AnswerNextFile(power);
+    Window().OpenButton().click();
+    EXPECT_EQ(messages_.Texts(), QStringList{"Error Opening Device:" + power});
+    EXPECT_TRUE(Window().DriveMode());
+    EXPECT_TRUE(Cell(0, 3).isEmpty());
+}
+
+TEST_F(CompareWindowTest, WheelAndArrowsScrollByOneRow) {
+    dialogs_->AnswerNextFile(WriteFile(QStringLiteral("scroll.dev"), {}));
+    window_->Run(Command::DriveCompare);
+    CompareGrid& grid = Window().Grid();
+    grid.resize(400, 150);
+    QApplication::processEvents();
+    ASSERT_GT(grid.verticalScrollBar()->maximum(), 3);
+    EXPECT_EQ(grid.TopRow(), 0);
+    QWheelEvent down(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid.viewport(), &down);
+    EXPECT_EQ(grid.TopRow(), 1);
+    QKeyEvent keyDown(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&grid, &keyDown);
+    EXPECT_EQ(grid.TopRow(), 2);
+    QKeyEvent keyUp(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(&grid, &keyUp);
+    EXPECT_EQ(grid.TopRow(), 1);
+    QWheelEvent up(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid.viewport(), &up);
+    QApplication::sendEvent(grid.viewport(), &up);
+    EXPECT_EQ(grid.TopRow(), 0);
+}
+
+TEST_F(CompareWindowTest, LongFileNamesAreShortenedToTheLabel) {
+    QDir(Folder()).mkpath(QStringLiteral("a/very/long/folder/name/for/the/label/test"));
+    const QString path =
+        WriteFile(QStringLiteral("a/very/long/folder/name/for/the/label/test/long.dev"), {});
+    dialogs_->AnswerNextFile(path);
+    window_->Run(Command::FileCompare);
+    QLabel& label = Window().FirstLabel();
+    label.resize(160, label.height());
+    Window().resize(Window().width() + 1, Window().height());
+    QApplication::processEvents();
+    Window().CompLoad(path, path);
+    EXPECT_TRUE(label.text().startsWith("File1: "));
+    EXPECT_TRUE(label.text().endsWith("long.dev"));
+    EXPECT_TRUE(label.text().contains("..."));
+    EXPECT_LT(label.text().size(), ("File1: " + path).size());
+}
+
+} // namespace
+} // namespace kelm::test
