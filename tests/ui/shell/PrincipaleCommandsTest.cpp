@@ -25,7 +25,8 @@ TEST_F(CommandsTest, FallbackSelectionReadsTableAndGoesOnLine) {
     TFPrincipale& w = *window_;
     EXPECT_EQ(w.StatusPanelText(5), "001");
     EXPECT_EQ(w.Master().DeviceAddress, 1);
-    EXPECT_EQ(w.Driver().ModeLetter(), 'I');
+    // The read ends with the status poll (the worker switches right after the done call).
+    EXPECT_TRUE(WaitFor([&] { return w.Driver().ModeLetter() == 'I'; }));
     // The table holds the drive's values (register 12 of the simulated drive is 100).
     const ParamEntry* entry = w.Driver().ActiveTable().FindByAddress(12);
     ASSERT_NE(entry, nullptr);
