@@ -60,6 +60,8 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
             options.logFile = value;
         } else if (name == QLatin1String("--control")) {
             options.controlPath = value;
+        } else if (name == QLatin1String("--exec")) {
+            options.startCommands << value;
         } else {
             error = QStringLiteral("%1 %2: unknown option or value out of range").arg(name, value);
             return false;
@@ -85,6 +87,8 @@ QString UsageText() {
                "  --link-path PATH      also place a symbolic link to the terminal at PATH\n"
                "  --log FILE            one line per request: ms address function register\n"
                "                        count answered(yes/no)\n"
+               "  --exec \"COMMAND\"      run a control command at start (repeatable), e.g.\n"
+               "                        --exec \"set * 11 230\" for a 230 V Power unit\n"
                "  --control PATH        create a FIFO at PATH that takes commands:\n") +
            ControlCommandHelp();
 }

@@ -10,11 +10,12 @@ namespace kelm::sim {
 // Command line of kelmsim.
 struct Options {
     SetupOptions setup;
-    QString binFolder;      // empty: the Bin folder beside the executable
-    QString linkPath;       // symbolic link to the pseudo-terminal
-    QString logFile;        // one line per request
-    QString controlPath;    // FIFO for run-time commands
-    std::uint32_t baud = 0; // 0: replies go out at once
+    QString binFolder;         // empty: the Bin folder beside the executable
+    QString linkPath;          // symbolic link to the pseudo-terminal
+    QString logFile;           // one line per request
+    QString controlPath;       // FIFO for run-time commands
+    QStringList startCommands; // control commands run once the devices exist (--exec)
+    std::uint32_t baud = 0;    // 0: replies go out at once
     bool help = false;
 };
 

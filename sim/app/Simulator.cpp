@@ -25,6 +25,14 @@ bool Simulator::Start(QString& error) {
     if (!engine_) {
         return false;
     }
+    // Start values beyond the model code (main voltage, feedback, firmware words, ...).
+    for (const QString& command : options_.startCommands) {
+        const ControlResult result = ApplyControlCommand(*engine_, command, NowMs());
+        if (!result.ok) {
+            error = QStringLiteral("--exec %1: %2").arg(command, result.message);
+            return false;
+        }
+    }
     if (!options_.logFile.isEmpty()) {
         log_.setFileName(options_.logFile);
         if (!log_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
