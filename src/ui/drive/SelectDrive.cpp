@@ -7,6 +7,7 @@
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/tarnlink/TFTarnSel.h"
 
 #include <array>
 
@@ -49,7 +50,8 @@ void ConnectStandard(ShellHost& shell, int number) {
 }
 
 // Identifies the unit on a link port: the Power unit of a Tarn link, or a Tarn Orca 230.
-void ConnectLink(ShellHost& shell, LinkPortRecord& record) {
+// false when the link overview was cancelled (nothing is read then).
+bool ConnectLink(ShellHost& shell, LinkPortRecord& record) {
     TDriver& driver = shell.Driver();
     ModbusMaster& master = shell.Master();
     if (driver.CurrentKind() != DeviceKind::Power) {
@@ -60,7 +62,7 @@ void ConnectLink(ShellHost& shell, LinkPortRecord& record) {
     if (!OpenOn(master, record.ComNumber, true))
         master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0);
     if (!master.IsPortOpen())
-        return;
+        return true;
     driver.SetOnline(master.IsLinkReady());
     // After a reported failure the driver is off line and refuses the later reads.
     const bool units = driver.ReadParam(6, true, TimeoutMs);
@@ -73,9 +75,10 @@ void ConnectLink(ShellHost& shell, LinkPortRecord& record) {
         record.UnitKind = 3;
         driver.SelectDeviceKind(DeviceKind::Orca230, false);
         master.DeviceAddress = 2;
+        return true;
     }
-    // Otherwise the Power unit stays selected; the link overview takes over from here
-    // once it exists.
+    // Otherwise the link overview chooses the unit (Power or Drive).
+    return !master.IsPortOpen() || ShowLinkOverview(shell);
 }
 
 } // namespace
@@ -126,7 +129,12 @@ void SelectDrive(ShellHost& shell) {
         ConnectStandard(shell, dialog.DeviceNumber());
         break;
     case TFSelectDriver::Link:
-        ConnectLink(shell, driver.LinkPorts.at(static_cast<std::size_t>(dialog.LinkIndex())));
+        if (!ConnectLink(shell,
+                         driver.LinkPorts.at(static_cast<std::size_t>(dialog.LinkIndex())))) {
+            // Overview cancelled: no read; the status poll of the unit in use goes on.
+            driver.SetMode('I');
+            return;
+        }
         break;
     case TFSelectDriver::OffLine:
         if (dialog.OffLineKind() != driver.CurrentKind())

@@ -1,0 +1,151 @@
+#include "ui/tarnlink/TFTarnSel.h"
+
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/seams/DialogRunner.h"
+#include "ui/shell/ShellHost.h"
+#include "ui/tarnlink/UnitPanel.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+TFTarnSel::TFTarnSel(ShellHost& shell, QWidget* parent)
+    : QDialog(parent != nullptr ? parent : shell.Window()), shell_(shell) {
+    setObjectName(QStringLiteral("TFTarnSel"));
+    setWindowTitle(QStringLiteral("Select Tarn Device"));
+    // 1. Cancel unless a unit is chosen.
+    setResult(QDialog::Rejected);
+    TDriver& driver = shell.Driver();
+
+    // 2. The progress window: one step per unit, the Power unit included.
+    const LinkLayout layout = LinkLayoutOf(driver.KindTable(DeviceKind::Power));
+    QPointer<TFConnectD> progress = TFConnectD::ShowScanning(driver, shell.Window());
+    progressMaximum_ = layout.DriveUnits + 1;
+    progress->SetMaximum(progressMaximum_);
+
+    // 3. The link object; the address in use goes into the refresh button's tag.
+    scan_ = std::make_unique<LinkScan>(driver);
+    auto* outer = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    outer->addLayout(row);
+    refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
+    refresh_->setObjectName(QStringLiteral("BRefresh"));
+    refresh_->setProperty("tag", shell.Master().DeviceAddress);
+    outer->addWidget(refresh_, 0, Qt::AlignRight);
+    connect(refresh_, &QPushButton::clicked, this, [this] {
+        for (int i = 0; i < UnitCount(); ++i)
+            UpdateUnitPanel(i);
+    });
+
+    // 4. The units, each with its panel.
+    scan_->Build([&](int index) {
+        const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
+        auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
+        row->addWidget(panel);
+        panels_.push_back(panel);
+        connect(panel->SelectButton, &QPushButton::clicked, this,
+                [this, index] { SelectUnit(index); });
+        const std::uint8_t address = unit.Address;
+        connect(panel->HistoryButton, &QPushButton::clicked, this, [address] {
+            ShowInfo(QStringLiteral("Hystory su Tarn ID = ") + QString::number(address));
+        });
+        UpdateUnitPanel(index);
+        if (progress) {
+            progress->Advance();
+            progressPosition_ = progress->Position();
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+
+    // 5. Size to the panels, drop the progress window, start the scan.
+    adjustSize();
+    if (progress)
+        progress->close();
+    connect(&autoTimer_, &QTimer::timeout, this, &TFTarnSel::AutoTimerFired);
+    autoTimer_.setSingleShot(true);
+    autoTimer_.setInterval(AutoSelectDelayMs);
+    scan_->SetUnitUpdated([this](int index) { UpdateUnitPanel(index); });
+    scan_->Install();
+    driver.SetMode('S');
+}
+
+TFTarnSel::~TFTarnSel() {
+    if (scan_) {
+        shell_.Driver().WaitIdle();
+        scan_.reset();
+    }
+}
+
+int TFTarnSel::RefreshTag() const {
+    return refresh_->property("tag").toInt();
+}
+
+void TFTarnSel::UpdateUnitPanel(int index) {
+    if (!scan_ || index < 0 || index >= UnitCount())
+        return;
+    const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
+    Panel(index).Apply(ComputeUnitPanel(unit, QLocale()), unit.Variant);
+}
+
+void TFTarnSel::SelectUnit(int index) {
+    if (closing_ || index < 0 || index >= UnitCount())
+        return;
+    const int tag = Panel(index).SelectTag();
+    if (tag == 0) {
+        ShowError(QStringLiteral("This Tarn Not Responding!"));
+        return;
+    }
+    TDriver& driver = shell_.Driver();
+    ModbusMaster& master = shell_.Master();
+    driver.WaitIdle();
+    master.DeviceAddress = static_cast<std::uint8_t>(RefreshTag());
+    if (RefreshTag() != tag) {
+        master.DeviceAddress = static_cast<std::uint8_t>(tag);
+        const bool power = tag == scan_->Units().front().Address;
+        driver.SelectDeviceKind(power ? DeviceKind::Power : DeviceKind::Drive, false);
+    }
+    accept();
+}
+
+void TFTarnSel::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (autoTimer_.property("tag").toInt() != 0)
+        autoTimer_.start();
+}
+
+void TFTarnSel::AutoTimerFired() {
+    autoTimer_.stop();
+    const int k = autoTimer_.property("tag").toInt();
+    if (k >= 1 && k <= UnitCount())
+        Panel(k - 1).SelectButton->click();
+}
+
+void TFTarnSel::done(int result) {
+    if (closing_)
+        return;
+    closing_ = true;
+    autoTimer_.stop();
+    // A chosen unit has stopped the scan already; Cancel stops it here and gives the line
+    // back to the unit that was in use (the scan leaves the last polled unit addressed).
+    if (result != QDialog::Accepted) {
+        shell_.Driver().WaitIdle();
+        shell_.Master().DeviceAddress = static_cast<std::uint8_t>(RefreshTag());
+    }
+    scan_.reset();
+    QDialog::done(result);
+}
+
+bool ShowLinkOverview(ShellHost& shell, int autoSelect) {
+    TFTarnSel dialog(shell);
+    dialog.SetAutoSelect(autoSelect);
+    return Dialogs().Exec(dialog) == QDialog::Accepted;
+}
+
+} // namespace kelm

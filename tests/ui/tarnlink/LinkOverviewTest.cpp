@@ -1,0 +1,197 @@
+#include "ui/diagnostic/ToolFixture.h"
+
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFSelectDriver.h"
+#include "ui/tarnlink/TFTarnSel.h"
+#include "ui/tarnlink/UnitPanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace kelm::test {
+namespace {
+
+// The link adapter on COM10, seen by the selection dialog.
+struct ScanGuard {
+    ScanGuard()
+        : previous(InstallLinkPortScan([] {
+              return std::vector<DiscoveredPort>{DiscoveredPort{10, 1}};
+          })) {}
+    ~ScanGuard() { InstallLinkPortScan(previous); }
+    LinkPortScan previous;
+};
+
+class LinkOverviewTest : public ToolFixture {
+protected:
+    void SetUp() override {
+        ToolFixture::SetUp();
+        BuildEngine(sim::SimKind::Link);
+        Control(QStringLiteral("live * off"));
+        // Each unit tells its own identification.
+        SetSimRegister(1, 7, 9);
+        for (std::uint8_t a = 2; a <= 4; ++a)
+            SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
+    }
+    void TearDown() override { ToolFixture::TearDown(); }
+
+    // Starts the main window; its selection picks the link port, then `overview` runs
+    // inside the link overview, then the table read (if any) runs to its end.
+    void SelectThroughOverview(const std::function<void(TFTarnSel&)>& overview) {
+        dialogs_->OnNextDialog(
+            [](QDialog& d) { static_cast<TFSelectDriver&>(d).BLinkOk->click(); });
+        dialogs_->OnNextDialog([this, overview](QDialog& d) {
+            auto& dialog = static_cast<TFTarnSel&>(d);
+            EXPECT_EQ(dialog.windowTitle(), "Select Tarn Device");
+            overview(dialog);
+        });
+        dialogs_->SetDefaultDialogHandler(
+            [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+        ShellFlows flows;
+        flows.SelectDrive = &SelectDrive;
+        flows.RunTransfer = &TFConnectD::RunTransfer;
+        ShowWindow(flows);
+        ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
+        ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
+        ASSERT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() != 'R'; }, 30000));
+    }
+    int Executed(const char* className) {
+        int count = 0;
+        for (const auto& record : dialogs_->Executed())
+            count += record.ClassName == className;
+        return count;
+    }
+    // Waits until every unit has been polled once with its identification read.
+    static bool AllIdentified(TFTarnSel& dialog) {
+        return WaitFor([&] {
+            for (int i = 0; i < dialog.UnitCount(); ++i)
+                if (dialog.Panel(i).CanId->text().isEmpty())
+                    return false;
+            return true;
+        });
+    }
+
+    ScanGuard scan;
+};
+
+TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
+    SetSimRegister(3, 121, 0x0001);
+    SetSimRegister(3, 122, 0x5FCD); // 90061 s
+    SetSimRegister(3, 195, 16384);
+    SetSimRegister(3, 196, 0xFFFF);
+    SetSimRegister(3, 197, 0xFC18); // -1000 pulses
+    SetSimRegister(3, 194, 0xFFF6); // -10 rpm
+    SetSimRegister(1, 79, 245);
+    bool chosen = false;
+    SelectThroughOverview([&](TFTarnSel& dialog) {
+        ASSERT_EQ(dialog.UnitCount(), 4);
+        EXPECT_EQ(dialog.ProgressMaximum(), 4);
+        EXPECT_EQ(dialog.ProgressPosition(), 4);
+        EXPECT_EQ(dialog.RefreshTag(), 1);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(dialog.Panel(i).LinkId->text(), QString::number(i + 1));
+        EXPECT_TRUE(dialog.Panel(0).IsPower());
+        EXPECT_EQ(dialog.Panel(1).Life->property("tag").toInt(), 121);
+        EXPECT_EQ(dialog.Panel(0).Life->property("tag").toInt(), 26);
+        EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
+        ASSERT_TRUE(AllIdentified(dialog));
+        EXPECT_EQ(dialog.Panel(0).CanId->text(), "9");
+        EXPECT_EQ(dialog.Panel(2).CanId->text(), "23");
+        const UnitPanel& unit = dialog.Panel(2);
+        EXPECT_EQ(unit.Life->text(), "25:1:01");
+        EXPECT_EQ(unit.Values[0]->text(), "-00010");
+        EXPECT_EQ(unit.Values[1]->text(), "090.0");
+        EXPECT_EQ(unit.Values[5]->text(), "-1000");
+        EXPECT_EQ(unit.AlarmText->text(), "No Alarm Found");
+        EXPECT_EQ(unit.PictureState(), 1);
+        EXPECT_EQ(dialog.Panel(0).Values[1]->text(), QLocale().toString(24.5, 'f', 1));
+
+        // An alarm shows on the next visit; the picture changes once.
+        const int changes = unit.PictureChanges();
+        SetSimRegister(3, 117, 0x0004);
+        ASSERT_TRUE(WaitFor([&] { return unit.AlarmText->text() == "Alarm Found"; }));
+        EXPECT_EQ(unit.PictureState(), 2);
+        WaitFor([] { return false; }, 1200);
+        EXPECT_EQ(unit.PictureChanges(), changes + 1);
+
+        dialog.Panel(2).SelectButton->click();
+        chosen = true;
+    });
+    ASSERT_TRUE(chosen);
+    TDriver& driver = window_->Driver();
+    EXPECT_EQ(Executed("kelm::TFConnectD"), 1); // the unit's table was read
+    EXPECT_EQ(driver.CurrentKind(), DeviceKind::Drive);
+    EXPECT_EQ(window_->Master().DeviceAddress, 3);
+    EXPECT_TRUE(driver.Online());
+    EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
+    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+}
+
+TEST_F(LinkOverviewTest, SilentUnitCannotBeChosenUntilItAnswersAgain) {
+    Control(QStringLiteral("silent 4 on"));
+    SelectThroughOverview([&](TFTarnSel& dialog) {
+        ASSERT_EQ(dialog.UnitCount(), 4);
+        UnitPanel& silent = dialog.Panel(3);
+        EXPECT_EQ(silent.SelectTag(), 0);
+        ASSERT_TRUE(WaitFor([&] { return !dialog.Panel(2).CanId->text().isEmpty(); }));
+        EXPECT_EQ(silent.PictureState(), 0);
+        EXPECT_TRUE(silent.Values[0]->text().isEmpty());
+        EXPECT_TRUE(silent.Life->text().isEmpty());
+        silent.SelectButton->click();
+        EXPECT_EQ(messages_.Texts(), QStringList{"This Tarn Not Responding!"});
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
+
+        Control(QStringLiteral("silent 4 off"));
+        ASSERT_TRUE(WaitFor([&] { return silent.SelectTag() == 4; }, 20000));
+        ASSERT_TRUE(WaitFor([&] { return silent.CanId->text() == "24"; }, 20000));
+        EXPECT_EQ(silent.PictureState(), 1);
+        dialog.reject();
+    });
+    // Cancelled: no read, the Power unit stays in use and its status poll goes on.
+    EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
+    EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Power);
+    EXPECT_EQ(window_->Master().DeviceAddress, 1);
+    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+}
+
+TEST_F(LinkOverviewTest, PowerUnitChoiceKeepsTheKindAndAutoSelection) {
+    SelectThroughOverview([&](TFTarnSel& dialog) {
+        dialog.Panel(1).HistoryButton->click();
+        EXPECT_EQ(messages_.Texts(), QStringList{"Hystory su Tarn ID = 2"});
+        dialog.Panel(0).SelectButton->click();
+    });
+    EXPECT_EQ(Executed("kelm::TFConnectD"), 1);
+    EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Power);
+    EXPECT_EQ(window_->Master().DeviceAddress, 1);
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Pwr");
+
+    // Automatic selection: unit k is pressed after the dialog is shown; a k beyond the
+    // units does nothing.
+    window_->Driver().WaitIdle();
+    {
+        TFTarnSel dialog(*window_);
+        dialog.SetAutoSelect(9);
+        dialog.show();
+        WaitFor([] { return false; }, TFTarnSel::AutoSelectDelayMs + 300);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    }
+    {
+        TFTarnSel dialog(*window_);
+        dialog.SetAutoSelect(2);
+        dialog.show();
+        ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }));
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(window_->Master().DeviceAddress, 2);
+    EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Drive);
+}
+
+} // namespace
+} // namespace kelm::test
