@@ -1,6 +1,8 @@
 #include "app/InstallFlows.h"
 
 #include "ui/alarms/AlarmWindow.h"
+#include "ui/compare/CompareCommands.h"
+#include "ui/diagnostic/DiagnosticWindow.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/geninfo/GenInfoDialog.h"
@@ -30,6 +32,8 @@ ShellFlows ProgramFlows() {
     flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };
     flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) { OpenMainDevPage(shell); };
     flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
+    InstallCompareWindows(flows);
+    InstallDiagnosticWindow(flows);
     return flows;
 }
 
