@@ -11,6 +11,19 @@ const std::vector<CliCommand>& AllCommands() {
          &RunRead},
         {"write", "ADDR VALUE...", "write a block of registers (connection options first)",
          &RunWrite},
+        {"backup", "FILE", "read the whole parameter table and save it to a device file",
+         &RunBackup},
+        {"restore", "FILE", "open a device file and write the whole table to the drive",
+         &RunRestore},
+        {"eeprom", "save|reload|defaults", "EEPROM command (defaults asks; --yes)", &RunEeprom},
+        {"reset", "", "reset the drive", &RunReset},
+        {"alarms", "", "print the active and historic alarms with their texts", &RunAlarms},
+        {"compare", "FILE", "compare drive values with a device file (* = different)",
+         &RunCompare},
+        {"profiles-backup", "FILE", "read the profile registers and save a .bcp file",
+         &RunProfilesBackup},
+        {"profiles-restore", "FILE", "open a .bcp file and write the profile registers",
+         &RunProfilesRestore},
     };
     return commands;
 }

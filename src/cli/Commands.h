@@ -11,4 +11,14 @@ int RunCheckConfig(const QStringList& arguments, const CliOptions& options);
 int RunRead(const QStringList& arguments, const CliOptions& options);
 int RunWrite(const QStringList& arguments, const CliOptions& options);
 
+// DriveCommands.cpp
+int RunBackup(const QStringList& arguments, const CliOptions& options);
+int RunRestore(const QStringList& arguments, const CliOptions& options);
+int RunEeprom(const QStringList& arguments, const CliOptions& options);
+int RunReset(const QStringList& arguments, const CliOptions& options);
+int RunAlarms(const QStringList& arguments, const CliOptions& options);
+int RunCompare(const QStringList& arguments, const CliOptions& options);
+int RunProfilesBackup(const QStringList& arguments, const CliOptions& options);
+int RunProfilesRestore(const QStringList& arguments, const CliOptions& options);
+
 } // namespace kelm::cli

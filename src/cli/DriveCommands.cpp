@@ -1,0 +1,391 @@
+// kelmctl drive commands: whole-table backup and restore, EEPROM commands, reset, alarms,
+// comparison and profiles, all through the drive model (TDriver) as the program does them.
+#include "cli/Commands.h"
+#include "cli/ConnectionOptions.h"
+
+#include "core/config/ConfigurationSet.h"
+#include "core/drive/CliDriverHost.h"
+#include "core/drive/TDriver.h"
+#include "core/files/Comparison.h"
+#include "core/files/DeviceFile.h"
+#include "core/files/ProfilesFile.h"
+#include "core/seams/Messages.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+
+namespace kelm::cli {
+namespace {
+
+constexpr const char* KindUsage = "[--kind std|power|drive|orca230]";
+
+int Usage(const char* command, const char* arguments) {
+    std::fprintf(stderr, "Usage: kelmctl %s %s %s %s\n", ConnectionOptions::Usage, KindUsage,
+                 command, arguments);
+    return 2;
+}
+
+std::optional<DeviceKind> ParseKind(const QString& word) {
+    const QString w = word.toLower();
+    if (w == QLatin1String("std"))
+        return DeviceKind::Std;
+    if (w == QLatin1String("power"))
+        return DeviceKind::Power;
+    if (w == QLatin1String("drive"))
+        return DeviceKind::Drive;
+    if (w == QLatin1String("orca230"))
+        return DeviceKind::Orca230;
+    return std::nullopt;
+}
+
+QByteArray Local(const QString& text) {
+    return text.toLocal8Bit();
+}
+
+// The progress line of a transfer on stderr, only when stderr is a terminal.
+class ProgressLine {
+public:
+    ProgressLine(QString label, int total)
+        : label_(std::move(label)), total_(total), shown_(isatty(STDERR_FILENO) != 0) {}
+    void Step() {
+        ++count_;
+        if (shown_ && (count_ % 16 == 0 || count_ == total_))
+            std::fprintf(stderr, "\r%s: %d/%d", Local(label_).constData(), count_, total_);
+    }
+    void End() {
+        if (shown_ && count_ > 0)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    QString label_;
+    int total_;
+    int count_ = 0;
+    bool shown_;
+};
+
+// A connected drive model: the master on the chosen line, a windowless host, the driver
+// with the configuration of the Bin folder beside kelmctl, and the chosen kind selected.
+class DriveSession {
+public:
+    // Takes the connection options and --kind out of words; the rest stays in words.
+    // Returns 0 when connected, else the exit code.
+    int Open(QStringList& words) {
+        ConnectionOptions connection;
+        if (!ParseConnectionOptions(words, connection))
+            return 2;
+        DeviceKind kind = DeviceKind::Std;
+        for (int i = 0; i < words.size(); ++i) {
+            if (words[i] != QLatin1String("--kind"))
+                continue;
+            const auto parsed = ParseKind(words.value(i + 1));
+            if (!parsed) {
+                std::fprintf(stderr, "kelmctl: bad kind: %s\n",
+                             Local(words.value(i + 1)).constData());
+                return 2;
+            }
+            kind = *parsed;
+            words.removeAt(i);
+            words.removeAt(i);
+            break;
+        }
+        kind_ = kind;
+        words_ = words;
+        connection_ = connection;
+        return 0;
+    }
+
+    // Connects (after the caller checked its arguments). 0 or the exit code.
+    int Connect() {
+        if (!devices_.isValid()) {
+            std::fprintf(stderr, "kelmctl: cannot create a temporary folder\n");
+            return 1;
+        }
+        master_ = OpenConnection(connection_);
+        if (!master_)
+            return 1;
+        driver_ = std::make_unique<TDriver>(host_, *master_);
+        host_.SetDriver(driver_.get());
+        const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
+        ClearTerminateRequest();
+        if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))
+            return 1;
+        driver_->SelectDeviceKind(kind_, false);
+        driver_->SetOnline(master_->IsLinkReady());
+        if (!driver_->Online()) {
+            std::fprintf(stderr, "kelmctl: the device address must not be 0\n");
+            return 1;
+        }
+        return 0;
+    }
+
+    // A whole-table transfer through the worker, waiting for its end. true when it ended
+    // with its completion and the drive still on line.
+    bool Transfer(bool write, char target, const QString& label) {
+        ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
+        ProgressLine progress(label + QString::number(master_->DeviceAddress), table.Count());
+        bool done = false;
+        auto onProgress = [&progress] { progress.Step(); };
+        auto onDone = [&done] { done = true; };
+        if (write)
+            driver_->StartWrite(target, onProgress, onDone);
+        else
+            driver_->StartRead(target, onProgress, onDone);
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            const char mode = driver_->ModeLetter();
+            if (done || (mode != 'R' && mode != 'W'))
+                loop.quit();
+        });
+        check.start(20);
+        loop.exec();
+        driver_->WaitIdle(); // no status polling in a command-line run
+        progress.End();
+        return done && driver_->Online();
+    }
+
+    bool ReadTable() { return Transfer(false, 'D', QStringLiteral("Reading from device Nr. ")); }
+
+    TDriver& Driver() { return *driver_; }
+    DeviceKind Kind() const { return kind_; }
+    const QStringList& Words() const { return words_; }
+
+private:
+    DeviceKind kind_ = DeviceKind::Std;
+    QStringList words_;
+    ConnectionOptions connection_;
+    QTemporaryDir devices_;
+    std::unique_ptr<ModbusMaster> master_;
+    CliDriverHost host_;
+    std::unique_ptr<TDriver> driver_; // last: goes before the master and the host
+};
+
+// Opens the session and checks that exactly `count` arguments remain.
+int Prepare(DriveSession& session, const QStringList& arguments, int count, const char* name,
+            const char* usage) {
+    QStringList words = arguments;
+    if (const int code = session.Open(words))
+        return code;
+    if (words.size() != count)
+        return Usage(name, usage);
+    return 0;
+}
+
+bool CheckDeviceExtension(const QString& path, DeviceKind kind) {
+    if (HasDeviceFileExtension(path, kind))
+        return true;
+    ShowDifferentExtensions(path);
+    return false;
+}
+
+bool CheckProfilesExtension(const QString& path) {
+    if (HasExtension(path, QLatin1String(ProfilesFileExtension)))
+        return true;
+    ShowDifferentExtensions(path);
+    return false;
+}
+
+} // namespace
+
+int RunBackup(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "backup", "FILE"))
+        return code;
+    const QString path = session.Words().first();
+    if (!CheckDeviceExtension(path, session.Kind()))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.ReadTable())
+        return 1;
+    TDriver& driver = session.Driver();
+    if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path))
+        return 1;
+    driver.CurrentFileName = path;
+    return 0;
+}
+
+// Reads the table first, so that entries the file does not name keep the drive's values,
+// then takes the file's values and writes the whole table.
+int RunRestore(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "restore", "FILE"))
+        return code;
+    const QString path = session.Words().first();
+    if (!CheckDeviceExtension(path, session.Kind()))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.ReadTable())
+        return 1;
+    TDriver& driver = session.Driver();
+    if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
+        return 1;
+    driver.CurrentFileName = path;
+    return session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")) ? 0 : 1;
+}
+
+int RunEeprom(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "eeprom", "save|reload|defaults"))
+        return code;
+    const QString action = session.Words().first();
+    std::uint8_t flag1 = 0;
+    bool flag2 = false;
+    std::uint16_t bits = 0;
+    if (action == QLatin1String("save")) {
+        flag1 = 2;
+        bits = TDriver::CmdSaveEeprom;
+    } else if (action == QLatin1String("reload")) {
+        bits = TDriver::CmdReloadEeprom;
+    } else if (action == QLatin1String("defaults")) {
+        flag2 = true;
+        bits = TDriver::CmdLoadDefaults;
+    } else {
+        return Usage("eeprom", "save|reload|defaults");
+    }
+    // Loading the factory defaults replaces every setting of the drive: ask (--yes).
+    if (bits == TDriver::CmdLoadDefaults && !AskConfirm(QStringLiteral("Load Default Data ?")))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok = session.Driver().EepromCommand(flag1, flag2, bits);
+    session.Driver().WaitIdle();
+    return ok ? 0 : 1;
+}
+
+int RunReset(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 0, "reset", ""))
+        return code;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok = session.Driver().ResetDrive();
+    session.Driver().WaitIdle();
+    if (!ok)
+        std::fprintf(stderr, "kelmctl: the drive did not perform the reset\n");
+    return ok ? 0 : 1;
+}
+
+namespace {
+
+// Prints "  n<TAB>text" for each alarm bit of the word.
+void PrintAlarmWord(const char* title, std::uint32_t word, const QStringList& texts) {
+    std::printf("%s: 0x%08X\n", title, word);
+    for (int bit = 0; bit < 32; ++bit) {
+        if ((word & (1u << bit)) == 0)
+            continue;
+        const QString text = texts.value(bit);
+        std::printf("  %d\t%s\n", bit + 1, Local(text).constData());
+    }
+}
+
+std::optional<std::uint32_t> ReadAlarmWord(TDriver& driver, std::uint16_t low, std::uint16_t high) {
+    const ParamEntry* lowEntry = driver.ActiveTable().FindByAddress(low);
+    const ParamEntry* highEntry = driver.ActiveTable().FindByAddress(high);
+    if (lowEntry == nullptr || highEntry == nullptr) {
+        std::fprintf(stderr, "kelmctl: registers %u/%u are not in the configuration\n",
+                     unsigned(low), unsigned(high));
+        return std::nullopt;
+    }
+    if (!driver.ReadParam(low, true) || !driver.ReadParam(high, true))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(static_cast<std::uint16_t>(lowEntry->DriveValue)) |
+           static_cast<std::uint32_t>(static_cast<std::uint16_t>(highEntry->DriveValue)) << 16;
+}
+
+} // namespace
+
+int RunAlarms(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 0, "alarms", ""))
+        return code;
+    if (const int code = session.Connect())
+        return code;
+    TDriver& driver = session.Driver();
+    driver.WaitIdle();
+    const KindRegisters regs = driver.Registers();
+    const auto active = ReadAlarmWord(driver, regs.ActiveAlarmLow, regs.ActiveAlarmHigh);
+    const auto historic = ReadAlarmWord(driver, regs.HistoricAlarmLow, regs.HistoricAlarmHigh);
+    if (!active || !historic)
+        return 1;
+    const QStringList& texts = driver.Config().ActiveAlarmTexts();
+    PrintAlarmWord("Active alarms", *active, texts);
+    PrintAlarmWord("Historic alarms", *historic, texts);
+    std::fflush(stdout);
+    return 0;
+}
+
+// One line per compared parameter: marker ("*" when different), name, address, drive value,
+// file value, tab-separated.
+int RunCompare(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "compare", "FILE"))
+        return code;
+    const QString path = session.Words().first();
+    if (!CheckDeviceExtension(path, session.Kind()))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.ReadTable())
+        return 1;
+    TDriver& driver = session.Driver();
+    Comparison comparison;
+    comparison.Load(driver.ActiveTable(), driver.CurrentKind(), QString(), path);
+    const QStringList titles = comparison.ColumnTitles();
+    std::printf(" \t%s\n", Local(titles.join(QLatin1Char('\t'))).constData());
+    int different = 0;
+    for (const ComparisonRow& row : comparison.Rows()) {
+        const bool differs = row.State() == RowState::Different;
+        different += differs ? 1 : 0;
+        QStringList cells;
+        for (const QString& cell : row.Cells())
+            cells << cell;
+        std::printf("%s\t%s\n", differs ? "*" : " ",
+                    Local(cells.join(QLatin1Char('\t'))).constData());
+    }
+    std::printf("%d of %d compared parameters differ\n", different,
+                static_cast<int>(comparison.Rows().size()));
+    std::fflush(stdout);
+    return 0;
+}
+
+int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "profiles-backup", "FILE"))
+        return code;
+    const QString path = session.Words().first();
+    if (!CheckProfilesExtension(path))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+        return 1;
+    return SaveProfilesFile(session.Driver().ProfileTable(), path) ? 0 : 1;
+}
+
+int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "profiles-restore", "FILE"))
+        return code;
+    const QString path = session.Words().first();
+    if (!CheckProfilesExtension(path))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    // Registers the file does not name keep the drive's values.
+    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+        return 1;
+    if (!OpenProfilesFile(session.Driver().ProfileTable(), path))
+        return 1;
+    return session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")) ? 0
+                                                                                               : 1;
+}
+
+} // namespace kelm::cli
