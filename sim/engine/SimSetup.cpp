@@ -1,5 +1,6 @@
 #include "sim/engine/SimSetup.h"
 
+#include "sim/engine/LinkIdentities.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/EepromImage.h"
 #include "sim/engine/behaviours/HistoricAlarms.h"
@@ -129,6 +130,7 @@ std::unique_ptr<Engine> BuildEngine(const SetupOptions& options, const KindTable
         engine->AddDevice(MakeDevice(DeviceKind::Drive, static_cast<std::uint8_t>(*base + i),
                                      TableOf(tables, DeviceKind::Drive), options, nowMs));
     }
+    NumberLinkUnits(*engine);
     return engine;
 }
 

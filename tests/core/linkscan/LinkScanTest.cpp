@@ -20,6 +20,9 @@ protected:
         ASSERT_TRUE(driver->ReadParam(11, true));
         driver->StoreActiveTable();
         Control(QStringLiteral("live * off"));
+        // The simulated units number themselves; the tests then give them other numbers.
+        for (std::uint8_t a = 1; a <= 4; ++a)
+            simIdentities.push_back(SimRegister(a, a == 1 ? 7 : 6));
         // Each Drive unit tells its own identification.
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
@@ -50,7 +53,12 @@ protected:
 
     std::unique_ptr<LinkScan> scan;
     std::vector<int> built;
+    std::vector<std::uint16_t> simIdentities;
 };
+
+TEST_F(LinkScanTest, SimulatedUnitsTellTheirLinkAddress) {
+    EXPECT_EQ(simIdentities, (std::vector<std::uint16_t>{1, 2, 3, 4}));
+}
 
 TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
     Control(QStringLiteral("silent 3 on"));
