@@ -25,8 +25,8 @@ namespace {
 constexpr const char* KindUsage = "[--kind std|power|drive|orca230]";
 
 int Usage(const char* command, const char* arguments) {
-    std::fprintf(stderr, "Usage: kelmctl %s %s %s %s\n", ConnectionOptions::Usage, KindUsage,
-                 command, arguments);
+    std::fprintf(stderr, "Usage: kelmctl %s %s %s %s\n", ConnectionOptions::Usage, command,
+                 KindUsage, arguments);
     return 2;
 }
 
@@ -74,11 +74,9 @@ private:
 class DriveSession {
 public:
     // Takes the connection options and --kind out of words; the rest stays in words.
-    // Returns 0 when connected, else the exit code.
+    // Returns 0 when they are well formed, else the exit code.
     int Open(QStringList& words) {
-        ConnectionOptions connection;
-        if (!ParseConnectionOptions(words, connection))
-            return 2;
+        // --kind may stand anywhere after the command name; take it out first.
         DeviceKind kind = DeviceKind::Std;
         for (int i = 0; i < words.size(); ++i) {
             if (words[i] != QLatin1String("--kind"))
@@ -90,10 +88,12 @@ public:
                 return 2;
             }
             kind = *parsed;
-            words.removeAt(i);
-            words.removeAt(i);
+            words.remove(i, std::min<qsizetype>(2, words.size() - i));
             break;
         }
+        ConnectionOptions connection;
+        if (!ParseConnectionOptions(words, connection))
+            return 2;
         kind_ = kind;
         words_ = words;
         connection_ = connection;

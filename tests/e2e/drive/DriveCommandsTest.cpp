@@ -1,0 +1,236 @@
+// kelmctl's drive commands (whole-table transfers, EEPROM and reset commands, alarms,
+// comparison, profiles) against a running kelmsim.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <chrono>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A running plain simulator with a control FIFO.
+class Simulator {
+public:
+    Simulator() {
+        control_ = dir_.filePath("control");
+        process_.start(QStringLiteral(KELMSIM_PATH), {"--control", control_});
+        if (!process_.waitForStarted(10000))
+            return;
+        QElapsedTimer timer;
+        timer.start();
+        while (!process_.canReadLine() && timer.elapsed() < 10000)
+            process_.waitForReadyRead(100);
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~Simulator() {
+        Command("quit");
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    const QString& Path() const { return path_; }
+
+    // Sends one control command and waits for its acknowledgement on stderr.
+    bool Command(const QString& line) {
+        if (process_.state() != QProcess::Running)
+            return false;
+        const int before = Acknowledgements();
+        QElapsedTimer timer;
+        timer.start();
+        int fd = -1;
+        while (fd < 0 && timer.elapsed() < 5000) {
+            fd = ::open(control_.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (fd < 0)
+            return false;
+        const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
+        const bool written =
+            ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
+        ::close(fd);
+        while (written && Acknowledgements() == before && timer.elapsed() < 5000)
+            process_.waitForReadyRead(50);
+        return written && Acknowledgements() > before;
+    }
+
+private:
+    int Acknowledgements() {
+        errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+        return int(errors_.count(QLatin1Char('\n')));
+    }
+
+    QTemporaryDir dir_;
+    QString control_;
+    QProcess process_;
+    QString path_;
+    QString errors_;
+};
+
+struct CtlRun {
+    int Code = -1;
+    QString Out;
+    QString Err;
+};
+
+class DriveCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(sim.Path().isEmpty());
+        ASSERT_TRUE(files.isValid());
+    }
+
+    CtlRun Kelmctl(const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(KELMCTL_PATH),
+                      QStringList{"--device", sim.Path()} + arguments);
+        CtlRun run;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.Code = process.exitCode();
+        run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.Err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    // The value of one register as "kelmctl read" prints it.
+    int ReadRegister(int address) {
+        const CtlRun run = Kelmctl({"read", QString::number(address)});
+        const QStringList fields = run.Out.trimmed().split(QLatin1Char('\t'));
+        return run.Code == 0 && fields.size() == 2 ? fields[1].toInt() : -1;
+    }
+
+    QString File(const QString& name) const { return files.filePath(name); }
+
+    static QStringList Lines(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    }
+
+    // Copies a device file, replacing the value of the line with the given address.
+    static bool CopyWithValue(const QString& from, const QString& to, int address, int value) {
+        QStringList lines = Lines(from);
+        bool found = false;
+        for (QString& line : lines) {
+            QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() == 3 && fields[1] == QString::number(address)) {
+                fields[2] = QString::number(value);
+                line = fields.join(QLatin1Char('\t'));
+                found = true;
+            }
+        }
+        QFile file(to);
+        if (!found || !file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(lines.join(QStringLiteral("\r\n")).toLatin1());
+        return true;
+    }
+
+    Simulator sim;
+    QTemporaryDir files;
+};
+
+TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
+    const CtlRun backup = Kelmctl({"backup", File("drive.dev")});
+    ASSERT_EQ(backup.Code, 0) << backup.Err.toStdString();
+    const QStringList lines = Lines(File("drive.dev"));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], "Kelm Industries");
+    EXPECT_EQ(lines[1], "Device Configuration File");
+
+    const int poles = ReadRegister(7);
+    ASSERT_GT(poles, 0);
+    ASSERT_TRUE(CopyWithValue(File("drive.dev"), File("edited.dev"), 7, poles + 2));
+    const CtlRun restore = Kelmctl({"restore", File("edited.dev")});
+    ASSERT_EQ(restore.Code, 0) << restore.Err.toStdString();
+    EXPECT_EQ(ReadRegister(7), poles + 2);
+
+    // Against the first backup only register 7 differs now.
+    const CtlRun compare = Kelmctl({"compare", File("drive.dev")});
+    ASSERT_EQ(compare.Code, 0);
+    QStringList marked;
+    for (const QString& line : compare.Out.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1Char('*')))
+            marked << line;
+    ASSERT_EQ(marked.size(), 1) << compare.Out.toStdString();
+    EXPECT_TRUE(marked[0].contains(QStringLiteral("\t007\t"))) << marked[0].toStdString();
+
+    ASSERT_EQ(Kelmctl({"restore", File("drive.dev")}).Code, 0);
+    EXPECT_EQ(ReadRegister(7), poles);
+}
+
+TEST_F(DriveCommands, AFileOfAnotherKindIsRefusedBeforeConnecting) {
+    const CtlRun run = Kelmctl({"backup", File("drive.tnd")});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.contains("Different File Extensions")) << run.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(File("drive.tnd")));
+    EXPECT_EQ(Kelmctl({"backup", "--kind", "drive", File("drive.dev")}).Code, 1);
+    EXPECT_EQ(Kelmctl({"backup", "--kind", "nonsense", File("drive.dev")}).Code, 2);
+}
+
+TEST_F(DriveCommands, EepromAndResetCommands) {
+    EXPECT_EQ(Kelmctl({"eeprom", "save"}).Code, 0);
+    EXPECT_EQ(Kelmctl({"eeprom", "reload"}).Code, 0);
+    EXPECT_EQ(Kelmctl({"reset"}).Code, 0);
+    // Defaults are only loaded after a Yes.
+    const CtlRun refused = Kelmctl({"eeprom", "defaults"});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_TRUE(refused.Err.contains("Load Default Data ?"));
+    EXPECT_EQ(Kelmctl({"eeprom", "bogus"}).Code, 2);
+
+    ASSERT_TRUE(sim.Command("cmdfault 1 on"));
+    const CtlRun failed = Kelmctl({"eeprom", "save"});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_TRUE(failed.Err.contains("Device not perform\nEEPROM operation!"))
+        << failed.Err.toStdString();
+    EXPECT_EQ(Kelmctl({"reset"}).Code, 1);
+}
+
+TEST_F(DriveCommands, AlarmsAreListedWithTheirNumbers) {
+    ASSERT_TRUE(sim.Command("alarm 1 0x5"));
+    const CtlRun run = Kelmctl({"alarms"});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QStringList lines = run.Out.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0], "Active alarms: 0x00000005");
+    EXPECT_TRUE(lines[1].startsWith("  1\t"));
+    EXPECT_TRUE(lines[2].startsWith("  3\t"));
+    EXPECT_TRUE(run.Out.contains("Historic alarms: 0x00000005"));
+}
+
+TEST_F(DriveCommands, ProfilesRoundTrip) {
+    ASSERT_EQ(Kelmctl({"write", "300", "1234", "-5"}).Code, 0);
+    ASSERT_EQ(Kelmctl({"profiles-backup", File("p.bcp")}).Code, 0);
+    EXPECT_TRUE(Lines(File("p.bcp")).contains("P300\t300\t1234"));
+    ASSERT_EQ(Kelmctl({"write", "300", "0", "0"}).Code, 0);
+    const CtlRun restore = Kelmctl({"profiles-restore", File("p.bcp")});
+    ASSERT_EQ(restore.Code, 0) << restore.Err.toStdString();
+    EXPECT_EQ(ReadRegister(300), 1234);
+    EXPECT_EQ(ReadRegister(301), 65531);
+    EXPECT_EQ(Kelmctl({"profiles-backup", File("p.dev")}).Code, 1);
+}
+
+TEST_F(DriveCommands, ASilentDriveFailsWithoutWritingAFile) {
+    ASSERT_TRUE(sim.Command("silent 1 on"));
+    const CtlRun run = Kelmctl({"backup", File("none.dev")});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.contains("Device not Respondig"));
+    EXPECT_FALSE(QFile::exists(File("none.dev")));
+}
+
+} // namespace
