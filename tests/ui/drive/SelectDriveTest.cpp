@@ -5,6 +5,7 @@
 #include "ui/drive/TFGetNumber.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/tarnlink/TFTarnSel.h"
 
 #include "core/common/Ticks.h"
 
@@ -192,18 +193,38 @@ TEST(SelectDrive, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
     EXPECT_EQ(shell.Channel().AppliedSettings().ParityCode, 0);
 }
 
-TEST(SelectDrive, LinkWithoutSignatureKeepsThePowerUnitAndStoresItsTable) {
+TEST(SelectDrive, LinkWithoutSignatureStoresThePowerTableAndShowsTheOverview) {
     ScanGuard scan({DiscoveredPort{9, 1}});
     FakeShell shell(sim::SimKind::Link);
     shell.dialogs.OnNextDialog(ClickLinkOk());
+    int baseAtOverview = -1;
+    shell.dialogs.OnNextDialog([&](QDialog& d) {
+        EXPECT_EQ(d.metaObject()->className(), QString("kelm::TFTarnSel"));
+        baseAtOverview = static_cast<TFTarnSel&>(d).RefreshTag();
+        static_cast<TFTarnSel&>(d).SelectUnit(0); // the Power unit
+    });
     shell.SelectDrive();
-    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
     const ParamTable& power = shell.Driver().KindTable(DeviceKind::Power);
+    EXPECT_EQ(baseAtOverview, power.FindByAddress(4)->DefaultValue);
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
     EXPECT_EQ(shell.Master().DeviceAddress, power.FindByAddress(4)->DefaultValue);
     EXPECT_EQ(shell.Driver().LinkPorts[0].UnitKind, 1);
     EXPECT_TRUE(shell.Driver().Online());
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 1);
     // Register 6 (number of Drive units) was read from the unit and kept in the Power slot.
-    EXPECT_EQ(power.FindByAddress(6)->Value, shell.Driver().ActiveTable().FindByAddress(6)->Value);
+    EXPECT_GT(power.FindByAddress(6)->Value, 0);
+}
+
+TEST(SelectDrive, CancelledOverviewReadsNothing) {
+    ScanGuard scan({DiscoveredPort{9, 1}});
+    FakeShell shell(sim::SimKind::Link);
+    shell.dialogs.OnNextDialog(ClickLinkOk());
+    shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
+    shell.SelectDrive();
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFTarnSel"), 1);
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0);
+    EXPECT_EQ(shell.fileDialogSetups, 0);
+    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
 }
 
 TEST(SelectDrive, SelectLinkDirectPreselectsTheCurrentPortWithoutTheDialog) {
