@@ -6,5 +6,4 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TFOffLineSel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFConnectD.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFGetNumber.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SelectDrive.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/InstallPanelFlows.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/SelectDrive.cpp)
