@@ -1,7 +1,5 @@
 #include "ui/users/UserLevel.h"
 
-#include <QStringList>
-
 namespace kelm {
 
 bool PasswordMatches(const QString& text) {
@@ -14,18 +12,6 @@ QString LevelAfterPassword(const QString& text) {
 
 QString UsersMenuCaption(const QString& level) {
     return QLatin1String(level == QLatin1String(NormalLevel) ? ChangeCaption : ReleaseCaption);
-}
-
-bool DiagnosticAllowed(const QString& level) {
-    return level != QLatin1String(NormalLevel);
-}
-
-bool CommandLineGivesExpert(const QStringList& arguments) {
-    for (const QString& argument : arguments) {
-        if (argument.toLower() == QLatin1String("travik"))
-            return true;
-    }
-    return false;
 }
 
 } // namespace kelm

@@ -15,11 +15,7 @@ inline constexpr const char* ReleaseCaption = "&Release";
 bool PasswordMatches(const QString& text);
 // The level after the password dialog was confirmed with this text.
 QString LevelAfterPassword(const QString& text);
-// The Users item caption and whether the Diagnostic button is enabled, for a level text
-// (anything but "Normal" counts as Expert).
+// The Users item caption for a level text (anything but "Normal" counts as Expert).
 QString UsersMenuCaption(const QString& level);
-bool DiagnosticAllowed(const QString& level);
-// "travik" in any letter case anywhere in the arguments (program path included).
-bool CommandLineGivesExpert(const QStringList& arguments);
 
 } // namespace kelm

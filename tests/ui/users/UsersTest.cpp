@@ -19,19 +19,10 @@ TEST(UserLevel, PasswordIsExactAndCaseSensitive) {
     EXPECT_EQ(LevelAfterPassword("wuH"), "Normal");
 }
 
-TEST(UserLevel, MenuCaptionAndDiagnosticFollowTheLevelText) {
+TEST(UserLevel, MenuCaptionFollowsTheLevelText) {
     EXPECT_EQ(UsersMenuCaption("Normal"), "&Change");
     EXPECT_EQ(UsersMenuCaption("Expert"), "&Release");
-    EXPECT_FALSE(DiagnosticAllowed("Normal"));
-    EXPECT_TRUE(DiagnosticAllowed("Expert"));
-    EXPECT_TRUE(DiagnosticAllowed("")); // anything but "Normal"
-}
-
-TEST(UserLevel, CommandLineWordInAnyCaseAnywhere) {
-    EXPECT_TRUE(CommandLineGivesExpert({"/opt/kelm/kelm", "TraVik"}));
-    EXPECT_TRUE(CommandLineGivesExpert({"travik"})); // the program path itself
-    EXPECT_FALSE(CommandLineGivesExpert({"/opt/kelm/kelm", "travik2", "-travik"}));
-    EXPECT_FALSE(CommandLineGivesExpert({}));
+    EXPECT_EQ(UsersMenuCaption(""), "&Release"); // anything but "Normal"
 }
 
 // Types text into the password dialog the way a user does and confirms with Enter.
