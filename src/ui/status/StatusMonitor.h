@@ -17,6 +17,7 @@ class StatusPanelHost;
 // main window's StatusRefresh, which calls Refresh() here.
 //
 // Destroy it while the drive model still exists: the destructor removes the poll body.
+// The panel widget belongs to the parent given (or to the monitor when there is none).
 class StatusMonitor final : public StatusPanelView {
 public:
     StatusMonitor(ShellHost& shell, QWidget* parent);
