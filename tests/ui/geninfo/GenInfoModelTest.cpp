@@ -21,34 +21,6 @@ ParamTable Table(std::initializer_list<std::pair<int, int>> registers) {
     return table;
 }
 
-TEST(GenInfoModel, RegistersPerVariant) {
-    const GenInfoRegisters std = GenInfoRegistersFor(DeviceKind::Std);
-    EXPECT_EQ(std.Regen, 103);
-    EXPECT_EQ(std.Relay, 70);
-    EXPECT_EQ(std.Can, 4);
-    EXPECT_FALSE(std.LinkCan);
-    EXPECT_EQ(std.Address, 2);
-    EXPECT_EQ(std.AddressMax, 255);
-    const GenInfoRegisters drive = GenInfoRegistersFor(DeviceKind::Drive);
-    EXPECT_EQ(drive.Regen, -1);
-    EXPECT_EQ(drive.Relay, 76);
-    EXPECT_EQ(drive.Can, 7);
-    EXPECT_TRUE(drive.LinkCan);
-    EXPECT_EQ(drive.Address, 6);
-    EXPECT_EQ(drive.AddressMax, 65535);
-    const GenInfoRegisters power = GenInfoRegistersFor(DeviceKind::Power);
-    EXPECT_EQ(power.Regen, 12);
-    EXPECT_EQ(power.Relay, -1);
-    EXPECT_EQ(power.Can, 8);
-    EXPECT_EQ(power.Address, 7);
-    EXPECT_EQ(power.Units, 6);
-    const GenInfoRegisters orca = GenInfoRegistersFor(DeviceKind::Orca230);
-    EXPECT_EQ(orca.Relay, 70);
-    EXPECT_EQ(orca.Can, 4);
-    EXPECT_EQ(orca.Address, 2);
-    EXPECT_EQ(orca.AddressMax, 65535);
-}
-
 TEST(GenInfoModel, StdTextsOfTheExamples) {
     GenInfoTexts t =
         GenInfoTextsFor(DeviceKind::Std, Table({{0, 0x0401}, {1, 0x1203}, {85, 0x0102}}));

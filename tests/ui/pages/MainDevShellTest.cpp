@@ -72,6 +72,17 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
     EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("The Motor page is not there yet.")});
 }
 
+TEST_F(MainDevShellTest, ClosingThePageFreesItAndLaterReloadsAreHarmless) {
+    Start();
+    QMdiSubWindow* frame = window_->FindChildWindow(QStringLiteral("TFMainDev"));
+    ASSERT_NE(frame, nullptr);
+    frame->close();
+    EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
+    window_->ReloadFromDrive();
+    window_->ConfigureForDevice();
+    EXPECT_TRUE(window_->Driver().Online());
+}
+
 TEST_F(MainDevShellTest, ReloadLaysThePageOutAgain) {
     Start();
     SetRegister(71, 1);
