@@ -122,7 +122,11 @@ DecodeResult DecodeLink(const std::uint8_t* data, std::size_t length) {
         if (!CrcMatches(data, total)) {
             return Result(DecodeStatus::Garbage, 1);
         }
-        result = Result(count == 0 ? DecodeStatus::Ignored : DecodeStatus::Valid, total);
+        // Link frames have no exception reply: a count of 0, or more registers than a reply
+        // can carry (its byte count is one byte), gets no answer.
+        const std::size_t limit = function == FunctionRead ? MaxReadCount : MaxWriteCount;
+        const bool answerable = count != 0 && count <= limit;
+        result = Result(answerable ? DecodeStatus::Valid : DecodeStatus::Ignored, total);
         result.request.count = static_cast<std::uint16_t>(count);
         result.request.firstRegister = Word(data + 3);
         if (function == FunctionWrite) {

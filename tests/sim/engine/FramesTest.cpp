@@ -129,6 +129,19 @@ TEST(SimFrames, LinkRequestsDecode) {
     }
     EXPECT_EQ(Decode(FrameVariant::Link, WithCrc({0xFF, 1, 0x03, 0, 0, 0})).status,
               DecodeStatus::Ignored);
+    // Counts whose reply byte count would not fit its one byte get no answer (128 registers
+    // would claim 0 bytes); the plain limits hold for both functions.
+    EXPECT_EQ(Decode(FrameVariant::Link, EncodeReadRequest(FrameVariant::Link, 1, 0, 125)).status,
+              DecodeStatus::Valid);
+    EXPECT_EQ(Decode(FrameVariant::Link, EncodeReadRequest(FrameVariant::Link, 1, 0, 128)).status,
+              DecodeStatus::Ignored);
+    EXPECT_EQ(Decode(FrameVariant::Link, EncodeReadRequest(FrameVariant::Link, 1, 0, 255)).status,
+              DecodeStatus::Ignored);
+    const DecodeResult tooMany = Decode(
+        FrameVariant::Link, EncodeWriteRequest(FrameVariant::Link, 1, 0,
+                                               std::vector<std::uint16_t>(MaxWriteCount + 1, 7)));
+    EXPECT_EQ(tooMany.status, DecodeStatus::Ignored);
+    EXPECT_EQ(tooMany.consumed, 2U * (MaxWriteCount + 1) + 8);
     // A plain frame is not a link frame.
     EXPECT_EQ(Decode(FrameVariant::Link, EncodeReadRequest(FrameVariant::Plain, 1, 0, 1)).status,
               DecodeStatus::Garbage);
