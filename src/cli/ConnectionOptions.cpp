@@ -1,9 +1,13 @@
 #include "cli/ConnectionOptions.h"
 
+#include "core/config/ConfigurationSet.h"
+#include "core/config/DeviceConfiguration.h"
 #include "core/link/PortNames.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/settings/SettingsStore.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace kelm::cli {
@@ -20,6 +24,29 @@ std::optional<int> ParseParity(const QString& text) {
 }
 
 } // namespace
+
+std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder) {
+    const QString path = binFolder + ConfigurationSet::DeviceFileName(DeviceKind::Power);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Complain(QStringLiteral("cannot read %1 for the link baud rate").arg(path));
+        return std::nullopt;
+    }
+    ParamTable power;
+    if (!LoadConfiguration(power, file, QLatin1String(DeviceConfigurationHeader),
+                           QLatin1String(DeviceConfigurationErrorTitle))) {
+        Complain(QStringLiteral("%1 is not usable for the link baud rate").arg(path));
+        return std::nullopt;
+    }
+    const ParamEntry* entry = power.FindByAddress(LinkBaudRegister);
+    if (entry == nullptr || entry->DefaultValue <= 0) {
+        Complain(QStringLiteral("%1 gives no link baud rate (register %2)")
+                     .arg(path)
+                     .arg(LinkBaudRegister));
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(entry->DefaultValue) * 100U;
+}
 
 std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max) {
     bool ok = false;
@@ -94,8 +121,20 @@ bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options) 
 std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options) {
     const SettingsStore store;
     const int port = options.Port.value_or(store.ComPort);
-    const std::uint32_t baud = options.Baud.value_or(
-        store.BaudRate > 0 ? static_cast<std::uint32_t>(store.BaudRate) : 19200u);
+    std::uint32_t baud = 0;
+    if (options.Baud) {
+        baud = *options.Baud;
+    } else if (options.LinkMode) {
+        // The link's rate is fixed by the Tarn Power configuration, not by the stored rate.
+        const auto linkBaud =
+            LinkBaudRate(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin/"));
+        if (!linkBaud) {
+            return nullptr;
+        }
+        baud = *linkBaud;
+    } else {
+        baud = store.BaudRate > 0 ? static_cast<std::uint32_t>(store.BaudRate) : 19200u;
+    }
     const int parity = options.Parity.value_or(options.LinkMode ? 0 : store.Parity);
 
     QString device = options.DevicePath;

@@ -13,8 +13,9 @@ namespace kelm::cli {
 // How a command reaches a drive:
 //   [--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space]
 //   [--address A] [--link]
-// Unset values come from the settings store: COM port, baud rate, parity (none in link
-// mode). The address defaults to 1.
+// Unset values come from the settings store: COM port, baud rate, parity. In link mode the
+// parity is none and the baud rate is 100 times the default of register 5 of the Tarn Power
+// configuration in the Bin folder beside the executable. The address defaults to 1.
 struct ConnectionOptions {
     std::optional<int> Port; // COM number
     QString DevicePath;      // overrides the COM number's device
@@ -35,6 +36,12 @@ bool IsConnectionOption(const QString& word, bool& takesValue);
 // Takes the leading connection options out of `arguments`. On a bad option prints the
 // reason to stderr and returns false.
 bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options);
+
+// Register of the Tarn Power configuration whose default, times 100, is the link baud rate.
+inline constexpr std::uint16_t LinkBaudRegister = 5;
+
+// The link baud rate from binFolder (ending with '/'); nullopt after printing the reason.
+std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder);
 
 // Parses an unsigned number: decimal or 0x-prefixed hexadecimal, at most `max`.
 std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max);

@@ -2,17 +2,24 @@
 // pseudo-terminals: plain frames, parity none (see the design notes on libmodbus and ptys).
 #include "PtyBridge.h"
 
+#include "../../core/link/TerminalState.h"
 #include "core/common/Ticks.h"
+#include "core/link/Crc16.h"
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/seams/RecordingMessages.h"
+#include "core/settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
 #include <modbus/modbus.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <thread>
@@ -246,6 +253,76 @@ TEST(KelmctlRaw, DeadLineAndBadInputFail) {
     run = RunKelmctl({"--device", "/nonexistent/tty", "read", "0"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Err.contains("cannot open"));
+    ::close(masterFd);
+    ::close(slaveFd);
+}
+
+// With --link the line runs at the Tarn Power table's register 5 default times 100 and
+// without parity, whatever baud rate and parity the settings store holds.
+TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
+    // The link rate as the Bin folder beside kelmctl gives it.
+    std::uint32_t linkBaud = 0;
+    QFile power(QFileInfo(QStringLiteral(KELMCTL_PATH)).absolutePath() + "/Bin/TarnPower.dll");
+    ASSERT_TRUE(power.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : power.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split('\t');
+        if (fields.size() > 6 && fields[3] == "5") {
+            linkBaud = fields[6].toUInt() * 100U;
+        }
+    }
+    ASSERT_GT(linkBaud, 0u);
+
+    // Stored settings that differ from the link's: 9600 baud, odd parity.
+    QTemporaryDir config;
+    QTemporaryDir install;
+    ASSERT_TRUE(QDir(install.path()).mkpath("Data"));
+    {
+        SettingsStore store(install.path(), config.path() + "/Dorsel/Kelmmb.ini");
+        store.BaudRate = 9600;
+        store.Parity = 1;
+    }
+
+    int masterFd = -1;
+    int slaveFd = -1;
+    char name[128] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    ASSERT_EQ(::openpty(&masterFd, &slaveFd, name, &raw, nullptr), 0);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KELMCTL_PATH), {"--device", QString::fromLocal8Bit(name), "--link",
+                                                 "--address", "3", "read", "5"});
+
+    // The request arrives in link-mode layout; the line settings are those of the link.
+    std::vector<std::uint8_t> request;
+    const std::uint32_t start = TickCount();
+    while (request.size() < 8 && TickCount() - start < 10000) {
+        pollfd entry{masterFd, POLLIN, 0};
+        if (::poll(&entry, 1, 50) > 0) {
+            std::uint8_t byte = 0;
+            if (::read(masterFd, &byte, 1) == 1) {
+                request.push_back(byte);
+            }
+        }
+    }
+    ASSERT_EQ(request.size(), 8u);
+    EXPECT_EQ(std::vector<std::uint8_t>(request.begin(), request.begin() + 6),
+              (std::vector<std::uint8_t>{0xFF, 3, 0x03, 0, 5, 1}));
+    const kelm::test::TerminalState line = kelm::test::ReadTerminalState(masterFd);
+    ASSERT_TRUE(line.Ok);
+    EXPECT_EQ(line.Ospeed, linkBaud);
+    EXPECT_EQ(line.Cflag & PARODD, 0u); // a pseudo-terminal drops PARENB, not PARODD
+
+    std::vector<std::uint8_t> reply{3, 0xFF, 0x03, 0, 5, 2, 0x12, 0x34};
+    const std::uint16_t crc = Crc16(reply.data(), reply.size());
+    reply.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    reply.push_back(static_cast<std::uint8_t>(crc >> 8));
+    ASSERT_EQ(::write(masterFd, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardOutput()), "5\t4660\n");
     ::close(masterFd);
     ::close(slaveFd);
 }
