@@ -128,7 +128,11 @@ char TDriver::WaitIdle() {
     // From the worker itself, or from inside a synchronized call the worker is waiting on:
     // the worker cannot be using the link now, and waiting for it would deadlock. Mode 0
     // makes it suspend once the current step returns.
-    if (worker_->OnWorkerThread() || inSynchronized_.load() > 0) {
+    if (worker_->OnWorkerThread()) {
+        worker_->SetMode(0); // the pause timer belongs to the other thread
+        return previous;
+    }
+    if (inSynchronized_.load() > 0) {
         if (previous == 'I' || previous == 'S')
             host_.StopPauseTimer();
         worker_->SetMode(0);

@@ -40,16 +40,18 @@ public:
     using Callback = std::function<void()>;
     using Body = std::function<void()>;
 
-    // Starts the worker (which suspends at once). Nothing is loaded yet: call Initialize.
+    // Starts the worker (which suspends at once) and builds ProfileTable and
+    // ScopeSettingsTable. Nothing is loaded yet: call Initialize. host and master must
+    // outlive the driver.
     TDriver(DriverHost& host, ModbusMaster& master);
-    // Stops and joins the worker.
+    // Brings the worker to rest (processing host events) and joins it.
     ~TDriver();
     TDriver(const TDriver&) = delete;
     TDriver& operator=(const TDriver&) = delete;
 
     // Start-up loading: creates devicesFolder, loads the four device tables and the
-    // auxiliary lists from installFolder + "Bin/", builds ProfileTable and
-    // ScopeSettingsTable, then selects Std. false after a fatal error (already reported,
+    // auxiliary lists from installFolder + "Bin/" (ConfigurationSet::LoadAtDriverStart),
+    // then selects Std. false after a fatal error (already reported,
     // termination requested).
     bool Initialize(const QString& installFolder, const QString& devicesFolder);
 
@@ -106,6 +108,8 @@ public:
 
     // --- mode protocol ------------------------------------------------------------------
     // Stops the worker (processing host events meanwhile); returns the previous letter.
+    // From inside a synchronized call (a poll body, a progress or done callback) the worker
+    // is already waiting, so it only sets mode 0 and returns at once.
     char WaitIdle();
     void SetMode(char letter);
     // target 'D' ActiveTable, 'O' ScopeSettingsTable, 'P' ProfileTable, 'T' capture upload.
@@ -118,6 +122,8 @@ public:
     // Replaceable bodies: the poll body of mode 'I' or 'S' runs on the user-interface
     // thread once per paced cycle; the step body of 'D' or 'T' runs on the worker once per
     // cycle. The start body runs when the mode is entered (SetMode 'D'/'S', StartRead 'T').
+    // Install them while the worker is idle (mode 0). An error raised by a 'T' step shows
+    // "Error Nr. 004"; any step error restarts polling.
     void SetPollBody(char mode, Body body);
     void SetStepBody(char mode, Body body);
     void SetStartBody(char mode, Body body);
