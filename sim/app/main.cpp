@@ -23,6 +23,7 @@ void InstallSignalHandlers() {
     action.sa_flags = 0; // no restart: poll returns at once
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr); // the starting terminal went away
     std::signal(SIGPIPE, SIG_IGN);
 }
 

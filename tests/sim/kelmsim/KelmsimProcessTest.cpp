@@ -171,21 +171,26 @@ TEST(Kelmsim, RefusesBadStarts) {
     EXPECT_TRUE(noConfig.Process().readAllStandardError().contains("device.dll"));
 }
 
-TEST(Kelmsim, InterruptEndsCleanlyAndRemovesItsFiles) {
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("tty"));
-    const QString fifo = dir.filePath(QStringLiteral("ctl"));
-    SimProcess sim;
-    ASSERT_TRUE(
-        sim.Start({QStringLiteral("--link-path"), link, QStringLiteral("--control"), fifo}));
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(QFileInfo::exists(fifo));
-    ::kill(static_cast<pid_t>(sim.Process().processId()), SIGINT);
-    ASSERT_TRUE(sim.Process().waitForFinished(5000));
-    EXPECT_EQ(sim.Process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(sim.Process().exitCode(), 0);
-    EXPECT_FALSE(QFileInfo(link).isSymLink());
-    EXPECT_FALSE(QFileInfo::exists(fifo));
+// Ctrl-C, a plain kill and the hang-up of the terminal it was started from all end the
+// simulator normally, so its link and FIFO do not outlive it.
+TEST(Kelmsim, StopSignalsEndCleanlyAndRemoveItsFiles) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("tty"));
+        const QString fifo = dir.filePath(QStringLiteral("ctl"));
+        SimProcess sim;
+        ASSERT_TRUE(
+            sim.Start({QStringLiteral("--link-path"), link, QStringLiteral("--control"), fifo}));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_TRUE(QFileInfo::exists(fifo));
+        ::kill(static_cast<pid_t>(sim.Process().processId()), signal);
+        ASSERT_TRUE(sim.Process().waitForFinished(5000));
+        EXPECT_EQ(sim.Process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(sim.Process().exitCode(), 0);
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
+        EXPECT_FALSE(QFileInfo::exists(fifo));
+    }
 }
 
 TEST(Kelmsim, RefusesToReplaceAFileThatIsNotALink) {
