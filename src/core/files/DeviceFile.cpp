@@ -60,11 +60,8 @@ bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, boo
         ShowError(QStringLiteral("Unable open Device: ") + path);
         return false;
     }
-    const QByteArray content = file.readAll();
-    file.close();
-
     QString heading = DeviceFileHeading(kind);
-    if (!ReadValuesTwoPass(table, content, heading, ErrorTitle)) {
+    if (!ReadValuesTwoPass(table, file, heading, ErrorTitle)) {
         if (heading.startsWith(QString::fromLatin1(ParamFileFirstLine))) {
             ShowError(ErrorTitle + QStringLiteral(": ") + path +
                       QStringLiteral("\rOperation Ignored !"));

@@ -4,7 +4,6 @@
 #include "core/seams/Messages.h"
 #include "core/text/TextLines.h"
 
-#include <QBuffer>
 #include <vector>
 
 namespace kelm {
@@ -66,8 +65,8 @@ bool ReadValues(ParamTable& table, QIODevice& device, QString& expectedHeading, 
         if (apply)
             entry->FileValue = *value;
     }
-    device.seek(0);
-    return true;
+    // A device that cannot be rewound (a pipe) cannot give the second pass.
+    return device.seek(0);
 }
 
 bool WriteParamFile(ParamTable& table, const QString& typeLine, const QString& path,
@@ -92,15 +91,21 @@ bool WriteParamFile(ParamTable& table, const QString& typeLine, const QString& p
     return false;
 }
 
-bool ReadValuesTwoPass(ParamTable& table, const QByteArray& content, QString& expectedHeading,
+bool ReadValuesTwoPass(ParamTable& table, QIODevice& device, QString& expectedHeading,
                        const QString& errorTitle) {
-    QBuffer buffer;
-    buffer.setData(content);
-    buffer.open(QIODevice::ReadOnly);
-    if (!ReadValues(table, buffer, expectedHeading, false, errorTitle))
+    if (!ReadValues(table, device, expectedHeading, false, errorTitle))
         return false;
-    // The checking pass converted every line of the same bytes, so this pass cannot fail.
-    ReadValues(table, buffer, expectedHeading, true, errorTitle);
+    // The file is read again from disk: should it have changed since the checking pass,
+    // a failing reading pass must not leave half of its values behind.
+    std::vector<std::int16_t> previous;
+    previous.reserve(static_cast<std::size_t>(table.Count()));
+    for (const ParamEntry& entry : table)
+        previous.push_back(entry.FileValue);
+    if (!ReadValues(table, device, expectedHeading, true, errorTitle)) {
+        for (int i = 0; i < table.Count(); ++i)
+            table.At(i).FileValue = previous[static_cast<std::size_t>(i)];
+        return false;
+    }
     table.CopyColumn('P', 'F');
     return true;
 }

@@ -25,8 +25,8 @@ void WriteValues(const ParamTable& table, QIODevice& device, const FileStamp& st
 // On a heading mismatch expectedHeading is replaced by the file's trimmed line 2 and the
 // result is false (no message). On a conversion error "Fatal " + errorTitle is shown and
 // the result is false (expectedHeading unchanged). On success the device is rewound to
-// its start for the next pass. A line longer than the line limit counts as a conversion
-// error rather than being read cut short.
+// its start for the next pass (false, without a message, when it cannot be rewound). A line longer
+// than the line limit counts as a conversion error rather than being read cut short.
 bool ReadValues(ParamTable& table, QIODevice& device, QString& expectedHeading, bool apply,
                 const QString& errorTitle);
 
@@ -36,10 +36,11 @@ bool ReadValues(ParamTable& table, QIODevice& device, QString& expectedHeading, 
 bool WriteParamFile(ParamTable& table, const QString& typeLine, const QString& path,
                     const FileStamp& stamp);
 
-// Runs the checking pass and, when it passes, the reading pass over the whole of
-// `content`, then copies FileValue into Value. On failure the table is unchanged and
-// expectedHeading tells what was found (as for ReadValues).
-bool ReadValuesTwoPass(ParamTable& table, const QByteArray& content, QString& expectedHeading,
+// Runs the checking pass and, when it passes, the reading pass over `device` (read line
+// by line, so a huge file never has to fit in memory), then copies FileValue into Value.
+// On failure the table is unchanged and expectedHeading tells what was found (as for
+// ReadValues); that holds even when the file changed between the two passes.
+bool ReadValuesTwoPass(ParamTable& table, QIODevice& device, QString& expectedHeading,
                        const QString& errorTitle);
 
 } // namespace kelm

@@ -29,12 +29,9 @@ bool OpenProfilesFile(ParamTable& table, const QString& path) {
         ShowError(QStringLiteral("Unable open Profile: ") + path);
         return false;
     }
-    const QByteArray content = file.readAll();
-    file.close();
-
     QString heading =
         QString::fromLatin1(ParamFileFirstLine) + QString::fromLatin1(ProfilesFileTypeLine);
-    if (!ReadValuesTwoPass(table, content, heading, ErrorTitle)) {
+    if (!ReadValuesTwoPass(table, file, heading, ErrorTitle)) {
         ShowError(ErrorTitle + QStringLiteral(": ") + path +
                   QStringLiteral("\rOperation Ignored !"));
         return false;

@@ -1,0 +1,144 @@
+// The data file readers against input that is not what they expect: endless or binary
+// files, files without a last line end, files changing between the two passes.
+#include "FileTestSupport.h"
+
+#include "core/files/Comparison.h"
+#include "core/files/DeviceFile.h"
+#include "core/files/ParamFileBody.h"
+#include "core/files/ProfilesFile.h"
+#include "core/files/ScopeFile.h"
+#include "core/seams/RecordingMessages.h"
+
+#include <QBuffer>
+#include <QRandomGenerator>
+
+using namespace kelm;
+using namespace kelm::testing;
+
+namespace {
+
+const QByteArray DeviceHeading = "Kelm Industries\r\nDevice Configuration File\r\n"
+                                 "Generated on: x\r\nParameter\tAddress\tValue\r\n";
+
+ParamTable SmallTable() {
+    ParamTable table;
+    table.Add(MakeEntry(5, "Mode", 'A', true));
+    table.Add(MakeEntry(12, "Kp", 'A', true));
+    for (ParamEntry& entry : table) {
+        entry.Value = 1;
+        entry.FileValue = 2;
+    }
+    return table;
+}
+
+QByteArray RandomBytes(int size) {
+    QRandomGenerator random(1234);
+    QByteArray bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+// A buffer whose content is replaced when the first pass rewinds it: a file changed on
+// disk between the checking and the reading pass.
+class ChangingBuffer : public QBuffer {
+public:
+    explicit ChangingBuffer(QByteArray later) : later_(std::move(later)) {}
+    bool seek(qint64 pos) override {
+        if (pos == 0 && !changed_ && isOpen()) {
+            changed_ = true;
+            buffer() = later_;
+        }
+        return QBuffer::seek(pos);
+    }
+
+private:
+    QByteArray later_;
+    bool changed_ = false;
+};
+
+} // namespace
+
+TEST(FileRobustnessTest, EndlessBinaryStreamIsRefusedAfterItsFirstLines) {
+    // Reading the whole file first would never end here; line by line the heading check
+    // refuses it after two lines.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("random.dev");
+    if (!QFile::exists("/dev/urandom") || !QFile::link("/dev/urandom", path))
+        GTEST_SKIP() << "no /dev/urandom";
+    RecordingMessages messages;
+    ParamTable table = SmallTable();
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, path, false));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
+
+    messages.Clear();
+    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
+    EXPECT_FALSE(OpenProfilesFile(profiles, path));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles: " + path + "\rOperation Ignored !"});
+    for (const ParamEntry& entry : table) {
+        EXPECT_EQ(entry.Value, 1);
+        EXPECT_EQ(entry.FileValue, 2);
+    }
+}
+
+TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
+    RecordingMessages messages;
+    ParamTable table = SmallTable();
+    ChangingBuffer buffer(DeviceHeading + "Mode\t5\t7\r\nKp\t12\tbad\r\n");
+    buffer.setData(DeviceHeading + "Mode\t5\t7\r\nKp\t12\t8\r\n");
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    QString heading = DeviceFileHeading(DeviceKind::Std);
+    EXPECT_FALSE(ReadValuesTwoPass(table, buffer, heading, "Error Opening Device"));
+    EXPECT_EQ(heading, DeviceFileHeading(DeviceKind::Std));
+    EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error Opening Device"});
+    for (const ParamEntry& entry : table) {
+        EXPECT_EQ(entry.Value, 1);
+        EXPECT_EQ(entry.FileValue, 2) << "address " << entry.Address;
+    }
+}
+
+TEST(FileRobustnessTest, LastLineWithoutLineEndIsRead) {
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    ParamTable table = SmallTable();
+    WriteBytes(dir.filePath("a.dev"), DeviceHeading + "Mode\t5\t-32768\r\nKp\t12\t65535");
+    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, dir.filePath("a.dev"), true));
+    EXPECT_EQ(table.At(0).Value, -32768);
+    EXPECT_EQ(table.At(1).Value, -1);
+
+    Comparison comparison;
+    comparison.Load(table, DeviceKind::Std, QString(), dir.filePath("a.dev"));
+    ASSERT_EQ(comparison.Rows().size(), 2u);
+    EXPECT_EQ(comparison.Rows()[1].Right.Value, -1);
+    EXPECT_TRUE(comparison.Rows()[1].Right.Valid);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+}
+
+TEST(FileRobustnessTest, BinaryFilesAreRefusedByEveryReader) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("binary.dev");
+    WriteBytes(path, RandomBytes(256 * 1024));
+    // Binary content after a valid heading: a conversion error, nothing taken over.
+    const QString tail = dir.filePath("tail.dev");
+    WriteBytes(tail, DeviceHeading + RandomBytes(64 * 1024));
+    RecordingMessages messages;
+    ParamTable table = SmallTable();
+
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, path, false));
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, tail, false));
+    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
+    EXPECT_FALSE(OpenProfilesFile(profiles, path));
+    EXPECT_EQ(table.At(0).FileValue, 2);
+    EXPECT_EQ(table.At(1).Value, 1);
+
+    ScopeRecording recording;
+    EXPECT_FALSE(ReadScopeFile(path, recording).Ok);
+
+    Comparison comparison;
+    comparison.Load(table, DeviceKind::Std, tail, path);
+    for (const ComparisonRow& row : comparison.Rows())
+        EXPECT_FALSE(row.Right.Valid);
+    EXPECT_FALSE(messages.Texts().isEmpty());
+}
