@@ -46,12 +46,16 @@ std::optional<HomingMethod> ParseRecord(const QString& line) {
     method.Code = static_cast<std::uint16_t>(static_cast<unsigned long long>(numbers[0]) & 0xFFFFu);
     method.NameIndex = numbers[1] < 0 || numbers[1] > intMax ? -1 : static_cast<int>(numbers[1]);
     method.SensorIndex = numbers[2] < 0 || numbers[2] > intMax ? -1 : static_cast<int>(numbers[2]);
-    method.UsesZeroEncoder = numbers[3] != 0;
-    method.UsesSearchAngle = numbers[4] != 0;
-    method.UsesAcceleration = numbers[5] != 0;
-    method.UsesSpeed = numbers[6] != 0;
-    method.UsesZeroSpeed = numbers[7] != 0;
-    method.UsesOffset = numbers[8] != 0;
+    // Each flag is one byte wide: only the low 8 bits of its number count.
+    const auto flag = [&numbers](int i) {
+        return (static_cast<unsigned long long>(numbers[i]) & 0xFFu) != 0;
+    };
+    method.UsesZeroEncoder = flag(3);
+    method.UsesSearchAngle = flag(4);
+    method.UsesAcceleration = flag(5);
+    method.UsesSpeed = flag(6);
+    method.UsesZeroSpeed = flag(7);
+    method.UsesOffset = flag(8);
     return method;
 }
 

@@ -50,7 +50,8 @@ QString HomingFileName(DeviceKind kind);
 // method name list, or no usable record (the page falls back to the first record, so one
 // must exist). Records whose NameIndex is outside the method name list or whose
 // SensorIndex is beyond the sensor list cannot be shown by the page and are dropped
-// without a message. Flags are true when their number is not 0.
+// without a message. The code keeps the low 16 bits of its number; each flag is one byte
+// wide and is true when the low 8 bits of its number are not 0.
 bool LoadHomingDescriptors(const QString& path, const QString& fileName, HomingDescriptors& homing);
 
 } // namespace kelm

@@ -67,6 +67,20 @@ TEST_F(HomingTest, ReadsNamesAndRecords) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
+TEST_F(HomingTest, FieldsKeepTheirWidth) {
+    // The code is 16 bits wide, each flag one byte: 256 leaves a flag clear, 257 sets it.
+    ASSERT_TRUE(Load(Sections({"65537\t0\t0\t256\t257\t512\t-256\t1\t0"})));
+    ASSERT_EQ(homing.Methods.size(), 1u);
+    const HomingMethod& m = homing.Methods[0];
+    EXPECT_EQ(m.Code, 1);
+    EXPECT_FALSE(m.UsesZeroEncoder);
+    EXPECT_TRUE(m.UsesSearchAngle);
+    EXPECT_FALSE(m.UsesAcceleration);
+    EXPECT_FALSE(m.UsesSpeed);
+    EXPECT_TRUE(m.UsesZeroSpeed);
+    EXPECT_FALSE(m.UsesOffset);
+}
+
 TEST_F(HomingTest, RecordsBeyondTheListsAreDropped) {
     ASSERT_TRUE(Load(Sections({"1\t3\t0\t0\t0\t0\t0\t0\t0", "2\t0\t3\t0\t0\t0\t0\t0\t0",
                                "3\t-1\t0\t0\t0\t0\t0\t0\t0", "4\t2\t2\t0\t0\t0\t0\t0\t0"})));
