@@ -3,7 +3,7 @@
 
 Run from anywhere: python3 data/tools/make_bin.py [--check registers.tsv]
 Every file is Latin-1 text with CR LF line ends. The script refuses to write a set that
-breaks the readers' limits (99 characters per line, 299 for the scope file's 399 budget,
+breaks the readers' limits (99 characters per line, 399 in the scope files,
 names of at most 19 characters, duplicate addresses, gaps in the status block ranges).
 """
 import os
@@ -421,6 +421,7 @@ ALARMS = [
 def alarm_file():
     lines = ["Kelm Allarms Messages Configuration File",
              "; Nr\tDevice\tTarn Power\tTarn Drive\tTarn Orca 230"]
+    assert len(ALARMS) == 32  # one text per bit of the two alarm words
     for n, texts in enumerate(ALARMS, start=1):
         assert all(0 < len(t) <= 30 for t in texts)
         lines.append("\t".join([str(n)] + list(texts)))
