@@ -35,17 +35,18 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
 
     LPort = new QLabel(link ? QStringLiteral("Tarn Com Port") : QStringLiteral("Port"));
     grid->addWidget(LPort, 0, 0);
-    CPort = new QComboBox;
+    CPort = new QComboBox(this);
     CPort->addItems(ComSettingsLogic::PortItems());
-    EPath = new QLineEdit;
+    EPath = new QLineEdit(this);
     EPath->setToolTip(QStringLiteral("Device of the selected COM port"));
-    auto* baudLabel = new QLabel(QStringLiteral("Baud"));
-    CBaud = new QComboBox;
+    auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
+    CBaud = new QComboBox(this);
     CBaud->addItems(ComSettingsLogic::BaudItems());
-    auto* parityLabel = new QLabel(QStringLiteral("Parity"));
-    CParity = new QComboBox;
+    auto* parityLabel = new QLabel(QStringLiteral("Parity"), this);
+    CParity = new QComboBox(this);
     CParity->addItems(ComSettingsLogic::ParityItems());
-    ETarnPort = new QSpinBox;
+    // Every control belongs to the dialog, also those a variant leaves out of the layout.
+    ETarnPort = new QSpinBox(this);
     ETarnPort->setRange(ComSettingsLogic::MinLinkPort, ComSettingsLogic::MaxLinkPort);
 
     if (link) {
