@@ -7,7 +7,12 @@
 
 #include <QDir>
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -35,6 +40,45 @@ private:
     rlimit previous_{};
     void (*previousHandler_)(int) = nullptr;
     bool active_ = false;
+};
+
+// Makes a folder take no new files while its files stay writable: immutable for root (who
+// ignores permissions), read-only for anyone else. Restored on destruction.
+class NoNewFiles {
+public:
+    explicit NoNewFiles(const QString& folder) : path_(QFile::encodeName(folder)) {
+        if (geteuid() == 0) {
+            const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags_ = flags;
+                flags |= FS_IMMUTABLE_FL;
+                immutable_ = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+            }
+            if (fd >= 0)
+                close(fd);
+        } else {
+            readOnly_ = chmod(path_.constData(), 0555) == 0;
+        }
+    }
+    ~NoNewFiles() {
+        if (immutable_) {
+            const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
+            if (fd >= 0) {
+                ioctl(fd, FS_IOC_SETFLAGS, &flags_);
+                close(fd);
+            }
+        }
+        if (readOnly_)
+            chmod(path_.constData(), 0755);
+    }
+    bool Active() const { return immutable_ || readOnly_; }
+
+private:
+    QByteArray path_;
+    int flags_ = 0;
+    bool immutable_ = false;
+    bool readOnly_ = false;
 };
 
 ParamTable BigTable(int count) {
@@ -129,4 +173,33 @@ TEST_F(SaveFailureTest, ReplacingAnExistingFileSucceeds) {
     ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev"), FixedStamp()));
     EXPECT_TRUE(ReadBytes(Path("a.dev")).endsWith("Param1\t1\t1\r\n"));
     EXPECT_TRUE(ReadBytes(Path("a.dev")).startsWith("Kelm Industries\r\n"));
+}
+
+TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
+    // Saving creates or truncates the chosen file: a folder where no temporary file can be
+    // created beside it must not stop the save of a writable file.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const QString device = Path("locked/a.dev");
+    const QString scope = Path("locked/s.kls");
+    WriteBytes(device, "old");
+    WriteBytes(scope, "old");
+    ParamTable table = BigTable(2);
+    bool savedDevice = false;
+    bool savedScope = false;
+    {
+        NoNewFiles lock(Path("locked"));
+        if (!lock.Active() || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
+            GTEST_SKIP() << "cannot stop new files in a folder here";
+        savedDevice = SaveDeviceFile(table, DeviceKind::Std, device, FixedStamp());
+        savedScope = WriteScopeFile(ScopeRecording{}, scope);
+        // A file that does not exist yet cannot be created there either.
+        EXPECT_FALSE(SaveDeviceFile(table, DeviceKind::Std, Path("locked/new.dev")));
+    }
+    EXPECT_TRUE(savedDevice);
+    EXPECT_TRUE(savedScope);
+    EXPECT_TRUE(ReadBytes(device).endsWith("Param1\t1\t1\r\n"));
+    EXPECT_TRUE(ReadBytes(scope).startsWith("Kelm Industries\r\nOscilloscope Data File\r\n"));
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("locked/new.dev")});
+    EXPECT_EQ(QDir(Path("locked")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.dev", "s.kls"}));
 }
