@@ -158,6 +158,14 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     EXPECT_FALSE(window->Driver().Online());
     Screenshot(*window, QStringLiteral("main-window-offline.png"));
 
+    // Once the drive answers again, Select Drive reconnects.
+    sim.Send(QStringLiteral("silent * off"));
+    QThread::msleep(200);
+    window->Run(Command::SelectDrive);
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
+    EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "001");
+
     window->close();
     window.reset();
     EXPECT_EQ(dialogs.UnexpectedCount(), 0);

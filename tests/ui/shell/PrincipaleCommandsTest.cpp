@@ -8,8 +8,12 @@
 #include "core/settings/SettingsStore.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -247,6 +251,27 @@ TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     bool direct = false;
     window_->RunSynchronized([&] { direct = true; });
     EXPECT_TRUE(direct);
+}
+
+} // namespace
+} // namespace kelm::test
+
+namespace kelm::test {
+namespace {
+
+TEST(OpenWithDesktop, StartsAnExecutableFoundInTheBinFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString install = dir.path() + QLatin1Char('/');
+    QDir(dir.path()).mkpath(QStringLiteral("Bin"));
+    QFile script(install + QStringLiteral("Bin/loader.sh"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ntouch \"$(dirname \"$0\")/started\"\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    OpenWithDesktop(QStringLiteral("loader.sh"), install);
+    EXPECT_TRUE(
+        WaitFor([&] { return QFileInfo::exists(install + QStringLiteral("Bin/started")); }, 10000));
 }
 
 } // namespace
