@@ -1,6 +1,7 @@
 // Start-up, first show, the command line, command states in the window, close sequence.
 #include "ShellFixture.h"
 
+#include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSettings>
@@ -46,6 +48,26 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_FALSE(w.Master().IsPortOpen());
     EXPECT_EQ(w.Master().DeviceAddress, 0);
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+}
+
+TEST_F(StartTest, ConstructionLoadsTablesAndLabelsShowLoadsHomingAndScales) {
+    Build();
+    ConfigurationSet& config = window_->Driver().Config();
+    // Construction: the settings store gives the installation folder the tables, alarm
+    // texts and analog-out labels come from.
+    EXPECT_EQ(window_->Settings().InstallFolder, install_->Folder());
+    for (DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
+        EXPECT_FALSE(config.KindTable(kind).IsEmpty()) << KindIndex(kind);
+    EXPECT_FALSE(window_->Driver().ActiveTable().IsEmpty());
+    EXPECT_FALSE(config.AnalogLabels(DeviceKind::Std).IsEmpty());
+    EXPECT_TRUE(QFileInfo(window_->Settings().DevicesFolder).isDir());
+    // Homing and oscilloscope scales wait for the first show.
+    EXPECT_TRUE(config.Homing(DeviceKind::Std).IsEmpty());
+    EXPECT_TRUE(config.ScopeSet(DeviceKind::Std).empty());
+    window_->show();
+    EXPECT_FALSE(config.Homing(DeviceKind::Std).IsEmpty());
+    EXPECT_FALSE(config.ScopeSet(DeviceKind::Std).empty());
 }
 
 TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
