@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -100,6 +102,16 @@ TEST(MessageBoxSink, WorkerThreadBoxRunsOnUiThreadAndWorkerWaits) {
     EXPECT_TRUE(seen.OnUiThread);
     ASSERT_EQ(dialogs.Executed().size(), 2u);
     EXPECT_EQ(dialogs.Executed()[0].Title, " Error");
+}
+
+TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
+    MessageBoxSink sink;
+    // Queued: asked before any loop runs (a fatal error during construction), it ends the
+    // loop that runs next.
+    sink.RequestTerminate();
+    QEventLoop loop;
+    QTimer::singleShot(5000, &loop, [&loop] { loop.exit(0); });
+    EXPECT_EQ(loop.exec(), 1);
 }
 
 TEST(MessageBoxSink, UninstallsOnDestruction) {
