@@ -162,9 +162,9 @@ TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
 
     // Silent for a while: only register 0 is probed, one attempt (three tries) at a time,
     // attempts at least 500 ms apart; no flood of requests.
-    QThread::msleep(1200);
+    WaitFor([] { return false; }, 1200);
     ClearRecords();
-    QThread::msleep(2000);
+    WaitFor([] { return false; }, 2000);
     const std::vector<sim::ExchangeRecord> probes = Records();
     EXPECT_GE(probes.size(), 3u);
     EXPECT_LE(probes.size(), 15u);

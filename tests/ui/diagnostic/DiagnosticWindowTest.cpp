@@ -7,6 +7,8 @@
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScrollBar>
@@ -151,6 +153,21 @@ TEST_F(DiagnosticWindowTest, QueuedWriteReachesTheDrive) {
     diag->EditWriteCell(row);
     EXPECT_FALSE(diag->Cycle().PendingWrite(row).has_value());
     EXPECT_TRUE(Cell(row, 6).isEmpty());
+}
+
+TEST_F(DiagnosticWindowTest, EnterInTheWriteColumnOpensThePrompt) {
+    const int row = WritableVisibleRow();
+    ASSERT_GE(row, 0);
+    diag->Grid().setCurrentCell(row, TFDiagnostic::ColRead);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&diag->Grid(), &enter);
+    EXPECT_TRUE(dialogs_->Executed().empty()); // not in the Write column
+    Answer(QStringLiteral("7"));
+    diag->Grid().setCurrentCell(row, TFDiagnostic::ColWrite);
+    QApplication::sendEvent(&diag->Grid(), &enter);
+    ASSERT_EQ(dialogs_->Executed().size(), 1u);
+    EXPECT_EQ(dialogs_->Executed()[0].Title, "Value");
+    ASSERT_TRUE(WaitFor([&] { return SimRegister(1, Table().At(row).Address) == 7; }));
 }
 
 TEST(DiagValueDialog, KeepsTheRowsLimits) {

@@ -75,11 +75,10 @@ void DiagnosticCycle::Step() {
     else if (Before(now, tickMark_))
         Idle(1);
     else
-        NormalStep(now);
+        NormalStep();
 }
 
-void DiagnosticCycle::NormalStep(std::uint32_t now) {
-    (void)now;
+void DiagnosticCycle::NormalStep() {
     ModbusMaster& master = driver_.Master();
     if (!master.IsPortOpen()) {
         EnterLinkLost();

@@ -68,7 +68,7 @@ public:
     bool LinkLost() const { return linkLost_.load(); }
 
 private:
-    void NormalStep(std::uint32_t now);
+    void NormalStep();
     void ReconnectStep(std::uint32_t now);
     void EnterLinkLost();
     void Notify(const std::function<void()>& fn);
