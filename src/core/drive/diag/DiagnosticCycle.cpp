@@ -42,8 +42,14 @@ void DiagnosticCycle::Install() {
 }
 
 void DiagnosticCycle::SetVisibleRows(VisibleRows rows) {
-    visibleTop_.store(rows.Top);
-    visibleCount_.store(rows.Count);
+    visible_.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(rows.Top)) << 32) |
+                   static_cast<std::uint32_t>(rows.Count));
+}
+
+VisibleRows DiagnosticCycle::Visible() const {
+    const std::uint64_t packed = visible_.load();
+    return {static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32)),
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(packed & 0xFFFFFFFFU))};
 }
 
 bool DiagnosticCycle::QueueWrite(int row, std::int16_t value) {
@@ -111,8 +117,7 @@ void DiagnosticCycle::NormalStep() {
         if (driver_.ReadEntry(entry, true, ReplyTimeoutMs, true)) {
             const auto value = static_cast<std::uint16_t>(entry.DriveValue);
             bool pass = false;
-            diagRow_.store(
-                NextDiagRow(row, rows, {visibleTop_.load(), visibleCount_.load()}, pass));
+            diagRow_.store(NextDiagRow(row, rows, Visible(), pass));
             if (observer_.RowRead)
                 events.emplace_back([this, row, value] { observer_.RowRead(row, value); });
             if (pass && observer_.PassComplete)

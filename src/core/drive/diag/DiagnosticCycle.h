@@ -71,6 +71,7 @@ private:
     void NormalStep();
     void ReconnectStep(std::uint32_t now);
     void EnterLinkLost();
+    VisibleRows Visible() const;
     void Notify(const std::function<void()>& fn);
     std::uint16_t LinkBaudRate() const;
 
@@ -79,8 +80,8 @@ private:
     Observer observer_;
     bool installed_ = false;
 
-    std::atomic<int> visibleTop_{0};
-    std::atomic<int> visibleCount_{0};
+    // Top row and row count packed in one word, so the worker never sees half a scroll.
+    std::atomic<std::uint64_t> visible_{0};
     mutable std::mutex writesMutex_;
     std::map<int, std::int16_t> pendingWrites_;
 
