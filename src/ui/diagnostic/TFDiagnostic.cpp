@@ -24,7 +24,9 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
           shell.Driver(),
           DiagnosticCycle::PlainLine{static_cast<std::uint32_t>(shell.Settings().BaudRate),
                                      shell.Settings().Parity})),
-      reduction_(shell.Window()) {
+      reduction_(shell.Window()), statusLink_(shell.Driver()),
+      statusHost_([&shell] { shell.StatusRefresh(); }), statusPoller_(statusLink_, statusHost_),
+      passAction_([this] { statusPoller_.Poll(); }) {
     setObjectName(QStringLiteral("TFDiagnostic"));
     setWindowTitle(QStringLiteral(" Diagnostic"));
     auto* layout = new QVBoxLayout(this);
@@ -76,8 +78,12 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
                                std::uint32_t failures) {
         ShowCounters(requests, replies, failures);
     };
-    // Once per pass over the visible rows the status display is brought up to date.
-    observer.PassComplete = [this] { shell_.StatusRefresh(); };
+    // Once per pass over the visible rows the status display is brought up to date (runs
+    // on the user-interface thread while the worker waits, so the poll may use the link).
+    observer.PassComplete = [this] {
+        if (passAction_)
+            passAction_();
+    };
     cycle_->SetObserver(observer);
     cycle_->Install();
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/drive/diag/DiagnosticCycle.h"
+#include "core/drive/status/StatusLink.h"
+#include "core/drive/status/StatusPoller.h"
+#include "ui/diagnostic/DiagStatusHost.h"
 #include "ui/diagnostic/MainWindowReduction.h"
 
 #include <QWidget>
@@ -37,6 +40,9 @@ public:
     VisibleRows Visible() const;
     // A click in the Write column (or Enter there): the number prompt, then the queue.
     void EditWriteCell(int row);
+    // What runs once per pass over the visible rows: by default one status poll cycle
+    // (which paints the status panel). Tests may replace it.
+    void SetPassAction(std::function<void()> action) { passAction_ = std::move(action); }
     // Repeats the main window's reduction (after it laid itself out again).
     void ReapplyReduction() { reduction_.Apply(); }
 
@@ -59,6 +65,10 @@ private:
     ShellHost& shell_;
     std::unique_ptr<DiagnosticCycle> cycle_;
     MainWindowReduction reduction_;
+    DriverStatusLink statusLink_;
+    DiagStatusHost statusHost_;
+    StatusPoller statusPoller_;
+    std::function<void()> passAction_;
     QTableWidget* grid_ = nullptr;
     std::array<QLabel*, 3> counters_{};
     bool closed_ = false;

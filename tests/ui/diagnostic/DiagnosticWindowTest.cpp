@@ -103,6 +103,8 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableAndReducesTheMainWindow) {
 }
 
 TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
+    int passes = 0;
+    diag->SetPassAction([&] { ++passes; });
     ASSERT_TRUE(WaitFor([&] { return !Cell(2, 4).isEmpty(); }));
     VisibleRows visible = diag->Visible();
     ASSERT_GT(visible.Count, 2);
@@ -134,6 +136,30 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     // The counters follow the master.
     EXPECT_GT(diag->CounterText(0).toInt(), 10);
     EXPECT_EQ(diag->CounterText(2), "0");
+    EXPECT_GT(passes, 2);
+}
+
+TEST_F(DiagnosticWindowTest, OneStatusPollPerPassOverTheVisibleRows) {
+    diag->Grid().scrollToBottom();
+    const VisibleRows visible = diag->Visible();
+    const int last = visible.Top + visible.Count - 1;
+    ASSERT_TRUE(WaitFor([&] { return !Cell(last, 4).isEmpty(); }));
+    ClearRecords();
+    WaitFor([] { return false; }, 800);
+    const std::uint16_t top = Table().At(visible.Top).Address;
+    int topReads = 0;
+    int positionReads = 0;
+    for (const sim::ExchangeRecord& r : Records()) {
+        if (r.function != 3)
+            continue;
+        topReads += r.firstRegister == top && r.count == 1;
+        // The plain drive's status poll reads the position pair 134/135 in one request;
+        // the diagnostic rows are read one register at a time.
+        positionReads += r.firstRegister == 134 && r.count == 2;
+    }
+    EXPECT_GT(positionReads, 0);
+    EXPECT_LE(positionReads, topReads + 1);
+    EXPECT_GE(positionReads, topReads - 1);
 }
 
 TEST_F(DiagnosticWindowTest, QueuedWriteReachesTheDrive) {
