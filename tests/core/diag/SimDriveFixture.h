@@ -14,12 +14,24 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 namespace kelm::test {
+
+// The in-memory channel, counting how often the port was opened.
+class CountingSimChannel final : public sim::SimChannel {
+public:
+    using SimChannel::SimChannel;
+    bool Open(const QString& path) override {
+        ++opens;
+        return SimChannel::Open(path);
+    }
+    std::atomic<int> opens{0};
+};
 
 // A drive model on the in-memory simulator (plain drive or a whole Tarn link) with the
 // shipped configuration set; the test's main thread is the user-interface thread. Every
@@ -42,7 +54,8 @@ protected:
             const std::lock_guard lock(recordsMutex);
             records.push_back(record);
         });
-        auto channel = std::make_unique<sim::SimChannel>(engine);
+        auto channel = std::make_unique<CountingSimChannel>(engine);
+        channelOpens = &channel->opens;
         master = std::make_unique<ModbusMaster>(
             std::move(channel), [](std::uint8_t) { return QStringLiteral("/dev/sim"); });
         driver = std::make_unique<TDriver>(host, *master);
@@ -106,6 +119,7 @@ protected:
     QTemporaryDir devices;
     std::shared_ptr<sim::Engine> engine;
     std::unique_ptr<ModbusMaster> master;
+    std::atomic<int>* channelOpens = nullptr;
     CliDriverHost host;
     std::unique_ptr<TDriver> driver;
     std::mutex recordsMutex;

@@ -173,6 +173,13 @@ TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
     Control(QStringLiteral("silent 1 on"));
     scan->Step();
     EXPECT_FALSE(scan->Units()[0].Answering);
+    const int opens = channelOpens->load();
+    for (int i = 0; i < 3; ++i)
+        scan->Step();
+    EXPECT_EQ(channelOpens->load(), opens); // Drive units: no reopen
+    scan->Step(); // the silent Power unit again: port reopened, then probed
+    EXPECT_EQ(channelOpens->load(), opens + 1);
+    EXPECT_FALSE(scan->Units()[0].Answering);
     for (int i = 0; i < 3; ++i)
         scan->Step();
     SetSimRegister(1, 11, 230);
