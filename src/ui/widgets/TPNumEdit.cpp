@@ -20,6 +20,52 @@ bool IsEnter(const QKeyEvent& event) {
     return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
 }
 
+// A plain decimal ("-12.5", "3.", ".25") read digit by digit into units of 10^-dec,
+// truncated: going through a double would turn 1.15 into 114.999... hundredths. false for
+// any other form (exponents and the like are left to the floating-point reader).
+bool ReadPlainDecimal(const QString& text, int dec, std::int64_t& value) {
+    const QString trimmed = text.trimmed();
+    int i = 0;
+    bool negative = false;
+    if (i < trimmed.size() && (trimmed[i] == QLatin1Char('-') || trimmed[i] == QLatin1Char('+')))
+        negative = trimmed[i++] == QLatin1Char('-');
+    std::int64_t whole = 0;
+    std::int64_t fraction = 0;
+    int decimals = 0;
+    int digits = 0;
+    bool point = false;
+    for (; i < trimmed.size(); ++i) {
+        const QChar ch = trimmed[i];
+        if (ch == QLatin1Char('.') && !point) {
+            point = true;
+            continue;
+        }
+        if (!ch.isDigit() || ch.unicode() > '9')
+            return false;
+        const int digit = ch.unicode() - '0';
+        ++digits;
+        if (!point) {
+            whole =
+                std::min<std::int64_t>(whole * 10 + digit, static_cast<std::int64_t>(LargestTyped));
+        } else if (decimals < dec) {
+            fraction = fraction * 10 + digit;
+            ++decimals;
+        }
+    }
+    if (digits == 0)
+        return false;
+    for (; decimals < dec; ++decimals)
+        fraction *= 10;
+    std::int64_t scale = 1;
+    for (int d = 0; d < dec; ++d)
+        scale *= 10;
+    const auto largest = static_cast<std::int64_t>(LargestTyped);
+    const std::int64_t magnitude =
+        whole > largest / scale ? largest : std::min(whole * scale + fraction, largest);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 } // namespace
 
 TPNumEdit::TPNumEdit(QWidget* parent) : QLineEdit(parent) {
@@ -104,8 +150,11 @@ bool TPNumEdit::KeyRefused(const QKeyEvent& event, QChar ch) const {
     if (ch == QLatin1Char('-'))
         return !(isNegative_ && (current.isEmpty() || selectedText() == current));
     if (ch.isDigit()) {
+        // With a selection the digit lands where the selection starts (a whole selected
+        // text is simply replaced).
         const int comma = current.indexOf(QLatin1Char(','));
-        if (comma < 0 || cursorPosition() <= comma)
+        const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+        if (comma < 0 || caret <= comma)
             return false;
         return current.size() - comma - 1 >= dec_;
     }
@@ -148,9 +197,14 @@ void TPNumEdit::TextChanged() {
     if (!ok || !std::isfinite(read)) {
         NotANumber();
     } else {
-        const double scaled = std::clamp(std::trunc(read * static_cast<double>(Scale())),
-                                         -LargestTyped, LargestTyped);
-        value_ = static_cast<std::int64_t>(scaled);
+        std::int64_t exact = 0;
+        if (ReadPlainDecimal(number, dec_, exact)) {
+            value_ = exact;
+        } else {
+            const double scaled = std::clamp(std::trunc(read * static_cast<double>(Scale())),
+                                             -LargestTyped, LargestTyped);
+            value_ = static_cast<std::int64_t>(scaled);
+        }
         if (valMax_ < 0) {
             // Negative ranges: the upper limit would stop the first digits being typed.
             if (value_ < valMin_) {

@@ -193,6 +193,27 @@ TEST_F(NumEditTest, CommaRulesAndDecimals) {
     EXPECT_EQ(field.RdValore(), 2314);
 }
 
+TEST_F(NumEditTest, DecimalsAreReadExactlyAndASelectedTextCanBeRetyped) {
+    Range(0, 100000);
+    field.WrDec(2);
+    Clear();
+    // 1.15 x 100 is 114.99999... in binary floating point: still 115 hundredths.
+    Type(QStringLiteral("1,15"));
+    EXPECT_EQ(field.RdValore(), 115);
+    field.setText(QStringLiteral("0,29"));
+    EXPECT_EQ(field.RdValore(), 29);
+    field.setText(QStringLiteral("12,349")); // pasted: the third decimal is cut off
+    EXPECT_EQ(field.RdValore(), 1234);
+    // A shown value is selected whole; typing a digit replaces it even though the caret
+    // stands after the two decimals.
+    field.WrValore(150);
+    ASSERT_EQ(field.text(), QStringLiteral("1,50"));
+    ASSERT_EQ(field.selectedText(), field.text());
+    Type(QStringLiteral("2"));
+    EXPECT_EQ(field.text(), QStringLiteral("2"));
+    EXPECT_EQ(field.RdValore(), 200);
+}
+
 TEST_F(NumEditTest, EnterClampsSelectsAndReachesThePageKeyHandler) {
     Range(10, 50);
     std::vector<int> keys;
