@@ -162,6 +162,11 @@ TEST_F(TransferTest, CallbacksRunOnTheUserInterfaceThread) {
 
 TEST_F(TransferTest, WaitIdleDuringAReadStopsItWithoutDone) {
     UseRange(DeviceKind::Power, 0, 2000);
+    // A slow line (1 ms a register) so the read is still running when WaitIdle comes.
+    channel->OnRead = [this](std::uint16_t address) {
+        QThread::msleep(1);
+        return channel->Registers[address];
+    };
     bool done = false;
     int progress = 0;
     driver->StartRead(
