@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 namespace kelm {
@@ -319,7 +320,8 @@ bool TFMainDev::SetupDrive() {
             cMainV_->setCurrentIndex(voltages_.IndexOf(voltage->Value));
         }
     }
-    pModel_->setVisible(kind_ == DeviceKind::Drive);
+    // The model display keeps its text for a Drive unit but is not shown by any kind.
+    pModel_->setVisible(false);
     if (const ParamEntry* model = Entry(DriveModelRegister); kind_ == DeviceKind::Drive)
         pModel_->setText(DriveModelText(model ? model->Value : 0));
 
@@ -566,10 +568,16 @@ void TFMainDev::WriteField(TPNumEdit& field) {
         const ParamEntry* maximum = Entry(a_.MaxSpeed);
         if (speed == nullptr || maximum == nullptr)
             return;
-        const std::int16_t raw =
-            RpmToRaw(field.RdValore(), std::abs(static_cast<int>(maximum->Value)));
-        changed = speed->Value != raw;
-        speed->Value = raw;
+        const int limit = std::abs(static_cast<int>(maximum->Value));
+        // The speed the register already stands for (as the field shows it) keeps the
+        // register as it is: rpm and raw do not map one to one everywhere (a maximum of 0,
+        // a raw value one rpm beyond the limit).
+        const int shown = std::clamp(RawToRpm(speed->Value, limit), -limit, limit);
+        if (field.RdValore() != shown) {
+            const std::int16_t raw = RpmToRaw(field.RdValore(), limit);
+            changed = speed->Value != raw;
+            speed->Value = raw;
+        }
     } else {
         changed = fields_.Store(&field);
     }

@@ -155,6 +155,32 @@ TEST_F(MainDevTest, DigitalSpeedIsScaledBothWays) {
     EXPECT_EQ(Writes().size(), 1u);
 }
 
+TEST_F(MainDevTest, PassingThroughTheSpeedFieldWritesNothing) {
+    // A maximum speed of 0 shows 0 rpm whatever the register holds; a raw of -32768 shows
+    // one rpm beyond the limit and is clamped. Leaving the field (or Enter) without typing
+    // another speed keeps the register as it is.
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 1}, {31, 0}, {80, 1000}});
+    TPNumEdit* speed = Field("ESpd");
+    ASSERT_TRUE(speed->isVisible());
+    EXPECT_EQ(speed->text(), QStringLiteral("0"));
+    drive->ClearWrites();
+    page->SpeedFieldExit();
+    QTest::keyClick(speed, Qt::Key_Return);
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(drive->Get(80), 1000);
+
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 1}, {31, 3000}, {80, 0x8000}});
+    speed = Field("ESpd");
+    EXPECT_EQ(speed->text(), QStringLiteral("-3000"));
+    drive->ClearWrites();
+    page->SpeedFieldExit();
+    EXPECT_TRUE(Writes().empty());
+    // A new speed is still written.
+    Enter(speed, QStringLiteral("-2999"));
+    ASSERT_EQ(Writes().size(), 1u);
+    EXPECT_EQ(static_cast<std::int16_t>(Writes()[0].Value), -32756);
+}
+
 TEST_F(MainDevTest, HomingOffsetMinusOneFillsBothWords) {
     // Method 1 uses the offset (shipped Homing.dll).
     Open(DeviceKind::Std, {{0, 0x0103}, {91, 1}});
@@ -235,8 +261,9 @@ TEST_F(MainDevTest, DriveUnitPageUsesItsOwnRegisters) {
     Open(DeviceKind::Drive, {{0, 0x05CA}, {78, 0}, {76, 0x40}, {103, 300}, {13, 2}});
     EXPECT_EQ(page->windowTitle(), QStringLiteral("Tarn Drive"));
     EXPECT_EQ(Find<QComboBox>("CMode")->count(), 21);
+    // Neither the main voltage list nor the model display is shown on a Drive unit.
     EXPECT_FALSE(Find<QComboBox>("CMainV")->isVisible());
-    EXPECT_TRUE(Find<QLabel>("PModel")->isVisible());
+    EXPECT_FALSE(Find<QLabel>("PModel")->isVisible());
     EXPECT_EQ(Find<QLabel>("PModel")->text(), QStringLiteral("TND 300"));
     EXPECT_EQ(Find<QComboBox>("CTorqSat")->currentText(), QStringLiteral("On"));
     EXPECT_EQ(Find<QLabel>("PResolver")->text(), QStringLiteral("Absolute M/T"));
