@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace kelm {
@@ -175,6 +176,10 @@ void TFGenInfo::Build() {
 
 void TFGenInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The window system showing it again (restored from minimized) keeps the user's edits;
+    // only a new showing loads the table.
+    if (event->spontaneous())
+        return;
     const ParamTable& table = driver_.ActiveTable();
     const GenInfoTexts texts = GenInfoTextsFor(kind_, table);
     pcVersion_->setText(PcSoftwareVersion());

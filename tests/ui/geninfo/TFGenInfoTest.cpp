@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -198,6 +199,24 @@ TEST_F(GenInfoTest, OrcaVariant) {
     EXPECT_FALSE(Find<QCheckBox>("CReady")->isVisible());
     EXPECT_EQ(Find<QComboBox>("CCan")->count(), 7);
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 65535);
+}
+
+TEST_F(GenInfoTest, RestoringTheWindowKeepsTheEdits) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}, {2, 9}});
+    Click("CEmergency");
+    ASSERT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
+    // The window system shows the dialog again (restored after being minimized): not a
+    // new showing, so the controls are not reloaded.
+    QShowEvent shown;
+    QSpontaneKeyEvent::setSpontaneous(&shown);
+    // Delivered directly: sendEvent would clear the spontaneous flag.
+    static_cast<QObject*>(dialog.get())->event(&shown);
+    EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CEmergency")));
+    // A new showing loads the table again.
+    dialog->hide();
+    dialog->show();
+    EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
 }
 
 TEST_F(GenInfoTest, RunsModallyThroughTheDialogSeam) {
