@@ -148,6 +148,18 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     Set(s, Command::Bootloader, on && (drive || orca) && in.BootRecordUsable, true);
     Set(s, Command::NewTable, false, false);
 
+    // While the diagnostic window is open the window keeps only its Diagnostic menu: the
+    // other menus and About are hidden and the buttons that start other work disabled.
+    if (in.DiagnosticMenuVisible) {
+        s.TuningMenuVisible = false;
+        s[Command::About].Visible = false;
+        for (Command c : {Command::Open, Command::SaveAs, Command::SelectDrive,
+                          Command::SelectTarnLink, Command::SaveEeprom, Command::LoadEeprom,
+                          Command::LoadDefaults, Command::ProfileTool, Command::ResetDrive,
+                          Command::GeneralSettings, Command::Oscilloscope, Command::Bootloader})
+            s[c].Enabled = false;
+    }
+
     s.UserItemCaption = in.Expert ? QStringLiteral("&Release") : QStringLiteral("&Change");
     s.LineStateText = on ? QStringLiteral("On Line") : QStringLiteral("Off Line");
     s.ParameterPageFileMenuEnabled = on;

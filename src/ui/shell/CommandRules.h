@@ -74,7 +74,7 @@ struct CommandInputs {
     bool OscilloscopeOpen = false;
     bool BootRecordUsable = false; // active bootloader record exists with a text
     bool SaveEnabled = false;      // granted by the main parameter page
-    bool DiagnosticMenuVisible = false;
+    bool DiagnosticMenuVisible = false; // the diagnostic window is open
     std::uint8_t DeviceAddress = 0;
     int LinkBaseAddress = 0; // DefaultValue of entry 4 of the Power table
     // Analog-out label lists of the kind (both empty when none were loaded).

@@ -6,6 +6,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/diagnostic/MainWindowReduction.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
@@ -153,6 +155,64 @@ TEST_F(CommandsTest, DiagnosticOnLineClosesPagesThenCreatesOrFronts) {
     EXPECT_TRUE(WaitFor(
         [&] { return window_->FindChildWindow(QStringLiteral("TFDiagnostic")) == nullptr; }));
     window_.reset(); // before the counters its close routines use go away
+}
+
+// While the diagnostic window is open the main window keeps only its Diagnostic menu and
+// the buttons that start other work stay disabled, whatever recomputes the command states
+// meanwhile (the user level, the Save grant, a comparison or oscilloscope mark).
+TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
+    ShellFlows flows;
+    std::unique_ptr<MainWindowReduction> reduction;
+    flows.Windows[QStringLiteral("TFDiagnostic")] = [&](ShellHost& shell) {
+        auto* widget = new QWidget;
+        widget->setObjectName(QStringLiteral("TFDiagnostic"));
+        shell.Frame()->addSubWindow(widget)->show();
+        // What the diagnostic window does when it opens.
+        shell.SetDiagnosticMenuVisible(true);
+        reduction = std::make_unique<MainWindowReduction>(shell.Window());
+        reduction->Apply();
+    };
+    Build(flows, {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
+    window_->show();
+    ASSERT_TRUE(WaitFor([&] { return window_->Started(); }));
+    GoOnline();
+    // As an Orca 230 on line the window shows the firmware loader button.
+    window_->Driver().WaitIdle();
+    window_->Driver().SelectDeviceKind(DeviceKind::Orca230, false);
+    window_->ConfigureForDevice();
+    ASSERT_TRUE(window_->StateOf(Command::Bootloader).Visible);
+    ASSERT_TRUE(window_->StateOf(Command::Bootloader).Enabled);
+    window_->Run(Command::Diagnostic);
+    const Command reduced[] = {
+        Command::Open,         Command::SaveAs,      Command::SelectDrive,
+        Command::SaveEeprom,   Command::LoadEeprom,  Command::LoadDefaults,
+        Command::ResetDrive,   Command::ProfileTool, Command::GeneralSettings,
+        Command::Oscilloscope, Command::Bootloader};
+    const auto checkReduced = [&](const char* after) {
+        for (Command c : reduced)
+            EXPECT_FALSE(window_->ButtonAction(c)->isEnabled())
+                << after << ": " << InfoOf(c).ButtonName;
+        EXPECT_FALSE(window_->TuningMenu()->menuAction()->isVisible()) << after;
+        EXPECT_FALSE(window_->MenuAction(Command::About)->isVisible()) << after;
+        EXPECT_TRUE(window_->DiagnosticMenu()->menuAction()->isVisible()) << after;
+    };
+    checkReduced("opened");
+    window_->ApplyUserLevel();
+    checkReduced("user level");
+    window_->SetSaveEnabled(true);
+    checkReduced("save grant");
+    window_->SetCompareOpen(false);
+    checkReduced("compare mark");
+    window_->ConfigureForDevice();
+    checkReduced("configure");
+    // Closed: the kind and line decide again.
+    reduction->Undo();
+    window_->SetDiagnosticMenuVisible(false);
+    EXPECT_TRUE(window_->ButtonAction(Command::Bootloader)->isEnabled());
+    EXPECT_TRUE(window_->ButtonAction(Command::Open)->isEnabled());
+    EXPECT_TRUE(window_->TuningMenu()->menuAction()->isVisible());
+    EXPECT_TRUE(window_->MenuAction(Command::About)->isVisible());
+    EXPECT_FALSE(window_->DiagnosticMenu()->menuAction()->isVisible());
 }
 
 TEST_F(CommandsTest, LaterWindowsSayTheyAreNotThereYet) {
