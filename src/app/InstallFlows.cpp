@@ -9,7 +9,6 @@
 #include "ui/link/TFComSet.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/status/StatusMonitor.h"
-#include "ui/status/StatusPanelWidget.h"
 #include "ui/users/TFUsers.h"
 
 namespace kelm {
@@ -20,13 +19,8 @@ ShellFlows ProgramFlows() {
     flows.SelectLinkDirect = &SelectLinkDirect;
     flows.RunTransfer = &TFConnectD::RunTransfer;
     flows.ComSettings = &ShowComSettings;
-    flows.MakeStatusPanel = [](ShellHost& shell, QWidget* parent) {
-        auto monitor = std::make_unique<StatusMonitor>(shell, parent);
-        // The alarm button brings up the alarm window.
-        QObject::connect(&monitor->Panel(), &StatusPanelWidget::AlarmButtonClicked,
-                         monitor->Widget(), [&shell] { ShowAlarmWindow(shell); });
-        return std::unique_ptr<StatusPanelView>(std::move(monitor));
-    };
+    // The panel's alarm button runs the main window's ShowAlarmWindow flow below.
+    flows.MakeStatusPanel = &StatusMonitor::Make;
     flows.UserChange = &UserChange;
     flows.ShowAlarmWindow = &ShowAlarmWindow;
     flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };

@@ -23,6 +23,7 @@ public:
     bool AlarmButtonEnabled() const override { return alarmEnabled_; }
     void PressEnable() override {}
     void PressDisable() override {}
+    void SetAlarmAction(std::function<void()>) override {} // no alarm button here
 
 private:
     QPointer<QWidget> widget_;

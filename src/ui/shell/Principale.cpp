@@ -278,6 +278,13 @@ void TFPrincipale::BuildRightPanel() {
     statusPanel_ = flows_.MakeStatusPanel ? flows_.MakeStatusPanel(*this, holder) : nullptr;
     if (!statusPanel_)
         statusPanel_ = std::make_unique<BasicStatusPanel>(*this, holder);
+    // BAllarm: the alarm window, brought up or created.
+    statusPanel_->SetAlarmAction([this] {
+        if (flows_.ShowAlarmWindow)
+            flows_.ShowAlarmWindow(*this);
+        else
+            NotThereYet(QStringLiteral("The alarm"));
+    });
     panelContent_ = statusPanel_->Widget();
     panelContent_->setObjectName(panelContent_->objectName().isEmpty()
                                      ? QStringLiteral("PInfo")

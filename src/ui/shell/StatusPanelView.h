@@ -2,6 +2,8 @@
 
 #include "ui/shell/StatusPanelLayout.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace kelm {
@@ -25,6 +27,9 @@ public:
     // Drive > Enable / Disable press the buttons BDEn / BDDis (when enabled).
     virtual void PressEnable() = 0;
     virtual void PressDisable() = 0;
+    // What a click on BAllarm does (the main window's alarm-window command); the panel
+    // calls it once per click and does nothing else on its own.
+    virtual void SetAlarmAction(std::function<void()> action) = 0;
 };
 
 } // namespace kelm

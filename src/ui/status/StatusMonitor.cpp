@@ -1,7 +1,6 @@
 #include "ui/status/StatusMonitor.h"
 
 #include "core/drive/TDriver.h"
-#include "ui/alarms/AlarmWindow.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/status/StatusPanelWidget.h"
 
@@ -18,8 +17,10 @@ StatusMonitor::StatusMonitor(ShellHost& shell, QWidget* parent)
         return BuildStatusView(driver.ActiveTable(), driver.CurrentKind(), QLocale());
     });
     panel_->SetRefreshAction([&shell] { shell.StatusRefresh(); });
-    QObject::connect(panel_, &StatusPanelWidget::AlarmButtonClicked, panel_,
-                     [&shell] { ShowAlarmWindow(shell); });
+    QObject::connect(panel_, &StatusPanelWidget::AlarmButtonClicked, panel_, [this] {
+        if (alarmAction_)
+            alarmAction_();
+    });
     InstallStatusPoll(driver, poller_);
 }
 
@@ -54,6 +55,9 @@ void StatusMonitor::PressEnable() {
 }
 void StatusMonitor::PressDisable() {
     panel_->PressDisable();
+}
+void StatusMonitor::SetAlarmAction(std::function<void()> action) {
+    alarmAction_ = std::move(action);
 }
 
 } // namespace kelm

@@ -39,12 +39,14 @@ public:
     bool AlarmButtonEnabled() const override;
     void PressEnable() override;
     void PressDisable() override;
+    void SetAlarmAction(std::function<void()> action) override;
 
 private:
     ShellHost& shell_;
     QPointer<StatusPanelWidget> panel_;
     DriverStatusLink link_;
     StatusPoller poller_;
+    std::function<void()> alarmAction_;
 };
 
 } // namespace kelm

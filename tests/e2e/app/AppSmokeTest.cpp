@@ -6,6 +6,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
+#include "ui/alarms/AlarmWindow.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
@@ -22,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -145,6 +147,12 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     ASSERT_TRUE(WaitFor([&] { return !panel.LBus->text().isEmpty(); }, 10000));
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
     Screenshot(*window, QStringLiteral("main-window-online.png"));
+
+    // The alarm button brings up the one alarm window.
+    panel.BAllarm->click();
+    ASSERT_NE(AlarmWindow(), nullptr);
+    EXPECT_NE(window->FindChildWindow(QStringLiteral("TFAllarms")), nullptr);
+    EXPECT_EQ(window->Frame()->subWindowList().size(), 2); // with the main parameter page
 
     // The drive falls silent: the next poll reports it and the window goes off line.
     sim.Send(QStringLiteral("silent * on"));

@@ -7,6 +7,8 @@
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/diagnostic/MainWindowReduction.h"
+#include "ui/status/StatusMonitor.h"
+#include "ui/status/StatusPanelWidget.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
@@ -213,6 +216,23 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     EXPECT_TRUE(window_->TuningMenu()->menuAction()->isVisible());
     EXPECT_TRUE(window_->MenuAction(Command::About)->isVisible());
     EXPECT_FALSE(window_->DiagnosticMenu()->menuAction()->isVisible());
+}
+
+// One click on the status panel's alarm button runs the alarm-window flow once.
+TEST_F(CommandsTest, AlarmButtonRunsTheAlarmFlowOncePerClick) {
+    int shown = 0;
+    ShellFlows flows;
+    flows.MakeStatusPanel = &StatusMonitor::Make;
+    flows.ShowAlarmWindow = [&](ShellHost&) { ++shown; };
+    Build(flows);
+    GoOnline();
+    auto& monitor = dynamic_cast<StatusMonitor&>(window_->Panel());
+    ASSERT_TRUE(monitor.Panel().BAllarm->isEnabled());
+    monitor.Panel().BAllarm->click();
+    EXPECT_EQ(shown, 1);
+    monitor.Panel().BAllarm->click();
+    EXPECT_EQ(shown, 2);
+    window_.reset(); // before the counter goes away
 }
 
 TEST_F(CommandsTest, LaterWindowsSayTheyAreNotThereYet) {
