@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace kelm::test {
 namespace {
@@ -133,6 +134,40 @@ TEST(AlarmWindow, OneInstanceInTheFrameClosedByCloseChildWindows) {
     for (int i = 0; i < 20 && AlarmWindow(); ++i)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(AlarmWindow(), nullptr);
+}
+
+// A new main window may take the place of a destroyed one at the same address: the alarm
+// window registers with it anew and leaves the new window's other registrations alone.
+TEST(AlarmWindow, NewMainWindowAtTheSameAddressKeepsItsRegistrations) {
+    std::optional<FakeShell> shell;
+    shell.emplace();
+    ShowAlarmWindow(*shell);
+    ASSERT_NE(AlarmWindow(), nullptr);
+    ChildWindows* firstRegistry = &shell->Children();
+    shell.reset();
+    EXPECT_EQ(AlarmWindow(), nullptr); // went with its frame
+
+    shell.emplace();
+    ASSERT_EQ(&shell->Children(), firstRegistry);
+    bool pageClosed = false;
+    shell->Children().Register(ChildWindows::Role::ParameterPage, QStringLiteral("TFMotor"),
+                               [&](bool) { pageClosed = true; });
+    ShowAlarmWindow(*shell);
+    ASSERT_NE(AlarmWindow(), nullptr);
+    EXPECT_TRUE(shell->Children().IsRegistered(QStringLiteral("TFMotor")));
+    EXPECT_TRUE(shell->Children().IsRegistered(QStringLiteral("TFAllarms")));
+    shell->CloseChildWindows(false, false);
+    EXPECT_TRUE(pageClosed);
+    for (int i = 0; i < 20 && AlarmWindow(); ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(AlarmWindow(), nullptr);
+    // Opened again in the same main window: still one registration.
+    ShowAlarmWindow(*shell);
+    shell->CloseChildWindows(false, false);
+    for (int i = 0; i < 20 && AlarmWindow(); ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(AlarmWindow(), nullptr);
+    shell.reset();
 }
 
 } // namespace
