@@ -5,7 +5,6 @@
 #include "core/settings/SettingsStore.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/seams/DialogRunner.h"
-#include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/tarnlink/TFTarnSel.h"
 
@@ -161,17 +160,6 @@ void SelectLinkDirect(ShellHost& shell) {
     if (master.IsPortOpen())
         shell.SetLinkSelectPort(master.GetPort());
     SelectDrive(shell);
-}
-
-void ReloadFromDrive(ShellHost& shell) {
-    TDriver& driver = shell.Driver();
-    driver.SetOnline(shell.Master().IsLinkReady());
-    if (driver.Online()) {
-        shell.CloseChildWindows(false, true);
-        TFConnectD::RunTransfer(shell, 'R');
-    }
-    shell.ConfigureForDevice();
-    shell.Children().NotifyTableChanged();
 }
 
 } // namespace kelm

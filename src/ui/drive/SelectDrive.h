@@ -27,8 +27,5 @@ void SelectDrive(ShellHost& shell);
 // Drive > "S&elect Tarn link": reopens the current COM port in link mode when the link is
 // not ready, preselects it and runs SelectDrive.
 void SelectLinkDirect(ShellHost& shell);
-// Online from the link state; when on line the whole table is read through the progress
-// dialog; then the main window is laid out and the pages refresh.
-void ReloadFromDrive(ShellHost& shell);
 
 } // namespace kelm

@@ -2,6 +2,7 @@
 
 #include "core/common/Ticks.h"
 #include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -65,8 +66,15 @@ void FakeShell::ConfigureForDevice() {
                            : QString());
 }
 
+// The main window's routine, with the real progress dialog.
 void FakeShell::ReloadFromDrive() {
-    kelm::ReloadFromDrive(*this);
+    driver_->SetOnline(master_->IsLinkReady());
+    if (driver_->Online()) {
+        CloseChildWindows(false, true);
+        TFConnectD::RunTransfer(*this, 'R');
+    }
+    ConfigureForDevice();
+    children_.NotifyTableChanged();
 }
 
 void FakeShell::CloseChildWindows(bool pages, bool profile) {
