@@ -2,6 +2,7 @@
 #include "core/common/Ticks.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/DriveWorker.h"
+#include "core/drive/DriverHost.h"
 #include "core/drive/MasterUseCheck.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/TableTransfer.h"
@@ -36,6 +37,9 @@ TDriver::~TDriver() {
     // synchronized call), then stop it before anything it uses goes away.
     WaitIdle();
     worker_.reset();
+    // Going off line clears the mode letter without touching a pending pause; the host
+    // must not call PauseElapsed on a driver that is gone.
+    host_.StopPauseTimer();
 }
 
 bool TDriver::Initialize(const QString& installFolder, const QString& devicesFolder) {

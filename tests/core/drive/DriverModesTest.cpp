@@ -1,6 +1,7 @@
 #include "DriveTestSupport.h"
 
 #include <QThread>
+#include <atomic>
 
 namespace kelm::test {
 namespace {
@@ -73,7 +74,8 @@ TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
 
 TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {
     UseRange(DeviceKind::Power, 0, 3);
-    int linkStarts = 0, linkPolls = 0, diagStarts = 0, diagSteps = 0;
+    int linkStarts = 0, linkPolls = 0, diagStarts = 0;
+    std::atomic<int> diagSteps{0}; // counted on the worker
     driver->SetStartBody('S', [&] { ++linkStarts; });
     driver->SetPollBody('S', [&] { ++linkPolls; });
     driver->SetStartBody('D', [&] { ++diagStarts; });
@@ -92,6 +94,21 @@ TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {
     const int steps = diagSteps;
     QThread::msleep(50);
     EXPECT_EQ(diagSteps, steps);
+}
+
+// Going off line while the pause timer is pending leaves the timer running (SetMode only
+// clears the letter); the driver must not be called by it once it is gone.
+TEST_F(ModeTest, DestroyingTheDriverCancelsAPendingPause) {
+    UseRange(DeviceKind::Std, 0, 3);
+    driver->SetPollBody('I', [] {});
+    driver->SetMode('I');
+    ASSERT_TRUE(WaitFor([&] { return host.PauseTimerActive(); }, 3000));
+    driver->SetOnline(false);
+    driver->SetMode('I');
+    EXPECT_EQ(driver->ModeLetter(), 0);
+    driver.reset();
+    EXPECT_FALSE(host.PauseTimerActive());
+    host.SetDriver(nullptr);
 }
 
 TEST_F(ModeTest, UnknownLettersStopTheWorker) {
