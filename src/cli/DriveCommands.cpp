@@ -15,6 +15,7 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <cstdio>
 #include <optional>
 #include <unistd.h>
@@ -184,6 +185,34 @@ bool CheckDeviceExtension(const QString& path, DeviceKind kind) {
     return false;
 }
 
+// Counts the error boxes shown while it exists and passes every message on to the sink it
+// replaced, so a step that only reports its failure (the comparison's file reader) still
+// decides the exit code.
+class ErrorCount final : public MessageSink {
+public:
+    ErrorCount() : previous_(Messages()) { InstallMessageSink(this); }
+    ~ErrorCount() override { InstallMessageSink(&previous_); }
+    ErrorCount(const ErrorCount&) = delete;
+    ErrorCount& operator=(const ErrorCount&) = delete;
+
+    int Errors() const { return errors_.load(); }
+
+    void Beep() override { previous_.Beep(); }
+    void ShowBox(const QString& caption, const QString& text, MessageIcon icon) override {
+        if (icon == MessageIcon::Error)
+            ++errors_;
+        previous_.ShowBox(caption, text, icon);
+    }
+    bool AskYesNo(const QString& caption, const QString& text) override {
+        return previous_.AskYesNo(caption, text);
+    }
+    void RequestTerminate() override { previous_.RequestTerminate(); }
+
+private:
+    MessageSink& previous_;
+    std::atomic<int> errors_{0};
+};
+
 bool CheckProfilesExtension(const QString& path) {
     if (HasExtension(path, QLatin1String(ProfilesFileExtension)))
         return true;
@@ -337,7 +366,12 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
         return 1;
     TDriver& driver = session.Driver();
     Comparison comparison;
+    ErrorCount errors;
     comparison.Load(driver.ActiveTable(), driver.CurrentKind(), QString(), path);
+    // A file that cannot be opened or is not a parameter file of this kind has been
+    // reported; there is nothing to compare against.
+    if (errors.Errors() > 0)
+        return 1;
     const QStringList titles = comparison.ColumnTitles();
     std::printf(" \t%s\n", Local(titles.join(QLatin1Char('\t'))).constData());
     int different = 0;

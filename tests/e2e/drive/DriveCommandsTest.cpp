@@ -174,6 +174,20 @@ TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
     EXPECT_EQ(ReadRegister(7), poles);
 }
 
+TEST_F(DriveCommands, CompareFailsWhenTheFileCannotBeRead) {
+    const CtlRun missing = Kelmctl({"compare", File("missing.dev")});
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_TRUE(missing.Err.contains("Unable open Device:")) << missing.Err.toStdString();
+
+    QFile bad(File("bad.dev"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a parameter file\r\n");
+    bad.close();
+    const CtlRun wrong = Kelmctl({"compare", File("bad.dev")});
+    EXPECT_EQ(wrong.Code, 1);
+    EXPECT_TRUE(wrong.Err.contains("Error Opening Device:")) << wrong.Err.toStdString();
+}
+
 TEST_F(DriveCommands, AFileOfAnotherKindIsRefusedBeforeConnecting) {
     const CtlRun run = Kelmctl({"backup", File("drive.tnd")});
     EXPECT_EQ(run.Code, 1);
