@@ -17,6 +17,7 @@ void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress
     blockLength_ = 0;
     onProgress_ = std::move(onProgress);
     onDone_ = std::move(onDone);
+    ++generation_;
 }
 
 void TableTransfer::ReadStep() {
@@ -111,9 +112,15 @@ bool TableTransfer::NotifyProgress(int count) {
 }
 
 void TableTransfer::Finish() {
-    if (onDone_ && !CallSynchronized(onDone_))
+    // The completion may start the next transfer (Begin replaces the callbacks): keep the
+    // running one alive, and leave the mode to the new transfer.
+    const Callback done = std::move(onDone_);
+    onDone_ = nullptr;
+    const unsigned started = generation_;
+    if (done && !CallSynchronized(done))
         ShowError(QStringLiteral("Error Nr. 003"));
-    driver_.SetMode('I');
+    if (generation_ == started)
+        driver_.SetMode('I');
 }
 
 bool TableTransfer::CallSynchronized(const Callback& fn) {

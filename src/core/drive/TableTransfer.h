@@ -52,6 +52,7 @@ private:
     std::array<std::uint16_t, MaxBlock> buffer_{};
     Callback onProgress_;
     Callback onDone_;
+    unsigned generation_ = 0; // counts Begin calls (written while the worker waits)
 };
 
 } // namespace kelm

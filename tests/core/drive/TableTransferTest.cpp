@@ -1,6 +1,7 @@
 #include "DriveTestSupport.h"
 
 #include <QThread>
+#include <memory>
 
 namespace kelm::test {
 namespace {
@@ -56,6 +57,27 @@ TEST_F(TransferTest, ReadTargetsSelectTheirTables) {
     ASSERT_EQ(blocks.size(), 18u); // 576 registers in blocks of 32
     EXPECT_EQ(blocks.front(), std::make_pair(256, 32));
     EXPECT_EQ(blocks.back(), std::make_pair(800, 32));
+}
+
+// The completion of one transfer may start the next: it runs to its own completion.
+TEST_F(TransferTest, ACompletionCanStartTheNextTransfer) {
+    UseRange(DeviceKind::Std, 0, 3);
+    channel->Registers[2] = 22;
+    channel->Registers[50005] = 55;
+    const auto marker = std::make_shared<int>(7); // dies with the first completion's copy
+    int firstMarker = 0;
+    bool secondDone = false;
+    driver->StartRead('O', {}, [this, marker, &firstMarker, &secondDone] {
+        driver->StartRead('D', {}, [&secondDone] { secondDone = true; });
+        firstMarker = *marker; // still alive while it runs
+    });
+    ASSERT_TRUE(WaitFor([&] { return secondDone; }, 5000));
+    EXPECT_EQ(firstMarker, 7);
+    EXPECT_EQ(driver->ScopeSettingsTable().FindByAddress(50005)->Value, 55);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(2)->Value, 22);
+    EXPECT_EQ(Blocks(Reads()), (std::vector<std::pair<int, int>>{{50000, 14}, {0, 4}}));
+    WaitFor([&] { return driver->ModeLetter() == 'I'; }, 2000);
+    EXPECT_EQ(driver->WaitIdle(), 'I');
 }
 
 TEST_F(TransferTest, EmptyTableReadEndsWithDoneAndNoRequest) {
