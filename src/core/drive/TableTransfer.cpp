@@ -112,13 +112,19 @@ bool TableTransfer::NotifyProgress(int count) {
 }
 
 void TableTransfer::Finish() {
-    // The completion may start the next transfer (Begin replaces the callbacks): keep the
-    // running one alive, and leave the mode to the new transfer.
-    const Callback done = std::move(onDone_);
-    onDone_ = nullptr;
     const unsigned started = generation_;
-    if (done && !CallSynchronized(done))
-        ShowError(QStringLiteral("Error Nr. 003"));
+    if (onDone_) {
+        // Taken out and released on the user-interface thread: the completion may start
+        // the next transfer, whose Begin replaces the callbacks while this one runs.
+        const bool ok = CallSynchronized([this] {
+            const Callback done = std::move(onDone_);
+            onDone_ = nullptr;
+            done();
+        });
+        if (!ok)
+            ShowError(QStringLiteral("Error Nr. 003"));
+    }
+    // A transfer started by the completion owns the mode now.
     if (generation_ == started)
         driver_.SetMode('I');
 }
