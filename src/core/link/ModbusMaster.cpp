@@ -129,7 +129,25 @@ void ModbusMaster::PauseAfterFailure() {
     }
 }
 
-bool ModbusMaster::GiveUp(bool reportFailure) {
+// The retry policy shared by reads and writes: closed port fails at once, count 0
+// succeeds at once, at most 40 registers, three tries with a pause after each failure,
+// then (when asked) the port is closed and the user told.
+bool ModbusMaster::Transfer(std::uint8_t count, bool reportFailure,
+                            const std::function<bool(std::uint8_t)>& attempt) {
+    const UseCheck use(user_);
+    if (!IsPortOpen()) {
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    count = std::min<std::uint8_t>(count, MaxRegisters);
+    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
+        if (attempt(count)) {
+            return true;
+        }
+        PauseAfterFailure();
+    }
     if (reportFailure) {
         ClosePort();
         ReportNoResponse();
@@ -139,40 +157,16 @@ bool ModbusMaster::GiveUp(bool reportFailure) {
 
 bool ModbusMaster::ReadRegisters(std::uint16_t address, std::uint16_t* destination,
                                  std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
-    const UseCheck use(user_);
-    if (!IsPortOpen()) {
-        return false;
-    }
-    if (count == 0) {
-        return true;
-    }
-    count = std::min<std::uint8_t>(count, MaxRegisters);
-    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
-        if (ReadRegistersOnce(address, destination, count, timeoutMs)) {
-            return true;
-        }
-        PauseAfterFailure();
-    }
-    return GiveUp(reportFailure);
+    return Transfer(count, reportFailure, [&](std::uint8_t n) {
+        return ReadRegistersOnce(address, destination, n, timeoutMs);
+    });
 }
 
 bool ModbusMaster::WriteRegisters(std::uint16_t address, const std::uint16_t* source,
                                   std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
-    const UseCheck use(user_);
-    if (!IsPortOpen()) {
-        return false;
-    }
-    if (count == 0) {
-        return true;
-    }
-    count = std::min<std::uint8_t>(count, MaxRegisters);
-    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
-        if (WriteRegistersOnce(address, source, count, timeoutMs)) {
-            return true;
-        }
-        PauseAfterFailure();
-    }
-    return GiveUp(reportFailure);
+    return Transfer(count, reportFailure, [&](std::uint8_t n) {
+        return WriteRegistersOnce(address, source, n, timeoutMs);
+    });
 }
 
 bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination,

@@ -106,7 +106,8 @@ private:
 
     void RestoreLineSettings();
     void PauseAfterFailure();
-    bool GiveUp(bool reportFailure);
+    bool Transfer(std::uint8_t count, bool reportFailure,
+                  const std::function<bool(std::uint8_t)>& attempt);
 
     std::unique_ptr<SerialChannel> channel_;
     PortResolver resolver_;
