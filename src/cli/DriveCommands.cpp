@@ -222,17 +222,26 @@ bool CheckProfilesExtension(const QString& path) {
 
 } // namespace
 
-int RunBackup(const QStringList& arguments, const CliOptions&) {
-    DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "backup", "FILE"))
+// The common start of the commands that pair the drive's whole table with a device
+// file: arguments, the file's extension, the connection and the whole-table read.
+// Returns 0 when the table has been read, else the exit code.
+int ReadTableForFile(DriveSession& session, const QStringList& arguments, const char* command,
+                     QString& path) {
+    if (const int code = Prepare(session, arguments, 1, command, "FILE"))
         return code;
-    const QString path = session.Words().first();
+    path = session.Words().first();
     if (!CheckDeviceExtension(path, session.Kind()))
         return 1;
     if (const int code = session.Connect())
         return code;
-    if (!session.ReadTable())
-        return 1;
+    return session.ReadTable() ? 0 : 1;
+}
+
+int RunBackup(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    QString path;
+    if (const int code = ReadTableForFile(session, arguments, "backup", path))
+        return code;
     TDriver& driver = session.Driver();
     if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path))
         return 1;
@@ -244,15 +253,9 @@ int RunBackup(const QStringList& arguments, const CliOptions&) {
 // then takes the file's values and writes the whole table.
 int RunRestore(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "restore", "FILE"))
+    QString path;
+    if (const int code = ReadTableForFile(session, arguments, "restore", path))
         return code;
-    const QString path = session.Words().first();
-    if (!CheckDeviceExtension(path, session.Kind()))
-        return 1;
-    if (const int code = session.Connect())
-        return code;
-    if (!session.ReadTable())
-        return 1;
     TDriver& driver = session.Driver();
     if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
         return 1;
@@ -355,15 +358,9 @@ int RunAlarms(const QStringList& arguments, const CliOptions&) {
 // file value, tab-separated.
 int RunCompare(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "compare", "FILE"))
+    QString path;
+    if (const int code = ReadTableForFile(session, arguments, "compare", path))
         return code;
-    const QString path = session.Words().first();
-    if (!CheckDeviceExtension(path, session.Kind()))
-        return 1;
-    if (const int code = session.Connect())
-        return code;
-    if (!session.ReadTable())
-        return 1;
     TDriver& driver = session.Driver();
     Comparison comparison;
     ErrorCount errors;
