@@ -1,5 +1,6 @@
 #include "sim/engine/KindTables.h"
 
+#include "core/config/ConfigurationSet.h"
 #include "core/config/DeviceConfiguration.h"
 
 #include <QDir>
@@ -7,22 +8,8 @@
 
 namespace kelm::sim {
 
-QString ConfigurationFileName(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("TarnPower.dll");
-    case DeviceKind::Drive:
-        return QStringLiteral("TarnDrive.dll");
-    case DeviceKind::Orca230:
-        return QStringLiteral("TarnOrca230.dll");
-    case DeviceKind::Std:
-        break;
-    }
-    return QStringLiteral("device.dll");
-}
-
 bool LoadKindTable(DeviceKind kind, const QString& binFolder, ParamTable& table, QString& error) {
-    const QString path = QDir(binFolder).filePath(ConfigurationFileName(kind));
+    const QString path = QDir(binFolder).filePath(ConfigurationSet::DeviceFileName(kind));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot open %1").arg(path);

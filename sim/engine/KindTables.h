@@ -10,9 +10,6 @@ namespace kelm::sim {
 
 using KindTables = std::array<ParamTable, DeviceKindCount>;
 
-// The configuration file of a kind ("device.dll", "TarnPower.dll", ...).
-QString ConfigurationFileName(DeviceKind kind);
-
 // Loads one kind's table from `binFolder` with the program's own loader. Its messages go
 // through the message seam; `error` gets a one-line reason on false.
 bool LoadKindTable(DeviceKind kind, const QString& binFolder, ParamTable& table, QString& error);
