@@ -43,8 +43,12 @@ public:
     // What runs once per pass over the visible rows: by default one status poll cycle
     // (which paints the status panel). Tests may replace it.
     void SetPassAction(std::function<void()> action) { passAction_ = std::move(action); }
-    // Repeats the main window's reduction (after it laid itself out again).
-    void ReapplyReduction() { reduction_.Apply(); }
+    // Repeats the main window's reduction (after it laid itself out again). A closed window
+    // waiting for its deferred delete leaves the restored main window alone.
+    void ReapplyReduction() {
+        if (!closed_)
+            reduction_.Apply();
+    }
 
     // Cell texts.
     static QString ReadText(std::uint16_t value);

@@ -272,6 +272,20 @@ TEST_F(DiagnosticWindowTest, ClosingRestoresTheMainWindow) {
     EXPECT_TRUE(Records().empty());
 }
 
+// The closed window lives on until its deferred delete; a layout of the main window in
+// between (a flow that closes the child windows and then configures) must not reduce the
+// main window again.
+TEST_F(DiagnosticWindowTest, LayoutBeforeTheDeferredDeleteKeepsTheMainWindowWhole) {
+    window_->CloseChildWindows(false, false);
+    ASSERT_NE(DiagnosticWindow(), nullptr); // closed, not yet deleted
+    window_->ConfigureForDevice();
+    EXPECT_TRUE(MenuShown("MFile"));
+    EXPECT_TRUE(MenuShown("MDrive"));
+    EXPECT_TRUE(Named("BOpen")->isEnabled());
+    ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
+    EXPECT_TRUE(MenuShown("MFile"));
+}
+
 TEST_F(DiagnosticWindowTest, CloseChildWindowsClosesIt) {
     window_->CloseChildWindows(false, false);
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
