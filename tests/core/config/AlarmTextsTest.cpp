@@ -17,7 +17,15 @@ protected:
         test::WriteFixture(dir.path(), "strall.dll", lines);
         return LoadAlarmTexts(dir.filePath("strall.dll"));
     }
-    void ExpectDefaults(const AlarmTextLists& lists) {
+    QTemporaryDir dir;
+    RecordingMessages messages;
+};
+
+TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
+    const AlarmTextLists results[] = {
+        LoadAlarmTexts(dir.filePath("strall.dll")),
+        Load({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}), Load({})};
+    for (const AlarmTextLists& lists : results) {
         for (int kind : {Std, Power, Drive}) {
             ASSERT_EQ(lists[kind].size(), 32);
             EXPECT_EQ(lists[kind][0], "1 Alarm nr. 1");
@@ -25,39 +33,18 @@ protected:
         }
         EXPECT_TRUE(lists[Orca].isEmpty());
     }
-    QTemporaryDir dir;
-    RecordingMessages messages;
-};
-
-TEST_F(AlarmTextsTest, DefaultText) {
-    EXPECT_EQ(DefaultAlarmText(3), "3 Alarm nr. 3");
-}
-
-TEST_F(AlarmTextsTest, MissingFileGivesDefaults) {
-    ExpectDefaults(LoadAlarmTexts(dir.filePath("strall.dll")));
+    const QString fatal = "Fatal Error Opening Allarms Messages\rLoad Defaut Message";
     EXPECT_EQ(messages.Texts(),
-              QStringList{"Fail to Open Allarms Messages Configuration File\rLoad Defaut Message"});
+              (QStringList{"Fail to Open Allarms Messages Configuration File\rLoad Defaut Message",
+                           fatal, fatal}));
     EXPECT_EQ(messages.TerminateCount(), 0);
 }
 
-TEST_F(AlarmTextsTest, ForeignHeaderGivesDefaults) {
-    ExpectDefaults(Load({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Fatal Error Opening Allarms Messages\rLoad Defaut Message"});
-    messages.Clear();
-    ExpectDefaults(Load({}));
-    EXPECT_EQ(messages.Texts().size(), 1);
-}
-
-TEST_F(AlarmTextsTest, HeaderIsTrimmedBeforeComparing) {
-    const AlarmTextLists lists = Load({"  " + Header + " \t", "1\tA\tB\tC\tD"});
-    EXPECT_TRUE(messages.Texts().isEmpty());
-    EXPECT_EQ(lists[Std], QStringList{"A"});
-}
-
 TEST_F(AlarmTextsTest, ColumnsPerKind) {
+    // Trimmed header; comments, blank and tab-less lines skipped; leading blanks removed.
     const AlarmTextLists lists =
-        Load({Header, "; comment", "", "1\tS1\tP1\tD1\tO1\textra", "no tab here", "2\tS2\tP2\tD2"});
+        Load({"  " + Header + " \t", "; comment", "", "1\tS1\tP1\tD1\tO1\textra", "no tab here",
+              "  2\t  S2\tP2\tD2"});
     EXPECT_EQ(lists[Std], (QStringList{"S1", "S2"}));
     EXPECT_EQ(lists[Power], (QStringList{"P1", "P2"}));
     EXPECT_EQ(lists[Drive], (QStringList{"D1", "D2"}));
@@ -74,43 +61,28 @@ TEST_F(AlarmTextsTest, NumbersOutOfStepGetDefaults) {
     EXPECT_EQ(lists[Drive][2], "3 Alarm nr. 3");
 }
 
-TEST_F(AlarmTextsTest, EmptyStdColumnKeepsOtherColumnsInPlace) {
-    const AlarmTextLists lists = Load({Header, "1\ta\tb\tc\td", "2\ta\tb\tc\td", "3\ta\tb\tc\td",
+TEST_F(AlarmTextsTest, EmptyColumnGetsItsDefaultOrcaHasNone) {
+    const AlarmTextLists lists = Load({Header, "1\ta\tb\tc\t", "2\ta\tb\tc\tOrca2", "3\ta\tb\tc\td",
                                        "4\ta\tb\tc\td", "5\t\tPower5\tDrive5\tOrca5  "});
     EXPECT_EQ(lists[Std][4], "5 Alarm nr. 5");
     EXPECT_EQ(lists[Power][4], "Power5");
     EXPECT_EQ(lists[Drive][4], "Drive5");
-    EXPECT_EQ(lists[Orca].last(), "Orca5");
-    EXPECT_EQ(lists[Orca].size(), 5);
+    EXPECT_EQ(lists[Orca], (QStringList{"Orca2", "d", "d", "Orca5"}));
 }
 
-TEST_F(AlarmTextsTest, OrcaColumnHasNoDefaultsOrPositions) {
-    const AlarmTextLists lists = Load({Header, "1\tA\tA\tA\t", "2\tB\tB\tB\tOrcaTwo"});
-    EXPECT_EQ(lists[Orca], QStringList{"OrcaTwo"});
-}
-
-TEST_F(AlarmTextsTest, TextsAreCutToThirtyCharacters) {
-    const QString t45 = QString(45, u'x');
-    const AlarmTextLists lists =
+TEST_F(AlarmTextsTest, TextsAndOverLongLinesAreCutToThirtyCharacters) {
+    const QString t45(45, u'x'), x30(30, u'x');
+    AlarmTextLists lists =
         Load({Header, "1\t " + t45 + "\t" + t45, "2\t\t\t" + t45 + "\t" + t45 + " "});
-    for (int kind : {Std, Power}) {
-        ASSERT_EQ(lists[kind].size(), 2);
-        EXPECT_EQ(lists[kind][0], QString(30, u'x'));
-    }
-    EXPECT_EQ(lists[Drive][1], QString(30, u'x'));
-    EXPECT_EQ(lists[Orca], QStringList{QString(30, u'x')});
-}
-
-TEST_F(AlarmTextsTest, OverLongLineIsCutNotSplit) {
-    const AlarmTextLists lists =
-        Load({Header, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"});
+    EXPECT_EQ(lists[Std][0], x30);
+    EXPECT_EQ(lists[Power][0], x30);
+    EXPECT_EQ(lists[Std][1], "2 Alarm nr. 2");
+    EXPECT_EQ(lists[Drive][1], x30);
+    EXPECT_EQ(lists[Orca], QStringList{x30});
+    // A line beyond the reader's limit is cut, its rest is not read as another line.
+    lists = Load({Header, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"});
     EXPECT_EQ(lists[Orca], QStringList{QString(30, u'o')});
     EXPECT_EQ(lists[Std], (QStringList{"S", "S2"}));
-}
-
-TEST_F(AlarmTextsTest, LeadingBlanksOfLineAndRestAreRemoved) {
-    const AlarmTextLists lists = Load({Header, "  1\t  Spaced\tP\tD"});
-    EXPECT_EQ(lists[Std], QStringList{"Spaced"});
 }
 
 } // namespace

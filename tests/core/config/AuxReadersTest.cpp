@@ -10,6 +10,8 @@
 namespace kelm {
 namespace {
 
+const QString BootHeader = "Kelm bootloader configuration file";
+
 class AuxReadersTest : public ::testing::Test {
 protected:
     bool LoadLabels(const QStringList& lines) {
@@ -25,23 +27,12 @@ protected:
     AnalogOutLabels labels;
 };
 
-TEST_F(AuxReadersTest, LabelFileNames) {
-    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Std), "StrMon.dll");
-    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Drive), "StrMonTarnD.dll");
-    EXPECT_EQ(AnalogOutLabelsFileName(DeviceKind::Orca230), "StrMonOrca.dll");
-}
-
-TEST_F(AuxReadersTest, LabelsTwoColumns) {
+TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLine) {
     ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
                             "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
     EXPECT_EQ(labels.First, (QStringList{"Speed", "Id ", "Empty"}));
     EXPECT_EQ(labels.Second, (QStringList{"Current", " Iq ", ""}));
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(AuxReadersTest, LabelsSecondLineIsData) {
-    ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "A\tB"}));
-    EXPECT_EQ(labels.First, QStringList{"A"});
 }
 
 TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
@@ -55,29 +46,27 @@ TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
     EXPECT_EQ(messages.TerminateCount(), 0);
 }
 
-TEST_F(AuxReadersTest, BootloaderBothRecords) {
-    const BootloaderRecords r =
-        LoadBoot({" Kelm bootloader configuration file ", "captions",
-                  "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"});
+TEST_F(AuxReadersTest, BootloaderRecords) {
+    BootloaderRecords r = LoadBoot({" " + BootHeader + " ", "captions",
+                                    "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"});
     EXPECT_EQ(r.Drive.First, 1);
     EXPECT_EQ(r.Drive.Second, 4464);
     EXPECT_EQ(r.Drive.Text, "Tarn.exe");
     EXPECT_EQ(r.Orca230.First, 3);
+    EXPECT_EQ(r.Orca230.Second, 4);
     EXPECT_EQ(r.Orca230.Text, "Orca.exe");
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
 
-TEST_F(AuxReadersTest, BootloaderEmptyThirdLine) {
-    const BootloaderRecords r =
-        LoadBoot({"Kelm bootloader configuration file", "captions", "  ", "Orca\t3\t4\tOrca.exe"});
+    r = LoadBoot({BootHeader, "captions", "  ", "Orca\t3\t4\tOrca.exe"}); // empty third line
     EXPECT_TRUE(r.Drive.IsEmpty());
     EXPECT_EQ(r.Orca230.Second, 4);
-}
 
-TEST_F(AuxReadersTest, BootloaderNonNumericRecordStaysEmpty) {
-    const BootloaderRecords r = LoadBoot(
-        {"Kelm bootloader configuration file", "captions", "Drive\tone\t2\tTarn.exe", "Orca\t3"});
+    r = LoadBoot({BootHeader, "captions", "Drive\tone\t2\tTarn.exe", "Orca\t3"}); // not numbers
     EXPECT_TRUE(r.Drive.IsEmpty());
+    EXPECT_TRUE(r.Orca230.IsEmpty());
+
+    r = LoadBoot({BootHeader, "x", "D\t5\t6"}); // short file
+    EXPECT_EQ(r.Drive.First, 5);
+    EXPECT_TRUE(r.Drive.Text.isEmpty());
     EXPECT_TRUE(r.Orca230.IsEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
@@ -86,17 +75,10 @@ TEST_F(AuxReadersTest, BootloaderMissingOrForeignIsSilent) {
     EXPECT_TRUE(LoadBootloaderRecords(dir.filePath("Btldr.dll")).Drive.IsEmpty());
     // Only an exact header (after trimming) is accepted here.
     const BootloaderRecords r =
-        LoadBoot({"Kelm bootloader configuration file 2", "x", "Drive\t1\t2\tT", "Orca\t3\t4\tO"});
+        LoadBoot({BootHeader + " 2", "x", "Drive\t1\t2\tT", "Orca\t3\t4\tO"});
     EXPECT_TRUE(r.Drive.IsEmpty());
     EXPECT_TRUE(r.Orca230.IsEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(AuxReadersTest, BootloaderShortFile) {
-    const BootloaderRecords r = LoadBoot({"Kelm bootloader configuration file", "x", "D\t5\t6"});
-    EXPECT_EQ(r.Drive.First, 5);
-    EXPECT_TRUE(r.Drive.Text.isEmpty());
-    EXPECT_TRUE(r.Orca230.IsEmpty());
 }
 
 } // namespace

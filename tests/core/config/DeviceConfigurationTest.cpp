@@ -11,18 +11,23 @@ namespace {
 using test::CrLf;
 
 const QString Header = DeviceConfigurationHeader;
-const QString Title = DeviceConfigurationErrorTitle;
 const QString HeaderError = "Fatal Error Opening Device Configuration File\rApplication Terminate!";
 const QString ConversionError =
     "Fatal Error Opening Device Configuration File\rConversione Error\rApplication Terminate!";
 
+// A data line for address `address` with every other field valid.
+QString Line(const QString& name, int address) {
+    return name + QString("\tU\tA\t%1\t0\t1\t0\t0").arg(address);
+}
+
 class DeviceConfigurationTest : public ::testing::Test {
 protected:
     bool Load(const QByteArray& bytes) {
+        table.Clear();
         QByteArray data = bytes;
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
-        return LoadConfiguration(table, buffer, Header, Title);
+        return LoadConfiguration(table, buffer, Header, DeviceConfigurationErrorTitle);
     }
     bool LoadLines(const QStringList& dataLines) {
         return Load(CrLf(QStringList{Header, "captions"} + dataLines));
@@ -31,19 +36,18 @@ protected:
     ParamTable table;
 };
 
-TEST_F(DeviceConfigurationTest, HeaderAndCaptionOnlyGiveEmptyTable) {
+TEST_F(DeviceConfigurationTest, HeaderCaptionAndLongNonDataLines) {
     EXPECT_TRUE(LoadLines({}));
     EXPECT_TRUE(table.IsEmpty());
+    // Trailing text after the header; over-long caption and comment lines are harmless.
+    EXPECT_TRUE(
+        Load(CrLf({Header + " ", QString(300, u'x'), ";" + QString(300, u'y'), Line("A", 1)})));
+    EXPECT_EQ(table.Count(), 1);
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceConfigurationTest, HeaderMayCarryTrailingText) {
-    EXPECT_TRUE(Load(CrLf({Header + " ", "x", "A\tU\tA\t1\t0\t1\t0\t0"})));
-    EXPECT_EQ(table.Count(), 1);
-}
-
 TEST_F(DeviceConfigurationTest, ShortOrMissingHeaderIsFatal) {
-    EXPECT_FALSE(Load(CrLf({"Kelm Devices", "x", "A\tU\tA\t1\t0\t1\t0\t0"})));
+    EXPECT_FALSE(Load(CrLf({"Kelm Devices", "x", Line("A", 1)})));
     EXPECT_TRUE(table.IsEmpty());
     EXPECT_FALSE(Load(QByteArray()));
     EXPECT_EQ(messages.Texts(), (QStringList{HeaderError, HeaderError}));
@@ -63,42 +67,34 @@ TEST_F(DeviceConfigurationTest, ParsesEveryField) {
     EXPECT_EQ(e.MaxValue, -25536);
     EXPECT_EQ(e.DefaultValue, 7);
     EXPECT_TRUE(e.Compared);
-    EXPECT_EQ(e.Value, 0);
-    EXPECT_EQ(e.FileValue, 0);
-    EXPECT_EQ(e.DriveValue, 0);
+    EXPECT_TRUE(e.Value == 0 && e.FileValue == 0 && e.DriveValue == 0);
 }
 
-TEST_F(DeviceConfigurationTest, LettersFallBack) {
-    ASSERT_TRUE(LoadLines({"A\tX\tZ\t1\t0\t1\t0\t0", "B\tExpert\t\t2\t0\t1\t0\t0",
-                           "C\t\tD\t3\t0\t1\t0\t0", "D\tU\tN\t4\t0\t1\t0\t2"}));
-    EXPECT_EQ(table.At(0).AccessLetter, 'U');
-    EXPECT_EQ(table.At(0).KindLetter, 'N');
-    EXPECT_EQ(table.At(1).AccessLetter, 'E');
-    EXPECT_EQ(table.At(1).KindLetter, 'N');
-    EXPECT_EQ(table.At(2).AccessLetter, 'U');
-    EXPECT_EQ(table.At(2).KindLetter, 'D');
-    EXPECT_FALSE(table.At(0).Compared);
-    EXPECT_TRUE(table.At(3).Compared); // any non-zero number
-}
-
-TEST_F(DeviceConfigurationTest, AddressKeepsLowSixteenBits) {
-    ASSERT_TRUE(LoadLines({"A\tU\tA\t70000\t0\t1\t0\t0", "B\tU\tA\t-1\t0\t1\t0\t0"}));
-    EXPECT_EQ(table.At(0).Address, 4464);
-    EXPECT_EQ(table.At(1).Address, 65535);
-}
-
-TEST_F(DeviceConfigurationTest, NamesLongerThanNineteenAreCut) {
-    const QString n19 = QString(19, u'a');
-    const QString n20 = QString(19, u'b') + "Z";
-    const QString n25 = QString(25, u'c');
-    ASSERT_TRUE(LoadLines({n19 + "\tU\tA\t1\t0\t1\t0\t0", n20 + "\tU\tA\t2\t0\t1\t0\t0",
-                           n25 + "\tU\tA\t3\t0\t1\t0\t0"}));
-    EXPECT_EQ(table.At(0).Name, n19);
-    EXPECT_EQ(table.At(1).Name, QString(19, u'b'));
-    EXPECT_EQ(table.At(2).Name, QString(19, u'c'));
+TEST_F(DeviceConfigurationTest, LettersFallBackAddressesWrapNamesAreCutLinesSorted) {
+    const QString n19(19, u'a');
+    ASSERT_TRUE(LoadLines({"A\tX\tZ\t70000\t0\t1\t0\t0", "B\tExpert\t\t-1\t0\t1\t0\t0",
+                           "C\t\tD\t3\t0\t1\t0\t0", "D\tU\tN\t2\t0\t1\t0\t2", Line(n19, 5),
+                           Line(QString(19, u'b') + "Z", 6), Line(QString(25, u'c'), 7)}));
+    ASSERT_EQ(table.Count(), 7);
+    EXPECT_EQ(table.At(0).Name, "D"); // sorted by address
+    EXPECT_EQ(table.At(1).Name, "C");
+    EXPECT_EQ(table.FindByAddress(4464)->AccessLetter, 'U');
+    EXPECT_EQ(table.FindByAddress(4464)->KindLetter, 'N');
+    EXPECT_FALSE(table.FindByAddress(4464)->Compared);
+    EXPECT_EQ(table.FindByAddress(65535)->AccessLetter, 'E');
+    EXPECT_EQ(table.FindByAddress(65535)->KindLetter, 'N');
+    EXPECT_EQ(table.FindByAddress(3)->AccessLetter, 'U');
+    EXPECT_EQ(table.FindByAddress(3)->KindLetter, 'D');
+    EXPECT_TRUE(table.FindByAddress(2)->Compared); // any non-zero number
+    EXPECT_EQ(table.FindByAddress(5)->Name, n19);
+    EXPECT_EQ(table.FindByAddress(6)->Name, QString(19, u'b'));
+    EXPECT_EQ(table.FindByAddress(7)->Name, QString(19, u'c'));
 }
 
 TEST_F(DeviceConfigurationTest, ConversionErrorsStopTheLoad) {
+    const QString prefix = "A\tU\tA\t2\t0\t1\t0\t";
+    const QString fits = prefix + QString(99 - prefix.size(), u'0'); // 99 characters load
+    EXPECT_TRUE(LoadLines({Line("A", 1), fits}));
     const QStringList bad = {
         "B\tU\tA\t2\t0\t1\t0",      // six tabs
         "B\tU\tA\t2\t12a\t1\t0\t0", // non-numeric
@@ -106,13 +102,12 @@ TEST_F(DeviceConfigurationTest, ConversionErrorsStopTheLoad) {
         "B\tU\tA\t2\t0\t1\t0\t",    // empty comparison field
         "B\tU\tA\t2\t0\t1 \t0\t0",  // text after the digits
         "NoTabsAtAll",
-        "B\tU\tA\t2\t0\t1\t0\t99999999999999999999", // beyond any integer
+        "B\tU\tA\t2\t0\t1\t0\t99999999999999999999",   // beyond any integer
+        "B\tU\tA\t2\t0\t1\t0\t1" + QString(100, u' '), // over-long: a number may be cut
     };
     for (const QString& line : bad) {
-        table.Clear();
         messages.Clear();
-        EXPECT_FALSE(LoadLines({"A\tU\tA\t1\t0\t1\t0\t0", line, "C\tU\tA\t3\t0\t1\t0\t0"}))
-            << qPrintable(line);
+        EXPECT_FALSE(LoadLines({Line("A", 1), line, Line("C", 3)})) << qPrintable(line);
         EXPECT_EQ(messages.Texts(), QStringList{ConversionError}) << qPrintable(line);
         // Entries before the bad line stay, nothing after it is read.
         ASSERT_EQ(table.Count(), 1);
@@ -121,8 +116,8 @@ TEST_F(DeviceConfigurationTest, ConversionErrorsStopTheLoad) {
 }
 
 TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
-    ASSERT_TRUE(LoadLines({"First\tU\tA\t100\t0\t1\t5\t0", "Second\tU\tA\t100\t0\t1\t6\t0",
-                           "Third\tU\tA\t101\t0\t1\t0\t0"}));
+    ASSERT_TRUE(LoadLines(
+        {"First\tU\tA\t100\t0\t1\t5\t0", "Second\tU\tA\t100\t0\t1\t6\t0", Line("Third", 101)}));
     ASSERT_EQ(table.Count(), 2);
     EXPECT_EQ(table.At(0).Name, "First");
     EXPECT_EQ(table.At(0).DefaultValue, 5);
@@ -143,33 +138,6 @@ TEST_F(DeviceConfigurationTest, CommentsAndBlankLinesAnywhere) {
     ASSERT_EQ(table.Count(), 1);
     EXPECT_EQ(table.At(0).Name, "A");
     EXPECT_EQ(table.At(0).Address, 9);
-}
-
-TEST_F(DeviceConfigurationTest, OutOfOrderLinesComeOutSorted) {
-    ASSERT_TRUE(LoadLines(
-        {"C\tU\tA\t30\t0\t1\t0\t0", "A\tU\tA\t10\t0\t1\t0\t0", "B\tU\tA\t20\t0\t1\t0\t0"}));
-    EXPECT_EQ(table.At(0).Name, "A");
-    EXPECT_EQ(table.At(1).Name, "B");
-    EXPECT_EQ(table.At(2).Name, "C");
-    EXPECT_EQ(table.FindByAddress(20)->Name, "B");
-}
-
-TEST_F(DeviceConfigurationTest, OverLongDataLineIsAConversionError) {
-    // 99 characters exactly still load; one more could have cut a number short.
-    const QString prefix = "A\tU\tA\t1\t0\t1\t0\t";
-    const QString fits = prefix + QString(99 - prefix.size(), u'0');
-    ASSERT_EQ(fits.size(), 99);
-    EXPECT_TRUE(LoadLines({fits}));
-    table.Clear();
-    EXPECT_FALSE(LoadLines({"B\tU\tA\t1\t0\t1\t0\t1" + QString(100, u' ')}));
-    EXPECT_EQ(messages.Texts(), QStringList{ConversionError});
-}
-
-TEST_F(DeviceConfigurationTest, OverLongCommentAndCaptionLinesAreHarmless) {
-    EXPECT_TRUE(Load(
-        CrLf({Header, QString(300, u'x'), ";" + QString(300, u'y'), "A\tU\tA\t1\t0\t1\t0\t0"})));
-    EXPECT_EQ(table.Count(), 1);
-    EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
 } // namespace

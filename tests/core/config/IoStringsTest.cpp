@@ -3,47 +3,35 @@
 #include "core/seams/RecordingMessages.h"
 
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace kelm {
 namespace {
 
-const QString Header = IoStringsHeader;
 const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
 
 class IoStringsTest : public ::testing::Test {
 protected:
-    bool Load(const QStringList& dataLines, DeviceKind kind = DeviceKind::Std) {
-        const QString name = IoStringsFileName(kind);
-        test::WriteFixture(dir.path(), name, QStringList{Header, "captions"} + dataLines);
-        return LoadIoStrings(dir.filePath(name), kind, groups);
+    bool Load(const QStringList& dataLines) {
+        test::WriteFixture(dir.path(), "digIO.dll",
+                           QStringList{IoStringsHeader, "captions"} + dataLines);
+        return LoadIoStrings(dir.filePath("digIO.dll"), DeviceKind::Std, groups);
     }
     QTemporaryDir dir;
     RecordingMessages messages;
     IoGroups groups;
 };
 
-TEST_F(IoStringsTest, FileNames) {
-    EXPECT_EQ(IoStringsFileName(DeviceKind::Std), "digIO.dll");
-    EXPECT_EQ(IoStringsFileName(DeviceKind::Drive), "DigIO_Tarn.dll");
-    EXPECT_EQ(IoStringsFileName(DeviceKind::Orca230), "DigIO_Orca.dll");
-    EXPECT_TRUE(IoStringsFileName(DeviceKind::Power).isEmpty());
-}
-
-TEST_F(IoStringsTest, MissingFileMessagesPerKind) {
+TEST_F(IoStringsTest, MissingFileMessagesPerKindAndForeignHeader) {
+    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230})
+        EXPECT_FALSE(LoadIoStrings(dir.filePath(IoStringsFileName(kind)), kind, groups));
+    test::WriteFixture(dir.path(), "digIO.dll", QStringList{"Kelm Digital", "x"});
     EXPECT_FALSE(LoadIoStrings(dir.filePath("digIO.dll"), DeviceKind::Std, groups));
-    EXPECT_FALSE(LoadIoStrings(dir.filePath("DigIO_Tarn.dll"), DeviceKind::Drive, groups));
-    EXPECT_FALSE(LoadIoStrings(dir.filePath("DigIO_Orca.dll"), DeviceKind::Orca230, groups));
     EXPECT_EQ(messages.Texts(),
               (QStringList{"Fail to Open DigIO.dll File\rApplication Terminate!",
                            "Fail to Open DigIO_Tarn.dll File\rApplication Terminate!",
-                           "Fail to Open DigIO_Orca.dll File\rApplication Terminate!"}));
-}
-
-TEST_F(IoStringsTest, HeaderMustBeAccepted) {
-    test::WriteFixture(dir.path(), "digIO.dll", QStringList{"Kelm Digital", "x"});
-    EXPECT_FALSE(LoadIoStrings(dir.filePath("digIO.dll"), DeviceKind::Std, groups));
-    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
+                           "Fail to Open DigIO_Orca.dll File\rApplication Terminate!", Fatal}));
 }
 
 TEST_F(IoStringsTest, SingleItemGroups) {
@@ -52,21 +40,16 @@ TEST_F(IoStringsTest, SingleItemGroups) {
     EXPECT_EQ(groups[0].Caption, "In 1");
     ASSERT_EQ(groups[0].Items.size(), 1u);
     const IoItem& home = groups[0].Items[0];
-    EXPECT_TRUE(home.ItemFlag);
+    EXPECT_TRUE(home.ItemFlag && home.HasRange);
     EXPECT_EQ(home.Text, "Home");
-    EXPECT_EQ(home.Number1, 4);
-    EXPECT_EQ(home.Number2, 0);
-    EXPECT_EQ(home.Number3, 7);
-    EXPECT_TRUE(home.HasRange);
+    EXPECT_EQ((std::array<int, 3>{home.Number1, home.Number2, home.Number3}),
+              (std::array{4, 0, 7}));
     ASSERT_EQ(groups[1].Items.size(), 1u);
     EXPECT_TRUE(groups[1].Items[0].Text.isEmpty());
-    EXPECT_FALSE(groups[1].Items[0].ItemFlag);
-    EXPECT_FALSE(groups[1].Items[0].HasRange);
+    EXPECT_FALSE(groups[1].Items[0].ItemFlag || groups[1].Items[0].HasRange);
     EXPECT_EQ(groups[1].Items[0].Number1, -2);
-    for (int i = 2; i < IoGroupCount; ++i) {
-        EXPECT_TRUE(groups[i].Caption.isEmpty());
-        EXPECT_TRUE(groups[i].Items.empty());
-    }
+    for (int i = 2; i < IoGroupCount; ++i)
+        EXPECT_TRUE(groups[i].Caption.isEmpty() && groups[i].Items.empty()) << i;
 }
 
 TEST_F(IoStringsTest, MultiGroupCollectsContinuationLines) {
@@ -92,20 +75,21 @@ TEST_F(IoStringsTest, SingleGroupTurnsTabbedLineIntoNextGroup) {
     EXPECT_EQ(groups[1].Items[0].Text, "B");
 }
 
-TEST_F(IoStringsTest, AtMostThirteenGroups) {
+TEST_F(IoStringsTest, AtMostThirteenGroupsOrNone) {
+    ASSERT_TRUE(Load({"; nothing", ""}));
+    EXPECT_TRUE(groups[0].Caption.isEmpty());
     QStringList lines;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 15; ++i)
         lines << QString("G%1\t0\t0\tT\t%1\t0\t0").arg(i);
-    }
     lines << "bad\tline";
     ASSERT_TRUE(Load(lines));
     EXPECT_EQ(groups[12].Caption, "G12");
     EXPECT_EQ(groups[12].Items[0].Number1, 12);
 }
 
-TEST_F(IoStringsTest, ConversionErrorsAreFatal) {
+TEST_F(IoStringsTest, ConversionErrorsAndOverLongLinesAreFatal) {
     const QStringList bad = {"G\tx\t0\tT\t1\t0\t0", "G\t0\t0\tT\t1\t0", "G\t0\t0\tT\t1\t0\t2b",
-                             "G\t0\t\tT\t1\t0\t0"};
+                             "G\t0\t\tT\t1\t0\t0", "G\t0\t0\t" + QString(90, u'T') + "\t1\t0\t0"};
     for (const QString& line : bad) {
         messages.Clear();
         EXPECT_FALSE(Load({"Ok\t0\t0\tT\t1\t0\t0", line})) << qPrintable(line);
@@ -115,16 +99,6 @@ TEST_F(IoStringsTest, ConversionErrorsAreFatal) {
     messages.Clear();
     EXPECT_FALSE(Load({"Multi\t1\t0\tT\t1\t0\t0", "\t\t0\tT\tnine\t0\t0"}));
     EXPECT_EQ(messages.Texts(), QStringList{Fatal});
-}
-
-TEST_F(IoStringsTest, OverLongDataLineIsFatal) {
-    EXPECT_FALSE(Load({"G\t0\t0\t" + QString(90, u'T') + "\t1\t0\t0"}));
-    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
-}
-
-TEST_F(IoStringsTest, NoGroupLinesGivesEmptyGroups) {
-    ASSERT_TRUE(Load({"; nothing", ""}));
-    EXPECT_TRUE(groups[0].Caption.isEmpty());
 }
 
 } // namespace

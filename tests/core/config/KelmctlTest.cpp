@@ -29,17 +29,16 @@ RunResult Kelmctl(const QStringList& arguments) {
     return run;
 }
 
-TEST(KelmctlTest, HelpListsCommands) {
+TEST(KelmctlTest, HelpAndBadUsage) {
     const RunResult run = Kelmctl({"--help"});
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Out.contains("check-config [BINDIR]"));
     EXPECT_TRUE(run.Out.contains("--yes"));
-}
-
-TEST(KelmctlTest, UnknownCommandOrOption) {
-    EXPECT_EQ(Kelmctl({"no-such-command"}).ExitCode, 2);
-    EXPECT_EQ(Kelmctl({"--bogus"}).ExitCode, 2);
-    EXPECT_EQ(Kelmctl({}).ExitCode, 2);
+    QTemporaryDir dir;
+    const QStringList bad[] = {
+        {"no-such-command"}, {"--bogus"}, {}, {"check-config", dir.path() + "/absent"}};
+    for (const QStringList& arguments : bad)
+        EXPECT_EQ(Kelmctl(arguments).ExitCode, 2) << qPrintable(arguments.join(' '));
 }
 
 TEST(KelmctlTest, CheckConfigOnGoodFolder) {
@@ -55,54 +54,51 @@ TEST(KelmctlTest, CheckConfigOnGoodFolder) {
     EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     EXPECT_EQ(Kelmctl({"--yes", "check-config", bin}).ExitCode, 0);
     EXPECT_EQ(Kelmctl({"check-config", bin, "extra"}).ExitCode, 2);
-}
-
-TEST(KelmctlTest, CheckConfigOnShippedSetPrintsNothing) {
     // Without BINDIR the set beside the executable is checked: the shipped one.
-    const RunResult run = Kelmctl({"check-config"});
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(run.Out, QString());
-    EXPECT_EQ(run.Err, QString());
+    const RunResult shipped = Kelmctl({"check-config"});
+    EXPECT_EQ(shipped.ExitCode, 0);
+    EXPECT_EQ(shipped.Out + shipped.Err, QString());
 }
 
-TEST(KelmctlTest, CheckConfigReportsRecoverableProblemsWithExitZero) {
-    QTemporaryDir dir;
-    test::WriteGoodConfigSet(dir.path());
-    ASSERT_TRUE(QFile::remove(dir.filePath("strall.dll")));
-    const RunResult run = Kelmctl({"check-config", dir.path()});
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(run.Err, "Fail to Open Allarms Messages Configuration File\nLoad Defaut Message\n\n");
-    EXPECT_EQ(run.Out, QString());
-}
-
-TEST(KelmctlTest, CheckConfigOnBrokenFolderExitsOne) {
-    QTemporaryDir dir;
-    test::WriteGoodConfigSet(dir.path());
-    test::WriteFixture(dir.path(), "TarnDrive.dll",
-                       QStringList{"Kelm Devices Global Configuration File", "c",
-                                   "A\tU\tA\t1\t0\t1\t0\t0", "B\tU\tA\t1\t0\t1\t0\t0",
-                                   "C\tU\tA\t2\t0\t1\t0"});
-    const RunResult run = Kelmctl({"check-config", dir.path()});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err, "Error Opening Device Configuration File\nParameter Name: B\n"
-                       "Duplicate Address !\nParameter Ignored\n\n"
-                       "Fatal Error Opening Device Configuration File\nConversione Error\n"
-                       "Application Terminate!\n\n");
-}
-
-TEST(KelmctlTest, CheckConfigShowTimeFailureExitsOneAfterBothMessages) {
-    QTemporaryDir dir;
-    test::WriteGoodConfigSet(dir.path());
-    ASSERT_TRUE(QFile::remove(dir.filePath("Homing_Orca.dll")));
-    const RunResult run = Kelmctl({"check-config", dir.path()});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Err, "Fail to Open Homing_Orca.dll File\n\n"
-                       "Fail To Load Homing Setup...\nApplication Terminate\n\n");
-}
-
-TEST(KelmctlTest, CheckConfigRejectsMissingFolder) {
-    QTemporaryDir dir;
-    EXPECT_EQ(Kelmctl({"check-config", dir.path() + "/absent"}).ExitCode, 2);
+TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
+    struct Case {
+        const char* remove;
+        QStringList rewrite; // new TarnDrive.dll when not empty
+        int exitCode;
+        QString err;
+    };
+    const Case cases[] = {
+        {"strall.dll",
+         {},
+         0,
+         "Fail to Open Allarms Messages Configuration File\nLoad Defaut Message\n\n"},
+        {nullptr,
+         {"Kelm Devices Global Configuration File", "c", "A\tU\tA\t1\t0\t1\t0\t0",
+          "B\tU\tA\t1\t0\t1\t0\t0", "C\tU\tA\t2\t0\t1\t0"},
+         1,
+         "Error Opening Device Configuration File\nParameter Name: B\n"
+         "Duplicate Address !\nParameter Ignored\n\n"
+         "Fatal Error Opening Device Configuration File\nConversione Error\n"
+         "Application Terminate!\n\n"},
+        {"Homing_Orca.dll",
+         {},
+         1,
+         "Fail to Open Homing_Orca.dll File\n\n"
+         "Fail To Load Homing Setup...\nApplication Terminate\n\n"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        test::WriteGoodConfigSet(dir.path());
+        if (c.remove) {
+            ASSERT_TRUE(QFile::remove(dir.filePath(c.remove)));
+        }
+        if (!c.rewrite.isEmpty())
+            test::WriteFixture(dir.path(), "TarnDrive.dll", c.rewrite);
+        const RunResult run = Kelmctl({"check-config", dir.path()});
+        EXPECT_EQ(run.ExitCode, c.exitCode) << qPrintable(c.err);
+        EXPECT_EQ(run.Err, c.err);
+        EXPECT_EQ(run.Out, QString());
+    }
 }
 
 } // namespace
