@@ -9,8 +9,7 @@ using namespace kelm::testing;
 
 namespace {
 
-const QByteArray StdHeading = "Kelm Industries\r\nDevice Configuration File\r\nGenerated on: x\r\n"
-                              "Parameter\tAddress\tValue\r\n";
+using Addresses = QList<std::uint16_t>;
 
 class ComparisonTest : public ::testing::Test {
 protected:
@@ -28,12 +27,12 @@ protected:
         table.Add(e);
     }
     QString File(const QString& name, const QByteArray& body,
-                 const QByteArray& heading = StdHeading) {
+                 const QByteArray& heading = DeviceHeading) {
         WriteBytes(dir.filePath(name), heading + body);
         return dir.filePath(name);
     }
-    static QList<std::uint16_t> Addresses(const std::vector<ComparisonRow>& rows) {
-        QList<std::uint16_t> list;
+    static Addresses Of(const std::vector<ComparisonRow>& rows) {
+        Addresses list;
         for (const ComparisonRow& row : rows)
             list << row.Address;
         return list;
@@ -54,7 +53,7 @@ TEST_F(ComparisonTest, DriveModeRowsAndStates) {
     EXPECT_EQ(comparison.Caption(), " Compare Drive Values");
     EXPECT_EQ(comparison.ColumnTitles(), (QStringList{" Name", "Address", "Drive", "File"}));
     const auto& rows = comparison.Rows();
-    ASSERT_EQ(Addresses(rows), (QList<std::uint16_t>{3, 12, 40}));
+    ASSERT_EQ(Of(rows), (Addresses{3, 12, 40}));
     EXPECT_EQ(rows[0].Name, "Kp");
     EXPECT_EQ(rows[0].State(), RowState::Equal);
     EXPECT_EQ(rows[1].State(), RowState::Different);
@@ -63,11 +62,9 @@ TEST_F(ComparisonTest, DriveModeRowsAndStates) {
     EXPECT_TRUE(rows[2].Left.Valid);
     EXPECT_EQ(rows[2].State(), RowState::Different);
 
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::All)),
-              (QList<std::uint16_t>{3, 12, 40}));
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::NotEqual)),
-              (QList<std::uint16_t>{12, 40}));
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::Equal)), (QList<std::uint16_t>{3}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::All)), (Addresses{3, 12, 40}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::NotEqual)), (Addresses{12, 40}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::Equal)), (Addresses{3}));
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -78,16 +75,14 @@ TEST_F(ComparisonTest, FileAgainstItselfShowsMissingRowsOnlyUnderAll) {
     EXPECT_EQ(comparison.Caption(), " Compare Files Values");
     EXPECT_EQ(comparison.ColumnTitles(), (QStringList{" Name", "Address", "File1", "File2"}));
     EXPECT_EQ(comparison.Rows()[2].State(), RowState::Neither);
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::All)),
-              (QList<std::uint16_t>{3, 12, 40}));
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::Equal)), (QList<std::uint16_t>{3, 12}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::All)), (Addresses{3, 12, 40}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::Equal)), (Addresses{3, 12}));
     EXPECT_TRUE(comparison.Filtered(CompareFilter::NotEqual).empty());
 
     // A second file replaces the right side; the left keeps the first file.
     const QString second = File("g.dev", "Kp\t3\t1\r\nKi\t12\t5\r\nLimit\t40\t0\r\n");
     comparison.Load(table, DeviceKind::Std, comparison.FirstFile(), second);
-    EXPECT_EQ(Addresses(comparison.Filtered(CompareFilter::NotEqual)),
-              (QList<std::uint16_t>{12, 40}));
+    EXPECT_EQ(Of(comparison.Filtered(CompareFilter::NotEqual)), (Addresses{12, 40}));
     EXPECT_EQ(comparison.Rows()[1].Left.Value, 2);
     EXPECT_EQ(comparison.Rows()[1].Right.Value, 5);
 }
@@ -138,7 +133,7 @@ TEST_F(ComparisonTest, ReloadRebuildsFromTheTable) {
     table.FindByAddress(3)->Compared = false;
     table.FindByAddress(3)->DriveValue = 0;
     comparison.Load(table, DeviceKind::Std, "", File("f.dev", ""));
-    EXPECT_EQ(Addresses(comparison.Rows()), (QList<std::uint16_t>{12, 40}));
+    EXPECT_EQ(Of(comparison.Rows()), (Addresses{12, 40}));
     EXPECT_FALSE(comparison.Rows()[0].Right.Valid);
 }
 
@@ -151,11 +146,11 @@ TEST(ComparisonRowCells, FormatsAddressAndValues) {
 }
 
 TEST(CompareFilterTags, TagsMapToFiltersAnyOtherShowsAll) {
-    EXPECT_EQ(CompareFilterFromTag(1), CompareFilter::All);
-    EXPECT_EQ(CompareFilterFromTag(2), CompareFilter::NotEqual);
-    EXPECT_EQ(CompareFilterFromTag(3), CompareFilter::Equal);
-    EXPECT_EQ(CompareFilterFromTag(0), CompareFilter::All);
-    EXPECT_EQ(CompareFilterFromTag(9), CompareFilter::All);
+    const CompareFilter expected[] = {CompareFilter::All, CompareFilter::All,
+                                      CompareFilter::NotEqual, CompareFilter::Equal,
+                                      CompareFilter::All};
+    for (int tag = 0; tag < 5; ++tag)
+        EXPECT_EQ(CompareFilterFromTag(tag), expected[tag]) << tag;
 }
 
 TEST(PathShortening, ReplacesFoldersFromTheLeft) {

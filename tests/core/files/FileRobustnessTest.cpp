@@ -17,9 +17,6 @@ using namespace kelm::testing;
 
 namespace {
 
-const QByteArray DeviceHeading = "Kelm Industries\r\nDevice Configuration File\r\n"
-                                 "Generated on: x\r\nParameter\tAddress\tValue\r\n";
-
 ParamTable SmallTable() {
     ParamTable table;
     table.Add(MakeEntry(5, "Mode", 'A', true));

@@ -9,6 +9,10 @@
 
 namespace kelm::testing {
 
+// The four heading lines of a plain device file.
+inline const QByteArray DeviceHeading = "Kelm Industries\r\nDevice Configuration File\r\n"
+                                        "Generated on: x\r\nParameter\tAddress\tValue\r\n";
+
 inline void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

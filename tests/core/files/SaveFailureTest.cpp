@@ -103,49 +103,36 @@ protected:
 
 } // namespace
 
-TEST_F(SaveFailureTest, DeviceFileFailingPartWayKeepsOldFileAndFileColumn) {
+TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
     ParamTable small = BigTable(3);
     ASSERT_TRUE(SaveDeviceFile(small, DeviceKind::Std, Path("a.dev")));
     const QByteArray old = ReadBytes(Path("a.dev"));
-
+    WriteBytes(Path("p.bcp"), "old profiles");
+    WriteBytes(Path("s.kls"), "old scope");
     ParamTable big = BigTable(4000); // about 60 KB
     for (ParamEntry& e : big)
         e.FileValue = -7;
-    bool saved = true;
-    {
-        FileSizeLimit limit(8192);
-        ASSERT_TRUE(limit.Active());
-        saved = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
-    }
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadBytes(Path("a.dev")), old);
-    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("a.dev")});
-    for (const ParamEntry& e : big)
-        ASSERT_EQ(e.FileValue, -7);
-    EXPECT_EQ(Entries(), QStringList{"a.dev"}); // no temporary file left behind
-}
-
-TEST_F(SaveFailureTest, ProfilesAndScopeFilesFailingPartWayKeepOldFiles) {
     ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
-    WriteBytes(Path("p.bcp"), "old profiles");
-    WriteBytes(Path("s.kls"), "old scope");
     ScopeRecording recording;
     recording.Points.resize(5000, ScopePoint{1.5, -2.25, 3});
-    bool savedProfiles = true;
-    bool savedScope = true;
+    bool saved[3] = {true, true, true};
     {
-        FileSizeLimit limit(2048);
+        FileSizeLimit limit(4096);
         ASSERT_TRUE(limit.Active());
-        savedProfiles = SaveProfilesFile(profiles, Path("p.bcp"));
-        savedScope = WriteScopeFile(recording, Path("s.kls"));
+        saved[0] = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
+        saved[1] = SaveProfilesFile(profiles, Path("p.bcp"));
+        saved[2] = WriteScopeFile(recording, Path("s.kls"));
     }
-    EXPECT_FALSE(savedProfiles);
-    EXPECT_FALSE(savedScope);
+    EXPECT_FALSE(saved[0] || saved[1] || saved[2]);
+    EXPECT_EQ(ReadBytes(Path("a.dev")), old);
     EXPECT_EQ(ReadBytes(Path("p.bcp")), "old profiles");
     EXPECT_EQ(ReadBytes(Path("s.kls")), "old scope");
-    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Profiles: " + Path("p.bcp"),
+    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Device: " + Path("a.dev"),
+                                             "Unable save Profiles: " + Path("p.bcp"),
                                              "Unable save: " + Path("s.kls")}));
-    EXPECT_EQ(Entries().size(), 2);
+    for (const ParamEntry& e : big)
+        ASSERT_EQ(e.FileValue, -7);
+    EXPECT_EQ(Entries(), (QStringList{"a.dev", "p.bcp", "s.kls"})); // no temporary file left
 }
 
 TEST_F(SaveFailureTest, UnwritablePathsAreReportedAndChangeNothing) {
@@ -162,17 +149,11 @@ TEST_F(SaveFailureTest, UnwritablePathsAreReportedAndChangeNothing) {
     EXPECT_FALSE(WriteScopeFile(ScopeRecording{}, Path("missing/s.kls")));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable save: " + Path("missing/s.kls")});
     EXPECT_EQ(ReadBytes(Path("plain")), "x");
-}
-
-TEST_F(SaveFailureTest, ReplacingAnExistingFileSucceeds) {
-    ParamTable table = BigTable(2);
-    WriteBytes(Path("a.dev"),
-               "older content that is longer than the new file will be......"
-               "..................................................................."
-               "...................................................................");
+    // Replacing an existing longer file leaves only the new content.
+    WriteBytes(Path("a.dev"), QByteArray(300, '.'));
     ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev"), FixedStamp()));
-    EXPECT_TRUE(ReadBytes(Path("a.dev")).endsWith("Param1\t1\t1\r\n"));
     EXPECT_TRUE(ReadBytes(Path("a.dev")).startsWith("Kelm Industries\r\n"));
+    EXPECT_TRUE(ReadBytes(Path("a.dev")).endsWith("Param1\t1\t1\r\n"));
 }
 
 TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
