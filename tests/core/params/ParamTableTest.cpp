@@ -45,13 +45,10 @@ TEST(ParamTable, FindByAddressDirectScanAndAbsent) {
     EXPECT_EQ(sparse.FindByAddress(4), nullptr);
     // Position 1 holds address 5, not 1: no false direct hit.
     EXPECT_EQ(sparse.FindByAddress(1), nullptr);
-}
-
-TEST(ParamTable, SortByAddress) {
-    ParamTable t = Table({9, 3, 5});
-    t.SortByAddress();
-    EXPECT_EQ(t.At(0).Address, 3);
-    EXPECT_EQ(t.At(2).Address, 9);
+    ParamTable unsorted = Table({9, 3, 5});
+    unsorted.SortByAddress();
+    EXPECT_EQ(unsorted.At(0).Address, 3);
+    EXPECT_EQ(unsorted.At(2).Address, 9);
 }
 
 TEST(ParamTable, CopyFromEmptyLeavesDestination) {

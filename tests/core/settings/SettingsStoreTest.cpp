@@ -13,6 +13,13 @@ using namespace kelm;
 
 namespace {
 
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(static_cast<char>(v));
+    return b;
+}
+
 // A private settings file and two candidate installation folders per test.
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -24,36 +31,27 @@ protected:
         other_ = dir_.path() + "/moved/";
         ASSERT_TRUE(QDir().mkpath(other_ + "Data"));
     }
-
+    static QString Key(const QString& key) { return QString(SettingsStore::Group) + "/" + key; }
     QVariant Stored(const QString& key) const {
-        QSettings s(file_, QSettings::IniFormat);
-        return s.value(QString(SettingsStore::Group) + "/" + key);
+        return QSettings(file_, QSettings::IniFormat).value(Key(key));
     }
     void Store(const QString& key, const QVariant& v) const {
-        QSettings s(file_, QSettings::IniFormat);
-        s.setValue(QString(SettingsStore::Group) + "/" + key, v);
+        QSettings(file_, QSettings::IniFormat).setValue(Key(key), v);
     }
     void Forget(const QString& key) const {
-        QSettings s(file_, QSettings::IniFormat);
-        s.remove(QString(SettingsStore::Group) + "/" + key);
+        QSettings(file_, QSettings::IniFormat).remove(Key(key));
     }
     QByteArray FileBytes() const {
         QFile f(file_);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    void CreateFile() const { SettingsStore store(install_, file_); }
 
     QTemporaryDir dir_;
     QString file_;
     QString install_;
     QString other_;
 };
-
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(static_cast<char>(v));
-    return b;
-}
 
 } // namespace
 
@@ -69,14 +67,19 @@ TEST_F(SettingsStoreTest, FirstRunCreatesEveryValueWithDefaults) {
         EXPECT_EQ(store.Parity, 2);
         EXPECT_EQ(store.LinkComPort, 10);
     }
-    EXPECT_TRUE(QFileInfo::exists(file_));
-    EXPECT_EQ(Stored("General").toString(), install_);
-    EXPECT_EQ(Stored("Devices").toString(), install_ + "Data/Devices/");
-    EXPECT_EQ(Stored("Drivers").toString(), install_ + "Data/Drivers/");
-    EXPECT_EQ(Stored("Position").toString(), install_ + "Data/Profiles/");
-    EXPECT_EQ(Stored("ComPort").toByteArray(), Bytes({1}));
-    EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
-    EXPECT_EQ(Stored("ComPortTarn").toByteArray(), Bytes({10}));
+    const std::pair<const char*, QVariant> stored[] = {{"General", install_},
+                                                       {"Devices", install_ + "Data/Devices/"},
+                                                       {"Drivers", install_ + "Data/Drivers/"},
+                                                       {"Position", install_ + "Data/Profiles/"},
+                                                       {"ComPort", Bytes({1})},
+                                                       {"Parity", Bytes({2})},
+                                                       {"ComPortTarn", Bytes({10})}};
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(Stored(key), value) << key;
+    // The executable folder gains its trailing slash.
+    SettingsStore store("/opt/Tools/Drive", dir_.path() + "/other.ini");
+    EXPECT_EQ(store.InstallFolder, "/opt/Tools/Drive/");
+    EXPECT_EQ(store.DevicesFolder, "/opt/Tools/Drive/Data/Devices/");
 }
 
 TEST_F(SettingsStoreTest, BinaryWidthsAndByteOrder) {
@@ -107,18 +110,26 @@ TEST_F(SettingsStoreTest, BinaryWidthsAndByteOrder) {
     EXPECT_EQ(again.ComPort, 255);
 }
 
-TEST_F(SettingsStoreTest, ValuesSurviveARestart) {
+TEST_F(SettingsStoreTest, ValuesSurviveARestartMissingOnesReadEmptyOrDefault) {
     {
         SettingsStore store(install_, file_);
         store.DevicesFolder = "/somewhere/else/";
         store.BaudRate = -2; // the full 32-bit range goes through
         store.Parity = 0;
     }
+    {
+        SettingsStore store(install_, file_);
+        EXPECT_EQ(store.DevicesFolder, "/somewhere/else/");
+        EXPECT_EQ(store.BaudRate, -2);
+        EXPECT_EQ(store.Parity, 0);
+        EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
+    }
+    for (const char* key : {"Drivers", "Baud Rate", "Parity"})
+        Forget(key);
     SettingsStore store(install_, file_);
-    EXPECT_EQ(store.DevicesFolder, "/somewhere/else/");
-    EXPECT_EQ(store.BaudRate, -2);
-    EXPECT_EQ(store.Parity, 0);
-    EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
+    EXPECT_TRUE(store.DriversFolder.isEmpty());
+    EXPECT_EQ(store.BaudRate, 19200);
+    EXPECT_EQ(store.Parity, 2);
 }
 
 TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
@@ -128,6 +139,12 @@ TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
         store.BaudRate = 57600;
         store.LinkComPort = 3;
         store.SetPortPath(4, "/dev/ttyUSB0");
+    }
+    {
+        // Started from another folder while the old installation still exists: nothing resets.
+        SettingsStore store(other_, file_);
+        EXPECT_EQ(store.InstallFolder, install_);
+        EXPECT_EQ(store.ComPort, 4);
     }
     Store("Installation", Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(QDir(install_ + "Data").removeRecursively());
@@ -145,19 +162,8 @@ TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
     EXPECT_FALSE(Stored("PortPath4").isValid());
 }
 
-TEST_F(SettingsStoreTest, InstallationStillInPlaceKeepsValues) {
-    {
-        SettingsStore store(install_, file_);
-        store.ComPort = 4;
-    }
-    // Started from another folder while the old installation still exists: nothing resets.
-    SettingsStore store(other_, file_);
-    EXPECT_EQ(store.InstallFolder, install_);
-    EXPECT_EQ(store.ComPort, 4);
-}
-
 TEST_F(SettingsStoreTest, EmptyGeneralCountsAsMoved) {
-    { SettingsStore store(install_, file_); }
+    CreateFile();
     Store("General", QString());
     Store("ComPort", Bytes({6}));
     SettingsStore store(install_, file_);
@@ -185,60 +191,38 @@ TEST_F(SettingsStoreTest, OlderKeyGainsPositionAndComPortTarn) {
     EXPECT_EQ(Stored("ComPortTarn").toByteArray(), Bytes({10}));
 }
 
-TEST_F(SettingsStoreTest, MissingValuesReadEmptyOrKeepDefaults) {
-    { SettingsStore store(install_, file_); }
-    Forget("Drivers");
-    Forget("Baud Rate");
-    Forget("Parity");
-    SettingsStore store(install_, file_);
-    EXPECT_TRUE(store.DriversFolder.isEmpty());
-    EXPECT_EQ(store.BaudRate, 19200);
-    EXPECT_EQ(store.Parity, 2);
-}
-
-TEST_F(SettingsStoreTest, UnchangedSessionDoesNotRewriteTheFile) {
-    { SettingsStore store(install_, file_); }
+TEST_F(SettingsStoreTest, OnlyChangedValuesAreWritten) {
+    CreateFile();
     // A hand-written comment line survives only as long as nobody rewrites the file.
     {
         QFile f(file_);
         ASSERT_TRUE(f.open(QIODevice::Append));
         f.write("; kept while untouched\n");
     }
-    const QByteArray before = FileBytes();
+    const QByteArray untouched = FileBytes();
     {
         SettingsStore store(install_, file_);
         store.DevicesFolder = store.DevicesFolder; // assigned, but equal
         store.Save();
-        EXPECT_EQ(FileBytes(), before);
+        EXPECT_EQ(FileBytes(), untouched);
     }
-    EXPECT_EQ(FileBytes(), before);
-}
+    EXPECT_EQ(FileBytes(), untouched);
 
-TEST_F(SettingsStoreTest, OnlyChangedValuesAreWritten) {
-    { SettingsStore store(install_, file_); }
     SettingsStore store(install_, file_);
     store.ComPort = 5;
     store.Save();
     EXPECT_EQ(Stored("ComPort").toByteArray(), Bytes({5}));
     EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
     EXPECT_EQ(Stored("General").toString(), install_);
-
     // Saving again with nothing changed leaves the file byte for byte.
     const QByteArray before = FileBytes();
     store.Save();
     EXPECT_EQ(FileBytes(), before);
-
     // A value changed on disk behind the store's back is put back to the store's field:
     // the comparison is with what is stored, as at every close.
     Store("Parity", Bytes({0}));
     store.Save();
     EXPECT_EQ(Stored("Parity").toByteArray(), Bytes({2}));
-}
-
-TEST_F(SettingsStoreTest, ExecutableFolderExample) {
-    SettingsStore store("/opt/Tools/Drive", file_);
-    EXPECT_EQ(store.InstallFolder, "/opt/Tools/Drive/");
-    EXPECT_EQ(store.DevicesFolder, "/opt/Tools/Drive/Data/Devices/");
 }
 
 TEST_F(SettingsStoreTest, PortPathsWrittenOnlyWhenChanged) {

@@ -24,18 +24,12 @@ QStringList ReadAll(const QByteArray& bytes, int maxChars = DefaultMaxLineChars,
     return lines;
 }
 
-TEST(LineReaderTest, SplitsAtCrLfAndLf) {
+TEST(LineReaderTest, SplitsAtCrLfAndLfKeepsLoneCrReadsLatin1) {
     EXPECT_EQ(ReadAll("a\r\nb\nc"), (QStringList{"a", "b", "c"}));
     EXPECT_EQ(ReadAll("a\r\n\r\nb\r\n"), (QStringList{"a", "", "b"}));
     EXPECT_TRUE(ReadAll("").isEmpty());
     EXPECT_EQ(ReadAll("\n"), QStringList{""});
-}
-
-TEST(LineReaderTest, KeepsLoneCrInsideLine) {
     EXPECT_EQ(ReadAll("a\rb\r\n"), QStringList{"a\rb"});
-}
-
-TEST(LineReaderTest, ReadsBytesAsLatin1) {
     EXPECT_EQ(ReadAll("caf\xe9\r\n"), QStringList{QString::fromLatin1("caf\xe9")});
 }
 
@@ -49,18 +43,12 @@ TEST(LineReaderTest, LongLineIsCutAndRestSkipped) {
     EXPECT_EQ(lines[1], QString(QByteArray(99, 'y')));
     EXPECT_EQ(lines[2], "next");
     EXPECT_EQ(cuts, (QList<bool>{false, true, false}));
-}
-
-TEST(LineReaderTest, HundredCharsPlusCrIsCut) {
-    QList<bool> cuts;
-    const QStringList lines = ReadAll(QByteArray(100, 'a') + "\r\nb", 99, &cuts);
-    EXPECT_EQ(lines, (QStringList{QString(99, u'a'), "b"}));
+    cuts.clear(); // 100 characters and a CR: the CR does not hide the cut
+    EXPECT_EQ(ReadAll(QByteArray(100, 'a') + "\r\nb", 99, &cuts),
+              (QStringList{QString(99, u'a'), "b"}));
     EXPECT_EQ(cuts, (QList<bool>{true, false}));
-}
-
-TEST(LineReaderTest, VeryLongLastLineWithoutLineEnd) {
-    const QStringList lines = ReadAll(QByteArray(100000, 'q'), 10);
-    EXPECT_EQ(lines, QStringList{QString(10, u'q')});
+    // A very long last line without a line end.
+    EXPECT_EQ(ReadAll(QByteArray(100000, 'q'), 10), QStringList{QString(10, u'q')});
 }
 
 TEST(LineReaderTest, DoesNotReadPastLineEnd) {
@@ -74,28 +62,18 @@ TEST(LineReaderTest, DoesNotReadPastLineEnd) {
     EXPECT_FALSE(reader.AtEnd());
 }
 
-TEST(TextHelpersTest, BlanksAndTrim) {
-    EXPECT_TRUE(IsBlank(QChar(0)));
-    EXPECT_TRUE(IsBlank(QChar(32)));
-    EXPECT_FALSE(IsBlank(QChar(33)));
-    EXPECT_FALSE(IsBlank(QChar(0xA0)));
+TEST(TextHelpersTest, BlanksTrimSkippableAndSplit) {
+    EXPECT_TRUE(IsBlank(QChar(0)) && IsBlank(QChar(32)));
+    EXPECT_FALSE(IsBlank(QChar(33)) || IsBlank(QChar(0xA0)));
     EXPECT_EQ(TrimLeft(" \t\x01"
                        "ab "),
               "ab ");
     EXPECT_EQ(TrimRight(" ab\t\r"), " ab");
     EXPECT_EQ(Trim("\t a b \t"), "a b");
     EXPECT_EQ(Trim("   "), "");
-}
-
-TEST(TextHelpersTest, SkippableLines) {
-    EXPECT_TRUE(IsSkippable(""));
-    EXPECT_TRUE(IsSkippable(" \t "));
-    EXPECT_TRUE(IsSkippable("; comment"));
-    EXPECT_TRUE(IsSkippable("\t\"quoted"));
+    for (const char* line : {"", " \t ", "; comment", "\t\"quoted"})
+        EXPECT_TRUE(IsSkippable(line)) << line;
     EXPECT_FALSE(IsSkippable(" a;b"));
-}
-
-TEST(TextHelpersTest, SplitKeepsEmptyFields) {
     EXPECT_EQ(SplitFields("a\t\tb\t"), (QStringList{"a", "", "b", ""}));
     EXPECT_EQ(SplitFields(""), QStringList{""});
 }
@@ -110,14 +88,12 @@ TEST(TextHelpersTest, ParseIntegerSyntax) {
                             "9223372036854775808", "-9223372036854775809"}) {
         EXPECT_FALSE(ParseInteger(bad).has_value()) << bad;
     }
-}
-
-TEST(TextHelpersTest, Parse16KeepsLowBits) {
+    // 16-bit readings keep the low bits.
     EXPECT_EQ(ParseUInt16("70000"), 4464);
+    EXPECT_EQ(ParseUInt16("-1"), 65535);
     EXPECT_EQ(ParseInt16("40000"), -25536);
     EXPECT_EQ(ParseInt16("-32768"), -32768);
     EXPECT_EQ(ParseInt16("65535"), -1);
-    EXPECT_EQ(ParseUInt16("-1"), 65535);
     EXPECT_FALSE(ParseInt16("12a").has_value());
     EXPECT_FALSE(ParseUInt16("").has_value());
 }
