@@ -15,7 +15,9 @@ namespace {
 
 QPointer<TFDiagnostic> g_window;
 // One registration for CloseChildWindows; its routines check the global reference, so
-// they stay harmless after the window is gone.
+// they stay harmless after the window is gone. The registry's ids are unique across
+// registries, so a stale id kept from a destroyed main window removes nothing from a new
+// one at the same address.
 ChildWindows* g_registeredWith = nullptr;
 int g_registration = 0;
 

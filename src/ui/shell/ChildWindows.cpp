@@ -1,11 +1,16 @@
 #include "ui/shell/ChildWindows.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace kelm {
 
+namespace {
+std::atomic<int> g_nextId{1};
+} // namespace
+
 int ChildWindows::Register(Role role, const QString& name, Hooks hooks) {
-    const int id = nextId_++;
+    const int id = g_nextId.fetch_add(1);
     entries_.push_back({id, role, name, std::move(hooks)});
     return id;
 }

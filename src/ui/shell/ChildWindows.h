@@ -32,7 +32,9 @@ public:
         std::function<void()> TableChanged;
     };
 
-    // Returns an id for Unregister. The same role may hold several windows.
+    // Returns an id for Unregister. The same role may hold several windows. Ids are unique
+    // across all registries of the process, so an id kept from a destroyed registry never
+    // removes an entry of a later one (which may live at the same address).
     int Register(Role role, const QString& name, Hooks hooks);
     int Register(Role role, const QString& name, CloseFn close) {
         return Register(role, name, Hooks{std::move(close), {}, {}});
@@ -57,7 +59,6 @@ private:
     template <typename Fn> void ForEach(Fn fn);
 
     std::vector<Entry> entries_;
-    int nextId_ = 1;
 };
 
 } // namespace kelm

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace kelm {
 namespace {
@@ -69,6 +70,26 @@ TEST(ChildWindows, NotifiesOnlineAndTableChanges) {
     children.NotifyTableChanged();
     EXPECT_EQ(tables, 1);
     children.CloseAll(true, true); // a window without a close routine is skipped
+}
+
+// A window keeps the id of a registry that has since been destroyed; a new registry at
+// the same address must not lose one of its own entries when that id is unregistered.
+TEST(ChildWindows, AnIdFromADestroyedRegistryRemovesNothingFromANewOne) {
+    std::optional<ChildWindows> children;
+    children.emplace();
+    const ChildWindows* first = &*children;
+    const int stale = children->Register(Role::Diagnostic, "diagnostic", ChildWindows::CloseFn{});
+    children.reset();
+    children.emplace();
+    ASSERT_EQ(&*children, first);
+    bool closed = false;
+    const int fresh =
+        children->Register(Role::ParameterPage, "motor", [&closed](bool) { closed = true; });
+    EXPECT_NE(fresh, stale);
+    children->Unregister(stale);
+    EXPECT_TRUE(children->IsRegistered("motor"));
+    children->CloseAll(true, false);
+    EXPECT_TRUE(closed);
 }
 
 } // namespace
