@@ -1,5 +1,5 @@
 // The data file readers against input that is not what they expect: endless or binary
-// files, files without a last line end, files changing between the two passes.
+// files, files changing between the two passes.
 #include "FileTestSupport.h"
 
 #include "core/files/Comparison.h"
@@ -94,23 +94,6 @@ TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
         EXPECT_EQ(entry.Value, 1);
         EXPECT_EQ(entry.FileValue, 2) << "address " << entry.Address;
     }
-}
-
-TEST(FileRobustnessTest, LastLineWithoutLineEndIsRead) {
-    QTemporaryDir dir;
-    RecordingMessages messages;
-    ParamTable table = SmallTable();
-    WriteBytes(dir.filePath("a.dev"), DeviceHeading + "Mode\t5\t-32768\r\nKp\t12\t65535");
-    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, dir.filePath("a.dev"), true));
-    EXPECT_EQ(table.At(0).Value, -32768);
-    EXPECT_EQ(table.At(1).Value, -1);
-
-    Comparison comparison;
-    comparison.Load(table, DeviceKind::Std, QString(), dir.filePath("a.dev"));
-    ASSERT_EQ(comparison.Rows().size(), 2u);
-    EXPECT_EQ(comparison.Rows()[1].Right.Value, -1);
-    EXPECT_TRUE(comparison.Rows()[1].Right.Valid);
-    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
 }
 
 TEST(FileRobustnessTest, BinaryFilesAreRefusedByEveryReader) {

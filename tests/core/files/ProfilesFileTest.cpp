@@ -98,10 +98,3 @@ TEST_F(ProfilesFileTest, MessagesForMissingFileBadValueAndUnknownRegister) {
               QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
     EXPECT_EQ(table.FindByAddress(320)->Value, 9);
 }
-
-TEST_F(ProfilesFileTest, SaveIntoMissingFolderReportsAndKeepsFileColumn) {
-    EXPECT_FALSE(SaveProfilesFile(table, Path("no/such/p.bcp")));
-    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Profiles: " + Path("no/such/p.bcp")});
-    EXPECT_EQ(table.At(0).FileValue, 0);
-    EXPECT_EQ(ProfilesFileFilter(), "Profile File (*.bcp)");
-}

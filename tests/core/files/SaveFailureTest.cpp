@@ -132,6 +132,8 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
                                              "Unable save: " + Path("s.kls")}));
     for (const ParamEntry& e : big)
         ASSERT_EQ(e.FileValue, -7);
+    for (const ParamEntry& e : profiles)
+        ASSERT_EQ(e.FileValue, 0);
     EXPECT_EQ(Entries(), (QStringList{"a.dev", "p.bcp", "s.kls"})); // no temporary file left
 }
 
