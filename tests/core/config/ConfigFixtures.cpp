@@ -55,19 +55,12 @@ void WriteGoodConfigSet(const QString& folder) {
     WriteFixture(folder, "Btldr.dll",
                  {"Kelm bootloader configuration file", "Kind\tFirst\tSecond\tProgram",
                   "Drive\t1\t2\tTarnLoader.exe", "Orca\t3\t4\tOrcaLoader.exe"});
-    const QStringList homing = {"Kelm Homing Configuration File",
-                                "Method Descriptors",
-                                "No Homing",
-                                "Switch\tsearch a switch",
-                                "End",
-                                "Sensor Descriptors",
-                                "NOpen",
-                                "NClosed",
-                                "End",
-                                "Code\tName\tSensor\tZero\tAngle\tAcc\tSpeed\tZSpeed\tOffset",
-                                "----",
-                                "0\t0\t0\t0\t0\t0\t0\t0\t0",
-                                "5\t1\t2\t1\t0\t1\t1\t1\t1"};
+    const QStringList homing =
+        QString("Kelm Homing Configuration File|Method Descriptors|No Homing|Switch\tsearch a "
+                "switch|End|Sensor Descriptors|NOpen|NClosed|End|"
+                "Code\tName\tSensor\tZero\tAngle\tAcc\tSpeed\tZSpeed\tOffset|----|"
+                "0\t0\t0\t0\t0\t0\t0\t0\t0|5\t1\t2\t1\t0\t1\t1\t1\t1")
+            .split('|');
     WriteFixture(folder, "Homing.dll", homing);
     WriteFixture(folder, "Homing_Tarn.dll", homing);
     WriteFixture(folder, "Homing_Orca.dll", homing);

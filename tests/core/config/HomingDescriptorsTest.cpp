@@ -12,20 +12,10 @@ const QString Damaged = "Fatal Error in Homing.dll\rLoad Default Data!";
 const QString Zeros = "0\t0\t0\t0\t0\t0\t0\t0\t0";
 
 QStringList Sections(const QStringList& records) {
-    return QStringList{"Kelm Homing Configuration File",
-                       "Method Descriptors",
-                       "; methods",
-                       "No Homing",
-                       "",
-                       "  Switch \tcomment",
-                       "Index",
-                       "End",
-                       "Sensor Descriptors",
-                       "NOpen",
-                       "NClosed",
-                       "End",
-                       "captions",
-                       "-----"} +
+    return QString(
+               "Kelm Homing Configuration File|Method Descriptors|; methods|No Homing||"
+               "  Switch \tcomment|Index|End|Sensor Descriptors|NOpen|NClosed|End|captions|-----")
+               .split('|') +
            records;
 }
 

@@ -1,10 +1,7 @@
 #include "FileTestSupport.h"
 
 #include "core/files/DeviceFile.h"
-#include "core/files/ParamFileBody.h"
 #include "core/seams/RecordingMessages.h"
-
-#include <QBuffer>
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -192,24 +189,6 @@ TEST_F(DeviceFileTest, HeadingOnlyFileTakesPreviousFileValuesAsValues) {
     // Entries without a line keep their previous file value.
     EXPECT_TRUE(OpenBody("Kp\t12\t-1\r\n"));
     EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, -1, 42, 42}));
-}
-
-TEST_F(DeviceFileTest, ReadValuesReportsFoundTypeLineAndRewinds) {
-    QByteArray bytes = "Kelm Industries\n  Tarn Drive Configuration File \nd\nc\nKp\t12\t3\n";
-    QBuffer buffer(&bytes);
-    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
-    QString heading = DeviceFileHeading(DeviceKind::Std);
-    EXPECT_FALSE(ReadValues(table, buffer, heading, true, "T"));
-    EXPECT_EQ(heading, "Tarn Drive Configuration File");
-
-    buffer.seek(0);
-    heading = DeviceFileHeading(DeviceKind::Drive);
-    EXPECT_TRUE(ReadValues(table, buffer, heading, false, "T"));
-    EXPECT_EQ(buffer.pos(), 0);
-    EXPECT_EQ(table.FindByAddress(12)->FileValue, 0); // checking pass stores nothing
-    EXPECT_TRUE(ReadValues(table, buffer, heading, true, "T"));
-    EXPECT_EQ(table.FindByAddress(12)->FileValue, 3);
-    EXPECT_EQ(ValueAt(12), -5); // the copy into Value is the caller's
 }
 
 TEST_F(DeviceFileTest, ExtensionsFiltersAndSaveOffer) {
