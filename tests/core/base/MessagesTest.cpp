@@ -5,15 +5,6 @@
 
 using namespace kelm;
 
-TEST(Messages, ErrorBoxHasLeadingBlankCaptionAndBeeps) {
-    RecordingMessages rec;
-    ShowError("Fail to Devices Folder\rApplication Terminate!");
-    ASSERT_EQ(rec.Boxes().size(), 1u);
-    EXPECT_EQ(rec.Boxes()[0].Caption, " Error");
-    EXPECT_EQ(rec.Boxes()[0].Icon, MessageIcon::Error);
-    EXPECT_EQ(rec.BeepCount(), 1);
-}
-
 TEST(Messages, ConfirmFollowsScriptThenDefault) {
     RecordingMessages rec;
     rec.ScriptAnswers({true, false});
