@@ -4,95 +4,24 @@
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/seams/RecordingMessages.h"
+#include "sim/kelmsim/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <array>
-#include <fcntl.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace kelm;
+using kelm::sim::test::SimProcess;
 
 namespace {
-
-// A running kelmsim with a control FIFO; commands wait for the simulator's acknowledgement.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& arguments) {
-        control_ = dir_.filePath("control");
-        process_.start(QStringLiteral(KELMSIM_PATH),
-                       QStringList{"--control", control_} + arguments);
-        if (!process_.waitForStarted(10000)) {
-            return;
-        }
-        const std::uint32_t start = TickCount();
-        while (!process_.canReadLine() && TickCount() - start < 10000) {
-            process_.waitForReadyRead(100);
-        }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~Simulator() {
-        Command("quit");
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
-
-    const QString& Path() const { return path_; }
-
-    // Sends one control command; true once the simulator acknowledged it.
-    bool Command(const QString& line) {
-        if (process_.state() != QProcess::Running) {
-            return false;
-        }
-        const int before = Acknowledgements();
-        const std::uint32_t start = TickCount();
-        int fd = -1;
-        while (fd < 0 && TickCount() - start < 5000) {
-            fd = ::open(control_.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-        if (fd < 0) {
-            return false;
-        }
-        const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
-        const bool written =
-            ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
-        ::close(fd);
-        while (written && Acknowledgements() == before && TickCount() - start < 5000) {
-            process_.waitForReadyRead(50);
-        }
-        return written && Acknowledgements() > before && !errors_.contains("refused");
-    }
-
-private:
-    int Acknowledgements() {
-        errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
-        return int(errors_.count(QLatin1Char('\n')));
-    }
-
-    QTemporaryDir dir_;
-    QString control_;
-    QProcess process_;
-    QString path_;
-    QString errors_;
-};
 
 class SimulatorLink : public ::testing::Test {
 protected:
     void Start(const QStringList& arguments, bool linkMode, std::uint32_t baud,
                std::uint8_t parity) {
-        sim = std::make_unique<Simulator>(arguments);
-        ASSERT_FALSE(sim->Path().isEmpty());
+        sim = std::make_unique<SimProcess>();
+        ASSERT_TRUE(sim->Start(arguments, false));
         const QString path = sim->Path();
         master = std::make_unique<ModbusMaster>(std::make_unique<PosixSerialChannel>(),
                                                 [path](std::uint8_t) { return path; });
@@ -105,7 +34,7 @@ protected:
     }
 
     RecordingMessages messages;
-    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<SimProcess> sim;
     std::unique_ptr<ModbusMaster> master;
 };
 

@@ -1,5 +1,6 @@
 #include "SimProcess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <fcntl.h>
@@ -20,6 +21,13 @@ bool SimProcess::Start(QStringList arguments, bool fixtureBin) {
     if (fixtureBin) {
         arguments << QStringLiteral("--bin") << QStringLiteral(SIM_FIXTURE_BIN);
     }
+    const qsizetype given = arguments.indexOf(QStringLiteral("--control"));
+    control_ = given >= 0 && given + 1 < arguments.size()
+                   ? arguments[given + 1]
+                   : dir_.filePath(QStringLiteral("control"));
+    if (given < 0) {
+        arguments << QStringLiteral("--control") << control_;
+    }
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(QStringLiteral(KELMSIM_PATH), arguments);
     if (!process_.waitForStarted(5000)) {
@@ -35,6 +43,35 @@ bool SimProcess::Start(QStringList arguments, bool fixtureBin) {
     }
     path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
     return !path_.isEmpty();
+}
+
+QString SimProcess::Errors() {
+    errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+    return errors_;
+}
+
+bool SimProcess::Command(const QString& line) {
+    const qsizetype before = Errors().count(QLatin1Char('\n'));
+    QElapsedTimer timer;
+    timer.start();
+    int fd = -1;
+    while (fd < 0 && timer.elapsed() < 5000 && process_.state() == QProcess::Running) {
+        fd = ::open(QFile::encodeName(control_).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd < 0) {
+            QThread::msleep(10);
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    const QByteArray text = line.toUtf8() + '\n';
+    const bool written = ::write(fd, text.constData(), std::size_t(text.size())) == text.size();
+    ::close(fd);
+    while (written && Errors().count(QLatin1Char('\n')) == before && timer.elapsed() < 5000) {
+        process_.waitForReadyRead(50);
+    }
+    const QStringList lines = errors_.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return written && lines.size() > before && !lines.last().contains(QStringLiteral("refused"));
 }
 
 int SimProcess::Terminate() {
@@ -82,18 +119,6 @@ std::vector<std::uint8_t> RawPort::Exchange(const std::vector<std::uint8_t>& req
         reply.insert(reply.end(), buffer, buffer + got);
     }
     return reply;
-}
-
-bool SendControl(const QString& fifoPath, const QString& line) {
-    const int fd = ::open(QFile::encodeName(fifoPath).constData(), O_WRONLY | O_NONBLOCK);
-    if (fd < 0) {
-        return false;
-    }
-    const QByteArray text = line.toUtf8() + '\n';
-    const bool ok = ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
-    ::close(fd);
-    QThread::msleep(150);
-    return ok;
 }
 
 } // namespace kelm::sim::test

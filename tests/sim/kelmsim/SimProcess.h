@@ -3,26 +3,36 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdint>
 #include <vector>
 
 namespace kelm::sim::test {
 
-// kelmsim started as a child process; the first line of its output is the terminal path.
+// kelmsim started as a child process with a control FIFO; the first line of its output is
+// the terminal path, and every control command is acknowledged by one line on stderr.
 class SimProcess {
 public:
     ~SimProcess();
-    // Starts kelmsim with the fixture configuration (unless `arguments` name --bin) and
-    // waits for the path line. false when it did not come.
+    // Starts kelmsim (with the fixture configuration when fixtureBin) and waits for the
+    // path line. A control FIFO is added unless `arguments` name one.
     bool Start(QStringList arguments, bool fixtureBin = true);
     const QString& Path() const { return path_; }
+    const QString& ControlPath() const { return control_; }
     QProcess& Process() { return process_; }
+    // Sends one control line; true once acknowledged and not refused.
+    bool Command(const QString& line);
+    // Everything the simulator wrote to stderr so far.
+    QString Errors();
     // SIGTERM and wait; returns the exit code (-1 if it did not end normally).
     int Terminate();
 
 private:
+    QTemporaryDir dir_;
     QProcess process_;
     QString path_;
+    QString control_;
+    QString errors_;
 };
 
 // The client end of the terminal, raw.
@@ -41,8 +51,5 @@ public:
 private:
     int fd_ = -1;
 };
-
-// Writes one line into a FIFO and gives the simulator time to take it.
-bool SendControl(const QString& fifoPath, const QString& line);
 
 } // namespace kelm::sim::test
