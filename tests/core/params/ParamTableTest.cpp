@@ -24,44 +24,38 @@ ParamTable Table(std::initializer_list<std::uint16_t> addresses) {
 
 } // namespace
 
-TEST(ParamTable, AddRefusesDuplicateAddress) {
-    ParamTable t;
-    EXPECT_TRUE(t.Add(Entry(100)));
+TEST(ParamTable, AddRefusesDuplicateAddressFindAndSort) {
+    ParamTable t = Table({100});
     ParamEntry second = Entry(100);
     second.Name = "Other";
     EXPECT_FALSE(t.Add(second));
     ASSERT_EQ(t.Count(), 1);
     EXPECT_EQ(t.At(0).Name, "R100");
-}
 
-TEST(ParamTable, FindByAddressDirectScanAndAbsent) {
     ParamTable dense;
     for (std::uint16_t a = 0; a < 10; ++a)
-        dense.Add(Entry(a));
+        EXPECT_TRUE(dense.Add(Entry(a)));
     EXPECT_EQ(dense.FindByAddress(5), &dense.At(5));
-    ParamTable sparse = Table({3, 5, 9});
+    ParamTable sparse = Table({9, 3, 5});
+    sparse.SortByAddress();
+    EXPECT_EQ(sparse.At(0).Address, 3);
+    EXPECT_EQ(sparse.At(2).Address, 9);
     ASSERT_NE(sparse.FindByAddress(5), nullptr);
     EXPECT_EQ(sparse.FindByAddress(5)->Address, 5);
     EXPECT_EQ(sparse.FindByAddress(4), nullptr);
     // Position 1 holds address 5, not 1: no false direct hit.
     EXPECT_EQ(sparse.FindByAddress(1), nullptr);
-    ParamTable unsorted = Table({9, 3, 5});
-    unsorted.SortByAddress();
-    EXPECT_EQ(unsorted.At(0).Address, 3);
-    EXPECT_EQ(unsorted.At(2).Address, 9);
 }
 
-TEST(ParamTable, CopyFromEmptyLeavesDestination) {
+TEST(ParamTable, CopyFromAndUpdateValuesFromRefuseMismatches) {
     ParamTable dest = Table({1, 2});
     EXPECT_FALSE(dest.CopyFrom(ParamTable{}));
     EXPECT_EQ(dest.Count(), 2);
     EXPECT_TRUE(dest.CopyFrom(Table({7})));
     ASSERT_EQ(dest.Count(), 1);
     EXPECT_EQ(dest.At(0).Address, 7);
-}
 
-TEST(ParamTable, UpdateValuesFromSkipsMismatchAndRefusesSizes) {
-    ParamTable dest = Table({1, 2, 3});
+    dest = Table({1, 2, 3});
     ParamTable src = Table({1, 9, 3});
     for (auto& e : src)
         e.Value = 42;
@@ -72,19 +66,7 @@ TEST(ParamTable, UpdateValuesFromSkipsMismatchAndRefusesSizes) {
     EXPECT_FALSE(dest.UpdateValuesFrom(Table({1})));
 }
 
-TEST(ParamTable, CopyColumnAndUnknownLetters) {
-    ParamTable t = Table({1});
-    t.At(0).Value = 5;
-    t.CopyColumn('F', 'P');
-    EXPECT_EQ(t.At(0).FileValue, 5);
-    t.CopyColumn('U', 'X');
-    EXPECT_EQ(t.At(0).DriveValue, 0);
-    t.At(0).DefaultValue = -3;
-    t.ResetValuesToDefault();
-    EXPECT_EQ(t.At(0).Value, -3);
-}
-
-TEST(ParamTable, UnsavedChangesOnlyForAAndF) {
+TEST(ParamTable, ColumnsDefaultsAndUnsavedChangesOnlyForAAndF) {
     ParamTable t;
     t.Add(Entry(1, 'D', 5));
     t.Add(Entry(2, 'N', 5));
@@ -93,6 +75,12 @@ TEST(ParamTable, UnsavedChangesOnlyForAAndF) {
     EXPECT_TRUE(t.HasUnsavedChanges());
     t.CopyColumn('F', 'P');
     EXPECT_FALSE(t.HasUnsavedChanges());
+    EXPECT_EQ(t.At(2).FileValue, 5);
+    t.CopyColumn('U', 'X'); // unknown letters copy nothing
+    EXPECT_EQ(t.At(2).DriveValue, 0);
+    t.At(2).DefaultValue = -3;
+    t.ResetValuesToDefault();
+    EXPECT_EQ(t.At(2).Value, -3);
 }
 
 TEST(ParamTable, SyntheticTables) {
@@ -100,7 +88,7 @@ TEST(ParamTable, SyntheticTables) {
     EXPECT_EQ(profiles.Count(), 576);
     EXPECT_EQ(profiles.At(0).Name, "P256");
     EXPECT_EQ(profiles.At(575).Name, "P831");
-    ParamTable scope = ParamTable::MakeSynthetic("O", 50000, 50013);
+    const ParamTable scope = ParamTable::MakeSynthetic("O", 50000, 50013);
     ASSERT_EQ(scope.Count(), 14);
     const ParamEntry& e = scope.At(13);
     EXPECT_EQ(e.Name, "O50013");
