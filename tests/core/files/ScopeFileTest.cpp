@@ -120,34 +120,29 @@ TEST_F(ScopeFileTest, KeysAreNotComparedAndHeadingBlanksAreAccepted) {
     EXPECT_EQ(r.TriggerSlope, 1);
 }
 
-TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOnesEndWithDataError) {
-    ScopeRecording r;
-    ScopeReadResult result = ReadEdited([](QStringList& l) { l << "3\t9,9\t9,9\t9,9"; }, r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(r.Points.size(), 3u);
-
-    result = ReadEdited([](QStringList& l) { l.removeLast(); }, r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(result.Reached, ScopeSection::GraphSettings);
-    EXPECT_EQ(r.Points.size(), 2u);
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
-
-    messages.Clear();
-    result = ReadEdited([](QStringList& l) { l[29] = "1\t0,1\t0.5\t2"; }, r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(r.Points.size(), 1u);
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
-
-    messages.Clear();
-    result = ReadEdited([](QStringList& l) { l[30] = "2\t0,2\t3,0"; }, r);
-    EXPECT_EQ(r.Points.size(), 2u);
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
-
-    messages.Clear(); // a huge announced count only reads what is there
-    result = ReadEdited([](QStringList& l) { l[26] = "Graph Data Nr. Points\t2000000000"; }, r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(r.Points.size(), 3u);
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Data Graph"});
+TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOrBadOnesEndWithDataError) {
+    struct Case {
+        std::function<void(QStringList&)> edit;
+        std::size_t points;
+        bool error;
+    };
+    const Case cases[] = {
+        {[](QStringList& l) { l << "3\t9,9\t9,9\t9,9"; }, 3, false},
+        {[](QStringList& l) { l.removeLast(); }, 2, true},
+        {[](QStringList& l) { l[29] = "1\t0,1\t0.5\t2"; }, 1, true},
+        {[](QStringList& l) { l[30] = "2\t0,2\t3,0"; }, 2, true},
+        // A huge announced count only reads what is there.
+        {[](QStringList& l) { l[26] = "Graph Data Nr. Points\t2000000000"; }, 3, true},
+    };
+    for (const Case& c : cases) {
+        messages.Clear();
+        ScopeRecording r;
+        const ScopeReadResult result = ReadEdited(c.edit, r);
+        EXPECT_TRUE(result.Ok) << c.points;
+        EXPECT_EQ(result.Reached, c.error ? ScopeSection::GraphSettings : ScopeSection::Data);
+        EXPECT_EQ(r.Points.size(), c.points);
+        EXPECT_EQ(messages.Texts(), c.error ? QStringList{"Error Data Graph"} : QStringList{});
+    }
 }
 
 TEST_F(ScopeFileTest, EachSectionFailureStopsWithEarlierSectionsApplied) {
