@@ -73,6 +73,9 @@ public:
         if (!open_ || FailReads) {
             return -1;
         }
+        if (ReadHook) {
+            return ReadHook();
+        }
         const std::uint32_t start = TickCount();
         for (;;) {
             if (!input_.empty() &&
@@ -101,6 +104,7 @@ public:
     }
 
     Responder Reply;
+    std::function<int()> ReadHook; // when set, replaces reading the scripted input
     bool FailOpen = false;
     bool FailLineSettings = false;
     bool FailTimeouts = false;

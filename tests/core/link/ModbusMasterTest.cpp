@@ -96,20 +96,20 @@ std::uint32_t Elapsed(std::uint32_t since) {
 
 // --- Port -----------------------------------------------------------------------------
 
-TEST_F(MasterTest, ConstructionStateAndSettingsString) {
-    EXPECT_FALSE(master->IsPortOpen());
-    EXPECT_FALSE(master->IsLinkReady());
-    EXPECT_EQ(master->GetPort(), 0);
-    EXPECT_EQ(master->DeviceAddress, 0);
-    EXPECT_EQ(master->RequestCount + master->ReplyCount + master->FailureCount, 0u);
-    EXPECT_EQ(ModbusMaster::BuildSettingsString(19200, 2), "baud=19200 data=8 parity=E stop=1");
-    EXPECT_EQ(ModbusMaster::BuildSettingsString(9600, 7), "baud=9600 data=8 parity=N stop=1");
-    EXPECT_EQ(ModbusMaster::BuildSettingsString(256000, 1), "baud=256000 data=8 parity=O stop=1");
-    EXPECT_EQ(ModbusMaster::BuildSettingsString(57600, 3), "baud=57600 data=8 parity=M stop=1");
-    EXPECT_EQ(ModbusMaster::BuildSettingsString(115200, 4), "baud=115200 data=8 parity=N stop=1");
+TEST(MasterSettings, SettingsStringPerParityCode) {
+    // Space (4) and unknown codes open as no parity.
+    const std::vector<std::pair<int, const char*>> parities = {{0, "N"}, {1, "O"}, {2, "E"},
+                                                               {3, "M"}, {4, "N"}, {7, "N"}};
+    for (const auto& [code, letter] : parities) {
+        EXPECT_EQ(ModbusMaster::BuildSettingsString(256000, std::uint8_t(code)),
+                  QStringLiteral("baud=256000 data=8 parity=%1 stop=1").arg(letter));
+    }
 }
 
 TEST_F(MasterTest, OpenConfiguresAndUnknownParityOpensAsNone) {
+    EXPECT_FALSE(master->IsLinkReady());
+    master->ClosePort(); // closing a closed port touches nothing
+    EXPECT_TRUE(fake->Log.isEmpty());
     ASSERT_TRUE(master->OpenPort(3, 9600, false, 7));
     EXPECT_TRUE(master->IsPortOpen());
     EXPECT_EQ(resolved, std::vector<std::uint8_t>{3});
@@ -128,6 +128,9 @@ TEST_F(MasterTest, OpenConfiguresAndUnknownParityOpensAsNone) {
     EXPECT_TRUE(master->IsLinkReady());
     master->ClosePort();
     EXPECT_FALSE(master->IsLinkReady());
+    fake->Log.clear();
+    master->ClosePort();
+    EXPECT_TRUE(fake->Log.isEmpty());
     EXPECT_TRUE(messages.Boxes().empty());
 }
 
@@ -163,36 +166,21 @@ TEST_F(MasterTest, EmptyDevicePathFailsWithoutOpening) {
     EXPECT_FALSE(bare.IsPortOpen());
 }
 
-TEST_F(MasterTest, OpeningAnotherPortClosesAndRestoresTheFirst) {
+TEST_F(MasterTest, AnotherOpenOrAReopenFirstRestoresAndCloses) {
     ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
     fake->Log.clear();
-    ASSERT_TRUE(master->OpenPort(4, 38400, true, 0));
-    EXPECT_EQ(fake->Log, QStringList({"restore line", "restore timeouts", "close",
-                                      "open /dev/fake4", "line 38400 0", "timeouts 10"}));
-    EXPECT_EQ(master->GetPort(), 4);
-    EXPECT_TRUE(master->IsLinkMode());
-}
-
-TEST_F(MasterTest, ReopenKeepsPortModeAndAppliedSettings) {
+    const QStringList cycle = {"restore line",    "restore timeouts", "close",
+                               "open /dev/fake5", "line 57600 0",     "timeouts 10"};
     ASSERT_TRUE(master->OpenPort(5, 57600, true, 4)); // space opens as none
+    EXPECT_EQ(fake->Log, cycle);
     fake->Log.clear();
     master->ReopenPort();
     EXPECT_TRUE(master->IsPortOpen());
-    EXPECT_EQ(fake->Log, QStringList({"restore line", "restore timeouts", "close",
-                                      "open /dev/fake5", "line 57600 0", "timeouts 10"}));
+    EXPECT_EQ(fake->Log, cycle);
+    EXPECT_EQ(master->GetPort(), 5);
     EXPECT_TRUE(master->IsLinkMode());
     EXPECT_EQ(master->CurrentSettings().BaudRate, 57600u);
     EXPECT_EQ(master->CurrentSettings().ParityCode, 0);
-}
-
-TEST_F(MasterTest, CloseWhenClosedDoesNothing) {
-    master->ClosePort();
-    EXPECT_TRUE(fake->Log.isEmpty());
-    ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
-    master->ClosePort();
-    fake->Log.clear();
-    master->ClosePort();
-    EXPECT_TRUE(fake->Log.isEmpty());
 }
 
 // --- Transfers --------------------------------------------------------------------------
@@ -228,7 +216,6 @@ TEST_F(MasterTest, LinkModeReadAndWrite) {
 
     const std::array<std::uint16_t, 2> out = {1, 2};
     ASSERT_TRUE(master->WriteRegisters(0x0102, out.data(), 2, 100, true));
-    EXPECT_EQ(fake->Requests[1].size(), 12u);
     EXPECT_EQ(fake->Requests[1],
               WithCrc({0xFF, 0x02, 0x10, 0x01, 0x02, 0x02, 0x00, 0x01, 0x00, 0x02}));
 }
@@ -244,14 +231,6 @@ TEST_F(MasterTest, LinkWriteEchoCountZeroRejectedNonZeroAccepted) {
     echoed = 0;
     EXPECT_FALSE(master->WriteRegistersOnce(0x20, out.data(), 2, 100));
     EXPECT_TRUE(messages.Boxes().empty());
-}
-
-TEST_F(MasterTest, HighDeviceAddressAccepted) {
-    device.Address = 200;
-    OpenWithDevice();
-    const std::uint16_t out = 3;
-    EXPECT_TRUE(master->WriteRegisters(0x0001, &out, 1, 100, true));
-    EXPECT_EQ(fake->Requests[0][0], 200);
 }
 
 TEST_F(MasterTest, CountZeroAndClosedPortSendNothing) {
@@ -476,51 +455,33 @@ TEST_F(MasterTest, LeftoverBytesArePurgedBeforeTheNextRequest) {
 }
 
 #ifndef NDEBUG
-// A channel whose reads block until released, to hold one thread inside a transfer.
-class BlockingChannel final : public SerialChannel {
-public:
-    bool Open(const QString&) override { return open_ = true; }
-    bool IsOpen() const override { return open_; }
-    bool ApplyLineSettings(const LineSettings&) override { return true; }
-    bool ApplyTimeouts(std::uint32_t) override { return true; }
-    bool RestoreLineSettings() override { return true; }
-    bool RestoreTimeouts() override { return true; }
-    void Purge() override {}
-    long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
-    int ReadByte(std::uint8_t&, std::uint32_t) override {
-        Inside = true;
-        while (!Release) {
-            std::this_thread::yield();
-        }
-        return -1;
-    }
-    void Close() override { open_ = false; }
-
-    std::atomic<bool> Inside{false};
-    std::atomic<bool> Release{false};
-
-private:
-    bool open_ = false;
-};
-
 TEST(MasterThreads, TwoThreadsAtOnceAssertInDebugBuilds) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
-            auto channel = std::make_unique<BlockingChannel>();
-            BlockingChannel* raw = channel.get();
+            // The worker's read blocks until released, holding it inside a transfer.
+            std::atomic<bool> inside{false};
+            std::atomic<bool> release{false};
+            auto channel = std::make_unique<FakeSerialChannel>();
+            channel->ReadHook = [&] {
+                inside = true;
+                while (!release) {
+                    std::this_thread::yield();
+                }
+                return -1;
+            };
             ModbusMaster master(std::move(channel), [](std::uint8_t) { return QString("x"); });
             master.OpenPort(1, 19200, false, 2);
             std::thread worker([&] {
                 std::uint16_t v = 0;
                 master.ReadRegistersOnce(0, &v, 1, 100);
             });
-            while (!raw->Inside) {
+            while (!inside) {
                 std::this_thread::yield();
             }
             std::uint16_t v = 0;
             master.ReadRegistersOnce(0, &v, 1, 100); // second thread: asserts
-            raw->Release = true;
+            release = true;
             worker.join();
         },
         "two threads");
