@@ -191,12 +191,11 @@ TEST_F(DeviceFileTest, HeadingOnlyFileTakesPreviousFileValuesAsValues) {
     EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, -1, 42, 42}));
 }
 
-TEST_F(DeviceFileTest, ExtensionsFiltersAndSaveOffer) {
+TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     EXPECT_TRUE(HasDeviceFileExtension("/d/x.dev", DeviceKind::Std));
     EXPECT_TRUE(HasDeviceFileExtension("/d/x.TNP", DeviceKind::Power));
     for (const char* path : {"/d/x.tnp", "/d/x", "/d/x.dev.bak"})
         EXPECT_FALSE(HasDeviceFileExtension(path, DeviceKind::Std)) << path;
-    EXPECT_EQ(DeviceFileFilters().at(KindIndex(DeviceKind::Drive)), "Tarn Drive File (*.tnd)");
 
     table.CopyColumn('F', 'P');
     EXPECT_FALSE(ShouldOfferSave(table, "/d/x.dev"));

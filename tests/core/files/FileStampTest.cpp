@@ -20,9 +20,3 @@ TEST(FileStamp, HoursAreAlwaysTwentyFourHourTwoDigitFields) {
     const FileStamp midnight{QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)), QLocale::c()};
     EXPECT_EQ(FormatStampDateTime(midnight), "Thursday  01/01/2026 00:00:00");
 }
-
-TEST(FileStamp, SeparatorsFallBackWhenTheFormatHasNone) {
-    EXPECT_EQ(DateSeparator(QLocale::c()), u'/');
-    EXPECT_EQ(TimeSeparator(QLocale::c()), u':');
-    EXPECT_EQ(DateSeparator(QLocale("de_DE")), u'.');
-}
