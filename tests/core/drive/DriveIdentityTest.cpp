@@ -70,7 +70,6 @@ TEST(DriveIdentity, VersionAndHardwareTexts) {
     EXPECT_EQ(StdFirmwareText(0x1A05), " 1A.5");
     EXPECT_EQ(StdFirmwareText(0x0F0C), " 15.12");
     EXPECT_EQ(BootVersionText(0x0203), " 2.3");
-    EXPECT_EQ(HexWordText(0x0abc), "0ABC");
     EXPECT_EQ(HardwareInfoText({1, 2, 3, 10, 30, 2024, 7, -1}), "1.2.3   10:30   2024.007.-1");
     EXPECT_EQ(SizeText(1.5, true), " 1.5");
     EXPECT_EQ(SizeText(12.0, false), "12.0");

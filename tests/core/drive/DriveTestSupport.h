@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <memory>
@@ -81,16 +82,21 @@ protected:
         return true;
     }
 
-    // Runs a whole-table transfer to its end; returns whether OnDone came.
+    // Runs a whole-table transfer to its end; returns whether OnDone came. Both callbacks
+    // must run on the user-interface thread.
     bool RunRead(char target, int* progress = nullptr) {
         bool done = false;
         driver->StartRead(
             target,
             [progress] {
+                EXPECT_EQ(QThread::currentThread(), qApp->thread());
                 if (progress)
                     ++*progress;
             },
-            [&done] { done = true; });
+            [&done] {
+                EXPECT_EQ(QThread::currentThread(), qApp->thread());
+                done = true;
+            });
         const bool ended = WaitFor([&] { return done || driver->ModeLetter() != 'R'; });
         WaitFor([&] { return driver->ModeLetter() != 'R'; });
         if (!(ended && done))
@@ -99,20 +105,15 @@ protected:
         return ended && done;
     }
 
-    std::vector<RegisterMapChannel::Request> Reads() const {
+    std::vector<RegisterMapChannel::Request> Requests(std::uint8_t function) const {
         std::vector<RegisterMapChannel::Request> out;
         for (const auto& r : channel->Requests())
-            if (r.Function == frames::ReadFunction)
+            if (r.Function == function)
                 out.push_back(r);
         return out;
     }
-    std::vector<RegisterMapChannel::Request> Writes() const {
-        std::vector<RegisterMapChannel::Request> out;
-        for (const auto& r : channel->Requests())
-            if (r.Function == frames::WriteFunction)
-                out.push_back(r);
-        return out;
-    }
+    auto Reads() const { return Requests(frames::ReadFunction); }
+    auto Writes() const { return Requests(frames::WriteFunction); }
 
     RecordingMessages messages;
     RegisterMapChannel* channel = nullptr;

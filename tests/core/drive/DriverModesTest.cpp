@@ -134,13 +134,5 @@ TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
 }
 
-TEST_F(ModeTest, SyntheticTablesExistFromConstruction) {
-    EXPECT_EQ(driver->ProfileTable().Count(), 576);
-    EXPECT_EQ(driver->ProfileTable().At(0).Name, "P256");
-    EXPECT_EQ(driver->ProfileTable().At(575).Address, 831);
-    EXPECT_EQ(driver->ScopeSettingsTable().Count(), 14);
-    EXPECT_EQ(driver->ScopeSettingsTable().At(13).Name, "O50013");
-}
-
 } // namespace
 } // namespace kelm::test

@@ -170,18 +170,6 @@ TEST_F(TransferTest, ErrorInsideAProgressCallbackEndsWithDone) {
     EXPECT_TRUE(driver->Online());
 }
 
-TEST_F(TransferTest, CallbacksRunOnTheUserInterfaceThread) {
-    UseRange(DeviceKind::Std, 0, 5);
-    QThread* progressThread = nullptr;
-    QThread* doneThread = nullptr;
-    driver->StartRead(
-        'D', [&] { progressThread = QThread::currentThread(); },
-        [&] { doneThread = QThread::currentThread(); });
-    ASSERT_TRUE(WaitFor([&] { return doneThread != nullptr; }));
-    EXPECT_EQ(progressThread, QThread::currentThread());
-    EXPECT_EQ(doneThread, QThread::currentThread());
-}
-
 TEST_F(TransferTest, WaitIdleDuringAReadStopsItWithoutDone) {
     UseRange(DeviceKind::Power, 0, 2000);
     // A slow line (1 ms a register) so the read is still running when WaitIdle comes.
