@@ -122,25 +122,6 @@ protected:
         return QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
     }
 
-    // Copies a device file, replacing the value of the line with the given address.
-    static bool CopyWithValue(const QString& from, const QString& to, int address, int value) {
-        QStringList lines = Lines(from);
-        bool found = false;
-        for (QString& line : lines) {
-            QStringList fields = line.split(QLatin1Char('\t'));
-            if (fields.size() == 3 && fields[1] == QString::number(address)) {
-                fields[2] = QString::number(value);
-                line = fields.join(QLatin1Char('\t'));
-                found = true;
-            }
-        }
-        QFile file(to);
-        if (!found || !file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(lines.join(QStringLiteral("\r\n")).toLatin1());
-        return true;
-    }
-
     Simulator sim;
     QTemporaryDir files;
 };
@@ -155,12 +136,9 @@ TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
 
     const int poles = ReadRegister(7);
     ASSERT_GT(poles, 0);
-    ASSERT_TRUE(CopyWithValue(File("drive.dev"), File("edited.dev"), 7, poles + 2));
-    const CtlRun restore = Kelmctl({"restore", File("edited.dev")});
-    ASSERT_EQ(restore.Code, 0) << restore.Err.toStdString();
-    EXPECT_EQ(ReadRegister(7), poles + 2);
+    ASSERT_EQ(Kelmctl({"write", "7", QString::number(poles + 2)}).Code, 0);
 
-    // Against the first backup only register 7 differs now.
+    // Against the backup only register 7 differs now; restoring it writes it back.
     const CtlRun compare = Kelmctl({"compare", File("drive.dev")});
     ASSERT_EQ(compare.Code, 0);
     QStringList marked;
@@ -170,15 +148,16 @@ TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
     ASSERT_EQ(marked.size(), 1) << compare.Out.toStdString();
     EXPECT_TRUE(marked[0].contains(QStringLiteral("\t007\t"))) << marked[0].toStdString();
 
-    ASSERT_EQ(Kelmctl({"restore", File("drive.dev")}).Code, 0);
+    const CtlRun restore = Kelmctl({"restore", File("drive.dev")});
+    ASSERT_EQ(restore.Code, 0) << restore.Err.toStdString();
     EXPECT_EQ(ReadRegister(7), poles);
 }
 
-TEST_F(DriveCommands, CompareFailsWhenTheFileCannotBeRead) {
+// Nothing is written for a wrong file, a wrong kind or a silent drive.
+TEST_F(DriveCommands, RefusedFilesAndASilentDrive) {
     const CtlRun missing = Kelmctl({"compare", File("missing.dev")});
     EXPECT_EQ(missing.Code, 1);
     EXPECT_TRUE(missing.Err.contains("Unable open Device:")) << missing.Err.toStdString();
-
     QFile bad(File("bad.dev"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("not a parameter file\r\n");
@@ -186,15 +165,19 @@ TEST_F(DriveCommands, CompareFailsWhenTheFileCannotBeRead) {
     const CtlRun wrong = Kelmctl({"compare", File("bad.dev")});
     EXPECT_EQ(wrong.Code, 1);
     EXPECT_TRUE(wrong.Err.contains("Error Opening Device:")) << wrong.Err.toStdString();
-}
 
-TEST_F(DriveCommands, AFileOfAnotherKindIsRefusedBeforeConnecting) {
-    const CtlRun run = Kelmctl({"backup", File("drive.tnd")});
-    EXPECT_EQ(run.Code, 1);
-    EXPECT_TRUE(run.Err.contains("Different File Extensions")) << run.Err.toStdString();
+    const CtlRun kind = Kelmctl({"backup", File("drive.tnd")});
+    EXPECT_EQ(kind.Code, 1);
+    EXPECT_TRUE(kind.Err.contains("Different File Extensions")) << kind.Err.toStdString();
     EXPECT_FALSE(QFile::exists(File("drive.tnd")));
     EXPECT_EQ(Kelmctl({"backup", "--kind", "drive", File("drive.dev")}).Code, 1);
     EXPECT_EQ(Kelmctl({"backup", "--kind", "nonsense", File("drive.dev")}).Code, 2);
+
+    ASSERT_TRUE(sim.Command("silent 1 on"));
+    const CtlRun silent = Kelmctl({"backup", File("none.dev")});
+    EXPECT_EQ(silent.Code, 1);
+    EXPECT_TRUE(silent.Err.contains("Device not Respondig"));
+    EXPECT_FALSE(QFile::exists(File("none.dev")));
 }
 
 TEST_F(DriveCommands, EepromAndResetCommands) {
@@ -237,14 +220,6 @@ TEST_F(DriveCommands, ProfilesRoundTrip) {
     EXPECT_EQ(ReadRegister(300), 1234);
     EXPECT_EQ(ReadRegister(301), 65531);
     EXPECT_EQ(Kelmctl({"profiles-backup", File("p.dev")}).Code, 1);
-}
-
-TEST_F(DriveCommands, ASilentDriveFailsWithoutWritingAFile) {
-    ASSERT_TRUE(sim.Command("silent 1 on"));
-    const CtlRun run = Kelmctl({"backup", File("none.dev")});
-    EXPECT_EQ(run.Code, 1);
-    EXPECT_TRUE(run.Err.contains("Device not Respondig"));
-    EXPECT_FALSE(QFile::exists(File("none.dev")));
 }
 
 } // namespace
