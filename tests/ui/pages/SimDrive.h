@@ -13,11 +13,14 @@
 #include "sim/engine/Device.h"
 #include "sim/engine/Engine.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
 #include <QTemporaryDir>
 #include <QThread>
+#include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -76,6 +79,17 @@ public:
         });
     }
     ~SimDrive() { driver_.reset(); }
+
+    // A drive holding the given registers, on line; fails the test when it cannot be built.
+    static std::unique_ptr<SimDrive>
+    Connected(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers) {
+        auto drive = std::make_unique<SimDrive>(kind);
+        EXPECT_TRUE(drive->Loaded());
+        for (const auto& [address, value] : registers)
+            drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
+        EXPECT_TRUE(drive->Connect());
+        return drive;
+    }
 
     bool Loaded() const { return ok_; }
     TDriver& Driver() { return *driver_; }
@@ -137,5 +151,18 @@ private:
     std::mutex mutex_;
     std::vector<RegisterWrite> writes_;
 };
+
+// A named child of a window; a missing one fails the test.
+template <typename T> T* Child(const QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Chooses a list item as the user does.
+inline void Choose(QComboBox* list, int index) {
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
 
 } // namespace kelm::test

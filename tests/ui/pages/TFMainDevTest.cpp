@@ -21,11 +21,7 @@ protected:
     // Builds the drive (identification and stored values first), connects and opens the
     // page on it.
     void Open(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers = {}) {
-        drive = std::make_unique<SimDrive>(kind);
-        ASSERT_TRUE(drive->Loaded());
-        for (const auto& [address, value] : registers)
-            drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
-        ASSERT_TRUE(drive->Connect());
+        drive = SimDrive::Connected(kind, registers);
         MainDevLinks links;
         links.OpenPage = [this](const QString& name, const QString&) { opened << name; };
         links.SetSaveEnabled = [this](bool enabled) { saveEnabled.push_back(enabled); };
@@ -34,31 +30,20 @@ protected:
         page->Setup();
         page->SetOnline(true);
     }
-    template <typename T> T* Find(const char* name) {
-        T* found = page->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    template <typename T> T* Find(const char* name) { return test::Child<T>(*page, name); }
     TPNumEdit* Field(const char* name) { return Find<TPNumEdit>(name); }
-    // Types a number over the field's text and presses Enter.
-    void Enter(TPNumEdit* field, const QString& number) {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, number);
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-    void TypeAndLeave(TPNumEdit* field, const QString& number) {
+    // Types a number over the field's text, then presses Enter or leaves the field.
+    void Enter(TPNumEdit* field, const QString& number, bool leave = false) {
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, number);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(field, &out);
+        if (leave)
+            QApplication::sendEvent(field, &out);
+        else
+            QTest::keyClick(field, Qt::Key_Return);
     }
-    void Choose(const char* listName, int index) {
-        QComboBox* list = Find<QComboBox>(listName);
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
+    void Choose(const char* listName, int index) { test::Choose(Find<QComboBox>(listName), index); }
     std::vector<RegisterWrite> Writes() { return drive->Writes(); }
 
     std::unique_ptr<SimDrive> drive;
@@ -93,9 +78,8 @@ TEST_F(MainDevTest, UnlistedMainVoltageIsReplacedAndWrittenAtOnce) {
     EXPECT_EQ(Writes()[0].Value, 400);
     Choose("CMainV", 2);
     EXPECT_EQ(Writes().size(), 1u);
-}
 
-TEST_F(MainDevTest, MainVoltageListFollowsFamilyAndSeries) {
+    // Family 4: a list of two, 230 is no item there.
     Open(DeviceKind::Std, {{0, 0x0401}, {86, 230}});
     EXPECT_EQ(Find<QComboBox>("CMainV")->count(), 2);
     EXPECT_EQ(Find<QComboBox>("CMainV")->currentText(), QStringLiteral("400 V"));
@@ -113,27 +97,15 @@ TEST_F(MainDevTest, EnterWritesOneRegisterAndEqualValuesWriteNothing) {
     EXPECT_EQ(Writes()[0].Value, 150);
     EXPECT_FALSE(level->IsMarked()); // written: back to the normal colour
     Enter(level, QStringLiteral("150"));
-    TypeAndLeave(level, QStringLiteral("150"));
+    Enter(level, QStringLiteral("150"), true);
     EXPECT_EQ(Writes().size(), 1u);
-    TypeAndLeave(level, QStringLiteral("120"));
+    Enter(level, QStringLiteral("120"), true);
     ASSERT_EQ(Writes().size(), 2u);
     EXPECT_EQ(Writes()[1].Value, 120);
     // Typed beyond the register's limit: clamped before writing.
     Enter(level, QStringLiteral("999"));
     ASSERT_EQ(Writes().size(), 3u);
     EXPECT_EQ(Writes()[2].Value, 300);
-}
-
-TEST_F(MainDevTest, OffLineTheFieldStaysRedAndNothingIsSent) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {79, 100}});
-    drive->ClearWrites();
-    drive->Driver().SetOnline(false);
-    page->SetOnline(true); // keep the controls usable for the check
-    TPNumEdit* level = Field("ETorqSat");
-    Enter(level, QStringLiteral("42"));
-    EXPECT_TRUE(Writes().empty());
-    EXPECT_EQ(drive->Table().FindByAddress(79)->Value, 42);
-    EXPECT_TRUE(level->IsMarked());
 }
 
 TEST_F(MainDevTest, DigitalSpeedIsScaledBothWays) {
@@ -311,9 +283,8 @@ TEST_F(MainDevTest, PowerPageRegenerationEncoding) {
     EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("160 W"));
     Choose("Crgn", 2);
     EXPECT_EQ(drive->Get(12), 2);
-}
 
-TEST_F(MainDevTest, PowerUnlistedRegenIsReplacedAndWritten) {
+    // Unlisted codes are replaced and written; no list for an unknown voltage.
     Open(DeviceKind::Power, {{11, 400}, {12, 6}});
     EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("100 W"));
     ASSERT_EQ(Writes().size(), 1u);
@@ -324,8 +295,12 @@ TEST_F(MainDevTest, PowerUnlistedRegenIsReplacedAndWritten) {
     EXPECT_TRUE(Writes().empty());
 }
 
-TEST_F(MainDevTest, FileMenuAndControlsFollowTheLineState) {
-    Open(DeviceKind::Std, {{0, 0x0103}});
+TEST_F(MainDevTest, PageButtonsAndTheLineState) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 4}});
+    Find<QPushButton>("BCurrent")->click();
+    Find<QPushButton>("BPosition")->click();
+    Find<QPushButton>("BDigital")->click();
+    EXPECT_EQ(opened, (QStringList{"TFCurrent", "TFPosition", "TFDigital"}));
     ASSERT_FALSE(saveEnabled.empty());
     EXPECT_TRUE(saveEnabled.back());
     page->SetOnline(false);
@@ -333,14 +308,6 @@ TEST_F(MainDevTest, FileMenuAndControlsFollowTheLineState) {
     EXPECT_FALSE(page->FileMenuEnabled());
     EXPECT_FALSE(Find<QWidget>("PMain")->isEnabled());
     EXPECT_FALSE(Find<QWidget>("GHoming")->isEnabled());
-}
-
-TEST_F(MainDevTest, PageButtonsAskForTheirPages) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {71, 4}});
-    Find<QPushButton>("BCurrent")->click();
-    Find<QPushButton>("BPosition")->click();
-    Find<QPushButton>("BDigital")->click();
-    EXPECT_EQ(opened, (QStringList{"TFCurrent", "TFPosition", "TFDigital"}));
 }
 
 } // namespace
