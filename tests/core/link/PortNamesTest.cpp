@@ -27,18 +27,15 @@ private:
 } // namespace
 
 TEST(PortNames, DefaultRule) {
-    const PortNames names;
-    EXPECT_EQ(names.DevicePath(1), "/dev/ttyS0");
-    EXPECT_EQ(names.DevicePath(8), "/dev/ttyS7");
-    EXPECT_EQ(names.DevicePath(20), "/dev/ttyS19");
-    EXPECT_EQ(names.DevicePath(21), "/dev/ttyUSB0");
-    EXPECT_EQ(names.DevicePath(30), "/dev/ttyUSB9");
-    EXPECT_EQ(names.DevicePath(31), "/dev/ttyACM0");
-    EXPECT_EQ(names.DevicePath(40), "/dev/ttyACM9");
-    EXPECT_EQ(names.DevicePath(41), "");
-    EXPECT_EQ(names.DevicePath(0), "");
-    EXPECT_EQ(names.DevicePath(256), "");
-    EXPECT_EQ(names.DevicePath(-1), "");
+    // clang-format off
+    const std::map<int, QString> paths = {
+        {1, "/dev/ttyS0"}, {8, "/dev/ttyS7"}, {20, "/dev/ttyS19"}, {21, "/dev/ttyUSB0"},
+        {30, "/dev/ttyUSB9"}, {31, "/dev/ttyACM0"}, {40, "/dev/ttyACM9"}, {41, ""}, {0, ""},
+        {256, ""}, {-1, ""}};
+    // clang-format on
+    for (const auto& [com, path] : paths) {
+        EXPECT_EQ(PortNames().DevicePath(com), path) << com;
+    }
 }
 
 TEST(PortNames, ReverseDefaultRule) {
@@ -46,13 +43,10 @@ TEST(PortNames, ReverseDefaultRule) {
     for (int com = 1; com <= 40; ++com) {
         EXPECT_EQ(names.ComNumber(PortNames::DefaultDevicePath(com)), com) << com;
     }
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyS20"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyUSB10"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyACM10"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyS01"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyAMA0"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("ttyS0"), 0);
-    EXPECT_EQ(PortNames::DefaultComNumber("/dev/ttyS0x"), 0);
+    for (const char* path : {"/dev/ttyS20", "/dev/ttyUSB10", "/dev/ttyACM10", "/dev/ttyS01",
+                             "/dev/ttyAMA0", "ttyS0", "/dev/ttyS0x"}) {
+        EXPECT_EQ(PortNames::DefaultComNumber(path), 0) << path;
+    }
     EXPECT_EQ(names.ComNumber(""), 0);
 }
 

@@ -108,17 +108,6 @@ protected:
 
 } // namespace
 
-TEST_F(ModbusPeer, ReadsWhatTheServerHolds) {
-    server->Registers()[0x0102] = 0x1234;
-    server->Registers()[0x0103] = 0xFFFF;
-    server->Registers()[0x0104] = 0;
-    std::array<std::uint16_t, 3> values{};
-    ASSERT_TRUE(master->ReadRegisters(0x0102, values.data(), 3, 100, true));
-    EXPECT_EQ(values, (std::array<std::uint16_t, 3>{0x1234, 0xFFFF, 0}));
-    EXPECT_EQ(master->ReplyCount, 1u);
-    EXPECT_EQ(master->FailureCount, 0u);
-}
-
 TEST_F(ModbusPeer, WritesAFullBlockAndReadsItBack) {
     std::array<std::uint16_t, 40> out{};
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -179,13 +168,17 @@ struct CliRun {
     QString Err;
 };
 
+void StartKelmctl(QProcess& process, const QStringList& arguments, const QString& config) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KELMCTL_PATH), arguments);
+}
+
 CliRun RunKelmctl(const QStringList& arguments) {
     static QTemporaryDir config;
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KELMCTL_PATH), arguments);
+    StartKelmctl(process, arguments, config.path());
     CliRun run;
     if (!process.waitForFinished(30000)) {
         process.kill();
@@ -197,6 +190,22 @@ CliRun RunKelmctl(const QStringList& arguments) {
     run.Err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
+
+// A raw pseudo-terminal with nothing on its other side but the test.
+struct RawPty {
+    RawPty() {
+        char name[128] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        Path = ::openpty(&Master, &slave, name, &raw, nullptr) == 0 ? name : "";
+    }
+    ~RawPty() {
+        ::close(Master);
+        ::close(slave);
+    }
+    int Master = -1, slave = -1;
+    QString Path;
+};
 
 } // namespace
 
@@ -229,13 +238,9 @@ TEST_F(ModbusPeer, KelmctlReadsAndWrites) {
 }
 
 TEST(KelmctlRaw, DeadLineAndBadInputFail) {
-    int masterFd = -1;
-    int slaveFd = -1;
-    char name[128] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    ASSERT_EQ(::openpty(&masterFd, &slaveFd, name, &raw, nullptr), 0);
-    const QStringList connection = {"--device", QString::fromLocal8Bit(name), "--parity", "none"};
+    const RawPty pty;
+    ASSERT_FALSE(pty.Path.isEmpty());
+    const QStringList connection = {"--device", pty.Path, "--parity", "none"};
     CliRun run = RunKelmctl(connection + QStringList{"read", "0"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Err.contains("Device not Respondig")) << run.Err.toStdString();
@@ -248,13 +253,11 @@ TEST(KelmctlRaw, DeadLineAndBadInputFail) {
     EXPECT_EQ(run.ExitCode, 2);
     run = RunKelmctl({"--parity", "seven", "read", "0"});
     EXPECT_EQ(run.ExitCode, 2);
-    run = RunKelmctl({"--port", "3", "--device", name, "read", "0"});
+    run = RunKelmctl({"--port", "3", "--device", pty.Path, "read", "0"});
     EXPECT_EQ(run.ExitCode, 2);
     run = RunKelmctl({"--device", "/nonexistent/tty", "read", "0"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Err.contains("cannot open"));
-    ::close(masterFd);
-    ::close(slaveFd);
 }
 
 // With --link the line runs at the Tarn Power table's register 5 default times 100 and
@@ -282,18 +285,12 @@ TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
         store.Parity = 1;
     }
 
-    int masterFd = -1;
-    int slaveFd = -1;
-    char name[128] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    ASSERT_EQ(::openpty(&masterFd, &slaveFd, name, &raw, nullptr), 0);
+    const RawPty pty;
+    ASSERT_FALSE(pty.Path.isEmpty());
+    const int masterFd = pty.Master;
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KELMCTL_PATH), {"--device", QString::fromLocal8Bit(name), "--link",
-                                                 "--address", "3", "read", "5"});
+    StartKelmctl(process, {"--device", pty.Path, "--link", "--address", "3", "read", "5"},
+                 config.path());
 
     std::vector<std::uint8_t> reply{3, 0xFF, 0x03, 0, 5, 2, 0x12, 0x34};
     const std::uint16_t crc = Crc16(reply.data(), reply.size());
@@ -332,6 +329,4 @@ TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
     EXPECT_EQ(line.Cflag & PARODD, 0u); // a pseudo-terminal drops PARENB, not PARODD
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardOutput()), "5\t4660\n");
-    ::close(masterFd);
-    ::close(slaveFd);
 }

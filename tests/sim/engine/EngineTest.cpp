@@ -64,22 +64,6 @@ TEST(SimEngine, PlainExceptionsAreFiveBytesAndLinkFramesAreIgnored) {
     EXPECT_TRUE(Exchange(*link, linkZero, 0).empty());
 }
 
-TEST(SimEngine, ObserverSeesEveryRequest) {
-    auto engine = StdEngine();
-    std::vector<ExchangeRecord> records;
-    engine->SetObserver([&](const ExchangeRecord& r) { records.push_back(r); });
-    Exchange(*engine, EncodeReadRequest(FrameVariant::Plain, 1, 51, 2), 7);
-    Exchange(*engine, EncodeReadRequest(FrameVariant::Plain, 9, 51, 2), 8);
-    ASSERT_EQ(records.size(), 2U);
-    EXPECT_EQ(records[0].ms, 7U);
-    EXPECT_EQ(records[0].address, 1);
-    EXPECT_EQ(records[0].function, 3);
-    EXPECT_EQ(records[0].firstRegister, 51);
-    EXPECT_EQ(records[0].count, 2);
-    EXPECT_TRUE(records[0].answered);
-    EXPECT_FALSE(records[1].answered);
-}
-
 TEST(SimEngineFaults, SilentDeviceNeitherAnswersNorActs) {
     auto engine = StdEngine();
     engine->FindDevice(1)->SetSilent(true);
