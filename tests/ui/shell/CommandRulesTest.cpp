@@ -1,6 +1,7 @@
 #include "ui/shell/CommandRules.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kelm {
 namespace {
@@ -19,7 +20,7 @@ CommandStates States(DeviceKind kind, bool online, bool expert = false, int fami
 constexpr DeviceKind allKinds[] = {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive,
                                    DeviceKind::Orca230};
 
-TEST(CommandRules, CommandsAvailableInEveryState) {
+TEST(CommandRules, CommandsByLineStateForEveryKind) {
     for (DeviceKind kind : allKinds) {
         for (bool online : {false, true}) {
             const CommandStates s = States(kind, online);
@@ -37,14 +38,7 @@ TEST(CommandRules, CommandsAvailableInEveryState) {
             // Save waits for the main parameter page.
             EXPECT_FALSE(s[Command::Save].Enabled);
             EXPECT_FALSE(s[Command::SaveAs].Enabled);
-        }
-    }
-}
-
-TEST(CommandRules, OnLineOnlyAndOffLineOnlyCommands) {
-    for (DeviceKind kind : allKinds) {
-        for (bool online : {false, true}) {
-            const CommandStates s = States(kind, online);
+            // On-line-only and off-line-only commands.
             EXPECT_EQ(s[Command::GeneralSettings].Enabled, online);
             EXPECT_EQ(s[Command::SaveEeprom].Enabled, online);
             EXPECT_EQ(s[Command::LoadEeprom].Enabled, online);
@@ -121,16 +115,14 @@ TEST(CommandRules, OnLineEnablesByKind) {
 }
 
 TEST(CommandRules, StatusBarDeviceIdentification) {
-    EXPECT_EQ(States(DeviceKind::Std, true).DeviceIdText, "007");
-    EXPECT_EQ(States(DeviceKind::Std, true).DeviceIdWidth, 30);
-    EXPECT_EQ(States(DeviceKind::Power, true).DeviceIdText, "Tarn Pwr");
-    EXPECT_EQ(States(DeviceKind::Power, true).DeviceIdWidth, 70);
-    // Unit number = device address - the link's base address.
-    EXPECT_EQ(States(DeviceKind::Drive, true).DeviceIdText, "Tarn Drv4");
-    EXPECT_EQ(States(DeviceKind::Drive, true).DeviceIdWidth, 70);
-    EXPECT_EQ(States(DeviceKind::Orca230, true).DeviceIdText, "Tarn");
-    EXPECT_EQ(States(DeviceKind::Orca230, true).DeviceIdWidth, 100);
-    for (DeviceKind kind : allKinds) {
+    // Drive unit number = device address (7) - the link's base address (3).
+    const std::tuple<DeviceKind, QString, int> rows[] = {{DeviceKind::Std, "007", 30},
+                                                         {DeviceKind::Power, "Tarn Pwr", 70},
+                                                         {DeviceKind::Drive, "Tarn Drv4", 70},
+                                                         {DeviceKind::Orca230, "Tarn", 100}};
+    for (const auto& [kind, text, width] : rows) {
+        EXPECT_EQ(States(kind, true).DeviceIdText, text);
+        EXPECT_EQ(States(kind, true).DeviceIdWidth, width);
         EXPECT_TRUE(States(kind, false).DeviceIdText.isEmpty());
         EXPECT_EQ(States(kind, false).DeviceIdWidth, 30);
     }
@@ -152,16 +144,6 @@ TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
     const CommandStates scope = ComputeCommandStates(in);
     EXPECT_FALSE(scope[Command::Diagnostic].Enabled);
     EXPECT_FALSE(scope[Command::ProfileTool].Enabled);
-}
-
-TEST(CommandRules, ComparisonOpenKeepsCompareDisabled) {
-    CommandInputs in;
-    in.Online = true;
-    in.DriveCompareOpen = true;
-    in.FileCompareOpen = true;
-    const CommandStates s = ComputeCommandStates(in);
-    EXPECT_FALSE(s[Command::DriveCompare].Enabled);
-    EXPECT_FALSE(s[Command::FileCompare].Enabled);
 }
 
 TEST(CommandRules, TemperatureRowAndSecondSelector) {
@@ -190,18 +172,12 @@ TEST(CommandRules, TemperatureRowAndSecondSelector) {
 TEST(CommandRules, SelectorContents) {
     const QStringList first = BuiltInSelectorList(1);
     ASSERT_EQ(first.size(), 11);
-    EXPECT_EQ(first.front(), "Speed_Rpm");
-    EXPECT_EQ(first.back(), "10");
-    EXPECT_EQ(first.at(7), "V_bus"); // register value 7
-    const QStringList second = BuiltInSelectorList(2);
-    ASSERT_EQ(second.size(), 11);
-    EXPECT_EQ(second.front(), "Iq");
-    // Drive without labels: the numbers 0 to 255.
+    EXPECT_EQ(first.at(7), "V_bus"); // list index = register value
+    EXPECT_EQ(BuiltInSelectorList(2).front(), "Iq");
+    // Drive without labels: the numbers 0 to 255; loaded labels win for every kind.
     const QStringList numbers = SelectorEntries(DeviceKind::Drive, 1, {});
     ASSERT_EQ(numbers.size(), 256);
-    EXPECT_EQ(numbers.front(), "0");
     EXPECT_EQ(numbers.back(), "255");
-    // Loaded labels win for every kind.
     EXPECT_EQ(SelectorEntries(DeviceKind::Drive, 2, {"a", "b"}), QStringList({"a", "b"}));
     EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
 }
@@ -222,16 +198,7 @@ TEST(CommandRules, BootloaderButtonOnlyOnLineWithRecordForDriveKinds) {
     }
 }
 
-TEST(CommandRules, CaptionsHintsAndShortcuts) {
-    EXPECT_STREQ(InfoOf(Command::Enable).Shortcut, "Ctrl+F1");
-    EXPECT_STREQ(InfoOf(Command::Disable).Shortcut, "F1");
-    EXPECT_STREQ(InfoOf(Command::SaveEeprom).Hint, "Save Data To EEPROM");
-    EXPECT_STREQ(InfoOf(Command::ProfileTool).Hint, "Kelm Profile Tool");
-    EXPECT_STREQ(InfoOf(Command::ProfileTool).ButtonText, "Profile Tool  ");
-    EXPECT_STREQ(InfoOf(Command::GeneralSettings).ButtonText, " General Set");
-    EXPECT_STREQ(InfoOf(Command::SelectTarnLink).Caption, "S&elect Tarn link");
-    EXPECT_STREQ(InfoOf(Command::SaveAs).Hint, "Save As..");
-    // Every command has a name; names are unique.
+TEST(CommandRules, CommandNamesAreUnique) {
     for (int i = 0; i < CommandCount; ++i)
         for (int j = i + 1; j < CommandCount; ++j)
             EXPECT_STRNE(InfoOf(static_cast<Command>(i)).Name,

@@ -45,23 +45,17 @@ TEST_F(CommandsTest, FallbackSelectionReadsTableAndGoesOnLine) {
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
 }
 
-TEST_F(CommandsTest, SaveEepromAsksAndReportsSuccess) {
+TEST_F(CommandsTest, SaveEepromAsksReportsSuccessAndDeviceFailure) {
     Build();
     GoOnline();
-    messages_.ScriptAnswers({false});
+    messages_.ScriptAnswers({false, true});
     window_->Run(Command::SaveEeprom);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Save actual data to EEPROM?"}));
-    messages_.Clear();
-    messages_.ScriptAnswers({true});
     window_->Run(Command::SaveEeprom);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Save actual data to EEPROM?", "Data Saved !"}));
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save actual data to EEPROM?",
+                                              "Save actual data to EEPROM?", "Data Saved !"}));
     EXPECT_TRUE(window_->Driver().Online());
     EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
-}
-
-TEST_F(CommandsTest, EepromFailureShowsDeviceErrorNotSuccess) {
-    Build();
-    GoOnline();
+    messages_.Clear();
     Control(QStringLiteral("cmdfault * on"));
     messages_.ScriptAnswers({true});
     window_->Run(Command::SaveEeprom);
@@ -135,12 +129,7 @@ TEST_F(CommandsTest, DiagnosticOffLineSaysSo) {
 TEST_F(CommandsTest, DiagnosticOnLineClosesPagesThenCreatesOrFronts) {
     int created = 0;
     ShellFlows flows;
-    flows.Windows[QStringLiteral("TFDiagnostic")] = [&](ShellHost& shell) {
-        ++created;
-        auto* widget = new QWidget;
-        widget->setObjectName(QStringLiteral("TFDiagnostic"));
-        shell.Frame()->addSubWindow(widget)->show();
-    };
+    flows.Windows[QStringLiteral("TFDiagnostic")] = FakeWindowFlow("TFDiagnostic", &created);
     Build(flows);
     GoOnline();
     QStringList closed;
@@ -167,9 +156,7 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     ShellFlows flows;
     std::unique_ptr<MainWindowReduction> reduction;
     flows.Windows[QStringLiteral("TFDiagnostic")] = [&](ShellHost& shell) {
-        auto* widget = new QWidget;
-        widget->setObjectName(QStringLiteral("TFDiagnostic"));
-        shell.Frame()->addSubWindow(widget)->show();
+        FakeWindowFlow("TFDiagnostic")(shell);
         // What the diagnostic window does when it opens.
         shell.SetDiagnosticMenuVisible(true);
         reduction = std::make_unique<MainWindowReduction>(shell.Window());
@@ -250,14 +237,7 @@ TEST_F(CommandsTest, LaterWindowsSayTheyAreNotThereYet) {
 TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
     int created = 0;
     ShellFlows flows;
-    flows.Windows[QStringLiteral("TFOscillo")] = [&](ShellHost& shell) {
-        ++created;
-        auto* widget = new QWidget;
-        widget->setObjectName(QStringLiteral("TFOscillo"));
-        QMdiSubWindow* sub = shell.Frame()->addSubWindow(widget);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    };
+    flows.Windows[QStringLiteral("TFOscillo")] = FakeWindowFlow("TFOscillo", &created);
     Build(flows);
     GoOnline();
     window_->Run(Command::Oscilloscope);
@@ -306,16 +286,6 @@ TEST_F(CommandsTest, ComPortChangeUpdatesStatusBar) {
     EXPECT_EQ(window_->StatusPanelText(3), " Com7");
 }
 
-TEST_F(CommandsTest, EnableShortcutsReachThePanel) {
-    Build();
-    GoOnline();
-    EXPECT_TRUE(window_->MenuAction(Command::Enable)->isEnabled());
-    EXPECT_TRUE(window_->MenuAction(Command::Enable)->isVisible());
-    window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
-    window_->ConfigureForDevice();
-    EXPECT_FALSE(window_->MenuAction(Command::Enable)->isVisible());
-}
-
 TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     Build();
     std::atomic<bool> done{false};
@@ -332,12 +302,6 @@ TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     window_->RunSynchronized([&] { direct = true; });
     EXPECT_TRUE(direct);
 }
-
-} // namespace
-} // namespace kelm::test
-
-namespace kelm::test {
-namespace {
 
 TEST(OpenWithDesktop, StartsAnExecutableFoundInTheBinFolder) {
     QTemporaryDir dir;

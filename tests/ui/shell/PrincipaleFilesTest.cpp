@@ -78,37 +78,32 @@ TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
     window_.reset(); // before the counters its close routines use go away
 }
 
-TEST_F(FilesTest, OpenWithOtherExtensionClosesNothing) {
+// A Power file under another extension, then under ".dev": neither is taken.
+TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
     Build();
-    QFile file(Path("power.tnp"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Kelm Industries\r\nTarn Power Configuration File\r\nx\r\ny\r\n");
-    file.close();
     int closes = 0;
     window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
                                  [&](bool) { ++closes; });
-    dialogs_->AnswerNextFile(Path("power.tnp"));
-    window_->Run(Command::Open);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("power.tnp") +
-                                              "\rFile not processed!"}));
-    EXPECT_EQ(closes, 0);
-    EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
-    window_.reset(); // before the counters its close routines use go away
-}
-
-TEST_F(FilesTest, OpenOfWrongTypeReportsAndKeepsTable) {
-    Build();
-    QFile file(Path("fake.dev"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Kelm Industries\r\nTarn Power Configuration File\r\nx\r\ny\r\n");
-    file.close();
     const std::int16_t before = Entry(12).Value;
-    dialogs_->AnswerNextFile(Path("fake.dev"));
-    window_->Run(Command::Open);
-    ASSERT_EQ(messages_.Texts().size(), 1);
-    EXPECT_TRUE(messages_.Texts()[0].contains("File TYPE not correct!"));
+    for (const QString name : {"power.tnp", "fake.dev"}) {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Kelm Industries\r\nTarn Power Configuration File\r\nx\r\ny\r\n");
+        file.close();
+        dialogs_->AnswerNextFile(Path(name));
+        window_->Run(Command::Open);
+        if (name.endsWith(".tnp")) {
+            EXPECT_EQ(closes, 0); // refused before any window is closed
+        }
+    }
+    ASSERT_EQ(messages_.Texts().size(), 2);
+    EXPECT_EQ(messages_.Texts()[0],
+              "Different File Extensions\r" + Path("power.tnp") + "\rFile not processed!");
+    EXPECT_TRUE(messages_.Texts()[1].contains("File TYPE not correct!"));
     EXPECT_EQ(Entry(12).Value, before);
+    EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
     EXPECT_TRUE(window_->StatusPanelText(9).isEmpty());
+    window_.reset(); // before the counters its close routines use go away
 }
 
 TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {

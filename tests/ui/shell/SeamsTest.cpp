@@ -1,9 +1,9 @@
 #include "core/seams/Messages.h"
 #include "ui/seams/MessageBoxSink.h"
 #include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 
 namespace kelm {
@@ -41,7 +42,7 @@ void AnswerBox(ScriptedDialogs& dialogs, SeenBox& seen, bool yes) {
     });
 }
 
-TEST(MessageBoxSink, ErrorBoxCaptionIconAndLineBreaks) {
+TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAndAnswers) {
     ScriptedDialogs dialogs;
     MessageBoxSink sink;
     sink.Install();
@@ -52,14 +53,6 @@ TEST(MessageBoxSink, ErrorBoxCaptionIconAndLineBreaks) {
     EXPECT_EQ(seen.Icon, QMessageBox::Critical);
     EXPECT_EQ(seen.Text, "Different File Extensions\n/tmp/a.tnp\nFile not processed!");
     EXPECT_FALSE(seen.HasYes);
-    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
-}
-
-TEST(MessageBoxSink, ConfirmAnswersYesAndNo) {
-    ScriptedDialogs dialogs;
-    MessageBoxSink sink;
-    sink.Install();
-    SeenBox seen;
     AnswerBox(dialogs, seen, true);
     EXPECT_TRUE(AskConfirm(QStringLiteral("Reset Drive ?")));
     EXPECT_EQ(seen.Title, "Confirm");
@@ -70,11 +63,9 @@ TEST(MessageBoxSink, ConfirmAnswersYesAndNo) {
     // A box closed without a button (close box, Escape) is No.
     dialogs.OnNextDialog([](QDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(AskConfirm(QStringLiteral("Reset Drive ?")));
-}
-
-TEST(MessageBoxSink, CrLfAndLoneCrBecomeOneLineBreak) {
+    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+    // CR LF and a lone CR each become one line break.
     EXPECT_EQ(MessageBoxSink::BoxText(QStringLiteral("a\r\nb\rc\nd")), "a\nb\nc\nd");
-    EXPECT_EQ(MessageBoxSink::BoxText(QString()), "");
 }
 
 TEST(MessageBoxSink, WorkerThreadBoxRunsOnUiThreadAndWorkerWaits) {
@@ -91,11 +82,7 @@ TEST(MessageBoxSink, WorkerThreadBoxRunsOnUiThreadAndWorkerWaits) {
         AnswerBox(dialogs, seen, true); // scripted from the worker, run on the UI thread
         answer = AskConfirm(QStringLiteral("again?"));
     });
-    QDeadlineTimer deadline(10000);
-    while (!answer && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
+    EXPECT_TRUE(test::WaitFor([&] { return answer.load(); }));
     worker.join();
     EXPECT_TRUE(returned);
     EXPECT_TRUE(answer);
@@ -183,10 +170,7 @@ TEST(ScriptedDialogs, RestoresPreviousRunner) {
     DialogRunner* real = &Dialogs();
     {
         ScriptedDialogs outer;
-        {
-            ScriptedDialogs inner;
-            EXPECT_EQ(&Dialogs(), static_cast<DialogRunner*>(&inner));
-        }
+        std::make_unique<ScriptedDialogs>().reset();
         EXPECT_EQ(&Dialogs(), static_cast<DialogRunner*>(&outer));
     }
     EXPECT_EQ(&Dialogs(), real);

@@ -7,11 +7,10 @@
 #include "sim/engine/ControlCommands.h"
 #include "sim/engine/SimSetup.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace kelm::test {
 
@@ -23,15 +22,16 @@ TestInstallation::TestInstallation(const QStringList& leaveOut) {
             QFile::copy(shipped.filePath(name), dir_.path() + QStringLiteral("/Bin/") + name);
 }
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
+std::function<void(ShellHost&)> FakeWindowFlow(const QString& name, int* created) {
+    return [name, created](ShellHost& shell) {
+        if (created)
+            ++*created;
+        auto* widget = new QWidget;
+        widget->setObjectName(name);
+        QMdiSubWindow* sub = shell.Frame()->addSubWindow(widget);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+    };
 }
 
 void ShellFixture::SetUp() {

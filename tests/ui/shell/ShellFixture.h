@@ -4,6 +4,7 @@
 #include "sim/engine/Engine.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/Principale.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -23,8 +24,9 @@ private:
     QTemporaryDir dir_;
 };
 
-// Processes events until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+// A window flow that puts an empty widget named `name` into the frame (deleted on close)
+// and counts the windows it made.
+std::function<void(ShellHost&)> FakeWindowFlow(const QString& name, int* created = nullptr);
 
 // A main window on an in-memory simulated plain drive at address 1 (the window's Com1).
 // Messages are recorded, dialogs scripted; no real modal dialog can open.
