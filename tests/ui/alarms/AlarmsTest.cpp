@@ -59,22 +59,15 @@ struct WindowFixture : ::testing::Test {
     RecordingMessages messages;
 };
 
-TEST_F(WindowFixture, RowsWithoutTextAreCreatedEmpty) {
-    TFAllarms w({"1 Over Current", "2 Over Voltage"}, {}, {});
-    EXPECT_EQ(w.windowTitle(), "Alarms");
-    EXPECT_EQ(w.RowText(0), "1 Over Current");
-    EXPECT_EQ(w.RowText(1), "2 Over Voltage");
-    EXPECT_EQ(w.RowText(2), "");
-    EXPECT_EQ(w.RowText(31), "");
-    EXPECT_FALSE(w.LampLit(0));
-}
-
 TEST_F(WindowFixture, LampsFollowActiveBitsAndLatchesTheHistoricOnes) {
     words.Active = (1u << 15) | (1u << 16); // bit 15 of 51 and bit 0 of 52
     words.Historic = 1u << 31;
-    TFAllarms w(QStringList(), [this] { return words; }, {});
-    EXPECT_TRUE(w.LampLit(15)); // row 16
-    EXPECT_TRUE(w.LampLit(16)); // row 17
+    TFAllarms w({"1 Over Current", "2 Over Voltage"}, [this] { return words; }, {});
+    EXPECT_EQ(w.windowTitle(), "Alarms");
+    EXPECT_EQ(w.RowText(1), "2 Over Voltage");
+    EXPECT_EQ(w.RowText(31), ""); // rows without text are created empty
+    EXPECT_TRUE(w.LampLit(15));   // row 16
+    EXPECT_TRUE(w.LampLit(16));   // row 17
     EXPECT_FALSE(w.LampLit(14));
     EXPECT_TRUE(w.RowLatched(31));
     EXPECT_EQ(w.LatchRepaints(), 1);
@@ -108,6 +101,13 @@ TEST_F(WindowFixture, ResetAsksFirstAndRunsWithTheWindowDisabled) {
     EXPECT_FALSE(w.RowLatched(0));
 }
 
+// Runs the deferred deletes a close leaves behind.
+bool AlarmWindowGone() {
+    for (int i = 0; i < 20 && AlarmWindow(); ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return AlarmWindow() == nullptr;
+}
+
 TEST(AlarmWindow, OneInstanceInTheFrameClosedByCloseChildWindows) {
     FakeShell shell;
     shell.Driver().SelectDeviceKind(DeviceKind::Std, false);
@@ -124,16 +124,12 @@ TEST(AlarmWindow, OneInstanceInTheFrameClosedByCloseChildWindows) {
     RefreshAlarmWindow();
     EXPECT_TRUE(first->LampLit(2));
     shell.CloseChildWindows(false, true);
-    for (int i = 0; i < 20 && AlarmWindow(); ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AlarmWindow(), nullptr);
+    EXPECT_TRUE(AlarmWindowGone());
     RefreshAlarmWindow(); // harmless without a window
     ShowAlarmWindow(shell);
     EXPECT_NE(AlarmWindow(), nullptr);
     shell.CloseChildWindows(false, false);
-    for (int i = 0; i < 20 && AlarmWindow(); ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AlarmWindow(), nullptr);
+    EXPECT_TRUE(AlarmWindowGone());
 }
 
 // A new main window may take the place of a destroyed one at the same address: the alarm
@@ -158,15 +154,11 @@ TEST(AlarmWindow, NewMainWindowAtTheSameAddressKeepsItsRegistrations) {
     EXPECT_TRUE(shell->Children().IsRegistered(QStringLiteral("TFAllarms")));
     shell->CloseChildWindows(false, false);
     EXPECT_TRUE(pageClosed);
-    for (int i = 0; i < 20 && AlarmWindow(); ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AlarmWindow(), nullptr);
+    EXPECT_TRUE(AlarmWindowGone());
     // Opened again in the same main window: still one registration.
     ShowAlarmWindow(*shell);
     shell->CloseChildWindows(false, false);
-    for (int i = 0; i < 20 && AlarmWindow(); ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(AlarmWindow(), nullptr);
+    EXPECT_TRUE(AlarmWindowGone());
     shell.reset();
 }
 

@@ -4,8 +4,6 @@
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -87,13 +85,8 @@ void FakeShell::SelectDrive() {
 }
 
 bool FakeShell::WaitWorkerIdle(int timeoutMs) {
-    const std::uint32_t start = TickCount();
-    while (driver_->ModeLetter() != 0 && driver_->ModeLetter() != 'I') {
-        if (TickCount() - start > static_cast<std::uint32_t>(timeoutMs))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return WaitFor([this] { return driver_->ModeLetter() == 0 || driver_->ModeLetter() == 'I'; },
+                   timeoutMs);
 }
 
 } // namespace kelm::test

@@ -10,6 +10,7 @@
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QMdiArea>
 #include <QTemporaryDir>
@@ -54,7 +55,7 @@ public:
     void ReloadFromDrive() override;
     void CloseChildWindows(bool pages, bool profile) override;
     void ApplyUserLevel() override { ++userLevelApplied; }
-    void UpdateAlarmIndicator(bool alarm) override { lastAlarm = alarm; }
+    void UpdateAlarmIndicator(bool) override {}
     void StatusRefresh() override { ++statusRefreshes; }
     void SelectDrive() override;
     void SetSaveEnabled(bool) override {}
@@ -73,7 +74,6 @@ public:
     int configures = 0;
     int userLevelApplied = 0;
     int statusRefreshes = 0;
-    bool lastAlarm = false;
     std::vector<std::pair<bool, bool>> closedChildren;
 
     // Shared by every test of the fixture.

@@ -7,16 +7,13 @@
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/tarnlink/TFTarnSel.h"
 
-#include "core/common/Ticks.h"
-
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace kelm::test {
 namespace {
@@ -41,6 +38,14 @@ struct ScanGuard {
     LinkPortScan previous;
 };
 
+// A plain drive at address 1, no link ports.
+struct SelectStd : ::testing::Test {
+    ScanGuard scan{{}};
+    FakeShell shell;
+};
+using SelectStdDialog = SelectStd;
+using SelectStdTransfer = SelectStd;
+
 int ExecutedCount(const FakeShell& shell, const char* className) {
     int count = 0;
     for (const auto& record : shell.dialogs.Executed())
@@ -48,9 +53,7 @@ int ExecutedCount(const FakeShell& shell, const char* className) {
     return count;
 }
 
-TEST(SelectDrive, StandardConnectsReadsTheTableAndGoesOnLine) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     shell.Settings().ComPort = 3;
     shell.Driver().CurrentFileName = "/tmp/old.dev";
     shell.SetStatusPanelText(StatusPanel::DeviceFile, "old.dev");
@@ -87,9 +90,7 @@ TEST(SelectDrive, StandardConnectsReadsTheTableAndGoesOnLine) {
     EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
 }
 
-TEST(SelectDrive, NumberZeroOpensThePortButStaysOffLine) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, NumberZeroOpensThePortButStaysOffLine) {
     shell.dialogs.OnNextDialog(Enter("0"));
     shell.SelectDrive();
     EXPECT_TRUE(shell.Master().IsPortOpen());
@@ -99,9 +100,7 @@ TEST(SelectDrive, NumberZeroOpensThePortButStaysOffLine) {
     EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
 }
 
-TEST(SelectDrive, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     shell.dialogs.OnNextDialog(Enter("1"));
     shell.SelectDrive();
     ASSERT_TRUE(shell.Driver().Online());
@@ -129,9 +128,7 @@ TEST(SelectDrive, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     EXPECT_TRUE(shell.Driver().Online());
 }
 
-TEST(SelectDrive, CancelAndEmptyNumberChangeNothing) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
     shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
     shell.SelectDrive();
     shell.dialogs.OnNextDialog(Enter(""));
@@ -144,9 +141,7 @@ TEST(SelectDrive, CancelAndEmptyNumberChangeNothing) {
     EXPECT_EQ(shell.configures, 0);
 }
 
-TEST(SelectDrive, OffLineChoosesTheKindAndClosesThePort) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
     shell.dialogs.OnNextDialog(Enter("1"));
     shell.SelectDrive();
     ASSERT_TRUE(shell.Master().IsPortOpen());
@@ -227,7 +222,7 @@ TEST(SelectDrive, CancelledOverviewReadsNothing) {
     EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
 }
 
-TEST(SelectDrive, SelectLinkDirectPreselectsTheCurrentPortWithoutTheDialog) {
+TEST(SelectDrive, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
     ScanGuard scan({DiscoveredPort{4, 1}, DiscoveredPort{7, 1}});
     FakeShell shell(sim::SimKind::Orca);
     shell.Settings().ComPort = 7;
@@ -237,29 +232,22 @@ TEST(SelectDrive, SelectLinkDirectPreselectsTheCurrentPortWithoutTheDialog) {
     EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Orca230);
     EXPECT_EQ(shell.Master().GetPort(), 7);
     EXPECT_EQ(shell.Driver().LinkPorts[1].UnitKind, 3);
-}
 
-TEST(SelectDrive, SelectLinkDirectOnAnUnlistedPortShowsTheDialog) {
-    ScanGuard scan({DiscoveredPort{4, 1}});
-    FakeShell shell(sim::SimKind::Orca);
-    shell.Settings().ComPort = 7;
+    ScanGuard unlisted({DiscoveredPort{4, 1}});
+    shell.Settings().ComPort = 9;
     shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
     SelectLinkDirect(shell);
     EXPECT_EQ(ExecutedCount(shell, "kelm::TFSelectDriver"), 1);
     EXPECT_EQ(shell.LinkSelectPort(), 0);
 }
 
-TEST(SelectDrive, ClosingTheProgressDialogEarlyLeavesTheToolOffLine) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, ClosingTheProgressDialogEarlyLeavesTheToolOffLine) {
     shell.Engine().LineFaults().delayMs = 30; // a slow drive: the read takes a while
     shell.dialogs.OnNextDialog(Enter("1"));
     int positionAtClose = -1;
     shell.dialogs.OnNextDialog([&](QDialog& d) {
         auto& progress = static_cast<TFConnectD&>(d);
-        const std::uint32_t start = TickCount();
-        while (progress.Position() == 0 && TickCount() - start < 20000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        WaitFor([&] { return progress.Position() > 0; }, 20000);
         positionAtClose = progress.Position();
         d.close(); // the close box
     });
@@ -288,9 +276,7 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
     EXPECT_EQ(dialog.CPort->count(), 0);
     present = {DiscoveredPort{12, 1}};
     // The timer itself finds it within about a second.
-    const std::uint32_t start = TickCount();
-    while (dialog.CPort->count() == 0 && TickCount() - start < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    WaitFor([&] { return dialog.CPort->count() > 0; }, 5000);
     ASSERT_EQ(dialog.CPort->count(), 1);
     EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
     EXPECT_TRUE(dialog.BLinkOk->isEnabled());
@@ -304,10 +290,7 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
 TEST(TFConnectD, ModesAndTheScanningWindow) {
     EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
     EXPECT_TRUE(TransferModeOf('W').Write);
-    EXPECT_EQ(TransferModeOf('P').Label, "Reading Profiles Data from device Nr. ");
-    EXPECT_EQ(TransferModeOf('p').Label, "Writing Profiles Data to device Nr. ");
     EXPECT_EQ(TransferModeOf('p').Table, 'P');
-    EXPECT_EQ(TransferModeOf('O').Label, "Reading Oscilloscope Data from device Nr. ");
     EXPECT_FALSE(TransferModeOf('X').Valid);
     FakeShell shell;
     shell.Driver().SetOnline(true);
@@ -320,21 +303,7 @@ TEST(TFConnectD, ModesAndTheScanningWindow) {
     EXPECT_EQ(profiles.Maximum(), shell.Driver().ProfileTable().Count());
 }
 
-} // namespace
-} // namespace kelm::test
-
-namespace kelm::test {
-namespace {
-
-void ConnectStandard(FakeShell& shell) {
-    shell.dialogs.OnNextDialog(Enter("1"));
-    shell.SelectDrive();
-    ASSERT_TRUE(shell.Driver().Online());
-}
-
-TEST(TFSelectDriver, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStdDialog, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel) {
     TFSelectDriver dialog(shell.Driver(), [] { return std::vector<DiscoveredPort>(); });
     dialog.show();
     dialog.EId->setText("17");
@@ -348,11 +317,14 @@ TEST(TFSelectDriver, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel) {
     EXPECT_EQ(tooBig.result(), TFSelectDriver::Cancel);
 }
 
-TEST(TFConnectD, EveryTransferModeRunsToItsEndOnTheDrive) {
-    ScanGuard scan({});
-    FakeShell shell;
-    ConnectStandard(shell);
-    for (char mode : {'P', 'O', 'p'}) {
+TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
+    shell.dialogs.OnNextDialog(Enter("1"));
+    shell.SelectDrive();
+    ASSERT_TRUE(shell.Driver().Online());
+    const std::map<char, QString> labels = {{'P', "Reading Profiles Data from device Nr. "},
+                                            {'O', "Reading Oscilloscope Data from device Nr. "},
+                                            {'p', "Writing Profiles Data to device Nr. "}};
+    for (const auto& [mode, expected] : labels) {
         int maximum = -1;
         int position = -2;
         QString label;
@@ -365,7 +337,7 @@ TEST(TFConnectD, EveryTransferModeRunsToItsEndOnTheDrive) {
             EXPECT_TRUE(progress.EndReached());
         });
         TFConnectD::RunTransfer(shell, mode);
-        EXPECT_EQ(label, TransferModeOf(mode).Label);
+        EXPECT_EQ(label, expected);
         EXPECT_EQ(position, maximum) << mode;
         EXPECT_GT(maximum, 0) << mode;
         EXPECT_TRUE(shell.Driver().Online()) << mode;
@@ -415,12 +387,6 @@ TEST(TFGetNumber, EnterInEitherFieldConfirms) {
     EXPECT_FALSE(ok);
 }
 
-} // namespace
-} // namespace kelm::test
-
-namespace kelm::test {
-namespace {
-
 // Records whether the progress dialog was enabled while the box was up.
 class EnabledProbe final : public MessageSink {
 public:
@@ -452,11 +418,9 @@ TEST(TFConnectD, ProgressDialogIsDisabledWhileTheMasterReports) {
     EXPECT_TRUE(dialog.isEnabled());
 }
 
-TEST(SelectDrive, SilentDriveDuringTheReadEndsOffLineWithOneMessage) {
-    ScanGuard scan({});
-    FakeShell shell;
+TEST_F(SelectStd, SilentDriveDuringTheReadEndsOffLineWithOneMessage) {
     shell.dialogs.OnNextDialog(Enter("1"));
-    shell.dialogs.OnNextDialog([&shell](QDialog& d) {
+    shell.dialogs.OnNextDialog([this](QDialog& d) {
         {
             const auto lock = shell.Engine().Lock();
             shell.Engine().FindDevice(1)->SetSilent(true);

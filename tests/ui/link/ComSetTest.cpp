@@ -20,7 +20,7 @@ struct ComSetFixture : ::testing::Test {
     SettingsStore settings;
 };
 
-TEST_F(ComSetFixture, UnlistedStoredValuesShowDefaultsAndStayStoredWhenUntouched) {
+TEST_F(ComSetFixture, UnlistedStoredValuesShowDefaultsAndOnlyChangedOnesAreStored) {
     settings.ComPort = 12;
     settings.BaudRate = 4800;
     settings.Parity = 9;
@@ -34,16 +34,12 @@ TEST_F(ComSetFixture, UnlistedStoredValuesShowDefaultsAndStayStoredWhenUntouched
     EXPECT_EQ(settings.ComPort, 12);
     EXPECT_EQ(settings.BaudRate, 4800);
     EXPECT_EQ(settings.Parity, 9);
-}
-
-TEST_F(ComSetFixture, OnlyChangedSelectionsAreStored) {
-    settings.ComPort = 12;
-    settings.BaudRate = 4800;
-    TFComSet dialog(ComSettingsLogic::Variant::Standard, settings);
+    // Only a changed selection is stored.
     dialog.CBaud->setCurrentText("57600");
     EXPECT_TRUE(dialog.ApplyComSettings());
     EXPECT_EQ(settings.BaudRate, 57600);
     EXPECT_EQ(settings.ComPort, 12);
+    EXPECT_EQ(settings.Parity, 9);
 }
 
 TEST_F(ComSetFixture, LoadDefaultStoresTheDefaultsOnClose) {

@@ -1,13 +1,10 @@
 #include "ui/drive/FakeShell.h"
 
-#include "core/common/Ticks.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,16 +12,6 @@
 
 namespace kelm::test {
 namespace {
-
-template <typename Pred> bool WaitFor(Pred pred, std::uint32_t timeoutMs = 10000) {
-    const std::uint32_t start = TickCount();
-    while (!pred()) {
-        if (TickCount() - start > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // The status monitor on a simulated plain drive: the poll runs through the driver's
 // worker, paints the panel and carries the user's requests to the drive.

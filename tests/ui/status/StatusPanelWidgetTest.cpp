@@ -1,6 +1,7 @@
 #include "FakeStatusLink.h"
 
 #include "core/drive/status/StatusPoller.h"
+#include "ui/shell/CommandRules.h"
 #include "ui/status/StatusPanelWidget.h"
 
 #include <QComboBox>
@@ -12,38 +13,18 @@
 namespace kelm::test {
 namespace {
 
-// The layouts the main window computes, reduced to what each test needs.
-StatusPanelLayout OnLine(DeviceKind kind) {
-    StatusPanelLayout l;
-    l.Kind = kind;
-    l.Online = true;
-    l.ClearValues = false;
-    l.ClearSelectorMarks = true;
-    l.AlarmButtonEnabled = true;
-    l.EnableButtonsEnabled = kind != DeviceKind::Power;
-    l.DriveGroupVisible = kind != DeviceKind::Power;
-    l.PowerGroupVisible = kind == DeviceKind::Power;
-    l.AlarmListGroupVisible = kind == DeviceKind::Power || kind == DeviceKind::Drive;
-    l.LcdGroupVisible = kind == DeviceKind::Orca230;
-    l.OrcaRowsVisible = kind == DeviceKind::Orca230;
-    l.Selector1Entries = {"Speed_Rpm", "I_Phase_U", "I2t_Drive", "I2t_Regen", "FF_vel", "Posit_Err",
-                          "Id",        "V_bus",     "Angle",     "Iq",        "10"};
-    l.Selector2Entries = l.Selector1Entries;
-    l.Selector2Entries[0] = "Iq";
-    l.Selector1Enabled = true;
-    l.Selector2Enabled = kind != DeviceKind::Orca230;
-    return l;
+// The layouts the main window computes.
+StatusPanelLayout Layout(DeviceKind kind, bool online) {
+    CommandInputs in;
+    in.Kind = kind;
+    in.Online = online;
+    return ComputeCommandStates(in).Panel;
 }
-
+StatusPanelLayout OnLine(DeviceKind kind) {
+    return Layout(kind, true);
+}
 StatusPanelLayout OffLine(DeviceKind kind) {
-    StatusPanelLayout l = OnLine(kind);
-    l.Online = false;
-    l.ClearValues = true;
-    l.AlarmButtonEnabled = false;
-    l.EnableButtonsEnabled = false;
-    l.Selector1Enabled = false;
-    l.Selector2Enabled = false;
-    return l;
+    return Layout(kind, false);
 }
 
 TEST(StatusPanelWidget, AlarmButtonShowsPresentOnlyWhileEnabled) {
