@@ -13,12 +13,12 @@
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
+#include "ui/shell/WaitFor.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -34,16 +34,7 @@
 namespace kelm {
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using test::WaitFor;
 
 class Simulator {
 public:
@@ -79,7 +70,6 @@ private:
     QProcess process_;
 };
 
-// Answers the selection dialog with the drive number 1 and lets the progress dialog run.
 // With KELM_SCREENSHOT_DIR set, the test also saves pictures of the window (README).
 void Screenshot(TFPrincipale& window, const QString& name) {
     const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
@@ -91,6 +81,7 @@ void Screenshot(TFPrincipale& window, const QString& name) {
     EXPECT_TRUE(window.grab().save(folder + QLatin1Char('/') + name));
 }
 
+// Answers the selection dialog with the drive number 1 and lets the progress dialog run.
 void AnswerDialogs(QDialog& dialog) {
     if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
         select->EId->setText(QStringLiteral("1"));
@@ -104,28 +95,38 @@ void AnswerDialogs(QDialog& dialog) {
     dialog.reject();
 }
 
-TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
+// kelmsim as COM1 and an installation of its own: the shipped Bin/ and a private settings
+// file. The main window is made by the test.
+struct AppSmoke : ::testing::Test {
+    void StartSimulator(const QStringList& extra = {}) {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(sim.Start(extra));
+        qputenv("KELM_COM1", sim.TtyPath().toLocal8Bit());
+        QDir(dir.path()).mkpath(QStringLiteral("install/Bin"));
+        const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
+        for (const QString& name : shipped.entryList(QDir::Files))
+            QFile::copy(shipped.filePath(name), dir.path() + "/install/Bin/" + name);
+        ClearTerminateRequest();
+    }
+    std::unique_ptr<TFPrincipale> MakeWindow() {
+        PrincipaleOptions options;
+        options.ExecutableFolder = dir.path() + QStringLiteral("/install/");
+        options.SettingsFile = dir.path() + QStringLiteral("/settings.ini");
+        options.Arguments = {QStringLiteral("kelmdrive")};
+        return std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    }
+    void TearDown() override { qunsetenv("KELM_COM1"); }
+
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    Simulator sim(dir.path());
-    ASSERT_TRUE(sim.Start());
-    qputenv("KELM_COM1", sim.TtyPath().toLocal8Bit());
-
-    // An installation of its own: the shipped Bin/ and a private settings file.
-    QDir(dir.path()).mkpath(QStringLiteral("install/Bin"));
-    const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
-    for (const QString& name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), dir.path() + QStringLiteral("/install/Bin/") + name);
-
-    ClearTerminateRequest();
+    Simulator sim{dir.path()};
     RecordingMessages messages;
     ScriptedDialogs dialogs;
+};
+
+TEST_F(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
+    ASSERT_NO_FATAL_FAILURE(StartSimulator());
     dialogs.SetDefaultDialogHandler(&AnswerDialogs);
-    PrincipaleOptions options;
-    options.ExecutableFolder = dir.path() + QStringLiteral("/install/");
-    options.SettingsFile = dir.path() + QStringLiteral("/settings.ini");
-    options.Arguments = {QStringLiteral("kelmdrive")};
-    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    auto window = MakeWindow();
     ASSERT_FALSE(TerminateRequested()) << messages.Texts().join('|').toStdString();
     window->show();
 
@@ -177,25 +178,12 @@ TEST(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     window->close();
     window.reset();
     EXPECT_EQ(dialogs.UnexpectedCount(), 0);
-    qunsetenv("KELM_COM1");
 }
 
 // A Tarn Orca 230 on a link port: offered in the TARN list (as the run script does with
 // KELM_LINK_PORTS), recognised by its signature, read and polled in link mode.
-TEST(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    Simulator sim(dir.path());
-    ASSERT_TRUE(sim.Start({QStringLiteral("--kind"), QStringLiteral("orca")}));
-    qputenv("KELM_COM1", sim.TtyPath().toLocal8Bit());
-    QDir(dir.path()).mkpath(QStringLiteral("install/Bin"));
-    const QDir shipped(QStringLiteral(KELM_RUNTIME_DIR "/Bin"));
-    for (const QString& name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), dir.path() + QStringLiteral("/install/Bin/") + name);
-
-    ClearTerminateRequest();
-    RecordingMessages messages;
-    ScriptedDialogs dialogs;
+TEST_F(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
+    ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--kind"), QStringLiteral("orca")}));
     bool linkOffered = false;
     dialogs.SetDefaultDialogHandler([&](QDialog& dialog) {
         if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
@@ -207,11 +195,7 @@ TEST(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     });
     const LinkPortScan previousScan =
         InstallLinkPortScan([] { return MergeLinkPorts({}, ParseLinkPortList("1")); });
-    PrincipaleOptions options;
-    options.ExecutableFolder = dir.path() + QStringLiteral("/install/");
-    options.SettingsFile = dir.path() + QStringLiteral("/settings.ini");
-    options.Arguments = {QStringLiteral("kelmdrive")};
-    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    auto window = MakeWindow();
     window->show();
     ASSERT_TRUE(WaitFor(
         [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000))
@@ -228,7 +212,6 @@ TEST(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     window->close();
     window.reset();
     InstallLinkPortScan(previousScan);
-    qunsetenv("KELM_COM1");
 }
 
 } // namespace
