@@ -14,6 +14,26 @@
 
 namespace kelm::test {
 
+// Bit-by-bit CRC-16/MODBUS, independent of the table implementation.
+inline std::uint16_t BitwiseCrc(const std::vector<std::uint8_t>& bytes) {
+    std::uint16_t crc = 0xFFFF;
+    for (const std::uint8_t b : bytes) {
+        crc ^= b;
+        for (int i = 0; i < 8; ++i) {
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+        }
+    }
+    return crc;
+}
+
+// The frame followed by its CRC, low byte first.
+inline std::vector<std::uint8_t> WithCrc(std::vector<std::uint8_t> bytes) {
+    const std::uint16_t crc = BitwiseCrc(bytes);
+    bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+    return bytes;
+}
+
 // A reply as the fake line delivers it: the bytes, when the first one becomes readable
 // after the request, and the gap between the following ones.
 struct Delivery {

@@ -2,7 +2,6 @@
 
 #include "core/common/Ticks.h"
 #include "core/link/ModbusMaster.h"
-#include "core/link/RegisterFrames.h"
 #include "core/seams/RecordingMessages.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +13,10 @@
 using namespace kelm;
 using kelm::test::Delivery;
 using kelm::test::FakeSerialChannel;
+using kelm::test::WithCrc;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-Bytes WithCrc(Bytes bytes) {
-    const std::size_t length = bytes.size();
-    bytes.resize(length + 2);
-    frames::AppendCrc(bytes.data(), length);
-    return bytes;
-}
 
 // A well-behaved device on the fake line, answering both frame variants from a register map.
 struct FakeDevice {

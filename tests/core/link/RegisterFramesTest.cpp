@@ -1,6 +1,8 @@
 #include "core/link/RegisterFrames.h"
 #include "core/link/Crc16.h"
 
+#include "FakeSerialChannel.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,30 +10,9 @@
 
 using namespace kelm;
 using namespace kelm::frames;
+using kelm::test::BitwiseCrc;
+using kelm::test::WithCrc;
 using Bytes = std::vector<std::uint8_t>;
-
-namespace {
-
-// Bit-by-bit CRC-16/MODBUS, independent of the table implementation.
-std::uint16_t BitwiseCrc(const Bytes& bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (const std::uint8_t b : bytes) {
-        crc ^= b;
-        for (int i = 0; i < 8; ++i) {
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-        }
-    }
-    return crc;
-}
-
-Bytes WithCrc(Bytes bytes) {
-    const std::uint16_t crc = BitwiseCrc(bytes);
-    bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
-    return bytes;
-}
-
-} // namespace
 
 TEST(Crc16, KnownVectors) {
     const Bytes request = {0x01, 0x03, 0x00, 0x00, 0x00, 0x01};

