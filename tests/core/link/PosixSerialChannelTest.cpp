@@ -1,4 +1,4 @@
-#include "TerminalState.h"
+#include "Pty.h"
 
 #include "core/common/Ticks.h"
 #include "core/link/ModbusMaster.h"
@@ -8,57 +8,15 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
 using namespace kelm;
-using kelm::test::ReadTerminalState;
+using kelm::test::Pty;
 using kelm::test::TerminalState;
 
-namespace {
-
-// A pseudo-terminal pair in cooked mode at 9600 baud, like a freshly opened terminal.
-class Pty {
-public:
-    Pty() {
-        char name[128] = {};
-        termios cooked{};
-        cfsetispeed(&cooked, B9600);
-        cfsetospeed(&cooked, B9600);
-        cooked.c_iflag = ICRNL | IXON;
-        cooked.c_oflag = OPOST | ONLCR;
-        cooked.c_cflag |= CS7 | CREAD;
-        cooked.c_lflag = ICANON | ECHO | ISIG;
-        cooked.c_cc[VMIN] = 1;
-        if (::openpty(&master_, &slave_, name, &cooked, nullptr) == 0) {
-            path_ = QString::fromLocal8Bit(name);
-        }
-    }
-    ~Pty() {
-        if (master_ >= 0) {
-            ::close(master_);
-            ::close(slave_);
-        }
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    bool Ok() const { return !path_.isEmpty(); }
-    const QString& Path() const { return path_; }
-    int Master() const { return master_; }
-    TerminalState State() const { return ReadTerminalState(slave_); }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    QString path_;
-};
-
-} // namespace
-
 TEST(PosixSerialChannel, ConfiguresRawAndRestoresExactly) {
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     const TerminalState before = pty.State();
     ASSERT_TRUE(before.Ok);
@@ -88,7 +46,7 @@ TEST(PosixSerialChannel, ConfiguresRawAndRestoresExactly) {
 }
 
 TEST(PosixSerialChannel, MasterOpenCloseRestoresThePtySettings) {
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     const TerminalState before = pty.State();
     ModbusMaster master(std::make_unique<PosixSerialChannel>(),
@@ -108,7 +66,7 @@ TEST(PosixSerialChannel, MasterOpenCloseRestoresThePtySettings) {
 }
 
 TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel first;
     PosixSerialChannel second;
@@ -136,7 +94,7 @@ TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
 }
 
 TEST(PosixSerialChannel, EveryListedBaudRateOpens) {
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     for (const std::uint32_t baud :
          {9600u, 14400u, 19200u, 38400u, 56000u, 57600u, 115200u, 128000u, 230400u, 256000u}) {
@@ -158,7 +116,7 @@ TEST(PosixSerialChannel, ParityFlags) {
     EXPECT_EQ(PosixSerialChannel::ParityControlFlags(4), 0u);
 
     // A pseudo-terminal drops PARENB itself but keeps the other parity bits.
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel channel;
     ASSERT_TRUE(channel.Open(pty.Path()));
@@ -170,7 +128,7 @@ TEST(PosixSerialChannel, ParityFlags) {
 }
 
 TEST(PosixSerialChannel, ReadsWritesPurgesAndTimesOut) {
-    Pty pty;
+    const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel channel;
     ASSERT_TRUE(channel.Open(pty.Path()));
@@ -229,7 +187,7 @@ TEST(PosixSerialChannel, RefusesWhatIsNotAnOpenTerminal) {
 }
 
 TEST(PosixSerialChannel, HangUpOfTheOtherSideIsAReadError) {
-    auto pty = std::make_unique<Pty>();
+    auto pty = std::make_unique<Pty>(false);
     ASSERT_TRUE(pty->Ok());
     const QString path = pty->Path();
     PosixSerialChannel channel;

@@ -2,7 +2,7 @@
 // pseudo-terminals: plain frames, parity none (see the design notes on libmodbus and ptys).
 #include "PtyBridge.h"
 
-#include "../../core/link/TerminalState.h"
+#include "../../core/link/Pty.h"
 #include "core/common/Ticks.h"
 #include "core/link/Crc16.h"
 #include "core/link/ModbusMaster.h"
@@ -20,8 +20,6 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -191,22 +189,6 @@ CliRun RunKelmctl(const QStringList& arguments) {
     return run;
 }
 
-// A raw pseudo-terminal with nothing on its other side but the test.
-struct RawPty {
-    RawPty() {
-        char name[128] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        Path = ::openpty(&Master, &slave, name, &raw, nullptr) == 0 ? name : "";
-    }
-    ~RawPty() {
-        ::close(Master);
-        ::close(slave);
-    }
-    int Master = -1, slave = -1;
-    QString Path;
-};
-
 } // namespace
 
 TEST_F(ModbusPeer, KelmctlReadsAndWrites) {
@@ -238,9 +220,9 @@ TEST_F(ModbusPeer, KelmctlReadsAndWrites) {
 }
 
 TEST(KelmctlRaw, DeadLineAndBadInputFail) {
-    const RawPty pty;
-    ASSERT_FALSE(pty.Path.isEmpty());
-    const QStringList connection = {"--device", pty.Path, "--parity", "none"};
+    const kelm::test::Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    const QStringList connection = {"--device", pty.Path(), "--parity", "none"};
     CliRun run = RunKelmctl(connection + QStringList{"read", "0"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Err.contains("Device not Respondig")) << run.Err.toStdString();
@@ -253,7 +235,7 @@ TEST(KelmctlRaw, DeadLineAndBadInputFail) {
     EXPECT_EQ(run.ExitCode, 2);
     run = RunKelmctl({"--parity", "seven", "read", "0"});
     EXPECT_EQ(run.ExitCode, 2);
-    run = RunKelmctl({"--port", "3", "--device", pty.Path, "read", "0"});
+    run = RunKelmctl({"--port", "3", "--device", pty.Path(), "read", "0"});
     EXPECT_EQ(run.ExitCode, 2);
     run = RunKelmctl({"--device", "/nonexistent/tty", "read", "0"});
     EXPECT_EQ(run.ExitCode, 1);
@@ -285,11 +267,11 @@ TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
         store.Parity = 1;
     }
 
-    const RawPty pty;
-    ASSERT_FALSE(pty.Path.isEmpty());
-    const int masterFd = pty.Master;
+    const kelm::test::Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    const int masterFd = pty.Master();
     QProcess process;
-    StartKelmctl(process, {"--device", pty.Path, "--link", "--address", "3", "read", "5"},
+    StartKelmctl(process, {"--device", pty.Path(), "--link", "--address", "3", "read", "5"},
                  config.path());
 
     std::vector<std::uint8_t> reply{3, 0xFF, 0x03, 0, 5, 2, 0x12, 0x34};

@@ -1,25 +1,10 @@
 #include "PtyBridge.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace kelm::test {
 namespace {
-
-bool OpenRawPty(int& master, int& slave, QString& path) {
-    char name[128] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    cfsetspeed(&raw, B19200);
-    if (::openpty(&master, &slave, name, &raw, nullptr) != 0) {
-        return false;
-    }
-    path = QString::fromLocal8Bit(name);
-    return true;
-}
 
 void Copy(int from, int to) {
     char buffer[256];
@@ -36,9 +21,7 @@ void Copy(int from, int to) {
 } // namespace
 
 PtyBridge::PtyBridge() {
-    ok_ = OpenRawPty(masterA_, slaveA_, pathA_) && OpenRawPty(masterB_, slaveB_, pathB_) &&
-          ::pipe(wake_) == 0;
-    if (ok_) {
+    if (a_.Ok() && b_.Ok() && ::pipe(wake_) == 0) {
         relay_ = std::thread([this] { Relay(); });
     }
 }
@@ -49,16 +32,13 @@ PtyBridge::~PtyBridge() {
         [[maybe_unused]] const ssize_t n = ::write(wake_[1], &stop, 1);
         relay_.join();
     }
-    for (const int fd : {masterA_, slaveA_, masterB_, slaveB_, wake_[0], wake_[1]}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
+    ::close(wake_[0]);
+    ::close(wake_[1]);
 }
 
 void PtyBridge::Relay() {
     for (;;) {
-        pollfd fds[3] = {{masterA_, POLLIN, 0}, {masterB_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        pollfd fds[3] = {{a_.Master(), POLLIN, 0}, {b_.Master(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
             continue;
         }
@@ -66,10 +46,10 @@ void PtyBridge::Relay() {
             return;
         }
         if (fds[0].revents & POLLIN) {
-            Copy(masterA_, masterB_);
+            Copy(a_.Master(), b_.Master());
         }
         if (fds[1].revents & POLLIN) {
-            Copy(masterB_, masterA_);
+            Copy(b_.Master(), a_.Master());
         }
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../../core/link/Pty.h"
+
 #include <QString>
 #include <atomic>
 #include <thread>
@@ -15,17 +17,16 @@ public:
     PtyBridge(const PtyBridge&) = delete;
     PtyBridge& operator=(const PtyBridge&) = delete;
 
-    bool Ok() const { return ok_; }
-    const QString& PathA() const { return pathA_; }
-    const QString& PathB() const { return pathB_; }
+    bool Ok() const { return relay_.joinable(); }
+    const QString& PathA() const { return a_.Path(); }
+    const QString& PathB() const { return b_.Path(); }
 
 private:
     void Relay();
 
-    bool ok_ = false;
-    int masterA_ = -1, slaveA_ = -1, masterB_ = -1, slaveB_ = -1;
+    Pty a_;
+    Pty b_;
     int wake_[2] = {-1, -1};
-    QString pathA_, pathB_;
     std::thread relay_;
 };
 
