@@ -40,6 +40,10 @@ struct ScanGuard {
 
 // A plain drive at address 1, no link ports.
 struct SelectStd : ::testing::Test {
+    void Select(const QString& id) {
+        shell.dialogs.OnNextDialog(Enter(id));
+        shell.SelectDrive();
+    }
     ScanGuard scan{{}};
     FakeShell shell;
 };
@@ -91,8 +95,7 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
 }
 
 TEST_F(SelectStd, NumberZeroOpensThePortButStaysOffLine) {
-    shell.dialogs.OnNextDialog(Enter("0"));
-    shell.SelectDrive();
+    Select("0");
     EXPECT_TRUE(shell.Master().IsPortOpen());
     EXPECT_FALSE(shell.Driver().Online());
     EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
@@ -101,8 +104,7 @@ TEST_F(SelectStd, NumberZeroOpensThePortButStaysOffLine) {
 }
 
 TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
-    shell.dialogs.OnNextDialog(Enter("1"));
-    shell.SelectDrive();
+    Select("1");
     ASSERT_TRUE(shell.Driver().Online());
     EXPECT_EQ(shell.Channel().opens, 1);
     // The status bar shows "001": the dialog comes preset with that number.
@@ -120,8 +122,7 @@ TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     shell.Driver().SelectDeviceKind(DeviceKind::Power, false);
     shell.Master().OpenPort(shell.Settings().ComPort, 57600, true, 0);
     const int opens = shell.Channel().opens;
-    shell.dialogs.OnNextDialog(Enter("1"));
-    shell.SelectDrive();
+    Select("1");
     EXPECT_EQ(shell.Channel().opens, opens + 1);
     EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Std);
     EXPECT_FALSE(shell.Master().IsLinkMode());
@@ -131,8 +132,7 @@ TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
 TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
     shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
     shell.SelectDrive();
-    shell.dialogs.OnNextDialog(Enter(""));
-    shell.SelectDrive();
+    Select("");
     EXPECT_EQ(shell.dialogs.Executed().size(), 2u);
     EXPECT_EQ(shell.dialogs.Executed()[1].Result, TFSelectDriver::Cancel);
     EXPECT_FALSE(shell.Master().IsPortOpen());
@@ -142,8 +142,7 @@ TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
 }
 
 TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
-    shell.dialogs.OnNextDialog(Enter("1"));
-    shell.SelectDrive();
+    Select("1");
     ASSERT_TRUE(shell.Master().IsPortOpen());
     QString numberAfterOffLine;
     shell.dialogs.OnNextDialog([&](QDialog& d) {
@@ -318,8 +317,7 @@ TEST_F(SelectStdDialog, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel)
 }
 
 TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
-    shell.dialogs.OnNextDialog(Enter("1"));
-    shell.SelectDrive();
+    Select("1");
     ASSERT_TRUE(shell.Driver().Online());
     const std::map<char, QString> labels = {{'P', "Reading Profiles Data from device Nr. "},
                                             {'O', "Reading Oscilloscope Data from device Nr. "},
