@@ -31,7 +31,7 @@ struct FakeDevice {
         }
         const std::uint8_t function = req[at + 1];
         const auto address = static_cast<std::uint16_t>((req[at + 2] << 8) | req[at + 3]);
-        const std::uint8_t n = req[link ? 5 : 5];
+        const std::uint8_t n = req[5];
         Bytes reply = link ? Bytes{Address, 0xFF} : Bytes{Address};
         reply.push_back(function);
         if (function == 0x03) {
