@@ -24,14 +24,10 @@ void Set(ParamTable& table, std::uint16_t address, std::uint16_t value) {
 
 TEST(AlarmWords, LowRegisterGivesTheLowBitsPerKind) {
     ParamTable t = Table();
-    Set(t, 51, 0x8000);
-    Set(t, 52, 0x0001);
-    Set(t, 83, 0xFFFF);
-    Set(t, 84, 0x0002);
-    Set(t, 86, 0x0004);
-    Set(t, 87, 0x8000);
-    Set(t, 116, 0x0010);
-    Set(t, 120, 0x0100);
+    const std::uint16_t values[][2] = {{51, 0x8000}, {52, 1},      {83, 0xFFFF}, {84, 2},
+                                       {86, 4},      {87, 0x8000}, {116, 0x10},  {120, 0x100}};
+    for (const auto& [address, value] : values)
+        Set(t, address, value);
     const AlarmWords std = ReadAlarmWords(t, DeviceKind::Std);
     EXPECT_EQ(std.Active, 0x00018000u);
     EXPECT_EQ(std.Historic, 0x0002FFFFu);

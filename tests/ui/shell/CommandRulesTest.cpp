@@ -55,13 +55,14 @@ TEST(CommandRules, LayoutByKind) {
     struct Row {
         DeviceKind kind;
         const char* driveMenu;
-        bool tuning, selTarn, defaults, profile, alarmList, driveGroup, powerGroup, lcd;
+        bool tuning, selTarn, defaults, profile, profileOn, alarmList, driveGroup, powerGroup, lcd;
     };
     const Row rows[] = {
-        {DeviceKind::Std, "Drive", true, false, true, true, false, true, false, false},
-        {DeviceKind::Power, "TARN Power", false, true, false, false, true, false, true, false},
-        {DeviceKind::Drive, "TARN Drive", true, true, false, true, true, true, false, false},
-        {DeviceKind::Orca230, "DRIVE", true, false, true, true, false, true, false, true},
+        {DeviceKind::Std, "Drive", true, false, true, true, true, false, true, false, false},
+        {DeviceKind::Power, "TARN Power", false, true, false, false, false, true, false, true,
+         false},
+        {DeviceKind::Drive, "TARN Drive", true, true, false, true, false, true, true, false, false},
+        {DeviceKind::Orca230, "DRIVE", true, false, true, true, true, false, true, false, true},
     };
     for (const Row& r : rows) {
         const CommandStates s = States(r.kind, true);
@@ -72,6 +73,8 @@ TEST(CommandRules, LayoutByKind) {
         EXPECT_EQ(s[Command::LoadDefaults].Visible, r.defaults);
         EXPECT_EQ(s[Command::ResetDrive].Visible, r.defaults);
         EXPECT_EQ(s[Command::ProfileTool].Visible, r.profile);
+        EXPECT_EQ(s[Command::ProfileTool].Enabled, r.profileOn);
+        EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.driveGroup);
         EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.alarmList);
         EXPECT_EQ(s.Panel.DriveGroupVisible, r.driveGroup);
         EXPECT_EQ(s[Command::Enable].Visible, r.driveGroup);
@@ -95,12 +98,6 @@ TEST(CommandRules, OnLineEnablesByKind) {
         EXPECT_TRUE(drive[c].Enabled) << InfoOf(c).Name;
         EXPECT_TRUE(orca[c].Enabled) << InfoOf(c).Name;
     }
-    EXPECT_TRUE(std[Command::ProfileTool].Enabled);
-    EXPECT_FALSE(power[Command::ProfileTool].Enabled);
-    EXPECT_FALSE(drive[Command::ProfileTool].Enabled);
-    EXPECT_TRUE(orca[Command::ProfileTool].Enabled);
-    EXPECT_EQ(std.Panel.EnableButtonsEnabled, true);
-    EXPECT_EQ(power.Panel.EnableButtonsEnabled, false);
     // Off line nothing of the drive is enabled.
     for (DeviceKind kind : allKinds) {
         const CommandStates off = States(kind, false);
