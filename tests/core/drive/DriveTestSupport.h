@@ -114,6 +114,13 @@ protected:
     }
     auto Reads() const { return Requests(frames::ReadFunction); }
     auto Writes() const { return Requests(frames::WriteFunction); }
+    // Each write as (address, value); a write of other than one register gives value -1.
+    std::vector<std::pair<int, int>> Written() const {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& w : Writes())
+            out.emplace_back(w.Address, w.Values.size() == 1 ? w.Values[0] : -1);
+        return out;
+    }
 
     RecordingMessages messages;
     RegisterMapChannel* channel = nullptr;

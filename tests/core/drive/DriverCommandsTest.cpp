@@ -4,6 +4,7 @@ namespace kelm::test {
 namespace {
 
 using CommandTest = DriveFixture;
+using Pairs = std::vector<std::pair<int, int>>;
 
 // A Std drive whose command register 69 clears the bits as soon as they are written.
 void ClearingDrive(RegisterMapChannel& channel, std::uint16_t commandRegister = 69) {
@@ -26,10 +27,7 @@ TEST_F(CommandTest, WriteChangedParamsSendsOnlyChangedEntries) {
 
     driver->ActiveTable().FindByAddress(2)->Value = -2;
     EXPECT_TRUE(driver->WriteChangedParams());
-    const auto writes = Writes();
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].Address, 2);
-    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0xFFFE});
+    EXPECT_EQ(Written(), (Pairs{{2, 0xFFFE}}));
     EXPECT_EQ(driver->ActiveTable().FindByAddress(2)->DriveValue, -2);
 }
 
@@ -54,19 +52,14 @@ TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLast) {
     scope.FindByAddress(50003)->Value = 7;
     scope.FindByAddress(50013)->Value = 8;
     EXPECT_TRUE(driver->WriteChangedScopeSettings());
-    const auto writes = Writes();
-    ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0].Address, 50003);
-    EXPECT_EQ(writes[1].Address, 50013);
-    EXPECT_EQ(writes[2].Address, 50000);
+    EXPECT_EQ(Written(), (Pairs{{50003, 7}, {50013, 8}, {50000, 1}}));
 }
 
 TEST_F(CommandTest, ProfilesWriteOnlyChangedProfileRegisters) {
     UseTable(DeviceKind::Drive, {});
     driver->ProfileTable().FindByAddress(300)->Value = 12;
     EXPECT_TRUE(driver->WriteChangedProfiles());
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Address, 300);
+    EXPECT_EQ(Written(), (Pairs{{300, 12}}));
 }
 
 TEST_F(CommandTest, ExecCommandSucceedsWhenBitsClearAndStatusIsGood) {
@@ -75,10 +68,7 @@ TEST_F(CommandTest, ExecCommandSucceedsWhenBitsClearAndStatusIsGood) {
     channel->Registers[69] = 0x1000; // other bits are kept
     driver->WaitIdle();
     EXPECT_TRUE(driver->ExecCommand(TDriver::CmdSaveEeprom));
-    const auto writes = Writes();
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].Address, 69);
-    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0x1002});
+    EXPECT_EQ(Written(), (Pairs{{69, 0x1002}}));
     EXPECT_EQ(channel->Requests().back().Address, 51); // the status register last
 }
 
@@ -121,11 +111,7 @@ TEST_F(CommandTest, FlashAndResetUseTheKindsCommandRegister) {
     ClearingDrive(*channel, 202);
     EXPECT_TRUE(driver->FlashCommand(TDriver::CmdSaveProfiles));
     EXPECT_TRUE(driver->ResetDrive());
-    const auto writes = Writes();
-    ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0].Address, 202);
-    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0x20});
-    EXPECT_EQ(writes[1].Values, std::vector<std::uint16_t>{0x80});
+    EXPECT_EQ(Written(), (Pairs{{202, 0x20}, {202, 0x80}}));
 
     channel->Registers[116] = 1;
     EXPECT_FALSE(driver->FlashCommand(TDriver::CmdLoadProfiles));
@@ -142,11 +128,7 @@ TEST_F(CommandTest, MissingCommandRegisterFailsWithoutTouchingTheLine) {
 TEST_F(CommandTest, ResetAlarmsClearsHistoricWordsLowThenHigh) {
     UseTable(DeviceKind::Std, StdCommandTable());
     EXPECT_TRUE(driver->ResetAlarms());
-    auto writes = Writes();
-    ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0].Address, 83);
-    EXPECT_EQ(writes[1].Address, 84);
-    EXPECT_EQ(writes[0].Values, std::vector<std::uint16_t>{0});
+    EXPECT_EQ(Written(), (Pairs{{83, 0}, {84, 0}}));
     EXPECT_EQ(driver->ActiveTable().FindByAddress(84)->DriveValue, 0);
     EXPECT_EQ(driver->ModeLetter(), 0); // nothing ran before: stays idle
 
@@ -154,10 +136,7 @@ TEST_F(CommandTest, ResetAlarmsClearsHistoricWordsLowThenHigh) {
     UseTable(DeviceKind::Drive, {MakeEntry(120, 'N', 3), MakeEntry(119, 'N', 4)});
     driver->SetMode('I');
     EXPECT_TRUE(driver->ResetAlarms());
-    writes = Writes();
-    ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[0].Address, 119);
-    EXPECT_EQ(writes[1].Address, 120);
+    EXPECT_EQ(Written(), (Pairs{{119, 0}, {120, 0}}));
     EXPECT_EQ(driver->ModeLetter(), 'I'); // polling restored
 }
 

@@ -59,9 +59,7 @@ TEST_F(GenInfoTest, UnlistedCanRateShowsTheFirstItemAndApplyWritesIt) {
     EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
     EXPECT_TRUE(drive->Writes().empty());
     Click("BApply");
-    ASSERT_EQ(drive->Writes().size(), 1u);
-    EXPECT_EQ(drive->Writes()[0].Address, 4);
-    EXPECT_EQ(drive->Writes()[0].Value, 50);
+    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{4, 50}}));
     EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
 }
 
@@ -121,9 +119,7 @@ TEST_F(GenInfoTest, DriveVariant) {
     Click("BOk");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    ASSERT_EQ(drive->Writes().size(), 1u);
-    EXPECT_EQ(drive->Writes()[0].Address, 76);
-    EXPECT_EQ(drive->Writes()[0].Value, 0x0300);
+    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{76, 0x0300}}));
 }
 
 TEST_F(GenInfoTest, PowerVariant) {

@@ -126,6 +126,13 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return writes_;
     }
+    // The writes as (address, signed value).
+    std::vector<std::pair<int, int>> WrittenPairs() {
+        std::vector<std::pair<int, int>> out;
+        for (const RegisterWrite& w : Writes())
+            out.emplace_back(w.Address, static_cast<std::int16_t>(w.Value));
+        return out;
+    }
     void ClearWrites() {
         std::lock_guard<std::mutex> lock(mutex_);
         writes_.clear();

@@ -15,6 +15,7 @@ namespace {
 
 using test::RegisterWrite;
 using test::SimDrive;
+using Pairs = std::vector<std::pair<int, int>>;
 
 class MainDevTest : public ::testing::Test {
 protected:
@@ -45,6 +46,7 @@ protected:
     }
     void Choose(const char* listName, int index) { test::Choose(Find<QComboBox>(listName), index); }
     std::vector<RegisterWrite> Writes() { return drive->Writes(); }
+    Pairs Written() { return drive->WrittenPairs(); }
 
     std::unique_ptr<SimDrive> drive;
     std::unique_ptr<TFMainDev> page;
@@ -66,16 +68,13 @@ TEST_F(MainDevTest, UnlistedMainVoltageIsReplacedAndWrittenAtOnce) {
     QComboBox* voltage = Find<QComboBox>("CMainV");
     EXPECT_EQ(voltage->count(), 4);
     EXPECT_EQ(voltage->currentText(), QStringLiteral("230 V"));
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Address, 86);
-    EXPECT_EQ(Writes()[0].Value, 230);
+    EXPECT_EQ(Written(), (Pairs{{86, 230}}));
     EXPECT_EQ(drive->Get(86), 230);
 
     // Choosing another voltage writes its code; choosing the same again writes nothing.
     drive->ClearWrites();
     Choose("CMainV", 2);
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Value, 400);
+    EXPECT_EQ(Written(), (Pairs{{86, 400}}));
     Choose("CMainV", 2);
     EXPECT_EQ(Writes().size(), 1u);
 
@@ -92,20 +91,16 @@ TEST_F(MainDevTest, EnterWritesOneRegisterAndEqualValuesWriteNothing) {
     EXPECT_EQ(level->RdMax(), 300);
     drive->ClearWrites();
     Enter(level, QStringLiteral("150"));
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Address, 79);
-    EXPECT_EQ(Writes()[0].Value, 150);
+    EXPECT_EQ(Written(), (Pairs{{79, 150}}));
     EXPECT_FALSE(level->IsMarked()); // written: back to the normal colour
     Enter(level, QStringLiteral("150"));
     Enter(level, QStringLiteral("150"), true);
     EXPECT_EQ(Writes().size(), 1u);
     Enter(level, QStringLiteral("120"), true);
-    ASSERT_EQ(Writes().size(), 2u);
-    EXPECT_EQ(Writes()[1].Value, 120);
+    EXPECT_EQ(Written(), (Pairs{{79, 150}, {79, 120}}));
     // Typed beyond the register's limit: clamped before writing.
     Enter(level, QStringLiteral("999"));
-    ASSERT_EQ(Writes().size(), 3u);
-    EXPECT_EQ(Writes()[2].Value, 300);
+    EXPECT_EQ(Written(), (Pairs{{79, 150}, {79, 120}, {79, 300}}));
 }
 
 TEST_F(MainDevTest, DigitalSpeedIsScaledBothWays) {
@@ -120,9 +115,7 @@ TEST_F(MainDevTest, DigitalSpeedIsScaledBothWays) {
     Enter(speed, QStringLiteral("1000")); // the same speed again
     EXPECT_TRUE(Writes().empty());
     Enter(speed, QStringLiteral("-1500"));
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Address, 80);
-    EXPECT_EQ(static_cast<std::int16_t>(Writes()[0].Value), -16383); // -16383.5 toward zero
+    EXPECT_EQ(Written(), (Pairs{{80, -16383}})); // -16383.5 toward zero
     Enter(speed, QStringLiteral("-1500"));
     EXPECT_EQ(Writes().size(), 1u);
 }
@@ -149,8 +142,7 @@ TEST_F(MainDevTest, PassingThroughTheSpeedFieldWritesNothing) {
     EXPECT_TRUE(Writes().empty());
     // A new speed is still written.
     Enter(speed, QStringLiteral("-2999"));
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(static_cast<std::int16_t>(Writes()[0].Value), -32756);
+    EXPECT_EQ(Written(), (Pairs{{80, -32756}}));
 }
 
 TEST_F(MainDevTest, HomingOffsetMinusOneFillsBothWords) {
@@ -160,11 +152,7 @@ TEST_F(MainDevTest, HomingOffsetMinusOneFillsBothWords) {
     ASSERT_TRUE(offset->isEnabled());
     drive->ClearWrites();
     Enter(offset, QStringLiteral("-1"));
-    ASSERT_EQ(Writes().size(), 2u);
-    EXPECT_EQ(Writes()[0].Address, 92);
-    EXPECT_EQ(Writes()[0].Value, 0xFFFF);
-    EXPECT_EQ(Writes()[1].Address, 93);
-    EXPECT_EQ(Writes()[1].Value, 0xFFFF);
+    EXPECT_EQ(Written(), (Pairs{{92, -1}, {93, -1}}));
     EXPECT_FALSE(offset->IsMarked());
     Enter(offset, QStringLiteral("70000"));
     ASSERT_EQ(Writes().size(), 4u);
@@ -275,9 +263,7 @@ TEST_F(MainDevTest, PowerPageRegenerationEncoding) {
     EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("500 W"));
     EXPECT_TRUE(Writes().empty());
     Choose("Crgn", 0);
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Address, 12);
-    EXPECT_EQ(Writes()[0].Value, 4);
+    EXPECT_EQ(Written(), (Pairs{{12, 4}}));
 
     Open(DeviceKind::Power, {{11, 400}, {12, 1}});
     EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("160 W"));
@@ -287,8 +273,7 @@ TEST_F(MainDevTest, PowerPageRegenerationEncoding) {
     // Unlisted codes are replaced and written; no list for an unknown voltage.
     Open(DeviceKind::Power, {{11, 400}, {12, 6}});
     EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("100 W"));
-    ASSERT_EQ(Writes().size(), 1u);
-    EXPECT_EQ(Writes()[0].Value, 0);
+    EXPECT_EQ(Written(), (Pairs{{12, 0}}));
     Open(DeviceKind::Power, {{11, 110}, {12, 3}});
     EXPECT_EQ(Find<QLabel>("Pvlt")->text(), QStringLiteral("UNKNOWN"));
     EXPECT_EQ(Find<QComboBox>("Crgn")->count(), 0);
