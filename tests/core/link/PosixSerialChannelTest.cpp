@@ -1,6 +1,7 @@
 #include "Pty.h"
 
 #include "core/common/Ticks.h"
+#include "core/link/ComSettingsLogic.h"
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 
@@ -96,8 +97,9 @@ TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
 TEST(PosixSerialChannel, EveryListedBaudRateOpens) {
     const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
-    for (const std::uint32_t baud :
-         {9600u, 14400u, 19200u, 38400u, 56000u, 57600u, 115200u, 128000u, 230400u, 256000u}) {
+    ASSERT_EQ(ComSettingsLogic::BaudItems().size(), 10); // the rates the dialog offers
+    for (const QString& item : ComSettingsLogic::BaudItems()) {
+        const std::uint32_t baud = item.toUInt();
         for (const std::uint8_t parity : {0, 1, 2, 3}) {
             ModbusMaster master(std::make_unique<PosixSerialChannel>(),
                                 [&](std::uint8_t) { return pty.Path(); });

@@ -3,7 +3,6 @@
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/EepromImage.h"
 #include "sim/engine/behaviours/LiveStatus.h"
-#include "sim/engine/behaviours/ProfileFlash.h"
 #include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QFile>
@@ -166,12 +165,6 @@ TEST(SimProfiles, FlashSaveAndLoad) {
     EXPECT_EQ(ReadVia(*engine, Std, ProfileFirst, 5, 201), task);
     EXPECT_EQ(ReadOne(*engine, Std, ProfileLast, 201), 831);
     EXPECT_EQ(ReadOne(*engine, Std, ProfileLast + 1, 201), 0);
-}
-
-TEST(SimProfiles, OnlyKindsWithProfilesHaveFlash) {
-    auto engine = MakeEngine(Kind(SimKind::Link));
-    EXPECT_EQ(engine->FindDevice(10)->Find<ProfileFlash>(), nullptr);
-    EXPECT_NE(engine->FindDevice(11)->Find<ProfileFlash>(), nullptr);
 }
 
 TEST(SimLive, EnabledDriveRampsUpMovesAndRampsDown) {
