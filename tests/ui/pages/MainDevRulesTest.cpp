@@ -1,6 +1,7 @@
 #include "ui/pages/MainDevRules.h"
 #include "ui/pages/RegenResistor.h"
 #include "ui/pages/SpeedScaling.h"
+#include "ui/widgets/FieldBinding.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -9,9 +10,18 @@ namespace kelm {
 namespace {
 
 // Item counts, captions and the page's use of the lists are checked on the page itself.
-TEST(MainDevRules, ModeListsAndUnlistedModes) {
+TEST(MainDevRules, ModeListsUnlistedModesAndWideOffsets) {
     EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
     EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
+    EXPECT_EQ(MainDevAddressTable(DeviceKind::Orca230).Mode,
+              MainDevAddressTable(DeviceKind::Std).Mode);
+    // The 32-bit offset pairs must stay below 256 to be packed into one tag.
+    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230}) {
+        const MainDevAddresses a = MainDevAddressTable(kind);
+        const int tag = PackWideTag(a.OffsetLow, a.OffsetHigh);
+        EXPECT_EQ(WideTagLowRegister(tag), a.OffsetLow);
+        EXPECT_EQ(WideTagHighRegister(tag), a.OffsetHigh);
+    }
     for (const auto& [kind, value, index] : {std::tuple{DeviceKind::Std, 10, 10},
                                              {DeviceKind::Std, 11, 0},
                                              {DeviceKind::Std, -1, 0},
