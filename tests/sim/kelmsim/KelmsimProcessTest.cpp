@@ -54,17 +54,6 @@ TEST(Kelmsim, OrcaOnALinkPathShowsItsSignature) {
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 }
 
-TEST(Kelmsim, LinkUnitsAnswerAtTheirAddresses) {
-    SimProcess sim;
-    ASSERT_TRUE(sim.Start({"--kind", "link", "--units", "2"}));
-    RawPort port(sim.Path());
-    EXPECT_EQ(port.Exchange(EncodeReadRequest(FrameVariant::Link, 10, 6, 1), 10),
-              EncodeReadReply(FrameVariant::Link, 10, 6, {2}));
-    EXPECT_EQ(port.Exchange(EncodeReadRequest(FrameVariant::Link, 12, 103, 1), 10),
-              EncodeReadReply(FrameVariant::Link, 12, 103, {600}));
-    EXPECT_TRUE(port.Exchange(EncodeReadRequest(FrameVariant::Link, 13, 103, 1), 10).empty());
-}
-
 TEST(Kelmsim, ControlFifoSwitchesFaultsAndQuits) {
     SimProcess sim;
     ASSERT_TRUE(sim.Start({}));
