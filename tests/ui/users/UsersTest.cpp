@@ -40,15 +40,6 @@ struct UsersFixture : ::testing::Test {
     FakeShell shell;
 };
 
-TEST_F(UsersFixture, RightPasswordRaisesTheLevel) {
-    shell.dialogs.OnNextDialog(TypeAndEnter("wuh"));
-    UserChange(shell);
-    EXPECT_EQ(Level(), "Expert");
-    EXPECT_EQ(shell.userLevelApplied, 1);
-    ASSERT_EQ(shell.dialogs.Executed().size(), 1u);
-    EXPECT_EQ(shell.dialogs.Executed()[0].Title, " Change User");
-}
-
 TEST_F(UsersFixture, UpperCaseOrUntouchedBlanksAreWrong) {
     shell.dialogs.OnNextDialog(TypeAndEnter("wUh"));
     UserChange(shell);
@@ -74,17 +65,25 @@ TEST_F(UsersFixture, CancelKeepsTheLevelAndReleaseNeedsNoDialog) {
     EXPECT_EQ(shell.dialogs.UnexpectedCount(), 0);
 }
 
-TEST_F(UsersFixture, DialogReplacesThePresetBlanksAndAcceptsAtMostSixCharacters) {
+TEST_F(UsersFixture, RightPasswordReplacingThePresetBlanksRaisesTheLevel) {
     shell.Window()->setGeometry(100, 50, 900, 700);
     shell.dialogs.OnNextDialog([](QDialog& d) {
         auto& dialog = static_cast<TFUsers&>(d);
         EXPECT_EQ(dialog.Edit->echoMode(), QLineEdit::Password);
         EXPECT_TRUE(dialog.Edit->hasSelectedText());
-        QTest::keyClicks(dialog.Edit, "wuhwuhwuh");
+        QTest::keyClicks(dialog.Edit, "wuhwuhwuh"); // at most six characters
         EXPECT_EQ(dialog.Edit->text(), "wuhwuh");
         dialog.Edit->setText("wuh");
         QTest::keyClick(dialog.Edit, Qt::Key_Enter);
     });
+    UserChange(shell);
+    EXPECT_EQ(Level(), "Expert");
+    EXPECT_EQ(shell.userLevelApplied, 1);
+    ASSERT_EQ(shell.dialogs.Executed().size(), 1u);
+    EXPECT_EQ(shell.dialogs.Executed()[0].Title, " Change User");
+    // Typed and confirmed with Return.
+    shell.SetStatusPanelText(StatusPanel::UserLevel, "Normal");
+    shell.dialogs.OnNextDialog(TypeAndEnter("wuh"));
     UserChange(shell);
     EXPECT_EQ(Level(), "Expert");
 }
