@@ -97,7 +97,7 @@ void FileCompareCommand(ShellHost& shell) {
     const QString path = ChooseDeviceFile(shell);
     if (path.isEmpty())
         return;
-    shell.SetCompareOpen(true);
+    shell.SetCompareOpen(true, true);
     CreateWindow(shell)->CompLoad(path, path);
 }
 

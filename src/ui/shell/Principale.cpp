@@ -345,7 +345,7 @@ CommandInputs TFPrincipale::GatherInputs() const {
     in.Expert = IsExpert();
     in.ModelFamily = in.Online ? driver_->GetModelFamily() : 0;
     in.DriveCompareOpen = compareOpen_;
-    in.FileCompareOpen = compareOpen_;
+    in.FileCompareOpen = compareOpen_ && !compareFileMode_;
     in.OscilloscopeOpen = oscilloscopeOpen_ || FindChildWindow(QStringLiteral("TFOscillo"));
     const BootloaderRecord* boot = config.CurrentBootloader();
     in.BootRecordUsable = boot != nullptr && !boot->Text.isEmpty();
@@ -404,8 +404,9 @@ void TFPrincipale::SetSaveEnabled(bool enabled) {
     ApplyCommandStates();
 }
 
-void TFPrincipale::SetCompareOpen(bool open) {
+void TFPrincipale::SetCompareOpen(bool open, bool fileMode) {
     compareOpen_ = open;
+    compareFileMode_ = open && fileMode;
     ApplyCommandStates();
 }
 

@@ -85,7 +85,7 @@ public:
     void StatusRefresh() override;
     void SelectDrive() override;
     void SetSaveEnabled(bool enabled) override;
-    void SetCompareOpen(bool open) override;
+    void SetCompareOpen(bool open, bool fileMode = false) override;
     void SetOscilloscopeOpen(bool open) override;
     void SetDiagnosticMenuVisible(bool visible) override;
     int LinkSelectPort() const override { return linkSelectPort_; }
@@ -200,6 +200,7 @@ private:
     QString scopeFolder_;
     bool saveEnabled_ = false;
     bool compareOpen_ = false;
+    bool compareFileMode_ = false;
     bool oscilloscopeOpen_ = false;
     bool diagnosticMenuVisible_ = false;
     int linkSelectPort_ = 0;

@@ -57,8 +57,10 @@ public:
     // State other windows report (the command rules follow it).
     // File > Save / Save As, granted by the main parameter page.
     virtual void SetSaveEnabled(bool enabled) = 0;
-    // MCompare's comparison-open mark (a drive-against-file comparison window exists).
-    virtual void SetCompareOpen(bool open) = 0;
+    // A comparison window is open (fileMode: it compares files). Drive > Compare with File
+    // stays disabled while any comparison window is open; File > Compare only while a
+    // drive-against-file window is open (in file mode it brings the window to the front).
+    virtual void SetCompareOpen(bool open, bool fileMode = false) = 0;
     virtual void SetOscilloscopeOpen(bool open) = 0;
     // The Diagnostic menu (View / Close), shown while the diagnostic window exists.
     virtual void SetDiagnosticMenuVisible(bool visible) = 0;

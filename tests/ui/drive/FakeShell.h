@@ -59,7 +59,7 @@ public:
     void StatusRefresh() override { ++statusRefreshes; }
     void SelectDrive() override;
     void SetSaveEnabled(bool) override {}
-    void SetCompareOpen(bool) override {}
+    void SetCompareOpen(bool, bool) override {}
     void SetOscilloscopeOpen(bool) override {}
     void SetDiagnosticMenuVisible(bool) override {}
     int LinkSelectPort() const override { return linkSelectPort_; }

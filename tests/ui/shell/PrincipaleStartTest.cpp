@@ -189,8 +189,13 @@ TEST_F(StartTest, CompareStaysDisabledWhileComparisonOpen) {
     window_->ConfigureForDevice();
     EXPECT_FALSE(window_->StateOf(Command::DriveCompare).Enabled);
     EXPECT_FALSE(window_->StateOf(Command::FileCompare).Enabled);
+    // A file-against-file window leaves File > Compare enabled (it brings the window up).
+    window_->SetCompareOpen(true, true);
+    EXPECT_FALSE(window_->StateOf(Command::DriveCompare).Enabled);
+    EXPECT_TRUE(window_->StateOf(Command::FileCompare).Enabled);
     window_->SetCompareOpen(false);
     EXPECT_TRUE(window_->StateOf(Command::DriveCompare).Enabled);
+    EXPECT_TRUE(window_->StateOf(Command::FileCompare).Enabled);
     window_->Driver().SetOnline(false);
 }
 
