@@ -66,6 +66,9 @@ TFMainDev::TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent)
     layout->addWidget(homingGroup_);
     layout->addWidget(powerGroup_);
     layout->addStretch();
+    // The kind's layout shows and hides fields after the window is up: keep the window at
+    // least as large as what it shows, so no caption is cut.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     fields_.Add(eTorqSat_);
     fields_.Add(eSq_);
@@ -76,6 +79,15 @@ TFMainDev::TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent)
     fields_.Add(eOffSet_, true);
     fields_.Add(ePos1_, true);
     fields_.Add(ePos2_, true);
+}
+
+bool TFMainDev::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            sub->resize(sub->size().expandedTo(sub->sizeHint()));
+    }
+    return handled;
 }
 
 TFMainDev::~TFMainDev() {

@@ -57,6 +57,10 @@ public:
     // The size the page wants inside its frame for the current kind.
     QSize PageSize() const;
 
+protected:
+    // Grows the surrounding sub-window when the kind's layout needs more room.
+    bool event(QEvent* event) override;
+
 private:
     void BuildMainGroup();
     void BuildHomingGroup();
