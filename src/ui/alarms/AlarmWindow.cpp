@@ -13,12 +13,10 @@ namespace kelm {
 namespace {
 
 QPointer<TFAllarms> g_window;
-// One registration per main window for CloseChildWindows; its routine checks the global
-// reference, so it stays harmless after the window is gone. The main window is watched as
-// well: a later main window may get its registry at the address of a destroyed one, and
-// an id from the old registry must not remove an entry of the new one.
-ChildWindows* g_registeredWith = nullptr;
-QPointer<QWidget> g_registeredWindow;
+// The registration for CloseChildWindows; its routine checks the global reference, so it
+// stays harmless after the window is gone. Registry ids are unique across registries, so
+// dropping the previous id is a no-op in a registry that does not hold it.
+int g_registration = 0;
 
 void CloseAlarmWindow() {
     if (!g_window)
@@ -54,13 +52,9 @@ void ShowAlarmWindow(ShellHost& shell) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     g_window = window;
     ChildWindows& children = shell.Children();
-    QWidget* main = shell.Window();
-    if (!(g_registeredWindow && g_registeredWindow == main && g_registeredWith == &children)) {
-        children.Register(ChildWindows::Role::Alarm, window->objectName(),
-                          [](bool) { CloseAlarmWindow(); });
-        g_registeredWith = &children;
-        g_registeredWindow = main;
-    }
+    children.Unregister(g_registration);
+    g_registration = children.Register(ChildWindows::Role::Alarm, window->objectName(),
+                                       [](bool) { CloseAlarmWindow(); });
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -15,10 +15,8 @@ namespace {
 
 QPointer<TFDiagnostic> g_window;
 // One registration for CloseChildWindows; its routines check the global reference, so
-// they stay harmless after the window is gone. The registry's ids are unique across
-// registries, so a stale id kept from a destroyed main window removes nothing from a new
-// one at the same address.
-ChildWindows* g_registeredWith = nullptr;
+// they stay harmless after the window is gone. Registry ids are unique across registries,
+// so dropping the previous id is a no-op in a registry that does not hold it.
 int g_registration = 0;
 
 QWidget* TopOf(TFDiagnostic* window) {
@@ -55,10 +53,8 @@ void ShowDiagnosticWindow(ShellHost& shell) {
         if (TFDiagnostic* open = g_window)
             open->ReapplyReduction();
     };
-    if (g_registeredWith == &children)
-        children.Unregister(g_registration);
+    children.Unregister(g_registration);
     g_registration = children.Register(ChildWindows::Role::Diagnostic, window->objectName(), hooks);
-    g_registeredWith = &children;
 
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(window);

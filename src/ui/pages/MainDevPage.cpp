@@ -15,15 +15,13 @@ namespace kelm {
 namespace {
 
 QPointer<TFMainDev> g_page;
-// One registration per main window; its routines check the global reference, so they stay
-// harmless after the page is gone. The window is watched as well: a later main window may
-// get its registry at the address of a destroyed one.
-ChildWindows* g_registeredWith = nullptr;
-QPointer<QWidget> g_registeredWindow;
+// The page's registration; its routines check the global reference, so they stay harmless
+// after the page is gone. Registry ids are unique across registries, so dropping the
+// previous id is a no-op in a registry that does not hold it.
+int g_registration = 0;
 
-void RegisterOnce(ChildWindows& children, QWidget* window) {
-    if (g_registeredWindow && g_registeredWindow == window && g_registeredWith == &children)
-        return;
+void Register(ChildWindows& children) {
+    children.Unregister(g_registration);
     ChildWindows::Hooks hooks;
     hooks.OnlineChanged = [](bool online) {
         if (g_page)
@@ -33,9 +31,8 @@ void RegisterOnce(ChildWindows& children, QWidget* window) {
         if (g_page)
             g_page->Setup();
     };
-    children.Register(ChildWindows::Role::Other, QStringLiteral("TFMainDev"), std::move(hooks));
-    g_registeredWith = &children;
-    g_registeredWindow = window;
+    g_registration =
+        children.Register(ChildWindows::Role::Other, QStringLiteral("TFMainDev"), std::move(hooks));
 }
 
 } // namespace
@@ -66,7 +63,7 @@ void OpenMainDevPage(ShellHost& shell, PageOpeners openers) {
     auto* page = new TFMainDev(shell.Driver(), std::move(links));
     page->setAttribute(Qt::WA_DeleteOnClose);
     g_page = page;
-    RegisterOnce(shell.Children(), shell.Window());
+    Register(shell.Children());
     if (QMdiArea* frame = shell.Frame()) {
         QMdiSubWindow* sub = frame->addSubWindow(page);
         sub->setAttribute(Qt::WA_DeleteOnClose);
