@@ -8,6 +8,7 @@
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/ChildFrame.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -40,12 +41,8 @@ QString ChooseDeviceFile(ShellHost& shell) {
     return path;
 }
 
-QWidget* TopOf(TFCompDev* window) {
-    return window->parentWidget() != nullptr ? window->parentWidget() : window;
-}
-
 void BringToFront(TFCompDev* window) {
-    QWidget* top = TopOf(window);
+    QWidget* top = ChildFrame(window);
     if (top->isMinimized())
         top->showNormal();
     top->raise();

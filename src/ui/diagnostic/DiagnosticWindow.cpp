@@ -4,6 +4,7 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/ChildFrame.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,10 +20,6 @@ QPointer<TFDiagnostic> g_window;
 // so dropping the previous id is a no-op in a registry that does not hold it.
 int g_registration = 0;
 
-QWidget* TopOf(TFDiagnostic* window) {
-    return window->parentWidget() != nullptr ? window->parentWidget() : window;
-}
-
 } // namespace
 
 TFDiagnostic* DiagnosticWindow() {
@@ -31,7 +28,7 @@ TFDiagnostic* DiagnosticWindow() {
 
 void ShowDiagnosticWindow(ShellHost& shell) {
     if (TFDiagnostic* window = g_window) {
-        QWidget* top = TopOf(window);
+        QWidget* top = ChildFrame(window);
         if (top->isMinimized())
             top->showNormal();
         top->raise();
@@ -46,7 +43,7 @@ void ShowDiagnosticWindow(ShellHost& shell) {
     ChildWindows::Hooks hooks;
     hooks.Close = [](bool) {
         if (TFDiagnostic* open = g_window)
-            TopOf(open)->close();
+            ChildFrame(open)->close();
     };
     // The main window re-enables its commands when it lays itself out again.
     hooks.OnlineChanged = [](bool) {
