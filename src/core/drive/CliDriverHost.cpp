@@ -2,34 +2,29 @@
 
 #include "core/drive/TDriver.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QThread>
 
 namespace kelm {
 
-CliDriverHost::CliDriverHost(QObject* parent) : QObject(parent) {
-    pauseTimer_.setSingleShot(true);
-    connect(&pauseTimer_, &QTimer::timeout, this, [this] {
-        if (driver_ != nullptr)
-            driver_->PauseElapsed();
-    });
-}
+CliDriverHost::CliDriverHost(QObject* parent)
+    : QObject(parent), caller_(
+                           [this] {
+                               if (driver_ != nullptr)
+                                   driver_->PauseElapsed();
+                           },
+                           this) {}
 
 void CliDriverHost::RunSynchronized(const std::function<void()>& fn) {
-    if (QThread::currentThread() == thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, &fn] {
+    // Only the calls that crossed threads are counted.
+    const bool queued = QThread::currentThread() != thread();
+    caller_.Run([this, queued, &fn] {
+        if (queued) {
             ++synchronizedCount_;
             if (QThread::currentThread() != thread())
                 ++wrongThread_;
-            fn();
-        },
-        Qt::BlockingQueuedConnection);
+        }
+        fn();
+    });
 }
 
 void CliDriverHost::ConfigureForDevice() {
@@ -44,15 +39,15 @@ void CliDriverHost::CloseChildWindows(std::uint8_t flag1, bool flag2) {
 }
 
 void CliDriverHost::StartPauseTimer(int intervalMs) {
-    pauseTimer_.start(intervalMs);
+    caller_.StartPause(intervalMs);
 }
 
 void CliDriverHost::StopPauseTimer() {
-    pauseTimer_.stop();
+    caller_.StopPause();
 }
 
 void CliDriverHost::ProcessEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    SynchronizedCaller::ProcessEvents();
 }
 
 } // namespace kelm

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/drive/DriverHost.h"
+#include "core/drive/SynchronizedCaller.h"
 
 #include <QObject>
-#include <QTimer>
 #include <atomic>
 #include <functional>
 
@@ -37,11 +37,11 @@ public:
     int SynchronizedCount() const { return synchronizedCount_.load(); }
     // Synchronized calls that ran on a thread other than the host's (must stay 0).
     int WrongThreadCount() const { return wrongThread_.load(); }
-    bool PauseTimerActive() const { return pauseTimer_.isActive(); }
+    bool PauseTimerActive() const { return caller_.PauseActive(); }
 
 private:
     TDriver* driver_ = nullptr;
-    QTimer pauseTimer_;
+    SynchronizedCaller caller_;
     std::atomic<int> configureCount_{0};
     std::atomic<int> synchronizedCount_{0};
     std::atomic<int> wrongThread_{0};

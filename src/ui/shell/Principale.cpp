@@ -1,6 +1,7 @@
 #include "ui/shell/Principale.h"
 
 #include "core/config/ConfigurationSet.h"
+#include "core/drive/SynchronizedCaller.h"
 #include "core/drive/TDriver.h"
 #include "core/files/DeviceFile.h"
 #include "core/link/ModbusMaster.h"
@@ -24,7 +25,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -70,13 +70,12 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
         options_.SettingsFile.isEmpty() ? SettingsStore::DefaultSettingsFile()
                                         : options_.SettingsFile);
 
-    pauseTimer_ = new QTimer(this);
-    pauseTimer_->setObjectName(QStringLiteral("TmrPause"));
-    pauseTimer_->setSingleShot(true);
-    connect(pauseTimer_, &QTimer::timeout, this, [this] {
-        if (driver_)
-            driver_->PauseElapsed();
-    });
+    caller_ = new SynchronizedCaller(
+        [this] {
+            if (driver_)
+                driver_->PauseElapsed();
+        },
+        this);
     startTimer_ = new QTimer(this);
     startTimer_->setObjectName(QStringLiteral("Timer1"));
     startTimer_->setSingleShot(true);
@@ -495,23 +494,19 @@ void TFPrincipale::CloseChildWindows(std::uint8_t flag1, bool flag2) {
 // --- DriverHost ---------------------------------------------------------------------------
 
 void TFPrincipale::RunSynchronized(const std::function<void()>& fn) {
-    if (QThread::currentThread() == thread())
-        fn();
-    else
-        QMetaObject::invokeMethod(
-            this, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    caller_->Run(fn);
 }
 
 void TFPrincipale::StartPauseTimer(int intervalMs) {
-    pauseTimer_->start(intervalMs);
+    caller_->StartPause(intervalMs);
 }
 
 void TFPrincipale::StopPauseTimer() {
-    pauseTimer_->stop();
+    caller_->StopPause();
 }
 
 void TFPrincipale::ProcessEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    SynchronizedCaller::ProcessEvents();
 }
 
 // --- start and close ----------------------------------------------------------------------
@@ -568,7 +563,7 @@ void TFPrincipale::Shutdown() {
     startTimer_->stop();
     CloseChildWindows(false, true);
     driver_->WaitIdle();
-    pauseTimer_->stop();
+    caller_->StopPause();
     // The serial port goes first (closed, its previous line settings restored), then the
     // drive model, then the settings store, which writes the settings back. The master
     // object itself outlives the drive model that refers to it.

@@ -25,6 +25,7 @@ namespace kelm {
 class ModbusMaster;
 class SerialChannel;
 class SettingsStore;
+class SynchronizedCaller;
 class StatusPanelView;
 class TDriver;
 
@@ -191,8 +192,8 @@ private:
     QPushButton* viewInfo_ = nullptr; // PViewInfo
     QWidget* panelContent_ = nullptr; // PInfo
     std::unique_ptr<StatusPanelView> statusPanel_;
-    QTimer* startTimer_ = nullptr; // Timer1
-    QTimer* pauseTimer_ = nullptr; // TmrPause
+    QTimer* startTimer_ = nullptr;         // Timer1
+    SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
     QString fileFilter_;
     QString deviceExtension_;
