@@ -1,81 +1,16 @@
 // kelmctl's drive commands (whole-table transfers, EEPROM and reset commands, alarms,
 // comparison, profiles) against a running kelmsim.
+#include "sim/kelmsim/SimProcess.h"
+
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <chrono>
-#include <fcntl.h>
-#include <thread>
-#include <unistd.h>
+
+using kelm::sim::test::SimProcess;
 
 namespace {
-
-// A running plain simulator with a control FIFO.
-class Simulator {
-public:
-    Simulator() {
-        control_ = dir_.filePath("control");
-        process_.start(QStringLiteral(KELMSIM_PATH), {"--control", control_});
-        if (!process_.waitForStarted(10000))
-            return;
-        QElapsedTimer timer;
-        timer.start();
-        while (!process_.canReadLine() && timer.elapsed() < 10000)
-            process_.waitForReadyRead(100);
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~Simulator() {
-        Command("quit");
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
-
-    const QString& Path() const { return path_; }
-
-    // Sends one control command and waits for its acknowledgement on stderr.
-    bool Command(const QString& line) {
-        if (process_.state() != QProcess::Running)
-            return false;
-        const int before = Acknowledgements();
-        QElapsedTimer timer;
-        timer.start();
-        int fd = -1;
-        while (fd < 0 && timer.elapsed() < 5000) {
-            fd = ::open(control_.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        if (fd < 0)
-            return false;
-        const QByteArray bytes = (line + QLatin1Char('\n')).toLocal8Bit();
-        const bool written =
-            ::write(fd, bytes.constData(), std::size_t(bytes.size())) == bytes.size();
-        ::close(fd);
-        while (written && Acknowledgements() == before && timer.elapsed() < 5000)
-            process_.waitForReadyRead(50);
-        return written && Acknowledgements() > before;
-    }
-
-private:
-    int Acknowledgements() {
-        errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
-        return int(errors_.count(QLatin1Char('\n')));
-    }
-
-    QTemporaryDir dir_;
-    QString control_;
-    QProcess process_;
-    QString path_;
-    QString errors_;
-};
 
 struct CtlRun {
     int Code = -1;
@@ -86,7 +21,7 @@ struct CtlRun {
 class DriveCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(sim.Path().isEmpty());
+        ASSERT_TRUE(sim.Start({}, false)); // a plain drive, no configuration file
         ASSERT_TRUE(files.isValid());
     }
 
@@ -122,7 +57,7 @@ protected:
         return QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
     }
 
-    Simulator sim;
+    SimProcess sim;
     QTemporaryDir files;
 };
 
