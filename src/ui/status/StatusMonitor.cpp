@@ -32,7 +32,7 @@ std::unique_ptr<StatusPanelView> StatusMonitor::Make(ShellHost& shell, QWidget* 
     return std::make_unique<StatusMonitor>(shell, parent);
 }
 
-void StatusMonitor::SetPageHost(StatusPanelHost* host) {
+void StatusMonitor::SetPageHost(StatusPageHost* host) {
     panel_->SetHost(host);
 }
 QWidget* StatusMonitor::Widget() {

@@ -10,7 +10,7 @@
 namespace kelm {
 
 class ShellHost;
-class StatusPanelHost;
+class StatusPageHost;
 
 // The status monitor as the main window uses it: the status panel widget, and the status
 // poll bodies installed as the drive model's 'I' poll body. The poll's refresh runs the
@@ -29,7 +29,7 @@ public:
     static std::unique_ptr<StatusPanelView> Make(ShellHost& shell, QWidget* parent);
 
     // The pages the poll reaches (digital and analog pages, oscilloscope).
-    void SetPageHost(StatusPanelHost* host);
+    void SetPageHost(StatusPageHost* host);
     StatusPanelWidget& Panel() { return *panel_; }
 
     QWidget* Widget() override;

@@ -1,6 +1,6 @@
 #include "ui/status/StatusPanelWidget.h"
 
-#include "ui/status/StatusPanelHost.h"
+#include "core/drive/status/StatusPageHost.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

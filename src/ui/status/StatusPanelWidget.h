@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace kelm {
 
-class StatusPanelHost;
+class StatusPageHost;
 
 // The content of the main window's right-hand status panel: the alarm button, the drive
 // and power status groups, the two analog-output selectors with their user-changed marks,
@@ -33,7 +33,7 @@ public:
     // Where StatusRefresh takes its values (normally the driver's active table).
     void SetViewSource(ViewSource source) { source_ = std::move(source); }
     // The pages and windows the poll reaches (none when not set).
-    void SetHost(StatusPanelHost* host) { host_ = host; }
+    void SetHost(StatusPageHost* host) { host_ = host; }
     // What the poll's StatusRefresh runs (the main window's StatusRefresh); when not set,
     // the panel paints itself from the view source.
     void SetRefreshAction(RefreshAction action) { refresh_ = std::move(action); }
@@ -116,7 +116,7 @@ private:
     void RequestClicked(DriveRequest request);
     QPushButton* RequestButton(DriveRequest request) const;
 
-    StatusPanelHost* host_ = nullptr;
+    StatusPageHost* host_ = nullptr;
     ViewSource source_;
     RefreshAction refresh_;
     std::array<bool, 2> selectorChanged_{false, false};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drive/status/StatusPageHost.h"
+
 namespace kelm {
 
 // The Enable and Disable buttons of the main window's drive group.
@@ -9,10 +11,8 @@ enum class DriveRequest { Enable = 0, Disable = 1 };
 // their user-changed marks, the Enable/Disable buttons, the refresh routines of the main
 // window and of the pages that follow the poll. Called on the user-interface thread (the
 // poll runs there through the worker's synchronized call).
-class StatusPollHost {
+class StatusPollHost : public StatusPageHost {
 public:
-    virtual ~StatusPollHost() = default;
-
     // Analog-output selector 0 (COut1) or 1 (COut2).
     virtual bool SelectorChanged(int selector) const = 0;
     virtual int SelectorIndex(int selector) const = 0; // -1 when nothing is selected
@@ -22,18 +22,6 @@ public:
     virtual bool RequestPending(DriveRequest request) const = 0;
     virtual void SetRequestWritten(DriveRequest request, bool written) = 0; // button tag
     virtual void ReleaseRequest(DriveRequest request) = 0;                  // button up
-
-    // The digital I/O page (its enable switch takes the requests while it is open).
-    virtual bool DigitalPageOpen() const = 0;
-    virtual void SetDigitalEnableSwitch(bool on) = 0;
-    virtual void DigitalRefresh() = 0;
-    virtual bool AnalogPageOpen() const = 0;
-    virtual void AnalogRefresh() = 0;
-
-    // The oscilloscope window: its status step, and its capture-complete handler.
-    virtual bool ScopeWindowExists() const = 0;
-    virtual void ScopeStatusStep() = 0;
-    virtual void ScopeCaptureComplete() = 0;
 
     // Paints the status panel from the active table.
     virtual void StatusRefresh() = 0;
