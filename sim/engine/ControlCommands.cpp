@@ -81,6 +81,14 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
         for (Device* device : targets) {
             device->SetAlarms(static_cast<std::uint32_t>(*bits));
         }
+    } else if (verb == QLatin1String("silentafter") && words.size() == 3) {
+        const auto writes = Number(words[2], 0, 1000000);
+        if (!writes) {
+            return Fail(QStringLiteral("usage: silentafter <addr> <writes>"));
+        }
+        for (Device* device : targets) {
+            device->SilenceAfterWrites(static_cast<int>(*writes));
+        }
     } else if (verb == QLatin1String("cmddelay") && words.size() == 3) {
         const auto ms = Number(words[2], 0, 600000);
         if (!ms) {
@@ -157,9 +165,10 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
         }
         return Done(QStringLiteral("faults off"));
     }
-    static const QStringList deviceVerbs{QStringLiteral("set"),      QStringLiteral("silent"),
-                                         QStringLiteral("alarm"),    QStringLiteral("cmddelay"),
-                                         QStringLiteral("cmdfault"), QStringLiteral("live")};
+    static const QStringList deviceVerbs{QStringLiteral("set"),         QStringLiteral("silent"),
+                                         QStringLiteral("silentafter"), QStringLiteral("alarm"),
+                                         QStringLiteral("cmddelay"),    QStringLiteral("cmdfault"),
+                                         QStringLiteral("live")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -170,6 +179,7 @@ QString ControlCommandHelp() {
     return QStringLiteral(
         "      set <addr> <reg> <value>   set a register (as the drive itself would)\n"
         "      silent <addr> on|off       the device stops/starts answering\n"
+        "      silentafter <addr> <n>     the device falls silent after n more writes\n"
         "      drop <k>                   every k-th reply is lost (0: off)\n"
         "      badcrc on|off              replies carry a wrong CRC\n"
         "      wrongaddr on|off           replies name another device address\n"

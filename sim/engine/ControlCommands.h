@@ -16,6 +16,7 @@ struct ControlResult {
 // <addr> is a device address or '*' for every device; numbers are decimal or 0x-hex.
 //   set <addr> <reg> <value>     write a register as the drive itself would (no behaviour)
 //   silent <addr> on|off         the device stops / starts answering
+//   silentafter <addr> <n>       the device falls silent after n more write requests
 //   drop <k>                     every k-th reply is lost (0: off)
 //   badcrc on|off  wrongaddr on|off  wrongcount on|off  truncate on|off  trailing on|off
 //   delay <ms>                   replies start this much later

@@ -32,7 +32,21 @@ public:
 
     // A silent device neither answers nor acts on requests.
     bool Silent() const { return silent_; }
-    void SetSilent(bool silent) { silent_ = silent; }
+    void SetSilent(bool silent) {
+        silent_ = silent;
+        writesBeforeSilence_ = -1;
+    }
+    // After `writes` more write requests the device falls silent (-1: never).
+    void SilenceAfterWrites(int writes) { writesBeforeSilence_ = writes; }
+    // Counts one write request addressed to the device; it may fall silent here.
+    void CountWrite() {
+        if (silent_ || writesBeforeSilence_ < 0)
+            return;
+        if (writesBeforeSilence_ == 0)
+            silent_ = true;
+        else
+            --writesBeforeSilence_;
+    }
 
     // Takes ownership; the behaviour's OnAttach runs at once.
     Behaviour& AddBehaviour(std::unique_ptr<Behaviour> behaviour, std::uint32_t nowMs);
@@ -69,6 +83,7 @@ private:
     KindLayout layout_;
     RegisterBank registers_;
     bool silent_ = false;
+    int writesBeforeSilence_ = -1;
     std::vector<std::unique_ptr<Behaviour>> behaviours_;
 };
 

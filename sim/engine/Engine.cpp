@@ -79,6 +79,10 @@ bool Engine::Handle(const DecodeResult& decoded, std::uint32_t nowMs, Reply& rep
     ExchangeRecord record{
         nowMs, request.address, request.function, request.firstRegister, request.count, false};
     Device* device = request.address == 0 ? nullptr : FindDevice(request.address);
+    if (device != nullptr && decoded.status == DecodeStatus::Valid &&
+        request.function == FunctionWrite) {
+        device->CountWrite();
+    }
     if (decoded.status == DecodeStatus::Ignored || device == nullptr || device->Silent()) {
         if (observer_) {
             observer_(record);
