@@ -205,7 +205,7 @@ void TDriver::StartRead(char target, Callback onProgress, Callback onDone) {
 void TDriver::StartWrite(char target, Callback onProgress, Callback onDone) {
     WaitIdle();
     ParamTable* table = target == 'D' ? &activeTable_ : &profileTable_;
-    transfer_->Begin(table, 1, std::move(onProgress), std::move(onDone));
+    transfer_->Begin(table, 1, std::move(onProgress), std::move(onDone), true);
     worker_->SetMode('W');
     worker_->Resume();
 }

@@ -9,8 +9,21 @@
 
 namespace kelm {
 
-void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone) {
+namespace {
+
+bool IsWritten(const ParamEntry& entry) {
+    return entry.KindLetter == 'A' || entry.KindLetter == 'D';
+}
+
+} // namespace
+
+void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,
+                          bool write) {
     table_ = table;
+    write_ = write && table != nullptr;
+    written_ = 0;
+    toWrite_ =
+        write_ ? static_cast<int>(std::count_if(table->begin(), table->end(), IsWritten)) : 0;
     blockLimit_ = std::clamp(blockLimit, 1, MaxBlock);
     index_ = 0;
     blockStart_ = 0;
@@ -72,10 +85,10 @@ bool TableTransfer::WriteEntry() {
         return true;
     }
     ParamEntry& entry = table_->At(index_);
-    if (entry.KindLetter == 'A' || entry.KindLetter == 'D')
-        driver_.WriteEntry(entry, true, 100);
-    else
+    if (!IsWritten(entry))
         driver_.ReadEntry(entry, true, 100, true);
+    else if (driver_.WriteEntry(entry, true, 100))
+        ++written_;
     blockLength_ = 1;
     return true;
 }
@@ -111,8 +124,20 @@ bool TableTransfer::NotifyProgress(int count) {
     return ok;
 }
 
+QString TableTransfer::PartialWriteText(int written, int total) {
+    const QString count = QStringLiteral("%1 of %2 registers written; ").arg(written).arg(total);
+    return count + (written > 0 ? QStringLiteral("the drive holds a mix of old and new values.")
+                                : QStringLiteral("the drive keeps its old values."));
+}
+
 void TableTransfer::Finish() {
     const unsigned started = generation_;
+    // A write that stopped early (the drive fell silent, the progress dialog was closed)
+    // leaves the drive with part of the new values: say how far it got.
+    if (write_ && written_ < toWrite_ && !driver_.Online()) {
+        write_ = false;
+        ShowError(PartialWriteText(written_, toWrite_));
+    }
     if (onDone_) {
         // Taken out and released on the user-interface thread: the completion may start
         // the next transfer, whose Begin replaces the callbacks while this one runs.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -19,8 +20,10 @@ public:
 
     explicit TableTransfer(TDriver& driver) : driver_(driver) {}
 
-    // table may be null for transfers whose steps are run by a step body.
-    void Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone);
+    // table may be null for transfers whose steps are run by a step body. A write counts
+    // the registers it writes, so that one ending early can say how far it got.
+    void Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,
+               bool write = false);
     // Worker steps for modes 'R' and 'W'.
     void ReadStep();
     void WriteStep();
@@ -34,6 +37,9 @@ public:
     int BlockLength() const { return blockLength_; }
 
     static constexpr int MaxBlock = 32;
+
+    // "41 of 73 registers written; ..." for a write that ended before its last register.
+    static QString PartialWriteText(int written, int total);
 
 private:
     bool ReadBlock();
@@ -52,6 +58,9 @@ private:
     std::array<std::uint16_t, MaxBlock> buffer_{};
     Callback onProgress_;
     Callback onDone_;
+    bool write_ = false;
+    int written_ = 0;         // registers a write has written so far
+    int toWrite_ = 0;         // registers the whole write writes ('A' and 'D' entries)
     unsigned generation_ = 0; // counts Begin calls (written while the worker waits)
 };
 
