@@ -116,21 +116,13 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesInsteadOfWriting) {
 
 // A write that stops part-way says how many of the registers it writes reached the drive.
 TEST_F(TransferTest, WriteFailingPartWaySaysHowFarItGot) {
-    const std::vector<std::pair<std::uint16_t, QString>> cases = {
-        {4, "2 of 4 registers written; the drive holds a mix of old and new values."},
-        {1, "0 of 4 registers written; the drive keeps its old values."}};
-    for (const auto& [silentAt, text] : cases) {
-        UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 1), MakeEntry(2, 'N', 2), MakeEntry(3, 'A', 3),
-                                   MakeEntry(4, 'D', 4), MakeEntry(5, 'A', 5)});
-        driver->SetOnline(true);
-        messages.Clear();
-        channel->Silent = {silentAt};
-        bool done = false;
-        driver->StartWrite('D', nullptr, [&] { done = true; });
-        ASSERT_TRUE(WaitFor([&] { return done; }));
-        EXPECT_FALSE(driver->Online());
-        EXPECT_TRUE(messages.Texts().contains(text)) << messages.Texts().join('|').toStdString();
-    }
+    UseTable(DeviceKind::Std, {MakeEntry(1), MakeEntry(2, 'N'), MakeEntry(3, 'D'), MakeEntry(4)});
+    channel->Silent = {4};
+    bool done = false;
+    driver->StartWrite('D', nullptr, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return done; }));
+    EXPECT_TRUE(messages.Texts().contains(
+        "2 of 3 registers written; the drive holds a mix of old and new values."));
 }
 
 TEST_F(TransferTest, FailureMidWayGoesOffLineAndStillCallsDone) {
