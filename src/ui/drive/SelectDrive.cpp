@@ -1,5 +1,6 @@
 #include "ui/drive/SelectDrive.h"
 
+#include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 #include "core/settings/SettingsStore.h"
@@ -8,15 +9,11 @@
 #include "ui/shell/ShellHost.h"
 #include "ui/tarnlink/TFTarnSel.h"
 
-#include <array>
-
 namespace kelm {
 
 namespace {
 
 LinkPortScan g_scan;
-
-constexpr std::uint32_t TimeoutMs = 100;
 
 std::int16_t DefaultOf(const ParamTable& table, std::uint16_t address) {
     const ParamEntry* entry = table.FindByAddress(address);
@@ -57,23 +54,17 @@ bool ConnectLink(ShellHost& shell, LinkPortRecord& record) {
         master.ClosePort();
         driver.SelectDeviceKind(DeviceKind::Power, false);
     }
-    master.DeviceAddress = static_cast<std::uint8_t>(DefaultOf(driver.ActiveTable(), 4));
     if (!OpenOn(master, record.ComNumber, true))
         master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0);
-    if (!master.IsPortOpen())
+    if (!master.IsPortOpen()) {
+        master.DeviceAddress = static_cast<std::uint8_t>(DefaultOf(driver.ActiveTable(), 4));
         return true;
-    driver.SetOnline(master.IsLinkReady());
-    // After a reported failure the driver is off line and refuses the later reads.
-    const bool units = driver.ReadParam(6, true, TimeoutMs);
-    const bool voltage = driver.ReadParam(11, true, TimeoutMs);
-    std::array<std::uint16_t, 2> signature{};
-    const bool named = driver.ReadRegs(249, signature.data(), true, TimeoutMs, 2, nullptr);
-    if (units && voltage && named)
-        driver.StoreActiveTable();
-    if (master.IsPortOpen() && named && IsOrcaSignature(signature[0], signature[1])) {
+    }
+    const LinkIdentity link = IdentifyLink(driver);
+    if (link.Orca) {
         record.UnitKind = 3;
         driver.SelectDeviceKind(DeviceKind::Orca230, false);
-        master.DeviceAddress = 2;
+        master.DeviceAddress = LinkIdentity::OrcaAddress;
         return true;
     }
     // Otherwise the link overview chooses the unit (Power or Drive).
@@ -97,10 +88,6 @@ LinkPortScan CurrentLinkPortScan(ShellHost& shell) {
                                      return settings->PortPath(com);
                                  }));
     };
-}
-
-bool IsOrcaSignature(std::uint16_t register249, std::uint16_t register250) {
-    return register249 == OrcaSignatureLow && register250 == OrcaSignatureHigh;
 }
 
 void SelectDrive(ShellHost& shell) {

@@ -1,4 +1,5 @@
 #include "core/drive/DriveIdentity.h"
+#include "core/drive/LinkIdentification.h"
 #include "core/params/ParamTable.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,18 @@ TEST(DriveIdentity, CanBaudLists) {
     EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 1000), 6);
     EXPECT_EQ(LinkCanBaudList().Items.at(4), "125 kbit(s");
     EXPECT_EQ(CanBaudIndex(LinkCanBaudList(), 10), 7);
+}
+
+// Which unit an address names on an identified link: Power unit at the base address, Drive
+// units above it, an Orca at 2 (and at the base, where its signature was read).
+TEST(DriveIdentity, LinkUnitKindByAddress) {
+    const LinkIdentity link{true, false, 10, 3}, orca{true, true, 1, 0}, silent{false, false, 1, 3};
+    const std::optional<DeviceKind> no, power = DeviceKind::Power, drive = DeviceKind::Drive,
+                                        orca230 = DeviceKind::Orca230;
+    EXPECT_EQ((std::vector{LinkUnitKind(link, 10), LinkUnitKind(link, 11), LinkUnitKind(link, 13),
+                           LinkUnitKind(link, 14), LinkUnitKind(link, 9), LinkUnitKind(orca, 2),
+                           LinkUnitKind(orca, 1), LinkUnitKind(orca, 3), LinkUnitKind(silent, 1)}),
+              (std::vector{power, drive, drive, no, no, orca230, orca230, no, no}));
 }
 
 } // namespace
