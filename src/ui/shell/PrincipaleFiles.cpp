@@ -3,6 +3,7 @@
 
 #include "core/drive/TDriver.h"
 #include "core/files/DeviceFile.h"
+#include "core/params/LimitCheck.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/seams/DialogRunner.h"
@@ -14,6 +15,20 @@ namespace {
 
 QString FolderOf(const QString& path) {
     return QFileInfo(path).absolutePath() + QLatin1Char('/');
+}
+
+// Values of the file that lie outside their limits go to the drive only after a Yes; a No
+// keeps the drive's own values for them.
+void ConfirmValuesOutsideLimits(ParamTable& table) {
+    const auto outside = ValuesOutsideLimits(table);
+    if (outside.empty())
+        return;
+    const QString question = QStringLiteral("Values outside their limits:\r") +
+                             OutOfLimitLines(outside) +
+                             QStringLiteral("\rWrite them to the drive?\r"
+                                            "(No keeps the drive's values for them.)");
+    if (!AskConfirm(question))
+        KeepDriveValues(table, outside);
 }
 
 } // namespace
@@ -53,6 +68,8 @@ void TFPrincipale::OpenDeviceFileCommand() {
         return;
     driver_->CurrentFileName = path;
     ShowDeviceFileName();
+    if (online)
+        ConfirmValuesOutsideLimits(driver_->ActiveTable());
     // On line the values just read go to the drive; off line OpenDeviceFile has made them
     // the drive-value column so that nothing shows as unwritten.
     if (online)

@@ -113,7 +113,7 @@ TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
     dialogs_->AnswerNextFile(Path("drive.dev"));
     window_->Run(Command::SaveAs);
     Entry(12).Value = Entry(12).DriveValue = 9;
-    messages_.ScriptAnswers({false});
+    messages_.ScriptAnswers({false, true}); // no save; write 444 although above its limit
     dialogs_->AnswerNextFile(Path("drive.dev"));
     window_->Run(Command::Open);
     EXPECT_TRUE(window_->Driver().Online());
@@ -125,6 +125,16 @@ TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
         EXPECT_EQ(engine_->FindDevice(1)->Read(12, 1, 0).at(0), 444);
     }
     EXPECT_EQ(window_->StatusPanelText(9), "drive.dev");
+    // The question lists it; a No keeps the drive's value.
+    Entry(12).Value = Entry(12).DriveValue = 9;
+    messages_.Clear();
+    messages_.ScriptAnswers({false, false});
+    dialogs_->AnswerNextFile(Path("drive.dev"));
+    window_->Run(Command::Open);
+    ASSERT_EQ(messages_.Texts().size(), 2);
+    EXPECT_TRUE(messages_.Texts()[1].contains("(12): 444, limits 0 to 3"))
+        << messages_.Texts()[1].toStdString();
+    EXPECT_EQ(Entry(12).DriveValue, 9);
 }
 
 TEST_F(FilesTest, DialogsFollowTheDeviceKind) {
