@@ -13,19 +13,28 @@ const std::vector<CliCommand>& AllCommands() {
          &RunWrite},
         {"backup", "[--kind K] FILE", "read the whole parameter table and save it to a device file",
          &RunBackup},
-        {"restore", "[--kind K] FILE", "open a device file and write the whole table to the drive",
+        {"restore", "[--kind K] [--force] FILE",
+         "open a device file and write the whole table to the drive (values outside their "
+         "limits: only with --force)",
          &RunRestore},
         {"eeprom", "[--kind K] save|reload|defaults", "EEPROM command (defaults asks; --yes)",
          &RunEeprom},
         {"reset", "[--kind K]", "reset the drive", &RunReset},
-        {"alarms", "[--kind K]", "print the active and historic alarms with their texts",
+        {"alarms", "[--kind K] [--reset]",
+         "print the active and historic alarms with their texts (--reset: clear the historic "
+         "alarms first)",
          &RunAlarms},
-        {"compare", "[--kind K] FILE", "compare drive values with a device file (* = different)",
+        {"compare", "[--kind K] FILE",
+         "compare drive values with a device file (* = different); exit 0 all equal, 1 rows "
+         "differ, 2 trouble",
          &RunCompare},
         {"profiles-backup", "[--kind K] FILE", "read the profile registers and save a .bcp file",
          &RunProfilesBackup},
         {"profiles-restore", "[--kind K] FILE", "open a .bcp file and write the profile registers",
          &RunProfilesRestore},
+        {"profiles-flash", "[--kind K] save|load",
+         "store the drive's profiles in its flash or reload them from it (asks; --yes)",
+         &RunProfilesFlash},
     };
     return commands;
 }

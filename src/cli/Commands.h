@@ -20,5 +20,6 @@ int RunAlarms(const QStringList& arguments, const CliOptions& options);
 int RunCompare(const QStringList& arguments, const CliOptions& options);
 int RunProfilesBackup(const QStringList& arguments, const CliOptions& options);
 int RunProfilesRestore(const QStringList& arguments, const CliOptions& options);
+int RunProfilesFlash(const QStringList& arguments, const CliOptions& options);
 
 } // namespace kelm::cli

@@ -118,7 +118,11 @@ bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options) 
     return true;
 }
 
-std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options) {
+void ReportNoAnswer(std::uint8_t address, const QString& portText) {
+    Complain(QStringLiteral("no answer from address %1 on %2").arg(address).arg(portText));
+}
+
+std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, QString* portText) {
     const SettingsStore store;
     const int port = options.Port.value_or(store.ComPort);
     std::uint32_t baud = 0;
@@ -157,6 +161,10 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options) {
         return nullptr;
     }
     master->DeviceAddress = options.Address;
+    if (portText != nullptr)
+        *portText = options.DevicePath.isEmpty()
+                        ? QStringLiteral("%1 (COM%2)").arg(device).arg(port)
+                        : device;
     return master;
 }
 

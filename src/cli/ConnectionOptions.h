@@ -47,7 +47,12 @@ std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder);
 std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max);
 
 // Opens the port as the options say (settings store for the rest) and sets the device
-// address. Returns nullptr after printing the reason to stderr.
-std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options);
+// address. Returns nullptr after printing the reason to stderr. `portText` receives the
+// port as ReportNoAnswer names it ("/dev/ttyS0 (COM1)").
+std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options,
+                                             QString* portText = nullptr);
+
+// The line printed when the drive does not answer: the address and the port tried.
+void ReportNoAnswer(std::uint8_t address, const QString& portText);
 
 } // namespace kelm::cli

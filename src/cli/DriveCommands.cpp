@@ -5,10 +5,12 @@
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/CliDriverHost.h"
+#include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/files/Comparison.h"
 #include "core/files/DeviceFile.h"
 #include "core/files/ProfilesFile.h"
+#include "core/params/LimitCheck.h"
 #include "core/seams/Messages.h"
 
 #include <QCoreApplication>
@@ -70,15 +72,57 @@ private:
     bool shown_;
 };
 
+// The --kind word of a kind and what the drive is, for the line refusing a --kind.
+const char* KindWord(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return "power";
+    case DeviceKind::Drive:
+        return "drive";
+    case DeviceKind::Orca230:
+        return "orca230";
+    case DeviceKind::Std:
+        break;
+    }
+    return "std";
+}
+
+QString KindDescription(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return QStringLiteral("the Tarn Power unit");
+    case DeviceKind::Drive:
+        return QStringLiteral("a Tarn Drive unit");
+    case DeviceKind::Orca230:
+        return QStringLiteral("a Tarn Orca 230");
+    case DeviceKind::Std:
+        break;
+    }
+    return QStringLiteral("a plain drive");
+}
+
+// Takes the word out of words; true when it was there.
+bool TakeFlag(QStringList& words, const char* flag) {
+    return words.removeAll(QLatin1String(flag)) > 0;
+}
+
 // A connected drive model: the master on the chosen line, a windowless host, the driver
-// with the configuration of the Bin folder beside kelmctl, and the chosen kind selected.
+// with the configuration of the Bin folder beside kelmctl, and the kind the drive is.
 class DriveSession {
 public:
+    DriveSession() = default;
+    DriveSession(const DriveSession&) = delete;
+    DriveSession& operator=(const DriveSession&) = delete;
+    // A drive lost during the command: name the address and the port tried.
+    ~DriveSession() {
+        if (driver_ && wasOnline_ && !driver_->Online())
+            ReportNoAnswer(master_->DeviceAddress, portText_);
+    }
+
     // Takes the connection options and --kind out of words; the rest stays in words.
     // Returns 0 when they are well formed, else the exit code.
     int Open(QStringList& words) {
         // --kind may stand anywhere after the command name; take it out first.
-        DeviceKind kind = DeviceKind::Std;
         for (int i = 0; i < words.size(); ++i) {
             if (words[i] != QLatin1String("--kind"))
                 continue;
@@ -88,26 +132,27 @@ public:
                              Local(words.value(i + 1)).constData());
                 return 2;
             }
-            kind = *parsed;
+            requested_ = *parsed;
             words.remove(i, std::min<qsizetype>(2, words.size() - i));
             break;
         }
         ConnectionOptions connection;
         if (!ParseConnectionOptions(words, connection))
             return 2;
-        kind_ = kind;
         words_ = words;
         connection_ = connection;
         return 0;
     }
 
-    // Connects (after the caller checked its arguments). 0 or the exit code.
+    // Connects (after the caller checked its arguments) and identifies the drive as the
+    // drive selection does; a --kind the drive contradicts is refused before anything but
+    // the identification reads is sent. 0 or the exit code.
     int Connect() {
         if (!devices_.isValid()) {
             std::fprintf(stderr, "kelmctl: cannot create a temporary folder\n");
             return 1;
         }
-        master_ = OpenConnection(connection_);
+        master_ = OpenConnection(connection_, &portText_);
         if (!master_)
             return 1;
         driver_ = std::make_unique<TDriver>(host_, *master_);
@@ -116,12 +161,27 @@ public:
         ClearTerminateRequest();
         if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))
             return 1;
-        driver_->SelectDeviceKind(kind_, false);
-        driver_->SetOnline(master_->IsLinkReady());
-        if (!driver_->Online()) {
+        if (connection_.Address == 0) {
             std::fprintf(stderr, "kelmctl: the device address must not be 0\n");
             return 1;
         }
+        const auto found = Identify();
+        if (!found)
+            return 1;
+        if (requested_ && *requested_ != *found) {
+            std::fprintf(stderr,
+                         "kelmctl: --kind %s does not match the drive: address %u on %s is %s "
+                         "(--kind %s)\n",
+                         KindWord(*requested_), unsigned(connection_.Address),
+                         Local(portText_).constData(), Local(KindDescription(*found)).constData(),
+                         KindWord(*found));
+            return 1;
+        }
+        kind_ = *found;
+        driver_->SelectDeviceKind(kind_, false);
+        master_->DeviceAddress = connection_.Address;
+        driver_->SetOnline(master_->IsLinkReady());
+        wasOnline_ = driver_->Online();
         return 0;
     }
 
@@ -158,9 +218,40 @@ public:
     const QStringList& Words() const { return words_; }
 
 private:
+    // What the drive is: a plain port carries a plain drive; on a link the identification
+    // reads find the Power unit, its Drive units or a Tarn Orca 230. nullopt after printing
+    // why (nothing answers, no unit at the address).
+    std::optional<DeviceKind> Identify() {
+        if (!connection_.LinkMode)
+            return DeviceKind::Std;
+        driver_->SelectDeviceKind(DeviceKind::Power, false);
+        const LinkIdentity link = IdentifyLink(*driver_);
+        if (!link.Answered) {
+            ReportNoAnswer(link.PowerAddress, portText_);
+            return std::nullopt;
+        }
+        const auto kind = LinkUnitKind(link, connection_.Address);
+        if (!kind) {
+            const QString units =
+                link.Orca
+                    ? QStringLiteral("a Tarn Orca 230 at address %1").arg(LinkIdentity::OrcaAddress)
+                    : QStringLiteral("the Tarn Power unit at address %1 and %2 Drive units "
+                                     "above it")
+                          .arg(link.PowerAddress)
+                          .arg(link.DriveUnits);
+            std::fprintf(stderr, "kelmctl: no unit at address %u on %s: the link has %s\n",
+                         unsigned(connection_.Address), Local(portText_).constData(),
+                         Local(units).constData());
+        }
+        return kind;
+    }
+
+    std::optional<DeviceKind> requested_; // --kind
     DeviceKind kind_ = DeviceKind::Std;
     QStringList words_;
     ConnectionOptions connection_;
+    QString portText_;
+    bool wasOnline_ = false;
     QTemporaryDir devices_;
     std::unique_ptr<ModbusMaster> master_;
     CliDriverHost host_;
@@ -223,17 +314,18 @@ bool CheckProfilesExtension(const QString& path) {
 } // namespace
 
 // The common start of the commands that pair the drive's whole table with a device
-// file: arguments, the file's extension, the connection and the whole-table read.
+// file: arguments, the connection and identification, the file's extension (of the kind
+// found) and the whole-table read.
 // Returns 0 when the table has been read, else the exit code.
 int ReadTableForFile(DriveSession& session, const QStringList& arguments, const char* command,
                      QString& path) {
     if (const int code = Prepare(session, arguments, 1, command, "FILE"))
         return code;
     path = session.Words().first();
-    if (!CheckDeviceExtension(path, session.Kind()))
-        return 1;
     if (const int code = session.Connect())
         return code;
+    if (!CheckDeviceExtension(path, session.Kind()))
+        return 1;
     return session.ReadTable() ? 0 : 1;
 }
 
@@ -250,15 +342,28 @@ int RunBackup(const QStringList& arguments, const CliOptions&) {
 }
 
 // Reads the table first, so that entries the file does not name keep the drive's values,
-// then takes the file's values and writes the whole table.
+// then takes the file's values and writes the whole table. Values outside their limits
+// stop the restore before anything is written, unless --force is given.
 int RunRestore(const QStringList& arguments, const CliOptions&) {
+    QStringList words = arguments;
+    const bool force = TakeFlag(words, "--force");
     DriveSession session;
     QString path;
-    if (const int code = ReadTableForFile(session, arguments, "restore", path))
+    if (const int code = ReadTableForFile(session, words, "restore", path))
         return code;
     TDriver& driver = session.Driver();
     if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
         return 1;
+    const auto outside = ValuesOutsideLimits(driver.ActiveTable());
+    if (!outside.empty()) {
+        std::fprintf(stderr, "kelmctl: values outside their limits in %s:\n%s\n",
+                     Local(path).constData(),
+                     Local(OutOfLimitLines(outside).replace(u'\r', u'\n')).constData());
+        if (!force) {
+            std::fprintf(stderr, "kelmctl: nothing written (--force writes them)\n");
+            return 1;
+        }
+    }
     driver.CurrentFileName = path;
     return session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")) ? 0 : 1;
 }
@@ -334,13 +439,19 @@ std::optional<std::uint32_t> ReadAlarmWord(TDriver& driver, std::uint16_t low, s
 
 } // namespace
 
+// Prints the alarm words; with --reset first clears the historic alarms.
 int RunAlarms(const QStringList& arguments, const CliOptions&) {
+    QStringList words = arguments;
+    const bool reset = TakeFlag(words, "--reset");
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 0, "alarms", ""))
+    if (const int code = Prepare(session, words, 0, "alarms", "[--reset]"))
         return code;
     if (const int code = session.Connect())
         return code;
     TDriver& driver = session.Driver();
+    driver.WaitIdle();
+    if (reset && !driver.ResetAlarms())
+        return 1;
     driver.WaitIdle();
     const KindRegisters regs = driver.Registers();
     const auto active = ReadAlarmWord(driver, regs.ActiveAlarmLow, regs.ActiveAlarmHigh);
@@ -355,12 +466,12 @@ int RunAlarms(const QStringList& arguments, const CliOptions&) {
 }
 
 // One line per compared parameter: marker ("*" when different), name, address, drive value,
-// file value, tab-separated.
+// file value, tab-separated. Exit code as diff's: 0 all equal, 1 rows differ, 2 trouble.
 int RunCompare(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     QString path;
-    if (const int code = ReadTableForFile(session, arguments, "compare", path))
-        return code;
+    if (ReadTableForFile(session, arguments, "compare", path) != 0)
+        return 2;
     TDriver& driver = session.Driver();
     Comparison comparison;
     ErrorCount errors;
@@ -368,7 +479,7 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
     // A file that cannot be opened or is not a parameter file of this kind has been
     // reported; there is nothing to compare against.
     if (errors.Errors() > 0)
-        return 1;
+        return 2;
     const QStringList titles = comparison.ColumnTitles();
     std::printf(" \t%s\n", Local(titles.join(QLatin1Char('\t'))).constData());
     int different = 0;
@@ -384,7 +495,7 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
     std::printf("%d of %d compared parameters differ\n", different,
                 static_cast<int>(comparison.Rows().size()));
     std::fflush(stdout);
-    return 0;
+    return different > 0 ? 1 : 0;
 }
 
 int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
@@ -417,6 +528,27 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
         return 1;
     return session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")) ? 0
                                                                                                : 1;
+}
+
+// Stores the drive's profiles in its flash or reloads them from it, after the question
+// (answered by --yes).
+int RunProfilesFlash(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    if (const int code = Prepare(session, arguments, 1, "profiles-flash", "save|load"))
+        return code;
+    const QString action = session.Words().first();
+    const bool save = action == QLatin1String("save");
+    if (!save && action != QLatin1String("load"))
+        return Usage("profiles-flash", "save|load");
+    if (!AskConfirm(save ? QStringLiteral("Save Actual Profiles Data To Flash?")
+                         : QStringLiteral("Load Profiles Data From Flash?")))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok =
+        session.Driver().FlashCommand(save ? TDriver::CmdSaveProfiles : TDriver::CmdLoadProfiles);
+    session.Driver().WaitIdle();
+    return ok ? 0 : 1;
 }
 
 } // namespace kelm::cli

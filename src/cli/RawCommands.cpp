@@ -59,7 +59,8 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
         BadValue("register count", words.value(1));
         return 2;
     }
-    const auto master = OpenConnection(connection);
+    QString port;
+    const auto master = OpenConnection(connection, &port);
     if (!master) {
         return 1;
     }
@@ -69,6 +70,7 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
             std::min<std::uint32_t>(*count - done, ModbusMaster::MaxRegisters));
         const auto first = static_cast<std::uint16_t>(*address + done);
         if (!master->ReadRegisters(first, values.data(), block, ReplyTimeoutMs, true)) {
+            ReportNoAnswer(connection.Address, port);
             return 1;
         }
         for (std::uint8_t i = 0; i < block; ++i) {
@@ -109,7 +111,8 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
         }
         values.push_back(*value);
     }
-    const auto master = OpenConnection(connection);
+    QString port;
+    const auto master = OpenConnection(connection, &port);
     if (!master) {
         return 1;
     }
@@ -118,6 +121,7 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
             std::min<std::size_t>(values.size() - done, ModbusMaster::MaxRegisters));
         if (!master->WriteRegisters(static_cast<std::uint16_t>(*address + done),
                                     values.data() + done, block, ReplyTimeoutMs, true)) {
+            ReportNoAnswer(connection.Address, port);
             return 1;
         }
         done += block;

@@ -25,6 +25,13 @@ void PrintHelp(std::FILE* out) {
                                                          QLatin1String(command.Arguments));
         std::fprintf(out, "  %-28s %s\n", head.toLocal8Bit().constData(), command.Summary);
     }
+    std::fputs("\n--kind K: std, power, drive or orca230; default: what the drive is (a plain\n"
+               "port carries a plain drive; on a link the identification reads find the Power\n"
+               "unit, its Drive units or a Tarn Orca 230). A --kind the drive contradicts is\n"
+               "refused.\n\n"
+               "Exit codes: 0 done, 1 failed (the drive did not answer, a file or a value was\n"
+               "refused), 2 bad command line; compare: 0 all equal, 1 rows differ, 2 trouble.\n",
+               out);
 }
 
 } // namespace

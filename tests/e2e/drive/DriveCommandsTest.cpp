@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using kelm::sim::test::SimProcess;
@@ -21,8 +22,26 @@ struct CtlRun {
 class DriveCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(sim.Start({}, false)); // a plain drive, no configuration file
         ASSERT_TRUE(files.isValid());
+        // A plain drive, no configuration file; every request logged.
+        ASSERT_TRUE(sim.Start(QStringList{"--log", File("sim.log")} + SimKind(), false));
+    }
+    virtual QStringList SimKind() const { return {}; }
+
+    // The requests logged from line `from` on as "address function register count answered";
+    // with writesOnly the answered writes as "address register".
+    QStringList Logged(qsizetype from = 0, bool writesOnly = false) const {
+        QFile log(File("sim.log"));
+        QStringList out;
+        if (log.open(QIODevice::ReadOnly))
+            for (const QString& line : QString::fromLatin1(log.readAll()).split('\n').mid(from)) {
+                const QStringList f = line.split(' ');
+                if (!writesOnly && f.size() == 6)
+                    out << f.mid(1).join(' ');
+                else if (f.value(2) == "16" && f.value(5) == "yes")
+                    out << f[1] + ' ' + f[3];
+            }
+        return out;
     }
 
     CtlRun Kelmctl(const QStringList& arguments) {
@@ -75,7 +94,7 @@ TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
 
     // Against the backup only register 7 differs now; restoring it writes it back.
     const CtlRun compare = Kelmctl({"compare", File("drive.dev")});
-    ASSERT_EQ(compare.Code, 0);
+    ASSERT_EQ(compare.Code, 1); // rows differ
     QStringList marked;
     for (const QString& line : compare.Out.split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1Char('*')))
@@ -86,19 +105,48 @@ TEST_F(DriveCommands, BackupRestoreAndCompareRoundTrip) {
     const CtlRun restore = Kelmctl({"restore", File("drive.dev")});
     ASSERT_EQ(restore.Code, 0) << restore.Err.toStdString();
     EXPECT_EQ(ReadRegister(7), poles);
+    EXPECT_EQ(Kelmctl({"compare", File("drive.dev")}).Code, 0);
+}
+
+// A hand-edited value above its limit stops the restore before any write (--force writes
+// it); when the drive falls silent after 41 writes, the restore says how far it got.
+TEST_F(DriveCommands, RestoreChecksLimitsAndSaysHowFarItGot) {
+    ASSERT_EQ(Kelmctl({"backup", File("drive.dev")}).Code, 0);
+    QString text = Lines(File("drive.dev")).join("\r\n");
+    text.replace(QRegularExpression("\nMotor Poles\t0*7\t[^\r]*"), "\nMotor Poles\t7\t999");
+    QFile file(File("edited.dev"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) > 0);
+    file.close();
+    qsizetype mark = Logged().size();
+    const CtlRun refused = Kelmctl({"restore", File("edited.dev")});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_TRUE(refused.Err.contains("Motor Poles (7): 999, limits 2 to 32"))
+        << refused.Err.toStdString();
+    EXPECT_TRUE(Logged(mark, true).isEmpty());
+    ASSERT_EQ(Kelmctl({"restore", "--force", File("edited.dev")}).Code, 0);
+    EXPECT_EQ(ReadRegister(7), 999);
+
+    ASSERT_TRUE(sim.Command("silentafter 1 41"));
+    mark = Logged().size();
+    const CtlRun broken = Kelmctl({"restore", File("drive.dev")});
+    EXPECT_EQ(broken.Code, 1);
+    EXPECT_EQ(Logged(mark, true).size(), 41);
+    EXPECT_TRUE(broken.Err.contains(QRegularExpression("\n41 of [0-9]+ registers written; ")))
+        << broken.Err.toStdString();
+    EXPECT_TRUE(broken.Err.contains("no answer from address 1 on " + sim.Path()));
 }
 
 // Nothing is written for a wrong file, a wrong kind or a silent drive.
 TEST_F(DriveCommands, RefusedFilesAndASilentDrive) {
     const CtlRun missing = Kelmctl({"compare", File("missing.dev")});
-    EXPECT_EQ(missing.Code, 1);
+    EXPECT_EQ(missing.Code, 2); // trouble
     EXPECT_TRUE(missing.Err.contains("Unable open Device:")) << missing.Err.toStdString();
     QFile bad(File("bad.dev"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("not a parameter file\r\n");
     bad.close();
     const CtlRun wrong = Kelmctl({"compare", File("bad.dev")});
-    EXPECT_EQ(wrong.Code, 1);
+    EXPECT_EQ(wrong.Code, 2);
     EXPECT_TRUE(wrong.Err.contains("Error Opening Device:")) << wrong.Err.toStdString();
 
     const CtlRun kind = Kelmctl({"backup", File("drive.tnd")});
@@ -111,8 +159,9 @@ TEST_F(DriveCommands, RefusedFilesAndASilentDrive) {
     ASSERT_TRUE(sim.Command("silent 1 on"));
     const CtlRun silent = Kelmctl({"backup", File("none.dev")});
     EXPECT_EQ(silent.Code, 1);
-    EXPECT_TRUE(silent.Err.contains("Device not Respondig"));
+    EXPECT_TRUE(silent.Err.contains("no answer from address 1 on " + sim.Path()));
     EXPECT_FALSE(QFile::exists(File("none.dev")));
+    EXPECT_EQ(Kelmctl({"compare", File("drive.dev")}).Code, 2);
 }
 
 TEST_F(DriveCommands, EepromAndResetCommands) {
@@ -143,6 +192,10 @@ TEST_F(DriveCommands, AlarmsAreListedWithTheirNumbers) {
     EXPECT_TRUE(lines[1].startsWith("  1\t"));
     EXPECT_TRUE(lines[2].startsWith("  3\t"));
     EXPECT_TRUE(run.Out.contains("Historic alarms: 0x00000005"));
+    ASSERT_TRUE(sim.Command("alarm 1 0"));
+    const CtlRun reset = Kelmctl({"alarms", "--reset"});
+    ASSERT_EQ(reset.Code, 0) << reset.Err.toStdString();
+    EXPECT_TRUE(reset.Out.contains("Historic alarms: 0x00000000")) << reset.Out.toStdString();
 }
 
 TEST_F(DriveCommands, ProfilesRoundTrip) {
@@ -155,6 +208,39 @@ TEST_F(DriveCommands, ProfilesRoundTrip) {
     EXPECT_EQ(ReadRegister(300), 1234);
     EXPECT_EQ(ReadRegister(301), 65531);
     EXPECT_EQ(Kelmctl({"profiles-backup", File("p.dev")}).Code, 1);
+
+    EXPECT_EQ(Kelmctl({"profiles-flash", "save"}).Code, 1);
+    ASSERT_EQ(Kelmctl({"--yes", "profiles-flash", "save"}).Code, 0);
+    ASSERT_EQ(Kelmctl({"write", "300", "7"}).Code, 0);
+    ASSERT_EQ(Kelmctl({"--yes", "profiles-flash", "load"}).Code, 0);
+    EXPECT_EQ(ReadRegister(300), 1234);
+}
+
+// On a link the kind is what the unit at the address is; a contradicting --kind is refused
+// after the identification reads alone.
+class LinkCommands : public DriveCommands {
+protected:
+    QStringList SimKind() const override { return {"--kind", "link"}; }
+};
+
+TEST_F(LinkCommands, TheKindIsTheUnitAtTheAddress) {
+    const QStringList unit2 = {"--link", "--address", "2"};
+    ASSERT_EQ(Kelmctl(unit2 + QStringList{"eeprom", "save"}).Code, 0);
+    // The command register of a Drive unit (202), never the plain drive's (69).
+    EXPECT_EQ(Logged(0, true), QStringList{"2 202"});
+
+    const qsizetype mark = Logged().size();
+    const CtlRun refused = Kelmctl(unit2 + QStringList{"backup", "--kind", "std", File("u.dev")});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_TRUE(refused.Err.contains("--kind std does not match the drive: address 2 on " +
+                                     sim.Path() + " is a Tarn Drive unit (--kind drive)"))
+        << refused.Err.toStdString();
+    // Only the identification reads at the Power unit's address: 6, 11, 249/250.
+    EXPECT_EQ(Logged(mark), QStringList({"1 3 6 1 yes", "1 3 11 1 yes", "1 3 249 2 yes"}));
+
+    ASSERT_EQ(Kelmctl(unit2 + QStringList{"backup", File("u.tnd")}).Code, 0);
+    EXPECT_TRUE(
+        Kelmctl({"--link", "--address", "9", "reset"}).Err.contains("no unit at address 9"));
 }
 
 } // namespace
