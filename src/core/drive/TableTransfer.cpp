@@ -1,5 +1,6 @@
 #include "core/drive/TableTransfer.h"
 
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/Messages.h"
 
@@ -72,7 +73,9 @@ bool TableTransfer::WriteEntry() {
         return true;
     }
     ParamEntry& entry = table_->At(index_);
-    if (entry.KindLetter == 'A' || entry.KindLetter == 'D')
+    const bool owned =
+        table_ == &driver_.ActiveTable() && IsDriveOwned(driver_.CurrentKind(), entry.Address);
+    if ((entry.KindLetter == 'A' || entry.KindLetter == 'D') && !owned)
         driver_.WriteEntry(entry, true, 100);
     else
         driver_.ReadEntry(entry, true, 100, true);
