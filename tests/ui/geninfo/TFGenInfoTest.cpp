@@ -102,8 +102,7 @@ TEST_F(GenInfoTest, CancelWritesNothingAndRestoresTheControls) {
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("9"));
 }
 
-// After a minute of polling Cancel (and the write after the dialog) sends nothing, and
-// Apply only the edited address: never the drive's own values, on any kind.
+// After a minute of polling, Cancel sends nothing and Apply only the edit, on every kind.
 TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
     for (const DeviceKind kind :
          {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
