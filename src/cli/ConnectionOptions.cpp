@@ -123,7 +123,10 @@ void ReportNoAnswer(std::uint8_t address, const QString& portText) {
 }
 
 std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, QString* portText) {
-    const SettingsStore store;
+    // Read only: the command line never resets or rewrites the program's settings.
+    const SettingsStore store(SettingsStore::DefaultExecutableFolder(),
+                              SettingsStore::DefaultSettingsFile(),
+                              SettingsStore::Access::ReadOnly);
     const int port = options.Port.value_or(store.ComPort);
     std::uint32_t baud = 0;
     if (options.Baud) {

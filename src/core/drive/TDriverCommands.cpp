@@ -1,6 +1,7 @@
 // TDriver: writing back changed entries, the command-register handshake and the commands
 // built on it.
 #include "core/common/Ticks.h"
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/DriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/Messages.h"
@@ -32,11 +33,17 @@ bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddr
     if (!Online())
         return false;
     WaitIdle();
+    const bool activeTable = &table == &activeTable_;
     for (ParamEntry& entry : table) {
         if (stopWhenOffline && !Online())
             break;
         if (static_cast<int>(entry.Address) == lastAddress)
             continue;
+        // The drive's own values are never sent back: the last value read stands.
+        if (activeTable && IsDriveOwned(currentKind_, entry.Address)) {
+            entry.Value = entry.DriveValue;
+            continue;
+        }
         if (entry.Value != entry.DriveValue)
             WriteEntry(entry, true, 100);
     }

@@ -1,5 +1,6 @@
 #include "core/drive/TableTransfer.h"
 
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/Messages.h"
 
@@ -9,21 +10,23 @@
 
 namespace kelm {
 
-namespace {
-
-bool IsWritten(const ParamEntry& entry) {
-    return entry.KindLetter == 'A' || entry.KindLetter == 'D';
+// A whole-table write sends the 'A' and 'D' entries, except the registers the drive itself
+// owns (status, identification): those are read back so a file never overwrites them.
+bool TableTransfer::IsWritten(const ParamEntry& entry) const {
+    if (entry.KindLetter != 'A' && entry.KindLetter != 'D')
+        return false;
+    return table_ != &driver_.ActiveTable() || !IsDriveOwned(driver_.CurrentKind(), entry.Address);
 }
-
-} // namespace
 
 void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,
                           bool write) {
     table_ = table;
     write_ = write && table != nullptr;
     written_ = 0;
-    toWrite_ =
-        write_ ? static_cast<int>(std::count_if(table->begin(), table->end(), IsWritten)) : 0;
+    toWrite_ = write_ ? static_cast<int>(std::count_if(
+                            table->begin(), table->end(),
+                            [this](const ParamEntry& entry) { return IsWritten(entry); }))
+                      : 0;
     blockLimit_ = std::clamp(blockLimit, 1, MaxBlock);
     index_ = 0;
     blockStart_ = 0;

@@ -42,6 +42,7 @@ public:
     static QString PartialWriteText(int written, int total);
 
 private:
+    bool IsWritten(const ParamEntry& entry) const;
     bool ReadBlock();
     bool WriteEntry();
     bool Advance();

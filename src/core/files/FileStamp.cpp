@@ -1,5 +1,7 @@
 #include "core/files/FileStamp.h"
 
+#include <algorithm>
+
 namespace kelm {
 namespace {
 
@@ -14,9 +16,18 @@ QChar SeparatorOf(const QString& format, QChar fallback) {
         }
         if (quoted || c.isLetter() || c.isSpace())
             continue;
-        return c;
+        return c.unicode() <= 0xFF ? c : fallback;
     }
     return fallback;
+}
+
+// Data files are 8-bit Latin-1 text: a weekday name the locale writes in another script
+// would come out as question marks, so the English name stands in for it.
+QString DayNameOf(const QLocale& locale, int dayOfWeek) {
+    const QString name = locale.dayName(dayOfWeek, QLocale::LongFormat);
+    const bool latin1 =
+        std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    return latin1 ? name : QLocale(QLocale::English).dayName(dayOfWeek, QLocale::LongFormat);
 }
 
 QString TwoDigits(int number) {
@@ -42,7 +53,7 @@ QString FormatStampDateTime(const FileStamp& stamp) {
     const QTime time = stamp.When.time();
     const QChar ds = DateSeparator(stamp.Locale);
     const QChar ts = TimeSeparator(stamp.Locale);
-    return stamp.Locale.dayName(date.dayOfWeek(), QLocale::LongFormat) + QStringLiteral("  ") +
+    return DayNameOf(stamp.Locale, date.dayOfWeek()) + QStringLiteral("  ") +
            TwoDigits(date.day()) + ds + TwoDigits(date.month()) + ds +
            QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + u' ' +
            TwoDigits(time.hour()) + ts + TwoDigits(time.minute()) + ts + TwoDigits(time.second());

@@ -23,7 +23,8 @@ QChar DateSeparator(const QLocale& locale);
 QChar TimeSeparator(const QLocale& locale);
 
 // "dddd  dd/mm/yyyy hh:nn:ss": full weekday name, two blanks, day/month/year, one blank,
-// 24-hour time; the weekday name and both separators come from the stamp's locale.
+// 24-hour time; the weekday name and both separators come from the stamp's locale (English
+// and '/', ':' where the locale's are not Latin-1).
 QString FormatStampDateTime(const FileStamp& stamp);
 // Line 3 of every data file: "Generated on: " + the formatted date and time.
 QString GeneratedOnLine(const FileStamp& stamp);

@@ -1,5 +1,7 @@
 #include "core/link/ComSettingsLogic.h"
 
+#include <algorithm>
+
 namespace kelm {
 namespace {
 
@@ -44,7 +46,8 @@ ComSettingsLogic::Selection ComSettingsLogic::SelectionFor(const ComSettingsValu
     selection.ParityIndex = (stored.Parity >= 0 && stored.Parity < ParityItems().size())
                                 ? stored.Parity
                                 : DefaultParityIndex;
-    selection.LinkPort = stored.LinkComPort;
+    // The field shows what it can hold: an untouched field then matches and stores nothing.
+    selection.LinkPort = std::clamp(stored.LinkComPort, MinLinkPort, MaxLinkPort);
     return selection;
 }
 

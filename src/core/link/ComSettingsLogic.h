@@ -37,7 +37,7 @@ public:
     static constexpr int MaxLinkPort = 255;
 
     // The selection shown for stored values: out-of-range values show "Com 1", "19200",
-    // "Even".
+    // "Even", and the nearest link port of the field's range.
     static Selection SelectionFor(const ComSettingsValues& stored);
     // What "&Load Default" selects.
     static Selection Defaults();

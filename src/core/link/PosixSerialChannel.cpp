@@ -4,11 +4,13 @@
 
 #include <asm/termbits.h>
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kelm {
@@ -41,6 +43,30 @@ Readiness WaitReady(int fd, short events, std::int64_t deadline) {
         if (ready < 0 && errno != EINTR) {
             return Readiness::Failed;
         }
+    }
+}
+
+// Time the bytes take on the line: 11 bits per character (start, 8 data, parity, stop).
+std::chrono::microseconds WireTime(std::size_t bytes, unsigned baudRate) {
+    if (baudRate == 0) {
+        return std::chrono::microseconds(0);
+    }
+    return std::chrono::microseconds(static_cast<std::int64_t>(bytes) * 11 * 1000000 / baudRate);
+}
+
+// The caller's reply deadline starts when Write returns, so return only once the request
+// has left the line: the output queue has drained (tcdrain), and at least the request's
+// wire time at the port's baud rate has passed since it was handed over (a pseudo-terminal
+// or an adapter that buffers reports empty at once).
+void AwaitLineEmpty(int fd, std::size_t written, std::chrono::steady_clock::time_point started) {
+    if (written == 0) {
+        return;
+    }
+    while (::ioctl(fd, TCSBRK, 1) != 0 && errno == EINTR) {
+    }
+    termios2 tio{};
+    if (::ioctl(fd, TCGETS2, &tio) == 0) {
+        std::this_thread::sleep_until(started + WireTime(written, tio.c_ospeed));
     }
 }
 
@@ -141,6 +167,7 @@ long PosixSerialChannel::Write(const std::uint8_t* data, std::size_t length) {
     if (!IsOpen()) {
         return -1;
     }
+    const auto started = std::chrono::steady_clock::now();
     const std::int64_t deadline =
         MonotonicMs() + writeTimeoutMs_ + static_cast<std::int64_t>(writeTimeoutMs_) * length;
     std::size_t written = 0;
@@ -158,6 +185,7 @@ long PosixSerialChannel::Write(const std::uint8_t* data, std::size_t length) {
             return written > 0 ? static_cast<long>(written) : -1;
         }
     }
+    AwaitLineEmpty(fd_, written, started);
     return static_cast<long>(written);
 }
 

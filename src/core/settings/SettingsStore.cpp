@@ -37,10 +37,21 @@ QByteArray ToBinary(std::uint32_t value, int width) {
     return bytes;
 }
 
-// True when `key` holds a binary value of exactly `width` bytes; anything else (missing,
-// text, other width) counts as absent so the field keeps its default.
+// True when `key` holds a number: a binary value of exactly `width` bytes, or plain decimal
+// text (a value written by hand) that fits the width. Anything else (missing, other text,
+// other width) counts as absent so the field keeps its default.
 bool ReadBinary(const QSettings& s, const QString& key, int width, std::uint32_t& out) {
     const QVariant v = s.value(key);
+    if (v.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const qlonglong number = v.toString().trimmed().toLongLong(&ok);
+        const bool fits = width == 1 ? (number >= 0 && number <= 0xFF)
+                                     : (number >= INT32_MIN && number <= 0xFFFFFFFFLL);
+        if (!ok || !fits)
+            return false;
+        out = static_cast<std::uint32_t>(number);
+        return true;
+    }
     if (v.typeId() != QMetaType::QByteArray)
         return false;
     const QByteArray bytes = v.toByteArray();
@@ -75,22 +86,24 @@ void WriteStringIfChanged(QSettings& s, const QString& key, const QString& field
         s.setValue(key, field);
 }
 
+// A stored number equal to the field, binary or plain text, is left as it is.
 void WriteBinaryIfChanged(QSettings& s, const QString& key, std::uint32_t field, int width) {
-    const QByteArray wanted = ToBinary(field, width);
-    const QVariant stored = s.value(key);
-    if (stored.typeId() != QMetaType::QByteArray || stored.toByteArray() != wanted)
-        s.setValue(key, wanted);
+    std::uint32_t stored = 0;
+    if (!ReadBinary(s, key, width, stored) || stored != field)
+        s.setValue(key, ToBinary(field, width));
 }
 
 } // namespace
 
-SettingsStore::SettingsStore(const QString& executableFolder, const QString& settingsFile)
-    : executableFolder_(WithSlash(executableFolder)), settingsFile_(settingsFile) {
+SettingsStore::SettingsStore(const QString& executableFolder, const QString& settingsFile,
+                             Access access)
+    : executableFolder_(WithSlash(executableFolder)), settingsFile_(settingsFile), access_(access) {
     Load();
 }
 
 SettingsStore::~SettingsStore() {
-    Save();
+    if (access_ == Access::Program)
+        Save();
 }
 
 QString SettingsStore::DefaultExecutableFolder() {
@@ -105,7 +118,44 @@ QString SettingsStore::DefaultSettingsFile() {
 void SettingsStore::Load() {
     QSettings s(settingsFile_, QSettings::IniFormat);
     s.beginGroup(Group);
+    if (access_ == Access::Program)
+        Prepare(s);
 
+    // Read only, a store never created reads as a new one; a missing string reads empty.
+    const bool created = s.contains(kGeneral);
+    const auto folder = [&](const QString& key, const QString& sub) {
+        return created ? s.value(key).toString() : executableFolder_ + sub;
+    };
+    InstallFolder = created ? s.value(kGeneral).toString() : executableFolder_;
+    DevicesFolder = folder(kDevices, QStringLiteral("Data/Devices/"));
+    DriversFolder = folder(kDrivers, QStringLiteral("Data/Drivers/"));
+    ReadByte(s, kComPort, ComPort);
+    std::uint32_t baud = 0;
+    if (ReadBinary(s, kBaudRate, 4, baud))
+        BaudRate = static_cast<std::int32_t>(baud);
+    ReadByte(s, kParity, Parity);
+    ProfilesFolder =
+        s.value(kPosition, InstallFolder + QStringLiteral("Data/Profiles/")).toString();
+    ReadByte(s, kComPortTarn, LinkComPort);
+
+    portPaths_.clear();
+    for (const QString& key : s.childKeys()) {
+        if (!key.startsWith(kPortPathPrefix))
+            continue;
+        bool ok = false;
+        const int com = key.mid(kPortPathPrefix.size()).toInt(&ok);
+        if (ok && com >= 1 && com <= 255)
+            portPaths_[com] = s.value(key).toString();
+    }
+
+    s.endGroup();
+    if (access_ == Access::Program)
+        s.sync();
+}
+
+// The program's start: resets a moved installation, creates a new store, adds values an
+// older store lacks.
+void SettingsStore::Prepare(QSettings& s) {
     // An installation that moved (or was removed) leaves a "General" whose Data/ folder is
     // gone: every setting is reset. An empty "General" would resolve against the current
     // directory, so it counts as gone too.
@@ -115,7 +165,7 @@ void SettingsStore::Load() {
             s.remove(QString());
     }
 
-    if (s.childKeys().isEmpty()) {
+    if (!s.contains(kGeneral)) {
         s.setValue(kInstallation, InstallationStamp());
         InstallFolder = executableFolder_;
         DevicesFolder = InstallFolder + QStringLiteral("Data/Devices/");
@@ -133,37 +183,12 @@ void SettingsStore::Load() {
         s.setValue(kParity, ToBinary(Parity, 1));
     }
 
-    InstallFolder = s.value(kGeneral).toString();
-    DevicesFolder = s.value(kDevices).toString();
-    DriversFolder = s.value(kDrivers).toString();
-    ReadByte(s, kComPort, ComPort);
-    std::uint32_t baud = 0;
-    if (ReadBinary(s, kBaudRate, 4, baud))
-        BaudRate = static_cast<std::int32_t>(baud);
-    ReadByte(s, kParity, Parity);
-
     if (!s.contains(kPosition))
-        s.setValue(kPosition, InstallFolder + QStringLiteral("Data/Profiles/"));
-    ProfilesFolder = s.value(kPosition).toString();
-
+        s.setValue(kPosition, s.value(kGeneral).toString() + QStringLiteral("Data/Profiles/"));
     if (!s.contains(kComPortTarn)) {
         LinkComPort = 10;
         s.setValue(kComPortTarn, ToBinary(LinkComPort, 1));
     }
-    ReadByte(s, kComPortTarn, LinkComPort);
-
-    portPaths_.clear();
-    for (const QString& key : s.childKeys()) {
-        if (!key.startsWith(kPortPathPrefix))
-            continue;
-        bool ok = false;
-        const int com = key.mid(kPortPathPrefix.size()).toInt(&ok);
-        if (ok && com >= 1 && com <= 255)
-            portPaths_[com] = s.value(key).toString();
-    }
-
-    s.endGroup();
-    s.sync();
 }
 
 void SettingsStore::Save() {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <map>
 
+class QSettings;
+
 namespace kelm {
 
 // The settings that survive between runs: installation and user folders, serial port,
@@ -13,10 +15,16 @@ namespace kelm {
 // Folders use '/' and end with '/'.
 class SettingsStore {
 public:
+    // Program: the program's start, which resets the store of a moved installation, creates
+    // a missing one and writes changes back at destruction. ReadOnly (the command line):
+    // reads what is stored (defaults where nothing is) and never writes.
+    enum class Access { Program, ReadOnly };
+
     // executableFolder: folder of the running program (with or without a final '/').
     // settingsFile: the INI file holding the settings.
     explicit SettingsStore(const QString& executableFolder = DefaultExecutableFolder(),
-                           const QString& settingsFile = DefaultSettingsFile());
+                           const QString& settingsFile = DefaultSettingsFile(),
+                           Access access = Access::Program);
     ~SettingsStore();
 
     SettingsStore(const SettingsStore&) = delete;
@@ -47,9 +55,11 @@ public:
 
 private:
     void Load();
+    void Prepare(QSettings& s);
 
     QString executableFolder_;
     QString settingsFile_;
+    Access access_;
     std::map<int, QString> portPaths_;
 };
 

@@ -13,6 +13,13 @@ bool LineReader::AtEnd() const {
 bool LineReader::ReadLine(QString& line) {
     line.clear();
     lastLineCut_ = false;
+    // Editors of other tools may start a file with a UTF-8 byte-order mark: not part of
+    // the first line.
+    if (atStart_) {
+        atStart_ = false;
+        if (device_.peek(3) == QByteArrayLiteral("\xEF\xBB\xBF"))
+            device_.skip(3);
+    }
     QByteArray bytes;
     bool gotAny = false;
     char c = 0;

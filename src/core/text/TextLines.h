@@ -15,6 +15,7 @@ inline constexpr int DefaultMaxLineChars = 99;
 // Reads one line at a time from a device. A line ends at LF (a CR before it is dropped).
 // At most maxChars characters are kept; the rest of an over-long line is skipped up to its
 // line end, so a long line is cut, never split into two lines, and never read past.
+// A UTF-8 byte-order mark at the start of the device is skipped.
 class LineReader {
 public:
     explicit LineReader(QIODevice& device, int maxChars = DefaultMaxLineChars);
@@ -28,6 +29,7 @@ private:
     QIODevice& device_;
     int maxChars_;
     bool lastLineCut_ = false;
+    bool atStart_ = true;
 };
 
 // Characters of code 32 or below count as blanks.

@@ -8,6 +8,7 @@
 #include "core/link/PortNames.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/seams/Messages.h"
+#include "core/settings/DevicesFolder.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/shell/BasicStatusPanel.h"
 #include "ui/shell/StatusPanelView.h"
@@ -93,6 +94,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     master_ = std::make_unique<ModbusMaster>(
         std::move(channel), [names](std::uint8_t com) { return names.DevicePath(com); });
     driver_ = std::make_unique<TDriver>(*this, *master_);
+    FallBackToDefaultDevicesFolder(*settings_);
     driver_->Initialize(settings_->InstallFolder, settings_->DevicesFolder);
 
     // 5-7. The right-hand panel (built once the drive model exists: its content reads it).

@@ -32,16 +32,16 @@ TEST_F(CommandTest, WriteChangedParamsSendsOnlyChangedEntries) {
 }
 
 TEST_F(CommandTest, WriteChangedStopsAtTheFirstFailure) {
-    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 3), MakeEntry(2, 'A', 4), MakeEntry(3, 'A', 5)});
+    UseTable(DeviceKind::Std, {MakeEntry(2, 'A', 3), MakeEntry(3, 'A', 4), MakeEntry(4, 'A', 5)});
     for (ParamEntry& e : driver->ActiveTable())
         e.Value = 9;
-    channel->Silent = {2};
+    channel->Silent = {3};
     EXPECT_FALSE(driver->WriteChangedParams());
     EXPECT_FALSE(driver->Online());
     for (const auto& w : Writes())
-        EXPECT_NE(w.Address, 3);
-    EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->DriveValue, 9);
-    EXPECT_EQ(driver->ActiveTable().FindByAddress(3)->DriveValue, 5);
+        EXPECT_NE(w.Address, 4);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(2)->DriveValue, 9);
+    EXPECT_EQ(driver->ActiveTable().FindByAddress(4)->DriveValue, 5);
     EXPECT_EQ(driver->ModeLetter(), 0);
 }
 

@@ -89,10 +89,10 @@ TEST_F(TransferTest, EmptyTableReadEndsWithDoneAndNoRequest) {
 }
 
 TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesInsteadOfWriting) {
-    UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 11), MakeEntry(2, 'N', 22), MakeEntry(3, 'D', 33),
-                               MakeEntry(4, 'F', 44)});
-    channel->Registers[2] = 500;
-    channel->Registers[4] = 600;
+    UseTable(DeviceKind::Std, {MakeEntry(2, 'A', 11), MakeEntry(3, 'N', 22), MakeEntry(4, 'D', 33),
+                               MakeEntry(5, 'F', 44)});
+    channel->Registers[3] = 500;
+    channel->Registers[5] = 600;
     bool done = false;
     int progress = 0;
     driver->StartWrite(
@@ -103,14 +103,14 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesInsteadOfWriting) {
     EXPECT_EQ(requests[0].Function, frames::WriteFunction);
     EXPECT_EQ(requests[0].Values, std::vector<std::uint16_t>{11});
     EXPECT_EQ(requests[1].Function, frames::ReadFunction);
-    EXPECT_EQ(requests[1].Address, 2);
+    EXPECT_EQ(requests[1].Address, 3);
     EXPECT_EQ(requests[2].Function, frames::WriteFunction);
     EXPECT_EQ(requests[3].Function, frames::ReadFunction);
     const ParamTable& t = driver->ActiveTable();
-    EXPECT_EQ(t.FindByAddress(2)->Value, 500);
-    EXPECT_EQ(t.FindByAddress(2)->DriveValue, 500);
-    EXPECT_EQ(t.FindByAddress(4)->Value, 600);
-    EXPECT_EQ(channel->Registers[2], 500); // never written
+    EXPECT_EQ(t.FindByAddress(3)->Value, 500);
+    EXPECT_EQ(t.FindByAddress(3)->DriveValue, 500);
+    EXPECT_EQ(t.FindByAddress(5)->Value, 600);
+    EXPECT_EQ(channel->Registers[3], 500); // never written
     EXPECT_EQ(progress, 4);
 }
 

@@ -9,6 +9,7 @@ TEST(FileStamp, DateLineUsesLocaleWeekdayAndSeparators) {
     EXPECT_EQ(GeneratedOnLine(FixedStamp()), "Generated on: Sunday  07/03/2027 09:05:03");
     EXPECT_EQ(FormatStampDateTime(FixedStamp(QLocale("de_DE"))), "Sonntag  07.03.2027 09:05:03");
     EXPECT_EQ(FormatStampDateTime(FixedStamp(QLocale("it_IT"))), "domenica  07/03/2027 09:05:03");
+    EXPECT_EQ(FormatStampDateTime(FixedStamp(QLocale("ru_RU"))), "Sunday  07.03.2027 09:05:03");
     // A locale whose time separator is a dot.
     EXPECT_EQ(FormatStampDateTime(FixedStamp(QLocale("fi_FI"))).mid(QString("sunnuntaina").size()),
               "  07.03.2027 09.05.03");

@@ -1,4 +1,6 @@
 #include "core/settings/SettingsStore.h"
+#include "core/seams/RecordingMessages.h"
+#include "core/settings/DevicesFolder.h"
 
 #include <QDate>
 #include <QDir>
@@ -101,12 +103,12 @@ TEST_F(SettingsStoreTest, BinaryWidthsAndByteOrder) {
     EXPECT_GE(days, today - 1.0);
     EXPECT_LT(days, today + 2.0);
 
-    // A value of the wrong width or type is not taken: the field keeps its default.
+    // A value of the wrong width is not taken (the field keeps its default); decimal text is.
     Store("Baud Rate", Bytes({0x00, 0xC2, 0x01}));
     Store("Parity", QString("1"));
     SettingsStore again(install_, file_);
     EXPECT_EQ(again.BaudRate, 19200);
-    EXPECT_EQ(again.Parity, 2);
+    EXPECT_EQ(again.Parity, 1);
     EXPECT_EQ(again.ComPort, 255);
 }
 
@@ -148,6 +150,10 @@ TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
     }
     Store("Installation", Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(QDir(install_ + "Data").removeRecursively());
+    // Read only (the command line), nothing is reset and nothing written.
+    const QByteArray before = FileBytes();
+    EXPECT_EQ(SettingsStore(other_, file_, SettingsStore::Access::ReadOnly).ComPort, 4);
+    EXPECT_EQ(FileBytes(), before);
 
     SettingsStore store(other_, file_);
     EXPECT_EQ(store.InstallFolder, other_);
@@ -250,6 +256,19 @@ TEST_F(SettingsStoreTest, PortPathsWrittenOnlyWhenChanged) {
     }
     EXPECT_FALSE(Stored("PortPath12").isValid());
     EXPECT_EQ(Stored("PortPath3").toString(), "/dev/ttyUSB0");
+}
+
+// A devices folder that cannot be created gives way to the default one, named with it.
+TEST_F(SettingsStoreTest, UncreatableDevicesFolderFallsBackToTheDefault) {
+    RecordingMessages messages;
+    SettingsStore store(install_, file_);
+    ASSERT_TRUE(QFile(install_ + "stick").open(QIODevice::WriteOnly)); // a file, no folder
+    store.DevicesFolder = install_ + "stick/Devices/";
+    FallBackToDefaultDevicesFolder(store);
+    EXPECT_EQ(store.DevicesFolder, install_ + "Data/Devices/");
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Fail to Devices Folder\r" + install_ +
+                          "stick/Devices/\rUsing Default Folder\r" + install_ + "Data/Devices/"});
 }
 
 TEST(SettingsStoreLocation, DefaultFileFollowsXdgConfigHome) {

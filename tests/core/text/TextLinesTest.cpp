@@ -31,6 +31,9 @@ TEST(LineReaderTest, SplitsAtCrLfAndLfKeepsLoneCrReadsLatin1) {
     EXPECT_EQ(ReadAll("\n"), QStringList{""});
     EXPECT_EQ(ReadAll("a\rb\r\n"), QStringList{"a\rb"});
     EXPECT_EQ(ReadAll("caf\xe9\r\n"), QStringList{QString::fromLatin1("caf\xe9")});
+    // A UTF-8 byte-order mark only at the very start is no text.
+    EXPECT_EQ(ReadAll(QByteArray("\xEF\xBB\xBF") + "a\n\xEF\xBB\xBF"),
+              (QStringList{"a", QString::fromLatin1("\xEF\xBB\xBF")}));
 }
 
 TEST(LineReaderTest, LongLineIsCutAndRestSkipped) {

@@ -120,6 +120,11 @@ TEST_F(SimulatorLink, LateRepliesAgainstTheFirstByteDeadline) {
     start = TickCount();
     EXPECT_TRUE(master->ReadRegistersOnce(2, &value, 1, 700));
     EXPECT_GE(TickCount() - start, 380u);
+    // The window opens when the request has left the line (335 ms at 2400 baud): in time.
+    Start({}, false, 2400, 2);
+    ASSERT_TRUE(sim->Command("delay 375"));
+    const std::array<std::uint16_t, 32> block{};
+    EXPECT_TRUE(master->WriteRegistersOnce(300, block.data(), 32, 100));
 }
 
 TEST_F(SimulatorLink, SilentDriveClosesThePortAndIsReported) {

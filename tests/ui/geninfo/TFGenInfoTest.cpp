@@ -102,6 +102,23 @@ TEST_F(GenInfoTest, CancelWritesNothingAndRestoresTheControls) {
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("9"));
 }
 
+// After a minute of polling, Cancel sends nothing and Apply only the edit, on every kind.
+TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
+    for (const DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+        const int address = kind == DeviceKind::Power ? 7 : kind == DeviceKind::Drive ? 6 : 2;
+        Open(kind, {{address, 9}});
+        drive->PollMinute();
+        Click("BCancel");
+        drive->Driver().WriteChangedParams();
+        EXPECT_TRUE(drive->Writes().empty()) << KindIndex(kind);
+        dialog->show();
+        Click("BDefault");
+        Click("BApply");
+        EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{address, 1}}));
+    }
+}
+
 TEST_F(GenInfoTest, DriveVariant) {
     Open(DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0A1F}, {7, 250}, {76, 0x0200}, {370, 4}});
     EXPECT_EQ(Find<QGroupBox>("GDrive")->title(), QStringLiteral(" Tarn Device"));

@@ -24,6 +24,7 @@ TEST_F(ComSetFixture, UnlistedStoredValuesShowDefaultsAndOnlyChangedOnesAreStore
     settings.ComPort = 12;
     settings.BaudRate = 4800;
     settings.Parity = 9;
+    settings.LinkComPort = 0; // the link field cannot show it
     TFComSet dialog(ComSettingsLogic::Variant::Standard, settings);
     EXPECT_EQ(dialog.windowTitle(), " Com Settings ");
     EXPECT_EQ(dialog.CPort->currentText(), "Com 1");
@@ -34,6 +35,7 @@ TEST_F(ComSetFixture, UnlistedStoredValuesShowDefaultsAndOnlyChangedOnesAreStore
     EXPECT_EQ(settings.ComPort, 12);
     EXPECT_EQ(settings.BaudRate, 4800);
     EXPECT_EQ(settings.Parity, 9);
+    EXPECT_EQ(settings.LinkComPort, 0);
     // Only a changed selection is stored.
     dialog.CBaud->setCurrentText("57600");
     EXPECT_TRUE(dialog.ApplyComSettings());

@@ -7,11 +7,13 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/DriverHost.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/status/StatusPoller.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/RecordingMessages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Device.h"
 #include "sim/engine/Engine.h"
+#include "ui/status/FakeStatusLink.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -120,6 +122,19 @@ public:
             entry.DriveValue = value;
         }
         return true;
+    }
+
+    // A minute of status polls (two a second) while the drive's read-only registers move.
+    void PollMinute() {
+        DriverStatusLink link(*driver_);
+        FakePollHost host; // no window open, no button pressed
+        StatusPoller poller(link, host);
+        for (int cycle = 1; cycle <= 120; ++cycle) {
+            for (const ParamEntry& entry : driver_->ActiveTable())
+                if (entry.KindLetter == 'N' && entry.Address != 0)
+                    Set(entry.Address, static_cast<std::uint16_t>(entry.Address * 3 + cycle));
+            poller.Poll();
+        }
     }
 
     std::vector<RegisterWrite> Writes() {
