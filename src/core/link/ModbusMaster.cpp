@@ -61,8 +61,18 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
     Port = port;
     LinkMode = linkMode;
     const QString path = resolver_ ? resolver_(port) : QString();
-    if (path.isEmpty() || !channel_->Open(path)) {
+    const QString name = QStringLiteral("COM%1").arg(port);
+    if (path.isEmpty()) {
+        openError_ = name + QStringLiteral(": no device is assigned to this port number");
         return false;
+    }
+    const auto fail = [this, &name, &path](const QString& reason) {
+        openError_ = QStringLiteral("%1 (%2): %3").arg(name, path, reason);
+        return false;
+    };
+    if (!channel_->Open(path)) {
+        const QString reason = channel_->OpenError();
+        return fail(reason.isEmpty() ? QStringLiteral("the port cannot be opened") : reason);
     }
     DcbChanged = false;
     settingsString_ = BuildSettingsString(baud, parity);
@@ -70,17 +80,18 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
     if (!channel_->ApplyLineSettings(settings_)) {
         RestoreLineSettings();
         channel_->Close();
-        return false;
+        return fail(QStringLiteral("the port refuses the line settings ") + settingsString_);
     }
     DcbChanged = true;
     TimeoutsChanged = false;
     if (!channel_->ApplyTimeouts(ChannelTimeoutMs)) {
         RestoreLineSettings();
         channel_->Close();
-        return false;
+        return fail(QStringLiteral("the port refuses the read and write timeouts"));
     }
     TimeoutsChanged = true;
     channel_->Purge();
+    openError_.clear();
     return true;
 }
 

@@ -44,8 +44,12 @@ public:
 
     // Closes any open port, then opens the COM number's device with 8 data bits, 1 stop bit,
     // the baud rate and the parity code (0 none, 1 odd, 2 even, 3 mark, others none).
-    // False, with the port closed and its settings restored, on any failure; no message.
+    // False, with the port closed and its settings restored, on any failure; no message:
+    // OpenError then says why, for the caller to report.
     bool OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode, std::uint8_t parity);
+    // Why the last OpenPort failed ("COM3 (/dev/ttyS2): no such device"); empty after a
+    // successful one.
+    QString OpenError() const { return openError_; }
     // Drops pending transfers, restores what OpenPort changed, closes. Nothing when closed.
     void ClosePort();
     // Closes and opens the same port and frame variant with the settings of the last open.
@@ -114,6 +118,7 @@ private:
     ProgressDialogHook progressHook_;
     LineSettings settings_;
     QString settingsString_;
+    QString openError_;
     // Debug check that two threads never use the master at the same time.
     std::atomic<std::thread::id> user_{};
 };

@@ -5,11 +5,14 @@
 #include <asm/termbits.h>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -82,26 +85,71 @@ PosixSerialChannel::~PosixSerialChannel() {
     Close();
 }
 
+QString PosixSerialChannel::DescribeOpenError(int error, const QString& accessGroup) {
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return QStringLiteral("no such device");
+    case EACCES:
+    case EPERM:
+        if (accessGroup.isEmpty())
+            return QStringLiteral("permission denied");
+        return QStringLiteral("permission denied; access is granted to the group \"%1\" "
+                              "(add your user to it, then log in again)")
+            .arg(accessGroup);
+    case EBUSY:
+    case EWOULDBLOCK:
+        return QStringLiteral("the port is busy (in use by another program)");
+    case ENOTTY:
+    case EINVAL:
+        return QStringLiteral("not a serial port");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString PosixSerialChannel::OwningGroup(const QString& path) {
+    struct stat info {};
+    if (::stat(path.toLocal8Bit().constData(), &info) != 0 || info.st_gid == 0)
+        return {};
+    const group* entry = ::getgrgid(info.st_gid);
+    return entry != nullptr ? QString::fromLocal8Bit(entry->gr_name) : QString();
+}
+
 bool PosixSerialChannel::Open(const QString& devicePath) {
-    if (IsOpen() || devicePath.isEmpty()) {
+    if (IsOpen()) {
+        openError_ = QStringLiteral("already open");
         return false;
     }
+    if (devicePath.isEmpty()) {
+        openError_ = QStringLiteral("no device path");
+        return false;
+    }
+    const auto fail = [this, &devicePath](int error) {
+        openError_ = DescribeOpenError(
+            error, error == EACCES || error == EPERM ? OwningGroup(devicePath) : QString());
+        return false;
+    };
     const QByteArray path = devicePath.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return fail(errno);
     }
     // flock refuses a second opener even when TIOCEXCL does not (root ignores it).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        return fail(error);
     }
     if (::ioctl(fd, TCGETS2, &saved_->Settings) != 0) {
+        const int error = errno;
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
-        return false;
+        return fail(error);
     }
     fd_ = fd;
+    openError_.clear();
     return true;
 }
 

@@ -20,6 +20,7 @@ public:
     PosixSerialChannel& operator=(const PosixSerialChannel&) = delete;
 
     bool Open(const QString& devicePath) override;
+    QString OpenError() const override { return openError_; }
     bool IsOpen() const override { return fd_ >= 0; }
     bool ApplyLineSettings(const LineSettings& settings) override;
     bool ApplyTimeouts(std::uint32_t ms) override;
@@ -32,6 +33,11 @@ public:
 
     // The parity bits of the control flags for a parity code (PARENB, PARODD, CMSPAR).
     static unsigned ParityControlFlags(std::uint8_t parityCode);
+    // The reason for an open that failed with errno `error`; for a refused permission it
+    // names accessGroup (the group owning the device node) when there is one.
+    static QString DescribeOpenError(int error, const QString& accessGroup);
+    // The name of the group owning the file; empty when unknown or root's.
+    static QString OwningGroup(const QString& path);
 
 private:
     struct Saved;
@@ -39,6 +45,7 @@ private:
     int fd_ = -1;
     std::uint32_t writeTimeoutMs_ = 10;
     std::unique_ptr<Saved> saved_;
+    QString openError_;
 };
 
 } // namespace kelm

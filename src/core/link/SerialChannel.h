@@ -23,6 +23,9 @@ public:
     virtual ~SerialChannel() = default;
     // Opens the device exclusively and remembers its current line settings and timeouts.
     virtual bool Open(const QString& devicePath) = 0;
+    // Why the last Open failed, in words for a person ("no such device", ...); empty after
+    // a successful Open or when the channel cannot tell.
+    virtual QString OpenError() const { return {}; }
     virtual bool IsOpen() const = 0;
     virtual bool ApplyLineSettings(const LineSettings& settings) = 0;
     // Read and write timeouts (the master asks for 10 ms).

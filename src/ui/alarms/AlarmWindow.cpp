@@ -1,5 +1,6 @@
 #include "ui/alarms/AlarmWindow.h"
 
+#include "core/drive/TDriver.h"
 #include "ui/alarms/TFAllarms.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
@@ -53,8 +54,16 @@ void ShowAlarmWindow(ShellHost& shell) {
     g_window = window;
     ChildWindows& children = shell.Children();
     children.Unregister(g_registration);
-    g_registration = children.Register(ChildWindows::Role::Alarm, window->objectName(),
-                                       [](bool) { CloseAlarmWindow(); });
+    // Resetting needs the drive: the button follows the on-line state.
+    window->SetOnline(shell.Driver().Online());
+    ChildWindows::Hooks hooks;
+    hooks.Close = [](bool) { CloseAlarmWindow(); };
+    hooks.OnlineChanged = [](bool online) {
+        if (g_window)
+            g_window->SetOnline(online);
+    };
+    g_registration =
+        children.Register(ChildWindows::Role::Alarm, window->objectName(), std::move(hooks));
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -46,7 +46,8 @@ TFAllarms::TFAllarms(const QStringList& texts, WordSource words, ResetAction res
         ShowLatch(row, false);
     }
     latchRepaints_ = 0;
-    reset_ = new QPushButton(QStringLiteral("&Reset Historic Alarms"));
+    // Alt+R belongs to the main window's drive menu.
+    reset_ = new QPushButton(QStringLiteral("Reset &Historic Alarms"));
     grid->addWidget(reset_, 16, 0, 1, 6);
     connect(reset_, &QPushButton::clicked, this, &TFAllarms::ResetClicked);
     Refresh();
@@ -84,6 +85,10 @@ void TFAllarms::Refresh() {
         if (latched != row.Latched)
             ShowLatch(row, latched);
     }
+}
+
+void TFAllarms::SetOnline(bool online) {
+    reset_->setEnabled(online);
 }
 
 void TFAllarms::ResetClicked() {

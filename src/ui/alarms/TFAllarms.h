@@ -35,6 +35,8 @@ public:
     void Refresh();
     // The reset button's action: confirm, then reset with the window disabled.
     void ResetClicked();
+    // Off line the reset button is disabled: there is no drive to clear.
+    void SetOnline(bool online);
 
     bool LampLit(int row) const { return rows_.at(row).Lit; }
     bool RowLatched(int row) const { return rows_.at(row).Latched; }

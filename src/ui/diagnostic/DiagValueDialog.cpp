@@ -1,11 +1,15 @@
 #include "ui/diagnostic/DiagValueDialog.h"
 
+#include "core/seams/Messages.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
 
@@ -20,8 +24,10 @@ DiagValueDialog::DiagValueDialog(int minValue, int maxValue, QWidget* parent)
     font.setBold(true);
     field_->setFont(font);
     field_->SetIsNegative(minValue < 0);
-    field_->WrMin(minValue);
-    field_->WrMax(maxValue);
+    // The field takes any 16-bit number, so that a number beyond the row's limits reaches
+    // the check on OK instead of being silently moved to the nearest limit.
+    field_->WrMin(minValue < 0 ? -32768 : 0);
+    field_->WrMax(std::max(maxValue, 32767));
     field_->WrValore(0);
     field_->ShowEmpty();
     field_->SetKeyHandler([this](TPNumEdit&, QKeyEvent& key) {
@@ -31,7 +37,25 @@ DiagValueDialog::DiagValueDialog(int minValue, int maxValue, QWidget* parent)
         return true;
     });
     layout->addWidget(field_);
-    setFixedWidth(140);
+    limits_ = new QLabel(QStringLiteral("%1 ... %2").arg(minValue).arg(maxValue), this);
+    limits_->setObjectName(QStringLiteral("LLimits"));
+    layout->addWidget(limits_);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &DiagValueDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    setMinimumWidth(140);
+}
+
+void DiagValueDialog::accept() {
+    if (!field_->text().trimmed().isEmpty() && !Accepted()) {
+        ShowError(QStringLiteral("The value must lie between %1 and %2.").arg(min_).arg(max_));
+        field_->setFocus();
+        field_->selectAll();
+        return; // stays open
+    }
+    QDialog::accept();
 }
 
 std::optional<int> DiagValueDialog::Accepted() const {

@@ -3,6 +3,7 @@
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
+#include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/seams/DialogRunner.h"
@@ -26,6 +27,11 @@ std::uint32_t LinkBaud(TDriver& driver) {
         static_cast<std::uint16_t>(DefaultOf(driver.KindTable(DeviceKind::Power), 5)) * 100U);
 }
 
+// Says once why the port the user asked for could not be opened (the tool stays off line).
+void ReportOpenFailure(const ModbusMaster& master) {
+    ShowError(QStringLiteral("The port could not be opened:\r") + master.OpenError());
+}
+
 // The port stays open only when it is open on that number in the same frame variant.
 bool OpenOn(const ModbusMaster& master, int port, bool linkMode) {
     return master.IsPortOpen() && master.GetPort() == port && master.IsLinkMode() == linkMode;
@@ -40,9 +46,10 @@ void ConnectStandard(ShellHost& shell, int number) {
         driver.SelectDeviceKind(DeviceKind::Std, false);
     }
     master.DeviceAddress = static_cast<std::uint8_t>(number);
-    if (!OpenOn(master, settings.ComPort, false))
-        master.OpenPort(settings.ComPort, static_cast<std::uint32_t>(settings.BaudRate), false,
-                        settings.Parity);
+    if (!OpenOn(master, settings.ComPort, false) &&
+        !master.OpenPort(settings.ComPort, static_cast<std::uint32_t>(settings.BaudRate), false,
+                         settings.Parity))
+        ReportOpenFailure(master);
 }
 
 // Identifies the unit on a link port: the Power unit of a Tarn link, or a Tarn Orca 230.
@@ -54,8 +61,9 @@ bool ConnectLink(ShellHost& shell, LinkPortRecord& record) {
         master.ClosePort();
         driver.SelectDeviceKind(DeviceKind::Power, false);
     }
-    if (!OpenOn(master, record.ComNumber, true))
-        master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0);
+    if (!OpenOn(master, record.ComNumber, true) &&
+        !master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0))
+        ReportOpenFailure(master);
     if (!master.IsPortOpen()) {
         master.DeviceAddress = static_cast<std::uint8_t>(DefaultOf(driver.ActiveTable(), 4));
         return true;
@@ -141,7 +149,8 @@ void SelectLinkDirect(ShellHost& shell) {
     if (!driver.Online() || !master.IsLinkReady()) {
         const std::uint8_t port =
             master.GetPort() != 0 ? master.GetPort() : shell.Settings().ComPort;
-        master.OpenPort(port, LinkBaud(driver), true, 0);
+        if (!master.OpenPort(port, LinkBaud(driver), true, 0))
+            ReportOpenFailure(master);
         driver.SetOnline(master.IsLinkReady());
     }
     if (master.IsPortOpen())

@@ -48,7 +48,10 @@ TFConnectD::TFConnectD(TDriver& driver, char mode, std::function<void()> fileCle
     : QDialog(centreOn), driver_(driver), mode_(mode), setup_(TransferModeOf(mode)),
       fileCleared_(std::move(fileCleared)), centreOn_(centreOn) {
     auto* layout = new QVBoxLayout(this);
-    LText = new QLabel(setup_.Label);
+    // A transfer's label ends with the number of the drive it talks to.
+    LText =
+        new QLabel(setup_.Transfer ? setup_.Label + QString::number(driver.Master().DeviceAddress)
+                                   : setup_.Label);
     Progress = new QProgressBar;
     Progress->setMinimum(0);
     Progress->setValue(0);

@@ -10,7 +10,7 @@ namespace kelm {
 
 TFOffLineSel::TFOffLineSel(QWidget* centreOn) : QDialog(centreOn), centreOn_(centreOn) {
     setWindowTitle(QStringLiteral(" Off Line "));
-    // No border icons: a kind must be chosen.
+    // No border icons; Escape goes back to the selection dialog without a choice.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QHBoxLayout(this);
     const std::array<QStyle::StandardPixmap, DeviceKindCount> pictures{
@@ -20,7 +20,7 @@ TFOffLineSel::TFOffLineSel(QWidget* centreOn) : QDialog(centreOn), centreOn_(cen
         const DeviceKind kind = static_cast<DeviceKind>(i);
         auto* button = new QPushButton(style()->standardIcon(pictures[i]), DeviceKindText(kind));
         button->setIconSize(QSize(48, 48));
-        button->setAutoDefault(false);
+        button->setAutoDefault(true); // Enter picks the focused kind
         layout->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, kind] {
             chosen_ = kind;

@@ -39,15 +39,18 @@ TFSelectDriver::TFSelectDriver(TDriver& driver, LinkPortScan scan, QWidget* cent
     EId->setValidator(new QIntValidator(0, 255, EId));
     EId->setMaxLength(3);
     stdLayout->addWidget(EId, 0, 1);
-    BStdOk = new QPushButton(QStringLiteral("&Ok"));
+    // Each button its own accelerator: Alt+O the link group's, Alt+K the number's, Alt+F
+    // off-line work.
+    BStdOk = new QPushButton(QStringLiteral("O&k"));
     stdLayout->addWidget(BStdOk, 1, 0, 1, 2);
     layout->addWidget(standard, 0, 1);
 
-    BOffLine = new QPushButton(QStringLiteral("&Off Line"));
+    BOffLine = new QPushButton(QStringLiteral("O&ff Line"));
     layout->addWidget(BOffLine, 1, 0, 1, 2);
 
+    // Enter presses the focused button; elsewhere the default one (see FillFromPorts).
     for (QPushButton* button : {BLinkOk, BStdOk, BOffLine})
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     connect(BLinkOk, &QPushButton::clicked, this, [this] { done(Link); });
     connect(BStdOk, &QPushButton::clicked, this, [this] { done(Standard); });
     connect(EId, &QLineEdit::returnPressed, BStdOk, &QPushButton::click);
@@ -98,8 +101,10 @@ void TFSelectDriver::FillFromPorts() {
     CPort->setEnabled(any);
     if (any) {
         CPort->setCurrentIndex(0);
+        BLinkOk->setDefault(true);
         BLinkOk->setFocus();
     } else {
+        BStdOk->setDefault(true);
         EId->setFocus();
     }
     rescan_.start();
@@ -131,10 +136,12 @@ void TFSelectDriver::RescanTick() {
 }
 
 void TFSelectDriver::OffLineClicked() {
-    EId->setText(QStringLiteral("0"));
     TFOffLineSel chooser(centreOn_);
-    if (Dialogs().Exec(chooser) == QDialog::Accepted)
-        offLineKind_ = chooser.ChosenKind();
+    // Escape in the chooser goes back to this dialog: nothing is closed or changed.
+    if (Dialogs().Exec(chooser) != QDialog::Accepted)
+        return;
+    offLineKind_ = chooser.ChosenKind();
+    EId->setText(QStringLiteral("0"));
     done(OffLine);
 }
 

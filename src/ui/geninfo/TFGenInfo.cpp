@@ -40,7 +40,7 @@ QCheckBox* NewCheck(const QString& name, const QString& caption, QWidget* parent
 QPushButton* NewButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true); // Enter presses the focused button
     return button;
 }
 
@@ -147,6 +147,7 @@ void TFGenInfo::Build() {
     bApply_ = NewButton(QStringLiteral("BApply"), QStringLiteral("&Apply"), this);
     bOk_ = NewButton(QStringLiteral("BOk"), QStringLiteral("&Ok"), this);
     bCancel_ = NewButton(QStringLiteral("BCancel"), QStringLiteral("&Cancel"), this);
+    bOk_->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(bApply_);
     buttons->addWidget(bOk_);

@@ -50,6 +50,10 @@ void OpenMainDevPage(ShellHost& shell, PageOpeners openers) {
         return;
     }
     MainDevLinks links;
+    links.HasPage = [openers](const QString& name) {
+        const auto it = openers.find(name);
+        return it != openers.end() && it->second;
+    };
     links.OpenPage = [&shell, openers = std::move(openers)](const QString& name,
                                                             const QString& caption) {
         const auto it = openers.find(name);

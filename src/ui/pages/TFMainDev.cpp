@@ -118,11 +118,18 @@ QPushButton* TFMainDev::NewPageButton(const QString& name, const QString& captio
     button->setObjectName(name);
     button->setAutoDefault(false);
     const QString page = QStringLiteral("TF") + name.mid(1);
+    button->setProperty("page", page);
+    EnablePageButton(button, true);
     connect(button, &QPushButton::clicked, this, [this, page, caption] {
         if (links_.OpenPage)
             links_.OpenPage(page, caption);
     });
     return button;
+}
+
+void TFMainDev::EnablePageButton(QPushButton* button, bool enabled) {
+    const QString page = button->property("page").toString();
+    button->setEnabled(enabled && (!links_.HasPage || links_.HasPage(page)));
 }
 
 void TFMainDev::BuildMainGroup() {
@@ -398,8 +405,8 @@ bool TFMainDev::ApplyMode(int mode, bool setButtons) {
     }
     ShowAll({lSearch_, eSearch_}, layout.SearchAngle);
     if (setButtons) {
-        bSpeed_->setEnabled(layout.SpeedButton);
-        bPosition_->setEnabled(layout.PositionButton);
+        EnablePageButton(bSpeed_, layout.SpeedButton);
+        EnablePageButton(bPosition_, layout.PositionButton);
     }
     const std::array<QString, 2> captions = PositionCaptions(mode);
     lPos1_->setText(captions[0]);
@@ -467,8 +474,8 @@ void TFMainDev::RefreshFeedback() {
     const ParamEntry* feedback = Entry(FeedbackRegister(kind_));
     const int code = feedback ? feedback->Value : 0;
     pResolver_->setText(FeedbackText(code));
-    bEncOut_->setEnabled(
-        EncoderOutEnabled(kind_, GetModelFamily(kind_, driver_.ActiveTable()), code));
+    EnablePageButton(bEncOut_,
+                     EncoderOutEnabled(kind_, GetModelFamily(kind_, driver_.ActiveTable()), code));
 }
 
 void TFMainDev::SetOnline(bool online) {

@@ -24,6 +24,9 @@ struct MainDevLinks {
     // A page button was pressed: open (or bring up) that page. name is the page's window
     // name ("TFSpeed", ...), caption the button's text.
     std::function<void(const QString& name, const QString& caption)> OpenPage;
+    // Whether this build has that page; a page it lacks leaves its button disabled. Empty:
+    // every page is there.
+    std::function<bool(const QString& name)> HasPage;
     // The page's File menu: Save / Save As of the main window follow it.
     std::function<void(bool enabled)> SetSaveEnabled;
 };
@@ -67,6 +70,8 @@ private:
     void BuildPowerGroup();
     TPNumEdit* NewField(const QString& name, QWidget* parent);
     QPushButton* NewPageButton(const QString& name, const QString& caption);
+    // Enables a page button when its page exists.
+    void EnablePageButton(QPushButton* button, bool enabled);
 
     bool SetupDrive();
     bool SetupPower();

@@ -13,11 +13,11 @@ constexpr std::array<CommandInfo, CommandCount> infos{{
     {"MUserChange", "", "&Change", "", "", ""},
     {"MInfo", "BInfo", "&General Settings", " General Set", "General Settings", ""},
     {"MComPort", "", "&Com Port", "", "", ""},
-    {"MComPortTarn", "", "Tarn Port", "", "", ""},
+    {"MComPortTarn", "", "&Tarn Port", "", "", ""},
     {"MIdDevice", "BSetId", "&Select Drive", "", "Set Id or Device", ""},
     {"MSelTarn", "BSelTarn", "S&elect Tarn link", "", "Select Tarn Device", ""},
     {"MCompare", "", "&Compare with File", "", "", ""},
-    {"MEnable", "", "&Enable", "", "", "Ctrl+F1"},
+    {"MEnable", "", "E&nable", "", "", "Ctrl+F1"},
     {"MDisable", "", "&Disable", "", "", "F1"},
     {"MMPhase", "", "Motor &Phasing", "", "", ""},
     {"MSOffset", "", "&Speed Offset", "", "", ""},
@@ -98,16 +98,16 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     // Layout by kind.
     switch (kind) {
     case DeviceKind::Power:
-        s.DriveMenuCaption = QStringLiteral("TARN Power");
+        s.DriveMenuCaption = QStringLiteral("TA&RN Power");
         break;
     case DeviceKind::Drive:
-        s.DriveMenuCaption = QStringLiteral("TARN Drive");
+        s.DriveMenuCaption = QStringLiteral("TA&RN Drive");
         break;
     case DeviceKind::Orca230:
-        s.DriveMenuCaption = QStringLiteral("DRIVE");
+        s.DriveMenuCaption = QStringLiteral("D&RIVE");
         break;
     case DeviceKind::Std:
-        s.DriveMenuCaption = QStringLiteral("Drive");
+        s.DriveMenuCaption = QStringLiteral("D&rive");
         break;
     }
     s.TuningMenuVisible = !power;
@@ -159,6 +159,10 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
                           Command::GeneralSettings, Command::Oscilloscope, Command::Bootloader})
             s[c].Enabled = false;
     }
+
+    for (int i = 0; i < CommandCount; ++i)
+        if (in.WindowMissing[static_cast<std::size_t>(i)])
+            s.Commands[static_cast<std::size_t>(i)].Enabled = false;
 
     s.UserItemCaption = in.Expert ? QStringLiteral("&Release") : QStringLiteral("&Change");
     s.LineStateText = on ? QStringLiteral("On Line") : QStringLiteral("Off Line");

@@ -72,10 +72,12 @@ struct CommandInputs {
     bool DriveCompareOpen = false; // MCompare's comparison-open mark
     bool FileCompareOpen = false;  // a drive-against-file comparison window exists
     bool OscilloscopeOpen = false;
-    bool BootRecordUsable = false; // active bootloader record exists with a text
-    bool SaveEnabled = false;      // granted by the main parameter page
+    bool BootRecordUsable = false;      // active bootloader record exists with a text
+    bool SaveEnabled = false;           // granted by the main parameter page
     bool DiagnosticMenuVisible = false; // the diagnostic window is open
     std::uint8_t DeviceAddress = 0;
+    // Commands whose window or dialog this build does not have: always disabled.
+    std::array<bool, CommandCount> WindowMissing{};
     int LinkBaseAddress = 0; // DefaultValue of entry 4 of the Power table
     // Analog-out label lists of the kind (both empty when none were loaded).
     QStringList Labels1;

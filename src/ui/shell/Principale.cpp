@@ -30,6 +30,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace kelm {
 namespace {
@@ -193,7 +194,7 @@ void TFPrincipale::BuildMenus() {
     tarnSeparator_->setObjectName(QStringLiteral("NTarn"));
     add(settingsMenu_, Command::TarnPort);
 
-    driveMenu_ = bar->addMenu(QStringLiteral("Drive"));
+    driveMenu_ = bar->addMenu(QStringLiteral("D&rive"));
     driveMenu_->setObjectName(QStringLiteral("MDrive"));
     for (Command c : {Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare})
         add(driveMenu_, c);
@@ -353,6 +354,27 @@ CommandInputs TFPrincipale::GatherInputs() const {
     in.SaveEnabled = saveEnabled_;
     in.DiagnosticMenuVisible = diagnosticMenuVisible_;
     in.DeviceAddress = master_->DeviceAddress;
+    // A command whose window this build lacks stays disabled rather than running its
+    // transfers first only to say so.
+    const auto missing = [this](const char* name) {
+        const auto it = flows_.Windows.find(QString::fromLatin1(name));
+        return it == flows_.Windows.end() || !it->second;
+    };
+    const std::pair<Command, const char*> windows[] = {
+        {Command::FileCompare, "TFCompDev"},     {Command::DriveCompare, "TFCompDevDrive"},
+        {Command::MotorPhasing, "MotorPhasing"}, {Command::SpeedOffset, "SpeedOffset"},
+        {Command::TorqueOffset, "TorqueOffset"}, {Command::ProfileTool, "TFProfile"},
+        {Command::Oscilloscope, "TFOscillo"},    {Command::Diagnostic, "TFDiagnostic"},
+        {Command::GeneralSettings, "TFGenInfo"}};
+    const auto mark = [&in](Command c, bool absent) {
+        in.WindowMissing[static_cast<std::size_t>(c)] = absent;
+    };
+    for (const auto& [command, name] : windows)
+        mark(command, missing(name));
+    mark(Command::ComPort, !flows_.ComSettings);
+    mark(Command::TarnPort, !flows_.ComSettings);
+    mark(Command::UserChange, !flows_.UserChange);
+    mark(Command::ScopeOpenFile, !flows_.OpenTraceViewer);
     if (const ParamEntry* base = config.KindTable(DeviceKind::Power).FindByAddress(4))
         in.LinkBaseAddress = base->DefaultValue;
     const AnalogOutLabels& labels = config.AnalogLabels(in.Kind);

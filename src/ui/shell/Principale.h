@@ -29,11 +29,6 @@ class SynchronizedCaller;
 class StatusPanelView;
 class TDriver;
 
-// The desktop's "open" of a program or document: an executable file is started detached,
-// anything else is opened with its associated application. A relative name is looked up
-// in installFolder + "Bin/" and installFolder first. Failures are not reported.
-void OpenWithDesktop(const QString& target, const QString& installFolder);
-
 // How the program (or a test) builds the main window.
 struct PrincipaleOptions {
     QString ExecutableFolder; // empty: the running program's folder
@@ -41,8 +36,8 @@ struct PrincipaleOptions {
     QStringList Arguments;    // the command line, program path first
     // The serial channel under the master; empty: the POSIX serial port.
     std::function<std::unique_ptr<SerialChannel>()> MakeChannel;
-    // The shell's "open" of a program or document (firmware loader); empty: the desktop's.
-    std::function<void(const QString& target)> OpenExternal;
+    // Starts the resolved firmware loader (its full path); empty: LaunchResolved.
+    std::function<bool(const QString& path)> OpenExternal;
     // Milliseconds of the start timer and of the pause after launching the firmware loader.
     int StartDelayMs = 200;
     int BootPauseMs = 2000;
@@ -168,6 +163,9 @@ private:
     void FallbackTransfer(char mode);
     void FallbackSelectDrive();
     void ProcessEventsFor(int ms);
+    // After a selection that read nothing (cancelled): a drive still on line is polled
+    // again, so the status panel keeps up with what the status bar says.
+    void ResumeStatusPoll();
 
     ShellFlows flows_;
     PrincipaleOptions options_;

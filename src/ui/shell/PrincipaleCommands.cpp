@@ -8,22 +8,25 @@
 #include "core/settings/SettingsStore.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/AboutBox.h"
+#include "ui/shell/ProgramLaunch.h"
 #include "ui/shell/StatusPanelView.h"
+#include "ui/widgets/TPNumEdit.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiSubWindow>
-#include <QProcess>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 
 namespace kelm {
 
 void TFPrincipale::Run(Command command) {
+    // A number still being typed counts, as if the field had been left first: "Save to
+    // EEPROM" right after typing saves what the field shows.
+    TPNumEdit::CommitFocusedEdit();
     switch (command) {
     case Command::Open:
         OpenDeviceFileCommand();
@@ -145,6 +148,12 @@ void TFPrincipale::SelectDrive() {
         flows_.SelectDrive(*this);
     else
         FallbackSelectDrive();
+    ResumeStatusPoll();
+}
+
+void TFPrincipale::ResumeStatusPoll() {
+    if (driver_->Online() && driver_->ModeLetter() == 0)
+        driver_->SetMode('I');
 }
 
 // Until the selection dialog is installed: the "Standard" choice with the dialog's initial
@@ -229,6 +238,7 @@ void TFPrincipale::FallbackTransfer(char mode) {
 void TFPrincipale::SelectTarnLinkCommand() {
     if (flows_.SelectLinkDirect) {
         flows_.SelectLinkDirect(*this);
+        ResumeStatusPoll();
         return;
     }
     driver_->WaitIdle();
@@ -384,40 +394,32 @@ void TFPrincipale::BootloaderCommand() {
     const BootloaderRecord* record = driver_->Config().CurrentBootloader();
     if (record == nullptr || record->First == 0 || record->Second == 0 || record->Text.isEmpty())
         return;
+    // The loader must be there before the drive is told to wait for it.
+    const QString loader = ResolveProgram(record->Text, settings_->InstallFolder);
+    if (loader.isEmpty()) {
+        ShowError(QStringLiteral("The firmware loader \"%1\" was found neither in %2 nor on "
+                                 "the PATH.\rThe drive was not switched to its bootloader.")
+                      .arg(record->Text, settings_->InstallFolder + QStringLiteral("Bin/")));
+        return;
+    }
     if (!AskConfirm(QStringLiteral("Activate Bootloader")))
         return;
     driver_->WaitIdle();
     // The result is not examined: the loader is started even when the drive did not answer.
     driver_->WriteReg(record->First, record->Second, true, 100, nullptr);
     setEnabled(false);
-    if (options_.OpenExternal)
-        options_.OpenExternal(record->Text);
-    else
-        OpenWithDesktop(record->Text, settings_->InstallFolder);
+    const bool started =
+        options_.OpenExternal ? options_.OpenExternal(loader) : LaunchResolved(loader);
+    statusBar()->showMessage(started ? QStringLiteral("Firmware loader %1 started; waiting for "
+                                                      "the drive...")
+                                           .arg(QFileInfo(loader).fileName())
+                                     : QStringLiteral("The firmware loader could not be started."));
     ProcessEventsFor(options_.BootPauseMs);
+    statusBar()->clearMessage();
     setEnabled(true);
+    if (!started)
+        ShowError(QStringLiteral("The firmware loader could not be started:\r") + loader);
     SelectDrive();
-}
-
-void OpenWithDesktop(const QString& target, const QString& installFolder) {
-    // A relative name is looked up in the installation folder and its Bin/ folder first.
-    QString path = target;
-    if (QFileInfo(target).isRelative()) {
-        for (const QString& folder : {installFolder + QStringLiteral("Bin/"), installFolder}) {
-            if (QFileInfo::exists(folder + target)) {
-                path = folder + target;
-                break;
-            }
-        }
-    }
-    const QFileInfo info(path);
-    if (info.isFile() && info.isExecutable()) {
-        QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath());
-        return;
-    }
-    // Failures of the desktop to open it are not reported.
-    QDesktopServices::openUrl(info.exists() ? QUrl::fromLocalFile(info.absoluteFilePath())
-                                            : QUrl::fromUserInput(target));
 }
 
 } // namespace kelm

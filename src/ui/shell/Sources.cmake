@@ -8,5 +8,6 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Principale.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrincipaleCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrincipaleFiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ProgramLaunch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFWelcome.cpp
 )

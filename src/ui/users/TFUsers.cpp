@@ -28,8 +28,8 @@ TFUsers::TFUsers(QWidget* centreOn) : QDialog(centreOn), centreOn_(centreOn) {
     auto* buttons = new QHBoxLayout;
     BCancel = new QPushButton(QStringLiteral("&Cancel"));
     BOk = new QPushButton(QStringLiteral("&Ok"));
-    BOk->setAutoDefault(false);
-    BCancel->setAutoDefault(false);
+    // Enter presses the focused button, elsewhere Ok.
+    BOk->setDefault(true);
     buttons->addWidget(BCancel);
     buttons->addWidget(BOk);
     grid->addLayout(buttons, 1, 0, 1, 2);

@@ -104,6 +104,7 @@ void TPNumEdit::ChkVal() {
     if (value_ > valMax_)
         value_ = valMax_;
     SetVal2Text();
+    editing_ = false;
 }
 
 void TPNumEdit::ChkValMin() {
@@ -136,6 +137,29 @@ void TPNumEdit::ShowEmpty() {
     ++showing_;
     setText(QString());
     --showing_;
+    editing_ = false;
+}
+
+void TPNumEdit::CommitEdit() {
+    if (!editing_)
+        return;
+    ChkVal();
+    if (onExit_)
+        onExit_(*this);
+}
+
+void TPNumEdit::RevertEdit() {
+    if (!editing_)
+        return;
+    value_ = valueBeforeEdit_;
+    SetVal2Text();
+    SetMarked(markedBeforeEdit_);
+    editing_ = false;
+}
+
+void TPNumEdit::CommitFocusedEdit() {
+    if (auto* field = qobject_cast<TPNumEdit*>(QApplication::focusWidget()))
+        field->CommitEdit();
 }
 
 void TPNumEdit::Show() {
@@ -144,12 +168,17 @@ void TPNumEdit::Show() {
 
 bool TPNumEdit::KeyRefused(const QKeyEvent& event, QChar ch) const {
     Q_UNUSED(event);
+    if (ch.isNull() || !ch.isPrint())
+        return false; // editing and navigation keys
+    const bool asciiDigit = ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    if (!asciiDigit && ch != QLatin1Char(',') && ch != QLatin1Char('.') && ch != QLatin1Char('-'))
+        return true; // nothing else can be part of a number
     const QString current = text();
     if (ch == QLatin1Char(',') || ch == QLatin1Char('.'))
         return dec_ == 0 || current.contains(QLatin1Char(','));
     if (ch == QLatin1Char('-'))
         return !(isNegative_ && (current.isEmpty() || selectedText() == current));
-    if (ch.isDigit()) {
+    if (asciiDigit) {
         // With a selection the digit lands where the selection starts (a whole selected
         // text is simply replaced).
         const int comma = current.indexOf(QLatin1Char(','));
@@ -166,6 +195,11 @@ void TPNumEdit::keyPressEvent(QKeyEvent* event) {
     const QChar ch = typed.size() == 1 ? typed.at(0) : QChar();
     const bool plainKey = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (plainKey && KeyRefused(*event, ch)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && editing_) {
+        RevertEdit();
         event->accept();
         return;
     }
@@ -188,6 +222,11 @@ void TPNumEdit::keyPressEvent(QKeyEvent* event) {
 void TPNumEdit::TextChanged() {
     if (showing_ > 0)
         return; // our own formatted text: the value is already known
+    if (!editing_) {
+        editing_ = true;
+        valueBeforeEdit_ = value_;
+        markedBeforeEdit_ = marked_;
+    }
     QString number = text();
     number.replace(QLatin1Char(','), QLatin1Char('.'));
     if (number.size() > 1 && number.endsWith(QLatin1Char('.')))
@@ -247,9 +286,8 @@ void TPNumEdit::focusOutEvent(QFocusEvent* event) {
     // activation or a popup opening.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
-    ChkVal();
-    if (onExit_)
-        onExit_(*this);
+    editing_ = true; // leaving always clamps and reaches the page
+    CommitEdit();
 }
 
 void TPNumEdit::SetMarked(bool marked) {

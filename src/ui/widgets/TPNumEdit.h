@@ -46,6 +46,16 @@ public:
     // Empties the text without reading it as a number (a disabled field shows nothing).
     void ShowEmpty();
 
+    // True between the first typed change and Enter, leaving the field, Escape or a new
+    // value set by the program.
+    bool EditPending() const { return editing_; }
+    // Commits a pending edit as leaving the field would (clamp, then the exit handler).
+    void CommitEdit();
+    // Escape: the value and mark the field had before the edit.
+    void RevertEdit();
+    // Commits the pending edit of the field that has the keyboard focus, if it is one.
+    static void CommitFocusedEdit();
+
     // The register binding (a 16-bit address or a packed pair).
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
@@ -76,6 +86,9 @@ private:
     bool isNegative_ = false;
     int tag_ = 0;
     bool marked_ = false;
+    bool editing_ = false;
+    std::int64_t valueBeforeEdit_ = 0;
+    bool markedBeforeEdit_ = false;
     int showing_ = 0; // inside our own setText: the page's change handler stays quiet
     ChangeHandler onChange_;
     KeyHandler onKey_;

@@ -57,6 +57,7 @@ public:
         return true;
     }
     bool IsOpen() const override { return open_; }
+    QString OpenError() const override { return FailOpen ? OpenRefusal : QString(); }
     bool ApplyLineSettings(const LineSettings& settings) override {
         Log << QStringLiteral("line %1 %2").arg(settings.BaudRate).arg(settings.ParityCode);
         Applied = settings;
@@ -126,6 +127,7 @@ public:
     Responder Reply;
     std::function<int()> ReadHook; // when set, replaces reading the scripted input
     bool FailOpen = false;
+    QString OpenRefusal; // the reason a failed open gives
     bool FailLineSettings = false;
     bool FailTimeouts = false;
     bool FailReads = false;

@@ -129,8 +129,10 @@ TEST_F(MasterTest, OpenConfiguresAndUnknownParityOpensAsNone) {
 
 TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     fake->FailOpen = true;
+    fake->OpenRefusal = QStringLiteral("permission denied");
     EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
     EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_EQ(master->OpenError(), "COM2 (/dev/fake2): permission denied");
     fake->FailOpen = false;
 
     fake->Log.clear();
@@ -157,6 +159,7 @@ TEST_F(MasterTest, EmptyDevicePathFailsWithoutOpening) {
                       [](std::uint8_t) { return QString(); });
     EXPECT_FALSE(bare.OpenPort(99, 19200, false, 2));
     EXPECT_FALSE(bare.IsPortOpen());
+    EXPECT_TRUE(bare.OpenError().startsWith("COM99: no device"));
 }
 
 TEST_F(MasterTest, AnotherOpenOrAReopenFirstRestoresAndCloses) {

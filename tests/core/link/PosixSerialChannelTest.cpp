@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
@@ -175,7 +176,10 @@ TEST(PosixSerialChannel, RefusesWhatIsNotAnOpenTerminal) {
     PosixSerialChannel channel;
     EXPECT_FALSE(channel.Open(QStringLiteral("/dev/null"))); // not a terminal
     EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.OpenError(), "not a serial port");
     EXPECT_FALSE(channel.Open(QStringLiteral("/nonexistent/ttyS99")));
+    EXPECT_EQ(channel.OpenError(), "no such device");
+    EXPECT_TRUE(PosixSerialChannel::DescribeOpenError(EACCES, "dialout").contains("\"dialout\""));
     EXPECT_FALSE(channel.Open(QString()));
     std::uint8_t byte = 0;
     EXPECT_EQ(channel.ReadByte(byte, 10), -1);

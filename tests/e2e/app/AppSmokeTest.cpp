@@ -204,7 +204,7 @@ TEST_F(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     EXPECT_EQ(window->Driver().CurrentKind(), DeviceKind::Orca230);
     EXPECT_TRUE(window->Master().IsLinkMode());
     EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "Tarn");
-    EXPECT_EQ(window->DriveMenu()->title(), "DRIVE");
+    EXPECT_EQ(window->DriveMenu()->title(), "D&RIVE");
     EXPECT_EQ(window->DeviceDialogExtension(), "tno");
     auto& monitor = dynamic_cast<StatusMonitor&>(window->Panel());
     ASSERT_TRUE(WaitFor([&] { return !monitor.Panel().LBus->text().isEmpty(); }, 10000));

@@ -112,6 +112,9 @@ TEST(AlarmWindow, OneInstanceInTheFrameClosedByCloseChildWindows) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(shell.Frame()->subWindowList().size(), 1);
     EXPECT_EQ(first->RowText(0), shell.Driver().Config().ActiveAlarmTexts().value(0));
+    EXPECT_FALSE(first->ResetButton()->isEnabled()); // off line: nothing to reset
+    shell.Children().NotifyOnline(true);
+    EXPECT_TRUE(first->ResetButton()->isEnabled());
     ShowAlarmWindow(shell);
     EXPECT_EQ(AlarmWindow(), first);
     EXPECT_EQ(shell.Frame()->subWindowList().size(), 1);

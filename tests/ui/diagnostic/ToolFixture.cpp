@@ -46,13 +46,17 @@ void ToolFixture::BuildEngine(sim::SimKind kind) {
 }
 
 void ToolFixture::ShowWindow(ShellFlows flows) {
+    // Commands are disabled without their window: empty ones stand in.
+    for (QString name : {"TFGenInfo", "TFOscillo", "TFProfile"})
+        if (!flows.Windows.count(name))
+            flows.Windows[name] = [](ShellHost&) {};
     PrincipaleOptions options;
     options.ExecutableFolder = Folder();
     options.SettingsFile = Folder() + QStringLiteral("settings.ini");
     options.Arguments = {QStringLiteral("kelmdrive"), QStringLiteral("travik")};
     std::shared_ptr<sim::Engine> engine = engine_;
     options.MakeChannel = [engine] { return std::make_unique<sim::SimChannel>(engine); };
-    options.OpenExternal = [](const QString&) {};
+    options.OpenExternal = [](const QString&) { return true; };
     options.StartDelayMs = 20;
     window_ = std::make_unique<TFPrincipale>(std::move(flows), std::move(options));
     window_->resize(1000, 700);

@@ -20,15 +20,17 @@
 
 namespace kelm::test {
 
-// SimChannel that counts how often the port was opened.
+// SimChannel that counts how often the port was opened (and refuses it with a `refusal`).
 class CountingChannel final : public sim::SimChannel {
 public:
     using SimChannel::SimChannel;
     bool Open(const QString& path) override {
         ++opens;
-        return SimChannel::Open(path);
+        return refusal.isEmpty() && SimChannel::Open(path);
     }
+    QString OpenError() const override { return refusal; }
     int opens = 0;
+    QString refusal;
 };
 
 // The main window as the dialogs see it, over a simulated drive: a settings store in a

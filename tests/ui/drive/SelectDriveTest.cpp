@@ -1,3 +1,4 @@
+#include "Accelerators.h"
 #include "FakeShell.h"
 
 #include "ui/drive/SelectDrive.h"
@@ -66,7 +67,7 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     int shownPosition = -1;
     shell.dialogs.OnNextDialog([&](QDialog& d) {
         auto& progress = static_cast<TFConnectD&>(d);
-        EXPECT_EQ(progress.LText->text(), "Reading from device Nr. ");
+        EXPECT_EQ(progress.LText->text(), "Reading from device Nr. 1");
         ScriptedDialogs::WaitClosed(d, 30000);
         shownMaximum = progress.Maximum();
         shownPosition = progress.Position();
@@ -163,6 +164,29 @@ TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
     EXPECT_EQ(shell.fileDialogSetups, 2);
 }
 
+// Escape in the chooser goes back to the dialog, Escape there cancels: nothing dropped.
+TEST_F(SelectStd, EscapeInTheChooserThenInTheDialogKeepsTheConnection) {
+    Select("1");
+    shell.dialogs.OnNextDialog([&](QDialog& d) {
+        EXPECT_EQ(AcceleratorFaults(d), QStringList());
+        static_cast<TFSelectDriver&>(d).BOffLine->click();
+        EXPECT_TRUE(d.isVisible());
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    shell.dialogs.OnNextDialog([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    shell.SelectDrive();
+    EXPECT_TRUE(shell.Driver().Online());
+    EXPECT_TRUE(shell.Master().IsPortOpen());
+}
+
+TEST_F(SelectStd, APortThatCannotBeOpenedSaysWhyOnce) {
+    shell.Channel().refusal = QStringLiteral("permission denied; the group \"dialout\"");
+    Select("1");
+    EXPECT_EQ(shell.messages.Texts(), QStringList{"The port could not be opened:\rCOM1 "
+                                                  "(/dev/sim1): " + shell.Channel().refusal});
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
+}
+
 TEST(SelectDrive, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
     ScanGuard scan({DiscoveredPort{7, 1}});
     FakeShell shell(sim::SimKind::Orca);
@@ -170,7 +194,8 @@ TEST(SelectDrive, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
         auto& dialog = static_cast<TFSelectDriver&>(d);
         EXPECT_TRUE(dialog.BLinkOk->isEnabled());
         EXPECT_EQ(dialog.CPort->currentText(), "Tarn Bus (Id: 7)");
-        dialog.BLinkOk->click();
+        EXPECT_TRUE(dialog.BLinkOk->isDefault());
+        QTest::keyClick(dialog.BLinkOk, Qt::Key_Return); // the focus starts there
     });
     shell.SelectDrive();
     EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Orca230);
@@ -319,9 +344,9 @@ TEST_F(SelectStdDialog, EnterInTheNumberFieldIsTheStandardOkAndBadNumbersCancel)
 TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
     Select("1");
     ASSERT_TRUE(shell.Driver().Online());
-    const std::map<char, QString> labels = {{'P', "Reading Profiles Data from device Nr. "},
-                                            {'O', "Reading Oscilloscope Data from device Nr. "},
-                                            {'p', "Writing Profiles Data to device Nr. "}};
+    const std::map<char, QString> labels = {{'P', "Reading Profiles Data from device Nr. 1"},
+                                            {'O', "Reading Oscilloscope Data from device Nr. 1"},
+                                            {'p', "Writing Profiles Data to device Nr. 1"}};
     for (const auto& [mode, expected] : labels) {
         int maximum = -1;
         int position = -2;

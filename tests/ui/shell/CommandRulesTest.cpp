@@ -58,11 +58,12 @@ TEST(CommandRules, LayoutByKind) {
         bool tuning, selTarn, defaults, profile, profileOn, alarmList, driveGroup, powerGroup, lcd;
     };
     const Row rows[] = {
-        {DeviceKind::Std, "Drive", true, false, true, true, true, false, true, false, false},
-        {DeviceKind::Power, "TARN Power", false, true, false, false, false, true, false, true,
+        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false},
+        {DeviceKind::Power, "TA&RN Power", false, true, false, false, false, true, false, true,
          false},
-        {DeviceKind::Drive, "TARN Drive", true, true, false, true, false, true, true, false, false},
-        {DeviceKind::Orca230, "DRIVE", true, false, true, true, true, false, true, false, true},
+        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false,
+         false},
+        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true},
     };
     for (const Row& r : rows) {
         const CommandStates s = States(r.kind, true);

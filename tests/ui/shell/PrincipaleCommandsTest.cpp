@@ -7,6 +7,7 @@
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/diagnostic/MainWindowReduction.h"
+#include "ui/shell/ProgramLaunch.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
 
@@ -222,16 +223,13 @@ TEST_F(CommandsTest, AlarmButtonRunsTheAlarmFlowOncePerClick) {
     window_.reset(); // before the counter goes away
 }
 
-TEST_F(CommandsTest, LaterWindowsSayTheyAreNotThereYet) {
-    Build();
+// Without its window a command is disabled rather than running its transfers first.
+TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabled) {
+    Build({}, {QStringLiteral("kelmdrive")}, false);
     GoOnline();
-    messages_.Clear();
-    window_->Run(Command::MotorPhasing);
-    window_->Run(Command::FileCompare);
-    const QStringList texts = messages_.Texts();
-    ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains("not there yet"));
-    EXPECT_TRUE(texts[1].contains("not there yet"));
+    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
+                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
+        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
 }
 
 TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
@@ -260,6 +258,12 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     window_->Run(Command::Bootloader);
     EXPECT_TRUE(messages_.Texts().isEmpty());
     window_->Driver().SelectDeviceKind(DeviceKind::Drive, false);
+    // A loader found nowhere is said before anything is asked or written.
+    window_->Run(Command::Bootloader);
+    EXPECT_TRUE(messages_.Texts().value(0).contains("\"TarnBootLoader\" was found neither"));
+    const QString loader = install_->Folder() + QStringLiteral("Bin/TarnBootLoader");
+    ASSERT_TRUE(QFile(loader).open(QIODevice::WriteOnly));
+    messages_.Clear();
     messages_.ScriptAnswers({false});
     window_->Run(Command::Bootloader);
     EXPECT_EQ(messages_.Texts(), QStringList({"Activate Bootloader"}));
@@ -267,9 +271,19 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     EXPECT_EQ(selections, 0);
     messages_.ScriptAnswers({true});
     window_->Run(Command::Bootloader);
-    EXPECT_EQ(launched_, QStringList({"TarnBootLoader"}));
+    EXPECT_EQ(launched_, QStringList({QFileInfo(loader).absoluteFilePath()}));
     EXPECT_EQ(selections, 1);
     EXPECT_TRUE(window_->isEnabled());
+}
+
+// A selection cancelled after the worker was stopped polls the drive again.
+TEST_F(CommandsTest, CancelledSelectionResumesTheStatusPoll) {
+    ShellFlows flows;
+    flows.SelectLinkDirect = [](ShellHost& shell) { shell.Driver().WaitIdle(); }; // Cancel
+    Build(flows);
+    GoOnline();
+    window_->Run(Command::SelectTarnLink);
+    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
 }
 
 TEST_F(CommandsTest, ComPortChangeUpdatesStatusBar) {
@@ -303,7 +317,7 @@ TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     EXPECT_TRUE(direct);
 }
 
-TEST(OpenWithDesktop, StartsAnExecutableFoundInTheBinFolder) {
+TEST(ProgramLaunch, ResolvesInBinThenOnThePathAndStartsTheProgram) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString install = dir.path() + QLatin1Char('/');
@@ -313,7 +327,10 @@ TEST(OpenWithDesktop, StartsAnExecutableFoundInTheBinFolder) {
     script.write("#!/bin/sh\ntouch \"$(dirname \"$0\")/started\"\n");
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-    OpenWithDesktop(QStringLiteral("loader.sh"), install);
+    const QStringList path{install + QStringLiteral("Bin")};
+    EXPECT_EQ(ResolveProgram("loader.sh", QStringLiteral("/nowhere/"), path), script.fileName());
+    EXPECT_EQ(ResolveProgram("OrcaBootLoader", install, path), QString());
+    EXPECT_TRUE(LaunchResolved(ResolveProgram(QStringLiteral("loader.sh"), install, {})));
     EXPECT_TRUE(
         WaitFor([&] { return QFileInfo::exists(install + QStringLiteral("Bin/started")); }, 10000));
 }

@@ -1,4 +1,5 @@
 // Start-up, first show, the command line, command states in the window, close sequence.
+#include "Accelerators.h"
 #include "ShellFixture.h"
 
 #include "core/config/ConfigurationSet.h"
@@ -150,10 +151,10 @@ TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
     w.Master().DeviceAddress = 12;
     const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
     const Row rows[] = {
-        {DeviceKind::Std, "012", "Drive", false, true},
-        {DeviceKind::Power, "Tarn Pwr", "TARN Power", true, false},
-        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TARN Drive", true, true},
-        {DeviceKind::Orca230, "Tarn", "DRIVE", false, true},
+        {DeviceKind::Std, "012", "D&rive", false, true},
+        {DeviceKind::Power, "Tarn Pwr", "TA&RN Power", true, false},
+        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TA&RN Drive", true, true},
+        {DeviceKind::Orca230, "Tarn", "D&RIVE", false, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(DeviceKindText(r.kind).toStdString());
@@ -164,6 +165,7 @@ TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
         EXPECT_EQ(w.StatusPanelText(5), r.id);
         EXPECT_EQ(w.StatusPanelText(7), "On Line");
         EXPECT_EQ(w.DriveMenu()->title(), r.driveMenu);
+        EXPECT_EQ(AcceleratorFaults(w), QStringList());
         EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), r.tuningMenu);
         EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(), r.selTarn);
         EXPECT_EQ(w.MenuAction(Command::Enable)->isVisible(), r.kind != DeviceKind::Power);

@@ -54,14 +54,21 @@ void ShellFixture::TearDown() {
     ClearTerminateRequest();
 }
 
-void ShellFixture::Build(ShellFlows flows, QStringList arguments) {
+void ShellFixture::Build(ShellFlows flows, QStringList arguments, bool everyWindow) {
+    // Commands stay disabled without their window: stand in an empty one for each.
+    for (QString name : {"TFCompDev", "TFCompDevDrive", "TFDiagnostic", "TFProfile", "TFOscillo",
+                         "TFGenInfo", "MotorPhasing", "SpeedOffset", "TorqueOffset"})
+        if (everyWindow && !flows.Windows.count(name))
+            flows.Windows[name] = FakeWindowFlow(name);
+    if (everyWindow && !flows.ComSettings)
+        flows.ComSettings = [](ShellHost&, bool) { return false; };
     PrincipaleOptions options;
     options.ExecutableFolder = install_->Folder();
     options.SettingsFile = install_->SettingsFile();
     options.Arguments = std::move(arguments);
     std::shared_ptr<sim::Engine> engine = engine_;
     options.MakeChannel = [engine] { return std::make_unique<sim::SimChannel>(engine); };
-    options.OpenExternal = [this](const QString& target) { launched_ << target; };
+    options.OpenExternal = [this](const QString& path) { return launched_ << path, true; };
     options.StartDelayMs = 50;
     options.BootPauseMs = 100;
     window_ = std::make_unique<TFPrincipale>(std::move(flows), std::move(options));

@@ -35,8 +35,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Builds the window (not shown). Flows left empty use the main window's fallbacks.
-    void Build(ShellFlows flows = {}, QStringList arguments = {QStringLiteral("kelmdrive")});
+    // Builds the window (not shown). With everyWindow, a window or the port dialog not in
+    // flows is an empty stand-in; other flows left empty use the main window's fallbacks.
+    void Build(ShellFlows flows = {}, QStringList arguments = {QStringLiteral("kelmdrive")},
+               bool everyWindow = true);
     // Selects the drive at address 1 through the fallback selection and reads the table.
     void GoOnline();
     // Applies a simulator control command ("silent * on", "cmdfault * on", ...).

@@ -77,8 +77,8 @@ TEST_F(NumEditTest, TypingRules) {
         {-100, 100, true, 0, "-150", "-100", -100},
         {-100, 100, true, 0, "-150-", "-", 0},        // the minus replaces a selected text
         {-100, 100, false, 0, "-5", "5", 5},          // no negative input: the minus is refused
-        {0, 100, false, 0, "12a", "", 0},             // a letter makes a non-number
-        {10, 100, false, 0, "12x", "10", 10},         // shown as the minimum
+        {0, 100, false, 0, "15x", "15", 15},          // a stray letter is refused
+        {10, 1000, false, 0, "1e2 +;3", "123", 123},  // and all else no number holds
         {0, 100000, false, 0, "1,5.2", "152", 152},   // no decimals: comma and point refused
         {0, 100000, false, 2, "3.14", "3,14", 314},   // '.' becomes ','
         {0, 100000, false, 2, "3.149,", "3,14", 314}, // two decimals at most, one comma
@@ -232,6 +232,25 @@ TEST_F(NumEditTest, ChangeHandlerRunsForEditsNotForShownValues) {
     Type(QStringLiteral("45")); // '4', then '5' re-shown as 32: one change per key
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(field.RdValore(), 32);
+}
+
+// Escape puts back the value from before the edit; a command commits a pending edit once.
+TEST_F(NumEditTest, PendingEditIsRevertedByEscapeOrCommittedBeforeACommand) {
+    Range(10, 50);
+    int exits = 0;
+    field.SetExitHandler([&exits](TPNumEdit&) { ++exits; });
+    field.WrValore(25);
+    Type(QStringLiteral("3\x1b"));
+    EXPECT_EQ(field.RdValore(), 25);
+    EXPECT_EQ(field.text(), QStringLiteral("25"));
+    field.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
+    for (const char* keys : {"", "3", ""}) {
+        Type(QString::fromLatin1(keys));
+        TPNumEdit::CommitFocusedEdit();
+    }
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(field.RdValore(), 10); // clamped as on leaving
 }
 
 TEST_F(NumEditTest, MarkPaintsTheTextRed) {
