@@ -7,6 +7,7 @@
 
 namespace kelm {
 
+struct ParamEntry;
 class ParamTable;
 class TDriver;
 

@@ -116,8 +116,9 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesInsteadOfWriting) {
 
 // A write that stops part-way says how many of the registers it writes reached the drive.
 TEST_F(TransferTest, WriteFailingPartWaySaysHowFarItGot) {
-    UseTable(DeviceKind::Std, {MakeEntry(1), MakeEntry(2, 'N'), MakeEntry(3, 'D'), MakeEntry(4)});
-    channel->Silent = {4};
+    UseTable(DeviceKind::Std,
+             {MakeEntry(10), MakeEntry(11, 'N'), MakeEntry(12, 'D'), MakeEntry(13)});
+    channel->Silent = {13};
     bool done = false;
     driver->StartWrite('D', nullptr, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return done; }));
