@@ -31,7 +31,7 @@ DiagValueDialog::DiagValueDialog(int minValue, int maxValue, QWidget* parent)
         return true;
     });
     layout->addWidget(field_);
-    setFixedWidth(140);
+    setMinimumWidth(140);
 }
 
 std::optional<int> DiagValueDialog::Accepted() const {
