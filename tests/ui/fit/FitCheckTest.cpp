@@ -16,6 +16,7 @@
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/DialogRunner.h"
+#include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
 #include "ui/users/TFUsers.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTableWidget>
 
 namespace kelm::test {
 namespace {
@@ -56,7 +58,15 @@ const WindowCase kWindows[] = {
     {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
      [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
-    {"TFDiagnostic", true, [](TFPrincipale& w, const QString&) { w.Run(Command::Diagnostic); },
+    {"TFDiagnostic", true,
+     [](TFPrincipale& w, const QString&) {
+         w.Run(Command::Diagnostic);
+         // Checked with the values read in.
+         WaitFor([] {
+             TFDiagnostic* d = DiagnosticWindow();
+             return d != nullptr && !d->Grid().item(3, TFDiagnostic::ColHex)->text().isEmpty();
+         });
+     },
      [](TFPrincipale&) -> QWidget* { return DiagnosticWindow(); }},
     {"TFCompDev", false,
      [](TFPrincipale& w, const QString& folder) {
