@@ -1,6 +1,5 @@
 // Every window and dialog, for every device kind, on line and off line: no text is cut and
 // no window opens smaller than its content. A new window is one row of kWindows.
-#include "FitCheck.h"
 #include "app/InstallFlows.h"
 #include "core/drive/TDriver.h"
 #include "ui/alarms/AlarmWindow.h"
@@ -21,10 +20,11 @@
 #include "ui/tarnlink/UnitPanel.h"
 #include "ui/users/TFUsers.h"
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/FitAudit.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -97,6 +97,13 @@ const WindowCase kWindows[] = {
      [](TFPrincipale& w, const QString&) { DiagValueDialog::Ask(-32768, 32767, &w); },
      {}},
 };
+
+// With KELM_SCREENSHOT_DIR set, saves the window's picture as <name>.png there.
+void SaveScreenshot(QWidget& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
 
 struct FitCase {
     KindCase Kind;

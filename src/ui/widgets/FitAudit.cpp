@@ -1,23 +1,29 @@
-#include "FitCheck.h"
+#include "ui/widgets/FitAudit.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
+#include <QDebug>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
-namespace kelm::test {
+namespace kelm {
 namespace {
 
 // The class and object name, and the parent's when the widget has no name of its own.
@@ -179,10 +185,41 @@ QStringList FitProblems(QWidget& window, QSize room) {
     return out;
 }
 
-void SaveScreenshot(QWidget& window, const QString& name) {
-    const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+namespace {
+
+// Checks each window (and MDI child window) shown, once its layout has settled.
+class FitAuditFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && widget != nullptr &&
+            (widget->isWindow() || qobject_cast<QMdiSubWindow*>(widget) != nullptr))
+            QTimer::singleShot(0, widget, [window = QPointer<QWidget>(widget)] {
+                if (window && window->isVisible())
+                    Report(*window);
+            });
+        return false;
+    }
+
+private:
+    static void Report(QWidget& window) {
+        QSize room = window.screen() != nullptr ? window.screen()->availableSize() : QSize();
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(&window); sub && sub->mdiArea())
+            room = sub->mdiArea()->viewport()->size();
+        for (const QString& problem : FitProblems(window, room))
+            qWarning().noquote() << "Cut:" << window.windowTitle() << problem;
+    }
+};
+
+} // namespace
+
+void InstallFitAudit() {
+    if (qEnvironmentVariableIsEmpty("KELM_FIT_CHECK") || qApp == nullptr)
+        return;
+    qApp->installEventFilter(new FitAuditFilter(qApp));
 }
 
-} // namespace kelm::test
+} // namespace kelm
