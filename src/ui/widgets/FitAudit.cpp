@@ -191,13 +191,15 @@ namespace {
 class FitAuditFilter final : public QObject {
 public:
     using QObject::QObject;
+    // Layout requests are posted: a window is looked at once they have run.
+    static constexpr int SettleMs = 200;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (event->type() == QEvent::Show && widget != nullptr &&
             (widget->isWindow() || qobject_cast<QMdiSubWindow*>(widget) != nullptr))
-            QTimer::singleShot(0, widget, [window = QPointer<QWidget>(widget)] {
+            QTimer::singleShot(SettleMs, widget, [window = QPointer<QWidget>(widget)] {
                 if (window && window->isVisible())
                     Report(*window);
             });
