@@ -54,6 +54,10 @@ struct WindowCase {
     std::function<QWidget*(TFPrincipale&)> Find;
 };
 
+std::function<void(TFPrincipale&, const QString&)> RunCommand(Command command) {
+    return [command](TFPrincipale& w, const QString&) { w.Run(command); };
+}
+
 const WindowCase kWindows[] = {
     {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
@@ -78,12 +82,10 @@ const WindowCase kWindows[] = {
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
      [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
-    {"TFGenInfo",
-     false,
-     [](TFPrincipale& w, const QString&) { w.Run(Command::GeneralSettings); },
-     {}},
-    {"TFComSet", false, [](TFPrincipale& w, const QString&) { w.Run(Command::ComPort); }, {}},
-    {"TFComSetTarn", false, [](TFPrincipale& w, const QString&) { w.Run(Command::TarnPort); }, {}},
+    {"TFGenInfo", false, RunCommand(Command::GeneralSettings), {}},
+    {"TFComSet", false, RunCommand(Command::ComPort), {}},
+    {"TFComSetTarn", false, RunCommand(Command::TarnPort), {}},
+    {"AboutBox", false, RunCommand(Command::About), {}},
     {"TFUsers",
      false,
      [](TFPrincipale& w, const QString&) {
@@ -91,7 +93,6 @@ const WindowCase kWindows[] = {
          Dialogs().Exec(dialog);
      },
      {}},
-    {"AboutBox", false, [](TFPrincipale& w, const QString&) { w.Run(Command::About); }, {}},
     {"DiagValueDialog",
      false,
      [](TFPrincipale& w, const QString&) { DiagValueDialog::Ask(-32768, 32767, &w); },
