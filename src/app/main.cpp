@@ -7,6 +7,7 @@
 #include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/TFWelcome.h"
+#include "ui/widgets/FitAudit.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
 
     kelm::MessageBoxSink messages;
     messages.Install();
+    kelm::InstallFitAudit();
 
     kelm::PrincipaleOptions options;
     options.Arguments = QApplication::arguments();

@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
+#include <algorithm>
 
 namespace kelm {
 
@@ -58,7 +60,34 @@ void CompareGrid::Fill(const std::vector<ComparisonRow>& rows) {
                 SetCell(row, column, cells[static_cast<std::size_t>(column)], colour, different);
         }
     }
+    for (int column = 0; column + 1 < columnCount(); ++column)
+        setColumnWidth(column, std::max(columnWidth(column), ContentWidth(column)));
+    updateGeometry();
     viewport()->update();
+}
+
+// The widest cell of a column over all rows (bold rows included) or its title.
+int CompareGrid::ContentWidth(int column) const {
+    const int padding =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
+    int width = horizontalHeader()->sectionSizeHint(column);
+    for (int row = 0; row < rowCount(); ++row)
+        if (const QTableWidgetItem* cell = item(row, column))
+            width = std::max(width,
+                             QFontMetrics(cell->font()).horizontalAdvance(cell->text()) + padding);
+    return width;
+}
+
+QSize CompareGrid::sizeHint() const {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < columnCount(); ++column)
+        width += column + 1 < columnCount()
+                     ? columnWidth(column)
+                     : std::max(ContentWidth(column), horizontalHeader()->defaultSectionSize());
+    const int rows = std::clamp(rowCount(), 1, ShownRows);
+    const int height = 2 * frameWidth() + horizontalHeader()->sizeHint().height() +
+                       rows * verticalHeader()->defaultSectionSize();
+    return {width, height};
 }
 
 int CompareGrid::TopRow() const {

@@ -3,6 +3,7 @@
 #include "core/drive/TDriver.h"
 #include "core/files/PathShortening.h"
 #include "ui/compare/CompareGrid.h"
+#include "ui/widgets/GrowToContent.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -79,6 +80,7 @@ void TFCompDev::CompLoad(const QString& firstFile, const QString& secondFile) {
     if (!all->isChecked())
         all->setChecked(true);
     FilterClick(1);
+    GrowToContent(*this);
 }
 
 void TFCompDev::FilterClick(int tag) {

@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <algorithm>
 
 namespace kelm {
 
@@ -56,13 +57,16 @@ void ShowDiagnosticWindow(ShellHost& shell) {
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // 20 pixels from the top down to the frame's bottom, at least 500 wide and as wide as
+        // the columns need.
         const QSize client = area->viewport()->size();
-        const int width = 500;
-        sub->setGeometry((client.width() - width) / 2, 20, width, client.height());
+        const int width = std::max(500, sub->sizeHint().width());
+        sub->setGeometry(std::max(0, (client.width() - width) / 2), 20, width,
+                         client.height() - 20);
         sub->show();
     } else {
         window->setParent(shell.Window(), Qt::Window);
-        window->resize(500, 400);
+        window->resize(window->sizeHint().expandedTo(QSize(500, 400)));
         window->show();
     }
     window->Start();

@@ -13,8 +13,10 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
 
@@ -40,9 +42,6 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
     grid_->verticalHeader()->hide();
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    grid_->setColumnWidth(ColName, 130);
-    for (int column = ColAddress; column < ColumnCount; ++column)
-        grid_->setColumnWidth(column, 52);
     layout->addWidget(grid_);
 
     auto* bar = new QStatusBar(this);
@@ -52,7 +51,10 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
         bar->addWidget(new QLabel(QString::fromLatin1(captions[i]), bar));
         counters_[static_cast<std::size_t>(i)] = new QLabel(QStringLiteral("0"), bar);
         counters_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("Counter%1").arg(i));
-        counters_[static_cast<std::size_t>(i)]->setMinimumWidth(60);
+        counters_[static_cast<std::size_t>(i)]->setMinimumWidth(
+            std::max(60, counters_[static_cast<std::size_t>(i)]->fontMetrics().horizontalAdvance(
+                             QStringLiteral("4294967295")) +
+                             8));
         bar->addWidget(counters_[static_cast<std::size_t>(i)]);
     }
     layout->addWidget(bar);
@@ -62,6 +64,7 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
     reduction_.Apply();
     // 3. Titles and one row per entry.
     FillGrid();
+    FitColumns();
 
     DiagnosticCycle::Observer observer;
     observer.RowRead = [this](int row, std::uint16_t value) {
@@ -138,6 +141,29 @@ void TFDiagnostic::FillGrid() {
         for (int column = 0; column < ColumnCount; ++column)
             grid_->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
+}
+
+// Every column as wide as its widest text, the values the poll may bring included; the
+// table then asks for the width of all its columns.
+void TFDiagnostic::FitColumns() {
+    grid_->resizeColumnsToContents();
+    const QFontMetrics metrics = grid_->fontMetrics();
+    const int padding =
+        2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid_) + 1) + 2;
+    const auto fit = [&](int column, int least, const QString& widest) {
+        const int width = std::max(least, metrics.horizontalAdvance(widest) + padding);
+        grid_->setColumnWidth(column, std::max(grid_->columnWidth(column), width));
+    };
+    fit(ColName, 130, QString());
+    for (int column = ColAddress; column < ColumnCount; ++column)
+        fit(column, 52, QString());
+    fit(ColRead, 52, ReadText(0x8000));
+    fit(ColHex, 52, HexText(0xBBBB));
+    fit(ColWrite, 52, FormatFiveDigits(-32768));
+    int width = 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < ColumnCount; ++column)
+        width += grid_->columnWidth(column);
+    grid_->setMinimumWidth(width);
 }
 
 VisibleRows TFDiagnostic::Visible() const {

@@ -62,6 +62,7 @@ protected:
 
 private:
     void FillGrid();
+    void FitColumns();
     void UpdateVisibleRows();
     void ShowCounters(std::uint32_t requests, std::uint32_t replies, std::uint32_t failures);
     void RestoreMainWindow();

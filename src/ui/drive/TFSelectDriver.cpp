@@ -4,6 +4,7 @@
 #include "ui/drive/DialogPlacement.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/seams/DialogRunner.h"
+#include "ui/widgets/GrowToContent.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ TFSelectDriver::TFSelectDriver(TDriver& driver, LinkPortScan scan, QWidget* cent
     auto* tarnLayout = new QGridLayout(tarn);
     tarnLayout->addWidget(new QLabel(QStringLiteral("Port")), 0, 0);
     CPort = new QComboBox;
+    // Refilled while the dialog is open: the list grows with its longest entry.
+    CPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     tarnLayout->addWidget(CPort, 0, 1);
     BLinkOk = new QPushButton(QStringLiteral("&Ok"));
     tarnLayout->addWidget(BLinkOk, 1, 0, 1, 2);
@@ -109,6 +112,7 @@ void TFSelectDriver::FillFromPorts() {
     }
     rescan_.start();
     setEnabled(true);
+    GrowToContent(*this);
 }
 
 void TFSelectDriver::showEvent(QShowEvent* event) {

@@ -105,6 +105,7 @@ void TFGenInfo::Build() {
     regenGroup_ = NewGroup(QStringLiteral("GRegen"), QStringLiteral(" Regen Resistance "), this);
     cRegen_ = new QComboBox(regenGroup_);
     cRegen_->setObjectName(QStringLiteral("CRegen"));
+    cRegen_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QHBoxLayout(regenGroup_))->addWidget(cRegen_);
     settings->addWidget(regenGroup_, 0, 0);
 
@@ -124,6 +125,7 @@ void TFGenInfo::Build() {
     canGroup_ = NewGroup(QStringLiteral("GCan"), QStringLiteral(" CAN Baud Rate "), this);
     cCan_ = new QComboBox(canGroup_);
     cCan_->setObjectName(QStringLiteral("CCan"));
+    cCan_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QHBoxLayout(canGroup_))->addWidget(cCan_);
     settings->addWidget(canGroup_, 1, 0);
 

@@ -134,9 +134,7 @@ QString DriveModelText(int code) {
     return code == 300 ? QStringLiteral("TND 300") : QStringLiteral("TND 600");
 }
 
-QString MainDevCaption(DeviceKind kind, bool linkMode) {
-    if (linkMode)
-        return QStringLiteral("0");
+QString MainDevCaption(DeviceKind kind) {
     switch (kind) {
     case DeviceKind::Power:
         return QStringLiteral("Tarn Power");

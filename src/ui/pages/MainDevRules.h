@@ -84,7 +84,7 @@ QString PowerVoltageText(int code);
 // Drive unit: model display of register 103.
 QString DriveModelText(int code);
 
-// Page caption by kind; "0" while link-mode frames are in use.
-QString MainDevCaption(DeviceKind kind, bool linkMode);
+// Page caption by kind, the same over the plain and the link protocol.
+QString MainDevCaption(DeviceKind kind);
 
 } // namespace kelm

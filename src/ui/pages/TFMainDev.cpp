@@ -35,6 +35,8 @@ QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
 QComboBox* NewList(const QString& name, QWidget* parent) {
     auto* list = new QComboBox(parent);
     list->setObjectName(name);
+    // The items come with the kind: the list grows with the longest.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return list;
 }
 
@@ -288,7 +290,7 @@ QSize TFMainDev::PageSize() const {
 void TFMainDev::Setup() {
     kind_ = driver_.CurrentKind();
     a_ = MainDevAddressTable(kind_);
-    setWindowTitle(MainDevCaption(kind_, driver_.Master().IsLinkMode()));
+    setWindowTitle(MainDevCaption(kind_));
     const bool power = kind_ == DeviceKind::Power;
     mainGroup_->setVisible(!power);
     homingGroup_->setVisible(!power);
@@ -300,7 +302,7 @@ void TFMainDev::Setup() {
         WriteChanged();
     }
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->setGeometry(QRect(QPoint(10, 10), PageSize()));
+        frame->setGeometry(QRect(QPoint(10, 10), PageSize().expandedTo(frame->sizeHint())));
 }
 
 bool TFMainDev::SetupDrive() {

@@ -95,6 +95,7 @@ QGroupBox* StatusPanelWidget::BuildAnalog(int selector) {
     COut[selector] = new QComboBox;
     COut[selector]->setObjectName(selector == 0 ? QStringLiteral("COut1")
                                                 : QStringLiteral("COut2"));
+    COut[selector]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     LOutValue[selector] = new QLabel;
     LOutValue[selector]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(COut[selector], 0, 0);

@@ -38,7 +38,14 @@ TFTarnSel::TFTarnSel(ShellHost& shell, QWidget* parent)
     refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
     refresh_->setObjectName(QStringLiteral("BRefresh"));
     refresh_->setProperty("tag", shell.Master().DeviceAddress);
-    outer->addWidget(refresh_, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(refresh_);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("BCancel"));
+    buttons->addWidget(cancel);
+    outer->addLayout(buttons);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(refresh_, &QPushButton::clicked, this, [this] {
         for (int i = 0; i < UnitCount(); ++i)
             UpdateUnitPanel(i);
@@ -50,6 +57,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, QWidget* parent)
         auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
         row->addWidget(panel);
         panels_.push_back(panel);
+        panel->SetInUse(InUse(unit));
         connect(panel->SelectButton, &QPushButton::clicked, this,
                 [this, index] { SelectUnit(index); });
         const std::uint8_t address = unit.Address;
@@ -81,6 +89,13 @@ TFTarnSel::~TFTarnSel() {
         shell_.Driver().WaitIdle();
         scan_.reset();
     }
+}
+
+bool TFTarnSel::InUse(const LinkUnit& unit) const {
+    // The unit the program works with: the address in use, with the kind of that unit.
+    const DeviceKind kind = shell_.Driver().CurrentKind();
+    const bool linkKind = unit.IsPower ? kind == DeviceKind::Power : kind == DeviceKind::Drive;
+    return linkKind && unit.Address == RefreshTag();
 }
 
 int TFTarnSel::RefreshTag() const {

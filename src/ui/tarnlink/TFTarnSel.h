@@ -18,7 +18,8 @@ class UnitPanel;
 // unit, then the Drive units), refreshed one unit after the other by the link scan of mode
 // 'S', and the choice of the unit to work with. Choosing a unit sets the device address
 // and, when it is not the unit in use, the device kind (Power or Drive); the dialog then
-// closes with OK and the connection sequence reads that unit's table.
+// closes with OK and the connection sequence reads that unit's table. Cancel (or Escape)
+// keeps the unit in use.
 class TFTarnSel final : public QDialog {
     Q_OBJECT
 public:
@@ -52,7 +53,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BuildPanels();
+    bool InUse(const LinkUnit& unit) const;
     void AutoTimerFired();
 
     ShellHost& shell_;

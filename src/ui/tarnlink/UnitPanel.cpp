@@ -36,15 +36,25 @@ QLabel* ValueLabel(QWidget* parent, const QString& name) {
     return label;
 }
 
+QString UnitTitle(bool isPower, bool inUse) {
+    const QString kind = isPower ? QStringLiteral("Tarn Power") : QStringLiteral("Tarn Drive");
+    return QLatin1Char(' ') + kind + (inUse ? QStringLiteral(" (in use) ") : QStringLiteral(" "));
+}
+
+QString UnitCaption(bool isPower, std::uint8_t address) {
+    return (isPower ? QStringLiteral("Power Unit %1") : QStringLiteral("Drive Unit %1"))
+        .arg(address);
+}
+
 } // namespace
 
 UnitPanel::UnitPanel(bool isPower, std::uint8_t address, QWidget* parent)
     : QGroupBox(parent), isPower_(isPower) {
     setObjectName(QStringLiteral("PUnit%1").arg(address));
-    setTitle(isPower ? QStringLiteral(" Tarn Power ") : QStringLiteral(" Tarn Drive "));
+    setTitle(UnitTitle(isPower, false));
     auto* grid = new QGridLayout(this);
     int row = 0;
-    SelectButton = new QPushButton(this);
+    SelectButton = new QPushButton(UnitCaption(isPower, address), this);
     SelectButton->setObjectName(QStringLiteral("BSelect"));
     SelectButton->setIconSize(QSize(48, 48));
     SelectButton->setProperty("tag", 0);
@@ -84,6 +94,14 @@ UnitPanel::UnitPanel(bool isPower, std::uint8_t address, QWidget* parent)
     HistoryButton->setObjectName(QStringLiteral("BHistory"));
     grid->addWidget(HistoryButton, row++, 0, 1, 3);
     LinkId->setText(QString::number(address));
+}
+
+void UnitPanel::SetInUse(bool inUse) {
+    inUse_ = inUse;
+    setTitle(UnitTitle(isPower_, inUse));
+    QFont font = SelectButton->font();
+    font.setBold(inUse);
+    SelectButton->setFont(font);
 }
 
 int UnitPanel::SelectTag() const {

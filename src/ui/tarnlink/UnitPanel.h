@@ -14,7 +14,8 @@ namespace kelm {
 // One unit's panel of the link overview, built from the template of its kind: the
 // identification labels ("TARN LINK ID:", "CAN ID:", "LIFE (HH):"), the alarm text, the
 // kind's value rows with their units, the select button with the unit's picture, and
-// "Alarm History". The select button's tag (property "tag") holds the unit's address while
+// "Alarm History". The select button names the unit; the panel of the unit in use says so in
+// its title. The select button's tag (property "tag") holds the unit's address while
 // the unit answers and 0 otherwise.
 class UnitPanel final : public QGroupBox {
     Q_OBJECT
@@ -23,6 +24,10 @@ public:
 
     // Paints the panel; the picture is only reassigned when its state changes.
     void Apply(const UnitPanelView& view, bool variant);
+
+    // Marks the panel of the unit the program works with.
+    void SetInUse(bool inUse);
+    bool InUse() const { return inUse_; }
 
     int SelectTag() const;
     int PictureState() const { return pictureState_; }
@@ -40,6 +45,7 @@ public:
 
 private:
     bool isPower_;
+    bool inUse_ = false;
     int pictureState_ = -1;
     bool pictureVariant_ = false;
     int pictureChanges_ = 0;

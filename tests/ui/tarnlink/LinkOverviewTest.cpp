@@ -93,6 +93,10 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(dialog.Panel(i).LinkId->text(), QString::number(i + 1));
         EXPECT_TRUE(dialog.Panel(0).IsPower());
+        EXPECT_EQ(dialog.Panel(0).SelectButton->text(), "Power Unit 1");
+        EXPECT_EQ(dialog.Panel(3).SelectButton->text(), "Drive Unit 4");
+        EXPECT_TRUE(dialog.Panel(0).InUse()); // the link connects to the Power unit first
+        EXPECT_FALSE(dialog.Panel(1).InUse());
         EXPECT_EQ(dialog.Panel(1).Life->property("tag").toInt(), 121);
         EXPECT_EQ(dialog.Panel(0).Life->property("tag").toInt(), 26);
         EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
@@ -151,7 +155,7 @@ TEST_F(LinkOverviewTest, SilentUnitCannotBeChosenUntilItAnswersAgain) {
         ASSERT_TRUE(WaitFor([&] { return silent.SelectTag() == 4; }, 20000));
         ASSERT_TRUE(WaitFor([&] { return silent.CanId->text() == "24"; }, 20000));
         EXPECT_EQ(silent.PictureState(), 1);
-        dialog.reject();
+        dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
     });
     // Cancelled: no read, the Power unit stays in use and its status poll goes on.
     EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
@@ -176,6 +180,7 @@ TEST_F(LinkOverviewTest, PowerUnitChoiceKeepsTheKindAndAutoSelection) {
     window_->Driver().WaitIdle();
     {
         TFTarnSel dialog(*window_);
+        EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power (in use) ");
         dialog.SetAutoSelect(9);
         dialog.show();
         WaitFor([] { return false; }, TFTarnSel::AutoSelectDelayMs + 300);
@@ -191,6 +196,13 @@ TEST_F(LinkOverviewTest, PowerUnitChoiceKeepsTheKindAndAutoSelection) {
     }
     EXPECT_EQ(window_->Master().DeviceAddress, 2);
     EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Drive);
+    {
+        TFTarnSel dialog(*window_);
+        EXPECT_FALSE(dialog.Panel(0).InUse());
+        EXPECT_TRUE(dialog.Panel(1).InUse());
+        EXPECT_EQ(dialog.Panel(1).title(), " Tarn Drive (in use) ");
+        dialog.reject();
+    }
 }
 
 } // namespace
