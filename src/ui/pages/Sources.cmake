@@ -4,3 +4,8 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MainDevRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegenResistor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFMainDev.cpp)
+# The frame of the dialog pages and their rules.
+list(APPEND KELM_UI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LoopRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MotorRules.cpp)
