@@ -4,6 +4,8 @@
 
 #include "core/drive/TDriver.h"
 #include "ui/geninfo/GenInfoDialog.h"
+#include "ui/pages/DialogPage.h"
+#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -13,6 +15,7 @@
 #include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -24,8 +27,9 @@ protected:
     void Start() {
         ShellFlows flows;
         flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) {
-            OpenMainDevPage(shell);
+            OpenMainDevPage(shell, DialogPageOpeners());
         };
+        flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
         flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
         Build(std::move(flows));
         window_->show();
@@ -55,10 +59,17 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
     // The homing lists come from the configuration loaded after the page was created.
     EXPECT_GT(page->findChild<QComboBox*>(QStringLiteral("CSearch"))->count(), 0);
 
-    // Page buttons of pages that are not there yet say so.
+    // A page button opens its page once; a second press brings the same page up.
     messages_.Clear();
     page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
-    EXPECT_EQ(messages_.Texts(), QStringList{QStringLiteral("The Motor page is not there yet.")});
+    DialogPage* motor = OpenDialogPage(QStringLiteral("TFMotor"));
+    ASSERT_NE(motor, nullptr);
+    EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMotor")), nullptr);
+    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), motor);
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+    motor->findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+    EXPECT_TRUE(WaitFor([] { return OpenDialogPage(QStringLiteral("TFMotor")) == nullptr; }));
 }
 
 TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
@@ -107,6 +118,48 @@ TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
     EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
     EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
     EXPECT_TRUE(level->IsMarked()); // not written: still red
+}
+
+// Guided setup: current -> speed -> motor, each Ok applying; the menu is locked meanwhile.
+TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
+    Start();
+    const auto press = [](const char* page, const char* button) {
+        OpenDialogPage(QString::fromLatin1(page))
+            ->findChild<QPushButton*>(QString::fromLatin1(button))
+            ->click();
+    };
+    const auto menusEnabled = [this] {
+        int enabled = 0;
+        for (QAction* item : window_->menuBar()->actions())
+            enabled += item->isEnabled() ? 1 : 0;
+        return enabled;
+    };
+    ASSERT_TRUE(window_->GuidedSetupAction()->isEnabled());
+    const int unlocked = menusEnabled();
+    window_->GuidedSetupAction()->trigger();
+    EXPECT_TRUE(window_->MenuLocked());
+    EXPECT_EQ(menusEnabled(), 0);
+    DialogPage* current = OpenDialogPage(QStringLiteral("TFCurrent"));
+    ASSERT_NE(current, nullptr);
+    EXPECT_TRUE(current->IsGuided());
+    EXPECT_FALSE(current->ApplyButton()->isVisibleTo(current));
+    EXPECT_EQ(window_->FindChildWindow(QStringLiteral("TFCurrent"))->pos(), QPoint(20, 20));
+    current->findChild<TPNumEdit*>(QStringLiteral("EInom"))->setText(QStringLiteral("40"));
+    press("TFCurrent", "BOk");
+    EXPECT_EQ(Register(13), 40); // Ok applied before moving on
+    press("TFSpeed", "BOk");
+    ASSERT_NE(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
+    EXPECT_TRUE(window_->MenuLocked());
+    press("TFMotor", "BOk");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_EQ(menusEnabled(), unlocked);
+
+    // Cancel on the way ends the sequence too.
+    window_->GuidedSetupAction()->trigger();
+    press("TFCurrent", "BOk");
+    press("TFSpeed", "BCancel");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_EQ(menusEnabled(), unlocked);
 }
 
 } // namespace
