@@ -17,26 +17,25 @@ TFEncOut::TFEncOut(TDriver& driver, QWidget* parent)
                       0, 0);
     Grid()->addWidget(cDiv_, 0, 1);
     connect(cDiv_, &QComboBox::activated, this, [this] { MarkList(cDiv_, true); });
-    Rebuild();
+    LoadControls();
 }
 
 void TFEncOut::Rebuild() {
-    const ParamTable& table = Driver().ActiveTable();
+    Reload();
+}
+
+// The entries follow the feedback settings, so they are built again with every load.
+void TFEncOut::LoadControls() {
+    ParamTable& table = Driver().ActiveTable();
     const auto value = [&table](int address) {
         const ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(address));
         return entry ? static_cast<int>(entry->Value) : 0;
     };
-    const ParamEntry* divider = table.FindByAddress(static_cast<std::uint16_t>(a_.Divider));
+    ParamEntry* divider = table.FindByAddress(static_cast<std::uint16_t>(a_.Divider));
     const double lines =
         FeedbackLineCount(value(a_.Feedback), value(a_.ResolverPoles), value(a_.Resolution));
     cDiv_->clear();
     cDiv_->addItems(DividerEntries(lines, divider ? divider->MaxValue : 0));
-    LoadControls();
-}
-
-void TFEncOut::LoadControls() {
-    ParamEntry* divider =
-        Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Divider));
     if (divider == nullptr)
         return;
     divider->Value = static_cast<std::int16_t>(

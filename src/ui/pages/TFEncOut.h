@@ -14,7 +14,8 @@ class TFEncOut final : public DialogPage {
 public:
     explicit TFEncOut(TDriver& driver, QWidget* parent = nullptr);
 
-    // Rebuilds the entries from the feedback settings and selects the stored divider.
+    // Builds the entries again from the feedback settings and selects the stored divider
+    // (unapplied choices are dropped).
     void Rebuild();
 
 protected:

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -150,8 +151,15 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     press("TFSpeed", "BOk");
     ASSERT_NE(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
     EXPECT_TRUE(window_->MenuLocked());
+    auto* feedback =
+        OpenDialogPage(QStringLiteral("TFMotor"))->findChild<QComboBox*>(QStringLiteral("CFeed"));
+    feedback->setCurrentIndex(0); // "Encoder"
+    emit feedback->activated(0);
     press("TFMotor", "BOk");
     EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_EQ(Register(12), 0);
+    EXPECT_EQ(MainDevPage()->findChild<QLabel*>(QStringLiteral("PResolver"))->text(),
+              QStringLiteral("Encoder"));
     EXPECT_EQ(menusEnabled(), unlocked);
 
     // Cancel on the way ends the sequence too.
