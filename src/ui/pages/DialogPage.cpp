@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -127,7 +128,11 @@ bool DialogPage::Apply() {
         field->ChkVal();
     fields_.Store();
     StoreControls();
+    // The write processes window events while it waits for the drive; the page may go.
+    const QPointer<DialogPage> self(this);
     const bool written = driver_.WriteChangedParams();
+    if (!self)
+        return false;
     fields_.Recolour();
     RecolourControls();
     AfterApply();
@@ -148,7 +153,10 @@ void DialogPage::Reload() {
 void DialogPage::OkClicked() {
     if (!allowed_)
         return;
+    const QPointer<DialogPage> self(this);
     const bool written = Apply();
+    if (!self)
+        return;
     if (guided_.Active) {
         handedOver_ = true;
         if (guided_.Ok)
@@ -166,6 +174,7 @@ void DialogPage::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (!event->isAccepted())
         return;
+    emit Closed();
     if (guided_.Active && !handedOver_) {
         handedOver_ = true; // end only once
         if (guided_.End)

@@ -57,6 +57,10 @@ public:
     // Apply and Ok may be blocked by a page rule (the gear ratio check).
     void SetApplyAllowed(bool allowed);
 
+signals:
+    // The page was closed (it is freed soon after).
+    void Closed();
+
 protected:
     // The grid the subclass puts its controls into.
     QGridLayout* Grid() const { return grid_; }

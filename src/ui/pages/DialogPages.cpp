@@ -78,21 +78,27 @@ QWidget* FrameOf(QWidget* page) {
 void Open(ShellHost& shell, const QString& name, const Factory& make, DialogPage::Guided guided) {
     PageSlot& slot = Slots()[name];
     if (slot.Page) {
-        if (!guided.Active && !slot.Page->IsGuided()) {
+        // A page already in the guided layout, or no guided layout asked for: bring it up.
+        if (!guided.Active || slot.Page->IsGuided()) {
             QWidget* frame = FrameOf(slot.Page);
             frame->showNormal();
             frame->raise();
             slot.Page->setFocus();
             return;
         }
-        // The guided sequence takes the page over: an open page of the same kind goes
-        // (its unapplied edits with it) and the page opens again in the guided layout.
+        // The guided sequence takes an open page over: it goes (its unapplied edits with
+        // it) and the page opens again in the guided layout.
         DialogPage* old = slot.Page;
         slot.Page = nullptr;
         old->close();
     }
     DialogPage* page = make(shell.Driver());
     slot.Page = page;
+    // A closed page is gone for its button at once, before it is freed.
+    QObject::connect(page, &DialogPage::Closed, page, [name, page] {
+        if (Slots()[name].Page == page)
+            Slots()[name].Page = nullptr;
+    });
     Register(shell, name);
     page->Finish(std::move(guided));
     const bool inGuide = page->IsGuided();

@@ -145,6 +145,10 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     EXPECT_TRUE(current->IsGuided());
     EXPECT_FALSE(current->ApplyButton()->isVisibleTo(current));
     EXPECT_EQ(window_->FindChildWindow(QStringLiteral("TFCurrent"))->pos(), QPoint(20, 20));
+    // The page's button brings the guided page up; the sequence goes on.
+    MainDevPage()->findChild<QPushButton*>(QStringLiteral("BCurrent"))->click();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFCurrent")), current);
+    EXPECT_TRUE(window_->MenuLocked());
     current->findChild<TPNumEdit*>(QStringLiteral("EInom"))->setText(QStringLiteral("40"));
     press("TFCurrent", "BOk");
     EXPECT_EQ(Register(13), 40); // Ok applied before moving on
@@ -168,6 +172,17 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     press("TFSpeed", "BCancel");
     EXPECT_FALSE(window_->MenuLocked());
     EXPECT_EQ(menusEnabled(), unlocked);
+
+    // A write that fails (the drive fell silent) ends the sequence with the menu unlocked.
+    window_->GuidedSetupAction()->trigger();
+    Control(QStringLiteral("silent * on"));
+    OpenDialogPage(QStringLiteral("TFCurrent"))
+        ->findChild<TPNumEdit*>(QStringLiteral("EInom"))
+        ->setText(QStringLiteral("30"));
+    press("TFCurrent", "BOk");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_TRUE(WaitFor([] { return OpenDialogPage(QStringLiteral("TFCurrent")) == nullptr; }));
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFSpeed")), nullptr);
 }
 
 } // namespace
