@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -109,8 +110,13 @@ void Open(ShellHost& shell, const QString& name, const Factory& make, DialogPage
             sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         sub->adjustSize();
         sub->show();
-        if (inGuide)
+        if (inGuide) {
             sub->move(20, 20);
+        } else { // keep the whole page inside the frame where the frame is large enough
+            const QSize room = frame->viewport()->size() - sub->size();
+            sub->move(std::clamp(sub->x(), 0, std::max(room.width(), 0)),
+                      std::clamp(sub->y(), 0, std::max(room.height(), 0)));
+        }
     } else {
         page->setAttribute(Qt::WA_DeleteOnClose);
         Qt::WindowFlags flags = Qt::Window;

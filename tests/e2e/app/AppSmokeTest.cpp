@@ -213,6 +213,19 @@ TEST_F(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     auto& monitor = dynamic_cast<StatusMonitor&>(window->Panel());
     ASSERT_TRUE(WaitFor([&] { return !monitor.Panel().LBus->text().isEmpty(); }, 10000));
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    // Every enabled page button of the main page opens its page in the frame.
+    int opened = 0;
+    for (const char* button : {"BMotor", "BCurrent", "BSpeed", "BPosition", "BEncOut"}) {
+        auto* b = MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button));
+        if (b->isEnabled()) {
+            b->click();
+            ++opened;
+        }
+    }
+    EXPECT_GE(opened, 3);
+    EXPECT_EQ(window->Frame()->subWindowList().size(), opened + 1);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    Screenshot(*window, QStringLiteral("orca-pages.png"));
     window->close();
     window.reset();
     InstallLinkPortScan(previousScan);
