@@ -29,7 +29,7 @@ QPushButton* NewButton(const QString& name, const QString& caption, QWidget* par
 
 DialogPage::DialogPage(TDriver& driver, const QString& name, const QString& caption,
                        QWidget* parent)
-    : QWidget(parent), driver_(driver), fields_(driver.ActiveTable()) {
+    : QWidget(parent), driver_(driver), kind_(driver.CurrentKind()), fields_(driver.ActiveTable()) {
     setObjectName(name);
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);

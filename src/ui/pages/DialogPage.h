@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/DeviceKind.h"
 #include "ui/widgets/PageFields.h"
 
 #include <QWidget>
@@ -50,6 +51,8 @@ public:
     // Apply follows the line state.
     void SetOnline(bool online);
     bool IsGuided() const { return guided_.Active; }
+    // The kind the page was laid out for (its registers).
+    DeviceKind Kind() const { return kind_; }
 
     QPushButton* OkButton() const { return bOk_; }
     QPushButton* CancelButton() const { return bCancel_; }
@@ -89,6 +92,7 @@ private:
     void CancelClicked();
 
     TDriver& driver_;
+    DeviceKind kind_;
     PageFields fields_;
     Guided guided_;
     bool online_ = true;

@@ -44,28 +44,37 @@ std::function<void()>& SpeedLimitRefresh() {
 
 using Factory = std::function<DialogPage*(TDriver&)>;
 
+// The table was reloaded or replaced: the page shows it; for another drive kind, whose
+// registers differ, the page goes rather than edit them.
+void ShowTable(const QString& name, ShellHost& shell) {
+    DialogPage* page = Slots()[name].Page;
+    if (page == nullptr)
+        return;
+    if (page->Kind() != shell.Driver().CurrentKind())
+        page->close();
+    else
+        page->Reload();
+}
+
 void Register(ShellHost& shell, const QString& name) {
     PageSlot& slot = Slots()[name];
     shell.Children().Unregister(slot.Registration);
     ChildWindows::Hooks hooks;
     // Asked to close with the close-pages flag; without it the page stays and shows the
     // table as it now is.
-    hooks.Close = [name](bool closePages) {
-        if (DialogPage* page = Slots()[name].Page) {
-            if (closePages)
+    hooks.Close = [name, &shell](bool closePages) {
+        if (closePages) {
+            if (DialogPage* page = Slots()[name].Page)
                 page->close();
-            else
-                page->Reload();
+        } else {
+            ShowTable(name, shell);
         }
     };
     hooks.OnlineChanged = [name](bool online) {
         if (DialogPage* page = Slots()[name].Page)
             page->SetOnline(online);
     };
-    hooks.TableChanged = [name] {
-        if (DialogPage* page = Slots()[name].Page)
-            page->Reload();
-    };
+    hooks.TableChanged = [name, &shell] { ShowTable(name, shell); };
     slot.Registration =
         shell.Children().Register(ChildWindows::Role::ParameterPage, name, std::move(hooks));
 }
