@@ -7,6 +7,7 @@
 #include "ui/drive/TFConnectD.h"
 #include "ui/geninfo/GenInfoDialog.h"
 #include "ui/link/TFComSet.h"
+#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/users/TFUsers.h"
@@ -24,7 +25,10 @@ ShellFlows ProgramFlows() {
     flows.UserChange = &UserChange;
     flows.ShowAlarmWindow = &ShowAlarmWindow;
     flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };
-    flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) { OpenMainDevPage(shell); };
+    flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) {
+        OpenMainDevPage(shell, DialogPageOpeners());
+    };
+    flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
     flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
     InstallCompareWindows(flows);
     InstallDiagnosticWindow(flows);

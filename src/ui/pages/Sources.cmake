@@ -4,3 +4,14 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MainDevRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegenResistor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFMainDev.cpp)
+# Dialog pages opened by the main page's buttons, their frame and rules.
+list(APPEND KELM_UI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DialogPages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LoopRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MotorRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFCurrent.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFEncOut.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFMotor.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFPosit.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFSpeed.cpp)

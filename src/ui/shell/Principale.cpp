@@ -198,6 +198,10 @@ void TFPrincipale::BuildMenus() {
     driveMenu_->setObjectName(QStringLiteral("MDrive"));
     for (Command c : {Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare})
         add(driveMenu_, c);
+    guidedSetup_ = driveMenu_->addAction(QStringLiteral("&Guided Setup"));
+    guidedSetup_->setObjectName(QStringLiteral("MGuided"));
+    connect(guidedSetup_, &QAction::triggered, this,
+            [this] { CallWindow(QStringLiteral("GuidedSetup"), QStringLiteral("Guided Setup")); });
     driveMenu_->addSeparator();
     add(driveMenu_, Command::Enable);
     add(driveMenu_, Command::Disable);
@@ -401,6 +405,20 @@ void TFPrincipale::ApplyCommandStates() {
     tuningMenu_->menuAction()->setVisible(states.TuningMenuVisible);
     diagnosticMenu_->menuAction()->setVisible(states.DiagnosticMenuVisible);
     MenuAction(Command::UserChange)->setText(states.UserItemCaption);
+    if (guidedSetup_ != nullptr)
+        guidedSetup_->setEnabled(driver_ && driver_->Online() &&
+                             driver_->CurrentKind() != DeviceKind::Power);
+    // The locked mark keeps every main-menu item disabled, whatever the states say.
+    if (menuLocked_)
+        for (QAction* item : menuBar()->actions())
+            item->setEnabled(false);
+}
+
+void TFPrincipale::SetMenuLocked(bool locked) {
+    menuLocked_ = locked;
+    for (QAction* item : menuBar()->actions())
+        item->setEnabled(true);
+    ApplyCommandStates();
 }
 
 void TFPrincipale::ConfigureForDevice() {

@@ -86,6 +86,10 @@ public:
     void SetDiagnosticMenuVisible(bool visible) override;
     int LinkSelectPort() const override { return linkSelectPort_; }
     void SetLinkSelectPort(int comNumber) override { linkSelectPort_ = comNumber; }
+    bool MenuLocked() const override { return menuLocked_; }
+    void SetMenuLocked(bool locked) override;
+    // Drive > "Guided Setup" (on line, kinds with motor and loop pages).
+    QAction* GuidedSetupAction() const { return guidedSetup_; }
 
     // --- commands (public so that tests and other windows can run them) -----------------
     void Run(Command command);
@@ -186,6 +190,7 @@ private:
     QMenu* scopeMenu_ = nullptr;
     QMenu* diagnosticMenu_ = nullptr;
     QAction* tarnSeparator_ = nullptr; // NTarn
+    QAction* guidedSetup_ = nullptr;   // MGuided
     QToolBar* toolBar_ = nullptr;
     QPushButton* viewInfo_ = nullptr; // PViewInfo
     QWidget* panelContent_ = nullptr; // PInfo
@@ -203,6 +208,7 @@ private:
     bool oscilloscopeOpen_ = false;
     bool diagnosticMenuVisible_ = false;
     int linkSelectPort_ = 0;
+    bool menuLocked_ = false;
     bool shown_ = false;
     bool started_ = false;
     bool shutDown_ = false;

@@ -69,6 +69,11 @@ public:
     // link selection, 0 when none.
     virtual int LinkSelectPort() const = 0;
     virtual void SetLinkSelectPort(int comNumber) = 0;
+
+    // The menu's locked mark (the guided setup): while it is set every main-menu item is
+    // disabled; clearing it gives the items their states back.
+    virtual bool MenuLocked() const { return false; }
+    virtual void SetMenuLocked(bool /*locked*/) {}
 };
 
 } // namespace kelm

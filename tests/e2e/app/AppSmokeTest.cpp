@@ -10,6 +10,10 @@
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/pages/DialogPage.h"
+#include "ui/pages/DialogPages.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFMainDev.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
@@ -209,9 +213,76 @@ TEST_F(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     auto& monitor = dynamic_cast<StatusMonitor&>(window->Panel());
     ASSERT_TRUE(WaitFor([&] { return !monitor.Panel().LBus->text().isEmpty(); }, 10000));
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    // Every enabled page button of the main page opens its page in the frame.
+    int opened = 0;
+    for (const char* button : {"BMotor", "BCurrent", "BSpeed", "BPosition", "BEncOut"}) {
+        auto* b = MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button));
+        if (b->isEnabled()) {
+            b->click();
+            ++opened;
+        }
+    }
+    EXPECT_GE(opened, 3);
+    EXPECT_EQ(window->Frame()->subWindowList().size(), opened + 1);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
+    Screenshot(*window, QStringLiteral("orca-pages.png"));
     window->close();
     window.reset();
     InstallLinkPortScan(previousScan);
+}
+
+// The dialog pages against kelmsim: Apply and Ok write exactly the edited register (the
+// simulator's log of write requests), Cancel writes nothing, bit edits keep the other bits.
+TEST_F(AppSmoke, DialogPagesWriteExactlyWhatWasApplied) {
+    const QString log = dir.path() + QStringLiteral("/sim.log");
+    ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--log"), log}));
+    sim.Send(QStringLiteral("set 1 70 0x0401"));
+    QThread::msleep(200);
+    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
+    auto window = MakeWindow();
+    window->show();
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
+    const auto writes = [&log] { // "first register/count" of every answered write request
+        QFile file(log);
+        QStringList out;
+        if (file.open(QIODevice::ReadOnly))
+            for (const QString& line : QString::fromLatin1(file.readAll()).split('\n'))
+                if (line.section(' ', 2, 2) == "16" && line.section(' ', 5, 5) == "yes")
+                    out << line.section(' ', 3, 4).replace(' ', '/');
+        return out;
+    };
+    const auto choose = [](DialogPage* page, const char* list, int index) {
+        auto* box = page->findChild<QComboBox*>(QString::fromLatin1(list));
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    };
+    const qsizetype before = writes().size();
+
+    MainDevPage()->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
+    DialogPage* motor = OpenDialogPage(QStringLiteral("TFMotor"));
+    ASSERT_NE(motor, nullptr);
+    choose(motor, "CBrake", 1);
+    motor->ApplyButton()->click();
+    choose(motor, "CBrake", 0);
+    motor->findChild<QLineEdit*>(QStringLiteral("EFasa"))->setText(QStringLiteral("45"));
+    motor->CancelButton()->click();
+
+    OpenSpeedPage(*window);
+    DialogPage* speed = OpenDialogPage(QStringLiteral("TFSpeed"));
+    ASSERT_NE(speed, nullptr);
+    choose(speed, "CRotary", 1);
+    speed->OkButton()->click();
+    EXPECT_EQ(writes().mid(before), (QStringList{"70/1", "70/1"}));
+
+    TDriver& driver = window->Driver();
+    driver.WaitIdle();
+    std::uint16_t value = 0;
+    EXPECT_TRUE(driver.ReadRegs(70, &value, true, 100, 1, nullptr));
+    driver.SetMode('I');
+    EXPECT_EQ(value, 0x0401 | 0x2000 | 0x20);
+    window->close();
+    window.reset();
 }
 
 } // namespace

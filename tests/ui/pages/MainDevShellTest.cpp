@@ -4,6 +4,8 @@
 
 #include "core/drive/TDriver.h"
 #include "ui/geninfo/GenInfoDialog.h"
+#include "ui/pages/DialogPage.h"
+#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -11,8 +13,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -25,8 +29,9 @@ protected:
     void Start() {
         ShellFlows flows;
         flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) {
-            OpenMainDevPage(shell);
+            OpenMainDevPage(shell, DialogPageOpeners());
         };
+        flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
         flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
         Build(std::move(flows));
         window_->show();
@@ -57,7 +62,22 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
     EXPECT_GT(page->findChild<QComboBox*>(QStringLiteral("CSearch"))->count(), 0);
 
     // Buttons of pages this build lacks are disabled.
-    EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("BMotor"))->isEnabled());
+    EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("BDigital"))->isEnabled());
+    // A page button opens its page once; a second press brings the same page up.
+    messages_.Clear();
+    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
+    DialogPage* motor = OpenDialogPage(QStringLiteral("TFMotor"));
+    ASSERT_NE(motor, nullptr);
+    EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMotor")), nullptr);
+    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), motor);
+    EXPECT_TRUE(messages_.Texts().isEmpty());
+    // A reload keeps the page; a table of another kind, with other registers, closes it.
+    window_->Children().NotifyTableChanged();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), motor);
+    window_->Driver().SelectDeviceKind(DeviceKind::Drive, false);
+    window_->Children().NotifyTableChanged();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
 }
 
 TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
@@ -121,6 +141,70 @@ TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
     EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
     EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
     EXPECT_TRUE(level->IsMarked()); // not written: still red
+}
+
+// Guided setup: current -> speed -> motor, each Ok applying; the menu is locked meanwhile.
+TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
+    Start();
+    const auto press = [](const char* page, const char* button) {
+        OpenDialogPage(QString::fromLatin1(page))
+            ->findChild<QPushButton*>(QString::fromLatin1(button))
+            ->click();
+    };
+    const auto menusEnabled = [this] {
+        int enabled = 0;
+        for (QAction* item : window_->menuBar()->actions())
+            enabled += item->isEnabled() ? 1 : 0;
+        return enabled;
+    };
+    ASSERT_TRUE(window_->GuidedSetupAction()->isEnabled());
+    const int unlocked = menusEnabled();
+    window_->GuidedSetupAction()->trigger();
+    EXPECT_TRUE(window_->MenuLocked());
+    EXPECT_EQ(menusEnabled(), 0);
+    DialogPage* current = OpenDialogPage(QStringLiteral("TFCurrent"));
+    ASSERT_NE(current, nullptr);
+    EXPECT_TRUE(current->IsGuided());
+    EXPECT_FALSE(current->ApplyButton()->isVisibleTo(current));
+    EXPECT_EQ(window_->FindChildWindow(QStringLiteral("TFCurrent"))->pos(), QPoint(20, 20));
+    // The page's button brings the guided page up; the sequence goes on.
+    MainDevPage()->findChild<QPushButton*>(QStringLiteral("BCurrent"))->click();
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFCurrent")), current);
+    EXPECT_TRUE(window_->MenuLocked());
+    current->findChild<TPNumEdit*>(QStringLiteral("EInom"))->setText(QStringLiteral("40"));
+    press("TFCurrent", "BOk");
+    EXPECT_EQ(Register(13), 40); // Ok applied before moving on
+    press("TFSpeed", "BOk");
+    ASSERT_NE(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
+    EXPECT_TRUE(window_->MenuLocked());
+    auto* feedback =
+        OpenDialogPage(QStringLiteral("TFMotor"))->findChild<QComboBox*>(QStringLiteral("CFeed"));
+    feedback->setCurrentIndex(0); // "Encoder"
+    emit feedback->activated(0);
+    press("TFMotor", "BOk");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_EQ(Register(12), 0);
+    EXPECT_EQ(MainDevPage()->findChild<QLabel*>(QStringLiteral("PResolver"))->text(),
+              QStringLiteral("Encoder"));
+    EXPECT_EQ(menusEnabled(), unlocked);
+
+    // Cancel on the way ends the sequence too.
+    window_->GuidedSetupAction()->trigger();
+    press("TFCurrent", "BOk");
+    press("TFSpeed", "BCancel");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_EQ(menusEnabled(), unlocked);
+
+    // A write that fails (the drive fell silent) ends the sequence with the menu unlocked.
+    window_->GuidedSetupAction()->trigger();
+    Control(QStringLiteral("silent * on"));
+    OpenDialogPage(QStringLiteral("TFCurrent"))
+        ->findChild<TPNumEdit*>(QStringLiteral("EInom"))
+        ->setText(QStringLiteral("30"));
+    press("TFCurrent", "BOk");
+    EXPECT_FALSE(window_->MenuLocked());
+    EXPECT_TRUE(WaitFor([] { return OpenDialogPage(QStringLiteral("TFCurrent")) == nullptr; }));
+    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFSpeed")), nullptr);
 }
 
 } // namespace

@@ -1,0 +1,188 @@
+#include "ui/pages/DialogPage.h"
+
+#include "core/drive/TDriver.h"
+#include "core/params/ParamTable.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+QPushButton* NewButton(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+DialogPage::DialogPage(TDriver& driver, const QString& name, const QString& caption,
+                       QWidget* parent)
+    : QWidget(parent), driver_(driver), kind_(driver.CurrentKind()), fields_(driver.ActiveTable()) {
+    setObjectName(name);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    grid_ = new QGridLayout;
+    layout->addLayout(grid_);
+    layout->addStretch();
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch();
+    bOk_ = NewButton(QStringLiteral("BOk"), QStringLiteral("&Ok"), this);
+    bCancel_ = NewButton(QStringLiteral("BCancel"), QStringLiteral("&Cancel"), this);
+    bApply_ = NewButton(QStringLiteral("BApply"), QStringLiteral("&Apply"), this);
+    buttons_->addWidget(bOk_);
+    buttons_->addWidget(bCancel_);
+    buttons_->addWidget(bApply_);
+    layout->addLayout(buttons_);
+    // Fields and lists are shown and hidden by the page's rules: keep the window at least
+    // as large as what it shows.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+
+    connect(bOk_, &QPushButton::clicked, this, &DialogPage::OkClicked);
+    connect(bCancel_, &QPushButton::clicked, this, &DialogPage::CancelClicked);
+    connect(bApply_, &QPushButton::clicked, this, [this] { Apply(); });
+}
+
+DialogPage::~DialogPage() {
+    // Fields may still lose focus while they are destroyed; the page is gone by then.
+    for (TPNumEdit* field : findChildren<TPNumEdit*>()) {
+        field->SetExitHandler({});
+        field->SetKeyHandler({});
+        field->SetChangeHandler({});
+    }
+}
+
+TPNumEdit* DialogPage::AddField(const QString& name, int tag, int decimals, bool wide) {
+    auto* field = new TPNumEdit(this);
+    field->setObjectName(name);
+    field->WrDec(decimals);
+    field->SetTag(tag);
+    field->setMaximumWidth(wide ? 180 : 90);
+    field->setMinimumWidth(wide ? 180 : 0); // a 32-bit field is drawn twice as wide
+    fields_.Add(field, wide);
+    return field;
+}
+
+void DialogPage::Finish(Guided guided) {
+    guided_ = std::move(guided);
+    fields_.Bind();
+    Deselect();
+    SetOnline(driver_.Online());
+    if (guided_.Active) {
+        bApply_->hide();
+        buttons_->removeWidget(bOk_);
+        buttons_->addWidget(bOk_); // Ok takes Apply's place at the end of the row
+    }
+}
+
+// A shown number is selected for typing over; only the focused field keeps that.
+void DialogPage::Deselect() {
+    for (TPNumEdit* field : fields_.Fields())
+        if (!field->hasFocus())
+            field->deselect();
+}
+
+void DialogPage::SetOnline(bool online) {
+    online_ = online;
+    bApply_->setEnabled(online_ && allowed_);
+}
+
+void DialogPage::SetApplyAllowed(bool allowed) {
+    allowed_ = allowed;
+    bApply_->setEnabled(online_ && allowed_);
+    bOk_->setEnabled(allowed_);
+}
+
+bool DialogPage::RegisterDiffers(int address) const {
+    const ParamEntry* entry =
+        driver_.ActiveTable().FindByAddress(static_cast<std::uint16_t>(address));
+    return entry != nullptr && entry->Value != entry->DriveValue;
+}
+
+void DialogPage::MarkList(QComboBox* list, bool marked) {
+    QPalette colours = list->palette();
+    const QColor normal = QApplication::palette(list).color(QPalette::Text);
+    const QColor colour = marked ? QColor(Qt::red) : normal;
+    colours.setColor(QPalette::Text, colour);
+    colours.setColor(QPalette::ButtonText,
+                     marked ? colour : QApplication::palette(list).color(QPalette::ButtonText));
+    list->setPalette(colours);
+}
+
+bool DialogPage::Apply() {
+    if (!allowed_)
+        return false;
+    // A number typed below a positive minimum is clamped as when the field is left.
+    for (TPNumEdit* field : fields_.Fields())
+        field->ChkVal();
+    fields_.Store();
+    StoreControls();
+    // The write processes window events while it waits for the drive; the page may go.
+    const QPointer<DialogPage> self(this);
+    const bool written = driver_.WriteChangedParams();
+    if (!self)
+        return false;
+    fields_.Recolour();
+    RecolourControls();
+    AfterApply();
+    return written;
+}
+
+void DialogPage::Reload() {
+    QWidget* focused = focusWidget();
+    fields_.Reload();
+    LoadControls();
+    fields_.Recolour();
+    RecolourControls();
+    Deselect();
+    if (focused != nullptr)
+        focused->setFocus();
+}
+
+void DialogPage::OkClicked() {
+    if (!allowed_)
+        return;
+    const QPointer<DialogPage> self(this);
+    const bool written = Apply();
+    if (!self)
+        return;
+    if (guided_.Active) {
+        handedOver_ = true;
+        if (guided_.Ok)
+            guided_.Ok(written);
+    }
+    close();
+}
+
+void DialogPage::CancelClicked() {
+    Reload();
+    close();
+}
+
+void DialogPage::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    emit Closed();
+    if (guided_.Active && !handedOver_) {
+        handedOver_ = true; // end only once
+        if (guided_.End)
+            guided_.End();
+    }
+    // The frame goes with the page.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+}
+
+} // namespace kelm

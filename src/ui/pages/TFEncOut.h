@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/pages/DialogPage.h"
+#include "ui/pages/LoopRules.h"
+
+class QComboBox;
+
+namespace kelm {
+
+// The simulated encoder output page: one divider list whose entries follow the feedback
+// settings of the motor page. The register holds the 1-based index of the entry.
+class TFEncOut final : public DialogPage {
+    Q_OBJECT
+public:
+    explicit TFEncOut(TDriver& driver, QWidget* parent = nullptr);
+
+    // Builds the entries again from the feedback settings and selects the stored divider
+    // (unapplied choices are dropped).
+    void Rebuild();
+
+protected:
+    void StoreControls() override;
+    void LoadControls() override;
+    void RecolourControls() override;
+
+private:
+    EncoderOutAddresses a_;
+    QComboBox* cDiv_ = nullptr;
+};
+
+} // namespace kelm

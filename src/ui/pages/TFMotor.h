@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/common/DeviceKind.h"
+#include "ui/pages/DialogPage.h"
+#include "ui/pages/MotorRules.h"
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+
+namespace kelm {
+
+// The motor and feedback page: motor poles (Orca 230: or motor type), holding brake,
+// feedback type, encoder resolution or resolver poles, phase angle and the Orca 230
+// stepper settings.
+class TFMotor final : public DialogPage {
+    Q_OBJECT
+public:
+    // afterApply: refreshes the windows that show feedback settings (main page, encoder
+    // output page).
+    TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* parent = nullptr);
+
+protected:
+    void StoreControls() override;
+    void LoadControls() override;
+    void RecolourControls() override;
+    void AfterApply() override;
+
+private:
+    void FeedbackChosen();
+    void ShowLabels(int code);
+    int Register(int address) const;
+    void SetRegister(int address, int value);
+
+    DeviceKind kind_;
+    MotorAddresses a_;
+    std::function<void()> afterApply_;
+    std::vector<PoleItem> poles_;
+    std::vector<PoleItem> resolverPoles_;
+    QLabel* lPoles_ = nullptr;
+    QComboBox* cPoles_ = nullptr;
+    QLabel* lBrake_ = nullptr;
+    QComboBox* cBrake_ = nullptr;
+    QComboBox* cFeed_ = nullptr;
+    QLabel* lImpulsi_ = nullptr;
+    TPNumEdit* eImpulsi_ = nullptr;
+    QComboBox* cPolar_ = nullptr;
+    TPNumEdit* eFasa_ = nullptr;
+};
+
+} // namespace kelm

@@ -1,0 +1,135 @@
+#include "ui/pages/TFPosit.h"
+
+#include "core/drive/TDriver.h"
+#include "core/params/ParamTable.h"
+#include "ui/pages/PageWidgets.h"
+#include "ui/widgets/FieldBinding.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+
+namespace kelm {
+
+TFPosit::TFPosit(TDriver& driver, QWidget* parent)
+    : DialogPage(driver, QStringLiteral("TFPosit"), QStringLiteral("  Position"), parent),
+      kind_(driver.CurrentKind()), a_(PositionAddressTable(kind_)) {
+    const bool wideError = a_.ErrorHigh != 0;
+    const struct {
+        const char* Field;
+        const char* Caption;
+        int Tag;
+        int Decimals;
+        const char* Unit;
+    } rows[] = {{"EFw", "Feed Forward", a_.FeedForward, 0, "%"},
+                {"EKpD", "Kp Dynamic", a_.KpDynamic, 0, ""},
+                {"EKpS", "Kp Static", a_.KpStatic, 0, ""},
+                {"EPul", "Max Position Error",
+                 wideError ? PackWideTag(a_.ErrorLow, a_.ErrorHigh) : a_.ErrorLow, 0, "pulses"},
+                {"EFlt", "Ref-Filter", a_.Filter, 1, "ms"}};
+    QGridLayout* grid = Grid();
+    int row = 0;
+    for (const auto& r : rows) {
+        const QString name = QString::fromLatin1(r.Field);
+        const bool wide = wideError && name == QLatin1String("EPul");
+        TPNumEdit* field = AddField(name, r.Tag, r.Decimals, wide);
+        grid->addWidget(
+            NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
+            row, 0);
+        grid->addWidget(field, row, 1);
+        grid->addWidget(
+            NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row++,
+            2);
+    }
+    cPosPol_ = NewList(QStringLiteral("CPosPol"), this);
+    cPosPol_->addItems({QStringLiteral("Positive"), QStringLiteral("Negative")});
+    grid->addWidget(
+        NewCaption(QStringLiteral("LPosPol"), QStringLiteral("Position Polarity"), this), row, 0);
+    grid->addWidget(cPosPol_, row++, 1, 1, 2);
+
+    gGearing_ = new QGroupBox(QStringLiteral(" Gearing "), this);
+    gGearing_->setObjectName(QStringLiteral("GGearing"));
+    gGearing_->setProperty("tag", a_.GearingTag);
+    auto* gear = new QGridLayout(gGearing_);
+    cPulse_ = NewList(QStringLiteral("CPulse"), gGearing_);
+    for (int pulses : PulsesPerTurn())
+        cPulse_->addItem(QString::number(pulses));
+    eNum_ = AddField(QStringLiteral("ENum"), a_.Numerator);
+    eDen_ = AddField(QStringLiteral("EDen"), a_.Denominator);
+    lResult_ = NewCaption(QStringLiteral("LResult"), QString(), gGearing_);
+    pRatio_ =
+        NewCaption(QStringLiteral("PRatio"), QStringLiteral("1/64< | Gear Ratio | <64"), gGearing_);
+    pRatio_->setFrameShape(QFrame::Panel);
+    pRatio_->setFrameShadow(QFrame::Sunken);
+    pRatio_->setStyleSheet(QStringLiteral("color: red;"));
+    gear->addWidget(
+        NewCaption(QStringLiteral("LPulse"), QStringLiteral("Pulses per Turn"), gGearing_), 0, 0);
+    gear->addWidget(cPulse_, 0, 1);
+    gear->addWidget(NewCaption(QStringLiteral("LNum"), QStringLiteral("Numerator"), gGearing_), 1,
+                    0);
+    gear->addWidget(eNum_, 1, 1);
+    gear->addWidget(NewCaption(QStringLiteral("LDen"), QStringLiteral("Denominator"), gGearing_), 2,
+                    0);
+    gear->addWidget(eDen_, 2, 1);
+    gear->addWidget(
+        NewCaption(QStringLiteral("LResultCaption"), QStringLiteral("Pulses / Turn"), gGearing_), 3,
+        0);
+    gear->addWidget(lResult_, 3, 1);
+    gear->addWidget(pRatio_, 4, 0, 1, 2);
+    gear->setColumnStretch(2, 1);
+    grid->addWidget(gGearing_, row++, 0, 1, 3);
+
+    for (TPNumEdit* field : {eNum_, eDen_})
+        connect(field, &QLineEdit::textChanged, this, [this] { UpdateGearing(); });
+    connect(cPulse_, &QComboBox::currentIndexChanged, this, [this] { UpdateGearing(); });
+    for (QComboBox* list : {cPosPol_, cPulse_})
+        connect(list, &QComboBox::activated, this, [list] { MarkList(list, true); });
+    Fields().Bind();
+    LoadControls();
+}
+
+void TFPosit::LoadControls() {
+    const ParamTable& table = Driver().ActiveTable();
+    const ParamEntry* polarity = table.FindByAddress(static_cast<std::uint16_t>(a_.Polarity));
+    cPosPol_->setCurrentIndex(polarity != nullptr && (polarity->Value & PolarityBit) ? 1 : 0);
+    // A number that is not in the list selects nothing; the result still shows it.
+    const ParamEntry* pulses = table.FindByAddress(static_cast<std::uint16_t>(a_.Pulses));
+    cPulse_->setCurrentIndex(pulses != nullptr ? PulsesIndex(pulses->Value) : -1);
+    UpdateGearing();
+    RecolourControls();
+}
+
+void TFPosit::UpdateGearing() {
+    double pulses = 0.0;
+    if (cPulse_->currentIndex() >= 0) {
+        pulses = PulsesPerTurn()[static_cast<std::size_t>(cPulse_->currentIndex())];
+    } else if (const ParamEntry* entry =
+                   Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Pulses))) {
+        pulses = entry->Value;
+    }
+    const int numerator = eNum_->RdValore();
+    const int denominator = eDen_->RdValore();
+    lResult_->setText(GearingText(pulses, numerator, denominator));
+    const bool accepted = GearRatioAccepted(kind_, numerator, denominator);
+    pRatio_->setVisible(!accepted);
+    SetApplyAllowed(accepted);
+}
+
+void TFPosit::StoreControls() {
+    ParamTable& table = Driver().ActiveTable();
+    if (gGearing_->isVisibleTo(this) && cPulse_->currentIndex() >= 0) {
+        if (ParamEntry* pulses = table.FindByAddress(static_cast<std::uint16_t>(a_.Pulses)))
+            pulses->Value = static_cast<std::int16_t>(
+                PulsesPerTurn()[static_cast<std::size_t>(cPulse_->currentIndex())]);
+    }
+    if (ParamEntry* polarity = table.FindByAddress(static_cast<std::uint16_t>(a_.Polarity)))
+        polarity->Value = static_cast<std::int16_t>(
+            WithBit(polarity->Value, PolarityBit, cPosPol_->currentIndex() == 1));
+}
+
+void TFPosit::RecolourControls() {
+    MarkList(cPosPol_, RegisterDiffers(a_.Polarity));
+    MarkList(cPulse_, RegisterDiffers(a_.Pulses));
+}
+
+} // namespace kelm

@@ -1,0 +1,196 @@
+// The dialog pages on an in-memory simulated drive: what Apply, Cancel and Ok send to the
+// drive (its log of written registers) and what the pages show.
+#include "SimDrive.h"
+
+#include "ui/pages/TFCurrent.h"
+#include "ui/pages/TFEncOut.h"
+#include "ui/pages/TFMotor.h"
+#include "ui/pages/TFPosit.h"
+#include "ui/pages/TFSpeed.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+using Pairs = std::vector<std::pair<int, int>>;
+using test::Child;
+
+class DialogPagesTest : public ::testing::Test {
+protected:
+    template <typename Page, typename... Args>
+    Page* Open(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers,
+               Args... args) {
+        page.reset(); // before the drive it works on
+        drive = test::SimDrive::Connected(kind, registers);
+        page = std::make_unique<Page>(drive->Driver(), args...);
+        page->Finish({});
+        page->show();
+        Shoot();
+        return static_cast<Page*>(page.get());
+    }
+    // KELM_SCREENSHOT_DIR: a picture of every page opened, for looking at its layout.
+    void Shoot() {
+        const QString dir = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
+        const char* kinds[] = {"std", "power", "drive", "orca"};
+        if (!dir.isEmpty())
+            page->grab().save(QDir(dir).filePath(
+                page->objectName() + QLatin1Char('-') +
+                kinds[static_cast<int>(drive->Driver().CurrentKind())] + QStringLiteral(".png")));
+    }
+    void Type(const char* name, const QString& number) {
+        auto* field = Child<TPNumEdit>(*page, name);
+        field->selectAll();
+        QTest::keyClicks(field, number);
+    }
+    void Choose(const char* name, int index) { test::Choose(Child<QComboBox>(*page, name), index); }
+    void Click(const char* name) { Child<QPushButton>(*page, name)->click(); }
+    QString Text(const char* name) { return Child<QLabel>(*page, name)->text(); }
+
+    std::unique_ptr<test::SimDrive> drive;
+    std::unique_ptr<DialogPage> page;
+};
+
+TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
+    int refreshed = 0;
+    Open<TFMotor>(DeviceKind::Std, {{0, 0x0102}, {70, 0x0021}, {12, 0}, {8, 0}, {7, 8}},
+                  std::function<void()>([&refreshed] { ++refreshed; }));
+    EXPECT_EQ(Child<QComboBox>(*page, "CPolar")->currentText(), QStringLiteral("02"));
+    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("08"));
+    Choose("CBrake", 1);
+    Choose("CFeed", 1); // "Resolver"
+    EXPECT_TRUE(Child<QComboBox>(*page, "CPolar")->isVisible());
+    EXPECT_FALSE(Child<TPNumEdit>(*page, "EImpulsi")->isVisible());
+    EXPECT_EQ(Text("LImpulsi"), QStringLiteral("No. of Poles"));
+    Click("BApply");
+    // Resolver poles 0 became 2 on opening; brake bit 13 joins the other bits of 70.
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{8, 2}, {12, 1}, {70, 0x2021}}));
+    EXPECT_EQ(refreshed, 1);
+
+    // Cancel throws an edit away and writes nothing.
+    drive->ClearWrites();
+    Choose("CPoles", 0);
+    Type("EFasa", QStringLiteral("90"));
+    EXPECT_TRUE(Child<TPNumEdit>(*page, "EFasa")->IsMarked());
+    Click("BCancel");
+    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("08"));
+    EXPECT_EQ(Child<TPNumEdit>(*page, "EFasa")->RdValore(), 0);
+}
+
+TEST_F(DialogPagesTest, MotorKindsReplaceCodesAndHideControls) {
+    Open<TFMotor>(DeviceKind::Drive, {{13, 1}}, std::function<void()>());
+    EXPECT_EQ(Child<QComboBox>(*page, "CFeed")->currentText(), QStringLiteral("Encoder"));
+    EXPECT_EQ(drive->Table().FindByAddress(13)->Value, 0);
+    Click("BOk");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{13, 0}}));
+    EXPECT_FALSE(page->isVisible());
+
+    Open<TFMotor>(DeviceKind::Orca230, {{7, -2}, {12, 8}}, std::function<void()>());
+    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("Stepper"));
+    EXPECT_FALSE(Child<QComboBox>(*page, "CBrake")->isVisible());
+    EXPECT_FALSE(Child<QComboBox>(*page, "CPolar")->isVisible());
+    EXPECT_FALSE(Child<TPNumEdit>(*page, "EImpulsi")->isVisible());
+    EXPECT_TRUE(Child<TPNumEdit>(*page, "EVmot")->isVisible());
+    Choose("CPoles", 16); // "32", the last number
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{7, 32}}));
+}
+
+TEST_F(DialogPagesTest, CurrentShowsAmperesAndSpeedSetsTheRotaryBit) {
+    Open<TFCurrent>(DeviceKind::Orca230, {{0, 45}, {13, 50}, {14, 100}});
+    EXPECT_EQ(Text("LInomA"), QStringLiteral(" (4.5 A)"));
+    Type("EImax", QStringLiteral("200"));
+    EXPECT_EQ(Text("LImaxA"), QStringLiteral(" (18.0 A)"));
+    Type("EI2t", QStringLiteral("1,5"));
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{14, 200}, {21, 150}}));
+
+    Open<TFSpeed>(DeviceKind::Drive, {{76, 0x4003}}, std::function<void()>());
+    Choose("CRotary", 1);
+    Click("BOk");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{76, 0x4023}}));
+}
+
+TEST_F(DialogPagesTest, PositionGearRatioBlocksApplyAndWideErrorSplits) {
+    Open<TFPosit>(DeviceKind::Std, {{44, 0x0101}, {45, 1024}, {46, 2}, {47, 3}});
+    EXPECT_EQ(Text("LResult"), QStringLiteral("1536"));
+    Type("ENum", QStringLiteral("64"));
+    Type("EDen", QStringLiteral("1"));
+    EXPECT_FALSE(Child<QPushButton>(*page, "BApply")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(*page, "BOk")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(*page, "PRatio")->isVisible());
+    Type("ENum", QStringLiteral("63"));
+    EXPECT_TRUE(Child<QPushButton>(*page, "BApply")->isEnabled());
+    Choose("CPosPol", 1);
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{44, 0x0109}, {46, 63}, {47, 1}}));
+
+    // A number that is not in the list selects nothing and is left alone.
+    Open<TFPosit>(DeviceKind::Drive, {{68, 1000}, {69, 1}, {70, 1}});
+    EXPECT_EQ(Child<QComboBox>(*page, "CPulse")->currentIndex(), -1);
+    EXPECT_EQ(Text("LResult"), QStringLiteral("1000"));
+    Type("EPul", QStringLiteral("70000"));
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{60, 1}, {61, 70000 - 65536}}));
+}
+
+TEST_F(DialogPagesTest, EncoderOutBuildsEntriesAndReplacesAStoredZero) {
+    Open<TFEncOut>(DeviceKind::Std, {{12, 0}, {9, 2500}, {68, 0}});
+    auto* list = Child<QComboBox>(*page, "CDiv");
+    ASSERT_EQ(list->count(), 8);
+    EXPECT_EQ(list->itemText(3), QStringLiteral("312.5"));
+    EXPECT_EQ(list->currentIndex(), 0); // the default, 1
+    Choose("CDiv", 2);
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{68, 3}}));
+}
+
+// Every page opens for every kind with nothing cut: captions, list entries, group titles.
+TEST_F(DialogPagesTest, EveryPageFitsItsTextsForEveryKind) {
+    for (DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+        std::vector<std::unique_ptr<DialogPage>> pages;
+        std::vector<std::unique_ptr<test::SimDrive>> drives; // each page's drive outlives it
+        const auto keep = [&] {
+            pages.push_back(std::move(page));
+            drives.push_back(std::move(drive));
+        };
+        const std::function<void()> none;
+        Open<TFMotor>(kind, {{12, 1}}, none);
+        keep();
+        Open<TFCurrent>(kind, {});
+        keep();
+        Open<TFSpeed>(kind, {}, none);
+        keep();
+        Open<TFPosit>(kind, {{46, 64}, {47, 1}}); // the ratio warning shown
+        keep();
+        Open<TFEncOut>(kind, {});
+        keep();
+        for (const auto& p : pages) {
+            for (QLabel* label : p->findChildren<QLabel*>()) {
+                if (label->isVisible()) {
+                    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                              label->contentsRect().width())
+                        << label->objectName().toStdString();
+                }
+            }
+            for (QComboBox* list : p->findChildren<QComboBox*>()) {
+                if (list->isVisible()) {
+                    EXPECT_GE(list->width(), list->sizeHint().width())
+                        << list->objectName().toStdString();
+                }
+            }
+            EXPECT_GE(p->width(), p->minimumSizeHint().width());
+        }
+        pages.clear(); // before their drives
+    }
+}
+
+} // namespace
+} // namespace kelm
