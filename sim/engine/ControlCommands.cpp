@@ -1,6 +1,7 @@
 #include "sim/engine/ControlCommands.h"
 
 #include "sim/engine/behaviours/CommandHandshake.h"
+#include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/LiveStatus.h"
 
 #include <QStringList>
@@ -99,6 +100,29 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
                 handshake->SetClearDelay(static_cast<std::uint32_t>(*ms));
             }
         }
+    } else if (verb == QLatin1String("procdelay") && words.size() == 3) {
+        const auto ms = Number(words[2], 0, 600000);
+        if (!ms) {
+            return Fail(QStringLiteral("usage: procdelay <addr> <ms>"));
+        }
+        for (Device* device : targets) {
+            if (auto* procedures = device->Find<DriveProcedures>()) {
+                procedures->SetDelay(static_cast<std::uint32_t>(*ms));
+            }
+        }
+    } else if (verb == QLatin1String("procfault") && words.size() == 3) {
+        static const QStringList names{QStringLiteral("off"), QStringLiteral("hang"),
+                                       QStringLiteral("enabled")};
+        const auto index = names.indexOf(words[2]);
+        if (index < 0) {
+            return Fail(QStringLiteral("usage: procfault <addr> off|hang|enabled"));
+        }
+        for (Device* device : targets) {
+            if (auto* procedures = device->Find<DriveProcedures>()) {
+                procedures->Tick(*device, nowMs); // requests due until now finish first
+                procedures->SetFault(static_cast<DriveProcedures::Fault>(index));
+            }
+        }
     } else if (words.size() == 3 && Switch(words[2]) &&
                (verb == QLatin1String("silent") || verb == QLatin1String("cmdfault") ||
                 verb == QLatin1String("live"))) {
@@ -165,10 +189,10 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
         }
         return Done(QStringLiteral("faults off"));
     }
-    static const QStringList deviceVerbs{QStringLiteral("set"),         QStringLiteral("silent"),
-                                         QStringLiteral("silentafter"), QStringLiteral("alarm"),
-                                         QStringLiteral("cmddelay"),    QStringLiteral("cmdfault"),
-                                         QStringLiteral("live")};
+    static const QStringList deviceVerbs{
+        QStringLiteral("set"),   QStringLiteral("silent"),    QStringLiteral("silentafter"),
+        QStringLiteral("alarm"), QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
+        QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -191,6 +215,9 @@ QString ControlCommandHelp() {
         "      cmddelay <addr> <ms>       time until the command bits clear\n"
         "      cmdfault <addr> on|off     status bit 0 set after every command\n"
         "      live <addr> on|off         live values move / stay as set\n"
+        "      procdelay <addr> <ms>      time a procedure (phasing, offset) takes\n"
+        "      procfault <addr> off|hang|enabled\n"
+        "                                 procedures never finish / phasing ends enabled\n"
         "      faults off                 all line faults off, all devices answering\n"
         "      quit                       end the simulator\n"
         "      <addr> is a device address or * for all devices; numbers may be 0x-hex.\n");

@@ -2,6 +2,7 @@
 
 #include "sim/engine/LinkIdentities.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
+#include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/EepromImage.h"
 #include "sim/engine/behaviours/HistoricAlarms.h"
 #include "sim/engine/behaviours/LiveStatus.h"
@@ -54,7 +55,8 @@ std::unique_ptr<Device> MakeDevice(DeviceKind kind, std::uint8_t address, const 
                                    const SetupOptions& options, std::uint32_t nowMs) {
     auto device = std::make_unique<Device>(kind, address, table);
     device->AddBehaviour(std::make_unique<EepromImage>(options.eepromFile), nowMs);
-    device->AddBehaviour(std::make_unique<CommandHandshake>(options.commandDelayMs), nowMs);
+    auto& handshake = static_cast<CommandHandshake&>(
+        device->AddBehaviour(std::make_unique<CommandHandshake>(options.commandDelayMs), nowMs));
     device->AddBehaviour(std::make_unique<ResetCommand>(), nowMs);
     device->AddBehaviour(std::make_unique<HistoricAlarms>(), nowMs);
     if (device->Layout().hasProfiles) {
@@ -62,6 +64,10 @@ std::unique_ptr<Device> MakeDevice(DeviceKind kind, std::uint8_t address, const 
     }
     if (kind != DeviceKind::Power) {
         device->AddBehaviour(std::make_unique<ScopeRecorder>(), nowMs);
+    }
+    if (kind != DeviceKind::Power) {
+        device->AddBehaviour(std::make_unique<DriveProcedures>(), nowMs);
+        handshake.SetLeftBits(DriveProcedures::AllBits);
     }
     device->AddBehaviour(std::make_unique<LiveStatus>(), nowMs);
     // Model code: --model, else the configured default, else the kind's usual model.

@@ -1,6 +1,7 @@
 #include "app/InstallFlows.h"
 
 #include "ui/alarms/AlarmWindow.h"
+#include "ui/commissioning/TuningCommands.h"
 #include "ui/compare/CompareCommands.h"
 #include "ui/diagnostic/DiagnosticWindow.h"
 #include "ui/drive/SelectDrive.h"
@@ -32,6 +33,7 @@ ShellFlows ProgramFlows() {
     flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
     InstallCompareWindows(flows);
     InstallDiagnosticWindow(flows);
+    InstallTuningCommands(flows);
     return flows;
 }
 

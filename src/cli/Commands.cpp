@@ -35,6 +35,14 @@ const std::vector<CliCommand>& AllCommands() {
         {"profiles-flash", "[--kind K] save|load",
          "store the drive's profiles in its flash or reload them from it (asks; --yes)",
          &RunProfilesFlash},
+        {"phase", "[--kind K] [--timeout S]",
+         "motor phasing (asks; --yes): prints the phase value; the drive not done within S "
+         "seconds (default 120, 0 = no limit) counts as failed",
+         &RunPhase},
+        {"offset", "[--kind K] [--timeout S] 1|2",
+         "offset tuning of analog input 1 (speed) or 2 (torque) (asks; --yes): prints the "
+         "offset in mV",
+         &RunOffset},
     };
     return commands;
 }

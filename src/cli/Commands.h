@@ -21,5 +21,7 @@ int RunCompare(const QStringList& arguments, const CliOptions& options);
 int RunProfilesBackup(const QStringList& arguments, const CliOptions& options);
 int RunProfilesRestore(const QStringList& arguments, const CliOptions& options);
 int RunProfilesFlash(const QStringList& arguments, const CliOptions& options);
+int RunPhase(const QStringList& arguments, const CliOptions& options);
+int RunOffset(const QStringList& arguments, const CliOptions& options);
 
 } // namespace kelm::cli

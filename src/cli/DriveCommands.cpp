@@ -7,6 +7,8 @@
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/procedures/Procedures.h"
+#include "core/drive/procedures/TuningWait.h"
 #include "core/files/Comparison.h"
 #include "core/files/DeviceFile.h"
 #include "core/files/ProfilesFile.h"
@@ -16,6 +18,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
@@ -549,6 +552,84 @@ int RunProfilesFlash(const QStringList& arguments, const CliOptions&) {
         session.Driver().FlashCommand(save ? TDriver::CmdSaveProfiles : TDriver::CmdLoadProfiles);
     session.Driver().WaitIdle();
     return ok ? 0 : 1;
+}
+
+namespace {
+
+constexpr const char* PhaseUsage = "[--timeout SECONDS]";
+constexpr const char* OffsetUsage = "[--timeout SECONDS] 1|2";
+constexpr int DefaultProcedureTimeoutS = 120;
+
+// Takes "--timeout S" out of words; false (usage) when S is not 0..3600.
+bool TakeTimeout(QStringList& words, int& seconds) {
+    seconds = DefaultProcedureTimeoutS;
+    const qsizetype at = words.indexOf(QStringLiteral("--timeout"));
+    if (at < 0)
+        return true;
+    bool ok = false;
+    seconds = words.value(at + 1).toInt(&ok);
+    words.remove(at, std::min<qsizetype>(2, words.size() - at));
+    return ok && seconds >= 0 && seconds <= 3600;
+}
+
+// A commissioning procedure after its question (--yes): dots on a terminal while the
+// drive works, the result text on stderr as the program shows it. A drive that has not
+// finished after the time limit counts as failed (as Cancel in the program).
+int RunTuning(DriveSession& session, char letter, int timeoutS) {
+    if (!AskConfirm(ProcedureQuestion(letter)))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    TDriver& driver = session.Driver();
+    if (session.Kind() == DeviceKind::Power) {
+        std::fprintf(stderr, "kelmctl: the Tarn Power unit has no commissioning procedures\n");
+        return 1;
+    }
+    const bool dots = isatty(STDERR_FILENO) != 0;
+    bool dotted = false;
+    PacedWaiter waiter([](std::uint32_t ms) { QThread::msleep(ms); },
+                       [&] {
+                           if (dots) {
+                               std::fprintf(stderr, ".");
+                               dotted = true;
+                           }
+                       },
+                       static_cast<std::uint32_t>(timeoutS) * 1000U);
+    const bool ok = RunProcedure(driver, letter, waiter);
+    driver.WaitIdle(); // no status polling in a command-line run
+    if (dotted)
+        std::fprintf(stderr, "\n");
+    if (waiter.TimedOut())
+        std::fprintf(stderr, "kelmctl: the drive did not finish within %d s\n", timeoutS);
+    ReportProcedureResult(driver, letter, ok);
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int RunPhase(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    QStringList words = arguments;
+    int timeoutS = 0;
+    const bool timeoutOk = TakeTimeout(words, timeoutS); // before the connection options
+    if (const int code = session.Open(words))
+        return code;
+    if (!timeoutOk || !words.isEmpty())
+        return Usage("phase", PhaseUsage);
+    return RunTuning(session, 'P', timeoutS);
+}
+
+int RunOffset(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    QStringList words = arguments;
+    int timeoutS = 0;
+    const bool timeoutOk = TakeTimeout(words, timeoutS); // before the connection options
+    if (const int code = session.Open(words))
+        return code;
+    if (!timeoutOk || words.size() != 1 ||
+        (words[0] != QLatin1String("1") && words[0] != QLatin1String("2")))
+        return Usage("offset", OffsetUsage);
+    return RunTuning(session, words[0] == QLatin1String("1") ? 'S' : 'T', timeoutS);
 }
 
 } // namespace kelm::cli

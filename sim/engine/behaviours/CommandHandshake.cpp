@@ -16,7 +16,7 @@ void CommandHandshake::AfterWrite(Device& device, std::uint16_t first, std::uint
         return;
     }
     // A write of 0 withdraws whatever was pending.
-    pending_ = device.Registers().Get(command) != 0;
+    pending_ = (device.Registers().Get(command) & ~leftBits_) != 0;
     since_ = nowMs;
 }
 
@@ -26,14 +26,17 @@ void CommandHandshake::Tick(Device& device, std::uint32_t nowMs) {
     }
     pending_ = false;
     const std::uint16_t command = device.Layout().command;
-    const std::uint16_t bits = device.Registers().Get(command);
+    const std::uint16_t word = device.Registers().Get(command);
+    const auto bits = static_cast<std::uint16_t>(word & ~leftBits_);
     for (int i = 0; i < 16; ++i) {
         const auto bit = static_cast<std::uint16_t>(1U << i);
         if (bits & bit) {
             device.RunCommand(bit, nowMs);
         }
     }
-    device.Registers().Set(command, 0);
+    // Bits left to other behaviours stay as those behaviours (a reset) leave them.
+    device.Registers().Set(command,
+                           static_cast<std::uint16_t>(device.Registers().Get(command) & leftBits_));
     if (statusFault_) {
         const std::uint16_t status = device.Layout().alarmLow;
         device.Registers().Set(status, device.Registers().Get(status) | 1U);

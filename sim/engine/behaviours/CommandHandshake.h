@@ -17,6 +17,9 @@ public:
 
     void SetClearDelay(std::uint32_t ms) { clearDelayMs_ = ms; }
     std::uint32_t ClearDelay() const { return clearDelayMs_; }
+    // Bits another behaviour carries out in its own time (the procedure requests): the
+    // handshake neither runs nor clears them.
+    void SetLeftBits(std::uint16_t bits) { leftBits_ = bits; }
     void SetStatusFault(bool on) { statusFault_ = on; }
     bool StatusFault() const { return statusFault_; }
     bool Pending() const { return pending_; }
@@ -29,6 +32,7 @@ public:
 
 private:
     std::uint32_t clearDelayMs_;
+    std::uint16_t leftBits_ = 0;
     bool statusFault_ = false;
     bool pending_ = false;
     std::uint32_t since_ = 0;

@@ -216,6 +216,49 @@ TEST_F(DriveCommands, ProfilesRoundTrip) {
     EXPECT_EQ(ReadRegister(300), 1234);
 }
 
+// Motor phasing and offset tuning: the question (--yes), the result texts on stderr, and
+// each refusal or failure the drive can cause.
+TEST_F(DriveCommands, PhasingAndOffsetTuning) {
+    ASSERT_TRUE(sim.Command("procdelay 1 300"));
+    const CtlRun asked = Kelmctl({"phase"});
+    EXPECT_EQ(asked.Code, 1);
+    EXPECT_TRUE(asked.Err.contains("Make Auto Phase Motor Feedback"));
+    EXPECT_TRUE(Logged(0, true).isEmpty());
+
+    const CtlRun phased = Kelmctl({"--yes", "phase"});
+    EXPECT_EQ(phased.Code, 0) << phased.Err.toStdString();
+    EXPECT_TRUE(phased.Err.contains("MOTOR PHASING SUCCESSFUL\n\nPhase Value:01234"));
+    EXPECT_EQ(Logged(0, true), QStringList({"1 69", "1 73", "1 74"}));
+
+    const QList<std::pair<QString, QString>> refusals = {{"alarm 1 1", "Warning\nAllarms Active!"},
+                                                         {"set 1 65 1", "Warning\nDrive Enabled!"}};
+    for (const auto& [command, warning] : refusals) {
+        ASSERT_TRUE(sim.Command(command));
+        const qsizetype mark = Logged().size();
+        const CtlRun refused = Kelmctl({"--yes", "phase"});
+        EXPECT_EQ(refused.Code, 1);
+        EXPECT_TRUE(refused.Err.contains(warning + "\n\nMOTOR PHASING FAIL !"))
+            << refused.Err.toStdString();
+        EXPECT_TRUE(Logged(mark, true).isEmpty());
+        ASSERT_TRUE(sim.Command("alarm 1 0"));
+    }
+    ASSERT_TRUE(sim.Command("set 1 65 0"));
+
+    ASSERT_TRUE(sim.Command("procfault 1 hang"));
+    const CtlRun hung = Kelmctl({"--yes", "offset", "--timeout", "1", "2"});
+    EXPECT_EQ(hung.Code, 1);
+    EXPECT_TRUE(hung.Err.contains("did not finish within 1 s"));
+    EXPECT_TRUE(hung.Err.contains("ANALOG INPUT 2 OFFSET TUNING FAIL !"));
+    ASSERT_TRUE(sim.Command("procfault 1 off"));
+
+    const CtlRun offset = Kelmctl({"--yes", "offset", "1"});
+    EXPECT_EQ(offset.Code, 0) << offset.Err.toStdString();
+    EXPECT_TRUE(
+        offset.Err.contains("ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\n\nOffset Value:30.5 mV"));
+    EXPECT_EQ(ReadRegister(29), 100);
+    EXPECT_EQ(Kelmctl({"offset", "3"}).Code, 2);
+}
+
 // On a link the kind is what the unit at the address is; a contradicting --kind is refused
 // after the identification reads alone.
 class LinkCommands : public DriveCommands {
@@ -241,6 +284,28 @@ TEST_F(LinkCommands, TheKindIsTheUnitAtTheAddress) {
     ASSERT_EQ(Kelmctl(unit2 + QStringList{"backup", File("u.tnd")}).Code, 0);
     EXPECT_TRUE(
         Kelmctl({"--link", "--address", "9", "reset"}).Err.contains("no unit at address 9"));
+}
+
+// On a Drive unit phasing waits in two phases: a unit that clears the request but stays
+// enabled has failed, and the program withdraws the request in 202. The Power unit has no
+// procedures.
+TEST_F(LinkCommands, PhasingOnADriveUnit) {
+    const QStringList unit2 = {"--link", "--address", "2", "--yes"};
+    ASSERT_TRUE(sim.Command("procdelay 2 300"));
+    const CtlRun phased = Kelmctl(unit2 + QStringList{"phase"});
+    EXPECT_EQ(phased.Code, 0) << phased.Err.toStdString();
+    EXPECT_TRUE(phased.Err.contains("Phase Value:01234"));
+
+    ASSERT_TRUE(sim.Command("procfault 2 enabled"));
+    const qsizetype mark = Logged().size();
+    const CtlRun failed = Kelmctl(unit2 + QStringList{"phase"});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_TRUE(failed.Err.contains("MOTOR PHASING FAIL !"));
+    EXPECT_EQ(Logged(mark, true), QStringList({"2 202", "2 200", "2 201", "2 202"}));
+
+    const CtlRun power = Kelmctl({"--link", "--address", "1", "--yes", "phase"});
+    EXPECT_EQ(power.Code, 1);
+    EXPECT_TRUE(power.Err.contains("no commissioning procedures"));
 }
 
 } // namespace

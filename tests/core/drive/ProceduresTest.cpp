@@ -1,0 +1,146 @@
+#include "DriveTestSupport.h"
+
+#include "core/drive/procedures/Procedures.h"
+#include "core/drive/procedures/TuningWait.h"
+
+namespace kelm::test {
+namespace {
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+TEST(ProcedureFormats, OffsetsAndPhaseValues) {
+    const std::vector<std::pair<int, const char*>> millivolts = {
+        {100, "30.5 mV"}, {-33, "-10.1 mV"},    {0, "0.0 mV"},
+        {1, "0.3 mV"},    {32767, "9999.7 mV"}, {-32768, "-10000.0 mV"}};
+    for (const auto& [value, text] : millivolts)
+        EXPECT_EQ(FormatMillivolts(static_cast<std::int16_t>(value)), text) << value;
+    const std::vector<std::pair<int, const char*>> phases = {
+        {1234, "01234"}, {0, "00000"}, {-5, "-00005"}, {-32768, "-32768"}, {32767, "32767"}};
+    for (const auto& [value, text] : phases)
+        EXPECT_EQ(FormatPhaseValue(static_cast<std::int16_t>(value)), text) << value;
+    EXPECT_EQ(ProcedureResultText('T', false, 0), "ANALOG INPUT 2 OFFSET TUNING FAIL !");
+}
+
+// A wait driven by the test: before each poll the script plays the drive (one poll stands
+// for 200 ms of the drive's time), so nothing waits for real.
+class ScriptWaiter final : public ProcedureWaiter {
+public:
+    std::function<void(int poll, TuningWait& wait)> Script;
+    int Polls = 0;
+    void Run(TuningWait& wait) override {
+        for (Polls = 0; !wait.Finished() && Polls < 50; ++Polls) {
+            if (Script)
+                Script(Polls, wait);
+            wait.Poll();
+        }
+    }
+};
+
+struct ProcedureCase {
+    const char* name;
+    DeviceKind kind;
+    char letter;
+    std::map<std::uint16_t, std::uint16_t> start; // registers before the run
+    int doneAt;                                   // poll at which the drive finishes (-1: never)
+    bool staysEnabled;                            // the drive clears the bit but stays enabled
+    int cancelAt;                                 // poll at which Cancel is pressed (-1: never)
+    int silentAt; // poll from which the control register does not answer (-1: never)
+    bool ok;
+    Pairs writes;
+    QStringList texts; // messages after the run, the result report included
+};
+
+class ProceduresTest : public DriveFixture {
+protected:
+    void Run(const ProcedureCase& c) {
+        SCOPED_TRACE(c.name);
+        const ProcedureRegisters regs = ProcedureRegistersOf(c.kind);
+        std::vector<ParamEntry> entries;
+        for (std::uint16_t a :
+             {regs.AlarmLow, regs.AlarmHigh, regs.State, regs.Control, regs.EnableRequest,
+              regs.DisableRequest, regs.Phase, regs.Offset1, regs.Offset2})
+            entries.push_back(MakeEntry(a, 'N'));
+        UseTable(c.kind, entries);
+        channel->Registers = c.start;
+        channel->Silent.clear();
+        channel->ClearRequests();
+        messages.Clear();
+        // The drive: the enable and disable requests switch state bit 0.
+        channel->OnWrite = [this, regs](const RegisterMapChannel::Request& r) {
+            auto& state = channel->Registers[regs.State];
+            if (r.Address == regs.EnableRequest)
+                state |= 1;
+            if (r.Address == regs.DisableRequest)
+                state &= static_cast<std::uint16_t>(~1U);
+        };
+        ScriptWaiter waiter;
+        waiter.Script = [&](int poll, TuningWait& wait) {
+            if (poll == c.cancelAt)
+                wait.Cancel();
+            if (poll == c.silentAt)
+                channel->Silent.insert(regs.Control);
+            if (poll != c.doneAt)
+                return;
+            auto& reg = channel->Registers;
+            reg[regs.Control] &= static_cast<std::uint16_t>(~wait.Bit());
+            reg[regs.Phase] = 1234;
+            reg[regs.Offset1] = 100;
+            reg[regs.Offset2] = static_cast<std::uint16_t>(-33);
+            if (!c.staysEnabled)
+                reg[regs.State] &= static_cast<std::uint16_t>(~1U);
+        };
+        const bool ok = RunProcedure(*driver, c.letter, waiter);
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(Written(), c.writes);
+        EXPECT_EQ(driver->ModeLetter(), driver->Online() ? 'I' : 0);
+        ReportProcedureResult(*driver, c.letter, ok);
+        EXPECT_EQ(messages.Texts(), c.texts);
+    }
+};
+
+const QString PhasingOk = QStringLiteral("MOTOR PHASING SUCCESSFUL\r\rPhase Value:01234");
+const QString PhasingFail = QStringLiteral("MOTOR PHASING FAIL !");
+const QString Alarms = QStringLiteral("Warning\rAllarms Active!");
+const QString Enabled = QStringLiteral("Warning\rDrive Enabled!");
+
+TEST_F(ProceduresTest, PhasingAndOffsets) {
+    const auto Std = DeviceKind::Std;
+    const auto Drive = DeviceKind::Drive;
+    // clang-format off
+    const std::vector<ProcedureCase> cases = {
+        // name, kind, letter, registers, doneAt, staysEnabled, cancelAt, silentAt, ok,
+        // writes, messages
+        {"std success", Std, 'P', {}, 2, false, -1, -1, true,
+         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}},
+        {"std only 51 blocks", Std, 'P', {{52, 4}, {69, 0x02}}, 0, false, -1, -1, true,
+         {{69, 0x12}, {73, 1}, {74, 1}}, {PhasingOk}},
+        {"std alarms", Std, 'P', {{51, 1}}, 0, false, -1, -1, false, {}, {Alarms, PhasingFail}},
+        {"std enabled", Std, 'P', {{65, 1}}, 0, false, -1, -1, false, {}, {Enabled, PhasingFail}},
+        {"std cancel", Std, 'P', {}, -1, false, 0, -1, false,
+         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingFail}},
+        {"orca is std-like", DeviceKind::Orca230, 'P', {}, 1, false, -1, -1, true,
+         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}},
+        {"drive high alarm word", Drive, 'P', {{117, 8}}, 0, false, -1, -1, false, {},
+         {Alarms, PhasingFail}},
+        {"drive success", Drive, 'P', {}, 3, false, -1, -1, true,
+         {{202, 0x10}, {200, 1}, {201, 1}}, {PhasingOk}},
+        {"drive stays enabled", Drive, 'P', {}, 3, true, -1, -1, false,
+         {{202, 0x10}, {200, 1}, {201, 1}, {202, 0}}, {PhasingFail}},
+        {"drive cancel at once", Drive, 'P', {{202, 0x40}}, -1, false, 0, -1, false,
+         {{202, 0x50}, {200, 1}, {201, 1}, {202, 0x40}}, {PhasingFail}},
+        {"std offset 1", Std, 'S', {}, 4, false, -1, -1, true, {{69, 0x08}},
+         {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\r\rOffset Value:30.5 mV"}},
+        {"drive offset 2", Drive, 'T', {}, 1, false, -1, -1, true, {{202, 0x100}},
+         {"ANALOG INPUT 2 OFFSET TUNING SUCCESSFUL\r\rOffset Value:-10.1 mV"}},
+        {"offset cancelled", Drive, 'S', {}, -1, false, 2, -1, false, {{202, 0x08}},
+         {"ANALOG INPUT 1 OFFSET TUNING FAIL !"}},
+        {"link lost in the wait", Std, 'P', {}, -1, false, -1, 1, false, {{69, 0x10}, {73, 1}},
+         {"Device not Respondig", PhasingFail}},
+    };
+    // clang-format on
+    for (const ProcedureCase& c : cases)
+        Run(c);
+}
+
+} // namespace
+} // namespace kelm::test
