@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -133,12 +134,21 @@ bool TFComSet::ApplyComSettings() {
     return changed;
 }
 
+void TFComSet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        done(Discarded);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 bool ShowComSettings(ShellHost& shell, bool linkPort) {
     TFComSet dialog(linkPort ? ComSettingsLogic::Variant::Link
                              : ComSettingsLogic::Variant::Standard,
                     shell.Settings(), shell.Window());
-    Dialogs().Exec(dialog);
-    // Closing by "&Ok" or by the close box both store.
+    // Closing by "&Ok" or by the close box both store; Escape stores nothing.
+    if (Dialogs().Exec(dialog) == TFComSet::Discarded)
+        return false;
     return dialog.ApplyComSettings();
 }
 

@@ -19,7 +19,7 @@ class ShellHost;
 // The " Com Settings " dialog. Standard variant: port, baud and parity lists; on Linux the
 // device path the chosen COM number stands for is shown beside the port list and can be
 // changed there. Link variant: only the link port number. Closing the dialog (by "&Ok" or
-// the close box) stores what changed.
+// the close box) stores what changed; Escape leaves it without storing anything.
 class TFComSet final : public QDialog {
     Q_OBJECT
 public:
@@ -30,6 +30,9 @@ public:
     bool ApplyComSettings();
     ComSettingsLogic& Logic() { return logic_; }
 
+    // Result code of a dialog left with Escape: nothing is stored.
+    static constexpr int Discarded = 2;
+
     QComboBox* CPort = nullptr;
     QComboBox* CBaud = nullptr;
     QComboBox* CParity = nullptr;
@@ -38,6 +41,9 @@ public:
     QLabel* LPort = nullptr;
     QPushButton* BDefault = nullptr;
     QPushButton* BOk = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ShowSelection(const ComSettingsLogic::Selection& selection);

@@ -111,7 +111,7 @@ TEST_F(ComSetFixture, PathForcedByTheEnvironmentCannotBeEdited) {
     qunsetenv("KELM_COM5");
 }
 
-TEST(ShowComSettings, CloseBoxStoresLikeOk) {
+TEST(ShowComSettings, CloseBoxStoresLikeOkEscapeStoresNothing) {
     FakeShell shell;
     shell.Settings().ComPort = 2;
     shell.dialogs.OnNextDialog([](QDialog& d) {
@@ -129,6 +129,13 @@ TEST(ShowComSettings, CloseBoxStoresLikeOk) {
     });
     EXPECT_TRUE(ShowComSettings(shell, true));
     EXPECT_EQ(shell.Settings().LinkComPort, 21);
+    EXPECT_EQ(shell.Settings().ComPort, 6);
+    // Escape leaves without storing the edited selection.
+    shell.dialogs.OnNextDialog([](QDialog& d) {
+        static_cast<TFComSet&>(d).CPort->setCurrentIndex(1);
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(ShowComSettings(shell, false));
     EXPECT_EQ(shell.Settings().ComPort, 6);
 }
 
