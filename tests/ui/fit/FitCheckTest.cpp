@@ -28,6 +28,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -77,10 +78,18 @@ std::function<void(TFPrincipale&, const QString&)> RunCommand(Command command) {
     return [command](TFPrincipale& w, const QString&) { w.Run(command); };
 }
 
-WindowCase Page(const char* name, void (*open)(ShellHost&)) {
-    return {
-        name, &DriveKinds, [open](TFPrincipale& w, const QString&) { open(w); },
-        [name](TFPrincipale&) -> QWidget* { return OpenDialogPage(QString::fromLatin1(name)); }};
+// A dialog page, checked after an optional edit that shows more of it.
+WindowCase Page(const char* name, void (*open)(ShellHost&), void (*edit)(QWidget&) = nullptr) {
+    const auto find = [name](TFPrincipale&) -> QWidget* {
+        return OpenDialogPage(QString::fromLatin1(name));
+    };
+    return {name, &DriveKinds,
+            [open, edit, find](TFPrincipale& w, const QString&) {
+                open(w);
+                if (edit != nullptr && find(w) != nullptr)
+                    edit(*find(w));
+            },
+            find};
 }
 
 const WindowCase kWindows[] = {
@@ -132,7 +141,11 @@ const WindowCase kWindows[] = {
     Page("TFMotor", &OpenMotorPage),
     Page("TFCurrent", &OpenCurrentPage),
     Page("TFSpeed", &OpenSpeedPage),
-    Page("TFPosit", &OpenPositionPage),
+    Page("TFPosit", &OpenPositionPage,
+         [](QWidget& page) { // a ratio of 64 shows the warning where the kind checks it
+             page.findChild<QLineEdit*>(QStringLiteral("ENum"))->setText(QStringLiteral("64"));
+             page.findChild<QLineEdit*>(QStringLiteral("EDen"))->setText(QStringLiteral("1"));
+         }),
     Page("TFEncOut", &OpenEncoderOutPage),
     {"TFCurrent-guided", &DriveKinds, [](TFPrincipale& w, const QString&) { StartGuidedSetup(w); },
      [](TFPrincipale&) -> QWidget* { return OpenDialogPage(QStringLiteral("TFCurrent")); }},
@@ -161,7 +174,9 @@ protected:
     }
     // Checks a window and saves its picture under its name, the kind and the line state.
     void Check(QWidget& window, const QString& name, QSize room) {
-        QCoreApplication::processEvents();
+        // A layout request posts the next one up the tree: the window settles in a few passes.
+        for (int pass = 0; pass < 4; ++pass)
+            QCoreApplication::processEvents();
         problems_ << (FitProblems(window, room) + AcceleratorProblems(window))
                          .replaceInStrings(QRegularExpression("^"), name + Suffix() + ": ");
         SaveScreenshot(window, name + Suffix());
