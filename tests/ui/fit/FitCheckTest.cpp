@@ -29,7 +29,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -270,6 +272,23 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
     }
     InstallLinkPortScan(previous);
     EXPECT_TRUE(problems_.isEmpty()) << problems_.join('\n').toStdString();
+}
+
+// The walker itself: a cut caption, a shared accelerator and a top menu without one.
+TEST(FitWalkerTest, ReportsCutTextsAndSharedAccelerators) {
+    QMainWindow window;
+    auto* central = new QWidget(&window);
+    window.setCentralWidget(central);
+    (new QLabel(QStringLiteral("A caption far too long"), central))->setGeometry(0, 0, 20, 20);
+    (new QPushButton(QStringLiteral("&Ok"), central))->setGeometry(0, 30, 80, 30);
+    (new QPushButton(QStringLiteral("&Off Line"), central))->setGeometry(0, 70, 160, 30);
+    window.menuBar()->addMenu(QStringLiteral("File"));
+    window.resize(400, 300);
+    window.show();
+    EXPECT_EQ(AcceleratorProblems(window), QStringList({"File", "&Ok|&Off Line"}));
+    const QStringList cut = FitProblems(*central, QSize(400, 300));
+    ASSERT_EQ(cut.size(), 1) << cut.join('\n').toStdString();
+    EXPECT_TRUE(cut[0].contains(QStringLiteral("A caption far too long"))) << cut[0].toStdString();
 }
 
 std::vector<FitCase> AllCases() {
