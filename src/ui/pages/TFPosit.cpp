@@ -4,6 +4,7 @@
 #include "core/params/ParamTable.h"
 #include "ui/pages/PageWidgets.h"
 #include "ui/widgets/FieldBinding.h"
+#include "ui/widgets/GrowToContent.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QGridLayout>
@@ -36,16 +37,18 @@ TFPosit::TFPosit(TDriver& driver, QWidget* parent)
         grid->addWidget(
             NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
             row, 0);
-        grid->addWidget(field, row, 1);
+        // The wide field reaches into the unit column, so the other units stay beside their
+        // fields.
+        grid->addWidget(field, row, 1, 1, wide ? 2 : 1);
         grid->addWidget(
             NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row++,
-            2);
+            wide ? 3 : 2);
     }
     cPosPol_ = NewList(QStringLiteral("CPosPol"), this);
     cPosPol_->addItems({QStringLiteral("Positive"), QStringLiteral("Negative")});
     grid->addWidget(
         NewCaption(QStringLiteral("LPosPol"), QStringLiteral("Position Polarity"), this), row, 0);
-    grid->addWidget(cPosPol_, row++, 1, 1, 2);
+    grid->addWidget(cPosPol_, row++, 1, 1, 3);
 
     gGearing_ = new QGroupBox(QStringLiteral(" Gearing "), this);
     gGearing_->setObjectName(QStringLiteral("GGearing"));
@@ -77,7 +80,7 @@ TFPosit::TFPosit(TDriver& driver, QWidget* parent)
     gear->addWidget(lResult_, 3, 1);
     gear->addWidget(pRatio_, 4, 0, 1, 2);
     gear->setColumnStretch(2, 1);
-    grid->addWidget(gGearing_, row++, 0, 1, 3);
+    grid->addWidget(gGearing_, row++, 0, 1, 4);
 
     for (TPNumEdit* field : {eNum_, eDen_})
         connect(field, &QLineEdit::textChanged, this, [this] { UpdateGearing(); });
@@ -111,7 +114,10 @@ void TFPosit::UpdateGearing() {
     const int denominator = eDen_->RdValore();
     lResult_->setText(GearingText(pulses, numerator, denominator));
     const bool accepted = GearRatioAccepted(kind_, numerator, denominator);
+    const bool shown = !pRatio_->isHidden();
     pRatio_->setVisible(!accepted);
+    if (!accepted && !shown && isVisible()) // the warning must not be cut off
+        GrowToContent(*this);
     SetApplyAllowed(accepted);
 }
 

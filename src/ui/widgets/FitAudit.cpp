@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,6 +23,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <map>
 
 namespace kelm {
 namespace {
@@ -185,6 +187,24 @@ QStringList FitProblems(QWidget& window, QSize room) {
     return out;
 }
 
+QStringList AcceleratorProblems(const QWidget& window) {
+    QStringList texts, faults;
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        if (button->isVisibleTo(&window) && button->isEnabled() && button->text().contains('&'))
+            texts << button->text();
+    for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
+        for (const QAction* menu : bar->actions())
+            if (menu->isVisible())
+                (menu->text().contains('&') ? texts : faults) << menu->text();
+    std::map<QString, QStringList> users;
+    for (const QString& text : texts)
+        users[text.mid(text.indexOf('&') + 1, 1).toUpper()] << text;
+    for (const auto& [key, list] : users)
+        if (list.size() > 1)
+            faults << list.join('|');
+    return faults;
+}
+
 namespace {
 
 // Checks each window (and MDI child window) shown, once its layout has settled.
@@ -213,6 +233,8 @@ private:
             room = sub->mdiArea()->viewport()->size();
         for (const QString& problem : FitProblems(window, room))
             qWarning().noquote() << "Cut:" << window.windowTitle() << problem;
+        for (const QString& problem : AcceleratorProblems(window))
+            qWarning().noquote() << "Shared accelerator:" << window.windowTitle() << problem;
     }
 };
 

@@ -14,9 +14,13 @@ namespace kelm {
 // open in).
 QStringList FitProblems(QWidget& window, QSize room);
 
+// Keyboard faults of a window: an accelerator shared by its usable buttons and top menus
+// ("&Ok|&Off Line"), and a top menu without one.
+QStringList AcceleratorProblems(const QWidget& window);
+
 // With KELM_FIT_CHECK set in the environment, every window and child window the program
-// shows is checked once it is laid out, and each cut text goes to the log: the check at the
-// fonts and style of the machine the program runs on.
+// shows is checked once it is laid out, and each cut text and accelerator fault goes to the
+// log: the check at the fonts and style of the machine the program runs on.
 void InstallFitAudit();
 
 } // namespace kelm

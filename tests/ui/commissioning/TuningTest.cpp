@@ -36,8 +36,6 @@ TEST_F(TuningCommandTest, PhasingSucceedsAndAnOffsetRunIsCancelled) {
                 EXPECT_TRUE(WaitFor([&] { return tuning.Bar->value() > 5; }, 2000));
             }
             EXPECT_TRUE(ScriptedDialogs::WaitClosed(dialog, 5000));
-            if (const QByteArray dir = qgetenv("KELM_SCREENSHOT_DIR"); !dir.isEmpty() && !cancel)
-                tuning.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/TFTuning.png"));
         };
     };
     dialogs_->OnNextDialog(watch(false));

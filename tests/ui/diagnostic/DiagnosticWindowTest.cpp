@@ -1,4 +1,3 @@
-#include "Accelerators.h"
 #include "ToolFixture.h"
 
 #include "core/drive/TDriver.h"
@@ -216,7 +215,6 @@ TEST(DiagValueDialog, KeepsTheRowsLimits) {
     EXPECT_EQ(dialog.Accepted(), std::optional<int>(-7));
     DiagValueDialog positive(0, 100);
     EXPECT_FALSE(positive.Field().IsNegative());
-    EXPECT_EQ(AcceleratorFaults(positive), QStringList());
 }
 
 TEST_F(DiagnosticWindowTest, WriteOnAHiddenRowWaitsAndASecondClickDoesNothing) {

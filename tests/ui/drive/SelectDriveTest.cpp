@@ -1,4 +1,3 @@
-#include "Accelerators.h"
 #include "FakeShell.h"
 
 #include "ui/drive/SelectDrive.h"
@@ -168,7 +167,6 @@ TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
 TEST_F(SelectStd, EscapeInTheChooserThenInTheDialogKeepsTheConnection) {
     Select("1");
     shell.dialogs.OnNextDialog([&](QDialog& d) {
-        EXPECT_EQ(AcceleratorFaults(d), QStringList());
         static_cast<TFSelectDriver&>(d).BOffLine->click();
         EXPECT_TRUE(d.isVisible());
         QTest::keyClick(&d, Qt::Key_Escape);

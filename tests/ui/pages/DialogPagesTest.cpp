@@ -9,7 +9,6 @@
 #include "ui/pages/TFSpeed.h"
 #include "ui/widgets/TPNumEdit.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -31,17 +30,7 @@ protected:
         page = std::make_unique<Page>(drive->Driver(), args...);
         page->Finish({});
         page->show();
-        Shoot();
         return static_cast<Page*>(page.get());
-    }
-    // KELM_SCREENSHOT_DIR: a picture of every page opened, for looking at its layout.
-    void Shoot() {
-        const QString dir = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
-        const char* kinds[] = {"std", "power", "drive", "orca"};
-        if (!dir.isEmpty())
-            page->grab().save(QDir(dir).filePath(
-                page->objectName() + QLatin1Char('-') +
-                kinds[static_cast<int>(drive->Driver().CurrentKind())] + QStringLiteral(".png")));
     }
     void Type(const char* name, const QString& number) {
         auto* field = Child<TPNumEdit>(*page, name);
@@ -149,47 +138,6 @@ TEST_F(DialogPagesTest, EncoderOutBuildsEntriesAndReplacesAStoredZero) {
     Choose("CDiv", 2);
     Click("BApply");
     EXPECT_EQ(drive->WrittenPairs(), (Pairs{{68, 3}}));
-}
-
-// Every page opens for every kind with nothing cut: captions, list entries, group titles.
-TEST_F(DialogPagesTest, EveryPageFitsItsTextsForEveryKind) {
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
-        std::vector<std::unique_ptr<DialogPage>> pages;
-        std::vector<std::unique_ptr<test::SimDrive>> drives; // each page's drive outlives it
-        const auto keep = [&] {
-            pages.push_back(std::move(page));
-            drives.push_back(std::move(drive));
-        };
-        const std::function<void()> none;
-        Open<TFMotor>(kind, {{12, 1}}, none);
-        keep();
-        Open<TFCurrent>(kind, {});
-        keep();
-        Open<TFSpeed>(kind, {}, none);
-        keep();
-        Open<TFPosit>(kind, {{46, 64}, {47, 1}}); // the ratio warning shown
-        keep();
-        Open<TFEncOut>(kind, {});
-        keep();
-        for (const auto& p : pages) {
-            for (QLabel* label : p->findChildren<QLabel*>()) {
-                if (label->isVisible()) {
-                    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
-                              label->contentsRect().width())
-                        << label->objectName().toStdString();
-                }
-            }
-            for (QComboBox* list : p->findChildren<QComboBox*>()) {
-                if (list->isVisible()) {
-                    EXPECT_GE(list->width(), list->sizeHint().width())
-                        << list->objectName().toStdString();
-                }
-            }
-            EXPECT_GE(p->width(), p->minimumSizeHint().width());
-        }
-        pages.clear(); // before their drives
-    }
 }
 
 } // namespace

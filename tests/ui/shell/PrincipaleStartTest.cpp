@@ -1,5 +1,4 @@
 // Start-up, first show, the command line, command states in the window, close sequence.
-#include "Accelerators.h"
 #include "ShellFixture.h"
 
 #include "core/config/ConfigurationSet.h"
@@ -165,7 +164,6 @@ TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
         EXPECT_EQ(w.StatusPanelText(5), r.id);
         EXPECT_EQ(w.StatusPanelText(7), "On Line");
         EXPECT_EQ(w.DriveMenu()->title(), r.driveMenu);
-        EXPECT_EQ(AcceleratorFaults(w), QStringList());
         EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), r.tuningMenu);
         EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(), r.selTarn);
         EXPECT_EQ(w.MenuAction(Command::Enable)->isVisible(), r.kind != DeviceKind::Power);
