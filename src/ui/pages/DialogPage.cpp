@@ -2,6 +2,7 @@
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "ui/pages/PageWidgets.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QApplication>
@@ -72,6 +73,23 @@ TPNumEdit* DialogPage::AddField(const QString& name, int tag, int decimals, bool
     field->setMinimumWidth(wide ? 180 : 0); // a 32-bit field is drawn twice as wide
     fields_.Add(field, wide);
     return field;
+}
+
+int DialogPage::AddFieldRows(std::initializer_list<FieldRow> rows, int first) {
+    int row = first;
+    for (const FieldRow& r : rows) {
+        const QString name = QString::fromLatin1(r.Field);
+        TPNumEdit* field = AddField(name, r.Tag, r.Decimals, r.Wide);
+        grid_->addWidget(
+            NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
+            row, 0);
+        grid_->addWidget(field, row, 1, 1, r.Wide ? 2 : 1);
+        grid_->addWidget(
+            NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row,
+            r.Wide ? 3 : 2);
+        ++row;
+    }
+    return row;
 }
 
 void DialogPage::Finish(Guided guided) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 
 class QComboBox;
 class QGridLayout;
@@ -73,6 +74,19 @@ protected:
 
     // A numeric field registered with the page's field list (tag and decimals given).
     TPNumEdit* AddField(const QString& name, int tag, int decimals = 0, bool wide = false);
+    // One captioned numeric field per grid row: caption, field, unit. The field is named
+    // Field ("E..."), its caption and unit "L..." and "U...". A wide (32-bit) field spans
+    // the unit column too, so the other units stay beside their fields.
+    struct FieldRow {
+        const char* Field;
+        const char* Caption;
+        int Tag;
+        int Decimals = 0;
+        const char* Unit = "";
+        bool Wide = false;
+    };
+    // Adds the rows from grid row first on; returns the next free row.
+    int AddFieldRows(std::initializer_list<FieldRow> rows, int first = 0);
     // Red text in a list while the register(s) it edits differ from the drive.
     static void MarkList(QComboBox* list, bool marked);
     // True when the register's Value differs from its DriveValue.

@@ -12,30 +12,12 @@ namespace kelm {
 TFCurrent::TFCurrent(TDriver& driver, QWidget* parent)
     : DialogPage(driver, QStringLiteral("TFCurrent"), QStringLiteral(" Current "), parent) {
     const CurrentAddresses a = CurrentAddressTable(driver.CurrentKind());
-    const struct {
-        const char* Field;
-        const char* Caption;
-        int Address;
-        int Decimals;
-        const char* Unit;
-    } rows[] = {{"EInom", "I rms", a.Inom, 0, "%"},
-                {"EImax", "I peak", a.Imax, 0, "%"},
-                {"EI2t", "I2T Message", a.I2t, 2, "s"},
-                {"EKp", "KP ", a.Kp, 0, ""},
-                {"ETn", "Ti", a.Tn, 1, "ms"}};
+    AddFieldRows({{"EInom", "I rms", a.Inom, 0, "%"},
+                  {"EImax", "I peak", a.Imax, 0, "%"},
+                  {"EI2t", "I2T Message", a.I2t, 2, "s"},
+                  {"EKp", "KP ", a.Kp, 0, ""},
+                  {"ETn", "Ti", a.Tn, 1, "ms"}});
     QGridLayout* grid = Grid();
-    int row = 0;
-    for (const auto& r : rows) {
-        const QString name = QString::fromLatin1(r.Field);
-        TPNumEdit* field = AddField(name, r.Address, r.Decimals);
-        grid->addWidget(
-            NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
-            row, 0);
-        grid->addWidget(field, row, 1);
-        grid->addWidget(
-            NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row++,
-            2);
-    }
     eInom_ = findChild<TPNumEdit*>(QStringLiteral("EInom"));
     eImax_ = findChild<TPNumEdit*>(QStringLiteral("EImax"));
     // The amperes stand beside the two percentages; room for " (999.9 A)".

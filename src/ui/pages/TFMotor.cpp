@@ -67,20 +67,10 @@ TFMotor::TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* par
     grid->addWidget(eFasa_, row++, 1);
 
     if (orca) {
-        const struct {
-            const char* Field;
-            const char* Caption;
-            int Address;
-        } stepper[] = {{"EStep", "Step", a_.Step},
-                       {"ERmpmot", "Rmp.mot", a_.RampMotor},
-                       {"EVmot", "V. mot", a_.VoltMotor}};
-        for (const auto& s : stepper) {
-            TPNumEdit* field = AddField(QString::fromLatin1(s.Field), s.Address);
-            grid->addWidget(NewCaption(QStringLiteral("L") + QString::fromLatin1(s.Field).mid(1),
-                                       QString::fromLatin1(s.Caption), this),
-                            row, 0);
-            grid->addWidget(field, row++, 1);
-        }
+        row = AddFieldRows({{"EStep", "Step", a_.Step},
+                            {"ERmpmot", "Rmp.mot", a_.RampMotor},
+                            {"EVmot", "V. mot", a_.VoltMotor}},
+                           row);
     }
 
     connect(cFeed_, &QComboBox::activated, this, [this] { FeedbackChosen(); });

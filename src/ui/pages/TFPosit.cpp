@@ -16,34 +16,14 @@ TFPosit::TFPosit(TDriver& driver, QWidget* parent)
     : DialogPage(driver, QStringLiteral("TFPosit"), QStringLiteral("  Position"), parent),
       kind_(driver.CurrentKind()), a_(PositionAddressTable(kind_)) {
     const bool wideError = a_.ErrorHigh != 0;
-    const struct {
-        const char* Field;
-        const char* Caption;
-        int Tag;
-        int Decimals;
-        const char* Unit;
-    } rows[] = {{"EFw", "Feed Forward", a_.FeedForward, 0, "%"},
-                {"EKpD", "Kp Dynamic", a_.KpDynamic, 0, ""},
-                {"EKpS", "Kp Static", a_.KpStatic, 0, ""},
-                {"EPul", "Max Position Error",
-                 wideError ? PackWideTag(a_.ErrorLow, a_.ErrorHigh) : a_.ErrorLow, 0, "pulses"},
-                {"EFlt", "Ref-Filter", a_.Filter, 1, "ms"}};
+    int row = AddFieldRows(
+        {{"EFw", "Feed Forward", a_.FeedForward, 0, "%"},
+         {"EKpD", "Kp Dynamic", a_.KpDynamic, 0, ""},
+         {"EKpS", "Kp Static", a_.KpStatic, 0, ""},
+         {"EPul", "Max Position Error",
+          wideError ? PackWideTag(a_.ErrorLow, a_.ErrorHigh) : a_.ErrorLow, 0, "pulses", wideError},
+         {"EFlt", "Ref-Filter", a_.Filter, 1, "ms"}});
     QGridLayout* grid = Grid();
-    int row = 0;
-    for (const auto& r : rows) {
-        const QString name = QString::fromLatin1(r.Field);
-        const bool wide = wideError && name == QLatin1String("EPul");
-        TPNumEdit* field = AddField(name, r.Tag, r.Decimals, wide);
-        grid->addWidget(
-            NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
-            row, 0);
-        // The wide field reaches into the unit column, so the other units stay beside their
-        // fields.
-        grid->addWidget(field, row, 1, 1, wide ? 2 : 1);
-        grid->addWidget(
-            NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row++,
-            wide ? 3 : 2);
-    }
     cPosPol_ = NewList(QStringLiteral("CPosPol"), this);
     cPosPol_->addItems({QStringLiteral("Positive"), QStringLiteral("Negative")});
     grid->addWidget(

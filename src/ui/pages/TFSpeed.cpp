@@ -12,34 +12,16 @@ namespace kelm {
 TFSpeed::TFSpeed(TDriver& driver, std::function<void()> afterApply, QWidget* parent)
     : DialogPage(driver, QStringLiteral("TFSpeed"), QStringLiteral(" Speed"), parent),
       a_(SpeedAddressTable(driver.CurrentKind())), afterApply_(std::move(afterApply)) {
-    const struct {
-        const char* Field;
-        const char* Caption;
-        int Address;
-        int Decimals;
-        const char* Unit;
-    } rows[] = {{"ESpeed", "Speed Limit", a_.Speed, 0, "rpm"},
-                {"ERampp", "Acc. Ramp", a_.RampUp, 0, "ms"},
-                {"ERampm", "Dec. Ramp", a_.RampDown, 0, "ms"},
-                {"EEmrRamp", "Emer. Ramp", a_.EmergencyRamp, 0, "ms"},
-                {"EKp", "KP", a_.Kp, 0, ""},
-                {"EKi", "KI", a_.Ki, 0, ""},
-                {"EKd", "KP2", a_.Kd, 0, ""},
-                {"EPidt2", "PID - Filter", a_.PidFilter, 1, "ms"},
-                {"Efeed", "Feedback", a_.Feedback, 1, "ms"}};
+    int row = AddFieldRows({{"ESpeed", "Speed Limit", a_.Speed, 0, "rpm"},
+                            {"ERampp", "Acc. Ramp", a_.RampUp, 0, "ms"},
+                            {"ERampm", "Dec. Ramp", a_.RampDown, 0, "ms"},
+                            {"EEmrRamp", "Emer. Ramp", a_.EmergencyRamp, 0, "ms"},
+                            {"EKp", "KP", a_.Kp, 0, ""},
+                            {"EKi", "KI", a_.Ki, 0, ""},
+                            {"EKd", "KP2", a_.Kd, 0, ""},
+                            {"EPidt2", "PID - Filter", a_.PidFilter, 1, "ms"},
+                            {"Efeed", "Feedback", a_.Feedback, 1, "ms"}});
     QGridLayout* grid = Grid();
-    int row = 0;
-    for (const auto& r : rows) {
-        const QString name = QString::fromLatin1(r.Field);
-        TPNumEdit* field = AddField(name, r.Address, r.Decimals);
-        grid->addWidget(
-            NewCaption(QStringLiteral("L") + name.mid(1), QString::fromLatin1(r.Caption), this),
-            row, 0);
-        grid->addWidget(field, row, 1);
-        grid->addWidget(
-            NewCaption(QStringLiteral("U") + name.mid(1), QString::fromLatin1(r.Unit), this), row++,
-            2);
-    }
     cRotary_ = NewList(QStringLiteral("CRotary"), this);
     cRotary_->addItems({QStringLiteral("positive"), QStringLiteral("negative")});
     grid->addWidget(NewCaption(QStringLiteral("LRotary"), QStringLiteral("Rotary Direction"), this),
