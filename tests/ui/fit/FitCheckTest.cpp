@@ -14,6 +14,8 @@
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/profile/ProfileWindow.h"
+#include "ui/profile/TFProfile.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -82,6 +84,15 @@ const WindowCase kWindows[] = {
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
      [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
+    {"TFProfile", true,
+     [](TFPrincipale& w, const QString&) {
+         // Kinds without the command get the editor directly.
+         if (w.StateOf(Command::ProfileTool).Enabled)
+             w.Run(Command::ProfileTool);
+         else
+             ShowProfileWindow(w);
+     },
+     [](TFPrincipale&) -> QWidget* { return ProfileWindow(); }},
     {"TFGenInfo", false, RunCommand(Command::GeneralSettings), {}},
     {"TFComSet", false, RunCommand(Command::ComPort), {}},
     {"TFComSetTarn", false, RunCommand(Command::TarnPort), {}},
