@@ -14,23 +14,29 @@
 #include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
+#include "ui/profile/ProfileChart.h"
+#include "ui/profile/ProfileWindow.h"
+#include "ui/profile/TFProfile.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
+#include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -281,6 +287,44 @@ TEST_F(AppSmoke, DialogPagesWriteExactlyWhatWasApplied) {
     EXPECT_TRUE(driver.ReadRegs(70, &value, true, 100, 1, nullptr));
     driver.SetMode('I');
     EXPECT_EQ(value, 0x0401 | 0x2000 | 0x20);
+    window->close();
+    window.reset();
+}
+
+// The profile editor against kelmsim: a typed speed is applied as one write of its
+// register, then stored in the drive's flash.
+TEST_F(AppSmoke, ProfileToolAppliesTypedSpeedAndSavesToFlash) {
+    const QString log = dir.path() + QStringLiteral("/sim.log");
+    ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--log"), log}));
+    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
+    auto window = MakeWindow();
+    window->show();
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
+    ASSERT_TRUE(window->StateOf(Command::ProfileTool).Enabled);
+    window->Run(Command::ProfileTool);
+    TFProfile* editor = ProfileWindow();
+    ASSERT_NE(editor, nullptr);
+    editor->CActProf->setCurrentIndex(1);
+    editor->ESpd->setFocus();
+    editor->ESpd->selectAll();
+    for (const QChar digit : QStringLiteral("1500")) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + digit.digitValue(), Qt::NoModifier, digit);
+        QCoreApplication::sendEvent(editor->ESpd, &key);
+    }
+    EXPECT_TRUE(editor->ESpd->IsMarked());
+    EXPECT_EQ(editor->MyGraph->Points()[1].Y, 1500);
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    file.readAll();
+    editor->BApply->click();
+    const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
+    EXPECT_EQ(lines.filter(QRegularExpression(" 16 \\d+ \\d+ yes$")),
+              lines.filter(" 16 338 1 yes"));
+    EXPECT_EQ(lines.filter(" 16 338 1 yes").size(), 1);
+    messages.SetDefaultAnswer(true);
+    editor->BSaveFl->click();
+    EXPECT_TRUE(messages.Texts().contains("Profiles Saved !"));
     window->close();
     window.reset();
 }

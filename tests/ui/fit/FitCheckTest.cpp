@@ -17,6 +17,8 @@
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
+#include "ui/profile/ProfileWindow.h"
+#include "ui/profile/TFProfile.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -118,6 +120,15 @@ const WindowCase kWindows[] = {
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
      [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
+    {"TFProfile", true,
+     [](TFPrincipale& w, const QString&) {
+         // Kinds without the command get the editor directly.
+         if (w.StateOf(Command::ProfileTool).Enabled)
+             w.Run(Command::ProfileTool);
+         else
+             ShowProfileWindow(w);
+     },
+     [](TFPrincipale&) -> QWidget* { return ProfileWindow(); }},
     {"TFGenInfo", false, RunCommand(Command::GeneralSettings), {}},
     {"TFComSet", false, RunCommand(Command::ComPort), {}},
     {"TFComSetTarn", false, RunCommand(Command::TarnPort), {}},

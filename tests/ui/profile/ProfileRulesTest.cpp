@@ -1,0 +1,70 @@
+#include "ui/profile/ProfileRules.h"
+#include "ui/widgets/FieldBinding.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace kelm::profile {
+namespace {
+
+TEST(ProfileRules, DisplaySuccessorLoopAndLimits) {
+    const struct {
+        std::int16_t Stored;
+        std::int32_t FieldMax, Shown;
+    } shown[] = {{-25536, 65535, 40000}, {-1, 6000, -1}, {-1, 32767, -1}, {-1, 32768, 65535}};
+    for (const auto& c : shown)
+        EXPECT_EQ(ShownValue(c.Stored, c.FieldMax), c.Shown) << c.Stored << " " << c.FieldMax;
+
+    const std::pair<std::int16_t, int> successors[] = {{0, 0},  {1, 1},  {32, 32},
+                                                       {33, 0}, {-1, 0}, {-32768, 0}};
+    for (const auto& [stored, index] : successors)
+        EXPECT_EQ(SuccessorIndex(stored), index) << stored;
+
+    // Task 5 (index 4) naming itself; tasks 5 and 6 naming each other are accepted.
+    EXPECT_TRUE(IsProfileLoop(4, 5));
+    EXPECT_FALSE(IsProfileLoop(4, 6));
+    EXPECT_FALSE(IsProfileLoop(5, 5));
+    EXPECT_FALSE(IsProfileLoop(4, 0));
+
+    EXPECT_EQ(MaxPositionSpeed(8000), 6000);
+    EXPECT_EQ(MaxPositionSpeed(3000), 3000);
+    EXPECT_EQ(MaxPositionSpeed(-5), 0);
+    EXPECT_TRUE(SpeedOverMax(6001, 6000));
+    EXPECT_FALSE(SpeedOverMax(6000, 6000));
+
+    // A final position of -1 is stored as 0xFFFF, 0xFFFF and read back as -1.
+    EXPECT_EQ(HighWordOf(-1), -1);
+    EXPECT_EQ(LowWordOf(-1), -1);
+    EXPECT_EQ(JoinWords(-1, -1), -1);
+    EXPECT_EQ(JoinWords(HighWordOf(70000), LowWordOf(70000)), 70000);
+    EXPECT_EQ(TaskBase(31) + 15, 831);
+}
+
+TEST(ProfileRules, TrapezoidPointsAndAxes) {
+    const double x = TimeAxisMax();
+    EXPECT_NEAR(x, std::log(5000.0) * 2 + std::log(500.0), 1e-9);
+    // Ramps given for 6000 rpm are halved for 3000 rpm.
+    auto p = TrapezoidPoints(3000, 1000, 500, 6000, x);
+    EXPECT_EQ(p[0].Label, "Start");
+    EXPECT_EQ(p[0].X, 0);
+    EXPECT_NEAR(p[1].X, std::log(501.0), 1e-9);
+    EXPECT_EQ(p[1].Y, 3000);
+    EXPECT_EQ(p[1].Label, "Acc = 500.0 ms");
+    EXPECT_NEAR(p[2].X, x - std::log(251.0), 1e-9);
+    EXPECT_EQ(p[2].Label, "Dec = 250.0 ms");
+    EXPECT_EQ(p[3].X, x);
+    EXPECT_EQ(p[3].Label, "End");
+    // A speed below 10 ramps as 10 but is drawn as typed; no maximum divides nothing by 0.
+    p = TrapezoidPoints(5, 600, 600, 6000, x);
+    EXPECT_EQ(p[1].Label, "Acc = 1.0 ms");
+    EXPECT_EQ(p[1].Y, 5);
+    p = TrapezoidPoints(100, 600, 600, 0, x);
+    EXPECT_TRUE(std::isfinite(p[1].X) && std::isfinite(p[2].X));
+
+    EXPECT_EQ(SpeedAxisMax(1000, 6000), 1015);
+    EXPECT_EQ(SpeedAxisMax(1001, 6000), 6015);
+    EXPECT_EQ(SpeedAxisMax(500, 3001), 515);
+}
+
+} // namespace
+} // namespace kelm::profile
