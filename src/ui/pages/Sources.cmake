@@ -8,6 +8,7 @@ list(APPEND KELM_UI_SOURCES
 list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogPages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IoRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoopRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MotorRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFCurrent.cpp
