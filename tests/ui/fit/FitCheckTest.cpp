@@ -14,6 +14,9 @@
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/pages/IoPages.h"
+#include "ui/pages/TFAnalog.h"
+#include "ui/pages/TFDigital.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -58,6 +61,18 @@ std::function<void(TFPrincipale&, const QString&)> RunCommand(Command command) {
     return [command](TFPrincipale& w, const QString&) { w.Run(command); };
 }
 
+std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(ShellHost&)) {
+    return [open](TFPrincipale& w, const QString&) {
+        if (w.Driver().CurrentKind() == DeviceKind::Power)
+            return;
+        open(w);
+        // Shown after the page has become interactive.
+        WaitFor([&w] {
+            return !w.Driver().Online() || DigitalPage() == nullptr || DigitalPage()->Interactive();
+        });
+    };
+}
+
 const WindowCase kWindows[] = {
     {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
@@ -97,6 +112,16 @@ const WindowCase kWindows[] = {
      false,
      [](TFPrincipale& w, const QString&) { DiagValueDialog::Ask(-32768, 32767, &w); },
      {}},
+    // The I/O pages (a Power unit has none: its main page stands in).
+    {"TFDigital", false, IoPageOpener(&OpenDigitalPage),
+     [](TFPrincipale& w) -> QWidget* {
+         return DigitalPage() ? static_cast<QWidget*>(DigitalPage())
+                              : w.FindChildWindow("TFMainDev");
+     }},
+    {"TFAnalog", false, IoPageOpener(&OpenAnalogPage),
+     [](TFPrincipale& w) -> QWidget* {
+         return AnalogPage() ? static_cast<QWidget*>(AnalogPage()) : w.FindChildWindow("TFMainDev");
+     }},
 };
 
 // With KELM_SCREENSHOT_DIR set, saves the window's picture as <name>.png there.
