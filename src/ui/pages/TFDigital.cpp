@@ -175,7 +175,7 @@ void TFDigital::BuildSlider(QGridLayout* grid, int line) {
     lSpeed_ = NewCaption(QStringLiteral("LSpeed"), QString(), box);
     lSpeed_->setMinimumWidth(
         lSpeed_->fontMetrics().horizontalAdvance(QStringLiteral("-00000 rpm")));
-    g->addWidget(sAna_, 0, 0, 1, 3);
+    g->addWidget(sAna_, 0, 0, 1, 4);
     g->addWidget(NewCaption(QStringLiteral("LV"), QStringLiteral("V ="), box), 1, 0);
     g->addWidget(lSpeed_, 1, 1);
     g->addWidget(NewCaption(QStringLiteral("LRpm"), QStringLiteral("rpm"), box), 1, 2);
