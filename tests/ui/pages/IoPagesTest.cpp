@@ -13,8 +13,10 @@
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 
 namespace kelm::test {
@@ -77,6 +79,12 @@ TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
     EXPECT_TRUE(page->Switch(0)->isChecked());
     window_->Run(Command::Disable);
     ASSERT_TRUE(WaitFor([this] { return (Register(65) & 1) == 0; }));
+
+    // A keyboard step of the slider is written at once and mirrored into the main page.
+    page->SpeedSlider()->setValue(1000);
+    EXPECT_TRUE(WaitFor([this] { return Register(80) == 1000; }));
+    EXPECT_EQ(MainDevPage()->SpeedField()->text(),
+              page->findChild<QLabel*>(QStringLiteral("LSpeed"))->text());
 
     page->close();
     EXPECT_TRUE(WaitFor([] { return DigitalPage() == nullptr; }));
