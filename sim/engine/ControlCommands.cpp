@@ -100,6 +100,23 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
                 handshake->SetClearDelay(static_cast<std::uint32_t>(*ms));
             }
         }
+    } else if (verb == QLatin1String("input") && (words.size() == 3 || words.size() == 4)) {
+        // input <addr> <bits>: every wire; input <addr> <row> on|off: one wire
+        const auto first = Number(words[2], 0, 0xFFFF);
+        const auto on = words.size() == 4 ? Switch(words[3]) : std::nullopt;
+        if (!first || (words.size() == 4 && (!on || *first > 10))) {
+            return Fail(QStringLiteral("usage: input <addr> <bits> | input <addr> <row> on|off"));
+        }
+        for (Device* device : targets) {
+            if (auto* live = device->Find<LiveStatus>()) {
+                std::uint16_t wires = static_cast<std::uint16_t>(*first);
+                if (on) {
+                    const auto bit = static_cast<std::uint16_t>(1u << *first);
+                    wires = *on ? live->Wires() | bit : live->Wires() & ~bit;
+                }
+                live->SetWires(*device, wires);
+            }
+        }
     } else if (verb == QLatin1String("procdelay") && words.size() == 3) {
         const auto ms = Number(words[2], 0, 600000);
         if (!ms) {
@@ -192,7 +209,8 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
     static const QStringList deviceVerbs{
         QStringLiteral("set"),   QStringLiteral("silent"),    QStringLiteral("silentafter"),
         QStringLiteral("alarm"), QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
-        QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault")};
+        QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault"),
+        QStringLiteral("input")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -215,6 +233,8 @@ QString ControlCommandHelp() {
         "      cmddelay <addr> <ms>       time until the command bits clear\n"
         "      cmdfault <addr> on|off     status bit 0 set after every command\n"
         "      live <addr> on|off         live values move / stay as set\n"
+        "      input <addr> <bits>        wire states of the digital inputs (bit i = row i)\n"
+        "      input <addr> <row> on|off  one input's wire\n"
         "      procdelay <addr> <ms>      time a procedure (phasing, offset) takes\n"
         "      procfault <addr> off|hang|enabled\n"
         "                                 procedures never finish / phasing ends enabled\n"

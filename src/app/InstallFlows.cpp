@@ -9,6 +9,7 @@
 #include "ui/geninfo/GenInfoDialog.h"
 #include "ui/link/TFComSet.h"
 #include "ui/pages/DialogPages.h"
+#include "ui/pages/IoPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/profile/ProfileWindow.h"
 #include "ui/status/StatusMonitor.h"
@@ -23,12 +24,19 @@ ShellFlows ProgramFlows() {
     flows.RunTransfer = &TFConnectD::RunTransfer;
     flows.ComSettings = &ShowComSettings;
     // The panel's alarm button runs the main window's ShowAlarmWindow flow below.
-    flows.MakeStatusPanel = &StatusMonitor::Make;
+    flows.MakeStatusPanel = [](ShellHost& shell, QWidget* parent) {
+        std::unique_ptr<StatusPanelView> panel = StatusMonitor::Make(shell, parent);
+        panel->SetPageHost(&IoPageHost());
+        return panel;
+    };
     flows.UserChange = &UserChange;
     flows.ShowAlarmWindow = &ShowAlarmWindow;
     flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };
     flows.Windows[QStringLiteral("TFMainDev")] = [](ShellHost& shell) {
-        OpenMainDevPage(shell, DialogPageOpeners());
+        PageOpeners openers = DialogPageOpeners();
+        openers[QStringLiteral("TFDigital")] = &OpenDigitalPage;
+        openers[QStringLiteral("TFAnalog")] = &OpenAnalogPage;
+        OpenMainDevPage(shell, std::move(openers));
     };
     flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
     flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;

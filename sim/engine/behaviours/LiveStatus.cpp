@@ -13,6 +13,7 @@ namespace {
 constexpr std::uint16_t None = 0xFFFF;
 constexpr double RampRpmPerMs = 3.0; // 0 to 1500 rpm in half a second
 constexpr double CountsPerTurn = 65536.0;
+constexpr std::uint16_t InputBits = 0x07FF; // rows 0 to 10
 
 void SetIf(Device& device, std::uint16_t address, int value) {
     if (address != None) {
@@ -36,16 +37,17 @@ void SetText(Device& device, std::uint16_t first, const char* text, int register
 LiveStatus::Map LiveStatus::MapFor(DeviceKind kind) {
     switch (kind) {
     case DeviceKind::Drive:
-        return {194, 195, 193, 184, 187, 196, 197, 207, 210, 209,
-                212, 198, 200, 201, 121, 122, 199, 28,  34};
+        return {194, 195, 193, 184, 187, 196, 197, 207, 210, 209, 212,
+                198, 200, 201, 121, 122, 199, 28,  34,  214, 36};
     case DeviceKind::Power:
-        return {None, None, 80,   78,   98,   None, None, None, None, None,
-                None, None, None, None, 26,   27,   None, None, None};
+        return {None, None, 80,   78, 98, None, None, None, None, None, None,
+                None, None, None, 26, 27, None, None, None, None, None};
     case DeviceKind::Std:
     case DeviceKind::Orca230:
         break;
     }
-    return {59, 60, 58, 53, 55, 134, 135, 66, 67, 61, 62, 65, 73, 74, None, None, 72, 138, 139};
+    return {59, 60, 58, 53,   55,   134, 135, 66,  67, 61, 62,
+            65, 73, 74, None, None, 72,  138, 139, 80, 31};
 }
 
 void LiveStatus::OnAttach(Device& device, std::uint32_t nowMs) {
@@ -67,16 +69,52 @@ std::uint16_t LiveStatus::FilterWrite(Device& device, std::uint16_t address, std
     if (map_.state == None || (address != map_.enableRequest && address != map_.disableRequest)) {
         return newValue;
     }
-    const std::uint16_t state = device.Registers().Get(map_.state);
-    device.Registers().Set(map_.state, address == map_.enableRequest
-                                           ? static_cast<std::uint16_t>(state | newValue)
-                                           : static_cast<std::uint16_t>(state & ~newValue));
+    if (address == map_.enableRequest)
+        ApplyInputs(device, newValue, 0);
+    else
+        ApplyInputs(device, 0, newValue);
     return 0;
+}
+
+// The forced bits follow the state: a bit the state dropped (a procedure, a reset, a "set")
+// is no longer forced, a bit it shows beyond the wires is. Then the masks latch or release,
+// and the effective state is wires | forced.
+void LiveStatus::ApplyInputs(Device& device, std::uint16_t forceOn, std::uint16_t release) {
+    if (map_.state == None)
+        return;
+    const std::uint16_t state = device.Registers().Get(map_.state);
+    forced_ = static_cast<std::uint16_t>((forced_ & state) | (state & ~wires_));
+    forced_ = static_cast<std::uint16_t>((forced_ | forceOn) & ~release);
+    device.Registers().Set(map_.state, static_cast<std::uint16_t>((state & ~InputBits & ~forced_) |
+                                                                  forced_ | (wires_ & InputBits)));
+}
+
+void LiveStatus::SetWires(Device& device, std::uint16_t wires) {
+    if (map_.state != None) {
+        const std::uint16_t state = device.Registers().Get(map_.state);
+        forced_ = static_cast<std::uint16_t>((forced_ & state) | (state & ~wires_));
+        device.Registers().Set(
+            map_.state, static_cast<std::uint16_t>((state & ~InputBits) | (forced_ & InputBits)));
+    }
+    wires_ = wires & InputBits;
+    ApplyInputs(device, 0, 0);
+}
+
+// Running speed, or the digital speed reference while it is not 0 (raw 32767 = maximum).
+double LiveStatus::TargetSpeed(Device& device) const {
+    if (map_.speedReference == None)
+        return RunningSpeedRpm;
+    const auto reference = static_cast<std::int16_t>(device.Registers().Get(map_.speedReference));
+    const auto maximum = static_cast<std::int16_t>(device.Registers().Get(map_.maxSpeed));
+    if (reference == 0 || maximum <= 0)
+        return RunningSpeedRpm;
+    return static_cast<double>(reference) * maximum / 32767.0;
 }
 
 void LiveStatus::OnReset(Device& device, std::uint32_t nowMs) {
     speed_ = 0.0;
     SetIf(device, map_.state, 0);
+    ApplyInputs(device, 0, 0); // the wires stay
     lastMs_ = nowMs;
     Update(device, nowMs);
 }
@@ -96,7 +134,7 @@ void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
         return;
     }
     const bool enabled = device.Registers().Get(map_.state) & 1U;
-    const double target = enabled ? RunningSpeedRpm : 0.0;
+    const double target = enabled ? TargetSpeed(device) : 0.0;
     const double change = RampRpmPerMs * step;
     speed_ =
         speed_ < target ? std::min(target, speed_ + change) : std::max(target, speed_ - change);
@@ -114,9 +152,13 @@ void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
     SetIf(device, map_.busVoltage, 320 + static_cast<int>((elapsed / 1000) % 3));
     SetIf(device, map_.temperature,
           35 + static_cast<int>(std::min<std::uint32_t>(elapsed / 60000, 10)));
-    // Hardware word: the inputs as they stand, output bit 14 (ready) while enabled.
-    const std::uint16_t inputs = device.Registers().Get(map_.state) & 0x3FFF;
-    SetIf(device, map_.hardware, inputs | (enabled ? 0x4000 : 0));
+    // Hardware word: the input wires and the outputs: ready while enabled, turning while the
+    // speed is not 0; the Orca's outputs sit one bit lower, its brake (released while
+    // enabled) on bit 15.
+    const bool orca = device.Kind() == DeviceKind::Orca230;
+    const int outputs = (enabled ? 1 : 0) | (std::lround(speed_) != 0 ? 2 : 0);
+    SetIf(device, map_.hardware,
+          wires_ | (orca ? (outputs << 13) | (enabled ? 0x8000 : 0) : outputs << 14));
     SetIf(device, map_.analogIn1, static_cast<int>(std::lround(1000 * wave)));
     SetIf(device, map_.analogIn2, static_cast<int>(std::lround(500 * std::cos(elapsed / 700.0))));
     if (map_.select1 != None) {

@@ -20,6 +20,10 @@ public:
     static constexpr std::uint32_t InitialRunningSeconds = 1234U * 3600U;
 
     void SetFrozen(bool frozen) { frozen_ = frozen; }
+    // Wire states of the digital inputs (bit i = input row i). An input the drive uses is
+    // on while its wire is active or the master forces it.
+    void SetWires(Device& device, std::uint16_t wires);
+    std::uint16_t Wires() const { return wires_; }
     bool Frozen() const { return frozen_; }
 
     void OnAttach(Device& device, std::uint32_t nowMs) override;
@@ -34,7 +38,7 @@ public:
     struct Map {
         std::uint16_t speed, angle, current, busVoltage, temperature, positionHigh, positionLow,
             select1, select2, output1, output2, state, enableRequest, disableRequest, runningHigh,
-            runningLow, hardware, analogIn1, analogIn2;
+            runningLow, hardware, analogIn1, analogIn2, speedReference, maxSpeed;
     };
     static Map MapFor(DeviceKind kind);
 
@@ -43,9 +47,14 @@ private:
     void UpdatePower(Device& device, std::uint32_t elapsedMs);
     void UpdateOrcaExtras(Device& device, std::uint32_t elapsedMs);
     std::uint16_t Signal(Device& device, std::uint16_t selector) const;
+    // Effective input state = wires | forced; forcing latches until released.
+    void ApplyInputs(Device& device, std::uint16_t forceOn, std::uint16_t release);
+    double TargetSpeed(Device& device) const;
 
     Map map_{};
     bool frozen_ = false;
+    std::uint16_t wires_ = 0;
+    std::uint16_t forced_ = 0; // inputs the master forces on (latched)
     std::uint32_t startMs_ = 0;
     std::uint32_t lastMs_ = 0;
     double speed_ = 0.0;

@@ -7,10 +7,14 @@ list(APPEND KELM_UI_SOURCES
 # Dialog pages opened by the main page's buttons, their frame and rules.
 list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFAnalog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogPages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IoPages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IoRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoopRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MotorRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFCurrent.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFDigital.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFEncOut.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFMotor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFPosit.cpp

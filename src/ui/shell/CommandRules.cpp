@@ -128,7 +128,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     Set(s, Command::SelectDrive, true, true);
     Set(s, Command::SelectTarnLink, on && (power || drive), true);
     Set(s, Command::DriveCompare, true, on && !in.DriveCompareOpen);
-    const bool enableButtons = on && !power;
+    const bool enableButtons = on && !power && !in.DriveRequestsHeld;
     Set(s, Command::Enable, driveGroup, enableButtons);
     Set(s, Command::Disable, driveGroup, enableButtons);
     for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset})

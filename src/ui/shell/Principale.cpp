@@ -357,6 +357,7 @@ CommandInputs TFPrincipale::GatherInputs() const {
     in.BootRecordUsable = boot != nullptr && !boot->Text.isEmpty();
     in.SaveEnabled = saveEnabled_;
     in.DiagnosticMenuVisible = diagnosticMenuVisible_;
+    in.DriveRequestsHeld = driveRequestsHeld_;
     in.DeviceAddress = master_->DeviceAddress;
     // A command whose window this build lacks stays disabled rather than running its
     // transfers first only to say so.
@@ -407,7 +408,7 @@ void TFPrincipale::ApplyCommandStates() {
     MenuAction(Command::UserChange)->setText(states.UserItemCaption);
     if (guidedSetup_ != nullptr)
         guidedSetup_->setEnabled(driver_ && driver_->Online() &&
-                             driver_->CurrentKind() != DeviceKind::Power);
+                                 driver_->CurrentKind() != DeviceKind::Power);
     // The locked mark keeps every main-menu item disabled, whatever the states say.
     if (menuLocked_)
         for (QAction* item : menuBar()->actions())
@@ -419,6 +420,21 @@ void TFPrincipale::SetMenuLocked(bool locked) {
     for (QAction* item : menuBar()->actions())
         item->setEnabled(true);
     ApplyCommandStates();
+}
+
+void TFPrincipale::HoldDriveRequests(bool held) {
+    driveRequestsHeld_ = held;
+    ApplyCommandStates();
+    if (statusPanel_)
+        statusPanel_->SetRequestButtonsEnabled(
+            ComputeCommandStates(GatherInputs()).Panel.EnableButtonsEnabled);
+}
+
+void TFPrincipale::PollStatusNow() {
+    if (!driver_)
+        return;
+    caller_->StopPause();
+    driver_->PauseElapsed();
 }
 
 void TFPrincipale::ConfigureForDevice() {

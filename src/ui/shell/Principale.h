@@ -88,6 +88,8 @@ public:
     void SetLinkSelectPort(int comNumber) override { linkSelectPort_ = comNumber; }
     bool MenuLocked() const override { return menuLocked_; }
     void SetMenuLocked(bool locked) override;
+    void HoldDriveRequests(bool held) override;
+    void PollStatusNow() override;
     // Drive > "Guided Setup" (on line, kinds with motor and loop pages).
     QAction* GuidedSetupAction() const { return guidedSetup_; }
 
@@ -209,6 +211,7 @@ private:
     bool diagnosticMenuVisible_ = false;
     int linkSelectPort_ = 0;
     bool menuLocked_ = false;
+    bool driveRequestsHeld_ = false;
     bool shown_ = false;
     bool started_ = false;
     bool shutDown_ = false;

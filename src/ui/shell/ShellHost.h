@@ -74,6 +74,11 @@ public:
     // disabled; clearing it gives the items their states back.
     virtual bool MenuLocked() const { return false; }
     virtual void SetMenuLocked(bool /*locked*/) {}
+    // The digital I/O page holds the Enable/Disable buttons and menu items until it is
+    // interactive.
+    virtual void HoldDriveRequests(bool /*held*/) {}
+    // Cuts the status poll's pause short: the next poll follows at once.
+    virtual void PollStatusNow() {}
 };
 
 } // namespace kelm

@@ -8,6 +8,8 @@ class QWidget;
 
 namespace kelm {
 
+class StatusPageHost;
+
 // The content of the right-hand status panel (status groups, selectors COut1/COut2,
 // Enable/Disable group, " Alarms " group with BAllarm, LCD group). Provided by the status
 // monitor; the main window places Widget() in its right-hand panel under the
@@ -27,6 +29,11 @@ public:
     // Drive > Enable / Disable press the buttons BDEn / BDDis (when enabled).
     virtual void PressEnable() = 0;
     virtual void PressDisable() = 0;
+    // BDEn and BDDis enabled or not, outside ApplyLayout (the digital I/O page holds them).
+    virtual void SetRequestButtonsEnabled(bool /*enabled*/) {}
+    // The pages the status poll reaches besides the panel (digital and analog I/O pages,
+    // oscilloscope).
+    virtual void SetPageHost(StatusPageHost* /*host*/) {}
     // What a click on BAllarm does (the main window's alarm-window command); the panel
     // calls it once per click and does nothing else on its own.
     virtual void SetAlarmAction(std::function<void()> action) = 0;

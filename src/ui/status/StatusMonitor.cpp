@@ -35,6 +35,13 @@ std::unique_ptr<StatusPanelView> StatusMonitor::Make(ShellHost& shell, QWidget* 
 void StatusMonitor::SetPageHost(StatusPageHost* host) {
     panel_->SetHost(host);
 }
+
+void StatusMonitor::SetRequestButtonsEnabled(bool enabled) {
+    if (panel_ == nullptr)
+        return;
+    panel_->BDEn->setEnabled(enabled);
+    panel_->BDDis->setEnabled(enabled);
+}
 QWidget* StatusMonitor::Widget() {
     return panel_;
 }

@@ -29,7 +29,8 @@ public:
     static std::unique_ptr<StatusPanelView> Make(ShellHost& shell, QWidget* parent);
 
     // The pages the poll reaches (digital and analog pages, oscilloscope).
-    void SetPageHost(StatusPageHost* host);
+    void SetPageHost(StatusPageHost* host) override;
+    void SetRequestButtonsEnabled(bool enabled) override;
     StatusPanelWidget& Panel() { return *panel_; }
 
     QWidget* Widget() override;

@@ -165,3 +165,22 @@ TEST_F(SimulatorLink, LinkModeUnitsAndPacedLine) {
     ASSERT_TRUE(sim->Command("faults off"));
     EXPECT_TRUE(master->WriteRegisters(300, &out, 1, 100, false));
 }
+
+// Input masks against the simulator process: a forced input reaches the effective state; a
+// wire set through the control FIFO shows in the hardware word and outlasts a release.
+TEST_F(SimulatorLink, ForcedInputsAndWiresMakeTheEffectiveState) {
+    Start({}, false, 19200, 2);
+    const std::uint16_t force = 0x0004;
+    const std::uint16_t release = 0x0006;
+    std::uint16_t state = 0;
+    ASSERT_TRUE(master->WriteRegisters(73, &force, 1, 100, true));
+    ASSERT_TRUE(Read(65, state));
+    EXPECT_EQ(state & 0x07FF, 0x0004);
+    ASSERT_TRUE(sim->Command("input 1 1 on"));
+    std::uint16_t hardware = 0;
+    ASSERT_TRUE(Read(72, hardware));
+    EXPECT_EQ(hardware & 0x07FF, 0x0002);
+    ASSERT_TRUE(master->WriteRegisters(74, &release, 1, 100, true));
+    ASSERT_TRUE(Read(65, state));
+    EXPECT_EQ(state & 0x07FF, 0x0002);
+}

@@ -17,6 +17,9 @@
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
+#include "ui/pages/IoPages.h"
+#include "ui/pages/TFAnalog.h"
+#include "ui/pages/TFDigital.h"
 #include "ui/profile/ProfileWindow.h"
 #include "ui/profile/TFProfile.h"
 #include "ui/seams/DialogRunner.h"
@@ -69,6 +72,11 @@ bool DriveKinds(TFPrincipale& w) {
     return w.Driver().Online() && w.Driver().CurrentKind() != DeviceKind::Power;
 }
 
+// The I/O pages: every kind but the Power unit, on and off line.
+bool NotPower(TFPrincipale& w) {
+    return w.Driver().CurrentKind() != DeviceKind::Power;
+}
+
 // A window: where and how it opens and, for a child window, where it is afterwards
 // (dialogs are checked by the dialog seam while they run).
 struct WindowCase {
@@ -94,6 +102,16 @@ WindowCase Page(const char* name, void (*open)(ShellHost&), void (*edit)(QWidget
                     edit(*find(w));
             },
             find};
+}
+
+// The I/O pages, checked once the digital page has become interactive.
+std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(ShellHost&)) {
+    return [open](TFPrincipale& w, const QString&) {
+        open(w);
+        WaitFor([&w] {
+            return !w.Driver().Online() || DigitalPage() == nullptr || DigitalPage()->Interactive();
+        });
+    };
 }
 
 const WindowCase kWindows[] = {
@@ -162,6 +180,11 @@ const WindowCase kWindows[] = {
     Page("TFEncOut", &OpenEncoderOutPage),
     {"TFCurrent-guided", &DriveKinds, [](TFPrincipale& w, const QString&) { StartGuidedSetup(w); },
      [](TFPrincipale&) -> QWidget* { return OpenDialogPage(QStringLiteral("TFCurrent")); }},
+    // The I/O pages, on and off line (a Power unit has none).
+    {"TFDigital", &NotPower, IoPageOpener(&OpenDigitalPage),
+     [](TFPrincipale&) -> QWidget* { return DigitalPage(); }},
+    {"TFAnalog", &NotPower, IoPageOpener(&OpenAnalogPage),
+     [](TFPrincipale&) -> QWidget* { return AnalogPage(); }},
 };
 
 // With KELM_SCREENSHOT_DIR set, saves the window's picture as <name>.png there.

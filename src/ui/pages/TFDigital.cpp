@@ -1,0 +1,490 @@
+#include "ui/pages/TFDigital.h"
+
+#include "core/config/ConfigurationSet.h"
+#include "core/drive/TDriver.h"
+#include "core/params/ParamTable.h"
+#include "core/seams/Messages.h"
+#include "ui/pages/MainDevRules.h"
+#include "ui/pages/PageWidgets.h"
+#include "ui/pages/SpeedScaling.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+namespace kelm {
+
+namespace {
+
+constexpr int ThrottleMs = 200;
+constexpr int LedSize = 14;
+
+const IoItem* ItemAt(const IoGroup& group, int index) {
+    if (index < 0 || index >= static_cast<int>(group.Items.size()))
+        return nullptr;
+    return &group.Items[static_cast<std::size_t>(index)];
+}
+
+int CodeOf(const IoItem* item) {
+    return item == nullptr ? -1 : static_cast<std::uint16_t>(item->Number1);
+}
+
+qint64 NowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+TFDigital::TFDigital(TDriver& driver, DigitalLinks links, QWidget* parent)
+    : QWidget(parent), driver_(driver), links_(std::move(links)), kind_(driver.CurrentKind()),
+      a_(DigitalAddressTable(kind_)) {
+    setObjectName(QStringLiteral("TFDigital"));
+    setWindowTitle(QStringLiteral("  Digital    I/O "));
+    if (links_.HoldDriveRequests)
+        links_.HoldDriveRequests(true);
+    if (links_.SpeedFieldEnabled)
+        links_.SpeedFieldEnabled(false);
+    auto* grid = new QGridLayout;
+    BuildRows(grid);
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(grid);
+    box->setSizeConstraint(QLayout::SetMinimumSize);
+    const bool changed = LoadSelections();
+    if (changed)
+        driver_.WriteChangedParams();
+    for (int i = 0; i < DigitalRowCount; ++i)
+        if (QComboBox* selector = rows_[i].Selector)
+            connect(selector, &QComboBox::activated, this,
+                    [this, i](int index) { SelectorChosen(i, index); });
+}
+
+TFDigital::~TFDigital() = default;
+
+void TFDigital::BuildRows(QGridLayout* grid) {
+    auto* inputs = new QGroupBox(QStringLiteral(" Inputs "), this);
+    inputs->setObjectName(QStringLiteral("GInputs"));
+    auto* outputs = new QGroupBox(QStringLiteral(" Outputs "), this);
+    outputs->setObjectName(QStringLiteral("GOutputs"));
+    auto* in = new QGridLayout(inputs);
+    auto* out = new QGridLayout(outputs);
+    in->addWidget(NewCaption(QStringLiteral("LFunction"), QStringLiteral("Function"), inputs), 0,
+                  1);
+    in->addWidget(NewCaption(QStringLiteral("LParam"), QStringLiteral("Parameter"), inputs), 0, 2);
+    in->addWidget(NewCaption(QStringLiteral("LSt"), QStringLiteral("St"), inputs), 0, 3,
+                  Qt::AlignHCenter);
+    in->addWidget(NewCaption(QStringLiteral("LHw"), QStringLiteral("Hw"), inputs), 0, 4,
+                  Qt::AlignHCenter);
+    in->addWidget(NewCaption(QStringLiteral("LSt2"), QStringLiteral("St"), inputs), 0, 5,
+                  Qt::AlignHCenter);
+    const ConfigurationSet& config = driver_.Config();
+    for (int i = 0; i < DigitalRowCount; ++i) {
+        const DigitalRowLayout layout = DigitalRowLayoutOf(kind_, i);
+        const IoGroup& group = config.GetIoLabelBase(i, kind_);
+        const bool input = i < DigitalInputCount;
+        QWidget* box = input ? inputs : outputs;
+        QGridLayout* g = input ? in : out;
+        const int line = input ? i + 1 : i - DigitalInputCount;
+        Row& row = rows_[i];
+        row.Label = NewCaption(QStringLiteral("LIo%1").arg(i + 1), group.Caption, box);
+        g->addWidget(row.Label, line, 0);
+        const std::uint16_t selector = a_.Selector[i];
+        if (selector != 0 && driver_.ActiveTable().FindByAddress(selector) != nullptr &&
+            !group.Items.empty()) {
+            row.Selector = NewList(QStringLiteral("CIo%1").arg(i + 1), box);
+            for (const IoItem& item : group.Items)
+                row.Selector->addItem(item.Text);
+            row.Selector->setEnabled(false);
+            g->addWidget(row.Selector, line, 1);
+        } else if (!layout.FixedText.isEmpty() && layout.Switch) {
+            g->addWidget(NewCaption(QStringLiteral("LFix%1").arg(i + 1), layout.FixedText, box),
+                         line, 1);
+        }
+        const std::uint16_t parameter = a_.Parameter[i];
+        if (parameter != 0 && driver_.ActiveTable().FindByAddress(parameter) != nullptr) {
+            row.Parameter = new TPNumEdit(box);
+            row.Parameter->setObjectName(QStringLiteral("EIo%1").arg(i + 1));
+            row.Parameter->SetTag(parameter);
+            row.Parameter->setMaximumWidth(90);
+            row.Parameter->setEnabled(false);
+            g->addWidget(row.Parameter, line, 2);
+        }
+        if (layout.Switch) {
+            row.Switch = new QPushButton(QStringLiteral("Force"), box);
+            row.Switch->setObjectName(QStringLiteral("SIo%1").arg(i + 1));
+            row.Switch->setCheckable(true);
+            row.Switch->setEnabled(false);
+            connect(row.Switch, &QPushButton::clicked, this, [this, i] { SwitchClicked(i); });
+            g->addWidget(row.Switch, line, 3);
+        } else if (!layout.FixedText.isEmpty()) {
+            g->addWidget(NewCaption(QStringLiteral("LFix%1").arg(i + 1), layout.FixedText, box),
+                         line, 3);
+        }
+        row.Hardware = new QLabel(box);
+        row.Hardware->setObjectName(QStringLiteral("LHw%1").arg(i + 1));
+        row.Hardware->setFixedSize(LedSize, LedSize);
+        SetLed(row.Hardware, false);
+        g->addWidget(row.Hardware, line, input ? 4 : 3, Qt::AlignHCenter);
+        if (input && layout.StateLed) {
+            row.State = new QLabel(box);
+            row.State->setObjectName(QStringLiteral("LSt%1").arg(i + 1));
+            row.State->setFixedSize(LedSize, LedSize);
+            SetLed(row.State, false);
+            g->addWidget(row.State, line, 5, Qt::AlignHCenter);
+        }
+        if (!layout.Visible)
+            for (QWidget* w : std::initializer_list<QWidget*>{
+                     row.Label, row.Selector, row.Switch, row.Hardware, row.State, row.Parameter})
+                if (w != nullptr)
+                    w->hide();
+    }
+    if (const int bit = BrakeLedBit(kind_); bit >= 0) {
+        const int line = DigitalRowCount - DigitalInputCount;
+        out->addWidget(NewCaption(QStringLiteral("LBrake"), QStringLiteral("BRAKE"), outputs), line,
+                       0);
+        brake_ = new QLabel(outputs);
+        brake_->setObjectName(QStringLiteral("LHwBrake"));
+        brake_->setFixedSize(LedSize, LedSize);
+        SetLed(brake_, false);
+        out->addWidget(brake_, line, 3, Qt::AlignHCenter);
+    }
+    grid->addWidget(inputs, 0, 0);
+    grid->addWidget(outputs, 1, 0);
+    BuildSlider(grid, 2);
+}
+
+void TFDigital::BuildSlider(QGridLayout* grid, int line) {
+    auto* box = new QGroupBox(QStringLiteral(" Speed "), this);
+    box->setObjectName(QStringLiteral("GSpeed"));
+    auto* g = new QGridLayout(box);
+    sAna_ = new QSlider(Qt::Horizontal, box);
+    sAna_->setObjectName(QStringLiteral("SAna"));
+    sAna_->setMinimumWidth(200);
+    if (const ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Slider)) {
+        sAna_->setRange(entry->MinValue, entry->MaxValue);
+        sAna_->setValue(entry->Value);
+    } else {
+        sAna_->setEnabled(false);
+    }
+    lSpeed_ = NewCaption(QStringLiteral("LSpeed"), QString(), box);
+    lSpeed_->setMinimumWidth(
+        lSpeed_->fontMetrics().horizontalAdvance(QStringLiteral("-00000 rpm")));
+    g->addWidget(sAna_, 0, 0, 1, 4);
+    g->addWidget(NewCaption(QStringLiteral("LV"), QStringLiteral("V ="), box), 1, 0);
+    g->addWidget(lSpeed_, 1, 1);
+    g->addWidget(NewCaption(QStringLiteral("LRpm"), QStringLiteral("rpm"), box), 1, 2);
+    g->setColumnStretch(3, 1);
+    grid->addWidget(box, line, 0);
+    connect(sAna_, &QSlider::valueChanged, this, &TFDigital::SliderMoved);
+    connect(sAna_, &QSlider::sliderReleased, this, &TFDigital::SliderCommit);
+    lSpeed_->setText(RpmText(sAna_->value()));
+}
+
+bool TFDigital::LoadSelections() {
+    const bool online = driver_.Online();
+    const char mode = online ? driver_.WaitIdle() : 0;
+    bool changed = false;
+    const ConfigurationSet& config = driver_.Config();
+    std::vector<int> earlier;
+    for (int i = 0; i < DigitalRowCount; ++i) {
+        Row& row = rows_[i];
+        const IoGroup& group = config.GetIoLabelBase(i, kind_);
+        row.Code = CodeOf(ItemAt(group, 0));
+        if (row.Selector != nullptr) {
+            ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Selector[i]);
+            if (online)
+                driver_.ReadParam(a_.Selector[i], true, 100);
+            std::vector<int> codes;
+            for (const IoItem& item : group.Items)
+                codes.push_back(CodeOf(&item));
+            int index = entry->Value;
+            if (RepairSelection(index, codes, earlier)) {
+                entry->Value = static_cast<std::int16_t>(index);
+                changed = true;
+            }
+            row.Selector->setCurrentIndex(index);
+            row.Code = codes[static_cast<std::size_t>(index)];
+        }
+        earlier.push_back(row.Code);
+        const IoItem* current = row.Selector != nullptr
+                                    ? ItemAt(group, row.Selector->currentIndex())
+                                    : ItemAt(group, 0);
+        if (row.Switch != nullptr)
+            SetSwitchType(i, current != nullptr && current->ItemFlag);
+        if (row.Parameter != nullptr) {
+            changed = SetupParameterField(i) || changed;
+            row.Parameter->setEnabled(false);
+        }
+    }
+    if (online)
+        driver_.SetMode(mode);
+    return changed;
+}
+
+bool TFDigital::SetupParameterField(int i) {
+    Row& row = rows_[i];
+    TPNumEdit* field = row.Parameter;
+    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Parameter[i]);
+    const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
+    const IoItem* item = ItemAt(group, row.Selector != nullptr ? row.Selector->currentIndex() : 0);
+    if (item == nullptr || !item->HasRange || entry == nullptr) {
+        field->setEnabled(false);
+        field->setBackgroundRole(QPalette::Window);
+        field->setAutoFillBackground(true);
+        field->WrMin(0);
+        field->WrMax(0);
+        field->WrValore(0);
+        field->ShowEmpty();
+        field->SetKeyHandler({});
+        field->SetExitHandler({});
+        row.Ranged = false;
+        return false;
+    }
+    row.Ranged = true;
+    field->setEnabled(Interactive());
+    field->setAutoFillBackground(false);
+    field->setBackgroundRole(QPalette::Base);
+    field->WrMin(item->Number2);
+    field->WrMax(item->Number3);
+    field->SetIsNegative(item->Number2 < 0);
+    field->WrValore(entry->Value);
+    const bool changed = field->RdValore() != entry->Value;
+    if (changed)
+        entry->Value = static_cast<std::int16_t>(field->RdValore());
+    field->SetMarked(entry->Value != entry->DriveValue);
+    field->deselect();
+    field->SetKeyHandler(
+        [this](TPNumEdit& f, QKeyEvent& event) { return ParameterKey(f, event.key()); });
+    field->SetExitHandler([this](TPNumEdit&) { ReloadParameters(); });
+    return changed;
+}
+
+bool TFDigital::ParameterKey(TPNumEdit& field, int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (ParamEntry* entry =
+                driver_.ActiveTable().FindByAddress(static_cast<std::uint16_t>(field.Tag()));
+            entry != nullptr && entry->Value != field.RdValore()) {
+            entry->Value = static_cast<std::int16_t>(field.RdValore());
+            driver_.WriteChangedParams();
+        }
+        ReloadParameters();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        ReloadParameters();
+        return true;
+    }
+    field.SetMarked(true);
+    return false;
+}
+
+void TFDigital::ReloadParameters() {
+    for (const Row& row : rows_) {
+        if (row.Parameter == nullptr || !row.Parameter->isEnabled())
+            continue;
+        if (const ParamEntry* entry = driver_.ActiveTable().FindByAddress(
+                static_cast<std::uint16_t>(row.Parameter->Tag()))) {
+            row.Parameter->WrValore(entry->Value);
+            row.Parameter->SetMarked(false);
+            if (!row.Parameter->hasFocus())
+                row.Parameter->deselect();
+        }
+    }
+}
+
+void TFDigital::SetSwitchType(int i, bool momentary) {
+    Row& row = rows_[i];
+    if (momentary && !row.Momentary)
+        row.Switch->setChecked(false);
+    row.Momentary = momentary;
+    row.Switch->setText(momentary ? QStringLiteral("Push") : QStringLiteral("Force"));
+}
+
+void TFDigital::SelectorChosen(int i, int index) {
+    Row& row = rows_[i];
+    const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
+    const IoItem* item = ItemAt(group, index);
+    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Selector[i]);
+    if (item == nullptr || entry == nullptr)
+        return;
+    const int owner = LockingRow(CodeOf(item), Codes(), i);
+    if (owner >= 0) {
+        const Row& other = rows_[owner];
+        ShowError(
+            QStringLiteral("Funcion - ") + item->Text + QStringLiteral("\r\nLocked by ") +
+            other.Label->text() + QStringLiteral(" : ") +
+            (other.Selector != nullptr ? other.Selector->currentText() : other.Label->text()));
+        row.Selector->setCurrentIndex(entry->Value);
+        row.Code = CodeOf(ItemAt(group, entry->Value));
+        return;
+    }
+    bool changed = false;
+    if (entry->Value != index) {
+        entry->Value = static_cast<std::int16_t>(index);
+        changed = true;
+    }
+    row.Code = CodeOf(item);
+    if (row.Switch != nullptr)
+        SetSwitchType(i, item->ItemFlag);
+    if (row.Parameter != nullptr) {
+        changed = SetupParameterField(i) || changed;
+    }
+    if (changed)
+        driver_.WriteChangedParams();
+    if (row.Parameter != nullptr)
+        ReloadParameters();
+}
+
+void TFDigital::SwitchClicked(int i) {
+    Row& row = rows_[i];
+    row.Request = row.Switch->isChecked() ? SwitchRequest::On : SwitchRequest::Off;
+    if (row.Momentary) // a push button springs back
+        row.Switch->setChecked(false);
+    if (links_.PollNow)
+        links_.PollNow();
+}
+
+void TFDigital::SetEnableSwitch(bool on) {
+    Row& row = rows_[0];
+    if (row.Switch == nullptr)
+        return;
+    row.Switch->setChecked(on);
+    SwitchClicked(0);
+}
+
+void TFDigital::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    countdown_ = 2;
+    if (links_.PollNow)
+        links_.PollNow();
+}
+
+void TFDigital::closeEvent(QCloseEvent* event) {
+    SliderCommit();
+    if (!Interactive() && links_.HoldDriveRequests)
+        links_.HoldDriveRequests(false);
+    if (links_.SpeedFieldEnabled)
+        links_.SpeedFieldEnabled(true);
+    emit Closed();
+    QWidget::closeEvent(event);
+}
+
+std::int16_t TFDigital::Register(std::uint16_t address) const {
+    const ParamEntry* entry = driver_.ActiveTable().FindByAddress(address);
+    return entry != nullptr ? entry->DriveValue : 0;
+}
+
+void TFDigital::SetLed(QLabel* led, bool on) const {
+    led->setProperty("on", on);
+    led->setStyleSheet(
+        on ? QStringLiteral("background-color: rgb(255, 0, 0); border: 1px solid gray;")
+           : QStringLiteral("background-color: rgb(128, 0, 0); border: 1px solid gray;"));
+}
+
+// The slider position in rpm with the main page's scaling (maximum speed from Value).
+QString TFDigital::RpmText(int position) const {
+    const ParamEntry* maximum =
+        driver_.ActiveTable().FindByAddress(MainDevAddressTable(kind_).MaxSpeed);
+    const std::int32_t limit = maximum != nullptr ? std::abs(maximum->Value) : 0;
+    return QString::number(RawToRpm(position, limit));
+}
+
+std::vector<int> TFDigital::Codes() const {
+    std::vector<int> codes;
+    for (const Row& row : rows_)
+        codes.push_back(row.Code);
+    return codes;
+}
+
+void TFDigital::DigitalRefresh() {
+    if (!shown_)
+        return;
+    const auto hardware = static_cast<std::uint16_t>(Register(a_.Hardware));
+    const auto effective = static_cast<std::uint16_t>(Register(a_.Effective));
+    std::array<bool, DigitalRowCount> hw{};
+    std::array<bool, DigitalRowCount> st{};
+    for (int i = 0; i < DigitalRowCount; ++i) {
+        const DigitalRowLayout layout = DigitalRowLayoutOf(kind_, i);
+        hw[i] = (hardware >> layout.HardwareBit) & 1u;
+        st[i] = (effective >> i) & 1u;
+        SetLed(rows_[i].Hardware, hw[i]);
+        if (rows_[i].State != nullptr)
+            SetLed(rows_[i].State, st[i]);
+    }
+    if (brake_ != nullptr)
+        SetLed(brake_, (hardware >> BrakeLedBit(kind_)) & 1u);
+    if (countdown_ != 0) {
+        for (int i = 0; i < DigitalInputCount; ++i)
+            if (rows_[i].Switch != nullptr)
+                rows_[i].Switch->setChecked(InitialSwitchState(hw[i], st[i]));
+        if (--countdown_ != 0) {
+            if (links_.PollNow)
+                links_.PollNow();
+            return;
+        }
+        for (Row& row : rows_) {
+            if (row.Switch != nullptr)
+                row.Switch->setEnabled(true);
+            if (row.Selector != nullptr)
+                row.Selector->setEnabled(true);
+            if (row.Parameter != nullptr && row.Ranged)
+                row.Parameter->setEnabled(true);
+        }
+        if (links_.HoldDriveRequests)
+            links_.HoldDriveRequests(false);
+        return;
+    }
+    std::array<SwitchRequest, DigitalRowCount> requests{};
+    for (int i = 0; i < DigitalInputCount; ++i) {
+        Row& row = rows_[i];
+        if (row.Switch == nullptr)
+            continue;
+        if (row.Request == SwitchRequest::None)
+            row.Switch->setChecked(ShownSwitchState(row.Switch->isChecked(), hw[i], st[i]));
+        requests[i] = row.Request;
+        row.Request = SwitchRequest::None;
+    }
+    const RequestMasks masks = BuildRequestMasks(requests);
+    if (ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.ForceOn))
+        entry->Value = static_cast<std::int16_t>(masks.ForceOn);
+    if (ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Release))
+        entry->Value = static_cast<std::int16_t>(masks.Release);
+}
+
+void TFDigital::SliderMoved(int position) {
+    const QString rpm = RpmText(position);
+    lSpeed_->setText(rpm);
+    if (links_.ShowSpeed)
+        links_.ShowSpeed(rpm);
+    const qint64 now = NowMs();
+    if (!sAna_->isSliderDown()) { // keyboard or wheel: one step, written at once
+        SliderCommit();
+        return;
+    }
+    if (throttleStart_ < 0) {
+        throttleStart_ = now;
+    } else if (now - throttleStart_ >= ThrottleMs) {
+        SliderCommit();
+        throttleStart_ = now;
+    }
+}
+
+void TFDigital::SliderCommit() {
+    throttleStart_ = -1;
+    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Slider);
+    if (entry == nullptr || entry->Value == sAna_->value())
+        return;
+    entry->Value = static_cast<std::int16_t>(sAna_->value());
+    driver_.WriteChangedParams();
+}
+
+} // namespace kelm

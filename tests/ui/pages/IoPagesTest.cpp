@@ -1,0 +1,108 @@
+// The digital and analog I/O pages in the main window, on the in-memory simulated drive
+// polled by the status monitor.
+#include "ui/shell/ShellFixture.h"
+
+#include "app/InstallFlows.h"
+#include "core/drive/TDriver.h"
+#include "sim/engine/Device.h"
+#include "ui/pages/IoPages.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFAnalog.h"
+#include "ui/pages/TFDigital.h"
+#include "ui/pages/TFMainDev.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+
+namespace kelm::test {
+namespace {
+
+class IoPagesTest : public ShellFixture {
+protected:
+    void Start() {
+        ShellFlows flows = ProgramFlows();
+        flows.SelectDrive = {}; // the main window's own selection of the drive at 1
+        flows.RunTransfer = {};
+        Build(std::move(flows));
+        window_->show();
+        ASSERT_TRUE(WaitFor([this] {
+            return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I' &&
+                   MainDevPage() != nullptr;
+        }));
+    }
+    std::uint16_t Register(std::uint16_t address) {
+        auto lock = engine_->Lock();
+        return engine_->FindDevice(1)->Registers().Get(address);
+    }
+    void Press(const char* button) {
+        MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    }
+};
+
+TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
+    Control(QStringLiteral("set 1 87 1")); // DGT-IN3 claims DGT-IN2's function
+    Control(QStringLiteral("input 1 1 on"));
+    Start();
+    Press("BDigital");
+    TFDigital* page = DigitalPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Register(87), 0); // the later row gave way, written back
+    EXPECT_FALSE(window_->StateOf(Command::Enable).Enabled);
+    EXPECT_FALSE(MainDevPage()->SpeedField()->isEnabled());
+    ASSERT_TRUE(WaitFor([page] { return page->Interactive(); }));
+    EXPECT_TRUE(window_->StateOf(Command::Enable).Enabled);
+    EXPECT_FALSE(page->Switch(1)->isChecked()); // a live wire never shows forced
+
+    // A function another row performs is refused and nothing is written.
+    messages_.Clear();
+    page->Selector(2)->setCurrentIndex(1);
+    emit page->Selector(2)->activated(1);
+    EXPECT_EQ(messages_.Texts().value(0),
+              QStringLiteral("Funcion - Limit Switch +\r\nLocked by DGT-IN2 : Limit Switch +"));
+    EXPECT_EQ(page->Selector(2)->currentIndex(), 0);
+    EXPECT_EQ(Register(87), 0);
+
+    // Forcing DGT-IN3 reaches the drive's effective state; releasing clears it.
+    page->Switch(2)->click();
+    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 0x0006) == 0x0006; }));
+    EXPECT_TRUE(page->Switch(2)->isChecked());
+    page->Switch(2)->click();
+    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 0x0004) == 0; }));
+    // The main window's Enable acts on DGT-IN1.
+    window_->Run(Command::Enable);
+    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 1) != 0; }));
+    EXPECT_TRUE(page->Switch(0)->isChecked());
+    window_->Run(Command::Disable);
+    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 1) == 0; }));
+
+    // A keyboard step of the slider is written at once and mirrored into the main page.
+    page->SpeedSlider()->setValue(1000);
+    EXPECT_TRUE(WaitFor([this] { return Register(80) == 1000; }));
+    EXPECT_EQ(MainDevPage()->SpeedField()->text(),
+              page->findChild<QLabel*>(QStringLiteral("LSpeed"))->text());
+
+    page->close();
+    EXPECT_TRUE(WaitFor([] { return DigitalPage() == nullptr; }));
+    EXPECT_TRUE(MainDevPage()->SpeedField()->isEnabled());
+}
+
+TEST_F(IoPagesTest, AnalogOffsetsInMillivolts) {
+    Control(QStringLiteral("set 1 29 100"));
+    Start();
+    Press("BAnalog");
+    TFAnalog* page = AnalogPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->OffsetField(0)->RdValore(), 305);
+    page->OffsetUpDown(0)->stepUp(); // raw + 1, applied 10 ms later
+    EXPECT_TRUE(WaitFor([this] { return Register(29) == 101; }));
+    EXPECT_EQ(page->OffsetField(0)->RdValore(), 308);
+    EXPECT_TRUE(WaitFor([page] { return !page->InputValue(0)->text().isEmpty(); }));
+}
+
+} // namespace
+} // namespace kelm::test
