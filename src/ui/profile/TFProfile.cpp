@@ -119,7 +119,7 @@ QWidget* TFProfile::BuildHeader() {
         return b;
     };
     BOpen = button("BOpen", QStringLiteral("&Open"), QStringLiteral("Open Profile File"));
-    BSaveAs = button("BSaveAs", QStringLiteral("Save &as"), QStringLiteral("Save Profile File"));
+    BSaveAs = button("BSaveAs", QStringLiteral("&Save as"), QStringLiteral("Save Profile File"));
     BSaveFl =
         button("BSaveFl", QStringLiteral("Save to &Flash"), QStringLiteral("Save Data To FLASH"));
     BLoadFl = button("BLoadFl", QStringLiteral("&Load from Flash"),
