@@ -3,6 +3,7 @@
 #include "SimDriveFixture.h"
 
 #include "core/drive/scope/ScopeCapture.h"
+#include "core/drive/scope/ScopeSession.h"
 
 namespace kelm::test {
 namespace {
@@ -178,6 +179,72 @@ TEST_F(ScopeCaptureTest, LostLinkEndsTheUploadWithoutSamples) {
     EXPECT_FALSE(capture->Completed());
     EXPECT_FALSE(driver->Online());
     EXPECT_EQ(driver->ModeLetter(), 0);
+}
+
+// The run on the user-interface thread, with the status poll reading the recorder state.
+class ScopeSessionTest : public ScopeCaptureTest {
+protected:
+    void StartSession(int edge, int windowMs) {
+        Connect(sim::SimKind::Std);
+        driver->ScopeSettingsTable().FindByAddress(scope::Edge)->Value =
+            static_cast<std::int16_t>(edge);
+        driver->ScopeSettingsTable().FindByAddress(scope::TimeWindow)->Value =
+            static_cast<std::int16_t>(windowMs);
+        driver->SetPollBody('I', [this] { scope::ReadScopeState(*driver); });
+        session = std::make_unique<ScopeSession>(*driver, *capture);
+        ScopeSession::Observer observer;
+        observer.Continuous = [this] { return continuous; };
+        observer.RunControlsReset = [this] { ++resets; };
+        observer.UploadEnded = [this](bool plot) { (plot ? plotted : skipped)++; };
+        session->SetObserver(observer);
+        driver->SetMode('I');
+        ASSERT_TRUE(session->Start());
+        EXPECT_FALSE(session->Start()); // one run at a time
+    }
+    bool Idle() {
+        return WaitFor([&] { return !session->Running() && !session->PostProcessingPending(); });
+    }
+    void TearDown() override {
+        if (driver)
+            driver->WaitIdle();
+        session.reset();
+        ScopeCaptureTest::TearDown();
+    }
+
+    std::unique_ptr<ScopeSession> session;
+    bool continuous = false;
+    int resets = 0, plotted = 0, skipped = 0;
+};
+
+TEST_F(ScopeSessionTest, SingleCapturePlotsOnceAndStopsTheRecorder) {
+    StartSession(3, 10);
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(plotted, 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(SimRegister(1, scope::Command), 0);
+}
+
+TEST_F(ScopeSessionTest, StopWhileArmedWritesZeroAtTheNextTick) {
+    StartSession(1, 10000); // the record takes more than ten seconds
+    ASSERT_TRUE(WaitFor([&] { return SimRegister(1, scope::Command) == 1; }));
+    const std::uint32_t stopped = TickCount();
+    session->RequestStop();
+    ASSERT_TRUE(WaitFor([&] { return SimRegister(1, scope::Command) == 0; }));
+    EXPECT_LT(TickCount() - stopped, 2000U); // one 500 ms tick, with room for a busy machine
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(plotted + skipped, 0);
+}
+
+TEST_F(ScopeSessionTest, ContinuousRearmsUntilStopAndStopDuringUploadSkipsThePlot) {
+    continuous = true;
+    StartSession(3, 10);
+    ASSERT_TRUE(WaitFor([&] { return plotted >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return session->Uploading(); }));
+    session->RequestStop();
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(SimRegister(1, scope::Command), 0);
 }
 
 } // namespace
