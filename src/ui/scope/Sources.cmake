@@ -1,0 +1,5 @@
+# Oscilloscope window, stored trace viewer and the cursors they share.
+list(APPEND KELM_UI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/GraphCursorMath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OscilloMath.cpp
+)
