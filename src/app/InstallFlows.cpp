@@ -10,6 +10,7 @@
 #include "ui/link/TFComSet.h"
 #include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
+#include "ui/scope/OscilloWindow.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/users/TFUsers.h"
 
@@ -34,6 +35,7 @@ ShellFlows ProgramFlows() {
     InstallCompareWindows(flows);
     InstallDiagnosticWindow(flows);
     InstallTuningCommands(flows);
+    InstallOscilloWindow(flows);
     return flows;
 }
 

@@ -54,16 +54,16 @@ double Speed(double t) {
 // Torque current: acceleration plus a little friction, limited to 100 %.
 double Current(double t) {
     const double acceleration = (Speed(t + 0.25) - Speed(t - 0.25)) / 0.5; // rpm per ms
-    return std::clamp(0.35 * acceleration + 5.0 * (Speed(t) >= 0 ? 1 : -1), -100.0, 100.0);
+    return std::clamp(0.5 * acceleration + 5.0 * (Speed(t) >= 0 ? 1 : -1), -100.0, 100.0);
 }
 
 } // namespace
 
 ScopeRecorder::Signal ScopeRecorder::SignalOf(DeviceKind kind, int number) {
     static constexpr Signal plain[] = {Signal::Speed,         Signal::SpeedReference,
-                                     Signal::Current,       Signal::CurrentReference,
-                                     Signal::PositionError, Signal::BusVoltage,
-                                     Signal::AnalogInput,   Signal::DriveState};
+                                       Signal::Current,       Signal::CurrentReference,
+                                       Signal::PositionError, Signal::BusVoltage,
+                                       Signal::AnalogInput,   Signal::DriveState};
     static constexpr Signal tarn[] = {
         Signal::Speed,      Signal::SpeedReference,   Signal::Current,
         Signal::IdCurrent,  Signal::CurrentReference, Signal::PositionError,

@@ -8,7 +8,7 @@
 namespace kelm::sim {
 
 // The drive's two-channel recorder behind registers 50000..50013, looking at a simulated
-// motor that follows a square speed reference (+-1000 rpm, period 200 ms) with a damped
+// motor that follows a square speed reference (+-600 rpm, period 200 ms) with a damped
 // second-order response. Writing 1 to 50000 arms it (reads 1); writing 0 stops it (reads 0).
 // The trigger compares channel 1's signal (in its own unit) with the level 50005 on the
 // edge 50004 (1 rising, 2 falling); the automatic edge (3) records at once. The record
@@ -23,7 +23,7 @@ public:
     static constexpr std::uint16_t Command = 50000;
     static constexpr std::uint16_t SampleCount = 500;
     static constexpr int MaxStored = 1000;
-    static constexpr double ReferenceRpm = 1000.0;
+    static constexpr double ReferenceRpm = 600.0;
     static constexpr double PeriodMs = 200.0;
 
     // The signal a channel's number selects on this kind (1-based, as in the shipped

@@ -407,7 +407,7 @@ void TFPrincipale::ApplyCommandStates() {
     MenuAction(Command::UserChange)->setText(states.UserItemCaption);
     if (guidedSetup_ != nullptr)
         guidedSetup_->setEnabled(driver_ && driver_->Online() &&
-                             driver_->CurrentKind() != DeviceKind::Power);
+                                 driver_->CurrentKind() != DeviceKind::Power);
     // The locked mark keeps every main-menu item disabled, whatever the states say.
     if (menuLocked_)
         for (QAction* item : menuBar()->actions())
@@ -604,6 +604,12 @@ void TFPrincipale::Shutdown() {
     shutDown_ = true;
     startTimer_->stop();
     CloseChildWindows(false, true);
+    // The oscilloscope stops the recorder and saves its settings while the drive model
+    // exists; it goes now, not at the next turn of the event loop.
+    if (QMdiSubWindow* scope = FindChildWindow(QStringLiteral("TFOscillo"))) {
+        scope->close();
+        delete scope;
+    }
     driver_->WaitIdle();
     caller_->StopPause();
     // The serial port goes first (closed, its previous line settings restored), then the

@@ -1,5 +1,7 @@
 #include "ui/status/StatusPanelWidget.h"
 
+#include "ui/scope/OscilloWindow.h"
+
 #include "core/drive/status/StatusPageHost.h"
 
 #include <QAbstractItemView>
@@ -339,13 +341,15 @@ void StatusPanelWidget::AnalogRefresh() {
         host_->AnalogRefresh();
 }
 bool StatusPanelWidget::ScopeWindowExists() const {
-    return host_ && host_->ScopeWindowExists();
+    return OscilloWindowExists() || (host_ && host_->ScopeWindowExists());
 }
 void StatusPanelWidget::ScopeStatusStep() {
+    OscilloStatusStep();
     if (host_)
         host_->ScopeStatusStep();
 }
 void StatusPanelWidget::ScopeCaptureComplete() {
+    OscilloCaptureComplete();
     if (host_)
         host_->ScopeCaptureComplete();
 }

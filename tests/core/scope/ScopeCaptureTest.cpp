@@ -195,7 +195,10 @@ protected:
         ScopeSession::Observer observer;
         observer.Continuous = [this] { return continuous; };
         observer.RunControlsReset = [this] { ++resets; };
-        observer.UploadEnded = [this](bool plot) { (plot ? plotted : skipped)++; };
+        observer.UploadEnded = [this](bool plot) {
+            (plot ? plotted : skipped)++;
+            session->CaptureComplete(); // the poll still sees the full record: no new upload
+        };
         session->SetObserver(observer);
         driver->SetMode('I');
         ASSERT_TRUE(session->Start());

@@ -30,7 +30,9 @@ void ScopeSession::Arm() {
 }
 
 void ScopeSession::CaptureComplete() {
-    if (running_ && !uploading_)
+    // Only while waiting for the trigger: the poll keeps seeing the full record until the
+    // post-capture step has stopped or re-armed the recorder.
+    if (running_ && !uploading_ && !postPending_)
         triggerWait_.start(FastTriggerMs);
 }
 
@@ -47,6 +49,8 @@ void ScopeSession::StopRecorder() {
 
 void ScopeSession::TriggerTick() {
     triggerWait_.stop();
+    if (uploading_ || postPending_)
+        return;
     if (stopRequested_) {
         ResetRunControls();
         StopRecorder();
