@@ -1,6 +1,7 @@
 #include "ui/scope/OscilloWindow.h"
 
 #include "ui/scope/TFOscillo.h"
+#include "ui/scope/TFRegOsc.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
 
@@ -56,6 +57,7 @@ void ShowOscilloWindow(ShellHost& shell) {
 
 void InstallOscilloWindow(ShellFlows& flows) {
     flows.Windows[QStringLiteral("TFOscillo")] = &ShowOscilloWindow;
+    flows.OpenTraceViewer = &OpenTraceViewer;
 }
 
 } // namespace kelm

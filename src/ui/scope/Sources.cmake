@@ -6,4 +6,5 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/OscilloMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OscilloWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFOscillo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TFRegOsc.cpp
 )

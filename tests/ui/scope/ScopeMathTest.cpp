@@ -1,8 +1,14 @@
 // The arithmetic of the oscilloscope's cursors, offset markers, scales and stored settings.
+#include "core/files/ScopeFile.h"
+#include "core/seams/RecordingMessages.h"
 #include "ui/scope/GraphCursorMath.h"
 #include "ui/scope/OscilloMath.h"
+#include "ui/scope/TFRegOsc.h"
 
+#include <QLineSeries>
 #include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace kelm {
@@ -67,10 +73,8 @@ TEST(OscilloMath, ScalesAndStoredSettings) {
         int Signals;
         oscillo::StoredSettings Out;
     } const cases[] = {
-        {{3, 500, 1, 3}, 8, {3, 500, 1, 3}},
-        {{0, 300, 0, 9}, 8, {1, 500, 1, 2}},
-        {{4, 0, 9, -1}, 8, {1, 500, 1, 2}},
-        {{2, 10000, 8, 8}, 8, {2, 10000, 8, 8}},
+        {{3, 500, 1, 3}, 8, {3, 500, 1, 3}}, {{0, 300, 0, 9}, 8, {1, 500, 1, 2}},
+        {{4, 0, 9, -1}, 8, {1, 500, 1, 2}},  {{2, 10000, 8, 8}, 8, {2, 10000, 8, 8}},
         {{2, 20, 1, 2}, 1, {2, 20, 1, 1}}, // a single signal: channel 2 takes it too
     };
     for (const Case& c : cases) {
@@ -94,6 +98,47 @@ TEST(OscilloMath, MarkerAndOffsetAreInverse) {
     // Dragged beyond the ticks: stops there with the field's limits.
     EXPECT_EQ(oscillo::OffsetAtRow(track, -50), 1000);
     EXPECT_EQ(oscillo::OffsetAtRow(track, 900), -1000);
+}
+
+} // namespace
+} // namespace kelm
+
+namespace kelm {
+namespace {
+
+TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
+    RecordingMessages messages;
+    QTemporaryDir folder;
+    ScopeRecording recording;
+    recording.TimeBase = QStringLiteral("50 ms/div");
+    recording.Channels[0] = {true, QStringLiteral("Speed"), QStringLiteral("200 rpm/div"), 0};
+    recording.Channels[1] = {false, QStringLiteral("Current"), QStringLiteral("20 %/div"), 0};
+    recording.LeftIncrement = recording.RightIncrement = recording.BottomIncrement = 50;
+    for (int i = 0; i < 5; ++i)
+        recording.Points.push_back({i * 1.5, i * 10.3, -i * 0.7});
+    const QString path = folder.filePath(QStringLiteral("rec.kls"));
+    ASSERT_TRUE(WriteScopeFile(recording, path));
+
+    TFRegOsc viewer;
+    ASSERT_TRUE(viewer.Load(path));
+    const QList<QPointF> before = viewer.Trace(0)->points();
+    ASSERT_EQ(before.size(), 5);
+    viewer.ApplyOffset(0, 100);
+    EXPECT_DOUBLE_EQ(viewer.Trace(0)->at(2).y(), before[2].y() + 100);
+    viewer.ApplyOffset(0, 37);
+    viewer.ApplyOffset(0, 0);
+    for (int i = 0; i < 5; ++i) // exactly, not within a tolerance
+        EXPECT_EQ(viewer.Trace(0)->at(i).y(), before[i].y());
+    EXPECT_FALSE(viewer.Switch(1)->isEnabled()); // the file left channel 2 off
+    EXPECT_FALSE(viewer.Trace(1)->isVisible());
+    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        viewer.resize(800, 576);
+        viewer.grab().save(shots + QStringLiteral("/TFRegOsc.png"));
+    }
+
+    TFRegOsc broken;
+    EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));
+    EXPECT_EQ(messages.Texts().size(), 1);
 }
 
 } // namespace
