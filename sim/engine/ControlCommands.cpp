@@ -3,6 +3,7 @@
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/LiveStatus.h"
+#include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QStringList>
 #include <optional>
@@ -142,11 +143,15 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
         }
     } else if (words.size() == 3 && Switch(words[2]) &&
                (verb == QLatin1String("silent") || verb == QLatin1String("cmdfault") ||
-                verb == QLatin1String("live"))) {
+                verb == QLatin1String("live") || verb == QLatin1String("scopehang"))) {
         const bool on = *Switch(words[2]);
         for (Device* device : targets) {
             if (verb == QLatin1String("silent")) {
                 device->SetSilent(on);
+            } else if (verb == QLatin1String("scopehang")) {
+                if (auto* recorder = device->Find<ScopeRecorder>()) {
+                    recorder->SetHang(on);
+                }
             } else if (verb == QLatin1String("cmdfault")) {
                 if (auto* handshake = device->Find<CommandHandshake>()) {
                     handshake->SetStatusFault(on);
@@ -210,7 +215,7 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
         QStringLiteral("set"),   QStringLiteral("silent"),    QStringLiteral("silentafter"),
         QStringLiteral("alarm"), QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
         QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault"),
-        QStringLiteral("input")};
+        QStringLiteral("input"), QStringLiteral("scopehang")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -222,6 +227,7 @@ QString ControlCommandHelp() {
         "      set <addr> <reg> <value>   set a register (as the drive itself would)\n"
         "      silent <addr> on|off       the device stops/starts answering\n"
         "      silentafter <addr> <n>     the device falls silent after n more writes\n"
+        "      scopehang <addr> on|off    the recorder never completes a record\n"
         "      drop <k>                   every k-th reply is lost (0: off)\n"
         "      badcrc on|off              replies carry a wrong CRC\n"
         "      wrongaddr on|off           replies name another device address\n"

@@ -12,6 +12,7 @@
 #include "ui/pages/IoPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/profile/ProfileWindow.h"
+#include "ui/scope/OscilloWindow.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/users/TFUsers.h"
 
@@ -26,6 +27,7 @@ ShellFlows ProgramFlows() {
     // The panel's alarm button runs the main window's ShowAlarmWindow flow below.
     flows.MakeStatusPanel = [](ShellHost& shell, QWidget* parent) {
         std::unique_ptr<StatusPanelView> panel = StatusMonitor::Make(shell, parent);
+        SetScopeHost(&OscilloPageHost());
         panel->SetPageHost(&IoPageHost());
         return panel;
     };
@@ -44,6 +46,7 @@ ShellFlows ProgramFlows() {
     InstallDiagnosticWindow(flows);
     InstallTuningCommands(flows);
     InstallProfileWindow(flows);
+    InstallOscilloWindow(flows);
     return flows;
 }
 

@@ -1,22 +1,53 @@
 #pragma once
 
+#include "core/common/DeviceKind.h"
 #include "sim/engine/Behaviour.h"
+
+#include <optional>
 
 namespace kelm::sim {
 
-// The drive's two-channel recorder behind registers 50000..50013. Writing 1 to 50000 arms
-// it (reads 1); the trigger comes at once for the automatic edge (50004 = 3), 100 ms after
-// arming otherwise; one time window (50001 ms, 500 when 0, at most 10000) later the record
-// is complete: 50000 reads 2, 50002 holds N = 500, the sample factors 50012/50013 read 2
-// (multiply by 1), and channel 1 / channel 2 samples are at 51000.. / 52000... Writing 0
-// stops it (reads 0). Each channel shows a sine of (signal number) periods per window with
-// an amplitude of three divisions of its scale (50008/50009).
+// The drive's two-channel recorder behind registers 50000..50013, looking at a simulated
+// motor that follows a square speed reference (+-600 rpm, period 200 ms) with a damped
+// second-order response. Writing 1 to 50000 arms it (reads 1); writing 0 stops it (reads 0).
+// The trigger compares channel 1's signal (in its own unit) with the level 50005 on the
+// edge 50004 (1 rising, 2 falling); the automatic edge (3) records at once. The record
+// spans the time window 50001 (ms, 500 when 0, at most 10000) with the trigger at the
+// delay 50003 from its start; when it is full 50000 reads 2. N samples per channel
+// (50002, written by the master or left at 500; at most 1000 are stored) go to 51000.. and
+// 52000.., converted with the factors 50012/50013 (bit 0 set: the host divides by
+// factor/2, else multiplies; 0 and +-1 leave the value as it is).
+// A level channel 1 never crosses, or the hang fault, leaves the recorder armed for ever.
 class ScopeRecorder : public Behaviour {
 public:
     static constexpr std::uint16_t Command = 50000;
     static constexpr std::uint16_t SampleCount = 500;
-    static constexpr std::uint32_t TriggerAfterMs = 100;
+    static constexpr int MaxStored = 1000;
+    static constexpr double ReferenceRpm = 600.0;
+    static constexpr double PeriodMs = 200.0;
 
+    // The signal a channel's number selects on this kind (1-based, as in the shipped
+    // signal lists).
+    enum class Signal {
+        Speed,
+        SpeedReference,
+        Current,
+        CurrentReference,
+        IdCurrent,
+        PositionError,
+        BusVoltage,
+        AnalogInput,
+        DriveState
+    };
+    static Signal SignalOf(DeviceKind kind, int number);
+    // The signal's value in its unit at motor time tMs.
+    static double Value(Signal signal, double tMs);
+    // The register word for a value with a sample factor.
+    static std::int16_t Raw(double value, std::int16_t factor);
+
+    void SetHang(bool hang) { hang_ = hang; }
+
+    void OnAttach(Device& device, std::uint32_t nowMs) override;
     void BeforeRead(Device& device, std::uint16_t first, std::uint16_t count,
                     std::uint32_t nowMs) override;
     void AfterWrite(Device& device, std::uint16_t first, std::uint16_t count,
@@ -25,10 +56,13 @@ public:
     void OnReset(Device& device, std::uint32_t nowMs) override;
 
 private:
+    void Arm(Device& device, std::uint32_t nowMs);
     void Complete(Device& device) const;
 
     bool armed_ = false;
-    std::uint32_t armedAt_ = 0;
+    bool hang_ = false;
+    double startMs_ = 0;                 // time of the record's first sample
+    std::optional<std::uint32_t> dueMs_; // when the record is full (none: no trigger)
 };
 
 } // namespace kelm::sim

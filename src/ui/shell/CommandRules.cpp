@@ -160,6 +160,17 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
             s[c].Enabled = false;
     }
 
+    // While the oscilloscope is open, work that would take the line or change the drive's
+    // identity waits; Exit stays reachable.
+    if (in.OscilloscopeOpen)
+        for (Command c :
+             {Command::Open, Command::Save, Command::SaveAs, Command::FileCompare,
+              Command::UserChange, Command::GeneralSettings, Command::ComPort, Command::TarnPort,
+              Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare,
+              Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
+              Command::SaveEeprom, Command::LoadEeprom, Command::LoadDefaults, Command::ResetDrive})
+            s[c].Enabled = false;
+
     for (int i = 0; i < CommandCount; ++i)
         if (in.WindowMissing[static_cast<std::size_t>(i)])
             s.Commands[static_cast<std::size_t>(i)].Enabled = false;

@@ -620,6 +620,12 @@ void TFPrincipale::Shutdown() {
     shutDown_ = true;
     startTimer_->stop();
     CloseChildWindows(false, true);
+    // The oscilloscope stops the recorder and saves its settings while the drive model
+    // exists; it goes now, not at the next turn of the event loop.
+    if (QMdiSubWindow* scope = FindChildWindow(QStringLiteral("TFOscillo"))) {
+        scope->close();
+        delete scope;
+    }
     driver_->WaitIdle();
     caller_->StopPause();
     // The serial port goes first (closed, its previous line settings restored), then the

@@ -112,6 +112,7 @@ public:
     QString DeviceDialogExtension() const { return deviceExtension_; }
     int DeviceDialogFilterIndex() const { return deviceFilterIndex_; }
     QString ScopeDialogFolder() const { return scopeFolder_; }
+    void SetScopeDialogFolder(const QString& folder) { scopeFolder_ = folder; }
 
     // The right-hand panel: caption bar PViewInfo and the panel content.
     QString ViewInfoCaption() const;

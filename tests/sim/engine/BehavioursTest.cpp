@@ -1,5 +1,6 @@
 #include "SimTestSupport.h"
 
+#include "sim/engine/ControlCommands.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/EepromImage.h"
@@ -210,34 +211,60 @@ TEST(SimLive, LinkUnitsCountRunningTime) {
     EXPECT_EQ((*later)[0] * 65536U + (*later)[1], LiveStatus::InitialRunningSeconds + 3);
 }
 
-TEST(SimScope, ArmTriggerCompleteAndStop) {
+TEST(SimScope, EdgeTriggerRecordsTheMotorAndStop) {
     auto engine = MakeEngine(Kind(SimKind::Std));
-    // Window 200 ms, rising edge, signals 1 and 2, scales 100 and 1000; 50000 written last.
-    ASSERT_TRUE(WriteVia(*engine, Std, 50001, {200, 0, 0, 1, 0, 1, 2, 100, 1000}, 0));
+    // Window 200 ms, no delay, rising edge at 0 rpm, speed and current; 50000 written last.
+    ASSERT_TRUE(WriteVia(*engine, Std, 50001, {200, 500, 0, 1, 0, 1, 3, 100, 1000}, 0));
     ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 0));
-    EXPECT_EQ(ReadOne(*engine, Std, 50000, 250), 1); // waiting: trigger after 100 ms
-    EXPECT_EQ(ReadOne(*engine, Std, 50000, 300), 2);
-    const auto settings = ReadVia(*engine, Std, 50000, 14, 301);
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 150), 1); // the speed crosses 0 after a few ms
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 250), 2);
+    const auto settings = ReadVia(*engine, Std, 50000, 14, 251);
     ASSERT_TRUE(settings);
     EXPECT_EQ((*settings)[2], ScopeRecorder::SampleCount);
     EXPECT_EQ((*settings)[12], 2);
-    EXPECT_EQ((*settings)[13], 2);
-    int peak1 = 0, peak2 = 0;
-    for (std::uint16_t first = 0; first < ScopeRecorder::SampleCount; first += 20) {
-        const auto block1 = ReadVia(*engine, Std, 51000 + first, 20, 302);
-        const auto block2 = ReadVia(*engine, Std, 52000 + first, 20, 302);
+    std::vector<int> speed, current;
+    for (std::uint16_t first = 0; first < ScopeRecorder::SampleCount; first += 50) {
+        const auto block1 = ReadVia(*engine, Std, 51000 + first, 50, 252);
+        const auto block2 = ReadVia(*engine, Std, 52000 + first, 50, 252);
         ASSERT_TRUE(block1 && block2);
-        for (int i = 0; i < 20; ++i) {
-            peak1 = std::max(peak1, std::abs(static_cast<std::int16_t>((*block1)[i])));
-            peak2 = std::max(peak2, std::abs(static_cast<std::int16_t>((*block2)[i])));
+        for (int i = 0; i < 50; ++i) {
+            speed.push_back(static_cast<std::int16_t>((*block1)[i]));
+            current.push_back(static_cast<std::int16_t>((*block2)[i]));
         }
     }
-    EXPECT_NEAR(peak1, 300, 3);
-    EXPECT_NEAR(peak2, 3000, 30);
-    EXPECT_EQ(ReadOne(*engine, Std, 51000 + ScopeRecorder::SampleCount, 303), 0);
+    EXPECT_GE(speed.front(), 0); // the trigger is the record's first sample
+    EXPECT_LT(speed.front(), 100);
+    const auto [low, high] = std::minmax_element(speed.begin(), speed.end());
+    EXPECT_GT(*high, 650); // overshoot above the 600 rpm reference
+    EXPECT_LT(*low, -650);
+    const auto [iLow, iHigh] = std::minmax_element(current.begin(), current.end());
+    EXPECT_LE(*iHigh, 100);
+    EXPECT_GT(*iHigh, 50);
+    EXPECT_LT(*iLow, -50);
     ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 400)); // re-arm, then stop
     ASSERT_TRUE(WriteVia(*engine, Std, 50000, {0}, 410));
     EXPECT_EQ(ReadOne(*engine, Std, 50000, 2000), 0);
+}
+
+TEST(SimScope, CountFactorsUnreachedLevelAndHang) {
+    auto engine = MakeEngine(Kind(SimKind::Std));
+    // Automatic, N = 50, channel 1 speed reference divided by 2 (factor 5), channel 2 x 10.
+    ASSERT_TRUE(WriteVia(*engine, Std, 50001, {100, 50, 0, 3, 0, 2, 2, 0, 0, 0, 0, 5, 20}, 0));
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 0));
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 100), 2);
+    EXPECT_EQ(ReadOne(*engine, Std, 51000, 100), 1200);
+    EXPECT_EQ(ReadOne(*engine, Std, 52000, 100), 60);
+    EXPECT_EQ(ScopeRecorder::Raw(12.5, 1), 13); // +-1: unchanged
+    // A level the speed never reaches leaves the recorder armed.
+    ASSERT_TRUE(WriteVia(*engine, Std, 50004, {1, 30000}, 200));
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 200));
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 20000), 1);
+    // So does the hang fault, even in automatic mode.
+    const auto lock = engine->Lock();
+    EXPECT_TRUE(ApplyControlCommand(*engine, QStringLiteral("scopehang 1 on"), 20000).ok);
+    engine->FindDevice(Std)->Registers().Set(50004, 3);
+    ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 20000));
+    EXPECT_EQ(ReadOne(*engine, Std, 50000, 30000), 1);
 }
 
 TEST(SimScope, AutomaticEdgeTriggersAtOnceAndPowerHasNoRecorder) {

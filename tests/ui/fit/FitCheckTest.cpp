@@ -22,6 +22,8 @@
 #include "ui/pages/TFDigital.h"
 #include "ui/profile/ProfileWindow.h"
 #include "ui/profile/TFProfile.h"
+#include "ui/scope/OscilloWindow.h"
+#include "ui/scope/TFOscillo.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -34,6 +36,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -116,6 +119,26 @@ std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(She
 
 const WindowCase kWindows[] = {
     {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
+    {"TFOscillo", &DriveKinds,
+     [](TFPrincipale& w, const QString&) {
+         // Shown with a single capture of both channels and the cursors on (the diagnostic
+         // window would hold the line).
+         if (TFDiagnostic* diagnostic = DiagnosticWindow())
+             ChildFrame(diagnostic)->close();
+         WaitFor([&w] { return w.Driver().ModeLetter() == 'I'; });
+         ASSERT_TRUE(w.Driver().Online());
+         // The progress dialog of the settings read runs to its end.
+         static_cast<ScriptedDialogs&>(Dialogs()).OnNextDialog(
+             [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+         w.Run(Command::Oscilloscope);
+         TFOscillo* scope = OscilloWindow();
+         ASSERT_NE(scope, nullptr) << w.Driver().Online();
+         scope->StartButton()->click();
+         ASSERT_TRUE(WaitFor([scope] { return !scope->Session().Running(); }, 30000));
+         EXPECT_EQ(scope->Trace(1)->count(), scope->Capture().SampleCount() + 1);
+         scope->CursorSwitch()->click();
+     },
+     [](TFPrincipale&) -> QWidget* { return OscilloWindow(); }},
     {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
      [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
     {"TFDiagnostic", true,

@@ -1,0 +1,47 @@
+#include "core/files/ScopeCsv.h"
+
+#include "core/seams/Messages.h"
+
+#include <QSaveFile>
+
+namespace kelm {
+
+namespace {
+
+// A header field: quoted when it holds a separator or a quote.
+QString Field(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString Number(double value) {
+    return QString::number(value, 'g', 12); // always '.', whatever the locale
+}
+
+} // namespace
+
+QString ScopeCsvText(const ScopeRecording& recording) {
+    QString text = QStringLiteral("Time [ms]");
+    for (const ScopeChannelSettings& channel : recording.Channels)
+        text += QLatin1Char(',') +
+                Field(channel.Signal.isEmpty() ? QStringLiteral("Channel") : channel.Signal);
+    text += QStringLiteral("\r\n");
+    for (const ScopePoint& point : recording.Points)
+        text += Number(point.X) + QLatin1Char(',') + Number(point.Y1) + QLatin1Char(',') +
+                Number(point.Y2) + QStringLiteral("\r\n");
+    return text;
+}
+
+bool WriteScopeCsv(const ScopeRecording& recording, const QString& path) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(ScopeCsvText(recording).toUtf8()) >= 0 &&
+        file.commit())
+        return true;
+    ShowError(QStringLiteral("Unable save: ") + path);
+    return false;
+}
+
+} // namespace kelm

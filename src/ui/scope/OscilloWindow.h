@@ -1,0 +1,22 @@
+#pragma once
+
+namespace kelm {
+
+class ShellHost;
+class StatusPageHost;
+class TFOscillo;
+struct ShellFlows;
+
+// The one oscilloscope window: its global reference (empty while it does not exist),
+// creation as a child window of the main window, and the hooks of the status poll.
+TFOscillo* OscilloWindow();
+void ShowOscilloWindow(ShellHost& shell);
+void InstallOscilloWindow(ShellFlows& flows);
+
+bool OscilloWindowExists();
+void OscilloStatusStep();
+void OscilloCaptureComplete();
+// The status poll's view of the oscilloscope window (its I/O page calls do nothing).
+StatusPageHost& OscilloPageHost();
+
+} // namespace kelm

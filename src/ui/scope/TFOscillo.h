@@ -1,0 +1,156 @@
+#pragma once
+
+#include "core/drive/scope/ScopeCapture.h"
+#include "core/drive/scope/ScopeSession.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QChart;
+class QChartView;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineSeries;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QValueAxis;
+
+namespace kelm {
+
+class GraphCursors;
+class OffsetTrack;
+class ShellHost;
+class TPNumEdit;
+struct ScopeRecording;
+
+// The software oscilloscope: a chart of the drive recorder's two channels with offset
+// tracks, cursors, and the controls for mode, trigger, time base and channels. Captures
+// run through ScopeSession; the recorder's settings are kept between sessions.
+class TFOscillo : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFOscillo(ShellHost& shell, QWidget* parent = nullptr);
+    ~TFOscillo() override;
+
+    // The showing sequence: stored settings (repaired where invalid), controls, layout.
+    void Start();
+
+    // The status poll's hooks (user-interface thread, inside the poll).
+    void StatusStep();
+    void CaptureComplete();
+
+    ScopeSession& Session() { return *session_; }
+    ScopeCapture& Capture() { return *capture_; }
+    QLineSeries* Trace(int channel) const {
+        return channels_[static_cast<std::size_t>(channel)].Series;
+    }
+    QChartView* ChartView() const { return view_; }
+    GraphCursors& Cursors() { return *cursors_; }
+    // The controls a test drives.
+    QPushButton* StartButton() const { return bGo_; }
+    QPushButton* StopButton() const { return bStop_; }
+    QRadioButton* ContinuousButton() const { return rCont_; }
+    QComboBox* TimeBase() const { return cTimeBase_; }
+    TPNumEdit* OffsetField(int channel) const;
+    QPushButton* CursorSwitch() const { return bEnCur_; }
+
+    // Fills a recording from the controls and traces (what "Save to file" writes).
+    void FillRecording(ScopeRecording& recording) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct ChannelView {
+        int Index = 0;
+        QComboBox* Signal = nullptr;
+        QComboBox* Scale = nullptr;
+        QPushButton* Enable = nullptr;
+        std::uint16_t SignalRegister = 0;
+        OffsetTrack* Track = nullptr;
+        TPNumEdit* Offset = nullptr;
+        QLineSeries* Series = nullptr;
+        QValueAxis* Axis = nullptr;
+        int LoadedSignal = -1;
+        bool HasData = false;
+        int LastOffset = 0;
+        QColor Colour;
+    };
+
+    void BuildChart();
+    QWidget* BuildPanel();
+    QWidget* BuildChannelGroup(ChannelView& ch);
+    QGroupBox* BuildCursorGroup();
+    void BuildMenu(QWidget* host);
+
+    std::int16_t& ScopeValue(std::uint16_t address);
+    std::int16_t ScopeDriveValue(std::uint16_t address);
+    int UnitsPerDivision(const ChannelView& ch) const;
+
+    void SignalChanged(ChannelView& ch, int index);
+    void ScaleChanged(ChannelView& ch);
+    void EnableChanged(ChannelView& ch);
+    void TimeBaseChanged(int index);
+    void ModeChanged();
+    void ClearTraces();
+    void LayoutTracks();
+    void OffsetChanged(ChannelView& ch, int offset);
+    void Redraw(ChannelView& ch);
+    void Plot(bool plot);
+    void SetRunning(bool running);
+    void ResetRunControls();
+    void StartClicked();
+    void SaveToFile();
+    void OpenFile();
+    void ExportCsv();
+    void SavePicture();
+    void GiveWindowsBack(bool enabled);
+
+    ShellHost& shell_;
+    std::unique_ptr<ScopeCapture> capture_;
+    std::unique_ptr<ScopeSession> session_;
+    std::array<ChannelView, 2> channels_;
+    QChart* chart_ = nullptr;
+    QChartView* view_ = nullptr;
+    QValueAxis* timeAxis_ = nullptr;
+    QLineSeries* cursor1_ = nullptr;
+    QLineSeries* cursor2_ = nullptr;
+    GraphCursors* cursors_ = nullptr;
+    QRadioButton* rSingle_ = nullptr;
+    QRadioButton* rCont_ = nullptr;
+    QPushButton* bGo_ = nullptr;
+    QPushButton* bStop_ = nullptr;
+    QPushButton* bClr_ = nullptr;
+    QToolButton* trUp_ = nullptr;
+    QToolButton* trDown_ = nullptr;
+    QToolButton* bAuto_ = nullptr;
+    TPNumEdit* eLev_ = nullptr;
+    QComboBox* cTimeBase_ = nullptr;
+    TPNumEdit* xPos_ = nullptr;
+    QPushButton* bEnCur_ = nullptr;
+    QRadioButton* cTime_ = nullptr;
+    QRadioButton* cCh1_ = nullptr;
+    QRadioButton* cCh2_ = nullptr;
+    QLabel* l1_ = nullptr;
+    QLabel* l2_ = nullptr;
+    QLabel* lD_ = nullptr;
+    QWidget* statusPanel_ = nullptr;
+    QLabel* samplesLabel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QAction* startAction_ = nullptr;
+    QTimer layoutTimer_;
+    std::array<int, 2> storedOffsets_{0, 0};
+    bool saveReported_ = false;
+    std::vector<QPointer<QWidget>> disabledWindows_;
+};
+
+} // namespace kelm

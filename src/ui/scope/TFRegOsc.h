@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/files/ScopeRecording.h"
+
+#include <QList>
+#include <QPointF>
+#include <QWidget>
+#include <array>
+
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QValueAxis;
+
+namespace kelm {
+
+class GraphCursors;
+class TPNumEdit;
+
+// A stored oscilloscope record (".kls") shown read-only: its settings as texts, both
+// traces, View/Hide switches, offsets applied as shifts of the stored points, and the
+// cursors. Any number may be open.
+class TFRegOsc : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFRegOsc(QWidget* parent = nullptr);
+
+    // Reads the file (its errors are reported by the reader); false when nothing can be
+    // shown, and the caller then closes the viewer.
+    bool Load(const QString& path);
+
+    QLineSeries* Trace(int channel) const { return traces_[static_cast<std::size_t>(channel)]; }
+    TPNumEdit* OffsetField(int channel) const {
+        return offsets_[static_cast<std::size_t>(channel)];
+    }
+    QPushButton* Switch(int channel) const { return switches_[static_cast<std::size_t>(channel)]; }
+    // Shifts a trace to a new offset (the field's exit handler).
+    void ApplyOffset(int channel, int offset);
+
+private:
+    void SwitchChanged(int channel);
+
+    std::array<QLineSeries*, 2> traces_{};
+    std::array<QValueAxis*, 2> axes_{};
+    QValueAxis* timeAxis_ = nullptr;
+    std::array<QPushButton*, 2> switches_{};
+    std::array<TPNumEdit*, 2> offsets_{};
+    std::array<QLabel*, 2> signals_{};
+    std::array<QLabel*, 2> scales_{};
+    std::array<int, 2> lastOffsets_{0, 0};
+    std::array<int, 2> fileOffsets_{0, 0};
+    std::array<QList<QPointF>, 2> stored_; // the points as the file holds them
+    QLabel* level_ = nullptr;
+    QLabel* timeBase_ = nullptr;
+    QLabel* delay_ = nullptr;
+    QLabel* edge_ = nullptr;
+    QLabel* status_ = nullptr;
+    GraphCursors* cursors_ = nullptr;
+};
+
+// Opens a viewer for a file inside the main window's frame (the ShellFlows entry).
+void OpenTraceViewer(class ShellHost& shell, const QString& path);
+
+} // namespace kelm

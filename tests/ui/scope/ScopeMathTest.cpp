@@ -1,0 +1,145 @@
+// The arithmetic of the oscilloscope's cursors, offset markers, scales and stored settings.
+#include "core/files/ScopeFile.h"
+#include "core/seams/RecordingMessages.h"
+#include "ui/scope/GraphCursorMath.h"
+#include "ui/scope/OscilloMath.h"
+#include "ui/scope/TFRegOsc.h"
+
+#include <QLineSeries>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+TEST(GraphCursorMath, ModesMappingAndNearerCursor) {
+    EXPECT_EQ(cursors::ModeChannel(cursors::TimeMode), -1);
+    EXPECT_EQ(cursors::ModeChannel(cursors::Channel1Mode), 0);
+    EXPECT_EQ(cursors::ModeChannel(cursors::Channel2Mode), 1);
+    EXPECT_EQ(cursors::ModeChannel(cursors::Off), -1);
+
+    // Time axis 0..500 ms drawn from column 40 to 540; a value axis 0 at row 300, 10 at 100.
+    const cursors::AxisMap time{0, 500, 40, 540};
+    EXPECT_DOUBLE_EQ(cursors::ValueAt(time, 290), 250);
+    EXPECT_DOUBLE_EQ(cursors::PixelOf(time, 250), 290);
+    const cursors::AxisMap level{0, 10, 300, 100};
+    EXPECT_DOUBLE_EQ(cursors::ValueAt(level, 200), 5);
+    EXPECT_DOUBLE_EQ(cursors::ValueAt({3, 3, 50, 50}, 70), 3); // collapsed axis
+
+    const auto vertical = cursors::TimeCursorLine(250, -5.001, 5);
+    EXPECT_EQ(vertical.first, QPointF(250, 6));
+    EXPECT_EQ(vertical.second, QPointF(250, -6.001));
+    const auto horizontal = cursors::LevelCursorLine(2.5, 0, 500);
+    EXPECT_EQ(horizontal.first, QPointF(500, 2.5));
+    EXPECT_EQ(horizontal.second, QPointF(-1, 2.5));
+
+    EXPECT_EQ(cursors::NearerCursor(100, 95, 110), 0);
+    EXPECT_EQ(cursors::NearerCursor(100, 90, 110), 1); // a tie goes to cursor 2
+    EXPECT_EQ(cursors::NearerCursor(100, 120, 99), 1);
+}
+
+TEST(GraphCursorMath, Readouts) {
+    QLocale::setDefault(QLocale::c());
+    const auto both = cursors::MakeReadouts(12.345, -2.5);
+    EXPECT_EQ(both.Cursor1, "Cursor1= 12.35");
+    EXPECT_EQ(both.Cursor2, "Cursor2= -2.50");
+    EXPECT_EQ(both.Difference, "Difference= 14.85");
+    const auto one = cursors::MakeReadouts(-0.001, std::nullopt);
+    EXPECT_EQ(one.Cursor1, "Cursor1= 0.00");
+    EXPECT_TRUE(one.Cursor2.isEmpty());
+    EXPECT_TRUE(one.Difference.isEmpty());
+    QLocale::setDefault(QLocale(QLocale::German));
+    EXPECT_EQ(cursors::FormatReadout(1.5), "1,50");
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(OscilloMath, ScalesAndStoredSettings) {
+    const oscillo::ValueAxis axis = oscillo::AxisForScale(200);
+    EXPECT_DOUBLE_EQ(axis.Min, -1000.2);
+    EXPECT_DOUBLE_EQ(axis.Max, 1000);
+    EXPECT_EQ(oscillo::OffsetRangeForScale(200).Min, -1000);
+    EXPECT_EQ(oscillo::MiddleScale(10), 4); // the 5th of ten
+    EXPECT_EQ(oscillo::MiddleScale(2), 0);
+    EXPECT_EQ(oscillo::MiddleScale(1), 0);
+    EXPECT_EQ(oscillo::MiddleScale(0), -1);
+    EXPECT_EQ(oscillo::TimeBaseIndex(10), 0);
+    EXPECT_EQ(oscillo::TimeBaseIndex(10000), 9);
+    EXPECT_EQ(oscillo::TimeBaseIndex(300), -1);
+
+    struct Case {
+        oscillo::StoredSettings In;
+        int Signals;
+        oscillo::StoredSettings Out;
+    } const cases[] = {
+        {{3, 500, 1, 3}, 8, {3, 500, 1, 3}}, {{0, 300, 0, 9}, 8, {1, 500, 1, 2}},
+        {{4, 0, 9, -1}, 8, {1, 500, 1, 2}},  {{2, 10000, 8, 8}, 8, {2, 10000, 8, 8}},
+        {{2, 20, 1, 2}, 1, {2, 20, 1, 1}}, // a single signal: channel 2 takes it too
+    };
+    for (const Case& c : cases) {
+        const oscillo::StoredSettings r = oscillo::Repaired(c.In, c.Signals);
+        EXPECT_EQ(r.Edge, c.Out.Edge);
+        EXPECT_EQ(r.TimeWindow, c.Out.TimeWindow);
+        EXPECT_EQ(r.Signal1, c.Out.Signal1);
+        EXPECT_EQ(r.Signal2, c.Out.Signal2);
+    }
+}
+
+TEST(OscilloMath, MarkerAndOffsetAreInverse) {
+    const oscillo::Track track{20, 420, -1000, 1000};
+    struct Case {
+        int Offset, Row;
+    } const cases[] = {{1000, 20}, {0, 220}, {-1000, 420}, {500, 120}, {-250, 270}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(oscillo::MarkerRow(track, c.Offset), c.Row) << c.Offset;
+        EXPECT_EQ(oscillo::OffsetAtRow(track, c.Row), c.Offset) << c.Row;
+    }
+    // Dragged beyond the ticks: stops there with the field's limits.
+    EXPECT_EQ(oscillo::OffsetAtRow(track, -50), 1000);
+    EXPECT_EQ(oscillo::OffsetAtRow(track, 900), -1000);
+}
+
+} // namespace
+} // namespace kelm
+
+namespace kelm {
+namespace {
+
+TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
+    RecordingMessages messages;
+    QTemporaryDir folder;
+    ScopeRecording recording;
+    recording.TimeBase = QStringLiteral("50 ms/div");
+    recording.Channels[0] = {true, QStringLiteral("Speed"), QStringLiteral("200 rpm/div"), 0};
+    recording.Channels[1] = {false, QStringLiteral("Current"), QStringLiteral("20 %/div"), 0};
+    recording.LeftIncrement = recording.RightIncrement = recording.BottomIncrement = 50;
+    for (int i = 0; i < 5; ++i)
+        recording.Points.push_back({i * 1.5, i * 10.3, -i * 0.7});
+    const QString path = folder.filePath(QStringLiteral("rec.kls"));
+    ASSERT_TRUE(WriteScopeFile(recording, path));
+
+    TFRegOsc viewer;
+    ASSERT_TRUE(viewer.Load(path));
+    const QList<QPointF> before = viewer.Trace(0)->points();
+    ASSERT_EQ(before.size(), 5);
+    viewer.ApplyOffset(0, 100);
+    EXPECT_DOUBLE_EQ(viewer.Trace(0)->at(2).y(), before[2].y() + 100);
+    viewer.ApplyOffset(0, 37);
+    viewer.ApplyOffset(0, 0);
+    for (int i = 0; i < 5; ++i) // exactly, not within a tolerance
+        EXPECT_EQ(viewer.Trace(0)->at(i).y(), before[i].y());
+    EXPECT_FALSE(viewer.Switch(1)->isEnabled()); // the file left channel 2 off
+    EXPECT_FALSE(viewer.Trace(1)->isVisible());
+    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        viewer.resize(800, 576);
+        viewer.grab().save(shots + QStringLiteral("/TFRegOsc.png"));
+    }
+
+    TFRegOsc broken;
+    EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));
+    EXPECT_EQ(messages.Texts().size(), 1);
+}
+
+} // namespace
+} // namespace kelm
