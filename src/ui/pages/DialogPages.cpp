@@ -120,6 +120,9 @@ void Open(ShellHost& shell, const QString& name, const Factory& make, DialogPage
         sub->adjustSize();
         sub->show();
         if (inGuide) {
+            // Without border icons a maximized page (the frame maximizes a new window while
+            // its active one is) could never be restored.
+            sub->showNormal();
             sub->move(20, 20);
         } else { // keep the whole page inside the frame where the frame is large enough
             const QSize room = frame->viewport()->size() - sub->size();

@@ -326,6 +326,10 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
+        // The oscilloscope opens maximized and holds most commands: the rows after it find
+        // the main window as a user would after closing it.
+        if (found == OscilloWindow())
+            frame->close();
     }
     InstallLinkPortScan(previous);
     EXPECT_TRUE(problems_.isEmpty()) << problems_.join('\n').toStdString();
