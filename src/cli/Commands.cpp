@@ -43,6 +43,11 @@ const std::vector<CliCommand>& AllCommands() {
          "offset tuning of analog input 1 (speed) or 2 (torque) (asks; --yes): prints the "
          "offset in mV",
          &RunOffset},
+        {"scope", "[--kind K] [OPTIONS] FILE",
+         "capture one oscilloscope record and write it as .kls or .csv; options --signal1/2 N, "
+         "--scale1/2 U, --window MS, --edge E, --level L, --delay MS override the stored "
+         "oscilloscope settings; no record within --timeout S seconds (default 10) fails",
+         &RunScope},
     };
     return commands;
 }

@@ -23,5 +23,6 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions& options);
 int RunProfilesFlash(const QStringList& arguments, const CliOptions& options);
 int RunPhase(const QStringList& arguments, const CliOptions& options);
 int RunOffset(const QStringList& arguments, const CliOptions& options);
+int RunScope(const QStringList& arguments, const CliOptions& options);
 
 } // namespace kelm::cli

@@ -4,19 +4,27 @@
 #include "cli/ConnectionOptions.h"
 
 #include "core/config/ConfigurationSet.h"
+#include "core/config/ScopeScales.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/procedures/Procedures.h"
 #include "core/drive/procedures/TuningWait.h"
+#include "core/drive/scope/ScopeCapture.h"
+#include "core/drive/scope/ScopeSettingsFile.h"
 #include "core/files/Comparison.h"
 #include "core/files/DeviceFile.h"
 #include "core/files/ProfilesFile.h"
+#include "core/files/ScopeCsv.h"
+#include "core/files/ScopeFile.h"
 #include "core/params/LimitCheck.h"
 #include "core/seams/Messages.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -218,6 +226,8 @@ public:
 
     TDriver& Driver() { return *driver_; }
     DeviceKind Kind() const { return kind_; }
+    const QString& PortText() const { return portText_; }
+    unsigned Address() const { return connection_.Address; }
     const QStringList& Words() const { return words_; }
 
 private:
@@ -630,6 +640,196 @@ int RunOffset(const QStringList& arguments, const CliOptions&) {
         (words[0] != QLatin1String("1") && words[0] != QLatin1String("2")))
         return Usage("offset", OffsetUsage);
     return RunTuning(session, words[0] == QLatin1String("1") ? 'S' : 'T', timeoutS);
+}
+
+namespace {
+
+constexpr const char* ScopeUsage =
+    "[--signal1 N] [--signal2 N] [--scale1 U] [--scale2 U] [--window MS] [--edge E] "
+    "[--level L] [--delay MS] [--timeout SECONDS] FILE.kls|FILE.csv";
+constexpr int DefaultScopeTimeoutS = 10;
+constexpr int ScopePollMs = 50;
+
+// The options that override a stored oscilloscope setting: option word and register.
+struct ScopeOption {
+    const char* Word;
+    std::uint16_t Address;
+};
+constexpr ScopeOption ScopeOptions[] = {
+    {"--signal1", scope::Signal1}, {"--signal2", scope::Signal2},   {"--scale1", scope::Scale1},
+    {"--scale2", scope::Scale2},   {"--window", scope::TimeWindow}, {"--edge", scope::Edge},
+    {"--level", scope::Level},     {"--delay", scope::Delay},
+};
+
+// Takes "WORD VALUE" out of words into value; false when VALUE is no 16-bit number.
+bool TakeNumber(QStringList& words, const char* word, std::optional<std::int16_t>& value) {
+    const qsizetype at = words.indexOf(QLatin1String(word));
+    if (at < 0)
+        return true;
+    bool ok = false;
+    const int number = words.value(at + 1).toInt(&ok);
+    words.remove(at, std::min<qsizetype>(2, words.size() - at));
+    if (!ok || number < -32768 || number > 32767)
+        return false;
+    value = static_cast<std::int16_t>(number);
+    return true;
+}
+
+QString TimeBaseText(int windowMs) {
+    const int perDivision = windowMs / 10;
+    return perDivision >= 1000 && perDivision % 1000 == 0
+               ? QStringLiteral("%1 s/div").arg(perDivision / 1000)
+               : QStringLiteral("%1 ms/div").arg(perDivision);
+}
+
+// The signal's name and the caption of the scale with `units` per division, as the
+// oscilloscope window shows them (empty when the configuration has none).
+void NameChannel(const ScopeScaleSet& set, int signal, int units, ScopeChannelSettings& out) {
+    out.Enabled = true;
+    if (signal < 0 || signal >= static_cast<int>(set.size()))
+        return;
+    const ScopeSignal& chosen = set[static_cast<std::size_t>(signal)];
+    out.Signal = chosen.Name;
+    for (const ScopeScale& scale : chosen.Scales)
+        if (scale.UnitsPerDivision == units)
+            out.Scale = scale.Caption;
+}
+
+// The uploaded samples in engineering units, with the settings they were taken with.
+ScopeRecording RecordingOf(TDriver& driver, const ScopeCapture& capture, const ScopeScaleSet& set) {
+    const auto value = [&driver](std::uint16_t address) -> std::int16_t {
+        const ParamEntry* entry = driver.ScopeSettingsTable().FindByAddress(address);
+        return entry != nullptr ? entry->DriveValue : 0;
+    };
+    ScopeRecording recording;
+    recording.TriggerSlope = value(scope::Edge);
+    recording.TriggerLevel = value(scope::Level);
+    recording.TimeBase = TimeBaseText(value(scope::TimeWindow));
+    recording.Delay = value(scope::Delay);
+    NameChannel(set, value(scope::Signal1), value(scope::Scale1), recording.Channels[0]);
+    NameChannel(set, value(scope::Signal2), value(scope::Scale2), recording.Channels[1]);
+    recording.LeftIncrement = value(scope::Scale1);
+    recording.RightIncrement = value(scope::Scale2);
+    const double window = value(scope::TimeWindow);
+    recording.BottomIncrement = window / 10;
+    const int count = capture.SampleCount();
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        recording.Points.push_back(
+            {window * i / count,
+             scope::ScaledSample(capture.Samples(0)[at], value(scope::Factor1), 0),
+             scope::ScaledSample(capture.Samples(1)[at], value(scope::Factor2), 0)});
+    }
+    return recording;
+}
+
+// Arms the recorder with the table's working values and waits for a full record; false
+// after the time limit (the recorder stopped again) or a lost line.
+bool WaitForRecord(DriveSession& session, int timeoutS) {
+    TDriver& driver = session.Driver();
+    const auto value = [&driver](std::uint16_t address) {
+        return driver.ScopeSettingsTable().FindByAddress(address)->Value;
+    };
+    if (!scope::Arm(driver, {value(scope::Level), value(scope::Delay), value(scope::Scale1),
+                             value(scope::Scale2)}))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (driver.Online()) {
+        scope::ReadScopeState(driver);
+        if (scope::DriveState(driver) == scope::StateComplete)
+            return true;
+        if (timeoutS > 0 && clock.elapsed() >= timeoutS * 1000LL) {
+            std::fprintf(stderr, "kelmctl: no record from address %u on %s within %d s\n",
+                         session.Address(), Local(session.PortText()).constData(), timeoutS);
+            scope::Stop(driver);
+            return false;
+        }
+        QThread::msleep(ScopePollMs);
+    }
+    return false;
+}
+
+// The upload of the full record through the worker; false when it was cut off.
+bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
+    bool done = false;
+    if (!capture.StartUpload([] {}, [&done] { done = true; }))
+        return false;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done || driver.ModeLetter() != 'T')
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+    driver.WaitIdle();
+    return done && capture.Completed() && driver.Online();
+}
+
+} // namespace
+
+int RunScope(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    QStringList words = arguments;
+    int timeoutS = 0;
+    const bool timeoutGiven = words.contains(QStringLiteral("--timeout"));
+    bool ok = TakeTimeout(words, timeoutS);
+    if (!timeoutGiven)
+        timeoutS = DefaultScopeTimeoutS;
+    std::array<std::optional<std::int16_t>, std::size(ScopeOptions)> overrides;
+    for (std::size_t i = 0; i < std::size(ScopeOptions); ++i)
+        ok = TakeNumber(words, ScopeOptions[i].Word, overrides[i]) && ok;
+    if (const int code = session.Open(words))
+        return code;
+    if (!ok || words.size() != 1)
+        return Usage("scope", ScopeUsage);
+    const QString path = words.first();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("kls") && suffix != QLatin1String("csv")) {
+        std::fprintf(stderr, "kelmctl: %s: the record is written as .kls or .csv\n",
+                     Local(path).constData());
+        return 2;
+    }
+    if (const int code = session.Connect())
+        return code;
+    TDriver& driver = session.Driver();
+    if (session.Kind() == DeviceKind::Power) {
+        std::fprintf(stderr, "kelmctl: the Tarn Power unit has no oscilloscope\n");
+        return 1;
+    }
+    // The drive's recorder registers first, so only what differs is written.
+    ParamTable& table = driver.ScopeSettingsTable();
+    for (int i = 0; i < scope::RegisterCount; ++i)
+        if (ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(scope::Command + i));
+            entry != nullptr && !driver.ReadEntry(*entry, true))
+            return 1;
+    const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
+    const ScopeSettingsFile stored(QFileInfo(SettingsStore::DefaultSettingsFile()).absolutePath() +
+                                       QStringLiteral("/ZavaRive.dll"),
+                                   install + QStringLiteral("Bin/ZavaRive.dll"));
+    std::array<int, 2> offsets{};
+    stored.Load(session.Kind(), table, offsets);
+    for (std::size_t i = 0; i < std::size(ScopeOptions); ++i)
+        if (overrides[i])
+            table.FindByAddress(ScopeOptions[i].Address)->Value = *overrides[i];
+
+    if (!WaitForRecord(session, timeoutS))
+        return 1;
+    ScopeCapture capture(driver);
+    capture.Install();
+    if (!UploadRecord(driver, capture))
+        return 1;
+    // The signal and scale names of the kind (the program loads them with its main window).
+    ScopeScaleSet names;
+    const bool tarn = session.Kind() == DeviceKind::Drive;
+    LoadScopeScales(
+        install + (tarn ? QStringLiteral("Bin/Osci_Tarn.dll") : QStringLiteral("Bin/Osci.dll")),
+        tarn ? QStringLiteral("Osc_Tarn.dll") : QStringLiteral("Osc.dll"), names);
+    const ScopeRecording recording = RecordingOf(driver, capture, names);
+    const bool written = suffix == QLatin1String("csv") ? WriteScopeCsv(recording, path)
+                                                        : WriteScopeFile(recording, path);
+    return written ? 0 : 1;
 }
 
 } // namespace kelm::cli

@@ -218,6 +218,27 @@ TEST_F(DriveCommands, ProfilesRoundTrip) {
 
 // Motor phasing and offset tuning: the question (--yes), the result texts on stderr, and
 // each refusal or failure the drive can cause.
+// One record from the command line: the chosen signals in the header, one line per sample;
+// a recorder that never completes fails after the time limit naming the line.
+TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
+    const CtlRun captured =
+        Kelmctl({"scope", "--signal1", "2", "--signal2", "0", "--window", "50", File("rec.csv")});
+    ASSERT_EQ(captured.Code, 0) << captured.Err.toStdString();
+    const QStringList lines = Lines(File("rec.csv"));
+    ASSERT_EQ(lines.size(), 502); // header, 500 samples, the empty rest after the last CRLF
+    EXPECT_EQ(lines.first(), "Time [ms],Current,Speed");
+    EXPECT_EQ(lines[500].section(',', 0, 0), "49.9");
+    EXPECT_TRUE(Logged(0, true).contains("1 50000"));
+
+    EXPECT_EQ(Kelmctl({"scope", File("rec.txt")}).Code, 2);
+    ASSERT_TRUE(sim.Command("scopehang 1 on"));
+    const CtlRun hung = Kelmctl({"scope", "--timeout", "1", File("hung.kls")});
+    EXPECT_EQ(hung.Code, 1);
+    EXPECT_TRUE(hung.Err.contains("no record from address 1 on " + sim.Path() + " within 1 s"))
+        << hung.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(File("hung.kls")));
+}
+
 TEST_F(DriveCommands, PhasingAndOffsetTuning) {
     ASSERT_TRUE(sim.Command("procdelay 1 300"));
     const CtlRun asked = Kelmctl({"phase"});
