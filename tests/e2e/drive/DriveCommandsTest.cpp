@@ -46,6 +46,10 @@ protected:
 
     CtlRun Kelmctl(const QStringList& arguments) {
         QProcess process;
+        // The user's own settings and oscilloscope settings stay out of the test.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), File("config"));
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KELMCTL_PATH),
                       QStringList{"--device", sim.Path()} + arguments);
         CtlRun run;
