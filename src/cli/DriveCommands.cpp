@@ -196,6 +196,17 @@ public:
         return 0;
     }
 
+    // Connect for a feature the Tarn Power unit does not have (named in the refusal).
+    int ConnectTo(const char* feature) {
+        if (const int code = Connect())
+            return code;
+        if (kind_ == DeviceKind::Power) {
+            std::fprintf(stderr, "kelmctl: the Tarn Power unit has no %s\n", feature);
+            return 1;
+        }
+        return 0;
+    }
+
     // A whole-table transfer through the worker, waiting for its end. true when it ended
     // with its completion and the drive still on line.
     bool Transfer(bool write, char target, const QString& label) {
@@ -588,13 +599,9 @@ bool TakeTimeout(QStringList& words, int& seconds) {
 int RunTuning(DriveSession& session, char letter, int timeoutS) {
     if (!AskConfirm(ProcedureQuestion(letter)))
         return 1;
-    if (const int code = session.Connect())
+    if (const int code = session.ConnectTo("commissioning procedures"))
         return code;
     TDriver& driver = session.Driver();
-    if (session.Kind() == DeviceKind::Power) {
-        std::fprintf(stderr, "kelmctl: the Tarn Power unit has no commissioning procedures\n");
-        return 1;
-    }
     const bool dots = isatty(STDERR_FILENO) != 0;
     bool dotted = false;
     PacedWaiter waiter([](std::uint32_t ms) { QThread::msleep(ms); },
@@ -791,13 +798,9 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
                      Local(path).constData());
         return 2;
     }
-    if (const int code = session.Connect())
+    if (const int code = session.ConnectTo("oscilloscope"))
         return code;
     TDriver& driver = session.Driver();
-    if (session.Kind() == DeviceKind::Power) {
-        std::fprintf(stderr, "kelmctl: the Tarn Power unit has no oscilloscope\n");
-        return 1;
-    }
     // The drive's recorder registers first, so only what differs is written.
     ParamTable& table = driver.ScopeSettingsTable();
     for (int i = 0; i < scope::RegisterCount; ++i)

@@ -4,6 +4,7 @@
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/DriverHost.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/scope/ScopeRegisters.h"
 #include "core/seams/Messages.h"
 
 namespace kelm {
@@ -11,7 +12,6 @@ namespace kelm {
 namespace {
 
 constexpr std::uint32_t CommandTimeoutMs = 3000;
-constexpr std::uint16_t ScopeControlAddress = 50000;
 
 } // namespace
 
@@ -26,7 +26,7 @@ bool TDriver::WriteChangedProfiles() {
 // The scope control register starts the recorder, so it goes last, after the settings it
 // depends on.
 bool TDriver::WriteChangedScopeSettings() {
-    return WriteChanged(scopeSettingsTable_, false, ScopeControlAddress);
+    return WriteChanged(scopeSettingsTable_, false, scope::Command);
 }
 
 bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress) {

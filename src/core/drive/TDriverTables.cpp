@@ -6,6 +6,7 @@
 #include "core/drive/MasterUseCheck.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/TableTransfer.h"
+#include "core/drive/scope/ScopeRegisters.h"
 
 #include <algorithm>
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr std::uint16_t FirstProfileRegister = 256;
 constexpr std::uint16_t LastProfileRegister = 831;
-constexpr std::uint16_t FirstScopeRegister = 50000;
 constexpr std::uint16_t LastScopeRegister = 50013;
 
 } // namespace
@@ -25,7 +25,7 @@ TDriver::TDriver(DriverHost& host, ModbusMaster& master)
       profileTable_(ParamTable::MakeSynthetic(QStringLiteral("P"), FirstProfileRegister,
                                               LastProfileRegister)),
       scopeSettingsTable_(
-          ParamTable::MakeSynthetic(QStringLiteral("O"), FirstScopeRegister, LastScopeRegister)),
+          ParamTable::MakeSynthetic(QStringLiteral("O"), scope::Command, LastScopeRegister)),
       masterCheck_(std::make_unique<MasterUseCheck>()),
       transfer_(std::make_unique<TableTransfer>(*this)),
       worker_(std::make_unique<DriveWorker>(

@@ -1,4 +1,5 @@
 #include "core/drive/status/StatusPoller.h"
+#include "core/drive/scope/ScopeRegisters.h"
 
 #include "core/drive/status/StatusLink.h"
 #include "core/drive/status/StatusView.h"
@@ -7,11 +8,7 @@
 
 namespace kelm {
 
-namespace {
-
-constexpr std::uint16_t ScopeCommandRegister = 50000;
-
-} // namespace
+namespace {} // namespace
 
 void StatusPoller::Poll() {
     switch (link_.CurrentKind()) {
@@ -148,7 +145,7 @@ void StatusPoller::PollStatusStd() {
 }
 
 bool StatusPoller::HoldForCapture() {
-    const ParamEntry* scope = link_.ScopeSettingsTable().FindByAddress(ScopeCommandRegister);
+    const ParamEntry* scope = link_.ScopeSettingsTable().FindByAddress(scope::Command);
     if (!scope || scope->Value != 1)
         return false;
     if (scope->DriveValue != 2) {
