@@ -622,31 +622,35 @@ int RunTuning(DriveSession& session, char letter, int timeoutS) {
     return ok ? 0 : 1;
 }
 
+// phase and offset: --timeout (before the connection options), the connection options,
+// then the command's own words, which letterOf turns into the procedure letter (0: usage).
+int RunTuningCommand(const QStringList& arguments, const char* name, const char* usage,
+                     char (*letterOf)(const QStringList&)) {
+    DriveSession session;
+    QStringList words = arguments;
+    int timeoutS = 0;
+    const bool timeoutOk = TakeTimeout(words, timeoutS);
+    if (const int code = session.Open(words))
+        return code;
+    const char letter = letterOf(words);
+    if (!timeoutOk || letter == '\0')
+        return Usage(name, usage);
+    return RunTuning(session, letter, timeoutS);
+}
+
 } // namespace
 
 int RunPhase(const QStringList& arguments, const CliOptions&) {
-    DriveSession session;
-    QStringList words = arguments;
-    int timeoutS = 0;
-    const bool timeoutOk = TakeTimeout(words, timeoutS); // before the connection options
-    if (const int code = session.Open(words))
-        return code;
-    if (!timeoutOk || !words.isEmpty())
-        return Usage("phase", PhaseUsage);
-    return RunTuning(session, 'P', timeoutS);
+    return RunTuningCommand(arguments, "phase", PhaseUsage,
+                            [](const QStringList& words) { return words.isEmpty() ? 'P' : '\0'; });
 }
 
 int RunOffset(const QStringList& arguments, const CliOptions&) {
-    DriveSession session;
-    QStringList words = arguments;
-    int timeoutS = 0;
-    const bool timeoutOk = TakeTimeout(words, timeoutS); // before the connection options
-    if (const int code = session.Open(words))
-        return code;
-    if (!timeoutOk || words.size() != 1 ||
-        (words[0] != QLatin1String("1") && words[0] != QLatin1String("2")))
-        return Usage("offset", OffsetUsage);
-    return RunTuning(session, words[0] == QLatin1String("1") ? 'S' : 'T', timeoutS);
+    return RunTuningCommand(arguments, "offset", OffsetUsage, [](const QStringList& words) {
+        if (words.size() != 1)
+            return '\0';
+        return words[0] == QLatin1String("1") ? 'S' : words[0] == QLatin1String("2") ? 'T' : '\0';
+    });
 }
 
 namespace {
