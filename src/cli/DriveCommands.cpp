@@ -6,6 +6,7 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/config/ScopeScales.h"
 #include "core/drive/CliDriverHost.h"
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/procedures/Procedures.h"
@@ -378,7 +379,9 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
     TDriver& driver = session.Driver();
     if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
         return 1;
-    const auto outside = ValuesOutsideLimits(driver.ActiveTable());
+    const DeviceKind kind = driver.CurrentKind();
+    const auto outside = ValuesOutsideLimits(
+        driver.ActiveTable(), [kind](const ParamEntry& e) { return IsSentByTableWrite(kind, e); });
     if (!outside.empty()) {
         std::fprintf(stderr, "kelmctl: values outside their limits in %s:\n%s\n",
                      Local(path).constData(),

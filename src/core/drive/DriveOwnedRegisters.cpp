@@ -1,5 +1,7 @@
 #include "core/drive/DriveOwnedRegisters.h"
 
+#include "core/params/ParamEntry.h"
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -49,6 +51,11 @@ std::span<const Range> OwnedRanges(DeviceKind kind) {
 }
 
 } // namespace
+
+bool IsSentByTableWrite(DeviceKind kind, const ParamEntry& entry) {
+    return (entry.KindLetter == 'A' || entry.KindLetter == 'D') &&
+           !IsDriveOwned(kind, entry.Address);
+}
 
 bool IsDriveOwned(DeviceKind kind, std::uint16_t address) {
     const std::span<const Range> ranges = OwnedRanges(kind);

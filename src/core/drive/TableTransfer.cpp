@@ -13,9 +13,9 @@ namespace kelm {
 // A whole-table write sends the 'A' and 'D' entries, except the registers the drive itself
 // owns (status, identification): those are read back so a file never overwrites them.
 bool TableTransfer::IsWritten(const ParamEntry& entry) const {
-    if (entry.KindLetter != 'A' && entry.KindLetter != 'D')
-        return false;
-    return table_ != &driver_.ActiveTable() || !IsDriveOwned(driver_.CurrentKind(), entry.Address);
+    if (table_ == &driver_.ActiveTable())
+        return IsSentByTableWrite(driver_.CurrentKind(), entry);
+    return entry.KindLetter == 'A' || entry.KindLetter == 'D';
 }
 
 void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,

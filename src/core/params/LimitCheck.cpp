@@ -13,10 +13,12 @@ int RegisterNumber(const ParamEntry& entry, std::int16_t word) {
                                      : static_cast<int>(word);
 }
 
-std::vector<OutOfLimitValue> ValuesOutsideLimits(const ParamTable& table) {
+std::vector<OutOfLimitValue>
+ValuesOutsideLimits(const ParamTable& table, const std::function<bool(const ParamEntry&)>& sent) {
     std::vector<OutOfLimitValue> outside;
     for (const ParamEntry& entry : table) {
-        if ((entry.KindLetter != 'A' && entry.KindLetter != 'D') || entry.Value == entry.DriveValue)
+        const bool isSent = sent ? sent(entry) : entry.KindLetter == 'A' || entry.KindLetter == 'D';
+        if (!isSent || entry.Value == entry.DriveValue)
             continue;
         const int value = RegisterNumber(entry, entry.Value);
         const int min = RegisterNumber(entry, entry.MinValue);

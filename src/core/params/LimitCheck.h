@@ -3,6 +3,7 @@
 #include "core/params/ParamTable.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace kelm {
@@ -23,10 +24,13 @@ bool IsUnsignedRegister(const ParamEntry& entry);
 // The 16-bit word as the register reads it (0..65535 unsigned, else -32768..32767).
 int RegisterNumber(const ParamEntry& entry, std::int16_t word);
 
-// The values a whole-table write would send ('A' and 'D' entries) that lie outside their
-// limits, in table order. A value the drive already holds (Value equal to DriveValue) is
-// no change and is not listed, so a file saved from a drive never lists anything.
-std::vector<OutOfLimitValue> ValuesOutsideLimits(const ParamTable& table);
+// The values a whole-table write would send that lie outside their limits, in table order;
+// sent says which entries it sends (none given: the 'A' and 'D' entries). A value the drive
+// already holds (Value equal to DriveValue) is no change and is not listed, so a file saved
+// from a drive never lists anything.
+std::vector<OutOfLimitValue>
+ValuesOutsideLimits(const ParamTable& table,
+                    const std::function<bool(const ParamEntry&)>& sent = {});
 
 // One line per value: "Motor Poles (7): 999, limits 2 to 32".
 QString OutOfLimitLines(const std::vector<OutOfLimitValue>& values);

@@ -1,6 +1,7 @@
 // Device parameter files of the main window: Open, Save, Save As and the save offer.
 #include "ui/shell/Principale.h"
 
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/TDriver.h"
 #include "core/files/DeviceFile.h"
 #include "core/params/LimitCheck.h"
@@ -19,8 +20,9 @@ QString FolderOf(const QString& path) {
 
 // Values of the file that lie outside their limits go to the drive only after a Yes; a No
 // keeps the drive's own values for them.
-void ConfirmValuesOutsideLimits(ParamTable& table) {
-    const auto outside = ValuesOutsideLimits(table);
+void ConfirmValuesOutsideLimits(ParamTable& table, DeviceKind kind) {
+    const auto outside = ValuesOutsideLimits(
+        table, [kind](const ParamEntry& e) { return IsSentByTableWrite(kind, e); });
     if (outside.empty())
         return;
     const QString question = QStringLiteral("Values outside their limits:\r") +
@@ -69,7 +71,7 @@ void TFPrincipale::OpenDeviceFileCommand() {
     driver_->CurrentFileName = path;
     ShowDeviceFileName();
     if (online)
-        ConfirmValuesOutsideLimits(driver_->ActiveTable());
+        ConfirmValuesOutsideLimits(driver_->ActiveTable(), driver_->CurrentKind());
     // On line the values just read go to the drive; off line OpenDeviceFile has made them
     // the drive-value column so that nothing shows as unwritten.
     if (online)
