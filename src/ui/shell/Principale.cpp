@@ -1,4 +1,5 @@
 #include "ui/shell/Principale.h"
+#include "ui/widgets/GrowToContent.h"
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/SynchronizedCaller.h"
@@ -56,6 +57,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     frame_ = new QMdiArea(this);
     frame_->setObjectName(QStringLiteral("Frame"));
     setCentralWidget(frame_);
+    KeepChildWindowsInside(*frame_);
     BuildStatusBar();
     BuildActions();
     BuildMenus();

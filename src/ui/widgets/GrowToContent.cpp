@@ -2,6 +2,7 @@
 
 #include "ui/widgets/ChildFrame.h"
 
+#include <QEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -25,6 +26,36 @@ void GrowToContent(QWidget& window) {
     const QPoint at(std::clamp(sub->x(), 0, room.width() - size.width()),
                     std::clamp(sub->y(), 0, room.height() - size.height()));
     sub->setGeometry(QRect(at, size));
+}
+
+namespace {
+
+class ChildWindowKeeper final : public QObject {
+public:
+    explicit ChildWindowKeeper(QMdiArea& frame) : QObject(&frame), frame_(frame) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && watched == frame_.viewport()) {
+            const QSize area = frame_.viewport()->size();
+            for (QMdiSubWindow* sub : frame_.subWindowList()) {
+                if (!sub->isVisible() || sub->isMaximized() || sub->isMinimized())
+                    continue;
+                const QSize room = area - sub->size();
+                sub->move(std::clamp(sub->x(), 0, std::max(room.width(), 0)),
+                          std::clamp(sub->y(), 0, std::max(room.height(), 0)));
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QMdiArea& frame_;
+};
+
+} // namespace
+
+void KeepChildWindowsInside(QMdiArea& frame) {
+    frame.viewport()->installEventFilter(new ChildWindowKeeper(frame));
 }
 
 } // namespace kelm

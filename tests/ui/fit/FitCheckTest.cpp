@@ -31,6 +31,7 @@
 #include "ui/users/TFUsers.h"
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/FitAudit.h"
+#include "ui/widgets/GrowToContent.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -39,6 +40,7 @@
 #include <QLineSeries>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -363,6 +365,23 @@ std::vector<FitCase> AllCases() {
 INSTANTIATE_TEST_SUITE_P(, FitCheckTest, ::testing::ValuesIn(AllCases()), [](const auto& info) {
     return std::string(info.param.Kind.Name) + (info.param.OnLine ? "OnLine" : "OffLine");
 });
+
+// A frame that shrinks (the status panel grows) moves its child windows back inside.
+TEST(FitWalkerTest, ShrinkingFrameKeepsChildWindowsInside) {
+    QMdiArea frame;
+    frame.resize(600, 400);
+    KeepChildWindowsInside(frame);
+    QWidget content;
+    content.setMinimumSize(200, 100);
+    QMdiSubWindow* sub = frame.addSubWindow(&content);
+    frame.show();
+    sub->show();
+    sub->move(350, 250);
+    frame.resize(450, 300);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame.viewport()->rect().contains(sub->geometry()))
+        << sub->x() << "," << sub->y() << " in " << frame.viewport()->width();
+}
 
 } // namespace
 } // namespace kelm::test
