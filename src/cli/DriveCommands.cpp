@@ -1,5 +1,6 @@
 // kelmctl drive commands: whole-table backup and restore, EEPROM commands, reset, alarms,
 // comparison and profiles, all through the drive model (TDriver) as the program does them.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ConnectionOptions.h"
 
@@ -36,14 +37,6 @@
 
 namespace kelm::cli {
 namespace {
-
-constexpr const char* KindUsage = "[--kind std|power|drive|orca230]";
-
-int Usage(const char* command, const char* arguments) {
-    std::fprintf(stderr, "Usage: kelmctl %s %s %s %s\n", ConnectionOptions::Usage, command,
-                 KindUsage, arguments);
-    return 2;
-}
 
 std::optional<DeviceKind> ParseKind(const QString& word) {
     const QString w = word.toLower();
@@ -113,11 +106,6 @@ QString KindDescription(DeviceKind kind) {
     return QStringLiteral("a plain drive");
 }
 
-// Takes the word out of words; true when it was there.
-bool TakeFlag(QStringList& words, const char* flag) {
-    return words.removeAll(QLatin1String(flag)) > 0;
-}
-
 // A connected drive model: the master on the chosen line, a windowless host, the driver
 // with the configuration of the Bin folder beside kelmctl, and the kind the drive is.
 class DriveSession {
@@ -131,28 +119,25 @@ public:
             ReportNoAnswer(master_->DeviceAddress, portText_);
     }
 
-    // Takes the connection options and --kind out of words; the rest stays in words.
-    // Returns 0 when they are well formed, else the exit code.
-    int Open(QStringList& words) {
-        // --kind may stand anywhere after the command name; take it out first.
-        for (int i = 0; i < words.size(); ++i) {
-            if (words[i] != QLatin1String("--kind"))
-                continue;
-            const auto parsed = ParseKind(words.value(i + 1));
-            if (!parsed) {
-                std::fprintf(stderr, "kelmctl: bad kind: %s\n",
-                             Local(words.value(i + 1)).constData());
-                return 2;
-            }
+    // The option every drive command takes beside the connection options.
+    static void AddOptions(CommandLine& line) {
+        line.AddValue(QStringLiteral("kind"), QStringLiteral("K"),
+                      QStringLiteral("std, power, drive or orca230 (default: what the drive is)."));
+    }
+
+    // Takes --kind, the connection options and the positional words of a parsed command
+    // line. Returns 0 when they are well formed, else the exit code.
+    int Open(const CommandLine& line) {
+        if (line.IsSet(QStringLiteral("kind"))) {
+            const QString word = line.Value(QStringLiteral("kind"));
+            const auto parsed = ParseKind(word);
+            if (!parsed)
+                return CommandLine::Complain(
+                    QStringLiteral("bad kind: %1 (std, power, drive or orca230)").arg(word));
             requested_ = *parsed;
-            words.remove(i, std::min<qsizetype>(2, words.size() - i));
-            break;
         }
-        ConnectionOptions connection;
-        if (!ParseConnectionOptions(words, connection))
-            return 2;
-        words_ = words;
-        connection_ = connection;
+        words_ = line.Positional();
+        connection_ = line.Connection();
         return 0;
     }
 
@@ -283,15 +268,18 @@ private:
     std::unique_ptr<TDriver> driver_; // last: goes before the master and the host
 };
 
-// Opens the session and checks that exactly `count` arguments remain.
-int Prepare(DriveSession& session, const QStringList& arguments, int count, const char* name,
-            const char* usage) {
-    QStringList words = arguments;
-    if (const int code = session.Open(words))
+// Parses the command line into the session and checks that exactly `count` positional
+// words remain. nullopt when the command goes on, else its exit code.
+std::optional<int> Prepare(DriveSession& session, CommandLine& line, const QStringList& arguments,
+                           int count) {
+    DriveSession::AddOptions(line);
+    if (const auto exit = line.Parse(arguments))
+        return exit;
+    if (const int code = session.Open(line))
         return code;
-    if (words.size() != count)
-        return Usage(name, usage);
-    return 0;
+    if (line.Positional().size() != count)
+        return line.Usage();
+    return std::nullopt;
 }
 
 bool CheckDeviceExtension(const QString& path, DeviceKind kind) {
@@ -341,24 +329,27 @@ bool CheckProfilesExtension(const QString& path) {
 // The common start of the commands that pair the drive's whole table with a device
 // file: arguments, the connection and identification, the file's extension (of the kind
 // found) and the whole-table read.
-// Returns 0 when the table has been read, else the exit code.
-int ReadTableForFile(DriveSession& session, const QStringList& arguments, const char* command,
-                     QString& path) {
-    if (const int code = Prepare(session, arguments, 1, command, "FILE"))
-        return code;
+// nullopt when the table has been read, else the exit code.
+std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
+                                    const QStringList& arguments, bool written, QString& path) {
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return exit;
     path = session.Words().first();
+    if (!CheckFileArgument(path, written))
+        return 2;
     if (const int code = session.Connect())
         return code;
     if (!CheckDeviceExtension(path, session.Kind()))
         return 1;
-    return session.ReadTable() ? 0 : 1;
+    return session.ReadTable() ? std::nullopt : std::optional<int>(1);
 }
 
 int RunBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
+    CommandLine line("backup", "FILE");
     QString path;
-    if (const int code = ReadTableForFile(session, arguments, "backup", path))
-        return code;
+    if (const auto exit = ReadTableForFile(session, line, arguments, true, path))
+        return *exit;
     TDriver& driver = session.Driver();
     if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path))
         return 1;
@@ -370,12 +361,13 @@ int RunBackup(const QStringList& arguments, const CliOptions&) {
 // then takes the file's values and writes the whole table. Values outside their limits
 // stop the restore before anything is written, unless --force is given.
 int RunRestore(const QStringList& arguments, const CliOptions&) {
-    QStringList words = arguments;
-    const bool force = TakeFlag(words, "--force");
     DriveSession session;
+    CommandLine line("restore", "FILE");
+    line.AddFlag(QStringLiteral("force"), QStringLiteral("Write values outside their limits too."));
     QString path;
-    if (const int code = ReadTableForFile(session, words, "restore", path))
-        return code;
+    if (const auto exit = ReadTableForFile(session, line, arguments, false, path))
+        return *exit;
+    const bool force = line.IsSet(QStringLiteral("force"));
     TDriver& driver = session.Driver();
     if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
         return 1;
@@ -397,8 +389,9 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
 
 int RunEeprom(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "eeprom", "save|reload|defaults"))
-        return code;
+    CommandLine line("eeprom", "save|reload|defaults");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
     const QString action = session.Words().first();
     std::uint8_t flag1 = 0;
     bool flag2 = false;
@@ -412,7 +405,7 @@ int RunEeprom(const QStringList& arguments, const CliOptions&) {
         flag2 = true;
         bits = TDriver::CmdLoadDefaults;
     } else {
-        return Usage("eeprom", "save|reload|defaults");
+        return line.Usage();
     }
     // Loading the factory defaults replaces every setting of the drive: ask (--yes).
     if (bits == TDriver::CmdLoadDefaults && !AskConfirm(QStringLiteral("Load Default Data ?")))
@@ -426,8 +419,9 @@ int RunEeprom(const QStringList& arguments, const CliOptions&) {
 
 int RunReset(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 0, "reset", ""))
-        return code;
+    CommandLine line("reset", "");
+    if (const auto exit = Prepare(session, line, arguments, 0))
+        return *exit;
     if (const int code = session.Connect())
         return code;
     const bool ok = session.Driver().ResetDrive();
@@ -468,11 +462,12 @@ std::optional<std::uint32_t> ReadAlarmWord(TDriver& driver, std::uint16_t low, s
 
 // Prints the alarm words; with --reset first clears the historic alarms.
 int RunAlarms(const QStringList& arguments, const CliOptions&) {
-    QStringList words = arguments;
-    const bool reset = TakeFlag(words, "--reset");
     DriveSession session;
-    if (const int code = Prepare(session, words, 0, "alarms", "[--reset]"))
-        return code;
+    CommandLine line("alarms", "");
+    line.AddFlag(QStringLiteral("reset"), QStringLiteral("Clear the historic alarms first."));
+    if (const auto exit = Prepare(session, line, arguments, 0))
+        return *exit;
+    const bool reset = line.IsSet(QStringLiteral("reset"));
     if (const int code = session.Connect())
         return code;
     TDriver& driver = session.Driver();
@@ -496,9 +491,10 @@ int RunAlarms(const QStringList& arguments, const CliOptions&) {
 // file value, tab-separated. Exit code as diff's: 0 all equal, 1 rows differ, 2 trouble.
 int RunCompare(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
+    CommandLine line("compare", "FILE");
     QString path;
-    if (ReadTableForFile(session, arguments, "compare", path) != 0)
-        return 2;
+    if (const auto exit = ReadTableForFile(session, line, arguments, false, path))
+        return *exit == 0 ? 0 : 2;
     TDriver& driver = session.Driver();
     Comparison comparison;
     ErrorCount errors;
@@ -527,9 +523,12 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
 
 int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "profiles-backup", "FILE"))
-        return code;
+    CommandLine line("profiles-backup", "FILE");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
     const QString path = session.Words().first();
+    if (!CheckFileArgument(path, true))
+        return 2;
     if (!CheckProfilesExtension(path))
         return 1;
     if (const int code = session.Connect())
@@ -541,9 +540,12 @@ int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
 
 int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "profiles-restore", "FILE"))
-        return code;
+    CommandLine line("profiles-restore", "FILE");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
     const QString path = session.Words().first();
+    if (!CheckFileArgument(path, false))
+        return 2;
     if (!CheckProfilesExtension(path))
         return 1;
     if (const int code = session.Connect())
@@ -561,12 +563,13 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
 // (answered by --yes).
 int RunProfilesFlash(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    if (const int code = Prepare(session, arguments, 1, "profiles-flash", "save|load"))
-        return code;
+    CommandLine line("profiles-flash", "save|load");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
     const QString action = session.Words().first();
     const bool save = action == QLatin1String("save");
     if (!save && action != QLatin1String("load"))
-        return Usage("profiles-flash", "save|load");
+        return line.Usage();
     if (!AskConfirm(save ? QStringLiteral("Save Actual Profiles Data To Flash?")
                          : QStringLiteral("Load Profiles Data From Flash?")))
         return 1;
@@ -580,20 +583,14 @@ int RunProfilesFlash(const QStringList& arguments, const CliOptions&) {
 
 namespace {
 
-constexpr const char* PhaseUsage = "[--timeout SECONDS]";
-constexpr const char* OffsetUsage = "[--timeout SECONDS] 1|2";
 constexpr int DefaultProcedureTimeoutS = 120;
+constexpr int MaxTimeoutS = 3600;
 
-// Takes "--timeout S" out of words; false (usage) when S is not 0..3600.
-bool TakeTimeout(QStringList& words, int& seconds) {
-    seconds = DefaultProcedureTimeoutS;
-    const qsizetype at = words.indexOf(QStringLiteral("--timeout"));
-    if (at < 0)
-        return true;
-    bool ok = false;
-    seconds = words.value(at + 1).toInt(&ok);
-    words.remove(at, std::min<qsizetype>(2, words.size() - at));
-    return ok && seconds >= 0 && seconds <= 3600;
+void AddTimeoutOption(CommandLine& line, int fallback) {
+    line.AddValue(QStringLiteral("timeout"), QStringLiteral("S"),
+                  QStringLiteral("Time limit in seconds (0 to %1, default %2, 0 = no limit).")
+                      .arg(MaxTimeoutS)
+                      .arg(fallback));
 }
 
 // A commissioning procedure after its question (--yes): dots on a terminal while the
@@ -625,31 +622,37 @@ int RunTuning(DriveSession& session, char letter, int timeoutS) {
     return ok ? 0 : 1;
 }
 
-// phase and offset: --timeout (before the connection options), the connection options,
-// then the command's own words, which letterOf turns into the procedure letter (0: usage).
+// phase and offset: --timeout, the connection options, then the command's own words,
+// which letterOf turns into the procedure letter (0: usage).
 int RunTuningCommand(const QStringList& arguments, const char* name, const char* usage,
                      char (*letterOf)(const QStringList&)) {
     DriveSession session;
-    QStringList words = arguments;
-    int timeoutS = 0;
-    const bool timeoutOk = TakeTimeout(words, timeoutS);
-    if (const int code = session.Open(words))
+    CommandLine line(name, usage);
+    AddTimeoutOption(line, DefaultProcedureTimeoutS);
+    DriveSession::AddOptions(line);
+    if (const auto exit = line.Parse(arguments))
+        return *exit;
+    const auto timeoutS =
+        line.Number(QStringLiteral("timeout"), 0, MaxTimeoutS, DefaultProcedureTimeoutS);
+    if (!timeoutS)
+        return 2;
+    if (const int code = session.Open(line))
         return code;
-    const char letter = letterOf(words);
-    if (!timeoutOk || letter == '\0')
-        return Usage(name, usage);
-    return RunTuning(session, letter, timeoutS);
+    const char letter = letterOf(session.Words());
+    if (letter == '\0')
+        return line.Usage();
+    return RunTuning(session, letter, *timeoutS);
 }
 
 } // namespace
 
 int RunPhase(const QStringList& arguments, const CliOptions&) {
-    return RunTuningCommand(arguments, "phase", PhaseUsage,
+    return RunTuningCommand(arguments, "phase", "",
                             [](const QStringList& words) { return words.isEmpty() ? 'P' : '\0'; });
 }
 
 int RunOffset(const QStringList& arguments, const CliOptions&) {
-    return RunTuningCommand(arguments, "offset", OffsetUsage, [](const QStringList& words) {
+    return RunTuningCommand(arguments, "offset", "1|2", [](const QStringList& words) {
         if (words.size() != 1)
             return '\0';
         return words[0] == QLatin1String("1") ? 'S' : words[0] == QLatin1String("2") ? 'T' : '\0';
@@ -658,36 +661,26 @@ int RunOffset(const QStringList& arguments, const CliOptions&) {
 
 namespace {
 
-constexpr const char* ScopeUsage =
-    "[--signal1 N] [--signal2 N] [--scale1 U] [--scale2 U] [--window MS] [--edge E] "
-    "[--level L] [--delay MS] [--timeout SECONDS] FILE.kls|FILE.csv";
 constexpr int DefaultScopeTimeoutS = 10;
 constexpr int ScopePollMs = 50;
 
 // The options that override a stored oscilloscope setting: option word and register.
 struct ScopeOption {
-    const char* Word;
+    const char* Name;
+    const char* ValueName;
+    const char* Description;
     std::uint16_t Address;
 };
 constexpr ScopeOption ScopeOptions[] = {
-    {"--signal1", scope::Signal1}, {"--signal2", scope::Signal2},   {"--scale1", scope::Scale1},
-    {"--scale2", scope::Scale2},   {"--window", scope::TimeWindow}, {"--edge", scope::Edge},
-    {"--level", scope::Level},     {"--delay", scope::Delay},
+    {"signal1", "N", "Signal of channel 1 (index in the signal list).", scope::Signal1},
+    {"signal2", "N", "Signal of channel 2 (index in the signal list).", scope::Signal2},
+    {"scale1", "U", "Units per division of channel 1.", scope::Scale1},
+    {"scale2", "U", "Units per division of channel 2.", scope::Scale2},
+    {"window", "MS", "Time window in ms.", scope::TimeWindow},
+    {"edge", "E", "Trigger edge.", scope::Edge},
+    {"level", "L", "Trigger level.", scope::Level},
+    {"delay", "MS", "Trigger delay in ms.", scope::Delay},
 };
-
-// Takes "WORD VALUE" out of words into value; false when VALUE is no 16-bit number.
-bool TakeNumber(QStringList& words, const char* word, std::optional<std::int16_t>& value) {
-    const qsizetype at = words.indexOf(QLatin1String(word));
-    if (at < 0)
-        return true;
-    bool ok = false;
-    const int number = words.value(at + 1).toInt(&ok);
-    words.remove(at, std::min<qsizetype>(2, words.size() - at));
-    if (!ok || number < -32768 || number > 32767)
-        return false;
-    value = static_cast<std::int16_t>(number);
-    return true;
-}
 
 QString TimeBaseText(int windowMs) {
     const int perDivision = windowMs / 10;
@@ -785,26 +778,36 @@ bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
 
 int RunScope(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
-    QStringList words = arguments;
-    int timeoutS = 0;
-    const bool timeoutGiven = words.contains(QStringLiteral("--timeout"));
-    bool ok = TakeTimeout(words, timeoutS);
-    if (!timeoutGiven)
-        timeoutS = DefaultScopeTimeoutS;
+    CommandLine line("scope", "FILE.kls|FILE.csv");
+    for (const ScopeOption& option : ScopeOptions)
+        line.AddValue(QLatin1String(option.Name), QLatin1String(option.ValueName),
+                      QLatin1String(option.Description));
+    AddTimeoutOption(line, DefaultScopeTimeoutS);
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
+    const auto timeoutS =
+        line.Number(QStringLiteral("timeout"), 0, MaxTimeoutS, DefaultScopeTimeoutS);
+    if (!timeoutS)
+        return 2;
     std::array<std::optional<std::int16_t>, std::size(ScopeOptions)> overrides;
-    for (std::size_t i = 0; i < std::size(ScopeOptions); ++i)
-        ok = TakeNumber(words, ScopeOptions[i].Word, overrides[i]) && ok;
-    if (const int code = session.Open(words))
-        return code;
-    if (!ok || words.size() != 1)
-        return Usage("scope", ScopeUsage);
-    const QString path = words.first();
+    for (std::size_t i = 0; i < std::size(ScopeOptions); ++i) {
+        const QString name = QLatin1String(ScopeOptions[i].Name);
+        if (!line.IsSet(name))
+            continue;
+        const auto value = line.Number(name, -32768, 32767, 0);
+        if (!value)
+            return 2;
+        overrides[i] = static_cast<std::int16_t>(*value);
+    }
+    const QString path = session.Words().first();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("kls") && suffix != QLatin1String("csv")) {
         std::fprintf(stderr, "kelmctl: %s: the record is written as .kls or .csv\n",
                      Local(path).constData());
         return 2;
     }
+    if (!CheckFileArgument(path, true))
+        return 2;
     if (const int code = session.ConnectTo("oscilloscope"))
         return code;
     TDriver& driver = session.Driver();
@@ -824,7 +827,7 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
         if (overrides[i])
             table.FindByAddress(ScopeOptions[i].Address)->Value = *overrides[i];
 
-    if (!WaitForRecord(session, timeoutS))
+    if (!WaitForRecord(session, *timeoutS))
         return 1;
     ScopeCapture capture(driver);
     capture.Install();
