@@ -78,7 +78,7 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
         error.chop(error.endsWith(u'.') ? 1 : 0);
         return false;
     }
-    options.help = parser.isSet(QStringLiteral("help"));
+    options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
     options.version = parser.isSet(QStringLiteral("version"));
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected word \"%1\"").arg(parser.positionalArguments().first());

@@ -62,7 +62,7 @@ ProgramCommandLine ParseProgramCommandLine(const QStringList& arguments) {
         const QString error = parser.errorText();
         return complain(error.chopped(error.endsWith(u'.') ? 1 : 0));
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         QString text = parser.helpText();
         text.replace(0, text.indexOf(u'\n'), QStringLiteral("Usage: kelmdrive [options] [travik]"));
         std::fputs(qPrintable(text), stdout);

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Complain(parser.errorText().chopped(parser.errorText().endsWith(u'.') ? 1 : 0));
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         PrintHelp(parser);
         return 0;
     }
