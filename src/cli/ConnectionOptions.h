@@ -24,10 +24,6 @@ struct ConnectionOptions {
     std::optional<int> Parity; // parity code 0..4
     std::uint8_t Address = 1;
     bool LinkMode = false;
-
-    static constexpr const char* Usage =
-        "[--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space] "
-        "[--address A] [--link]";
 };
 
 // The options above, for a parser: the global ones of kelmctl and those of each command.
