@@ -5,16 +5,21 @@
 
 namespace kelm {
 
+QStringList ByIdPaths(const QString& byIdFolder) {
+    const QDir folder(byIdFolder);
+    QStringList paths;
+    for (const QString& name : folder.entryList(QDir::System | QDir::Files, QDir::Name))
+        paths << folder.filePath(name);
+    return paths;
+}
+
 QString ByIdPathOf(const QString& devicePath, const QString& byIdFolder) {
     const QString device = QFileInfo(devicePath).canonicalFilePath();
     if (device.isEmpty())
         return {};
-    const QDir folder(byIdFolder);
-    for (const QString& name : folder.entryList(QDir::System | QDir::Files, QDir::Name)) {
-        const QString path = folder.filePath(name);
+    for (const QString& path : ByIdPaths(byIdFolder))
         if (QFileInfo(path).canonicalFilePath() == device)
             return path;
-    }
     return {};
 }
 

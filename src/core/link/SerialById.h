@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kelm {
 
@@ -12,6 +13,9 @@ inline constexpr const char* SerialByIdFolder = "/dev/serial/by-id";
 // The by-id path whose link leads to the same device as devicePath; empty when none does.
 QString ByIdPathOf(const QString& devicePath,
                    const QString& byIdFolder = QLatin1String(SerialByIdFolder));
+
+// The full paths of the stable names present, sorted.
+QStringList ByIdPaths(const QString& byIdFolder = QLatin1String(SerialByIdFolder));
 
 // A device path typed for a COM number: a bare name (no '/') found in byIdFolder becomes
 // its full by-id path; anything else is kept as typed (trimmed).

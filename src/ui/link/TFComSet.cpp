@@ -7,6 +7,7 @@
 #include "ui/shell/ShellHost.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -43,6 +44,8 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     EPath = new QLineEdit(this);
     EPath->setToolTip(QStringLiteral("Device of the selected COM port (a path, or a name "
                                      "from /dev/serial/by-id)"));
+    // Typing offers the stable names of the adapters plugged in.
+    EPath->setCompleter(new QCompleter(ByIdPaths(), EPath));
     LById = new QLabel(this);
     auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
     CBaud = new QComboBox(this);

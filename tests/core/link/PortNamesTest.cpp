@@ -111,6 +111,7 @@ TEST(SerialById, MapsDevicesAndNamesOnAFakeDevTree) {
     ASSERT_TRUE(QFile::link("../../ttyUSB1", stable));
     EXPECT_EQ(ByIdPathOf(dir.filePath("ttyUSB1"), byId), stable);
     EXPECT_EQ(ByIdPathOf(stable, byId), stable);
+    EXPECT_EQ(ByIdPaths(byId), QStringList{stable});
     EXPECT_EQ(ByIdPathOf(dir.filePath("ttyUSB0"), byId), QString());
     EXPECT_EQ(ByIdPathOf(dir.filePath("gone"), byId), QString());
     EXPECT_EQ(ExpandByIdName(" usb-Kelm_Link_A1B2-if00-port0 ", byId), stable);
