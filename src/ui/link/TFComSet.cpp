@@ -44,8 +44,11 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     EPath = new QLineEdit(this);
     EPath->setToolTip(QStringLiteral("Device of the selected COM port (a path, or a name "
                                      "from /dev/serial/by-id)"));
-    // Typing offers the stable names of the adapters plugged in.
-    EPath->setCompleter(new QCompleter(ByIdPaths(), EPath));
+    // Typing offers the stable names of the adapters plugged in, as paths or bare names.
+    QStringList stableNames = ByIdPaths();
+    for (const QString& path : ByIdPaths())
+        stableNames << QFileInfo(path).fileName();
+    EPath->setCompleter(new QCompleter(stableNames, EPath));
     LById = new QLabel(this);
     auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
     CBaud = new QComboBox(this);
