@@ -171,16 +171,6 @@ TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
     EXPECT_TRUE(BlockReads(scope::Channel2Samples).empty());
 }
 
-TEST_F(ScopeCaptureTest, LostLinkEndsTheUploadWithoutSamples) {
-    Connect(sim::SimKind::Std);
-    ASSERT_TRUE(ArmAndWait());
-    Control(QStringLiteral("silent 1 on"));
-    ASSERT_TRUE(Upload());
-    EXPECT_FALSE(capture->Completed());
-    EXPECT_FALSE(driver->Online());
-    EXPECT_EQ(driver->ModeLetter(), 0);
-}
-
 // The run on the user-interface thread, with the status poll reading the recorder state.
 class ScopeSessionTest : public ScopeCaptureTest {
 protected:
