@@ -211,6 +211,8 @@ void TFOscillo::BuildChart() {
     timeAxis_->setMinorTickCount(0);
     timeAxis_->setLabelFormat(QStringLiteral("%g"));
     timeAxis_->setTickType(QValueAxis::TicksDynamic);
+    timeAxis_->setTitleText(QStringLiteral("ms"));
+    timeAxis_->setTitleBrush(Qt::lightGray);
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     const char* names[] = {"Ch1", "Ch2"};
     for (ChannelView& ch : channels_) {

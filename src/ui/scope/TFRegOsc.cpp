@@ -43,7 +43,6 @@ QValueAxis* MakeAxis(QChart* chart, const QColor& labels, Qt::Alignment where) {
 
 TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TFRegOsc"));
-    setMinimumSize(800, 576);
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::black);
@@ -54,6 +53,8 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     view->setRubberBand(QChartView::RectangleRubberBand);
     view->setMinimumSize(300, 300);
     timeAxis_ = MakeAxis(chart, Qt::lightGray, Qt::AlignBottom);
+    timeAxis_->setTitleText(QStringLiteral("ms"));
+    timeAxis_->setTitleBrush(Qt::lightGray);
     for (std::size_t ch = 0; ch < 2; ++ch) {
         axes_[ch] = MakeAxis(chart, kColours[ch], ch == 0 ? Qt::AlignLeft : Qt::AlignRight);
         axes_[ch]->setGridLineVisible(ch == 0);
@@ -175,6 +176,11 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     connect(chart, &QChart::plotAreaChanged, this, [this] { layoutTimer_.start(); });
 }
 
+void TFRegOsc::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    layoutTimer_.start();
+}
+
 void TFRegOsc::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutTimer_.start();
@@ -282,7 +288,10 @@ void OpenTraceViewer(ShellHost& shell, const QString& path) {
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(viewer);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->resize(sub->sizeHint().expandedTo(QSize(800, 576)));
+        // 800 x 576 where the frame has room, else the frame's size (never below the
+        // content).
+        const QSize room = area->viewport()->size() - QSize(10, 0);
+        sub->resize(QSize(800, 576).boundedTo(room).expandedTo(sub->minimumSizeHint()));
         sub->move(10, 0);
         sub->show();
     } else {
