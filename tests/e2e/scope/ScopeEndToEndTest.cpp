@@ -19,6 +19,7 @@
 #include "ui/tarnlink/UnitPanel.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -36,7 +37,7 @@ using test::WaitFor;
 struct ScopeRun : ::testing::Test {
     // kelmsim of a kind as COM1 (offered as a link port), the window on line with the unit.
     void Connect(const QString& kind, int unit, DeviceKind expected) {
-        ASSERT_TRUE(sim.Start({"--kind", kind}, false));
+        ASSERT_TRUE(sim.Start({"--kind", kind, "--log", dir.filePath("sim.log")}, false));
         qputenv("KELM_COM1", sim.Path().toLocal8Bit());
         previousScan = InstallLinkPortScan([] { return ParseLinkPortList("1"); });
         dialogs.SetDefaultDialogHandler([kind, unit](QDialog& d) {
@@ -72,6 +73,17 @@ struct ScopeRun : ::testing::Test {
         qunsetenv("KELM_COM1");
     }
     StatusPanelWidget& Panel() { return dynamic_cast<StatusMonitor&>(window->Panel()).Panel(); }
+    // The sizes of the reads of a channel's sample memory, in order (the simulator's log).
+    std::vector<int> BlockReads(int first) {
+        QFile log(dir.filePath("sim.log"));
+        std::vector<int> sizes;
+        if (log.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : log.readAll().split('\n'))
+                if (const QList<QByteArray> f = line.split(' ');
+                    f.size() == 6 && f[2] == "3" && f[3].toInt() / 1000 == first)
+                    sizes.push_back(f[4].toInt());
+        return sizes;
+    }
 
     QTemporaryDir dir;
     sim::test::SimProcess sim;
@@ -107,6 +119,11 @@ TEST_P(ScopeKinds, PlotsWhatTheDriveRecorded) {
     ASSERT_TRUE(WaitFor([&] { return !scope->Session().Running(); }, 30000));
     EXPECT_TRUE(Panel().BAllarm->isEnabled());
 
+    for (const int first : {51, 52}) { // 32 registers a request for Std, 16 for the others
+        const std::vector<int> sizes = BlockReads(first);
+        EXPECT_EQ(sizes.size(), c.Expected == DeviceKind::Std ? 16U : 32U);
+        EXPECT_EQ(sizes.back(), c.Expected == DeviceKind::Std ? 20 : 4);
+    }
     TDriver& driver = window->Driver();
     const int n = scope->Capture().SampleCount();
     ASSERT_EQ(n, 500);

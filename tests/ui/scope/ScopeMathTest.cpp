@@ -144,10 +144,6 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
               "Time [ms],Speed,Current\r|0,100,0\r|1.5,110.3,-0.7\r|3,120.6,-1.4\r");
     EXPECT_FALSE(viewer.Switch(1)->isEnabled()); // the file left channel 2 off
     EXPECT_FALSE(viewer.Trace(1)->isVisible());
-    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty()) {
-        viewer.resize(800, 576);
-        viewer.grab().save(shots + QStringLiteral("/TFRegOsc.png"));
-    }
 
     TFRegOsc broken;
     EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));
