@@ -108,7 +108,7 @@ TEST_P(ScopeKinds, PlotsWhatTheDriveRecorded) {
     ASSERT_NO_FATAL_FAILURE(Connect(c.Kind, c.Unit, c.Expected));
     const int address = window->Master().DeviceAddress;
     ASSERT_TRUE(sim.Command(QStringLiteral("set %1 50012 %2").arg(address).arg(c.Factor)));
-    ASSERT_TRUE(sim.Command(QStringLiteral("delay 5"))); // room to press Enable mid-upload
+    ASSERT_TRUE(sim.Command(QStringLiteral("delay 10"))); // room to press Enable mid-upload
     scope->EdgeButton(c.Edge)->click();
     scope->StartButton()->click();
     ASSERT_TRUE(WaitFor([&] { return scope->Session().Uploading(); }, 30000));
