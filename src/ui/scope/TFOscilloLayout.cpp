@@ -117,8 +117,8 @@ void TFOscillo::BuildMenu(QWidget* host) {
         menu->addAction(QStringLiteral("&Save to file"), this, [this] { SaveToFile(); });
     save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Export CSV…"), this, [this] { ExportCsv(); });
-    menu->addAction(QStringLiteral("Save Picture…"), this, [this] { SavePicture(); });
+    menu->addAction(QStringLiteral("&Export CSV…"), this, [this] { ExportCsv(); });
+    menu->addAction(QStringLiteral("Save &Picture…"), this, [this] { SavePicture(); });
 }
 
 QWidget* TFOscillo::BuildPanel() {

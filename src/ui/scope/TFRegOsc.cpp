@@ -119,8 +119,8 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
                    [this, channel](int offset) { ApplyOffset(channel, offset); });
         column->addWidget(group);
     }
-    auto* exportCsv = new QPushButton(QStringLiteral("Export CSV…"), panel);
-    auto* savePicture = new QPushButton(QStringLiteral("Save Picture…"), panel);
+    auto* exportCsv = new QPushButton(QStringLiteral("&Export CSV…"), panel);
+    auto* savePicture = new QPushButton(QStringLiteral("Save &Picture…"), panel);
     connect(exportCsv, &QPushButton::clicked, this, [this] {
         ScopeRecording shown;
         FillRecording(shown);

@@ -63,8 +63,13 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     ASSERT_TRUE(scope->OffsetField(0)->isEnabled());
     Type(scope->OffsetField(0), "100");
     EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + 100);
-    const auto* track = scope->findChild<OffsetTrack*>(QStringLiteral("POfs1"));
+    auto* track = scope->findChild<OffsetTrack*>(QStringLiteral("POfs1"));
     EXPECT_EQ(track->MarkerRow(), oscillo::MarkerRow(track->Track(), 100));
+    const QPoint above(track->width() / 2, track->Track().Top - 40); // dragged past the top
+    QTest::mousePress(track, Qt::LeftButton, {}, above);
+    QTest::mouseRelease(track, Qt::LeftButton, {}, above);
+    EXPECT_EQ(scope->OffsetField(0)->RdValore(), track->Track().Max);
+    EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + track->Track().Max);
 
     scope->TimeBase()->setCurrentIndex(3);
     emit scope->TimeBase()->activated(3);

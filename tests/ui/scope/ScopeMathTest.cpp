@@ -136,7 +136,7 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     viewer.ApplyOffset(0, 100);
     dialogs.AnswerNextFile(folder.filePath(QStringLiteral("shown.csv")));
     for (QPushButton* button : viewer.findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("Export CSV…"))
+        if (button->text() == QStringLiteral("&Export CSV…"))
             button->click();
     QFile csv(folder.filePath(QStringLiteral("shown.csv")));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
