@@ -67,7 +67,6 @@ public:
     TPNumEdit* OffsetField(int channel) const;
     QPushButton* CursorSwitch() const { return bEnCur_; }
     TPNumEdit* SpeedField() const { return eSpd_; }
-    const OscilloPanelModel& Model() const { return model_; }
 
     // Fills a recording from the controls and traces (what "Save to file" writes).
     void FillRecording(ScopeRecording& recording) const;
