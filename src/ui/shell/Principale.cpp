@@ -11,6 +11,7 @@
 #include "core/seams/Messages.h"
 #include "core/settings/DevicesFolder.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/drive/TFConnectD.h"
 #include "ui/shell/BasicStatusPanel.h"
 #include "ui/shell/StatusPanelView.h"
 
@@ -96,6 +97,8 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     PortNames names([store](int com) { return store->PortPath(com); });
     master_ = std::make_unique<ModbusMaster>(
         std::move(channel), [names](std::uint8_t com) { return names.DevicePath(com); });
+    // The transfer progress dialog steps aside while the master reports a silent drive.
+    TFConnectD::InstallMasterHook(*master_);
     driver_ = std::make_unique<TDriver>(*this, *master_);
     FallBackToDefaultDevicesFolder(*settings_);
     driver_->Initialize(settings_->InstallFolder, settings_->DevicesFolder);
