@@ -216,19 +216,6 @@ TEST_F(MasterTest, LinkModeReadAndWrite) {
               WithCrc({0xFF, 0x02, 0x10, 0x01, 0x02, 0x02, 0x00, 0x01, 0x00, 0x02}));
 }
 
-TEST_F(MasterTest, LinkWriteEchoCountZeroRejectedNonZeroAccepted) {
-    OpenWithDevice(true);
-    std::uint8_t echoed = 9;
-    fake->Reply = [&](std::span<const std::uint8_t>) {
-        return Delivery{WithCrc({0x01, 0xFF, 0x10, 0x00, 0x20, echoed}), 0, 0};
-    };
-    const std::array<std::uint16_t, 2> out = {1, 2};
-    EXPECT_TRUE(master->WriteRegistersOnce(0x20, out.data(), 2, 100));
-    echoed = 0;
-    EXPECT_FALSE(master->WriteRegistersOnce(0x20, out.data(), 2, 100));
-    EXPECT_TRUE(messages.Boxes().empty());
-}
-
 TEST_F(MasterTest, CountZeroAndClosedPortSendNothing) {
     std::uint16_t value = 0xAAAA;
     EXPECT_FALSE(master->ReadRegisters(0, &value, 1, 100, true));
@@ -285,7 +272,8 @@ TEST_F(MasterTest, CountersAfterFailureThenSuccess) {
     EXPECT_EQ(master->FailureCount, 1u);
 }
 
-// Every way a reply can be wrong fails the attempt silently and is retried.
+// A wrong reply fails the attempt silently and is retried. (Which replies are wrong is
+// RegisterFramesTest's; here one of each variant plus the two the frame check never sees.)
 TEST_F(MasterTest, InvalidRepliesAreRetriedSilently) {
     struct Case {
         const char* Name;
@@ -293,19 +281,10 @@ TEST_F(MasterTest, InvalidRepliesAreRetriedSilently) {
         Bytes Reply;
     };
     const std::vector<Case> cases = {
-        {"bad crc", false,
-         [] {
-             Bytes b = WithCrc({1, 3, 2, 0, 5});
-             b[6] ^= 1;
-             return b;
-         }()},
         {"other device", false, WithCrc({2, 3, 2, 0, 5})},
-        {"wrong function", false, WithCrc({1, 4, 2, 0, 5})},
         {"exception reply", false, WithCrc({1, 0x83, 2})},
         {"short reply", false, Bytes{1, 3, 2, 0}},
-        {"link: request echo", true, WithCrc({0xFF, 1, 3, 0, 0x10, 2, 0, 5})},
         {"link: wrong address echo", true, WithCrc({1, 0xFF, 3, 0, 0x11, 2, 0, 5})},
-        {"link: wrong byte count", true, WithCrc({1, 0xFF, 3, 0, 0x10, 4, 0, 5})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
