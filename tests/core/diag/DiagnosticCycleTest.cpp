@@ -69,7 +69,7 @@ protected:
     int passes = 0;
 };
 
-TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRowsAndFollowsAScroll) {
+TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRows) {
     ASSERT_GT(driver->ActiveTable().Count(), 30);
     cycle->SetVisibleRows({3, 4});
     driver->SetMode('D');
@@ -78,21 +78,12 @@ TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRowsAndFollowsAScroll) {
     ClearRecords();
     ASSERT_TRUE(WaitFor([&] { return passes >= 5; }));
     const std::set<std::uint16_t> first = AddressesOfRows(3, 4);
-    std::vector<std::uint16_t> seen = ReadAddresses();
+    const std::vector<std::uint16_t> seen = ReadAddresses();
     ASSERT_FALSE(seen.empty());
     for (std::uint16_t a : seen)
         EXPECT_TRUE(first.count(a)) << "register " << a << " polled while not visible";
     EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), first);
-
-    // The grid scrolls: the next wrap moves the walk to the new rows.
-    cycle->SetVisibleRows({20, 3});
-    const int before = passes;
-    ASSERT_TRUE(WaitFor([&] { return passes >= before + 2; }));
-    ClearRecords();
-    ASSERT_TRUE(WaitFor([&] { return passes >= before + 4; }));
-    const std::set<std::uint16_t> second = AddressesOfRows(20, 3);
-    seen = ReadAddresses();
-    EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), second);
+    // (How a scroll moves the walk is DiagRowWalkTest's.)
     driver->WaitIdle();
     // Counters follow the master; every request was answered.
     EXPECT_GT(requests, 10u);
