@@ -76,7 +76,9 @@ TEST_F(ShippedSet, LoadsWithoutAnyMessage) {
     EXPECT_EQ(terminates_, 0);
 }
 
-TEST_F(ShippedSet, EveryAddressedRegisterAndBlockIsInItsKindTableAndNothingElse) {
+// Every register the program addresses, and every block it reads, is in its kind's table,
+// and nothing else is; letters, limits and comparison flags are consistent.
+TEST_F(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
     for (DeviceKind kind : kAllKinds) {
         const ParamTable& table = Set().KindTable(kind);
         const std::string k = DeviceKindText(kind).toStdString();
@@ -87,13 +89,6 @@ TEST_F(ShippedSet, EveryAddressedRegisterAndBlockIsInItsKindTableAndNothingElse)
             for (int a = first; a < first + count; ++a)
                 EXPECT_NE(table.FindByAddress(static_cast<std::uint16_t>(a)), nullptr)
                     << k << " block register " << a;
-    }
-}
-
-TEST_F(ShippedSet, LettersLimitsAndComparison) {
-    for (DeviceKind kind : kAllKinds) {
-        const std::string k = DeviceKindText(kind).toStdString();
-        const ParamTable& table = Set().KindTable(kind);
         for (std::uint16_t address : Registers(kind).NotWritten) {
             const ParamEntry* e = table.FindByAddress(address);
             ASSERT_NE(e, nullptr) << k << " " << address;
@@ -105,12 +100,11 @@ TEST_F(ShippedSet, LettersLimitsAndComparison) {
             EXPECT_FALSE(names.contains(e.Name))
                 << k << " name used twice: " << e.Name.toStdString();
             names.insert(e.Name);
-            EXPECT_LE(e.MinValue, e.DefaultValue) << k << " " << e.Address;
-            EXPECT_LE(e.DefaultValue, e.MaxValue) << k << " " << e.Address;
+            EXPECT_TRUE(e.MinValue <= e.DefaultValue && e.DefaultValue <= e.MaxValue)
+                << k << " " << e.Address;
             // Real parameters take part in comparisons, live values never do.
-            if (e.KindLetter == 'A' || e.KindLetter == 'N') {
-                EXPECT_EQ(e.Compared, e.KindLetter == 'A') << k << " " << e.Address;
-            }
+            EXPECT_TRUE(e.KindLetter != 'N' || !e.Compared) << k << " " << e.Address;
+            EXPECT_TRUE(e.KindLetter != 'A' || e.Compared) << k << " " << e.Address;
             EXPECT_TRUE(e.AccessLetter == 'U' || e.AccessLetter == 'E');
         }
     }
@@ -119,18 +113,19 @@ TEST_F(ShippedSet, LettersLimitsAndComparison) {
 TEST_F(ShippedSet, PowerDescribesTheLink) {
     const ParamTable& power = Set().KindTable(DeviceKind::Power);
     const ParamEntry* base = power.FindByAddress(4);
-    const ParamEntry* baud = power.FindByAddress(5);
     const ParamEntry* units = power.FindByAddress(6);
-    ASSERT_TRUE(base && baud && units);
-    EXPECT_EQ(base->DefaultValue, 1);
-    EXPECT_EQ(baud->DefaultValue * 100, 115200);
-    EXPECT_EQ(units->DefaultValue, 3);
+    ASSERT_TRUE(base && units && power.FindByAddress(5));
+    // Base address 1, 115200 baud, three drive units.
+    EXPECT_EQ(std::tuple(base->DefaultValue, power.FindByAddress(5)->DefaultValue * 100,
+                         units->DefaultValue),
+              std::tuple(1, 115200, 3));
     EXPECT_LE(base->DefaultValue + units->MaxValue, 255);
     // The link signature of a real Power unit must not read as an Orca 230 ("ORCA").
     EXPECT_NE(power.FindByAddress(249)->DefaultValue, 0x4143);
     const ParamTable& orca = Set().KindTable(DeviceKind::Orca230);
-    EXPECT_EQ(orca.FindByAddress(249)->DefaultValue, 0x4143);
-    EXPECT_EQ(orca.FindByAddress(250)->DefaultValue, 0x524F);
+    EXPECT_EQ(
+        std::tuple(orca.FindByAddress(249)->DefaultValue, orca.FindByAddress(250)->DefaultValue),
+        std::tuple(0x4143, 0x524F));
     // The link overview marks an unread ID with MaxValue + 1: it must fit in 16 bits.
     EXPECT_LT(power.FindByAddress(7)->MaxValue, 32767);
     EXPECT_LT(Set().KindTable(DeviceKind::Drive).FindByAddress(6)->MaxValue, 32767);
@@ -177,11 +172,8 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
                 }
             }
         }
-        EXPECT_EQ(groups[0].Caption, "DGT-IN1 (ENABLE)");
-        EXPECT_EQ(groups[12].Caption, "DGT-OUT 2");
-        EXPECT_TRUE(momentary) << k;
-        EXPECT_TRUE(ranged) << k;
-        EXPECT_TRUE(negativeRange) << k;
+        EXPECT_EQ(groups[0].Caption + "|" + groups[12].Caption, "DGT-IN1 (ENABLE)|DGT-OUT 2");
+        EXPECT_TRUE(momentary && ranged && negativeRange) << k;
     }
 }
 
@@ -238,16 +230,14 @@ TEST_F(ShippedSet, ScopeSignalsAndScales) {
             EXPECT_FALSE(s.Name.isEmpty());
             withTen += s.Scales.size() == 10;
             withTwo += s.Scales.size() == 2;
-            for (std::size_t i = 0; i < s.Scales.size(); ++i) {
-                EXPECT_GT(s.Scales[i].UnitsPerDivision, 0) << s.Name.toStdString();
-                // scales grow from the finest to the coarsest
-                if (i > 0) {
-                    EXPECT_GT(s.Scales[i].UnitsPerDivision, s.Scales[i - 1].UnitsPerDivision);
-                }
-            }
+            // Scales grow from the finest to the coarsest.
+            for (std::size_t i = 0; i < s.Scales.size(); ++i)
+                EXPECT_GT(s.Scales[i].UnitsPerDivision,
+                          i > 0 ? s.Scales[i - 1].UnitsPerDivision : 0)
+                    << s.Name.toStdString();
         }
-        EXPECT_EQ(withTen, static_cast<int>(signalSet.size()) - 1);
-        EXPECT_EQ(withTwo, 1);
+        EXPECT_EQ(std::tuple(withTen, withTwo),
+                  std::tuple(static_cast<int>(signalSet.size()) - 1, 1));
     }
     EXPECT_EQ(&Set().ScopeSet(DeviceKind::Orca230), &Set().ScopeSet(DeviceKind::Std));
     EXPECT_TRUE(Set().ScopeSet(DeviceKind::Power).empty());
@@ -270,9 +260,7 @@ TEST_F(ShippedSet, BootloaderRecordsForTheTarnDrives) {
     for (DeviceKind kind : {DeviceKind::Drive, DeviceKind::Orca230}) {
         const BootloaderRecord* record = Set().Bootloader(kind);
         ASSERT_NE(record, nullptr);
-        EXPECT_NE(record->First, 0);
-        EXPECT_NE(record->Second, 0);
-        EXPECT_FALSE(record->Text.isEmpty());
+        EXPECT_TRUE(record->First != 0 && record->Second != 0 && !record->Text.isEmpty());
         // The loader register must not collide with a parameter of the drive.
         EXPECT_EQ(Set().KindTable(kind).FindByAddress(record->First), nullptr);
     }
