@@ -4,11 +4,11 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/seams/RecordingMessages.h"
 
-#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 using namespace kelm;
 
@@ -94,12 +94,11 @@ TEST_F(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
             ASSERT_NE(e, nullptr) << k << " " << address;
             EXPECT_EQ(e->KindLetter, 'N') << k << " " << address << " " << e->Name.toStdString();
         }
-        QSet<QString> names;
+        std::set<QString> names;
         for (const ParamEntry& e : table) {
             EXPECT_FALSE(e.Name.trimmed().isEmpty()) << k << " " << e.Address;
-            EXPECT_FALSE(names.contains(e.Name))
+            EXPECT_TRUE(names.insert(e.Name).second)
                 << k << " name used twice: " << e.Name.toStdString();
-            names.insert(e.Name);
             EXPECT_TRUE(e.MinValue <= e.DefaultValue && e.DefaultValue <= e.MaxValue)
                 << k << " " << e.Address;
             // Real parameters take part in comparisons, live values never do.
@@ -147,23 +146,19 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
         const std::string k = DeviceKindText(kind).toStdString();
         const IoGroups& groups = Set().IoGroupsOf(kind);
         std::map<int, QString> textOfCode;
-        QSet<int> rowDefaults;
+        std::set<int> rowDefaults;
         bool momentary = false, ranged = false, negativeRange = false;
         for (const IoGroup& group : groups) {
             ASSERT_FALSE(group.Items.empty()) << k << " " << group.Caption.toStdString();
             EXPECT_FALSE(group.Caption.isEmpty());
-            EXPECT_FALSE(rowDefaults.contains(group.Items.front().Number1))
+            EXPECT_TRUE(rowDefaults.insert(group.Items.front().Number1).second)
                 << k << ": two rows start on one function";
-            rowDefaults.insert(group.Items.front().Number1);
-            QSet<int> inGroup;
+            std::set<int> inGroup;
             for (const IoItem& item : group.Items) {
-                EXPECT_FALSE(inGroup.contains(item.Number1)) << k << " " << item.Number1;
-                inGroup.insert(item.Number1);
+                EXPECT_TRUE(inGroup.insert(item.Number1).second) << k << " " << item.Number1;
                 // One code names one function in every group that offers it.
-                auto [it, added] = textOfCode.emplace(item.Number1, item.Text);
-                if (!added) {
-                    EXPECT_EQ(it->second, item.Text) << k << " code " << item.Number1;
-                }
+                const auto [it, added] = textOfCode.emplace(item.Number1, item.Text);
+                EXPECT_EQ(it->second, item.Text) << k << " code " << item.Number1;
                 momentary = momentary || item.ItemFlag;
                 if (item.HasRange) {
                     ranged = true;
@@ -210,13 +205,13 @@ TEST_F(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
         const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
         ASSERT_NE(e, nullptr);
         EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e->DefaultValue)), nullptr);
-        QSet<int> names;
+        std::set<int> names;
         for (const HomingMethod& m : homing.Methods) {
             EXPECT_LE(m.Code, static_cast<std::uint16_t>(e->MaxValue));
             names.insert(m.NameIndex);
         }
         // Every method name is offered by at least one record.
-        EXPECT_EQ(names.size(), homing.MethodNames.size());
+        EXPECT_EQ(static_cast<int>(names.size()), homing.MethodNames.size());
     }
     EXPECT_TRUE(Set().Homing(DeviceKind::Power).IsEmpty());
 }
