@@ -3,6 +3,7 @@
 #include "core/seams/RecordingMessages.h"
 
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace kelm {
@@ -45,10 +46,8 @@ TEST_F(AlarmTextsTest, ColumnsPerKind) {
     const AlarmTextLists lists =
         Load({"  " + Header + " \t", "; comment", "", "1\tS1\tP1\tD1\tO1\textra", "no tab here",
               "  2\t  S2\tP2\tD2"});
-    EXPECT_EQ(lists[Std], (QStringList{"S1", "S2"}));
-    EXPECT_EQ(lists[Power], (QStringList{"P1", "P2"}));
-    EXPECT_EQ(lists[Drive], (QStringList{"D1", "D2"}));
-    EXPECT_EQ(lists[Orca], QStringList{"O1"});
+    EXPECT_EQ((std::array{lists[Std], lists[Power], lists[Drive], lists[Orca]}),
+              (std::array<QStringList, 4>{{{"S1", "S2"}, {"P1", "P2"}, {"D1", "D2"}, {"O1"}}}));
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -64,9 +63,8 @@ TEST_F(AlarmTextsTest, NumbersOutOfStepGetDefaults) {
 TEST_F(AlarmTextsTest, EmptyColumnGetsItsDefaultOrcaHasNone) {
     const AlarmTextLists lists = Load({Header, "1\ta\tb\tc\t", "2\ta\tb\tc\tOrca2", "3\ta\tb\tc\td",
                                        "4\ta\tb\tc\td", "5\t\tPower5\tDrive5\tOrca5  "});
-    EXPECT_EQ(lists[Std][4], "5 Alarm nr. 5");
-    EXPECT_EQ(lists[Power][4], "Power5");
-    EXPECT_EQ(lists[Drive][4], "Drive5");
+    EXPECT_EQ(lists[Std][4] + "|" + lists[Power][4] + "|" + lists[Drive][4],
+              "5 Alarm nr. 5|Power5|Drive5");
     EXPECT_EQ(lists[Orca], (QStringList{"Orca2", "d", "d", "Orca5"}));
 }
 
@@ -74,10 +72,8 @@ TEST_F(AlarmTextsTest, TextsAndOverLongLinesAreCutToThirtyCharacters) {
     const QString t45(45, u'x'), x30(30, u'x');
     AlarmTextLists lists =
         Load({Header, "1\t " + t45 + "\t" + t45, "2\t\t\t" + t45 + "\t" + t45 + " "});
-    EXPECT_EQ(lists[Std][0], x30);
-    EXPECT_EQ(lists[Power][0], x30);
-    EXPECT_EQ(lists[Std][1], "2 Alarm nr. 2");
-    EXPECT_EQ(lists[Drive][1], x30);
+    EXPECT_EQ((QStringList{lists[Std][0], lists[Power][0], lists[Std][1], lists[Drive][1]}),
+              (QStringList{x30, x30, "2 Alarm nr. 2", x30}));
     EXPECT_EQ(lists[Orca], QStringList{x30});
     // A line beyond the reader's limit is cut, its rest is not read as another line.
     lists = Load({Header, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"});

@@ -49,25 +49,21 @@ TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
 TEST_F(AuxReadersTest, BootloaderRecords) {
     BootloaderRecords r = LoadBoot({" " + BootHeader + " ", "captions",
                                     "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"});
-    EXPECT_EQ(r.Drive.First, 1);
-    EXPECT_EQ(r.Drive.Second, 4464);
-    EXPECT_EQ(r.Drive.Text, "Tarn.exe");
-    EXPECT_EQ(r.Orca230.First, 3);
-    EXPECT_EQ(r.Orca230.Second, 4);
-    EXPECT_EQ(r.Orca230.Text, "Orca.exe");
+    EXPECT_EQ(std::tuple(r.Drive.First, r.Drive.Second, r.Drive.Text),
+              std::tuple(1, 4464, QString("Tarn.exe")));
+    EXPECT_EQ(std::tuple(r.Orca230.First, r.Orca230.Second, r.Orca230.Text),
+              std::tuple(3, 4, QString("Orca.exe")));
 
     r = LoadBoot({BootHeader, "captions", "  ", "Orca\t3\t4\tOrca.exe"}); // empty third line
     EXPECT_TRUE(r.Drive.IsEmpty());
     EXPECT_EQ(r.Orca230.Second, 4);
 
     r = LoadBoot({BootHeader, "captions", "Drive\tone\t2\tTarn.exe", "Orca\t3"}); // not numbers
-    EXPECT_TRUE(r.Drive.IsEmpty());
-    EXPECT_TRUE(r.Orca230.IsEmpty());
+    EXPECT_TRUE(r.Drive.IsEmpty() && r.Orca230.IsEmpty());
 
     r = LoadBoot({BootHeader, "x", "D\t5\t6"}); // short file
     EXPECT_EQ(r.Drive.First, 5);
-    EXPECT_TRUE(r.Drive.Text.isEmpty());
-    EXPECT_TRUE(r.Orca230.IsEmpty());
+    EXPECT_TRUE(r.Drive.Text.isEmpty() && r.Orca230.IsEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -76,8 +72,7 @@ TEST_F(AuxReadersTest, BootloaderMissingOrForeignIsSilent) {
     // Only an exact header (after trimming) is accepted here.
     const BootloaderRecords r =
         LoadBoot({BootHeader + " 2", "x", "Drive\t1\t2\tT", "Orca\t3\t4\tO"});
-    EXPECT_TRUE(r.Drive.IsEmpty());
-    EXPECT_TRUE(r.Orca230.IsEmpty());
+    EXPECT_TRUE(r.Drive.IsEmpty() && r.Orca230.IsEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 

@@ -60,13 +60,9 @@ TEST_F(DeviceConfigurationTest, ParsesEveryField) {
     ASSERT_EQ(table.Count(), 1);
     const ParamEntry& e = table.At(0);
     EXPECT_EQ(e.Name, "Speed");
-    EXPECT_EQ(e.AccessLetter, 'E');
-    EXPECT_EQ(e.KindLetter, 'F');
-    EXPECT_EQ(e.Address, 12);
-    EXPECT_EQ(e.MinValue, -5);
-    EXPECT_EQ(e.MaxValue, -25536);
-    EXPECT_EQ(e.DefaultValue, 7);
-    EXPECT_TRUE(e.Compared);
+    EXPECT_EQ(std::tuple(e.AccessLetter, e.KindLetter, e.Address, e.MinValue, e.MaxValue,
+                         e.DefaultValue, e.Compared),
+              std::tuple('E', 'F', 12, -5, -25536, 7, true));
     EXPECT_TRUE(e.Value == 0 && e.FileValue == 0 && e.DriveValue == 0);
 }
 
@@ -76,16 +72,17 @@ TEST_F(DeviceConfigurationTest, LettersFallBackAddressesWrapNamesAreCutLinesSort
                            "C\t\tD\t3\t0\t1\t0\t0", "D\tU\tN\t2\t0\t1\t0\t2", Line(n19, 5),
                            Line(QString(19, u'b') + "Z", 6), Line(QString(25, u'c'), 7)}));
     ASSERT_EQ(table.Count(), 7);
-    EXPECT_EQ(table.At(0).Name, "D"); // sorted by address
-    EXPECT_EQ(table.At(1).Name, "C");
-    EXPECT_EQ(table.FindByAddress(4464)->AccessLetter, 'U');
-    EXPECT_EQ(table.FindByAddress(4464)->KindLetter, 'N');
-    EXPECT_FALSE(table.FindByAddress(4464)->Compared);
-    EXPECT_EQ(table.FindByAddress(65535)->AccessLetter, 'E');
-    EXPECT_EQ(table.FindByAddress(65535)->KindLetter, 'N');
-    EXPECT_EQ(table.FindByAddress(3)->AccessLetter, 'U');
-    EXPECT_EQ(table.FindByAddress(3)->KindLetter, 'D');
-    EXPECT_TRUE(table.FindByAddress(2)->Compared); // any non-zero number
+    EXPECT_EQ(table.At(0).Name + table.At(1).Name, "DC"); // sorted by address
+    // Access, kind and comparison per address: unknown letters fall back to U and N, any
+    // non-zero number compares.
+    const auto letters = [&](std::uint16_t address) {
+        const ParamEntry* e = table.FindByAddress(address);
+        return std::tuple(e->AccessLetter, e->KindLetter, e->Compared);
+    };
+    EXPECT_EQ(letters(4464), std::tuple('U', 'N', false));
+    EXPECT_EQ(letters(65535), std::tuple('E', 'N', false));
+    EXPECT_EQ(letters(3), std::tuple('U', 'D', false));
+    EXPECT_EQ(letters(2), std::tuple('U', 'N', true));
     EXPECT_EQ(table.FindByAddress(5)->Name, n19);
     EXPECT_EQ(table.FindByAddress(6)->Name, QString(19, u'b'));
     EXPECT_EQ(table.FindByAddress(7)->Name, QString(19, u'c'));
@@ -119,8 +116,8 @@ TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
     ASSERT_TRUE(LoadLines(
         {"First\tU\tA\t100\t0\t1\t5\t0", "Second\tU\tA\t100\t0\t1\t6\t0", Line("Third", 101)}));
     ASSERT_EQ(table.Count(), 2);
-    EXPECT_EQ(table.At(0).Name, "First");
-    EXPECT_EQ(table.At(0).DefaultValue, 5);
+    EXPECT_EQ(std::tuple(table.At(0).Name, table.At(0).DefaultValue),
+              std::tuple(QString("First"), std::int16_t{5}));
     EXPECT_EQ(messages.Texts(),
               QStringList{"Error Opening Device Configuration File\rParameter Name: "
                           "Second\rDuplicate Address !\rParameter Ignored"});
@@ -136,8 +133,7 @@ TEST_F(DeviceConfigurationTest, CommentsAndBlankLinesAnywhere) {
                                 "\t  A\tU\tA\t9\t0\t1\t0\t0\r\n"
                                 "   ;\tU\tA\t8\t0\t1\t0\t0")));
     ASSERT_EQ(table.Count(), 1);
-    EXPECT_EQ(table.At(0).Name, "A");
-    EXPECT_EQ(table.At(0).Address, 9);
+    EXPECT_EQ(std::tuple(table.At(0).Name, table.At(0).Address), std::tuple(QString("A"), 9));
 }
 
 } // namespace

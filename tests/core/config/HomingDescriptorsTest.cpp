@@ -43,9 +43,7 @@ TEST_F(HomingTest, ReadsNamesAndRecords) {
     EXPECT_EQ(homing.SensorNames, (QStringList{"NOpen", "NClosed"}));
     ASSERT_EQ(homing.Methods.size(), 3u);
     const HomingMethod& m = homing.Methods[1];
-    EXPECT_EQ(m.Code, 35);
-    EXPECT_EQ(m.NameIndex, 1);
-    EXPECT_EQ(m.SensorIndex, 2);
+    EXPECT_EQ(std::tuple(m.Code, m.NameIndex, m.SensorIndex), std::tuple(35, 1, 2));
     EXPECT_EQ(Flags(m), (std::vector<bool>{true, false, true, false, true, true}));
     EXPECT_EQ(homing.FindByCode(7)->NameIndex, 2);
     EXPECT_EQ(homing.FindByCode(8), nullptr);

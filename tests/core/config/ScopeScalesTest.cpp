@@ -25,18 +25,17 @@ TEST_F(ScopeScalesTest, SignalsAndRows) {
     ASSERT_TRUE(Load({Header, " Speed \tx\tCurrent\t\tTorque", "1 rpm\t1\t 1 A \t 10 \t1 Nm\t100",
                       "; comment", "", "no tab", "10 rpm\t70000\t\t5\t2 Nm\tabc", "\t\t2 A\t20"}));
     ASSERT_EQ(set.size(), 3u);
-    EXPECT_EQ(set[0].Name, "Speed");
-    EXPECT_EQ(set[1].Name, "Current");
-    EXPECT_EQ(set[2].Name, "Torque");
-    ASSERT_EQ(set[0].Scales.size(), 2u);
-    EXPECT_EQ(set[0].Scales[1].Caption, "10 rpm");
-    EXPECT_EQ(set[0].Scales[1].UnitsPerDivision, 4464);
-    ASSERT_EQ(set[1].Scales.size(), 2u); // empty caption adds nothing, next row does
-    EXPECT_EQ(set[1].Scales[0].Caption, "1 A");
-    EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 10);
-    EXPECT_EQ(set[1].Scales[1].Caption, "2 A");
-    ASSERT_EQ(set[2].Scales.size(), 1u); // "abc" is not a number; last row ends early
-    EXPECT_EQ(set[2].Scales[0].UnitsPerDivision, 100);
+    EXPECT_EQ(set[0].Name + set[1].Name + set[2].Name, "SpeedCurrentTorque");
+    // An empty caption adds nothing, the next row does; "abc" is not a number.
+    const auto scales = [&](std::size_t i) {
+        QStringList out;
+        for (const ScopeScale& scale : set[i].Scales)
+            out << scale.Caption + "=" + QString::number(scale.UnitsPerDivision);
+        return out;
+    };
+    EXPECT_EQ(scales(0), (QStringList{"1 rpm=1", "10 rpm=4464"}));
+    EXPECT_EQ(scales(1), (QStringList{"1 A=10", "2 A=20"}));
+    EXPECT_EQ(scales(2), QStringList{"1 Nm=100"});
     EXPECT_TRUE(messages.Texts().isEmpty());
     // Naming stops at the first empty name; a header alone gives no signal.
     ASSERT_TRUE(Load({Header, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));

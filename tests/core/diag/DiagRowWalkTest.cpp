@@ -26,20 +26,15 @@ TEST(DiagRowWalk, VisitsOnlyTheVisibleRowsAndMarksEachPass) {
     EXPECT_EQ(passes, (std::vector<bool>{true, false, false, true, false, false, true}));
 }
 
-TEST(DiagRowWalk, WrapsAroundTheTableEnd) {
+TEST(DiagRowWalk, WrapsAroundTheTableEndAndFollowsAScroll) {
     // The last rows are visible: 8, 9, then around through 0.. back to 8.
     EXPECT_EQ(Walk(9, 10, {8, 2}, 3), (std::vector<int>{8, 9, 8}));
     // A range running past the table end is cut at the last row.
     EXPECT_EQ(Walk(7, 10, {8, 5}, 3), (std::vector<int>{8, 9, 8}));
-}
-
-TEST(DiagRowWalk, ScrollingMovesTheWalkAtTheNextStep) {
-    bool pass = false;
-    // Row 3 was visible; the grid scrolled to 12..15.
-    EXPECT_EQ(NextDiagRow(3, 30, {12, 4}, pass), 12);
-    EXPECT_TRUE(pass);
-    EXPECT_EQ(NextDiagRow(12, 30, {12, 4}, pass), 13);
-    EXPECT_FALSE(pass);
+    // Row 3 was visible; the grid scrolled to 12..15: the next step starts a pass there.
+    std::vector<bool> passes;
+    EXPECT_EQ(Walk(3, 30, {12, 4}, 2, &passes), (std::vector<int>{12, 13}));
+    EXPECT_EQ(passes, (std::vector<bool>{true, false}));
 }
 
 TEST(DiagRowWalk, NoVisibleRowStepsOnInsteadOfLooping) {

@@ -69,7 +69,7 @@ protected:
     int passes = 0;
 };
 
-TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRowsAndFollowsAScroll) {
+TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRows) {
     ASSERT_GT(driver->ActiveTable().Count(), 30);
     cycle->SetVisibleRows({3, 4});
     driver->SetMode('D');
@@ -77,27 +77,13 @@ TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRowsAndFollowsAScroll) {
     ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
     ClearRecords();
     ASSERT_TRUE(WaitFor([&] { return passes >= 5; }));
-    const std::set<std::uint16_t> first = AddressesOfRows(3, 4);
-    std::vector<std::uint16_t> seen = ReadAddresses();
-    ASSERT_FALSE(seen.empty());
-    for (std::uint16_t a : seen)
-        EXPECT_TRUE(first.count(a)) << "register " << a << " polled while not visible";
-    EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), first);
-
-    // The grid scrolls: the next wrap moves the walk to the new rows.
-    cycle->SetVisibleRows({20, 3});
-    const int before = passes;
-    ASSERT_TRUE(WaitFor([&] { return passes >= before + 2; }));
-    ClearRecords();
-    ASSERT_TRUE(WaitFor([&] { return passes >= before + 4; }));
-    const std::set<std::uint16_t> second = AddressesOfRows(20, 3);
-    seen = ReadAddresses();
-    EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), second);
+    // Exactly the visible rows' registers. (How a scroll moves the walk is DiagRowWalkTest's.)
+    const std::vector<std::uint16_t> seen = ReadAddresses();
+    EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), AddressesOfRows(3, 4));
     driver->WaitIdle();
     // Counters follow the master; every request was answered.
     EXPECT_GT(requests, 10u);
-    EXPECT_EQ(replies, requests);
-    EXPECT_EQ(failures, 0u);
+    EXPECT_EQ(std::tuple(replies, failures), std::tuple(requests, 0u));
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -111,8 +97,8 @@ TEST_F(DiagnosticCycleTest, ShowsWhatTheDriveHolds) {
     ASSERT_TRUE(WaitFor([&] { return lastValue.count(row) > 0; }));
     driver->WaitIdle();
     EXPECT_EQ(lastValue[row], 0xFFFF);
-    EXPECT_EQ(driver->ActiveTable().At(row).DriveValue, -1);
-    EXPECT_EQ(driver->ActiveTable().At(row).Value, -1);
+    const ParamEntry& entry = driver->ActiveTable().At(row);
+    EXPECT_EQ(std::tuple(entry.DriveValue, entry.Value), std::tuple(-1, -1));
 }
 
 TEST_F(DiagnosticCycleTest, QueuedWriteReachesTheDriveOnTheRowsVisit) {
@@ -120,9 +106,9 @@ TEST_F(DiagnosticCycleTest, QueuedWriteReachesTheDriveOnTheRowsVisit) {
     ASSERT_GE(row, 0);
     const std::uint16_t address = driver->ActiveTable().At(row).Address;
     EXPECT_TRUE(cycle->QueueWrite(row, 123));
-    EXPECT_FALSE(cycle->QueueWrite(row, 77)); // one value waits already
-    EXPECT_FALSE(cycle->QueueWrite(-1, 1));
-    EXPECT_FALSE(cycle->QueueWrite(driver->ActiveTable().Count(), 1));
+    // One value waits already; rows outside the table.
+    EXPECT_FALSE(cycle->QueueWrite(row, 77) || cycle->QueueWrite(-1, 1) ||
+                 cycle->QueueWrite(driver->ActiveTable().Count(), 1));
     ASSERT_EQ(cycle->PendingWrite(row), std::optional<std::int16_t>(123));
 
     // Not visible: the value waits.
@@ -141,10 +127,6 @@ TEST_F(DiagnosticCycleTest, QueuedWriteReachesTheDriveOnTheRowsVisit) {
     EXPECT_EQ(writesDone, std::vector<int>{row});
     EXPECT_EQ(SimRegister(1, address), 123);
     EXPECT_FALSE(cycle->PendingWrite(row).has_value());
-    bool written = false;
-    for (const sim::ExchangeRecord& r : Records())
-        written = written || (r.function == 16 && r.firstRegister == address);
-    EXPECT_TRUE(written);
 }
 
 TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
@@ -157,8 +139,7 @@ TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
     ASSERT_TRUE(WaitFor([&] { return !driver->Online(); }));
     EXPECT_EQ(driver->ModeLetter(), 'D'); // the window stays and keeps trying
     ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Device not Respondig"); }));
-    ASSERT_TRUE(WaitFor([&] { return !lostChanges.empty(); }));
-    EXPECT_EQ(lostChanges, std::vector<bool>{true});
+    ASSERT_TRUE(WaitFor([&] { return lostChanges == std::vector<bool>{true}; }));
 
     // Silent for a while: only register 0 is probed, one attempt (three tries) at a time,
     // attempts at least 500 ms apart; no flood of requests.
@@ -176,8 +157,7 @@ TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
     const std::size_t readBefore = rowsRead.size();
     Control(QStringLiteral("silent * off"));
     ASSERT_TRUE(WaitFor([&] { return !cycle->LinkLost(); }));
-    EXPECT_TRUE(driver->Online());
-    EXPECT_TRUE(master->IsPortOpen());
+    EXPECT_TRUE(driver->Online() && master->IsPortOpen());
     EXPECT_GT(host.ConfigureCount(), configured);
     ASSERT_TRUE(WaitFor([&] { return rowsRead.size() > readBefore + 5; }));
     driver->WaitIdle();

@@ -42,16 +42,18 @@ TEST(DriveIdentity, StdModelsSizesAndRegenChoice) {
 }
 
 TEST(DriveIdentity, TarnModelsAndSizes) {
-    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x05CA)), "Tarn Drive 600");
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x05CA)), 2.5);
-    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x0503)), "Unknow");
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x0503)), 0.0);
-    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x0403)), "  ERROR");
+    // 0x05D2 (210) has no .5.
+    const std::tuple<std::uint16_t, const char*, double> drives[] = {
+        {0x05CA, "Tarn Drive 600", 2.5},
+        {0x0503, "Unknow", 0.0},
+        {0x0403, "  ERROR", 0.0},
+        {0x056E, "Tarn Drive 300", 10.0},
+        {0x05D2, "Tarn Drive 600", 10.0}};
+    for (const auto& [word, text, size] : drives) {
+        EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(word)), text) << word;
+        EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(word)), size) << word;
+    }
     EXPECT_FALSE(DriveTypeValid(Register0(0x0403)));
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x0403)), 0.0);
-    EXPECT_EQ(ModelText(DeviceKind::Drive, Register0(0x056E)), "Tarn Drive 300");
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x056E)), 10.0);
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Drive, Register0(0x05D2)), 10.0); // 210: no .5
     EXPECT_EQ(ModelText(DeviceKind::Power, Register0(0x05C8)), "Tarn Power 600");
     EXPECT_EQ(ModelText(DeviceKind::Power, Register0(0x05C7)), "Tarn Power 300");
     EXPECT_EQ(GetModelFamily(DeviceKind::Power, Register0(0x05C8)), 0);

@@ -42,21 +42,15 @@ TEST_F(CommandTest, WriteChangedStopsAtTheFirstFailure) {
         EXPECT_NE(w.Address, 4);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(2)->DriveValue, 9);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(4)->DriveValue, 5);
-    EXPECT_EQ(driver->ModeLetter(), 0);
 }
 
-TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLast) {
+TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLastProfilesOnlyChanges) {
     UseTable(DeviceKind::Std, {});
-    ParamTable& scope = driver->ScopeSettingsTable();
-    scope.FindByAddress(50000)->Value = 1;
-    scope.FindByAddress(50003)->Value = 7;
-    scope.FindByAddress(50013)->Value = 8;
+    for (const auto& [address, value] : Pairs{{50000, 1}, {50003, 7}, {50013, 8}})
+        driver->ScopeSettingsTable().FindByAddress(address)->Value = value;
     EXPECT_TRUE(driver->WriteChangedScopeSettings());
     EXPECT_EQ(Written(), (Pairs{{50003, 7}, {50013, 8}, {50000, 1}}));
-}
-
-TEST_F(CommandTest, ProfilesWriteOnlyChangedProfileRegisters) {
-    UseTable(DeviceKind::Drive, {});
+    channel->ClearRequests();
     driver->ProfileTable().FindByAddress(300)->Value = 12;
     EXPECT_TRUE(driver->WriteChangedProfiles());
     EXPECT_EQ(Written(), (Pairs{{300, 12}}));
@@ -78,19 +72,16 @@ TEST_F(CommandTest, StatusBitZeroFailsTheCommand) {
     channel->Registers[51] = 0x0001;
     EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdSaveEeprom));
     EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
-    ASSERT_EQ(closedWith.size(), 1u);
-    EXPECT_EQ(closedWith[0], std::make_pair(std::uint8_t{2}, false));
-    EXPECT_EQ(driver->ModeLetter(), 'I');
-    EXPECT_TRUE(driver->Online());
+    EXPECT_EQ(closedWith, (std::vector<std::pair<std::uint8_t, bool>>{{2, false}}));
+    EXPECT_TRUE(driver->ModeLetter() == 'I' && driver->Online());
 }
 
 TEST_F(CommandTest, HandshakeTimesOutAfterThreeSeconds) {
     UseTable(DeviceKind::Std, StdCommandTable()); // the drive never clears the bits
     const std::uint32_t start = TickCount();
     EXPECT_FALSE(driver->EepromCommand(0, true, TDriver::CmdLoadDefaults));
-    const std::uint32_t elapsed = TickCount() - start;
-    EXPECT_GE(elapsed, 3000u);
-    EXPECT_LT(elapsed, 8000u);
+    EXPECT_GE(TickCount() - start, 3000u);
+    EXPECT_LT(TickCount() - start, 8000u);
     EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
     // No status read after a time-out.
     for (const auto& r : Reads())
@@ -144,19 +135,19 @@ TEST_F(CommandTest, EveryOperationIsRefusedOffLine) {
     UseTable(DeviceKind::Std, StdCommandTable());
     driver->SetOnline(false);
     std::uint16_t buffer[4]{};
-    EXPECT_FALSE(driver->ReadRegs(0, buffer, true, 100, 1, nullptr));
-    EXPECT_FALSE(driver->WriteReg(1, 2, true, 100, nullptr));
-    EXPECT_FALSE(driver->WriteChangedParams());
-    EXPECT_FALSE(driver->WriteChangedProfiles());
-    EXPECT_FALSE(driver->WriteChangedScopeSettings());
-    EXPECT_FALSE(driver->ExecCommand(TDriver::CmdSaveEeprom));
-    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdSaveEeprom));
-    EXPECT_FALSE(driver->FlashCommand(TDriver::CmdSaveProfiles));
-    EXPECT_FALSE(driver->ResetDrive());
-    EXPECT_FALSE(driver->ResetAlarms());
-    EXPECT_TRUE(channel->Requests().empty());
-    EXPECT_TRUE(closedWith.empty());
-    EXPECT_TRUE(messages.Texts().isEmpty());
+    const bool results[] = {driver->ReadRegs(0, buffer, true, 100, 1, nullptr),
+                            driver->WriteReg(1, 2, true, 100, nullptr),
+                            driver->WriteChangedParams(),
+                            driver->WriteChangedProfiles(),
+                            driver->WriteChangedScopeSettings(),
+                            driver->ExecCommand(TDriver::CmdSaveEeprom),
+                            driver->EepromCommand(2, false, TDriver::CmdSaveEeprom),
+                            driver->FlashCommand(TDriver::CmdSaveProfiles),
+                            driver->ResetDrive(),
+                            driver->ResetAlarms()};
+    for (std::size_t i = 0; i < std::size(results); ++i)
+        EXPECT_FALSE(results[i]) << i;
+    EXPECT_TRUE(channel->Requests().empty() && closedWith.empty() && messages.Texts().isEmpty());
 }
 
 TEST_F(CommandTest, ReadRegsReportsFailureAccordingToTheSwitch) {

@@ -16,8 +16,7 @@ TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
     driver->SetMode('I');
     EXPECT_EQ(driver->ModeLetter(), 0);
     WaitFor([] { return false; }, 700);
-    EXPECT_EQ(polls, 0);
-    EXPECT_EQ(host.SynchronizedCount(), 0);
+    EXPECT_EQ(std::tuple(polls, host.SynchronizedCount()), std::tuple(0, 0));
     EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
@@ -89,8 +88,7 @@ TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {
     driver->SetMode('D');
     ASSERT_TRUE(WaitFor([&] { return diagSteps >= 5; }, 3000));
     EXPECT_EQ(driver->WaitIdle(), 'D');
-    EXPECT_EQ(linkStarts, 1);
-    EXPECT_EQ(diagStarts, 1);
+    EXPECT_EQ(std::tuple(linkStarts, diagStarts), std::tuple(1, 1));
     const int steps = diagSteps;
     QThread::msleep(50);
     EXPECT_EQ(diagSteps, steps);
@@ -124,7 +122,7 @@ TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     driver->ActiveTable().FindByAddress(1)->Value = 99;
     driver->SelectDeviceKind(DeviceKind::Drive, true);
     EXPECT_EQ(driver->CurrentKind(), DeviceKind::Drive);
-    EXPECT_EQ(driver->ActiveTable().Count(), 1);
+    ASSERT_EQ(driver->ActiveTable().Count(), 1);
     EXPECT_EQ(driver->ActiveTable().At(0).Address, 7);
     driver->SelectDeviceKind(DeviceKind::Std, false);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);

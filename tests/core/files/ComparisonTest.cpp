@@ -55,12 +55,10 @@ TEST_F(ComparisonTest, DriveModeRowsAndStates) {
     const auto& rows = comparison.Rows();
     ASSERT_EQ(Of(rows), (Addresses{3, 12, 40}));
     EXPECT_EQ(rows[0].Name, "Kp");
-    EXPECT_EQ(rows[0].State(), RowState::Equal);
-    EXPECT_EQ(rows[1].State(), RowState::Different);
     // Missing from the file while the drive always has a value: different.
-    EXPECT_FALSE(rows[2].Right.Valid);
-    EXPECT_TRUE(rows[2].Left.Valid);
-    EXPECT_EQ(rows[2].State(), RowState::Different);
+    EXPECT_TRUE(rows[2].Left.Valid && !rows[2].Right.Valid);
+    EXPECT_EQ((std::array{rows[0].State(), rows[1].State(), rows[2].State()}),
+              (std::array{RowState::Equal, RowState::Different, RowState::Different}));
 
     EXPECT_EQ(Of(comparison.Filtered(CompareFilter::All)), (Addresses{3, 12, 40}));
     EXPECT_EQ(Of(comparison.Filtered(CompareFilter::NotEqual)), (Addresses{12, 40}));
@@ -83,8 +81,8 @@ TEST_F(ComparisonTest, FileAgainstItselfShowsMissingRowsOnlyUnderAll) {
     const QString second = File("g.dev", "Kp\t3\t1\r\nKi\t12\t5\r\nLimit\t40\t0\r\n");
     comparison.Load(table, DeviceKind::Std, comparison.FirstFile(), second);
     EXPECT_EQ(Of(comparison.Filtered(CompareFilter::NotEqual)), (Addresses{12, 40}));
-    EXPECT_EQ(comparison.Rows()[1].Left.Value, 2);
-    EXPECT_EQ(comparison.Rows()[1].Right.Value, 5);
+    EXPECT_EQ(std::tuple(comparison.Rows()[1].Left.Value, comparison.Rows()[1].Right.Value),
+              std::tuple(2, 5));
 }
 
 TEST_F(ComparisonTest, ReaderIgnoresUnknownUncomparedCommentAndBadRows) {
@@ -95,10 +93,9 @@ TEST_F(ComparisonTest, ReaderIgnoresUnknownUncomparedCommentAndBadRows) {
     comparison.Load(table, DeviceKind::Std, "", file);
     const auto& rows = comparison.Rows();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_FALSE(rows[0].Right.Valid); // only comments, and a cut line, mention address 3
-    EXPECT_TRUE(rows[1].Right.Valid);  // names are not compared; the third field is the value
+    // Only comments, and a cut line, mention address 3; names are not compared.
+    EXPECT_TRUE(!rows[0].Right.Valid && rows[1].Right.Valid && !rows[2].Right.Valid);
     EXPECT_EQ(rows[1].Right.Value, -30);
-    EXPECT_FALSE(rows[2].Right.Valid);
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -114,8 +111,8 @@ TEST_F(ComparisonTest, UnreadableFilesLeaveTheirSideEmpty) {
     const QString good = File("f.dev", "Kp\t3\t10\r\n");
     comparison.Load(table, DeviceKind::Std, power, good);
     EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device:" + power});
-    EXPECT_EQ(comparison.Rows()[0].State(), RowState::Different);
-    EXPECT_EQ(comparison.Rows()[1].State(), RowState::Neither);
+    EXPECT_EQ(std::tuple(comparison.Rows()[0].State(), comparison.Rows()[1].State()),
+              std::tuple(RowState::Different, RowState::Neither));
 
     messages.Clear();
     comparison.Load(table, DeviceKind::Power, power, power);
@@ -146,9 +143,8 @@ TEST(ComparisonRowCells, FormatsAddressAndValues) {
 }
 
 TEST(CompareFilterTags, TagsMapToFiltersAnyOtherShowsAll) {
-    const CompareFilter expected[] = {CompareFilter::All, CompareFilter::All,
-                                      CompareFilter::NotEqual, CompareFilter::Equal,
-                                      CompareFilter::All};
+    using enum CompareFilter;
+    const CompareFilter expected[] = {All, All, NotEqual, Equal, All};
     for (int tag = 0; tag < 5; ++tag)
         EXPECT_EQ(CompareFilterFromTag(tag), expected[tag]) << tag;
 }
@@ -158,12 +154,14 @@ TEST(PathShortening, ReplacesFoldersFromTheLeft) {
         return [chars](const QString& s) { return s.size() <= chars; };
     };
     const QString path = "/home/user/data/devices/a.dev";
-    EXPECT_EQ(ShortenPath(path, within(100)), path);
-    EXPECT_EQ(ShortenPath(path, within(28)), "/.../user/data/devices/a.dev");
-    EXPECT_EQ(ShortenPath(path, within(20)), "/.../devices/a.dev");
-    EXPECT_EQ(ShortenPath(path, within(10)), "/.../a.dev");
-    EXPECT_EQ(ShortenPath(path, within(9)), ".../a.dev");
-    EXPECT_EQ(ShortenPath(path, within(2)), "a.dev");
+    const std::pair<int, QString> cases[] = {{100, path},
+                                             {28, "/.../user/data/devices/a.dev"},
+                                             {20, "/.../devices/a.dev"},
+                                             {10, "/.../a.dev"},
+                                             {9, ".../a.dev"},
+                                             {2, "a.dev"}};
+    for (const auto& [chars, shortened] : cases)
+        EXPECT_EQ(ShortenPath(path, within(chars)), shortened) << chars;
     EXPECT_EQ(ShortenPath("C:\\Kelm\\Data\\x.dev", within(14)), "C:\\...\\x.dev");
     EXPECT_EQ(ShortenPath("x.dev", within(1)), "x.dev");
 }

@@ -81,21 +81,17 @@ TEST_F(DeviceFileTest, RoundTripReproducesEveryValueForEachKind) {
         ASSERT_TRUE(SaveDeviceFile(table, kind, path));
         SetValues({9, 9, 9, 9});
         SetFileValues(0);
-        ASSERT_TRUE(OpenDeviceFile(table, kind, path, true));
+        for (ParamEntry& e : table)
+            e.DriveValue = 77;
+        // Opened on line the drive column stays; off line it takes the values too.
+        const bool online = kind != DeviceKind::Power;
+        ASSERT_TRUE(OpenDeviceFile(table, kind, path, online));
         EXPECT_EQ(Column(&ParamEntry::Value), (Values{1, -5, 32767, -32768}));
         EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
+        const Values drive = online ? Values{77, 77, 77, 77} : Column(&ParamEntry::Value);
+        EXPECT_EQ(Column(&ParamEntry::DriveValue), drive);
     }
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(DeviceFileTest, OpenOfflineAlsoCopiesIntoDriveColumnOnlineDoesNot) {
-    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev")));
-    for (ParamEntry& e : table)
-        e.DriveValue = 77;
-    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("a.dev"), true));
-    EXPECT_EQ(Column(&ParamEntry::DriveValue), (Values{77, 77, 77, 77}));
-    ASSERT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("a.dev"), false));
-    EXPECT_EQ(Column(&ParamEntry::DriveValue), Column(&ParamEntry::Value));
 }
 
 TEST_F(DeviceFileTest, FileOfOtherKindIsRefusedWithLookingFor) {
@@ -182,18 +178,17 @@ TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterBothKeepLow16Bits) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceFileTest, HeadingOnlyFileTakesPreviousFileValuesAsValues) {
+TEST_F(DeviceFileTest, EntriesWithoutALineTakeTheirPreviousFileValue) {
     SetFileValues(42);
     EXPECT_TRUE(OpenBody(""));
     EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, 42, 42, 42}));
-    // Entries without a line keep their previous file value.
     EXPECT_TRUE(OpenBody("Kp\t12\t-1\r\n"));
     EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, -1, 42, 42}));
 }
 
 TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
-    EXPECT_TRUE(HasDeviceFileExtension("/d/x.dev", DeviceKind::Std));
-    EXPECT_TRUE(HasDeviceFileExtension("/d/x.TNP", DeviceKind::Power));
+    EXPECT_TRUE(HasDeviceFileExtension("/d/x.dev", DeviceKind::Std) &&
+                HasDeviceFileExtension("/d/x.TNP", DeviceKind::Power));
     for (const char* path : {"/d/x.tnp", "/d/x", "/d/x.dev.bak"})
         EXPECT_FALSE(HasDeviceFileExtension(path, DeviceKind::Std)) << path;
 

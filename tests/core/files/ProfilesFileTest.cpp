@@ -30,11 +30,10 @@ TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegister) {
     ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp"), FixedStamp()));
     const QList<QByteArray> lines = ReadBytes(Path("p.bcp")).split('\n');
     ASSERT_EQ(lines.size(), 4 + 576 + 1); // the last element follows the final line end
-    EXPECT_EQ(lines.at(0), "Kelm Industries\r");
-    EXPECT_EQ(lines.at(1), "Profiles Data Files\r");
-    EXPECT_EQ(lines.at(2), "Generated on: Sunday  07/03/2027 09:05:03\r");
-    EXPECT_EQ(lines.at(3), "Parameter\tAddress\tValue\r");
-    EXPECT_EQ(lines.at(4), "P256\t256\t-1208\r");
+    EXPECT_EQ(lines.mid(0, 5),
+              (QList<QByteArray>{"Kelm Industries\r", "Profiles Data Files\r",
+                                 "Generated on: Sunday  07/03/2027 09:05:03\r",
+                                 "Parameter\tAddress\tValue\r", "P256\t256\t-1208\r"}));
     EXPECT_EQ(lines.at(4 + 300 - 256), "P300\t300\t-25536\r");
     EXPECT_EQ(lines.at(4 + 575), "P831\t831\t2817\r");
     EXPECT_EQ(lines.last(), "");
@@ -44,11 +43,9 @@ TEST_F(ProfilesFileTest, RoundTripReproducesEveryValue) {
     ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp")));
     ParamTable other = ParamTable::MakeSynthetic("P", 256, 831);
     ASSERT_TRUE(OpenProfilesFile(other, Path("p.bcp")));
-    for (int i = 0; i < table.Count(); ++i) {
-        EXPECT_EQ(other.At(i).Value, table.At(i).Value);
-        EXPECT_EQ(other.At(i).FileValue, table.At(i).Value);
-        EXPECT_EQ(table.At(i).FileValue, table.At(i).Value);
-    }
+    for (int i = 0; i < table.Count(); ++i)
+        EXPECT_EQ(std::tuple(other.At(i).Value, other.At(i).FileValue, table.At(i).FileValue),
+                  std::tuple(table.At(i).Value, table.At(i).Value, table.At(i).Value));
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -69,11 +66,8 @@ TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
     WriteBytes(Path("t.bcp"), "Kelm Industries\r\nProfiles Data Files\r\nd\r\nc\r\n"
                               "P320\t320\t-1\r\nP321\t321\t-1\r\nP300\t300\t5\r\n");
     ASSERT_TRUE(OpenProfilesFile(table, Path("t.bcp")));
-    EXPECT_EQ(table.FindByAddress(320)->Value, -1);
-    EXPECT_EQ(table.FindByAddress(321)->Value, -1);
-    EXPECT_EQ(table.FindByAddress(300)->Value, 5);
-    EXPECT_EQ(table.FindByAddress(322)->Value, 5);
-    EXPECT_EQ(table.FindByAddress(256)->Value, 5);
+    for (const std::uint16_t address : {256, 300, 320, 321, 322})
+        EXPECT_EQ(table.FindByAddress(address)->Value, address == 320 || address == 321 ? -1 : 5);
 }
 
 TEST_F(ProfilesFileTest, MessagesForMissingFileBadValueAndUnknownRegister) {

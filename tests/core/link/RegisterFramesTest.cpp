@@ -125,41 +125,38 @@ TEST(RegisterFrames, LinkReadReplyChecksInOrder) {
         ReplyCheck::Ok);
 }
 
-TEST(RegisterFrames, PlainWriteReply) {
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x01, 0x10, 0x00, 0x10, 0x00, 0x02}), 1, 0x10, 2),
-              ReplyCheck::Ok);
-    // The count's high byte is not examined.
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x01, 0x10, 0x00, 0x10, 0x7F, 0x02}), 1, 0x10, 2),
-              ReplyCheck::Ok);
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x01, 0x10, 0x00, 0x10, 0x00, 0x03}), 1, 0x10, 2),
-              ReplyCheck::BadCount);
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x01, 0x10, 0x00, 0x11, 0x00, 0x02}), 1, 0x10, 2),
-              ReplyCheck::BadAddress);
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x01, 0x90, 0x00, 0x10, 0x00, 0x02}), 1, 0x10, 2),
-              ReplyCheck::BadFunction);
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({0x02, 0x10, 0x00, 0x10, 0x00, 0x02}), 1, 0x10, 2),
-              ReplyCheck::BadDevice);
+// Write replies: the plain one echoes address and count (its high byte not examined), the
+// link one accepts any non-zero count.
+TEST(RegisterFrames, WriteReplies) {
+    struct Case {
+        bool Link;
+        Bytes Reply; // without CRC
+        std::uint8_t Device;
+        std::uint16_t Address;
+        ReplyCheck Expected;
+    };
+    using enum ReplyCheck;
+    const Case cases[] = {
+        {false, {0x01, 0x10, 0x00, 0x10, 0x00, 0x02}, 1, 0x10, Ok},
+        {false, {0x01, 0x10, 0x00, 0x10, 0x7F, 0x02}, 1, 0x10, Ok},
+        {false, {0x01, 0x10, 0x00, 0x10, 0x00, 0x03}, 1, 0x10, BadCount},
+        {false, {0x01, 0x10, 0x00, 0x11, 0x00, 0x02}, 1, 0x10, BadAddress},
+        {false, {0x01, 0x90, 0x00, 0x10, 0x00, 0x02}, 1, 0x10, BadFunction},
+        {false, {0x02, 0x10, 0x00, 0x10, 0x00, 0x02}, 1, 0x10, BadDevice},
+        {false, {200, 0x10, 0xC3, 0x50, 0x00, 0x02}, 200, 50000, Ok}, // 128..255 like any other
+        {true, {0x04, 0xFF, 0x10, 0x00, 0x20, 0x02}, 4, 0x20, Ok},
+        {true, {0x04, 0xFF, 0x10, 0x00, 0x20, 0x07}, 4, 0x20, Ok},
+        {true, {0x04, 0xFF, 0x10, 0x00, 0x20, 0x00}, 4, 0x20, BadCount},
+        {true, {0x04, 0xFF, 0x10, 0x00, 0x21, 0x02}, 4, 0x20, BadAddress},
+        {true, {0x04, 0x10, 0xFF, 0x00, 0x20, 0x02}, 4, 0x20, BadPrefix},
+        {true, {0x04, 0xFF, 0x03, 0x00, 0x20, 0x02}, 4, 0x20, BadFunction},
+        {true, {200, 0xFF, 0x10, 0x00, 0x20, 0x02}, 200, 0x20, Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.Reply));
+        EXPECT_EQ(CheckWriteReply(c.Link, WithCrc(c.Reply), c.Device, c.Address, 2), c.Expected);
+    }
     Bytes broken = WithCrc({0x01, 0x10, 0x00, 0x10, 0x00, 0x02});
     broken[6] ^= 0x40;
-    EXPECT_EQ(CheckWriteReply(false, broken, 1, 0x10, 2), ReplyCheck::BadCrc);
-    // Addresses 128 to 255 are devices like any other.
-    EXPECT_EQ(CheckWriteReply(false, WithCrc({200, 0x10, 0xC3, 0x50, 0x00, 0x01}), 200, 50000, 1),
-              ReplyCheck::Ok);
-}
-
-TEST(RegisterFrames, LinkWriteReplyAcceptsAnyNonZeroCount) {
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0xFF, 0x10, 0x00, 0x20, 0x02}), 4, 0x20, 2),
-              ReplyCheck::Ok);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0xFF, 0x10, 0x00, 0x20, 0x07}), 4, 0x20, 2),
-              ReplyCheck::Ok);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0xFF, 0x10, 0x00, 0x20, 0x00}), 4, 0x20, 2),
-              ReplyCheck::BadCount);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0xFF, 0x10, 0x00, 0x21, 0x02}), 4, 0x20, 2),
-              ReplyCheck::BadAddress);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0x10, 0xFF, 0x00, 0x20, 0x02}), 4, 0x20, 2),
-              ReplyCheck::BadPrefix);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({0x04, 0xFF, 0x03, 0x00, 0x20, 0x02}), 4, 0x20, 2),
-              ReplyCheck::BadFunction);
-    EXPECT_EQ(CheckWriteReply(true, WithCrc({200, 0xFF, 0x10, 0x00, 0x20, 0x02}), 200, 0x20, 2),
-              ReplyCheck::Ok);
+    EXPECT_EQ(CheckWriteReply(false, broken, 1, 0x10, 2), BadCrc);
 }

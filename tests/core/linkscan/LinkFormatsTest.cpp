@@ -32,21 +32,21 @@ void Set(LinkUnit& unit, std::uint16_t address, int value) {
     unit.Table.FindByAddress(address)->DriveValue = static_cast<std::int16_t>(value);
 }
 
-TEST(LinkFormats, RunningTime) {
-    EXPECT_EQ(RunningTimeText(90061), "25:1:01");
-    EXPECT_EQ(RunningTimeText(0), "0:0:00");
-    EXPECT_EQ(RunningTimeText(3599), "0:59:59");
-    EXPECT_EQ(RunningTimeText(3600 * 1234 + 61), "1234:1:01");
+TEST(LinkFormats, RunningTimeAndSigned32BitPulses) {
+    const std::pair<std::uint32_t, const char*> times[] = {
+        {90061, "25:1:01"}, {0, "0:0:00"}, {3599, "0:59:59"}, {3600 * 1234 + 61, "1234:1:01"}};
+    for (const auto& [seconds, text] : times)
+        EXPECT_EQ(RunningTimeText(seconds), text);
     EXPECT_EQ(RunningTimeSeconds(0x0001, 0x5FCD), 90061u);
     EXPECT_EQ(RunningTimeText(RunningTimeSeconds(0xFFFF, 0xFFFF)), "1193046:28:15");
-}
-
-TEST(LinkFormats, PulsesAreSigned32Bit) {
-    EXPECT_EQ(PulsesText(0, 5), "5");
-    EXPECT_EQ(PulsesText(0xFFFF, 0xFFFE), "-2");
-    EXPECT_EQ(PulsesText(0x0001, 0x0000), "65536");
-    EXPECT_EQ(PulsesText(0x8000, 0x0000), "-2147483648");
-    EXPECT_EQ(PulsesText(0x7FFF, 0xFFFF), "2147483647");
+    const std::tuple<std::uint16_t, std::uint16_t, const char*> pulses[] = {
+        {0, 5, "5"},
+        {0xFFFF, 0xFFFE, "-2"},
+        {0x0001, 0x0000, "65536"},
+        {0x8000, 0x0000, "-2147483648"},
+        {0x7FFF, 0xFFFF, "2147483647"}};
+    for (const auto& [high, low, text] : pulses)
+        EXPECT_EQ(PulsesText(high, low), text);
 }
 
 TEST(LinkLayout, AddressesFollowTheBaseAndTheUnitCount) {
@@ -59,9 +59,8 @@ TEST(LinkLayout, AddressesFollowTheBaseAndTheUnitCount) {
     units.Value = 3; // the value decides
     power.Add(base);
     power.Add(units);
-    const LinkLayout layout = LinkLayoutOf(power);
-    EXPECT_EQ(layout.Base, 10);
-    EXPECT_EQ(layout.DriveUnits, 3);
+    EXPECT_EQ(std::tuple(LinkLayoutOf(power).Base, LinkLayoutOf(power).DriveUnits),
+              std::tuple(10, 3));
 
     power.FindByAddress(4)->DefaultValue = 250;
     power.FindByAddress(6)->Value = 15;
@@ -73,24 +72,15 @@ TEST(LinkLayout, AddressesFollowTheBaseAndTheUnitCount) {
 
 TEST(UnitPanel, DriveValues) {
     LinkUnit unit = MakeUnit(false);
-    Set(unit, 6, 42);
-    Set(unit, 121, 0x0001);
-    Set(unit, 122, 0x5FCD);
-    Set(unit, 194, -1500);
-    Set(unit, 195, 16384);
-    Set(unit, 193, 27);
-    Set(unit, 184, 321);
-    Set(unit, 187, 36);
-    Set(unit, 196, 0xFFFF);
-    Set(unit, 197, 0xFFF6);
-    Set(unit, 198, 1);
+    const std::pair<std::uint16_t, int> registers[] = {
+        {6, 42},    {121, 0x0001}, {122, 0x5FCD}, {194, -1500},  {195, 16384}, {193, 27},
+        {184, 321}, {187, 36},     {196, 0xFFFF}, {197, 0xFFF6}, {198, 1}};
+    for (const auto& [address, value] : registers)
+        Set(unit, address, value);
     const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(view.CanId, "42");
-    EXPECT_EQ(view.LinkId, "11");
-    EXPECT_EQ(view.Life, "25:1:01");
-    EXPECT_EQ(view.AlarmText, "No Alarm Found");
-    EXPECT_EQ(view.PictureState, 1);
-    EXPECT_EQ(view.SelectTag, 11);
+    EXPECT_EQ(QStringList({view.CanId, view.LinkId, view.Life, view.AlarmText}),
+              QStringList({"42", "11", "25:1:01", "No Alarm Found"}));
+    EXPECT_EQ(std::tuple(view.PictureState, view.SelectTag), std::tuple(1, 11));
     EXPECT_EQ(view.Values, (QStringList{"-01500", "090.0", "00027", "00321", "00036", "-10"}));
     EXPECT_TRUE(view.IndicatorVisible);
     EXPECT_EQ(UnitValueCaptions(false).size(), view.Values.size());
@@ -105,12 +95,10 @@ TEST(UnitPanel, DriveValues) {
 
 TEST(UnitPanel, PowerValues) {
     LinkUnit unit = MakeUnit(true);
-    Set(unit, 7, 3);
-    Set(unit, 78, -12);
-    Set(unit, 79, 241);
-    Set(unit, 80, 0xFFFF); // unsigned: 6553.5
-    Set(unit, 81, 125);
-    Set(unit, 82, 4);
+    // 80 is unsigned: 6553.5.
+    for (const auto& [address, value] :
+         {std::pair(7, 3), {78, -12}, {79, 241}, {80, 0xFFFF}, {81, 125}, {82, 4}})
+        Set(unit, static_cast<std::uint16_t>(address), value);
     const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
     EXPECT_EQ(view.CanId, "3");
     EXPECT_EQ(view.Values, (QStringList{"-12", "24.1", "6553.5", "13", "0"}));
@@ -148,14 +136,9 @@ TEST(UnitPanel, SilentUnitShowsNothingAndCannotBeChosen) {
     Set(unit, 116, 1);
     unit.Answering = false;
     const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(view.PictureState, 0);
-    EXPECT_EQ(view.SelectTag, 0);
-    EXPECT_TRUE(view.CanId.isEmpty());
-    EXPECT_TRUE(view.Life.isEmpty());
-    EXPECT_TRUE(view.AlarmText.isEmpty());
-    ASSERT_EQ(view.Values.size(), 6);
-    for (const QString& v : view.Values)
-        EXPECT_TRUE(v.isEmpty());
+    EXPECT_EQ(std::tuple(view.PictureState, view.SelectTag), std::tuple(0, 0));
+    EXPECT_EQ(view.CanId + view.Life + view.AlarmText + view.Values.join(""), QString());
+    EXPECT_EQ(view.Values.size(), 6);
 }
 
 } // namespace

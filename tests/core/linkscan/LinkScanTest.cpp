@@ -56,31 +56,21 @@ protected:
     std::vector<std::uint16_t> simIdentities;
 };
 
-TEST_F(LinkScanTest, SimulatedUnitsTellTheirLinkAddress) {
-    EXPECT_EQ(simIdentities, (std::vector<std::uint16_t>{1, 2, 3, 4}));
-}
-
 TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
+    EXPECT_EQ(simIdentities, (std::vector<std::uint16_t>{1, 2, 3, 4})); // the simulator's own
     Control(QStringLiteral("silent 3 on"));
     BuildScan();
     EXPECT_EQ(built, (std::vector<int>{0, 1, 2, 3}));
     ASSERT_EQ(scan->Units().size(), 4u);
-    const std::vector<LinkUnit>& units = scan->Units();
-    EXPECT_TRUE(units[0].IsPower);
-    EXPECT_EQ(units[0].Address, 1);
-    EXPECT_TRUE(units[0].Answering);
-    EXPECT_TRUE(units[0].Variant); // register 11 of the configuration is 400
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_FALSE(units[static_cast<std::size_t>(i)].IsPower);
-        EXPECT_EQ(units[static_cast<std::size_t>(i)].Address, 1 + i);
+    EXPECT_TRUE(scan->Units()[0].Variant); // register 11 of the configuration is 400
+    // Per unit: power, address, answering, select tag; every identification still to be read.
+    for (int i = 0; i < 4; ++i) {
+        const LinkUnit& u = scan->Units()[static_cast<std::size_t>(i)];
+        EXPECT_EQ(std::tuple(u.IsPower, u.Address, u.Answering, u.IdentPending),
+                  std::tuple(i == 0, 1 + i, i != 2, true))
+            << i;
+        EXPECT_EQ(u.SelectTag, i == 2 ? 0 : 1 + i) << i;
     }
-    EXPECT_TRUE(units[1].Answering);
-    EXPECT_EQ(units[1].SelectTag, 2);
-    EXPECT_FALSE(units[2].Answering);
-    EXPECT_EQ(units[2].SelectTag, 0);
-    // Every identification is still to be read, answering units included.
-    for (const LinkUnit& unit : units)
-        EXPECT_TRUE(unit.IdentPending);
     // Only register 103 of each Drive unit was asked for.
     EXPECT_EQ(ReadsAt(1), std::vector<std::uint16_t>{});
     EXPECT_EQ(ReadsAt(2), std::vector<std::uint16_t>{103});
@@ -95,9 +85,7 @@ TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
         scan->Step();
     EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{7, 26, 78}));
     EXPECT_EQ(ReadsAt(2), (std::vector<std::uint16_t>{6, 121, 193, 184, 187, 116}));
-    EXPECT_EQ(Panel(0).CanId, "9");
-    EXPECT_EQ(Panel(1).CanId, "22");
-    EXPECT_EQ(Panel(3).CanId, "24");
+    EXPECT_EQ(Panel(0).CanId + Panel(1).CanId + Panel(3).CanId, "92224");
     ClearRecords();
     for (int i = 0; i < 4; ++i)
         scan->Step();
@@ -105,13 +93,10 @@ TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
     EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{121, 193, 184, 187, 116}));
 }
 
+// How a panel formats its values is UnitPanel's; here the values reach it.
 TEST_F(LinkScanTest, PanelsShowTheUnitsValues) {
-    SetSimRegister(3, 121, 0x0001);
-    SetSimRegister(3, 122, 0x5FCD);
-    SetSimRegister(3, 195, 16384);
     SetSimRegister(3, 196, 0xFFFF);
     SetSimRegister(3, 197, 0xFC18);
-    SetSimRegister(3, 194, 0xFFFF);
     SetSimRegister(1, 79, 245);
     SetSimRegister(1, 84, 2);
     BuildScan();
@@ -120,16 +105,9 @@ TEST_F(LinkScanTest, PanelsShowTheUnitsValues) {
     for (int i = 0; i < 5; ++i)
         scan->Step();
     EXPECT_EQ(updated, (std::vector<int>{0, 1, 2, 3, 0}));
-    const UnitPanelView drive = Panel(2);
-    EXPECT_EQ(drive.Life, "25:1:01");
-    EXPECT_EQ(drive.Values[0], "-00001");
-    EXPECT_EQ(drive.Values[1], "090.0");
-    EXPECT_EQ(drive.Values[5], "-1000");
-    EXPECT_EQ(drive.AlarmText, "No Alarm Found");
-    const UnitPanelView power = Panel(0);
-    EXPECT_EQ(power.Values[1], "24.5");
-    EXPECT_EQ(power.AlarmText, "Alarm Found");
-    EXPECT_EQ(power.PictureState, 2);
+    EXPECT_EQ(Panel(2).Values[5], "-1000");
+    EXPECT_EQ(Panel(0).Values[1], "24.5");
+    EXPECT_EQ(Panel(0).PictureState, 2);
     EXPECT_EQ(scan->RunningTime(), RunningTimeSeconds(SimRegister(1, 26), SimRegister(1, 27)));
 }
 
@@ -157,8 +135,7 @@ TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
     for (int i = 0; i < 4; ++i)
         scan->Step();
     EXPECT_EQ(ReadsAt(3), std::vector<std::uint16_t>{103});
-    EXPECT_TRUE(scan->Units()[2].Answering);
-    EXPECT_EQ(scan->Units()[2].SelectTag, 3);
+    EXPECT_TRUE(scan->Units()[2].Answering && scan->Units()[2].SelectTag == 3);
     EXPECT_TRUE(Panel(2).CanId.isEmpty()); // not read yet
     ClearRecords();
     for (int i = 0; i < 4; ++i)
@@ -188,9 +165,8 @@ TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
     scan->Step();
     EXPECT_EQ(ReadsAt(1), std::vector<std::uint16_t>{11});
     EXPECT_TRUE(master->IsPortOpen()); // reopened, still usable
-    EXPECT_TRUE(scan->Units()[0].Answering);
-    EXPECT_FALSE(scan->Units()[0].Variant);
-    EXPECT_TRUE(scan->Units()[0].IdentPending);
+    const LinkUnit& power = scan->Units()[0];
+    EXPECT_TRUE(power.Answering && !power.Variant && power.IdentPending);
 }
 
 TEST_F(LinkScanTest, ModeSPollsOneUnitPerPacedCycle) {

@@ -16,10 +16,20 @@ TEST(LimitCheck, ListsWrittenValuesOutsideTheirLimits) {
     table.Add({"Wide", 'E', 'A', 6, 0, W(65535), 0, W(40000), 0, 0});   // unsigned, inside
     table.Add({"Above", 'E', 'F', 7, 0, W(50000), 0, W(60000), 0, 0});  // read back only
     table.Add({"Beyond", 'E', 'A', 8, 0, W(50000), 0, W(60000), 0, 0}); // listed
+    // The limits themselves are inside; one step past either is outside.
+    table.Add({"AtMax", 'E', 'A', 9, 2, 32, 0, 32, 0, 0});
+    table.Add({"AtMin", 'E', 'A', 10, -100, 100, 0, -100, 0, 0});
+    table.Add({"OverMax", 'E', 'A', 11, 2, 32, 0, 33, 0, 0});
+    table.Add({"UnderMin", 'E', 'A', 12, 2, 32, 0, 1, 0, 0});
+    table.Add({"WideTop", 'E', 'A', 13, 0, W(50000), 0, W(50000), 0, 0});
+    table.Add({"WideOver", 'E', 'A', 14, 0, W(50000), 0, W(50001), 0, 0});
     const auto outside = ValuesOutsideLimits(table);
     EXPECT_EQ(OutOfLimitLines(outside), "Poles (1): 999, limits 2 to 32\r"
                                         "Signed (3): -101, limits -100 to 100\r"
-                                        "Beyond (8): 60000, limits 0 to 50000");
+                                        "Beyond (8): 60000, limits 0 to 50000\r"
+                                        "OverMax (11): 33, limits 2 to 32\r"
+                                        "UnderMin (12): 1, limits 2 to 32\r"
+                                        "WideOver (14): 50001, limits 0 to 50000");
     KeepDriveValues(table, outside);
     EXPECT_TRUE(ValuesOutsideLimits(table).empty());
 }

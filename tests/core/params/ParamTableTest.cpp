@@ -38,10 +38,8 @@ TEST(ParamTable, AddRefusesDuplicateAddressFindAndSort) {
     EXPECT_EQ(dense.FindByAddress(5), &dense.At(5));
     ParamTable sparse = Table({9, 3, 5});
     sparse.SortByAddress();
-    EXPECT_EQ(sparse.At(0).Address, 3);
-    EXPECT_EQ(sparse.At(2).Address, 9);
-    ASSERT_NE(sparse.FindByAddress(5), nullptr);
-    EXPECT_EQ(sparse.FindByAddress(5)->Address, 5);
+    EXPECT_EQ(std::tuple(sparse.At(0).Address, sparse.At(2).Address), std::tuple(3, 9));
+    EXPECT_EQ(sparse.FindByAddress(5), &sparse.At(1));
     EXPECT_EQ(sparse.FindByAddress(4), nullptr);
     // Position 1 holds address 5, not 1: no false direct hit.
     EXPECT_EQ(sparse.FindByAddress(1), nullptr);
@@ -60,9 +58,8 @@ TEST(ParamTable, CopyFromAndUpdateValuesFromRefuseMismatches) {
     for (auto& e : src)
         e.Value = 42;
     EXPECT_TRUE(dest.UpdateValuesFrom(src));
-    EXPECT_EQ(dest.At(0).Value, 42);
-    EXPECT_EQ(dest.At(1).Value, 0);
-    EXPECT_EQ(dest.At(2).Value, 42);
+    EXPECT_EQ(std::tuple(dest.At(0).Value, dest.At(1).Value, dest.At(2).Value),
+              std::tuple(42, 0, 42));
     EXPECT_FALSE(dest.UpdateValuesFrom(Table({1})));
 }
 
@@ -85,16 +82,12 @@ TEST(ParamTable, ColumnsDefaultsAndUnsavedChangesOnlyForAAndF) {
 
 TEST(ParamTable, SyntheticTables) {
     ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
-    EXPECT_EQ(profiles.Count(), 576);
-    EXPECT_EQ(profiles.At(0).Name, "P256");
-    EXPECT_EQ(profiles.At(575).Name, "P831");
+    ASSERT_EQ(profiles.Count(), 576);
+    EXPECT_EQ(profiles.At(0).Name + profiles.At(575).Name, "P256P831");
     const ParamTable scope = ParamTable::MakeSynthetic("O", 50000, 50013);
     ASSERT_EQ(scope.Count(), 14);
     const ParamEntry& e = scope.At(13);
     EXPECT_EQ(e.Name, "O50013");
-    EXPECT_EQ(e.AccessLetter, 'E');
-    EXPECT_EQ(e.KindLetter, 'A');
-    EXPECT_EQ(e.MinValue, -32768);
-    EXPECT_EQ(e.MaxValue, 32767);
-    EXPECT_FALSE(e.Compared);
+    EXPECT_EQ(std::tuple(e.AccessLetter, e.KindLetter, e.MinValue, e.MaxValue, e.Compared),
+              std::tuple('E', 'A', -32768, 32767, false));
 }

@@ -102,8 +102,8 @@ TEST_F(ScopeCaptureTest, ArmWritesTheCommandLastAndStopClearsIt) {
             written.push_back(r.firstRegister);
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.back(), scope::Command);
-    EXPECT_EQ(SimRegister(unit, scope::Level), 5);
-    EXPECT_EQ(SimRegister(unit, scope::Scale2), 200);
+    EXPECT_EQ(std::tuple(SimRegister(unit, scope::Level), SimRegister(unit, scope::Scale2)),
+              std::tuple(5, 200));
     ASSERT_TRUE(scope::Stop(*driver));
     EXPECT_EQ(SimRegister(unit, scope::Command), 0);
     // The state is read only while armed.
@@ -117,17 +117,15 @@ TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
     ASSERT_TRUE(ArmAndWait());
     SetSimRegister(1, scope::SampleCount, 700);
     ASSERT_TRUE(Upload());
-    EXPECT_EQ(capture->ReportedCount(), 700);
-    EXPECT_EQ(capture->SampleCount(), 500);
+    EXPECT_EQ(std::tuple(capture->ReportedCount(), capture->SampleCount()), std::tuple(700, 500));
     EXPECT_EQ(BlockReads(scope::Channel1Samples).size(), 16U);
 
     SetSimRegister(1, scope::SampleCount, 0);
     ClearRecords();
     ASSERT_TRUE(Upload());
-    EXPECT_TRUE(capture->Completed());
-    EXPECT_EQ(capture->SampleCount(), 0);
-    EXPECT_TRUE(BlockReads(scope::Channel1Samples).empty());
-    EXPECT_TRUE(BlockReads(scope::Channel2Samples).empty());
+    EXPECT_TRUE(capture->Completed() && capture->SampleCount() == 0);
+    EXPECT_TRUE(BlockReads(scope::Channel1Samples).empty() &&
+                BlockReads(scope::Channel2Samples).empty());
 }
 
 // The run on the user-interface thread, with the status poll reading the recorder state.
@@ -171,9 +169,7 @@ protected:
 TEST_F(ScopeSessionTest, SingleCapturePlotsOnceAndStopsTheRecorder) {
     StartSession(3, 10);
     ASSERT_TRUE(Idle());
-    EXPECT_EQ(plotted, 1);
-    EXPECT_EQ(resets, 1);
-    EXPECT_EQ(SimRegister(1, scope::Command), 0);
+    EXPECT_EQ(std::tuple(plotted, resets, SimRegister(1, scope::Command)), std::tuple(1, 1, 0));
 }
 
 TEST_F(ScopeSessionTest, StopWhileArmedWritesZeroAtTheNextTick) {
@@ -194,9 +190,7 @@ TEST_F(ScopeSessionTest, ContinuousRearmsUntilStopAndStopDuringUploadSkipsThePlo
     ASSERT_TRUE(WaitFor([&] { return session->Uploading(); }));
     session->RequestStop();
     ASSERT_TRUE(Idle());
-    EXPECT_EQ(skipped, 1);
-    EXPECT_EQ(resets, 1);
-    EXPECT_EQ(SimRegister(1, scope::Command), 0);
+    EXPECT_EQ(std::tuple(skipped, resets, SimRegister(1, scope::Command)), std::tuple(1, 1, 0));
 }
 
 } // namespace

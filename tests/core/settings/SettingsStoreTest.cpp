@@ -61,14 +61,12 @@ protected:
 TEST_F(SettingsStoreTest, FirstRunCreatesEveryValueWithDefaults) {
     {
         SettingsStore store(install_, file_);
-        EXPECT_EQ(store.InstallFolder, install_);
-        EXPECT_EQ(store.DevicesFolder, install_ + "Data/Devices/");
-        EXPECT_EQ(store.DriversFolder, install_ + "Data/Drivers/");
-        EXPECT_EQ(store.ProfilesFolder, install_ + "Data/Profiles/");
-        EXPECT_EQ(store.ComPort, 1);
-        EXPECT_EQ(store.BaudRate, 19200);
-        EXPECT_EQ(store.Parity, 2);
-        EXPECT_EQ(store.LinkComPort, 10);
+        EXPECT_EQ(QStringList({store.InstallFolder, store.DevicesFolder, store.DriversFolder,
+                               store.ProfilesFolder}),
+                  QStringList({install_, install_ + "Data/Devices/", install_ + "Data/Drivers/",
+                               install_ + "Data/Profiles/"}));
+        EXPECT_EQ(std::tuple(store.ComPort, store.BaudRate, store.Parity, store.LinkComPort),
+                  std::tuple(1, 19200, 2, 10));
     }
     const std::pair<const char*, QVariant> stored[] = {{"General", install_},
                                                        {"Devices", install_ + "Data/Devices/"},
@@ -157,12 +155,10 @@ TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
     EXPECT_EQ(FileBytes(), before);
 
     SettingsStore store(other_, file_);
-    EXPECT_EQ(store.InstallFolder, other_);
-    EXPECT_EQ(store.DevicesFolder, other_ + "Data/Devices/");
-    EXPECT_EQ(store.ProfilesFolder, other_ + "Data/Profiles/");
-    EXPECT_EQ(store.ComPort, 1);
-    EXPECT_EQ(store.BaudRate, 19200);
-    EXPECT_EQ(store.LinkComPort, 10);
+    EXPECT_EQ(QStringList({store.InstallFolder, store.DevicesFolder, store.ProfilesFolder}),
+              QStringList({other_, other_ + "Data/Devices/", other_ + "Data/Profiles/"}));
+    EXPECT_EQ(std::tuple(store.ComPort, store.BaudRate, store.LinkComPort),
+              std::tuple(1, 19200, 10));
     EXPECT_TRUE(store.PortPath(4).isEmpty());
     EXPECT_EQ(Stored("Installation").toByteArray().size(), 8);
     EXPECT_NE(Stored("Installation").toByteArray(), Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
@@ -180,10 +176,9 @@ TEST_F(SettingsStoreTest, ReadOnlyInstallationUsesTheUserDataFolder) {
     ASSERT_TRUE(QFile(system + InstallMarker).open(QIODevice::WriteOnly));
     {
         SettingsStore store(system, file_);
-        EXPECT_EQ(store.InstallFolder, system);
-        EXPECT_EQ(store.DevicesFolder, data + "Devices/");
-        EXPECT_EQ(store.DriversFolder, data + "Drivers/");
-        EXPECT_EQ(store.ProfilesFolder, data + "Profiles/");
+        EXPECT_EQ(QStringList({store.InstallFolder, store.DevicesFolder, store.DriversFolder,
+                               store.ProfilesFolder}),
+                  QStringList({system, data + "Devices/", data + "Drivers/", data + "Profiles/"}));
         store.ComPort = 4;
     }
     EXPECT_EQ(SettingsStore(system, dir_.path() + "/new.ini", SettingsStore::Access::ReadOnly)

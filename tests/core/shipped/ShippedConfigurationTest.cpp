@@ -4,11 +4,11 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/seams/RecordingMessages.h"
 
-#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 using namespace kelm;
 
@@ -76,7 +76,9 @@ TEST_F(ShippedSet, LoadsWithoutAnyMessage) {
     EXPECT_EQ(terminates_, 0);
 }
 
-TEST_F(ShippedSet, EveryAddressedRegisterAndBlockIsInItsKindTableAndNothingElse) {
+// Every register the program addresses, and every block it reads, is in its kind's table,
+// and nothing else is; letters, limits and comparison flags are consistent.
+TEST_F(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
     for (DeviceKind kind : kAllKinds) {
         const ParamTable& table = Set().KindTable(kind);
         const std::string k = DeviceKindText(kind).toStdString();
@@ -87,30 +89,21 @@ TEST_F(ShippedSet, EveryAddressedRegisterAndBlockIsInItsKindTableAndNothingElse)
             for (int a = first; a < first + count; ++a)
                 EXPECT_NE(table.FindByAddress(static_cast<std::uint16_t>(a)), nullptr)
                     << k << " block register " << a;
-    }
-}
-
-TEST_F(ShippedSet, LettersLimitsAndComparison) {
-    for (DeviceKind kind : kAllKinds) {
-        const std::string k = DeviceKindText(kind).toStdString();
-        const ParamTable& table = Set().KindTable(kind);
         for (std::uint16_t address : Registers(kind).NotWritten) {
             const ParamEntry* e = table.FindByAddress(address);
             ASSERT_NE(e, nullptr) << k << " " << address;
             EXPECT_EQ(e->KindLetter, 'N') << k << " " << address << " " << e->Name.toStdString();
         }
-        QSet<QString> names;
+        std::set<QString> names;
         for (const ParamEntry& e : table) {
             EXPECT_FALSE(e.Name.trimmed().isEmpty()) << k << " " << e.Address;
-            EXPECT_FALSE(names.contains(e.Name))
+            EXPECT_TRUE(names.insert(e.Name).second)
                 << k << " name used twice: " << e.Name.toStdString();
-            names.insert(e.Name);
-            EXPECT_LE(e.MinValue, e.DefaultValue) << k << " " << e.Address;
-            EXPECT_LE(e.DefaultValue, e.MaxValue) << k << " " << e.Address;
+            EXPECT_TRUE(e.MinValue <= e.DefaultValue && e.DefaultValue <= e.MaxValue)
+                << k << " " << e.Address;
             // Real parameters take part in comparisons, live values never do.
-            if (e.KindLetter == 'A' || e.KindLetter == 'N') {
-                EXPECT_EQ(e.Compared, e.KindLetter == 'A') << k << " " << e.Address;
-            }
+            EXPECT_TRUE(e.KindLetter != 'N' || !e.Compared) << k << " " << e.Address;
+            EXPECT_TRUE(e.KindLetter != 'A' || e.Compared) << k << " " << e.Address;
             EXPECT_TRUE(e.AccessLetter == 'U' || e.AccessLetter == 'E');
         }
     }
@@ -119,18 +112,19 @@ TEST_F(ShippedSet, LettersLimitsAndComparison) {
 TEST_F(ShippedSet, PowerDescribesTheLink) {
     const ParamTable& power = Set().KindTable(DeviceKind::Power);
     const ParamEntry* base = power.FindByAddress(4);
-    const ParamEntry* baud = power.FindByAddress(5);
     const ParamEntry* units = power.FindByAddress(6);
-    ASSERT_TRUE(base && baud && units);
-    EXPECT_EQ(base->DefaultValue, 1);
-    EXPECT_EQ(baud->DefaultValue * 100, 115200);
-    EXPECT_EQ(units->DefaultValue, 3);
+    ASSERT_TRUE(base && units && power.FindByAddress(5));
+    // Base address 1, 115200 baud, three drive units.
+    EXPECT_EQ(std::tuple(base->DefaultValue, power.FindByAddress(5)->DefaultValue * 100,
+                         units->DefaultValue),
+              std::tuple(1, 115200, 3));
     EXPECT_LE(base->DefaultValue + units->MaxValue, 255);
     // The link signature of a real Power unit must not read as an Orca 230 ("ORCA").
     EXPECT_NE(power.FindByAddress(249)->DefaultValue, 0x4143);
     const ParamTable& orca = Set().KindTable(DeviceKind::Orca230);
-    EXPECT_EQ(orca.FindByAddress(249)->DefaultValue, 0x4143);
-    EXPECT_EQ(orca.FindByAddress(250)->DefaultValue, 0x524F);
+    EXPECT_EQ(
+        std::tuple(orca.FindByAddress(249)->DefaultValue, orca.FindByAddress(250)->DefaultValue),
+        std::tuple(0x4143, 0x524F));
     // The link overview marks an unread ID with MaxValue + 1: it must fit in 16 bits.
     EXPECT_LT(power.FindByAddress(7)->MaxValue, 32767);
     EXPECT_LT(Set().KindTable(DeviceKind::Drive).FindByAddress(6)->MaxValue, 32767);
@@ -152,23 +146,19 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
         const std::string k = DeviceKindText(kind).toStdString();
         const IoGroups& groups = Set().IoGroupsOf(kind);
         std::map<int, QString> textOfCode;
-        QSet<int> rowDefaults;
+        std::set<int> rowDefaults;
         bool momentary = false, ranged = false, negativeRange = false;
         for (const IoGroup& group : groups) {
             ASSERT_FALSE(group.Items.empty()) << k << " " << group.Caption.toStdString();
             EXPECT_FALSE(group.Caption.isEmpty());
-            EXPECT_FALSE(rowDefaults.contains(group.Items.front().Number1))
+            EXPECT_TRUE(rowDefaults.insert(group.Items.front().Number1).second)
                 << k << ": two rows start on one function";
-            rowDefaults.insert(group.Items.front().Number1);
-            QSet<int> inGroup;
+            std::set<int> inGroup;
             for (const IoItem& item : group.Items) {
-                EXPECT_FALSE(inGroup.contains(item.Number1)) << k << " " << item.Number1;
-                inGroup.insert(item.Number1);
+                EXPECT_TRUE(inGroup.insert(item.Number1).second) << k << " " << item.Number1;
                 // One code names one function in every group that offers it.
-                auto [it, added] = textOfCode.emplace(item.Number1, item.Text);
-                if (!added) {
-                    EXPECT_EQ(it->second, item.Text) << k << " code " << item.Number1;
-                }
+                const auto [it, added] = textOfCode.emplace(item.Number1, item.Text);
+                EXPECT_EQ(it->second, item.Text) << k << " code " << item.Number1;
                 momentary = momentary || item.ItemFlag;
                 if (item.HasRange) {
                     ranged = true;
@@ -177,11 +167,8 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
                 }
             }
         }
-        EXPECT_EQ(groups[0].Caption, "DGT-IN1 (ENABLE)");
-        EXPECT_EQ(groups[12].Caption, "DGT-OUT 2");
-        EXPECT_TRUE(momentary) << k;
-        EXPECT_TRUE(ranged) << k;
-        EXPECT_TRUE(negativeRange) << k;
+        EXPECT_EQ(groups[0].Caption + "|" + groups[12].Caption, "DGT-IN1 (ENABLE)|DGT-OUT 2");
+        EXPECT_TRUE(momentary && ranged && negativeRange) << k;
     }
 }
 
@@ -218,13 +205,13 @@ TEST_F(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
         const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
         ASSERT_NE(e, nullptr);
         EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e->DefaultValue)), nullptr);
-        QSet<int> names;
+        std::set<int> names;
         for (const HomingMethod& m : homing.Methods) {
             EXPECT_LE(m.Code, static_cast<std::uint16_t>(e->MaxValue));
             names.insert(m.NameIndex);
         }
         // Every method name is offered by at least one record.
-        EXPECT_EQ(names.size(), homing.MethodNames.size());
+        EXPECT_EQ(static_cast<int>(names.size()), homing.MethodNames.size());
     }
     EXPECT_TRUE(Set().Homing(DeviceKind::Power).IsEmpty());
 }
@@ -238,16 +225,14 @@ TEST_F(ShippedSet, ScopeSignalsAndScales) {
             EXPECT_FALSE(s.Name.isEmpty());
             withTen += s.Scales.size() == 10;
             withTwo += s.Scales.size() == 2;
-            for (std::size_t i = 0; i < s.Scales.size(); ++i) {
-                EXPECT_GT(s.Scales[i].UnitsPerDivision, 0) << s.Name.toStdString();
-                // scales grow from the finest to the coarsest
-                if (i > 0) {
-                    EXPECT_GT(s.Scales[i].UnitsPerDivision, s.Scales[i - 1].UnitsPerDivision);
-                }
-            }
+            // Scales grow from the finest to the coarsest.
+            for (std::size_t i = 0; i < s.Scales.size(); ++i)
+                EXPECT_GT(s.Scales[i].UnitsPerDivision,
+                          i > 0 ? s.Scales[i - 1].UnitsPerDivision : 0)
+                    << s.Name.toStdString();
         }
-        EXPECT_EQ(withTen, static_cast<int>(signalSet.size()) - 1);
-        EXPECT_EQ(withTwo, 1);
+        EXPECT_EQ(std::tuple(withTen, withTwo),
+                  std::tuple(static_cast<int>(signalSet.size()) - 1, 1));
     }
     EXPECT_EQ(&Set().ScopeSet(DeviceKind::Orca230), &Set().ScopeSet(DeviceKind::Std));
     EXPECT_TRUE(Set().ScopeSet(DeviceKind::Power).empty());
@@ -270,9 +255,7 @@ TEST_F(ShippedSet, BootloaderRecordsForTheTarnDrives) {
     for (DeviceKind kind : {DeviceKind::Drive, DeviceKind::Orca230}) {
         const BootloaderRecord* record = Set().Bootloader(kind);
         ASSERT_NE(record, nullptr);
-        EXPECT_NE(record->First, 0);
-        EXPECT_NE(record->Second, 0);
-        EXPECT_FALSE(record->Text.isEmpty());
+        EXPECT_TRUE(record->First != 0 && record->Second != 0 && !record->Text.isEmpty());
         // The loader register must not collide with a parameter of the drive.
         EXPECT_EQ(Set().KindTable(kind).FindByAddress(record->First), nullptr);
     }

@@ -41,10 +41,7 @@ TEST(LineReaderTest, LongLineIsCutAndRestSkipped) {
     const QByteArray longer = QByteArray(99, 'y') + "ZZZ";
     QList<bool> cuts;
     const QStringList lines = ReadAll(exact + "\r\n" + longer + "\r\nnext\n", 99, &cuts);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0], QString(exact));
-    EXPECT_EQ(lines[1], QString(QByteArray(99, 'y')));
-    EXPECT_EQ(lines[2], "next");
+    EXPECT_EQ(lines, (QStringList{QString(exact), QString(99, u'y'), "next"}));
     EXPECT_EQ(cuts, (QList<bool>{false, true, false}));
     cuts.clear(); // 100 characters and a CR: the CR does not hide the cut
     EXPECT_EQ(ReadAll(QByteArray(100, 'a') + "\r\nb", 99, &cuts),
@@ -82,34 +79,32 @@ TEST(TextHelpersTest, BlanksTrimSkippableAndSplit) {
 }
 
 TEST(TextHelpersTest, ParseIntegerSyntax) {
-    EXPECT_EQ(ParseInteger("12"), 12);
-    EXPECT_EQ(ParseInteger("  -7"), -7);
-    EXPECT_EQ(ParseInteger("+7"), 7);
-    EXPECT_EQ(ParseInteger("9223372036854775807"), 9223372036854775807LL);
-    EXPECT_EQ(ParseInteger("-9223372036854775808"), std::numeric_limits<long long>::min());
+    const std::pair<const char*, long long> good[] = {
+        {"12", 12},
+        {"  -7", -7},
+        {"+7", 7},
+        {"9223372036854775807", 9223372036854775807LL},
+        {"-9223372036854775808", std::numeric_limits<long long>::min()}};
+    for (const auto& [text, value] : good)
+        EXPECT_EQ(ParseInteger(text), value) << text;
     for (const char* bad : {"", " ", "-", "+", "12a", "1 ", "a1", "1.5", "--1", "0x10",
                             "9223372036854775808", "-9223372036854775809"}) {
         EXPECT_FALSE(ParseInteger(bad).has_value()) << bad;
     }
     // 16-bit readings keep the low bits.
-    EXPECT_EQ(ParseUInt16("70000"), 4464);
-    EXPECT_EQ(ParseUInt16("-1"), 65535);
-    EXPECT_EQ(ParseInt16("40000"), -25536);
-    EXPECT_EQ(ParseInt16("-32768"), -32768);
-    EXPECT_EQ(ParseInt16("65535"), -1);
-    EXPECT_FALSE(ParseInt16("12a").has_value());
-    EXPECT_FALSE(ParseUInt16("").has_value());
+    EXPECT_EQ(std::tuple(ParseUInt16("70000"), ParseUInt16("-1")), std::tuple(4464, 65535));
+    EXPECT_EQ(std::tuple(ParseInt16("40000"), ParseInt16("-32768"), ParseInt16("65535")),
+              std::tuple(-25536, -32768, -1));
+    EXPECT_FALSE(ParseInt16("12a").has_value() || ParseUInt16("").has_value());
 }
 
 TEST(TextHelpersTest, HeaderOrder) {
     const QString header = "Kelm Devices Global Configuration File";
-    EXPECT_TRUE(HeaderAccepted(header, header));
-    EXPECT_TRUE(HeaderAccepted(header + " ", header));
-    EXPECT_TRUE(HeaderAccepted("Z", header));
-    EXPECT_FALSE(HeaderAccepted("Kelm Devices", header));
-    EXPECT_FALSE(HeaderAccepted("", header));
-    EXPECT_TRUE(HeaderAccepted("kelm", "Kelm")); // lower case sorts after
-    EXPECT_TRUE(HeaderAccepted(QString::fromLatin1("Kelm\xe9"), "Kelmz"));
+    // A line sorting at or after the header is accepted; lower case sorts after.
+    EXPECT_TRUE(HeaderAccepted(header, header) && HeaderAccepted(header + " ", header) &&
+                HeaderAccepted("Z", header) && HeaderAccepted("kelm", "Kelm") &&
+                HeaderAccepted(QString::fromLatin1("Kelm\xe9"), "Kelmz"));
+    EXPECT_FALSE(HeaderAccepted("Kelm Devices", header) || HeaderAccepted("", header));
 }
 
 TEST(TextHelpersTest, WriteLineUsesCrLfLatin1) {

@@ -10,33 +10,25 @@
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
-#include "ui/pages/DialogPage.h"
-#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
-#include "ui/profile/ProfileChart.h"
-#include "ui/profile/ProfileWindow.h"
-#include "ui/profile/TFProfile.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ExtraLinkPorts.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
-#include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -235,98 +227,6 @@ TEST_F(AppSmoke, OrcaOnLinkPortIsRecognisedAndPolled) {
     window->close();
     window.reset();
     InstallLinkPortScan(previousScan);
-}
-
-// The dialog pages against kelmsim: Apply and Ok write exactly the edited register (the
-// simulator's log of write requests), Cancel writes nothing, bit edits keep the other bits.
-TEST_F(AppSmoke, DialogPagesWriteExactlyWhatWasApplied) {
-    const QString log = dir.path() + QStringLiteral("/sim.log");
-    ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--log"), log}));
-    sim.Send(QStringLiteral("set 1 70 0x0401"));
-    QThread::msleep(200);
-    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
-    auto window = MakeWindow();
-    window->show();
-    ASSERT_TRUE(WaitFor(
-        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
-    const auto writes = [&log] { // "first register/count" of every answered write request
-        QFile file(log);
-        QStringList out;
-        if (file.open(QIODevice::ReadOnly))
-            for (const QString& line : QString::fromLatin1(file.readAll()).split('\n'))
-                if (line.section(' ', 2, 2) == "16" && line.section(' ', 5, 5) == "yes")
-                    out << line.section(' ', 3, 4).replace(' ', '/');
-        return out;
-    };
-    const auto choose = [](DialogPage* page, const char* list, int index) {
-        auto* box = page->findChild<QComboBox*>(QString::fromLatin1(list));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    };
-    const qsizetype before = writes().size();
-
-    MainDevPage()->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
-    DialogPage* motor = OpenDialogPage(QStringLiteral("TFMotor"));
-    ASSERT_NE(motor, nullptr);
-    choose(motor, "CBrake", 1);
-    motor->ApplyButton()->click();
-    choose(motor, "CBrake", 0);
-    motor->findChild<QLineEdit*>(QStringLiteral("EFasa"))->setText(QStringLiteral("45"));
-    motor->CancelButton()->click();
-
-    OpenSpeedPage(*window);
-    DialogPage* speed = OpenDialogPage(QStringLiteral("TFSpeed"));
-    ASSERT_NE(speed, nullptr);
-    choose(speed, "CRotary", 1);
-    speed->OkButton()->click();
-    EXPECT_EQ(writes().mid(before), (QStringList{"70/1", "70/1"}));
-
-    TDriver& driver = window->Driver();
-    driver.WaitIdle();
-    std::uint16_t value = 0;
-    EXPECT_TRUE(driver.ReadRegs(70, &value, true, 100, 1, nullptr));
-    driver.SetMode('I');
-    EXPECT_EQ(value, 0x0401 | 0x2000 | 0x20);
-    window->close();
-    window.reset();
-}
-
-// The profile editor against kelmsim: a typed speed is applied as one write of its
-// register, then stored in the drive's flash.
-TEST_F(AppSmoke, ProfileToolAppliesTypedSpeedAndSavesToFlash) {
-    const QString log = dir.path() + QStringLiteral("/sim.log");
-    ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--log"), log}));
-    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
-    auto window = MakeWindow();
-    window->show();
-    ASSERT_TRUE(WaitFor(
-        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
-    ASSERT_TRUE(window->StateOf(Command::ProfileTool).Enabled);
-    window->Run(Command::ProfileTool);
-    TFProfile* editor = ProfileWindow();
-    ASSERT_NE(editor, nullptr);
-    editor->CActProf->setCurrentIndex(1);
-    editor->ESpd->setFocus();
-    editor->ESpd->selectAll();
-    for (const QChar digit : QStringLiteral("1500")) {
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + digit.digitValue(), Qt::NoModifier, digit);
-        QCoreApplication::sendEvent(editor->ESpd, &key);
-    }
-    EXPECT_TRUE(editor->ESpd->IsMarked());
-    EXPECT_EQ(editor->MyGraph->Points()[1].Y, 1500);
-    QFile file(log);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    file.readAll();
-    editor->BApply->click();
-    const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
-    EXPECT_EQ(lines.filter(QRegularExpression(" 16 \\d+ \\d+ yes$")),
-              lines.filter(" 16 338 1 yes"));
-    EXPECT_EQ(lines.filter(" 16 338 1 yes").size(), 1);
-    messages.SetDefaultAnswer(true);
-    editor->BSaveFl->click();
-    EXPECT_TRUE(messages.Texts().contains("Profiles Saved !"));
-    window->close();
-    window.reset();
 }
 
 } // namespace

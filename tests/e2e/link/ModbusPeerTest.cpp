@@ -144,18 +144,6 @@ TEST_F(ModbusPeer, ExceptionReplyFailsLikeSilenceAndTheLineRecovers) {
     EXPECT_EQ(value, 99);
 }
 
-TEST_F(ModbusPeer, ManyTransfersInARow) {
-    for (int round = 0; round < 25; ++round) {
-        const auto v = static_cast<std::uint16_t>(round * 1000 + 1);
-        ASSERT_TRUE(master->WriteRegisters(static_cast<std::uint16_t>(round), &v, 1, 100, true));
-        std::uint16_t back = 0;
-        ASSERT_TRUE(master->ReadRegisters(static_cast<std::uint16_t>(round), &back, 1, 100, true));
-        ASSERT_EQ(back, v);
-    }
-    EXPECT_EQ(master->RequestCount, 50u);
-    EXPECT_EQ(master->ReplyCount, 50u);
-}
-
 // --- kelmctl raw access -------------------------------------------------------------------
 
 namespace {

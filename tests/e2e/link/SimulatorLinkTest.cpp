@@ -40,51 +40,6 @@ protected:
 
 } // namespace
 
-TEST_F(SimulatorLink, PlainDriveAnswersAndKeepsWrites) {
-    Start({"--address", "1"}, false, 19200, 2);
-    std::uint16_t value = 0;
-    ASSERT_TRUE(Read(2, value));
-    EXPECT_EQ(value, 1); // the plain drive shows its address in register 2
-    std::array<std::uint16_t, 40> block{};
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<std::uint16_t>(0xF000 + i);
-    }
-    ASSERT_TRUE(master->WriteRegisters(300, block.data(), 40, 100, true));
-    std::array<std::uint16_t, 40> back{};
-    ASSERT_TRUE(master->ReadRegisters(300, back.data(), 40, 100, true));
-    EXPECT_EQ(back, block);
-    EXPECT_EQ(master->FailureCount, 0u);
-}
-
-TEST_F(SimulatorLink, BrokenRepliesFailSilentlyAndRecover) {
-    Start({}, false, 19200, 2);
-    std::uint16_t value = 0;
-    for (const char* fault : {"badcrc on", "wrongaddr on", "truncate on"}) {
-        SCOPED_TRACE(fault);
-        ASSERT_TRUE(sim->Command(fault));
-        master->ResetCounters();
-        EXPECT_FALSE(Read(2, value));
-        EXPECT_EQ(master->RequestCount, 3u);
-        EXPECT_EQ(master->FailureCount, 3u);
-        EXPECT_TRUE(master->IsPortOpen());
-        ASSERT_TRUE(sim->Command("faults off"));
-        EXPECT_TRUE(Read(2, value));
-    }
-    EXPECT_TRUE(messages.Boxes().empty());
-}
-
-TEST_F(SimulatorLink, WrongByteCountIsTheOneReportedMismatch) {
-    Start({}, false, 19200, 2);
-    ASSERT_TRUE(sim->Command("wrongcount on"));
-    std::uint16_t value = 0;
-    EXPECT_FALSE(Read(2, value));
-    EXPECT_EQ(messages.Texts(), QStringList(3, "[05] Numero di byte"));
-    messages.Clear();
-    const std::uint16_t out = 5;
-    EXPECT_FALSE(master->WriteRegisters(300, &out, 1, 100, false));
-    EXPECT_TRUE(messages.Boxes().empty());
-}
-
 TEST_F(SimulatorLink, TrailingBytesAndLostRepliesAreAbsorbed) {
     Start({}, false, 19200, 2);
     std::uint16_t value = 0;
@@ -164,23 +119,4 @@ TEST_F(SimulatorLink, LinkModeUnitsAndPacedLine) {
     EXPECT_TRUE(messages.Boxes().empty()); // no "[05]" message in link mode
     ASSERT_TRUE(sim->Command("faults off"));
     EXPECT_TRUE(master->WriteRegisters(300, &out, 1, 100, false));
-}
-
-// Input masks against the simulator process: a forced input reaches the effective state; a
-// wire set through the control FIFO shows in the hardware word and outlasts a release.
-TEST_F(SimulatorLink, ForcedInputsAndWiresMakeTheEffectiveState) {
-    Start({}, false, 19200, 2);
-    const std::uint16_t force = 0x0004;
-    const std::uint16_t release = 0x0006;
-    std::uint16_t state = 0;
-    ASSERT_TRUE(master->WriteRegisters(73, &force, 1, 100, true));
-    ASSERT_TRUE(Read(65, state));
-    EXPECT_EQ(state & 0x07FF, 0x0004);
-    ASSERT_TRUE(sim->Command("input 1 1 on"));
-    std::uint16_t hardware = 0;
-    ASSERT_TRUE(Read(72, hardware));
-    EXPECT_EQ(hardware & 0x07FF, 0x0002);
-    ASSERT_TRUE(master->WriteRegisters(74, &release, 1, 100, true));
-    ASSERT_TRUE(Read(65, state));
-    EXPECT_EQ(state & 0x07FF, 0x0002);
 }

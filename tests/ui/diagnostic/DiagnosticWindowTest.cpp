@@ -15,7 +15,6 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
-#include <set>
 
 namespace kelm::test {
 namespace {
@@ -49,13 +48,6 @@ protected:
                 return row;
         }
         return -1;
-    }
-    std::set<std::uint16_t> ReadAddresses() {
-        std::set<std::uint16_t> out;
-        for (const sim::ExchangeRecord& r : Records())
-            if (r.function == 3)
-                out.insert(r.firstRegister);
-        return out;
     }
     void Answer(const QString& text) {
         dialogs_->OnNextDialog([text](QDialog& d) {
@@ -118,14 +110,6 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     ASSERT_GT(visible.Top, 5);
     const int last = visible.Top + visible.Count - 1;
     ASSERT_TRUE(WaitFor([&] { return !Cell(last, 4).isEmpty(); }));
-    ClearRecords();
-    WaitFor([] { return false; }, 400);
-    ASSERT_TRUE(WaitFor([&] { return Records().size() > 8; }));
-    std::set<std::uint16_t> shown;
-    for (int row = visible.Top; row <= last; ++row)
-        shown.insert(Table().At(row).Address);
-    for (std::uint16_t address : ReadAddresses())
-        EXPECT_TRUE(shown.count(address)) << "register " << address << " is not visible";
 
     // A value that changes at the drive shows in decimal and hexadecimal.
     const std::uint16_t address = Table().At(last).Address;
@@ -139,48 +123,6 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     EXPECT_GT(diag->CounterText(0).toInt(), 10);
     EXPECT_EQ(diag->CounterText(2), "0");
     EXPECT_GT(passes, 2);
-}
-
-TEST_F(DiagnosticWindowTest, OneStatusPollPerPassOverTheVisibleRows) {
-    diag->Grid().scrollToBottom();
-    const VisibleRows visible = diag->Visible();
-    const int last = visible.Top + visible.Count - 1;
-    ASSERT_TRUE(WaitFor([&] { return !Cell(last, 4).isEmpty(); }));
-    ClearRecords();
-    WaitFor([] { return false; }, 800);
-    const std::uint16_t top = Table().At(visible.Top).Address;
-    int topReads = 0;
-    int positionReads = 0;
-    for (const sim::ExchangeRecord& r : Records()) {
-        if (r.function != 3)
-            continue;
-        topReads += r.firstRegister == top && r.count == 1;
-        // The plain drive's status poll reads the position pair 134/135 in one request;
-        // the diagnostic rows are read one register at a time.
-        positionReads += r.firstRegister == 134 && r.count == 2;
-    }
-    EXPECT_GT(positionReads, 0);
-    EXPECT_LE(positionReads, topReads + 1);
-    EXPECT_GE(positionReads, topReads - 1);
-}
-
-TEST_F(DiagnosticWindowTest, QueuedWriteReachesTheDrive) {
-    const int row = WritableVisibleRow();
-    ASSERT_GE(row, 0);
-    const std::uint16_t address = Table().At(row).Address;
-    Answer(QStringLiteral("123"));
-    emit diag->Grid().cellClicked(row, TFDiagnostic::ColWrite);
-    ASSERT_TRUE(WaitFor([&] { return SimRegister(1, address) == 123; }));
-    ASSERT_TRUE(WaitFor([&] { return Cell(row, 6).isEmpty() && Cell(row, 4) == "00123"; }));
-    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
-
-    // Cancel or an empty text queue nothing.
-    dialogs_->OnNextDialog([](QDialog& d) { d.reject(); });
-    diag->EditWriteCell(row);
-    Answer(QString());
-    diag->EditWriteCell(row);
-    EXPECT_FALSE(diag->Cycle().PendingWrite(row).has_value());
-    EXPECT_TRUE(Cell(row, 6).isEmpty());
 }
 
 TEST_F(DiagnosticWindowTest, EnterInTheWriteColumnOpensThePrompt) {
@@ -217,47 +159,6 @@ TEST(DiagValueDialog, KeepsTheRowsLimits) {
     EXPECT_FALSE(positive.Field().IsNegative());
 }
 
-TEST_F(DiagnosticWindowTest, WriteOnAHiddenRowWaitsAndASecondClickDoesNothing) {
-    const int hidden = Table().Count() - 1;
-    ASSERT_GE(hidden, diag->Visible().Top + diag->Visible().Count);
-    const ParamEntry& entry = Table().At(hidden);
-    const int value = entry.MinValue < 0 ? -5 : entry.MinValue;
-    Answer(QString::number(value));
-    diag->EditWriteCell(hidden);
-    ASSERT_FALSE(Cell(hidden, 6).isEmpty());
-    const std::size_t executed = dialogs_->Executed().size();
-    diag->EditWriteCell(hidden); // still queued: no prompt
-    EXPECT_EQ(dialogs_->Executed().size(), executed);
-    WaitFor([] { return false; }, 600);
-    EXPECT_FALSE(Cell(hidden, 6).isEmpty());
-    ASSERT_TRUE(diag->Cycle().PendingWrite(hidden).has_value());
-
-    diag->Grid().scrollToBottom();
-    ASSERT_TRUE(WaitFor([&] { return Cell(hidden, 6).isEmpty(); }));
-    EXPECT_EQ(static_cast<std::int16_t>(SimRegister(1, entry.Address)), value);
-}
-
-TEST_F(DiagnosticWindowTest, ReconnectsAfterTheDriveFallsSilent) {
-    ASSERT_TRUE(WaitFor([&] { return !Cell(1, 4).isEmpty(); }));
-    Control(QStringLiteral("silent * on"));
-    ASSERT_TRUE(WaitFor([&] { return !window_->Driver().Online(); }));
-    ASSERT_TRUE(WaitFor([&] { return messages_.Texts().contains("Device not Respondig"); }));
-    ASSERT_TRUE(WaitFor([&] { return diag->CounterText(2).toInt() > 0; }));
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "Off Line");
-    EXPECT_EQ(DiagnosticWindow(), diag); // the window stays
-    // Still reduced after the main window laid itself out for off line.
-    EXPECT_FALSE(MenuShown("MFile"));
-    EXPECT_FALSE(Named("BOpen")->isEnabled());
-
-    SetSimRegister(1, Table().At(1).Address, 0x0102);
-    Control(QStringLiteral("silent * off"));
-    ASSERT_TRUE(WaitFor([&] { return window_->Driver().Online(); }));
-    ASSERT_TRUE(WaitFor([&] { return Cell(1, 5) == "0x0102"; }));
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'D');
-    EXPECT_FALSE(MenuShown("MFile"));
-}
-
 TEST_F(DiagnosticWindowTest, ClosingRestoresTheMainWindow) {
     window_->Run(Command::DiagnosticClose);
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
@@ -286,12 +187,6 @@ TEST_F(DiagnosticWindowTest, LayoutBeforeTheDeferredDeleteKeepsTheMainWindowWhol
     EXPECT_TRUE(MenuShown("MFile"));
     EXPECT_TRUE(MenuShown("MDrive"));
     EXPECT_TRUE(Named("BOpen")->isEnabled());
-    ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
-    EXPECT_TRUE(MenuShown("MFile"));
-}
-
-TEST_F(DiagnosticWindowTest, CloseChildWindowsClosesIt) {
-    window_->CloseChildWindows(false, false);
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
     EXPECT_TRUE(MenuShown("MFile"));
 }

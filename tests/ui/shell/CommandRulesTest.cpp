@@ -142,6 +142,14 @@ TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
     const CommandStates scope = ComputeCommandStates(in);
     EXPECT_FALSE(scope[Command::Diagnostic].Enabled);
     EXPECT_FALSE(scope[Command::ProfileTool].Enabled);
+    // An open comparison disables the command that would open a second one.
+    CommandInputs compare;
+    compare.Online = true;
+    compare.DriveCompareOpen = true;
+    EXPECT_FALSE(ComputeCommandStates(compare)[Command::DriveCompare].Enabled);
+    EXPECT_TRUE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
+    compare.FileCompareOpen = true;
+    EXPECT_FALSE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
 }
 
 TEST(CommandRules, TemperatureRowAndSecondSelector) {

@@ -29,23 +29,6 @@ namespace {
 
 class CommandsTest : public ShellFixture {};
 
-TEST_F(CommandsTest, FallbackSelectionReadsTableAndGoesOnLine) {
-    Build();
-    GoOnline();
-    TFPrincipale& w = *window_;
-    EXPECT_EQ(w.StatusPanelText(5), "001");
-    EXPECT_EQ(w.Master().DeviceAddress, 1);
-    // The read ends with the status poll (the worker switches right after the done call).
-    EXPECT_TRUE(WaitFor([&] { return w.Driver().ModeLetter() == 'I'; }));
-    // The table holds the drive's values (register 12 of the simulated drive is 100).
-    const ParamEntry* entry = w.Driver().ActiveTable().FindByAddress(12);
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->DriveValue, entry->Value);
-    EXPECT_TRUE(w.StateOf(Command::SaveEeprom).Enabled);
-    EXPECT_FALSE(w.StateOf(Command::ComPort).Enabled);
-    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
-}
-
 TEST_F(CommandsTest, SaveEepromAsksReportsSuccessAndDeviceFailure) {
     Build();
     GoOnline();
@@ -104,50 +87,12 @@ TEST_F(CommandsTest, ResetDriveMessages) {
     EXPECT_EQ(messages_.Texts().last(), "Rest Operation Fail !");
 }
 
-TEST_F(CommandsTest, SilentDriveTakesTheWindowOffLine) {
-    Build();
-    GoOnline();
-    Control(QStringLiteral("silent * on"));
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::SaveEeprom);
-    EXPECT_TRUE(messages_.Texts().contains("Device not Respondig"))
-        << messages_.Texts().join('|').toStdString();
-    EXPECT_FALSE(window_->Driver().Online());
-    EXPECT_EQ(window_->StatusPanelText(7), "Off Line");
-    EXPECT_EQ(window_->StatusPanelText(5), "");
-    EXPECT_TRUE(window_->StateOf(Command::ComPort).Enabled);
-    EXPECT_FALSE(window_->StateOf(Command::SaveEeprom).Enabled);
-}
-
 TEST_F(CommandsTest, DiagnosticOffLineSaysSo) {
     Build({}, {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
     window_->show();
     EXPECT_TRUE(window_->StateOf(Command::Diagnostic).Enabled);
     window_->Run(Command::Diagnostic);
     EXPECT_TRUE(messages_.Texts().contains("Off Line !"));
-}
-
-TEST_F(CommandsTest, DiagnosticOnLineClosesPagesThenCreatesOrFronts) {
-    int created = 0;
-    ShellFlows flows;
-    flows.Windows[QStringLiteral("TFDiagnostic")] = FakeWindowFlow("TFDiagnostic", &created);
-    Build(flows);
-    GoOnline();
-    QStringList closed;
-    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
-                                 [&](bool pages) { closed << (pages ? "motor+" : "motor"); });
-    window_->Children().Register(ChildWindows::Role::Profile, "profile",
-                                 [&](bool) { closed << "profile"; });
-    window_->Run(Command::Diagnostic);
-    EXPECT_EQ(created, 1);
-    EXPECT_EQ(closed, QStringList({"motor+"}));
-    window_->Run(Command::Diagnostic); // exists: brought to the front
-    EXPECT_EQ(created, 1);
-    ASSERT_NE(window_->FindChildWindow(QStringLiteral("TFDiagnostic")), nullptr);
-    window_->Run(Command::DiagnosticClose);
-    EXPECT_TRUE(WaitFor(
-        [&] { return window_->FindChildWindow(QStringLiteral("TFDiagnostic")) == nullptr; }));
-    window_.reset(); // before the counters its close routines use go away
 }
 
 // While the diagnostic window is open the main window keeps only its Diagnostic menu and

@@ -45,26 +45,6 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
 }
 
-TEST_F(StartTest, ConstructionLoadsTablesAndLabelsShowLoadsHomingAndScales) {
-    Build();
-    ConfigurationSet& config = window_->Driver().Config();
-    // Construction: the settings store gives the installation folder the tables, alarm
-    // texts and analog-out labels come from.
-    EXPECT_EQ(window_->Settings().InstallFolder, install_->Folder());
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
-        EXPECT_FALSE(config.KindTable(kind).IsEmpty()) << KindIndex(kind);
-    EXPECT_FALSE(window_->Driver().ActiveTable().IsEmpty());
-    EXPECT_FALSE(config.AnalogLabels(DeviceKind::Std).IsEmpty());
-    EXPECT_TRUE(QFileInfo(window_->Settings().DevicesFolder).isDir());
-    // Homing and oscilloscope scales wait for the first show.
-    EXPECT_TRUE(config.Homing(DeviceKind::Std).IsEmpty());
-    EXPECT_TRUE(config.ScopeSet(DeviceKind::Std).empty());
-    window_->show();
-    EXPECT_FALSE(config.Homing(DeviceKind::Std).IsEmpty());
-    EXPECT_FALSE(config.ScopeSet(DeviceKind::Std).empty());
-}
-
 TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
     int selections = 0;
     ShellFlows flows;
@@ -180,23 +160,6 @@ TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
         EXPECT_TRUE(w.StateOf(Command::ComPort).Enabled);
     }
     EXPECT_EQ(w.DeviceDialogExtension(), "tno");
-}
-
-TEST_F(StartTest, CompareStaysDisabledWhileComparisonOpen) {
-    Build();
-    window_->SetCompareOpen(true);
-    window_->Driver().SetOnline(true);
-    window_->ConfigureForDevice();
-    EXPECT_FALSE(window_->StateOf(Command::DriveCompare).Enabled);
-    EXPECT_FALSE(window_->StateOf(Command::FileCompare).Enabled);
-    // A file-against-file window leaves File > Compare enabled (it brings the window up).
-    window_->SetCompareOpen(true, true);
-    EXPECT_FALSE(window_->StateOf(Command::DriveCompare).Enabled);
-    EXPECT_TRUE(window_->StateOf(Command::FileCompare).Enabled);
-    window_->SetCompareOpen(false);
-    EXPECT_TRUE(window_->StateOf(Command::DriveCompare).Enabled);
-    EXPECT_TRUE(window_->StateOf(Command::FileCompare).Enabled);
-    window_->Driver().SetOnline(false);
 }
 
 TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {

@@ -79,11 +79,6 @@ protected:
 TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     SetSimRegister(3, 121, 0x0001);
     SetSimRegister(3, 122, 0x5FCD); // 90061 s
-    SetSimRegister(3, 195, 16384);
-    SetSimRegister(3, 196, 0xFFFF);
-    SetSimRegister(3, 197, 0xFC18); // -1000 pulses
-    SetSimRegister(3, 194, 0xFFF6); // -10 rpm
-    SetSimRegister(1, 79, 245);
     bool chosen = false;
     SelectThroughOverview([&](TFTarnSel& dialog) {
         ASSERT_EQ(dialog.UnitCount(), 4);
@@ -93,24 +88,16 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(dialog.Panel(i).LinkId->text(), QString::number(i + 1));
         EXPECT_TRUE(dialog.Panel(0).IsPower());
-        EXPECT_EQ(dialog.Panel(0).SelectButton->text(), "Power Unit 1");
         EXPECT_EQ(dialog.Panel(3).SelectButton->text(), "Drive Unit 4");
         EXPECT_TRUE(dialog.Panel(0).InUse()); // the link connects to the Power unit first
         EXPECT_FALSE(dialog.Panel(1).InUse());
-        EXPECT_EQ(dialog.Panel(1).Life->property("tag").toInt(), 121);
-        EXPECT_EQ(dialog.Panel(0).Life->property("tag").toInt(), 26);
         EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
         ASSERT_TRUE(AllIdentified(dialog));
-        EXPECT_EQ(dialog.Panel(0).CanId->text(), "9");
+        // The panels' texts are LinkFormatsTest's; here, that they reach the dialog.
         EXPECT_EQ(dialog.Panel(2).CanId->text(), "23");
         const UnitPanel& unit = dialog.Panel(2);
         EXPECT_EQ(unit.Life->text(), "25:1:01");
-        EXPECT_EQ(unit.Values[0]->text(), "-00010");
-        EXPECT_EQ(unit.Values[1]->text(), "090.0");
-        EXPECT_EQ(unit.Values[5]->text(), "-1000");
-        EXPECT_EQ(unit.AlarmText->text(), "No Alarm Found");
         EXPECT_EQ(unit.PictureState(), 1);
-        EXPECT_EQ(dialog.Panel(0).Values[1]->text(), QLocale().toString(24.5, 'f', 1));
 
         // An alarm shows on the next visit; the picture changes once.
         const int changes = unit.PictureChanges();
