@@ -2,7 +2,6 @@
 
 #include "core/drive/status/StatusPoller.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace kelm::test {
@@ -21,178 +20,20 @@ struct PollFixture : ::testing::Test {
     StatusPoller poller{link, host};
 };
 
-// The Std cycle's reads, in order.
-QStringList StdReads() {
-    return Reads({51, 52, 83, 84})
-           << "R134x2" << Reads({55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139});
-}
-
-using Step = std::function<void(FakeStatusLink&, FakePollHost&)>;
-
-// One poll: what the line saw (in order) and what the host was told.
-struct PollCase {
-    const char* Name;
-    DeviceKind Kind;
-    Step Arrange;
-    QStringList Requests;
-    QStringList Events;
-    Step Check;
-};
-
-TEST_F(PollFixture, OnePollPerKindAndFailure) {
-    const PollCase cases[] = {
-        {"std reads every register and takes them",
-         DeviceKind::Std,
-         [](FakeStatusLink& l, FakePollHost&) {
-             l.registers[59] = static_cast<std::uint16_t>(-5);
-             l.registers[134] = 1;
-             l.registers[135] = 2;
-         },
-         StdReads(),
-         {"refresh"},
-         [](FakeStatusLink& l, FakePollHost&) {
-             EXPECT_EQ(l.table.FindByAddress(59)->DriveValue, -5);
-             EXPECT_EQ(l.table.FindByAddress(59)->Value, -5);
-             EXPECT_EQ(l.table.FindByAddress(134)->Value, 1);
-             EXPECT_EQ(l.table.FindByAddress(135)->DriveValue, 2);
-         }},
-        {"a register missing from the table is still read",
-         DeviceKind::Std,
-         [](FakeStatusLink& l, FakePollHost&) {
-             ParamEntry only;
-             only.Address = 51;
-             l.table = ParamTable();
-             l.table.Add(only);
-         },
-         StdReads(),
-         {"refresh"},
-         {}},
-        {"failed selector write keeps the mark and goes off line",
-         DeviceKind::Std,
-         [](FakeStatusLink& l, FakePollHost& h) {
-             h.changed[0] = true;
-             h.index[0] = 2;
-             l.failAt = 66;
-         },
-         {"W66=2"},
-         {},
-         [](FakeStatusLink&, FakePollHost& h) { EXPECT_TRUE(h.changed[0]); }},
-        {"failed enable write leaves the button down, tag cleared",
-         DeviceKind::Std,
-         [](FakeStatusLink& l, FakePollHost& h) {
-             h.down[1] = true;
-             l.failAt = 74;
-         },
-         {"W74=1"},
-         {},
-         [](FakeStatusLink&, FakePollHost& h) {
-             EXPECT_TRUE(h.down[1]);
-             EXPECT_FALSE(h.written[1]);
-         }},
-        {"failed position read shows zero and stops the cycle",
-         DeviceKind::Std,
-         [](FakeStatusLink& l, FakePollHost&) {
-             l.table.FindByAddress(134)->DriveValue = 9;
-             l.failAt = 134;
-         },
-         StdReads().mid(0, 5),
-         {},
-         [](FakeStatusLink& l, FakePollHost&) {
-             EXPECT_EQ(l.table.FindByAddress(134)->DriveValue, 0);
-             EXPECT_EQ(l.table.FindByAddress(135)->Value, 0);
-         }},
-        {"scope step, then the pages in order",
-         DeviceKind::Std,
-         [](FakeStatusLink&, FakePollHost& h) {
-             h.scopeOpen = h.analogOpen = h.digitalOpen = true;
-         },
-         StdReads(),
-         {"scope step", "refresh", "digital", "analog"},
-         {}},
-        {"orca reads blocks and takes only named registers",
-         DeviceKind::Orca230,
-         [](FakeStatusLink& l, FakePollHost&) {
-             for (int a = 51; a <= 190; ++a)
-                 l.registers[static_cast<std::uint16_t>(a)] = static_cast<std::uint16_t>(a + 1000);
-             l.table.FindByAddress(54)->DriveValue = -1;
-         },
-         {"R51x9", "R60x8", "R72x13", "R134x12", "R180x8"},
-         {"refresh"},
-         [](FakeStatusLink& l, FakePollHost&) {
-             EXPECT_EQ(l.table.FindByAddress(55)->DriveValue, 1055);
-             EXPECT_EQ(l.table.FindByAddress(55)->Value, 1055);
-             EXPECT_EQ(l.table.FindByAddress(54)->DriveValue, -1); // in the block, not taken
-             EXPECT_EQ(l.table.FindByAddress(145)->DriveValue, 1145);
-             EXPECT_EQ(l.table.FindByAddress(187)->DriveValue, 1187);
-         }},
-        // The failed block takes the link off line; the link itself refuses the later ones.
-        {"orca tries every block after a failure",
-         DeviceKind::Orca230,
-         [](FakeStatusLink& l, FakePollHost&) { l.failAt = 60; },
-         {"R51x9", "R60x8"},
-         {},
-         {}},
-        {"orca capture complete runs the handler",
-         DeviceKind::Orca230,
-         [](FakeStatusLink& l, FakePollHost& h) {
-             h.scopeOpen = true;
-             l.scope.FindByAddress(50000)->Value = 1;
-             l.scope.FindByAddress(50000)->DriveValue = 2;
-         },
-         {},
-         {"scope step", "capture complete"},
-         {}},
-        {"drive uses its own registers",
-         DeviceKind::Drive,
-         [](FakeStatusLink& l, FakePollHost& h) {
-             h.changed[1] = true;
-             h.index[1] = 200;
-             h.down[0] = true;
-             l.registers[185] = 77;
-         },
-         {"W210=200", "W200=1", "R116x5", "R184x4", "R193x5", "R207x6", "R198x2", "R28x1", "R34x1"},
-         {"refresh"},
-         [](FakeStatusLink& l, FakePollHost&) {
-             EXPECT_EQ(l.table.FindByAddress(185)->DriveValue, 0); // not taken
-         }},
-        {"power reads a block into DriveValue only, never writes requests",
-         DeviceKind::Power,
-         [](FakeStatusLink& l, FakePollHost& h) {
-             l.registers[79] = 245;
-             l.table.FindByAddress(79)->Value = 3;
-             h.down[0] = true;
-         },
-         {"R78x10", "R98x1"},
-         {"refresh"},
-         [](FakeStatusLink& l, FakePollHost&) {
-             EXPECT_EQ(l.table.FindByAddress(79)->DriveValue, 245);
-             EXPECT_EQ(l.table.FindByAddress(79)->Value, 3);
-         }},
-        {"power refreshes when the temperature read fails",
-         DeviceKind::Power,
-         [](FakeStatusLink& l, FakePollHost&) { l.failAt = 98; },
-         {"R78x10", "R98x1"},
-         {"refresh"},
-         {}},
-        {"power refreshes nothing when the block fails",
-         DeviceKind::Power,
-         [](FakeStatusLink& l, FakePollHost&) { l.failAt = 80; },
-         {"R78x10"},
-         {},
-         {}},
-    };
-    for (const PollCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        FakeStatusLink link;
-        FakePollHost host;
-        link.kind = c.Kind;
-        c.Arrange(link, host);
-        StatusPoller(link, host).Poll();
-        EXPECT_EQ(link.requests, c.Requests);
-        EXPECT_EQ(host.events, c.Events);
-        if (c.Check)
-            c.Check(link, host);
-    }
+TEST_F(PollFixture, StdReadsEveryRegisterInOrderAndRefreshes) {
+    link.registers[59] = static_cast<std::uint16_t>(-5);
+    link.registers[134] = 1;
+    link.registers[135] = 2;
+    poller.Poll();
+    QStringList expected = Reads({51, 52, 83, 84});
+    expected << "R134x2";
+    expected << Reads({55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139});
+    EXPECT_EQ(link.requests, expected);
+    EXPECT_EQ(host.events, QStringList{"refresh"});
+    EXPECT_EQ(link.table.FindByAddress(59)->DriveValue, -5);
+    EXPECT_EQ(link.table.FindByAddress(59)->Value, -5);
+    EXPECT_EQ(link.table.FindByAddress(134)->Value, 1);
+    EXPECT_EQ(link.table.FindByAddress(135)->DriveValue, 2);
 }
 
 TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
@@ -214,6 +55,25 @@ TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
     EXPECT_EQ(link.requests.first(), "R51x1");
 }
 
+TEST_F(PollFixture, FailedSelectorWriteKeepsMarkAndGoesOffLine) {
+    host.changed[0] = true;
+    host.index[0] = 2;
+    link.failAt = 66;
+    poller.Poll();
+    EXPECT_TRUE(host.changed[0]);
+    EXPECT_EQ(link.requests, QStringList{"W66=2"});
+    EXPECT_TRUE(host.events.isEmpty()); // no refresh off line
+}
+
+TEST_F(PollFixture, FailedEnableWriteLeavesButtonDownWithTagCleared) {
+    host.down[1] = true;
+    link.failAt = 74;
+    poller.Poll();
+    EXPECT_TRUE(host.down[1]);
+    EXPECT_FALSE(host.written[1]);
+    EXPECT_EQ(link.requests, QStringList{"W74=1"});
+}
+
 TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     host.digitalOpen = true;
     host.down[0] = true;
@@ -228,6 +88,49 @@ TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     EXPECT_EQ(host.events.mid(2), (QStringList{"refresh", "digital"}));
     // A non-zero force request in 73 is written and read back after the digital refresh.
     EXPECT_EQ(link.requests.mid(link.requests.size() - 2), (QStringList{"W73=4", "R73x1"}));
+}
+
+TEST_F(PollFixture, FailedPositionReadShowsZeroAndStopsTheCycle) {
+    link.table.FindByAddress(134)->DriveValue = 9;
+    link.failAt = 134;
+    poller.Poll();
+    EXPECT_EQ(link.table.FindByAddress(134)->DriveValue, 0);
+    EXPECT_EQ(link.table.FindByAddress(135)->Value, 0);
+    EXPECT_EQ(link.requests.last(), "R134x2");
+    EXPECT_TRUE(host.events.isEmpty());
+}
+
+TEST_F(PollFixture, StdRunsScopeStepThenPagesInOrder) {
+    host.scopeOpen = true;
+    host.analogOpen = true;
+    host.digitalOpen = true;
+    poller.Poll();
+    EXPECT_EQ(host.events, (QStringList{"scope step", "refresh", "digital", "analog"}));
+}
+
+TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
+    link.kind = DeviceKind::Orca230;
+    for (int a = 51; a <= 190; ++a)
+        link.registers[static_cast<std::uint16_t>(a)] = static_cast<std::uint16_t>(a + 1000);
+    link.table.FindByAddress(54)->DriveValue = -1;
+    poller.Poll();
+    EXPECT_EQ(link.requests, (QStringList{"R51x9", "R60x8", "R72x13", "R134x12", "R180x8"}));
+    EXPECT_EQ(link.table.FindByAddress(55)->DriveValue, 1055);
+    EXPECT_EQ(link.table.FindByAddress(55)->Value, 1055);
+    EXPECT_EQ(link.table.FindByAddress(54)->DriveValue, -1); // in the block, not taken
+    EXPECT_EQ(link.table.FindByAddress(145)->DriveValue, 1145);
+    EXPECT_EQ(link.table.FindByAddress(187)->DriveValue, 1187);
+    EXPECT_EQ(host.events, QStringList{"refresh"});
+}
+
+TEST_F(PollFixture, OrcaTriesEveryBlockEvenAfterAFailure) {
+    // The failed block takes the link off line; the later blocks are refused by the link
+    // itself, so only the attempt up to the failure reaches the line.
+    link.kind = DeviceKind::Orca230;
+    link.failAt = 60;
+    poller.Poll();
+    EXPECT_EQ(link.requests, (QStringList{"R51x9", "R60x8"}));
+    EXPECT_TRUE(host.events.isEmpty());
 }
 
 TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedForAtMostFortyCycles) {
@@ -247,6 +150,16 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedForAtMostFortyCycles) {
     EXPECT_EQ(link.requests.first(), "R51x9");
 }
 
+TEST_F(PollFixture, OrcaCaptureCompleteRunsHandler) {
+    link.kind = DeviceKind::Orca230;
+    host.scopeOpen = true;
+    link.scope.FindByAddress(50000)->Value = 1;
+    link.scope.FindByAddress(50000)->DriveValue = 2;
+    poller.Poll();
+    EXPECT_EQ(host.events, (QStringList{"scope step", "capture complete"}));
+    EXPECT_TRUE(link.requests.isEmpty());
+}
+
 TEST_F(PollFixture, TickMarkNeverWrapsToZero) {
     link.kind = DeviceKind::Orca230;
     link.scope.FindByAddress(50000)->Value = 1;
@@ -256,6 +169,18 @@ TEST_F(PollFixture, TickMarkNeverWrapsToZero) {
     EXPECT_LT(link.tick, 300u);
 }
 
+TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
+    link.kind = DeviceKind::Drive;
+    host.changed[1] = true;
+    host.index[1] = 200;
+    host.down[0] = true;
+    link.registers[185] = 77;
+    poller.Poll();
+    EXPECT_EQ(link.requests, (QStringList{"W210=200", "W200=1", "R116x5", "R184x4", "R193x5",
+                                          "R207x6", "R198x2", "R28x1", "R34x1"}));
+    EXPECT_EQ(link.table.FindByAddress(185)->DriveValue, 0); // not taken
+}
+
 TEST_F(PollFixture, DriveDigitalPageUsesRequestRegisters200And201) {
     link.kind = DeviceKind::Drive;
     host.digitalOpen = true;
@@ -263,6 +188,41 @@ TEST_F(PollFixture, DriveDigitalPageUsesRequestRegisters200And201) {
     link.table.FindByAddress(201)->Value = 2;
     poller.Poll();
     EXPECT_EQ(link.requests.mid(link.requests.size() - 2), (QStringList{"W201=2", "R201x1"}));
+}
+
+TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
+    link.kind = DeviceKind::Power;
+    link.registers[79] = 245;
+    link.table.FindByAddress(79)->Value = 3;
+    host.down[0] = true; // Power never writes requests
+    poller.Poll();
+    EXPECT_EQ(link.requests, (QStringList{"R78x10", "R98x1"}));
+    EXPECT_EQ(link.table.FindByAddress(79)->DriveValue, 245);
+    EXPECT_EQ(link.table.FindByAddress(79)->Value, 3);
+    EXPECT_EQ(host.events, QStringList{"refresh"});
+}
+
+TEST_F(PollFixture, PowerRefreshesEvenWhenTemperatureReadFails) {
+    link.kind = DeviceKind::Power;
+    link.failAt = 98;
+    poller.Poll();
+    EXPECT_EQ(host.events, QStringList{"refresh"});
+    link.online = true;
+    link.failAt = 80;
+    host.events.clear();
+    poller.Poll();
+    EXPECT_TRUE(host.events.isEmpty());
+}
+
+TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
+    ParamTable small;
+    ParamEntry e;
+    e.Address = 51;
+    small.Add(e);
+    link.table = small;
+    poller.Poll();
+    EXPECT_EQ(link.requests.size(), 18);
+    EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
 TEST_F(PollFixture, OffLineSendsNothing) {
