@@ -233,18 +233,6 @@ TEST(SelectDrive, LinkWithoutSignatureStoresThePowerTableAndShowsTheOverview) {
     EXPECT_GT(power.FindByAddress(6)->Value, 0);
 }
 
-TEST(SelectDrive, CancelledOverviewReadsNothing) {
-    ScanGuard scan({DiscoveredPort{9, 1}});
-    FakeShell shell(sim::SimKind::Link);
-    shell.dialogs.OnNextDialog(ClickLinkOk());
-    shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
-    shell.SelectDrive();
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFTarnSel"), 1);
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0);
-    EXPECT_EQ(shell.fileDialogSetups, 0);
-    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
-}
-
 TEST(SelectDrive, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
     ScanGuard scan({DiscoveredPort{4, 1}, DiscoveredPort{7, 1}});
     FakeShell shell(sim::SimKind::Orca);
@@ -313,7 +301,6 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
 TEST(TFConnectD, ModesAndTheScanningWindow) {
     EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
     EXPECT_TRUE(TransferModeOf('W').Write);
-    EXPECT_EQ(TransferModeOf('p').Table, 'P');
     EXPECT_FALSE(TransferModeOf('X').Valid);
     FakeShell shell;
     shell.Driver().SetOnline(true);

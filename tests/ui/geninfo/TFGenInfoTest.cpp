@@ -1,7 +1,6 @@
 #include "ui/pages/SimDrive.h"
 
 #include "ui/geninfo/TFGenInfo.h"
-#include "ui/seams/ScriptedDialogs.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>
@@ -158,21 +157,6 @@ TEST_F(GenInfoTest, RestoringTheWindowKeepsTheEdits) {
     dialog->hide();
     dialog->show();
     EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
-}
-
-TEST_F(GenInfoTest, RunsModallyThroughTheDialogSeam) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}});
-    dialog->hide();
-    ScriptedDialogs dialogs;
-    dialogs.OnNextDialog([](QDialog& shown) {
-        shown.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
-        // Escape behaves as Cancel.
-        QTest::keyClick(&shown, Qt::Key_Escape);
-    });
-    EXPECT_EQ(Dialogs().Exec(*dialog), QDialog::Rejected);
-    EXPECT_TRUE(drive->Writes().empty());
-    EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
-    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
 }
 
 } // namespace
