@@ -2,7 +2,6 @@
 
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
-#include "ui/drive/TFGetNumber.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -88,9 +87,6 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     EXPECT_EQ(shell.fileDialogSetups, 1);
     ASSERT_FALSE(shell.closedChildren.empty());
     EXPECT_EQ(shell.closedChildren.back(), std::make_pair(false, true));
-    // The table holds the drive's values: every entry's Value equals its DriveValue.
-    for (const ParamEntry& entry : shell.Driver().ActiveTable())
-        ASSERT_EQ(entry.Value, entry.DriveValue) << entry.Address;
     EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
 }
 
@@ -349,27 +345,6 @@ TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
         EXPECT_GT(maximum, 0) << mode;
         EXPECT_TRUE(shell.Driver().Online()) << mode;
     }
-}
-
-TEST(TFGetNumber, EnterInEitherFieldConfirms) {
-    TFGetNumber prompt;
-    prompt.setWindowTitle("Id");
-    prompt.show();
-    prompt.SetValue(42);
-    QTest::keyClick(prompt.ENumber, Qt::Key_Return);
-    EXPECT_EQ(prompt.result(), QDialog::Accepted);
-    bool ok = false;
-    EXPECT_EQ(prompt.Value(&ok), 42);
-    EXPECT_TRUE(ok);
-    EXPECT_TRUE(prompt.EText->isHidden());
-    EXPECT_TRUE(prompt.ENumber->font().bold());
-    TFGetNumber second;
-    second.show();
-    QTest::keyClick(second.EText, Qt::Key_Enter);
-    EXPECT_EQ(second.result(), QDialog::Accepted);
-    second.ENumber->clear();
-    second.Value(&ok);
-    EXPECT_FALSE(ok);
 }
 
 // Records whether the progress dialog was enabled while the box was up.

@@ -181,12 +181,11 @@ TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
     window_->Run(Command::Oscilloscope);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(window_->Driver().Online());
-    EXPECT_FALSE(window_->StateOf(Command::ProfileTool).Enabled); // disabled while open
-    window_->Run(Command::Oscilloscope);                          // open: closes it
+    // What it holds while open is OscilloWindowTest's; open, the command closes it.
+    window_->Run(Command::Oscilloscope);
     EXPECT_TRUE(
         WaitFor([&] { return window_->FindChildWindow(QStringLiteral("TFOscillo")) == nullptr; }));
     EXPECT_EQ(created, 1);
-    EXPECT_TRUE(WaitFor([&] { return window_->StateOf(Command::ProfileTool).Enabled; }));
 }
 
 TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
