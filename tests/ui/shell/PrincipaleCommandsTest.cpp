@@ -200,7 +200,7 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     // A loader found nowhere is said before anything is asked or written.
     window_->Run(Command::Bootloader);
     EXPECT_TRUE(messages_.Texts().value(0).contains("\"TarnBootLoader\" was found neither"));
-    const QString loader = install_->Folder() + QStringLiteral("Bin/TarnBootLoader");
+    const QString loader = Folder() + QStringLiteral("Bin/TarnBootLoader");
     ASSERT_TRUE(QFile(loader).open(QIODevice::WriteOnly));
     messages_.Clear();
     messages_.ScriptAnswers({false});

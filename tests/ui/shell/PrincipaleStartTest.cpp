@@ -90,8 +90,7 @@ TEST_F(StartTest, TravikInAnyCaseAnywhereGivesExpert) {
 }
 
 TEST_F(StartTest, MissingHomingAndScopeFilesBothReportedThenTerminate) {
-    install_ = std::make_unique<TestInstallation>(
-        QStringList{QStringLiteral("Homing.dll"), QStringLiteral("Osci.dll")});
+    LeaveOut({QStringLiteral("Homing.dll"), QStringLiteral("Osci.dll")});
     int selections = 0;
     ShellFlows flows;
     flows.SelectDrive = [&](ShellHost&) { ++selections; };
@@ -113,7 +112,7 @@ TEST_F(StartTest, MissingHomingAndScopeFilesBothReportedThenTerminate) {
 }
 
 TEST_F(StartTest, FatalConfigurationAtConstructionRequestsTermination) {
-    install_ = std::make_unique<TestInstallation>(QStringList{QStringLiteral("digIO.dll")});
+    LeaveOut({QStringLiteral("digIO.dll")});
     Build();
     EXPECT_TRUE(TerminateRequested());
     EXPECT_GE(messages_.TerminateCount(), 1);
@@ -207,15 +206,15 @@ TEST_F(StartTest, CloseSequenceClosesChildrenAndWritesSettings) {
                                  [&](bool) { closed << "profile"; });
     window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
                                  [&](bool pages) { closed << (pages ? "motor+" : "motor"); });
-    window_->Settings().DevicesFolder = install_->Folder() + QStringLiteral("Elsewhere/");
+    window_->Settings().DevicesFolder = Folder() + QStringLiteral("Elsewhere/");
     bool shutDown = false;
     QObject::connect(window_.get(), &TFPrincipale::ShutDown, [&] { shutDown = true; });
     window_->Run(Command::Exit);
     EXPECT_TRUE(shutDown);
     EXPECT_EQ(closed, QStringList({"motor", "profile"}));
-    QSettings stored(install_->SettingsFile(), QSettings::IniFormat);
+    QSettings stored(Folder() + QStringLiteral("settings.ini"), QSettings::IniFormat);
     EXPECT_EQ(stored.value(QStringLiteral("11x/Devices")).toString(),
-              install_->Folder() + QStringLiteral("Elsewhere/"));
+              Folder() + QStringLiteral("Elsewhere/"));
     window_.reset(); // the destructor does not run the sequence twice
     EXPECT_EQ(closed.size(), 2);
 }
