@@ -50,17 +50,22 @@ void ToolFixture::ShowWindow(ShellFlows flows) {
     for (QString name : {"TFGenInfo", "TFOscillo", "TFProfile"})
         if (!flows.Windows.count(name))
             flows.Windows[name] = [](ShellHost&) {};
+    MakeWindow(std::move(flows), {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
+    window_->resize(1000, 700);
+    window_->show();
+}
+
+void ToolFixture::MakeWindow(ShellFlows flows, QStringList arguments) {
     PrincipaleOptions options;
     options.ExecutableFolder = Folder();
     options.SettingsFile = Folder() + QStringLiteral("settings.ini");
-    options.Arguments = {QStringLiteral("kelmdrive"), QStringLiteral("travik")};
+    options.Arguments = std::move(arguments);
     std::shared_ptr<sim::Engine> engine = engine_;
     options.MakeChannel = [engine] { return std::make_unique<sim::SimChannel>(engine); };
-    options.OpenExternal = [](const QString&) { return true; };
+    options.OpenExternal = [this](const QString& path) { return launched_ << path, true; };
     options.StartDelayMs = 20;
+    options.BootPauseMs = 100;
     window_ = std::make_unique<TFPrincipale>(std::move(flows), std::move(options));
-    window_->resize(1000, 700);
-    window_->show();
 }
 
 void ToolFixture::ShowOnline(ShellFlows flows) {

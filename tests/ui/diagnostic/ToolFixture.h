@@ -29,6 +29,8 @@ protected:
     void ShowWindow(ShellFlows flows = {});
     // Shows the window with the plain selection and waits until it is on line.
     void ShowOnline(ShellFlows flows = {});
+    // Builds the main window (not shown) with the command line `arguments`.
+    void MakeWindow(ShellFlows flows, QStringList arguments);
 
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
     void Control(const QString& line);
@@ -42,6 +44,7 @@ protected:
     std::unique_ptr<ScriptedDialogs> dialogs_;
     std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<TFPrincipale> window_;
+    QStringList launched_; // programs the window started
 
 private:
     QTemporaryDir install_;

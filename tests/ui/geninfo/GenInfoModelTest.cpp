@@ -118,8 +118,10 @@ TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
     EXPECT_EQ(s.RegenIndex, 1);
     EXPECT_EQ(s.Units, 3);
     s.RegenIndex = 0;
+    s.Units = 5;
     StoreGenInfoSelection(DeviceKind::Power, v230, s);
     EXPECT_EQ(v230.FindByAddress(12)->Value, 4);
+    EXPECT_EQ(v230.FindByAddress(6)->Value, 5);
 
     // 6 is no 400 V code: the first item, stored by the next Apply.
     ParamTable v400 = Table({{11, 400}, {12, 6}});

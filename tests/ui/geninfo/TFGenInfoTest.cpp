@@ -1,7 +1,6 @@
 #include "ui/pages/SimDrive.h"
 
 #include "ui/geninfo/TFGenInfo.h"
-#include "ui/seams/ScriptedDialogs.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>
@@ -35,8 +34,9 @@ protected:
     std::unique_ptr<TFGenInfo> dialog;
 };
 
-// The texts and choices per kind come from the model (GenInfoModelTest); here, that the
-// dialog shows them.
+// The texts, choices and stored bits per kind come from the model (GenInfoModelTest), every
+// kind's Apply is PolledValuesAreNeverWrittenBack's and every kind's layout the fit check's;
+// here, that the dialog shows and writes them.
 TEST_F(GenInfoTest, StdVariantShowsIdentification) {
     Open(DeviceKind::Std, {{0, 0x0401}, {1, 0x0307}, {85, 0x0102}});
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
@@ -113,35 +113,6 @@ TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
     }
 }
 
-TEST_F(GenInfoTest, DriveVariant) {
-    Open(DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0A1F}, {7, 250}, {76, 0x0200}, {370, 4}});
-    EXPECT_EQ(Find<QGroupBox>("GRelay")->title(), QStringLiteral(" Remote Relay OK "));
-    EXPECT_FALSE(Find<QGroupBox>("GRegen")->isVisible());
-    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("250 kbit/s"));
-    Click("CI2t");
-    Click("BOk");
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{76, 0x0300}}));
-}
-
-TEST_F(GenInfoTest, PowerVariant) {
-    Open(DeviceKind::Power,
-         {{0, 0x05C8}, {6, 3}, {11, 400}, {12, 2}, {100, 1}, {101, 2}, {102, 3}});
-    EXPECT_TRUE(Text("PHwInfo").startsWith(QStringLiteral("1.2.3   ")));
-    EXPECT_EQ(Find<TPNumEdit>("ENumDrive")->text(), QStringLiteral("3"));
-    EXPECT_EQ(Find<QComboBox>("CRegen")->currentText(), QStringLiteral("500 W"));
-
-    Choose("CRegen", 3);
-    TPNumEdit* units = Find<TPNumEdit>("ENumDrive");
-    units->selectAll();
-    QTest::keyClicks(units, QStringLiteral("5"));
-    Click("BApply");
-    EXPECT_EQ(drive->Get(12), 3);
-    EXPECT_EQ(drive->Get(6), 5);
-    EXPECT_EQ(drive->Writes().size(), 2u);
-}
-
 TEST_F(GenInfoTest, RestoringTheWindowKeepsTheEdits) {
     Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}, {2, 9}});
     Click("CEmergency");
@@ -158,21 +129,6 @@ TEST_F(GenInfoTest, RestoringTheWindowKeepsTheEdits) {
     dialog->hide();
     dialog->show();
     EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
-}
-
-TEST_F(GenInfoTest, RunsModallyThroughTheDialogSeam) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}});
-    dialog->hide();
-    ScriptedDialogs dialogs;
-    dialogs.OnNextDialog([](QDialog& shown) {
-        shown.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
-        // Escape behaves as Cancel.
-        QTest::keyClick(&shown, Qt::Key_Escape);
-    });
-    EXPECT_EQ(Dialogs().Exec(*dialog), QDialog::Rejected);
-    EXPECT_TRUE(drive->Writes().empty());
-    EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
-    EXPECT_EQ(dialogs.UnexpectedCount(), 0);
 }
 
 } // namespace

@@ -35,10 +35,6 @@ protected:
                    MainDevPage() != nullptr;
         }));
     }
-    std::uint16_t Register(std::uint16_t address) {
-        auto lock = engine_->Lock();
-        return engine_->FindDevice(1)->Registers().Get(address);
-    }
     void Press(const char* button) {
         MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button))->click();
     }
@@ -51,7 +47,7 @@ TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
     Press("BDigital");
     TFDigital* page = DigitalPage();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Register(87), 0); // the later row gave way, written back
+    EXPECT_EQ(SimRegister(1, 87), 0); // the later row gave way, written back
     EXPECT_FALSE(window_->StateOf(Command::Enable).Enabled);
     EXPECT_FALSE(MainDevPage()->SpeedField()->isEnabled());
     ASSERT_TRUE(WaitFor([page] { return page->Interactive(); }));
@@ -65,24 +61,24 @@ TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
     EXPECT_EQ(messages_.Texts().value(0),
               QStringLiteral("Funcion - Limit Switch +\r\nLocked by DGT-IN2 : Limit Switch +"));
     EXPECT_EQ(page->Selector(2)->currentIndex(), 0);
-    EXPECT_EQ(Register(87), 0);
+    EXPECT_EQ(SimRegister(1, 87), 0);
 
     // Forcing DGT-IN3 reaches the drive's effective state; releasing clears it.
     page->Switch(2)->click();
-    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 0x0006) == 0x0006; }));
+    ASSERT_TRUE(WaitFor([this] { return (SimRegister(1, 65) & 0x0006) == 0x0006; }));
     EXPECT_TRUE(page->Switch(2)->isChecked());
     page->Switch(2)->click();
-    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 0x0004) == 0; }));
+    ASSERT_TRUE(WaitFor([this] { return (SimRegister(1, 65) & 0x0004) == 0; }));
     // The main window's Enable acts on DGT-IN1.
     window_->Run(Command::Enable);
-    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 1) != 0; }));
+    ASSERT_TRUE(WaitFor([this] { return (SimRegister(1, 65) & 1) != 0; }));
     EXPECT_TRUE(page->Switch(0)->isChecked());
     window_->Run(Command::Disable);
-    ASSERT_TRUE(WaitFor([this] { return (Register(65) & 1) == 0; }));
+    ASSERT_TRUE(WaitFor([this] { return (SimRegister(1, 65) & 1) == 0; }));
 
     // A keyboard step of the slider is written at once and mirrored into the main page.
     page->SpeedSlider()->setValue(1000);
-    EXPECT_TRUE(WaitFor([this] { return Register(80) == 1000; }));
+    EXPECT_TRUE(WaitFor([this] { return SimRegister(1, 80) == 1000; }));
     EXPECT_EQ(MainDevPage()->SpeedField()->text(),
               page->findChild<QLabel*>(QStringLiteral("LSpeed"))->text());
 
@@ -99,7 +95,7 @@ TEST_F(IoPagesTest, AnalogOffsetsInMillivolts) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->OffsetField(0)->RdValore(), 305);
     page->OffsetUpDown(0)->stepUp(); // raw + 1, applied 10 ms later
-    EXPECT_TRUE(WaitFor([this] { return Register(29) == 101; }));
+    EXPECT_TRUE(WaitFor([this] { return SimRegister(1, 29) == 101; }));
     EXPECT_EQ(page->OffsetField(0)->RdValore(), 308);
     EXPECT_TRUE(WaitFor([page] { return !page->InputValue(0)->text().isEmpty(); }));
 }

@@ -41,14 +41,6 @@ protected:
                    MainDevPage()->FileMenuEnabled();
         }));
     }
-    std::uint16_t Register(std::uint16_t address) {
-        auto lock = engine_->Lock();
-        return engine_->FindDevice(1)->Registers().Get(address);
-    }
-    void SetRegister(std::uint16_t address, std::uint16_t value) {
-        auto lock = engine_->Lock();
-        engine_->FindDevice(1)->Registers().Set(address, value);
-    }
 };
 
 TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
@@ -82,7 +74,7 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
 
 TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
     Start();
-    SetRegister(71, 1);
+    SetSimRegister(1, 71, 1);
     window_->ReloadFromDrive();
     TFMainDev* page = MainDevPage();
     ASSERT_NE(page, nullptr);
@@ -100,14 +92,14 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
 // Cancel and the dialog's own variants are checked on the dialog itself.
 TEST_F(MainDevShellTest, GeneralSettingsOkWrites) {
     Start();
-    SetRegister(70, 0);
+    SetSimRegister(1, 70, 0);
     window_->ReloadFromDrive();
     dialogs_->OnNextDialog([](QDialog& dialog) {
         dialog.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
         dialog.findChild<QPushButton*>(QStringLiteral("BOk"))->click();
     });
     window_->Run(Command::GeneralSettings);
-    EXPECT_EQ(Register(70), 0x800);
+    EXPECT_EQ(SimRegister(1, 70), 0x800);
     ASSERT_EQ(dialogs_->Executed().size(), 1u);
     EXPECT_EQ(dialogs_->Executed()[0].Title, QStringLiteral("  General  Settings"));
     EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
@@ -125,7 +117,7 @@ TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommand) {
     QTest::keyClicks(field, QString::number(typed) + QLatin1Char('x'));
     messages_.ScriptAnswers({true});
     window_->Run(Command::SaveEeprom);
-    EXPECT_EQ(Register(static_cast<std::uint16_t>(field->Tag())), typed);
+    EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
 }
 
 TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
@@ -173,7 +165,7 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     EXPECT_TRUE(window_->MenuLocked());
     current->findChild<TPNumEdit*>(QStringLiteral("EInom"))->setText(QStringLiteral("40"));
     press("TFCurrent", "BOk");
-    EXPECT_EQ(Register(13), 40); // Ok applied before moving on
+    EXPECT_EQ(SimRegister(1, 13), 40); // Ok applied before moving on
     press("TFSpeed", "BOk");
     ASSERT_NE(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
     EXPECT_TRUE(window_->MenuLocked());
@@ -183,7 +175,7 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     emit feedback->activated(0);
     press("TFMotor", "BOk");
     EXPECT_FALSE(window_->MenuLocked());
-    EXPECT_EQ(Register(12), 0);
+    EXPECT_EQ(SimRegister(1, 12), 0);
     EXPECT_EQ(MainDevPage()->findChild<QLabel*>(QStringLiteral("PResolver"))->text(),
               QStringLiteral("Encoder"));
     EXPECT_EQ(menusEnabled(), unlocked);

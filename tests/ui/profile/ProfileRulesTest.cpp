@@ -32,11 +32,6 @@ TEST(ProfileRules, DisplaySuccessorLoopAndLimits) {
     EXPECT_TRUE(SpeedOverMax(6001, 6000));
     EXPECT_FALSE(SpeedOverMax(6000, 6000));
 
-    // A final position of -1 is stored as 0xFFFF, 0xFFFF and read back as -1.
-    EXPECT_EQ(HighWordOf(-1), -1);
-    EXPECT_EQ(LowWordOf(-1), -1);
-    EXPECT_EQ(JoinWords(-1, -1), -1);
-    EXPECT_EQ(JoinWords(HighWordOf(70000), LowWordOf(70000)), 70000);
     EXPECT_EQ(TaskBase(31) + 15, 831);
 }
 

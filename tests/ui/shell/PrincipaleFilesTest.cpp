@@ -13,7 +13,7 @@ namespace {
 
 class FilesTest : public ShellFixture {
 protected:
-    QString Path(const QString& name) const { return install_->Folder() + name; }
+    QString Path(const QString& name) const { return Folder() + name; }
     ParamEntry& Entry(std::uint16_t address) {
         return *window_->Driver().ActiveTable().FindByAddress(address);
     }
@@ -33,7 +33,7 @@ TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
     EXPECT_TRUE(QFileInfo::exists(Path("first.dev")));
     EXPECT_EQ(window_->Driver().CurrentFileName, Path("first.dev"));
     EXPECT_EQ(window_->StatusPanelText(9), "first.dev");
-    EXPECT_EQ(window_->Settings().DevicesFolder, install_->Folder());
+    EXPECT_EQ(window_->Settings().DevicesFolder, Folder());
     // Now Save writes without asking.
     window_->Run(Command::Save);
     EXPECT_EQ(dialogs_->Files().size(), 1u);

@@ -17,11 +17,18 @@
 #include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
+#include <tuple>
 
 namespace kelm::test {
 namespace {
 
 class StartTest : public ShellFixture {};
+
+void Press(QWidget& widget) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &press);
+}
 
 TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     Build();
@@ -30,11 +37,10 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_EQ(w.pos(), QPoint(10, 10));
     EXPECT_EQ(w.size(), QSize(900, 700));
     EXPECT_FALSE(w.isVisible());
-    QStringList panels;
+    const QStringList panels{"User", "Normal", "Port",     " Com1",     "Id Device",
+                             "",     "Status", "Off Line", "Dev. File", ""};
     for (int i = 0; i < 10; ++i)
-        panels << w.StatusPanelText(i);
-    EXPECT_EQ(panels, QStringList({"User", "Normal", "Port", " Com1", "Id Device", "", "Status",
-                                   "Off Line", "Dev. File", ""}));
+        EXPECT_EQ(w.StatusPanelText(i), panels[i]) << i;
     EXPECT_EQ(w.DeviceDialogExtension(), "dev");
     EXPECT_EQ(w.DeviceDialogFilterIndex(), 1);
     EXPECT_FALSE(w.StateOf(Command::TarnPort).Visible);
@@ -67,28 +73,24 @@ TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
     EXPECT_EQ(selections, 1);
 }
 
+// The word in any case, any place of the command line (program path included), alone.
 TEST_F(StartTest, TravikInAnyCaseAnywhereGivesExpert) {
-    const QList<QStringList> expert = {
-        {"travik"}, {"kelmdrive", "TRAVIK"}, {"kelmdrive", "-x", "TraVik", "more"}};
-    const QList<QStringList> normal = {{"kelmdrive"},
-                                       {"kelmdrive", "travik2"},
-                                       {"kelmdrive", " travik"},
-                                       {"/opt/travik/kelmdrive"}};
-    for (const QStringList& args : expert + normal) {
+    const std::pair<QStringList, bool> cases[] = {{{"travik"}, true},
+                                                  {{"kelmdrive", "-x", "TraVik", "more"}, true},
+                                                  {{"kelmdrive", " travik", "travik2"}, false},
+                                                  {{"/opt/travik/kelmdrive"}, false}};
+    for (const auto& [args, expert] : cases) {
         Build({}, args);
         window_->show();
-        const bool isExpert = expert.contains(args);
-        EXPECT_EQ(window_->IsExpert(), isExpert) << args.join(' ').toStdString();
+        EXPECT_EQ(window_->IsExpert(), expert) << args.join(' ').toStdString();
         EXPECT_EQ(window_->MenuAction(Command::UserChange)->text(),
-                  isExpert ? "&Release" : "&Change");
-        EXPECT_EQ(window_->StateOf(Command::Diagnostic).Enabled, isExpert);
+                  expert ? "&Release" : "&Change");
         window_.reset();
     }
 }
 
 TEST_F(StartTest, MissingHomingAndScopeFilesBothReportedThenTerminate) {
-    install_ = std::make_unique<TestInstallation>(
-        QStringList{QStringLiteral("Homing.dll"), QStringLiteral("Osci.dll")});
+    LeaveOut({QStringLiteral("Homing.dll"), QStringLiteral("Osci.dll")});
     int selections = 0;
     ShellFlows flows;
     flows.SelectDrive = [&](ShellHost&) { ++selections; };
@@ -110,7 +112,7 @@ TEST_F(StartTest, MissingHomingAndScopeFilesBothReportedThenTerminate) {
 }
 
 TEST_F(StartTest, FatalConfigurationAtConstructionRequestsTermination) {
-    install_ = std::make_unique<TestInstallation>(QStringList{QStringLiteral("digIO.dll")});
+    LeaveOut({QStringLiteral("digIO.dll")});
     Build();
     EXPECT_TRUE(TerminateRequested());
     EXPECT_GE(messages_.TerminateCount(), 1);
@@ -122,43 +124,34 @@ TEST_F(StartTest, FatalConfigurationAtConstructionRequestsTermination) {
 TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
     Build();
     TFPrincipale& w = *window_;
-    struct Row {
-        DeviceKind kind;
-        QString id, driveMenu;
-        bool selTarn, tuningMenu;
-    };
     w.Master().DeviceAddress = 12;
     const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
-    const Row rows[] = {
-        {DeviceKind::Std, "012", "D&rive", false, true},
-        {DeviceKind::Power, "Tarn Pwr", "TA&RN Power", true, false},
-        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TA&RN Drive", true, true},
-        {DeviceKind::Orca230, "Tarn", "D&RIVE", false, true},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(DeviceKindText(r.kind).toStdString());
-        w.Driver().SelectDeviceKind(r.kind, false);
+    const std::tuple<DeviceKind, QString, QString> rows[] = {
+        {DeviceKind::Std, "012", "D&rive"},
+        {DeviceKind::Power, "Tarn Pwr", "TA&RN Power"},
+        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TA&RN Drive"},
+        {DeviceKind::Orca230, "Tarn", "D&RIVE"}};
+    for (const auto& [kind, id, driveMenu] : rows) {
+        SCOPED_TRACE(DeviceKindText(kind).toStdString());
+        w.Driver().SelectDeviceKind(kind, false);
         w.SetFileDialogsForDevice();
         w.Driver().SetOnline(true);
         w.ConfigureForDevice();
-        EXPECT_EQ(w.StatusPanelText(5), r.id);
+        EXPECT_EQ(w.StatusPanelText(5), id);
         EXPECT_EQ(w.StatusPanelText(7), "On Line");
-        EXPECT_EQ(w.DriveMenu()->title(), r.driveMenu);
-        EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), r.tuningMenu);
-        EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(), r.selTarn);
-        EXPECT_EQ(w.MenuAction(Command::Enable)->isVisible(), r.kind != DeviceKind::Power);
+        EXPECT_EQ(w.DriveMenu()->title(), driveMenu);
+        EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), kind != DeviceKind::Power);
+        EXPECT_EQ(w.MenuAction(Command::Enable)->isVisible(), kind != DeviceKind::Power);
+        EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(),
+                  kind == DeviceKind::Power || kind == DeviceKind::Drive);
         EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-        EXPECT_FALSE(w.StateOf(Command::ComPort).Enabled);
-        EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(r.kind) + 1);
-
-        w.Driver().SetOnline(false);
-        w.ConfigureForDevice();
-        EXPECT_EQ(w.StatusPanelText(5), "");
-        EXPECT_EQ(w.StatusPanelText(7), "Off Line");
-        EXPECT_FALSE(w.ButtonAction(Command::SelectTarnLink)->isVisible());
-        EXPECT_FALSE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-        EXPECT_TRUE(w.StateOf(Command::ComPort).Enabled);
+        EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(kind) + 1);
     }
+    w.Driver().SetOnline(false);
+    w.ConfigureForDevice();
+    EXPECT_EQ(w.StatusPanelText(5), "");
+    EXPECT_EQ(w.StatusPanelText(7), "Off Line");
+    EXPECT_FALSE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
     EXPECT_EQ(w.DeviceDialogExtension(), "tno");
 }
 
@@ -182,24 +175,24 @@ TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {
 
 TEST_F(StartTest, StatusToggleAndAlarmCaption) {
     Build();
-    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
-    // With the panel shown an alarm leaves the caption alone.
     window_->Driver().SetOnline(true);
     window_->ConfigureForDevice();
-    window_->UpdateAlarmIndicator(true);
-    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
-    window_->ViewInfoClick();
-    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
-    window_->UpdateAlarmIndicator(true);
-    EXPECT_EQ(window_->ViewInfoCaption(), "View Status - ALARMS ! -");
-    window_->UpdateAlarmIndicator(false);
-    EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
-    window_->UpdateAlarmIndicator(true);
-    window_->ViewInfoClick(); // any caption other than "Hide Status" shows the panel
-    EXPECT_EQ(window_->ViewInfoCaption(), "Hide Status");
-    EXPECT_TRUE(window_->StatusPanelShown());
+    // action: 0 toggles the panel, 1 an alarm, 2 no alarm; then the caption.
+    const std::pair<int, const char*> steps[] = {
+        {1, "Hide Status"}, // the panel shown: an alarm leaves the caption alone
+        {0, "View Status"}, {1, "View Status - ALARMS ! -"},
+        {2, "View Status"}, {1, "View Status - ALARMS ! -"},
+        {0, "Hide Status"}, // any other caption shows it
+        {0, "View Status"}};
+    for (const auto& [action, caption] : steps) {
+        if (action == 0)
+            window_->ViewInfoClick();
+        else
+            window_->UpdateAlarmIndicator(action == 1);
+        EXPECT_EQ(window_->ViewInfoCaption(), caption);
+        EXPECT_EQ(window_->StatusPanelShown(), QString(caption) == "Hide Status");
+    }
     // Off line the alarm button is disabled: no alarm shows.
-    window_->ViewInfoClick();
     window_->Driver().SetOnline(false);
     window_->ConfigureForDevice();
     window_->UpdateAlarmIndicator(true);
@@ -213,15 +206,15 @@ TEST_F(StartTest, CloseSequenceClosesChildrenAndWritesSettings) {
                                  [&](bool) { closed << "profile"; });
     window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
                                  [&](bool pages) { closed << (pages ? "motor+" : "motor"); });
-    window_->Settings().DevicesFolder = install_->Folder() + QStringLiteral("Elsewhere/");
+    window_->Settings().DevicesFolder = Folder() + QStringLiteral("Elsewhere/");
     bool shutDown = false;
     QObject::connect(window_.get(), &TFPrincipale::ShutDown, [&] { shutDown = true; });
     window_->Run(Command::Exit);
     EXPECT_TRUE(shutDown);
     EXPECT_EQ(closed, QStringList({"motor", "profile"}));
-    QSettings stored(install_->SettingsFile(), QSettings::IniFormat);
+    QSettings stored(Folder() + QStringLiteral("settings.ini"), QSettings::IniFormat);
     EXPECT_EQ(stored.value(QStringLiteral("11x/Devices")).toString(),
-              install_->Folder() + QStringLiteral("Elsewhere/"));
+              Folder() + QStringLiteral("Elsewhere/"));
     window_.reset(); // the destructor does not run the sequence twice
     EXPECT_EQ(closed.size(), 2);
 }
@@ -237,9 +230,7 @@ TEST(Welcome, ClosesOnTimerOrClickAndShowsMainWindow) {
 
     QWidget second;
     TFWelcome* clicked = ShowSplashThen(second, 60000);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(clicked, &press);
+    Press(*clicked);
     EXPECT_TRUE(second.isVisible());
 }
 
@@ -249,9 +240,7 @@ TEST_F(StartTest, AboutBoxCaptionAndClickCloses) {
     int result = -1;
     dialogs_->OnNextDialog([&](QDialog& dialog) {
         title = dialog.windowTitle();
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&dialog, &press);
+        Press(dialog);
         result = dialog.isVisible() ? 0 : 1;
     });
     window_->Run(Command::About);

@@ -40,7 +40,7 @@ TEST(StatusPanelWidget, AlarmButtonShowsPresentOnlyWhileEnabled) {
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
 }
 
-TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicksThenPollWritesIt) {
+TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicks) {
     StatusPanelWidget panel;
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);
@@ -59,12 +59,7 @@ TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicksThenPollWritesIt) {
     emit panel.COut[0]->activated(7);
     EXPECT_TRUE(panel.SelectorChanged(0));
     panel.StatusRefresh();
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
-    link.requests.clear();
-    poller.Poll();
-    EXPECT_EQ(link.requests.first(), "W66=7");
-    EXPECT_FALSE(panel.SelectorChanged(0));
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 7); // the drive now reports 7
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 7); // the write is StatusMonitorTest's
 }
 
 TEST(StatusPanelWidget, SelectionOutOfListRangeShowsNothing) {
@@ -112,20 +107,14 @@ TEST(StatusPanelWidget, StateMarkerStandsBesideTheButtonOfTheDriveState) {
     EXPECT_GT(panel.SDriveState->y(), panel.BDEn->geometry().bottom());
 }
 
-TEST(StatusPanelWidget, RequestButtonsFormAGroupAndTheClickAloneWritesNothing) {
+TEST(StatusPanelWidget, RequestButtonsFormAGroup) {
     StatusPanelWidget panel;
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
     EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
-    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable));
-
-    FakeStatusLink link;
-    StatusPoller poller(link, panel);
-    poller.Poll();
-    EXPECT_EQ(link.requests.first(), "W74=1");
-    EXPECT_FALSE(panel.RequestPending(DriveRequest::Disable));
+    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable)); // written: StatusMonitorTest
 }
 
 TEST(StatusPanelWidget, GoingOffLineClearsEverything) {
