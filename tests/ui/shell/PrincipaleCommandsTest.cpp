@@ -7,6 +7,7 @@
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/diagnostic/MainWindowReduction.h"
+#include "ui/drive/TFConnectD.h"
 #include "ui/shell/ProgramLaunch.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
@@ -254,6 +255,28 @@ TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     bool direct = false;
     window_->RunSynchronized([&] { direct = true; });
     EXPECT_TRUE(direct);
+}
+
+// The main window gives its master the hook that disables the transfer dialog while
+// "Device not Respondig" is up.
+TEST_F(CommandsTest, TransferDialogStepsAsideWhileTheMasterReports) {
+    Build();
+    struct Probe final : MessageSink {
+        Probe() : previous(InstallMessageSink(this)) {}
+        ~Probe() override { InstallMessageSink(previous); }
+        void Beep() override {}
+        void ShowBox(const QString&, const QString&, MessageIcon) override {
+            enabledDuringBox = TFConnectD::Current()->isEnabled();
+        }
+        bool AskYesNo(const QString&, const QString&) override { return false; }
+        void RequestTerminate() override {}
+        MessageSink* previous;
+        bool enabledDuringBox = true;
+    } probe;
+    TFConnectD dialog(window_->Driver(), 'R', {});
+    window_->Master().ReportNoResponse();
+    EXPECT_FALSE(probe.enabledDuringBox);
+    EXPECT_TRUE(dialog.isEnabled());
 }
 
 TEST(ProgramLaunch, ResolvesInBinThenOnThePathAndStartsTheProgram) {
