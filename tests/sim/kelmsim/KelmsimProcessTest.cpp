@@ -9,31 +9,28 @@
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <memory>
 #include <modbus.h>
 
 using namespace kelm::sim::test;
 
 namespace {
 
-// A libmodbus RTU master on the simulator's terminal.
-struct ModbusContext {
-    explicit ModbusContext(const QString& path, int slave) {
-        ctx = modbus_new_rtu(path.toLocal8Bit().constData(), 19200, 'N', 8, 1);
-        if (ctx != nullptr) {
-            modbus_set_slave(ctx, slave);
-            modbus_set_response_timeout(ctx, 0, 500000);
-            connected = modbus_connect(ctx) == 0;
-        }
+// A libmodbus RTU master on the simulator's terminal; empty when it cannot connect.
+struct CloseModbus {
+    void operator()(modbus_t* ctx) const {
+        modbus_close(ctx);
+        modbus_free(ctx);
     }
-    ~ModbusContext() {
-        if (ctx != nullptr) {
-            modbus_close(ctx);
-            modbus_free(ctx);
-        }
-    }
-    modbus_t* ctx = nullptr;
-    bool connected = false;
 };
+std::unique_ptr<modbus_t, CloseModbus> Connect(const QString& path, int slave) {
+    std::unique_ptr<modbus_t, CloseModbus> ctx(
+        modbus_new_rtu(path.toLocal8Bit().constData(), 19200, 'N', 8, 1));
+    if (!ctx || modbus_set_slave(ctx.get(), slave) != 0 || modbus_connect(ctx.get()) != 0)
+        return nullptr;
+    modbus_set_response_timeout(ctx.get(), 0, 500000);
+    return ctx;
+}
 
 } // namespace
 
@@ -45,17 +42,17 @@ TEST(Kelmsim, AnswersALibmodbusMasterWhileClientsCloseAndReopen) {
     EXPECT_TRUE(sim.Path().startsWith("/dev/pts/"));
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        ModbusContext modbus(sim.Path(), 5);
-        ASSERT_TRUE(modbus.connected);
+        const auto modbus = Connect(sim.Path(), 5);
+        ASSERT_TRUE(modbus);
         std::uint16_t values[125] = {};
         const std::uint16_t written[3] = {std::uint16_t(7 + round), 8, 0xFFFF};
-        ASSERT_EQ(modbus_write_registers(modbus.ctx, 40000, 3, written), 3)
+        ASSERT_EQ(modbus_write_registers(modbus.get(), 40000, 3, written), 3)
             << modbus_strerror(errno);
-        ASSERT_EQ(modbus_read_registers(modbus.ctx, 40000, 3, values), 3);
+        ASSERT_EQ(modbus_read_registers(modbus.get(), 40000, 3, values), 3);
         EXPECT_TRUE(std::equal(written, written + 3, values));
-        EXPECT_EQ(modbus_write_register(modbus.ctx, 12, 1), -1);
+        EXPECT_EQ(modbus_write_register(modbus.get(), 12, 1), -1);
         EXPECT_EQ(errno, EMBXILFUN);
-        ASSERT_EQ(modbus_read_registers(modbus.ctx, 0, 125, values), 125);
+        ASSERT_EQ(modbus_read_registers(modbus.get(), 0, 125, values), 125);
         EXPECT_EQ(values[2], 5);    // register 2 holds the address
         EXPECT_EQ(values[12], 100); // configured defaults
         EXPECT_EQ(values[13], 50);
@@ -66,13 +63,13 @@ TEST(Kelmsim, AnswersALibmodbusMasterWhileClientsCloseAndReopen) {
 TEST(Kelmsim, BaudRatePacesTheReply) {
     SimProcess sim;
     ASSERT_TRUE(sim.Start({"--baud", "9600"}));
-    ModbusContext modbus(sim.Path(), 1);
-    ASSERT_TRUE(modbus.connected);
+    const auto modbus = Connect(sim.Path(), 1);
+    ASSERT_TRUE(modbus);
     std::uint16_t values[40] = {};
     QElapsedTimer timer;
     timer.start();
     // 40 registers: 85 reply bytes, 11 bits each, about 97 ms at 9600 baud.
-    EXPECT_EQ(modbus_read_registers(modbus.ctx, 0, 40, values), 40) << modbus_strerror(errno);
+    EXPECT_EQ(modbus_read_registers(modbus.get(), 0, 40, values), 40) << modbus_strerror(errno);
     EXPECT_GE(timer.elapsed(), 85);
 }
 
