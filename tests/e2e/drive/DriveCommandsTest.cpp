@@ -62,16 +62,13 @@ protected:
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KELMCTL_PATH),
                       QStringList{"--device", sim.Path()} + arguments);
-        CtlRun run;
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
-            return run;
+            return {};
         }
-        run.Code = process.exitCode();
-        run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        run.Err = QString::fromLocal8Bit(process.readAllStandardError());
-        return run;
+        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
     }
 
     void Run(const std::vector<Step>& steps) {

@@ -1,8 +1,6 @@
-// The master against the drive simulator over a pseudo-terminal at 2400 baud: the reply window
-// opens once the request has left the line (335 ms for 32 registers), so a reply that starts
-// 375 ms after the request came in is in time. The deadlines themselves are checked on the
-// core's fake channel; a silent drive and the link mode are met end to end by the program's
-// and kelmctl's tests.
+// The master against kelmsim on a pseudo-terminal at 2400 baud: the reply window opens once the
+// request has left the line (335 ms for 32 registers), so a reply 375 ms late is in time. The
+// deadlines themselves are the core's fake channel's to check.
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/seams/RecordingMessages.h"

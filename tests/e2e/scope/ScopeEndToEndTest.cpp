@@ -52,8 +52,8 @@ class ScopeKinds : public ScopeRun, public ::testing::WithParamInterface<KindCas
 TEST_P(ScopeKinds, PlotsWhatTheDriveRecorded) {
     const KindCase c = GetParam();
     ASSERT_NO_FATAL_FAILURE(Connect(c.Kind, c.Unit, c.Expected));
-    const int address = window->Master().DeviceAddress;
-    ASSERT_TRUE(sim.Command(QStringLiteral("set %1 50012 %2").arg(address).arg(c.Factor)));
+    ASSERT_TRUE(sim.Command(
+        QStringLiteral("set %1 50012 %2").arg(window->Master().DeviceAddress).arg(c.Factor)));
     ASSERT_TRUE(sim.Command(QStringLiteral("delay 10"))); // room to press Enable mid-upload
     scope->EdgeButton(c.Edge)->click();
     scope->StartButton()->click();

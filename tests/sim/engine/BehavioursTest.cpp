@@ -269,8 +269,7 @@ TEST(SimProcedures, PhasingAndOffsetsFinishAfterTheDelay) {
     EXPECT_EQ(ReadOne(*engine, Std, Command, 100), 0x10);
     EXPECT_EQ(ReadOne(*engine, Std, 65, 100).value_or(0) & 1, 1);
     EXPECT_EQ(ReadOne(*engine, Std, Command, 200), 0);
-    EXPECT_EQ(ReadOne(*engine, Std, 65, 200).value_or(1) & 1, 0);
-    EXPECT_EQ(ReadOne(*engine, Std, 11, 200), 1234);
+    EXPECT_EQ(ReadOne(*engine, Std, 65, 200).value_or(1) & 1, 0); // phase value: kelmctl's test
 
     ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSpeedOffset | CommandTorqueOffset}, 300));
     EXPECT_EQ(ReadOne(*engine, Std, Command, 499), CommandSpeedOffset | CommandTorqueOffset);
