@@ -1,80 +1,32 @@
 // The oscilloscope as a user meets it: the main window offscreen, kelmsim on a pseudo-terminal
 // as COM1. One capture per kind, each with another trigger, plotted exactly as the drive
 // recorded it; a link lost in the middle of an upload.
-#include "app/InstallFlows.h"
-#include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/seams/RecordingMessages.h"
-#include "sim/kelmsim/SimProcess.h"
-#include "ui/drive/SelectDrive.h"
-#include "ui/drive/TFSelectDriver.h"
+#include "e2e/app/ProgramOnSim.h"
 #include "ui/scope/OscilloWindow.h"
 #include "ui/scope/TFOscillo.h"
-#include "ui/seams/ScriptedDialogs.h"
-#include "ui/shell/ExtraLinkPorts.h"
-#include "ui/shell/Principale.h"
-#include "ui/shell/WaitFor.h"
-#include "ui/status/StatusMonitor.h"
-#include "ui/tarnlink/TFTarnSel.h"
-#include "ui/tarnlink/UnitPanel.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLineSeries>
 #include <QMdiSubWindow>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace kelm {
 namespace {
 
 using test::WaitFor;
 
-struct ScopeRun : ::testing::Test {
-    // kelmsim of a kind as COM1 (offered as a link port), the window on line with the unit.
+struct ScopeRun : test::ProgramOnSim {
+    // The window on line with the unit, its oscilloscope open.
     void Connect(const QString& kind, int unit, DeviceKind expected) {
-        ASSERT_TRUE(sim.Start({"--kind", kind, "--log", dir.filePath("sim.log")}, false));
-        qputenv("KELM_COM1", sim.Path().toLocal8Bit());
-        previousScan = InstallLinkPortScan([] { return ParseLinkPortList("1"); });
-        dialogs.SetDefaultDialogHandler([kind, unit](QDialog& d) {
-            if (auto* select = qobject_cast<TFSelectDriver*>(&d)) {
-                select->EId->setText(QStringLiteral("1"));
-                (kind == "std" ? select->BStdOk : select->BLinkOk)->click();
-            } else if (auto* overview = qobject_cast<TFTarnSel*>(&d)) {
-                WaitFor([overview] { return !overview->Panel(1).CanId->text().isEmpty(); });
-                overview->Panel(unit).SelectButton->click();
-            } else {
-                ScriptedDialogs::WaitClosed(d, 60000); // connection and transfers
-            }
-        });
-        PrincipaleOptions options;
-        options.ExecutableFolder = QStringLiteral(KELM_RUNTIME_DIR "/");
-        options.SettingsFile = dir.filePath("settings.ini");
-        window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
-        window->show();
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                TDriver& driver = window->Driver();
-                return driver.ModeLetter() == 'I' && driver.CurrentKind() == expected;
-            },
-            60000))
-            << messages.Texts().join('|').toStdString();
+        ASSERT_NO_FATAL_FAILURE(Open(kind, unit, expected));
         window->Run(Command::Oscilloscope);
         scope = OscilloWindow();
         ASSERT_NE(scope, nullptr);
     }
-    void TearDown() override {
-        window.reset();
-        InstallLinkPortScan(previousScan);
-        qunsetenv("KELM_COM1");
-    }
-    StatusPanelWidget& Panel() { return dynamic_cast<StatusMonitor&>(window->Panel()).Panel(); }
     // The sizes of the reads of a channel's sample memory, in order (the simulator's log).
-    std::vector<int> BlockReads(int first) {
+    std::vector<int> BlockReads(int first) const {
         QFile log(dir.filePath("sim.log"));
         std::vector<int> sizes;
         if (log.open(QIODevice::ReadOnly))
@@ -85,12 +37,6 @@ struct ScopeRun : ::testing::Test {
         return sizes;
     }
 
-    QTemporaryDir dir;
-    sim::test::SimProcess sim;
-    RecordingMessages messages;
-    ScriptedDialogs dialogs;
-    LinkPortScan previousScan;
-    std::unique_ptr<TFPrincipale> window;
     TFOscillo* scope = nullptr;
 };
 
@@ -106,8 +52,8 @@ class ScopeKinds : public ScopeRun, public ::testing::WithParamInterface<KindCas
 TEST_P(ScopeKinds, PlotsWhatTheDriveRecorded) {
     const KindCase c = GetParam();
     ASSERT_NO_FATAL_FAILURE(Connect(c.Kind, c.Unit, c.Expected));
-    const int address = window->Master().DeviceAddress;
-    ASSERT_TRUE(sim.Command(QStringLiteral("set %1 50012 %2").arg(address).arg(c.Factor)));
+    ASSERT_TRUE(sim.Command(
+        QStringLiteral("set %1 50012 %2").arg(window->Master().DeviceAddress).arg(c.Factor)));
     ASSERT_TRUE(sim.Command(QStringLiteral("delay 10"))); // room to press Enable mid-upload
     scope->EdgeButton(c.Edge)->click();
     scope->StartButton()->click();
@@ -119,11 +65,12 @@ TEST_P(ScopeKinds, PlotsWhatTheDriveRecorded) {
     ASSERT_TRUE(WaitFor([&] { return !scope->Session().Running(); }, 30000));
     EXPECT_TRUE(Panel().BAllarm->isEnabled());
 
-    for (const int first : {51, 52}) { // 32 registers a request for Std, 16 for the others
-        const std::vector<int> sizes = BlockReads(first);
-        EXPECT_EQ(sizes.size(), c.Expected == DeviceKind::Std ? 16U : 32U);
-        EXPECT_EQ(sizes.back(), c.Expected == DeviceKind::Std ? 20 : 4);
-    }
+    // 500 samples a channel: 32 registers a request for Std, 16 for the others.
+    const bool std = c.Expected == DeviceKind::Std;
+    std::vector<int> blocks(std ? 15 : 31, std ? 32 : 16);
+    blocks.push_back(std ? 20 : 4);
+    EXPECT_EQ(BlockReads(51), blocks);
+    EXPECT_EQ(BlockReads(52), blocks);
     TDriver& driver = window->Driver();
     const int n = scope->Capture().SampleCount();
     ASSERT_EQ(n, 500);

@@ -1,40 +1,45 @@
 #include "SimTestSupport.h"
 
+#include "sim/engine/ControlCommands.h"
+#include "sim/engine/behaviours/CommandHandshake.h"
+#include "sim/engine/behaviours/LiveStatus.h"
+
 using namespace kelm::sim;
 using namespace kelm::sim::test;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
+constexpr FrameVariant Plain = FrameVariant::Plain;
+
 std::unique_ptr<Engine> StdEngine() {
     return MakeEngine(Kind(SimKind::Std));
 }
 
+bool Control(Engine& engine, const char* line) {
+    return ApplyControlCommand(engine, QString::fromLatin1(line), 0).ok;
+}
+
 } // namespace
 
-TEST(SimEngine, AnswersReadAndWriteAtItsAddressOnly) {
+TEST(SimEngine, AnswersAtItsAddressOnlyAndKeepsWrites) {
     auto engine = StdEngine();
     EXPECT_EQ(ReadOne(*engine, 1, 12, 0), 100); // configured default
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {321}, 1));
     EXPECT_EQ(ReadOne(*engine, 1, 12, 2), 321);
-    EXPECT_TRUE(Exchange(*engine, EncodeReadRequest(FrameVariant::Plain, 2, 12, 1), 3).empty());
+    EXPECT_TRUE(Exchange(*engine, EncodeReadRequest(Plain, 2, 12, 1), 3).empty());
     // Broadcast writes are not acted on and not answered.
-    EXPECT_TRUE(Exchange(*engine, EncodeWriteRequest(FrameVariant::Plain, 0, 12, {5}), 4).empty());
+    EXPECT_TRUE(Exchange(*engine, EncodeWriteRequest(Plain, 0, 12, {5}), 4).empty());
     EXPECT_EQ(ReadOne(*engine, 1, 12, 5), 321);
-}
-
-TEST(SimEngine, UnknownRegistersReadZeroAndKeepWrites) {
-    auto engine = StdEngine();
-    const auto block = ReadVia(*engine, 1, 40000, 40, 0);
-    ASSERT_TRUE(block);
-    EXPECT_EQ(*block, std::vector<std::uint16_t>(40, 0));
-    EXPECT_TRUE(WriteVia(*engine, 1, 40010, {7, 8}, 1));
-    EXPECT_EQ(ReadVia(*engine, 1, 40009, 4, 2), (std::vector<std::uint16_t>{0, 7, 8, 0}));
+    // Registers outside the configuration read 0 and keep what is written.
+    EXPECT_EQ(ReadVia(*engine, 1, 40000, 40, 6), std::vector<std::uint16_t>(40, 0));
+    EXPECT_TRUE(WriteVia(*engine, 1, 40010, {7, 8}, 7));
+    EXPECT_EQ(ReadVia(*engine, 1, 40009, 4, 8), (std::vector<std::uint16_t>{0, 7, 8, 0}));
 }
 
 TEST(SimEngine, FindsFramesInTheByteStream) {
     auto engine = StdEngine();
-    const Bytes one = EncodeReadRequest(FrameVariant::Plain, 1, 12, 1);
+    const Bytes one = EncodeReadRequest(Plain, 1, 12, 1);
     // Split over two feeds.
     EXPECT_TRUE(engine->Feed(one.data(), 3, 0).empty());
     EXPECT_EQ(engine->Feed(one.data() + 3, one.size() - 3, 5).size(), 1U);
@@ -49,92 +54,100 @@ TEST(SimEngine, FindsFramesInTheByteStream) {
     EXPECT_EQ(engine->Feed(one.data(), one.size(), 300).size(), 1U);
 }
 
-TEST(SimEngine, PlainExceptionsAreFiveBytesAndLinkFramesAreIgnored) {
-    auto engine = StdEngine();
-    Bytes zeroCount{1, 0x03, 0, 0, 0, 0};
-    AppendCrc(zeroCount);
-    const Bytes reply = Exchange(*engine, zeroCount, 0);
-    ASSERT_EQ(reply.size(), 5U);
-    EXPECT_EQ(reply[1], 0x83);
-    EXPECT_EQ(reply[2], ExceptionIllegalValue);
-
-    auto link = MakeEngine(Kind(SimKind::Link));
-    Bytes linkZero{0xFF, 10, 0x03, 0, 0, 0};
-    AppendCrc(linkZero);
-    EXPECT_TRUE(Exchange(*link, linkZero, 0).empty());
+// Each corrupting fault, switched on by its control command, gives the reply its defect.
+TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
+    const Bytes read = EncodeReadRequest(Plain, 1, 12, 2); // a clean reply has 9 bytes
+    const Bytes write = EncodeWriteRequest(Plain, 1, 12, {4});
+    const Bytes linkRead = EncodeReadRequest(FrameVariant::Link, 10, 78, 3);
+    const Bytes linkWrite = EncodeWriteRequest(FrameVariant::Link, 10, 7, {3});
+    const struct {
+        const char* Command;
+        SimKind Kind;
+        Bytes Request;
+        std::size_t Size;
+        std::size_t CrcOver; // the bytes the CRC holds for; 0: it holds for none
+        int At;              // a byte to check, and its value
+        int Value;
+    } cases[] = {
+        {"badcrc on", SimKind::Std, read, 9, 0, -1, 0},
+        {"wrongaddr on", SimKind::Std, read, 9, 9, 0, 2},
+        {"wrongcount on", SimKind::Std, read, 9, 9, 2, 6}, // 2n + 2
+        {"wrongcount on", SimKind::Std, write, 8, 8, 5, 2},
+        {"wrongcount on", SimKind::Link, linkRead, 14, 14, 5, 8},
+        {"wrongcount on", SimKind::Link, linkWrite, 8, 8, 5, 0}, // any other count is taken
+        {"truncate on", SimKind::Std, read, 8, 0, -1, 0},
+        {"  trailing   on ", SimKind::Std, read, 11, 9, -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Command);
+        auto engine = MakeEngine(Kind(c.Kind));
+        ASSERT_TRUE(Control(*engine, c.Command));
+        const Bytes reply = Exchange(*engine, c.Request, 0);
+        ASSERT_EQ(reply.size(), c.Size);
+        EXPECT_EQ(CrcMatches(reply.data(), c.CrcOver > 0 ? c.CrcOver : reply.size()),
+                  c.CrcOver > 0);
+        if (c.At >= 0) {
+            EXPECT_EQ(reply[std::size_t(c.At)], c.Value);
+        }
+    }
 }
 
-TEST(SimEngineFaults, SilentDeviceNeitherAnswersNorActs) {
+// Lost replies (the request still acts), late replies, a silent device that neither answers
+// nor acts; "faults off" ends them all.
+TEST(SimEngineFaults, DropDelaySilenceAndFaultsOff) {
     auto engine = StdEngine();
-    engine->FindDevice(1)->SetSilent(true);
-    EXPECT_FALSE(WriteVia(*engine, 1, 12, {5}, 0));
-    engine->FindDevice(1)->SetSilent(false);
-    EXPECT_EQ(ReadOne(*engine, 1, 12, 1), 100);
-}
-
-TEST(SimEngineFaults, EveryKthReplyIsDroppedButTheRequestActs) {
-    auto engine = StdEngine();
-    engine->LineFaults().dropEvery = 3;
+    ASSERT_TRUE(Control(*engine, "drop 3"));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {1}, 0));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {2}, 1));
-    EXPECT_FALSE(WriteVia(*engine, 1, 12, {3}, 2)); // third reply lost
-    engine->LineFaults().dropEvery = 0;
-    EXPECT_EQ(ReadOne(*engine, 1, 12, 3), 3);
-}
-
-TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
-    auto engine = StdEngine();
-    const Bytes request = EncodeReadRequest(FrameVariant::Plain, 1, 12, 2);
-    const Bytes clean = Exchange(*engine, request, 0);
-    ASSERT_EQ(clean.size(), 9U);
-
-    engine->LineFaults().badCrc = true;
-    Bytes reply = Exchange(*engine, request, 1);
-    EXPECT_EQ(reply.size(), clean.size());
-    EXPECT_FALSE(CrcMatches(reply.data(), reply.size()));
-    engine->LineFaults().badCrc = false;
-
-    engine->LineFaults().wrongAddress = true;
-    reply = Exchange(*engine, request, 2);
-    EXPECT_EQ(reply[0], 2);
-    EXPECT_TRUE(CrcMatches(reply.data(), reply.size()));
-    engine->LineFaults().wrongAddress = false;
-
-    engine->LineFaults().wrongCount = true;
-    reply = Exchange(*engine, request, 3);
-    EXPECT_EQ(reply.size(), clean.size());
-    EXPECT_EQ(reply[2], 6); // 2n + 2
-    EXPECT_TRUE(CrcMatches(reply.data(), reply.size()));
-    reply = Exchange(*engine, EncodeWriteRequest(FrameVariant::Plain, 1, 12, {4}), 4);
-    EXPECT_EQ(reply[5], 2);
-    EXPECT_TRUE(CrcMatches(reply.data(), reply.size()));
-    engine->LineFaults().wrongCount = false;
-
-    engine->LineFaults().truncate = true;
-    reply = Exchange(*engine, request, 5);
-    EXPECT_EQ(reply.size(), clean.size() - 1);
-    engine->LineFaults().truncate = false;
-
-    engine->LineFaults().trailing = true;
-    reply = Exchange(*engine, request, 6);
-    ASSERT_EQ(reply.size(), clean.size() + 2);
-    EXPECT_TRUE(CrcMatches(reply.data(), clean.size()));
-    engine->LineFaults().trailing = false;
-
-    engine->LineFaults().delayMs = 250;
-    const auto replies = engine->Feed(request.data(), request.size(), 7);
+    EXPECT_FALSE(WriteVia(*engine, 1, 12, {3}, 2));
+    ASSERT_TRUE(Control(*engine, "delay 250"));
+    const Bytes read = EncodeReadRequest(Plain, 1, 12, 1);
+    std::vector<Reply> replies = engine->Feed(read.data(), read.size(), 3);
     ASSERT_EQ(replies.size(), 1U);
     EXPECT_EQ(replies[0].delayMs, 250U);
+    for (const char* line : {"silent 1 on", "badcrc on", "wrongaddr on", "truncate on"})
+        ASSERT_TRUE(Control(*engine, line));
+    EXPECT_FALSE(WriteVia(*engine, 1, 12, {5}, 4));
+    ASSERT_TRUE(Control(*engine, "faults off"));
+    for (std::uint32_t now = 5; now < 8; ++now) {
+        replies = engine->Feed(read.data(), read.size(), now);
+        ASSERT_EQ(replies.size(), 1U) << now;
+        EXPECT_EQ(replies[0].delayMs, 0U);
+        EXPECT_EQ(replies[0].bytes, EncodeReadReply(Plain, 1, 12, {3}));
+    }
 }
 
-TEST(SimEngineFaults, LinkRepliesGetWrongCountsAMasterRefuses) {
+// Device commands aimed at one unit or all; their effects on alarms, the command handshake
+// and silence after some writes are met through kelmsim by kelmctl's tests.
+TEST(SimControl, DeviceCommands) {
     auto engine = MakeEngine(Kind(SimKind::Link));
-    engine->LineFaults().wrongCount = true;
-    Bytes reply = Exchange(*engine, EncodeReadRequest(FrameVariant::Link, 10, 78, 3), 0);
-    ASSERT_EQ(reply.size(), 3U * 2 + 8);
-    EXPECT_EQ(reply[5], 8);
-    reply = Exchange(*engine, EncodeWriteRequest(FrameVariant::Link, 10, 7, {3}), 1);
-    ASSERT_EQ(reply.size(), 8U);
-    EXPECT_EQ(reply[5], 0); // any non-zero count would be accepted
-    EXPECT_TRUE(CrcMatches(reply.data(), reply.size()));
+    EXPECT_TRUE(Control(*engine, "set 11 0x10 -2"));
+    EXPECT_EQ(engine->FindDevice(11)->Registers().Get(16), 0xFFFE);
+    EXPECT_TRUE(Control(*engine, "silent 12 on"));
+    EXPECT_TRUE(engine->FindDevice(12)->Silent());
+    EXPECT_FALSE(engine->FindDevice(11)->Silent());
+    EXPECT_TRUE(Control(*engine, "cmddelay * 500"));
+    EXPECT_EQ(engine->FindDevice(10)->Find<CommandHandshake>()->ClearDelay(), 500U);
+    EXPECT_EQ(engine->FindDevice(13)->Find<CommandHandshake>()->ClearDelay(), 500U);
+    EXPECT_TRUE(Control(*engine, "live 11 off"));
+    EXPECT_TRUE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
+    EXPECT_TRUE(Control(*engine, "live 11 on"));
+    EXPECT_FALSE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
+}
+
+TEST(SimControl, BadCommandsAreRefusedWithoutEffect) {
+    auto engine = StdEngine();
+    for (const char* line :
+         {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000", "silent 1 maybe",
+          "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF", "quit now", "set 0 12 1"}) {
+        const ControlResult result = ApplyControlCommand(*engine, QString::fromLatin1(line), 0);
+        EXPECT_FALSE(result.ok) << line;
+        EXPECT_FALSE(result.quit) << line;
+        EXPECT_FALSE(result.message.isEmpty()) << line;
+    }
+    EXPECT_EQ(engine->FindDevice(1)->Registers().Get(12), 100);
+    EXPECT_EQ(engine->LineFaults().dropEvery, 0U);
+    const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);
+    EXPECT_TRUE(quit.ok);
+    EXPECT_TRUE(quit.quit);
 }

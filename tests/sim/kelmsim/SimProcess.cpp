@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QThread>
 #include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace kelm::sim::test {
@@ -80,45 +78,6 @@ int SimProcess::Terminate() {
         return -1;
     }
     return process_.exitCode();
-}
-
-RawPort::RawPort(const QString& path) {
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd_ < 0) {
-        return;
-    }
-    termios settings{};
-    ::tcgetattr(fd_, &settings);
-    ::cfmakeraw(&settings);
-    ::tcsetattr(fd_, TCSANOW, &settings);
-}
-
-RawPort::~RawPort() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-std::vector<std::uint8_t> RawPort::Exchange(const std::vector<std::uint8_t>& request,
-                                            std::size_t expected, int quietMs) {
-    std::vector<std::uint8_t> reply;
-    ::tcflush(fd_, TCIOFLUSH);
-    if (::write(fd_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
-        return reply;
-    }
-    while (reply.size() < expected) {
-        pollfd pfd{fd_, POLLIN, 0};
-        if (::poll(&pfd, 1, quietMs) <= 0) {
-            break;
-        }
-        std::uint8_t buffer[256];
-        const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
-        reply.insert(reply.end(), buffer, buffer + got);
-    }
-    return reply;
 }
 
 } // namespace kelm::sim::test

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <cstdint>
-#include <vector>
 
 namespace kelm::sim::test {
 
@@ -33,23 +31,6 @@ private:
     QString path_;
     QString control_;
     QString errors_;
-};
-
-// The client end of the terminal, raw.
-class RawPort {
-public:
-    explicit RawPort(const QString& path);
-    ~RawPort();
-    RawPort(const RawPort&) = delete;
-    RawPort& operator=(const RawPort&) = delete;
-    bool IsOpen() const { return fd_ >= 0; }
-    // Drops stale input, sends the request, collects bytes until `expected` arrived or
-    // the line stayed quiet for quietMs.
-    std::vector<std::uint8_t> Exchange(const std::vector<std::uint8_t>& request,
-                                       std::size_t expected, int quietMs = 300);
-
-private:
-    int fd_ = -1;
 };
 
 } // namespace kelm::sim::test

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/InstallFlows.h"
+#include "core/drive/TDriver.h"
+#include "core/seams/RecordingMessages.h"
+#include "sim/kelmsim/SimProcess.h"
+#include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFSelectDriver.h"
+#include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/ExtraLinkPorts.h"
+#include "ui/shell/Principale.h"
+#include "ui/shell/WaitFor.h"
+#include "ui/status/StatusMonitor.h"
+#include "ui/status/StatusPanelWidget.h"
+#include "ui/tarnlink/TFTarnSel.h"
+#include "ui/tarnlink/UnitPanel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelm::test {
+
+// The program's main window offscreen against kelmsim of a kind as COM1 (offered as a link
+// port too), with a settings file of its own; the selection and unit dialogs are answered
+// and the connection's dialogs run to their end.
+struct ProgramOnSim : ::testing::Test {
+    void Open(const QString& kind, int unit, DeviceKind expected) {
+        ASSERT_TRUE(sim.Start({"--kind", kind, "--log", dir.filePath("sim.log")}, false));
+        qputenv("KELM_COM1", sim.Path().toLocal8Bit());
+        previousScan = InstallLinkPortScan([] { return ParseLinkPortList("1"); });
+        dialogs.SetDefaultDialogHandler([kind, unit](QDialog& d) {
+            if (auto* select = qobject_cast<TFSelectDriver*>(&d)) {
+                select->EId->setText(QStringLiteral("1"));
+                (kind == "std" ? select->BStdOk : select->BLinkOk)->click();
+            } else if (auto* overview = qobject_cast<TFTarnSel*>(&d)) {
+                WaitFor([overview] { return !overview->Panel(1).CanId->text().isEmpty(); });
+                overview->Panel(unit).SelectButton->click();
+            } else {
+                ScriptedDialogs::WaitClosed(d, 60000); // connection and transfers
+            }
+        });
+        ClearTerminateRequest();
+        PrincipaleOptions options;
+        options.ExecutableFolder = QStringLiteral(KELM_RUNTIME_DIR "/");
+        options.SettingsFile = dir.filePath("settings.ini");
+        options.Arguments = {QStringLiteral("kelmdrive")};
+        window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+        ASSERT_FALSE(TerminateRequested()) << messages.Texts().join('|').toStdString();
+        window->show();
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                TDriver& driver = window->Driver();
+                return driver.ModeLetter() == 'I' && driver.CurrentKind() == expected;
+            },
+            60000))
+            << messages.Texts().join('|').toStdString();
+        ASSERT_TRUE(WaitFor([&] { return !Panel().LBus->text().isEmpty(); })); // polled
+    }
+    void TearDown() override {
+        window.reset();
+        InstallLinkPortScan(previousScan);
+        qunsetenv("KELM_COM1");
+        EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+    }
+    StatusPanelWidget& Panel() { return dynamic_cast<StatusMonitor&>(window->Panel()).Panel(); }
+
+    QTemporaryDir dir;
+    sim::test::SimProcess sim;
+    RecordingMessages messages;
+    ScriptedDialogs dialogs;
+    LinkPortScan previousScan;
+    std::unique_ptr<TFPrincipale> window;
+};
+
+} // namespace kelm::test
