@@ -11,6 +11,7 @@
 #include <QLineSeries>
 #include <QMdiSubWindow>
 #include <QToolButton>
+#include <utility>
 
 namespace kelm {
 namespace {
@@ -26,13 +27,17 @@ struct ScopeRun : test::ProgramOnSim {
         ASSERT_NE(scope, nullptr);
     }
     // The sizes of the reads of a channel's sample memory, in order (the simulator's log).
+    // Sizes of the sample-block reads of one channel; a block asked again after a reply
+    // lost to a loaded machine counts once.
     std::vector<int> BlockReads(int first) const {
         QFile log(dir.filePath("sim.log"));
         std::vector<int> sizes;
+        int previous = -1;
         if (log.open(QIODevice::ReadOnly))
             for (const QByteArray& line : log.readAll().split('\n'))
                 if (const QList<QByteArray> f = line.split(' ');
-                    f.size() == 6 && f[2] == "3" && f[3].toInt() / 1000 == first)
+                    f.size() == 6 && f[2] == "3" && f[3].toInt() / 1000 == first &&
+                    std::exchange(previous, f[3].toInt()) != f[3].toInt())
                     sizes.push_back(f[4].toInt());
         return sizes;
     }
