@@ -23,6 +23,10 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
             options.help = true;
             continue;
         }
+        if (name == QLatin1String("--realtime")) {
+            options.realtime = true;
+            continue;
+        }
         if (i + 1 >= arguments.size()) {
             error = QStringLiteral("%1: missing value or unknown option").arg(name);
             return false;
@@ -48,6 +52,8 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
             options.setup.model = static_cast<int>(number);
         } else if (name == QLatin1String("--baud") && ToNumber(value, 50, 4000000, number)) {
             options.baud = static_cast<std::uint32_t>(number);
+        } else if (name == QLatin1String("--turnaround") && ToNumber(value, 0, 1000000, number)) {
+            options.turnaroundUs = static_cast<std::uint32_t>(number);
         } else if (name == QLatin1String("--cmd-delay") && ToNumber(value, 0, 600000, number)) {
             options.setup.commandDelayMs = static_cast<std::uint32_t>(number);
         } else if (name == QLatin1String("--bin")) {
@@ -83,7 +89,13 @@ QString UsageText() {
                "  --bin DIR             configuration folder (default: Bin beside kelmsim)\n"
                "  --eeprom FILE         keep the EEPROM image in FILE (default: memory only)\n"
                "  --cmd-delay MS        time until command bits clear (default 30)\n"
-               "  --baud B              pace replies like a line at B baud (11 bits a byte)\n"
+               "  --baud B              pace both directions like a line at B baud (11 bits\n"
+               "                        a byte): a request is taken once its last byte has\n"
+               "                        arrived, reply bytes leave one at a time\n"
+               "  --turnaround US       the drive's pause between a request's last byte and\n"
+               "                        its reply's first, in microseconds (default 0)\n"
+               "  --realtime            run at real-time priority where allowed, so that the\n"
+               "                        pacing holds on a loaded machine (benchmarks)\n"
                "  --link-path PATH      also place a symbolic link to the terminal at PATH\n"
                "  --log FILE            one line per request: ms address function register\n"
                "                        count answered(yes/no)\n"

@@ -96,15 +96,20 @@ TEST(Kelmsim, LogsEveryRequest) {
     EXPECT_LE(lines[0].split(' ').front().toLongLong(), lines[1].split(' ').front().toLongLong());
 }
 
-TEST(Kelmsim, BaudRatePacesTheReply) {
+TEST(Kelmsim, BaudRatePacesTheRequestAndTheReply) {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start({"--baud", "9600"}));
+    ASSERT_TRUE(sim.Start({"--baud", "9600", "--turnaround", "20000"}));
     RawPort port(sim.Path());
     QElapsedTimer timer;
     timer.start();
-    // 40 registers: 85 reply bytes, 11 bits each, about 97 ms at 9600 baud.
+    // 40 registers: 8 + 85 bytes, 11 bits each, about 107 ms at 9600 baud, plus 20 ms.
     EXPECT_EQ(port.Exchange(EncodeReadRequest(FrameVariant::Plain, 1, 0, 40), 85).size(), 85U);
-    EXPECT_GE(timer.elapsed(), 85);
+    EXPECT_GE(timer.elapsed(), 126);
+    // The answer waits for the last byte of a long request: 89 + 8 bytes, 111 ms, plus 20.
+    timer.restart();
+    const std::vector<std::uint16_t> values(40, 7);
+    EXPECT_EQ(port.Exchange(EncodeWriteRequest(FrameVariant::Plain, 1, 300, values), 8).size(), 8U);
+    EXPECT_GE(timer.elapsed(), 130);
 }
 
 TEST(Kelmsim, RefusesBadStarts) {
