@@ -9,6 +9,10 @@ JOBS=${KELM_JOBS:-$(nproc)}
 scripts/build.sh
 (cd build && ctest --output-on-failure -j "$JOBS" --timeout 600)
 
+# The Debian package, unpacked into a temporary root and checked there.
+scripts/package.sh >/dev/null
+scripts/check-package.sh
+
 # One short run of every benchmark (no goals checked), so that the benchmarks keep working.
 scripts/bench.sh --quick
 

@@ -21,9 +21,11 @@ struct Options {
     // Asks for real-time scheduling (benchmarks on a busy machine).
     bool realtime = false;
     bool help = false;
+    bool version = false;
 };
 
-// `arguments` without the program name. false with `error` on a bad argument.
+// `arguments` without the program name, parsed with QCommandLineParser (unknown options,
+// missing values and values out of range are errors). false with a one-line `error`.
 bool ParseOptions(const QStringList& arguments, Options& options, QString& error);
 QString UsageText();
 
