@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace kelm::bench {
 namespace {
@@ -28,6 +29,13 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start, Clock::time_point end = Clock::now()) {
     return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+// Processor time of the calling thread.
+double ThreadCpuMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 // Runs the event loop (the synchronized calls need it) until done() or the time limit.
@@ -101,8 +109,9 @@ public:
     TDriver& Driver() { return *driver_; }
     ModbusMaster& Master() { return *master_; }
     BenchHost& Host() { return host_; }
-    // Bytes on the line and requests sent so far.
+    // Bytes on the line and requests sent so far, time spent waiting on the line.
     std::uint64_t Bytes() const { return counter_->Bytes(); }
+    std::int64_t LineNs() const { return counter_->LineNs(); }
     const QString& Error() const { return error_; }
 
 private:
@@ -123,14 +132,16 @@ struct Run {
     double Ms = 0;
     double LimitMs = 0;
     double TurnaroundMs = 0;
+    double HostMs = 0; // Ms less the time spent waiting on the line
     bool Ok = false;
 };
 
 // The wire time of `bytes` at 11 bits each, plus the drive's turnaround per request.
-Run Limit(double ms, std::uint64_t bytes, std::uint32_t requests, std::uint32_t baud,
-          std::uint32_t turnaroundUs) {
+Run Limit(double ms, std::int64_t lineNs, std::uint64_t bytes, std::uint32_t requests,
+          std::uint32_t baud, std::uint32_t turnaroundUs) {
     Run run;
     run.Ms = ms;
+    run.HostMs = ms - static_cast<double>(lineNs) / 1e6;
     run.TurnaroundMs = requests * (turnaroundUs / 1000.0);
     run.LimitMs = static_cast<double>(bytes) * 11000.0 / baud + run.TurnaroundMs;
     run.Ok = true;
@@ -142,6 +153,7 @@ Run Limit(double ms, std::uint64_t bytes, std::uint32_t requests, std::uint32_t 
 Run Transfer(Session& session, std::uint32_t baud, std::uint32_t turnaroundUs,
              const std::function<void(TDriver::Callback)>& start) {
     const std::uint64_t bytes = session.Bytes();
+    const std::int64_t lineNs = session.LineNs();
     const std::uint32_t requests = session.Master().RequestCount;
     std::atomic<bool> done{false};
     Clock::time_point end;
@@ -154,7 +166,7 @@ Run Transfer(Session& session, std::uint32_t baud, std::uint32_t turnaroundUs,
     session.Driver().WaitIdle(); // no status polling between the runs
     if (!done || !session.Driver().Online())
         return {};
-    return Limit(MsSince(begin, end), session.Bytes() - bytes,
+    return Limit(MsSince(begin, end), session.LineNs() - lineNs, session.Bytes() - bytes,
                  session.Master().RequestCount - requests, baud, turnaroundUs);
 }
 
@@ -214,13 +226,19 @@ Run SingleReads(const QString& path, std::uint32_t baud, std::uint32_t turnaroun
     master->DeviceAddress = kind.Link ? LinkIdentity::OrcaAddress : 1;
     std::uint16_t value = 0;
     bool ok = true;
+    const double cpuBegin = ThreadCpuMs();
     const auto begin = Clock::now();
     for (int i = 0; i < count && ok; ++i)
         ok = master->ReadRegisters(0, &value, 1, 100, false);
     const double ms = MsSince(begin);
     if (!ok)
         return {};
-    return Limit(ms, counter->Bytes(), master->RequestCount, baud, turnaroundUs);
+    // How much of the host's time the processor actually spent on it; the rest waited to
+    // be scheduled (a loaded machine).
+    std::fprintf(stderr,
+                 "bench: %d single reads: %.1f ms of processor time on the master's thread\n",
+                 count, ThreadCpuMs() - cpuBegin);
+    return Limit(ms, counter->LineNs(), counter->Bytes(), master->RequestCount, baud, turnaroundUs);
 }
 
 // Collects the runs of one case into its row.
@@ -238,6 +256,7 @@ public:
         times_.push_back(run.Ms);
         limits_.push_back(run.LimitMs);
         turnarounds_.push_back(run.TurnaroundMs);
+        hosts_.push_back(run.HostMs);
     }
     // Against the wire: the limit of the median run's exchange (every run sends the same).
     Row Wire() {
@@ -245,6 +264,7 @@ public:
         if (row_.Ok()) {
             row_.Limit = Summarize(limits_).Median;
             row_.Turnaround = Summarize(turnarounds_).Median;
+            row_.Host = Summarize(hosts_).Median;
             row_.LimitKind = QStringLiteral("wire");
         }
         return row_;
@@ -271,6 +291,7 @@ private:
     std::vector<double> times_;
     std::vector<double> limits_;
     std::vector<double> turnarounds_;
+    std::vector<double> hosts_;
     bool failed_ = false;
 };
 

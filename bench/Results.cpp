@@ -57,9 +57,16 @@ QString TurnaroundText(const Row& row) {
                                           : QStringLiteral("-");
 }
 
+// The host's own time: measured less the time spent waiting on the line.
+QString HostText(const Row& row) {
+    return row.Ok() && row.LimitKind == QLatin1String("wire")
+               ? QString::number(row.Host, 'f', 2) + QStringLiteral(" ms")
+               : QStringLiteral("-");
+}
+
 QStringList Cells(const Row& row) {
-    return {row.Case,       BaudText(row),  MeasuredText(row),
-            LimitText(row), RatioText(row), TurnaroundText(row)};
+    return {row.Case,       BaudText(row),       MeasuredText(row), LimitText(row),
+            RatioText(row), TurnaroundText(row), HostText(row)};
 }
 
 const QStringList Header{QStringLiteral("case"),
@@ -67,7 +74,8 @@ const QStringList Header{QStringLiteral("case"),
                          QStringLiteral("measured median (min..max)"),
                          QStringLiteral("limit or peer"),
                          QStringLiteral("ratio"),
-                         QStringLiteral("of it turnaround")};
+                         QStringLiteral("of it turnaround"),
+                         QStringLiteral("host's own")};
 
 } // namespace
 
@@ -95,7 +103,7 @@ QString MarkdownText(const std::vector<Row>& rows, const QString& machine, bool 
         QStringLiteral("Machine: %1%2\n\n")
             .arg(machine, quick ? QStringLiteral(" (quick run: one run per case)") : QString());
     text += QLatin1Char('|') + Header.join(QLatin1Char('|')) + QStringLiteral("|\n");
-    text += QStringLiteral("|---|---:|---:|---:|---:|---:|\n");
+    text += QStringLiteral("|---|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& row : rows)
         text += QLatin1Char('|') + Cells(row).join(QLatin1Char('|')) + QStringLiteral("|\n");
     return text;
@@ -117,6 +125,7 @@ QString JsonText(const std::vector<Row>& rows, const QString& machine) {
             object.insert(QStringLiteral("limit_kind"), row.LimitKind);
             object.insert(QStringLiteral("ratio"), row.Ratio());
             object.insert(QStringLiteral("turnaround"), row.Turnaround);
+            object.insert(QStringLiteral("host"), row.Host);
         } else {
             object.insert(QStringLiteral("measured"), QJsonValue());
             object.insert(QStringLiteral("limit"), QJsonValue());

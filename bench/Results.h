@@ -25,6 +25,7 @@ struct Row {
     double Limit = 0;
     QString LimitKind;     // "wire", "libmodbus", "goal"
     double Turnaround = 0; // the part of Limit the simulated drive's turnaround makes
+    double Host = 0;       // the part of Measured outside the line's exchanges (wire rows)
     QString Note;          // "not built", a failure, ...
     bool Ok() const { return Note.isEmpty(); }
     double Ratio() const { return Limit > 0 ? Measured.Median / Limit : 0; }

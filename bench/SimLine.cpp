@@ -1,6 +1,7 @@
 #include "bench/SimLine.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 namespace kelm::bench {
 
@@ -43,6 +44,11 @@ void SimLine::Stop() {
     if (!process_.waitForFinished(3000))
         process_.kill();
     process_.waitForFinished(3000);
+    // The simulator's own pacing delay (how late the machine woke it), for the note.
+    for (const QString& line : Errors().split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String(" late by ")))
+            std::fprintf(stderr, "bench: %s\n", qPrintable(line));
+    }
 }
 
 QString SimLine::Errors() {

@@ -19,9 +19,16 @@ void LinePacer::Add(const std::vector<std::uint8_t>& bytes, std::int64_t startUs
 
 std::vector<std::uint8_t> LinePacer::TakeDue(std::int64_t nowUs) {
     std::vector<std::uint8_t> due;
+    std::int64_t lastDueUs = 0;
     while (!queue_.empty() && queue_.front().dueUs <= nowUs) {
         due.push_back(queue_.front().byte);
+        lastDueUs = queue_.front().dueUs;
         queue_.pop_front();
+    }
+    if (!due.empty()) {
+        lateSumUs_ += nowUs - lastDueUs;
+        lateMaxUs_ = std::max(lateMaxUs_, nowUs - lastDueUs);
+        ++takes_;
     }
     return due;
 }

@@ -24,6 +24,10 @@ public:
     std::vector<std::uint8_t> TakeDue(std::int64_t nowUs);
     // Puts bytes that could not be written back at the front, due again at dueUs.
     void PutBack(const std::uint8_t* bytes, std::size_t count, std::int64_t dueUs);
+    // How late the bytes were taken (the machine's wake-up delay): the mean and the worst
+    // over every TakeDue that took some, in microseconds of the last byte taken.
+    double MeanLateUs() const { return takes_ == 0 ? 0 : static_cast<double>(lateSumUs_) / takes_; }
+    std::int64_t MaxLateUs() const { return lateMaxUs_; }
 
 private:
     struct Outgoing {
@@ -33,6 +37,9 @@ private:
     std::uint32_t baud_;
     std::deque<Outgoing> queue_;
     std::int64_t lineFreeUs_ = 0;
+    std::int64_t lateSumUs_ = 0;
+    std::int64_t lateMaxUs_ = 0;
+    std::int64_t takes_ = 0;
 };
 
 } // namespace kelm::sim

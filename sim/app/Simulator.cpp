@@ -98,6 +98,14 @@ void Simulator::Run(const volatile int& stopRequested) {
             lastTick = now;
         }
     }
+    if (options_.baud != 0) {
+        // What the pacing cost beyond the line: the processor woke the simulator this late.
+        std::fprintf(stderr,
+                     "kelmsim: paced bytes taken late by %.0f us on average (worst %lld us) "
+                     "for requests, %.0f us (worst %lld us) for replies\n",
+                     inbound_->MeanLateUs(), static_cast<long long>(inbound_->MaxLateUs()),
+                     pacer_->MeanLateUs(), static_cast<long long>(pacer_->MaxLateUs()));
+    }
 }
 
 // Until the next paced byte is due, at most 10 ms (the engine's tick).
