@@ -6,22 +6,28 @@
 
 namespace kelm::sim {
 
-// Outgoing bytes with the time each may leave. At a baud rate every byte takes 11 bit
-// times (start, 8 data, parity or stop, stop) and a reply starts only after the one before
-// it has gone; without a baud rate a reply leaves whole at its start time.
+// Bytes crossing one direction of the line, with the time each has wholly crossed it. At a
+// baud rate every byte takes 11 bit times (start, 8 data, parity or stop, stop) and a run
+// of bytes starts only after the one before it has gone; without a baud rate a run is due
+// whole at its start time. The simulator keeps one for requests coming in (a request is
+// taken once its last byte would have arrived) and one for replies going out.
 class LinePacer {
 public:
     explicit LinePacer(std::uint32_t baud) : baud_(baud) {}
 
-    // Queues a reply that may start at startUs (microseconds of the caller's clock).
+    // Queues a run of bytes that may start at startUs (microseconds of the caller's clock).
     void Add(const std::vector<std::uint8_t>& bytes, std::int64_t startUs);
     bool Empty() const { return queue_.empty(); }
     // Time the first queued byte is due; only valid when not Empty().
     std::int64_t NextDueUs() const { return queue_.front().dueUs; }
     // The bytes due at nowUs, in order; they leave the queue.
     std::vector<std::uint8_t> TakeDue(std::int64_t nowUs);
-    // Puts bytes that could not be written back at the front (still due).
-    void PutBack(const std::uint8_t* bytes, std::size_t count, std::int64_t nowUs);
+    // Puts bytes that could not be written back at the front, due again at dueUs.
+    void PutBack(const std::uint8_t* bytes, std::size_t count, std::int64_t dueUs);
+    // How late the bytes were taken (the machine's wake-up delay): the mean and the worst
+    // over every TakeDue that took some, in microseconds of the last byte taken.
+    double MeanLateUs() const { return takes_ == 0 ? 0 : static_cast<double>(lateSumUs_) / takes_; }
+    std::int64_t MaxLateUs() const { return lateMaxUs_; }
 
 private:
     struct Outgoing {
@@ -31,6 +37,9 @@ private:
     std::uint32_t baud_;
     std::deque<Outgoing> queue_;
     std::int64_t lineFreeUs_ = 0;
+    std::int64_t lateSumUs_ = 0;
+    std::int64_t lateMaxUs_ = 0;
+    std::int64_t takes_ = 0;
 };
 
 } // namespace kelm::sim

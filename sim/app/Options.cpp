@@ -31,6 +31,8 @@ const NumberOption NumberOptions[] = {
      [](Options& o, long long v) { o.setup.address = static_cast<std::uint8_t>(v); }},
     {"model", 0, 0xFFFF, [](Options& o, long long v) { o.setup.model = static_cast<int>(v); }},
     {"baud", 50, 4000000, [](Options& o, long long v) { o.baud = static_cast<std::uint32_t>(v); }},
+    {"turnaround", 0, 1000000,
+     [](Options& o, long long v) { o.turnaroundUs = static_cast<std::uint32_t>(v); }},
     {"cmd-delay", 0, 600000,
      [](Options& o, long long v) { o.setup.commandDelayMs = static_cast<std::uint32_t>(v); }},
 };
@@ -50,7 +52,16 @@ void AddOptions(QCommandLineParser& parser) {
     add("bin", "DIR", "Configuration folder (default: Bin beside kelmsim).");
     add("eeprom", "FILE", "Keep the EEPROM image in FILE (default: memory only).");
     add("cmd-delay", "MS", "Time until command bits clear (default 30).");
-    add("baud", "B", "Pace replies like a line at B baud (11 bits a byte).");
+    add("baud", "B",
+        "Pace both directions like a line at B baud (11 bits a byte): a request is taken once "
+        "its last byte has arrived, reply bytes leave one at a time.");
+    add("turnaround", "US",
+        "The drive's pause between a request's last byte and its reply's first, in "
+        "microseconds (default 0).");
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("realtime"),
+        QStringLiteral("Run at real-time priority where allowed, so that the pacing holds on a "
+                       "loaded machine (benchmarks).")));
     add("link-path", "PATH", "Also place a symbolic link to the terminal at PATH.");
     add("log", "FILE", "One line per request: ms address function register count answered.");
     add("exec", "COMMAND",
@@ -80,6 +91,7 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
     }
     options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
     options.version = parser.isSet(QStringLiteral("version"));
+    options.realtime = parser.isSet(QStringLiteral("realtime"));
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected word \"%1\"").arg(parser.positionalArguments().first());
         return false;

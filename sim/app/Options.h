@@ -16,6 +16,10 @@ struct Options {
     QString controlPath;       // FIFO for run-time commands
     QStringList startCommands; // control commands run once the devices exist (--exec)
     std::uint32_t baud = 0;    // 0: replies go out at once
+    // From a request's last byte to its reply's first.
+    std::uint32_t turnaroundUs = 0;
+    // Asks for real-time scheduling (benchmarks on a busy machine).
+    bool realtime = false;
     bool help = false;
     bool version = false;
 };

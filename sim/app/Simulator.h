@@ -13,8 +13,8 @@
 namespace kelm::sim {
 
 // kelmsim at run time: the pseudo-terminal, the engine behind it, the control FIFO, the
-// request log and the pacing of replies. Run() returns when quit is asked or a stop
-// signal arrives.
+// request log and the pacing of both directions of the line. Run() returns when quit is asked or a
+// stop signal arrives.
 class Simulator {
 public:
     explicit Simulator(Options options) : options_(std::move(options)) {}
@@ -29,7 +29,9 @@ private:
     std::uint32_t NowMs() const;
     std::int64_t NowUs() const;
     void ReadRequests();
+    void TakeArrivedRequests();
     void WriteDueBytes();
+    std::int64_t WaitUs() const;
     void ReadControl();
     void LogExchange(const ExchangeRecord& record);
 
@@ -37,7 +39,8 @@ private:
     std::unique_ptr<Engine> engine_;
     PtyPort pty_;
     ControlFifo fifo_;
-    std::unique_ptr<LinePacer> pacer_;
+    std::unique_ptr<LinePacer> inbound_; // request bytes until they have arrived
+    std::unique_ptr<LinePacer> pacer_;   // reply bytes until they are due
     QFile log_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     bool quit_ = false;

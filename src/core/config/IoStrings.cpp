@@ -101,7 +101,7 @@ bool LoadIoStrings(const QString& path, DeviceKind kind, IoGroups& groups) {
         }
         // Group line: Caption, Multi, then the first item.
         const QStringList fields = SplitFields(Trim(line));
-        const auto multi = fields.size() > 1 ? ParseInteger(fields[1]) : std::nullopt;
+        const auto multi = ParseInteger(fields.value(1)); // no second field: nullopt
         const auto item = ParseItem(fields, 2);
         if (!multi || !item) {
             return fatal();

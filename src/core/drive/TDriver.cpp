@@ -217,8 +217,21 @@ void TDriver::PauseElapsed() {
         worker_->Resume();
 }
 
-void TDriver::SetPollBody(char mode, Body body) {
-    pollBodies_[mode] = std::move(body);
+void TDriver::SetPollBody(char mode, Body body, PollThread thread) {
+    for (;;) {
+        {
+            const std::lock_guard lock(pollBodyMutex_);
+            // From the worker, or from a synchronized call the running body waits on, the
+            // body cannot be waited for; it runs on a copy of itself.
+            if (!workerBodyRunning_ || worker_->OnWorkerThread() || inSynchronized_.load() > 0) {
+                pollBodies_[mode] = std::move(body);
+                pollThreads_[mode] = thread;
+                return;
+            }
+        }
+        host_.ProcessEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void TDriver::SetStepBody(char mode, Body body) {
@@ -263,9 +276,13 @@ void TDriver::FinishTransfer() {
 void TDriver::WorkerStep(char mode) {
     switch (mode) {
     case 'I':
-    case 'S':
-        RunSynchronized([this] { PollCycle(); });
+    case 'S': {
+        bool workerBodyDue = false;
+        RunSynchronized([this, &workerBodyDue] { workerBodyDue = PollCycle(); });
+        if (workerBodyDue)
+            RunWorkerPollBody(mode);
         break;
+    }
     case 'R':
         transfer_->ReadStep();
         break;
@@ -304,10 +321,10 @@ void TDriver::RunStepBody(char mode) {
 }
 
 // User-interface thread (synchronized call from the worker): the paced status or link poll.
-void TDriver::PollCycle() {
+bool TDriver::PollCycle() {
     const char mode = worker_->Mode();
     if (mode != 'I' && mode != 'S')
-        return; // stopped while the call was queued
+        return false; // stopped while the call was queued
     const std::uint32_t mark = tickMark_.load();
     if (mark != 0) {
         const std::uint32_t elapsed = TickCount() - mark;
@@ -317,14 +334,17 @@ void TDriver::PollCycle() {
             tickMark_ = 0;
             worker_->RequestSuspend();
             host_.StartPauseTimer(interval);
-            return;
+            return false;
         }
     }
     tickMark_ = NowMark();
     pauseElapsed_ = false;
     const auto found = pollBodies_.find(mode);
     if (found == pollBodies_.end() || !found->second)
-        return;
+        return false;
+    const auto thread = pollThreads_.find(mode);
+    if (thread != pollThreads_.end() && thread->second == PollThread::Worker)
+        return true;
     try {
         found->second();
     } catch (const std::exception& error) {
@@ -332,6 +352,30 @@ void TDriver::PollCycle() {
     } catch (...) {
         qWarning() << "poll failed";
     }
+    return false;
+}
+
+// Worker: a poll body that does its transfers here and reaches windows through
+// RunSynchronized. Skipped when the poll was stopped since its cycle was paced.
+void TDriver::RunWorkerPollBody(char mode) {
+    Body body;
+    {
+        const std::lock_guard lock(pollBodyMutex_);
+        const auto found = pollBodies_.find(mode);
+        if (worker_->Mode() != mode || found == pollBodies_.end() || !found->second)
+            return;
+        body = found->second;
+        workerBodyRunning_ = true;
+    }
+    try {
+        body();
+    } catch (const std::exception& error) {
+        qWarning() << "poll failed:" << error.what();
+    } catch (...) {
+        qWarning() << "poll failed";
+    }
+    const std::lock_guard lock(pollBodyMutex_);
+    workerBodyRunning_ = false;
 }
 
 } // namespace kelm

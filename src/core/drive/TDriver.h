@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace kelm {
@@ -119,12 +120,17 @@ public:
     // The host's pause timer fired.
     void PauseElapsed();
 
-    // Replaceable bodies: the poll body of mode 'I' or 'S' runs on the user-interface
-    // thread once per paced cycle; the step body of 'D' or 'T' runs on the worker once per
-    // cycle. The start body runs when the mode is entered (SetMode 'D'/'S', StartRead 'T').
-    // Install them while the worker is idle (mode 0). An error raised by a 'T' step shows
-    // "Error Nr. 004"; any step error restarts polling.
-    void SetPollBody(char mode, Body body);
+    // Replaceable bodies: the poll body of mode 'I' or 'S' runs once per paced cycle, on
+    // the user-interface thread inside the worker's synchronized call, or with
+    // PollThread::Worker on the worker itself (its serial transfers then leave the
+    // user-interface thread free; it reaches windows through RunSynchronized). The step
+    // body of 'D' or 'T' runs on the worker once per cycle. The start body runs when the
+    // mode is entered (SetMode 'D'/'S', StartRead 'T'). Install them while the worker is
+    // idle (mode 0); a poll body may also be replaced while polling runs: SetPollBody then
+    // waits (processing host events) until a worker poll body in progress has returned.
+    // An error raised by a 'T' step shows "Error Nr. 004"; any step error restarts polling.
+    enum class PollThread { Interface, Worker };
+    void SetPollBody(char mode, Body body, PollThread thread = PollThread::Interface);
     void SetStepBody(char mode, Body body);
     void SetStartBody(char mode, Body body);
 
@@ -167,7 +173,10 @@ public:
 private:
     void WorkerStep(char mode);
     void RunStepBody(char mode);
-    void PollCycle();
+    // The pacing of a poll cycle (user-interface thread); true when a worker poll body is
+    // due to run next.
+    bool PollCycle();
+    void RunWorkerPollBody(char mode);
     void GoOffline();
     void RunStartBody(char mode);
     bool WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress);
@@ -184,6 +193,10 @@ private:
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};
     std::map<char, Body> pollBodies_;
+    std::map<char, PollThread> pollThreads_;
+    // Guards the bodies against a change while the worker runs one of them.
+    std::mutex pollBodyMutex_;
+    bool workerBodyRunning_ = false;
     std::map<char, Body> stepBodies_;
     std::map<char, Body> startBodies_;
     std::unique_ptr<MasterUseCheck> masterCheck_;

@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <modbus.h>
 
@@ -60,17 +62,22 @@ TEST(Kelmsim, AnswersALibmodbusMasterWhileClientsCloseAndReopen) {
     EXPECT_EQ(sim.Terminate(), 0);
 }
 
-TEST(Kelmsim, BaudRatePacesTheReply) {
+TEST(Kelmsim, BaudRatePacesTheRequestAndTheReply) {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start({"--baud", "9600"}));
+    ASSERT_TRUE(sim.Start({"--baud", "9600", "--turnaround", "20000"}));
     const auto modbus = Connect(sim.Path(), 1);
     ASSERT_TRUE(modbus);
     std::uint16_t values[40] = {};
     QElapsedTimer timer;
     timer.start();
-    // 40 registers: 85 reply bytes, 11 bits each, about 97 ms at 9600 baud.
+    // 40 registers: 8 + 85 bytes, 11 bits each, about 107 ms at 9600 baud, plus 20 ms.
     EXPECT_EQ(modbus_read_registers(modbus.get(), 0, 40, values), 40) << modbus_strerror(errno);
-    EXPECT_GE(timer.elapsed(), 85);
+    EXPECT_GE(timer.elapsed(), 126);
+    // The answer waits for the last byte of a long request: 89 + 8 bytes, 111 ms, plus 20.
+    std::fill(std::begin(values), std::end(values), 7);
+    timer.restart();
+    EXPECT_EQ(modbus_write_registers(modbus.get(), 300, 40, values), 40) << modbus_strerror(errno);
+    EXPECT_GE(timer.elapsed(), 130);
 }
 
 // A refused command is acknowledged as such and the simulator carries on; quit ends it and

@@ -36,8 +36,13 @@ void DriverStatusLink::SetTickMark(std::uint32_t tick) {
     driver_.SetTickMark(tick);
 }
 
+void DriverStatusLink::RunSynchronized(const std::function<void()>& fn) {
+    driver_.RunSynchronized(fn);
+}
+
 void InstallStatusPoll(TDriver& driver, StatusPoller& poller) {
-    driver.SetPollBody('I', [&poller] { poller.Poll(); });
+    driver.SetPollBody(
+        'I', [&poller] { poller.Poll(); }, TDriver::PollThread::Worker);
 }
 
 } // namespace kelm

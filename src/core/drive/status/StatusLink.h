@@ -4,6 +4,7 @@
 #include "core/params/ParamTable.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace kelm {
 
@@ -28,6 +29,9 @@ public:
                           std::uint32_t timeoutMs, std::uint16_t* echoTarget) = 0;
     virtual std::uint32_t TickMark() const = 0;
     virtual void SetTickMark(std::uint32_t tick) = 0;
+    // Runs fn on the user-interface thread (the poll may run on the worker); directly when
+    // already there.
+    virtual void RunSynchronized(const std::function<void()>& fn) { fn(); }
 };
 
 class DriverStatusLink final : public StatusLink {
@@ -43,12 +47,15 @@ public:
                   std::uint32_t timeoutMs, std::uint16_t* echoTarget) override;
     std::uint32_t TickMark() const override;
     void SetTickMark(std::uint32_t tick) override;
+    void RunSynchronized(const std::function<void()>& fn) override;
 
 private:
     TDriver& driver_;
 };
 
-// Makes poller.Poll() the 'I' poll body of the driver (the poller must outlive it).
+// Makes poller.Poll() the 'I' poll body of the driver (the poller must outlive it). It runs
+// on the worker: the poll's transfers keep off the user-interface thread, and the poller
+// reaches its host there through the synchronized call.
 void InstallStatusPoll(TDriver& driver, StatusPoller& poller);
 
 } // namespace kelm

@@ -5,8 +5,20 @@
 #include "core/drive/status/StatusView.h"
 
 #include <array>
+#include <type_traits>
 
 namespace kelm {
+
+// Windows live on the user-interface thread; the poll may run on the worker.
+template <typename Fn> auto StatusPoller::OnUi(Fn fn) {
+    if constexpr (std::is_void_v<std::invoke_result_t<Fn>>) {
+        link_.RunSynchronized(fn);
+    } else {
+        std::invoke_result_t<Fn> result{};
+        link_.RunSynchronized([&] { result = fn(); });
+        return result;
+    }
+}
 
 void StatusPoller::Poll() {
     switch (link_.CurrentKind()) {
@@ -28,34 +40,45 @@ void StatusPoller::Poll() {
 void StatusPoller::WriteSelectors(std::uint16_t first, std::uint16_t second) {
     const std::array<std::uint16_t, 2> registers{first, second};
     for (int i = 0; i < 2; ++i) {
-        if (!host_.SelectorChanged(i))
+        int index = -1;
+        const bool changed = OnUi([&] {
+            if (!host_.SelectorChanged(i))
+                return false;
+            index = host_.SelectorIndex(i);
+            if (index < 0) // nothing to write: the list has no selection
+                host_.ClearSelectorChanged(i);
+            return index >= 0;
+        });
+        if (!changed)
             continue;
-        const int index = host_.SelectorIndex(i);
-        if (index < 0) { // nothing to write: the list has no selection
-            host_.ClearSelectorChanged(i);
-            continue;
-        }
         if (link_.WriteReg(registers[i], static_cast<std::uint16_t>(index), true, TimeoutMs,
                            nullptr))
-            host_.ClearSelectorChanged(i);
+            OnUi([&] { host_.ClearSelectorChanged(i); });
     }
 }
 
 void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_t disableRegister) {
     const std::array<std::uint16_t, 2> registers{enableRegister, disableRegister};
     for (const DriveRequest request : {DriveRequest::Enable, DriveRequest::Disable}) {
-        if (!host_.RequestPending(request))
-            continue;
-        if (host_.DigitalPageOpen()) {
+        // Pending and to be written (not taken by the digital page's switch).
+        const bool toWrite = OnUi([&] {
+            if (!host_.RequestPending(request))
+                return false;
+            if (!host_.DigitalPageOpen())
+                return true;
             host_.SetDigitalEnableSwitch(request == DriveRequest::Enable);
             host_.ReleaseRequest(request);
+            return false;
+        });
+        if (!toWrite)
             continue;
-        }
         const bool written =
             link_.WriteReg(registers[static_cast<int>(request)], 1, true, TimeoutMs, nullptr);
-        host_.SetRequestWritten(request, written);
-        if (written)
-            host_.ReleaseRequest(request);
+        OnUi([&] {
+            host_.SetRequestWritten(request, written);
+            if (written)
+                host_.ReleaseRequest(request);
+        });
     }
 }
 
@@ -117,16 +140,26 @@ void StatusPoller::ReadPosition() {
 }
 
 void StatusPoller::ScopeStep() {
-    if (host_.ScopeWindowExists())
-        host_.ScopeStatusStep();
+    OnUi([&] {
+        if (host_.ScopeWindowExists())
+            host_.ScopeStatusStep();
+    });
 }
 
 void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister) {
     if (!link_.Online())
         return;
-    host_.StatusRefresh();
-    if (host_.DigitalPageOpen()) {
-        host_.DigitalRefresh();
+    const bool digital = OnUi([&] {
+        host_.StatusRefresh();
+        if (host_.DigitalPageOpen()) {
+            host_.DigitalRefresh();
+            return true;
+        }
+        if (host_.AnalogPageOpen())
+            host_.AnalogRefresh();
+        return false;
+    });
+    if (digital) {
         for (const std::uint16_t address : {enableRegister, disableRegister}) {
             ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
             if (!entry || entry->Value == 0)
@@ -136,8 +169,12 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
             ReadSingles({address});
         }
     }
-    if (host_.AnalogPageOpen())
-        host_.AnalogRefresh();
+    if (digital) {
+        OnUi([&] {
+            if (host_.AnalogPageOpen())
+                host_.AnalogRefresh();
+        });
+    }
 }
 
 void StatusPoller::PollStatusStd() {
@@ -160,7 +197,7 @@ bool StatusPoller::HoldForCapture() {
         link_.SetTickMark(mark > 500 ? mark - 500 : 1);
         ++skipCount_;
     } else {
-        host_.ScopeCaptureComplete();
+        OnUi([&] { host_.ScopeCaptureComplete(); });
     }
     return skipCount_ < MaxSkippedCycles;
 }
@@ -211,7 +248,7 @@ void StatusPoller::PollStatusPower() {
             entry->DriveValue = static_cast<std::int16_t>(words[i]);
     }
     ReadSingles({98});
-    host_.StatusRefresh();
+    OnUi([&] { host_.StatusRefresh(); });
 }
 
 } // namespace kelm

@@ -11,7 +11,8 @@ namespace kelm {
 class StatusLink;
 struct ParamEntry;
 
-// The status poll bodies, one per device kind, run once per paced cycle of mode 'I'.
+// The status poll bodies, one per device kind, run once per paced cycle of mode 'I' (on
+// the worker; every call to the host goes to the user-interface thread).
 // Every request uses a 100 ms reply time-out with failure reporting on, so the first
 // failure takes the program off line and the remaining requests of the cycle are refused
 // by the link without touching the line.
@@ -50,6 +51,8 @@ private:
     // Step 7 of the plain poll: refresh, digital page requests, analog page.
     void RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister);
     void ScopeStep();
+    // Runs fn on the user-interface thread through the link and returns its result.
+    template <typename Fn> auto OnUi(Fn fn);
     // true when the Orca230 poll must end early because a capture is armed.
     bool HoldForCapture();
 
