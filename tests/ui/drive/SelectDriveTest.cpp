@@ -85,15 +85,6 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
 }
 
-TEST_F(SelectStd, NumberZeroOpensThePortButStaysOffLine) {
-    Select("0");
-    EXPECT_TRUE(shell.Master().IsPortOpen());
-    EXPECT_FALSE(shell.Driver().Online());
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
-    EXPECT_EQ(shell.Channel().BytesWritten(), 0u);
-    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
-}
-
 TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     Select("1");
     ASSERT_TRUE(shell.Driver().Online());
@@ -120,7 +111,7 @@ TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     EXPECT_TRUE(shell.Driver().Online());
 }
 
-TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
+TEST_F(SelectStd, CancelAndEmptyNumberChangeNothingNumberZeroStaysOffLine) {
     shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
     shell.SelectDrive();
     Select("");
@@ -130,6 +121,13 @@ TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
     EXPECT_EQ(shell.Channel().opens, 0);
     EXPECT_EQ(shell.fileDialogSetups, 0);
     EXPECT_EQ(shell.configures, 0);
+    // Number 0 opens the port but stays off line.
+    Select("0");
+    EXPECT_TRUE(shell.Master().IsPortOpen());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
+    EXPECT_EQ(shell.Channel().BytesWritten(), 0u);
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
 }
 
 TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
