@@ -104,38 +104,36 @@ bool AlarmWindowGone() {
     return AlarmWindow() == nullptr;
 }
 
-TEST(AlarmWindow, OneInstanceInTheFrameClosedByCloseChildWindows) {
-    FakeShell shell;
-    shell.Driver().SelectDeviceKind(DeviceKind::Std, false);
-    ShowAlarmWindow(shell);
-    TFAllarms* first = AlarmWindow();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(shell.Frame()->subWindowList().size(), 1);
-    EXPECT_EQ(first->RowText(0), shell.Driver().Config().ActiveAlarmTexts().value(0));
-    EXPECT_FALSE(first->ResetButton()->isEnabled()); // off line: nothing to reset
-    shell.Children().NotifyOnline(true);
-    EXPECT_TRUE(first->ResetButton()->isEnabled());
-    ShowAlarmWindow(shell);
-    EXPECT_EQ(AlarmWindow(), first);
-    EXPECT_EQ(shell.Frame()->subWindowList().size(), 1);
-    // The poll's refresh reaches it.
-    shell.Driver().ActiveTable().FindByAddress(51)->DriveValue = 4;
-    RefreshAlarmWindow();
-    EXPECT_TRUE(first->LampLit(2));
-    shell.CloseChildWindows(false, true);
-    EXPECT_TRUE(AlarmWindowGone());
-    RefreshAlarmWindow(); // harmless without a window
-    ShowAlarmWindow(shell);
-    EXPECT_NE(AlarmWindow(), nullptr);
-    shell.CloseChildWindows(false, false);
-    EXPECT_TRUE(AlarmWindowGone());
-}
-
-// A new main window may take the place of a destroyed one at the same address: the alarm
-// window registers with it anew and leaves the new window's other registrations alone.
-TEST(AlarmWindow, NewMainWindowAtTheSameAddressKeepsItsRegistrations) {
+// One instance in the frame. A new main window may take the place of a destroyed one at the
+// same address: the alarm window registers with it anew and leaves the new window's other
+// registrations alone.
+TEST(AlarmWindow, OneInstancePerFrameAndANewMainWindowKeepsItsRegistrations) {
     std::optional<FakeShell> shell;
     shell.emplace();
+    // One instance in the frame, closed by CloseChildWindows.
+    shell->Driver().SelectDeviceKind(DeviceKind::Std, false);
+    ShowAlarmWindow(*shell);
+    TFAllarms* first = AlarmWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(shell->Frame()->subWindowList().size(), 1);
+    EXPECT_EQ(first->RowText(0), shell->Driver().Config().ActiveAlarmTexts().value(0));
+    EXPECT_FALSE(first->ResetButton()->isEnabled()); // off line: nothing to reset
+    shell->Children().NotifyOnline(true);
+    EXPECT_TRUE(first->ResetButton()->isEnabled());
+    ShowAlarmWindow(*shell);
+    EXPECT_EQ(AlarmWindow(), first);
+    EXPECT_EQ(shell->Frame()->subWindowList().size(), 1);
+    // The poll's refresh reaches it.
+    shell->Driver().ActiveTable().FindByAddress(51)->DriveValue = 4;
+    RefreshAlarmWindow();
+    EXPECT_TRUE(first->LampLit(2));
+    shell->CloseChildWindows(false, true);
+    EXPECT_TRUE(AlarmWindowGone());
+    RefreshAlarmWindow(); // harmless without a window
+    ShowAlarmWindow(*shell);
+    EXPECT_NE(AlarmWindow(), nullptr);
+    shell->CloseChildWindows(false, false);
+    EXPECT_TRUE(AlarmWindowGone());
     ShowAlarmWindow(*shell);
     ASSERT_NE(AlarmWindow(), nullptr);
     ChildWindows* firstRegistry = &shell->Children();

@@ -4,7 +4,6 @@
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
-#include "ui/tarnlink/TFTarnSel.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -24,10 +23,6 @@ ScriptedDialogs::DialogHandler Enter(const QString& id) {
         dialog.EId->setText(id);
         dialog.BStdOk->click();
     };
-}
-
-ScriptedDialogs::DialogHandler ClickLinkOk() {
-    return [](QDialog& d) { static_cast<TFSelectDriver&>(d).BLinkOk->click(); };
 }
 
 struct ScanGuard {
@@ -90,15 +85,6 @@ TEST_F(SelectStd, StandardConnectsReadsTheTableAndGoesOnLine) {
     EXPECT_TRUE(shell.messages.Texts().isEmpty()) << shell.messages.Texts().join("|").toStdString();
 }
 
-TEST_F(SelectStd, NumberZeroOpensThePortButStaysOffLine) {
-    Select("0");
-    EXPECT_TRUE(shell.Master().IsPortOpen());
-    EXPECT_FALSE(shell.Driver().Online());
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
-    EXPECT_EQ(shell.Channel().BytesWritten(), 0u);
-    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
-}
-
 TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     Select("1");
     ASSERT_TRUE(shell.Driver().Online());
@@ -125,7 +111,7 @@ TEST_F(SelectStd, SamePortIsNotReopenedButLeavingATarnKindReopensPlain) {
     EXPECT_TRUE(shell.Driver().Online());
 }
 
-TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
+TEST_F(SelectStd, CancelAndEmptyNumberChangeNothingNumberZeroStaysOffLine) {
     shell.dialogs.OnNextDialog([](QDialog& d) { d.reject(); });
     shell.SelectDrive();
     Select("");
@@ -135,6 +121,13 @@ TEST_F(SelectStd, CancelAndEmptyNumberChangeNothing) {
     EXPECT_EQ(shell.Channel().opens, 0);
     EXPECT_EQ(shell.fileDialogSetups, 0);
     EXPECT_EQ(shell.configures, 0);
+    // Number 0 opens the port but stays off line.
+    Select("0");
+    EXPECT_TRUE(shell.Master().IsPortOpen());
+    EXPECT_FALSE(shell.Driver().Online());
+    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 0); // no read attempted
+    EXPECT_EQ(shell.Channel().BytesWritten(), 0u);
+    EXPECT_EQ(shell.StatusPanelText(StatusPanel::LineState), "Off Line");
 }
 
 TEST_F(SelectStd, OffLineChoosesTheKindAndClosesThePort) {
@@ -205,28 +198,6 @@ TEST(SelectDrive, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
         shell.Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
     EXPECT_EQ(shell.Channel().AppliedSettings().BaudRate, baud);
     EXPECT_EQ(shell.Channel().AppliedSettings().ParityCode, 0);
-}
-
-TEST(SelectDrive, LinkWithoutSignatureStoresThePowerTableAndShowsTheOverview) {
-    ScanGuard scan({DiscoveredPort{9, 1}});
-    FakeShell shell(sim::SimKind::Link);
-    shell.dialogs.OnNextDialog(ClickLinkOk());
-    int baseAtOverview = -1;
-    shell.dialogs.OnNextDialog([&](QDialog& d) {
-        EXPECT_EQ(d.metaObject()->className(), QString("kelm::TFTarnSel"));
-        baseAtOverview = static_cast<TFTarnSel&>(d).RefreshTag();
-        static_cast<TFTarnSel&>(d).SelectUnit(0); // the Power unit
-    });
-    shell.SelectDrive();
-    const ParamTable& power = shell.Driver().KindTable(DeviceKind::Power);
-    EXPECT_EQ(baseAtOverview, power.FindByAddress(4)->DefaultValue);
-    EXPECT_EQ(shell.Driver().CurrentKind(), DeviceKind::Power);
-    EXPECT_EQ(shell.Master().DeviceAddress, power.FindByAddress(4)->DefaultValue);
-    EXPECT_EQ(shell.Driver().LinkPorts[0].UnitKind, 1);
-    EXPECT_TRUE(shell.Driver().Online());
-    EXPECT_EQ(ExecutedCount(shell, "kelm::TFConnectD"), 1);
-    // Register 6 (number of Drive units) was read from the unit and kept in the Power slot.
-    EXPECT_GT(power.FindByAddress(6)->Value, 0);
 }
 
 TEST(SelectDrive, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
@@ -345,37 +316,6 @@ TEST_F(SelectStdTransfer, EveryTransferModeRunsToItsEndOnTheDrive) {
         EXPECT_GT(maximum, 0) << mode;
         EXPECT_TRUE(shell.Driver().Online()) << mode;
     }
-}
-
-// Records whether the progress dialog was enabled while the box was up.
-class EnabledProbe final : public MessageSink {
-public:
-    EnabledProbe() { previous_ = InstallMessageSink(this); }
-    ~EnabledProbe() override { InstallMessageSink(previous_); }
-    void Beep() override {}
-    void ShowBox(const QString&, const QString& text, MessageIcon) override {
-        texts << text;
-        enabledDuringBox = TFConnectD::Current() && TFConnectD::Current()->isEnabled();
-    }
-    bool AskYesNo(const QString&, const QString&) override { return false; }
-    void RequestTerminate() override {}
-    QStringList texts;
-    bool enabledDuringBox = true;
-
-private:
-    MessageSink* previous_ = nullptr;
-};
-
-TEST(TFConnectD, ProgressDialogIsDisabledWhileTheMasterReports) {
-    FakeShell shell;
-    EnabledProbe probe;
-    TFConnectD::InstallMasterHook(shell.Master());
-    TFConnectD dialog(shell.Driver(), 'R', {});
-    EXPECT_EQ(TFConnectD::Current(), &dialog);
-    shell.Master().ReportNoResponse();
-    EXPECT_EQ(probe.texts, QStringList{"Device not Respondig"});
-    EXPECT_FALSE(probe.enabledDuringBox);
-    EXPECT_TRUE(dialog.isEnabled());
 }
 
 TEST_F(SelectStd, SilentDriveDuringTheReadEndsOffLineWithOneMessage) {

@@ -37,7 +37,7 @@ protected:
 // The texts, choices and stored bits per kind come from the model (GenInfoModelTest), every
 // kind's Apply is PolledValuesAreNeverWrittenBack's and every kind's layout the fit check's;
 // here, that the dialog shows and writes them.
-TEST_F(GenInfoTest, StdVariantShowsIdentification) {
+TEST_F(GenInfoTest, StdVariantShowsIdentificationAndAnUnlistedCanRate) {
     Open(DeviceKind::Std, {{0, 0x0401}, {1, 0x0307}, {85, 0x0102}});
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
     EXPECT_EQ(Text("PModel"), QStringLiteral(" MZ400T "));
@@ -46,9 +46,7 @@ TEST_F(GenInfoTest, StdVariantShowsIdentification) {
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
     Open(DeviceKind::Std, {{0, 0x0203}});
     EXPECT_FALSE(Find<QGroupBox>("GRegen")->isEnabled());
-}
-
-TEST_F(GenInfoTest, UnlistedCanRateShowsTheFirstItemAndApplyWritesIt) {
+    // An unlisted CAN rate shows the first item; Apply writes it.
     Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}});
     EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
     EXPECT_TRUE(drive->Writes().empty());

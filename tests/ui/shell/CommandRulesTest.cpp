@@ -1,7 +1,6 @@
 #include "ui/shell/CommandRules.h"
 
 #include <gtest/gtest.h>
-#include <tuple>
 
 namespace kelm {
 namespace {
@@ -51,19 +50,23 @@ TEST(CommandRules, CommandsByLineStateForEveryKind) {
     }
 }
 
-TEST(CommandRules, LayoutByKind) {
+TEST(CommandRules, LayoutAndDeviceIdentificationByKind) {
     struct Row {
         DeviceKind kind;
         const char* driveMenu;
         bool tuning, selTarn, defaults, profile, profileOn, alarmList, driveGroup, powerGroup, lcd;
+        const char* deviceId; // drive unit number = device address (7) - link base (3)
+        int idWidth;
     };
     const Row rows[] = {
-        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false},
+        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false, "007",
+         30},
         {DeviceKind::Power, "TA&RN Power", false, true, false, false, false, true, false, true,
-         false},
-        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false,
-         false},
-        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true},
+         false, "Tarn Pwr", 70},
+        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false, false,
+         "Tarn Drv4", 70},
+        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true,
+         "Tarn", 100},
     };
     for (const Row& r : rows) {
         const CommandStates s = States(r.kind, true);
@@ -82,9 +85,15 @@ TEST(CommandRules, LayoutByKind) {
         EXPECT_EQ(s[Command::Disable].Visible, r.driveGroup);
         EXPECT_EQ(s.Panel.PowerGroupVisible, r.powerGroup);
         EXPECT_EQ(s.Panel.LcdGroupVisible, r.lcd);
-        // The link selection is never offered off line.
+        EXPECT_EQ(s.DeviceIdText, r.deviceId);
+        EXPECT_EQ(s.DeviceIdWidth, r.idWidth);
+        // Off line: no link selection, no device identification.
         EXPECT_FALSE(States(r.kind, false)[Command::SelectTarnLink].Visible);
+        EXPECT_TRUE(States(r.kind, false).DeviceIdText.isEmpty());
+        EXPECT_EQ(States(r.kind, false).DeviceIdWidth, 30);
     }
+    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");
+    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 255, 0), "255");
 }
 
 TEST(CommandRules, OnLineEnablesByKind) {
@@ -110,22 +119,6 @@ TEST(CommandRules, OnLineEnablesByKind) {
         EXPECT_TRUE(off.Panel.ClearValues);
         EXPECT_TRUE(off.Panel.ClearSelectorMarks);
     }
-}
-
-TEST(CommandRules, StatusBarDeviceIdentification) {
-    // Drive unit number = device address (7) - the link's base address (3).
-    const std::tuple<DeviceKind, QString, int> rows[] = {{DeviceKind::Std, "007", 30},
-                                                         {DeviceKind::Power, "Tarn Pwr", 70},
-                                                         {DeviceKind::Drive, "Tarn Drv4", 70},
-                                                         {DeviceKind::Orca230, "Tarn", 100}};
-    for (const auto& [kind, text, width] : rows) {
-        EXPECT_EQ(States(kind, true).DeviceIdText, text);
-        EXPECT_EQ(States(kind, true).DeviceIdWidth, width);
-        EXPECT_TRUE(States(kind, false).DeviceIdText.isEmpty());
-        EXPECT_EQ(States(kind, false).DeviceIdWidth, 30);
-    }
-    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");
-    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 255, 0), "255");
 }
 
 TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {

@@ -216,17 +216,9 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     EXPECT_TRUE(window_->isEnabled());
 }
 
-// A selection cancelled after the worker was stopped polls the drive again.
-TEST_F(CommandsTest, CancelledSelectionResumesTheStatusPoll) {
-    ShellFlows flows;
-    flows.SelectLinkDirect = [](ShellHost& shell) { shell.Driver().WaitIdle(); }; // Cancel
-    Build(flows);
-    GoOnline();
-    window_->Run(Command::SelectTarnLink);
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
-}
-
-TEST_F(CommandsTest, ComPortChangeUpdatesStatusBar) {
+// The port dialog's change reaches the status bar; a selection cancelled after the worker
+// was stopped polls the drive again.
+TEST_F(CommandsTest, ComPortChangeAndCancelledLinkSelection) {
     ShellFlows flows;
     bool askedLink = true;
     flows.ComSettings = [&](ShellHost& shell, bool linkPort) {
@@ -234,10 +226,14 @@ TEST_F(CommandsTest, ComPortChangeUpdatesStatusBar) {
         shell.Settings().ComPort = 7;
         return true;
     };
+    flows.SelectLinkDirect = [](ShellHost& shell) { shell.Driver().WaitIdle(); }; // Cancel
     Build(flows);
     window_->Run(Command::ComPort);
     EXPECT_FALSE(askedLink);
     EXPECT_EQ(window_->StatusPanelText(3), " Com7");
+    GoOnline();
+    window_->Run(Command::SelectTarnLink);
+    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
 }
 
 TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {

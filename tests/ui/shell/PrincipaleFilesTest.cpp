@@ -13,6 +13,10 @@ namespace {
 
 class FilesTest : public ShellFixture {
 protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        Build();
+    }
     QString Path(const QString& name) const { return Folder() + name; }
     ParamEntry& Entry(std::uint16_t address) {
         return *window_->Driver().ActiveTable().FindByAddress(address);
@@ -20,7 +24,6 @@ protected:
 };
 
 TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
-    Build();
     const QString startFolder = window_->Settings().DevicesFolder;
     dialogs_->AnswerNextFile(Path("first.dev"));
     window_->Run(Command::Save);
@@ -40,7 +43,6 @@ TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
 }
 
 TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
-    Build();
     const QString before = window_->Settings().DevicesFolder;
     dialogs_->AnswerNextFile(Path("other.tnp"));
     window_->Run(Command::SaveAs);
@@ -56,7 +58,6 @@ TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
 }
 
 TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
-    Build();
     Entry(12).Value = 321;
     dialogs_->AnswerNextFile(Path("saved.dev"));
     window_->Run(Command::SaveAs);
@@ -80,7 +81,6 @@ TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
 
 // A Power file under another extension, then under ".dev": neither is taken.
 TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
-    Build();
     int closes = 0;
     window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
                                  [&](bool) { ++closes; });
@@ -107,7 +107,6 @@ TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
 }
 
 TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
-    Build();
     GoOnline();
     Entry(12).Value = 444;
     dialogs_->AnswerNextFile(Path("drive.dev"));
@@ -138,7 +137,6 @@ TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
 }
 
 TEST_F(FilesTest, DialogsFollowTheDeviceKind) {
-    Build();
     window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
     window_->SetFileDialogsForDevice();
     dialogs_->AnswerNextFile(QString());

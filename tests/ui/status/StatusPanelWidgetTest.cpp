@@ -27,21 +27,36 @@ StatusPanelLayout OffLine(DeviceKind kind) {
     return Layout(kind, false);
 }
 
-TEST(StatusPanelWidget, AlarmButtonShowsPresentOnlyWhileEnabled) {
+struct PanelTest : ::testing::Test {
     StatusPanelWidget panel;
+};
+
+TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
     panel.ShowAlarmState(false);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+    // The request buttons form a group; the writes are StatusMonitorTest's.
+    panel.PressEnable();
+    EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
+    panel.PressDisable();
+    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
+    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable));
     panel.ApplyLayout(OffLine(DeviceKind::Std));
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+    // A Power unit shows its own group only.
+    panel.ApplyLayout(OnLine(DeviceKind::Power));
+    EXPECT_FALSE(panel.GPowerStatus->isHidden());
+    EXPECT_TRUE(panel.GDriveStatus->isHidden());
+    EXPECT_TRUE(panel.PDive->isHidden());
+    EXPECT_FALSE(panel.GAlarmList->isHidden());
+    EXPECT_FALSE(panel.RequestButtonsEnabled());
 }
 
-TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicks) {
-    StatusPanelWidget panel;
+TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);
     EXPECT_EQ(panel.COut[0]->itemText(10), "10");
@@ -62,8 +77,7 @@ TEST(StatusPanelWidget, SelectorsFollowDriveUntilUserPicks) {
     EXPECT_EQ(panel.COut[0]->currentIndex(), 7); // the write is StatusMonitorTest's
 }
 
-TEST(StatusPanelWidget, SelectionOutOfListRangeShowsNothing) {
-    StatusPanelWidget panel;
+TEST_F(PanelTest, SelectionOutOfListRangeShowsNothing) {
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     StatusView view;
     view.SelectorValue = {3, 40};
@@ -72,8 +86,7 @@ TEST(StatusPanelWidget, SelectionOutOfListRangeShowsNothing) {
     EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
 }
 
-TEST(StatusPanelWidget, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
-    StatusPanelWidget panel;
+TEST_F(PanelTest, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
     StatusView view;
     view.OutputValue = {"00001", "00002"};
     StatusPanelLayout family3 = OnLine(DeviceKind::Std);
@@ -90,8 +103,7 @@ TEST(StatusPanelWidget, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDr
     EXPECT_EQ(panel.LOutValue[1]->text(), "00002");
 }
 
-TEST(StatusPanelWidget, StateMarkerStandsBesideTheButtonOfTheDriveState) {
-    StatusPanelWidget panel;
+TEST_F(PanelTest, StateMarkerStandsBesideTheButtonOfTheDriveState) {
     panel.ApplyLayout(OnLine(DeviceKind::Std));
     panel.resize(260, 700);
     panel.show();
@@ -107,18 +119,7 @@ TEST(StatusPanelWidget, StateMarkerStandsBesideTheButtonOfTheDriveState) {
     EXPECT_GT(panel.SDriveState->y(), panel.BDEn->geometry().bottom());
 }
 
-TEST(StatusPanelWidget, RequestButtonsFormAGroup) {
-    StatusPanelWidget panel;
-    panel.ApplyLayout(OnLine(DeviceKind::Std));
-    panel.PressEnable();
-    EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
-    panel.PressDisable();
-    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
-    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable)); // written: StatusMonitorTest
-}
-
-TEST(StatusPanelWidget, GoingOffLineClearsEverything) {
-    StatusPanelWidget panel;
+TEST_F(PanelTest, GoingOffLineClearsEverything) {
     panel.ApplyLayout(OnLine(DeviceKind::Orca230));
     StatusView view =
         BuildStatusView(FakeStatusLink::MakeTable(0, 260), DeviceKind::Orca230, QLocale::c());
@@ -137,16 +138,6 @@ TEST(StatusPanelWidget, GoingOffLineClearsEverything) {
     EXPECT_FALSE(panel.BDEn->isEnabled());
     EXPECT_FALSE(panel.BAllarm->isEnabled());
     EXPECT_TRUE(panel.SDriveState->isHidden());
-}
-
-TEST(StatusPanelWidget, PowerLayoutShowsPowerGroupOnly) {
-    StatusPanelWidget panel;
-    panel.ApplyLayout(OnLine(DeviceKind::Power));
-    EXPECT_FALSE(panel.GPowerStatus->isHidden());
-    EXPECT_TRUE(panel.GDriveStatus->isHidden());
-    EXPECT_TRUE(panel.PDive->isHidden());
-    EXPECT_FALSE(panel.GAlarmList->isHidden());
-    EXPECT_FALSE(panel.RequestButtonsEnabled());
 }
 
 } // namespace

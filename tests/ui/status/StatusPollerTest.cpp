@@ -3,6 +3,7 @@
 #include "core/drive/status/StatusPoller.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace kelm::test {
 namespace {
@@ -100,14 +101,6 @@ TEST_F(PollFixture, FailedPositionReadShowsZeroAndStopsTheCycle) {
     EXPECT_TRUE(host.events.isEmpty());
 }
 
-TEST_F(PollFixture, StdRunsScopeStepThenPagesInOrder) {
-    host.scopeOpen = true;
-    host.analogOpen = true;
-    host.digitalOpen = true;
-    poller.Poll();
-    EXPECT_EQ(host.events, (QStringList{"scope step", "refresh", "digital", "analog"}));
-}
-
 TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
     link.kind = DeviceKind::Orca230;
     for (int a = 51; a <= 190; ++a)
@@ -121,16 +114,6 @@ TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
     EXPECT_EQ(link.table.FindByAddress(145)->DriveValue, 1145);
     EXPECT_EQ(link.table.FindByAddress(187)->DriveValue, 1187);
     EXPECT_EQ(host.events, QStringList{"refresh"});
-}
-
-TEST_F(PollFixture, OrcaTriesEveryBlockEvenAfterAFailure) {
-    // The failed block takes the link off line; the later blocks are refused by the link
-    // itself, so only the attempt up to the failure reaches the line.
-    link.kind = DeviceKind::Orca230;
-    link.failAt = 60;
-    poller.Poll();
-    EXPECT_EQ(link.requests, (QStringList{"R51x9", "R60x8"}));
-    EXPECT_TRUE(host.events.isEmpty());
 }
 
 TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedForAtMostFortyCycles) {
@@ -202,18 +185,6 @@ TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
     EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
-TEST_F(PollFixture, PowerRefreshesEvenWhenTemperatureReadFails) {
-    link.kind = DeviceKind::Power;
-    link.failAt = 98;
-    poller.Poll();
-    EXPECT_EQ(host.events, QStringList{"refresh"});
-    link.online = true;
-    link.failAt = 80;
-    host.events.clear();
-    poller.Poll();
-    EXPECT_TRUE(host.events.isEmpty());
-}
-
 TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
     ParamTable small;
     ParamEntry e;
@@ -225,16 +196,54 @@ TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
     EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
-TEST_F(PollFixture, OffLineSendsNothing) {
-    link.online = false;
-    host.changed[0] = true;
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Orca230, DeviceKind::Drive, DeviceKind::Power}) {
-        link.kind = kind;
+// One poll per row on a fresh link: the requests on the line (unchecked when null) and the
+// host's events.
+TEST(StatusPoller, RequestsAndEventsPerKindAndFailure) {
+    struct Row {
+        const char* name;
+        DeviceKind kind;
+        bool online;
+        std::uint16_t failAt;
+        bool pagesOpen; // scope, analog and digital pages
+        std::optional<QStringList> requests;
+        QStringList events;
+    };
+    const QStringList none;
+    const Row rows[] = {
+        {"std pages in order",
+         DeviceKind::Std,
+         true,
+         0xFFFF,
+         true,
+         std::nullopt,
+         {"scope step", "refresh", "digital", "analog"}},
+        // The failed block takes the link off line; the later blocks are refused by the link
+        // itself, so only the attempt up to the failure reaches the line.
+        {"orca tries every block", DeviceKind::Orca230, true, 60, false,
+         QStringList{"R51x9", "R60x8"}, none},
+        {"power temperature fails", DeviceKind::Power, true, 98, false, std::nullopt, {"refresh"}},
+        {"power block fails", DeviceKind::Power, true, 80, false, std::nullopt, none},
+        {"std off line", DeviceKind::Std, false, 0xFFFF, false, none, none},
+        {"orca off line", DeviceKind::Orca230, false, 0xFFFF, false, none, none},
+        {"drive off line", DeviceKind::Drive, false, 0xFFFF, false, none, none},
+        {"power off line", DeviceKind::Power, false, 0xFFFF, false, none, none},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        FakeStatusLink link;
+        FakePollHost host;
+        StatusPoller poller{link, host};
+        link.kind = r.kind;
+        link.online = r.online;
+        link.failAt = r.failAt;
+        host.changed[0] = !r.online; // off line not even a changed selector is written
+        host.scopeOpen = host.analogOpen = host.digitalOpen = r.pagesOpen;
         poller.Poll();
+        if (r.requests) {
+            EXPECT_EQ(link.requests, *r.requests);
+        }
+        EXPECT_EQ(host.events, r.events);
     }
-    EXPECT_TRUE(link.requests.isEmpty());
-    EXPECT_TRUE(host.events.isEmpty());
 }
 
 } // namespace

@@ -161,6 +161,11 @@ TEST_F(LinkOverviewTest, PowerUnitChoiceKeepsTheKind) {
     EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Power);
     EXPECT_EQ(window_->Master().DeviceAddress, 1);
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Pwr");
+    EXPECT_TRUE(window_->Driver().Online());
+    ASSERT_EQ(window_->Driver().LinkPorts.size(), 1u);
+    EXPECT_EQ(window_->Driver().LinkPorts[0].UnitKind, 1); // no Orca signature
+    // Register 6 (number of Drive units) was read from the unit and kept in the Power slot.
+    EXPECT_GT(window_->Driver().KindTable(DeviceKind::Power).FindByAddress(6)->Value, 0);
 
     // The unit in use is named in its panel's title.
     window_->Driver().WaitIdle();

@@ -40,7 +40,7 @@ struct UsersFixture : ::testing::Test {
     FakeShell shell;
 };
 
-TEST_F(UsersFixture, UntouchedBlanksAreWrong) {
+TEST_F(UsersFixture, UntouchedBlanksAreWrongCancelKeepsReleaseAsksNothing) {
     shell.dialogs.OnNextDialog([](QDialog& d) {
         auto& dialog = static_cast<TFUsers&>(d);
         EXPECT_EQ(dialog.Edit->text(), "      ");
@@ -49,16 +49,14 @@ TEST_F(UsersFixture, UntouchedBlanksAreWrong) {
     UserChange(shell);
     EXPECT_EQ(Level(), "Normal");
     EXPECT_EQ(shell.userLevelApplied, 1);
-}
-
-TEST_F(UsersFixture, CancelKeepsTheLevelAndReleaseNeedsNoDialog) {
+    // Cancel keeps the level; Release needs no dialog.
     shell.dialogs.OnNextDialog([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); });
     UserChange(shell);
     EXPECT_EQ(Level(), "Normal");
     shell.SetStatusPanelText(StatusPanel::UserLevel, "Expert");
     UserChange(shell);
     EXPECT_EQ(Level(), "Normal");
-    EXPECT_EQ(shell.dialogs.Executed().size(), 1u);
+    EXPECT_EQ(shell.dialogs.Executed().size(), 2u);
     EXPECT_EQ(shell.dialogs.UnexpectedCount(), 0);
 }
 
