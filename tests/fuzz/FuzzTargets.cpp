@@ -138,95 +138,80 @@ void SimRequests(const Bytes& bytes) {
 
 using Target = std::function<void(const Bytes&)>;
 
+// A path-based reader as a target.
+Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
+    return [suffix, read](const Bytes& bytes) { OnFile(bytes, suffix, read); };
+}
+
 const std::map<std::string_view, Target>& Targets() {
     static const std::map<std::string_view, Target> targets{
         {"devicetable",
          [](const Bytes& b) {
              ParamTable table;
-             Bytes copy = b;
-             QBuffer buffer(&copy);
+             QBuffer buffer;
+             buffer.setData(b);
              buffer.open(QIODevice::ReadOnly);
              LoadConfiguration(table, buffer, QLatin1String(DeviceConfigurationHeader),
                                QLatin1String(DeviceConfigurationErrorTitle));
          }},
-        {"alarmtexts", [](const Bytes& b) { OnFile(b, ".dll", LoadAlarmTexts); }},
-        {"iostrings",
-         [](const Bytes& b) {
-             OnFile(b, ".dll", [](const QString& path) {
-                 for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive}) {
-                     IoGroups groups;
-                     LoadIoStrings(path, kind, groups);
-                 }
-             });
-         }},
-        {"analoglabels",
-         [](const Bytes& b) {
-             OnFile(b, ".dll", [](const QString& path) {
-                 AnalogOutLabels labels;
-                 LoadAnalogOutLabels(path, QStringLiteral("StrMon.dll"), labels);
-             });
-         }},
-        {"homing",
-         [](const Bytes& b) {
-             OnFile(b, ".dll", [](const QString& path) {
-                 HomingDescriptors homing;
-                 if (LoadHomingDescriptors(path, QStringLiteral("Homing.dll"), homing)) {
-                     for (const HomingMethod& method : homing.Methods)
-                         homing.FindByCode(method.Code);
-                 }
-             });
-         }},
-        {"scopescales",
-         [](const Bytes& b) {
-             OnFile(b, ".dll", [](const QString& path) {
-                 ScopeScaleSet set;
-                 LoadScopeScales(path, QStringLiteral("Osci.dll"), set);
-             });
-         }},
-        {"bootloader", [](const Bytes& b) { OnFile(b, ".dll", LoadBootloaderRecords); }},
-        {"devicefile",
-         [](const Bytes& b) {
-             OnFile(b, ".dev", [](const QString& path) {
-                 ParamTable table;
-                 table.CopyFrom(ShippedTables()[KindIndex(DeviceKind::Std)]);
-                 OpenDeviceFile(table, DeviceKind::Std, path, false);
-                 Comparison comparison;
-                 comparison.Load(table, DeviceKind::Std, path, path);
-             });
-         }},
-        {"profilesfile",
-         [](const Bytes& b) {
-             OnFile(b, ".bcp", [](const QString& path) {
-                 ParamTable table = ParamTable::MakeSynthetic(QStringLiteral("P"), 256, 831);
-                 OpenProfilesFile(table, path);
-             });
-         }},
-        {"scopefile",
-         [](const Bytes& b) {
-             OnFile(b, ".kls", [](const QString& path) {
-                 ScopeRecording recording;
-                 ReadScopeFile(path, recording);
-             });
-         }},
-        {"scopesettings",
-         [](const Bytes& b) {
-             OnFile(b, ".dll", [](const QString& path) {
-                 ParamTable table = ParamTable::MakeSynthetic(QStringLiteral("O"), 50000, 50013);
-                 std::array<int, 2> offsets{};
-                 ScopeSettingsFile file(path, path);
-                 file.Load(DeviceKind::Std, table, offsets);
-                 file.Load(DeviceKind::Drive, table, offsets);
-             });
-         }},
-        {"settings",
-         [](const Bytes& b) {
-             OnFile(b, ".ini", [](const QString& path) {
-                 const SettingsStore store(QStringLiteral("/tmp/kelm-fuzz/"), path,
-                                           SettingsStore::Access::ReadOnly);
-                 for (int com = 0; com <= 41; ++com)
-                     store.PortPath(com);
-             });
-         }},
+        {"alarmtexts", OnFile(".dll", LoadAlarmTexts)},
+        {"iostrings", OnFile(".dll",
+                             [](const QString& path) {
+                                 IoGroups groups;
+                                 LoadIoStrings(path, DeviceKind::Std, groups);
+                                 LoadIoStrings(path, DeviceKind::Drive, groups);
+                             })},
+        {"analoglabels", OnFile(".dll",
+                                [](const QString& path) {
+                                    AnalogOutLabels labels;
+                                    LoadAnalogOutLabels(path, "StrMon.dll", labels);
+                                })},
+        {"homing", OnFile(".dll",
+                          [](const QString& path) {
+                              HomingDescriptors homing;
+                              LoadHomingDescriptors(path, "Homing.dll", homing);
+                              for (const HomingMethod& method : homing.Methods)
+                                  homing.FindByCode(method.Code);
+                          })},
+        {"scopescales", OnFile(".dll",
+                               [](const QString& path) {
+                                   ScopeScaleSet set;
+                                   LoadScopeScales(path, "Osci.dll", set);
+                               })},
+        {"bootloader", OnFile(".dll", LoadBootloaderRecords)},
+        {"devicefile", OnFile(".dev",
+                              [](const QString& path) {
+                                  ParamTable table;
+                                  table.CopyFrom(ShippedTables()[KindIndex(DeviceKind::Std)]);
+                                  OpenDeviceFile(table, DeviceKind::Std, path, false);
+                                  Comparison().Load(table, DeviceKind::Std, path, path);
+                              })},
+        {"profilesfile", OnFile(".bcp",
+                                [](const QString& path) {
+                                    ParamTable table = ParamTable::MakeSynthetic("P", 256, 831);
+                                    OpenProfilesFile(table, path);
+                                })},
+        {"scopefile", OnFile(".kls",
+                             [](const QString& path) {
+                                 ScopeRecording recording;
+                                 ReadScopeFile(path, recording);
+                             })},
+        {"scopesettings", OnFile(".dll",
+                                 [](const QString& path) {
+                                     ParamTable table =
+                                         ParamTable::MakeSynthetic("O", 50000, 50013);
+                                     std::array<int, 2> offsets{};
+                                     ScopeSettingsFile file(path, path);
+                                     file.Load(DeviceKind::Std, table, offsets);
+                                     file.Load(DeviceKind::Drive, table, offsets);
+                                 })},
+        {"settings", OnFile(".ini",
+                            [](const QString& path) {
+                                const SettingsStore store("/tmp/kelm-fuzz/", path,
+                                                          SettingsStore::Access::ReadOnly);
+                                for (int com = 0; com <= 41; ++com)
+                                    store.PortPath(com);
+                            })},
         {"master", MasterReply},
         {"simrequest", SimRequests},
     };
