@@ -54,6 +54,9 @@ TEST(SimControl, LineFaultCommands) {
     EXPECT_TRUE(Command(*engine, "wrongcount on").ok);
     EXPECT_TRUE(Command(*engine, "truncate on").ok);
     EXPECT_TRUE(Command(*engine, "  trailing   on ").ok);
+    EXPECT_TRUE(Command(*engine, "wrongfunc on").ok && Command(*engine, "exception 4").ok);
+    EXPECT_TRUE(faults.wrongFunction && faults.exceptionCode == 4);
+    EXPECT_TRUE(Command(*engine, "hangup").hangup);
     EXPECT_TRUE(faults.badCrc && faults.wrongAddress && faults.wrongCount && faults.truncate &&
                 faults.trailing);
     EXPECT_TRUE(Command(*engine, "badcrc off").ok);
@@ -62,15 +65,16 @@ TEST(SimControl, LineFaultCommands) {
     EXPECT_TRUE(Command(*engine, "faults off").ok);
     EXPECT_EQ(faults.dropEvery, 0U);
     EXPECT_EQ(faults.delayMs, 0U);
-    EXPECT_FALSE(faults.wrongAddress || faults.trailing);
+    EXPECT_FALSE(faults.wrongAddress || faults.trailing || faults.wrongFunction);
+    EXPECT_EQ(faults.exceptionCode, 0);
     EXPECT_FALSE(engine->FindDevice(1)->Silent());
 }
 
 TEST(SimControl, BadCommandsAreRefusedWithoutEffect) {
     auto engine = MakeEngine(Kind(SimKind::Std));
-    for (const char* line :
-         {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000", "silent 1 maybe",
-          "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF", "quit now", "set 0 12 1"}) {
+    for (const char* line : {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000",
+                             "silent 1 maybe", "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF",
+                             "quit now", "set 0 12 1", "exception 256", "hangup now"}) {
         const ControlResult result = Command(*engine, line);
         EXPECT_FALSE(result.ok) << line;
         EXPECT_FALSE(result.quit) << line;

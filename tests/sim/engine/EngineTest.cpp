@@ -121,8 +121,22 @@ TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
     EXPECT_TRUE(CrcMatches(reply.data(), clean.size()));
     engine->LineFaults().trailing = false;
 
+    engine->LineFaults().wrongFunction = true;
+    reply = Exchange(*engine, request, 7);
+    EXPECT_EQ(reply[1], 4);
+    EXPECT_TRUE(CrcMatches(reply.data(), reply.size()));
+    engine->LineFaults().wrongFunction = false;
+
+    // A forced exception answers before the drive acts on the write.
+    engine->LineFaults().exceptionCode = 4;
+    reply = Exchange(*engine, EncodeWriteRequest(FrameVariant::Plain, 1, 12, {9}), 8);
+    ASSERT_EQ(reply.size(), 5U);
+    EXPECT_EQ(reply, Bytes({1, 0x90, 4, reply[3], reply[4]}));
+    EXPECT_NE(engine->FindDevice(1)->Registers().Get(12), 9);
+    engine->LineFaults().exceptionCode = 0;
+
     engine->LineFaults().delayMs = 250;
-    const auto replies = engine->Feed(request.data(), request.size(), 7);
+    const auto replies = engine->Feed(request.data(), request.size(), 9);
     ASSERT_EQ(replies.size(), 1U);
     EXPECT_EQ(replies[0].delayMs, 250U);
 }
