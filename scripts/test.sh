@@ -9,6 +9,10 @@ JOBS=${KELM_JOBS:-$(nproc)}
 scripts/build.sh
 (cd build && ctest --output-on-failure -j "$JOBS" --timeout 600)
 
+# The Debian package, unpacked into a temporary root and checked there.
+scripts/package.sh >/dev/null
+scripts/check-package.sh
+
 if [ "${KELM_SANITIZE:-0}" = "1" ]; then
     KELM_BUILD_DIR=build-asan scripts/build.sh -DKELM_SANITIZE=ON -DKELM_BUILD_UI=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -2,6 +2,9 @@
 
 #include "sim/engine/ControlCommands.h"
 
+#include <QCommandLineParser>
+#include <QFileInfo>
+
 namespace kelm::sim {
 
 namespace {
@@ -14,56 +17,115 @@ bool ToNumber(const QString& text, long long min, long long max, long long& valu
     return ok && value >= min && value <= max;
 }
 
+// A number option: its range, and where a good value goes.
+struct NumberOption {
+    const char* Name;
+    long long Min;
+    long long Max;
+    void (*Store)(Options&, long long);
+};
+
+const NumberOption NumberOptions[] = {
+    {"units", 0, 254, [](Options& o, long long v) { o.setup.units = static_cast<int>(v); }},
+    {"address", 1, 255,
+     [](Options& o, long long v) { o.setup.address = static_cast<std::uint8_t>(v); }},
+    {"model", 0, 0xFFFF, [](Options& o, long long v) { o.setup.model = static_cast<int>(v); }},
+    {"baud", 50, 4000000, [](Options& o, long long v) { o.baud = static_cast<std::uint32_t>(v); }},
+    {"cmd-delay", 0, 600000,
+     [](Options& o, long long v) { o.setup.commandDelayMs = static_cast<std::uint32_t>(v); }},
+};
+
+// The options; the help lists them in this order.
+void AddOptions(QCommandLineParser& parser) {
+    const auto add = [&parser](const char* name, const char* value, const char* text) {
+        parser.addOption(
+            QCommandLineOption(QLatin1String(name), QLatin1String(text), QLatin1String(value)));
+    };
+    add("kind", "std|orca|link",
+        "Plain drive (default), Tarn Orca 230 on a link port, or a Tarn link (Power unit and "
+        "Drive units).");
+    add("address", "A", "Address of the plain drive (1 to 255, default 1).");
+    add("units", "N", "Link: number of Drive units (0 to 254, default: Power register 6).");
+    add("model", "0xHHHH", "Register 0 (model code) of every device.");
+    add("bin", "DIR", "Configuration folder (default: Bin beside kelmsim).");
+    add("eeprom", "FILE", "Keep the EEPROM image in FILE (default: memory only).");
+    add("cmd-delay", "MS", "Time until command bits clear (default 30).");
+    add("baud", "B", "Pace replies like a line at B baud (11 bits a byte).");
+    add("link-path", "PATH", "Also place a symbolic link to the terminal at PATH.");
+    add("log", "FILE", "One line per request: ms address function register count answered.");
+    add("exec", "COMMAND",
+        "Run a control command at start (repeatable), e.g. --exec \"set * 11 230\" for a 230 V "
+        "Power unit.");
+    add("control", "PATH", "Create a FIFO at PATH that takes the commands below.");
+}
+
+void SetUp(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Simulates a drive (or a Tarn link) on a pseudo-terminal. The first\n"
+                       "line of standard output is the terminal's path."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    AddOptions(parser);
+}
+
 } // namespace
 
 bool ParseOptions(const QStringList& arguments, Options& options, QString& error) {
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& name = arguments[i];
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            options.help = true;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) {
-            error = QStringLiteral("%1: missing value or unknown option").arg(name);
+    QCommandLineParser parser;
+    SetUp(parser);
+    if (!parser.parse(QStringList{QStringLiteral("kelmsim")} + arguments)) {
+        error = parser.errorText();
+        error.chop(error.endsWith(u'.') ? 1 : 0);
+        return false;
+    }
+    options.help = parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
+    options.version = parser.isSet(QStringLiteral("version"));
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected word \"%1\"").arg(parser.positionalArguments().first());
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("kind"))) {
+        const QString value = parser.value(QStringLiteral("kind"));
+        if (value == QLatin1String("std")) {
+            options.setup.kind = SimKind::Std;
+        } else if (value == QLatin1String("orca")) {
+            options.setup.kind = SimKind::Orca;
+        } else if (value == QLatin1String("link")) {
+            options.setup.kind = SimKind::Link;
+        } else {
+            error = QStringLiteral("--kind takes std, orca or link, not \"%1\"").arg(value);
             return false;
         }
-        const QString value = arguments[++i];
+    }
+    for (const NumberOption& option : NumberOptions) {
+        const QString name = QLatin1String(option.Name);
+        if (!parser.isSet(name))
+            continue;
         long long number = 0;
-        if (name == QLatin1String("--kind")) {
-            if (value == QLatin1String("std")) {
-                options.setup.kind = SimKind::Std;
-            } else if (value == QLatin1String("orca")) {
-                options.setup.kind = SimKind::Orca;
-            } else if (value == QLatin1String("link")) {
-                options.setup.kind = SimKind::Link;
-            } else {
-                error = QStringLiteral("--kind takes std, orca or link");
-                return false;
-            }
-        } else if (name == QLatin1String("--units") && ToNumber(value, 0, 254, number)) {
-            options.setup.units = static_cast<int>(number);
-        } else if (name == QLatin1String("--address") && ToNumber(value, 1, 255, number)) {
-            options.setup.address = static_cast<std::uint8_t>(number);
-        } else if (name == QLatin1String("--model") && ToNumber(value, 0, 0xFFFF, number)) {
-            options.setup.model = static_cast<int>(number);
-        } else if (name == QLatin1String("--baud") && ToNumber(value, 50, 4000000, number)) {
-            options.baud = static_cast<std::uint32_t>(number);
-        } else if (name == QLatin1String("--cmd-delay") && ToNumber(value, 0, 600000, number)) {
-            options.setup.commandDelayMs = static_cast<std::uint32_t>(number);
-        } else if (name == QLatin1String("--bin")) {
-            options.binFolder = value;
-        } else if (name == QLatin1String("--eeprom")) {
-            options.setup.eepromFile = value;
-        } else if (name == QLatin1String("--link-path")) {
-            options.linkPath = value;
-        } else if (name == QLatin1String("--log")) {
-            options.logFile = value;
-        } else if (name == QLatin1String("--control")) {
-            options.controlPath = value;
-        } else if (name == QLatin1String("--exec")) {
-            options.startCommands << value;
-        } else {
-            error = QStringLiteral("%1 %2: unknown option or value out of range").arg(name, value);
+        if (!ToNumber(parser.value(name), option.Min, option.Max, number)) {
+            error = QStringLiteral("--%1 takes a number from %2 to %3, not \"%4\"")
+                        .arg(name)
+                        .arg(option.Min)
+                        .arg(option.Max)
+                        .arg(parser.value(name));
+            return false;
+        }
+        option.Store(options, number);
+    }
+    options.binFolder = parser.value(QStringLiteral("bin"));
+    options.setup.eepromFile = parser.value(QStringLiteral("eeprom"));
+    options.linkPath = parser.value(QStringLiteral("link-path"));
+    options.logFile = parser.value(QStringLiteral("log"));
+    options.controlPath = parser.value(QStringLiteral("control"));
+    options.startCommands = parser.values(QStringLiteral("exec"));
+    const QFileInfo bin(options.binFolder);
+    if (!options.binFolder.isEmpty() && bin.exists() && !bin.isDir()) {
+        error = QStringLiteral("--bin %1 is a file, not a folder").arg(options.binFolder);
+        return false;
+    }
+    for (const QString& file : {options.setup.eepromFile, options.logFile}) {
+        if (!file.isEmpty() && QFileInfo(file).isDir()) {
+            error = QStringLiteral("%1 is a folder, not a file").arg(file);
             return false;
         }
     }
@@ -71,25 +133,11 @@ bool ParseOptions(const QStringList& arguments, Options& options, QString& error
 }
 
 QString UsageText() {
-    return QStringLiteral(
-               "Usage: kelmsim [options]\n"
-               "Simulates a drive (or a Tarn link) on a pseudo-terminal. The first line of\n"
-               "standard output is the terminal's path.\n\n"
-               "  --kind std|orca|link  plain drive (default), Tarn Orca 230 on a link port,\n"
-               "                        or a Tarn link (Power unit and Drive units)\n"
-               "  --address A           address of the plain drive (default 1)\n"
-               "  --units N             link: number of Drive units (default: Power register 6)\n"
-               "  --model 0xHHHH        register 0 (model code) of every device\n"
-               "  --bin DIR             configuration folder (default: Bin beside kelmsim)\n"
-               "  --eeprom FILE         keep the EEPROM image in FILE (default: memory only)\n"
-               "  --cmd-delay MS        time until command bits clear (default 30)\n"
-               "  --baud B              pace replies like a line at B baud (11 bits a byte)\n"
-               "  --link-path PATH      also place a symbolic link to the terminal at PATH\n"
-               "  --log FILE            one line per request: ms address function register\n"
-               "                        count answered(yes/no)\n"
-               "  --exec \"COMMAND\"      run a control command at start (repeatable), e.g.\n"
-               "                        --exec \"set * 11 230\" for a 230 V Power unit\n"
-               "  --control PATH        create a FIFO at PATH that takes commands:\n") +
+    QCommandLineParser parser;
+    SetUp(parser);
+    QString text = parser.helpText();
+    text.replace(0, text.indexOf(u'\n'), QStringLiteral("Usage: kelmsim [options]"));
+    return text + QStringLiteral("\nControl commands (--control, --exec):\n") +
            ControlCommandHelp();
 }
 

@@ -17,9 +17,11 @@ struct Options {
     QStringList startCommands; // control commands run once the devices exist (--exec)
     std::uint32_t baud = 0;    // 0: replies go out at once
     bool help = false;
+    bool version = false;
 };
 
-// `arguments` without the program name. false with `error` on a bad argument.
+// `arguments` without the program name, parsed with QCommandLineParser (unknown options,
+// missing values and values out of range are errors). false with a one-line `error`.
 bool ParseOptions(const QStringList& arguments, Options& options, QString& error);
 QString UsageText();
 

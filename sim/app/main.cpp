@@ -31,17 +31,21 @@ void InstallSignalHandlers() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
     kelm::sim::Options options;
     QString error;
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (!kelm::sim::ParseOptions(arguments, options, error)) {
-        std::fprintf(stderr, "kelmsim: %s\n\n%s", qPrintable(error),
-                     qPrintable(kelm::sim::UsageText()));
+        std::fprintf(stderr, "kelmsim: %s (kelmsim --help lists the options)\n", qPrintable(error));
         return 2;
     }
     if (options.help) {
         std::fputs(qPrintable(kelm::sim::UsageText()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("kelmsim %s\n", KELM_VERSION);
         return 0;
     }
     kelm::sim::StderrMessages messages;

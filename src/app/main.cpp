@@ -1,6 +1,7 @@
 // The desktop program: message boxes installed first, then the hidden main window, the
 // splash for two seconds, and the main window.
 #include "app/InstallFlows.h"
+#include "app/ProgramCommandLine.h"
 #include "core/seams/Messages.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/seams/MessageBoxSink.h"
@@ -12,15 +13,24 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const kelm::ProgramCommandLine line = kelm::ParseProgramCommandLine(arguments);
+    if (line.Exit)
+        return *line.Exit;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kelm::TFPrincipale::Caption));
+    QApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELM_APP_ID));
 
     kelm::MessageBoxSink messages;
     messages.Install();
     kelm::InstallFitAudit();
 
     kelm::PrincipaleOptions options;
-    options.Arguments = QApplication::arguments();
+    options.Arguments = line.Words;
     kelm::TFPrincipale window(kelm::ProgramFlows(), options);
     messages.SetParentWidget(&window);
     // A fatal configuration error has been shown already.

@@ -11,7 +11,7 @@ int RunCheckConfig(const QStringList& arguments, const CliOptions& options);
 int RunRead(const QStringList& arguments, const CliOptions& options);
 int RunWrite(const QStringList& arguments, const CliOptions& options);
 
-// DriveCommands.cpp
+// TableCommands.cpp
 int RunBackup(const QStringList& arguments, const CliOptions& options);
 int RunRestore(const QStringList& arguments, const CliOptions& options);
 int RunEeprom(const QStringList& arguments, const CliOptions& options);
@@ -21,8 +21,12 @@ int RunCompare(const QStringList& arguments, const CliOptions& options);
 int RunProfilesBackup(const QStringList& arguments, const CliOptions& options);
 int RunProfilesRestore(const QStringList& arguments, const CliOptions& options);
 int RunProfilesFlash(const QStringList& arguments, const CliOptions& options);
+
+// ProcedureCommands.cpp
 int RunPhase(const QStringList& arguments, const CliOptions& options);
 int RunOffset(const QStringList& arguments, const CliOptions& options);
+
+// ScopeCommands.cpp
 int RunScope(const QStringList& arguments, const CliOptions& options);
 
 } // namespace kelm::cli

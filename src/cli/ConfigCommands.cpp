@@ -1,4 +1,5 @@
 // kelmctl check-config: loads every configuration file the way the program does at start.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/seams/Messages.h"
@@ -25,11 +26,13 @@ QString WithSlash(const QString& folder) {
 // Only the messages the program would show are printed (on stderr, through the message
 // sink), so a usable set prints nothing; the exit code is 1 when a message would end the
 // program.
-int RunCheckConfig(const QStringList& arguments, const CliOptions&) {
-    if (arguments.size() > 1) {
-        std::fprintf(stderr, "Usage: kelmctl check-config [BINDIR]\n");
-        return 2;
-    }
+int RunCheckConfig(const QStringList& words, const CliOptions&) {
+    CommandLine line("check-config", "[BINDIR]");
+    if (const auto exit = line.Parse(words))
+        return *exit;
+    const QStringList& arguments = line.Positional();
+    if (arguments.size() > 1)
+        return line.Usage();
     ConfigurationSet set;
     QString installFolder = WithSlash(QCoreApplication::applicationDirPath());
     if (!arguments.isEmpty()) {

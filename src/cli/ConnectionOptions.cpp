@@ -59,57 +59,85 @@ std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max)
     return static_cast<std::uint32_t>(value);
 }
 
-bool IsConnectionOption(const QString& word, bool& takesValue) {
-    static const QStringList withValue = {"--port", "--device", "--baud", "--parity", "--address"};
-    takesValue = withValue.contains(word);
-    return takesValue || word == QLatin1String("--link");
+QList<QCommandLineOption> ConnectionOptionList() {
+    return {
+        {QStringLiteral("port"), QStringLiteral("COM number of the port (1 to 255)."),
+         QStringLiteral("N")},
+        {QStringLiteral("device"), QStringLiteral("Device path of the port (instead of --port)."),
+         QStringLiteral("PATH")},
+        {QStringLiteral("baud"), QStringLiteral("Baud rate (1 to 4000000)."), QStringLiteral("B")},
+        {QStringLiteral("parity"), QStringLiteral("none, odd, even, mark or space."),
+         QStringLiteral("P")},
+        {QStringLiteral("address"), QStringLiteral("Device address (0 to 255, default 1)."),
+         QStringLiteral("A")},
+        {QStringLiteral("link"), QStringLiteral("Tarn link frames (parity none, link baud rate).")},
+    };
 }
 
-bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options) {
-    while (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--"))) {
-        const QString option = arguments.takeFirst();
-        if (option == QLatin1String("--link")) {
-            options.LinkMode = true;
+void AddConnectionOptions(QCommandLineParser& parser) {
+    parser.addOptions(ConnectionOptionList());
+}
+
+QStringList ConnectionWords(const QCommandLineParser& parser) {
+    QStringList words;
+    for (const QCommandLineOption& option : ConnectionOptionList()) {
+        const QString name = option.names().constFirst();
+        if (option.valueName().isEmpty()) {
+            if (parser.isSet(name))
+                words << QStringLiteral("--") + name;
             continue;
         }
-        if (arguments.isEmpty()) {
-            Complain(option + QStringLiteral(" needs a value"));
+        for (const QString& value : parser.values(name))
+            words << QStringLiteral("--") + name << value;
+    }
+    return words;
+}
+
+bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options) {
+    options.LinkMode = parser.isSet(QStringLiteral("link"));
+    if (parser.isSet(QStringLiteral("port"))) {
+        const QString value = parser.value(QStringLiteral("port"));
+        const auto port = ParseNumber(value, PortNames::MaxComNumber);
+        if (!port || *port == 0) {
+            Complain(QStringLiteral("bad COM number: %1 (1 to %2)")
+                         .arg(value)
+                         .arg(PortNames::MaxComNumber));
             return false;
         }
-        const QString value = arguments.takeFirst();
-        if (option == QLatin1String("--port")) {
-            const auto port = ParseNumber(value, PortNames::MaxComNumber);
-            if (!port || *port == 0) {
-                Complain(QStringLiteral("bad COM number: ") + value);
-                return false;
-            }
-            options.Port = static_cast<int>(*port);
-        } else if (option == QLatin1String("--device")) {
-            options.DevicePath = value;
-        } else if (option == QLatin1String("--baud")) {
-            const auto baud = ParseNumber(value, 4000000);
-            if (!baud || *baud == 0) {
-                Complain(QStringLiteral("bad baud rate: ") + value);
-                return false;
-            }
-            options.Baud = *baud;
-        } else if (option == QLatin1String("--parity")) {
-            options.Parity = ParseParity(value);
-            if (!options.Parity) {
-                Complain(QStringLiteral("bad parity: ") + value);
-                return false;
-            }
-        } else if (option == QLatin1String("--address")) {
-            const auto address = ParseNumber(value, 255);
-            if (!address) {
-                Complain(QStringLiteral("bad device address: ") + value);
-                return false;
-            }
-            options.Address = static_cast<std::uint8_t>(*address);
-        } else {
-            Complain(QStringLiteral("unknown option ") + option);
+        options.Port = static_cast<int>(*port);
+    }
+    if (parser.isSet(QStringLiteral("device"))) {
+        options.DevicePath = parser.value(QStringLiteral("device"));
+        if (options.DevicePath.isEmpty()) {
+            Complain(QStringLiteral("--device needs a device path"));
             return false;
         }
+    }
+    if (parser.isSet(QStringLiteral("baud"))) {
+        const QString value = parser.value(QStringLiteral("baud"));
+        const auto baud = ParseNumber(value, 4000000);
+        if (!baud || *baud == 0) {
+            Complain(QStringLiteral("bad baud rate: %1 (1 to 4000000)").arg(value));
+            return false;
+        }
+        options.Baud = *baud;
+    }
+    if (parser.isSet(QStringLiteral("parity"))) {
+        const QString value = parser.value(QStringLiteral("parity"));
+        options.Parity = ParseParity(value);
+        if (!options.Parity) {
+            Complain(QStringLiteral("bad parity: %1 (none, odd, even, mark or space)").arg(value));
+            return false;
+        }
+    }
+    if (parser.isSet(QStringLiteral("address"))) {
+        const QString value = parser.value(QStringLiteral("address"));
+        const auto address = ParseNumber(value, 255);
+        if (!address) {
+            Complain(QStringLiteral("bad device address: %1 (0 to 255)").arg(value));
+            return false;
+        }
+        options.Address = static_cast<std::uint8_t>(*address);
     }
     if (options.Port && !options.DevicePath.isEmpty()) {
         Complain(QStringLiteral("give either --port or --device"));
@@ -153,14 +181,21 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
         Complain(QStringLiteral("COM%1 has no device; use --device or KELM_COM%1").arg(port));
         return nullptr;
     }
-    auto master = std::make_unique<ModbusMaster>(std::make_unique<PosixSerialChannel>(),
+    auto channel = std::make_unique<PosixSerialChannel>();
+    const PosixSerialChannel& line = *channel; // owned by the master from here on
+    auto master = std::make_unique<ModbusMaster>(std::move(channel),
                                                  [device](std::uint8_t) { return device; });
     const std::uint8_t comNumber =
         options.DevicePath.isEmpty() ? static_cast<std::uint8_t>(port) : std::uint8_t{0};
     if (!master->OpenPort(comNumber, baud, options.LinkMode, static_cast<std::uint8_t>(parity))) {
-        Complain(QStringLiteral("cannot open %1 (%2)")
-                     .arg(device, ModbusMaster::BuildSettingsString(
-                                      baud, static_cast<std::uint8_t>(parity))));
+        // The channel's reason when the open itself failed, else the master's (settings).
+        const QString reason =
+            line.IsOpen() || line.OpenError().isEmpty() ? master->OpenError() : line.OpenError();
+        Complain(
+            QStringLiteral("cannot open %1 (%2): %3")
+                .arg(device,
+                     ModbusMaster::BuildSettingsString(baud, static_cast<std::uint8_t>(parity)),
+                     reason));
         return nullptr;
     }
     master->DeviceAddress = options.Address;

@@ -2,6 +2,7 @@
 
 #include "core/link/ModbusMaster.h"
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -23,19 +24,18 @@ struct ConnectionOptions {
     std::optional<int> Parity; // parity code 0..4
     std::uint8_t Address = 1;
     bool LinkMode = false;
-
-    static constexpr const char* Usage =
-        "[--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space] "
-        "[--address A] [--link]";
 };
 
-// True for the words above; `takesValue` tells whether the next word belongs to it. Lets
-// main() accept the options before the command name.
-bool IsConnectionOption(const QString& word, bool& takesValue);
+// The options above, for a parser: the global ones of kelmctl and those of each command.
+QList<QCommandLineOption> ConnectionOptionList();
+void AddConnectionOptions(QCommandLineParser& parser);
 
-// Takes the leading connection options out of `arguments`. On a bad option prints the
-// reason to stderr and returns false.
-bool ParseConnectionOptions(QStringList& arguments, ConnectionOptions& options);
+// Reads the options above from a parser that has parsed. On a bad value prints the reason
+// to stderr and returns false.
+bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options);
+
+// The connection options a parser has seen, as words for a command's own parser.
+QStringList ConnectionWords(const QCommandLineParser& parser);
 
 // Register of the Tarn Power configuration whose default, times 100, is the link baud rate.
 inline constexpr std::uint16_t LinkBaudRegister = 5;

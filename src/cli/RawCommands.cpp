@@ -1,6 +1,6 @@
 // kelmctl read / write: raw register access through the serial master.
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/ConnectionOptions.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::uint32_t ReplyTimeoutMs = 100;
 constexpr std::uint32_t LastAddress = 0xFFFF;
-
-int Usage(const char* command, const char* arguments) {
-    std::fprintf(stderr, "Usage: kelmctl %s %s %s\n", ConnectionOptions::Usage, command, arguments);
-    return 2;
-}
 
 void BadValue(const char* what, const QString& text) {
     std::fprintf(stderr, "kelmctl: bad %s: %s\n", what, text.toLocal8Bit().constData());
@@ -40,13 +35,13 @@ std::optional<std::uint16_t> ParseRegisterValue(const QString& text) {
 // Reads COUNT registers from ADDR in blocks of at most 40 and prints "ADDR<TAB>VALUE" per
 // register (unsigned decimal). Failures are reported by the master ("Device not Respondig").
 int RunRead(const QStringList& arguments, const CliOptions&) {
-    QStringList words = arguments;
-    ConnectionOptions connection;
-    if (!ParseConnectionOptions(words, connection)) {
-        return 2;
-    }
+    CommandLine line("read", "ADDR [COUNT]");
+    if (const auto exit = line.Parse(arguments))
+        return *exit;
+    const QStringList& words = line.Positional();
+    const ConnectionOptions& connection = line.Connection();
     if (words.isEmpty() || words.size() > 2) {
-        return Usage("read", "ADDR [COUNT]");
+        return line.Usage();
     }
     const auto address = ParseNumber(words[0], LastAddress);
     if (!address) {
@@ -84,13 +79,13 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
 
 // Writes the VALUEs to consecutive registers from ADDR, in blocks of at most 40.
 int RunWrite(const QStringList& arguments, const CliOptions&) {
-    QStringList words = arguments;
-    ConnectionOptions connection;
-    if (!ParseConnectionOptions(words, connection)) {
-        return 2;
-    }
+    CommandLine line("write", "ADDR VALUE...");
+    if (const auto exit = line.Parse(arguments))
+        return *exit;
+    QStringList words = line.Positional();
+    const ConnectionOptions& connection = line.Connection();
     if (words.size() < 2) {
-        return Usage("write", "ADDR VALUE...");
+        return line.Usage();
     }
     const QString addressWord = words.takeFirst();
     const auto address = ParseNumber(addressWord, LastAddress);

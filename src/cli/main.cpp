@@ -3,6 +3,7 @@
 #include "cli/ConnectionOptions.h"
 #include "cli/StderrMessages.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -11,71 +12,84 @@ namespace {
 using kelm::cli::AllCommands;
 using kelm::cli::CliCommand;
 
-void PrintHelp(std::FILE* out) {
-    std::fprintf(out, "Usage: kelmctl [--yes] COMMAND [ARGUMENTS]\n\n"
-                      "Options:\n"
-                      "  --help, -h  show this help\n"
-                      "  --yes       answer Yes to every question (default: No)\n"
-                      "  %s\n"
-                      "              how drive commands reach the drive (default: settings)\n\n"
-                      "Commands:\n",
-                 kelm::cli::ConnectionOptions::Usage);
+void PrintHelp(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    text.replace(0, text.indexOf(u'\n'),
+                 QStringLiteral("Usage: kelmctl [options] COMMAND [ARGUMENTS]"));
+    std::fputs(qPrintable(text), stdout);
+    std::fputs("\nCommands:\n", stdout);
     for (const CliCommand& command : AllCommands()) {
         const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.Name),
                                                          QLatin1String(command.Arguments));
-        std::fprintf(out, "  %-28s %s\n", head.toLocal8Bit().constData(), command.Summary);
+        // A long head puts its summary on the next line.
+        if (head.size() > 28)
+            std::printf("  %s\n  %-28s %s\n", head.toLocal8Bit().constData(), "", command.Summary);
+        else
+            std::printf("  %-28s %s\n", head.toLocal8Bit().constData(), command.Summary);
     }
-    std::fputs("\n--kind K: std, power, drive or orca230; default: what the drive is (a plain\n"
+    std::fputs("\nConnection options may also follow the command name; \"kelmctl COMMAND --help\"\n"
+               "lists a command's own options. Unset connection options come from the settings\n"
+               "of the desktop program (address 1).\n\n"
+               "--kind K: std, power, drive or orca230; default: what the drive is (a plain\n"
                "port carries a plain drive; on a link the identification reads find the Power\n"
                "unit, its Drive units or a Tarn Orca 230). A --kind the drive contradicts is\n"
                "refused.\n\n"
                "Exit codes: 0 done, 1 failed (the drive did not answer, a file or a value was\n"
                "refused), 2 bad command line; compare: 0 all equal, 1 rows differ, 2 trouble.\n",
-               out);
+               stdout);
+}
+
+int Complain(const QString& text) {
+    std::fprintf(stderr, "kelmctl: %s (kelmctl --help lists the commands and options)\n",
+                 text.toLocal8Bit().constData());
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Command-line front end of the Kelm Drive commissioning tool: checks the\n"
+                       "configuration set and reads, writes, saves and restores drive registers\n"
+                       "over a serial line."));
+    // Everything after the command name belongs to the command.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption yes(QStringLiteral("yes"),
+                                 QStringLiteral("Answer Yes to every question (default: No)."));
+    parser.addOption(yes);
+    kelm::cli::AddConnectionOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("One of the commands below, with its arguments."),
+                                 QStringLiteral("COMMAND [ARGUMENTS]"));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Complain(parser.errorText().chopped(parser.errorText().endsWith(u'.') ? 1 : 0));
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        PrintHelp(parser);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("kelmctl %s\n", KELM_VERSION);
+        return 0;
+    }
+    QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return Complain(QStringLiteral("no command given"));
     kelm::cli::CliOptions options;
-    QStringList words = QCoreApplication::arguments().mid(1);
-    QStringList connectionWords; // connection options before the command go to the command
-    // Global options come before the command name.
-    while (!words.isEmpty() && words.first().startsWith(u'-')) {
-        const QString option = words.takeFirst();
-        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
-            PrintHelp(stdout);
-            return 0;
-        }
-        if (option == QLatin1String("--yes")) {
-            options.AnswerYes = true;
-            continue;
-        }
-        bool takesValue = false;
-        if (kelm::cli::IsConnectionOption(option, takesValue)) {
-            connectionWords << option;
-            if (takesValue && !words.isEmpty()) {
-                connectionWords << words.takeFirst();
-            }
-            continue;
-        }
-        std::fprintf(stderr, "kelmctl: unknown option %s\n\n", option.toLocal8Bit().constData());
-        PrintHelp(stderr);
-        return 2;
-    }
-    if (words.isEmpty()) {
-        PrintHelp(stderr);
-        return 2;
-    }
+    options.AnswerYes = parser.isSet(yes);
     const QString name = words.takeFirst();
     for (const CliCommand& command : AllCommands()) {
         if (name == QLatin1String(command.Name)) {
             kelm::cli::StderrMessages messages(options.AnswerYes);
-            return command.Run(connectionWords + words, options);
+            return command.Run(kelm::cli::ConnectionWords(parser) + words, options);
         }
     }
-    std::fprintf(stderr, "kelmctl: unknown command %s\n\n", name.toLocal8Bit().constData());
-    PrintHelp(stderr);
-    return 2;
+    return Complain(QStringLiteral("unknown command ") + name);
 }

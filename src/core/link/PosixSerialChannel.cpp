@@ -2,6 +2,7 @@
 // file includes only the kernel header and uses ioctls throughout.
 #include "core/link/PosixSerialChannel.h"
 
+#include <algorithm>
 #include <asm/termbits.h>
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace kelm {
 namespace {
@@ -95,8 +97,9 @@ QString PosixSerialChannel::DescribeOpenError(int error, const QString& accessGr
     case EPERM:
         if (accessGroup.isEmpty())
             return QStringLiteral("permission denied");
-        return QStringLiteral("permission denied; access is granted to the group \"%1\" "
-                              "(add your user to it, then log in again)")
+        return QStringLiteral("permission denied: the port belongs to the group \"%1\". Add "
+                              "your user to it with: sudo usermod -aG %1 $USER (then log out "
+                              "and in again)")
             .arg(accessGroup);
     case EBUSY:
     case EWOULDBLOCK:
@@ -112,6 +115,14 @@ QString PosixSerialChannel::DescribeOpenError(int error, const QString& accessGr
 QString PosixSerialChannel::OwningGroup(const QString& path) {
     struct stat info {};
     if (::stat(path.toLocal8Bit().constData(), &info) != 0 || info.st_gid == 0)
+        return {};
+    // A group this process already has cannot be the missing permission.
+    if (info.st_gid == ::getegid())
+        return {};
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    if (count > 0 &&
+        std::find(groups.begin(), groups.begin() + count, info.st_gid) != groups.begin() + count)
         return {};
     const group* entry = ::getgrgid(info.st_gid);
     return entry != nullptr ? QString::fromLocal8Bit(entry->gr_name) : QString();

@@ -34,9 +34,11 @@ public:
     // The parity bits of the control flags for a parity code (PARENB, PARODD, CMSPAR).
     static unsigned ParityControlFlags(std::uint8_t parityCode);
     // The reason for an open that failed with errno `error`; for a refused permission it
-    // names accessGroup (the group owning the device node) when there is one.
+    // names accessGroup (the group owning the device node) when there is one, with the one
+    // command that adds the user to it.
     static QString DescribeOpenError(int error, const QString& accessGroup);
-    // The name of the group owning the file; empty when unknown or root's.
+    // The name of the group owning the file; empty when unknown, root's or one this process
+    // already has (joining it would not help).
     static QString OwningGroup(const QString& path);
 
 private:

@@ -1,4 +1,5 @@
 #include "core/settings/SettingsStore.h"
+#include "core/settings/UserDataFolder.h"
 
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
@@ -144,7 +145,7 @@ void SettingsStore::Load() {
     // Read only, a store never created reads as a new one; a missing string reads empty.
     const bool created = s.contains(kGeneral);
     const auto folder = [&](const QString& key, const QString& sub) {
-        return created ? s.value(key).toString() : executableFolder_ + sub;
+        return created ? s.value(key).toString() : DataRootOf(executableFolder_) + sub;
     };
     InstallFolder = created ? s.value(kGeneral).toString() : executableFolder_;
     DevicesFolder = folder(kDevices, QStringLiteral("Data/Devices/"));
@@ -155,7 +156,7 @@ void SettingsStore::Load() {
         BaudRate = static_cast<std::int32_t>(baud);
     ReadByte(s, kParity, Parity);
     ProfilesFolder =
-        s.value(kPosition, InstallFolder + QStringLiteral("Data/Profiles/")).toString();
+        s.value(kPosition, DataRootOf(InstallFolder) + QStringLiteral("Data/Profiles/")).toString();
     ReadByte(s, kComPortTarn, LinkComPort);
 
     portPaths_.clear();
@@ -176,21 +177,23 @@ void SettingsStore::Load() {
 // The program's start: resets a moved installation, creates a new store, adds values an
 // older store lacks.
 void SettingsStore::Prepare(QSettings& s) {
-    // An installation that moved (or was removed) leaves a "General" whose Data/ folder is
-    // gone: every setting is reset. An empty "General" would resolve against the current
+    // An installation that moved (or was removed) leaves a "General" whose Data/ folder
+    // (beside it, or in the user's data folder for a read-only installation) is gone:
+    // every setting is reset. An empty "General" would resolve against the current
     // directory, so it counts as gone too.
     if (!s.childKeys().isEmpty()) {
         const QString general = s.value(kGeneral).toString();
-        if (general.isEmpty() || !QDir(general + QStringLiteral("Data/")).exists())
+        if (general.isEmpty() || !QDir(DataRootOf(general) + QStringLiteral("Data/")).exists())
             s.remove(QString());
     }
 
     if (!s.contains(kGeneral)) {
         s.setValue(kInstallation, InstallationStamp());
         InstallFolder = executableFolder_;
-        DevicesFolder = InstallFolder + QStringLiteral("Data/Devices/");
-        DriversFolder = InstallFolder + QStringLiteral("Data/Drivers/");
-        ProfilesFolder = InstallFolder + QStringLiteral("Data/Profiles/");
+        const QString data = DataRootOf(InstallFolder) + QStringLiteral("Data/");
+        DevicesFolder = data + QStringLiteral("Devices/");
+        DriversFolder = data + QStringLiteral("Drivers/");
+        ProfilesFolder = data + QStringLiteral("Profiles/");
         s.setValue(kGeneral, InstallFolder);
         s.setValue(kDevices, DevicesFolder);
         s.setValue(kDrivers, DriversFolder);
@@ -204,7 +207,8 @@ void SettingsStore::Prepare(QSettings& s) {
     }
 
     if (!s.contains(kPosition))
-        s.setValue(kPosition, s.value(kGeneral).toString() + QStringLiteral("Data/Profiles/"));
+        s.setValue(kPosition,
+                   DataRootOf(s.value(kGeneral).toString()) + QStringLiteral("Data/Profiles/"));
     if (!s.contains(kComPortTarn)) {
         LinkComPort = 10;
         s.setValue(kComPortTarn, ToBinary(LinkComPort, 1));

@@ -12,7 +12,9 @@ namespace kelm {
 // baud rate, parity, link port, and the COM-number -> device path mappings. They live in
 // one per-user INI file (group "11x" of "Dorsel/Kelmmb.ini" in the user's configuration
 // folder). Construction loads or creates them; destruction writes back what changed.
-// Folders use '/' and end with '/'.
+// Folders use '/' and end with '/'. The user's folders default to Data/ beside the
+// installation, or in the user's data folder when the installation is read-only
+// (UserDataFolder.h).
 class SettingsStore {
 public:
     // Program: the program's start, which resets the store of a moved installation, creates

@@ -1,11 +1,14 @@
 #include "ui/link/TFComSet.h"
 
 #include "core/link/PortNames.h"
+#include "core/link/SerialById.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QComboBox>
+#include <QCompleter>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -39,7 +42,14 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     CPort = new QComboBox(this);
     CPort->addItems(ComSettingsLogic::PortItems());
     EPath = new QLineEdit(this);
-    EPath->setToolTip(QStringLiteral("Device of the selected COM port"));
+    EPath->setToolTip(QStringLiteral("Device of the selected COM port (a path, or a name "
+                                     "from /dev/serial/by-id)"));
+    // Typing offers the stable names of the adapters plugged in, as paths or bare names.
+    QStringList stableNames = ByIdPaths();
+    for (const QString& path : ByIdPaths())
+        stableNames << QFileInfo(path).fileName();
+    EPath->setCompleter(new QCompleter(stableNames, EPath));
+    LById = new QLabel(this);
     auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
     CBaud = new QComboBox(this);
     CBaud->addItems(ComSettingsLogic::BaudItems());
@@ -53,12 +63,14 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     if (link) {
         grid->addWidget(ETarnPort, 0, 1);
         for (QWidget* w : {static_cast<QWidget*>(CPort), static_cast<QWidget*>(EPath),
-                           static_cast<QWidget*>(baudLabel), static_cast<QWidget*>(CBaud),
-                           static_cast<QWidget*>(parityLabel), static_cast<QWidget*>(CParity)})
+                           static_cast<QWidget*>(LById), static_cast<QWidget*>(baudLabel),
+                           static_cast<QWidget*>(CBaud), static_cast<QWidget*>(parityLabel),
+                           static_cast<QWidget*>(CParity)})
             w->hide();
     } else {
         grid->addWidget(CPort, 0, 1);
         grid->addWidget(EPath, 0, 2);
+        grid->addWidget(LById, 1, 2);
         grid->addWidget(baudLabel, 1, 0);
         grid->addWidget(CBaud, 1, 1);
         grid->addWidget(parityLabel, 2, 0);
@@ -73,6 +85,7 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     grid->addLayout(buttons, 3, 0, 1, 3);
 
     ShowSelection(logic_.Shown());
+    ShowDevicesOfPorts();
     ShowPathOfPort();
     connect(CPort, &QComboBox::currentIndexChanged, this, &TFComSet::ShowPathOfPort);
     connect(EPath, &QLineEdit::textEdited, this, &TFComSet::PathEdited);
@@ -100,18 +113,39 @@ void TFComSet::ReadSelection() {
     current.LinkPort = ETarnPort->value();
 }
 
+// Each COM number's item names its device and, where udev made one, its stable name.
+void TFComSet::ShowDevicesOfPorts() {
+    const PortNames names = NamesOf(settings_);
+    for (int i = 0; i < CPort->count(); ++i) {
+        const QString path = names.DevicePath(i + 1);
+        const QString byId = ByIdPathOf(path);
+        CPort->setItemData(i, byId.isEmpty() ? path : path + QStringLiteral("\n") + byId,
+                           Qt::ToolTipRole);
+    }
+}
+
 // The path of the COM number now selected: one typed in this dialog, else what the
-// number resolves to. A path forced by the environment cannot be changed here.
+// number resolves to, with its stable by-id name below. A path forced by the environment
+// cannot be changed here.
 void TFComSet::ShowPathOfPort() {
     const int com = CPort->currentIndex() + 1;
     const auto edited = editedPaths_.find(com);
     EPath->setText(edited != editedPaths_.end() ? edited->second
                                                 : NamesOf(settings_).DevicePath(com));
     EPath->setEnabled(!qEnvironmentVariableIsSet(qPrintable(PortNames::EnvironmentName(com))));
+    ShowStableName();
 }
 
+void TFComSet::ShowStableName() {
+    const QString byId = ByIdPathOf(ExpandByIdName(EPath->text()));
+    LById->setText(QFileInfo(byId).fileName());
+    LById->setToolTip(byId);
+}
+
+// A bare name from /dev/serial/by-id stands for its full path.
 void TFComSet::PathEdited() {
-    editedPaths_[CPort->currentIndex() + 1] = EPath->text().trimmed();
+    editedPaths_[CPort->currentIndex() + 1] = ExpandByIdName(EPath->text());
+    ShowStableName();
 }
 
 bool TFComSet::ApplyComSettings() {

@@ -18,8 +18,10 @@ class ShellHost;
 
 // The " Com Settings " dialog. Standard variant: port, baud and parity lists; on Linux the
 // device path the chosen COM number stands for is shown beside the port list and can be
-// changed there. Link variant: only the link port number. Closing the dialog (by "&Ok" or
-// the close box) stores what changed; Escape leaves it without storing anything.
+// changed there (a name from /dev/serial/by-id is taken as its full path); the stable
+// by-id name of the device is shown below it, and each port item's tooltip names both. Link
+// variant: only the link port number. Closing the dialog (by "&Ok" or the close box) stores what
+// changed; Escape leaves it without storing anything.
 class TFComSet final : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +39,7 @@ public:
     QComboBox* CBaud = nullptr;
     QComboBox* CParity = nullptr;
     QLineEdit* EPath = nullptr; // device path of the selected COM number
+    QLabel* LById = nullptr;    // its /dev/serial/by-id name, when it has one
     QSpinBox* ETarnPort = nullptr;
     QLabel* LPort = nullptr;
     QPushButton* BDefault = nullptr;
@@ -48,7 +51,9 @@ protected:
 private:
     void ShowSelection(const ComSettingsLogic::Selection& selection);
     void ReadSelection();
+    void ShowDevicesOfPorts();
     void ShowPathOfPort();
+    void ShowStableName();
     void PathEdited();
 
     SettingsStore& settings_;

@@ -1,5 +1,9 @@
 #include "ui/scope/OffsetTrack.h"
 
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QChart>
+#include <QChartView>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,6 +18,36 @@ OffsetTrack::OffsetTrack(QColor colour, bool ticksOnRight, QWidget* parent)
 void OffsetTrack::SetTrack(const oscillo::Track& track) {
     track_ = track;
     update();
+}
+
+void BindOffset(TPNumEdit& field, OffsetTrack& track, const std::function<void(int)>& changed) {
+    const auto typed = [&track, changed](TPNumEdit& edit) {
+        track.SetOffset(edit.RdValore());
+        changed(edit.RdValore());
+    };
+    field.SetKeyHandler([typed](TPNumEdit& edit, QKeyEvent& key) {
+        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+            return false;
+        typed(edit);
+        return true;
+    });
+    field.SetExitHandler(typed);
+    track.SetReleaseHandler([&field, changed](int offset) {
+        field.WrValore(offset);
+        changed(offset);
+    });
+}
+
+void OffsetTrack::FollowChart(const QChartView& view, int min, int max, int offset) {
+    const QChart* chart = view.chart();
+    const QRectF plot = chart->plotArea();
+    const auto row = [&](QPointF point) {
+        return mapFromGlobal(
+                   view.viewport()->mapToGlobal(view.mapFromScene(chart->mapToScene(point))))
+            .y();
+    };
+    SetTrack({row(plot.topLeft()), row(plot.bottomLeft()), min, max});
+    SetOffset(offset);
 }
 
 void OffsetTrack::SetOffset(int offset) {

@@ -5,7 +5,11 @@
 #include <QWidget>
 #include <functional>
 
+class QChartView;
+
 namespace kelm {
+
+class TPNumEdit;
 
 // A channel's offset track beside the chart: a vertical line with top, middle and bottom
 // ticks and a marker at the offset. Pressing on the track or the marker and dragging moves
@@ -19,6 +23,9 @@ public:
 
     // The track's span: rows of the top and bottom ticks, and the offset field's range.
     void SetTrack(const oscillo::Track& track);
+    // Spans the track along the chart's plot area, top to bottom, for an offset range, and
+    // places the marker for the offset again.
+    void FollowChart(const QChartView& view, int min, int max, int offset);
     const oscillo::Track& Track() const { return track_; }
     // Places the marker for an offset (no report).
     void SetOffset(int offset);
@@ -47,5 +54,10 @@ private:
     bool dragging_ = false;
     std::function<void(int)> onRelease_;
 };
+
+// Binds a channel's offset field and track: Enter in the field (swallowed) or leaving it
+// places the marker, releasing a dragged marker writes the field; both then report the
+// offset.
+void BindOffset(TPNumEdit& field, OffsetTrack& track, const std::function<void(int)>& changed);
 
 } // namespace kelm

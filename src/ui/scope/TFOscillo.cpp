@@ -3,13 +3,15 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/scope/ScopeSettingsFile.h"
-#include "core/files/ScopeCsv.h"
 #include "core/files/ScopeFile.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFMainDev.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/OscilloMath.h"
+#include "ui/scope/ScopeExport.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
@@ -17,7 +19,6 @@
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
@@ -34,7 +35,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -43,10 +43,6 @@ namespace kelm {
 
 namespace {
 
-const char* const kTimeBaseTexts[] = {"1 ms/div",   "2 ms/div",  "5 ms/div",   "10 ms/div",
-                                      "20 ms/div",  "50 ms/div", "100 ms/div", "200 ms/div",
-                                      "500 ms/div", "1 s/div"};
-
 void StyleSwitch(QPushButton* button, const QColor& colour) {
     const bool on = button->isChecked();
     button->setText(on ? QStringLiteral("Enabled") : QStringLiteral("Disabled"));
@@ -54,30 +50,22 @@ void StyleSwitch(QPushButton* button, const QColor& colour) {
                              : QString());
 }
 
-TPNumEdit* NumberField(int min, int max, QWidget* parent) {
-    auto* field = new TPNumEdit(parent);
-    field->SetIsNegative(min < 0);
-    field->WrMin(min);
-    field->WrMax(max);
-    field->WrValore(0);
-    return field;
-}
-
 } // namespace
 
 TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     : QWidget(parent), shell_(shell), capture_(std::make_unique<ScopeCapture>(shell.Driver())),
-      session_(std::make_unique<ScopeSession>(shell.Driver(), *capture_)) {
+      session_(std::make_unique<ScopeSession>(shell.Driver(), *capture_)),
+      model_(shell.Driver().ScopeSettingsTable(), shell.Driver().Config().ActiveScopeSet()) {
     setObjectName(QStringLiteral("TFOscillo"));
     setWindowTitle(QStringLiteral("Oscilloscope"));
     setMinimumSize(650, 556);
     channels_[0].Index = 0;
-    channels_[0].SignalRegister = scope::Signal1;
     channels_[0].Colour = Qt::red;
     channels_[1].Index = 1;
-    channels_[1].SignalRegister = scope::Signal2;
     channels_[1].Colour = QColor(80, 120, 255);
     capture_->Install();
+    // Each upload step carries the status panel's pending requests (the poll is held).
+    capture_->SetPendingRequests([&shell] { shell.ServicePendingRequests(); });
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(2, 2, 2, 2);
@@ -92,16 +80,14 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     for (ChannelView& ch : channels_) {
         ch.Track = new OffsetTrack(ch.Colour, ch.Index == 0, this);
         ch.Track->setObjectName(ch.Index == 0 ? QStringLiteral("POfs1") : QStringLiteral("POfs2"));
-        ch.Track->SetReleaseHandler([this, &ch](int offset) {
-            ch.Offset->WrValore(offset);
-            OffsetChanged(ch, offset);
-        });
     }
     chartRow->addWidget(channels_[0].Track);
     chartRow->addWidget(view_, 1);
     chartRow->addWidget(channels_[1].Track);
     chartColumn->addLayout(chartRow, 1);
-    chartColumn->addWidget(BuildCursorGroup());
+    cursorGroup_ = BuildCursorGroup();
+    cursorGroup_->hide(); // shown by the first layout
+    chartColumn->addWidget(cursorGroup_);
     body->addLayout(chartColumn, 1);
     body->addWidget(BuildPanel());
     root->addLayout(body, 1);
@@ -132,22 +118,27 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     cursors_ = new GraphCursors(controls, this);
 
     layoutTimer_.setSingleShot(true);
-    connect(&layoutTimer_, &QTimer::timeout, this, [this] { LayoutTracks(); });
-    connect(chart_, &QChart::plotAreaChanged, this, [this] { layoutTimer_.start(50); });
+    layoutTimer_.setInterval(100);
+    connect(&layoutTimer_, &QTimer::timeout, this, [this] { InitialLayout(); });
+    connect(chart_, &QChart::plotAreaChanged, this, [this] {
+        if (laidOut_)
+            layoutTimer_.start();
+    });
 
     ScopeSession::Observer observer;
     observer.Settings = [this] {
         return scope::ArmSettings{static_cast<std::int16_t>(eLev_->RdValore()),
                                   static_cast<std::int16_t>(xPos_->RdValore()),
-                                  static_cast<std::int16_t>(UnitsPerDivision(channels_[0])),
-                                  static_cast<std::int16_t>(UnitsPerDivision(channels_[1]))};
+                                  static_cast<std::int16_t>(model_.UnitsPerDivision(0)),
+                                  static_cast<std::int16_t>(model_.UnitsPerDivision(1))};
     };
     observer.Continuous = [this] { return rCont_->isChecked(); };
-    observer.RunControlsReset = [this] { ResetRunControls(); };
+    observer.RunControlsReset = [this] { SetRunning(false); };
     observer.UploadStarting = [this] {
         bClr_->setEnabled(false);
         progress_->setMaximum(1000);
         progress_->setValue(0);
+        shell_.HoldAlarmButton(true);
         GiveWindowsBack(false);
     };
     observer.Progress = [this] {
@@ -166,224 +157,16 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
 
 TFOscillo::~TFOscillo() = default;
 
-std::int16_t& TFOscillo::ScopeValue(std::uint16_t address) {
-    return shell_.Driver().ScopeSettingsTable().FindByAddress(address)->Value;
-}
-
-std::int16_t TFOscillo::ScopeDriveValue(std::uint16_t address) {
-    return shell_.Driver().ScopeSettingsTable().FindByAddress(address)->DriveValue;
+std::int16_t TFOscillo::ScopeDriveValue(std::uint16_t address) const {
+    const ParamEntry* entry = shell_.Driver().ScopeSettingsTable().FindByAddress(address);
+    return entry != nullptr ? entry->DriveValue : 0;
 }
 
 TPNumEdit* TFOscillo::OffsetField(int channel) const {
     return channels_[static_cast<std::size_t>(channel)].Offset;
 }
 
-void TFOscillo::BuildChart() {
-    chart_ = new QChart;
-    chart_->legend()->hide();
-    chart_->setBackgroundBrush(Qt::black);
-    chart_->setPlotAreaBackgroundVisible(false);
-    chart_->setMargins(QMargins(4, 4, 4, 4));
-    chart_->setAnimationOptions(QChart::NoAnimation);
-    view_ = new QChartView(chart_, this);
-    view_->setObjectName(QStringLiteral("MyGr"));
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setRubberBand(QChartView::RectangleRubberBand);
-    view_->setMinimumSize(300, 300);
-
-    timeAxis_ = new QValueAxis(chart_);
-    timeAxis_->setLabelsColor(Qt::lightGray);
-    timeAxis_->setGridLineColor(QColor(70, 70, 70));
-    timeAxis_->setMinorTickCount(0);
-    timeAxis_->setLabelFormat(QStringLiteral("%g"));
-    timeAxis_->setTickType(QValueAxis::TicksDynamic);
-    chart_->addAxis(timeAxis_, Qt::AlignBottom);
-    const char* names[] = {"Ch1", "Ch2"};
-    for (ChannelView& ch : channels_) {
-        ch.Axis = new QValueAxis(chart_);
-        ch.Axis->setLabelsColor(ch.Colour);
-        ch.Axis->setGridLineColor(QColor(70, 70, 70));
-        ch.Axis->setTickType(QValueAxis::TicksDynamic);
-        ch.Axis->setLabelFormat(QStringLiteral("%g"));
-        ch.Axis->setGridLineVisible(ch.Index == 0);
-        chart_->addAxis(ch.Axis, ch.Index == 0 ? Qt::AlignLeft : Qt::AlignRight);
-        ch.Series = new QLineSeries(chart_);
-        ch.Series->setName(QString::fromLatin1(names[ch.Index]));
-        ch.Series->setPen(QPen(ch.Colour, 2));
-        chart_->addSeries(ch.Series);
-        ch.Series->attachAxis(timeAxis_);
-        ch.Series->attachAxis(ch.Axis);
-    }
-    cursor1_ = new QLineSeries(chart_);
-    cursor1_->setName(QStringLiteral("CH3"));
-    cursor1_->setPen(QPen(Qt::white, 1, Qt::DashDotLine));
-    cursor2_ = new QLineSeries(chart_);
-    cursor2_->setName(QStringLiteral("CH4"));
-    cursor2_->setPen(QPen(Qt::white, 1, Qt::DashLine));
-    for (QLineSeries* cursor : {cursor1_, cursor2_}) {
-        chart_->addSeries(cursor);
-        cursor->attachAxis(timeAxis_);
-        cursor->attachAxis(channels_[0].Axis);
-    }
-}
-
-void TFOscillo::BuildMenu(QWidget* host) {
-    auto* bar = new QMenuBar(host);
-    QMenu* menu = bar->addMenu(QStringLiteral("&Oscilloscope"));
-    startAction_ = menu->addAction(QStringLiteral("&Start"), this, [this] { StartClicked(); });
-    startAction_->setShortcut(Qt::Key_F5);
-    menu->addSeparator();
-    QAction* open = menu->addAction(QStringLiteral("&Open file"), this, [this] { OpenFile(); });
-    open->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    QAction* save =
-        menu->addAction(QStringLiteral("&Save to file"), this, [this] { SaveToFile(); });
-    save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Export CSV…"), this, [this] { ExportCsv(); });
-    menu->addAction(QStringLiteral("Save Picture…"), this, [this] { SavePicture(); });
-}
-
-QWidget* TFOscillo::BuildPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("PCtrl"));
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(0, 0, 0, 0);
-
-    auto* run = new QGroupBox(panel);
-    auto* runLayout = new QVBoxLayout(run);
-    rSingle_ = new QRadioButton(QStringLiteral("Single Acquisition"), run);
-    rCont_ = new QRadioButton(QStringLiteral("Continuous Acquisition"), run);
-    bGo_ = new QPushButton(QStringLiteral("Start"), run);
-    bGo_->setObjectName(QStringLiteral("BGo"));
-    bGo_->setCheckable(true);
-    bStop_ = new QPushButton(QStringLiteral("Stop"), run);
-    bClr_ = new QPushButton(QStringLiteral("Clear"), run);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {bGo_, bStop_, bClr_})
-        buttons->addWidget(b);
-    runLayout->addWidget(rSingle_);
-    runLayout->addWidget(rCont_);
-    runLayout->addLayout(buttons);
-    connect(rSingle_, &QRadioButton::toggled, this, [this] { ModeChanged(); });
-    connect(bGo_, &QPushButton::clicked, this, [this] {
-        bGo_->setChecked(session_->Running()); // the session decides
-        StartClicked();
-    });
-    connect(bStop_, &QPushButton::clicked, this, [this] { session_->RequestStop(); });
-    connect(bClr_, &QPushButton::clicked, this, [this] { ClearTraces(); });
-
-    auto* trigger = new QGroupBox(QStringLiteral(" Trigger "), panel);
-    auto* trig = new QGridLayout(trigger);
-    trUp_ = new QToolButton(trigger);
-    trUp_->setText(QStringLiteral("↑"));
-    trUp_->setToolTip(QStringLiteral("Rising edge"));
-    trDown_ = new QToolButton(trigger);
-    trDown_->setText(QStringLiteral("↓"));
-    trDown_->setToolTip(QStringLiteral("Falling edge"));
-    bAuto_ = new QToolButton(trigger);
-    bAuto_->setText(QStringLiteral("Auto"));
-    auto* edges = new QButtonGroup(trigger);
-    int edge = 1;
-    for (QToolButton* b : {trUp_, trDown_, bAuto_}) {
-        b->setCheckable(true);
-        edges->addButton(b, edge++);
-    }
-    connect(edges, &QButtonGroup::idClicked, this,
-            [this](int id) { ScopeValue(scope::Edge) = static_cast<std::int16_t>(id); });
-    eLev_ = NumberField(-32768, 32767, trigger);
-    trig->addWidget(new QLabel(QStringLiteral("Edge"), trigger), 0, 0);
-    trig->addWidget(trUp_, 0, 1);
-    trig->addWidget(trDown_, 0, 2);
-    trig->addWidget(bAuto_, 0, 3);
-    trig->addWidget(new QLabel(QStringLiteral("Level"), trigger), 1, 0);
-    trig->addWidget(eLev_, 1, 1, 1, 3);
-
-    auto* timeBase = new QGroupBox(QStringLiteral(" Time Base "), panel);
-    auto* tb = new QGridLayout(timeBase);
-    cTimeBase_ = new QComboBox(timeBase);
-    for (const char* text : kTimeBaseTexts)
-        cTimeBase_->addItem(QString::fromUtf8(text));
-    xPos_ = NumberField(0, 500, timeBase);
-    tb->addWidget(cTimeBase_, 0, 0, 1, 3);
-    tb->addWidget(new QLabel(QStringLiteral("Delay"), timeBase), 1, 0);
-    tb->addWidget(xPos_, 1, 1);
-    tb->addWidget(new QLabel(QStringLiteral("ms"), timeBase), 1, 2);
-    connect(cTimeBase_, &QComboBox::activated, this, [this](int index) { TimeBaseChanged(index); });
-
-    column->addWidget(run);
-    column->addWidget(trigger);
-    column->addWidget(timeBase);
-    for (ChannelView& ch : channels_)
-        column->addWidget(BuildChannelGroup(ch));
-    column->addStretch(1);
-    return panel;
-}
-
-QWidget* TFOscillo::BuildChannelGroup(ChannelView& ch) {
-    auto* group = new QGroupBox(
-        ch.Index == 0 ? QStringLiteral(" Channel 1 ") : QStringLiteral(" Channel 2 "), this);
-    auto* grid = new QGridLayout(group);
-    ch.Enable = new QPushButton(group);
-    ch.Enable->setCheckable(true);
-    ch.Enable->setChecked(true);
-    ch.Signal = new QComboBox(group);
-    ch.Scale = new QComboBox(group);
-    ch.Offset = NumberField(-5, 5, group);
-    grid->addWidget(ch.Enable, 0, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("View"), group), 1, 0);
-    grid->addWidget(ch.Signal, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Scale"), group), 2, 0);
-    grid->addWidget(ch.Scale, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Offset"), group), 3, 0);
-    grid->addWidget(ch.Offset, 3, 1);
-    connect(ch.Enable, &QPushButton::toggled, this, [this, &ch] { EnableChanged(ch); });
-    connect(ch.Signal, &QComboBox::activated, this,
-            [this, &ch](int index) { SignalChanged(ch, index); });
-    connect(ch.Scale, &QComboBox::activated, this, [this, &ch] { ScaleChanged(ch); });
-    ch.Offset->SetExitHandler([this, &ch](TPNumEdit& field) {
-        const int offset = field.RdValore();
-        ch.Track->SetOffset(offset);
-        OffsetChanged(ch, offset);
-    });
-    return group;
-}
-
-QGroupBox* TFOscillo::BuildCursorGroup() {
-    auto* group = new QGroupBox(QStringLiteral(" Cursors "), this);
-    group->setObjectName(QStringLiteral("PCur"));
-    auto* grid = new QGridLayout(group);
-    bEnCur_ = new QPushButton(QStringLiteral("Enabled"), group);
-    bEnCur_->setCheckable(true);
-    cTime_ = new QRadioButton(QStringLiteral("Time"), group);
-    cCh1_ = new QRadioButton(QStringLiteral("Channel 1"), group);
-    cCh2_ = new QRadioButton(QStringLiteral("Channel 2"), group);
-    l1_ = new QLabel(group);
-    l2_ = new QLabel(group);
-    lD_ = new QLabel(group);
-    int column = 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{bEnCur_, cTime_, cCh1_, cCh2_})
-        grid->addWidget(w, 0, column++);
-    column = 0;
-    for (QLabel* label : {l1_, l2_, lD_}) {
-        label->setMinimumWidth(120);
-        grid->addWidget(label, 1, column++, 1, label == lD_ ? 2 : 1);
-    }
-    grid->setColumnStretch(4, 1);
-    return group;
-}
-
-int TFOscillo::UnitsPerDivision(const ChannelView& ch) const {
-    const ScopeScaleSet& set = shell_.Driver().Config().ActiveScopeSet();
-    const int signal = ch.Signal->currentIndex();
-    const int scale = ch.Scale->currentIndex();
-    if (signal < 0 || signal >= static_cast<int>(set.size()))
-        return 1;
-    const auto& scales = set[static_cast<std::size_t>(signal)].Scales;
-    if (scale < 0 || scale >= static_cast<int>(scales.size()))
-        return 1;
-    return scales[static_cast<std::size_t>(scale)].UnitsPerDivision;
-}
-
+// The showing sequence: stored settings (repaired where invalid), controls, layout.
 void TFOscillo::Start() {
     for (ChannelView& ch : channels_)
         ch.Series->clear();
@@ -396,84 +179,92 @@ void TFOscillo::Start() {
     rSingle_->setChecked(true);
     ModeChanged();
 
-    const ScopeScaleSet& set = driver.Config().ActiveScopeSet();
-    const oscillo::StoredSettings stored =
-        oscillo::Repaired({ScopeDriveValue(scope::Edge), ScopeDriveValue(scope::TimeWindow),
-                           ScopeValue(scope::Signal1), ScopeValue(scope::Signal2)},
-                          static_cast<int>(set.size()));
-    if (stored.Edge != ScopeDriveValue(scope::Edge))
-        ScopeValue(scope::Edge) = 1;
-    (stored.Edge == 1 ? trUp_ : stored.Edge == 2 ? trDown_ : bAuto_)->setChecked(true);
-    eLev_->WrValore(ScopeDriveValue(scope::Level));
-    if (stored.TimeWindow != ScopeDriveValue(scope::TimeWindow))
-        ScopeValue(scope::TimeWindow) = static_cast<std::int16_t>(stored.TimeWindow);
-    cTimeBase_->setCurrentIndex(oscillo::TimeBaseIndex(stored.TimeWindow));
-    const int window = ScopeValue(scope::TimeWindow);
+    model_.Show();
+    const int edge = model_.Edge();
+    (edge == 1 ? trUp_ : edge == 2 ? trDown_ : bAuto_)->setChecked(true);
+    eLev_->WrValore(driver.ScopeSettingsTable().FindByAddress(scope::Level)->Value);
+    cTimeBase_->setCurrentIndex(model_.TimeBaseIndex());
+    const int window = model_.TimeWindow();
     timeAxis_->setRange(0, window);
     timeAxis_->setTickInterval(0.1 * window);
     xPos_->WrMin(0);
     xPos_->WrMax(window);
-    xPos_->WrValore(ScopeValue(scope::Delay));
-
-    const std::array<int, 2> wantedSignals{stored.Signal1, stored.Signal2};
+    xPos_->WrValore(model_.Delay());
+    const QStringList names = model_.SignalNames();
     for (ChannelView& ch : channels_) {
+        const QSignalBlocker block(ch.Signal);
         ch.Signal->clear();
-        for (const ScopeSignal& signal : set)
-            ch.Signal->addItem(signal.Name);
-        ScopeValue(ch.SignalRegister) =
-            static_cast<std::int16_t>(wantedSignals[static_cast<std::size_t>(ch.Index)]);
-        ch.Signal->setCurrentIndex(ScopeValue(ch.SignalRegister) - 1);
-        SignalChanged(ch, ch.Signal->currentIndex());
+        ch.Signal->addItems(names);
+        ch.Signal->setCurrentIndex(model_.At(ch.Index).Signal);
+        LoadScales(ch);
+        ScaleChanged(ch);
     }
-    for (ChannelView& ch : channels_) {
-        const int wanted = ScopeValue(ch.Index == 0 ? scope::Scale1 : scope::Scale2);
-        const int signal = ch.Signal->currentIndex();
-        if (signal < 0 || signal >= static_cast<int>(set.size()))
-            continue;
-        const auto& scales = set[static_cast<std::size_t>(signal)].Scales;
-        for (std::size_t i = 0; i < scales.size(); ++i)
-            if (scales[i].UnitsPerDivision == wanted) {
-                ch.Scale->setCurrentIndex(static_cast<int>(i));
-                ScaleChanged(ch);
-                break;
-            }
-    }
-    for (ChannelView& ch : channels_) {
-        StyleSwitch(ch.Enable, ch.Colour);
+    ShowSpeedMirror();
+    for (ChannelView& ch : channels_)
         EnableChanged(ch);
-        ch.Track->setEnabled(false);
-        ch.Offset->setEnabled(false);
-    }
-    QTimer::singleShot(100, this, [this] {
+    layoutTimer_.start();
+}
+
+// The layout timer. The first run hands the offsets their handlers and the stored values;
+// every run lays the tracks out along the chart and shows the cursor group.
+void TFOscillo::InitialLayout() {
+    if (!laidOut_) {
+        laidOut_ = true;
+        layoutTimer_.setInterval(50);
         for (ChannelView& ch : channels_) {
+            BindOffset(*ch.Offset, *ch.Track,
+                       [this, &ch](int offset) { OffsetChanged(ch, offset); });
+            ch.Track->setEnabled(false);
+            ch.Offset->setEnabled(false);
             ch.Offset->WrValore(storedOffsets_[static_cast<std::size_t>(ch.Index)]);
-            ch.LastOffset = 0;
+            model_.ResetOffset(ch.Index);
         }
-        LayoutTracks();
-    });
+    }
+    LayoutTracks();
+    cursorGroup_->show();
+}
+
+void TFOscillo::ShowSpeedMirror() {
+    TFMainDev* main = MainDevPage();
+    TPNumEdit* speed = main != nullptr ? main->SpeedField() : nullptr;
+    if (speed == nullptr || !speed->isVisibleTo(main))
+        return;
+    eSpd_->SetTag(speed->Tag());
+    eSpd_->WrMin(speed->RdMin());
+    eSpd_->WrMax(speed->RdMax());
+    eSpd_->WrValore(speed->RdValore());
+    speedGroup_->show();
+}
+
+// The typed speed goes to the main page's field, whose exit action sends it to the drive.
+void TFOscillo::SpeedEntered() {
+    TFMainDev* main = MainDevPage();
+    if (main == nullptr || main->SpeedField() == nullptr)
+        return;
+    main->SpeedField()->WrValore(eSpd_->RdValore());
+    main->SpeedFieldExit();
+}
+
+void TFOscillo::LoadScales(ChannelView& ch) {
+    const QSignalBlocker block(ch.Scale);
+    ch.Scale->clear();
+    ch.Scale->addItems(model_.ScaleCaptions(ch.Index));
+    ch.Scale->setCurrentIndex(model_.At(ch.Index).Scale);
 }
 
 void TFOscillo::SignalChanged(ChannelView& ch, int index) {
-    ScopeValue(ch.SignalRegister) = static_cast<std::int16_t>(index + 1);
-    if (index == ch.LoadedSignal)
+    if (!model_.SelectSignal(ch.Index, index))
         return;
-    ch.LoadedSignal = index;
-    const ScopeScaleSet& set = shell_.Driver().Config().ActiveScopeSet();
-    const QSignalBlocker block(ch.Scale);
-    ch.Scale->clear();
-    if (index >= 0 && index < static_cast<int>(set.size()))
-        for (const ScopeScale& scale : set[static_cast<std::size_t>(index)].Scales)
-            ch.Scale->addItem(scale.Caption);
-    ch.Scale->setCurrentIndex(oscillo::MiddleScale(ch.Scale->count()));
+    LoadScales(ch);
     ch.Series->clear();
-    ch.Track->setEnabled(false);
-    ch.Offset->setEnabled(false);
-    ch.HasData = false;
+    ShowOffsetControls(ch);
     ScaleChanged(ch);
 }
 
+// The channel's axis shows ten divisions of the scale with zero in the middle; the offset
+// spans the axis and starts at 0.
 void TFOscillo::ScaleChanged(ChannelView& ch) {
-    const int d = UnitsPerDivision(ch);
+    const int d = model_.UnitsPerDivision(ch.Index);
     const oscillo::ValueAxis axis = oscillo::AxisForScale(d);
     ch.Axis->setRange(axis.Min, axis.Max);
     ch.Axis->setTickAnchor(0);
@@ -484,43 +275,46 @@ void TFOscillo::ScaleChanged(ChannelView& ch) {
     ch.Offset->WrValore(0);
     LayoutTracks();
     cursors_->Respan();
-    if (ch.Offset->isEnabled())
+    if (model_.TakeOffset(ch.Index, 0) && ch.Offset->isEnabled())
         Redraw(ch);
+}
+
+void TFOscillo::ShowOffsetControls(ChannelView& ch) {
+    const bool enabled = model_.OffsetEnabled(ch.Index);
+    ch.Track->setEnabled(enabled);
+    ch.Offset->setEnabled(enabled);
 }
 
 void TFOscillo::EnableChanged(ChannelView& ch) {
     const bool on = ch.Enable->isChecked();
+    model_.SetOn(ch.Index, on);
     StyleSwitch(ch.Enable, ch.Colour);
     ch.Series->setVisible(on);
-    ch.Track->setEnabled(on && ch.HasData);
-    ch.Offset->setEnabled(on && ch.HasData);
+    ShowOffsetControls(ch);
     ch.Signal->setEnabled(on);
     ch.Scale->setEnabled(on);
-    // The grid follows channel 1 while it is on, otherwise channel 2.
-    const bool firstOn = channels_[0].Enable->isChecked();
-    channels_[0].Axis->setGridLineVisible(firstOn);
-    channels_[1].Axis->setGridLineVisible(!firstOn);
+    const int grid = model_.GridChannel();
+    channels_[0].Axis->setGridLineVisible(grid == 0);
+    channels_[1].Axis->setGridLineVisible(grid == 1);
 }
 
 void TFOscillo::TimeBaseChanged(int index) {
-    if (index < 0 || index >= static_cast<int>(oscillo::TimeWindows.size()))
-        return;
-    const int window = oscillo::TimeWindows[static_cast<std::size_t>(index)];
-    ScopeValue(scope::TimeWindow) = static_cast<std::int16_t>(window);
+    const int window = model_.SelectTimeBase(index);
     xPos_->WrMax(window);
-    xPos_->WrValore(window / 2);
+    xPos_->WrValore(model_.Delay());
     ClearTraces();
     timeAxis_->setTickInterval(0.1 * window);
     timeAxis_->setRange(0, window);
     cursors_->Respan();
 }
 
+// The selected mode is shown in bold.
 void TFOscillo::ModeChanged() {
-    QFont bold = rSingle_->font();
-    bold.setBold(rSingle_->isChecked());
-    rSingle_->setFont(bold);
-    bold.setBold(rCont_->isChecked());
-    rCont_->setFont(bold);
+    for (QRadioButton* mode : {rSingle_, rCont_}) {
+        QFont font = mode->font();
+        font.setBold(mode->isChecked());
+        mode->setFont(font);
+    }
 }
 
 void TFOscillo::ClearTraces() {
@@ -533,36 +327,29 @@ void TFOscillo::ClearTraces() {
 
 // The tracks span the left axis from its maximum to its minimum row.
 void TFOscillo::LayoutTracks() {
-    const QRectF plot = chart_->plotArea();
-    for (ChannelView& ch : channels_) {
-        const QPoint top = ch.Track->mapFrom(
-            this, view_->mapTo(this, view_->mapFromScene(chart_->mapToScene(plot.topLeft()))));
-        const QPoint bottom = ch.Track->mapFrom(
-            this, view_->mapTo(this, view_->mapFromScene(chart_->mapToScene(plot.bottomLeft()))));
-        oscillo::Track track{top.y(), bottom.y(), ch.Offset->RdMin(), ch.Offset->RdMax()};
-        ch.Track->SetTrack(track);
-        ch.Track->SetOffset(ch.Offset->RdValore());
-    }
+    for (ChannelView& ch : channels_)
+        ch.Track->FollowChart(*view_, ch.Offset->RdMin(), ch.Offset->RdMax(),
+                              ch.Offset->RdValore());
 }
 
 void TFOscillo::OffsetChanged(ChannelView& ch, int offset) {
-    if (offset == ch.LastOffset)
-        return;
-    ch.LastOffset = offset;
-    Redraw(ch);
+    if (model_.TakeOffset(ch.Index, offset))
+        Redraw(ch);
 }
 
+// The channel's samples with its current offset, and one more point at the right edge at
+// the height of the last sample.
 void TFOscillo::Redraw(ChannelView& ch) {
     const int count = capture_->SampleCount();
     const double window = ScopeDriveValue(scope::TimeWindow);
     const auto factor = ScopeDriveValue(ch.Index == 0 ? scope::Factor1 : scope::Factor2);
+    const int offset = model_.At(ch.Index).LastOffset;
     const auto& samples = capture_->Samples(ch.Index);
     QList<QPointF> points;
     points.reserve(count + 1);
     for (int i = 0; i < count; ++i)
-        points.append({window * i / count, scope::ScaledSample(samples[static_cast<std::size_t>(i)],
-                                                               factor, ch.LastOffset)});
-    // One more point at the right edge, at the height of the last sample.
+        points.append({window * i / count,
+                       scope::ScaledSample(samples[static_cast<std::size_t>(i)], factor, offset)});
     points.append({window, points.isEmpty() ? 0.0 : points.back().y()});
     ch.Series->replace(points);
 }
@@ -573,20 +360,18 @@ void TFOscillo::Plot(bool plot) {
         timeAxis_->setTickInterval(0.1 * window);
         timeAxis_->setRange(0, window);
         for (ChannelView& ch : channels_) {
-            ch.LastOffset = ch.Offset->RdValore();
+            model_.TakeOffset(ch.Index, ch.Offset->RdValore());
             Redraw(ch);
         }
         samplesLabel_->setText(QStringLiteral(" Nr. Samples = ") +
                                QString::number(capture_->ReportedCount()));
+        model_.Captured();
     }
     bClr_->setEnabled(true);
+    shell_.HoldAlarmButton(false);
     GiveWindowsBack(true);
-    for (ChannelView& ch : channels_) {
-        if (plot)
-            ch.HasData = ch.Enable->isChecked();
-        ch.Track->setEnabled(ch.Enable->isChecked() && ch.HasData);
-        ch.Offset->setEnabled(ch.Enable->isChecked() && ch.HasData);
-    }
+    for (ChannelView& ch : channels_)
+        ShowOffsetControls(ch);
 }
 
 void TFOscillo::GiveWindowsBack(bool enabled) {
@@ -608,15 +393,13 @@ void TFOscillo::GiveWindowsBack(bool enabled) {
 }
 
 void TFOscillo::SetRunning(bool running) {
-    bGo_->setChecked(running);
-    const bool continuous = rCont_->isChecked();
-    bGo_->setEnabled(!(running && continuous));
-    rSingle_->setEnabled(!(running && continuous));
-    rCont_->setEnabled(!(running && continuous));
-}
-
-void TFOscillo::ResetRunControls() {
-    SetRunning(false);
+    const OscilloPanelModel::RunControls run = OscilloPanelModel::Run(running, rCont_->isChecked());
+    bGo_->setChecked(run.StartChecked);
+    bGo_->setEnabled(run.StartEnabled);
+    startAction_->setEnabled(run.StartEnabled);
+    rSingle_->setEnabled(run.ModesEnabled);
+    rCont_->setEnabled(run.ModesEnabled);
+    eSpd_->setEnabled(run.SpeedEnabled);
 }
 
 void TFOscillo::StartClicked() {
@@ -654,12 +437,7 @@ void TFOscillo::FillRecording(ScopeRecording& recording) const {
     recording.LeftIncrement = channels_[0].Axis->tickInterval();
     recording.RightIncrement = channels_[1].Axis->tickInterval();
     recording.BottomIncrement = timeAxis_->tickInterval();
-    recording.Points.clear();
-    const QLineSeries* trace1 = channels_[0].Series;
-    const QLineSeries* trace2 = channels_[1].Series;
-    for (int i = 0; i < trace1->count(); ++i)
-        recording.Points.push_back(
-            {trace1->at(i).x(), trace1->at(i).y(), i < trace2->count() ? trace2->at(i).y() : 0.0});
+    FillScopePoints(*channels_[0].Series, *channels_[1].Series, recording);
 }
 
 void TFOscillo::SaveToFile() {
@@ -683,29 +461,19 @@ void TFOscillo::OpenFile() {
 }
 
 void TFOscillo::ExportCsv() {
-    FileDialogRequest request;
-    request.Filter = QStringLiteral("CSV Files (*.csv)");
-    request.DefaultExtension = QStringLiteral("csv");
-    if (!Dialogs().GetSaveFileName(this, request))
-        return;
     ScopeRecording recording;
     FillRecording(recording);
-    WriteScopeCsv(recording, request.FileName);
+    ExportScopeCsv(this, recording);
 }
 
 void TFOscillo::SavePicture() {
-    FileDialogRequest request;
-    request.Filter = QStringLiteral("PNG Pictures (*.png)");
-    request.DefaultExtension = QStringLiteral("png");
-    if (!Dialogs().GetSaveFileName(this, request))
-        return;
-    if (!view_->grab().save(request.FileName, "PNG"))
-        ShowError(QStringLiteral("Unable save: ") + request.FileName);
+    SaveScopePicture(this, *view_);
 }
 
 void TFOscillo::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    layoutTimer_.start(50);
+    if (laidOut_)
+        layoutTimer_.start();
 }
 
 void TFOscillo::closeEvent(QCloseEvent* event) {
@@ -728,6 +496,8 @@ void TFOscillo::closeEvent(QCloseEvent* event) {
         ShowError(QStringLiteral("Unable save: ") + file.UserFile());
     }
     shell_.SetOscilloscopeOpen(false);
+    // Once the window is gone the main window's commands follow the level and kind again.
+    QTimer::singleShot(0, shell_.Window(), [&shell = shell_] { shell.ApplyUserLevel(); });
     event->accept();
 }
 

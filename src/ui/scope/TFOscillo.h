@@ -2,6 +2,7 @@
 
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
+#include "ui/scope/OscilloPanelModel.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -59,8 +60,13 @@ public:
     QPushButton* StopButton() const { return bStop_; }
     QRadioButton* ContinuousButton() const { return rCont_; }
     QComboBox* TimeBase() const { return cTimeBase_; }
+    // 1 rising, 2 falling, 3 Auto.
+    QToolButton* EdgeButton(int edge) const {
+        return edge == 1 ? trUp_ : edge == 2 ? trDown_ : bAuto_;
+    }
     TPNumEdit* OffsetField(int channel) const;
     QPushButton* CursorSwitch() const { return bEnCur_; }
+    TPNumEdit* SpeedField() const { return eSpd_; }
 
     // Fills a recording from the controls and traces (what "Save to file" writes).
     void FillRecording(ScopeRecording& recording) const;
@@ -70,19 +76,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The controls of one channel.
     struct ChannelView {
         int Index = 0;
         QComboBox* Signal = nullptr;
         QComboBox* Scale = nullptr;
         QPushButton* Enable = nullptr;
-        std::uint16_t SignalRegister = 0;
         OffsetTrack* Track = nullptr;
         TPNumEdit* Offset = nullptr;
         QLineSeries* Series = nullptr;
         QValueAxis* Axis = nullptr;
-        int LoadedSignal = -1;
-        bool HasData = false;
-        int LastOffset = 0;
         QColor Colour;
     };
 
@@ -92,22 +95,25 @@ private:
     QGroupBox* BuildCursorGroup();
     void BuildMenu(QWidget* host);
 
-    std::int16_t& ScopeValue(std::uint16_t address);
-    std::int16_t ScopeDriveValue(std::uint16_t address);
-    int UnitsPerDivision(const ChannelView& ch) const;
+    QGroupBox* BuildSpeedGroup();
+    std::int16_t ScopeDriveValue(std::uint16_t address) const;
 
+    void InitialLayout();
+    void ShowSpeedMirror();
+    void SpeedEntered();
+    void LoadScales(ChannelView& ch);
     void SignalChanged(ChannelView& ch, int index);
     void ScaleChanged(ChannelView& ch);
     void EnableChanged(ChannelView& ch);
     void TimeBaseChanged(int index);
     void ModeChanged();
     void ClearTraces();
+    void ShowOffsetControls(ChannelView& ch);
     void LayoutTracks();
     void OffsetChanged(ChannelView& ch, int offset);
     void Redraw(ChannelView& ch);
     void Plot(bool plot);
     void SetRunning(bool running);
-    void ResetRunControls();
     void StartClicked();
     void SaveToFile();
     void OpenFile();
@@ -118,6 +124,7 @@ private:
     ShellHost& shell_;
     std::unique_ptr<ScopeCapture> capture_;
     std::unique_ptr<ScopeSession> session_;
+    OscilloPanelModel model_;
     std::array<ChannelView, 2> channels_;
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
@@ -136,6 +143,9 @@ private:
     TPNumEdit* eLev_ = nullptr;
     QComboBox* cTimeBase_ = nullptr;
     TPNumEdit* xPos_ = nullptr;
+    QGroupBox* speedGroup_ = nullptr;
+    TPNumEdit* eSpd_ = nullptr;
+    QGroupBox* cursorGroup_ = nullptr;
     QPushButton* bEnCur_ = nullptr;
     QRadioButton* cTime_ = nullptr;
     QRadioButton* cCh1_ = nullptr;
@@ -147,7 +157,8 @@ private:
     QLabel* samplesLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QAction* startAction_ = nullptr;
-    QTimer layoutTimer_;
+    QTimer layoutTimer_; // TInit: 100 ms the first time, 50 ms after every resize
+    bool laidOut_ = false;
     std::array<int, 2> storedOffsets_{0, 0};
     bool saveReported_ = false;
     std::vector<QPointer<QWidget>> disabledWindows_;

@@ -2,6 +2,9 @@
 
 #include "core/files/ScopeFile.h"
 #include "ui/scope/GraphCursors.h"
+#include "ui/scope/OffsetTrack.h"
+#include "ui/scope/OscilloMath.h"
+#include "ui/scope/ScopeExport.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"
 
@@ -9,6 +12,7 @@
 #include <QChartView>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiArea>
@@ -16,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QValueAxis>
+#include <algorithm>
+#include <cstdlib>
 
 namespace kelm {
 
@@ -37,15 +43,18 @@ QValueAxis* MakeAxis(QChart* chart, const QColor& labels, Qt::Alignment where) {
 
 TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TFRegOsc"));
-    setMinimumSize(800, 576);
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setBackgroundBrush(Qt::black);
     chart->setMargins(QMargins(4, 4, 4, 4));
     auto* view = new QChartView(chart, this);
+    view_ = view;
     view->setRenderHint(QPainter::Antialiasing);
     view->setRubberBand(QChartView::RectangleRubberBand);
+    view->setMinimumSize(300, 300);
     timeAxis_ = MakeAxis(chart, Qt::lightGray, Qt::AlignBottom);
+    timeAxis_->setTitleText(QStringLiteral("ms"));
+    timeAxis_->setTitleBrush(Qt::lightGray);
     for (std::size_t ch = 0; ch < 2; ++ch) {
         axes_[ch] = MakeAxis(chart, kColours[ch], ch == 0 ? Qt::AlignLeft : Qt::AlignRight);
         axes_[ch]->setGridLineVisible(ch == 0);
@@ -104,11 +113,22 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
         grid->addWidget(scales_[ch], 2, 1);
         grid->addWidget(new QLabel(QStringLiteral("Offset"), group), 3, 0);
         grid->addWidget(offsets_[ch], 3, 1);
+        tracks_[ch] = new OffsetTrack(kColours[ch], ch == 0, this);
         const int channel = static_cast<int>(ch);
-        offsets_[ch]->SetExitHandler(
-            [this, channel](TPNumEdit& field) { ApplyOffset(channel, field.RdValore()); });
+        BindOffset(*offsets_[ch], *tracks_[ch],
+                   [this, channel](int offset) { ApplyOffset(channel, offset); });
         column->addWidget(group);
     }
+    auto* exportCsv = new QPushButton(QStringLiteral("&Export CSV…"), panel);
+    auto* savePicture = new QPushButton(QStringLiteral("Save &Picture…"), panel);
+    connect(exportCsv, &QPushButton::clicked, this, [this] {
+        ScopeRecording shown;
+        FillRecording(shown);
+        ExportScopeCsv(this, shown);
+    });
+    connect(savePicture, &QPushButton::clicked, this, [this] { SaveScopePicture(this, *view_); });
+    column->addWidget(exportCsv);
+    column->addWidget(savePicture);
     column->addStretch(1);
 
     auto* cursorGroup = new QGroupBox(QStringLiteral(" Cursors "), this);
@@ -134,8 +154,13 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
 
     status_ = new QLabel(this);
     status_->setFrameShape(QFrame::StyledPanel);
+    auto* chartRow = new QHBoxLayout;
+    chartRow->setSpacing(0);
+    chartRow->addWidget(tracks_[0]);
+    chartRow->addWidget(view, 1);
+    chartRow->addWidget(tracks_[1]);
     auto* root = new QGridLayout(this);
-    root->addWidget(view, 0, 0);
+    root->addLayout(chartRow, 0, 0);
     root->addWidget(panel, 0, 1, 2, 1);
     root->addWidget(cursorGroup, 1, 0);
     root->addWidget(status_, 2, 0, 1, 2);
@@ -144,6 +169,34 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     for (std::size_t ch = 0; ch < 2; ++ch)
         connect(switches_[ch], &QPushButton::toggled, this,
                 [this, ch] { SwitchChanged(static_cast<int>(ch)); });
+    // The tracks follow the chart's plot area a moment after it changes.
+    layoutTimer_.setSingleShot(true);
+    layoutTimer_.setInterval(50);
+    connect(&layoutTimer_, &QTimer::timeout, this, [this] { LayoutTracks(); });
+    connect(chart, &QChart::plotAreaChanged, this, [this] { layoutTimer_.start(); });
+}
+
+void TFRegOsc::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    layoutTimer_.start();
+}
+
+void TFRegOsc::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutTimer_.start();
+}
+
+void TFRegOsc::LayoutTracks() {
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        tracks_[ch]->FollowChart(*view_, offsets_[ch]->RdMin(), offsets_[ch]->RdMax(),
+                                 offsets_[ch]->RdValore());
+}
+
+void TFRegOsc::FillRecording(ScopeRecording& recording) const {
+    recording = recording_;
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        recording.Channels[ch].Offset = lastOffsets_[ch];
+    FillScopePoints(*traces_[0], *traces_[1], recording);
 }
 
 bool TFRegOsc::Load(const QString& path) {
@@ -168,6 +221,11 @@ bool TFRegOsc::Load(const QString& path) {
         axes_[ch]->setTickInterval(increments[ch] > 0 ? increments[ch] : 1);
         signals_[ch]->setText(settings.Signal);
         scales_[ch]->setText(settings.Scale);
+        // The marker spans the axis as in the window; an offset beyond it widens the span.
+        const int span = std::max(oscillo::OffsetRangeForScale(qRound(increments[ch])).Max,
+                                  std::abs(settings.Offset));
+        offsets_[ch]->WrMin(-span);
+        offsets_[ch]->WrMax(span);
         offsets_[ch]->WrValore(settings.Offset);
         lastOffsets_[ch] = settings.Offset;
         fileOffsets_[ch] = settings.Offset;
@@ -185,6 +243,8 @@ bool TFRegOsc::Load(const QString& path) {
         second.append({point.X, point.Y2});
     }
     stored_ = {first, second};
+    recording_ = recording;
+    recording_.Points.clear();
     traces_[0]->replace(first);
     traces_[1]->replace(second);
     return true;
@@ -196,6 +256,7 @@ void TFRegOsc::SwitchChanged(int channel) {
     switches_[ch]->setText(on ? QStringLiteral("Hide") : QStringLiteral("View"));
     traces_[ch]->setVisible(on);
     offsets_[ch]->setEnabled(on);
+    tracks_[ch]->setEnabled(on);
     const bool firstOn = switches_[0]->isChecked();
     axes_[0]->setGridLineVisible(firstOn);
     axes_[1]->setGridLineVisible(!firstOn);
@@ -227,7 +288,10 @@ void OpenTraceViewer(ShellHost& shell, const QString& path) {
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(viewer);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->resize(sub->sizeHint().expandedTo(QSize(800, 576)));
+        // 800 x 576 where the frame has room, else the frame's size (never below the
+        // content).
+        const QSize room = area->viewport()->size() - QSize(10, 0);
+        sub->resize(QSize(800, 576).boundedTo(room).expandedTo(sub->minimumSizeHint()));
         sub->move(10, 0);
         sub->show();
     } else {

@@ -4,9 +4,11 @@
 
 #include <QList>
 #include <QPointF>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
+class QChartView;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -15,11 +17,12 @@ class QValueAxis;
 namespace kelm {
 
 class GraphCursors;
+class OffsetTrack;
 class TPNumEdit;
 
 // A stored oscilloscope record (".kls") shown read-only: its settings as texts, both
-// traces, View/Hide switches, offsets applied as shifts of the stored points, and the
-// cursors. Any number may be open.
+// traces, View/Hide switches, offsets (field or marker) applied as shifts of the stored
+// points, the cursors, and the CSV and picture export. Any number may be open.
 class TFRegOsc : public QWidget {
     Q_OBJECT
 public:
@@ -34,13 +37,23 @@ public:
         return offsets_[static_cast<std::size_t>(channel)];
     }
     QPushButton* Switch(int channel) const { return switches_[static_cast<std::size_t>(channel)]; }
-    // Shifts a trace to a new offset (the field's exit handler).
+    OffsetTrack* Track(int channel) const { return tracks_[static_cast<std::size_t>(channel)]; }
+    // Shifts a trace to a new offset (the field's and the marker's handler).
     void ApplyOffset(int channel, int offset);
+    // The record as shown (offsets applied): what "Export CSV…" writes.
+    void FillRecording(ScopeRecording& recording) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void SwitchChanged(int channel);
+    void LayoutTracks();
 
+    QChartView* view_ = nullptr;
     std::array<QLineSeries*, 2> traces_{};
+    std::array<OffsetTrack*, 2> tracks_{};
     std::array<QValueAxis*, 2> axes_{};
     QValueAxis* timeAxis_ = nullptr;
     std::array<QPushButton*, 2> switches_{};
@@ -50,12 +63,14 @@ private:
     std::array<int, 2> lastOffsets_{0, 0};
     std::array<int, 2> fileOffsets_{0, 0};
     std::array<QList<QPointF>, 2> stored_; // the points as the file holds them
+    ScopeRecording recording_;             // the file's settings
     QLabel* level_ = nullptr;
     QLabel* timeBase_ = nullptr;
     QLabel* delay_ = nullptr;
     QLabel* edge_ = nullptr;
     QLabel* status_ = nullptr;
     GraphCursors* cursors_ = nullptr;
+    QTimer layoutTimer_;
 };
 
 // Opens a viewer for a file inside the main window's frame (the ShellFlows entry).

@@ -210,7 +210,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
         p.Selector2Entries = SelectorEntries(kind, 2, in.Labels2);
     }
     p.EnableButtonsEnabled = enableButtons;
-    p.AlarmButtonEnabled = on;
+    p.AlarmButtonEnabled = on && !in.AlarmButtonHeld;
     p.ClearValues = !on;
     p.ClearSelectorMarks = !on || std || orca;
     if (on) {

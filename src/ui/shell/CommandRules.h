@@ -76,6 +76,7 @@ struct CommandInputs {
     bool SaveEnabled = false;           // granted by the main parameter page
     bool DiagnosticMenuVisible = false; // the diagnostic window is open
     bool DriveRequestsHeld = false;     // the digital I/O page is not interactive yet
+    bool AlarmButtonHeld = false;       // an oscilloscope upload runs
     std::uint8_t DeviceAddress = 0;
     // Commands whose window or dialog this build does not have: always disabled.
     std::array<bool, CommandCount> WindowMissing{};

@@ -354,12 +354,15 @@ CommandInputs TFPrincipale::GatherInputs() const {
     in.ModelFamily = in.Online ? driver_->GetModelFamily() : 0;
     in.DriveCompareOpen = compareOpen_;
     in.FileCompareOpen = compareOpen_ && !compareFileMode_;
-    in.OscilloscopeOpen = oscilloscopeOpen_ || FindChildWindow(QStringLiteral("TFOscillo"));
+    // A closed oscilloscope is hidden until the frame lets go of it.
+    const QMdiSubWindow* scope = FindChildWindow(QStringLiteral("TFOscillo"));
+    in.OscilloscopeOpen = oscilloscopeOpen_ || (scope != nullptr && !scope->isHidden());
     const BootloaderRecord* boot = config.CurrentBootloader();
     in.BootRecordUsable = boot != nullptr && !boot->Text.isEmpty();
     in.SaveEnabled = saveEnabled_;
     in.DiagnosticMenuVisible = diagnosticMenuVisible_;
     in.DriveRequestsHeld = driveRequestsHeld_;
+    in.AlarmButtonHeld = alarmButtonHeld_;
     in.DeviceAddress = master_->DeviceAddress;
     // A command whose window this build lacks stays disabled rather than running its
     // transfers first only to say so.
@@ -430,6 +433,18 @@ void TFPrincipale::HoldDriveRequests(bool held) {
     if (statusPanel_)
         statusPanel_->SetRequestButtonsEnabled(
             ComputeCommandStates(GatherInputs()).Panel.EnableButtonsEnabled);
+}
+
+void TFPrincipale::ServicePendingRequests() {
+    if (statusPanel_)
+        statusPanel_->ServicePendingRequests();
+}
+
+void TFPrincipale::HoldAlarmButton(bool held) {
+    alarmButtonHeld_ = held;
+    if (statusPanel_)
+        statusPanel_->SetAlarmButtonEnabled(
+            ComputeCommandStates(GatherInputs()).Panel.AlarmButtonEnabled);
 }
 
 void TFPrincipale::PollStatusNow() {

@@ -89,6 +89,8 @@ public:
     bool MenuLocked() const override { return menuLocked_; }
     void SetMenuLocked(bool locked) override;
     void HoldDriveRequests(bool held) override;
+    void ServicePendingRequests() override;
+    void HoldAlarmButton(bool held) override;
     void PollStatusNow() override;
     // Drive > "Guided Setup" (on line, kinds with motor and loop pages).
     QAction* GuidedSetupAction() const { return guidedSetup_; }
@@ -213,6 +215,7 @@ private:
     int linkSelectPort_ = 0;
     bool menuLocked_ = false;
     bool driveRequestsHeld_ = false;
+    bool alarmButtonHeld_ = false;
     bool shown_ = false;
     bool started_ = false;
     bool shutDown_ = false;

@@ -79,6 +79,10 @@ public:
     virtual void HoldDriveRequests(bool /*held*/) {}
     // Cuts the status poll's pause short: the next poll follows at once.
     virtual void PollStatusNow() {}
+    // The oscilloscope upload holds the status poll: it carries the pending requests of the
+    // status panel on each step, and keeps the alarm button disabled while it runs.
+    virtual void ServicePendingRequests() {}
+    virtual void HoldAlarmButton(bool /*held*/) {}
 };
 
 } // namespace kelm

@@ -31,6 +31,11 @@ public:
     virtual void PressDisable() = 0;
     // BDEn and BDDis enabled or not, outside ApplyLayout (the digital I/O page holds them).
     virtual void SetRequestButtonsEnabled(bool /*enabled*/) {}
+    // BAllarm enabled or not, outside ApplyLayout (held during an oscilloscope upload).
+    virtual void SetAlarmButtonEnabled(bool /*enabled*/) {}
+    // Carries the selectors' and Enable/Disable buttons' pending requests to the drive as a
+    // status cycle does (the oscilloscope upload, which holds the poll, runs it).
+    virtual void ServicePendingRequests() {}
     // The pages the status poll reaches besides the panel (digital and analog I/O pages,
     // oscilloscope).
     virtual void SetPageHost(StatusPageHost* /*host*/) {}

@@ -42,6 +42,12 @@ void StatusMonitor::SetRequestButtonsEnabled(bool enabled) {
     panel_->BDEn->setEnabled(enabled);
     panel_->BDDis->setEnabled(enabled);
 }
+
+void StatusMonitor::SetAlarmButtonEnabled(bool enabled) {
+    if (panel_ != nullptr)
+        panel_->BAllarm->setEnabled(enabled);
+}
+
 QWidget* StatusMonitor::Widget() {
     return panel_;
 }

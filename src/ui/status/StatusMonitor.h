@@ -31,6 +31,8 @@ public:
     // The pages the poll reaches (digital and analog pages, oscilloscope).
     void SetPageHost(StatusPageHost* host) override;
     void SetRequestButtonsEnabled(bool enabled) override;
+    void SetAlarmButtonEnabled(bool enabled) override;
+    void ServicePendingRequests() override { poller_.ServicePendingRequests(); }
     StatusPanelWidget& Panel() { return *panel_; }
 
     QWidget* Widget() override;

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace kelm {
 namespace {
@@ -15,9 +16,9 @@ struct RunResult {
     QString Err;
 };
 
-RunResult Kelmctl(const QStringList& arguments) {
+RunResult RunProgram(const QString& program, const QStringList& arguments) {
     QProcess process;
-    process.start(QStringLiteral(KELM_KELMCTL_PATH), arguments);
+    process.start(program, arguments);
     RunResult run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
@@ -29,16 +30,77 @@ RunResult Kelmctl(const QStringList& arguments) {
     return run;
 }
 
-TEST(KelmctlTest, HelpAndBadUsage) {
-    const RunResult run = Kelmctl({"--help"});
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_TRUE(run.Out.contains("check-config [BINDIR]"));
-    EXPECT_TRUE(run.Out.contains("--yes"));
+RunResult Kelmctl(const QStringList& arguments) {
+    return RunProgram(QStringLiteral(KELM_KELMCTL_PATH), arguments);
+}
+
+// Every program's command line: help and version, and bad input refused with one line on
+// stderr and a non-zero exit, before anything is opened.
+TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
+    const RunResult help = Kelmctl({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.contains("check-config [BINDIR]") && help.Out.contains("--yes"));
     QTemporaryDir dir;
-    const QStringList bad[] = {
-        {"no-such-command"}, {"--bogus"}, {}, {"check-config", dir.path() + "/absent"}};
-    for (const QStringList& arguments : bad)
-        EXPECT_EQ(Kelmctl(arguments).ExitCode, 2) << qPrintable(arguments.join(' '));
+    const QString folder = dir.path();
+    const QString file = dir.filePath("plain.txt");
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    const QString ctl = QStringLiteral(KELM_KELMCTL_PATH);
+    const QString sim = QStringLiteral(KELM_KELMSIM_PATH);
+    struct Case {
+        QString Program;
+        QStringList Arguments;
+        int ExitCode;
+        QString Says; // on stdout for exit 0, else the one line on stderr
+    };
+    std::vector<Case> cases = {
+        {ctl, {"--version"}, 0, "kelmctl " KELM_VERSION},
+        {ctl, {"read", "--help"}, 0, "--address <A>"},
+        {ctl, {}, 2, "no command given"},
+        {ctl, {"--bogus"}, 2, "Unknown option 'bogus'"},
+        {ctl, {"no-such-command"}, 2, "unknown command no-such-command"},
+        {ctl, {"--port"}, 2, "Missing value after '--port'"},
+        {ctl, {"--port", "0", "read", "1"}, 2, "bad COM number: 0"},
+        {ctl, {"read", "--port", "256", "1"}, 2, "bad COM number: 256"},
+        {ctl, {"--baud", "99999999999", "read", "1"}, 2, "bad baud rate"},
+        {ctl, {"--address", "300", "reset"}, 2, "bad device address: 300"},
+        {ctl, {"read", "70000"}, 2, "bad register address"},
+        {ctl, {"write", "1", "-70000"}, 2, "bad register value"},
+        {ctl, {"read", "--kind", "std", "1"}, 2, "Unknown option 'kind'"},
+        {ctl, {"phase", "--timeout", "-1"}, 2, "--timeout takes a number from 0 to 3600"},
+        {ctl, {"offset", "--timeout"}, 2, "Missing value after '--timeout'"},
+        {ctl, {"scope", "--level", "40000", "x.csv"}, 2, "--level takes a number"},
+        {ctl, {"backup", "--kind", "nonsense", "x.dev"}, 2, "bad kind: nonsense"},
+        {ctl, {"backup", folder}, 2, "is a folder"},
+        {ctl, {"restore", folder}, 2, "is a folder"},
+        {ctl, {"scope", folder + "/none/x.csv"}, 2, "does not exist"},
+        {ctl, {"check-config", file}, 2, "is not a folder"},
+        {ctl, {"check-config", folder, "extra"}, 2, "Usage: kelmctl check-config"},
+        {ctl, {"--device", folder + "/none", "read", "0"}, 1, "no such device"},
+        {sim, {"--version"}, 0, "kelmsim " KELM_VERSION},
+        {sim, {"--bogus"}, 2, "Unknown option 'bogus'"},
+        {sim, {"--address", "0"}, 2, "--address takes a number from 1 to 255"},
+        {sim, {"--baud", "fast"}, 2, "--baud takes a number"},
+        {sim, {"--log"}, 2, "Missing value after '--log'"},
+        {sim, {"--log", folder}, 2, "is a folder"},
+        {sim, {"--bin", file}, 2, "is a file, not a folder"},
+        {sim, {"stray"}, 2, "unexpected word"},
+    };
+#ifdef KELM_KELMDRIVE_PATH
+    const QString drive = QStringLiteral(KELM_KELMDRIVE_PATH);
+    cases.push_back({drive, {"--version"}, 0, "kelmdrive " KELM_VERSION});
+    cases.push_back({drive, {"--bogus"}, 2, "Unknown option 'bogus'"});
+    cases.push_back({drive, {"expert"}, 2, "unknown word \"expert\""});
+#endif
+    for (const Case& c : cases) {
+        const RunResult run = RunProgram(c.Program, c.Arguments);
+        const QString where = c.Program.section('/', -1) + ' ' + c.Arguments.join(' ');
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << qPrintable(where) << qPrintable(run.Err);
+        const QString& said = c.ExitCode == 0 ? run.Out : run.Err;
+        EXPECT_TRUE(said.contains(c.Says)) << qPrintable(where) << qPrintable(said);
+        if (c.ExitCode != 0) {
+            EXPECT_EQ(run.Err.count('\n'), 1) << qPrintable(where) << qPrintable(run.Err);
+        }
+    }
 }
 
 TEST(KelmctlTest, CheckConfigOnGoodFolder) {
@@ -53,7 +115,6 @@ TEST(KelmctlTest, CheckConfigOnGoodFolder) {
     // Nothing is created inside the installation folder.
     EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     EXPECT_EQ(Kelmctl({"--yes", "check-config", bin}).ExitCode, 0);
-    EXPECT_EQ(Kelmctl({"check-config", bin, "extra"}).ExitCode, 2);
     // Without BINDIR the set beside the executable is checked: the shipped one.
     const RunResult shipped = Kelmctl({"check-config"});
     EXPECT_EQ(shipped.ExitCode, 0);

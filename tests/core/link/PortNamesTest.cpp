@@ -1,10 +1,16 @@
 #include "core/link/PortNames.h"
+#include "core/link/PosixSerialChannel.h"
+#include "core/link/SerialById.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <grp.h>
 #include <map>
+#include <unistd.h>
 
 using namespace kelm;
 
@@ -87,4 +93,47 @@ TEST(PortNames, ReverseLookupFollowsSymbolicLinks) {
     const ScopedEnv env(PortNames::EnvironmentName(12), link);
     EXPECT_EQ(PortNames().ComNumber(target), 12);
     EXPECT_EQ(PortNames().ComNumber(link), 12);
+}
+
+// A fake /dev with udev's by-id links: a device maps to its stable name, a bare name typed
+// for a COM number to its full path; a COM number mapped to a by-id path is found again
+// from the kernel name (link-port discovery reports kernel names).
+TEST(SerialById, MapsDevicesAndNamesOnAFakeDevTree) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString byId = dir.filePath("serial/by-id");
+    ASSERT_TRUE(QDir().mkpath(byId));
+    for (const char* name : {"ttyUSB0", "ttyUSB1"}) {
+        QFile device(dir.filePath(name));
+        ASSERT_TRUE(device.open(QIODevice::WriteOnly));
+    }
+    const QString stable = byId + "/usb-Kelm_Link_A1B2-if00-port0";
+    ASSERT_TRUE(QFile::link("../../ttyUSB1", stable));
+    EXPECT_EQ(ByIdPathOf(dir.filePath("ttyUSB1"), byId), stable);
+    EXPECT_EQ(ByIdPathOf(stable, byId), stable);
+    EXPECT_EQ(ByIdPaths(byId), QStringList{stable});
+    EXPECT_EQ(ByIdPathOf(dir.filePath("ttyUSB0"), byId), QString());
+    EXPECT_EQ(ByIdPathOf(dir.filePath("gone"), byId), QString());
+    EXPECT_EQ(ExpandByIdName(" usb-Kelm_Link_A1B2-if00-port0 ", byId), stable);
+    EXPECT_EQ(ExpandByIdName("usb-Other", byId), "usb-Other");
+    EXPECT_EQ(ExpandByIdName("/dev/ttyS3", byId), "/dev/ttyS3");
+    const PortNames names([&stable](int com) { return com == 4 ? stable : QString(); });
+    EXPECT_EQ(names.ComNumber(dir.filePath("ttyUSB1")), 4);
+}
+
+// Refused permission names the device's group and the one command that grants it.
+TEST(SerialPermission, MessageNamesTheGroupAndTheCommand) {
+    EXPECT_EQ(PosixSerialChannel::DescribeOpenError(EACCES, "dialout"),
+              "permission denied: the port belongs to the group \"dialout\". Add your user to "
+              "it with: sudo usermod -aG dialout $USER (then log out and in again)");
+    EXPECT_EQ(PosixSerialChannel::DescribeOpenError(EACCES, QString()), "permission denied");
+    QTemporaryDir dir;
+    const QString node = dir.filePath("ttyS9");
+    QFile file(node);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const group* dialout = ::getgrnam("dialout");
+    if (dialout == nullptr || ::chown(qPrintable(node), ::getuid(), dialout->gr_gid) != 0)
+        GTEST_SKIP() << "no dialout group to hand the file to";
+    const bool member = ::getegid() == dialout->gr_gid;
+    EXPECT_EQ(PosixSerialChannel::OwningGroup(node), member ? QString() : "dialout");
 }

@@ -72,14 +72,9 @@ protected:
         });
     }
 
-    bool Upload(int* progressCalls = nullptr) {
+    bool Upload() {
         bool done = false;
-        capture->StartUpload(
-            [progressCalls] {
-                if (progressCalls)
-                    ++*progressCalls;
-            },
-            [&done] { done = true; });
+        capture->StartUpload({}, [&done] { done = true; });
         return WaitFor([&] { return done; }) &&
                WaitFor([&] { return driver->ModeLetter() != 'T'; });
     }
@@ -117,42 +112,6 @@ TEST_F(ScopeCaptureTest, ArmWritesTheCommandLastAndStopClearsIt) {
     EXPECT_TRUE(Records().empty());
 }
 
-TEST_F(ScopeCaptureTest, UploadsBothChannelsInTheKindsBlocks) {
-    struct Case {
-        sim::SimKind Kind;
-        std::size_t Requests;
-        int Block, LastBlock;
-    } const cases[] = {{sim::SimKind::Std, 16, 32, 20},
-                       {sim::SimKind::Orca, 32, 16, 4},
-                       {sim::SimKind::Link, 32, 16, 4}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.Kind));
-        Connect(c.Kind);
-        ASSERT_TRUE(ArmAndWait());
-        ClearRecords();
-        int progressCalls = 0;
-        ASSERT_TRUE(Upload(&progressCalls));
-        EXPECT_TRUE(capture->Completed());
-        ASSERT_EQ(capture->SampleCount(), 500);
-        for (const std::uint16_t first : {scope::Channel1Samples, scope::Channel2Samples}) {
-            const std::vector<int> sizes = BlockReads(first);
-            ASSERT_EQ(sizes.size(), c.Requests);
-            EXPECT_EQ(sizes.front(), c.Block);
-            EXPECT_EQ(sizes.back(), c.LastBlock);
-        }
-        EXPECT_EQ(progressCalls, static_cast<int>(2 * c.Requests));
-        for (int ch = 0; ch < 2; ++ch)
-            for (int i : {0, 1, 250, 499})
-                EXPECT_EQ(
-                    static_cast<std::uint16_t>(capture->Samples(ch)[i]),
-                    SimRegister(unit, static_cast<std::uint16_t>((ch == 0 ? 51000 : 52000) + i)))
-                    << ch << ":" << i;
-        driver->WaitIdle();
-        capture.reset();
-        driver.reset();
-    }
-}
-
 TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
     Connect(sim::SimKind::Std);
     ASSERT_TRUE(ArmAndWait());
@@ -169,16 +128,6 @@ TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
     EXPECT_EQ(capture->SampleCount(), 0);
     EXPECT_TRUE(BlockReads(scope::Channel1Samples).empty());
     EXPECT_TRUE(BlockReads(scope::Channel2Samples).empty());
-}
-
-TEST_F(ScopeCaptureTest, LostLinkEndsTheUploadWithoutSamples) {
-    Connect(sim::SimKind::Std);
-    ASSERT_TRUE(ArmAndWait());
-    Control(QStringLiteral("silent 1 on"));
-    ASSERT_TRUE(Upload());
-    EXPECT_FALSE(capture->Completed());
-    EXPECT_FALSE(driver->Online());
-    EXPECT_EQ(driver->ModeLetter(), 0);
 }
 
 // The run on the user-interface thread, with the status poll reading the recorder state.

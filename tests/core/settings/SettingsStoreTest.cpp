@@ -1,6 +1,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/seams/RecordingMessages.h"
 #include "core/settings/DevicesFolder.h"
+#include "core/settings/UserDataFolder.h"
 
 #include <QDate>
 #include <QDir>
@@ -167,6 +168,37 @@ TEST_F(SettingsStoreTest, MovedInstallationResetsEverything) {
     EXPECT_EQ(Stored("Installation").toByteArray().size(), 8);
     EXPECT_NE(Stored("Installation").toByteArray(), Bytes({1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_FALSE(Stored("PortPath4").isValid());
+}
+
+// An installed (marked, read-only) program keeps the user's folders in the user's data
+// folder; it keeps its settings once its Data/ exists there, a removed one resets.
+TEST_F(SettingsStoreTest, ReadOnlyInstallationUsesTheUserDataFolder) {
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", (dir_.path() + "/share").toLocal8Bit());
+    const QString system = dir_.path() + "/usr/lib/kelmdrive/";
+    const QString data = dir_.path() + "/share/kelmdrive/Data/";
+    ASSERT_TRUE(QDir().mkpath(system));
+    ASSERT_TRUE(QFile(system + InstallMarker).open(QIODevice::WriteOnly));
+    {
+        SettingsStore store(system, file_);
+        EXPECT_EQ(store.InstallFolder, system);
+        EXPECT_EQ(store.DevicesFolder, data + "Devices/");
+        EXPECT_EQ(store.DriversFolder, data + "Drivers/");
+        EXPECT_EQ(store.ProfilesFolder, data + "Profiles/");
+        store.ComPort = 4;
+    }
+    EXPECT_EQ(SettingsStore(system, dir_.path() + "/new.ini", SettingsStore::Access::ReadOnly)
+                  .DevicesFolder,
+              data + "Devices/");
+    ASSERT_TRUE(QDir().mkpath(data + "Devices")); // the program's start creates it
+    EXPECT_EQ(SettingsStore(system, file_).ComPort, 4);
+    EXPECT_FALSE(QFile::exists(system + "Data"));
+    ASSERT_TRUE(QDir(system).removeRecursively());
+    SettingsStore moved(install_, file_);
+    EXPECT_EQ(moved.InstallFolder, install_);
+    EXPECT_EQ(moved.DevicesFolder, install_ + "Data/Devices/");
+    EXPECT_EQ(moved.ComPort, 1);
+    qputenv("XDG_DATA_HOME", home);
 }
 
 TEST_F(SettingsStoreTest, EmptyGeneralCountsAsMoved) {

@@ -33,6 +33,7 @@
 #include "ui/widgets/FitAudit.h"
 #include "ui/widgets/GrowToContent.h"
 
+#include <QAction>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -122,7 +123,7 @@ std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(She
 const WindowCase kWindows[] = {
     {"TFMainDev", false, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFOscillo", &DriveKinds,
-     [](TFPrincipale& w, const QString&) {
+     [](TFPrincipale& w, const QString& folder) {
          // Shown with a single capture of both channels and the cursors on (the diagnostic
          // window would hold the line).
          if (TFDiagnostic* diagnostic = DiagnosticWindow())
@@ -139,8 +140,23 @@ const WindowCase kWindows[] = {
          ASSERT_TRUE(WaitFor([scope] { return !scope->Session().Running(); }, 30000));
          EXPECT_EQ(scope->Trace(1)->count(), scope->Capture().SampleCount() + 1);
          scope->CursorSwitch()->click();
+         // Saved for the viewer's row.
+         static_cast<ScriptedDialogs&>(Dialogs()).AnswerNextFile(folder + "capture.kls");
+         for (QAction* action : scope->findChildren<QAction*>())
+             if (action->text() == QStringLiteral("&Save to file"))
+                 action->trigger();
      },
      [](TFPrincipale&) -> QWidget* { return OscilloWindow(); }},
+    {"TFRegOsc", &DriveKinds,
+     [](TFPrincipale& w, const QString& folder) {
+         static_cast<ScriptedDialogs&>(Dialogs()).AnswerNextFile(folder + "capture.kls");
+         w.Run(Command::ScopeOpenFile);
+         WaitFor([] { return false; }, 300); // the layout timer places the offset markers
+     },
+     [](TFPrincipale& w) -> QWidget* {
+         QMdiSubWindow* viewer = w.FindChildWindow(QStringLiteral("TFRegOsc"));
+         return viewer != nullptr ? viewer->widget() : nullptr;
+     }},
     {"TFAllarms", false, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
      [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
     {"TFDiagnostic", true,

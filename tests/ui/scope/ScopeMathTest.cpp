@@ -4,7 +4,9 @@
 #include "ui/scope/GraphCursorMath.h"
 #include "ui/scope/OscilloMath.h"
 #include "ui/scope/TFRegOsc.h"
+#include "ui/seams/ScriptedDialogs.h"
 
+#include <QFile>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
@@ -129,12 +131,19 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     viewer.ApplyOffset(0, 0);
     for (int i = 0; i < 5; ++i) // exactly, not within a tolerance
         EXPECT_EQ(viewer.Trace(0)->at(i).y(), before[i].y());
+    // "Export CSV…" writes the record as shown.
+    ScriptedDialogs dialogs;
+    viewer.ApplyOffset(0, 100);
+    dialogs.AnswerNextFile(folder.filePath(QStringLiteral("shown.csv")));
+    for (QPushButton* button : viewer.findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("&Export CSV…"))
+            button->click();
+    QFile csv(folder.filePath(QStringLiteral("shown.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll().split('\n').mid(0, 4).join('|'),
+              "Time [ms],Speed,Current\r|0,100,0\r|1.5,110.3,-0.7\r|3,120.6,-1.4\r");
     EXPECT_FALSE(viewer.Switch(1)->isEnabled()); // the file left channel 2 off
     EXPECT_FALSE(viewer.Trace(1)->isVisible());
-    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty()) {
-        viewer.resize(800, 576);
-        viewer.grab().save(shots + QStringLiteral("/TFRegOsc.png"));
-    }
 
     TFRegOsc broken;
     EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));

@@ -8,8 +8,6 @@
 
 namespace kelm {
 
-namespace {} // namespace
-
 void StatusPoller::Poll() {
     switch (link_.CurrentKind()) {
     case DeviceKind::Power:
@@ -59,6 +57,15 @@ void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_
         if (written)
             host_.ReleaseRequest(request);
     }
+}
+
+void StatusPoller::ServicePendingRequests() {
+    const DeviceKind kind = link_.CurrentKind();
+    if (kind == DeviceKind::Power)
+        return;
+    const StatusRegisters r = StatusRegistersOf(kind);
+    WriteSelectors(r.Selector[0], r.Selector[1]);
+    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
 }
 
 // One register per request, into DriveValue with a copy into Value. A register missing
@@ -135,8 +142,7 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
 
 void StatusPoller::PollStatusStd() {
     const StatusRegisters r = StatusRegistersOf(DeviceKind::Std);
-    WriteSelectors(r.Selector[0], r.Selector[1]);
-    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    ServicePendingRequests();
     ReadSingles({51, 52, 83, 84});
     ReadPosition();
     ReadSingles({55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139});
@@ -165,8 +171,7 @@ void StatusPoller::PollStatusOrca() {
         return;
     skipCount_ = 0;
     const StatusRegisters r = StatusRegistersOf(DeviceKind::Orca230);
-    WriteSelectors(r.Selector[0], r.Selector[1]);
-    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    ServicePendingRequests();
     static const std::array<Block, 5> blocks{{
         {51, 9, {51, 52, 53, 55, 58, 59}},
         {60, 8, {60, 61, 62, 65, 66, 67}},
@@ -181,8 +186,7 @@ void StatusPoller::PollStatusOrca() {
 
 void StatusPoller::PollStatusDrive() {
     const StatusRegisters r = StatusRegistersOf(DeviceKind::Drive);
-    WriteSelectors(r.Selector[0], r.Selector[1]);
-    ApplyEnableRequest(r.EnableRequest, r.DisableRequest);
+    ServicePendingRequests();
     static const std::array<Block, 5> blocks{{
         {116, 5, {}},
         {184, 4, {184, 187}},

@@ -27,6 +27,9 @@ public:
     void PollStatusPower();
     // Carries a pressed Enable/Disable button to the drive (or to the digital page).
     void ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_t disableRegister);
+    // The main window's pending requests (selector choices, Enable/Disable) carried to the
+    // drive as a status cycle does; the capture upload runs this on each of its steps.
+    void ServicePendingRequests();
 
     // Orca230 cycles skipped while an oscilloscope capture is armed (at most 40 in a row).
     int SkipCount() const { return skipCount_; }

@@ -1,0 +1,118 @@
+#include "cli/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace kelm::cli {
+namespace {
+
+const QString HelpName = QStringLiteral("help");
+
+// QCommandLineParser takes "-5" for an option: an end-of-options mark goes before the first
+// negative number that is not the value of an option.
+QStringList MarkNegativeNumbers(const QStringList& words, const QStringList& valueOptions) {
+    static const QRegularExpression negative(QStringLiteral("^-[0-9]"));
+    QStringList out;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word == QLatin1String("--"))
+            return out + words.mid(i);
+        if (negative.match(word).hasMatch())
+            return out + QStringList{QStringLiteral("--")} + words.mid(i);
+        out << word;
+        if (valueOptions.contains(word) && i + 1 < words.size())
+            out << words[++i];
+    }
+    return out;
+}
+
+} // namespace
+
+CommandLine::CommandLine(const char* name, const char* arguments)
+    : name_(QLatin1String(name)), arguments_(QLatin1String(arguments)) {
+    parser_.addOption(QCommandLineOption({QStringLiteral("h"), HelpName},
+                                         QStringLiteral("Show this command's options.")));
+    AddConnectionOptions(parser_);
+    for (const QCommandLineOption& option : ConnectionOptionList())
+        if (!option.valueName().isEmpty())
+            valueOptions_ << QStringLiteral("--") + option.names().constFirst();
+}
+
+void CommandLine::AddFlag(const QString& name, const QString& description) {
+    parser_.addOption(QCommandLineOption(name, description));
+}
+
+void CommandLine::AddValue(const QString& name, const QString& valueName,
+                           const QString& description) {
+    parser_.addOption(QCommandLineOption(name, description, valueName));
+    valueOptions_ << QStringLiteral("--") + name;
+}
+
+std::optional<int> CommandLine::Parse(const QStringList& words) {
+    const QString program = QStringLiteral("kelmctl ") + name_;
+    if (!parser_.parse(QStringList{program} + MarkNegativeNumbers(words, valueOptions_))) {
+        const QString error = parser_.errorText();
+        return Complain(error.chopped(error.endsWith(u'.') ? 1 : 0));
+    }
+    if (parser_.isSet(HelpName)) {
+        QString text = parser_.helpText();
+        text.replace(0, text.indexOf(u'\n'),
+                     QStringLiteral("Usage: %1 [options] %2").arg(program, arguments_));
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    positional_ = parser_.positionalArguments();
+    if (!ReadConnectionOptions(parser_, connection_))
+        return 2;
+    return std::nullopt;
+}
+
+std::optional<int> CommandLine::Number(const QString& name, int min, int max, int fallback) {
+    if (!parser_.isSet(name))
+        return fallback;
+    bool ok = false;
+    const QString text = parser_.value(name);
+    const int value = text.toInt(&ok);
+    if (!ok || value < min || value > max) {
+        Complain(QStringLiteral("--%1 takes a number from %2 to %3, not \"%4\"")
+                     .arg(name)
+                     .arg(min)
+                     .arg(max)
+                     .arg(text));
+        return std::nullopt;
+    }
+    return value;
+}
+
+int CommandLine::Usage() const {
+    std::fprintf(stderr, "Usage: kelmctl %s [options] %s (kelmctl %s --help lists the options)\n",
+                 qPrintable(name_), qPrintable(arguments_), qPrintable(name_));
+    return 2;
+}
+
+int CommandLine::Complain(const QString& text) {
+    std::fprintf(stderr, "kelmctl: %s\n", text.toLocal8Bit().constData());
+    return 2;
+}
+
+bool CheckFileArgument(const QString& path, bool written) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        CommandLine::Complain(QStringLiteral("%1 is a folder, not a file").arg(path));
+        return false;
+    }
+    if (written && !info.absoluteDir().exists()) {
+        CommandLine::Complain(QStringLiteral("%1: the folder %2 does not exist")
+                                  .arg(path, QDir::toNativeSeparators(info.absolutePath())));
+        return false;
+    }
+    if (!written && info.exists() && !info.isReadable()) {
+        CommandLine::Complain(QStringLiteral("%1 cannot be read (permission denied)").arg(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace kelm::cli

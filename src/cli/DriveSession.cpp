@@ -1,0 +1,225 @@
+#include "cli/DriveSession.h"
+
+#include "core/drive/LinkIdentification.h"
+#include "core/seams/Messages.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdio>
+#include <unistd.h>
+
+namespace kelm::cli {
+namespace {
+
+std::optional<DeviceKind> ParseKind(const QString& word) {
+    const QString w = word.toLower();
+    if (w == QLatin1String("std"))
+        return DeviceKind::Std;
+    if (w == QLatin1String("power"))
+        return DeviceKind::Power;
+    if (w == QLatin1String("drive"))
+        return DeviceKind::Drive;
+    if (w == QLatin1String("orca230"))
+        return DeviceKind::Orca230;
+    return std::nullopt;
+}
+
+// The progress line of a transfer on stderr, only when stderr is a terminal.
+class ProgressLine {
+public:
+    ProgressLine(QString label, int total)
+        : label_(std::move(label)), total_(total), shown_(isatty(STDERR_FILENO) != 0) {}
+    void Step() {
+        ++count_;
+        if (shown_ && (count_ % 16 == 0 || count_ == total_))
+            std::fprintf(stderr, "\r%s: %d/%d", Local(label_).constData(), count_, total_);
+    }
+    void End() {
+        if (shown_ && count_ > 0)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    QString label_;
+    int total_;
+    int count_ = 0;
+    bool shown_;
+};
+
+// The --kind word of a kind and what the drive is, for the line refusing a --kind.
+const char* KindWord(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return "power";
+    case DeviceKind::Drive:
+        return "drive";
+    case DeviceKind::Orca230:
+        return "orca230";
+    case DeviceKind::Std:
+        break;
+    }
+    return "std";
+}
+
+QString KindDescription(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return QStringLiteral("the Tarn Power unit");
+    case DeviceKind::Drive:
+        return QStringLiteral("a Tarn Drive unit");
+    case DeviceKind::Orca230:
+        return QStringLiteral("a Tarn Orca 230");
+    case DeviceKind::Std:
+        break;
+    }
+    return QStringLiteral("a plain drive");
+}
+
+} // namespace
+
+QByteArray Local(const QString& text) {
+    return text.toLocal8Bit();
+}
+
+DriveSession::~DriveSession() {
+    if (driver_ && wasOnline_ && !driver_->Online())
+        ReportNoAnswer(master_->DeviceAddress, portText_);
+}
+
+void DriveSession::AddOptions(CommandLine& line) {
+    line.AddValue(QStringLiteral("kind"), QStringLiteral("K"),
+                  QStringLiteral("std, power, drive or orca230 (default: what the drive is)."));
+}
+
+int DriveSession::Open(const CommandLine& line) {
+    if (line.IsSet(QStringLiteral("kind"))) {
+        const QString word = line.Value(QStringLiteral("kind"));
+        const auto parsed = ParseKind(word);
+        if (!parsed)
+            return CommandLine::Complain(
+                QStringLiteral("bad kind: %1 (std, power, drive or orca230)").arg(word));
+        requested_ = *parsed;
+    }
+    words_ = line.Positional();
+    connection_ = line.Connection();
+    return 0;
+}
+
+int DriveSession::Connect() {
+    if (!devices_.isValid()) {
+        std::fprintf(stderr, "kelmctl: cannot create a temporary folder\n");
+        return 1;
+    }
+    master_ = OpenConnection(connection_, &portText_);
+    if (!master_)
+        return 1;
+    driver_ = std::make_unique<TDriver>(host_, *master_);
+    host_.SetDriver(driver_.get());
+    const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
+    ClearTerminateRequest();
+    if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))
+        return 1;
+    if (connection_.Address == 0) {
+        std::fprintf(stderr, "kelmctl: the device address must not be 0\n");
+        return 1;
+    }
+    const auto found = Identify();
+    if (!found)
+        return 1;
+    if (requested_ && *requested_ != *found) {
+        std::fprintf(stderr,
+                     "kelmctl: --kind %s does not match the drive: address %u on %s is %s "
+                     "(--kind %s)\n",
+                     KindWord(*requested_), unsigned(connection_.Address),
+                     Local(portText_).constData(), Local(KindDescription(*found)).constData(),
+                     KindWord(*found));
+        return 1;
+    }
+    kind_ = *found;
+    driver_->SelectDeviceKind(kind_, false);
+    master_->DeviceAddress = connection_.Address;
+    driver_->SetOnline(master_->IsLinkReady());
+    wasOnline_ = driver_->Online();
+    return 0;
+}
+
+int DriveSession::ConnectTo(const char* feature) {
+    if (const int code = Connect())
+        return code;
+    if (kind_ == DeviceKind::Power) {
+        std::fprintf(stderr, "kelmctl: the Tarn Power unit has no %s\n", feature);
+        return 1;
+    }
+    return 0;
+}
+
+bool DriveSession::Transfer(bool write, char target, const QString& label) {
+    ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
+    ProgressLine progress(label + QString::number(master_->DeviceAddress), table.Count());
+    bool done = false;
+    auto onProgress = [&progress] { progress.Step(); };
+    auto onDone = [&done] { done = true; };
+    if (write)
+        driver_->StartWrite(target, onProgress, onDone);
+    else
+        driver_->StartRead(target, onProgress, onDone);
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        const char mode = driver_->ModeLetter();
+        if (done || (mode != 'R' && mode != 'W'))
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+    driver_->WaitIdle(); // no status polling in a command-line run
+    progress.End();
+    return done && driver_->Online();
+}
+
+std::optional<DeviceKind> DriveSession::Identify() {
+    if (!connection_.LinkMode)
+        return DeviceKind::Std;
+    driver_->SelectDeviceKind(DeviceKind::Power, false);
+    const LinkIdentity link = IdentifyLink(*driver_);
+    if (!link.Answered) {
+        ReportNoAnswer(link.PowerAddress, portText_);
+        return std::nullopt;
+    }
+    const auto kind = LinkUnitKind(link, connection_.Address);
+    if (!kind) {
+        const QString units =
+            link.Orca
+                ? QStringLiteral("a Tarn Orca 230 at address %1").arg(LinkIdentity::OrcaAddress)
+                : QStringLiteral("the Tarn Power unit at address %1 and %2 Drive units "
+                                 "above it")
+                      .arg(link.PowerAddress)
+                      .arg(link.DriveUnits);
+        std::fprintf(stderr, "kelmctl: no unit at address %u on %s: the link has %s\n",
+                     unsigned(connection_.Address), Local(portText_).constData(),
+                     Local(units).constData());
+    }
+    return kind;
+}
+
+std::optional<int> Prepare(DriveSession& session, CommandLine& line, const QStringList& arguments,
+                           int count) {
+    DriveSession::AddOptions(line);
+    if (const auto exit = line.Parse(arguments))
+        return exit;
+    if (const int code = session.Open(line))
+        return code;
+    if (line.Positional().size() != count)
+        return line.Usage();
+    return std::nullopt;
+}
+
+void AddTimeoutOption(CommandLine& line, int fallback) {
+    line.AddValue(QStringLiteral("timeout"), QStringLiteral("S"),
+                  QStringLiteral("Time limit in seconds (0 to %1, default %2, 0 = no limit).")
+                      .arg(MaxTimeoutS)
+                      .arg(fallback));
+}
+
+} // namespace kelm::cli

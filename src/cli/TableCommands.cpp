@@ -1,0 +1,321 @@
+// kelmctl drive commands on the whole table and the profiles: backup, restore, EEPROM
+// commands, reset, alarms, comparison, profiles backup/restore/flash, all through the drive
+// model (TDriver) as the program does them.
+#include "cli/Commands.h"
+#include "cli/DriveSession.h"
+
+#include "core/config/ConfigurationSet.h"
+#include "core/drive/DriveOwnedRegisters.h"
+#include "core/files/Comparison.h"
+#include "core/files/DeviceFile.h"
+#include "core/files/ProfilesFile.h"
+#include "core/params/LimitCheck.h"
+#include "core/seams/Messages.h"
+
+#include <atomic>
+#include <cstdio>
+#include <optional>
+
+namespace kelm::cli {
+namespace {
+
+bool CheckDeviceExtension(const QString& path, DeviceKind kind) {
+    if (HasDeviceFileExtension(path, kind))
+        return true;
+    ShowDifferentExtensions(path);
+    return false;
+}
+
+// Counts the error boxes shown while it exists and passes every message on to the sink it
+// replaced, so a step that only reports its failure (the comparison's file reader) still
+// decides the exit code.
+class ErrorCount final : public MessageSink {
+public:
+    ErrorCount() : previous_(Messages()) { InstallMessageSink(this); }
+    ~ErrorCount() override { InstallMessageSink(&previous_); }
+    ErrorCount(const ErrorCount&) = delete;
+    ErrorCount& operator=(const ErrorCount&) = delete;
+
+    int Errors() const { return errors_.load(); }
+
+    void Beep() override { previous_.Beep(); }
+    void ShowBox(const QString& caption, const QString& text, MessageIcon icon) override {
+        if (icon == MessageIcon::Error)
+            ++errors_;
+        previous_.ShowBox(caption, text, icon);
+    }
+    bool AskYesNo(const QString& caption, const QString& text) override {
+        return previous_.AskYesNo(caption, text);
+    }
+    void RequestTerminate() override { previous_.RequestTerminate(); }
+
+private:
+    MessageSink& previous_;
+    std::atomic<int> errors_{0};
+};
+
+bool CheckProfilesExtension(const QString& path) {
+    if (HasExtension(path, QLatin1String(ProfilesFileExtension)))
+        return true;
+    ShowDifferentExtensions(path);
+    return false;
+}
+
+} // namespace
+
+// The common start of the commands that pair the drive's whole table with a device
+// file: arguments, the connection and identification, the file's extension (of the kind
+// found) and the whole-table read.
+// nullopt when the table has been read, else the exit code.
+std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
+                                    const QStringList& arguments, bool written, QString& path) {
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return exit;
+    path = session.Words().first();
+    if (!CheckFileArgument(path, written))
+        return 2;
+    if (const int code = session.Connect())
+        return code;
+    if (!CheckDeviceExtension(path, session.Kind()))
+        return 1;
+    return session.ReadTable() ? std::nullopt : std::optional<int>(1);
+}
+
+int RunBackup(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("backup", "FILE");
+    QString path;
+    if (const auto exit = ReadTableForFile(session, line, arguments, true, path))
+        return *exit;
+    TDriver& driver = session.Driver();
+    if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path))
+        return 1;
+    driver.CurrentFileName = path;
+    return 0;
+}
+
+// Reads the table first, so that entries the file does not name keep the drive's values,
+// then takes the file's values and writes the whole table. Values outside their limits
+// stop the restore before anything is written, unless --force is given.
+int RunRestore(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("restore", "FILE");
+    line.AddFlag(QStringLiteral("force"), QStringLiteral("Write values outside their limits too."));
+    QString path;
+    if (const auto exit = ReadTableForFile(session, line, arguments, false, path))
+        return *exit;
+    const bool force = line.IsSet(QStringLiteral("force"));
+    TDriver& driver = session.Driver();
+    if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
+        return 1;
+    const DeviceKind kind = driver.CurrentKind();
+    const auto outside = ValuesOutsideLimits(
+        driver.ActiveTable(), [kind](const ParamEntry& e) { return IsSentByTableWrite(kind, e); });
+    if (!outside.empty()) {
+        std::fprintf(stderr, "kelmctl: values outside their limits in %s:\n%s\n",
+                     Local(path).constData(),
+                     Local(OutOfLimitLines(outside).replace(u'\r', u'\n')).constData());
+        if (!force) {
+            std::fprintf(stderr, "kelmctl: nothing written (--force writes them)\n");
+            return 1;
+        }
+    }
+    driver.CurrentFileName = path;
+    return session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")) ? 0 : 1;
+}
+
+int RunEeprom(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("eeprom", "save|reload|defaults");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
+    const QString action = session.Words().first();
+    std::uint8_t flag1 = 0;
+    bool flag2 = false;
+    std::uint16_t bits = 0;
+    if (action == QLatin1String("save")) {
+        flag1 = 2;
+        bits = TDriver::CmdSaveEeprom;
+    } else if (action == QLatin1String("reload")) {
+        bits = TDriver::CmdReloadEeprom;
+    } else if (action == QLatin1String("defaults")) {
+        flag2 = true;
+        bits = TDriver::CmdLoadDefaults;
+    } else {
+        return line.Usage();
+    }
+    // Loading the factory defaults replaces every setting of the drive: ask (--yes).
+    if (bits == TDriver::CmdLoadDefaults && !AskConfirm(QStringLiteral("Load Default Data ?")))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok = session.Driver().EepromCommand(flag1, flag2, bits);
+    session.Driver().WaitIdle();
+    return ok ? 0 : 1;
+}
+
+int RunReset(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("reset", "");
+    if (const auto exit = Prepare(session, line, arguments, 0))
+        return *exit;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok = session.Driver().ResetDrive();
+    session.Driver().WaitIdle();
+    if (!ok)
+        std::fprintf(stderr, "kelmctl: the drive did not perform the reset\n");
+    return ok ? 0 : 1;
+}
+
+namespace {
+
+// Prints "  n<TAB>text" for each alarm bit of the word.
+void PrintAlarmWord(const char* title, std::uint32_t word, const QStringList& texts) {
+    std::printf("%s: 0x%08X\n", title, word);
+    for (int bit = 0; bit < 32; ++bit) {
+        if ((word & (1u << bit)) == 0)
+            continue;
+        const QString text = texts.value(bit);
+        std::printf("  %d\t%s\n", bit + 1, Local(text).constData());
+    }
+}
+
+std::optional<std::uint32_t> ReadAlarmWord(TDriver& driver, std::uint16_t low, std::uint16_t high) {
+    const ParamEntry* lowEntry = driver.ActiveTable().FindByAddress(low);
+    const ParamEntry* highEntry = driver.ActiveTable().FindByAddress(high);
+    if (lowEntry == nullptr || highEntry == nullptr) {
+        std::fprintf(stderr, "kelmctl: registers %u/%u are not in the configuration\n",
+                     unsigned(low), unsigned(high));
+        return std::nullopt;
+    }
+    if (!driver.ReadParam(low, true) || !driver.ReadParam(high, true))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(static_cast<std::uint16_t>(lowEntry->DriveValue)) |
+           static_cast<std::uint32_t>(static_cast<std::uint16_t>(highEntry->DriveValue)) << 16;
+}
+
+} // namespace
+
+// Prints the alarm words; with --reset first clears the historic alarms.
+int RunAlarms(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("alarms", "");
+    line.AddFlag(QStringLiteral("reset"), QStringLiteral("Clear the historic alarms first."));
+    if (const auto exit = Prepare(session, line, arguments, 0))
+        return *exit;
+    const bool reset = line.IsSet(QStringLiteral("reset"));
+    if (const int code = session.Connect())
+        return code;
+    TDriver& driver = session.Driver();
+    driver.WaitIdle();
+    if (reset && !driver.ResetAlarms())
+        return 1;
+    driver.WaitIdle();
+    const KindRegisters regs = driver.Registers();
+    const auto active = ReadAlarmWord(driver, regs.ActiveAlarmLow, regs.ActiveAlarmHigh);
+    const auto historic = ReadAlarmWord(driver, regs.HistoricAlarmLow, regs.HistoricAlarmHigh);
+    if (!active || !historic)
+        return 1;
+    const QStringList& texts = driver.Config().ActiveAlarmTexts();
+    PrintAlarmWord("Active alarms", *active, texts);
+    PrintAlarmWord("Historic alarms", *historic, texts);
+    std::fflush(stdout);
+    return 0;
+}
+
+// One line per compared parameter: marker ("*" when different), name, address, drive value,
+// file value, tab-separated. Exit code as diff's: 0 all equal, 1 rows differ, 2 trouble.
+int RunCompare(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("compare", "FILE");
+    QString path;
+    if (const auto exit = ReadTableForFile(session, line, arguments, false, path))
+        return *exit == 0 ? 0 : 2;
+    TDriver& driver = session.Driver();
+    Comparison comparison;
+    ErrorCount errors;
+    comparison.Load(driver.ActiveTable(), driver.CurrentKind(), QString(), path);
+    // A file that cannot be opened or is not a parameter file of this kind has been
+    // reported; there is nothing to compare against.
+    if (errors.Errors() > 0)
+        return 2;
+    const QStringList titles = comparison.ColumnTitles();
+    std::printf(" \t%s\n", Local(titles.join(QLatin1Char('\t'))).constData());
+    int different = 0;
+    for (const ComparisonRow& row : comparison.Rows()) {
+        const bool differs = row.State() == RowState::Different;
+        different += differs ? 1 : 0;
+        QStringList cells;
+        for (const QString& cell : row.Cells())
+            cells << cell;
+        std::printf("%s\t%s\n", differs ? "*" : " ",
+                    Local(cells.join(QLatin1Char('\t'))).constData());
+    }
+    std::printf("%d of %d compared parameters differ\n", different,
+                static_cast<int>(comparison.Rows().size()));
+    std::fflush(stdout);
+    return different > 0 ? 1 : 0;
+}
+
+int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("profiles-backup", "FILE");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
+    const QString path = session.Words().first();
+    if (!CheckFileArgument(path, true))
+        return 2;
+    if (!CheckProfilesExtension(path))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+        return 1;
+    return SaveProfilesFile(session.Driver().ProfileTable(), path) ? 0 : 1;
+}
+
+int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("profiles-restore", "FILE");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
+    const QString path = session.Words().first();
+    if (!CheckFileArgument(path, false))
+        return 2;
+    if (!CheckProfilesExtension(path))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    // Registers the file does not name keep the drive's values.
+    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+        return 1;
+    if (!OpenProfilesFile(session.Driver().ProfileTable(), path))
+        return 1;
+    return session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")) ? 0
+                                                                                               : 1;
+}
+
+// Stores the drive's profiles in its flash or reloads them from it, after the question
+// (answered by --yes).
+int RunProfilesFlash(const QStringList& arguments, const CliOptions&) {
+    DriveSession session;
+    CommandLine line("profiles-flash", "save|load");
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return *exit;
+    const QString action = session.Words().first();
+    const bool save = action == QLatin1String("save");
+    if (!save && action != QLatin1String("load"))
+        return line.Usage();
+    if (!AskConfirm(save ? QStringLiteral("Save Actual Profiles Data To Flash?")
+                         : QStringLiteral("Load Profiles Data From Flash?")))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    const bool ok =
+        session.Driver().FlashCommand(save ? TDriver::CmdSaveProfiles : TDriver::CmdLoadProfiles);
+    session.Driver().WaitIdle();
+    return ok ? 0 : 1;
+}
+
+} // namespace kelm::cli

@@ -1,0 +1,89 @@
+// The oscilloscope window's own wiring on the in-memory drive: what it holds on the main
+// window, the speed mirror, a capture with the lit Start, a typed offset, the time base, and
+// what closing gives back and keeps.
+#include "ui/scope/OscilloWindow.h"
+#include "app/InstallFlows.h"
+#include "core/drive/TDriver.h"
+#include "diagnostic/ToolFixture.h"
+#include "ui/pages/MainDevPage.h"
+#include "ui/pages/TFMainDev.h"
+#include "ui/scope/OffsetTrack.h"
+#include "ui/scope/TFOscillo.h"
+#include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/TPNumEdit.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace kelm::test {
+namespace {
+
+using OscilloWindowTest = ToolFixture;
+
+void Type(TPNumEdit* field, const char* text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QString::fromLatin1(text));
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
+    BuildEngine(sim::SimKind::Std);
+    SetSimRegister(1, 71, 1); // digital speed mode: the main page shows its speed field
+    dialogs_->SetDefaultDialogHandler([](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+    ShellFlows flows = ProgramFlows();
+    flows.SelectDrive = {};
+    ASSERT_NO_FATAL_FAILURE(ShowOnline(flows));
+    window_->Run(Command::Oscilloscope);
+    TFOscillo* scope = OscilloWindow();
+    ASSERT_NE(scope, nullptr);
+    for (const Command c : {Command::Diagnostic, Command::ProfileTool, Command::SaveEeprom})
+        EXPECT_FALSE(window_->StateOf(c).Enabled) << static_cast<int>(c);
+
+    TPNumEdit* speed = MainDevPage()->SpeedField();
+    ASSERT_TRUE(scope->SpeedField()->isVisibleTo(scope));
+    EXPECT_EQ(scope->SpeedField()->RdValore(), speed->RdValore());
+    Type(scope->SpeedField(), "300");
+    EXPECT_EQ(speed->RdValore(), 300);
+    EXPECT_NE(SimRegister(1, 80), 0); // sent through the main page's field
+
+    scope->EdgeButton(3)->click();
+    scope->StartButton()->click();
+    EXPECT_TRUE(scope->StartButton()->isChecked());
+    EXPECT_FALSE(scope->SpeedField()->isEnabled());
+    ASSERT_TRUE(WaitFor([scope] { return !scope->Session().Running(); }, 30000));
+    EXPECT_FALSE(scope->StartButton()->isChecked());
+    EXPECT_TRUE(scope->SpeedField()->isEnabled());
+    const QList<QPointF> plotted = scope->Trace(0)->points();
+    ASSERT_EQ(plotted.size(), 501);
+    ASSERT_TRUE(scope->OffsetField(0)->isEnabled());
+    Type(scope->OffsetField(0), "100");
+    EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + 100);
+    auto* track = scope->findChild<OffsetTrack*>(QStringLiteral("POfs1"));
+    EXPECT_EQ(track->MarkerRow(), oscillo::MarkerRow(track->Track(), 100));
+    const QPoint above(track->width() / 2, track->Track().Top - 40); // dragged past the top
+    QTest::mousePress(track, Qt::LeftButton, {}, above);
+    QTest::mouseRelease(track, Qt::LeftButton, {}, above);
+    EXPECT_EQ(scope->OffsetField(0)->RdValore(), track->Track().Max);
+    EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + track->Track().Max);
+
+    scope->TimeBase()->setCurrentIndex(3);
+    emit scope->TimeBase()->activated(3);
+    EXPECT_EQ(scope->Trace(0)->count(), 0);
+    EXPECT_FALSE(scope->OffsetField(0)->isEnabled());
+    EXPECT_EQ(window_->Driver().ScopeSettingsTable().FindByAddress(50003)->Value, 50);
+
+    ChildFrame(scope)->close();
+    ASSERT_TRUE(WaitFor([this] { return window_->StateOf(Command::Diagnostic).Enabled; }));
+    EXPECT_TRUE(window_->StateOf(Command::ProfileTool).Enabled);
+    QFile stored(Folder() + QStringLiteral("ZavaRive.dll"));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(stored.readAll().contains("O50001=100"));
+}
+
+} // namespace
+} // namespace kelm::test
