@@ -1,7 +1,6 @@
-// Every reader of bytes from outside the program, behind one entry point per target name:
-// libFuzzer builds one executable per name, the ordinary build replays the stored corpus.
-#include "FuzzTargets.h"
-
+// Every reader of bytes from outside the program, by target name. With KELM_FUZZ this is
+// the libFuzzer entry of fuzz_<target> (the name taken from the program's own); otherwise
+// `test_fuzz_replay TARGET FOLDER` feeds every stored input of the folder once.
 #include "core/config/AlarmTexts.h"
 #include "core/config/AnalogOutLabels.h"
 #include "core/config/BootloaderRecords.h"
@@ -21,9 +20,10 @@
 #include "sim/engine/SimSetup.h"
 
 #include <QBuffer>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -31,30 +31,7 @@ namespace kelm::fuzz {
 namespace {
 
 using Bytes = QByteArray;
-
-// A fresh file per input: QSettings caches files by name and time stamp.
-QString WriteInput(const Bytes& bytes, const char* suffix) {
-    static QTemporaryDir dir;
-    static int counter = 0;
-    const QString path = dir.path() + QStringLiteral("/in%1%2").arg(++counter).arg(suffix);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-    return path;
-}
-
-// Runs a path-based reader on a temporary copy of the input and removes it again.
-void OnFile(const Bytes& bytes, const char* suffix,
-            const std::function<void(const QString&)>& read) {
-    const QString path = WriteInput(bytes, suffix);
-    read(path);
-    QFile::remove(path);
-}
-
-const QString& ShippedBin() {
-    static const QString bin = QStringLiteral(KELM_SOURCE_DIR "/data/Bin/");
-    return bin;
-}
+using Target = std::function<void(const Bytes&)>;
 
 const sim::KindTables& ShippedTables() {
     static const sim::KindTables tables = [] {
@@ -62,10 +39,23 @@ const sim::KindTables& ShippedTables() {
         QString error;
         for (DeviceKind kind :
              {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
-            sim::LoadKindTable(kind, ShippedBin(), loaded[KindIndex(kind)], error);
+            sim::LoadKindTable(kind, KELM_SOURCE_DIR "/data/Bin/", loaded[KindIndex(kind)], error);
         return loaded;
     }();
     return tables;
+}
+
+// A path-based reader, run on a fresh file per input (QSettings caches files by name and
+// time stamp).
+Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
+    return [suffix, read](const Bytes& bytes) {
+        static QTemporaryDir dir;
+        static int counter = 0;
+        QFile file(dir.path() + QStringLiteral("/in%1%2").arg(++counter).arg(suffix));
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+            read(file.fileName());
+        file.remove();
+    };
 }
 
 // The serial line as the master sees it: the input is the reply, then the line breaks.
@@ -79,9 +69,7 @@ public:
     bool RestoreLineSettings() override { return true; }
     bool RestoreTimeouts() override { return true; }
     void Purge() override {}
-    long Write(const std::uint8_t*, std::size_t length) override {
-        return static_cast<long>(length);
-    }
+    long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
     int ReadByte(std::uint8_t& byte, std::uint32_t) override {
         if (next_ >= reply_.size())
             return -1;
@@ -99,14 +87,11 @@ private:
 // First byte: bit 0 link frames, bit 1 write, bits 2..7 the register count (1..40);
 // the rest is the reply.
 void MasterReply(const Bytes& bytes) {
-    if (bytes.isEmpty())
-        return;
-    const auto control = static_cast<std::uint8_t>(bytes[0]);
-    const bool link = (control & 1) != 0;
+    const auto control = static_cast<std::uint8_t>(bytes.isEmpty() ? 0 : bytes[0]);
     const auto count = static_cast<std::uint8_t>(1 + (control >> 2) % ModbusMaster::MaxRegisters);
     ModbusMaster master(std::make_unique<ReplayChannel>(bytes.mid(1)),
                         [](std::uint8_t) { return QStringLiteral("replay"); });
-    if (!master.OpenPort(1, 19200, link, 0))
+    if (!master.OpenPort(1, 19200, (control & 1) != 0, 0))
         return;
     master.DeviceAddress = 1;
     std::array<std::uint16_t, ModbusMaster::MaxRegisters> values{};
@@ -119,120 +104,108 @@ void MasterReply(const Bytes& bytes) {
 // First byte: the kind played (plain, Orca, link); the rest is the request stream, fed in
 // two pieces so that a frame split across reads is covered too.
 void SimRequests(const Bytes& bytes) {
-    if (bytes.isEmpty())
-        return;
     sim::SetupOptions options;
-    options.kind = static_cast<sim::SimKind>(static_cast<std::uint8_t>(bytes[0]) % 3);
+    options.kind =
+        static_cast<sim::SimKind>(static_cast<std::uint8_t>(bytes.isEmpty() ? 0 : bytes[0]) % 3);
     QString error;
-    const std::unique_ptr<sim::Engine> engine =
-        sim::BuildEngine(options, ShippedTables(), 0, error);
+    const auto engine = sim::BuildEngine(options, ShippedTables(), 0, error);
     if (!engine)
         return;
     const Bytes stream = bytes.mid(1);
-    const qsizetype half = stream.size() / 2;
     const auto* data = reinterpret_cast<const std::uint8_t*>(stream.constData());
-    engine->Feed(data, static_cast<std::size_t>(half), 10);
-    engine->Feed(data + half, static_cast<std::size_t>(stream.size() - half), 20);
+    const auto half = static_cast<std::size_t>(stream.size() / 2);
+    engine->Feed(data, half, 10);
+    engine->Feed(data + half, static_cast<std::size_t>(stream.size()) - half, 20);
     engine->Tick(5000);
 }
 
-using Target = std::function<void(const Bytes&)>;
-
-// A path-based reader as a target.
-Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
-    return [suffix, read](const Bytes& bytes) { OnFile(bytes, suffix, read); };
-}
-
-const std::map<std::string_view, Target>& Targets() {
-    static const std::map<std::string_view, Target> targets{
-        {"devicetable",
-         [](const Bytes& b) {
-             ParamTable table;
-             QBuffer buffer;
-             buffer.setData(b);
-             buffer.open(QIODevice::ReadOnly);
-             LoadConfiguration(table, buffer, QLatin1String(DeviceConfigurationHeader),
-                               QLatin1String(DeviceConfigurationErrorTitle));
-         }},
-        {"alarmtexts", OnFile(".dll", LoadAlarmTexts)},
-        {"iostrings", OnFile(".dll",
-                             [](const QString& path) {
-                                 IoGroups groups;
-                                 LoadIoStrings(path, DeviceKind::Std, groups);
-                                 LoadIoStrings(path, DeviceKind::Drive, groups);
-                             })},
-        {"analoglabels", OnFile(".dll",
-                                [](const QString& path) {
-                                    AnalogOutLabels labels;
-                                    LoadAnalogOutLabels(path, "StrMon.dll", labels);
-                                })},
-        {"homing", OnFile(".dll",
-                          [](const QString& path) {
-                              HomingDescriptors homing;
-                              LoadHomingDescriptors(path, "Homing.dll", homing);
-                              for (const HomingMethod& method : homing.Methods)
-                                  homing.FindByCode(method.Code);
-                          })},
-        {"scopescales", OnFile(".dll",
-                               [](const QString& path) {
-                                   ScopeScaleSet set;
-                                   LoadScopeScales(path, "Osci.dll", set);
-                               })},
-        {"bootloader", OnFile(".dll", LoadBootloaderRecords)},
-        {"devicefile", OnFile(".dev",
-                              [](const QString& path) {
-                                  ParamTable table;
-                                  table.CopyFrom(ShippedTables()[KindIndex(DeviceKind::Std)]);
-                                  OpenDeviceFile(table, DeviceKind::Std, path, false);
-                                  Comparison().Load(table, DeviceKind::Std, path, path);
-                              })},
-        {"profilesfile", OnFile(".bcp",
-                                [](const QString& path) {
-                                    ParamTable table = ParamTable::MakeSynthetic("P", 256, 831);
-                                    OpenProfilesFile(table, path);
-                                })},
-        {"scopefile", OnFile(".kls",
-                             [](const QString& path) {
-                                 ScopeRecording recording;
-                                 ReadScopeFile(path, recording);
-                             })},
-        {"scopesettings", OnFile(".dll",
-                                 [](const QString& path) {
-                                     ParamTable table =
-                                         ParamTable::MakeSynthetic("O", 50000, 50013);
-                                     std::array<int, 2> offsets{};
-                                     ScopeSettingsFile file(path, path);
-                                     file.Load(DeviceKind::Std, table, offsets);
-                                     file.Load(DeviceKind::Drive, table, offsets);
-                                 })},
-        {"settings", OnFile(".ini",
-                            [](const QString& path) {
-                                const SettingsStore store("/tmp/kelm-fuzz/", path,
-                                                          SettingsStore::Access::ReadOnly);
-                                for (int com = 0; com <= 41; ++com)
-                                    store.PortPath(com);
-                            })},
-        {"master", MasterReply},
-        {"simrequest", SimRequests},
-    };
-    return targets;
-}
+// One row per reader; the devicetable reader takes a stream, the others a path.
+// clang-format off
+const std::map<std::string_view, Target> Targets{
+    {"devicetable", [](Bytes b) {
+        ParamTable table;
+        QBuffer buffer(&b);
+        buffer.open(QIODevice::ReadOnly);
+        LoadConfiguration(table, buffer, QLatin1String(DeviceConfigurationHeader),
+                          QLatin1String(DeviceConfigurationErrorTitle)); }},
+    {"alarmtexts", OnFile(".dll", LoadAlarmTexts)},
+    {"iostrings", OnFile(".dll", [](const QString& p) {
+        IoGroups groups;
+        LoadIoStrings(p, DeviceKind::Std, groups);
+        LoadIoStrings(p, DeviceKind::Drive, groups); })},
+    {"analoglabels", OnFile(".dll", [](const QString& p) {
+        AnalogOutLabels labels;
+        LoadAnalogOutLabels(p, "StrMon.dll", labels); })},
+    {"homing", OnFile(".dll", [](const QString& p) {
+        HomingDescriptors homing;
+        LoadHomingDescriptors(p, "Homing.dll", homing);
+        for (const HomingMethod& method : homing.Methods)
+            homing.FindByCode(method.Code); })},
+    {"scopescales", OnFile(".dll", [](const QString& p) {
+        ScopeScaleSet set;
+        LoadScopeScales(p, "Osci.dll", set); })},
+    {"bootloader", OnFile(".dll", LoadBootloaderRecords)},
+    {"devicefile", OnFile(".dev", [](const QString& p) {
+        ParamTable table;
+        table.CopyFrom(ShippedTables()[KindIndex(DeviceKind::Std)]);
+        OpenDeviceFile(table, DeviceKind::Std, p, false);
+        Comparison().Load(table, DeviceKind::Std, p, p); })},
+    {"profilesfile", OnFile(".bcp", [](const QString& p) {
+        ParamTable table = ParamTable::MakeSynthetic("P", 256, 831);
+        OpenProfilesFile(table, p); })},
+    {"scopefile", OnFile(".kls", [](const QString& p) {
+        ScopeRecording recording;
+        ReadScopeFile(p, recording); })},
+    {"scopesettings", OnFile(".dll", [](const QString& p) {
+        ParamTable table = ParamTable::MakeSynthetic("O", 50000, 50013);
+        std::array<int, 2> offsets{};
+        ScopeSettingsFile file(p, p);
+        file.Load(DeviceKind::Std, table, offsets);
+        file.Load(DeviceKind::Drive, table, offsets); })},
+    {"settings", OnFile(".ini", [](const QString& p) {
+        const SettingsStore store("/tmp/kelm-fuzz/", p, SettingsStore::Access::ReadOnly);
+        for (int com = 0; com <= 41; ++com)
+            store.PortPath(com); })},
+    {"master", MasterReply},
+    {"simrequest", SimRequests},
+};
+// clang-format on
 
 } // namespace
-
-std::vector<std::string_view> TargetNames() {
-    std::vector<std::string_view> names;
-    for (const auto& [name, target] : Targets())
-        names.push_back(name);
-    return names;
-}
-
-bool RunTarget(std::string_view name, const std::uint8_t* data, std::size_t size) {
-    const auto found = Targets().find(name);
-    if (found == Targets().end())
-        return false;
-    found->second(Bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-    return true;
-}
-
 } // namespace kelm::fuzz
+
+#ifdef KELM_FUZZ
+namespace {
+const kelm::fuzz::Target* g_target = nullptr;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
+    const QString name = QFileInfo(QString::fromLocal8Bit((*argv)[0])).fileName().mid(5);
+    g_target = &kelm::fuzz::Targets.at(name.toStdString());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    (*g_target)(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    return 0;
+}
+#else
+int main(int argc, char** argv) {
+    const auto target = argc == 3 ? kelm::fuzz::Targets.find(argv[1]) : kelm::fuzz::Targets.end();
+    const QDir folder(QString::fromLocal8Bit(argc == 3 ? argv[2] : ""));
+    const QStringList files = folder.entryList(QDir::Files, QDir::Name);
+    if (target == kelm::fuzz::Targets.end() || files.isEmpty()) {
+        std::fprintf(stderr, "usage: %s TARGET CORPUS_FOLDER (with inputs)\n", argv[0]);
+        return 2;
+    }
+    for (const QString& name : files) {
+        QFile file(folder.filePath(name));
+        std::fprintf(stderr, "%s\n", qPrintable(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        target->second(file.readAll());
+    }
+    std::printf("%lld inputs replayed\n", static_cast<long long>(files.size()));
+    return 0;
+}
+#endif

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 
 using kelm::sim::test::SimProcess;
@@ -69,112 +68,88 @@ const Operation Operations[] = {
     {"link scan", true, {"--link", "--address", "2", "alarms"}, "", NoAnswer},
 };
 
-class LineFaultMatrix : public ::testing::Test {
-protected:
-    struct Run {
-        int Code = -1;
-        QString Err;
-        qint64 Ms = 0;
-    };
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
-    QString File(const QString& name) const { return dir.filePath(name); }
-
-    bool StartSim(SimProcess& sim, bool link) {
-        const QString tag = link ? "link" : "std";
-        QStringList arguments{"--log", File(tag + ".log"), "--link-path", File(tag + ".tty")};
-        if (link)
-            arguments << "--kind"
-                      << "link";
-        // Command bits clear after 200 ms, so a mid-transfer fault lands inside the
-        // EEPROM handshake too.
-        return sim.Start(arguments, false) && sim.Command("cmddelay * 200");
+// The logged requests ("address function register count answered") from line `from` on,
+// once the log has stopped growing (a busy machine may log the last one late).
+QStringList Logged(const QString& log, qsizetype from) {
+    QStringList lines;
+    for (qsizetype before = -1; before != lines.size(); QThread::msleep(300)) {
+        before = lines.size();
+        lines = QString::fromLatin1(Bytes(log)).split('\n', Qt::SkipEmptyParts).mid(from);
     }
+    for (QString& line : lines)
+        line = line.section(' ', 1);
+    return lines;
+}
 
-    Run Kelmctl(bool link, const QStringList& words) {
+TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto file = [&](const QString& name) { return dir.filePath(name); };
+    const auto tag = [](bool link) { return QString(link ? "link" : "std"); };
+    QString in, out;
+    const auto kelmctl = [&](bool link, const QStringList& words, QString* err = nullptr) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", File("config"));
+        environment.insert("XDG_CONFIG_HOME", file("config"));
         process.setProcessEnvironment(environment);
-        QStringList arguments{"--device", File(link ? "link.tty" : "std.tty")};
+        QStringList arguments{"--device", file(tag(link) + ".tty")};
         for (const QString& word : words)
             arguments << (word == "OUT" ? out : word == "IN" ? in : word);
-        QElapsedTimer timer;
-        timer.start();
         process.start(KELMCTL_PATH, arguments);
-        Run run;
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
-            return run;
+            return -1; // hung
         }
-        run.Ms = timer.elapsed();
-        run.Code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        run.Err = QString::fromLocal8Bit(process.readAllStandardError());
-        return run;
+        if (err)
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    };
+    SimProcess sims[2];
+    for (bool link : {false, true}) {
+        QStringList arguments{"--log", file(tag(link) + ".log"), "--link-path",
+                              file(tag(link) + ".tty")};
+        if (link)
+            arguments << "--kind"
+                      << "link";
+        // Command bits clear after 200 ms, so a mid-transfer fault lands inside the EEPROM
+        // handshake too.
+        ASSERT_TRUE(sims[link].Start(arguments, false) && sims[link].Command("cmddelay * 200"));
     }
-
-    // The logged requests ("address function register count answered") from line `from` on.
-    QStringList Logged(bool link, qsizetype from) const {
-        QFile log(File(link ? "link.log" : "std.log"));
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines = QString::fromLatin1(log.readAll()).split('\n', Qt::SkipEmptyParts);
-        for (QString& line : lines)
-            line = line.section(' ', 1);
-        return lines.mid(from);
-    }
-
-    static QByteArray Bytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
-    QTemporaryDir dir;
-    QString out;
-    QString in;
-};
-
-TEST_F(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
-    ASSERT_TRUE(dir.isValid());
-    SimProcess plain;
-    SimProcess link;
-    ASSERT_TRUE(StartSim(plain, false));
-    ASSERT_TRUE(StartSim(link, true));
     // The files the writing operations send, taken from the drive itself.
-    const QString table = File("in.dev");
-    const QString profiles = File("in.bcp");
-    ASSERT_EQ(Kelmctl(false, {"backup", table}).Code, 0);
-    ASSERT_EQ(Kelmctl(false, {"profiles-backup", profiles}).Code, 0);
+    const QString table = file("in.dev"), profiles = file("in.bcp");
+    ASSERT_EQ(kelmctl(false, {"backup", table}), 0);
+    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}), 0);
     const QByteArray stale = "stale file kept while a save fails\r\n";
 
     for (const Operation& op : Operations) {
-        SimProcess& sim = op.Link ? link : plain;
+        SimProcess& sim = sims[op.Link];
+        const QString log = file(tag(op.Link) + ".log");
         in = QString(op.Words.first()) == "restore" ? table : profiles;
         for (const Fault& fault : Faults) {
             SCOPED_TRACE(std::string(op.Name) + " / " + fault.Name);
-            out = File(op.Output);
+            out = file(op.Output);
             if (*op.Output) {
                 QFile stored(out);
                 ASSERT_TRUE(stored.open(QIODevice::WriteOnly) && stored.write(stale) > 0);
             }
             const QByteArray inBefore = Bytes(in);
-            const qsizetype mark = Logged(op.Link, 0).size();
+            const qsizetype mark = Logged(log, 0).size();
             for (const QString& command : fault.Commands)
                 ASSERT_TRUE(sim.Command(command));
-            const Run run = Kelmctl(op.Link, op.Words);
+            QString err;
+            const int code = kelmctl(op.Link, op.Words, &err);
 
-            ASSERT_NE(run.Code, -1) << "kelmctl hung";
-            EXPECT_EQ(run.Code, fault.Survives ? 0 : 1) << run.Err.toStdString();
-            if (!fault.Survives) {
-                EXPECT_TRUE(run.Err.contains(QRegularExpression(op.Lost))) << run.Err.toStdString();
-            }
-            // A busy machine may let the simulator log the last request after kelmctl ended.
-            QStringList logged = Logged(op.Link, mark);
-            for (qsizetype before = -1; before != logged.size();) {
-                before = logged.size();
-                QThread::msleep(500);
-                logged = Logged(op.Link, mark);
-            }
+            ASSERT_NE(code, -1) << "kelmctl hung";
+            EXPECT_EQ(code, fault.Survives ? 0 : 1) << err.toStdString();
+            EXPECT_TRUE(fault.Survives || err.contains(QRegularExpression(op.Lost)))
+                << err.toStdString();
+            const QStringList logged = Logged(log, mark);
             if (fault.Tries) { // the failing request is the last one, sent in threes
                 const qsizetype tries = logged.count(logged.value(logged.size() - 1, "none"));
                 EXPECT_TRUE(tries >= 3 && tries % 3 == 0) << logged.join('|').toStdString();
@@ -189,8 +164,8 @@ TEST_F(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             // behind the same link name).
             ASSERT_TRUE(sim.Command("faults off"));
             QThread::msleep(fault.LateMs);
-            const Run again = Kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"});
-            EXPECT_EQ(again.Code, 0) << again.Err.toStdString();
+            EXPECT_EQ(kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"}, &err), 0)
+                << err.toStdString();
         }
     }
 }
