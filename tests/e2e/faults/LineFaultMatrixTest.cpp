@@ -49,24 +49,19 @@ struct Operation {
 
 const char* const NoAnswer = "no answer from address [12] on ";
 
+// clang-format off
 const Operation Operations[] = {
     {"table read", false, {"backup", "OUT"}, "out.dev", NoAnswer},
     {"table write", false, {"restore", "IN"}, "", NoAnswer},
     // The handshake keeps polling the command register for its 3 s before it gives up.
-    {"EEPROM command",
-     false,
-     {"eeprom", "save"},
-     "",
+    {"EEPROM command", false, {"eeprom", "save"}, "",
      "no answer from address 1 on |Device not perform\nEEPROM operation!"},
-    {"scope upload",
-     false,
-     {"scope", "--window", "50", "--timeout", "5", "OUT"},
-     "out.kls",
-     NoAnswer},
+    {"scope upload", false, {"scope", "--window", "50", "--timeout", "5", "OUT"}, "out.kls", NoAnswer},
     {"profile write", false, {"profiles-restore", "IN"}, "", NoAnswer},
     // The identification reads at the Power unit find the unit, then its alarms are read.
     {"link scan", true, {"--link", "--address", "2", "alarms"}, "", NoAnswer},
 };
+// clang-format on
 
 QByteArray Bytes(const QString& path) {
     QFile file(path);
@@ -95,7 +90,7 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     const auto kelmctl = [&](bool link, const QStringList& words, QString* err = nullptr) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", file("config"));
+        environment.insert("XDG_CONFIG_HOME", file("config")); // no settings of the machine
         process.setProcessEnvironment(environment);
         QStringList arguments{"--device", file(tag(link) + ".tty")};
         for (const QString& word : words)
@@ -112,11 +107,9 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     };
     SimProcess sims[2];
     for (bool link : {false, true}) {
-        QStringList arguments{"--log", file(tag(link) + ".log"), "--link-path",
-                              file(tag(link) + ".tty")};
-        if (link)
-            arguments << "--kind"
-                      << "link";
+        QStringList arguments{"--log",       file(tag(link) + ".log"),
+                              "--link-path", file(tag(link) + ".tty"),
+                              "--kind",      link ? "link" : "std"};
         // Command bits clear after 200 ms, so a mid-transfer fault lands inside the EEPROM
         // handshake too.
         ASSERT_TRUE(sims[link].Start(arguments, false) && sims[link].Command("cmddelay * 200"));
