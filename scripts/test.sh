@@ -21,3 +21,6 @@ if [ "${KELM_SANITIZE:-0}" = "1" ]; then
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure -j "$JOBS" -L core --timeout 600)
 fi
+
+# One minute of the soak run (scripts/soak.sh MINUTES runs longer ones).
+scripts/soak.sh 1

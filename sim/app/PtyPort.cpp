@@ -52,6 +52,16 @@ bool PtyPort::Open(QString& error) {
     return true;
 }
 
+bool PtyPort::Reopen(QString& error) {
+    ::close(slave_);
+    ::close(master_);
+    slave_ = master_ = -1;
+    if (!Open(error)) {
+        return false;
+    }
+    return linkPath_.isEmpty() || PlaceLink(linkPath_, error);
+}
+
 bool PtyPort::PlaceLink(const QString& path, QString& error) {
     const QFileInfo existing(path);
     if (existing.isSymLink()) {

@@ -17,6 +17,9 @@ public:
     bool Open(QString& error);
     // Replaces whatever link is at `path`; refuses to replace anything that is not a link.
     bool PlaceLink(const QString& path, QString& error);
+    // Hangs up: closes both ends, so every client's descriptor sees the line drop, then
+    // opens a new terminal and points the link (if any) at it.
+    bool Reopen(QString& error);
 
     int MasterFd() const { return master_; }
     const QString& SlavePath() const { return slavePath_; }

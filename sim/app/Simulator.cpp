@@ -140,6 +140,9 @@ void Simulator::TakeArrivedRequests() {
          engine_->Feed(arrived.data(), arrived.size(), static_cast<std::uint32_t>(nowUs / 1000))) {
         pacer_->Add(reply.bytes, nowUs + options_.turnaroundUs + 1000LL * reply.delayMs);
     }
+    if (!deferred_.empty()) {
+        RunDeferred();
+    }
 }
 
 void Simulator::WriteDueBytes() {
@@ -164,10 +167,50 @@ void Simulator::ReadControl() {
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
             continue;
         }
-        const ControlResult result = ApplyControlCommand(*engine_, line, NowMs());
-        std::fprintf(stderr, "kelmsim: %s%s\n",
-                     result.ok ? "" : "refused: ", qPrintable(result.message));
-        quit_ = quit_ || result.quit;
+        const QStringList words = line.simplified().split(QLatin1Char(' '));
+        bool ok = false;
+        const qulonglong after = words.value(1).toULongLong(&ok);
+        if (words.value(0) == QLatin1String("after") && words.size() > 2 && ok) {
+            deferred_.emplace_back(engine_->RequestCount() + after, words.mid(2).join(u' '));
+            std::fprintf(stderr, "kelmsim: %s\n", qPrintable(line.simplified()));
+        } else if (words.value(0) == QLatin1String("after")) {
+            std::fprintf(stderr, "kelmsim: refused: usage: after <n> <command>\n");
+        } else {
+            Apply(line);
+        }
+    }
+}
+
+// Runs the deferred commands whose request count has been reached, in order.
+void Simulator::RunDeferred() {
+    const std::uint64_t count = engine_->RequestCount();
+    for (auto it = deferred_.begin(); it != deferred_.end();) {
+        if (it->first <= count) {
+            const QString line = it->second;
+            it = deferred_.erase(it);
+            Apply(line);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Simulator::Apply(const QString& line) {
+    const ControlResult result = ApplyControlCommand(*engine_, line, NowMs());
+    std::fprintf(stderr, "kelmsim: %s%s\n",
+                 result.ok ? "" : "refused: ", qPrintable(result.message));
+    quit_ = quit_ || result.quit;
+    if (result.ok && line.simplified() == QLatin1String("faults off")) {
+        deferred_.clear();
+    }
+    if (result.hangup) {
+        QString error;
+        if (pty_.Reopen(error)) {
+            std::fprintf(stderr, "kelmsim: new terminal %s\n", qPrintable(pty_.SlavePath()));
+        } else {
+            std::fprintf(stderr, "kelmsim: %s\n", qPrintable(error));
+            quit_ = true;
+        }
     }
 }
 

@@ -33,6 +33,8 @@ private:
     void WriteDueBytes();
     std::int64_t WaitUs() const;
     void ReadControl();
+    void Apply(const QString& line);
+    void RunDeferred();
     void LogExchange(const ExchangeRecord& record);
 
     Options options_;
@@ -44,6 +46,8 @@ private:
     QFile log_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     bool quit_ = false;
+    // "after <n> <command>": the command and the request count that releases it.
+    std::vector<std::pair<std::uint64_t, QString>> deferred_;
 };
 
 } // namespace kelm::sim

@@ -180,6 +180,20 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
     if (verb == QLatin1String("quit") && words.size() == 1) {
         return {true, true, QStringLiteral("quit")};
     }
+    if (verb == QLatin1String("hangup") && words.size() == 1) {
+        return {true, false, QStringLiteral("hangup"), true};
+    }
+    if (verb == QLatin1String("exception")) {
+        const auto code = words.size() == 2 ? Number(words[1], 0, 255) : std::nullopt;
+        if (!code) {
+            return Fail(QStringLiteral("usage: exception <code>"));
+        }
+        faults.exceptionCode = static_cast<std::uint8_t>(*code);
+        return Done(words.join(QLatin1Char(' ')));
+    }
+    if (verb == QLatin1String("wrongfunc")) {
+        return LineSwitch(faults.wrongFunction, words);
+    }
     if (verb == QLatin1String("drop") || verb == QLatin1String("delay")) {
         const auto value = words.size() == 2 ? Number(words[1], 0, 600000) : std::nullopt;
         if (!value) {
@@ -234,6 +248,9 @@ QString ControlCommandHelp() {
         "      wrongcount on|off          replies carry a wrong byte/register count\n"
         "      truncate on|off            the last byte of each reply is missing\n"
         "      trailing on|off            two extra bytes follow each reply\n"
+        "      wrongfunc on|off           replies name function + 1\n"
+        "      exception <code>           every request gets an exception reply (0: off)\n"
+        "      hangup                     hang up the terminal; a new one replaces it\n"
         "      delay <ms>                 replies start this much later\n"
         "      alarm <addr> <bits>        raise alarms (32-bit; 0 clears the active alarms)\n"
         "      cmddelay <addr> <ms>       time until the command bits clear\n"

@@ -9,7 +9,8 @@ namespace kelm::sim {
 struct ControlResult {
     bool ok = false;
     bool quit = false;
-    QString message; // what was done, or why the command was refused
+    QString message;     // what was done, or why the command was refused
+    bool hangup = false; // the terminal is to be hung up and replaced by a new one
 };
 
 // One text command of the run-time control channel, applied to the engine at nowMs.
@@ -24,6 +25,9 @@ struct ControlResult {
 //   cmddelay <addr> <ms>         command register handshake: time until the bits clear
 //   cmdfault <addr> on|off       status bit 0 is set after every command
 //   live <addr> on|off           live values move (on) or stay as set (off)
+//   wrongfunc on|off             replies name function + 1
+//   exception <code>             every request gets an exception reply (0: off)
+//   hangup                       the terminal hangs up; a new one (and the link) replaces it
 //   faults off                   every line fault off, every device answering
 //   quit                         end the simulator
 ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint32_t nowMs);

@@ -76,6 +76,7 @@ std::vector<Reply> Engine::Feed(const std::uint8_t* data, std::size_t length, st
 
 bool Engine::Handle(const DecodeResult& decoded, std::uint32_t nowMs, Reply& reply) {
     const Request& request = decoded.request;
+    ++requestCounter_;
     ExchangeRecord record{
         nowMs, request.address, request.function, request.firstRegister, request.count, false};
     Device* device = request.address == 0 ? nullptr : FindDevice(request.address);
@@ -89,9 +90,13 @@ bool Engine::Handle(const DecodeResult& decoded, std::uint32_t nowMs, Reply& rep
         }
         return false;
     }
+    // An exception forced by the line faults answers before the device acts on the request.
+    const bool exception = decoded.status == DecodeStatus::Exception || faults_.exceptionCode != 0;
     std::vector<std::uint8_t> frame =
-        decoded.status == DecodeStatus::Exception
-            ? EncodeException(request.address, request.function, decoded.exceptionCode)
+        exception
+            ? EncodeException(request.address, request.function,
+                              decoded.status == DecodeStatus::Exception ? decoded.exceptionCode
+                                                                        : faults_.exceptionCode)
             : Answer(*device, request, nowMs);
     ++replyCounter_;
     record.answered = faults_.dropEvery == 0 || replyCounter_ % faults_.dropEvery != 0;
@@ -101,7 +106,7 @@ bool Engine::Handle(const DecodeResult& decoded, std::uint32_t nowMs, Reply& rep
     if (!record.answered) {
         return false;
     }
-    if (decoded.status != DecodeStatus::Exception) {
+    if (!exception) {
         ApplyFaults(frame, request);
     }
     reply.bytes = std::move(frame);
@@ -129,6 +134,10 @@ void Engine::ApplyFaults(std::vector<std::uint8_t>& frame, const Request& reques
         } else {
             frame[5] = static_cast<std::uint8_t>(frame[5] + 1);
         }
+        ReplaceCrc(frame);
+    }
+    if (faults_.wrongFunction) {
+        frame[link ? 2 : 1] = static_cast<std::uint8_t>(frame[link ? 2 : 1] + 1);
         ReplaceCrc(frame);
     }
     if (faults_.wrongAddress) {

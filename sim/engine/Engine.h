@@ -62,6 +62,11 @@ public:
     std::vector<Reply> Feed(const std::uint8_t* data, std::size_t length, std::uint32_t nowMs);
     // Lets time pass for every device (command handshakes, live values).
     void Tick(std::uint32_t nowMs);
+    // Requests decoded so far (answered or not).
+    std::uint64_t RequestCount() {
+        auto lock = Lock();
+        return requestCounter_;
+    }
 
 private:
     bool Handle(const DecodeResult& decoded, std::uint32_t nowMs, Reply& reply);
@@ -76,6 +81,7 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::uint32_t lastByteMs_ = 0;
     std::uint32_t replyCounter_ = 0;
+    std::uint64_t requestCounter_ = 0;
 };
 
 } // namespace kelm::sim

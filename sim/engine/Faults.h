@@ -13,6 +13,8 @@ struct Faults {
     std::uint32_t delayMs = 0;   // the reply starts this much later
     bool truncate = false;       // the last byte of the reply is missing
     bool trailing = false;       // two extra bytes follow the reply
+    bool wrongFunction = false;  // the reply names function + 1 (valid CRC)
+    std::uint8_t exceptionCode = 0; // every request gets an exception reply with this code (0: off)
 };
 
 } // namespace kelm::sim

@@ -1,6 +1,7 @@
 #include "core/config/AlarmTexts.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -45,10 +46,12 @@ QString DefaultAlarmText(int number) {
 
 AlarmTextLists LoadAlarmTexts(const QString& path) {
     AlarmTextLists lists;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Fail to Open Allarms Messages Configuration File") +
-                  QStringLiteral("\rLoad Defaut Message"));
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(
+            WithReason(QStringLiteral("Fail to Open Allarms Messages Configuration File"), reason) +
+            QStringLiteral("\rLoad Defaut Message"));
         FillDefaults(lists);
         return lists;
     }

@@ -1,6 +1,7 @@
 #include "core/config/AnalogOutLabels.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -23,10 +24,12 @@ QString AnalogOutLabelsFileName(DeviceKind kind) {
 
 bool LoadAnalogOutLabels(const QString& path, const QString& fileName, AnalogOutLabels& labels) {
     labels = AnalogOutLabels{};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Fail to Open ") + fileName +
-                  QStringLiteral(" File\rLoad Default Data!"));
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Fail to Open ") + fileName + QStringLiteral(" File"),
+                             reason) +
+                  QStringLiteral("\rLoad Default Data!"));
         return false;
     }
     LineReader reader(file);

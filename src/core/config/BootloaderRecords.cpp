@@ -1,5 +1,6 @@
 #include "core/config/BootloaderRecords.h"
 
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -26,8 +27,9 @@ BootloaderRecord ParseRecord(const QString& rawLine) {
 
 BootloaderRecords LoadBootloaderRecords(const QString& path) {
     BootloaderRecords records;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
         return records;
     }
     LineReader reader(file);

@@ -2,6 +2,7 @@
 
 #include "core/config/DeviceConfiguration.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,9 +98,10 @@ bool ConfigurationSet::LoadDeviceTables(const QString& folder) {
     for (DeviceKind kind : AllKinds) {
         ParamTable& table = KindTable(kind);
         table.Clear();
-        QFile file(folder + DeviceFileName(kind));
-        if (!file.open(QIODevice::ReadOnly)) {
-            ShowError(DeviceOpenFailureMessage(kind));
+        QFile file;
+        QString reason;
+        if (!OpenInputFile(file, folder + DeviceFileName(kind), reason)) {
+            ShowError(WithReason(DeviceOpenFailureMessage(kind), reason));
             return false;
         }
         if (!LoadConfiguration(table, file, QLatin1String(DeviceConfigurationHeader),

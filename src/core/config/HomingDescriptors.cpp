@@ -1,6 +1,7 @@
 #include "core/config/HomingDescriptors.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -125,9 +126,11 @@ QString HomingFileName(DeviceKind kind) {
 bool LoadHomingDescriptors(const QString& path, const QString& fileName,
                            HomingDescriptors& homing) {
     homing = HomingDescriptors{};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Fail to Open ") + fileName + QStringLiteral(" File"));
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Fail to Open ") + fileName + QStringLiteral(" File"),
+                             reason));
         return false;
     }
     LineReader reader(file);

@@ -1,6 +1,7 @@
 #include "core/config/IoStrings.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -70,12 +71,14 @@ QString IoStringsFileName(DeviceKind kind) {
 
 bool LoadIoStrings(const QString& path, DeviceKind kind, IoGroups& groups) {
     groups = IoGroups{};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
         const QString shown =
             kind == DeviceKind::Std ? QStringLiteral("DigIO.dll") : IoStringsFileName(kind);
-        ShowError(QStringLiteral("Fail to Open ") + shown +
-                  QStringLiteral(" File\rApplication Terminate!"));
+        ShowError(
+            WithReason(QStringLiteral("Fail to Open ") + shown + QStringLiteral(" File"), reason) +
+            QStringLiteral("\rApplication Terminate!"));
         return false;
     }
     const auto fatal = [&groups] {

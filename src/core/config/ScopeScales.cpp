@@ -1,6 +1,7 @@
 #include "core/config/ScopeScales.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -21,9 +22,11 @@ QStringList Fields(const QString& line, bool cut) {
 
 bool LoadScopeScales(const QString& path, const QString& shownName, ScopeScaleSet& signalSet) {
     signalSet.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Fail to Open ") + shownName + QStringLiteral(" File"));
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Fail to Open ") + shownName + QStringLiteral(" File"),
+                             reason));
         return false;
     }
     LineReader reader(file, ScopeScalesMaxLineChars);

@@ -2,6 +2,7 @@
 
 #include "core/files/DeviceFile.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -62,9 +63,10 @@ void Comparison::Load(const ParamTable& table, DeviceKind kind, const QString& f
 }
 
 void Comparison::ReadFile(const QString& path, DeviceKind kind, bool left) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Unable open Device:") + path);
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Unable open Device:") + path, reason));
         return;
     }
     LineReader reader(file);

@@ -2,6 +2,7 @@
 
 #include "core/files/ParamFileBody.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,9 +56,10 @@ bool SaveDeviceFile(ParamTable& table, DeviceKind kind, const QString& path,
 }
 
 bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Unable open Device: ") + path);
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Unable open Device: ") + path, reason));
         return false;
     }
     QString heading = DeviceFileHeading(kind);

@@ -2,6 +2,7 @@
 
 #include "core/files/ParamFileBody.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 
 #include <QFile>
 
@@ -24,9 +25,10 @@ bool SaveProfilesFile(ParamTable& table, const QString& path, const FileStamp& s
 }
 
 bool OpenProfilesFile(ParamTable& table, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Unable open Profile: ") + path);
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Unable open Profile: ") + path, reason));
         return false;
     }
     QString heading =

@@ -3,6 +3,7 @@
 #include "core/files/ParamFileBody.h"
 #include "core/files/ReplacingWriter.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 #include <QFile>
@@ -184,9 +185,10 @@ bool WriteScopeFile(const ScopeRecording& recording, const QString& path, const 
 }
 
 ScopeReadResult ReadScopeFile(const QString& path, ScopeRecording& recording) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("Unable open: ") + path);
+    QFile file;
+    QString reason;
+    if (!OpenInputFile(file, path, reason)) {
+        ShowError(WithReason(QStringLiteral("Unable open: ") + path, reason));
         return {};
     }
     KeyLineReader in(file);

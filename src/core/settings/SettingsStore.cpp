@@ -1,10 +1,15 @@
 #include "core/settings/SettingsStore.h"
 #include "core/settings/UserDataFolder.h"
 
+#include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -116,8 +121,23 @@ QString SettingsStore::DefaultSettingsFile() {
            QStringLiteral("/Dorsel/Kelmmb.ini");
 }
 
+QString SettingsStore::FileInUse() const {
+    return usable_ ? settingsFile_ : QStringLiteral("/dev/null/unusable.ini");
+}
+
 void SettingsStore::Load() {
-    QSettings s(settingsFile_, QSettings::IniFormat);
+    QFile probe;
+    QString reason;
+    if (QFileInfo::exists(settingsFile_) && !OpenInputFile(probe, settingsFile_, reason) &&
+        !reason.isEmpty()) {
+        // Defaults for this run, and nothing written where it could block or grow.
+        usable_ = false;
+        access_ = Access::ReadOnly;
+        ShowError(WithReason(QStringLiteral("Settings file not usable: ") + settingsFile_, reason) +
+                  QStringLiteral("\rDefault settings are used and not saved."));
+    }
+    probe.close();
+    QSettings s(FileInUse(), QSettings::IniFormat);
     s.beginGroup(Group);
     if (access_ == Access::Program)
         Prepare(s);
@@ -196,6 +216,8 @@ void SettingsStore::Prepare(QSettings& s) {
 }
 
 void SettingsStore::Save() {
+    if (!usable_)
+        return;
     QSettings s(settingsFile_, QSettings::IniFormat);
     s.beginGroup(Group);
     WriteStringIfChanged(s, kGeneral, InstallFolder);

@@ -58,11 +58,15 @@ public:
 private:
     void Load();
     void Prepare(QSettings& s);
+    // The file QSettings may touch: the settings file, or a path that never opens when the
+    // settings file is no file to read (a pipe would block QSettings for good).
+    QString FileInUse() const;
 
     QString executableFolder_;
     QString settingsFile_;
     Access access_;
     std::map<int, QString> portPaths_;
+    bool usable_ = true;
 };
 
 } // namespace kelm

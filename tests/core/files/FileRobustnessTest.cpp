@@ -1,5 +1,5 @@
-// The data file readers against input that is not what they expect: endless or binary
-// files, files changing between the two passes.
+// The data file readers against input that is not what they expect: endless, huge or binary
+// files, folders, files changing between the two passes.
 #include "FileTestSupport.h"
 
 #include "core/files/Comparison.h"
@@ -8,9 +8,12 @@
 #include "core/files/ProfilesFile.h"
 #include "core/files/ScopeFile.h"
 #include "core/seams/RecordingMessages.h"
+#include "core/text/InputFile.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
+#include <functional>
+#include <sys/stat.h>
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -56,30 +59,6 @@ private:
 
 } // namespace
 
-TEST(FileRobustnessTest, EndlessBinaryStreamIsRefusedAfterItsFirstLines) {
-    // Reading the whole file first would never end here; line by line the heading check
-    // refuses it after two lines.
-    QTemporaryDir dir;
-    const QString path = dir.filePath("random.dev");
-    if (!QFile::exists("/dev/urandom") || !QFile::link("/dev/urandom", path))
-        GTEST_SKIP() << "no /dev/urandom";
-    RecordingMessages messages;
-    ParamTable table = SmallTable();
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, path, false));
-    ASSERT_EQ(messages.Texts().size(), 1);
-    EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
-
-    messages.Clear();
-    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
-    EXPECT_FALSE(OpenProfilesFile(profiles, path));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles: " + path + "\rOperation Ignored !"});
-    for (const ParamEntry& entry : table) {
-        EXPECT_EQ(entry.Value, 1);
-        EXPECT_EQ(entry.FileValue, 2);
-    }
-}
-
 TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
     RecordingMessages messages;
     ParamTable table = SmallTable();
@@ -121,4 +100,35 @@ TEST(FileRobustnessTest, BinaryFilesAreRefusedByEveryReader) {
     for (const ComparisonRow& row : comparison.Rows())
         EXPECT_FALSE(row.Right.Valid);
     EXPECT_FALSE(messages.Texts().isEmpty());
+}
+
+// What a file dialog can hand over that is no file to read: each reader refuses it at once
+// with one message saying why, instead of waiting on a pipe or reading without end.
+TEST(FileRobustnessTest, NonFilesAreRefusedAtOnceWithOneMessage) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("pipe.dev"), urandom = dir.filePath("random.dev");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/urandom", urandom)); // endless, behind a link
+    QFile huge(dir.filePath("huge.dev"));              // sparse: nothing is written
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(MaxInputFileBytes + 1));
+    const std::pair<QString, QString> inputs[] = {{dir.path(), "\rIt is a folder."},
+                                                  {pipe, "\rIt is not a regular file."},
+                                                  {urandom, "\rIt is not a regular file."},
+                                                  {huge.fileName(), "\rIt is larger than 16 MB."}};
+    // clang-format off
+    const std::function<bool(const QString&)> readers[] = {
+        [](const QString& p) { ParamTable t; return OpenDeviceFile(t, DeviceKind::Std, p, false); },
+        [](const QString& p) { ParamTable t = ParamTable::MakeSynthetic("P", 256, 831); return OpenProfilesFile(t, p); },
+        [](const QString& p) { ScopeRecording r; return ReadScopeFile(p, r).Ok; },
+        [](const QString& p) { Comparison().Load(SmallTable(), DeviceKind::Std, {}, p); return false; }};
+    // clang-format on
+    for (const auto& [path, reason] : inputs) {
+        for (const auto& read : readers) {
+            RecordingMessages messages;
+            EXPECT_FALSE(read(path));
+            ASSERT_EQ(messages.Texts().size(), 1) << path.toStdString();
+            EXPECT_TRUE(messages.Texts().first().endsWith(path + reason))
+                << messages.Texts().first().toStdString();
+        }
+    }
 }

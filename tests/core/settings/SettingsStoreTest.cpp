@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kelm;
 
@@ -296,6 +297,22 @@ TEST_F(SettingsStoreTest, UncreatableDevicesFolderFallsBackToTheDefault) {
     EXPECT_EQ(messages.Texts(),
               QStringList{"Fail to Devices Folder\r" + install_ +
                           "stick/Devices/\rUsing Default Folder\r" + install_ + "Data/Devices/"});
+}
+
+// A pipe in place of the settings file would block every read and write of it for good.
+TEST_F(SettingsStoreTest, PipeAsSettingsFileGivesDefaultsAndIsLeftAlone) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file_).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file_).constData(), 0600), 0);
+    RecordingMessages messages;
+    {
+        SettingsStore store(install_, file_);
+        EXPECT_EQ(store.InstallFolder, install_);
+        EXPECT_EQ(store.BaudRate, 19200);
+        store.Save();
+    }
+    EXPECT_EQ(messages.Texts(), QStringList{"Settings file not usable: " + file_ +
+                                            "\rIt is not a regular file.\rDefault settings are "
+                                            "used and not saved."});
 }
 
 TEST(SettingsStoreLocation, DefaultFileFollowsXdgConfigHome) {

@@ -77,6 +77,8 @@ TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
         {"wrongcount on", SimKind::Link, linkWrite, 8, 8, 5, 0}, // any other count is taken
         {"truncate on", SimKind::Std, read, 8, 0, -1, 0},
         {"  trailing   on ", SimKind::Std, read, 11, 9, -1, 0},
+        {"wrongfunc on", SimKind::Std, read, 9, 9, 1, 4},
+        {"exception 4", SimKind::Std, write, 5, 5, 1, 0x90}, // answered before the write acts
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Command);
@@ -88,6 +90,10 @@ TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
                   c.CrcOver > 0);
         if (c.At >= 0) {
             EXPECT_EQ(reply[std::size_t(c.At)], c.Value);
+        }
+        if (c.Kind == SimKind::Std) { // a write acts unless the fault answers in its place
+            EXPECT_EQ(engine->FindDevice(1)->Registers().Get(12) == 4,
+                      c.Request == write && c.Size == 8);
         }
     }
 }
@@ -105,7 +111,8 @@ TEST(SimEngineFaults, DropDelaySilenceAndFaultsOff) {
     std::vector<Reply> replies = engine->Feed(read.data(), read.size(), 3);
     ASSERT_EQ(replies.size(), 1U);
     EXPECT_EQ(replies[0].delayMs, 250U);
-    for (const char* line : {"silent 1 on", "badcrc on", "wrongaddr on", "truncate on"})
+    for (const char* line :
+         {"silent 1 on", "badcrc on", "wrongaddr on", "truncate on", "wrongfunc on", "exception 4"})
         ASSERT_TRUE(Control(*engine, line));
     EXPECT_FALSE(WriteVia(*engine, 1, 12, {5}, 4));
     ASSERT_TRUE(Control(*engine, "faults off"));
@@ -137,9 +144,9 @@ TEST(SimControl, DeviceCommands) {
 
 TEST(SimControl, BadCommandsAreRefusedWithoutEffect) {
     auto engine = StdEngine();
-    for (const char* line :
-         {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000", "silent 1 maybe",
-          "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF", "quit now", "set 0 12 1"}) {
+    for (const char* line : {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000",
+                             "silent 1 maybe", "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF",
+                             "quit now", "set 0 12 1", "exception 256", "hangup now"}) {
         const ControlResult result = ApplyControlCommand(*engine, QString::fromLatin1(line), 0);
         EXPECT_FALSE(result.ok) << line;
         EXPECT_FALSE(result.quit) << line;
@@ -147,6 +154,7 @@ TEST(SimControl, BadCommandsAreRefusedWithoutEffect) {
     }
     EXPECT_EQ(engine->FindDevice(1)->Registers().Get(12), 100);
     EXPECT_EQ(engine->LineFaults().dropEvery, 0U);
+    EXPECT_TRUE(ApplyControlCommand(*engine, QStringLiteral("hangup"), 0).hangup);
     const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);
     EXPECT_TRUE(quit.ok);
     EXPECT_TRUE(quit.quit);

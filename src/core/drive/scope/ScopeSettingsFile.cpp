@@ -1,6 +1,7 @@
 #include "core/drive/scope/ScopeSettingsFile.h"
 
 #include "core/params/ParamTable.h"
+#include "core/text/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,8 +37,13 @@ bool ScopeSettingsFile::Load(DeviceKind kind, ParamTable& table,
     if (section.isEmpty())
         return true;
     const QString path = QFileInfo::exists(userFile_) ? userFile_ : shippedFile_;
-    if (!QFileInfo::exists(path))
+    // QSettings would wait for good on a pipe and read a huge file whole: such a file
+    // counts as missing.
+    QFile check;
+    QString reason;
+    if (!OpenInputFile(check, path, reason))
         return false;
+    check.close();
     QSettings ini(path, QSettings::IniFormat);
     ini.beginGroup(section);
     for (ParamEntry& entry : table) {

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Soak run: the desktop program's main window (offscreen) on line to kelmsim for MINUTES
+# (default 1), with the status poll, the diagnostic view and random line faults and
+# recoveries; fails when a fault is not recovered from, the request and reply counters
+# disagree with the simulator, memory grows by more than 5 % or a thread is left over.
+#
+#   scripts/soak.sh [MINUTES]
+#
+# Builds test_soak in build/ (or $KELM_BUILD_DIR) and runs it under nice; the last line of
+# its output sums the run up.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+MINUTES=${1:-1}
+BUILD_DIR=${KELM_BUILD_DIR:-build}
+JOBS=${KELM_JOBS:-2}
+[ -d "$BUILD_DIR" ] || scripts/build.sh
+cmake --build "$BUILD_DIR" -j "$JOBS" --target test_soak kelmsim
+QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$PWD/$BUILD_DIR/test-config" \
+    KELM_SOAK_SECONDS=$((MINUTES * 60)) nice -n 10 "$BUILD_DIR/kelm/test_soak"

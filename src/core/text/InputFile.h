@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+namespace kelm {
+
+// Every file the program reads is small: the largest, an oscilloscope record, stays well
+// under a megabyte.
+inline constexpr qint64 MaxInputFileBytes = 16 * 1024 * 1024;
+
+// Opens `path` for reading only when it is a regular file of at most maxBytes, so that a
+// folder, a pipe that never ends (or never opens), a device such as /dev/zero or a huge
+// file is refused at once instead of hanging or filling memory. On refusal `reason` says
+// why in a few words ("It is a folder."); it stays empty for the ordinary failures (no
+// such file, no permission), which callers report with their usual message.
+bool OpenInputFile(QFile& file, const QString& path, QString& reason,
+                   qint64 maxBytes = MaxInputFileBytes);
+
+// The caller's message, with the reason on a line of its own when there is one.
+QString WithReason(const QString& message, const QString& reason);
+
+} // namespace kelm

@@ -1,0 +1,166 @@
+// Every line fault against every drive operation, end to end: kelmctl (and the drive model
+// inside it) on a pseudo-terminal to kelmsim. Per cell: no hang, the right exit and message,
+// three tries of the failing request, files never half-written, and the line usable again
+// once the fault is gone.
+#include "sim/kelmsim/SimProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+using kelm::sim::test::SimProcess;
+
+namespace {
+
+struct Fault {
+    const char* Name;
+    QStringList Commands; // to the simulator before the run ("after n ..." = mid-transfer)
+    bool Survives;        // the operation still succeeds
+    bool Tries;           // the failing request reaches the drive three times
+    int LateMs = 0;       // replies still on their way after the run
+};
+
+// A reply starts within 150 ms or counts as lost; a lost one arrives after the third try.
+const Fault Faults[] = {
+    {"silence", {"silent * on"}, false, true},
+    {"silence mid-transfer", {"after 2 silent * on"}, false, true},
+    {"bad CRC", {"badcrc on"}, false, true},
+    {"wrong address", {"wrongaddr on"}, false, true},
+    {"wrong function", {"wrongfunc on"}, false, true},
+    {"wrong byte count", {"wrongcount on"}, false, true},
+    {"truncated reply", {"truncate on"}, false, true},
+    {"trailing bytes", {"trailing on"}, true, false},
+    {"delay inside the time-out", {"after 2 delay 90", "after 6 delay 0"}, true, false},
+    {"delay outside the time-out", {"delay 1000"}, false, true, 1000},
+    {"exception reply", {"exception 4"}, false, true},
+    {"hang-up mid-transfer", {"after 2 hangup"}, false, false},
+};
+
+struct Operation {
+    const char* Name;
+    bool Link;          // on the Tarn link (Drive unit 2) instead of a plain drive
+    QStringList Words;  // kelmctl command; OUT and IN name the files below
+    const char* Output; // file the command writes, "" when none
+    const char* Lost;   // what kelmctl says when the line fails
+};
+
+const char* const NoAnswer = "no answer from address [12] on ";
+
+// clang-format off
+const Operation Operations[] = {
+    {"table read", false, {"backup", "OUT"}, "out.dev", NoAnswer},
+    {"table write", false, {"restore", "IN"}, "", NoAnswer},
+    // The handshake keeps polling the command register for its 3 s before it gives up.
+    {"EEPROM command", false, {"eeprom", "save"}, "",
+     "no answer from address 1 on |Device not perform\nEEPROM operation!"},
+    {"scope upload", false, {"scope", "--window", "50", "--timeout", "5", "OUT"}, "out.kls", NoAnswer},
+    {"profile write", false, {"profiles-restore", "IN"}, "", NoAnswer},
+    // The identification reads at the Power unit find the unit, then its alarms are read.
+    {"link scan", true, {"--link", "--address", "2", "alarms"}, "", NoAnswer},
+};
+// clang-format on
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The logged requests ("address function register count answered") from line `from` on,
+// once the log has stopped growing (a busy machine may log the last one late).
+QStringList Logged(const QString& log, qsizetype from) {
+    QStringList lines;
+    for (qsizetype before = -1; before != lines.size(); QThread::msleep(300)) {
+        before = lines.size();
+        lines = QString::fromLatin1(Bytes(log)).split('\n', Qt::SkipEmptyParts).mid(from);
+    }
+    for (QString& line : lines)
+        line = line.section(' ', 1);
+    return lines;
+}
+
+TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto file = [&](const QString& name) { return dir.filePath(name); };
+    const auto tag = [](bool link) { return QString(link ? "link" : "std"); };
+    QString in, out;
+    const auto kelmctl = [&](bool link, const QStringList& words, QString* err = nullptr) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", file("config")); // no settings of the machine
+        process.setProcessEnvironment(environment);
+        QStringList arguments{"--device", file(tag(link) + ".tty")};
+        for (const QString& word : words)
+            arguments << (word == "OUT" ? out : word == "IN" ? in : word);
+        process.start(KELMCTL_PATH, arguments);
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return -1; // hung
+        }
+        if (err)
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    };
+    SimProcess sims[2];
+    for (bool link : {false, true}) {
+        QStringList arguments{"--log",       file(tag(link) + ".log"),
+                              "--link-path", file(tag(link) + ".tty"),
+                              "--kind",      link ? "link" : "std"};
+        // Command bits clear after 200 ms, so a mid-transfer fault lands inside the EEPROM
+        // handshake too.
+        ASSERT_TRUE(sims[link].Start(arguments, false) && sims[link].Command("cmddelay * 200"));
+    }
+    // The files the writing operations send, taken from the drive itself.
+    const QString table = file("in.dev"), profiles = file("in.bcp");
+    ASSERT_EQ(kelmctl(false, {"backup", table}), 0);
+    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}), 0);
+    const QByteArray stale = "stale file kept while a save fails\r\n";
+
+    for (const Operation& op : Operations) {
+        SimProcess& sim = sims[op.Link];
+        const QString log = file(tag(op.Link) + ".log");
+        in = QString(op.Words.first()) == "restore" ? table : profiles;
+        for (const Fault& fault : Faults) {
+            SCOPED_TRACE(std::string(op.Name) + " / " + fault.Name);
+            out = file(op.Output);
+            if (*op.Output) {
+                QFile stored(out);
+                ASSERT_TRUE(stored.open(QIODevice::WriteOnly) && stored.write(stale) > 0);
+            }
+            const QByteArray inBefore = Bytes(in);
+            const qsizetype mark = Logged(log, 0).size();
+            for (const QString& command : fault.Commands)
+                ASSERT_TRUE(sim.Command(command));
+            QString err;
+            const int code = kelmctl(op.Link, op.Words, &err);
+
+            ASSERT_NE(code, -1) << "kelmctl hung";
+            EXPECT_EQ(code, fault.Survives ? 0 : 1) << err.toStdString();
+            EXPECT_TRUE(fault.Survives || err.contains(QRegularExpression(op.Lost)))
+                << err.toStdString();
+            const QStringList logged = Logged(log, mark);
+            if (fault.Tries) { // the failing request is the last one, sent in threes
+                const qsizetype tries = logged.count(logged.value(logged.size() - 1, "none"));
+                EXPECT_TRUE(tries >= 3 && tries % 3 == 0) << logged.join('|').toStdString();
+            }
+            EXPECT_EQ(Bytes(in), inBefore);
+            if (*op.Output) { // a failed save leaves the old file, a good one is whole
+                EXPECT_EQ(Bytes(out).startsWith("Kelm Industries\r\n"), fault.Survives);
+                EXPECT_EQ(Bytes(out) == stale, !fault.Survives);
+            }
+
+            // Back to a good line: the next command works (a hang-up left a new terminal
+            // behind the same link name).
+            ASSERT_TRUE(sim.Command("faults off"));
+            QThread::msleep(fault.LateMs);
+            EXPECT_EQ(kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"}, &err), 0)
+                << err.toStdString();
+        }
+    }
+}
+
+} // namespace

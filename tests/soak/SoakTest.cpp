@@ -1,0 +1,202 @@
+// The desktop program's main window, offscreen, on line to kelmsim for KELM_SOAK_SECONDS
+// (default 60): status poll and diagnostic view in turn, random line faults and
+// recoveries. At the end the request and reply counters must agree with the simulator's
+// log over a clean stretch, every fault must have been recovered from, memory may have
+// grown by at most 5 % after the warm-up and no thread may be left over.
+#include "app/InstallFlows.h"
+#include "core/drive/TDriver.h"
+#include "core/link/ModbusMaster.h"
+#include "core/seams/RecordingMessages.h"
+#include "sim/kelmsim/SimProcess.h"
+#include "ui/diagnostic/DiagnosticWindow.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFSelectDriver.h"
+#include "ui/seams/ScriptedDialogs.h"
+#include "ui/shell/Principale.h"
+#include "ui/shell/WaitFor.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+namespace kelm {
+namespace {
+
+using test::WaitFor;
+
+void Pause(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+qint64 StatusField(const char* key) {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// Requests the simulator logged as answered from byte `from` of its log on.
+qsizetype AnsweredSince(const QString& log, qint64 from) {
+    QFile file(log);
+    return file.open(QIODevice::ReadOnly) && file.seek(from) ? file.readAll().count(" yes\n") : -1;
+}
+
+// The size of the simulator's log once it has stopped growing.
+qint64 SettledSize(const QString& log) {
+    qint64 last = -1;
+    for (qint64 now = QFileInfo(log).size(); now != last; now = QFileInfo(log).size()) {
+        last = now;
+        Pause(500);
+    }
+    return last;
+}
+
+// Resident size once the allocator has handed its free pages back: what the program holds,
+// without the slack a long run's churn leaves in the heap.
+qint64 HeldRss() {
+    malloc_trim(0);
+    return StatusField("VmRSS:");
+}
+
+TEST(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
+    const int asked = qEnvironmentVariableIntValue("KELM_SOAK_SECONDS");
+    const int seconds = asked > 0 ? asked : 60;
+    // Library pages, heap arenas, style and font caches fill during the first minutes; the
+    // size is compared from then on.
+    const qint64 warmUpMs = std::min(seconds / 6, 600) * 1000LL;
+    QTemporaryDir dir;
+    const QString simLog = dir.filePath("sim.log");
+    sim::test::SimProcess sim;
+    const QString tty = dir.filePath("tty"); // follows the terminal a hang-up renews
+    ASSERT_TRUE(
+        sim.Start({"--bin", KELM_RUNTIME_DIR "/Bin", "--log", simLog, "--link-path", tty}, false));
+    qputenv("KELM_COM1", tty.toLocal8Bit());
+    QDir(dir.path()).mkpath("install/Bin");
+    const QDir shipped(KELM_RUNTIME_DIR "/Bin");
+    for (const QString& name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), dir.filePath("install/Bin/" + name));
+
+    RecordingMessages messages;
+    ScriptedDialogs dialogs;
+    dialogs.SetDefaultDialogHandler([](QDialog& dialog) {
+        if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
+            select->EId->setText("1");
+            select->BStdOk->click();
+        } else if (qobject_cast<TFConnectD*>(&dialog)) {
+            ScriptedDialogs::WaitClosed(dialog, 60000);
+        } else {
+            dialog.reject();
+        }
+    });
+    PrincipaleOptions options;
+    options.ExecutableFolder = dir.filePath("install/");
+    options.SettingsFile = dir.filePath("settings.ini");
+    options.Arguments = {"kelmdrive"};
+    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
+    window->show();
+    const auto online = [&] { return window->Driver().Online(); };
+    ASSERT_TRUE(WaitFor(online, 60000)) << messages.Texts().join('|').toStdString();
+    window->ViewInfoClick();
+
+    // Faults as the soak injects them; each lasts one to three seconds.
+    const QStringList faults = {"silent * on", "badcrc on", "wrongaddr on", "truncate on",
+                                "delay 1000",  "drop 3",    "trailing on",  "wrongfunc on",
+                                "exception 4", "hangup"};
+    QRandomGenerator random(17);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 rssStart = 0, threadsStart = 0;
+    QStringList rssByMinute;
+    int injected = 0, recovered = 0;
+    while (clock.elapsed() < seconds * 1000LL) {
+        if (clock.elapsed() >= rssByMinute.size() * 60000LL) // plain size and heap in use
+            rssByMinute << QStringLiteral("%1/%2")
+                               .arg(StatusField("VmRSS:"))
+                               .arg(qulonglong(mallinfo2().uordblks / 1024));
+        if (rssStart == 0 && clock.elapsed() >= warmUpMs && injected >= 2) {
+            rssStart = HeldRss();
+            threadsStart = StatusField("Threads:");
+        }
+        // Status poll and diagnostic view take turns.
+        window->Run(injected % 2 == 0 ? Command::Diagnostic : Command::DiagnosticClose);
+        Pause(2000);
+        const QString fault = faults[random.bounded(int(faults.size()))];
+        ASSERT_TRUE(sim.Command(fault));
+        ++injected;
+        Pause(1000 + random.bounded(2000));
+        ASSERT_TRUE(sim.Command("faults off"));
+        // Recovered once on line with three requests answered since the line came back (a
+        // poll failing late still goes off line first); the user reconnects when needed,
+        // the diagnostic view does it itself.
+        const qint64 cleared = QFileInfo(simLog).size();
+        const auto back = [&] {
+            if (!online() && DiagnosticWindow() == nullptr)
+                window->Run(Command::SelectDrive);
+            return online() && AnsweredSince(simLog, cleared) >= 3;
+        };
+        recovered += WaitFor(back, 60000) ? 1 : 0;
+        EXPECT_EQ(recovered, injected) << "no recovery after " << fault.toStdString();
+        messages.Clear(); // the recorder's own list is not the program's memory
+    }
+
+    // A clean stretch of status polling. With the driver idle no transfer is half-counted
+    // and the simulator's log is complete, so both ends must agree exactly.
+    window->Run(Command::DiagnosticClose);
+    ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
+    ModbusMaster& master = window->Master();
+    TDriver& driver = window->Driver();
+    const char mode = driver.ModeLetter();
+    driver.WaitIdle();
+    const std::uint32_t requests = master.RequestCount, replies = master.ReplyCount;
+    const std::uint32_t failures = master.FailureCount;
+    const qint64 answered = SettledSize(simLog);
+    driver.SetMode(mode);
+    Pause(5000);
+    driver.WaitIdle();
+    const std::uint32_t newRequests = master.RequestCount - requests;
+    const std::uint32_t newReplies = master.ReplyCount - replies;
+    // A reply may come too late on a busy machine: answered by the drive, tried again by
+    // the master. Every reply taken was one the drive sent, and few may be lost.
+    SettledSize(simLog);
+    const qsizetype newAnswered = AnsweredSince(simLog, answered);
+    EXPECT_GT(newRequests, 5u);
+    EXPECT_LE(qsizetype(newReplies), newAnswered);
+    EXPECT_LE(newAnswered, qsizetype(newRequests));
+    EXPECT_EQ(master.FailureCount - failures, newRequests - newReplies);
+    EXPECT_LE(newRequests - newReplies, newRequests / 20 + 1) << "too many lost replies";
+    EXPECT_EQ(master.RequestCount, master.ReplyCount + master.FailureCount);
+    driver.SetMode(mode);
+
+    const qint64 rssPlain = StatusField("VmRSS:"), rssEnd = HeldRss();
+    const qint64 threadsEnd = StatusField("Threads:");
+    window->close();
+    window.reset();
+    QCoreApplication::processEvents();
+    std::printf("soak: RSS/heap in use by minute (kB): %s; at the end %lld\n",
+                qPrintable(rssByMinute.join(' ')), rssPlain);
+    std::printf("soak: %d s, %d faults, %d recovered; clean stretch: %u requests, %u replies, "
+                "%lld answered by the drive; RSS held after %lld s warm-up %lld -> %lld kB "
+                "(%+.1f %%); threads %lld -> %lld\n",
+                seconds, injected, recovered, newRequests, newReplies,
+                static_cast<long long>(newAnswered), warmUpMs / 1000, rssStart, rssEnd,
+                rssStart > 0 ? 100.0 * double(rssEnd - rssStart) / double(rssStart) : 0.0,
+                threadsStart, threadsEnd);
+    ASSERT_GT(rssStart, 0) << "run too short to take the starting size";
+    EXPECT_LE(rssEnd, rssStart + rssStart / 20) << "memory grew by more than 5 %";
+    EXPECT_EQ(threadsEnd, threadsStart);
+    qunsetenv("KELM_COM1");
+}
+
+} // namespace
+} // namespace kelm
