@@ -12,6 +12,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 #include "core/seams/Messages.h"
+#include "ui/diagnostic/DiagStatusHost.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -170,31 +171,11 @@ Run Transfer(Session& session, std::uint32_t baud, std::uint32_t turnaroundUs,
                  session.Master().RequestCount - requests, baud, turnaroundUs);
 }
 
-// A status poll host without windows: nothing open, nothing pending.
-class QuietPollHost final : public StatusPollHost {
-public:
-    bool DigitalPageOpen() const override { return false; }
-    void SetDigitalEnableSwitch(bool) override {}
-    void DigitalRefresh() override {}
-    bool AnalogPageOpen() const override { return false; }
-    void AnalogRefresh() override {}
-    bool ScopeWindowExists() const override { return false; }
-    void ScopeStatusStep() override {}
-    void ScopeCaptureComplete() override {}
-    bool SelectorChanged(int) const override { return false; }
-    int SelectorIndex(int) const override { return -1; }
-    void ClearSelectorChanged(int) override {}
-    bool RequestPending(DriveRequest) const override { return false; }
-    void SetRequestWritten(DriveRequest, bool) override {}
-    void ReleaseRequest(DriveRequest) override {}
-    void StatusRefresh() override {}
-};
-
 // Milliseconds of user-interface time per status poll, over `polls` paced polls.
 Run PollRun(Session& session, int polls) {
     TDriver& driver = session.Driver();
     DriverStatusLink link(driver);
-    QuietPollHost host;
+    DiagStatusHost host({}); // no windows: nothing open, nothing pending
     StatusPoller poller(link, host);
     std::atomic<int> count{0};
     // Installed as InstallStatusPoll does, counting the polls.
