@@ -8,6 +8,7 @@
 #include "app/InstallFlows.h"
 #include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
+#include "tests/ui/shell/WaitFor.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
@@ -30,16 +31,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using kelm::test::WaitFor; // the tests' event-processing wait
 
 int Fail(const QString& text) {
     std::printf("error %s\n", qPrintable(text));
