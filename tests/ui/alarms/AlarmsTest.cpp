@@ -1,15 +1,17 @@
-#include "ui/drive/FakeShell.h"
+#include "ui/diagnostic/ToolFixture.h"
 
 #include "core/config/ConfigurationSet.h"
+#include "core/drive/TDriver.h"
 #include "ui/alarms/AlarmWindow.h"
 #include "ui/alarms/AlarmWords.h"
 #include "ui/alarms/TFAllarms.h"
+#include "ui/status/StatusMonitor.h"
 
 #include <QCoreApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace kelm::test {
 namespace {
@@ -104,59 +106,63 @@ bool AlarmWindowGone() {
     return AlarmWindow() == nullptr;
 }
 
-// One instance in the frame. A new main window may take the place of a destroyed one at the
-// same address: the alarm window registers with it anew and leaves the new window's other
-// registrations alone.
-TEST(AlarmWindow, OneInstancePerFrameAndANewMainWindowKeepsItsRegistrations) {
-    std::optional<FakeShell> shell;
-    shell.emplace();
-    // One instance in the frame, closed by CloseChildWindows.
-    shell->Driver().SelectDeviceKind(DeviceKind::Std, false);
-    ShowAlarmWindow(*shell);
+struct AlarmWindowTest : ToolFixture {
+    void Show() {
+        ShellFlows flows;
+        flows.ShowAlarmWindow = &ShowAlarmWindow;
+        flows.AfterStatusRefresh = [](ShellHost&) { RefreshAlarmWindow(); };
+        flows.MakeStatusPanel = &StatusMonitor::Make;
+        ShowCancelled(flows);
+    }
+    int SubWindows() { return static_cast<int>(window_->Frame()->subWindowList().size()); }
+};
+
+// One instance in the frame, refreshed by the poll. A new main window registers it anew
+// and its other registrations stay.
+TEST_F(AlarmWindowTest, OneInstanceFollowsThePollAndANewMainWindowKeepsItsRegistrations) {
+    BuildEngine(sim::SimKind::Std);
+    Show();
+    ShowAlarmWindow(*window_);
     TFAllarms* first = AlarmWindow();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(shell->Frame()->subWindowList().size(), 1);
-    EXPECT_EQ(first->RowText(0), shell->Driver().Config().ActiveAlarmTexts().value(0));
+    EXPECT_EQ(SubWindows(), 1);
+    EXPECT_EQ(first->RowText(0), window_->Driver().Config().ActiveAlarmTexts().value(0));
     EXPECT_FALSE(first->ResetButton()->isEnabled()); // off line: nothing to reset
-    shell->Children().NotifyOnline(true);
+    window_->Children().NotifyOnline(true);
     EXPECT_TRUE(first->ResetButton()->isEnabled());
-    ShowAlarmWindow(*shell);
-    EXPECT_EQ(AlarmWindow(), first);
-    EXPECT_EQ(shell->Frame()->subWindowList().size(), 1);
-    // The poll's refresh reaches it.
-    shell->Driver().ActiveTable().FindByAddress(51)->DriveValue = 4;
-    RefreshAlarmWindow();
-    EXPECT_TRUE(first->LampLit(2));
-    shell->CloseChildWindows(false, true);
+    // A selection reads the table and closes it.
+    SelectWith(EnterNumber("1"));
+    ASSERT_TRUE(window_->Driver().Online());
+    EXPECT_TRUE(AlarmWindowGone());
+    ShowAlarmWindow(*window_);
+    TFAllarms* second = AlarmWindow();
+    ShowAlarmWindow(*window_);
+    EXPECT_EQ(AlarmWindow(), second);
+    EXPECT_EQ(SubWindows(), 1);
+    EXPECT_TRUE(second->ResetButton()->isEnabled());
+    SetSimRegister(1, 51, 4);
+    EXPECT_TRUE(WaitFor([&] { return second->LampLit(2); }));
+    window_->CloseChildWindows(false, false);
     EXPECT_TRUE(AlarmWindowGone());
     RefreshAlarmWindow(); // harmless without a window
-    ShowAlarmWindow(*shell);
-    EXPECT_NE(AlarmWindow(), nullptr);
-    shell->CloseChildWindows(false, false);
-    EXPECT_TRUE(AlarmWindowGone());
-    ShowAlarmWindow(*shell);
+    ShowAlarmWindow(*window_);
     ASSERT_NE(AlarmWindow(), nullptr);
-    ChildWindows* firstRegistry = &shell->Children();
-    shell.reset();
+    window_.reset();
     EXPECT_EQ(AlarmWindow(), nullptr); // went with its frame
 
-    shell.emplace();
-    ASSERT_EQ(&shell->Children(), firstRegistry);
+    Show();
     bool pageClosed = false;
-    shell->Children().Register(ChildWindows::Role::ParameterPage, QStringLiteral("TFMotor"),
-                               [&](bool) { pageClosed = true; });
-    ShowAlarmWindow(*shell);
-    ASSERT_NE(AlarmWindow(), nullptr);
-    EXPECT_TRUE(shell->Children().IsRegistered(QStringLiteral("TFMotor")));
-    EXPECT_TRUE(shell->Children().IsRegistered(QStringLiteral("TFAllarms")));
-    shell->CloseChildWindows(false, false);
-    EXPECT_TRUE(pageClosed);
-    EXPECT_TRUE(AlarmWindowGone());
-    // Opened again in the same main window: still one registration.
-    ShowAlarmWindow(*shell);
-    shell->CloseChildWindows(false, false);
-    EXPECT_TRUE(AlarmWindowGone());
-    shell.reset();
+    window_->Children().Register(ChildWindows::Role::ParameterPage, QStringLiteral("TFMotor"),
+                                 [&](bool) { pageClosed = true; });
+    for (int round = 0; round < 2; ++round) { // opened twice: still one registration
+        ShowAlarmWindow(*window_);
+        ASSERT_NE(AlarmWindow(), nullptr);
+        EXPECT_TRUE(window_->Children().IsRegistered(QStringLiteral("TFMotor")));
+        EXPECT_TRUE(window_->Children().IsRegistered(QStringLiteral("TFAllarms")));
+        window_->CloseChildWindows(false, false);
+        EXPECT_TRUE(pageClosed);
+        EXPECT_TRUE(AlarmWindowGone());
+    }
 }
 
 } // namespace

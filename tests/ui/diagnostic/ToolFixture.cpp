@@ -5,14 +5,34 @@
 #include "core/seams/Messages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/ControlCommands.h"
+#include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
+#include "ui/drive/TFSelectDriver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QThread>
 
 namespace kelm::test {
+
+namespace {
+
+// The simulated line, counting the opens of its port.
+class CountingChannel final : public sim::SimChannel {
+public:
+    CountingChannel(std::shared_ptr<sim::Engine> engine, int& opens)
+        : SimChannel(std::move(engine)), opens_(opens) {}
+    bool Open(const QString& path) override { return ++opens_, SimChannel::Open(path); }
+
+private:
+    int& opens_;
+};
+
+} // namespace
 
 void ToolFixture::SetUp() {
     ClearTerminateRequest();
@@ -61,7 +81,11 @@ void ToolFixture::MakeWindow(ShellFlows flows, QStringList arguments) {
     options.SettingsFile = Folder() + QStringLiteral("settings.ini");
     options.Arguments = std::move(arguments);
     std::shared_ptr<sim::Engine> engine = engine_;
-    options.MakeChannel = [engine] { return std::make_unique<sim::SimChannel>(engine); };
+    options.MakeChannel = [this, engine] {
+        auto channel = std::make_unique<CountingChannel>(engine, portOpens_);
+        channel_ = channel.get();
+        return channel;
+    };
     options.OpenExternal = [this](const QString& path) { return launched_ << path, true; };
     options.StartDelayMs = 20;
     options.BootPauseMs = 100;
@@ -74,6 +98,45 @@ void ToolFixture::ShowOnline(ShellFlows flows) {
     ASSERT_TRUE(WaitFor(
         [this] { return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I'; }));
     messages_.Clear();
+}
+
+void ToolFixture::ShowCancelled(ShellFlows flows) {
+    if (!flows.SelectDrive)
+        flows.SelectDrive = &SelectDrive;
+    if (!flows.RunTransfer)
+        flows.RunTransfer = &TFConnectD::RunTransfer;
+    dialogs_->SetDefaultDialogHandler([](QDialog& dialog) {
+        if (qobject_cast<TFConnectD*>(&dialog))
+            ScriptedDialogs::WaitClosed(dialog, 30000);
+    });
+    dialogs_->OnNextDialog([](QDialog& dialog) { dialog.reject(); });
+    const std::size_t before = dialogs_->Executed().size();
+    ShowWindow(std::move(flows));
+    ASSERT_TRUE(
+        WaitFor([&] { return window_->Started() && dialogs_->Executed().size() > before; }));
+}
+
+void ToolFixture::SelectWith(ScriptedDialogs::DialogHandler handler,
+                             ScriptedDialogs::DialogHandler next) {
+    dialogs_->OnNextDialog(std::move(handler));
+    if (next)
+        dialogs_->OnNextDialog(std::move(next));
+    window_->Run(Command::SelectDrive);
+}
+
+ScriptedDialogs::DialogHandler ToolFixture::EnterNumber(const QString& number) {
+    return [number](QDialog& d) {
+        auto& dialog = static_cast<TFSelectDriver&>(d);
+        dialog.EId->setText(number);
+        dialog.BStdOk->click();
+    };
+}
+
+int ToolFixture::Executed(const char* className) const {
+    int count = 0;
+    for (const auto& record : dialogs_->Executed())
+        count += record.ClassName == QLatin1String(className);
+    return count;
 }
 
 bool ToolFixture::WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/seams/RecordingMessages.h"
+#include "sim/channel/SimChannel.h"
 #include "sim/engine/Engine.h"
 #include "sim/engine/SimSetup.h"
 #include "ui/seams/ScriptedDialogs.h"
@@ -32,6 +33,19 @@ protected:
     // Builds the main window (not shown) with the command line `arguments`.
     void MakeWindow(ShellFlows flows, QStringList arguments);
 
+    // Shows the window with `flows`, whose empty drive selection and transfer are the
+    // program's own dialogs, and cancels the selection at the start. Transfers run to
+    // their end unless a test scripts the progress dialog.
+    void ShowCancelled(ShellFlows flows = {});
+    // Drive > Select Drive with `handler` in the selection dialog and `next` in the dialog
+    // after it (when given).
+    void SelectWith(ScriptedDialogs::DialogHandler handler,
+                    ScriptedDialogs::DialogHandler next = {});
+    // The selection dialog's "Standard" choice with this number.
+    static ScriptedDialogs::DialogHandler EnterNumber(const QString& number);
+    // How many dialogs of this class ran.
+    int Executed(const char* className) const;
+
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
     void Control(const QString& line);
     std::uint16_t SimRegister(std::uint8_t address, std::uint16_t reg);
@@ -44,7 +58,9 @@ protected:
     std::unique_ptr<ScriptedDialogs> dialogs_;
     std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<TFPrincipale> window_;
-    QStringList launched_; // programs the window started
+    QStringList launched_;               // programs the window started
+    sim::SimChannel* channel_ = nullptr; // the window's channel
+    int portOpens_ = 0;                  // ports opened on it
 
 private:
     QTemporaryDir install_;

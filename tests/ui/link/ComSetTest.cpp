@@ -1,4 +1,5 @@
-#include "ui/drive/FakeShell.h"
+#include "core/settings/SettingsStore.h"
+#include "ui/diagnostic/ToolFixture.h"
 
 #include "ui/link/TFComSet.h"
 
@@ -84,32 +85,45 @@ TEST_F(ComSetFixture, PathForcedByTheEnvironmentCannotBeEdited) {
     qunsetenv("KELM_COM5");
 }
 
-TEST(ShowComSettings, CloseBoxStoresLikeOkEscapeStoresNothing) {
-    FakeShell shell;
-    shell.Settings().ComPort = 2;
-    shell.dialogs.OnNextDialog([](QDialog& d) {
-        auto& dialog = static_cast<TFComSet&>(d);
-        dialog.CPort->setCurrentIndex(5);
-        dialog.close();
+// Through the main window's port commands: the status bar shows the stored port.
+struct ShowComSettingsTest : ToolFixture {
+    void SetUp() override {
+        ToolFixture::SetUp();
+        BuildEngine(sim::SimKind::Std);
+        ShellFlows flows;
+        flows.ComSettings = &ShowComSettings;
+        ShowCancelled(flows);
+    }
+    void Run(Command command, ScriptedDialogs::DialogHandler handler) {
+        dialogs_->OnNextDialog(std::move(handler));
+        window_->Run(command);
+    }
+};
+
+TEST_F(ShowComSettingsTest, CloseBoxStoresLikeOkEscapeStoresNothing) {
+    SettingsStore& settings = window_->Settings();
+    Run(Command::ComPort, [](QDialog& d) {
+        static_cast<TFComSet&>(d).CPort->setCurrentIndex(5);
+        d.close();
     });
-    EXPECT_TRUE(ShowComSettings(shell, false));
-    EXPECT_EQ(shell.Settings().ComPort, 6);
-    shell.dialogs.OnNextDialog([](QDialog& d) { static_cast<TFComSet&>(d).BOk->click(); });
-    EXPECT_FALSE(ShowComSettings(shell, false));
-    shell.dialogs.OnNextDialog([](QDialog& d) {
+    EXPECT_EQ(settings.ComPort, 6);
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::ComPort), " Com6");
+    window_->SetStatusPanelText(StatusPanel::ComPort, "");
+    Run(Command::ComPort, [](QDialog& d) { static_cast<TFComSet&>(d).BOk->click(); });
+    EXPECT_TRUE(window_->StatusPanelText(StatusPanel::ComPort).isEmpty()); // nothing changed
+    Run(Command::TarnPort, [](QDialog& d) {
         static_cast<TFComSet&>(d).ETarnPort->setValue(21);
         d.accept();
     });
-    EXPECT_TRUE(ShowComSettings(shell, true));
-    EXPECT_EQ(shell.Settings().LinkComPort, 21);
-    EXPECT_EQ(shell.Settings().ComPort, 6);
+    EXPECT_EQ(settings.LinkComPort, 21);
+    EXPECT_EQ(settings.ComPort, 6);
     // Escape leaves without storing the edited selection.
-    shell.dialogs.OnNextDialog([](QDialog& d) {
+    Run(Command::ComPort, [](QDialog& d) {
         static_cast<TFComSet&>(d).CPort->setCurrentIndex(1);
         QTest::keyClick(&d, Qt::Key_Escape);
     });
-    EXPECT_FALSE(ShowComSettings(shell, false));
-    EXPECT_EQ(shell.Settings().ComPort, 6);
+    EXPECT_EQ(settings.ComPort, 6);
+    EXPECT_TRUE(window_->StatusPanelText(StatusPanel::ComPort).isEmpty());
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-#include "ui/drive/FakeShell.h"
+#include "ui/diagnostic/ToolFixture.h"
 
 #include "ui/users/TFUsers.h"
 #include "ui/users/UserLevel.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -25,44 +26,43 @@ TEST(UserLevel, MenuCaptionFollowsTheLevelText) {
     EXPECT_EQ(UsersMenuCaption(""), "&Release"); // anything but "Normal"
 }
 
-// Types text into the password dialog the way a user does and confirms with Enter.
-ScriptedDialogs::DialogHandler TypeAndEnter(const QString& text) {
-    return [text](QDialog& d) {
-        auto& dialog = static_cast<TFUsers&>(d);
-        QTest::keyClicks(dialog.Edit, text);
-        QTest::keyClick(dialog.Edit, Qt::Key_Return);
-    };
-}
-
-struct UsersFixture : ::testing::Test {
-    void SetUp() override { shell.SetStatusPanelText(StatusPanel::UserLevel, "Normal"); }
-    QString Level() const { return shell.StatusPanelText(StatusPanel::UserLevel); }
-    FakeShell shell;
+// The main window (Expert from its command line) with the program's Users > Change.
+struct UsersTest : ToolFixture {
+    void SetUp() override {
+        ToolFixture::SetUp();
+        BuildEngine(sim::SimKind::Std);
+        ShellFlows flows;
+        flows.UserChange = &UserChange;
+        ShowCancelled(flows);
+    }
+    // Users > Change/Release; the password dialog, if it comes, gets `handler`.
+    void Change(ScriptedDialogs::DialogHandler handler = {}) {
+        if (handler)
+            dialogs_->OnNextDialog(std::move(handler));
+        window_->Run(Command::UserChange);
+    }
+    QString Level() { return window_->StatusPanelText(StatusPanel::UserLevel); }
+    QString Caption() { return window_->MenuAction(Command::UserChange)->text(); }
 };
 
-TEST_F(UsersFixture, UntouchedBlanksAreWrongCancelKeepsReleaseAsksNothing) {
-    shell.dialogs.OnNextDialog([](QDialog& d) {
+TEST_F(UsersTest, ReleaseAsksNothingUntouchedBlanksAreWrongCancelKeepsTheLevel) {
+    Change();
+    EXPECT_EQ(Level(), "Normal");
+    EXPECT_EQ(Caption(), "&Change");
+    Change([](QDialog& d) {
         auto& dialog = static_cast<TFUsers&>(d);
         EXPECT_EQ(dialog.Edit->text(), "      ");
         dialog.BOk->click();
     });
-    UserChange(shell);
     EXPECT_EQ(Level(), "Normal");
-    EXPECT_EQ(shell.userLevelApplied, 1);
-    // Cancel keeps the level; Release needs no dialog.
-    shell.dialogs.OnNextDialog([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); });
-    UserChange(shell);
+    Change([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); });
     EXPECT_EQ(Level(), "Normal");
-    shell.SetStatusPanelText(StatusPanel::UserLevel, "Expert");
-    UserChange(shell);
-    EXPECT_EQ(Level(), "Normal");
-    EXPECT_EQ(shell.dialogs.Executed().size(), 2u);
-    EXPECT_EQ(shell.dialogs.UnexpectedCount(), 0);
+    EXPECT_EQ(Executed("kelm::TFUsers"), 2);
 }
 
-TEST_F(UsersFixture, RightPasswordReplacingThePresetBlanksRaisesTheLevel) {
-    shell.Window()->setGeometry(100, 50, 900, 700);
-    shell.dialogs.OnNextDialog([](QDialog& d) {
+TEST_F(UsersTest, RightPasswordReplacingThePresetBlanksRaisesTheLevel) {
+    Change();
+    Change([](QDialog& d) {
         auto& dialog = static_cast<TFUsers&>(d);
         EXPECT_EQ(dialog.Edit->echoMode(), QLineEdit::Password);
         EXPECT_TRUE(dialog.Edit->hasSelectedText());
@@ -71,15 +71,16 @@ TEST_F(UsersFixture, RightPasswordReplacingThePresetBlanksRaisesTheLevel) {
         dialog.Edit->setText("wuh");
         QTest::keyClick(dialog.Edit, Qt::Key_Enter);
     });
-    UserChange(shell);
     EXPECT_EQ(Level(), "Expert");
-    EXPECT_EQ(shell.userLevelApplied, 1);
-    ASSERT_EQ(shell.dialogs.Executed().size(), 1u);
-    EXPECT_EQ(shell.dialogs.Executed()[0].Title, " Change User");
+    EXPECT_EQ(Caption(), "&Release");
+    EXPECT_EQ(dialogs_->Executed().back().Title, " Change User");
     // Typed and confirmed with Return.
-    shell.SetStatusPanelText(StatusPanel::UserLevel, "Normal");
-    shell.dialogs.OnNextDialog(TypeAndEnter("wuh"));
-    UserChange(shell);
+    Change();
+    Change([](QDialog& d) {
+        auto& dialog = static_cast<TFUsers&>(d);
+        QTest::keyClicks(dialog.Edit, "wuh");
+        QTest::keyClick(dialog.Edit, Qt::Key_Return);
+    });
     EXPECT_EQ(Level(), "Expert");
 }
 
