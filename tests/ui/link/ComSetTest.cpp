@@ -38,22 +38,21 @@ TEST_F(ComSetFixture, ShowsTheLogicsSelectionAndStoresTheChangedOne) {
     dialog.BDefault->click();
     EXPECT_TRUE(dialog.ApplyComSettings());
     EXPECT_EQ(settings.ComPort, 1);
-}
-
-TEST_F(ComSetFixture, LinkVariantShowsOnlyTheLinkPort) {
+    // The link variant shows only the link port.
     settings.LinkComPort = 10;
-    TFComSet dialog(ComSettingsLogic::Variant::Link, settings);
-    EXPECT_EQ(dialog.LPort->text(), "Tarn Com Port");
-    EXPECT_TRUE(dialog.CPort->isHidden());
-    EXPECT_EQ(dialog.ETarnPort->value(), 10);
-    dialog.ETarnPort->setValue(15);
-    EXPECT_TRUE(dialog.ApplyComSettings());
+    TFComSet link(ComSettingsLogic::Variant::Link, settings);
+    EXPECT_EQ(link.LPort->text(), "Tarn Com Port");
+    EXPECT_TRUE(link.CPort->isHidden());
+    EXPECT_EQ(link.ETarnPort->value(), 10);
+    link.ETarnPort->setValue(15);
+    EXPECT_TRUE(link.ApplyComSettings());
     EXPECT_EQ(settings.LinkComPort, 15);
 }
 
-TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChanged) {
+TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChangedUnlessForced) {
     qunsetenv("KELM_COM3");
     qunsetenv("KELM_COM4");
+    qputenv("KELM_COM5", "/tmp/kelm-sim-port");
     settings.ComPort = 3;
     TFComSet dialog(ComSettingsLogic::Variant::Standard, settings);
     EXPECT_EQ(dialog.EPath->text(), "/dev/ttyS2");
@@ -61,11 +60,16 @@ TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChanged) {
     QTest::keyClicks(dialog.EPath, "/dev/ttyUSB5");
     dialog.CPort->setCurrentIndex(3); // Com 4 shows its own path
     EXPECT_EQ(dialog.EPath->text(), "/dev/ttyS3");
+    dialog.CPort->setCurrentIndex(4); // the environment forces Com 5's
+    EXPECT_EQ(dialog.EPath->text(), "/tmp/kelm-sim-port");
+    EXPECT_FALSE(dialog.EPath->isEnabled());
     dialog.CPort->setCurrentIndex(2); // the typed path is kept until the dialog closes
     EXPECT_EQ(dialog.EPath->text(), "/dev/ttyUSB5");
+    EXPECT_TRUE(dialog.EPath->isEnabled());
     EXPECT_TRUE(dialog.ApplyComSettings());
     EXPECT_EQ(settings.PortPath(3), "/dev/ttyUSB5");
     EXPECT_TRUE(settings.PortPath(4).isEmpty());
+    qunsetenv("KELM_COM5");
 
     // Typing the default device again removes the mapping.
     TFComSet again(ComSettingsLogic::Variant::Standard, settings);
@@ -74,15 +78,6 @@ TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChanged) {
     QTest::keyClicks(again.EPath, "/dev/ttyS2");
     EXPECT_TRUE(again.ApplyComSettings());
     EXPECT_TRUE(settings.PortPath(3).isEmpty());
-}
-
-TEST_F(ComSetFixture, PathForcedByTheEnvironmentCannotBeEdited) {
-    qputenv("KELM_COM5", "/tmp/kelm-sim-port");
-    settings.ComPort = 5;
-    TFComSet dialog(ComSettingsLogic::Variant::Standard, settings);
-    EXPECT_EQ(dialog.EPath->text(), "/tmp/kelm-sim-port");
-    EXPECT_FALSE(dialog.EPath->isEnabled());
-    qunsetenv("KELM_COM5");
 }
 
 // Through the main window's port commands: the status bar shows the stored port.

@@ -1,6 +1,5 @@
 #include "FakeStatusLink.h"
 
-#include "core/drive/status/StatusPoller.h"
 #include "ui/shell/CommandRules.h"
 #include "ui/status/StatusPanelWidget.h"
 
@@ -14,17 +13,11 @@ namespace kelm::test {
 namespace {
 
 // The layouts the main window computes.
-StatusPanelLayout Layout(DeviceKind kind, bool online) {
+StatusPanelLayout Layout(bool online, DeviceKind kind) {
     CommandInputs in;
     in.Kind = kind;
     in.Online = online;
     return ComputeCommandStates(in).Panel;
-}
-StatusPanelLayout OnLine(DeviceKind kind) {
-    return Layout(kind, true);
-}
-StatusPanelLayout OffLine(DeviceKind kind) {
-    return Layout(kind, false);
 }
 
 struct PanelTest : ::testing::Test {
@@ -32,7 +25,7 @@ struct PanelTest : ::testing::Test {
 };
 
 TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
-    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    panel.ApplyLayout(Layout(true, DeviceKind::Std));
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
@@ -44,11 +37,11 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     panel.PressDisable();
     EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable));
-    panel.ApplyLayout(OffLine(DeviceKind::Std));
+    panel.ApplyLayout(Layout(false, DeviceKind::Std));
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     // A Power unit shows its own group only.
-    panel.ApplyLayout(OnLine(DeviceKind::Power));
+    panel.ApplyLayout(Layout(true, DeviceKind::Power));
     EXPECT_FALSE(panel.GPowerStatus->isHidden());
     EXPECT_TRUE(panel.GDriveStatus->isHidden());
     EXPECT_TRUE(panel.PDive->isHidden());
@@ -56,46 +49,36 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     EXPECT_FALSE(panel.RequestButtonsEnabled());
 }
 
+// The selectors follow the drive, show nothing for a value out of their list, and keep
+// the user's pick until it is written (the write is StatusMonitorTest's).
 TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
-    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    panel.ApplyLayout(Layout(true, DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);
     EXPECT_EQ(panel.COut[0]->itemText(10), "10");
     EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
-
-    FakeStatusLink link;
-    link.registers[66] = 2;
-    StatusPoller poller(link, panel);
-    panel.SetViewSource([&] { return BuildStatusView(link.table, link.kind, QLocale::c()); });
-    poller.Poll();
+    StatusView view;
+    view.SelectorValue = {2, 40};
+    panel.SetViewSource([&] { return view; });
+    panel.StatusRefresh();
     EXPECT_EQ(panel.COut[0]->currentIndex(), 2);
-
-    // The user picks "V_bus": the list keeps it until the next poll has written it.
-    panel.COut[0]->setCurrentIndex(7);
+    EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
+    panel.COut[0]->setCurrentIndex(7); // "V_bus"
     emit panel.COut[0]->activated(7);
     EXPECT_TRUE(panel.SelectorChanged(0));
     panel.StatusRefresh();
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 7); // the write is StatusMonitorTest's
-}
-
-TEST_F(PanelTest, SelectionOutOfListRangeShowsNothing) {
-    panel.ApplyLayout(OnLine(DeviceKind::Std));
-    StatusView view;
-    view.SelectorValue = {3, 40};
-    panel.ShowStatus(view);
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 3);
-    EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
 }
 
 TEST_F(PanelTest, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
     StatusView view;
     view.OutputValue = {"00001", "00002"};
-    StatusPanelLayout family3 = OnLine(DeviceKind::Std);
+    StatusPanelLayout family3 = Layout(true, DeviceKind::Std);
     family3.Selector2Enabled = false; // family 3
     panel.ApplyLayout(family3);
     panel.ShowStatus(view);
     EXPECT_EQ(panel.LOutValue[0]->text(), "00001");
     EXPECT_TRUE(panel.LOutValue[1]->text().isEmpty());
-    StatusPanelLayout drive = OnLine(DeviceKind::Drive);
+    StatusPanelLayout drive = Layout(true, DeviceKind::Drive);
     drive.Selector2Enabled = false;
     panel.ApplyLayout(drive);
     view.Kind = DeviceKind::Drive;
@@ -104,7 +87,7 @@ TEST_F(PanelTest, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
 }
 
 TEST_F(PanelTest, StateMarkerStandsBesideTheButtonOfTheDriveState) {
-    panel.ApplyLayout(OnLine(DeviceKind::Std));
+    panel.ApplyLayout(Layout(true, DeviceKind::Std));
     panel.resize(260, 700);
     panel.show();
     StatusView view;
@@ -120,7 +103,7 @@ TEST_F(PanelTest, StateMarkerStandsBesideTheButtonOfTheDriveState) {
 }
 
 TEST_F(PanelTest, GoingOffLineClearsEverything) {
-    panel.ApplyLayout(OnLine(DeviceKind::Orca230));
+    panel.ApplyLayout(Layout(true, DeviceKind::Orca230));
     StatusView view =
         BuildStatusView(FakeStatusLink::MakeTable(0, 260), DeviceKind::Orca230, QLocale::c());
     view.Lcd1 = "HELLO";
@@ -128,7 +111,7 @@ TEST_F(PanelTest, GoingOffLineClearsEverything) {
     panel.PressEnable();
     emit panel.COut[0]->activated(1);
     EXPECT_EQ(panel.LSpeed->text(), "00000");
-    panel.ApplyLayout(OffLine(DeviceKind::Orca230));
+    panel.ApplyLayout(Layout(false, DeviceKind::Orca230));
     EXPECT_TRUE(panel.LSpeed->text().isEmpty());
     EXPECT_TRUE(panel.LLcd[0]->text().isEmpty());
     EXPECT_FALSE(panel.SelectorChanged(0));

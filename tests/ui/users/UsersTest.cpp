@@ -26,62 +26,51 @@ TEST(UserLevel, MenuCaptionFollowsTheLevelText) {
     EXPECT_EQ(UsersMenuCaption(""), "&Release"); // anything but "Normal"
 }
 
-// The main window (Expert from its command line) with the program's Users > Change.
-struct UsersTest : ToolFixture {
-    void SetUp() override {
-        ToolFixture::SetUp();
-        BuildEngine(sim::SimKind::Std);
-        ShellFlows flows;
-        flows.UserChange = &UserChange;
-        ShowCancelled(flows);
-    }
-    // Users > Change/Release; the password dialog, if it comes, gets `handler`.
-    void Change(ScriptedDialogs::DialogHandler handler = {}) {
+// Users > Change on the main window, Expert from its command line: Release asks nothing;
+// untouched blanks are wrong, Cancel keeps the level, the right password raises it.
+using UsersTest = ToolFixture;
+
+TEST_F(UsersTest, UserChangeReleasesAndAsksForThePassword) {
+    BuildEngine(sim::SimKind::Std);
+    ShellFlows flows;
+    flows.UserChange = &UserChange;
+    ShowCancelled(flows);
+    const auto change = [this](ScriptedDialogs::DialogHandler handler) {
         if (handler)
             dialogs_->OnNextDialog(std::move(handler));
         window_->Run(Command::UserChange);
-    }
-    QString Level() { return window_->StatusPanelText(StatusPanel::UserLevel); }
-    QString Caption() { return window_->MenuAction(Command::UserChange)->text(); }
-};
-
-TEST_F(UsersTest, ReleaseAsksNothingUntouchedBlanksAreWrongCancelKeepsTheLevel) {
-    Change();
-    EXPECT_EQ(Level(), "Normal");
-    EXPECT_EQ(Caption(), "&Change");
-    Change([](QDialog& d) {
-        auto& dialog = static_cast<TFUsers&>(d);
-        EXPECT_EQ(dialog.Edit->text(), "      ");
-        dialog.BOk->click();
-    });
-    EXPECT_EQ(Level(), "Normal");
-    Change([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); });
-    EXPECT_EQ(Level(), "Normal");
-    EXPECT_EQ(Executed("kelm::TFUsers"), 2);
-}
-
-TEST_F(UsersTest, RightPasswordReplacingThePresetBlanksRaisesTheLevel) {
-    Change();
-    Change([](QDialog& d) {
-        auto& dialog = static_cast<TFUsers&>(d);
-        EXPECT_EQ(dialog.Edit->echoMode(), QLineEdit::Password);
-        EXPECT_TRUE(dialog.Edit->hasSelectedText());
-        QTest::keyClicks(dialog.Edit, "wuhwuhwuh"); // at most six characters
-        EXPECT_EQ(dialog.Edit->text(), "wuhwuh");
-        dialog.Edit->setText("wuh");
-        QTest::keyClick(dialog.Edit, Qt::Key_Enter);
-    });
-    EXPECT_EQ(Level(), "Expert");
-    EXPECT_EQ(Caption(), "&Release");
+        return window_->StatusPanelText(StatusPanel::UserLevel) + "|" +
+               window_->MenuAction(Command::UserChange)->text();
+    };
+    EXPECT_EQ(change({}), "Normal|&Change");
+    EXPECT_EQ(change([](QDialog& d) {
+                  auto& dialog = static_cast<TFUsers&>(d);
+                  EXPECT_EQ(dialog.Edit->text(), "      ");
+                  dialog.BOk->click();
+              }),
+              "Normal|&Change");
+    EXPECT_EQ(change([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); }),
+              "Normal|&Change");
+    EXPECT_EQ(change([](QDialog& d) {
+                  auto& dialog = static_cast<TFUsers&>(d);
+                  EXPECT_EQ(dialog.Edit->echoMode(), QLineEdit::Password);
+                  EXPECT_TRUE(dialog.Edit->hasSelectedText());
+                  QTest::keyClicks(dialog.Edit, "wuhwuhwuh"); // at most six characters
+                  EXPECT_EQ(dialog.Edit->text(), "wuhwuh");
+                  dialog.Edit->setText("wuh");
+                  QTest::keyClick(dialog.Edit, Qt::Key_Enter);
+              }),
+              "Expert|&Release");
     EXPECT_EQ(dialogs_->Executed().back().Title, " Change User");
+    EXPECT_EQ(Executed("kelm::TFUsers"), 3);
     // Typed and confirmed with Return.
-    Change();
-    Change([](QDialog& d) {
-        auto& dialog = static_cast<TFUsers&>(d);
-        QTest::keyClicks(dialog.Edit, "wuh");
-        QTest::keyClick(dialog.Edit, Qt::Key_Return);
-    });
-    EXPECT_EQ(Level(), "Expert");
+    change({});
+    EXPECT_EQ(change([](QDialog& d) {
+                  auto& dialog = static_cast<TFUsers&>(d);
+                  QTest::keyClicks(dialog.Edit, "wuh");
+                  QTest::keyClick(dialog.Edit, Qt::Key_Return);
+              }),
+              "Expert|&Release");
 }
 
 } // namespace
