@@ -26,7 +26,6 @@ protected:
         dialog->show();
     }
     template <typename T> T* Find(const char* name) { return test::Child<T>(*dialog, name); }
-    QString Text(const char* panel) { return Find<QLabel>(panel)->text(); }
     void Choose(const char* listName, int index) { test::Choose(Find<QComboBox>(listName), index); }
     void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
 
@@ -40,7 +39,7 @@ protected:
 TEST_F(GenInfoTest, StdVariantShowsIdentificationAndAnUnlistedCanRate) {
     Open(DeviceKind::Std, {{0, 0x0401}, {1, 0x0307}});
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
-    EXPECT_EQ(Text("PModel"), QStringLiteral(" MZ400T "));
+    EXPECT_EQ(Find<QLabel>("PModel")->text(), QStringLiteral(" MZ400T "));
     EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
     Open(DeviceKind::Std, {{0, 0x0203}});

@@ -58,15 +58,6 @@ protected:
             count += record.ClassName == className;
         return count;
     }
-    // Waits until every unit has been polled once with its identification read.
-    static bool AllIdentified(TFTarnSel& dialog) {
-        return WaitFor([&] {
-            for (int i = 0; i < dialog.UnitCount(); ++i)
-                if (dialog.Panel(i).CanId->text().isEmpty())
-                    return false;
-            return true;
-        });
-    }
 
     LinkPortScan previousScan;
 };
@@ -87,7 +78,10 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         EXPECT_TRUE(dialog.Panel(0).InUse()); // the link connects to the Power unit first
         EXPECT_FALSE(dialog.Panel(1).InUse());
         EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
-        ASSERT_TRUE(AllIdentified(dialog));
+        // The units are polled in turn: the last one identified, every one is.
+        ASSERT_TRUE(WaitFor([&] { return !dialog.Panel(3).CanId->text().isEmpty(); }));
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(dialog.Panel(i).CanId->text().isEmpty()) << i;
         // The panels' texts are LinkFormatsTest's; here, that they reach the dialog.
         EXPECT_EQ(dialog.Panel(2).CanId->text(), "23");
         const UnitPanel& unit = dialog.Panel(2);
