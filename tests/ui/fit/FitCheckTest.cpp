@@ -12,7 +12,6 @@
 #include "ui/diagnostic/TFDiagnostic.h"
 #include "ui/diagnostic/ToolFixture.h"
 #include "ui/drive/SelectDrive.h"
-#include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/pages/DialogPage.h"
@@ -24,7 +23,6 @@
 #include "ui/profile/TFProfile.h"
 #include "ui/scope/OscilloWindow.h"
 #include "ui/scope/TFOscillo.h"
-#include "ui/seams/DialogRunner.h"
 #include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
@@ -62,24 +60,15 @@ const KindCase kKinds[] = {{"std", sim::SimKind::Std, 0, DeviceKind::Std},
                            {"drive", sim::SimKind::Link, 2, DeviceKind::Drive},
                            {"orca", sim::SimKind::Orca, 0, DeviceKind::Orca230}};
 
-// Where a window opens.
+// Where a window opens: always, on line, on line for every kind but the Power unit (the
+// motor, loop and tuning windows), every kind but the Power unit (the I/O pages).
 using Where = bool (*)(TFPrincipale&);
-bool Always(TFPrincipale&) {
-    return true;
-}
-bool OnLine(TFPrincipale& w) {
-    return w.Driver().Online();
-}
-
-// The motor, loop and tuning windows: on line, for every kind but the Power unit.
-bool DriveKinds(TFPrincipale& w) {
-    return w.Driver().Online() && w.Driver().CurrentKind() != DeviceKind::Power;
-}
-
-// The I/O pages: every kind but the Power unit, on and off line.
-bool NotPower(TFPrincipale& w) {
+constexpr Where Always = [](TFPrincipale&) { return true; };
+constexpr Where OnLine = [](TFPrincipale& w) { return w.Driver().Online(); };
+constexpr Where NotPower = [](TFPrincipale& w) {
     return w.Driver().CurrentKind() != DeviceKind::Power;
-}
+};
+constexpr Where DriveKinds = [](TFPrincipale& w) { return OnLine(w) && NotPower(w); };
 
 // A window: where and how it opens and, for a child window, where it is afterwards
 // (dialogs are checked by the dialog seam while they run).
@@ -103,7 +92,7 @@ WindowCase Page(const char* name, void (*open)(ShellHost&), void (*edit)(QWidget
     const auto find = [name](TFPrincipale&) -> QWidget* {
         return OpenDialogPage(QString::fromLatin1(name));
     };
-    return {name, &DriveKinds,
+    return {name, DriveKinds,
             [open, edit, find](TFPrincipale& w, const QString&) {
                 open(w);
                 if (edit != nullptr && find(w) != nullptr)
@@ -123,8 +112,8 @@ std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(She
 }
 
 const WindowCase kWindows[] = {
-    {"TFMainDev", &Always, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
-    {"TFOscillo", &DriveKinds,
+    {"TFMainDev", Always, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
+    {"TFOscillo", DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
          // Shown with a single capture of both channels and the cursors on (the diagnostic
          // window would hold the line).
@@ -148,7 +137,7 @@ const WindowCase kWindows[] = {
                  action->trigger();
      },
      [](TFPrincipale&) -> QWidget* { return OscilloWindow(); }},
-    {"TFRegOsc", &DriveKinds,
+    {"TFRegOsc", DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
          Scripted().AnswerNextFile(folder + "capture.kls");
          w.Run(Command::ScopeOpenFile);
@@ -158,9 +147,9 @@ const WindowCase kWindows[] = {
          QMdiSubWindow* viewer = w.FindChildWindow(QStringLiteral("TFRegOsc"));
          return viewer != nullptr ? viewer->widget() : nullptr;
      }},
-    {"TFAllarms", &Always, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
+    {"TFAllarms", Always, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
      [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
-    {"TFDiagnostic", &OnLine,
+    {"TFDiagnostic", OnLine,
      [](TFPrincipale& w, const QString&) {
          w.Run(Command::Diagnostic);
          // Checked with the values read in.
@@ -170,7 +159,7 @@ const WindowCase kWindows[] = {
          });
      },
      [](TFPrincipale&) -> QWidget* { return DiagnosticWindow(); }},
-    {"TFCompDev", &Always,
+    {"TFCompDev", Always,
      [](TFPrincipale& w, const QString& folder) {
          const QString file = folder + QStringLiteral("values.") + w.DeviceDialogExtension();
          Scripted().AnswerNextFile(file);
@@ -179,7 +168,7 @@ const WindowCase kWindows[] = {
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
      [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
-    {"TFProfile", &OnLine,
+    {"TFProfile", OnLine,
      [](TFPrincipale& w, const QString&) {
          // Kinds without the command get the editor directly.
          if (w.StateOf(Command::ProfileTool).Enabled)
@@ -188,23 +177,23 @@ const WindowCase kWindows[] = {
              ShowProfileWindow(w);
      },
      [](TFPrincipale&) -> QWidget* { return ProfileWindow(); }},
-    {"TFGenInfo", &Always, RunCommand(Command::GeneralSettings), {}},
-    {"TFComSet", &Always, RunCommand(Command::ComPort), {}},
-    {"TFComSetTarn", &Always, RunCommand(Command::TarnPort), {}},
-    {"AboutBox", &Always, RunCommand(Command::About), {}},
+    {"TFGenInfo", Always, RunCommand(Command::GeneralSettings), {}},
+    {"TFComSet", Always, RunCommand(Command::ComPort), {}},
+    {"TFComSetTarn", Always, RunCommand(Command::TarnPort), {}},
+    {"AboutBox", Always, RunCommand(Command::About), {}},
     {"TFUsers",
-     &Always,
+     Always,
      [](TFPrincipale& w, const QString&) {
          TFUsers dialog(&w);
          Dialogs().Exec(dialog);
      },
      {}},
     {"DiagValueDialog",
-     &Always,
+     Always,
      [](TFPrincipale& w, const QString&) { DiagValueDialog::Ask(-32768, 32767, &w); },
      {}},
     {"TFTuning",
-     &DriveKinds,
+     DriveKinds,
      [](TFPrincipale& w, const QString&) {
          static_cast<RecordingMessages&>(Messages()).ScriptAnswers({true});
          w.Run(Command::SpeedOffset);
@@ -219,12 +208,12 @@ const WindowCase kWindows[] = {
              page.findChild<QLineEdit*>(QStringLiteral("EDen"))->setText(QStringLiteral("1"));
          }),
     Page("TFEncOut", &OpenEncoderOutPage),
-    {"TFCurrent-guided", &DriveKinds, [](TFPrincipale& w, const QString&) { StartGuidedSetup(w); },
+    {"TFCurrent-guided", DriveKinds, [](TFPrincipale& w, const QString&) { StartGuidedSetup(w); },
      [](TFPrincipale&) -> QWidget* { return OpenDialogPage(QStringLiteral("TFCurrent")); }},
     // The I/O pages, on and off line (a Power unit has none).
-    {"TFDigital", &NotPower, IoPageOpener(&OpenDigitalPage),
+    {"TFDigital", NotPower, IoPageOpener(&OpenDigitalPage),
      [](TFPrincipale&) -> QWidget* { return DigitalPage(); }},
-    {"TFAnalog", &NotPower, IoPageOpener(&OpenAnalogPage),
+    {"TFAnalog", NotPower, IoPageOpener(&OpenAnalogPage),
      [](TFPrincipale&) -> QWidget* { return AnalogPage(); }},
 };
 
@@ -239,9 +228,6 @@ struct FitCase {
     KindCase Kind;
     bool OnLine;
 };
-void PrintTo(const FitCase& c, std::ostream* out) {
-    *out << c.Kind.Name << (c.OnLine ? " on line" : " off line");
-}
 
 class FitCheckTest : public ToolFixture, public ::testing::WithParamInterface<FitCase> {
 protected:
@@ -293,8 +279,7 @@ protected:
             }
             ScriptedDialogs::WaitClosed(d, 30000);
         });
-        ShellFlows flows = ProgramFlows();
-        ShowWindow(flows);
+        ShowWindow(ProgramFlows());
         ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
         ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
         ASSERT_TRUE(WaitFor(

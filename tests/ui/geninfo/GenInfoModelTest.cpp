@@ -46,12 +46,8 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
         SCOPED_TRACE(c.model);
         const GenInfoTexts t = GenInfoTextsFor(c.kind, Table(c.registers));
         EXPECT_EQ(t.Model, QString::fromLatin1(c.model));
-        if (c.size) {
-            EXPECT_EQ(t.Size, QString::fromLatin1(c.size));
-        }
-        if (c.firmware) {
-            EXPECT_EQ(t.Firmware, QString::fromLatin1(c.firmware));
-        }
+        EXPECT_EQ(t.Size, c.size ? QString::fromLatin1(c.size) : t.Size);
+        EXPECT_EQ(t.Firmware, c.firmware ? QString::fromLatin1(c.firmware) : t.Firmware);
     }
     EXPECT_FALSE(GenInfoRegenEnabled(DeviceKind::Std, Table({{0, 0x0203}})));
     EXPECT_TRUE(GenInfoRegenEnabled(DeviceKind::Std, Table({{0, 0x0401}})));
@@ -64,15 +60,10 @@ TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {
     EXPECT_EQ(t.Boot, QStringLiteral(" 1.2"));
     EXPECT_TRUE(t.HwInfo.isEmpty());
 
-    t = GenInfoTextsFor(DeviceKind::Drive, Table({{0, 0x05CA},
-                                                  {370, 1},
-                                                  {371, 2},
-                                                  {372, 3},
-                                                  {373, 2024},
-                                                  {374, 7},
-                                                  {375, 4},
-                                                  {376, 5},
-                                                  {377, -6}}));
+    Registers hardware{{0, 0x05CA}}; // registers 370 on
+    for (const int value : {1, 2, 3, 2024, 7, 4, 5, -6})
+        hardware.emplace_back(370 + static_cast<int>(hardware.size()) - 1, value);
+    t = GenInfoTextsFor(DeviceKind::Drive, Table(hardware));
     EXPECT_EQ(t.GroupCaption, QStringLiteral(" Tarn Device"));
     EXPECT_EQ(t.ModelLabel, QStringLiteral("Device Ver."));
     EXPECT_EQ(t.HwInfo, QStringLiteral("1.2.3   2024:7   4.005.-6"));

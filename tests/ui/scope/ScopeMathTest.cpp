@@ -11,16 +11,19 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kelm {
 namespace {
 
 TEST(GraphCursorMath, ModesMappingAndNearerCursor) {
-    EXPECT_EQ(cursors::ModeChannel(cursors::TimeMode), -1);
-    EXPECT_EQ(cursors::ModeChannel(cursors::Channel1Mode), 0);
-    EXPECT_EQ(cursors::ModeChannel(cursors::Channel2Mode), 1);
-    EXPECT_EQ(cursors::ModeChannel(cursors::Off), -1);
+    EXPECT_EQ((std::array{cursors::ModeChannel(cursors::TimeMode),
+                          cursors::ModeChannel(cursors::Channel1Mode),
+                          cursors::ModeChannel(cursors::Channel2Mode),
+                          cursors::ModeChannel(cursors::Off)}),
+              (std::array{-1, 0, 1, -1}));
 
     // Time axis 0..500 ms drawn from column 40 to 540; a value axis 0 at row 300, 10 at 100.
     const cursors::AxisMap time{0, 500, 40, 540};
@@ -62,13 +65,11 @@ TEST(OscilloMath, ScalesAndStoredSettings) {
     EXPECT_DOUBLE_EQ(axis.Min, -1000.2);
     EXPECT_DOUBLE_EQ(axis.Max, 1000);
     EXPECT_EQ(oscillo::OffsetRangeForScale(200).Min, -1000);
-    EXPECT_EQ(oscillo::MiddleScale(10), 4); // the 5th of ten
-    EXPECT_EQ(oscillo::MiddleScale(2), 0);
-    EXPECT_EQ(oscillo::MiddleScale(1), 0);
-    EXPECT_EQ(oscillo::MiddleScale(0), -1);
-    EXPECT_EQ(oscillo::TimeBaseIndex(10), 0);
-    EXPECT_EQ(oscillo::TimeBaseIndex(10000), 9);
-    EXPECT_EQ(oscillo::TimeBaseIndex(300), -1);
+    // The 5th of ten scales is the middle one; time windows are found in the list or not.
+    for (const auto& [scales, middle] : {std::pair{10, 4}, {2, 0}, {1, 0}, {0, -1}})
+        EXPECT_EQ(oscillo::MiddleScale(scales), middle) << scales;
+    for (const auto& [window, index] : {std::pair{10, 0}, {10000, 9}, {300, -1}})
+        EXPECT_EQ(oscillo::TimeBaseIndex(window), index) << window;
 
     struct Case {
         oscillo::StoredSettings In;
@@ -81,10 +82,8 @@ TEST(OscilloMath, ScalesAndStoredSettings) {
     };
     for (const Case& c : cases) {
         const oscillo::StoredSettings r = oscillo::Repaired(c.In, c.Signals);
-        EXPECT_EQ(r.Edge, c.Out.Edge);
-        EXPECT_EQ(r.TimeWindow, c.Out.TimeWindow);
-        EXPECT_EQ(r.Signal1, c.Out.Signal1);
-        EXPECT_EQ(r.Signal2, c.Out.Signal2);
+        EXPECT_EQ(std::tie(r.Edge, r.TimeWindow, r.Signal1, r.Signal2),
+                  std::tie(c.Out.Edge, c.Out.TimeWindow, c.Out.Signal1, c.Out.Signal2));
     }
 }
 
@@ -101,12 +100,6 @@ TEST(OscilloMath, MarkerAndOffsetAreInverse) {
     EXPECT_EQ(oscillo::OffsetAtRow(track, -50), 1000);
     EXPECT_EQ(oscillo::OffsetAtRow(track, 900), -1000);
 }
-
-} // namespace
-} // namespace kelm
-
-namespace kelm {
-namespace {
 
 TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     RecordingMessages messages;

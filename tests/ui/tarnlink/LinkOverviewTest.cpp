@@ -14,16 +14,6 @@
 namespace kelm::test {
 namespace {
 
-// The link adapter on COM10, seen by the selection dialog.
-struct ScanGuard {
-    ScanGuard()
-        : previous(InstallLinkPortScan([] {
-              return std::vector<DiscoveredPort>{DiscoveredPort{10, 1}};
-          })) {}
-    ~ScanGuard() { InstallLinkPortScan(previous); }
-    LinkPortScan previous;
-};
-
 class LinkOverviewTest : public ToolFixture {
 protected:
     void SetUp() override {
@@ -34,8 +24,13 @@ protected:
         SetSimRegister(1, 7, 9);
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
+        // The link adapter on COM10, seen by the selection dialog.
+        previousScan = InstallLinkPortScan([] { return std::vector{DiscoveredPort{10, 1}}; });
     }
-    void TearDown() override { ToolFixture::TearDown(); }
+    void TearDown() override {
+        InstallLinkPortScan(previousScan);
+        ToolFixture::TearDown();
+    }
 
     // Starts the main window; its selection picks the link port, then `overview` runs
     // inside the link overview, then the table read (if any) runs to its end.
@@ -63,17 +58,8 @@ protected:
             count += record.ClassName == className;
         return count;
     }
-    // Waits until every unit has been polled once with its identification read.
-    static bool AllIdentified(TFTarnSel& dialog) {
-        return WaitFor([&] {
-            for (int i = 0; i < dialog.UnitCount(); ++i)
-                if (dialog.Panel(i).CanId->text().isEmpty())
-                    return false;
-            return true;
-        });
-    }
 
-    ScanGuard scan;
+    LinkPortScan previousScan;
 };
 
 TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
@@ -92,7 +78,10 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         EXPECT_TRUE(dialog.Panel(0).InUse()); // the link connects to the Power unit first
         EXPECT_FALSE(dialog.Panel(1).InUse());
         EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
-        ASSERT_TRUE(AllIdentified(dialog));
+        // The units are polled in turn: the last one identified, every one is.
+        ASSERT_TRUE(WaitFor([&] { return !dialog.Panel(3).CanId->text().isEmpty(); }));
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(dialog.Panel(i).CanId->text().isEmpty()) << i;
         // The panels' texts are LinkFormatsTest's; here, that they reach the dialog.
         EXPECT_EQ(dialog.Panel(2).CanId->text(), "23");
         const UnitPanel& unit = dialog.Panel(2);
@@ -142,33 +131,24 @@ TEST_F(LinkOverviewTest, SilentUnitCannotBeChosenUntilItAnswersAgain) {
         ASSERT_TRUE(WaitFor([&] { return silent.SelectTag() == 4; }, 20000));
         ASSERT_TRUE(WaitFor([&] { return silent.CanId->text() == "24"; }, 20000));
         EXPECT_EQ(silent.PictureState(), 1);
+        dialog.Panel(1).HistoryButton->click();
+        EXPECT_EQ(messages_.Texts().last(), "Hystory su Tarn ID = 2");
         dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
     });
-    // Cancelled: no read, the Power unit stays in use and its status poll goes on.
+    // Cancelled: no read, the Power unit stays in use and its status poll goes on. (Choosing
+    // the Power unit is the fit check's selection of that kind.)
+    TDriver& driver = window_->Driver();
     EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
-    EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Power);
+    EXPECT_EQ(driver.CurrentKind(), DeviceKind::Power);
     EXPECT_EQ(window_->Master().DeviceAddress, 1);
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
-}
-
-TEST_F(LinkOverviewTest, PowerUnitChoiceKeepsTheKind) {
-    SelectThroughOverview([&](TFTarnSel& dialog) {
-        dialog.Panel(1).HistoryButton->click();
-        EXPECT_EQ(messages_.Texts(), QStringList{"Hystory su Tarn ID = 2"});
-        dialog.Panel(0).SelectButton->click();
-    });
-    EXPECT_EQ(Executed("kelm::TFConnectD"), 1);
-    EXPECT_EQ(window_->Driver().CurrentKind(), DeviceKind::Power);
-    EXPECT_EQ(window_->Master().DeviceAddress, 1);
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Pwr");
-    EXPECT_TRUE(window_->Driver().Online());
-    ASSERT_EQ(window_->Driver().LinkPorts.size(), 1u);
-    EXPECT_EQ(window_->Driver().LinkPorts[0].UnitKind, 1); // no Orca signature
+    EXPECT_EQ(driver.ModeLetter(), 'I');
+    ASSERT_EQ(driver.LinkPorts.size(), 1u);
+    EXPECT_EQ(driver.LinkPorts[0].UnitKind, 1); // no Orca signature
     // Register 6 (number of Drive units) was read from the unit and kept in the Power slot.
-    EXPECT_GT(window_->Driver().KindTable(DeviceKind::Power).FindByAddress(6)->Value, 0);
+    EXPECT_GT(driver.KindTable(DeviceKind::Power).FindByAddress(6)->Value, 0);
 
     // The unit in use is named in its panel's title.
-    window_->Driver().WaitIdle();
+    driver.WaitIdle();
     TFTarnSel dialog(*window_);
     EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power (in use) ");
     dialog.reject();

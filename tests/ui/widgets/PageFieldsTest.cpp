@@ -24,15 +24,17 @@ ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maxim
 TEST(FieldBinding, PackedTagsAndWordsJoinedWithAnUnsignedLowWord) {
     EXPECT_EQ(WideTagLowRegister(PackWideTag(223, 222)), 223);
     EXPECT_EQ(WideTagHighRegister(PackWideTag(223, 222)), 222);
-    EXPECT_EQ(JoinWords(0, -1), 65535);
-    EXPECT_EQ(JoinWords(-1, -1), -1);
-    EXPECT_EQ(JoinWords(1, 0), 65536);
-    EXPECT_EQ(JoinWords(-32768, 0), INT32_MIN);
-    EXPECT_EQ(JoinWords(32767, -1), INT32_MAX);
-    for (std::int32_t v : {0, 1, -1, 65535, 65536, -65536, 123456789, INT32_MIN, INT32_MAX})
-        EXPECT_EQ(JoinWords(HighWordOf(v), LowWordOf(v)), v) << v;
-    EXPECT_EQ(static_cast<std::uint16_t>(HighWordOf(-1)), 0xFFFF);
-    EXPECT_EQ(static_cast<std::uint16_t>(LowWordOf(-1)), 0xFFFF);
+    // A value, its high and its low word.
+    const std::int32_t words[][3] = {
+        {65535, 0, -1},           {-1, -1, -1},           {65536, 1, 0},
+        {INT32_MIN, -32768, 0},   {INT32_MAX, 32767, -1}, {0, 0, 0},
+        {123456789, 1883, -13035}};
+    for (const auto& [value, high, low] : words) {
+        EXPECT_EQ(JoinWords(static_cast<std::int16_t>(high), static_cast<std::int16_t>(low)),
+                  value);
+        EXPECT_EQ(HighWordOf(value), high) << value;
+        EXPECT_EQ(LowWordOf(value), low) << value;
+    }
 }
 
 class PageFieldsTest : public ::testing::Test {
