@@ -80,7 +80,7 @@ TEST(SimEeprom, FileImageSurvivesARestartAndKeepsOtherDevices) {
     EXPECT_EQ(ReadOne(*restarted, 13, 10, 0), 77); // never saved: configured default
 }
 
-TEST(SimEeprom, JunkLinesInTheFileAreIgnored) {
+TEST(SimEeprom, JunkLinesAreIgnoredAndAFailedWriteIsReported) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("eeprom.txt"));
     QFile file(path);
@@ -93,12 +93,9 @@ TEST(SimEeprom, JunkLinesInTheFileAreIgnored) {
     EXPECT_EQ(ReadOne(*engine, Std, 12, 0), 4321);
     EXPECT_EQ(ReadOne(*engine, Std, 13, 0), 50);    // out-of-range value ignored
     EXPECT_EQ(ReadOne(*engine, Std, 0, 0), 0x0401); // the model is not an EEPROM value
-}
-
-TEST(SimEeprom, AFailedFileWriteReportsThroughTheStatusBit) {
-    SetupOptions options = Kind(SimKind::Std);
+    // A failed file write reports through the status bit.
     options.eepromFile = QStringLiteral("/nonexistent-folder/kelmsim/eeprom.txt");
-    auto engine = MakeEngine(options);
+    engine = MakeEngine(options);
     ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveEeprom}, 0));
     engine->Tick(100);
     EXPECT_EQ(ReadOne(*engine, Std, Command, 101), 0);
@@ -206,7 +203,7 @@ TEST(SimScope, EdgeTriggerRecordsTheMotorAndStop) {
     EXPECT_EQ(ReadOne(*engine, Std, 50000, 2000), 0);
 }
 
-TEST(SimScope, CountFactorsAndUnreachedLevel) {
+TEST(SimScope, CountFactorsUnreachedLevelAndTheLinkUnits) {
     auto engine = MakeEngine(Kind(SimKind::Std));
     // Automatic, N = 50, channel 1 speed reference divided by 2 (factor 5), channel 2 x 10.
     ASSERT_TRUE(WriteVia(*engine, Std, 50001, {100, 50, 0, 3, 0, 2, 2, 0, 0, 0, 0, 5, 20}, 0));
@@ -219,10 +216,8 @@ TEST(SimScope, CountFactorsAndUnreachedLevel) {
     ASSERT_TRUE(WriteVia(*engine, Std, 50004, {1, 30000}, 200));
     ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 200));
     EXPECT_EQ(ReadOne(*engine, Std, 50000, 20000), 1);
-}
-
-TEST(SimScope, AutomaticEdgeTriggersAtOnceAndPowerHasNoRecorder) {
-    auto engine = MakeEngine(Kind(SimKind::Link));
+    // On a link: an automatic edge triggers at once; the Power unit has no recorder.
+    engine = MakeEngine(Kind(SimKind::Link));
     ASSERT_TRUE(WriteVia(*engine, 11, 50004, {3}, 0));
     ASSERT_TRUE(WriteVia(*engine, 11, 50000, {1}, 0));
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 499), 1);
