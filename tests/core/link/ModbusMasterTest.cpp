@@ -3,11 +3,11 @@
 #include "core/common/Ticks.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/RecordingMessages.h"
+#include "sim/engine/SimTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <map>
 
 using namespace kelm;
 using kelm::test::Delivery;
@@ -16,40 +16,6 @@ using kelm::test::WithCrc;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-// A well-behaved device on the fake line, answering both frame variants from a register map.
-struct FakeDevice {
-    std::uint8_t Address = 1;
-    std::map<std::uint16_t, std::uint16_t> Registers;
-
-    Delivery Answer(std::span<const std::uint8_t> req) {
-        const bool link = req[0] == 0xFF;
-        const std::size_t at = link ? 1 : 0; // the device address
-        if (req[at] != Address) {
-            return {};
-        }
-        const std::uint8_t function = req[at + 1];
-        const std::uint8_t n = req[5];
-        Bytes reply = link ? Bytes{Address, 0xFF, function} : Bytes{Address, function};
-        if (link || function == 0x10) { // the register address is echoed
-            reply.insert(reply.end(), {req[at + 2], req[at + 3]});
-        }
-        if (function == 0x10) {
-            if (!link) {
-                reply.push_back(0);
-            }
-            reply.push_back(n);
-            return {WithCrc(reply)};
-        }
-        reply.push_back(static_cast<std::uint8_t>(2 * n));
-        for (int i = 0; i < n; ++i) {
-            const std::uint16_t value =
-                Registers[static_cast<std::uint16_t>((req[at + 2] << 8 | req[at + 3]) + i)];
-            reply.insert(reply.end(), {std::uint8_t(value >> 8), std::uint8_t(value & 0xFF)});
-        }
-        return {WithCrc(reply)};
-    }
-};
 
 class MasterTest : public ::testing::Test {
 protected:
@@ -61,13 +27,22 @@ protected:
         });
     }
 
+    // The simulator engine answers on the fake line: a plain drive at 1, or link unit 11.
     void OpenWithDevice(bool linkMode = false) {
         master->ClosePort();
         ASSERT_TRUE(master->OpenPort(3, 19200, linkMode, 2));
-        master->DeviceAddress = device.Address;
-        fake->Reply = [this](std::span<const std::uint8_t> req) { return device.Answer(req); };
+        engine = sim::test::MakeEngine(
+            sim::test::Kind(linkMode ? sim::SimKind::Link : sim::SimKind::Std));
+        master->DeviceAddress = linkMode ? 11 : 1;
+        fake->Reply = [this](std::span<const std::uint8_t> req) { return Answer(req); };
         fake->Requests.clear();
         master->ResetCounters();
+    }
+    Delivery Answer(std::span<const std::uint8_t> req) {
+        return {sim::test::Exchange(*engine, {req.begin(), req.end()}, TickCount())};
+    }
+    void SetRegister(std::uint16_t address, std::uint16_t value) {
+        engine->FindDevice(master->DeviceAddress)->Registers().Set(address, value);
     }
 
     using Counters = std::array<std::uint32_t, 3>; // requests, replies, failures
@@ -76,7 +51,7 @@ protected:
     }
 
     RecordingMessages messages;
-    FakeDevice device;
+    std::unique_ptr<sim::Engine> engine;
     FakeSerialChannel* fake = nullptr;
     std::unique_ptr<ModbusMaster> master;
 };
@@ -161,12 +136,12 @@ TEST_F(MasterTest, AnotherOpenOrAReopenFirstRestoresAndCloses) {
 TEST_F(MasterTest, ReadAndWriteInBothVariants) {
     for (const bool link : {false, true}) {
         SCOPED_TRACE(link);
-        device.Address = link ? 2 : 1;
-        device.Registers = {{0x0102, 0x1234}, {0x0103, 0xFFFF}};
         master->RequestCount = 9; // reset to zero before each pass
         OpenWithDevice(link);
+        SetRegister(0x0102, 0x1234);
+        SetRegister(0x0103, 0xFFFF);
         fake->Reply = [this](std::span<const std::uint8_t> req) {
-            Delivery d = device.Answer(req);
+            Delivery d = Answer(req);
             d.Bytes.insert(d.Bytes.end(), {0xEE, 0xEE, 0xEE}); // trailing noise
             return d;
         };
@@ -199,9 +174,9 @@ TEST_F(MasterTest, CountZeroAndClosedPortSendNothing) {
 }
 
 TEST_F(MasterTest, MoreThanFortyRegistersAreCut) {
-    for (std::uint16_t i = 0; i < 45; ++i)
-        device.Registers[static_cast<std::uint16_t>(0x100 + i)] = static_cast<std::uint16_t>(i + 1);
     OpenWithDevice();
+    for (std::uint16_t i = 0; i < 45; ++i)
+        SetRegister(static_cast<std::uint16_t>(0x100 + i), static_cast<std::uint16_t>(i + 1));
     std::array<std::uint16_t, 45> values{};
     values.fill(0xDEAD);
     ASSERT_TRUE(master->ReadRegisters(0x100, values.data(), 45, 100, true));
@@ -230,22 +205,23 @@ TEST_F(MasterTest, InvalidRepliesAreRetried) {
         {"exception reply", false, WithCrc({1, 0x83, 2})},
         {"short reply", false, Bytes{1, 3, 2, 0}},
         {"byte count", false, WithCrc({1, 3, 4, 0, 5}), true},
-        {"link: wrong address echo", true, WithCrc({1, 0xFF, 3, 0, 0x11, 2, 0, 5})},
+        {"link: wrong address echo", true, WithCrc({11, 0xFF, 3, 0, 0x11, 2, 0, 5})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         OpenWithDevice(c.Link);
+        SetRegister(0x10, 0x4321);
         messages.Clear();
         int answered = 0;
         fake->Reply = [&](std::span<const std::uint8_t> req) {
             // Wrong twice, right the third time.
-            return ++answered < 3 ? Delivery{c.Reply} : device.Answer(req);
+            return ++answered < 3 ? Delivery{c.Reply} : Answer(req);
         };
         std::uint16_t value = 0xAAAA;
         EXPECT_TRUE(master->ReadRegisters(0x10, &value, 1, 100, true));
         EXPECT_EQ(Counts(), (Counters{3, 1, 2}));
         EXPECT_EQ(fake->Requests.size(), 3u);
-        EXPECT_EQ(value, 0);
+        EXPECT_EQ(value, 0x4321);
         EXPECT_EQ(messages.Texts(),
                   c.Reported ? QStringList(2, "[05] Numero di byte") : QStringList());
         for (const auto& box : messages.Boxes())
