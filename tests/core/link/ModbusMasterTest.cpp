@@ -74,22 +74,6 @@ TEST(MasterSettings, SettingsStringPerParityCode) {
     }
 }
 
-TEST_F(MasterTest, OpenConfiguresAndUnknownParityOpensAsNone) {
-    master->ClosePort(); // closing a closed port touches nothing
-    EXPECT_TRUE(fake->Log.isEmpty());
-    ASSERT_TRUE(master->OpenPort(3, 9600, false, 7));
-    EXPECT_TRUE(master->IsPortOpen() && master->GetPort() == 3 && !master->IsLinkMode());
-    EXPECT_EQ(master->SettingsString(), "baud=9600 data=8 parity=N stop=1");
-    EXPECT_EQ(fake->Log, QStringList({"open /dev/fake3", "line 9600 0", "timeouts 10", "purge"}));
-    EXPECT_TRUE(master->DcbChanged && master->TimeoutsChanged);
-    EXPECT_FALSE(master->IsLinkReady()); // open but no drive selected
-    master->DeviceAddress = 1;
-    EXPECT_TRUE(master->IsLinkReady());
-    master->ClosePort();
-    EXPECT_FALSE(master->IsLinkReady());
-    EXPECT_TRUE(messages.Boxes().empty());
-}
-
 TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     fake->Refuse = "open";
     EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
@@ -113,8 +97,18 @@ TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     EXPECT_TRUE(bare.OpenError().startsWith("COM99: no device"));
 }
 
-TEST_F(MasterTest, AnotherOpenOrAReopenFirstRestoresAndCloses) {
-    ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
+// Unknown parity codes open as none; another open or a reopen first restores and closes.
+TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
+    master->ClosePort(); // closing a closed port touches nothing
+    EXPECT_TRUE(fake->Log.isEmpty());
+    ASSERT_TRUE(master->OpenPort(1, 9600, false, 7));
+    EXPECT_TRUE(master->IsPortOpen() && master->GetPort() == 1 && !master->IsLinkMode());
+    EXPECT_EQ(master->SettingsString(), "baud=9600 data=8 parity=N stop=1");
+    EXPECT_EQ(fake->Log, QStringList({"open /dev/fake1", "line 9600 0", "timeouts 10", "purge"}));
+    EXPECT_TRUE(master->DcbChanged && master->TimeoutsChanged);
+    EXPECT_FALSE(master->IsLinkReady()); // open but no drive selected
+    master->DeviceAddress = 1;
+    EXPECT_TRUE(master->IsLinkReady());
     const QStringList cycle = {"purge",           "restore line", "restore timeouts", "close",
                                "open /dev/fake5", "line 57600 0", "timeouts 10",      "purge"};
     for (int reopen = 0; reopen < 2; ++reopen) {
@@ -127,6 +121,9 @@ TEST_F(MasterTest, AnotherOpenOrAReopenFirstRestoresAndCloses) {
     }
     EXPECT_TRUE(master->IsPortOpen() && master->IsLinkMode() && master->GetPort() == 5);
     EXPECT_EQ(master->CurrentSettings().BaudRate, 57600u);
+    master->ClosePort();
+    EXPECT_FALSE(master->IsLinkReady());
+    EXPECT_TRUE(messages.Boxes().empty());
 }
 
 // --- Transfers --------------------------------------------------------------------------
