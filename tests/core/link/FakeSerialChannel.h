@@ -2,6 +2,7 @@
 
 #include "core/common/Ticks.h"
 #include "core/link/SerialChannel.h"
+#include "sim/engine/Frames.h"
 
 #include <QStringList>
 #include <chrono>
@@ -13,23 +14,10 @@
 
 namespace kelm::test {
 
-// Bit-by-bit CRC-16/MODBUS, independent of the table implementation.
-inline std::uint16_t BitwiseCrc(const std::vector<std::uint8_t>& bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (const std::uint8_t b : bytes) {
-        crc ^= b;
-        for (int i = 0; i < 8; ++i) {
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-        }
-    }
-    return crc;
-}
-
-// The frame followed by its CRC, low byte first.
+// The frame followed by its CRC, low byte first, as the simulator's own bit-by-bit CRC
+// gives it (independent of the master's tables).
 inline std::vector<std::uint8_t> WithCrc(std::vector<std::uint8_t> bytes) {
-    const std::uint16_t crc = BitwiseCrc(bytes);
-    bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+    sim::AppendCrc(bytes);
     return bytes;
 }
 
