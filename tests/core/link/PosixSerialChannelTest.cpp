@@ -69,14 +69,28 @@ TEST(PosixSerialChannel, EveryListedBaudRateOpensAndTheMasterRestores) {
     }
 }
 
-TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
+// What is not a terminal, or is held by another opener, is refused; a channel that is not
+// open refuses everything.
+TEST(PosixSerialChannel, SecondOpenerAndNonTerminalsAreRefused) {
     const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel first;
     PosixSerialChannel second;
+    EXPECT_FALSE(second.Open(QStringLiteral("/dev/null")));
+    EXPECT_EQ(second.OpenError(), "not a serial port");
+    EXPECT_FALSE(second.Open(QStringLiteral("/nonexistent/ttyS99")));
+    EXPECT_EQ(second.OpenError(), "no such device");
+    EXPECT_FALSE(second.Open(QString()));
     ASSERT_TRUE(first.Open(pty.Path()));
     EXPECT_FALSE(second.Open(pty.Path()));
     EXPECT_FALSE(second.IsOpen());
+    std::uint8_t byte = 0;
+    EXPECT_EQ(second.ReadByte(byte, 10), -1);
+    EXPECT_EQ(second.Write(&byte, 1), -1);
+    EXPECT_FALSE(second.ApplyLineSettings({19200, 2}) || second.ApplyTimeouts(10));
+    EXPECT_FALSE(second.RestoreLineSettings() || second.RestoreTimeouts());
+    second.Purge();
+    second.Close();
     // An opener outside this class is refused too (TIOCEXCL; root bypasses it, the flock
     // above does not depend on that).
     const auto plainOpenWorks = [&pty] {
@@ -135,23 +149,4 @@ TEST(PosixSerialChannel, ReadsWritesPurgesTimesOutAndSeesHangUp) {
     EXPECT_EQ(channel.ReadByte(byte, 20), 0);
     owned.reset(); // closes the master side
     EXPECT_EQ(channel.ReadByte(byte, 200), -1);
-}
-
-TEST(PosixSerialChannel, RefusesWhatIsNotAnOpenTerminal) {
-    PosixSerialChannel channel;
-    EXPECT_FALSE(channel.Open(QStringLiteral("/dev/null"))); // not a terminal
-    EXPECT_FALSE(channel.IsOpen());
-    EXPECT_EQ(channel.OpenError(), "not a serial port");
-    EXPECT_FALSE(channel.Open(QStringLiteral("/nonexistent/ttyS99")));
-    EXPECT_EQ(channel.OpenError(), "no such device");
-    EXPECT_FALSE(channel.Open(QString()));
-    std::uint8_t byte = 0;
-    EXPECT_EQ(channel.ReadByte(byte, 10), -1);
-    EXPECT_EQ(channel.Write(&byte, 1), -1);
-    EXPECT_FALSE(channel.ApplyLineSettings({19200, 2}));
-    EXPECT_FALSE(channel.ApplyTimeouts(10));
-    EXPECT_FALSE(channel.RestoreLineSettings());
-    EXPECT_FALSE(channel.RestoreTimeouts());
-    channel.Purge();
-    channel.Close();
 }
