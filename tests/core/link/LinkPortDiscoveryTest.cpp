@@ -12,16 +12,16 @@ namespace {
 
 // A minimal sysfs tree: USB devices under devices/, ttys under class/tty/ with a "device"
 // link, as the kernel lays them out for cdc-acm and usb-serial adapters.
-class FakeSysfs {
-public:
-    QString Root() const { return dir_.path(); }
+struct FakeSysfs {
+    QString Root() const { return dir.path(); }
+    void MakeDir(const QString& relative) { EXPECT_TRUE(QDir(Root()).mkpath(relative)); }
 
-    // A USB device directory with its identity (none when vendor is empty).
-    QString AddUsbDevice(const QString& relative, const QString& vendor, const QString& product) {
+    // A USB device directory with its identity (none when vendor is null).
+    QString AddUsbDevice(const QString& relative, const char* vendor, const char* product) {
         MakeDir(relative);
-        if (!vendor.isEmpty()) {
-            Write(relative + "/idVendor", vendor + "\n");
-            Write(relative + "/idProduct", product + "\n");
+        for (const auto& [name, id] : {std::pair("/idVendor", vendor), {"/idProduct", product}}) {
+            QFile file(dir.filePath(relative + name));
+            EXPECT_TRUE(!id || (file.open(QIODevice::WriteOnly) && file.write(id) > 0));
         }
         return relative;
     }
@@ -34,26 +34,17 @@ public:
             device += "/" + tty;
         }
         MakeDir(device + "/tty/" + tty);
-        AddClassEntry(tty, dir_.filePath(device));
+        AddClassEntry(tty, dir.filePath(device));
     }
 
     void AddClassEntry(const QString& tty, const QString& deviceTarget) {
         MakeDir("class/tty/" + tty);
         if (!deviceTarget.isEmpty()) {
-            EXPECT_TRUE(QFile::link(deviceTarget, dir_.filePath("class/tty/" + tty + "/device")));
+            EXPECT_TRUE(QFile::link(deviceTarget, dir.filePath("class/tty/" + tty + "/device")));
         }
     }
 
-    void MakeDir(const QString& relative) { EXPECT_TRUE(QDir(Root()).mkpath(relative)); }
-
-    void Write(const QString& relative, const QString& text) {
-        QFile file(dir_.filePath(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text.toLatin1());
-    }
-
-private:
-    QTemporaryDir dir_;
+    QTemporaryDir dir;
 };
 
 const QString Bus = QStringLiteral("devices/pci0000:00/0000:00:14.0/usb1");
@@ -74,7 +65,7 @@ TEST(LinkPortDiscovery, FindsAdaptersSortedByComNumber) {
     sys.MakeDir("devices/platform/serial8250/tty/ttyS0");
     sys.AddClassEntry("ttyS0", sys.Root() + "/devices/platform/serial8250");
     sys.AddClassEntry("tty0", "");
-    sys.AddTty("ttyACM3", sys.AddUsbDevice(Bus + "/1-8", "", ""));
+    sys.AddTty("ttyACM3", sys.AddUsbDevice(Bus + "/1-8", nullptr, nullptr));
     const QString hub = sys.AddUsbDevice(Bus + "/1-6", "04d8", "f71c");
     sys.AddTty("ttyACM4", sys.AddUsbDevice(hub + "/1-6.1", "1234", "5678"));
 
