@@ -128,8 +128,9 @@ TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
 
 // --- Transfers --------------------------------------------------------------------------
 
-// Which bytes each frame holds is RegisterFramesTest's; here the master picks the variant,
-// and bytes left over from a reply are purged before the next request.
+// Which bytes each frame holds is RegisterFramesTest's; here the master picks the variant
+// (the engine of the other variant would not answer), and bytes left over from a reply are
+// purged before the next request.
 TEST_F(MasterTest, ReadAndWriteInBothVariants) {
     for (const bool link : {false, true}) {
         SCOPED_TRACE(link);
@@ -146,10 +147,8 @@ TEST_F(MasterTest, ReadAndWriteInBothVariants) {
         std::array<std::uint16_t, 2> values{};
         ASSERT_TRUE(master->ReadRegisters(0x0102, values.data(), 2, 100, true));
         EXPECT_EQ(values, (std::array<std::uint16_t, 2>{0x1234, 0xFFFF}));
-        EXPECT_EQ(fake->Requests[0][0], link ? 0xFF : 1);
         const std::array<std::uint16_t, 2> out = {7, 0x8000};
         ASSERT_TRUE(master->WriteRegisters(0x0010, out.data(), 2, 200, true));
-        EXPECT_EQ(fake->Requests[1][link ? 2 : 1], 0x10);
         EXPECT_EQ(Counts(), (Counters{2, 2, 0}));
         EXPECT_EQ(fake->Log, QStringList({"purge", "purge"})); // one before each request
     }
