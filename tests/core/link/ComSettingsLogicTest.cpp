@@ -28,40 +28,35 @@ TEST(ComSettingsLogic, Lists) {
 TEST(ComSettingsLogic, ShownSelectionForStoredValues) {
     EXPECT_EQ(ComSettingsLogic::SelectionFor({8, 256000, 4, 3}),
               (ComSettingsLogic::Selection{7, 9, 4, 3}));
-    // Out of range: "Com 1", "19200", "Even".
-    EXPECT_EQ(ComSettingsLogic::SelectionFor({12, 4800, 5, 10}),
-              (ComSettingsLogic::Selection{0, 2, 2, 10}));
-    EXPECT_EQ(ComSettingsLogic::SelectionFor({0, 0, -1, 10}),
-              (ComSettingsLogic::Selection{0, 2, 2, 10}));
+    // Out of range: "Com 1", "19200", "Even", the nearest link port the field holds.
+    EXPECT_EQ(ComSettingsLogic::SelectionFor({12, 4800, 5, 0}),
+              (ComSettingsLogic::Selection{0, 2, 2, 1}));
+    EXPECT_EQ(ComSettingsLogic::SelectionFor({0, 0, -1, 300}),
+              (ComSettingsLogic::Selection{0, 2, 2, 255}));
 }
 
 // Only what the user changed is stored: an untouched dialog keeps out-of-range values, a
-// selection changed and changed back stores nothing.
+// selection changed and changed back stores nothing; defaults store every differing value.
 TEST(ComSettingsLogic, OnlyChangedSelectionsAreStored) {
     ComSettingsValues store{12, 4800, 7, 10};
     EXPECT_FALSE(ComSettingsLogic(Variant::Standard, store).Apply(store));
     EXPECT_EQ(Stored(store), (std::array{12, 4800, 7, 10}));
     ComSettingsLogic logic(Variant::Standard, store);
     logic.Current().BaudIndex = 6;
+    logic.Current().ParityIndex = 3;
+    logic.Current().ParityIndex = 2; // the shown fallback of 7
     EXPECT_TRUE(logic.Apply(store));
     EXPECT_EQ(Stored(store), (std::array{12, 115200, 7, 10}));
-    ComSettingsLogic again(Variant::Standard, store);
-    again.Current().ParityIndex = 3;
-    again.Current().ParityIndex = 2; // the shown fallback of 7
-    EXPECT_FALSE(again.Apply(store));
-}
 
-TEST(ComSettingsLogic, LoadDefaultsStoresEveryDifferingValue) {
-    ComSettingsValues store{3, 9600, 0, 10};
-    ComSettingsLogic logic(Variant::Standard, store);
-    logic.LoadDefaults();
-    EXPECT_EQ(logic.Current(), (ComSettingsLogic::Selection{0, 2, 2, 11}));
-    EXPECT_TRUE(logic.Apply(store));
+    store = {3, 9600, 0, 10};
+    ComSettingsLogic defaults(Variant::Standard, store);
+    defaults.LoadDefaults();
+    EXPECT_EQ(defaults.Current(), (ComSettingsLogic::Selection{0, 2, 2, 11}));
+    EXPECT_TRUE(defaults.Apply(store));
     EXPECT_EQ(Stored(store), (std::array{1, 19200, 2, 11}));
-    // Defaults on a store that already holds them change nothing.
     ComSettingsLogic same(Variant::Standard, store);
     same.LoadDefaults();
-    EXPECT_FALSE(same.Apply(store));
+    EXPECT_FALSE(same.Apply(store)); // nothing differs any more
 }
 
 TEST(ComSettingsLogic, LinkVariantStoresOnlyTheLinkPortWithinTheFieldRange) {

@@ -2,8 +2,8 @@
 
 #include "core/common/Ticks.h"
 #include "core/link/SerialChannel.h"
+#include "sim/engine/Frames.h"
 
-#include <QString>
 #include <QStringList>
 #include <chrono>
 #include <deque>
@@ -14,23 +14,10 @@
 
 namespace kelm::test {
 
-// Bit-by-bit CRC-16/MODBUS, independent of the table implementation.
-inline std::uint16_t BitwiseCrc(const std::vector<std::uint8_t>& bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (const std::uint8_t b : bytes) {
-        crc ^= b;
-        for (int i = 0; i < 8; ++i) {
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-        }
-    }
-    return crc;
-}
-
-// The frame followed by its CRC, low byte first.
+// The frame followed by its CRC, low byte first, as the simulator's own bit-by-bit CRC
+// gives it (independent of the master's tables).
 inline std::vector<std::uint8_t> WithCrc(std::vector<std::uint8_t> bytes) {
-    const std::uint16_t crc = BitwiseCrc(bytes);
-    bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
+    sim::AppendCrc(bytes);
     return bytes;
 }
 
@@ -42,41 +29,32 @@ struct Delivery {
     std::uint32_t GapMs = 0;
 };
 
-// Scripted serial channel. Every Write is recorded and handed to the responder, whose
-// Delivery becomes readable input. Silence (no bytes) makes ReadByte wait its timeout.
+// Scripted serial channel. Every port call is logged; the one named by Refuse ("open",
+// "line", "timeouts", "read") fails. Every Write is recorded and handed to the responder,
+// whose Delivery becomes readable input. Silence (no bytes) makes ReadByte wait its timeout.
 class FakeSerialChannel final : public SerialChannel {
 public:
     using Responder = std::function<Delivery(std::span<const std::uint8_t> request)>;
 
     bool Open(const QString& devicePath) override {
-        Log << QStringLiteral("open ") + devicePath;
-        if (FailOpen || open_) {
+        if (!Step("open " + devicePath, "open") || open_) {
             return false;
         }
-        open_ = true;
-        return true;
+        return open_ = true;
     }
     bool IsOpen() const override { return open_; }
-    QString OpenError() const override { return FailOpen ? OpenRefusal : QString(); }
+    QString OpenError() const override { return Refuse == "open" ? "permission denied" : ""; }
     bool ApplyLineSettings(const LineSettings& settings) override {
-        Log << QStringLiteral("line %1 %2").arg(settings.BaudRate).arg(settings.ParityCode);
-        Applied = settings;
-        return open_ && !FailLineSettings;
+        return Step(QStringLiteral("line %1 %2").arg(settings.BaudRate).arg(settings.ParityCode),
+                    "line");
     }
     bool ApplyTimeouts(std::uint32_t ms) override {
-        Log << QStringLiteral("timeouts %1").arg(ms);
-        return open_ && !FailTimeouts;
+        return Step(QStringLiteral("timeouts %1").arg(ms), "timeouts");
     }
-    bool RestoreLineSettings() override {
-        Log << QStringLiteral("restore line");
-        return open_;
-    }
-    bool RestoreTimeouts() override {
-        Log << QStringLiteral("restore timeouts");
-        return open_;
-    }
+    bool RestoreLineSettings() override { return Step("restore line"); }
+    bool RestoreTimeouts() override { return Step("restore timeouts"); }
     void Purge() override {
-        ++PurgeCount;
+        Step("purge");
         input_.clear();
     }
     long Write(const std::uint8_t* data, std::size_t length) override {
@@ -91,11 +69,8 @@ public:
         return static_cast<long>(length);
     }
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
-        if (!open_ || FailReads) {
+        if (!open_ || Refuse == "read") {
             return -1;
-        }
-        if (ReadHook) {
-            return ReadHook();
         }
         const std::uint32_t start = TickCount();
         for (;;) {
@@ -112,7 +87,7 @@ public:
         }
     }
     void Close() override {
-        Log << QStringLiteral("close");
+        Step("close");
         open_ = false;
     }
 
@@ -125,14 +100,7 @@ public:
     }
 
     Responder Reply;
-    std::function<int()> ReadHook; // when set, replaces reading the scripted input
-    bool FailOpen = false;
-    QString OpenRefusal; // the reason a failed open gives
-    bool FailLineSettings = false;
-    bool FailTimeouts = false;
-    bool FailReads = false;
-    LineSettings Applied;
-    int PurgeCount = 0;
+    QString Refuse;
     QStringList Log;
     std::vector<std::vector<std::uint8_t>> Requests;
     std::vector<std::uint32_t> RequestTicks;
@@ -142,6 +110,13 @@ private:
         std::uint8_t Byte;
         std::uint32_t ReadyAt;
     };
+
+    // Logs a call; it succeeds unless refused or (opening aside) the channel is closed.
+    bool Step(const QString& entry, const char* name = nullptr) {
+        Log << entry;
+        return (open_ || entry.startsWith("open")) && (!name || Refuse != QLatin1String(name));
+    }
+
     bool open_ = false;
     std::deque<Pending> input_;
 };

@@ -14,45 +14,21 @@
 
 using namespace kelm;
 
-namespace {
-
-// Sets an environment variable for the length of a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const QString& name, const QString& value) : name_(name.toLatin1()) {
-        qputenv(name_.constData(), value.toLocal8Bit());
-    }
-    ~ScopedEnv() { qunsetenv(name_.constData()); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    QByteArray name_;
-};
-
-} // namespace
-
-TEST(PortNames, DefaultRule) {
+TEST(PortNames, DefaultRuleBothWays) {
     // clang-format off
     const std::map<int, QString> paths = {
         {1, "/dev/ttyS0"}, {8, "/dev/ttyS7"}, {20, "/dev/ttyS19"}, {21, "/dev/ttyUSB0"},
         {30, "/dev/ttyUSB9"}, {31, "/dev/ttyACM0"}, {40, "/dev/ttyACM9"}, {41, ""}, {0, ""},
         {256, ""}, {-1, ""}};
     // clang-format on
-    for (const auto& [com, path] : paths) {
+    for (const auto& [com, path] : paths)
         EXPECT_EQ(PortNames().DevicePath(com), path) << com;
-    }
-}
-
-TEST(PortNames, ReverseDefaultRule) {
     const PortNames names;
-    for (int com = 1; com <= 40; ++com) {
+    for (int com = 1; com <= 40; ++com)
         EXPECT_EQ(names.ComNumber(PortNames::DefaultDevicePath(com)), com) << com;
-    }
     for (const char* path : {"/dev/ttyS20", "/dev/ttyUSB10", "/dev/ttyACM10", "/dev/ttyS01",
-                             "/dev/ttyAMA0", "ttyS0", "/dev/ttyS0x"}) {
+                             "/dev/ttyAMA0", "ttyS0", "/dev/ttyS0x"})
         EXPECT_EQ(PortNames::DefaultComNumber(path), 0) << path;
-    }
     EXPECT_EQ(names.ComNumber(""), 0);
 }
 
@@ -62,8 +38,10 @@ TEST(PortNames, EnvironmentWinsOverMappingWhichWinsOverDefault) {
         const auto it = stored.find(com);
         return it == stored.end() ? QString() : it->second;
     });
-    const ScopedEnv env(PortNames::EnvironmentName(3), "/tmp/sim-port");
-    EXPECT_EQ(PortNames::EnvironmentName(3), "KELM_COM3");
+    // An empty variable is ignored.
+    qputenv("KELM_COM3", "/tmp/sim-port");
+    qputenv("KELM_COM5", "");
+    EXPECT_EQ(names.DevicePath(5), "/dev/ttyS4");
     EXPECT_EQ(QStringList({names.DevicePath(1), names.DevicePath(2), names.DevicePath(3)}),
               QStringList({"/dev/ttyS0", "/dev/ttyMapped2", "/tmp/sim-port"}));
     // The defaults of numbers taken over by a mapping no longer count.
@@ -74,11 +52,8 @@ TEST(PortNames, EnvironmentWinsOverMappingWhichWinsOverDefault) {
                                                    {"/dev/ttyS3", 4}};
     for (const auto& [path, com] : numbers)
         EXPECT_EQ(names.ComNumber(path), com) << path;
-}
-
-TEST(PortNames, EmptyEnvironmentValueIsIgnored) {
-    const ScopedEnv env(PortNames::EnvironmentName(5), "");
-    EXPECT_EQ(PortNames().DevicePath(5), "/dev/ttyS4");
+    qunsetenv("KELM_COM3");
+    qunsetenv("KELM_COM5");
 }
 
 TEST(PortNames, ReverseLookupFollowsSymbolicLinks) {
@@ -90,9 +65,10 @@ TEST(PortNames, ReverseLookupFollowsSymbolicLinks) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     ASSERT_TRUE(QFile::link(target, link));
-    const ScopedEnv env(PortNames::EnvironmentName(12), link);
+    qputenv(PortNames::EnvironmentName(12).toLatin1(), link.toLocal8Bit());
     EXPECT_EQ(std::tuple(PortNames().ComNumber(target), PortNames().ComNumber(link)),
               std::tuple(12, 12));
+    qunsetenv("KELM_COM12");
 }
 
 // A fake /dev with udev's by-id links: a device maps to its stable name, a bare name typed

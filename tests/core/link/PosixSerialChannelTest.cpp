@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
@@ -17,12 +16,16 @@ using namespace kelm;
 using kelm::test::Pty;
 using kelm::test::TerminalState;
 
+// Raw mode, the parity bits (a pseudo-terminal drops PARENB itself but keeps the others) and
+// an exact restore.
 TEST(PosixSerialChannel, ConfiguresRawAndRestoresExactly) {
+    const unsigned flags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR, 0};
+    for (std::uint8_t code = 0; code < 5; ++code)
+        EXPECT_EQ(PosixSerialChannel::ParityControlFlags(code), flags[code]) << int(code);
     const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     const TerminalState before = pty.State();
-    ASSERT_TRUE(before.Ok);
-    ASSERT_TRUE(before.Lflag & ICANON);
+    ASSERT_TRUE(before.Ok && (before.Lflag & ICANON));
 
     PosixSerialChannel channel;
     ASSERT_TRUE(channel.Open(pty.Path()));
@@ -31,8 +34,12 @@ TEST(PosixSerialChannel, ConfiguresRawAndRestoresExactly) {
     const TerminalState raw = pty.State();
     EXPECT_EQ(raw.Lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
     EXPECT_EQ((raw.Iflag & (ICRNL | IXON)) | (raw.Oflag & OPOST), 0u);
-    EXPECT_EQ(raw.Cflag & (CSIZE | CSTOPB | CREAD | CLOCAL), unsigned(CS8 | CREAD | CLOCAL));
+    EXPECT_EQ(raw.Cflag & (CSIZE | CSTOPB | CREAD | CLOCAL | PARODD | CMSPAR),
+              unsigned(CS8 | CREAD | CLOCAL));
     EXPECT_EQ(std::tuple(raw.Ospeed, raw.Ispeed, raw.Vmin), std::tuple(19200u, 19200u, 0));
+    ASSERT_TRUE(channel.ApplyLineSettings({9600, 3}));
+    EXPECT_EQ(pty.State().Cflag & (PARODD | CMSPAR), unsigned(PARODD | CMSPAR));
+    EXPECT_FALSE(channel.ApplyLineSettings({0, 2})); // no baud rate
 
     EXPECT_TRUE(channel.RestoreLineSettings());
     EXPECT_EQ(pty.State(), before);
@@ -62,14 +69,28 @@ TEST(PosixSerialChannel, EveryListedBaudRateOpensAndTheMasterRestores) {
     }
 }
 
-TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
+// What is not a terminal, or is held by another opener, is refused; a channel that is not
+// open refuses everything.
+TEST(PosixSerialChannel, SecondOpenerAndNonTerminalsAreRefused) {
     const Pty pty(false);
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel first;
     PosixSerialChannel second;
+    EXPECT_FALSE(second.Open(QStringLiteral("/dev/null")));
+    EXPECT_EQ(second.OpenError(), "not a serial port");
+    EXPECT_FALSE(second.Open(QStringLiteral("/nonexistent/ttyS99")));
+    EXPECT_EQ(second.OpenError(), "no such device");
+    EXPECT_FALSE(second.Open(QString()));
     ASSERT_TRUE(first.Open(pty.Path()));
     EXPECT_FALSE(second.Open(pty.Path()));
     EXPECT_FALSE(second.IsOpen());
+    std::uint8_t byte = 0;
+    EXPECT_EQ(second.ReadByte(byte, 10), -1);
+    EXPECT_EQ(second.Write(&byte, 1), -1);
+    EXPECT_FALSE(second.ApplyLineSettings({19200, 2}) || second.ApplyTimeouts(10));
+    EXPECT_FALSE(second.RestoreLineSettings() || second.RestoreTimeouts());
+    second.Purge();
+    second.Close();
     // An opener outside this class is refused too (TIOCEXCL; root bypasses it, the flock
     // above does not depend on that).
     const auto plainOpenWorks = [&pty] {
@@ -84,25 +105,10 @@ TEST(PosixSerialChannel, SecondOpenerIsRefusedUntilClosed) {
     EXPECT_TRUE(plainOpenWorks());
 }
 
-TEST(PosixSerialChannel, ParityFlags) {
-    const unsigned flags[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR, 0};
-    for (std::uint8_t code = 0; code < 5; ++code)
-        EXPECT_EQ(PosixSerialChannel::ParityControlFlags(code), flags[code]) << int(code);
-
-    // A pseudo-terminal drops PARENB itself but keeps the other parity bits.
-    const Pty pty(false);
-    ASSERT_TRUE(pty.Ok());
-    PosixSerialChannel channel;
-    ASSERT_TRUE(channel.Open(pty.Path()));
-    ASSERT_TRUE(channel.ApplyLineSettings({9600, 3}));
-    EXPECT_EQ(pty.State().Cflag & (PARODD | CMSPAR), unsigned(PARODD | CMSPAR));
-    ASSERT_TRUE(channel.ApplyLineSettings({9600, 2}));
-    EXPECT_EQ(pty.State().Cflag & (PARODD | CMSPAR), 0u);
-    EXPECT_FALSE(channel.ApplyLineSettings({0, 2})); // no baud rate
-}
-
-TEST(PosixSerialChannel, ReadsWritesPurgesAndTimesOut) {
-    const Pty pty(false);
+// The other side's hang-up is a read error.
+TEST(PosixSerialChannel, ReadsWritesPurgesTimesOutAndSeesHangUp) {
+    auto owned = std::make_unique<Pty>(false);
+    const Pty& pty = *owned;
     ASSERT_TRUE(pty.Ok());
     PosixSerialChannel channel;
     ASSERT_TRUE(channel.Open(pty.Path()));
@@ -141,35 +147,6 @@ TEST(PosixSerialChannel, ReadsWritesPurgesAndTimesOut) {
     ::usleep(20000);
     channel.Purge();
     EXPECT_EQ(channel.ReadByte(byte, 20), 0);
-}
-
-TEST(PosixSerialChannel, RefusesWhatIsNotAnOpenTerminal) {
-    PosixSerialChannel channel;
-    EXPECT_FALSE(channel.Open(QStringLiteral("/dev/null"))); // not a terminal
-    EXPECT_FALSE(channel.IsOpen());
-    EXPECT_EQ(channel.OpenError(), "not a serial port");
-    EXPECT_FALSE(channel.Open(QStringLiteral("/nonexistent/ttyS99")));
-    EXPECT_EQ(channel.OpenError(), "no such device");
-    EXPECT_TRUE(PosixSerialChannel::DescribeOpenError(EACCES, "dialout").contains("\"dialout\""));
-    EXPECT_FALSE(channel.Open(QString()));
-    std::uint8_t byte = 0;
-    EXPECT_EQ(channel.ReadByte(byte, 10), -1);
-    EXPECT_EQ(channel.Write(&byte, 1), -1);
-    EXPECT_FALSE(channel.ApplyLineSettings({19200, 2}));
-    EXPECT_FALSE(channel.ApplyTimeouts(10));
-    EXPECT_FALSE(channel.RestoreLineSettings());
-    EXPECT_FALSE(channel.RestoreTimeouts());
-    channel.Purge();
-    channel.Close();
-}
-
-TEST(PosixSerialChannel, HangUpOfTheOtherSideIsAReadError) {
-    auto pty = std::make_unique<Pty>(false);
-    ASSERT_TRUE(pty->Ok());
-    const QString path = pty->Path();
-    PosixSerialChannel channel;
-    ASSERT_TRUE(channel.Open(path));
-    pty.reset(); // closes the master side
-    std::uint8_t byte = 0;
+    owned.reset(); // closes the master side
     EXPECT_EQ(channel.ReadByte(byte, 200), -1);
 }

@@ -91,6 +91,14 @@ TEST(UnitPanel, DriveValues) {
     EXPECT_EQ(turned.Values[1], "360.0");
     EXPECT_FALSE(turned.IndicatorVisible);
     EXPECT_EQ(ComputeUnitPanel(unit, QLocale(QLocale::German)).Values[1], "360,0");
+
+    // A silent unit shows nothing and cannot be chosen, alarm or not.
+    Set(unit, 116, 1);
+    unit.Answering = false;
+    const UnitPanelView silent = ComputeUnitPanel(unit, QLocale::c());
+    EXPECT_EQ(std::tuple(silent.PictureState, silent.SelectTag), std::tuple(0, 0));
+    EXPECT_EQ(silent.CanId + silent.Life + silent.AlarmText + silent.Values.join(""), QString());
+    EXPECT_EQ(silent.Values.size(), 6);
 }
 
 TEST(UnitPanel, PowerValues) {
@@ -104,13 +112,12 @@ TEST(UnitPanel, PowerValues) {
     EXPECT_EQ(view.Values, (QStringList{"-12", "24.1", "6553.5", "13", "0"}));
     EXPECT_EQ(UnitValueCaptions(true).size(), view.Values.size());
     EXPECT_EQ(UnitValueUnits(true).size(), view.Values.size());
+    Set(unit, 84, 0x10);
+    const UnitPanelView alarm = ComputeUnitPanel(unit, QLocale::c());
+    EXPECT_EQ(std::pair(alarm.AlarmText, alarm.PictureState), std::pair(QString("Alarm Found"), 2));
 }
 
-TEST(UnitPanel, AlarmsAndIdentification) {
-    LinkUnit power = MakeUnit(true);
-    Set(power, 84, 0x10);
-    EXPECT_EQ(ComputeUnitPanel(power, QLocale::c()).AlarmText, "Alarm Found");
-    EXPECT_EQ(ComputeUnitPanel(power, QLocale::c()).PictureState, 2);
+TEST(UnitPanel, DriveAlarmsAndIdentification) {
     LinkUnit drive = MakeUnit(false);
     Set(drive, 116, 1);
     EXPECT_EQ(ComputeUnitPanel(drive, QLocale::c()).PictureState, 2);
@@ -128,17 +135,6 @@ TEST(UnitPanel, AlarmsAndIdentification) {
     EXPECT_TRUE(ComputeUnitPanel(drive, QLocale::c()).CanId.isEmpty());
     Set(drive, 6, 254);
     EXPECT_EQ(ComputeUnitPanel(drive, QLocale::c()).CanId, "254");
-}
-
-TEST(UnitPanel, SilentUnitShowsNothingAndCannotBeChosen) {
-    LinkUnit unit = MakeUnit(false);
-    Set(unit, 194, 1500);
-    Set(unit, 116, 1);
-    unit.Answering = false;
-    const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(std::tuple(view.PictureState, view.SelectTag), std::tuple(0, 0));
-    EXPECT_EQ(view.CanId + view.Life + view.AlarmText + view.Values.join(""), QString());
-    EXPECT_EQ(view.Values.size(), 6);
 }
 
 } // namespace

@@ -47,6 +47,10 @@ protected:
                 out.push_back(r.firstRegister);
         return out;
     }
+    void Scan(int steps = 4) {
+        for (int i = 0; i < steps; ++i)
+            scan->Step();
+    }
     UnitPanelView Panel(int index) {
         return ComputeUnitPanel(scan->Units()[static_cast<std::size_t>(index)], QLocale::c());
     }
@@ -78,23 +82,8 @@ TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
     EXPECT_TRUE(messages.Texts().isEmpty()); // report off
 }
 
-TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
-    BuildScan();
-    ClearRecords();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
-    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{7, 26, 78}));
-    EXPECT_EQ(ReadsAt(2), (std::vector<std::uint16_t>{6, 121, 193, 184, 187, 116}));
-    EXPECT_EQ(Panel(0).CanId + Panel(1).CanId + Panel(3).CanId, "92224");
-    ClearRecords();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
-    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{26, 78}));
-    EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{121, 193, 184, 187, 116}));
-}
-
 // How a panel formats its values is UnitPanel's; here the values reach it.
-TEST_F(LinkScanTest, PanelsShowTheUnitsValues) {
+TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
     SetSimRegister(3, 196, 0xFFFF);
     SetSimRegister(3, 197, 0xFC18);
     SetSimRegister(1, 79, 245);
@@ -102,29 +91,33 @@ TEST_F(LinkScanTest, PanelsShowTheUnitsValues) {
     BuildScan();
     std::vector<int> updated;
     scan->SetUnitUpdated([&](int index) { updated.push_back(index); });
-    for (int i = 0; i < 5; ++i)
-        scan->Step();
-    EXPECT_EQ(updated, (std::vector<int>{0, 1, 2, 3, 0}));
+    ClearRecords();
+    Scan();
+    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{7, 26, 78}));
+    EXPECT_EQ(ReadsAt(2), (std::vector<std::uint16_t>{6, 121, 193, 184, 187, 116}));
+    EXPECT_EQ(Panel(0).CanId + Panel(1).CanId + Panel(3).CanId, "92224");
     EXPECT_EQ(Panel(2).Values[5], "-1000");
     EXPECT_EQ(Panel(0).Values[1], "24.5");
     EXPECT_EQ(Panel(0).PictureState, 2);
     EXPECT_EQ(scan->RunningTime(), RunningTimeSeconds(SimRegister(1, 26), SimRegister(1, 27)));
+    ClearRecords();
+    Scan();
+    EXPECT_EQ(updated, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3}));
+    EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{26, 78}));
+    EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{121, 193, 184, 187, 116}));
 }
 
 TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
     BuildScan();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
+    Scan();
     ASSERT_EQ(Panel(2).CanId, "23");
     Control(QStringLiteral("silent 3 on"));
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
+    Scan();
     EXPECT_FALSE(scan->Units()[2].Answering);
     EXPECT_EQ(Panel(2).SelectTag, 0);
     EXPECT_TRUE(Panel(2).Values[0].isEmpty());
     ClearRecords();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
+    Scan();
     // Only the probe, with the master's three tries.
     EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{103, 103, 103}));
     EXPECT_TRUE(scan->Units()[1].Answering); // the others go on
@@ -132,14 +125,12 @@ TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
     SetSimRegister(3, 6, 33);
     Control(QStringLiteral("silent 3 off"));
     ClearRecords();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
+    Scan();
     EXPECT_EQ(ReadsAt(3), std::vector<std::uint16_t>{103});
     EXPECT_TRUE(scan->Units()[2].Answering && scan->Units()[2].SelectTag == 3);
     EXPECT_TRUE(Panel(2).CanId.isEmpty()); // not read yet
     ClearRecords();
-    for (int i = 0; i < 4; ++i)
-        scan->Step();
+    Scan();
     EXPECT_EQ(ReadsAt(3).front(), 6);
     EXPECT_EQ(Panel(2).CanId, "33");
     EXPECT_TRUE(messages.Texts().isEmpty());
@@ -151,14 +142,12 @@ TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
     scan->Step();
     EXPECT_FALSE(scan->Units()[0].Answering);
     const int opens = channelOpens->load();
-    for (int i = 0; i < 3; ++i)
-        scan->Step();
+    Scan(3);
     EXPECT_EQ(channelOpens->load(), opens); // Drive units: no reopen
     scan->Step(); // the silent Power unit again: port reopened, then probed
     EXPECT_EQ(channelOpens->load(), opens + 1);
     EXPECT_FALSE(scan->Units()[0].Answering);
-    for (int i = 0; i < 3; ++i)
-        scan->Step();
+    Scan(3);
     SetSimRegister(1, 11, 230);
     Control(QStringLiteral("silent 1 off"));
     ClearRecords();

@@ -80,7 +80,7 @@ TEST(SimEeprom, FileImageSurvivesARestartAndKeepsOtherDevices) {
     EXPECT_EQ(ReadOne(*restarted, 13, 10, 0), 77); // never saved: configured default
 }
 
-TEST(SimEeprom, JunkLinesInTheFileAreIgnored) {
+TEST(SimEeprom, JunkLinesAreIgnoredAndAFailedWriteIsReported) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("eeprom.txt"));
     QFile file(path);
@@ -93,12 +93,9 @@ TEST(SimEeprom, JunkLinesInTheFileAreIgnored) {
     EXPECT_EQ(ReadOne(*engine, Std, 12, 0), 4321);
     EXPECT_EQ(ReadOne(*engine, Std, 13, 0), 50);    // out-of-range value ignored
     EXPECT_EQ(ReadOne(*engine, Std, 0, 0), 0x0401); // the model is not an EEPROM value
-}
-
-TEST(SimEeprom, AFailedFileWriteReportsThroughTheStatusBit) {
-    SetupOptions options = Kind(SimKind::Std);
+    // A failed file write reports through the status bit.
     options.eepromFile = QStringLiteral("/nonexistent-folder/kelmsim/eeprom.txt");
-    auto engine = MakeEngine(options);
+    engine = MakeEngine(options);
     ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveEeprom}, 0));
     engine->Tick(100);
     EXPECT_EQ(ReadOne(*engine, Std, Command, 101), 0);
@@ -182,16 +179,15 @@ TEST(SimScope, EdgeTriggerRecordsTheMotorAndStop) {
     ASSERT_TRUE(settings);
     EXPECT_EQ((*settings)[2], ScopeRecorder::SampleCount);
     EXPECT_EQ((*settings)[12], 2);
-    std::vector<int> speed, current;
-    for (std::uint16_t first = 0; first < ScopeRecorder::SampleCount; first += 50) {
-        const auto block1 = ReadVia(*engine, Std, 51000 + first, 50, 252);
-        const auto block2 = ReadVia(*engine, Std, 52000 + first, 50, 252);
-        ASSERT_TRUE(block1 && block2);
-        for (int i = 0; i < 50; ++i) {
-            speed.push_back(static_cast<std::int16_t>((*block1)[i]));
-            current.push_back(static_cast<std::int16_t>((*block2)[i]));
-        }
-    }
+    // Sample memory, read past the frames (any register reads through them alike).
+    const auto samples = [&](std::uint16_t first) {
+        std::vector<int> out;
+        for (const std::uint16_t raw :
+             engine->FindDevice(Std)->Registers().GetBlock(first, ScopeRecorder::SampleCount))
+            out.push_back(static_cast<std::int16_t>(raw));
+        return out;
+    };
+    const std::vector<int> speed = samples(51000), current = samples(52000);
     EXPECT_GE(speed.front(), 0); // the trigger is the record's first sample
     EXPECT_LT(speed.front(), 100);
     const auto [low, high] = std::minmax_element(speed.begin(), speed.end());
@@ -206,7 +202,7 @@ TEST(SimScope, EdgeTriggerRecordsTheMotorAndStop) {
     EXPECT_EQ(ReadOne(*engine, Std, 50000, 2000), 0);
 }
 
-TEST(SimScope, CountFactorsAndUnreachedLevel) {
+TEST(SimScope, CountFactorsUnreachedLevelAndTheLinkUnits) {
     auto engine = MakeEngine(Kind(SimKind::Std));
     // Automatic, N = 50, channel 1 speed reference divided by 2 (factor 5), channel 2 x 10.
     ASSERT_TRUE(WriteVia(*engine, Std, 50001, {100, 50, 0, 3, 0, 2, 2, 0, 0, 0, 0, 5, 20}, 0));
@@ -219,10 +215,8 @@ TEST(SimScope, CountFactorsAndUnreachedLevel) {
     ASSERT_TRUE(WriteVia(*engine, Std, 50004, {1, 30000}, 200));
     ASSERT_TRUE(WriteVia(*engine, Std, 50000, {1}, 200));
     EXPECT_EQ(ReadOne(*engine, Std, 50000, 20000), 1);
-}
-
-TEST(SimScope, AutomaticEdgeTriggersAtOnceAndPowerHasNoRecorder) {
-    auto engine = MakeEngine(Kind(SimKind::Link));
+    // On a link: an automatic edge triggers at once; the Power unit has no recorder.
+    engine = MakeEngine(Kind(SimKind::Link));
     ASSERT_TRUE(WriteVia(*engine, 11, 50004, {3}, 0));
     ASSERT_TRUE(WriteVia(*engine, 11, 50000, {1}, 0));
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 499), 1);

@@ -126,7 +126,7 @@ TEST(SimEngineFaults, DropDelaySilenceAndFaultsOff) {
 
 // Device commands aimed at one unit or all; their effects on alarms, the command handshake
 // and silence after some writes are met through kelmsim by kelmctl's tests.
-TEST(SimControl, DeviceCommands) {
+TEST(SimControl, DeviceCommandsAndRefusals) {
     auto engine = MakeEngine(Kind(SimKind::Link));
     EXPECT_TRUE(Control(*engine, "set 11 0x10 -2"));
     EXPECT_EQ(engine->FindDevice(11)->Registers().Get(16), 0xFFFE);
@@ -140,19 +140,19 @@ TEST(SimControl, DeviceCommands) {
     EXPECT_TRUE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
     EXPECT_TRUE(Control(*engine, "live 11 on"));
     EXPECT_FALSE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
-}
 
-TEST(SimControl, BadCommandsAreRefusedWithoutEffect) {
-    auto engine = StdEngine();
-    for (const char* line : {"", "fly", "set 1 12", "set 2 12 5", "set 1 70000 5", "set 1 12 70000",
-                             "silent 1 maybe", "drop -1", "drop x", "badcrc", "alarm 1 0x1FFFFFFFF",
-                             "quit now", "set 0 12 1", "exception 256", "hangup now"}) {
+    // Bad commands are refused without effect.
+    const std::uint16_t before = engine->FindDevice(11)->Registers().Get(12);
+    for (const char* line :
+         {"", "fly", "set 11 12", "set 2 12 5", "set 11 70000 5", "set 11 12 70000",
+          "silent 11 maybe", "drop -1", "drop x", "badcrc", "alarm 11 0x1FFFFFFFF", "quit now",
+          "set 0 12 1", "exception 256", "hangup now"}) {
         const ControlResult result = ApplyControlCommand(*engine, QString::fromLatin1(line), 0);
         EXPECT_FALSE(result.ok) << line;
         EXPECT_FALSE(result.quit) << line;
         EXPECT_FALSE(result.message.isEmpty()) << line;
     }
-    EXPECT_EQ(engine->FindDevice(1)->Registers().Get(12), 100);
+    EXPECT_EQ(engine->FindDevice(11)->Registers().Get(12), before);
     EXPECT_EQ(engine->LineFaults().dropEvery, 0U);
     EXPECT_TRUE(ApplyControlCommand(*engine, QStringLiteral("hangup"), 0).hangup);
     const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);

@@ -47,6 +47,11 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     QString error;
     EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
     EXPECT_FALSE(error.isEmpty());
+    // A Power table without the base address register cannot make a link. (A missing folder
+    // is kelmsim's refused start.)
+    QString noBase;
+    EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
+    EXPECT_FALSE(noBase.isEmpty());
 }
 
 TEST(SimSetup, OrcaAnswersAtTwoAndAtTheLinkBaseWithItsSignature) {
@@ -60,13 +65,4 @@ TEST(SimSetup, OrcaAnswersAtTwoAndAtTheLinkBaseWithItsSignature) {
     EXPECT_EQ(*signature, (std::vector<std::uint16_t>{'A' << 8 | 'C', 'R' << 8 | 'O'}));
     EXPECT_EQ(ReadOne(*engine, 2, 10, 0), 33);
     EXPECT_EQ(ReadOne(*engine, 2, 0, 0), 60);
-}
-
-TEST(SimSetup, MissingOrBrokenConfigurationIsReported) {
-    // A missing folder is kelmsim's refused start. A Power table without the base address
-    // register cannot make a link.
-    KindTables empty;
-    QString error;
-    EXPECT_EQ(BuildEngine(Kind(SimKind::Link), empty, 0, error), nullptr);
-    EXPECT_FALSE(error.isEmpty());
 }

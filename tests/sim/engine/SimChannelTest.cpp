@@ -7,8 +7,10 @@ using namespace kelm;
 using namespace kelm::sim;
 using namespace kelm::sim::test;
 
-TEST(SimChannel, ClosedChannelRefusesEverything) {
-    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std)));
+// A closed channel refuses everything. A reply is readable at once and a purge drops it; a
+// delayed one arrives late, after a purge.
+TEST(SimChannel, RefusesWhenClosedRepliesAtOnceOrLateAndPurges) {
+    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std), TickCount()));
     SimChannel channel(engine);
     std::uint8_t byte = 0;
     const std::uint8_t data[] = {1, 2};
@@ -21,17 +23,9 @@ TEST(SimChannel, ClosedChannelRefusesEverything) {
     channel.SetOpenFails(false);
     EXPECT_TRUE(channel.Open(QStringLiteral("x")));
     EXPECT_FALSE(channel.Open(QStringLiteral("x"))); // already open
-}
-
-// A reply is readable at once and a purge drops it; a delayed one arrives late, after a purge.
-TEST(SimChannel, RepliesAtOnceOrLateAndPurge) {
-    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std), TickCount()));
-    SimChannel channel(engine);
-    ASSERT_TRUE(channel.Open(QStringLiteral("x")));
     const auto request = EncodeReadRequest(FrameVariant::Plain, 1, 12, 1);
     EXPECT_EQ(channel.Write(request.data(), request.size()), 8);
     std::vector<std::uint8_t> reply;
-    std::uint8_t byte = 0;
     while (channel.ReadByte(byte, 20) == 1) {
         reply.push_back(byte);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/RegisterFrames.h"
 #include "sim/engine/Engine.h"
 #include "sim/engine/SimSetup.h"
 
@@ -39,23 +40,20 @@ inline std::vector<std::uint8_t> Exchange(Engine& engine, const std::vector<std:
     return bytes;
 }
 
-// Reads registers through the engine as a master would; nullopt when the reply is missing
-// or not the expected frame.
+// Reads registers through the engine as the program's master would, its reply checked by the
+// master's own frame checks; nullopt when the reply is missing or refused.
 inline std::optional<std::vector<std::uint16_t>> ReadVia(Engine& engine, std::uint8_t address,
-                                                         std::uint16_t first, std::uint16_t count,
+                                                         std::uint16_t first, std::uint8_t count,
                                                          std::uint32_t nowMs) {
-    const FrameVariant variant = engine.Variant();
-    const auto reply = Exchange(engine, EncodeReadRequest(variant, address, first, count), nowMs);
-    const std::size_t header = variant == FrameVariant::Link ? 6 : 3;
-    if (reply.size() != header + 2U * count + 2 || !CrcMatches(reply.data(), reply.size()) ||
-        reply[0] != address) {
+    const bool link = engine.Variant() == FrameVariant::Link;
+    const auto reply =
+        Exchange(engine, EncodeReadRequest(engine.Variant(), address, first, count), nowMs);
+    std::vector<std::uint16_t> values(count);
+    if (reply.size() != frames::ReadReplySize(link, count) ||
+        frames::CheckReadReply(link, reply, address, first, count) != frames::ReplyCheck::Ok) {
         return std::nullopt;
     }
-    std::vector<std::uint16_t> values(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        values[i] =
-            static_cast<std::uint16_t>(reply[header + 2 * i] << 8 | reply[header + 2 * i + 1]);
-    }
+    frames::ExtractRegisters(link, reply, values);
     return values;
 }
 
@@ -67,9 +65,13 @@ inline std::optional<std::uint16_t> ReadOne(Engine& engine, std::uint8_t address
 
 inline bool WriteVia(Engine& engine, std::uint8_t address, std::uint16_t first,
                      const std::vector<std::uint16_t>& values, std::uint32_t nowMs) {
+    const bool link = engine.Variant() == FrameVariant::Link;
     const auto reply =
         Exchange(engine, EncodeWriteRequest(engine.Variant(), address, first, values), nowMs);
-    return reply.size() == 8 && CrcMatches(reply.data(), reply.size()) && reply[0] == address;
+    return reply.size() == frames::WriteReplySize &&
+           frames::CheckWriteReply(link, reply, address, first,
+                                   static_cast<std::uint8_t>(values.size())) ==
+               frames::ReplyCheck::Ok;
 }
 
 } // namespace kelm::sim::test

@@ -72,12 +72,4 @@ bool SimProcess::Command(const QString& line) {
     return written && lines.size() > before && !lines.last().contains(QStringLiteral("refused"));
 }
 
-int SimProcess::Terminate() {
-    process_.terminate();
-    if (!process_.waitForFinished(5000) || process_.exitStatus() != QProcess::NormalExit) {
-        return -1;
-    }
-    return process_.exitCode();
-}
-
 } // namespace kelm::sim::test

@@ -22,8 +22,6 @@ public:
     bool Command(const QString& line);
     // Everything the simulator wrote to stderr so far.
     QString Errors();
-    // SIGTERM and wait; returns the exit code (-1 if it did not end normally).
-    int Terminate();
 
 private:
     QTemporaryDir dir_;
