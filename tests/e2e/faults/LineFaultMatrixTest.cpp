@@ -2,13 +2,14 @@
 // inside it) on a pseudo-terminal to kelmsim. Per cell: no hang, the right exit and message,
 // three tries of the failing request, files never half-written, and the line usable again
 // once the fault is gone.
+#include "e2e/Kelmctl.h"
 #include "sim/kelmsim/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 using kelm::sim::test::SimProcess;
@@ -87,23 +88,11 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     const auto file = [&](const QString& name) { return dir.filePath(name); };
     const auto tag = [](bool link) { return QString(link ? "link" : "std"); };
     QString in, out;
-    const auto kelmctl = [&](bool link, const QStringList& words, QString* err = nullptr) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", file("config")); // no settings of the machine
-        process.setProcessEnvironment(environment);
+    const auto kelmctl = [&](bool link, const QStringList& words) {
         QStringList arguments{"--device", file(tag(link) + ".tty")};
         for (const QString& word : words)
             arguments << (word == "OUT" ? out : word == "IN" ? in : word);
-        process.start(KELMCTL_PATH, arguments);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return -1; // hung
-        }
-        if (err)
-            *err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        return kelm::test::Kelmctl(arguments, file("config"));
     };
     SimProcess sims[2];
     for (bool link : {false, true}) {
@@ -116,8 +105,8 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     }
     // The files the writing operations send, taken from the drive itself.
     const QString table = file("in.dev"), profiles = file("in.bcp");
-    ASSERT_EQ(kelmctl(false, {"backup", table}), 0);
-    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}), 0);
+    ASSERT_EQ(kelmctl(false, {"backup", table}).Code, 0);
+    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}).Code, 0);
     const QByteArray stale = "stale file kept while a save fails\r\n";
 
     for (const Operation& op : Operations) {
@@ -135,13 +124,11 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             const qsizetype mark = Logged(log, 0).size();
             for (const QString& command : fault.Commands)
                 ASSERT_TRUE(sim.Command(command));
-            QString err;
-            const int code = kelmctl(op.Link, op.Words, &err);
-
-            ASSERT_NE(code, -1) << "kelmctl hung";
-            EXPECT_EQ(code, fault.Survives ? 0 : 1) << err.toStdString();
-            EXPECT_TRUE(fault.Survives || err.contains(QRegularExpression(op.Lost)))
-                << err.toStdString();
+            const kelm::test::CtlRun run = kelmctl(op.Link, op.Words);
+            const std::string err = run.Err.toStdString();
+            ASSERT_NE(run.Code, -1) << "kelmctl hung";
+            EXPECT_EQ(run.Code, fault.Survives ? 0 : 1) << err;
+            EXPECT_TRUE(fault.Survives || run.Err.contains(QRegularExpression(op.Lost))) << err;
             const QStringList logged = Logged(log, mark);
             if (fault.Tries) { // the failing request is the last one, sent in threes
                 const qsizetype tries = logged.count(logged.value(logged.size() - 1, "none"));
@@ -157,8 +144,9 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             // behind the same link name).
             ASSERT_TRUE(sim.Command("faults off"));
             QThread::msleep(fault.LateMs);
-            EXPECT_EQ(kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"}, &err), 0)
-                << err.toStdString();
+            const kelm::test::CtlRun after =
+                kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"});
+            EXPECT_EQ(after.Code, 0) << after.Err.toStdString();
         }
     }
 }
