@@ -11,6 +11,7 @@
 #include "ui/shell/WaitFor.h"
 
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -18,14 +19,26 @@
 
 namespace kelm::test {
 
+// The in-memory channel, counting how often the port was opened.
+class CountingSimChannel final : public sim::SimChannel {
+public:
+    using SimChannel::SimChannel;
+    bool Open(const QString& path) override {
+        ++opens;
+        return SimChannel::Open(path);
+    }
+    std::atomic<int> opens{0};
+};
+
 // A drive model on the in-memory simulator (plain drive or a whole Tarn link) with the
 // shipped configuration set; the test's main thread is the user-interface thread. Every
 // request the simulator decodes is recorded.
 class SimDriveFixture : public ::testing::Test {
 protected:
-    void Build(sim::SimKind kind) {
+    void Build(sim::SimKind kind, int units = -1) {
         sim::SetupOptions options;
         options.kind = kind;
+        options.units = units;
         sim::KindTables tables;
         QString error;
         ASSERT_TRUE(sim::LoadTablesFor(kind, KELM_RUNTIME_DIR "/Bin", tables, error))
@@ -36,7 +49,9 @@ protected:
             const std::lock_guard lock(recordsMutex);
             records.push_back(record);
         });
-        master = std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine),
+        auto channel = std::make_unique<CountingSimChannel>(engine);
+        channelOpens = &channel->opens;
+        master = std::make_unique<ModbusMaster>(std::move(channel),
                                                 [](std::uint8_t) { return "/dev/sim"; });
         driver = std::make_unique<TDriver>(host, *master);
         host.SetDriver(driver.get());
@@ -74,17 +89,20 @@ protected:
     }
     std::uint16_t SimRegister(std::uint8_t address, std::uint16_t reg) {
         auto lock = engine->Lock();
-        return engine->FindDevice(address)->Registers().Get(reg);
+        sim::Device* device = engine->FindDevice(address);
+        return device != nullptr ? device->Registers().Get(reg) : 0;
     }
     void SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value) {
         auto lock = engine->Lock();
-        engine->FindDevice(address)->Registers().Set(reg, value);
+        if (sim::Device* device = engine->FindDevice(address))
+            device->Registers().Set(reg, value);
     }
 
     RecordingMessages messages;
     QTemporaryDir devices;
     std::shared_ptr<sim::Engine> engine;
     std::unique_ptr<ModbusMaster> master;
+    std::atomic<int>* channelOpens = nullptr;
     CliDriverHost host;
     std::unique_ptr<TDriver> driver;
     std::mutex recordsMutex;

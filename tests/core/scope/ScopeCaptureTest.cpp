@@ -42,6 +42,7 @@ protected:
     void TearDown() override {
         if (driver)
             driver->WaitIdle();
+        session.reset();
         capture.reset();
         SimDriveFixture::TearDown();
     }
@@ -78,7 +79,31 @@ protected:
         return sizes;
     }
 
+    // The run on the user-interface thread, with the status poll reading the recorder state.
+    void StartSession(int edge, int windowMs) {
+        Settings(edge, windowMs);
+        driver->SetPollBody('I', [this] { scope::ReadScopeState(*driver); });
+        session = std::make_unique<ScopeSession>(*driver, *capture);
+        ScopeSession::Observer observer;
+        observer.Continuous = [this] { return continuous; };
+        observer.RunControlsReset = [this] { ++resets; };
+        observer.UploadEnded = [this](bool plot) {
+            (plot ? plotted : skipped)++;
+            session->CaptureComplete(); // the poll still sees the full record: no new upload
+        };
+        session->SetObserver(observer);
+        driver->SetMode('I');
+        ASSERT_TRUE(session->Start());
+        EXPECT_FALSE(session->Start()); // one run at a time
+    }
+    bool Idle() {
+        return WaitFor([&] { return !session->Running() && !session->PostProcessingPending(); });
+    }
+
     std::unique_ptr<ScopeCapture> capture;
+    std::unique_ptr<ScopeSession> session;
+    bool continuous = false;
+    int resets = 0, plotted = 0, skipped = 0;
 };
 
 TEST_F(ScopeCaptureTest, ArmWritesTheCommandLastAndStopClearsIt) {
@@ -115,39 +140,7 @@ TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
                 BlockReads(scope::Channel2Samples).empty());
 }
 
-// The run on the user-interface thread, with the status poll reading the recorder state.
-class ScopeSessionTest : public ScopeCaptureTest {
-protected:
-    void StartSession(int edge, int windowMs) {
-        Settings(edge, windowMs);
-        driver->SetPollBody('I', [this] { scope::ReadScopeState(*driver); });
-        session = std::make_unique<ScopeSession>(*driver, *capture);
-        ScopeSession::Observer observer;
-        observer.Continuous = [this] { return continuous; };
-        observer.RunControlsReset = [this] { ++resets; };
-        observer.UploadEnded = [this](bool plot) {
-            (plot ? plotted : skipped)++;
-            session->CaptureComplete(); // the poll still sees the full record: no new upload
-        };
-        session->SetObserver(observer);
-        driver->SetMode('I');
-        ASSERT_TRUE(session->Start());
-        EXPECT_FALSE(session->Start()); // one run at a time
-    }
-    bool Idle() {
-        return WaitFor([&] { return !session->Running() && !session->PostProcessingPending(); });
-    }
-    void TearDown() override {
-        if (driver)
-            driver->WaitIdle();
-        session.reset();
-        ScopeCaptureTest::TearDown();
-    }
-
-    std::unique_ptr<ScopeSession> session;
-    bool continuous = false;
-    int resets = 0, plotted = 0, skipped = 0;
-};
+using ScopeSessionTest = ScopeCaptureTest;
 
 TEST_F(ScopeSessionTest, SingleCapturePlotsOnceAndStopsTheRecorder) {
     StartSession(3, 10);
