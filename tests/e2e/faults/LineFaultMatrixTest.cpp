@@ -16,16 +16,14 @@ using kelm::sim::test::SimProcess;
 
 namespace {
 
-struct Fault {
+// A reply starts within 150 ms or counts as lost; a lost one arrives after the third try.
+const struct Fault {
     const char* Name;
     QStringList Commands; // to the simulator before the run ("after n ..." = mid-transfer)
     bool Survives;        // the operation still succeeds
     bool Tries;           // the failing request reaches the drive three times
     int LateMs = 0;       // replies still on their way after the run
-};
-
-// A reply starts within 150 ms or counts as lost; a lost one arrives after the third try.
-const Fault Faults[] = {
+} Faults[] = {
     {"silence", {"silent * on"}, false, true},
     {"silence mid-transfer", {"after 2 silent * on"}, false, true},
     {"bad CRC", {"badcrc on"}, false, true},
@@ -40,18 +38,16 @@ const Fault Faults[] = {
     {"hang-up mid-transfer", {"after 2 hangup"}, false, false},
 };
 
-struct Operation {
+const char* const NoAnswer = "no answer from address [12] on ";
+
+// clang-format off
+const struct Operation {
     const char* Name;
     bool Link;          // on the Tarn link (Drive unit 2) instead of a plain drive
     QStringList Words;  // kelmctl command; OUT and IN name the files below
     const char* Output; // file the command writes, "" when none
     const char* Lost;   // what kelmctl says when the line fails
-};
-
-const char* const NoAnswer = "no answer from address [12] on ";
-
-// clang-format off
-const Operation Operations[] = {
+} Operations[] = {
     {"table read", false, {"backup", "OUT"}, "out.dev", NoAnswer},
     {"table write", false, {"restore", "IN"}, "", NoAnswer},
     // The handshake keeps polling the command register for its 3 s before it gives up.
@@ -84,7 +80,6 @@ QStringList Logged(const QString& log, qsizetype from) {
 
 TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const auto file = [&](const QString& name) { return dir.filePath(name); };
     const auto tag = [](bool link) { return QString(link ? "link" : "std"); };
     QString in, out;
@@ -116,8 +111,7 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
         for (const Fault& fault : Faults) {
             SCOPED_TRACE(std::string(op.Name) + " / " + fault.Name);
             out = file(op.Output);
-            if (*op.Output) {
-                QFile stored(out);
+            if (QFile stored(out); *op.Output) {
                 ASSERT_TRUE(stored.open(QIODevice::WriteOnly) && stored.write(stale) > 0);
             }
             const QByteArray inBefore = Bytes(in);
