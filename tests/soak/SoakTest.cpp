@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cstdio>
 #include <malloc.h>
 
@@ -26,10 +27,8 @@ void Pause(int ms) {
 qint64 StatusField(const char* key) {
     QFile status("/proc/self/status");
     const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-    const qsizetype at = text.indexOf(key);
-    return at < 0
-               ? -1
-               : text.mid(at + qstrlen(key)).split('\n')[0].simplified().split(' ')[0].toLongLong();
+    const auto match = QRegularExpression(QString(key) + "\\s*(\\d+)").match(text);
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
 // Requests the simulator logged as answered from byte `from` of its log on.
