@@ -71,10 +71,7 @@ public:
     void Purge() override {}
     long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
     int ReadByte(std::uint8_t& byte, std::uint32_t) override {
-        if (next_ >= reply_.size())
-            return -1;
-        byte = static_cast<std::uint8_t>(reply_[next_++]);
-        return 1;
+        return next_ < reply_.size() ? (byte = std::uint8_t(reply_[next_++]), 1) : -1;
     }
     void Close() override { open_ = false; }
 
@@ -120,6 +117,7 @@ void SimRequests(const Bytes& bytes) {
 }
 
 // One row per reader; the devicetable reader takes a stream, the others a path.
+using Path = const QString&;
 // clang-format off
 const std::map<std::string_view, Target> Targets{
     {"devicetable", [](Bytes b) {
@@ -129,40 +127,35 @@ const std::map<std::string_view, Target> Targets{
         LoadConfiguration(table, buffer, QLatin1String(DeviceConfigurationHeader),
                           QLatin1String(DeviceConfigurationErrorTitle)); }},
     {"alarmtexts", OnFile(".dll", LoadAlarmTexts)},
-    {"iostrings", OnFile(".dll", [](const QString& p) {
+    {"iostrings", OnFile(".dll", [](Path p) {
         IoGroups groups;
         LoadIoStrings(p, DeviceKind::Std, groups);
         LoadIoStrings(p, DeviceKind::Drive, groups); })},
-    {"analoglabels", OnFile(".dll", [](const QString& p) {
-        AnalogOutLabels labels;
-        LoadAnalogOutLabels(p, "StrMon.dll", labels); })},
-    {"homing", OnFile(".dll", [](const QString& p) {
+    {"analoglabels", OnFile(".dll", [](Path p) {
+        AnalogOutLabels out; LoadAnalogOutLabels(p, "StrMon.dll", out); })},
+    {"homing", OnFile(".dll", [](Path p) {
         HomingDescriptors homing;
         LoadHomingDescriptors(p, "Homing.dll", homing);
         for (const HomingMethod& method : homing.Methods)
             homing.FindByCode(method.Code); })},
-    {"scopescales", OnFile(".dll", [](const QString& p) {
-        ScopeScaleSet set;
-        LoadScopeScales(p, "Osci.dll", set); })},
+    {"scopescales", OnFile(".dll", [](Path p) {
+        ScopeScaleSet set; LoadScopeScales(p, "Osci.dll", set); })},
     {"bootloader", OnFile(".dll", LoadBootloaderRecords)},
-    {"devicefile", OnFile(".dev", [](const QString& p) {
+    {"devicefile", OnFile(".dev", [](Path p) {
         ParamTable table;
         table.CopyFrom(ShippedTables()[KindIndex(DeviceKind::Std)]);
         OpenDeviceFile(table, DeviceKind::Std, p, false);
         Comparison().Load(table, DeviceKind::Std, p, p); })},
-    {"profilesfile", OnFile(".bcp", [](const QString& p) {
-        ParamTable table = ParamTable::MakeSynthetic("P", 256, 831);
-        OpenProfilesFile(table, p); })},
-    {"scopefile", OnFile(".kls", [](const QString& p) {
-        ScopeRecording recording;
-        ReadScopeFile(p, recording); })},
-    {"scopesettings", OnFile(".dll", [](const QString& p) {
+    {"profilesfile", OnFile(".bcp", [](Path p) {
+        auto table = ParamTable::MakeSynthetic("P", 256, 831); OpenProfilesFile(table, p); })},
+    {"scopefile", OnFile(".kls", [](Path p) { ScopeRecording out; ReadScopeFile(p, out); })},
+    {"scopesettings", OnFile(".dll", [](Path p) {
         ParamTable table = ParamTable::MakeSynthetic("O", 50000, 50013);
         std::array<int, 2> offsets{};
         ScopeSettingsFile file(p, p);
         file.Load(DeviceKind::Std, table, offsets);
         file.Load(DeviceKind::Drive, table, offsets); })},
-    {"settings", OnFile(".ini", [](const QString& p) {
+    {"settings", OnFile(".ini", [](Path p) {
         const SettingsStore store("/tmp/kelm-fuzz/", p, SettingsStore::Access::ReadOnly);
         for (int com = 0; com <= 41; ++com)
             store.PortPath(com); })},
@@ -206,6 +199,5 @@ int main(int argc, char** argv) {
         target->second(file.readAll());
     }
     std::printf("%lld inputs replayed\n", static_cast<long long>(files.size()));
-    return 0;
 }
 #endif

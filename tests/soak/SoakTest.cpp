@@ -3,28 +3,15 @@
 // recoveries. At the end the request and reply counters must agree with the simulator's
 // log over a clean stretch, every fault must have been recovered from, memory may have
 // grown by at most 5 % after the warm-up and no thread may be left over.
-#include "app/InstallFlows.h"
-#include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/seams/RecordingMessages.h"
-#include "sim/kelmsim/SimProcess.h"
+#include "e2e/app/ProgramOnSim.h"
 #include "ui/diagnostic/DiagnosticWindow.h"
-#include "ui/drive/TFConnectD.h"
-#include "ui/drive/TFSelectDriver.h"
-#include "ui/seams/ScriptedDialogs.h"
-#include "ui/shell/Principale.h"
-#include "ui/shell/WaitFor.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <malloc.h>
 
 namespace kelm {
@@ -36,14 +23,12 @@ void Pause(int ms) {
     WaitFor([] { return false; }, ms);
 }
 
+// A field of /proc/self/status ("VmRSS:", "Threads:").
 qint64 StatusField(const char* key) {
     QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
-    return -1;
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const auto match = QRegularExpression(QString(key) + "\\s*(\\d+)").match(text);
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
 // Requests the simulator logged as answered from byte `from` of its log on.
@@ -55,10 +40,8 @@ qsizetype AnsweredSince(const QString& log, qint64 from) {
 // The size of the simulator's log once it has stopped growing.
 qint64 SettledSize(const QString& log) {
     qint64 last = -1;
-    for (qint64 now = QFileInfo(log).size(); now != last; now = QFileInfo(log).size()) {
+    for (qint64 now = QFileInfo(log).size(); now != last; Pause(500), now = QFileInfo(log).size())
         last = now;
-        Pause(500);
-    }
     return last;
 }
 
@@ -69,44 +52,18 @@ qint64 HeldRss() {
     return StatusField("VmRSS:");
 }
 
-TEST(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
+using Soak = test::ProgramOnSim;
+
+TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     const int asked = qEnvironmentVariableIntValue("KELM_SOAK_SECONDS");
     const int seconds = asked > 0 ? asked : 60;
     // Library pages, heap arenas, style and font caches fill during the first minutes; the
     // size is compared from then on.
     const qint64 warmUpMs = std::min(seconds / 6, 600) * 1000LL;
-    QTemporaryDir dir;
-    const QString simLog = dir.filePath("sim.log");
-    sim::test::SimProcess sim;
-    const QString tty = dir.filePath("tty"); // follows the terminal a hang-up renews
-    ASSERT_TRUE(
-        sim.Start({"--bin", KELM_RUNTIME_DIR "/Bin", "--log", simLog, "--link-path", tty}, false));
-    qputenv("KELM_COM1", tty.toLocal8Bit());
-    QDir(dir.path()).mkpath("install/Bin");
-    const QDir shipped(KELM_RUNTIME_DIR "/Bin");
-    for (const QString& name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), dir.filePath("install/Bin/" + name));
-
-    RecordingMessages messages;
-    ScriptedDialogs dialogs;
-    dialogs.SetDefaultDialogHandler([](QDialog& dialog) {
-        if (auto* select = qobject_cast<TFSelectDriver*>(&dialog)) {
-            select->EId->setText("1");
-            select->BStdOk->click();
-        } else if (qobject_cast<TFConnectD*>(&dialog)) {
-            ScriptedDialogs::WaitClosed(dialog, 60000);
-        } else {
-            dialog.reject();
-        }
-    });
-    PrincipaleOptions options;
-    options.ExecutableFolder = dir.filePath("install/");
-    options.SettingsFile = dir.filePath("settings.ini");
-    options.Arguments = {"kelmdrive"};
-    auto window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
-    window->show();
+    onlyConnectionWaited = true;
+    ASSERT_NO_FATAL_FAILURE(Open("std", 0, DeviceKind::Std));
+    const QString simLog = Log();
     const auto online = [&] { return window->Driver().Online(); };
-    ASSERT_TRUE(WaitFor(online, 60000)) << messages.Texts().join('|').toStdString();
     window->ViewInfoClick();
 
     // Faults as the soak injects them; each lasts one to three seconds.
@@ -158,14 +115,14 @@ TEST(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     TDriver& driver = window->Driver();
     const char mode = driver.ModeLetter();
     driver.WaitIdle();
-    const std::uint32_t requests = master.RequestCount, replies = master.ReplyCount;
-    const std::uint32_t failures = master.FailureCount;
+    const std::uint32_t requests = master.RequestCount, replies = master.ReplyCount,
+                        failures = master.FailureCount;
     const qint64 answered = SettledSize(simLog);
     driver.SetMode(mode);
     Pause(5000);
     driver.WaitIdle();
-    const std::uint32_t newRequests = master.RequestCount - requests;
-    const std::uint32_t newReplies = master.ReplyCount - replies;
+    const std::uint32_t newRequests = master.RequestCount - requests,
+                        newReplies = master.ReplyCount - replies;
     // A reply may come too late on a busy machine: answered by the drive, tried again by
     // the master. Every reply taken was one the drive sent, and few may be lost.
     SettledSize(simLog);
@@ -178,13 +135,13 @@ TEST(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     EXPECT_EQ(master.RequestCount, master.ReplyCount + master.FailureCount);
     driver.SetMode(mode);
 
-    const qint64 rssPlain = StatusField("VmRSS:"), rssEnd = HeldRss();
-    const qint64 threadsEnd = StatusField("Threads:");
+    rssByMinute << QString::number(StatusField("VmRSS:"));
+    const qint64 rssEnd = HeldRss(), threadsEnd = StatusField("Threads:");
     window->close();
     window.reset();
     QCoreApplication::processEvents();
-    std::printf("soak: RSS/heap in use by minute (kB): %s; at the end %lld\n",
-                qPrintable(rssByMinute.join(' ')), rssPlain);
+    std::printf("soak: RSS/heap in use by minute, RSS at the end (kB): %s\n",
+                qPrintable(rssByMinute.join(' ')));
     std::printf("soak: %d s, %d faults, %d recovered; clean stretch: %u requests, %u replies, "
                 "%lld answered by the drive; RSS held after %lld s warm-up %lld -> %lld kB "
                 "(%+.1f %%); threads %lld -> %lld\n",
@@ -195,7 +152,6 @@ TEST(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     ASSERT_GT(rssStart, 0) << "run too short to take the starting size";
     EXPECT_LE(rssEnd, rssStart + rssStart / 20) << "memory grew by more than 5 %";
     EXPECT_EQ(threadsEnd, threadsStart);
-    qunsetenv("KELM_COM1");
 }
 
 } // namespace

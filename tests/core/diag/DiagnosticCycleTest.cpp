@@ -19,9 +19,7 @@ protected:
         };
         observer.WriteDone = [this](int row) { writesDone.push_back(row); };
         observer.Counters = [this](std::uint32_t req, std::uint32_t ok, std::uint32_t fail) {
-            requests = req;
-            replies = ok;
-            failures = fail;
+            std::tie(requests, replies, failures) = std::tuple(req, ok, fail);
         };
         observer.PassComplete = [this] { ++passes; };
         observer.LinkLostChanged = [this](bool lost) { lostChanges.push_back(lost); };
@@ -34,31 +32,18 @@ protected:
         cycle.reset();
         SimDriveFixture::TearDown();
     }
-
-    // Addresses of the reads the simulator saw.
-    std::vector<std::uint16_t> ReadAddresses() {
-        std::vector<std::uint16_t> out;
-        for (const sim::ExchangeRecord& r : Records())
-            if (r.function == 3)
-                out.push_back(r.firstRegister);
-        return out;
-    }
-    std::set<std::uint16_t> AddressesOfRows(int first, int count) {
-        std::set<std::uint16_t> out;
-        for (int row = first; row < first + count; ++row)
-            out.insert(driver->ActiveTable().At(row).Address);
-        return out;
-    }
-    // Index of the first plain parameter row (written and kept by the drive).
-    int WritableRow() {
+    // Indexes of the first plain parameter rows (written and kept by the drive).
+    std::vector<int> WritableRows() {
         const ParamTable& table = driver->ActiveTable();
+        std::vector<int> rows;
         for (int row = 0; row < table.Count(); ++row) {
             const ParamEntry& e = table.At(row);
             if (e.KindLetter == 'A' && e.Address > 6 && e.Address < 40 && e.MaxValue > 200)
-                return row;
+                rows.push_back(row);
         }
-        return -1;
+        return rows;
     }
+    std::uint16_t AddressOf(int row) { return driver->ActiveTable().At(row).Address; }
 
     std::unique_ptr<DiagnosticCycle> cycle;
     std::vector<int> rowsRead;
@@ -69,74 +54,62 @@ protected:
     int passes = 0;
 };
 
-TEST_F(DiagnosticCycleTest, PollsOnlyTheVisibleRows) {
-    ASSERT_GT(driver->ActiveTable().Count(), 30);
-    cycle->SetVisibleRows({3, 4});
-    driver->SetMode('D');
-    EXPECT_EQ(driver->ModeLetter(), 'D');
-    ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
-    ClearRecords();
-    ASSERT_TRUE(WaitFor([&] { return passes >= 5; }));
-    // Exactly the visible rows' registers. (How a scroll moves the walk is DiagRowWalkTest's.)
-    const std::vector<std::uint16_t> seen = ReadAddresses();
-    EXPECT_EQ(std::set<std::uint16_t>(seen.begin(), seen.end()), AddressesOfRows(3, 4));
-    driver->WaitIdle();
-    // Counters follow the master; every request was answered.
-    EXPECT_GT(requests, 10u);
-    EXPECT_EQ(std::tuple(replies, failures), std::tuple(requests, 0u));
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(DiagnosticCycleTest, ShowsWhatTheDriveHolds) {
-    const int row = WritableRow();
-    ASSERT_GE(row, 0);
-    const std::uint16_t address = driver->ActiveTable().At(row).Address;
-    SetSimRegister(1, address, 0xFFFF);
-    cycle->SetVisibleRows({row, 1});
-    driver->SetMode('D');
-    ASSERT_TRUE(WaitFor([&] { return lastValue.count(row) > 0; }));
-    driver->WaitIdle();
-    EXPECT_EQ(lastValue[row], 0xFFFF);
-    const ParamEntry& entry = driver->ActiveTable().At(row);
-    EXPECT_EQ(std::tuple(entry.DriveValue, entry.Value), std::tuple(-1, -1));
-}
-
-TEST_F(DiagnosticCycleTest, QueuedWriteReachesTheDriveOnTheRowsVisit) {
-    const int row = WritableRow();
-    ASSERT_GE(row, 0);
-    const std::uint16_t address = driver->ActiveTable().At(row).Address;
+// A row shows what the drive holds; a queued write waits until its row is visible.
+TEST_F(DiagnosticCycleTest, ShowsTheDrivesValueAndWritesAQueuedOneOnTheRowsVisit) {
+    const std::vector<int> rows = WritableRows();
+    ASSERT_GE(rows.size(), 2u);
+    const int row = rows[0], other = rows[1];
+    SetSimRegister(1, AddressOf(other), 0xFFFF);
     EXPECT_TRUE(cycle->QueueWrite(row, 123));
     // One value waits already; rows outside the table.
     EXPECT_FALSE(cycle->QueueWrite(row, 77) || cycle->QueueWrite(-1, 1) ||
                  cycle->QueueWrite(driver->ActiveTable().Count(), 1));
     ASSERT_EQ(cycle->PendingWrite(row), std::optional<std::int16_t>(123));
 
-    // Not visible: the value waits.
-    const int other = row + 5;
-    cycle->SetVisibleRows({other, 2});
+    cycle->SetVisibleRows({other, 1});
     driver->SetMode('D');
     ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
+    EXPECT_EQ(lastValue[other], 0xFFFF);
     EXPECT_TRUE(writesDone.empty());
     EXPECT_EQ(cycle->PendingWrite(row), std::optional<std::int16_t>(123));
-    EXPECT_NE(SimRegister(1, address), 123);
+    EXPECT_NE(SimRegister(1, AddressOf(row)), 123);
 
     cycle->SetVisibleRows({row, 2});
     ASSERT_TRUE(WaitFor([&] { return !writesDone.empty(); }));
     ASSERT_TRUE(WaitFor([&] { return lastValue.count(row) && lastValue[row] == 123; }));
     driver->WaitIdle();
     EXPECT_EQ(writesDone, std::vector<int>{row});
-    EXPECT_EQ(SimRegister(1, address), 123);
+    EXPECT_EQ(SimRegister(1, AddressOf(row)), 123);
     EXPECT_FALSE(cycle->PendingWrite(row).has_value());
+    const ParamEntry& entry = driver->ActiveTable().At(other);
+    EXPECT_EQ(std::tuple(entry.DriveValue, entry.Value), std::tuple(-1, -1));
 }
 
-TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
-    cycle->SetVisibleRows({0, 5});
+// The mode starts at row zero with fresh counters and polls only the visible rows; a silent
+// drive is probed until it answers.
+TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersAgain) {
+    master->RequestCount = 99;
+    cycle->SetVisibleRows({3, 4});
     driver->SetMode('D');
-    ASSERT_TRUE(WaitFor([&] { return passes >= 1; }));
+    EXPECT_EQ(driver->ModeLetter(), 'D');
+    ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
+    EXPECT_EQ(rowsRead.front(), 0);
+    ClearRecords();
+    ASSERT_TRUE(WaitFor([&] { return passes >= 5; }));
+    // Exactly the visible rows' registers. (How a scroll moves the walk is DiagRowWalkTest's.)
+    std::set<std::uint16_t> seen, visible;
+    for (const sim::ExchangeRecord& r : Records())
+        seen.insert(r.firstRegister);
+    for (int row = 3; row < 7; ++row)
+        visible.insert(AddressOf(row));
+    EXPECT_EQ(seen, visible);
+    // Counters follow the master from zero; every request was answered.
+    EXPECT_TRUE(requests > 10 && requests < 99) << requests;
+    EXPECT_EQ(std::tuple(replies, failures), std::tuple(requests, 0u));
+    EXPECT_TRUE(messages.Texts().isEmpty());
     const int configured = host.ConfigureCount();
-    Control(QStringLiteral("silent * on"));
-    ASSERT_TRUE(WaitFor([&] { return cycle->LinkLost(); }));
-    ASSERT_TRUE(WaitFor([&] { return !driver->Online(); }));
+    Control("silent * on");
+    ASSERT_TRUE(WaitFor([&] { return cycle->LinkLost() && !driver->Online(); }, 15000));
     EXPECT_EQ(driver->ModeLetter(), 'D'); // the window stays and keeps trying
     ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Device not Respondig"); }));
     ASSERT_TRUE(WaitFor([&] { return lostChanges == std::vector<bool>{true}; }));
@@ -149,30 +122,18 @@ TEST_F(DiagnosticCycleTest, ReconnectsWhenTheDriveAnswersAgain) {
     const std::vector<sim::ExchangeRecord> probes = Records();
     EXPECT_GE(probes.size(), 3u);
     EXPECT_LE(probes.size(), 15u);
-    for (const sim::ExchangeRecord& r : probes) {
-        EXPECT_EQ(r.firstRegister, 0);
-        EXPECT_FALSE(r.answered);
-    }
+    for (const sim::ExchangeRecord& r : probes)
+        EXPECT_TRUE(r.firstRegister == 0 && !r.answered);
 
     const std::size_t readBefore = rowsRead.size();
-    Control(QStringLiteral("silent * off"));
-    ASSERT_TRUE(WaitFor([&] { return !cycle->LinkLost(); }));
+    Control("silent * off");
+    ASSERT_TRUE(WaitFor([&] { return !cycle->LinkLost(); }, 15000));
     EXPECT_TRUE(driver->Online() && master->IsPortOpen());
     EXPECT_GT(host.ConfigureCount(), configured);
     ASSERT_TRUE(WaitFor([&] { return rowsRead.size() > readBefore + 5; }));
     driver->WaitIdle();
     EXPECT_EQ(lostChanges, (std::vector<bool>{true, false}));
     EXPECT_GT(failures, 0u);
-}
-
-TEST_F(DiagnosticCycleTest, SetModeStartsAtRowZeroAndResetsCounters) {
-    master->RequestCount = 99;
-    cycle->SetVisibleRows({0, 3});
-    driver->SetMode('D');
-    ASSERT_TRUE(WaitFor([&] { return !rowsRead.empty(); }));
-    driver->WaitIdle();
-    EXPECT_EQ(rowsRead.front(), 0);
-    EXPECT_LT(requests, 99u);
     // Off line the mode does not start.
     driver->SetOnline(false);
     driver->SetMode('D');

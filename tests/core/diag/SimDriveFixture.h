@@ -4,16 +4,13 @@
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/ControlCommands.h"
 #include "sim/engine/SimSetup.h"
+#include "ui/shell/WaitFor.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,16 +36,14 @@ public:
 class SimDriveFixture : public ::testing::Test {
 protected:
     void Build(sim::SimKind kind, int units = -1) {
-        ClearTerminateRequest();
-        const QString bin = QStringLiteral(KELM_RUNTIME_DIR "/Bin");
         sim::SetupOptions options;
         options.kind = kind;
         options.units = units;
         sim::KindTables tables;
         QString error;
-        ASSERT_TRUE(sim::LoadTablesFor(kind, bin, tables, error)) << error.toStdString();
-        engine =
-            std::shared_ptr<sim::Engine>(sim::BuildEngine(options, tables, TickCount(), error));
+        ASSERT_TRUE(sim::LoadTablesFor(kind, KELM_RUNTIME_DIR "/Bin", tables, error))
+            << error.toStdString();
+        engine = sim::BuildEngine(options, tables, TickCount(), error);
         ASSERT_TRUE(engine) << error.toStdString();
         engine->SetObserver([this](const sim::ExchangeRecord& record) {
             const std::lock_guard lock(recordsMutex);
@@ -56,12 +51,11 @@ protected:
         });
         auto channel = std::make_unique<CountingSimChannel>(engine);
         channelOpens = &channel->opens;
-        master = std::make_unique<ModbusMaster>(
-            std::move(channel), [](std::uint8_t) { return QStringLiteral("/dev/sim"); });
+        master = std::make_unique<ModbusMaster>(std::move(channel),
+                                                [](std::uint8_t) { return "/dev/sim"; });
         driver = std::make_unique<TDriver>(host, *master);
         host.SetDriver(driver.get());
-        ASSERT_TRUE(driver->Initialize(QStringLiteral(KELM_RUNTIME_DIR "/"),
-                                       devices.path() + QStringLiteral("/Devices/")));
+        ASSERT_TRUE(driver->Initialize(KELM_RUNTIME_DIR "/", devices.path() + "/Devices/"));
     }
     void TearDown() override {
         if (driver) {
@@ -78,17 +72,6 @@ protected:
         master->DeviceAddress = 1;
         ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
         driver->SetOnline(true);
-    }
-
-    template <typename Pred> bool WaitFor(Pred pred, std::uint32_t timeoutMs = 15000) {
-        const std::uint32_t start = TickCount();
-        while (!pred()) {
-            if (TickCount() - start > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
     }
 
     void Control(const QString& line) {

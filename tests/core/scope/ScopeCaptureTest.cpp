@@ -1,5 +1,5 @@
 // The capture engine against the simulator engine in-process: arming, the recorder state,
-// the upload per kind, a lost link and the sample conversion.
+// the upload, the run on the user-interface thread and the sample conversion.
 #include "SimDriveFixture.h"
 
 #include "core/drive/scope/ScopeCapture.h"
@@ -33,43 +33,34 @@ TEST(UploadProgress, EachBlockCountsOnce) {
 
 class ScopeCaptureTest : public SimDriveFixture {
 protected:
-    // Goes on line with the kind's unit: Std plain, Orca and a Drive unit in link mode.
-    void Connect(sim::SimKind kind) {
-        Build(kind);
-        if (kind == sim::SimKind::Std) {
-            GoOnlinePlain();
-            unit = 1;
-        } else {
-            ASSERT_TRUE(master->OpenPort(1, 19200, true, 2));
-            const int base = driver->KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
-            unit = static_cast<std::uint8_t>(kind == sim::SimKind::Orca ? 2 : base + 1);
-            master->DeviceAddress = unit;
-            driver->SelectDeviceKind(
-                kind == sim::SimKind::Orca ? DeviceKind::Orca230 : DeviceKind::Drive, false);
-            driver->SetOnline(true);
-        }
+    void SetUp() override {
+        Build(sim::SimKind::Std);
+        GoOnlinePlain();
         capture = std::make_unique<ScopeCapture>(*driver);
         capture->Install();
     }
     void TearDown() override {
         if (driver)
             driver->WaitIdle();
+        session.reset();
         capture.reset();
         SimDriveFixture::TearDown();
+    }
+    void Settings(int edge, int windowMs) {
+        driver->ScopeSettingsTable().FindByAddress(scope::Edge)->Value = std::int16_t(edge);
+        driver->ScopeSettingsTable().FindByAddress(scope::TimeWindow)->Value =
+            std::int16_t(windowMs);
     }
 
     // Arms an automatic capture and waits, reading the state as the status poll does,
     // until the drive reports it complete.
     bool ArmAndWait() {
-        driver->ScopeSettingsTable().FindByAddress(scope::Edge)->Value = 3;
-        driver->ScopeSettingsTable().FindByAddress(scope::TimeWindow)->Value = 10;
-        if (!scope::Arm(*driver, {0, 0, 1000, 2000}))
-            return false;
-        return WaitFor([&] {
-            driver->WaitIdle();
-            scope::ReadScopeState(*driver);
-            return scope::DriveState(*driver) == scope::StateComplete || !driver->Online();
-        });
+        Settings(3, 10);
+        return scope::Arm(*driver, {0, 0, 1000, 2000}) && WaitFor([&] {
+                   driver->WaitIdle();
+                   scope::ReadScopeState(*driver);
+                   return scope::DriveState(*driver) == scope::StateComplete;
+               });
     }
 
     bool Upload() {
@@ -88,55 +79,9 @@ protected:
         return sizes;
     }
 
-    std::unique_ptr<ScopeCapture> capture;
-    std::uint8_t unit = 1;
-};
-
-TEST_F(ScopeCaptureTest, ArmWritesTheCommandLastAndStopClearsIt) {
-    Connect(sim::SimKind::Std);
-    ClearRecords();
-    ASSERT_TRUE(scope::Arm(*driver, {5, 7, 100, 200}));
-    std::vector<std::uint16_t> written;
-    for (const sim::ExchangeRecord& r : Records())
-        if (r.function == 16)
-            written.push_back(r.firstRegister);
-    ASSERT_FALSE(written.empty());
-    EXPECT_EQ(written.back(), scope::Command);
-    EXPECT_EQ(std::tuple(SimRegister(unit, scope::Level), SimRegister(unit, scope::Scale2)),
-              std::tuple(5, 200));
-    ASSERT_TRUE(scope::Stop(*driver));
-    EXPECT_EQ(SimRegister(unit, scope::Command), 0);
-    // The state is read only while armed.
-    ClearRecords();
-    scope::ReadScopeState(*driver);
-    EXPECT_TRUE(Records().empty());
-}
-
-TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
-    Connect(sim::SimKind::Std);
-    ASSERT_TRUE(ArmAndWait());
-    SetSimRegister(1, scope::SampleCount, 700);
-    ASSERT_TRUE(Upload());
-    EXPECT_EQ(std::tuple(capture->ReportedCount(), capture->SampleCount()), std::tuple(700, 500));
-    EXPECT_EQ(BlockReads(scope::Channel1Samples).size(), 16U);
-
-    SetSimRegister(1, scope::SampleCount, 0);
-    ClearRecords();
-    ASSERT_TRUE(Upload());
-    EXPECT_TRUE(capture->Completed() && capture->SampleCount() == 0);
-    EXPECT_TRUE(BlockReads(scope::Channel1Samples).empty() &&
-                BlockReads(scope::Channel2Samples).empty());
-}
-
-// The run on the user-interface thread, with the status poll reading the recorder state.
-class ScopeSessionTest : public ScopeCaptureTest {
-protected:
+    // The run on the user-interface thread, with the status poll reading the recorder state.
     void StartSession(int edge, int windowMs) {
-        Connect(sim::SimKind::Std);
-        driver->ScopeSettingsTable().FindByAddress(scope::Edge)->Value =
-            static_cast<std::int16_t>(edge);
-        driver->ScopeSettingsTable().FindByAddress(scope::TimeWindow)->Value =
-            static_cast<std::int16_t>(windowMs);
+        Settings(edge, windowMs);
         driver->SetPollBody('I', [this] { scope::ReadScopeState(*driver); });
         session = std::make_unique<ScopeSession>(*driver, *capture);
         ScopeSession::Observer observer;
@@ -154,17 +99,48 @@ protected:
     bool Idle() {
         return WaitFor([&] { return !session->Running() && !session->PostProcessingPending(); });
     }
-    void TearDown() override {
-        if (driver)
-            driver->WaitIdle();
-        session.reset();
-        ScopeCaptureTest::TearDown();
-    }
 
+    std::unique_ptr<ScopeCapture> capture;
     std::unique_ptr<ScopeSession> session;
     bool continuous = false;
     int resets = 0, plotted = 0, skipped = 0;
 };
+
+TEST_F(ScopeCaptureTest, ArmWritesTheCommandLastAndStopClearsIt) {
+    ClearRecords();
+    ASSERT_TRUE(scope::Arm(*driver, {5, 7, 100, 200}));
+    std::vector<std::uint16_t> written;
+    for (const sim::ExchangeRecord& r : Records())
+        if (r.function == 16)
+            written.push_back(r.firstRegister);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written.back(), scope::Command);
+    EXPECT_EQ(std::tuple(SimRegister(1, scope::Level), SimRegister(1, scope::Scale2)),
+              std::tuple(5, 200));
+    ASSERT_TRUE(scope::Stop(*driver));
+    EXPECT_EQ(SimRegister(1, scope::Command), 0);
+    // The state is read only while armed.
+    ClearRecords();
+    scope::ReadScopeState(*driver);
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
+    ASSERT_TRUE(ArmAndWait());
+    SetSimRegister(1, scope::SampleCount, 700);
+    ASSERT_TRUE(Upload());
+    EXPECT_EQ(std::tuple(capture->ReportedCount(), capture->SampleCount()), std::tuple(700, 500));
+    EXPECT_EQ(BlockReads(scope::Channel1Samples).size(), 16U);
+
+    SetSimRegister(1, scope::SampleCount, 0);
+    ClearRecords();
+    ASSERT_TRUE(Upload());
+    EXPECT_TRUE(capture->Completed() && capture->SampleCount() == 0);
+    EXPECT_TRUE(BlockReads(scope::Channel1Samples).empty() &&
+                BlockReads(scope::Channel2Samples).empty());
+}
+
+using ScopeSessionTest = ScopeCaptureTest;
 
 TEST_F(ScopeSessionTest, SingleCapturePlotsOnceAndStopsTheRecorder) {
     StartSession(3, 10);

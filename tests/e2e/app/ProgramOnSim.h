@@ -5,6 +5,7 @@
 #include "core/seams/RecordingMessages.h"
 #include "sim/kelmsim/SimProcess.h"
 #include "ui/drive/SelectDrive.h"
+#include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/ExtraLinkPorts.h"
@@ -24,21 +25,23 @@
 namespace kelm::test {
 
 // The program's main window offscreen against kelmsim of a kind as COM1 (offered as a link
-// port too), with a settings file of its own; the selection and unit dialogs are answered
-// and the connection's dialogs run to their end.
+// port too, following the terminal a hang-up renews), with a settings file of its own; the
+// selection and unit dialogs are answered and the connection's dialogs run to their end
+// (with onlyConnectionWaited, the others are turned down).
 struct ProgramOnSim : ::testing::Test {
     void Open(const QString& kind, int unit, DeviceKind expected) {
-        ASSERT_TRUE(sim.Start({"--kind", kind, "--log", dir.filePath("sim.log")}, false));
-        qputenv("KELM_COM1", sim.Path().toLocal8Bit());
+        const QString tty = dir.filePath("tty");
+        ASSERT_TRUE(sim.Start({"--kind", kind, "--log", Log(), "--link-path", tty}, false));
+        qputenv("KELM_COM1", tty.toLocal8Bit());
         previousScan = InstallLinkPortScan([] { return ParseLinkPortList("1"); });
-        dialogs.SetDefaultDialogHandler([kind, unit](QDialog& d) {
+        dialogs.SetDefaultDialogHandler([this, kind, unit](QDialog& d) {
             if (auto* select = qobject_cast<TFSelectDriver*>(&d)) {
                 select->EId->setText(QStringLiteral("1"));
                 (kind == "std" ? select->BStdOk : select->BLinkOk)->click();
             } else if (auto* overview = qobject_cast<TFTarnSel*>(&d)) {
                 WaitFor([overview] { return !overview->Panel(1).CanId->text().isEmpty(); });
                 overview->Panel(unit).SelectButton->click();
-            } else {
+            } else if (!onlyConnectionWaited || qobject_cast<TFConnectD*>(&d)) {
                 ScriptedDialogs::WaitClosed(d, 60000); // connection and transfers
             }
         });
@@ -65,6 +68,7 @@ struct ProgramOnSim : ::testing::Test {
         qunsetenv("KELM_COM1");
         EXPECT_EQ(dialogs.UnexpectedCount(), 0);
     }
+    QString Log() const { return dir.filePath("sim.log"); }
     StatusPanelWidget& Panel() { return dynamic_cast<StatusMonitor&>(window->Panel()).Panel(); }
 
     QTemporaryDir dir;
@@ -72,6 +76,7 @@ struct ProgramOnSim : ::testing::Test {
     RecordingMessages messages;
     ScriptedDialogs dialogs;
     LinkPortScan previousScan;
+    bool onlyConnectionWaited = false;
     std::unique_ptr<TFPrincipale> window;
 };
 

@@ -2,28 +2,24 @@
 // profiles, the recorder, the procedures) against a running kelmsim.
 #include "sim/kelmsim/SimProcess.h"
 
+#include "e2e/Kelmctl.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <optional>
 
 using kelm::sim::test::SimProcess;
+using namespace kelm::test;
 
 namespace {
 
-struct CtlRun {
-    int Code = -1;
-    QString Out;
-    QString Err;
-};
-
 // One kelmctl run of a table: a control line for kelmsim first (when not empty), the
 // arguments, the exit code, texts expected on stdout or stderr ("$DEV" stands for the
-// terminal's path, "$WRITTEN" for the number of registers the drive acknowledged) and, when given,
-// the register writes the run made as "address register".
+// terminal's path, "$WRITTEN" for the number of registers the drive acknowledged) and, when
+// given, the register writes the run made as "address register".
 struct Step {
     QString Control;
     QStringList Arguments;
@@ -31,6 +27,7 @@ struct Step {
     QStringList Says = {};
     std::optional<QStringList> Writes = std::nullopt;
 };
+const QStringList None;
 
 class DriveCommands : public ::testing::Test {
 protected:
@@ -54,22 +51,8 @@ protected:
         }
         return out;
     }
-
-    CtlRun Kelmctl(const QStringList& arguments) {
-        QProcess process;
-        // The user's own settings and oscilloscope settings stay out of the test.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), File("config"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KELMCTL_PATH),
-                      QStringList{"--device", sim.Path()} + arguments);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return {};
-        }
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+    CtlRun Ctl(const QStringList& arguments) {
+        return Kelmctl(QStringList{"--device", sim.Path()} + arguments, File("config"));
     }
 
     void Run(const std::vector<Step>& steps) {
@@ -79,9 +62,12 @@ protected:
                 ASSERT_TRUE(sim.Command(step.Control));
             }
             const qsizetype mark = Logged().size();
-            const CtlRun run = Kelmctl(step.Arguments);
+            const CtlRun run = Ctl(step.Arguments);
             EXPECT_EQ(run.Code, step.Code) << run.Err.toStdString();
             QStringList written = Logged(mark, true);
+            if (step.Writes) {
+                EXPECT_EQ(written, *step.Writes);
+            }
             written.removeDuplicates(); // a write asked again after a late reply counts once
             for (QString text : step.Says)
                 EXPECT_TRUE(
@@ -89,9 +75,6 @@ protected:
                         .contains(text.replace("$DEV", sim.Path())
                                       .replace("$WRITTEN", QString::number(written.size()))))
                     << run.Out.toStdString() << run.Err.toStdString();
-            if (step.Writes) {
-                EXPECT_EQ(Logged(mark, true), *step.Writes);
-            }
         }
     }
 
@@ -113,22 +96,19 @@ protected:
 // a round trip through the files, then what stops a restore or a backup: a wrong file or kind,
 // a drive falling silent after 41 writes (the restore says how far it got) or from the start.
 TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
-    ASSERT_EQ(Kelmctl({"backup", File("drive.dev")}).Code, 0);
+    ASSERT_EQ(Ctl({"backup", File("drive.dev")}).Code, 0);
     QString edited = Text("drive.dev");
     edited.replace(QRegularExpression("\nMotor Poles\t0*7\t[^\r]*"), "\nMotor Poles\t7\t999");
     ASSERT_TRUE(Write("edited.dev", edited));
     ASSERT_TRUE(Write("bad.dev", "not a parameter file\r\n"));
-    const CtlRun compare = Kelmctl({"compare", File("edited.dev")});
+    const CtlRun compare = Ctl({"compare", File("edited.dev")});
     ASSERT_EQ(compare.Code, 1); // rows differ: register 7 alone
     const QStringList marked = compare.Out.split('\n').filter(QRegularExpression("^\\*"));
     ASSERT_EQ(marked.size(), 1) << compare.Out.toStdString();
     EXPECT_TRUE(marked[0].contains("\t007\t")) << marked[0].toStdString();
+    // clang-format off
     Run({
-        {"",
-         {"restore", File("edited.dev")},
-         1,
-         {"Motor Poles (7): 999, limits 2 to 32"},
-         QStringList{}},
+        {"", {"restore", File("edited.dev")}, 1, {"Motor Poles (7): 999, limits 2 to 32"}, None},
         {"", {"restore", "--force", File("edited.dev")}, 0},
         {"", {"read", "7"}, 0, {"7\t999\n"}},
         {"", {"compare", File("edited.dev")}, 0},
@@ -138,35 +118,21 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
         {"", {"compare", File("bad.dev")}, 2, {"Error Opening Device:"}},
         {"", {"backup", File("drive.tnd")}, 1, {"Different File Extensions"}},
         {"", {"backup", "--kind", "drive", File("drive.dev")}, 1},
-        {"silentafter 1 41",
-         {"restore", File("drive.dev")},
-         1,
+        {"silentafter 1 41", {"restore", File("drive.dev")}, 1,
          {"\n$WRITTEN of ", " registers written; ", "no answer from address 1 on $DEV"}},
         {"silent 1 on", {"backup", File("none.dev")}, 1, {"no answer from address 1 on $DEV"}},
         {"", {"compare", File("drive.dev")}, 2},
     });
+    // clang-format on
     EXPECT_FALSE(QFile::exists(File("drive.tnd")));
     EXPECT_FALSE(QFile::exists(File("none.dev")));
 }
 
-TEST_F(DriveCommands, EepromResetAndAlarmCommands) {
-    Run({
-        {"", {"eeprom", "save"}, 0, {}, QStringList{"1 69"}},
-        {"", {"eeprom", "reload"}, 0},
-        {"", {"reset"}, 0},
-        {"", {"eeprom", "defaults"}, 1, {"Load Default Data ?"}, QStringList{}}, // only after Yes
-        {"", {"eeprom", "bogus"}, 2},
-        {"alarm 1 0x5",
-         {"alarms"},
-         0,
-         {"Active alarms: 0x00000005\n  1\t", "\n  3\t", "Historic alarms: 0x00000005"}},
-        {"alarm 1 0", {"alarms", "--reset"}, 0, {"Historic alarms: 0x00000000"}},
-        {"cmdfault 1 on", {"eeprom", "save"}, 1, {"Device not perform\nEEPROM operation!"}},
-        {"", {"reset"}, 1},
-    });
-}
-
-TEST_F(DriveCommands, ProfilesRoundTripAndFlash) {
+// The profiles' round trip and flash commands, motor phasing and offset tuning (the question,
+// --yes, the result texts, each refusal or failure the drive can cause), the EEPROM, reset and
+// alarm commands.
+// clang-format off
+TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
     Run({
         {"", {"write", "300", "1234", "-5"}, 0},
         {"", {"profiles-backup", File("p.bcp")}, 0},
@@ -179,47 +145,45 @@ TEST_F(DriveCommands, ProfilesRoundTripAndFlash) {
         {"", {"write", "300", "7"}, 0},
         {"", {"--yes", "profiles-flash", "load"}, 0},
         {"", {"read", "300"}, 0, {"300\t1234\n"}},
+        {"procdelay 1 300", {"phase"}, 1, {"Make Auto Phase Motor Feedback"}, None},
+        {"", {"--yes", "phase"}, 0, {"MOTOR PHASING SUCCESSFUL\n\nPhase Value:01234"}},
+        {"procfault 1 hang", {"--yes", "offset", "--timeout", "1", "2"}, 1,
+         {"did not finish within 1 s", "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
+        {"procfault 1 off", {"--yes", "offset", "1"}, 0,
+         {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\n\nOffset Value:30.5 mV"}},
+        {"", {"read", "29"}, 0, {"29\t100\n"}},
+        {"", {"offset", "3"}, 2},
+        {"", {"eeprom", "save"}, 0, {}, QStringList{"1 69"}},
+        {"", {"eeprom", "reload"}, 0},
+        {"", {"reset"}, 0},
+        {"", {"eeprom", "defaults"}, 1, {"Load Default Data ?"}, None}, // only after Yes
+        {"", {"eeprom", "bogus"}, 2},
+        {"alarm 1 0x5", {"alarms"}, 0,
+         {"Active alarms: 0x00000005\n  1\t", "\n  3\t", "Historic alarms: 0x00000005"}},
+        {"alarm 1 0", {"alarms", "--reset"}, 0, {"Historic alarms: 0x00000000"}},
+        {"cmdfault 1 on", {"eeprom", "save"}, 1, {"Device not perform\nEEPROM operation!"}},
+        {"", {"reset"}, 1},
     });
 }
+// clang-format on
 
 // One record: the chosen signals in the header, one line per sample; a recorder that never
 // completes fails after the time limit naming the line, and no file is left.
 TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
     const CtlRun captured =
-        Kelmctl({"scope", "--signal1", "2", "--signal2", "0", "--window", "50", File("rec.csv")});
+        Ctl({"scope", "--signal1", "2", "--signal2", "0", "--window", "50", File("rec.csv")});
     ASSERT_EQ(captured.Code, 0) << captured.Err.toStdString();
     const QStringList lines = Text("rec.csv").split("\r\n");
     ASSERT_EQ(lines.size(), 502); // header, 500 samples, the empty rest after the last CRLF
     EXPECT_EQ(lines.first(), "Time [ms],Current,Speed");
     EXPECT_EQ(lines[500].section(',', 0, 0), "49.9");
     EXPECT_TRUE(Logged(0, true).contains("1 50000"));
-    Run({
-        {"", {"scope", File("rec.txt")}, 2},
-        {"scopehang 1 on",
-         {"scope", "--timeout", "1", File("hung.kls")},
-         1,
-         {"no record from address 1 on $DEV within 1 s"}},
-    });
+    Run({{"", {"scope", File("rec.txt")}, 2},
+         {"scopehang 1 on",
+          {"scope", "--timeout", "1", File("hung.kls")},
+          1,
+          {"no record from address 1 on $DEV within 1 s"}}});
     EXPECT_FALSE(QFile::exists(File("hung.kls")));
-}
-
-// Motor phasing and offset tuning: the question (--yes), the result texts, and each refusal
-// or failure the drive can cause.
-TEST_F(DriveCommands, PhasingAndOffsetTuning) {
-    Run({
-        {"procdelay 1 300", {"phase"}, 1, {"Make Auto Phase Motor Feedback"}, QStringList{}},
-        {"", {"--yes", "phase"}, 0, {"MOTOR PHASING SUCCESSFUL\n\nPhase Value:01234"}},
-        {"procfault 1 hang",
-         {"--yes", "offset", "--timeout", "1", "2"},
-         1,
-         {"did not finish within 1 s", "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
-        {"procfault 1 off",
-         {"--yes", "offset", "1"},
-         0,
-         {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\n\nOffset Value:30.5 mV"}},
-        {"", {"read", "29"}, 0, {"29\t100\n"}},
-        {"", {"offset", "3"}, 2},
-    });
 }
 
 // On a link the kind is what the unit at the address is: a contradicting --kind is refused
@@ -240,6 +204,7 @@ TEST_F(LinkCommands, TheKindAndTheProceduresAreTheUnitsAtTheAddress) {
            "(--kind drive)"}}});
     // Only the identification reads at the Power unit's address: 6, 11, 249/250.
     EXPECT_EQ(Logged(mark), QStringList({"1 3 6 1 yes", "1 3 11 1 yes", "1 3 249 2 yes"}));
+    // clang-format off
     Run({
         {"", unit2 + QStringList{"eeprom", "save"}, 0, {}, QStringList{"2 202"}},
         {"", unit2 + QStringList{"backup", File("u.tnd")}, 0},
@@ -247,6 +212,7 @@ TEST_F(LinkCommands, TheKindAndTheProceduresAreTheUnitsAtTheAddress) {
         {"", unit2 + QStringList{"--yes", "phase"}, 0, {"Phase Value:01234"}},
         {"", {"--link", "--address", "1", "--yes", "phase"}, 1, {"no commissioning procedures"}},
     });
+    // clang-format on
 }
 
 } // namespace

@@ -2,29 +2,28 @@
 // inside it) on a pseudo-terminal to kelmsim. Per cell: no hang, the right exit and message,
 // three tries of the failing request, files never half-written, and the line usable again
 // once the fault is gone.
+#include "e2e/Kelmctl.h"
 #include "sim/kelmsim/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 using kelm::sim::test::SimProcess;
 
 namespace {
 
-struct Fault {
+// A reply starts within 150 ms or counts as lost; a lost one arrives after the third try.
+const struct Fault {
     const char* Name;
     QStringList Commands; // to the simulator before the run ("after n ..." = mid-transfer)
     bool Survives;        // the operation still succeeds
     bool Tries;           // the failing request reaches the drive three times
     int LateMs = 0;       // replies still on their way after the run
-};
-
-// A reply starts within 150 ms or counts as lost; a lost one arrives after the third try.
-const Fault Faults[] = {
+} Faults[] = {
     {"silence", {"silent * on"}, false, true},
     {"silence mid-transfer", {"after 2 silent * on"}, false, true},
     {"bad CRC", {"badcrc on"}, false, true},
@@ -39,18 +38,16 @@ const Fault Faults[] = {
     {"hang-up mid-transfer", {"after 2 hangup"}, false, false},
 };
 
-struct Operation {
+const char* const NoAnswer = "no answer from address [12] on ";
+
+// clang-format off
+const struct Operation {
     const char* Name;
     bool Link;          // on the Tarn link (Drive unit 2) instead of a plain drive
     QStringList Words;  // kelmctl command; OUT and IN name the files below
     const char* Output; // file the command writes, "" when none
     const char* Lost;   // what kelmctl says when the line fails
-};
-
-const char* const NoAnswer = "no answer from address [12] on ";
-
-// clang-format off
-const Operation Operations[] = {
+} Operations[] = {
     {"table read", false, {"backup", "OUT"}, "out.dev", NoAnswer},
     {"table write", false, {"restore", "IN"}, "", NoAnswer},
     // The handshake keeps polling the command register for its 3 s before it gives up.
@@ -83,27 +80,14 @@ QStringList Logged(const QString& log, qsizetype from) {
 
 TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const auto file = [&](const QString& name) { return dir.filePath(name); };
     const auto tag = [](bool link) { return QString(link ? "link" : "std"); };
     QString in, out;
-    const auto kelmctl = [&](bool link, const QStringList& words, QString* err = nullptr) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", file("config")); // no settings of the machine
-        process.setProcessEnvironment(environment);
+    const auto kelmctl = [&](bool link, const QStringList& words) {
         QStringList arguments{"--device", file(tag(link) + ".tty")};
         for (const QString& word : words)
             arguments << (word == "OUT" ? out : word == "IN" ? in : word);
-        process.start(KELMCTL_PATH, arguments);
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return -1; // hung
-        }
-        if (err)
-            *err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        return kelm::test::Kelmctl(arguments, file("config"));
     };
     SimProcess sims[2];
     for (bool link : {false, true}) {
@@ -116,8 +100,8 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
     }
     // The files the writing operations send, taken from the drive itself.
     const QString table = file("in.dev"), profiles = file("in.bcp");
-    ASSERT_EQ(kelmctl(false, {"backup", table}), 0);
-    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}), 0);
+    ASSERT_EQ(kelmctl(false, {"backup", table}).Code, 0);
+    ASSERT_EQ(kelmctl(false, {"profiles-backup", profiles}).Code, 0);
     const QByteArray stale = "stale file kept while a save fails\r\n";
 
     for (const Operation& op : Operations) {
@@ -127,21 +111,18 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
         for (const Fault& fault : Faults) {
             SCOPED_TRACE(std::string(op.Name) + " / " + fault.Name);
             out = file(op.Output);
-            if (*op.Output) {
-                QFile stored(out);
+            if (QFile stored(out); *op.Output) {
                 ASSERT_TRUE(stored.open(QIODevice::WriteOnly) && stored.write(stale) > 0);
             }
             const QByteArray inBefore = Bytes(in);
             const qsizetype mark = Logged(log, 0).size();
             for (const QString& command : fault.Commands)
                 ASSERT_TRUE(sim.Command(command));
-            QString err;
-            const int code = kelmctl(op.Link, op.Words, &err);
-
-            ASSERT_NE(code, -1) << "kelmctl hung";
-            EXPECT_EQ(code, fault.Survives ? 0 : 1) << err.toStdString();
-            EXPECT_TRUE(fault.Survives || err.contains(QRegularExpression(op.Lost)))
-                << err.toStdString();
+            const kelm::test::CtlRun run = kelmctl(op.Link, op.Words);
+            const std::string err = run.Err.toStdString();
+            ASSERT_NE(run.Code, -1) << "kelmctl hung";
+            EXPECT_EQ(run.Code, fault.Survives ? 0 : 1) << err;
+            EXPECT_TRUE(fault.Survives || run.Err.contains(QRegularExpression(op.Lost))) << err;
             const QStringList logged = Logged(log, mark);
             if (fault.Tries) { // the failing request is the last one, sent in threes
                 const qsizetype tries = logged.count(logged.value(logged.size() - 1, "none"));
@@ -157,8 +138,9 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             // behind the same link name).
             ASSERT_TRUE(sim.Command("faults off"));
             QThread::msleep(fault.LateMs);
-            EXPECT_EQ(kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"}, &err), 0)
-                << err.toStdString();
+            const kelm::test::CtlRun after =
+                kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"});
+            EXPECT_EQ(after.Code, 0) << after.Err.toStdString();
         }
     }
 }

@@ -26,11 +26,10 @@ struct ScopeRun : test::ProgramOnSim {
         scope = OscilloWindow();
         ASSERT_NE(scope, nullptr);
     }
-    // The sizes of the reads of a channel's sample memory, in order (the simulator's log).
-    // Sizes of the sample-block reads of one channel; a block asked again after a reply
-    // lost to a loaded machine counts once.
+    // Sizes of the sample-block reads of one channel in the simulator's log; a block asked
+    // again after a reply lost to a loaded machine counts once.
     std::vector<int> BlockReads(int first) const {
-        QFile log(dir.filePath("sim.log"));
+        QFile log(Log());
         std::vector<int> sizes;
         int previous = -1;
         if (log.open(QIODevice::ReadOnly))
@@ -120,11 +119,9 @@ TEST_F(ScopeRun, LinkLostDuringUploadGivesEverythingBack) {
     ASSERT_TRUE(WaitFor(
         [&] { return !scope->Session().Running() && !scope->Session().PostProcessingPending(); },
         30000));
-    EXPECT_FALSE(window->Driver().Online());
+    EXPECT_FALSE(window->Driver().Online() || scope->StartButton()->isChecked());
     EXPECT_EQ(scope->Trace(0)->count(), 0);
-    EXPECT_FALSE(scope->StartButton()->isChecked());
-    EXPECT_TRUE(scope->StartButton()->isEnabled());
-    EXPECT_TRUE(mainPage->isEnabled());
+    EXPECT_TRUE(scope->StartButton()->isEnabled() && mainPage->isEnabled());
     EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
 }
 
