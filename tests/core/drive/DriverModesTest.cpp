@@ -68,7 +68,7 @@ TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
     driver->SetMode('I');
     ASSERT_TRUE(WaitFor([&] { return polls >= 2; }, 5000));
     EXPECT_EQ(driver->WaitIdle(), 'I');
-    EXPECT_GE(Writes().size(), 2u);
+    EXPECT_GE(Written().size(), 2u);
 }
 
 TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {

@@ -87,41 +87,30 @@ TEST_F(ScopeFileTest, RoundTripRestoresEverySectionIndependentOfProcessLocale) {
     // Every field read back writes the same file again.
     ASSERT_TRUE(WriteScopeFile(r, Path("again.kls"), FixedStamp()));
     EXPECT_EQ(ReadBytes(Path("again.kls")), ReadBytes(Path("s.kls")));
+    // Channels off and no points read back empty ("Signal" + TAB + nothing).
+    ASSERT_TRUE(WriteScopeFile(ScopeRecording{}, Path("e.kls")));
+    const ScopeReadResult empty = ReadScopeFile(Path("e.kls"), r);
+    EXPECT_TRUE(empty.Ok && empty.Reached == ScopeSection::Data);
+    EXPECT_TRUE(r.Points.empty() && !r.Channels[0].Enabled && r.Channels[0].Signal.isEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(ScopeFileTest, ChannelsOffAndNoPointsReadsBackEmpty) {
-    ScopeRecording empty;
-    ASSERT_TRUE(WriteScopeFile(empty, Path("e.kls")));
-    ScopeRecording r = SampleRecording();
-    const ScopeReadResult result = ReadScopeFile(Path("e.kls"), r);
-    EXPECT_TRUE(result.Ok && result.Reached == ScopeSection::Data);
-    EXPECT_TRUE(r.Points.empty() && !r.Channels[0].Enabled);
-    EXPECT_EQ(r.Channels[0].Signal, ""); // "Signal" + TAB + nothing
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(ScopeFileTest, KeysAreNotComparedAndHeadingBlanksAreAccepted) {
-    ScopeRecording r;
-    const ScopeReadResult result = ReadEdited(
-        [](QStringList& l) {
-            l[0] = "  Kelm Industries ";
-            l[1] = "\tOscilloscope Data File  ";
-            l[4] = "Trigger Slpoe\t1";
-            l[8] = "Dealy\t 20 ";
-        },
-        r);
-    EXPECT_TRUE(result.Ok);
-    EXPECT_EQ(std::tuple(r.Delay, r.TriggerSlope), std::tuple(20, 1));
-}
-
-TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOrBadOnesEndWithDataError) {
+// Keys are not compared and heading blanks are accepted; extra data lines are not read,
+// missing or bad ones end with a data error.
+TEST_F(ScopeFileTest, TolerancesAndDataErrors) {
     struct Case {
         std::function<void(QStringList&)> edit;
         std::size_t points;
         bool error;
     };
     const Case cases[] = {
+        {[](QStringList& l) {
+             l[0] = "  Kelm Industries ";
+             l[1] = "\tOscilloscope Data File  ";
+             l[4] = "Trigger Slpoe\t1";
+             l[8] = "Dealy\t 20 ";
+         },
+         3, false},
         {[](QStringList& l) { l << "3\t9,9\t9,9\t9,9"; }, 3, false},
         {[](QStringList& l) { l.removeLast(); }, 2, true},
         {[](QStringList& l) { l[29] = "1\t0,1\t0.5\t2"; }, 1, true},
@@ -135,7 +124,8 @@ TEST_F(ScopeFileTest, ExtraDataLinesAreNotReadMissingOrBadOnesEndWithDataError) 
         const ScopeReadResult result = ReadEdited(c.edit, r);
         EXPECT_TRUE(result.Ok) << c.points;
         EXPECT_EQ(result.Reached, c.error ? ScopeSection::GraphSettings : ScopeSection::Data);
-        EXPECT_EQ(r.Points.size(), c.points);
+        EXPECT_EQ(std::tuple(r.Points.size(), r.Delay, r.TriggerSlope),
+                  std::tuple(c.points, 20, 1));
         EXPECT_EQ(messages.Texts(), c.error ? QStringList{"Error Data Graph"} : QStringList{});
     }
 }

@@ -172,73 +172,73 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
     }
 }
 
+// Every function selector's default (item index) lies inside its group's list of more than
+// one item; the Orca 230 hides its AUX rows, whose selectors keep a single item.
 TEST_F(ShippedSet, SelectorDefaultsPickAnItem) {
-    // Every function selector's default (item index) lies inside its group's list.
     using Rows = std::vector<std::pair<int, std::uint16_t>>; // I/O row, selector register
     const Rows drive = {{1, 79}, {2, 80}, {3, 81},  {5, 83},  {6, 84},  {7, 85},
                         {8, 86}, {9, 87}, {10, 88}, {11, 99}, {12, 101}};
-    const std::map<DeviceKind, Rows> selectors = {
+    const std::pair<DeviceKind, Rows> selectors[] = {
         {DeviceKind::Std,
          {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {9, 124}, {10, 127}, {11, 125}, {12, 126}}},
-        // The Orca 230 hides its AUX rows: their selectors keep a single item.
         {DeviceKind::Orca230, {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {11, 125}, {12, 126}}},
         {DeviceKind::Drive, drive}};
     for (const auto& [kind, rows] : selectors) {
         for (const auto& [row, address] : rows) {
             const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
             ASSERT_NE(e, nullptr) << address;
-            const auto& items = Set().IoGroupsOf(kind)[static_cast<std::size_t>(row)].Items;
-            EXPECT_GE(e->DefaultValue, 0);
-            EXPECT_LT(e->DefaultValue, static_cast<int>(items.size())) << address;
-            EXPECT_GT(items.size(), 1u) << "row " << row << " has a selector but one item";
+            const auto items = static_cast<int>(
+                Set().IoGroupsOf(kind)[static_cast<std::size_t>(row)].Items.size());
+            EXPECT_TRUE(e->DefaultValue >= 0 && e->DefaultValue < items && items > 1)
+                << "row " << row << " selector " << address;
         }
     }
 }
 
+// The homing method register's default names a record, every record fits the register and
+// every method name is offered by a record.
 TEST_F(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
-    const std::pair<DeviceKind, std::uint16_t> methodRegisters[] = {
-        {DeviceKind::Std, 91}, {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}};
-    for (const auto& [kind, address] : methodRegisters) {
+    for (const auto& [kind, address] :
+         {std::pair(DeviceKind::Std, 91), {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}}) {
         const HomingDescriptors& homing = Set().Homing(kind);
-        ASSERT_FALSE(homing.Methods.empty());
-        EXPECT_FALSE(homing.SensorNames.isEmpty());
-        const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
-        ASSERT_NE(e, nullptr);
+        const ParamEntry* e =
+            Set().KindTable(kind).FindByAddress(static_cast<std::uint16_t>(address));
+        ASSERT_TRUE(e && !homing.SensorNames.isEmpty());
         EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e->DefaultValue)), nullptr);
         std::set<int> names;
         for (const HomingMethod& m : homing.Methods) {
             EXPECT_LE(m.Code, static_cast<std::uint16_t>(e->MaxValue));
             names.insert(m.NameIndex);
         }
-        // Every method name is offered by at least one record.
         EXPECT_EQ(static_cast<int>(names.size()), homing.MethodNames.size());
     }
     EXPECT_TRUE(Set().Homing(DeviceKind::Power).IsEmpty());
 }
 
+// Scope signals have ten scales (one has two), growing from the finest to the coarsest.
 TEST_F(ShippedSet, ScopeSignalsAndScales) {
     for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive}) {
         const ScopeScaleSet& signalSet = Set().ScopeSet(kind);
         ASSERT_GE(signalSet.size(), 2u);
-        int withTen = 0, withTwo = 0;
+        std::multiset<std::size_t> sizes;
         for (const ScopeSignal& s : signalSet) {
             EXPECT_FALSE(s.Name.isEmpty());
-            withTen += s.Scales.size() == 10;
-            withTwo += s.Scales.size() == 2;
-            // Scales grow from the finest to the coarsest.
+            sizes.insert(s.Scales.size());
             for (std::size_t i = 0; i < s.Scales.size(); ++i)
                 EXPECT_GT(s.Scales[i].UnitsPerDivision,
                           i > 0 ? s.Scales[i - 1].UnitsPerDivision : 0)
                     << s.Name.toStdString();
         }
-        EXPECT_EQ(std::tuple(withTen, withTwo),
-                  std::tuple(static_cast<int>(signalSet.size()) - 1, 1));
+        EXPECT_EQ(std::pair(sizes.count(10), sizes.count(2)),
+                  std::pair(signalSet.size() - 1, std::size_t{1}));
     }
     EXPECT_EQ(&Set().ScopeSet(DeviceKind::Orca230), &Set().ScopeSet(DeviceKind::Std));
     EXPECT_TRUE(Set().ScopeSet(DeviceKind::Power).empty());
 }
 
-TEST_F(ShippedSet, AnalogLabelsCoverTheSelectorRange) {
+// Analog output selectors stay inside the labels; the loader register of a bootloader record
+// does not collide with a parameter of the drive.
+TEST_F(ShippedSet, AnalogLabelsAndBootloaderRecords) {
     const std::pair<DeviceKind, std::uint16_t> outputs[] = {
         {DeviceKind::Std, 66},     {DeviceKind::Std, 67},    {DeviceKind::Orca230, 66},
         {DeviceKind::Orca230, 67}, {DeviceKind::Drive, 207}, {DeviceKind::Drive, 210}};
@@ -246,17 +246,14 @@ TEST_F(ShippedSet, AnalogLabelsCoverTheSelectorRange) {
         const AnalogOutLabels& labels = Set().AnalogLabels(kind);
         const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
         ASSERT_NE(e, nullptr);
-        EXPECT_EQ(labels.First.size(), labels.Second.size());
-        EXPECT_LT(e->MaxValue, labels.First.size()) << address;
+        EXPECT_TRUE(labels.First.size() == labels.Second.size() &&
+                    e->MaxValue < labels.First.size())
+            << address;
     }
-}
-
-TEST_F(ShippedSet, BootloaderRecordsForTheTarnDrives) {
     for (DeviceKind kind : {DeviceKind::Drive, DeviceKind::Orca230}) {
         const BootloaderRecord* record = Set().Bootloader(kind);
         ASSERT_NE(record, nullptr);
         EXPECT_TRUE(record->First != 0 && record->Second != 0 && !record->Text.isEmpty());
-        // The loader register must not collide with a parameter of the drive.
         EXPECT_EQ(Set().KindTable(kind).FindByAddress(record->First), nullptr);
     }
 }
