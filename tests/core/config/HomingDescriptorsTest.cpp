@@ -64,12 +64,9 @@ TEST_F(HomingTest, FieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     EXPECT_EQ(homing.Methods.size(), 1u);
 }
 
-TEST_F(HomingTest, MissingFile) {
+TEST_F(HomingTest, MissingAndDamagedFilesLeaveEmptyDescriptors) {
     EXPECT_FALSE(LoadHomingDescriptors(dir.filePath("Homing_Tarn.dll"), "Homing_Tarn.dll", homing));
     EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Homing_Tarn.dll File"});
-}
-
-TEST_F(HomingTest, DamagedFilesLeaveEmptyDescriptors) {
     const QStringList good = Sections({Zeros});
     std::vector<QStringList> damaged(3, good);
     damaged[0][0] = "Kelm Homing";
