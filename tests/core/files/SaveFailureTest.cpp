@@ -3,7 +3,6 @@
 #include "core/files/DeviceFile.h"
 #include "core/files/ProfilesFile.h"
 #include "core/files/ScopeFile.h"
-#include "core/seams/RecordingMessages.h"
 
 #include <QDir>
 #include <csignal>
@@ -77,14 +76,9 @@ ParamTable BigTable(int count) {
     return table;
 }
 
-class SaveFailureTest : public ::testing::Test {
+class SaveFailureTest : public FileTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     QStringList Entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
-
-    QTemporaryDir dir;
-    RecordingMessages messages;
 };
 
 } // namespace

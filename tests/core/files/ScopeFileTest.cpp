@@ -1,7 +1,6 @@
 #include "FileTestSupport.h"
 
 #include "core/files/ScopeFile.h"
-#include "core/seams/RecordingMessages.h"
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -25,10 +24,8 @@ ScopeRecording SampleRecording() {
 
 const QString Stars(77, u'*');
 
-class ScopeFileTest : public ::testing::Test {
+class ScopeFileTest : public FileTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     QStringList Lines(const QString& path) const {
         QStringList lines = QString::fromLatin1(ReadBytes(path)).split("\r\n");
         lines.removeLast();
@@ -42,9 +39,6 @@ protected:
         WriteBytes(Path("e.kls"), lines.join("\r\n").toLatin1() + "\r\n");
         return ReadScopeFile(Path("e.kls"), out);
     }
-
-    QTemporaryDir dir;
-    RecordingMessages messages;
 };
 
 } // namespace
