@@ -1,6 +1,8 @@
 #include "DriveTestSupport.h"
 
-#include <QThread>
+#include "../config/ConfigFixtures.h"
+
+#include <QTemporaryDir>
 #include <atomic>
 
 namespace kelm::test {
@@ -130,6 +132,44 @@ TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     driver->SelectDeviceKind(static_cast<DeviceKind>(9), false); // not stored
     EXPECT_EQ(driver->CurrentKind(), DeviceKind::Std);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
+}
+
+// What each configuration file holds and which failure it reports is the configuration
+// set's; here the driver takes the tables over, or stays usable for an orderly shutdown.
+class StartupTest : public DriveFixture {
+protected:
+    void SetUp() override {
+        DriveFixture::SetUp();
+        ASSERT_TRUE(temp.isValid());
+        install = temp.path() + "/install/";
+        WriteGoodConfigSet(install + "Bin/");
+    }
+    void TearDown() override {
+        ClearTerminateRequest();
+        DriveFixture::TearDown();
+    }
+
+    QTemporaryDir temp;
+    QString install;
+};
+
+TEST_F(StartupTest, LoadsTheKindTablesAndSelectsStd) {
+    ASSERT_TRUE(driver->Initialize(install, temp.path() + "/data/Devices/"));
+    EXPECT_EQ(messages.TerminateCount(), 0);
+    EXPECT_EQ(driver->CurrentKind(), DeviceKind::Std);
+    ASSERT_EQ(driver->ActiveTable().Count(), 2);
+    EXPECT_EQ(driver->ActiveTable().At(0).DefaultValue, 10);
+    EXPECT_EQ(driver->KindTable(DeviceKind::Power).Count(), 2);
+    EXPECT_TRUE(driver->CurrentFileName.isEmpty());
+    EXPECT_FALSE(driver->Online());
+    EXPECT_EQ(driver->ModeLetter(), 0);
+}
+
+TEST_F(StartupTest, AMissingDeviceFileEndsTheProgram) {
+    QFile::remove(install + "Bin/TarnDrive.dll");
+    EXPECT_FALSE(driver->Initialize(install, temp.path() + "/data/"));
+    EXPECT_GE(messages.TerminateCount(), 1);
+    EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
 } // namespace
