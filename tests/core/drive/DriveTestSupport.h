@@ -7,6 +7,7 @@
 #include "core/link/RegisterFrames.h"
 #include "core/link/SerialChannel.h"
 #include "core/seams/RecordingMessages.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -171,17 +172,6 @@ protected:
         for (int a = first; a <= last; ++a)
             entries.push_back(MakeEntry(static_cast<std::uint16_t>(a)));
         UseTable(kind, entries);
-    }
-
-    // Processes events until pred holds or timeoutMs passed.
-    template <typename Pred> bool WaitFor(Pred pred, std::uint32_t timeoutMs = 10000) {
-        const std::uint32_t start = TickCount();
-        while (!pred()) {
-            if (TickCount() - start > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
     }
 
     // Runs a whole-table transfer to its end; returns whether OnDone came. Both callbacks
