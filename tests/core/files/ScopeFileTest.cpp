@@ -167,9 +167,11 @@ TEST_F(ScopeFileTest, HeaderErrorsAndMissingFile) {
     EXPECT_EQ(ReadScopeFile(Path("none.kls"), r).Reached, ScopeSection::None);
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open: " + Path("none.kls")});
 
-    const QByteArray bad[] = {"", "Kelm Industries\r\n",
-                              "Kelm Industries\r\nDevice Configuration File\r\n",
-                              "Kelm\r\nOscilloscope Data File\r\n"};
+    const QByteArray bad[] = {
+        "", "Kelm Industries\r\n", "Kelm Industries\r\nDevice Configuration File\r\n",
+        "Kelm\r\nOscilloscope Data File\r\n",
+        // Blanks would be trimmed, but the line is cut: refused.
+        "Kelm Industries" + QByteArray(200, ' ') + "\r\nOscilloscope Data File\r\n"};
     for (const QByteArray& bytes : bad) {
         messages.Clear();
         WriteBytes(Path("h.kls"), bytes);
