@@ -10,7 +10,7 @@ namespace {
 
 using ModeTest = DriveFixture;
 
-TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
+TEST_F(ModeTest, SetModeOffLineOrUnknownLeavesTheWorkerSuspended) {
     UseRange(DeviceKind::Std, 0, 3);
     int polls = 0;
     driver->SetPollBody('I', [&] { ++polls; });
@@ -19,6 +19,11 @@ TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
     EXPECT_EQ(driver->ModeLetter(), 0);
     WaitFor([] { return false; }, 700);
     EXPECT_EQ(std::tuple(polls, host.SynchronizedCount()), std::tuple(0, 0));
+    EXPECT_EQ(driver->WaitIdle(), 0);
+    // Unknown letters (no diagnostic step installed) stop the worker too.
+    driver->SetOnline(true);
+    driver->SetMode('D');
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
     EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
@@ -109,13 +114,6 @@ TEST_F(ModeTest, DestroyingTheDriverCancelsAPendingPause) {
     driver.reset();
     EXPECT_FALSE(host.PauseTimerActive());
     host.SetDriver(nullptr);
-}
-
-TEST_F(ModeTest, UnknownLettersStopTheWorker) {
-    UseRange(DeviceKind::Std, 0, 3);
-    driver->SetMode('D'); // no diagnostic step installed
-    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
-    EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
 TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
