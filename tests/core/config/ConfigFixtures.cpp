@@ -7,11 +7,7 @@
 namespace kelm::test {
 
 QByteArray CrLf(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += line.toLatin1() + "\r\n";
-    }
-    return bytes;
+    return lines.isEmpty() ? QByteArray() : (lines.join("\r\n") + "\r\n").toLatin1();
 }
 
 void WriteFixture(const QString& folder, const QString& name, const QByteArray& bytes) {

@@ -1,33 +1,137 @@
 #pragma once
 
-#include "RegisterMapChannel.h"
-
 #include "core/common/Ticks.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
+#include "core/link/RegisterFrames.h"
+#include "core/link/SerialChannel.h"
 #include "core/seams/RecordingMessages.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QThread>
+#include <deque>
+#include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <stdexcept>
 
 namespace kelm::test {
 
+// A drive on a plain line, answering function 3 and 16 from a register map. Records every
+// request. Addresses in Silent make it stay quiet; a request touching ThrowAt throws from
+// Write (an error raised inside a transfer step). OnWrite may change the map after a write
+// (the command handshake of a drive); OnRead may slow the line down.
+class RegisterMapChannel final : public SerialChannel {
+public:
+    struct Request {
+        std::uint8_t Function = 0;
+        std::uint16_t Address = 0, Count = 0;
+        std::vector<std::uint16_t> Values; // written values
+    };
+
+    bool Open(const QString&) override { return open_ = true; }
+    bool IsOpen() const override { return open_; }
+    bool ApplyLineSettings(const LineSettings&) override { return open_; }
+    bool ApplyTimeouts(std::uint32_t) override { return open_; }
+    bool RestoreLineSettings() override { return open_; }
+    bool RestoreTimeouts() override { return open_; }
+    void Purge() override {
+        std::lock_guard lock(mutex_);
+        input_.clear();
+    }
+    void Close() override { open_ = false; }
+
+    long Write(const std::uint8_t* data, std::size_t length) override {
+        std::lock_guard lock(mutex_);
+        if (length < 8 || !frames::CrcMatches(data, length - 2))
+            return static_cast<long>(length);
+        const auto word = [data](std::size_t i) {
+            return static_cast<std::uint16_t>(data[i] << 8 | data[i + 1]);
+        };
+        Request request{data[1], word(2), word(4), {}};
+        if (request.Function == frames::WriteFunction)
+            for (std::size_t i = 0; i < request.Count && 8 + 2 * i < length; ++i)
+                request.Values.push_back(word(7 + 2 * i));
+        requests_.push_back(request);
+        for (int i = 0; i < request.Count; ++i) {
+            if (ThrowAt.count(static_cast<std::uint16_t>(request.Address + i)))
+                throw std::runtime_error("channel failure");
+            if (Silent.count(static_cast<std::uint16_t>(request.Address + i)))
+                return static_cast<long>(length);
+        }
+        std::vector<std::uint8_t> reply{data[0], request.Function};
+        if (request.Function == frames::ReadFunction) {
+            reply.push_back(static_cast<std::uint8_t>(2 * request.Count));
+            for (int i = 0; i < request.Count; ++i) {
+                const auto a = static_cast<std::uint16_t>(request.Address + i);
+                const std::uint16_t value = OnRead ? OnRead(a) : Registers[a];
+                reply.insert(reply.end(), {static_cast<std::uint8_t>(value >> 8),
+                                           static_cast<std::uint8_t>(value & 0xFF)});
+            }
+        } else {
+            for (std::size_t i = 0; i < request.Values.size(); ++i)
+                Registers[static_cast<std::uint16_t>(request.Address + i)] = request.Values[i];
+            reply.insert(reply.end(), data + 2, data + 6);
+            if (OnWrite)
+                OnWrite(request);
+        }
+        reply.resize(reply.size() + 2);
+        frames::AppendCrc(reply.data(), reply.size() - 2);
+        input_.insert(input_.end(), reply.begin(), reply.end());
+        return static_cast<long>(length);
+    }
+
+    int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (!input_.empty()) {
+                byte = input_.front();
+                input_.pop_front();
+                return 1;
+            }
+        }
+        QThread::msleep(timeoutMs);
+        return 0;
+    }
+
+    std::vector<Request> Requests() const {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
+    void ClearRequests() {
+        std::lock_guard lock(mutex_);
+        requests_.clear();
+    }
+
+    // Set up before the driver runs; read/written under the channel's own lock.
+    std::map<std::uint16_t, std::uint16_t> Registers;
+    std::set<std::uint16_t> Silent, ThrowAt;
+    std::function<std::uint16_t(std::uint16_t)> OnRead;
+    std::function<void(const Request&)> OnWrite;
+
+private:
+    mutable std::mutex mutex_;
+    bool open_ = false;
+    std::deque<std::uint8_t> input_;
+    std::vector<Request> requests_;
+};
+
 inline ParamEntry MakeEntry(std::uint16_t address, char kindLetter = 'A', std::int16_t value = 0) {
-    ParamEntry entry;
-    entry.Name = QStringLiteral("R%1").arg(address);
-    entry.AccessLetter = 'E';
-    entry.KindLetter = kindLetter;
-    entry.Address = address;
-    entry.MinValue = -32768;
-    entry.MaxValue = 32767;
-    entry.Value = value;
-    entry.DriveValue = value;
-    return entry;
+    return {QStringLiteral("R%1").arg(address),
+            'E',
+            kindLetter,
+            address,
+            -32768,
+            32767,
+            0,
+            value,
+            0,
+            value};
 }
 
 // A driver on a register-map drive, with the test's main thread as user-interface thread.
@@ -47,14 +151,13 @@ protected:
         };
     }
     void TearDown() override {
-        if (driver) {
-            EXPECT_EQ(driver->MasterConflicts(), 0);
-        }
+        EXPECT_EQ(driver ? driver->MasterConflicts() : 0, 0);
         EXPECT_EQ(host.WrongThreadCount(), 0);
         driver.reset();
     }
 
-    // Fills the kind's table with the given entries and selects that kind, on line.
+    // Fills the kind's table with the given entries (or addresses first..last) and selects
+    // that kind, on line.
     void UseTable(DeviceKind kind, const std::vector<ParamEntry>& entries) {
         ParamTable& table = driver->KindTable(kind);
         table.Clear();
@@ -64,61 +167,44 @@ protected:
         driver->SelectDeviceKind(kind, false);
         driver->SetOnline(true);
     }
-    void UseRange(DeviceKind kind, int first, int last, char kindLetter = 'A') {
+    void UseRange(DeviceKind kind, int first, int last) {
         std::vector<ParamEntry> entries;
         for (int a = first; a <= last; ++a)
-            entries.push_back(MakeEntry(static_cast<std::uint16_t>(a), kindLetter));
+            entries.push_back(MakeEntry(static_cast<std::uint16_t>(a)));
         UseTable(kind, entries);
-    }
-
-    // Processes events until pred holds or timeoutMs passed.
-    template <typename Pred> bool WaitFor(Pred pred, std::uint32_t timeoutMs = 10000) {
-        const std::uint32_t start = TickCount();
-        while (!pred()) {
-            if (TickCount() - start > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
     }
 
     // Runs a whole-table transfer to its end; returns whether OnDone came. Both callbacks
     // must run on the user-interface thread.
     bool RunRead(char target, int* progress = nullptr) {
         bool done = false;
+        const auto onUiThread = [] { EXPECT_EQ(QThread::currentThread(), qApp->thread()); };
         driver->StartRead(
             target,
-            [progress] {
-                EXPECT_EQ(QThread::currentThread(), qApp->thread());
+            [=] {
+                onUiThread();
                 if (progress)
                     ++*progress;
             },
-            [&done] {
-                EXPECT_EQ(QThread::currentThread(), qApp->thread());
-                done = true;
-            });
-        const bool ended = WaitFor([&] { return done || driver->ModeLetter() != 'R'; });
-        WaitFor([&] { return driver->ModeLetter() != 'R'; });
-        if (!(ended && done))
-            ADD_FAILURE() << "ended=" << ended << " done=" << done
-                          << " mode=" << int(driver->ModeLetter());
+            [&] { onUiThread(), done = true; });
+        const bool ended = WaitFor([&] { return driver->ModeLetter() != 'R'; });
+        EXPECT_TRUE(ended && done) << "ended=" << ended << " mode=" << int(driver->ModeLetter());
         return ended && done;
     }
 
-    std::vector<RegisterMapChannel::Request> Requests(std::uint8_t function) const {
+    std::vector<RegisterMapChannel::Request> Reads() const {
         std::vector<RegisterMapChannel::Request> out;
         for (const auto& r : channel->Requests())
-            if (r.Function == function)
+            if (r.Function == frames::ReadFunction)
                 out.push_back(r);
         return out;
     }
-    auto Reads() const { return Requests(frames::ReadFunction); }
-    auto Writes() const { return Requests(frames::WriteFunction); }
     // Each write as (address, value); a write of other than one register gives value -1.
     std::vector<std::pair<int, int>> Written() const {
         std::vector<std::pair<int, int>> out;
-        for (const auto& w : Writes())
-            out.emplace_back(w.Address, w.Values.size() == 1 ? w.Values[0] : -1);
+        for (const auto& w : channel->Requests())
+            if (w.Function == frames::WriteFunction)
+                out.emplace_back(w.Address, w.Values.size() == 1 ? w.Values[0] : -1);
         return out;
     }
 

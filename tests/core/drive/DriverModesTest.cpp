@@ -1,6 +1,8 @@
 #include "DriveTestSupport.h"
 
-#include <QThread>
+#include "../config/ConfigFixtures.h"
+
+#include <QTemporaryDir>
 #include <atomic>
 
 namespace kelm::test {
@@ -8,7 +10,7 @@ namespace {
 
 using ModeTest = DriveFixture;
 
-TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
+TEST_F(ModeTest, SetModeOffLineOrUnknownLeavesTheWorkerSuspended) {
     UseRange(DeviceKind::Std, 0, 3);
     int polls = 0;
     driver->SetPollBody('I', [&] { ++polls; });
@@ -17,6 +19,11 @@ TEST_F(ModeTest, SetModeOffLineLeavesTheWorkerSuspended) {
     EXPECT_EQ(driver->ModeLetter(), 0);
     WaitFor([] { return false; }, 700);
     EXPECT_EQ(std::tuple(polls, host.SynchronizedCount()), std::tuple(0, 0));
+    EXPECT_EQ(driver->WaitIdle(), 0);
+    // Unknown letters (no diagnostic step installed) stop the worker too.
+    driver->SetOnline(true);
+    driver->SetMode('D');
+    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
     EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
@@ -68,7 +75,7 @@ TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
     driver->SetMode('I');
     ASSERT_TRUE(WaitFor([&] { return polls >= 2; }, 5000));
     EXPECT_EQ(driver->WaitIdle(), 'I');
-    EXPECT_GE(Writes().size(), 2u);
+    EXPECT_GE(Written().size(), 2u);
 }
 
 TEST_F(ModeTest, LinkPollAndDiagnosticUseTheirBodies) {
@@ -109,13 +116,6 @@ TEST_F(ModeTest, DestroyingTheDriverCancelsAPendingPause) {
     host.SetDriver(nullptr);
 }
 
-TEST_F(ModeTest, UnknownLettersStopTheWorker) {
-    UseRange(DeviceKind::Std, 0, 3);
-    driver->SetMode('D'); // no diagnostic step installed
-    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
-    EXPECT_EQ(driver->WaitIdle(), 0);
-}
-
 TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 5)});
     driver->KindTable(DeviceKind::Drive).Add(MakeEntry(7, 'A', 70));
@@ -130,6 +130,44 @@ TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     driver->SelectDeviceKind(static_cast<DeviceKind>(9), false); // not stored
     EXPECT_EQ(driver->CurrentKind(), DeviceKind::Std);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
+}
+
+// What each configuration file holds and which failure it reports is the configuration
+// set's; here the driver takes the tables over, or stays usable for an orderly shutdown.
+class StartupTest : public DriveFixture {
+protected:
+    void SetUp() override {
+        DriveFixture::SetUp();
+        ASSERT_TRUE(temp.isValid());
+        install = temp.path() + "/install/";
+        WriteGoodConfigSet(install + "Bin/");
+    }
+    void TearDown() override {
+        ClearTerminateRequest();
+        DriveFixture::TearDown();
+    }
+
+    QTemporaryDir temp;
+    QString install;
+};
+
+TEST_F(StartupTest, LoadsTheKindTablesAndSelectsStd) {
+    ASSERT_TRUE(driver->Initialize(install, temp.path() + "/data/Devices/"));
+    EXPECT_EQ(messages.TerminateCount(), 0);
+    EXPECT_EQ(driver->CurrentKind(), DeviceKind::Std);
+    ASSERT_EQ(driver->ActiveTable().Count(), 2);
+    EXPECT_EQ(driver->ActiveTable().At(0).DefaultValue, 10);
+    EXPECT_EQ(driver->KindTable(DeviceKind::Power).Count(), 2);
+    EXPECT_TRUE(driver->CurrentFileName.isEmpty());
+    EXPECT_FALSE(driver->Online());
+    EXPECT_EQ(driver->ModeLetter(), 0);
+}
+
+TEST_F(StartupTest, AMissingDeviceFileEndsTheProgram) {
+    QFile::remove(install + "Bin/TarnDrive.dll");
+    EXPECT_FALSE(driver->Initialize(install, temp.path() + "/data/"));
+    EXPECT_GE(messages.TerminateCount(), 1);
+    EXPECT_EQ(driver->WaitIdle(), 0);
 }
 
 } // namespace

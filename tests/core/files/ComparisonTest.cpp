@@ -2,7 +2,6 @@
 
 #include "core/files/Comparison.h"
 #include "core/files/PathShortening.h"
-#include "core/seams/RecordingMessages.h"
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -11,10 +10,9 @@ namespace {
 
 using Addresses = QList<std::uint16_t>;
 
-class ComparisonTest : public ::testing::Test {
+class ComparisonTest : public FileTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
         AddEntry(3, "Kp", true, 10);
         AddEntry(7, "Hidden", false, 20);
         AddEntry(12, "Ki", true, -30);
@@ -38,10 +36,8 @@ protected:
         return list;
     }
 
-    QTemporaryDir dir;
     ParamTable table;
     Comparison comparison;
-    RecordingMessages messages;
 };
 
 } // namespace

@@ -1,7 +1,8 @@
+// The device and profiles files, and the date line they carry.
 #include "FileTestSupport.h"
 
 #include "core/files/DeviceFile.h"
-#include "core/seams/RecordingMessages.h"
+#include "core/files/ProfilesFile.h"
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -10,10 +11,9 @@ namespace {
 
 using Values = std::vector<std::int16_t>;
 
-class DeviceFileTest : public ::testing::Test {
+class DeviceFileTest : public FileTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
         table.Add(MakeEntry(5, "Mode", 'A'));
         table.Add(MakeEntry(12, "Kp", 'A'));
         table.Add(MakeEntry(100, "Limit", 'F'));
@@ -29,7 +29,6 @@ protected:
         for (ParamEntry& e : table)
             e.FileValue = static_cast<std::int16_t>(value);
     }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     // Opens a file with the given body lines after the standard four heading lines.
     bool OpenBody(const QByteArray& body, bool online = true) {
         WriteBytes(Path("in.dev"), DeviceHeading + body);
@@ -43,9 +42,17 @@ protected:
     }
     std::int16_t ValueAt(std::uint16_t address) { return table.FindByAddress(address)->Value; }
 
-    QTemporaryDir dir;
     ParamTable table;
-    RecordingMessages messages;
+};
+
+class ProfilesFileTest : public FileTest {
+protected:
+    void SetUp() override {
+        for (ParamEntry& e : table)
+            e.Value = static_cast<std::int16_t>(e.Address * 7 - 3000);
+    }
+
+    ParamTable table = ParamTable::MakeSynthetic("P", 256, 831);
 };
 
 } // namespace
@@ -60,7 +67,7 @@ TEST_F(DeviceFileTest, SaveWritesExactLinesWithCrLfAndCopiesValuesToFileColumn) 
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceFileTest, TypeLinePerKindAndUnknownKind) {
+TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
     const std::pair<DeviceKind, QByteArray> kinds[] = {
         {DeviceKind::Std, "Device Configuration File"},
         {DeviceKind::Power, "Tarn Power Configuration File"},
@@ -68,17 +75,12 @@ TEST_F(DeviceFileTest, TypeLinePerKindAndUnknownKind) {
         {DeviceKind::Orca230, "Tarn Orca 230 Configuration File"},
         {static_cast<DeviceKind>(7), "Unknow"}};
     for (const auto& [kind, typeLine] : kinds) {
-        ASSERT_TRUE(SaveDeviceFile(table, kind, Path("k.txt"), FixedStamp()));
-        EXPECT_EQ(ReadBytes(Path("k.txt")).split('\n').at(1), typeLine + "\r");
-    }
-}
-
-TEST_F(DeviceFileTest, RoundTripReproducesEveryValueForEachKind) {
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
         SetValues({1, -5, 32767, -32768});
         const QString path = Path("r" + DeviceFileTypeOf(kind).Extension);
         ASSERT_TRUE(SaveDeviceFile(table, kind, path));
+        EXPECT_EQ(ReadBytes(path).split('\n').at(1), typeLine + "\r");
+        if (typeLine == "Unknow")
+            continue;
         SetValues({9, 9, 9, 9});
         SetFileValues(0);
         for (ParamEntry& e : table)
@@ -88,8 +90,8 @@ TEST_F(DeviceFileTest, RoundTripReproducesEveryValueForEachKind) {
         ASSERT_TRUE(OpenDeviceFile(table, kind, path, online));
         EXPECT_EQ(Column(&ParamEntry::Value), (Values{1, -5, 32767, -32768}));
         EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
-        const Values drive = online ? Values{77, 77, 77, 77} : Column(&ParamEntry::Value);
-        EXPECT_EQ(Column(&ParamEntry::DriveValue), drive);
+        EXPECT_EQ(Column(&ParamEntry::DriveValue),
+                  online ? (Values{77, 77, 77, 77}) : Column(&ParamEntry::Value));
     }
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
@@ -133,9 +135,11 @@ TEST_F(DeviceFileTest, HeadingToleratesBlanksButNotJoinedLinesEmptyOrMissingFile
 }
 
 TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
+    SetFileValues(42);
     EXPECT_TRUE(OpenBody("Kp\t12\t 7 \r\n"));
-    EXPECT_EQ(ValueAt(12), 7);
-    EXPECT_EQ(ValueAt(5), 0); // no line: its previous file value
+    // Entries without a line take their previous file value.
+    EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, 7, 42, 42}));
+    SetFileValues(0);
     table.FindByAddress(5)->Value = 1;
 
     const QByteArray bad[] = {"Mode\t5\t3\r\nKp\t12\t7x\r\n",
@@ -178,14 +182,6 @@ TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterBothKeepLow16Bits) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceFileTest, EntriesWithoutALineTakeTheirPreviousFileValue) {
-    SetFileValues(42);
-    EXPECT_TRUE(OpenBody(""));
-    EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, 42, 42, 42}));
-    EXPECT_TRUE(OpenBody("Kp\t12\t-1\r\n"));
-    EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, -1, 42, 42}));
-}
-
 TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     EXPECT_TRUE(HasDeviceFileExtension("/d/x.dev", DeviceKind::Std) &&
                 HasDeviceFileExtension("/d/x.TNP", DeviceKind::Power));
@@ -202,4 +198,88 @@ TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     EXPECT_EQ(SaveOfferText(DeviceKind::Std, "/d/x.dev"), "Save Current Device ?\r/d/x.dev");
     EXPECT_EQ(SaveOfferText(DeviceKind::Power, "/d/x.tnp"), "Save Current Tarn Power ?\r/d/x.tnp");
     EXPECT_EQ(SaveOfferText(DeviceKind::Drive, "f"), "Save Current Device ?\rf");
+}
+
+TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegister) {
+    table.FindByAddress(300)->Value = static_cast<std::int16_t>(40000);
+    ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp"), FixedStamp()));
+    const QList<QByteArray> lines = ReadBytes(Path("p.bcp")).split('\n');
+    ASSERT_EQ(lines.size(), 4 + 576 + 1); // the last element follows the final line end
+    EXPECT_EQ(lines.mid(0, 5),
+              (QList<QByteArray>{"Kelm Industries\r", "Profiles Data Files\r",
+                                 "Generated on: Sunday  07/03/2027 09:05:03\r",
+                                 "Parameter\tAddress\tValue\r", "P256\t256\t-1208\r"}));
+    EXPECT_EQ(lines.at(4 + 300 - 256), "P300\t300\t-25536\r");
+    EXPECT_EQ(lines.at(4 + 575), "P831\t831\t2817\r");
+    EXPECT_EQ(lines.last(), "");
+}
+
+TEST_F(ProfilesFileTest, RoundTripReproducesEveryValue) {
+    ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp")));
+    ParamTable other = ParamTable::MakeSynthetic("P", 256, 831);
+    ASSERT_TRUE(OpenProfilesFile(other, Path("p.bcp")));
+    for (int i = 0; i < table.Count(); ++i)
+        EXPECT_EQ(std::tuple(other.At(i).Value, other.At(i).FileValue, table.At(i).FileValue),
+                  std::tuple(table.At(i).Value, table.At(i).Value, table.At(i).Value));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST_F(ProfilesFileTest, DeviceFileIsRefusedAsProfiles) {
+    ParamTable device;
+    device.Add(MakeEntry(300, "X"));
+    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
+    const auto before = table.At(10).Value;
+    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
+    EXPECT_EQ(table.At(10).Value, before);
+}
+
+TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
+    for (ParamEntry& e : table)
+        e.FileValue = 5;
+    WriteBytes(Path("t.bcp"), "Kelm Industries\r\nProfiles Data Files\r\nd\r\nc\r\n"
+                              "P320\t320\t-1\r\nP321\t321\t-1\r\nP300\t300\t5\r\n");
+    ASSERT_TRUE(OpenProfilesFile(table, Path("t.bcp")));
+    for (const std::uint16_t address : {256, 300, 320, 321, 322})
+        EXPECT_EQ(table.FindByAddress(address)->Value, address == 320 || address == 321 ? -1 : 5);
+}
+
+TEST_F(ProfilesFileTest, MessagesForMissingFileBadValueAndUnknownRegister) {
+    EXPECT_FALSE(OpenProfilesFile(table, Path("none.bcp")));
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable open Profile: " + Path("none.bcp")});
+
+    messages.Clear();
+    WriteBytes(Path("b.bcp"),
+               "Kelm Industries\nProfiles Data Files\nd\nc\nP320\t320\t1\nP321\t321\tx\n");
+    const auto before = table.FindByAddress(320)->Value;
+    EXPECT_FALSE(OpenProfilesFile(table, Path("b.bcp")));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fatal Error Opening Profiles",
+                           "Error Opening Profiles: " + Path("b.bcp") + "\rOperation Ignored !"}));
+    EXPECT_EQ(table.FindByAddress(320)->Value, before);
+
+    messages.Clear();
+    WriteBytes(Path("u.bcp"),
+               "Kelm Industries\nProfiles Data Files\nd\nc\nP100\t100\t1\nP320\t320\t9\n");
+    EXPECT_TRUE(OpenProfilesFile(table, Path("u.bcp")));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
+    EXPECT_EQ(table.FindByAddress(320)->Value, 9);
+}
+
+// Locale weekday and date separators; hours always in two-digit 24-hour fields.
+TEST(FileStamp, DateLineUsesLocaleWeekdayAndSeparators) {
+    EXPECT_EQ(GeneratedOnLine(FixedStamp()), "Generated on: Sunday  07/03/2027 09:05:03");
+    const std::pair<FileStamp, QString> stamps[] = {
+        {FixedStamp(QLocale("de_DE")), "Sonntag  07.03.2027 09:05:03"},
+        {FixedStamp(QLocale("it_IT")), "domenica  07/03/2027 09:05:03"},
+        {FixedStamp(QLocale("ru_RU")), "Sunday  07.03.2027 09:05:03"},
+        {FixedStamp(QLocale("fi_FI")), "sunnuntaina  07.03.2027 09.05.03"}, // dotted time
+        {{QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)), QLocale("en_US")},
+         "Thursday  31/12/2026 23:59:58"},
+        {{QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)), QLocale::c()},
+         "Thursday  01/01/2026 00:00:00"}};
+    for (const auto& [stamp, text] : stamps)
+        EXPECT_EQ(FormatStampDateTime(stamp), text);
 }

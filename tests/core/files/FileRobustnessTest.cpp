@@ -1,5 +1,5 @@
-// The data file readers against input that is not what they expect: endless, huge or binary
-// files, folders, files changing between the two passes.
+// The data file readers against input that is not what they expect: endless or huge files,
+// folders, files changing between the two passes. Random bytes are the fuzz targets' part.
 #include "FileTestSupport.h"
 
 #include "core/files/Comparison.h"
@@ -11,7 +11,6 @@
 #include "core/text/InputFile.h"
 
 #include <QBuffer>
-#include <QRandomGenerator>
 #include <functional>
 #include <sys/stat.h>
 
@@ -29,14 +28,6 @@ ParamTable SmallTable() {
         entry.FileValue = 2;
     }
     return table;
-}
-
-QByteArray RandomBytes(int size) {
-    QRandomGenerator random(1234);
-    QByteArray bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random.bounded(256));
-    return bytes;
 }
 
 // A buffer whose content is replaced when the first pass rewinds it: a file changed on
@@ -69,37 +60,8 @@ TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
     EXPECT_FALSE(ReadValuesTwoPass(table, buffer, heading, "Error Opening Device"));
     EXPECT_EQ(heading, DeviceFileHeading(DeviceKind::Std));
     EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error Opening Device"});
-    for (const ParamEntry& entry : table) {
-        EXPECT_EQ(entry.Value, 1);
-        EXPECT_EQ(entry.FileValue, 2) << "address " << entry.Address;
-    }
-}
-
-TEST(FileRobustnessTest, BinaryFilesAreRefusedByEveryReader) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("binary.dev");
-    WriteBytes(path, RandomBytes(256 * 1024));
-    // Binary content after a valid heading: a conversion error, nothing taken over.
-    const QString tail = dir.filePath("tail.dev");
-    WriteBytes(tail, DeviceHeading + RandomBytes(64 * 1024));
-    RecordingMessages messages;
-    ParamTable table = SmallTable();
-
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, path, false));
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, tail, false));
-    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
-    EXPECT_FALSE(OpenProfilesFile(profiles, path));
-    EXPECT_EQ(table.At(0).FileValue, 2);
-    EXPECT_EQ(table.At(1).Value, 1);
-
-    ScopeRecording recording;
-    EXPECT_FALSE(ReadScopeFile(path, recording).Ok);
-
-    Comparison comparison;
-    comparison.Load(table, DeviceKind::Std, tail, path);
-    for (const ComparisonRow& row : comparison.Rows())
-        EXPECT_FALSE(row.Right.Valid);
-    EXPECT_FALSE(messages.Texts().isEmpty());
+    for (const ParamEntry& entry : table)
+        EXPECT_TRUE(entry.Value == 1 && entry.FileValue == 2) << entry.Address;
 }
 
 // What a file dialog can hand over that is no file to read: each reader refuses it at once

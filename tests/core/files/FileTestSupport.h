@@ -2,6 +2,7 @@
 
 #include "core/files/FileStamp.h"
 #include "core/params/ParamTable.h"
+#include "core/seams/RecordingMessages.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,5 +41,13 @@ inline ParamEntry MakeEntry(std::uint16_t address, const QString& name, char kin
 inline FileStamp FixedStamp(const QLocale& locale = QLocale::c()) {
     return {QDateTime(QDate(2027, 3, 7), QTime(9, 5, 3)), locale};
 }
+
+// A private folder for the files of one test and the messages shown meanwhile.
+class FileTest : public ::testing::Test {
+protected:
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+    RecordingMessages messages;
+};
 
 } // namespace kelm::testing

@@ -3,11 +3,11 @@
 #include "core/files/DeviceFile.h"
 #include "core/files/ProfilesFile.h"
 #include "core/files/ScopeFile.h"
-#include "core/seams/RecordingMessages.h"
 
 #include <QDir>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -21,64 +21,49 @@ namespace {
 
 // Limits the size of any file this process writes, so that a write fails part-way
 // (EFBIG) even for root, who ignores permissions. Restored on destruction.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit{bytes, previous.rlim_max};
+        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
     ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
     }
-    bool Active() const { return active_; }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool active_ = false;
+    void (*handler)(int);
+    rlimit previous{};
+    bool active = false;
 };
 
 // Makes a folder take no new files while its files stay writable: immutable for root (who
 // ignores permissions), read-only for anyone else. Restored on destruction.
-class NoNewFiles {
-public:
-    explicit NoNewFiles(const QString& folder) : path_(QFile::encodeName(folder)) {
-        if (geteuid() == 0) {
-            const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
-            int flags = 0;
-            if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags_ = flags;
-                flags |= FS_IMMUTABLE_FL;
-                immutable_ = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-            }
-            if (fd >= 0)
-                close(fd);
-        } else {
-            readOnly_ = chmod(path_.constData(), 0555) == 0;
+struct NoNewFiles {
+    explicit NoNewFiles(const QString& folder) : path(QFile::encodeName(folder)) {
+        if (geteuid() != 0) {
+            active = readOnly = chmod(path.constData(), 0555) == 0;
+        } else if (SetFlags([this](int& f) { flags = f, f |= FS_IMMUTABLE_FL; })) {
+            active = true;
         }
     }
     ~NoNewFiles() {
-        if (immutable_) {
-            const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
-            if (fd >= 0) {
-                ioctl(fd, FS_IOC_SETFLAGS, &flags_);
-                close(fd);
-            }
-        }
-        if (readOnly_)
-            chmod(path_.constData(), 0755);
+        if (readOnly)
+            chmod(path.constData(), 0755);
+        else if (active)
+            SetFlags([this](int& f) { f = flags; });
     }
-    bool Active() const { return immutable_ || readOnly_; }
-
-private:
-    QByteArray path_;
-    int flags_ = 0;
-    bool immutable_ = false;
-    bool readOnly_ = false;
+    bool SetFlags(const std::function<void(int&)>& change) const {
+        const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY);
+        int f = 0;
+        const bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &f) == 0 &&
+                        (change(f), ioctl(fd, FS_IOC_SETFLAGS, &f) == 0);
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    }
+    QByteArray path;
+    int flags = 0;
+    bool readOnly = false, active = false;
 };
 
 ParamTable BigTable(int count) {
@@ -91,14 +76,9 @@ ParamTable BigTable(int count) {
     return table;
 }
 
-class SaveFailureTest : public ::testing::Test {
+class SaveFailureTest : public FileTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     QStringList Entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
-
-    QTemporaryDir dir;
-    RecordingMessages messages;
 };
 
 } // namespace
@@ -118,7 +98,7 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
     bool saved[3] = {true, true, true};
     {
         FileSizeLimit limit(4096);
-        ASSERT_TRUE(limit.Active());
+        ASSERT_TRUE(limit.active);
         saved[0] = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
         saved[1] = SaveProfilesFile(profiles, Path("p.bcp"));
         saved[2] = WriteScopeFile(recording, Path("s.kls"));
@@ -171,7 +151,7 @@ TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
     bool savedScope = false;
     {
         NoNewFiles lock(Path("locked"));
-        if (!lock.Active() || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
+        if (!lock.active || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
             GTEST_SKIP() << "cannot stop new files in a folder here";
         savedDevice = SaveDeviceFile(table, DeviceKind::Std, device, FixedStamp());
         savedScope = WriteScopeFile(ScopeRecording{}, scope);

@@ -1,12 +1,18 @@
 // The shipped configuration set loads through the program's own loaders without a single
-// message, and describes four consistent drives.
+// message, and describes four consistent drives. Its files as bytes: every file present,
+// 8-bit text with CR LF line ends, lines within the readers' limits, and the oscilloscope
+// settings consistent with the scales.
 #include "ListedRegisters.h"
 #include "core/config/ConfigurationSet.h"
+#include "core/config/ScopeScales.h"
 #include "core/seams/RecordingMessages.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
-
 #include <map>
 #include <set>
 
@@ -172,73 +178,73 @@ TEST_F(ShippedSet, ThirteenIoGroupsWithUniqueFunctions) {
     }
 }
 
+// Every function selector's default (item index) lies inside its group's list of more than
+// one item; the Orca 230 hides its AUX rows, whose selectors keep a single item.
 TEST_F(ShippedSet, SelectorDefaultsPickAnItem) {
-    // Every function selector's default (item index) lies inside its group's list.
     using Rows = std::vector<std::pair<int, std::uint16_t>>; // I/O row, selector register
     const Rows drive = {{1, 79}, {2, 80}, {3, 81},  {5, 83},  {6, 84},  {7, 85},
                         {8, 86}, {9, 87}, {10, 88}, {11, 99}, {12, 101}};
-    const std::map<DeviceKind, Rows> selectors = {
+    const std::pair<DeviceKind, Rows> selectors[] = {
         {DeviceKind::Std,
          {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {9, 124}, {10, 127}, {11, 125}, {12, 126}}},
-        // The Orca 230 hides its AUX rows: their selectors keep a single item.
         {DeviceKind::Orca230, {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {11, 125}, {12, 126}}},
         {DeviceKind::Drive, drive}};
     for (const auto& [kind, rows] : selectors) {
         for (const auto& [row, address] : rows) {
             const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
             ASSERT_NE(e, nullptr) << address;
-            const auto& items = Set().IoGroupsOf(kind)[static_cast<std::size_t>(row)].Items;
-            EXPECT_GE(e->DefaultValue, 0);
-            EXPECT_LT(e->DefaultValue, static_cast<int>(items.size())) << address;
-            EXPECT_GT(items.size(), 1u) << "row " << row << " has a selector but one item";
+            const auto items = static_cast<int>(
+                Set().IoGroupsOf(kind)[static_cast<std::size_t>(row)].Items.size());
+            EXPECT_TRUE(e->DefaultValue >= 0 && e->DefaultValue < items && items > 1)
+                << "row " << row << " selector " << address;
         }
     }
 }
 
+// The homing method register's default names a record, every record fits the register and
+// every method name is offered by a record.
 TEST_F(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
-    const std::pair<DeviceKind, std::uint16_t> methodRegisters[] = {
-        {DeviceKind::Std, 91}, {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}};
-    for (const auto& [kind, address] : methodRegisters) {
+    for (const auto& [kind, address] :
+         {std::pair(DeviceKind::Std, 91), {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}}) {
         const HomingDescriptors& homing = Set().Homing(kind);
-        ASSERT_FALSE(homing.Methods.empty());
-        EXPECT_FALSE(homing.SensorNames.isEmpty());
-        const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
-        ASSERT_NE(e, nullptr);
+        const ParamEntry* e =
+            Set().KindTable(kind).FindByAddress(static_cast<std::uint16_t>(address));
+        ASSERT_TRUE(e && !homing.SensorNames.isEmpty());
         EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e->DefaultValue)), nullptr);
         std::set<int> names;
         for (const HomingMethod& m : homing.Methods) {
             EXPECT_LE(m.Code, static_cast<std::uint16_t>(e->MaxValue));
             names.insert(m.NameIndex);
         }
-        // Every method name is offered by at least one record.
         EXPECT_EQ(static_cast<int>(names.size()), homing.MethodNames.size());
     }
     EXPECT_TRUE(Set().Homing(DeviceKind::Power).IsEmpty());
 }
 
+// Scope signals have ten scales (one has two), growing from the finest to the coarsest.
 TEST_F(ShippedSet, ScopeSignalsAndScales) {
     for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive}) {
         const ScopeScaleSet& signalSet = Set().ScopeSet(kind);
         ASSERT_GE(signalSet.size(), 2u);
-        int withTen = 0, withTwo = 0;
+        std::multiset<std::size_t> sizes;
         for (const ScopeSignal& s : signalSet) {
             EXPECT_FALSE(s.Name.isEmpty());
-            withTen += s.Scales.size() == 10;
-            withTwo += s.Scales.size() == 2;
-            // Scales grow from the finest to the coarsest.
+            sizes.insert(s.Scales.size());
             for (std::size_t i = 0; i < s.Scales.size(); ++i)
                 EXPECT_GT(s.Scales[i].UnitsPerDivision,
                           i > 0 ? s.Scales[i - 1].UnitsPerDivision : 0)
                     << s.Name.toStdString();
         }
-        EXPECT_EQ(std::tuple(withTen, withTwo),
-                  std::tuple(static_cast<int>(signalSet.size()) - 1, 1));
+        EXPECT_EQ(std::pair(sizes.count(10), sizes.count(2)),
+                  std::pair(signalSet.size() - 1, std::size_t{1}));
     }
     EXPECT_EQ(&Set().ScopeSet(DeviceKind::Orca230), &Set().ScopeSet(DeviceKind::Std));
     EXPECT_TRUE(Set().ScopeSet(DeviceKind::Power).empty());
 }
 
-TEST_F(ShippedSet, AnalogLabelsCoverTheSelectorRange) {
+// Analog output selectors stay inside the labels; the loader register of a bootloader record
+// does not collide with a parameter of the drive.
+TEST_F(ShippedSet, AnalogLabelsAndBootloaderRecords) {
     const std::pair<DeviceKind, std::uint16_t> outputs[] = {
         {DeviceKind::Std, 66},     {DeviceKind::Std, 67},    {DeviceKind::Orca230, 66},
         {DeviceKind::Orca230, 67}, {DeviceKind::Drive, 207}, {DeviceKind::Drive, 210}};
@@ -246,17 +252,102 @@ TEST_F(ShippedSet, AnalogLabelsCoverTheSelectorRange) {
         const AnalogOutLabels& labels = Set().AnalogLabels(kind);
         const ParamEntry* e = Set().KindTable(kind).FindByAddress(address);
         ASSERT_NE(e, nullptr);
-        EXPECT_EQ(labels.First.size(), labels.Second.size());
-        EXPECT_LT(e->MaxValue, labels.First.size()) << address;
+        EXPECT_TRUE(labels.First.size() == labels.Second.size() &&
+                    e->MaxValue < labels.First.size())
+            << address;
     }
-}
-
-TEST_F(ShippedSet, BootloaderRecordsForTheTarnDrives) {
     for (DeviceKind kind : {DeviceKind::Drive, DeviceKind::Orca230}) {
         const BootloaderRecord* record = Set().Bootloader(kind);
         ASSERT_NE(record, nullptr);
         EXPECT_TRUE(record->First != 0 && record->Second != 0 && !record->Text.isEmpty());
-        // The loader register must not collide with a parameter of the drive.
         EXPECT_EQ(Set().KindTable(kind).FindByAddress(record->First), nullptr);
     }
+}
+
+namespace {
+
+const QString kBin = QStringLiteral(KELM_RUNTIME_DIR "/Bin/");
+
+const char* const kShippedFiles[] = {
+    "device.dll",     "TarnPower.dll",  "TarnDrive.dll",  "TarnOrca230.dll", "strall.dll",
+    "digIO.dll",      "DigIO_Tarn.dll", "DigIO_Orca.dll", "StrMon.dll",      "StrMonTarnD.dll",
+    "StrMonOrca.dll", "Btldr.dll",      "Homing.dll",     "Homing_Tarn.dll", "Homing_Orca.dll",
+    "Osci.dll",       "Osci_Tarn.dll",  "ZavaRive.dll"};
+
+QByteArray ReadAll(const QString& name) {
+    QFile f(kBin + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Lines without their CR LF; fails the test when a line end is not CR LF.
+QList<QByteArray> Lines(const QString& name) {
+    const QByteArray bytes = ReadAll(name);
+    EXPECT_TRUE(bytes.endsWith("\r\n")) << name.toStdString();
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeLast(); // after the final line end
+    for (QByteArray& line : lines) {
+        EXPECT_TRUE(line.endsWith('\r')) << name.toStdString() << ": LF without CR";
+        line.chop(1);
+        EXPECT_FALSE(line.contains('\r')) << name.toStdString() << ": stray CR";
+    }
+    return lines;
+}
+
+} // namespace
+
+// Device tables: lines of eight fields, names short enough not to be cut by the reader.
+TEST(ShippedFiles, EveryFileIsCrLfTextWithinTheLineLimit) {
+    for (const QString name : kShippedFiles) {
+        const QList<QByteArray> lines = Lines(name);
+        ASSERT_FALSE(lines.isEmpty()) << name.toStdString() << " missing or empty";
+        const bool table = name.contains(QRegularExpression("^(device|Tarn)"));
+        EXPECT_TRUE(!table || lines[0] == "Kelm Devices Global Configuration File");
+        const int limit = name.startsWith("Osci") ? ScopeScalesMaxLineChars : 99;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QByteArray& line = lines[i];
+            const std::string where = name.toStdString() + ": " + line.toStdString();
+            EXPECT_LE(line.size(), limit) << where;
+            // Plain text: no control character but the tab.
+            EXPECT_FALSE(QString::fromLatin1(line).contains(
+                QRegularExpression("[\\x00-\\x08\\x0a-\\x1f\\x7f]")))
+                << where;
+            const bool entry = table && i >= 2 && !line.startsWith(';');
+            EXPECT_TRUE(!entry || (line.count('\t') == 7 && line.indexOf('\t') <= 19)) << where;
+        }
+    }
+}
+
+TEST(ShippedFiles, ScopeSettingsMatchTheScales) {
+    RecordingMessages recorder;
+    QSettings ini(kBin + "ZavaRive.dll", QSettings::IniFormat);
+    const auto O = [&ini](int address) { return ini.value(QString("O%1").arg(address)).toInt(); };
+    for (const auto& [section, file] : {std::pair("Std", "Osci.dll"), {"Tarn", "Osci_Tarn.dll"}}) {
+        ScopeScaleSet signalSet;
+        ASSERT_TRUE(LoadScopeScales(kBin + file, file, signalSet));
+        ini.beginGroup(section);
+        QStringList keys{"Ofs1", "Ofs2"};
+        for (int a = 50000; a <= 50013; ++a)
+            keys << QString("O%1").arg(a);
+        for (const QString& key : keys)
+            EXPECT_TRUE(ini.contains(key)) << section << " " << key.toStdString();
+        EXPECT_EQ(O(50000), 0) << "must not arm the recorder";
+        const int window = O(50001);
+        EXPECT_TRUE(
+            QList<int>({10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000}).contains(window));
+        EXPECT_TRUE(O(50003) <= window && O(50004) >= 1 && O(50004) <= 3) << section;
+        for (int channel = 0; channel < 2; ++channel) {
+            const int number = O(50006 + channel);
+            ASSERT_TRUE(number >= 1 && number <= static_cast<int>(signalSet.size())) << number;
+            const auto& scales = signalSet[static_cast<std::size_t>(number - 1)].Scales;
+            EXPECT_TRUE(std::any_of(scales.begin(), scales.end(),
+                                    [&](const ScopeScale& scale) {
+                                        return scale.UnitsPerDivision == O(50008 + channel);
+                                    }))
+                << section << " channel " << channel + 1;
+            // Factor 2: samples taken as they are (multiply by 1).
+            EXPECT_EQ(O(50012 + channel), 2);
+        }
+        ini.endGroup();
+    }
+    EXPECT_TRUE(recorder.Texts().isEmpty());
 }
