@@ -4,7 +4,6 @@
 
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/diagnostic/MainWindowReduction.h"
 #include "ui/drive/TFConnectD.h"
@@ -14,17 +13,11 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QThread>
 #include <atomic>
 #include <thread>
-#include <tuple>
 
 namespace kelm::test {
 namespace {
@@ -73,8 +66,7 @@ TEST_F(CommandsTest, ReloadAndDefaultsReadTheTableAgain) {
         const auto lock = engine_->Lock();
         EXPECT_EQ(entry->DriveValue, engine_->FindDevice(1)->Registers().Get(12));
     }
-    EXPECT_TRUE(window_->Driver().Online());
-    EXPECT_EQ(window_->StatusPanelText(7), "On Line");
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
     messages_.Clear();
     messages_.ScriptAnswers({true});
     window_->Run(Command::LoadDefaults);
@@ -120,23 +112,21 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
         Command::SaveEeprom,   Command::LoadEeprom,  Command::LoadDefaults,
         Command::ResetDrive,   Command::ProfileTool, Command::GeneralSettings,
         Command::Oscilloscope, Command::Bootloader};
-    const auto checkReduced = [&](const char* after) {
+    const std::pair<const char*, std::function<void()>> recomputes[] = {
+        {"opened", [] {}},
+        {"user level", [&] { window_->ApplyUserLevel(); }},
+        {"save grant", [&] { window_->SetSaveEnabled(true); }},
+        {"compare mark", [&] { window_->SetCompareOpen(false); }},
+        {"configure", [&] { window_->ConfigureForDevice(); }}};
+    for (const auto& [after, recompute] : recomputes) {
+        recompute();
         for (Command c : reduced)
             EXPECT_FALSE(window_->ButtonAction(c)->isEnabled())
                 << after << ": " << InfoOf(c).ButtonName;
         EXPECT_FALSE(window_->TuningMenu()->menuAction()->isVisible()) << after;
         EXPECT_FALSE(window_->MenuAction(Command::About)->isVisible()) << after;
         EXPECT_TRUE(window_->DiagnosticMenu()->menuAction()->isVisible()) << after;
-    };
-    checkReduced("opened");
-    window_->ApplyUserLevel();
-    checkReduced("user level");
-    window_->SetSaveEnabled(true);
-    checkReduced("save grant");
-    window_->SetCompareOpen(false);
-    checkReduced("compare mark");
-    window_->ConfigureForDevice();
-    checkReduced("configure");
+    }
     // Closed: the kind and line decide again.
     reduction->Undo();
     window_->SetDiagnosticMenuVisible(false);
@@ -238,13 +228,10 @@ TEST_F(CommandsTest, ComPortChangeAndCancelledLinkSelection) {
 
 TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     Build();
-    std::atomic<bool> done{false};
-    Qt::HANDLE ranOn = nullptr;
-    std::thread worker([&] {
-        window_->RunSynchronized([&] { ranOn = QThread::currentThreadId(); });
-        done = true;
-    });
-    EXPECT_TRUE(WaitFor([&] { return done.load(); }));
+    std::atomic<Qt::HANDLE> ranOn = nullptr;
+    std::thread worker(
+        [&] { window_->RunSynchronized([&] { ranOn = QThread::currentThreadId(); }); });
+    EXPECT_TRUE(WaitFor([&] { return ranOn.load() != nullptr; }));
     worker.join();
     EXPECT_EQ(ranOn, QThread::currentThreadId());
     // From the user-interface thread itself: direct.
