@@ -80,28 +80,16 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
     EXPECT_EQ(Page("TFMotor"), nullptr);
 }
 
-TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
+// The general settings dialog's Cancel and variants are checked on the dialog itself.
+TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosingFreesIt) {
     Start();
     SetSimRegister(1, 71, 1);
+    SetSimRegister(1, 70, 0);
     window_->ReloadFromDrive();
     TFMainDev* page = MainDevPage();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(On<QComboBox>(page, "CMode")->currentIndex(), 1);
     EXPECT_TRUE(page->SpeedField()->isVisible());
-
-    // Later reloads and layouts do not reach the freed page.
-    window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
-    EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
-    window_->ReloadFromDrive();
-    window_->ConfigureForDevice();
-    EXPECT_TRUE(window_->Driver().Online());
-}
-
-// Cancel and the dialog's own variants are checked on the dialog itself.
-TEST_F(MainDevShellTest, GeneralSettingsOkWrites) {
-    Start();
-    SetSimRegister(1, 70, 0);
-    window_->ReloadFromDrive();
     dialogs_->OnNextDialog([](QDialog& dialog) {
         On<QCheckBox>(&dialog, "CEmergency")->click();
         On(&dialog, "BOk")->click();
@@ -111,6 +99,12 @@ TEST_F(MainDevShellTest, GeneralSettingsOkWrites) {
     ASSERT_EQ(dialogs_->Executed().size(), 1u);
     EXPECT_EQ(dialogs_->Executed()[0].Title, QStringLiteral("  General  Settings"));
     EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
+    // Later reloads and layouts do not reach the freed page.
+    window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
+    EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
+    window_->ReloadFromDrive();
+    window_->ConfigureForDevice();
+    EXPECT_TRUE(window_->Driver().Online());
 }
 
 // "15x" typed, then at once Save to EEPROM: the letter is refused and 15 reaches the drive.

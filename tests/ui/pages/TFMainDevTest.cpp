@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace kelm {
 namespace {
@@ -123,7 +122,7 @@ TEST_F(MainDevTest, HomingDescriptorDecidesTheFields) {
     ASSERT_EQ(Writes().size(), 2u);
 }
 
-TEST_F(MainDevTest, ModeChangeAdaptsThePageAndForcesHardwareBits) {
+TEST_F(MainDevTest, ModeChangeAdaptsThePageAndItsButtons) {
     Open(DeviceKind::Std, {{0, 0x0103}, {71, 0}, {44, 6 | 8}});
     EXPECT_FALSE(Field("ESpd")->isVisible());
     EXPECT_TRUE(Find<QPushButton>("BSpeed")->isEnabled());
@@ -135,6 +134,17 @@ TEST_F(MainDevTest, ModeChangeAdaptsThePageAndForcesHardwareBits) {
     EXPECT_TRUE(Find<QPushButton>("BPosition")->isEnabled());
     Find<QCheckBox>("CHwControl")->click();
     EXPECT_EQ(Written(), (Pairs{{44, 4 | 8}, {71, 4}, {44, 2 | 8}}));
+    // The page buttons open their pages; off line the page withdraws Save and its groups.
+    Find<QPushButton>("BCurrent")->click();
+    Find<QPushButton>("BPosition")->click();
+    Find<QPushButton>("BDigital")->click();
+    EXPECT_EQ(opened, (QStringList{"TFCurrent", "TFPosition", "TFDigital"}));
+    ASSERT_FALSE(saveEnabled.empty());
+    EXPECT_TRUE(saveEnabled.back());
+    page->SetOnline(false);
+    EXPECT_FALSE(saveEnabled.back());
+    EXPECT_FALSE(Find<QWidget>("PMain")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>("GHoming")->isEnabled());
 }
 
 TEST_F(MainDevTest, DriveUnitPageUsesItsOwnRegisters) {
@@ -164,20 +174,6 @@ TEST_F(MainDevTest, PowerPageRegenerationEncoding) {
     drive->PollMinute(); // measured values move; only the choice is written
     Choose("Crgn", 0);
     EXPECT_EQ(Written(), (Pairs{{12, 4}}));
-}
-
-TEST_F(MainDevTest, PageButtonsAndTheLineState) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {71, 4}});
-    Find<QPushButton>("BCurrent")->click();
-    Find<QPushButton>("BPosition")->click();
-    Find<QPushButton>("BDigital")->click();
-    EXPECT_EQ(opened, (QStringList{"TFCurrent", "TFPosition", "TFDigital"}));
-    ASSERT_FALSE(saveEnabled.empty());
-    EXPECT_TRUE(saveEnabled.back());
-    page->SetOnline(false);
-    EXPECT_FALSE(saveEnabled.back());
-    EXPECT_FALSE(Find<QWidget>("PMain")->isEnabled());
-    EXPECT_FALSE(Find<QWidget>("GHoming")->isEnabled());
 }
 
 } // namespace

@@ -138,9 +138,20 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
 }
 
 // One click on the status panel's alarm button runs the alarm-window flow once.
-TEST_F(CommandsTest, AlarmButtonRunsTheAlarmFlowOncePerClick) {
-    int shown = 0;
+// Without its window a command is disabled rather than running its transfers first.
+TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabled) {
+    Build({}, {QStringLiteral("kelmdrive")}, false);
+    GoOnline();
+    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
+                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
+        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
+}
+
+// One click on the status panel's alarm button runs the alarm-window flow once.
+TEST_F(CommandsTest, AlarmButtonAndOscilloscopeToggle) {
+    int created = 0, shown = 0;
     ShellFlows flows;
+    flows.Windows[QStringLiteral("TFOscillo")] = FakeWindowFlow("TFOscillo", &created);
     flows.MakeStatusPanel = &StatusMonitor::Make;
     flows.ShowAlarmWindow = [&](ShellHost&) { ++shown; };
     Build(flows);
@@ -151,24 +162,6 @@ TEST_F(CommandsTest, AlarmButtonRunsTheAlarmFlowOncePerClick) {
     EXPECT_EQ(shown, 1);
     monitor.Panel().BAllarm->click();
     EXPECT_EQ(shown, 2);
-    window_.reset(); // before the counter goes away
-}
-
-// Without its window a command is disabled rather than running its transfers first.
-TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabled) {
-    Build({}, {QStringLiteral("kelmdrive")}, false);
-    GoOnline();
-    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
-                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
-        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
-}
-
-TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
-    int created = 0;
-    ShellFlows flows;
-    flows.Windows[QStringLiteral("TFOscillo")] = FakeWindowFlow("TFOscillo", &created);
-    Build(flows);
-    GoOnline();
     window_->Run(Command::Oscilloscope);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(window_->Driver().Online());
@@ -177,6 +170,7 @@ TEST_F(CommandsTest, OscilloscopeReadsScopeSettingsThenTogglesWindow) {
     EXPECT_TRUE(
         WaitFor([&] { return window_->FindChildWindow(QStringLiteral("TFOscillo")) == nullptr; }));
     EXPECT_EQ(created, 1);
+    window_.reset(); // before the counters go away
 }
 
 TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
