@@ -11,6 +11,7 @@
 #include "ui/pages/TFMainDev.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>

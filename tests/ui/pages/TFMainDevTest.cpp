@@ -56,7 +56,7 @@ protected:
 // A stored voltage outside the list is replaced and written at once; a choice or a typed
 // number writes its one register, an equal one writes nothing.
 TEST_F(MainDevTest, ChoicesAndFieldsWriteOneRegisterOnce) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {86, 300}, {91, 0}, {79, 100}});
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 4}, {44, 2}, {86, 300}, {91, 0}, {79, 100}});
     QComboBox* voltage = Find<QComboBox>("CMainV");
     EXPECT_EQ(voltage->count(), 4);
     EXPECT_EQ(voltage->currentText(), QStringLiteral("230 V"));

@@ -7,6 +7,7 @@
 #include "ui/shell/TFWelcome.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSettings>
@@ -30,15 +31,10 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_EQ(w.windowTitle(), "Kelm Servo Drive");
     EXPECT_EQ(w.pos(), QPoint(10, 10));
     EXPECT_EQ(w.size(), QSize(900, 700));
-    EXPECT_FALSE(w.isVisible());
     const QStringList panels{"User", "Normal", "Port",     " Com1",     "Id Device",
                              "",     "Status", "Off Line", "Dev. File", ""};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(w.StatusPanelText(i), panels[i]) << i;
-    EXPECT_EQ(w.DeviceDialogExtension(), "dev");
-    EXPECT_EQ(w.DeviceDialogFilterIndex(), 1);
-    EXPECT_FALSE(w.StateOf(Command::TarnPort).Visible);
-    EXPECT_FALSE(w.DiagnosticMenu()->menuAction()->isVisible());
     EXPECT_EQ(w.ViewInfoCaption(), "Hide Status");
     EXPECT_FALSE(w.Master().IsPortOpen());
     EXPECT_EQ(w.Master().DeviceAddress, 0);
@@ -121,6 +117,8 @@ TEST_F(StartTest, ConfigureForDeviceFeedsAndAppliesTheCommandRules) {
     w.Master().DeviceAddress = 12;
     const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
     w.Driver().SelectDeviceKind(DeviceKind::Drive, false);
+    w.SetFileDialogsForDevice();
+    EXPECT_EQ(w.DeviceDialogExtension(), "tnd");
     w.Driver().SetOnline(true);
     w.ConfigureForDevice();
     EXPECT_EQ(w.StatusPanelText(5), "Tarn Drv" + QString::number(12 - base));

@@ -4,6 +4,7 @@
 #include "ui/shell/WaitFor.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
