@@ -109,7 +109,8 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosing
 }
 
 // "15x" typed, then at once Save to EEPROM: the letter is refused and 15 reaches the drive.
-TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommand) {
+// Then the drive falls silent: the page withdraws the file menu and keeps the edit red.
+TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommandAndOffLineWithdrawsTheFileMenu) {
     Start();
     auto* field = On<TPNumEdit>(MainDevPage(), "ETorqSat");
     const int typed = field->RdValore() == 15 ? 16 : 15;
@@ -119,19 +120,14 @@ TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommand) {
     messages_.ScriptAnswers({true});
     window_->Run(Command::SaveEeprom);
     EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
-}
-
-TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
-    Start();
     Control(QStringLiteral("silent * on"));
-    auto* level = On<TPNumEdit>(MainDevPage(), "ETorqSat");
-    Type(level, QStringLiteral("55"));
-    QTest::keyClick(level, Qt::Key_Return);
+    Type(field, QStringLiteral("55"));
+    QTest::keyClick(field, Qt::Key_Return);
     EXPECT_FALSE(window_->Driver().Online());
     EXPECT_TRUE(messages_.Texts().contains(QStringLiteral("Device not Respondig")));
     EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
     EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
-    EXPECT_TRUE(level->IsMarked()); // not written: still red
+    EXPECT_TRUE(field->IsMarked()); // not written: still red
 }
 
 // Guided setup: current -> speed -> motor, each Ok applying; the menu is locked meanwhile.

@@ -268,7 +268,6 @@ TEST(ProgramLaunch, ResolvesInBinThenOnThePathAndStartsTheProgram) {
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     const QStringList path{install + QStringLiteral("Bin")};
     EXPECT_EQ(ResolveProgram("loader.sh", QStringLiteral("/nowhere/"), path), script.fileName());
-    EXPECT_EQ(ResolveProgram("OrcaBootLoader", install, path), QString());
     EXPECT_TRUE(LaunchResolved(ResolveProgram(QStringLiteral("loader.sh"), install, {})));
     EXPECT_TRUE(
         WaitFor([&] { return QFileInfo::exists(install + QStringLiteral("Bin/started")); }, 10000));
