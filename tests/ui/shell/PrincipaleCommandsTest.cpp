@@ -62,10 +62,7 @@ TEST_F(CommandsTest, ReloadAndDefaultsReadTheTableAgain) {
     messages_.ScriptAnswers({true});
     window_->Run(Command::LoadEeprom);
     EXPECT_EQ(messages_.Texts().value(0), "Reload data from EEPROM ?");
-    {
-        const auto lock = engine_->Lock();
-        EXPECT_EQ(entry->DriveValue, engine_->FindDevice(1)->Registers().Get(12));
-    }
+    EXPECT_EQ(entry->DriveValue, static_cast<std::int16_t>(SimRegister(1, 12)));
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
     messages_.Clear();
     messages_.ScriptAnswers({true});
