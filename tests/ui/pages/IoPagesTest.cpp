@@ -4,7 +4,6 @@
 
 #include "app/InstallFlows.h"
 #include "core/drive/TDriver.h"
-#include "sim/engine/Device.h"
 #include "ui/pages/IoPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFAnalog.h"
@@ -14,7 +13,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>

@@ -1,5 +1,6 @@
 // The main window with the program's entries for the main parameter page and the general
 // settings dialog, on the in-memory simulated drive.
+#include "SimDrive.h"
 #include "ui/shell/ShellFixture.h"
 
 #include "core/drive/TDriver.h"
@@ -14,12 +15,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
-#include <algorithm>
 
 namespace kelm::test {
 namespace {
@@ -41,6 +40,16 @@ protected:
                    MainDevPage()->FileMenuEnabled();
         }));
     }
+    // A named child of an open page.
+    template <typename T = QPushButton> static T* On(QWidget* page, const char* name) {
+        return page->findChild<T*>(QString::fromLatin1(name));
+    }
+    static DialogPage* Page(const char* name) { return OpenDialogPage(QString::fromLatin1(name)); }
+    void Type(TPNumEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
 };
 
 TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
@@ -51,36 +60,46 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
     EXPECT_TRUE(page->FileMenuEnabled());
     EXPECT_TRUE(window_->StateOf(Command::Save).Enabled);
     // The homing lists come from the configuration loaded after the page was created.
-    EXPECT_GT(page->findChild<QComboBox*>(QStringLiteral("CSearch"))->count(), 0);
+    EXPECT_GT(On<QComboBox>(page, "CSearch")->count(), 0);
 
     // Buttons of pages this build lacks are disabled.
-    EXPECT_FALSE(page->findChild<QPushButton*>(QStringLiteral("BDigital"))->isEnabled());
+    EXPECT_FALSE(On(page, "BDigital")->isEnabled());
     // A page button opens its page once; a second press brings the same page up.
     messages_.Clear();
-    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
-    DialogPage* motor = OpenDialogPage(QStringLiteral("TFMotor"));
+    On(page, "BMotor")->click();
+    DialogPage* motor = Page("TFMotor");
     ASSERT_NE(motor, nullptr);
     EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMotor")), nullptr);
-    page->findChild<QPushButton*>(QStringLiteral("BMotor"))->click();
-    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), motor);
+    On(page, "BMotor")->click();
+    EXPECT_EQ(Page("TFMotor"), motor);
     EXPECT_TRUE(messages_.Texts().isEmpty());
     // A reload keeps the page; a table of another kind, with other registers, closes it.
     window_->Children().NotifyTableChanged();
-    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), motor);
+    EXPECT_EQ(Page("TFMotor"), motor);
     window_->Driver().SelectDeviceKind(DeviceKind::Drive, false);
     window_->Children().NotifyTableChanged();
-    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
+    EXPECT_EQ(Page("TFMotor"), nullptr);
 }
 
-TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
+// The general settings dialog's Cancel and variants are checked on the dialog itself.
+TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosingFreesIt) {
     Start();
     SetSimRegister(1, 71, 1);
+    SetSimRegister(1, 70, 0);
     window_->ReloadFromDrive();
     TFMainDev* page = MainDevPage();
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("CMode"))->currentIndex(), 1);
+    EXPECT_EQ(On<QComboBox>(page, "CMode")->currentIndex(), 1);
     EXPECT_TRUE(page->SpeedField()->isVisible());
-
+    dialogs_->OnNextDialog([](QDialog& dialog) {
+        On<QCheckBox>(&dialog, "CEmergency")->click();
+        On(&dialog, "BOk")->click();
+    });
+    window_->Run(Command::GeneralSettings);
+    EXPECT_EQ(SimRegister(1, 70), 0x800);
+    ASSERT_EQ(dialogs_->Executed().size(), 1u);
+    EXPECT_EQ(dialogs_->Executed()[0].Title, QStringLiteral("  General  Settings"));
+    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
     // Later reloads and layouts do not reach the freed page.
     window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
     EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
@@ -89,59 +108,33 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainAndClosingFreesIt) {
     EXPECT_TRUE(window_->Driver().Online());
 }
 
-// Cancel and the dialog's own variants are checked on the dialog itself.
-TEST_F(MainDevShellTest, GeneralSettingsOkWrites) {
-    Start();
-    SetSimRegister(1, 70, 0);
-    window_->ReloadFromDrive();
-    dialogs_->OnNextDialog([](QDialog& dialog) {
-        dialog.findChild<QCheckBox*>(QStringLiteral("CEmergency"))->click();
-        dialog.findChild<QPushButton*>(QStringLiteral("BOk"))->click();
-    });
-    window_->Run(Command::GeneralSettings);
-    EXPECT_EQ(SimRegister(1, 70), 0x800);
-    ASSERT_EQ(dialogs_->Executed().size(), 1u);
-    EXPECT_EQ(dialogs_->Executed()[0].Title, QStringLiteral("  General  Settings"));
-    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
-}
-
 // "15x" typed, then at once Save to EEPROM: the letter is refused and 15 reaches the drive.
-TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommand) {
+// Then the drive falls silent: the page withdraws the file menu and keeps the edit red.
+TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommandAndOffLineWithdrawsTheFileMenu) {
     Start();
-    auto* field = MainDevPage()->findChild<TPNumEdit*>(QStringLiteral("ETorqSat"));
-    const int typed = std::clamp(field->RdValore() == 15 ? 16 : 15, field->RdMin(), field->RdMax());
+    auto* field = On<TPNumEdit>(MainDevPage(), "ETorqSat");
+    const int typed = field->RdValore() == 15 ? 16 : 15;
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, QString::number(typed) + QLatin1Char('x'));
+    Type(field, QString::number(typed) + QLatin1Char('x'));
     messages_.ScriptAnswers({true});
     window_->Run(Command::SaveEeprom);
     EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
-}
-
-TEST_F(MainDevShellTest, OffLineTheFileMenuIsWithdrawn) {
-    Start();
     Control(QStringLiteral("silent * on"));
-    auto* level = MainDevPage()->findChild<TPNumEdit*>(QStringLiteral("ETorqSat"));
-    level->setFocus();
-    level->selectAll();
-    QTest::keyClicks(level, QStringLiteral("55"));
-    QTest::keyClick(level, Qt::Key_Return);
+    Type(field, QStringLiteral("55"));
+    QTest::keyClick(field, Qt::Key_Return);
     EXPECT_FALSE(window_->Driver().Online());
     EXPECT_TRUE(messages_.Texts().contains(QStringLiteral("Device not Respondig")));
     EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
     EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
-    EXPECT_TRUE(level->IsMarked()); // not written: still red
+    EXPECT_TRUE(field->IsMarked()); // not written: still red
 }
 
 // Guided setup: current -> speed -> motor, each Ok applying; the menu is locked meanwhile.
 TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     Start();
     const auto press = [](const char* page, const char* button) {
-        OpenDialogPage(QString::fromLatin1(page))
-            ->findChild<QPushButton*>(QString::fromLatin1(button))
-            ->click();
+        On(Page(page), button)->click();
     };
     const auto menusEnabled = [this] {
         int enabled = 0;
@@ -154,30 +147,26 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     window_->GuidedSetupAction()->trigger();
     EXPECT_TRUE(window_->MenuLocked());
     EXPECT_EQ(menusEnabled(), 0);
-    DialogPage* current = OpenDialogPage(QStringLiteral("TFCurrent"));
+    DialogPage* current = Page("TFCurrent");
     ASSERT_NE(current, nullptr);
     EXPECT_TRUE(current->IsGuided());
     EXPECT_FALSE(current->ApplyButton()->isVisibleTo(current));
     EXPECT_EQ(window_->FindChildWindow(QStringLiteral("TFCurrent"))->pos(), QPoint(20, 20));
     // The page's button brings the guided page up; the sequence goes on.
-    MainDevPage()->findChild<QPushButton*>(QStringLiteral("BCurrent"))->click();
-    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFCurrent")), current);
+    On(MainDevPage(), "BCurrent")->click();
+    EXPECT_EQ(Page("TFCurrent"), current);
     EXPECT_TRUE(window_->MenuLocked());
-    current->findChild<TPNumEdit*>(QStringLiteral("EInom"))->setText(QStringLiteral("40"));
+    On<TPNumEdit>(current, "EInom")->setText(QStringLiteral("40"));
     press("TFCurrent", "BOk");
     EXPECT_EQ(SimRegister(1, 13), 40); // Ok applied before moving on
     press("TFSpeed", "BOk");
-    ASSERT_NE(OpenDialogPage(QStringLiteral("TFMotor")), nullptr);
+    ASSERT_NE(Page("TFMotor"), nullptr);
     EXPECT_TRUE(window_->MenuLocked());
-    auto* feedback =
-        OpenDialogPage(QStringLiteral("TFMotor"))->findChild<QComboBox*>(QStringLiteral("CFeed"));
-    feedback->setCurrentIndex(0); // "Encoder"
-    emit feedback->activated(0);
+    Choose(On<QComboBox>(Page("TFMotor"), "CFeed"), 0); // "Encoder"
     press("TFMotor", "BOk");
     EXPECT_FALSE(window_->MenuLocked());
     EXPECT_EQ(SimRegister(1, 12), 0);
-    EXPECT_EQ(MainDevPage()->findChild<QLabel*>(QStringLiteral("PResolver"))->text(),
-              QStringLiteral("Encoder"));
+    EXPECT_EQ(On<QLabel>(MainDevPage(), "PResolver")->text(), QStringLiteral("Encoder"));
     EXPECT_EQ(menusEnabled(), unlocked);
 
     // Cancel on the way ends the sequence too.
@@ -190,13 +179,11 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     // A write that fails (the drive fell silent) ends the sequence with the menu unlocked.
     window_->GuidedSetupAction()->trigger();
     Control(QStringLiteral("silent * on"));
-    OpenDialogPage(QStringLiteral("TFCurrent"))
-        ->findChild<TPNumEdit*>(QStringLiteral("EInom"))
-        ->setText(QStringLiteral("30"));
+    On<TPNumEdit>(Page("TFCurrent"), "EInom")->setText(QStringLiteral("30"));
     press("TFCurrent", "BOk");
     EXPECT_FALSE(window_->MenuLocked());
-    EXPECT_TRUE(WaitFor([] { return OpenDialogPage(QStringLiteral("TFCurrent")) == nullptr; }));
-    EXPECT_EQ(OpenDialogPage(QStringLiteral("TFSpeed")), nullptr);
+    EXPECT_TRUE(WaitFor([] { return Page("TFCurrent") == nullptr; }));
+    EXPECT_EQ(Page("TFSpeed"), nullptr);
 }
 
 } // namespace

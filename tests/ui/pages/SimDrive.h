@@ -17,15 +17,11 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QObject>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 namespace kelm::test {
@@ -86,17 +82,15 @@ public:
     static std::unique_ptr<SimDrive>
     Connected(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers) {
         auto drive = std::make_unique<SimDrive>(kind);
-        EXPECT_TRUE(drive->Loaded());
+        EXPECT_TRUE(drive->ok_);
         for (const auto& [address, value] : registers)
             drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
         EXPECT_TRUE(drive->Connect());
         return drive;
     }
 
-    bool Loaded() const { return ok_; }
     TDriver& Driver() { return *driver_; }
     ParamTable& Table() { return driver_->ActiveTable(); }
-    RecordingMessages& Messages() { return messages_; }
 
     // A register as the drive holds it (before Connect this is what the program reads).
     void Set(std::uint16_t address, std::uint16_t value) {
@@ -149,7 +143,7 @@ public:
         return out;
     }
     void ClearWrites() {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard lock(mutex_);
         writes_.clear();
     }
 

@@ -36,8 +36,7 @@ TEST(ChildWindows, ClosesInOrderAndHonoursFlags) {
 
 TEST(ChildWindows, WindowsThatUnregisterWhileClosingAreSafe) {
     ChildWindows children;
-    int aCalls = 0, bCalls = 0;
-    int a = 0, b = 0;
+    int aCalls = 0, bCalls = 0, a = 0, b = 0;
     // Closing A also closes (unregisters) B; B must not be called afterwards.
     a = children.Register(Role::ParameterPage, "a", [&](bool) {
         ++aCalls;

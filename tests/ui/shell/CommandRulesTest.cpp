@@ -5,56 +5,70 @@
 namespace kelm {
 namespace {
 
-CommandStates States(DeviceKind kind, bool online, bool expert = false, int family = 0) {
+CommandStates States(DeviceKind kind, bool online, bool expert = false, int family = 0,
+                     bool bootRecord = false) {
     CommandInputs in;
     in.Kind = kind;
     in.Online = online;
     in.Expert = expert;
     in.ModelFamily = family;
+    in.BootRecordUsable = bootRecord;
     in.DeviceAddress = 7;
     in.LinkBaseAddress = 3;
     return ComputeCommandStates(in);
 }
 
-constexpr DeviceKind allKinds[] = {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive,
-                                   DeviceKind::Orca230};
-
 TEST(CommandRules, CommandsByLineStateForEveryKind) {
-    for (DeviceKind kind : allKinds) {
+    for (DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
         for (bool online : {false, true}) {
+            SCOPED_TRACE(DeviceKindText(kind).toStdString() + (online ? " on" : " off"));
             const CommandStates s = States(kind, online);
             for (Command c :
                  {Command::Open, Command::Exit, Command::UserChange, Command::SelectDrive,
-                  Command::ScopeOpenFile, Command::About, Command::FileCompare}) {
+                  Command::ScopeOpenFile, Command::About, Command::FileCompare})
                 EXPECT_TRUE(s[c].Visible && s[c].Enabled) << InfoOf(c).Name;
-            }
-            // Hidden in every state.
-            EXPECT_FALSE(s[Command::TarnPort].Visible);
-            EXPECT_FALSE(s[Command::NewTable].Visible);
-            EXPECT_FALSE(s[Command::NewTable].Enabled);
-            EXPECT_FALSE(s[Command::DiagnosticView].Visible);
+            // Hidden in every state; Save waits for the main parameter page.
+            for (Command c : {Command::TarnPort, Command::NewTable, Command::DiagnosticView})
+                EXPECT_FALSE(s[c].Visible) << InfoOf(c).Name;
+            for (Command c : {Command::NewTable, Command::Save, Command::SaveAs})
+                EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
             EXPECT_FALSE(s.DiagnosticMenuVisible);
-            // Save waits for the main parameter page.
-            EXPECT_FALSE(s[Command::Save].Enabled);
-            EXPECT_FALSE(s[Command::SaveAs].Enabled);
             // On-line-only and off-line-only commands.
-            EXPECT_EQ(s[Command::GeneralSettings].Enabled, online);
-            EXPECT_EQ(s[Command::SaveEeprom].Enabled, online);
-            EXPECT_EQ(s[Command::LoadEeprom].Enabled, online);
-            EXPECT_EQ(s[Command::DriveCompare].Enabled, online);
+            for (Command c : {Command::GeneralSettings, Command::SaveEeprom, Command::LoadEeprom,
+                              Command::DriveCompare})
+                EXPECT_EQ(s[c].Enabled, online) << InfoOf(c).Name;
             EXPECT_EQ(s.Panel.AlarmButtonEnabled, online);
+            EXPECT_EQ(s.ParameterPageFileMenuEnabled, online);
             EXPECT_EQ(s[Command::ComPort].Enabled, !online);
             EXPECT_EQ(s.LineStateText, online ? "On Line" : "Off Line");
-            EXPECT_EQ(s.ParameterPageFileMenuEnabled, online);
+            // The firmware loader: on line, with a record, drive kinds only.
+            const bool loader =
+                online && (kind == DeviceKind::Drive || kind == DeviceKind::Orca230);
+            EXPECT_FALSE(s[Command::Bootloader].Visible);
+            EXPECT_EQ(States(kind, online, false, 0, true)[Command::Bootloader].Visible, loader);
+            if (online)
+                continue;
+            // Off line: nothing of the drive, no link selection, no device identification.
+            for (Command c : {Command::MotorPhasing, Command::Oscilloscope, Command::ProfileTool,
+                              Command::LoadDefaults, Command::ResetDrive, Command::Enable})
+                EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
+            EXPECT_FALSE(s[Command::SelectTarnLink].Visible);
+            EXPECT_FALSE(s.Panel.Selector1Enabled);
+            EXPECT_FALSE(s.Panel.Selector2Enabled);
+            EXPECT_TRUE(s.Panel.ClearValues);
+            EXPECT_TRUE(s.Panel.ClearSelectorMarks);
+            EXPECT_TRUE(s.DeviceIdText.isEmpty());
+            EXPECT_EQ(s.DeviceIdWidth, 30);
         }
     }
 }
 
-TEST(CommandRules, LayoutAndDeviceIdentificationByKind) {
+TEST(CommandRules, OnLineLayoutAndDeviceIdentificationByKind) {
     struct Row {
         DeviceKind kind;
         const char* driveMenu;
-        bool tuning, selTarn, defaults, profile, profileOn, alarmList, driveGroup, powerGroup, lcd;
+        bool tuning, selTarn, defaults, profile, profileOn, alarmList, drive, power, lcd;
         const char* deviceId; // drive unit number = device address (7) - link base (3)
         int idWidth;
     };
@@ -78,47 +92,21 @@ TEST(CommandRules, LayoutAndDeviceIdentificationByKind) {
         EXPECT_EQ(s[Command::ResetDrive].Visible, r.defaults);
         EXPECT_EQ(s[Command::ProfileTool].Visible, r.profile);
         EXPECT_EQ(s[Command::ProfileTool].Enabled, r.profileOn);
-        EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.driveGroup);
         EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.alarmList);
-        EXPECT_EQ(s.Panel.DriveGroupVisible, r.driveGroup);
-        EXPECT_EQ(s[Command::Enable].Visible, r.driveGroup);
-        EXPECT_EQ(s[Command::Disable].Visible, r.driveGroup);
-        EXPECT_EQ(s.Panel.PowerGroupVisible, r.powerGroup);
+        EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.drive);
+        EXPECT_EQ(s.Panel.DriveGroupVisible, r.drive);
+        for (Command c : {Command::Enable, Command::Disable})
+            EXPECT_EQ(s[c].Visible, r.drive) << InfoOf(c).Name;
+        for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
+                          Command::Oscilloscope, Command::Enable, Command::Disable})
+            EXPECT_EQ(s[c].Enabled, r.drive) << InfoOf(c).Name;
+        EXPECT_EQ(s.Panel.PowerGroupVisible, r.power);
         EXPECT_EQ(s.Panel.LcdGroupVisible, r.lcd);
         EXPECT_EQ(s.DeviceIdText, r.deviceId);
         EXPECT_EQ(s.DeviceIdWidth, r.idWidth);
-        // Off line: no link selection, no device identification.
-        EXPECT_FALSE(States(r.kind, false)[Command::SelectTarnLink].Visible);
-        EXPECT_TRUE(States(r.kind, false).DeviceIdText.isEmpty());
-        EXPECT_EQ(States(r.kind, false).DeviceIdWidth, 30);
     }
     EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");
     EXPECT_EQ(DeviceIdText(DeviceKind::Std, 255, 0), "255");
-}
-
-TEST(CommandRules, OnLineEnablesByKind) {
-    const CommandStates std = States(DeviceKind::Std, true);
-    const CommandStates power = States(DeviceKind::Power, true);
-    const CommandStates drive = States(DeviceKind::Drive, true);
-    const CommandStates orca = States(DeviceKind::Orca230, true);
-    for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
-                      Command::Oscilloscope, Command::Enable, Command::Disable}) {
-        EXPECT_TRUE(std[c].Enabled) << InfoOf(c).Name;
-        EXPECT_FALSE(power[c].Enabled) << InfoOf(c).Name;
-        EXPECT_TRUE(drive[c].Enabled) << InfoOf(c).Name;
-        EXPECT_TRUE(orca[c].Enabled) << InfoOf(c).Name;
-    }
-    // Off line nothing of the drive is enabled.
-    for (DeviceKind kind : allKinds) {
-        const CommandStates off = States(kind, false);
-        for (Command c : {Command::MotorPhasing, Command::Oscilloscope, Command::ProfileTool,
-                          Command::LoadDefaults, Command::ResetDrive, Command::Enable})
-            EXPECT_FALSE(off[c].Enabled) << InfoOf(c).Name;
-        EXPECT_FALSE(off.Panel.Selector1Enabled);
-        EXPECT_FALSE(off.Panel.Selector2Enabled);
-        EXPECT_TRUE(off.Panel.ClearValues);
-        EXPECT_TRUE(off.Panel.ClearSelectorMarks);
-    }
 }
 
 TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
@@ -145,7 +133,7 @@ TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
     EXPECT_FALSE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
 }
 
-TEST(CommandRules, TemperatureRowAndSecondSelector) {
+TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
     // Std family 3 shows the temperature row and has no second output.
     const CommandStates f3 = States(DeviceKind::Std, true, false, 3);
     EXPECT_TRUE(f3.Panel.TemperatureRowVisible);
@@ -158,43 +146,25 @@ TEST(CommandRules, TemperatureRowAndSecondSelector) {
     EXPECT_TRUE(drive.Panel.TemperatureRowVisible);
     EXPECT_TRUE(drive.Panel.Selector2Enabled);
     EXPECT_FALSE(drive.Panel.ClearSelectorMarks);
+    EXPECT_EQ(drive.Panel.Analog1Caption, "View1");
+    EXPECT_EQ(drive.Panel.Analog2Caption, "View2");
     const CommandStates orca = States(DeviceKind::Orca230, true);
     EXPECT_TRUE(orca.Panel.OrcaRowsVisible);
     EXPECT_FALSE(orca.Panel.Selector2Enabled);
     EXPECT_FALSE(orca.Panel.Analog2Visible);
     EXPECT_EQ(orca.Panel.Analog1Caption, "Monitor");
-    EXPECT_EQ(drive.Panel.Analog1Caption, "View1");
-    EXPECT_EQ(drive.Panel.Analog2Caption, "View2");
     EXPECT_EQ(States(DeviceKind::Std, false).Panel.Analog2Caption, "Analog Out2");
-}
-
-TEST(CommandRules, SelectorContents) {
+    // Selector lists: list index = register value; a Drive without labels lists 0 to 255;
+    // loaded labels win for every kind.
     const QStringList first = BuiltInSelectorList(1);
     ASSERT_EQ(first.size(), 11);
-    EXPECT_EQ(first.at(7), "V_bus"); // list index = register value
+    EXPECT_EQ(first.at(7), "V_bus");
     EXPECT_EQ(BuiltInSelectorList(2).front(), "Iq");
-    // Drive without labels: the numbers 0 to 255; loaded labels win for every kind.
     const QStringList numbers = SelectorEntries(DeviceKind::Drive, 1, {});
     ASSERT_EQ(numbers.size(), 256);
     EXPECT_EQ(numbers.back(), "255");
     EXPECT_EQ(SelectorEntries(DeviceKind::Drive, 2, {"a", "b"}), QStringList({"a", "b"}));
     EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
-}
-
-TEST(CommandRules, BootloaderButtonOnlyOnLineWithRecordForDriveKinds) {
-    for (DeviceKind kind : allKinds) {
-        for (bool online : {false, true}) {
-            for (bool record : {false, true}) {
-                CommandInputs in;
-                in.Kind = kind;
-                in.Online = online;
-                in.BootRecordUsable = record;
-                const bool expected =
-                    online && record && (kind == DeviceKind::Drive || kind == DeviceKind::Orca230);
-                EXPECT_EQ(ComputeCommandStates(in)[Command::Bootloader].Visible, expected);
-            }
-        }
-    }
 }
 
 TEST(CommandRules, CommandNamesAreUnique) {

@@ -37,9 +37,17 @@ TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
     EXPECT_EQ(window_->Driver().CurrentFileName, Path("first.dev"));
     EXPECT_EQ(window_->StatusPanelText(9), "first.dev");
     EXPECT_EQ(window_->Settings().DevicesFolder, Folder());
-    // Now Save writes without asking.
+    // Now Save writes without asking; the dialogs follow the device kind.
     window_->Run(Command::Save);
     EXPECT_EQ(dialogs_->Files().size(), 1u);
+    window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
+    window_->SetFileDialogsForDevice();
+    dialogs_->AnswerNextFile(QString());
+    window_->Run(Command::Open);
+    ASSERT_EQ(dialogs_->Files().size(), 2u);
+    EXPECT_EQ(dialogs_->Files()[1].Request.DefaultExtension, "tnp");
+    EXPECT_EQ(dialogs_->Files()[1].Request.FilterIndex, 2);
+    EXPECT_TRUE(dialogs_->Files()[1].Request.Filter.startsWith("Devices File (*.dev)"));
 }
 
 TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
@@ -134,17 +142,6 @@ TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
     EXPECT_TRUE(messages_.Texts()[1].contains("(12): 444, limits 0 to 3"))
         << messages_.Texts()[1].toStdString();
     EXPECT_EQ(Entry(12).DriveValue, 9);
-}
-
-TEST_F(FilesTest, DialogsFollowTheDeviceKind) {
-    window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
-    window_->SetFileDialogsForDevice();
-    dialogs_->AnswerNextFile(QString());
-    window_->Run(Command::Open);
-    ASSERT_EQ(dialogs_->Files().size(), 1u);
-    EXPECT_EQ(dialogs_->Files()[0].Request.DefaultExtension, "tnp");
-    EXPECT_EQ(dialogs_->Files()[0].Request.FilterIndex, 2);
-    EXPECT_TRUE(dialogs_->Files()[0].Request.Filter.startsWith("Devices File (*.dev)"));
 }
 
 } // namespace

@@ -1,23 +1,18 @@
 // Start-up, first show, the command line, command states in the window, close sequence.
 #include "ShellFixture.h"
 
-#include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
-#include "ui/shell/AboutBox.h"
 #include "ui/shell/TFWelcome.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QFileInfo>
+#include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QToolBar>
 #include <QToolButton>
-#include <tuple>
 
 namespace kelm::test {
 namespace {
@@ -36,15 +31,10 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_EQ(w.windowTitle(), "Kelm Servo Drive");
     EXPECT_EQ(w.pos(), QPoint(10, 10));
     EXPECT_EQ(w.size(), QSize(900, 700));
-    EXPECT_FALSE(w.isVisible());
     const QStringList panels{"User", "Normal", "Port",     " Com1",     "Id Device",
                              "",     "Status", "Off Line", "Dev. File", ""};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(w.StatusPanelText(i), panels[i]) << i;
-    EXPECT_EQ(w.DeviceDialogExtension(), "dev");
-    EXPECT_EQ(w.DeviceDialogFilterIndex(), 1);
-    EXPECT_FALSE(w.StateOf(Command::TarnPort).Visible);
-    EXPECT_FALSE(w.DiagnosticMenu()->menuAction()->isVisible());
     EXPECT_EQ(w.ViewInfoCaption(), "Hide Status");
     EXPECT_FALSE(w.Master().IsPortOpen());
     EXPECT_EQ(w.Master().DeviceAddress, 0);
@@ -119,40 +109,37 @@ TEST_F(StartTest, FatalConfigurationAtConstructionRequestsTermination) {
     EXPECT_FALSE(messages_.Texts().isEmpty());
 }
 
-// The per-kind rules themselves are checked in CommandRulesTest; here, that the window
-// feeds them (address, link base from the Power table) and applies them to its widgets.
-TEST_F(StartTest, ConfigureForDeviceStatusBarAndCommandsPerKind) {
+// The per-kind rules are CommandRulesTest's; here, that the window feeds them (address,
+// link base from the Power table) and applies them to its widgets.
+TEST_F(StartTest, ConfigureForDeviceFeedsAndAppliesTheCommandRules) {
     Build();
     TFPrincipale& w = *window_;
     w.Master().DeviceAddress = 12;
     const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
-    const std::tuple<DeviceKind, QString, QString> rows[] = {
-        {DeviceKind::Std, "012", "D&rive"},
-        {DeviceKind::Power, "Tarn Pwr", "TA&RN Power"},
-        {DeviceKind::Drive, "Tarn Drv" + QString::number(12 - base), "TA&RN Drive"},
-        {DeviceKind::Orca230, "Tarn", "D&RIVE"}};
-    for (const auto& [kind, id, driveMenu] : rows) {
-        SCOPED_TRACE(DeviceKindText(kind).toStdString());
-        w.Driver().SelectDeviceKind(kind, false);
-        w.SetFileDialogsForDevice();
-        w.Driver().SetOnline(true);
-        w.ConfigureForDevice();
-        EXPECT_EQ(w.StatusPanelText(5), id);
-        EXPECT_EQ(w.StatusPanelText(7), "On Line");
-        EXPECT_EQ(w.DriveMenu()->title(), driveMenu);
-        EXPECT_EQ(w.TuningMenu()->menuAction()->isVisible(), kind != DeviceKind::Power);
-        EXPECT_EQ(w.MenuAction(Command::Enable)->isVisible(), kind != DeviceKind::Power);
-        EXPECT_EQ(w.ButtonAction(Command::SelectTarnLink)->isVisible(),
-                  kind == DeviceKind::Power || kind == DeviceKind::Drive);
-        EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-        EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(kind) + 1);
-    }
+    w.Driver().SelectDeviceKind(DeviceKind::Drive, false);
+    w.SetFileDialogsForDevice();
+    EXPECT_EQ(w.DeviceDialogExtension(), "tnd");
+    w.Driver().SetOnline(true);
+    w.ConfigureForDevice();
+    EXPECT_EQ(w.StatusPanelText(5), "Tarn Drv" + QString::number(12 - base));
+    EXPECT_EQ(w.StatusPanelText(7), "On Line");
+    EXPECT_EQ(w.DriveMenu()->title(), "TA&RN Drive");
+    EXPECT_TRUE(w.TuningMenu()->menuAction()->isVisible());
+    EXPECT_TRUE(w.ButtonAction(Command::SelectTarnLink)->isVisible());
+    EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
+    w.Driver().SelectDeviceKind(DeviceKind::Power, false);
+    w.ConfigureForDevice();
+    EXPECT_FALSE(w.TuningMenu()->menuAction()->isVisible());
+    EXPECT_FALSE(w.MenuAction(Command::Enable)->isVisible());
+    w.Driver().SelectDeviceKind(DeviceKind::Orca230, false);
+    w.SetFileDialogsForDevice();
     w.Driver().SetOnline(false);
     w.ConfigureForDevice();
     EXPECT_EQ(w.StatusPanelText(5), "");
     EXPECT_EQ(w.StatusPanelText(7), "Off Line");
     EXPECT_FALSE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
     EXPECT_EQ(w.DeviceDialogExtension(), "tno");
+    EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(DeviceKind::Orca230) + 1);
 }
 
 TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {

@@ -3,12 +3,8 @@
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/WaitFor.h"
 
-#include <QCoreApplication>
-#include <QDialog>
-#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -20,8 +16,7 @@ namespace {
 struct SeenBox {
     QString Title, Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
-    bool HasYes = false;
-    bool OnUiThread = false;
+    bool HasYes = false, OnUiThread = false;
 };
 
 // Answers the next box: records what it showed and clicks Yes or No (or OK).
@@ -42,8 +37,9 @@ void AnswerBox(ScriptedDialogs& dialogs, SeenBox& seen, bool yes) {
 
 TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAndAnswers) {
     ScriptedDialogs dialogs;
-    MessageBoxSink sink;
-    sink.Install();
+    auto sink = std::make_unique<MessageBoxSink>();
+    sink->Install();
+    EXPECT_EQ(&Messages(), static_cast<MessageSink*>(sink.get()));
     SeenBox seen;
     AnswerBox(dialogs, seen, true);
     ShowDifferentExtensions(QStringLiteral("/tmp/a.tnp"));
@@ -62,6 +58,10 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAndAnswers) {
     dialogs.OnNextDialog([](QDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(AskConfirm(QStringLiteral("Reset Drive ?")));
     EXPECT_EQ(dialogs.UnexpectedCount(), 0);
+    // Destroyed, it gives way to the silent default: no dialog, No for questions.
+    sink.reset();
+    EXPECT_FALSE(AskConfirm(QStringLiteral("x")));
+    EXPECT_EQ(dialogs.Executed().size(), 4u);
     // CR LF and a lone CR each become one line break.
     EXPECT_EQ(MessageBoxSink::BoxText(QStringLiteral("a\r\nb\rc\nd")), "a\nb\nc\nd");
 }
@@ -97,18 +97,6 @@ TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
     QEventLoop loop;
     QTimer::singleShot(5000, &loop, [&loop] { loop.exit(0); });
     EXPECT_EQ(loop.exec(), 1);
-}
-
-TEST(MessageBoxSink, UninstallsOnDestruction) {
-    ScriptedDialogs dialogs;
-    {
-        MessageBoxSink sink;
-        sink.Install();
-        EXPECT_EQ(&Messages(), static_cast<MessageSink*>(&sink));
-    }
-    // Back to the silent default: no dialog, No for questions.
-    EXPECT_FALSE(AskConfirm(QStringLiteral("x")));
-    EXPECT_TRUE(dialogs.Executed().empty());
 }
 
 // Handlers and recorded requests are exercised by every dialog test; here, what keeps a
