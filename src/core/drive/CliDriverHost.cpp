@@ -29,8 +29,6 @@ void CliDriverHost::RunSynchronized(const std::function<void()>& fn) {
 
 void CliDriverHost::ConfigureForDevice() {
     ++configureCount_;
-    if (OnConfigureForDevice)
-        OnConfigureForDevice();
 }
 
 void CliDriverHost::CloseChildWindows(std::uint8_t flag1, bool flag2) {

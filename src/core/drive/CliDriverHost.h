@@ -30,7 +30,6 @@ public:
     void ProcessEvents() override;
 
     // Optional observers (called on the host's thread).
-    std::function<void()> OnConfigureForDevice;
     std::function<void(std::uint8_t, bool)> OnCloseChildWindows;
 
     int ConfigureCount() const { return configureCount_.load(); }
