@@ -35,7 +35,7 @@ for patch in "${patches[@]}"; do
     if ! cmake --build "$BUILD_DIR" -j "$JOBS" >"$OUT/$name.build.log" 2>&1; then
         echo "build failed" >"$result"
     else
-        (cd "$BUILD_DIR" && ctest -j "$JOBS" --timeout 120 >"faults/$name.test.log" 2>&1) || true
+        (cd "$BUILD_DIR" && ctest -j "$JOBS" --timeout 600 >"faults/$name.test.log" 2>&1) || true
         # ctest lists each failing test as "  <n> - <name> (<reason>)" after its summary.
         sed -n '/The following tests FAILED:/,$p' "$OUT/$name.test.log" |
             sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' >"$result"
