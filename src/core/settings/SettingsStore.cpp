@@ -8,7 +8,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -126,9 +125,8 @@ QString SettingsStore::FileInUse() const {
 }
 
 void SettingsStore::Load() {
-    QFile probe;
     QString reason;
-    if (QFileInfo::exists(settingsFile_) && !OpenInputFile(probe, settingsFile_, reason) &&
+    if (QFileInfo::exists(settingsFile_) && !CanOpenInputFile(settingsFile_, reason) &&
         !reason.isEmpty()) {
         // Defaults for this run, and nothing written where it could block or grow.
         usable_ = false;
@@ -136,7 +134,6 @@ void SettingsStore::Load() {
         ShowError(WithReason(QStringLiteral("Settings file not usable: ") + settingsFile_, reason) +
                   QStringLiteral("\rDefault settings are used and not saved."));
     }
-    probe.close();
     QSettings s(FileInUse(), QSettings::IniFormat);
     s.beginGroup(Group);
     if (access_ == Access::Program)

@@ -34,6 +34,11 @@ bool OpenInputFile(QFile& file, const QString& path, QString& reason, qint64 max
     return true;
 }
 
+bool CanOpenInputFile(const QString& path, QString& reason) {
+    QFile file;
+    return OpenInputFile(file, path, reason);
+}
+
 QString WithReason(const QString& message, const QString& reason) {
     return reason.isEmpty() ? message : message + u'\r' + reason;
 }

@@ -17,6 +17,10 @@ inline constexpr qint64 MaxInputFileBytes = 16 * 1024 * 1024;
 bool OpenInputFile(QFile& file, const QString& path, QString& reason,
                    qint64 maxBytes = MaxInputFileBytes);
 
+// Whether `path` passes OpenInputFile (the file is closed again): for readers that open
+// by name themselves, such as QSettings.
+bool CanOpenInputFile(const QString& path, QString& reason);
+
 // The caller's message, with the reason on a line of its own when there is one.
 QString WithReason(const QString& message, const QString& reason);
 

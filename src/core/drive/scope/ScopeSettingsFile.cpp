@@ -39,11 +39,8 @@ bool ScopeSettingsFile::Load(DeviceKind kind, ParamTable& table,
     const QString path = QFileInfo::exists(userFile_) ? userFile_ : shippedFile_;
     // QSettings would wait for good on a pipe and read a huge file whole: such a file
     // counts as missing.
-    QFile check;
-    QString reason;
-    if (!OpenInputFile(check, path, reason))
+    if (QString reason; !CanOpenInputFile(path, reason))
         return false;
-    check.close();
     QSettings ini(path, QSettings::IniFormat);
     ini.beginGroup(section);
     for (ParamEntry& entry : table) {

@@ -149,6 +149,8 @@ void StatusPoller::ScopeStep() {
 void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister) {
     if (!link_.Online())
         return;
+    // One call to the user-interface thread when the digital page is closed; otherwise the
+    // analog page refreshes after the digital page's requests are written.
     const bool digital = OnUi([&] {
         host_.StatusRefresh();
         if (host_.DigitalPageOpen()) {
@@ -159,22 +161,19 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
             host_.AnalogRefresh();
         return false;
     });
-    if (digital) {
-        for (const std::uint16_t address : {enableRegister, disableRegister}) {
-            ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
-            if (!entry || entry->Value == 0)
-                continue;
-            link_.WriteReg(address, static_cast<std::uint16_t>(entry->Value), true, TimeoutMs,
-                           nullptr);
-            ReadSingles({address});
-        }
+    if (!digital)
+        return;
+    for (const std::uint16_t address : {enableRegister, disableRegister}) {
+        ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
+        if (!entry || entry->Value == 0)
+            continue;
+        link_.WriteReg(address, static_cast<std::uint16_t>(entry->Value), true, TimeoutMs, nullptr);
+        ReadSingles({address});
     }
-    if (digital) {
-        OnUi([&] {
-            if (host_.AnalogPageOpen())
-                host_.AnalogRefresh();
-        });
-    }
+    OnUi([&] {
+        if (host_.AnalogPageOpen())
+            host_.AnalogRefresh();
+    });
 }
 
 void StatusPoller::PollStatusStd() {
