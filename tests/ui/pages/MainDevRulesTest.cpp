@@ -49,7 +49,7 @@ TEST(MainDevRules, ModeConsequences) {
     EXPECT_EQ(PositionCaptions(4)[0], QStringLiteral("Position 1"));
 }
 
-TEST(MainDevRules, HardwareControlBits) {
+TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
     // Bits 1-2 hold 01 or 10; anything else becomes 10, other bits kept.
     for (const auto& [stored, normal] : {std::pair{0, 4}, {6, 4}, {0x0F, 0x0D}, {2, 2}, {12, 12}})
         EXPECT_EQ(NormalizeHwControl(stored), normal) << stored;
@@ -57,10 +57,7 @@ TEST(MainDevRules, HardwareControlBits) {
     EXPECT_FALSE(HwControlChecked(4));
     EXPECT_EQ(WithHwControl(0x0C, true), 0x0A);
     EXPECT_EQ(WithHwControl(0x0A, false), 0x0C);
-}
-
-// Family 1 and family 4 series 0 are checked on the page.
-TEST(MainDevRules, MainVoltageByFamilyAndSeries) {
+    // Family 1 and family 4 series 0 are checked on the page.
     const VoltageChoices f4s2 = MainVoltageChoices(4, 2);
     EXPECT_EQ(f4s2.Items, (QStringList{"110 V", "230 V"}));
     EXPECT_EQ(f4s2.Fallback, 230);

@@ -65,33 +65,15 @@ TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
     EXPECT_EQ(messages_.Texts().size(), 1);
 }
 
-TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
-    Entry(12).Value = 321;
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::SaveAs);
-    Entry(12).Value = 5;
-    Entry(12).DriveValue = 5;
-    int refreshed = 0;
+// A Power file under another extension, then under ".dev": neither is taken. Then a file
+// saved with other values: off line they become the drive's too.
+TEST_F(FilesTest, OpenOffLineRefusesOtherExtensionAndWrongTypeTakesValuesAsDriveValues) {
+    int closes = 0, refreshed = 0;
+    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
+                                 [&](bool) { ++closes; });
     ChildWindows::Hooks hooks;
     hooks.TableChanged = [&] { ++refreshed; };
     window_->Children().Register(ChildWindows::Role::Other, "TFMainDev", hooks);
-    // The save offer comes first (Value now differs from the saved file): decline it.
-    messages_.ScriptAnswers({false});
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::Open);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
-    EXPECT_EQ(Entry(12).Value, 321);
-    EXPECT_EQ(Entry(12).DriveValue, 321); // nothing shows as unwritten off line
-    EXPECT_EQ(window_->StatusPanelText(9), "saved.dev");
-    EXPECT_EQ(refreshed, 1);
-    window_.reset(); // before the counters its close routines use go away
-}
-
-// A Power file under another extension, then under ".dev": neither is taken.
-TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
-    int closes = 0;
-    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
-                                 [&](bool) { ++closes; });
     const std::int16_t before = Entry(12).Value;
     for (const QString name : {"power.tnp", "fake.dev"}) {
         QFile file(Path(name));
@@ -111,6 +93,22 @@ TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
     EXPECT_EQ(Entry(12).Value, before);
     EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
     EXPECT_TRUE(window_->StatusPanelText(9).isEmpty());
+    EXPECT_EQ(refreshed, 0);
+
+    Entry(12).Value = 321;
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::SaveAs);
+    Entry(12).Value = Entry(12).DriveValue = 5;
+    messages_.Clear();
+    // The save offer comes first (Value now differs from the saved file): decline it.
+    messages_.ScriptAnswers({false});
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::Open);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
+    EXPECT_EQ(Entry(12).Value, 321);
+    EXPECT_EQ(Entry(12).DriveValue, 321); // nothing shows as unwritten off line
+    EXPECT_EQ(window_->StatusPanelText(9), "saved.dev");
+    EXPECT_EQ(refreshed, 1);
     window_.reset(); // before the counters its close routines use go away
 }
 
