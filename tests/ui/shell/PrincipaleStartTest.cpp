@@ -158,7 +158,7 @@ TEST_F(StartTest, ConfigureForDeviceFeedsAndAppliesTheCommandRules) {
     EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(DeviceKind::Orca230) + 1);
 }
 
-TEST_F(StartTest, StatusToggleAndAlarmCaption) {
+TEST_F(StartTest, StatusToggleAlarmCaptionAndCloseSequence) {
     Build();
     window_->Driver().SetOnline(true);
     window_->ConfigureForDevice();
@@ -182,10 +182,7 @@ TEST_F(StartTest, StatusToggleAndAlarmCaption) {
     window_->ConfigureForDevice();
     window_->UpdateAlarmIndicator(true);
     EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
-}
-
-TEST_F(StartTest, CloseSequenceClosesChildrenAndWritesSettings) {
-    Build();
+    // Exit closes the children in order and writes the settings, once.
     QStringList closed;
     window_->Children().Register(ChildWindows::Role::Profile, "profile",
                                  [&](bool) { closed << "profile"; });
