@@ -6,7 +6,7 @@
 namespace kelm {
 namespace {
 
-TEST(IoRules, RequestMasksAndForcedSwitchDisplay) {
+TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
     std::array<SwitchRequest, DigitalRowCount> requests{};
     EXPECT_EQ(BuildRequestMasks(requests).ForceOn | BuildRequestMasks(requests).Release, 0);
     requests[2] = SwitchRequest::On;                 // DGT-IN3
@@ -23,6 +23,13 @@ TEST(IoRules, RequestMasksAndForcedSwitchDisplay) {
         EXPECT_EQ(ShownSwitchState(current, hw, st), shown) << current << hw << st;
     EXPECT_TRUE(InitialSwitchState(false, true));
     EXPECT_FALSE(InitialSwitchState(true, true));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
+    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
+    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
 }
 
 TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
@@ -44,16 +51,6 @@ TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
         EXPECT_EQ(TenthsMvToOffset(tenths), raw) << tenths;
-}
-
-TEST(IoRules, OrcaRowsAndRegisters) {
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
-    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
-    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
 }
 
 } // namespace

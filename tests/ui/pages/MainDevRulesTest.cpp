@@ -10,7 +10,7 @@ namespace kelm {
 namespace {
 
 // Item counts, captions and the page's use of the lists are checked on the page itself.
-TEST(MainDevRules, ModeListsUnlistedModesAndWideOffsets) {
+TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
     EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
     EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
     EXPECT_EQ(MainDevAddressTable(DeviceKind::Orca230).Mode,
@@ -28,9 +28,6 @@ TEST(MainDevRules, ModeListsUnlistedModesAndWideOffsets) {
                                              {DeviceKind::Drive, 20, 20},
                                              {DeviceKind::Drive, 21, 0}})
         EXPECT_EQ(ModeIndex(kind, value), index) << value;
-}
-
-TEST(MainDevRules, ModeConsequences) {
     for (int mode = 0; mode <= 20; ++mode) {
         const ModeLayout l = LayoutForMode(DeviceKind::Orca230, mode);
         EXPECT_EQ(l.DigitalSpeed, mode == 1 || mode == 10) << mode;

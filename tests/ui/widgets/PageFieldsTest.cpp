@@ -57,7 +57,7 @@ protected:
     TPNumEdit plain, signedField, wide, missing;
 };
 
-TEST_F(PageFieldsTest, TypingMarksRedAndStoreRecolourFollowTheTable) {
+TEST_F(PageFieldsTest, TypingMarksRedStoreSplitsWideFieldsRecolourFollowsTheTable) {
     plain.setFocus();
     plain.selectAll();
     QTest::keyClicks(&plain, QStringLiteral("300"));
@@ -72,9 +72,6 @@ TEST_F(PageFieldsTest, TypingMarksRedAndStoreRecolourFollowTheTable) {
     table.FindByAddress(10)->DriveValue = 300;
     fields.Recolour();
     EXPECT_FALSE(plain.IsMarked());
-}
-
-TEST_F(PageFieldsTest, WideFieldSplitsIntoItsTwoRegisters) {
     wide.WrValore(-1);
     EXPECT_TRUE(fields.Store(&wide));
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
