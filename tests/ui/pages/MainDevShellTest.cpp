@@ -108,8 +108,23 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosing
     EXPECT_TRUE(window_->Driver().Online());
 }
 
+// The drive falls silent: the page withdraws the file menu and keeps the edit red.
+TEST_F(MainDevShellTest, AFailedWriteWithdrawsTheFileMenuAndKeepsTheEditRed) {
+    Start();
+    auto* field = On<TPNumEdit>(MainDevPage(), "ETorqSat");
+    Control(QStringLiteral("silent * on"));
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("55"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_FALSE(window_->Driver().Online());
+    EXPECT_TRUE(messages_.Texts().contains(QStringLiteral("Device not Respondig")));
+    EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
+    EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
+    EXPECT_TRUE(field->IsMarked()); // not written: still red
+}
+
 // Guided setup: current -> speed -> motor, each Ok applying; the menu is locked meanwhile.
-// A failed write ends it and the page withdraws the file menu.
 TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     Start();
     const auto press = [](const char* page, const char* button) {
@@ -163,9 +178,6 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     EXPECT_FALSE(window_->MenuLocked());
     EXPECT_TRUE(WaitFor([] { return Page("TFCurrent") == nullptr; }));
     EXPECT_EQ(Page("TFSpeed"), nullptr);
-    EXPECT_FALSE(window_->Driver().Online());
-    EXPECT_FALSE(MainDevPage()->FileMenuEnabled());
-    EXPECT_FALSE(window_->StateOf(Command::Save).Enabled);
 }
 
 } // namespace
