@@ -53,6 +53,7 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     Choose("CBrake", 1);
     Choose("CFeed", 1); // "Resolver"
     EXPECT_TRUE(Child<QComboBox>(*page, "CPolar")->isVisible());
+    EXPECT_EQ(Text("LImpulsi"), QStringLiteral("No. of Poles"));
     Click("BApply");
     // Resolver poles 0 became 2 on opening; brake bit 13 joins the other bits of 70.
     EXPECT_EQ(drive->WrittenPairs(), (Pairs{{8, 2}, {12, 1}, {70, 0x2021}}));
