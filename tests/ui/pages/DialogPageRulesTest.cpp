@@ -14,7 +14,7 @@ QStringList Texts(const std::vector<PoleItem>& items) {
     return texts;
 }
 
-TEST(DialogPageRules, PoleListsAndCodes) {
+TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
     const std::vector<PoleItem> orca = PoleItems(0, 4, true);
     EXPECT_EQ(Texts(orca), (QStringList{"00", "02", "04", "DC motor", "Stepper", "Asinchronous"}));
     EXPECT_EQ(orca[PoleIndex(orca, -2)].Text, QStringLiteral("Stepper"));
@@ -26,18 +26,15 @@ TEST(DialogPageRules, PoleListsAndCodes) {
     for (const auto& [value, count, result] :
          {std::tuple{0, 8, 2}, {-4, 8, 2}, {16, 8, 16}, {18, 8, 2}, {6, 8, 6}})
         EXPECT_EQ(NormalizeResolverPoles(value, count), result) << value;
-}
-
-TEST(DialogPageRules, FeedbackItemsCodesAndLabels) {
     const auto std = DeviceKind::Std;
     EXPECT_EQ(FeedbackItems(std, 2), (QStringList{"Encoder", "Resolver"}));
     EXPECT_EQ(FeedbackItems(std, 3), (QStringList{"Encoder", "Absolute M/T"}));
     EXPECT_EQ(FeedbackItems(std, 1), (QStringList{"Encoder", "Resolver", "Absolute M/T"}));
     EXPECT_EQ(FeedbackItems(DeviceKind::Drive, 1),
               (QStringList{"Encoder", "Absolute M/T", "TarnCoder"}));
-    const QStringList orca = FeedbackItems(DeviceKind::Orca230, 0);
-    EXPECT_EQ(orca.size(), 9);
-    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, orca[1]), 2);
+    const QStringList feedbacks = FeedbackItems(DeviceKind::Orca230, 0);
+    EXPECT_EQ(feedbacks.size(), 9);
+    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, feedbacks[1]), 2);
     EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, QStringLiteral("No feedback")), 9);
     EXPECT_EQ(FeedbackCode(std, QStringLiteral("TarnCoder")), 3);
     for (const auto& [kind, code, result] :

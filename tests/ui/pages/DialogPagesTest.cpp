@@ -70,7 +70,7 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     EXPECT_EQ(Child<TPNumEdit>(*page, "EFasa")->RdValore(), 0);
 }
 
-TEST_F(DialogPagesTest, MotorKindsReplaceCodesAndHideControls) {
+TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
     Open<TFMotor>(DeviceKind::Drive, {{13, 1}}, std::function<void()>());
     EXPECT_EQ(Child<QComboBox>(*page, "CFeed")->currentText(), QStringLiteral("Encoder"));
     EXPECT_EQ(drive->Table().FindByAddress(13)->Value, 0);
@@ -84,9 +84,6 @@ TEST_F(DialogPagesTest, MotorKindsReplaceCodesAndHideControls) {
     Choose("CPoles", 16); // "32", the last number
     Click("BApply");
     EXPECT_EQ(drive->WrittenPairs(), (Pairs{{7, 32}}));
-}
-
-TEST_F(DialogPagesTest, CurrentShowsAmperesAndSpeedSetsTheRotaryBit) {
     Open<TFCurrent>(DeviceKind::Orca230, {{0, 45}, {13, 50}, {14, 100}});
     EXPECT_EQ(Text("LInomA"), QStringLiteral(" (4.5 A)"));
     Type("EImax", QStringLiteral("200"));

@@ -26,12 +26,8 @@ protected:
         ShellFlows flows = ProgramFlows();
         flows.SelectDrive = {}; // the main window's own selection of the drive at 1
         flows.RunTransfer = {};
-        Build(std::move(flows));
-        window_->show();
-        ASSERT_TRUE(WaitFor([this] {
-            return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I' &&
-                   MainDevPage() != nullptr;
-        }));
+        ShowOnline(std::move(flows));
+        ASSERT_TRUE(WaitFor([] { return MainDevPage() != nullptr; }));
     }
     void Press(const char* button) {
         MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button))->click();

@@ -6,18 +6,13 @@
 namespace kelm {
 namespace {
 
-TEST(IoRules, RequestMasksPerSwitch) {
+TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
     std::array<SwitchRequest, DigitalRowCount> requests{};
     EXPECT_EQ(BuildRequestMasks(requests).ForceOn | BuildRequestMasks(requests).Release, 0);
-    requests[2] = SwitchRequest::On;   // DGT-IN3
-    requests[10] = SwitchRequest::Off; // AUX2
-    requests[0] = SwitchRequest::Off;  // enable input
-    const RequestMasks masks = BuildRequestMasks(requests);
-    EXPECT_EQ(masks.ForceOn, 0x0004);
-    EXPECT_EQ(masks.Release, 0x0401);
-}
-
-TEST(IoRules, ForcedSwitchDisplay) {
+    requests[2] = SwitchRequest::On;                 // DGT-IN3
+    requests[10] = requests[0] = SwitchRequest::Off; // AUX2, the enable input
+    EXPECT_EQ(BuildRequestMasks(requests).ForceOn, 0x0004);
+    EXPECT_EQ(BuildRequestMasks(requests).Release, 0x0401);
     // current, hardware, effective -> shown; a live wire never shows forced
     for (const auto& [current, hw, st, shown] : {std::tuple{false, false, true, true},
                                                  {false, true, true, false},
@@ -28,9 +23,16 @@ TEST(IoRules, ForcedSwitchDisplay) {
         EXPECT_EQ(ShownSwitchState(current, hw, st), shown) << current << hw << st;
     EXPECT_TRUE(InitialSwitchState(false, true));
     EXPECT_FALSE(InitialSwitchState(true, true));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
+    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
+    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
 }
 
-TEST(IoRules, SelectionRepairAndLock) {
+TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
     const std::vector<int> codes{5, 6, 7};
     // stored index, codes of earlier rows -> index, replaced
     for (const auto& [stored, earlier, index, replaced] :
@@ -45,23 +47,10 @@ TEST(IoRules, SelectionRepairAndLock) {
     }
     EXPECT_EQ(LockingRow(6, {1, 6, 6}, 2), 1);
     EXPECT_EQ(LockingRow(6, {1, 2, 6}, 2), -1);
-}
-
-TEST(IoRules, OffsetMillivoltsBothWays) {
     for (const auto& [raw, tenths] : {std::pair{100, 305}, {-100, -305}, {0, 0}, {32767, 99996}})
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
         EXPECT_EQ(TenthsMvToOffset(tenths), raw) << tenths;
-}
-
-TEST(IoRules, OrcaRowsAndRegisters) {
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
-    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
-    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
 }
 
 } // namespace

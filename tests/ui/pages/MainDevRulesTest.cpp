@@ -10,7 +10,7 @@ namespace kelm {
 namespace {
 
 // Item counts, captions and the page's use of the lists are checked on the page itself.
-TEST(MainDevRules, ModeListsUnlistedModesAndWideOffsets) {
+TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
     EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
     EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
     EXPECT_EQ(MainDevAddressTable(DeviceKind::Orca230).Mode,
@@ -28,9 +28,6 @@ TEST(MainDevRules, ModeListsUnlistedModesAndWideOffsets) {
                                              {DeviceKind::Drive, 20, 20},
                                              {DeviceKind::Drive, 21, 0}})
         EXPECT_EQ(ModeIndex(kind, value), index) << value;
-}
-
-TEST(MainDevRules, ModeConsequences) {
     for (int mode = 0; mode <= 20; ++mode) {
         const ModeLayout l = LayoutForMode(DeviceKind::Orca230, mode);
         EXPECT_EQ(l.DigitalSpeed, mode == 1 || mode == 10) << mode;
@@ -49,7 +46,7 @@ TEST(MainDevRules, ModeConsequences) {
     EXPECT_EQ(PositionCaptions(4)[0], QStringLiteral("Position 1"));
 }
 
-TEST(MainDevRules, HardwareControlBits) {
+TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
     // Bits 1-2 hold 01 or 10; anything else becomes 10, other bits kept.
     for (const auto& [stored, normal] : {std::pair{0, 4}, {6, 4}, {0x0F, 0x0D}, {2, 2}, {12, 12}})
         EXPECT_EQ(NormalizeHwControl(stored), normal) << stored;
@@ -57,10 +54,7 @@ TEST(MainDevRules, HardwareControlBits) {
     EXPECT_FALSE(HwControlChecked(4));
     EXPECT_EQ(WithHwControl(0x0C, true), 0x0A);
     EXPECT_EQ(WithHwControl(0x0A, false), 0x0C);
-}
-
-// Family 1 and family 4 series 0 are checked on the page.
-TEST(MainDevRules, MainVoltageByFamilyAndSeries) {
+    // Family 1 and family 4 series 0 are checked on the page.
     const VoltageChoices f4s2 = MainVoltageChoices(4, 2);
     EXPECT_EQ(f4s2.Items, (QStringList{"110 V", "230 V"}));
     EXPECT_EQ(f4s2.Fallback, 230);

@@ -32,32 +32,32 @@ protected:
         };
         flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
         flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
-        Build(std::move(flows));
-        window_->show();
-        // The start timer runs the drive selection (the main window's fallback).
-        ASSERT_TRUE(WaitFor([this] {
-            return window_->Driver().Online() && MainDevPage() != nullptr &&
-                   MainDevPage()->FileMenuEnabled();
-        }));
+        ShowOnline(std::move(flows)); // the main window's own selection of the drive
+        ASSERT_TRUE(WaitFor([] { return MainDevPage() && MainDevPage()->FileMenuEnabled(); }));
     }
     // A named child of an open page.
     template <typename T = QPushButton> static T* On(QWidget* page, const char* name) {
         return page->findChild<T*>(QString::fromLatin1(name));
     }
     static DialogPage* Page(const char* name) { return OpenDialogPage(QString::fromLatin1(name)); }
-    void Type(TPNumEdit* field, const QString& text) {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, text);
-    }
 };
 
-TEST_F(MainDevShellTest, PageLivesInTheFrameAndFollowsTheLine) {
+// "15x" typed, then at once Save to EEPROM: the letter is refused and 15 reaches the drive.
+TEST_F(MainDevShellTest, PageLivesInTheFrameWritesAPendingEditAndFollowsTheLine) {
     Start();
     TFMainDev* page = MainDevPage();
+    auto* field = On<TPNumEdit>(page, "ETorqSat");
+    const int typed = field->RdValore() == 15 ? 16 : 15;
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QString::number(typed) + QLatin1Char('x'));
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::SaveEeprom);
+    EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
     EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMainDev")), nullptr);
     // On line: the page grants File > Save.
-    EXPECT_TRUE(page->FileMenuEnabled());
     EXPECT_TRUE(window_->StateOf(Command::Save).Enabled);
     // The homing lists come from the configuration loaded after the page was created.
     EXPECT_GT(On<QComboBox>(page, "CSearch")->count(), 0);
@@ -108,20 +108,14 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosing
     EXPECT_TRUE(window_->Driver().Online());
 }
 
-// "15x" typed, then at once Save to EEPROM: the letter is refused and 15 reaches the drive.
-// Then the drive falls silent: the page withdraws the file menu and keeps the edit red.
-TEST_F(MainDevShellTest, APendingEditIsWrittenBeforeACommandAndOffLineWithdrawsTheFileMenu) {
+// The drive falls silent: the page withdraws the file menu and keeps the edit red.
+TEST_F(MainDevShellTest, AFailedWriteWithdrawsTheFileMenuAndKeepsTheEditRed) {
     Start();
     auto* field = On<TPNumEdit>(MainDevPage(), "ETorqSat");
-    const int typed = field->RdValore() == 15 ? 16 : 15;
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    Type(field, QString::number(typed) + QLatin1Char('x'));
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::SaveEeprom);
-    EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
     Control(QStringLiteral("silent * on"));
-    Type(field, QStringLiteral("55"));
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("55"));
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_FALSE(window_->Driver().Online());
     EXPECT_TRUE(messages_.Texts().contains(QStringLiteral("Device not Respondig")));

@@ -5,7 +5,7 @@
 // log of every register the program writes.
 
 #include "core/config/ConfigurationSet.h"
-#include "core/drive/DriverHost.h"
+#include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/status/StatusPoller.h"
 #include "core/link/ModbusMaster.h"
@@ -16,39 +16,13 @@
 #include "ui/status/FakeStatusLink.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 namespace kelm::test {
-
-// Host without windows: the synchronized call runs on the test's thread; the pause timer
-// never fires, so the status poll stays suspended after its first cycle.
-class QuietHost final : public DriverHost {
-public:
-    void RunSynchronized(const std::function<void()>& fn) override {
-        if (QThread::currentThread() == context_.thread())
-            fn();
-        else
-            QMetaObject::invokeMethod(
-                &context_, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
-    }
-    void ConfigureForDevice() override { ++configures; }
-    void CloseChildWindows(std::uint8_t, bool) override {}
-    void StartPauseTimer(int) override {}
-    void StopPauseTimer() override {}
-    void ProcessEvents() override {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    int configures = 0;
-
-private:
-    QObject context_;
-};
 
 struct RegisterWrite {
     std::uint16_t Address;
@@ -159,7 +133,7 @@ private:
     DeviceKind kind_;
     RecordingMessages messages_;
     QTemporaryDir devices_;
-    QuietHost host_;
+    CliDriverHost host_; // no driver given: the status poll stays suspended after a cycle
     std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<TDriver> driver_;

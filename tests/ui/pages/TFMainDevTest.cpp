@@ -147,7 +147,7 @@ TEST_F(MainDevTest, ModeChangeAdaptsThePageAndItsButtons) {
     EXPECT_FALSE(Find<QWidget>("GHoming")->isEnabled());
 }
 
-TEST_F(MainDevTest, DriveUnitPageUsesItsOwnRegisters) {
+TEST_F(MainDevTest, DriveUnitAndPowerPagesUseTheirOwnRegisters) {
     Open(DeviceKind::Drive, {{0, 0x05CA}, {78, 0}, {76, 0x40}, {103, 300}, {13, 2}});
     EXPECT_EQ(page->windowTitle(), QStringLiteral("Tarn Drive"));
     EXPECT_EQ(Find<QComboBox>("CMode")->count(), 21);
@@ -162,9 +162,6 @@ TEST_F(MainDevTest, DriveUnitPageUsesItsOwnRegisters) {
     Enter(Field("EPos1"), QStringLiteral("-2"));
     EXPECT_EQ(drive->Get(62), 0xFFFF);
     EXPECT_EQ(drive->Get(63), 0xFFFE);
-}
-
-TEST_F(MainDevTest, PowerPageRegenerationEncoding) {
     Open(DeviceKind::Power, {{11, 230}, {12, 5}});
     EXPECT_EQ(page->windowTitle(), QStringLiteral("Tarn Power"));
     EXPECT_FALSE(Find<QWidget>("PMain")->isVisible());

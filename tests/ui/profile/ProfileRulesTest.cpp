@@ -7,7 +7,7 @@
 namespace kelm::profile {
 namespace {
 
-TEST(ProfileRules, DisplaySuccessorLoopAndLimits) {
+TEST(ProfileRules, DisplaySuccessorLoopLimitsAndTrapezoid) {
     const struct {
         std::int16_t Stored;
         std::int32_t FieldMax, Shown;
@@ -33,9 +33,6 @@ TEST(ProfileRules, DisplaySuccessorLoopAndLimits) {
     EXPECT_FALSE(SpeedOverMax(6000, 6000));
 
     EXPECT_EQ(TaskBase(31) + 15, 831);
-}
-
-TEST(ProfileRules, TrapezoidPointsAndAxes) {
     const double x = TimeAxisMax();
     EXPECT_NEAR(x, std::log(5000.0) * 2 + std::log(500.0), 1e-9);
     // Ramps given for 6000 rpm are halved for 3000 rpm.

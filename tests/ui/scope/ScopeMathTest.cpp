@@ -18,7 +18,7 @@
 namespace kelm {
 namespace {
 
-TEST(GraphCursorMath, ModesMappingAndNearerCursor) {
+TEST(GraphCursorMath, ModesMappingNearerCursorAndReadouts) {
     EXPECT_EQ((std::array{cursors::ModeChannel(cursors::TimeMode),
                           cursors::ModeChannel(cursors::Channel1Mode),
                           cursors::ModeChannel(cursors::Channel2Mode),
@@ -43,9 +43,6 @@ TEST(GraphCursorMath, ModesMappingAndNearerCursor) {
     EXPECT_EQ(cursors::NearerCursor(100, 95, 110), 0);
     EXPECT_EQ(cursors::NearerCursor(100, 90, 110), 1); // a tie goes to cursor 2
     EXPECT_EQ(cursors::NearerCursor(100, 120, 99), 1);
-}
-
-TEST(GraphCursorMath, Readouts) {
     QLocale::setDefault(QLocale::c());
     const auto both = cursors::MakeReadouts(12.345, -2.5);
     EXPECT_EQ(both.Cursor1, "Cursor1= 12.35");
@@ -60,7 +57,7 @@ TEST(GraphCursorMath, Readouts) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(OscilloMath, ScalesAndStoredSettings) {
+TEST(OscilloMath, ScalesStoredSettingsAndInverseMarkerAndOffset) {
     const oscillo::ValueAxis axis = oscillo::AxisForScale(200);
     EXPECT_DOUBLE_EQ(axis.Min, -1000.2);
     EXPECT_DOUBLE_EQ(axis.Max, 1000);
@@ -85,14 +82,11 @@ TEST(OscilloMath, ScalesAndStoredSettings) {
         EXPECT_EQ(std::tie(r.Edge, r.TimeWindow, r.Signal1, r.Signal2),
                   std::tie(c.Out.Edge, c.Out.TimeWindow, c.Out.Signal1, c.Out.Signal2));
     }
-}
-
-TEST(OscilloMath, MarkerAndOffsetAreInverse) {
     const oscillo::Track track{20, 420, -1000, 1000};
-    struct Case {
+    struct Mark {
         int Offset, Row;
-    } const cases[] = {{1000, 20}, {0, 220}, {-1000, 420}, {500, 120}, {-250, 270}};
-    for (const Case& c : cases) {
+    } const marks[] = {{1000, 20}, {0, 220}, {-1000, 420}, {500, 120}, {-250, 270}};
+    for (const Mark& c : marks) {
         EXPECT_EQ(oscillo::MarkerRow(track, c.Offset), c.Row) << c.Offset;
         EXPECT_EQ(oscillo::OffsetAtRow(track, c.Row), c.Offset) << c.Row;
     }

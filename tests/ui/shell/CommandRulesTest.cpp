@@ -18,12 +18,28 @@ CommandStates States(DeviceKind kind, bool online, bool expert = false, int fami
     return ComputeCommandStates(in);
 }
 
-TEST(CommandRules, CommandsByLineStateForEveryKind) {
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
+    struct Row {
+        DeviceKind kind;
+        const char* driveMenu;
+        bool tuning, selTarn, defaults, profile, profileOn, alarmList, drive, power, lcd;
+        const char* deviceId; // drive unit number = device address (7) - link base (3)
+        int idWidth;
+    };
+    const Row rows[] = {
+        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false, "007",
+         30},
+        {DeviceKind::Power, "TA&RN Power", false, true, false, false, false, true, false, true,
+         false, "Tarn Pwr", 70},
+        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false, false,
+         "Tarn Drv4", 70},
+        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true,
+         "Tarn", 100},
+    };
+    for (const Row& r : rows) {
         for (bool online : {false, true}) {
-            SCOPED_TRACE(DeviceKindText(kind).toStdString() + (online ? " on" : " off"));
-            const CommandStates s = States(kind, online);
+            SCOPED_TRACE(DeviceKindText(r.kind).toStdString() + (online ? " on" : " off"));
+            const CommandStates s = States(r.kind, online);
             for (Command c :
                  {Command::Open, Command::Exit, Command::UserChange, Command::SelectDrive,
                   Command::ScopeOpenFile, Command::About, Command::FileCompare})
@@ -44,66 +60,44 @@ TEST(CommandRules, CommandsByLineStateForEveryKind) {
             EXPECT_EQ(s.LineStateText, online ? "On Line" : "Off Line");
             // The firmware loader: on line, with a record, drive kinds only.
             const bool loader =
-                online && (kind == DeviceKind::Drive || kind == DeviceKind::Orca230);
+                online && (r.kind == DeviceKind::Drive || r.kind == DeviceKind::Orca230);
             EXPECT_FALSE(s[Command::Bootloader].Visible);
-            EXPECT_EQ(States(kind, online, false, 0, true)[Command::Bootloader].Visible, loader);
-            if (online)
+            EXPECT_EQ(States(r.kind, online, false, 0, true)[Command::Bootloader].Visible, loader);
+            if (!online) {
+                // Nothing of the drive, no link selection, no device identification.
+                for (Command c :
+                     {Command::MotorPhasing, Command::Oscilloscope, Command::ProfileTool,
+                      Command::LoadDefaults, Command::ResetDrive, Command::Enable})
+                    EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
+                EXPECT_FALSE(s[Command::SelectTarnLink].Visible);
+                EXPECT_FALSE(s.Panel.Selector1Enabled);
+                EXPECT_FALSE(s.Panel.Selector2Enabled);
+                EXPECT_TRUE(s.Panel.ClearValues);
+                EXPECT_TRUE(s.Panel.ClearSelectorMarks);
+                EXPECT_TRUE(s.DeviceIdText.isEmpty());
+                EXPECT_EQ(s.DeviceIdWidth, 30);
                 continue;
-            // Off line: nothing of the drive, no link selection, no device identification.
-            for (Command c : {Command::MotorPhasing, Command::Oscilloscope, Command::ProfileTool,
-                              Command::LoadDefaults, Command::ResetDrive, Command::Enable})
-                EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
-            EXPECT_FALSE(s[Command::SelectTarnLink].Visible);
-            EXPECT_FALSE(s.Panel.Selector1Enabled);
-            EXPECT_FALSE(s.Panel.Selector2Enabled);
-            EXPECT_TRUE(s.Panel.ClearValues);
-            EXPECT_TRUE(s.Panel.ClearSelectorMarks);
-            EXPECT_TRUE(s.DeviceIdText.isEmpty());
-            EXPECT_EQ(s.DeviceIdWidth, 30);
+            }
+            EXPECT_EQ(s.DriveMenuCaption, r.driveMenu);
+            EXPECT_EQ(s.TuningMenuVisible, r.tuning);
+            EXPECT_EQ(s[Command::SelectTarnLink].Visible, r.selTarn);
+            EXPECT_EQ(s[Command::LoadDefaults].Visible, r.defaults);
+            EXPECT_EQ(s[Command::ResetDrive].Visible, r.defaults);
+            EXPECT_EQ(s[Command::ProfileTool].Visible, r.profile);
+            EXPECT_EQ(s[Command::ProfileTool].Enabled, r.profileOn);
+            EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.alarmList);
+            EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.drive);
+            EXPECT_EQ(s.Panel.DriveGroupVisible, r.drive);
+            for (Command c : {Command::Enable, Command::Disable})
+                EXPECT_EQ(s[c].Visible, r.drive) << InfoOf(c).Name;
+            for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
+                              Command::Oscilloscope, Command::Enable, Command::Disable})
+                EXPECT_EQ(s[c].Enabled, r.drive) << InfoOf(c).Name;
+            EXPECT_EQ(s.Panel.PowerGroupVisible, r.power);
+            EXPECT_EQ(s.Panel.LcdGroupVisible, r.lcd);
+            EXPECT_EQ(s.DeviceIdText, r.deviceId);
+            EXPECT_EQ(s.DeviceIdWidth, r.idWidth);
         }
-    }
-}
-
-TEST(CommandRules, OnLineLayoutAndDeviceIdentificationByKind) {
-    struct Row {
-        DeviceKind kind;
-        const char* driveMenu;
-        bool tuning, selTarn, defaults, profile, profileOn, alarmList, drive, power, lcd;
-        const char* deviceId; // drive unit number = device address (7) - link base (3)
-        int idWidth;
-    };
-    const Row rows[] = {
-        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false, "007",
-         30},
-        {DeviceKind::Power, "TA&RN Power", false, true, false, false, false, true, false, true,
-         false, "Tarn Pwr", 70},
-        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false, false,
-         "Tarn Drv4", 70},
-        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true,
-         "Tarn", 100},
-    };
-    for (const Row& r : rows) {
-        const CommandStates s = States(r.kind, true);
-        SCOPED_TRACE(DeviceKindText(r.kind).toStdString());
-        EXPECT_EQ(s.DriveMenuCaption, r.driveMenu);
-        EXPECT_EQ(s.TuningMenuVisible, r.tuning);
-        EXPECT_EQ(s[Command::SelectTarnLink].Visible, r.selTarn);
-        EXPECT_EQ(s[Command::LoadDefaults].Visible, r.defaults);
-        EXPECT_EQ(s[Command::ResetDrive].Visible, r.defaults);
-        EXPECT_EQ(s[Command::ProfileTool].Visible, r.profile);
-        EXPECT_EQ(s[Command::ProfileTool].Enabled, r.profileOn);
-        EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.alarmList);
-        EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.drive);
-        EXPECT_EQ(s.Panel.DriveGroupVisible, r.drive);
-        for (Command c : {Command::Enable, Command::Disable})
-            EXPECT_EQ(s[c].Visible, r.drive) << InfoOf(c).Name;
-        for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
-                          Command::Oscilloscope, Command::Enable, Command::Disable})
-            EXPECT_EQ(s[c].Enabled, r.drive) << InfoOf(c).Name;
-        EXPECT_EQ(s.Panel.PowerGroupVisible, r.power);
-        EXPECT_EQ(s.Panel.LcdGroupVisible, r.lcd);
-        EXPECT_EQ(s.DeviceIdText, r.deviceId);
-        EXPECT_EQ(s.DeviceIdWidth, r.idWidth);
     }
     EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");
     EXPECT_EQ(DeviceIdText(DeviceKind::Std, 255, 0), "255");

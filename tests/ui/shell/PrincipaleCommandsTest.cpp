@@ -4,7 +4,6 @@
 
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/settings/SettingsStore.h"
 #include "ui/diagnostic/MainWindowReduction.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/shell/ProgramLaunch.h"
@@ -24,10 +23,25 @@ namespace {
 
 class CommandsTest : public ShellFixture {};
 
-// Asked first; No sends nothing; Yes reports success, or the drive's refusal.
-TEST_F(CommandsTest, DriveCommandsAskAndReportSuccessOrDeviceFailure) {
+TEST_F(CommandsTest, ReloadDefaultsEepromAndResetAskAndReport) {
     Build();
     GoOnline();
+    ParamEntry* entry = window_->Driver().ActiveTable().FindByAddress(12);
+    ASSERT_NE(entry, nullptr);
+    // A stale table value gives way to the drive's after the reload.
+    entry->DriveValue = entry->Value = 99;
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::LoadEeprom);
+    EXPECT_EQ(messages_.Texts().value(0), "Reload data from EEPROM ?");
+    EXPECT_EQ(entry->DriveValue, static_cast<std::int16_t>(SimRegister(1, 12)));
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
+    messages_.Clear();
+    messages_.ScriptAnswers({true});
+    window_->Run(Command::LoadDefaults);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Load Default Data ?"}));
+    EXPECT_EQ(window_->Driver().ActiveTable().FindByAddress(12)->DriveValue,
+              window_->Driver().ActiveTable().FindByAddress(12)->DefaultValue);
+    // Asked first; No sends nothing; Yes reports success, or the drive's refusal.
     const std::tuple<Command, QString, QString, QString> rows[] = {
         {Command::SaveEeprom, "Save actual data to EEPROM?", "Data Saved !",
          "Device not perform\rEEPROM operation!"},
@@ -52,37 +66,10 @@ TEST_F(CommandsTest, DriveCommandsAskAndReportSuccessOrDeviceFailure) {
     }
 }
 
-TEST_F(CommandsTest, ReloadAndDefaultsReadTheTableAgain) {
-    Build();
-    GoOnline();
-    ParamEntry* entry = window_->Driver().ActiveTable().FindByAddress(12);
-    ASSERT_NE(entry, nullptr);
-    // A stale table value gives way to the drive's after the reload.
-    entry->DriveValue = entry->Value = 99;
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::LoadEeprom);
-    EXPECT_EQ(messages_.Texts().value(0), "Reload data from EEPROM ?");
-    EXPECT_EQ(entry->DriveValue, static_cast<std::int16_t>(SimRegister(1, 12)));
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
-    messages_.Clear();
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::LoadDefaults);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Load Default Data ?"}));
-    EXPECT_EQ(window_->Driver().ActiveTable().FindByAddress(12)->DriveValue,
-              window_->Driver().ActiveTable().FindByAddress(12)->DefaultValue);
-}
-
-TEST_F(CommandsTest, DiagnosticOffLineSaysSo) {
-    Build({}, {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
-    window_->show();
-    EXPECT_TRUE(window_->StateOf(Command::Diagnostic).Enabled);
-    window_->Run(Command::Diagnostic);
-    EXPECT_TRUE(messages_.Texts().contains("Off Line !"));
-}
-
 // While the diagnostic window is open the main window keeps only its Diagnostic menu and
 // the buttons that start other work stay disabled, whatever recomputes the command states
-// meanwhile (the user level, the Save grant, a comparison or oscilloscope mark).
+// meanwhile (the user level, the Save grant, a comparison or oscilloscope mark). Off line the
+// command only says so.
 TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     ShellFlows flows;
     std::unique_ptr<MainWindowReduction> reduction;
@@ -95,6 +82,10 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     };
     Build(flows, {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
     window_->show();
+    EXPECT_TRUE(window_->StateOf(Command::Diagnostic).Enabled);
+    window_->Run(Command::Diagnostic);
+    EXPECT_TRUE(messages_.Texts().contains("Off Line !"));
+    EXPECT_EQ(reduction, nullptr);
     ASSERT_TRUE(WaitFor([&] { return window_->Started(); }));
     GoOnline();
     // As an Orca 230 on line the window shows the firmware loader button.
@@ -132,16 +123,6 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     EXPECT_TRUE(window_->TuningMenu()->menuAction()->isVisible());
     EXPECT_TRUE(window_->MenuAction(Command::About)->isVisible());
     EXPECT_FALSE(window_->DiagnosticMenu()->menuAction()->isVisible());
-}
-
-// One click on the status panel's alarm button runs the alarm-window flow once.
-// Without its window a command is disabled rather than running its transfers first.
-TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabled) {
-    Build({}, {QStringLiteral("kelmdrive")}, false);
-    GoOnline();
-    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
-                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
-        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
 }
 
 // One click on the status panel's alarm button runs the alarm-window flow once.
@@ -197,27 +178,21 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     EXPECT_TRUE(window_->isEnabled());
 }
 
-// The port dialog's change reaches the status bar; a selection cancelled after the worker
-// was stopped polls the drive again.
-TEST_F(CommandsTest, ComPortChangeAndCancelledLinkSelection) {
+// Without its window a command is disabled rather than running its transfers first. A link
+// selection cancelled after the worker was stopped polls the drive again.
+TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabledCancelledLinkSelectionPollsAgain) {
     ShellFlows flows;
-    bool askedLink = true;
-    flows.ComSettings = [&](ShellHost& shell, bool linkPort) {
-        askedLink = linkPort;
-        shell.Settings().ComPort = 7;
-        return true;
-    };
     flows.SelectLinkDirect = [](ShellHost& shell) { shell.Driver().WaitIdle(); }; // Cancel
-    Build(flows);
-    window_->Run(Command::ComPort);
-    EXPECT_FALSE(askedLink);
-    EXPECT_EQ(window_->StatusPanelText(3), " Com7");
+    Build(flows, {QStringLiteral("kelmdrive")}, false);
     GoOnline();
+    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
+                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
+        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
     window_->Run(Command::SelectTarnLink);
     EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
 }
 
-TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
+TEST_F(CommandsTest, HostRunsWorkerCallsOnTheUiThreadAndStepsTheTransferDialogAside) {
     Build();
     std::atomic<Qt::HANDLE> ranOn = nullptr;
     std::thread worker(
@@ -229,12 +204,8 @@ TEST_F(CommandsTest, HostRunsSynchronizedCallsFromTheWorkerOnTheUiThread) {
     bool direct = false;
     window_->RunSynchronized([&] { direct = true; });
     EXPECT_TRUE(direct);
-}
-
-// The main window gives its master the hook that disables the transfer dialog while
-// "Device not Respondig" is up.
-TEST_F(CommandsTest, TransferDialogStepsAsideWhileTheMasterReports) {
-    Build();
+    // The main window gives its master the hook that disables the transfer dialog while
+    // "Device not Respondig" is up.
     struct Probe final : MessageSink {
         Probe() : previous(InstallMessageSink(this)) {}
         ~Probe() override { InstallMessageSink(previous); }

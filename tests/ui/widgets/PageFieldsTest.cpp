@@ -21,10 +21,8 @@ ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maxim
     return entry;
 }
 
-TEST(FieldBinding, PackedTagsAndWordsJoinedWithAnUnsignedLowWord) {
-    EXPECT_EQ(WideTagLowRegister(PackWideTag(223, 222)), 223);
-    EXPECT_EQ(WideTagHighRegister(PackWideTag(223, 222)), 222);
-    // A value, its high and its low word.
+// A value, its high and its low word (the tags are MainDevRulesTest's).
+TEST(FieldBinding, WordsJoinedWithAnUnsignedLowWord) {
     const std::int32_t words[][3] = {
         {65535, 0, -1},           {-1, -1, -1},           {65536, 1, 0},
         {INT32_MIN, -32768, 0},   {INT32_MAX, 32767, -1}, {0, 0, 0},
@@ -59,22 +57,7 @@ protected:
     TPNumEdit plain, signedField, wide, missing;
 };
 
-TEST_F(PageFieldsTest, BindTakesLimitsNumberAndColourFromTheRegisters) {
-    EXPECT_EQ(plain.RdMin(), 0);
-    EXPECT_EQ(plain.RdMax(), 500);
-    EXPECT_FALSE(plain.IsNegative());
-    EXPECT_EQ(plain.text(), QStringLiteral("120"));
-    EXPECT_TRUE(signedField.IsNegative());
-    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
-    EXPECT_EQ(wide.RdMin(), INT32_MIN);
-    EXPECT_EQ(wide.RdMax(), INT32_MAX);
-    EXPECT_EQ(wide.text(), QStringLiteral("5"));
-    EXPECT_FALSE(plain.IsMarked());
-    // A register the table lacks leaves its field untouched.
-    EXPECT_EQ(missing.RdMax(), 100);
-}
-
-TEST_F(PageFieldsTest, TypingMarksRedAndStoreRecolourFollowTheTable) {
+TEST_F(PageFieldsTest, TypingMarksRedStoreSplitsWideFieldsRecolourFollowsTheTable) {
     plain.setFocus();
     plain.selectAll();
     QTest::keyClicks(&plain, QStringLiteral("300"));
@@ -89,9 +72,6 @@ TEST_F(PageFieldsTest, TypingMarksRedAndStoreRecolourFollowTheTable) {
     table.FindByAddress(10)->DriveValue = 300;
     fields.Recolour();
     EXPECT_FALSE(plain.IsMarked());
-}
-
-TEST_F(PageFieldsTest, WideFieldSplitsIntoItsTwoRegisters) {
     wide.WrValore(-1);
     EXPECT_TRUE(fields.Store(&wide));
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
@@ -107,7 +87,19 @@ TEST_F(PageFieldsTest, WideFieldSplitsIntoItsTwoRegisters) {
     EXPECT_FALSE(wide.IsMarked());
 }
 
-TEST_F(PageFieldsTest, ReloadDiscardsTypedNumbersAndClearsTheMark) {
+// Bind takes limits, number and colour from the registers; a register the table lacks
+// leaves its field untouched.
+TEST_F(PageFieldsTest, BindTakesTheRegistersReloadDiscardsTypedNumbersAndClearsTheMark) {
+    EXPECT_EQ(plain.RdMin(), 0);
+    EXPECT_EQ(plain.RdMax(), 500);
+    EXPECT_FALSE(plain.IsNegative());
+    EXPECT_FALSE(plain.IsMarked());
+    EXPECT_TRUE(signedField.IsNegative());
+    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
+    EXPECT_EQ(wide.RdMin(), INT32_MIN);
+    EXPECT_EQ(wide.RdMax(), INT32_MAX);
+    EXPECT_EQ(wide.text(), QStringLiteral("5"));
+    EXPECT_EQ(missing.RdMax(), 100);
     table.FindByAddress(11)->Value = 42;
     signedField.SetMarked(true);
     plain.WrValore(400);
