@@ -122,16 +122,9 @@ private:
 };
 
 inline ParamEntry MakeEntry(std::uint16_t address, char kindLetter = 'A', std::int16_t value = 0) {
-    return {QStringLiteral("R%1").arg(address),
-            'E',
-            kindLetter,
-            address,
-            -32768,
-            32767,
-            0,
-            value,
-            0,
-            value};
+    ParamEntry entry{QStringLiteral("R%1").arg(address), 'E', kindLetter, address, -32768, 32767};
+    entry.Value = entry.DriveValue = value;
+    return entry;
 }
 
 // A driver on a register-map drive, with the test's main thread as user-interface thread.
