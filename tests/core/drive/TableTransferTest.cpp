@@ -117,43 +117,37 @@ TEST_F(TransferTest, FailureMidWayGoesOffLineAndStillCallsDone) {
     EXPECT_EQ(Reads().back().Address, 32);
 }
 
-// An error raised inside a read or write step abandons the transfer without done.
-TEST_F(TransferTest, ErrorInsideAStepAbandonsWithoutDone) {
+// An error raised inside a read or write step abandons the transfer without done; one raised
+// inside a progress callback ends it, after the block, with done.
+TEST_F(TransferTest, ErrorInsideAStepOrAProgressCallback) {
     const struct {
-        bool write;
+        bool write, inProgress;
         const char* message;
-        int progress;
-    } cases[] = {{false, "Error Nr. 001", 32}, {true, "Error Nr. 002", 1}};
+        bool done;
+        int progress, reads; // -1: not checked
+    } cases[] = {{false, false, "Error Nr. 001", false, 32, -1},
+                 {true, false, "Error Nr. 002", false, 1, -1},
+                 {false, true, "Error Nr. 003", true, 20, 2}};
     for (const auto& c : cases) {
-        UseRange(DeviceKind::Std, 0, 40);
-        channel->ThrowAt = {35};
+        SCOPED_TRACE(c.message);
+        UseRange(c.inProgress ? DeviceKind::Power : DeviceKind::Std, 0, 40);
+        channel->ThrowAt = c.inProgress ? std::set<std::uint16_t>{} : std::set<std::uint16_t>{35};
+        channel->ClearRequests();
         bool done = false;
         int progress = 0;
+        const auto onProgress = [&] {
+            if (++progress == 20 && c.inProgress)
+                throw std::runtime_error("page gone");
+        };
         (driver.get()->*(c.write ? &TDriver::StartWrite : &TDriver::StartRead))(
-            'D', [&] { ++progress; }, [&] { done = true; });
+            'D', onProgress, [&] { done = true; });
         ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains(c.message); }));
         ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
-        EXPECT_FALSE(done);
+        EXPECT_EQ(done, c.done);
         EXPECT_TRUE(driver->Online());
         EXPECT_TRUE(c.write || progress == c.progress) << progress;
+        EXPECT_TRUE(c.reads < 0 || Reads().size() == std::size_t(c.reads)) << Reads().size();
     }
-}
-
-TEST_F(TransferTest, ErrorInsideAProgressCallbackEndsWithDone) {
-    UseRange(DeviceKind::Power, 0, 40);
-    int progress = 0;
-    bool done = false;
-    driver->StartRead(
-        'D',
-        [&] {
-            if (++progress == 20)
-                throw std::runtime_error("page gone");
-        },
-        [&] { done = true; });
-    ASSERT_TRUE(WaitFor([&] { return done; }));
-    EXPECT_TRUE(messages.Texts().contains("Error Nr. 003"));
-    EXPECT_EQ(Reads().size(), 2u); // ended after the second block
-    EXPECT_TRUE(driver->Online());
 }
 
 TEST_F(TransferTest, WaitIdleDuringAReadStopsItWithoutDone) {
