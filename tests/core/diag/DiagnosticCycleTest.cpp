@@ -134,10 +134,6 @@ TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersA
     driver->WaitIdle();
     EXPECT_EQ(lostChanges, (std::vector<bool>{true, false}));
     EXPECT_GT(failures, 0u);
-    // Off line the mode does not start.
-    driver->SetOnline(false);
-    driver->SetMode('D');
-    EXPECT_EQ(driver->ModeLetter(), 0);
 }
 
 } // namespace
