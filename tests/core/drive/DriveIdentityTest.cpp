@@ -69,16 +69,13 @@ TEST(DriveIdentity, MissingRegisterZeroDecodesAsZero) {
     EXPECT_EQ(ModelText(DeviceKind::Drive, empty), "  ERROR");
 }
 
-TEST(DriveIdentity, VersionAndHardwareTexts) {
+TEST(DriveIdentity, VersionAndHardwareTextsAndCanBaudLists) {
     EXPECT_EQ(StdFirmwareText(0x1A05), " 1A.5");
     EXPECT_EQ(StdFirmwareText(0x0F0C), " 15.12");
     EXPECT_EQ(BootVersionText(0x0203), " 2.3");
     EXPECT_EQ(HardwareInfoText({1, 2, 3, 10, 30, 2024, 7, -1}), "1.2.3   10:30   2024.007.-1");
     EXPECT_EQ(SizeText(1.5, true), " 1.5");
     EXPECT_EQ(SizeText(12.0, false), "12.0");
-}
-
-TEST(DriveIdentity, CanBaudLists) {
     EXPECT_EQ(PlainCanBaudList().Items.size(), 7);
     EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 300), -1);
     EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 1000), 6);

@@ -1,17 +1,16 @@
 #pragma once
 
+#include "../link/FakeSerialChannel.h"
 #include "core/common/Ticks.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 #include "core/link/RegisterFrames.h"
-#include "core/link/SerialChannel.h"
 #include "core/seams/RecordingMessages.h"
 #include "ui/shell/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QThread>
-#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -22,11 +21,11 @@
 
 namespace kelm::test {
 
-// A drive on a plain line, answering function 3 and 16 from a register map. Records every
-// request. Addresses in Silent make it stay quiet; a request touching ThrowAt throws from
-// Write (an error raised inside a transfer step). OnWrite may change the map after a write
-// (the command handshake of a drive); OnRead may slow the line down.
-class RegisterMapChannel final : public SerialChannel {
+// A drive answering function 3 and 16 from a register map, as the responder of the scripted
+// line. Records every request. Addresses in Silent make it stay quiet; a request touching
+// ThrowAt throws (an error raised inside a transfer step). OnWrite may change the map after a
+// write (the command handshake of a drive); OnRead may slow the line down.
+class RegisterMapDrive {
 public:
     struct Request {
         std::uint8_t Function = 0;
@@ -34,35 +33,23 @@ public:
         std::vector<std::uint16_t> Values; // written values
     };
 
-    bool Open(const QString&) override { return open_ = true; }
-    bool IsOpen() const override { return open_; }
-    bool ApplyLineSettings(const LineSettings&) override { return open_; }
-    bool ApplyTimeouts(std::uint32_t) override { return open_; }
-    bool RestoreLineSettings() override { return open_; }
-    bool RestoreTimeouts() override { return open_; }
-    void Purge() override {
+    Delivery Answer(std::span<const std::uint8_t> data) {
         std::lock_guard lock(mutex_);
-        input_.clear();
-    }
-    void Close() override { open_ = false; }
-
-    long Write(const std::uint8_t* data, std::size_t length) override {
-        std::lock_guard lock(mutex_);
-        if (length < 8 || !frames::CrcMatches(data, length - 2))
-            return static_cast<long>(length);
+        if (data.size() < 8 || !frames::CrcMatches(data.data(), data.size() - 2))
+            return {};
         const auto word = [data](std::size_t i) {
             return static_cast<std::uint16_t>(data[i] << 8 | data[i + 1]);
         };
         Request request{data[1], word(2), word(4), {}};
         if (request.Function == frames::WriteFunction)
-            for (std::size_t i = 0; i < request.Count && 8 + 2 * i < length; ++i)
+            for (std::size_t i = 0; i < request.Count && 8 + 2 * i < data.size(); ++i)
                 request.Values.push_back(word(7 + 2 * i));
         requests_.push_back(request);
         for (int i = 0; i < request.Count; ++i) {
             if (ThrowAt.count(static_cast<std::uint16_t>(request.Address + i)))
                 throw std::runtime_error("channel failure");
             if (Silent.count(static_cast<std::uint16_t>(request.Address + i)))
-                return static_cast<long>(length);
+                return {};
         }
         std::vector<std::uint8_t> reply{data[0], request.Function};
         if (request.Function == frames::ReadFunction) {
@@ -76,27 +63,13 @@ public:
         } else {
             for (std::size_t i = 0; i < request.Values.size(); ++i)
                 Registers[static_cast<std::uint16_t>(request.Address + i)] = request.Values[i];
-            reply.insert(reply.end(), data + 2, data + 6);
+            reply.insert(reply.end(), data.begin() + 2, data.begin() + 6);
             if (OnWrite)
                 OnWrite(request);
         }
         reply.resize(reply.size() + 2);
         frames::AppendCrc(reply.data(), reply.size() - 2);
-        input_.insert(input_.end(), reply.begin(), reply.end());
-        return static_cast<long>(length);
-    }
-
-    int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
-        {
-            std::lock_guard lock(mutex_);
-            if (!input_.empty()) {
-                byte = input_.front();
-                input_.pop_front();
-                return 1;
-            }
-        }
-        QThread::msleep(timeoutMs);
-        return 0;
+        return {reply};
     }
 
     std::vector<Request> Requests() const {
@@ -108,7 +81,7 @@ public:
         requests_.clear();
     }
 
-    // Set up before the driver runs; read/written under the channel's own lock.
+    // Set up before the driver runs; read/written under the drive's own lock.
     std::map<std::uint16_t, std::uint16_t> Registers;
     std::set<std::uint16_t> Silent, ThrowAt;
     std::function<std::uint16_t(std::uint16_t)> OnRead;
@@ -116,32 +89,25 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    bool open_ = false;
-    std::deque<std::uint8_t> input_;
     std::vector<Request> requests_;
 };
 
 inline ParamEntry MakeEntry(std::uint16_t address, char kindLetter = 'A', std::int16_t value = 0) {
-    return {QStringLiteral("R%1").arg(address),
-            'E',
-            kindLetter,
-            address,
-            -32768,
-            32767,
-            0,
-            value,
-            0,
-            value};
+    ParamEntry entry{QStringLiteral("R%1").arg(address), 'E', kindLetter, address, -32768, 32767};
+    entry.Value = entry.DriveValue = value;
+    return entry;
 }
 
 // A driver on a register-map drive, with the test's main thread as user-interface thread.
 class DriveFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto owned = std::make_unique<RegisterMapChannel>();
-        channel = owned.get();
+        auto line = std::make_unique<FakeSerialChannel>();
+        line->Reply = [this](std::span<const std::uint8_t> request) {
+            return drive->Answer(request);
+        };
         master = std::make_unique<ModbusMaster>(
-            std::move(owned), [](std::uint8_t) { return QStringLiteral("/dev/fake"); });
+            std::move(line), [](std::uint8_t) { return QStringLiteral("/dev/fake"); });
         ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
         master->DeviceAddress = 1;
         driver = std::make_unique<TDriver>(host, *master);
@@ -192,9 +158,9 @@ protected:
         return ended && done;
     }
 
-    std::vector<RegisterMapChannel::Request> Reads() const {
-        std::vector<RegisterMapChannel::Request> out;
-        for (const auto& r : channel->Requests())
+    std::vector<RegisterMapDrive::Request> Reads() const {
+        std::vector<RegisterMapDrive::Request> out;
+        for (const auto& r : drive->Requests())
             if (r.Function == frames::ReadFunction)
                 out.push_back(r);
         return out;
@@ -202,14 +168,14 @@ protected:
     // Each write as (address, value); a write of other than one register gives value -1.
     std::vector<std::pair<int, int>> Written() const {
         std::vector<std::pair<int, int>> out;
-        for (const auto& w : channel->Requests())
+        for (const auto& w : drive->Requests())
             if (w.Function == frames::WriteFunction)
                 out.emplace_back(w.Address, w.Values.size() == 1 ? w.Values[0] : -1);
         return out;
     }
 
     RecordingMessages messages;
-    RegisterMapChannel* channel = nullptr;
+    std::unique_ptr<RegisterMapDrive> drive = std::make_unique<RegisterMapDrive>();
     std::unique_ptr<ModbusMaster> master;
     CliDriverHost host;
     std::unique_ptr<TDriver> driver;

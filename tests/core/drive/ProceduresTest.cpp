@@ -61,13 +61,13 @@ protected:
               regs.DisableRequest, regs.Phase, regs.Offset1, regs.Offset2})
             entries.push_back(MakeEntry(a, 'N'));
         UseTable(c.kind, entries);
-        channel->Registers = c.start;
-        channel->Silent.clear();
-        channel->ClearRequests();
+        drive->Registers = c.start;
+        drive->Silent.clear();
+        drive->ClearRequests();
         messages.Clear();
         // The drive: the enable and disable requests switch state bit 0.
-        channel->OnWrite = [this, regs](const RegisterMapChannel::Request& r) {
-            auto& state = channel->Registers[regs.State];
+        drive->OnWrite = [this, regs](const RegisterMapDrive::Request& r) {
+            auto& state = drive->Registers[regs.State];
             if (r.Address == regs.EnableRequest)
                 state |= 1;
             if (r.Address == regs.DisableRequest)
@@ -78,10 +78,10 @@ protected:
             if (poll == c.cancelAt)
                 wait.Cancel();
             if (poll == c.silentAt)
-                channel->Silent.insert(regs.Control);
+                drive->Silent.insert(regs.Control);
             if (poll != c.doneAt)
                 return;
-            auto& reg = channel->Registers;
+            auto& reg = drive->Registers;
             reg[regs.Control] &= static_cast<std::uint16_t>(~wait.Bit());
             reg[regs.Phase] = 1234;
             reg[regs.Offset1] = 100;

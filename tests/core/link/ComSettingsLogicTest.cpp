@@ -16,16 +16,13 @@ std::array<int, 4> Stored(const ComSettingsValues& v) {
 
 } // namespace
 
-TEST(ComSettingsLogic, Lists) {
+TEST(ComSettingsLogic, ListsAndTheSelectionShownForStoredValues) {
     EXPECT_EQ(ComSettingsLogic::PortItems(), QStringList({"Com 1", "Com 2", "Com 3", "Com 4",
                                                           "Com 5", "Com 6", "Com 7", "Com 8"}));
     EXPECT_EQ(ComSettingsLogic::BaudItems(),
               QStringList({"9600", "14400", "19200", "38400", "56000", "57600", "115200", "128000",
                            "230400", "256000"}));
     EXPECT_EQ(ComSettingsLogic::ParityItems(), QStringList({"No", "Odd", "Even", "Mark", "Space"}));
-}
-
-TEST(ComSettingsLogic, ShownSelectionForStoredValues) {
     EXPECT_EQ(ComSettingsLogic::SelectionFor({8, 256000, 4, 3}),
               (ComSettingsLogic::Selection{7, 9, 4, 3}));
     // Out of range: "Com 1", "19200", "Even", the nearest link port the field holds.

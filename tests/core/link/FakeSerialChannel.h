@@ -37,9 +37,8 @@ public:
     using Responder = std::function<Delivery(std::span<const std::uint8_t> request)>;
 
     bool Open(const QString& devicePath) override {
-        if (!Step("open " + devicePath, "open") || open_) {
+        if (!Step("open " + devicePath, "open") || open_)
             return false;
-        }
         return open_ = true;
     }
     bool IsOpen() const override { return open_; }
@@ -58,20 +57,17 @@ public:
         input_.clear();
     }
     long Write(const std::uint8_t* data, std::size_t length) override {
-        if (!open_) {
+        if (!open_)
             return -1;
-        }
         Requests.emplace_back(data, data + length);
         RequestTicks.push_back(TickCount());
-        if (Reply) {
+        if (Reply)
             Queue(Reply(Requests.back()));
-        }
         return static_cast<long>(length);
     }
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
-        if (!open_ || Refuse == "read") {
+        if (!open_ || Refuse == "read")
             return -1;
-        }
         const std::uint32_t start = TickCount();
         for (;;) {
             if (!input_.empty() &&
@@ -80,9 +76,8 @@ public:
                 input_.pop_front();
                 return 1;
             }
-            if (TickCount() - start >= timeoutMs) {
+            if (TickCount() - start >= timeoutMs)
                 return 0;
-            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }

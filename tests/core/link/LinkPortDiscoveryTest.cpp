@@ -30,9 +30,8 @@ struct FakeSysfs {
     // adapter (device -> interface/ttyUSBn, two levels below the USB device).
     void AddTty(const QString& tty, const QString& usbDevice, bool usbSerial = false) {
         QString device = usbDevice + "/" + QDir(usbDevice).dirName() + ":1.0";
-        if (usbSerial) {
+        if (usbSerial)
             device += "/" + tty;
-        }
         MakeDir(device + "/tty/" + tty);
         AddClassEntry(tty, dir.filePath(device));
     }

@@ -56,24 +56,9 @@ TEST(PortNames, EnvironmentWinsOverMappingWhichWinsOverDefault) {
     qunsetenv("KELM_COM5");
 }
 
-TEST(PortNames, ReverseLookupFollowsSymbolicLinks) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString target = dir.filePath("pts7");
-    const QString link = dir.filePath("kelm-port");
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    ASSERT_TRUE(QFile::link(target, link));
-    qputenv(PortNames::EnvironmentName(12).toLatin1(), link.toLocal8Bit());
-    EXPECT_EQ(std::tuple(PortNames().ComNumber(target), PortNames().ComNumber(link)),
-              std::tuple(12, 12));
-    qunsetenv("KELM_COM12");
-}
-
 // A fake /dev with udev's by-id links: a device maps to its stable name, a bare name typed
-// for a COM number to its full path; a COM number mapped to a by-id path is found again
-// from the kernel name (link-port discovery reports kernel names).
+// for a COM number to its full path; a COM number mapped (or set in the environment) to a
+// by-id path is found again from the kernel name (link-port discovery reports kernel names).
 TEST(SerialById, MapsDevicesAndNamesOnAFakeDevTree) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -95,6 +80,11 @@ TEST(SerialById, MapsDevicesAndNamesOnAFakeDevTree) {
     EXPECT_EQ(ExpandByIdName("/dev/ttyS3", byId), "/dev/ttyS3");
     const PortNames names([&stable](int com) { return com == 4 ? stable : QString(); });
     EXPECT_EQ(names.ComNumber(dir.filePath("ttyUSB1")), 4);
+    qputenv("KELM_COM12", stable.toLocal8Bit()); // a variable naming a link, likewise
+    EXPECT_EQ(
+        std::tuple(PortNames().ComNumber(dir.filePath("ttyUSB1")), PortNames().ComNumber(stable)),
+        std::tuple(12, 12));
+    qunsetenv("KELM_COM12");
 }
 
 // Refused permission names the device's group and the one command that grants it.

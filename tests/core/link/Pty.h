@@ -27,9 +27,8 @@ public:
         }
         cfsetspeed(&settings, raw ? B19200 : B9600);
         char name[128] = {};
-        if (::openpty(&master_, &slave_, name, &settings, nullptr) == 0) {
+        if (::openpty(&master_, &slave_, name, &settings, nullptr) == 0)
             path_ = QString::fromLocal8Bit(name);
-        }
     }
     ~Pty() {
         ::close(master_);

@@ -9,9 +9,8 @@ namespace kelm::test {
 TerminalState ReadTerminalState(int fd) {
     termios2 tio{};
     TerminalState state;
-    if (::ioctl(fd, TCGETS2, &tio) != 0) {
+    if (::ioctl(fd, TCGETS2, &tio) != 0)
         return state;
-    }
     state.Iflag = tio.c_iflag;
     state.Oflag = tio.c_oflag;
     state.Cflag = tio.c_cflag;

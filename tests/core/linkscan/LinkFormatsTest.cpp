@@ -70,7 +70,7 @@ TEST(LinkLayout, AddressesFollowTheBaseAndTheUnitCount) {
     EXPECT_EQ(LinkLayoutOf(ParamTable{}).DriveUnits, 0);
 }
 
-TEST(UnitPanel, DriveValues) {
+TEST(UnitPanel, DriveValuesAlarmsAndIdentification) {
     LinkUnit unit = MakeUnit(false);
     const std::pair<std::uint16_t, int> registers[] = {
         {6, 42},    {121, 0x0001}, {122, 0x5FCD}, {194, -1500},  {195, 16384}, {193, 27},
@@ -91,6 +91,23 @@ TEST(UnitPanel, DriveValues) {
     EXPECT_EQ(turned.Values[1], "360.0");
     EXPECT_FALSE(turned.IndicatorVisible);
     EXPECT_EQ(ComputeUnitPanel(unit, QLocale(QLocale::German)).Values[1], "360,0");
+
+    Set(unit, 116, 1);
+    EXPECT_EQ(ComputeUnitPanel(unit, QLocale::c()).PictureState, 2);
+    Set(unit, 116, 0);
+    Set(unit, 118, 1); // not an alarm word
+    EXPECT_EQ(ComputeUnitPanel(unit, QLocale::c()).PictureState, 1);
+
+    // Identification not read yet, or at/above the register's maximum: not shown.
+    Set(unit, 6, 12);
+    unit.MarkIdentUnread();
+    EXPECT_EQ(unit.Reg(6), 256);
+    EXPECT_TRUE(ComputeUnitPanel(unit, QLocale::c()).CanId.isEmpty());
+    unit.IdentPending = false;
+    Set(unit, 6, 255);
+    EXPECT_TRUE(ComputeUnitPanel(unit, QLocale::c()).CanId.isEmpty());
+    Set(unit, 6, 254);
+    EXPECT_EQ(ComputeUnitPanel(unit, QLocale::c()).CanId, "254");
 
     // A silent unit shows nothing and cannot be chosen, alarm or not.
     Set(unit, 116, 1);
@@ -115,26 +132,6 @@ TEST(UnitPanel, PowerValues) {
     Set(unit, 84, 0x10);
     const UnitPanelView alarm = ComputeUnitPanel(unit, QLocale::c());
     EXPECT_EQ(std::pair(alarm.AlarmText, alarm.PictureState), std::pair(QString("Alarm Found"), 2));
-}
-
-TEST(UnitPanel, DriveAlarmsAndIdentification) {
-    LinkUnit drive = MakeUnit(false);
-    Set(drive, 116, 1);
-    EXPECT_EQ(ComputeUnitPanel(drive, QLocale::c()).PictureState, 2);
-    Set(drive, 116, 0);
-    Set(drive, 118, 1); // not an alarm word
-    EXPECT_EQ(ComputeUnitPanel(drive, QLocale::c()).PictureState, 1);
-
-    // Identification not read yet, or at/above the register's maximum: not shown.
-    Set(drive, 6, 12);
-    drive.MarkIdentUnread();
-    EXPECT_EQ(drive.Reg(6), 256);
-    EXPECT_TRUE(ComputeUnitPanel(drive, QLocale::c()).CanId.isEmpty());
-    drive.IdentPending = false;
-    Set(drive, 6, 255);
-    EXPECT_TRUE(ComputeUnitPanel(drive, QLocale::c()).CanId.isEmpty());
-    Set(drive, 6, 254);
-    EXPECT_EQ(ComputeUnitPanel(drive, QLocale::c()).CanId, "254");
 }
 
 } // namespace

@@ -170,7 +170,7 @@ TEST_F(LinkScanTest, ModeSPollsOneUnitPerPacedCycle) {
     driver->SetMode('S');
     EXPECT_EQ(driver->ModeLetter(), 'S');
     ASSERT_TRUE(WaitFor([&] { return updated.size() >= 5; }));
-    driver->WaitIdle();
+    EXPECT_EQ(driver->WaitIdle(), 'S');
     EXPECT_EQ(std::vector<int>(updated.begin(), updated.begin() + 5),
               (std::vector<int>{0, 1, 2, 3, 0}));
     for (std::size_t i = 1; i < times.size(); ++i)
