@@ -326,6 +326,10 @@ TEST_F(ScopeScalesTest, SignalsAndRows) {
     EXPECT_EQ(scales(1), (QStringList{"1 A=10", "2 A=20"}));
     EXPECT_EQ(scales(2), QStringList{"1 Nm=100"});
     EXPECT_TRUE(messages.Texts().isEmpty());
+    // A missing file leaves no signal (a foreign one is checked with the whole set).
+    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
+    EXPECT_TRUE(set.empty());
+    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Osc_Tarn.dll File"});
     // Naming stops at the first empty name; a header alone gives no signal.
     ASSERT_TRUE(Load({ScopeScalesHeader, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));
     ASSERT_EQ(set.size(), 1u);
@@ -347,15 +351,6 @@ TEST_F(ScopeScalesTest, LongLinesUpTo399Characters) {
     ASSERT_EQ(set[1].Scales.size(), 1u);
     EXPECT_EQ(set[1].Scales[0].Caption, longCaption);
     EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 123);
-}
-
-TEST_F(ScopeScalesTest, MissingAndForeignFiles) {
-    set.push_back({"stale", {}});
-    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
-    EXPECT_TRUE(set.empty());
-    EXPECT_FALSE(Load({"Kelm Oscilloscope", "A\t"}));
-    EXPECT_EQ(messages.Texts(),
-              (QStringList{"Fail to Open Osc_Tarn.dll File", "Fatal Error in Osc.dll"}));
 }
 
 } // namespace

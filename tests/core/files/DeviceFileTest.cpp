@@ -91,38 +91,32 @@ TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceFileTest, FileOfOtherKindIsRefusedWithLookingFor) {
-    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
-    SetValues({0, 0, 0, 0});
-    SetFileValues(3);
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("p.tnp"), false));
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path("p.tnp") +
-                                            "\rFile TYPE not correct!\rLooking for: Device "
-                                            "data file"});
-    EXPECT_EQ(Column(&ParamEntry::Value), (Values{0, 0, 0, 0}));
-    EXPECT_EQ(Column(&ParamEntry::FileValue), (Values{3, 3, 3, 3}));
-
-    messages.Clear();
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
-    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
-}
-
-TEST_F(DeviceFileTest, HeadingToleratesBlanksButNotJoinedLinesEmptyOrMissingFiles) {
+// Blanks around the heading lines are accepted; another kind's file, joined heading lines and
+// an empty file are refused and change nothing.
+TEST_F(DeviceFileTest, HeadingToleratesBlanksOtherKindsJoinedLinesEmptyOrMissingFilesAreRefused) {
     WriteBytes(Path("b.dev"), "  Kelm Industries \t\n\tDevice Configuration File  \r\n"
                               "date\ncaptions\nKp\t12\t4\n");
     EXPECT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("b.dev"), true));
     EXPECT_EQ(ValueAt(12), 4);
 
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
     WriteBytes(Path("j.dev"), "Kelm IndustriesDevice Configuration File\r\nGenerated on: x\r\n"
                               "Parameter\tAddress\tValue\r\nKp\t12\t5\r\n");
     WriteBytes(Path("empty.dev"), "");
-    for (const char* name : {"j.dev", "empty.dev"}) {
+    SetFileValues(3);
+    const Values before = Column(&ParamEntry::Value);
+    for (const char* name : {"p.tnp", "j.dev", "empty.dev"}) {
         messages.Clear();
-        EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path(name), true));
-        ASSERT_EQ(messages.Texts().size(), 1);
-        EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
-        EXPECT_EQ(ValueAt(12), 4);
+        EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path(name), false));
+        EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path(name) +
+                                                "\rFile TYPE not correct!\rLooking for: Device "
+                                                "data file"});
+        EXPECT_EQ(Column(&ParamEntry::Value), before);
+        EXPECT_EQ(Column(&ParamEntry::FileValue), (Values{3, 3, 3, 3}));
     }
+    messages.Clear();
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
+    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
     messages.Clear();
     EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("none.dev"), true));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open Device: " + Path("none.dev")});
@@ -215,17 +209,6 @@ TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegisterReadBackExactly) 
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(ProfilesFileTest, DeviceFileIsRefusedAsProfiles) {
-    ParamTable device;
-    device.Add(MakeEntry(300, "X"));
-    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
-    const auto before = table.At(10).Value;
-    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
-    EXPECT_EQ(table.At(10).Value, before);
-}
-
 // An unknown register is reported and skipped; registers without a line take their file value.
 TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
     for (ParamEntry& e : table)
@@ -239,14 +222,22 @@ TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
               QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
 }
 
-TEST_F(ProfilesFileTest, MessagesForMissingFileBadValueAndUnknownRegister) {
+TEST_F(ProfilesFileTest, MessagesForMissingOrDeviceFileAndBadValue) {
+    const auto before = table.FindByAddress(320)->Value; // no refused file changes it
     EXPECT_FALSE(OpenProfilesFile(table, Path("none.bcp")));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open Profile: " + Path("none.bcp")});
 
     messages.Clear();
+    ParamTable device;
+    device.Add(MakeEntry(300, "X"));
+    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
+    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
+
+    messages.Clear();
     WriteBytes(Path("b.bcp"),
                "Kelm Industries\nProfiles Data Files\nd\nc\nP320\t320\t1\nP321\t321\tx\n");
-    const auto before = table.FindByAddress(320)->Value;
     EXPECT_FALSE(OpenProfilesFile(table, Path("b.bcp")));
     EXPECT_EQ(messages.Texts(),
               (QStringList{"Fatal Error Opening Profiles",
