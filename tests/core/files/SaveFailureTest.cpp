@@ -7,7 +7,6 @@
 #include <QDir>
 #include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -40,23 +39,23 @@ struct FileSizeLimit {
 // ignores permissions), read-only for anyone else. Restored on destruction.
 struct NoNewFiles {
     explicit NoNewFiles(const QString& folder) : path(QFile::encodeName(folder)) {
-        if (geteuid() != 0) {
+        int immutable = 0;
+        if (geteuid() != 0)
             active = readOnly = chmod(path.constData(), 0555) == 0;
-        } else if (SetFlags([this](int& f) { flags = f, f |= FS_IMMUTABLE_FL; })) {
-            active = true;
-        }
+        else
+            active = Flags(FS_IOC_GETFLAGS, flags) &&
+                     Flags(FS_IOC_SETFLAGS, immutable = flags | FS_IMMUTABLE_FL);
     }
     ~NoNewFiles() {
         if (readOnly)
             chmod(path.constData(), 0755);
         else if (active)
-            SetFlags([this](int& f) { f = flags; });
+            Flags(FS_IOC_SETFLAGS, flags);
     }
-    bool SetFlags(const std::function<void(int&)>& change) const {
+    // Reads or sets the folder's inode flags.
+    bool Flags(unsigned long request, int& value) const {
         const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY);
-        int f = 0;
-        const bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &f) == 0 &&
-                        (change(f), ioctl(fd, FS_IOC_SETFLAGS, &f) == 0);
+        const bool ok = fd >= 0 && ioctl(fd, request, &value) == 0;
         if (fd >= 0)
             close(fd);
         return ok;
