@@ -182,17 +182,14 @@ struct AuxReadersTest : ReaderTest {
     AnalogOutLabels labels;
 };
 
-TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLine) {
+TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
     ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
                             "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
     EXPECT_EQ(labels.First, (QStringList{"Speed", "Id ", "Empty"}));
     EXPECT_EQ(labels.Second, (QStringList{"Current", " Iq ", ""}));
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
-    labels.First << "stale";
-    EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("StrMon.dll"), "StrMon.dll", labels));
+    // A missing or foreign file leaves no label.
+    EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("none.dll"), "StrMon.dll", labels));
     EXPECT_TRUE(labels.IsEmpty());
     EXPECT_FALSE(LoadLabels({"Kelm Analog", "A\tB"}));
     EXPECT_TRUE(labels.IsEmpty());

@@ -184,7 +184,7 @@ TEST_F(ScopeFileTest, HeaderErrorsAndMissingFile) {
     EXPECT_EQ(messages.Texts(), QStringList{"Error Trigger"});
 }
 
-TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
+TEST(ScopeNumbers, CommaDecimalFormattingParsingAndAxisRanges) {
     const std::pair<double, const char*> formatted[] = {{0, "0,0"},      {0.25, "0,3"},
                                                         {-1.25, "-1,3"}, {-0.04, "0,0"},
                                                         {12, "12,0"},    {std::nan(""), "0,0"}};
@@ -196,9 +196,7 @@ TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
         EXPECT_EQ(ParseCommaDecimal(text), value) << text;
     for (const char* bad : {"", "1.5", "1,5x", "1,,5", "nan", "inf", "1 000,0", "-", ","})
         EXPECT_FALSE(ParseCommaDecimal(bad).has_value()) << bad;
-}
-
-TEST(ScopeNumbers, AxisRangesFromIncrements) {
+    // Axis ranges from the increments.
     EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Min, -500.1);
     EXPECT_EQ(
         std::tuple(VerticalAxisRange(100).Max, TimeAxisRange(2.5).Min, TimeAxisRange(2.5).Max),
