@@ -116,25 +116,23 @@ TEST_F(ConfigurationSetTest, MissingDeviceOrIoFilesAreFatalWithTheirMessage) {
     }
 }
 
-TEST_F(ConfigurationSetTest, BadDeviceTableStopsBeforeLaterTables) {
+// A bad table stops before the later tables; a devices folder that cannot be made stops first.
+TEST_F(ConfigurationSetTest, BadDeviceTableOrDevicesFolderStopTheDriverStart) {
     test::WriteFixture(
         bin, "TarnPower.dll",
         QStringList{"Kelm Devices Global Configuration File", "c", "A\tU\tA\tx\t0\t0\t0\t0"});
     EXPECT_FALSE(set.LoadAtDriverStart(install, devices));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Fatal Error Opening Device Configuration File\rConversione "
-                          "Error\rApplication Terminate!"});
-    EXPECT_TRUE(TerminateRequested());
     EXPECT_EQ(set.KindTable(DeviceKind::Std).Count(), 2);
     EXPECT_TRUE(set.KindTable(DeviceKind::Drive).IsEmpty());
-}
-
-TEST_F(ConfigurationSetTest, DevicesFolderThatCannotBeCreated) {
     test::WriteFixture(install, "Blocker", QByteArray("file, not folder"));
-    EXPECT_FALSE(set.LoadAtDriverStart(install, install + "Blocker/Devices/"));
-    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Devices Folder\rApplication Terminate!"});
+    ConfigurationSet fresh;
+    EXPECT_FALSE(fresh.LoadAtDriverStart(install, install + "Blocker/Devices/"));
+    EXPECT_TRUE(fresh.KindTable(DeviceKind::Std).IsEmpty());
+    EXPECT_EQ(messages.Texts(), (QStringList{"Fatal Error Opening Device Configuration "
+                                             "File\rConversione Error\rApplication Terminate!",
+                                             "Fail to Devices Folder\rApplication Terminate!"}));
     EXPECT_TRUE(TerminateRequested());
-    EXPECT_TRUE(set.KindTable(DeviceKind::Std).IsEmpty());
+    EXPECT_EQ(messages.TerminateCount(), 2);
 }
 
 TEST_F(ConfigurationSetTest, AlarmBootloaderAndLabelFailuresAreNotFatal) {

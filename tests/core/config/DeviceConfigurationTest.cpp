@@ -36,13 +36,24 @@ protected:
     ParamTable table;
 };
 
-TEST_F(DeviceConfigurationTest, HeaderCaptionAndLongNonDataLines) {
+TEST_F(DeviceConfigurationTest, NonDataLinesAnywhereAreHarmless) {
     EXPECT_TRUE(LoadLines({}));
     EXPECT_TRUE(table.IsEmpty());
-    // Trailing text after the header; over-long caption and comment lines are harmless.
+    // Trailing text after the header; over-long caption and comment lines; the second line is
+    // ignored even as data; comments, quoted and blank lines among the data.
     EXPECT_TRUE(
         Load(CrLf({Header + " ", QString(300, u'x'), ";" + QString(300, u'y'), Line("A", 1)})));
     EXPECT_EQ(table.Count(), 1);
+    ASSERT_TRUE(Load(QByteArray("Kelm Devices Global Configuration File\n"
+                                "B\tU\tA\t5\t0\t1\t0\t0\n"
+                                "; comment\r\n"
+                                "  \t\"quoted\tU\tA\t7\t0\t1\t0\t0\r\n"
+                                "\r\n"
+                                "   \t  \r\n"
+                                "\t  A\tU\tA\t9\t0\t1\t0\t0\r\n"
+                                "   ;\tU\tA\t8\t0\t1\t0\t0")));
+    ASSERT_EQ(table.Count(), 1);
+    EXPECT_EQ(std::tuple(table.At(0).Name, table.At(0).Address), std::tuple(QString("A"), 9));
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
@@ -55,24 +66,19 @@ TEST_F(DeviceConfigurationTest, ShortOrMissingHeaderIsFatal) {
     EXPECT_EQ(messages.BeepCount(), 2);
 }
 
-TEST_F(DeviceConfigurationTest, ParsesEveryField) {
-    ASSERT_TRUE(LoadLines({"Speed\tE\tF\t12\t-5\t40000\t7\t 1 \tignored\tmore"}));
-    ASSERT_EQ(table.Count(), 1);
-    const ParamEntry& e = table.At(0);
-    EXPECT_EQ(e.Name, "Speed");
-    EXPECT_EQ(std::tuple(e.AccessLetter, e.KindLetter, e.Address, e.MinValue, e.MaxValue,
-                         e.DefaultValue, e.Compared),
-              std::tuple('E', 'F', 12, -5, -25536, 7, true));
-    EXPECT_TRUE(e.Value == 0 && e.FileValue == 0 && e.DriveValue == 0);
-}
-
-TEST_F(DeviceConfigurationTest, LettersFallBackAddressesWrapNamesAreCutLinesSorted) {
+TEST_F(DeviceConfigurationTest, FieldsLettersFallBackAddressesWrapNamesAreCutLinesSorted) {
     const QString n19(19, u'a');
     ASSERT_TRUE(LoadLines({"A\tX\tZ\t70000\t0\t1\t0\t0", "B\tExpert\t\t-1\t0\t1\t0\t0",
                            "C\t\tD\t3\t0\t1\t0\t0", "D\tU\tN\t2\t0\t1\t0\t2", Line(n19, 5),
-                           Line(QString(19, u'b') + "Z", 6), Line(QString(25, u'c'), 7)}));
-    ASSERT_EQ(table.Count(), 7);
+                           Line(QString(19, u'b') + "Z", 6), Line(QString(25, u'c'), 7),
+                           "Speed\tE\tF\t12\t-5\t40000\t7\t 1 \tignored\tmore"}));
+    ASSERT_EQ(table.Count(), 8);
     EXPECT_EQ(table.At(0).Name + table.At(1).Name, "DC"); // sorted by address
+    const ParamEntry& e = *table.FindByAddress(12);       // every field, extra fields ignored
+    EXPECT_EQ(std::tuple(e.Name, e.AccessLetter, e.KindLetter, e.MinValue, e.MaxValue,
+                         e.DefaultValue, e.Compared),
+              std::tuple(QString("Speed"), 'E', 'F', -5, -25536, 7, true));
+    EXPECT_TRUE(e.Value == 0 && e.FileValue == 0 && e.DriveValue == 0);
     // Access, kind and comparison per address: unknown letters fall back to U and N, any
     // non-zero number compares.
     const auto letters = [&](std::uint16_t address) {
@@ -121,19 +127,6 @@ TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
     EXPECT_EQ(messages.Texts(),
               QStringList{"Error Opening Device Configuration File\rParameter Name: "
                           "Second\rDuplicate Address !\rParameter Ignored"});
-}
-
-TEST_F(DeviceConfigurationTest, CommentsAndBlankLinesAnywhere) {
-    ASSERT_TRUE(Load(QByteArray("Kelm Devices Global Configuration File\n"
-                                "B\tU\tA\t5\t0\t1\t0\t0\n" // second line is ignored even as data
-                                "; comment\r\n"
-                                "  \t\"quoted\tU\tA\t7\t0\t1\t0\t0\r\n"
-                                "\r\n"
-                                "   \t  \r\n"
-                                "\t  A\tU\tA\t9\t0\t1\t0\t0\r\n"
-                                "   ;\tU\tA\t8\t0\t1\t0\t0")));
-    ASSERT_EQ(table.Count(), 1);
-    EXPECT_EQ(std::tuple(table.At(0).Name, table.At(0).Address), std::tuple(QString("A"), 9));
 }
 
 } // namespace

@@ -55,45 +55,39 @@ TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
     EXPECT_EQ(messages.TerminateCount(), 0);
 }
 
-TEST_F(AlarmTextsTest, ColumnsPerKind) {
-    // Trimmed header; comments, blank and tab-less lines skipped; leading blanks removed.
-    const AlarmTextLists lists =
-        Load({QString("  ") + AlarmTextsHeader + " \t", "; comment", "", "1\tS1\tP1\tD1\tO1\textra",
-              "no tab here", "  2\t  S2\tP2\tD2"});
-    EXPECT_EQ((std::array{lists[Std], lists[Power], lists[Drive], lists[Orca]}),
-              (std::array<QStringList, 4>{{{"S1", "S2"}, {"P1", "P2"}, {"D1", "D2"}, {"O1"}}}));
+// Per line: the number, then the Std, Power, Drive and Orca 230 texts.
+TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) {
+    const auto D = [](int n) { return DefaultAlarmText(n); };
+    const QString t45(45, u'x'), x30(30, u'x'), H = AlarmTextsHeader;
+    const std::pair<QStringList, std::array<QStringList, 4>> cases[] = {
+        // Trimmed header; comments, blank and tab-less lines skipped; leading blanks removed.
+        {{"  " + H + " \t", "; comment", "", "1\tS1\tP1\tD1\tO1\textra", "no tab here",
+          "  2\t  S2\tP2\tD2"},
+         {{{"S1", "S2"}, {"P1", "P2"}, {"D1", "D2"}, {"O1"}}}},
+        // Numbers out of step get defaults; a line without a number is not read.
+        {{H, "1\tA\tA\tA", "2\tB\tB\tB", "4\tD\tD\tD", "5\tE\tE\tE", "x\tF\tF\tF"},
+         {{{"A", "B", D(3), D(4), D(5)},
+           {"A", "B", D(3), D(4), D(5)},
+           {"A", "B", D(3), D(4), D(5)},
+           {}}}},
+        // An empty column gets its default; the Orca 230 has none.
+        {{H, "1\ta\tb\tc\t", "2\ta\tb\tc\tOrca2", "3\ta\tb\tc\td", "4\ta\tb\tc\td",
+          "5\t\tPower5\tDrive5\tOrca5  "},
+         {{{"a", "a", "a", "a", D(5)},
+           {"b", "b", "b", "b", "Power5"},
+           {"c", "c", "c", "c", "Drive5"},
+           {"Orca2", "d", "d", "Orca5"}}}},
+        {{H, "1\t " + t45 + "\t" + t45, "2\t\t\t" + t45 + "\t" + t45 + " "},
+         {{{x30, D(2)}, {x30, D(2)}, {D(1), x30}, {x30}}}},
+        // A line beyond the reader's limit is cut, its rest is not read as another line.
+        {{H, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"},
+         {{{"S", "S2"}, {"P", "P2"}, {"D", "D2"}, {QString(30, u'o')}}}}};
+    for (const auto& [lines, expected] : cases) {
+        const AlarmTextLists lists = Load(lines);
+        EXPECT_EQ((std::array{lists[Std], lists[Power], lists[Drive], lists[Orca]}), expected)
+            << qPrintable(lines.join('|'));
+    }
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(AlarmTextsTest, NumbersOutOfStepGetDefaults) {
-    const AlarmTextLists lists = Load(
-        {AlarmTextsHeader, "1\tA\tA\tA", "2\tB\tB\tB", "4\tD\tD\tD", "5\tE\tE\tE", "x\tF\tF\tF"});
-    EXPECT_EQ(lists[Std],
-              (QStringList{"A", "B", "3 Alarm nr. 3", "4 Alarm nr. 4", "5 Alarm nr. 5"}));
-    EXPECT_EQ(lists[Power].size(), 5);
-    EXPECT_EQ(lists[Drive][2], "3 Alarm nr. 3");
-}
-
-TEST_F(AlarmTextsTest, EmptyColumnGetsItsDefaultOrcaHasNone) {
-    const AlarmTextLists lists =
-        Load({AlarmTextsHeader, "1\ta\tb\tc\t", "2\ta\tb\tc\tOrca2", "3\ta\tb\tc\td",
-              "4\ta\tb\tc\td", "5\t\tPower5\tDrive5\tOrca5  "});
-    EXPECT_EQ(lists[Std][4] + "|" + lists[Power][4] + "|" + lists[Drive][4],
-              "5 Alarm nr. 5|Power5|Drive5");
-    EXPECT_EQ(lists[Orca], (QStringList{"Orca2", "d", "d", "Orca5"}));
-}
-
-TEST_F(AlarmTextsTest, TextsAndOverLongLinesAreCutToThirtyCharacters) {
-    const QString t45(45, u'x'), x30(30, u'x');
-    AlarmTextLists lists =
-        Load({AlarmTextsHeader, "1\t " + t45 + "\t" + t45, "2\t\t\t" + t45 + "\t" + t45 + " "});
-    EXPECT_EQ((QStringList{lists[Std][0], lists[Power][0], lists[Std][1], lists[Drive][1]}),
-              (QStringList{x30, x30, "2 Alarm nr. 2", x30}));
-    EXPECT_EQ(lists[Orca], QStringList{x30});
-    // A line beyond the reader's limit is cut, its rest is not read as another line.
-    lists = Load({AlarmTextsHeader, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"});
-    EXPECT_EQ(lists[Orca], QStringList{QString(30, u'o')});
-    EXPECT_EQ(lists[Std], (QStringList{"S", "S2"}));
 }
 
 const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
@@ -117,9 +111,10 @@ TEST_F(IoStringsTest, MissingFileMessagesPerKindAndForeignHeader) {
                            "Fail to Open DigIO_Orca.dll File\rApplication Terminate!", Fatal}));
 }
 
+// In a single-item group a line starting with a tab is the next group, not a continuation.
 TEST_F(IoStringsTest, SingleItemGroups) {
-    ASSERT_TRUE(Load(
-        {"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ", "Out 1\t0\t0\t\t-2\t0\t0"}));
+    ASSERT_TRUE(Load({"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ",
+                      "Out 1\t0\t0\t\t-2\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
     EXPECT_EQ(groups[0].Caption, "In 1");
     ASSERT_EQ(groups[0].Items.size(), 1u);
     const IoItem& home = groups[0].Items[0];
@@ -131,7 +126,9 @@ TEST_F(IoStringsTest, SingleItemGroups) {
     EXPECT_TRUE(groups[1].Items[0].Text.isEmpty());
     EXPECT_FALSE(groups[1].Items[0].ItemFlag || groups[1].Items[0].HasRange);
     EXPECT_EQ(groups[1].Items[0].Number1, -2);
-    for (int i = 2; i < IoGroupCount; ++i)
+    ASSERT_EQ(groups[2].Items.size(), 1u);
+    EXPECT_EQ(groups[2].Caption + "|" + groups[2].Items[0].Text, "Second|B");
+    for (int i = 3; i < IoGroupCount; ++i)
         EXPECT_TRUE(groups[i].Caption.isEmpty() && groups[i].Items.empty()) << i;
 }
 
@@ -145,13 +142,6 @@ TEST_F(IoStringsTest, MultiGroupCollectsContinuationLines) {
     EXPECT_TRUE(groups[0].Items[1].ItemFlag && groups[0].Items[2].HasRange);
     ASSERT_EQ(groups[1].Items.size(), 2u); // the Multi column of a continuation is not read
     EXPECT_EQ(groups[1].Items[1].Text, "Fault");
-}
-
-TEST_F(IoStringsTest, SingleGroupTurnsTabbedLineIntoNextGroup) {
-    ASSERT_TRUE(Load({"First\t0\t0\tA\t1\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
-    EXPECT_EQ(groups[0].Items.size(), 1u);
-    ASSERT_EQ(groups[1].Items.size(), 1u);
-    EXPECT_EQ(groups[1].Caption + "|" + groups[1].Items[0].Text, "Second|B");
 }
 
 TEST_F(IoStringsTest, AtMostThirteenGroupsOrNone) {
@@ -192,17 +182,14 @@ struct AuxReadersTest : ReaderTest {
     AnalogOutLabels labels;
 };
 
-TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLine) {
+TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
     ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
                             "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
     EXPECT_EQ(labels.First, (QStringList{"Speed", "Id ", "Empty"}));
     EXPECT_EQ(labels.Second, (QStringList{"Current", " Iq ", ""}));
     EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(AuxReadersTest, LabelsMissingOrForeign) {
-    labels.First << "stale";
-    EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("StrMon.dll"), "StrMon.dll", labels));
+    // A missing or foreign file leaves no label.
+    EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("none.dll"), "StrMon.dll", labels));
     EXPECT_TRUE(labels.IsEmpty());
     EXPECT_FALSE(LoadLabels({"Kelm Analog", "A\tB"}));
     EXPECT_TRUE(labels.IsEmpty());
@@ -336,6 +323,10 @@ TEST_F(ScopeScalesTest, SignalsAndRows) {
     EXPECT_EQ(scales(1), (QStringList{"1 A=10", "2 A=20"}));
     EXPECT_EQ(scales(2), QStringList{"1 Nm=100"});
     EXPECT_TRUE(messages.Texts().isEmpty());
+    // A missing file leaves no signal (a foreign one is checked with the whole set).
+    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
+    EXPECT_TRUE(set.empty());
+    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Osc_Tarn.dll File"});
     // Naming stops at the first empty name; a header alone gives no signal.
     ASSERT_TRUE(Load({ScopeScalesHeader, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));
     ASSERT_EQ(set.size(), 1u);
@@ -357,15 +348,6 @@ TEST_F(ScopeScalesTest, LongLinesUpTo399Characters) {
     ASSERT_EQ(set[1].Scales.size(), 1u);
     EXPECT_EQ(set[1].Scales[0].Caption, longCaption);
     EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 123);
-}
-
-TEST_F(ScopeScalesTest, MissingAndForeignFiles) {
-    set.push_back({"stale", {}});
-    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
-    EXPECT_TRUE(set.empty());
-    EXPECT_FALSE(Load({"Kelm Oscilloscope", "A\t"}));
-    EXPECT_EQ(messages.Texts(),
-              (QStringList{"Fail to Open Osc_Tarn.dll File", "Fatal Error in Osc.dll"}));
 }
 
 } // namespace

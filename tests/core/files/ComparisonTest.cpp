@@ -121,15 +121,6 @@ TEST_F(ComparisonTest, UnreadableFilesLeaveTheirSideEmpty) {
     EXPECT_EQ(comparison.Rows()[0].State(), RowState::Equal);
 }
 
-TEST_F(ComparisonTest, ReloadRebuildsFromTheTable) {
-    comparison.Load(table, DeviceKind::Std, "", File("f.dev", "Kp\t3\t10\r\n"));
-    table.FindByAddress(3)->Compared = false;
-    table.FindByAddress(3)->DriveValue = 0;
-    comparison.Load(table, DeviceKind::Std, "", File("f.dev", ""));
-    EXPECT_EQ(Of(comparison.Rows()), (Addresses{12, 40}));
-    EXPECT_FALSE(comparison.Rows()[0].Right.Valid);
-}
-
 TEST(ComparisonRowCells, FormatsAddressAndValues) {
     ComparisonRow row{"Kp", 5, {-5, true}, {123, false}};
     EXPECT_EQ(row.Cells(), (std::array<QString, 4>{"Kp", "005", "-00005", ""}));

@@ -57,16 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(DeviceFileTest, SaveWritesExactLinesWithCrLfAndCopiesValuesToFileColumn) {
-    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Std, Path("a.dev"), FixedStamp()));
-    EXPECT_EQ(ReadBytes(Path("a.dev")),
-              "Kelm Industries\r\nDevice Configuration File\r\n"
-              "Generated on: Sunday  07/03/2027 09:05:03\r\nParameter\tAddress\tValue\r\n"
-              "Mode\t5\t1\r\nKp\t12\t-5\r\nLimit\t100\t32767\r\nInfo\t300\t-32768\r\n");
-    EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
+// Exact lines with CR LF per kind; saving copies the values to the file column.
 TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
     const std::pair<DeviceKind, QByteArray> kinds[] = {
         {DeviceKind::Std, "Device Configuration File"},
@@ -74,11 +65,15 @@ TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
         {DeviceKind::Drive, "Tarn Drive Configuration File"},
         {DeviceKind::Orca230, "Tarn Orca 230 Configuration File"},
         {static_cast<DeviceKind>(7), "Unknow"}};
+    const QByteArray lines =
+        "\r\nGenerated on: Sunday  07/03/2027 09:05:03\r\nParameter\tAddress\t"
+        "Value\r\nMode\t5\t1\r\nKp\t12\t-5\r\nLimit\t100\t32767\r\nInfo\t300\t-32768\r\n";
     for (const auto& [kind, typeLine] : kinds) {
         SetValues({1, -5, 32767, -32768});
         const QString path = Path("r" + DeviceFileTypeOf(kind).Extension);
-        ASSERT_TRUE(SaveDeviceFile(table, kind, path));
-        EXPECT_EQ(ReadBytes(path).split('\n').at(1), typeLine + "\r");
+        ASSERT_TRUE(SaveDeviceFile(table, kind, path, FixedStamp()));
+        EXPECT_EQ(ReadBytes(path), "Kelm Industries\r\n" + typeLine + lines);
+        EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
         if (typeLine == "Unknow")
             continue;
         SetValues({9, 9, 9, 9});
@@ -96,38 +91,32 @@ TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(DeviceFileTest, FileOfOtherKindIsRefusedWithLookingFor) {
-    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
-    SetValues({0, 0, 0, 0});
-    SetFileValues(3);
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("p.tnp"), false));
-    EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path("p.tnp") +
-                                            "\rFile TYPE not correct!\rLooking for: Device "
-                                            "data file"});
-    EXPECT_EQ(Column(&ParamEntry::Value), (Values{0, 0, 0, 0}));
-    EXPECT_EQ(Column(&ParamEntry::FileValue), (Values{3, 3, 3, 3}));
-
-    messages.Clear();
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
-    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
-}
-
-TEST_F(DeviceFileTest, HeadingToleratesBlanksButNotJoinedLinesEmptyOrMissingFiles) {
+// Blanks around the heading lines are accepted; another kind's file, joined heading lines and
+// an empty file are refused and change nothing.
+TEST_F(DeviceFileTest, HeadingToleratesBlanksOtherKindsJoinedLinesEmptyOrMissingFilesAreRefused) {
     WriteBytes(Path("b.dev"), "  Kelm Industries \t\n\tDevice Configuration File  \r\n"
                               "date\ncaptions\nKp\t12\t4\n");
     EXPECT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("b.dev"), true));
     EXPECT_EQ(ValueAt(12), 4);
 
+    ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
     WriteBytes(Path("j.dev"), "Kelm IndustriesDevice Configuration File\r\nGenerated on: x\r\n"
                               "Parameter\tAddress\tValue\r\nKp\t12\t5\r\n");
     WriteBytes(Path("empty.dev"), "");
-    for (const char* name : {"j.dev", "empty.dev"}) {
+    SetFileValues(3);
+    const Values before = Column(&ParamEntry::Value);
+    for (const char* name : {"p.tnp", "j.dev", "empty.dev"}) {
         messages.Clear();
-        EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path(name), true));
-        ASSERT_EQ(messages.Texts().size(), 1);
-        EXPECT_TRUE(messages.Texts().at(0).contains("File TYPE not correct!"));
-        EXPECT_EQ(ValueAt(12), 4);
+        EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path(name), false));
+        EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path(name) +
+                                                "\rFile TYPE not correct!\rLooking for: Device "
+                                                "data file"});
+        EXPECT_EQ(Column(&ParamEntry::Value), before);
+        EXPECT_EQ(Column(&ParamEntry::FileValue), (Values{3, 3, 3, 3}));
     }
+    messages.Clear();
+    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
+    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
     messages.Clear();
     EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("none.dev"), true));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open Device: " + Path("none.dev")});
@@ -162,24 +151,17 @@ TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
     }
 }
 
-TEST_F(DeviceFileTest, UnknownAddressReportedOnceInReadingPassOnly) {
+// Names are not compared and both fields keep their low 16 bits; comments and empty lines among
+// the values are skipped; an unknown address is reported once, in the reading pass, number or not.
+TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterUnknownOnesAreReportedOnce) {
     EXPECT_TRUE(
-        OpenBody("Kp\t12\t8\r\nGhost\t9999\t1\r\nMode\t5\t2\r\nGhost\t9999\tnot a number\r\n"));
-    EXPECT_EQ(messages.Texts(),
-              (QStringList{"Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!",
-                           "Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!"}));
-    EXPECT_EQ(ValueAt(12), 8);
-    EXPECT_EQ(ValueAt(5), 2);
-}
-
-TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterBothKeepLow16Bits) {
-    // Names are not compared; comments and empty lines among the values are skipped.
-    EXPECT_TRUE(OpenBody(";note\r\n\r\nWrongName\t12\t40000\r\nX\t65636\t-65537\r\n   \"quoted\r\n"
-                         "\t\r\n  ;x\t5\t9\r\nY\t +5\t3\n"));
+        OpenBody(";note\r\n\r\nWrongName\t12\t40000\r\nGhost\t9999\t1\r\nX\t65636\t-65537\r\n"
+                 "   \"quoted\r\n\t\r\n  ;x\t5\t9\r\nY\t +5\t3\nGhost\t9999\tnot a number\r\n"));
     EXPECT_EQ(ValueAt(12), -25536);
     EXPECT_EQ(ValueAt(100), -1);
     EXPECT_EQ(ValueAt(5), 3);
-    EXPECT_TRUE(messages.Texts().isEmpty());
+    const QString unknown = "Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!";
+    EXPECT_EQ(messages.Texts(), (QStringList{unknown, unknown}));
 }
 
 TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
@@ -200,7 +182,7 @@ TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     EXPECT_EQ(SaveOfferText(DeviceKind::Drive, "f"), "Save Current Device ?\rf");
 }
 
-TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegister) {
+TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegisterReadBackExactly) {
     table.FindByAddress(300)->Value = static_cast<std::int16_t>(40000);
     ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp"), FixedStamp()));
     const QList<QByteArray> lines = ReadBytes(Path("p.bcp")).split('\n');
@@ -212,10 +194,6 @@ TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegister) {
     EXPECT_EQ(lines.at(4 + 300 - 256), "P300\t300\t-25536\r");
     EXPECT_EQ(lines.at(4 + 575), "P831\t831\t2817\r");
     EXPECT_EQ(lines.last(), "");
-}
-
-TEST_F(ProfilesFileTest, RoundTripReproducesEveryValue) {
-    ASSERT_TRUE(SaveProfilesFile(table, Path("p.bcp")));
     ParamTable other = ParamTable::MakeSynthetic("P", 256, 831);
     ASSERT_TRUE(OpenProfilesFile(other, Path("p.bcp")));
     for (int i = 0; i < table.Count(); ++i)
@@ -224,48 +202,40 @@ TEST_F(ProfilesFileTest, RoundTripReproducesEveryValue) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(ProfilesFileTest, DeviceFileIsRefusedAsProfiles) {
-    ParamTable device;
-    device.Add(MakeEntry(300, "X"));
-    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
-    const auto before = table.At(10).Value;
-    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
-    EXPECT_EQ(table.At(10).Value, before);
-}
-
+// An unknown register is reported and skipped; registers without a line take their file value.
 TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
     for (ParamEntry& e : table)
         e.FileValue = 5;
     WriteBytes(Path("t.bcp"), "Kelm Industries\r\nProfiles Data Files\r\nd\r\nc\r\n"
-                              "P320\t320\t-1\r\nP321\t321\t-1\r\nP300\t300\t5\r\n");
+                              "P320\t320\t-1\r\nP100\t100\t1\r\nP321\t321\t-1\r\nP300\t300\t5\r\n");
     ASSERT_TRUE(OpenProfilesFile(table, Path("t.bcp")));
     for (const std::uint16_t address : {256, 300, 320, 321, 322})
         EXPECT_EQ(table.FindByAddress(address)->Value, address == 320 || address == 321 ? -1 : 5);
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
 }
 
-TEST_F(ProfilesFileTest, MessagesForMissingFileBadValueAndUnknownRegister) {
+TEST_F(ProfilesFileTest, MessagesForMissingOrDeviceFileAndBadValue) {
+    const auto before = table.FindByAddress(320)->Value; // no refused file changes it
     EXPECT_FALSE(OpenProfilesFile(table, Path("none.bcp")));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open Profile: " + Path("none.bcp")});
 
     messages.Clear();
+    ParamTable device;
+    device.Add(MakeEntry(300, "X"));
+    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
+    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
+
+    messages.Clear();
     WriteBytes(Path("b.bcp"),
                "Kelm Industries\nProfiles Data Files\nd\nc\nP320\t320\t1\nP321\t321\tx\n");
-    const auto before = table.FindByAddress(320)->Value;
     EXPECT_FALSE(OpenProfilesFile(table, Path("b.bcp")));
     EXPECT_EQ(messages.Texts(),
               (QStringList{"Fatal Error Opening Profiles",
                            "Error Opening Profiles: " + Path("b.bcp") + "\rOperation Ignored !"}));
     EXPECT_EQ(table.FindByAddress(320)->Value, before);
-
-    messages.Clear();
-    WriteBytes(Path("u.bcp"),
-               "Kelm Industries\nProfiles Data Files\nd\nc\nP100\t100\t1\nP320\t320\t9\n");
-    EXPECT_TRUE(OpenProfilesFile(table, Path("u.bcp")));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
-    EXPECT_EQ(table.FindByAddress(320)->Value, 9);
 }
 
 // Locale weekday and date separators; hours always in two-digit 24-hour fields.

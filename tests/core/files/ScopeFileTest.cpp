@@ -43,8 +43,12 @@ protected:
 
 } // namespace
 
-TEST_F(ScopeFileTest, WriterProducesTheLayoutWithCommaDecimals) {
+// The layout, with comma decimals whatever the process locale, reads back completely.
+TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale("de_DE"));
     ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
+    QLocale::setDefault(QLocale::c());
     const QString stars = Stars + "\r\n";
     EXPECT_EQ(QString::fromLatin1(ReadBytes(Path("s.kls"))),
               "Kelm Industries\r\nOscilloscope Data File\r\n"
@@ -60,13 +64,7 @@ TEST_F(ScopeFileTest, WriterProducesTheLayoutWithCommaDecimals) {
                   "\t\t\tGraph\r\nLeft Axis Increment\t1000,0\r\nRight Axis Increment\t2,5\r\n"
                   "Bottom Axis Increment\t0,3\r\nGraph Data Nr. Points\t3\r\nGraph Data\r\n"
                   "0\t0,0\t1,5\t-2,0\r\n1\t0,1\t0,0\t1234,6\r\n2\t0,2\t3,0\t0,0\r\n");
-}
 
-TEST_F(ScopeFileTest, RoundTripRestoresEverySectionIndependentOfProcessLocale) {
-    const QLocale before;
-    QLocale::setDefault(QLocale("de_DE"));
-    ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
-    QLocale::setDefault(QLocale::c());
     ScopeRecording r;
     const ScopeReadResult result = ReadScopeFile(Path("s.kls"), r);
     EXPECT_EQ(QLocale().decimalPoint(), "."); // the process locale is left alone
@@ -186,7 +184,7 @@ TEST_F(ScopeFileTest, HeaderErrorsAndMissingFile) {
     EXPECT_EQ(messages.Texts(), QStringList{"Error Trigger"});
 }
 
-TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
+TEST(ScopeNumbers, CommaDecimalFormattingParsingAndAxisRanges) {
     const std::pair<double, const char*> formatted[] = {{0, "0,0"},      {0.25, "0,3"},
                                                         {-1.25, "-1,3"}, {-0.04, "0,0"},
                                                         {12, "12,0"},    {std::nan(""), "0,0"}};
@@ -198,9 +196,7 @@ TEST(ScopeNumbers, CommaDecimalFormattingAndParsing) {
         EXPECT_EQ(ParseCommaDecimal(text), value) << text;
     for (const char* bad : {"", "1.5", "1,5x", "1,,5", "nan", "inf", "1 000,0", "-", ","})
         EXPECT_FALSE(ParseCommaDecimal(bad).has_value()) << bad;
-}
-
-TEST(ScopeNumbers, AxisRangesFromIncrements) {
+    // Axis ranges from the increments.
     EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Min, -500.1);
     EXPECT_EQ(
         std::tuple(VerticalAxisRange(100).Max, TimeAxisRange(2.5).Min, TimeAxisRange(2.5).Max),

@@ -43,10 +43,6 @@ const KindRegisters kRegisters[] = {
      shipped::NotWrittenOrca230,
      {{51, 9}, {60, 8}, {72, 13}, {134, 12}, {180, 8}}}};
 
-const KindRegisters& Registers(DeviceKind kind) {
-    return kRegisters[KindIndex(kind)];
-}
-
 // Loads the whole set once, in the program's three steps, recording every message.
 class ShippedSet : public ::testing::Test {
 protected:
@@ -88,14 +84,15 @@ TEST_F(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
     for (DeviceKind kind : kAllKinds) {
         const ParamTable& table = Set().KindTable(kind);
         const std::string k = DeviceKindText(kind).toStdString();
-        for (std::uint16_t address : Registers(kind).Listed)
+        const KindRegisters& registers = kRegisters[KindIndex(kind)];
+        for (std::uint16_t address : registers.Listed)
             EXPECT_NE(table.FindByAddress(address), nullptr) << k << " register " << address;
-        EXPECT_EQ(table.Count(), static_cast<int>(Registers(kind).Listed.size())) << k;
-        for (const auto& [first, count] : Registers(kind).BlockReads)
+        EXPECT_EQ(table.Count(), static_cast<int>(registers.Listed.size())) << k;
+        for (const auto& [first, count] : registers.BlockReads)
             for (int a = first; a < first + count; ++a)
                 EXPECT_NE(table.FindByAddress(static_cast<std::uint16_t>(a)), nullptr)
                     << k << " block register " << a;
-        for (std::uint16_t address : Registers(kind).NotWritten) {
+        for (std::uint16_t address : registers.NotWritten) {
             const ParamEntry* e = table.FindByAddress(address);
             ASSERT_NE(e, nullptr) << k << " " << address;
             EXPECT_EQ(e->KindLetter, 'N') << k << " " << address << " " << e->Name.toStdString();

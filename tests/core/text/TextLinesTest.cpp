@@ -16,9 +16,8 @@ QStringList ReadAll(const QByteArray& bytes, int maxChars = DefaultMaxLineChars,
     QString line;
     while (reader.ReadLine(line)) {
         lines << line;
-        if (cuts) {
+        if (cuts)
             cuts->append(reader.LastLineCut());
-        }
     }
     EXPECT_TRUE(reader.AtEnd());
     return lines;
@@ -54,9 +53,7 @@ TEST(LineReaderTest, LongLineIsCutAndRestSkipped) {
 TEST(TextHelpersTest, BlanksTrimSkippableAndSplit) {
     EXPECT_TRUE(IsBlank(QChar(0)) && IsBlank(QChar(32)));
     EXPECT_FALSE(IsBlank(QChar(33)) || IsBlank(QChar(0xA0)));
-    EXPECT_EQ(TrimLeft(" \t\x01"
-                       "ab "),
-              "ab ");
+    EXPECT_EQ(TrimLeft(QString(" \t") + QChar(1) + "ab "), "ab ");
     EXPECT_EQ(TrimRight(" ab\t\r"), " ab");
     EXPECT_EQ(Trim("\t a b \t"), "a b");
     EXPECT_EQ(Trim("   "), "");
