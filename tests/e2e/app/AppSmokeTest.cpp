@@ -33,10 +33,6 @@ TEST_F(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     };
     ASSERT_TRUE(lineIs("On Line", 30000)) << messages.Texts().join('|').toStdString();
     EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "001");
-    EXPECT_EQ(window->StatusPanelText(StatusPanel::ComPort), " Com1");
-    const ParamEntry* model = window->Driver().ActiveTable().FindByAddress(0);
-    ASSERT_NE(model, nullptr);
-    EXPECT_NE(model->DriveValue, 0); // the drive's model code came in
 
     // The status poll paints the panel.
     ASSERT_TRUE(WaitFor([&] { return !Panel().LSpeed->text().isEmpty(); }, 10000));
@@ -50,8 +46,6 @@ TEST_F(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
         << messages.Texts().join('|').toStdString();
     EXPECT_EQ(window->StatusPanelText(StatusPanel::DeviceId), "");
     EXPECT_TRUE(Panel().LSpeed->text().isEmpty());
-    EXPECT_TRUE(window->StateOf(Command::ComPort).Enabled);
-    EXPECT_FALSE(window->Driver().Online());
     Screenshot(*window, QStringLiteral("main-window-offline.png"));
 
     // Once the drive answers again, Select Drive reconnects.

@@ -53,16 +53,3 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
     EXPECT_FALSE(noBase.isEmpty());
 }
-
-TEST(SimSetup, OrcaAnswersAtTwoAndAtTheLinkBaseWithItsSignature) {
-    auto engine = MakeEngine(Kind(SimKind::Orca));
-    ASSERT_EQ(engine->Devices().size(), 1U);
-    EXPECT_EQ(engine->Variant(), FrameVariant::Link);
-    const auto signature = ReadVia(*engine, 10, OrcaSignatureRegister, 2, 0);
-    ASSERT_TRUE(signature);
-    // Letters O R C A: earlier letter in the low byte, second pair in the lower register; the
-    // reply to the alias carries the address the master used (ReadVia checks it).
-    EXPECT_EQ(*signature, (std::vector<std::uint16_t>{'A' << 8 | 'C', 'R' << 8 | 'O'}));
-    EXPECT_EQ(ReadOne(*engine, 2, 10, 0), 33);
-    EXPECT_EQ(ReadOne(*engine, 2, 0, 0), 60);
-}

@@ -19,13 +19,8 @@ bool SimProcess::Start(QStringList arguments, bool fixtureBin) {
     if (fixtureBin) {
         arguments << QStringLiteral("--bin") << QStringLiteral(SIM_FIXTURE_BIN);
     }
-    const qsizetype given = arguments.indexOf(QStringLiteral("--control"));
-    control_ = given >= 0 && given + 1 < arguments.size()
-                   ? arguments[given + 1]
-                   : dir_.filePath(QStringLiteral("control"));
-    if (given < 0) {
-        arguments << QStringLiteral("--control") << control_;
-    }
+    control_ = dir_.filePath(QStringLiteral("control"));
+    arguments << QStringLiteral("--control") << control_;
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(QStringLiteral(KELMSIM_PATH), arguments);
     if (!process_.waitForStarted(5000)) {

@@ -13,7 +13,7 @@ class SimProcess {
 public:
     ~SimProcess();
     // Starts kelmsim (with the fixture configuration when fixtureBin) and waits for the
-    // path line. A control FIFO is added unless `arguments` name one.
+    // path line; a control FIFO of its own is added.
     bool Start(QStringList arguments, bool fixtureBin = true);
     const QString& Path() const { return path_; }
     const QString& ControlPath() const { return control_; }
