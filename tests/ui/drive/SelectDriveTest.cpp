@@ -21,11 +21,7 @@ namespace {
 struct SelectDriveTest : ToolFixture {
     void SetUp() override {
         ToolFixture::SetUp();
-        previous = InstallLinkPortScan([this] { return ports; });
-    }
-    void TearDown() override {
-        ToolFixture::TearDown();
-        InstallLinkPortScan(previous);
+        ScanLinkPorts([this] { return ports; });
     }
     // Shows the window on a drive of `kind`, the start selection cancelled.
     void Start(sim::SimKind kind = sim::SimKind::Std) {
@@ -42,7 +38,6 @@ struct SelectDriveTest : ToolFixture {
     }
 
     std::vector<DiscoveredPort> ports;
-    LinkPortScan previous;
 };
 
 TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {

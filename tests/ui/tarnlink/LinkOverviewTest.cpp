@@ -25,11 +25,7 @@ protected:
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
         // The link adapter on COM10, seen by the selection dialog.
-        previousScan = InstallLinkPortScan([] { return std::vector{DiscoveredPort{10, 1}}; });
-    }
-    void TearDown() override {
-        InstallLinkPortScan(previousScan);
-        ToolFixture::TearDown();
+        ScanLinkPorts([] { return std::vector{DiscoveredPort{10, 1}}; });
     }
 
     // Starts the main window; its selection picks the link port, then `overview` runs
@@ -52,8 +48,6 @@ protected:
         ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
         ASSERT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() != 'R'; }, 30000));
     }
-
-    LinkPortScan previousScan;
 };
 
 TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
