@@ -16,30 +16,19 @@
 namespace kelm::test {
 namespace {
 
-ParamTable Table() {
-    return ParamTable::MakeSynthetic(QStringLiteral("R"), 0, 130);
-}
-
-void Set(ParamTable& table, std::uint16_t address, std::uint16_t value) {
-    table.FindByAddress(address)->DriveValue = static_cast<std::int16_t>(value);
-}
-
 TEST(AlarmWords, LowRegisterGivesTheLowBitsPerKind) {
-    ParamTable t = Table();
+    ParamTable t = ParamTable::MakeSynthetic(QStringLiteral("R"), 0, 130);
     const std::uint16_t values[][2] = {{51, 0x8000}, {52, 1},      {83, 0xFFFF}, {84, 2},
                                        {86, 4},      {87, 0x8000}, {116, 0x10},  {120, 0x100}};
     for (const auto& [address, value] : values)
-        Set(t, address, value);
+        t.FindByAddress(address)->DriveValue = static_cast<std::int16_t>(value);
     const AlarmWords std = ReadAlarmWords(t, DeviceKind::Std);
-    EXPECT_EQ(std.Active, 0x00018000u);
-    EXPECT_EQ(std.Historic, 0x0002FFFFu);
+    EXPECT_EQ(std::pair(std.Active, std.Historic), std::pair(0x00018000u, 0x0002FFFFu));
     EXPECT_EQ(ReadAlarmWords(t, DeviceKind::Orca230).Active, std.Active);
     const AlarmWords power = ReadAlarmWords(t, DeviceKind::Power);
-    EXPECT_EQ(power.Active, 0x0002FFFFu);
-    EXPECT_EQ(power.Historic, 0x80000004u);
+    EXPECT_EQ(std::pair(power.Active, power.Historic), std::pair(0x0002FFFFu, 0x80000004u));
     const AlarmWords drive = ReadAlarmWords(t, DeviceKind::Drive);
-    EXPECT_EQ(drive.Active, 0x10u);
-    EXPECT_EQ(drive.Historic, 0x01000000u);
+    EXPECT_EQ(std::pair(drive.Active, drive.Historic), std::pair(0x10u, 0x01000000u));
     EXPECT_EQ(ReadAlarmWords(ParamTable(), DeviceKind::Std).Active, 0u);
 }
 
@@ -64,9 +53,8 @@ TEST_F(WindowFixture, LampsFollowActiveBitsAndLatchesTheHistoricOnes) {
     EXPECT_EQ(w.windowTitle(), "Alarms");
     EXPECT_EQ(w.RowText(1), "2 Over Voltage");
     EXPECT_EQ(w.RowText(31), ""); // rows without text are created empty
-    EXPECT_TRUE(w.LampLit(15));   // row 16
-    EXPECT_TRUE(w.LampLit(16));   // row 17
-    EXPECT_FALSE(w.LampLit(14));
+    EXPECT_EQ((std::vector{w.LampLit(14), w.LampLit(15), w.LampLit(16)}),
+              (std::vector{false, true, true})); // rows 15 to 17
     EXPECT_TRUE(w.RowLatched(31));
     EXPECT_EQ(w.LatchRepaints(), 1);
     w.Refresh(); // unchanged rows are not repainted

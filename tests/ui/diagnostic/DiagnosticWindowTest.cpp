@@ -84,8 +84,7 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableAndReducesTheMainWindow) {
     // Placed 20 pixels from the top, 500 wide.
     auto* sub = qobject_cast<QMdiSubWindow*>(diag->parentWidget());
     ASSERT_NE(sub, nullptr);
-    EXPECT_EQ(sub->y(), 20);
-    EXPECT_EQ(sub->width(), 500);
+    EXPECT_EQ(std::pair(sub->y(), sub->width()), std::pair(20, 500));
 
     // A second command only brings it up.
     window_->Run(Command::Diagnostic);
@@ -161,10 +160,9 @@ TEST_F(DiagnosticWindowTest, ClosingRestoresTheMainWindowEvenBeforeTheDeferredDe
     window_->CloseChildWindows(false, false);
     ASSERT_NE(DiagnosticWindow(), nullptr); // closed, not yet deleted
     window_->ConfigureForDevice();
-    EXPECT_TRUE(MenuShown("MFile"));
-    EXPECT_TRUE(MenuShown("MDrive"));
-    EXPECT_FALSE(MenuShown("MDiagnostic"));
-    EXPECT_TRUE(Named("BOpen")->isEnabled());
+    EXPECT_EQ((std::vector{MenuShown("MFile"), MenuShown("MDrive"), MenuShown("MDiagnostic"),
+                           Named("BOpen")->isEnabled()}),
+              (std::vector{true, true, false, true}));
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
     EXPECT_TRUE(MenuShown("MFile"));
     EXPECT_EQ(window_->Driver().ModeLetter(), 'I');

@@ -10,12 +10,10 @@
 #include "ui/drive/TFSelectDriver.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
 
 namespace kelm::test {
 
@@ -48,6 +46,14 @@ void ToolFixture::TearDown() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     dialogs_.reset();
     ClearTerminateRequest();
+    if (previousScan_)
+        InstallLinkPortScan(*previousScan_);
+}
+
+void ToolFixture::ScanLinkPorts(LinkPortScan scan) {
+    const LinkPortScan previous = InstallLinkPortScan(std::move(scan));
+    if (!previousScan_)
+        previousScan_ = previous;
 }
 
 void ToolFixture::BuildEngine(sim::SimKind kind) {
@@ -137,17 +143,6 @@ int ToolFixture::Executed(const char* className) const {
     for (const auto& record : dialogs_->Executed())
         count += record.ClassName == QLatin1String(className);
     return count;
-}
-
-bool ToolFixture::WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 void ToolFixture::Control(const QString& line) {

@@ -4,14 +4,17 @@
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Engine.h"
 #include "sim/engine/SimSetup.h"
+#include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/Principale.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace kelm::test {
@@ -46,13 +49,17 @@ protected:
     // How many dialogs of this class ran.
     int Executed(const char* className) const;
 
-    static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
+    static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
+        return test::WaitFor(condition, timeoutMs);
+    }
     void Control(const QString& line);
     std::uint16_t SimRegister(std::uint8_t address, std::uint16_t reg);
     void SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
     std::vector<sim::ExchangeRecord> Records();
     void ClearRecords();
     QString Folder() const { return install_.path() + QLatin1Char('/'); }
+    // The link ports the selection dialog sees until the test ends.
+    void ScanLinkPorts(LinkPortScan scan);
 
     RecordingMessages messages_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
@@ -66,6 +73,7 @@ private:
     QTemporaryDir install_;
     std::mutex recordsMutex_;
     std::vector<sim::ExchangeRecord> records_;
+    std::optional<LinkPortScan> previousScan_;
 };
 
 } // namespace kelm::test

@@ -21,11 +21,7 @@ namespace {
 struct SelectDriveTest : ToolFixture {
     void SetUp() override {
         ToolFixture::SetUp();
-        previous = InstallLinkPortScan([this] { return ports; });
-    }
-    void TearDown() override {
-        ToolFixture::TearDown();
-        InstallLinkPortScan(previous);
+        ScanLinkPorts([this] { return ports; });
     }
     // Shows the window on a drive of `kind`, the start selection cancelled.
     void Start(sim::SimKind kind = sim::SimKind::Std) {
@@ -42,7 +38,6 @@ struct SelectDriveTest : ToolFixture {
     }
 
     std::vector<DiscoveredPort> ports;
-    LinkPortScan previous;
 };
 
 TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
@@ -64,10 +59,9 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     EXPECT_EQ(Master().GetPort(), 3);
     EXPECT_FALSE(Master().IsLinkMode());
     EXPECT_EQ(channel_->AppliedSettings().BaudRate, 19200u);
-    EXPECT_EQ(shownMaximum, Driver().ActiveTable().Count());
-    EXPECT_EQ(shownPosition, shownMaximum);
-    EXPECT_TRUE(Driver().CurrentFileName.isEmpty());
-    EXPECT_TRUE(window_->StatusPanelText(StatusPanel::DeviceFile).isEmpty());
+    const int count = Driver().ActiveTable().Count();
+    EXPECT_EQ(std::pair(shownMaximum, shownPosition), std::pair(count, count));
+    EXPECT_EQ(Driver().CurrentFileName + window_->StatusPanelText(StatusPanel::DeviceFile), "");
     EXPECT_EQ(LineState(), "On Line");
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join("|").toStdString();
     EXPECT_EQ(portOpens_, 1);
@@ -149,28 +143,6 @@ TEST_F(SelectDriveTest, APortThatCannotBeOpenedSaysWhyOnce) {
     EXPECT_EQ(LineState(), "Off Line");
 }
 
-TEST_F(SelectDriveTest, OrcaSignatureSelectsOrcaAtAddressTwoWithoutTheOverview) {
-    ports = {DiscoveredPort{7, 1}};
-    Start(sim::SimKind::Orca);
-    SelectWith([](QDialog& d) {
-        auto& dialog = static_cast<TFSelectDriver&>(d);
-        EXPECT_EQ(dialog.CPort->currentText(), "Tarn Bus (Id: 7)");
-        EXPECT_TRUE(dialog.BLinkOk->isDefault());
-        QTest::keyClick(dialog.BLinkOk, Qt::Key_Return); // the focus starts there
-    });
-    EXPECT_EQ(Driver().CurrentKind(), DeviceKind::Orca230);
-    EXPECT_EQ(Master().DeviceAddress, 2);
-    EXPECT_TRUE(Master().IsLinkMode());
-    EXPECT_EQ(Master().GetPort(), 7);
-    EXPECT_EQ(Driver().LinkPorts.at(0).UnitKind, 3);
-    EXPECT_TRUE(Driver().Online());
-    EXPECT_EQ(Executed("kelm::TFConnectD"), 1);
-    const auto baud = static_cast<std::uint32_t>(
-        Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
-    EXPECT_EQ(channel_->AppliedSettings().BaudRate, baud);
-    EXPECT_EQ(channel_->AppliedSettings().ParityCode, 0);
-}
-
 TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
     ports = {DiscoveredPort{4, 1}, DiscoveredPort{7, 1}};
     Start(sim::SimKind::Orca);
@@ -179,8 +151,18 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
     EXPECT_EQ(Executed("kelm::TFSelectDriver"), 1); // the start's only
     EXPECT_EQ(window_->LinkSelectPort(), 0);        // the tag is reset
     EXPECT_EQ(Driver().CurrentKind(), DeviceKind::Orca230);
+    // The Orca signature selects the Orca at address 2 without the overview, at the link's
+    // rate from the Power table.
     EXPECT_EQ(Master().GetPort(), 7);
     EXPECT_EQ(Driver().LinkPorts.at(1).UnitKind, 3);
+    EXPECT_EQ(Master().DeviceAddress, 2);
+    EXPECT_TRUE(Master().IsLinkMode());
+    EXPECT_TRUE(Driver().Online());
+    EXPECT_EQ(Executed("kelm::TFConnectD"), 1);
+    const auto baud = static_cast<std::uint32_t>(
+        Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
+    EXPECT_EQ(channel_->AppliedSettings().BaudRate, baud);
+    EXPECT_EQ(channel_->AppliedSettings().ParityCode, 0);
 
     ports = {DiscoveredPort{4, 1}};
     window_->Settings().ComPort = 9;
@@ -190,7 +172,8 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
     EXPECT_EQ(window_->LinkSelectPort(), 0);
 }
 
-TEST_F(SelectDriveTest, ClosingTheProgressDialogEarlyLeavesTheToolOffLine) {
+// A read closed early by the user, or cut by a drive falling silent, leaves the tool off line.
+TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
     Start();
     engine_->LineFaults().delayMs = 30; // a slow drive: the read takes a while
     int positionAtClose = -1;
@@ -205,10 +188,10 @@ TEST_F(SelectDriveTest, ClosingTheProgressDialogEarlyLeavesTheToolOffLine) {
     EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_FALSE(Driver().Online());
-}
+    EXPECT_TRUE(messages_.Texts().isEmpty());
 
-TEST_F(SelectDriveTest, SilentDriveDuringTheReadEndsOffLineWithOneMessage) {
-    Start();
+    // Silent during the read: off line with the port closed and one message.
+    engine_->LineFaults().delayMs = 0;
     SelectWith(EnterNumber("1"), [this](QDialog& d) {
         {
             const auto lock = engine_->Lock();
@@ -269,6 +252,7 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     ASSERT_EQ(dialog.CPort->count(), 1);
     EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
     EXPECT_TRUE(dialog.BLinkOk->isEnabled());
+    EXPECT_TRUE(dialog.BLinkOk->isDefault());
     EXPECT_EQ(Driver().LinkPorts.size(), 1u);
     EXPECT_GE(scans, 3);
     // Enter in the number field is the Standard Ok; a bad number cancels.

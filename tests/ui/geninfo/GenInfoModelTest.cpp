@@ -55,27 +55,20 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
 
 TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {
     GenInfoTexts t = GenInfoTextsFor(DeviceKind::Std, Table({{0, 0x0401}, {85, 0x0102}}));
-    EXPECT_EQ(t.GroupCaption, QStringLiteral(" Drive "));
-    EXPECT_EQ(t.ModelLabel, QStringLiteral("Drive Ver."));
-    EXPECT_EQ(t.Boot, QStringLiteral(" 1.2"));
-    EXPECT_TRUE(t.HwInfo.isEmpty());
+    EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.Boot, t.HwInfo}),
+              QStringList({" Drive ", "Drive Ver.", " 1.2", ""}));
 
     Registers hardware{{0, 0x05CA}}; // registers 370 on
     for (const int value : {1, 2, 3, 2024, 7, 4, 5, -6})
         hardware.emplace_back(370 + static_cast<int>(hardware.size()) - 1, value);
     t = GenInfoTextsFor(DeviceKind::Drive, Table(hardware));
-    EXPECT_EQ(t.GroupCaption, QStringLiteral(" Tarn Device"));
-    EXPECT_EQ(t.ModelLabel, QStringLiteral("Device Ver."));
-    EXPECT_EQ(t.HwInfo, QStringLiteral("1.2.3   2024:7   4.005.-6"));
-    EXPECT_EQ(t.RelayCaption, QStringLiteral(" Remote Relay OK "));
-    EXPECT_TRUE(t.BootLabel.isEmpty());
+    EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.HwInfo, t.RelayCaption, t.BootLabel}),
+              QStringList({" Tarn Device", "Device Ver.", "1.2.3   2024:7   4.005.-6",
+                           " Remote Relay OK ", ""}));
 
     t = GenInfoTextsFor(DeviceKind::Power, Table({{0, 0x05C8}, {1, 0x0102}, {3, 12}}));
-    EXPECT_EQ(t.BootLabel, QStringLiteral("Boot"));
-    EXPECT_EQ(t.Boot, QStringLiteral("1.2"));
-    EXPECT_EQ(t.SizeLabel, QStringLiteral("Size (kW)"));
-    EXPECT_EQ(t.Application, QStringLiteral("12"));
-    EXPECT_EQ(t.HwInfo, QStringLiteral("0.0.0   0:0   0.000.0"));
+    EXPECT_EQ(QStringList({t.BootLabel, t.Boot, t.SizeLabel, t.Application, t.HwInfo}),
+              QStringList({"Boot", "1.2", "Size (kW)", "12", "0.0.0   0:0   0.000.0"}));
 
     t = GenInfoTextsFor(DeviceKind::Orca230, Table({{0, 15}, {150, 9}}));
     EXPECT_TRUE(t.HwInfo.startsWith(QStringLiteral("9.0.0")));

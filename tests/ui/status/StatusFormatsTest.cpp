@@ -9,27 +9,19 @@ namespace {
 const QLocale C(QLocale::C);
 const QLocale German(QLocale::German, QLocale::Germany);
 
-TEST(StatusFormats, FiveDigitsPadsAndSignsNegatives) {
-    EXPECT_EQ(FormatFiveDigits(0), "00000");
+// The ordinary values are the status view's; here, the edges of each format.
+TEST(StatusFormats, EdgesOfTheNumberAndAngleTexts) {
     EXPECT_EQ(FormatFiveDigits(42), "00042");
-    EXPECT_EQ(FormatFiveDigits(-5), "-00005");
     EXPECT_EQ(FormatFiveDigits(-32768), "-32768");
     EXPECT_EQ(FormatFiveDigits(123456), "123456");
-}
-
-TEST(StatusFormats, AngleFullTurnIs65535) {
     EXPECT_EQ(FormatAngle(AngleDegrees(0), C), "000.0");
-    EXPECT_EQ(FormatAngle(AngleDegrees(65535), C), "360.0");
-    EXPECT_EQ(FormatAngle(AngleDegrees(32768), C), "180.0");
-    EXPECT_EQ(FormatAngle(AngleDegrees(182), C), "001.0"); // 0.9998 rounds up
+    EXPECT_EQ(FormatAngle(AngleDegrees(65535), C), "360.0"); // a full turn
+    EXPECT_EQ(FormatAngle(AngleDegrees(182), C), "001.0");   // 0.9998 rounds up
     EXPECT_EQ(FormatAngle(AngleDegrees(32768), German), "180,0");
-}
-
-TEST(StatusFormats, OneDecimalAndWholeRoundHalfAwayFromZero) {
     EXPECT_EQ(FormatOneDecimal(24.5, C), "24.5");
-    EXPECT_EQ(FormatOneDecimal(-0.1 * 7, C), "-0.7");
     EXPECT_EQ(FormatOneDecimal(0.0, German), "0,0");
     EXPECT_EQ(FormatOneDecimal(-0.04, C), "0.0"); // no sign on a zero result
+    // Whole numbers round half away from zero.
     EXPECT_EQ(FormatWhole(2.5), "3");
     EXPECT_EQ(FormatWhole(-2.5), "-3");
     EXPECT_EQ(FormatWhole(0.4), "0");
@@ -64,34 +56,24 @@ ParamTable TableWith(std::initializer_list<std::pair<int, int>> values) {
     return table;
 }
 
+// The texts of a view's rows, in panel order.
+QStringList Rows(const StatusView& v) {
+    return {v.Speed,    v.Angle,          v.Current,        v.BusVoltage, v.Temperature,
+            v.Position, v.OutputValue[0], v.OutputValue[1], v.Lcd1};
+}
+
 TEST(StatusView, StdRowsComeFromDriveValues) {
-    ParamTable table = TableWith({{59, -5},
-                                  {60, 32768},
-                                  {58, 12},
-                                  {53, 320},
-                                  {55, 41},
-                                  {134, 1},
-                                  {135, 0},
-                                  {66, 7},
-                                  {67, 2},
-                                  {61, -3},
-                                  {62, 9},
-                                  {65, 3}});
+    const std::initializer_list<std::pair<int, int>> values = {
+        {59, -5}, {60, 32768}, {58, 12}, {53, 320}, {55, 41}, {134, 1},
+        {135, 0}, {66, 7},     {67, 2},  {61, -3},  {62, 9},  {65, 3}};
+    ParamTable table = TableWith(values);
     table.FindByAddress(59)->Value = 99; // the display ignores the working value
     const StatusView v = BuildStatusView(table, DeviceKind::Std, C);
-    EXPECT_EQ(v.Speed, "-00005");
-    EXPECT_EQ(v.Angle, "180.0");
-    EXPECT_EQ(v.Current, "00012");
-    EXPECT_EQ(v.BusVoltage, "00320");
-    EXPECT_EQ(v.Temperature, "00041");
-    EXPECT_EQ(v.Position, "65,536");
-    EXPECT_EQ(v.SelectorValue[0], 7);
-    EXPECT_EQ(v.SelectorValue[1], 2);
-    EXPECT_EQ(v.OutputValue[0], "-00003");
-    EXPECT_EQ(v.OutputValue[1], "00009");
+    EXPECT_EQ(Rows(v), QStringList({"-00005", "180.0", "00012", "00320", "00041", "65,536",
+                                    "-00003", "00009", ""}));
+    EXPECT_EQ(v.SelectorValue, (std::array<int, 2>{7, 2}));
     EXPECT_TRUE(v.DriveEnabled);
     EXPECT_FALSE(v.Alarm);
-    EXPECT_TRUE(v.Lcd1.isEmpty());
 }
 
 TEST(StatusView, AlarmFollowsTheKindsAlarmWords) {
@@ -115,27 +97,21 @@ TEST(StatusView, DriveAndOrcaAndPowerRows) {
     const StatusView o = BuildStatusView(
         TableWith({{144, 123}, {145, -7}, {180, 0x524F}, {181, 0x4143}, {182, 0}, {184, 0x3231}}),
         DeviceKind::Orca230, C);
-    EXPECT_EQ(o.I2tRegen, "12.3");
-    EXPECT_EQ(o.IqRef, "-0.7");
-    EXPECT_EQ(o.Lcd1, "ORCA");
-    EXPECT_EQ(o.Lcd2, "12");
+    EXPECT_EQ(QStringList({o.I2tRegen, o.IqRef, o.Lcd1, o.Lcd2}),
+              QStringList({"12.3", "-0.7", "ORCA", "12"}));
 
     const StatusView p = BuildStatusView(
         TableWith({{78, 560}, {79, 65535}, {80, -15}, {81, 994}, {82, 5}, {98, 30}}),
         DeviceKind::Power, German);
-    EXPECT_EQ(p.PowerBusVoltage, "560");
-    EXPECT_EQ(p.BackupVoltage, "6553,5"); // unsigned
-    EXPECT_EQ(p.PowerCurrent, "-1,5");
-    EXPECT_EQ(p.I2tCurrent, "99");
-    EXPECT_EQ(p.PowerI2tRegen, "1"); // 0.5 rounds away from zero
-    EXPECT_EQ(p.PowerTemperature, "00030");
-}
+    // The backup voltage is unsigned; 0.5 rounds away from zero.
+    EXPECT_EQ(QStringList({p.PowerBusVoltage, p.BackupVoltage, p.PowerCurrent, p.I2tCurrent,
+                           p.PowerI2tRegen, p.PowerTemperature}),
+              QStringList({"560", "6553,5", "-1,5", "99", "1", "00030"}));
 
-TEST(StatusView, MissingRegistersReadAsZero) {
-    const StatusView v = BuildStatusView(ParamTable(), DeviceKind::Std, C);
-    EXPECT_EQ(v.Speed, "00000");
-    EXPECT_EQ(v.Position, "0");
-    EXPECT_FALSE(v.Alarm);
+    // Missing registers read as zero.
+    const StatusView none = BuildStatusView(ParamTable(), DeviceKind::Std, C);
+    EXPECT_EQ(QStringList({none.Speed, none.Position}), QStringList({"00000", "0"}));
+    EXPECT_FALSE(none.Alarm);
 }
 
 } // namespace

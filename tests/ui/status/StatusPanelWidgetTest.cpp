@@ -42,10 +42,9 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     // A Power unit shows its own group only.
     panel.ApplyLayout(Layout(true, DeviceKind::Power));
-    EXPECT_FALSE(panel.GPowerStatus->isHidden());
-    EXPECT_TRUE(panel.GDriveStatus->isHidden());
-    EXPECT_TRUE(panel.PDive->isHidden());
-    EXPECT_FALSE(panel.GAlarmList->isHidden());
+    EXPECT_EQ((std::vector{panel.GPowerStatus->isHidden(), panel.GDriveStatus->isHidden(),
+                           panel.PDive->isHidden(), panel.GAlarmList->isHidden()}),
+              (std::vector{false, true, true, false}));
     EXPECT_FALSE(panel.RequestButtonsEnabled());
 }
 
@@ -112,15 +111,13 @@ TEST_F(PanelTest, GoingOffLineClearsEverything) {
     emit panel.COut[0]->activated(1);
     EXPECT_EQ(panel.LSpeed->text(), "00000");
     panel.ApplyLayout(Layout(false, DeviceKind::Orca230));
-    EXPECT_TRUE(panel.LSpeed->text().isEmpty());
-    EXPECT_TRUE(panel.LLcd[0]->text().isEmpty());
-    EXPECT_FALSE(panel.SelectorChanged(0));
+    EXPECT_EQ(panel.LSpeed->text() + panel.LLcd[0]->text(), "");
     EXPECT_EQ(panel.COut[0]->currentIndex(), -1);
-    EXPECT_FALSE(panel.COut[0]->isEnabled());
-    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
-    EXPECT_FALSE(panel.BDEn->isEnabled());
-    EXPECT_FALSE(panel.BAllarm->isEnabled());
-    EXPECT_TRUE(panel.SDriveState->isHidden());
+    // Nothing pending, nothing to press, no state marker.
+    EXPECT_EQ((std::vector{panel.SelectorChanged(0), panel.COut[0]->isEnabled(),
+                           panel.RequestPending(DriveRequest::Enable), panel.BDEn->isEnabled(),
+                           panel.BAllarm->isEnabled(), !panel.SDriveState->isHidden()}),
+              std::vector<bool>(6, false));
 }
 
 } // namespace

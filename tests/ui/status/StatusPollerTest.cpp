@@ -4,56 +4,63 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <vector>
 
 namespace kelm::test {
 namespace {
 
-QStringList Reads(std::initializer_list<int> addresses) {
+// The reads of one plain-drive status pass, in order.
+QStringList StdReads() {
     QStringList list;
-    for (int a : addresses)
-        list << QStringLiteral("R%1x1").arg(a);
+    for (int a : {51, 52, 83, 84, 134, 55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139})
+        list << QStringLiteral("R%1x%2").arg(a).arg(a == 134 ? 2 : 1);
     return list;
 }
 
 struct PollFixture : ::testing::Test {
+    // The host's selector marks, pending requests and written tags, selector/enable first.
+    QString Marks() const {
+        const auto bits = [](const bool(&b)[2]) {
+            return QStringLiteral("%1").arg(b[0] * 10 + b[1], 2, 10, QLatin1Char('0'));
+        };
+        return bits(host.changed) + " " + bits(host.down) + " " + bits(host.written);
+    }
+    // A register's drive value and working value in the table.
+    std::pair<int, int> Entry(int address) {
+        const ParamEntry* e = link.table.FindByAddress(static_cast<std::uint16_t>(address));
+        return {e->DriveValue, e->Value};
+    }
+    void SetRegister(std::uint16_t address, std::uint16_t value) { // at the drive and in the table
+        link.registers[address] = value;
+        link.table.FindByAddress(address)->Value = static_cast<std::int16_t>(value);
+    }
+
     FakeStatusLink link;
     FakePollHost host;
     StatusPoller poller{link, host};
 };
+using Pair = std::pair<int, int>;
 
 TEST_F(PollFixture, StdReadsEveryRegisterInOrderAndRefreshes) {
     link.registers[59] = static_cast<std::uint16_t>(-5);
     link.registers[134] = 1;
     link.registers[135] = 2;
     poller.Poll();
-    QStringList expected = Reads({51, 52, 83, 84});
-    expected << "R134x2";
-    expected << Reads({55, 53, 58, 59, 60, 66, 67, 61, 62, 65, 72, 138, 139});
-    EXPECT_EQ(link.requests, expected);
+    EXPECT_EQ(link.requests, StdReads());
     EXPECT_EQ(host.events, QStringList{"refresh"});
-    EXPECT_EQ(link.table.FindByAddress(59)->DriveValue, -5);
-    EXPECT_EQ(link.table.FindByAddress(59)->Value, -5);
-    EXPECT_EQ(link.table.FindByAddress(134)->Value, 1);
-    EXPECT_EQ(link.table.FindByAddress(135)->DriveValue, 2);
+    EXPECT_EQ((std::vector{Entry(59), Entry(134), Entry(135)}),
+              (std::vector<Pair>{{-5, -5}, {1, 1}, {2, 2}}));
 }
 
+// The next poll writes nothing: the selectors follow the drive again.
 TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
-    host.changed[0] = true;
+    host.changed[0] = host.changed[1] = host.down[0] = true;
     host.index[0] = 7; // "V_bus"
-    host.changed[1] = true;
     host.index[1] = 3;
-    host.down[0] = true;
     poller.Poll();
-    ASSERT_GE(link.requests.size(), 4);
-    EXPECT_EQ(link.requests.mid(0, 4), (QStringList{"W66=7", "W67=3", "W73=1", "R51x1"}));
-    EXPECT_FALSE(host.changed[0]);
-    EXPECT_FALSE(host.changed[1]);
-    EXPECT_FALSE(host.down[0]);
-    EXPECT_TRUE(host.written[0]);
-    // The next poll writes nothing: the selectors follow the drive again.
-    link.requests.clear();
     poller.Poll();
-    EXPECT_EQ(link.requests.first(), "R51x1");
+    EXPECT_EQ(link.requests, QStringList({"W66=7", "W67=3", "W73=1"}) + StdReads() + StdReads());
+    EXPECT_EQ(Marks(), "00 00 10");
 }
 
 TEST_F(PollFixture, FailedSelectorWriteKeepsMarkAndGoesOffLine) {
@@ -61,7 +68,7 @@ TEST_F(PollFixture, FailedSelectorWriteKeepsMarkAndGoesOffLine) {
     host.index[0] = 2;
     link.failAt = 66;
     poller.Poll();
-    EXPECT_TRUE(host.changed[0]);
+    EXPECT_EQ(Marks(), "10 00 00");
     EXPECT_EQ(link.requests, QStringList{"W66=2"});
     EXPECT_TRUE(host.events.isEmpty()); // no refresh off line
 }
@@ -70,34 +77,27 @@ TEST_F(PollFixture, FailedEnableWriteLeavesButtonDownWithTagCleared) {
     host.down[1] = true;
     link.failAt = 74;
     poller.Poll();
-    EXPECT_TRUE(host.down[1]);
-    EXPECT_FALSE(host.written[1]);
+    EXPECT_EQ(Marks(), "00 01 00");
     EXPECT_EQ(link.requests, QStringList{"W74=1"});
 }
 
+// A non-zero force request in 73 is written and read back after the digital refresh.
 TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
-    host.digitalOpen = true;
-    host.down[0] = true;
-    host.down[1] = true;
-    link.registers[73] = 4;
-    link.table.FindByAddress(73)->Value = 4;
+    host.digitalOpen = host.down[0] = host.down[1] = true;
+    SetRegister(73, 4);
     poller.Poll();
-    EXPECT_FALSE(link.requests.contains("W73=1"));
-    EXPECT_FALSE(host.down[0]);
-    EXPECT_FALSE(host.down[1]);
-    EXPECT_EQ(host.events.mid(0, 2), (QStringList{"switch on", "switch off"}));
-    EXPECT_EQ(host.events.mid(2), (QStringList{"refresh", "digital"}));
-    // A non-zero force request in 73 is written and read back after the digital refresh.
-    EXPECT_EQ(link.requests.mid(link.requests.size() - 2), (QStringList{"W73=4", "R73x1"}));
+    EXPECT_EQ(Marks(), "00 00 00");
+    EXPECT_EQ(host.events, (QStringList{"switch on", "switch off", "refresh", "digital"}));
+    EXPECT_EQ(link.requests, StdReads() + QStringList({"W73=4", "R73x1"}));
 }
 
 TEST_F(PollFixture, FailedPositionReadShowsZeroAndStopsTheCycle) {
     link.table.FindByAddress(134)->DriveValue = 9;
     link.failAt = 134;
     poller.Poll();
-    EXPECT_EQ(link.table.FindByAddress(134)->DriveValue, 0);
-    EXPECT_EQ(link.table.FindByAddress(135)->Value, 0);
-    EXPECT_EQ(link.requests.last(), "R134x2");
+    EXPECT_EQ(Entry(134).first, 0);
+    EXPECT_EQ(Entry(135).second, 0);
+    EXPECT_EQ(link.requests, StdReads().mid(0, 5));
     EXPECT_TRUE(host.events.isEmpty());
 }
 
@@ -105,18 +105,16 @@ TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
     link.kind = DeviceKind::Orca230;
     for (int a = 51; a <= 190; ++a)
         link.registers[static_cast<std::uint16_t>(a)] = static_cast<std::uint16_t>(a + 1000);
-    link.table.FindByAddress(54)->DriveValue = -1;
+    link.table.FindByAddress(54)->DriveValue = -1; // in the block, not taken
     poller.Poll();
     EXPECT_EQ(link.requests, (QStringList{"R51x9", "R60x8", "R72x13", "R134x12", "R180x8"}));
-    EXPECT_EQ(link.table.FindByAddress(55)->DriveValue, 1055);
-    EXPECT_EQ(link.table.FindByAddress(55)->Value, 1055);
-    EXPECT_EQ(link.table.FindByAddress(54)->DriveValue, -1); // in the block, not taken
-    EXPECT_EQ(link.table.FindByAddress(145)->DriveValue, 1145);
-    EXPECT_EQ(link.table.FindByAddress(187)->DriveValue, 1187);
+    EXPECT_EQ((std::vector{Entry(55), Entry(54), Entry(145), Entry(187)}),
+              (std::vector<Pair>{{1055, 1055}, {-1, 0}, {1145, 1145}, {1187, 1187}}));
     EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
-TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedForAtMostFortyCycles) {
+// While a capture is armed the status part waits, at most forty cycles.
+TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     link.kind = DeviceKind::Orca230;
     host.scopeOpen = true;
     link.scope.FindByAddress(50000)->Value = 1;
@@ -131,46 +129,40 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedForAtMostFortyCycles) {
     poller.Poll(); // the 40th skip lets the status part run once
     EXPECT_EQ(poller.SkipCount(), 0);
     EXPECT_EQ(link.requests.first(), "R51x9");
-}
-
-TEST_F(PollFixture, OrcaCaptureCompleteRunsHandler) {
-    link.kind = DeviceKind::Orca230;
-    host.scopeOpen = true;
-    link.scope.FindByAddress(50000)->Value = 1;
+    // A finished capture runs the scope's handler instead of the status part.
+    link.requests.clear();
+    host.events.clear();
     link.scope.FindByAddress(50000)->DriveValue = 2;
     poller.Poll();
     EXPECT_EQ(host.events, (QStringList{"scope step", "capture complete"}));
     EXPECT_TRUE(link.requests.isEmpty());
-}
-
-TEST_F(PollFixture, TickMarkNeverWrapsToZero) {
-    link.kind = DeviceKind::Orca230;
-    link.scope.FindByAddress(50000)->Value = 1;
+    // Armed without the scope window, the shortened pause never wraps the tick mark to zero.
+    host.scopeOpen = false;
+    link.scope.FindByAddress(50000)->DriveValue = 1;
     link.tick = 300;
     poller.Poll();
     EXPECT_NE(link.tick, 0u);
     EXPECT_LT(link.tick, 300u);
 }
 
+const QStringList kDriveReads{"R116x5", "R184x4", "R193x5", "R207x6", "R198x2", "R28x1", "R34x1"};
+
 TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     link.kind = DeviceKind::Drive;
-    host.changed[1] = true;
+    host.changed[1] = host.down[0] = true;
     host.index[1] = 200;
-    host.down[0] = true;
     link.registers[185] = 77;
     poller.Poll();
-    EXPECT_EQ(link.requests, (QStringList{"W210=200", "W200=1", "R116x5", "R184x4", "R193x5",
-                                          "R207x6", "R198x2", "R28x1", "R34x1"}));
-    EXPECT_EQ(link.table.FindByAddress(185)->DriveValue, 0); // not taken
+    EXPECT_EQ(link.requests, QStringList({"W210=200", "W200=1"}) + kDriveReads);
+    EXPECT_EQ(Entry(185).first, 0); // not taken
 }
 
 TEST_F(PollFixture, DriveDigitalPageUsesRequestRegisters200And201) {
     link.kind = DeviceKind::Drive;
     host.digitalOpen = true;
-    link.registers[201] = 2;
-    link.table.FindByAddress(201)->Value = 2;
+    SetRegister(201, 2);
     poller.Poll();
-    EXPECT_EQ(link.requests.mid(link.requests.size() - 2), (QStringList{"W201=2", "R201x1"}));
+    EXPECT_EQ(link.requests, kDriveReads + QStringList({"W201=2", "R201x1"}));
 }
 
 TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
@@ -180,19 +172,14 @@ TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
     host.down[0] = true; // Power never writes requests
     poller.Poll();
     EXPECT_EQ(link.requests, (QStringList{"R78x10", "R98x1"}));
-    EXPECT_EQ(link.table.FindByAddress(79)->DriveValue, 245);
-    EXPECT_EQ(link.table.FindByAddress(79)->Value, 3);
+    EXPECT_EQ(Entry(79), Pair(245, 3));
     EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
 TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
-    ParamTable small;
-    ParamEntry e;
-    e.Address = 51;
-    small.Add(e);
-    link.table = small;
+    link.table = FakeStatusLink::MakeTable(51, 51);
     poller.Poll();
-    EXPECT_EQ(link.requests.size(), 18);
+    EXPECT_EQ(link.requests, StdReads());
     EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 

@@ -25,11 +25,7 @@ protected:
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
         // The link adapter on COM10, seen by the selection dialog.
-        previousScan = InstallLinkPortScan([] { return std::vector{DiscoveredPort{10, 1}}; });
-    }
-    void TearDown() override {
-        InstallLinkPortScan(previousScan);
-        ToolFixture::TearDown();
+        ScanLinkPorts([] { return std::vector{DiscoveredPort{10, 1}}; });
     }
 
     // Starts the main window; its selection picks the link port, then `overview` runs
@@ -52,14 +48,6 @@ protected:
         ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
         ASSERT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() != 'R'; }, 30000));
     }
-    int Executed(const char* className) {
-        int count = 0;
-        for (const auto& record : dialogs_->Executed())
-            count += record.ClassName == className;
-        return count;
-    }
-
-    LinkPortScan previousScan;
 };
 
 TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
@@ -68,9 +56,9 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     bool chosen = false;
     SelectThroughOverview([&](TFTarnSel& dialog) {
         ASSERT_EQ(dialog.UnitCount(), 4);
-        EXPECT_EQ(dialog.ProgressMaximum(), 4);
-        EXPECT_EQ(dialog.ProgressPosition(), 4);
-        EXPECT_EQ(dialog.RefreshTag(), 1);
+        EXPECT_EQ(
+            std::tuple(dialog.ProgressMaximum(), dialog.ProgressPosition(), dialog.RefreshTag()),
+            std::tuple(4, 4, 1));
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(dialog.Panel(i).LinkId->text(), QString::number(i + 1));
         EXPECT_TRUE(dialog.Panel(0).IsPower());
@@ -102,8 +90,8 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     ASSERT_TRUE(chosen);
     TDriver& driver = window_->Driver();
     EXPECT_EQ(Executed("kelm::TFConnectD"), 1); // the unit's table was read
-    EXPECT_EQ(driver.CurrentKind(), DeviceKind::Drive);
-    EXPECT_EQ(window_->Master().DeviceAddress, 3);
+    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+              std::pair(DeviceKind::Drive, std::uint8_t{3}));
     EXPECT_TRUE(driver.Online());
     EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");
