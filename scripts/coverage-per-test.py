@@ -143,7 +143,7 @@ def union(results, skip=lambda name: False):
 def show(title, lines, branches, limit=60):
     print(f'{title}: {len(lines)} lines, {len(branches)} branch outcomes')
     places = collections.defaultdict(set)
-    for item in list(lines) + [b.split('/')[0] for b in branches]:
+    for item in list(lines) + [b.rsplit('/', 1)[0] for b in branches]:
         path, line = item.rsplit(':', 1)
         places[path].add(int(line))
     for path, numbers in sorted(places.items())[:limit]:
@@ -254,26 +254,23 @@ def candidates(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
     sub = parser.add_subparsers(dest='command', required=True)
-    p = sub.add_parser('run')
-    p.add_argument('out')
-    p.add_argument('--exe', help='regular expression on test executable names')
-    p.add_argument('--lanes', type=int, default=2)
-    p.set_defaults(func=run)
-    p = sub.add_parser('who')
-    p.add_argument('result')
-    p.add_argument('test')
-    p.set_defaults(func=who)
-    p = sub.add_parser('without')
-    p.add_argument('result')
-    p.add_argument('tests', nargs='+')
-    p.set_defaults(func=without)
-    p = sub.add_parser('lost')
-    p.add_argument('base')
-    p.add_argument('new')
-    p.set_defaults(func=lost)
-    p = sub.add_parser('candidates')
-    p.add_argument('result')
-    p.set_defaults(func=candidates)
+    run_parser = sub.add_parser('run')
+    run_parser.add_argument('out')
+    run_parser.add_argument('--exe', help='regular expression on test executable names')
+    run_parser.add_argument('--lanes', type=int, default=2)
+    run_parser.set_defaults(func=run)
+    # The questions on measured results: name, positional arguments, function.
+    for name, arguments, func in (('who', ['result', 'test'], who),
+                                  ('lost', ['base', 'new'], lost),
+                                  ('candidates', ['result'], candidates)):
+        question = sub.add_parser(name)
+        for argument in arguments:
+            question.add_argument(argument)
+        question.set_defaults(func=func)
+    without_parser = sub.add_parser('without')
+    without_parser.add_argument('result')
+    without_parser.add_argument('tests', nargs='+')
+    without_parser.set_defaults(func=without)
     args = parser.parse_args()
     args.func(args)
 
