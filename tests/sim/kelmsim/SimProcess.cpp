@@ -9,9 +9,14 @@
 namespace kelm::sim::test {
 
 SimProcess::~SimProcess() {
+    // A stop signal ends the simulator as Ctrl+C would (its exit also writes coverage
+    // counters); one that does not stop in time is killed.
     if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(3000);
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
     }
 }
 
