@@ -1,8 +1,8 @@
 // Runs the kelmctl executable on configuration folders written by the test.
 #include "ConfigFixtures.h"
+#include "common/ProgramRun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <vector>
@@ -10,35 +10,16 @@
 namespace kelm {
 namespace {
 
-struct RunResult {
-    int ExitCode = -1;
-    QString Out;
-    QString Err;
-};
-
-RunResult RunProgram(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    RunResult run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        return run;
-    }
-    run.ExitCode = process.exitCode();
-    run.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.Err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-RunResult Kelmctl(const QStringList& arguments) {
-    return RunProgram(QStringLiteral(KELM_KELMCTL_PATH), arguments);
+// kelmctl in the environment the test runs in.
+test::ProgramRun Kelmctl(const QStringList& arguments) {
+    return test::RunProgram(QStringLiteral(KELM_KELMCTL_PATH), arguments);
 }
 
 // Every program's command line: help and version, and bad input refused with one line on
 // stderr and a non-zero exit, before anything is opened.
 TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
-    const RunResult help = Kelmctl({"--help"});
-    EXPECT_EQ(help.ExitCode, 0);
+    const test::ProgramRun help = Kelmctl({"--help"});
+    EXPECT_EQ(help.Code, 0);
     EXPECT_TRUE(help.Out.contains("check-config [BINDIR]") && help.Out.contains("--yes"));
     QTemporaryDir dir;
     const QString folder = dir.path();
@@ -92,9 +73,9 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
     cases.push_back({drive, {"expert"}, 2, "unknown word \"expert\""});
 #endif
     for (const Case& c : cases) {
-        const RunResult run = RunProgram(c.Program, c.Arguments);
+        const test::ProgramRun run = test::RunProgram(c.Program, c.Arguments);
         const QString where = c.Program.section('/', -1) + ' ' + c.Arguments.join(' ');
-        EXPECT_EQ(run.ExitCode, c.ExitCode) << qPrintable(where) << qPrintable(run.Err);
+        EXPECT_EQ(run.Code, c.ExitCode) << qPrintable(where) << qPrintable(run.Err);
         const QString& said = c.ExitCode == 0 ? run.Out : run.Err;
         EXPECT_TRUE(said.contains(c.Says)) << qPrintable(where) << qPrintable(said);
         if (c.ExitCode != 0) {
@@ -119,14 +100,14 @@ TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
         const QString bin = dir.path() + "/MyBin";
         test::WriteGoodConfigSet(bin);
         ASSERT_TRUE(!*file || QFile::remove(bin + "/" + file));
-        const RunResult run = Kelmctl({"check-config", bin});
-        EXPECT_EQ(std::tuple(run.ExitCode, run.Err, run.Out), std::tuple(exitCode, err, QString()))
+        const test::ProgramRun run = Kelmctl({"check-config", bin});
+        EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out), std::tuple(exitCode, err, QString()))
             << file;
         EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     }
     // Without BINDIR the set beside the executable is checked (the shipped one, whose
     // contents ShippedSet checks); --yes changes nothing there.
-    EXPECT_EQ(Kelmctl({"--yes", "check-config"}).ExitCode, 0);
+    EXPECT_EQ(Kelmctl({"--yes", "check-config"}).Code, 0);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // profiles, the recorder, the procedures) against a running kelmsim.
 #include "sim/kelmsim/SimProcess.h"
 
-#include "e2e/Kelmctl.h"
+#include "common/ProgramRun.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ protected:
         }
         return out;
     }
-    CtlRun Ctl(const QStringList& arguments) {
+    ProgramRun Ctl(const QStringList& arguments) {
         return Kelmctl(QStringList{"--device", sim.Path()} + arguments, File("config"));
     }
 
@@ -62,7 +62,7 @@ protected:
                 ASSERT_TRUE(sim.Command(step.Control));
             }
             const qsizetype mark = Logged().size();
-            const CtlRun run = Ctl(step.Arguments);
+            const ProgramRun run = Ctl(step.Arguments);
             EXPECT_EQ(run.Code, step.Code) << run.Err.toStdString();
             QStringList written = Logged(mark, true);
             if (step.Writes) {
@@ -101,7 +101,7 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
     edited.replace(QRegularExpression("\nMotor Poles\t0*7\t[^\r]*"), "\nMotor Poles\t7\t999");
     ASSERT_TRUE(Write("edited.dev", edited));
     ASSERT_TRUE(Write("bad.dev", "not a parameter file\r\n"));
-    const CtlRun compare = Ctl({"compare", File("edited.dev")});
+    const ProgramRun compare = Ctl({"compare", File("edited.dev")});
     ASSERT_EQ(compare.Code, 1); // rows differ: register 7 alone
     const QStringList marked = compare.Out.split('\n').filter(QRegularExpression("^\\*"));
     ASSERT_EQ(marked.size(), 1) << compare.Out.toStdString();
@@ -168,7 +168,7 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
 // One record: the chosen signals in the header, one line per sample; a recorder that never
 // completes fails after the time limit naming the line, and no file is left.
 TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
-    const CtlRun captured =
+    const ProgramRun captured =
         Ctl({"scope", "--signal1", "2", "--signal2", "0", "--window", "50", File("rec.csv")});
     ASSERT_EQ(captured.Code, 0) << captured.Err.toStdString();
     const QStringList lines = Text("rec.csv").split("\r\n");

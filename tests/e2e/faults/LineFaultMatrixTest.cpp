@@ -2,7 +2,7 @@
 // inside it) on a pseudo-terminal to kelmsim. Per cell: no hang, the right exit and message,
 // three tries of the failing request, files never half-written, and the line usable again
 // once the fault is gone.
-#include "e2e/Kelmctl.h"
+#include "common/ProgramRun.h"
 #include "sim/kelmsim/SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +119,7 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             const qsizetype mark = Logged(log, 0).size();
             for (const QString& command : fault.Commands)
                 ASSERT_TRUE(sim.Command(command));
-            const kelm::test::CtlRun run = kelmctl(op.Link, op.Words);
+            const kelm::test::ProgramRun run = kelmctl(op.Link, op.Words);
             const std::string err = run.Err.toStdString();
             ASSERT_NE(run.Code, -1) << "kelmctl hung";
             EXPECT_EQ(run.Code, fault.Survives ? 0 : 1) << err;
@@ -139,7 +139,7 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
             // behind the same link name).
             ASSERT_TRUE(sim.Command("faults off"));
             QThread::msleep(fault.LateMs);
-            const kelm::test::CtlRun after =
+            const kelm::test::ProgramRun after =
                 kelmctl(op.Link, op.Link ? op.Words : QStringList{"read", "0"});
             EXPECT_EQ(after.Code, 0) << after.Err.toStdString();
         }

@@ -3,8 +3,8 @@
 // bare pseudo-terminal: a dead line and the link line settings. The master's handling of bad
 // replies is checked on the core's fake channel.
 #include "../../core/link/Pty.h"
+#include "common/ProgramRun.h"
 #include "core/settings/SettingsStore.h"
-#include "e2e/Kelmctl.h"
 
 #include <gtest/gtest.h>
 #include <modbus/modbus.h>
@@ -54,7 +54,7 @@ private:
     std::thread thread_;
 };
 
-CtlRun RunKelmctl(const QStringList& arguments) {
+ProgramRun RunKelmctl(const QStringList& arguments) {
     static QTemporaryDir config;
     return Kelmctl(arguments, config.path());
 }
@@ -75,7 +75,7 @@ TEST(ModbusPeer, KelmctlWritesAndReadsBlocks) {
         values << QString::number(i * 1001 - 20000);
         printed += QStringLiteral("%1\t%2\n").arg(300 + i).arg(std::uint16_t(i * 1001 - 20000));
     }
-    CtlRun run = RunKelmctl(connection + QStringList{"write", "300"} + values);
+    ProgramRun run = RunKelmctl(connection + QStringList{"write", "300"} + values);
     EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
     EXPECT_EQ(server.Registers()[301], std::uint16_t(-18999));
     EXPECT_EQ(server.Registers()[344], 24044);
@@ -104,7 +104,7 @@ TEST(KelmctlRaw, DeadLineAndBadInputFail) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Arguments.join(' ').toStdString());
-        const CtlRun run = RunKelmctl(c.Arguments);
+        const ProgramRun run = RunKelmctl(c.Arguments);
         EXPECT_EQ(run.Code, c.Code);
         EXPECT_TRUE(run.Err.contains(c.Says)) << run.Err.toStdString();
         EXPECT_TRUE(run.Out.isEmpty());
