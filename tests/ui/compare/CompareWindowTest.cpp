@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "core/drive/TDriver.h"
+#include "core/files/FileTestSupport.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/compare/CompareCommands.h"
 #include "ui/compare/CompareGrid.h"
@@ -42,13 +43,10 @@ protected:
     // A device parameter file of the plain kind with the given rows (name, address, value).
     QString WriteFile(const QString& name, const QStringList& rows) {
         const QString path = Folder() + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        QStringList lines{
-            QStringLiteral("Kelm Industries"), QStringLiteral("Device Configuration File"),
-            QStringLiteral("Sunday 6 December 2026 20:00"), QStringLiteral("Name\tAddress\tValue")};
-        lines << rows;
-        file.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        QByteArray body = testing::DeviceHeading;
+        for (const QString& row : rows)
+            body += (row + QStringLiteral("\r\n")).toLatin1();
+        testing::WriteBytes(path, body);
         return path;
     }
     static QString Row(const ParamEntry& e, int value) {
