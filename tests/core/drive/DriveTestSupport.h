@@ -7,6 +7,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/link/RegisterFrames.h"
 #include "core/seams/RecordingMessages.h"
+#include "sim/engine/Frames.h"
 #include "ui/shell/WaitFor.h"
 
 #include <QCoreApplication>
@@ -35,15 +36,12 @@ public:
 
     Delivery Answer(std::span<const std::uint8_t> data) {
         std::lock_guard lock(mutex_);
-        if (data.size() < 8 || !frames::CrcMatches(data.data(), data.size() - 2))
+        const sim::DecodeResult decoded =
+            sim::DecodeRequest(sim::FrameVariant::Plain, data.data(), data.size());
+        if (decoded.status != sim::DecodeStatus::Valid)
             return {};
-        const auto word = [data](std::size_t i) {
-            return static_cast<std::uint16_t>(data[i] << 8 | data[i + 1]);
-        };
-        Request request{data[1], word(2), word(4), {}};
-        if (request.Function == frames::WriteFunction)
-            for (std::size_t i = 0; i < request.Count && 8 + 2 * i < data.size(); ++i)
-                request.Values.push_back(word(7 + 2 * i));
+        const sim::Request& frame = decoded.request;
+        const Request request{frame.function, frame.firstRegister, frame.count, frame.values};
         requests_.push_back(request);
         for (int i = 0; i < request.Count; ++i) {
             if (ThrowAt.count(static_cast<std::uint16_t>(request.Address + i)))
@@ -51,25 +49,21 @@ public:
             if (Silent.count(static_cast<std::uint16_t>(request.Address + i)))
                 return {};
         }
-        std::vector<std::uint8_t> reply{data[0], request.Function};
-        if (request.Function == frames::ReadFunction) {
-            reply.push_back(static_cast<std::uint8_t>(2 * request.Count));
+        if (request.Function == sim::FunctionRead) {
+            std::vector<std::uint16_t> values;
             for (int i = 0; i < request.Count; ++i) {
                 const auto a = static_cast<std::uint16_t>(request.Address + i);
-                const std::uint16_t value = OnRead ? OnRead(a) : Registers[a];
-                reply.insert(reply.end(), {static_cast<std::uint8_t>(value >> 8),
-                                           static_cast<std::uint8_t>(value & 0xFF)});
+                values.push_back(OnRead ? OnRead(a) : Registers[a]);
             }
-        } else {
-            for (std::size_t i = 0; i < request.Values.size(); ++i)
-                Registers[static_cast<std::uint16_t>(request.Address + i)] = request.Values[i];
-            reply.insert(reply.end(), data.begin() + 2, data.begin() + 6);
-            if (OnWrite)
-                OnWrite(request);
+            return {sim::EncodeReadReply(sim::FrameVariant::Plain, frame.address, request.Address,
+                                         values)};
         }
-        reply.resize(reply.size() + 2);
-        frames::AppendCrc(reply.data(), reply.size() - 2);
-        return {reply};
+        for (std::size_t i = 0; i < request.Values.size(); ++i)
+            Registers[static_cast<std::uint16_t>(request.Address + i)] = request.Values[i];
+        if (OnWrite)
+            OnWrite(request);
+        return {sim::EncodeWriteReply(sim::FrameVariant::Plain, frame.address, request.Address,
+                                      request.Count)};
     }
 
     std::vector<Request> Requests() const {
