@@ -57,18 +57,7 @@ void ToolFixture::ScanLinkPorts(LinkPortScan scan) {
 }
 
 void ToolFixture::BuildEngine(sim::SimKind kind) {
-    sim::SetupOptions options;
-    options.kind = kind;
-    sim::KindTables tables;
-    QString error;
-    ASSERT_TRUE(sim::LoadTablesFor(kind, Folder() + QStringLiteral("Bin"), tables, error))
-        << error.toStdString();
-    engine_ = std::shared_ptr<sim::Engine>(sim::BuildEngine(options, tables, TickCount(), error));
-    ASSERT_TRUE(engine_) << error.toStdString();
-    engine_->SetObserver([this](const sim::ExchangeRecord& record) {
-        const std::lock_guard lock(recordsMutex_);
-        records_.push_back(record);
-    });
+    BuildSim(kind, Folder() + QStringLiteral("Bin"));
 }
 
 void ToolFixture::ShowWindow(ShellFlows flows) {
@@ -86,8 +75,7 @@ void ToolFixture::MakeWindow(ShellFlows flows, QStringList arguments) {
     options.ExecutableFolder = Folder();
     options.SettingsFile = Folder() + QStringLiteral("settings.ini");
     options.Arguments = std::move(arguments);
-    std::shared_ptr<sim::Engine> engine = engine_;
-    options.MakeChannel = [this, engine] {
+    options.MakeChannel = [this, engine = engine] {
         auto channel = std::make_unique<CountingChannel>(engine, portOpens_);
         channel_ = channel.get();
         return channel;
@@ -143,34 +131,6 @@ int ToolFixture::Executed(const char* className) const {
     for (const auto& record : dialogs_->Executed())
         count += record.ClassName == QLatin1String(className);
     return count;
-}
-
-void ToolFixture::Control(const QString& line) {
-    auto lock = engine_->Lock();
-    const sim::ControlResult result = sim::ApplyControlCommand(*engine_, line, TickCount());
-    EXPECT_TRUE(result.ok) << result.message.toStdString();
-}
-
-std::uint16_t ToolFixture::SimRegister(std::uint8_t address, std::uint16_t reg) {
-    auto lock = engine_->Lock();
-    sim::Device* device = engine_->FindDevice(address);
-    return device != nullptr ? device->Registers().Get(reg) : 0;
-}
-
-void ToolFixture::SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value) {
-    auto lock = engine_->Lock();
-    if (sim::Device* device = engine_->FindDevice(address))
-        device->Registers().Set(reg, value);
-}
-
-std::vector<sim::ExchangeRecord> ToolFixture::Records() {
-    const std::lock_guard lock(recordsMutex_);
-    return records_;
-}
-
-void ToolFixture::ClearRecords() {
-    const std::lock_guard lock(recordsMutex_);
-    records_.clear();
 }
 
 } // namespace kelm::test

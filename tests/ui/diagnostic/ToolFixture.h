@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/RecordedSim.h"
 #include "core/seams/RecordingMessages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Engine.h"
@@ -22,7 +23,7 @@ namespace kelm::test {
 // The main window on an in-memory simulated drive or link, with the shipped configuration
 // set in a private installation folder. Messages are recorded and dialogs scripted, so no
 // real modal dialog can open. Every request the simulator decodes is recorded.
-class ToolFixture : public ::testing::Test {
+class ToolFixture : public ::testing::Test, public RecordedSim {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -52,18 +53,12 @@ protected:
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
         return test::WaitFor(condition, timeoutMs);
     }
-    void Control(const QString& line);
-    std::uint16_t SimRegister(std::uint8_t address, std::uint16_t reg);
-    void SetSimRegister(std::uint8_t address, std::uint16_t reg, std::uint16_t value);
-    std::vector<sim::ExchangeRecord> Records();
-    void ClearRecords();
     QString Folder() const { return install_.path() + QLatin1Char('/'); }
     // The link ports the selection dialog sees until the test ends.
     void ScanLinkPorts(LinkPortScan scan);
 
     RecordingMessages messages_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<TFPrincipale> window_;
     QStringList launched_;               // programs the window started
     sim::SimChannel* channel_ = nullptr; // the window's channel
@@ -71,8 +66,6 @@ protected:
 
 private:
     QTemporaryDir install_;
-    std::mutex recordsMutex_;
-    std::vector<sim::ExchangeRecord> records_;
     std::optional<LinkPortScan> previousScan_;
 };
 

@@ -175,7 +175,7 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
 // A read closed early by the user, or cut by a drive falling silent, leaves the tool off line.
 TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
     Start();
-    engine_->LineFaults().delayMs = 30; // a slow drive: the read takes a while
+    engine->LineFaults().delayMs = 30; // a slow drive: the read takes a while
     int positionAtClose = -1;
     SelectWith(EnterNumber("1"), [&](QDialog& d) {
         auto& progress = static_cast<TFConnectD&>(d);
@@ -191,11 +191,11 @@ TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
     EXPECT_TRUE(messages_.Texts().isEmpty());
 
     // Silent during the read: off line with the port closed and one message.
-    engine_->LineFaults().delayMs = 0;
+    engine->LineFaults().delayMs = 0;
     SelectWith(EnterNumber("1"), [this](QDialog& d) {
         {
-            const auto lock = engine_->Lock();
-            engine_->FindDevice(1)->SetSilent(true);
+            const auto lock = engine->Lock();
+            engine->FindDevice(1)->SetSilent(true);
         }
         EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
     });

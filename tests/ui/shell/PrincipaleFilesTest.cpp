@@ -124,8 +124,8 @@ TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
     // The full write echoes the written values into the drive column.
     EXPECT_EQ(Entry(12).DriveValue, 444);
     {
-        auto lock = engine_->Lock();
-        EXPECT_EQ(engine_->FindDevice(1)->Read(12, 1, 0).at(0), 444);
+        auto lock = engine->Lock();
+        EXPECT_EQ(engine->FindDevice(1)->Read(12, 1, 0).at(0), 444);
     }
     EXPECT_EQ(window_->StatusPanelText(9), "drive.dev");
     // The question lists it; a No keeps the drive's value.
