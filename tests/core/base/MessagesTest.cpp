@@ -12,19 +12,12 @@ TEST(Messages, RecordersScriptAnswersNestAndForgetTermination) {
     {
         RecordingMessages inner;
         inner.ScriptAnswers({true, false});
-        EXPECT_TRUE(AskConfirm("Save actual data to EEPROM?"));
-        EXPECT_FALSE(AskConfirm("Reload data from EEPROM ?"));
-        inner.SetDefaultAnswer(true);
-        EXPECT_TRUE(AskConfirm("Load Default Data ?"));
-        EXPECT_EQ(inner.Boxes()[0].Caption, "Confirm");
-        EXPECT_TRUE(inner.Boxes()[2].Question);
+        EXPECT_TRUE(AskConfirm("a") && !AskConfirm("b") && !AskConfirm("c"));
         RequestTerminate();
-        EXPECT_TRUE(TerminateRequested());
-        EXPECT_EQ(inner.TerminateCount(), 1);
+        EXPECT_EQ(std::tuple(inner.Texts().size(), inner.TerminateCount()), std::tuple(3, 1));
     }
-    ShowDifferentExtensions("/tmp/a.tnp");
-    EXPECT_EQ(outer.Texts(),
-              QStringList{"Different File Extensions\r/tmp/a.tnp\rFile not processed!"});
+    ShowError("d");
+    EXPECT_EQ(outer.Texts(), QStringList{"d"});
     RecordingMessages fresh;
     EXPECT_FALSE(TerminateRequested());
 }

@@ -25,7 +25,7 @@ namespace kelm::test {
 // A drive answering function 3 and 16 from a register map, as the responder of the scripted
 // line. Records every request. Addresses in Silent make it stay quiet; a request touching
 // ThrowAt throws (an error raised inside a transfer step). OnWrite may change the map after a
-// write (the command handshake of a drive); OnRead may slow the line down.
+// write (the command handshake of a drive).
 class RegisterMapDrive {
 public:
     struct Request {
@@ -51,10 +51,8 @@ public:
         }
         if (request.Function == sim::FunctionRead) {
             std::vector<std::uint16_t> values;
-            for (int i = 0; i < request.Count; ++i) {
-                const auto a = static_cast<std::uint16_t>(request.Address + i);
-                values.push_back(OnRead ? OnRead(a) : Registers[a]);
-            }
+            for (int i = 0; i < request.Count; ++i)
+                values.push_back(Registers[static_cast<std::uint16_t>(request.Address + i)]);
             return {sim::EncodeReadReply(sim::FrameVariant::Plain, frame.address, request.Address,
                                          values)};
         }
@@ -78,7 +76,6 @@ public:
     // Set up before the driver runs; read/written under the drive's own lock.
     std::map<std::uint16_t, std::uint16_t> Registers;
     std::set<std::uint16_t> Silent, ThrowAt;
-    std::function<std::uint16_t(std::uint16_t)> OnRead;
     std::function<void(const Request&)> OnWrite;
 
 private:

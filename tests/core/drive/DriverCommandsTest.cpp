@@ -87,14 +87,6 @@ TEST_F(CommandTest, HandshakeTimesOutAfterThreeSeconds) {
     EXPECT_EQ(driver->ModeLetter(), 'I'); // restarted after a failure
 }
 
-TEST_F(CommandTest, SuccessfulReloadLeavesPollingToTheCaller) {
-    UseTable(DeviceKind::Std, StdCommandTable());
-    ClearingDrive(*drive);
-    EXPECT_TRUE(driver->EepromCommand(0, false, TDriver::CmdReloadEeprom));
-    EXPECT_EQ(driver->ModeLetter(), 0);
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
 TEST_F(CommandTest, FlashAndResetUseTheKindsCommandRegister) {
     UseTable(DeviceKind::Drive, {MakeEntry(116, 'N'), MakeEntry(202, 'N')});
     ClearingDrive(*drive, 202);
@@ -140,24 +132,6 @@ TEST_F(CommandTest, EveryOperationIsRefusedOffLine) {
     for (std::size_t i = 0; i < std::size(results); ++i)
         EXPECT_FALSE(results[i]) << i;
     EXPECT_TRUE(drive->Requests().empty() && closedWith.empty() && messages.Texts().isEmpty());
-}
-
-TEST_F(CommandTest, ReadRegsReportsFailureAccordingToTheSwitch) {
-    UseTable(DeviceKind::Std, StdCommandTable());
-    drive->Silent = {7};
-    std::uint16_t buffer[2]{};
-    std::uint16_t copy[2]{};
-    // Report off: false, still on line, nothing shown; success fills the copy target.
-    EXPECT_FALSE(driver->ReadRegs(7, buffer, false, 20, 1, copy));
-    EXPECT_TRUE(driver->Online() && messages.Texts().isEmpty());
-    drive->Registers[8] = 4321;
-    EXPECT_TRUE(driver->ReadRegs(8, buffer, true, 100, 1, copy));
-    // Report on: off line, host laid out again, the copy target untouched.
-    const int before = host.ConfigureCount();
-    EXPECT_FALSE(driver->ReadRegs(7, buffer, true, 20, 1, copy));
-    EXPECT_FALSE(driver->Online());
-    EXPECT_EQ(host.ConfigureCount(), before + 1);
-    EXPECT_EQ(copy[0], 4321);
 }
 
 } // namespace

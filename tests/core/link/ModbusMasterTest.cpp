@@ -64,14 +64,11 @@ std::uint32_t Elapsed(std::uint32_t since) {
 
 // --- Port -----------------------------------------------------------------------------
 
+// Space (4) and unknown codes open as no parity.
 TEST(MasterSettings, SettingsStringPerParityCode) {
-    // Space (4) and unknown codes open as no parity.
-    const std::vector<std::pair<int, const char*>> parities = {{0, "N"}, {1, "O"}, {2, "E"},
-                                                               {3, "M"}, {4, "N"}, {7, "N"}};
-    for (const auto& [code, letter] : parities) {
-        EXPECT_EQ(ModbusMaster::BuildSettingsString(256000, std::uint8_t(code)),
-                  QStringLiteral("baud=256000 data=8 parity=%1 stop=1").arg(letter));
-    }
+    for (std::uint8_t code = 0; code < 8; ++code)
+        EXPECT_EQ(ModbusMaster::BuildSettingsString(256000, code),
+                  QStringLiteral("baud=256000 data=8 parity=%1 stop=1").arg("NOEMNNNN"[code]));
 }
 
 TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
@@ -253,55 +250,29 @@ TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
     EXPECT_EQ(order, QStringList({"progress 0 boxes 0", "progress 1 boxes 1"}));
 }
 
+// Timeout 100 lets the first byte take up to 150 ms and gaps up to 70 ms; a read error stops
+// at once.
 TEST_F(MasterTest, ReceiveReplyDeadlines) {
     OpenWithDevice();
     const Bytes seven = {1, 2, 3, 4, 5, 6, 7};
-    // Timeout 100: the first byte may take up to 150 ms.
-    fake->Queue({seven, 60, 0});
-    EXPECT_TRUE(master->ReceiveReply(7, 100));
-    EXPECT_EQ(Bytes(master->Frame.begin(), master->Frame.begin() + 7), seven);
-    // Inter-byte allowance of 70 ms holds for gaps of 30 ms.
-    fake->Queue({seven, 0, 30});
-    EXPECT_TRUE(master->ReceiveReply(7, 100));
-    // A gap far beyond the allowance fails.
-    fake->Purge();
-    fake->Queue({seven, 0, 400});
-    EXPECT_FALSE(master->ReceiveReply(7, 100));
-    EXPECT_GT(master->Remaining, 0);
-    // Silence: gives up after about 150 ms, not at once and not much later.
-    fake->Purge();
-    std::uint32_t start = TickCount();
-    EXPECT_FALSE(master->ReceiveReply(7, 100));
-    EXPECT_GE(Elapsed(start), 145u);
-    EXPECT_LT(Elapsed(start), 1000u);
-    // Timeout 600: a first byte after 350 ms still counts.
-    fake->Queue({seven, 350, 0});
-    EXPECT_TRUE(master->ReceiveReply(7, 600));
-    // A read error stops at once.
-    fake->Refuse = "read";
-    start = TickCount();
-    EXPECT_FALSE(master->ReceiveReply(7, 600));
-    EXPECT_LT(Elapsed(start), 100u);
+    const struct {
+        Delivery Reply;
+        std::uint32_t Timeout;
+        bool Ok;
+        std::uint32_t MinMs = 0, MaxMs = 2000;
+        const char* Refuse = "";
+    } cases[] = {{{seven, 60, 0}, 100, true},   {{seven, 0, 30}, 100, true},
+                 {{seven, 0, 400}, 100, false}, {{}, 100, false, 145, 1000},
+                 {{seven, 350, 0}, 600, true},  {{seven, 0, 0}, 600, false, 0, 100, "read"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Reply.FirstDelayMs << "/" << c.Reply.GapMs);
+        fake->Purge();
+        fake->Queue(c.Reply);
+        fake->Refuse = c.Refuse;
+        const std::uint32_t start = TickCount();
+        EXPECT_EQ(master->ReceiveReply(7, c.Timeout), c.Ok);
+        EXPECT_TRUE(!c.Ok || Bytes(master->Frame.begin(), master->Frame.begin() + 7) == seven);
+        EXPECT_GE(Elapsed(start), c.MinMs);
+        EXPECT_LT(Elapsed(start), c.MaxMs);
+    }
 }
-
-#ifndef NDEBUG
-TEST(MasterThreads, TwoThreadsAtOnceAssertInDebugBuilds) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(
-        {
-            auto channel = std::make_unique<FakeSerialChannel>();
-            FakeSerialChannel& fake = *channel;
-            ModbusMaster master(std::move(channel), [](std::uint8_t) { return QString("x"); });
-            master.OpenPort(1, 19200, false, 2);
-            std::uint16_t v = 0;
-            // While this thread is inside a transfer, a second one starts one: it asserts.
-            fake.Reply = [&](std::span<const std::uint8_t>) {
-                if (fake.Requests.size() == 1)
-                    std::thread([&] { master.ReadRegistersOnce(0, &v, 1, 100); }).join();
-                return Delivery{};
-            };
-            master.ReadRegistersOnce(0, &v, 1, 100);
-        },
-        "two threads");
-}
-#endif

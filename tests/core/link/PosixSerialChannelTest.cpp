@@ -1,13 +1,11 @@
 #include "Pty.h"
 
-#include "core/common/Ticks.h"
 #include "core/link/ComSettingsLogic.h"
 #include "core/link/ModbusMaster.h"
 #include "core/link/PosixSerialChannel.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -98,49 +96,4 @@ TEST(PosixSerialChannel, SecondOpenerAndNonTerminalsAreRefused) {
     // The exclusive mark is taken back at close: plain opens work again afterwards.
     second.Close();
     EXPECT_TRUE(plainOpenWorks());
-}
-
-// The other side's hang-up is a read error.
-TEST(PosixSerialChannel, ReadsWritesPurgesTimesOutAndSeesHangUp) {
-    auto owned = std::make_unique<Pty>(false);
-    const Pty& pty = *owned;
-    ASSERT_TRUE(pty.Ok());
-    PosixSerialChannel channel;
-    ASSERT_TRUE(channel.Open(pty.Path()));
-    ASSERT_TRUE(channel.ApplyLineSettings({19200, 0}));
-    ASSERT_TRUE(channel.ApplyTimeouts(10));
-
-    const std::uint8_t request[] = {0x01, 0x03, 0x0D, 0x0A, 0x00, 0xFF};
-    ASSERT_EQ(channel.Write(request, sizeof request), long(sizeof request));
-    std::uint8_t seen[sizeof request] = {};
-    std::size_t got = 0;
-    const std::uint32_t start = TickCount();
-    while (got < sizeof request && TickCount() - start < 2000) {
-        const ssize_t n = ::read(pty.Master(), seen + got, sizeof request - got);
-        if (n > 0)
-            got += std::size_t(n);
-    }
-    ASSERT_EQ(got, sizeof request);
-    EXPECT_EQ(std::memcmp(seen, request, sizeof request), 0); // no CR/LF translation
-
-    const std::uint8_t reply[] = {0x0D, 0x11, 0x13, 0x03}; // CR, XON, XOFF, ^C pass through
-    ASSERT_EQ(::write(pty.Master(), reply, sizeof reply), ssize_t(sizeof reply));
-    for (const std::uint8_t expected : reply) {
-        std::uint8_t byte = 0;
-        ASSERT_EQ(channel.ReadByte(byte, 1000), 1);
-        EXPECT_EQ(byte, expected);
-    }
-
-    std::uint32_t t0 = TickCount();
-    std::uint8_t byte = 0;
-    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
-    EXPECT_GE(TickCount() - t0, 19u);
-    EXPECT_LT(TickCount() - t0, 500u);
-
-    ASSERT_EQ(::write(pty.Master(), reply, sizeof reply), ssize_t(sizeof reply));
-    ::usleep(20000);
-    channel.Purge();
-    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
-    owned.reset(); // closes the master side
-    EXPECT_EQ(channel.ReadByte(byte, 200), -1);
 }

@@ -158,24 +158,5 @@ TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
     EXPECT_TRUE(power.Answering && !power.Variant && power.IdentPending);
 }
 
-TEST_F(LinkScanTest, ModeSPollsOneUnitPerPacedCycle) {
-    BuildScan();
-    scan->Install();
-    std::vector<int> updated;
-    std::vector<std::uint32_t> times;
-    scan->SetUnitUpdated([&](int index) {
-        updated.push_back(index);
-        times.push_back(TickCount());
-    });
-    driver->SetMode('S');
-    EXPECT_EQ(driver->ModeLetter(), 'S');
-    ASSERT_TRUE(WaitFor([&] { return updated.size() >= 5; }));
-    EXPECT_EQ(driver->WaitIdle(), 'S');
-    EXPECT_EQ(std::vector<int>(updated.begin(), updated.begin() + 5),
-              (std::vector<int>{0, 1, 2, 3, 0}));
-    for (std::size_t i = 1; i < times.size(); ++i)
-        EXPECT_GE(times[i] - times[i - 1], 400u);
-}
-
 } // namespace
 } // namespace kelm::test
