@@ -29,18 +29,16 @@ struct FakeSysfs {
     // A tty of a cdc-acm interface (device -> the interface directory) or of a usb-serial
     // adapter (device -> interface/ttyUSBn, two levels below the USB device).
     void AddTty(const QString& tty, const QString& usbDevice, bool usbSerial = false) {
-        QString device = usbDevice + "/" + QDir(usbDevice).dirName() + ":1.0";
-        if (usbSerial)
-            device += "/" + tty;
+        const QString device = usbDevice + "/" + QDir(usbDevice).dirName() + ":1.0" +
+                               (usbSerial ? "/" + tty : QString());
         MakeDir(device + "/tty/" + tty);
         AddClassEntry(tty, dir.filePath(device));
     }
 
     void AddClassEntry(const QString& tty, const QString& deviceTarget) {
         MakeDir("class/tty/" + tty);
-        if (!deviceTarget.isEmpty()) {
-            EXPECT_TRUE(QFile::link(deviceTarget, dir.filePath("class/tty/" + tty + "/device")));
-        }
+        EXPECT_TRUE(deviceTarget.isEmpty() ||
+                    QFile::link(deviceTarget, dir.filePath("class/tty/" + tty + "/device")));
     }
 
     QTemporaryDir dir;

