@@ -60,13 +60,10 @@ TEST(DriveIdentity, TarnModelsAndSizes) {
     EXPECT_EQ(ModelText(DeviceKind::Orca230, Register0(25)), " TARN ");
     EXPECT_NEAR(GetDriveSize(DeviceKind::Orca230, Register0(25)), 2.5, 1e-9);
     EXPECT_NEAR(GetDriveSize(DeviceKind::Orca230, Register0(0xFFF6)), -1.0, 1e-9);
-}
-
-TEST(DriveIdentity, MissingRegisterZeroDecodesAsZero) {
-    const ParamTable empty;
-    EXPECT_EQ(ModelText(DeviceKind::Std, empty), "  UNKNOW ");
-    EXPECT_DOUBLE_EQ(GetDriveSize(DeviceKind::Std, empty), 0.0);
-    EXPECT_EQ(ModelText(DeviceKind::Drive, empty), "  ERROR");
+    const ParamTable empty; // a missing register 0 decodes as 0
+    EXPECT_EQ(std::tuple(ModelText(DeviceKind::Std, empty), GetDriveSize(DeviceKind::Std, empty),
+                         ModelText(DeviceKind::Drive, empty)),
+              std::tuple(QString("  UNKNOW "), 0.0, QString("  ERROR")));
 }
 
 TEST(DriveIdentity, VersionAndHardwareTextsAndCanBaudLists) {
