@@ -74,19 +74,6 @@ TEST_F(CommandTest, CommandBitsThenStatusDecide) {
     EXPECT_TRUE(driver->ModeLetter() == 'I' && driver->Online());
 }
 
-TEST_F(CommandTest, HandshakeTimesOutAfterThreeSeconds) {
-    UseTable(DeviceKind::Std, StdCommandTable()); // the drive never clears the bits
-    const std::uint32_t start = TickCount();
-    EXPECT_FALSE(driver->EepromCommand(0, true, TDriver::CmdLoadDefaults));
-    EXPECT_GE(TickCount() - start, 3000u);
-    EXPECT_LT(TickCount() - start, 8000u);
-    EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
-    // No status read after a time-out.
-    for (const auto& r : Reads())
-        EXPECT_EQ(r.Address, 69);
-    EXPECT_EQ(driver->ModeLetter(), 'I'); // restarted after a failure
-}
-
 TEST_F(CommandTest, FlashAndResetUseTheKindsCommandRegister) {
     UseTable(DeviceKind::Drive, {MakeEntry(116, 'N'), MakeEntry(202, 'N')});
     ClearingDrive(*drive, 202);

@@ -65,21 +65,6 @@ TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
     EXPECT_GE(Written().size(), 2u);
 }
 
-// Going off line while the pause timer is pending leaves the timer running (SetMode only
-// clears the letter); the driver must not be called by it once it is gone.
-TEST_F(ModeTest, DestroyingTheDriverCancelsAPendingPause) {
-    UseRange(DeviceKind::Std, 0, 3);
-    driver->SetPollBody('I', [] {});
-    driver->SetMode('I');
-    ASSERT_TRUE(WaitFor([&] { return host.PauseTimerActive(); }, 3000));
-    driver->SetOnline(false);
-    driver->SetMode('I');
-    EXPECT_EQ(driver->ModeLetter(), 0);
-    driver.reset();
-    EXPECT_FALSE(host.PauseTimerActive());
-    host.SetDriver(nullptr);
-}
-
 TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 5)});
     driver->KindTable(DeviceKind::Drive).Add(MakeEntry(7, 'A', 70));

@@ -32,24 +32,6 @@ TEST(PortNames, DefaultRuleBothWays) {
     EXPECT_EQ(names.ComNumber(""), 0);
 }
 
-// An empty variable is ignored; the defaults of numbers taken over by a mapping no longer count.
-TEST(PortNames, EnvironmentWinsOverMappingWhichWinsOverDefault) {
-    const PortNames names([](int com) {
-        return com == 2 || com == 3 ? QStringLiteral("/dev/ttyMapped%1").arg(com) : QString();
-    });
-    qputenv("KELM_COM3", "/tmp/sim-port");
-    qputenv("KELM_COM5", "");
-    EXPECT_EQ(QStringList({names.DevicePath(1), names.DevicePath(2), names.DevicePath(3),
-                           names.DevicePath(5)}),
-              QStringList({"/dev/ttyS0", "/dev/ttyMapped2", "/tmp/sim-port", "/dev/ttyS4"}));
-    EXPECT_EQ(QList<int>({names.ComNumber("/dev/ttyMapped2"), names.ComNumber("/tmp/sim-port"),
-                          names.ComNumber("/dev/ttyS1"), names.ComNumber("/dev/ttyS2"),
-                          names.ComNumber("/dev/ttyS3")}),
-              QList<int>({2, 3, 0, 0, 4}));
-    qunsetenv("KELM_COM3");
-    qunsetenv("KELM_COM5");
-}
-
 // A fake /dev with udev's by-id links: a device maps to its stable name, a bare name typed
 // for a COM number to its full path; a COM number mapped (or set in the environment) to a
 // by-id path is found again from the kernel name (link-port discovery reports kernel names).

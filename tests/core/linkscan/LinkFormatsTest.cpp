@@ -102,8 +102,6 @@ TEST(UnitPanel, DriveValuesAlarmsAndIdentification) {
     unit.IdentPending = false;
     Set(unit, 6, 255);
     EXPECT_TRUE(ComputeUnitPanel(unit, QLocale::c()).CanId.isEmpty());
-    Set(unit, 6, 254);
-    EXPECT_EQ(ComputeUnitPanel(unit, QLocale::c()).CanId, "254");
 }
 
 TEST(UnitPanel, PowerValues) {
