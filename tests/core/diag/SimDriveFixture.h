@@ -44,9 +44,12 @@ protected:
         host.SetDriver(driver.get());
         ASSERT_TRUE(driver->Initialize(KELM_RUNTIME_DIR "/", devices.path() + "/Devices/"));
     }
+    // Frees what the test built on the driver, once the worker rests.
+    virtual void ReleaseUsers() {}
     void TearDown() override {
         if (driver) {
             driver->WaitIdle();
+            ReleaseUsers();
             EXPECT_EQ(driver->MasterConflicts(), 0);
         }
         EXPECT_EQ(host.WrongThreadCount(), 0);

@@ -67,17 +67,16 @@ TEST(DriveIdentity, TarnModelsAndSizes) {
 }
 
 TEST(DriveIdentity, VersionAndHardwareTextsAndCanBaudLists) {
-    EXPECT_EQ(StdFirmwareText(0x1A05), " 1A.5");
-    EXPECT_EQ(StdFirmwareText(0x0F0C), " 15.12");
-    EXPECT_EQ(BootVersionText(0x0203), " 2.3");
-    EXPECT_EQ(HardwareInfoText({1, 2, 3, 10, 30, 2024, 7, -1}), "1.2.3   10:30   2024.007.-1");
-    EXPECT_EQ(SizeText(1.5, true), " 1.5");
-    EXPECT_EQ(SizeText(12.0, false), "12.0");
-    EXPECT_EQ(PlainCanBaudList().Items.size(), 7);
-    EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 300), -1);
-    EXPECT_EQ(CanBaudIndex(PlainCanBaudList(), 1000), 6);
-    EXPECT_EQ(LinkCanBaudList().Items.at(4), "125 kbit(s");
-    EXPECT_EQ(CanBaudIndex(LinkCanBaudList(), 10), 7);
+    EXPECT_EQ(
+        QStringList({StdFirmwareText(0x1A05), StdFirmwareText(0x0F0C), BootVersionText(0x0203),
+                     HardwareInfoText({1, 2, 3, 10, 30, 2024, 7, -1}), SizeText(1.5, true),
+                     SizeText(12.0, false), LinkCanBaudList().Items.at(4)}),
+        QStringList({" 1A.5", " 15.12", " 2.3", "1.2.3   10:30   2024.007.-1", " 1.5", "12.0",
+                     "125 kbit(s"}));
+    EXPECT_EQ(std::tuple(PlainCanBaudList().Items.size(), CanBaudIndex(PlainCanBaudList(), 300),
+                         CanBaudIndex(PlainCanBaudList(), 1000),
+                         CanBaudIndex(LinkCanBaudList(), 10)),
+              std::tuple(7, -1, 6, 7));
 }
 
 // Which unit an address names on an identified link: Power unit at the base address, Drive

@@ -68,7 +68,7 @@ TEST_F(CommandTest, CommandBitsThenStatusDecide) {
 
     closedWith.clear();
     drive->Registers[51] = 0x0001;
-    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdSaveEeprom));
+    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdReloadEeprom));
     EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
     EXPECT_EQ(closedWith, (std::vector<std::pair<std::uint8_t, bool>>{{2, false}}));
     EXPECT_TRUE(driver->ModeLetter() == 'I' && driver->Online());

@@ -70,9 +70,9 @@ TEST_F(ModeTest, KindSelectionStoresEditsAndClampsTheKind) {
     driver->KindTable(DeviceKind::Drive).Add(MakeEntry(7, 'A', 70));
     driver->ActiveTable().FindByAddress(1)->Value = 99;
     driver->SelectDeviceKind(DeviceKind::Drive, true);
-    EXPECT_EQ(driver->CurrentKind(), DeviceKind::Drive);
-    ASSERT_EQ(driver->ActiveTable().Count(), 1);
-    EXPECT_EQ(driver->ActiveTable().At(0).Address, 7);
+    EXPECT_EQ(std::tuple(driver->CurrentKind(), driver->ActiveTable().Count(),
+                         driver->ActiveTable().At(0).Address),
+              std::tuple(DeviceKind::Drive, 1, 7));
     driver->SelectDeviceKind(DeviceKind::Std, false);
     EXPECT_EQ(driver->ActiveTable().FindByAddress(1)->Value, 99);
     driver->ActiveTable().FindByAddress(1)->Value = 1;

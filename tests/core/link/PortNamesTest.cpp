@@ -56,6 +56,7 @@ TEST(SerialById, MapsDevicesAndNamesOnAFakeDevTree) {
     EXPECT_EQ(ExpandByIdName("/dev/ttyS3", byId), "/dev/ttyS3");
     const PortNames names([&stable](int com) { return com == 4 ? stable : QString(); });
     EXPECT_EQ(names.ComNumber(dir.filePath("ttyUSB1")), 4);
+    EXPECT_EQ(names.ComNumber("/dev/ttyS3"), 0); // COM4's default no longer counts
     qputenv("KELM_COM12", stable.toLocal8Bit()); // a variable naming a link, likewise
     EXPECT_EQ(
         std::tuple(PortNames().ComNumber(dir.filePath("ttyUSB1")), PortNames().ComNumber(stable)),

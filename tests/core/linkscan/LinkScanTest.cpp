@@ -26,12 +26,7 @@ protected:
         SetSimRegister(1, 7, 9);
         ClearRecords();
     }
-    void TearDown() override {
-        if (driver)
-            driver->WaitIdle();
-        scan.reset();
-        SimDriveFixture::TearDown();
-    }
+    void ReleaseUsers() override { scan.reset(); }
     void BuildScan() {
         scan = std::make_unique<LinkScan>(*driver);
         scan->Build([this](int index) { built.push_back(index); });
@@ -65,15 +60,13 @@ TEST_F(LinkScanTest, BuildsThePowerUnitAndProbesEachDriveUnit) {
     // Per unit: power, address, answering, select tag; every identification still to be read.
     for (int i = 0; i < 4; ++i) {
         const LinkUnit& u = scan->Units()[static_cast<std::size_t>(i)];
-        EXPECT_EQ(std::tuple(u.IsPower, u.Address, u.Answering, u.IdentPending),
-                  std::tuple(i == 0, 1 + i, i != 2, true))
+        EXPECT_EQ(std::tuple(u.IsPower, u.Address, u.Answering, u.IdentPending, u.SelectTag),
+                  std::tuple(i == 0, 1 + i, i != 2, true, i == 2 ? 0 : 1 + i))
             << i;
-        EXPECT_EQ(u.SelectTag, i == 2 ? 0 : 1 + i) << i;
     }
     // Only register 103 of each Drive unit was asked for.
-    EXPECT_EQ(ReadsAt(1), std::vector<std::uint16_t>{});
-    EXPECT_EQ(ReadsAt(2), std::vector<std::uint16_t>{103});
-    EXPECT_EQ(ReadsAt(4), std::vector<std::uint16_t>{103});
+    EXPECT_EQ((std::vector{ReadsAt(1), ReadsAt(2), ReadsAt(4)}),
+              (std::vector<std::vector<std::uint16_t>>{{}, {103}, {103}}));
     EXPECT_TRUE(messages.Texts().isEmpty()); // report off
 }
 

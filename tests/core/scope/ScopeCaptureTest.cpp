@@ -1,5 +1,3 @@
-// The capture engine against the simulator engine in-process: arming, the recorder state,
-// the upload, the run on the user-interface thread and the sample conversion.
 #include "SimDriveFixture.h"
 
 #include "core/drive/scope/ScopeCapture.h"
@@ -30,12 +28,9 @@ protected:
         capture = std::make_unique<ScopeCapture>(*driver);
         capture->Install();
     }
-    void TearDown() override {
-        if (driver)
-            driver->WaitIdle();
+    void ReleaseUsers() override {
         session.reset();
         capture.reset();
-        SimDriveFixture::TearDown();
     }
     void Settings(int edge, int windowMs) {
         driver->ScopeSettingsTable().FindByAddress(scope::Edge)->Value = std::int16_t(edge);
