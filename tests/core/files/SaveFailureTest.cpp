@@ -38,31 +38,21 @@ struct FileSizeLimit {
 // Makes a folder take no new files while its files stay writable: immutable for root (who
 // ignores permissions), read-only for anyone else. Restored on destruction.
 struct NoNewFiles {
-    explicit NoNewFiles(const QString& folder) : path(QFile::encodeName(folder)) {
+    explicit NoNewFiles(const QString& folder)
+        : fd(open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY)) {
         int immutable = 0;
-        if (geteuid() != 0)
-            active = readOnly = chmod(path.constData(), 0555) == 0;
-        else
-            active = Flags(FS_IOC_GETFLAGS, flags) &&
-                     Flags(FS_IOC_SETFLAGS, immutable = flags | FS_IMMUTABLE_FL);
+        active = root ? ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                            ioctl(fd, FS_IOC_SETFLAGS, &(immutable = flags | FS_IMMUTABLE_FL)) == 0
+                      : fchmod(fd, 0555) == 0;
     }
     ~NoNewFiles() {
-        if (readOnly)
-            chmod(path.constData(), 0755);
-        else if (active)
-            Flags(FS_IOC_SETFLAGS, flags);
+        if (active)
+            root ? ioctl(fd, FS_IOC_SETFLAGS, &flags) : fchmod(fd, 0755);
+        close(fd);
     }
-    // Reads or sets the folder's inode flags.
-    bool Flags(unsigned long request, int& value) const {
-        const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY);
-        const bool ok = fd >= 0 && ioctl(fd, request, &value) == 0;
-        if (fd >= 0)
-            close(fd);
-        return ok;
-    }
-    QByteArray path;
-    int flags = 0;
-    bool readOnly = false, active = false;
+    const bool root = geteuid() == 0;
+    int fd, flags = 0;
+    bool active = false;
 };
 
 ParamTable BigTable(int count) {
@@ -123,13 +113,11 @@ TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
     // Saving creates or truncates the chosen file: a folder where no temporary file can be
     // created beside it must not stop the save of a writable file.
     ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
-    const QString device = Path("locked/a.dev");
-    const QString scope = Path("locked/s.kls");
+    const QString device = Path("locked/a.dev"), scope = Path("locked/s.kls");
     WriteBytes(device, "old");
     WriteBytes(scope, "old");
     ParamTable table = BigTable(2);
-    bool savedDevice = false;
-    bool savedScope = false;
+    bool savedDevice = false, savedScope = false;
     {
         NoNewFiles lock(Path("locked"));
         if (!lock.active || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
