@@ -98,25 +98,26 @@ TEST_F(DeviceFileTest, HeadingToleratesBlanksOtherKindsJoinedLinesEmptyOrMissing
                               "date\ncaptions\nKp\t12\t4\n");
     EXPECT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("b.dev"), true));
     EXPECT_EQ(ValueAt(12), 4);
-
     ASSERT_TRUE(SaveDeviceFile(table, DeviceKind::Power, Path("p.tnp")));
     WriteBytes(Path("j.dev"), "Kelm IndustriesDevice Configuration File\r\nGenerated on: x\r\n"
                               "Parameter\tAddress\tValue\r\nKp\t12\t5\r\n");
     WriteBytes(Path("empty.dev"), "");
     SetFileValues(3);
     const Values before = Column(&ParamEntry::Value);
-    for (const char* name : {"p.tnp", "j.dev", "empty.dev"}) {
+    const std::tuple<DeviceKind, const char*, QString> refused[] = {
+        {DeviceKind::Std, "p.tnp", "Device"},
+        {DeviceKind::Std, "j.dev", "Device"},
+        {DeviceKind::Std, "empty.dev", "Device"},
+        {DeviceKind::Drive, "p.tnp", "Tarn Drive"}};
+    for (const auto& [kind, name, looking] : refused) {
         messages.Clear();
-        EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path(name), false));
-        EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Device: " + Path(name) +
-                                                "\rFile TYPE not correct!\rLooking for: Device "
-                                                "data file"});
+        EXPECT_FALSE(OpenDeviceFile(table, kind, Path(name), false));
+        EXPECT_EQ(messages.Texts(),
+                  QStringList{"Error Opening Device: " + Path(name) +
+                              "\rFile TYPE not correct!\rLooking for: " + looking + " data file"});
         EXPECT_EQ(Column(&ParamEntry::Value), before);
         EXPECT_EQ(Column(&ParamEntry::FileValue), (Values{3, 3, 3, 3}));
     }
-    messages.Clear();
-    EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Drive, Path("p.tnp"), false));
-    EXPECT_TRUE(messages.Texts().at(0).endsWith("Looking for: Tarn Drive data file"));
     messages.Clear();
     EXPECT_FALSE(OpenDeviceFile(table, DeviceKind::Std, Path("none.dev"), true));
     EXPECT_EQ(messages.Texts(), QStringList{"Unable open Device: " + Path("none.dev")});
