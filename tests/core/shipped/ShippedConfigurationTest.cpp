@@ -1,7 +1,7 @@
 // The shipped configuration set loads through the program's own loaders without a single
 // message and holds what the program relies on: every register it addresses, selector and
-// method defaults that name an item, scales and oscilloscope settings that fit together, and
-// files whose lines the readers take whole.
+// method defaults that name an item, oscilloscope settings that fit the scales, and files
+// whose lines the readers take whole.
 #include "ListedRegisters.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/config/ScopeScales.h"
@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <map>
 #include <set>
 
 using namespace kelm;
@@ -124,27 +123,6 @@ TEST(ShippedSet, PowerDescribesTheLink) {
     EXPECT_LT(Entry(DeviceKind::Drive, 6).MaxValue, 32767);
 }
 
-// Each group offers each function once, and one code names one function in every group.
-TEST(ShippedSet, IoGroupsOfferEachFunctionOnce) {
-    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230}) {
-        const std::string k = DeviceKindText(kind).toStdString();
-        std::map<int, QString> textOfCode;
-        std::set<int> rowDefaults;
-        for (const IoGroup& group : Set().IoGroupsOf(kind)) {
-            ASSERT_TRUE(!group.Items.empty() && !group.Caption.isEmpty()) << k;
-            EXPECT_TRUE(rowDefaults.insert(group.Items.front().Number1).second)
-                << k << ": two rows start on one function";
-            std::set<int> inGroup;
-            for (const IoItem& item : group.Items) {
-                EXPECT_TRUE(inGroup.insert(item.Number1).second) << k << " " << item.Number1;
-                EXPECT_EQ(textOfCode.emplace(item.Number1, item.Text).first->second, item.Text)
-                    << k << " code " << item.Number1;
-                EXPECT_TRUE(!item.HasRange || item.Number2 < item.Number3) << k;
-            }
-        }
-    }
-}
-
 // Every function selector's default (item index) lies inside its group's list of more than
 // one item; the Orca 230 hides its AUX rows, whose selectors keep a single item.
 TEST(ShippedSet, SelectorDefaultsPickAnItem) {
@@ -176,8 +154,7 @@ TEST(ShippedSet, SelectorDefaultsPickAnItem) {
     }
 }
 
-// The homing method register's default names a record, every record fits the register and
-// every method name is offered by a record.
+// The homing method register's default names a record and every record fits the register.
 TEST(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
     for (const auto& [kind, address] :
          {std::pair(DeviceKind::Std, 91), {DeviceKind::Drive, 215}, {DeviceKind::Orca230, 91}}) {
@@ -185,26 +162,8 @@ TEST(ShippedSet, HomingMethodRegisterDefaultsMatchARecord) {
         const ParamEntry& e = Entry(kind, address);
         ASSERT_FALSE(homing.SensorNames.isEmpty());
         EXPECT_NE(homing.FindByCode(static_cast<std::uint16_t>(e.DefaultValue)), nullptr);
-        std::set<int> names;
-        for (const HomingMethod& m : homing.Methods) {
+        for (const HomingMethod& m : homing.Methods)
             EXPECT_LE(m.Code, static_cast<std::uint16_t>(e.MaxValue));
-            names.insert(m.NameIndex);
-        }
-        EXPECT_EQ(static_cast<int>(names.size()), homing.MethodNames.size());
-    }
-}
-
-// Scope signals are named and their scales grow from the finest to the coarsest.
-TEST(ShippedSet, ScopeScalesGrow) {
-    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive}) {
-        ASSERT_GE(Set().ScopeSet(kind).size(), 2u);
-        for (const ScopeSignal& s : Set().ScopeSet(kind)) {
-            EXPECT_FALSE(s.Name.isEmpty());
-            for (std::size_t i = 0; i < s.Scales.size(); ++i)
-                EXPECT_GT(s.Scales[i].UnitsPerDivision,
-                          i > 0 ? s.Scales[i - 1].UnitsPerDivision : 0)
-                    << s.Name.toStdString();
-        }
     }
 }
 
