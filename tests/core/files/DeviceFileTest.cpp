@@ -69,20 +69,21 @@ TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
         "\r\nGenerated on: Sunday  07/03/2027 09:05:03\r\nParameter\tAddress\t"
         "Value\r\nMode\t5\t1\r\nKp\t12\t-5\r\nLimit\t100\t32767\r\nInfo\t300\t-32768\r\n";
     for (const auto& [kind, typeLine] : kinds) {
-        SetValues({1, -5, 32767, -32768});
-        const QString path = Path("r" + DeviceFileTypeOf(kind).Extension);
+        const QString path = Path(QString::number(int(kind)) + DeviceFileTypeOf(kind).Extension);
         ASSERT_TRUE(SaveDeviceFile(table, kind, path, FixedStamp()));
         EXPECT_EQ(ReadBytes(path), "Kelm Industries\r\n" + typeLine + lines);
-        EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
-        if (typeLine == "Unknow")
-            continue;
+    }
+    EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
+    // Opened on line the drive column stays; off line it takes the values too.
+    for (const auto& [kind, online] :
+         {std::pair(DeviceKind::Std, true), {DeviceKind::Power, false}}) {
         SetValues({9, 9, 9, 9});
         SetFileValues(0);
         for (ParamEntry& e : table)
             e.DriveValue = 77;
-        // Opened on line the drive column stays; off line it takes the values too.
-        const bool online = kind != DeviceKind::Power;
-        ASSERT_TRUE(OpenDeviceFile(table, kind, path, online));
+        ASSERT_TRUE(OpenDeviceFile(
+            table, kind, Path(QString::number(int(kind)) + DeviceFileTypeOf(kind).Extension),
+            online));
         EXPECT_EQ(Column(&ParamEntry::Value), (Values{1, -5, 32767, -32768}));
         EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
         EXPECT_EQ(Column(&ParamEntry::DriveValue),

@@ -36,20 +36,13 @@ ParamTable SmallTable() {
 
 // A buffer whose content is replaced when the first pass rewinds it: a file changed on
 // disk between the checking and the reading pass.
-class ChangingBuffer : public QBuffer {
-public:
-    explicit ChangingBuffer(QByteArray later) : later_(std::move(later)) {}
+struct ChangingBuffer : QBuffer {
     bool seek(qint64 pos) override {
-        if (pos == 0 && !changed_ && isOpen()) {
-            changed_ = true;
-            buffer() = later_;
-        }
+        if (pos == 0 && isOpen() && !later.isEmpty())
+            buffer() = std::exchange(later, {});
         return QBuffer::seek(pos);
     }
-
-private:
-    QByteArray later_;
-    bool changed_ = false;
+    QByteArray later;
 };
 
 // Limits the size of any file this process writes, so that a write fails part-way
@@ -86,7 +79,8 @@ using SaveFailureTest = FileTest;
 TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
     RecordingMessages messages;
     ParamTable table = SmallTable();
-    ChangingBuffer buffer(DeviceHeading + "Mode\t5\t7\r\nKp\t12\tbad\r\n");
+    ChangingBuffer buffer;
+    buffer.later = DeviceHeading + "Mode\t5\t7\r\nKp\t12\tbad\r\n";
     buffer.setData(DeviceHeading + "Mode\t5\t7\r\nKp\t12\t8\r\n");
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     QString heading = DeviceFileHeading(DeviceKind::Std);
