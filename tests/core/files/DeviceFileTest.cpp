@@ -141,15 +141,14 @@ TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
                               "Kp\t12\t7\t8\r\n",
                               QByteArray(95, 'n') + "\t12\t12345\r\n"}; // cut, not read short
     for (const QByteArray& body : bad) {
+        SCOPED_TRACE(body.constData());
         messages.Clear();
-        EXPECT_FALSE(OpenBody(body)) << body.constData();
+        EXPECT_FALSE(OpenBody(body));
         EXPECT_EQ(messages.Texts(), (QStringList{"Fatal Error Opening Device",
                                                  "Error Opening Device: " + Path("in.dev") +
-                                                     "\rOperation Ignored !"}))
-            << body.constData();
-        EXPECT_EQ(ValueAt(12), 7);
-        EXPECT_EQ(ValueAt(5), 1);
-        EXPECT_EQ(table.FindByAddress(5)->FileValue, 0);
+                                                     "\rOperation Ignored !"}));
+        EXPECT_EQ(std::tuple(ValueAt(12), ValueAt(5), table.FindByAddress(5)->FileValue),
+                  std::tuple(7, 1, 0));
     }
 }
 
@@ -193,9 +192,7 @@ TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegisterReadBackExactly) 
               (QList<QByteArray>{"Kelm Industries\r", "Profiles Data Files\r",
                                  "Generated on: Sunday  07/03/2027 09:05:03\r",
                                  "Parameter\tAddress\tValue\r", "P256\t256\t-1208\r"}));
-    EXPECT_EQ(lines.at(4 + 300 - 256), "P300\t300\t-25536\r");
-    EXPECT_EQ(lines.at(4 + 575), "P831\t831\t2817\r");
-    EXPECT_EQ(lines.last(), "");
+    EXPECT_EQ(lines.at(4 + 300 - 256) + lines.at(4 + 575), "P300\t300\t-25536\rP831\t831\t2817\r");
     ParamTable other = ParamTable::MakeSynthetic("P", 256, 831);
     ASSERT_TRUE(OpenProfilesFile(other, Path("p.bcp")));
     for (int i = 0; i < table.Count(); ++i)
