@@ -10,10 +10,7 @@
 namespace kelm {
 namespace {
 
-// kelmctl in the environment the test runs in.
-test::ProgramRun Kelmctl(const QStringList& arguments) {
-    return test::RunProgram(QStringLiteral(KELM_KELMCTL_PATH), arguments);
-}
+const QString ctl = QStringLiteral(KELM_KELMCTL_PATH);
 
 // Every program's command line: help and version, and bad input refused with one line on
 // stderr and a non-zero exit, before anything is opened.
@@ -22,7 +19,6 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
     const QString folder = dir.path();
     const QString file = dir.filePath("plain.txt");
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
-    const QString ctl = QStringLiteral(KELM_KELMCTL_PATH);
     const QString sim = QStringLiteral(KELM_KELMSIM_PATH);
     // Program, arguments, exit code, what it says: on stdout for exit 0, else the one line
     // on stderr.
@@ -92,14 +88,14 @@ TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
         const QString bin = dir.path() + "/MyBin";
         test::WriteGoodConfigSet(bin);
         ASSERT_TRUE(!*file || QFile::remove(bin + "/" + file));
-        const test::ProgramRun run = Kelmctl({"check-config", bin});
+        const test::ProgramRun run = test::RunProgram(ctl, {"check-config", bin});
         EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out), std::tuple(exitCode, err, QString()))
             << file;
         EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     }
     // Without BINDIR the set beside the executable is checked (the shipped one, whose
     // contents ShippedSet checks); --yes changes nothing there.
-    EXPECT_EQ(Kelmctl({"--yes", "check-config"}).Code, 0);
+    EXPECT_EQ(test::RunProgram(ctl, {"--yes", "check-config"}).Code, 0);
 }
 
 } // namespace

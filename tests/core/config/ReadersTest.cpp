@@ -44,15 +44,10 @@ protected:
     HomingDescriptors homing;
     ScopeScaleSet scales;
 };
-using AlarmTextsTest = ReaderTest;
-using IoStringsTest = ReaderTest;
-using AuxReadersTest = ReaderTest;
-using HomingTest = ReaderTest;
-using ScopeScalesTest = ReaderTest;
 
 constexpr int Std = 0, Power = 1, Drive = 2, Orca = 3;
 
-TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
+TEST_F(ReaderTest, AlarmTextsMissingForeignOrEmptyFileGivesDefaults) {
     const AlarmTextLists results[] = {
         LoadAlarmTexts(dir.filePath("strall.dll")),
         LoadAlarms({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}),
@@ -72,7 +67,7 @@ TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
 }
 
 // Per line: the number, then the Std, Power, Drive and Orca 230 texts.
-TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) {
+TEST_F(ReaderTest, AlarmTextsColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) {
     const auto D = [](int n) { return DefaultAlarmText(n); };
     const QString t45(45, u'x'), x30(30, u'x'), H = AlarmTextsHeader;
     const std::pair<QStringList, std::array<QStringList, 4>> cases[] = {
@@ -108,7 +103,7 @@ TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) 
 
 const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
 
-TEST_F(IoStringsTest, MissingFileMessagesPerKindAndForeignHeader) {
+TEST_F(ReaderTest, IoStringsMissingFileMessagesPerKindAndForeignHeader) {
     for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230})
         EXPECT_FALSE(LoadIoStrings(dir.filePath(IoStringsFileName(kind)), kind, groups));
     EXPECT_FALSE(LoadIoStrings(File("digIO.dll", {"Kelm Digital", "x"}), DeviceKind::Std, groups));
@@ -134,7 +129,7 @@ QString Text(const IoGroup& group) {
 // In a single-item group a line starting with a tab is the next group, not a continuation;
 // in a multi-item group it continues the group (its Multi column is not read). Groups after
 // the thirteenth are not read; a file without any leaves all empty.
-TEST_F(IoStringsTest, SingleAndMultiItemGroupsAtMostThirteen) {
+TEST_F(ReaderTest, IoStringsSingleAndMultiItemGroupsAtMostThirteen) {
     ASSERT_TRUE(LoadIo({"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ",
                         "Out 1\t0\t0\t\t-2\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
     EXPECT_EQ(Text(groups[0]) + "/" + Text(groups[1]) + "/" + Text(groups[2]),
@@ -155,7 +150,7 @@ TEST_F(IoStringsTest, SingleAndMultiItemGroupsAtMostThirteen) {
     EXPECT_EQ(Text(groups[12]), "G12|T 12 0 0");
 }
 
-TEST_F(IoStringsTest, ConversionErrorsAndOverLongLinesAreFatal) {
+TEST_F(ReaderTest, IoStringsConversionErrorsAndOverLongLinesAreFatal) {
     const QStringList bad = {"G\tx\t0\tT\t1\t0\t0", "G\t0\t0\tT\t1\t0", "G\t0\t0\tT\t1\t0\t2b",
                              "G\t0\t\tT\t1\t0\t0", "G\t0\t0\t" + QString(90, u'T') + "\t1\t0\t0"};
     for (const QString& line : bad) {
@@ -169,7 +164,7 @@ TEST_F(IoStringsTest, ConversionErrorsAndOverLongLinesAreFatal) {
     EXPECT_EQ(messages.Texts(), QStringList{Fatal});
 }
 
-TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
+TEST_F(ReaderTest, AnalogLabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
     AnalogOutLabels labels;
     const auto load = [&](const QStringList& lines) {
         return LoadAnalogOutLabels(File("StrMon.dll", lines), "StrMon.dll", labels);
@@ -191,7 +186,7 @@ TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) 
 
 // Line 3 is the Drive's record, line 4 the Orca 230's; what is missing or foreign is silently
 // empty (only an exact header, after trimming, is accepted).
-TEST_F(AuxReadersTest, BootloaderRecordsMissingOrForeignAreSilent) {
+TEST_F(ReaderTest, BootloaderRecordsMissingOrForeignAreSilent) {
     const QString H = "Kelm bootloader configuration file";
     const auto text = [](const BootloaderRecord& r) {
         return QString("%1 %2 %3").arg(r.First).arg(r.Second).arg(r.Text);
@@ -227,7 +222,7 @@ std::vector<bool> Flags(const HomingMethod& m) {
             m.UsesSpeed,       m.UsesZeroSpeed,   m.UsesOffset};
 }
 
-TEST_F(HomingTest, ReadsNamesAndRecords) {
+TEST_F(ReaderTest, HomingReadsNamesAndRecords) {
     ASSERT_TRUE(LoadHoming(Sections({Zeros, "; comment", "", "35\t1\t2\t1\t0\t1\t0\t1\t-1",
                                      "7\t2\t1\t0\t1\t0\t1\t0\t0\textra"})));
     EXPECT_EQ(homing.MethodNames, (QStringList{"No Homing", "Switch", "Index"}));
@@ -241,7 +236,7 @@ TEST_F(HomingTest, ReadsNamesAndRecords) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(HomingTest, FieldsKeepTheirWidthAndIndexesMustFitTheLists) {
+TEST_F(ReaderTest, HomingFieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     // The code is 16 bits wide, each flag one byte: 256 leaves a flag clear, 257 sets it.
     ASSERT_TRUE(
         LoadHoming(Sections({"65537\t0\t0\t256\t257\t512\t-256\t1\t0", "1\t3\t0" + Zeros.mid(5),
@@ -256,7 +251,7 @@ TEST_F(HomingTest, FieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     EXPECT_EQ(homing.Methods.size(), 1u);
 }
 
-TEST_F(HomingTest, MissingAndDamagedFilesLeaveEmptyDescriptors) {
+TEST_F(ReaderTest, HomingMissingAndDamagedFilesLeaveEmptyDescriptors) {
     EXPECT_FALSE(LoadHomingDescriptors(dir.filePath("Homing_Tarn.dll"), "Homing_Tarn.dll", homing));
     EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Homing_Tarn.dll File"});
     const QStringList good = Sections({Zeros});
@@ -292,7 +287,7 @@ QString Text(const ScopeSignal& signal) {
 // An empty caption adds nothing, the next row does; "abc" is not a number; naming stops at
 // the first empty name; a header alone gives no signal. Lines are read up to 399 characters:
 // a field cut there is dropped, not read short.
-TEST_F(ScopeScalesTest, SignalsAndRows) {
+TEST_F(ReaderTest, ScopeScalesSignalsAndRows) {
     ASSERT_TRUE(LoadScales({ScopeScalesHeader, " Speed \tx\tCurrent\t\tTorque",
                             "1 rpm\t1\t 1 A \t 10 \t1 Nm\t100", "; comment", "", "no tab",
                             "10 rpm\t70000\t\t5\t2 Nm\tabc", "\t\t2 A\t20"}));

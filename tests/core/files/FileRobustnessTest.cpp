@@ -1,17 +1,15 @@
 // The data file readers against input that is not what they expect: endless or huge files,
-// folders, files changing between the two passes (random bytes are the fuzz targets' part);
-// the writers against a disk that takes only part of a file.
+// folders (random bytes are the fuzz targets' part); the writers against a disk that takes
+// only part of a file.
 #include "FileTestSupport.h"
 
 #include "core/files/Comparison.h"
 #include "core/files/DeviceFile.h"
-#include "core/files/ParamFileBody.h"
 #include "core/files/ProfilesFile.h"
 #include "core/files/ScopeFile.h"
 #include "core/seams/RecordingMessages.h"
 #include "core/text/InputFile.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <csignal>
 #include <functional>
@@ -33,17 +31,6 @@ ParamTable SmallTable() {
     }
     return table;
 }
-
-// A buffer whose content is replaced when the first pass rewinds it: a file changed on
-// disk between the checking and the reading pass.
-struct ChangingBuffer : QBuffer {
-    bool seek(qint64 pos) override {
-        if (pos == 0 && isOpen() && !later.isEmpty())
-            buffer() = std::exchange(later, {});
-        return QBuffer::seek(pos);
-    }
-    QByteArray later;
-};
 
 // Limits the size of any file this process writes, so that a write fails part-way
 // (EFBIG) even for root, who ignores permissions. Restored on destruction.
@@ -75,21 +62,6 @@ ParamTable BigTable(int count) {
 using SaveFailureTest = FileTest;
 
 } // namespace
-
-TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
-    RecordingMessages messages;
-    ParamTable table = SmallTable();
-    ChangingBuffer buffer;
-    buffer.later = DeviceHeading + "Mode\t5\t7\r\nKp\t12\tbad\r\n";
-    buffer.setData(DeviceHeading + "Mode\t5\t7\r\nKp\t12\t8\r\n");
-    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
-    QString heading = DeviceFileHeading(DeviceKind::Std);
-    EXPECT_FALSE(ReadValuesTwoPass(table, buffer, heading, "Error Opening Device"));
-    EXPECT_EQ(heading, DeviceFileHeading(DeviceKind::Std));
-    EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error Opening Device"});
-    for (const ParamEntry& entry : table)
-        EXPECT_TRUE(entry.Value == 1 && entry.FileValue == 2) << entry.Address;
-}
 
 // What a file dialog can hand over that is no file to read: each reader refuses it at once
 // with one message saying why, instead of waiting on a pipe or reading without end.

@@ -24,8 +24,6 @@ ScopeRecording SampleRecording() {
     return r;
 }
 
-const QString Stars(77, u'*');
-
 using ScopeFileTest = FileTest;
 
 } // namespace
@@ -36,7 +34,7 @@ TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocal
     QLocale::setDefault(QLocale("de_DE"));
     ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
     QLocale::setDefault(QLocale::c());
-    const QString stars = Stars + "\r\n";
+    const QString stars = QString(77, u'*') + "\r\n";
     EXPECT_EQ(QString::fromLatin1(ReadBytes(Path("s.kls"))),
               "Kelm Industries\r\nOscilloscope Data File\r\n"
               "Generated on: Sunday  07/03/2027 09:05:03\r\n" +
@@ -68,8 +66,7 @@ TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocal
     EXPECT_EQ(ReadBytes(Path("again.kls")), ReadBytes(Path("s.kls")));
     // Channels off and no points read back empty ("Signal" + TAB + nothing).
     ASSERT_TRUE(WriteScopeFile(ScopeRecording{}, Path("e.kls")));
-    const ScopeReadResult empty = ReadScopeFile(Path("e.kls"), r);
-    EXPECT_TRUE(empty.Ok && empty.Reached == ScopeSection::Data);
+    EXPECT_EQ(ReadScopeFile(Path("e.kls"), r).Reached, ScopeSection::Data);
     EXPECT_TRUE(r.Points.empty() && !r.Channels[0].Enabled && r.Channels[0].Signal.isEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
@@ -111,8 +108,7 @@ TEST_F(ScopeFileTest, ToleratedEditsDataErrorsAndSectionFailures) {
     ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        QStringList lines = QString::fromLatin1(ReadBytes(Path("s.kls"))).split("\r\n");
-        lines.removeLast();
+        QStringList lines = QString::fromLatin1(ReadBytes(Path("s.kls"))).chopped(2).split("\r\n");
         if (!c.text)
             lines.removeAt(c.line);
         else if (c.line == lines.size())
