@@ -22,49 +22,40 @@ void WriteFixture(const QString& folder, const QString& name, const QStringList&
 }
 
 void WriteGoodConfigSet(const QString& folder) {
-    const QString header = "Kelm Devices Global Configuration File";
-    const QString captions = "Name\tAcc\tKind\tAddr\tMin\tMax\tDef\tCmp";
-    WriteFixture(
-        folder, "device.dll",
-        {header, captions, "Speed\tU\tA\t0\t-100\t100\t10\t1", "Mode\tE\tD\t1\t0\t5\t2\t0"});
-    WriteFixture(folder, "TarnPower.dll",
-                 {header, captions, "Bus\tU\tN\t3\t0\t800\t560\t0", "Base\tE\tA\t4\t1\t31\t1\t0"});
-    WriteFixture(
-        folder, "TarnDrive.dll",
-        {header, captions, "Speed\tU\tA\t0\t-100\t100\t0\t1", "Gain\tU\tA\t7\t0\t99\t9\t1"});
-    WriteFixture(folder, "TarnOrca230.dll",
-                 {header, captions, "; Orca table", "Speed\tU\tA\t0\t-100\t100\t0\t1"});
-    WriteFixture(folder, "strall.dll",
-                 {"Kelm Allarms Messages Configuration File",
-                  "1\tOver Speed\tPwr Over\tDrv Over\tOrca Over",
-                  "2\tFeedback\tMains\tFeedback\tFeedback"});
-    const QString io = "Kelm Digital I/O Configuration File";
-    const QString ioCaptions = "Caption\tMulti\tFlag\tText\tN1\tN2\tN3";
-    WriteFixture(folder, "digIO.dll",
-                 {io, ioCaptions, "Inputs\t1\t0\tNone\t0\t0\t0", "\t\t1\tEnable\t1\t0\t0",
-                  "Outputs\t0\t0\tReady\t2\t0\t5"});
-    WriteFixture(folder, "DigIO_Tarn.dll", {io, ioCaptions, "Inputs\t0\t0\tNone\t0\t0\t0"});
-    WriteFixture(folder, "DigIO_Orca.dll", {io, ioCaptions, "Inputs\t0\t1\tHome\t4\t1\t0"});
-    WriteFixture(folder, "StrMon.dll", {"Kelm Analog Outs Labels", "Speed\tCurrent", "Id\tIq"});
-    WriteFixture(folder, "StrMonTarnD.dll", {"Kelm Analog Outs Labels", "V_bus\tAngle"});
-    WriteFixture(folder, "StrMonOrca.dll", {"Kelm Analog Outs Labels", "Posit_Err\tFF_vel"});
-    WriteFixture(folder, "Btldr.dll",
-                 {"Kelm bootloader configuration file", "Kind\tFirst\tSecond\tProgram",
-                  "Drive\t1\t2\tTarnLoader.exe", "Orca\t3\t4\tOrcaLoader.exe"});
-    const QStringList homing =
-        QString("Kelm Homing Configuration File|Method Descriptors|No Homing|Switch\tsearch a "
-                "switch|End|Sensor Descriptors|NOpen|NClosed|End|"
-                "Code\tName\tSensor\tZero\tAngle\tAcc\tSpeed\tZSpeed\tOffset|----|"
-                "0\t0\t0\t0\t0\t0\t0\t0\t0|5\t1\t2\t1\t0\t1\t1\t1\t1")
-            .split('|');
-    WriteFixture(folder, "Homing.dll", homing);
-    WriteFixture(folder, "Homing_Tarn.dll", homing);
-    WriteFixture(folder, "Homing_Orca.dll", homing);
-    WriteFixture(folder, "Osci.dll",
-                 {"Kelm Oscilloscope Y Axis Configuration", "Speed\t\tCurrent\t",
-                  "1 rpm\t1\t1 A\t10", "10 rpm\t10"});
-    WriteFixture(folder, "Osci_Tarn.dll",
-                 {"Kelm Oscilloscope Y Axis Configuration", "Position\t", "1 inc\t1"});
+    // Per file its lines, joined by '|'.
+    const QString table =
+        "Kelm Devices Global Configuration File|Name\tAcc\tKind\tAddr\tMin\tMax\tDef\tCmp|";
+    const QString io =
+        "Kelm Digital I/O Configuration File|Caption\tMulti\tFlag\tText\tN1\tN2\tN3|";
+    const QString homing =
+        "Kelm Homing Configuration File|Method Descriptors|No Homing|Switch\tsearch a "
+        "switch|End|Sensor Descriptors|NOpen|NClosed|End|"
+        "Code\tName\tSensor\tZero\tAngle\tAcc\tSpeed\tZSpeed\tOffset|----|"
+        "0\t0\t0\t0\t0\t0\t0\t0\t0|5\t1\t2\t1\t0\t1\t1\t1\t1";
+    const std::pair<const char*, QString> files[] = {
+        {"device.dll", table + "Speed\tU\tA\t0\t-100\t100\t10\t1|Mode\tE\tD\t1\t0\t5\t2\t0"},
+        {"TarnPower.dll", table + "Bus\tU\tN\t3\t0\t800\t560\t0|Base\tE\tA\t4\t1\t31\t1\t0"},
+        {"TarnDrive.dll", table + "Speed\tU\tA\t0\t-100\t100\t0\t1|Gain\tU\tA\t7\t0\t99\t9\t1"},
+        {"TarnOrca230.dll", table + "; Orca table|Speed\tU\tA\t0\t-100\t100\t0\t1"},
+        {"strall.dll", "Kelm Allarms Messages Configuration File|1\tOver Speed\tPwr Over\tDrv "
+                       "Over\tOrca Over|2\tFeedback\tMains\tFeedback\tFeedback"},
+        {"digIO.dll",
+         io + "Inputs\t1\t0\tNone\t0\t0\t0|\t\t1\tEnable\t1\t0\t0|Outputs\t0\t0\tReady\t2\t0\t5"},
+        {"DigIO_Tarn.dll", io + "Inputs\t0\t0\tNone\t0\t0\t0"},
+        {"DigIO_Orca.dll", io + "Inputs\t0\t1\tHome\t4\t1\t0"},
+        {"StrMon.dll", "Kelm Analog Outs Labels|Speed\tCurrent|Id\tIq"},
+        {"StrMonTarnD.dll", "Kelm Analog Outs Labels|V_bus\tAngle"},
+        {"StrMonOrca.dll", "Kelm Analog Outs Labels|Posit_Err\tFF_vel"},
+        {"Btldr.dll", "Kelm bootloader configuration file|Kind\tFirst\tSecond\tProgram|"
+                      "Drive\t1\t2\tTarnLoader.exe|Orca\t3\t4\tOrcaLoader.exe"},
+        {"Homing.dll", homing},
+        {"Homing_Tarn.dll", homing},
+        {"Homing_Orca.dll", homing},
+        {"Osci.dll",
+         "Kelm Oscilloscope Y Axis Configuration|Speed\t\tCurrent\t|1 rpm\t1\t1 A\t10|10 rpm\t10"},
+        {"Osci_Tarn.dll", "Kelm Oscilloscope Y Axis Configuration|Position\t|1 inc\t1"}};
+    for (const auto& [name, lines] : files)
+        WriteFixture(folder, name, lines.split('|'));
 }
 
 } // namespace kelm::test

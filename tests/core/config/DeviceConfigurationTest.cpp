@@ -22,10 +22,9 @@ QString Line(const QString& name, int address) {
 
 class DeviceConfigurationTest : public ::testing::Test {
 protected:
-    bool Load(const QByteArray& bytes) {
+    bool Load(QByteArray bytes) {
         table.Clear();
-        QByteArray data = bytes;
-        QBuffer buffer(&data);
+        QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         return LoadConfiguration(table, buffer, Header, DeviceConfigurationErrorTitle);
     }
@@ -37,8 +36,7 @@ protected:
 };
 
 TEST_F(DeviceConfigurationTest, NonDataLinesAnywhereAreHarmless) {
-    EXPECT_TRUE(LoadLines({}));
-    EXPECT_TRUE(table.IsEmpty());
+    EXPECT_TRUE(LoadLines({}) && table.IsEmpty());
     // Trailing text after the header; over-long caption and comment lines; the second line is
     // ignored even as data; comments, quoted and blank lines among the data.
     EXPECT_TRUE(
@@ -89,9 +87,9 @@ TEST_F(DeviceConfigurationTest, FieldsLettersFallBackAddressesWrapNamesAreCutLin
     EXPECT_EQ(letters(65535), std::tuple('E', 'N', false));
     EXPECT_EQ(letters(3), std::tuple('U', 'D', false));
     EXPECT_EQ(letters(2), std::tuple('U', 'N', true));
-    EXPECT_EQ(table.FindByAddress(5)->Name, n19);
-    EXPECT_EQ(table.FindByAddress(6)->Name, QString(19, u'b'));
-    EXPECT_EQ(table.FindByAddress(7)->Name, QString(19, u'c'));
+    EXPECT_EQ(table.FindByAddress(5)->Name + table.FindByAddress(6)->Name +
+                  table.FindByAddress(7)->Name,
+              n19 + QString(19, u'b') + QString(19, u'c'));
 }
 
 TEST_F(DeviceConfigurationTest, ConversionErrorsStopTheLoad) {

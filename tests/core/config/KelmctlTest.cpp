@@ -10,30 +10,20 @@
 namespace kelm {
 namespace {
 
-// kelmctl in the environment the test runs in.
-test::ProgramRun Kelmctl(const QStringList& arguments) {
-    return test::RunProgram(QStringLiteral(KELM_KELMCTL_PATH), arguments);
-}
+const QString ctl = QStringLiteral(KELM_KELMCTL_PATH);
 
 // Every program's command line: help and version, and bad input refused with one line on
 // stderr and a non-zero exit, before anything is opened.
 TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
-    const test::ProgramRun help = Kelmctl({"--help"});
-    EXPECT_EQ(help.Code, 0);
-    EXPECT_TRUE(help.Out.contains("check-config [BINDIR]") && help.Out.contains("--yes"));
     QTemporaryDir dir;
     const QString folder = dir.path();
     const QString file = dir.filePath("plain.txt");
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
-    const QString ctl = QStringLiteral(KELM_KELMCTL_PATH);
     const QString sim = QStringLiteral(KELM_KELMSIM_PATH);
-    struct Case {
-        QString Program;
-        QStringList Arguments;
-        int ExitCode;
-        QString Says; // on stdout for exit 0, else the one line on stderr
-    };
-    std::vector<Case> cases = {
+    // Program, arguments, exit code, what it says: on stdout for exit 0, else the one line
+    // on stderr.
+    std::vector<std::tuple<QString, QStringList, int, QString>> cases = {
+        {ctl, {"--help"}, 0, "check-config [BINDIR]"},
         {ctl, {"--version"}, 0, "kelmctl " KELM_VERSION},
         {ctl, {"read", "--help"}, 0, "--address <A>"},
         {ctl, {}, 2, "no command given"},
@@ -72,15 +62,13 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
     cases.push_back({drive, {"--bogus"}, 2, "Unknown option 'bogus'"});
     cases.push_back({drive, {"expert"}, 2, "unknown word \"expert\""});
 #endif
-    for (const Case& c : cases) {
-        const test::ProgramRun run = test::RunProgram(c.Program, c.Arguments);
-        const QString where = c.Program.section('/', -1) + ' ' + c.Arguments.join(' ');
-        EXPECT_EQ(run.Code, c.ExitCode) << qPrintable(where) << qPrintable(run.Err);
-        const QString& said = c.ExitCode == 0 ? run.Out : run.Err;
-        EXPECT_TRUE(said.contains(c.Says)) << qPrintable(where) << qPrintable(said);
-        if (c.ExitCode != 0) {
-            EXPECT_EQ(run.Err.count('\n'), 1) << qPrintable(where) << qPrintable(run.Err);
-        }
+    for (const auto& [program, arguments, exitCode, says] : cases) {
+        const test::ProgramRun run = test::RunProgram(program, arguments);
+        SCOPED_TRACE(
+            qPrintable(program.section('/', -1) + ' ' + arguments.join(' ') + '\n' + run.Err));
+        EXPECT_EQ(run.Code, exitCode);
+        EXPECT_TRUE((exitCode == 0 ? run.Out : run.Err).contains(says)) << qPrintable(run.Out);
+        EXPECT_TRUE(exitCode == 0 || run.Err.count('\n') == 1);
     }
 }
 
@@ -100,14 +88,14 @@ TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
         const QString bin = dir.path() + "/MyBin";
         test::WriteGoodConfigSet(bin);
         ASSERT_TRUE(!*file || QFile::remove(bin + "/" + file));
-        const test::ProgramRun run = Kelmctl({"check-config", bin});
+        const test::ProgramRun run = test::RunProgram(ctl, {"check-config", bin});
         EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out), std::tuple(exitCode, err, QString()))
             << file;
         EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     }
     // Without BINDIR the set beside the executable is checked (the shipped one, whose
     // contents ShippedSet checks); --yes changes nothing there.
-    EXPECT_EQ(Kelmctl({"--yes", "check-config"}).Code, 0);
+    EXPECT_EQ(test::RunProgram(ctl, {"--yes", "check-config"}).Code, 0);
 }
 
 } // namespace

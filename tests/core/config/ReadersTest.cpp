@@ -24,27 +24,38 @@ protected:
         test::WriteFixture(dir.path(), name, lines);
         return dir.filePath(name);
     }
+    AlarmTextLists LoadAlarms(const QStringList& lines) {
+        return LoadAlarmTexts(File("strall.dll", lines));
+    }
+    bool LoadIo(const QStringList& dataLines) {
+        return LoadIoStrings(
+            File("digIO.dll", QStringList{IoStringsHeader, "captions"} + dataLines),
+            DeviceKind::Std, groups);
+    }
+    bool LoadHoming(const QStringList& lines) {
+        return LoadHomingDescriptors(File("Homing.dll", lines), "Homing.dll", homing);
+    }
+    bool LoadScales(const QStringList& lines) {
+        return LoadScopeScales(File("Osci.dll", lines), "Osc.dll", scales);
+    }
     QTemporaryDir dir;
     RecordingMessages messages;
+    IoGroups groups;
+    HomingDescriptors homing;
+    ScopeScaleSet scales;
 };
 
 constexpr int Std = 0, Power = 1, Drive = 2, Orca = 3;
 
-struct AlarmTextsTest : ReaderTest {
-    AlarmTextLists Load(const QStringList& lines) {
-        return LoadAlarmTexts(File("strall.dll", lines));
-    }
-};
-
-TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
+TEST_F(ReaderTest, AlarmTextsMissingForeignOrEmptyFileGivesDefaults) {
     const AlarmTextLists results[] = {
         LoadAlarmTexts(dir.filePath("strall.dll")),
-        Load({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}), Load({})};
+        LoadAlarms({"Kelm Allarms Messages Configuration File v2", "1\tA\tB\tC\tD"}),
+        LoadAlarms({})};
     for (const AlarmTextLists& lists : results) {
         for (int kind : {Std, Power, Drive}) {
             ASSERT_EQ(lists[kind].size(), 32);
-            EXPECT_EQ(lists[kind][0], "1 Alarm nr. 1");
-            EXPECT_EQ(lists[kind][31], "32 Alarm nr. 32");
+            EXPECT_EQ(lists[kind][0] + "|" + lists[kind][31], "1 Alarm nr. 1|32 Alarm nr. 32");
         }
         EXPECT_TRUE(lists[Orca].isEmpty());
     }
@@ -56,7 +67,7 @@ TEST_F(AlarmTextsTest, MissingForeignOrEmptyFileGivesDefaults) {
 }
 
 // Per line: the number, then the Std, Power, Drive and Orca 230 texts.
-TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) {
+TEST_F(ReaderTest, AlarmTextsColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) {
     const auto D = [](int n) { return DefaultAlarmText(n); };
     const QString t45(45, u'x'), x30(30, u'x'), H = AlarmTextsHeader;
     const std::pair<QStringList, std::array<QStringList, 4>> cases[] = {
@@ -83,7 +94,7 @@ TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) 
         {{H, "1\tS\tP\tD\t" + QString(200, u'o'), "2\tS2\tP2\tD2"},
          {{{"S", "S2"}, {"P", "P2"}, {"D", "D2"}, {QString(30, u'o')}}}}};
     for (const auto& [lines, expected] : cases) {
-        const AlarmTextLists lists = Load(lines);
+        const AlarmTextLists lists = LoadAlarms(lines);
         EXPECT_EQ((std::array{lists[Std], lists[Power], lists[Drive], lists[Orca]}), expected)
             << qPrintable(lines.join('|'));
     }
@@ -92,16 +103,7 @@ TEST_F(AlarmTextsTest, ColumnsPerKindDefaultsForGapsTextsCutToThirtyCharacters) 
 
 const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
 
-struct IoStringsTest : ReaderTest {
-    bool Load(const QStringList& dataLines) {
-        return LoadIoStrings(
-            File("digIO.dll", QStringList{IoStringsHeader, "captions"} + dataLines),
-            DeviceKind::Std, groups);
-    }
-    IoGroups groups;
-};
-
-TEST_F(IoStringsTest, MissingFileMessagesPerKindAndForeignHeader) {
+TEST_F(ReaderTest, IoStringsMissingFileMessagesPerKindAndForeignHeader) {
     for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230})
         EXPECT_FALSE(LoadIoStrings(dir.filePath(IoStringsFileName(kind)), kind, groups));
     EXPECT_FALSE(LoadIoStrings(File("digIO.dll", {"Kelm Digital", "x"}), DeviceKind::Std, groups));
@@ -111,119 +113,99 @@ TEST_F(IoStringsTest, MissingFileMessagesPerKindAndForeignHeader) {
                            "Fail to Open DigIO_Orca.dll File\rApplication Terminate!", Fatal}));
 }
 
-// In a single-item group a line starting with a tab is the next group, not a continuation.
-TEST_F(IoStringsTest, SingleItemGroups) {
-    ASSERT_TRUE(Load({"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ",
-                      "Out 1\t0\t0\t\t-2\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
-    EXPECT_EQ(groups[0].Caption, "In 1");
-    ASSERT_EQ(groups[0].Items.size(), 1u);
-    const IoItem& home = groups[0].Items[0];
-    EXPECT_TRUE(home.ItemFlag && home.HasRange);
-    EXPECT_EQ(home.Text, "Home");
-    EXPECT_EQ((std::array<int, 3>{home.Number1, home.Number2, home.Number3}),
-              (std::array{4, 0, 7}));
-    ASSERT_EQ(groups[1].Items.size(), 1u);
-    EXPECT_TRUE(groups[1].Items[0].Text.isEmpty());
-    EXPECT_FALSE(groups[1].Items[0].ItemFlag || groups[1].Items[0].HasRange);
-    EXPECT_EQ(groups[1].Items[0].Number1, -2);
-    ASSERT_EQ(groups[2].Items.size(), 1u);
-    EXPECT_EQ(groups[2].Caption + "|" + groups[2].Items[0].Text, "Second|B");
+// A group as text: its caption, then per item the text, * for the flag, ~ for a range and
+// the three numbers.
+QString Text(const IoGroup& group) {
+    QString text = group.Caption;
+    for (const IoItem& i : group.Items)
+        text += QString("|%1%2%3 %4 %5 %6")
+                    .arg(i.Text, i.ItemFlag ? "*" : "", i.HasRange ? "~" : "")
+                    .arg(i.Number1)
+                    .arg(i.Number2)
+                    .arg(i.Number3);
+    return text;
+}
+
+// In a single-item group a line starting with a tab is the next group, not a continuation;
+// in a multi-item group it continues the group (its Multi column is not read). Groups after
+// the thirteenth are not read; a file without any leaves all empty.
+TEST_F(ReaderTest, IoStringsSingleAndMultiItemGroupsAtMostThirteen) {
+    ASSERT_TRUE(LoadIo({"; comment", "no tab", "", "  In 1\t0\t1\tHome\t4\t0\t7  ",
+                        "Out 1\t0\t0\t\t-2\t0\t0", "\tSecond\t0\t0\tB\t2\t0\t0"}));
+    EXPECT_EQ(Text(groups[0]) + "/" + Text(groups[1]) + "/" + Text(groups[2]),
+              "In 1|Home*~ 4 0 7/Out 1| -2 0 0/Second|B 2 0 0");
     for (int i = 3; i < IoGroupCount; ++i)
-        EXPECT_TRUE(groups[i].Caption.isEmpty() && groups[i].Items.empty()) << i;
-}
-
-TEST_F(IoStringsTest, MultiGroupCollectsContinuationLines) {
-    ASSERT_TRUE(Load({"Inputs\t1\t0\tNone\t0\t0\t0", "\t\t1\tEnable\t1\t0\t0", "; between",
-                      "  \t1\t0\tLimit\t2\t3\t0", "Outputs\t1\t0\tReady\t5\t0\t0",
-                      "\tx\t0\tFault\t6\t0\t0"}));
-    EXPECT_EQ(groups[0].Caption + groups[1].Caption, "InputsOutputs");
-    ASSERT_EQ(groups[0].Items.size(), 3u);
-    EXPECT_EQ(groups[0].Items[1].Text + groups[0].Items[2].Text, "EnableLimit");
-    EXPECT_TRUE(groups[0].Items[1].ItemFlag && groups[0].Items[2].HasRange);
-    ASSERT_EQ(groups[1].Items.size(), 2u); // the Multi column of a continuation is not read
-    EXPECT_EQ(groups[1].Items[1].Text, "Fault");
-}
-
-TEST_F(IoStringsTest, AtMostThirteenGroupsOrNone) {
-    ASSERT_TRUE(Load({"; nothing", ""}));
-    EXPECT_TRUE(groups[0].Caption.isEmpty());
+        EXPECT_EQ(Text(groups[i]), "") << i;
+    ASSERT_TRUE(LoadIo({"Inputs\t1\t0\tNone\t0\t0\t0", "\t\t1\tEnable\t1\t0\t0", "; between",
+                        "  \t1\t0\tLimit\t2\t3\t0", "Outputs\t1\t0\tReady\t5\t0\t0",
+                        "\tx\t0\tFault\t6\t0\t0"}));
+    EXPECT_EQ(Text(groups[0]) + "/" + Text(groups[1]),
+              "Inputs|None 0 0 0|Enable* 1 0 0|Limit~ 2 3 0/Outputs|Ready 5 0 0|Fault 6 0 0");
+    ASSERT_TRUE(LoadIo({"; nothing", ""}));
+    EXPECT_EQ(Text(groups[0]), "");
     QStringList lines;
     for (int i = 0; i < 15; ++i)
         lines << QString("G%1\t0\t0\tT\t%1\t0\t0").arg(i);
-    lines << "bad\tline";
-    ASSERT_TRUE(Load(lines));
-    EXPECT_EQ(groups[12].Caption, "G12");
-    EXPECT_EQ(groups[12].Items[0].Number1, 12);
+    ASSERT_TRUE(LoadIo(lines << "bad\tline"));
+    EXPECT_EQ(Text(groups[12]), "G12|T 12 0 0");
 }
 
-TEST_F(IoStringsTest, ConversionErrorsAndOverLongLinesAreFatal) {
+TEST_F(ReaderTest, IoStringsConversionErrorsAndOverLongLinesAreFatal) {
     const QStringList bad = {"G\tx\t0\tT\t1\t0\t0", "G\t0\t0\tT\t1\t0", "G\t0\t0\tT\t1\t0\t2b",
                              "G\t0\t\tT\t1\t0\t0", "G\t0\t0\t" + QString(90, u'T') + "\t1\t0\t0"};
     for (const QString& line : bad) {
         messages.Clear();
-        EXPECT_FALSE(Load({"Ok\t0\t0\tT\t1\t0\t0", line})) << qPrintable(line);
+        EXPECT_FALSE(LoadIo({"Ok\t0\t0\tT\t1\t0\t0", line})) << qPrintable(line);
         EXPECT_EQ(messages.Texts(), QStringList{Fatal}) << qPrintable(line);
         EXPECT_TRUE(groups[0].Items.empty()); // nothing half-loaded stays
     }
     messages.Clear();
-    EXPECT_FALSE(Load({"Multi\t1\t0\tT\t1\t0\t0", "\t\t0\tT\tnine\t0\t0"}));
+    EXPECT_FALSE(LoadIo({"Multi\t1\t0\tT\t1\t0\t0", "\t\t0\tT\tnine\t0\t0"}));
     EXPECT_EQ(messages.Texts(), QStringList{Fatal});
 }
 
-const QString BootHeader = "Kelm bootloader configuration file";
-
-struct AuxReadersTest : ReaderTest {
-    bool LoadLabels(const QStringList& lines) {
-        return LoadAnalogOutLabels(File("StrMon.dll", lines), "StrMon.dll", labels);
-    }
-    BootloaderRecords LoadBoot(const QStringList& lines) {
-        return LoadBootloaderRecords(File("Btldr.dll", lines));
-    }
+TEST_F(ReaderTest, AnalogLabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
     AnalogOutLabels labels;
-};
-
-TEST_F(AuxReadersTest, LabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
-    ASSERT_TRUE(LoadLabels({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
-                            "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
+    const auto load = [&](const QStringList& lines) {
+        return LoadAnalogOutLabels(File("StrMon.dll", lines), "StrMon.dll", labels);
+    };
+    ASSERT_TRUE(load({"Kelm Analog Outs Labels", "Speed\tCurrent", "Torque", "; c\td",
+                      "  Id \t Iq \tthird", "\"x\ty", "", "Empty\t"}));
     EXPECT_EQ(labels.First, (QStringList{"Speed", "Id ", "Empty"}));
     EXPECT_EQ(labels.Second, (QStringList{"Current", " Iq ", ""}));
     EXPECT_TRUE(messages.Texts().isEmpty());
     // A missing or foreign file leaves no label.
     EXPECT_FALSE(LoadAnalogOutLabels(dir.filePath("none.dll"), "StrMon.dll", labels));
     EXPECT_TRUE(labels.IsEmpty());
-    EXPECT_FALSE(LoadLabels({"Kelm Analog", "A\tB"}));
+    EXPECT_FALSE(load({"Kelm Analog", "A\tB"}));
     EXPECT_TRUE(labels.IsEmpty());
     EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open StrMon.dll File\rLoad Default Data!",
                                              "Fatal Error in StrMon.dll\rLoad Default Data!"}));
     EXPECT_EQ(messages.TerminateCount(), 0);
 }
 
-TEST_F(AuxReadersTest, BootloaderRecordsMissingOrForeignAreSilent) {
-    BootloaderRecords r = LoadBoot({" " + BootHeader + " ", "captions",
-                                    "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"});
-    EXPECT_EQ(std::tuple(r.Drive.First, r.Drive.Second, r.Drive.Text),
-              std::tuple(1, 4464, QString("Tarn.exe")));
-    EXPECT_EQ(std::tuple(r.Orca230.First, r.Orca230.Second, r.Orca230.Text),
-              std::tuple(3, 4, QString("Orca.exe")));
-
-    r = LoadBoot({BootHeader, "captions", "  ", "Orca\t3\t4\tOrca.exe"}); // empty third line
-    EXPECT_TRUE(r.Drive.IsEmpty());
-    EXPECT_EQ(r.Orca230.Second, 4);
-
-    r = LoadBoot({BootHeader, "captions", "Drive\tone\t2\tTarn.exe", "Orca\t3"}); // not numbers
-    EXPECT_TRUE(r.Drive.IsEmpty() && r.Orca230.IsEmpty());
-
-    r = LoadBoot({BootHeader, "x", "D\t5\t6"}); // short file
-    EXPECT_EQ(r.Drive.First, 5);
-    EXPECT_TRUE(r.Drive.Text.isEmpty() && r.Orca230.IsEmpty());
-    // Missing or foreign (only an exact header, after trimming, is accepted): silently empty.
+// Line 3 is the Drive's record, line 4 the Orca 230's; what is missing or foreign is silently
+// empty (only an exact header, after trimming, is accepted).
+TEST_F(ReaderTest, BootloaderRecordsMissingOrForeignAreSilent) {
+    const QString H = "Kelm bootloader configuration file";
+    const auto text = [](const BootloaderRecord& r) {
+        return QString("%1 %2 %3").arg(r.First).arg(r.Second).arg(r.Text);
+    };
+    const std::pair<QStringList, QString> cases[] = {
+        {{" " + H + " ", "c", "Drive\t1\t70000\tTarn.exe\tignored", "Orca\t3\t4\tOrca.exe"},
+         "1 4464 Tarn.exe|3 4 Orca.exe"},
+        {{H, "c", "  ", "Orca\t3\t4\tOrca.exe"}, "0 0 |3 4 Orca.exe"}, // empty line 3
+        {{H, "c", "Drive\tone\t2\tTarn.exe", "Orca\t3"}, "0 0 |0 0 "}, // not numbers
+        {{H, "c", "D\t5\t6"}, "5 6 |0 0 "},                            // short file
+        {{H + " 2", "c", "Drive\t1\t2\tT", "Orca\t3\t4\tO"}, "0 0 |0 0 "}};
+    for (const auto& [lines, expected] : cases) {
+        const BootloaderRecords r = LoadBootloaderRecords(File("Btldr.dll", lines));
+        EXPECT_EQ(text(r.Drive) + "|" + text(r.Orca230), expected) << qPrintable(lines.join('|'));
+    }
     EXPECT_TRUE(LoadBootloaderRecords(dir.filePath("none.dll")).Drive.IsEmpty());
-    r = LoadBoot({BootHeader + " 2", "x", "Drive\t1\t2\tT", "Orca\t3\t4\tO"});
-    EXPECT_TRUE(r.Drive.IsEmpty() && r.Orca230.IsEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-const QString Damaged = "Fatal Error in Homing.dll\rLoad Default Data!";
 const QString Zeros = "0\t0\t0\t0\t0\t0\t0\t0\t0";
 
 QStringList Sections(const QStringList& records) {
@@ -240,16 +222,9 @@ std::vector<bool> Flags(const HomingMethod& m) {
             m.UsesSpeed,       m.UsesZeroSpeed,   m.UsesOffset};
 }
 
-struct HomingTest : ReaderTest {
-    bool Load(const QStringList& lines) {
-        return LoadHomingDescriptors(File("Homing.dll", lines), "Homing.dll", homing);
-    }
-    HomingDescriptors homing;
-};
-
-TEST_F(HomingTest, ReadsNamesAndRecords) {
-    ASSERT_TRUE(Load(Sections({Zeros, "; comment", "", "35\t1\t2\t1\t0\t1\t0\t1\t-1",
-                               "7\t2\t1\t0\t1\t0\t1\t0\t0\textra"})));
+TEST_F(ReaderTest, HomingReadsNamesAndRecords) {
+    ASSERT_TRUE(LoadHoming(Sections({Zeros, "; comment", "", "35\t1\t2\t1\t0\t1\t0\t1\t-1",
+                                     "7\t2\t1\t0\t1\t0\t1\t0\t0\textra"})));
     EXPECT_EQ(homing.MethodNames, (QStringList{"No Homing", "Switch", "Index"}));
     EXPECT_EQ(homing.SensorNames, (QStringList{"NOpen", "NClosed"}));
     ASSERT_EQ(homing.Methods.size(), 3u);
@@ -261,21 +236,22 @@ TEST_F(HomingTest, ReadsNamesAndRecords) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-TEST_F(HomingTest, FieldsKeepTheirWidthAndIndexesMustFitTheLists) {
+TEST_F(ReaderTest, HomingFieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     // The code is 16 bits wide, each flag one byte: 256 leaves a flag clear, 257 sets it.
-    ASSERT_TRUE(Load(Sections({"65537\t0\t0\t256\t257\t512\t-256\t1\t0", "1\t3\t0" + Zeros.mid(5),
-                               "2\t0\t3" + Zeros.mid(5), "3\t-1\t0" + Zeros.mid(5)})));
+    ASSERT_TRUE(
+        LoadHoming(Sections({"65537\t0\t0\t256\t257\t512\t-256\t1\t0", "1\t3\t0" + Zeros.mid(5),
+                             "2\t0\t3" + Zeros.mid(5), "3\t-1\t0" + Zeros.mid(5)})));
     ASSERT_EQ(homing.Methods.size(), 1u);
     EXPECT_EQ(homing.Methods[0].Code, 1);
     EXPECT_EQ(Flags(homing.Methods[0]),
               (std::vector<bool>{false, true, false, false, true, false}));
     // An empty sensor list still allows sensor 0.
-    ASSERT_TRUE(Load({"Kelm Homing Configuration File", "Method Descriptors", "None", "End",
-                      "Sensor Descriptors", "End", "c", "c", Zeros}));
+    ASSERT_TRUE(LoadHoming({"Kelm Homing Configuration File", "Method Descriptors", "None", "End",
+                            "Sensor Descriptors", "End", "c", "c", Zeros}));
     EXPECT_EQ(homing.Methods.size(), 1u);
 }
 
-TEST_F(HomingTest, MissingAndDamagedFilesLeaveEmptyDescriptors) {
+TEST_F(ReaderTest, HomingMissingAndDamagedFilesLeaveEmptyDescriptors) {
     EXPECT_FALSE(LoadHomingDescriptors(dir.filePath("Homing_Tarn.dll"), "Homing_Tarn.dll", homing));
     EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Homing_Tarn.dll File"});
     const QStringList good = Sections({Zeros});
@@ -293,61 +269,48 @@ TEST_F(HomingTest, MissingAndDamagedFilesLeaveEmptyDescriptors) {
     damaged.push_back(Sections({Zeros + QString(95, u' ')})); // cut
     for (const QStringList& lines : damaged) {
         messages.Clear();
-        EXPECT_FALSE(Load(lines)) << qPrintable(lines.join('|'));
-        EXPECT_EQ(messages.Texts(), QStringList{Damaged}) << qPrintable(lines.join('|'));
+        EXPECT_FALSE(LoadHoming(lines)) << qPrintable(lines.join('|'));
+        EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error in Homing.dll\rLoad Default Data!"})
+            << qPrintable(lines.join('|'));
         EXPECT_TRUE(homing.IsEmpty());
     }
 }
 
-struct ScopeScalesTest : ReaderTest {
-    bool Load(const QStringList& lines) {
-        return LoadScopeScales(File("Osci.dll", lines), "Osc.dll", set);
-    }
-    ScopeScaleSet set;
-};
-
-TEST_F(ScopeScalesTest, SignalsAndRows) {
-    ASSERT_TRUE(Load({ScopeScalesHeader, " Speed \tx\tCurrent\t\tTorque",
-                      "1 rpm\t1\t 1 A \t 10 \t1 Nm\t100", "; comment", "", "no tab",
-                      "10 rpm\t70000\t\t5\t2 Nm\tabc", "\t\t2 A\t20"}));
-    ASSERT_EQ(set.size(), 3u);
-    EXPECT_EQ(set[0].Name + set[1].Name + set[2].Name, "SpeedCurrentTorque");
-    // An empty caption adds nothing, the next row does; "abc" is not a number.
-    const auto scales = [&](std::size_t i) {
-        QStringList out;
-        for (const ScopeScale& scale : set[i].Scales)
-            out << scale.Caption + "=" + QString::number(scale.UnitsPerDivision);
-        return out;
-    };
-    EXPECT_EQ(scales(0), (QStringList{"1 rpm=1", "10 rpm=4464"}));
-    EXPECT_EQ(scales(1), (QStringList{"1 A=10", "2 A=20"}));
-    EXPECT_EQ(scales(2), QStringList{"1 Nm=100"});
-    EXPECT_TRUE(messages.Texts().isEmpty());
-    // A missing file leaves no signal (a foreign one is checked with the whole set).
-    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", set));
-    EXPECT_TRUE(set.empty());
-    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Osc_Tarn.dll File"});
-    // Naming stops at the first empty name; a header alone gives no signal.
-    ASSERT_TRUE(Load({ScopeScalesHeader, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));
-    ASSERT_EQ(set.size(), 1u);
-    EXPECT_EQ(set[0].Scales.size(), 1u);
-    EXPECT_TRUE(Load({ScopeScalesHeader}));
-    EXPECT_TRUE(set.empty());
+// Signal i as text: its name, then "caption=units per division" per scale.
+QString Text(const ScopeSignal& signal) {
+    QString text = signal.Name;
+    for (const ScopeScale& scale : signal.Scales)
+        text += "|" + scale.Caption + "=" + QString::number(scale.UnitsPerDivision);
+    return text;
 }
 
-TEST_F(ScopeScalesTest, LongLinesUpTo399Characters) {
-    const QString longCaption = "B" + QString(390, u'x');
-    const QString fits = "A\t1\t" + longCaption + "\t123";         // 399 characters
-    const QString straddles = "A\t2\t" + longCaption + "\t123456"; // cut inside the value
+// An empty caption adds nothing, the next row does; "abc" is not a number; naming stops at
+// the first empty name; a header alone gives no signal. Lines are read up to 399 characters:
+// a field cut there is dropped, not read short.
+TEST_F(ReaderTest, ScopeScalesSignalsAndRows) {
+    ASSERT_TRUE(LoadScales({ScopeScalesHeader, " Speed \tx\tCurrent\t\tTorque",
+                            "1 rpm\t1\t 1 A \t 10 \t1 Nm\t100", "; comment", "", "no tab",
+                            "10 rpm\t70000\t\t5\t2 Nm\tabc", "\t\t2 A\t20"}));
+    ASSERT_EQ(scales.size(), 3u);
+    EXPECT_EQ(Text(scales[0]) + "/" + Text(scales[1]) + "/" + Text(scales[2]),
+              "Speed|1 rpm=1|10 rpm=4464/Current|1 A=10|2 A=20/Torque|1 Nm=100");
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    // A missing file leaves no signal (a foreign one is checked with the whole set).
+    EXPECT_FALSE(LoadScopeScales(dir.filePath("Osci_Tarn.dll"), "Osc_Tarn.dll", scales));
+    EXPECT_TRUE(scales.empty());
+    EXPECT_EQ(messages.Texts(), QStringList{"Fail to Open Osc_Tarn.dll File"});
+    ASSERT_TRUE(LoadScales({ScopeScalesHeader, "A\t\t\t\tC\t", "a\t1\tb\t2\tc\t3"}));
+    ASSERT_EQ(scales.size(), 1u);
+    EXPECT_EQ(Text(scales[0]), "A|a=1");
+    EXPECT_TRUE(LoadScales({ScopeScalesHeader}));
+    EXPECT_TRUE(scales.empty());
+    const QString caption = "B" + QString(390, u'x');
+    const QString fits = "A\t1\t" + caption + "\t123"; // 399 characters
     ASSERT_EQ(fits.size(), 399);
-    ASSERT_TRUE(Load({ScopeScalesHeader, "One\t\tTwo\t", fits, straddles}));
-    ASSERT_EQ(set.size(), 2u);
-    ASSERT_EQ(set[0].Scales.size(), 2u);
-    EXPECT_EQ(set[0].Scales[1].UnitsPerDivision, 2);
-    // "123456" would have been read as "123": the partial field is dropped.
-    ASSERT_EQ(set[1].Scales.size(), 1u);
-    EXPECT_EQ(set[1].Scales[0].Caption, longCaption);
-    EXPECT_EQ(set[1].Scales[0].UnitsPerDivision, 123);
+    ASSERT_TRUE(
+        LoadScales({ScopeScalesHeader, "One\t\tTwo\t", fits, "A\t2\t" + caption + "\t123456"}));
+    ASSERT_EQ(scales.size(), 2u);
+    EXPECT_EQ(Text(scales[0]) + "/" + Text(scales[1]), "One|A=1|A=2/Two|" + caption + "=123");
 }
 
 } // namespace

@@ -129,13 +129,6 @@ TEST(ComparisonRowCells, FormatsAddressAndValues) {
     EXPECT_EQ(row.State(), RowState::Different);
 }
 
-TEST(CompareFilterTags, TagsMapToFiltersAnyOtherShowsAll) {
-    using enum CompareFilter;
-    const CompareFilter expected[] = {All, All, NotEqual, Equal, All};
-    for (int tag = 0; tag < 5; ++tag)
-        EXPECT_EQ(CompareFilterFromTag(tag), expected[tag]) << tag;
-}
-
 TEST(PathShortening, ReplacesFoldersFromTheLeft) {
     const auto within = [](int chars) {
         return [chars](const QString& s) { return s.size() <= chars; };

@@ -1,17 +1,19 @@
 // The data file readers against input that is not what they expect: endless or huge files,
-// folders, files changing between the two passes. Random bytes are the fuzz targets' part.
+// folders (random bytes are the fuzz targets' part); the writers against a disk that takes
+// only part of a file.
 #include "FileTestSupport.h"
 
 #include "core/files/Comparison.h"
 #include "core/files/DeviceFile.h"
-#include "core/files/ParamFileBody.h"
 #include "core/files/ProfilesFile.h"
 #include "core/files/ScopeFile.h"
 #include "core/seams/RecordingMessages.h"
 #include "core/text/InputFile.h"
 
-#include <QBuffer>
+#include <QDir>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace kelm;
@@ -30,39 +32,36 @@ ParamTable SmallTable() {
     return table;
 }
 
-// A buffer whose content is replaced when the first pass rewinds it: a file changed on
-// disk between the checking and the reading pass.
-class ChangingBuffer : public QBuffer {
-public:
-    explicit ChangingBuffer(QByteArray later) : later_(std::move(later)) {}
-    bool seek(qint64 pos) override {
-        if (pos == 0 && !changed_ && isOpen()) {
-            changed_ = true;
-            buffer() = later_;
-        }
-        return QBuffer::seek(pos);
+// Limits the size of any file this process writes, so that a write fails part-way
+// (EFBIG) even for root, who ignores permissions. Restored on destruction.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit{bytes, previous.rlim_max};
+        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
-
-private:
-    QByteArray later_;
-    bool changed_ = false;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+    }
+    void (*handler)(int);
+    rlimit previous{};
+    bool active = false;
 };
 
-} // namespace
-
-TEST(FileRobustnessTest, FileChangedBetweenPassesLeavesTableUnchanged) {
-    RecordingMessages messages;
-    ParamTable table = SmallTable();
-    ChangingBuffer buffer(DeviceHeading + "Mode\t5\t7\r\nKp\t12\tbad\r\n");
-    buffer.setData(DeviceHeading + "Mode\t5\t7\r\nKp\t12\t8\r\n");
-    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
-    QString heading = DeviceFileHeading(DeviceKind::Std);
-    EXPECT_FALSE(ReadValuesTwoPass(table, buffer, heading, "Error Opening Device"));
-    EXPECT_EQ(heading, DeviceFileHeading(DeviceKind::Std));
-    EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error Opening Device"});
-    for (const ParamEntry& entry : table)
-        EXPECT_TRUE(entry.Value == 1 && entry.FileValue == 2) << entry.Address;
+ParamTable BigTable(int count) {
+    ParamTable table;
+    for (int a = 0; a < count; ++a) {
+        ParamEntry e = MakeEntry(static_cast<std::uint16_t>(a), QString("Param%1").arg(a));
+        e.Value = static_cast<std::int16_t>(a);
+        table.Add(e);
+    }
+    return table;
 }
+
+using SaveFailureTest = FileTest;
+
+} // namespace
 
 // What a file dialog can hand over that is no file to read: each reader refuses it at once
 // with one message saying why, instead of waiting on a pipe or reading without end.
@@ -93,4 +92,43 @@ TEST(FileRobustnessTest, NonFilesAreRefusedAtOnceWithOneMessage) {
                 << messages.Texts().first().toStdString();
         }
     }
+}
+
+TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
+    // Replacing an existing longer file leaves only the new content.
+    WriteBytes(Path("a.dev"), QByteArray(300, '.'));
+    ParamTable small = BigTable(3);
+    ASSERT_TRUE(SaveDeviceFile(small, DeviceKind::Std, Path("a.dev")));
+    const QByteArray old = ReadBytes(Path("a.dev"));
+    EXPECT_TRUE(old.startsWith("Kelm Industries\r\n") && old.endsWith("Param2\t2\t2\r\n"));
+    WriteBytes(Path("p.bcp"), "old profiles");
+    WriteBytes(Path("s.kls"), "old scope");
+    ParamTable big = BigTable(4000); // about 60 KB
+    for (ParamEntry& e : big)
+        e.FileValue = -7;
+    ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
+    ScopeRecording recording;
+    recording.Points.resize(5000, ScopePoint{1.5, -2.25, 3});
+    bool saved[3] = {true, true, true};
+    {
+        FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.active);
+        saved[0] = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
+        saved[1] = SaveProfilesFile(profiles, Path("p.bcp"));
+        saved[2] = WriteScopeFile(recording, Path("s.kls"));
+    }
+    EXPECT_FALSE(saved[0] || saved[1] || saved[2]);
+    EXPECT_EQ((QList<QByteArray>{ReadBytes(Path("a.dev")), ReadBytes(Path("p.bcp")),
+                                 ReadBytes(Path("s.kls"))}),
+              (QList<QByteArray>{old, "old profiles", "old scope"}));
+    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Device: " + Path("a.dev"),
+                                             "Unable save Profiles: " + Path("p.bcp"),
+                                             "Unable save: " + Path("s.kls")}));
+    for (const ParamEntry& e : big)
+        ASSERT_EQ(e.FileValue, -7);
+    for (const ParamEntry& e : profiles)
+        ASSERT_EQ(e.FileValue, 0);
+    // No temporary file is left.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.dev", "p.bcp", "s.kls"}));
 }

@@ -22,19 +22,12 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 
 inline QByteArray ReadBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline ParamEntry MakeEntry(std::uint16_t address, const QString& name, char kind = 'A',
                             bool compared = false) {
-    ParamEntry entry;
-    entry.Name = name;
-    entry.Address = address;
-    entry.KindLetter = kind;
-    entry.Compared = compared;
-    return entry;
+    return {.Name = name, .KindLetter = kind, .Address = address, .Compared = compared};
 }
 
 // Sunday 7 March 2027 at 09:05:03 in the C locale.

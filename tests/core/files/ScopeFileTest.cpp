@@ -2,6 +2,8 @@
 
 #include "core/files/ScopeFile.h"
 
+#include <optional>
+
 using namespace kelm;
 using namespace kelm::testing;
 
@@ -22,24 +24,7 @@ ScopeRecording SampleRecording() {
     return r;
 }
 
-const QString Stars(77, u'*');
-
-class ScopeFileTest : public FileTest {
-protected:
-    QStringList Lines(const QString& path) const {
-        QStringList lines = QString::fromLatin1(ReadBytes(path)).split("\r\n");
-        lines.removeLast();
-        return lines;
-    }
-    // Writes the sample, lets `edit` change its lines, and reads the result.
-    ScopeReadResult ReadEdited(const std::function<void(QStringList&)>& edit, ScopeRecording& out) {
-        EXPECT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
-        QStringList lines = Lines(Path("s.kls"));
-        edit(lines);
-        WriteBytes(Path("e.kls"), lines.join("\r\n").toLatin1() + "\r\n");
-        return ReadScopeFile(Path("e.kls"), out);
-    }
-};
+using ScopeFileTest = FileTest;
 
 } // namespace
 
@@ -49,7 +34,7 @@ TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocal
     QLocale::setDefault(QLocale("de_DE"));
     ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
     QLocale::setDefault(QLocale::c());
-    const QString stars = Stars + "\r\n";
+    const QString stars = QString(77, u'*') + "\r\n";
     EXPECT_EQ(QString::fromLatin1(ReadBytes(Path("s.kls"))),
               "Kelm Industries\r\nOscilloscope Data File\r\n"
               "Generated on: Sunday  07/03/2027 09:05:03\r\n" +
@@ -81,82 +66,70 @@ TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocal
     EXPECT_EQ(ReadBytes(Path("again.kls")), ReadBytes(Path("s.kls")));
     // Channels off and no points read back empty ("Signal" + TAB + nothing).
     ASSERT_TRUE(WriteScopeFile(ScopeRecording{}, Path("e.kls")));
-    const ScopeReadResult empty = ReadScopeFile(Path("e.kls"), r);
-    EXPECT_TRUE(empty.Ok && empty.Reached == ScopeSection::Data);
+    EXPECT_EQ(ReadScopeFile(Path("e.kls"), r).Reached, ScopeSection::Data);
     EXPECT_TRUE(r.Points.empty() && !r.Channels[0].Enabled && r.Channels[0].Signal.isEmpty());
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
+// One line of the sample file replaced (or, without text, removed; one past the end: added).
 // Keys are not compared and heading blanks are accepted; extra data lines are not read,
-// missing or bad ones end with a data error.
-TEST_F(ScopeFileTest, TolerancesAndDataErrors) {
-    struct Case {
-        std::function<void(QStringList&)> edit;
-        std::size_t points;
-        bool error;
-    };
-    const Case cases[] = {
-        {[](QStringList& l) {
-             l[0] = "  Kelm Industries ";
-             l[1] = "\tOscilloscope Data File  ";
-             l[4] = "Trigger Slpoe\t1";
-             l[8] = "Dealy\t 20 ";
-         },
-         3, false},
-        {[](QStringList& l) { l << "3\t9,9\t9,9\t9,9"; }, 3, false},
-        {[](QStringList& l) { l.removeLast(); }, 2, true},
-        {[](QStringList& l) { l[29] = "1\t0,1\t0.5\t2"; }, 1, true},
-        {[](QStringList& l) { l[30] = "2\t0,2\t3,0"; }, 2, true},
-        // A huge announced count only reads what is there.
-        {[](QStringList& l) { l[26] = "Graph Data Nr. Points\t2000000000"; }, 3, true},
-    };
-    for (const Case& c : cases) {
-        messages.Clear();
-        ScopeRecording r;
-        const ScopeReadResult result = ReadEdited(c.edit, r);
-        EXPECT_TRUE(result.Ok) << c.points;
-        EXPECT_EQ(result.Reached, c.error ? ScopeSection::GraphSettings : ScopeSection::Data);
-        EXPECT_EQ(std::tuple(r.Points.size(), r.Delay, r.TriggerSlope),
-                  std::tuple(c.points, 20, 1));
-        EXPECT_EQ(messages.Texts(), c.error ? QStringList{"Error Data Graph"} : QStringList{});
-    }
-}
-
-TEST_F(ScopeFileTest, EachSectionFailureStopsWithEarlierSectionsApplied) {
+// missing or bad ones end with a data error; a failing section stops the read with the
+// earlier sections applied, nothing of the failing one, and no point touched before the data.
+TEST_F(ScopeFileTest, ToleratedEditsDataErrorsAndSectionFailures) {
+    using enum ScopeSection;
     struct Case {
         int line;
-        QString text;
-        QString message;
+        std::optional<QString> text;
         ScopeSection reached;
+        QString message;
+        std::size_t points;
     };
     const Case cases[] = {
-        {4, "Trigger Slope\tup", "Error Trigger", ScopeSection::Heading},
-        {5, "Trigger Level", "Error Trigger", ScopeSection::Heading},
-        {8, "Delay\t2x", "Error Time Base", ScopeSection::Trigger},
-        {11, "Enabled\tyes", "Error Channel 1", ScopeSection::TimeBase},
-        {14, "Offset\t1,5", "Error Channel 1", ScopeSection::TimeBase},
-        {20, "Offset\t", "Error Channel 2", ScopeSection::Channel1},
-        {23, "Left Axis Increment\t1.5", "Error Data Graph Settings", ScopeSection::Channel2},
-        {25, "Bottom Axis Increment\tx", "Error Data Graph Settings", ScopeSection::Channel2},
-        {26, "Graph Data Nr. Points\t-1", "Error Data Graph Settings", ScopeSection::Channel2},
+        {0, "  Kelm Industries ", Data, "", 3},
+        {1, "\tOscilloscope Data File  ", Data, "", 3},
+        {4, "Trigger Slpoe\t1", Data, "", 3},
+        {8, "Dealy\t 20 ", Data, "", 3},
+        {31, "3\t9,9\t9,9\t9,9", Data, "", 3},
+        {30, std::nullopt, GraphSettings, "Error Data Graph", 2},
+        {29, "1\t0,1\t0.5\t2", GraphSettings, "Error Data Graph", 1},
+        {30, "2\t0,2\t3,0", GraphSettings, "Error Data Graph", 2},
+        // A huge announced count only reads what is there.
+        {26, "Graph Data Nr. Points\t2000000000", GraphSettings, "Error Data Graph", 3},
+        {4, "Trigger Slope\tup", Heading, "Error Trigger", 1},
+        {5, "Trigger Level", Heading, "Error Trigger", 1},
+        {8, "Delay\t2x", Trigger, "Error Time Base", 1},
+        {11, "Enabled\tyes", TimeBase, "Error Channel 1", 1},
+        {14, "Offset\t1,5", TimeBase, "Error Channel 1", 1},
+        {20, "Offset\t", Channel1, "Error Channel 2", 1},
+        {23, "Left Axis Increment\t1.5", Channel2, "Error Data Graph Settings", 1},
+        {25, "Bottom Axis Increment\tx", Channel2, "Error Data Graph Settings", 1},
+        {26, "Graph Data Nr. Points\t-1", Channel2, "Error Data Graph Settings", 1},
     };
+    ASSERT_TRUE(WriteScopeFile(SampleRecording(), Path("s.kls"), FixedStamp()));
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        QStringList lines = QString::fromLatin1(ReadBytes(Path("s.kls"))).chopped(2).split("\r\n");
+        if (!c.text)
+            lines.removeAt(c.line);
+        else if (c.line == lines.size())
+            lines << *c.text;
+        else
+            lines[c.line] = *c.text;
+        WriteBytes(Path("e.kls"), lines.join("\r\n").toLatin1() + "\r\n");
         messages.Clear();
         ScopeRecording r;
         r.Points = {{7, 7, 7}};
-        const ScopeReadResult result = ReadEdited([&](QStringList& l) { l[c.line] = c.text; }, r);
-        EXPECT_FALSE(result.Ok) << c.line;
-        EXPECT_EQ(result.Reached, c.reached) << c.line;
-        EXPECT_EQ(messages.Texts(), QStringList{c.message}) << c.line;
-        EXPECT_EQ(r.Points.size(), 1u) << "no points touched before the data section";
-        // What was read completely is filled, nothing of the failing section is.
-        EXPECT_EQ(r.TriggerLevel, c.reached >= ScopeSection::Trigger ? -250 : 0) << c.line;
-        EXPECT_EQ(r.Delay, c.reached >= ScopeSection::TimeBase ? 20 : 0) << c.line;
-        EXPECT_EQ(r.Channels[0].Signal, c.reached >= ScopeSection::Channel1 ? "Speed" : "")
-            << c.line;
-        EXPECT_EQ(r.Channels[1].Signal, c.reached >= ScopeSection::Channel2 ? "Current" : "")
-            << c.line;
-        EXPECT_EQ(r.LeftIncrement, 0) << c.line;
+        const ScopeReadResult result = ReadScopeFile(Path("e.kls"), r);
+        EXPECT_EQ(std::tuple(result.Ok, result.Reached),
+                  std::tuple(c.reached >= GraphSettings, c.reached));
+        EXPECT_EQ(messages.Texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+        EXPECT_EQ(r.Points.size(), c.points);
+        EXPECT_EQ(r.TriggerSlope, c.reached >= Trigger ? 1 : 0);
+        EXPECT_EQ(r.TriggerLevel, c.reached >= Trigger ? -250 : 0);
+        EXPECT_EQ(r.Delay, c.reached >= TimeBase ? 20 : 0);
+        EXPECT_EQ(r.Channels[0].Signal, c.reached >= Channel1 ? "Speed" : "");
+        EXPECT_EQ(r.Channels[1].Signal, c.reached >= Channel2 ? "Current" : "");
+        EXPECT_EQ(r.LeftIncrement, c.reached >= GraphSettings ? 1000 : 0);
     }
 }
 
