@@ -31,9 +31,8 @@ const QStringList None;
 
 class DriveCommands : public ::testing::Test {
 protected:
+    // A drive of the shipped configuration; every request logged.
     void SetUp() override {
-        ASSERT_TRUE(files.isValid());
-        // A drive of the shipped configuration; every request logged.
         ASSERT_TRUE(sim.Start(QStringList{"--log", File("sim.log")} + SimKind(), false));
     }
     virtual QStringList SimKind() const { return {}; }
@@ -42,13 +41,11 @@ protected:
     // with writesOnly the answered writes as "address register".
     QStringList Logged(qsizetype from = 0, bool writesOnly = false) const {
         QStringList out;
-        for (const QString& line : Text("sim.log").split('\n').mid(from)) {
-            const QStringList f = line.split(' ');
-            if (!writesOnly && f.size() == 6)
+        for (const QString& line : Text("sim.log").split('\n').mid(from))
+            if (const QStringList f = line.split(' '); !writesOnly && f.size() == 6)
                 out << f.mid(1).join(' ');
             else if (f.value(2) == "16" && f.value(5) == "yes")
                 out << f[1] + ' ' + f[3];
-        }
         return out;
     }
     ProgramRun Ctl(const QStringList& arguments) {

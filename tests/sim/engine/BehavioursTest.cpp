@@ -3,7 +3,6 @@
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/EepromImage.h"
-#include "sim/engine/behaviours/LiveStatus.h"
 #include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QFile>
@@ -12,13 +11,9 @@
 using namespace kelm::sim;
 using namespace kelm::sim::test;
 
-namespace {
-
 constexpr std::uint8_t Std = 1;
 constexpr std::uint16_t Command = 69;
 constexpr std::uint16_t Status = 51;
-
-} // namespace
 
 // Writing 0 withdraws a pending command; a reset clears the active alarms (their history
 // stays), disables the drive and restarts it from the EEPROM image.
@@ -120,21 +115,6 @@ TEST(SimAlarms, ActiveAndHistoricWordsOfEachKind) {
     EXPECT_EQ(ReadVia(*link, 11, 116, 5, 0), (std::vector<std::uint16_t>{2, 0, 0, 2, 0}));
 }
 
-TEST(SimLive, EnabledDriveRampsUpAndDown) {
-    auto engine = MakeEngine(Kind(SimKind::Std));
-    ASSERT_TRUE(WriteVia(*engine, Std, 73, {1}, 0));
-    EXPECT_EQ(ReadOne(*engine, Std, 73, 1), 0); // the request is consumed
-    for (std::uint32_t t = 100; t <= 1000; t += 100)
-        engine->Tick(t);
-    const auto speed = static_cast<std::int16_t>(ReadOne(*engine, Std, 59, 1000).value_or(0));
-    EXPECT_NEAR(speed, LiveStatus::RunningSpeedRpm, 5);
-    ASSERT_TRUE(WriteVia(*engine, Std, 74, {1}, 1200));
-    for (std::uint32_t t = 1300; t <= 2200; t += 100)
-        engine->Tick(t);
-    EXPECT_EQ(ReadOne(*engine, Std, 59, 2200), 0);
-    EXPECT_EQ(ReadOne(*engine, Std, 65, 2200).value_or(1) & 1, 0);
-}
-
 TEST(SimScope, CountFactorsUnreachedLevelAndTheLinkUnits) {
     auto engine = MakeEngine(Kind(SimKind::Std));
     // Automatic, N = 50, channel 1 speed reference divided by 2 (factor 5), channel 2 x 10.
@@ -155,30 +135,6 @@ TEST(SimScope, CountFactorsUnreachedLevelAndTheLinkUnits) {
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 499), 1);
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 500), 2); // default window 500 ms
     EXPECT_EQ(engine->FindDevice(10)->Find<ScopeRecorder>(), nullptr);
-}
-
-TEST(SimLive, LinkRequestMasksInputBitsAndRunningTime) {
-    auto engine = MakeEngine(Kind(SimKind::Link));
-    constexpr std::uint8_t Drive = 11;
-    ASSERT_TRUE(WriteVia(*engine, Drive, 200, {0x0005}, 0)); // enable + input row 2
-    EXPECT_EQ(ReadOne(*engine, Drive, 200, 1), 0);
-    EXPECT_EQ(ReadOne(*engine, Drive, 198, 1), 0x0005);
-    // Ready output while enabled; forced inputs are no wires.
-    EXPECT_EQ(ReadOne(*engine, Drive, 199, 1).value_or(0) & 0x7FFF, 0x4000);
-    ASSERT_TRUE(WriteVia(*engine, Drive, 201, {0x0001}, 2));
-    EXPECT_EQ(ReadOne(*engine, Drive, 198, 3), 0x0004);
-    EXPECT_EQ(ReadOne(*engine, Drive, 201, 3), 0);
-    // A wire shows in the hardware word and keeps its input on through a release.
-    Device* device = engine->FindDevice(Drive);
-    device->Find<LiveStatus>()->SetWires(*device, 0x0002);
-    EXPECT_EQ(ReadOne(*engine, Drive, 198, 4), 0x0006);
-    EXPECT_EQ(ReadOne(*engine, Drive, 199, 4).value_or(0) & 0x07FF, 0x0002);
-    ASSERT_TRUE(WriteVia(*engine, Drive, 201, {0x0006}, 5));
-    EXPECT_EQ(ReadOne(*engine, Drive, 198, 6), 0x0002);
-    // Running time in seconds, counted from the start value.
-    const auto later = ReadVia(*engine, Drive, 121, 2, 3000);
-    ASSERT_TRUE(later);
-    EXPECT_EQ((*later)[0] * 65536U + (*later)[1], LiveStatus::InitialRunningSeconds + 3);
 }
 
 // Phasing on the plain drive: enabled by the master's request, the bit stays for the delay

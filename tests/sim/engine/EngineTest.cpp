@@ -8,24 +8,16 @@ using namespace kelm::sim;
 using namespace kelm::sim::test;
 using Bytes = std::vector<std::uint8_t>;
 
-namespace {
-
 constexpr FrameVariant Plain = FrameVariant::Plain;
 
-std::unique_ptr<Engine> StdEngine() {
-    return MakeEngine(Kind(SimKind::Std));
-}
-
-bool Control(Engine& engine, const char* line) {
+static bool Control(Engine& engine, const char* line) {
     return ApplyControlCommand(engine, QString::fromLatin1(line), 0).ok;
 }
-
-} // namespace
 
 // Only requests to its address are answered; broadcast writes are neither acted on nor
 // answered; registers outside the configuration read 0 and keep what is written.
 TEST(SimEngine, AnswersItsAddressAndFindsFramesInTheByteStream) {
-    auto engine = StdEngine();
+    auto engine = MakeEngine(Kind(SimKind::Std));
     EXPECT_TRUE(Exchange(*engine, EncodeReadRequest(Plain, 2, 12, 1), 0).empty());
     EXPECT_TRUE(Exchange(*engine, EncodeWriteRequest(Plain, 0, 12, {5}), 0).empty());
     EXPECT_EQ(ReadOne(*engine, 1, 12, 0), 100); // configured default
@@ -93,7 +85,7 @@ TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
 // Lost replies (the request still acts), late replies, a silent device that neither answers
 // nor acts; "faults off" ends them all.
 TEST(SimEngineFaults, DropDelaySilenceAndFaultsOff) {
-    auto engine = StdEngine();
+    auto engine = MakeEngine(Kind(SimKind::Std));
     ASSERT_TRUE(Control(*engine, "drop 3"));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {1}, 0));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {2}, 1));

@@ -6,21 +6,17 @@
 using namespace kelm::sim;
 using Bytes = std::vector<std::uint8_t>;
 
-namespace {
-
 constexpr FrameVariant Plain = FrameVariant::Plain;
 constexpr FrameVariant Link = FrameVariant::Link;
 
-Bytes WithCrc(Bytes frame) {
+static Bytes WithCrc(Bytes frame) {
     AppendCrc(frame);
     return frame;
 }
 
-DecodeResult Decode(FrameVariant variant, const Bytes& bytes) {
+static DecodeResult Decode(FrameVariant variant, const Bytes& bytes) {
     return DecodeRequest(variant, bytes.data(), bytes.size());
 }
-
-} // namespace
 
 // The bytes of each frame are checked on the master's side (RegisterFramesTest); every engine
 // test reads the simulator's replies with the master's frame checks (SimTestSupport.h).

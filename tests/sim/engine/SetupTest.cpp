@@ -19,6 +19,8 @@ TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
     EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Link)), 11, 0, 0), 0x05CA); // fixture default
 }
 
+// The unit count can be chosen and must fit the addresses; a Power table without the base
+// address register cannot make a link (a missing folder is kelmsim's refused start).
 TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     auto engine = MakeEngine(Kind(SimKind::Link));
     EXPECT_EQ(engine->Variant(), FrameVariant::Link);
@@ -32,24 +34,18 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     EXPECT_EQ(engine->FindDevice(9), nullptr);
     EXPECT_EQ(engine->FindDevice(14), nullptr);
     EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
-    // The unit count can be chosen and must fit the addresses.
     SetupOptions options = Kind(SimKind::Link);
     options.units = 1;
     engine = MakeEngine(options);
     EXPECT_EQ(engine->Devices().size(), 2U);
     EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 1);
     EXPECT_FALSE(ReadOne(*engine, 12, 6, 0));
-
     options.units = 0;
     EXPECT_EQ(MakeEngine(options)->Devices().size(), 1U);
 
+    QString error, noBase;
     options.units = 246; // 10 + 246 > 255
-    QString error;
     EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
-    EXPECT_FALSE(error.isEmpty());
-    // A Power table without the base address register cannot make a link. (A missing folder
-    // is kelmsim's refused start.)
-    QString noBase;
     EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
-    EXPECT_FALSE(noBase.isEmpty());
+    EXPECT_FALSE(error.isEmpty() || noBase.isEmpty());
 }

@@ -19,18 +19,16 @@ using namespace kelm::sim::test;
 namespace {
 
 // A libmodbus RTU master on the simulator's terminal; empty when it cannot connect.
-struct CloseModbus {
-    void operator()(modbus_t* ctx) const {
-        modbus_close(ctx);
-        modbus_free(ctx);
-    }
-};
-std::unique_ptr<modbus_t, CloseModbus> Connect(const QString& path, int slave) {
-    std::unique_ptr<modbus_t, CloseModbus> ctx(
-        modbus_new_rtu(path.toLocal8Bit().constData(), 19200, 'N', 8, 1));
+using Modbus = std::unique_ptr<modbus_t, void (*)(modbus_t*)>;
+Modbus Connect(const QString& path, int slave) {
+    Modbus ctx(modbus_new_rtu(path.toLocal8Bit().constData(), 19200, 'N', 8, 1), [](modbus_t* c) {
+        modbus_close(c);
+        modbus_free(c);
+    });
     if (!ctx || modbus_set_slave(ctx.get(), slave) != 0 || modbus_connect(ctx.get()) != 0)
-        return nullptr;
-    modbus_set_response_timeout(ctx.get(), 0, 500000);
+        ctx.reset();
+    else
+        modbus_set_response_timeout(ctx.get(), 0, 500000);
     return ctx;
 }
 
@@ -57,9 +55,7 @@ TEST(Kelmsim, AnswersALibmodbusMasterAndItsControlFifo) {
         EXPECT_EQ(modbus_write_register(modbus.get(), 12, 1), -1);
         EXPECT_EQ(errno, EMBXILFUN);
         ASSERT_EQ(modbus_read_registers(modbus.get(), 0, 125, values), 125);
-        EXPECT_EQ(values[2], 5);    // register 2 holds the address
-        EXPECT_EQ(values[12], 100); // configured defaults
-        EXPECT_EQ(values[13], 50);
+        EXPECT_EQ(values[2], 5); // register 2 holds the address given on the command line
     }
     EXPECT_FALSE(sim.Command("no such command"));
     EXPECT_TRUE(sim.Errors().contains("refused"));
