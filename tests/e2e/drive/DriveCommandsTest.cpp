@@ -91,7 +91,8 @@ protected:
 
 // A hand-edited value above its limit stops a restore before any write (--force writes it);
 // a round trip through the files, then what stops a restore or a backup: a wrong file or kind,
-// a drive falling silent after 41 writes (the restore says how far it got).
+// a drive falling silent after 41 writes (the restore says how far it got); a silent drive
+// and bad input to the raw commands.
 TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
     ASSERT_EQ(Ctl({"backup", File("drive.dev")}).Code, 0);
     QString edited = Text("drive.dev");
@@ -118,6 +119,11 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
         {"silentafter 1 41", {"restore", File("drive.dev")}, 1,
          {"\n$WRITTEN of ", " registers written; ", "no answer from address 1 on $DEV"}},
         {"silent 1 on", {"compare", File("drive.dev")}, 2},
+        {"", {"read", "0"}, 1, {"Device not Respondig"}},
+        {"", {"write", "0", "70000"}, 2, {"70000"}},
+        {"", {"read", "65535", "2"}, 2},
+        {"", {"--parity", "seven", "read", "0"}, 2},
+        {"", {"--port", "3", "read", "0"}, 2}, // a port as well as a device
     });
     // clang-format on
     EXPECT_FALSE(QFile::exists(File("drive.tnd")));
@@ -125,7 +131,7 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
 
 // The profiles' round trip and flash commands, motor phasing and offset tuning (the question,
 // --yes, the result texts, each refusal or failure the drive can cause), the EEPROM, reset and
-// alarm commands.
+// alarm commands; a slow line's reply window.
 // clang-format off
 TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
     Run({
@@ -158,6 +164,10 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
         {"alarm 1 0", {"alarms", "--reset"}, 0, {"Historic alarms: 0x00000000"}},
         {"cmdfault 1 on", {"eeprom", "save"}, 1, {"Device not perform\nEEPROM operation!"}},
         {"", {"reset"}, 1},
+        // At 2400 baud 32 registers take 335 ms on the line: the reply window opens only then,
+        // so a reply 375 ms late is in time and the write is not sent again.
+        {"delay 375", QStringList{"--baud", "2400", "write", "300"} + QStringList(32, "0"), 0, {},
+         QStringList{"1 300"}},
     });
 }
 // clang-format on
