@@ -37,9 +37,8 @@ const sim::KindTables& ShippedTables() {
     static const sim::KindTables tables = [] {
         sim::KindTables loaded;
         QString error;
-        for (DeviceKind kind :
-             {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
-            sim::LoadKindTable(kind, KELM_SOURCE_DIR "/data/Bin/", loaded[KindIndex(kind)], error);
+        for (sim::SimKind kind : {sim::SimKind::Std, sim::SimKind::Orca, sim::SimKind::Link})
+            sim::LoadTablesFor(kind, KELM_SOURCE_DIR "/data/Bin/", loaded, error);
         return loaded;
     }();
     return tables;
@@ -59,11 +58,10 @@ Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
 }
 
 // The serial line as the master sees it: the input is the reply, then the line breaks.
-class ReplayChannel final : public SerialChannel {
-public:
-    explicit ReplayChannel(Bytes reply) : reply_(std::move(reply)) {}
-    bool Open(const QString&) override { return open_ = true; }
-    bool IsOpen() const override { return open_; }
+struct ReplayChannel final : SerialChannel {
+    explicit ReplayChannel(Bytes bytes) : reply(std::move(bytes)) {}
+    bool Open(const QString&) override { return open = true; }
+    bool IsOpen() const override { return open; }
     bool ApplyLineSettings(const LineSettings&) override { return true; }
     bool ApplyTimeouts(std::uint32_t) override { return true; }
     bool RestoreLineSettings() override { return true; }
@@ -71,14 +69,13 @@ public:
     void Purge() override {}
     long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
     int ReadByte(std::uint8_t& byte, std::uint32_t) override {
-        return next_ < reply_.size() ? (byte = std::uint8_t(reply_[next_++]), 1) : -1;
+        return next < reply.size() ? (byte = std::uint8_t(reply[next++]), 1) : -1;
     }
-    void Close() override { open_ = false; }
+    void Close() override { open = false; }
 
-private:
-    Bytes reply_;
-    qsizetype next_ = 0;
-    bool open_ = false;
+    Bytes reply;
+    qsizetype next = 0;
+    bool open = false;
 };
 
 // First byte: bit 0 link frames, bit 1 write, bits 2..7 the register count (1..40);
