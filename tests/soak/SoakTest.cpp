@@ -63,7 +63,6 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     onlyConnectionWaited = true;
     ASSERT_NO_FATAL_FAILURE(Open("std", 0, DeviceKind::Std));
     const QString simLog = Log();
-    const auto online = [&] { return window->Driver().Online(); };
     window->ViewInfoClick();
 
     // Faults as the soak injects them; each lasts one to three seconds.
@@ -93,9 +92,9 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
         // the diagnostic view does it itself.
         const qint64 cleared = QFileInfo(simLog).size();
         const auto back = [&] {
-            if (!online() && DiagnosticWindow() == nullptr)
+            if (!window->Driver().Online() && DiagnosticWindow() == nullptr)
                 window->Run(Command::SelectDrive);
-            return online() && AnsweredSince(simLog, cleared) >= 3;
+            return window->Driver().Online() && AnsweredSince(simLog, cleared) >= 3;
         };
         recovered += WaitFor(back, 60000) ? 1 : 0;
         EXPECT_EQ(recovered, injected) << "no recovery after " << fault.toStdString();
@@ -131,9 +130,6 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     driver.SetMode(mode);
 
     const qint64 rssEnd = HeldRss(), threadsEnd = StatusField("Threads:");
-    window->close();
-    window.reset();
-    QCoreApplication::processEvents();
     std::printf("soak: %d s, %d faults, %d recovered; clean stretch: %u requests, %u replies, "
                 "%lld answered by the drive; RSS held after %lld s warm-up %lld -> %lld kB; "
                 "threads %lld -> %lld\n",

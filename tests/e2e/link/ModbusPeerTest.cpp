@@ -104,8 +104,8 @@ TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
     const Pty pty;
     ASSERT_TRUE(pty.Ok());
     QProcess process;
-    StartKelmctl(process, {"--device", pty.Path(), "--link", "--address", "3", "read", "5"},
-                 config.path());
+    StartProgram(process, KELMCTL_PATH,
+                 {"--device", pty.Path(), "--link", "--address", "3", "read", "5"}, config.path());
     // The line settings while kelmctl holds the port and waits for an answer to its request.
     ssize_t sent = 0;
     char bytes[64];
