@@ -1,5 +1,7 @@
 #include "SimTestSupport.h"
 
+#include "core/common/Ticks.h"
+#include "sim/channel/SimChannel.h"
 #include "sim/engine/ControlCommands.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/LiveStatus.h"
@@ -142,4 +144,88 @@ TEST(SimControl, DeviceCommandsAndRefusals) {
     const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);
     EXPECT_TRUE(quit.ok);
     EXPECT_TRUE(quit.quit);
+}
+
+TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
+    SetupOptions options = Kind(SimKind::Std);
+    options.address = 17;
+    options.model = 0x0203;
+    auto engine = MakeEngine(options);
+    ASSERT_EQ(engine->Devices().size(), 1U);
+    EXPECT_EQ(engine->Variant(), FrameVariant::Plain);
+    EXPECT_EQ(ReadOne(*engine, 17, 0, 0), 0x0203);
+    EXPECT_EQ(ReadOne(*engine, 17, 2, 0), 17);     // register 2 shows the address
+    EXPECT_EQ(ReadOne(*engine, 17, 1, 0), 0x0203); // firmware: configured default
+    EXPECT_FALSE(ReadOne(*engine, 1, 0, 0));
+    // Without a model: the configured default, else the kind's usual code.
+    EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Std)), 1, 0, 0), 0x0401);   // fixture: 0
+    EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Link)), 11, 0, 0), 0x05CA); // fixture default
+}
+
+// The unit count can be chosen and must fit the addresses; a Power table without the base
+// address register cannot make a link (a missing folder is kelmsim's refused start).
+TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    EXPECT_EQ(engine->Variant(), FrameVariant::Link);
+    ASSERT_EQ(engine->Devices().size(), 4U);
+    EXPECT_EQ(engine->FindDevice(10)->Kind(), kelm::DeviceKind::Power);
+    for (std::uint8_t address = 11; address <= 13; ++address) {
+        ASSERT_NE(engine->FindDevice(address), nullptr);
+        EXPECT_EQ(engine->FindDevice(address)->Kind(), kelm::DeviceKind::Drive);
+        EXPECT_EQ(ReadOne(*engine, address, 103, 0), 600);
+    }
+    EXPECT_EQ(engine->FindDevice(9), nullptr);
+    EXPECT_EQ(engine->FindDevice(14), nullptr);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
+    SetupOptions options = Kind(SimKind::Link);
+    options.units = 1;
+    engine = MakeEngine(options);
+    EXPECT_EQ(engine->Devices().size(), 2U);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 1);
+    EXPECT_FALSE(ReadOne(*engine, 12, 6, 0));
+    options.units = 0;
+    EXPECT_EQ(MakeEngine(options)->Devices().size(), 1U);
+
+    QString error, noBase;
+    options.units = 246; // 10 + 246 > 255
+    EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
+    EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
+    EXPECT_FALSE(error.isEmpty() || noBase.isEmpty());
+}
+
+// A closed channel refuses everything. A reply is readable at once and a purge drops it; a
+// delayed one arrives late, after a purge.
+TEST(SimChannel, RefusesWhenClosedRepliesAtOnceOrLateAndPurges) {
+    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std), kelm::TickCount()));
+    SimChannel channel(engine);
+    std::uint8_t byte = 0;
+    const std::uint8_t data[] = {1, 2};
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.Write(data, 2), -1);
+    EXPECT_EQ(channel.ReadByte(byte, 5), -1);
+    EXPECT_FALSE(channel.ApplyLineSettings({}));
+    channel.SetOpenFails(true);
+    EXPECT_FALSE(channel.Open(QStringLiteral("x")));
+    channel.SetOpenFails(false);
+    EXPECT_TRUE(channel.Open(QStringLiteral("x")));
+    EXPECT_FALSE(channel.Open(QStringLiteral("x"))); // already open
+    const auto request = EncodeReadRequest(FrameVariant::Plain, 1, 12, 1);
+    EXPECT_EQ(channel.Write(request.data(), request.size()), 8);
+    std::vector<std::uint8_t> reply;
+    while (channel.ReadByte(byte, 20) == 1) {
+        reply.push_back(byte);
+    }
+    EXPECT_EQ(reply, EncodeReadReply(FrameVariant::Plain, 1, 12, {100}));
+    channel.Write(request.data(), request.size());
+    channel.Purge();
+    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
+
+    engine->LineFaults().delayMs = 80;
+    const std::uint32_t sent = kelm::TickCount();
+    channel.Write(request.data(), request.size());
+    channel.Purge();
+    EXPECT_EQ(channel.ReadByte(byte, 10), 0);
+    ASSERT_EQ(channel.ReadByte(byte, 1000), 1);
+    EXPECT_GE(kelm::TickCount() - sent, 80U);
+    EXPECT_EQ(byte, 1);
 }
