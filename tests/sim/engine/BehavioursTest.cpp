@@ -50,11 +50,13 @@ TEST(SimEeprom, SaveReloadDefaultsWithdrawalAndReset) {
     EXPECT_EQ(ReadOne(*engine, Std, 65, 1100).value_or(1) & 1, 0);
 }
 
-TEST(SimEeprom, FileImageSurvivesARestartAndKeepsOtherDevices) {
+// The file image survives a restart and keeps the other units' values; junk lines in it are
+// ignored and a failed write is reported through the status bit.
+TEST(SimEeprom, FileImageSurvivesARestartIgnoresJunkAndReportsAFailedWrite) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("eeprom.txt"));
+    const QString path = dir.filePath(QStringLiteral("eeprom.txt"));
     SetupOptions options = Kind(SimKind::Link);
-    options.eepromFile = file;
+    options.eepromFile = path;
     {
         auto engine = MakeEngine(options);
         ASSERT_TRUE(WriteVia(*engine, 11, 10, {1111}, 0));
@@ -63,26 +65,20 @@ TEST(SimEeprom, FileImageSurvivesARestartAndKeepsOtherDevices) {
         ASSERT_TRUE(WriteVia(*engine, 12, 202, {CommandSaveEeprom}, 1));
         engine->Tick(100);
     }
-    auto restarted = MakeEngine(options);
-    EXPECT_EQ(ReadOne(*restarted, 11, 10, 0), 1111);
-    EXPECT_EQ(ReadOne(*restarted, 12, 10, 0), 2222);
-    EXPECT_EQ(ReadOne(*restarted, 13, 10, 0), 77); // never saved: configured default
-}
+    auto engine = MakeEngine(options);
+    EXPECT_EQ(ReadOne(*engine, 11, 10, 0), 1111);
+    EXPECT_EQ(ReadOne(*engine, 12, 10, 0), 2222);
+    EXPECT_EQ(ReadOne(*engine, 13, 10, 0), 77); // never saved: configured default
 
-TEST(SimEeprom, JunkLinesAreIgnoredAndAFailedWriteIsReported) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("eeprom.txt"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("# comment\n1 12 4321\n1 12\nx y z\n1 70000 5\n1 0 9\n1 13 99999\n");
     file.close();
-    SetupOptions options = Kind(SimKind::Std);
-    options.eepromFile = path;
-    auto engine = MakeEngine(options);
+    options.kind = SimKind::Std;
+    engine = MakeEngine(options);
     EXPECT_EQ(ReadOne(*engine, Std, 12, 0), 4321);
     EXPECT_EQ(ReadOne(*engine, Std, 13, 0), 50);    // out-of-range value ignored
     EXPECT_EQ(ReadOne(*engine, Std, 0, 0), 0x0401); // the model is not an EEPROM value
-    // A failed file write reports through the status bit.
     options.eepromFile = QStringLiteral("/nonexistent-folder/kelmsim/eeprom.txt");
     engine = MakeEngine(options);
     ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSaveEeprom}, 0));
