@@ -165,9 +165,7 @@ const std::map<std::string_view, Target> Targets{
 } // namespace kelm::fuzz
 
 #ifdef KELM_FUZZ
-namespace {
-const kelm::fuzz::Target* g_target = nullptr;
-}
+static const kelm::fuzz::Target* g_target = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
     const QString name = QFileInfo(QString::fromLocal8Bit((*argv)[0])).fileName().mid(5);

@@ -90,15 +90,14 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
         return kelm::test::Kelmctl(arguments, file("config"));
     };
     SimProcess sims[2];
-    for (bool link : {false, true}) {
-        QStringList arguments{
-            "--log",  file(tag(link) + ".log"), "--link-path", file(tag(link) + ".tty"),
-            "--kind", link ? "link" : "std",    "--realtime"};
-        // Command bits clear after 200 ms, so a mid-transfer fault lands inside the EEPROM
-        // handshake too. At real-time priority the simulator reads each try before the
-        // master's purge ahead of the next one could discard it on a busy machine.
-        ASSERT_TRUE(sims[link].Start(arguments, false) && sims[link].Command("cmddelay * 200"));
-    }
+    // Command bits clear after 200 ms, so a mid-transfer fault lands inside the EEPROM
+    // handshake too. At real-time priority the simulator reads each try before the master's
+    // purge ahead of the next one could discard it on a busy machine.
+    for (bool link : {false, true})
+        ASSERT_TRUE(sims[link].Start({"--log", file(tag(link) + ".log"), "--link-path",
+                                      file(tag(link) + ".tty"), "--kind", tag(link), "--realtime"},
+                                     false) &&
+                    sims[link].Command("cmddelay * 200"));
     // The files the writing operations send, taken from the drive itself.
     const QString table = file("in.dev"), profiles = file("in.bcp");
     ASSERT_EQ(kelmctl(false, {"backup", table}).Code, 0);

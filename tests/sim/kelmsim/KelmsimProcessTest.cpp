@@ -2,10 +2,7 @@
 // the line's pace, the control FIFO, its refusals and its end.
 #include "SimProcess.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
