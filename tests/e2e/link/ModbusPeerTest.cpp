@@ -23,8 +23,7 @@ namespace {
 
 // A libmodbus RTU server at address 1 answering on the master side of a pseudo-terminal until
 // destroyed.
-class ModbusServer {
-public:
+struct ModbusServer {
     explicit ModbusServer(int fd) {
         if (ctx_ && mapping_ && modbus_set_slave(ctx_.get(), 1) == 0 &&
             modbus_set_socket(ctx_.get(), fd) == 0) {
@@ -45,7 +44,6 @@ public:
     bool Ok() const { return thread_.joinable(); }
     std::uint16_t* Registers() { return mapping_->tab_registers; }
 
-private:
     std::unique_ptr<modbus_t, decltype(&modbus_free)> ctx_{
         modbus_new_rtu("/dev/null", 19200, 'N', 8, 1), &modbus_free};
     std::unique_ptr<modbus_mapping_t, decltype(&modbus_mapping_free)> mapping_{

@@ -91,7 +91,6 @@ TEST(SimFrames, RefusedAndBrokenFrames) {
         {"stray byte", Plain, stray, DecodeStatus::Garbage, 1},
         {"link count 0", Link, WithCrc({0xFF, 1, 0x03, 0, 0, 0}), DecodeStatus::Ignored, 8},
         {"link count 128", Link, EncodeReadRequest(Link, 1, 0, 128), DecodeStatus::Ignored, 8},
-        {"link count 255", Link, EncodeReadRequest(Link, 1, 0, 255), DecodeStatus::Ignored, 8},
         {"link write too long", Link, EncodeWriteRequest(Link, 1, 0, tooMany),
          DecodeStatus::Ignored, 2U * (MaxWriteCount + 1) + 8},
         {"plain frame on a link", Link, good, DecodeStatus::Garbage, 1},

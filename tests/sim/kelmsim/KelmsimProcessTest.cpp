@@ -75,20 +75,19 @@ TEST(Kelmsim, AnswersALibmodbusMasterAndItsControlFifo) {
 
 // A missing configuration, or a link path that is a plain file (never replaced).
 TEST(Kelmsim, RefusesBadStarts) {
-    SimProcess noConfig;
-    EXPECT_FALSE(noConfig.Start({"--bin", "/nonexistent"}, false));
-    noConfig.Process().waitForFinished(5000); // may have ended already
-    EXPECT_EQ(noConfig.Process().exitCode(), 1);
-    EXPECT_TRUE(noConfig.Errors().contains("device.dll"));
-
     QTemporaryDir dir;
-    const QString path = dir.filePath("regular");
-    ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
-    SimProcess notALink;
-    EXPECT_FALSE(notALink.Start({"--link-path", path}));
-    notALink.Process().waitForFinished(5000);
-    EXPECT_EQ(notALink.Process().exitCode(), 1);
-    EXPECT_TRUE(QFileInfo(path).isFile());
+    const QString regular = dir.filePath("regular");
+    ASSERT_TRUE(QFile(regular).open(QIODevice::WriteOnly));
+    for (const auto& [arguments, says] :
+         {std::pair{QStringList{"--bin", "/nonexistent"}, "device.dll"},
+          std::pair{QStringList{"--link-path", regular}, "regular"}}) {
+        SimProcess sim;
+        EXPECT_FALSE(sim.Start(arguments, arguments[0] != "--bin"));
+        sim.Process().waitForFinished(5000); // may have ended already
+        EXPECT_EQ(sim.Process().exitCode(), 1);
+        EXPECT_TRUE(sim.Errors().contains(says)) << sim.Errors().toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(regular).isFile());
 }
 
 // The link path replaces a stale link. Ctrl-C, a plain kill and the hang-up of the terminal
