@@ -79,7 +79,6 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
             rssStart = HeldRss();
             threadsStart = StatusField("Threads:");
         }
-        // Status poll and diagnostic view take turns.
         window->Run(injected % 2 == 0 ? Command::Diagnostic : Command::DiagnosticClose);
         Pause(2000);
         const QString fault = faults[random.bounded(int(faults.size()))];

@@ -29,8 +29,7 @@ struct Step {
 };
 const QStringList None;
 
-class DriveCommands : public ::testing::Test {
-protected:
+struct DriveCommands : ::testing::Test {
     // A drive of the shipped configuration; every request logged.
     void SetUp() override {
         ASSERT_TRUE(sim.Start(QStringList{"--log", File("sim.log")} + SimKind(), false));
@@ -187,8 +186,7 @@ TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
 // On a link the kind is what the unit at the address is: a contradicting --kind is refused
 // after the identification reads alone; a Drive unit takes its commands in 202; the Power
 // unit has no procedures.
-class LinkCommands : public DriveCommands {
-protected:
+struct LinkCommands : DriveCommands {
     QStringList SimKind() const override { return {"--kind", "link"}; }
 };
 

@@ -19,7 +19,6 @@ namespace {
 using test::WaitFor;
 
 struct ScopeRun : test::ProgramOnSim {
-    // The window on line with the unit, its oscilloscope open.
     void Connect(const QString& kind, int unit, DeviceKind expected) {
         ASSERT_NO_FATAL_FAILURE(Open(kind, unit, expected));
         window->Run(Command::Oscilloscope);

@@ -97,8 +97,7 @@ TEST(SimAlarms, ActiveAndHistoricWordsOfEachKind) {
     // Only 0 clears a historic word.
     ASSERT_TRUE(WriteVia(*engine, Std, 83, {5}, 2));
     EXPECT_EQ(ReadOne(*engine, Std, 83, 3), 7);
-    ASSERT_TRUE(WriteVia(*engine, Std, 83, {0}, 4));
-    ASSERT_TRUE(WriteVia(*engine, Std, 84, {0}, 4));
+    ASSERT_TRUE(WriteVia(*engine, Std, 83, {0, 0}, 4));
     EXPECT_EQ(ReadVia(*engine, Std, 83, 2, 5), (std::vector<std::uint16_t>{0, 0}));
     // The units of a link have words of their own.
     auto link = MakeEngine(Kind(SimKind::Link));

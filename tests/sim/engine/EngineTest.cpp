@@ -23,10 +23,6 @@ static Bytes WithCrc(Bytes frame) {
     return frame;
 }
 
-static DecodeResult Decode(FrameVariant variant, const Bytes& bytes) {
-    return DecodeRequest(variant, bytes.data(), bytes.size());
-}
-
 // The bytes of each frame are checked on the master's side (RegisterFramesTest); every engine
 // test reads the simulator's replies with the master's frame checks (SimTestSupport.h).
 
@@ -50,7 +46,7 @@ TEST(SimFrames, RequestsDecodeAndPartialFramesWait) {
         for (std::size_t length = 0; length < frame.size(); ++length)
             EXPECT_EQ(DecodeRequest(c.Variant, frame.data(), length).status,
                       DecodeStatus::NeedMore);
-        const DecodeResult decoded = Decode(c.Variant, frame);
+        const DecodeResult decoded = DecodeRequest(c.Variant, frame.data(), frame.size());
         ASSERT_EQ(decoded.status, DecodeStatus::Valid);
         EXPECT_EQ(decoded.consumed, frame.size());
         EXPECT_EQ(decoded.request.address, c.Address);
@@ -98,7 +94,7 @@ TEST(SimFrames, RefusedAndBrokenFrames) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        const DecodeResult result = Decode(c.Variant, c.Frame);
+        const DecodeResult result = DecodeRequest(c.Variant, c.Frame.data(), c.Frame.size());
         EXPECT_EQ(result.status, c.Status);
         EXPECT_EQ(result.consumed, c.Consumed);
         if (c.Status == DecodeStatus::Exception) {
@@ -233,8 +229,7 @@ TEST(SimControl, DeviceCommandsAndRefusals) {
     EXPECT_EQ(engine->LineFaults().dropEvery, 0U);
     EXPECT_TRUE(ApplyControlCommand(*engine, QStringLiteral("hangup"), 0).hangup);
     const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);
-    EXPECT_TRUE(quit.ok);
-    EXPECT_TRUE(quit.quit);
+    EXPECT_TRUE(quit.ok && quit.quit);
 }
 
 TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
@@ -265,8 +260,7 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
         EXPECT_EQ(engine->FindDevice(address)->Kind(), kelm::DeviceKind::Drive);
         EXPECT_EQ(ReadOne(*engine, address, 103, 0), 600);
     }
-    EXPECT_EQ(engine->FindDevice(9), nullptr);
-    EXPECT_EQ(engine->FindDevice(14), nullptr);
+    EXPECT_TRUE(engine->FindDevice(9) == nullptr && engine->FindDevice(14) == nullptr);
     EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
     SetupOptions options = Kind(SimKind::Link);
     options.units = 1;

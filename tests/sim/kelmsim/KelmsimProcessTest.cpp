@@ -32,15 +32,13 @@ Modbus Connect(const QString& path, int slave) {
 } // namespace
 
 // Reads and writes of a standard master, a proper exception for function 6 with the line
-// kept in step, and 125 registers in one reply; the master closes and reopens the terminal.
-// The line is paced like one at 9600 baud with 20 ms turnaround: an answer waits for the last
-// byte of the request. On the control FIFO a refused command is acknowledged as such and the
-// simulator carries on; quit ends it and takes the FIFO away. (What the commands do is
-// checked on the engine.)
+// kept in step, 125 registers in one reply, each paced as at 9600 baud with 20 ms turnaround
+// (an answer waits for the last byte of the request); the master closes and reopens the
+// terminal. A refused control command is acknowledged as such and the simulator carries on;
+// quit ends it and takes the FIFO away. (What the commands do is checked on the engine.)
 TEST(Kelmsim, AnswersALibmodbusMasterAndItsControlFifo) {
     SimProcess sim;
     ASSERT_TRUE(sim.Start({"--address", "5", "--baud", "9600", "--turnaround", "20000"}));
-    EXPECT_TRUE(sim.Path().startsWith("/dev/pts/"));
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         const auto modbus = Connect(sim.Path(), 5);
@@ -106,7 +104,6 @@ TEST(Kelmsim, StopSignalsEndCleanlyAndRemoveItsFiles) {
         ASSERT_TRUE(sim.Process().waitForFinished(5000));
         EXPECT_EQ(sim.Process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(sim.Process().exitCode(), 0);
-        EXPECT_FALSE(QFileInfo(link).isSymLink());
-        EXPECT_FALSE(QFileInfo::exists(sim.ControlPath()));
+        EXPECT_FALSE(QFileInfo(link).isSymLink() || QFileInfo::exists(sim.ControlPath()));
     }
 }
