@@ -38,9 +38,6 @@ inline ProgramRun RunProgram(const QString& program, const QStringList& argument
 }
 
 #ifdef KELMCTL_PATH
-inline void StartKelmctl(QProcess& process, const QStringList& arguments, const QString& config) {
-    StartProgram(process, KELMCTL_PATH, arguments, config);
-}
 inline ProgramRun Kelmctl(const QStringList& arguments, const QString& config) {
     return RunProgram(KELMCTL_PATH, arguments, config);
 }

@@ -30,16 +30,14 @@
 namespace kelm::fuzz {
 namespace {
 
-using Bytes = QByteArray;
-using Target = std::function<void(const Bytes&)>;
+using Target = std::function<void(const QByteArray&)>;
 
 const sim::KindTables& ShippedTables() {
     static const sim::KindTables tables = [] {
         sim::KindTables loaded;
         QString error;
-        for (DeviceKind kind :
-             {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
-            sim::LoadKindTable(kind, KELM_SOURCE_DIR "/data/Bin/", loaded[KindIndex(kind)], error);
+        for (sim::SimKind kind : {sim::SimKind::Std, sim::SimKind::Orca, sim::SimKind::Link})
+            sim::LoadTablesFor(kind, KELM_SOURCE_DIR "/data/Bin/", loaded, error);
         return loaded;
     }();
     return tables;
@@ -48,7 +46,7 @@ const sim::KindTables& ShippedTables() {
 // A path-based reader, run on a fresh file per input (QSettings caches files by name and
 // time stamp).
 Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
-    return [suffix, read](const Bytes& bytes) {
+    return [suffix, read](const QByteArray& bytes) {
         static QTemporaryDir dir;
         static int counter = 0;
         QFile file(dir.path() + QStringLiteral("/in%1%2").arg(++counter).arg(suffix));
@@ -59,11 +57,10 @@ Target OnFile(const char* suffix, std::function<void(const QString&)> read) {
 }
 
 // The serial line as the master sees it: the input is the reply, then the line breaks.
-class ReplayChannel final : public SerialChannel {
-public:
-    explicit ReplayChannel(Bytes reply) : reply_(std::move(reply)) {}
-    bool Open(const QString&) override { return open_ = true; }
-    bool IsOpen() const override { return open_; }
+struct ReplayChannel final : SerialChannel {
+    explicit ReplayChannel(QByteArray bytes) : reply(std::move(bytes)) {}
+    bool Open(const QString&) override { return open = true; }
+    bool IsOpen() const override { return open; }
     bool ApplyLineSettings(const LineSettings&) override { return true; }
     bool ApplyTimeouts(std::uint32_t) override { return true; }
     bool RestoreLineSettings() override { return true; }
@@ -71,19 +68,18 @@ public:
     void Purge() override {}
     long Write(const std::uint8_t*, std::size_t length) override { return long(length); }
     int ReadByte(std::uint8_t& byte, std::uint32_t) override {
-        return next_ < reply_.size() ? (byte = std::uint8_t(reply_[next_++]), 1) : -1;
+        return next < reply.size() ? (byte = std::uint8_t(reply[next++]), 1) : -1;
     }
-    void Close() override { open_ = false; }
+    void Close() override { open = false; }
 
-private:
-    Bytes reply_;
-    qsizetype next_ = 0;
-    bool open_ = false;
+    QByteArray reply;
+    qsizetype next = 0;
+    bool open = false;
 };
 
 // First byte: bit 0 link frames, bit 1 write, bits 2..7 the register count (1..40);
 // the rest is the reply.
-void MasterReply(const Bytes& bytes) {
+void MasterReply(const QByteArray& bytes) {
     const auto control = static_cast<std::uint8_t>(bytes.isEmpty() ? 0 : bytes[0]);
     const auto count = static_cast<std::uint8_t>(1 + (control >> 2) % ModbusMaster::MaxRegisters);
     ModbusMaster master(std::make_unique<ReplayChannel>(bytes.mid(1)),
@@ -100,7 +96,7 @@ void MasterReply(const Bytes& bytes) {
 
 // First byte: the kind played (plain, Orca, link); the rest is the request stream, fed in
 // two pieces so that a frame split across reads is covered too.
-void SimRequests(const Bytes& bytes) {
+void SimRequests(const QByteArray& bytes) {
     sim::SetupOptions options;
     options.kind =
         static_cast<sim::SimKind>(static_cast<std::uint8_t>(bytes.isEmpty() ? 0 : bytes[0]) % 3);
@@ -108,7 +104,7 @@ void SimRequests(const Bytes& bytes) {
     const auto engine = sim::BuildEngine(options, ShippedTables(), 0, error);
     if (!engine)
         return;
-    const Bytes stream = bytes.mid(1);
+    const QByteArray stream = bytes.mid(1);
     const auto* data = reinterpret_cast<const std::uint8_t*>(stream.constData());
     const auto half = static_cast<std::size_t>(stream.size() / 2);
     engine->Feed(data, half, 10);
@@ -120,7 +116,7 @@ void SimRequests(const Bytes& bytes) {
 using Path = const QString&;
 // clang-format off
 const std::map<std::string_view, Target> Targets{
-    {"devicetable", [](Bytes b) {
+    {"devicetable", [](QByteArray b) {
         ParamTable table;
         QBuffer buffer(&b);
         buffer.open(QIODevice::ReadOnly);
@@ -168,9 +164,7 @@ const std::map<std::string_view, Target> Targets{
 } // namespace kelm::fuzz
 
 #ifdef KELM_FUZZ
-namespace {
-const kelm::fuzz::Target* g_target = nullptr;
-}
+static const kelm::fuzz::Target* g_target = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
     const QString name = QFileInfo(QString::fromLocal8Bit((*argv)[0])).fileName().mid(5);

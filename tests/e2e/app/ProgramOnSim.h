@@ -53,13 +53,11 @@ struct ProgramOnSim : ::testing::Test {
         window = std::make_unique<TFPrincipale>(ProgramFlows(), options);
         ASSERT_FALSE(TerminateRequested()) << messages.Texts().join('|').toStdString();
         window->show();
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                TDriver& driver = window->Driver();
-                return driver.ModeLetter() == 'I' && driver.CurrentKind() == expected;
-            },
-            60000))
-            << messages.Texts().join('|').toStdString();
+        const auto read = [&] {
+            return window->Driver().ModeLetter() == 'I' &&
+                   window->Driver().CurrentKind() == expected;
+        };
+        ASSERT_TRUE(WaitFor(read, 60000)) << messages.Texts().join('|').toStdString();
         ASSERT_TRUE(WaitFor([&] { return !Panel().LBus->text().isEmpty(); })); // polled
     }
     void TearDown() override {

@@ -1,6 +1,9 @@
 #include "SimTestSupport.h"
 
+#include "core/common/Ticks.h"
+#include "sim/channel/SimChannel.h"
 #include "sim/engine/ControlCommands.h"
+#include "sim/engine/Crc16.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/LiveStatus.h"
 
@@ -8,24 +11,102 @@ using namespace kelm::sim;
 using namespace kelm::sim::test;
 using Bytes = std::vector<std::uint8_t>;
 
-namespace {
-
 constexpr FrameVariant Plain = FrameVariant::Plain;
+constexpr FrameVariant Link = FrameVariant::Link;
 
-std::unique_ptr<Engine> StdEngine() {
-    return MakeEngine(Kind(SimKind::Std));
-}
-
-bool Control(Engine& engine, const char* line) {
+static bool Control(Engine& engine, const char* line) {
     return ApplyControlCommand(engine, QString::fromLatin1(line), 0).ok;
 }
 
-} // namespace
+static Bytes WithCrc(Bytes frame) {
+    AppendCrc(frame);
+    return frame;
+}
+
+// The bytes of each frame are checked on the master's side (RegisterFramesTest); every engine
+// test reads the simulator's replies with the master's frame checks (SimTestSupport.h).
+
+// Every request decodes to what was encoded, and waits while any byte of it is missing.
+TEST(SimFrames, RequestsDecodeAndPartialFramesWait) {
+    const struct {
+        FrameVariant Variant;
+        std::uint8_t Address;
+        std::uint16_t First;
+        std::uint16_t Count;
+        std::vector<std::uint16_t> Values; // a write when not empty
+    } cases[] = {
+        {Plain, 9, 50000, 14, {}},  {Plain, 9, 69, 2, {2, 0x8001}}, {Link, 11, 193, 5, {}},
+        {Link, 11, 202, 1, {0x40}}, {Link, 1, 0, 125, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.First);
+        const Bytes frame = c.Values.empty()
+                                ? EncodeReadRequest(c.Variant, c.Address, c.First, c.Count)
+                                : EncodeWriteRequest(c.Variant, c.Address, c.First, c.Values);
+        for (std::size_t length = 0; length < frame.size(); ++length)
+            EXPECT_EQ(DecodeRequest(c.Variant, frame.data(), length).status,
+                      DecodeStatus::NeedMore);
+        const DecodeResult decoded = DecodeRequest(c.Variant, frame.data(), frame.size());
+        ASSERT_EQ(decoded.status, DecodeStatus::Valid);
+        EXPECT_EQ(decoded.consumed, frame.size());
+        EXPECT_EQ(decoded.request.address, c.Address);
+        EXPECT_EQ(decoded.request.function, c.Values.empty() ? FunctionRead : FunctionWrite);
+        EXPECT_EQ(decoded.request.firstRegister, c.First);
+        EXPECT_EQ(decoded.request.count, c.Count);
+        EXPECT_EQ(decoded.request.values, c.Values);
+    }
+}
+
+// A plain slave answers what it refuses with an exception; a link unit keeps silent about
+// counts whose reply byte count would not fit its byte (128 registers would claim 0 bytes);
+// bytes that make no frame are skipped one at a time.
+TEST(SimFrames, RefusedAndBrokenFrames) {
+    Bytes badCrc = EncodeReadRequest(Plain, 1, 0, 1);
+    badCrc[7] ^= 0xFF;
+    Bytes stray{0xAA}; // an unknown function in front of a good frame
+    const Bytes good = EncodeReadRequest(Plain, 1, 0, 1);
+    stray.insert(stray.end(), good.begin(), good.end());
+    const std::vector<std::uint16_t> tooMany(MaxWriteCount + 1, 7);
+    const struct {
+        const char* Name;
+        FrameVariant Variant;
+        Bytes Frame;
+        DecodeStatus Status;
+        std::size_t Consumed;
+        std::uint8_t Exception = 0;
+    } cases[] = {
+        {"count 0", Plain, WithCrc({1, 0x03, 0, 0, 0, 0}), DecodeStatus::Exception, 8,
+         ExceptionIllegalValue},
+        {"count 126", Plain, WithCrc({1, 0x03, 0, 0, 0, 126}), DecodeStatus::Exception, 8,
+         ExceptionIllegalValue},
+        {"byte count 2 for 2 registers", Plain, WithCrc({1, 0x10, 0, 0, 0, 2, 2, 0, 1}),
+         DecodeStatus::Exception, 11, ExceptionIllegalValue},
+        {"function 6", Plain, WithCrc({1, 0x06, 0, 1, 0, 3}), DecodeStatus::Exception, 8,
+         ExceptionIllegalFunction},
+        {"bad crc", Plain, badCrc, DecodeStatus::Garbage, 1},
+        {"stray byte", Plain, stray, DecodeStatus::Garbage, 1},
+        {"link count 0", Link, WithCrc({0xFF, 1, 0x03, 0, 0, 0}), DecodeStatus::Ignored, 8},
+        {"link count 128", Link, EncodeReadRequest(Link, 1, 0, 128), DecodeStatus::Ignored, 8},
+        {"link write too long", Link, EncodeWriteRequest(Link, 1, 0, tooMany),
+         DecodeStatus::Ignored, 2U * (MaxWriteCount + 1) + 8},
+        {"plain frame on a link", Link, good, DecodeStatus::Garbage, 1},
+        {"no link marker", Link, Bytes{0x01, 0xFF}, DecodeStatus::Garbage, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const DecodeResult result = DecodeRequest(c.Variant, c.Frame.data(), c.Frame.size());
+        EXPECT_EQ(result.status, c.Status);
+        EXPECT_EQ(result.consumed, c.Consumed);
+        if (c.Status == DecodeStatus::Exception) {
+            EXPECT_EQ(result.exceptionCode, c.Exception);
+        }
+    }
+}
 
 // Only requests to its address are answered; broadcast writes are neither acted on nor
 // answered; registers outside the configuration read 0 and keep what is written.
 TEST(SimEngine, AnswersItsAddressAndFindsFramesInTheByteStream) {
-    auto engine = StdEngine();
+    auto engine = MakeEngine(Kind(SimKind::Std));
     EXPECT_TRUE(Exchange(*engine, EncodeReadRequest(Plain, 2, 12, 1), 0).empty());
     EXPECT_TRUE(Exchange(*engine, EncodeWriteRequest(Plain, 0, 12, {5}), 0).empty());
     EXPECT_EQ(ReadOne(*engine, 1, 12, 0), 100); // configured default
@@ -93,7 +174,7 @@ TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
 // Lost replies (the request still acts), late replies, a silent device that neither answers
 // nor acts; "faults off" ends them all.
 TEST(SimEngineFaults, DropDelaySilenceAndFaultsOff) {
-    auto engine = StdEngine();
+    auto engine = MakeEngine(Kind(SimKind::Std));
     ASSERT_TRUE(Control(*engine, "drop 3"));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {1}, 0));
     EXPECT_TRUE(WriteVia(*engine, 1, 12, {2}, 1));
@@ -148,6 +229,88 @@ TEST(SimControl, DeviceCommandsAndRefusals) {
     EXPECT_EQ(engine->LineFaults().dropEvery, 0U);
     EXPECT_TRUE(ApplyControlCommand(*engine, QStringLiteral("hangup"), 0).hangup);
     const ControlResult quit = ApplyControlCommand(*engine, QStringLiteral("quit"), 0);
-    EXPECT_TRUE(quit.ok);
-    EXPECT_TRUE(quit.quit);
+    EXPECT_TRUE(quit.ok && quit.quit);
+}
+
+TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
+    SetupOptions options = Kind(SimKind::Std);
+    options.address = 17;
+    options.model = 0x0203;
+    auto engine = MakeEngine(options);
+    ASSERT_EQ(engine->Devices().size(), 1U);
+    EXPECT_EQ(engine->Variant(), FrameVariant::Plain);
+    EXPECT_EQ(ReadOne(*engine, 17, 0, 0), 0x0203);
+    EXPECT_EQ(ReadOne(*engine, 17, 2, 0), 17);     // register 2 shows the address
+    EXPECT_EQ(ReadOne(*engine, 17, 1, 0), 0x0203); // firmware: configured default
+    EXPECT_FALSE(ReadOne(*engine, 1, 0, 0));
+    // Without a model: the configured default, else the kind's usual code.
+    EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Std)), 1, 0, 0), 0x0401);   // fixture: 0
+    EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Link)), 11, 0, 0), 0x05CA); // fixture default
+}
+
+// The unit count can be chosen and must fit the addresses; a Power table without the base
+// address register cannot make a link (a missing folder is kelmsim's refused start).
+TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
+    auto engine = MakeEngine(Kind(SimKind::Link));
+    EXPECT_EQ(engine->Variant(), FrameVariant::Link);
+    ASSERT_EQ(engine->Devices().size(), 4U);
+    EXPECT_EQ(engine->FindDevice(10)->Kind(), kelm::DeviceKind::Power);
+    for (std::uint8_t address = 11; address <= 13; ++address) {
+        ASSERT_NE(engine->FindDevice(address), nullptr);
+        EXPECT_EQ(engine->FindDevice(address)->Kind(), kelm::DeviceKind::Drive);
+        EXPECT_EQ(ReadOne(*engine, address, 103, 0), 600);
+    }
+    EXPECT_TRUE(engine->FindDevice(9) == nullptr && engine->FindDevice(14) == nullptr);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
+    SetupOptions options = Kind(SimKind::Link);
+    options.units = 1;
+    engine = MakeEngine(options);
+    EXPECT_EQ(engine->Devices().size(), 2U);
+    EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 1);
+    EXPECT_FALSE(ReadOne(*engine, 12, 6, 0));
+    options.units = 0;
+    EXPECT_EQ(MakeEngine(options)->Devices().size(), 1U);
+
+    QString error, noBase;
+    options.units = 246; // 10 + 246 > 255
+    EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
+    EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
+    EXPECT_FALSE(error.isEmpty() || noBase.isEmpty());
+}
+
+// A closed channel refuses everything. A reply is readable at once and a purge drops it; a
+// delayed one arrives late, after a purge.
+TEST(SimChannel, RefusesWhenClosedRepliesAtOnceOrLateAndPurges) {
+    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std), kelm::TickCount()));
+    SimChannel channel(engine);
+    std::uint8_t byte = 0;
+    const std::uint8_t data[] = {1, 2};
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.Write(data, 2), -1);
+    EXPECT_EQ(channel.ReadByte(byte, 5), -1);
+    EXPECT_FALSE(channel.ApplyLineSettings({}));
+    channel.SetOpenFails(true);
+    EXPECT_FALSE(channel.Open(QStringLiteral("x")));
+    channel.SetOpenFails(false);
+    EXPECT_TRUE(channel.Open(QStringLiteral("x")));
+    EXPECT_FALSE(channel.Open(QStringLiteral("x"))); // already open
+    const auto request = EncodeReadRequest(FrameVariant::Plain, 1, 12, 1);
+    EXPECT_EQ(channel.Write(request.data(), request.size()), 8);
+    std::vector<std::uint8_t> reply;
+    while (channel.ReadByte(byte, 20) == 1) {
+        reply.push_back(byte);
+    }
+    EXPECT_EQ(reply, EncodeReadReply(FrameVariant::Plain, 1, 12, {100}));
+    channel.Write(request.data(), request.size());
+    channel.Purge();
+    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
+
+    engine->LineFaults().delayMs = 80;
+    const std::uint32_t sent = kelm::TickCount();
+    channel.Write(request.data(), request.size());
+    channel.Purge();
+    EXPECT_EQ(channel.ReadByte(byte, 10), 0);
+    ASSERT_EQ(channel.ReadByte(byte, 1000), 1);
+    EXPECT_GE(kelm::TickCount() - sent, 80U);
+    EXPECT_EQ(byte, 1);
 }

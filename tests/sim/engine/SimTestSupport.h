@@ -34,9 +34,8 @@ inline SetupOptions Kind(SimKind kind) {
 inline std::vector<std::uint8_t> Exchange(Engine& engine, const std::vector<std::uint8_t>& request,
                                           std::uint32_t nowMs) {
     std::vector<std::uint8_t> bytes;
-    for (const Reply& reply : engine.Feed(request.data(), request.size(), nowMs)) {
+    for (const Reply& reply : engine.Feed(request.data(), request.size(), nowMs))
         bytes.insert(bytes.end(), reply.bytes.begin(), reply.bytes.end());
-    }
     return bytes;
 }
 
@@ -50,9 +49,8 @@ inline std::optional<std::vector<std::uint16_t>> ReadVia(Engine& engine, std::ui
         Exchange(engine, EncodeReadRequest(engine.Variant(), address, first, count), nowMs);
     std::vector<std::uint16_t> values(count);
     if (reply.size() != frames::ReadReplySize(link, count) ||
-        frames::CheckReadReply(link, reply, address, first, count) != frames::ReplyCheck::Ok) {
+        frames::CheckReadReply(link, reply, address, first, count) != frames::ReplyCheck::Ok)
         return std::nullopt;
-    }
     frames::ExtractRegisters(link, reply, values);
     return values;
 }
