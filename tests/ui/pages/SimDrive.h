@@ -1,9 +1,10 @@
 #pragma once
 
-// A drive model on line with one simulated drive, in memory: the shipped configuration
-// set, a simulator device of the chosen kind answering plain frames at address 1, and a
-// log of every register the program writes.
+// A drive model on line with one simulated drive, in memory (a RecordedSim): the shipped
+// configuration set, a simulator device of the chosen kind answering plain frames at
+// address 1, and a log of every register the program writes.
 
+#include "common/RecordedSim.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
@@ -12,7 +13,6 @@
 #include "core/seams/RecordingMessages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Device.h"
-#include "sim/engine/Engine.h"
 #include "ui/status/FakeStatusLink.h"
 
 #include <QComboBox>
@@ -29,24 +29,26 @@ struct RegisterWrite {
     std::uint16_t Value;
 };
 
-class SimDrive {
+class SimDrive : public RecordedSim {
 public:
     // Loads the shipped set and builds the simulated drive; call Connect() after setting
     // identification registers with Set().
     explicit SimDrive(DeviceKind kind) : kind_(kind) {
         const QString install = QStringLiteral(KELM_SOURCE_DIR "/data/");
-        driver_ = std::make_unique<TDriver>(host_, *MakeMaster());
+        engine = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
+        master_ = std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine),
+                                                 [](std::uint8_t) { return QString("/dev/sim"); });
+        driver_ = std::make_unique<TDriver>(host_, *master_);
         ok_ = driver_->Initialize(install, devices_.path() + QStringLiteral("/")) &&
               driver_->Config().LoadAtMainWindowShow(install);
-        engine_->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
-        engine_->SetObserver([this](const sim::ExchangeRecord& record) {
+        engine->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
+        engine->SetObserver([this](const sim::ExchangeRecord& record) {
             if (record.function != 0x10 || !record.answered)
                 return;
-            sim::Device* device = engine_->FindDevice(1);
             std::lock_guard<std::mutex> lock(mutex_);
             for (std::uint16_t i = 0; i < record.count; ++i) {
                 const auto address = static_cast<std::uint16_t>(record.firstRegister + i);
-                writes_.push_back({address, device->Registers().Get(address)});
+                writes_.push_back({address, engine->FindDevice(1)->Registers().Get(address)});
             }
         });
     }
@@ -67,14 +69,8 @@ public:
     ParamTable& Table() { return driver_->ActiveTable(); }
 
     // A register as the drive holds it (before Connect this is what the program reads).
-    void Set(std::uint16_t address, std::uint16_t value) {
-        auto lock = engine_->Lock();
-        engine_->FindDevice(1)->Registers().Set(address, value);
-    }
-    std::uint16_t Get(std::uint16_t address) {
-        auto lock = engine_->Lock();
-        return engine_->FindDevice(1)->Registers().Get(address);
-    }
+    void Set(std::uint16_t address, std::uint16_t value) { SetSimRegister(1, address, value); }
+    std::uint16_t Get(std::uint16_t address) { return SimRegister(1, address); }
 
     // Opens the port, selects the kind, goes on line and reads every register of the
     // table from the drive into Value and DriveValue.
@@ -84,11 +80,8 @@ public:
         master_->DeviceAddress = 1;
         driver_->SelectDeviceKind(kind_, false);
         driver_->SetOnline(true);
-        for (ParamEntry& entry : driver_->ActiveTable()) {
-            const auto value = static_cast<std::int16_t>(Get(entry.Address));
-            entry.Value = value;
-            entry.DriveValue = value;
-        }
+        for (ParamEntry& entry : driver_->ActiveTable())
+            entry.Value = entry.DriveValue = static_cast<std::int16_t>(Get(entry.Address));
         return true;
     }
 
@@ -122,19 +115,10 @@ public:
     }
 
 private:
-    ModbusMaster* MakeMaster() {
-        engine_ = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
-        master_ =
-            std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine_),
-                                           [](std::uint8_t) { return QStringLiteral("/dev/sim"); });
-        return master_.get();
-    }
-
     DeviceKind kind_;
     RecordingMessages messages_;
     QTemporaryDir devices_;
     CliDriverHost host_; // no driver given: the status poll stays suspended after a cycle
-    std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<TDriver> driver_;
     bool ok_ = false;

@@ -19,24 +19,21 @@ CommandStates States(DeviceKind kind, bool online, bool expert = false, int fami
 }
 
 TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
+    // A Power unit has no drive commands, drive group, tuning or profile tool; the link kinds
+    // have the link selection and the alarm list; the plain kinds the defaults commands.
     struct Row {
         DeviceKind kind;
         const char* driveMenu;
-        bool tuning, selTarn, defaults, profile, profileOn, alarmList, drive, power, lcd;
+        bool link, plain;
         const char* deviceId; // drive unit number = device address (7) - link base (3)
         int idWidth;
     };
-    const Row rows[] = {
-        {DeviceKind::Std, "D&rive", true, false, true, true, true, false, true, false, false, "007",
-         30},
-        {DeviceKind::Power, "TA&RN Power", false, true, false, false, false, true, false, true,
-         false, "Tarn Pwr", 70},
-        {DeviceKind::Drive, "TA&RN Drive", true, true, false, true, false, true, true, false, false,
-         "Tarn Drv4", 70},
-        {DeviceKind::Orca230, "D&RIVE", true, false, true, true, true, false, true, false, true,
-         "Tarn", 100},
-    };
+    const Row rows[] = {{DeviceKind::Std, "D&rive", false, true, "007", 30},
+                        {DeviceKind::Power, "TA&RN Power", true, false, "Tarn Pwr", 70},
+                        {DeviceKind::Drive, "TA&RN Drive", true, false, "Tarn Drv4", 70},
+                        {DeviceKind::Orca230, "D&RIVE", false, true, "Tarn", 100}};
     for (const Row& r : rows) {
+        const bool power = r.kind == DeviceKind::Power;
         for (bool online : {false, true}) {
             SCOPED_TRACE(DeviceKindText(r.kind).toStdString() + (online ? " on" : " off"));
             const CommandStates s = States(r.kind, online);
@@ -50,53 +47,43 @@ TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
             for (Command c : {Command::NewTable, Command::Save, Command::SaveAs})
                 EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
             EXPECT_FALSE(s.DiagnosticMenuVisible);
-            // On-line-only and off-line-only commands.
             for (Command c : {Command::GeneralSettings, Command::SaveEeprom, Command::LoadEeprom,
-                              Command::DriveCompare})
+                              Command::DriveCompare, Command::LoadDefaults, Command::ResetDrive})
                 EXPECT_EQ(s[c].Enabled, online) << InfoOf(c).Name;
+            for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
+                              Command::Oscilloscope, Command::Enable, Command::Disable})
+                EXPECT_EQ(s[c].Enabled, online && !power) << InfoOf(c).Name;
+            EXPECT_EQ(s.Panel.EnableButtonsEnabled, online && !power);
+            EXPECT_EQ(s[Command::ProfileTool].Enabled, online && r.plain);
             EXPECT_EQ(s.Panel.AlarmButtonEnabled, online);
             EXPECT_EQ(s.ParameterPageFileMenuEnabled, online);
             EXPECT_EQ(s[Command::ComPort].Enabled, !online);
             EXPECT_EQ(s.LineStateText, online ? "On Line" : "Off Line");
+            EXPECT_EQ(s[Command::SelectTarnLink].Visible, online && r.link);
+            EXPECT_EQ(s.DeviceIdText, online ? r.deviceId : "");
+            EXPECT_EQ(s.DeviceIdWidth, online ? r.idWidth : 30);
             // The firmware loader: on line, with a record, drive kinds only.
-            const bool loader =
-                online && (r.kind == DeviceKind::Drive || r.kind == DeviceKind::Orca230);
             EXPECT_FALSE(s[Command::Bootloader].Visible);
-            EXPECT_EQ(States(r.kind, online, false, 0, true)[Command::Bootloader].Visible, loader);
+            EXPECT_EQ(States(r.kind, online, false, 0, true)[Command::Bootloader].Visible,
+                      online && (r.kind == DeviceKind::Drive || r.kind == DeviceKind::Orca230));
+            // Off line the panel's selectors are locked and its values and marks cleared.
+            EXPECT_EQ(s.Panel.Selector1Enabled, online && !power);
             if (!online) {
-                // Nothing of the drive, no link selection, no device identification.
-                for (Command c :
-                     {Command::MotorPhasing, Command::Oscilloscope, Command::ProfileTool,
-                      Command::LoadDefaults, Command::ResetDrive, Command::Enable})
-                    EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
-                EXPECT_FALSE(s[Command::SelectTarnLink].Visible);
-                EXPECT_FALSE(s.Panel.Selector1Enabled);
                 EXPECT_FALSE(s.Panel.Selector2Enabled);
-                EXPECT_TRUE(s.Panel.ClearValues);
-                EXPECT_TRUE(s.Panel.ClearSelectorMarks);
-                EXPECT_TRUE(s.DeviceIdText.isEmpty());
-                EXPECT_EQ(s.DeviceIdWidth, 30);
+                EXPECT_TRUE(s.Panel.ClearValues && s.Panel.ClearSelectorMarks);
                 continue;
             }
             EXPECT_EQ(s.DriveMenuCaption, r.driveMenu);
-            EXPECT_EQ(s.TuningMenuVisible, r.tuning);
-            EXPECT_EQ(s[Command::SelectTarnLink].Visible, r.selTarn);
-            EXPECT_EQ(s[Command::LoadDefaults].Visible, r.defaults);
-            EXPECT_EQ(s[Command::ResetDrive].Visible, r.defaults);
-            EXPECT_EQ(s[Command::ProfileTool].Visible, r.profile);
-            EXPECT_EQ(s[Command::ProfileTool].Enabled, r.profileOn);
-            EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.alarmList);
-            EXPECT_EQ(s.Panel.EnableButtonsEnabled, r.drive);
-            EXPECT_EQ(s.Panel.DriveGroupVisible, r.drive);
+            EXPECT_EQ(s.TuningMenuVisible, !power);
+            EXPECT_EQ(s[Command::LoadDefaults].Visible, r.plain);
+            EXPECT_EQ(s[Command::ResetDrive].Visible, r.plain);
+            EXPECT_EQ(s[Command::ProfileTool].Visible, !power);
+            EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.link);
+            EXPECT_EQ(s.Panel.DriveGroupVisible, !power);
             for (Command c : {Command::Enable, Command::Disable})
-                EXPECT_EQ(s[c].Visible, r.drive) << InfoOf(c).Name;
-            for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
-                              Command::Oscilloscope, Command::Enable, Command::Disable})
-                EXPECT_EQ(s[c].Enabled, r.drive) << InfoOf(c).Name;
-            EXPECT_EQ(s.Panel.PowerGroupVisible, r.power);
-            EXPECT_EQ(s.Panel.LcdGroupVisible, r.lcd);
-            EXPECT_EQ(s.DeviceIdText, r.deviceId);
-            EXPECT_EQ(s.DeviceIdWidth, r.idWidth);
+                EXPECT_EQ(s[c].Visible, !power) << InfoOf(c).Name;
+            EXPECT_EQ(s.Panel.PowerGroupVisible, power);
+            EXPECT_EQ(s.Panel.LcdGroupVisible, r.kind == DeviceKind::Orca230);
         }
     }
     EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");

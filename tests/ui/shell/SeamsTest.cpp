@@ -92,34 +92,5 @@ TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
     EXPECT_EQ(loop.exec(), 1);
 }
 
-// Handlers and recorded requests are exercised by every dialog test; here, what keeps a
-// real dialog from ever opening.
-TEST(ScriptedDialogs, UnscriptedOrLeftOpenDialogsAreRejectedAndCounted) {
-    ScriptedDialogs dialogs;
-    QDialog dialog;
-    EXPECT_EQ(Dialogs().Exec(dialog), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialogs.UnexpectedCount(), 1);
-    // A handler that leaves the dialog open: rejected.
-    dialogs.OnNextDialog([](QDialog&) {});
-    EXPECT_EQ(Dialogs().Exec(dialog), QDialog::Rejected);
-    EXPECT_EQ(dialogs.UnexpectedCount(), 1);
-    // File dialogs: the scripted name and filter come back, then Cancel, then nothing
-    // scripted is Cancel and counted.
-    dialogs.AnswerNextFile(QStringLiteral("/data/a.dev"), 1);
-    dialogs.AnswerNextFile(QString());
-    FileDialogRequest request;
-    request.FilterIndex = 2;
-    EXPECT_TRUE(Dialogs().GetOpenFileName(nullptr, request));
-    EXPECT_EQ(request.FileName, "/data/a.dev");
-    EXPECT_EQ(request.FilterIndex, 1);
-    EXPECT_FALSE(Dialogs().GetSaveFileName(nullptr, request));
-    EXPECT_FALSE(Dialogs().GetOpenFileName(nullptr, request));
-    EXPECT_EQ(dialogs.UnexpectedCount(), 2);
-    ASSERT_EQ(dialogs.Files().size(), 3u);
-    EXPECT_EQ(dialogs.Files()[0].Request.FilterIndex, 2); // recorded as asked
-    EXPECT_TRUE(dialogs.Files()[1].Save);
-}
-
 } // namespace
 } // namespace kelm
