@@ -11,9 +11,7 @@
 #include "ui/diagnostic/DiagnosticWindow.h"
 #include "ui/diagnostic/TFDiagnostic.h"
 #include "ui/diagnostic/ToolFixture.h"
-#include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFOffLineSel.h"
-#include "ui/drive/TFSelectDriver.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
 #include "ui/pages/IoPages.h"
@@ -23,7 +21,6 @@
 #include "ui/profile/TFProfile.h"
 #include "ui/scope/OscilloWindow.h"
 #include "ui/scope/TFOscillo.h"
-#include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
 #include "ui/users/TFUsers.h"
@@ -37,7 +34,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -235,25 +231,21 @@ protected:
             window.grab().save(QDir(folder).filePath(shown + QStringLiteral(".png")));
         ++checks_;
     }
-    void CheckDialog(QDialog& dialog) {
-        // Named by the table row that opened it, else by its class.
-        const QString name =
-            !dialogName_.isEmpty()
-                ? dialogName_
-                : QString::fromLatin1(dialog.metaObject()->className()).remove("kelm::");
-        Check(dialog, name, QGuiApplication::primaryScreen()->availableSize());
+    // A dialog is named by the table row that opened it, else by its class.
+    void CheckDialog(QDialog& d) {
+        const QString byClass = QString::fromLatin1(d.metaObject()->className()).remove("kelm::");
+        Check(d, dialogName_.isEmpty() ? byClass : dialogName_, Screen());
     }
+    static QSize Screen() { return QGuiApplication::primaryScreen()->availableSize(); }
     // The selection of the case's kind and line state, checking each dialog on the way.
     void Select() {
         dialogs_->OnNextDialog([this](QDialog& d) {
             auto& select = static_cast<TFSelectDriver&>(d);
             CheckDialog(select);
-            if (!Online())
-                select.BOffLine->click();
-            else if (Kind().Sim == sim::SimKind::Std)
-                select.BStdOk->click(); // the field holds 1
-            else
-                select.BLinkOk->click();
+            (!Online()                         ? select.BOffLine
+             : Kind().Sim == sim::SimKind::Std ? select.BStdOk // the field holds 1
+                                               : select.BLinkOk)
+                ->click();
         });
         dialogs_->SetDefaultDialogHandler([this](QDialog& d) {
             CheckDialog(d);
@@ -292,7 +284,7 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
     ASSERT_NO_FATAL_FAILURE(Select());
     if (!window_->StatusPanelShown())
         window_->ViewInfoClick();
-    Check(*window_, QStringLiteral("main"), QGuiApplication::primaryScreen()->availableSize());
+    Check(*window_, QStringLiteral("main"), Screen());
     for (const WindowCase& row : kWindows) {
         if (!row.Opens(*window_))
             continue;

@@ -78,7 +78,6 @@ TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
     EXPECT_EQ(PowerVoltageText(1), QStringLiteral("230Vac 1 Phase"));
     EXPECT_EQ(PowerVoltageText(400), QStringLiteral("400Vac 3 Phase"));
     EXPECT_EQ(DriveModelText(600), QStringLiteral("TND 600"));
-    EXPECT_EQ(MainDevCaption(DeviceKind::Power), QStringLiteral("Tarn Power"));
 }
 
 TEST(RegenResistor, OneEncodingForBothWindows) {

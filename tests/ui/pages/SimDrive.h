@@ -14,9 +14,13 @@
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Device.h"
 #include "ui/status/FakeStatusLink.h"
+#include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -31,9 +35,8 @@ struct RegisterWrite {
 
 class SimDrive : public RecordedSim {
 public:
-    // Loads the shipped set and builds the simulated drive; call Connect() after setting
-    // identification registers with Set().
-    explicit SimDrive(DeviceKind kind) : kind_(kind) {
+    // Loads the shipped set and builds the simulated drive (not yet on line).
+    explicit SimDrive(DeviceKind kind) {
         const QString install = QStringLiteral(KELM_SOURCE_DIR "/data/");
         engine = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
         master_ = std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine),
@@ -61,7 +64,13 @@ public:
         EXPECT_TRUE(drive->ok_);
         for (const auto& [address, value] : registers)
             drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
-        EXPECT_TRUE(drive->Connect());
+        // Goes on line and reads every register of the table into Value and DriveValue.
+        EXPECT_TRUE(drive->master_->OpenPort(1, 19200, false, 0));
+        drive->master_->DeviceAddress = 1;
+        drive->driver_->SelectDeviceKind(kind, false);
+        drive->driver_->SetOnline(true);
+        for (ParamEntry& entry : drive->Table())
+            entry.Value = entry.DriveValue = static_cast<std::int16_t>(drive->Get(entry.Address));
         return drive;
     }
 
@@ -71,19 +80,6 @@ public:
     // A register as the drive holds it (before Connect this is what the program reads).
     void Set(std::uint16_t address, std::uint16_t value) { SetSimRegister(1, address, value); }
     std::uint16_t Get(std::uint16_t address) { return SimRegister(1, address); }
-
-    // Opens the port, selects the kind, goes on line and reads every register of the
-    // table from the drive into Value and DriveValue.
-    bool Connect() {
-        if (!master_->OpenPort(1, 19200, false, 0))
-            return false;
-        master_->DeviceAddress = 1;
-        driver_->SelectDeviceKind(kind_, false);
-        driver_->SetOnline(true);
-        for (ParamEntry& entry : driver_->ActiveTable())
-            entry.Value = entry.DriveValue = static_cast<std::int16_t>(Get(entry.Address));
-        return true;
-    }
 
     // A minute of status polls (two a second) while the drive's read-only registers move.
     void PollMinute() {
@@ -115,7 +111,6 @@ public:
     }
 
 private:
-    DeviceKind kind_;
     RecordingMessages messages_;
     QTemporaryDir devices_;
     CliDriverHost host_; // no driver given: the status poll stays suspended after a cycle
@@ -138,5 +133,27 @@ inline void Choose(QComboBox* list, int index) {
     list->setCurrentIndex(index);
     emit list->activated(index);
 }
+
+// A window on a simulated drive, worked through the names of its children as a user would.
+template <typename Window> class OnDrive : public ::testing::Test {
+protected:
+    template <typename T> T* Find(const char* name) { return Child<T>(*page, name); }
+    TPNumEdit* Field(const char* name) { return Find<TPNumEdit>(name); }
+    QString Shown(const char* list) { return Find<QComboBox>(list)->currentText(); }
+    QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+    void Choose(const char* list, int index) { test::Choose(Find<QComboBox>(list), index); }
+    void Click(const char* button) { Find<QPushButton>(button)->click(); }
+    // Types a number over the field's text.
+    static void Type(TPNumEdit* field, const QString& number) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, number);
+    }
+    void Type(const char* field, const QString& number) { Type(Field(field), number); }
+    std::vector<std::pair<int, int>> Written() { return drive->WrittenPairs(); }
+
+    std::unique_ptr<SimDrive> drive;
+    std::unique_ptr<Window> page; // goes before the drive it works on
+};
 
 } // namespace kelm::test

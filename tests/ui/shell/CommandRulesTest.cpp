@@ -148,12 +148,5 @@ TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
     EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
 }
 
-TEST(CommandRules, CommandNamesAreUnique) {
-    for (int i = 0; i < CommandCount; ++i)
-        for (int j = i + 1; j < CommandCount; ++j)
-            EXPECT_STRNE(InfoOf(static_cast<Command>(i)).Name,
-                         InfoOf(static_cast<Command>(j)).Name);
-}
-
 } // namespace
 } // namespace kelm

@@ -1,11 +1,9 @@
 // Open / Save / Save As of device parameter files through scripted file dialogs.
 #include "ShellFixture.h"
 
-#include "core/drive/TDriver.h"
 #include "core/files/DeviceFile.h"
 #include "core/settings/SettingsStore.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace kelm::test {

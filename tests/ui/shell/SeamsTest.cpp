@@ -13,25 +13,17 @@
 namespace kelm {
 namespace {
 
-struct SeenBox {
-    QString Title, Text;
-    QMessageBox::Icon Icon = QMessageBox::NoIcon;
-    bool HasYes = false, OnUiThread = false;
-};
-
-// Answers the next box: records what it showed and clicks Yes or No (or OK).
-void AnswerBox(ScriptedDialogs& dialogs, SeenBox& seen, bool yes) {
+// Answers the next box with Yes (or OK) or No; records it as "title|text|icon|buttons" and,
+// when it ran on another thread than the user interface's, "|off the UI thread".
+void AnswerBox(ScriptedDialogs& dialogs, QString& seen, bool yes) {
     dialogs.OnNextDialog([&seen, yes](QDialog& dialog) {
         auto& box = dynamic_cast<QMessageBox&>(dialog);
-        seen.Title = box.windowTitle();
-        seen.Text = box.text();
-        seen.Icon = box.icon();
-        seen.HasYes = box.button(QMessageBox::Yes) != nullptr;
-        seen.OnUiThread = QThread::currentThread() == qApp->thread();
-        QAbstractButton* button = box.button(yes ? QMessageBox::Yes : QMessageBox::No);
-        if (button == nullptr)
-            button = box.button(QMessageBox::Ok);
-        button->click();
+        const bool question = box.button(QMessageBox::Yes) != nullptr;
+        seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), box.text()).arg(int(box.icon())) +
+               (question ? "Yes No" : "OK") +
+               (QThread::currentThread() == qApp->thread() ? "" : "|off the UI thread");
+        box.button(question ? (yes ? QMessageBox::Yes : QMessageBox::No) : QMessageBox::Ok)
+            ->click();
     });
 }
 
@@ -40,18 +32,16 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     auto sink = std::make_unique<MessageBoxSink>();
     sink->Install();
     EXPECT_EQ(&Messages(), static_cast<MessageSink*>(sink.get()));
-    SeenBox seen;
+    QString seen;
     AnswerBox(dialogs, seen, true);
     ShowDifferentExtensions(QStringLiteral("/tmp/a.tnp"));
-    EXPECT_EQ(seen.Title, " Error");
-    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
-    EXPECT_EQ(seen.Text, "Different File Extensions\n/tmp/a.tnp\nFile not processed!");
-    EXPECT_FALSE(seen.HasYes);
+    EXPECT_EQ(seen, QStringLiteral(" Error|Different File Extensions\n/tmp/a.tnp\nFile not "
+                                   "processed!|%1|OK")
+                        .arg(int(QMessageBox::Critical)));
     AnswerBox(dialogs, seen, true);
     EXPECT_TRUE(AskConfirm(QStringLiteral("Reset Drive ?")));
-    EXPECT_EQ(seen.Title, "Confirm");
-    EXPECT_EQ(seen.Icon, QMessageBox::Question);
-    EXPECT_TRUE(seen.HasYes);
+    EXPECT_EQ(seen,
+              QStringLiteral("Confirm|Reset Drive ?|%1|Yes No").arg(int(QMessageBox::Question)));
     AnswerBox(dialogs, seen, false);
     EXPECT_FALSE(AskConfirm(QStringLiteral("Reset Drive ?")));
     // A box closed without a button (close box, Escape) is No.
@@ -71,7 +61,7 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     EXPECT_TRUE(test::WaitFor([&] { return answer.load(); }));
     worker.join();
     EXPECT_TRUE(returned);
-    EXPECT_TRUE(seen.OnUiThread);
+    EXPECT_EQ(seen, QStringLiteral("Confirm|again?|%1|Yes No").arg(int(QMessageBox::Question)));
     ASSERT_EQ(dialogs.Executed().size(), 6u);
     EXPECT_EQ(dialogs.Executed()[4].Title, " Error");
     // Destroyed, it gives way to the silent default: no dialog, No for questions.

@@ -1,8 +1,11 @@
 #include "ui/widgets/PageFields.h"
 #include "core/params/ParamTable.h"
+#include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -12,12 +15,10 @@ namespace {
 ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maximum,
                  std::int16_t value) {
     ParamEntry entry;
-    entry.Name = QStringLiteral("R%1").arg(address);
     entry.Address = address;
     entry.MinValue = minimum;
     entry.MaxValue = maximum;
-    entry.Value = value;
-    entry.DriveValue = value;
+    entry.Value = entry.DriveValue = value;
     return entry;
 }
 
@@ -57,7 +58,20 @@ protected:
     TPNumEdit plain, signedField, wide, missing;
 };
 
-TEST_F(PageFieldsTest, TypingMarksRedStoreSplitsWideFieldsRecolourFollowsTheTable) {
+// Bind takes limits, number and colour from the registers (a register the table lacks
+// leaves its field alone); typing marks red; Store writes the table, a wide field both words;
+// the colour follows the table (red while either word differs); Reload discards typed
+// numbers and clears the mark.
+TEST_F(PageFieldsTest, BindTypeStoreRecolourAndReload) {
+    EXPECT_EQ(plain.RdMin(), 0);
+    EXPECT_EQ(plain.RdMax(), 500);
+    EXPECT_FALSE(plain.IsNegative() || plain.IsMarked());
+    EXPECT_TRUE(signedField.IsNegative());
+    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
+    EXPECT_EQ(wide.RdMin(), INT32_MIN);
+    EXPECT_EQ(wide.RdMax(), INT32_MAX);
+    EXPECT_EQ(wide.text(), QStringLiteral("5"));
+    EXPECT_EQ(missing.RdMax(), 100);
     plain.setFocus();
     plain.selectAll();
     QTest::keyClicks(&plain, QStringLiteral("300"));
@@ -76,41 +90,35 @@ TEST_F(PageFieldsTest, TypingMarksRedStoreSplitsWideFieldsRecolourFollowsTheTabl
     EXPECT_TRUE(fields.Store(&wide));
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(93)->Value), 0xFFFF);
-    fields.Recolour(&wide);
-    EXPECT_TRUE(wide.IsMarked());
-    // Red while either register differs.
-    table.FindByAddress(93)->DriveValue = -1;
-    fields.Recolour(&wide);
-    EXPECT_TRUE(wide.IsMarked());
-    table.FindByAddress(92)->DriveValue = -1;
+    for (const int drive : {93, 92}) {
+        fields.Recolour(&wide);
+        EXPECT_TRUE(wide.IsMarked()) << drive;
+        table.FindByAddress(static_cast<std::uint16_t>(drive))->DriveValue = -1;
+    }
     fields.Recolour(&wide);
     EXPECT_FALSE(wide.IsMarked());
-}
-
-// Bind takes limits, number and colour from the registers; a register the table lacks
-// leaves its field untouched.
-TEST_F(PageFieldsTest, BindTakesTheRegistersReloadDiscardsTypedNumbersAndClearsTheMark) {
-    EXPECT_EQ(plain.RdMin(), 0);
-    EXPECT_EQ(plain.RdMax(), 500);
-    EXPECT_FALSE(plain.IsNegative());
-    EXPECT_FALSE(plain.IsMarked());
-    EXPECT_TRUE(signedField.IsNegative());
-    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
-    EXPECT_EQ(wide.RdMin(), INT32_MIN);
-    EXPECT_EQ(wide.RdMax(), INT32_MAX);
-    EXPECT_EQ(wide.text(), QStringLiteral("5"));
-    EXPECT_EQ(missing.RdMax(), 100);
     table.FindByAddress(11)->Value = 42;
     signedField.SetMarked(true);
     plain.WrValore(400);
     fields.Reload();
     EXPECT_EQ(signedField.text(), QStringLiteral("42"));
     EXPECT_FALSE(signedField.IsMarked());
-    EXPECT_EQ(plain.text(), QStringLiteral("120"));
-    // Reload shows Value even while it differs from DriveValue; the colour is the
-    // caller's next step.
+    EXPECT_EQ(plain.text(), QStringLiteral("300"));
+    // Reload shows Value while it differs from DriveValue; the colour is the caller's next step.
     fields.Recolour();
     EXPECT_TRUE(signedField.IsMarked());
+}
+
+// A stand-alone child must be its own frame: raising or closing "the frame" must never
+// reach the main window that parents it.
+TEST(ChildFrame, IsTheSubWindowInsideAFrameAndTheWindowItselfAlone) {
+    QMainWindow main;
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    auto* framed = new QWidget;
+    EXPECT_EQ(ChildFrame(framed), area->addSubWindow(framed));
+    auto* alone = new QWidget(&main, Qt::Window);
+    EXPECT_EQ(ChildFrame(alone), alone);
 }
 
 } // namespace
