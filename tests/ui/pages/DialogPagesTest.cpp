@@ -56,7 +56,6 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
 TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
     Open<TFMotor>(DeviceKind::Drive, {{13, 1}}, std::function<void()>());
     EXPECT_EQ(Shown("CFeed"), QStringLiteral("Encoder"));
-    EXPECT_EQ(drive->Table().FindByAddress(13)->Value, 0);
     Click("BOk");
     EXPECT_EQ(Written(), (Pairs{{13, 0}}));
     EXPECT_FALSE(page->isVisible());

@@ -6,17 +6,11 @@
 #include "ui/geninfo/GenInfoDialog.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
-#include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
-#include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
 
 namespace kelm::test {
 namespace {
@@ -78,26 +72,24 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameWritesAPendingEditAndFollowsTheLine)
     EXPECT_EQ(Page("TFMotor"), nullptr);
 }
 
-// The general settings dialog's Cancel and variants are checked on the dialog itself.
+// A reload lays the page out again; General Settings writes its choice (the dialog's Cancel
+// and variants are checked on the dialog itself); later reloads and layouts do not reach the
+// closed page.
 TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosingFreesIt) {
     Start();
     SetSimRegister(1, 71, 1);
     SetSimRegister(1, 70, 0);
     window_->ReloadFromDrive();
-    TFMainDev* page = MainDevPage();
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(On<QComboBox>(page, "CMode")->currentIndex(), 1);
-    EXPECT_TRUE(page->SpeedField()->isVisible());
+    EXPECT_EQ(On<QComboBox>(MainDevPage(), "CMode")->currentIndex(), 1);
+    EXPECT_TRUE(MainDevPage()->SpeedField()->isVisible());
     dialogs_->OnNextDialog([](QDialog& dialog) {
         On<QCheckBox>(&dialog, "CEmergency")->click();
         On(&dialog, "BOk")->click();
     });
     window_->Run(Command::GeneralSettings);
     EXPECT_EQ(SimRegister(1, 70), 0x800);
-    ASSERT_EQ(dialogs_->Executed().size(), 1u);
-    EXPECT_EQ(dialogs_->Executed()[0].Title, QStringLiteral("  General  Settings"));
+    EXPECT_EQ(dialogs_->Executed().at(0).Title, QStringLiteral("  General  Settings"));
     EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
-    // Later reloads and layouts do not reach the freed page.
     window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
     EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
     window_->ReloadFromDrive();

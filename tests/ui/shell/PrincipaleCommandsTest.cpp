@@ -85,6 +85,7 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
     window_->Driver().SelectDeviceKind(DeviceKind::Orca230, false);
     window_->ConfigureForDevice();
     ASSERT_TRUE(window_->StateOf(Command::Bootloader).Visible);
+    EXPECT_EQ(window_->DriveMenu()->title(), "D&RIVE"); // the kind's rules reach the widgets
     window_->Run(Command::Diagnostic);
     const Command reduced[] = {
         Command::Open,         Command::SaveAs,      Command::SelectDrive,

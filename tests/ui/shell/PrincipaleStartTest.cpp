@@ -116,26 +116,6 @@ TEST_F(StartTest, MissingFilesRequestTermination) {
     EXPECT_FALSE(messages_.Texts().isEmpty());
 }
 
-// The per-kind rules are CommandRulesTest's; here, that the window feeds them (address,
-// link base from the Power table) and applies them to its widgets.
-TEST_F(StartTest, ConfigureForDeviceFeedsAndAppliesTheCommandRules) {
-    Build();
-    TFPrincipale& w = *window_;
-    w.Master().DeviceAddress = 12;
-    const int base = w.Driver().KindTable(DeviceKind::Power).FindByAddress(4)->DefaultValue;
-    w.Driver().SelectDeviceKind(DeviceKind::Drive, false);
-    w.Driver().SetOnline(true);
-    w.ConfigureForDevice();
-    EXPECT_EQ(w.StatusPanelText(5), "Tarn Drv" + QString::number(12 - base));
-    EXPECT_EQ(w.DriveMenu()->title(), "TA&RN Drive");
-    EXPECT_TRUE(w.TuningMenu()->menuAction()->isVisible());
-    EXPECT_TRUE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-    w.Driver().SetOnline(false);
-    w.ConfigureForDevice();
-    EXPECT_EQ(w.StatusPanelText(7), "Off Line");
-    EXPECT_FALSE(w.ButtonAction(Command::GeneralSettings)->isEnabled());
-}
-
 TEST_F(StartTest, StatusToggleAlarmCaptionAndCloseSequence) {
     Build();
     window_->Driver().SetOnline(true);

@@ -1,6 +1,10 @@
+#include "ui/shell/ChildWindows.h"
 #include "ui/shell/CommandRules.h"
+#include "ui/shell/ExtraLinkPorts.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace kelm {
 namespace {
@@ -115,26 +119,22 @@ TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
 }
 
 TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
-    // Std family 3 shows the temperature row and has no second output.
-    const CommandStates f3 = States(DeviceKind::Std, true, false, 3);
-    EXPECT_TRUE(f3.Panel.TemperatureRowVisible);
-    EXPECT_TRUE(f3.Panel.Selector1Enabled);
-    EXPECT_FALSE(f3.Panel.Selector2Enabled);
-    const CommandStates f1 = States(DeviceKind::Std, true, false, 1);
-    EXPECT_FALSE(f1.Panel.TemperatureRowVisible);
-    EXPECT_TRUE(f1.Panel.Selector2Enabled);
-    const CommandStates drive = States(DeviceKind::Drive, true);
-    EXPECT_TRUE(drive.Panel.TemperatureRowVisible);
-    EXPECT_TRUE(drive.Panel.Selector2Enabled);
-    EXPECT_FALSE(drive.Panel.ClearSelectorMarks);
-    EXPECT_EQ(drive.Panel.Analog1Caption, "View1");
-    EXPECT_EQ(drive.Panel.Analog2Caption, "View2");
-    const CommandStates orca = States(DeviceKind::Orca230, true);
-    EXPECT_TRUE(orca.Panel.OrcaRowsVisible);
-    EXPECT_FALSE(orca.Panel.Selector2Enabled);
-    EXPECT_FALSE(orca.Panel.Analog2Visible);
-    EXPECT_EQ(orca.Panel.Analog1Caption, "Monitor");
-    EXPECT_EQ(States(DeviceKind::Std, false).Panel.Analog2Caption, "Analog Out2");
+    // kind, model family -> temperature row, second selector, analog captions (on line)
+    for (const auto& [kind, family, temperature, selector2, analog1, analog2] :
+         {std::tuple{DeviceKind::Std, 3, true, false, "Analog Out1", "Analog Out2"},
+          {DeviceKind::Std, 1, false, true, "Analog Out1", "Analog Out2"},
+          {DeviceKind::Drive, 0, true, true, "View1", "View2"},
+          {DeviceKind::Orca230, 0, true, false, "Monitor", ""}}) {
+        const StatusPanelLayout p = States(kind, true, false, family).Panel;
+        SCOPED_TRACE(analog1);
+        EXPECT_EQ(p.TemperatureRowVisible, temperature) << family;
+        EXPECT_EQ(p.Selector2Enabled, selector2) << family;
+        EXPECT_EQ(p.Analog1Caption, analog1);
+        EXPECT_EQ(p.Analog2Caption, analog2);
+        EXPECT_EQ(p.Analog2Visible, kind != DeviceKind::Orca230);
+        EXPECT_EQ(p.OrcaRowsVisible, kind == DeviceKind::Orca230);
+        EXPECT_EQ(p.ClearSelectorMarks, kind != DeviceKind::Drive);
+    }
     // Selector lists: list index = register value; a Drive without labels lists 0 to 255;
     // loaded labels win for every kind.
     const QStringList first = BuiltInSelectorList(1);
@@ -146,6 +146,77 @@ TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
     EXPECT_EQ(numbers.back(), "255");
     EXPECT_EQ(SelectorEntries(DeviceKind::Drive, 2, {"a", "b"}), QStringList({"a", "b"}));
     EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
+}
+
+using Role = ChildWindows::Role;
+
+TEST(ChildWindows, ClosesInOrderAndHonoursFlags) {
+    ChildWindows children;
+    QStringList closed;
+    for (const auto& [role, name] : {std::pair{Role::Profile, "profile"},
+                                     {Role::AnalogPage, "analog"},
+                                     {Role::DigitalPage, "digital"},
+                                     {Role::Alarm, "alarm"},
+                                     {Role::ParameterPage, "motor"},
+                                     {Role::ParameterPage, "speed"},
+                                     {Role::Diagnostic, "diagnostic"},
+                                     {Role::Other, "main"}})
+        children.Register(role, name, [&closed, name](bool pages) {
+            closed << QString::fromLatin1(name) + (pages ? QStringLiteral("+") : QString());
+        });
+    children.CloseAll(true, false);
+    EXPECT_EQ(closed,
+              QStringList({"diagnostic+", "motor+", "speed+", "alarm+", "digital+", "analog+"}));
+    closed.clear();
+    children.CloseAll(false, true);
+    EXPECT_EQ(closed.last(), "profile");
+    EXPECT_FALSE(closed.contains("main"));
+}
+
+// Closing A also closes (unregisters) B: B is not called afterwards. A window without a
+// close routine is skipped. A window may keep the id of a registry since destroyed: a new
+// registry at the same address must not lose one of its own entries to that id.
+TEST(ChildWindows, UnregisteringWhileClosingOrWithAStaleIdIsSafe) {
+    std::optional<ChildWindows> registry{std::in_place};
+    int aCalls = 0, bCalls = 0, a = 0, b = 0;
+    a = registry->Register(Role::ParameterPage, "a", [&](bool) {
+        ++aCalls;
+        registry->Unregister(a);
+        registry->Unregister(b);
+    });
+    b = registry->Register(Role::ParameterPage, "b", [&](bool) { ++bCalls; });
+    registry->Register(Role::Diagnostic, "silent", ChildWindows::CloseFn{});
+    registry->CloseAll(true, true);
+    EXPECT_EQ(aCalls, 1);
+    EXPECT_EQ(bCalls, 0);
+    EXPECT_FALSE(registry->IsRegistered("a") || registry->IsRegistered("b"));
+    const ChildWindows* first = &*registry;
+    const int stale = registry->Register(Role::Diagnostic, "diagnostic", ChildWindows::CloseFn{});
+    registry.emplace();
+    ASSERT_EQ(&*registry, first);
+    const int fresh = registry->Register(Role::ParameterPage, "motor", ChildWindows::CloseFn{});
+    EXPECT_NE(fresh, stale);
+    registry->Unregister(stale);
+    EXPECT_TRUE(registry->IsRegistered("motor"));
+}
+
+std::vector<int> Numbers(const std::vector<DiscoveredPort>& ports) {
+    std::vector<int> numbers;
+    for (const DiscoveredPort& port : ports)
+        numbers.push_back(port.ComNumber);
+    return numbers;
+}
+
+TEST(ExtraLinkPorts, ParsesListSkippingBadAndDuplicateNumbersMergeKeepsDiscoveredRecords) {
+    EXPECT_EQ(Numbers(ParseLinkPortList("1")), std::vector<int>({1}));
+    EXPECT_EQ(Numbers(ParseLinkPortList(" 7, 3 ,3,x,0,256,-1,255")), std::vector<int>({3, 7, 255}));
+    EXPECT_TRUE(ParseLinkPortList("").empty());
+    EXPECT_TRUE(ParseLinkPortList(",,").empty());
+    for (const DiscoveredPort& port : ParseLinkPortList("4,5"))
+        EXPECT_EQ(port.UnitKind, 1);
+    const auto merged = MergeLinkPorts({{9, 3}, {2, 1}}, ParseLinkPortList("9,4"));
+    EXPECT_EQ(Numbers(merged), std::vector<int>({2, 4, 9}));
+    EXPECT_EQ(merged.back().UnitKind, 3); // the discovered record wins
 }
 
 } // namespace
