@@ -1,4 +1,4 @@
-// Start-up, first show, the command line, command states in the window, close sequence.
+// Start-up, first show, the command line, missing files, status caption, close sequence.
 #include "ShellFixture.h"
 
 #include "core/link/ModbusMaster.h"
