@@ -11,9 +11,7 @@
 #include "ui/diagnostic/DiagnosticWindow.h"
 #include "ui/diagnostic/TFDiagnostic.h"
 #include "ui/diagnostic/ToolFixture.h"
-#include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFOffLineSel.h"
-#include "ui/drive/TFSelectDriver.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
 #include "ui/pages/IoPages.h"
@@ -23,7 +21,6 @@
 #include "ui/profile/TFProfile.h"
 #include "ui/scope/OscilloWindow.h"
 #include "ui/scope/TFOscillo.h"
-#include "ui/shell/WaitFor.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
 #include "ui/users/TFUsers.h"
@@ -37,7 +34,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -72,19 +68,25 @@ constexpr Where DriveKinds = [](TFPrincipale& w) { return OnLine(w) && NotPower(
 
 // A window: where and how it opens and, for a child window, where it is afterwards
 // (dialogs are checked by the dialog seam while they run).
+using Opener = std::function<void(TFPrincipale&, const QString& folder)>;
 struct WindowCase {
     const char* Name;
     Where Opens;
-    std::function<void(TFPrincipale&, const QString& folder)> Open;
+    Opener Open;
     std::function<QWidget*(TFPrincipale&)> Find;
 };
 
 ScriptedDialogs& Scripted() {
     return static_cast<ScriptedDialogs&>(Dialogs());
 }
-
-std::function<void(TFPrincipale&, const QString&)> RunCommand(Command command) {
+Opener RunCommand(Command command) {
     return [command](TFPrincipale& w, const QString&) { w.Run(command); };
+}
+template <void (*Open)(ShellHost&)> void Call(TFPrincipale& w, const QString&) {
+    Open(w);
+}
+template <auto Window> QWidget* Only(TFPrincipale&) {
+    return Window();
 }
 
 // A dialog page, checked after an optional edit that shows more of it.
@@ -92,17 +94,16 @@ WindowCase Page(const char* name, void (*open)(ShellHost&), void (*edit)(QWidget
     const auto find = [name](TFPrincipale&) -> QWidget* {
         return OpenDialogPage(QString::fromLatin1(name));
     };
-    return {name, DriveKinds,
-            [open, edit, find](TFPrincipale& w, const QString&) {
-                open(w);
-                if (edit != nullptr && find(w) != nullptr)
-                    edit(*find(w));
-            },
-            find};
+    const auto opener = [open, edit, find](TFPrincipale& w, const QString&) {
+        open(w);
+        if (edit != nullptr && find(w) != nullptr)
+            edit(*find(w));
+    };
+    return {name, DriveKinds, opener, find};
 }
 
 // The I/O pages, checked once the digital page has become interactive.
-std::function<void(TFPrincipale&, const QString&)> IoPageOpener(void (*open)(ShellHost&)) {
+Opener IoPageOpener(void (*open)(ShellHost&)) {
     return [open](TFPrincipale& w, const QString&) {
         open(w);
         WaitFor([&w] {
@@ -136,7 +137,7 @@ const WindowCase kWindows[] = {
              if (action->text() == QStringLiteral("&Save to file"))
                  action->trigger();
      },
-     [](TFPrincipale&) -> QWidget* { return OscilloWindow(); }},
+     Only<OscilloWindow>},
     {"TFRegOsc", DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
          Scripted().AnswerNextFile(folder + "capture.kls");
@@ -147,8 +148,7 @@ const WindowCase kWindows[] = {
          QMdiSubWindow* viewer = w.FindChildWindow(QStringLiteral("TFRegOsc"));
          return viewer != nullptr ? viewer->widget() : nullptr;
      }},
-    {"TFAllarms", Always, [](TFPrincipale& w, const QString&) { ShowAlarmWindow(w); },
-     [](TFPrincipale&) -> QWidget* { return AlarmWindow(); }},
+    {"TFAllarms", Always, Call<ShowAlarmWindow>, Only<AlarmWindow>},
     {"TFDiagnostic", OnLine,
      [](TFPrincipale& w, const QString&) {
          w.Run(Command::Diagnostic);
@@ -158,7 +158,7 @@ const WindowCase kWindows[] = {
              return d != nullptr && !d->Grid().item(3, TFDiagnostic::ColHex)->text().isEmpty();
          });
      },
-     [](TFPrincipale&) -> QWidget* { return DiagnosticWindow(); }},
+     Only<DiagnosticWindow>},
     {"TFCompDev", Always,
      [](TFPrincipale& w, const QString& folder) {
          const QString file = folder + QStringLiteral("values.") + w.DeviceDialogExtension();
@@ -167,16 +167,13 @@ const WindowCase kWindows[] = {
          Scripted().AnswerNextFile(file);
          w.Run(w.Driver().Online() ? Command::DriveCompare : Command::FileCompare);
      },
-     [](TFPrincipale&) -> QWidget* { return CompareWindow(); }},
+     Only<CompareWindow>},
     {"TFProfile", OnLine,
-     [](TFPrincipale& w, const QString&) {
-         // Kinds without the command get the editor directly.
-         if (w.StateOf(Command::ProfileTool).Enabled)
-             w.Run(Command::ProfileTool);
-         else
-             ShowProfileWindow(w);
+     [](TFPrincipale& w, const QString&) { // kinds without the command get the editor directly
+         w.StateOf(Command::ProfileTool).Enabled ? w.Run(Command::ProfileTool)
+                                                 : ShowProfileWindow(w);
      },
-     [](TFPrincipale&) -> QWidget* { return ProfileWindow(); }},
+     Only<ProfileWindow>},
     {"TFGenInfo", Always, RunCommand(Command::GeneralSettings), {}},
     {"TFComSet", Always, RunCommand(Command::ComPort), {}},
     {"TFComSetTarn", Always, RunCommand(Command::TarnPort), {}},
@@ -208,74 +205,58 @@ const WindowCase kWindows[] = {
              page.findChild<QLineEdit*>(QStringLiteral("EDen"))->setText(QStringLiteral("1"));
          }),
     Page("TFEncOut", &OpenEncoderOutPage),
-    {"TFCurrent-guided", DriveKinds, [](TFPrincipale& w, const QString&) { StartGuidedSetup(w); },
+    {"TFCurrent-guided", DriveKinds, Call<StartGuidedSetup>,
      [](TFPrincipale&) -> QWidget* { return OpenDialogPage(QStringLiteral("TFCurrent")); }},
     // The I/O pages, on and off line (a Power unit has none).
-    {"TFDigital", NotPower, IoPageOpener(&OpenDigitalPage),
-     [](TFPrincipale&) -> QWidget* { return DigitalPage(); }},
-    {"TFAnalog", NotPower, IoPageOpener(&OpenAnalogPage),
-     [](TFPrincipale&) -> QWidget* { return AnalogPage(); }},
+    {"TFDigital", NotPower, IoPageOpener(&OpenDigitalPage), Only<DigitalPage>},
+    {"TFAnalog", NotPower, IoPageOpener(&OpenAnalogPage), Only<AnalogPage>},
 };
 
-// With KELM_SCREENSHOT_DIR set, saves the window's picture as <name>.png there.
-void SaveScreenshot(QWidget& window, const QString& name) {
-    const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
-}
-
-struct FitCase {
-    KindCase Kind;
-    bool OnLine;
-};
-
-class FitCheckTest : public ToolFixture, public ::testing::WithParamInterface<FitCase> {
+class FitCheckTest : public ToolFixture,
+                     public ::testing::WithParamInterface<std::tuple<KindCase, bool>> {
 protected:
-    QString Suffix() const {
-        return QStringLiteral("-%1-%2").arg(GetParam().Kind.Name,
-                                            GetParam().OnLine ? "online" : "offline");
-    }
-    // Checks a window and saves its picture under its name, the kind and the line state.
+    const KindCase& Kind() const { return std::get<0>(GetParam()); }
+    bool Online() const { return std::get<1>(GetParam()); }
+    // Checks a window; with KELM_SCREENSHOT_DIR set, saves its picture there under its name,
+    // the kind and the line state.
     void Check(QWidget& window, const QString& name, QSize room) {
+        const QString shown =
+            name + QStringLiteral("-%1-%2").arg(Kind().Name).arg(Online() ? "online" : "offline");
         // A layout request posts the next one up the tree: the window settles in a few passes.
         for (int pass = 0; pass < 4; ++pass)
             QCoreApplication::processEvents();
         problems_ << (FitProblems(window, room) + AcceleratorProblems(window))
-                         .replaceInStrings(QRegularExpression("^"), name + Suffix() + ": ");
-        SaveScreenshot(window, name + Suffix());
+                         .replaceInStrings(QRegularExpression("^"), shown + ": ");
+        if (const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !folder.isEmpty())
+            window.grab().save(QDir(folder).filePath(shown + QStringLiteral(".png")));
         ++checks_;
     }
-    void CheckDialog(QDialog& dialog) {
-        // Named by the table row that opened it, else by its class.
-        const QString name =
-            !dialogName_.isEmpty()
-                ? dialogName_
-                : QString::fromLatin1(dialog.metaObject()->className()).remove("kelm::");
-        Check(dialog, name, QGuiApplication::primaryScreen()->availableSize());
+    // A dialog is named by the table row that opened it, else by its class.
+    void CheckDialog(QDialog& d) {
+        const QString byClass = QString::fromLatin1(d.metaObject()->className()).remove("kelm::");
+        Check(d, dialogName_.isEmpty() ? byClass : dialogName_, Screen());
     }
+    static QSize Screen() { return QGuiApplication::primaryScreen()->availableSize(); }
     // The selection of the case's kind and line state, checking each dialog on the way.
     void Select() {
-        const KindCase kind = GetParam().Kind;
-        dialogs_->OnNextDialog([this, kind](QDialog& d) {
+        dialogs_->OnNextDialog([this](QDialog& d) {
             auto& select = static_cast<TFSelectDriver&>(d);
             CheckDialog(select);
-            if (!GetParam().OnLine)
-                select.BOffLine->click();
-            else if (kind.Sim == sim::SimKind::Std)
-                select.BStdOk->click(); // the field holds 1
-            else
-                select.BLinkOk->click();
+            (!Online()                         ? select.BOffLine
+             : Kind().Sim == sim::SimKind::Std ? select.BStdOk // the field holds 1
+                                               : select.BLinkOk)
+                ->click();
         });
-        dialogs_->SetDefaultDialogHandler([this, kind](QDialog& d) {
+        dialogs_->SetDefaultDialogHandler([this](QDialog& d) {
             CheckDialog(d);
             if (auto* chooser = qobject_cast<TFOffLineSel*>(&d))
-                chooser->Buttons[static_cast<std::size_t>(KindIndex(kind.Kind))]->click();
+                chooser->Buttons[static_cast<std::size_t>(KindIndex(Kind().Kind))]->click();
             if (auto* overview = qobject_cast<TFTarnSel*>(&d)) {
                 WaitFor([overview] {
                     return !overview->Panel(overview->UnitCount() - 1).CanId->text().isEmpty();
                 });
                 CheckDialog(*overview);
-                overview->Panel(kind.Unit - 1).SelectButton->click();
+                overview->Panel(Kind().Unit - 1).SelectButton->click();
             }
             ScriptedDialogs::WaitClosed(d, 30000);
         });
@@ -285,11 +266,10 @@ protected:
         ASSERT_TRUE(WaitFor(
             [this] {
                 TDriver& driver = window_->Driver();
-                return driver.Online() == GetParam().OnLine &&
-                       (!driver.Online() || driver.ModeLetter() == 'I');
+                return driver.Online() == Online() && (!Online() || driver.ModeLetter() == 'I');
             },
             30000));
-        ASSERT_EQ(window_->Driver().CurrentKind(), kind.Kind);
+        ASSERT_EQ(window_->Driver().CurrentKind(), Kind().Kind);
         dialogs_->SetDefaultDialogHandler([this](QDialog& d) { CheckDialog(d); });
     }
 
@@ -299,13 +279,12 @@ protected:
 };
 
 TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
-    const KindCase kind = GetParam().Kind;
-    BuildEngine(kind.Sim);
+    BuildEngine(Kind().Sim);
     ScanLinkPorts([] { return std::vector{DiscoveredPort{10, 1}}; });
     ASSERT_NO_FATAL_FAILURE(Select());
     if (!window_->StatusPanelShown())
         window_->ViewInfoClick();
-    Check(*window_, QStringLiteral("main"), QGuiApplication::primaryScreen()->availableSize());
+    Check(*window_, QStringLiteral("main"), Screen());
     for (const WindowCase& row : kWindows) {
         if (!row.Opens(*window_))
             continue;
@@ -323,7 +302,7 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         const QRect area = window_->Frame()->viewport()->rect();
         Check(*frame, row.Name, area.size());
         if (!area.contains(frame->geometry()))
-            problems_ << QStringLiteral("%1%2: lies outside the frame").arg(row.Name, Suffix());
+            problems_ << QStringLiteral("%1 %2: lies outside the frame").arg(row.Name, Kind().Name);
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
@@ -334,6 +313,13 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
     }
     EXPECT_TRUE(problems_.isEmpty()) << problems_.join('\n').toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(, FitCheckTest,
+                         ::testing::Combine(::testing::ValuesIn(kKinds), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).Name) +
+                                    (std::get<1>(info.param) ? "OnLine" : "OffLine");
+                         });
 
 // The walker itself: a cut caption, a shared accelerator and a top menu without one.
 TEST(FitWalkerTest, ReportsCutTextsAndSharedAccelerators) {
@@ -351,18 +337,6 @@ TEST(FitWalkerTest, ReportsCutTextsAndSharedAccelerators) {
     ASSERT_EQ(cut.size(), 1) << cut.join('\n').toStdString();
     EXPECT_TRUE(cut[0].contains(QStringLiteral("A caption far too long"))) << cut[0].toStdString();
 }
-
-std::vector<FitCase> AllCases() {
-    std::vector<FitCase> cases;
-    for (const KindCase& kind : kKinds)
-        for (const bool online : {true, false})
-            cases.push_back({kind, online});
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(, FitCheckTest, ::testing::ValuesIn(AllCases()), [](const auto& info) {
-    return std::string(info.param.Kind.Name) + (info.param.OnLine ? "OnLine" : "OffLine");
-});
 
 // A frame that shrinks (the status panel grows) moves its child windows back inside.
 TEST(FitWalkerTest, ShrinkingFrameKeepsChildWindowsInside) {

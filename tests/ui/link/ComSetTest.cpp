@@ -8,48 +8,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace kelm::test {
 namespace {
 
-struct ComSetFixture : ::testing::Test {
-    ComSetFixture() : settings(temp.path(), temp.filePath("kelm.ini")) {}
+TEST(ComSet, DevicePathOfTheSelectedNumberCanBeChangedUnlessForced) {
     QTemporaryDir temp;
-    SettingsStore settings;
-};
-
-// Which selections show and which are stored is ComSettingsLogicTest's; here, the wiring.
-TEST_F(ComSetFixture, ShowsTheLogicsSelectionAndStoresTheChangedOne) {
-    settings.ComPort = 4;
-    settings.BaudRate = 4800;
-    TFComSet dialog(ComSettingsLogic::Variant::Standard, settings);
-    EXPECT_EQ(dialog.windowTitle(), " Com Settings ");
-    EXPECT_EQ(dialog.CPort->currentText(), "Com 4");
-    EXPECT_EQ(dialog.CBaud->currentText(), "19200");
-    EXPECT_TRUE(dialog.ETarnPort->isHidden());
-    EXPECT_FALSE(dialog.ApplyComSettings());
-    dialog.CBaud->setCurrentText("57600");
-    EXPECT_TRUE(dialog.ApplyComSettings());
-    EXPECT_EQ(settings.BaudRate, 57600);
-    EXPECT_EQ(settings.ComPort, 4);
-    dialog.BDefault->click();
-    EXPECT_TRUE(dialog.ApplyComSettings());
-    EXPECT_EQ(settings.ComPort, 1);
-    // The link variant shows only the link port.
-    settings.LinkComPort = 10;
-    TFComSet link(ComSettingsLogic::Variant::Link, settings);
-    EXPECT_EQ(link.LPort->text(), "Tarn Com Port");
-    EXPECT_TRUE(link.CPort->isHidden());
-    EXPECT_EQ(link.ETarnPort->value(), 10);
-    link.ETarnPort->setValue(15);
-    EXPECT_TRUE(link.ApplyComSettings());
-    EXPECT_EQ(settings.LinkComPort, 15);
-}
-
-TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChangedUnlessForced) {
+    SettingsStore settings(temp.path(), temp.filePath("kelm.ini"));
     qunsetenv("KELM_COM3");
     qunsetenv("KELM_COM4");
     qputenv("KELM_COM5", "/tmp/kelm-sim-port");
@@ -80,40 +46,40 @@ TEST_F(ComSetFixture, DevicePathOfTheSelectedNumberCanBeChangedUnlessForced) {
     EXPECT_TRUE(settings.PortPath(3).isEmpty());
 }
 
-// Through the main window's port commands: the status bar shows the stored port.
-struct ShowComSettingsTest : ToolFixture {
-    void SetUp() override {
-        ToolFixture::SetUp();
-        BuildEngine(sim::SimKind::Std);
-        ShellFlows flows;
-        flows.ComSettings = &ShowComSettings;
-        ShowCancelled(flows);
-    }
-    void Run(Command command, ScriptedDialogs::DialogHandler handler) {
-        dialogs_->OnNextDialog(std::move(handler));
-        window_->Run(command);
-    }
-};
+// Which selections show and which are stored is ComSettingsLogicTest's; here, the wiring
+// through the main window's port commands: the status bar shows the stored port.
+using ShowComSettingsTest = ToolFixture;
 
 TEST_F(ShowComSettingsTest, CloseBoxStoresLikeOkEscapeStoresNothing) {
+    BuildEngine(sim::SimKind::Std);
+    ShellFlows flows;
+    flows.ComSettings = &ShowComSettings;
+    ShowCancelled(flows);
+    const auto run = [this](Command command, ScriptedDialogs::DialogHandler handler) {
+        dialogs_->OnNextDialog(std::move(handler));
+        window_->Run(command);
+    };
     SettingsStore& settings = window_->Settings();
-    Run(Command::ComPort, [](QDialog& d) {
+    run(Command::ComPort, [](QDialog& d) {
         static_cast<TFComSet&>(d).CPort->setCurrentIndex(5);
         d.close();
     });
     EXPECT_EQ(settings.ComPort, 6);
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::ComPort), " Com6");
     window_->SetStatusPanelText(StatusPanel::ComPort, "");
-    Run(Command::ComPort, [](QDialog& d) { static_cast<TFComSet&>(d).BOk->click(); });
+    run(Command::ComPort, [](QDialog& d) { static_cast<TFComSet&>(d).BOk->click(); });
     EXPECT_TRUE(window_->StatusPanelText(StatusPanel::ComPort).isEmpty()); // nothing changed
-    Run(Command::TarnPort, [](QDialog& d) {
+    EXPECT_EQ(dialogs_->Executed().back().Title, " Com Settings ");
+    run(Command::TarnPort, [](QDialog& d) {
+        EXPECT_EQ(static_cast<TFComSet&>(d).LPort->text(), "Tarn Com Port"); // the link port only
+        EXPECT_TRUE(static_cast<TFComSet&>(d).CPort->isHidden());
         static_cast<TFComSet&>(d).ETarnPort->setValue(21);
         d.accept();
     });
     EXPECT_EQ(settings.LinkComPort, 21);
     EXPECT_EQ(settings.ComPort, 6);
     // Escape leaves without storing the edited selection.
-    Run(Command::ComPort, [](QDialog& d) {
+    run(Command::ComPort, [](QDialog& d) {
         static_cast<TFComSet&>(d).CPort->setCurrentIndex(1);
         QTest::keyClick(&d, Qt::Key_Escape);
     });

@@ -7,19 +7,13 @@
 #include "ui/pages/TFMotor.h"
 #include "ui/pages/TFPosit.h"
 #include "ui/pages/TFSpeed.h"
-#include "ui/widgets/TPNumEdit.h"
-
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 namespace kelm {
 namespace {
 
 using Pairs = std::vector<std::pair<int, int>>;
-using test::Child;
 
-class DialogPagesTest : public ::testing::Test {
+class DialogPagesTest : public test::OnDrive<DialogPage> {
 protected:
     template <typename Page, typename... Args>
     Page* Open(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers,
@@ -31,71 +25,59 @@ protected:
         page->show();
         return static_cast<Page*>(page.get());
     }
-    void Type(const char* name, const QString& number) {
-        auto* field = Child<TPNumEdit>(*page, name);
-        field->selectAll();
-        QTest::keyClicks(field, number);
-    }
-    void Choose(const char* name, int index) { test::Choose(Child<QComboBox>(*page, name), index); }
-    void Click(const char* name) { Child<QPushButton>(*page, name)->click(); }
-    QString Text(const char* name) { return Child<QLabel>(*page, name)->text(); }
-
-    std::unique_ptr<test::SimDrive> drive;
-    std::unique_ptr<DialogPage> page;
 };
 
 TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     int refreshed = 0;
     Open<TFMotor>(DeviceKind::Std, {{0, 0x0102}, {70, 0x0021}, {12, 0}, {8, 0}, {7, 8}},
                   std::function<void()>([&refreshed] { ++refreshed; }));
-    EXPECT_EQ(Child<QComboBox>(*page, "CPolar")->currentText(), QStringLiteral("02"));
-    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("08"));
+    EXPECT_EQ(Shown("CPolar"), QStringLiteral("02"));
+    EXPECT_EQ(Shown("CPoles"), QStringLiteral("08"));
     Choose("CBrake", 1);
     Choose("CFeed", 1); // "Resolver"
-    EXPECT_TRUE(Child<QComboBox>(*page, "CPolar")->isVisible());
+    EXPECT_TRUE(Find<QComboBox>("CPolar")->isVisible());
     EXPECT_EQ(Text("LImpulsi"), QStringLiteral("No. of Poles"));
     Click("BApply");
     // Resolver poles 0 became 2 on opening; brake bit 13 joins the other bits of 70.
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{8, 2}, {12, 1}, {70, 0x2021}}));
+    EXPECT_EQ(Written(), (Pairs{{8, 2}, {12, 1}, {70, 0x2021}}));
     EXPECT_EQ(refreshed, 1);
 
     // Cancel throws an edit away and writes nothing.
     drive->ClearWrites();
     Choose("CPoles", 0);
     Type("EFasa", QStringLiteral("90"));
-    EXPECT_TRUE(Child<TPNumEdit>(*page, "EFasa")->IsMarked());
+    EXPECT_TRUE(Find<TPNumEdit>("EFasa")->IsMarked());
     Click("BCancel");
     EXPECT_TRUE(drive->Writes().empty());
-    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("08"));
-    EXPECT_EQ(Child<TPNumEdit>(*page, "EFasa")->RdValore(), 0);
+    EXPECT_EQ(Shown("CPoles"), QStringLiteral("08"));
+    EXPECT_EQ(Find<TPNumEdit>("EFasa")->RdValore(), 0);
 }
 
 TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
     Open<TFMotor>(DeviceKind::Drive, {{13, 1}}, std::function<void()>());
-    EXPECT_EQ(Child<QComboBox>(*page, "CFeed")->currentText(), QStringLiteral("Encoder"));
-    EXPECT_EQ(drive->Table().FindByAddress(13)->Value, 0);
+    EXPECT_EQ(Shown("CFeed"), QStringLiteral("Encoder"));
     Click("BOk");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{13, 0}}));
+    EXPECT_EQ(Written(), (Pairs{{13, 0}}));
     EXPECT_FALSE(page->isVisible());
 
     Open<TFMotor>(DeviceKind::Orca230, {{7, -2}, {12, 8}}, std::function<void()>());
-    EXPECT_EQ(Child<QComboBox>(*page, "CPoles")->currentText(), QStringLiteral("Stepper"));
-    EXPECT_FALSE(Child<QComboBox>(*page, "CBrake")->isVisible());
+    EXPECT_EQ(Shown("CPoles"), QStringLiteral("Stepper"));
+    EXPECT_FALSE(Find<QComboBox>("CBrake")->isVisible());
     Choose("CPoles", 16); // "32", the last number
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{7, 32}}));
+    EXPECT_EQ(Written(), (Pairs{{7, 32}}));
     Open<TFCurrent>(DeviceKind::Orca230, {{0, 45}, {13, 50}, {14, 100}});
     EXPECT_EQ(Text("LInomA"), QStringLiteral(" (4.5 A)"));
     Type("EImax", QStringLiteral("200"));
     EXPECT_EQ(Text("LImaxA"), QStringLiteral(" (18.0 A)"));
     Type("EI2t", QStringLiteral("1,5"));
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{14, 200}, {21, 150}}));
+    EXPECT_EQ(Written(), (Pairs{{14, 200}, {21, 150}}));
 
     Open<TFSpeed>(DeviceKind::Drive, {{76, 0x4003}}, std::function<void()>());
     Choose("CRotary", 1);
     Click("BOk");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{76, 0x4023}}));
+    EXPECT_EQ(Written(), (Pairs{{76, 0x4023}}));
 }
 
 TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
@@ -103,29 +85,29 @@ TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
     EXPECT_EQ(Text("LResult"), QStringLiteral("1536"));
     Type("ENum", QStringLiteral("64"));
     Type("EDen", QStringLiteral("1"));
-    EXPECT_FALSE(Child<QPushButton>(*page, "BApply")->isEnabled());
-    EXPECT_FALSE(Child<QPushButton>(*page, "BOk")->isEnabled());
-    EXPECT_TRUE(Child<QLabel>(*page, "PRatio")->isVisible());
+    EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BOk")->isEnabled());
+    EXPECT_TRUE(Find<QLabel>("PRatio")->isVisible());
     Type("ENum", QStringLiteral("63"));
-    EXPECT_TRUE(Child<QPushButton>(*page, "BApply")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("BApply")->isEnabled());
     Choose("CPosPol", 1);
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{44, 0x0109}, {46, 63}, {47, 1}}));
+    EXPECT_EQ(Written(), (Pairs{{44, 0x0109}, {46, 63}, {47, 1}}));
 
     // A number that is not in the list selects nothing and is left alone.
     Open<TFPosit>(DeviceKind::Drive, {{68, 1000}, {69, 1}, {70, 1}});
-    EXPECT_EQ(Child<QComboBox>(*page, "CPulse")->currentIndex(), -1);
+    EXPECT_EQ(Find<QComboBox>("CPulse")->currentIndex(), -1);
     EXPECT_EQ(Text("LResult"), QStringLiteral("1000"));
     Type("EPul", QStringLiteral("70000"));
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{60, 1}, {61, 70000 - 65536}}));
+    EXPECT_EQ(Written(), (Pairs{{60, 1}, {61, 70000 - 65536}}));
 
     // Encoder out: a stored divider 0 shows the default, 1 (the entries are DividerEntries').
     Open<TFEncOut>(DeviceKind::Std, {{12, 0}, {9, 2500}, {68, 0}});
-    EXPECT_EQ(Child<QComboBox>(*page, "CDiv")->currentIndex(), 0);
+    EXPECT_EQ(Find<QComboBox>("CDiv")->currentIndex(), 0);
     Choose("CDiv", 2);
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (Pairs{{68, 3}}));
+    EXPECT_EQ(Written(), (Pairs{{68, 3}}));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "ui/shell/ShellFixture.h"
 
 #include "app/InstallFlows.h"
-#include "core/drive/TDriver.h"
 #include "ui/pages/IoPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFAnalog.h"

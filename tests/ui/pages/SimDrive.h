@@ -1,9 +1,10 @@
 #pragma once
 
-// A drive model on line with one simulated drive, in memory: the shipped configuration
-// set, a simulator device of the chosen kind answering plain frames at address 1, and a
-// log of every register the program writes.
+// A drive model on line with one simulated drive, in memory (a RecordedSim): the shipped
+// configuration set, a simulator device of the chosen kind answering plain frames at
+// address 1, and a log of every register the program writes.
 
+#include "common/RecordedSim.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
@@ -12,11 +13,14 @@
 #include "core/seams/RecordingMessages.h"
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Device.h"
-#include "sim/engine/Engine.h"
 #include "ui/status/FakeStatusLink.h"
+#include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -29,24 +33,25 @@ struct RegisterWrite {
     std::uint16_t Value;
 };
 
-class SimDrive {
+class SimDrive : public RecordedSim {
 public:
-    // Loads the shipped set and builds the simulated drive; call Connect() after setting
-    // identification registers with Set().
-    explicit SimDrive(DeviceKind kind) : kind_(kind) {
+    // Loads the shipped set and builds the simulated drive (not yet on line).
+    explicit SimDrive(DeviceKind kind) {
         const QString install = QStringLiteral(KELM_SOURCE_DIR "/data/");
-        driver_ = std::make_unique<TDriver>(host_, *MakeMaster());
+        engine = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
+        master_ = std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine),
+                                                 [](std::uint8_t) { return QString("/dev/sim"); });
+        driver_ = std::make_unique<TDriver>(host_, *master_);
         ok_ = driver_->Initialize(install, devices_.path() + QStringLiteral("/")) &&
               driver_->Config().LoadAtMainWindowShow(install);
-        engine_->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
-        engine_->SetObserver([this](const sim::ExchangeRecord& record) {
+        engine->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
+        engine->SetObserver([this](const sim::ExchangeRecord& record) {
             if (record.function != 0x10 || !record.answered)
                 return;
-            sim::Device* device = engine_->FindDevice(1);
             std::lock_guard<std::mutex> lock(mutex_);
             for (std::uint16_t i = 0; i < record.count; ++i) {
                 const auto address = static_cast<std::uint16_t>(record.firstRegister + i);
-                writes_.push_back({address, device->Registers().Get(address)});
+                writes_.push_back({address, engine->FindDevice(1)->Registers().Get(address)});
             }
         });
     }
@@ -59,7 +64,13 @@ public:
         EXPECT_TRUE(drive->ok_);
         for (const auto& [address, value] : registers)
             drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
-        EXPECT_TRUE(drive->Connect());
+        // Goes on line and reads every register of the table into Value and DriveValue.
+        EXPECT_TRUE(drive->master_->OpenPort(1, 19200, false, 0));
+        drive->master_->DeviceAddress = 1;
+        drive->driver_->SelectDeviceKind(kind, false);
+        drive->driver_->SetOnline(true);
+        for (ParamEntry& entry : drive->Table())
+            entry.Value = entry.DriveValue = static_cast<std::int16_t>(drive->Get(entry.Address));
         return drive;
     }
 
@@ -67,30 +78,8 @@ public:
     ParamTable& Table() { return driver_->ActiveTable(); }
 
     // A register as the drive holds it (before Connect this is what the program reads).
-    void Set(std::uint16_t address, std::uint16_t value) {
-        auto lock = engine_->Lock();
-        engine_->FindDevice(1)->Registers().Set(address, value);
-    }
-    std::uint16_t Get(std::uint16_t address) {
-        auto lock = engine_->Lock();
-        return engine_->FindDevice(1)->Registers().Get(address);
-    }
-
-    // Opens the port, selects the kind, goes on line and reads every register of the
-    // table from the drive into Value and DriveValue.
-    bool Connect() {
-        if (!master_->OpenPort(1, 19200, false, 0))
-            return false;
-        master_->DeviceAddress = 1;
-        driver_->SelectDeviceKind(kind_, false);
-        driver_->SetOnline(true);
-        for (ParamEntry& entry : driver_->ActiveTable()) {
-            const auto value = static_cast<std::int16_t>(Get(entry.Address));
-            entry.Value = value;
-            entry.DriveValue = value;
-        }
-        return true;
-    }
+    void Set(std::uint16_t address, std::uint16_t value) { SetSimRegister(1, address, value); }
+    std::uint16_t Get(std::uint16_t address) { return SimRegister(1, address); }
 
     // A minute of status polls (two a second) while the drive's read-only registers move.
     void PollMinute() {
@@ -122,19 +111,9 @@ public:
     }
 
 private:
-    ModbusMaster* MakeMaster() {
-        engine_ = std::make_shared<sim::Engine>(sim::FrameVariant::Plain);
-        master_ =
-            std::make_unique<ModbusMaster>(std::make_unique<sim::SimChannel>(engine_),
-                                           [](std::uint8_t) { return QStringLiteral("/dev/sim"); });
-        return master_.get();
-    }
-
-    DeviceKind kind_;
     RecordingMessages messages_;
     QTemporaryDir devices_;
     CliDriverHost host_; // no driver given: the status poll stays suspended after a cycle
-    std::shared_ptr<sim::Engine> engine_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<TDriver> driver_;
     bool ok_ = false;
@@ -154,5 +133,27 @@ inline void Choose(QComboBox* list, int index) {
     list->setCurrentIndex(index);
     emit list->activated(index);
 }
+
+// A window on a simulated drive, worked through the names of its children as a user would.
+template <typename Window> class OnDrive : public ::testing::Test {
+protected:
+    template <typename T> T* Find(const char* name) { return Child<T>(*page, name); }
+    TPNumEdit* Field(const char* name) { return Find<TPNumEdit>(name); }
+    QString Shown(const char* list) { return Find<QComboBox>(list)->currentText(); }
+    QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+    void Choose(const char* list, int index) { test::Choose(Find<QComboBox>(list), index); }
+    void Click(const char* button) { Find<QPushButton>(button)->click(); }
+    // Types a number over the field's text.
+    static void Type(TPNumEdit* field, const QString& number) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, number);
+    }
+    void Type(const char* field, const QString& number) { Type(Field(field), number); }
+    std::vector<std::pair<int, int>> Written() { return drive->WrittenPairs(); }
+
+    std::unique_ptr<SimDrive> drive;
+    std::unique_ptr<Window> page; // goes before the drive it works on
+};
 
 } // namespace kelm::test

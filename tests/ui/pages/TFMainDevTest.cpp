@@ -1,13 +1,9 @@
 #include "SimDrive.h"
 
 #include "ui/pages/TFMainDev.h"
-#include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 namespace kelm {
 namespace {
@@ -15,7 +11,7 @@ namespace {
 using test::SimDrive;
 using Pairs = std::vector<std::pair<int, int>>;
 
-class MainDevTest : public ::testing::Test {
+class MainDevTest : public test::OnDrive<TFMainDev> {
 protected:
     // Builds the drive (identification and stored values first), connects and opens the
     // page on it.
@@ -30,25 +26,16 @@ protected:
         page->Setup();
         page->SetOnline(true);
     }
-    template <typename T> T* Find(const char* name) { return test::Child<T>(*page, name); }
-    TPNumEdit* Field(const char* name) { return Find<TPNumEdit>(name); }
     // Types a number over the field's text, then presses Enter or leaves the field.
     void Enter(TPNumEdit* field, const QString& number, bool leave = false) {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, number);
+        Type(field, number);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         if (leave)
             QApplication::sendEvent(field, &out);
         else
             QTest::keyClick(field, Qt::Key_Return);
     }
-    void Choose(const char* listName, int index) { test::Choose(Find<QComboBox>(listName), index); }
-    std::vector<test::RegisterWrite> Writes() { return drive->Writes(); }
-    Pairs Written() { return drive->WrittenPairs(); }
 
-    std::unique_ptr<SimDrive> drive;
-    std::unique_ptr<TFMainDev> page;
     QStringList opened;
     std::vector<bool> saveEnabled;
 };
@@ -96,7 +83,7 @@ TEST_F(MainDevTest, DigitalSpeedFieldWritesOnlyATypedSpeed) {
     drive->ClearWrites();
     page->SpeedFieldExit();
     QTest::keyClick(Field("ESpd"), Qt::Key_Return);
-    EXPECT_TRUE(Writes().empty());
+    EXPECT_TRUE(drive->Writes().empty());
 }
 
 TEST_F(MainDevTest, HomingDescriptorDecidesTheFields) {
@@ -119,7 +106,7 @@ TEST_F(MainDevTest, HomingDescriptorDecidesTheFields) {
     EXPECT_TRUE(Field("ESpeed")->isEnabled());
     EXPECT_FALSE(Field("ESearch")->isEnabled());
     EXPECT_TRUE(Find<QCheckBox>("CZero")->isChecked());
-    ASSERT_EQ(Writes().size(), 2u);
+    ASSERT_EQ(drive->Writes().size(), 2u);
 }
 
 TEST_F(MainDevTest, ModeChangeAdaptsThePageAndItsButtons) {
@@ -152,7 +139,7 @@ TEST_F(MainDevTest, DriveUnitAndPowerPagesUseTheirOwnRegisters) {
     EXPECT_EQ(page->windowTitle(), QStringLiteral("Tarn Drive"));
     EXPECT_EQ(Find<QComboBox>("CMode")->count(), 21);
     EXPECT_FALSE(Find<QComboBox>("CMainV")->isVisible());
-    EXPECT_EQ(Find<QComboBox>("CTorqSat")->currentText(), QStringLiteral("On"));
+    EXPECT_EQ(Shown("CTorqSat"), QStringLiteral("On"));
 
     drive->ClearWrites();
     Choose("CTorqSat", 0);
@@ -166,8 +153,8 @@ TEST_F(MainDevTest, DriveUnitAndPowerPagesUseTheirOwnRegisters) {
     EXPECT_EQ(page->windowTitle(), QStringLiteral("Tarn Power"));
     EXPECT_FALSE(Find<QWidget>("PMain")->isVisible());
     EXPECT_EQ(Find<QLabel>("Pvlt")->text(), QStringLiteral("230Vac 3 Phase"));
-    EXPECT_EQ(Find<QComboBox>("Crgn")->currentText(), QStringLiteral("500 W"));
-    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(Shown("Crgn"), QStringLiteral("500 W"));
+    EXPECT_TRUE(drive->Writes().empty());
     drive->PollMinute(); // measured values move; only the choice is written
     Choose("Crgn", 0);
     EXPECT_EQ(Written(), (Pairs{{12, 4}}));

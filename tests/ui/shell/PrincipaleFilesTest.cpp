@@ -1,11 +1,9 @@
 // Open / Save / Save As of device parameter files through scripted file dialogs.
 #include "ShellFixture.h"
 
-#include "core/drive/TDriver.h"
 #include "core/files/DeviceFile.h"
 #include "core/settings/SettingsStore.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace kelm::test {
@@ -57,14 +55,12 @@ TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsD
     const QString folder = window_->Settings().DevicesFolder;
     dialogs_->AnswerNextFile(Path("other.tnp"));
     window_->Run(Command::SaveAs);
+    dialogs_->AnswerNextFile(QString()); // Cancel does nothing either
+    window_->Run(Command::SaveAs);
     EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("other.tnp") +
                                               "\rFile not processed!"}));
     EXPECT_FALSE(QFileInfo::exists(Path("other.tnp")));
     EXPECT_EQ(window_->Settings().DevicesFolder, folder);
-    // Cancel does nothing either.
-    dialogs_->AnswerNextFile(QString());
-    window_->Run(Command::SaveAs);
-    EXPECT_EQ(messages_.Texts().size(), 1);
     messages_.Clear();
     int closes = 0, refreshed = 0;
     window_->Children().Register(ChildWindows::Role::ParameterPage, "motor",
@@ -80,13 +76,11 @@ TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsD
         file.close();
         dialogs_->AnswerNextFile(Path(name));
         window_->Run(Command::Open);
-        if (name.endsWith(".tnp")) {
-            EXPECT_EQ(closes, 0); // refused before any window is closed
-        }
+        EXPECT_TRUE(closes == 0 || name.endsWith(".dev")) << "closed before the refusal";
     }
+    // The texts are DeviceFileTest's: one refusal for the extension, one for the type.
     ASSERT_EQ(messages_.Texts().size(), 2);
-    EXPECT_EQ(messages_.Texts()[0],
-              "Different File Extensions\r" + Path("power.tnp") + "\rFile not processed!");
+    EXPECT_TRUE(messages_.Texts()[0].contains(Path("power.tnp")));
     EXPECT_TRUE(messages_.Texts()[1].contains("File TYPE not correct!"));
     EXPECT_EQ(Entry(12).Value, before);
     EXPECT_TRUE(window_->Driver().CurrentFileName.isEmpty());

@@ -1,0 +1,252 @@
+#include "ui/pages/IoRules.h"
+#include "ui/pages/LoopRules.h"
+#include "ui/pages/MainDevRules.h"
+#include "ui/pages/MotorRules.h"
+#include "ui/pages/RegenResistor.h"
+#include "ui/pages/SpeedScaling.h"
+#include "ui/widgets/FieldBinding.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace kelm {
+namespace {
+
+// Item counts, captions and the page's use of the lists are checked on the page itself.
+TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
+    EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
+    EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
+    EXPECT_EQ(MainDevAddressTable(DeviceKind::Orca230).Mode,
+              MainDevAddressTable(DeviceKind::Std).Mode);
+    // The 32-bit offset pairs must stay below 256 to be packed into one tag.
+    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230}) {
+        const MainDevAddresses a = MainDevAddressTable(kind);
+        const int tag = PackWideTag(a.OffsetLow, a.OffsetHigh);
+        EXPECT_EQ(WideTagLowRegister(tag), a.OffsetLow);
+        EXPECT_EQ(WideTagHighRegister(tag), a.OffsetHigh);
+    }
+    for (const auto& [kind, value, index] : {std::tuple{DeviceKind::Std, 10, 10},
+                                             {DeviceKind::Std, 11, 0},
+                                             {DeviceKind::Std, -1, 0},
+                                             {DeviceKind::Drive, 20, 20},
+                                             {DeviceKind::Drive, 21, 0}})
+        EXPECT_EQ(ModeIndex(kind, value), index) << value;
+    for (int mode = 0; mode <= 20; ++mode) {
+        const ModeLayout l = LayoutForMode(DeviceKind::Orca230, mode);
+        EXPECT_EQ(l.DigitalSpeed, mode == 1 || mode == 10) << mode;
+        EXPECT_EQ(l.SquareWave, mode == 10) << mode;
+        EXPECT_FALSE(l.HwControl) << mode;
+        EXPECT_EQ(l.SearchAngle, mode != 7 && mode != 9) << mode;
+        EXPECT_EQ(l.SpeedButton, mode != 2 && mode != 3) << mode;
+        EXPECT_EQ(l.PositionButton, (mode >= 4 && mode <= 9) || mode >= 11) << mode;
+        const ModeLayout d = LayoutForMode(DeviceKind::Drive, mode);
+        EXPECT_EQ(d.SearchAngle, mode == 4 || mode == 5 || mode == 6 || mode == 8) << mode;
+    }
+    EXPECT_TRUE(LayoutForMode(DeviceKind::Std, 4).HwControl);
+    EXPECT_FALSE(LayoutForMode(DeviceKind::Std, 5).HwControl);
+    EXPECT_EQ(PositionCaptions(10)[0], QStringLiteral("Software Limit HI"));
+    EXPECT_EQ(PositionCaptions(10)[1], QStringLiteral("Software Limit LO"));
+    EXPECT_EQ(PositionCaptions(4)[0], QStringLiteral("Position 1"));
+}
+
+TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
+    // Bits 1-2 hold 01 or 10; anything else becomes 10, other bits kept.
+    for (const auto& [stored, normal] : {std::pair{0, 4}, {6, 4}, {0x0F, 0x0D}, {2, 2}, {12, 12}})
+        EXPECT_EQ(NormalizeHwControl(stored), normal) << stored;
+    EXPECT_TRUE(HwControlChecked(2));
+    EXPECT_FALSE(HwControlChecked(4));
+    EXPECT_EQ(WithHwControl(0x0C, true), 0x0A);
+    EXPECT_EQ(WithHwControl(0x0A, false), 0x0C);
+    // Family 1 and family 4 series 0 are checked on the page.
+    const VoltageChoices f4s2 = MainVoltageChoices(4, 2);
+    EXPECT_EQ(f4s2.Items, (QStringList{"110 V", "230 V"}));
+    EXPECT_EQ(f4s2.Fallback, 230);
+    EXPECT_EQ(MainVoltageChoices(3, 0).Codes, (std::vector<int>{110, 230}));
+    EXPECT_EQ(MainVoltageChoices(1, 0).IndexOf(300), -1);
+    EXPECT_EQ(MainVoltageChoices(1, 0).IndexOf(480), 3);
+}
+
+TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
+    EXPECT_EQ(FeedbackText(1), QStringLiteral("Resolver"));
+    EXPECT_EQ(FeedbackText(9), QStringLiteral("Encoder"));
+    for (const auto& [kind, family, feedback, enabled] :
+         {std::tuple{DeviceKind::Orca230, 0, 1, true},
+          {DeviceKind::Orca230, 0, 0, false},
+          {DeviceKind::Std, 3, 3, true},
+          {DeviceKind::Std, 3, 0, false},
+          {DeviceKind::Std, 1, 2, false},
+          {DeviceKind::Std, 1, 0, true},
+          {DeviceKind::Drive, 0, 0, true}})
+        EXPECT_EQ(EncoderOutEnabled(kind, family, feedback), enabled) << family << feedback;
+    EXPECT_EQ(PowerVoltageText(1), QStringLiteral("230Vac 1 Phase"));
+    EXPECT_EQ(PowerVoltageText(400), QStringLiteral("400Vac 3 Phase"));
+    EXPECT_EQ(DriveModelText(600), QStringLiteral("TND 600"));
+}
+
+TEST(RegenResistor, OneEncodingForBothWindows) {
+    EXPECT_EQ(RegenItems(1), RegenItems(230));
+    EXPECT_EQ(RegenItems(400).size(), 4);
+    EXPECT_TRUE(RegenItems(110).isEmpty());
+    EXPECT_EQ(RegenCode(1, 0), 4);
+    EXPECT_EQ(RegenCode(230, 2), -1); // beyond the list
+    EXPECT_EQ(RegenCode(110, 0), -1);
+    EXPECT_EQ(RegenIndex(230, 3), -1); // no item for the code
+    EXPECT_EQ(RegenIndex(400, 6), -1);
+    for (int voltage : {1, 230, 400})
+        for (int i = 0; i < RegenItems(voltage).size(); ++i)
+            EXPECT_EQ(RegenIndex(voltage, RegenCode(voltage, i)), i);
+}
+
+TEST(SpeedScaling, BothWays) {
+    EXPECT_EQ(RpmToRaw(1000, 3000), 10922);   // 10922.33 truncated
+    EXPECT_EQ(RpmToRaw(-1000, 3000), -10922); // toward zero
+    EXPECT_EQ(RpmToRaw(3000, 3000), 32767);
+    EXPECT_EQ(RawToRpm(10922, 3000), 1000); // 999.97 away from zero
+    EXPECT_EQ(RawToRpm(-10922, 3000), -1000);
+    EXPECT_EQ(RawToRpm(32767, 3000), 3000);
+    EXPECT_EQ(RawToRpm(1, 3000), 1);
+    EXPECT_EQ(RawToRpm(0, 3000), 0);
+    // A speed shown from a raw value converts back to the same raw value.
+    for (int max : {100, 3000, 6000, 10000})
+        for (int rpm = -max; rpm <= max; rpm += max / 50)
+            EXPECT_EQ(RpmToRaw(RawToRpm(RpmToRaw(rpm, max), max), max), RpmToRaw(rpm, max));
+    // No maximum: nothing to scale by.
+    EXPECT_EQ(RpmToRaw(100, 0), 0);
+    EXPECT_EQ(RawToRpm(100, 0), 0);
+    EXPECT_EQ(RpmToRaw(50000, 3000), 32767);
+}
+
+QStringList Texts(const std::vector<PoleItem>& items) {
+    QStringList texts;
+    for (const PoleItem& item : items)
+        texts << item.Text;
+    return texts;
+}
+
+TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
+    const std::vector<PoleItem> orca = PoleItems(0, 4, true);
+    EXPECT_EQ(Texts(orca), (QStringList{"00", "02", "04", "DC motor", "Stepper", "Asinchronous"}));
+    EXPECT_EQ(orca[PoleIndex(orca, -2)].Text, QStringLiteral("Stepper"));
+    EXPECT_EQ(orca[2].Code, 4);
+    EXPECT_EQ(Texts(PoleItems(1, 6, false)), (QStringList{"02", "04", "06"}));
+    EXPECT_EQ(PoleIndex(PoleItems(2, 32, false), 7), -1);
+    EXPECT_EQ(Texts(ResolverPoleItems(8)), (QStringList{"02", "04", "06", "08"}));
+    // value, list length -> stored resolver poles
+    for (const auto& [value, count, result] :
+         {std::tuple{0, 8, 2}, {-4, 8, 2}, {16, 8, 16}, {18, 8, 2}, {6, 8, 6}})
+        EXPECT_EQ(NormalizeResolverPoles(value, count), result) << value;
+    const auto std = DeviceKind::Std;
+    EXPECT_EQ(FeedbackItems(std, 2), (QStringList{"Encoder", "Resolver"}));
+    EXPECT_EQ(FeedbackItems(std, 3), (QStringList{"Encoder", "Absolute M/T"}));
+    EXPECT_EQ(FeedbackItems(std, 1), (QStringList{"Encoder", "Resolver", "Absolute M/T"}));
+    EXPECT_EQ(FeedbackItems(DeviceKind::Drive, 1),
+              (QStringList{"Encoder", "Absolute M/T", "TarnCoder"}));
+    const QStringList feedbacks = FeedbackItems(DeviceKind::Orca230, 0);
+    EXPECT_EQ(feedbacks.size(), 9);
+    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, feedbacks[1]), 2);
+    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, QStringLiteral("No feedback")), 9);
+    EXPECT_EQ(FeedbackCode(std, QStringLiteral("TarnCoder")), 3);
+    for (const auto& [kind, code, result] :
+         {std::tuple{DeviceKind::Drive, 1, 0}, {DeviceKind::Orca230, 1, 0}, {std, 1, 1}})
+        EXPECT_EQ(NormalizeFeedback(kind, code), result);
+    // kind, code -> resolution field, resolver list, caption
+    const QString res = QStringLiteral("Resolution (pulses/rev)");
+    for (const auto& [kind, code, field, list, caption] :
+         {std::tuple{std, 1, false, true, QStringLiteral("No. of Poles")},
+          {std, 2, false, false, QString()},
+          {DeviceKind::Orca230, 2, true, false, res},
+          {DeviceKind::Orca230, 7, true, false, res},
+          {DeviceKind::Orca230, 8, false, false, QString()},
+          {DeviceKind::Orca230, 9, false, false, QString()},
+          {std, 0, true, false, res},
+          {std, 42, true, false, res}}) {
+        const FeedbackLabels labels = LabelsForFeedback(kind, code);
+        EXPECT_EQ(labels.Resolution, field) << code;
+        EXPECT_EQ(labels.ResolverPoles, list) << code;
+        EXPECT_EQ(labels.Caption, caption) << code;
+    }
+}
+
+TEST(DialogPageRules, AmperesGearingAndDivider) {
+    EXPECT_EQ(AmpereText(4.5, 50, true), QStringLiteral(" (4.5 A)"));
+    EXPECT_EQ(AmpereText(4.5, 50, false), QString());
+    EXPECT_EQ(AmpereText(0.0, 50, true), QString());
+    EXPECT_EQ(AmpereText(-1.0, 50, true), QString());
+
+    EXPECT_EQ(GearingText(1024, 2, 3), QStringLiteral("1536"));
+    EXPECT_EQ(GearingText(1000, 3, 1), QStringLiteral("333.33"));
+    EXPECT_EQ(GearingText(1024, 0, 5), QStringLiteral("0"));
+    EXPECT_EQ(GearingText(128, 4, 1), QStringLiteral("32"));
+    // kind, numerator, denominator -> accepted
+    for (const auto& [kind, num, den, ok] : {std::tuple{DeviceKind::Std, 64, 1, false},
+                                             {DeviceKind::Std, 63, 1, true},
+                                             {DeviceKind::Power, 1, 64, false},
+                                             {DeviceKind::Std, -64, 1, true},
+                                             {DeviceKind::Std, -65, 1, false},
+                                             {DeviceKind::Std, 0, 9999, true},
+                                             {DeviceKind::Std, 9999, 0, true},
+                                             {DeviceKind::Drive, 640, 1, true},
+                                             {DeviceKind::Orca230, 640, 1, true}})
+        EXPECT_EQ(GearRatioAccepted(kind, num, den), ok) << num << "/" << den;
+    EXPECT_EQ(PulsesIndex(1024), 3);
+    EXPECT_EQ(PulsesIndex(1000), -1);
+
+    EXPECT_EQ(DividerEntries(FeedbackLineCount(1, 2, 2500), 4),
+              (QStringList{"1024", "512", "256", "128"}));
+    EXPECT_EQ(DividerEntries(FeedbackLineCount(0, 2, 2500), 4),
+              (QStringList{"2500", "1250", "625", "312.5"}));
+    // value, default, entries -> divider value
+    for (const auto& [value, def, count, result] :
+         {std::tuple{0, 3, 4, 3}, {5, 3, 4, 3}, {4, 3, 4, 4}, {-1, 2, 4, 2}, {0, 9, 4, 1}})
+        EXPECT_EQ(NormalizeDivider(value, def, count), result) << value;
+}
+
+TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
+    std::array<SwitchRequest, DigitalRowCount> requests{};
+    EXPECT_EQ(BuildRequestMasks(requests).ForceOn | BuildRequestMasks(requests).Release, 0);
+    requests[2] = SwitchRequest::On;                 // DGT-IN3
+    requests[10] = requests[0] = SwitchRequest::Off; // AUX2, the enable input
+    EXPECT_EQ(BuildRequestMasks(requests).ForceOn, 0x0004);
+    EXPECT_EQ(BuildRequestMasks(requests).Release, 0x0401);
+    // current, hardware, effective -> shown; a live wire never shows forced
+    for (const auto& [current, hw, st, shown] : {std::tuple{false, false, true, true},
+                                                 {false, true, true, false},
+                                                 {true, true, true, true},
+                                                 {true, false, false, false},
+                                                 {true, true, false, true},
+                                                 {false, false, false, false}})
+        EXPECT_EQ(ShownSwitchState(current, hw, st), shown) << current << hw << st;
+    EXPECT_TRUE(InitialSwitchState(false, true));
+    EXPECT_FALSE(InitialSwitchState(true, true));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
+    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
+    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
+    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
+    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
+}
+
+TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
+    const std::vector<int> codes{5, 6, 7};
+    // stored index, codes of earlier rows -> index, replaced
+    for (const auto& [stored, earlier, index, replaced] :
+         {std::tuple{1, std::vector<int>{5}, 1, false},
+          {2, std::vector<int>{7}, 0, true},
+          {3, std::vector<int>{}, 0, true},
+          {-1, std::vector<int>{}, 0, true},
+          {0, std::vector<int>{5}, 0, false}}) {
+        int i = stored;
+        EXPECT_EQ(RepairSelection(i, codes, earlier), replaced) << stored;
+        EXPECT_EQ(i, index) << stored;
+    }
+    EXPECT_EQ(LockingRow(6, {1, 6, 6}, 2), 1);
+    EXPECT_EQ(LockingRow(6, {1, 2, 6}, 2), -1);
+    for (const auto& [raw, tenths] : {std::pair{100, 305}, {-100, -305}, {0, 0}, {32767, 99996}})
+        EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
+    for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
+        EXPECT_EQ(TenthsMvToOffset(tenths), raw) << tenths;
+}
+
+} // namespace
+} // namespace kelm

@@ -1,0 +1,223 @@
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/CommandRules.h"
+#include "ui/shell/ExtraLinkPorts.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace kelm {
+namespace {
+
+CommandStates States(DeviceKind kind, bool online, bool expert = false, int family = 0,
+                     bool bootRecord = false) {
+    CommandInputs in;
+    in.Kind = kind;
+    in.Online = online;
+    in.Expert = expert;
+    in.ModelFamily = family;
+    in.BootRecordUsable = bootRecord;
+    in.DeviceAddress = 7;
+    in.LinkBaseAddress = 3;
+    return ComputeCommandStates(in);
+}
+
+TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
+    // A Power unit has no drive commands, drive group, tuning or profile tool; the link kinds
+    // have the link selection and the alarm list; the plain kinds the defaults commands.
+    struct Row {
+        DeviceKind kind;
+        const char* driveMenu;
+        bool link, plain;
+        const char* deviceId; // drive unit number = device address (7) - link base (3)
+        int idWidth;
+    };
+    const Row rows[] = {{DeviceKind::Std, "D&rive", false, true, "007", 30},
+                        {DeviceKind::Power, "TA&RN Power", true, false, "Tarn Pwr", 70},
+                        {DeviceKind::Drive, "TA&RN Drive", true, false, "Tarn Drv4", 70},
+                        {DeviceKind::Orca230, "D&RIVE", false, true, "Tarn", 100}};
+    for (const Row& r : rows) {
+        const bool power = r.kind == DeviceKind::Power;
+        for (bool online : {false, true}) {
+            SCOPED_TRACE(DeviceKindText(r.kind).toStdString() + (online ? " on" : " off"));
+            const CommandStates s = States(r.kind, online);
+            for (Command c :
+                 {Command::Open, Command::Exit, Command::UserChange, Command::SelectDrive,
+                  Command::ScopeOpenFile, Command::About, Command::FileCompare})
+                EXPECT_TRUE(s[c].Visible && s[c].Enabled) << InfoOf(c).Name;
+            // Hidden in every state; Save waits for the main parameter page.
+            for (Command c : {Command::TarnPort, Command::NewTable, Command::DiagnosticView})
+                EXPECT_FALSE(s[c].Visible) << InfoOf(c).Name;
+            for (Command c : {Command::NewTable, Command::Save, Command::SaveAs})
+                EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
+            EXPECT_FALSE(s.DiagnosticMenuVisible);
+            for (Command c : {Command::GeneralSettings, Command::SaveEeprom, Command::LoadEeprom,
+                              Command::DriveCompare, Command::LoadDefaults, Command::ResetDrive})
+                EXPECT_EQ(s[c].Enabled, online) << InfoOf(c).Name;
+            for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
+                              Command::Oscilloscope, Command::Enable, Command::Disable})
+                EXPECT_EQ(s[c].Enabled, online && !power) << InfoOf(c).Name;
+            EXPECT_EQ(s.Panel.EnableButtonsEnabled, online && !power);
+            EXPECT_EQ(s[Command::ProfileTool].Enabled, online && r.plain);
+            EXPECT_EQ(s.Panel.AlarmButtonEnabled, online);
+            EXPECT_EQ(s.ParameterPageFileMenuEnabled, online);
+            EXPECT_EQ(s[Command::ComPort].Enabled, !online);
+            EXPECT_EQ(s.LineStateText, online ? "On Line" : "Off Line");
+            EXPECT_EQ(s[Command::SelectTarnLink].Visible, online && r.link);
+            EXPECT_EQ(s.DeviceIdText, online ? r.deviceId : "");
+            EXPECT_EQ(s.DeviceIdWidth, online ? r.idWidth : 30);
+            // The firmware loader: on line, with a record, drive kinds only.
+            EXPECT_FALSE(s[Command::Bootloader].Visible);
+            EXPECT_EQ(States(r.kind, online, false, 0, true)[Command::Bootloader].Visible,
+                      online && (r.kind == DeviceKind::Drive || r.kind == DeviceKind::Orca230));
+            // Off line the panel's selectors are locked and its values and marks cleared.
+            EXPECT_EQ(s.Panel.Selector1Enabled, online && !power);
+            if (!online) {
+                EXPECT_FALSE(s.Panel.Selector2Enabled);
+                EXPECT_TRUE(s.Panel.ClearValues && s.Panel.ClearSelectorMarks);
+                continue;
+            }
+            EXPECT_EQ(s.DriveMenuCaption, r.driveMenu);
+            EXPECT_EQ(s.TuningMenuVisible, !power);
+            EXPECT_EQ(s[Command::LoadDefaults].Visible, r.plain);
+            EXPECT_EQ(s[Command::ResetDrive].Visible, r.plain);
+            EXPECT_EQ(s[Command::ProfileTool].Visible, !power);
+            EXPECT_EQ(s.Panel.AlarmListGroupVisible, r.link);
+            EXPECT_EQ(s.Panel.DriveGroupVisible, !power);
+            for (Command c : {Command::Enable, Command::Disable})
+                EXPECT_EQ(s[c].Visible, !power) << InfoOf(c).Name;
+            EXPECT_EQ(s.Panel.PowerGroupVisible, power);
+            EXPECT_EQ(s.Panel.LcdGroupVisible, r.kind == DeviceKind::Orca230);
+        }
+    }
+    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 0, 0), "000");
+    EXPECT_EQ(DeviceIdText(DeviceKind::Std, 255, 0), "255");
+}
+
+TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
+    EXPECT_EQ(States(DeviceKind::Std, false).UserItemCaption, "&Change");
+    EXPECT_FALSE(States(DeviceKind::Std, true)[Command::Diagnostic].Enabled);
+    const CommandStates expert = States(DeviceKind::Std, false, true);
+    EXPECT_EQ(expert.UserItemCaption, "&Release");
+    // Diagnostic is an Expert command, on or off line (off line it says "Off Line !").
+    EXPECT_TRUE(expert[Command::Diagnostic].Enabled);
+    CommandInputs in;
+    in.Expert = true;
+    in.Online = true;
+    in.OscilloscopeOpen = true;
+    const CommandStates scope = ComputeCommandStates(in);
+    EXPECT_FALSE(scope[Command::Diagnostic].Enabled);
+    EXPECT_FALSE(scope[Command::ProfileTool].Enabled);
+    // An open comparison disables the command that would open a second one.
+    CommandInputs compare;
+    compare.Online = true;
+    compare.DriveCompareOpen = true;
+    EXPECT_FALSE(ComputeCommandStates(compare)[Command::DriveCompare].Enabled);
+    EXPECT_TRUE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
+    compare.FileCompareOpen = true;
+    EXPECT_FALSE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
+}
+
+TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
+    // kind, model family -> temperature row, second selector, analog captions (on line)
+    for (const auto& [kind, family, temperature, selector2, analog1, analog2] :
+         {std::tuple{DeviceKind::Std, 3, true, false, "Analog Out1", "Analog Out2"},
+          {DeviceKind::Std, 1, false, true, "Analog Out1", "Analog Out2"},
+          {DeviceKind::Drive, 0, true, true, "View1", "View2"},
+          {DeviceKind::Orca230, 0, true, false, "Monitor", ""}}) {
+        const StatusPanelLayout p = States(kind, true, false, family).Panel;
+        SCOPED_TRACE(analog1);
+        EXPECT_EQ(p.TemperatureRowVisible, temperature) << family;
+        EXPECT_EQ(p.Selector2Enabled, selector2) << family;
+        EXPECT_EQ(p.Analog1Caption, analog1);
+        EXPECT_EQ(p.Analog2Caption, analog2);
+        EXPECT_EQ(p.Analog2Visible, kind != DeviceKind::Orca230);
+        EXPECT_EQ(p.OrcaRowsVisible, kind == DeviceKind::Orca230);
+        EXPECT_EQ(p.ClearSelectorMarks, kind != DeviceKind::Drive);
+    }
+    // Selector lists: list index = register value; a Drive without labels lists 0 to 255;
+    // loaded labels win for every kind.
+    const QStringList first = BuiltInSelectorList(1);
+    ASSERT_EQ(first.size(), 11);
+    EXPECT_EQ(first.at(7), "V_bus");
+    EXPECT_EQ(BuiltInSelectorList(2).front(), "Iq");
+    const QStringList numbers = SelectorEntries(DeviceKind::Drive, 1, {});
+    ASSERT_EQ(numbers.size(), 256);
+    EXPECT_EQ(numbers.back(), "255");
+    EXPECT_EQ(SelectorEntries(DeviceKind::Drive, 2, {"a", "b"}), QStringList({"a", "b"}));
+    EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
+}
+
+using Role = ChildWindows::Role;
+
+TEST(ChildWindows, ClosesInOrderAndHonoursFlags) {
+    ChildWindows children;
+    QStringList closed;
+    for (const auto& [role, name] : {std::pair{Role::Profile, "profile"},
+                                     {Role::AnalogPage, "analog"},
+                                     {Role::DigitalPage, "digital"},
+                                     {Role::Alarm, "alarm"},
+                                     {Role::ParameterPage, "motor"},
+                                     {Role::ParameterPage, "speed"},
+                                     {Role::Diagnostic, "diagnostic"},
+                                     {Role::Other, "main"}})
+        children.Register(role, name, [&closed, name](bool pages) {
+            closed << QString::fromLatin1(name) + (pages ? QStringLiteral("+") : QString());
+        });
+    children.CloseAll(true, false);
+    EXPECT_EQ(closed,
+              QStringList({"diagnostic+", "motor+", "speed+", "alarm+", "digital+", "analog+"}));
+    closed.clear();
+    children.CloseAll(false, true);
+    EXPECT_EQ(closed.last(), "profile");
+    EXPECT_FALSE(closed.contains("main"));
+}
+
+// Closing A also closes (unregisters) B: B is not called afterwards. A window without a
+// close routine is skipped. A window may keep the id of a registry since destroyed: a new
+// registry at the same address must not lose one of its own entries to that id.
+TEST(ChildWindows, UnregisteringWhileClosingOrWithAStaleIdIsSafe) {
+    std::optional<ChildWindows> registry{std::in_place};
+    int aCalls = 0, bCalls = 0, a = 0, b = 0;
+    a = registry->Register(Role::ParameterPage, "a", [&](bool) {
+        ++aCalls;
+        registry->Unregister(a);
+        registry->Unregister(b);
+    });
+    b = registry->Register(Role::ParameterPage, "b", [&](bool) { ++bCalls; });
+    registry->Register(Role::Diagnostic, "silent", ChildWindows::CloseFn{});
+    registry->CloseAll(true, true);
+    EXPECT_EQ(aCalls, 1);
+    EXPECT_EQ(bCalls, 0);
+    EXPECT_FALSE(registry->IsRegistered("a") || registry->IsRegistered("b"));
+    const ChildWindows* first = &*registry;
+    const int stale = registry->Register(Role::Diagnostic, "diagnostic", ChildWindows::CloseFn{});
+    registry.emplace();
+    ASSERT_EQ(&*registry, first);
+    const int fresh = registry->Register(Role::ParameterPage, "motor", ChildWindows::CloseFn{});
+    EXPECT_NE(fresh, stale);
+    registry->Unregister(stale);
+    EXPECT_TRUE(registry->IsRegistered("motor"));
+}
+
+std::vector<int> Numbers(const std::vector<DiscoveredPort>& ports) {
+    std::vector<int> numbers;
+    for (const DiscoveredPort& port : ports)
+        numbers.push_back(port.ComNumber);
+    return numbers;
+}
+
+TEST(ExtraLinkPorts, ParsesListSkippingBadAndDuplicateNumbersMergeKeepsDiscoveredRecords) {
+    EXPECT_EQ(Numbers(ParseLinkPortList("1")), std::vector<int>({1}));
+    EXPECT_EQ(Numbers(ParseLinkPortList(" 7, 3 ,3,x,0,256,-1,255")), std::vector<int>({3, 7, 255}));
+    EXPECT_TRUE(ParseLinkPortList("").empty());
+    EXPECT_TRUE(ParseLinkPortList(",,").empty());
+    for (const DiscoveredPort& port : ParseLinkPortList("4,5"))
+        EXPECT_EQ(port.UnitKind, 1);
+    const auto merged = MergeLinkPorts({{9, 3}, {2, 1}}, ParseLinkPortList("9,4"));
+    EXPECT_EQ(Numbers(merged), std::vector<int>({2, 4, 9}));
+    EXPECT_EQ(merged.back().UnitKind, 3); // the discovered record wins
+}
+
+} // namespace
+} // namespace kelm
