@@ -99,14 +99,10 @@ TEST_F(CompareWindowTest, DriveAgainstFileRowsFiltersAndColours) {
         EXPECT_TRUE(w.Grid().item(1, c)->font().bold());
     }
 
-    w.ClickFilter(QStringLiteral("BEq"));
-    EXPECT_EQ(w.Filter(), 3);
-    ASSERT_EQ(w.Grid().rowCount(), 1);
-    EXPECT_EQ(Cell(0, 0), same.Name);
+    // The filters are ComparisonTest's; the row missing from the file is not equal.
     w.ClickFilter(QStringLiteral("BNoteq"));
     ASSERT_EQ(w.Grid().rowCount(), static_cast<int>(compared.size()) - 1);
     EXPECT_EQ(Cell(0, 0), changed.Name);
-    EXPECT_EQ(w.Grid().item(0, 0)->background().color(), QColor(255, 60, 60));
     EXPECT_EQ(messages_.Texts().size(), 0);
 
     // Both comparison commands are taken while the window is open, and given back on close.
@@ -184,21 +180,22 @@ TEST_F(CompareWindowTest, WheelAndArrowsScrollByOneRowAndNothingEqualLeavesAnEmp
     QApplication::processEvents();
     ASSERT_GT(grid.verticalScrollBar()->maximum(), 3);
     EXPECT_EQ(grid.TopRow(), 0);
-    QWheelEvent down(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
-                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(grid.viewport(), &down);
-    EXPECT_EQ(grid.TopRow(), 1);
-    QKeyEvent keyDown(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(&grid, &keyDown);
-    EXPECT_EQ(grid.TopRow(), 2);
-    QKeyEvent keyUp(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
-    QApplication::sendEvent(&grid, &keyUp);
-    EXPECT_EQ(grid.TopRow(), 1);
-    QWheelEvent up(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
-                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(grid.viewport(), &up);
-    QApplication::sendEvent(grid.viewport(), &up);
-    EXPECT_EQ(grid.TopRow(), 0);
+    const auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(10, 10), grid.mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid.viewport(), &e);
+        return grid.TopRow();
+    };
+    const auto key = [&](Qt::Key k) {
+        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(&grid, &e);
+        return grid.TopRow();
+    };
+    EXPECT_EQ(wheel(-120), 1);
+    EXPECT_EQ(key(Qt::Key_Down), 2);
+    EXPECT_EQ(key(Qt::Key_Up), 1);
+    wheel(120);
+    EXPECT_EQ(wheel(120), 0);
 
     Window().ClickFilter(QStringLiteral("BEq"));
     ASSERT_EQ(grid.rowCount(), 1);

@@ -172,8 +172,9 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
     EXPECT_EQ(window_->LinkSelectPort(), 0);
 }
 
-// A read closed early by the user, or cut by a drive falling silent, leaves the tool off line.
-TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
+// A read closed early by the user leaves the tool off line. (A drive falling silent during
+// the read is TransferTest's.)
+TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
     Start();
     engine->LineFaults().delayMs = 30; // a slow drive: the read takes a while
     int positionAtClose = -1;
@@ -185,54 +186,10 @@ TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
     });
     EXPECT_GT(positionAtClose, 0);
     EXPECT_LT(positionAtClose, Driver().ActiveTable().Count());
-    EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(messages_.Texts().isEmpty());
-
-    // Silent during the read: off line with the port closed and one message.
-    engine->LineFaults().delayMs = 0;
-    SelectWith(EnterNumber("1"), [this](QDialog& d) {
-        {
-            const auto lock = engine->Lock();
-            engine->FindDevice(1)->SetSilent(true);
-        }
-        EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
-    });
-    EXPECT_TRUE(WaitWorkerIdle());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_FALSE(Master().IsPortOpen());
-    EXPECT_EQ(messages_.Texts(), QStringList{"Device not Respondig"});
     EXPECT_EQ(LineState(), "Off Line");
-}
-
-TEST_F(SelectDriveTest, EveryTransferModeRunsToItsEndOnTheDrive) {
-    Start();
-    SelectWith(EnterNumber("1"));
-    ASSERT_TRUE(Driver().Online());
-    const std::pair<char, const char*> labels[] = {
-        {'P', "Reading Profiles Data from device Nr. 1"},
-        {'O', "Reading Oscilloscope Data from device Nr. 1"},
-        {'p', "Writing Profiles Data to device Nr. 1"}};
-    for (const auto& [mode, expected] : labels) {
-        SCOPED_TRACE(mode);
-        int maximum = -1;
-        int position = -2;
-        QString label;
-        dialogs_->OnNextDialog([&](QDialog& d) {
-            auto& progress = static_cast<TFConnectD&>(d);
-            label = progress.LText->text();
-            EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
-            maximum = progress.Maximum();
-            position = progress.Position();
-            EXPECT_TRUE(progress.EndReached());
-        });
-        TFConnectD::RunTransfer(*window_, mode);
-        EXPECT_EQ(label, expected);
-        EXPECT_EQ(position, maximum);
-        EXPECT_GT(maximum, 0);
-        EXPECT_TRUE(Driver().Online());
-    }
 }
 
 // The dialogs on their own, over the window's drive model.
@@ -267,7 +224,14 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     tooBig.BStdOk->click();
     EXPECT_EQ(tooBig.result(), TFSelectDriver::Cancel);
 
-    EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
+    // The progress caption per transfer mode; the drive's number follows it.
+    const std::pair<char, const char*> labels[] = {
+        {'W', "Writing to device Nr. "},
+        {'P', "Reading Profiles Data from device Nr. "},
+        {'O', "Reading Oscilloscope Data from device Nr. "},
+        {'p', "Writing Profiles Data to device Nr. "}};
+    for (const auto& [mode, label] : labels)
+        EXPECT_EQ(TransferModeOf(mode).Label, label) << mode;
     EXPECT_TRUE(TransferModeOf('W').Write);
     EXPECT_FALSE(TransferModeOf('X').Valid);
     Driver().SetOnline(true);

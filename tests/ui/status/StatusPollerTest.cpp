@@ -147,6 +147,7 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
 
 const QStringList kDriveReads{"R116x5", "R184x4", "R193x5", "R207x6", "R198x2", "R28x1", "R34x1"};
 
+// A Drive unit has its own selector and request registers, also for the digital page.
 TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     link.kind = DeviceKind::Drive;
     host.changed[1] = host.down[0] = true;
@@ -155,10 +156,7 @@ TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     poller.Poll();
     EXPECT_EQ(link.requests, QStringList({"W210=200", "W200=1"}) + kDriveReads);
     EXPECT_EQ(Entry(185).first, 0); // not taken
-}
-
-TEST_F(PollFixture, DriveDigitalPageUsesRequestRegisters200And201) {
-    link.kind = DeviceKind::Drive;
+    link.requests.clear();
     host.digitalOpen = true;
     SetRegister(201, 2);
     poller.Poll();
@@ -212,7 +210,6 @@ TEST(StatusPoller, RequestsAndEventsPerKindAndFailure) {
         {"power block fails", DeviceKind::Power, true, 80, false, std::nullopt, none},
         {"std off line", DeviceKind::Std, false, 0xFFFF, false, none, none},
         {"orca off line", DeviceKind::Orca230, false, 0xFFFF, false, none, none},
-        {"drive off line", DeviceKind::Drive, false, 0xFFFF, false, none, none},
         {"power off line", DeviceKind::Power, false, 0xFFFF, false, none, none},
     };
     for (const Row& r : rows) {
