@@ -2,12 +2,16 @@
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/status/StatusFormats.h"
 #include "ui/alarms/AlarmWindow.h"
 #include "ui/alarms/AlarmWords.h"
 #include "ui/alarms/TFAllarms.h"
 #include "ui/status/StatusMonitor.h"
+#include "ui/status/StatusPanelWidget.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -99,9 +103,10 @@ struct AlarmWindowTest : ToolFixture {
     int SubWindows() { return static_cast<int>(window_->Frame()->subWindowList().size()); }
 };
 
-// One instance in the frame, refreshed by the poll, gone with its main window. (A stale
+// One instance in the frame, refreshed by the poll like the status monitor, gone with its
+// main window. (A stale
 // registration of a former main window is ChildWindowsTest's.)
-TEST_F(AlarmWindowTest, OneInstanceFollowsThePollAndGoesWithItsMainWindow) {
+TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWithItsWindow) {
     BuildEngine(sim::SimKind::Std);
     Show();
     ShowAlarmWindow(*window_);
@@ -122,6 +127,20 @@ TEST_F(AlarmWindowTest, OneInstanceFollowsThePollAndGoesWithItsMainWindow) {
     EXPECT_TRUE(second->ResetButton()->isEnabled());
     SetSimRegister(1, 51, 4);
     EXPECT_TRUE(WaitFor([&] { return second->LampLit(2); }));
+    // The status monitor beside it shows the poll and carries the user's choices to the drive.
+    auto& monitor = dynamic_cast<StatusMonitor&>(window_->Panel());
+    StatusPanelWidget& panel = monitor.Panel();
+    const ParamEntry* bus = window_->Driver().ActiveTable().FindByAddress(53);
+    EXPECT_TRUE(WaitFor([&] {
+        return !panel.LBus->text().isEmpty() &&
+               panel.LBus->text() == FormatFiveDigits(bus->DriveValue);
+    }));
+    panel.COut[0]->setCurrentIndex(7);
+    emit panel.COut[0]->activated(7);
+    monitor.PressEnable();
+    EXPECT_TRUE(WaitFor(
+        [&] { return SimRegister(1, 66) == 7 && !panel.RequestPending(DriveRequest::Enable); }));
+    EXPECT_FALSE(panel.SelectorChanged(0));
     window_->CloseChildWindows(false, false);
     EXPECT_TRUE(AlarmWindowGone());
     RefreshAlarmWindow(); // harmless without a window

@@ -31,7 +31,7 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
     panel.ShowAlarmState(false);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
-    // The request buttons form a group; the writes are StatusMonitorTest's.
+    // The request buttons form a group; the writes are AlarmWindowTest's.
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
@@ -49,7 +49,7 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
 }
 
 // The selectors follow the drive, show nothing for a value out of their list, and keep
-// the user's pick until it is written (the write is StatusMonitorTest's).
+// the user's pick until it is written (the write is AlarmWindowTest's).
 TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);

@@ -52,7 +52,8 @@ TEST_F(PollFixture, StdReadsEveryRegisterInOrderAndRefreshes) {
               (std::vector<Pair>{{-5, -5}, {1, 1}, {2, 2}}));
 }
 
-// The next poll writes nothing: the selectors follow the drive again.
+// The next poll writes nothing: the selectors follow the drive again. (After a failed write
+// the link is off line, and going off line clears the panel's marks and buttons.)
 TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
     host.changed[0] = host.changed[1] = host.down[0] = true;
     host.index[0] = 7; // "V_bus"
@@ -63,24 +64,6 @@ TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
     EXPECT_EQ(Marks(), "00 00 10");
 }
 
-TEST_F(PollFixture, FailedSelectorWriteKeepsMarkAndGoesOffLine) {
-    host.changed[0] = true;
-    host.index[0] = 2;
-    link.failAt = 66;
-    poller.Poll();
-    EXPECT_EQ(Marks(), "10 00 00");
-    EXPECT_EQ(link.requests, QStringList{"W66=2"});
-    EXPECT_TRUE(host.events.isEmpty()); // no refresh off line
-}
-
-TEST_F(PollFixture, FailedEnableWriteLeavesButtonDownWithTagCleared) {
-    host.down[1] = true;
-    link.failAt = 74;
-    poller.Poll();
-    EXPECT_EQ(Marks(), "00 01 00");
-    EXPECT_EQ(link.requests, QStringList{"W74=1"});
-}
-
 // A non-zero force request in 73 is written and read back after the digital refresh.
 TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     host.digitalOpen = host.down[0] = host.down[1] = true;
@@ -89,16 +72,6 @@ TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     EXPECT_EQ(Marks(), "00 00 00");
     EXPECT_EQ(host.events, (QStringList{"switch on", "switch off", "refresh", "digital"}));
     EXPECT_EQ(link.requests, StdReads() + QStringList({"W73=4", "R73x1"}));
-}
-
-TEST_F(PollFixture, FailedPositionReadShowsZeroAndStopsTheCycle) {
-    link.table.FindByAddress(134)->DriveValue = 9;
-    link.failAt = 134;
-    poller.Poll();
-    EXPECT_EQ(Entry(134).first, 0);
-    EXPECT_EQ(Entry(135).second, 0);
-    EXPECT_EQ(link.requests, StdReads().mid(0, 5));
-    EXPECT_TRUE(host.events.isEmpty());
 }
 
 TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
@@ -194,18 +167,14 @@ TEST(StatusPoller, RequestsAndEventsPerKindAndFailure) {
         QStringList events;
     };
     const QStringList none;
+    const QStringList pages{"scope step", "refresh", "digital", "analog"};
     const Row rows[] = {
-        {"std pages in order",
-         DeviceKind::Std,
-         true,
-         0xFFFF,
-         true,
-         std::nullopt,
-         {"scope step", "refresh", "digital", "analog"}},
+        {"std pages in order", DeviceKind::Std, true, 0xFFFF, true, std::nullopt, pages},
         // The failed block takes the link off line; the later blocks are refused by the link
         // itself, so only the attempt up to the failure reaches the line.
         {"orca tries every block", DeviceKind::Orca230, true, 60, false,
          QStringList{"R51x9", "R60x8"}, none},
+        {"std position read fails", DeviceKind::Std, true, 134, false, StdReads().mid(0, 5), none},
         {"power temperature fails", DeviceKind::Power, true, 98, false, std::nullopt, {"refresh"}},
         {"power block fails", DeviceKind::Power, true, 80, false, std::nullopt, none},
         {"std off line", DeviceKind::Std, false, 0xFFFF, false, none, none},
