@@ -86,12 +86,17 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     EXPECT_TRUE(Driver().Online());
 }
 
-TEST_F(SelectDriveTest, CancelAndEmptyNumberChangeNothingNumberZeroStaysOffLine) {
+TEST_F(SelectDriveTest, CancelChangesNothingAFailedOpenSaysWhyNumberZeroStaysOffLine) {
     Start(); // cancelled
     SelectWith(EnterNumber(""));
     EXPECT_EQ(dialogs_->Executed()[1].Result, TFSelectDriver::Cancel);
     EXPECT_FALSE(Master().IsPortOpen());
     EXPECT_EQ(portOpens_, 0);
+    channel_->SetOpenFails(true);
+    SelectWith(EnterNumber("1"));
+    EXPECT_EQ(messages_.Texts(), QStringList{"The port could not be opened:\rCOM1 (/dev/ttyS0): "
+                                             "the port cannot be opened"});
+    channel_->SetOpenFails(false);
     SelectWith(EnterNumber("0"));
     EXPECT_TRUE(Master().IsPortOpen());
     EXPECT_FALSE(Driver().Online());
@@ -132,15 +137,6 @@ TEST_F(SelectDriveTest, EscapeKeepsTheConnectionOffLineChoosesTheKind) {
     EXPECT_FALSE(Driver().Online());
     EXPECT_EQ(LineState(), "Off Line");
     EXPECT_EQ(window_->DeviceDialogExtension(), "tnd"); // the file dialogs follow the kind
-}
-
-TEST_F(SelectDriveTest, APortThatCannotBeOpenedSaysWhyOnce) {
-    Start();
-    channel_->SetOpenFails(true);
-    SelectWith(EnterNumber("1"));
-    EXPECT_EQ(messages_.Texts(), QStringList{"The port could not be opened:\rCOM1 (/dev/ttyS0): "
-                                             "the port cannot be opened"});
-    EXPECT_EQ(LineState(), "Off Line");
 }
 
 TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
