@@ -49,27 +49,19 @@ struct WindowFixture : ::testing::Test {
     RecordingMessages messages;
 };
 
-TEST_F(WindowFixture, LampsFollowActiveBitsAndLatchesTheHistoricOnes) {
+TEST_F(WindowFixture, LampsFollowActiveBitsLatchHistoricOnesAndResetAsksFirst) {
     words.Active = (1u << 15) | (1u << 16); // bit 15 of 51 and bit 0 of 52
     words.Historic = 1u << 31;
-    TFAllarms w({"1 Over Current", "2 Over Voltage"}, [this] { return words; }, {});
+    TFAllarms w(
+        {"1 Over Current", "2 Over Voltage"}, [this] { return words; }, [this] { return Reset(); });
+    window = &w;
     EXPECT_EQ(w.windowTitle(), "Alarms");
     EXPECT_EQ(w.RowText(1), "2 Over Voltage");
     EXPECT_EQ(w.RowText(31), ""); // rows without text are created empty
     EXPECT_EQ((std::vector{w.LampLit(14), w.LampLit(15), w.LampLit(16)}),
               (std::vector{false, true, true})); // rows 15 to 17
     EXPECT_TRUE(w.RowLatched(31));
-    words = {0, 0};
-    w.Refresh();
-    EXPECT_FALSE(w.LampLit(15));
-    EXPECT_FALSE(w.RowLatched(31));
-}
-
-TEST_F(WindowFixture, ResetAsksFirstAndRunsWithTheWindowDisabled) {
-    words.Historic = 0x5;
-    TFAllarms w(
-        QStringList(), [this] { return words; }, [this] { return Reset(); });
-    window = &w;
+    // Reset asks first and runs with the window disabled.
     messages.ScriptAnswers({false});
     w.ResetButton()->click();
     EXPECT_EQ(resets, 0);
@@ -79,10 +71,12 @@ TEST_F(WindowFixture, ResetAsksFirstAndRunsWithTheWindowDisabled) {
     EXPECT_EQ(resets, 1);
     EXPECT_FALSE(enabledDuringReset);
     EXPECT_TRUE(w.isEnabled());
-    // The latches clear on the next refresh after the poll read the cleared words.
-    EXPECT_TRUE(w.RowLatched(0));
+    // Lamps and latches clear on the next refresh after the poll read the cleared words.
+    EXPECT_TRUE(w.RowLatched(31));
+    words.Active = 0;
     w.Refresh();
-    EXPECT_FALSE(w.RowLatched(0));
+    EXPECT_FALSE(w.LampLit(15));
+    EXPECT_FALSE(w.RowLatched(31));
 }
 
 // Runs the deferred deletes a close leaves behind.

@@ -228,7 +228,6 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
         {'p', "Writing Profiles Data to device Nr. "}};
     for (const auto& [mode, label] : labels)
         EXPECT_EQ(TransferModeOf(mode).Label, label) << mode;
-    EXPECT_TRUE(TransferModeOf('W').Write);
     EXPECT_FALSE(TransferModeOf('X').Valid);
     Driver().SetOnline(true);
     TFConnectD* scanning = TFConnectD::ShowScanning(Driver(), window_.get());

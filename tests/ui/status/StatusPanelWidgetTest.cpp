@@ -24,14 +24,19 @@ struct PanelTest : ::testing::Test {
     StatusPanelWidget panel;
 };
 
-TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
+// Following the drive and keeping the user's pick until it is written are the status
+// monitor's in AlarmWindowTest.
+TEST_F(PanelTest, AlarmButtonSelectorsRequestGroupAndPowerLayout) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
+    ASSERT_EQ(panel.COut[0]->count(), 11);
+    EXPECT_EQ(panel.COut[0]->itemText(10), "10");
+    EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
     panel.ShowAlarmState(false);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
-    // The request buttons form a group; the writes are AlarmWindowTest's.
+    // The request buttons form a group.
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
@@ -46,26 +51,6 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
                            panel.PDive->isHidden(), panel.GAlarmList->isHidden()}),
               (std::vector{false, true, true, false}));
     EXPECT_FALSE(panel.RequestButtonsEnabled());
-}
-
-// The selectors follow the drive, show nothing for a value out of their list, and keep
-// the user's pick until it is written (the write is AlarmWindowTest's).
-TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
-    panel.ApplyLayout(Layout(true, DeviceKind::Std));
-    ASSERT_EQ(panel.COut[0]->count(), 11);
-    EXPECT_EQ(panel.COut[0]->itemText(10), "10");
-    EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
-    StatusView view;
-    view.SelectorValue = {2, 40};
-    panel.SetViewSource([&] { return view; });
-    panel.StatusRefresh();
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 2);
-    EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
-    panel.COut[0]->setCurrentIndex(7); // "V_bus"
-    emit panel.COut[0]->activated(7);
-    EXPECT_TRUE(panel.SelectorChanged(0));
-    panel.StatusRefresh();
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
 }
 
 // The second output shows only with its selector enabled, except on a Drive unit; off line

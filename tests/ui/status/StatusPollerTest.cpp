@@ -30,10 +30,6 @@ struct PollFixture : ::testing::Test {
         const ParamEntry* e = link.table.FindByAddress(static_cast<std::uint16_t>(address));
         return {e->DriveValue, e->Value};
     }
-    void SetRegister(std::uint16_t address, std::uint16_t value) { // at the drive and in the table
-        link.registers[address] = value;
-        link.table.FindByAddress(address)->Value = static_cast<std::int16_t>(value);
-    }
 
     FakeStatusLink link;
     FakePollHost host;
@@ -67,7 +63,7 @@ TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
 // A non-zero force request in 73 is written and read back after the digital refresh.
 TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     host.digitalOpen = host.down[0] = host.down[1] = true;
-    SetRegister(73, 4);
+    link.table.FindByAddress(73)->Value = 4;
     poller.Poll();
     EXPECT_EQ(Marks(), "00 00 00");
     EXPECT_EQ(host.events, (QStringList{"switch on", "switch off", "refresh", "digital"}));
@@ -131,7 +127,7 @@ TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     EXPECT_EQ(Entry(185).first, 0); // not taken
     link.requests.clear();
     host.digitalOpen = true;
-    SetRegister(201, 2);
+    link.table.FindByAddress(201)->Value = 2;
     poller.Poll();
     EXPECT_EQ(link.requests, kDriveReads + QStringList({"W201=2", "R201x1"}));
 }
