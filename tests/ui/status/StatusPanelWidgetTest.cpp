@@ -24,8 +24,6 @@ struct PanelTest : ::testing::Test {
     StatusPanelWidget panel;
 };
 
-// Following the drive and keeping the user's pick until it is written are the status
-// monitor's in AlarmWindowTest.
 TEST_F(PanelTest, AlarmButtonSelectorsRequestGroupAndPowerLayout) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);
@@ -51,6 +49,23 @@ TEST_F(PanelTest, AlarmButtonSelectorsRequestGroupAndPowerLayout) {
                            panel.PDive->isHidden(), panel.GAlarmList->isHidden()}),
               (std::vector{false, true, true, false}));
     EXPECT_FALSE(panel.RequestButtonsEnabled());
+}
+
+// The selectors follow the drive, show nothing for a value out of their list, and keep the
+// user's pick until it is written (the write is AlarmWindowTest's).
+TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
+    panel.ApplyLayout(Layout(true, DeviceKind::Std));
+    StatusView view;
+    view.SelectorValue = {2, 40};
+    panel.SetViewSource([&] { return view; });
+    panel.StatusRefresh();
+    EXPECT_EQ(std::pair(panel.COut[0]->currentIndex(), panel.COut[1]->currentIndex()),
+              std::pair(2, -1));
+    panel.COut[0]->setCurrentIndex(7); // "V_bus"
+    emit panel.COut[0]->activated(7);
+    EXPECT_TRUE(panel.SelectorChanged(0));
+    panel.StatusRefresh();
+    EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
 }
 
 // The second output shows only with its selector enabled, except on a Drive unit; off line

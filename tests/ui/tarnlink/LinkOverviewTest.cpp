@@ -105,5 +105,16 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     EXPECT_EQ(messages_.Texts().size(), 2); // nothing more
 }
 
+// Cancelled: no read; the line goes back to the Power unit in use and its status poll.
+TEST_F(LinkOverviewTest, CancelKeepsThePowerUnitInUse) {
+    SelectThroughOverview([](TFTarnSel& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+    });
+    EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
+    EXPECT_EQ(std::pair(window_->Driver().CurrentKind(), window_->Master().DeviceAddress),
+              std::pair(DeviceKind::Power, std::uint8_t{1}));
+    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+}
+
 } // namespace
 } // namespace kelm::test
