@@ -104,10 +104,8 @@ TEST_F(CompareWindowTest, DriveAgainstFileRowsFiltersAndColours) {
     EXPECT_EQ(Cell(0, 3), Cell(0, 2));
     EXPECT_EQ(w.Grid().item(0, 0)->background().color(), QColor(Qt::white));
     EXPECT_FALSE(w.Grid().item(0, 3)->font().bold());
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(w.Grid().item(1, c)->background().color(), QColor(255, 60, 60));
-        EXPECT_TRUE(w.Grid().item(1, c)->font().bold());
-    }
+    EXPECT_EQ(w.Grid().item(1, 3)->background().color(), QColor(255, 60, 60));
+    EXPECT_TRUE(w.Grid().item(1, 3)->font().bold());
 
     // The filters are ComparisonTest's; the row missing from the file is not equal.
     w.ClickFilter(QStringLiteral("BNoteq"));
