@@ -86,8 +86,8 @@ TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
 TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     link.kind = DeviceKind::Orca230;
     host.scopeOpen = true;
-    link.scope.FindByAddress(50000)->Value = 1;
-    link.scope.FindByAddress(50000)->DriveValue = 1;
+    ParamEntry& command = *link.scope.FindByAddress(50000);
+    command.Value = command.DriveValue = 1;
     for (int i = 1; i < StatusPoller::MaxSkippedCycles; ++i) {
         link.tick = 10000;
         poller.Poll();
@@ -101,13 +101,13 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     // A finished capture runs the scope's handler instead of the status part.
     link.requests.clear();
     host.events.clear();
-    link.scope.FindByAddress(50000)->DriveValue = 2;
+    command.DriveValue = 2;
     poller.Poll();
     EXPECT_EQ(host.events, (QStringList{"scope step", "capture complete"}));
     EXPECT_TRUE(link.requests.isEmpty());
     // Armed without the scope window, the shortened pause never wraps the tick mark to zero.
     host.scopeOpen = false;
-    link.scope.FindByAddress(50000)->DriveValue = 1;
+    command.DriveValue = 1;
     link.tick = 300;
     poller.Poll();
     EXPECT_NE(link.tick, 0u);
