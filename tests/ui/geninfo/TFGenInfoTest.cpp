@@ -69,7 +69,7 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
 TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
     Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}});
     Click("CEmergency");
-    Choose("CCan", 3);
+    QTest::keyClicks(Find<TPNumEdit>("EAddress"), QStringLiteral("12"));
     ASSERT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
     // The window system shows the dialog again (restored after being minimized): not a
     // new showing, so the controls are not reloaded.
@@ -79,7 +79,7 @@ TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
     static_cast<QObject*>(dialog.get())->event(&shown);
     EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
     EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CEmergency")));
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QComboBox>("CCan")));
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
     // A new showing loads the table again.
     dialog->hide();
     dialog->show();

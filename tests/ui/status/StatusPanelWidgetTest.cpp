@@ -1,7 +1,6 @@
-#include "FakeStatusLink.h"
-
-#include "ui/shell/CommandRules.h"
 #include "ui/status/StatusPanelWidget.h"
+#include "core/drive/status/StatusView.h"
+#include "ui/shell/CommandRules.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,17 +23,14 @@ struct PanelTest : ::testing::Test {
     StatusPanelWidget panel;
 };
 
-TEST_F(PanelTest, AlarmButtonSelectorsRequestGroupAndPowerLayout) {
+TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
-    ASSERT_EQ(panel.COut[0]->count(), 11);
-    EXPECT_EQ(panel.COut[0]->itemText(10), "10");
-    EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
     panel.ShowAlarmState(false);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
-    // The request buttons form a group.
+    // The request buttons form a group; the writes are AlarmWindowTest's.
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
@@ -55,6 +51,9 @@ TEST_F(PanelTest, AlarmButtonSelectorsRequestGroupAndPowerLayout) {
 // user's pick until it is written (the write is AlarmWindowTest's).
 TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
+    ASSERT_EQ(panel.COut[0]->count(), 11);
+    EXPECT_EQ(panel.COut[0]->itemText(10), "10");
+    EXPECT_EQ(panel.COut[1]->itemText(0), "Iq");
     StatusView view;
     view.SelectorValue = {2, 40};
     panel.SetViewSource([&] { return view; });
