@@ -66,15 +66,13 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join("|").toStdString();
     EXPECT_EQ(portOpens_, 1);
 
-    // The status bar shows "001": the dialog comes preset with it; the port stays open.
+    // Again: the dialog comes preset with the status bar's "001"; the port stays open.
     SelectWith([](QDialog& d) {
         auto& dialog = static_cast<TFSelectDriver&>(d);
         EXPECT_EQ(dialog.EId->text(), "1");
         dialog.BStdOk->click();
     });
     EXPECT_EQ(portOpens_, 1);
-    EXPECT_TRUE(Driver().Online());
-
     // A Tarn kind in use: Standard closes the port and opens it again in plain mode.
     Driver().WaitIdle();
     Driver().SelectDeviceKind(DeviceKind::Power, false);
@@ -86,12 +84,17 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     EXPECT_TRUE(Driver().Online());
 }
 
-TEST_F(SelectDriveTest, CancelAndEmptyNumberChangeNothingNumberZeroStaysOffLine) {
+TEST_F(SelectDriveTest, CancelChangesNothingAFailedOpenSaysWhyNumberZeroStaysOffLine) {
     Start(); // cancelled
     SelectWith(EnterNumber(""));
     EXPECT_EQ(dialogs_->Executed()[1].Result, TFSelectDriver::Cancel);
     EXPECT_FALSE(Master().IsPortOpen());
     EXPECT_EQ(portOpens_, 0);
+    channel_->SetOpenFails(true);
+    SelectWith(EnterNumber("1"));
+    EXPECT_EQ(messages_.Texts(), QStringList{"The port could not be opened:\rCOM1 (/dev/ttyS0): "
+                                             "the port cannot be opened"});
+    channel_->SetOpenFails(false);
     SelectWith(EnterNumber("0"));
     EXPECT_TRUE(Master().IsPortOpen());
     EXPECT_FALSE(Driver().Online());
@@ -134,15 +137,6 @@ TEST_F(SelectDriveTest, EscapeKeepsTheConnectionOffLineChoosesTheKind) {
     EXPECT_EQ(window_->DeviceDialogExtension(), "tnd"); // the file dialogs follow the kind
 }
 
-TEST_F(SelectDriveTest, APortThatCannotBeOpenedSaysWhyOnce) {
-    Start();
-    channel_->SetOpenFails(true);
-    SelectWith(EnterNumber("1"));
-    EXPECT_EQ(messages_.Texts(), QStringList{"The port could not be opened:\rCOM1 (/dev/ttyS0): "
-                                             "the port cannot be opened"});
-    EXPECT_EQ(LineState(), "Off Line");
-}
-
 TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
     ports = {DiscoveredPort{4, 1}, DiscoveredPort{7, 1}};
     Start(sim::SimKind::Orca);
@@ -172,8 +166,9 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
     EXPECT_EQ(window_->LinkSelectPort(), 0);
 }
 
-// A read closed early by the user, or cut by a drive falling silent, leaves the tool off line.
-TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
+// A read closed early by the user leaves the tool off line. (A drive falling silent during
+// the read is TransferTest's.)
+TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
     Start();
     engine->LineFaults().delayMs = 30; // a slow drive: the read takes a while
     int positionAtClose = -1;
@@ -185,54 +180,10 @@ TEST_F(SelectDriveTest, ClosingTheProgressOrASilentDriveLeavesTheToolOffLine) {
     });
     EXPECT_GT(positionAtClose, 0);
     EXPECT_LT(positionAtClose, Driver().ActiveTable().Count());
-    EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(messages_.Texts().isEmpty());
-
-    // Silent during the read: off line with the port closed and one message.
-    engine->LineFaults().delayMs = 0;
-    SelectWith(EnterNumber("1"), [this](QDialog& d) {
-        {
-            const auto lock = engine->Lock();
-            engine->FindDevice(1)->SetSilent(true);
-        }
-        EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
-    });
-    EXPECT_TRUE(WaitWorkerIdle());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_FALSE(Master().IsPortOpen());
-    EXPECT_EQ(messages_.Texts(), QStringList{"Device not Respondig"});
     EXPECT_EQ(LineState(), "Off Line");
-}
-
-TEST_F(SelectDriveTest, EveryTransferModeRunsToItsEndOnTheDrive) {
-    Start();
-    SelectWith(EnterNumber("1"));
-    ASSERT_TRUE(Driver().Online());
-    const std::pair<char, const char*> labels[] = {
-        {'P', "Reading Profiles Data from device Nr. 1"},
-        {'O', "Reading Oscilloscope Data from device Nr. 1"},
-        {'p', "Writing Profiles Data to device Nr. 1"}};
-    for (const auto& [mode, expected] : labels) {
-        SCOPED_TRACE(mode);
-        int maximum = -1;
-        int position = -2;
-        QString label;
-        dialogs_->OnNextDialog([&](QDialog& d) {
-            auto& progress = static_cast<TFConnectD&>(d);
-            label = progress.LText->text();
-            EXPECT_TRUE(ScriptedDialogs::WaitClosed(d, 30000));
-            maximum = progress.Maximum();
-            position = progress.Position();
-            EXPECT_TRUE(progress.EndReached());
-        });
-        TFConnectD::RunTransfer(*window_, mode);
-        EXPECT_EQ(label, expected);
-        EXPECT_EQ(position, maximum);
-        EXPECT_GT(maximum, 0);
-        EXPECT_TRUE(Driver().Online());
-    }
 }
 
 // The dialogs on their own, over the window's drive model.
@@ -267,8 +218,14 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     tooBig.BStdOk->click();
     EXPECT_EQ(tooBig.result(), TFSelectDriver::Cancel);
 
-    EXPECT_EQ(TransferModeOf('W').Label, "Writing to device Nr. ");
-    EXPECT_TRUE(TransferModeOf('W').Write);
+    // The progress caption per transfer mode; the drive's number follows it.
+    const std::pair<char, const char*> labels[] = {
+        {'W', "Writing to device Nr. "},
+        {'P', "Reading Profiles Data from device Nr. "},
+        {'O', "Reading Oscilloscope Data from device Nr. "},
+        {'p', "Writing Profiles Data to device Nr. "}};
+    for (const auto& [mode, label] : labels)
+        EXPECT_EQ(TransferModeOf(mode).Label, label) << mode;
     EXPECT_FALSE(TransferModeOf('X').Valid);
     Driver().SetOnline(true);
     TFConnectD* scanning = TFConnectD::ShowScanning(Driver(), window_.get());

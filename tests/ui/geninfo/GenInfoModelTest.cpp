@@ -23,7 +23,8 @@ ParamTable Table(const Registers& registers) {
     return table;
 }
 
-// The model names themselves are checked with the drive identity.
+// The model names and which models have a regen resistor are checked with the drive
+// identity.
 TEST(GenInfoModel, IdentificationTextsPerKind) {
     struct Case {
         DeviceKind kind;
@@ -35,7 +36,6 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
     const Case cases[] = {
         {DeviceKind::Std, {{0, 0x0401}, {1, 0x1203}}, " MZ400T ", "  1.5", " 12.3"},
         {DeviceKind::Std, {{0, 0x0103}, {1, 0x0203}}, " ZEPHON ", "  3.5", " 2.3"},
-        {DeviceKind::Std, {{0, 0x0203}}, " QBX-Net ", "  3.0", nullptr},
         {DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0120}}, "Tarn Drive 600", " 2.5", " 0120"},
         {DeviceKind::Drive, {{0, 0x0503}}, "Unknow", " 0.0", nullptr},
         {DeviceKind::Drive, {{0, 0x0403}}, "  ERROR", "  Tarn Type?", nullptr},
@@ -49,8 +49,6 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
         EXPECT_EQ(t.Size, c.size ? QString::fromLatin1(c.size) : t.Size);
         EXPECT_EQ(t.Firmware, c.firmware ? QString::fromLatin1(c.firmware) : t.Firmware);
     }
-    EXPECT_FALSE(GenInfoRegenEnabled(DeviceKind::Std, Table({{0, 0x0203}})));
-    EXPECT_TRUE(GenInfoRegenEnabled(DeviceKind::Std, Table({{0, 0x0401}})));
 }
 
 TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {

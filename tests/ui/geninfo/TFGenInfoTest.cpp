@@ -36,25 +36,16 @@ protected:
 // The texts, choices and stored bits per kind come from the model (GenInfoModelTest), every
 // kind's Apply is PolledValuesAreNeverWrittenBack's and every kind's layout the fit check's;
 // here, that the dialog shows and writes them.
-TEST_F(GenInfoTest, StdVariantShowsIdentificationAndAnUnlistedCanRate) {
-    Open(DeviceKind::Std, {{0, 0x0401}, {1, 0x0307}});
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
-    EXPECT_EQ(Find<QLabel>("PModel")->text(), QStringLiteral(" MZ400T "));
-    EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
-    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
+TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting) {
     Open(DeviceKind::Std, {{0, 0x0203}});
     EXPECT_FALSE(Find<QGroupBox>("GRegen")->isEnabled());
-    // An unlisted CAN rate shows the first item; Apply writes it.
-    Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}});
+    // An unlisted CAN rate (300) shows the first item, which Apply writes.
+    Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}, {70, 0x0040}, {103, 0}, {2, 5}});
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
+    EXPECT_EQ(Find<QLabel>("PModel")->text(), QStringLiteral(" ZEPHON "));
+    EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
     EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
-    EXPECT_TRUE(drive->Writes().empty());
-    Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{4, 50}}));
-    EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
-}
-
-TEST_F(GenInfoTest, ApplyWritesOneRegisterPerChangedSetting) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {4, 500}, {70, 0x0040}, {103, 0}, {2, 5}});
     Click("CI2t");
     EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
     Click("CEmergency");
@@ -65,18 +56,20 @@ TEST_F(GenInfoTest, ApplyWritesOneRegisterPerChangedSetting) {
     EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
     EXPECT_TRUE(drive->Writes().empty());
     Click("BApply");
-    // Address, relay bits and regen, in table order; the CAN rate is unchanged.
+    // Address, CAN rate, relay bits and regen, in table order.
     EXPECT_EQ(drive->WrittenPairs(),
-              (std::vector<std::pair<int, int>>{{2, 1}, {70, 0x0940}, {103, 400}}));
+              (std::vector<std::pair<int, int>>{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
     EXPECT_FALSE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
     EXPECT_FALSE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
     Click("BApply");
-    EXPECT_EQ(drive->Writes().size(), 3u);
+    EXPECT_EQ(drive->Writes().size(), 4u);
 }
 
-TEST_F(GenInfoTest, RestoringKeepsTheEditsAndCancelWritesNothingAndRestoresTheControls) {
-    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}, {2, 9}});
+TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {70, 0}});
     Click("CEmergency");
+    QTest::keyClicks(Find<TPNumEdit>("EAddress"), QStringLiteral("12"));
     ASSERT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
     // The window system shows the dialog again (restored after being minimized): not a
     // new showing, so the controls are not reloaded.
@@ -86,33 +79,24 @@ TEST_F(GenInfoTest, RestoringKeepsTheEditsAndCancelWritesNothingAndRestoresTheCo
     static_cast<QObject*>(dialog.get())->event(&shown);
     EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
     EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CEmergency")));
+    EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
     // A new showing loads the table again.
     dialog->hide();
     dialog->show();
     EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
-
-    Click("CI2t");
-    Choose("CCan", 3);
-    QTest::keyClicks(Find<TPNumEdit>("EAddress"), QStringLiteral("12"));
-    Click("BCancel");
-    EXPECT_TRUE(drive->Writes().empty());
-    EXPECT_EQ(drive->Table().FindByAddress(70)->Value, 0);
-    EXPECT_EQ(drive->Table().FindByAddress(2)->Value, 9);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(Find<QCheckBox>("CI2t")->isChecked());
-    EXPECT_FALSE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
-    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("500 Kbps"));
-    EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("9"));
 }
 
-// After a minute of polling, Cancel sends nothing and Apply only the edit, on every kind.
+// After a minute of polling, Cancel drops an edit and sends nothing, and Apply sends only the
+// edit, on every kind.
 TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
     for (const DeviceKind kind :
          {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
         const int address = kind == DeviceKind::Power ? 7 : kind == DeviceKind::Drive ? 6 : 2;
         Open(kind, {{address, 9}});
         drive->PollMinute();
+        Click("BDefault");
         Click("BCancel");
+        EXPECT_FALSE(dialog->isVisible());
         drive->Driver().WriteChangedParams();
         EXPECT_TRUE(drive->Writes().empty()) << KindIndex(kind);
         dialog->show();

@@ -17,15 +17,39 @@ public:
     DeviceKind CurrentKind() const override { return kind; }
     ParamTable& ActiveTable() override { return table; }
     ParamTable& ScopeSettingsTable() override { return scope; }
-    bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool reportFailure,
-                  std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget) override;
-    bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
-                  std::uint32_t timeoutMs, std::uint16_t* echoTarget) override;
+    bool ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool, std::uint32_t,
+                  std::uint8_t count, std::uint16_t* copyTarget) override {
+        if (!online)
+            return false;
+        requests << QStringLiteral("R%1x%2").arg(address).arg(count);
+        if (failAt >= address && failAt < address + count)
+            return online = false;
+        for (int i = 0; i < count; ++i) {
+            buffer[i] = registers[static_cast<std::uint16_t>(address + i)];
+            if (copyTarget)
+                copyTarget[i] = buffer[i];
+        }
+        return true;
+    }
+    bool WriteReg(std::uint16_t address, std::uint16_t value, bool, std::uint32_t,
+                  std::uint16_t* echoTarget) override {
+        if (!online)
+            return false;
+        requests << QStringLiteral("W%1=%2").arg(address).arg(value);
+        if (failAt == address)
+            return online = false;
+        registers[address] = value;
+        if (echoTarget)
+            *echoTarget = value;
+        return true;
+    }
     std::uint32_t TickMark() const override { return tick; }
     void SetTickMark(std::uint32_t t) override { tick = t; }
 
     // Table with one entry per address in [first, last].
-    static ParamTable MakeTable(std::uint16_t first, std::uint16_t last);
+    static ParamTable MakeTable(std::uint16_t first, std::uint16_t last) {
+        return ParamTable::MakeSynthetic(QStringLiteral("R"), first, last);
+    }
 
     DeviceKind kind = DeviceKind::Std;
     bool online = true;

@@ -1,7 +1,6 @@
-#include "FakeStatusLink.h"
-
-#include "ui/shell/CommandRules.h"
 #include "ui/status/StatusPanelWidget.h"
+#include "core/drive/status/StatusView.h"
+#include "ui/shell/CommandRules.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -31,7 +30,7 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     EXPECT_EQ(panel.BAllarm->text(), "&Present");
     panel.ShowAlarmState(false);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");
-    // The request buttons form a group; the writes are StatusMonitorTest's.
+    // The request buttons form a group; the writes are AlarmWindowTest's.
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
@@ -48,8 +47,8 @@ TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     EXPECT_FALSE(panel.RequestButtonsEnabled());
 }
 
-// The selectors follow the drive, show nothing for a value out of their list, and keep
-// the user's pick until it is written (the write is StatusMonitorTest's).
+// The selectors follow the drive, show nothing for a value out of their list, and keep the
+// user's pick until it is written (the write is AlarmWindowTest's).
 TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
     ASSERT_EQ(panel.COut[0]->count(), 11);
@@ -59,8 +58,8 @@ TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     view.SelectorValue = {2, 40};
     panel.SetViewSource([&] { return view; });
     panel.StatusRefresh();
-    EXPECT_EQ(panel.COut[0]->currentIndex(), 2);
-    EXPECT_EQ(panel.COut[1]->currentIndex(), -1);
+    EXPECT_EQ(std::pair(panel.COut[0]->currentIndex(), panel.COut[1]->currentIndex()),
+              std::pair(2, -1));
     panel.COut[0]->setCurrentIndex(7); // "V_bus"
     emit panel.COut[0]->activated(7);
     EXPECT_TRUE(panel.SelectorChanged(0));
@@ -68,50 +67,30 @@ TEST_F(PanelTest, SelectorsFollowDriveUntilUserPicks) {
     EXPECT_EQ(panel.COut[0]->currentIndex(), 7);
 }
 
-TEST_F(PanelTest, SecondOutputShownOnlyWhenItsSelectorIsEnabledExceptForDrive) {
+// The second output shows only with its selector enabled, except on a Drive unit; off line
+// clears everything.
+TEST_F(PanelTest, ShowsTheViewAndGoingOffLineClearsEverything) {
+    StatusPanelLayout layout = Layout(true, DeviceKind::Std);
+    layout.Selector2Enabled = false; // family 3
+    panel.ApplyLayout(layout);
     StatusView view;
+    view.Speed = "00042";
     view.OutputValue = {"00001", "00002"};
-    StatusPanelLayout family3 = Layout(true, DeviceKind::Std);
-    family3.Selector2Enabled = false; // family 3
-    panel.ApplyLayout(family3);
+    view.DriveEnabled = true;
     panel.ShowStatus(view);
-    EXPECT_EQ(panel.LOutValue[0]->text(), "00001");
-    EXPECT_TRUE(panel.LOutValue[1]->text().isEmpty());
-    StatusPanelLayout drive = Layout(true, DeviceKind::Drive);
-    drive.Selector2Enabled = false;
-    panel.ApplyLayout(drive);
+    EXPECT_EQ(panel.LOutValue[0]->text() + "|" + panel.LOutValue[1]->text(), "00001|");
+    EXPECT_FALSE(panel.SDriveState->isHidden());
+    layout = Layout(true, DeviceKind::Drive);
+    layout.Selector2Enabled = false;
+    panel.ApplyLayout(layout);
     view.Kind = DeviceKind::Drive;
     panel.ShowStatus(view);
     EXPECT_EQ(panel.LOutValue[1]->text(), "00002");
-}
 
-TEST_F(PanelTest, StateMarkerStandsBesideTheButtonOfTheDriveState) {
-    panel.ApplyLayout(Layout(true, DeviceKind::Std));
-    panel.resize(260, 700);
-    panel.show();
-    StatusView view;
-    view.DriveEnabled = true;
-    panel.ShowStatus(view);
-    EXPECT_TRUE(panel.MarkerBesideEnable());
-    EXPECT_FALSE(panel.SDriveState->isHidden());
-    EXPECT_LT(panel.SDriveState->geometry().right(), panel.BDEn->geometry().left());
-    view.DriveEnabled = false;
-    panel.ShowStatus(view);
-    EXPECT_FALSE(panel.MarkerBesideEnable());
-    EXPECT_GT(panel.SDriveState->y(), panel.BDEn->geometry().bottom());
-}
-
-TEST_F(PanelTest, GoingOffLineClearsEverything) {
-    panel.ApplyLayout(Layout(true, DeviceKind::Orca230));
-    StatusView view =
-        BuildStatusView(FakeStatusLink::MakeTable(0, 260), DeviceKind::Orca230, QLocale::c());
-    view.Lcd1 = "HELLO";
-    panel.ShowStatus(view);
     panel.PressEnable();
     emit panel.COut[0]->activated(1);
-    EXPECT_EQ(panel.LSpeed->text(), "00000");
-    panel.ApplyLayout(Layout(false, DeviceKind::Orca230));
-    EXPECT_EQ(panel.LSpeed->text() + panel.LLcd[0]->text(), "");
+    panel.ApplyLayout(Layout(false, DeviceKind::Drive));
+    EXPECT_EQ(panel.LSpeed->text() + panel.LOutValue[1]->text(), "");
     EXPECT_EQ(panel.COut[0]->currentIndex(), -1);
     // Nothing pending, nothing to press, no state marker.
     EXPECT_EQ((std::vector{panel.SelectorChanged(0), panel.COut[0]->isEnabled(),

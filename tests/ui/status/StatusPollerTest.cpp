@@ -30,10 +30,6 @@ struct PollFixture : ::testing::Test {
         const ParamEntry* e = link.table.FindByAddress(static_cast<std::uint16_t>(address));
         return {e->DriveValue, e->Value};
     }
-    void SetRegister(std::uint16_t address, std::uint16_t value) { // at the drive and in the table
-        link.registers[address] = value;
-        link.table.FindByAddress(address)->Value = static_cast<std::int16_t>(value);
-    }
 
     FakeStatusLink link;
     FakePollHost host;
@@ -52,7 +48,8 @@ TEST_F(PollFixture, StdReadsEveryRegisterInOrderAndRefreshes) {
               (std::vector<Pair>{{-5, -5}, {1, 1}, {2, 2}}));
 }
 
-// The next poll writes nothing: the selectors follow the drive again.
+// The next poll writes nothing: the selectors follow the drive again. (After a failed write
+// the link is off line, and going off line clears the panel's marks and buttons.)
 TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
     host.changed[0] = host.changed[1] = host.down[0] = true;
     host.index[0] = 7; // "V_bus"
@@ -63,42 +60,14 @@ TEST_F(PollFixture, StdWritesChangedSelectorsAndRequestsFirst) {
     EXPECT_EQ(Marks(), "00 00 10");
 }
 
-TEST_F(PollFixture, FailedSelectorWriteKeepsMarkAndGoesOffLine) {
-    host.changed[0] = true;
-    host.index[0] = 2;
-    link.failAt = 66;
-    poller.Poll();
-    EXPECT_EQ(Marks(), "10 00 00");
-    EXPECT_EQ(link.requests, QStringList{"W66=2"});
-    EXPECT_TRUE(host.events.isEmpty()); // no refresh off line
-}
-
-TEST_F(PollFixture, FailedEnableWriteLeavesButtonDownWithTagCleared) {
-    host.down[1] = true;
-    link.failAt = 74;
-    poller.Poll();
-    EXPECT_EQ(Marks(), "00 01 00");
-    EXPECT_EQ(link.requests, QStringList{"W74=1"});
-}
-
 // A non-zero force request in 73 is written and read back after the digital refresh.
 TEST_F(PollFixture, RequestsGoToDigitalPageSwitchWhenItIsOpen) {
     host.digitalOpen = host.down[0] = host.down[1] = true;
-    SetRegister(73, 4);
+    link.table.FindByAddress(73)->Value = 4;
     poller.Poll();
     EXPECT_EQ(Marks(), "00 00 00");
     EXPECT_EQ(host.events, (QStringList{"switch on", "switch off", "refresh", "digital"}));
     EXPECT_EQ(link.requests, StdReads() + QStringList({"W73=4", "R73x1"}));
-}
-
-TEST_F(PollFixture, FailedPositionReadShowsZeroAndStopsTheCycle) {
-    link.table.FindByAddress(134)->DriveValue = 9;
-    link.failAt = 134;
-    poller.Poll();
-    EXPECT_EQ(Entry(134).first, 0);
-    EXPECT_EQ(Entry(135).second, 0);
-    EXPECT_EQ(link.requests, StdReads().mid(0, 5));
-    EXPECT_TRUE(host.events.isEmpty());
 }
 
 TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
@@ -117,8 +86,8 @@ TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
 TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     link.kind = DeviceKind::Orca230;
     host.scopeOpen = true;
-    link.scope.FindByAddress(50000)->Value = 1;
-    link.scope.FindByAddress(50000)->DriveValue = 1;
+    ParamEntry& command = *link.scope.FindByAddress(50000);
+    command.Value = command.DriveValue = 1;
     for (int i = 1; i < StatusPoller::MaxSkippedCycles; ++i) {
         link.tick = 10000;
         poller.Poll();
@@ -132,13 +101,13 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     // A finished capture runs the scope's handler instead of the status part.
     link.requests.clear();
     host.events.clear();
-    link.scope.FindByAddress(50000)->DriveValue = 2;
+    command.DriveValue = 2;
     poller.Poll();
     EXPECT_EQ(host.events, (QStringList{"scope step", "capture complete"}));
     EXPECT_TRUE(link.requests.isEmpty());
     // Armed without the scope window, the shortened pause never wraps the tick mark to zero.
     host.scopeOpen = false;
-    link.scope.FindByAddress(50000)->DriveValue = 1;
+    command.DriveValue = 1;
     link.tick = 300;
     poller.Poll();
     EXPECT_NE(link.tick, 0u);
@@ -147,6 +116,7 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
 
 const QStringList kDriveReads{"R116x5", "R184x4", "R193x5", "R207x6", "R198x2", "R28x1", "R34x1"};
 
+// A Drive unit has its own selector and request registers, also for the digital page.
 TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     link.kind = DeviceKind::Drive;
     host.changed[1] = host.down[0] = true;
@@ -155,12 +125,9 @@ TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     poller.Poll();
     EXPECT_EQ(link.requests, QStringList({"W210=200", "W200=1"}) + kDriveReads);
     EXPECT_EQ(Entry(185).first, 0); // not taken
-}
-
-TEST_F(PollFixture, DriveDigitalPageUsesRequestRegisters200And201) {
-    link.kind = DeviceKind::Drive;
+    link.requests.clear();
     host.digitalOpen = true;
-    SetRegister(201, 2);
+    link.table.FindByAddress(201)->Value = 2;
     poller.Poll();
     EXPECT_EQ(link.requests, kDriveReads + QStringList({"W201=2", "R201x1"}));
 }
@@ -196,23 +163,18 @@ TEST(StatusPoller, RequestsAndEventsPerKindAndFailure) {
         QStringList events;
     };
     const QStringList none;
+    const QStringList pages{"scope step", "refresh", "digital", "analog"};
     const Row rows[] = {
-        {"std pages in order",
-         DeviceKind::Std,
-         true,
-         0xFFFF,
-         true,
-         std::nullopt,
-         {"scope step", "refresh", "digital", "analog"}},
+        {"std pages in order", DeviceKind::Std, true, 0xFFFF, true, std::nullopt, pages},
         // The failed block takes the link off line; the later blocks are refused by the link
         // itself, so only the attempt up to the failure reaches the line.
         {"orca tries every block", DeviceKind::Orca230, true, 60, false,
          QStringList{"R51x9", "R60x8"}, none},
+        {"std position read fails", DeviceKind::Std, true, 134, false, StdReads().mid(0, 5), none},
         {"power temperature fails", DeviceKind::Power, true, 98, false, std::nullopt, {"refresh"}},
         {"power block fails", DeviceKind::Power, true, 80, false, std::nullopt, none},
         {"std off line", DeviceKind::Std, false, 0xFFFF, false, none, none},
         {"orca off line", DeviceKind::Orca230, false, 0xFFFF, false, none, none},
-        {"drive off line", DeviceKind::Drive, false, 0xFFFF, false, none, none},
         {"power off line", DeviceKind::Power, false, 0xFFFF, false, none, none},
     };
     for (const Row& r : rows) {
