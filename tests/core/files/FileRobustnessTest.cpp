@@ -12,9 +12,13 @@
 
 #include <QDir>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelm;
 using namespace kelm::testing;
@@ -47,6 +51,34 @@ struct FileSizeLimit {
     void (*handler)(int);
     rlimit previous{};
     bool active = false;
+};
+
+// Makes a folder take no new files while its files stay writable: immutable for root (who
+// ignores permissions), read-only for anyone else. Restored on destruction.
+struct NoNewFiles {
+    explicit NoNewFiles(const QString& folder) : path(QFile::encodeName(folder)) {
+        if (geteuid() != 0)
+            active = readOnly = chmod(path.constData(), 0555) == 0;
+        else
+            active = Flags(FS_IOC_GETFLAGS, flags) &&
+                     Flags(FS_IOC_SETFLAGS, immutable = flags | FS_IMMUTABLE_FL);
+    }
+    ~NoNewFiles() {
+        if (readOnly)
+            chmod(path.constData(), 0755);
+        else if (active)
+            Flags(FS_IOC_SETFLAGS, flags);
+    }
+    bool Flags(unsigned long request, int& value) const {
+        const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY);
+        const bool ok = fd >= 0 && ioctl(fd, request, &value) == 0;
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    }
+    QByteArray path;
+    int flags = 0, immutable = 0;
+    bool readOnly = false, active = false;
 };
 
 ParamTable BigTable(int count) {
@@ -131,4 +163,29 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
     // No temporary file is left.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.dev", "p.bcp", "s.kls"}));
+}
+
+// Saving creates or truncates the chosen file: a folder where no temporary file can be
+// created beside it must not stop the save of a writable file.
+TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const QString device = Path("locked/a.dev"), scope = Path("locked/s.kls");
+    WriteBytes(device, "old");
+    WriteBytes(scope, "old");
+    ParamTable table = BigTable(2);
+    bool saved[3] = {};
+    {
+        NoNewFiles lock(Path("locked"));
+        if (!lock.active || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
+            GTEST_SKIP() << "cannot stop new files in a folder here";
+        saved[0] = SaveDeviceFile(table, DeviceKind::Std, device, FixedStamp());
+        saved[1] = WriteScopeFile(ScopeRecording{}, scope);
+        saved[2] = SaveDeviceFile(table, DeviceKind::Std, Path("locked/new.dev"));
+    }
+    EXPECT_TRUE(saved[0] && saved[1] && !saved[2]);
+    EXPECT_TRUE(ReadBytes(device).endsWith("Param1\t1\t1\r\n"));
+    EXPECT_TRUE(ReadBytes(scope).startsWith("Kelm Industries\r\nOscilloscope Data File\r\n"));
+    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("locked/new.dev")});
+    EXPECT_EQ(QDir(Path("locked")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.dev", "s.kls"}));
 }
