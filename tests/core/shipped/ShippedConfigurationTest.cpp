@@ -110,6 +110,17 @@ TEST(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
     }
 }
 
+// A missing line would show the alarm window's generic "N Alarm nr. N" instead of its cause.
+TEST(ShippedSet, EveryAlarmHasItsOwnText) {
+    for (DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+        const QStringList& texts = Set().AlarmTexts(kind);
+        ASSERT_EQ(texts.size(), 32) << DeviceKindText(kind).toStdString();
+        for (int n = 1; n <= 32; ++n)
+            EXPECT_NE(texts[n - 1], DefaultAlarmText(n)) << DeviceKindText(kind).toStdString();
+    }
+}
+
 TEST(ShippedSet, PowerDescribesTheLink) {
     // The drive units' addresses follow the base address on the bus.
     EXPECT_LE(Entry(DeviceKind::Power, 4).DefaultValue + Entry(DeviceKind::Power, 6).MaxValue, 255);
