@@ -90,6 +90,8 @@ TEST_F(IoPagesTest, AnalogOffsetsInMillivolts) {
     page->OffsetUpDown(0)->stepUp(); // raw + 1, applied 10 ms later
     EXPECT_TRUE(WaitFor([this] { return SimRegister(1, 29) == 101; }));
     EXPECT_EQ(page->OffsetField(0)->RdValore(), 308);
+    // Filled when the page opens, then by every status poll while it stays open.
+    page->InputValue(0)->clear();
     EXPECT_TRUE(WaitFor([page] { return !page->InputValue(0)->text().isEmpty(); }));
 }
 
