@@ -124,6 +124,7 @@ TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWith
     // The status monitor beside it shows the poll and carries the user's choices to the drive.
     auto& monitor = dynamic_cast<StatusMonitor&>(window_->Panel());
     StatusPanelWidget& panel = monitor.Panel();
+    EXPECT_TRUE(WaitFor([&] { return panel.BAllarm->text() == "&Present"; })); // alarm 3 above
     const ParamEntry* bus = window_->Driver().ActiveTable().FindByAddress(53);
     EXPECT_TRUE(WaitFor([&] {
         return !panel.LBus->text().isEmpty() &&

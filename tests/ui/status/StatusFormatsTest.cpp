@@ -76,6 +76,15 @@ TEST(StatusView, StdRowsComeFromDriveValues) {
     EXPECT_FALSE(v.Alarm);
 }
 
+// The alarm indication: either active-alarm word of the kind, and no other register.
+TEST(StatusView, AlarmFollowsTheKindsAlarmWords) {
+    EXPECT_TRUE(BuildStatusView(TableWith({{52, 1}}), DeviceKind::Std, C).Alarm);
+    EXPECT_FALSE(BuildStatusView(TableWith({{83, 1}}), DeviceKind::Std, C).Alarm);
+    EXPECT_TRUE(BuildStatusView(TableWith({{83, 1}}), DeviceKind::Power, C).Alarm);
+    EXPECT_TRUE(BuildStatusView(TableWith({{117, -1}}), DeviceKind::Drive, C).Alarm);
+    EXPECT_FALSE(BuildStatusView(TableWith({{51, 1}}), DeviceKind::Drive, C).Alarm);
+}
+
 TEST(StatusView, DriveAndOrcaAndPowerRows) {
     const StatusView d = BuildStatusView(
         TableWith({{194, 1500}, {196, -1}, {197, -1}, {198, 0}, {212, 4}, {210, 5}}),
