@@ -6,6 +6,7 @@
 #include "sim/engine/SimSetup.h"
 
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -28,9 +29,18 @@ public:
         ASSERT_TRUE(sim::LoadTablesFor(kind, binFolder, tables, error)) << error.toStdString();
         engine = sim::BuildEngine(options, tables, TickCount(), error);
         ASSERT_TRUE(engine) << error.toStdString();
-        engine->SetObserver([this](const sim::ExchangeRecord& record) {
-            const std::lock_guard lock(recordsMutex_);
-            records_.push_back(record);
+        Record();
+    }
+    // Records every exchange of `engine` (built by the caller or by BuildSim), and hands each
+    // to `also` as well.
+    void Record(std::function<void(const sim::ExchangeRecord&)> also = {}) {
+        engine->SetObserver([this, also = std::move(also)](const sim::ExchangeRecord& record) {
+            {
+                const std::lock_guard lock(recordsMutex_);
+                records_.push_back(record);
+            }
+            if (also)
+                also(record);
         });
     }
 

@@ -57,6 +57,7 @@ struct FileSizeLimit {
 // ignores permissions), read-only for anyone else. Restored on destruction.
 struct NoNewFiles {
     explicit NoNewFiles(const QString& folder) : path(QFile::encodeName(folder)) {
+        int immutable = 0;
         if (geteuid() != 0)
             active = readOnly = chmod(path.constData(), 0555) == 0;
         else
@@ -77,7 +78,7 @@ struct NoNewFiles {
         return ok;
     }
     QByteArray path;
-    int flags = 0, immutable = 0;
+    int flags = 0;
     bool readOnly = false, active = false;
 };
 

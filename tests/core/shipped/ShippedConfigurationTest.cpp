@@ -42,6 +42,15 @@ const KindRegisters kRegisters[] = {
 
 // The whole set, loaded once in the program's three steps, and every message meanwhile.
 struct Loaded {
+    Loaded() {
+        RecordingMessages recorder;
+        ok = set.LoadAtDriverStart(kInstallFolder, devices.path() + "/Devices/") &&
+             set.LoadAtMainWindowCreation(kInstallFolder) &&
+             set.LoadAtMainWindowShow(kInstallFolder);
+        messages = recorder.Texts();
+        terminates = recorder.TerminateCount();
+        ClearTerminateRequest();
+    }
     QTemporaryDir devices;
     ConfigurationSet set;
     bool ok = false;
@@ -49,18 +58,8 @@ struct Loaded {
     int terminates = 0;
 };
 const Loaded& Shipped() {
-    static Loaded* loaded = [] {
-        auto* l = new Loaded;
-        RecordingMessages recorder;
-        l->ok = l->set.LoadAtDriverStart(kInstallFolder, l->devices.path() + "/Devices/") &&
-                l->set.LoadAtMainWindowCreation(kInstallFolder) &&
-                l->set.LoadAtMainWindowShow(kInstallFolder);
-        l->messages = recorder.Texts();
-        l->terminates = recorder.TerminateCount();
-        ClearTerminateRequest();
-        return l;
-    }();
-    return *loaded;
+    static const Loaded loaded;
+    return loaded;
 }
 const ConfigurationSet& Set() {
     return Shipped().set;

@@ -45,7 +45,7 @@ public:
         ok_ = driver_->Initialize(install, devices_.path() + QStringLiteral("/")) &&
               driver_->Config().LoadAtMainWindowShow(install);
         engine->AddDevice(std::make_unique<sim::Device>(kind, 1, driver_->KindTable(kind)));
-        engine->SetObserver([this](const sim::ExchangeRecord& record) {
+        Record([this](const sim::ExchangeRecord& record) {
             if (record.function != 0x10 || !record.answered)
                 return;
             std::lock_guard<std::mutex> lock(mutex_);

@@ -46,15 +46,10 @@ public:
     std::uint32_t TickMark() const override { return tick; }
     void SetTickMark(std::uint32_t t) override { tick = t; }
 
-    // Table with one entry per address in [first, last].
-    static ParamTable MakeTable(std::uint16_t first, std::uint16_t last) {
-        return ParamTable::MakeSynthetic(QStringLiteral("R"), first, last);
-    }
-
     DeviceKind kind = DeviceKind::Std;
     bool online = true;
-    ParamTable table = MakeTable(0, 260);
-    ParamTable scope = MakeTable(50000, 50013);
+    ParamTable table = ParamTable::MakeSynthetic(QStringLiteral("R"), 0, 260);
+    ParamTable scope = ParamTable::MakeSynthetic(QStringLiteral("R"), 50000, 50013);
     std::map<std::uint16_t, std::uint16_t> registers;
     std::uint16_t failAt = 0xFFFF;
     QStringList requests;

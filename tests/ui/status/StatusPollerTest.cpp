@@ -144,7 +144,7 @@ TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
 }
 
 TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
-    link.table = FakeStatusLink::MakeTable(51, 51);
+    link.table = ParamTable::MakeSynthetic(QStringLiteral("R"), 51, 51);
     poller.Poll();
     EXPECT_EQ(link.requests, StdReads());
     EXPECT_EQ(host.events, QStringList{"refresh"});
