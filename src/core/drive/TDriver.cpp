@@ -70,9 +70,13 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
     return false;
 }
 
+UnitInUse TDriver::CurrentUnit() const {
+    return UnitInUse{master_.Port, master_.LinkMode, master_.DeviceAddress, currentKind_};
+}
+
 bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                        std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
-    if (!Online())
+    if (!Online() || !gate_.Admit(CurrentUnit(), address, value))
         return false;
     bool ok = false;
     {

@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/KindRegisters.h"
+#include "core/drive/WriteGate.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -70,13 +71,29 @@ public:
     KindRegisters Registers() const { return RegistersOf(currentKind_); }
 
     bool Online() const { return online_.load(); }
-    void SetOnline(bool online) { online_.store(online); }
+    // Going on or off line is a transition of the session: requests asked before it are void.
+    void SetOnline(bool online) {
+        if (online_.exchange(online) != online)
+            gate_.Advance();
+    }
     char ModeLetter() const;
 
     QString CurrentFileName; // device parameter file last opened or saved; empty at start
     std::vector<LinkPortRecord> LinkPorts; // rebuilt by the port discovery
 
     ModbusMaster& Master() { return master_; }
+
+    // --- the write gate -------------------------------------------------------------------
+    // Every write of WriteReg passes it (see WriteGate). The unit in use is the master's
+    // port, frame variant and address with the current kind.
+    WriteGate& Gate() { return gate_; }
+    UnitInUse CurrentUnit() const;
+    // A request of action asked now, on the unit in use.
+    WriteOrigin Ask(const QString& action) const { return gate_.Ask(action, CurrentUnit()); }
+    // False when origin was asked before a transition or on another unit.
+    bool StillCurrent(const WriteOrigin& origin) const {
+        return gate_.Current(origin, CurrentUnit());
+    }
     DriverHost& Host() { return host_; }
 
     // --- kind selection -----------------------------------------------------------------
@@ -189,6 +206,7 @@ private:
     ParamTable scopeSettingsTable_;
     DeviceKind currentKind_ = DeviceKind::Std;
     std::atomic<bool> online_{false};
+    WriteGate gate_;
     std::atomic<std::uint32_t> tickMark_{0};
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};

@@ -59,6 +59,8 @@ void TDriver::SelectDeviceKind(DeviceKind kind, bool storeFirst) {
     // Numbers outside 1..3 select Std.
     kind = DeviceKindFromNumber(static_cast<int>(kind));
     activeTable_.Clear();
+    if (currentKind_ != kind)
+        gate_.Advance();
     currentKind_ = kind;
     activeTable_.CopyFrom(config_->KindTable(kind));
     config_->SelectKindLists(kind);
