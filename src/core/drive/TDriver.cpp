@@ -76,7 +76,7 @@ UnitInUse TDriver::CurrentUnit() const {
 
 bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                        std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
-    if (!Online() || !gate_.Admit(CurrentUnit(), address, value))
+    if (!Online() || !Gate().Admit(CurrentUnit(), address, value))
         return false;
     bool ok = false;
     {

@@ -2,7 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/KindRegisters.h"
-#include "core/drive/WriteGate.h"
+#include "core/drive/Session.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -70,12 +70,15 @@ public:
     // Register addresses of the current kind's command, status and alarm registers.
     KindRegisters Registers() const { return RegistersOf(currentKind_); }
 
-    bool Online() const { return online_.load(); }
-    // Going on or off line is a transition of the session: requests asked before it are void.
+    bool Online() const { return session_.Online(); }
+    // The line answers (Connected) or not (LineLost); nothing happens when it stays as it is.
     void SetOnline(bool online) {
-        if (online_.exchange(online) != online)
-            gate_.Advance();
+        if (online != Online())
+            session_.On(online ? SessionEvent::Connected : SessionEvent::LineLost);
     }
+    // The connection's state and its transitions (see Session).
+    Session& Connection() { return session_; }
+    const Session& Connection() const { return session_; }
     char ModeLetter() const;
 
     QString CurrentFileName; // device parameter file last opened or saved; empty at start
@@ -86,13 +89,15 @@ public:
     // --- the write gate -------------------------------------------------------------------
     // Every write of WriteReg passes it (see WriteGate). The unit in use is the master's
     // port, frame variant and address with the current kind.
-    WriteGate& Gate() { return gate_; }
+    WriteGate& Gate() { return session_.Gate(); }
     UnitInUse CurrentUnit() const;
     // A request of action asked now, on the unit in use.
-    WriteOrigin Ask(const QString& action) const { return gate_.Ask(action, CurrentUnit()); }
+    WriteOrigin Ask(const QString& action) const {
+        return session_.Gate().Ask(action, CurrentUnit());
+    }
     // False when origin was asked before a transition or on another unit.
     bool StillCurrent(const WriteOrigin& origin) const {
-        return gate_.Current(origin, CurrentUnit());
+        return session_.Gate().Current(origin, CurrentUnit());
     }
     DriverHost& Host() { return host_; }
 
@@ -205,8 +210,7 @@ private:
     ParamTable profileTable_;
     ParamTable scopeSettingsTable_;
     DeviceKind currentKind_ = DeviceKind::Std;
-    std::atomic<bool> online_{false};
-    WriteGate gate_;
+    Session session_;
     std::atomic<std::uint32_t> tickMark_{0};
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};

@@ -60,7 +60,7 @@ void TDriver::SelectDeviceKind(DeviceKind kind, bool storeFirst) {
     kind = DeviceKindFromNumber(static_cast<int>(kind));
     activeTable_.Clear();
     if (currentKind_ != kind)
-        gate_.Advance();
+        Gate().Advance();
     currentKind_ = kind;
     activeTable_.CopyFrom(config_->KindTable(kind));
     config_->SelectKindLists(kind);

@@ -2,6 +2,7 @@
 
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/UnitSnapshot.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
@@ -53,8 +54,9 @@ void ConnectStandard(ShellHost& shell, int number) {
 }
 
 // Identifies the unit on a link port: the Power unit of a Tarn link, or a Tarn Orca 230.
-// false when the link overview was cancelled (nothing is read then).
-bool ConnectLink(ShellHost& shell, LinkPortRecord& record) {
+// false when the link overview was cancelled (nothing is read then); inUse is the unit the
+// program worked with before, marked in the overview.
+bool ConnectLink(ShellHost& shell, LinkPortRecord& record, const UnitSnapshot& inUse) {
     TDriver& driver = shell.Driver();
     ModbusMaster& master = shell.Master();
     if (driver.CurrentKind() != DeviceKind::Power) {
@@ -76,7 +78,10 @@ bool ConnectLink(ShellHost& shell, LinkPortRecord& record) {
         return true;
     }
     // Otherwise the link overview chooses the unit (Power or Drive).
-    return !master.IsPortOpen() || ShowLinkOverview(shell);
+    std::optional<UnitInUse> unit;
+    if (inUse.WasOnline())
+        unit = inUse.Unit();
+    return !master.IsPortOpen() || ShowLinkOverview(shell, 0, unit);
 }
 
 } // namespace
@@ -122,18 +127,24 @@ void SelectDrive(ShellHost& shell) {
     case TFSelectDriver::Standard:
         ConnectStandard(shell, dialog.DeviceNumber());
         break;
-    case TFSelectDriver::Link:
-        if (!ConnectLink(shell,
-                         driver.LinkPorts.at(static_cast<std::size_t>(dialog.LinkIndex())))) {
-            // Overview cancelled: no read; the status poll of the unit in use goes on.
+    case TFSelectDriver::Link: {
+        const UnitSnapshot inUse = UnitSnapshot::Take(driver);
+        if (!ConnectLink(shell, driver.LinkPorts.at(static_cast<std::size_t>(dialog.LinkIndex())),
+                         inUse)) {
+            // Overview cancelled: no read; the unit in use comes back with its table, layout
+            // and poll. Without one the program stays off line and polls nothing.
+            inUse.Restore(driver);
+            shell.ConfigureForDevice();
             driver.SetMode('I');
             return;
         }
         break;
+    }
     case TFSelectDriver::OffLine:
         if (dialog.OffLineKind() != driver.CurrentKind())
             driver.SelectDeviceKind(dialog.OffLineKind(), false);
         shell.Master().ClosePort();
+        driver.Connection().On(SessionEvent::KindChanged);
         break;
     default:
         break;

@@ -123,11 +123,14 @@ void TFConnectD::showEvent(QShowEvent* event) {
 void TFConnectD::StartTransfer() {
     QPointer<TFConnectD> self(this);
     TDriver* driver = &driver_;
+    driver_.Connection().On(SessionEvent::TransferStarted);
+    // A dialog closed before the end takes the program off line, visibly: the transfer stops
+    // after its block, and what was asked before is void.
     auto progress = [self, driver] {
         if (self)
             self->Advance();
-        else
-            driver->SetOnline(false);
+        else if (driver->Online())
+            driver->Connection().On(SessionEvent::TransferClosed);
     };
     const bool read = mode_ == 'R';
     auto fileCleared = fileCleared_;
@@ -137,10 +140,14 @@ void TFConnectD::StartTransfer() {
             if (fileCleared)
                 fileCleared();
         }
-        if (self)
-            self->TransferDone();
-        else
-            driver->SetOnline(false);
+        if (!self) {
+            if (driver->Online())
+                driver->Connection().On(SessionEvent::TransferClosed);
+            return;
+        }
+        if (driver->Online())
+            driver->Connection().On(read ? SessionEvent::TableRead : SessionEvent::TransferDone);
+        self->TransferDone();
     };
     if (setup_.Write)
         driver_.StartWrite(setup_.Table, progress, doneCallback);
@@ -167,17 +174,24 @@ void TFConnectD::Advance() {
 
 void TFConnectD::done(int result) {
     endTimer_.stop();
-    if (!endReached_)
-        driver_.SetOnline(false); // closed early: the transfer stops after its block
+    if (!endReached_ && driver_.Online())
+        driver_.Connection().On(SessionEvent::TransferClosed);
     QDialog::done(result);
 }
 
 void TFConnectD::RunTransfer(ShellHost& shell, char mode) {
     if (!TransferModeOf(mode).Transfer)
         return;
-    TFConnectD dialog(
-        shell.Driver(), mode, [&shell] { shell.ShowDeviceFileName(); }, shell.Window());
-    Dialogs().Exec(dialog);
+    TDriver& driver = shell.Driver();
+    const bool wasOnline = driver.Online();
+    {
+        TFConnectD dialog(
+            driver, mode, [&shell] { shell.ShowDeviceFileName(); }, shell.Window());
+        Dialogs().Exec(dialog);
+    }
+    // A transfer closed early or failed shows the program off line at once.
+    if (wasOnline && !driver.Online())
+        shell.ConfigureForDevice();
 }
 
 TFConnectD* TFConnectD::ShowScanning(TDriver& driver, QWidget* centreOn) {

@@ -17,6 +17,7 @@ StatusMonitor::StatusMonitor(ShellHost& shell, QWidget* parent)
         return BuildStatusView(driver.ActiveTable(), driver.CurrentKind(), QLocale());
     });
     panel_->SetRefreshAction([&shell] { shell.StatusRefresh(); });
+    panel_->SetOriginSource([&driver](const QString& action) { return driver.Ask(action); });
     QObject::connect(panel_, &StatusPanelWidget::AlarmButtonClicked, panel_, [this] {
         if (alarmAction_)
             alarmAction_();

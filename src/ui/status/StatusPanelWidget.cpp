@@ -101,8 +101,12 @@ QGroupBox* StatusPanelWidget::BuildAnalog(int selector) {
     layout->addWidget(COut[selector], 0, 0);
     layout->addWidget(LOutValue[selector], 0, 1);
     // Only a user's choice marks the list; the poll's own changes do not.
-    connect(COut[selector], &QComboBox::activated, this,
-            [this, selector] { selectorChanged_[selector] = true; });
+    connect(COut[selector], &QComboBox::activated, this, [this, selector] {
+        selectorChanged_[selector] = true;
+        if (origin_)
+            selectorOrigins_[static_cast<std::size_t>(selector)] =
+                origin_(QStringLiteral("Analog output %1 selector").arg(selector + 1));
+    });
     GAnalog[selector] = group;
     return group;
 }
@@ -283,6 +287,9 @@ QPushButton* StatusPanelWidget::RequestButton(DriveRequest request) const {
 // A two-button group: the pressed one stays down, the other comes up.
 void StatusPanelWidget::RequestClicked(DriveRequest request) {
     RequestButton(request)->setChecked(true);
+    if (origin_)
+        requestOrigins_[static_cast<std::size_t>(request)] = origin_(
+            request == DriveRequest::Enable ? QStringLiteral("Enable") : QStringLiteral("Disable"));
     RequestButton(request == DriveRequest::Enable ? DriveRequest::Disable : DriveRequest::Enable)
         ->setChecked(false);
 }

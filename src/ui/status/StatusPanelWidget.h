@@ -27,6 +27,8 @@ class StatusPanelWidget final : public QWidget, public StatusPollHost {
 public:
     using ViewSource = std::function<StatusView()>;
     using RefreshAction = std::function<void()>;
+    // Who asks, and when: the origin of a request made now (none set: asked at write time).
+    using OriginSource = std::function<WriteOrigin(const QString& action)>;
 
     explicit StatusPanelWidget(QWidget* parent = nullptr);
 
@@ -37,6 +39,7 @@ public:
     // What the poll's StatusRefresh runs (the main window's StatusRefresh); when not set,
     // the panel paints itself from the view source.
     void SetRefreshAction(RefreshAction action) { refresh_ = std::move(action); }
+    void SetOriginSource(OriginSource source) { origin_ = std::move(source); }
 
     // The main window's layout decisions for a kind and on-line state.
     void ApplyLayout(const StatusPanelLayout& layout);
@@ -61,6 +64,12 @@ public:
     bool SelectorChanged(int selector) const override { return selectorChanged_[selector]; }
     int SelectorIndex(int selector) const override;
     void ClearSelectorChanged(int selector) override { selectorChanged_[selector] = false; }
+    WriteOrigin SelectorOrigin(int selector) const override {
+        return selectorOrigins_[static_cast<std::size_t>(selector)];
+    }
+    WriteOrigin RequestOrigin(DriveRequest request) const override {
+        return requestOrigins_[static_cast<std::size_t>(request)];
+    }
     bool RequestPending(DriveRequest request) const override;
     void SetRequestWritten(DriveRequest request, bool written) override;
     void ReleaseRequest(DriveRequest request) override;
@@ -119,6 +128,9 @@ private:
     StatusPageHost* host_ = nullptr;
     ViewSource source_;
     RefreshAction refresh_;
+    OriginSource origin_;
+    std::array<WriteOrigin, 2> selectorOrigins_{};
+    std::array<WriteOrigin, 2> requestOrigins_{};
     std::array<bool, 2> selectorChanged_{false, false};
     std::array<bool, 2> requestWritten_{false, false};
     bool markerBesideEnable_ = false;

@@ -16,13 +16,16 @@
 
 namespace kelm {
 
-TFTarnSel::TFTarnSel(ShellHost& shell, QWidget* parent)
-    : QDialog(parent != nullptr ? parent : shell.Window()), shell_(shell) {
+TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* parent)
+    : QDialog(parent != nullptr ? parent : shell.Window()), shell_(shell),
+      inUse_(std::move(inUse)) {
     setObjectName(QStringLiteral("TFTarnSel"));
     setWindowTitle(QStringLiteral("Select Tarn Device"));
     // 1. Cancel unless a unit is chosen.
     setResult(QDialog::Rejected);
     TDriver& driver = shell.Driver();
+    // The scan addresses every unit: whatever was asked of the unit in use is void now.
+    driver.Connection().On(SessionEvent::OverviewOpened);
 
     // 2. The progress window: one step per unit, the Power unit included.
     const LinkLayout layout = LinkLayoutOf(driver.KindTable(DeviceKind::Power));
@@ -30,14 +33,14 @@ TFTarnSel::TFTarnSel(ShellHost& shell, QWidget* parent)
     progressMaximum_ = layout.DriveUnits + 1;
     progress->SetMaximum(progressMaximum_);
 
-    // 3. The link object; the address in use goes into the refresh button's tag.
+    // 3. The link object; the address at the start is the link's Power unit.
     scan_ = std::make_unique<LinkScan>(driver);
+    addressAtStart_ = shell.Master().DeviceAddress;
     auto* outer = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     outer->addLayout(row);
     refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
     refresh_->setObjectName(QStringLiteral("BRefresh"));
-    refresh_->setProperty("tag", shell.Master().DeviceAddress);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(refresh_);
@@ -92,14 +95,12 @@ TFTarnSel::~TFTarnSel() {
 }
 
 bool TFTarnSel::InUse(const LinkUnit& unit) const {
-    // The unit the program works with: the address in use, with the kind of that unit.
-    const DeviceKind kind = shell_.Driver().CurrentKind();
+    // The unit the program works with: on this link port, at this address, of this kind.
+    if (!inUse_ || !inUse_->Link || inUse_->Port != shell_.Master().GetPort())
+        return false;
+    const DeviceKind kind = inUse_->Kind;
     const bool linkKind = unit.IsPower ? kind == DeviceKind::Power : kind == DeviceKind::Drive;
-    return linkKind && unit.Address == RefreshTag();
-}
-
-int TFTarnSel::RefreshTag() const {
-    return refresh_->property("tag").toInt();
+    return linkKind && unit.Address == inUse_->Address;
 }
 
 void TFTarnSel::UpdateUnitPanel(int index) {
@@ -120,24 +121,24 @@ void TFTarnSel::SelectUnit(int index) {
     TDriver& driver = shell_.Driver();
     ModbusMaster& master = shell_.Master();
     driver.WaitIdle();
-    master.DeviceAddress = static_cast<std::uint8_t>(RefreshTag());
-    if (RefreshTag() != tag) {
-        master.DeviceAddress = static_cast<std::uint8_t>(tag);
-        const bool power = tag == scan_->Units().front().Address;
-        driver.SelectDeviceKind(power ? DeviceKind::Power : DeviceKind::Drive, false);
-    }
+    master.DeviceAddress = static_cast<std::uint8_t>(tag);
+    const bool power = tag == scan_->Units().front().Address;
+    const DeviceKind kind = power ? DeviceKind::Power : DeviceKind::Drive;
+    if (driver.CurrentKind() != kind)
+        driver.SelectDeviceKind(kind, false);
+    driver.Connection().On(SessionEvent::UnitChosen);
     accept();
 }
 
 void TFTarnSel::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (autoTimer_.property("tag").toInt() != 0)
+    if (autoSelect_ != 0)
         autoTimer_.start();
 }
 
 void TFTarnSel::AutoTimerFired() {
     autoTimer_.stop();
-    const int k = autoTimer_.property("tag").toInt();
+    const int k = autoSelect_;
     if (k >= 1 && k <= UnitCount())
         Panel(k - 1).SelectButton->click();
 }
@@ -147,18 +148,18 @@ void TFTarnSel::done(int result) {
         return;
     closing_ = true;
     autoTimer_.stop();
-    // A chosen unit has stopped the scan already; Cancel stops it here and gives the line
-    // back to the unit that was in use (the scan leaves the last polled unit addressed).
+    // A chosen unit has stopped the scan already; Cancel stops it here. The caller gives
+    // the line back to the unit that was in use (the scan leaves the last unit addressed).
     if (result != QDialog::Accepted) {
         shell_.Driver().WaitIdle();
-        shell_.Master().DeviceAddress = static_cast<std::uint8_t>(RefreshTag());
+        shell_.Driver().Connection().On(SessionEvent::OverviewCancelled);
     }
     scan_.reset();
     QDialog::done(result);
 }
 
-bool ShowLinkOverview(ShellHost& shell, int autoSelect) {
-    TFTarnSel dialog(shell);
+bool ShowLinkOverview(ShellHost& shell, int autoSelect, std::optional<UnitInUse> inUse) {
+    TFTarnSel dialog(shell, std::move(inUse));
     dialog.SetAutoSelect(autoSelect);
     return Dialogs().Exec(dialog) == QDialog::Accepted;
 }

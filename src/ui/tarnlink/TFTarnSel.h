@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/drive/WriteGate.h"
 #include "core/drive/linkscan/LinkScan.h"
 
 #include <QDialog>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPushButton;
@@ -26,15 +28,17 @@ public:
     static constexpr int AutoSelectDelayMs = 500;
 
     // Builds the units (with the "Scanning Tarn Link..." progress window) and starts the
-    // link scan. The dialog's result is preset to Cancel.
-    explicit TFTarnSel(ShellHost& shell, QWidget* parent = nullptr);
+    // link scan. The dialog's result is preset to Cancel. inUse: the unit the program works
+    // with (its panel is marked), none when no unit of this link is in use.
+    explicit TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse = std::nullopt,
+                       QWidget* parent = nullptr);
     ~TFTarnSel() override;
 
     int UnitCount() const { return static_cast<int>(panels_.size()); }
     UnitPanel& Panel(int index) { return *panels_.at(static_cast<std::size_t>(index)); }
     LinkScan& Scan() { return *scan_; }
-    // The device address in use when the overview was built (the refresh button's tag).
-    int RefreshTag() const;
+    // The device address when the overview was built (the link's Power unit).
+    int RefreshTag() const { return addressAtStart_; }
     // Progress window counts seen while building (its maximum and its final position).
     int ProgressMaximum() const { return progressMaximum_; }
     int ProgressPosition() const { return progressPosition_; }
@@ -45,7 +49,7 @@ public:
     void SelectUnit(int index);
     // Automatic selection: unit k (1 = Power unit) is chosen shortly after the dialog is
     // shown; 0 switches it off.
-    void SetAutoSelect(int k) { autoTimer_.setProperty("tag", k); }
+    void SetAutoSelect(int k) { autoSelect_ = k; }
 
     void done(int result) override;
 
@@ -61,13 +65,17 @@ private:
     std::vector<UnitPanel*> panels_;
     QPushButton* refresh_ = nullptr;
     QTimer autoTimer_;
+    std::optional<UnitInUse> inUse_;
+    int addressAtStart_ = 0;
+    int autoSelect_ = 0;
     int progressMaximum_ = 0;
     int progressPosition_ = 0;
     bool closing_ = false;
 };
 
 // Creates the overview, runs it modally (through the dialog seam) and frees it; true when
-// a unit was chosen. autoSelect as for TFTarnSel::SetAutoSelect.
-bool ShowLinkOverview(ShellHost& shell, int autoSelect = 0);
+// a unit was chosen. autoSelect as for TFTarnSel::SetAutoSelect; inUse as for TFTarnSel.
+bool ShowLinkOverview(ShellHost& shell, int autoSelect = 0,
+                      std::optional<UnitInUse> inUse = std::nullopt);
 
 } // namespace kelm

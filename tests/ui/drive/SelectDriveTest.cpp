@@ -7,6 +7,7 @@
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/status/StatusMonitor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -184,6 +185,52 @@ TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
     EXPECT_FALSE(Driver().Online());
     EXPECT_TRUE(messages_.Texts().isEmpty());
     EXPECT_EQ(LineState(), "Off Line");
+}
+
+// A write closed early (File > Open on a slow drive) says how far it got and goes visibly
+// off line: the window no longer shows "On Line" over a line that sends nothing.
+TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
+    Start();
+    SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+    ASSERT_TRUE(WaitFor([&] { return Driver().Online() && Driver().ModeLetter() == 'I'; }));
+    ASSERT_EQ(LineState(), "On Line");
+    const std::uint64_t generation = Driver().Connection().Generation();
+    engine->LineFaults().delayMs = 30;
+    dialogs_->OnNextDialog([&](QDialog& d) {
+        auto& progress = static_cast<TFConnectD&>(d);
+        WaitFor([&] { return progress.Position() > 0; }, 20000);
+        d.close();
+    });
+    TFConnectD::RunTransfer(*window_, 'W');
+    EXPECT_TRUE(WaitWorkerIdle());
+    EXPECT_FALSE(Driver().Online());
+    EXPECT_EQ(LineState(), "Off Line");
+    EXPECT_GT(Driver().Connection().Generation(), generation);
+    ASSERT_EQ(messages_.Texts().size(), 1);
+    EXPECT_TRUE(messages_.Texts().front().contains(" registers written; "));
+}
+
+// An Enable pending when the drive is selected again is not written after the selection,
+// though the poll resumes before the progress dialog has gone.
+TEST_F(SelectDriveTest, AnEnableAskedBeforeASelectionIsNotWrittenAfterIt) {
+    BuildEngine(sim::SimKind::Std);
+    ShellFlows flows;
+    flows.MakeStatusPanel = &StatusMonitor::Make;
+    ShowCancelled(flows);
+    const auto reselect = [this] {
+        SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+        return WaitFor([&] { return Driver().Online() && Driver().ModeLetter() == 'I'; });
+    };
+    ASSERT_TRUE(reselect());
+    Driver().WaitIdle(); // the request stays pending until the next poll
+    window_->Run(Command::Enable);
+    const int dropped = Driver().Gate().DroppedCount();
+    ClearRecords();
+    ASSERT_TRUE(reselect());
+    QTest::qWait(1200); // two poll cycles
+    for (const sim::ExchangeRecord& r : Records())
+        EXPECT_NE(r.function, 16) << "register " << r.firstRegister;
+    EXPECT_GT(Driver().Gate().DroppedCount(), dropped);
 }
 
 // The dialogs on their own, over the window's drive model.

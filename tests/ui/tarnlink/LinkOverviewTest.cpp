@@ -5,6 +5,9 @@
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
+#include "ui/shell/StatusPanelView.h"
+#include "ui/status/StatusMonitor.h"
+#include "ui/status/StatusPanelWidget.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
 
@@ -30,7 +33,8 @@ protected:
 
     // Starts the main window; its selection picks the link port, then `overview` runs
     // inside the link overview, then the table read (if any) runs to its end.
-    void SelectThroughOverview(const std::function<void(TFTarnSel&)>& overview) {
+    void SelectThroughOverview(const std::function<void(TFTarnSel&)>& overview,
+                               bool again = false) {
         dialogs_->OnNextDialog(
             [](QDialog& d) { static_cast<TFSelectDriver&>(d).BLinkOk->click(); });
         dialogs_->OnNextDialog([this, overview](QDialog& d) {
@@ -40,13 +44,21 @@ protected:
         });
         dialogs_->SetDefaultDialogHandler(
             [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-        ShellFlows flows;
-        flows.SelectDrive = &SelectDrive;
-        flows.RunTransfer = &TFConnectD::RunTransfer;
-        ShowWindow(flows);
-        ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
+        if (again) {
+            window_->Run(Command::SelectDrive);
+        } else {
+            ShellFlows flows;
+            flows.SelectDrive = &SelectDrive;
+            flows.RunTransfer = &TFConnectD::RunTransfer;
+            flows.MakeStatusPanel = &StatusMonitor::Make;
+            ShowWindow(flows);
+            ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
+        }
         ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
         ASSERT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() != 'R'; }, 30000));
+    }
+    StatusPanelWidget& Panel() {
+        return *static_cast<StatusPanelWidget*>(window_->Panel().Widget());
     }
 };
 
@@ -64,8 +76,8 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         EXPECT_EQ(dialog.Panel(3).LinkId->text(), "4");
         EXPECT_TRUE(dialog.Panel(0).IsPower());
         EXPECT_EQ(dialog.Panel(3).SelectButton->text(), "Drive Unit 4");
-        // The link connects to the Power unit first.
-        EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power (in use) ");
+        // No unit was in use before: none is marked, though the scan starts at the Power unit.
+        EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power ");
         EXPECT_FALSE(dialog.Panel(1).InUse());
         EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
         // The units are polled in turn (LinkScanTest's); the panels' texts are
@@ -105,15 +117,49 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     EXPECT_EQ(messages_.Texts().size(), 2); // nothing more
 }
 
-// Cancelled: no read; the line goes back to the Power unit in use and its status poll.
-TEST_F(LinkOverviewTest, CancelKeepsThePowerUnitInUse) {
+// Cancelled with no unit in use: no read, off line, nothing polled.
+TEST_F(LinkOverviewTest, CancelWithoutAUnitInUseStaysOffLine) {
     SelectThroughOverview([](TFTarnSel& dialog) {
+        EXPECT_FALSE(dialog.Panel(0).InUse());
         dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
     });
     EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
-    EXPECT_EQ(std::pair(window_->Driver().CurrentKind(), window_->Master().DeviceAddress),
-              std::pair(DeviceKind::Power, std::uint8_t{1}));
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+    EXPECT_FALSE(window_->Driver().Online());
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "Off Line");
+    EXPECT_EQ(window_->Driver().ModeLetter(), 0);
+}
+
+// Cancelled with Drive unit 3 in use: the overview marks it, and Cancel gives it back with
+// its kind, table, layout and poll. An Enable pressed before the overview is not written
+// afterwards, to any unit (the selection's layout lets it go).
+TEST_F(LinkOverviewTest, CancelKeepsTheDriveUnitInUse) {
+    SelectThroughOverview([](TFTarnSel& dialog) { dialog.Panel(2).SelectButton->click(); });
+    TDriver& driver = window_->Driver();
+    ASSERT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+              std::pair(DeviceKind::Drive, std::uint8_t{3}));
+    driver.WaitIdle(); // the Enable stays pending until the poll runs again
+    window_->Run(Command::Enable);
+    ASSERT_TRUE(Panel().RequestPending(DriveRequest::Enable));
+    SelectThroughOverview(
+        [](TFTarnSel& dialog) {
+            EXPECT_EQ(std::tuple(dialog.Panel(0).InUse(), dialog.Panel(2).InUse()),
+                      std::tuple(false, true));
+            dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+        },
+        true);
+    ClearRecords();
+    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+              std::pair(DeviceKind::Drive, std::uint8_t{3}));
+    EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");
+    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
+    ASSERT_TRUE(WaitFor([&] { return !Panel().RequestPending(DriveRequest::Enable); }));
+    ASSERT_TRUE(WaitFor([&] { return Records().size() > 8; }));
+    for (const sim::ExchangeRecord& r : Records()) {
+        EXPECT_EQ(r.address, 3) << "register " << r.firstRegister; // the poll reads unit 3
+        EXPECT_NE(r.function, 16) << "register " << r.firstRegister;
+    }
+    EXPECT_EQ(SimRegister(3, 200), 0);
 }
 
 } // namespace

@@ -29,6 +29,17 @@ bool DriverStatusLink::WriteReg(std::uint16_t address, std::uint16_t value, bool
     return driver_.WriteReg(address, value, reportFailure, timeoutMs, echoTarget);
 }
 
+StatusLink::Asked DriverStatusLink::WriteAsked(const WriteOrigin& origin, std::uint16_t address,
+                                               std::uint16_t value, std::uint32_t timeoutMs) {
+    WriteGate::Scope scope(driver_.Gate(), origin);
+    if (!driver_.StillCurrent(origin)) {
+        driver_.Gate().Admit(driver_.CurrentUnit(), address, value); // records and notes it
+        return Asked::Dropped;
+    }
+    return driver_.WriteReg(address, value, true, timeoutMs, nullptr) ? Asked::Written
+                                                                      : Asked::Failed;
+}
+
 std::uint32_t DriverStatusLink::TickMark() const {
     return driver_.TickMark();
 }

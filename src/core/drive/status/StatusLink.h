@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/drive/WriteGate.h"
 #include "core/params/ParamTable.h"
 
 #include <cstdint>
@@ -27,6 +28,14 @@ public:
                           std::uint16_t* copyTarget) = 0;
     virtual bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                           std::uint32_t timeoutMs, std::uint16_t* echoTarget) = 0;
+    // A write the user asked for earlier: dropped (nothing sent) when origin is no longer
+    // current, else written under it with failure reporting on.
+    enum class Asked { Written, Failed, Dropped };
+    virtual Asked WriteAsked(const WriteOrigin& origin, std::uint16_t address, std::uint16_t value,
+                             std::uint32_t timeoutMs) {
+        (void)origin;
+        return WriteReg(address, value, true, timeoutMs, nullptr) ? Asked::Written : Asked::Failed;
+    }
     virtual std::uint32_t TickMark() const = 0;
     virtual void SetTickMark(std::uint32_t tick) = 0;
     // Runs fn on the user-interface thread (the poll may run on the worker); directly when
@@ -45,6 +54,8 @@ public:
                   std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget) override;
     bool WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                   std::uint32_t timeoutMs, std::uint16_t* echoTarget) override;
+    Asked WriteAsked(const WriteOrigin& origin, std::uint16_t address, std::uint16_t value,
+                     std::uint32_t timeoutMs) override;
     std::uint32_t TickMark() const override;
     void SetTickMark(std::uint32_t tick) override;
     void RunSynchronized(const std::function<void()>& fn) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/drive/WriteGate.h"
 #include "core/drive/status/StatusPageHost.h"
 
 namespace kelm {
@@ -17,6 +18,9 @@ public:
     virtual bool SelectorChanged(int selector) const = 0;
     virtual int SelectorIndex(int selector) const = 0; // -1 when nothing is selected
     virtual void ClearSelectorChanged(int selector) = 0;
+    // Who asked for a selector change or a request, and when (not set: asked now).
+    virtual WriteOrigin SelectorOrigin(int /*selector*/) const { return {}; }
+    virtual WriteOrigin RequestOrigin(DriveRequest /*request*/) const { return {}; }
 
     // A request button is down until the poll has carried it to the drive.
     virtual bool RequestPending(DriveRequest request) const = 0;

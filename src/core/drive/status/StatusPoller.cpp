@@ -41,18 +41,21 @@ void StatusPoller::WriteSelectors(std::uint16_t first, std::uint16_t second) {
     const std::array<std::uint16_t, 2> registers{first, second};
     for (int i = 0; i < 2; ++i) {
         int index = -1;
+        WriteOrigin origin;
         const bool changed = OnUi([&] {
             if (!host_.SelectorChanged(i))
                 return false;
             index = host_.SelectorIndex(i);
+            origin = host_.SelectorOrigin(i);
             if (index < 0) // nothing to write: the list has no selection
                 host_.ClearSelectorChanged(i);
             return index >= 0;
         });
         if (!changed)
             continue;
-        if (link_.WriteReg(registers[i], static_cast<std::uint16_t>(index), true, TimeoutMs,
-                           nullptr))
+        // A choice made before the connection changed is dropped, not kept for later.
+        if (link_.WriteAsked(origin, registers[i], static_cast<std::uint16_t>(index), TimeoutMs) !=
+            StatusLink::Asked::Failed)
             OnUi([&] { host_.ClearSelectorChanged(i); });
     }
 }
@@ -61,9 +64,11 @@ void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_
     const std::array<std::uint16_t, 2> registers{enableRegister, disableRegister};
     for (const DriveRequest request : {DriveRequest::Enable, DriveRequest::Disable}) {
         // Pending and to be written (not taken by the digital page's switch).
+        WriteOrigin origin;
         const bool toWrite = OnUi([&] {
             if (!host_.RequestPending(request))
                 return false;
+            origin = host_.RequestOrigin(request);
             if (!host_.DigitalPageOpen())
                 return true;
             host_.SetDigitalEnableSwitch(request == DriveRequest::Enable);
@@ -72,11 +77,13 @@ void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_
         });
         if (!toWrite)
             continue;
-        const bool written =
-            link_.WriteReg(registers[static_cast<int>(request)], 1, true, TimeoutMs, nullptr);
+        const StatusLink::Asked outcome =
+            link_.WriteAsked(origin, registers[static_cast<int>(request)], 1, TimeoutMs);
+        const bool written = outcome == StatusLink::Asked::Written;
         OnUi([&] {
             host_.SetRequestWritten(request, written);
-            if (written)
+            // A request asked before the connection changed goes, unwritten.
+            if (outcome != StatusLink::Asked::Failed)
                 host_.ReleaseRequest(request);
         });
     }
