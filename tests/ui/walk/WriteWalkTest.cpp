@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <iostream>
 #include <random>
 
 namespace kelm::test {
@@ -89,12 +90,12 @@ protected:
         const bool link = kind == sim::SimKind::Link;
         // Weights: selections and faults are rarer than edits and requests.
         const std::vector<std::pair<Act, int>> weights{
-            {Act::Select, 3},  {Act::Cancel, link ? 2 : 0},
+            {Act::Select, 6},  {Act::Cancel, link ? 2 : 0},
             {Act::OffLine, 1}, {Act::CloseRead, 1},
-            {Act::Enable, 3},  {Act::Disable, 2},
-            {Act::Eeprom, 1},  {Act::Page, 6},
-            {Act::Silent, 1},  {Act::Answer, 2},
-            {Act::Wait, 2}};
+            {Act::Enable, 4},  {Act::Disable, 3},
+            {Act::Eeprom, 2},  {Act::Page, 10},
+            {Act::Silent, 1},  {Act::Answer, 3},
+            {Act::Wait, 3}};
         int total = 0;
         for (const auto& w : weights)
             total += w.second;
@@ -136,6 +137,7 @@ protected:
         sampler.start(2);
         for (std::size_t i = 0; i < steps.size(); ++i) {
             sample();
+            onlineSteps_ += screen_.Unit >= 0;
             Perform(kind, steps[i], oracle);
             sample();
             QString violation = oracle.Check(Records());
@@ -150,6 +152,7 @@ protected:
     void Restart(sim::SimKind kind) {
         window_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        dialogs_.reset(); // the old script gives the seam back before the new one takes it
         dialogs_ = std::make_unique<ScriptedDialogs>();
         messages_.Clear();
         BuildEngine(kind);
@@ -350,6 +353,12 @@ protected:
         for (int seed = first; seed < first + seeds; ++seed) {
             std::vector<Step> steps = Generate(kind, static_cast<std::uint32_t>(seed), count);
             const Outcome outcome = Run(kind, steps);
+            int writes = 0;
+            for (const sim::ExchangeRecord& r : Records())
+                writes += r.function == 16;
+            std::cout << "seed " << seed << ": " << steps.size() << " steps, " << onlineSteps_
+                      << " on line, " << writes << " writes in the last run\n";
+            onlineSteps_ = 0;
             if (outcome.Violation.isEmpty())
                 continue;
             steps.resize(std::size_t(outcome.FailedStep) + 1);
@@ -364,6 +373,7 @@ protected:
 
     sim::SimKind kind_ = sim::SimKind::Std;
     Step plan_{Act::Wait};
+    int onlineSteps_ = 0;
     Screen screen_;
     std::function<bool(const Screen&)> changed_;
 };
