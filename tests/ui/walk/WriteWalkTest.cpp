@@ -4,7 +4,7 @@
 // unit the screen showed, to a register that action may write, before the next change of
 // state; and while "On Line" is shown, a poll is answered within 1.5 s.
 //
-// KELM_WALK_STEPS (steps per kind and seed, default 60) and KELM_WALK_SEEDS (default 1,
+// KELM_WALK_STEPS (steps per kind and seed, default 100) and KELM_WALK_SEEDS (default 1,
 // first seed KELM_WALK_SEED) make longer runs; the soak runs thousands of steps.
 #include "../diagnostic/ToolFixture.h"
 #include "WriteOracle.h"
@@ -13,6 +13,7 @@
 #include "core/common/Ticks.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/status/StatusView.h"
+#include "core/files/DeviceFile.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
@@ -44,11 +45,12 @@ enum class Act {
     Page,
     Silent,
     Answer,
-    Wait
+    Wait,
+    OpenFile
 };
 constexpr const char* ActNames[] = {"select", "cancel-overview", "off-line", "close-read",
                                     "enable", "disable",         "eeprom",   "page-edit",
-                                    "silent", "answer",          "wait"};
+                                    "silent", "answer",          "wait",     "open-file"};
 
 struct Step {
     Act What;
@@ -95,7 +97,7 @@ protected:
             {Act::Enable, 4},  {Act::Disable, 3},
             {Act::Eeprom, 2},  {Act::Page, 10},
             {Act::Silent, 1},  {Act::Answer, 3},
-            {Act::Wait, 3}};
+            {Act::Wait, 3},    {Act::OpenFile, 2}};
         int total = 0;
         for (const auto& w : weights)
             total += w.second;
@@ -208,9 +210,13 @@ protected:
                 return;
             WaitFor([&] { return overview->Panel(index).SelectTag() != 0; }, 3000);
             overview->Panel(index).SelectButton->click(); // a silent unit: stays open
-        } else if (qobject_cast<TFConnectD*>(&d)) {
+        } else if (auto* progress = qobject_cast<TFConnectD*>(&d)) {
             if (plan_.What == Act::CloseRead)
                 return; // closed at once
+            if (plan_.What == Act::OpenFile && plan_.A % 2 == 0) {
+                WaitFor([&] { return progress->Position() > plan_.B; }, 3000);
+                return; // the write closed part way
+            }
             ScriptedDialogs::WaitClosed(d, 30000);
         }
     }
@@ -249,6 +255,9 @@ protected:
             break;
         case Act::Page:
             EditPage(step, screen, oracle);
+            break;
+        case Act::OpenFile:
+            OpenFile(step, screen, oracle);
             break;
         case Act::Silent:
             Control(QStringLiteral("silent * on"));
@@ -310,6 +319,28 @@ protected:
             alive->close();
     }
 
+    // File > Save As, then File > Open of that file: its values go to the drive, the
+    // progress dialog closed part way or not.
+    void OpenFile(const Step& step, const Screen& screen, WriteOracle& oracle) {
+        const QString path = Folder() + QStringLiteral("walk") +
+                             DeviceFileTypeOf(window_->Driver().CurrentKind()).Extension;
+        const auto answer = [path](FileDialogRequest& request) {
+            request.FileName = path;
+            return true;
+        };
+        dialogs_->OnNextFileDialog(answer);
+        window_->Run(Command::SaveAs);
+        std::set<std::uint16_t> registers;
+        for (const ParamEntry& entry : window_->Driver().ActiveTable())
+            registers.insert(entry.Address);
+        oracle.Ask({QStringLiteral("open file"), screen.Unit, registers, TickCount()});
+        plan_ = step;
+        dialogs_->OnNextFileDialog(answer);
+        window_->Run(Command::Open);
+        plan_ = {Act::Wait};
+        oracle.Done(TickCount());
+    }
+
     // "On Line" is shown only while the unit answers: a poll answered within 1.5 s, or the
     // screen off line by then.
     QString CheckPollAnswered() {
@@ -333,21 +364,27 @@ protected:
                         .arg(unit);
     }
 
-    // The shortest list of steps found that still fails.
+    // A shorter list of steps that still fails: chunks of halving size are dropped while the
+    // walk still breaks a rule (the first step, a selection, stays).
     std::vector<Step> Shrink(sim::SimKind kind, std::vector<Step> steps) {
-        int budget = EnvInt("KELM_WALK_SHRINK", 20);
-        for (int i = static_cast<int>(steps.size()) - 2; i >= 1 && budget > 0; --i, --budget) {
-            std::vector<Step> fewer = steps;
-            fewer.erase(fewer.begin() + i);
-            const Outcome outcome = Run(kind, fewer);
-            if (!outcome.Violation.isEmpty())
-                steps.assign(fewer.begin(), fewer.begin() + outcome.FailedStep + 1);
+        int budget = EnvInt("KELM_WALK_SHRINK", 24);
+        for (std::size_t chunk = steps.size() / 2; chunk >= 1 && budget > 0; chunk /= 2) {
+            for (std::size_t i = 1; i + chunk <= steps.size() && budget > 0; --budget) {
+                std::vector<Step> fewer = steps;
+                fewer.erase(fewer.begin() + std::ptrdiff_t(i),
+                            fewer.begin() + std::ptrdiff_t(i + chunk));
+                const Outcome outcome = fewer.size() > 1 ? Run(kind, fewer) : Outcome{};
+                if (outcome.Violation.isEmpty())
+                    i += chunk;
+                else
+                    steps.assign(fewer.begin(), fewer.begin() + outcome.FailedStep + 1);
+            }
         }
         return steps;
     }
 
     void Walk(sim::SimKind kind) {
-        const int count = EnvInt("KELM_WALK_STEPS", 60);
+        const int count = EnvInt("KELM_WALK_STEPS", 100);
         const int seeds = EnvInt("KELM_WALK_SEEDS", 1);
         const int first = EnvInt("KELM_WALK_SEED", 1);
         for (int seed = first; seed < first + seeds; ++seed) {
