@@ -118,6 +118,13 @@ const QString MayBeEnabled =
 const QString NotWithdrawn =
     QStringLiteral("The drive may still finish the procedure: its request could not be withdrawn.");
 
+// clang-format off
+const ProcedureCase StdPhasingOk = {"std success", DeviceKind::Std, 'P', {}, 2, false, -1, -1,
+    true, {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}};
+const ProcedureCase LostStdPhasing = {"link lost in the wait", DeviceKind::Std, 'P', {}, -1,
+    false, -1, 1, false, {{69, 0x10}, {73, 1}}, {"Device not Respondig", MayBeEnabled, PhasingFail}};
+// clang-format on
+
 TEST_F(ProceduresTest, PhasingAndOffsets) {
     const auto Std = DeviceKind::Std;
     const auto Drive = DeviceKind::Drive;
@@ -125,8 +132,7 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
     const std::vector<ProcedureCase> cases = {
         // name, kind, letter, registers, doneAt, staysEnabled, cancelAt, silentAt, ok,
         // writes, messages
-        {"std success", Std, 'P', {}, 2, false, -1, -1, true,
-         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}},
+        StdPhasingOk,
         {"std only 51 blocks", Std, 'P', {{52, 4}, {69, 0x02}}, 0, false, -1, -1, true,
          {{69, 0x12}, {73, 1}, {74, 1}}, {PhasingOk}},
         {"std alarms", Std, 'P', {{51, 1}}, 0, false, -1, -1, false, {}, {Alarms, PhasingFail}},
@@ -147,8 +153,7 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
          {"ANALOG INPUT 2 OFFSET TUNING SUCCESSFUL\r\rOffset Value:-10.1 mV"}},
         {"offset cancel withdraws the request", Drive, 'S', {{202, 0x40}}, -1, false, 2, -1, false,
          {{202, 0x48}, {202, 0x40}}, {"ANALOG INPUT 1 OFFSET TUNING FAIL !"}},
-        {"link lost in the wait", Std, 'P', {}, -1, false, -1, 1, false, {{69, 0x10}, {73, 1}},
-         {"Device not Respondig", MayBeEnabled, PhasingFail}},
+        LostStdPhasing,
         {"link lost in an offset run", Std, 'T', {}, -1, false, -1, 1, false, {{69, 0x100}},
          {"Device not Respondig", NotWithdrawn, "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
     };
@@ -160,17 +165,7 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
 // A phasing cut off by a lost line owes its unit the disable request and the withdrawn
 // request bit: written once, first thing when the line answers again, and only to that unit.
 TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
-    Run({"lost",
-         DeviceKind::Std,
-         'P',
-         {},
-         -1,
-         false,
-         -1,
-         1,
-         false,
-         {{69, 0x10}, {73, 1}},
-         {"Device not Respondig", MayBeEnabled, PhasingFail}});
+    Run(LostStdPhasing);
     LineBack();
     master->DeviceAddress = 2; // another unit: nothing for it
     EXPECT_TRUE(SettleOwedDisable(*driver));
@@ -181,17 +176,7 @@ TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
     EXPECT_TRUE(messages.Texts().isEmpty());
 
     // Still silent when tried again: said once more, and then no longer owed.
-    Run({"lost",
-         DeviceKind::Std,
-         'P',
-         {},
-         -1,
-         false,
-         -1,
-         1,
-         false,
-         {{69, 0x10}, {73, 1}},
-         {"Device not Respondig", MayBeEnabled, PhasingFail}});
+    Run(LostStdPhasing);
     LineBack();
     drive->Silent.insert(74);
     EXPECT_FALSE(SettleOwedDisable(*driver));
@@ -203,17 +188,7 @@ TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
 // the session writes nothing. A procedure that outlives a change of unit sends its closing
 // writes to no other unit; they are owed to its own.
 TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
-    Run({"",
-         DeviceKind::Std,
-         'P',
-         {},
-         0,
-         false,
-         -1,
-         -1,
-         true,
-         {{69, 0x10}, {73, 1}, {74, 1}},
-         {PhasingOk}});
+    Run(StdPhasingOk);
     drive->ClearRequests();
     const WriteOrigin stale = driver->Ask(QStringLiteral("Motor Phasing"));
     driver->Gate().Advance();
@@ -233,22 +208,6 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
     EXPECT_EQ(messages.Texts(), QStringList{MayBeEnabled});
     master->DeviceAddress = 1;
     EXPECT_TRUE(ProcessOwedDisables().Owed(driver->CurrentUnit()));
-}
-
-TEST(PacedWaiter, AStopEndsTheWaitAsCancelDoes) {
-    int polls = 0;
-    TuningWait wait(
-        [&polls](std::uint16_t, std::uint16_t& value) {
-            ++polls;
-            value = PhasingBit;
-            return true;
-        },
-        0, 69, PhasingBit, false);
-    PacedWaiter waiter([](std::uint32_t) {}, {}, 0, [&polls] { return polls == 3; });
-    waiter.Run(wait);
-    EXPECT_TRUE(waiter.Stopped() && wait.Failed());
-    EXPECT_FALSE(waiter.TimedOut());
-    EXPECT_EQ(polls, 3);
 }
 
 } // namespace
