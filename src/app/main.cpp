@@ -1,6 +1,8 @@
 // The desktop program: message boxes installed first, then the hidden main window, the
-// splash for two seconds, and the main window.
+// splash for two seconds, and the main window. However the event loop ends (File > Exit,
+// a stop signal, the session's end), the main window is closed, which writes the settings.
 #include "app/InstallFlows.h"
+#include "app/OrderlyQuit.h"
 #include "app/ProgramCommandLine.h"
 #include "core/seams/Messages.h"
 #include "ui/drive/SelectDrive.h"
@@ -25,6 +27,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(KELM_APP_ID));
 
+    // SIGTERM, SIGINT, SIGHUP and the end of the session end the program as File > Exit
+    // does: the main event loop is left, then the main window closes below. Installed
+    // first, so that a signal during the start waits for the event loop.
+    kelm::OrderlyQuit quit;
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &quit, &kelm::OrderlyQuit::Request);
+
     kelm::MessageBoxSink messages;
     messages.Install();
     kelm::InstallFitAudit();
@@ -46,5 +54,8 @@ int main(int argc, char** argv) {
     }
 
     kelm::ShowSplashThen(window);
-    return app.exec();
+    const int code = app.exec();
+    // Child windows closed, worker stopped, port closed and the settings written.
+    window.close();
+    return code;
 }

@@ -1,11 +1,16 @@
 #include "cli/DriveSession.h"
 
+#include "cli/Stopping.h"
+#include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
+#include "core/drive/TableTransfer.h"
 #include "core/seams/Messages.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -30,6 +35,7 @@ class ProgressLine {
 public:
     ProgressLine(QString label, int total)
         : label_(std::move(label)), total_(total), shown_(isatty(STDERR_FILENO) != 0) {}
+    int Count() const { return count_; }
     void Step() {
         ++count_;
         if (shown_ && (count_ % 16 == 0 || count_ == total_))
@@ -141,7 +147,27 @@ int DriveSession::Connect() {
     master_->DeviceAddress = connection_.Address;
     driver_->SetOnline(master_->IsLinkReady());
     wasOnline_ = driver_->Online();
-    return 0;
+    // Stopped during the identification: nothing of the command has been sent yet.
+    return StopRequested() ? 1 : 0;
+}
+
+bool DriveSession::AwaitLine(int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!StopRequested()) {
+        // The lost line closed the port: open it again, then one quiet read.
+        if (!master_->IsPortOpen())
+            master_->ReopenPort();
+        std::uint16_t word = 0;
+        if (master_->IsPortOpen() && master_->ReadRegisters(0, &word, 1, 100, false)) {
+            driver_->SetOnline(true);
+            return true;
+        }
+        if (clock.elapsed() >= limitMs)
+            break;
+        PauseUnlessStopped(200);
+    }
+    return false;
 }
 
 int DriveSession::ConnectTo(const char* feature) {
@@ -171,11 +197,36 @@ bool DriveSession::Transfer(bool write, char target, const QString& label) {
         if (done || (mode != 'R' && mode != 'W'))
             loop.quit();
     });
+    bool stopped = false;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        // A stop signal: the worker ends the transfer after the register in hand.
+        if (!done && StopRequested()) {
+            stopped = true;
+            loop.quit();
+        }
+    });
     check.start(20);
     loop.exec();
     driver_->WaitIdle(); // no status polling in a command-line run
     progress.End();
-    return done && driver_->Online();
+    if (stopped && !done && driver_->Online()) {
+        const int count = progress.Count();
+        if (!write) {
+            ShowError(PartialReadText(count, table.Count()));
+        } else {
+            // What the whole-table write sends: the drive's own registers are read back.
+            const auto sent = [&](const ParamEntry& entry) {
+                return target == 'P' ? entry.KindLetter == 'A' || entry.KindLetter == 'D'
+                                     : IsSentByTableWrite(driver_->CurrentKind(), entry);
+            };
+            const auto firstUnsent = table.begin() + std::min(count, table.Count());
+            const auto written = std::count_if(table.begin(), firstUnsent, sent);
+            const auto total = std::count_if(table.begin(), table.end(), sent);
+            ShowError(TableTransfer::PartialWriteText(static_cast<int>(written),
+                                                      static_cast<int>(total)));
+        }
+    }
+    return done && !stopped && driver_->Online();
 }
 
 std::optional<DeviceKind> DriveSession::Identify() {

@@ -44,8 +44,13 @@ public:
     // Connect for a feature the Tarn Power unit does not have (named in the refusal).
     int ConnectTo(const char* feature);
 
+    // After a lost line: opens the port again and reads quietly until the drive answers
+    // (true, the driver back on line), limitMs passes or a stop signal comes.
+    bool AwaitLine(int limitMs);
+
     // A whole-table transfer through the worker, waiting for its end. true when it ended
-    // with its completion and the drive still on line.
+    // with its completion and the drive still on line. A stop signal ends it after the
+    // register in hand, saying how far it got ("41 of 73 registers written; ...").
     bool Transfer(bool write, char target, const QString& label);
 
     bool ReadTable() { return Transfer(false, 'D', QStringLiteral("Reading from device Nr. ")); }

@@ -1,12 +1,12 @@
 // kelmctl phase and offset: the commissioning procedures, as the Tuning menu runs them.
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
+#include "cli/Stopping.h"
 
 #include "core/drive/procedures/Procedures.h"
 #include "core/drive/procedures/TuningWait.h"
 #include "core/seams/Messages.h"
 
-#include <QThread>
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,33 +14,51 @@ namespace kelm::cli {
 namespace {
 
 constexpr int DefaultProcedureTimeoutS = 120;
+// How long a procedure cut off by a lost line waits for the drive to answer again, so that
+// its disable request can still be written.
+constexpr int LineReturnS = 10;
 
 // A commissioning procedure after its question (--yes): dots on a terminal while the
 // drive works, the result text on stderr as the program shows it. A drive that has not
-// finished after the time limit counts as failed (as Cancel in the program).
+// finished after the time limit counts as failed (as Cancel in the program), and so does
+// a stop signal. A procedure cut off by a lost line waits a while for the line to come
+// back and then, before anything else, writes what it still owes the drive.
 int RunTuning(DriveSession& session, char letter, int timeoutS) {
     if (!AskConfirm(ProcedureQuestion(letter)))
         return 1;
     if (const int code = session.ConnectTo("commissioning procedures"))
         return code;
     TDriver& driver = session.Driver();
+    const WriteOrigin origin = driver.Ask(ProcedureAction(letter));
     const bool dots = isatty(STDERR_FILENO) != 0;
     bool dotted = false;
-    PacedWaiter waiter([](std::uint32_t ms) { QThread::msleep(ms); },
-                       [&] {
-                           if (dots) {
-                               std::fprintf(stderr, ".");
-                               dotted = true;
-                           }
-                       },
-                       static_cast<std::uint32_t>(timeoutS) * 1000U);
-    const bool ok = RunProcedure(driver, letter, waiter);
+    PacedWaiter waiter(
+        PauseUnlessStopped,
+        [&] {
+            if (dots) {
+                std::fprintf(stderr, ".");
+                dotted = true;
+            }
+        },
+        static_cast<std::uint32_t>(timeoutS) * 1000U, StopRequested);
+    const bool ok = RunProcedure(driver, letter, waiter, origin);
     driver.WaitIdle(); // no status polling in a command-line run
     if (dotted)
         std::fprintf(stderr, "\n");
     if (waiter.TimedOut())
         std::fprintf(stderr, "kelmctl: the drive did not finish within %d s\n", timeoutS);
     ReportProcedureResult(driver, letter, ok);
+    if (!driver.Online() && ProcessOwedDisables().Owed(driver.CurrentUnit())) {
+        std::fprintf(stderr,
+                     "kelmctl: waiting up to %d s for address %u on %s to answer again "
+                     "(Ctrl-C stops waiting)\n",
+                     LineReturnS, session.Address(), Local(session.PortText()).constData());
+        if (session.AwaitLine(LineReturnS * 1000) && SettleOwedDisable(driver))
+            std::fprintf(stderr, "kelmctl: the drive answered again: %s\n",
+                         letter == 'P' ? "the disable request has been written"
+                                       : "the offset request has been withdrawn");
+        driver.WaitIdle();
+    }
     return ok ? 0 : 1;
 }
 

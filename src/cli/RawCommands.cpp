@@ -1,6 +1,9 @@
 // kelmctl read / write: raw register access through the serial master.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Stopping.h"
+#include "core/drive/TableTransfer.h"
+#include "core/seams/Messages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +37,7 @@ std::optional<std::uint16_t> ParseRegisterValue(const QString& text) {
 
 // Reads COUNT registers from ADDR in blocks of at most 40 and prints "ADDR<TAB>VALUE" per
 // register (unsigned decimal). Failures are reported by the master ("Device not Respondig").
+// A stop signal ends it after the block in hand.
 int RunRead(const QStringList& arguments, const CliOptions&) {
     CommandLine line("read", "ADDR [COUNT]");
     if (const auto exit = line.Parse(arguments))
@@ -61,6 +65,11 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
     }
     std::vector<std::uint16_t> values(ModbusMaster::MaxRegisters);
     for (std::uint32_t done = 0; done < *count;) {
+        if (StopRequested()) {
+            std::fflush(stdout);
+            ShowError(PartialReadText(static_cast<int>(done), static_cast<int>(*count)));
+            return 1;
+        }
         const auto block = static_cast<std::uint8_t>(
             std::min<std::uint32_t>(*count - done, ModbusMaster::MaxRegisters));
         const auto first = static_cast<std::uint16_t>(*address + done);
@@ -77,7 +86,8 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
     return 0;
 }
 
-// Writes the VALUEs to consecutive registers from ADDR, in blocks of at most 40.
+// Writes the VALUEs to consecutive registers from ADDR, in blocks of at most 40; a stop
+// signal ends it after the block in hand.
 int RunWrite(const QStringList& arguments, const CliOptions&) {
     CommandLine line("write", "ADDR VALUE...");
     if (const auto exit = line.Parse(arguments))
@@ -112,6 +122,11 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
         return 1;
     }
     for (std::size_t done = 0; done < values.size();) {
+        if (StopRequested()) {
+            ShowError(TableTransfer::PartialWriteText(static_cast<int>(done),
+                                                      static_cast<int>(values.size())));
+            return 1;
+        }
         const auto block = static_cast<std::uint8_t>(
             std::min<std::size_t>(values.size() - done, ModbusMaster::MaxRegisters));
         if (!master->WriteRegisters(static_cast<std::uint16_t>(*address + done),

@@ -1,6 +1,7 @@
 // kelmctl scope: one oscilloscope record to a .kls or .csv file.
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
+#include "cli/Stopping.h"
 
 #include "core/config/ScopeScales.h"
 #include "core/drive/scope/ScopeCapture.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QThread>
 #include <QTimer>
 #include <array>
 #include <cstdio>
@@ -93,7 +93,7 @@ ScopeRecording RecordingOf(TDriver& driver, const ScopeCapture& capture, const S
 }
 
 // Arms the recorder with the table's working values and waits for a full record; false
-// after the time limit (the recorder stopped again) or a lost line.
+// after the time limit or a stop signal (the recorder stopped again) or a lost line.
 bool WaitForRecord(DriveSession& session, int timeoutS) {
     TDriver& driver = session.Driver();
     const auto value = [&driver](std::uint16_t address) {
@@ -108,13 +108,17 @@ bool WaitForRecord(DriveSession& session, int timeoutS) {
         scope::ReadScopeState(driver);
         if (scope::DriveState(driver) == scope::StateComplete)
             return true;
+        if (StopRequested()) {
+            scope::Stop(driver);
+            return false;
+        }
         if (timeoutS > 0 && clock.elapsed() >= timeoutS * 1000LL) {
             std::fprintf(stderr, "kelmctl: no record from address %u on %s within %d s\n",
                          session.Address(), Local(session.PortText()).constData(), timeoutS);
             scope::Stop(driver);
             return false;
         }
-        QThread::msleep(ScopePollMs);
+        PauseUnlessStopped(ScopePollMs);
     }
     return false;
 }
@@ -127,7 +131,7 @@ bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done || driver.ModeLetter() != 'T')
+        if (done || driver.ModeLetter() != 'T' || StopRequested())
             loop.quit();
     });
     check.start(20);

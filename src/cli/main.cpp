@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/StderrMessages.h"
+#include "cli/Stopping.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -34,8 +35,14 @@ void PrintHelp(const QCommandLineParser& parser) {
                "port carries a plain drive; on a link the identification reads find the Power\n"
                "unit, its Drive units or a Tarn Orca 230). A --kind the drive contradicts is\n"
                "refused.\n\n"
+               "Ctrl-C (SIGINT), SIGTERM or SIGHUP stop a command safely: a procedure is\n"
+               "cancelled (the disable request is written and its request withdrawn), a\n"
+               "transfer stops after the register in hand and says how far it got. A second\n"
+               "Ctrl-C ends kelmctl at once.\n\n"
                "Exit codes: 0 done, 1 failed (the drive did not answer, a file or a value was\n"
-               "refused), 2 bad command line; compare: 0 all equal, 1 rows differ, 2 trouble.\n",
+               "refused), 2 bad command line; compare: 0 all equal, 1 rows differ, 2 trouble;\n"
+               "128 + the signal number after a stop signal (130 after Ctrl-C, 143 after\n"
+               "SIGTERM).\n",
                stdout);
 }
 
@@ -88,7 +95,9 @@ int main(int argc, char** argv) {
     for (const CliCommand& command : AllCommands()) {
         if (name == QLatin1String(command.Name)) {
             kelm::cli::StderrMessages messages(options.AnswerYes);
-            return command.Run(kelm::cli::ConnectionWords(parser) + words, options);
+            kelm::cli::InstallStopHandling();
+            return kelm::cli::ExitCodeAfterStop(
+                command.Run(kelm::cli::ConnectionWords(parser) + words, options));
         }
     }
     return Complain(QStringLiteral("unknown command ") + name);

@@ -55,6 +55,12 @@ void TFTuning::Setup(TuningWait& wait) {
     // stays usable.
     setEnabled(true);
     Dialogs().Exec(*this);
+    // A dialog ended from outside (the program quitting) counts as Cancel, so the caller
+    // still makes its closing writes.
+    if (!wait.Finished()) {
+        wait.Cancel();
+        wait.Poll();
+    }
     TPol.stop();
     TPolTarn.stop();
     TBar.stop();

@@ -13,16 +13,21 @@
 namespace kelm {
 
 bool RunTuningCommand(ShellHost& shell, char letter, bool closePages) {
-    if (!IsProcedureLetter(letter) || !AskConfirm(ProcedureQuestion(letter)))
+    if (!IsProcedureLetter(letter))
+        return false;
+    // The request is the user's from the moment the command starts: a change of the session
+    // while the question is open voids it.
+    TDriver& driver = shell.Driver();
+    const WriteOrigin origin = driver.Ask(ProcedureAction(letter));
+    if (!AskConfirm(ProcedureQuestion(letter)))
         return false;
     if (closePages)
         shell.CloseChildWindows(true, false);
     QWidget* window = shell.Window();
     window->setEnabled(false);
     QCoreApplication::processEvents();
-    TDriver& driver = shell.Driver();
     TuningDialogWaiter waiter(window);
-    const bool ok = RunProcedure(driver, letter, waiter);
+    const bool ok = RunProcedure(driver, letter, waiter, origin);
     ReportProcedureResult(driver, letter, ok);
     window->setEnabled(true);
     QCoreApplication::processEvents();

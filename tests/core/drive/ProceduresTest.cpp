@@ -63,6 +63,9 @@ protected:
         drive->Silent.clear();
         drive->ClearRequests();
         messages.Clear();
+        ProcessOwedDisables().Clear();
+        if (!master->IsPortOpen()) // a lost line closed it
+            master->ReopenPort();
         // The drive: the enable and disable requests switch state bit 0.
         drive->OnWrite = [this, regs](const RegisterMapDrive::Request& r) {
             auto& state = drive->Registers[regs.State];
@@ -71,7 +74,6 @@ protected:
             if (r.Address == regs.DisableRequest)
                 state &= static_cast<std::uint16_t>(~1U);
         };
-        ScriptWaiter waiter;
         waiter.Script = [&](int poll, TuningWait& wait) {
             if (poll == c.cancelAt)
                 wait.Cancel();
@@ -87,19 +89,41 @@ protected:
             if (!c.staysEnabled)
                 reg[regs.State] &= static_cast<std::uint16_t>(~1U);
         };
-        const bool ok = RunProcedure(*driver, c.letter, waiter);
+        const bool ok = RunProcedure(*driver, c.letter, waiter, driver->Ask("run"));
         EXPECT_EQ(ok, c.ok);
         EXPECT_EQ(Written(), c.writes);
         EXPECT_EQ(driver->ModeLetter(), driver->Online() ? 'I' : 0);
         ReportProcedureResult(*driver, c.letter, ok);
         EXPECT_EQ(messages.Texts(), c.texts);
     }
+
+    // After the line was lost: the drive answers again and the port is open once more.
+    void LineBack() {
+        drive->Silent.clear();
+        drive->ClearRequests();
+        messages.Clear();
+        master->ReopenPort();
+        driver->SetOnline(true);
+    }
+
+    ScriptWaiter waiter;
 };
 
 const QString PhasingOk = QStringLiteral("MOTOR PHASING SUCCESSFUL\r\rPhase Value:01234");
 const QString PhasingFail = QStringLiteral("MOTOR PHASING FAIL !");
 const QString Alarms = QStringLiteral("Warning\rAllarms Active!");
 const QString Enabled = QStringLiteral("Warning\rDrive Enabled!");
+const QString MayBeEnabled =
+    QStringLiteral("The drive may still be enabled: the disable request could not be written.");
+const QString NotWithdrawn =
+    QStringLiteral("The drive may still finish the procedure: its request could not be withdrawn.");
+
+// clang-format off
+const ProcedureCase StdPhasingOk = {"std success", DeviceKind::Std, 'P', {}, 2, false, -1, -1,
+    true, {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}};
+const ProcedureCase LostStdPhasing = {"link lost in the wait", DeviceKind::Std, 'P', {}, -1,
+    false, -1, 1, false, {{69, 0x10}, {73, 1}}, {"Device not Respondig", MayBeEnabled, PhasingFail}};
+// clang-format on
 
 TEST_F(ProceduresTest, PhasingAndOffsets) {
     const auto Std = DeviceKind::Std;
@@ -108,14 +132,13 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
     const std::vector<ProcedureCase> cases = {
         // name, kind, letter, registers, doneAt, staysEnabled, cancelAt, silentAt, ok,
         // writes, messages
-        {"std success", Std, 'P', {}, 2, false, -1, -1, true,
-         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}},
+        StdPhasingOk,
         {"std only 51 blocks", Std, 'P', {{52, 4}, {69, 0x02}}, 0, false, -1, -1, true,
          {{69, 0x12}, {73, 1}, {74, 1}}, {PhasingOk}},
         {"std alarms", Std, 'P', {{51, 1}}, 0, false, -1, -1, false, {}, {Alarms, PhasingFail}},
         {"std enabled", Std, 'P', {{65, 1}}, 0, false, -1, -1, false, {}, {Enabled, PhasingFail}},
-        {"std cancel", Std, 'P', {}, -1, false, 0, -1, false,
-         {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingFail}},
+        {"std cancel withdraws the request", Std, 'P', {}, -1, false, 0, -1, false,
+         {{69, 0x10}, {73, 1}, {74, 1}, {69, 0}}, {PhasingFail}},
         {"drive high alarm word", Drive, 'P', {{117, 8}}, 0, false, -1, -1, false, {},
          {Alarms, PhasingFail}},
         {"drive success", Drive, 'P', {}, 3, false, -1, -1, true,
@@ -128,14 +151,63 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
          {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\r\rOffset Value:30.5 mV"}},
         {"drive offset 2", Drive, 'T', {}, 1, false, -1, -1, true, {{202, 0x100}},
          {"ANALOG INPUT 2 OFFSET TUNING SUCCESSFUL\r\rOffset Value:-10.1 mV"}},
-        {"offset cancelled", Drive, 'S', {}, -1, false, 2, -1, false, {{202, 0x08}},
-         {"ANALOG INPUT 1 OFFSET TUNING FAIL !"}},
-        {"link lost in the wait", Std, 'P', {}, -1, false, -1, 1, false, {{69, 0x10}, {73, 1}},
-         {"Device not Respondig", PhasingFail}},
+        {"offset cancel withdraws the request", Drive, 'S', {{202, 0x40}}, -1, false, 2, -1, false,
+         {{202, 0x48}, {202, 0x40}}, {"ANALOG INPUT 1 OFFSET TUNING FAIL !"}},
+        LostStdPhasing,
+        {"link lost in an offset run", Std, 'T', {}, -1, false, -1, 1, false, {{69, 0x100}},
+         {"Device not Respondig", NotWithdrawn, "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
     };
     // clang-format on
     for (const ProcedureCase& c : cases)
         Run(c);
+}
+
+// A phasing cut off by a lost line owes its unit the disable request and the withdrawn
+// request bit: written once, first thing when the line answers again, and only to that unit.
+TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
+    Run(LostStdPhasing);
+    LineBack();
+    master->DeviceAddress = 2; // another unit: nothing for it
+    EXPECT_TRUE(SettleOwedDisable(*driver));
+    master->DeviceAddress = 1;
+    EXPECT_TRUE(SettleOwedDisable(*driver));
+    EXPECT_TRUE(SettleOwedDisable(*driver)); // once
+    EXPECT_EQ(Written(), Pairs({{74, 1}, {69, 0}}));
+    EXPECT_TRUE(messages.Texts().isEmpty());
+
+    // Still silent when tried again: said once more, and then no longer owed.
+    Run(LostStdPhasing);
+    LineBack();
+    drive->Silent.insert(74);
+    EXPECT_FALSE(SettleOwedDisable(*driver));
+    EXPECT_EQ(messages.Texts(), QStringList({"Device not Respondig", MayBeEnabled}));
+    EXPECT_TRUE(ProcessOwedDisables().Empty());
+}
+
+// The request goes through the write gate as the user made it: one asked before a change of
+// the session writes nothing. A procedure that outlives a change of unit sends its closing
+// writes to no other unit; they are owed to its own.
+TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
+    Run(StdPhasingOk);
+    drive->ClearRequests();
+    const WriteOrigin stale = driver->Ask(QStringLiteral("Motor Phasing"));
+    driver->Gate().Advance();
+    EXPECT_FALSE(RunProcedure(*driver, 'P', waiter, stale));
+    EXPECT_TRUE(Written().empty());
+    EXPECT_EQ(driver->Gate().DroppedCount(), 1);
+
+    waiter.Script = [this](int poll, TuningWait& wait) {
+        if (poll == 1) {
+            master->DeviceAddress = 2;
+            wait.Cancel();
+        }
+    };
+    messages.Clear();
+    EXPECT_FALSE(RunProcedure(*driver, 'P', waiter));
+    EXPECT_EQ(Written(), Pairs({{69, 0x10}, {73, 1}}));
+    EXPECT_EQ(messages.Texts(), QStringList{MayBeEnabled});
+    master->DeviceAddress = 1;
+    EXPECT_TRUE(ProcessOwedDisables().Owed(driver->CurrentUnit()));
 }
 
 } // namespace

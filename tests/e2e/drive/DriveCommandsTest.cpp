@@ -142,8 +142,9 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
         {"", {"read", "300"}, 0, {"300\t1234\n"}},
         {"procdelay 1 300", {"phase"}, 1, {"Make Auto Phase Motor Feedback"}, None},
         {"", {"--yes", "phase"}, 0, {"MOTOR PHASING SUCCESSFUL\n\nPhase Value:01234"}},
-        {"procfault 1 hang", {"--yes", "offset", "--timeout", "1", "2"}, 1,
-         {"did not finish within 1 s", "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
+        {"procfault 1 hang", {"--yes", "offset", "--timeout", "1", "2"}, 1, // request withdrawn
+         {"did not finish within 1 s", "ANALOG INPUT 2 OFFSET TUNING FAIL !"},
+         QStringList{"1 69", "1 69"}},
         {"procfault 1 off", {"--yes", "offset", "1"}, 0,
          {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\n\nOffset Value:30.5 mV"}},
         {"", {"offset", "3"}, 2},

@@ -12,7 +12,8 @@ namespace kelm::test {
 namespace {
 
 // The Tuning menu on the simulated drive: the question, the wait dialog over the disabled
-// main window (its bar moving, Cancel usable, for the offsets too), the result message.
+// main window (its bar moving, Cancel usable, for the offsets too, where it withdraws the
+// request), the result message.
 class TuningCommandTest : public ToolFixture {};
 
 TEST_F(TuningCommandTest, PhasingSucceedsAndAnOffsetRunIsCancelled) {
@@ -46,6 +47,8 @@ TEST_F(TuningCommandTest, PhasingSucceedsAndAnOffsetRunIsCancelled) {
     Control(QStringLiteral("procfault 1 hang"));
     dialogs_->OnNextDialog(watch(true));
     window_->Run(Command::SpeedOffset);
+    // Cancel withdrew the request: the drive will not store a new offset.
+    EXPECT_EQ(SimRegister(1, 69) & 0x08, 0);
     EXPECT_EQ(seen, QStringList({"Motor Phasing...Wait", "Tuning Analog Input 1 (Speed) ...Wait"}));
     EXPECT_EQ(messages_.Texts(),
               QStringList({"Make Auto Phase Motor Feedback",

@@ -25,6 +25,19 @@ QString ProcedureQuestion(char letter) {
     }
 }
 
+QString ProcedureAction(char letter) {
+    switch (letter) {
+    case 'P':
+        return QStringLiteral("Motor Phasing");
+    case 'S':
+        return QStringLiteral("Speed Offset");
+    case 'T':
+        return QStringLiteral("Torque Offset");
+    default:
+        return {};
+    }
+}
+
 std::uint16_t ProcedureResultRegister(char letter, DeviceKind kind) {
     const ProcedureRegisters regs = ProcedureRegistersOf(kind);
     if (letter == 'P')
@@ -69,11 +82,13 @@ void ReportProcedureResult(TDriver& driver, char letter, bool ok) {
     ShowInfo(ProcedureResultText(letter, ok, result));
 }
 
-bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter) {
+bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter,
+                  const WriteOrigin& origin) {
     driver.WaitIdle();
     bool ok = false;
-    if (driver.Online()) {
-        Procedures procedures(driver, waiter);
+    // What an earlier procedure still owes this unit goes before anything else.
+    if (driver.Online() && SettleOwedDisable(driver)) {
+        Procedures procedures(driver, waiter, origin);
         const DeviceKind kind = driver.CurrentKind();
         if (letter == 'P')
             ok = kind == DeviceKind::Power || kind == DeviceKind::Drive ? procedures.PhasingTarn()
@@ -85,27 +100,58 @@ bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter) {
     return ok;
 }
 
-// --- the procedures -------------------------------------------------------------------
+bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter) {
+    return RunProcedure(driver, letter, waiter, driver.Ask(ProcedureAction(letter)));
+}
 
 // A register of the table is read into both its DriveValue and Value; one the table does
 // not name is read as it stands.
-bool Procedures::Read(std::uint16_t address, std::uint16_t& value) {
-    if (ParamEntry* entry = driver_.ActiveTable().FindByAddress(address)) {
-        if (!driver_.ReadEntry(*entry, true, 100, true))
+bool ReadProcedureRegister(TDriver& driver, std::uint16_t address, std::uint16_t& value) {
+    if (ParamEntry* entry = driver.ActiveTable().FindByAddress(address)) {
+        if (!driver.ReadEntry(*entry, true, 100, true))
             return false;
         value = static_cast<std::uint16_t>(entry->DriveValue);
         return true;
     }
-    return driver_.ReadRegs(address, &value, true, 100, 1, nullptr);
+    return driver.ReadRegs(address, &value, true, 100, 1, nullptr);
 }
 
+// --- the procedures -------------------------------------------------------------------
+
+bool Procedures::Read(std::uint16_t address, std::uint16_t& value) {
+    return ReadProcedureRegister(driver_, address, value);
+}
+
+// Under the origin of the user's request: nothing goes out once the session has changed.
 bool Procedures::Write(std::uint16_t address, std::uint16_t value) {
+    const WriteGate::Scope scope(driver_.Gate(), origin_);
     return driver_.WriteReg(address, value, true, 100, nullptr);
 }
 
-bool Procedures::SetRequest(std::uint16_t control, std::uint16_t bit) {
+Procedures::Start Procedures::Request(std::uint16_t control, std::uint16_t bit,
+                                      std::uint16_t enableRequest) {
     std::uint16_t word = 0;
-    return Read(control, word) && Write(control, static_cast<std::uint16_t>(word | bit));
+    if (!Read(control, word))
+        return Start::NotSent;
+    // A write the gate dropped leaves the line up: nothing reached the drive. A lost line
+    // may have lost only the reply.
+    if (!Write(control, static_cast<std::uint16_t>(word | bit)))
+        return driver_.Online() ? Start::NotSent : Start::Broken;
+    if (enableRequest != 0 && !Write(enableRequest, 1))
+        return Start::Broken;
+    return Start::Sent;
+}
+
+bool Procedures::Close(std::uint16_t disableRequest, std::uint16_t control, std::uint16_t bit,
+                       bool withdraw, bool withdrawAlways) {
+    const OwedDisable closing{origin_.Unit, origin_.Action, disableRequest, control,
+                              withdraw ? bit : std::uint16_t(0)};
+    const auto left = WriteClosingRequests(driver_, closing, withdrawAlways);
+    if (!left)
+        return true;
+    owed_.Add(*left);
+    ShowError(OwedDisableText(*left));
+    return false;
 }
 
 // No alarms and not enabled; otherwise the warning, and nothing is written.
@@ -139,46 +185,45 @@ std::uint16_t Procedures::Wait(std::uint16_t status, std::uint16_t control, std:
     return wait.LastControl();
 }
 
-bool Procedures::PhasingStd() {
+// Std and Orca 230 leave the request bit to the drive after a success; Power and Drive
+// withdraw it after any failure, whatever the drive shows.
+bool Procedures::Phasing(bool tarn) {
     const ProcedureRegisters regs = ProcedureRegistersOf(driver_.CurrentKind());
-    if (!CheckReady(regs, false) || !SetRequest(regs.Control, PhasingBit) ||
-        !Write(regs.EnableRequest, 1))
+    if (!CheckReady(regs, tarn))
         return false;
-    std::uint16_t last = Wait(regs.State, regs.Control, PhasingBit, false);
-    if (!Write(regs.DisableRequest, 1))
-        last |= PhasingBit;
+    const Start start = Request(regs.Control, PhasingBit, regs.EnableRequest);
+    if (start == Start::NotSent)
+        return false;
+    const bool twoPhase = driver_.CurrentKind() == DeviceKind::Drive;
+    const std::uint16_t last =
+        start == Start::Sent ? Wait(regs.State, regs.Control, PhasingBit, twoPhase) : PhasingBit;
+    const bool failed = (last & PhasingBit) != 0;
+    // The disable request goes out in every case; failing to write it fails the phasing.
+    if (!Close(regs.DisableRequest, regs.Control, PhasingBit, failed, tarn) || failed)
+        return false;
     std::uint16_t phase = 0;
-    return (last & PhasingBit) == 0 && Read(regs.Phase, phase);
+    return Read(regs.Phase, phase);
+}
+
+bool Procedures::PhasingStd() {
+    return Phasing(false);
 }
 
 bool Procedures::PhasingTarn() {
-    const ProcedureRegisters regs = ProcedureRegistersOf(driver_.CurrentKind());
-    if (!CheckReady(regs, true) || !SetRequest(regs.Control, PhasingBit) ||
-        !Write(regs.EnableRequest, 1))
-        return false;
-    const bool twoPhase = driver_.CurrentKind() == DeviceKind::Drive;
-    std::uint16_t last = Wait(regs.State, regs.Control, PhasingBit, twoPhase);
-    if (!Write(regs.DisableRequest, 1))
-        last |= PhasingBit;
-    if ((last & PhasingBit) != 0) {
-        // The drive may still hold the request: withdraw it.
-        std::uint16_t word = 0;
-        if (!Read(regs.Control, word))
-            word = 0;
-        Write(regs.Control, static_cast<std::uint16_t>(word & ~PhasingBit));
-        return false;
-    }
-    std::uint16_t phase = 0;
-    return Read(regs.Phase, phase);
+    return Phasing(true);
 }
 
 bool Procedures::OffsetTuning(std::uint16_t bit) {
     const DeviceKind kind = driver_.CurrentKind();
     const ProcedureRegisters regs = ProcedureRegistersOf(kind);
-    if (!SetRequest(regs.Control, bit))
+    const Start start = Request(regs.Control, bit, 0);
+    if (start == Start::NotSent)
         return false;
-    if ((Wait(0, regs.Control, bit, false) & bit) != 0)
+    if (start == Start::Broken || (Wait(0, regs.Control, bit, false) & bit) != 0) {
+        // Cancelled or cut off: the drive must not go on and store a new offset.
+        Close(0, regs.Control, bit, true, false);
         return false;
+    }
     std::uint16_t offset = 0;
     return Read(ProcedureResultRegister(bit == Offset1Bit ? 'S' : 'T', kind), offset);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/drive/WriteGate.h"
+
+#include "core/drive/procedures/OwedDisable.h"
 
 #include <QString>
 #include <cstdint>
@@ -41,6 +44,8 @@ constexpr ProcedureRegisters ProcedureRegistersOf(DeviceKind kind) {
 bool IsProcedureLetter(char letter);
 // The question asked before the procedure.
 QString ProcedureQuestion(char letter);
+// The action the procedure's writes carry through the write gate (the menu item's name).
+QString ProcedureAction(char letter);
 // Register holding the result of the procedure on the kind.
 std::uint16_t ProcedureResultRegister(char letter, DeviceKind kind);
 
@@ -56,17 +61,34 @@ QString ProcedureResultText(char letter, bool ok, std::int16_t result);
 // read from the result register's Value of the driver's active table.
 void ReportProcedureResult(TDriver& driver, char letter, bool ok);
 
+// Reads a register for a procedure: one of the active table into both its DriveValue and
+// Value, another as it stands. A failure is reported (and takes the driver off line).
+bool ReadProcedureRegister(TDriver& driver, std::uint16_t address, std::uint16_t& value);
+
 // The driver runs a procedure: 'P' motor phasing (PhasingTarn on Power and Drive,
 // PhasingStd otherwise), 'S' analog input 1 offset, 'T' analog input 2 offset; the waits
-// run through waiter. Stops the worker first (WaitIdle) and always resumes status polling
-// (SetMode 'I'). true on success. This is also the entry point of the analog page.
+// run through waiter. Stops the worker first (WaitIdle), writes first what an earlier
+// procedure still owes this unit (SettleOwedDisable), and always resumes status polling
+// (SetMode 'I'). true on success.
+// origin: the request as the user made it (driver.Ask(ProcedureAction(letter)) when the
+// command started); the procedure's writes go through the write gate under it, so a
+// procedure asked before a change of the session writes nothing. Its closing writes (the
+// disable request, the request bit withdrawn) are safety writes for the unit it ran on:
+// written under an origin of their own as long as that unit is in use, else owed to it.
+bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter, const WriteOrigin& origin);
+// The same, asked now.
 bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter);
 
 // The procedures themselves. The caller has stopped the worker; the waits run through
-// the waiter. Every failed register access is reported and ends with false.
+// the waiter. Every failed register access is reported and ends with false. After a failed
+// wait (Cancel, time limit, lost line) the request bit is withdrawn, so that the drive
+// does not finish the procedure and store its result; a phasing writes its disable request
+// first. Closing writes that cannot be made are owed to the unit (OwedDisable) and said.
 class Procedures {
 public:
-    Procedures(TDriver& driver, ProcedureWaiter& waiter) : driver_(driver), waiter_(waiter) {}
+    Procedures(TDriver& driver, ProcedureWaiter& waiter, WriteOrigin origin,
+               OwedDisables& owed = ProcessOwedDisables())
+        : driver_(driver), waiter_(waiter), origin_(std::move(origin)), owed_(owed) {}
 
     bool PhasingStd();
     bool PhasingTarn();
@@ -74,16 +96,27 @@ public:
     bool OffsetTuning(std::uint16_t bit);
 
 private:
+    // How far the requests got: none sent, all sent, or the line lost on the way (they may
+    // have reached the drive).
+    enum class Start { NotSent, Sent, Broken };
+
+    bool Phasing(bool tarn);
     bool Read(std::uint16_t address, std::uint16_t& value);
     bool Write(std::uint16_t address, std::uint16_t value);
-    bool SetRequest(std::uint16_t control, std::uint16_t bit);
+    // The request bit set in the control register, then the enable request (when not 0).
+    Start Request(std::uint16_t control, std::uint16_t bit, std::uint16_t enableRequest);
     bool CheckReady(const ProcedureRegisters& regs, bool bothAlarmWords);
+    // The closing writes; true when all were made, else they are owed and said.
+    bool Close(std::uint16_t disableRequest, std::uint16_t control, std::uint16_t bit,
+               bool withdraw, bool withdrawAlways);
     // Runs the wait; returns the last control value.
     std::uint16_t Wait(std::uint16_t status, std::uint16_t control, std::uint16_t bit,
                        bool twoPhase);
 
     TDriver& driver_;
     ProcedureWaiter& waiter_;
+    WriteOrigin origin_;
+    OwedDisables& owed_;
 };
 
 } // namespace kelm

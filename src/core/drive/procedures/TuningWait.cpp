@@ -52,7 +52,10 @@ void PacedWaiter::Run(TuningWait& wait) {
     while (!wait.Finished()) {
         sleep_(TuningWait::PollMs);
         waited += TuningWait::PollMs;
-        if (limitMs_ != 0 && waited >= limitMs_ && !wait.Cancelled()) {
+        if (!wait.Cancelled() && stop_ && stop_()) {
+            stopped_ = true;
+            wait.Cancel();
+        } else if (limitMs_ != 0 && waited >= limitMs_ && !wait.Cancelled()) {
             timedOut_ = true;
             wait.Cancel();
         }

@@ -61,20 +61,26 @@ public:
 };
 
 // Polls the wait every PollMs through a sleep function; cancels it after limitMs (0: no
-// limit). onPoll runs after every poll (progress display).
+// limit) or as soon as stop returns true (a stop signal). onPoll runs after every poll
+// (progress display).
 class PacedWaiter : public ProcedureWaiter {
 public:
     using Sleep = std::function<void(std::uint32_t ms)>;
-    PacedWaiter(Sleep sleep, std::function<void()> onPoll, std::uint32_t limitMs)
-        : sleep_(std::move(sleep)), onPoll_(std::move(onPoll)), limitMs_(limitMs) {}
+    PacedWaiter(Sleep sleep, std::function<void()> onPoll, std::uint32_t limitMs,
+                std::function<bool()> stop = {})
+        : sleep_(std::move(sleep)), onPoll_(std::move(onPoll)), limitMs_(limitMs),
+          stop_(std::move(stop)) {}
     void Run(TuningWait& wait) override;
     bool TimedOut() const { return timedOut_; }
+    bool Stopped() const { return stopped_; }
 
 private:
     Sleep sleep_;
     std::function<void()> onPoll_;
     std::uint32_t limitMs_;
+    std::function<bool()> stop_;
     bool timedOut_ = false;
+    bool stopped_ = false;
 };
 
 } // namespace kelm
