@@ -3,6 +3,7 @@
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/UnitSnapshot.h"
+#include "core/drive/procedures/OwedDisable.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
@@ -149,6 +150,9 @@ void SelectDrive(ShellHost& shell) {
     default:
         break;
     }
+    // A disable request a procedure owes this unit goes first, before the table is read.
+    driver.SetOnline(shell.Master().IsLinkReady());
+    SettleOwedDisable(driver);
     shell.SetFileDialogsForDevice();
     shell.ReloadFromDrive();
 }
