@@ -171,6 +171,11 @@ public:
 
     // --- table write-back ---------------------------------------------------------------
     bool WriteChangedParams();
+    // Writes only the given registers of ActiveTable, in table order, each when its Value
+    // differs from its DriveValue (the drive's own registers are never sent back); stops
+    // the worker first and resumes polling afterwards. false off line (nothing sent) or when
+    // the drive went off line meanwhile.
+    bool WriteParams(const std::vector<std::uint16_t>& addresses);
     bool WriteChangedProfiles();
     bool WriteChangedScopeSettings();
 

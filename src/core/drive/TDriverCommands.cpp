@@ -7,6 +7,8 @@
 #include "core/drive/scope/ScopeRegisters.h"
 #include "core/seams/Messages.h"
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
@@ -17,6 +19,28 @@ constexpr std::uint32_t CommandTimeoutMs = 3000;
 
 bool TDriver::WriteChangedParams() {
     return WriteChanged(activeTable_, true, -1);
+}
+
+bool TDriver::WriteParams(const std::vector<std::uint16_t>& addresses) {
+    if (!Online())
+        return false;
+    WaitIdle();
+    for (ParamEntry& entry : activeTable_) {
+        if (!Online())
+            break;
+        if (std::find(addresses.begin(), addresses.end(), entry.Address) == addresses.end())
+            continue;
+        if (IsDriveOwned(currentKind_, entry.Address)) {
+            entry.Value = entry.DriveValue;
+            continue;
+        }
+        if (entry.Value != entry.DriveValue)
+            WriteEntry(entry, true, 100);
+    }
+    if (!Online())
+        RunSynchronized([this] { host_.ConfigureForDevice(); });
+    SetMode('I');
+    return Online();
 }
 
 bool TDriver::WriteChangedProfiles() {

@@ -2,6 +2,7 @@
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "core/seams/Messages.h"
 #include "ui/pages/PageWidgets.h"
 #include "ui/widgets/TPNumEdit.h"
 
@@ -34,8 +35,11 @@ DialogPage::DialogPage(TDriver& driver, const QString& name, const QString& capt
     setObjectName(name);
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this);
-    grid_ = new QGridLayout;
-    layout->addLayout(grid_);
+    body_ = new QWidget(this);
+    body_->setObjectName(QStringLiteral("PBody"));
+    grid_ = new QGridLayout(body_);
+    grid_->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(body_);
     layout->addStretch();
     buttons_ = new QHBoxLayout;
     buttons_->addStretch();
@@ -95,7 +99,7 @@ int DialogPage::AddFieldRows(std::initializer_list<FieldRow> rows, int first) {
 void DialogPage::Finish(Guided guided) {
     guided_ = std::move(guided);
     fields_.Bind();
-    Deselect();
+    RecolourAll();
     SetOnline(driver_.Online());
     if (guided_.Active) {
         bApply_->hide();
@@ -104,16 +108,19 @@ void DialogPage::Finish(Guided guided) {
     }
 }
 
-// A shown number is selected for typing over; only the focused field keeps that.
-void DialogPage::Deselect() {
-    for (TPNumEdit* field : fields_.Fields())
-        if (!field->hasFocus())
-            field->deselect();
-}
-
 void DialogPage::SetOnline(bool online) {
     online_ = online;
+    body_->setEnabled(online_);
     bApply_->setEnabled(online_ && allowed_);
+}
+
+bool DialogPage::HasEdits() const {
+    if (!edits_.Empty())
+        return true;
+    for (const TPNumEdit* field : fields_.Fields())
+        if (field->Edited())
+            return true;
+    return false;
 }
 
 void DialogPage::SetApplyAllowed(bool allowed) {
@@ -122,10 +129,24 @@ void DialogPage::SetApplyAllowed(bool allowed) {
     bOk_->setEnabled(allowed_);
 }
 
-bool DialogPage::RegisterDiffers(int address) const {
-    const ParamEntry* entry =
-        driver_.ActiveTable().FindByAddress(static_cast<std::uint16_t>(address));
-    return entry != nullptr && entry->Value != entry->DriveValue;
+int DialogPage::Shown(int address) const {
+    const auto at = static_cast<std::uint16_t>(address);
+    const ParamEntry* entry = driver_.ActiveTable().FindByAddress(at);
+    return entry != nullptr ? edits_.Shown(at, entry->Value) : 0;
+}
+
+void DialogPage::EditWord(int address, int value) {
+    edits_.SetWord(static_cast<std::uint16_t>(address), static_cast<std::int16_t>(value));
+}
+
+void DialogPage::EditBits(int address, int mask, bool set) {
+    edits_.SetBits(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(mask), set);
+}
+
+bool DialogPage::RegisterMarked(int address) const {
+    const auto at = static_cast<std::uint16_t>(address);
+    const ParamEntry* entry = driver_.ActiveTable().FindByAddress(at);
+    return edits_.Has(at) || (entry != nullptr && entry->Value != entry->DriveValue);
 }
 
 void DialogPage::MarkList(QComboBox* list, bool marked) {
@@ -138,32 +159,65 @@ void DialogPage::MarkList(QComboBox* list, bool marked) {
     list->setPalette(colours);
 }
 
-bool DialogPage::Apply() {
-    if (!allowed_)
-        return false;
-    // A number typed below a positive minimum is clamped as when the field is left.
-    for (TPNumEdit* field : fields_.Fields())
-        field->ChkVal();
-    fields_.Store();
-    StoreControls();
-    // The write processes window events while it waits for the drive; the page may go.
-    const QPointer<DialogPage> self(this);
-    const bool written = driver_.WriteChangedParams();
-    if (!self)
-        return false;
+void DialogPage::RecolourAll() {
     fields_.Recolour();
     RecolourControls();
-    AfterApply();
-    return written;
+}
+
+bool DialogPage::Apply() {
+    return ApplyAs(driver_.Ask(windowTitle().trimmed() + QStringLiteral(" Apply")));
+}
+
+bool DialogPage::ApplyAs(const WriteOrigin& origin) {
+    if (!allowed_ || !driver_.Online() || !driver_.StillCurrent(origin))
+        return false;
+    fields_.Collect(edits_);
+    if (edits_.Empty()) {
+        RecolourAll();
+        return true;
+    }
+    WriteGate::Scope scope(driver_.Gate(), origin);
+    // The exchanges process window events while they wait for the drive; the page may go,
+    // so the edits under way are settled on a copy.
+    const QPointer<DialogPage> self(this);
+    EditTracker pending = edits_;
+    ParamTable& table = driver_.ActiveTable();
+    const std::vector<std::uint16_t> bitRegisters = pending.BitRegisters();
+    if (!bitRegisters.empty()) {
+        // Other pages write other bits of these registers: only the edited bits may change
+        // what the drive holds now.
+        driver_.WaitIdle();
+        for (const std::uint16_t address : bitRegisters) {
+            ParamEntry* entry = table.FindByAddress(address);
+            if (entry != nullptr && !driver_.ReadEntry(*entry, true, 100, false))
+                break;
+        }
+    }
+    bool online = driver_.Online();
+    if (online) {
+        const EditTracker::Replaced replaced = pending.Store(table);
+        online = driver_.WriteParams(pending.Addresses());
+        pending.Settle(table, replaced);
+    }
+    if (!self)
+        return false;
+    std::vector<std::uint16_t> written;
+    for (const std::uint16_t address : edits_.Addresses())
+        if (!pending.Has(address))
+            written.push_back(address);
+    edits_ = pending;
+    fields_.Settle(edits_);
+    RecolourAll();
+    AfterApply(written);
+    return online && edits_.Empty();
 }
 
 void DialogPage::Reload() {
     QWidget* focused = focusWidget();
+    edits_.Clear();
     fields_.Reload();
     LoadControls();
-    fields_.Recolour();
-    RecolourControls();
-    Deselect();
+    RecolourAll();
     if (focused != nullptr)
         focused->setFocus();
 }
@@ -171,14 +225,18 @@ void DialogPage::Reload() {
 void DialogPage::OkClicked() {
     if (!allowed_)
         return;
+    if (!driver_.Online()) {
+        ShowInfo(QStringLiteral("Off Line: nothing was written."));
+        return; // the edits stay on the page
+    }
     const QPointer<DialogPage> self(this);
     const bool written = Apply();
-    if (!self)
-        return;
+    if (!self || !written)
+        return; // what did not reach the drive stays on the page (the failure was reported)
     if (guided_.Active) {
         handedOver_ = true;
         if (guided_.Ok)
-            guided_.Ok(written);
+            guided_.Ok(true);
     }
     close();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/drive/WriteGate.h"
+#include "ui/widgets/EditTracker.h"
 #include "ui/widgets/PageFields.h"
 
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 class QComboBox;
 class QGridLayout;
@@ -18,9 +21,11 @@ class TDriver;
 class TPNumEdit;
 
 // The frame shared by every dialog page (motor, loop and analog pages): the page's controls
-// above "&Ok", "&Cancel" and "&Apply". Edits are collected in the controls; Apply stores
-// them into Value and writes the changed registers, Cancel reloads the controls from Value
-// and closes, Ok applies and closes.
+// above "&Ok", "&Cancel" and "&Apply". The page holds its edits (the fields the user typed
+// into, the lists chosen, the corrections made when it opened) and never puts them into the
+// table before Apply; Apply writes exactly the registers edited on this page, Cancel drops
+// the edits and closes, Ok applies and closes. Off line the controls are disabled and Ok
+// stays open, saying that nothing was written.
 //
 // In the guided layout (the main window's menu is locked) the frame has no border icons,
 // hides Apply and puts Ok in its place; Ok then applies and hands over to the guided
@@ -44,13 +49,18 @@ public:
     // state and the guided layout.
     void Finish(Guided guided);
 
-    // Apply: store every control into Value, write the changed registers, recolour. false
-    // when the write failed (the drive is off line or did not answer).
+    // Apply: the page's edits go into Value and exactly their registers are written (a bit
+    // register is read again from the drive first, so that only the edited bits change);
+    // recolour. An edit that did not reach the drive stays on the page and its register
+    // keeps its former Value. true when no edit is left; false off line (nothing written).
     bool Apply();
-    // Reload every control from Value (normal colours), as Cancel does before closing.
+    // Drop the edits and show every control from Value again (normal colours), as Cancel
+    // does before closing; corrections the page makes are edits again.
     void Reload();
-    // Apply follows the line state.
+    // The controls and Apply follow the line state.
     void SetOnline(bool online);
+    // Edits not yet written: fields typed into, lists chosen, corrections.
+    bool HasEdits() const;
     bool IsGuided() const { return guided_.Active; }
     // The kind the page was laid out for (its registers).
     DeviceKind Kind() const { return kind_; }
@@ -71,6 +81,7 @@ protected:
     QHBoxLayout* Buttons() const { return buttons_; }
     TDriver& Driver() const { return driver_; }
     PageFields& Fields() { return fields_; }
+    EditTracker& Edits() { return edits_; }
 
     // A numeric field registered with the page's field list (tag and decimals given).
     TPNumEdit* AddField(const QString& name, int tag, int decimals = 0, bool wide = false);
@@ -89,29 +100,42 @@ protected:
     int AddFieldRows(std::initializer_list<FieldRow> rows, int first = 0);
     // Red text in a list while the register(s) it edits differ from the drive.
     static void MarkList(QComboBox* list, bool marked);
-    // True when the register's Value differs from its DriveValue.
-    bool RegisterDiffers(int address) const;
+    // The register as this page shows it: its edit over Value (0 when the table lacks it).
+    int Shown(int address) const;
+    // A choice of the user (or a correction of the page): the whole register, or bits of a
+    // register other controls share.
+    void EditWord(int address, int value);
+    void EditBits(int address, int mask, bool set);
+    // True while the register is edited on this page or its Value differs from DriveValue.
+    bool RegisterMarked(int address) const;
 
-    // Page-specific parts of Apply and Reload (the field list itself is handled here).
-    virtual void StoreControls() {}
+    // Apply as asked at origin (a request the page kept for a moment): nothing is written
+    // when a transition has voided it, and the edits stay.
+    bool ApplyAs(const WriteOrigin& origin);
+
+    // Page-specific parts of Reload and Apply (the field list itself is handled here).
+    // LoadControls shows the controls from Shown(); corrections go in through EditWord.
     virtual void LoadControls() {}
     virtual void RecolourControls() {}
-    virtual void AfterApply() {}
+    // written: the registers that reached the drive.
+    virtual void AfterApply(const std::vector<std::uint16_t>& written) { (void)written; }
 
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Deselect();
+    void RecolourAll();
     void OkClicked();
     void CancelClicked();
 
     TDriver& driver_;
     DeviceKind kind_;
     PageFields fields_;
+    EditTracker edits_;
     Guided guided_;
     bool online_ = true;
     bool allowed_ = true;
     bool handedOver_ = false; // Ok of the guided layout moved on: closing is not an end
+    QWidget* body_ = nullptr; // the page's controls, disabled off line
     QGridLayout* grid_ = nullptr;
     QHBoxLayout* buttons_ = nullptr;
     QPushButton* bOk_ = nullptr;

@@ -168,11 +168,13 @@ void MotorApplied() {
         encoder->Rebuild();
 }
 
-// After the speed page applied: the profile editor and the main page's digital speed field
-// take the new speed limit.
-void SpeedApplied(TDriver& driver) {
+// After the speed page applied: the profile editor and, when the speed limit was written,
+// the main page's digital speed field take the new speed limit.
+void SpeedApplied(TDriver& driver, bool limitWritten) {
     if (SpeedLimitRefresh())
         SpeedLimitRefresh()();
+    if (!limitWritten)
+        return;
     // A hidden speed field shows no speed the user chose: its exit would write a stale one.
     TFMainDev* main = MainDevPage();
     if (main == nullptr || main->SpeedField() == nullptr || !main->SpeedField()->isVisibleTo(main))
@@ -210,7 +212,10 @@ void OpenMotorPage(ShellHost& shell) {
 void OpenSpeedPage(ShellHost& shell) {
     Open(
         shell, QStringLiteral("TFSpeed"),
-        [](TDriver& driver) { return new TFSpeed(driver, [&driver] { SpeedApplied(driver); }); },
+        [](TDriver& driver) {
+            return new TFSpeed(
+                driver, [&driver](bool limitWritten) { SpeedApplied(driver, limitWritten); });
+        },
         GuidedFor(shell, &OpenMotorPage));
 }
 

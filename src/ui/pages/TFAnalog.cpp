@@ -30,7 +30,7 @@ TFAnalog::TFAnalog(ShellHost& shell, QWidget* parent)
     applyTimer_ = new QTimer(this);
     applyTimer_->setSingleShot(true);
     applyTimer_->setInterval(ApplyDelayMs);
-    connect(applyTimer_, &QTimer::timeout, this, [this] { Apply(); });
+    connect(applyTimer_, &QTimer::timeout, this, [this] { ApplyAs(stepOrigin_); });
 
     QGridLayout* grid = Grid();
     grid->addWidget(NewCaption(QStringLiteral("LIn1"), QStringLiteral("Input 1 (Speed)"), this), 0,
@@ -82,8 +82,9 @@ void TFAnalog::Ready() {
         for (TPNumEdit* field : Fields().Fields()) {
             if (field->Tag() != a_.Filter[i] || field->RdMax() <= FilterMax)
                 continue;
-            field->WrMax(FilterMax);
-            field->WrValore(field->RdValore());
+            field->WrMax(FilterMax); // a stored filter beyond it is shown as it is
+            Fields().Reload(field);
+            Fields().Recolour(field);
         }
     }
 }
@@ -95,14 +96,13 @@ void TFAnalog::AnalogRefresh() {
     }
 }
 
-// Field in tenths of a millivolt from the raw register; limits from the register's.
+// Field in tenths of a millivolt from the raw register as the page shows it (a stored
+// offset outside the limits as it is); limits from the register's.
 void TFAnalog::ShowOffset(int i) {
-    const int raw = udOff_[i]->value();
     eOff_[i]->WrMin(OffsetToTenthsMv(udOff_[i]->minimum()));
     eOff_[i]->WrMax(OffsetToTenthsMv(udOff_[i]->maximum()));
     eOff_[i]->SetIsNegative(udOff_[i]->minimum() < 0);
-    eOff_[i]->WrValore(OffsetToTenthsMv(raw));
-    eOff_[i]->deselect();
+    eOff_[i]->ShowNumber(OffsetToTenthsMv(Shown(a_.Offset[i])));
 }
 
 void TFAnalog::LoadControls() {
@@ -111,33 +111,29 @@ void TFAnalog::LoadControls() {
         const ParamEntry* entry = Driver().ActiveTable().FindByAddress(a_.Offset[i]);
         udOff_[i]->setRange(entry != nullptr ? entry->MinValue : 0,
                             entry != nullptr ? entry->MaxValue : 0);
-        udOff_[i]->setValue(entry != nullptr ? entry->Value : 0);
+        udOff_[i]->setValue(Shown(a_.Offset[i]));
         ShowOffset(i);
     }
     loading_ = false;
     RecolourControls();
 }
 
-void TFAnalog::StoreControls() {
-    for (int i = 0; i < 2; ++i)
-        if (ParamEntry* entry = Driver().ActiveTable().FindByAddress(a_.Offset[i]))
-            entry->Value = static_cast<std::int16_t>(udOff_[i]->value());
-}
-
 void TFAnalog::RecolourControls() {
     for (int i = 0; i < 2; ++i) {
         ShowOffset(i);
-        eOff_[i]->SetMarked(RegisterDiffers(a_.Offset[i]));
+        eOff_[i]->SetMarked(RegisterMarked(a_.Offset[i]));
     }
 }
 
-// The raw offset moved by one step: stored, shown and applied shortly after.
+// The raw offset moved by one step: the page's edit, shown and applied shortly after.
 void TFAnalog::OffsetStepped(int i, int raw) {
     if (loading_)
         return;
-    if (ParamEntry* entry = Driver().ActiveTable().FindByAddress(a_.Offset[i]))
-        entry->Value = static_cast<std::int16_t>(raw);
+    EditWord(a_.Offset[i], raw);
     ShowOffset(i);
+    eOff_[i]->SetMarked(true);
+    if (!applyTimer_->isActive())
+        stepOrigin_ = Driver().Ask(QStringLiteral("Analog I/O offset step"));
     applyTimer_->start();
 }
 
@@ -151,9 +147,12 @@ bool TFAnalog::OffsetKey(int i, int key) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: { // millivolts back to the raw register; Apply sends it
+        if (!eOff_[i]->Edited())
+            return true; // nothing typed: a stored offset stays as it is
         eOff_[i]->ChkVal();
         const int raw = std::clamp<int>(TenthsMvToOffset(eOff_[i]->RdValore()),
                                         udOff_[i]->minimum(), udOff_[i]->maximum());
+        EditWord(a_.Offset[i], raw);
         loading_ = true;
         udOff_[i]->setValue(raw);
         loading_ = false;
@@ -175,12 +174,13 @@ void TFAnalog::AutoOffset(int i) {
         return;
     running_ = false;
     setEnabled(true);
+    // The procedure found the offset: it replaces an edit of it.
+    Edits().Drop(a_.Offset[i]);
     loading_ = true;
-    if (const ParamEntry* entry = Driver().ActiveTable().FindByAddress(a_.Offset[i]))
-        udOff_[i]->setValue(entry->Value);
+    udOff_[i]->setValue(Shown(a_.Offset[i]));
     loading_ = false;
     ShowOffset(i);
-    eOff_[i]->SetMarked(RegisterDiffers(a_.Offset[i]));
+    eOff_[i]->SetMarked(RegisterMarked(a_.Offset[i]));
 }
 
 } // namespace kelm

@@ -33,7 +33,6 @@ public:
     QLineEdit* InputValue(int input) const { return eIn_[input]; }
 
 protected:
-    void StoreControls() override;
     void LoadControls() override;
     void RecolourControls() override;
 
@@ -50,7 +49,8 @@ private:
     std::array<QLineEdit*, 2> eIn_{};
     std::array<QPushButton*, 2> bAuto_{};
     QTimer* applyTimer_ = nullptr;
-    bool loading_ = false; // the program moves an up-down: no apply
+    WriteOrigin stepOrigin_; // the first step the timer will apply
+    bool loading_ = false;   // the program moves an up-down: no apply
     bool running_ = false;
 };
 

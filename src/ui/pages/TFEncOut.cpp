@@ -16,7 +16,10 @@ TFEncOut::TFEncOut(TDriver& driver, QWidget* parent)
     Grid()->addWidget(NewCaption(QStringLiteral("LDiv"), QStringLiteral("Pulses per Turn"), this),
                       0, 0);
     Grid()->addWidget(cDiv_, 0, 1);
-    connect(cDiv_, &QComboBox::activated, this, [this] { MarkList(cDiv_, true); });
+    connect(cDiv_, &QComboBox::activated, this, [this](int index) {
+        EditWord(a_.Divider, index + 1);
+        RecolourControls();
+    });
     LoadControls();
 }
 
@@ -24,35 +27,28 @@ void TFEncOut::Rebuild() {
     Reload();
 }
 
-// The entries follow the feedback settings, so they are built again with every load.
+// The entries follow the feedback settings, so they are built again with every load. A
+// stored divider the entries cannot show is corrected as this page's edit (sent with Apply,
+// dropped by Cancel).
 void TFEncOut::LoadControls() {
-    ParamTable& table = Driver().ActiveTable();
-    const auto value = [&table](int address) {
-        const ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(address));
-        return entry ? static_cast<int>(entry->Value) : 0;
-    };
-    ParamEntry* divider = table.FindByAddress(static_cast<std::uint16_t>(a_.Divider));
+    const ParamEntry* divider =
+        Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Divider));
     const double lines =
-        FeedbackLineCount(value(a_.Feedback), value(a_.ResolverPoles), value(a_.Resolution));
+        FeedbackLineCount(Shown(a_.Feedback), Shown(a_.ResolverPoles), Shown(a_.Resolution));
     cDiv_->clear();
     cDiv_->addItems(DividerEntries(lines, divider ? divider->MaxValue : 0));
     if (divider == nullptr)
         return;
-    divider->Value = static_cast<std::int16_t>(
-        NormalizeDivider(divider->Value, divider->DefaultValue, cDiv_->count()));
-    cDiv_->setCurrentIndex(divider->Value - 1);
+    const int stored = Shown(a_.Divider);
+    const int shown = NormalizeDivider(stored, divider->DefaultValue, cDiv_->count());
+    if (shown != stored)
+        EditWord(a_.Divider, shown);
+    cDiv_->setCurrentIndex(shown - 1);
     RecolourControls();
 }
 
-void TFEncOut::StoreControls() {
-    ParamEntry* divider =
-        Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Divider));
-    if (divider != nullptr && cDiv_->currentIndex() >= 0)
-        divider->Value = static_cast<std::int16_t>(cDiv_->currentIndex() + 1);
-}
-
 void TFEncOut::RecolourControls() {
-    MarkList(cDiv_, RegisterDiffers(a_.Divider));
+    MarkList(cDiv_, RegisterMarked(a_.Divider));
 }
 
 } // namespace kelm

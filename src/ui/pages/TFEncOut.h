@@ -15,11 +15,10 @@ public:
     explicit TFEncOut(TDriver& driver, QWidget* parent = nullptr);
 
     // Builds the entries again from the feedback settings and selects the stored divider
-    // (unapplied choices are dropped).
+    // (unapplied choices are dropped: the entries they named have changed).
     void Rebuild();
 
 protected:
-    void StoreControls() override;
     void LoadControls() override;
     void RecolourControls() override;
 

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <algorithm>
 
 namespace kelm {
 
@@ -74,37 +75,35 @@ TFMotor::TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* par
     }
 
     connect(cFeed_, &QComboBox::activated, this, [this] { FeedbackChosen(); });
-    for (QComboBox* list : {cPoles_, cBrake_, cPolar_})
-        connect(list, &QComboBox::activated, this, [list] { MarkList(list, true); });
+    connect(cPoles_, &QComboBox::activated, this,
+            [this] { PoleChosen(cPoles_, poles_, a_.Poles); });
+    connect(cPolar_, &QComboBox::activated, this,
+            [this] { PoleChosen(cPolar_, resolverPoles_, a_.ResolverPoles); });
+    connect(cBrake_, &QComboBox::activated, this, [this](int index) {
+        EditBits(a_.Brake, BrakeBit, index == 1);
+        RecolourControls();
+    });
     LoadControls();
 }
 
-int TFMotor::Register(int address) const {
-    const ParamEntry* entry =
-        Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(address));
-    return entry ? entry->Value : 0;
-}
-
-void TFMotor::SetRegister(int address, int value) {
-    if (ParamEntry* entry =
-            Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(address)))
-        entry->Value = static_cast<std::int16_t>(value);
-}
-
+// Corrections of numbers the lists cannot show are this page's edits: shown as edited,
+// sent with Apply, dropped by Cancel.
 void TFMotor::LoadControls() {
-    cPoles_->setCurrentIndex(PoleIndex(poles_, Register(a_.Poles)));
+    cPoles_->setCurrentIndex(PoleIndex(poles_, Shown(a_.Poles)));
     if (a_.Brake != 0)
-        cBrake_->setCurrentIndex((Register(a_.Brake) & BrakeBit) ? 1 : 0);
+        cBrake_->setCurrentIndex((Shown(a_.Brake) & BrakeBit) ? 1 : 0);
 
+    const int storedPoles = Shown(a_.ResolverPoles);
     const int resolver =
-        NormalizeResolverPoles(Register(a_.ResolverPoles), static_cast<int>(resolverPoles_.size()));
-    if (resolver != Register(a_.ResolverPoles))
-        SetRegister(a_.ResolverPoles, resolver);
+        NormalizeResolverPoles(storedPoles, static_cast<int>(resolverPoles_.size()));
+    if (resolver != storedPoles)
+        EditWord(a_.ResolverPoles, resolver);
     cPolar_->setCurrentIndex(PoleIndex(resolverPoles_, resolver));
 
-    const int code = NormalizeFeedback(kind_, Register(a_.Feedback));
-    if (code != Register(a_.Feedback))
-        SetRegister(a_.Feedback, code); // sent with the next Apply
+    const int storedCode = Shown(a_.Feedback);
+    const int code = NormalizeFeedback(kind_, storedCode);
+    if (code != storedCode)
+        EditWord(a_.Feedback, code);
     const int item = static_cast<int>(cFeed_->findText(FeedbackNames(kind_).value(code)));
     cFeed_->setCurrentIndex(std::max(item, 0));
     ShowLabels(code);
@@ -112,8 +111,18 @@ void TFMotor::LoadControls() {
 }
 
 void TFMotor::FeedbackChosen() {
-    ShowLabels(FeedbackCode(kind_, cFeed_->currentText()));
-    MarkList(cFeed_, true);
+    const int code = FeedbackCode(kind_, cFeed_->currentText());
+    if (code >= 0)
+        EditWord(a_.Feedback, code);
+    ShowLabels(code);
+    RecolourControls();
+}
+
+void TFMotor::PoleChosen(QComboBox* list, const std::vector<PoleItem>& items, int address) {
+    const int index = list->currentIndex();
+    if (index >= 0 && index < static_cast<int>(items.size()))
+        EditWord(address, items[static_cast<std::size_t>(index)].Code);
+    RecolourControls();
 }
 
 void TFMotor::ShowLabels(int code) {
@@ -123,30 +132,20 @@ void TFMotor::ShowLabels(int code) {
     cPolar_->setVisible(labels.ResolverPoles);
 }
 
-void TFMotor::StoreControls() {
-    const int pole = cPoles_->currentIndex();
-    if (pole >= 0 && pole < static_cast<int>(poles_.size()))
-        SetRegister(a_.Poles, poles_[static_cast<std::size_t>(pole)].Code);
-    if (a_.Brake != 0)
-        SetRegister(a_.Brake, cBrake_->currentIndex() == 1 ? (Register(a_.Brake) | BrakeBit)
-                                                           : (Register(a_.Brake) & ~BrakeBit));
-    const int code = FeedbackCode(kind_, cFeed_->currentText());
-    if (code >= 0)
-        SetRegister(a_.Feedback, code);
-    const int resolver = cPolar_->currentIndex();
-    if (resolver >= 0 && resolver < static_cast<int>(resolverPoles_.size()))
-        SetRegister(a_.ResolverPoles, resolverPoles_[static_cast<std::size_t>(resolver)].Code);
-}
-
 void TFMotor::RecolourControls() {
-    MarkList(cPoles_, RegisterDiffers(a_.Poles));
-    MarkList(cBrake_, a_.Brake != 0 && RegisterDiffers(a_.Brake));
-    MarkList(cFeed_, RegisterDiffers(a_.Feedback));
-    MarkList(cPolar_, RegisterDiffers(a_.ResolverPoles));
+    MarkList(cPoles_, RegisterMarked(a_.Poles));
+    MarkList(cBrake_, a_.Brake != 0 && RegisterMarked(a_.Brake));
+    MarkList(cFeed_, RegisterMarked(a_.Feedback));
+    MarkList(cPolar_, RegisterMarked(a_.ResolverPoles));
 }
 
-void TFMotor::AfterApply() {
-    if (afterApply_)
+// The main page and the encoder output page show what the feedback settings make of them.
+void TFMotor::AfterApply(const std::vector<std::uint16_t>& written) {
+    const auto reached = [&written](int address) {
+        return std::find(written.begin(), written.end(), address) != written.end();
+    };
+    if (afterApply_ &&
+        (reached(a_.Feedback) || reached(a_.Resolution) || reached(a_.ResolverPoles)))
         afterApply_();
 }
 

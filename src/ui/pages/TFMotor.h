@@ -22,16 +22,15 @@ public:
     TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* parent = nullptr);
 
 protected:
-    void StoreControls() override;
     void LoadControls() override;
     void RecolourControls() override;
-    void AfterApply() override;
+    void AfterApply(const std::vector<std::uint16_t>& written) override;
 
 private:
     void FeedbackChosen();
     void ShowLabels(int code);
-    int Register(int address) const;
-    void SetRegister(int address, int value);
+    // A pole list's item chosen: its number (or motor type code) is the register's edit.
+    void PoleChosen(QComboBox* list, const std::vector<PoleItem>& items, int address);
 
     DeviceKind kind_;
     MotorAddresses a_;

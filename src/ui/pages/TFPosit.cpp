@@ -65,31 +65,31 @@ TFPosit::TFPosit(TDriver& driver, QWidget* parent)
     for (TPNumEdit* field : {eNum_, eDen_})
         connect(field, &QLineEdit::textChanged, this, [this] { UpdateGearing(); });
     connect(cPulse_, &QComboBox::currentIndexChanged, this, [this] { UpdateGearing(); });
-    for (QComboBox* list : {cPosPol_, cPulse_})
-        connect(list, &QComboBox::activated, this, [list] { MarkList(list, true); });
+    connect(cPosPol_, &QComboBox::activated, this, [this](int index) {
+        EditBits(a_.Polarity, PolarityBit, index == 1);
+        RecolourControls();
+    });
+    connect(cPulse_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(PulsesPerTurn().size()))
+            EditWord(a_.Pulses, PulsesPerTurn()[static_cast<std::size_t>(index)]);
+        RecolourControls();
+    });
     Fields().Bind();
     LoadControls();
 }
 
 void TFPosit::LoadControls() {
-    const ParamTable& table = Driver().ActiveTable();
-    const ParamEntry* polarity = table.FindByAddress(static_cast<std::uint16_t>(a_.Polarity));
-    cPosPol_->setCurrentIndex(polarity != nullptr && (polarity->Value & PolarityBit) ? 1 : 0);
+    cPosPol_->setCurrentIndex((Shown(a_.Polarity) & PolarityBit) ? 1 : 0);
     // A number that is not in the list selects nothing; the result still shows it.
-    const ParamEntry* pulses = table.FindByAddress(static_cast<std::uint16_t>(a_.Pulses));
-    cPulse_->setCurrentIndex(pulses != nullptr ? PulsesIndex(pulses->Value) : -1);
+    cPulse_->setCurrentIndex(PulsesIndex(Shown(a_.Pulses)));
     UpdateGearing();
     RecolourControls();
 }
 
 void TFPosit::UpdateGearing() {
-    double pulses = 0.0;
-    if (cPulse_->currentIndex() >= 0) {
-        pulses = PulsesPerTurn()[static_cast<std::size_t>(cPulse_->currentIndex())];
-    } else if (const ParamEntry* entry =
-                   Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Pulses))) {
-        pulses = entry->Value;
-    }
+    const int index = cPulse_->currentIndex();
+    const double pulses = index >= 0 ? PulsesPerTurn()[static_cast<std::size_t>(index)]
+                                     : static_cast<double>(Shown(a_.Pulses));
     const int numerator = eNum_->RdValore();
     const int denominator = eDen_->RdValore();
     lResult_->setText(GearingText(pulses, numerator, denominator));
@@ -101,21 +101,9 @@ void TFPosit::UpdateGearing() {
     SetApplyAllowed(accepted);
 }
 
-void TFPosit::StoreControls() {
-    ParamTable& table = Driver().ActiveTable();
-    if (gGearing_->isVisibleTo(this) && cPulse_->currentIndex() >= 0) {
-        if (ParamEntry* pulses = table.FindByAddress(static_cast<std::uint16_t>(a_.Pulses)))
-            pulses->Value = static_cast<std::int16_t>(
-                PulsesPerTurn()[static_cast<std::size_t>(cPulse_->currentIndex())]);
-    }
-    if (ParamEntry* polarity = table.FindByAddress(static_cast<std::uint16_t>(a_.Polarity)))
-        polarity->Value = static_cast<std::int16_t>(
-            WithBit(polarity->Value, PolarityBit, cPosPol_->currentIndex() == 1));
-}
-
 void TFPosit::RecolourControls() {
-    MarkList(cPosPol_, RegisterDiffers(a_.Polarity));
-    MarkList(cPulse_, RegisterDiffers(a_.Pulses));
+    MarkList(cPosPol_, RegisterMarked(a_.Polarity));
+    MarkList(cPulse_, RegisterMarked(a_.Pulses));
 }
 
 } // namespace kelm

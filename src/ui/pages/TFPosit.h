@@ -22,7 +22,6 @@ public:
     void UpdateGearing();
 
 protected:
-    void StoreControls() override;
     void LoadControls() override;
     void RecolourControls() override;
 

@@ -6,10 +6,11 @@
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QGridLayout>
+#include <algorithm>
 
 namespace kelm {
 
-TFSpeed::TFSpeed(TDriver& driver, std::function<void()> afterApply, QWidget* parent)
+TFSpeed::TFSpeed(TDriver& driver, Applied afterApply, QWidget* parent)
     : DialogPage(driver, QStringLiteral("TFSpeed"), QStringLiteral(" Speed"), parent),
       a_(SpeedAddressTable(driver.CurrentKind())), afterApply_(std::move(afterApply)) {
     int row = AddFieldRows({{"ESpeed", "Speed Limit", a_.Speed, 0, "rpm"},
@@ -27,31 +28,25 @@ TFSpeed::TFSpeed(TDriver& driver, std::function<void()> afterApply, QWidget* par
     grid->addWidget(NewCaption(QStringLiteral("LRotary"), QStringLiteral("Rotary Direction"), this),
                     row, 0);
     grid->addWidget(cRotary_, row++, 1, 1, 2);
-    connect(cRotary_, &QComboBox::activated, this, [this] { MarkList(cRotary_, true); });
+    connect(cRotary_, &QComboBox::activated, this, [this](int index) {
+        EditBits(a_.Rotary, RotaryBit, index == 1);
+        RecolourControls();
+    });
     LoadControls();
 }
 
 void TFSpeed::LoadControls() {
-    const ParamEntry* rotary =
-        Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Rotary));
-    cRotary_->setCurrentIndex(rotary != nullptr && (rotary->Value & RotaryBit) ? 1 : 0);
+    cRotary_->setCurrentIndex((Shown(a_.Rotary) & RotaryBit) ? 1 : 0);
     RecolourControls();
 }
 
-void TFSpeed::StoreControls() {
-    if (ParamEntry* rotary =
-            Driver().ActiveTable().FindByAddress(static_cast<std::uint16_t>(a_.Rotary)))
-        rotary->Value = static_cast<std::int16_t>(
-            WithBit(rotary->Value, RotaryBit, cRotary_->currentIndex() == 1));
-}
-
 void TFSpeed::RecolourControls() {
-    MarkList(cRotary_, RegisterDiffers(a_.Rotary));
+    MarkList(cRotary_, RegisterMarked(a_.Rotary));
 }
 
-void TFSpeed::AfterApply() {
+void TFSpeed::AfterApply(const std::vector<std::uint16_t>& written) {
     if (afterApply_)
-        afterApply_();
+        afterApply_(std::find(written.begin(), written.end(), a_.Speed) != written.end());
 }
 
 } // namespace kelm

@@ -14,18 +14,19 @@ namespace kelm {
 class TFSpeed final : public DialogPage {
     Q_OBJECT
 public:
-    // afterApply: hands a changed speed limit on (main page speed field, profile editor).
-    TFSpeed(TDriver& driver, std::function<void()> afterApply, QWidget* parent = nullptr);
+    // afterApply: hands the speed limit on (profile editor; the main page's speed field when
+    // the limit was written).
+    using Applied = std::function<void(bool limitWritten)>;
+    TFSpeed(TDriver& driver, Applied afterApply, QWidget* parent = nullptr);
 
 protected:
-    void StoreControls() override;
     void LoadControls() override;
     void RecolourControls() override;
-    void AfterApply() override;
+    void AfterApply(const std::vector<std::uint16_t>& written) override;
 
 private:
     SpeedAddresses a_;
-    std::function<void()> afterApply_;
+    Applied afterApply_;
     QComboBox* cRotary_ = nullptr;
 };
 

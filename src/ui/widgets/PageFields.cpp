@@ -1,6 +1,7 @@
 #include "ui/widgets/PageFields.h"
 
 #include "core/params/ParamTable.h"
+#include "ui/widgets/EditTracker.h"
 #include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
@@ -76,13 +77,6 @@ void PageFields::Bind(TPNumEdit* field) {
     Recolour(field);
 }
 
-bool PageFields::Store() {
-    bool changed = false;
-    for (TPNumEdit* field : fields_)
-        changed = Store(field) || changed;
-    return changed;
-}
-
 bool PageFields::Store(TPNumEdit* field) {
     const Item* item = Find(field);
     if (item == nullptr)
@@ -96,6 +90,7 @@ bool PageFields::Store(TPNumEdit* field) {
         const bool changed = low->Value != LowWordOf(number) || high->Value != HighWordOf(number);
         low->Value = LowWordOf(number);
         high->Value = HighWordOf(number);
+        field->ClearEdited();
         return changed;
     }
     ParamEntry* entry = table_->FindByAddress(static_cast<std::uint16_t>(field->Tag()));
@@ -105,7 +100,51 @@ bool PageFields::Store(TPNumEdit* field) {
     const auto value = static_cast<std::int16_t>(number);
     const bool changed = entry->Value != value;
     entry->Value = value;
+    field->ClearEdited();
     return changed;
+}
+
+std::vector<std::uint16_t> PageFields::Registers(const Item& item) const {
+    const int tag = item.Field->Tag();
+    if (item.Wide)
+        return {WideTagLowRegister(tag), WideTagHighRegister(tag)};
+    return {static_cast<std::uint16_t>(tag)};
+}
+
+void PageFields::Collect(EditTracker& edits) {
+    for (const Item& item : items_) {
+        TPNumEdit* field = item.Field;
+        if (!field->Edited())
+            continue;
+        const std::vector<std::uint16_t> registers = Registers(item);
+        bool bound = true;
+        for (const std::uint16_t address : registers)
+            bound = bound && table_->FindByAddress(address) != nullptr;
+        if (!bound)
+            continue;
+        if (field->EditPending())
+            field->ChkVal(); // a number typed below a positive minimum, as leaving would
+        const std::int32_t number = field->RdValore();
+        if (item.Wide) {
+            edits.SetWord(registers[0], LowWordOf(number));
+            edits.SetWord(registers[1], HighWordOf(number));
+        } else {
+            // The field's limits come from the register, so the number fits 16 bits.
+            edits.SetWord(registers[0], static_cast<std::int16_t>(number));
+        }
+    }
+}
+
+void PageFields::Settle(const EditTracker& edits) {
+    for (const Item& item : items_) {
+        if (!item.Field->Edited())
+            continue;
+        bool left = false;
+        for (const std::uint16_t address : Registers(item))
+            left = left || edits.Has(address);
+        if (!left)
+            Reload(item.Field);
+    }
 }
 
 void PageFields::Reload() {
@@ -117,7 +156,7 @@ void PageFields::Reload(TPNumEdit* field) {
     std::int32_t number = 0;
     if (!RegisterNumber(field, number))
         return;
-    field->WrValore(number);
+    field->ShowNumber(number);
     field->SetMarked(false);
 }
 
@@ -140,7 +179,7 @@ void PageFields::Recolour(TPNumEdit* field) {
         const ParamEntry* entry = table_->FindByAddress(static_cast<std::uint16_t>(field->Tag()));
         differs = entry != nullptr && entry->Value != entry->DriveValue;
     }
-    field->SetMarked(differs);
+    field->SetMarked(field->Edited() || differs);
 }
 
 } // namespace kelm

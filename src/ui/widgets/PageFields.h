@@ -5,13 +5,15 @@
 
 namespace kelm {
 
+class EditTracker;
 class ParamTable;
 class TPNumEdit;
 
 // The numeric fields of one page and the four operations every page uses on them:
 // bind (limits, number and colour from the registers, the common handlers), store
-// (numbers into Value), reload (numbers from Value, normal colour) and recolour (red while
-// a register's Value differs from its DriveValue).
+// (a field's number into Value, or the edited fields into a page's edits), reload (numbers
+// from Value as they are, normal colour) and recolour (red while the user's edit is
+// pending or a register's Value differs from its DriveValue).
 //
 // A 16-bit field's tag is its register address; a wide (32-bit) field's tag packs its
 // low-word and high-word registers (FieldBinding.h). Fields whose register is missing from
@@ -29,13 +31,21 @@ public:
     // colour; typing marks the field red. Page key and exit handlers are kept.
     void Bind();
     void Bind(TPNumEdit* field);
-    // The field's number into its register(s) Value. true when a Value changed.
-    bool Store();
+    // The field's number into its register(s) Value (write-through pages); the field
+    // counts as unedited afterwards. true when a Value changed.
     bool Store(TPNumEdit* field);
-    // Numbers from Value, normal colour.
+    // The numbers of the fields the user edited (clamped to their limits) into edits, as
+    // words of their registers; unedited fields are left out whatever they show.
+    void Collect(EditTracker& edits);
+    // After an Apply: an edited field none of whose registers is left in edits reached the
+    // drive and shows Value again.
+    void Settle(const EditTracker& edits);
+    // Numbers from Value, shown as they are (a number outside the limits is marked, not
+    // clamped), unedited, normal colour.
     void Reload();
     void Reload(TPNumEdit* field);
-    // Red while Value differs from DriveValue (a wide field: either register).
+    // Red while the field is edited or Value differs from DriveValue (a wide field: either
+    // register).
     void Recolour();
     void Recolour(TPNumEdit* field);
 
@@ -48,6 +58,8 @@ private:
         bool Wide;
     };
     const Item* Find(const TPNumEdit* field) const;
+    // The field's register(s): one address, or a wide field's low and high word.
+    std::vector<std::uint16_t> Registers(const Item& item) const;
 
     ParamTable* table_;
     std::vector<TPNumEdit*> fields_;

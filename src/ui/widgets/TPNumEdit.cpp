@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPalette>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -74,6 +75,17 @@ TPNumEdit::TPNumEdit(QWidget* parent) : QLineEdit(parent) {
 
 void TPNumEdit::WrDec(std::int32_t dec) {
     dec_ = std::clamp(dec, 0, 9);
+    Paint();
+}
+
+void TPNumEdit::WrMin(std::int32_t value) {
+    valMin_ = value;
+    Paint();
+}
+
+void TPNumEdit::WrMax(std::int32_t value) {
+    valMax_ = value;
+    Paint();
 }
 
 std::int64_t TPNumEdit::Scale() const {
@@ -95,7 +107,20 @@ std::int32_t TPNumEdit::RdValore() const {
 
 void TPNumEdit::WrValore(std::int32_t value) {
     value_ = value;
+    edited_ = false;
     ChkVal();
+}
+
+void TPNumEdit::ShowNumber(std::int32_t value) {
+    value_ = value;
+    edited_ = false;
+    editing_ = false;
+    SetVal2Text();
+}
+
+QString TPNumEdit::LimitNote() const {
+    return QStringLiteral("Limits: ") + Formatted(valMin_) + QStringLiteral(" \u2026 ") +
+           Formatted(valMax_);
 }
 
 void TPNumEdit::ChkVal() {
@@ -103,8 +128,8 @@ void TPNumEdit::ChkVal() {
         value_ = valMin_;
     if (value_ > valMax_)
         value_ = valMax_;
-    SetVal2Text();
     editing_ = false;
+    SetVal2Text();
 }
 
 void TPNumEdit::ChkValMin() {
@@ -114,23 +139,26 @@ void TPNumEdit::ChkValMin() {
     }
 }
 
+// The format "0." plus Dec zeros: whole numbers without a separator, else Dec digits after
+// a ','.
+QString TPNumEdit::Formatted(std::int64_t value) const {
+    if (dec_ == 0)
+        return QString::number(value);
+    const std::int64_t scale = Scale();
+    const std::int64_t magnitude = value < 0 ? -value : value;
+    return (value < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / scale) +
+           QLatin1Char(',') +
+           QStringLiteral("%1").arg(magnitude % scale, dec_, 10, QLatin1Char('0'));
+}
+
 void TPNumEdit::SetVal2Text() {
-    // The format "0." plus Dec zeros: whole numbers without a separator, else Dec digits
-    // after a ','.
-    QString text;
-    if (dec_ == 0) {
-        text = QString::number(value_);
-    } else {
-        const std::int64_t scale = Scale();
-        const std::int64_t magnitude = value_ < 0 ? -value_ : value_;
-        text = (value_ < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / scale) +
-               QLatin1Char(',') +
-               QStringLiteral("%1").arg(magnitude % scale, dec_, 10, QLatin1Char('0'));
-    }
+    blank_ = false;
     ++showing_;
-    setText(text);
-    selectAll();
+    setText(Formatted(value_)); // caret at the end, nothing selected
+    if (hasFocus())
+        selectAll();
     --showing_;
+    Paint();
 }
 
 void TPNumEdit::ShowEmpty() {
@@ -138,6 +166,17 @@ void TPNumEdit::ShowEmpty() {
     setText(QString());
     --showing_;
     editing_ = false;
+    edited_ = false;
+    blank_ = true;
+    Paint();
+}
+
+void TPNumEdit::ShowLimited() {
+    ++showing_;
+    setText(Formatted(value_));
+    --showing_;
+    if (isVisible())
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), LimitNote(), this);
 }
 
 void TPNumEdit::CommitEdit() {
@@ -152,18 +191,15 @@ void TPNumEdit::RevertEdit() {
     if (!editing_)
         return;
     value_ = valueBeforeEdit_;
+    edited_ = editedBeforeEdit_;
+    editing_ = false;
     SetVal2Text();
     SetMarked(markedBeforeEdit_);
-    editing_ = false;
 }
 
 void TPNumEdit::CommitFocusedEdit() {
     if (auto* field = qobject_cast<TPNumEdit*>(QApplication::focusWidget()))
         field->CommitEdit();
-}
-
-void TPNumEdit::Show() {
-    SetVal2Text();
 }
 
 bool TPNumEdit::KeyRefused(const QKeyEvent& event, QChar ch) const {
@@ -204,7 +240,9 @@ void TPNumEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (IsEnter(*event)) {
-        ChkVal();
+        // Only a typed number is clamped: a stored one outside the limits stays as shown.
+        if (editing_)
+            ChkVal();
         selectAll();
     }
     if (onKey_ && onKey_(*this, *event)) {
@@ -226,7 +264,10 @@ void TPNumEdit::TextChanged() {
         editing_ = true;
         valueBeforeEdit_ = value_;
         markedBeforeEdit_ = marked_;
+        editedBeforeEdit_ = edited_;
     }
+    edited_ = true;
+    blank_ = false;
     QString number = text();
     number.replace(QLatin1Char(','), QLatin1Char('.'));
     if (number.size() > 1 && number.endsWith(QLatin1Char('.')))
@@ -248,18 +289,19 @@ void TPNumEdit::TextChanged() {
             // Negative ranges: the upper limit would stop the first digits being typed.
             if (value_ < valMin_) {
                 value_ = valMin_;
-                Show();
+                ShowLimited();
             }
         } else if (value_ > valMax_) {
             value_ = valMax_;
-            Show();
+            ShowLimited();
         } else if (valMin_ <= 0 && value_ < valMin_) {
             // A positive minimum waits for the field to be left, so that the first digits of
             // a larger number can be typed.
             value_ = valMin_;
-            Show();
+            ShowLimited();
         }
     }
+    Paint();
     if (onChange_)
         onChange_(*this);
 }
@@ -271,12 +313,13 @@ void TPNumEdit::NotANumber() {
         setText(QString());
         --showing_;
     }
+    // The limit stands in for the missing number, selected so that the next digit replaces it.
     if (valMax_ < 0) {
         value_ = valMax_;
-        Show();
+        SetVal2Text();
     } else if (valMin_ > 0) {
         value_ = valMin_;
-        Show();
+        SetVal2Text();
     }
 }
 
@@ -286,16 +329,29 @@ void TPNumEdit::focusOutEvent(QFocusEvent* event) {
     // activation or a popup opening.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
-    editing_ = true; // leaving always clamps and reaches the page
-    CommitEdit();
+    // Leaving always reaches the page; it clamps a typed number, never a stored one shown
+    // outside the limits.
+    if (editing_ || !OutOfLimits())
+        ChkVal();
+    if (onExit_)
+        onExit_(*this);
 }
 
 void TPNumEdit::SetMarked(bool marked) {
     marked_ = marked;
+    Paint();
+}
+
+void TPNumEdit::Paint() {
+    const bool outside = !blank_ && !editing_ && OutOfLimits();
+    const QPalette normal = QApplication::palette(this);
     QPalette colours = palette();
-    colours.setColor(QPalette::Text,
-                     marked ? QColor(Qt::red) : QApplication::palette(this).color(QPalette::Text));
+    colours.setColor(QPalette::Text, marked_ ? QColor(Qt::red) : normal.color(QPalette::Text));
+    colours.setColor(QPalette::Base,
+                     outside ? QColor(255, 226, 160) : normal.color(QPalette::Base));
     setPalette(colours);
+    setToolTip(outside ? LimitNote() + QStringLiteral(" (the number shown lies outside them)")
+                       : LimitNote());
 }
 
 } // namespace kelm

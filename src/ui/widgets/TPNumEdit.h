@@ -28,11 +28,18 @@ public:
     std::int32_t RdDec() const { return dec_; }
     void WrDec(std::int32_t dec);
     std::int32_t RdMin() const { return valMin_; }
-    void WrMin(std::int32_t value) { valMin_ = value; }
+    void WrMin(std::int32_t value);
     std::int32_t RdMax() const { return valMax_; }
-    void WrMax(std::int32_t value) { valMax_ = value; }
+    void WrMax(std::int32_t value);
     std::int32_t RdValore() const;
     void WrValore(std::int32_t value);
+    // Shows a number the program holds as it is, even outside the limits: such a number is
+    // marked (its own background, the limits in the tooltip) and stays until the user edits
+    // the field; neither leaving the field nor Enter clamps it.
+    void ShowNumber(std::int32_t value);
+    bool OutOfLimits() const { return value_ < valMin_ || value_ > valMax_; }
+    // "Limits: 0 … 300", in the field's format; also the field's tooltip.
+    QString LimitNote() const;
     std::int64_t Value() const { return value_; }
     bool IsNegative() const { return isNegative_; }
     void SetIsNegative(bool allowed) { isNegative_ = allowed; }
@@ -41,7 +48,8 @@ public:
     // Clamp to both limits and show; clamp to the lower limit only (shown when changed).
     void ChkVal();
     void ChkValMin();
-    // Shows the value formatted and selects the whole text.
+    // Shows the value formatted; the focused field selects the whole text for typing over,
+    // any other shows it unselected so that its colour stays visible.
     void SetVal2Text();
     // Empties the text without reading it as a number (a disabled field shows nothing).
     void ShowEmpty();
@@ -49,6 +57,11 @@ public:
     // True between the first typed change and Enter, leaving the field, Escape or a new
     // value set by the program.
     bool EditPending() const { return editing_; }
+    // True once the user typed into the field since the program last set or showed its
+    // number (Escape puts back what it was before the pending edit).
+    bool Edited() const { return edited_; }
+    // The edit was taken over (stored by the page): the field counts as unedited again.
+    void ClearEdited() { edited_ = false; }
     // Commits a pending edit as leaving the field would (clamp, then the exit handler).
     void CommitEdit();
     // Escape: the value and mark the field had before the edit.
@@ -76,7 +89,12 @@ private:
     bool KeyRefused(const QKeyEvent& event, QChar ch) const;
     void TextChanged();
     void NotANumber();
-    void Show();
+    // A number typed past a limit was replaced by the limit: shown with the caret at the end
+    // (the next digit cannot replace it) and the limits named.
+    void ShowLimited();
+    QString Formatted(std::int64_t value) const;
+    // Text colour by the mark, background and tooltip by the limits.
+    void Paint();
     std::int64_t Scale() const;
 
     std::int32_t dec_ = 0;
@@ -87,8 +105,11 @@ private:
     int tag_ = 0;
     bool marked_ = false;
     bool editing_ = false;
+    bool edited_ = false;
+    bool blank_ = false; // ShowEmpty: no number shown
     std::int64_t valueBeforeEdit_ = 0;
     bool markedBeforeEdit_ = false;
+    bool editedBeforeEdit_ = false;
     int showing_ = 0; // inside our own setText: the page's change handler stays quiet
     ChangeHandler onChange_;
     KeyHandler onKey_;

@@ -37,10 +37,12 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     Choose("CFeed", 1); // "Resolver"
     EXPECT_TRUE(Find<QComboBox>("CPolar")->isVisible());
     EXPECT_EQ(Text("LImpulsi"), QStringLiteral("No. of Poles"));
+    drive->Set(70, 0x0061); // meanwhile another page set bit 6 of the shared register
     Click("BApply");
-    // Resolver poles 0 became 2 on opening; brake bit 13 joins the other bits of 70.
-    EXPECT_EQ(Written(), (Pairs{{8, 2}, {12, 1}, {70, 0x2021}}));
+    // Resolver poles 0 became 2 on opening; brake bit 13 joins the bits the drive holds now.
+    EXPECT_EQ(Written(), (Pairs{{8, 2}, {12, 1}, {70, 0x2061}}));
     EXPECT_EQ(refreshed, 1);
+    EXPECT_FALSE(page->HasEdits());
 
     // Cancel throws an edit away and writes nothing.
     drive->ClearWrites();
@@ -74,7 +76,7 @@ TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
     Click("BApply");
     EXPECT_EQ(Written(), (Pairs{{14, 200}, {21, 150}}));
 
-    Open<TFSpeed>(DeviceKind::Drive, {{76, 0x4003}}, std::function<void()>());
+    Open<TFSpeed>(DeviceKind::Drive, {{76, 0x4003}}, TFSpeed::Applied());
     Choose("CRotary", 1);
     Click("BOk");
     EXPECT_EQ(Written(), (Pairs{{76, 0x4023}}));
@@ -108,6 +110,87 @@ TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
     Choose("CDiv", 2);
     Click("BApply");
     EXPECT_EQ(Written(), (Pairs{{68, 3}}));
+}
+
+// A stored number outside a field's limits (phasing stored 1234 for 0..360; a speed limit of
+// 0 under its minimum of 100) is shown as it is and never written unless typed over; Apply
+// and Ok write only what was edited on the page.
+TEST_F(DialogPagesTest, StoredNumbersOutsideTheLimitsAreShownAndNeverWritten) {
+    Open<TFMotor>(DeviceKind::Std, {{11, 1234}, {70, 0}, {8, 2}}, std::function<void()>());
+    TPNumEdit* phase = Field("EFasa");
+    EXPECT_EQ(phase->text(), QStringLiteral("1234"));
+    EXPECT_TRUE(phase->OutOfLimits());
+    EXPECT_FALSE(phase->IsMarked());
+    Choose("CBrake", 1);
+    Click("BApply");
+    Click("BOk");
+    EXPECT_EQ(Written(), (Pairs{{70, 0x2000}}));
+
+    Open<TFSpeed>(DeviceKind::Std, {{31, 0}}, TFSpeed::Applied());
+    EXPECT_EQ(Field("ESpeed")->text(), QStringLiteral("0"));
+    Type("EKp", QStringLiteral("600"));
+    Click("BOk");
+    EXPECT_EQ(Written(), (Pairs{{23, 600}}));
+    EXPECT_EQ(drive->Table().FindByAddress(31)->Value, 0);
+}
+
+// Typing past the maximum writes the maximum, never the digits typed after it; a wide field
+// stops at the 32-bit maximum.
+TEST_F(DialogPagesTest, TypingPastTheMaximumWritesTheMaximum) {
+    Open<TFCurrent>(DeviceKind::Std, {});
+    Type("EImax", QStringLiteral("4000"));
+    QTest::keyClick(Field("EImax"), Qt::Key_Return);
+    Click("BApply");
+    EXPECT_EQ(Written(), (Pairs{{14, 300}}));
+    Open<TFPosit>(DeviceKind::Drive, {{69, 1}, {70, 1}});
+    Type("EPul", QStringLiteral("99999999999"));
+    Click("BApply");
+    EXPECT_EQ(Written(), (Pairs{{60, 32767}, {61, -1}}));
+}
+
+// Corrections a page makes when it opens are its own edits: shown as edited, not put into
+// the table, gone with Cancel, so an Apply on another page cannot send them.
+TEST_F(DialogPagesTest, CorrectionsStayWithTheirPage) {
+    Open<TFMotor>(DeviceKind::Drive, {{13, 1}, {15, 0}, {72, 0}}, std::function<void()>());
+    EXPECT_TRUE(page->HasEdits());
+    EXPECT_EQ(Shown("CPolar"), QStringLiteral("02"));
+    EXPECT_EQ(Find<QComboBox>("CPolar")->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(drive->Table().FindByAddress(13)->Value, 1);
+    EXPECT_EQ(drive->Table().FindByAddress(15)->Value, 0);
+    Click("BCancel");
+    TFEncOut encoder(drive->Driver());
+    encoder.Finish({});
+    EXPECT_TRUE(encoder.HasEdits());
+    EXPECT_EQ(drive->Table().FindByAddress(72)->Value, 0);
+    encoder.CancelButton()->click();
+
+    TFSpeed speed(drive->Driver(), TFSpeed::Applied());
+    speed.Finish({});
+    Type(speed.findChild<TPNumEdit*>(QStringLiteral("EKp")), QStringLiteral("700"));
+    EXPECT_TRUE(speed.Apply());
+    EXPECT_EQ(Written(), (Pairs{{43, 700}}));
+}
+
+// Off line the controls are disabled and Ok stays, saying that nothing was written; the
+// edits are still there to be written once the drive is back.
+TEST_F(DialogPagesTest, OffLineOkKeepsThePageAndItsEdits) {
+    Open<TFSpeed>(DeviceKind::Std, {}, TFSpeed::Applied());
+    Type("EKp", QStringLiteral("700"));
+    Choose("CRotary", 1);
+    drive->Driver().SetOnline(false);
+    page->SetOnline(false);
+    EXPECT_FALSE(Field("EKp")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled());
+    Click("BOk");
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_TRUE(drive->Said().contains(QStringLiteral("Off Line: nothing was written.")));
+    EXPECT_TRUE(page->HasEdits());
+    EXPECT_EQ(Field("EKp")->text(), QStringLiteral("700"));
+    drive->Driver().SetOnline(true);
+    page->SetOnline(true);
+    Click("BOk");
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_EQ(Written(), (Pairs{{23, 700}, {70, 0x20}}));
 }
 
 } // namespace

@@ -82,14 +82,17 @@ TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
 
 TEST_F(IoPagesTest, AnalogOffsetsInMillivolts) {
     Control(QStringLiteral("set 1 29 100"));
+    Control(QStringLiteral("set 1 28 5000")); // a dead band beyond its limit of 1000
     Start();
     Press("BAnalog");
     TFAnalog* page = AnalogPage();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->OffsetField(0)->RdValore(), 305);
+    EXPECT_EQ(page->findChild<TPNumEdit*>(QStringLiteral("EDe1"))->text(), QStringLiteral("500,0"));
     page->OffsetUpDown(0)->stepUp(); // raw + 1, applied 10 ms later
     EXPECT_TRUE(WaitFor([this] { return SimRegister(1, 29) == 101; }));
     EXPECT_EQ(page->OffsetField(0)->RdValore(), 308);
+    EXPECT_EQ(SimRegister(1, 28), 5000); // shown as it is, never written back clamped
     // Filled when the page opens, then by every status poll while it stays open.
     page->InputValue(0)->clear();
     EXPECT_TRUE(WaitFor([page] { return !page->InputValue(0)->text().isEmpty(); }));

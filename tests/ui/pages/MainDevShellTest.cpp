@@ -143,14 +143,19 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     EXPECT_FALSE(window_->MenuLocked());
     EXPECT_EQ(menusEnabled(), unlocked);
 
-    // A write that fails (the drive fell silent) ends the sequence with the menu unlocked.
+    // A write that fails (the drive fell silent) keeps the page with its edit, and the
+    // sequence stays until the page is cancelled.
     window_->GuidedSetupAction()->trigger();
     Control(QStringLiteral("silent * on"));
     On<TPNumEdit>(Page("TFCurrent"), "EInom")->setText(QStringLiteral("30"));
     press("TFCurrent", "BOk");
+    ASSERT_NE(Page("TFCurrent"), nullptr);
+    EXPECT_TRUE(Page("TFCurrent")->HasEdits());
+    EXPECT_EQ(Page("TFSpeed"), nullptr);
+    EXPECT_TRUE(window_->MenuLocked());
+    press("TFCurrent", "BCancel");
     EXPECT_FALSE(window_->MenuLocked());
     EXPECT_TRUE(WaitFor([] { return Page("TFCurrent") == nullptr; }));
-    EXPECT_EQ(Page("TFSpeed"), nullptr);
 }
 
 } // namespace

@@ -75,6 +75,8 @@ public:
     }
 
     TDriver& Driver() { return *driver_; }
+    // The texts of the message boxes shown so far.
+    QStringList Said() const { return messages_.Texts(); }
     ParamTable& Table() { return driver_->ActiveTable(); }
 
     // A register as the drive holds it (before Connect this is what the program reads).

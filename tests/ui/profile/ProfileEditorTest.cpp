@@ -91,7 +91,7 @@ TEST_F(ProfileEditorTest, TaskSwitchingKeepsEditsAndCancelDropsThemAll) {
     OpenSpeedPage(*window_);
     DialogPage* speed = OpenDialogPage(QStringLiteral("TFSpeed"));
     ASSERT_NE(speed, nullptr);
-    speed->findChild<TPNumEdit*>(QStringLiteral("ESpeed"))->WrValore(3000);
+    speed->findChild<TPNumEdit*>(QStringLiteral("ESpeed"))->setText(QStringLiteral("3000"));
     ASSERT_TRUE(speed->Apply());
     EXPECT_EQ(editor->MSpeed->text(), "3000");
 }

@@ -1,5 +1,6 @@
 #include "core/params/ParamTable.h"
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/EditTracker.h"
 #include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/PageFields.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -18,6 +19,8 @@ class NumEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
         field.show();
+        field.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
         field.setFocus();
     }
     void Range(int minimum, int maximum, bool negative = false, int decimals = 0) {
@@ -68,9 +71,14 @@ TEST_F(NumEditTest, EditingRules) {
         {10, 5000, false, 0, 0, "#7|", "10", 10},
         {10, 5000, false, 0, 0, "#5!", "5", 5}, // deactivating the window is not leaving
         {0, 32, false, 0, 0, "#45", "32", 32},  // the maximum is enforced while typing
-        {0, 32, false, 0, 0, "#453", "3", 3},   // the re-shown text is selected
+        {0, 32, false, 0, 0, "#453", "32", 32}, // and stays: the caret stands after it
+        {0, 300, false, 0, 0, "#4000\r", "300", 300},
+        {0, 300, false, 0, 0, "#25^9", "300", 300}, // a digit in front goes past it too
+        {INT32_MIN, INT32_MAX, true, 0, 0, "#99999999999", "2147483647", INT32_MAX}, // wide
+        {INT32_MIN, INT32_MAX, true, 0, 0, "#-99999999999", "-2147483648", INT32_MIN},
         {-100, 100, true, 0, 0, "#-150", "-100", -100},
-        {-100, 100, true, 0, 0, "#-150-", "-", 0},          // the minus replaces a selected text
+        {-100, 100, true, 0, 0, "#-150-", "-100", -100},    // the limit stays, unselected
+        {-100, 100, true, 0, 50, "-", "-", 0},              // the minus replaces a selected text
         {-100, 100, true, 0, 0, "#12<-", "12", 12},         // and goes nowhere else
         {-100, 100, false, 0, 0, "#-5", "5", 5},            // no negative input: refused
         {10, 1000, false, 0, 0, "#1e2 x+;3", "123", 123},   // a stray letter or sign is refused
@@ -89,9 +97,10 @@ TEST_F(NumEditTest, EditingRules) {
         {-500, -10, true, 0, -20, "#->\b000", "-500", -500},
         {-500, -10, true, 0, -20, "#->\b000>\b\b", "-5", -5},
         {-500, -10, true, 0, -20, "#->\b000>\b\b|", "-10", -10},
-        {10, 50, false, 0, 0, "#3\r", "10", 10},   // Enter clamps
-        {10, 50, false, 0, 25, "3\x1b", "25", 25}, // Escape puts back the value before
-        {0, 100, false, 0, 0, "=inf", "", 0},      // looks numeric, is refused
+        {-500, -10, true, 0, -20, "#->\b0009", "-500", -500}, // the minimum stays too
+        {10, 50, false, 0, 0, "#3\r", "10", 10},              // Enter clamps
+        {10, 50, false, 0, 25, "3\x1b", "25", 25},            // Escape puts back the value before
+        {0, 100, false, 0, 0, "=inf", "", 0},                 // looks numeric, is refused
         {-100, 100, true, 0, 0, "=-99999999999999999999999", "-100", -100}, // not overflowed
         {0, 100000, false, 2, 0, "=0,29", "0,29", 29},
         {0, 100000, false, 2, 0, "=12,349", "12,349", 1234}, // the third decimal is cut off
@@ -112,7 +121,11 @@ TEST_F(NumEditTest, ShownValuesLimitsAndMark) {
     EXPECT_EQ(field.FormatText(), QStringLiteral("0.00"));
     field.WrValore(-5);
     EXPECT_EQ(field.text(), QStringLiteral("-0,05"));
-    EXPECT_EQ(field.selectedText(), field.text());
+    EXPECT_EQ(field.selectedText(), field.text()); // focused: ready to be typed over
+    EXPECT_EQ(field.toolTip(), QStringLiteral("Limits: -10,00 \u2026 0,00"));
+    field.clearFocus();
+    field.WrValore(-7);
+    EXPECT_FALSE(field.hasSelectedText()); // elsewhere the colour stays visible
     Range(10, 5000);
     field.WrValore(7000);
     EXPECT_EQ(field.text(), QStringLiteral("5000"));
@@ -128,6 +141,41 @@ TEST_F(NumEditTest, ShownValuesLimitsAndMark) {
     EXPECT_EQ(field.palette().color(QPalette::Text), QColor(Qt::red));
     field.SetMarked(false);
     EXPECT_NE(field.palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+// Typed past a limit: the limit stays with the caret after it and the limits are named. A
+// stored number outside the limits is shown as it is, marked, and neither Enter nor
+// leaving the field changes it; typing makes it an edit like any other.
+TEST_F(NumEditTest, LimitsWhileTypingAndStoredNumbersOutsideThem) {
+    Range(0, 300);
+    Play("#400");
+    EXPECT_EQ(field.text(), QStringLiteral("300"));
+    EXPECT_FALSE(field.hasSelectedText());
+    EXPECT_EQ(field.cursorPosition(), 3);
+    EXPECT_EQ(field.toolTip(), QStringLiteral("Limits: 0 \u2026 300"));
+    EXPECT_TRUE(field.Edited());
+
+    const QColor normalBase = field.palette().color(QPalette::Base);
+    Range(0, 360);
+    int exits = 0;
+    field.SetExitHandler([&exits](TPNumEdit&) { ++exits; });
+    field.ShowNumber(1234);
+    EXPECT_FALSE(field.Edited());
+    EXPECT_TRUE(field.OutOfLimits());
+    EXPECT_NE(field.palette().color(QPalette::Base), normalBase);
+    EXPECT_TRUE(field.toolTip().startsWith(QStringLiteral("Limits: 0 \u2026 360")));
+    Play("\r|");
+    EXPECT_EQ(field.text(), QStringLiteral("1234"));
+    EXPECT_EQ(field.RdValore(), 1234);
+    EXPECT_EQ(exits, 1); // the page still hears of the exit
+    field.setFocus();
+    Play("#5\x1b"); // Escape: back to the stored number, unedited
+    EXPECT_EQ(field.RdValore(), 1234);
+    EXPECT_FALSE(field.Edited());
+    Play("#5|");
+    EXPECT_EQ(field.RdValore(), 5);
+    EXPECT_TRUE(field.Edited());
+    EXPECT_EQ(field.palette().color(QPalette::Base), normalBase);
 }
 
 // What the page's handlers see: refused keys never, Enter with the value clamped, a key it
@@ -211,10 +259,11 @@ protected:
 };
 
 // Bind takes limits, number and colour from the registers (a register the table lacks
-// leaves its field alone); typing marks red; Store writes the table, a wide field both words;
-// the colour follows the table (red while either word differs); Reload discards typed
-// numbers and clears the mark.
-TEST_F(PageFieldsTest, BindTypeStoreRecolourAndReload) {
+// leaves its field alone) and shows a number outside the limits as it is; typing marks red;
+// Collect hands only the edited fields to the page's edits (a wide field as both words),
+// Settle shows Value again where the edit reached the drive; Store (write-through pages)
+// puts a field into Value; Reload discards typed numbers.
+TEST_F(PageFieldsTest, BindTypeCollectStoreAndReload) {
     EXPECT_EQ(plain.RdMin(), 0);
     EXPECT_EQ(plain.RdMax(), 500);
     EXPECT_FALSE(plain.IsNegative() || plain.IsMarked());
@@ -224,22 +273,36 @@ TEST_F(PageFieldsTest, BindTypeStoreRecolourAndReload) {
     EXPECT_EQ(wide.RdMax(), INT32_MAX);
     EXPECT_EQ(wide.text(), QStringLiteral("5"));
     EXPECT_EQ(missing.RdMax(), 100);
-    plain.setFocus();
-    plain.selectAll();
-    QTest::keyClicks(&plain, QStringLiteral("300"));
+    table.FindByAddress(11)->Value = 900; // beyond 100
+    fields.Reload(&signedField);
+    EXPECT_EQ(signedField.text(), QStringLiteral("900"));
+
+    EditTracker edits;
+    fields.Collect(edits);
+    EXPECT_TRUE(edits.Empty()); // nothing typed: nothing to write, whatever is shown
+    plain.setText(QStringLiteral("300"));
+    wide.setText(QStringLiteral("-1"));
     EXPECT_TRUE(plain.IsMarked());
-    EXPECT_EQ(table.FindByAddress(10)->Value, 120); // nothing stored yet
-    EXPECT_TRUE(fields.Store());
-    EXPECT_EQ(table.FindByAddress(10)->Value, 300);
-    EXPECT_FALSE(fields.Store()); // nothing changed the second time
+    fields.Collect(edits);
+    EXPECT_EQ(edits.Addresses(), (std::vector<std::uint16_t>{10, 92, 93}));
+    EXPECT_EQ(edits.Shown(10, 0), 300);
+    EXPECT_EQ(edits.Shown(92, 0), -1);
+    EXPECT_EQ(edits.Shown(93, 0), -1);
+    EXPECT_EQ(table.FindByAddress(10)->Value, 120); // the table is not touched
     fields.Recolour();
-    EXPECT_TRUE(plain.IsMarked());
-    EXPECT_FALSE(signedField.IsMarked());
-    table.FindByAddress(10)->DriveValue = 300;
+    EXPECT_TRUE(plain.IsMarked() && wide.IsMarked());
+    EXPECT_TRUE(signedField.IsMarked()); // Value 900 is not the drive's -7
+
+    edits.Drop(10); // the plain field's edit reached the drive
+    table.FindByAddress(10)->Value = table.FindByAddress(10)->DriveValue = 300;
+    fields.Settle(edits);
+    EXPECT_FALSE(plain.Edited());
+    EXPECT_TRUE(wide.Edited());
     fields.Recolour();
     EXPECT_FALSE(plain.IsMarked());
-    wide.WrValore(-1);
+
     EXPECT_TRUE(fields.Store(&wide));
+    EXPECT_FALSE(wide.Edited());
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
     EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(93)->Value), 0xFFFF);
     for (const int drive : {93, 92}) {
@@ -249,16 +312,44 @@ TEST_F(PageFieldsTest, BindTypeStoreRecolourAndReload) {
     }
     fields.Recolour(&wide);
     EXPECT_FALSE(wide.IsMarked());
-    table.FindByAddress(11)->Value = 42;
-    signedField.SetMarked(true);
-    plain.WrValore(400);
+    plain.setText(QStringLiteral("400"));
     fields.Reload();
-    EXPECT_EQ(signedField.text(), QStringLiteral("42"));
-    EXPECT_FALSE(signedField.IsMarked());
     EXPECT_EQ(plain.text(), QStringLiteral("300"));
-    // Reload shows Value while it differs from DriveValue; the colour is the caller's next step.
-    fields.Recolour();
-    EXPECT_TRUE(signedField.IsMarked());
+    EXPECT_FALSE(plain.Edited() || plain.IsMarked());
+}
+
+// A page's edits: whole words and bits of a shared register, shown over Value; Store puts
+// words as they are and bits over the drive's word; Settle keeps what did not reach the
+// drive (its Value put back) and drops the rest.
+TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
+    ParamTable table;
+    table.Add(Entry(7, 2, 32, 8));
+    table.Add(Entry(70, -32768, 32767, 0x0021));
+    table.Add(Entry(71, -32768, 32767, 0));
+    EditTracker edits;
+    edits.SetWord(7, 12);
+    edits.SetBits(70, 0x2000, true);
+    edits.SetBits(70, 0x0001, false);
+    edits.SetWord(99, 1); // not in the table
+    EXPECT_EQ(edits.Shown(7, 8), 12);
+    EXPECT_EQ(edits.Shown(70, 0x0021), 0x2020);
+    EXPECT_EQ(edits.Shown(71, 5), 5);
+    EXPECT_EQ(edits.BitRegisters(), (std::vector<std::uint16_t>{70}));
+    edits.SetBits(7, 0x0001, true); // bits over a word edit change the word
+    EXPECT_EQ(edits.Shown(7, 8), 13);
+
+    table.FindByAddress(70)->DriveValue = 0x0061; // read again: another page set bit 6
+    table.FindByAddress(71)->Value = 4;           // unrelated, not written by this page
+    const EditTracker::Replaced replaced = edits.Store(table);
+    EXPECT_EQ(table.FindByAddress(7)->Value, 13);
+    EXPECT_EQ(table.FindByAddress(70)->Value, 0x2060);
+    table.FindByAddress(70)->DriveValue = 0x2060; // 70 was written, 7 was not
+    edits.Settle(table, replaced);
+    EXPECT_EQ(edits.Addresses(), (std::vector<std::uint16_t>{7}));
+    EXPECT_EQ(table.FindByAddress(7)->Value, 8);
+    EXPECT_EQ(table.FindByAddress(71)->Value, 4);
+    edits.Clear();
+    EXPECT_TRUE(edits.Empty());
 }
 
 // A stand-alone child must be its own frame: raising or closing "the frame" must never
