@@ -477,24 +477,24 @@ void TFDigital::ClearMasks() {
 bool TFDigital::Commit(const WriteOrigin& origin, const RegisterValues& values) {
     if (!driver_.Online() || !driver_.StillCurrent(origin))
         return false;
-    std::vector<std::pair<ParamEntry*, std::int16_t>> previous;
-    for (const auto& [address, value] : values) {
-        if (ParamEntry* entry = Entry(address)) {
-            previous.emplace_back(entry, entry->Value);
-            entry->Value = value;
-        }
-    }
-    {
-        const WriteGate::Scope scope(driver_.Gate(), origin);
-        driver_.WriteChangedParams();
-    }
+    driver_.WaitIdle();
     bool written = true;
-    for (const auto& [entry, value] : previous) {
-        if (entry->Value != entry->DriveValue) {
+    {
+        // Only these registers: another page's unsent edit is not this request's to send.
+        const WriteGate::Scope scope(driver_.Gate(), origin);
+        for (const auto& [address, value] : values) {
+            ParamEntry* entry = Entry(address);
+            if (entry == nullptr || (entry->Value == value && entry->DriveValue == value))
+                continue;
+            const std::int16_t previous = entry->Value;
             entry->Value = value;
-            written = false;
+            if (!driver_.WriteEntry(*entry, true, 100)) {
+                entry->Value = previous;
+                written = false;
+            }
         }
     }
+    driver_.SetMode('I');
     return written;
 }
 

@@ -111,8 +111,9 @@ private:
     void WriteSpeed(bool dragEnded);
     // The slider, its rpm text and (mirror) the main page's speed field from Value.
     void ShowSliderValue(bool mirror);
-    // Writes the values as one request of origin; a value that did not reach the drive is
-    // taken back, so no request stays behind in the table. False when one did not.
+    // Writes these registers (and no other changed value of the table) as one request of
+    // origin; a value that did not reach the drive is taken back, so no request stays
+    // behind in the table. False when one did not.
     bool Commit(const WriteOrigin& origin, const RegisterValues& values);
     void EnableControls(bool enabled);
     // The request masks hold nothing the table would send later.

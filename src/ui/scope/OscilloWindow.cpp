@@ -67,7 +67,10 @@ void ShowOscilloWindow(ShellHost& shell) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     g_window = window;
     ChildWindows::Hooks hooks;
-    hooks.OnlineChanged = [window](bool online) { window->LineChanged(online); };
+    hooks.OnlineChanged = [window = QPointer<TFOscillo>(window)](bool online) {
+        if (window)
+            window->LineChanged(online);
+    };
     const int id =
         shell.Children().Register(ChildWindows::Role::Other, window->objectName(), hooks);
     QObject::connect(window, &TFOscillo::Closed, window, [window, id, &shell] {
