@@ -8,6 +8,7 @@
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/drive/TFConnectD.h"
+#include "ui/scope/OscilloWindow.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/tarnlink/TFTarnSel.h"
@@ -105,6 +106,7 @@ LinkPortScan CurrentLinkPortScan(ShellHost& shell) {
 }
 
 void SelectDrive(ShellHost& shell) {
+    CloseOscilloscope(shell); // it recorded from the unit in use, which may change now
     TDriver& driver = shell.Driver();
     TFSelectDriver dialog(driver, CurrentLinkPortScan(shell), shell.Window());
     const QString idText = shell.StatusPanelText(StatusPanel::DeviceId);

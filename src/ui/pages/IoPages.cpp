@@ -48,17 +48,20 @@ bool BringUp(QWidget* page) {
 
 // Puts the page into the main window's frame at (10, 10) and frees it when it closes.
 // keepOpen: the page stays when the main window closes its children (an offset procedure
-// started from it runs).
+// started from it runs). online: what the page does when the main window lays itself out
+// for the line state.
 // The close routine finds the page through its global reference (current).
 // Returns the registration, which the page drops when it closes.
 int Place(ShellHost& shell, QWidget* page, ChildWindows::Role role,
-          std::function<QWidget*()> current, std::function<bool()> keepOpen = {}) {
-    const int id = shell.Children().Register(
-        role, page->objectName(),
-        [current = std::move(current), keepOpen = std::move(keepOpen)](bool) {
-            if (QWidget* open = current(); open != nullptr && !(keepOpen && keepOpen()))
-                open->close();
-        });
+          std::function<QWidget*()> current, std::function<bool()> keepOpen = {},
+          std::function<void(bool)> online = {}) {
+    ChildWindows::Hooks hooks;
+    hooks.Close = [current = std::move(current), keepOpen = std::move(keepOpen)](bool) {
+        if (QWidget* open = current(); open != nullptr && !(keepOpen && keepOpen()))
+            open->close();
+    };
+    hooks.OnlineChanged = std::move(online);
+    const int id = shell.Children().Register(role, page->objectName(), std::move(hooks));
     if (QMdiArea* frame = shell.Frame()) {
         QMdiSubWindow* sub = frame->addSubWindow(page);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -139,8 +142,12 @@ void OpenDigitalPage(ShellHost& shell) {
     };
     auto* page = new TFDigital(shell.Driver(), std::move(links));
     DigitalSlot() = page;
-    const int id =
-        Place(shell, page, ChildWindows::Role::DigitalPage, [] { return DigitalPage(); });
+    const int id = Place(
+        shell, page, ChildWindows::Role::DigitalPage, [] { return DigitalPage(); }, {},
+        [](bool online) {
+            if (TFDigital* open = DigitalPage())
+                open->LineChanged(online);
+        });
     // Gone for the poll and the main window as soon as it closes, before it is freed.
     QObject::connect(page, &TFDigital::Closed, page, [page, id, &shell] {
         if (DigitalSlot() == page)

@@ -55,6 +55,18 @@ int BrakeLedBit(DeviceKind kind) {
     return kind == DeviceKind::Orca230 ? 15 : -1;
 }
 
+QColor LedColour(LedShade shade) {
+    switch (shade) {
+    case LedShade::On:
+        return QColor(255, 0, 0);
+    case LedShade::NotLive:
+        return QColor(128, 128, 128);
+    case LedShade::Off:
+        break;
+    }
+    return QColor(128, 0, 0);
+}
+
 RequestMasks BuildRequestMasks(const std::array<SwitchRequest, DigitalRowCount>& requests) {
     RequestMasks masks;
     for (int i = 0; i < DigitalRowCount; ++i) {

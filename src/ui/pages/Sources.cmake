@@ -9,6 +9,7 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFAnalog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogPages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DigitalRequests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IoPages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IoRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoopRules.cpp

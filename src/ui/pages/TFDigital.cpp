@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -23,7 +24,6 @@ namespace kelm {
 
 namespace {
 
-constexpr int ThrottleMs = 200;
 constexpr int LedSize = 14;
 
 const IoItem* ItemAt(const IoGroup& group, int index) {
@@ -34,10 +34,6 @@ const IoItem* ItemAt(const IoGroup& group, int index) {
 
 int CodeOf(const IoItem* item) {
     return item == nullptr ? -1 : static_cast<std::uint16_t>(item->Number1);
-}
-
-qint64 NowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
 }
 
 } // namespace
@@ -56,9 +52,11 @@ TFDigital::TFDigital(TDriver& driver, DigitalLinks links, QWidget* parent)
     auto* box = new QVBoxLayout(this);
     box->addLayout(grid);
     box->setSizeConstraint(QLayout::SetMinimumSize);
-    const bool changed = LoadSelections();
-    if (changed)
-        driver_.WriteChangedParams();
+    LoadSelections();
+    if (!driver_.Online()) {
+        phase_ = Phase::OffLine;
+        PaintNotLive();
+    }
     for (int i = 0; i < DigitalRowCount; ++i)
         if (QComboBox* selector = rows_[i].Selector)
             connect(selector, &QComboBox::activated, this,
@@ -129,13 +127,13 @@ void TFDigital::BuildRows(QGridLayout* grid) {
         row.Hardware = new QLabel(box);
         row.Hardware->setObjectName(QStringLiteral("LHw%1").arg(i + 1));
         row.Hardware->setFixedSize(LedSize, LedSize);
-        SetLed(row.Hardware, false);
+        SetLed(row.Hardware, LedShade::Off);
         g->addWidget(row.Hardware, line, input ? 4 : 3, Qt::AlignHCenter);
         if (input && layout.StateLed) {
             row.State = new QLabel(box);
             row.State->setObjectName(QStringLiteral("LSt%1").arg(i + 1));
             row.State->setFixedSize(LedSize, LedSize);
-            SetLed(row.State, false);
+            SetLed(row.State, LedShade::Off);
             g->addWidget(row.State, line, 5, Qt::AlignHCenter);
         }
         if (!layout.Visible)
@@ -151,7 +149,7 @@ void TFDigital::BuildRows(QGridLayout* grid) {
         brake_ = new QLabel(outputs);
         brake_->setObjectName(QStringLiteral("LHwBrake"));
         brake_->setFixedSize(LedSize, LedSize);
-        SetLed(brake_, false);
+        SetLed(brake_, LedShade::Off);
         out->addWidget(brake_, line, 3, Qt::AlignHCenter);
     }
     grid->addWidget(inputs, 0, 0);
@@ -166,12 +164,11 @@ void TFDigital::BuildSlider(QGridLayout* grid, int line) {
     sAna_ = new QSlider(Qt::Horizontal, box);
     sAna_->setObjectName(QStringLiteral("SAna"));
     sAna_->setMinimumWidth(200);
-    if (const ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Slider)) {
+    if (const ParamEntry* entry = Entry(a_.Slider)) {
         sAna_->setRange(entry->MinValue, entry->MaxValue);
         sAna_->setValue(entry->Value);
-    } else {
-        sAna_->setEnabled(false);
     }
+    sAna_->setEnabled(false); // until the page is live
     lSpeed_ = NewCaption(QStringLiteral("LSpeed"), QString(), box);
     lSpeed_->setMinimumWidth(
         lSpeed_->fontMetrics().horizontalAdvance(QStringLiteral("-00000 rpm")));
@@ -182,14 +179,18 @@ void TFDigital::BuildSlider(QGridLayout* grid, int line) {
     g->setColumnStretch(3, 1);
     grid->addWidget(box, line, 0);
     connect(sAna_, &QSlider::valueChanged, this, &TFDigital::SliderMoved);
-    connect(sAna_, &QSlider::sliderReleased, this, &TFDigital::SliderCommit);
+    connect(sAna_, &QSlider::sliderReleased, this, [this] { WriteSpeed(true); });
     lSpeed_->setText(RpmText(sAna_->value()));
 }
 
-bool TFDigital::LoadSelections() {
+// Reads each selector register, repairs a stored function that is out of its list or
+// claimed by an earlier row, and shows every row. Repairs are written on line only; off line
+// the rows show them and the table keeps what it holds.
+void TFDigital::LoadSelections() {
     const bool online = driver_.Online();
     const char mode = online ? driver_.WaitIdle() : 0;
-    bool changed = false;
+    ClearMasks(); // nothing of an earlier page goes out with a later write
+    RegisterValues repairs;
     const ConfigurationSet& config = driver_.Config();
     std::vector<int> earlier;
     for (int i = 0; i < DigitalRowCount; ++i) {
@@ -197,42 +198,65 @@ bool TFDigital::LoadSelections() {
         const IoGroup& group = config.GetIoLabelBase(i, kind_);
         row.Code = CodeOf(ItemAt(group, 0));
         if (row.Selector != nullptr) {
-            ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Selector[i]);
+            const ParamEntry* entry = Entry(a_.Selector[i]);
             if (online)
                 driver_.ReadParam(a_.Selector[i], true, 100);
             std::vector<int> codes;
             for (const IoItem& item : group.Items)
                 codes.push_back(CodeOf(&item));
             int index = entry->Value;
-            if (RepairSelection(index, codes, earlier)) {
-                entry->Value = static_cast<std::int16_t>(index);
-                changed = true;
-            }
+            if (RepairSelection(index, codes, earlier))
+                repairs.emplace_back(a_.Selector[i], static_cast<std::int16_t>(index));
             row.Selector->setCurrentIndex(index);
             row.Code = codes[static_cast<std::size_t>(index)];
         }
         earlier.push_back(row.Code);
-        const IoItem* current = row.Selector != nullptr
-                                    ? ItemAt(group, row.Selector->currentIndex())
-                                    : ItemAt(group, 0);
+        const IoItem* current = CurrentItem(i);
         if (row.Switch != nullptr)
             SetSwitchType(i, current != nullptr && current->ItemFlag);
         if (row.Parameter != nullptr) {
-            changed = SetupParameterField(i) || changed;
+            if (const std::optional<std::int16_t> clamped = SetupParameterField(i))
+                repairs.emplace_back(a_.Parameter[i], *clamped);
             row.Parameter->setEnabled(false);
         }
     }
     if (online)
         driver_.SetMode(mode);
-    return changed;
+    if (online && !repairs.empty())
+        Commit(driver_.Ask(QStringLiteral("Digital I/O functions repaired")), repairs);
 }
 
-bool TFDigital::SetupParameterField(int i) {
+const IoItem* TFDigital::CurrentItem(int i) const {
+    const Row& row = rows_[i];
+    const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
+    return ItemAt(group, row.Selector != nullptr ? row.Selector->currentIndex() : 0);
+}
+
+QString TFDigital::RowCaption(int i) const {
+    return driver_.Config().GetIoLabelBase(i, kind_).Caption;
+}
+
+void TFDigital::ShowRow(int i) {
+    Row& row = rows_[i];
+    if (row.Selector != nullptr) {
+        const ParamEntry* entry = Entry(a_.Selector[i]);
+        const int index = entry != nullptr ? entry->Value : 0;
+        const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
+        row.Selector->setCurrentIndex(ItemAt(group, index) != nullptr ? index : 0);
+    }
+    const IoItem* current = CurrentItem(i);
+    row.Code = CodeOf(current);
+    if (row.Switch != nullptr)
+        SetSwitchType(i, current != nullptr && current->ItemFlag);
+    if (row.Parameter != nullptr)
+        SetupParameterField(i);
+}
+
+std::optional<std::int16_t> TFDigital::SetupParameterField(int i) {
     Row& row = rows_[i];
     TPNumEdit* field = row.Parameter;
-    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Parameter[i]);
-    const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
-    const IoItem* item = ItemAt(group, row.Selector != nullptr ? row.Selector->currentIndex() : 0);
+    const ParamEntry* entry = Entry(a_.Parameter[i]);
+    const IoItem* item = CurrentItem(i);
     if (item == nullptr || !item->HasRange || entry == nullptr) {
         field->setEnabled(false);
         field->setBackgroundRole(QPalette::Window);
@@ -244,7 +268,7 @@ bool TFDigital::SetupParameterField(int i) {
         field->SetKeyHandler({});
         field->SetExitHandler({});
         row.Ranged = false;
-        return false;
+        return std::nullopt;
     }
     row.Ranged = true;
     field->setEnabled(Interactive());
@@ -254,25 +278,23 @@ bool TFDigital::SetupParameterField(int i) {
     field->WrMax(item->Number3);
     field->SetIsNegative(item->Number2 < 0);
     field->WrValore(entry->Value);
-    const bool changed = field->RdValore() != entry->Value;
-    if (changed)
-        entry->Value = static_cast<std::int16_t>(field->RdValore());
     field->SetMarked(entry->Value != entry->DriveValue);
     field->deselect();
     field->SetKeyHandler(
         [this](TPNumEdit& f, QKeyEvent& event) { return ParameterKey(f, event.key()); });
     field->SetExitHandler([this](TPNumEdit&) { ReloadParameters(); });
-    return changed;
+    if (field->RdValore() == entry->Value)
+        return std::nullopt;
+    return static_cast<std::int16_t>(field->RdValore());
 }
 
 bool TFDigital::ParameterKey(TPNumEdit& field, int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (ParamEntry* entry =
-                driver_.ActiveTable().FindByAddress(static_cast<std::uint16_t>(field.Tag()));
-            entry != nullptr && entry->Value != field.RdValore()) {
-            entry->Value = static_cast<std::int16_t>(field.RdValore());
-            driver_.WriteChangedParams();
-        }
+        const auto address = static_cast<std::uint16_t>(field.Tag());
+        if (const ParamEntry* entry = Entry(address);
+            Interactive() && entry != nullptr && entry->Value != field.RdValore())
+            Commit(driver_.Ask(QStringLiteral("Digital I/O parameter")),
+                   {{address, static_cast<std::int16_t>(field.RdValore())}});
         ReloadParameters();
         return true;
     }
@@ -288,8 +310,7 @@ void TFDigital::ReloadParameters() {
     for (const Row& row : rows_) {
         if (row.Parameter == nullptr || !row.Parameter->isEnabled())
             continue;
-        if (const ParamEntry* entry = driver_.ActiveTable().FindByAddress(
-                static_cast<std::uint16_t>(row.Parameter->Tag()))) {
+        if (const ParamEntry* entry = Entry(static_cast<std::uint16_t>(row.Parameter->Tag()))) {
             row.Parameter->WrValore(entry->Value);
             row.Parameter->SetMarked(false);
             if (!row.Parameter->hasFocus())
@@ -310,40 +331,42 @@ void TFDigital::SelectorChosen(int i, int index) {
     Row& row = rows_[i];
     const IoGroup& group = driver_.Config().GetIoLabelBase(i, kind_);
     const IoItem* item = ItemAt(group, index);
-    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Selector[i]);
-    if (item == nullptr || entry == nullptr)
+    const ParamEntry* entry = Entry(a_.Selector[i]);
+    if (item == nullptr || entry == nullptr || !Interactive()) {
+        ShowRow(i);
         return;
+    }
+    const WriteOrigin origin = driver_.Ask(QStringLiteral("Digital I/O function ") + RowCaption(i));
     const int owner = LockingRow(CodeOf(item), Codes(), i);
     if (owner >= 0) {
         const Row& other = rows_[owner];
-        ShowError(
-            QStringLiteral("Funcion - ") + item->Text + QStringLiteral("\r\nLocked by ") +
-            other.Label->text() + QStringLiteral(" : ") +
-            (other.Selector != nullptr ? other.Selector->currentText() : other.Label->text()));
-        row.Selector->setCurrentIndex(entry->Value);
-        row.Code = CodeOf(ItemAt(group, entry->Value));
+        ShowError(QStringLiteral("Funcion - ") + item->Text + QStringLiteral("\r\nLocked by ") +
+                  RowCaption(owner) + QStringLiteral(" : ") +
+                  (other.Selector != nullptr ? other.Selector->currentText() : RowCaption(owner)));
+        ShowRow(i);
         return;
     }
-    bool changed = false;
-    if (entry->Value != index) {
-        entry->Value = static_cast<std::int16_t>(index);
-        changed = true;
-    }
+    RegisterValues changes;
+    if (entry->Value != index)
+        changes.emplace_back(a_.Selector[i], static_cast<std::int16_t>(index));
     row.Code = CodeOf(item);
     if (row.Switch != nullptr)
         SetSwitchType(i, item->ItemFlag);
-    if (row.Parameter != nullptr) {
-        changed = SetupParameterField(i) || changed;
-    }
-    if (changed)
-        driver_.WriteChangedParams();
+    if (row.Parameter != nullptr)
+        if (const std::optional<std::int16_t> clamped = SetupParameterField(i))
+            changes.emplace_back(a_.Parameter[i], *clamped);
+    if (!changes.empty() && !Commit(origin, changes))
+        ShowRow(i); // back to what the drive holds
     if (row.Parameter != nullptr)
         ReloadParameters();
 }
 
 void TFDigital::SwitchClicked(int i) {
     Row& row = rows_[i];
-    row.Request = row.Switch->isChecked() ? SwitchRequest::On : SwitchRequest::Off;
+    if (!Interactive())
+        return;
+    requests_.Force(i, row.Switch->isChecked() ? SwitchRequest::On : SwitchRequest::Off,
+                    driver_.Ask(QStringLiteral("Digital I/O force ") + RowCaption(i)));
     if (row.Momentary) // a push button springs back
         row.Switch->setChecked(false);
     if (links_.PollNow)
@@ -352,10 +375,48 @@ void TFDigital::SwitchClicked(int i) {
 
 void TFDigital::SetEnableSwitch(bool on) {
     Row& row = rows_[0];
-    if (row.Switch == nullptr)
+    if (row.Switch == nullptr || !Interactive())
         return;
     row.Switch->setChecked(on);
     SwitchClicked(0);
+}
+
+void TFDigital::LineChanged(bool online) {
+    if (!online) {
+        const bool speedPending = requests_.SpeedPending();
+        phase_ = Phase::OffLine;
+        requests_.DropAll();
+        ClearMasks();
+        EnableControls(false);
+        for (int i = 0; i < DigitalRowCount; ++i)
+            ShowRow(i); // also discards a number typed without Enter
+        ShowSliderValue(speedPending);
+        PaintNotLive();
+        return;
+    }
+    if (phase_ != Phase::OffLine)
+        return;
+    // Back on line: the switches are set from two fresh refreshes before anything is live.
+    phase_ = Phase::Starting;
+    if (links_.HoldDriveRequests)
+        links_.HoldDriveRequests(true);
+    if (!shown_)
+        return;
+    countdown_ = 2;
+    if (links_.PollNow)
+        links_.PollNow();
+}
+
+void TFDigital::EnableControls(bool enabled) {
+    for (Row& row : rows_) {
+        if (row.Switch != nullptr)
+            row.Switch->setEnabled(enabled);
+        if (row.Selector != nullptr)
+            row.Selector->setEnabled(enabled);
+        if (row.Parameter != nullptr)
+            row.Parameter->setEnabled(enabled && row.Ranged);
+    }
+    sAna_->setEnabled(enabled && Entry(a_.Slider) != nullptr);
 }
 
 void TFDigital::showEvent(QShowEvent* event) {
@@ -363,13 +424,19 @@ void TFDigital::showEvent(QShowEvent* event) {
     if (shown_)
         return;
     shown_ = true;
+    if (phase_ != Phase::Starting)
+        return;
     countdown_ = 2;
     if (links_.PollNow)
         links_.PollNow();
 }
 
+// Closing writes nothing: whatever is still pending is dropped.
 void TFDigital::closeEvent(QCloseEvent* event) {
-    SliderCommit();
+    const bool speedPending = requests_.SpeedPending();
+    requests_.DropAll();
+    if (speedPending)
+        ShowSliderValue(true);
     if (!Interactive() && links_.HoldDriveRequests)
         links_.HoldDriveRequests(false);
     if (links_.SpeedFieldEnabled)
@@ -378,16 +445,57 @@ void TFDigital::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+ParamEntry* TFDigital::Entry(std::uint16_t address) const {
+    return address != 0 ? driver_.ActiveTable().FindByAddress(address) : nullptr;
+}
+
 std::int16_t TFDigital::Register(std::uint16_t address) const {
-    const ParamEntry* entry = driver_.ActiveTable().FindByAddress(address);
+    const ParamEntry* entry = Entry(address);
     return entry != nullptr ? entry->DriveValue : 0;
 }
 
-void TFDigital::SetLed(QLabel* led, bool on) const {
-    led->setProperty("on", on);
-    led->setStyleSheet(
-        on ? QStringLiteral("background-color: rgb(255, 0, 0); border: 1px solid gray;")
-           : QStringLiteral("background-color: rgb(128, 0, 0); border: 1px solid gray;"));
+void TFDigital::SetLed(QLabel* led, LedShade shade) const {
+    led->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid gray;")
+                           .arg(LedColour(shade).name()));
+}
+
+void TFDigital::PaintNotLive() {
+    for (const Row& row : rows_)
+        for (QLabel* led : {row.Hardware, row.State})
+            if (led != nullptr)
+                SetLed(led, LedShade::NotLive);
+    if (brake_ != nullptr)
+        SetLed(brake_, LedShade::NotLive);
+}
+
+void TFDigital::ClearMasks() {
+    for (const std::uint16_t address : {a_.ForceOn, a_.Release})
+        if (ParamEntry* entry = Entry(address))
+            entry->Value = entry->DriveValue;
+}
+
+bool TFDigital::Commit(const WriteOrigin& origin, const RegisterValues& values) {
+    if (!driver_.Online() || !driver_.StillCurrent(origin))
+        return false;
+    driver_.WaitIdle();
+    bool written = true;
+    {
+        // Only these registers: another page's unsent edit is not this request's to send.
+        const WriteGate::Scope scope(driver_.Gate(), origin);
+        for (const auto& [address, value] : values) {
+            ParamEntry* entry = Entry(address);
+            if (entry == nullptr || (entry->Value == value && entry->DriveValue == value))
+                continue;
+            const std::int16_t previous = entry->Value;
+            entry->Value = value;
+            if (!driver_.WriteEntry(*entry, true, 100)) {
+                entry->Value = previous;
+                written = false;
+            }
+        }
+    }
+    driver_.SetMode('I');
+    return written;
 }
 
 // The slider position in rpm with the main page's scaling (maximum speed from Value).
@@ -406,7 +514,7 @@ std::vector<int> TFDigital::Codes() const {
 }
 
 void TFDigital::DigitalRefresh() {
-    if (!shown_)
+    if (!shown_ || phase_ == Phase::OffLine || !driver_.Online())
         return;
     const auto hardware = static_cast<std::uint16_t>(Register(a_.Hardware));
     const auto effective = static_cast<std::uint16_t>(Register(a_.Effective));
@@ -416,12 +524,12 @@ void TFDigital::DigitalRefresh() {
         const DigitalRowLayout layout = DigitalRowLayoutOf(kind_, i);
         hw[i] = (hardware >> layout.HardwareBit) & 1u;
         st[i] = (effective >> i) & 1u;
-        SetLed(rows_[i].Hardware, hw[i]);
+        SetLed(rows_[i].Hardware, hw[i] ? LedShade::On : LedShade::Off);
         if (rows_[i].State != nullptr)
-            SetLed(rows_[i].State, st[i]);
+            SetLed(rows_[i].State, st[i] ? LedShade::On : LedShade::Off);
     }
     if (brake_ != nullptr)
-        SetLed(brake_, (hardware >> BrakeLedBit(kind_)) & 1u);
+        SetLed(brake_, ((hardware >> BrakeLedBit(kind_)) & 1u) != 0 ? LedShade::On : LedShade::Off);
     if (countdown_ != 0) {
         for (int i = 0; i < DigitalInputCount; ++i)
             if (rows_[i].Switch != nullptr)
@@ -431,60 +539,69 @@ void TFDigital::DigitalRefresh() {
                 links_.PollNow();
             return;
         }
-        for (Row& row : rows_) {
-            if (row.Switch != nullptr)
-                row.Switch->setEnabled(true);
-            if (row.Selector != nullptr)
-                row.Selector->setEnabled(true);
-            if (row.Parameter != nullptr && row.Ranged)
-                row.Parameter->setEnabled(true);
-        }
+        phase_ = Phase::Live;
+        EnableControls(true);
         if (links_.HoldDriveRequests)
             links_.HoldDriveRequests(false);
         return;
     }
-    std::array<SwitchRequest, DigitalRowCount> requests{};
     for (int i = 0; i < DigitalInputCount; ++i) {
-        Row& row = rows_[i];
-        if (row.Switch == nullptr)
-            continue;
-        if (row.Request == SwitchRequest::None)
+        const Row& row = rows_[i];
+        if (row.Switch != nullptr && !requests_.ForcePending(i))
             row.Switch->setChecked(ShownSwitchState(row.Switch->isChecked(), hw[i], st[i]));
-        requests[i] = row.Request;
-        row.Request = SwitchRequest::None;
     }
-    const RequestMasks masks = BuildRequestMasks(requests);
-    if (ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.ForceOn))
+    // The poll writes the masks right after this, in the same cycle: only requests asked
+    // since the last transition go into them.
+    const RequestMasks masks = requests_.TakeMasks(
+        [this](const WriteOrigin& origin) { return driver_.StillCurrent(origin); });
+    if (ParamEntry* entry = Entry(a_.ForceOn))
         entry->Value = static_cast<std::int16_t>(masks.ForceOn);
-    if (ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Release))
+    if (ParamEntry* entry = Entry(a_.Release))
         entry->Value = static_cast<std::int16_t>(masks.Release);
 }
 
 void TFDigital::SliderMoved(int position) {
+    if (!Interactive()) { // off line or not live yet: the slider keeps showing the register
+        ShowSliderValue(false);
+        return;
+    }
     const QString rpm = RpmText(position);
     lSpeed_->setText(rpm);
     if (links_.ShowSpeed)
         links_.ShowSpeed(rpm);
-    const qint64 now = NowMs();
-    if (!sAna_->isSliderDown()) { // keyboard or wheel: one step, written at once
-        SliderCommit();
-        return;
-    }
-    if (throttleStart_ < 0) {
-        throttleStart_ = now;
-    } else if (now - throttleStart_ >= ThrottleMs) {
-        SliderCommit();
-        throttleStart_ = now;
-    }
+    // A keyboard or wheel step is due at once; a drag once per 200 ms window.
+    if (requests_.MoveSpeed(position, driver_.Ask(QStringLiteral("Digital I/O speed slider")),
+                            sAna_->isSliderDown(), QDateTime::currentMSecsSinceEpoch()))
+        WriteSpeed(false);
 }
 
-void TFDigital::SliderCommit() {
-    throttleStart_ = -1;
-    ParamEntry* entry = driver_.ActiveTable().FindByAddress(a_.Slider);
-    if (entry == nullptr || entry->Value == sAna_->value())
+void TFDigital::WriteSpeed(bool dragEnded) {
+    const bool pending = requests_.SpeedPending();
+    const std::optional<DigitalRequests::Speed> speed = requests_.TakeSpeed(
+        [this](const WriteOrigin& origin) { return driver_.StillCurrent(origin); }, dragEnded);
+    const ParamEntry* entry = Entry(a_.Slider);
+    if (!speed || entry == nullptr) {
+        if (pending) // asked before a transition: dropped
+            ShowSliderValue(true);
         return;
-    entry->Value = static_cast<std::int16_t>(sAna_->value());
-    driver_.WriteChangedParams();
+    }
+    if (entry->Value != speed->Position &&
+        !Commit(speed->Origin, {{a_.Slider, static_cast<std::int16_t>(speed->Position)}}))
+        ShowSliderValue(true);
+}
+
+void TFDigital::ShowSliderValue(bool mirror) {
+    const ParamEntry* entry = Entry(a_.Slider);
+    if (entry == nullptr)
+        return;
+    {
+        const QSignalBlocker block(sAna_);
+        sAna_->setValue(entry->Value);
+    }
+    const QString rpm = RpmText(entry->Value);
+    lSpeed_->setText(rpm);
+    if (mirror && links_.ShowSpeed)
+        links_.ShowSpeed(rpm);
 }
 
 } // namespace kelm

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "ui/pages/DigitalRequests.h"
 #include "ui/pages/IoRules.h"
 
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QGridLayout;
@@ -17,6 +21,8 @@ namespace kelm {
 
 class TDriver;
 class TPNumEdit;
+struct IoItem;
+struct ParamEntry;
 
 // What the digital page asks of the main window.
 struct DigitalLinks {
@@ -34,6 +40,11 @@ struct DigitalLinks {
 // the input on or releases it, the input's function and that function's parameter; per
 // output its function, parameter and state; the digital speed reference slider. The status
 // poll refreshes it (DigitalRefresh) and writes the switch requests as two bit masks.
+//
+// The page is live (its controls enabled) from the second refresh after it is shown or
+// comes back on line until it goes off line or closes. Requests kept for later live in
+// DigitalRequests with the origin they were asked at; off line, at a transition and at
+// closing they are dropped, never written.
 class TFDigital final : public QWidget {
     Q_OBJECT
 public:
@@ -44,7 +55,9 @@ public:
     void DigitalRefresh();
     // The main window's Enable (on) and Disable (off) act on the DGT-IN1 switch.
     void SetEnableSwitch(bool on);
-    bool Interactive() const { return shown_ && countdown_ == 0; }
+    // The main window laid itself out for the line state.
+    void LineChanged(bool online);
+    bool Interactive() const { return phase_ == Phase::Live; }
     DeviceKind Kind() const { return kind_; }
 
     QPushButton* Switch(int row) const { return rows_[row].Switch; }
@@ -70,14 +83,23 @@ private:
         int Code = -1; // function code of the selected item
         bool Momentary = false;
         bool Ranged = false; // the parameter field takes a value
-        SwitchRequest Request = SwitchRequest::None;
     };
+    // Starting: hidden, or counting the two refreshes down; Live: interactive; OffLine:
+    // controls disabled and shown as not live until the line comes back.
+    enum class Phase { Starting, Live, OffLine };
+    using RegisterValues = std::vector<std::pair<std::uint16_t, std::int16_t>>;
 
     void BuildRows(QGridLayout* grid);
     void BuildSlider(QGridLayout* grid, int row);
-    bool LoadSelections();
-    // Limits, value and handlers of the row's parameter field; true when Value was clamped.
-    bool SetupParameterField(int row);
+    void LoadSelections();
+    // Limits, shown value and handlers of the row's parameter field for its current item.
+    // Returns the number the field shows when it differs from the register's Value (then
+    // to be written); the table is not changed.
+    std::optional<std::int16_t> SetupParameterField(int row);
+    // The row as its registers' Value say (selection, function, switch type, parameter).
+    void ShowRow(int row);
+    const IoItem* CurrentItem(int row) const;
+    QString RowCaption(int row) const;
     QString RpmText(int position) const;
     void SetSwitchType(int row, bool momentary);
     void SelectorChosen(int row, int index);
@@ -85,10 +107,22 @@ private:
     bool ParameterKey(TPNumEdit& field, int key);
     void ReloadParameters();
     void SliderMoved(int position);
-    void SliderCommit();
+    // Writes the pending slider position when it is still current.
+    void WriteSpeed(bool dragEnded);
+    // The slider, its rpm text and (mirror) the main page's speed field from Value.
+    void ShowSliderValue(bool mirror);
+    // Writes these registers (and no other changed value of the table) as one request of
+    // origin; a value that did not reach the drive is taken back, so no request stays
+    // behind in the table. False when one did not.
+    bool Commit(const WriteOrigin& origin, const RegisterValues& values);
+    void EnableControls(bool enabled);
+    // The request masks hold nothing the table would send later.
+    void ClearMasks();
+    ParamEntry* Entry(std::uint16_t address) const;
     std::vector<int> Codes() const;
     std::int16_t Register(std::uint16_t address) const;
-    void SetLed(QLabel* led, bool on) const;
+    void SetLed(QLabel* led, LedShade shade) const;
+    void PaintNotLive();
 
     TDriver& driver_;
     DigitalLinks links_;
@@ -98,7 +132,8 @@ private:
     QLabel* brake_ = nullptr;
     QSlider* sAna_ = nullptr;
     QLabel* lSpeed_ = nullptr;
-    qint64 throttleStart_ = -1; // ms mark of the slider's current 200 ms window
+    DigitalRequests requests_;
+    Phase phase_ = Phase::Starting;
     int countdown_ = 0;
     bool shown_ = false;
 };

@@ -146,9 +146,9 @@ void OscilloPanelModel::Captured() {
 }
 
 // A running capture holds the speed entry; a continuous one also Start and the modes.
-OscilloPanelModel::RunControls OscilloPanelModel::Run(bool running, bool continuous) {
+OscilloPanelModel::RunControls OscilloPanelModel::Run(bool running, bool continuous, bool online) {
     const bool held = running && continuous;
-    return {running, !held, !held, !running};
+    return {running, !held && online, !held, !running && online};
 }
 
 } // namespace kelm

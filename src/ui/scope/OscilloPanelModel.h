@@ -60,7 +60,8 @@ public:
     // After a plotted upload: the channels that are on have data.
     void Captured();
 
-    static RunControls Run(bool running, bool continuous);
+    // Off line nothing that would write is offered: no Start, no speed mirror.
+    static RunControls Run(bool running, bool continuous, bool online = true);
     const Channel& At(int channel) const { return channels_[Index(channel)]; }
 
 private:

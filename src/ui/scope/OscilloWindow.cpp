@@ -4,8 +4,10 @@
 
 #include "ui/scope/TFOscillo.h"
 #include "ui/scope/TFRegOsc.h"
+#include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/ChildFrame.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -64,9 +66,23 @@ void ShowOscilloWindow(ShellHost& shell) {
     auto* window = new TFOscillo(shell);
     window->setAttribute(Qt::WA_DeleteOnClose);
     g_window = window;
+    ChildWindows::Hooks hooks;
+    hooks.OnlineChanged = [window = QPointer<TFOscillo>(window)](bool online) {
+        if (window)
+            window->LineChanged(online);
+    };
+    const int id =
+        shell.Children().Register(ChildWindows::Role::Other, window->objectName(), hooks);
+    QObject::connect(window, &TFOscillo::Closed, window, [window, id, &shell] {
+        if (g_window == window)
+            g_window = nullptr;
+        shell.Children().Unregister(id);
+    });
     if (QMdiArea* area = shell.Frame()) {
+        // The close box is there in every state, also with a silent drive.
         QMdiSubWindow* sub = area->addSubWindow(
-            window, Qt::SubWindow | Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint);
+            window, Qt::SubWindow | Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setGeometry(4, 4, 650, 556);
         sub->showMaximized();
@@ -76,6 +92,17 @@ void ShowOscilloWindow(ShellHost& shell) {
         window->show();
     }
     window->Start();
+}
+
+void CloseOscilloscope(ShellHost& /*shell*/) {
+    TFOscillo* window = g_window;
+    if (window == nullptr)
+        return;
+    QWidget* frame = ChildFrame(window);
+    // Freed now rather than at the next turn of the event loop: the selection that follows
+    // runs its own dialogs and must find no oscilloscope.
+    if (frame->close())
+        delete frame;
 }
 
 void InstallOscilloWindow(ShellFlows& flows) {

@@ -11,6 +11,9 @@ struct ShellFlows;
 // creation as a child window of the main window, and the hooks of the status poll.
 TFOscillo* OscilloWindow();
 void ShowOscilloWindow(ShellHost& shell);
+// Closes the window when it is open (Select Drive does this first). It can always be
+// closed; closing writes nothing but the stop of a recorder it armed, on line only.
+void CloseOscilloscope(ShellHost& shell);
 void InstallOscilloWindow(ShellFlows& flows);
 
 bool OscilloWindowExists();

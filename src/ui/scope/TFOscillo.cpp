@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiArea>
@@ -202,6 +203,7 @@ void TFOscillo::Start() {
     ShowSpeedMirror();
     for (ChannelView& ch : channels_)
         EnableChanged(ch);
+    SetRunning(session_->Running());
     layoutTimer_.start();
 }
 
@@ -239,7 +241,7 @@ void TFOscillo::ShowSpeedMirror() {
 // The typed speed goes to the main page's field, whose exit action sends it to the drive.
 void TFOscillo::SpeedEntered() {
     TFMainDev* main = MainDevPage();
-    if (main == nullptr || main->SpeedField() == nullptr)
+    if (main == nullptr || main->SpeedField() == nullptr || !shell_.Driver().Online())
         return;
     main->SpeedField()->WrValore(eSpd_->RdValore());
     main->SpeedFieldExit();
@@ -393,7 +395,8 @@ void TFOscillo::GiveWindowsBack(bool enabled) {
 }
 
 void TFOscillo::SetRunning(bool running) {
-    const OscilloPanelModel::RunControls run = OscilloPanelModel::Run(running, rCont_->isChecked());
+    const OscilloPanelModel::RunControls run =
+        OscilloPanelModel::Run(running, rCont_->isChecked(), shell_.Driver().Online());
     bGo_->setChecked(run.StartChecked);
     bGo_->setEnabled(run.StartEnabled);
     startAction_->setEnabled(run.StartEnabled);
@@ -403,11 +406,18 @@ void TFOscillo::SetRunning(bool running) {
 }
 
 void TFOscillo::StartClicked() {
-    if (session_->Running())
+    TDriver& driver = shell_.Driver();
+    if (session_->Running() || !driver.Online())
         return;
+    armOrigin_ = driver.Ask(QStringLiteral("Oscilloscope Start"));
+    const WriteGate::Scope scope(driver.Gate(), armOrigin_);
     SetRunning(true);
     if (!session_->Start())
         SetRunning(false);
+}
+
+void TFOscillo::LineChanged(bool /*online*/) {
+    SetRunning(session_->Running());
 }
 
 void TFOscillo::StatusStep() {
@@ -476,29 +486,65 @@ void TFOscillo::resizeEvent(QResizeEvent* event) {
         layoutTimer_.start();
 }
 
-void TFOscillo::closeEvent(QCloseEvent* event) {
-    // A capture's last step must finish first (it writes the stop to the drive).
-    while (session_->PostProcessingPending() || session_->Uploading())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+void TFOscillo::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        CloseWindow();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TFOscillo::CloseWindow() {
+    ChildFrame(this)->close();
+}
+
+void TFOscillo::StopArmedRecorder() {
     TDriver& driver = shell_.Driver();
-    if (session_->Running()) {
-        session_->RequestStop();
+    if (session_->Running() && driver.Online() && driver.StillCurrent(armOrigin_)) {
+        const WriteGate::Scope scope(driver.Gate(),
+                                     driver.Ask(QStringLiteral("Oscilloscope close")));
         scope::Stop(driver);
     }
+    // Off line nothing is sent; the table keeps no arm request either way.
+    if (ParamEntry* command = driver.ScopeSettingsTable().FindByAddress(scope::Command))
+        command->Value = scope::StateIdle;
+}
+
+// Closing can always be done, also off line with a silent drive. It writes nothing new to
+// the drive: settings chosen since the last capture go to the settings file only, and the
+// one write is the stop of a recorder this window armed.
+void TFOscillo::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (closed_) // a second close of the same window (the frame, then the shutdown)
+        return;
+    closed_ = true;
+    TDriver& driver = shell_.Driver();
+    ParamTable& registers = driver.ScopeSettingsTable();
+    ParamTable chosen = registers; // the user's settings, for the settings file
+    session_->RequestStop();       // a capture that is finishing is not armed again
+    for (ParamEntry& entry : registers)
+        if (entry.Address != scope::Command)
+            entry.Value = entry.DriveValue;
+    // A capture's last step must finish first (it stops the recorder it armed).
+    while (session_->PostProcessingPending() || session_->Uploading())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    StopArmedRecorder();
+    if (ParamEntry* command = chosen.FindByAddress(scope::Command))
+        command->Value = scope::StateIdle;
     const SettingsStore& settings = shell_.Settings();
     const ScopeSettingsFile file(QFileInfo(settings.SettingsFile()).absolutePath() +
                                      QStringLiteral("/ZavaRive.dll"),
                                  settings.InstallFolder + QStringLiteral("Bin/ZavaRive.dll"));
     const std::array<int, 2> offsets{channels_[0].Offset->RdValore(),
                                      channels_[1].Offset->RdValore()};
-    if (!file.Save(driver.CurrentKind(), driver.ScopeSettingsTable(), offsets) && !saveReported_) {
+    if (!file.Save(driver.CurrentKind(), chosen, offsets) && !saveReported_) {
         saveReported_ = true;
         ShowError(QStringLiteral("Unable save: ") + file.UserFile());
     }
     shell_.SetOscilloscopeOpen(false);
     // Once the window is gone the main window's commands follow the level and kind again.
     QTimer::singleShot(0, shell_.Window(), [&shell = shell_] { shell.ApplyUserLevel(); });
-    event->accept();
+    emit Closed();
 }
 
 } // namespace kelm

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/drive/WriteGate.h"
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
 #include "ui/scope/OscilloPanelModel.h"
@@ -47,6 +48,9 @@ public:
     // The status poll's hooks (user-interface thread, inside the poll).
     void StatusStep();
     void CaptureComplete();
+    // The main window laid itself out for the line state: off line nothing that would
+    // write is offered (Start, the speed mirror); closing always is.
+    void LineChanged(bool online);
 
     ScopeSession& Session() { return *session_; }
     ScopeCapture& Capture() { return *capture_; }
@@ -71,8 +75,13 @@ public:
     // Fills a recording from the controls and traces (what "Save to file" writes).
     void FillRecording(ScopeRecording& recording) const;
 
+signals:
+    // The window closed (it is freed later): gone for the poll and the main window.
+    void Closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -120,6 +129,9 @@ private:
     void ExportCsv();
     void SavePicture();
     void GiveWindowsBack(bool enabled);
+    void CloseWindow();
+    // Closing: the recorder it armed is stopped (on line only); nothing else is written.
+    void StopArmedRecorder();
 
     ShellHost& shell_;
     std::unique_ptr<ScopeCapture> capture_;
@@ -162,6 +174,8 @@ private:
     std::array<int, 2> storedOffsets_{0, 0};
     bool saveReported_ = false;
     std::vector<QPointer<QWidget>> disabledWindows_;
+    WriteOrigin armOrigin_; // the Start that armed the recorder last
+    bool closed_ = false;
 };
 
 } // namespace kelm

@@ -119,6 +119,13 @@ void TFOscillo::BuildMenu(QWidget* host) {
     menu->addSeparator();
     menu->addAction(QStringLiteral("&Export CSV…"), this, [this] { ExportCsv(); });
     menu->addAction(QStringLiteral("Save &Picture…"), this, [this] { SavePicture(); });
+    menu->addSeparator();
+    // Always available, also off line with a silent drive.
+    QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { CloseWindow(); });
+    close->setObjectName(QStringLiteral("MOClose"));
+    close->setShortcut(Qt::Key_Escape);
+    close->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(close);
 }
 
 QWidget* TFOscillo::BuildPanel() {

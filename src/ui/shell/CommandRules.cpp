@@ -144,7 +144,8 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     Set(s, Command::ResetDrive, defaultsVisible, on);
     Set(s, Command::Diagnostic, true, in.Expert && !in.OscilloscopeOpen);
     Set(s, Command::ProfileTool, profileVisible, on && (std || orca) && !in.OscilloscopeOpen);
-    Set(s, Command::Oscilloscope, true, on && !power);
+    // An open oscilloscope can always be closed by its button, also off line.
+    Set(s, Command::Oscilloscope, true, (on && !power) || in.OscilloscopeOpen);
     Set(s, Command::Bootloader, on && (drive || orca) && in.BootRecordUsable, true);
     Set(s, Command::NewTable, false, false);
 
@@ -161,14 +162,14 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     }
 
     // While the oscilloscope is open, work that would take the line or change the drive's
-    // identity waits; Exit stays reachable.
+    // data waits. The way out stays: Exit, Select Drive (which closes the oscilloscope
+    // first) and, off line, Com Port.
     if (in.OscilloscopeOpen)
-        for (Command c :
-             {Command::Open, Command::Save, Command::SaveAs, Command::FileCompare,
-              Command::UserChange, Command::GeneralSettings, Command::ComPort, Command::TarnPort,
-              Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare,
-              Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
-              Command::SaveEeprom, Command::LoadEeprom, Command::LoadDefaults, Command::ResetDrive})
+        for (Command c : {Command::Open, Command::Save, Command::SaveAs, Command::FileCompare,
+                          Command::UserChange, Command::GeneralSettings, Command::TarnPort,
+                          Command::SelectTarnLink, Command::DriveCompare, Command::MotorPhasing,
+                          Command::SpeedOffset, Command::TorqueOffset, Command::SaveEeprom,
+                          Command::LoadEeprom, Command::LoadDefaults, Command::ResetDrive})
             s[c].Enabled = false;
 
     for (int i = 0; i < CommandCount; ++i)

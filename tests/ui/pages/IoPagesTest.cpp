@@ -2,8 +2,10 @@
 // polled by the status monitor.
 #include "ui/shell/ShellFixture.h"
 
+#include "GateLog.h"
 #include "app/InstallFlows.h"
 #include "ui/pages/IoPages.h"
+#include "ui/pages/IoRules.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFAnalog.h"
 #include "ui/pages/TFDigital.h"
@@ -30,6 +32,28 @@ protected:
     }
     void Press(const char* button) {
         MainDevPage()->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    }
+    TFDigital* LiveDigitalPage() {
+        Press("BDigital");
+        TFDigital* page = DigitalPage();
+        EXPECT_TRUE(page != nullptr && WaitFor([page] { return page->Interactive(); }));
+        return page;
+    }
+    // The main window lays itself out for a line state the drive model took (as when a
+    // transfer fails), with nothing of the poll in between.
+    void LineGoes(bool online) {
+        window_->Driver().SetOnline(online);
+        window_->ConfigureForDevice();
+    }
+    static QString Led(TFDigital& page, const char* name) {
+        return page.findChild<QLabel*>(QString::fromLatin1(name))->styleSheet();
+    }
+    static bool ShownNotLive(TFDigital& page) {
+        const QList<QWidget*> controls{page.Switch(2), page.Selector(1), page.SpeedSlider()};
+        const QString grey = LedColour(LedShade::NotLive).name();
+        return std::none_of(controls.begin(), controls.end(),
+                            [](QWidget* w) { return w->isEnabled(); }) &&
+               Led(page, "LHw3").contains(grey);
     }
 };
 
@@ -78,6 +102,58 @@ TEST_F(IoPagesTest, DigitalPageForcesInputsAndRepairsFunctions) {
     page->close();
     EXPECT_TRUE(WaitFor([] { return DigitalPage() == nullptr; }));
     EXPECT_TRUE(MainDevPage()->SpeedField()->isEnabled());
+}
+
+TEST_F(IoPagesTest, DigitalRequestsAskedBeforeALineChangeAreNeverWritten) {
+    Start();
+    TFDigital* page = LiveDigitalPage();
+    ASSERT_NE(page, nullptr);
+    QSlider* slider = page->SpeedSlider();
+    const int shown = slider->value();
+    GateLog log(window_->Driver());
+    // A force and a drag inside its 200 ms window are pending when the line goes.
+    slider->setSliderDown(true);
+    slider->setValue(17471);
+    page->Switch(2)->click();
+    LineGoes(false);
+    EXPECT_TRUE(ShownNotLive(*page));
+    EXPECT_EQ(slider->value(), shown);
+    slider->setValue(17471); // off line the slider keeps showing the register
+    EXPECT_EQ(slider->value(), shown);
+    // Back on line the page is live again after two refreshes, with nothing of before:
+    // two more refreshes of the live page would have carried a request that survived.
+    LineGoes(true);
+    ASSERT_TRUE(WaitFor([page] { return page->Interactive(); }));
+    slider->setSliderDown(false);
+    for (const bool wire : {true, false}) {
+        Control(QStringLiteral("input 1 5 ") + (wire ? "on" : "off"));
+        const QString colour = LedColour(wire ? LedShade::On : LedShade::Off).name();
+        ASSERT_TRUE(WaitFor([&] { return Led(*page, "LHw6").contains(colour); }));
+    }
+    // A drag still inside its window when the page closes is dropped, not committed.
+    slider->setSliderDown(true);
+    slider->setValue(17000);
+    page->close();
+    ASSERT_TRUE(WaitFor([] { return DigitalPage() == nullptr; }));
+    EXPECT_FALSE(log.Wrote(80) || log.Wrote(73) || log.Wrote(74));
+    EXPECT_EQ(SimRegister(1, 65) & 0x0004, 0);
+}
+
+TEST_F(IoPagesTest, SliderMovedWhileTheDriveIsSilentIsNotWrittenAfterReconnecting) {
+    Start();
+    TFDigital* page = LiveDigitalPage();
+    ASSERT_NE(page, nullptr);
+    GateLog log(window_->Driver());
+    Control(QStringLiteral("silent 1 on"));
+    ASSERT_TRUE(WaitFor([page] { return ShownNotLive(*page); })); // told it is off line
+    page->SpeedSlider()->setValue(17471);
+    Control(QStringLiteral("silent 1 off"));
+    // The next identification closes the page before the table is read.
+    window_->Run(Command::SelectDrive);
+    ASSERT_TRUE(window_->Driver().Online());
+    EXPECT_EQ(DigitalPage(), nullptr);
+    EXPECT_FALSE(log.Wrote(80));
+    EXPECT_NE(SimRegister(1, 80), 17471);
 }
 
 TEST_F(IoPagesTest, AnalogOffsetsInMillivolts) {

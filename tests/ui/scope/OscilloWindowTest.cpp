@@ -5,6 +5,8 @@
 #include "app/InstallFlows.h"
 #include "core/drive/TDriver.h"
 #include "diagnostic/ToolFixture.h"
+#include "pages/GateLog.h"
+#include "ui/drive/SelectDrive.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
 #include "ui/scope/OffsetTrack.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineSeries>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -83,6 +86,51 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     QFile stored(Folder() + QStringLiteral("ZavaRive.dll"));
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
     EXPECT_TRUE(stored.readAll().contains("O50001=100"));
+}
+
+TEST_F(OscilloWindowTest, AlwaysClosableAndClosingWritesOnlyTheStopOfItsCapture) {
+    BuildEngine(sim::SimKind::Std);
+    Control(QStringLiteral("scopehang 1 on")); // an armed recorder never completes
+    dialogs_->SetDefaultDialogHandler([](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+    ShellFlows flows = ProgramFlows();
+    flows.SelectDrive = {};
+    ASSERT_NO_FATAL_FAILURE(ShowOnline(flows));
+    TDriver& driver = window_->Driver();
+    // On line: armed, a time base chosen since; Select Drive closes the window first and
+    // the stop of the recorder is the one write.
+    window_->Run(Command::Oscilloscope);
+    TFOscillo* scope = OscilloWindow();
+    ASSERT_NE(scope, nullptr);
+    EXPECT_TRUE(qobject_cast<QMdiSubWindow*>(ChildFrame(scope))->windowFlags() &
+                Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(window_->StateOf(Command::SelectDrive).Enabled);
+    scope->StartButton()->click();
+    ASSERT_EQ(driver.ScopeSettingsTable().FindByAddress(50000)->DriveValue, 1);
+    scope->TimeBase()->setCurrentIndex(3);
+    emit scope->TimeBase()->activated(3);
+    GateLog log(driver);
+    dialogs_->OnNextDialog([](QDialog& d) { d.reject(); }); // the selection is cancelled
+    SelectDrive(*window_);
+    EXPECT_EQ(OscilloWindow(), nullptr);
+    EXPECT_EQ(log.Writes(), (std::vector<std::pair<int, int>>{{50000, 0}}));
+
+    // The drive falls silent with the window open: off line nothing would write, and
+    // Escape still closes it, writing nothing.
+    window_->Run(Command::Oscilloscope);
+    scope = OscilloWindow();
+    ASSERT_NE(scope, nullptr);
+    scope->StartButton()->click();
+    Control(QStringLiteral("silent 1 on"));
+    ASSERT_TRUE(WaitFor([this] {
+        return window_->StatusPanelText(StatusPanel::LineState) == QStringLiteral("Off Line");
+    }));
+    EXPECT_FALSE(scope->StartButton()->isEnabled());
+    for (const Command c : {Command::Oscilloscope, Command::SelectDrive, Command::ComPort})
+        EXPECT_TRUE(window_->StateOf(c).Enabled) << static_cast<int>(c);
+    const std::size_t written = log.Writes().size();
+    QTest::keyClick(scope, Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([] { return OscilloWindow() == nullptr; }));
+    EXPECT_EQ(log.Writes().size(), written);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/seams/RecordingMessages.h"
 #include "ui/scope/GraphCursorMath.h"
 #include "ui/scope/OscilloMath.h"
+#include "ui/scope/OscilloPanelModel.h"
 #include "ui/scope/TFRegOsc.h"
 #include "ui/seams/ScriptedDialogs.h"
 
@@ -91,6 +92,17 @@ TEST(OscilloMath, ScalesStoredSettingsAndInverseMarkerAndOffset) {
     // Dragged beyond the ticks: stops there with the field's limits.
     EXPECT_EQ(oscillo::OffsetAtRow(track, -50), 1000);
     EXPECT_EQ(oscillo::OffsetAtRow(track, 900), -1000);
+    // Run controls: a continuous run holds Start and the modes; off line neither Start nor
+    // the speed mirror is offered.
+    for (const auto& [running, continuous, online, start, speed] :
+         {std::tuple{false, false, true, true, true},
+          {true, true, true, false, false},
+          {true, false, true, true, false},
+          {false, false, false, false, false}}) {
+        const OscilloPanelModel::RunControls run =
+            OscilloPanelModel::Run(running, continuous, online);
+        EXPECT_EQ(std::pair(run.StartEnabled, run.SpeedEnabled), std::pair(start, speed));
+    }
 }
 
 TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {

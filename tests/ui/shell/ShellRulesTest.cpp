@@ -118,6 +118,23 @@ TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
     EXPECT_FALSE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
 }
 
+TEST(CommandRules, AnOpenOscilloscopeKeepsTheWayOut) {
+    // Its button closes it, Select Drive closes it first, Com Port follows the line; work
+    // that would take the line or change the drive's data waits.
+    for (const bool online : {false, true}) {
+        CommandInputs in;
+        in.Online = online;
+        in.OscilloscopeOpen = true;
+        const CommandStates s = ComputeCommandStates(in);
+        for (Command c : {Command::Oscilloscope, Command::SelectDrive, Command::Exit})
+            EXPECT_TRUE(s[c].Enabled) << InfoOf(c).Name << online;
+        EXPECT_EQ(s[Command::ComPort].Enabled, !online);
+        for (Command c : {Command::Open, Command::GeneralSettings, Command::SaveEeprom,
+                          Command::MotorPhasing, Command::Diagnostic, Command::ProfileTool})
+            EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name << online;
+    }
+}
+
 TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
     // kind, model family -> temperature row, second selector, analog captions (on line)
     for (const auto& [kind, family, temperature, selector2, analog1, analog2] :

@@ -1,0 +1,38 @@
+#include "ui/pages/DigitalRequests.h"
+
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+const WriteOrigin Before{QStringLiteral("old"), 1, {}}; // asked before a transition
+const WriteOrigin Now{QStringLiteral("new"), 2, {}};
+bool Current(const WriteOrigin& origin) {
+    return origin.Generation == 2;
+}
+
+TEST(DigitalRequests, OnlyCurrentRequestsAreTakenAndEachOnce) {
+    DigitalRequests r;
+    r.Force(2, SwitchRequest::On, Now);
+    r.Force(5, SwitchRequest::On, Before);
+    r.Force(3, SwitchRequest::On, Before);
+    r.Force(3, SwitchRequest::Off, Now); // a later click replaces the earlier request
+    const RequestMasks masks = r.TakeMasks(Current);
+    EXPECT_EQ(masks.ForceOn, 0x0004);
+    EXPECT_EQ(masks.Release, 0x0008);
+    EXPECT_FALSE(r.ForcePending(5));
+    // (position, dragging, ms, due): a drag's first move opens a 200 ms window; a step is due.
+    for (const auto& [position, dragging, ms, due] : {std::tuple{10, true, 1000, false},
+                                                      {30, true, 1199, false},
+                                                      {30, true, 1200, true},
+                                                      {40, true, 1399, false},
+                                                      {50, false, 1400, true}})
+        EXPECT_EQ(r.MoveSpeed(position, Now, dragging, ms), due) << position;
+    EXPECT_EQ(r.TakeSpeed(Current).value_or(DigitalRequests::Speed{}).Position, 50);
+    EXPECT_FALSE(r.MoveSpeed(60, Before, true, 2000));
+    EXPECT_FALSE(r.TakeSpeed(Current, true).has_value()); // dropped, not written
+    EXPECT_FALSE(r.SpeedPending());
+}
+
+} // namespace
+} // namespace kelm
