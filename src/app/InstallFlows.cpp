@@ -19,6 +19,7 @@
 namespace kelm {
 
 ShellFlows ProgramFlows() {
+    // Every entry: the main window is built only with complete flows.
     ShellFlows flows;
     flows.SelectDrive = &SelectDrive;
     flows.SelectLinkDirect = &SelectLinkDirect;

@@ -109,11 +109,9 @@ void SelectDrive(ShellHost& shell) {
     CloseOscilloscope(shell); // it recorded from the unit in use, which may change now
     TDriver& driver = shell.Driver();
     TFSelectDriver dialog(driver, CurrentLinkPortScan(shell), shell.Window());
-    const QString idText = shell.StatusPanelText(StatusPanel::DeviceId);
-    bool isNumber = false;
-    const int shownId = idText.toInt(&isNumber);
-    if (!idText.isEmpty() && isNumber && driver.CurrentKind() == DeviceKind::Std)
-        dialog.SetDeviceNumber(shownId);
+    const std::optional<std::uint8_t> shownId = shell.ShownAddress();
+    if (shownId && driver.CurrentKind() == DeviceKind::Std)
+        dialog.SetDeviceNumber(*shownId);
 
     int result = TFSelectDriver::Cancel;
     const int preselected = shell.LinkSelectPort();

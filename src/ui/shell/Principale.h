@@ -1,10 +1,12 @@
 #pragma once
 
-#include "core/drive/DriverHost.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/CommandActions.h"
+#include "ui/shell/CommandController.h"
 #include "ui/shell/CommandRules.h"
+#include "ui/shell/ProgramSession.h"
 #include "ui/shell/ShellFlows.h"
-#include "ui/shell/ShellHost.h"
+#include "ui/shell/StatusPanelView.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -22,12 +24,7 @@ class QToolBar;
 
 namespace kelm {
 
-class ModbusMaster;
 class SerialChannel;
-class SettingsStore;
-class SynchronizedCaller;
-class StatusPanelView;
-class TDriver;
 
 // How the program (or a test) builds the main window.
 struct PrincipaleOptions {
@@ -44,9 +41,10 @@ struct PrincipaleOptions {
 };
 
 // The main window: a multiple-document frame with the menus, the toolbar, the right-hand
-// status panel and the 10-panel status bar. It owns the settings store, the drive model
-// and the serial master, and carries out every command of the program's command table.
-class TFPrincipale final : public QMainWindow, public DriverHost, public ShellHost {
+// status panel and the 10-panel status bar. It renders the program session (which owns the
+// settings store, the serial master and the drive model) and hands every command to the
+// command controller. Built only with complete flows (MissingFlows).
+class TFPrincipale final : public QMainWindow, public CommandSurface {
     Q_OBJECT
 public:
     TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget* parent = nullptr);
@@ -54,73 +52,77 @@ public:
 
     static constexpr const char* Caption = "Kelm Servo Drive";
 
-    // --- DriverHost ---------------------------------------------------------------------
-    void RunSynchronized(const std::function<void()>& fn) override;
-    void ConfigureForDevice() override;
-    void CloseChildWindows(std::uint8_t flag1, bool flag2) override;
-    void StartPauseTimer(int intervalMs) override;
-    void StopPauseTimer() override;
-    void ProcessEvents() override;
-
     // --- ShellHost ----------------------------------------------------------------------
     QWidget* Window() override { return this; }
     QMdiArea* Frame() override { return frame_; }
-    TDriver& Driver() override { return *driver_; }
-    ModbusMaster& Master() override { return *master_; }
-    SettingsStore& Settings() override { return *settings_; }
+    TDriver& Driver() override { return session_->Driver(); }
+    ModbusMaster& Master() override { return session_->Master(); }
+    SettingsStore& Settings() override { return session_->Settings(); }
     ChildWindows& Children() override { return children_; }
-    QString StatusPanelText(int panel) const override;
-    void SetStatusPanelText(int panel, const QString& text) override;
-    void ShowDeviceFileName() override;
-    bool IsExpert() const override;
-    void SetFileDialogsForDevice() override;
-    void ReloadFromDrive() override;
+    void ShowDeviceFileName() override { Render(); }
+    bool IsExpert() const override { return session_ && session_->IsExpert(); }
+    void SetUserLevel(UserLevel level) override { session_->SetUserLevel(level); }
+    std::optional<std::uint8_t> ShownAddress() const override { return session_->ShownAddress(); }
+    void ConfigureForDevice() override;
+    void SetFileDialogsForDevice() override { commands_->SetFileDialogsForDevice(); }
+    void ReloadFromDrive() override { commands_->ReloadFromDrive(); }
     void CloseChildWindows(bool closePages, bool closeProfile) override;
-    void ApplyUserLevel() override;
+    void ApplyUserLevel() override { Render(); }
     void UpdateAlarmIndicator(bool alarm) override;
     void StatusRefresh() override;
-    void SelectDrive() override;
-    void SetSaveEnabled(bool enabled) override;
-    void SetCompareOpen(bool open, bool fileMode = false) override;
-    void SetOscilloscopeOpen(bool open) override;
-    void SetDiagnosticMenuVisible(bool visible) override;
-    int LinkSelectPort() const override { return linkSelectPort_; }
-    void SetLinkSelectPort(int comNumber) override { linkSelectPort_ = comNumber; }
-    bool MenuLocked() const override { return menuLocked_; }
-    void SetMenuLocked(bool locked) override;
+    void SelectDrive() override { commands_->SelectDrive(); }
+    // Windows closing with the main window report after the session has gone: ignored.
+    void SetSaveEnabled(bool on) override { Report(&ProgramSession::SetSaveEnabled, on); }
+    void SetCompareOpen(bool open, bool fileMode = false) override {
+        Report(&ProgramSession::SetCompareOpen, open, fileMode);
+    }
+    void SetOscilloscopeOpen(bool on) override { Report(&ProgramSession::SetOscilloscopeOpen, on); }
+    void SetDiagnosticMenuVisible(bool on) override {
+        Report(&ProgramSession::SetDiagnosticMenuVisible, on);
+    }
+    int LinkSelectPort() const override { return session_->LinkSelectPort(); }
+    void SetLinkSelectPort(int com) override { session_->SetLinkSelectPort(com); }
+    bool MenuLocked() const override { return session_ && session_->MenuLocked(); }
+    void SetMenuLocked(bool locked) override { Report(&ProgramSession::SetMenuLocked, locked); }
     void HoldDriveRequests(bool held) override;
-    void ServicePendingRequests() override;
+    void ServicePendingRequests() override {
+        if (statusPanel_)
+            statusPanel_->ServicePendingRequests();
+    }
     void HoldAlarmButton(bool held) override;
-    void PollStatusNow() override;
-    // Drive > "Guided Setup" (on line, kinds with motor and loop pages).
-    QAction* GuidedSetupAction() const { return guidedSetup_; }
+    void PollStatusNow() override { Report(&ProgramSession::PollNow); }
+
+    // --- CommandSurface -----------------------------------------------------------------
+    StatusPanelView& Panel() override { return *statusPanel_; }
+    void ShowStatusMessage(const QString& text) override;
 
     // --- commands (public so that tests and other windows can run them) -----------------
-    void Run(Command command);
-    QAction* MenuAction(Command command) const;   // nullptr when the command has no item
-    QAction* ButtonAction(Command command) const; // nullptr when it has no toolbar button
+    void Run(Command command) {
+        if (commands_)
+            commands_->Run(command);
+    }
+    QAction* MenuAction(Command c) const { return actions_->Menu(c); }     // nullptr: no item
+    QAction* ButtonAction(Command c) const { return actions_->Button(c); } // nullptr: no button
     // The command state as the window shows it (the menu item's, else the button's).
-    CommandState StateOf(Command command) const;
+    CommandState StateOf(Command command) const { return actions_->StateOf(command); }
     QMenu* DriveMenu() const { return driveMenu_; }
     QMenu* TuningMenu() const { return tuningMenu_; }
     QMenu* DiagnosticMenu() const { return diagnosticMenu_; }
+    // Drive > "Guided Setup" (on line, kinds with motor and loop pages).
+    QAction* GuidedSetupAction() const { return guidedSetup_; }
 
-    // Open / Save / Save As of device parameter files and the save offer before Open.
-    void OpenDeviceFileCommand();
-    void SaveCommand();
-    void SaveAsCommand();
-    void PromptSaveCurrent();
     // Default extension ("dev") and 1-based filter index of the parameter-file dialogs.
-    QString DeviceDialogExtension() const { return deviceExtension_; }
-    int DeviceDialogFilterIndex() const { return deviceFilterIndex_; }
-    QString ScopeDialogFolder() const { return scopeFolder_; }
-    void SetScopeDialogFolder(const QString& folder) { scopeFolder_ = folder; }
+    QString DeviceDialogExtension() const { return commands_->DeviceDialogExtension(); }
+    int DeviceDialogFilterIndex() const { return commands_->DeviceDialogFilterIndex(); }
+    QString ScopeDialogFolder() const { return commands_->ScopeDialogFolder(); }
+    void SetScopeDialogFolder(const QString& f) { commands_->SetScopeDialogFolder(f); }
 
+    // What a status-bar panel shows (0 to 9).
+    QString StatusPanelText(int panel) const;
     // The right-hand panel: caption bar PViewInfo and the panel content.
     QString ViewInfoCaption() const;
     void ViewInfoClick();
     bool StatusPanelShown() const;
-    StatusPanelView& Panel() { return *statusPanel_; }
 
     // The sub-window of the frame whose widget has this objectName; nullptr when none.
     QMdiSubWindow* FindChildWindow(const QString& name) const;
@@ -138,87 +140,43 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    template <typename... Args> void Report(void (ProgramSession::*set)(Args...), Args... args) {
+        if (session_)
+            (session_.get()->*set)(args...);
+    }
     void BuildStatusBar();
-    void BuildActions();
     void BuildMenus();
     void BuildToolBar();
     void BuildRightPanel();
-    QAction* AddAction(Command command, bool button);
     CommandInputs GatherInputs() const;
-    // Enabled/visible/captions of every command from the current state.
+    // The command states and the status bar from the session, after every change of it.
+    void Render();
     void ApplyCommandStates();
+    void RenderStatusBar();
     void FirstShow();
     void StartTimerFired();
     void Shutdown();
 
-    // Command bodies.
-    void NotThereYet(const QString& what);
-    bool CallWindow(const QString& name, const QString& what);
-    void SaveEepromCommand();
-    void LoadEepromCommand();
-    void LoadDefaultsCommand();
-    void ResetDriveCommand();
-    void DiagnosticCommand();
-    void ProfileCommand();
-    void OscilloscopeCommand();
-    void GeneralSettingsCommand();
-    void ComPortCommand(bool linkPort);
-    void SelectTarnLinkCommand();
-    void ScopeOpenFileCommand();
-    void AboutCommand();
-    void UserChangeCommand();
-    void BootloaderCommand();
-    void RunTransfer(char mode);
-    void FallbackTransfer(char mode);
-    void FallbackSelectDrive();
-    void ProcessEventsFor(int ms);
-    // After a selection that read nothing (cancelled): a drive still on line is polled
-    // again, so the status panel keeps up with what the status bar says.
-    void ResumeStatusPoll();
-
     ShellFlows flows_;
     PrincipaleOptions options_;
-    std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<ModbusMaster> master_;
-    std::unique_ptr<TDriver> driver_;
+    std::unique_ptr<ProgramSession> session_;
+    std::unique_ptr<CommandController> commands_;
     ChildWindows children_;
 
     QMdiArea* frame_ = nullptr;
     std::array<QLabel*, 10> panels_{};
-    std::array<QAction*, CommandCount> menuActions_{};
-    std::array<QAction*, CommandCount> buttonActions_{};
-    QMenu* fileMenu_ = nullptr;
-    QMenu* usersMenu_ = nullptr;
-    QMenu* settingsMenu_ = nullptr;
+    std::unique_ptr<CommandActions> actions_;
     QMenu* driveMenu_ = nullptr;
     QMenu* tuningMenu_ = nullptr;
-    QMenu* scopeMenu_ = nullptr;
     QMenu* diagnosticMenu_ = nullptr;
     QAction* tarnSeparator_ = nullptr; // NTarn
     QAction* guidedSetup_ = nullptr;   // MGuided
-    QToolBar* toolBar_ = nullptr;
-    QPushButton* viewInfo_ = nullptr; // PViewInfo
-    QWidget* panelContent_ = nullptr; // PInfo
+    QPushButton* viewInfo_ = nullptr;  // PViewInfo
+    QWidget* panelContent_ = nullptr;  // PInfo
     std::unique_ptr<StatusPanelView> statusPanel_;
-    QTimer* startTimer_ = nullptr;         // Timer1
-    SynchronizedCaller* caller_ = nullptr; // owns TmrPause
-
-    QString fileFilter_;
-    QString deviceExtension_;
-    int deviceFilterIndex_ = 1;
-    QString scopeFolder_;
-    bool saveEnabled_ = false;
-    bool compareOpen_ = false;
-    bool compareFileMode_ = false;
-    bool oscilloscopeOpen_ = false;
-    bool diagnosticMenuVisible_ = false;
-    int linkSelectPort_ = 0;
-    bool menuLocked_ = false;
-    bool driveRequestsHeld_ = false;
-    bool alarmButtonHeld_ = false;
+    QTimer* startTimer_ = nullptr; // Timer1
     bool shown_ = false;
     bool started_ = false;
-    bool shutDown_ = false;
 };
 
 } // namespace kelm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,8 +14,8 @@ class ShellHost;
 class StatusPanelView;
 
 // The flows and windows that other folders provide to the main window, installed once by
-// the program (src/app) or by a test. An empty function means "not there yet": the main
-// window then says so in an information box.
+// the program (src/app) or by a test. Every entry is required: the main window refuses to
+// be built without one (MissingFlows).
 struct ShellFlows {
     // The drive selection sequence (selection dialog, connect, ends with
     // SetFileDialogsForDevice and ReloadFromDrive).
@@ -45,6 +46,7 @@ struct ShellFlows {
     // the name below; the main window finds them by it to bring them to the front or to
     // close them.
     //   "TFMainDev"     main parameter page (created when the main window is first shown)
+    //   "GuidedSetup"   Drive > "&Guided Setup"
     //   "TFGenInfo"     general settings dialog (modal; WriteChangedParams follows)
     //   "TFCompDev"     comparison: "TFCompDev" file-against-file, "TFCompDevDrive"
     //                   drive-against-file
@@ -54,5 +56,11 @@ struct ShellFlows {
     //   "MotorPhasing", "SpeedOffset", "TorqueOffset"  commissioning procedures
     std::map<QString, std::function<void(ShellHost&)>> Windows;
 };
+
+// The names of the Windows entries the main window calls.
+QStringList RequiredWindows();
+// The entries of flows that are empty or absent, by name ("SelectDrive", "TFOscillo" ...);
+// empty when the flows are complete.
+QStringList MissingFlows(const ShellFlows& flows);
 
 } // namespace kelm

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class QMdiArea;
 class QWidget;
@@ -13,7 +14,10 @@ class ModbusMaster;
 class SettingsStore;
 class TDriver;
 
-// Status-bar panels of the main window that other windows read or write.
+enum class UserLevel { Normal, Expert };
+
+// Status-bar panels of the main window. They only show the program session's state; nothing
+// reads them back.
 namespace StatusPanel {
 inline constexpr int UserLevel = 1;  // "Normal" or "Expert"
 inline constexpr int ComPort = 3;    // " Com" + number
@@ -36,12 +40,14 @@ public:
     virtual SettingsStore& Settings() = 0;
     virtual ChildWindows& Children() = 0;
 
-    virtual QString StatusPanelText(int panel) const = 0;
-    virtual void SetStatusPanelText(int panel, const QString& text) = 0;
-    // Panel 9 from TDriver::CurrentFileName (name without folder; empty when none).
+    // Panel 9 follows TDriver::CurrentFileName again (name without folder; empty when none).
     virtual void ShowDeviceFileName() = 0;
-    // Panel 1 reads "Expert".
+    // The user level, shown in panel 1.
     virtual bool IsExpert() const = 0;
+    virtual void SetUserLevel(UserLevel level) = 0;
+    // The plain drive's address the status bar shows (panel 5); none off line or for a link
+    // unit.
+    virtual std::optional<std::uint8_t> ShownAddress() const = 0;
 
     // Main-window routines.
     virtual void ConfigureForDevice() = 0;

@@ -53,14 +53,13 @@ void TFUsers::showEvent(QShowEvent* event) {
 }
 
 void UserChange(ShellHost& shell) {
-    const QString level = shell.StatusPanelText(StatusPanel::UserLevel);
-    if (UsersMenuCaption(level) == QLatin1String(ReleaseCaption)) {
-        shell.SetStatusPanelText(StatusPanel::UserLevel, QLatin1String(NormalLevel));
+    if (shell.IsExpert()) {
+        shell.SetUserLevel(UserLevel::Normal);
     } else {
         TFUsers dialog(shell.Window());
         if (Dialogs().Exec(dialog) == QDialog::Accepted)
-            shell.SetStatusPanelText(StatusPanel::UserLevel,
-                                     LevelAfterPassword(dialog.Edit->text()));
+            shell.SetUserLevel(PasswordMatches(dialog.Edit->text()) ? UserLevel::Expert
+                                                                    : UserLevel::Normal);
     }
     shell.ApplyUserLevel();
 }

@@ -61,10 +61,6 @@ void ToolFixture::BuildEngine(sim::SimKind kind) {
 }
 
 void ToolFixture::ShowWindow(ShellFlows flows) {
-    // Commands are disabled without their window: empty ones stand in.
-    for (QString name : {"TFGenInfo", "TFOscillo", "TFProfile"})
-        if (!flows.Windows.count(name))
-            flows.Windows[name] = [](ShellHost&) {};
     MakeWindow(std::move(flows), {QStringLiteral("kelmdrive"), QStringLiteral("travik")});
     window_->resize(1000, 700);
     window_->show();
@@ -83,22 +79,26 @@ void ToolFixture::MakeWindow(ShellFlows flows, QStringList arguments) {
     options.OpenExternal = [this](const QString& path) { return launched_ << path, true; };
     options.StartDelayMs = 20;
     options.BootPauseMs = 100;
+    CompleteFlows(flows);
     window_ = std::make_unique<TFPrincipale>(std::move(flows), std::move(options));
 }
 
 void ToolFixture::ShowOnline(ShellFlows flows) {
-    ShowWindow(std::move(flows));
-    ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
-    ASSERT_TRUE(WaitFor(
-        [this] { return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I'; }));
+    {
+        ScriptedDialogs start; // over dialogs_ until the window is on line
+        start.OnNextDialog(EnterNumber(QStringLiteral("1")));
+        start.OnNextDialog([](QDialog& dialog) { ScriptedDialogs::WaitClosed(dialog, 30000); });
+        ShowWindow(std::move(flows));
+        ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
+        ASSERT_TRUE(WaitFor([this] {
+            return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I';
+        }));
+        ASSERT_EQ(start.PendingCount(), 0);
+    }
     messages_.Clear();
 }
 
 void ToolFixture::ShowCancelled(ShellFlows flows) {
-    if (!flows.SelectDrive)
-        flows.SelectDrive = &SelectDrive;
-    if (!flows.RunTransfer)
-        flows.RunTransfer = &TFConnectD::RunTransfer;
     dialogs_->SetDefaultDialogHandler([](QDialog& dialog) {
         if (qobject_cast<TFConnectD*>(&dialog))
             ScriptedDialogs::WaitClosed(dialog, 30000);

@@ -5,6 +5,7 @@
 #include "sim/channel/SimChannel.h"
 #include "sim/engine/Engine.h"
 #include "sim/engine/SimSetup.h"
+#include "ui/common/StandInFlows.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/Principale.h"
@@ -30,16 +31,18 @@ protected:
 
     void BuildEngine(sim::SimKind kind);
     // Builds the main window (Expert level) and shows it; its start timer then runs the
-    // drive selection of `flows` (the main window's own plain selection when empty).
+    // drive selection of `flows`. Empty flows are the program's selection and transfers and
+    // stand-ins for the rest (CompleteFlows).
     void ShowWindow(ShellFlows flows = {});
-    // Shows the window with the plain selection and waits until it is on line.
+    // Shows the window and waits until it is on line: the start's selection dialog is
+    // answered with the drive at 1 and its table read runs to the end, through a script of
+    // their own (the test's script and records start empty).
     void ShowOnline(ShellFlows flows = {});
     // Builds the main window (not shown) with the command line `arguments`.
     void MakeWindow(ShellFlows flows, QStringList arguments);
 
-    // Shows the window with `flows`, whose empty drive selection and transfer are the
-    // program's own dialogs, and cancels the selection at the start. Transfers run to
-    // their end unless a test scripts the progress dialog.
+    // Shows the window with `flows` and cancels the selection at the start. Transfers run
+    // to their end unless a test scripts the progress dialog.
     void ShowCancelled(ShellFlows flows = {});
     // Drive > Select Drive with `handler` in the selection dialog and `next` in the dialog
     // after it (when given).

@@ -45,7 +45,7 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     Start();
     window_->Settings().ComPort = 3;
     Driver().CurrentFileName = "/tmp/old.dev";
-    window_->SetStatusPanelText(StatusPanel::DeviceFile, "old.dev");
+    window_->ShowDeviceFileName(); // "old.dev"
     int shownMaximum = -1;
     int shownPosition = -1;
     SelectWith(EnterNumber("1"), [&](QDialog& d) {

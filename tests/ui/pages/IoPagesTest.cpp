@@ -25,8 +25,6 @@ class IoPagesTest : public ShellFixture {
 protected:
     void Start() {
         ShellFlows flows = ProgramFlows();
-        flows.SelectDrive = {}; // the main window's own selection of the drive at 1
-        flows.RunTransfer = {};
         ShowOnline(std::move(flows));
         ASSERT_TRUE(WaitFor([] { return MainDevPage() != nullptr; }));
     }

@@ -24,7 +24,7 @@ protected:
         };
         flows.Windows[QStringLiteral("GuidedSetup")] = &StartGuidedSetup;
         flows.Windows[QStringLiteral("TFGenInfo")] = &ShowGenInfo;
-        ShowOnline(std::move(flows)); // the main window's own selection of the drive
+        ShowOnline(std::move(flows)); // the program's selection of the drive at 1
         ASSERT_TRUE(WaitFor([] { return MainDevPage() && MainDevPage()->FileMenuEnabled(); }));
     }
     // A named child of an open page.
@@ -88,7 +88,7 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosing
     });
     window_->Run(Command::GeneralSettings);
     EXPECT_EQ(SimRegister(1, 70), 0x800);
-    EXPECT_EQ(dialogs_->Executed().at(0).Title, QStringLiteral("  General  Settings"));
+    EXPECT_EQ(dialogs_->Executed().back().Title, QStringLiteral("  General  Settings"));
     EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
     window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
     EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));

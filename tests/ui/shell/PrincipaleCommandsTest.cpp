@@ -1,7 +1,8 @@
-// Commands against the in-memory simulated drive: selection fallback, EEPROM, reset,
-// diagnostic, firmware loader, windows that are not there yet, going off line.
+// Commands against the in-memory simulated drive: selection, EEPROM, reset, diagnostic,
+// firmware loader, the flows the window needs, going off line.
 #include "ShellFixture.h"
 
+#include "app/InstallFlows.h"
 #include "ui/diagnostic/MainWindowReduction.h"
 #include "ui/shell/ProgramLaunch.h"
 #include "ui/status/StatusMonitor.h"
@@ -165,16 +166,18 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     EXPECT_TRUE(window_->isEnabled());
 }
 
-// Without its window a command is disabled rather than running its transfers first. A link
+// Every flow is required: the program's are complete, each one left out is named. A link
 // selection cancelled after the worker was stopped polls the drive again.
-TEST_F(CommandsTest, CommandsWithoutTheirWindowAreDisabledCancelledLinkSelectionPollsAgain) {
-    ShellFlows flows;
+TEST_F(CommandsTest, FlowsAreCompleteCancelledLinkSelectionPollsAgain) {
+    ShellFlows flows = ProgramFlows();
+    EXPECT_TRUE(MissingFlows(flows).isEmpty()) << MissingFlows(flows).join(' ').toStdString();
+    flows.RunTransfer = {};
+    flows.Windows.erase(QStringLiteral("TFOscillo"));
+    EXPECT_EQ(MissingFlows(flows), QStringList({"RunTransfer", "TFOscillo"}));
+    flows = {};
     flows.SelectLinkDirect = [](ShellHost& shell) { shell.Driver().WaitIdle(); }; // Cancel
-    Build(flows, {QStringLiteral("kelmdrive")}, false);
+    Build(flows);
     GoOnline();
-    for (Command c : {Command::MotorPhasing, Command::FileCompare, Command::ProfileTool,
-                      Command::Oscilloscope, Command::ComPort, Command::ScopeOpenFile})
-        EXPECT_FALSE(window_->StateOf(c).Enabled) << InfoOf(c).Name;
     window_->Run(Command::SelectTarnLink);
     EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
 }

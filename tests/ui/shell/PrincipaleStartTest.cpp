@@ -85,6 +85,10 @@ TEST_F(StartTest, TravikInAnyCaseAnywhereGivesExpert) {
         Build({}, args);
         window_->show();
         EXPECT_EQ(window_->IsExpert(), expert) << args.join(' ').toStdString();
+        // The status bar and the Users item show the level.
+        EXPECT_EQ(window_->StatusPanelText(StatusPanel::UserLevel) + "|" +
+                      window_->MenuAction(Command::UserChange)->text(),
+                  expert ? "Expert|&Release" : "Normal|&Change");
         window_.reset();
     }
 }

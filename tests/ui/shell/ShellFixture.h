@@ -9,45 +9,32 @@
 
 namespace kelm::test {
 
-// A window flow that puts an empty widget named `name` into the frame (deleted on close)
-// and counts the windows it made.
-inline std::function<void(ShellHost&)> FakeWindowFlow(const QString& name, int* created = nullptr) {
-    return [name, created](ShellHost& shell) {
-        if (created)
-            ++*created;
-        auto* widget = new QWidget;
-        widget->setObjectName(name);
-        QMdiSubWindow* sub = shell.Frame()->addSubWindow(widget);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    };
-}
-
 // A main window on an in-memory simulated plain drive at address 1 (the window's Com1),
-// built but not shown, at the level its arguments give.
+// built but not shown, at the level its arguments give. Progress dialogs run to their end.
 class ShellFixture : public ToolFixture {
 protected:
     void SetUp() override {
         ToolFixture::SetUp();
         BuildEngine(sim::SimKind::Std);
+        dialogs_->SetDefaultDialogHandler([](QDialog& dialog) {
+            if (qobject_cast<TFConnectD*>(&dialog))
+                ScriptedDialogs::WaitClosed(dialog, 30000);
+        });
     }
-    // Builds the window (not shown). With everyWindow, a window or the port dialog not in
-    // flows is an empty stand-in (commands stay disabled without their window); other flows
-    // left empty use the main window's fallbacks.
-    void Build(ShellFlows flows = {}, QStringList arguments = {QStringLiteral("kelmdrive")},
-               bool everyWindow = true) {
+    // Builds the window (not shown). The command windows not in flows are empty stand-ins
+    // in the frame; the other flows left empty are the program's selection and transfers
+    // and do-nothing stand-ins.
+    void Build(ShellFlows flows = {}, QStringList arguments = {QStringLiteral("kelmdrive")}) {
         for (QString name :
              {"TFCompDev", "TFCompDevDrive", "TFDiagnostic", "TFProfile", "TFOscillo", "TFGenInfo",
               "MotorPhasing", "SpeedOffset", "TorqueOffset"})
-            if (everyWindow && !flows.Windows.count(name))
+            if (!flows.Windows.count(name))
                 flows.Windows[name] = FakeWindowFlow(name);
-        if (everyWindow && !flows.ComSettings)
-            flows.ComSettings = [](ShellHost&, bool) { return false; };
         MakeWindow(std::move(flows), std::move(arguments));
     }
-    // Selects the drive at address 1 through the fallback selection and reads the table.
+    // Drive > Select Drive: the drive at address 1, its table read.
     void GoOnline() {
-        window_->Run(Command::SelectDrive);
+        SelectWith(EnterNumber(QStringLiteral("1")));
         ASSERT_TRUE(window_->Driver().Online());
         ASSERT_EQ(window_->StatusPanelText(StatusPanel::LineState), QStringLiteral("On Line"));
     }

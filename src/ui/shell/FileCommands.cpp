@@ -1,5 +1,5 @@
 // Device parameter files of the main window: Open, Save, Save As and the save offer.
-#include "ui/shell/Principale.h"
+#include "ui/shell/CommandController.h"
 
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/TDriver.h"
@@ -8,6 +8,8 @@
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/seams/DialogRunner.h"
+#include "ui/shell/ChildWindows.h"
+#include "ui/shell/ProgramSession.h"
 
 #include <QFileInfo>
 
@@ -35,79 +37,83 @@ void ConfirmValuesOutsideLimits(ParamTable& table, DeviceKind kind) {
 
 } // namespace
 
-void TFPrincipale::SetFileDialogsForDevice() {
-    const DeviceKind kind = driver_ ? driver_->CurrentKind() : DeviceKind::Std;
+void CommandController::SetFileDialogsForDevice() {
+    const DeviceKind kind = session_.Driver().CurrentKind();
     deviceExtension_ = DeviceFileTypeOf(kind).Extension.mid(1);
     deviceFilterIndex_ = KindIndex(kind) + 1;
 }
 
-void TFPrincipale::PromptSaveCurrent() {
-    const ParamTable& table = driver_->ActiveTable();
-    if (!ShouldOfferSave(table, driver_->CurrentFileName))
+void CommandController::PromptSaveCurrent() {
+    const TDriver& driver = session_.Driver();
+    if (!ShouldOfferSave(driver.ActiveTable(), driver.CurrentFileName))
         return;
-    if (AskConfirm(SaveOfferText(driver_->CurrentKind(), driver_->CurrentFileName)))
-        SaveCommand();
+    if (AskConfirm(SaveOfferText(driver.CurrentKind(), driver.CurrentFileName)))
+        Save();
 }
 
-void TFPrincipale::OpenDeviceFileCommand() {
+void CommandController::OpenDeviceFile() {
     PromptSaveCurrent();
+    TDriver& driver = session_.Driver();
+    SettingsStore& settings = session_.Settings();
     FileDialogRequest request;
     request.Filter = fileFilter_;
     request.DefaultExtension = deviceExtension_;
     request.FilterIndex = deviceFilterIndex_;
-    request.InitialDir = settings_->DevicesFolder;
-    if (!Dialogs().GetOpenFileName(this, request))
+    request.InitialDir = settings.DevicesFolder;
+    if (!Dialogs().GetOpenFileName(window_.Window(), request))
         return;
     const QString path = request.FileName;
     if (!HasExtension(path, deviceExtension_)) {
         ShowDifferentExtensions(path);
         return;
     }
-    CloseChildWindows(true, true);
-    settings_->DevicesFolder = FolderOf(path);
-    const bool online = driver_->Online();
-    if (!OpenDeviceFile(driver_->ActiveTable(), driver_->CurrentKind(), path, online))
+    window_.CloseChildWindows(true, true);
+    settings.DevicesFolder = FolderOf(path);
+    const bool online = driver.Online();
+    if (!kelm::OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, online))
         return;
-    driver_->CurrentFileName = path;
-    ShowDeviceFileName();
+    driver.CurrentFileName = path;
+    window_.ShowDeviceFileName();
     if (online)
-        ConfirmValuesOutsideLimits(driver_->ActiveTable(), driver_->CurrentKind());
+        ConfirmValuesOutsideLimits(driver.ActiveTable(), driver.CurrentKind());
     // On line the values just read go to the drive; off line OpenDeviceFile has made them
     // the drive-value column so that nothing shows as unwritten.
     if (online)
         RunTransfer('W');
-    children_.NotifyTableChanged();
+    window_.Children().NotifyTableChanged();
 }
 
-void TFPrincipale::SaveCommand() {
-    if (driver_->CurrentFileName.isEmpty()) {
-        SaveAsCommand();
+void CommandController::Save() {
+    TDriver& driver = session_.Driver();
+    if (driver.CurrentFileName.isEmpty()) {
+        SaveAs();
         return;
     }
-    if (SaveDeviceFile(driver_->ActiveTable(), driver_->CurrentKind(), driver_->CurrentFileName))
-        ShowDeviceFileName();
+    if (SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), driver.CurrentFileName))
+        window_.ShowDeviceFileName();
 }
 
-void TFPrincipale::SaveAsCommand() {
+void CommandController::SaveAs() {
+    TDriver& driver = session_.Driver();
     FileDialogRequest request;
     request.Filter = fileFilter_;
     request.DefaultExtension = deviceExtension_;
     request.FilterIndex = deviceFilterIndex_;
-    request.InitialDir = settings_->DevicesFolder;
-    if (!driver_->CurrentFileName.isEmpty())
-        request.FileName = QFileInfo(driver_->CurrentFileName).fileName();
-    if (!Dialogs().GetSaveFileName(this, request))
+    request.InitialDir = session_.Settings().DevicesFolder;
+    if (!driver.CurrentFileName.isEmpty())
+        request.FileName = QFileInfo(driver.CurrentFileName).fileName();
+    if (!Dialogs().GetSaveFileName(window_.Window(), request))
         return;
     const QString path = request.FileName;
     if (!HasExtension(path, deviceExtension_)) {
         ShowDifferentExtensions(path);
         return;
     }
-    if (SaveDeviceFile(driver_->ActiveTable(), driver_->CurrentKind(), path)) {
-        driver_->CurrentFileName = path;
-        ShowDeviceFileName();
+    if (SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path)) {
+        driver.CurrentFileName = path;
+        window_.ShowDeviceFileName();
     }
-    settings_->DevicesFolder = FolderOf(path);
+    session_.Settings().DevicesFolder = FolderOf(path);
 }
 
 } // namespace kelm
