@@ -4,6 +4,7 @@
 #include "core/params/ParamTable.h"
 #include "ui/pages/RegenResistor.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kelm {
@@ -124,71 +125,116 @@ bool GenInfoRegenEnabled(DeviceKind kind, const ParamTable& table) {
     return kind == DeviceKind::Power;
 }
 
-GenInfoSelection LoadGenInfoSelection(DeviceKind kind, const ParamTable& table) {
+GenInfoEdits::GenInfoEdits(DeviceKind kind, const ParamTable& table)
+    : kind_(kind), registers_(GenInfoRegistersFor(kind)), table_(&table) {}
+
+std::int16_t GenInfoEdits::Shown(int address) const {
+    return edits_.Shown(static_cast<std::uint16_t>(address), ValueOf(*table_, address));
+}
+
+void GenInfoEdits::SetWord(int address, std::int16_t value) {
+    if (address < 0 || table_->FindByAddress(static_cast<std::uint16_t>(address)) == nullptr ||
+        Shown(address) == value)
+        return;
+    edits_.SetWord(static_cast<std::uint16_t>(address), value);
+}
+
+void GenInfoEdits::Clear() {
+    edits_.Clear();
+    relayBits_ = 0;
+}
+
+void GenInfoEdits::Open() {
+    Clear();
+    const CanBaudList& can = CanList(registers_);
+    if (CanBaudIndex(can, Shown(registers_.Can)) < 0)
+        ChooseCan(0);
+    if (kind_ == DeviceKind::Std) {
+        const int code = Shown(registers_.Regen);
+        if (std::find(StdRegenCodes.begin(), StdRegenCodes.end(), code) == StdRegenCodes.end())
+            ChooseRegen(0);
+    } else if (kind_ == DeviceKind::Power) {
+        const int voltage = Shown(PowerMainVoltage);
+        if (!RegenItems(voltage).isEmpty() && RegenIndex(voltage, Shown(registers_.Regen)) < 0)
+            ChooseRegen(0);
+    }
+}
+
+GenInfoSelection GenInfoEdits::Selection() const {
     GenInfoSelection s;
-    const GenInfoRegisters r = GenInfoRegistersFor(kind);
-    if (kind == DeviceKind::Std) {
-        const int code = ValueOf(table, r.Regen);
+    if (kind_ == DeviceKind::Std) {
+        const int code = Shown(registers_.Regen);
         s.RegenIndex = 0;
         for (std::size_t i = 0; i < StdRegenCodes.size(); ++i)
             if (StdRegenCodes[i] == code)
                 s.RegenIndex = static_cast<int>(i);
-    } else if (kind == DeviceKind::Power) {
-        const int voltage = ValueOf(table, PowerMainVoltage);
+    } else if (kind_ == DeviceKind::Power) {
+        const int voltage = Shown(PowerMainVoltage);
         if (!RegenItems(voltage).isEmpty())
-            s.RegenIndex = std::max(0, RegenIndex(voltage, ValueOf(table, r.Regen)));
+            s.RegenIndex = std::max(0, RegenIndex(voltage, Shown(registers_.Regen)));
     }
-    if (r.Relay >= 0) {
-        const auto bits = static_cast<std::uint16_t>(ValueOf(table, r.Relay));
+    if (registers_.Relay >= 0) {
+        const auto bits = static_cast<std::uint16_t>(Shown(registers_.Relay));
         s.OpenWithI2t = (bits & RelayOpenWithI2t) != 0;
         s.ClosedWhenReady = (bits & RelayClosedWhenReady) != 0;
         s.EmergencyStop = (bits & EmergencyStopEnabled) != 0;
     }
-    s.CanIndex = std::max(0, CanBaudIndex(CanList(r), ValueOf(table, r.Can)));
+    s.CanIndex = std::max(0, CanBaudIndex(CanList(registers_), Shown(registers_.Can)));
     // Addresses up to 65535 are unsigned register words.
-    const auto address = static_cast<std::uint16_t>(ValueOf(table, r.Address));
-    s.Address = r.AddressMax > 255 ? address : static_cast<std::int16_t>(address);
-    if (r.Units >= 0)
-        s.Units = ValueOf(table, r.Units);
+    const auto address = static_cast<std::uint16_t>(Shown(registers_.Address));
+    s.Address = registers_.AddressMax > 255 ? address : static_cast<std::int16_t>(address);
+    if (registers_.Units >= 0)
+        s.Units = Shown(registers_.Units);
     return s;
 }
 
-void StoreGenInfoSelection(DeviceKind kind, ParamTable& table, const GenInfoSelection& s) {
-    const GenInfoRegisters r = GenInfoRegistersFor(kind);
-    auto entry = [&table](int address) {
-        return address < 0 ? nullptr : table.FindByAddress(static_cast<std::uint16_t>(address));
-    };
-    if (ParamEntry* regen = entry(r.Regen)) {
-        if (kind == DeviceKind::Std && s.RegenIndex >= 0 &&
-            s.RegenIndex < static_cast<int>(StdRegenCodes.size()))
-            regen->Value =
-                static_cast<std::int16_t>(StdRegenCodes[static_cast<std::size_t>(s.RegenIndex)]);
-        if (kind == DeviceKind::Power) {
-            const int code = RegenCode(ValueOf(table, PowerMainVoltage), s.RegenIndex);
-            if (code >= 0)
-                regen->Value = static_cast<std::int16_t>(code);
-        }
+void GenInfoEdits::ChooseRegen(int index) {
+    if (kind_ == DeviceKind::Std && index >= 0 && index < static_cast<int>(StdRegenCodes.size()))
+        SetWord(registers_.Regen,
+                static_cast<std::int16_t>(StdRegenCodes[static_cast<std::size_t>(index)]));
+    if (kind_ == DeviceKind::Power) {
+        const int code = RegenCode(Shown(PowerMainVoltage), index);
+        if (code >= 0)
+            SetWord(registers_.Regen, static_cast<std::int16_t>(code));
     }
-    if (ParamEntry* relay = entry(r.Relay)) {
-        auto bits = static_cast<std::uint16_t>(relay->Value);
-        auto setBit = [&bits](std::uint16_t bit, bool on) {
-            bits = static_cast<std::uint16_t>(on ? (bits | bit) : (bits & ~bit));
-        };
-        setBit(RelayOpenWithI2t, s.OpenWithI2t);
-        if (kind == DeviceKind::Std)
-            setBit(RelayClosedWhenReady, s.ClosedWhenReady);
-        setBit(EmergencyStopEnabled, s.EmergencyStop);
-        relay->Value = static_cast<std::int16_t>(bits);
-    }
-    if (ParamEntry* can = entry(r.Can)) {
-        const CanBaudList& list = CanList(r);
-        const int index = (s.CanIndex >= 0 && s.CanIndex < list.Count) ? s.CanIndex : 0;
-        can->Value = static_cast<std::int16_t>(list.Values[static_cast<std::size_t>(index)]);
-    }
-    if (ParamEntry* address = entry(r.Address))
-        address->Value = static_cast<std::int16_t>(static_cast<std::uint16_t>(s.Address));
-    if (ParamEntry* units = entry(r.Units))
-        units->Value = static_cast<std::int16_t>(s.Units);
+}
+
+void GenInfoEdits::SetRelayBit(std::uint16_t bit, bool on) {
+    // The ready relay is a Std setting only.
+    if (registers_.Relay < 0 || (bit == RelayClosedWhenReady && kind_ != DeviceKind::Std) ||
+        table_->FindByAddress(static_cast<std::uint16_t>(registers_.Relay)) == nullptr)
+        return;
+    edits_.SetBits(static_cast<std::uint16_t>(registers_.Relay), bit, on);
+    relayBits_ = static_cast<std::uint16_t>(relayBits_ | bit);
+}
+
+void GenInfoEdits::ChooseCan(int index) {
+    const CanBaudList& list = CanList(registers_);
+    if (index >= 0 && index < list.Count)
+        SetWord(registers_.Can,
+                static_cast<std::int16_t>(list.Values[static_cast<std::size_t>(index)]));
+}
+
+void GenInfoEdits::SetAddress(std::int32_t address) {
+    SetWord(registers_.Address, static_cast<std::int16_t>(static_cast<std::uint16_t>(address)));
+}
+
+void GenInfoEdits::SetUnits(std::int32_t units) {
+    SetWord(registers_.Units, static_cast<std::int16_t>(units));
+}
+
+bool GenInfoEdits::Edited(int address) const {
+    return address >= 0 && edits_.Has(static_cast<std::uint16_t>(address));
+}
+
+bool GenInfoEdits::RelayBitEdited(std::uint16_t bit) const {
+    return Edited(registers_.Relay) && (relayBits_ & bit) != 0;
+}
+
+void GenInfoEdits::Keep(EditTracker left) {
+    edits_ = std::move(left);
+    if (!Edited(registers_.Relay))
+        relayBits_ = 0;
 }
 
 } // namespace kelm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "ui/widgets/EditTracker.h"
 
 #include <QString>
 #include <QStringList>
@@ -55,8 +56,7 @@ inline QString PcSoftwareVersion() {
 QStringList GenInfoRegenItems(DeviceKind kind, const ParamTable& table);
 bool GenInfoRegenEnabled(DeviceKind kind, const ParamTable& table);
 
-// The controls' contents. Indexes are list positions; a stored code that no item stands
-// for selects item 0 (it is stored by the next Apply).
+// The controls' contents. Indexes are list positions (-1: the list is empty).
 struct GenInfoSelection {
     int RegenIndex = -1;
     bool OpenWithI2t = false;
@@ -66,9 +66,45 @@ struct GenInfoSelection {
     std::int32_t Address = 1;
     std::int32_t Units = 0;
 };
-GenInfoSelection LoadGenInfoSelection(DeviceKind kind, const ParamTable& table);
-// Writes the selection into the registers' Value (relay bits by OR/AND on the current
-// value, other bits kept). Nothing is sent.
-void StoreGenInfoSelection(DeviceKind kind, ParamTable& table, const GenInfoSelection& selection);
+
+// The dialog's edits over the active table: the user's choices and the corrections made
+// when it opens. Nothing goes into the table here; the dialog writes exactly these edits.
+class GenInfoEdits {
+public:
+    GenInfoEdits(DeviceKind kind, const ParamTable& table);
+
+    // A new showing: drops every edit, then corrects what no item stands for (an unlisted
+    // CAN rate becomes the list's first, an unlisted regeneration code the first item's).
+    void Open();
+    void Clear();
+    // What the controls show: the registers' Value with the edits over them.
+    GenInfoSelection Selection() const;
+
+    // The user's choices. A list item or a number becomes an edit when it changes what is
+    // shown; a relay bit is an edit of its own bit only (other windows write other bits).
+    void ChooseRegen(int index);
+    void SetRelayBit(std::uint16_t bit, bool on);
+    void ChooseCan(int index);
+    void SetAddress(std::int32_t address);
+    void SetUnits(std::int32_t units);
+
+    // Whether a setting is edited (a register of GenInfoRegistersFor; a relay bit).
+    bool Edited(int address) const;
+    bool RelayBitEdited(std::uint16_t bit) const;
+    bool Empty() const { return edits_.Empty(); }
+    const EditTracker& Tracker() const { return edits_; }
+    // What is left after a write.
+    void Keep(EditTracker left);
+
+private:
+    std::int16_t Shown(int address) const;
+    void SetWord(int address, std::int16_t value);
+
+    DeviceKind kind_;
+    GenInfoRegisters registers_;
+    const ParamTable* table_;
+    EditTracker edits_;
+    std::uint16_t relayBits_ = 0; // the relay bits the user clicked
+};
 
 } // namespace kelm

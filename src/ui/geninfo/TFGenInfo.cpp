@@ -3,6 +3,8 @@
 #include "core/drive/DriveIdentity.h"
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "core/seams/Messages.h"
+#include "ui/pages/EditWrite.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -15,15 +17,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
 
 namespace {
-
-const char* const MarkProperty = "kelmChangeMark";
 
 QGroupBox* NewGroup(const QString& name, const QString& caption, QWidget* parent) {
     auto* group = new QGroupBox(caption, parent);
@@ -48,7 +50,7 @@ QPushButton* NewButton(const QString& name, const QString& caption, QWidget* par
 
 TFGenInfo::TFGenInfo(TDriver& driver, QWidget* parent)
     : QDialog(parent), driver_(driver), kind_(driver.CurrentKind()),
-      registers_(GenInfoRegistersFor(kind_)) {
+      registers_(GenInfoRegistersFor(kind_)), edits_(kind_, driver.ActiveTable()) {
     setObjectName(QStringLiteral("TFGenInfo"));
     setWindowTitle(QStringLiteral("  General  Settings"));
     Build();
@@ -156,21 +158,35 @@ void TFGenInfo::Build() {
     buttons->addWidget(bCancel_);
     layout->addLayout(buttons);
 
-    // Change marks.
-    for (QCheckBox* box : {cI2t_, cReady_, cEmergency_})
-        connect(box, &QCheckBox::clicked, this, [this, box] { Mark(box, true); });
-    for (QComboBox* list : {cRegen_, cCan_})
-        connect(list, &QComboBox::activated, this, [this, list] { Mark(list, true); });
+    // The user's choices are edits; a typed number is one at Apply.
+    const auto relayBox = [this](QCheckBox* box, std::uint16_t bit) {
+        connect(box, &QCheckBox::clicked, this, [this, bit](bool on) {
+            edits_.SetRelayBit(bit, on);
+            Recolour();
+        });
+    };
+    relayBox(cI2t_, RelayOpenWithI2t);
+    relayBox(cReady_, RelayClosedWhenReady);
+    relayBox(cEmergency_, EmergencyStopEnabled);
+    connect(cRegen_, &QComboBox::activated, this, [this](int index) {
+        edits_.ChooseRegen(index);
+        Recolour();
+    });
+    connect(cCan_, &QComboBox::activated, this, [this](int index) {
+        edits_.ChooseCan(index);
+        Recolour();
+    });
     for (TPNumEdit* field : {eAddress_, eUnits_}) {
-        field->SetChangeHandler([this](TPNumEdit& edited) { Mark(&edited, true); });
+        field->SetChangeHandler([this](TPNumEdit&) { Recolour(); });
         // Enter takes the number (clamped) without closing the dialog.
         field->SetKeyHandler([](TPNumEdit&, QKeyEvent& event) {
             return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
         });
     }
     connect(bDefault_, &QPushButton::clicked, this, [this] {
-        eAddress_->WrValore(1);
-        Mark(eAddress_, true);
+        edits_.SetAddress(1);
+        eAddress_->ShowNumber(1);
+        Recolour();
     });
     connect(bApply_, &QPushButton::clicked, this, &TFGenInfo::Apply);
     connect(bOk_, &QPushButton::clicked, this, &TFGenInfo::Ok);
@@ -206,7 +222,6 @@ void TFGenInfo::showEvent(QShowEvent* event) {
     pHwInfo_->setText(texts.HwInfo);
 
     regenGroup_->setVisible(registers_.Regen >= 0);
-    regenGroup_->setEnabled(GenInfoRegenEnabled(kind_, table));
     cRegen_->clear();
     cRegen_->addItems(GenInfoRegenItems(kind_, table));
     relayGroup_->setVisible(registers_.Relay >= 0);
@@ -226,49 +241,86 @@ void TFGenInfo::showEvent(QShowEvent* event) {
         eUnits_->WrMin(units->MinValue);
         eUnits_->WrMax(units->MaxValue);
     }
+    edits_.Open();
     LoadControls();
-    ClearMarks();
+    Recolour();
+    SetOnline(driver_.Online());
 }
 
 void TFGenInfo::LoadControls() {
-    const GenInfoSelection s = LoadGenInfoSelection(kind_, driver_.ActiveTable());
+    const GenInfoSelection s = edits_.Selection();
     cRegen_->setCurrentIndex(cRegen_->count() > 0 ? s.RegenIndex : -1);
     cI2t_->setChecked(s.OpenWithI2t);
     cReady_->setChecked(s.ClosedWhenReady);
     cEmergency_->setChecked(s.EmergencyStop);
     cCan_->setCurrentIndex(s.CanIndex);
-    eAddress_->WrValore(s.Address);
-    eUnits_->WrValore(s.Units);
+    // A stored number outside the field's limits is shown as it is and left alone.
+    eAddress_->ShowNumber(s.Address);
+    eUnits_->ShowNumber(s.Units);
 }
 
-void TFGenInfo::Apply() {
-    GenInfoSelection s;
-    s.RegenIndex = cRegen_->currentIndex();
-    s.OpenWithI2t = cI2t_->isChecked();
-    s.ClosedWhenReady = cReady_->isChecked();
-    s.EmergencyStop = cEmergency_->isChecked();
-    s.CanIndex = cCan_->currentIndex();
-    eAddress_->ChkVal();
-    s.Address = eAddress_->RdValore();
-    eUnits_->ChkVal();
-    s.Units = eUnits_->RdValore();
-    StoreGenInfoSelection(kind_, driver_.ActiveTable(), s);
-    driver_.WriteChangedParams();
-    ClearMarks();
-    if (kind_ == DeviceKind::Power) {
-        if (TFMainDev* page = MainDevPage())
-            page->RefreshRegen();
+void TFGenInfo::SetOnline(bool online) {
+    for (QWidget* group : std::initializer_list<QWidget*>{regenGroup_, relayGroup_, stopGroup_,
+                                                          canGroup_, idGroup_, unitsGroup_})
+        group->setEnabled(
+            online && (group != regenGroup_ || GenInfoRegenEnabled(kind_, driver_.ActiveTable())));
+    bApply_->setEnabled(online);
+}
+
+void TFGenInfo::CollectFields() {
+    if (eAddress_->Edited()) {
+        if (eAddress_->EditPending())
+            eAddress_->ChkVal();
+        edits_.SetAddress(eAddress_->RdValore());
+        eAddress_->ClearEdited();
+    }
+    if (eUnits_->Edited()) {
+        if (eUnits_->EditPending())
+            eUnits_->ChkVal();
+        edits_.SetUnits(eUnits_->RdValore());
+        eUnits_->ClearEdited();
     }
 }
 
+bool TFGenInfo::Apply() {
+    if (!driver_.Online()) {
+        ShowInfo(QStringLiteral("Off Line: nothing was written."));
+        return false; // the edits stay
+    }
+    CollectFields();
+    if (edits_.Empty()) {
+        LoadControls();
+        Recolour();
+        return true;
+    }
+    WriteGate::Scope scope(driver_.Gate(), driver_.Ask(QStringLiteral("General Settings Apply")));
+    // The exchanges process window events: the dialog may go meanwhile.
+    const QPointer<TFGenInfo> self(this);
+    EditWriteResult result = WriteEdits(driver_, edits_.Tracker());
+    if (!self)
+        return false;
+    edits_.Keep(std::move(result.Left));
+    LoadControls();
+    Recolour();
+    const bool regenWritten =
+        registers_.Regen >= 0 && std::find(result.Written.begin(), result.Written.end(),
+                                           registers_.Regen) != result.Written.end();
+    if (kind_ == DeviceKind::Power && regenWritten) {
+        if (TFMainDev* page = MainDevPage())
+            page->RefreshRegen();
+    }
+    return result.Online && edits_.Empty();
+}
+
 void TFGenInfo::Ok() {
-    Apply();
-    accept();
+    if (Apply())
+        accept(); // otherwise what did not reach the drive stays in the dialog
 }
 
 void TFGenInfo::Cancel() {
+    edits_.Clear();
     LoadControls();
-    ClearMarks();
+    Recolour();
     QDialog::reject();
 }
 
@@ -276,23 +328,39 @@ void TFGenInfo::reject() {
     Cancel();
 }
 
-bool TFGenInfo::IsMarked(const QWidget* control) {
-    return control != nullptr && control->property(MarkProperty).toBool();
+bool TFGenInfo::IsMarked(const QWidget* control) const {
+    if (control == cRegen_)
+        return edits_.Edited(registers_.Regen);
+    if (control == cCan_)
+        return edits_.Edited(registers_.Can);
+    if (control == cI2t_)
+        return edits_.RelayBitEdited(RelayOpenWithI2t);
+    if (control == cReady_)
+        return edits_.RelayBitEdited(RelayClosedWhenReady);
+    if (control == cEmergency_)
+        return edits_.RelayBitEdited(EmergencyStopEnabled);
+    if (control == eAddress_)
+        return eAddress_->Edited() || edits_.Edited(registers_.Address);
+    if (control == eUnits_)
+        return eUnits_->Edited() || edits_.Edited(registers_.Units);
+    return false;
 }
 
-void TFGenInfo::Mark(QWidget* control, bool marked) {
-    control->setProperty(MarkProperty, marked);
-    QPalette colours = control->palette();
-    const QPalette normal = QApplication::palette(control);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        colours.setColor(role, marked ? QColor(Qt::red) : normal.color(role));
-    control->setPalette(colours);
-}
-
-void TFGenInfo::ClearMarks() {
+void TFGenInfo::Recolour() {
     for (QWidget* control : std::initializer_list<QWidget*>{cRegen_, cI2t_, cReady_, cEmergency_,
-                                                            cCan_, eAddress_, eUnits_})
-        Mark(control, false);
+                                                            cCan_, eAddress_, eUnits_}) {
+        const bool marked = IsMarked(control);
+        if (auto* field = qobject_cast<TPNumEdit*>(control)) {
+            field->SetMarked(marked);
+            continue;
+        }
+        QPalette colours = control->palette();
+        const QPalette normal = QApplication::palette(control);
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            colours.setColor(role, marked ? QColor(Qt::red) : normal.color(role));
+        control->setPalette(colours);
+    }
 }
 
 } // namespace kelm

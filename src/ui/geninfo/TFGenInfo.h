@@ -18,21 +18,28 @@ class TPNumEdit;
 
 // The " General Settings" dialog in the variant of the current kind: the drive's
 // identification and its general settings (regeneration resistor, relay and emergency-stop
-// bits, CAN baud rate, device address, number of Drive units on a Tarn Power unit). It works
-// on the active table; "&Apply" stores the controls and writes the changed values.
+// bits, CAN baud rate, device address, number of Drive units on a Tarn Power unit). It keeps
+// its edits (the user's choices and the corrections made when it opens) apart from the
+// active table; "&Apply" writes exactly those registers, "&Cancel" drops them. Off line the
+// settings and "&Apply" are disabled and "&Ok" says that nothing was written; closing never
+// writes.
 class TFGenInfo final : public QDialog {
     Q_OBJECT
 public:
     TFGenInfo(TDriver& driver, QWidget* parent = nullptr);
 
     DeviceKind Kind() const { return kind_; }
-    // Whether a control carries the red change mark.
-    static bool IsMarked(const QWidget* control);
+    // Whether a control carries the red change mark: its setting is edited.
+    bool IsMarked(const QWidget* control) const;
+    bool HasEdits() const { return !edits_.Empty(); }
 
-    // The buttons' actions.
-    void Apply();
+    // The buttons' actions. Apply: true when every edit reached the drive (false off line,
+    // nothing written, the edits kept). Ok applies and closes, or stays with what is left.
+    bool Apply();
     void Ok();
     void Cancel();
+    // The settings and Apply follow the line state.
+    void SetOnline(bool online);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,13 +48,16 @@ protected:
 private:
     void Build();
     QLabel* AddPanel(QGroupBox* group, int row, const QString& name, const QString& caption);
+    // The controls as the edits show the table.
     void LoadControls();
-    void Mark(QWidget* control, bool marked);
-    void ClearMarks();
+    // The numbers typed into the fields become edits.
+    void CollectFields();
+    void Recolour();
 
     TDriver& driver_;
     DeviceKind kind_;
     GenInfoRegisters registers_;
+    GenInfoEdits edits_;
 
     QLabel* pcVersion_ = nullptr;
     QGroupBox* driveGroup_ = nullptr;

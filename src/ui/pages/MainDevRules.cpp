@@ -1,8 +1,11 @@
 #include "ui/pages/MainDevRules.h"
 
+#include "core/params/ParamTable.h"
+#include "ui/pages/SpeedScaling.h"
 #include "ui/widgets/FieldBinding.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace kelm {
 
@@ -146,6 +149,61 @@ QString MainDevCaption(DeviceKind kind) {
         break;
     }
     return QStringLiteral("Drive");
+}
+
+std::int16_t MainDevEdits::Shown(std::uint16_t address) const {
+    const ParamEntry* entry = table_->FindByAddress(address);
+    return edits_.Shown(address, entry != nullptr ? entry->Value : 0);
+}
+
+bool MainDevEdits::SetWord(std::uint16_t address, std::int16_t value) {
+    if (table_->FindByAddress(address) == nullptr || Shown(address) == value)
+        return false;
+    edits_.SetWord(address, value);
+    return true;
+}
+
+bool MainDevEdits::SetPair(std::uint16_t low, std::uint16_t high, std::int32_t number) {
+    if (table_->FindByAddress(low) == nullptr || table_->FindByAddress(high) == nullptr ||
+        JoinWords(Shown(high), Shown(low)) == number)
+        return false;
+    edits_.SetWord(low, LowWordOf(number));
+    edits_.SetWord(high, HighWordOf(number));
+    return true;
+}
+
+bool MainDevEdits::SetBits(std::uint16_t address, std::uint16_t mask, bool set) {
+    const auto shown = static_cast<std::uint16_t>(Shown(address));
+    if (table_->FindByAddress(address) == nullptr || ((shown & mask) == (set ? mask : 0)))
+        return false;
+    edits_.SetBits(address, mask, set);
+    return true;
+}
+
+bool MainDevEdits::SetHwControl(std::uint16_t address, bool checked) {
+    const auto shown = static_cast<std::uint16_t>(Shown(address));
+    if (table_->FindByAddress(address) == nullptr || WithHwControl(shown, checked) == shown)
+        return false;
+    edits_.SetBits(address, 2, checked);
+    edits_.SetBits(address, 4, !checked);
+    return true;
+}
+
+bool MainDevEdits::NormalizeHwControlBits(std::uint16_t address) {
+    const auto shown = static_cast<std::uint16_t>(Shown(address));
+    if (table_->FindByAddress(address) == nullptr || NormalizeHwControl(shown) == shown)
+        return false;
+    return SetHwControl(address, false);
+}
+
+std::int32_t MainDevEdits::ShownRpm(std::uint16_t address, std::int32_t limit) const {
+    return std::clamp(RawToRpm(Shown(address), limit), -std::abs(limit), std::abs(limit));
+}
+
+bool MainDevEdits::SetRpm(std::uint16_t address, std::int32_t rpm, std::int32_t limit) {
+    if (rpm == ShownRpm(address, limit))
+        return false;
+    return SetWord(address, RpmToRaw(rpm, limit));
 }
 
 } // namespace kelm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "ui/widgets/EditTracker.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,8 @@
 #include <vector>
 
 namespace kelm {
+
+class ParamTable;
 
 // What the main parameter page decides from the drive kind, the model and the stored
 // codes, kept apart from the window so that it can be checked directly.
@@ -86,5 +89,42 @@ QString DriveModelText(int code);
 
 // Page caption by kind, the same over the plain and the link protocol.
 QString MainDevCaption(DeviceKind kind);
+
+// The edits of the main parameter page over the active table. The page shows a register as
+// its edit over Value; a choice becomes an edit only when it changes what the page shows
+// (each setter returns whether it did), and the page writes exactly these edits.
+class MainDevEdits {
+public:
+    explicit MainDevEdits(const ParamTable& table) : table_(&table) {}
+
+    std::int16_t Shown(std::uint16_t address) const;
+    bool Has(std::uint16_t address) const { return edits_.Has(address); }
+    bool Empty() const { return edits_.Empty(); }
+    void Clear() { edits_.Clear(); }
+    void Drop(std::uint16_t address) { edits_.Drop(address); }
+    const EditTracker& Tracker() const { return edits_; }
+    // What is left after a write.
+    void Keep(EditTracker left) { edits_ = std::move(left); }
+
+    // A whole register: a list's code or a 16-bit field's number.
+    bool SetWord(std::uint16_t address, std::int16_t value);
+    // A 32-bit field's number over its low-word and high-word registers.
+    bool SetPair(std::uint16_t low, std::uint16_t high, std::int32_t number);
+    // Bits of a register other windows edit too (the rest stays as the drive holds it).
+    bool SetBits(std::uint16_t address, std::uint16_t mask, bool set);
+    // Hardware-control bits 1 and 2: the box's state, or the forced 10 of any other state.
+    bool SetHwControl(std::uint16_t address, bool checked);
+    bool NormalizeHwControlBits(std::uint16_t address);
+    // The digital speed reference as the page shows it in rpm (clamped to the limit), and a
+    // typed speed: the register is kept as it is when the typed speed is the shown one (rpm
+    // and raw do not map one to one everywhere: a maximum of 0, a raw value one rpm beyond
+    // the limit).
+    std::int32_t ShownRpm(std::uint16_t address, std::int32_t limit) const;
+    bool SetRpm(std::uint16_t address, std::int32_t rpm, std::int32_t limit);
+
+private:
+    const ParamTable* table_;
+    EditTracker edits_;
+};
 
 } // namespace kelm

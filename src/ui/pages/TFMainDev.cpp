@@ -4,6 +4,9 @@
 #include "core/drive/DriveIdentity.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
+#include "core/params/ParamTable.h"
+#include "core/seams/Messages.h"
+#include "ui/pages/EditWrite.h"
 #include "ui/pages/RegenResistor.h"
 #include "ui/pages/SpeedScaling.h"
 #include "ui/widgets/FieldBinding.h"
@@ -17,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -57,7 +61,8 @@ void ShowAll(std::initializer_list<QWidget*> widgets, bool shown) {
 
 TFMainDev::TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent)
     : QWidget(parent), driver_(driver), links_(std::move(links)),
-      a_(MainDevAddressTable(DeviceKind::Std)), fields_(driver.ActiveTable()) {
+      a_(MainDevAddressTable(DeviceKind::Std)), fields_(driver.ActiveTable()),
+      edits_(driver.ActiveTable()) {
     setObjectName(QStringLiteral("TFMainDev"));
     setWindowTitle(QStringLiteral(" Drives "));
     auto* layout = new QHBoxLayout(this);
@@ -81,6 +86,7 @@ TFMainDev::TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent)
     fields_.Add(eOffSet_, true);
     fields_.Add(ePos1_, true);
     fields_.Add(ePos2_, true);
+    eSpd_->installEventFilter(this);
 }
 
 bool TFMainDev::event(QEvent* event) {
@@ -93,6 +99,7 @@ bool TFMainDev::event(QEvent* event) {
 }
 
 TFMainDev::~TFMainDev() {
+    eSpd_->removeEventFilter(this);
     // Fields may still lose focus while they are destroyed; the page is gone by then.
     for (TPNumEdit* field : findChildren<TPNumEdit*>()) {
         field->SetExitHandler({});
@@ -108,10 +115,10 @@ TPNumEdit* TFMainDev::NewField(const QString& name, QWidget* parent) {
     field->SetKeyHandler([this](TPNumEdit& edited, QKeyEvent& event) {
         if (event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter)
             return false;
-        WriteField(edited);
+        FieldLeft(edited);
         return true; // Enter is swallowed
     });
-    field->SetExitHandler([this](TPNumEdit& edited) { WriteField(edited); });
+    field->SetExitHandler([this](TPNumEdit& edited) { FieldLeft(edited); });
     return field;
 }
 
@@ -275,7 +282,7 @@ void TFMainDev::BuildPowerGroup() {
     connect(cRgn_, &QComboBox::activated, this, &TFMainDev::RegenChosen);
 }
 
-ParamEntry* TFMainDev::Entry(std::uint16_t address) const {
+const ParamEntry* TFMainDev::Entry(std::uint16_t address) const {
     return driver_.ActiveTable().FindByAddress(address);
 }
 
@@ -285,28 +292,44 @@ QSize TFMainDev::PageSize() const {
     return {518, 356};
 }
 
+bool TFMainDev::eventFilter(QObject* watched, QEvent* event) {
+    // While another window shows its speeds in the disabled speed field, the text is not the
+    // user's: enabled again, the field shows the register.
+    if (watched == eSpd_ && event->type() == QEvent::EnabledChange && eSpd_->isEnabled() &&
+        eSpd_->isVisibleTo(this) && !closing_)
+        ShowSpeedField();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFMainDev::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    QWidget::closeEvent(event);
+    if (!event->isAccepted())
+        closing_ = false;
+}
+
 // --- setup ----------------------------------------------------------------------------------
 
 void TFMainDev::Setup() {
     kind_ = driver_.CurrentKind();
     a_ = MainDevAddressTable(kind_);
+    edits_.Clear();
     setWindowTitle(MainDevCaption(kind_));
     const bool power = kind_ == DeviceKind::Power;
     mainGroup_->setVisible(!power);
     homingGroup_->setVisible(!power);
     powerGroup_->setVisible(power);
-    if (power) {
+    if (power)
         SetupPower();
-        WriteChanged();
-    } else if (SetupDrive()) {
-        WriteChanged();
-    }
+    else
+        SetupDrive();
+    // The corrections of unlisted codes go out at once.
+    Commit(false);
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->setGeometry(QRect(QPoint(10, 10), PageSize().expandedTo(frame->sizeHint())));
 }
 
-bool TFMainDev::SetupDrive() {
-    bool replaced = false;
+void TFMainDev::SetupDrive() {
     eTorqSat_->SetTag(a_.TorqueSatLevel);
     eSearch_->SetTag(a_.SearchAngle);
     eAcc_->SetTag(a_.HomingAcc);
@@ -318,12 +341,11 @@ bool TFMainDev::SetupDrive() {
     const std::array<int, 2> positions = PositionTags(kind_);
     ePos1_->SetTag(positions[0]);
     ePos2_->SetTag(positions[1]);
-    fields_.Bind();
+    fields_.Bind(); // limits, and the numbers from Value: the page has no edits yet
 
     cMode_->clear();
     cMode_->addItems(ModeItems(kind_));
-    const ParamEntry* mode = Entry(a_.Mode);
-    const int modeIndex = ModeIndex(kind_, mode ? mode->Value : 0);
+    const int modeIndex = ModeIndex(kind_, edits_.Shown(a_.Mode));
     cMode_->setCurrentIndex(modeIndex);
 
     const bool std = kind_ == DeviceKind::Std;
@@ -333,77 +355,58 @@ bool TFMainDev::SetupDrive() {
         const ParamTable& table = driver_.ActiveTable();
         voltages_ = MainVoltageChoices(GetModelFamily(kind_, table), GetModelSeries(table));
         cMainV_->addItems(voltages_.Items);
-        if (ParamEntry* voltage = Entry(MainVoltageRegister)) {
-            if (voltages_.IndexOf(voltage->Value) < 0) {
-                voltage->Value = static_cast<std::int16_t>(voltages_.Fallback);
-                replaced = true;
-            }
-            cMainV_->setCurrentIndex(voltages_.IndexOf(voltage->Value));
+        if (Entry(MainVoltageRegister) != nullptr) {
+            if (voltages_.IndexOf(edits_.Shown(MainVoltageRegister)) < 0)
+                edits_.SetWord(MainVoltageRegister, static_cast<std::int16_t>(voltages_.Fallback));
+            cMainV_->setCurrentIndex(voltages_.IndexOf(edits_.Shown(MainVoltageRegister)));
         }
     }
     // The model display keeps its text for a Drive unit but is not shown by any kind.
     pModel_->setVisible(false);
-    if (const ParamEntry* model = Entry(DriveModelRegister); kind_ == DeviceKind::Drive)
-        pModel_->setText(DriveModelText(model ? model->Value : 0));
+    if (kind_ == DeviceKind::Drive)
+        pModel_->setText(DriveModelText(edits_.Shown(DriveModelRegister)));
 
-    const ParamEntry* saturation = Entry(a_.TorqueSatSwitch);
-    cTorqSat_->setCurrentIndex(saturation && (saturation->Value & TorqueSatBit) ? 1 : 0);
+    const auto saturation = static_cast<std::uint16_t>(edits_.Shown(a_.TorqueSatSwitch));
+    cTorqSat_->setCurrentIndex((saturation & TorqueSatBit) != 0 ? 1 : 0);
 
-    replaced = LoadHoming() || replaced;
-    replaced = ApplyMode(modeIndex, true) || replaced;
+    LoadHoming();
+    ApplyMode(modeIndex, true);
     RefreshFeedback();
-    return replaced;
 }
 
-bool TFMainDev::SetupPower() {
-    const ParamEntry* voltage = Entry(PowerMainVoltageRegister);
-    const int code = voltage ? voltage->Value : 0;
+void TFMainDev::SetupPower() {
+    const int code = edits_.Shown(PowerMainVoltageRegister);
     pVlt_->setText(PowerVoltageText(code));
     cRgn_->clear();
     cRgn_->addItems(RegenItems(code));
-    ParamEntry* regen = Entry(PowerRegenRegister);
-    if (regen == nullptr || cRgn_->count() == 0)
-        return false;
-    if (RegenIndex(code, regen->Value) < 0) {
-        regen->Value = static_cast<std::int16_t>(RegenCode(code, 0));
-        cRgn_->setCurrentIndex(0);
-        return true;
-    }
-    cRgn_->setCurrentIndex(RegenIndex(code, regen->Value));
-    return false;
+    if (Entry(PowerRegenRegister) == nullptr || cRgn_->count() == 0)
+        return;
+    if (RegenIndex(code, edits_.Shown(PowerRegenRegister)) < 0)
+        edits_.SetWord(PowerRegenRegister, static_cast<std::int16_t>(RegenCode(code, 0)));
+    cRgn_->setCurrentIndex(RegenIndex(code, edits_.Shown(PowerRegenRegister)));
 }
 
 void TFMainDev::RefreshRegen() {
-    if (kind_ != DeviceKind::Power)
+    if (kind_ != DeviceKind::Power || Entry(PowerRegenRegister) == nullptr)
         return;
-    const ParamEntry* voltage = Entry(PowerMainVoltageRegister);
-    const ParamEntry* regen = Entry(PowerRegenRegister);
-    if (voltage != nullptr && regen != nullptr)
-        cRgn_->setCurrentIndex(RegenIndex(voltage->Value, regen->Value));
+    edits_.Drop(PowerRegenRegister);
+    cRgn_->setCurrentIndex(
+        RegenIndex(edits_.Shown(PowerMainVoltageRegister), edits_.Shown(PowerRegenRegister)));
 }
 
-bool TFMainDev::ApplyMode(int mode, bool setButtons) {
-    bool replaced = false;
+void TFMainDev::ApplyMode(int mode, bool setButtons) {
     const ModeLayout layout = LayoutForMode(kind_, mode);
     ShowAll({lSpd_[0], lSpd_[1], lSpd_[2], eSpd_}, layout.DigitalSpeed);
     if (layout.DigitalSpeed)
         ShowSpeedField();
     ShowAll({lSq_[0], lSq_[1], lSq_[2], eSq_}, layout.SquareWave);
-    if (layout.SquareWave) {
-        fields_.Reload(eSq_);
-        fields_.Recolour(eSq_);
-    }
+    if (layout.SquareWave)
+        ShowField(eSq_);
     cHwControl_->setVisible(layout.HwControl);
-    if (layout.HwControl) {
-        if (ParamEntry* control = Entry(a_.HwControl)) {
-            const auto value = static_cast<std::uint16_t>(control->Value);
-            const std::uint16_t normal = NormalizeHwControl(value);
-            if (normal != value) {
-                control->Value = static_cast<std::int16_t>(normal);
-                replaced = true;
-            }
-            cHwControl_->setChecked(HwControlChecked(normal));
-        }
+    if (layout.HwControl && Entry(a_.HwControl) != nullptr) {
+        edits_.NormalizeHwControlBits(a_.HwControl);
+        cHwControl_->setChecked(
+            HwControlChecked(static_cast<std::uint16_t>(edits_.Shown(a_.HwControl))));
     }
     ShowAll({lSearch_, eSearch_}, layout.SearchAngle);
     if (setButtons) {
@@ -413,38 +416,38 @@ bool TFMainDev::ApplyMode(int mode, bool setButtons) {
     const std::array<QString, 2> captions = PositionCaptions(mode);
     lPos1_->setText(captions[0]);
     lPos2_->setText(captions[1]);
-    return replaced;
+}
+
+std::int32_t TFMainDev::SpeedLimit() const {
+    return Entry(a_.MaxSpeed) != nullptr ? std::abs(static_cast<int>(edits_.Shown(a_.MaxSpeed)))
+                                         : 0;
 }
 
 void TFMainDev::ShowSpeedField() {
-    const ParamEntry* maximum = Entry(a_.MaxSpeed);
-    const ParamEntry* speed = Entry(a_.DigitalSpeed);
-    const int limit = maximum ? std::abs(static_cast<int>(maximum->Value)) : 0;
+    const int limit = SpeedLimit();
     eSpd_->WrMin(-limit);
     eSpd_->WrMax(limit);
     eSpd_->SetIsNegative(true);
     eSpd_->SetChangeHandler([](TPNumEdit& edited) { edited.SetMarked(true); });
-    eSpd_->WrValore(RawToRpm(speed ? speed->Value : 0, limit));
-    eSpd_->SetMarked(speed != nullptr && speed->Value != speed->DriveValue);
+    eSpd_->WrValore(RawToRpm(edits_.Shown(a_.DigitalSpeed), limit));
+    Recolour(eSpd_);
 }
 
-bool TFMainDev::LoadHoming() {
+void TFMainDev::LoadHoming() {
     const HomingDescriptors& homing = driver_.Config().ActiveHoming();
     cSearch_->clear();
     cSearch_->addItems(homing.MethodNames);
     cNona_->clear();
     cNona_->addItems(homing.SensorNames);
-    ParamEntry* method = Entry(a_.HomingMethod);
-    const bool usable = !homing.Methods.empty() && method != nullptr;
+    const bool usable = !homing.Methods.empty() && Entry(a_.HomingMethod) != nullptr;
     homingGroup_->setEnabled(usable && online_);
     if (!usable)
-        return false;
-    bool replaced = false;
-    const HomingMethod* chosen = homing.FindByCode(static_cast<std::uint16_t>(method->Value));
+        return;
+    const HomingMethod* chosen =
+        homing.FindByCode(static_cast<std::uint16_t>(edits_.Shown(a_.HomingMethod)));
     if (chosen == nullptr) {
         chosen = &homing.Methods.front();
-        method->Value = static_cast<std::int16_t>(chosen->Code);
-        replaced = true;
+        edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
     }
     cSearch_->setCurrentIndex(chosen->NameIndex);
     cNona_->setEnabled(chosen->SensorIndex != 0);
@@ -456,14 +459,12 @@ bool TFMainDev::LoadHoming() {
     ShowHomingField(eSpeed_, chosen->UsesSpeed);
     ShowHomingField(eZero_, chosen->UsesZeroSpeed);
     ShowHomingField(eOffSet_, chosen->UsesOffset);
-    return replaced;
 }
 
 void TFMainDev::ShowHomingField(TPNumEdit* field, bool enabled) {
     field->setEnabled(enabled);
     if (enabled) {
-        fields_.Reload(field);
-        fields_.Recolour(field);
+        ShowField(field);
     } else {
         field->ShowEmpty();
         field->SetMarked(false);
@@ -473,14 +474,14 @@ void TFMainDev::ShowHomingField(TPNumEdit* field, bool enabled) {
 void TFMainDev::RefreshFeedback() {
     if (kind_ == DeviceKind::Power)
         return;
-    const ParamEntry* feedback = Entry(FeedbackRegister(kind_));
-    const int code = feedback ? feedback->Value : 0;
+    const int code = edits_.Shown(FeedbackRegister(kind_));
     pResolver_->setText(FeedbackText(code));
     EnablePageButton(bEncOut_,
                      EncoderOutEnabled(kind_, GetModelFamily(kind_, driver_.ActiveTable()), code));
 }
 
 void TFMainDev::SetOnline(bool online) {
+    // Set first: a field that loses the focus as its group is disabled only keeps its edit.
     online_ = online;
     mainGroup_->setEnabled(online);
     powerGroup_->setEnabled(online);
@@ -491,62 +492,132 @@ void TFMainDev::SetOnline(bool online) {
         links_.SetSaveEnabled(online);
 }
 
-// --- user actions ---------------------------------------------------------------------------
+// --- fields ---------------------------------------------------------------------------------
+
+std::vector<std::uint16_t> TFMainDev::FieldRegisters(const TPNumEdit* field) const {
+    if (fields_.IsWide(field))
+        return {WideTagLowRegister(field->Tag()), WideTagHighRegister(field->Tag())};
+    return {static_cast<std::uint16_t>(field->Tag())};
+}
+
+void TFMainDev::ShowField(TPNumEdit* field) {
+    const std::vector<std::uint16_t> registers = FieldRegisters(field);
+    for (const std::uint16_t address : registers)
+        if (Entry(address) == nullptr)
+            return;
+    if (field == eSpd_) {
+        ShowSpeedField();
+        return;
+    }
+    field->ShowNumber(registers.size() == 2
+                          ? JoinWords(edits_.Shown(registers[1]), edits_.Shown(registers[0]))
+                          : edits_.Shown(registers[0]));
+    Recolour(field);
+}
+
+// Red while the user's edit is pending or a register differs from the drive.
+void TFMainDev::Recolour(TPNumEdit* field) {
+    bool marked = field->Edited();
+    for (const std::uint16_t address : FieldRegisters(field)) {
+        const ParamEntry* entry = Entry(address);
+        marked = marked || edits_.Has(address) ||
+                 (entry != nullptr && entry->Value != entry->DriveValue);
+    }
+    field->SetMarked(marked);
+}
+
+void TFMainDev::RecolourAll() {
+    for (TPNumEdit* field : fields_.Fields())
+        if (field->isEnabled())
+            Recolour(field);
+    Recolour(eSpd_);
+}
+
+// Enter or leaving a field: a number the user typed is taken when it changes what the page
+// shows, and written.
+void TFMainDev::FieldLeft(TPNumEdit& field) {
+    if (closing_ || !field.Edited()) {
+        Recolour(&field);
+        return;
+    }
+    if (&field == eSpd_) {
+        if (TakeSpeed() && online_)
+            Commit(true);
+        else
+            Recolour(eSpd_);
+        return;
+    }
+    const std::vector<std::uint16_t> registers = FieldRegisters(&field);
+    const bool changed =
+        registers.size() == 2
+            ? edits_.SetPair(registers[0], registers[1], field.RdValore())
+            // The field's limits come from the register: the number fits.
+            : edits_.SetWord(registers[0], static_cast<std::int16_t>(field.RdValore()));
+    field.ClearEdited();
+    if (!changed) {
+        ShowField(&field); // an equal number writes nothing
+        return;
+    }
+    if (online_)
+        Commit(true);
+    else
+        Recolour(&field);
+}
+
+void TFMainDev::SpeedFieldExit() {
+    if (closing_)
+        return;
+    if (TakeSpeed())
+        Commit(true);
+    else
+        Recolour(eSpd_);
+}
+
+bool TFMainDev::TakeSpeed() {
+    if (Entry(a_.DigitalSpeed) == nullptr || Entry(a_.MaxSpeed) == nullptr)
+        return false;
+    const bool changed = edits_.SetRpm(a_.DigitalSpeed, eSpd_->RdValore(), SpeedLimit());
+    eSpd_->ClearEdited();
+    return changed;
+}
+
+// --- choices --------------------------------------------------------------------------------
 
 void TFMainDev::ModeChosen(int index) {
-    ParamEntry* mode = Entry(a_.Mode);
-    if (mode == nullptr || index < 0)
+    if (Entry(a_.Mode) == nullptr || index < 0)
         return;
-    bool changed = mode->Value != index;
-    mode->Value = static_cast<std::int16_t>(index);
+    bool changed = edits_.SetWord(a_.Mode, static_cast<std::int16_t>(index));
     // Only the Std page follows the mode with its page buttons.
-    changed = ApplyMode(index, kind_ == DeviceKind::Std) || changed;
+    const bool hadHwControl = edits_.Has(a_.HwControl);
+    ApplyMode(index, kind_ == DeviceKind::Std);
+    changed = changed || (!hadHwControl && edits_.Has(a_.HwControl));
     if (changed)
-        WriteChanged();
+        Commit(true);
 }
 
 void TFMainDev::MainVoltageChosen(int index) {
-    ParamEntry* voltage = Entry(MainVoltageRegister);
-    if (voltage == nullptr || index < 0 || index >= static_cast<int>(voltages_.Codes.size()))
+    if (index < 0 || index >= static_cast<int>(voltages_.Codes.size()))
         return;
     const int code = voltages_.Codes[static_cast<std::size_t>(index)];
-    if (voltage->Value == code)
-        return;
-    voltage->Value = static_cast<std::int16_t>(code);
-    WriteChanged();
+    if (edits_.SetWord(MainVoltageRegister, static_cast<std::int16_t>(code)))
+        Commit(true);
 }
 
 void TFMainDev::TorqueSatChosen(int index) {
-    ParamEntry* saturation = Entry(a_.TorqueSatSwitch);
-    if (saturation == nullptr)
-        return;
-    const auto old = static_cast<std::uint16_t>(saturation->Value);
-    const auto value =
-        static_cast<std::uint16_t>(index == 1 ? (old | TorqueSatBit) : (old & ~TorqueSatBit));
-    if (value == old)
-        return;
-    saturation->Value = static_cast<std::int16_t>(value);
-    WriteChanged();
+    if (edits_.SetBits(a_.TorqueSatSwitch, TorqueSatBit, index == 1))
+        Commit(true);
 }
 
 void TFMainDev::HwControlClicked(bool checked) {
-    ParamEntry* control = Entry(a_.HwControl);
-    if (control == nullptr)
-        return;
-    const auto old = static_cast<std::uint16_t>(control->Value);
-    const std::uint16_t value = WithHwControl(old, checked);
-    if (value == old)
-        return;
-    control->Value = static_cast<std::int16_t>(value);
-    WriteChanged();
+    if (edits_.SetHwControl(a_.HwControl, checked))
+        Commit(true);
 }
 
 // The method list and the sensor list together pick a descriptor: the one with the chosen
 // method and sensor, else the first with the chosen method.
 void TFMainDev::HomingChosen() {
     const HomingDescriptors& homing = driver_.Config().ActiveHoming();
-    ParamEntry* method = Entry(a_.HomingMethod);
-    if (method == nullptr)
+    if (Entry(a_.HomingMethod) == nullptr)
         return;
     const int name = cSearch_->currentIndex();
     const int sensor = cNona_->isEnabled() ? cNona_->currentIndex() + 1 : 0;
@@ -561,68 +632,56 @@ void TFMainDev::HomingChosen() {
             break;
         }
     }
-    if (chosen != nullptr && method->Value != static_cast<std::int16_t>(chosen->Code)) {
-        method->Value = static_cast<std::int16_t>(chosen->Code);
-        LoadHoming();
-        WriteChanged();
-        return;
-    }
-    LoadHoming(); // a method without a descriptor: show the stored one again
+    const bool changed = chosen != nullptr &&
+                         edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
+    LoadHoming(); // a method without a descriptor shows the stored one again
+    if (changed)
+        Commit(true);
 }
 
 void TFMainDev::RegenChosen(int index) {
-    const ParamEntry* voltage = Entry(PowerMainVoltageRegister);
-    ParamEntry* regen = Entry(PowerRegenRegister);
-    if (voltage == nullptr || regen == nullptr)
-        return;
-    const int code = RegenCode(voltage->Value, index);
-    if (code < 0 || regen->Value == code)
-        return;
-    regen->Value = static_cast<std::int16_t>(code);
-    WriteChanged();
+    const int code = RegenCode(edits_.Shown(PowerMainVoltageRegister), index);
+    if (code >= 0 && edits_.SetWord(PowerRegenRegister, static_cast<std::int16_t>(code)))
+        Commit(true);
 }
 
-void TFMainDev::WriteField(TPNumEdit& field) {
-    bool changed = false;
-    if (&field == eSpd_) {
-        ParamEntry* speed = Entry(a_.DigitalSpeed);
-        const ParamEntry* maximum = Entry(a_.MaxSpeed);
-        if (speed == nullptr || maximum == nullptr)
-            return;
-        const int limit = std::abs(static_cast<int>(maximum->Value));
-        // The speed the register already stands for (as the field shows it) keeps the
-        // register as it is: rpm and raw do not map one to one everywhere (a maximum of 0,
-        // a raw value one rpm beyond the limit).
-        const int shown = std::clamp(RawToRpm(speed->Value, limit), -limit, limit);
-        if (field.RdValore() != shown) {
-            const std::int16_t raw = RpmToRaw(field.RdValore(), limit);
-            changed = speed->Value != raw;
-            speed->Value = raw;
-        }
-    } else {
-        changed = fields_.Store(&field);
-    }
-    if (changed)
-        WriteChanged();
-    else
+// --- writing --------------------------------------------------------------------------------
+
+bool TFMainDev::Commit(bool tell) {
+    if (edits_.Empty()) {
         RecolourAll();
-}
-
-void TFMainDev::SpeedFieldExit() {
-    WriteField(*eSpd_);
-}
-
-void TFMainDev::WriteChanged() {
-    driver_.WriteChangedParams();
+        return true;
+    }
+    if (!driver_.Online()) {
+        if (tell)
+            ShowInfo(QStringLiteral("Off Line: nothing was written."));
+        RecolourAll();
+        return false; // the edits stay on the page
+    }
+    WriteGate::Scope scope(driver_.Gate(),
+                           driver_.Ask(MainDevCaption(kind_) + QStringLiteral(" page")));
+    // The exchanges process window events: the page may go meanwhile.
+    const QPointer<TFMainDev> self(this);
+    EditWriteResult result = WriteEdits(driver_, edits_.Tracker());
+    if (!self)
+        return false;
+    edits_.Keep(std::move(result.Left));
+    const auto written = [&result](std::uint16_t address) {
+        return std::find(result.Written.begin(), result.Written.end(), address) !=
+               result.Written.end();
+    };
+    // The fields whose registers reached the drive show them as the drive holds them now.
+    for (TPNumEdit* field : fields_.Fields()) {
+        if (!field->isEnabled() || field->EditPending())
+            continue;
+        const std::vector<std::uint16_t> registers = FieldRegisters(field);
+        if (std::any_of(registers.begin(), registers.end(), written))
+            ShowField(field);
+    }
+    if (written(a_.DigitalSpeed) && !eSpd_->EditPending())
+        ShowSpeedField();
     RecolourAll();
-}
-
-void TFMainDev::RecolourAll() {
-    for (TPNumEdit* field : fields_.Fields())
-        if (field->isEnabled())
-            fields_.Recolour(field);
-    if (const ParamEntry* speed = Entry(a_.DigitalSpeed))
-        eSpd_->SetMarked(speed->Value != speed->DriveValue);
+    return edits_.Empty();
 }
 
 } // namespace kelm

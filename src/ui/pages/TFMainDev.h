@@ -6,8 +6,10 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -33,28 +35,36 @@ struct MainDevLinks {
 
 // The first parameter page of a connected drive: operating mode and its settings, main
 // voltage, torque saturation, feedback, homing and the buttons of the other pages; for a
-// Tarn Power unit its supply and regeneration resistor. Every field writes through: Enter
-// or leaving a field stores the number in the register's Value and, when it changed,
-// writes the changed values to the drive.
+// Tarn Power unit its supply and regeneration resistor. Every control writes through:
+// a choice, Enter or leaving a field the user typed into becomes an edit of the page when
+// it changes what the page shows, and the page then writes exactly its own edits (never
+// another window's values, never a control the user did not touch). An edit that did not
+// reach the drive stays on the page. Corrections the page makes when it is set up (unlisted
+// codes) are its edits and are written at once. Off line the controls are disabled;
+// closing the page never writes.
 class TFMainDev final : public QWidget {
     Q_OBJECT
 public:
     TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent = nullptr);
     ~TFMainDev() override;
 
-    // Lays the page out for the current kind and loads it from the active table; unlisted
-    // stored codes are replaced and written.
+    // Lays the page out for the current kind and loads it from the active table, dropping
+    // the page's edits; unlisted stored codes are replaced and written.
     void Setup();
     // Edit controls and the File menu follow the on-line state.
     void SetOnline(bool online);
     bool FileMenuEnabled() const { return fileMenuEnabled_; }
     // Feedback display and the "Encoder Out" button from the feedback register.
     void RefreshFeedback();
-    // Power unit: reselect the regeneration resistor from its register.
+    // Power unit: reselect the regeneration resistor from its register (another window
+    // wrote it; an edit of the page's own is dropped).
     void RefreshRegen();
-    // The digital speed field (oscilloscope speed mirror) and its exit action.
+    // The digital speed field (oscilloscope speed mirror) and its exit action: the speed the
+    // field holds is written unless it is the speed the page shows.
     TPNumEdit* SpeedField() const { return eSpd_; }
     void SpeedFieldExit();
+    // Edits not yet written (a write failed, or the drive was off line).
+    bool HasEdits() const { return !edits_.Empty(); }
 
     DeviceKind Kind() const { return kind_; }
     // The size the page wants inside its frame for the current kind.
@@ -63,6 +73,9 @@ public:
 protected:
     // Grows the surrounding sub-window when the kind's layout needs more room.
     bool event(QEvent* event) override;
+    // The speed field enabled again after another window showed its speeds in it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMainGroup();
@@ -73,10 +86,12 @@ private:
     // Enables a page button when its page exists.
     void EnablePageButton(QPushButton* button, bool enabled);
 
-    bool SetupDrive();
-    bool SetupPower();
-    bool ApplyMode(int mode, bool setButtons);
-    bool LoadHoming();
+    void SetupDrive();
+    void SetupPower();
+    // Shows what the mode shows; a hardware-control state to force is an edit.
+    void ApplyMode(int mode, bool setButtons);
+    // The homing controls from the stored method; an unknown method is an edit.
+    void LoadHoming();
     void ShowHomingField(TPNumEdit* field, bool enabled);
     void ShowSpeedField();
 
@@ -86,19 +101,31 @@ private:
     void HwControlClicked(bool checked);
     void HomingChosen();
     void RegenChosen(int index);
-    void WriteField(TPNumEdit& field);
-    void WriteChanged();
+    void FieldLeft(TPNumEdit& field);
+    // The speed the field holds becomes an edit unless it is the shown one; true when it did.
+    bool TakeSpeed();
+    // Writes the page's edits under the page's action. tell: the user asked, so off line
+    // says that nothing was written. true when no edit is left.
+    bool Commit(bool tell);
+    // A field from its register(s) as the page shows them.
+    void ShowField(TPNumEdit* field);
     void RecolourAll();
-    ParamEntry* Entry(std::uint16_t address) const;
+    void Recolour(TPNumEdit* field);
+    // The registers behind a field: one, or a 32-bit field's low and high word.
+    std::vector<std::uint16_t> FieldRegisters(const TPNumEdit* field) const;
+    std::int32_t SpeedLimit() const;
+    const ParamEntry* Entry(std::uint16_t address) const;
 
     TDriver& driver_;
     MainDevLinks links_;
     DeviceKind kind_ = DeviceKind::Std;
     MainDevAddresses a_;
     PageFields fields_;
+    MainDevEdits edits_;
     VoltageChoices voltages_;
     bool fileMenuEnabled_ = false;
     bool online_ = true;
+    bool closing_ = false; // a field left while the page closes writes nothing
 
     QGroupBox* mainGroup_ = nullptr;
     QGroupBox* homingGroup_ = nullptr;

@@ -74,49 +74,54 @@ TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {
 
 // Std loading and Apply are checked through the dialog.
 TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
-    ParamTable drive = Table({{76, 0x0200}, {7, 10}, {6, -1}});
-    GenInfoSelection s = LoadGenInfoSelection(DeviceKind::Drive, drive);
-    EXPECT_EQ(s.CanIndex, 7); // 10 kbit/s
-    EXPECT_EQ(s.Address, 65535);
-    s.OpenWithI2t = true;
-    s.ClosedWhenReady = false; // no such box on a Drive unit: bit 0x200 untouched
-    StoreGenInfoSelection(DeviceKind::Drive, drive, s);
-    EXPECT_EQ(drive.FindByAddress(76)->Value, 0x0300);
-    EXPECT_EQ(drive.FindByAddress(6)->Value, -1);
-    s.Address = 40000;
-    StoreGenInfoSelection(DeviceKind::Drive, drive, s);
-    EXPECT_EQ(static_cast<std::uint16_t>(drive.FindByAddress(6)->Value), 40000);
+    const ParamTable drive = Table({{76, 0x0200}, {7, 10}, {6, -1}});
+    GenInfoEdits edits(DeviceKind::Drive, drive);
+    edits.Open();
+    EXPECT_TRUE(edits.Empty()); // 10 kbit/s is listed
+    EXPECT_EQ(edits.Selection().CanIndex, 7);
+    EXPECT_EQ(edits.Selection().Address, 65535);
+    edits.SetRelayBit(RelayOpenWithI2t, true);
+    edits.SetRelayBit(RelayClosedWhenReady, false); // no such box on a Drive unit
+    EXPECT_EQ(edits.Tracker().Shown(76, 0x0200), 0x0300);
+    EXPECT_TRUE(edits.RelayBitEdited(RelayOpenWithI2t));
+    EXPECT_FALSE(edits.RelayBitEdited(RelayClosedWhenReady));
+    edits.SetAddress(65535); // what is shown already: no edit
+    EXPECT_FALSE(edits.Edited(6));
+    edits.SetAddress(40000);
+    EXPECT_EQ(static_cast<std::uint16_t>(edits.Tracker().Shown(6, 0)), 40000);
+    EXPECT_EQ(drive.FindByAddress(6)->Value, -1); // nothing in the table
 
-    ParamTable link = Table({{8, 77}});
-    EXPECT_EQ(LoadGenInfoSelection(DeviceKind::Power, link).CanIndex, 0);
-    StoreGenInfoSelection(DeviceKind::Power, link, LoadGenInfoSelection(DeviceKind::Power, link));
-    EXPECT_EQ(link.FindByAddress(8)->Value, 1000);
+    // An unlisted rate is corrected on opening; clearing drops the correction.
+    GenInfoEdits link(DeviceKind::Power, Table({{8, 77}}));
+    link.Open();
+    EXPECT_EQ(link.Tracker().Shown(8, 77), 1000);
+    link.Clear();
+    EXPECT_TRUE(link.Empty());
 }
 
 TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
-    ParamTable v230 = Table({{11, 230}, {12, 5}, {6, 3}});
-    GenInfoSelection s = LoadGenInfoSelection(DeviceKind::Power, v230);
+    const ParamTable v230 = Table({{11, 230}, {12, 5}, {6, 3}});
+    GenInfoEdits edits(DeviceKind::Power, v230);
+    edits.Open();
     EXPECT_EQ(GenInfoRegenItems(DeviceKind::Power, v230), (QStringList{"160 W", "500 W"}));
-    EXPECT_EQ(s.RegenIndex, 1);
-    EXPECT_EQ(s.Units, 3);
-    s.RegenIndex = 0;
-    s.Units = 5;
-    StoreGenInfoSelection(DeviceKind::Power, v230, s);
-    EXPECT_EQ(v230.FindByAddress(12)->Value, 4);
-    EXPECT_EQ(v230.FindByAddress(6)->Value, 5);
+    EXPECT_EQ(edits.Selection().RegenIndex, 1);
+    EXPECT_EQ(edits.Selection().Units, 3);
+    edits.ChooseRegen(0);
+    edits.SetUnits(5);
+    EXPECT_EQ(edits.Tracker().Shown(12, 5), 4);
+    EXPECT_EQ(edits.Tracker().Shown(6, 3), 5);
 
-    // 6 is no 400 V code: the first item, stored by the next Apply.
-    ParamTable v400 = Table({{11, 400}, {12, 6}});
-    s = LoadGenInfoSelection(DeviceKind::Power, v400);
-    EXPECT_EQ(s.RegenIndex, 0);
-    StoreGenInfoSelection(DeviceKind::Power, v400, s);
-    EXPECT_EQ(v400.FindByAddress(12)->Value, 0);
+    // 6 is no 400 V code: the first item, a correction of the opening.
+    GenInfoEdits v400(DeviceKind::Power, Table({{11, 400}, {12, 6}}));
+    v400.Open();
+    EXPECT_EQ(v400.Selection().RegenIndex, 0);
+    EXPECT_EQ(v400.Tracker().Shown(12, 6), 0);
 
-    ParamTable none = Table({{11, 110}, {12, 3}});
-    s = LoadGenInfoSelection(DeviceKind::Power, none);
-    EXPECT_EQ(s.RegenIndex, -1);
-    StoreGenInfoSelection(DeviceKind::Power, none, s);
-    EXPECT_EQ(none.FindByAddress(12)->Value, 3);
+    GenInfoEdits none(DeviceKind::Power, Table({{11, 110}, {12, 3}}));
+    none.Open();
+    EXPECT_EQ(none.Selection().RegenIndex, -1);
+    none.ChooseRegen(0);
+    EXPECT_TRUE(none.Empty());
 }
 
 } // namespace

@@ -47,20 +47,20 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
     EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
     Click("CI2t");
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
+    EXPECT_TRUE(dialog->IsMarked(Find<QCheckBox>("CI2t")));
     Click("CEmergency");
     Choose("CRegen", 1);
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QComboBox>("CRegen")));
+    EXPECT_TRUE(dialog->IsMarked(Find<QComboBox>("CRegen")));
     Click("BDefault");
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("1"));
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
     EXPECT_TRUE(drive->Writes().empty());
     Click("BApply");
     // Address, CAN rate, relay bits and regen, in table order.
     EXPECT_EQ(drive->WrittenPairs(),
               (std::vector<std::pair<int, int>>{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
-    EXPECT_FALSE(TFGenInfo::IsMarked(Find<QCheckBox>("CI2t")));
-    EXPECT_FALSE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_FALSE(dialog->IsMarked(Find<QCheckBox>("CI2t")));
+    EXPECT_FALSE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
     EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
     Click("BApply");
     EXPECT_EQ(drive->Writes().size(), 4u);
@@ -78,8 +78,8 @@ TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
     // Delivered directly: sendEvent would clear the spontaneous flag.
     static_cast<QObject*>(dialog.get())->event(&shown);
     EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<QCheckBox>("CEmergency")));
-    EXPECT_TRUE(TFGenInfo::IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(dialog->IsMarked(Find<QCheckBox>("CEmergency")));
+    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
     // A new showing loads the table again.
     dialog->hide();
     dialog->show();
@@ -104,6 +104,36 @@ TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
         Click("BApply");
         EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{address, 1}}));
     }
+}
+
+// Apply writes the dialog's edits only: not another window's change, not a stored address
+// outside the field's limits; Cancel drops the correction of an unlisted rate; off line Ok
+// says that nothing was written and keeps the edits.
+TEST_F(GenInfoTest, WritesOnlyItsOwnEditsCancelDropsCorrections) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {2, 0}, {4, 300}, {70, 0x0040}});
+    EXPECT_TRUE(dialog->IsMarked(Find<QComboBox>("CCan"))); // the correction is an edit
+    EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("0"));
+    Click("BCancel");
+    EXPECT_EQ(drive->Table().FindByAddress(4)->Value, 300);
+    dialog->show();
+    drive->Table().FindByAddress(13)->Value = 77; // another window's change
+    drive->Set(70, 0x0041);                       // another window wrote bit 0 meanwhile
+    Click("CEmergency");
+    Click("BApply");
+    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{4, 50}, {70, 0x0841}}));
+    EXPECT_EQ(drive->Get(2), 0);
+
+    drive->ClearWrites();
+    Click("BDefault");
+    drive->Driver().SetOnline(false);
+    dialog->SetOnline(false);
+    EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled());
+    EXPECT_FALSE(Find<QGroupBox>("GDeviceId")->isEnabled());
+    Click("BOk");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->HasEdits());
+    EXPECT_EQ(drive->Said(), QStringList{QStringLiteral("Off Line: nothing was written.")});
+    EXPECT_TRUE(drive->Writes().empty());
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "ui/pages/TFMainDev.h"
 
+#include "core/params/ParamTable.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 
@@ -158,6 +160,82 @@ TEST_F(MainDevTest, DriveUnitAndPowerPagesUseTheirOwnRegisters) {
     drive->PollMinute(); // measured values move; only the choice is written
     Choose("Crgn", 0);
     EXPECT_EQ(Written(), (Pairs{{12, 4}}));
+}
+
+// A page write sends only the page's own edits: neither a value another window changed, nor
+// a stored number the page shows outside its field's limits, nor a field left untouched.
+TEST_F(MainDevTest, WritesOnlyItsOwnEditsAndNeverOnClosing) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 1}, {31, 3000}, {80, 0}, {79, 500}, {86, 230}});
+    TPNumEdit* level = Field("ETorqSat");
+    EXPECT_EQ(level->text(), QStringLiteral("500")); // beyond 300: shown as it is
+    drive->Table().FindByAddress(13)->Value = 77;    // another window's change
+    drive->Table().FindByAddress(90)->Value = 55;    // one of this page's registers too
+    Enter(level, QStringLiteral(""), true);          // passed through without typing
+    Choose("CMainV", 2);
+    EXPECT_EQ(Written(), (Pairs{{86, 400}}));
+    EXPECT_EQ(drive->Get(79), 500);
+    EXPECT_EQ(level->text(), QStringLiteral("500"));
+    // A mirror's speeds shown in the disabled speed field are no edit of the page.
+    drive->ClearWrites();
+    Field("ESpd")->setEnabled(false);
+    Field("ESpd")->setText(QStringLiteral("2500"));
+    Field("ESpd")->setEnabled(true);
+    EXPECT_EQ(Field("ESpd")->text(), QStringLiteral("0"));
+    page->SpeedFieldExit();
+    // A number typed is dropped when the closing page takes the focus from its field.
+    Type(level, QStringLiteral("120"));
+    page->close();
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(level, &out);
+    EXPECT_TRUE(drive->Writes().empty());
+}
+
+// Off line a correction of the setup and a speed sent from another window stay as the
+// page's edits, nothing is written, and the user is told.
+TEST_F(MainDevTest, OffLineKeepsTheEditsAndSaysNothingWasWritten) {
+    Open(DeviceKind::Std, {{0, 0x0103}, {71, 1}, {31, 3000}, {80, 0}, {86, 300}});
+    drive->ClearWrites();
+    drive->Driver().SetOnline(false);
+    page->SetOnline(false);
+    drive->Table().FindByAddress(86)->Value = 300; // a file opened off line
+    page->Setup();
+    EXPECT_TRUE(page->HasEdits()); // the voltage correction
+    EXPECT_FALSE(Find<QWidget>("PMain")->isEnabled());
+    Field("ESpd")->WrValore(1000);
+    page->SpeedFieldExit();
+    EXPECT_EQ(drive->Said(), QStringList{QStringLiteral("Off Line: nothing was written.")});
+    EXPECT_EQ(Field("ESpd")->text(), QStringLiteral("1000"));
+    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_EQ(drive->Table().FindByAddress(86)->Value, 300);
+}
+
+// The edit rules without the window.
+TEST(MainDevEdits, ChoicesBecomeEditsOnlyWhenTheyChangeWhatIsShown) {
+    ParamTable table;
+    for (const auto& [address, value] : Pairs{{31, 0}, {44, 6 | 8}, {62, 0}, {63, 5}, {80, 1000}}) {
+        ParamEntry entry;
+        entry.Address = static_cast<std::uint16_t>(address);
+        entry.Value = entry.DriveValue = static_cast<std::int16_t>(value);
+        table.Add(entry);
+    }
+    MainDevEdits edits(table);
+    EXPECT_FALSE(edits.SetWord(999, 1)); // not in the table
+    EXPECT_FALSE(edits.SetPair(63, 62, 5));
+    EXPECT_TRUE(edits.SetPair(63, 62, -1));
+    EXPECT_EQ(edits.Shown(62), -1);
+    EXPECT_EQ(edits.Shown(63), -1);
+    // Hardware control: 11 is forced to 10 on bits 1-2 only; the box then sets 01.
+    EXPECT_TRUE(edits.NormalizeHwControlBits(44));
+    EXPECT_FALSE(edits.NormalizeHwControlBits(44));
+    EXPECT_EQ(edits.Shown(44), 4 | 8);
+    EXPECT_FALSE(edits.SetHwControl(44, false));
+    EXPECT_TRUE(edits.SetHwControl(44, true));
+    EXPECT_EQ(edits.Tracker().BitRegisters(), std::vector<std::uint16_t>{44});
+    EXPECT_EQ(edits.Tracker().Shown(44, 0x100), 0x100 | 2);
+    // No maximum speed: every typed speed is the shown 0 and the register stays.
+    EXPECT_FALSE(edits.SetRpm(80, 0, 0));
+    EXPECT_FALSE(edits.Has(80));
+    EXPECT_EQ(table.FindByAddress(44)->Value, 6 | 8); // nothing in the table
 }
 
 } // namespace
