@@ -287,8 +287,8 @@ void CommandController::Oscilloscope() {
 }
 
 void CommandController::GeneralSettings() {
+    // The dialog writes its own edits; nothing else of the table goes with it.
     OpenWindow(QStringLiteral("TFGenInfo"));
-    session_.Driver().WriteChangedParams();
 }
 
 void CommandController::ComPort(bool linkPort) {

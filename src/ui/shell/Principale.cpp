@@ -71,6 +71,11 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
         [this] { ConfigureForDevice(); },
         [this](bool pages, bool profile) { CloseChildWindows(pages, profile); }};
     session_ = std::make_unique<ProgramSession>(std::move(session), std::move(calls));
+    // A request dropped by the write gate is said in the status bar (from either thread).
+    session_->Driver().Gate().SetNoteSink([this](const QString& note) {
+        QMetaObject::invokeMethod(
+            this, [this, note] { ShowStatusMessage(note); }, Qt::QueuedConnection);
+    });
     commands_ = std::make_unique<CommandController>(
         *session_, *this, flows_, CommandOptions{options_.OpenExternal, options_.BootPauseMs});
 

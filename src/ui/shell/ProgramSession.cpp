@@ -122,6 +122,8 @@ void ProgramSession::SetCompareOpen(bool open, bool fileMode) {
 }
 
 void ProgramSession::SetOscilloscopeOpen(bool open) {
+    if (driver_ && open != oscilloscopeOpen_)
+        driver_->Connection().On(open ? SessionEvent::ScopeOpened : SessionEvent::ScopeClosed);
     Set(oscilloscopeOpen_, open);
 }
 

@@ -47,7 +47,7 @@ struct ShellFlows {
     // close them.
     //   "TFMainDev"     main parameter page (created when the main window is first shown)
     //   "GuidedSetup"   Drive > "&Guided Setup"
-    //   "TFGenInfo"     general settings dialog (modal; WriteChangedParams follows)
+    //   "TFGenInfo"     general settings dialog (modal; writes its own edits)
     //   "TFCompDev"     comparison: "TFCompDev" file-against-file, "TFCompDevDrive"
     //                   drive-against-file
     //   "TFDiagnostic"  diagnostic window
