@@ -147,7 +147,7 @@ TEST_F(IoPagesTest, SliderMovedWhileTheDriveIsSilentIsNotWrittenAfterReconnectin
     page->SpeedSlider()->setValue(17471);
     Control(QStringLiteral("silent 1 off"));
     // The next identification closes the page before the table is read.
-    window_->Run(Command::SelectDrive);
+    SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
     ASSERT_TRUE(window_->Driver().Online());
     EXPECT_EQ(DigitalPage(), nullptr);
     EXPECT_FALSE(log.Wrote(80));

@@ -290,7 +290,8 @@ protected:
         if (!fields.empty()) {
             TPNumEdit* field = fields[std::size_t(step.B) % fields.size()];
             const int tag = field->Tag();
-            if (tag > 0xFFFF)
+            // A 32-bit field packs its two registers into the tag and is drawn twice as wide.
+            if (field->minimumWidth() >= 180)
                 registers = {WideTagLowRegister(tag), WideTagHighRegister(tag)};
             else
                 registers = {static_cast<std::uint16_t>(tag)};
