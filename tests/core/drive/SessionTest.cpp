@@ -1,5 +1,6 @@
 #include "core/drive/Session.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <vector>
