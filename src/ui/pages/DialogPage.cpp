@@ -1,4 +1,5 @@
 #include "ui/pages/DialogPage.h"
+#include "ui/pages/EditWrite.h"
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
@@ -177,39 +178,16 @@ bool DialogPage::ApplyAs(const WriteOrigin& origin) {
         return true;
     }
     WriteGate::Scope scope(driver_.Gate(), origin);
-    // The exchanges process window events while they wait for the drive; the page may go,
-    // so the edits under way are settled on a copy.
+    // The exchanges process window events while they wait for the drive; the page may go.
     const QPointer<DialogPage> self(this);
-    EditTracker pending = edits_;
-    ParamTable& table = driver_.ActiveTable();
-    const std::vector<std::uint16_t> bitRegisters = pending.BitRegisters();
-    if (!bitRegisters.empty()) {
-        // Other pages write other bits of these registers: only the edited bits may change
-        // what the drive holds now.
-        driver_.WaitIdle();
-        for (const std::uint16_t address : bitRegisters) {
-            ParamEntry* entry = table.FindByAddress(address);
-            if (entry != nullptr && !driver_.ReadEntry(*entry, true, 100, false))
-                break;
-        }
-    }
-    bool online = driver_.Online();
-    if (online) {
-        const EditTracker::Replaced replaced = pending.Store(table);
-        online = driver_.WriteParams(pending.Addresses());
-        pending.Settle(table, replaced);
-    }
+    EditWriteResult result = WriteEdits(driver_, edits_);
     if (!self)
         return false;
-    std::vector<std::uint16_t> written;
-    for (const std::uint16_t address : edits_.Addresses())
-        if (!pending.Has(address))
-            written.push_back(address);
-    edits_ = pending;
+    edits_ = std::move(result.Left);
     fields_.Settle(edits_);
     RecolourAll();
-    AfterApply(written);
-    return online && edits_.Empty();
+    AfterApply(result.Written);
+    return result.Online && edits_.Empty();
 }
 
 void DialogPage::Reload() {
