@@ -1,4 +1,5 @@
 #include "ui/geninfo/TFGenInfo.h"
+#include "ui/widgets/ChangeMark.h"
 
 #include "core/drive/DriveIdentity.h"
 #include "core/drive/TDriver.h"
@@ -354,12 +355,7 @@ void TFGenInfo::Recolour() {
             field->SetMarked(marked);
             continue;
         }
-        QPalette colours = control->palette();
-        const QPalette normal = QApplication::palette(control);
-        for (QPalette::ColorRole role :
-             {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-            colours.setColor(role, marked ? QColor(Qt::red) : normal.color(role));
-        control->setPalette(colours);
+        MarkChanged(control, marked);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/EditWrite.h"
+#include "ui/widgets/ChangeMark.h"
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
@@ -151,13 +152,7 @@ bool DialogPage::RegisterMarked(int address) const {
 }
 
 void DialogPage::MarkList(QComboBox* list, bool marked) {
-    QPalette colours = list->palette();
-    const QColor normal = QApplication::palette(list).color(QPalette::Text);
-    const QColor colour = marked ? QColor(Qt::red) : normal;
-    colours.setColor(QPalette::Text, colour);
-    colours.setColor(QPalette::ButtonText,
-                     marked ? colour : QApplication::palette(list).color(QPalette::ButtonText));
-    list->setPalette(colours);
+    MarkChanged(list, marked);
 }
 
 void DialogPage::RecolourAll() {

@@ -1,4 +1,5 @@
 #include "ui/profile/TFProfile.h"
+#include "ui/widgets/ChangeMark.h"
 
 #include "core/drive/TDriver.h"
 #include "core/files/ProfilesFile.h"
@@ -40,15 +41,6 @@ constexpr std::int32_t WideMax = std::numeric_limits<std::int32_t>::max();
 
 bool IsEnter(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-}
-
-void MarkCombo(QComboBox* list, bool marked) {
-    QPalette colours = list->palette();
-    const QPalette normal = QApplication::palette(list);
-    colours.setColor(QPalette::Text, marked ? QColor(Qt::red) : normal.color(QPalette::Text));
-    colours.setColor(QPalette::ButtonText,
-                     marked ? QColor(Qt::red) : normal.color(QPalette::ButtonText));
-    list->setPalette(colours);
 }
 
 // The caption's background: red while the stored speed is over the maximum.
@@ -185,7 +177,7 @@ QWidget* TFProfile::BuildTaskPanel() {
         CSucc->addItem(TaskCaption(k));
     }
     connect(CActProf, &QComboBox::currentIndexChanged, this, [this] { CActProfChange(); });
-    connect(CSucc, &QComboBox::activated, this, [this] { MarkCombo(CSucc, true); });
+    connect(CSucc, &QComboBox::activated, this, [this] { MarkChanged(CSucc, true); });
 
     EAcc = NewField("EAcc", RampMin, RampMax);
     ESpd = NewField("ESpd", SpeedMin, MaxSpeedCeiling);
@@ -340,7 +332,7 @@ void TFProfile::Recolour() {
         return entry->Value != entry->DriveValue;
     };
     const int base = TaskBase(shownTask_);
-    MarkCombo(CSucc, differs(base + Offset::Next));
+    MarkChanged(CSucc, differs(base + Offset::Next));
     for (TPNumEdit* field : {EPosEnd, EWPos})
         field->SetMarked(differs(field->Tag()) || differs(field->Tag() + 1));
     for (TPNumEdit* field : {EAcc, ESpd, EDec, EWTime, EDelay})

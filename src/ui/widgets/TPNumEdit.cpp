@@ -1,4 +1,5 @@
 #include "ui/widgets/TPNumEdit.h"
+#include "ui/widgets/ChangeMark.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -347,6 +348,9 @@ void TPNumEdit::Paint() {
     const QPalette normal = QApplication::palette(this);
     QPalette colours = palette();
     colours.setColor(QPalette::Text, marked_ ? QColor(Qt::red) : normal.color(QPalette::Text));
+    // A disabled field keeps the grey text that tells it cannot be edited.
+    colours.setColor(QPalette::Disabled, QPalette::Text,
+                     normal.color(QPalette::Disabled, QPalette::Text));
     colours.setColor(QPalette::Base,
                      outside ? QColor(255, 226, 160) : normal.color(QPalette::Base));
     setPalette(colours);
