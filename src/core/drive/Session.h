@@ -61,6 +61,7 @@ public:
 private:
     mutable std::mutex mutex_;
     SessionState state_;
+    // state_.Online, readable by the worker without the lock (every request checks it).
     std::atomic<bool> online_{false};
     WriteGate gate_;
 };
