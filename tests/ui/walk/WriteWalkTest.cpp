@@ -122,24 +122,20 @@ protected:
     Outcome Run(sim::SimKind kind, const std::vector<Step>& steps) {
         Restart(kind);
         WriteOracle oracle;
+        Screen shown = Shown();
         const auto sample = [&] {
             const Screen s = Shown();
             oracle.Shown(TickCount(), s.Unit);
-            if (changed_(s))
+            if (s.Unit != shown.Unit || s.Kind != shown.Kind)
                 oracle.Transition(TickCount());
-        };
-        screen_ = Shown();
-        changed_ = [this](const Screen& s) {
-            const bool changed = s.Unit != screen_.Unit || s.Kind != screen_.Kind;
-            screen_ = s;
-            return changed;
+            shown = s;
         };
         QTimer sampler;
         QObject::connect(&sampler, &QTimer::timeout, &sampler, sample);
         sampler.start(2);
         for (std::size_t i = 0; i < steps.size(); ++i) {
             sample();
-            onlineSteps_ += screen_.Unit >= 0;
+            onlineSteps_ += shown.Unit >= 0;
             Perform(kind, steps[i], oracle);
             sample();
             QString violation = oracle.Check(Records());
@@ -412,8 +408,6 @@ protected:
     sim::SimKind kind_ = sim::SimKind::Std;
     Step plan_{Act::Wait};
     int onlineSteps_ = 0;
-    Screen screen_;
-    std::function<bool(const Screen&)> changed_;
 };
 
 TEST_F(WriteWalkTest, StandardDrive) {
