@@ -21,8 +21,9 @@ struct Row {
 
 // The transitions. Every event that changes what the line reaches, or what the table
 // holds, voids the requests asked before it.
-constexpr std::array<Row, 13> Transitions{{
+constexpr std::array<Row, 14> Transitions{{
     // event                           online          unit      transfer  overview  scope
+    {SessionEvent::SelectionStarted, Set::Keep, Set::Keep, Set::Keep, Set::Keep, Set::Keep, true},
     {SessionEvent::Connected, Set::On, Set::On, Set::Keep, Set::Keep, Set::Keep, true},
     {SessionEvent::TableRead, Set::Keep, Set::Keep, Set::Off, Set::Keep, Set::Keep, true},
     {SessionEvent::TransferStarted, Set::Keep, Set::Keep, Set::On, Set::Keep, Set::Keep, false},

@@ -11,6 +11,7 @@ namespace kelm {
 // What happens to a connection. Each event is one row of the transition table in
 // Session.cpp.
 enum class SessionEvent {
+    SelectionStarted,  // Select Drive was asked for
     Connected,         // a port was opened on a unit (or the line answered again)
     TableRead,         // the whole table was read from the unit
     TransferStarted,   // a whole-table read or write began

@@ -108,6 +108,9 @@ LinkPortScan CurrentLinkPortScan(ShellHost& shell) {
 void SelectDrive(ShellHost& shell) {
     CloseOscilloscope(shell); // it recorded from the unit in use, which may change now
     TDriver& driver = shell.Driver();
+    // What was asked of the unit in use before Select Drive stays unwritten, whatever the
+    // selection ends in: the poll keeps running while the dialog is open.
+    driver.Connection().On(SessionEvent::SelectionStarted);
     TFSelectDriver dialog(driver, CurrentLinkPortScan(shell), shell.Window());
     const std::optional<std::uint8_t> shownId = shell.ShownAddress();
     if (shownId && driver.CurrentKind() == DeviceKind::Std)
