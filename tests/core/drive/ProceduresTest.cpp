@@ -34,20 +34,18 @@ public:
     }
 };
 
-// Polls (-1: never) at which the drive finishes, Cancel is pressed, the control register
-// falls silent; staysEnabled: the drive clears the bit but stays enabled. The texts are the
-// messages after the run, the result report included.
 struct ProcedureCase {
     const char* name;
     DeviceKind kind;
     char letter;
     std::map<std::uint16_t, std::uint16_t> start; // registers before the run
-    int doneAt;
-    bool staysEnabled;
-    int cancelAt, silentAt;
+    int doneAt;                                   // poll at which the drive finishes (-1: never)
+    bool staysEnabled;                            // the drive clears the bit but stays enabled
+    int cancelAt;                                 // poll at which Cancel is pressed (-1: never)
+    int silentAt; // poll from which the control register does not answer (-1: never)
     bool ok;
     Pairs writes;
-    QStringList texts;
+    QStringList texts; // messages after the run, the result report included
 };
 
 class ProceduresTest : public DriveFixture {

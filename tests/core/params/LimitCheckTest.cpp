@@ -4,7 +4,7 @@
 
 using namespace kelm;
 
-// Each value is read by the register's signedness.
+// Which written values lie outside their limits, each read by the register's signedness.
 TEST(LimitCheck, ListsWrittenValuesOutsideTheirLimits) {
     using W = std::int16_t; // the 16-bit words the table holds
     ParamTable table;
