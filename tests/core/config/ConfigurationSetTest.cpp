@@ -35,7 +35,6 @@ protected:
     ConfigurationSet set;
 };
 
-// Each file reaches its kind; the active lists follow the selected kind.
 TEST_F(ConfigurationSetTest, GoodSetLoadsEachFileForItsKindAndReloadReplaces) {
     ASSERT_TRUE(LoadAll());
     ASSERT_TRUE(LoadAll()); // tables replaced, not appended: no duplicate-address reports
@@ -51,8 +50,8 @@ TEST_F(ConfigurationSetTest, GoodSetLoadsEachFileForItsKindAndReloadReplaces) {
     EXPECT_EQ(set.GetIoLabelBase(0, DeviceKind::Orca230).Items[0].Text, "Home");
     // Power uses the Std groups; an index outside the groups gives an empty one.
     EXPECT_EQ(&set.GetIoLabelBase(1, DeviceKind::Power), &set.GetIoLabelBase(1, DeviceKind::Std));
-    EXPECT_TRUE(set.GetIoLabelBase(13, DeviceKind::Std).Items.empty());
-    EXPECT_TRUE(set.GetIoLabelBase(-1, DeviceKind::Std).Caption.isEmpty());
+    EXPECT_TRUE(set.GetIoLabelBase(13, DeviceKind::Std).Items.empty() &&
+                set.GetIoLabelBase(-1, DeviceKind::Std).Caption.isEmpty());
     EXPECT_EQ(set.AnalogLabels(DeviceKind::Drive).First, QStringList{"V_bus"});
     EXPECT_TRUE(set.AnalogLabels(DeviceKind::Power).IsEmpty());
 
@@ -108,8 +107,8 @@ TEST_F(ConfigurationSetTest, BadDeviceTableOrDevicesFolderStopTheDriverStart) {
         bin, "TarnPower.dll",
         QStringList{"Kelm Devices Global Configuration File", "c", "A\tU\tA\tx\t0\t0\t0\t0"});
     EXPECT_FALSE(set.LoadAtDriverStart(install, devices));
-    EXPECT_EQ(set.KindTable(DeviceKind::Std).Count(), 2);
-    EXPECT_TRUE(set.KindTable(DeviceKind::Drive).IsEmpty());
+    EXPECT_TRUE(set.KindTable(DeviceKind::Std).Count() == 2 &&
+                set.KindTable(DeviceKind::Drive).IsEmpty());
     test::WriteFixture(install, "Blocker", QByteArray("file, not folder"));
     ConfigurationSet fresh;
     EXPECT_FALSE(fresh.LoadAtDriverStart(install, install + "Blocker/Devices/"));
@@ -143,8 +142,8 @@ TEST_F(ConfigurationSetTest, HomingFailureSkipsLaterKindsButScopeStillLoads) {
     EXPECT_FALSE(set.LoadAtMainWindowShow(install));
     EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open Homing_Tarn.dll File", ShowHoming}));
     EXPECT_TRUE(TerminateRequested());
-    EXPECT_FALSE(set.Homing(DeviceKind::Std).IsEmpty());
-    EXPECT_TRUE(set.Homing(DeviceKind::Orca230).IsEmpty());
+    EXPECT_TRUE(!set.Homing(DeviceKind::Std).IsEmpty() &&
+                set.Homing(DeviceKind::Orca230).IsEmpty());
     EXPECT_EQ(set.ScopeSet(DeviceKind::Drive).size(), 1u);
 }
 

@@ -48,7 +48,6 @@ protected:
     int passes = 0;
 };
 
-// A row shows what the drive holds; a queued write waits until its row is visible.
 TEST_F(DiagnosticCycleTest, ShowsTheDrivesValueAndWritesAQueuedOneOnTheRowsVisit) {
     const std::vector<int> rows = WritableRows();
     ASSERT_GE(rows.size(), 2u);

@@ -158,9 +158,7 @@ TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterUnknownOnesAreReportedO
     EXPECT_TRUE(
         OpenBody(";note\r\n\r\nWrongName\t12\t40000\r\nGhost\t9999\t1\r\nX\t65636\t-65537\r\n"
                  "   \"quoted\r\n\t\r\n  ;x\t5\t9\r\nY\t +5\t3\nGhost\t9999\tnot a number\r\n"));
-    EXPECT_EQ(ValueAt(12), -25536);
-    EXPECT_EQ(ValueAt(100), -1);
-    EXPECT_EQ(ValueAt(5), 3);
+    EXPECT_EQ(std::tuple(ValueAt(12), ValueAt(100), ValueAt(5)), std::tuple(-25536, -1, 3));
     const QString unknown = "Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!";
     EXPECT_EQ(messages.Texts(), (QStringList{unknown, unknown}));
 }
@@ -178,9 +176,11 @@ TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     table.FindByAddress(100)->Value = 1; // 'F': counted
     EXPECT_TRUE(ShouldOfferSave(table, "/d/x.dev"));
     EXPECT_FALSE(ShouldOfferSave(table, ""));
-    EXPECT_EQ(SaveOfferText(DeviceKind::Std, "/d/x.dev"), "Save Current Device ?\r/d/x.dev");
-    EXPECT_EQ(SaveOfferText(DeviceKind::Power, "/d/x.tnp"), "Save Current Tarn Power ?\r/d/x.tnp");
-    EXPECT_EQ(SaveOfferText(DeviceKind::Drive, "f"), "Save Current Device ?\rf");
+    EXPECT_EQ(QStringList({SaveOfferText(DeviceKind::Std, "/d/x.dev"),
+                           SaveOfferText(DeviceKind::Power, "/d/x.tnp"),
+                           SaveOfferText(DeviceKind::Drive, "f")}),
+              QStringList({"Save Current Device ?\r/d/x.dev", "Save Current Tarn Power ?\r/d/x.tnp",
+                           "Save Current Device ?\rf"}));
 }
 
 TEST_F(ProfilesFileTest, SaveWritesHeadingAndOneLinePerRegisterReadBackExactly) {
@@ -216,25 +216,21 @@ TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
 
 TEST_F(ProfilesFileTest, MessagesForMissingOrDeviceFileAndBadValue) {
     const auto before = table.FindByAddress(320)->Value; // no refused file changes it
-    EXPECT_FALSE(OpenProfilesFile(table, Path("none.bcp")));
-    EXPECT_EQ(messages.Texts(), QStringList{"Unable open Profile: " + Path("none.bcp")});
-
-    messages.Clear();
-    ParamTable device;
-    device.Add(MakeEntry(300, "X"));
-    ASSERT_TRUE(SaveDeviceFile(device, DeviceKind::Std, Path("d.dev")));
-    EXPECT_FALSE(OpenProfilesFile(table, Path("d.dev")));
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles: " + Path("d.dev") + "\rOperation Ignored !"});
-
-    messages.Clear();
+    WriteBytes(Path("d.dev"), DeviceHeading + "X\t300\t0\r\n");
     WriteBytes(Path("b.bcp"),
                "Kelm Industries\nProfiles Data Files\nd\nc\nP320\t320\t1\nP321\t321\tx\n");
-    EXPECT_FALSE(OpenProfilesFile(table, Path("b.bcp")));
-    EXPECT_EQ(messages.Texts(),
-              (QStringList{"Fatal Error Opening Profiles",
-                           "Error Opening Profiles: " + Path("b.bcp") + "\rOperation Ignored !"}));
-    EXPECT_EQ(table.FindByAddress(320)->Value, before);
+    const QString ignored = "\rOperation Ignored !";
+    const std::pair<QString, QStringList> cases[] = {
+        {"none.bcp", {"Unable open Profile: " + Path("none.bcp")}},
+        {"d.dev", {"Error Opening Profiles: " + Path("d.dev") + ignored}},
+        {"b.bcp",
+         {"Fatal Error Opening Profiles", "Error Opening Profiles: " + Path("b.bcp") + ignored}}};
+    for (const auto& [name, texts] : cases) {
+        messages.Clear();
+        EXPECT_FALSE(OpenProfilesFile(table, Path(name)));
+        EXPECT_EQ(messages.Texts(), texts);
+        EXPECT_EQ(table.FindByAddress(320)->Value, before);
+    }
 }
 
 // Locale weekday and date separators; hours always in two-digit 24-hour fields.

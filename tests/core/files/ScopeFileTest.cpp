@@ -28,7 +28,6 @@ using ScopeFileTest = FileTest;
 
 } // namespace
 
-// The layout, with comma decimals whatever the process locale, reads back completely.
 TEST_F(ScopeFileTest, LayoutWithCommaDecimalsRoundTripsIndependentOfProcessLocale) {
     const QLocale before;
     QLocale::setDefault(QLocale("de_DE"));
@@ -123,13 +122,13 @@ TEST_F(ScopeFileTest, ToleratedEditsDataErrorsAndSectionFailures) {
         EXPECT_EQ(std::tuple(result.Ok, result.Reached),
                   std::tuple(c.reached >= GraphSettings, c.reached));
         EXPECT_EQ(messages.Texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
-        EXPECT_EQ(r.Points.size(), c.points);
-        EXPECT_EQ(r.TriggerSlope, c.reached >= Trigger ? 1 : 0);
-        EXPECT_EQ(r.TriggerLevel, c.reached >= Trigger ? -250 : 0);
-        EXPECT_EQ(r.Delay, c.reached >= TimeBase ? 20 : 0);
-        EXPECT_EQ(r.Channels[0].Signal, c.reached >= Channel1 ? "Speed" : "");
-        EXPECT_EQ(r.Channels[1].Signal, c.reached >= Channel2 ? "Current" : "");
-        EXPECT_EQ(r.LeftIncrement, c.reached >= GraphSettings ? 1000 : 0);
+        EXPECT_EQ(std::tuple(r.Points.size(), r.TriggerSlope, r.TriggerLevel, r.Delay,
+                             r.Channels[0].Signal, r.Channels[1].Signal, r.LeftIncrement),
+                  std::tuple(c.points, c.reached >= Trigger ? 1 : 0,
+                             c.reached >= Trigger ? -250 : 0, c.reached >= TimeBase ? 20 : 0,
+                             QString(c.reached >= Channel1 ? "Speed" : ""),
+                             QString(c.reached >= Channel2 ? "Current" : ""),
+                             c.reached >= GraphSettings ? 1000.0 : 0.0));
     }
 }
 

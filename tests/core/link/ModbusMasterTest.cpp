@@ -88,7 +88,7 @@ TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     EXPECT_TRUE(bare.OpenError().startsWith("COM99: no device"));
 }
 
-// Unknown parity codes open as none; another open or a reopen first restores and closes.
+// Another open or a reopen first restores and closes.
 TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
     master->ClosePort(); // closing a closed port touches nothing
     EXPECT_TRUE(fake->Log.isEmpty());
@@ -211,10 +211,8 @@ TEST_F(MasterTest, PauseFollowsEveryFailedAttempt) {
     EXPECT_GT(fake->RequestTicks[1] - fake->RequestTicks[0], 100u);
     EXPECT_GT(fake->RequestTicks[2] - fake->RequestTicks[1], 100u);
     // The third failure is followed by a pause as well.
-    EXPECT_GE(took, 300u);
-    EXPECT_LT(took, 2000u);
-    EXPECT_TRUE(master->IsPortOpen());
-    EXPECT_EQ(Counts(), (Counters{3, 0, 3}));
+    EXPECT_TRUE(took >= 300u && took < 2000u) << took;
+    EXPECT_TRUE(master->IsPortOpen() && Counts() == (Counters{3, 0, 3}));
     EXPECT_TRUE(messages.Boxes().empty() && messages.BeepCount() == 0);
 }
 
@@ -231,8 +229,7 @@ TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
     EXPECT_TRUE(fake->Log.contains("restore line"));
     EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
     EXPECT_TRUE(messages.Boxes().at(0).Caption == "Error" &&
-                messages.Boxes().at(0).Icon == MessageIcon::Error);
-    EXPECT_EQ(messages.BeepCount(), 1);
+                messages.Boxes().at(0).Icon == MessageIcon::Error && messages.BeepCount() == 1);
     EXPECT_EQ(order, QStringList({"progress 0 boxes 0", "progress 1 boxes 1"}));
 }
 

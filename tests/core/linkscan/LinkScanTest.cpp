@@ -83,9 +83,9 @@ TEST_F(LinkScanTest, FirstScanReadsIdentificationThenOnlyTheLiveValues) {
     Scan();
     EXPECT_EQ(ReadsAt(1), (std::vector<std::uint16_t>{7, 26, 78}));
     EXPECT_EQ(ReadsAt(2), (std::vector<std::uint16_t>{6, 121, 193, 184, 187, 116}));
-    EXPECT_EQ(Panel(0).CanId + Panel(1).CanId + Panel(3).CanId, "92224");
-    EXPECT_EQ(Panel(2).Values[5], "-1000");
-    EXPECT_EQ(Panel(0).Values[1], "24.5");
+    EXPECT_EQ(QStringList({Panel(0).CanId + Panel(1).CanId + Panel(3).CanId, Panel(2).Values[5],
+                           Panel(0).Values[1]}),
+              QStringList({"92224", "-1000", "24.5"}));
     EXPECT_EQ(Panel(0).PictureState, 2);
     EXPECT_EQ(scan->RunningTime(), RunningTimeSeconds(SimRegister(1, 26), SimRegister(1, 27)));
     ClearRecords();

@@ -137,22 +137,14 @@ TEST(ShippedSet, PowerDescribesTheLink) {
 // one item; the Orca 230 hides its AUX rows, whose selectors keep a single item.
 TEST(ShippedSet, SelectorDefaultsPickAnItem) {
     using Rows = std::vector<std::pair<int, int>>; // I/O row, selector register
+    // clang-format off
     const std::pair<DeviceKind, Rows> selectors[] = {
-        {DeviceKind::Std,
-         {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {9, 124}, {10, 127}, {11, 125}, {12, 126}}},
+        {DeviceKind::Std, {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {9, 124}, {10, 127}, {11, 125},
+                           {12, 126}}},
         {DeviceKind::Orca230, {{1, 104}, {2, 87}, {3, 88}, {4, 105}, {11, 125}, {12, 126}}},
-        {DeviceKind::Drive,
-         {{1, 79},
-          {2, 80},
-          {3, 81},
-          {5, 83},
-          {6, 84},
-          {7, 85},
-          {8, 86},
-          {9, 87},
-          {10, 88},
-          {11, 99},
-          {12, 101}}}};
+        {DeviceKind::Drive, {{1, 79}, {2, 80}, {3, 81}, {5, 83}, {6, 84}, {7, 85}, {8, 86}, {9, 87},
+                             {10, 88}, {11, 99}, {12, 101}}}};
+    // clang-format on
     for (const auto& [kind, rows] : selectors) {
         for (const auto& [row, address] : rows) {
             const int value = Entry(kind, address).DefaultValue;

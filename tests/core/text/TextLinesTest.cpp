@@ -88,20 +88,13 @@ TEST(TextHelpersTest, HeaderOrder) {
     EXPECT_FALSE(HeaderAccepted("Kelm Devices", header) || HeaderAccepted("", header));
 }
 
-// Writing ends each line with CR LF in Latin-1; reading stops right after a line end.
-TEST(TextHelpersTest, WriteLineAndReadLineMeetAtTheLineEnd) {
+TEST(TextHelpersTest, WriteLineEndsEachLineWithCrLfInLatin1) {
     QByteArray data;
     QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadWrite);
+    buffer.open(QIODevice::WriteOnly);
     WriteLine(buffer, QString::fromLatin1("a\xe9"));
     WriteLine(buffer, "");
     EXPECT_EQ(data, QByteArray("a\xe9\r\n\r\n"));
-    buffer.seek(0);
-    LineReader reader(buffer);
-    QString line;
-    ASSERT_TRUE(reader.ReadLine(line));
-    EXPECT_EQ(std::tuple(line, buffer.pos(), reader.AtEnd()),
-              std::tuple(QString::fromLatin1("a\xe9"), 4, false));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "SimTestSupport.h"
 
 #include "sim/engine/behaviours/CommandHandshake.h"
-#include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QFile>
@@ -127,25 +126,4 @@ TEST(SimScope, CountFactorsUnreachedLevelAndTheLinkUnits) {
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 499), 1);
     EXPECT_EQ(ReadOne(*engine, 11, 50000, 500), 2); // default window 500 ms
     EXPECT_EQ(engine->FindDevice(10)->Find<ScopeRecorder>(), nullptr);
-}
-
-// Phasing on the plain drive: enabled by the master's request, the bit stays for the delay
-// while other commands of the same register are carried out, then the phase value, the
-// bit cleared and the drive disabled; the offsets write their registers.
-TEST(SimProcedures, PhasingAndOffsetsFinishAfterTheDelay) {
-    auto engine = MakeEngine(Kind(SimKind::Std));
-    engine->FindDevice(Std)->Find<DriveProcedures>()->SetDelay(200);
-    ASSERT_TRUE(WriteVia(*engine, Std, Command, {0x10}, 0));
-    ASSERT_TRUE(WriteVia(*engine, Std, 73, {1}, 0));
-    ASSERT_TRUE(WriteVia(*engine, Std, Command, {0x10 | CommandSaveEeprom}, 10));
-    EXPECT_EQ(ReadOne(*engine, Std, Command, 100), 0x10);
-    EXPECT_EQ(ReadOne(*engine, Std, 65, 100).value_or(0) & 1, 1);
-    EXPECT_EQ(ReadOne(*engine, Std, Command, 200), 0);
-    EXPECT_EQ(ReadOne(*engine, Std, 65, 200).value_or(1) & 1, 0); // phase value: kelmctl's test
-
-    ASSERT_TRUE(WriteVia(*engine, Std, Command, {CommandSpeedOffset | CommandTorqueOffset}, 300));
-    EXPECT_EQ(ReadOne(*engine, Std, Command, 499), CommandSpeedOffset | CommandTorqueOffset);
-    EXPECT_EQ(ReadOne(*engine, Std, Command, 500), 0);
-    EXPECT_EQ(ReadOne(*engine, Std, 29, 500), 100);
-    EXPECT_EQ(ReadOne(*engine, Std, 30, 500), 0xFFDF); // -33
 }

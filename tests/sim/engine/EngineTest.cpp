@@ -1,7 +1,5 @@
 #include "SimTestSupport.h"
 
-#include "core/common/Ticks.h"
-#include "sim/channel/SimChannel.h"
 #include "sim/engine/ControlCommands.h"
 #include "sim/engine/Crc16.h"
 #include "sim/engine/behaviours/CommandHandshake.h"
@@ -23,10 +21,6 @@ static Bytes WithCrc(Bytes frame) {
     return frame;
 }
 
-// The bytes of each frame are checked on the master's side (RegisterFramesTest); every engine
-// test reads the simulator's replies with the master's frame checks (SimTestSupport.h).
-
-// Every request decodes to what was encoded, and waits while any byte of it is missing.
 TEST(SimFrames, RequestsDecodeAndPartialFramesWait) {
     const struct {
         FrameVariant Variant;
@@ -48,12 +42,11 @@ TEST(SimFrames, RequestsDecodeAndPartialFramesWait) {
                       DecodeStatus::NeedMore);
         const DecodeResult decoded = DecodeRequest(c.Variant, frame.data(), frame.size());
         ASSERT_EQ(decoded.status, DecodeStatus::Valid);
-        EXPECT_EQ(decoded.consumed, frame.size());
-        EXPECT_EQ(decoded.request.address, c.Address);
-        EXPECT_EQ(decoded.request.function, c.Values.empty() ? FunctionRead : FunctionWrite);
-        EXPECT_EQ(decoded.request.firstRegister, c.First);
-        EXPECT_EQ(decoded.request.count, c.Count);
-        EXPECT_EQ(decoded.request.values, c.Values);
+        const Request& r = decoded.request;
+        EXPECT_EQ(
+            std::tuple(decoded.consumed, r.address, r.function, r.firstRegister, r.count, r.values),
+            std::tuple(frame.size(), c.Address, c.Values.empty() ? FunctionRead : FunctionWrite,
+                       c.First, c.Count, c.Values));
     }
 }
 
@@ -127,7 +120,6 @@ TEST(SimEngine, AnswersItsAddressAndFindsFramesInTheByteStream) {
     EXPECT_EQ(engine->Feed(one.data(), one.size(), 300).size(), 1U);
 }
 
-// Each corrupting fault, switched on by its control command, gives the reply its defect.
 TEST(SimEngineFaults, CorruptedRepliesHaveTheAdvertisedDefect) {
     const Bytes read = EncodeReadRequest(Plain, 1, 12, 2); // a clean reply has 9 bytes
     const Bytes write = EncodeWriteRequest(Plain, 1, 12, {4});
@@ -203,13 +195,12 @@ TEST(SimControl, DeviceCommandsAndRefusals) {
     auto engine = MakeEngine(Kind(SimKind::Link));
     EXPECT_TRUE(Control(*engine, "set 11 0x10 -2"));
     EXPECT_EQ(engine->FindDevice(11)->Registers().Get(16), 0xFFFE);
-    EXPECT_TRUE(Control(*engine, "silent 12 on"));
-    EXPECT_TRUE(engine->FindDevice(12)->Silent());
-    EXPECT_FALSE(engine->FindDevice(11)->Silent());
-    EXPECT_TRUE(Control(*engine, "cmddelay * 500"));
-    EXPECT_EQ(engine->FindDevice(10)->Find<CommandHandshake>()->ClearDelay(), 500U);
-    EXPECT_EQ(engine->FindDevice(13)->Find<CommandHandshake>()->ClearDelay(), 500U);
-    EXPECT_TRUE(Control(*engine, "live 11 off"));
+    EXPECT_TRUE(Control(*engine, "silent 12 on") && Control(*engine, "cmddelay * 500") &&
+                Control(*engine, "live 11 off"));
+    EXPECT_TRUE(engine->FindDevice(12)->Silent() && !engine->FindDevice(11)->Silent());
+    EXPECT_EQ(std::pair(engine->FindDevice(10)->Find<CommandHandshake>()->ClearDelay(),
+                        engine->FindDevice(13)->Find<CommandHandshake>()->ClearDelay()),
+              std::pair(500U, 500U));
     EXPECT_TRUE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
     EXPECT_TRUE(Control(*engine, "live 11 on"));
     EXPECT_FALSE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
@@ -239,9 +230,8 @@ TEST(SimSetup, PlainDriveAtItsAddressWithItsModel) {
     auto engine = MakeEngine(options);
     ASSERT_EQ(engine->Devices().size(), 1U);
     EXPECT_EQ(engine->Variant(), FrameVariant::Plain);
-    EXPECT_EQ(ReadOne(*engine, 17, 0, 0), 0x0203);
-    EXPECT_EQ(ReadOne(*engine, 17, 2, 0), 17);     // register 2 shows the address
-    EXPECT_EQ(ReadOne(*engine, 17, 1, 0), 0x0203); // firmware: configured default
+    // Model, firmware (configured default), address.
+    EXPECT_EQ(ReadVia(*engine, 17, 0, 3, 0), (std::vector<std::uint16_t>{0x0203, 0x0203, 17}));
     EXPECT_FALSE(ReadOne(*engine, 1, 0, 0));
     // Without a model: the configured default, else the kind's usual code.
     EXPECT_EQ(ReadOne(*MakeEngine(Kind(SimKind::Std)), 1, 0, 0), 0x0401);   // fixture: 0
@@ -255,11 +245,10 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     EXPECT_EQ(engine->Variant(), FrameVariant::Link);
     ASSERT_EQ(engine->Devices().size(), 4U);
     EXPECT_EQ(engine->FindDevice(10)->Kind(), kelm::DeviceKind::Power);
-    for (std::uint8_t address = 11; address <= 13; ++address) {
-        ASSERT_NE(engine->FindDevice(address), nullptr);
-        EXPECT_EQ(engine->FindDevice(address)->Kind(), kelm::DeviceKind::Drive);
-        EXPECT_EQ(ReadOne(*engine, address, 103, 0), 600);
-    }
+    for (std::uint8_t address = 11; address <= 13; ++address)
+        EXPECT_TRUE(engine->FindDevice(address) &&
+                    engine->FindDevice(address)->Kind() == kelm::DeviceKind::Drive &&
+                    ReadOne(*engine, address, 103, 0) == 600);
     EXPECT_TRUE(engine->FindDevice(9) == nullptr && engine->FindDevice(14) == nullptr);
     EXPECT_EQ(ReadOne(*engine, 10, 6, 0), 3);
     SetupOptions options = Kind(SimKind::Link);
@@ -276,41 +265,4 @@ TEST(SimSetup, LinkHasPowerAtTheBaseAndAsManyDriveUnitsAsFit) {
     EXPECT_EQ(BuildEngine(options, FixtureTables(SimKind::Link), 0, error), nullptr);
     EXPECT_EQ(BuildEngine(Kind(SimKind::Link), KindTables{}, 0, noBase), nullptr);
     EXPECT_FALSE(error.isEmpty() || noBase.isEmpty());
-}
-
-// A closed channel refuses everything. A reply is readable at once and a purge drops it; a
-// delayed one arrives late, after a purge.
-TEST(SimChannel, RefusesWhenClosedRepliesAtOnceOrLateAndPurges) {
-    auto engine = std::shared_ptr<Engine>(MakeEngine(Kind(SimKind::Std), kelm::TickCount()));
-    SimChannel channel(engine);
-    std::uint8_t byte = 0;
-    const std::uint8_t data[] = {1, 2};
-    EXPECT_FALSE(channel.IsOpen());
-    EXPECT_EQ(channel.Write(data, 2), -1);
-    EXPECT_EQ(channel.ReadByte(byte, 5), -1);
-    EXPECT_FALSE(channel.ApplyLineSettings({}));
-    channel.SetOpenFails(true);
-    EXPECT_FALSE(channel.Open(QStringLiteral("x")));
-    channel.SetOpenFails(false);
-    EXPECT_TRUE(channel.Open(QStringLiteral("x")));
-    EXPECT_FALSE(channel.Open(QStringLiteral("x"))); // already open
-    const auto request = EncodeReadRequest(FrameVariant::Plain, 1, 12, 1);
-    EXPECT_EQ(channel.Write(request.data(), request.size()), 8);
-    std::vector<std::uint8_t> reply;
-    while (channel.ReadByte(byte, 20) == 1) {
-        reply.push_back(byte);
-    }
-    EXPECT_EQ(reply, EncodeReadReply(FrameVariant::Plain, 1, 12, {100}));
-    channel.Write(request.data(), request.size());
-    channel.Purge();
-    EXPECT_EQ(channel.ReadByte(byte, 20), 0);
-
-    engine->LineFaults().delayMs = 80;
-    const std::uint32_t sent = kelm::TickCount();
-    channel.Write(request.data(), request.size());
-    channel.Purge();
-    EXPECT_EQ(channel.ReadByte(byte, 10), 0);
-    ASSERT_EQ(channel.ReadByte(byte, 1000), 1);
-    EXPECT_GE(kelm::TickCount() - sent, 80U);
-    EXPECT_EQ(byte, 1);
 }
