@@ -33,6 +33,7 @@ struct Case {
 // The sound outcomes at the edges: a closed or failed transfer goes off line, the overview's
 // Cancel keeps what was in use, an off-line kind choice leaves no unit in use.
 const Case cases[] = {
+    {"OUS", E::SelectionStarted, "OUS", true},
     {"", E::Connected, "OU", true},
     {"OU", E::TransferStarted, "OUT", false},
     {"OUT", E::TableRead, "OU", true},
