@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -55,28 +54,25 @@ TEST_F(WindowFixture, LampsFollowActiveBitsLatchHistoricOnesAndResetAsksFirst) {
     TFAllarms w(
         {"1 Over Current", "2 Over Voltage"}, [this] { return words; }, [this] { return Reset(); });
     window = &w;
-    EXPECT_EQ(w.windowTitle(), "Alarms");
-    EXPECT_EQ(w.RowText(1), "2 Over Voltage");
-    EXPECT_EQ(w.RowText(31), ""); // rows without text are created empty
+    // Rows without text are created empty.
+    EXPECT_EQ((QStringList{w.windowTitle(), w.RowText(1), w.RowText(31)}),
+              (QStringList{"Alarms", "2 Over Voltage", ""}));
     EXPECT_EQ((std::vector{w.LampLit(14), w.LampLit(15), w.LampLit(16)}),
               (std::vector{false, true, true})); // rows 15 to 17
     EXPECT_TRUE(w.RowLatched(31));
     // Reset asks first and runs with the window disabled.
     messages.ScriptAnswers({false});
     w.ResetButton()->click();
-    EXPECT_EQ(resets, 0);
-    EXPECT_EQ(messages.Texts(), QStringList{"Reset All Alarms? "});
+    EXPECT_EQ(std::tuple(resets, messages.Texts()),
+              std::tuple(0, QStringList{"Reset All Alarms? "}));
     messages.ScriptAnswers({true});
     w.ResetButton()->click();
-    EXPECT_EQ(resets, 1);
-    EXPECT_FALSE(enabledDuringReset);
-    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(resets == 1 && !enabledDuringReset && w.isEnabled());
     // Lamps and latches clear on the next refresh after the poll read the cleared words.
     EXPECT_TRUE(w.RowLatched(31));
     words.Active = 0;
     w.Refresh();
-    EXPECT_FALSE(w.LampLit(15));
-    EXPECT_FALSE(w.RowLatched(31));
+    EXPECT_FALSE(w.LampLit(15) || w.RowLatched(31));
 }
 
 // Runs the deferred deletes a close leaves behind.
@@ -98,8 +94,7 @@ struct AlarmWindowTest : ToolFixture {
 };
 
 // One instance in the frame, refreshed by the poll like the status monitor, gone with its
-// main window. (A stale
-// registration of a former main window is ChildWindowsTest's.)
+// main window. (A stale registration of a former main window is ChildWindowsTest's.)
 TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWithItsWindow) {
     BuildEngine(sim::SimKind::Std);
     Show();
@@ -117,8 +112,8 @@ TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWith
     ShowAlarmWindow(*window_);
     TFAllarms* second = AlarmWindow();
     ShowAlarmWindow(*window_); // only brings it up
-    EXPECT_EQ(std::pair(AlarmWindow(), SubWindows()), std::pair(second, 1));
-    EXPECT_TRUE(second->ResetButton()->isEnabled());
+    EXPECT_EQ(std::tuple(AlarmWindow(), SubWindows(), second->ResetButton()->isEnabled()),
+              std::tuple(second, 1, true));
     SetSimRegister(1, 51, 4);
     EXPECT_TRUE(WaitFor([&] { return second->LampLit(2); }));
     // The status monitor beside it shows the poll and carries the user's choices to the drive.
@@ -133,9 +128,10 @@ TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWith
     panel.COut[0]->setCurrentIndex(7);
     emit panel.COut[0]->activated(7);
     monitor.PressEnable();
-    EXPECT_TRUE(WaitFor(
-        [&] { return SimRegister(1, 66) == 7 && !panel.RequestPending(DriveRequest::Enable); }));
-    EXPECT_FALSE(panel.SelectorChanged(0));
+    EXPECT_TRUE(WaitFor([&] {
+        return SimRegister(1, 66) == 7 && !panel.RequestPending(DriveRequest::Enable) &&
+               !panel.SelectorChanged(0);
+    }));
     window_->CloseChildWindows(false, false);
     EXPECT_TRUE(AlarmWindowGone());
     RefreshAlarmWindow(); // harmless without a window

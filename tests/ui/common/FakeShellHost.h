@@ -43,20 +43,20 @@ public:
     ModbusMaster& Master() override { return session_.Master(); }
     SettingsStore& Settings() override { return session_.Settings(); }
     ChildWindows& Children() override { return children_; }
-    void ShowDeviceFileName() override { ++fileNameShown; }
+    void ShowDeviceFileName() override {}
     bool IsExpert() const override { return session_.IsExpert(); }
     void SetUserLevel(UserLevel level) override { session_.SetUserLevel(level); }
     std::optional<std::uint8_t> ShownAddress() const override { return session_.ShownAddress(); }
     void ConfigureForDevice() override { ++configured; }
     void SetFileDialogsForDevice() override {}
-    void ReloadFromDrive() override { ++reloads; }
+    void ReloadFromDrive() override {}
     void CloseChildWindows(bool pages, bool profile) override {
         children_.CloseAll(pages, profile);
     }
     void ApplyUserLevel() override { ++levelApplied; }
     void UpdateAlarmIndicator(bool) override {}
     void StatusRefresh() override {}
-    void SelectDrive() override { ++selections; }
+    void SelectDrive() override {}
     void SetSaveEnabled(bool on) override { session_.SetSaveEnabled(on); }
     void SetCompareOpen(bool open, bool fileMode) override {
         session_.SetCompareOpen(open, fileMode);
@@ -66,11 +66,8 @@ public:
     int LinkSelectPort() const override { return session_.LinkSelectPort(); }
     void SetLinkSelectPort(int com) override { session_.SetLinkSelectPort(com); }
 
-    int fileNameShown = 0;
     int configured = 0;
-    int reloads = 0;
     int levelApplied = 0;
-    int selections = 0;
 
 private:
     QTemporaryDir settingsDir_;

@@ -1,7 +1,5 @@
 #include "ui/diagnostic/ToolFixture.h"
 
-#include <QDir>
-
 #include "core/drive/TDriver.h"
 #include "core/files/FileTestSupport.h"
 #include "core/settings/SettingsStore.h"
@@ -11,7 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -86,38 +84,33 @@ TEST_F(CompareWindowTest, DriveAgainstFileRowsFiltersAndColours) {
     window_->Run(Command::DriveCompare);
     ASSERT_NE(CompareWindow(), nullptr);
     TFCompDev& w = Window();
-    EXPECT_TRUE(w.DriveMode());
-    EXPECT_EQ(w.windowTitle(), " Compare Drive Values");
-    EXPECT_EQ(w.Grid().horizontalHeaderItem(2)->text(), "Drive");
-    EXPECT_TRUE(w.FirstLabel().isHidden());
-    EXPECT_TRUE(w.SecondLabel().text().startsWith("File: "));
-    EXPECT_TRUE(w.SecondLabel().text().endsWith("drive.dev"));
+    EXPECT_TRUE(w.DriveMode() && w.FirstLabel().isHidden());
+    EXPECT_EQ(std::tuple(w.windowTitle(), w.Grid().horizontalHeaderItem(2)->text()),
+              std::tuple(QString(" Compare Drive Values"), QString("Drive")));
+    EXPECT_TRUE(w.SecondLabel().text().startsWith("File: ") &&
+                w.SecondLabel().text().endsWith("drive.dev"));
     ASSERT_EQ(dialogs_->Files().size(), 3u);
-    EXPECT_EQ(dialogs_->Files()[2].Request.DefaultExtension, "dev");
-    EXPECT_EQ(window_->Settings().DevicesFolder, Folder());
+    EXPECT_EQ(std::tuple(dialogs_->Files()[2].Request.DefaultExtension,
+                         window_->Settings().DevicesFolder),
+              std::tuple(QString("dev"), Folder()));
 
-    // Show All: every compared entry in table order; the row missing from the file differs.
+    // Show All: every compared entry in table order (the cells' texts and the filters are
+    // ComparisonTest's); the row missing from the file is not equal.
     EXPECT_EQ(w.Filter(), 1);
     ASSERT_EQ(w.Grid().rowCount(), static_cast<int>(compared.size()));
-    // The cells' texts are ComparisonTest's.
-    EXPECT_EQ(Cell(0, 0), same.Name);
-    EXPECT_EQ(Cell(0, 3), Cell(0, 2));
-    EXPECT_EQ(w.Grid().item(0, 0)->background().color(), QColor(Qt::white));
-    EXPECT_FALSE(w.Grid().item(0, 3)->font().bold());
-    EXPECT_EQ(w.Grid().item(1, 3)->background().color(), QColor(255, 60, 60));
-    EXPECT_TRUE(w.Grid().item(1, 3)->font().bold());
-
-    // The filters are ComparisonTest's; the row missing from the file is not equal.
+    EXPECT_EQ(std::tuple(Cell(0, 0), Cell(0, 3)), std::tuple(same.Name, Cell(0, 2)));
+    EXPECT_EQ(
+        std::tuple(w.Grid().item(0, 0)->background().color(), w.Grid().item(0, 3)->font().bold(),
+                   w.Grid().item(1, 3)->background().color(), w.Grid().item(1, 3)->font().bold()),
+        std::tuple(QColor(Qt::white), false, QColor(255, 60, 60), true));
     w.ClickFilter(QStringLiteral("BNoteq"));
     ASSERT_EQ(w.Grid().rowCount(), static_cast<int>(compared.size()) - 1);
     EXPECT_EQ(Cell(0, 0), changed.Name);
     EXPECT_EQ(messages_.Texts().size(), 0);
-
     // Both comparison commands are taken while the window is open, and given back on close.
     EXPECT_FALSE(Enabled("MCompare"));
     w.close();
-    EXPECT_TRUE(Enabled("MCompare"));
-    EXPECT_TRUE(Enabled("MFCompare"));
+    EXPECT_TRUE(Enabled("MCompare") && Enabled("MFCompare"));
 }
 
 TEST_F(CompareWindowTest, FileAgainstFileThenASecondFile) {
@@ -131,11 +124,9 @@ TEST_F(CompareWindowTest, FileAgainstFileThenASecondFile) {
     dialogs_->AnswerNextFile(first);
     window_->Run(Command::FileCompare);
     TFCompDev& w = Window();
-    EXPECT_FALSE(w.DriveMode());
+    EXPECT_FALSE(w.DriveMode() || w.FirstLabel().isHidden() || Enabled("MCompare"));
     EXPECT_EQ(w.windowTitle(), " Compare Files Values");
-    EXPECT_FALSE(w.FirstLabel().isHidden());
     EXPECT_EQ(w.FirstLabel().text().left(7) + w.SecondLabel().text().left(7), "File1: File2: ");
-    EXPECT_FALSE(Enabled("MCompare"));
     // The file against itself.
     EXPECT_EQ(std::pair(Cell(1, 2), Cell(1, 3)), std::pair(QString("-00022"), QString("-00022")));
     w.ClickFilter(QStringLiteral("BNoteq"));
@@ -147,9 +138,8 @@ TEST_F(CompareWindowTest, FileAgainstFileThenASecondFile) {
     // Open File: the first file against a second one; BAll goes down again.
     dialogs_->AnswerNextFile(second);
     w.OpenButton().click();
-    EXPECT_EQ(CompareWindow(), &w);
-    EXPECT_EQ(std::pair(w.Data().FirstFile(), w.Data().SecondFile()), std::pair(first, second));
-    EXPECT_EQ(w.Filter(), 1);
+    EXPECT_EQ(std::tuple(CompareWindow(), w.Data().FirstFile(), w.Data().SecondFile(), w.Filter()),
+              std::tuple(&w, first, second, 1));
     EXPECT_EQ(std::pair(Cell(1, 2), Cell(1, 3)), std::pair(QString("-00022"), QString("00023")));
     EXPECT_TRUE(w.Grid().item(1, 0)->font().bold());
 
@@ -158,9 +148,8 @@ TEST_F(CompareWindowTest, FileAgainstFileThenASecondFile) {
     w.resize(w.width() + 1, w.height());
     QApplication::processEvents();
     w.CompLoad(first, second);
-    EXPECT_TRUE(label.text().startsWith("File2: "));
-    EXPECT_TRUE(label.text().endsWith("second.dev"));
-    EXPECT_TRUE(label.text().contains("..."));
+    EXPECT_TRUE(label.text().startsWith("File2: ") && label.text().endsWith("second.dev") &&
+                label.text().contains("..."));
     EXPECT_LT(label.text().size(), ("File2: " + second).size());
 }
 
@@ -185,16 +174,12 @@ TEST_F(CompareWindowTest, WheelAndArrowsScrollByOneRowAndNothingEqualLeavesAnEmp
         QApplication::sendEvent(&grid, &e);
         return grid.TopRow();
     };
-    EXPECT_EQ(wheel(-120), 1);
-    EXPECT_EQ(key(Qt::Key_Down), 2);
-    EXPECT_EQ(key(Qt::Key_Up), 1);
-    wheel(120);
-    EXPECT_EQ(wheel(120), 0);
+    const int tops[] = {wheel(-120), key(Qt::Key_Down), key(Qt::Key_Up), wheel(120), wheel(120)};
+    EXPECT_EQ(std::vector(std::begin(tops), std::end(tops)), (std::vector{1, 2, 1, 0, 0}));
 
     Window().ClickFilter(QStringLiteral("BEq"));
     ASSERT_EQ(grid.rowCount(), 1);
-    for (int c = 0; c < 4; ++c)
-        EXPECT_TRUE(Cell(0, c).isEmpty());
+    EXPECT_EQ(Cell(0, 0) + Cell(0, 1) + Cell(0, 2) + Cell(0, 3), "");
     EXPECT_EQ(grid.item(0, 0)->background().color(), QColor(Qt::white));
 }
 

@@ -60,11 +60,11 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableReducesTheMainWindowUntilClos
         EXPECT_EQ(diag->Grid().horizontalHeaderItem(c)->text(), titles[c]);
     const int last = Table().Count() - 1;
     const ParamEntry& entry = Table().At(last);
-    EXPECT_EQ(Cell(last, 0), entry.Name);
-    EXPECT_EQ(Cell(last, 1), QStringLiteral("%1").arg(entry.Address, 4, 10, QLatin1Char('0')));
-    EXPECT_EQ(Cell(last, 2).size(), entry.MinValue < 0 ? 6 : 5);
-    EXPECT_TRUE(Cell(last, 6).isEmpty());
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'D');
+    EXPECT_EQ(std::tuple(Cell(last, 0), Cell(last, 1), Cell(last, 2).size(), Cell(last, 6),
+                         window_->Driver().ModeLetter()),
+              std::tuple(entry.Name,
+                         QStringLiteral("%1").arg(entry.Address, 4, 10, QLatin1Char('0')),
+                         entry.MinValue < 0 ? 6 : 5, QString(), 'D'));
 
     // The main window is reduced to its Diagnostic menu (the reduction is CommandsTest's).
     EXPECT_EQ(
@@ -85,8 +85,7 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableReducesTheMainWindowUntilClos
                            Named("BOpen")->isEnabled()}),
               (std::vector{true, true, false, true}));
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
-    EXPECT_TRUE(MenuShown("MFile"));
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+    EXPECT_TRUE(MenuShown("MFile") && window_->Driver().ModeLetter() == 'I');
     ClearRecords();
     WaitFor([] { return false; }, 300);
     EXPECT_TRUE(Records().empty());
@@ -121,9 +120,7 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     ASSERT_TRUE(WaitFor([&] { return Cell(last, 4) == "00171"; }));
     EXPECT_EQ(Cell(last, 5), "0x00AB");
     // The counters follow the master.
-    EXPECT_GT(diag->CounterText(0).toInt(), 10);
-    EXPECT_EQ(diag->CounterText(2), "0");
-    EXPECT_GT(passes, 2);
+    EXPECT_TRUE(diag->CounterText(0).toInt() > 10 && diag->CounterText(2) == "0" && passes > 2);
 }
 
 TEST_F(DiagnosticWindowTest, EnterInTheWriteColumnOpensThePrompt) {
@@ -135,8 +132,7 @@ TEST_F(DiagnosticWindowTest, EnterInTheWriteColumnOpensThePrompt) {
     EXPECT_TRUE(dialogs_->Executed().empty()); // not in the Write column
     dialogs_->OnNextDialog([](QDialog& d) {
         auto& prompt = static_cast<DiagValueDialog&>(d);
-        EXPECT_EQ(prompt.windowTitle(), "Value");
-        EXPECT_TRUE(prompt.Field().text().isEmpty());
+        EXPECT_EQ(prompt.windowTitle() + prompt.Field().text(), "Value");
         prompt.Field().setText(QStringLiteral("7"));
         prompt.accept();
     });
@@ -159,8 +155,8 @@ TEST(DiagValueDialog, KeepsTheRowsLimits) {
         QTest::keyClick(&dialog.Field(), Qt::Key_Return);
     }
     EXPECT_EQ(messages.Texts(), QStringList(2, "The value must lie between -10 and 10."));
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Accepted(), std::optional<int>(-7));
+    EXPECT_EQ(std::tuple(dialog.result(), dialog.Accepted()),
+              std::tuple(int(QDialog::Accepted), std::optional<int>(-7)));
     DiagValueDialog positive(0, 100);
     EXPECT_FALSE(positive.Field().IsNegative());
 }

@@ -10,7 +10,6 @@
 #include "ui/status/StatusMonitor.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -56,16 +55,14 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
         shownPosition = progress.Position();
     });
     EXPECT_EQ(dialogs_->Executed()[1].Title, " Select Driver ");
-    EXPECT_TRUE(Driver().Online());
-    EXPECT_EQ(Master().GetPort(), 3);
-    EXPECT_FALSE(Master().IsLinkMode());
-    EXPECT_EQ(channel_->AppliedSettings().BaudRate, 19200u);
+    EXPECT_EQ(std::tuple(Driver().Online(), Master().GetPort(), Master().IsLinkMode(),
+                         channel_->AppliedSettings().BaudRate, portOpens_),
+              std::tuple(true, 3, false, 19200u, 1));
     const int count = Driver().ActiveTable().Count();
-    EXPECT_EQ(std::pair(shownMaximum, shownPosition), std::pair(count, count));
+    EXPECT_EQ(std::tuple(shownMaximum, shownPosition), std::tuple(count, count));
     EXPECT_EQ(Driver().CurrentFileName + window_->StatusPanelText(StatusPanel::DeviceFile), "");
     EXPECT_EQ(LineState(), "On Line");
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join("|").toStdString();
-    EXPECT_EQ(portOpens_, 1);
 
     // Again: the dialog comes preset with the status bar's "001"; the port stays open.
     SelectWith([](QDialog& d) {
@@ -79,29 +76,25 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     Driver().SelectDeviceKind(DeviceKind::Power, false);
     Master().OpenPort(3, 57600, true, 0);
     SelectWith(EnterNumber("1"));
-    EXPECT_EQ(portOpens_, 3);
-    EXPECT_EQ(Driver().CurrentKind(), DeviceKind::Std);
-    EXPECT_FALSE(Master().IsLinkMode());
-    EXPECT_TRUE(Driver().Online());
+    EXPECT_EQ(
+        std::tuple(portOpens_, Driver().CurrentKind(), Master().IsLinkMode(), Driver().Online()),
+        std::tuple(3, DeviceKind::Std, false, true));
 }
 
 TEST_F(SelectDriveTest, CancelChangesNothingAFailedOpenSaysWhyNumberZeroStaysOffLine) {
     Start(); // cancelled
     SelectWith(EnterNumber(""));
     EXPECT_EQ(dialogs_->Executed()[1].Result, TFSelectDriver::Cancel);
-    EXPECT_FALSE(Master().IsPortOpen());
-    EXPECT_EQ(portOpens_, 0);
+    EXPECT_EQ(std::tuple(Master().IsPortOpen(), portOpens_), std::tuple(false, 0));
     channel_->SetOpenFails(true);
     SelectWith(EnterNumber("1"));
     EXPECT_EQ(messages_.Texts(), QStringList{"The port could not be opened:\rCOM1 (/dev/ttyS0): "
                                              "the port cannot be opened"});
     channel_->SetOpenFails(false);
     SelectWith(EnterNumber("0"));
-    EXPECT_TRUE(Master().IsPortOpen());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
-    EXPECT_EQ(channel_->BytesWritten(), 0u);
-    EXPECT_EQ(LineState(), "Off Line");
+    EXPECT_EQ(std::tuple(Master().IsPortOpen(), Driver().Online(), Executed("kelm::TFConnectD"),
+                         channel_->BytesWritten(), LineState()),
+              std::tuple(true, false, 0, 0u, QString("Off Line")));
 }
 
 // Escape in the chooser goes back to the dialog, Escape there cancels: nothing dropped.
@@ -116,9 +109,7 @@ TEST_F(SelectDriveTest, EscapeKeepsTheConnectionOffLineChoosesTheKind) {
             QTest::keyClick(&d, Qt::Key_Escape);
         },
         [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
-    EXPECT_TRUE(Driver().Online());
-    EXPECT_TRUE(Master().IsPortOpen());
-
+    EXPECT_TRUE(Driver().Online() && Master().IsPortOpen());
     QString numberAfterOffLine;
     SelectWith(
         [&](QDialog& d) {
@@ -130,12 +121,10 @@ TEST_F(SelectDriveTest, EscapeKeepsTheConnectionOffLineChoosesTheKind) {
             EXPECT_EQ(d.metaObject()->className(), QString("kelm::TFOffLineSel"));
             static_cast<TFOffLineSel&>(d).Buttons[2]->click();
         });
-    EXPECT_EQ(numberAfterOffLine, "0");
-    EXPECT_EQ(Driver().CurrentKind(), DeviceKind::Drive);
-    EXPECT_FALSE(Master().IsPortOpen());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_EQ(LineState(), "Off Line");
-    EXPECT_EQ(window_->DeviceDialogExtension(), "tnd"); // the file dialogs follow the kind
+    EXPECT_EQ(std::tuple(numberAfterOffLine, Driver().CurrentKind(), Master().IsPortOpen(),
+                         Driver().Online(), LineState(), window_->DeviceDialogExtension()),
+              std::tuple(QString("0"), DeviceKind::Drive, false, false, QString("Off Line"),
+                         QString("tnd"))); // the file dialogs follow the kind
 }
 
 TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDialog) {
@@ -143,28 +132,25 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
     Start(sim::SimKind::Orca);
     window_->Settings().ComPort = 7;
     window_->Run(Command::SelectTarnLink);
-    EXPECT_EQ(Executed("kelm::TFSelectDriver"), 1); // the start's only
-    EXPECT_EQ(window_->LinkSelectPort(), 0);        // the tag is reset
-    EXPECT_EQ(Driver().CurrentKind(), DeviceKind::Orca230);
-    // The Orca signature selects the Orca at address 2 without the overview, at the link's
-    // rate from the Power table.
-    EXPECT_EQ(Master().GetPort(), 7);
-    EXPECT_EQ(Driver().LinkPorts.at(1).UnitKind, 3);
-    EXPECT_EQ(Master().DeviceAddress, 2);
-    EXPECT_TRUE(Master().IsLinkMode());
-    EXPECT_TRUE(Driver().Online());
-    EXPECT_EQ(Executed("kelm::TFConnectD"), 1);
+    // The start's selection dialog only; the tag is reset. The Orca signature selects the Orca
+    // at address 2 without the overview, at the link's rate from the Power table.
     const auto baud = static_cast<std::uint32_t>(
         Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
-    EXPECT_EQ(channel_->AppliedSettings().BaudRate, baud);
-    EXPECT_EQ(channel_->AppliedSettings().ParityCode, 0);
+    EXPECT_EQ(std::tuple(Executed("kelm::TFSelectDriver"), window_->LinkSelectPort(),
+                         Driver().CurrentKind(), Master().GetPort(),
+                         Driver().LinkPorts.at(1).UnitKind, int(Master().DeviceAddress)),
+              std::tuple(1, 0, DeviceKind::Orca230, 7, 3, 2));
+    EXPECT_EQ(std::tuple(Master().IsLinkMode(), Driver().Online(), Executed("kelm::TFConnectD"),
+                         channel_->AppliedSettings().BaudRate,
+                         channel_->AppliedSettings().ParityCode),
+              std::tuple(true, true, 1, baud, 0));
 
     ports = {DiscoveredPort{4, 1}};
     window_->Settings().ComPort = 9;
     dialogs_->OnNextDialog([](QDialog& d) { d.reject(); });
     window_->Run(Command::SelectTarnLink);
-    EXPECT_EQ(Executed("kelm::TFSelectDriver"), 2);
-    EXPECT_EQ(window_->LinkSelectPort(), 0);
+    EXPECT_EQ(std::tuple(Executed("kelm::TFSelectDriver"), window_->LinkSelectPort()),
+              std::tuple(2, 0));
 }
 
 // A read closed early by the user leaves the tool off line. (A drive falling silent during
@@ -182,8 +168,7 @@ TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
     EXPECT_GT(positionAtClose, 0);
     EXPECT_LT(positionAtClose, Driver().ActiveTable().Count());
     EXPECT_TRUE(WaitWorkerIdle());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_TRUE(messages_.Texts().isEmpty());
+    EXPECT_TRUE(!Driver().Online() && messages_.Texts().isEmpty());
     EXPECT_EQ(LineState(), "Off Line");
 }
 
@@ -203,8 +188,7 @@ TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
     });
     TFConnectD::RunTransfer(*window_, 'W');
     EXPECT_TRUE(WaitWorkerIdle());
-    EXPECT_FALSE(Driver().Online());
-    EXPECT_EQ(LineState(), "Off Line");
+    EXPECT_EQ(std::tuple(Driver().Online(), LineState()), std::tuple(false, QString("Off Line")));
     EXPECT_GT(Driver().Connection().Generation(), generation);
     ASSERT_EQ(messages_.Texts().size(), 1);
     EXPECT_TRUE(messages_.Texts().front().contains(" registers written; "));
@@ -233,37 +217,33 @@ TEST_F(SelectDriveTest, AnEnableAskedBeforeASelectionIsNotWrittenAfterIt) {
     EXPECT_GT(Driver().Gate().DroppedCount(), dropped);
 }
 
-// The dialogs on their own, over the window's drive model.
 TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     Start();
     std::vector<DiscoveredPort> present;
     int scans = 0;
     TFSelectDriver dialog(Driver(), [&] { return ++scans, present; });
     dialog.show();
-    EXPECT_FALSE(dialog.BLinkOk->isEnabled());
     dialog.RescanTick();
-    EXPECT_TRUE(dialog.RescanActive());
-    EXPECT_EQ(dialog.CPort->count(), 0);
+    EXPECT_TRUE(!dialog.BLinkOk->isEnabled() && dialog.RescanActive() &&
+                dialog.CPort->count() == 0);
     present = {DiscoveredPort{12, 1}};
     // The timer itself finds a plugged-in adapter within about a second.
     WaitFor([&] { return dialog.CPort->count() > 0; }, 5000);
     ASSERT_EQ(dialog.CPort->count(), 1);
     EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
-    EXPECT_TRUE(dialog.BLinkOk->isEnabled());
-    EXPECT_TRUE(dialog.BLinkOk->isDefault());
+    EXPECT_TRUE(dialog.BLinkOk->isEnabled() && dialog.BLinkOk->isDefault());
     EXPECT_EQ(Driver().LinkPorts.size(), 1u);
     EXPECT_GE(scans, 3);
     // Enter in the number field is the Standard Ok; a bad number cancels.
     dialog.EId->setText("17");
     QTest::keyClick(dialog.EId, Qt::Key_Return);
-    EXPECT_EQ(dialog.result(), TFSelectDriver::Standard);
-    EXPECT_EQ(dialog.DeviceNumber(), 17);
-    EXPECT_FALSE(dialog.RescanActive());
+    EXPECT_EQ(std::tuple(dialog.result(), dialog.DeviceNumber(), dialog.RescanActive()),
+              std::tuple(int(TFSelectDriver::Standard), 17, false));
     TFSelectDriver tooBig(Driver(), {});
     tooBig.EId->setText("300");
-    EXPECT_EQ(tooBig.DeviceNumber(), -1);
     tooBig.BStdOk->click();
-    EXPECT_EQ(tooBig.result(), TFSelectDriver::Cancel);
+    EXPECT_EQ(std::tuple(tooBig.DeviceNumber(), tooBig.result()),
+              std::tuple(-1, int(TFSelectDriver::Cancel)));
 
     // The progress caption per transfer mode; the drive's number follows it.
     const std::pair<char, const char*> labels[] = {
@@ -277,7 +257,7 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     Driver().SetOnline(true);
     TFConnectD* scanning = TFConnectD::ShowScanning(Driver(), window_.get());
     EXPECT_EQ(scanning->LText->text(), "Scanning Tarn Link...");
-    EXPECT_TRUE(scanning->EndReached());
+    EXPECT_TRUE(scanning->EndReached()); // nothing to wait for
     scanning->close();
     EXPECT_TRUE(Driver().Online());
     TFConnectD profiles(Driver(), 'P', {});

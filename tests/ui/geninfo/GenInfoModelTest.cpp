@@ -30,7 +30,7 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
         DeviceKind kind;
         Registers registers;
         const char* model;
-        const char* size;     // nullptr: not checked
+        const char* size;
         const char* firmware; // nullptr: not checked
     };
     const Case cases[] = {
@@ -45,9 +45,8 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.model);
         const GenInfoTexts t = GenInfoTextsFor(c.kind, Table(c.registers));
-        EXPECT_EQ(t.Model, QString::fromLatin1(c.model));
-        EXPECT_EQ(t.Size, c.size ? QString::fromLatin1(c.size) : t.Size);
-        EXPECT_EQ(t.Firmware, c.firmware ? QString::fromLatin1(c.firmware) : t.Firmware);
+        EXPECT_EQ((QStringList{t.Model, t.Size, c.firmware ? t.Firmware : ""}),
+                  (QStringList{c.model, c.size, c.firmware ? c.firmware : ""}));
     }
 }
 
@@ -78,13 +77,13 @@ TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
     GenInfoEdits edits(DeviceKind::Drive, drive);
     edits.Open();
     EXPECT_TRUE(edits.Empty()); // 10 kbit/s is listed
-    EXPECT_EQ(edits.Selection().CanIndex, 7);
-    EXPECT_EQ(edits.Selection().Address, 65535);
+    EXPECT_EQ(std::tuple(edits.Selection().CanIndex, edits.Selection().Address),
+              std::tuple(7, 65535));
     edits.SetRelayBit(RelayOpenWithI2t, true);
     edits.SetRelayBit(RelayClosedWhenReady, false); // no such box on a Drive unit
     EXPECT_EQ(edits.Tracker().Shown(76, 0x0200), 0x0300);
-    EXPECT_TRUE(edits.RelayBitEdited(RelayOpenWithI2t));
-    EXPECT_FALSE(edits.RelayBitEdited(RelayClosedWhenReady));
+    EXPECT_TRUE(edits.RelayBitEdited(RelayOpenWithI2t) &&
+                !edits.RelayBitEdited(RelayClosedWhenReady));
     edits.SetAddress(65535); // what is shown already: no edit
     EXPECT_FALSE(edits.Edited(6));
     edits.SetAddress(40000);
@@ -104,18 +103,17 @@ TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
     GenInfoEdits edits(DeviceKind::Power, v230);
     edits.Open();
     EXPECT_EQ(GenInfoRegenItems(DeviceKind::Power, v230), (QStringList{"160 W", "500 W"}));
-    EXPECT_EQ(edits.Selection().RegenIndex, 1);
-    EXPECT_EQ(edits.Selection().Units, 3);
+    EXPECT_EQ(std::tuple(edits.Selection().RegenIndex, edits.Selection().Units), std::tuple(1, 3));
     edits.ChooseRegen(0);
     edits.SetUnits(5);
-    EXPECT_EQ(edits.Tracker().Shown(12, 5), 4);
-    EXPECT_EQ(edits.Tracker().Shown(6, 3), 5);
+    EXPECT_EQ(std::tuple(edits.Tracker().Shown(12, 5), edits.Tracker().Shown(6, 3)),
+              std::tuple(4, 5));
 
     // 6 is no 400 V code: the first item, a correction of the opening.
     GenInfoEdits v400(DeviceKind::Power, Table({{11, 400}, {12, 6}}));
     v400.Open();
-    EXPECT_EQ(v400.Selection().RegenIndex, 0);
-    EXPECT_EQ(v400.Tracker().Shown(12, 6), 0);
+    EXPECT_EQ(std::tuple(v400.Selection().RegenIndex, v400.Tracker().Shown(12, 6)),
+              std::tuple(0, 0));
 
     GenInfoEdits none(DeviceKind::Power, Table({{11, 110}, {12, 3}}));
     none.Open();

@@ -41,11 +41,11 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
     EXPECT_FALSE(Find<QGroupBox>("GRegen")->isEnabled());
     // An unlisted CAN rate (300) shows the first item, which Apply writes.
     Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}, {70, 0x0040}, {103, 0}, {2, 5}});
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("  General  Settings"));
-    EXPECT_EQ(Find<QLabel>("PModel")->text(), QStringLiteral(" ZEPHON "));
+    EXPECT_EQ(
+        std::tuple(dialog->windowTitle(), Find<QLabel>("PModel")->text(),
+                   Find<TPNumEdit>("EAddress")->RdMax(), Find<QComboBox>("CCan")->currentText()),
+        std::tuple(QString("  General  Settings"), QString(" ZEPHON "), 255, QString("50 Kbps")));
     EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
-    EXPECT_EQ(Find<TPNumEdit>("EAddress")->RdMax(), 255);
-    EXPECT_EQ(Find<QComboBox>("CCan")->currentText(), QStringLiteral("50 Kbps"));
     Click("CI2t");
     EXPECT_TRUE(dialog->IsMarked(Find<QCheckBox>("CI2t")));
     Click("CEmergency");
@@ -53,14 +53,13 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
     EXPECT_TRUE(dialog->IsMarked(Find<QComboBox>("CRegen")));
     Click("BDefault");
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("1"));
-    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
-    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")) && drive->Writes().empty());
     Click("BApply");
     // Address, CAN rate, relay bits and regen, in table order.
     EXPECT_EQ(drive->WrittenPairs(),
               (std::vector<std::pair<int, int>>{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
-    EXPECT_FALSE(dialog->IsMarked(Find<QCheckBox>("CI2t")));
-    EXPECT_FALSE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_FALSE(dialog->IsMarked(Find<QCheckBox>("CI2t")) ||
+                 dialog->IsMarked(Find<TPNumEdit>("EAddress")));
     EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
     Click("BApply");
     EXPECT_EQ(drive->Writes().size(), 4u);
@@ -77,9 +76,9 @@ TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
     QSpontaneKeyEvent::setSpontaneous(&shown);
     // Delivered directly: sendEvent would clear the spontaneous flag.
     static_cast<QObject*>(dialog.get())->event(&shown);
-    EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked());
-    EXPECT_TRUE(dialog->IsMarked(Find<QCheckBox>("CEmergency")));
-    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked() &&
+                dialog->IsMarked(Find<QCheckBox>("CEmergency")) &&
+                dialog->IsMarked(Find<TPNumEdit>("EAddress")));
     // A new showing loads the table again.
     dialog->hide();
     dialog->show();
@@ -121,17 +120,15 @@ TEST_F(GenInfoTest, WritesOnlyItsOwnEditsCancelDropsCorrections) {
     Click("CEmergency");
     Click("BApply");
     EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{4, 50}, {70, 0x0841}}));
-    EXPECT_EQ(drive->Get(2), 0);
 
     drive->ClearWrites();
     Click("BDefault");
     drive->Driver().SetOnline(false);
     dialog->SetOnline(false);
-    EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled());
-    EXPECT_FALSE(Find<QGroupBox>("GDeviceId")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled() ||
+                 Find<QGroupBox>("GDeviceId")->isEnabled());
     Click("BOk");
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->HasEdits());
+    EXPECT_TRUE(dialog->isVisible() && dialog->HasEdits());
     EXPECT_EQ(drive->Said(), QStringList{QStringLiteral("Off Line: nothing was written.")});
     EXPECT_TRUE(drive->Writes().empty());
 }

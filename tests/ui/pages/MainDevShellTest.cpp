@@ -49,12 +49,10 @@ TEST_F(MainDevShellTest, PageLivesInTheFrameWritesAPendingEditAndFollowsTheLine)
     window_->Run(Command::SaveEeprom);
     EXPECT_EQ(SimRegister(1, static_cast<std::uint16_t>(field->Tag())), typed);
     EXPECT_NE(window_->FindChildWindow(QStringLiteral("TFMainDev")), nullptr);
-    // On line: the page grants File > Save.
+    // On line the page grants File > Save; the homing lists come from the configuration
+    // loaded after the page was created; buttons of pages this build lacks are disabled.
     EXPECT_TRUE(window_->StateOf(Command::Save).Enabled);
-    // The homing lists come from the configuration loaded after the page was created.
     EXPECT_GT(On<QComboBox>(page, "CSearch")->count(), 0);
-
-    // Buttons of pages this build lacks are disabled.
     EXPECT_FALSE(On(page, "BDigital")->isEnabled());
     // A page button opens its page once; a second press brings the same page up.
     messages_.Clear();
@@ -88,8 +86,8 @@ TEST_F(MainDevShellTest, ReloadLaysThePageOutAgainGeneralSettingsWriteAndClosing
     });
     window_->Run(Command::GeneralSettings);
     EXPECT_EQ(SimRegister(1, 70), 0x800);
-    EXPECT_EQ(dialogs_->Executed().back().Title, QStringLiteral("  General  Settings"));
-    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
+    EXPECT_EQ(std::tuple(dialogs_->Executed().back().Title, dialogs_->UnexpectedCount()),
+              std::tuple(QString("  General  Settings"), 0));
     window_->FindChildWindow(QStringLiteral("TFMainDev"))->close();
     EXPECT_TRUE(WaitFor([] { return MainDevPage() == nullptr; }));
     window_->ReloadFromDrive();
@@ -112,17 +110,14 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     ASSERT_TRUE(window_->GuidedSetupAction()->isEnabled());
     const int unlocked = menusEnabled();
     window_->GuidedSetupAction()->trigger();
-    EXPECT_TRUE(window_->MenuLocked());
-    EXPECT_EQ(menusEnabled(), 0);
+    EXPECT_TRUE(window_->MenuLocked() && menusEnabled() == 0);
     DialogPage* current = Page("TFCurrent");
     ASSERT_NE(current, nullptr);
-    EXPECT_TRUE(current->IsGuided());
-    EXPECT_FALSE(current->ApplyButton()->isVisibleTo(current));
+    EXPECT_TRUE(current->IsGuided() && !current->ApplyButton()->isVisibleTo(current));
     EXPECT_EQ(window_->FindChildWindow(QStringLiteral("TFCurrent"))->pos(), QPoint(20, 20));
     // The page's button brings the guided page up; the sequence goes on.
     On(MainDevPage(), "BCurrent")->click();
-    EXPECT_EQ(Page("TFCurrent"), current);
-    EXPECT_TRUE(window_->MenuLocked());
+    EXPECT_TRUE(Page("TFCurrent") == current && window_->MenuLocked());
     On<TPNumEdit>(current, "EInom")->setText(QStringLiteral("40"));
     press("TFCurrent", "BOk");
     EXPECT_EQ(SimRegister(1, 13), 40); // Ok applied before moving on
@@ -131,17 +126,15 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     EXPECT_TRUE(window_->MenuLocked());
     Choose(On<QComboBox>(Page("TFMotor"), "CFeed"), 0); // "Encoder"
     press("TFMotor", "BOk");
-    EXPECT_FALSE(window_->MenuLocked());
-    EXPECT_EQ(SimRegister(1, 12), 0);
-    EXPECT_EQ(On<QLabel>(MainDevPage(), "PResolver")->text(), QStringLiteral("Encoder"));
-    EXPECT_EQ(menusEnabled(), unlocked);
+    EXPECT_EQ(std::tuple(window_->MenuLocked(), menusEnabled(), SimRegister(1, 12),
+                         On<QLabel>(MainDevPage(), "PResolver")->text()),
+              std::tuple(false, unlocked, 0, QString("Encoder")));
 
     // Cancel on the way ends the sequence too.
     window_->GuidedSetupAction()->trigger();
     press("TFCurrent", "BOk");
     press("TFSpeed", "BCancel");
-    EXPECT_FALSE(window_->MenuLocked());
-    EXPECT_EQ(menusEnabled(), unlocked);
+    EXPECT_TRUE(!window_->MenuLocked() && menusEnabled() == unlocked);
 
     // A write that fails (the drive fell silent) keeps the page with its edit, and the
     // sequence stays until the page is cancelled.
@@ -150,8 +143,7 @@ TEST_F(MainDevShellTest, GuidedSetupWalksThePagesAndUnlocksTheMenu) {
     On<TPNumEdit>(Page("TFCurrent"), "EInom")->setText(QStringLiteral("30"));
     press("TFCurrent", "BOk");
     ASSERT_NE(Page("TFCurrent"), nullptr);
-    EXPECT_TRUE(Page("TFCurrent")->HasEdits());
-    EXPECT_EQ(Page("TFSpeed"), nullptr);
+    EXPECT_TRUE(Page("TFCurrent")->HasEdits() && Page("TFSpeed") == nullptr);
     EXPECT_TRUE(window_->MenuLocked());
     press("TFCurrent", "BCancel");
     EXPECT_FALSE(window_->MenuLocked());

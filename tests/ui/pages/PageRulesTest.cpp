@@ -12,7 +12,6 @@
 namespace kelm {
 namespace {
 
-// Item counts, captions and the page's use of the lists are checked on the page itself.
 TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
     EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
     EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
@@ -33,42 +32,40 @@ TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
         EXPECT_EQ(ModeIndex(kind, value), index) << value;
     for (int mode = 0; mode <= 20; ++mode) {
         const ModeLayout l = LayoutForMode(DeviceKind::Orca230, mode);
-        EXPECT_EQ(l.DigitalSpeed, mode == 1 || mode == 10) << mode;
-        EXPECT_EQ(l.SquareWave, mode == 10) << mode;
-        EXPECT_FALSE(l.HwControl) << mode;
-        EXPECT_EQ(l.SearchAngle, mode != 7 && mode != 9) << mode;
-        EXPECT_EQ(l.SpeedButton, mode != 2 && mode != 3) << mode;
-        EXPECT_EQ(l.PositionButton, (mode >= 4 && mode <= 9) || mode >= 11) << mode;
-        const ModeLayout d = LayoutForMode(DeviceKind::Drive, mode);
-        EXPECT_EQ(d.SearchAngle, mode == 4 || mode == 5 || mode == 6 || mode == 8) << mode;
+        EXPECT_EQ(std::tuple(l.DigitalSpeed, l.SquareWave, l.HwControl, l.SearchAngle,
+                             l.SpeedButton, l.PositionButton,
+                             LayoutForMode(DeviceKind::Drive, mode).SearchAngle),
+                  std::tuple(mode == 1 || mode == 10, mode == 10, false, mode != 7 && mode != 9,
+                             mode != 2 && mode != 3, (mode >= 4 && mode <= 9) || mode >= 11,
+                             mode == 4 || mode == 5 || mode == 6 || mode == 8))
+            << mode;
     }
-    EXPECT_TRUE(LayoutForMode(DeviceKind::Std, 4).HwControl);
-    EXPECT_FALSE(LayoutForMode(DeviceKind::Std, 5).HwControl);
-    EXPECT_EQ(PositionCaptions(10)[0], QStringLiteral("Software Limit HI"));
-    EXPECT_EQ(PositionCaptions(10)[1], QStringLiteral("Software Limit LO"));
-    EXPECT_EQ(PositionCaptions(4)[0], QStringLiteral("Position 1"));
+    EXPECT_TRUE(LayoutForMode(DeviceKind::Std, 4).HwControl &&
+                !LayoutForMode(DeviceKind::Std, 5).HwControl);
+    EXPECT_EQ(
+        (QStringList{PositionCaptions(10)[0], PositionCaptions(10)[1], PositionCaptions(4)[0]}),
+        (QStringList{"Software Limit HI", "Software Limit LO", "Position 1"}));
 }
 
 TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
     // Bits 1-2 hold 01 or 10; anything else becomes 10, other bits kept.
     for (const auto& [stored, normal] : {std::pair{0, 4}, {6, 4}, {0x0F, 0x0D}, {2, 2}, {12, 12}})
         EXPECT_EQ(NormalizeHwControl(stored), normal) << stored;
-    EXPECT_TRUE(HwControlChecked(2));
-    EXPECT_FALSE(HwControlChecked(4));
-    EXPECT_EQ(WithHwControl(0x0C, true), 0x0A);
-    EXPECT_EQ(WithHwControl(0x0A, false), 0x0C);
+    EXPECT_TRUE(HwControlChecked(2) && !HwControlChecked(4));
+    EXPECT_EQ(std::tuple(WithHwControl(0x0C, true), WithHwControl(0x0A, false)),
+              std::tuple(0x0A, 0x0C));
     // Family 1 and family 4 series 0 are checked on the page.
     const VoltageChoices f4s2 = MainVoltageChoices(4, 2);
-    EXPECT_EQ(f4s2.Items, (QStringList{"110 V", "230 V"}));
-    EXPECT_EQ(f4s2.Fallback, 230);
+    EXPECT_EQ(std::tuple(f4s2.Items, f4s2.Fallback),
+              std::tuple(QStringList{"110 V", "230 V"}, 230));
     EXPECT_EQ(MainVoltageChoices(3, 0).Codes, (std::vector<int>{110, 230}));
-    EXPECT_EQ(MainVoltageChoices(1, 0).IndexOf(300), -1);
-    EXPECT_EQ(MainVoltageChoices(1, 0).IndexOf(480), 3);
+    EXPECT_EQ(
+        std::tuple(MainVoltageChoices(1, 0).IndexOf(300), MainVoltageChoices(1, 0).IndexOf(480)),
+        std::tuple(-1, 3));
 }
 
 TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
-    EXPECT_EQ(FeedbackText(1), QStringLiteral("Resolver"));
-    EXPECT_EQ(FeedbackText(9), QStringLiteral("Encoder"));
+    EXPECT_EQ(FeedbackText(1) + "|" + FeedbackText(9), "Resolver|Encoder");
     for (const auto& [kind, family, feedback, enabled] :
          {std::tuple{DeviceKind::Orca230, 0, 1, true},
           {DeviceKind::Orca230, 0, 0, false},
@@ -78,42 +75,37 @@ TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
           {DeviceKind::Std, 1, 0, true},
           {DeviceKind::Drive, 0, 0, true}})
         EXPECT_EQ(EncoderOutEnabled(kind, family, feedback), enabled) << family << feedback;
-    EXPECT_EQ(PowerVoltageText(1), QStringLiteral("230Vac 1 Phase"));
-    EXPECT_EQ(PowerVoltageText(400), QStringLiteral("400Vac 3 Phase"));
-    EXPECT_EQ(DriveModelText(600), QStringLiteral("TND 600"));
+    EXPECT_EQ((QStringList{PowerVoltageText(1), PowerVoltageText(400), DriveModelText(600)}),
+              (QStringList{"230Vac 1 Phase", "400Vac 3 Phase", "TND 600"}));
 }
 
 TEST(RegenResistor, OneEncodingForBothWindows) {
     EXPECT_EQ(RegenItems(1), RegenItems(230));
     EXPECT_EQ(RegenItems(400).size(), 4);
     EXPECT_TRUE(RegenItems(110).isEmpty());
-    EXPECT_EQ(RegenCode(1, 0), 4);
-    EXPECT_EQ(RegenCode(230, 2), -1); // beyond the list
-    EXPECT_EQ(RegenCode(110, 0), -1);
-    EXPECT_EQ(RegenIndex(230, 3), -1); // no item for the code
-    EXPECT_EQ(RegenIndex(400, 6), -1);
+    // Beyond the list, or no item for the code: -1.
+    EXPECT_EQ((std::vector<int>{RegenCode(1, 0), RegenCode(230, 2), RegenCode(110, 0),
+                                RegenIndex(230, 3), RegenIndex(400, 6)}),
+              (std::vector<int>{4, -1, -1, -1, -1}));
     for (int voltage : {1, 230, 400})
         for (int i = 0; i < RegenItems(voltage).size(); ++i)
             EXPECT_EQ(RegenIndex(voltage, RegenCode(voltage, i)), i);
 }
 
 TEST(SpeedScaling, BothWays) {
-    EXPECT_EQ(RpmToRaw(1000, 3000), 10922);   // 10922.33 truncated
-    EXPECT_EQ(RpmToRaw(-1000, 3000), -10922); // toward zero
-    EXPECT_EQ(RpmToRaw(3000, 3000), 32767);
-    EXPECT_EQ(RawToRpm(10922, 3000), 1000); // 999.97 away from zero
-    EXPECT_EQ(RawToRpm(-10922, 3000), -1000);
-    EXPECT_EQ(RawToRpm(32767, 3000), 3000);
-    EXPECT_EQ(RawToRpm(1, 3000), 1);
-    EXPECT_EQ(RawToRpm(0, 3000), 0);
+    // 10922.33 truncated toward zero; 999.97 rounded away from zero.
+    EXPECT_EQ((std::vector<int>{RpmToRaw(1000, 3000), RpmToRaw(-1000, 3000), RpmToRaw(3000, 3000),
+                                RpmToRaw(50000, 3000)}),
+              (std::vector<int>{10922, -10922, 32767, 32767}));
+    EXPECT_EQ((std::vector<int>{RawToRpm(10922, 3000), RawToRpm(-10922, 3000),
+                                RawToRpm(32767, 3000), RawToRpm(1, 3000), RawToRpm(0, 3000)}),
+              (std::vector<int>{1000, -1000, 3000, 1, 0}));
     // A speed shown from a raw value converts back to the same raw value.
     for (int max : {100, 3000, 6000, 10000})
         for (int rpm = -max; rpm <= max; rpm += max / 50)
             EXPECT_EQ(RpmToRaw(RawToRpm(RpmToRaw(rpm, max), max), max), RpmToRaw(rpm, max));
     // No maximum: nothing to scale by.
-    EXPECT_EQ(RpmToRaw(100, 0), 0);
-    EXPECT_EQ(RawToRpm(100, 0), 0);
-    EXPECT_EQ(RpmToRaw(50000, 3000), 32767);
+    EXPECT_EQ(std::tuple(RpmToRaw(100, 0), RawToRpm(100, 0)), std::tuple(0, 0));
 }
 
 QStringList Texts(const std::vector<PoleItem>& items) {
@@ -126,8 +118,8 @@ QStringList Texts(const std::vector<PoleItem>& items) {
 TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
     const std::vector<PoleItem> orca = PoleItems(0, 4, true);
     EXPECT_EQ(Texts(orca), (QStringList{"00", "02", "04", "DC motor", "Stepper", "Asinchronous"}));
-    EXPECT_EQ(orca[PoleIndex(orca, -2)].Text, QStringLiteral("Stepper"));
-    EXPECT_EQ(orca[2].Code, 4);
+    EXPECT_EQ(std::tuple(orca[PoleIndex(orca, -2)].Text, orca[2].Code),
+              std::tuple(QString("Stepper"), 4));
     EXPECT_EQ(Texts(PoleItems(1, 6, false)), (QStringList{"02", "04", "06"}));
     EXPECT_EQ(PoleIndex(PoleItems(2, 32, false), 7), -1);
     EXPECT_EQ(Texts(ResolverPoleItems(8)), (QStringList{"02", "04", "06", "08"}));
@@ -142,10 +134,11 @@ TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
     EXPECT_EQ(FeedbackItems(DeviceKind::Drive, 1),
               (QStringList{"Encoder", "Absolute M/T", "TarnCoder"}));
     const QStringList feedbacks = FeedbackItems(DeviceKind::Orca230, 0);
-    EXPECT_EQ(feedbacks.size(), 9);
-    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, feedbacks[1]), 2);
-    EXPECT_EQ(FeedbackCode(DeviceKind::Orca230, QStringLiteral("No feedback")), 9);
-    EXPECT_EQ(FeedbackCode(std, QStringLiteral("TarnCoder")), 3);
+    EXPECT_EQ(
+        (std::vector<int>{int(feedbacks.size()), FeedbackCode(DeviceKind::Orca230, feedbacks[1]),
+                          FeedbackCode(DeviceKind::Orca230, QStringLiteral("No feedback")),
+                          FeedbackCode(std, QStringLiteral("TarnCoder"))}),
+        (std::vector<int>{9, 2, 9, 3}));
     for (const auto& [kind, code, result] :
          {std::tuple{DeviceKind::Drive, 1, 0}, {DeviceKind::Orca230, 1, 0}, {std, 1, 1}})
         EXPECT_EQ(NormalizeFeedback(kind, code), result);
@@ -160,23 +153,20 @@ TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
           {DeviceKind::Orca230, 9, false, false, QString()},
           {std, 0, true, false, res},
           {std, 42, true, false, res}}) {
-        const FeedbackLabels labels = LabelsForFeedback(kind, code);
-        EXPECT_EQ(labels.Resolution, field) << code;
-        EXPECT_EQ(labels.ResolverPoles, list) << code;
-        EXPECT_EQ(labels.Caption, caption) << code;
+        const FeedbackLabels l = LabelsForFeedback(kind, code);
+        EXPECT_EQ(std::tuple(l.Resolution, l.ResolverPoles, l.Caption),
+                  std::tuple(field, list, caption))
+            << code;
     }
 }
 
 TEST(DialogPageRules, AmperesGearingAndDivider) {
-    EXPECT_EQ(AmpereText(4.5, 50, true), QStringLiteral(" (4.5 A)"));
-    EXPECT_EQ(AmpereText(4.5, 50, false), QString());
-    EXPECT_EQ(AmpereText(0.0, 50, true), QString());
-    EXPECT_EQ(AmpereText(-1.0, 50, true), QString());
-
-    EXPECT_EQ(GearingText(1024, 2, 3), QStringLiteral("1536"));
-    EXPECT_EQ(GearingText(1000, 3, 1), QStringLiteral("333.33"));
-    EXPECT_EQ(GearingText(1024, 0, 5), QStringLiteral("0"));
-    EXPECT_EQ(GearingText(128, 4, 1), QStringLiteral("32"));
+    EXPECT_EQ((QStringList{AmpereText(4.5, 50, true), AmpereText(4.5, 50, false),
+                           AmpereText(0.0, 50, true), AmpereText(-1.0, 50, true)}),
+              (QStringList{" (4.5 A)", "", "", ""}));
+    EXPECT_EQ((QStringList{GearingText(1024, 2, 3), GearingText(1000, 3, 1),
+                           GearingText(1024, 0, 5), GearingText(128, 4, 1)}),
+              (QStringList{"1536", "333.33", "0", "32"}));
     // kind, numerator, denominator -> accepted
     for (const auto& [kind, num, den, ok] : {std::tuple{DeviceKind::Std, 64, 1, false},
                                              {DeviceKind::Std, 63, 1, true},
@@ -188,8 +178,7 @@ TEST(DialogPageRules, AmperesGearingAndDivider) {
                                              {DeviceKind::Drive, 640, 1, true},
                                              {DeviceKind::Orca230, 640, 1, true}})
         EXPECT_EQ(GearRatioAccepted(kind, num, den), ok) << num << "/" << den;
-    EXPECT_EQ(PulsesIndex(1024), 3);
-    EXPECT_EQ(PulsesIndex(1000), -1);
+    EXPECT_EQ(std::tuple(PulsesIndex(1024), PulsesIndex(1000)), std::tuple(3, -1));
 
     EXPECT_EQ(DividerEntries(FeedbackLineCount(1, 2, 2500), 4),
               (QStringList{"1024", "512", "256", "128"}));
@@ -206,8 +195,8 @@ TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
     EXPECT_EQ(BuildRequestMasks(requests).ForceOn | BuildRequestMasks(requests).Release, 0);
     requests[2] = SwitchRequest::On;                 // DGT-IN3
     requests[10] = requests[0] = SwitchRequest::Off; // AUX2, the enable input
-    EXPECT_EQ(BuildRequestMasks(requests).ForceOn, 0x0004);
-    EXPECT_EQ(BuildRequestMasks(requests).Release, 0x0401);
+    EXPECT_EQ(std::tuple(BuildRequestMasks(requests).ForceOn, BuildRequestMasks(requests).Release),
+              std::tuple(0x0004, 0x0401));
     // current, hardware, effective -> shown; a live wire never shows forced
     for (const auto& [current, hw, st, shown] : {std::tuple{false, false, true, true},
                                                  {false, true, true, false},
@@ -216,15 +205,15 @@ TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
                                                  {true, true, false, true},
                                                  {false, false, false, false}})
         EXPECT_EQ(ShownSwitchState(current, hw, st), shown) << current << hw << st;
-    EXPECT_TRUE(InitialSwitchState(false, true));
-    EXPECT_FALSE(InitialSwitchState(true, true));
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 6).Visible);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 7).FixedText, QStringLiteral("STO 1"));
-    EXPECT_FALSE(DigitalRowLayoutOf(DeviceKind::Orca230, 8).Switch);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Orca230, 11).HardwareBit, 13);
-    EXPECT_EQ(DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit, 15);
-    EXPECT_EQ(DigitalAddressTable(DeviceKind::Drive).Selector[4], 0);
-    EXPECT_EQ(AnalogAddressTable(DeviceKind::Drive).Offset[1], 31);
+    EXPECT_TRUE(InitialSwitchState(false, true) && !InitialSwitchState(true, true));
+    const auto orca = [](int row) { return DigitalRowLayoutOf(DeviceKind::Orca230, row); };
+    EXPECT_FALSE(orca(6).Visible || orca(8).Switch);
+    EXPECT_EQ(orca(7).FixedText, QStringLiteral("STO 1"));
+    EXPECT_EQ(
+        (std::vector<int>{orca(11).HardwareBit, DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit,
+                          DigitalAddressTable(DeviceKind::Drive).Selector[4],
+                          AnalogAddressTable(DeviceKind::Drive).Offset[1]}),
+        (std::vector<int>{13, 15, 0, 31}));
 }
 
 TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
@@ -237,11 +226,11 @@ TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
           {-1, std::vector<int>{}, 0, true},
           {0, std::vector<int>{5}, 0, false}}) {
         int i = stored;
-        EXPECT_EQ(RepairSelection(i, codes, earlier), replaced) << stored;
-        EXPECT_EQ(i, index) << stored;
+        const bool repaired = RepairSelection(i, codes, earlier);
+        EXPECT_EQ(std::tuple(repaired, i), std::tuple(replaced, index)) << stored;
     }
-    EXPECT_EQ(LockingRow(6, {1, 6, 6}, 2), 1);
-    EXPECT_EQ(LockingRow(6, {1, 2, 6}, 2), -1);
+    EXPECT_EQ(std::tuple(LockingRow(6, {1, 6, 6}, 2), LockingRow(6, {1, 2, 6}, 2)),
+              std::tuple(1, -1));
     for (const auto& [raw, tenths] : {std::pair{100, 305}, {-100, -305}, {0, 0}, {32767, 99996}})
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})

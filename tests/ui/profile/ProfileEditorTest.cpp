@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace kelm::test {
@@ -59,33 +58,30 @@ protected:
 };
 
 TEST_F(ProfileEditorTest, TaskSwitchingKeepsEditsAndCancelDropsThemAll) {
-    EXPECT_EQ(editor->MSpeed->text(), "6000");
-    EXPECT_EQ(editor->EWTime->text(), "40000");
-    EXPECT_EQ(editor->ESpd->text(), "7000");
+    EXPECT_EQ((QStringList{editor->MSpeed->text(), editor->EWTime->text(), editor->ESpd->text()}),
+              (QStringList{"6000", "40000", "7000"}));
     ASSERT_TRUE(WaitFor([&] {
         return Said("Speed Value Over Max Speed !\rSpeed = 7000\rMax Position Speed = 6000");
     }));
     EXPECT_TRUE(editor->isEnabled());
-    EXPECT_EQ(editor->LSpd->palette().color(QPalette::Window), QColor(Qt::red));
-    EXPECT_EQ(editor->MyGraph->Points()[1].Y, 7000);
+    EXPECT_EQ(
+        std::tuple(editor->LSpd->palette().color(QPalette::Window), editor->MyGraph->Points()[1].Y),
+        std::tuple(QColor(Qt::red), 7000));
 
     editor->ESpd->WrValore(1500);
     editor->CActProf->setCurrentIndex(4);
-    EXPECT_EQ(editor->CSucc->currentIndex(), 0);
-    EXPECT_EQ(Reg(Task5 + 8).Value, 0);
+    EXPECT_EQ(std::tuple(editor->CSucc->currentIndex(), Reg(Task5 + 8).Value), std::tuple(0, 0));
     editor->EPosEnd->WrValore(-1);
     editor->CActProf->setCurrentIndex(0);
     EXPECT_EQ(editor->ESpd->text(), "1500");
-    EXPECT_TRUE(editor->ESpd->IsMarked());
-    EXPECT_EQ(Reg(Task5).Value, -1);
-    EXPECT_EQ(Reg(Task5 + 1).Value, -1);
-    EXPECT_TRUE(Writes().empty());
+    EXPECT_TRUE(editor->ESpd->IsMarked() && Writes().empty());
+    EXPECT_EQ(std::tuple(Reg(Task5).Value, Reg(Task5 + 1).Value), std::tuple(-1, -1));
 
     editor->BCancel->click();
     EXPECT_EQ(editor->ESpd->text(), "7000");
     EXPECT_FALSE(editor->ESpd->IsMarked());
-    EXPECT_EQ(Reg(Task5).Value, Reg(Task5).DriveValue);
-    EXPECT_EQ(Reg(Task1 + 2).Value, 7000);
+    EXPECT_EQ(std::tuple(Reg(Task5).Value, Reg(Task1 + 2).Value),
+              std::tuple(Reg(Task5).DriveValue, 7000));
 
     // The speed page's Apply hands the new limit on.
     OpenSpeedPage(*window_);
@@ -112,8 +108,8 @@ TEST_F(ProfileEditorTest, ApplyFlashFilesAndGoingOffLine) {
     EXPECT_EQ(Writes(), (std::vector<std::uint16_t>{Task5 + 8, Task6 + 2, Task6 + 3, Task6 + 8}));
     if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty())
         ChildFrame(editor)->grab().save(shots + QStringLiteral("/TFProfile-task6.png"));
-    EXPECT_EQ(SimRegister(1, Task5 + 8), 6);
-    EXPECT_EQ(SimRegister(1, Task6 + 2), 2000);
+    EXPECT_EQ(std::tuple(SimRegister(1, Task5 + 8), SimRegister(1, Task6 + 2)),
+              std::tuple(6, 2000));
     EXPECT_FALSE(editor->ESpd->IsMarked());
 
     messages_.SetDefaultAnswer(true);
@@ -122,9 +118,9 @@ TEST_F(ProfileEditorTest, ApplyFlashFilesAndGoingOffLine) {
     SetSimRegister(1, Task6 + 2, 100);
     editor->BLoadFl->click();
     EXPECT_TRUE(Said("Profiles Data Loaded !"));
-    EXPECT_EQ(SimRegister(1, Task6 + 2), 2000);
-    EXPECT_EQ(Reg(Task6 + 2).DriveValue, 2000);
-    EXPECT_EQ(Reg(Task6 + 2).FileValue, 2000);
+    EXPECT_EQ(
+        std::tuple(SimRegister(1, Task6 + 2), Reg(Task6 + 2).DriveValue, Reg(Task6 + 2).FileValue),
+        std::tuple(2000, 2000, 2000));
 
     // Saved, then opened on a drive holding other values: the file reaches the drive.
     const QString file = Folder() + QStringLiteral("chain.bcp");
@@ -138,9 +134,9 @@ TEST_F(ProfileEditorTest, ApplyFlashFilesAndGoingOffLine) {
     EXPECT_TRUE(Said("Different File Extensions\r" + Folder() + "chain.dev\rFile not processed!"));
     dialogs_->AnswerNextFile(file);
     editor->BOpen->click();
-    EXPECT_EQ(SimRegister(1, Task6 + 2), 2000);
-    EXPECT_EQ(SimRegister(1, Task5 + 8), 6);
-    EXPECT_EQ(editor->ESpd->text(), "2000");
+    EXPECT_EQ(
+        std::tuple(SimRegister(1, Task6 + 2), SimRegister(1, Task5 + 8), editor->ESpd->text()),
+        std::tuple(2000, 6, QString("2000")));
 
     Control("cmdfault 1 on");
     editor->BSaveFl->click();

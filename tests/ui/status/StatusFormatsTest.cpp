@@ -11,40 +11,38 @@ const QLocale German(QLocale::German, QLocale::Germany);
 
 // The ordinary values are the status view's; here, the edges of each format.
 TEST(StatusFormats, EdgesOfTheNumberAndAngleTexts) {
-    EXPECT_EQ(FormatFiveDigits(42), "00042");
-    EXPECT_EQ(FormatFiveDigits(-32768), "-32768");
-    EXPECT_EQ(FormatFiveDigits(123456), "123456");
-    EXPECT_EQ(FormatAngle(AngleDegrees(0), C), "000.0");
-    EXPECT_EQ(FormatAngle(AngleDegrees(65535), C), "360.0"); // a full turn
-    EXPECT_EQ(FormatAngle(AngleDegrees(182), C), "001.0");   // 0.9998 rounds up
-    EXPECT_EQ(FormatAngle(AngleDegrees(32768), German), "180,0");
-    EXPECT_EQ(FormatOneDecimal(24.5, C), "24.5");
-    EXPECT_EQ(FormatOneDecimal(0.0, German), "0,0");
-    EXPECT_EQ(FormatOneDecimal(-0.04, C), "0.0"); // no sign on a zero result
-    // Whole numbers round half away from zero.
-    EXPECT_EQ(FormatWhole(2.5), "3");
-    EXPECT_EQ(FormatWhole(-2.5), "-3");
-    EXPECT_EQ(FormatWhole(0.4), "0");
-    EXPECT_EQ(FormatWhole(-0.4), "0");
+    EXPECT_EQ(
+        (QStringList{FormatFiveDigits(42), FormatFiveDigits(-32768), FormatFiveDigits(123456)}),
+        (QStringList{"00042", "-32768", "123456"}));
+    // A full turn; 0.9998 rounds up.
+    EXPECT_EQ(
+        (QStringList{FormatAngle(AngleDegrees(0), C), FormatAngle(AngleDegrees(65535), C),
+                     FormatAngle(AngleDegrees(182), C), FormatAngle(AngleDegrees(32768), German)}),
+        (QStringList{"000.0", "360.0", "001.0", "180,0"}));
+    // No sign on a zero result; whole numbers round half away from zero.
+    EXPECT_EQ((QStringList{FormatOneDecimal(24.5, C), FormatOneDecimal(0.0, German),
+                           FormatOneDecimal(-0.04, C)}),
+              (QStringList{"24.5", "0,0", "0.0"}));
+    EXPECT_EQ(
+        (QStringList{FormatWhole(2.5), FormatWhole(-2.5), FormatWhole(0.4), FormatWhole(-0.4)}),
+        (QStringList{"3", "-3", "0", "0"}));
 }
 
 TEST(StatusFormats, PositionIsSignedThirtyTwoBitsWithGrouping) {
     EXPECT_EQ(PositionFromWords(0xFFFF, 0xFFFF), -1);
     EXPECT_EQ(PositionFromWords(0x0001, 0x0000), 65536);
     EXPECT_EQ(PositionFromWords(0x8000, 0x0000), INT32_MIN);
-    EXPECT_EQ(FormatGrouped(-1, C), "-1");
-    EXPECT_EQ(FormatGrouped(0, C), "0");
-    EXPECT_EQ(FormatGrouped(65536, C), "65,536");
-    EXPECT_EQ(FormatGrouped(65536, German), "65.536");
-    EXPECT_EQ(FormatGrouped(999, C), "999");
-    EXPECT_EQ(FormatGrouped(-1234567, C), "-1,234,567");
-    EXPECT_EQ(FormatGrouped(INT32_MIN, C), "-2,147,483,648");
+    EXPECT_EQ((QStringList{FormatGrouped(-1, C), FormatGrouped(0, C), FormatGrouped(65536, C),
+                           FormatGrouped(65536, German), FormatGrouped(999, C),
+                           FormatGrouped(-1234567, C), FormatGrouped(INT32_MIN, C)}),
+              (QStringList{"-1", "0", "65,536", "65.536", "999", "-1,234,567", "-2,147,483,648"}));
 }
 
 TEST(StatusFormats, LcdLineTakesLowByteFirstAndStopsAtZero) {
-    EXPECT_EQ(LcdLineText({0x4241, 0x4443, 0x4645, 0x4847}), "ABCDEFGH");
-    EXPECT_EQ(LcdLineText({0x4F4B, 0x0021, 0x4141, 0x4141}), "KO!");
-    EXPECT_EQ(LcdLineText({0, 0x4141, 0, 0}), "");
+    EXPECT_EQ((QStringList{LcdLineText({0x4241, 0x4443, 0x4645, 0x4847}),
+                           LcdLineText({0x4F4B, 0x0021, 0x4141, 0x4141}),
+                           LcdLineText({0, 0x4141, 0, 0})}),
+              (QStringList{"ABCDEFGH", "KO!", ""}));
     EXPECT_EQ(LcdLineText({0x20E9, 0x2020, 0x2020, 0x2020}), QString::fromLatin1("\xE9       "));
 }
 
@@ -72,28 +70,25 @@ TEST(StatusView, StdRowsComeFromDriveValues) {
     EXPECT_EQ(Rows(v), QStringList({"-00005", "180.0", "00012", "00320", "00041", "65,536",
                                     "-00003", "00009", ""}));
     EXPECT_EQ(v.SelectorValue, (std::array<int, 2>{7, 2}));
-    EXPECT_TRUE(v.DriveEnabled);
-    EXPECT_FALSE(v.Alarm);
+    EXPECT_TRUE(v.DriveEnabled && !v.Alarm);
 }
 
-// The alarm indication: either active-alarm word of the kind, and no other register.
 TEST(StatusView, AlarmFollowsTheKindsAlarmWords) {
-    EXPECT_TRUE(BuildStatusView(TableWith({{52, 1}}), DeviceKind::Std, C).Alarm);
-    EXPECT_FALSE(BuildStatusView(TableWith({{83, 1}}), DeviceKind::Std, C).Alarm);
-    EXPECT_TRUE(BuildStatusView(TableWith({{83, 1}}), DeviceKind::Power, C).Alarm);
-    EXPECT_TRUE(BuildStatusView(TableWith({{117, -1}}), DeviceKind::Drive, C).Alarm);
-    EXPECT_FALSE(BuildStatusView(TableWith({{51, 1}}), DeviceKind::Drive, C).Alarm);
+    for (const auto& [address, value, kind, alarm] : {std::tuple{52, 1, DeviceKind::Std, true},
+                                                      {83, 1, DeviceKind::Std, false},
+                                                      {83, 1, DeviceKind::Power, true},
+                                                      {117, -1, DeviceKind::Drive, true},
+                                                      {51, 1, DeviceKind::Drive, false}})
+        EXPECT_EQ(BuildStatusView(TableWith({{address, value}}), kind, C).Alarm, alarm) << address;
 }
 
 TEST(StatusView, DriveAndOrcaAndPowerRows) {
     const StatusView d = BuildStatusView(
         TableWith({{194, 1500}, {196, -1}, {197, -1}, {198, 0}, {212, 4}, {210, 5}}),
         DeviceKind::Drive, C);
-    EXPECT_EQ(d.Speed, "01500");
-    EXPECT_EQ(d.Position, "-1");
-    EXPECT_FALSE(d.DriveEnabled);
-    EXPECT_EQ(d.OutputValue[1], "00004");
-    EXPECT_EQ(d.SelectorValue[1], 5);
+    EXPECT_EQ((QStringList{d.Speed, d.Position, d.OutputValue[1]}),
+              (QStringList{"01500", "-1", "00004"}));
+    EXPECT_TRUE(!d.DriveEnabled && d.SelectorValue[1] == 5);
 
     const StatusView o = BuildStatusView(
         TableWith({{144, 123}, {145, -7}, {180, 0x524F}, {181, 0x4143}, {182, 0}, {184, 0x3231}}),

@@ -42,8 +42,8 @@ TEST_F(PollFixture, StdReadsEveryRegisterInOrderAndRefreshes) {
     link.registers[134] = 1;
     link.registers[135] = 2;
     poller.Poll();
-    EXPECT_EQ(link.requests, StdReads());
-    EXPECT_EQ(host.events, QStringList{"refresh"});
+    EXPECT_EQ(std::tuple(link.requests, host.events),
+              std::tuple(StdReads(), QStringList{"refresh"}));
     EXPECT_EQ((std::vector{Entry(59), Entry(134), Entry(135)}),
               (std::vector<Pair>{{-5, -5}, {1, 1}, {2, 2}}));
 }
@@ -76,10 +76,11 @@ TEST_F(PollFixture, OrcaReadsBlocksAndTakesOnlyNamedRegisters) {
         link.registers[static_cast<std::uint16_t>(a)] = static_cast<std::uint16_t>(a + 1000);
     link.table.FindByAddress(54)->DriveValue = -1; // in the block, not taken
     poller.Poll();
-    EXPECT_EQ(link.requests, (QStringList{"R51x9", "R60x8", "R72x13", "R134x12", "R180x8"}));
+    EXPECT_EQ(std::tuple(link.requests, host.events),
+              std::tuple(QStringList{"R51x9", "R60x8", "R72x13", "R134x12", "R180x8"},
+                         QStringList{"refresh"}));
     EXPECT_EQ((std::vector{Entry(55), Entry(54), Entry(145), Entry(187)}),
               (std::vector<Pair>{{1055, 1055}, {-1, 0}, {1145, 1145}, {1187, 1187}}));
-    EXPECT_EQ(host.events, QStringList{"refresh"});
 }
 
 // While a capture is armed the status part waits, at most forty cycles.
@@ -91,13 +92,13 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     for (int i = 1; i < StatusPoller::MaxSkippedCycles; ++i) {
         link.tick = 10000;
         poller.Poll();
-        EXPECT_EQ(link.tick, 9500u); // next cycle after the short pause
-        EXPECT_EQ(poller.SkipCount(), i);
+        // The next cycle after the short pause.
+        EXPECT_EQ(std::tuple(link.tick, poller.SkipCount()), std::tuple(9500u, i));
     }
     EXPECT_TRUE(link.requests.isEmpty());
     poller.Poll(); // the 40th skip lets the status part run once
-    EXPECT_EQ(poller.SkipCount(), 0);
-    EXPECT_EQ(link.requests.first(), "R51x9");
+    EXPECT_EQ(std::tuple(poller.SkipCount(), link.requests.first()),
+              std::tuple(0, QString("R51x9")));
     // A finished capture runs the scope's handler instead of the status part.
     link.requests.clear();
     host.events.clear();
@@ -110,13 +111,11 @@ TEST_F(PollFixture, OrcaHoldsWhileCaptureArmedThenCompletes) {
     command.DriveValue = 1;
     link.tick = 300;
     poller.Poll();
-    EXPECT_NE(link.tick, 0u);
-    EXPECT_LT(link.tick, 300u);
+    EXPECT_TRUE(link.tick != 0 && link.tick < 300) << link.tick;
 }
 
 const QStringList kDriveReads{"R116x5", "R184x4", "R193x5", "R207x6", "R198x2", "R28x1", "R34x1"};
 
-// A Drive unit has its own selector and request registers, also for the digital page.
 TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     link.kind = DeviceKind::Drive;
     host.changed[1] = host.down[0] = true;
@@ -138,16 +137,15 @@ TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
     link.table.FindByAddress(79)->Value = 3;
     host.down[0] = true; // Power never writes requests
     poller.Poll();
-    EXPECT_EQ(link.requests, (QStringList{"R78x10", "R98x1"}));
-    EXPECT_EQ(Entry(79), Pair(245, 3));
-    EXPECT_EQ(host.events, QStringList{"refresh"});
+    EXPECT_EQ(std::tuple(link.requests, Entry(79), host.events),
+              std::tuple(QStringList{"R78x10", "R98x1"}, Pair(245, 3), QStringList{"refresh"}));
 }
 
 TEST_F(PollFixture, RegisterMissingFromTableIsStillReadInOrder) {
     link.table = ParamTable::MakeSynthetic(QStringLiteral("R"), 51, 51);
     poller.Poll();
-    EXPECT_EQ(link.requests, StdReads());
-    EXPECT_EQ(host.events, QStringList{"refresh"});
+    EXPECT_EQ(std::tuple(link.requests, host.events),
+              std::tuple(StdReads(), QStringList{"refresh"}));
 }
 
 // One poll per row on a fresh link: the requests on the line (unchecked when null) and the
@@ -188,10 +186,8 @@ TEST(StatusPoller, RequestsAndEventsPerKindAndFailure) {
         host.changed[0] = !r.online; // off line not even a changed selector is written
         host.scopeOpen = host.analogOpen = host.digitalOpen = r.pagesOpen;
         poller.Poll();
-        if (r.requests) {
-            EXPECT_EQ(link.requests, *r.requests);
-        }
-        EXPECT_EQ(host.events, r.events);
+        EXPECT_EQ(std::tuple(r.requests.value_or(link.requests), host.events),
+                  std::tuple(link.requests, r.events));
     }
 }
 

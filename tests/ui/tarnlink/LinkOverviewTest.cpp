@@ -117,7 +117,6 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     EXPECT_EQ(messages_.Texts().size(), 2); // nothing more
 }
 
-// Cancelled with no unit in use: no read, off line, nothing polled.
 TEST_F(LinkOverviewTest, CancelWithoutAUnitInUseStaysOffLine) {
     SelectThroughOverview([](TFTarnSel& dialog) {
         EXPECT_FALSE(dialog.Panel(0).InUse());

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 
 namespace kelm {
 namespace {
@@ -128,15 +129,15 @@ TEST_F(NumEditTest, ShownValuesLimitsAndMark) {
     EXPECT_FALSE(field.hasSelectedText()); // elsewhere the colour stays visible
     Range(10, 5000);
     field.WrValore(7000);
-    EXPECT_EQ(field.text(), QStringLiteral("5000"));
+    const QString high = field.text();
     field.WrValore(-3);
-    EXPECT_EQ(field.text(), QStringLiteral("10"));
+    EXPECT_EQ(high + "|" + field.text(), "5000|10");
     // Limits alone do not touch the value until it is set again.
     field.WrMax(5);
     field.ChkValMin();
-    EXPECT_EQ(field.RdValore(), 10);
+    const int afterMin = field.RdValore();
     field.ChkVal();
-    EXPECT_EQ(field.RdValore(), 5);
+    EXPECT_EQ(std::tuple(afterMin, field.RdValore()), std::tuple(10, 5));
     field.SetMarked(true);
     EXPECT_EQ(field.palette().color(QPalette::Text), QColor(Qt::red));
     field.SetMarked(false);
@@ -149,32 +150,26 @@ TEST_F(NumEditTest, ShownValuesLimitsAndMark) {
 TEST_F(NumEditTest, LimitsWhileTypingAndStoredNumbersOutsideThem) {
     Range(0, 300);
     Play("#400");
-    EXPECT_EQ(field.text(), QStringLiteral("300"));
-    EXPECT_FALSE(field.hasSelectedText());
-    EXPECT_EQ(field.cursorPosition(), 3);
-    EXPECT_EQ(field.toolTip(), QStringLiteral("Limits: 0 \u2026 300"));
-    EXPECT_TRUE(field.Edited());
+    EXPECT_EQ(std::tuple(field.text(), field.hasSelectedText(), field.cursorPosition(),
+                         field.toolTip(), field.Edited()),
+              std::tuple(QString("300"), false, 3, QString("Limits: 0 \u2026 300"), true));
 
     const QColor normalBase = field.palette().color(QPalette::Base);
     Range(0, 360);
     int exits = 0;
     field.SetExitHandler([&exits](TPNumEdit&) { ++exits; });
     field.ShowNumber(1234);
-    EXPECT_FALSE(field.Edited());
-    EXPECT_TRUE(field.OutOfLimits());
+    EXPECT_TRUE(!field.Edited() && field.OutOfLimits());
     EXPECT_NE(field.palette().color(QPalette::Base), normalBase);
     EXPECT_TRUE(field.toolTip().startsWith(QStringLiteral("Limits: 0 \u2026 360")));
     Play("\r|");
-    EXPECT_EQ(field.text(), QStringLiteral("1234"));
-    EXPECT_EQ(field.RdValore(), 1234);
+    EXPECT_EQ(std::tuple(field.text(), field.RdValore()), std::tuple(QString("1234"), 1234));
     EXPECT_EQ(exits, 1); // the page still hears of the exit
     field.setFocus();
     Play("#5\x1b"); // Escape: back to the stored number, unedited
-    EXPECT_EQ(field.RdValore(), 1234);
-    EXPECT_FALSE(field.Edited());
+    EXPECT_EQ(std::tuple(field.RdValore(), field.Edited()), std::tuple(1234, false));
     Play("#5|");
-    EXPECT_EQ(field.RdValore(), 5);
-    EXPECT_TRUE(field.Edited());
+    EXPECT_EQ(std::tuple(field.RdValore(), field.Edited()), std::tuple(5, true));
     EXPECT_EQ(field.palette().color(QPalette::Base), normalBase);
 }
 
@@ -197,17 +192,15 @@ TEST_F(NumEditTest, PageHandlers) {
     EXPECT_EQ(keys, (std::vector<int>{Qt::Key_1, Qt::Key_7, Qt::Key_1}));
     EXPECT_EQ(field.text(), QStringLiteral("11"));
     Play("#3\r");
-    EXPECT_EQ(field.selectedText(), QStringLiteral("10"));
-    EXPECT_EQ(keys.back(), Qt::Key_Return);
-    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(std::tuple(field.selectedText(), keys.back(), exits),
+              std::tuple(QString("10"), int(Qt::Key_Return), 0));
     field.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&field));
     for (const char* typed : {"", "3", ""}) {
         Play(typed);
         TPNumEdit::CommitFocusedEdit();
     }
-    EXPECT_EQ(exits, 1);
-    EXPECT_EQ(field.RdValore(), 10); // clamped as on leaving
+    EXPECT_EQ(std::tuple(exits, field.RdValore()), std::tuple(1, 10)); // clamped as on leaving
     Play("#7|#5!");
     EXPECT_EQ(exits, 2);
 }
@@ -231,8 +224,7 @@ TEST(FieldBinding, WordsJoinedWithAnUnsignedLowWord) {
     for (const auto& [value, high, low] : words) {
         EXPECT_EQ(JoinWords(static_cast<std::int16_t>(high), static_cast<std::int16_t>(low)),
                   value);
-        EXPECT_EQ(HighWordOf(value), high) << value;
-        EXPECT_EQ(LowWordOf(value), low) << value;
+        EXPECT_EQ(std::tuple(HighWordOf(value), LowWordOf(value)), std::tuple(high, low)) << value;
     }
 }
 
@@ -264,15 +256,12 @@ protected:
 // Settle shows Value again where the edit reached the drive; Store (write-through pages)
 // puts a field into Value; Reload discards typed numbers.
 TEST_F(PageFieldsTest, BindTypeCollectStoreAndReload) {
-    EXPECT_EQ(plain.RdMin(), 0);
-    EXPECT_EQ(plain.RdMax(), 500);
+    EXPECT_EQ((std::vector<int>{plain.RdMin(), plain.RdMax(), wide.RdMin(), wide.RdMax(),
+                                missing.RdMax()}),
+              (std::vector<int>{0, 500, INT32_MIN, INT32_MAX, 100}));
     EXPECT_FALSE(plain.IsNegative() || plain.IsMarked());
     EXPECT_TRUE(signedField.IsNegative());
-    EXPECT_EQ(signedField.text(), QStringLiteral("-7"));
-    EXPECT_EQ(wide.RdMin(), INT32_MIN);
-    EXPECT_EQ(wide.RdMax(), INT32_MAX);
-    EXPECT_EQ(wide.text(), QStringLiteral("5"));
-    EXPECT_EQ(missing.RdMax(), 100);
+    EXPECT_EQ(signedField.text() + "|" + wide.text(), "-7|5");
     table.FindByAddress(11)->Value = 900; // beyond 100
     fields.Reload(&signedField);
     EXPECT_EQ(signedField.text(), QStringLiteral("900"));
@@ -285,9 +274,8 @@ TEST_F(PageFieldsTest, BindTypeCollectStoreAndReload) {
     EXPECT_TRUE(plain.IsMarked());
     fields.Collect(edits);
     EXPECT_EQ(edits.Addresses(), (std::vector<std::uint16_t>{10, 92, 93}));
-    EXPECT_EQ(edits.Shown(10, 0), 300);
-    EXPECT_EQ(edits.Shown(92, 0), -1);
-    EXPECT_EQ(edits.Shown(93, 0), -1);
+    EXPECT_EQ((std::vector<int>{edits.Shown(10, 0), edits.Shown(92, 0), edits.Shown(93, 0)}),
+              (std::vector<int>{300, -1, -1}));
     EXPECT_EQ(table.FindByAddress(10)->Value, 120); // the table is not touched
     fields.Recolour();
     EXPECT_TRUE(plain.IsMarked() && wide.IsMarked());
@@ -296,15 +284,14 @@ TEST_F(PageFieldsTest, BindTypeCollectStoreAndReload) {
     edits.Drop(10); // the plain field's edit reached the drive
     table.FindByAddress(10)->Value = table.FindByAddress(10)->DriveValue = 300;
     fields.Settle(edits);
-    EXPECT_FALSE(plain.Edited());
-    EXPECT_TRUE(wide.Edited());
+    EXPECT_TRUE(!plain.Edited() && wide.Edited());
     fields.Recolour();
     EXPECT_FALSE(plain.IsMarked());
 
     EXPECT_TRUE(fields.Store(&wide));
     EXPECT_FALSE(wide.Edited());
-    EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(92)->Value), 0xFFFF);
-    EXPECT_EQ(static_cast<std::uint16_t>(table.FindByAddress(93)->Value), 0xFFFF);
+    EXPECT_EQ(std::tuple(table.FindByAddress(92)->Value, table.FindByAddress(93)->Value),
+              std::tuple(-1, -1));
     for (const int drive : {93, 92}) {
         fields.Recolour(&wide);
         EXPECT_TRUE(wide.IsMarked()) << drive;
@@ -331,9 +318,8 @@ TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
     edits.SetBits(70, 0x2000, true);
     edits.SetBits(70, 0x0001, false);
     edits.SetWord(99, 1); // not in the table
-    EXPECT_EQ(edits.Shown(7, 8), 12);
-    EXPECT_EQ(edits.Shown(70, 0x0021), 0x2020);
-    EXPECT_EQ(edits.Shown(71, 5), 5);
+    EXPECT_EQ((std::vector<int>{edits.Shown(7, 8), edits.Shown(70, 0x0021), edits.Shown(71, 5)}),
+              (std::vector<int>{12, 0x2020, 5}));
     EXPECT_EQ(edits.BitRegisters(), (std::vector<std::uint16_t>{70}));
     edits.SetBits(7, 0x0001, true); // bits over a word edit change the word
     EXPECT_EQ(edits.Shown(7, 8), 13);
@@ -341,13 +327,13 @@ TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
     table.FindByAddress(70)->DriveValue = 0x0061; // read again: another page set bit 6
     table.FindByAddress(71)->Value = 4;           // unrelated, not written by this page
     const EditTracker::Replaced replaced = edits.Store(table);
-    EXPECT_EQ(table.FindByAddress(7)->Value, 13);
-    EXPECT_EQ(table.FindByAddress(70)->Value, 0x2060);
+    EXPECT_EQ((std::tuple<int, int>(table.FindByAddress(7)->Value, table.FindByAddress(70)->Value)),
+              std::tuple(13, 0x2060));
     table.FindByAddress(70)->DriveValue = 0x2060; // 70 was written, 7 was not
     edits.Settle(table, replaced);
     EXPECT_EQ(edits.Addresses(), (std::vector<std::uint16_t>{7}));
-    EXPECT_EQ(table.FindByAddress(7)->Value, 8);
-    EXPECT_EQ(table.FindByAddress(71)->Value, 4);
+    EXPECT_EQ((std::tuple<int, int>(table.FindByAddress(7)->Value, table.FindByAddress(71)->Value)),
+              std::tuple(8, 4));
     edits.Clear();
     EXPECT_TRUE(edits.Empty());
 }
