@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
@@ -464,6 +465,13 @@ void TFPrincipale::Shutdown() {
         scope->close();
         delete scope;
     }
+    // Every child window refers to the drive model, so none may outlive it: closed ones
+    // still waiting for their deferred deletion go now too.
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* child : Frame()->findChildren<QMdiSubWindow*>())
+        children.append(child);
+    for (const QPointer<QMdiSubWindow>& child : children)
+        delete child.data();
     // The serial port goes first (closed, its previous line settings restored), then the
     // status panel takes its poll body off the drive model, then the session lets go of the
     // drive model and the settings store, which writes the settings back.
