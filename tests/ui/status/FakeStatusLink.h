@@ -43,6 +43,21 @@ public:
             *echoTarget = value;
         return true;
     }
+    // A session generation: a request asked under an older one is dropped, as the gate does.
+    WriteOrigin AskNow(const QString& action) const override { return {action, generation, {}}; }
+    Asked WriteAsked(const WriteOrigin& origin, std::uint16_t address, std::uint16_t value,
+                     std::uint32_t timeoutMs) override {
+        if (origin.IsSet() && origin.Generation != generation)
+            return Asked::Dropped;
+        return WriteReg(address, value, true, timeoutMs, nullptr) ? Asked::Written : Asked::Failed;
+    }
+    // The user-interface step runs, then (when asked) a transition happens before the poll
+    // goes on.
+    void RunSynchronized(const std::function<void()>& fn) override {
+        fn();
+        if (transitionAfterUi)
+            ++generation;
+    }
     std::uint32_t TickMark() const override { return tick; }
     void SetTickMark(std::uint32_t t) override { tick = t; }
 
@@ -54,6 +69,8 @@ public:
     std::uint16_t failAt = 0xFFFF;
     QStringList requests;
     std::uint32_t tick = 10000;
+    std::uint64_t generation = 1;
+    bool transitionAfterUi = false;
 };
 
 // The main-window side of the poll, recording what the poll did.

@@ -131,6 +131,15 @@ TEST_F(PollFixture, DriveUsesItsOwnRegisters) {
     EXPECT_EQ(link.requests, kDriveReads + QStringList({"W201=2", "R201x1"}));
 }
 
+TEST_F(PollFixture, ForceMasksTakenBeforeATransitionAreNotWrittenAfterIt) {
+    link.kind = DeviceKind::Drive;
+    host.digitalOpen = true;
+    link.table.FindByAddress(201)->Value = 2;
+    link.transitionAfterUi = true;
+    poller.Poll();
+    EXPECT_FALSE(link.requests.join(' ').contains("W201")) << link.requests.join(' ').toStdString();
+}
+
 TEST_F(PollFixture, PowerReadsBlockIntoDriveValueOnly) {
     link.kind = DeviceKind::Power;
     link.registers[79] = 245;

@@ -40,6 +40,10 @@ StatusLink::Asked DriverStatusLink::WriteAsked(const WriteOrigin& origin, std::u
                                                                       : Asked::Failed;
 }
 
+WriteOrigin DriverStatusLink::AskNow(const QString& action) const {
+    return driver_.Ask(action);
+}
+
 std::uint32_t DriverStatusLink::TickMark() const {
     return driver_.TickMark();
 }

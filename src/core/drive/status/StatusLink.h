@@ -36,6 +36,11 @@ public:
         (void)origin;
         return WriteReg(address, value, true, timeoutMs, nullptr) ? Asked::Written : Asked::Failed;
     }
+    // A request asked now, for writes the poll makes on behalf of a window (force masks).
+    virtual WriteOrigin AskNow(const QString& action) const {
+        (void)action;
+        return {};
+    }
     virtual std::uint32_t TickMark() const = 0;
     virtual void SetTickMark(std::uint32_t tick) = 0;
     // Runs fn on the user-interface thread (the poll may run on the worker); directly when
@@ -56,6 +61,7 @@ public:
                   std::uint32_t timeoutMs, std::uint16_t* echoTarget) override;
     Asked WriteAsked(const WriteOrigin& origin, std::uint16_t address, std::uint16_t value,
                      std::uint32_t timeoutMs) override;
+    WriteOrigin AskNow(const QString& action) const override;
     std::uint32_t TickMark() const override;
     void SetTickMark(std::uint32_t tick) override;
     void RunSynchronized(const std::function<void()>& fn) override;

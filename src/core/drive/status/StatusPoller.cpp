@@ -158,10 +158,14 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
         return;
     // One call to the user-interface thread when the digital page is closed; otherwise the
     // analog page refreshes after the digital page's requests are written.
+    // The masks are taken from the page and their origin made in the same step on the
+    // user-interface thread: a transition between that step and the write drops them.
+    WriteOrigin masksOrigin;
     const bool digital = OnUi([&] {
         host_.StatusRefresh();
         if (host_.DigitalPageOpen()) {
             host_.DigitalRefresh();
+            masksOrigin = link_.AskNow(QStringLiteral("Digital I/O force"));
             return true;
         }
         if (host_.AnalogPageOpen())
@@ -174,7 +178,9 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
         ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
         if (!entry || entry->Value == 0)
             continue;
-        link_.WriteReg(address, static_cast<std::uint16_t>(entry->Value), true, TimeoutMs, nullptr);
+        const auto mask = static_cast<std::uint16_t>(entry->Value);
+        if (link_.WriteAsked(masksOrigin, address, mask, TimeoutMs) == StatusLink::Asked::Dropped)
+            continue;
         ReadSingles({address});
     }
     OnUi([&] {
