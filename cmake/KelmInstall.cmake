@@ -6,7 +6,8 @@
 #   bin/                    links to the programs
 #   share/applications, share/metainfo, share/icons/hicolor/scalable/apps: launcher,
 #                           AppStream metadata and icon of the desktop program
-#   share/man/man1          man pages made from the programs' --help
+#   share/man/man1          man pages made from the programs' --help and data/man
+#   share/doc/kelmdrive     copyright and changelog, as Debian packages carry them
 #
 # cpack -G DEB (scripts/package.sh) packs the tree for /usr, with the shared-library
 # dependencies computed by dpkg-shlibdeps.
@@ -21,6 +22,17 @@ set(KELM_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/data/desktop)
 install(TARGETS ${KELM_PROGRAMS} RUNTIME DESTINATION ${KELM_INSTALL_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/Bin/ DESTINATION ${KELM_INSTALL_DIR}/Bin)
 install(FILES ${KELM_DESKTOP_DIR}/installed-package DESTINATION ${KELM_INSTALL_DIR})
+
+# Debian's copyright file and the changelog, compressed as Debian ships it.
+set(KELM_CHANGELOG ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${KELM_CHANGELOG}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/data/debian/changelog > ${KELM_CHANGELOG}
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/debian/changelog
+    COMMENT "Debian changelog")
+add_custom_target(kelm_changelog ALL DEPENDS ${KELM_CHANGELOG})
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${KELM_CHANGELOG}
+        DESTINATION share/doc/kelmdrive)
 
 # Relative links, so an unpacked or relocated tree works as well as the installed one.
 foreach(program ${KELM_PROGRAMS})
@@ -46,14 +58,17 @@ if(KELM_HELP2MAN)
     set(KELM_MAN_PAGES "")
     foreach(program ${KELM_PROGRAMS})
         set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+        # Sections --help cannot give (environment, files, see also) come from data/man.
+        set(include ${PROJECT_SOURCE_DIR}/data/man/${program}.h2m)
         add_custom_command(OUTPUT ${page}.gz
             COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
             COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                     ${KELM_HELP2MAN} --no-info --section=1
-                    "--name=${KELM_MAN_SUMMARY_${program}}" --output=${page}
+                    "--name=${KELM_MAN_SUMMARY_${program}}" --include=${include}
+                    --output=${page}
                     $<TARGET_FILE:${program}>
             COMMAND gzip -9nf ${page}
-            DEPENDS ${program}
+            DEPENDS ${program} ${include}
             COMMENT "Man page of ${program}"
             VERBATIM)
         list(APPEND KELM_MAN_PAGES ${page}.gz)
@@ -69,11 +84,13 @@ set(CPACK_PACKAGE_NAME kelmdrive)
 set(CPACK_PACKAGE_VENDOR "Kelm Industries")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "commissioning and tuning tool for servo drives")
+# Lines of at most 79 characters once dpkg indents them.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Kelm Drive connects a PC through a serial port to a servo drive or a multi-axis Tarn\n"
-    "link: parameter pages, parameter files, live status and alarms, motor phasing and\n"
-    "offset tuning, a software oscilloscope and the motion profile editor. The package\n"
-    "also holds kelmctl, the command-line front end, and kelmsim, a drive simulator.")
+    "Kelm Drive connects a PC through a serial port to a servo drive or a\n"
+    "multi-axis Tarn link: parameter pages, parameter files, live status and\n"
+    "alarms, motor phasing and offset tuning, a software oscilloscope and the\n"
+    "motion profile editor. The package also holds kelmctl, the command-line\n"
+    "front end, and kelmsim, a drive simulator.")
 set(KELM_PACKAGE_MAINTAINER "Kelm Drive maintainers <kelmdrive@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_PACKAGE_CONTACT ${KELM_PACKAGE_MAINTAINER})

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the package scripts/package.sh built: unpacks it into a temporary root, runs
 # kelmctl check-config and kelmsim --help from there, and validates the launcher and the
-# AppStream metadata.
+# AppStream metadata, and runs lintian, which must report no error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${KELM_BUILD_DIR:-build}
@@ -23,4 +23,8 @@ done
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "no computed Qt dependency"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null
+[ -f "$root/usr/share/doc/kelmdrive/copyright" ] || fail "no copyright file"
+zcat "$root/usr/share/man/man1/kelmctl.1.gz" | grep -q '^\.SH "\?SEE ALSO' || fail "no SEE ALSO in kelmctl(1)"
+lintian --fail-on error "$deb" >&2 ||
+    fail "lintian reports errors"
 echo "check-package: $deb is fine" >&2

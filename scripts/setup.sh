@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(build-essential cmake ninja-build ccache pkg-config
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev
           libgtest-dev libgmock-dev libmodbus-dev
-          dpkg-dev file help2man desktop-file-utils appstream gcovr)
+          dpkg-dev file help2man desktop-file-utils appstream lintian gcovr)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

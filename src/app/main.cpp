@@ -13,6 +13,7 @@
 #include "ui/widgets/FitAudit.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QStringList arguments;
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(kelm::TFPrincipale::Caption));
     QApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(KELM_APP_ID));
+    // The installed theme icon where there is one, else the built-in picture.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral(KELM_APP_ID), QIcon(QStringLiteral(":/icons/" KELM_APP_ID ".png"))));
 
     // SIGTERM, SIGINT, SIGHUP and the end of the session end the program as File > Exit
     // does: the main event loop is left, then the main window closes below. Installed
