@@ -61,6 +61,7 @@ SessionStep NextSessionState(const SessionState& state, SessionEvent event) {
 }
 
 void Session::On(SessionEvent event) {
+    const LineTurns::Transition turn(line_);
     bool advances = false;
     {
         const std::lock_guard lock(mutex_);
@@ -74,6 +75,7 @@ void Session::On(SessionEvent event) {
 }
 
 void Session::Restore(const SessionState& state) {
+    const LineTurns::Transition turn(line_);
     {
         const std::lock_guard lock(mutex_);
         state_ = state;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/drive/LineTurns.h"
 #include "core/drive/WriteGate.h"
 
 #include <atomic>
@@ -50,6 +51,9 @@ SessionStep NextSessionState(const SessionState& state, SessionEvent event);
 // On() is called from the user-interface thread; Online() from either thread.
 class Session {
 public:
+    // Writes and transitions take turns on the line (see LineTurns).
+    LineTurns& Line() { return line_; }
+
     void On(SessionEvent event);
     // Puts back a state taken before (a cancelled link overview); a transition too.
     void Restore(const SessionState& state);
@@ -60,6 +64,7 @@ public:
     const WriteGate& Gate() const { return gate_; }
 
 private:
+    LineTurns line_;
     mutable std::mutex mutex_;
     SessionState state_;
     // state_.Online, readable by the worker without the lock (every request checks it).

@@ -76,20 +76,29 @@ UnitInUse TDriver::CurrentUnit() const {
 
 bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                        std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
-    if (!Online() || !Gate().Admit(CurrentUnit(), address, value))
-        return false;
     bool ok = false;
     {
+        const LineTurns::Write turn(session_.Line());
+        if (!Online() || !Gate().Admit(CurrentUnit(), address, value))
+            return false;
         MasterUseCheck::Scope use(*masterCheck_);
-        ok = master_.WriteRegisters(address, &value, 1, timeoutMs, reportFailure);
+        // The failure is reported below, once the line is free: the box waits for the
+        // user-interface thread, which may be waiting for the line.
+        ok = master_.WriteRegisters(address, &value, 1, timeoutMs, false);
     }
     if (ok) {
         if (echoTarget != nullptr)
             *echoTarget = value;
         return Online();
     }
-    if (reportFailure)
+    if (reportFailure) {
+        {
+            MasterUseCheck::Scope use(*masterCheck_);
+            master_.ClosePort();
+        }
+        master_.ReportNoResponse();
         GoOffline();
+    }
     return false;
 }
 

@@ -32,6 +32,7 @@ struct Case {
 
 // The sound outcomes at the edges: a closed or failed transfer goes off line, the overview's
 // Cancel keeps what was in use, an off-line kind choice leaves no unit in use.
+// clang-format off
 const Case cases[] = {
     {"OUS", E::SelectionStarted, "OUS", true},
     {"", E::Connected, "OU", true},
@@ -50,6 +51,7 @@ const Case cases[] = {
     {"OUS", E::ScopeClosed, "OU", false},
     {"US", E::ScopeClosed, "U", false},
 };
+// clang-format on
 
 TEST(SessionTest, TransitionsFollowTheTable) {
     for (const Case& c : cases) {

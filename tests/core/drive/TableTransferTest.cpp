@@ -1,5 +1,7 @@
 #include "DriveTestSupport.h"
 
+#include <atomic>
+
 namespace kelm::test {
 namespace {
 
@@ -97,6 +99,25 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesAndSaysHowFarAFailedOneGot) {
     ASSERT_TRUE(WaitFor([&] { return done; }));
     EXPECT_TRUE(messages.Texts().contains(
         "1 of 2 registers written; the drive holds a mix of old and new values."));
+}
+
+// Closing the progress dialog while a register is between the gate and the drive: the
+// program shows off line only once that write is answered, and writes nothing after it.
+TEST_F(TransferTest, GoingOffLineWaitsForTheWriteOnTheWire) {
+    UseRange(DeviceKind::Std, 0, 20);
+    std::atomic<int> admitted{0};
+    driver->Gate().SetObserver([&](const GateRecord& record) {
+        if (record.Admitted && ++admitted == 3)
+            QThread::msleep(150); // the user closes the dialog now
+    });
+    bool done = false;
+    driver->StartWrite('D', nullptr, [&] { done = true; });
+    ASSERT_TRUE(WaitFor([&] { return admitted.load() >= 3; }));
+    driver->Connection().On(SessionEvent::TransferClosed);
+    const std::size_t writtenWhenOffLine = Written().size();
+    ASSERT_TRUE(WaitFor([&] { return done; }));
+    EXPECT_EQ(writtenWhenOffLine, 3u);
+    EXPECT_EQ(Written().size(), 3u);
 }
 
 TEST_F(TransferTest, FailureMidWayGoesOffLineAndStillCallsDone) {
