@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(build-essential cmake ninja-build ccache pkg-config
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev
           libgtest-dev libgmock-dev libmodbus-dev
-          dpkg-dev file help2man desktop-file-utils appstream lintian gcovr)
+          dpkg-dev file help2man desktop-file-utils appstream lintian gcovr
+          clang-format)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -15,15 +15,21 @@ inline DeviceKind DeviceKindFromNumber(int number) {
     return (number >= 1 && number <= 3) ? static_cast<DeviceKind>(number) : DeviceKind::Std;
 }
 
-inline int KindIndex(DeviceKind kind) { return static_cast<int>(kind); }
+inline int KindIndex(DeviceKind kind) {
+    return static_cast<int>(kind);
+}
 
 // Type text used in files and messages.
 inline QString DeviceKindText(DeviceKind kind) {
     switch (kind) {
-    case DeviceKind::Power: return QStringLiteral("Tarn Power");
-    case DeviceKind::Drive: return QStringLiteral("Tarn Drive");
-    case DeviceKind::Orca230: return QStringLiteral("Tarn Orca 230");
-    case DeviceKind::Std: break;
+    case DeviceKind::Power:
+        return QStringLiteral("Tarn Power");
+    case DeviceKind::Drive:
+        return QStringLiteral("Tarn Drive");
+    case DeviceKind::Orca230:
+        return QStringLiteral("Tarn Orca 230");
+    case DeviceKind::Std:
+        break;
     }
     return QStringLiteral("Device");
 }

@@ -8,10 +8,14 @@ namespace {
 
 std::int16_t* Column(ParamEntry& entry, char letter) {
     switch (letter) {
-    case 'P': return &entry.Value;
-    case 'F': return &entry.FileValue;
-    case 'U': return &entry.DriveValue;
-    default: return nullptr;
+    case 'P':
+        return &entry.Value;
+    case 'F':
+        return &entry.FileValue;
+    case 'U':
+        return &entry.DriveValue;
+    default:
+        return nullptr;
     }
 }
 
@@ -39,8 +43,9 @@ const ParamEntry* ParamTable::FindByAddress(std::uint16_t address) const {
 }
 
 void ParamTable::SortByAddress() {
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const ParamEntry& a, const ParamEntry& b) { return a.Address < b.Address; });
+    std::stable_sort(
+        entries_.begin(), entries_.end(),
+        [](const ParamEntry& a, const ParamEntry& b) { return a.Address < b.Address; });
 }
 
 bool ParamTable::CopyFrom(const ParamTable& source) {

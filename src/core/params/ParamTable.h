@@ -39,8 +39,7 @@ public:
 
     // Synthetic table: one entry per address first..last, named prefix + decimal address,
     // access 'E', kind 'A', limits -32768..32767, everything else 0.
-    static ParamTable MakeSynthetic(const QString& prefix, std::uint16_t first,
-                                    std::uint16_t last);
+    static ParamTable MakeSynthetic(const QString& prefix, std::uint16_t first, std::uint16_t last);
 
 private:
     std::vector<ParamEntry> entries_;

@@ -24,7 +24,9 @@ MessageSink* InstallMessageSink(MessageSink* sink) {
     return previous == &silentSink ? nullptr : previous;
 }
 
-MessageSink& Messages() { return *currentSink.load(); }
+MessageSink& Messages() {
+    return *currentSink.load();
+}
 
 void ShowError(const QString& text) {
     Messages().Beep();
@@ -45,15 +47,21 @@ void ShowInfo(const QString& text) {
     Messages().ShowBox(QString(), text, MessageIcon::None);
 }
 
-void Beep() { Messages().Beep(); }
+void Beep() {
+    Messages().Beep();
+}
 
 void RequestTerminate() {
     terminateRequested = true;
     Messages().RequestTerminate();
 }
 
-bool TerminateRequested() { return terminateRequested; }
+bool TerminateRequested() {
+    return terminateRequested;
+}
 
-void ClearTerminateRequest() { terminateRequested = false; }
+void ClearTerminateRequest() {
+    terminateRequested = false;
+}
 
 } // namespace kelm

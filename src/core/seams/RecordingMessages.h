@@ -19,8 +19,8 @@ public:
         bool Question;
     };
 
-    RecordingMessages();  // installs itself
-    ~RecordingMessages() override;  // restores the previous sink
+    RecordingMessages();           // installs itself
+    ~RecordingMessages() override; // restores the previous sink
     RecordingMessages(const RecordingMessages&) = delete;
     RecordingMessages& operator=(const RecordingMessages&) = delete;
 
@@ -33,7 +33,7 @@ public:
     void SetDefaultAnswer(bool answer);
 
     std::vector<Box> Boxes() const;
-    QStringList Texts() const;  // texts of every box, questions included, in order
+    QStringList Texts() const; // texts of every box, questions included, in order
     int BeepCount() const;
     int TerminateCount() const;
     void Clear();
