@@ -1,6 +1,7 @@
 #include "core/config/DeviceConfiguration.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
 
 namespace kelm {
@@ -44,12 +45,13 @@ std::optional<ParamEntry> ParseParamLine(const QString& line) {
 }
 
 bool LoadConfiguration(ParamTable& table, QIODevice& device, const QString& header,
-                       const QString& errorTitle) {
+                       const QString& errorTitle, const QString& fileName) {
     LineReader reader(device);
     QString line;
     if (!reader.ReadLine(line) || !HeaderAccepted(line, header)) {
-        ShowError(QStringLiteral("Fatal ") + errorTitle +
-                  QStringLiteral("\rApplication Terminate!"));
+        ShowError(WithLocation(QStringLiteral("Fatal ") + errorTitle +
+                                   QStringLiteral("\rApplication Terminate!"),
+                               fileName, 1));
         return false;
     }
     reader.ReadLine(line); // column captions, ignored
@@ -59,13 +61,16 @@ bool LoadConfiguration(ParamTable& table, QIODevice& device, const QString& head
         }
         const auto entry = reader.LastLineCut() ? std::nullopt : ParseParamLine(TrimLeft(line));
         if (!entry) {
-            ShowError(QStringLiteral("Fatal ") + errorTitle +
-                      QStringLiteral("\rConversione Error\rApplication Terminate!"));
+            ShowError(
+                WithLocation(QStringLiteral("Fatal ") + errorTitle +
+                                 QStringLiteral("\rConversione Error\rApplication Terminate!"),
+                             fileName, reader.LineNumber()));
             return false;
         }
         if (!table.Add(*entry)) {
-            ShowError(errorTitle + QStringLiteral("\rParameter Name: ") + entry->Name +
-                      QStringLiteral("\rDuplicate Address !\rParameter Ignored"));
+            ShowError(WithLocation(errorTitle + QStringLiteral("\rParameter Name: ") + entry->Name +
+                                       QStringLiteral("\rDuplicate Address !\rParameter Ignored"),
+                                   fileName, reader.LineNumber()));
         }
     }
     table.SortByAddress();

@@ -11,9 +11,11 @@ namespace {
 using test::CrLf;
 
 const QString Header = DeviceConfigurationHeader;
-const QString HeaderError = "Fatal Error Opening Device Configuration File\rApplication Terminate!";
-const QString ConversionError =
-    "Fatal Error Opening Device Configuration File\rConversione Error\rApplication Terminate!";
+// The specified texts, then where: a buffer has no file name, only the line.
+const QString HeaderError =
+    "Fatal Error Opening Device Configuration File\rApplication Terminate!\rline 1";
+const QString ConversionError = "Fatal Error Opening Device Configuration File\rConversione "
+                                "Error\rApplication Terminate!\rline 4";
 
 // A data line for address `address` with every other field valid.
 QString Line(const QString& name, int address) {
@@ -124,7 +126,7 @@ TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
               std::tuple(QString("First"), std::int16_t{5}));
     EXPECT_EQ(messages.Texts(),
               QStringList{"Error Opening Device Configuration File\rParameter Name: "
-                          "Second\rDuplicate Address !\rParameter Ignored"});
+                          "Second\rDuplicate Address !\rParameter Ignored\rline 4"});
 }
 
 } // namespace
