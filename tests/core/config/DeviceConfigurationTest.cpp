@@ -127,6 +127,18 @@ TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
     EXPECT_EQ(messages.Texts(),
               QStringList{"Error Opening Device Configuration File\rParameter Name: "
                           "Second\rDuplicate Address !\rParameter Ignored\rline 4"});
+    // Many duplicates make one message, not one box each.
+    QStringList many{Line("A", 1)};
+    for (int i = 0; i < 20; ++i)
+        many << Line(QString("D%1").arg(i), 1);
+    messages.Clear();
+    ASSERT_TRUE(LoadLines(many));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Texts()[0].startsWith("Error Opening Device Configuration File\rParameter "
+                                               "Name: D0 (line 4)\rParameter Name: D1 (line 5)\r"));
+    EXPECT_TRUE(messages.Texts()[0].endsWith(
+        "D9 (line 13)\rDuplicate Address !\rParameter Ignored\r20 lines ignored, the first 10 "
+        "listed."));
 }
 
 } // namespace
