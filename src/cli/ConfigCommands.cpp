@@ -23,9 +23,9 @@ QString WithSlash(const QString& folder) {
 // from its "Bin/". With BINDIR the files are read from BINDIR and the installation folder
 // is its parent. The devices folder, which the program creates at start, is a temporary
 // folder here, so a check never writes into an installation.
-// Only the messages the program would show are printed (on stderr, through the message
-// sink), so a usable set prints nothing; the exit code is 1 when a message would end the
-// program.
+// The messages the program would show go to stderr (through the message sink); stdout gets
+// one line per file read with what it gave (registers, alarms, strings ...), so that a file
+// cut short shows. The exit code is 1 when a message would end the program.
 int RunCheckConfig(const QStringList& words, const CliOptions&) {
     CommandLine line("check-config", "[BINDIR]");
     if (const auto exit = line.Parse(words))
@@ -55,6 +55,9 @@ int RunCheckConfig(const QStringList& words, const CliOptions&) {
         set.LoadAtMainWindowCreation(installFolder);
         set.LoadAtMainWindowShow(installFolder);
     }
+    for (const QString& summary : set.Summary())
+        std::printf("%s\n", summary.toLocal8Bit().constData());
+    std::fflush(stdout);
     return TerminateRequested() ? 1 : 0;
 }
 

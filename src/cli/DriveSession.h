@@ -55,6 +55,7 @@ public:
 
     bool ReadTable() { return Transfer(false, 'D', QStringLiteral("Reading from device Nr. ")); }
 
+    std::optional<DeviceKind> RequestedKind() const { return requested_; } // --kind
     TDriver& Driver() { return *driver_; }
     DeviceKind Kind() const { return kind_; }
     const QString& PortText() const { return portText_; }

@@ -1,6 +1,7 @@
 // kelmctl scope: one oscilloscope record to a .kls or .csv file.
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
+#include "cli/FileArguments.h"
 #include "cli/Stopping.h"
 
 #include "core/config/ScopeScales.h"
@@ -149,6 +150,7 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
         line.AddValue(QLatin1String(option.Name), QLatin1String(option.ValueName),
                       QLatin1String(option.Description));
     AddTimeoutOption(line, DefaultScopeTimeoutS);
+    AddForceOption(line);
     if (const auto exit = Prepare(session, line, arguments, 1))
         return *exit;
     const auto timeoutS =
@@ -172,7 +174,7 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
                      Local(path).constData());
         return 2;
     }
-    if (!CheckFileArgument(path, true))
+    if (!CheckOutputFile(path, ReadOnlyPolicy(line)))
         return 2;
     if (const int code = session.ConnectTo("oscilloscope"))
         return code;
@@ -206,8 +208,10 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
         install + (tarn ? QStringLiteral("Bin/Osci_Tarn.dll") : QStringLiteral("Bin/Osci.dll")),
         tarn ? QStringLiteral("Osc_Tarn.dll") : QStringLiteral("Osc.dll"), names);
     const ScopeRecording recording = RecordingOf(driver, capture, names);
-    const bool written = suffix == QLatin1String("csv") ? WriteScopeCsv(recording, path)
-                                                        : WriteScopeFile(recording, path);
+    const ReadOnlyFiles readOnly = ReadOnlyPolicy(line);
+    const bool written = suffix == QLatin1String("csv")
+                             ? WriteScopeCsv(recording, path, readOnly)
+                             : WriteScopeFile(recording, path, FileStamp::Now(), readOnly);
     return written ? 0 : 1;
 }
 

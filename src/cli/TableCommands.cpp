@@ -3,6 +3,7 @@
 // model (TDriver) as the program does them.
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
+#include "cli/FileArguments.h"
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/DriveOwnedRegisters.h"
@@ -24,6 +25,28 @@ bool CheckDeviceExtension(const QString& path, DeviceKind kind) {
         return true;
     ShowDifferentExtensions(path);
     return false;
+}
+
+// Before the drive is asked what it is: the extension of the --kind given, else that of
+// any kind (the drive's own is checked once it is known).
+bool CheckAnyDeviceExtension(const QString& path, std::optional<DeviceKind> requested) {
+    if (requested)
+        return CheckDeviceExtension(path, *requested);
+    for (const DeviceKind kind :
+         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230})
+        if (HasDeviceFileExtension(path, kind))
+            return true;
+    ShowDifferentExtensions(path);
+    return false;
+}
+
+// A restore wrote what the file held; lines it could not use still make it fail.
+int IgnoredLinesExit(const ValueLinesReport& report, const QString& path) {
+    if (report.Ignored == 0)
+        return 0;
+    std::fprintf(stderr, "kelmctl: %d %s of %s ignored (unknown address); the rest was written\n",
+                 report.Ignored, report.Ignored == 1 ? "line" : "lines", Local(path).constData());
+    return 1;
 }
 
 // Counts the error boxes shown while it exists and passes every message on to the sink it
@@ -64,16 +87,18 @@ bool CheckProfilesExtension(const QString& path) {
 } // namespace
 
 // The common start of the commands that pair the drive's whole table with a device
-// file: arguments, the connection and identification, the file's extension (of the kind
-// found) and the whole-table read.
+// file: arguments, the file (before the port is opened), the connection and
+// identification, the file's extension (of the kind found) and the whole-table read.
 // nullopt when the table has been read, else the exit code.
 std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
                                     const QStringList& arguments, bool written, QString& path) {
     if (const auto exit = Prepare(session, line, arguments, 1))
         return exit;
     path = session.Words().first();
-    if (!CheckFileArgument(path, written))
+    if (written ? !CheckOutputFile(path, ReadOnlyPolicy(line)) : !CheckInputFile(path))
         return 2;
+    if (!CheckAnyDeviceExtension(path, session.RequestedKind()))
+        return 1;
     if (const int code = session.Connect())
         return code;
     if (!CheckDeviceExtension(path, session.Kind()))
@@ -84,11 +109,13 @@ std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
 int RunBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("backup", "FILE");
+    AddForceOption(line);
     QString path;
     if (const auto exit = ReadTableForFile(session, line, arguments, true, path))
         return *exit;
     TDriver& driver = session.Driver();
-    if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path))
+    if (!SaveDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, FileStamp::Now(),
+                        ReadOnlyPolicy(line)))
         return 1;
     driver.CurrentFileName = path;
     return 0;
@@ -106,7 +133,8 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
         return *exit;
     const bool force = line.IsSet(QStringLiteral("force"));
     TDriver& driver = session.Driver();
-    if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true))
+    ValueLinesReport lines;
+    if (!OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, true, &lines))
         return 1;
     const DeviceKind kind = driver.CurrentKind();
     const auto outside = ValuesOutsideLimits(
@@ -121,7 +149,9 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
         }
     }
     driver.CurrentFileName = path;
-    return session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")) ? 0 : 1;
+    if (!session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")))
+        return 1;
+    return IgnoredLinesExit(lines, path);
 }
 
 int RunEeprom(const QStringList& arguments, const CliOptions&) {
@@ -261,10 +291,11 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
 int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("profiles-backup", "FILE");
+    AddForceOption(line);
     if (const auto exit = Prepare(session, line, arguments, 1))
         return *exit;
     const QString path = session.Words().first();
-    if (!CheckFileArgument(path, true))
+    if (!CheckOutputFile(path, ReadOnlyPolicy(line)))
         return 2;
     if (!CheckProfilesExtension(path))
         return 1;
@@ -272,7 +303,10 @@ int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
         return code;
     if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
         return 1;
-    return SaveProfilesFile(session.Driver().ProfileTable(), path) ? 0 : 1;
+    return SaveProfilesFile(session.Driver().ProfileTable(), path, FileStamp::Now(),
+                            ReadOnlyPolicy(line))
+               ? 0
+               : 1;
 }
 
 int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
@@ -281,7 +315,7 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
     if (const auto exit = Prepare(session, line, arguments, 1))
         return *exit;
     const QString path = session.Words().first();
-    if (!CheckFileArgument(path, false))
+    if (!CheckInputFile(path))
         return 2;
     if (!CheckProfilesExtension(path))
         return 1;
@@ -290,10 +324,12 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
     // Registers the file does not name keep the drive's values.
     if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
         return 1;
-    if (!OpenProfilesFile(session.Driver().ProfileTable(), path))
+    ValueLinesReport lines;
+    if (!OpenProfilesFile(session.Driver().ProfileTable(), path, &lines))
         return 1;
-    return session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")) ? 0
-                                                                                               : 1;
+    if (!session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")))
+        return 1;
+    return IgnoredLinesExit(lines, path);
 }
 
 // Stores the drive's profiles in its flash or reloads them from it, after the question

@@ -58,8 +58,10 @@ AlarmTextLists LoadAlarmTexts(const QString& path) {
     LineReader reader(file);
     QString line;
     if (!reader.ReadLine(line) || Trim(line) != QLatin1String(AlarmTextsHeader)) {
-        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error Opening Allarms Messages") +
-                  QStringLiteral("\rLoad Defaut Message"));
+        ShowError(WithLocation(QStringLiteral("Fatal ") +
+                                   QStringLiteral("Error Opening Allarms Messages") +
+                                   QStringLiteral("\rLoad Defaut Message"),
+                               path, 1));
         FillDefaults(lists);
         return lists;
     }

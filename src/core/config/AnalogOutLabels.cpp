@@ -35,8 +35,9 @@ bool LoadAnalogOutLabels(const QString& path, const QString& fileName, AnalogOut
     LineReader reader(file);
     QString line;
     if (!reader.ReadLine(line) || !HeaderAccepted(line, QLatin1String(AnalogOutLabelsHeader))) {
-        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
-                  QStringLiteral("\rLoad Default Data!"));
+        ShowError(WithLocation(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
+                                   QStringLiteral("\rLoad Default Data!"),
+                               path, 1));
         return false;
     }
     while (reader.ReadLine(line)) {

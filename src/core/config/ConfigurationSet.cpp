@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <tuple>
 
 namespace kelm {
 namespace {
@@ -18,6 +20,47 @@ constexpr std::array<DeviceKind, 3> AuxKinds = {DeviceKind::Std, DeviceKind::Dri
 
 QString WithSlash(const QString& folder) {
     return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString Counted(int count, const char* what) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(what));
+}
+
+QString IoSummary(const IoGroups& groups) {
+    int used = 0;
+    int strings = 0;
+    for (const IoGroup& group : groups) {
+        used += group.Caption.isEmpty() && group.Items.empty() ? 0 : 1;
+        strings += static_cast<int>(group.Items.size());
+    }
+    return QStringLiteral("%1 of %2 groups, %3")
+        .arg(used)
+        .arg(IoGroupCount)
+        .arg(Counted(strings, "strings"));
+}
+
+QString AlarmSummary(const AlarmTextLists& lists) {
+    qsizetype alarms = 0;
+    for (const QStringList& list : lists)
+        alarms = std::max(alarms, list.size());
+    return QStringLiteral("%1 alarms; texts: Std %2, Power %3, Drive %4, Orca 230 %5")
+        .arg(alarms)
+        .arg(lists[0].size())
+        .arg(lists[1].size())
+        .arg(lists[2].size())
+        .arg(lists[3].size());
+}
+
+QString ScopeSummary(const ScopeScaleSet& set) {
+    int scales = 0;
+    for (const ScopeSignal& signal : set)
+        scales += static_cast<int>(signal.Scales.size());
+    return Counted(static_cast<int>(set.size()), "signals") + QStringLiteral(", ") +
+           Counted(scales, "scales");
+}
+
+bool Filled(const BootloaderRecord& record) {
+    return record.First != 0 || record.Second != 0 || !record.Text.isEmpty();
 }
 
 } // namespace
@@ -100,16 +143,22 @@ bool ConfigurationSet::LoadDeviceTables(const QString& folder) {
         table.Clear();
         QFile file;
         QString reason;
-        if (!OpenInputFile(file, folder + DeviceFileName(kind), reason)) {
+        const QString path = folder + DeviceFileName(kind);
+        if (!OpenInputFile(file, path, reason)) {
             ShowError(WithReason(DeviceOpenFailureMessage(kind), reason));
             return false;
         }
         if (!LoadConfiguration(table, file, QLatin1String(DeviceConfigurationHeader),
-                               QLatin1String(DeviceConfigurationErrorTitle))) {
+                               QLatin1String(DeviceConfigurationErrorTitle), path)) {
             return false;
         }
+        Note(DeviceFileName(kind), Counted(table.Count(), "registers"));
     }
     return true;
+}
+
+void ConfigurationSet::Note(const QString& fileName, const QString& counts) {
+    summary_ << fileName + QStringLiteral(": ") + counts;
 }
 
 bool ConfigurationSet::LoadAllIoStrings(const QString& folder) {
@@ -117,12 +166,14 @@ bool ConfigurationSet::LoadAllIoStrings(const QString& folder) {
         if (!LoadIoStrings(folder + IoStringsFileName(kind), kind, ioGroups_[Index(kind)])) {
             return false;
         }
+        Note(IoStringsFileName(kind), IoSummary(ioGroups_[Index(kind)]));
     }
     return true;
 }
 
 bool ConfigurationSet::LoadAtDriverStart(const QString& installFolder,
                                          const QString& devicesFolder) {
+    summary_.clear();
     if (!QDir().mkpath(devicesFolder)) {
         ShowError(QStringLiteral("Fail to Devices Folder\rApplication Terminate!"));
         RequestTerminate();
@@ -134,11 +185,15 @@ bool ConfigurationSet::LoadAtDriverStart(const QString& installFolder,
         return false;
     }
     alarmTexts_ = LoadAlarmTexts(folder + QLatin1String(AlarmTextsFileName));
+    Note(QLatin1String(AlarmTextsFileName), AlarmSummary(alarmTexts_));
     if (!LoadAllIoStrings(folder)) {
         RequestTerminate();
         return false;
     }
     bootloader_ = LoadBootloaderRecords(folder + QLatin1String(BootloaderFileName));
+    Note(QLatin1String(BootloaderFileName),
+         Counted((Filled(bootloader_.Drive) ? 1 : 0) + (Filled(bootloader_.Orca230) ? 1 : 0),
+                 "of 2 records"));
     SelectKindLists(DeviceKind::Std);
     return true;
 }
@@ -148,7 +203,11 @@ bool ConfigurationSet::LoadAtMainWindowCreation(const QString& installFolder) {
     bool allLoaded = true;
     for (DeviceKind kind : AuxKinds) {
         const QString name = AnalogOutLabelsFileName(kind);
-        allLoaded &= LoadAnalogOutLabels(folder + name, name, analogLabels_[Index(kind)]);
+        const bool loaded = LoadAnalogOutLabels(folder + name, name, analogLabels_[Index(kind)]);
+        Note(name,
+             loaded ? Counted(static_cast<int>(analogLabels_[Index(kind)].First.size()), "labels")
+                    : QStringLiteral("not read (built-in labels)"));
+        allLoaded &= loaded;
     }
     return allLoaded;
 }
@@ -162,19 +221,32 @@ bool ConfigurationSet::LoadAtMainWindowShow(const QString& installFolder) {
     for (DeviceKind kind : AuxKinds) {
         const QString name = HomingFileName(kind);
         if (!LoadHomingDescriptors(folder + name, name, homing_[Index(kind)])) {
+            Note(name, QStringLiteral("not read"));
             homingLoaded = false;
             break;
         }
+        const HomingDescriptors& read = homing_[Index(kind)];
+        Note(name, Counted(static_cast<int>(read.MethodNames.size()), "methods") +
+                       QStringLiteral(", ") +
+                       Counted(static_cast<int>(read.SensorNames.size()), "sensors") +
+                       QStringLiteral(", ") +
+                       Counted(static_cast<int>(read.Methods.size()), "method records"));
     }
     if (!homingLoaded) {
         ShowError(QStringLiteral("Fail To Load Homing Setup...\r\nApplication Terminate"));
         RequestTerminate();
     }
     tarnScopeSet_.clear();
-    const bool scopeLoaded = LoadScopeScales(folder + QStringLiteral("Osci.dll"),
-                                             QStringLiteral("Osc.dll"), stdScopeSet_) &&
-                             LoadScopeScales(folder + QStringLiteral("Osci_Tarn.dll"),
-                                             QStringLiteral("Osc_Tarn.dll"), tarnScopeSet_);
+    bool scopeLoaded = true;
+    // File name, the name its messages show, the set it fills.
+    const std::tuple<const char*, const char*, ScopeScaleSet*> scopeFiles[] = {
+        {"Osci.dll", "Osc.dll", &stdScopeSet_}, {"Osci_Tarn.dll", "Osc_Tarn.dll", &tarnScopeSet_}};
+    for (const auto& [name, shown, set] : scopeFiles) {
+        scopeLoaded = LoadScopeScales(folder + QLatin1String(name), QLatin1String(shown), *set);
+        Note(QLatin1String(name), scopeLoaded ? ScopeSummary(*set) : QStringLiteral("not read"));
+        if (!scopeLoaded)
+            break;
+    }
     if (!scopeLoaded) {
         ShowError(
             QStringLiteral("Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate"));

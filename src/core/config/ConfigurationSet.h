@@ -50,6 +50,11 @@ public:
     // failure. Reselects the current kind's lists. false when anything failed.
     bool LoadAtMainWindowShow(const QString& installFolder);
 
+    // One line per configuration file read by the loading steps so far, in reading order,
+    // with what it gave ("device.dll: 97 registers", "Homing.dll: not read"), so that a file
+    // cut short shows. A fatal error ends the list at the file before it.
+    const QStringList& Summary() const { return summary_; }
+
     // --- per-kind data --------------------------------------------------------------------
     ParamTable& KindTable(DeviceKind kind) { return kindTables_[Index(kind)]; }
     const ParamTable& KindTable(DeviceKind kind) const { return kindTables_[Index(kind)]; }
@@ -93,6 +98,7 @@ private:
     static std::size_t Index(DeviceKind kind) { return static_cast<std::size_t>(KindIndex(kind)); }
     bool LoadDeviceTables(const QString& folder);
     bool LoadAllIoStrings(const QString& folder);
+    void Note(const QString& fileName, const QString& counts);
 
     QString configFolder_;
     std::array<ParamTable, DeviceKindCount> kindTables_;
@@ -104,6 +110,7 @@ private:
     ScopeScaleSet stdScopeSet_;
     ScopeScaleSet tarnScopeSet_;
     DeviceKind selectedKind_ = DeviceKind::Std;
+    QStringList summary_;
 };
 
 } // namespace kelm

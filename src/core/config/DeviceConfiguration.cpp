@@ -1,7 +1,11 @@
 #include "core/config/DeviceConfiguration.h"
 
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
+
+#include <utility>
+#include <vector>
 
 namespace kelm {
 
@@ -43,31 +47,76 @@ std::optional<ParamEntry> ParseParamLine(const QString& line) {
     return entry;
 }
 
+namespace {
+
+// The lines dropped for a duplicate address, reported in one message after the load: a
+// file full of them must not open one box per line.
+class DuplicateLines {
+public:
+    static constexpr int Listed = 10;
+
+    void Add(const QString& name, int line) {
+        if (count_++ < Listed)
+            lines_.push_back({name, line});
+    }
+
+    // One duplicate: the single line's message with its location. Several: the first
+    // Listed names with their lines, the count and the file.
+    void Report(const QString& errorTitle, const QString& fileName) const {
+        const QString closing = QStringLiteral("\rDuplicate Address !\rParameter Ignored");
+        if (count_ == 1) {
+            ShowError(WithLocation(errorTitle + QStringLiteral("\rParameter Name: ") +
+                                       lines_[0].first + closing,
+                                   fileName, lines_[0].second));
+        } else if (count_ > 1) {
+            QString text = errorTitle;
+            for (const auto& [name, line] : lines_)
+                text += QStringLiteral("\rParameter Name: %1 (line %2)").arg(name).arg(line);
+            text += closing + QStringLiteral("\r%1 lines ignored").arg(count_) +
+                    (count_ > Listed ? QStringLiteral(", the first %1 listed").arg(Listed)
+                                     : QString()) +
+                    (fileName.isEmpty() ? QStringLiteral(".") : QStringLiteral(" in ") + fileName);
+            ShowError(text);
+        }
+    }
+
+private:
+    int count_ = 0;
+    std::vector<std::pair<QString, int>> lines_;
+};
+
+} // namespace
+
 bool LoadConfiguration(ParamTable& table, QIODevice& device, const QString& header,
-                       const QString& errorTitle) {
+                       const QString& errorTitle, const QString& fileName) {
     LineReader reader(device);
     QString line;
     if (!reader.ReadLine(line) || !HeaderAccepted(line, header)) {
-        ShowError(QStringLiteral("Fatal ") + errorTitle +
-                  QStringLiteral("\rApplication Terminate!"));
+        ShowError(WithLocation(QStringLiteral("Fatal ") + errorTitle +
+                                   QStringLiteral("\rApplication Terminate!"),
+                               fileName, 1));
         return false;
     }
     reader.ReadLine(line); // column captions, ignored
+    DuplicateLines duplicates;
     while (reader.ReadLine(line)) {
         if (IsSkippable(line)) {
             continue;
         }
         const auto entry = reader.LastLineCut() ? std::nullopt : ParseParamLine(TrimLeft(line));
         if (!entry) {
-            ShowError(QStringLiteral("Fatal ") + errorTitle +
-                      QStringLiteral("\rConversione Error\rApplication Terminate!"));
+            duplicates.Report(errorTitle, fileName);
+            ShowError(
+                WithLocation(QStringLiteral("Fatal ") + errorTitle +
+                                 QStringLiteral("\rConversione Error\rApplication Terminate!"),
+                             fileName, reader.LineNumber()));
             return false;
         }
         if (!table.Add(*entry)) {
-            ShowError(errorTitle + QStringLiteral("\rParameter Name: ") + entry->Name +
-                      QStringLiteral("\rDuplicate Address !\rParameter Ignored"));
+            duplicates.Add(entry->Name, reader.LineNumber());
         }
     }
+    duplicates.Report(errorTitle, fileName);
     table.SortByAddress();
     return true;
 }

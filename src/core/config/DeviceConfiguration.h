@@ -18,13 +18,17 @@ inline constexpr char DeviceConfigurationErrorTitle[] = "Error Opening Device Co
 //   conversion error:     "Fatal " + errorTitle + "\rConversione Error\rApplication Terminate!"
 //                         -> false at once; entries added so far stay in the table
 //   duplicate address:    errorTitle + "\rParameter Name: " + name +
-//                         "\rDuplicate Address !\rParameter Ignored"  -> line dropped, go on
+//                         "\rDuplicate Address !\rParameter Ignored"  -> line dropped, go on;
+//                         shown after the load, and for several such lines one message
+//                         lists the first ten names with their lines and counts them all
+// Each message ends with a line naming the file (fileName, when given) and the line
+// ("/opt/kelm/Bin/device.dll, line 37"; see WithLocation).
 // Lines are read with LineReader (99 characters). A data line longer than that would be
 // parsed from a cut text and could silently lose digits of its last fields, so it counts as
 // a conversion error; over-long comment lines and the ignored second line are harmless.
 // The caller asks for termination on false.
 bool LoadConfiguration(ParamTable& table, QIODevice& device, const QString& header,
-                       const QString& errorTitle);
+                       const QString& errorTitle, const QString& fileName = QString());
 
 // Parses one data line (already stripped of leading blanks). nullopt on a conversion error.
 std::optional<ParamEntry> ParseParamLine(const QString& line);

@@ -5,6 +5,7 @@
 #include "core/text/TextLines.h"
 
 #include <QFile>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -136,8 +137,9 @@ bool LoadHomingDescriptors(const QString& path, const QString& fileName,
     LineReader reader(file);
     if (!ReadDescriptors(reader, homing)) {
         homing = HomingDescriptors{};
-        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
-                  QStringLiteral("\rLoad Default Data!"));
+        ShowError(WithLocation(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + fileName +
+                                   QStringLiteral("\rLoad Default Data!"),
+                               path, std::max(reader.LineNumber(), 1)));
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "core/text/TextLines.h"
 
 #include <QFile>
+#include <algorithm>
 #include <optional>
 
 namespace kelm {
@@ -81,13 +82,16 @@ bool LoadIoStrings(const QString& path, DeviceKind kind, IoGroups& groups) {
             QStringLiteral("\rApplication Terminate!"));
         return false;
     }
-    const auto fatal = [&groups] {
-        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error Opening Digital I/O Strings") +
-                  QStringLiteral("\rApplication Terminate!"));
+    LineReader reader(file);
+    // The line in hand when the error was found.
+    const auto fatal = [&groups, &path, &reader] {
+        ShowError(WithLocation(QStringLiteral("Fatal ") +
+                                   QStringLiteral("Error Opening Digital I/O Strings") +
+                                   QStringLiteral("\rApplication Terminate!"),
+                               path, std::max(reader.LineNumber(), 1)));
         groups = IoGroups{};
         return false;
     };
-    LineReader reader(file);
     QString line;
     if (!reader.ReadLine(line) || !HeaderAccepted(line, QLatin1String(IoStringsHeader))) {
         return fatal();

@@ -32,7 +32,8 @@ bool LoadScopeScales(const QString& path, const QString& shownName, ScopeScaleSe
     LineReader reader(file, ScopeScalesMaxLineChars);
     QString line;
     if (!reader.ReadLine(line) || !HeaderAccepted(line, QLatin1String(ScopeScalesHeader))) {
-        ShowError(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + shownName);
+        ShowError(WithLocation(QStringLiteral("Fatal ") + QStringLiteral("Error in ") + shownName,
+                               path, 1));
         return false;
     }
     if (!reader.ReadLine(line)) {

@@ -47,15 +47,18 @@ bool HasDeviceFileExtension(const QString& path, DeviceKind kind) {
     return HasExtension(path, DeviceFileTypeOf(kind).Extension);
 }
 
-bool SaveDeviceFile(ParamTable& table, DeviceKind kind, const QString& path,
-                    const FileStamp& stamp) {
-    if (WriteParamFile(table, DeviceFileTypeOf(kind).TypeLine, path, stamp))
+bool SaveDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, const FileStamp& stamp,
+                    ReadOnlyFiles readOnly) {
+    const ReplaceOutcome outcome =
+        WriteParamFile(table, DeviceFileTypeOf(kind).TypeLine, path, stamp, readOnly);
+    if (outcome.Written())
         return true;
-    ShowError(QStringLiteral("Unable save Device: ") + path);
+    ShowError(WithReason(QStringLiteral("Unable save Device: ") + path, outcome.Reason));
     return false;
 }
 
-bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online) {
+bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online,
+                    ValueLinesReport* report) {
     QFile file;
     QString reason;
     if (!OpenInputFile(file, path, reason)) {
@@ -63,7 +66,11 @@ bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, boo
         return false;
     }
     QString heading = DeviceFileHeading(kind);
-    if (!ReadValuesTwoPass(table, file, heading, ErrorTitle)) {
+    ValueLinesReport lines;
+    const bool read = ReadValuesTwoPass(table, file, heading, ErrorTitle, lines);
+    if (report != nullptr)
+        *report = lines;
+    if (!read) {
         if (heading.startsWith(QString::fromLatin1(ParamFileFirstLine))) {
             ShowError(ErrorTitle + QStringLiteral(": ") + path +
                       QStringLiteral("\rOperation Ignored !"));
@@ -76,6 +83,7 @@ bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, boo
     }
     if (!online)
         table.CopyColumn('U', 'P');
+    ShowValueLinesReport(lines, ErrorTitle, path);
     return true;
 }
 

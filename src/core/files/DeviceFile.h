@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/files/FileStamp.h"
+#include "core/files/ParamFileBody.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -41,16 +42,21 @@ bool HasExtension(const QString& path, const QString& extension);
 bool HasDeviceFileExtension(const QString& path, DeviceKind kind);
 
 // Copies Value into FileValue and writes the file beside the old one, replacing it only
-// when everything was written. On failure shows "Unable save Device: " + path, returns
+// when everything was written; only a regular file is replaced (see WriteReplacing). On
+// failure shows "Unable save Device: " + path with the reason on a line of its own, returns
 // false and leaves the table's FileValue column and any existing file as they were.
 bool SaveDeviceFile(ParamTable& table, DeviceKind kind, const QString& path,
-                    const FileStamp& stamp = FileStamp::Now());
+                    const FileStamp& stamp = FileStamp::Now(),
+                    ReadOnlyFiles readOnly = ReadOnlyFiles::Refuse);
 
 // Checks the whole file, then reads it into FileValue and copies FileValue into Value;
 // with no drive on line also copies Value into DriveValue, so nothing shows as unwritten.
 // Returns true when the values were taken over. On failure shows the specified messages
-// and leaves the table unchanged.
-bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online);
+// and leaves the table unchanged. Lines with an unknown address are skipped and shown in
+// one message after the reading (see ValueLinesReport); a file that covers only part of
+// the table says so in an information box. `report`, when given, receives the counts.
+bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, bool online,
+                    ValueLinesReport* report = nullptr);
 
 // The save offer before Open: only with a current file and unsaved 'A'/'F' edits.
 bool ShouldOfferSave(const ParamTable& table, const QString& currentFileName);

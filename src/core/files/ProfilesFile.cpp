@@ -17,14 +17,17 @@ QString ProfilesFileFilter() {
     return QStringLiteral("Profile File (*.bcp)");
 }
 
-bool SaveProfilesFile(ParamTable& table, const QString& path, const FileStamp& stamp) {
-    if (WriteParamFile(table, QString::fromLatin1(ProfilesFileTypeLine), path, stamp))
+bool SaveProfilesFile(ParamTable& table, const QString& path, const FileStamp& stamp,
+                      ReadOnlyFiles readOnly) {
+    const ReplaceOutcome outcome =
+        WriteParamFile(table, QString::fromLatin1(ProfilesFileTypeLine), path, stamp, readOnly);
+    if (outcome.Written())
         return true;
-    ShowError(QStringLiteral("Unable save Profiles: ") + path);
+    ShowError(WithReason(QStringLiteral("Unable save Profiles: ") + path, outcome.Reason));
     return false;
 }
 
-bool OpenProfilesFile(ParamTable& table, const QString& path) {
+bool OpenProfilesFile(ParamTable& table, const QString& path, ValueLinesReport* report) {
     QFile file;
     QString reason;
     if (!OpenInputFile(file, path, reason)) {
@@ -33,11 +36,16 @@ bool OpenProfilesFile(ParamTable& table, const QString& path) {
     }
     QString heading =
         QString::fromLatin1(ParamFileFirstLine) + QString::fromLatin1(ProfilesFileTypeLine);
-    if (!ReadValuesTwoPass(table, file, heading, ErrorTitle)) {
+    ValueLinesReport lines;
+    const bool read = ReadValuesTwoPass(table, file, heading, ErrorTitle, lines);
+    if (report != nullptr)
+        *report = lines;
+    if (!read) {
         ShowError(ErrorTitle + QStringLiteral(": ") + path +
                   QStringLiteral("\rOperation Ignored !"));
         return false;
     }
+    ShowValueLinesReport(lines, ErrorTitle, path);
     return true;
 }
 

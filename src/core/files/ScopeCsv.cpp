@@ -1,8 +1,8 @@
 #include "core/files/ScopeCsv.h"
 
+#include "core/files/ReplacingWriter.h"
 #include "core/seams/Messages.h"
-
-#include <QSaveFile>
+#include "core/text/InputFile.h"
 
 namespace kelm {
 
@@ -35,12 +35,12 @@ QString ScopeCsvText(const ScopeRecording& recording) {
     return text;
 }
 
-bool WriteScopeCsv(const ScopeRecording& recording, const QString& path) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(ScopeCsvText(recording).toUtf8()) >= 0 &&
-        file.commit())
+bool WriteScopeCsv(const ScopeRecording& recording, const QString& path, ReadOnlyFiles readOnly) {
+    const ReplaceOutcome outcome = WriteReplacing(
+        path, [&](QIODevice& out) { out.write(ScopeCsvText(recording).toUtf8()); }, readOnly);
+    if (outcome.Written())
         return true;
-    ShowError(QStringLiteral("Unable save: ") + path);
+    ShowError(WithReason(QStringLiteral("Unable save: ") + path, outcome.Reason));
     return false;
 }
 

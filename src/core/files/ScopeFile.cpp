@@ -140,47 +140,54 @@ AxisRange TimeAxisRange(double increment) {
     return {0, 10 * increment};
 }
 
-bool WriteScopeFile(const ScopeRecording& recording, const QString& path, const FileStamp& stamp) {
+bool WriteScopeFile(const ScopeRecording& recording, const QString& path, const FileStamp& stamp,
+                    ReadOnlyFiles readOnly) {
     const auto tabbed = [](const char* key, const QString& value) {
         return QString::fromLatin1(key) + u'\t' + value;
     };
-    const ReplaceResult result = WriteReplacing(path, [&](QIODevice& out) {
-        WriteLine(out, QString::fromLatin1(ParamFileFirstLine));
-        WriteLine(out, TypeLine);
-        WriteLine(out, GeneratedOnLine(stamp));
-        WriteLine(out, Separator);
-        WriteLine(out, tabbed("Trigger Slope", QString::number(recording.TriggerSlope)));
-        WriteLine(out, tabbed("Trigger Level", QString::number(recording.TriggerLevel)));
-        WriteLine(out, Separator);
-        WriteLine(out, tabbed("Time Base", recording.TimeBase));
-        WriteLine(out, tabbed("Delay", QString::number(recording.Delay)));
-        for (int i = 0; i < 2; ++i) {
-            const ScopeChannelSettings& channel = recording.Channels.at(i);
+    const ReplaceOutcome outcome = WriteReplacing(
+        path,
+        [&](QIODevice& out) {
+            WriteLine(out, QString::fromLatin1(ParamFileFirstLine));
+            WriteLine(out, TypeLine);
+            WriteLine(out, GeneratedOnLine(stamp));
             WriteLine(out, Separator);
-            WriteLine(out, ChannelCaption(i + 1));
-            WriteLine(out, tabbed("Enabled", channel.Enabled ? "1" : "0"));
-            WriteLine(out, tabbed("Signal", channel.Signal));
-            WriteLine(out, tabbed("Scale", channel.Scale));
-            WriteLine(out, tabbed("Offset", QString::number(channel.Offset)));
-        }
-        WriteLine(out, Separator);
-        WriteLine(out, QStringLiteral("\t\t\tGraph"));
-        WriteLine(out, tabbed("Left Axis Increment", FormatCommaDecimal(recording.LeftIncrement)));
-        WriteLine(out,
-                  tabbed("Right Axis Increment", FormatCommaDecimal(recording.RightIncrement)));
-        WriteLine(out,
-                  tabbed("Bottom Axis Increment", FormatCommaDecimal(recording.BottomIncrement)));
-        WriteLine(out, tabbed("Graph Data Nr. Points", QString::number(recording.Points.size())));
-        WriteLine(out, QStringLiteral("Graph Data"));
-        int index = 0;
-        for (const ScopePoint& point : recording.Points) {
-            WriteLine(out, QString::number(index++) + u'\t' + FormatCommaDecimal(point.X) + u'\t' +
-                               FormatCommaDecimal(point.Y1) + u'\t' + FormatCommaDecimal(point.Y2));
-        }
-    });
-    if (result == ReplaceResult::Written)
+            WriteLine(out, tabbed("Trigger Slope", QString::number(recording.TriggerSlope)));
+            WriteLine(out, tabbed("Trigger Level", QString::number(recording.TriggerLevel)));
+            WriteLine(out, Separator);
+            WriteLine(out, tabbed("Time Base", recording.TimeBase));
+            WriteLine(out, tabbed("Delay", QString::number(recording.Delay)));
+            for (int i = 0; i < 2; ++i) {
+                const ScopeChannelSettings& channel = recording.Channels.at(i);
+                WriteLine(out, Separator);
+                WriteLine(out, ChannelCaption(i + 1));
+                WriteLine(out, tabbed("Enabled", channel.Enabled ? "1" : "0"));
+                WriteLine(out, tabbed("Signal", channel.Signal));
+                WriteLine(out, tabbed("Scale", channel.Scale));
+                WriteLine(out, tabbed("Offset", QString::number(channel.Offset)));
+            }
+            WriteLine(out, Separator);
+            WriteLine(out, QStringLiteral("\t\t\tGraph"));
+            WriteLine(out,
+                      tabbed("Left Axis Increment", FormatCommaDecimal(recording.LeftIncrement)));
+            WriteLine(out,
+                      tabbed("Right Axis Increment", FormatCommaDecimal(recording.RightIncrement)));
+            WriteLine(out, tabbed("Bottom Axis Increment",
+                                  FormatCommaDecimal(recording.BottomIncrement)));
+            WriteLine(out,
+                      tabbed("Graph Data Nr. Points", QString::number(recording.Points.size())));
+            WriteLine(out, QStringLiteral("Graph Data"));
+            int index = 0;
+            for (const ScopePoint& point : recording.Points) {
+                WriteLine(out, QString::number(index++) + u'\t' + FormatCommaDecimal(point.X) +
+                                   u'\t' + FormatCommaDecimal(point.Y1) + u'\t' +
+                                   FormatCommaDecimal(point.Y2));
+            }
+        },
+        readOnly);
+    if (outcome.Written())
         return true;
-    ShowError(QStringLiteral("Unable save: ") + path);
+    ShowError(WithReason(QStringLiteral("Unable save: ") + path, outcome.Reason));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/FileStamp.h"
+#include "core/files/SaveTarget.h"
 #include "core/files/ScopeRecording.h"
 
 #include <QString>
@@ -20,10 +21,12 @@ namespace kelm {
 inline constexpr char ScopeFileExtension[] = ".kls";
 QString ScopeFileFilter(); // "Show File (*.kls)"
 
-// Writes the recording; an existing file is replaced only when everything was written.
-// On failure shows "Unable save: " + path and returns false.
+// Writes the recording; an existing file is replaced only when everything was written, and
+// only a regular file is replaced (see WriteReplacing). On failure shows "Unable save: " +
+// path with the reason and returns false.
 bool WriteScopeFile(const ScopeRecording& recording, const QString& path,
-                    const FileStamp& stamp = FileStamp::Now());
+                    const FileStamp& stamp = FileStamp::Now(),
+                    ReadOnlyFiles readOnly = ReadOnlyFiles::Refuse);
 
 // How far the reader got. Sections come in this order; each is read completely before it
 // is stored into the recording, so every section up to Reached is filled and none after.

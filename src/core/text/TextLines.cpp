@@ -39,6 +39,7 @@ bool LineReader::ReadLine(QString& line) {
     if (!gotAny) {
         return false;
     }
+    ++lineNumber_;
     if (bytes.endsWith('\r')) {
         bytes.chop(1);
     }

@@ -24,12 +24,15 @@ public:
     bool AtEnd() const;
     // True if the last line read was longer than maxChars and was cut.
     bool LastLineCut() const { return lastLineCut_; }
+    // The number of the last line read, counting from 1 (0 before the first).
+    int LineNumber() const { return lineNumber_; }
 
 private:
     QIODevice& device_;
     int maxChars_;
     bool lastLineCut_ = false;
     bool atStart_ = true;
+    int lineNumber_ = 0;
 };
 
 // Characters of code 32 or below count as blanks.

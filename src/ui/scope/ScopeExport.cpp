@@ -1,9 +1,12 @@
 #include "ui/scope/ScopeExport.h"
 
+#include "core/files/ReplacingWriter.h"
 #include "core/files/ScopeCsv.h"
 #include "core/seams/Messages.h"
+#include "core/text/InputFile.h"
 #include "ui/seams/DialogRunner.h"
 
+#include <QBuffer>
 #include <QLineSeries>
 #include <QWidget>
 
@@ -21,8 +24,18 @@ void SaveScopePicture(QWidget* parent, QWidget& chart) {
     FileDialogRequest request;
     request.Filter = QStringLiteral("PNG Pictures (*.png)");
     request.DefaultExtension = QStringLiteral("png");
-    if (Dialogs().GetSaveFileName(parent, request) && !chart.grab().save(request.FileName, "PNG"))
-        ShowError(QStringLiteral("Unable save: ") + request.FileName);
+    if (!Dialogs().GetSaveFileName(parent, request))
+        return;
+    // Encoded first, then written as every other file is: only over a regular file, and
+    // replacing it only once the whole picture is written.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ReplaceOutcome outcome{ReplaceResult::WriteFailed, QString()};
+    if (chart.grab().save(&buffer, "PNG"))
+        outcome = WriteReplacing(request.FileName, [&png](QIODevice& out) { out.write(png); });
+    if (!outcome.Written())
+        ShowError(WithReason(QStringLiteral("Unable save: ") + request.FileName, outcome.Reason));
 }
 
 void FillScopePoints(const QLineSeries& first, const QLineSeries& second,

@@ -113,9 +113,14 @@ TEST_F(ConfigurationSetTest, BadDeviceTableOrDevicesFolderStopTheDriverStart) {
     ConfigurationSet fresh;
     EXPECT_FALSE(fresh.LoadAtDriverStart(install, install + "Blocker/Devices/"));
     EXPECT_TRUE(fresh.KindTable(DeviceKind::Std).IsEmpty());
-    EXPECT_EQ(messages.Texts(), (QStringList{"Fatal Error Opening Device Configuration "
-                                             "File\rConversione Error\rApplication Terminate!",
-                                             "Fail to Devices Folder\rApplication Terminate!"}));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fatal Error Opening Device Configuration File\rConversione "
+                           "Error\rApplication Terminate!\r" +
+                               bin + "TarnPower.dll, line 3",
+                           "Fail to Devices Folder\rApplication Terminate!"}));
+    // What was read before the error shows; a set that could not start shows nothing.
+    EXPECT_EQ(set.Summary(), QStringList{"device.dll: 2 registers"});
+    EXPECT_TRUE(fresh.Summary().isEmpty());
     EXPECT_TRUE(TerminateRequested() && messages.TerminateCount() == 2);
 }
 
@@ -151,8 +156,9 @@ TEST_F(ConfigurationSetTest, ScopeFailuresAreReportedAfterHomingFailures) {
     Remove("Homing.dll");
     test::WriteFixture(bin, "Osci.dll", QStringList{"Kelm Oscilloscope"});
     EXPECT_FALSE(set.LoadAtMainWindowShow(install));
-    EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open Homing.dll File", ShowHoming,
-                                             "Fatal Error in Osc.dll", ShowScope}));
+    EXPECT_EQ(messages.Texts(),
+              (QStringList{"Fail to Open Homing.dll File", ShowHoming,
+                           "Fatal Error in Osc.dll\r" + bin + "Osci.dll, line 1", ShowScope}));
     EXPECT_EQ(messages.TerminateCount(), 2);
     EXPECT_TRUE(set.ScopeSet(DeviceKind::Drive).empty()); // not read after Osci.dll failed
 }

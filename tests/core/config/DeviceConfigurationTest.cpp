@@ -11,9 +11,11 @@ namespace {
 using test::CrLf;
 
 const QString Header = DeviceConfigurationHeader;
-const QString HeaderError = "Fatal Error Opening Device Configuration File\rApplication Terminate!";
-const QString ConversionError =
-    "Fatal Error Opening Device Configuration File\rConversione Error\rApplication Terminate!";
+// The specified texts, then where: a buffer has no file name, only the line.
+const QString HeaderError =
+    "Fatal Error Opening Device Configuration File\rApplication Terminate!\rline 1";
+const QString ConversionError = "Fatal Error Opening Device Configuration File\rConversione "
+                                "Error\rApplication Terminate!\rline 4";
 
 // A data line for address `address` with every other field valid.
 QString Line(const QString& name, int address) {
@@ -124,7 +126,19 @@ TEST_F(DeviceConfigurationTest, DuplicateAddressIsReportedAndDropped) {
               std::tuple(QString("First"), std::int16_t{5}));
     EXPECT_EQ(messages.Texts(),
               QStringList{"Error Opening Device Configuration File\rParameter Name: "
-                          "Second\rDuplicate Address !\rParameter Ignored"});
+                          "Second\rDuplicate Address !\rParameter Ignored\rline 4"});
+    // Many duplicates make one message, not one box each.
+    QStringList many{Line("A", 1)};
+    for (int i = 0; i < 20; ++i)
+        many << Line(QString("D%1").arg(i), 1);
+    messages.Clear();
+    ASSERT_TRUE(LoadLines(many));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Texts()[0].startsWith("Error Opening Device Configuration File\rParameter "
+                                               "Name: D0 (line 4)\rParameter Name: D1 (line 5)\r"));
+    EXPECT_TRUE(messages.Texts()[0].endsWith(
+        "D9 (line 13)\rDuplicate Address !\rParameter Ignored\r20 lines ignored, the first 10 "
+        "listed."));
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 // Runs the kelmctl executable on configuration folders written by the test.
 #include "ConfigFixtures.h"
 #include "common/ProgramRun.h"
+#include "sim/kelmsim/SimProcess.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace kelm {
@@ -73,29 +77,101 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
 }
 
 // What the set loading itself reports is tested with the set; here: printing and exit code.
-// A usable set prints nothing at all, and nothing is created inside the installation folder.
+// A usable set prints only its summary, one line per file read, and nothing is created
+// inside the installation folder. A file cut short shows in its line; a looping link names
+// its reason.
 TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
-    const std::tuple<const char*, int, QString> cases[] = {
-        {"", 0, ""},
+    const QString good = "device.dll: 2 registers\nTarnPower.dll: 2 registers\n";
+    // The file changed (removed; "+" cut after its header; "@" a link to itself), exit code,
+    // stderr, the start of stdout and its number of lines.
+    const std::tuple<const char*, int, QString, QString, int> cases[] = {
+        {"", 0, "", good, 17},
+        {"+device.dll", 0, "", "device.dll: 0 registers\nTarnPower.dll: 2 registers\n", 17},
+        {"@device.dll", 1,
+         "Fail to Open Devices Configuration File\nApplication Terminate!\nIts symbolic links "
+         "form a loop.\n\n",
+         "", 0},
         {"strall.dll", 0,
-         "Fail to Open Allarms Messages Configuration File\nLoad Defaut Message\n\n"},
+         "Fail to Open Allarms Messages Configuration File\nLoad Defaut Message\n\n", good, 17},
         {"Homing_Orca.dll", 1,
          "Fail to Open Homing_Orca.dll File\n\n"
-         "Fail To Load Homing Setup...\nApplication Terminate\n\n"},
+         "Fail To Load Homing Setup...\nApplication Terminate\n\n",
+         good, 17},
     };
-    for (const auto& [file, exitCode, err] : cases) {
+    for (const auto& [change, exitCode, err, out, lines] : cases) {
         QTemporaryDir dir;
-        const QString bin = dir.path() + "/MyBin";
+        const QString bin = dir.path() + "/MyBin/";
+        const QString file = bin + QString(change).remove('+').remove('@');
         test::WriteGoodConfigSet(bin);
-        ASSERT_TRUE(!*file || QFile::remove(bin + "/" + file));
+        ASSERT_TRUE(!*change || QFile::remove(file));
+        if (*change == '+')
+            test::WriteFixture(bin, QFileInfo(file).fileName(),
+                               QStringList{"Kelm Devices Global Configuration File", "c"});
+        ASSERT_TRUE(*change != '@' || QFile::link(file, file));
         const test::ProgramRun run = test::RunProgram(ctl, {"check-config", bin});
-        EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out), std::tuple(exitCode, err, QString()))
-            << file;
+        EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out.left(out.size()), run.Out.count('\n')),
+                  std::tuple(exitCode, err, out, lines))
+            << change << '\n'
+            << qPrintable(run.Out);
         EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     }
     // Without BINDIR the set beside the executable is checked (the shipped one, whose
     // contents ShippedSet checks); --yes changes nothing there.
     EXPECT_EQ(test::RunProgram(ctl, {"--yes", "check-config"}).Code, 0);
+}
+
+// Against a simulated drive: a file that cannot be used is refused before the port is opened
+// (the drive sees no request at all); a read-only file only with --force, keeping its mode;
+// a restore writes what the file holds and fails when a line was ignored, saying how many.
+TEST(KelmctlTest, FilesAreCheckedBeforeThePortAndIgnoredLinesFailTheRestore) {
+    QTemporaryDir dir;
+    const auto path = [&dir](const QString& name) { return dir.filePath(name); };
+    sim::test::SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--log", path("sim.log")}, false));
+    const auto ctl = [&](const QStringList& arguments) {
+        return test::RunProgram(KELM_KELMCTL_PATH, QStringList{"--device", sim.Path()} + arguments,
+                                path("config"));
+    };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.dev")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/null", path("null.bcp")) &&
+                QFile::link("fifo.dev", path("f.csv")));
+    test::WriteFixture(dir.path(), "ro.dev", QByteArray("old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path("ro.dev")).constData(), 0444), 0);
+    const std::tuple<QStringList, int, QString> refused[] = {
+        {{"backup", path("fifo.dev")}, 2, "It is a FIFO (named pipe)."},
+        {{"backup", path("ro.dev")}, 2, "It is read-only. (--force overwrites it)"},
+        {{"profiles-backup", path("null.bcp")}, 2, "/dev/null, a device."},
+        {{"scope", path("f.csv")}, 2, "a FIFO (named pipe)."},
+        {{"restore", path("fifo.dev")}, 2, "cannot read " + path("fifo.dev")},
+        {{"profiles-restore", path("null.bcp")}, 2, "It is a device."},
+        {{"compare", path("none.dev")}, 2, "There is no such file."},
+        {{"restore", path("ro.txt")}, 1, "Different File Extensions"}};
+    test::WriteFixture(dir.path(), "ro.txt", QByteArray("x"));
+    for (const auto& [arguments, code, says] : refused) {
+        const test::ProgramRun run = ctl(arguments);
+        EXPECT_EQ(run.Code, code) << qPrintable(arguments.join(' ') + '\n' + run.Err);
+        EXPECT_TRUE(run.Err.contains(says)) << qPrintable(run.Err);
+    }
+    EXPECT_TRUE(QFileInfo(path("sim.log")).size() == 0) << "the drive was asked";
+
+    ASSERT_EQ(ctl({"backup", "--force", path("ro.dev")}).Code, 0);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("ro.dev")).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    QFile backup(path("ro.dev"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    const QByteArray full = backup.readAll();
+    test::WriteFixture(dir.path(), "ghosts.dev", full + "Ghost\t9999\t1\r\nGhost\t9998\t1\r\n");
+    // The four heading lines and the first register's line.
+    test::WriteFixture(dir.path(), "one.dev", full.split('\n').mid(0, 5).join('\n') + '\n');
+    const test::ProgramRun ghosts = ctl({"restore", path("ghosts.dev")});
+    EXPECT_EQ(std::tuple(ghosts.Code, ghosts.Err.count("Value Ignored!")), std::tuple(1, 1));
+    EXPECT_TRUE(ghosts.Err.contains("Unknown Parameter: 9998\nValue Ignored!\n2 lines ignored.\n"));
+    EXPECT_TRUE(ghosts.Err.contains("kelmctl: 2 lines of " + path("ghosts.dev") + " ignored"));
+    const test::ProgramRun one = ctl({"restore", path("one.dev")});
+    EXPECT_EQ(one.Code, 0) << qPrintable(one.Err);
+    EXPECT_TRUE(one.Err.contains(QRegularExpression("\n1 of [0-9]+ registers in the file.")))
+        << qPrintable(one.Err);
 }
 
 } // namespace

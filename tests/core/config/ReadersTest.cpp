@@ -58,7 +58,8 @@ TEST_F(ReaderTest, AlarmTextsMissingForeignOrEmptyFileGivesDefaults) {
         }
         EXPECT_TRUE(lists[Orca].isEmpty());
     }
-    const QString fatal = "Fatal Error Opening Allarms Messages\rLoad Defaut Message";
+    const QString fatal = "Fatal Error Opening Allarms Messages\rLoad Defaut Message\r" +
+                          dir.filePath("strall.dll") + ", line 1";
     EXPECT_EQ(messages.Texts(),
               (QStringList{"Fail to Open Allarms Messages Configuration File\rLoad Defaut Message",
                            fatal, fatal}));
@@ -100,7 +101,7 @@ TEST_F(ReaderTest, AlarmTextsColumnsPerKindDefaultsForGapsTextsCutToThirtyCharac
     EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
-const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!";
+const QString Fatal = "Fatal Error Opening Digital I/O Strings\rApplication Terminate!\r";
 
 TEST_F(ReaderTest, IoStringsMissingFileMessagesPerKindAndForeignHeader) {
     for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230})
@@ -109,7 +110,8 @@ TEST_F(ReaderTest, IoStringsMissingFileMessagesPerKindAndForeignHeader) {
     EXPECT_EQ(messages.Texts(),
               (QStringList{"Fail to Open DigIO.dll File\rApplication Terminate!",
                            "Fail to Open DigIO_Tarn.dll File\rApplication Terminate!",
-                           "Fail to Open DigIO_Orca.dll File\rApplication Terminate!", Fatal}));
+                           "Fail to Open DigIO_Orca.dll File\rApplication Terminate!",
+                           Fatal + dir.filePath("digIO.dll") + ", line 1"}));
 }
 
 // A group as text: its caption, then per item the text, * for the flag, ~ for a range and
@@ -155,12 +157,13 @@ TEST_F(ReaderTest, IoStringsConversionErrorsAndOverLongLinesAreFatal) {
     for (const QString& line : bad) {
         messages.Clear();
         EXPECT_FALSE(LoadIo({"Ok\t0\t0\tT\t1\t0\t0", line})) << qPrintable(line);
-        EXPECT_EQ(messages.Texts(), QStringList{Fatal}) << qPrintable(line);
+        EXPECT_EQ(messages.Texts(), QStringList{Fatal + dir.filePath("digIO.dll") + ", line 4"})
+            << qPrintable(line);
         EXPECT_TRUE(groups[0].Items.empty()); // nothing half-loaded stays
     }
     messages.Clear();
     EXPECT_FALSE(LoadIo({"Multi\t1\t0\tT\t1\t0\t0", "\t\t0\tT\tnine\t0\t0"}));
-    EXPECT_EQ(messages.Texts(), QStringList{Fatal});
+    EXPECT_EQ(messages.Texts(), QStringList{Fatal + dir.filePath("digIO.dll") + ", line 4"});
 }
 
 TEST_F(ReaderTest, AnalogLabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign) {
@@ -178,7 +181,8 @@ TEST_F(ReaderTest, AnalogLabelsTwoColumnsFromTheSecondLineNoneIfMissingOrForeign
                  !labels.IsEmpty());
     EXPECT_FALSE(load({"Kelm Analog", "A\tB"}) || !labels.IsEmpty());
     EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open StrMon.dll File\rLoad Default Data!",
-                                             "Fatal Error in StrMon.dll\rLoad Default Data!"}));
+                                             "Fatal Error in StrMon.dll\rLoad Default Data!\r" +
+                                                 dir.filePath("StrMon.dll") + ", line 1"}));
     EXPECT_EQ(messages.TerminateCount(), 0);
 }
 
@@ -267,7 +271,10 @@ TEST_F(ReaderTest, HomingMissingAndDamagedFilesLeaveEmptyDescriptors) {
     for (const QStringList& lines : damaged) {
         messages.Clear();
         EXPECT_FALSE(LoadHoming(lines)) << qPrintable(lines.join('|'));
-        EXPECT_EQ(messages.Texts(), QStringList{"Fatal Error in Homing.dll\rLoad Default Data!"})
+        ASSERT_EQ(messages.Texts().size(), 1);
+        EXPECT_TRUE(
+            messages.Texts()[0].startsWith("Fatal Error in Homing.dll\rLoad Default Data!\r" +
+                                           dir.filePath("Homing.dll") + ", line "))
             << qPrintable(lines.join('|'));
         EXPECT_TRUE(homing.IsEmpty());
     }

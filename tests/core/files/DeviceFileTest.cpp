@@ -153,14 +153,47 @@ TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
 }
 
 // Names are not compared and both fields keep their low 16 bits; comments and empty lines among
-// the values are skipped; an unknown address is reported once, in the reading pass, number or not.
+// the values are skipped; unknown addresses are reported in the reading pass, number or not.
 TEST_F(DeviceFileTest, AddressAloneIdentifiesTheParameterUnknownOnesAreReportedOnce) {
     EXPECT_TRUE(
         OpenBody(";note\r\n\r\nWrongName\t12\t40000\r\nGhost\t9999\t1\r\nX\t65636\t-65537\r\n"
                  "   \"quoted\r\n\t\r\n  ;x\t5\t9\r\nY\t +5\t3\nGhost\t9999\tnot a number\r\n"));
     EXPECT_EQ(std::tuple(ValueAt(12), ValueAt(100), ValueAt(5)), std::tuple(-25536, -1, 3));
-    const QString unknown = "Error Opening Device\rUnknown Parameter: 9999\rValue Ignored!";
-    EXPECT_EQ(messages.Texts(), (QStringList{unknown, unknown}));
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Error Opening Device\rUnknown Parameter: 9999\rUnknown Parameter: "
+                          "9999\rValue Ignored!\r2 lines ignored.\r3 of 4 registers in the file."});
+}
+
+// However many lines the table does not know, one box lists the first ten and counts them
+// all; the rest of the file is still taken. A file holding part of the table says so.
+TEST_F(DeviceFileTest, IgnoredLinesMakeOneMessageAndPartialFilesSayWhatTheyHeld) {
+    QByteArray many = "Kp\t12\t7\r\n";
+    for (int i = 0; i < 100000; ++i)
+        many += "Ghost\t" + QByteArray::number(1000 + i % 1000) + "\t1\r\n";
+    QString listed;
+    for (int a = 1000; a < 1010; ++a)
+        listed += "\rUnknown Parameter: " + QString::number(a);
+    // Body, the one message and its icon, the ignored lines counted.
+    const std::tuple<QByteArray, QString, MessageIcon, int> cases[] = {
+        {many,
+         "Error Opening Device" + listed +
+             "\rValue Ignored!\r100000 lines ignored, the first 10 listed.\r1 of 4 registers in "
+             "the file.",
+         MessageIcon::Error, 100000},
+        {"Kp\t12\t7\r\nGhost\t9\t1\r\nMode\t5\t1\r\nLimit\t100\t1\r\nInfo\t300\t1\r\n",
+         "Error Opening Device\rUnknown Parameter: 9\rValue Ignored!", MessageIcon::Error, 1},
+        {"Kp\t12\t7\r\n", Path("in.dev") + "\r1 of 4 registers in the file.", MessageIcon::None,
+         0}};
+    for (const auto& [body, text, icon, ignored] : cases) {
+        messages.Clear();
+        WriteBytes(Path("in.dev"), DeviceHeading + body);
+        ValueLinesReport report;
+        EXPECT_TRUE(OpenDeviceFile(table, DeviceKind::Std, Path("in.dev"), true, &report));
+        ASSERT_EQ(messages.Boxes().size(), 1u);
+        EXPECT_EQ(std::tuple(messages.Texts().first(), messages.Boxes().at(0).Icon, report.Ignored,
+                             ValueAt(12)),
+                  std::tuple(text, icon, ignored, 7));
+    }
 }
 
 TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
@@ -210,8 +243,8 @@ TEST_F(ProfilesFileTest, PartialFileChangesOnlyItsRegisters) {
     ASSERT_TRUE(OpenProfilesFile(table, Path("t.bcp")));
     for (const std::uint16_t address : {256, 300, 320, 321, 322})
         EXPECT_EQ(table.FindByAddress(address)->Value, address == 320 || address == 321 ? -1 : 5);
-    EXPECT_EQ(messages.Texts(),
-              QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue Ignored!"});
+    EXPECT_EQ(messages.Texts(), QStringList{"Error Opening Profiles\rUnknown Parameter: 100\rValue "
+                                            "Ignored!\r3 of 576 registers in the file."});
 }
 
 TEST_F(ProfilesFileTest, MessagesForMissingOrDeviceFileAndBadValue) {

@@ -11,7 +11,9 @@
 #include "core/text/InputFile.h"
 
 #include <QDir>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
@@ -93,6 +95,7 @@ ParamTable BigTable(int count) {
 }
 
 using SaveFailureTest = FileTest;
+const QString TooLarge = "\r" + QString::fromLocal8Bit(std::strerror(EFBIG)) + ".";
 
 } // namespace
 
@@ -106,8 +109,8 @@ TEST(FileRobustnessTest, NonFilesAreRefusedAtOnceWithOneMessage) {
     QFile huge(dir.filePath("huge.dev"));              // sparse: nothing is written
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(MaxInputFileBytes + 1));
     const std::pair<QString, QString> inputs[] = {{dir.path(), "\rIt is a folder."},
-                                                  {pipe, "\rIt is not a regular file."},
-                                                  {urandom, "\rIt is not a regular file."},
+                                                  {pipe, "\rIt is a FIFO (named pipe)."},
+                                                  {urandom, "\rIt is a device."},
                                                   {huge.fileName(), "\rIt is larger than 16 MB."}};
     // clang-format off
     const std::function<bool(const QString&)> readers[] = {
@@ -154,9 +157,11 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
     EXPECT_EQ((QList<QByteArray>{ReadBytes(Path("a.dev")), ReadBytes(Path("p.bcp")),
                                  ReadBytes(Path("s.kls"))}),
               (QList<QByteArray>{old, "old profiles", "old scope"}));
-    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Device: " + Path("a.dev"),
-                                             "Unable save Profiles: " + Path("p.bcp"),
-                                             "Unable save: " + Path("s.kls")}));
+    // The system's reason for the failure follows on a line of its own.
+    EXPECT_EQ(messages.Texts(), (QStringList{"Unable save Device: " + Path("a.dev") + TooLarge,
+                                             "Unable save Profiles: " + Path("p.bcp") + TooLarge,
+                                             "Unable save: " + Path("s.kls") + TooLarge}))
+        << qPrintable(messages.Texts().join('|'));
     for (const ParamEntry& e : big)
         ASSERT_EQ(e.FileValue, -7);
     for (const ParamEntry& e : profiles)
@@ -186,7 +191,10 @@ TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
     EXPECT_TRUE(saved[0] && saved[1] && !saved[2]);
     EXPECT_TRUE(ReadBytes(device).endsWith("Param1\t1\t1\r\n"));
     EXPECT_TRUE(ReadBytes(scope).startsWith("Kelm Industries\r\nOscilloscope Data File\r\n"));
-    EXPECT_EQ(messages.Texts(), QStringList{"Unable save Device: " + Path("locked/new.dev")});
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(
+        messages.Texts()[0].startsWith("Unable save Device: " + Path("locked/new.dev") + "\r"))
+        << qPrintable(messages.Texts()[0]);
     EXPECT_EQ(QDir(Path("locked")).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.dev", "s.kls"}));
 }

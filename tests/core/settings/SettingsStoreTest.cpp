@@ -238,7 +238,7 @@ TEST_F(SettingsStoreTest, PipeAsSettingsFileGivesDefaultsAndIsLeftAlone) {
         store.Save();
     }
     EXPECT_EQ(messages.Texts(), QStringList{"Settings file not usable: " + file_ +
-                                            "\rIt is not a regular file.\rDefault settings are "
+                                            "\rIt is a FIFO (named pipe).\rDefault settings are "
                                             "used and not saved."});
 }
 

@@ -106,7 +106,7 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
         {"", {"compare", File("edited.dev")}, 0},
         {"", {"restore", File("drive.dev")}, 0},
         {"", {"compare", File("drive.dev")}, 0},
-        {"", {"compare", File("missing.dev")}, 2, {"Unable open Device:"}},
+        {"", {"compare", File("missing.dev")}, 2, {"cannot read " + File("missing.dev")}},
         {"", {"compare", File("bad.dev")}, 2, {"Error Opening Device:"}},
         {"", {"backup", File("drive.tnd")}, 1, {"Different File Extensions"}},
         {"", {"backup", "--kind", "drive", File("drive.dev")}, 1},

@@ -5,6 +5,7 @@
 #include "core/settings/SettingsStore.h"
 
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace kelm::test {
 namespace {
@@ -100,6 +101,25 @@ TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsD
         std::tuple(Entry(12).Value, Entry(12).DriveValue, window_->StatusPanelText(9), refreshed),
         std::tuple(321, 321, QString("saved.dev"), 1));
     window_.reset(); // before the counters its close routines use go away
+}
+
+// Save As onto a pipe or a read-only file is refused with the reason; nothing is written and
+// the current file stays.
+TEST_F(FilesTest, SaveAsRefusesWhatIsNoWritableRegularFile) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.dev")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile(Path("ro.dev")).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::setPermissions(Path("ro.dev"), QFile::ReadOwner));
+    const std::pair<QString, QString> targets[] = {{"pipe.dev", "It is a FIFO (named pipe)."},
+                                                   {"ro.dev", "It is read-only."}};
+    for (const auto& [name, reason] : targets) {
+        messages_.Clear();
+        dialogs_->AnswerNextFile(Path(name));
+        window_->Run(Command::SaveAs);
+        EXPECT_EQ(messages_.Texts(),
+                  QStringList{"Unable save Device: " + Path(name) + "\r" + reason});
+    }
+    EXPECT_EQ(std::tuple(window_->Driver().CurrentFileName, QFileInfo(Path("ro.dev")).size()),
+              std::tuple(QString(), 0));
 }
 
 TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
