@@ -40,9 +40,14 @@ QString ScopeRefusal(const ScopeOverrides& options, const ScopeScaleSet* signalS
                        QStringLiteral("a time window of %1 ms").arg(NumberList(windows)),
                        *options.Window);
     }
+    // The stored settings as the window repairs them: their window and signals count.
+    std::optional<scope::StoredSettings> repaired;
+    if (stored != nullptr)
+        repaired = scope::Repaired(
+            {stored->Edge, stored->Window, stored->Signal[0], stored->Signal[1]}, signalCount);
     if (options.Delay) {
         const int window = options.Window ? *options.Window
-                           : stored       ? stored->Window
+                           : repaired     ? repaired->TimeWindow
                                           : scope::TimeWindows.back();
         if (*options.Delay < 0 || *options.Delay > window)
             return Refused(QStringLiteral("delay"),
@@ -61,9 +66,9 @@ QString ScopeRefusal(const ScopeOverrides& options, const ScopeScaleSet* signalS
     }
     for (std::size_t ch = 0; ch < 2; ++ch) {
         const std::optional<int> units = options.Scale[ch];
-        const std::optional<int> number = options.Signal[ch] ? options.Signal[ch]
-                                          : stored ? std::optional<int>(stored->Signal[ch])
-                                                   : std::nullopt;
+        std::optional<int> number = options.Signal[ch];
+        if (!number && repaired)
+            number = ch == 0 ? repaired->Signal1 : repaired->Signal2;
         const ScopeSignal* signal =
             signalSet != nullptr && number ? scope::SignalByNumber(*signalSet, *number) : nullptr;
         if (!units || signal == nullptr || signal->Scales.empty() || HasScale(*signal, *units))
