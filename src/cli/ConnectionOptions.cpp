@@ -83,7 +83,8 @@ QList<QCommandLineOption> ConnectionOptionList() {
          QStringLiteral("PATH")},
         {QStringLiteral("baud"), QStringLiteral("Baud rate (1 to 4000000)."), QStringLiteral("B")},
         {QStringLiteral("parity"), QStringLiteral("none, odd or even."), QStringLiteral("P")},
-        {QStringLiteral("address"), QStringLiteral("Device address (0 to 255, default 1)."),
+        {QStringLiteral("address"),
+         QStringLiteral("Device address (1 to 255, default 1; 0 broadcasts, write only)."),
          QStringLiteral("A")},
         {QStringLiteral("link"), QStringLiteral("Tarn link frames (parity none, link baud rate).")},
     };
