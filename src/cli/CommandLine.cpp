@@ -1,5 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Output.h"
+#include "cli/StderrMessages.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -34,6 +37,8 @@ CommandLine::CommandLine(const char* name, const char* arguments)
     : name_(QLatin1String(name)), arguments_(QLatin1String(arguments)) {
     parser_.addOption(QCommandLineOption({QStringLiteral("h"), HelpName},
                                          QStringLiteral("Show this command's options.")));
+    parser_.addOption(QCommandLineOption(
+        QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
     AddConnectionOptions(parser_);
     for (const QCommandLineOption& option : ConnectionOptionList())
         if (!option.valueName().isEmpty())
@@ -46,6 +51,7 @@ void CommandLine::AddFlag(const QString& name, const QString& description) {
 
 void CommandLine::AddValue(const QString& name, const QString& valueName,
                            const QString& description) {
+    Q_ASSERT(CommandValueOptions().contains(name));
     parser_.addOption(QCommandLineOption(name, description, valueName));
     valueOptions_ << QStringLiteral("--") + name;
 }
@@ -66,6 +72,11 @@ std::optional<int> CommandLine::Parse(const QStringList& words) {
     positional_ = parser_.positionalArguments();
     if (!ReadConnectionOptions(parser_, connection_))
         return 2;
+    if (valueOptions_.contains(QStringLiteral("--format")) && !ReadFormat(*this))
+        return 2;
+    if (connection_.Address == 0 && !broadcast_)
+        return Complain(QStringLiteral("--address 0 is the broadcast address, which no drive "
+                                       "answers: only write takes it (1 to 255 here)"));
     return std::nullopt;
 }
 
@@ -87,32 +98,49 @@ std::optional<int> CommandLine::Number(const QString& name, int min, int max, in
 }
 
 int CommandLine::Usage() const {
-    std::fprintf(stderr, "Usage: kelmctl %s [options] %s (kelmctl %s --help lists the options)\n",
-                 qPrintable(name_), qPrintable(arguments_), qPrintable(name_));
+    PrintMessage(QStringLiteral("usage: kelmctl %1 [options] %2 (kelmctl %1 --help lists the "
+                                "options)")
+                     .arg(name_, arguments_));
     return 2;
 }
 
 int CommandLine::Complain(const QString& text) {
-    std::fprintf(stderr, "kelmctl: %s\n", text.toLocal8Bit().constData());
+    PrintMessage(text);
     return 2;
 }
 
-bool CheckFileArgument(const QString& path, bool written) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        CommandLine::Complain(QStringLiteral("%1 is a folder, not a file").arg(path));
-        return false;
+const QStringList& CommandLine::CommandValueOptions() {
+    static const QStringList names = {"kind",   "timeout", "format", "signal1", "signal2", "scale1",
+                                      "scale2", "window",  "edge",   "level",   "delay"};
+    return names;
+}
+
+qsizetype CommandLine::FindCommandWord(const QStringList& words, bool& answerYes) {
+    QStringList valueOptions = CommandValueOptions();
+    for (const QCommandLineOption& option : ConnectionOptionList())
+        if (!option.valueName().isEmpty())
+            valueOptions << option.names().constFirst();
+    answerYes = false;
+    qsizetype command = -1;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word == QLatin1String("--")) {
+            if (command < 0 && i + 1 < words.size())
+                command = i + 1;
+            break;
+        }
+        if (word.size() < 2 || !word.startsWith(u'-') || word[1].isDigit()) {
+            if (command < 0)
+                command = i; // then on: only --yes is looked for
+            continue;
+        }
+        const QString name = word.mid(word.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (name == QLatin1String("yes"))
+            answerYes = true;
+        else if (valueOptions.contains(name))
+            ++i; // its value
     }
-    if (written && !info.absoluteDir().exists()) {
-        CommandLine::Complain(QStringLiteral("%1: the folder %2 does not exist")
-                                  .arg(path, QDir::toNativeSeparators(info.absolutePath())));
-        return false;
-    }
-    if (!written && info.exists() && !info.isReadable()) {
-        CommandLine::Complain(QStringLiteral("%1 cannot be read (permission denied)").arg(path));
-        return false;
-    }
-    return true;
+    return command;
 }
 
 } // namespace kelm::cli

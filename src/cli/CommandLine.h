@@ -9,19 +9,23 @@
 
 namespace kelm::cli {
 
-// The command line of one kelmctl command: the connection options, the command's own
+// The command line of one kelmctl command: the connection options, --yes, the command's own
 // options and its positional words, parsed with QCommandLineParser. Options may stand
-// anywhere after the command name; a word that reads as a negative number ("-5") is a
-// value, never an option. Every complaint is one line on stderr.
+// before or after the command name (main hands over both); a word that reads as a negative
+// number ("-5") is a value, never an option. Every complaint is one line on stderr.
 class CommandLine {
 public:
     // name: the command ("read"); arguments: its words for the usage line ("ADDR [COUNT]").
     CommandLine(const char* name, const char* arguments);
 
     void AddFlag(const QString& name, const QString& description);
+    // name must be one of CommandValueOptions (main finds the command word with them).
     void AddValue(const QString& name, const QString& valueName, const QString& description);
 
-    // Parses the words after the command name (with the connection options given before
+    // --address 0 (the broadcast address) is refused unless the command takes it.
+    void AcceptBroadcast() { broadcast_ = true; }
+
+    // Parses the words before and after the command name (with the connection options given before
     // it). nullopt when the command goes on; else its exit code: 0 after --help, 2 after a
     // complaint (unknown option, missing or bad value).
     std::optional<int> Parse(const QStringList& words);
@@ -40,6 +44,13 @@ public:
     // Prints "kelmctl: text" to stderr; returns 2.
     static int Complain(const QString& text);
 
+    // The options of any command that take a value, beside the connection options.
+    static const QStringList& CommandValueOptions();
+    // Where the command name stands in kelmctl's words (program name first): the first
+    // word that is neither an option nor an option's value. -1 when there is none.
+    // answerYes tells whether --yes was among the options.
+    static qsizetype FindCommandWord(const QStringList& words, bool& answerYes);
+
 private:
     QString name_;
     QString arguments_;
@@ -47,10 +58,7 @@ private:
     QStringList valueOptions_; // "--name" of every option that takes a value
     QStringList positional_;
     ConnectionOptions connection_;
+    bool broadcast_ = false;
 };
-
-// A FILE the command reads or writes must not be a folder; one it writes needs an
-// existing folder. false after a complaint.
-bool CheckFileArgument(const QString& path, bool written);
 
 } // namespace kelm::cli

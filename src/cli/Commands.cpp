@@ -4,11 +4,16 @@ namespace kelm::cli {
 
 const std::vector<CliCommand>& AllCommands() {
     static const std::vector<CliCommand> commands = {
-        {"check-config", "[BINDIR]",
-         "load every configuration file as the program does at start and report problems",
+        {"check-config", "[--format F] [BINDIR]",
+         "load every configuration file as the program does at start and report problems "
+         "(--format: one record {record, severity, text} per message)",
          &RunCheckConfig},
-        {"read", "ADDR [COUNT]", "print registers as ADDR<TAB>VALUE", &RunRead},
-        {"write", "ADDR VALUE...", "write a block of registers", &RunWrite},
+        {"read", "[--format F] ADDR [COUNT]",
+         "print registers as ADDR<TAB>VALUE (json: {address, value})", &RunRead},
+        {"write", "ADDR VALUE...",
+         "write a block of registers; with --address 0 (broadcast) each block is sent once "
+         "and no reply is awaited",
+         &RunWrite},
         {"backup", "[--kind K] [--force] FILE",
          "read the whole parameter table and save it to a device file (a read-only FILE: only "
          "with --force)",
@@ -20,13 +25,14 @@ const std::vector<CliCommand>& AllCommands() {
         {"eeprom", "[--kind K] save|reload|defaults", "EEPROM command (defaults asks; --yes)",
          &RunEeprom},
         {"reset", "[--kind K]", "reset the drive", &RunReset},
-        {"alarms", "[--kind K] [--reset]",
+        {"alarms", "[--kind K] [--reset] [--format F]",
          "print the active and historic alarms with their texts (--reset: clear the historic "
-         "alarms first)",
+         "alarms first; --format: one record {list, number, text} per alarm)",
          &RunAlarms},
-        {"compare", "[--kind K] FILE",
-         "compare drive values with a device file (* = different); exit 0 all equal, 1 rows "
-         "differ, 2 trouble",
+        {"compare", "[--kind K] [--format F] FILE",
+         "compare drive values with a device file: marker (* = different), name, address, "
+         "drive value, file value (json: {differs, name, address, drive, file}); exit 0 all "
+         "equal, 1 rows differ, 2 trouble",
          &RunCompare},
         {"profiles-backup", "[--kind K] [--force] FILE",
          "read the profile registers and save a .bcp file (a read-only FILE: only with --force)",
@@ -37,18 +43,26 @@ const std::vector<CliCommand>& AllCommands() {
         {"profiles-flash", "[--kind K] save|load",
          "store the drive's profiles in its flash or reload them from it (asks; --yes)",
          &RunProfilesFlash},
-        {"phase", "[--kind K] [--timeout S]",
-         "motor phasing (asks; --yes): prints the phase value; the drive not done within S "
-         "seconds (default 120, 0 = no limit) counts as failed",
+        {"phase", "[--kind K] [--timeout S] [--format F]",
+         "motor phasing (asks; --yes): prints the result and the phase value on stdout "
+         "(json: {procedure, value}); the drive not done within S seconds (default 120, "
+         "0 = no limit) counts as failed",
          &RunPhase},
-        {"offset", "[--kind K] [--timeout S] 1|2",
+        {"offset", "[--kind K] [--timeout S] [--format F] 1|2",
          "offset tuning of analog input 1 (speed) or 2 (torque) (asks; --yes): prints the "
-         "offset in mV",
+         "result and the offset in mV on stdout (json: {procedure, input, millivolts, value})",
          &RunOffset},
         {"scope", "[--kind K] [--force] [OPTIONS] FILE",
-         "capture one oscilloscope record and write it as .kls or .csv; options --signal1/2 N, "
-         "--scale1/2 U, --window MS, --edge E, --level L, --delay MS override the stored "
-         "oscilloscope settings; no record within --timeout S seconds (default 10) fails",
+         "capture one oscilloscope record and write it as .kls or .csv, then set the recorder "
+         "back to idle; --signal1/2 N (1 to the signals of the kind), --scale1/2 U (a scale of "
+         "that signal), --window MS (10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000), "
+         "--edge E (1 rising, 2 falling, 3 automatic), --level L, --delay MS (0 to the window) "
+         "override the stored oscilloscope settings; no record within --timeout S seconds "
+         "(default 10) fails",
+         &RunScope},
+        {"scope", "--list-signals [--kind K]",
+         "print kind, number, name, unit and the --scale values of every signal, "
+         "tab-separated (no drive needed)",
          &RunScope},
     };
     return commands;

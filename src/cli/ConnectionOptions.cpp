@@ -6,21 +6,37 @@
 #include "core/link/PosixSerialChannel.h"
 #include "core/settings/SettingsStore.h"
 
+#include "cli/StderrMessages.h"
+
 #include <QCoreApplication>
 #include <QFile>
-#include <cstdio>
+#include <sys/stat.h>
 
 namespace kelm::cli {
 namespace {
 
 void Complain(const QString& text) {
-    std::fprintf(stderr, "kelmctl: %s\n", text.toLocal8Bit().constData());
+    PrintMessage(text);
 }
 
+// The parities the line can do, in the order of their codes (0 none, 1 odd, 2 even).
 std::optional<int> ParseParity(const QString& text) {
-    static const QStringList names = {"none", "odd", "even", "mark", "space"};
+    static const QStringList names = {"none", "odd", "even"};
     const int index = names.indexOf(text.toLower());
     return index >= 0 ? std::optional<int>(index) : std::nullopt;
+}
+
+// Why a path that exists cannot be a serial port; empty when it may be one (a character
+// device) or does not exist (the open then says so).
+QString NotAPort(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISCHR(info.st_mode))
+        return {};
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("it is a folder, not a serial port");
+    if (S_ISREG(info.st_mode))
+        return QStringLiteral("it is a regular file, not a serial port");
+    return QStringLiteral("it is not a serial port (not a character device)");
 }
 
 } // namespace
@@ -66,9 +82,9 @@ QList<QCommandLineOption> ConnectionOptionList() {
         {QStringLiteral("device"), QStringLiteral("Device path of the port (instead of --port)."),
          QStringLiteral("PATH")},
         {QStringLiteral("baud"), QStringLiteral("Baud rate (1 to 4000000)."), QStringLiteral("B")},
-        {QStringLiteral("parity"), QStringLiteral("none, odd, even, mark or space."),
-         QStringLiteral("P")},
-        {QStringLiteral("address"), QStringLiteral("Device address (0 to 255, default 1)."),
+        {QStringLiteral("parity"), QStringLiteral("none, odd or even."), QStringLiteral("P")},
+        {QStringLiteral("address"),
+         QStringLiteral("Device address (1 to 255, default 1; 0 broadcasts, write only)."),
          QStringLiteral("A")},
         {QStringLiteral("link"), QStringLiteral("Tarn link frames (parity none, link baud rate).")},
     };
@@ -76,21 +92,6 @@ QList<QCommandLineOption> ConnectionOptionList() {
 
 void AddConnectionOptions(QCommandLineParser& parser) {
     parser.addOptions(ConnectionOptionList());
-}
-
-QStringList ConnectionWords(const QCommandLineParser& parser) {
-    QStringList words;
-    for (const QCommandLineOption& option : ConnectionOptionList()) {
-        const QString name = option.names().constFirst();
-        if (option.valueName().isEmpty()) {
-            if (parser.isSet(name))
-                words << QStringLiteral("--") + name;
-            continue;
-        }
-        for (const QString& value : parser.values(name))
-            words << QStringLiteral("--") + name << value;
-    }
-    return words;
 }
 
 bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options) {
@@ -126,7 +127,7 @@ bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& 
         const QString value = parser.value(QStringLiteral("parity"));
         options.Parity = ParseParity(value);
         if (!options.Parity) {
-            Complain(QStringLiteral("bad parity: %1 (none, odd, even, mark or space)").arg(value));
+            Complain(QStringLiteral("bad parity: %1 (the line does none, odd or even)").arg(value));
             return false;
         }
     }
@@ -179,6 +180,10 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
     }
     if (device.isEmpty()) {
         Complain(QStringLiteral("COM%1 has no device; use --device or KELM_COM%1").arg(port));
+        return nullptr;
+    }
+    if (const QString reason = NotAPort(device); !reason.isEmpty()) {
+        Complain(QStringLiteral("cannot open %1: %2").arg(device, reason));
         return nullptr;
     }
     auto channel = std::make_unique<PosixSerialChannel>();

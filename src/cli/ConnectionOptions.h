@@ -12,8 +12,9 @@
 namespace kelm::cli {
 
 // How a command reaches a drive:
-//   [--port N | --device PATH] [--baud B] [--parity none|odd|even|mark|space]
+//   [--port N | --device PATH] [--baud B] [--parity none|odd|even]
 //   [--address A] [--link]
+// (--address 0, the broadcast address, only where the command line accepts it).
 // Unset values come from the settings store: COM port, baud rate, parity. In link mode the
 // parity is none and the baud rate is 100 times the default of register 5 of the Tarn Power
 // configuration in the Bin folder beside the executable. The address defaults to 1.
@@ -33,9 +34,6 @@ void AddConnectionOptions(QCommandLineParser& parser);
 // Reads the options above from a parser that has parsed. On a bad value prints the reason
 // to stderr and returns false.
 bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options);
-
-// The connection options a parser has seen, as words for a command's own parser.
-QStringList ConnectionWords(const QCommandLineParser& parser);
 
 // Register of the Tarn Power configuration whose default, times 100, is the link baud rate.
 inline constexpr std::uint16_t LinkBaudRegister = 5;

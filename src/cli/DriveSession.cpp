@@ -53,21 +53,7 @@ private:
     bool shown_;
 };
 
-// The --kind word of a kind and what the drive is, for the line refusing a --kind.
-const char* KindWord(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return "power";
-    case DeviceKind::Drive:
-        return "drive";
-    case DeviceKind::Orca230:
-        return "orca230";
-    case DeviceKind::Std:
-        break;
-    }
-    return "std";
-}
-
+// What the drive is, for the line refusing a --kind.
 QString KindDescription(DeviceKind kind) {
     switch (kind) {
     case DeviceKind::Power:
@@ -86,6 +72,20 @@ QString KindDescription(DeviceKind kind) {
 
 QByteArray Local(const QString& text) {
     return text.toLocal8Bit();
+}
+
+const char* KindWord(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Power:
+        return "power";
+    case DeviceKind::Drive:
+        return "drive";
+    case DeviceKind::Orca230:
+        return "orca230";
+    case DeviceKind::Std:
+        break;
+    }
+    return "std";
 }
 
 DriveSession::~DriveSession() {

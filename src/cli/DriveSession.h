@@ -19,6 +19,9 @@ namespace kelm::cli {
 // Text in the local encoding, for printing.
 QByteArray Local(const QString& text);
 
+// The --kind word of a kind ("std", "power", "drive", "orca230").
+const char* KindWord(DeviceKind kind);
+
 // A connected drive model: the master on the chosen line, a windowless host, the driver
 // with the configuration of the Bin folder beside kelmctl, and the kind the drive is.
 class DriveSession {
@@ -61,6 +64,8 @@ public:
     const QString& PortText() const { return portText_; }
     unsigned Address() const { return connection_.Address; }
     const QStringList& Words() const { return words_; }
+    std::optional<DeviceKind> RequestedKind() const { return requested_; }
+    bool LinkMode() const { return connection_.LinkMode; }
 
 private:
     // What the drive is: a plain port carries a plain drive; on a link the identification

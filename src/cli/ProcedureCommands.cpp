@@ -1,6 +1,8 @@
 // kelmctl phase and offset: the commissioning procedures, as the Tuning menu runs them.
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
+#include "cli/Output.h"
+#include "cli/StderrMessages.h"
 #include "cli/Stopping.h"
 
 #include "core/drive/procedures/Procedures.h"
@@ -18,12 +20,40 @@ constexpr int DefaultProcedureTimeoutS = 120;
 // its disable request can still be written.
 constexpr int LineReturnS = 10;
 
+// The result of a procedure that succeeded, on stdout: the program's result text, or a
+// record {procedure, value} (phase) / {procedure, input, millivolts, value} (offset). A
+// failure is a message.
+void PrintProcedureResult(TDriver& driver, char letter, bool ok, OutputFormat format) {
+    const ParamEntry* entry =
+        driver.ActiveTable().FindByAddress(ProcedureResultRegister(letter, driver.CurrentKind()));
+    const std::int16_t value = entry != nullptr ? entry->Value : 0;
+    if (!ok) {
+        PrintMessage(ProcedureResultText(letter, false, value));
+        return;
+    }
+    if (format == OutputFormat::Text) {
+        PrintLine(StderrMessages::PrintedText(ProcedureResultText(letter, true, value))
+                      .replace(QStringLiteral(" / "), QStringLiteral("\n")));
+        return;
+    }
+    Record record;
+    if (letter == 'P') {
+        record.Add(QStringLiteral("procedure"), QStringLiteral("phase"));
+    } else {
+        record.Add(QStringLiteral("procedure"), QStringLiteral("offset"))
+            .Add(QStringLiteral("input"), letter == 'S' ? 1 : 2)
+            .Add(QStringLiteral("millivolts"),
+                 FormatMillivolts(value).section(u' ', 0, 0).toDouble());
+    }
+    PrintRecord(format, record.Add(QStringLiteral("value"), value));
+}
+
 // A commissioning procedure after its question (--yes): dots on a terminal while the
-// drive works, the result text on stderr as the program shows it. A drive that has not
+// drive works, the result on stdout (a failure on stderr). A drive that has not
 // finished after the time limit counts as failed (as Cancel in the program), and so does
 // a stop signal. A procedure cut off by a lost line waits a while for the line to come
 // back and then, before anything else, writes what it still owes the drive.
-int RunTuning(DriveSession& session, char letter, int timeoutS) {
+int RunTuning(DriveSession& session, char letter, int timeoutS, OutputFormat format) {
     if (!AskConfirm(ProcedureQuestion(letter)))
         return 1;
     if (const int code = session.ConnectTo("commissioning procedures"))
@@ -47,7 +77,7 @@ int RunTuning(DriveSession& session, char letter, int timeoutS) {
         std::fprintf(stderr, "\n");
     if (waiter.TimedOut())
         std::fprintf(stderr, "kelmctl: the drive did not finish within %d s\n", timeoutS);
-    ReportProcedureResult(driver, letter, ok);
+    PrintProcedureResult(driver, letter, ok, format);
     if (!driver.Online() && ProcessOwedDisables().Owed(driver.CurrentUnit())) {
         std::fprintf(stderr,
                      "kelmctl: waiting up to %d s for address %u on %s to answer again "
@@ -69,6 +99,7 @@ int RunTuningCommand(const QStringList& arguments, const char* name, const char*
     DriveSession session;
     CommandLine line(name, usage);
     AddTimeoutOption(line, DefaultProcedureTimeoutS);
+    AddFormatOption(line);
     DriveSession::AddOptions(line);
     if (const auto exit = line.Parse(arguments))
         return *exit;
@@ -81,7 +112,7 @@ int RunTuningCommand(const QStringList& arguments, const char* name, const char*
     const char letter = letterOf(session.Words());
     if (letter == '\0')
         return line.Usage();
-    return RunTuning(session, letter, *timeoutS);
+    return RunTuning(session, letter, *timeoutS, ReadFormat(line).value_or(OutputFormat::Text));
 }
 
 } // namespace

@@ -1,12 +1,17 @@
 // kelmctl read / write: raw register access through the serial master.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/StderrMessages.h"
 #include "cli/Stopping.h"
 #include "core/drive/TableTransfer.h"
+#include "core/link/RegisterFrames.h"
 #include "core/seams/Messages.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <span>
 #include <vector>
 
 namespace kelm::cli {
@@ -33,15 +38,50 @@ std::optional<std::uint16_t> ParseRegisterValue(const QString& text) {
     return value ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(*value)) : std::nullopt;
 }
 
+// A write to address 0 reaches every drive on the line and none answers it: each block is
+// sent once, with a reply window's pause between blocks for the drives to take it.
+int Broadcast(ModbusMaster& master, std::uint16_t address,
+              const std::vector<std::uint16_t>& values) {
+    std::array<std::uint8_t, ModbusMaster::FrameSize> frame{};
+    for (std::size_t done = 0; done < values.size();) {
+        if (StopRequested()) {
+            ShowError(TableTransfer::PartialWriteText(static_cast<int>(done),
+                                                      static_cast<int>(values.size())));
+            return 1;
+        }
+        if (done > 0)
+            PauseUnlessStopped(ReplyTimeoutMs);
+        const std::size_t block =
+            std::min<std::size_t>(values.size() - done, ModbusMaster::MaxRegisters);
+        const std::size_t size = frames::BuildWriteRequest(
+            master.IsLinkMode(), 0, static_cast<std::uint16_t>(address + done),
+            std::span<const std::uint16_t>(values.data() + done, block), frame.data());
+        if (master.Channel().Write(frame.data(), size) != static_cast<long>(size)) {
+            PrintMessage(QStringLiteral("the broadcast could not be sent on the port"));
+            return 1;
+        }
+        done += block;
+    }
+    PrintMessage(QStringLiteral("%1 register(s) sent once to address 0 (broadcast): no drive "
+                                "answers a broadcast, so nothing confirms the write")
+                     .arg(values.size()));
+    return 0;
+}
+
 } // namespace
 
 // Reads COUNT registers from ADDR in blocks of at most 40 and prints "ADDR<TAB>VALUE" per
-// register (unsigned decimal). Failures are reported by the master ("Device not Respondig").
-// A stop signal ends it after the block in hand.
+// register (unsigned decimal), or a record {address, value} per register. Failures are
+// reported by the master ("Device not Respondig"). A stop signal ends it after the block in
+// hand.
 int RunRead(const QStringList& arguments, const CliOptions&) {
     CommandLine line("read", "ADDR [COUNT]");
+    AddFormatOption(line);
     if (const auto exit = line.Parse(arguments))
         return *exit;
+    const auto format = ReadFormat(line);
+    if (!format)
+        return 2;
     const QStringList& words = line.Positional();
     const ConnectionOptions& connection = line.Connection();
     if (words.isEmpty() || words.size() > 2) {
@@ -78,7 +118,9 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
             return 1;
         }
         for (std::uint8_t i = 0; i < block; ++i) {
-            std::printf("%u\t%u\n", unsigned(first + i), unsigned(values[i]));
+            PrintRecord(*format, Record()
+                                     .Add(QStringLiteral("address"), first + i)
+                                     .Add(QStringLiteral("value"), values[i]));
         }
         done += block;
     }
@@ -87,9 +129,11 @@ int RunRead(const QStringList& arguments, const CliOptions&) {
 }
 
 // Writes the VALUEs to consecutive registers from ADDR, in blocks of at most 40; a stop
-// signal ends it after the block in hand.
+// signal ends it after the block in hand. To address 0 (broadcast) each block goes once and
+// no reply is awaited.
 int RunWrite(const QStringList& arguments, const CliOptions&) {
     CommandLine line("write", "ADDR VALUE...");
+    line.AcceptBroadcast();
     if (const auto exit = line.Parse(arguments))
         return *exit;
     QStringList words = line.Positional();
@@ -121,6 +165,8 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
     if (!master) {
         return 1;
     }
+    if (connection.Address == 0)
+        return Broadcast(*master, static_cast<std::uint16_t>(*address), values);
     for (std::size_t done = 0; done < values.size();) {
         if (StopRequested()) {
             ShowError(TableTransfer::PartialWriteText(static_cast<int>(done),

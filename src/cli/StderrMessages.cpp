@@ -1,5 +1,6 @@
 #include "cli/StderrMessages.h"
 
+#include <QStringList>
 #include <cstdio>
 #include <mutex>
 
@@ -7,6 +8,15 @@ namespace kelm::cli {
 namespace {
 std::mutex printMutex;
 } // namespace
+
+void PrintMessage(const QString& text) {
+    const QByteArray bytes =
+        QStringLiteral("kelmctl: %1\n").arg(StderrMessages::PrintedText(text)).toLocal8Bit();
+    const std::lock_guard lock(printMutex);
+    std::fflush(stdout); // keep the order of stdout and stderr lines
+    std::fputs(bytes.constData(), stderr);
+    std::fflush(stderr);
+}
 
 StderrMessages::StderrMessages(bool answerYes) : answerYes_(answerYes) {
     previous_ = InstallMessageSink(this);
@@ -17,27 +27,25 @@ StderrMessages::~StderrMessages() {
 }
 
 QString StderrMessages::PrintedText(const QString& text) {
-    QString printed = text;
-    printed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    printed.replace(u'\r', u'\n');
-    return printed;
-}
-
-void StderrMessages::Print(const QString& text) {
-    const std::lock_guard lock(printMutex);
-    std::fflush(stdout); // keep the order of stdout and stderr lines
-    ++boxes_;
-    const QByteArray bytes = PrintedText(text).toLocal8Bit();
-    std::fprintf(stderr, "%s\n\n", bytes.constData());
-    std::fflush(stderr);
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(u'\r', u'\n');
+    QStringList kept;
+    for (const QString& line : lines.split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            kept << line.trimmed();
+    return kept.join(QStringLiteral(" / "));
 }
 
 void StderrMessages::ShowBox(const QString&, const QString& text, MessageIcon) {
-    Print(text);
+    ++boxes_;
+    PrintMessage(text);
 }
 
 bool StderrMessages::AskYesNo(const QString&, const QString& text) {
-    Print(text + (answerYes_ ? QStringLiteral("\r-> Yes") : QStringLiteral("\r-> No")));
+    ++boxes_;
+    PrintMessage(PrintedText(text) + (answerYes_ ? QStringLiteral(" -> Yes")
+                                                 : QStringLiteral(" -> No (--yes answers Yes)")));
     return answerYes_;
 }
 

@@ -6,10 +6,13 @@
 
 namespace kelm::cli {
 
-// Message sink of the command-line front end: every box's text goes to stderr with its
-// line breaks ("\r", "\r\n") turned into new lines, followed by one blank line. Questions
-// are printed the same way and answered No, or Yes with --yes. A termination request is
-// remembered for the exit code.
+// Prints one message on stderr as one line starting "kelmctl: "; the line breaks of a box
+// text ("\r", "\r\n", "\n") become " / ", empty lines are dropped.
+void PrintMessage(const QString& text);
+
+// Message sink of the command-line front end: every box's text goes to stderr as one
+// message line (PrintMessage). Questions are printed the same way with the answer, No, or
+// Yes with --yes. A termination request is remembered for the exit code.
 class StderrMessages final : public MessageSink {
 public:
     explicit StderrMessages(bool answerYes);
@@ -25,12 +28,10 @@ public:
     bool TerminateRequested() const { return terminateRequested_; }
     int BoxCount() const { return boxes_; }
 
-    // The text as printed (without the blank line).
+    // The text as printed, without the prefix.
     static QString PrintedText(const QString& text);
 
 private:
-    void Print(const QString& text);
-
     bool answerYes_;
     std::atomic<bool> terminateRequested_{false};
     std::atomic<int> boxes_{0};

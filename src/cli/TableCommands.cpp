@@ -4,6 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/DriveSession.h"
 #include "cli/FileArguments.h"
+#include "cli/Output.h"
+#include "cli/StderrMessages.h"
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/DriveOwnedRegisters.h"
@@ -140,11 +142,11 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
     const auto outside = ValuesOutsideLimits(
         driver.ActiveTable(), [kind](const ParamEntry& e) { return IsSentByTableWrite(kind, e); });
     if (!outside.empty()) {
-        std::fprintf(stderr, "kelmctl: values outside their limits in %s:\n%s\n",
-                     Local(path).constData(),
-                     Local(OutOfLimitLines(outside).replace(u'\r', u'\n')).constData());
+        PrintMessage(QStringLiteral("values outside their limits in %1:").arg(path));
+        for (const QString& outOfLimit : OutOfLimitLines(outside).split(u'\r'))
+            PrintMessage(outOfLimit);
         if (!force) {
-            std::fprintf(stderr, "kelmctl: nothing written (--force writes them)\n");
+            PrintMessage(QStringLiteral("nothing written (--force writes them)"));
             return 1;
         }
     }
@@ -200,14 +202,24 @@ int RunReset(const QStringList& arguments, const CliOptions&) {
 
 namespace {
 
-// Prints "  n<TAB>text" for each alarm bit of the word.
-void PrintAlarmWord(const char* title, std::uint32_t word, const QStringList& texts) {
-    std::printf("%s: 0x%08X\n", title, word);
+// Prints "  n<TAB>text" for each alarm bit of the word after its title, or one record
+// {list, number, text} per alarm.
+void PrintAlarmWord(OutputFormat format, const char* title, std::uint32_t word,
+                    const QStringList& texts) {
+    if (format == OutputFormat::Text)
+        std::printf("%s alarms: 0x%08X\n", title, word);
     for (int bit = 0; bit < 32; ++bit) {
         if ((word & (1u << bit)) == 0)
             continue;
         const QString text = texts.value(bit);
-        std::printf("  %d\t%s\n", bit + 1, Local(text).constData());
+        if (format == OutputFormat::Text)
+            std::printf("  %d\t%s\n", bit + 1, Local(text).constData());
+        else
+            PrintRecord(format,
+                        Record()
+                            .Add(QStringLiteral("list"), QString::fromLatin1(title).toLower())
+                            .Add(QStringLiteral("number"), bit + 1)
+                            .Add(QStringLiteral("text"), text));
     }
 }
 
@@ -232,8 +244,12 @@ int RunAlarms(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("alarms", "");
     line.AddFlag(QStringLiteral("reset"), QStringLiteral("Clear the historic alarms first."));
+    AddFormatOption(line);
     if (const auto exit = Prepare(session, line, arguments, 0))
         return *exit;
+    const auto format = ReadFormat(line);
+    if (!format)
+        return 2;
     const bool reset = line.IsSet(QStringLiteral("reset"));
     if (const int code = session.Connect())
         return code;
@@ -248,20 +264,34 @@ int RunAlarms(const QStringList& arguments, const CliOptions&) {
     if (!active || !historic)
         return 1;
     const QStringList& texts = driver.Config().ActiveAlarmTexts();
-    PrintAlarmWord("Active alarms", *active, texts);
-    PrintAlarmWord("Historic alarms", *historic, texts);
+    PrintAlarmWord(*format, "Active", *active, texts);
+    PrintAlarmWord(*format, "Historic", *historic, texts);
     std::fflush(stdout);
     return 0;
 }
 
+namespace {
+
+QJsonValue SideValue(const ComparisonSide& side) {
+    return side.Valid ? QJsonValue(side.Value) : QJsonValue();
+}
+
+} // namespace
+
 // One line per compared parameter: marker ("*" when different), name, address, drive value,
-// file value, tab-separated. Exit code as diff's: 0 all equal, 1 rows differ, 2 trouble.
+// file value, tab-separated, as plain numbers (a side without a value is empty); or one
+// record {differs, name, address, drive, file} per parameter. Exit code as diff's: 0 all
+// equal, 1 rows differ, 2 trouble.
 int RunCompare(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("compare", "FILE");
+    AddFormatOption(line);
     QString path;
     if (const auto exit = ReadTableForFile(session, line, arguments, false, path))
         return *exit == 0 ? 0 : 2;
+    const auto format = ReadFormat(line);
+    if (!format)
+        return 2;
     TDriver& driver = session.Driver();
     Comparison comparison;
     ErrorCount errors;
@@ -270,21 +300,29 @@ int RunCompare(const QStringList& arguments, const CliOptions&) {
     // reported; there is nothing to compare against.
     if (errors.Errors() > 0)
         return 2;
-    const QStringList titles = comparison.ColumnTitles();
-    std::printf(" \t%s\n", Local(titles.join(QLatin1Char('\t'))).constData());
+    if (*format == OutputFormat::Text) {
+        QStringList titles;
+        for (const QString& title : comparison.ColumnTitles())
+            titles << title.trimmed();
+        PrintLine(QStringLiteral(" \t") + titles.join(u'\t'));
+    }
     int different = 0;
     for (const ComparisonRow& row : comparison.Rows()) {
         const bool differs = row.State() == RowState::Different;
         different += differs ? 1 : 0;
-        QStringList cells;
-        for (const QString& cell : row.Cells())
-            cells << cell;
-        std::printf("%s\t%s\n", differs ? "*" : " ",
-                    Local(cells.join(QLatin1Char('\t'))).constData());
+        Record record;
+        if (*format != OutputFormat::Text)
+            record.Add(QStringLiteral("differs"), differs);
+        else
+            record.Add(QString(), differs ? QStringLiteral("*") : QStringLiteral(" "));
+        PrintRecord(*format, record.Add(QStringLiteral("name"), row.Name)
+                                 .Add(QStringLiteral("address"), row.Address)
+                                 .Add(QStringLiteral("drive"), SideValue(row.Left))
+                                 .Add(QStringLiteral("file"), SideValue(row.Right)));
     }
-    std::printf("%d of %d compared parameters differ\n", different,
-                static_cast<int>(comparison.Rows().size()));
-    std::fflush(stdout);
+    if (*format == OutputFormat::Text)
+        std::printf("%d of %d compared parameters differ\n", different,
+                    static_cast<int>(comparison.Rows().size()));
     return different > 0 ? 1 : 0;
 }
 

@@ -1,6 +1,8 @@
 // kelmctl: the command-line front end of the commissioning tool.
 #include "cli/CliCommand.h"
+#include "cli/CommandLine.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/Output.h"
 #include "cli/StderrMessages.h"
 #include "cli/Stopping.h"
 
@@ -13,6 +15,20 @@ namespace {
 using kelm::cli::AllCommands;
 using kelm::cli::CliCommand;
 
+// The summary of a command in lines of at most 79 characters, each but the first indented
+// to the summary column.
+QString Wrapped(const QString& summary) {
+    constexpr int Column = 31;
+    constexpr int Width = 79 - Column;
+    QStringList lines{QString()};
+    for (const QString& word : summary.split(u' ', Qt::SkipEmptyParts)) {
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > Width)
+            lines << QString();
+        lines.last() += (lines.last().isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return lines.join(QLatin1Char('\n') + QString(Column, u' '));
+}
+
 void PrintHelp(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text.replace(0, text.indexOf(u'\n'),
@@ -22,15 +38,29 @@ void PrintHelp(const QCommandLineParser& parser) {
     for (const CliCommand& command : AllCommands()) {
         const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.Name),
                                                          QLatin1String(command.Arguments));
+        const QByteArray summary = Wrapped(QLatin1String(command.Summary)).toLocal8Bit();
         // A long head puts its summary on the next line.
         if (head.size() > 28)
-            std::printf("  %s\n  %-28s %s\n", head.toLocal8Bit().constData(), "", command.Summary);
+            std::printf("  %s\n  %-28s %s\n", head.toLocal8Bit().constData(), "",
+                        summary.constData());
         else
-            std::printf("  %-28s %s\n", head.toLocal8Bit().constData(), command.Summary);
+            std::printf("  %-28s %s\n", head.toLocal8Bit().constData(), summary.constData());
     }
-    std::fputs("\nConnection options may also follow the command name; \"kelmctl COMMAND --help\"\n"
-               "lists a command's own options. Unset connection options come from the settings\n"
-               "of the desktop program (address 1).\n\n"
+    std::fputs("\nOptions may stand before or after the command name (kelmctl --yes eeprom\n"
+               "defaults, kelmctl eeprom defaults --yes); \"kelmctl COMMAND --help\" lists a\n"
+               "command's own options. Unset connection options come from the settings of the\n"
+               "desktop program (address 1). --parity takes what the line can do: none, odd or\n"
+               "even. --address 0 is the broadcast address: only write takes it, sends each\n"
+               "block once and awaits no reply (no drive answers a broadcast); every other\n"
+               "command refuses it.\n\n"
+               "Results go to stdout, messages to stderr: each message is one line starting\n"
+               "\"kelmctl:\" (the lines of a message box are joined with \" / \"). A result\n"
+               "that cannot be written to stdout (a full disk, kelmctl ... > /dev/full) is a\n"
+               "failure (exit 1).\n\n"
+               "--format tsv|json (read, compare, alarms, phase, offset, check-config) prints\n"
+               "one record per line for a script: tsv the fields in the order named above,\n"
+               "tab-separated (a value absent from a side: empty); json one object per line\n"
+               "(absent: null).\n\n"
                "--kind K: std, power, drive or orca230; default: what the drive is (a plain\n"
                "port carries a plain drive; on a link the identification reads find the Power\n"
                "unit, its Drive units or a Tarn Orca 230). A --kind the drive contradicts is\n"
@@ -46,46 +76,38 @@ void PrintHelp(const QCommandLineParser& parser) {
                "of it was ignored, saying how many.\n\n"
                "Ctrl-C (SIGINT), SIGTERM or SIGHUP stop a command safely: a procedure is\n"
                "cancelled (the disable request is written and its request withdrawn), a\n"
-               "transfer stops after the register in hand and says how far it got. A second\n"
-               "Ctrl-C ends kelmctl at once.\n\n"
+               "transfer stops after the register in hand and says how far it got (\"41 of\n"
+               "73 registers written; ...\"). A second Ctrl-C ends kelmctl at once.\n\n"
                "Exit codes: 0 done, 1 failed (the drive did not answer, a file or a value was\n"
-               "refused), 2 bad command line; compare: 0 all equal, 1 rows differ, 2 trouble;\n"
-               "128 + the signal number after a stop signal (130 after Ctrl-C, 143 after\n"
-               "SIGTERM).\n",
+               "refused, stdout could not be written), 2 bad command line (an unknown option,\n"
+               "a value outside its range, named in the message); compare: 0 all equal, 1 rows\n"
+               "differ, 2 trouble; 128 + the signal number after a stop signal (130 after\n"
+               "Ctrl-C, 143 after SIGTERM).\n",
                stdout);
 }
 
 int Complain(const QString& text) {
-    std::fprintf(stderr, "kelmctl: %s (kelmctl --help lists the commands and options)\n",
-                 text.toLocal8Bit().constData());
+    kelm::cli::PrintMessage(text +
+                            QStringLiteral(" (kelmctl --help lists the commands and options)"));
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
-
+// No command word: the help, the version, or the reason why nothing runs.
+int WithoutCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Command-line front end of the Kelm Drive commissioning tool: checks the\n"
                        "configuration set and reads, writes, saves and restores drive registers\n"
                        "over a serial line."));
-    // Everything after the command name belongs to the command.
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption yes(QStringLiteral("yes"),
-                                 QStringLiteral("Answer Yes to every question (default: No)."));
-    parser.addOption(yes);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
     kelm::cli::AddConnectionOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("One of the commands below, with its arguments."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
-
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         return Complain(parser.errorText().chopped(parser.errorText().endsWith(u'.') ? 1 : 0));
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         PrintHelp(parser);
@@ -95,19 +117,40 @@ int main(int argc, char** argv) {
         std::printf("kelmctl %s\n", KELM_VERSION);
         return 0;
     }
-    QStringList words = parser.positionalArguments();
-    if (words.isEmpty())
-        return Complain(QStringLiteral("no command given"));
+    return Complain(QStringLiteral("no command given"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
+
+    // Options may stand before or after the command name: everything but the name goes to
+    // the command's own parser, which knows every option the command takes.
+    const QStringList arguments = QCoreApplication::arguments();
     kelm::cli::CliOptions options;
-    options.AnswerYes = parser.isSet(yes);
-    const QString name = words.takeFirst();
+    const qsizetype at = kelm::cli::CommandLine::FindCommandWord(arguments, options.AnswerYes);
+    if (at < 0) {
+        const int code = WithoutCommand(arguments);
+        return kelm::cli::FinishOutput() ? code : 1;
+    }
+    const QString name = arguments[at];
     for (const CliCommand& command : AllCommands()) {
-        if (name == QLatin1String(command.Name)) {
+        if (name != QLatin1String(command.Name))
+            continue;
+        int code = 0;
+        {
             kelm::cli::StderrMessages messages(options.AnswerYes);
             kelm::cli::InstallStopHandling();
-            return kelm::cli::ExitCodeAfterStop(
-                command.Run(kelm::cli::ConnectionWords(parser) + words, options));
+            code = kelm::cli::ExitCodeAfterStop(
+                command.Run(arguments.mid(1, at - 1) + arguments.mid(at + 1), options));
         }
+        // Results that did not reach stdout are a failure (compare: trouble).
+        if (!kelm::cli::FinishOutput() && code < 2)
+            code = name == QLatin1String("compare") ? 2 : 1;
+        return code;
     }
     return Complain(QStringLiteral("unknown command ") + name);
 }

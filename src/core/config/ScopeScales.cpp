@@ -45,7 +45,7 @@ bool LoadScopeScales(const QString& path, const QString& shownName, ScopeScaleSe
         if (name.isEmpty()) {
             break;
         }
-        signalSet.push_back({name, {}});
+        signalSet.push_back({name, {}, Trim(names.value(i + 1))});
     }
     while (reader.ReadLine(line)) {
         if (IsSkippable(line) || !line.contains(u'\t')) {

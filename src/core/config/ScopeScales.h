@@ -18,6 +18,7 @@ struct ScopeScale {
 struct ScopeSignal {
     QString Name;
     std::vector<ScopeScale> Scales;
+    QString Unit; // the column beside the name on line 2
 };
 
 // The signals of one oscilloscope Y-axis file, in column order.

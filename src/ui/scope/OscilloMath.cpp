@@ -5,11 +5,6 @@
 
 namespace kelm::oscillo {
 
-int TimeBaseIndex(int timeWindowMs) {
-    const auto found = std::find(TimeWindows.begin(), TimeWindows.end(), timeWindowMs);
-    return found == TimeWindows.end() ? -1 : static_cast<int>(found - TimeWindows.begin());
-}
-
 ValueAxis AxisForScale(int unitsPerDivision) {
     const double d = unitsPerDivision;
     return {-5 * d - 0.001 * d, 5 * d, d};
@@ -18,24 +13,6 @@ ValueAxis AxisForScale(int unitsPerDivision) {
 OffsetRange OffsetRangeForScale(int unitsPerDivision) {
     const double d = unitsPerDivision;
     return {static_cast<int>(std::trunc(-5 * d)), static_cast<int>(std::trunc(5 * d))};
-}
-
-int MiddleScale(int scaleCount) {
-    if (scaleCount <= 0)
-        return -1;
-    return std::max(scaleCount / 2 - 1, 0);
-}
-
-StoredSettings Repaired(StoredSettings stored, int signalCount) {
-    if (stored.Edge < 1 || stored.Edge > 3)
-        stored.Edge = 1;
-    if (TimeBaseIndex(stored.TimeWindow) < 0)
-        stored.TimeWindow = DefaultTimeWindow;
-    if (stored.Signal1 < 1 || stored.Signal1 > signalCount)
-        stored.Signal1 = 1;
-    if (stored.Signal2 < 1 || stored.Signal2 > signalCount)
-        stored.Signal2 = std::min(2, std::max(signalCount, 1));
-    return stored;
 }
 
 int MarkerRow(const Track& track, int offset) {

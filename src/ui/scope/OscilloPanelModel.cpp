@@ -38,7 +38,7 @@ void OscilloPanelModel::Show() {
     const std::array<int, 2> wanted{stored.Signal1, stored.Signal2};
     for (int ch = 0; ch < 2; ++ch) {
         channels_[Index(ch)].Signal = -1;
-        SelectSignal(ch, wanted[Index(ch)] - 1);
+        SelectSignal(ch, scope::SignalIndex(wanted[Index(ch)]));
         const std::vector<ScopeScale>* scales = Scales(ch);
         for (std::size_t i = 0; scales != nullptr && i < scales->size(); ++i)
             if ((*scales)[i].UnitsPerDivision == Value(kScaleRegisters[Index(ch)])) {
@@ -72,7 +72,7 @@ const std::vector<ScopeScale>* OscilloPanelModel::Scales(int channel) const {
 }
 
 bool OscilloPanelModel::SelectSignal(int channel, int index) {
-    Value(kSignalRegisters[Index(channel)]) = static_cast<std::int16_t>(index + 1);
+    Value(kSignalRegisters[Index(channel)]) = static_cast<std::int16_t>(scope::SignalNumber(index));
     Channel& ch = channels_[Index(channel)];
     if (index == ch.Signal)
         return false;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -23,11 +24,15 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
     const QString folder = dir.path();
     const QString file = dir.filePath("plain.txt");
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    const QString dev = dir.filePath("saved.dev");
+    ASSERT_TRUE(QFile(dev).open(QIODevice::WriteOnly));
+    const QString none = folder + "/none";
+    const QString csv = dir.filePath("rec.csv");
     const QString sim = QStringLiteral(KELM_KELMSIM_PATH);
-    // Program, arguments, exit code, what it says: on stdout for exit 0, else the one line
-    // on stderr.
+    // Program, arguments, exit code, what it says: on stdout for exit 0, else on stderr,
+    // where a refused command line (2) says it in one line.
     std::vector<std::tuple<QString, QStringList, int, QString>> cases = {
-        {ctl, {"--help"}, 0, "check-config [BINDIR]"},
+        {ctl, {"--help"}, 0, "check-config [--format F] [BINDIR]"},
         {ctl, {"--version"}, 0, "kelmctl " KELM_VERSION},
         {ctl, {"read", "--help"}, 0, "--address <A>"},
         {ctl, {}, 2, "no command given"},
@@ -49,8 +54,49 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
         {ctl, {"restore", folder}, 2, "is a folder"},
         {ctl, {"scope", folder + "/none/x.csv"}, 2, "does not exist"},
         {ctl, {"check-config", file}, 2, "is not a folder"},
-        {ctl, {"check-config", folder, "extra"}, 2, "Usage: kelmctl check-config"},
-        {ctl, {"--device", folder + "/none", "read", "0"}, 1, "no such device"},
+        {ctl, {"check-config", folder, "extra"}, 2, "usage: kelmctl check-config"},
+        {ctl, {"--device", none, "read", "0"}, 1, "no such device"},
+        {ctl, {"--device", folder, "read", "0"}, 1, "it is a folder, not a serial port"},
+        {ctl, {"--device", file, "read", "0"}, 1, "it is a regular file, not a serial port"},
+        // Options before or after the command; --yes anywhere.
+        {ctl, {"eeprom", "defaults", "--yes", "--device", none}, 1, "Default Data ? -> Yes\n"},
+        {ctl, {"--device", none, "eeprom", "defaults"}, 1, "Default Data ? -> No"},
+        {ctl, {"--kind", "std", "--device", none, "restore", dev}, 1, "no such device"},
+        {ctl, {"--device", none, "--format", "json", "compare", dev}, 2, "no such device"},
+        {ctl, {"--kind", "std", "read", "1"}, 2, "Unknown option 'kind'"},
+        {ctl, {"read", "1", "--format", "xml"}, 2, "--format takes tsv or json, not \"xml\""},
+        {ctl, {"--format", "tsv", "write", "1", "2"}, 2, "Unknown option 'format'"},
+        // Broadcast only for write; the parities the line can do.
+        {ctl, {"--address", "0", "read", "1"}, 2, "--address 0 is the broadcast address"},
+        {ctl, {"reset", "--address", "0x0"}, 2, "only write takes it"},
+        {ctl, {"--address", "0", "write", "1", "2", "--device", none}, 1, "no such device"},
+        {ctl, {"--parity", "space", "read", "1"}, 2, "bad parity: space (the line does none, odd"},
+        {ctl, {"read", "--parity", "mark", "1"}, 2, "bad parity: mark"},
+        // Scope options against their ranges, before the port is opened.
+        {ctl,
+         {"scope", "--edge", "7", csv},
+         2,
+         "--edge takes 1 (rising), 2 (falling) or 3 "
+         "(automatic), not \"7\""},
+        {ctl, {"scope", "--signal1", "9", csv}, 2, "--signal1 takes a signal number from 1 to 8"},
+        {ctl, {"scope", "--signal2", "0", csv}, 2, "--signal2 takes a signal number from 1"},
+        {ctl, {"--link", "scope", "--signal2", "9", csv}, 2, "from 1 to 8"},
+        {ctl, {"scope", "--window", "30", csv}, 2, "--window takes a time window of 10, 20, 50"},
+        {ctl,
+         {"scope", "--delay", "5000", "--window", "200", csv},
+         2,
+         "--delay takes 0 to the time window (200 ms), not \"5000\""},
+        {ctl, {"scope", "--delay", "-1", csv}, 2, "(10000 ms), not \"-1\""},
+        {ctl,
+         {"scope", "--signal1", "3", "--scale1", "7", csv},
+         2,
+         "--scale1 takes 1, 2, 5, 10, 20, 50, 100, 200, 500 or 1000 for signal 3 (Current), not "
+         "\"7\""},
+        {ctl, {"scope", "--kind", "power", csv}, 2, "the Tarn Power unit has no oscilloscope"},
+        {ctl, {"scope", "--list-signals", csv}, 2, "usage: kelmctl scope"},
+        {ctl, {"scope", "--edge", "3", "--window", "50", "--device", none, csv}, 1, "no such"},
+        {ctl, {"--kind", "drive", "scope", "--list-signals"}, 0, "drive\t3\tIq Current\t%\t1 2 5"},
+        {ctl, {"scope", "--list-signals"}, 0, "\nstd\t2\tSpeed Reference\trpm\t10 20 50 "},
         {sim, {"--version"}, 0, "kelmsim " KELM_VERSION},
         {sim, {"--bogus"}, 2, "Unknown option 'bogus'"},
         {sim, {"--address", "0"}, 2, "--address takes a number from 1 to 255"},
@@ -72,7 +118,23 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
             qPrintable(program.section('/', -1) + ' ' + arguments.join(' ') + '\n' + run.Err));
         EXPECT_EQ(run.Code, exitCode);
         EXPECT_TRUE((exitCode == 0 ? run.Out : run.Err).contains(says)) << qPrintable(run.Out);
-        EXPECT_TRUE(exitCode == 0 || run.Err.count('\n') == 1);
+        EXPECT_TRUE(exitCode != 2 || run.Err.count('\n') == 1);
+        for (const QString& message : run.Err.split('\n', Qt::SkipEmptyParts))
+            EXPECT_TRUE(program != ctl || message.startsWith("kelmctl: ")) << qPrintable(message);
+    }
+}
+
+// Results that never reach stdout are a failure, said on stderr.
+TEST(KelmctlTest, AFailedWriteToStdoutExitsOne) {
+    for (const QStringList& arguments : {QStringList{"--help"}, {"scope", "--list-signals"}}) {
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(ctl, arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 1) << qPrintable(arguments.join(' '));
+        EXPECT_EQ(QString::fromLocal8Bit(process.readAllStandardError()),
+                  "kelmctl: the results could not be written to standard output: No space left "
+                  "on device\n");
     }
 }
 
@@ -82,23 +144,35 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
 // its reason.
 TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
     const QString good = "device.dll: 2 registers\nTarnPower.dll: 2 registers\n";
-    // The file changed (removed; "+" cut after its header; "@" a link to itself), exit code,
-    // stderr, the start of stdout and its number of lines.
-    const std::tuple<const char*, int, QString, QString, int> cases[] = {
-        {"", 0, "", good, 17},
-        {"+device.dll", 0, "", "device.dll: 0 registers\nTarnPower.dll: 2 registers\n", 17},
-        {"@device.dll", 1,
-         "Fail to Open Devices Configuration File\nApplication Terminate!\nIts symbolic links "
-         "form a loop.\n\n",
+    const QString goodJson =
+        "{\"record\":\"file\",\"file\":\"device.dll\",\"summary\":\"2 registers\"}\n";
+    // The file changed (removed; "+" cut after its header; "@" a link to itself), --format,
+    // exit code, stderr, what stdout holds and its number of lines.
+    const std::tuple<const char*, const char*, int, QString, QString, int> cases[] = {
+        {"", "", 0, "", good, 17},
+        {"", "json", 0, "", goodJson, 17},
+        {"+device.dll", "", 0, "", "device.dll: 0 registers\nTarnPower.dll: 2 registers\n", 17},
+        {"@device.dll", "", 1,
+         "kelmctl: Fail to Open Devices Configuration File / Application Terminate! / Its "
+         "symbolic links form a loop.\n",
          "", 0},
-        {"strall.dll", 0,
-         "Fail to Open Allarms Messages Configuration File\nLoad Defaut Message\n\n", good, 17},
-        {"Homing_Orca.dll", 1,
-         "Fail to Open Homing_Orca.dll File\n\n"
-         "Fail To Load Homing Setup...\nApplication Terminate\n\n",
+        {"strall.dll", "", 0,
+         "kelmctl: Fail to Open Allarms Messages Configuration File / Load Defaut Message\n", good,
+         17},
+        {"strall.dll", "json", 0, "",
+         "{\"record\":\"message\",\"severity\":\"error\",\"text\":\"Fail to Open Allarms "
+         "Messages Configuration File / Load Defaut Message\"}\n",
+         18},
+        {"Homing_Orca.dll", "", 1,
+         "kelmctl: Fail to Open Homing_Orca.dll File\n"
+         "kelmctl: Fail To Load Homing Setup... / Application Terminate\n",
          good, 17},
+        {"Homing_Orca.dll", "tsv", 1, "",
+         "message\terror\tFail to Open Homing_Orca.dll File\n"
+         "message\terror\tFail To Load Homing Setup... / Application Terminate\n",
+         19},
     };
-    for (const auto& [change, exitCode, err, out, lines] : cases) {
+    for (const auto& [change, format, exitCode, err, out, lines] : cases) {
         QTemporaryDir dir;
         const QString bin = dir.path() + "/MyBin/";
         const QString file = bin + QString(change).remove('+').remove('@');
@@ -108,10 +182,13 @@ TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
             test::WriteFixture(bin, QFileInfo(file).fileName(),
                                QStringList{"Kelm Devices Global Configuration File", "c"});
         ASSERT_TRUE(*change != '@' || QFile::link(file, file));
-        const test::ProgramRun run = test::RunProgram(ctl, {"check-config", bin});
-        EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out.left(out.size()), run.Out.count('\n')),
-                  std::tuple(exitCode, err, out, lines))
-            << change << '\n'
+        QStringList arguments{"check-config", bin};
+        if (*format)
+            arguments << "--format" << format;
+        const test::ProgramRun run = test::RunProgram(ctl, arguments);
+        EXPECT_EQ(std::tuple(run.Code, run.Err, run.Out.contains(out), run.Out.count('\n')),
+                  std::tuple(exitCode, err, true, lines))
+            << change << ' ' << format << '\n'
             << qPrintable(run.Out);
         EXPECT_FALSE(QFile::exists(dir.path() + "/Data"));
     }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <optional>
@@ -100,7 +102,7 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
     ASSERT_TRUE(Write("bad.dev", "not a parameter file\r\n"));
     // clang-format off
     Run({
-        {"", {"compare", File("edited.dev")}, 1, {"\n*\tMotor Poles\t007\t", "\n1 of "}}, // 7 alone
+        {"", {"compare", File("edited.dev")}, 1, {"\n*\tMotor Poles\t7\t8\t999\n", "\n1 of "}},
         {"", {"restore", File("edited.dev")}, 1, {"Motor Poles (7): 999, limits 2 to 32"}, None},
         {"", {"restore", "--force", File("edited.dev")}, 0},
         {"", {"compare", File("edited.dev")}, 0},
@@ -111,7 +113,7 @@ TEST_F(DriveCommands, BackupCompareRestoreAndWhatStopsThem) {
         {"", {"backup", File("drive.tnd")}, 1, {"Different File Extensions"}},
         {"", {"backup", "--kind", "drive", File("drive.dev")}, 1},
         {"silentafter 1 41", {"restore", File("drive.dev")}, 1,
-         {"\n$WRITTEN of ", " registers written; ", "no answer from address 1 on $DEV"}},
+         {"kelmctl: $WRITTEN of ", " registers written; ", "no answer from address 1 on $DEV"}},
         {"silent 1 on", {"compare", File("drive.dev")}, 2},
         {"", {"read", "0"}, 1, {"Device not Respondig"}},
         {"", {"write", "0", "70000"}, 2, {"70000"}},
@@ -141,12 +143,14 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
         {"", {"--yes", "profiles-flash", "load"}, 0},
         {"", {"read", "300"}, 0, {"300\t1234\n"}},
         {"procdelay 1 300", {"phase"}, 1, {"Make Auto Phase Motor Feedback"}, None},
-        {"", {"--yes", "phase"}, 0, {"MOTOR PHASING SUCCESSFUL\n\nPhase Value:01234"}},
+        {"", {"phase", "--yes"}, 0, {"MOTOR PHASING SUCCESSFUL\nPhase Value:01234\n"}},
+        {"", {"--yes", "phase", "--format", "json"}, 0, {"{\"procedure\":\"phase\",\"value\":1234}\n"}},
         {"procfault 1 hang", {"--yes", "offset", "--timeout", "1", "2"}, 1, // request withdrawn
          {"did not finish within 1 s", "ANALOG INPUT 2 OFFSET TUNING FAIL !"},
          QStringList{"1 69", "1 69"}},
         {"procfault 1 off", {"--yes", "offset", "1"}, 0,
-         {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\n\nOffset Value:30.5 mV"}},
+         {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\nOffset Value:30.5 mV\n"}},
+        {"", {"--yes", "offset", "--format", "tsv", "1"}, 0, {"offset\t1\t30.5\t"}},
         {"", {"offset", "3"}, 2},
         {"", {"eeprom", "save"}, 0, {}, QStringList{"1 69"}},
         {"", {"eeprom", "reload"}, 0},
@@ -156,7 +160,7 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
         {"alarm 1 0x5", {"alarms"}, 0,
          {"Active alarms: 0x00000005\n  1\t", "\n  3\t", "Historic alarms: 0x00000005"}},
         {"alarm 1 0", {"alarms", "--reset"}, 0, {"Historic alarms: 0x00000000"}},
-        {"cmdfault 1 on", {"eeprom", "save"}, 1, {"Device not perform\nEEPROM operation!"}},
+        {"cmdfault 1 on", {"eeprom", "save"}, 1, {"kelmctl: Device not perform / EEPROM operation!\n"}},
         {"", {"reset"}, 1},
         // At 2400 baud 32 registers take 335 ms on the line: the reply window opens only then,
         // so a reply 375 ms late is in time and the write is not sent again.
@@ -166,12 +170,15 @@ TEST_F(DriveCommands, ProfilesProceduresEepromAndAlarms) {
 }
 // clang-format on
 
-// One record: the chosen signals in the header, one line per sample; a recorder that never
-// completes fails after the time limit naming the line, and no file is left.
+// One record: the chosen signals in the header, named from 1 as the window names them, one
+// line per sample, the recorder set back to idle after it; a recorder that never completes
+// fails after the time limit naming the line, and no file is left.
 TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
     // clang-format off
     Run({
-        {"", {"scope", "--signal1", "2", "--signal2", "0", "--window", "50", File("rec.csv")}, 0},
+        {"", {"scope", "--signal1", "2", "--signal2", "3", "--window", "50", File("rec.csv")}, 0},
+        // Idle again; the delay at half the new window.
+        {"", {"read", "50000", "8"}, 0, {"50000\t0\n50001\t50\n", "\n50003\t25\n", "\n50006\t2\n50007\t3\n"}},
         {"", {"scope", File("rec.txt")}, 2},
         {"scopehang 1 on", {"scope", "--timeout", "1", File("hung.kls")}, 1,
          {"no record from address 1 on $DEV within 1 s"}},
@@ -179,9 +186,32 @@ TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
     // clang-format on
     const QStringList lines = Text("rec.csv").split("\r\n");
     ASSERT_EQ(lines.size(), 502); // header, 500 samples, the empty rest after the last CRLF
-    EXPECT_EQ(lines.first(), "Time [ms],Current,Speed");
+    EXPECT_EQ(lines.first(), "Time [ms],Speed Reference,Current");
     EXPECT_EQ(lines[500].section(',', 0, 0), "49.9");
     EXPECT_FALSE(QFile::exists(File("hung.kls")));
+}
+
+// Values read as JSON records, parsed and written back elsewhere, read again as tsv: the
+// same values. A broadcast goes out once and awaits no reply.
+TEST_F(DriveCommands, JsonRoundTripAndBroadcast) {
+    ASSERT_EQ(Ctl({"write", "300", "1234", "-5", "65535"}).Code, 0);
+    const ProgramRun json = Ctl({"read", "300", "3", "--format", "json"});
+    ASSERT_EQ(json.Code, 0) << json.Err.toStdString();
+    QStringList values;
+    int address = 300;
+    for (const QString& line : json.Out.split('\n', Qt::SkipEmptyParts)) {
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_EQ(record.value("address").toInt(-1), address++);
+        values << QString::number(record.value("value").toInt(-1));
+    }
+    EXPECT_EQ(values, QStringList({"1234", "65531", "65535"}));
+    ASSERT_EQ(Ctl(QStringList{"write", "310"} + values).Code, 0);
+    EXPECT_EQ(Ctl({"--format", "tsv", "read", "310", "3"}).Out,
+              "310\t1234\n311\t65531\n312\t65535\n");
+
+    const qsizetype mark = Logged().size();
+    Run({{"", {"--address", "0", "write", "300", "9"}, 0, {"sent once to address 0 (broadcast)"}}});
+    EXPECT_EQ(Logged(mark), QStringList{"0 16 300 1 no"});
 }
 
 // On a link the kind is what the unit at the address is: a contradicting --kind is refused

@@ -52,7 +52,7 @@ const struct Operation {
     {"table write", false, {"restore", "IN"}, "", NoAnswer},
     // The handshake keeps polling the command register for its 3 s before it gives up.
     {"EEPROM command", false, {"eeprom", "save"}, "",
-     "no answer from address 1 on |Device not perform\nEEPROM operation!"},
+     "no answer from address 1 on |Device not perform / EEPROM operation!"},
     {"scope upload", false, {"scope", "--window", "50", "--timeout", "5", "OUT"}, "out.kls", NoAnswer},
     {"profile write", false, {"profiles-restore", "IN"}, "", NoAnswer},
     // The identification reads at the Power unit find the unit, then its alarms are read.

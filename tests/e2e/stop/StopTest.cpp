@@ -68,7 +68,7 @@ TEST_F(StopAndLostLine, StopSignalsCancelAPhasingAndStopARestore) {
     ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
     EXPECT_EQ(Finish(), 130) << err.toStdString();
     EXPECT_EQ(Writes(), QStringList({"1 69", "1 73", "1 74", "1 69"}));
-    EXPECT_TRUE(err.contains("MOTOR PHASING FAIL !\n\nkelmctl: stopped by SIGINT"))
+    EXPECT_TRUE(err.contains("kelmctl: MOTOR PHASING FAIL !\nkelmctl: stopped by SIGINT\n"))
         << err.toStdString();
 
     ASSERT_EQ(Kelmctl({"--device", sim.Path(), "backup", files.filePath("d.dev")}, {}).Code, 0);
@@ -80,7 +80,7 @@ TEST_F(StopAndLostLine, StopSignalsCancelAPhasingAndStopARestore) {
     ctl.terminate();
     EXPECT_EQ(Finish(), 143) << err.toStdString();
     EXPECT_TRUE(err.contains(QRegularExpression(
-        QStringLiteral("(^|\n)%1 of \\d+ registers written; the drive holds a mix")
+        QStringLiteral("(^|\n)kelmctl: %1 of \\d+ registers written; the drive holds a mix")
             .arg(Writes().size() - before))))
         << err.toStdString();
 }
@@ -93,8 +93,9 @@ TEST_F(StopAndLostLine, ALostPhasingIsDisabledWhenTheLineComesBack) {
     ASSERT_TRUE(Eventually([&] { return Writes().contains("1 73"); }));
     ASSERT_TRUE(sim.Command("silent 1 on"));
     ASSERT_TRUE(Eventually([&] { return Err().contains("waiting up to"); }));
-    EXPECT_TRUE(err.contains("Device not Respondig\n\nThe drive may still be enabled: the disable "
-                             "request could not be written.\n\nMOTOR PHASING FAIL !"))
+    EXPECT_TRUE(err.contains("kelmctl: Device not Respondig\nkelmctl: The drive may still be "
+                             "enabled: the disable request could not be written.\nkelmctl: "
+                             "MOTOR PHASING FAIL !\n"))
         << err.toStdString();
     ASSERT_TRUE(sim.Command("silent 1 off"));
     EXPECT_EQ(Finish(), 1) << err.toStdString();
