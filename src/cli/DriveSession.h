@@ -64,7 +64,6 @@ public:
     const QString& PortText() const { return portText_; }
     unsigned Address() const { return connection_.Address; }
     const QStringList& Words() const { return words_; }
-    std::optional<DeviceKind> RequestedKind() const { return requested_; }
     bool LinkMode() const { return connection_.LinkMode; }
 
 private:

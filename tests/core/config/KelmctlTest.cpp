@@ -145,7 +145,7 @@ TEST(KelmctlTest, AFailedWriteToStdoutExitsOne) {
 TEST(KelmctlTest, CheckConfigPrintsMessagesAndExitsOneOnlyWhenFatal) {
     const QString good = "device.dll: 2 registers\nTarnPower.dll: 2 registers\n";
     const QString goodJson =
-        "{\"record\":\"file\",\"file\":\"device.dll\",\"summary\":\"2 registers\"}\n";
+        "{\"file\":\"device.dll\",\"record\":\"file\",\"summary\":\"2 registers\"}\n";
     // The file changed (removed; "+" cut after its header; "@" a link to itself), --format,
     // exit code, stderr, what stdout holds and its number of lines.
     const std::tuple<const char*, const char*, int, QString, QString, int> cases[] = {
@@ -243,11 +243,13 @@ TEST(KelmctlTest, FilesAreCheckedBeforeThePortAndIgnoredLinesFailTheRestore) {
     test::WriteFixture(dir.path(), "one.dev", full.split('\n').mid(0, 5).join('\n') + '\n');
     const test::ProgramRun ghosts = ctl({"restore", path("ghosts.dev")});
     EXPECT_EQ(std::tuple(ghosts.Code, ghosts.Err.count("Value Ignored!")), std::tuple(1, 1));
-    EXPECT_TRUE(ghosts.Err.contains("Unknown Parameter: 9998\nValue Ignored!\n2 lines ignored.\n"));
+    EXPECT_TRUE(
+        ghosts.Err.contains("Unknown Parameter: 9998 / Value Ignored! / 2 lines ignored.\n"))
+        << qPrintable(ghosts.Err);
     EXPECT_TRUE(ghosts.Err.contains("kelmctl: 2 lines of " + path("ghosts.dev") + " ignored"));
     const test::ProgramRun one = ctl({"restore", path("one.dev")});
     EXPECT_EQ(one.Code, 0) << qPrintable(one.Err);
-    EXPECT_TRUE(one.Err.contains(QRegularExpression("\n1 of [0-9]+ registers in the file.")))
+    EXPECT_TRUE(one.Err.contains(QRegularExpression(" / 1 of [0-9]+ registers in the file.\n")))
         << qPrintable(one.Err);
 }
 
