@@ -33,16 +33,19 @@ QStringList MarkNegativeNumbers(const QStringList& words, const QStringList& val
 
 } // namespace
 
-CommandLine::CommandLine(const char* name, const char* arguments)
+CommandLine::CommandLine(const char* name, const char* arguments, Port port)
     : name_(QLatin1String(name)), arguments_(QLatin1String(arguments)) {
     parser_.addOption(QCommandLineOption({QStringLiteral("h"), HelpName},
                                          QStringLiteral("Show this command's options.")));
     parser_.addOption(QCommandLineOption(
         QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
-    AddConnectionOptions(parser_);
-    for (const QCommandLineOption& option : ConnectionOptionList())
+    for (QCommandLineOption option : ConnectionOptionList()) {
+        if (port == Port::Unused)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
         if (!option.valueName().isEmpty())
             valueOptions_ << QStringLiteral("--") + option.names().constFirst();
+        parser_.addOption(option);
+    }
 }
 
 void CommandLine::AddFlag(const QString& name, const QString& description) {

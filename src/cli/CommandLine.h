@@ -15,8 +15,12 @@ namespace kelm::cli {
 // number ("-5") is a value, never an option. Every complaint is one line on stderr.
 class CommandLine {
 public:
+    // Whether the command talks to a drive. One that does not (check-config) still accepts
+    // the connection options, so a script may give them to every command, but its --help
+    // does not list them.
+    enum class Port { Used, Unused };
     // name: the command ("read"); arguments: its words for the usage line ("ADDR [COUNT]").
-    CommandLine(const char* name, const char* arguments);
+    CommandLine(const char* name, const char* arguments, Port port = Port::Used);
 
     void AddFlag(const QString& name, const QString& description);
     // name must be one of CommandValueOptions (main finds the command word with them).

@@ -78,7 +78,7 @@ private:
 // text} and {record: "file", file, summary}. The exit code is 1 when a message would end
 // the program.
 int RunCheckConfig(const QStringList& words, const CliOptions&) {
-    CommandLine line("check-config", "[BINDIR]");
+    CommandLine line("check-config", "[BINDIR]", CommandLine::Port::Unused);
     AddFormatOption(line);
     if (const auto exit = line.Parse(words))
         return *exit;

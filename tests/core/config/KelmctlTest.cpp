@@ -122,6 +122,10 @@ TEST(KelmctlTest, CommandLinesRefuseBadInputWithOneLine) {
         for (const QString& message : run.Err.split('\n', Qt::SkipEmptyParts))
             EXPECT_TRUE(program != ctl || message.startsWith("kelmctl: ")) << qPrintable(message);
     }
+    // A command that talks to no drive does not list the connection options, but takes them.
+    const QString help = test::RunProgram(ctl, {"check-config", "--help"}).Out;
+    EXPECT_TRUE(help.contains("--format") && !help.contains("--port")) << qPrintable(help);
+    EXPECT_EQ(test::RunProgram(ctl, {"--device", none, "check-config"}).Code, 0);
 }
 
 // Results that never reach stdout are a failure, said on stderr.
