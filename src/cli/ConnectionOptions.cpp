@@ -4,6 +4,7 @@
 #include "core/config/DeviceConfiguration.h"
 #include "core/link/PortNames.h"
 #include "core/link/PosixSerialChannel.h"
+#include "core/params/LinkBaud.h"
 #include "core/settings/SettingsStore.h"
 
 #include "cli/StderrMessages.h"
@@ -41,7 +42,7 @@ QString NotAPort(const QString& path) {
 
 } // namespace
 
-std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder) {
+std::optional<std::uint32_t> ReadLinkBaudRate(const QString& binFolder) {
     const QString path = binFolder + ConfigurationSet::DeviceFileName(DeviceKind::Power);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -54,14 +55,14 @@ std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder) {
         Complain(QStringLiteral("%1 is not usable for the link baud rate").arg(path));
         return std::nullopt;
     }
-    const ParamEntry* entry = power.FindByAddress(LinkBaudRegister);
-    if (entry == nullptr || entry->DefaultValue <= 0) {
+    const std::uint32_t baud = LinkBaudRate(power);
+    if (baud == 0) {
         Complain(QStringLiteral("%1 gives no link baud rate (register %2)")
                      .arg(path)
                      .arg(LinkBaudRegister));
         return std::nullopt;
     }
-    return static_cast<std::uint32_t>(entry->DefaultValue) * 100U;
+    return baud;
 }
 
 std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max) {
@@ -163,7 +164,7 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
     } else if (options.LinkMode) {
         // The link's rate is fixed by the Tarn Power configuration, not by the stored rate.
         const auto linkBaud =
-            LinkBaudRate(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin/"));
+            ReadLinkBaudRate(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin/"));
         if (!linkBaud) {
             return nullptr;
         }

@@ -35,11 +35,8 @@ void AddConnectionOptions(QCommandLineParser& parser);
 // to stderr and returns false.
 bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options);
 
-// Register of the Tarn Power configuration whose default, times 100, is the link baud rate.
-inline constexpr std::uint16_t LinkBaudRegister = 5;
-
 // The link baud rate from binFolder (ending with '/'); nullopt after printing the reason.
-std::optional<std::uint32_t> LinkBaudRate(const QString& binFolder);
+std::optional<std::uint32_t> ReadLinkBaudRate(const QString& binFolder);
 
 // Parses an unsigned number: decimal or 0x-prefixed hexadecimal, at most `max`.
 std::optional<std::uint32_t> ParseNumber(const QString& text, std::uint32_t max);

@@ -1,6 +1,7 @@
 #include "cli/DriveSession.h"
 
 #include "cli/Stopping.h"
+#include "core/common/KindDescriptor.h"
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TableTransfer.h"
@@ -55,17 +56,7 @@ private:
 
 // What the drive is, for the line refusing a --kind.
 QString KindDescription(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("the Tarn Power unit");
-    case DeviceKind::Drive:
-        return QStringLiteral("a Tarn Drive unit");
-    case DeviceKind::Orca230:
-        return QStringLiteral("a Tarn Orca 230");
-    case DeviceKind::Std:
-        break;
-    }
-    return QStringLiteral("a plain drive");
+    return QString::fromLatin1(Describe(kind).Description);
 }
 
 } // namespace
@@ -75,17 +66,7 @@ QByteArray Local(const QString& text) {
 }
 
 const char* KindWord(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return "power";
-    case DeviceKind::Drive:
-        return "drive";
-    case DeviceKind::Orca230:
-        return "orca230";
-    case DeviceKind::Std:
-        break;
-    }
-    return "std";
+    return Describe(kind).Word;
 }
 
 DriveSession::~DriveSession() {

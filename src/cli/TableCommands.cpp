@@ -108,6 +108,29 @@ std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
     return session.ReadTable() ? std::nullopt : std::optional<int>(1);
 }
 
+namespace {
+
+// The common start of the profiles backup and restore: arguments, the file (before the
+// port is opened), its extension, the connection and the read of the profile table.
+// nullopt when the table has been read, else the exit code.
+std::optional<int> ReadProfilesForFile(DriveSession& session, CommandLine& line,
+                                       const QStringList& arguments, bool written, QString& path) {
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return exit;
+    path = session.Words().first();
+    if (written ? !CheckOutputFile(path, ReadOnlyPolicy(line)) : !CheckInputFile(path))
+        return 2;
+    if (!CheckProfilesExtension(path))
+        return 1;
+    if (const int code = session.Connect())
+        return code;
+    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+        return 1;
+    return std::nullopt;
+}
+
+} // namespace
+
 int RunBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("backup", "FILE");
@@ -330,17 +353,9 @@ int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("profiles-backup", "FILE");
     AddForceOption(line);
-    if (const auto exit = Prepare(session, line, arguments, 1))
+    QString path;
+    if (const auto exit = ReadProfilesForFile(session, line, arguments, true, path))
         return *exit;
-    const QString path = session.Words().first();
-    if (!CheckOutputFile(path, ReadOnlyPolicy(line)))
-        return 2;
-    if (!CheckProfilesExtension(path))
-        return 1;
-    if (const int code = session.Connect())
-        return code;
-    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
-        return 1;
     return SaveProfilesFile(session.Driver().ProfileTable(), path, FileStamp::Now(),
                             ReadOnlyPolicy(line))
                ? 0
@@ -350,18 +365,10 @@ int RunProfilesBackup(const QStringList& arguments, const CliOptions&) {
 int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
     DriveSession session;
     CommandLine line("profiles-restore", "FILE");
-    if (const auto exit = Prepare(session, line, arguments, 1))
-        return *exit;
-    const QString path = session.Words().first();
-    if (!CheckInputFile(path))
-        return 2;
-    if (!CheckProfilesExtension(path))
-        return 1;
-    if (const int code = session.Connect())
-        return code;
+    QString path;
     // Registers the file does not name keep the drive's values.
-    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
-        return 1;
+    if (const auto exit = ReadProfilesForFile(session, line, arguments, false, path))
+        return *exit;
     ValueLinesReport lines;
     if (!OpenProfilesFile(session.Driver().ProfileTable(), path, &lines))
         return 1;

@@ -20,18 +20,6 @@ inline int KindIndex(DeviceKind kind) {
 }
 
 // Type text used in files and messages.
-inline QString DeviceKindText(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("Tarn Power");
-    case DeviceKind::Drive:
-        return QStringLiteral("Tarn Drive");
-    case DeviceKind::Orca230:
-        return QStringLiteral("Tarn Orca 230");
-    case DeviceKind::Std:
-        break;
-    }
-    return QStringLiteral("Device");
-}
+QString DeviceKindText(DeviceKind kind);
 
 } // namespace kelm

@@ -1,5 +1,6 @@
 #include "core/config/AnalogOutLabels.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
@@ -9,17 +10,7 @@
 namespace kelm {
 
 QString AnalogOutLabelsFileName(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Std:
-        return QStringLiteral("StrMon.dll");
-    case DeviceKind::Drive:
-        return QStringLiteral("StrMonTarnD.dll");
-    case DeviceKind::Orca230:
-        return QStringLiteral("StrMonOrca.dll");
-    case DeviceKind::Power:
-        break;
-    }
-    return QString();
+    return QString::fromLatin1(Describe(kind).AnalogOutLabelsFile);
 }
 
 bool LoadAnalogOutLabels(const QString& path, const QString& fileName, AnalogOutLabels& labels) {

@@ -1,5 +1,6 @@
 #include "core/config/ConfigurationSet.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/config/DeviceConfiguration.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
@@ -75,30 +76,12 @@ QString ConfigurationSet::ConfigFolder(const QString& installFolder) const {
 }
 
 QString ConfigurationSet::DeviceFileName(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("TarnPower.dll");
-    case DeviceKind::Drive:
-        return QStringLiteral("TarnDrive.dll");
-    case DeviceKind::Orca230:
-        return QStringLiteral("TarnOrca230.dll");
-    case DeviceKind::Std:
-        break;
-    }
-    return QStringLiteral("device.dll");
+    return QString::fromLatin1(Describe(kind).ConfigurationFile);
 }
 
 QString ConfigurationSet::DeviceOpenFailureMessage(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("Fail to Open Tarn Power Configuration File\rApplication Terminate!");
-    case DeviceKind::Drive:
-        return QStringLiteral("Fail to Open Tarn Drive Configuration File\rApplication Terminate!");
-    case DeviceKind::Std:
-    case DeviceKind::Orca230:
-        break;
-    }
-    return QStringLiteral("Fail to Open Devices Configuration File\rApplication Terminate!");
+    return QStringLiteral("Fail to Open %1 Configuration File\rApplication Terminate!")
+        .arg(QLatin1String(Describe(kind).ConfigurationCaption));
 }
 
 const IoGroup& ConfigurationSet::GetIoLabelBase(int i, DeviceKind kind) const {

@@ -1,5 +1,6 @@
 #include "core/config/HomingDescriptors.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
@@ -111,17 +112,7 @@ const HomingMethod* HomingDescriptors::FindByCode(std::uint16_t code) const {
 }
 
 QString HomingFileName(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Std:
-        return QStringLiteral("Homing.dll");
-    case DeviceKind::Drive:
-        return QStringLiteral("Homing_Tarn.dll");
-    case DeviceKind::Orca230:
-        return QStringLiteral("Homing_Orca.dll");
-    case DeviceKind::Power:
-        break;
-    }
-    return QString();
+    return QString::fromLatin1(Describe(kind).HomingFile);
 }
 
 bool LoadHomingDescriptors(const QString& path, const QString& fileName,

@@ -1,5 +1,6 @@
 #include "core/config/IoStrings.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
 #include "core/text/TextLines.h"
@@ -57,17 +58,7 @@ bool IsContinuation(const QString& line) {
 } // namespace
 
 QString IoStringsFileName(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Std:
-        return QStringLiteral("digIO.dll");
-    case DeviceKind::Drive:
-        return QStringLiteral("DigIO_Tarn.dll");
-    case DeviceKind::Orca230:
-        return QStringLiteral("DigIO_Orca.dll");
-    case DeviceKind::Power:
-        break;
-    }
-    return QString();
+    return QString::fromLatin1(Describe(kind).IoStringsFile);
 }
 
 bool LoadIoStrings(const QString& path, DeviceKind kind, IoGroups& groups) {

@@ -1,5 +1,6 @@
 #include "core/files/DeviceFile.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/files/ParamFileBody.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
@@ -15,17 +16,9 @@ const QString ErrorTitle = QStringLiteral("Error Opening Device");
 } // namespace
 
 DeviceFileType DeviceFileTypeOf(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Std:
-        return {".dev", "Device Configuration File", "Device"};
-    case DeviceKind::Power:
-        return {".tnp", "Tarn Power Configuration File", "Tarn Power"};
-    case DeviceKind::Drive:
-        return {".tnd", "Tarn Drive Configuration File", "Tarn Drive"};
-    case DeviceKind::Orca230:
-        return {".tno", "Tarn Orca 230 Configuration File", "Tarn Orca 230"};
-    }
-    return {".dev", "Unknow", ""};
+    const KindDescriptor& kindOf = Describe(kind);
+    return {QString::fromLatin1(kindOf.DeviceFileExtension),
+            QString::fromLatin1(kindOf.DeviceFileTypeLine), QString::fromLatin1(kindOf.Text)};
 }
 
 QString DeviceFileHeading(DeviceKind kind) {

@@ -4,54 +4,43 @@
 #include "ui/alarms/TFAllarms.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/SingleWindow.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 
 namespace kelm {
 
 namespace {
 
-QPointer<TFAllarms> g_window;
+SingleWindow<TFAllarms> g_window;
 // The registration for CloseChildWindows; its routine checks the global reference, so it
 // stays harmless after the window is gone. Registry ids are unique across registries, so
 // dropping the previous id is a no-op in a registry that does not hold it.
 int g_registration = 0;
 
 void CloseAlarmWindow() {
-    if (!g_window)
-        return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(g_window->parentWidget()))
-        sub->close();
-    else
-        g_window->close();
+    if (TFAllarms* open = g_window.Get())
+        ChildFrame(open)->close();
 }
 
 } // namespace
 
 TFAllarms* AlarmWindow() {
-    return g_window;
+    return g_window.Get();
 }
 
 void RefreshAlarmWindow() {
-    if (g_window)
-        g_window->Refresh();
+    if (TFAllarms* open = g_window.Get())
+        open->Refresh();
 }
 
 void ShowAlarmWindow(ShellHost& shell) {
-    if (g_window) {
-        QWidget* top = g_window->parentWidget() ? g_window->parentWidget() : g_window.data();
-        top->showNormal();
-        top->raise();
-        g_window->activateWindow();
-        g_window->setFocus();
+    if (g_window.BringToFront())
         return;
-    }
     TFAllarms* window = TFAllarms::Create(shell.Driver());
     window->setObjectName(QStringLiteral("TFAllarms"));
     window->setAttribute(Qt::WA_DeleteOnClose);
-    g_window = window;
+    g_window.Keep(*window);
     ChildWindows& children = shell.Children();
     children.Unregister(g_registration);
     // Resetting needs the drive: the button follows the on-line state.
@@ -59,19 +48,12 @@ void ShowAlarmWindow(ShellHost& shell) {
     ChildWindows::Hooks hooks;
     hooks.Close = [](bool) { CloseAlarmWindow(); };
     hooks.OnlineChanged = [](bool online) {
-        if (g_window)
-            g_window->SetOnline(online);
+        if (TFAllarms* open = g_window.Get())
+            open->SetOnline(online);
     };
     g_registration =
         children.Register(ChildWindows::Role::Alarm, window->objectName(), std::move(hooks));
-    if (QMdiArea* area = shell.Frame()) {
-        QMdiSubWindow* sub = area->addSubWindow(window);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else {
-        window->setParent(shell.Window(), Qt::Window);
-        window->show();
-    }
+    AddChildWindow(*shell.Frame(), *window).show();
 }
 
 } // namespace kelm

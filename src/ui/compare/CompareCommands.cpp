@@ -8,18 +8,16 @@
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
-#include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/SingleWindow.h"
 
 #include <QFileInfo>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 
 namespace kelm {
 
 namespace {
 
-QPointer<TFCompDev> g_window;
+SingleWindow<TFCompDev> g_window;
 
 // The device-file dialog; the chosen path, or empty after Cancel or a wrong extension.
 QString ChooseDeviceFile(ShellHost& shell) {
@@ -41,43 +39,29 @@ QString ChooseDeviceFile(ShellHost& shell) {
     return path;
 }
 
-void BringToFront(TFCompDev* window) {
-    QWidget* top = ChildFrame(window);
-    if (top->isMinimized())
-        top->showNormal();
-    top->raise();
-    window->activateWindow();
-}
-
 TFCompDev* CreateWindow(ShellHost& shell) {
     ShellHost* host = &shell;
     auto* window = new TFCompDev(shell.Driver(), [host] { DriveCompareCommand(*host); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Closing frees the rows and gives both comparison commands back.
     window->SetOnClose([host] { host->SetCompareOpen(false); });
-    g_window = window;
-    if (QMdiArea* area = shell.Frame()) {
-        QMdiSubWindow* sub = area->addSubWindow(window);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else {
-        window->setParent(shell.Window(), Qt::Window);
-    }
+    g_window.Keep(*window);
+    AddChildWindow(*shell.Frame(), *window).show();
     return window;
 }
 
 } // namespace
 
 TFCompDev* CompareWindow() {
-    return g_window;
+    return g_window.Get();
 }
 
 void DriveCompareCommand(ShellHost& shell) {
     const QString path = ChooseDeviceFile(shell);
     if (path.isEmpty())
         return;
-    if (TFCompDev* window = g_window) {
-        BringToFront(window);
+    if (TFCompDev* window = g_window.Get()) {
+        g_window.BringToFront();
         // A file-mode window goes on with a new second file.
         window->CompLoad(window->DriveMode() ? QString() : window->Data().FirstFile(), path);
         return;
@@ -87,10 +71,8 @@ void DriveCompareCommand(ShellHost& shell) {
 }
 
 void FileCompareCommand(ShellHost& shell) {
-    if (TFCompDev* window = g_window) {
-        BringToFront(window);
+    if (g_window.BringToFront())
         return;
-    }
     const QString path = ChooseDeviceFile(shell);
     if (path.isEmpty())
         return;

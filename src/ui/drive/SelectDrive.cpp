@@ -5,6 +5,7 @@
 #include "core/drive/UnitSnapshot.h"
 #include "core/drive/procedures/OwedDisable.h"
 #include "core/link/ModbusMaster.h"
+#include "core/params/LinkBaud.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/drive/TFConnectD.h"
@@ -24,10 +25,8 @@ std::int16_t DefaultOf(const ParamTable& table, std::uint16_t address) {
     return entry ? entry->DefaultValue : 0;
 }
 
-// The link baud rate: 100 times the default of Power register 5.
 std::uint32_t LinkBaud(TDriver& driver) {
-    return static_cast<std::uint32_t>(
-        static_cast<std::uint16_t>(DefaultOf(driver.KindTable(DeviceKind::Power), 5)) * 100U);
+    return LinkBaudRate(driver.KindTable(DeviceKind::Power));
 }
 
 // Says once why the port the user asked for could not be opened (the tool stays off line).

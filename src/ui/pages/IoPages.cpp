@@ -8,42 +8,29 @@
 #include "ui/pages/TFMainDev.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/SingleWindow.h"
 #include "ui/widgets/TPNumEdit.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <functional>
 
 namespace kelm {
 
 namespace {
 
-QPointer<TFDigital>& DigitalSlot() {
-    static QPointer<TFDigital> page;
+SingleWindow<TFDigital>& DigitalSlot() {
+    static SingleWindow<TFDigital> page;
     return page;
 }
 
-QPointer<TFAnalog>& AnalogSlot() {
-    static QPointer<TFAnalog> page;
+SingleWindow<TFAnalog>& AnalogSlot() {
+    static SingleWindow<TFAnalog> page;
     return page;
 }
 
 StatusPageHost*& ScopeHost() {
     static StatusPageHost* scope = nullptr;
     return scope;
-}
-
-bool BringUp(QWidget* page) {
-    if (page == nullptr)
-        return false;
-    QWidget* frame = page;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(page->parentWidget()))
-        frame = sub;
-    frame->showNormal();
-    frame->raise();
-    page->setFocus();
-    return true;
 }
 
 // Puts the page into the main window's frame at (10, 10) and frees it when it closes.
@@ -62,36 +49,28 @@ int Place(ShellHost& shell, QWidget* page, ChildWindows::Role role,
     };
     hooks.OnlineChanged = std::move(online);
     const int id = shell.Children().Register(role, page->objectName(), std::move(hooks));
-    if (QMdiArea* frame = shell.Frame()) {
-        QMdiSubWindow* sub = frame->addSubWindow(page);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->adjustSize();
-        sub->move(10, 10);
-        sub->show();
-    } else {
-        page->setAttribute(Qt::WA_DeleteOnClose);
-        page->setParent(shell.Window(), Qt::Window);
-        page->move(10, 10);
-        page->show();
-    }
+    QMdiSubWindow& sub = AddChildWindow(*shell.Frame(), *page);
+    sub.adjustSize();
+    sub.move(10, 10);
+    sub.show();
     page->setFocus();
     return id;
 }
 
 class IoStatusPages final : public StatusPageHost {
 public:
-    bool DigitalPageOpen() const override { return DigitalSlot() != nullptr; }
+    bool DigitalPageOpen() const override { return DigitalSlot().Get() != nullptr; }
     void SetDigitalEnableSwitch(bool on) override {
-        if (TFDigital* page = DigitalSlot())
+        if (TFDigital* page = DigitalSlot().Get())
             page->SetEnableSwitch(on);
     }
     void DigitalRefresh() override {
-        if (TFDigital* page = DigitalSlot())
+        if (TFDigital* page = DigitalSlot().Get())
             page->DigitalRefresh();
     }
-    bool AnalogPageOpen() const override { return AnalogSlot() != nullptr; }
+    bool AnalogPageOpen() const override { return AnalogSlot().Get() != nullptr; }
     void AnalogRefresh() override {
-        if (TFAnalog* page = AnalogSlot())
+        if (TFAnalog* page = AnalogSlot().Get())
             page->AnalogRefresh();
     }
     bool ScopeWindowExists() const override {
@@ -110,11 +89,11 @@ public:
 } // namespace
 
 TFDigital* DigitalPage() {
-    return DigitalSlot();
+    return DigitalSlot().Get();
 }
 
 TFAnalog* AnalogPage() {
-    return AnalogSlot();
+    return AnalogSlot().Get();
 }
 
 StatusPageHost& IoPageHost() {
@@ -127,7 +106,7 @@ void SetScopeHost(StatusPageHost* scope) {
 }
 
 void OpenDigitalPage(ShellHost& shell) {
-    if (BringUp(DigitalSlot()))
+    if (DigitalSlot().BringToFront())
         return;
     DigitalLinks links;
     links.HoldDriveRequests = [&shell](bool held) { shell.HoldDriveRequests(held); };
@@ -141,7 +120,7 @@ void OpenDigitalPage(ShellHost& shell) {
             main->SpeedField()->setEnabled(enabled);
     };
     auto* page = new TFDigital(shell.Driver(), std::move(links));
-    DigitalSlot() = page;
+    DigitalSlot().Keep(*page);
     const int id = Place(
         shell, page, ChildWindows::Role::DigitalPage, [] { return DigitalPage(); }, {},
         [](bool online) {
@@ -150,24 +129,22 @@ void OpenDigitalPage(ShellHost& shell) {
         });
     // Gone for the poll and the main window as soon as it closes, before it is freed.
     QObject::connect(page, &TFDigital::Closed, page, [page, id, &shell] {
-        if (DigitalSlot() == page)
-            DigitalSlot() = nullptr;
+        DigitalSlot().Forget(page);
         shell.Children().Unregister(id);
     });
 }
 
 void OpenAnalogPage(ShellHost& shell) {
-    if (BringUp(AnalogSlot()))
+    if (AnalogSlot().BringToFront())
         return;
     auto* page = new TFAnalog(shell);
-    AnalogSlot() = page;
+    AnalogSlot().Keep(*page);
     page->Ready();
     const int id = Place(
         shell, page, ChildWindows::Role::AnalogPage, [] { return AnalogPage(); },
         [] { return AnalogPage() != nullptr && AnalogPage()->RunningOffset(); });
     QObject::connect(page, &TFAnalog::Closed, page, [page, id, &shell] {
-        if (AnalogSlot() == page)
-            AnalogSlot() = nullptr;
+        AnalogSlot().Forget(page);
         shell.Children().Unregister(id);
     });
 }

@@ -5,16 +5,15 @@
 #include "ui/pages/TFMainDev.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/SingleWindow.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 
 namespace kelm {
 
 namespace {
 
-QPointer<TFMainDev> g_page;
+SingleWindow<TFMainDev> g_page;
 // The page's registration; its routines check the global reference, so they stay harmless
 // after the page is gone. Registry ids are unique across registries, so dropping the
 // previous id is a no-op in a registry that does not hold it.
@@ -24,12 +23,12 @@ void Register(ChildWindows& children) {
     children.Unregister(g_registration);
     ChildWindows::Hooks hooks;
     hooks.OnlineChanged = [](bool online) {
-        if (g_page)
-            g_page->SetOnline(online);
+        if (TFMainDev* page = g_page.Get())
+            page->SetOnline(online);
     };
     hooks.TableChanged = [] {
-        if (g_page)
-            g_page->Setup();
+        if (TFMainDev* page = g_page.Get())
+            page->Setup();
     };
     g_registration =
         children.Register(ChildWindows::Role::Other, QStringLiteral("TFMainDev"), std::move(hooks));
@@ -38,17 +37,12 @@ void Register(ChildWindows& children) {
 } // namespace
 
 TFMainDev* MainDevPage() {
-    return g_page;
+    return g_page.Get();
 }
 
 void OpenMainDevPage(ShellHost& shell, PageOpeners openers) {
-    if (g_page) {
-        QWidget* top = g_page->parentWidget() ? g_page->parentWidget() : g_page.data();
-        top->showNormal();
-        top->raise();
-        g_page->setFocus();
+    if (g_page.BringToFront())
         return;
-    }
     MainDevLinks links;
     links.HasPage = [openers](const QString& name) {
         const auto it = openers.find(name);
@@ -66,16 +60,9 @@ void OpenMainDevPage(ShellHost& shell, PageOpeners openers) {
     links.SetSaveEnabled = [&shell](bool enabled) { shell.SetSaveEnabled(enabled); };
     auto* page = new TFMainDev(shell.Driver(), std::move(links));
     page->setAttribute(Qt::WA_DeleteOnClose);
-    g_page = page;
+    g_page.Keep(*page);
     Register(shell.Children());
-    if (QMdiArea* frame = shell.Frame()) {
-        QMdiSubWindow* sub = frame->addSubWindow(page);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-    } else {
-        page->setParent(shell.Window(), Qt::Window);
-        page->show();
-    }
+    AddChildWindow(*shell.Frame(), *page).show();
     page->Setup();
     page->SetOnline(shell.Driver().Online());
 }

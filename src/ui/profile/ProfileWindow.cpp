@@ -7,45 +7,38 @@
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/SingleWindow.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <algorithm>
 
 namespace kelm {
 
 namespace {
 
-QPointer<TFProfile> g_window;
+SingleWindow<TFProfile> g_window;
 int g_registration = 0;
 
 void CloseEditor() {
-    if (TFProfile* open = g_window)
+    if (TFProfile* open = g_window.Get())
         ChildFrame(open)->close();
 }
 
 } // namespace
 
 TFProfile* ProfileWindow() {
-    return g_window;
+    return g_window.Get();
 }
 
 void ShowProfileWindow(ShellHost& shell, std::function<void(char)> transfer) {
-    if (TFProfile* window = g_window) {
-        QWidget* top = ChildFrame(window);
-        if (top->isMinimized())
-            top->showNormal();
-        top->show();
-        top->raise();
-        window->setFocus();
+    if (g_window.BringToFront())
         return;
-    }
     if (!transfer)
         transfer = [&shell](char mode) { TFConnectD::RunTransfer(shell, mode); };
     auto* window = new TFProfile(shell, std::move(transfer));
     window->setAttribute(Qt::WA_DeleteOnClose);
-    g_window = window;
+    g_window.Keep(*window);
 
     ChildWindows& children = shell.Children();
     ChildWindows::Hooks hooks;
@@ -58,29 +51,22 @@ void ShowProfileWindow(ShellHost& shell, std::function<void(char)> transfer) {
     children.Unregister(g_registration);
     g_registration = children.Register(ChildWindows::Role::Profile, window->objectName(), hooks);
     SetSpeedLimitRefresh([] {
-        if (TFProfile* open = g_window)
+        if (TFProfile* open = g_window.Get())
             open->RefreshSpeedLimit();
     });
     QObject::connect(window, &QObject::destroyed, [] { SetSpeedLimitRefresh({}); });
 
     window->ShowData();
-    if (QMdiArea* area = shell.Frame()) {
-        QMdiSubWindow* sub = area->addSubWindow(window);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->setWindowFlags(sub->windowFlags() & ~Qt::WindowMaximizeButtonHint);
-        // At (5, 10), moved in as far as needed to lie inside the frame.
-        const QSize size = sub->sizeHint();
-        const QSize client = area->viewport()->size();
-        sub->setGeometry(std::max(0, std::min(5, client.width() - size.width())),
-                         std::max(0, std::min(10, client.height() - size.height())), size.width(),
-                         size.height());
-        sub->show();
-    } else {
-        window->setParent(shell.Window(), Qt::Window);
-        window->move(5, 10);
-        window->resize(window->sizeHint());
-        window->show();
-    }
+    QMdiArea& area = *shell.Frame();
+    QMdiSubWindow& sub = AddChildWindow(area, *window);
+    sub.setWindowFlags(sub.windowFlags() & ~Qt::WindowMaximizeButtonHint);
+    // At (5, 10), moved in as far as needed to lie inside the frame.
+    const QSize size = sub.sizeHint();
+    const QSize client = area.viewport()->size();
+    sub.setGeometry(std::max(0, std::min(5, client.width() - size.width())),
+                    std::max(0, std::min(10, client.height() - size.height())), size.width(),
+                    size.height());
+    sub.show();
 }
 
 void InstallProfileWindow(ShellFlows& flows) {

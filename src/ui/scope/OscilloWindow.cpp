@@ -7,9 +7,8 @@
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
-#include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/SingleWindow.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 
@@ -17,25 +16,25 @@ namespace kelm {
 
 namespace {
 
-QPointer<TFOscillo> g_window;
+SingleWindow<TFOscillo> g_window;
 
 } // namespace
 
 TFOscillo* OscilloWindow() {
-    return g_window;
+    return g_window.Get();
 }
 
 bool OscilloWindowExists() {
-    return !g_window.isNull();
+    return g_window.Get() != nullptr;
 }
 
 void OscilloStatusStep() {
-    if (TFOscillo* window = g_window)
+    if (TFOscillo* window = g_window.Get())
         window->StatusStep();
 }
 
 void OscilloCaptureComplete() {
-    if (TFOscillo* window = g_window)
+    if (TFOscillo* window = g_window.Get())
         window->CaptureComplete();
 }
 
@@ -61,11 +60,11 @@ StatusPageHost& OscilloPageHost() {
 }
 
 void ShowOscilloWindow(ShellHost& shell) {
-    if (g_window)
+    if (g_window.BringToFront())
         return;
     auto* window = new TFOscillo(shell);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    g_window = window;
+    g_window.Keep(*window);
     ChildWindows::Hooks hooks;
     hooks.OnlineChanged = [window = QPointer<TFOscillo>(window)](bool online) {
         if (window)
@@ -74,28 +73,21 @@ void ShowOscilloWindow(ShellHost& shell) {
     const int id =
         shell.Children().Register(ChildWindows::Role::Other, window->objectName(), hooks);
     QObject::connect(window, &TFOscillo::Closed, window, [window, id, &shell] {
-        if (g_window == window)
-            g_window = nullptr;
+        g_window.Forget(window);
         shell.Children().Unregister(id);
     });
-    if (QMdiArea* area = shell.Frame()) {
-        // The close box is there in every state, also with a silent drive.
-        QMdiSubWindow* sub = area->addSubWindow(
-            window, Qt::SubWindow | Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->setGeometry(4, 4, 650, 556);
-        sub->showMaximized();
-    } else {
-        window->setParent(shell.Window(), Qt::Window);
-        window->resize(window->sizeHint().expandedTo(QSize(650, 556)));
-        window->show();
-    }
+    // The close box is there in every state, also with a silent drive.
+    QMdiSubWindow& sub =
+        AddChildWindow(*shell.Frame(), *window,
+                       Qt::SubWindow | Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    sub.setGeometry(4, 4, 650, 556);
+    sub.showMaximized();
     window->Start();
 }
 
 void CloseOscilloscope(ShellHost& /*shell*/) {
-    TFOscillo* window = g_window;
+    TFOscillo* window = g_window.Get();
     if (window == nullptr)
         return;
     QWidget* frame = ChildFrame(window);

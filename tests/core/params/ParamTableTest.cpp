@@ -1,4 +1,5 @@
 #include "core/params/ParamTable.h"
+#include "core/params/LinkBaud.h"
 
 #include <gtest/gtest.h>
 
@@ -63,4 +64,20 @@ TEST(ParamTable, ColumnsDefaultsAndUnsavedChangesOnlyForAAndF) {
     t.At(2).DefaultValue = -3;
     t.ResetValuesToDefault();
     EXPECT_EQ(t.At(2).Value, -3);
+}
+
+TEST(ParamTable, LinkBaudRateIsHundredTimesRegisterFiveDefault) {
+    struct Case {
+        std::uint16_t address;
+        std::int16_t defaultValue;
+        std::uint32_t baud;
+    };
+    for (const Case& c : {Case{5, 1152, 115200}, Case{5, 32767, 3276700}, Case{5, 0, 0},
+                          Case{5, -1, 0}, Case{6, 1152, 0}}) {
+        ParamTable power;
+        ParamEntry entry = Entry(c.address);
+        entry.DefaultValue = c.defaultValue;
+        power.Add(entry);
+        EXPECT_EQ(LinkBaudRate(power), c.baud) << c.address << " " << c.defaultValue;
+    }
 }

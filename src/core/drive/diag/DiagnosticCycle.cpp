@@ -5,6 +5,7 @@
 #include "core/drive/DriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
+#include "core/params/LinkBaud.h"
 
 #include <chrono>
 #include <thread>
@@ -149,11 +150,6 @@ void DiagnosticCycle::EnterLinkLost() {
         Notify([this] { observer_.LinkLostChanged(true); });
 }
 
-std::uint16_t DiagnosticCycle::LinkBaudRate() const {
-    const ParamEntry* baud = driver_.KindTable(DeviceKind::Power).FindByAddress(5);
-    return baud != nullptr ? static_cast<std::uint16_t>(baud->DefaultValue) : 0;
-}
-
 void DiagnosticCycle::ReconnectStep(std::uint32_t now) {
     if (reconnectTried_ && now - lastReconnect_ < ReconnectPeriodMs) {
         Idle(5);
@@ -164,7 +160,8 @@ void DiagnosticCycle::ReconnectStep(std::uint32_t now) {
     ModbusMaster& master = driver_.Master();
     if (!master.IsPortOpen()) {
         if (master.IsLinkMode())
-            master.OpenPort(master.GetPort(), LinkBaudRate() * 100U, true, 0);
+            master.OpenPort(master.GetPort(), LinkBaudRate(driver_.KindTable(DeviceKind::Power)),
+                            true, 0);
         else
             master.OpenPort(master.GetPort(), plainLine_.BaudRate, false, plainLine_.Parity);
     }

@@ -73,7 +73,6 @@ private:
     void EnterLinkLost();
     VisibleRows Visible() const;
     void Notify(const std::function<void()>& fn);
-    std::uint16_t LinkBaudRate() const;
 
     TDriver& driver_;
     PlainLine plainLine_;

@@ -1,5 +1,6 @@
 #include "core/drive/scope/ScopeSettingsFile.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/params/ParamTable.h"
 #include "core/text/InputFile.h"
 
@@ -19,16 +20,7 @@ QString KeyOf(std::uint16_t address) {
 } // namespace
 
 QString ScopeSettingsFile::SectionOf(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Std:
-        return QStringLiteral("Std");
-    case DeviceKind::Drive:
-    case DeviceKind::Orca230:
-        return QStringLiteral("Tarn");
-    case DeviceKind::Power:
-        break;
-    }
-    return {};
+    return QString::fromLatin1(Describe(kind).ScopeSection);
 }
 
 bool ScopeSettingsFile::Load(DeviceKind kind, ParamTable& table,
