@@ -36,6 +36,10 @@ const KindDescriptor& Describe(DeviceKind kind) {
     return Descriptors[index < Descriptors.size() ? index : 0];
 }
 
+bool IsDescribed(DeviceKind kind) {
+    return static_cast<std::size_t>(kind) < Descriptors.size();
+}
+
 QString DeviceKindText(DeviceKind kind) {
     return QString::fromLatin1(Describe(kind).Text);
 }

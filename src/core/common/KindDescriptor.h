@@ -36,5 +36,7 @@ struct KindDescriptor {
 
 // The descriptor of `kind`; kinds outside the enum get Std's.
 const KindDescriptor& Describe(DeviceKind kind);
+// Whether kind is one of the enum's (a number read from a file or settings may not be).
+bool IsDescribed(DeviceKind kind);
 
 } // namespace kelm

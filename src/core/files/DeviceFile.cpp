@@ -16,6 +16,8 @@ const QString ErrorTitle = QStringLiteral("Error Opening Device");
 } // namespace
 
 DeviceFileType DeviceFileTypeOf(DeviceKind kind) {
+    if (!IsDescribed(kind))
+        return {QStringLiteral(".dev"), QStringLiteral("Unknow"), QString()};
     const KindDescriptor& kindOf = Describe(kind);
     return {QString::fromLatin1(kindOf.DeviceFileExtension),
             QString::fromLatin1(kindOf.DeviceFileTypeLine), QString::fromLatin1(kindOf.Text)};
