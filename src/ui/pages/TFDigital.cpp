@@ -3,10 +3,11 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/MainDevRules.h"
+#include "core/rules/SpeedScaling.h"
 #include "core/seams/Messages.h"
-#include "ui/pages/MainDevRules.h"
+#include "ui/pages/LedColour.h"
 #include "ui/pages/PageWidgets.h"
-#include "ui/pages/SpeedScaling.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCloseEvent>

@@ -5,11 +5,11 @@
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/RegenResistor.h"
+#include "core/rules/SpeedScaling.h"
 #include "core/seams/Messages.h"
 #include "ui/pages/EditWrite.h"
-#include "ui/pages/RegenResistor.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/pages/MainDevRules.h"
+#include "core/rules/MainDevRules.h"
 #include "ui/widgets/PageFields.h"
 
 #include <QWidget>

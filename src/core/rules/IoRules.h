@@ -2,7 +2,6 @@
 
 #include "core/common/DeviceKind.h"
 
-#include <QColor>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -39,10 +38,9 @@ DigitalRowLayout DigitalRowLayoutOf(DeviceKind kind, int row);
 // Orca: the third output LED "BRAKE" and its hardware bit (-1: no brake LED).
 int BrakeLedBit(DeviceKind kind);
 
-// LED colours: off dark red (128), on red (255); grey while the page is not live (off
-// line, or before the first refresh after coming back on line).
+// How an LED is lit: off, on, or grey while the page is not live (off line, or before the
+// first refresh after coming back on line).
 enum class LedShade { Off, On, NotLive };
-QColor LedColour(LedShade shade);
 
 // A switch click waiting for the next refresh.
 enum class SwitchRequest { None, On, Off };

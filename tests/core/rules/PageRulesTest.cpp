@@ -1,10 +1,10 @@
-#include "ui/pages/IoRules.h"
-#include "ui/pages/LoopRules.h"
-#include "ui/pages/MainDevRules.h"
-#include "ui/pages/MotorRules.h"
-#include "ui/pages/RegenResistor.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/IoRules.h"
+#include "core/rules/LoopRules.h"
+#include "core/rules/MainDevRules.h"
+#include "core/rules/MotorRules.h"
+#include "core/rules/RegenResistor.h"
+#include "core/rules/SpeedScaling.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

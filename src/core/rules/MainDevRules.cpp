@@ -1,8 +1,8 @@
-#include "ui/pages/MainDevRules.h"
+#include "core/rules/MainDevRules.h"
 
 #include "core/params/ParamTable.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/SpeedScaling.h"
 
 #include <algorithm>
 #include <cstdlib>

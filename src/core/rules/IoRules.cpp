@@ -1,4 +1,4 @@
-#include "ui/pages/IoRules.h"
+#include "core/rules/IoRules.h"
 
 #include <cstdlib>
 
@@ -53,18 +53,6 @@ DigitalRowLayout DigitalRowLayoutOf(DeviceKind kind, int row) {
 
 int BrakeLedBit(DeviceKind kind) {
     return kind == DeviceKind::Orca230 ? 15 : -1;
-}
-
-QColor LedColour(LedShade shade) {
-    switch (shade) {
-    case LedShade::On:
-        return QColor(255, 0, 0);
-    case LedShade::NotLive:
-        return QColor(128, 128, 128);
-    case LedShade::Off:
-        break;
-    }
-    return QColor(128, 0, 0);
 }
 
 RequestMasks BuildRequestMasks(const std::array<SwitchRequest, DigitalRowCount>& requests) {
