@@ -105,6 +105,12 @@ int LockingRow(int code, const std::vector<int>& rowCodes, int self) {
     return -1;
 }
 
+QString LockMessage(const QString& function, const QString& ownerCaption,
+                    const QString& ownerShows) {
+    return QStringLiteral("Funcion - ") + function + QStringLiteral("\r\nLocked by ") +
+           ownerCaption + QStringLiteral(" : ") + ownerShows;
+}
+
 AnalogAddresses AnalogAddressTable(DeviceKind kind) {
     if (kind == DeviceKind::Drive)
         return {{26, 32}, {25, 31}, {27, 33}, {28, 34}};

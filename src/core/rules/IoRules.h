@@ -63,6 +63,10 @@ bool RepairSelection(int& index, const std::vector<int>& itemCodes,
                      const std::vector<int>& earlierCodes);
 // The row other than self that performs this function, -1 when none.
 int LockingRow(int code, const std::vector<int>& rowCodes, int self);
+// What the page says when the chosen function is locked by another row: the function, then
+// the row that performs it (its caption) and what that row shows.
+QString LockMessage(const QString& function, const QString& ownerCaption,
+                    const QString& ownerShows);
 
 // The registers of the analog page by kind.
 struct AnalogAddresses {

@@ -231,6 +231,8 @@ TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
     }
     EXPECT_EQ(std::tuple(LockingRow(6, {1, 6, 6}, 2), LockingRow(6, {1, 2, 6}, 2)),
               std::tuple(1, -1));
+    EXPECT_EQ(LockMessage("Enable", "DGT-IN2", "Enable"),
+              QStringLiteral("Funcion - Enable\r\nLocked by DGT-IN2 : Enable"));
     for (const auto& [raw, tenths] : {std::pair{100, 305}, {-100, -305}, {0, 0}, {32767, 99996}})
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
