@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/geninfo/GenInfoModel.h"
+#include "core/rules/GenInfoModel.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/WriteGate.h"
-#include "ui/widgets/EditTracker.h"
+#include "core/rules/EditTracker.h"
 #include "ui/widgets/PageFields.h"
 
 #include <QWidget>

@@ -2,7 +2,7 @@
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
-#include "ui/pages/LoopRules.h"
+#include "core/rules/LoopRules.h"
 #include "ui/pages/TFCurrent.h"
 #include "ui/pages/TFEncOut.h"
 #include "ui/pages/TFMainDev.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/drive/WriteGate.h"
-#include "ui/pages/IoRules.h"
+#include "core/rules/IoRules.h"
 
 #include <array>
 #include <functional>

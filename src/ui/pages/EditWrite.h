@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/widgets/EditTracker.h"
+#include "core/rules/EditTracker.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/rules/IoRules.h"
 #include "ui/pages/DialogPage.h"
-#include "ui/pages/IoRules.h"
 
 #include <array>
 

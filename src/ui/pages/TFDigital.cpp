@@ -3,10 +3,11 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/MainDevRules.h"
+#include "core/rules/SpeedScaling.h"
 #include "core/seams/Messages.h"
-#include "ui/pages/MainDevRules.h"
+#include "ui/pages/LedColour.h"
 #include "ui/pages/PageWidgets.h"
-#include "ui/pages/SpeedScaling.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCloseEvent>
@@ -339,10 +340,13 @@ void TFDigital::SelectorChosen(int i, int index) {
     const WriteOrigin origin = driver_.Ask(QStringLiteral("Digital I/O function ") + RowCaption(i));
     const int owner = LockingRow(CodeOf(item), Codes(), i);
     if (owner >= 0) {
-        const Row& other = rows_[owner];
-        ShowError(QStringLiteral("Funcion - ") + item->Text + QStringLiteral("\r\nLocked by ") +
-                  RowCaption(owner) + QStringLiteral(" : ") +
-                  (other.Selector != nullptr ? other.Selector->currentText() : RowCaption(owner)));
+        // A row without a selector performs its fixed function, named by its caption.
+        QString shows = RowCaption(owner);
+        if (rows_[owner].Selector != nullptr) {
+            const IoItem* performs = CurrentItem(owner);
+            shows = performs != nullptr ? performs->Text : QString();
+        }
+        ShowError(LockMessage(item->Text, RowCaption(owner), shows));
         ShowRow(i);
         return;
     }

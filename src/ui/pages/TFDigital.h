@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/rules/IoRules.h"
 #include "ui/pages/DigitalRequests.h"
-#include "ui/pages/IoRules.h"
 
 #include <QWidget>
 #include <array>

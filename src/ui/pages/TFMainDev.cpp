@@ -5,11 +5,11 @@
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/HomingChoice.h"
+#include "core/rules/RegenResistor.h"
 #include "core/seams/Messages.h"
 #include "ui/pages/EditWrite.h"
-#include "ui/pages/RegenResistor.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QCheckBox>
@@ -418,18 +418,13 @@ void TFMainDev::ApplyMode(int mode, bool setButtons) {
     lPos2_->setText(captions[1]);
 }
 
-std::int32_t TFMainDev::SpeedLimit() const {
-    return Entry(a_.MaxSpeed) != nullptr ? std::abs(static_cast<int>(edits_.Shown(a_.MaxSpeed)))
-                                         : 0;
-}
-
 void TFMainDev::ShowSpeedField() {
-    const int limit = SpeedLimit();
+    const int limit = edits_.SpeedLimit(a_.MaxSpeed);
     eSpd_->WrMin(-limit);
     eSpd_->WrMax(limit);
     eSpd_->SetIsNegative(true);
     eSpd_->SetChangeHandler([](TPNumEdit& edited) { edited.SetMarked(true); });
-    eSpd_->WrValore(RawToRpm(edits_.Shown(a_.DigitalSpeed), limit));
+    eSpd_->WrValore(edits_.ShownSpeed(a_.DigitalSpeed, a_.MaxSpeed));
     Recolour(eSpd_);
 }
 
@@ -443,12 +438,11 @@ void TFMainDev::LoadHoming() {
     homingGroup_->setEnabled(usable && online_);
     if (!usable)
         return;
-    const HomingMethod* chosen =
-        homing.FindByCode(static_cast<std::uint16_t>(edits_.Shown(a_.HomingMethod)));
-    if (chosen == nullptr) {
-        chosen = &homing.Methods.front();
+    const StoredHoming stored =
+        HomingForCode(homing, static_cast<std::uint16_t>(edits_.Shown(a_.HomingMethod)));
+    const HomingMethod* chosen = stored.Method;
+    if (stored.Replaced)
         edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
-    }
     cSearch_->setCurrentIndex(chosen->NameIndex);
     cNona_->setEnabled(chosen->SensorIndex != 0);
     cNona_->setCurrentIndex(chosen->SensorIndex - 1);
@@ -574,9 +568,7 @@ void TFMainDev::SpeedFieldExit() {
 }
 
 bool TFMainDev::TakeSpeed() {
-    if (Entry(a_.DigitalSpeed) == nullptr || Entry(a_.MaxSpeed) == nullptr)
-        return false;
-    const bool changed = edits_.SetRpm(a_.DigitalSpeed, eSpd_->RdValore(), SpeedLimit());
+    const bool changed = edits_.TakeSpeed(a_.DigitalSpeed, a_.MaxSpeed, eSpd_->RdValore());
     eSpd_->ClearEdited();
     return changed;
 }
@@ -613,25 +605,13 @@ void TFMainDev::HwControlClicked(bool checked) {
         Commit(true);
 }
 
-// The method list and the sensor list together pick a descriptor: the one with the chosen
-// method and sensor, else the first with the chosen method.
 void TFMainDev::HomingChosen() {
     const HomingDescriptors& homing = driver_.Config().ActiveHoming();
     if (Entry(a_.HomingMethod) == nullptr)
         return;
     const int name = cSearch_->currentIndex();
     const int sensor = cNona_->isEnabled() ? cNona_->currentIndex() + 1 : 0;
-    const HomingMethod* chosen = nullptr;
-    for (const HomingMethod& candidate : homing.Methods) {
-        if (candidate.NameIndex != name)
-            continue;
-        if (chosen == nullptr)
-            chosen = &candidate;
-        if (candidate.SensorIndex == sensor) {
-            chosen = &candidate;
-            break;
-        }
-    }
+    const HomingMethod* chosen = ChosenHoming(homing, name, sensor);
     const bool changed = chosen != nullptr &&
                          edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
     LoadHoming(); // a method without a descriptor shows the stored one again

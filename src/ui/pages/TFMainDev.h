@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/pages/MainDevRules.h"
+#include "core/rules/MainDevRules.h"
 #include "ui/widgets/PageFields.h"
 
 #include <QWidget>
@@ -113,7 +113,6 @@ private:
     void Recolour(TPNumEdit* field);
     // The registers behind a field: one, or a 32-bit field's low and high word.
     std::vector<std::uint16_t> FieldRegisters(const TPNumEdit* field) const;
-    std::int32_t SpeedLimit() const;
     const ParamEntry* Entry(std::uint16_t address) const;
 
     TDriver& driver_;

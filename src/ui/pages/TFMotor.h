@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/rules/MotorRules.h"
 #include "ui/pages/DialogPage.h"
-#include "ui/pages/MotorRules.h"
 
 #include <functional>
 

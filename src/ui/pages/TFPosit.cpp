@@ -2,8 +2,8 @@
 
 #include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/FieldBinding.h"
 #include "ui/pages/PageWidgets.h"
-#include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/GrowToContent.h"
 #include "ui/widgets/TPNumEdit.h"
 

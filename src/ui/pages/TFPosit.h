@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/rules/LoopRules.h"
 #include "ui/pages/DialogPage.h"
-#include "ui/pages/LoopRules.h"
 
 class QComboBox;
 class QGroupBox;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/rules/LoopRules.h"
 #include "ui/pages/DialogPage.h"
-#include "ui/pages/LoopRules.h"
 
 #include <functional>
 

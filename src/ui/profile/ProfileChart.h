@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/profile/ProfileRules.h"
+#include "core/rules/ProfileRules.h"
 
 #include <QChartView>
 #include <array>

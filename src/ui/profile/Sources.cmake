@@ -1,6 +1,5 @@
-# The profile editor: its rules, its sketch and its window.
+# The profile editor: its sketch and its window.
 list(APPEND KELM_UI_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/ProfileRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProfileChart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFProfile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProfileWindow.cpp

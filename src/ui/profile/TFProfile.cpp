@@ -4,15 +4,15 @@
 #include "core/drive/TDriver.h"
 #include "core/files/ProfilesFile.h"
 #include "core/params/ParamTable.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/ProfileRules.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
 #include "ui/pages/PageWidgets.h"
 #include "ui/profile/ProfileChart.h"
-#include "ui/profile/ProfileRules.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/ChildFrame.h"
-#include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QApplication>

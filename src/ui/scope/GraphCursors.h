@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/scope/GraphCursorMath.h"
+#include "core/rules/GraphCursorMath.h"
 
 #include <QObject>
 #include <array>

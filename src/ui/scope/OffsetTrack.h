@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/scope/OscilloMath.h"
+#include "core/rules/OscilloMath.h"
 
 #include <QWidget>
 #include <functional>

@@ -3,7 +3,7 @@
 #include "core/drive/WriteGate.h"
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
-#include "ui/scope/OscilloPanelModel.h"
+#include "core/rules/OscilloPanelModel.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,9 +1,9 @@
 #include "ui/scope/TFRegOsc.h"
 
 #include "core/files/ScopeFile.h"
+#include "core/rules/OscilloMath.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
-#include "ui/scope/OscilloMath.h"
 #include "ui/scope/ScopeExport.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shell/CommandRules.h"
+#include "core/rules/CommandRules.h"
 
 #include <array>
 #include <functional>

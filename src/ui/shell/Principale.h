@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/rules/CommandRules.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/CommandActions.h"
 #include "ui/shell/CommandController.h"
-#include "ui/shell/CommandRules.h"
 #include "ui/shell/ProgramSession.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/StatusPanelView.h"

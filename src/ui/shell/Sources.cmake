@@ -1,10 +1,9 @@
-# Main window, program session, commands, splash, about box and the command rules.
+# Main window, program session, commands, splash and about box.
 list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/AboutBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChildWindows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandController.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExtraLinkPorts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Principale.cpp

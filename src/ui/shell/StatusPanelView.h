@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/shell/StatusPanelLayout.h"
+#include "core/rules/StatusPanelLayout.h"
 
 #include <functional>
 

@@ -3,7 +3,7 @@
 #include "core/common/DeviceKind.h"
 #include "core/drive/status/StatusPollHost.h"
 #include "core/drive/status/StatusView.h"
-#include "ui/shell/StatusPanelLayout.h"
+#include "core/rules/StatusPanelLayout.h"
 
 #include <QWidget>
 #include <array>

@@ -1,8 +1,8 @@
 #include "ui/widgets/PageFields.h"
 
 #include "core/params/ParamTable.h"
-#include "ui/widgets/EditTracker.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/EditTracker.h"
+#include "core/rules/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
 namespace kelm {

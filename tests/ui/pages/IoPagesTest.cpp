@@ -4,8 +4,9 @@
 
 #include "GateLog.h"
 #include "app/InstallFlows.h"
+#include "core/rules/IoRules.h"
 #include "ui/pages/IoPages.h"
-#include "ui/pages/IoRules.h"
+#include "ui/pages/LedColour.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFAnalog.h"
 #include "ui/pages/TFDigital.h"

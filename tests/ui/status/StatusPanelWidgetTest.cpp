@@ -1,6 +1,6 @@
 #include "ui/status/StatusPanelWidget.h"
 #include "core/drive/status/StatusView.h"
-#include "ui/shell/CommandRules.h"
+#include "core/rules/CommandRules.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -14,6 +14,7 @@
 #include "core/drive/TDriver.h"
 #include "core/drive/status/StatusView.h"
 #include "core/files/DeviceFile.h"
+#include "core/rules/FieldBinding.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFOffLineSel.h"
@@ -21,7 +22,6 @@
 #include "ui/pages/DialogPages.h"
 #include "ui/tarnlink/TFTarnSel.h"
 #include "ui/tarnlink/UnitPanel.h"
-#include "ui/widgets/FieldBinding.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QLabel>

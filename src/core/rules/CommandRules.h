@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/shell/StatusPanelLayout.h"
+#include "core/rules/StatusPanelLayout.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ui/pages/RegenResistor.h"
+#include "core/rules/RegenResistor.h"
 
 namespace kelm {
 

@@ -1,4 +1,4 @@
-#include "ui/scope/OscilloMath.h"
+#include "core/rules/OscilloMath.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/pages/MotorRules.h"
+#include "core/rules/MotorRules.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/widgets/EditTracker.h"
+#include "core/rules/EditTracker.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ui/pages/IoRules.h"
+#include "core/rules/IoRules.h"
 
 #include <cstdlib>
 
@@ -55,18 +55,6 @@ int BrakeLedBit(DeviceKind kind) {
     return kind == DeviceKind::Orca230 ? 15 : -1;
 }
 
-QColor LedColour(LedShade shade) {
-    switch (shade) {
-    case LedShade::On:
-        return QColor(255, 0, 0);
-    case LedShade::NotLive:
-        return QColor(128, 128, 128);
-    case LedShade::Off:
-        break;
-    }
-    return QColor(128, 0, 0);
-}
-
 RequestMasks BuildRequestMasks(const std::array<SwitchRequest, DigitalRowCount>& requests) {
     RequestMasks masks;
     for (int i = 0; i < DigitalRowCount; ++i) {
@@ -115,6 +103,12 @@ int LockingRow(int code, const std::vector<int>& rowCodes, int self) {
         if (i != self && rowCodes[static_cast<std::size_t>(i)] == code)
             return i;
     return -1;
+}
+
+QString LockMessage(const QString& function, const QString& ownerCaption,
+                    const QString& ownerShows) {
+    return QStringLiteral("Funcion - ") + function + QStringLiteral("\r\nLocked by ") +
+           ownerCaption + QStringLiteral(" : ") + ownerShows;
 }
 
 AnalogAddresses AnalogAddressTable(DeviceKind kind) {

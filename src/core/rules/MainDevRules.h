@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
-#include "ui/widgets/EditTracker.h"
+#include "core/rules/EditTracker.h"
 
 #include <QString>
 #include <QStringList>
@@ -121,6 +121,12 @@ public:
     // the limit).
     std::int32_t ShownRpm(std::uint16_t address, std::int32_t limit) const;
     bool SetRpm(std::uint16_t address, std::int32_t rpm, std::int32_t limit);
+    // The speed field over the speed register, scaled by the shown maximum speed: its limit
+    // (0 while the table lacks the maximum), the rpm it shows, and a typed speed taken as
+    // an edit unless it is the shown one (false too while either register is missing).
+    std::int32_t SpeedLimit(std::uint16_t maxSpeed) const;
+    std::int32_t ShownSpeed(std::uint16_t speed, std::uint16_t maxSpeed) const;
+    bool TakeSpeed(std::uint16_t speed, std::uint16_t maxSpeed, std::int32_t rpm);
 
 private:
     const ParamTable* table_;

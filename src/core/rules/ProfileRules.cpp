@@ -1,4 +1,4 @@
-#include "ui/profile/ProfileRules.h"
+#include "core/rules/ProfileRules.h"
 
 #include <algorithm>
 #include <cmath>

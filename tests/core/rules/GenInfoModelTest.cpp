@@ -1,4 +1,4 @@
-#include "ui/geninfo/GenInfoModel.h"
+#include "core/rules/GenInfoModel.h"
 #include "core/params/ParamTable.h"
 
 #include <gtest/gtest.h>

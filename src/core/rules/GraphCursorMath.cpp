@@ -1,4 +1,4 @@
-#include "ui/scope/GraphCursorMath.h"
+#include "core/rules/GraphCursorMath.h"
 
 #include <QLocale>
 #include <cmath>

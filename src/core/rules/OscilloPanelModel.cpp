@@ -1,8 +1,8 @@
-#include "ui/scope/OscilloPanelModel.h"
+#include "core/rules/OscilloPanelModel.h"
 
 #include "core/drive/scope/ScopeRegisters.h"
 #include "core/params/ParamTable.h"
-#include "ui/scope/OscilloMath.h"
+#include "core/rules/OscilloMath.h"
 
 namespace kelm {
 

@@ -1,17 +1,9 @@
 // The arithmetic of the oscilloscope's cursors, offset markers, scales and stored settings.
-#include "core/files/ScopeFile.h"
-#include "core/seams/RecordingMessages.h"
-#include "ui/scope/GraphCursorMath.h"
-#include "ui/scope/OscilloMath.h"
-#include "ui/scope/OscilloPanelModel.h"
-#include "ui/scope/TFRegOsc.h"
-#include "ui/seams/ScriptedDialogs.h"
+#include "core/rules/GraphCursorMath.h"
+#include "core/rules/OscilloMath.h"
+#include "core/rules/OscilloPanelModel.h"
 
-#include <QFile>
-#include <QLineSeries>
 #include <QLocale>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <array>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -102,47 +94,6 @@ TEST(OscilloMath, ScalesStoredSettingsAndInverseMarkerAndOffset) {
             OscilloPanelModel::Run(running, continuous, online);
         EXPECT_EQ(std::pair(run.StartEnabled, run.SpeedEnabled), std::pair(start, speed));
     }
-}
-
-TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
-    RecordingMessages messages;
-    QTemporaryDir folder;
-    ScopeRecording recording;
-    recording.TimeBase = QStringLiteral("50 ms/div");
-    recording.Channels[0] = {true, QStringLiteral("Speed"), QStringLiteral("200 rpm/div"), 0};
-    recording.Channels[1] = {false, QStringLiteral("Current"), QStringLiteral("20 %/div"), 0};
-    recording.LeftIncrement = recording.RightIncrement = recording.BottomIncrement = 50;
-    for (int i = 0; i < 5; ++i)
-        recording.Points.push_back({i * 1.5, i * 10.3, -i * 0.7});
-    const QString path = folder.filePath(QStringLiteral("rec.kls"));
-    ASSERT_TRUE(WriteScopeFile(recording, path));
-
-    TFRegOsc viewer;
-    ASSERT_TRUE(viewer.Load(path));
-    const QList<QPointF> before = viewer.Trace(0)->points();
-    ASSERT_EQ(before.size(), 5);
-    viewer.ApplyOffset(0, 100);
-    EXPECT_DOUBLE_EQ(viewer.Trace(0)->at(2).y(), before[2].y() + 100);
-    viewer.ApplyOffset(0, 37);
-    viewer.ApplyOffset(0, 0);
-    for (int i = 0; i < 5; ++i) // exactly, not within a tolerance
-        EXPECT_EQ(viewer.Trace(0)->at(i).y(), before[i].y());
-    // "Export CSV…" writes the record as shown.
-    ScriptedDialogs dialogs;
-    viewer.ApplyOffset(0, 100);
-    dialogs.AnswerNextFile(folder.filePath(QStringLiteral("shown.csv")));
-    for (QPushButton* button : viewer.findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("&Export CSV…"))
-            button->click();
-    QFile csv(folder.filePath(QStringLiteral("shown.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll().split('\n').mid(0, 4).join('|'),
-              "Time [ms],Speed,Current\r|0,100,0\r|1.5,110.3,-0.7\r|3,120.6,-1.4\r");
-    EXPECT_FALSE(viewer.Switch(1)->isEnabled() || viewer.Trace(1)->isVisible()); // channel 2 off
-
-    TFRegOsc broken;
-    EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));
-    EXPECT_EQ(messages.Texts().size(), 1);
 }
 
 } // namespace

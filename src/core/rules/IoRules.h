@@ -2,7 +2,6 @@
 
 #include "core/common/DeviceKind.h"
 
-#include <QColor>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -39,10 +38,9 @@ DigitalRowLayout DigitalRowLayoutOf(DeviceKind kind, int row);
 // Orca: the third output LED "BRAKE" and its hardware bit (-1: no brake LED).
 int BrakeLedBit(DeviceKind kind);
 
-// LED colours: off dark red (128), on red (255); grey while the page is not live (off
-// line, or before the first refresh after coming back on line).
+// How an LED is lit: off, on, or grey while the page is not live (off line, or before the
+// first refresh after coming back on line).
 enum class LedShade { Off, On, NotLive };
-QColor LedColour(LedShade shade);
 
 // A switch click waiting for the next refresh.
 enum class SwitchRequest { None, On, Off };
@@ -65,6 +63,10 @@ bool RepairSelection(int& index, const std::vector<int>& itemCodes,
                      const std::vector<int>& earlierCodes);
 // The row other than self that performs this function, -1 when none.
 int LockingRow(int code, const std::vector<int>& rowCodes, int self);
+// What the page says when the chosen function is locked by another row: the function, then
+// the row that performs it (its caption) and what that row shows.
+QString LockMessage(const QString& function, const QString& ownerCaption,
+                    const QString& ownerShows);
 
 // The registers of the analog page by kind.
 struct AnalogAddresses {

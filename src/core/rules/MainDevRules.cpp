@@ -1,8 +1,8 @@
-#include "ui/pages/MainDevRules.h"
+#include "core/rules/MainDevRules.h"
 
 #include "core/params/ParamTable.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/SpeedScaling.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -204,6 +204,21 @@ bool MainDevEdits::SetRpm(std::uint16_t address, std::int32_t rpm, std::int32_t 
     if (rpm == ShownRpm(address, limit))
         return false;
     return SetWord(address, RpmToRaw(rpm, limit));
+}
+
+std::int32_t MainDevEdits::SpeedLimit(std::uint16_t maxSpeed) const {
+    return table_->FindByAddress(maxSpeed) != nullptr ? std::abs(static_cast<int>(Shown(maxSpeed)))
+                                                      : 0;
+}
+
+std::int32_t MainDevEdits::ShownSpeed(std::uint16_t speed, std::uint16_t maxSpeed) const {
+    return RawToRpm(Shown(speed), SpeedLimit(maxSpeed));
+}
+
+bool MainDevEdits::TakeSpeed(std::uint16_t speed, std::uint16_t maxSpeed, std::int32_t rpm) {
+    if (table_->FindByAddress(speed) == nullptr || table_->FindByAddress(maxSpeed) == nullptr)
+        return false;
+    return SetRpm(speed, rpm, SpeedLimit(maxSpeed));
 }
 
 } // namespace kelm

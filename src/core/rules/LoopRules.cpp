@@ -1,4 +1,4 @@
-#include "ui/pages/LoopRules.h"
+#include "core/rules/LoopRules.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "ui/profile/ProfileRules.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/ProfileRules.h"
+#include "core/rules/FieldBinding.h"
 
 #include <QStringList>
 #include <cmath>

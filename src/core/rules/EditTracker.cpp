@@ -1,4 +1,4 @@
-#include "ui/widgets/EditTracker.h"
+#include "core/rules/EditTracker.h"
 
 #include "core/params/ParamTable.h"
 

@@ -1,8 +1,8 @@
-#include "ui/geninfo/GenInfoModel.h"
+#include "core/rules/GenInfoModel.h"
 
 #include "core/drive/DriveIdentity.h"
 #include "core/params/ParamTable.h"
-#include "ui/pages/RegenResistor.h"
+#include "core/rules/RegenResistor.h"
 
 #include <algorithm>
 #include <array>

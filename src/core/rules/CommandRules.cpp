@@ -1,4 +1,4 @@
-#include "ui/shell/CommandRules.h"
+#include "core/rules/CommandRules.h"
 
 namespace kelm {
 namespace {

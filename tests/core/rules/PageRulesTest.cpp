@@ -1,10 +1,10 @@
-#include "ui/pages/IoRules.h"
-#include "ui/pages/LoopRules.h"
-#include "ui/pages/MainDevRules.h"
-#include "ui/pages/MotorRules.h"
-#include "ui/pages/RegenResistor.h"
-#include "ui/pages/SpeedScaling.h"
-#include "ui/widgets/FieldBinding.h"
+#include "core/rules/FieldBinding.h"
+#include "core/rules/IoRules.h"
+#include "core/rules/LoopRules.h"
+#include "core/rules/MainDevRules.h"
+#include "core/rules/MotorRules.h"
+#include "core/rules/RegenResistor.h"
+#include "core/rules/SpeedScaling.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -231,6 +231,8 @@ TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
     }
     EXPECT_EQ(std::tuple(LockingRow(6, {1, 6, 6}, 2), LockingRow(6, {1, 2, 6}, 2)),
               std::tuple(1, -1));
+    EXPECT_EQ(LockMessage("Enable", "DGT-IN2", "Enable"),
+              QStringLiteral("Funcion - Enable\r\nLocked by DGT-IN2 : Enable"));
     for (const auto& [raw, tenths] : {std::pair{100, 305}, {-100, -305}, {0, 0}, {32767, 99996}})
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
