@@ -8,14 +8,12 @@ bool LateReplyGuard::Request::Same(std::span<const std::uint8_t> other) const {
     return std::ranges::equal(std::span(Bytes.data(), Size), other);
 }
 
-void LateReplyGuard::Sent(std::span<const std::uint8_t> request, bool write, std::uint32_t tick) {
+void LateReplyGuard::Sent(std::span<const std::uint8_t> request, std::uint32_t tick) {
     last_.Size = std::min(request.size(), MaxRequestSize);
     std::copy_n(request.begin(), last_.Size, last_.Bytes.begin());
-    last_.Write = write;
     lastTick_ = tick;
     if (unsettled_) {
         othersSent_ = othersSent_ || !missing_.Same(request);
-        wrote_ = wrote_ || write;
     }
 }
 
@@ -26,21 +24,16 @@ void LateReplyGuard::ReplyMissing() {
     unsettled_ = true;
     missing_ = last_;
     othersSent_ = false;
-    wrote_ = last_.Write;
 }
 
-bool LateReplyGuard::MustSettle(std::span<const std::uint8_t> request, bool linkMode) const {
-    if (!unsettled_) {
-        return false;
-    }
+bool LateReplyGuard::MustSettle(std::span<const std::uint8_t> request) const {
     // A repeat of the very read whose reply is missing may take that reply: same values.
-    return linkMode ? wrote_ : othersSent_ || !missing_.Same(request);
+    return unsettled_ && (othersSent_ || !missing_.Same(request));
 }
 
 void LateReplyGuard::Settled() {
     unsettled_ = false;
     othersSent_ = false;
-    wrote_ = false;
 }
 
 } // namespace kelm

@@ -10,12 +10,10 @@ namespace kelm {
 // Remembers that a reply may still be on its way, and decides which request must first wait
 // for it. A drive that answers after the master's time-out still answers: its reply arrives
 // while a later request waits for its own. A plain read reply names neither the register nor
-// the block, so a read of another block of the same size would take it for its own. A link
-// reply names the unit and the register; there an old reply passes only for the same read,
-// which is wrong only when a write has gone out in between.
-//
-// Writes never wait: a write reply names the register and the count, and a stale one can
-// only be the answer to the same write, which the drive carries out all the same.
+// the block, so a read of another block of the same size would take it for its own; only such
+// reads wait. A link reply names the unit and the register, and a write reply the register
+// and the count: an old one passes only for the same request, which the drive has answered
+// or carried out all the same.
 class LateReplyGuard {
 public:
     // A reply later than this after its request is not waited for.
@@ -23,11 +21,11 @@ public:
     static constexpr std::size_t MaxRequestSize = 100;
 
     // A request went out at `tick`.
-    void Sent(std::span<const std::uint8_t> request, bool write, std::uint32_t tick);
+    void Sent(std::span<const std::uint8_t> request, std::uint32_t tick);
     // The request sent last got less than its whole reply in time: that reply may still come.
     void ReplyMissing();
-    // True when the read `request` must wait until the replies still on their way are due.
-    bool MustSettle(std::span<const std::uint8_t> request, bool linkMode) const;
+    // True when the plain read `request` must wait until the replies on their way are due.
+    bool MustSettle(std::span<const std::uint8_t> request) const;
     // Every reply still on its way has arrived by this tick or no longer counts.
     std::uint32_t DueBy() const { return lastTick_ + LateReplyMs; }
     // The line was quiet once everything was due: nothing more is expected.
@@ -38,7 +36,6 @@ private:
     struct Request {
         std::array<std::uint8_t, MaxRequestSize> Bytes{};
         std::size_t Size = 0;
-        bool Write = false;
         bool Same(std::span<const std::uint8_t> other) const;
     };
 
@@ -47,7 +44,6 @@ private:
     Request missing_; // the request whose reply went missing first
     bool unsettled_ = false;
     bool othersSent_ = false; // a request other than missing_ went out since
-    bool wrote_ = false;      // a write went out since (or was the one missing)
 };
 
 } // namespace kelm

@@ -183,7 +183,7 @@ bool ModbusMaster::DrainUntilQuiet(std::uint32_t notBefore, std::uint32_t quietM
 }
 
 void ModbusMaster::SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs) {
-    if (!lateReplies_.MustSettle(request, LinkMode)) {
+    if (LinkMode || !lateReplies_.MustSettle(request)) {
         return;
     }
     // Long after everything was due, the purge before the request drops whatever came.
@@ -193,13 +193,13 @@ void ModbusMaster::SettleBefore(std::span<const std::uint8_t> request, std::uint
     }
 }
 
-bool ModbusMaster::Exchange(std::size_t requestSize, bool write, std::uint16_t replySize,
+bool ModbusMaster::Exchange(std::size_t requestSize, std::uint16_t replySize,
                             std::uint32_t timeoutMs) {
     channel_->Purge();
     Transferred =
         static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), requestSize)));
     // Noted before the reply overwrites the request in Frame.
-    lateReplies_.Sent(std::span(Frame.data(), requestSize), write, TickCount());
+    lateReplies_.Sent(std::span(Frame.data(), requestSize), TickCount());
     if (!ReceiveReply(replySize, timeoutMs)) {
         lateReplies_.ReplyMissing();
         return false;
@@ -261,7 +261,7 @@ bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* desti
         frames::BuildReadRequest(LinkMode, DeviceAddress, address, count, Frame.data());
     SettleBefore(std::span(Frame.data(), size), ReplyWindowMs(timeoutMs));
     const std::size_t replySize = frames::ReadReplySize(LinkMode, count);
-    if (!Exchange(size, false, static_cast<std::uint16_t>(replySize), timeoutMs)) {
+    if (!Exchange(size, static_cast<std::uint16_t>(replySize), timeoutMs)) {
         return false;
     }
     const std::span<const std::uint8_t> reply(Frame.data(), replySize);
@@ -291,7 +291,7 @@ bool ModbusMaster::WriteRegistersOnce(std::uint16_t address, const std::uint16_t
     const std::size_t size =
         frames::BuildWriteRequest(LinkMode, DeviceAddress, address,
                                   std::span<const std::uint16_t>(source, count), Frame.data());
-    if (!Exchange(size, true, frames::WriteReplySize, timeoutMs)) {
+    if (!Exchange(size, frames::WriteReplySize, timeoutMs)) {
         return false;
     }
     const std::span<const std::uint8_t> reply(Frame.data(), frames::WriteReplySize);

@@ -131,12 +131,11 @@ private:
 
     void RestoreLineSettings();
     void PauseAfterFailure(std::uint32_t windowMs);
-    // Before a read: waits for late replies when one could pass for this read's answer.
+    // Before a plain read: waits for late replies when one could pass for its answer.
     void SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs);
     // Purges, sends the request built in Frame and receives the reply into Frame; false
     // when the reply did not come whole in time.
-    bool Exchange(std::size_t requestSize, bool write, std::uint16_t replySize,
-                  std::uint32_t timeoutMs);
+    bool Exchange(std::size_t requestSize, std::uint16_t replySize, std::uint32_t timeoutMs);
     bool Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure,
                   const std::function<bool(std::uint8_t)>& attempt);
 
