@@ -58,6 +58,9 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
     if (IsPortOpen()) {
         ClosePort();
     }
+    if (port != Port) {
+        lateReplies_ = LateReplyGuard(); // another line: nothing of the old one is on its way
+    }
     Port = port;
     LinkMode = linkMode;
     const QString path = resolver_ ? resolver_(port) : QString();
@@ -133,17 +136,81 @@ void ModbusMaster::ResetCounters() {
     FailureCount = 0;
 }
 
-void ModbusMaster::PauseAfterFailure() {
+namespace {
+
+// True once `tick` has reached `mark`; survives a wrapping tick counter.
+bool Reached(std::uint32_t tick, std::uint32_t mark) {
+    return static_cast<std::int32_t>(tick - mark) >= 0;
+}
+
+} // namespace
+
+// The pause after a failed attempt: more than 100 ms, and on until the line has been quiet
+// for one reply window, so that the rest of a bad reply or a late one is not read as the
+// answer to the next try.
+void ModbusMaster::PauseAfterFailure(std::uint32_t windowMs) {
     TickMark = TickCount();
+    DrainUntilQuiet(TickMark + RetryPauseMs + 1, windowMs);
+    // A failing channel ends the drain at once; the pause itself is kept.
     while (TickCount() - TickMark <= RetryPauseMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
+bool ModbusMaster::DrainUntilQuiet(std::uint32_t notBefore, std::uint32_t quietMs) {
+    const UseCheck use(user_);
+    const std::uint32_t start = TickCount();
+    const std::uint32_t giveUp = (Reached(start, notBefore) ? start : notBefore) + QuietLimitMs;
+    std::uint32_t lastByte = start;
+    for (;;) {
+        const std::uint32_t now = TickCount();
+        if (Reached(now, notBefore) && now - lastByte >= quietMs) {
+            return true;
+        }
+        if (Reached(now, giveUp)) {
+            return false;
+        }
+        std::uint8_t byte = 0;
+        const int got = channel_->ReadByte(byte, ByteReadWaitMs);
+        if (got < 0) {
+            return false;
+        }
+        if (got > 0) {
+            ++DiscardedBytes;
+            lastByte = TickCount();
+        }
+    }
+}
+
+void ModbusMaster::SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs) {
+    if (LinkMode || !lateReplies_.MustSettle(request)) {
+        return;
+    }
+    // Long after everything was due, the purge before the request drops whatever came.
+    const bool overdue = Reached(TickCount(), lateReplies_.DueBy() + windowMs);
+    if (overdue || DrainUntilQuiet(lateReplies_.DueBy(), windowMs)) {
+        lateReplies_.Settled();
+    }
+}
+
+bool ModbusMaster::Exchange(std::size_t requestSize, std::uint16_t replySize,
+                            std::uint32_t timeoutMs) {
+    channel_->Purge();
+    Transferred =
+        static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), requestSize)));
+    // Noted before the reply overwrites the request in Frame.
+    lateReplies_.Sent(std::span(Frame.data(), requestSize), TickCount());
+    if (!ReceiveReply(replySize, timeoutMs)) {
+        lateReplies_.ReplyMissing();
+        return false;
+    }
+    return true;
+}
+
 // The retry policy shared by reads and writes: closed port fails at once, count 0
 // succeeds at once, at most 40 registers, three tries with a pause after each failure,
 // then (when asked) the port is closed and the user told.
-bool ModbusMaster::Transfer(std::uint8_t count, bool reportFailure,
+bool ModbusMaster::Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure,
                             const std::function<bool(std::uint8_t)>& attempt) {
     const UseCheck use(user_);
     if (!IsPortOpen()) {
@@ -157,7 +224,7 @@ bool ModbusMaster::Transfer(std::uint8_t count, bool reportFailure,
         if (attempt(count)) {
             return true;
         }
-        PauseAfterFailure();
+        PauseAfterFailure(ReplyWindowMs(timeoutMs));
     }
     if (reportFailure) {
         ClosePort();
@@ -168,14 +235,14 @@ bool ModbusMaster::Transfer(std::uint8_t count, bool reportFailure,
 
 bool ModbusMaster::ReadRegisters(std::uint16_t address, std::uint16_t* destination,
                                  std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
-    return Transfer(count, reportFailure, [&](std::uint8_t n) {
+    return Transfer(count, timeoutMs, reportFailure, [&](std::uint8_t n) {
         return ReadRegistersOnce(address, destination, n, timeoutMs);
     });
 }
 
 bool ModbusMaster::WriteRegisters(std::uint16_t address, const std::uint16_t* source,
                                   std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure) {
-    return Transfer(count, reportFailure, [&](std::uint8_t n) {
+    return Transfer(count, timeoutMs, reportFailure, [&](std::uint8_t n) {
         return WriteRegistersOnce(address, source, n, timeoutMs);
     });
 }
@@ -192,10 +259,9 @@ bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* desti
     ++FailureCount;
     const std::size_t size =
         frames::BuildReadRequest(LinkMode, DeviceAddress, address, count, Frame.data());
-    channel_->Purge();
-    Transferred = static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), size)));
+    SettleBefore(std::span(Frame.data(), size), ReplyWindowMs(timeoutMs));
     const std::size_t replySize = frames::ReadReplySize(LinkMode, count);
-    if (!ReceiveReply(static_cast<std::uint16_t>(replySize), timeoutMs)) {
+    if (!Exchange(size, static_cast<std::uint16_t>(replySize), timeoutMs)) {
         return false;
     }
     const std::span<const std::uint8_t> reply(Frame.data(), replySize);
@@ -225,9 +291,7 @@ bool ModbusMaster::WriteRegistersOnce(std::uint16_t address, const std::uint16_t
     const std::size_t size =
         frames::BuildWriteRequest(LinkMode, DeviceAddress, address,
                                   std::span<const std::uint16_t>(source, count), Frame.data());
-    channel_->Purge();
-    Transferred = static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), size)));
-    if (!ReceiveReply(frames::WriteReplySize, timeoutMs)) {
+    if (!Exchange(size, frames::WriteReplySize, timeoutMs)) {
         return false;
     }
     const std::span<const std::uint8_t> reply(Frame.data(), frames::WriteReplySize);

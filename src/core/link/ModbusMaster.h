@@ -1,13 +1,16 @@
 #pragma once
 
+#include "core/link/LateReplyGuard.h"
 #include "core/link/SerialChannel.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <thread>
 
 namespace kelm {
@@ -15,6 +18,12 @@ namespace kelm {
 // The single serial master: the port (open, configure, restore, close) and the register
 // protocol (function 3 read, function 16 write) in plain and link-mode frames, with CRC
 // checks, three tries and the "Device not Respondig" report.
+//
+// A reply that comes after its time-out never becomes the answer to a later request: after
+// a failed attempt the master reads and discards until the line has been quiet for one reply
+// window, and a read that a late reply could be mistaken for waits first until every reply
+// still on its way is due (LateReplyGuard). A healthy line pays nothing for this: the input
+// left over from a good reply is dropped before the next request without waiting.
 //
 // No lock: the drive model's mode protocol guarantees one user at a time (debug builds
 // assert it). Messages ("[05] Numero di byte", "Device not Respondig") go through the
@@ -36,6 +45,8 @@ public:
     // Pause after every failed attempt: the tick difference must exceed this.
     static constexpr std::uint32_t RetryPauseMs = 100;
     static constexpr std::uint32_t Tries = 3;
+    // A line that never goes quiet for a reply window is given up on after this long.
+    static constexpr std::uint32_t QuietLimitMs = 1000;
 
     ModbusMaster(std::unique_ptr<SerialChannel> channel, PortResolver resolver);
     ~ModbusMaster(); // closes the port
@@ -83,6 +94,14 @@ public:
     // Collects exactly `count` bytes into Frame: the first within max(timeout, 150) ms, each
     // next one within max(timeout / 2, 70) ms of the previous.
     bool ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs);
+    // The reply window of a timeout: how long the first byte of a reply may take.
+    static std::uint32_t ReplyWindowMs(std::uint32_t timeoutMs) {
+        return std::max<std::uint32_t>(timeoutMs, 150);
+    }
+    // Reads and discards until the tick has reached `notBefore` and no byte has come for
+    // `quietMs`. False when the line did not go quiet within QuietLimitMs after `notBefore`
+    // or the channel failed.
+    bool DrainUntilQuiet(std::uint32_t notBefore, std::uint32_t quietMs);
     // Beep and "Device not Respondig" (caption "Error", error icon), with the progress
     // dialog disabled while the box is up.
     void ReportNoResponse();
@@ -104,13 +123,20 @@ public:
     bool DcbChanged = false;
     bool TimeoutsChanged = false;
     std::uint32_t TickMark = 0;
+    // Bytes read and thrown away while waiting for the line to go quiet.
+    std::uint32_t DiscardedBytes = 0;
 
 private:
     class UseCheck;
 
     void RestoreLineSettings();
-    void PauseAfterFailure();
-    bool Transfer(std::uint8_t count, bool reportFailure,
+    void PauseAfterFailure(std::uint32_t windowMs);
+    // Before a plain read: waits for late replies when one could pass for its answer.
+    void SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs);
+    // Purges, sends the request built in Frame and receives the reply into Frame; false
+    // when the reply did not come whole in time.
+    bool Exchange(std::size_t requestSize, std::uint16_t replySize, std::uint32_t timeoutMs);
+    bool Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure,
                   const std::function<bool(std::uint8_t)>& attempt);
 
     std::unique_ptr<SerialChannel> channel_;
@@ -119,6 +145,7 @@ private:
     LineSettings settings_;
     QString settingsString_;
     QString openError_;
+    LateReplyGuard lateReplies_;
     // Debug check that two threads never use the master at the same time.
     std::atomic<std::thread::id> user_{};
 };

@@ -106,7 +106,7 @@ TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersA
 
     // Silent for a while: only register 0 is probed, one attempt (three tries) at a time,
     // attempts at least 500 ms apart; no flood of requests.
-    WaitFor([] { return false; }, 1200);
+    WaitFor([] { return false; }, 1200 + LateReplyGuard::LateReplyMs); // late replies due first
     ClearRecords();
     WaitFor([] { return false; }, 2000);
     const std::vector<sim::ExchangeRecord> probes = Records();

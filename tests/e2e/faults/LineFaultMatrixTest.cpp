@@ -146,3 +146,29 @@ TEST(LineFaultMatrix, EveryFaultAgainstEveryOperation) {
 }
 
 } // namespace
+
+// A reply after the time-out lands in a later request's window (plain read replies name no
+// registers): at every delay a command exits 0 with the drive's values, or 1 with a true start.
+TEST(LineFaultMatrix, LateRepliesNeverBecomeData) {
+    QTemporaryDir dir;
+    SimProcess sim;
+    const QStringList device{"--device", dir.filePath("tty")};
+    ASSERT_TRUE(
+        sim.Start({"--link-path", dir.filePath("tty"), "--kind", "std", "--realtime"}, false) &&
+        sim.Command("live * off") && sim.Command("alarm * 0x50003"));
+    for (int reg = 300; reg < 380; ++reg) // every block of 40 different
+        ASSERT_TRUE(sim.Command(QString("set * %1 %2").arg(reg).arg(reg * 7)));
+    for (const QStringList& words : {QStringList{"read", "300", "80"}, QStringList{"alarms"}}) {
+        const QString truth = kelm::test::Kelmctl(device + words, dir.filePath("config")).Out;
+        ASSERT_GT(truth.count('\n'), 3);
+        for (const int delayMs : {150, 250, 400, 700, 1500, 3000}) {
+            ASSERT_TRUE(sim.Command(QString("delay %1").arg(delayMs)));
+            const auto run = kelm::test::Kelmctl(device + words, dir.filePath("config"));
+            EXPECT_TRUE(run.Code == 0 ? run.Out == truth
+                                      : run.Code == 1 && truth.startsWith(run.Out))
+                << delayMs << " ms: " << run.Out.toStdString();
+            ASSERT_TRUE(sim.Command("delay 0"));
+            QThread::msleep(delayMs + 1000); // the last replies still on their way
+        }
+    }
+}
