@@ -72,6 +72,7 @@ struct GenInfoSelection {
 class GenInfoEdits {
 public:
     GenInfoEdits(DeviceKind kind, const ParamTable& table);
+    GenInfoEdits(DeviceKind kind, ParamTable&& table) = delete; // it keeps a reference
 
     // A new showing: drops every edit, then corrects what no item stands for (an unlisted
     // CAN rate becomes the list's first, an unlisted regeneration code the first item's).

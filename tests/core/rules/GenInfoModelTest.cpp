@@ -91,7 +91,8 @@ TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
     EXPECT_EQ(drive.FindByAddress(6)->Value, -1); // nothing in the table
 
     // An unlisted rate is corrected on opening; clearing drops the correction.
-    GenInfoEdits link(DeviceKind::Power, Table({{8, 77}}));
+    const ParamTable power = Table({{8, 77}}); // the edits keep a reference to their table
+    GenInfoEdits link(DeviceKind::Power, power);
     link.Open();
     EXPECT_EQ(link.Tracker().Shown(8, 77), 1000);
     link.Clear();
@@ -110,12 +111,14 @@ TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
               std::tuple(4, 5));
 
     // 6 is no 400 V code: the first item, a correction of the opening.
-    GenInfoEdits v400(DeviceKind::Power, Table({{11, 400}, {12, 6}}));
+    const ParamTable v400Table = Table({{11, 400}, {12, 6}});
+    GenInfoEdits v400(DeviceKind::Power, v400Table);
     v400.Open();
     EXPECT_EQ(std::tuple(v400.Selection().RegenIndex, v400.Tracker().Shown(12, 6)),
               std::tuple(0, 0));
 
-    GenInfoEdits none(DeviceKind::Power, Table({{11, 110}, {12, 3}}));
+    const ParamTable v110 = Table({{11, 110}, {12, 3}});
+    GenInfoEdits none(DeviceKind::Power, v110);
     none.Open();
     EXPECT_EQ(none.Selection().RegenIndex, -1);
     none.ChooseRegen(0);
