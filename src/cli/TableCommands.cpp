@@ -88,17 +88,26 @@ bool CheckProfilesExtension(const QString& path) {
 
 } // namespace
 
+// The file word of a command that pairs the drive with one file: the arguments, then the
+// file checked (before the port is opened) as one the command writes or reads.
+std::optional<int> PrepareFile(DriveSession& session, CommandLine& line,
+                               const QStringList& arguments, bool written, QString& path) {
+    if (const auto exit = Prepare(session, line, arguments, 1))
+        return exit;
+    path = session.Words().first();
+    if (written ? !CheckOutputFile(path, ReadOnlyPolicy(line)) : !CheckInputFile(path))
+        return 2;
+    return std::nullopt;
+}
+
 // The common start of the commands that pair the drive's whole table with a device
 // file: arguments, the file (before the port is opened), the connection and
 // identification, the file's extension (of the kind found) and the whole-table read.
 // nullopt when the table has been read, else the exit code.
 std::optional<int> ReadTableForFile(DriveSession& session, CommandLine& line,
                                     const QStringList& arguments, bool written, QString& path) {
-    if (const auto exit = Prepare(session, line, arguments, 1))
+    if (const auto exit = PrepareFile(session, line, arguments, written, path))
         return exit;
-    path = session.Words().first();
-    if (written ? !CheckOutputFile(path, ReadOnlyPolicy(line)) : !CheckInputFile(path))
-        return 2;
     if (!CheckAnyDeviceExtension(path, session.RequestedKind()))
         return 1;
     if (const int code = session.Connect())
@@ -115,11 +124,8 @@ namespace {
 // nullopt when the table has been read, else the exit code.
 std::optional<int> ReadProfilesForFile(DriveSession& session, CommandLine& line,
                                        const QStringList& arguments, bool written, QString& path) {
-    if (const auto exit = Prepare(session, line, arguments, 1))
+    if (const auto exit = PrepareFile(session, line, arguments, written, path))
         return exit;
-    path = session.Words().first();
-    if (written ? !CheckOutputFile(path, ReadOnlyPolicy(line)) : !CheckInputFile(path))
-        return 2;
     if (!CheckProfilesExtension(path))
         return 1;
     if (const int code = session.Connect())
