@@ -59,10 +59,10 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
     }
     layout->addWidget(bar);
 
-    // 1. The main window shows only the diagnostic menu.
+    // The main window shows only the diagnostic menu.
     shell_.SetDiagnosticMenuVisible(true);
     reduction_.Apply();
-    // 3. Titles and one row per entry.
+    // Titles and one row per entry.
     FillGrid();
     FitColumns();
 

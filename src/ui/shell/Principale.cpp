@@ -48,7 +48,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
         qFatal("The main window lacks the flows %s", qPrintable(missing.join(QLatin1Char(' '))));
     setObjectName(QStringLiteral("TFPrincipale"));
     setWindowTitle(QString::fromLatin1(Caption));
-    // 1. Position and size.
+    // The main window's first place and size; the user may move it.
     move(10, 10);
     resize(900, 700);
 
@@ -65,7 +65,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     startTimer_->setSingleShot(true);
     connect(startTimer_, &QTimer::timeout, this, &TFPrincipale::StartTimerFired);
 
-    // 4, 9-11. The settings store, the drive model and the serial master (the user level
+    // The settings store, the drive model and the serial master (the user level
     // starts Normal). The drive model's calls into the window wait until it is built.
     SessionOptions session{options_.ExecutableFolder, options_.SettingsFile, options_.MakeChannel};
     SessionWindowCalls calls{
@@ -80,12 +80,12 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     commands_ = std::make_unique<CommandController>(
         *session_, *this, flows_, CommandOptions{options_.OpenExternal, options_.BootPauseMs});
 
-    // 5-7. The right-hand panel (built once the drive model exists: its content reads it).
+    // The right-hand panel (built once the drive model exists: its content reads it).
     BuildRightPanel();
     UpdateAlarmIndicator(false);
     connect(session_.get(), &ProgramSession::Changed, this, &TFPrincipale::Render);
 
-    // 13, 14. The status bar shows the session from here on.
+    // The status bar shows the session from here on.
     SetFileDialogsForDevice();
     ConfigureForDevice();
 }
@@ -419,23 +419,22 @@ void TFPrincipale::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipale::FirstShow() {
-    // 1. The main parameter page.
+    // The main parameter page opens first.
     commands_->OpenWindow(QStringLiteral("TFMainDev"));
-    // 2, 3. Homing and oscilloscope configuration; a failure has shown its messages and
+    // Then the homing and oscilloscope configuration; a failure has shown its messages and
     // asked the program to end (the steps below still run, as the program ends when this
     // handler returns to the event loop).
     session_->Driver().Config().LoadAtMainWindowShow(session_->Settings().InstallFolder);
-    // 4. The command line, program path included.
+    // The expert word on the command line (program path included) raises the user level.
     for (const QString& argument : options_.Arguments)
         if (argument.toLower() == QLatin1String("travik"))
             session_->SetUserLevel(UserLevel::Expert);
-    // 5.
     ApplyUserLevel();
-    // 6, 7. No input until the start timer has fired.
+    // No input until the start timer has fired.
     startTimer_->start(options_.StartDelayMs);
     frame_->setEnabled(false);
     setEnabled(false);
-    // 8. The status panel starts hidden.
+    // The status panel starts hidden.
     ViewInfoClick();
 }
 

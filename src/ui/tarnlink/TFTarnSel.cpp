@@ -21,19 +21,19 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
       inUse_(std::move(inUse)) {
     setObjectName(QStringLiteral("TFTarnSel"));
     setWindowTitle(QStringLiteral("Select Tarn Device"));
-    // 1. Cancel unless a unit is chosen.
+    // Cancel unless a unit is chosen.
     setResult(QDialog::Rejected);
     TDriver& driver = shell.Driver();
     // The scan addresses every unit: whatever was asked of the unit in use is void now.
     driver.Connection().On(SessionEvent::OverviewOpened);
 
-    // 2. The progress window: one step per unit, the Power unit included.
+    // The progress window: one step per unit, the Power unit included.
     const LinkLayout layout = LinkLayoutOf(driver.KindTable(DeviceKind::Power));
     QPointer<TFConnectD> progress = TFConnectD::ShowScanning(driver, shell.Window());
     progressMaximum_ = layout.DriveUnits + 1;
     progress->SetMaximum(progressMaximum_);
 
-    // 3. The link object; the address at the start is the link's Power unit.
+    // The link object; the address at the start is the link's Power unit.
     scan_ = std::make_unique<LinkScan>(driver);
     addressAtStart_ = shell.Master().DeviceAddress;
     auto* outer = new QVBoxLayout(this);
@@ -54,7 +54,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
             UpdateUnitPanel(i);
     });
 
-    // 4. The units, each with its panel.
+    // The units, each with its panel.
     scan_->Build([&](int index) {
         const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
         auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
@@ -75,7 +75,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
-    // 5. Size to the panels, drop the progress window, start the scan.
+    // Size to the panels, drop the progress window, start the scan.
     adjustSize();
     if (progress)
         progress->close();

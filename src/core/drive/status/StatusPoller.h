@@ -48,7 +48,7 @@ private:
     void ReadSingles(std::initializer_list<std::uint16_t> addresses);
     void ReadBlock(const Block& block);
     void ReadPosition();
-    // Step 7 of the plain poll: refresh, digital page requests, analog page.
+    // The end of a plain poll: refresh, digital page requests, analog page.
     void RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t disableRegister);
     void ScopeStep();
     // Runs fn on the user-interface thread through the link and returns its result.
