@@ -1,6 +1,5 @@
 #include "core/config/ConfigurationSet.h"
 #include "ConfigFixtures.h"
-#include "core/common/KindDescriptor.h"
 #include "core/seams/RecordingMessages.h"
 
 #include <QDir>
@@ -165,35 +164,4 @@ TEST_F(ConfigurationSetTest, ScopeFailuresAreReportedAfterHomingFailures) {
 }
 
 } // namespace
-} // namespace kelm
-
-namespace kelm {
-
-// The per-kind texts the file loaders and messages use, with an unknown kind read as Std.
-TEST(KindDescriptorTest, NamesFilesAndMessagesPerKind) {
-    struct Case {
-        int number;
-        const char* file;
-        const char* failure;
-        const char* homing;
-        const char* scope;
-    };
-    for (const Case& c : {Case{0, "device.dll", "Devices", "Homing.dll", "Std"},
-                          Case{1, "TarnPower.dll", "Tarn Power", "", ""},
-                          Case{2, "TarnDrive.dll", "Tarn Drive", "Homing_Tarn.dll", "Tarn"},
-                          Case{3, "TarnOrca230.dll", "Devices", "Homing_Orca.dll", "Tarn"},
-                          Case{9, "device.dll", "Devices", "Homing.dll", "Std"}}) {
-        const auto kind = static_cast<DeviceKind>(c.number);
-        const KindDescriptor& d = Describe(kind);
-        EXPECT_EQ(ConfigurationSet::DeviceFileName(kind), QLatin1String(c.file)) << c.number;
-        EXPECT_EQ(ConfigurationSet::DeviceOpenFailureMessage(kind),
-                  QStringLiteral("Fail to Open %1 Configuration File\rApplication Terminate!")
-                      .arg(QLatin1String(c.failure)))
-            << c.number;
-        EXPECT_EQ(std::tuple(QString(d.HomingFile), QString(d.ScopeSection)),
-                  std::tuple(QString(c.homing), QString(c.scope)))
-            << c.number;
-    }
-}
-
 } // namespace kelm

@@ -205,23 +205,19 @@ TEST_F(NumEditTest, PageHandlers) {
     EXPECT_EQ(exits, 2);
 }
 
-ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maximum,
-                 std::int16_t value) {
-    ParamEntry entry;
-    entry.Address = address;
-    entry.MinValue = minimum;
-    entry.MaxValue = maximum;
-    entry.Value = entry.DriveValue = value;
-    return entry;
-}
-
 class PageFieldsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        table.Add(Entry(10, 0, 500, 120));
-        table.Add(Entry(11, -100, 100, -7));
-        table.Add(Entry(92, -32768, 32767, 0)); // high word
-        table.Add(Entry(93, -32768, 32767, 5)); // low word
+        // Address, limits and value; 92 and 93 are the high and low words of a wide field.
+        const int rows[][4] = {
+            {10, 0, 500, 120}, {11, -100, 100, -7}, {92, -32768, 32767, 0}, {93, -32768, 32767, 5}};
+        for (const auto& [address, minimum, maximum, value] : rows)
+            table.Add({.Name = {},
+                       .Address = std::uint16_t(address),
+                       .MinValue = std::int16_t(minimum),
+                       .MaxValue = std::int16_t(maximum),
+                       .Value = std::int16_t(value),
+                       .DriveValue = std::int16_t(value)});
         plain.SetTag(10);
         signedField.SetTag(11);
         wide.SetTag(PackWideTag(93, 92));
