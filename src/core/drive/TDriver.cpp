@@ -6,6 +6,7 @@
 #include "core/drive/DriverHost.h"
 #include "core/drive/MasterUseCheck.h"
 #include "core/drive/TableTransfer.h"
+#include "core/drive/WriteJournal.h"
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 
@@ -77,15 +78,29 @@ UnitInUse TDriver::CurrentUnit() const {
 bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,
                        std::uint32_t timeoutMs, std::uint16_t* echoTarget) {
     bool ok = false;
+    WriteRecord record;
     {
         const LineTurns::Write turn(session_.Line());
-        if (!Online() || !Gate().Admit(CurrentUnit(), address, value))
+        if (!Online())
             return false;
+        if (const ParamEntry* entry = activeTable_.FindByAddress(address)) {
+            record.OldValue = entry->DriveValue; // what the drive held, as last read
+            record.Name = entry->Name;
+        }
+        if (!Gate().Admit(CurrentUnit(), address, value, &record.Gate)) {
+            record.Result = JournalResult::Refused;
+            if (writeRecorder_)
+                writeRecorder_(record);
+            return false;
+        }
         MasterUseCheck::Scope use(*masterCheck_);
         // The failure is reported below, once the line is free: the box waits for the
         // user-interface thread, which may be waiting for the line.
         ok = master_.WriteRegisters(address, &value, 1, timeoutMs, false);
     }
+    record.Result = ok ? JournalResult::Written : JournalResult::Failed;
+    if (writeRecorder_)
+        writeRecorder_(record);
     if (ok) {
         if (echoTarget != nullptr)
             *echoTarget = value;

@@ -22,6 +22,7 @@ class ModbusMaster;
 class DriveWorker;
 class MasterUseCheck;
 class TableTransfer;
+struct WriteRecord;
 
 // One discovered link port: COM number and unit kind (1 discovered, 3 Tarn Orca 230).
 struct LinkPortRecord {
@@ -100,6 +101,11 @@ public:
         return session_.Gate().Current(origin, CurrentUnit());
     }
     DriverHost& Host() { return host_; }
+    // Sees every write that reached the gate, with its outcome (the journal of changes).
+    // Runs on the thread that wrote; install it before the worker starts writing.
+    void SetWriteRecorder(std::function<void(const WriteRecord&)> recorder) {
+        writeRecorder_ = std::move(recorder);
+    }
 
     // --- kind selection -----------------------------------------------------------------
     void SelectDeviceKind(DeviceKind kind, bool storeFirst);
@@ -226,6 +232,7 @@ private:
     bool workerBodyRunning_ = false;
     std::map<char, Body> stepBodies_;
     std::map<char, Body> startBodies_;
+    std::function<void(const WriteRecord&)> writeRecorder_;
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
     std::unique_ptr<DriveWorker> worker_; // last: stopped first

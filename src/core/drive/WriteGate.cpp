@@ -24,7 +24,8 @@ bool WriteGate::Current(const WriteOrigin& origin, const UnitInUse& target) cons
     return !origin.IsSet() || (origin.Generation == Generation() && origin.Unit == target);
 }
 
-bool WriteGate::Admit(const UnitInUse& target, std::uint16_t address, std::uint16_t value) {
+bool WriteGate::Admit(const UnitInUse& target, std::uint16_t address, std::uint16_t value,
+                      GateRecord* seen) {
     GateRecord record;
     NoteSink sink;
     Observer observer;
@@ -50,6 +51,8 @@ bool WriteGate::Admit(const UnitInUse& target, std::uint16_t address, std::uint1
     }
     if (observer)
         observer(record);
+    if (seen != nullptr)
+        *seen = record;
     if (!note.isEmpty()) {
         if (sink)
             sink(note);

@@ -24,6 +24,7 @@ struct WriteOrigin {
     QString Action; // "Speed page Apply", "Enable", "kelmctl write 80 100", ...
     std::uint64_t Generation = 0;
     UnitInUse Unit;
+    std::uint64_t Serial = 0; // one per request: the writes of one request share it
     bool IsSet() const { return Generation != 0; }
 };
 
@@ -56,7 +57,7 @@ public:
 
     // A request asked now on unit.
     WriteOrigin Ask(const QString& action, const UnitInUse& unit) const {
-        return WriteOrigin{action, Generation(), unit};
+        return WriteOrigin{action, Generation(), unit, ++serial_};
     }
 
     // While a scope lives, writes are admitted under its origin.
@@ -73,7 +74,9 @@ public:
     };
 
     // True when a write to target may go out now. A refused one is noted once per origin.
-    bool Admit(const UnitInUse& target, std::uint16_t address, std::uint16_t value);
+    // record (when given) receives what the gate saw.
+    bool Admit(const UnitInUse& target, std::uint16_t address, std::uint16_t value,
+               GateRecord* record = nullptr);
     // True when origin would still be admitted on target.
     bool Current(const WriteOrigin& origin, const UnitInUse& target) const;
 
@@ -88,6 +91,7 @@ public:
 private:
     std::atomic<std::uint64_t> generation_{1};
     std::atomic<int> dropped_{0};
+    mutable std::atomic<std::uint64_t> serial_{0};
     mutable std::mutex mutex_;
     WriteOrigin scope_;
     std::uint64_t lastNotedGeneration_ = 0;

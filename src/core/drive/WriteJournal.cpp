@@ -1,0 +1,74 @@
+#include "core/drive/WriteJournal.h"
+
+#include <QDateTime>
+
+namespace kelm {
+
+WriteJournal::WriteJournal(Journal::Options file, QString program, ContextSource context,
+                           NoteSink note)
+    : journal_(std::move(file)), program_(std::move(program)), context_(std::move(context)),
+      note_(std::move(note)) {}
+
+WriteJournal::~WriteJournal() {
+    if (lastChange_ != 0)
+        journal_.Flush();
+}
+
+void WriteJournal::Record(const WriteRecord& record) {
+    // The journal keeps changes of the drive's parameters: registers outside its table
+    // (the recorder's settings, capture control) are working traffic, not settings.
+    if (record.Name.isEmpty())
+        return;
+    const JournalContext context = context_ ? context_(record.Gate.Target) : JournalContext{};
+    JournalEntry entry;
+    entry.Time =
+        QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc());
+    entry.Program = program_;
+    entry.UserLevel = context.UserLevel;
+    entry.Port = context.Port;
+    entry.Address = record.Gate.Target.Address;
+    entry.Kind = context.Kind;
+    entry.Identity = context.Identity;
+    entry.Register = record.Gate.Address;
+    entry.Name = record.Name;
+    entry.OldValue = record.OldValue;
+    entry.NewValue = static_cast<std::int16_t>(record.Gate.Value);
+    entry.Action = record.Gate.Origin.Action;
+    entry.Result = record.Result;
+
+    QString failure;
+    NoteSink note;
+    {
+        const std::lock_guard lock(mutex_);
+        const bool sameChange = lastChange_ != 0 && record.Gate.Origin.Serial == lastSerial_;
+        if (!sameChange && lastChange_ != 0)
+            journal_.Flush(); // the previous change is complete
+        entry.Change = sameChange ? lastChange_ : 0;
+        if (journal_.Append(entry)) {
+            if (!sameChange)
+                ++changes_;
+            lastSerial_ = record.Gate.Origin.Serial;
+            lastChange_ = entry.Change;
+        } else if (!failureSaid_) {
+            failureSaid_ = true;
+            failure = QStringLiteral("The journal of changes cannot be written (%1); changes "
+                                     "from now on are not recorded.")
+                          .arg(journal_.Error());
+            note = note_;
+        }
+    }
+    if (!failure.isEmpty() && note)
+        note(failure);
+}
+
+std::uint64_t WriteJournal::LastChange() const {
+    const std::lock_guard lock(mutex_);
+    return lastChange_;
+}
+
+int WriteJournal::ChangeCount() const {
+    const std::lock_guard lock(mutex_);
+    return changes_;
+}
+
+} // namespace kelm
