@@ -295,10 +295,9 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
         if (ParamEntry* entry = table.FindByAddress(static_cast<std::uint16_t>(scope::Command + i));
             entry != nullptr && !driver.ReadEntry(*entry, true))
             return 1;
-    const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
-    const ScopeSettingsFile stored(QFileInfo(SettingsStore::DefaultSettingsFile()).absolutePath() +
-                                       QStringLiteral("/ZavaRive.dll"),
-                                   install + QStringLiteral("Bin/ZavaRive.dll"));
+    const ScopeSettingsFile stored =
+        ScopeSettingsFile::For(SettingsStore::DefaultSettingsFile(),
+                               QCoreApplication::applicationDirPath() + QStringLiteral("/"));
     std::array<int, 2> offsets{};
     stored.Load(session.Kind(), table, offsets);
     const auto value = [&table](std::uint16_t address) -> std::int16_t& {

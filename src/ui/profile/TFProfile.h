@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/rules/ProfileSession.h"
+
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -13,7 +16,6 @@ class QTimer;
 
 namespace kelm {
 
-class ParamTable;
 class ProfileChart;
 class ShellHost;
 class TDriver;
@@ -22,6 +24,7 @@ class TPNumEdit;
 // The profile editor: the header registers and one of the 32 position tasks at a time,
 // with a sketch of its speed trapezoid. Task edits stay in the registers' Value until
 // Apply; header fields are written when left. Flash save and load, and profiles files.
+// What is shown and written is decided by ProfileSession; the window wires its widgets.
 class TFProfile final : public QWidget {
     Q_OBJECT
 public:
@@ -33,66 +36,52 @@ public:
     void ShowData();
     // The speed limit changed: show the new maximum and check the shown task against it.
     void RefreshSpeedLimit();
-    int ShownTask() const { return shownTask_; }
-    int MaxSpeed() const { return maxSpeed_; }
-    bool SpeedOverMax() const;
-
-    void BOpenClick();
-    void BSaveAsClick();
-    void BSaveFlClick();
-    void BLoadFlClick();
-    void BCancelClick();
-    void BApplyClick();
-
-    QPushButton* BOpen = nullptr;
-    QPushButton* BSaveAs = nullptr;
-    QPushButton* BSaveFl = nullptr;
-    QPushButton* BLoadFl = nullptr;
-    QPushButton* BCancel = nullptr;
-    QPushButton* BApply = nullptr;
-    TPNumEdit* EFirst = nullptr;
-    QLineEdit* MSpeed = nullptr;
-    TPNumEdit* EPStop = nullptr;
-    TPNumEdit* ENStop = nullptr;
-    QComboBox* CActProf = nullptr;
-    TPNumEdit* EAcc = nullptr;
-    TPNumEdit* ESpd = nullptr;
-    TPNumEdit* EDec = nullptr;
-    TPNumEdit* EPosEnd = nullptr;
-    TPNumEdit* EWPos = nullptr;
-    TPNumEdit* EWTime = nullptr;
-    TPNumEdit* EDelay = nullptr;
-    QComboBox* CSucc = nullptr;
-    QLabel* LSpd = nullptr;
-    ProfileChart* MyGraph = nullptr;
 
 private:
+    using Field = ProfileSession::Field;
+    using Header = ProfileSession::Header;
+    using Outcome = ProfileSession::Outcome;
+
     QWidget* BuildHeader();
     QWidget* BuildTaskPanel();
-    TPNumEdit* NewField(const char* name, std::int32_t min, std::int32_t max);
+    TPNumEdit* NewField(const char* name, ProfileSession::Range range);
+    TPNumEdit*& TaskField(Field field) { return taskFields_[static_cast<std::size_t>(field)]; }
+    ProfileSession::TaskValues ShownValues() const;
+    void ReadSpeedLimit();
     void LoadHeader();
     void LoadTask(int task);
     void StoreFields();
     void Recolour();
-    void CActProfChange();
-    void ESpdChange();
+    void TaskChosen();
+    void SpeedEdited();
     void Redraw();
-    void HeaderCommit(TPNumEdit& field);
-    void TSpeedErrTimer();
-    // Closes the editor when the drive went off line; true then.
-    bool OfflineCheck();
+    void CommitHeader(Header field);
+    void ReportSpeedOverMax();
+    // What the window does after a sequence: off line it closes (after the main window
+    // laid itself out for that), and `closeOnFailure` also closes it when the drive
+    // refused. true when the table is to be shown again.
+    bool Follow(Outcome outcome, bool closeOnFailure = false);
     void CloseSelf();
+
+    void OpenClicked();
+    void SaveAsClicked();
+    void SaveToFlashClicked();
+    void LoadFromFlashClicked();
+    void CancelClicked();
+    void ApplyClicked();
 
     ShellHost& shell_;
     TDriver& driver_;
-    ParamTable& table_;
-    std::function<void(char)> transfer_;
-    int shownTask_ = 0;
-    int maxSpeed_ = 0;
-    QTimer* speedErrTimer_ = nullptr;
-    // The numbers the task fields showed when loaded: a field clamped to its range on
-    // showing writes nothing unless the user changes it.
-    std::map<const TPNumEdit*, std::int32_t> loaded_;
+    // Shared so that a sequence running while the window goes away ends on a live object.
+    std::shared_ptr<ProfileSession> session_;
+    QTimer* speedErrorTimer_ = nullptr;
+    std::array<TPNumEdit*, 3> headerFields_{};
+    std::array<TPNumEdit*, ProfileSession::FieldCount> taskFields_{};
+    QLineEdit* maxSpeedField_ = nullptr;
+    QComboBox* taskList_ = nullptr;
+    QComboBox* successorList_ = nullptr;
+    QLabel* speedCaption_ = nullptr;
+    ProfileChart* chart_ = nullptr;
 };
 
 } // namespace kelm

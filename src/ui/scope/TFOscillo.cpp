@@ -56,7 +56,8 @@ void StyleSwitch(QPushButton* button, const QColor& colour) {
 TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     : QWidget(parent), shell_(shell), capture_(std::make_unique<ScopeCapture>(shell.Driver())),
       session_(std::make_unique<ScopeSession>(shell.Driver(), *capture_)),
-      model_(shell.Driver().ScopeSettingsTable(), shell.Driver().Config().ActiveScopeSet()) {
+      model_(shell.Driver().ScopeSettingsTable(), shell.Driver().Config().ActiveScopeSet()),
+      chartModel_(model_, shell.Driver().ScopeSettingsTable()) {
     setObjectName(QStringLiteral("TFOscillo"));
     setWindowTitle(QStringLiteral("Oscilloscope"));
     setMinimumSize(650, 556);
@@ -109,13 +110,13 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     controls.Cursor2 = cursor2_;
     controls.TimeAxis = timeAxis_;
     controls.ChannelAxes = {channels_[0].Axis, channels_[1].Axis};
-    controls.Switch = bEnCur_;
-    controls.Time = cTime_;
-    controls.Channel1 = cCh1_;
-    controls.Channel2 = cCh2_;
-    controls.Readout1 = l1_;
-    controls.Readout2 = l2_;
-    controls.Difference = lD_;
+    controls.Switch = cursorSwitch_;
+    controls.Time = cursorOnTime_;
+    controls.Channel1 = cursorOnChannel1_;
+    controls.Channel2 = cursorOnChannel2_;
+    controls.Readout1 = cursorReadout1_;
+    controls.Readout2 = cursorReadout2_;
+    controls.Difference = cursorDifference_;
     cursors_ = new GraphCursors(controls, this);
 
     layoutTimer_.setSingleShot(true);
@@ -128,15 +129,15 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
 
     ScopeSession::Observer observer;
     observer.Settings = [this] {
-        return scope::ArmSettings{static_cast<std::int16_t>(eLev_->RdValore()),
-                                  static_cast<std::int16_t>(xPos_->RdValore()),
+        return scope::ArmSettings{static_cast<std::int16_t>(levelField_->RdValore()),
+                                  static_cast<std::int16_t>(delayField_->RdValore()),
                                   static_cast<std::int16_t>(model_.UnitsPerDivision(0)),
                                   static_cast<std::int16_t>(model_.UnitsPerDivision(1))};
     };
-    observer.Continuous = [this] { return rCont_->isChecked(); };
+    observer.Continuous = [this] { return continuousMode_->isChecked(); };
     observer.RunControlsReset = [this] { SetRunning(false); };
     observer.UploadStarting = [this] {
-        bClr_->setEnabled(false);
+        clearButton_->setEnabled(false);
         progress_->setMaximum(1000);
         progress_->setValue(0);
         shell_.HoldAlarmButton(true);
@@ -173,24 +174,22 @@ void TFOscillo::Start() {
         ch.Series->clear();
     TDriver& driver = shell_.Driver();
     const SettingsStore& settings = shell_.Settings();
-    const ScopeSettingsFile file(QFileInfo(settings.SettingsFile()).absolutePath() +
-                                     QStringLiteral("/ZavaRive.dll"),
-                                 settings.InstallFolder + QStringLiteral("Bin/ZavaRive.dll"));
+    const ScopeSettingsFile file =
+        ScopeSettingsFile::For(settings.SettingsFile(), settings.InstallFolder);
     file.Load(driver.CurrentKind(), driver.ScopeSettingsTable(), storedOffsets_);
-    rSingle_->setChecked(true);
+    singleMode_->setChecked(true);
     ModeChanged();
 
     model_.Show();
     const int edge = model_.Edge();
-    (edge == 1 ? trUp_ : edge == 2 ? trDown_ : bAuto_)->setChecked(true);
-    eLev_->WrValore(driver.ScopeSettingsTable().FindByAddress(scope::Level)->Value);
-    cTimeBase_->setCurrentIndex(model_.TimeBaseIndex());
-    const int window = model_.TimeWindow();
-    timeAxis_->setRange(0, window);
-    timeAxis_->setTickInterval(0.1 * window);
-    xPos_->WrMin(0);
-    xPos_->WrMax(window);
-    xPos_->WrValore(model_.Delay());
+    (edge == 1 ? risingEdge_ : edge == 2 ? fallingEdge_ : autoTrigger_)->setChecked(true);
+    levelField_->WrValore(driver.ScopeSettingsTable().FindByAddress(scope::Level)->Value);
+    timeBaseList_->setCurrentIndex(model_.TimeBaseIndex());
+    chartModel_.ShowWindow(model_.TimeWindow());
+    ShowTimeAxis();
+    delayField_->WrMin(0);
+    delayField_->WrMax(chartModel_.Window());
+    delayField_->WrValore(model_.Delay());
     const QStringList names = model_.SignalNames();
     for (ChannelView& ch : channels_) {
         const QSignalBlocker block(ch.Signal);
@@ -266,12 +265,12 @@ void TFOscillo::SignalChanged(ChannelView& ch, int index) {
 // The channel's axis shows ten divisions of the scale with zero in the middle; the offset
 // spans the axis and starts at 0.
 void TFOscillo::ScaleChanged(ChannelView& ch) {
-    const int d = model_.UnitsPerDivision(ch.Index);
-    const oscillo::ValueAxis axis = oscillo::AxisForScale(d);
+    const oscillo::ValueAxis axis = chartModel_.ChannelAxis(ch.Index);
     ch.Axis->setRange(axis.Min, axis.Max);
     ch.Axis->setTickAnchor(0);
     ch.Axis->setTickInterval(axis.Increment);
-    const oscillo::OffsetRange range = oscillo::OffsetRangeForScale(d);
+    const oscillo::OffsetRange range =
+        oscillo::OffsetRangeForScale(model_.UnitsPerDivision(ch.Index));
     ch.Offset->WrMin(range.Min);
     ch.Offset->WrMax(range.Max);
     ch.Offset->WrValore(0);
@@ -302,17 +301,22 @@ void TFOscillo::EnableChanged(ChannelView& ch) {
 
 void TFOscillo::TimeBaseChanged(int index) {
     const int window = model_.SelectTimeBase(index);
-    xPos_->WrMax(window);
-    xPos_->WrValore(model_.Delay());
+    delayField_->WrMax(window);
+    delayField_->WrValore(model_.Delay());
     ClearTraces();
-    timeAxis_->setTickInterval(0.1 * window);
-    timeAxis_->setRange(0, window);
+    chartModel_.ShowWindow(window);
+    ShowTimeAxis();
     cursors_->Respan();
+}
+
+void TFOscillo::ShowTimeAxis() {
+    timeAxis_->setTickInterval(chartModel_.TimeIncrement());
+    timeAxis_->setRange(0, chartModel_.Window());
 }
 
 // The selected mode is shown in bold.
 void TFOscillo::ModeChanged() {
-    for (QRadioButton* mode : {rSingle_, rCont_}) {
+    for (QRadioButton* mode : {singleMode_, continuousMode_}) {
         QFont font = mode->font();
         font.setBold(mode->isChecked());
         mode->setFont(font);
@@ -358,9 +362,8 @@ void TFOscillo::Redraw(ChannelView& ch) {
 
 void TFOscillo::Plot(bool plot) {
     if (plot) {
-        const double window = ScopeDriveValue(scope::TimeWindow);
-        timeAxis_->setTickInterval(0.1 * window);
-        timeAxis_->setRange(0, window);
+        chartModel_.ShowWindow(ScopeDriveValue(scope::TimeWindow));
+        ShowTimeAxis();
         for (ChannelView& ch : channels_) {
             model_.TakeOffset(ch.Index, ch.Offset->RdValore());
             Redraw(ch);
@@ -369,7 +372,7 @@ void TFOscillo::Plot(bool plot) {
                                QString::number(capture_->ReportedCount()));
         model_.Captured();
     }
-    bClr_->setEnabled(true);
+    clearButton_->setEnabled(true);
     shell_.HoldAlarmButton(false);
     GiveWindowsBack(true);
     for (ChannelView& ch : channels_)
@@ -396,12 +399,12 @@ void TFOscillo::GiveWindowsBack(bool enabled) {
 
 void TFOscillo::SetRunning(bool running) {
     const OscilloPanelModel::RunControls run =
-        OscilloPanelModel::Run(running, rCont_->isChecked(), shell_.Driver().Online());
-    bGo_->setChecked(run.StartChecked);
-    bGo_->setEnabled(run.StartEnabled);
+        OscilloPanelModel::Run(running, continuousMode_->isChecked(), shell_.Driver().Online());
+    startButton_->setChecked(run.StartChecked);
+    startButton_->setEnabled(run.StartEnabled);
     startAction_->setEnabled(run.StartEnabled);
-    rSingle_->setEnabled(run.ModesEnabled);
-    rCont_->setEnabled(run.ModesEnabled);
+    singleMode_->setEnabled(run.ModesEnabled);
+    continuousMode_->setEnabled(run.ModesEnabled);
     eSpd_->setEnabled(run.SpeedEnabled);
 }
 
@@ -429,24 +432,8 @@ void TFOscillo::CaptureComplete() {
 }
 
 void TFOscillo::FillRecording(ScopeRecording& recording) const {
-    TDriver& driver = shell_.Driver();
-    const auto value = [&driver](std::uint16_t address) {
-        return driver.ScopeSettingsTable().FindByAddress(address)->Value;
-    };
-    recording.TriggerSlope = value(scope::Edge);
-    recording.TriggerLevel = value(scope::Level);
-    recording.TimeBase = cTimeBase_->currentText();
-    recording.Delay = value(scope::Delay);
-    for (const ChannelView& ch : channels_) {
-        ScopeChannelSettings& out = recording.Channels[static_cast<std::size_t>(ch.Index)];
-        out.Enabled = ch.Enable->isChecked();
-        out.Signal = ch.Signal->currentText();
-        out.Scale = ch.Scale->currentText();
-        out.Offset = ch.Offset->RdValore();
-    }
-    recording.LeftIncrement = channels_[0].Axis->tickInterval();
-    recording.RightIncrement = channels_[1].Axis->tickInterval();
-    recording.BottomIncrement = timeAxis_->tickInterval();
+    chartModel_.FillSettings(recording,
+                             {channels_[0].Offset->RdValore(), channels_[1].Offset->RdValore()});
     FillScopePoints(*channels_[0].Series, *channels_[1].Series, recording);
 }
 
@@ -532,9 +519,8 @@ void TFOscillo::closeEvent(QCloseEvent* event) {
     if (ParamEntry* command = chosen.FindByAddress(scope::Command))
         command->Value = scope::StateIdle;
     const SettingsStore& settings = shell_.Settings();
-    const ScopeSettingsFile file(QFileInfo(settings.SettingsFile()).absolutePath() +
-                                     QStringLiteral("/ZavaRive.dll"),
-                                 settings.InstallFolder + QStringLiteral("Bin/ZavaRive.dll"));
+    const ScopeSettingsFile file =
+        ScopeSettingsFile::For(settings.SettingsFile(), settings.InstallFolder);
     const std::array<int, 2> offsets{channels_[0].Offset->RdValore(),
                                      channels_[1].Offset->RdValore()};
     if (!file.Save(driver.CurrentKind(), chosen, offsets) && !saveReported_) {

@@ -3,6 +3,7 @@
 #include "core/drive/WriteGate.h"
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
+#include "core/rules/OscilloChartModel.h"
 #include "core/rules/OscilloPanelModel.h"
 
 #include <QPointer>
@@ -60,16 +61,16 @@ public:
     QChartView* ChartView() const { return view_; }
     GraphCursors& Cursors() { return *cursors_; }
     // The controls a test drives.
-    QPushButton* StartButton() const { return bGo_; }
-    QPushButton* StopButton() const { return bStop_; }
-    QRadioButton* ContinuousButton() const { return rCont_; }
-    QComboBox* TimeBase() const { return cTimeBase_; }
+    QPushButton* StartButton() const { return startButton_; }
+    QPushButton* StopButton() const { return stopButton_; }
+    QRadioButton* ContinuousButton() const { return continuousMode_; }
+    QComboBox* TimeBase() const { return timeBaseList_; }
     // 1 rising, 2 falling, 3 Auto.
     QToolButton* EdgeButton(int edge) const {
-        return edge == 1 ? trUp_ : edge == 2 ? trDown_ : bAuto_;
+        return edge == 1 ? risingEdge_ : edge == 2 ? fallingEdge_ : autoTrigger_;
     }
     TPNumEdit* OffsetField(int channel) const;
-    QPushButton* CursorSwitch() const { return bEnCur_; }
+    QPushButton* CursorSwitch() const { return cursorSwitch_; }
     TPNumEdit* SpeedField() const { return eSpd_; }
 
     // Fills a recording from the controls and traces (what "Save to file" writes).
@@ -115,6 +116,7 @@ private:
     void ScaleChanged(ChannelView& ch);
     void EnableChanged(ChannelView& ch);
     void TimeBaseChanged(int index);
+    void ShowTimeAxis();
     void ModeChanged();
     void ClearTraces();
     void ShowOffsetControls(ChannelView& ch);
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<ScopeCapture> capture_;
     std::unique_ptr<ScopeSession> session_;
     OscilloPanelModel model_;
+    OscilloChartModel chartModel_;
     std::array<ChannelView, 2> channels_;
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
@@ -144,27 +147,27 @@ private:
     QLineSeries* cursor1_ = nullptr;
     QLineSeries* cursor2_ = nullptr;
     GraphCursors* cursors_ = nullptr;
-    QRadioButton* rSingle_ = nullptr;
-    QRadioButton* rCont_ = nullptr;
-    QPushButton* bGo_ = nullptr;
-    QPushButton* bStop_ = nullptr;
-    QPushButton* bClr_ = nullptr;
-    QToolButton* trUp_ = nullptr;
-    QToolButton* trDown_ = nullptr;
-    QToolButton* bAuto_ = nullptr;
-    TPNumEdit* eLev_ = nullptr;
-    QComboBox* cTimeBase_ = nullptr;
-    TPNumEdit* xPos_ = nullptr;
+    QRadioButton* singleMode_ = nullptr;
+    QRadioButton* continuousMode_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QToolButton* risingEdge_ = nullptr;
+    QToolButton* fallingEdge_ = nullptr;
+    QToolButton* autoTrigger_ = nullptr;
+    TPNumEdit* levelField_ = nullptr;
+    QComboBox* timeBaseList_ = nullptr;
+    TPNumEdit* delayField_ = nullptr;
     QGroupBox* speedGroup_ = nullptr;
     TPNumEdit* eSpd_ = nullptr;
     QGroupBox* cursorGroup_ = nullptr;
-    QPushButton* bEnCur_ = nullptr;
-    QRadioButton* cTime_ = nullptr;
-    QRadioButton* cCh1_ = nullptr;
-    QRadioButton* cCh2_ = nullptr;
-    QLabel* l1_ = nullptr;
-    QLabel* l2_ = nullptr;
-    QLabel* lD_ = nullptr;
+    QPushButton* cursorSwitch_ = nullptr;
+    QRadioButton* cursorOnTime_ = nullptr;
+    QRadioButton* cursorOnChannel1_ = nullptr;
+    QRadioButton* cursorOnChannel2_ = nullptr;
+    QLabel* cursorReadout1_ = nullptr;
+    QLabel* cursorReadout2_ = nullptr;
+    QLabel* cursorDifference_ = nullptr;
     QWidget* statusPanel_ = nullptr;
     QLabel* samplesLabel_ = nullptr;
     QProgressBar* progress_ = nullptr;

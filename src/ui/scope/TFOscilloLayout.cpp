@@ -28,10 +28,6 @@ namespace kelm {
 
 namespace {
 
-const char* const kTimeBaseTexts[] = {"1 ms/div",   "2 ms/div",  "5 ms/div",   "10 ms/div",
-                                      "20 ms/div",  "50 ms/div", "100 ms/div", "200 ms/div",
-                                      "500 ms/div", "1 s/div"};
-
 TPNumEdit* NumberField(int min, int max, QWidget* parent) {
     auto* field = new TPNumEdit(parent);
     field->SetIsNegative(min < 0);
@@ -136,66 +132,67 @@ QWidget* TFOscillo::BuildPanel() {
 
     auto* run = new QGroupBox(panel);
     auto* runLayout = new QVBoxLayout(run);
-    rSingle_ = new QRadioButton(QStringLiteral("Single Acquisition"), run);
-    rCont_ = new QRadioButton(QStringLiteral("Continuous Acquisition"), run);
-    bGo_ = new QPushButton(QStringLiteral("Start"), run);
-    bGo_->setObjectName(QStringLiteral("BGo"));
-    bGo_->setCheckable(true);
+    singleMode_ = new QRadioButton(QStringLiteral("Single Acquisition"), run);
+    continuousMode_ = new QRadioButton(QStringLiteral("Continuous Acquisition"), run);
+    startButton_ = new QPushButton(QStringLiteral("Start"), run);
+    startButton_->setObjectName(QStringLiteral("BGo"));
+    startButton_->setCheckable(true);
     // Lit while a capture runs.
-    bGo_->setStyleSheet(QStringLiteral("QPushButton:checked { font-weight: bold; color: white; "
-                                       "background: #1a8f2a; }"));
-    bStop_ = new QPushButton(QStringLiteral("Stop"), run);
-    bClr_ = new QPushButton(QStringLiteral("Clear"), run);
+    startButton_->setStyleSheet(
+        QStringLiteral("QPushButton:checked { font-weight: bold; color: white; "
+                       "background: #1a8f2a; }"));
+    stopButton_ = new QPushButton(QStringLiteral("Stop"), run);
+    clearButton_ = new QPushButton(QStringLiteral("Clear"), run);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {bGo_, bStop_, bClr_})
+    for (QPushButton* b : {startButton_, stopButton_, clearButton_})
         buttons->addWidget(b);
-    runLayout->addWidget(rSingle_);
-    runLayout->addWidget(rCont_);
+    runLayout->addWidget(singleMode_);
+    runLayout->addWidget(continuousMode_);
     runLayout->addLayout(buttons);
-    connect(rSingle_, &QRadioButton::toggled, this, [this] { ModeChanged(); });
-    connect(bGo_, &QPushButton::clicked, this, [this] {
-        bGo_->setChecked(session_->Running()); // the session decides
+    connect(singleMode_, &QRadioButton::toggled, this, [this] { ModeChanged(); });
+    connect(startButton_, &QPushButton::clicked, this, [this] {
+        startButton_->setChecked(session_->Running()); // the session decides
         StartClicked();
     });
-    connect(bStop_, &QPushButton::clicked, this, [this] { session_->RequestStop(); });
-    connect(bClr_, &QPushButton::clicked, this, [this] { ClearTraces(); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] { session_->RequestStop(); });
+    connect(clearButton_, &QPushButton::clicked, this, [this] { ClearTraces(); });
 
     auto* trigger = new QGroupBox(QStringLiteral(" Trigger "), panel);
     auto* trig = new QGridLayout(trigger);
-    trUp_ = new QToolButton(trigger);
-    trUp_->setText(QStringLiteral("↑"));
-    trUp_->setToolTip(QStringLiteral("Rising edge"));
-    trDown_ = new QToolButton(trigger);
-    trDown_->setText(QStringLiteral("↓"));
-    trDown_->setToolTip(QStringLiteral("Falling edge"));
-    bAuto_ = new QToolButton(trigger);
-    bAuto_->setText(QStringLiteral("Auto"));
+    risingEdge_ = new QToolButton(trigger);
+    risingEdge_->setText(QStringLiteral("↑"));
+    risingEdge_->setToolTip(QStringLiteral("Rising edge"));
+    fallingEdge_ = new QToolButton(trigger);
+    fallingEdge_->setText(QStringLiteral("↓"));
+    fallingEdge_->setToolTip(QStringLiteral("Falling edge"));
+    autoTrigger_ = new QToolButton(trigger);
+    autoTrigger_->setText(QStringLiteral("Auto"));
     auto* edges = new QButtonGroup(trigger);
     int edge = 1;
-    for (QToolButton* b : {trUp_, trDown_, bAuto_}) {
+    for (QToolButton* b : {risingEdge_, fallingEdge_, autoTrigger_}) {
         b->setCheckable(true);
         edges->addButton(b, edge++);
     }
     connect(edges, &QButtonGroup::idClicked, this, [this](int id) { model_.SetEdge(id); });
-    eLev_ = NumberField(-32768, 32767, trigger);
+    levelField_ = NumberField(-32768, 32767, trigger);
     trig->addWidget(new QLabel(QStringLiteral("Edge"), trigger), 0, 0);
-    trig->addWidget(trUp_, 0, 1);
-    trig->addWidget(trDown_, 0, 2);
-    trig->addWidget(bAuto_, 0, 3);
+    trig->addWidget(risingEdge_, 0, 1);
+    trig->addWidget(fallingEdge_, 0, 2);
+    trig->addWidget(autoTrigger_, 0, 3);
     trig->addWidget(new QLabel(QStringLiteral("Level"), trigger), 1, 0);
-    trig->addWidget(eLev_, 1, 1, 1, 3);
+    trig->addWidget(levelField_, 1, 1, 1, 3);
 
     auto* timeBase = new QGroupBox(QStringLiteral(" Time Base "), panel);
     auto* tb = new QGridLayout(timeBase);
-    cTimeBase_ = new QComboBox(timeBase);
-    for (const char* text : kTimeBaseTexts)
-        cTimeBase_->addItem(QString::fromUtf8(text));
-    xPos_ = NumberField(0, 500, timeBase);
-    tb->addWidget(cTimeBase_, 0, 0, 1, 3);
+    timeBaseList_ = new QComboBox(timeBase);
+    timeBaseList_->addItems(OscilloChartModel::TimeBaseTexts());
+    delayField_ = NumberField(0, 500, timeBase);
+    tb->addWidget(timeBaseList_, 0, 0, 1, 3);
     tb->addWidget(new QLabel(QStringLiteral("Delay"), timeBase), 1, 0);
-    tb->addWidget(xPos_, 1, 1);
+    tb->addWidget(delayField_, 1, 1);
     tb->addWidget(new QLabel(QStringLiteral("ms"), timeBase), 1, 2);
-    connect(cTimeBase_, &QComboBox::activated, this, [this](int index) { TimeBaseChanged(index); });
+    connect(timeBaseList_, &QComboBox::activated, this,
+            [this](int index) { TimeBaseChanged(index); });
 
     column->addWidget(run);
     column->addWidget(trigger);
@@ -253,21 +250,22 @@ QGroupBox* TFOscillo::BuildCursorGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Cursors "), this);
     group->setObjectName(QStringLiteral("PCur"));
     auto* grid = new QGridLayout(group);
-    bEnCur_ = new QPushButton(QStringLiteral("Enabled"), group);
-    bEnCur_->setCheckable(true);
-    cTime_ = new QRadioButton(QStringLiteral("Time"), group);
-    cCh1_ = new QRadioButton(QStringLiteral("Channel 1"), group);
-    cCh2_ = new QRadioButton(QStringLiteral("Channel 2"), group);
-    l1_ = new QLabel(group);
-    l2_ = new QLabel(group);
-    lD_ = new QLabel(group);
+    cursorSwitch_ = new QPushButton(QStringLiteral("Enabled"), group);
+    cursorSwitch_->setCheckable(true);
+    cursorOnTime_ = new QRadioButton(QStringLiteral("Time"), group);
+    cursorOnChannel1_ = new QRadioButton(QStringLiteral("Channel 1"), group);
+    cursorOnChannel2_ = new QRadioButton(QStringLiteral("Channel 2"), group);
+    cursorReadout1_ = new QLabel(group);
+    cursorReadout2_ = new QLabel(group);
+    cursorDifference_ = new QLabel(group);
     int column = 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{bEnCur_, cTime_, cCh1_, cCh2_})
+    for (QWidget* w : std::initializer_list<QWidget*>{cursorSwitch_, cursorOnTime_,
+                                                      cursorOnChannel1_, cursorOnChannel2_})
         grid->addWidget(w, 0, column++);
     column = 0;
-    for (QLabel* label : {l1_, l2_, lD_}) {
+    for (QLabel* label : {cursorReadout1_, cursorReadout2_, cursorDifference_}) {
         label->setMinimumWidth(120);
-        grid->addWidget(label, 1, column++, 1, label == lD_ ? 2 : 1);
+        grid->addWidget(label, 1, column++, 1, label == cursorDifference_ ? 2 : 1);
     }
     grid->setColumnStretch(4, 1);
     return group;

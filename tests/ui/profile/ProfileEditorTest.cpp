@@ -1,20 +1,19 @@
-// The profile editor on a simulated drive: task switching and Cancel, Apply, flash, files
-// and the drive going off line.
+// The profile editor's wiring on a simulated drive: fields to the session, the speed check,
+// Apply, flash, files, the speed page's limit and the drive going off line. The rules are
+// ProfileSessionTest's.
 #include "ToolFixture.h"
 
 #include "core/drive/TDriver.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/pages/DialogPage.h"
 #include "ui/pages/DialogPages.h"
-#include "ui/profile/ProfileChart.h"
 #include "ui/profile/ProfileWindow.h"
 #include "ui/profile/TFProfile.h"
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QComboBox>
-#include <QFile>
-#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace kelm::test {
@@ -27,10 +26,8 @@ protected:
     void SetUp() override {
         ToolFixture::SetUp();
         BuildEngine(sim::SimKind::Std);
-        SetSimRegister(1, 31, 8000);         // the speed limit
-        SetSimRegister(1, Task1 + 2, 7000);  // over the maximum position speed
-        SetSimRegister(1, Task1 + 7, 40000); // window time, unsigned
-        SetSimRegister(1, Task5 + 8, 40);    // no such successor
+        SetSimRegister(1, 31, 8000);        // the speed limit
+        SetSimRegister(1, Task1 + 2, 7000); // over the maximum position speed
         dialogs_->SetDefaultDialogHandler(
             [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
         ShellFlows flows;
@@ -42,9 +39,10 @@ protected:
         ASSERT_NE(editor, nullptr);
         ASSERT_TRUE(WaitFor([&] { return editor->isEnabled(); })); // after the speed error
     }
-    ParamEntry& Reg(std::uint16_t address) {
-        return *window_->Driver().ProfileTable().FindByAddress(address);
+    template <typename W = TPNumEdit> W* Find(const char* name) {
+        return editor->findChild<W*>(QString::fromLatin1(name));
     }
+    void Click(const char* name) { Find<QPushButton>(name)->click(); }
     std::vector<std::uint16_t> Writes() {
         std::vector<std::uint16_t> out;
         for (const sim::ExchangeRecord& r : Records())
@@ -57,31 +55,41 @@ protected:
     TFProfile* editor = nullptr;
 };
 
-TEST_F(ProfileEditorTest, TaskSwitchingKeepsEditsAndCancelDropsThemAll) {
-    EXPECT_EQ((QStringList{editor->MSpeed->text(), editor->EWTime->text(), editor->ESpd->text()}),
-              (QStringList{"6000", "40000", "7000"}));
-    ASSERT_TRUE(WaitFor([&] {
-        return Said("Speed Value Over Max Speed !\rSpeed = 7000\rMax Position Speed = 6000");
-    }));
-    EXPECT_TRUE(editor->isEnabled());
-    EXPECT_EQ(
-        std::tuple(editor->LSpd->palette().color(QPalette::Window), editor->MyGraph->Points()[1].Y),
-        std::tuple(QColor(Qt::red), 7000));
+TEST_F(ProfileEditorTest, FieldsApplyFlashFilesAndGoingOffLine) {
+    EXPECT_EQ((QStringList{Find<QLineEdit>("MSpeed")->text(), Find("ESpd")->text()}),
+              (QStringList{"6000", "7000"}));
+    EXPECT_TRUE(Said("Speed Value Over Max Speed !\rSpeed = 7000\rMax Position Speed = 6000"));
 
-    editor->ESpd->WrValore(1500);
-    editor->CActProf->setCurrentIndex(4);
-    EXPECT_EQ(std::tuple(editor->CSucc->currentIndex(), Reg(Task5 + 8).Value), std::tuple(0, 0));
-    editor->EPosEnd->WrValore(-1);
-    editor->CActProf->setCurrentIndex(0);
-    EXPECT_EQ(editor->ESpd->text(), "1500");
-    EXPECT_TRUE(editor->ESpd->IsMarked() && Writes().empty());
-    EXPECT_EQ(std::tuple(Reg(Task5).Value, Reg(Task5 + 1).Value), std::tuple(-1, -1));
+    // Task 5 chained to 6: only the changed registers go out.
+    ClearRecords();
+    Find<QComboBox>("CActProf")->setCurrentIndex(4);
+    Find<QComboBox>("CSucc")->setCurrentIndex(6);
+    Find<QComboBox>("CActProf")->setCurrentIndex(5);
+    Find("ESpd")->WrValore(2000);
+    EXPECT_TRUE(Writes().empty()); // kept until Apply
+    Click("BApply");
+    EXPECT_EQ(Writes(), (std::vector<std::uint16_t>{Task5 + 8, Task6 + 2}));
+    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty())
+        ChildFrame(editor)->grab().save(shots + QStringLiteral("/TFProfile-task6.png"));
+    Find("EAcc")->WrValore(1200);
+    Click("BCancel");
+    EXPECT_FALSE(Find("ESpd")->IsMarked() || Find("EAcc")->RdValore() == 1200);
 
-    editor->BCancel->click();
-    EXPECT_EQ(editor->ESpd->text(), "7000");
-    EXPECT_FALSE(editor->ESpd->IsMarked());
-    EXPECT_EQ(std::tuple(Reg(Task5).Value, Reg(Task1 + 2).Value),
-              std::tuple(Reg(Task5).DriveValue, 7000));
+    messages_.SetDefaultAnswer(true);
+    Click("BSaveFl");
+    SetSimRegister(1, Task6 + 2, 100);
+    Click("BLoadFl");
+    EXPECT_TRUE(Said("Profiles Saved !") && Said("Profiles Data Loaded !"));
+    EXPECT_EQ(Find("ESpd")->text(), "2000");
+
+    // Saved, then opened on a drive holding another value: the file reaches the drive.
+    const QString file = Folder() + QStringLiteral("chain.bcp");
+    dialogs_->AnswerNextFile(file);
+    Click("BSaveAs");
+    SetSimRegister(1, Task6 + 2, 100);
+    dialogs_->AnswerNextFile(file);
+    Click("BOpen");
+    EXPECT_EQ(SimRegister(1, Task6 + 2), 2000);
 
     // The speed page's Apply hands the new limit on.
     OpenSpeedPage(*window_);
@@ -89,64 +97,11 @@ TEST_F(ProfileEditorTest, TaskSwitchingKeepsEditsAndCancelDropsThemAll) {
     ASSERT_NE(speed, nullptr);
     speed->findChild<TPNumEdit*>(QStringLiteral("ESpeed"))->setText(QStringLiteral("3000"));
     ASSERT_TRUE(speed->Apply());
-    EXPECT_EQ(editor->MSpeed->text(), "3000");
-}
+    EXPECT_EQ(Find<QLineEdit>("MSpeed")->text(), "3000");
 
-TEST_F(ProfileEditorTest, ApplyFlashFilesAndGoingOffLine) {
-    ClearRecords();
-    editor->CActProf->setCurrentIndex(4);
-    editor->CSucc->setCurrentIndex(5);
-    editor->BApply->click();
-    EXPECT_TRUE(Said("Profile Loop!\r\nApply Aborted"));
-    // Tasks 5 and 6 chained to each other: only their changed registers go out.
-    editor->CSucc->setCurrentIndex(6);
-    editor->CActProf->setCurrentIndex(5);
-    editor->CSucc->setCurrentIndex(5);
-    editor->ESpd->WrValore(2000);
-    editor->EAcc->WrValore(1200);
-    editor->BApply->click();
-    EXPECT_EQ(Writes(), (std::vector<std::uint16_t>{Task5 + 8, Task6 + 2, Task6 + 3, Task6 + 8}));
-    if (const QString shots = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !shots.isEmpty())
-        ChildFrame(editor)->grab().save(shots + QStringLiteral("/TFProfile-task6.png"));
-    EXPECT_EQ(std::tuple(SimRegister(1, Task5 + 8), SimRegister(1, Task6 + 2)),
-              std::tuple(6, 2000));
-    EXPECT_FALSE(editor->ESpd->IsMarked());
-
-    messages_.SetDefaultAnswer(true);
-    editor->BSaveFl->click();
-    EXPECT_TRUE(Said("Profiles Saved !"));
-    SetSimRegister(1, Task6 + 2, 100);
-    editor->BLoadFl->click();
-    EXPECT_TRUE(Said("Profiles Data Loaded !"));
-    EXPECT_EQ(
-        std::tuple(SimRegister(1, Task6 + 2), Reg(Task6 + 2).DriveValue, Reg(Task6 + 2).FileValue),
-        std::tuple(2000, 2000, 2000));
-
-    // Saved, then opened on a drive holding other values: the file reaches the drive.
-    const QString file = Folder() + QStringLiteral("chain.bcp");
-    dialogs_->AnswerNextFile(file);
-    editor->BSaveAs->click();
-    ASSERT_TRUE(QFile::exists(file));
-    SetSimRegister(1, Task6 + 2, 100);
-    SetSimRegister(1, Task5 + 8, 0);
-    dialogs_->AnswerNextFile(Folder() + QStringLiteral("chain.dev"));
-    editor->BOpen->click();
-    EXPECT_TRUE(Said("Different File Extensions\r" + Folder() + "chain.dev\rFile not processed!"));
-    dialogs_->AnswerNextFile(file);
-    editor->BOpen->click();
-    EXPECT_EQ(
-        std::tuple(SimRegister(1, Task6 + 2), SimRegister(1, Task5 + 8), editor->ESpd->text()),
-        std::tuple(2000, 6, QString("2000")));
-
-    Control("cmdfault 1 on");
-    editor->BSaveFl->click();
-    EXPECT_TRUE(Said("Device not perform\rFLASH operation!"));
-    ASSERT_EQ(ProfileWindow(), editor); // still on line
-    Control("cmdfault 1 off");
-
-    editor->ESpd->WrValore(2500);
+    Find("ESpd")->WrValore(2500);
     Control("silent 1 on");
-    editor->BApply->click();
+    Click("BApply");
     EXPECT_TRUE(WaitFor([] { return ProfileWindow() == nullptr; }));
     EXPECT_FALSE(window_->Driver().Online());
 }

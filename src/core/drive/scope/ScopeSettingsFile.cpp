@@ -19,6 +19,13 @@ QString KeyOf(std::uint16_t address) {
 
 } // namespace
 
+ScopeSettingsFile ScopeSettingsFile::For(const QString& settingsFile,
+                                         const QString& installFolder) {
+    return ScopeSettingsFile(QFileInfo(settingsFile).absolutePath() +
+                                 QStringLiteral("/ZavaRive.dll"),
+                             installFolder + QStringLiteral("Bin/ZavaRive.dll"));
+}
+
 QString ScopeSettingsFile::SectionOf(DeviceKind kind) {
     return QString::fromLatin1(Describe(kind).ScopeSection);
 }

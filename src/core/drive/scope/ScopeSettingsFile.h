@@ -18,6 +18,9 @@ class ScopeSettingsFile {
 public:
     ScopeSettingsFile(QString userFile, QString shippedFile)
         : userFile_(std::move(userFile)), shippedFile_(std::move(shippedFile)) {}
+    // The copies for the settings store at settingsFile and the installation at
+    // installFolder (ending in '/'): the user's beside the settings, the shipped one in Bin/.
+    static ScopeSettingsFile For(const QString& settingsFile, const QString& installFolder);
 
     // Sets Value of every register the file names; the offsets found replace `offsets`.
     // Nothing happens for Power. false when neither copy exists.
