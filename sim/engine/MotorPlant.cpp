@@ -100,18 +100,20 @@ void MotorPlant::CurrentLoop(const MotorSettings& settings) {
     }
 }
 
-// Torque balance; friction and the load work against the motion, the load holds the shaft at
-// rest while the motor's torque does not overcome it, and the speed stays within the limit.
+// Torque balance; friction and the load work against the motion and hold the shaft at rest
+// while the motor's torque does not overcome them (they stop it, they do not turn it back);
+// the speed stays within the limit.
 void MotorPlant::Shaft(const MotorSettings& settings) {
     const double drive = current_;
-    if (speed_ == 0.0 && std::abs(drive) <= load_) {
+    const double holding = load_ + DryFrictionPercent;
+    if (speed_ == 0.0 && std::abs(drive) <= holding) {
         return;
     }
     const double direction = speed_ != 0.0 ? (speed_ > 0 ? 1.0 : -1.0) : (drive > 0 ? 1.0 : -1.0);
-    const double torque = drive - FrictionPercentPerRpm * speed_ - load_ * direction;
+    const double torque = drive - FrictionPercentPerRpm * speed_ - holding * direction;
     double next = speed_ + torque * RpmPerMsPerPercent * StepMs;
-    if (speed_ != 0.0 && (next > 0) != (speed_ > 0) && std::abs(drive) <= load_) {
-        next = 0.0; // the load stops the shaft, it does not turn it back
+    if (speed_ != 0.0 && (next > 0) != (speed_ > 0) && std::abs(drive) <= holding) {
+        next = 0.0;
     }
     const double limit = std::max(settings.speedLimit, 0);
     speed_ = std::clamp(next, -limit, limit);

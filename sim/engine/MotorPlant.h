@@ -28,7 +28,7 @@ struct MotorSettings {
 // - the current loop (PI: KP, Ti) drives a winding of electrical time constant
 //   WindingMs at four sub-steps per step; with Ti equal to WindingMs it follows its
 //   reference with a first-order lag;
-// - the shaft: inertia, viscous friction, a load torque against the motion (it holds the
+// - the shaft: inertia, viscous and dry friction, a load torque against the motion (it holds the
 //   shaft at rest up to its size) and the speed limit.
 // Speeds are rpm, currents and torques % of the rated ones (100 % current makes 100 %
 // torque), positions counts (65536 per turn).
@@ -38,8 +38,10 @@ public:
     static constexpr double CountsPerTurn = 65536.0;
     // Acceleration of 1 % torque on the bare shaft, rpm per ms.
     static constexpr double RpmPerMsPerPercent = 0.25;
-    // Viscous friction, % torque per rpm (3 % at 3000 rpm).
+    // Viscous friction, % torque per rpm (3 % at 3000 rpm), and dry friction, % torque
+    // against the motion (a free motor coasts to rest in seconds).
     static constexpr double FrictionPercentPerRpm = 0.001;
+    static constexpr double DryFrictionPercent = 2.0;
     static constexpr double WindingMs = 1.0;
     // Speed loop: current reference per unit of KP (% per rpm), of KI (% per rpm and
     // second), of KP2 (% per rpm/ms of speed change).

@@ -8,6 +8,7 @@ namespace kelm::sim {
 
 namespace {
 
+constexpr std::uint16_t DigitalSpeedMode = 1;
 constexpr std::uint16_t SquareWaveMode = 10;
 
 // Signed 16-bit register value.
@@ -104,15 +105,19 @@ void Motor::AdvanceTo(Device& device, std::uint32_t nowMs) {
 void Motor::StepOnce(Device& device, const MotorSettings& settings) {
     const double t = startMs_ + static_cast<double>(steps_ + 1) * MotorPlant::StepMs;
     const bool enabled = (device.Registers().Get(map_.state) & 1U) != 0;
-    // The digital speed reference counts 32767 for the speed limit's register.
+    // The digital speed reference counts 32767 for the speed limit's register. The digital
+    // speed and square-wave modes follow it; the others run at the running speed while it
+    // is 0 (the analog reference).
     const int raw = Signed(device, map_.speedReference);
     const int maximum = Signed(device, map_.speedLimit);
-    const double target = raw != 0 && maximum > 0 ? raw * maximum / 32767.0 : RunningSpeedRpm;
-    if (device.Registers().Get(map_.mode) == SquareWaveMode) {
+    const double digital = maximum > 0 ? raw * maximum / 32767.0 : 0.0;
+    const std::uint16_t mode = device.Registers().Get(map_.mode);
+    if (mode == SquareWaveMode) {
         const double period = std::max(Signed(device, map_.squarePeriod), 2);
-        shaft_.Step(settings, Square(t, period, target), false, enabled);
+        shaft_.Step(settings, Square(t, period, digital), false, enabled);
     } else {
-        shaft_.Step(settings, target, true, enabled);
+        const bool analog = mode != DigitalSpeedMode && raw == 0;
+        shaft_.Step(settings, analog ? RunningSpeedRpm : digital, true, enabled);
     }
     bench_.Step(settings, BenchReference(t), false, true);
     ++steps_;

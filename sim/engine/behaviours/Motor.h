@@ -14,9 +14,10 @@ namespace kelm::sim {
 // it. The gains, filters, limits and ramps are read from the device's registers at every step
 // (a value the table does not name keeps the shipped default), so a write takes effect at
 // once. While the drive is enabled its speed loop follows the drive's reference: in
-// square-wave mode +-the digital speed reference with the square-wave period, else the digital
+// square-wave mode +-the digital speed reference with the square-wave period, applied at
+// once; in digital speed mode the digital speed reference; in the other modes the digital
 // speed reference while it is not 0 and the running speed otherwise (standing for the analog
-// reference), both through the ramps. A disabled drive lets the motor coast.
+// reference); the last two through the ramps. A disabled drive lets the motor coast.
 // A second motor with the same settings, on the bench, follows a fixed square reference
 // (+-600 rpm, period 200 ms): the recorder looks at it while the drive is disabled.
 // The last HistorySteps steps of what the recorder looks at are kept for it.
