@@ -3,6 +3,7 @@
 #include "sim/engine/behaviours/CommandHandshake.h"
 #include "sim/engine/behaviours/DriveProcedures.h"
 #include "sim/engine/behaviours/LiveStatus.h"
+#include "sim/engine/behaviours/Motor.h"
 #include "sim/engine/behaviours/ScopeRecorder.h"
 
 #include <QStringList>
@@ -118,6 +119,22 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
                 live->SetWires(*device, wires);
             }
         }
+    } else if (verb == QLatin1String("load") && words.size() == 3) {
+        const auto percent = Number(words[2], 0, 1000);
+        if (!percent) {
+            return Fail(QStringLiteral("usage: load <addr> <percent> (0..1000)"));
+        }
+        int motors = 0;
+        for (Device* device : targets) {
+            if (auto* motor = device->Find<Motor>()) {
+                motor->AdvanceTo(*device, nowMs); // the load starts now
+                motor->SetLoadPercent(static_cast<double>(*percent));
+                ++motors;
+            }
+        }
+        if (motors == 0) {
+            return Fail(QStringLiteral("no motor at %1").arg(words[1]));
+        }
     } else if (verb == QLatin1String("procdelay") && words.size() == 3) {
         const auto ms = Number(words[2], 0, 600000);
         if (!ms) {
@@ -229,7 +246,7 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
         QStringLiteral("set"),   QStringLiteral("silent"),    QStringLiteral("silentafter"),
         QStringLiteral("alarm"), QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
         QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault"),
-        QStringLiteral("input"), QStringLiteral("scopehang")};
+        QStringLiteral("input"), QStringLiteral("scopehang"), QStringLiteral("load")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -258,6 +275,7 @@ QString ControlCommandHelp() {
         "      live <addr> on|off         live values move / stay as set\n"
         "      input <addr> <bits>        wire states of the digital inputs (bit i = row i)\n"
         "      input <addr> <row> on|off  one input's wire\n"
+        "      load <addr> <percent>      load torque on the motor, % of rated torque\n"
         "      procdelay <addr> <ms>      time a procedure (phasing, offset) takes\n"
         "      procfault <addr> off|hang|enabled\n"
         "                                 procedures never finish / phasing ends enabled\n"

@@ -6,6 +6,7 @@
 #include "sim/engine/behaviours/EepromImage.h"
 #include "sim/engine/behaviours/HistoricAlarms.h"
 #include "sim/engine/behaviours/LiveStatus.h"
+#include "sim/engine/behaviours/Motor.h"
 #include "sim/engine/behaviours/ProfileFlash.h"
 #include "sim/engine/behaviours/ResetCommand.h"
 #include "sim/engine/behaviours/ScopeRecorder.h"
@@ -63,6 +64,8 @@ std::unique_ptr<Device> MakeDevice(DeviceKind kind, std::uint8_t address, const 
         device->AddBehaviour(std::make_unique<ProfileFlash>(), nowMs);
     }
     if (kind != DeviceKind::Power) {
+        // The motor steps before the recorder and the live values look at it.
+        device->AddBehaviour(std::make_unique<Motor>(), nowMs);
         device->AddBehaviour(std::make_unique<ScopeRecorder>(), nowMs);
     }
     if (kind != DeviceKind::Power) {

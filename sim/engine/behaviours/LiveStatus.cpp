@@ -11,8 +11,6 @@ namespace kelm::sim {
 namespace {
 
 constexpr std::uint16_t None = 0xFFFF;
-constexpr double RampRpmPerMs = 3.0; // 0 to 1500 rpm in half a second
-constexpr double CountsPerTurn = 65536.0;
 constexpr std::uint16_t InputBits = 0x07FF; // rows 0 to 10
 
 void SetIf(Device& device, std::uint16_t address, int value) {
@@ -52,7 +50,8 @@ LiveStatus::Map LiveStatus::MapFor(DeviceKind kind) {
 
 void LiveStatus::OnAttach(Device& device, std::uint32_t nowMs) {
     map_ = MapFor(device.Kind());
-    startMs_ = lastMs_ = nowMs;
+    motor_ = device.Find<Motor>();
+    startMs_ = nowMs;
     Update(device, nowMs);
 }
 
@@ -100,28 +99,13 @@ void LiveStatus::SetWires(Device& device, std::uint16_t wires) {
     ApplyInputs(device, 0, 0);
 }
 
-// Running speed, or the digital speed reference while it is not 0 (raw 32767 = maximum).
-double LiveStatus::TargetSpeed(Device& device) const {
-    if (map_.speedReference == None)
-        return RunningSpeedRpm;
-    const auto reference = static_cast<std::int16_t>(device.Registers().Get(map_.speedReference));
-    const auto maximum = static_cast<std::int16_t>(device.Registers().Get(map_.maxSpeed));
-    if (reference == 0 || maximum <= 0)
-        return RunningSpeedRpm;
-    return static_cast<double>(reference) * maximum / 32767.0;
-}
-
 void LiveStatus::OnReset(Device& device, std::uint32_t nowMs) {
-    speed_ = 0.0;
     SetIf(device, map_.state, 0);
     ApplyInputs(device, 0, 0); // the wires stay
-    lastMs_ = nowMs;
     Update(device, nowMs);
 }
 
 void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
-    const std::uint32_t step = std::min<std::uint32_t>(nowMs - lastMs_, 1000);
-    lastMs_ = nowMs;
     if (frozen_) {
         return;
     }
@@ -134,21 +118,22 @@ void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
         return;
     }
     const bool enabled = device.Registers().Get(map_.state) & 1U;
-    const double target = enabled ? TargetSpeed(device) : 0.0;
-    const double change = RampRpmPerMs * step;
-    speed_ =
-        speed_ < target ? std::min(target, speed_ + change) : std::max(target, speed_ - change);
-    position_ += speed_ / 60000.0 * step * CountsPerTurn;
-    position_ = std::fmod(position_, 2147483648.0);
-    const auto position = static_cast<std::int32_t>(position_);
+    double speed = 0.0;
+    double current = 0.0;
+    std::uint32_t position = 0;
+    if (motor_ != nullptr) {
+        motor_->AdvanceTo(device, nowMs);
+        speed = motor_->Shaft().Speed();
+        current = std::abs(motor_->Shaft().Current());
+        position =
+            static_cast<std::uint32_t>(static_cast<std::int32_t>(motor_->Shaft().Position()));
+    }
     const double wave = std::sin(elapsed / 700.0);
-    const int speed = static_cast<int>(std::lround(speed_ + (enabled ? 3.0 * wave : 0.0)));
-    SetIf(device, map_.speed, speed);
-    SetIf(device, map_.angle, static_cast<int>(static_cast<std::uint32_t>(position) & 0xFFFF));
-    SetIf(device, map_.positionHigh, static_cast<int>(static_cast<std::uint32_t>(position) >> 16));
-    SetIf(device, map_.positionLow,
-          static_cast<int>(static_cast<std::uint32_t>(position) & 0xFFFF));
-    SetIf(device, map_.current, enabled ? static_cast<int>(std::lround(20 + 5 * wave)) : 0);
+    SetIf(device, map_.speed, static_cast<int>(std::lround(speed)));
+    SetIf(device, map_.angle, static_cast<int>(position & 0xFFFF));
+    SetIf(device, map_.positionHigh, static_cast<int>(position >> 16));
+    SetIf(device, map_.positionLow, static_cast<int>(position & 0xFFFF));
+    SetIf(device, map_.current, static_cast<int>(std::lround(current)));
     SetIf(device, map_.busVoltage, 320 + static_cast<int>((elapsed / 1000) % 3));
     SetIf(device, map_.temperature,
           35 + static_cast<int>(std::min<std::uint32_t>(elapsed / 60000, 10)));
@@ -156,7 +141,7 @@ void LiveStatus::Update(Device& device, std::uint32_t nowMs) {
     // speed is not 0; the Orca's outputs sit one bit lower, its brake (released while
     // enabled) on bit 15.
     const bool orca = device.Kind() == DeviceKind::Orca230;
-    const int outputs = (enabled ? 1 : 0) | (std::lround(speed_) != 0 ? 2 : 0);
+    const int outputs = (enabled ? 1 : 0) | (std::lround(speed) != 0 ? 2 : 0);
     SetIf(device, map_.hardware,
           wires_ | (orca ? (outputs << 13) | (enabled ? 0x8000 : 0) : outputs << 14));
     SetIf(device, map_.analogIn1, static_cast<int>(std::lround(1000 * wave)));

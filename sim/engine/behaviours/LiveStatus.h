@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "sim/engine/Behaviour.h"
+#include "sim/engine/behaviours/Motor.h"
 
 namespace kelm::sim {
 
@@ -11,11 +12,11 @@ namespace kelm::sim {
 // word and the two analog inputs. The request registers are input masks (bit i = digital
 // input row i, bit 0 = enable): the force-on mask sets those bits of the effective input
 // state, the release mask clears them; the drive consumes a request (it reads 0 again).
-// An enabled drive ramps to its running speed; a disabled one ramps down to rest.
+// Speed, current and position are the device's motor's (Motor): an enabled drive runs it to
+// its reference, a disabled one lets it coast to rest.
 // Frozen live values keep whatever was last written or set.
 class LiveStatus : public Behaviour {
 public:
-    static constexpr int RunningSpeedRpm = 1500;
     // Running time shown at start: 1234 h.
     static constexpr std::uint32_t InitialRunningSeconds = 1234U * 3600U;
 
@@ -49,16 +50,13 @@ private:
     std::uint16_t Signal(Device& device, std::uint16_t selector) const;
     // Effective input state = wires | forced; forcing latches until released.
     void ApplyInputs(Device& device, std::uint16_t forceOn, std::uint16_t release);
-    double TargetSpeed(Device& device) const;
 
     Map map_{};
     bool frozen_ = false;
     std::uint16_t wires_ = 0;
     std::uint16_t forced_ = 0; // inputs the master forces on (latched)
     std::uint32_t startMs_ = 0;
-    std::uint32_t lastMs_ = 0;
-    double speed_ = 0.0;
-    double position_ = 0.0; // counts, 65536 per turn
+    Motor* motor_ = nullptr; // none on the Power unit
 };
 
 } // namespace kelm::sim

@@ -21,40 +21,10 @@ constexpr std::uint16_t Channel1 = 51000;
 constexpr std::uint16_t Channel2 = 52000;
 constexpr std::uint16_t EdgeRising = 1;
 constexpr std::uint16_t EdgeFalling = 2;
-constexpr std::uint32_t TriggerSearchMs = 10000;
-
-// The motor's speed loop: natural period 40 ms, damping 0.4 (about 25 % overshoot).
-constexpr double Omega = 2.0 * std::numbers::pi / 40.0;
-constexpr double Zeta = 0.4;
 
 std::uint32_t WindowMs(const Device& device) {
     const std::uint16_t window = device.Registers().Get(TimeWindow);
     return window == 0 ? 500U : std::min<std::uint32_t>(window, 10000U);
-}
-
-double Reference(double t) {
-    const double phase = std::fmod(t, ScopeRecorder::PeriodMs);
-    return (phase < 0 ? phase + ScopeRecorder::PeriodMs : phase) < ScopeRecorder::PeriodMs / 2
-               ? ScopeRecorder::ReferenceRpm
-               : -ScopeRecorder::ReferenceRpm;
-}
-
-// The response to the last reference step (the earlier ones have settled).
-double Speed(double t) {
-    const double half = ScopeRecorder::PeriodMs / 2;
-    const double elapsed = t - std::floor(t / half) * half;
-    const double target = Reference(t);
-    const double wd = Omega * std::sqrt(1 - Zeta * Zeta);
-    const double decay = std::exp(-Zeta * Omega * elapsed);
-    const double shape = decay * (std::cos(wd * elapsed) +
-                                  Zeta / std::sqrt(1 - Zeta * Zeta) * std::sin(wd * elapsed));
-    return target - 2 * target * shape;
-}
-
-// Torque current: acceleration plus a little friction, limited to 100 %.
-double Current(double t) {
-    const double acceleration = (Speed(t + 0.25) - Speed(t - 0.25)) / 0.5; // rpm per ms
-    return std::clamp(0.5 * acceleration + 5.0 * (Speed(t) >= 0 ? 1 : -1), -100.0, 100.0);
 }
 
 } // namespace
@@ -72,22 +42,23 @@ ScopeRecorder::Signal ScopeRecorder::SignalOf(DeviceKind kind, int number) {
     return kind == DeviceKind::Std ? plain[index] : tarn[index];
 }
 
-double ScopeRecorder::Value(Signal signal, double t) {
+double ScopeRecorder::Value(Signal signal, const Motor::Sample& sample, double t) {
     switch (signal) {
     case Signal::Speed:
-        return Speed(t);
+        return sample.speed;
     case Signal::SpeedReference:
-        return Reference(t);
+        return sample.reference;
     case Signal::Current:
-        return Current(t);
+        return sample.current;
     case Signal::CurrentReference:
-        return std::clamp(1.15 * Current(t + 1.0), -100.0, 100.0);
+        return sample.currentReference;
     case Signal::IdCurrent:
         return 2.0 * std::sin(2 * std::numbers::pi * t / 7.0);
-    case Signal::PositionError: // counts behind the reference, 0.3 per rpm of lag
-        return 0.3 * (Reference(t) - Speed(t));
+    case Signal::PositionError:
+        return sample.positionError;
     case Signal::BusVoltage: // 100 Hz ripple and a dip under load
-        return 325.0 + 8.0 * std::sin(2 * std::numbers::pi * t / 10.0) - 0.1 * std::abs(Current(t));
+        return 325.0 + 8.0 * std::sin(2 * std::numbers::pi * t / 10.0) -
+               0.1 * std::abs(sample.current);
     case Signal::AnalogInput: // a slow sine on analog input 1, mV
         return 3000.0 * std::sin(2 * std::numbers::pi * t / 250.0);
     case Signal::DriveState:
@@ -107,10 +78,20 @@ void ScopeRecorder::OnAttach(Device& device, std::uint32_t) {
     device.Registers().Set(Count, SampleCount);
     device.Registers().Set(Factor1, 2);
     device.Registers().Set(Factor1 + 1, 2);
+    motor_ = device.Find<Motor>();
+    if (motor_ != nullptr) {
+        motor_->SetObserver(this);
+    }
 }
 
 void ScopeRecorder::BeforeRead(Device& device, std::uint16_t, std::uint16_t, std::uint32_t nowMs) {
     Tick(device, nowMs);
+}
+
+void ScopeRecorder::Tick(Device& device, std::uint32_t nowMs) {
+    if (motor_ != nullptr) {
+        motor_->AdvanceTo(device, nowMs);
+    }
 }
 
 void ScopeRecorder::AfterWrite(Device& device, std::uint16_t first, std::uint16_t count,
@@ -118,7 +99,7 @@ void ScopeRecorder::AfterWrite(Device& device, std::uint16_t first, std::uint16_
     if (static_cast<std::uint16_t>(Command - first) >= count) {
         return;
     }
-    if (device.Registers().Get(Command) == 1) {
+    if (device.Registers().Get(Command) == 1 && motor_ != nullptr) {
         Arm(device, nowMs);
     } else {
         armed_ = false;
@@ -126,42 +107,46 @@ void ScopeRecorder::AfterWrite(Device& device, std::uint16_t first, std::uint16_
     }
 }
 
-// Finds the trigger on channel 1 (searching ahead of time: the motor is a function of
-// time) and so when the record is full.
+// The automatic edge records from now; the others wait for channel 1 to cross the level at
+// a step of the motor.
 void ScopeRecorder::Arm(Device& device, std::uint32_t nowMs) {
-    const RegisterBank& registers = device.Registers();
+    motor_->AdvanceTo(device, nowMs);
     armed_ = true;
-    const std::uint32_t window = WindowMs(device);
-    const std::uint16_t edge = registers.Get(Edge);
+    const std::uint16_t edge = device.Registers().Get(Edge);
     if (edge != EdgeRising && edge != EdgeFalling) {
         startMs_ = nowMs;
-        dueMs_ = nowMs + window;
+        dueMs_ = static_cast<double>(nowMs) + WindowMs(device);
         return;
     }
-    const double delay = std::min<double>(registers.Get(Delay), window);
-    const double level = static_cast<std::int16_t>(registers.Get(Level));
-    const Signal signal = SignalOf(device.Kind(), registers.Get(Signal1));
     dueMs_.reset();
-    double before = Value(signal, nowMs);
-    for (std::uint32_t t = nowMs + 1; t <= nowMs + TriggerSearchMs; ++t) {
-        const double value = Value(signal, t);
-        const bool crossed = edge == EdgeRising ? before < level && value >= level
-                                                : before > level && value <= level;
-        if (crossed) {
-            startMs_ = t - delay;
-            dueMs_ = static_cast<std::uint32_t>(std::max<double>(t + window - delay, nowMs));
-            return;
-        }
-        before = value;
-    }
+    const Signal signal = SignalOf(device.Kind(), device.Registers().Get(Signal1));
+    before_ = Value(signal, motor_->At(nowMs), nowMs);
 }
 
-void ScopeRecorder::Tick(Device& device, std::uint32_t nowMs) {
-    if (!armed_ || hang_ || !dueMs_ || static_cast<std::int32_t>(nowMs - *dueMs_) < 0) {
+void ScopeRecorder::OnMotorStep(Device& device, double tMs, const Motor::Sample& sample) {
+    if (!armed_) {
         return;
     }
-    armed_ = false;
-    Complete(device);
+    const RegisterBank& registers = device.Registers();
+    if (!dueMs_) {
+        const Signal signal = SignalOf(device.Kind(), registers.Get(Signal1));
+        const double value = Value(signal, sample, tMs);
+        const double level = static_cast<std::int16_t>(registers.Get(Level));
+        const bool crossed = registers.Get(Edge) == EdgeFalling ? before_ > level && value <= level
+                                                                : before_ < level && value >= level;
+        before_ = value;
+        if (!crossed) {
+            return;
+        }
+        const double window = WindowMs(device);
+        const double delay = std::min<double>(registers.Get(Delay), window);
+        startMs_ = tMs - delay;
+        dueMs_ = tMs + window - delay;
+    }
+    if (!hang_ && tMs >= *dueMs_) {
+        armed_ = false;
+        Complete(device);
+    }
 }
 
 void ScopeRecorder::OnReset(Device& device, std::uint32_t) {
@@ -182,7 +167,7 @@ void ScopeRecorder::Complete(Device& device) const {
         for (int i = 0; i < count; ++i) {
             const double t = startMs_ + window * i / count;
             registers.Set(static_cast<std::uint16_t>(base + i),
-                          static_cast<std::uint16_t>(Raw(Value(signal, t), factor)));
+                          static_cast<std::uint16_t>(Raw(Value(signal, motor_->At(t), t), factor)));
         }
     }
     registers.Set(Command, 2);

@@ -204,13 +204,15 @@ TEST(SimControl, DeviceCommandsAndRefusals) {
     EXPECT_TRUE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
     EXPECT_TRUE(Control(*engine, "live 11 on"));
     EXPECT_FALSE(engine->FindDevice(11)->Find<LiveStatus>()->Frozen());
+    EXPECT_TRUE(Control(*engine, "load * 30")); // the Power unit has no motor
+    EXPECT_EQ(engine->FindDevice(13)->Find<Motor>()->LoadPercent(), 30.0);
 
     // Bad commands are refused without effect.
     const std::uint16_t before = engine->FindDevice(11)->Registers().Get(12);
     for (const char* line :
          {"", "fly", "set 11 12", "set 2 12 5", "set 11 70000 5", "set 11 12 70000",
           "silent 11 maybe", "drop -1", "drop x", "badcrc", "alarm 11 0x1FFFFFFFF", "quit now",
-          "set 0 12 1", "exception 256", "hangup now"}) {
+          "set 0 12 1", "exception 256", "hangup now", "load 10 5", "load 11 -1", "load 11 1001"}) {
         const ControlResult result = ApplyControlCommand(*engine, QString::fromLatin1(line), 0);
         EXPECT_FALSE(result.ok) << line;
         EXPECT_FALSE(result.quit) << line;
