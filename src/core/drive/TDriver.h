@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/drive/DigitalSpeedReference.h"
 #include "core/drive/KindRegisters.h"
 #include "core/drive/Session.h"
+#include "core/drive/TableNotice.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -100,6 +102,12 @@ public:
         return session_.Gate().Current(origin, CurrentUnit());
     }
     DriverHost& Host() { return host_; }
+
+    // --- what the windows share ---------------------------------------------------------
+    // Windows that wrote registers say so here; windows that show them refresh themselves.
+    TableNotice& Notice() { return notice_; }
+    // The digital speed reference the main page, the digital page and the oscilloscope show.
+    DigitalSpeedReference& DigitalSpeed() { return digitalSpeed_; }
 
     // --- kind selection -----------------------------------------------------------------
     void SelectDeviceKind(DeviceKind kind, bool storeFirst);
@@ -216,6 +224,8 @@ private:
     ParamTable scopeSettingsTable_;
     DeviceKind currentKind_ = DeviceKind::Std;
     Session session_;
+    TableNotice notice_;
+    DigitalSpeedReference digitalSpeed_;
     std::atomic<std::uint32_t> tickMark_{0};
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};

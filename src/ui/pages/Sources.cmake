@@ -8,7 +8,6 @@ list(APPEND KELM_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DialogPage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFAnalog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogPages.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DigitalRequests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IoPages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LedColour.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TFCurrent.cpp

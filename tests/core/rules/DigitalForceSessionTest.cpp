@@ -1,0 +1,53 @@
+#include "core/rules/DigitalForceSession.h"
+
+#include <gtest/gtest.h>
+
+namespace kelm {
+namespace {
+
+const WriteOrigin Asked{QStringLiteral("force"), 1, {}};
+const DigitalRequests::Current Current = [](const WriteOrigin&) { return true; };
+DigitalForceSession::States With(int row) {
+    DigitalForceSession::States states{};
+    states[static_cast<std::size_t>(row)] = true;
+    return states;
+}
+
+TEST(DigitalForceSession, LiveAfterTwoRefreshesAndOnlyThenTakesClicks) {
+    DigitalForceSession s(true);
+    const DigitalForceSession::States none{};
+    EXPECT_FALSE(s.OnRefresh(none, none, Current).Counted); // not shown yet
+    ASSERT_TRUE(s.Show());
+    EXPECT_FALSE(s.Click(2, true, Asked));
+    // Forced only (effective without hardware) shows on; the second refresh makes it live.
+    EXPECT_TRUE(s.OnRefresh(none, With(2), Current).PollAgain);
+    EXPECT_TRUE(s.OnRefresh(none, With(2), Current).BecameLive);
+    EXPECT_TRUE(s.Live() && s.SwitchOn(2));
+    s.SetSwitchType(4, true);
+    ASSERT_TRUE(s.Click(4, true, Asked) && s.Click(2, false, Asked));
+    EXPECT_FALSE(s.SwitchOn(4)); // a push button springs back
+    const DigitalForceSession::Refresh live = s.OnRefresh(none, With(2), Current);
+    EXPECT_EQ(std::tuple(live.MasksTaken, live.Masks.ForceOn, live.Masks.Release),
+              std::tuple(true, 0x0010, 0x0004));
+    EXPECT_FALSE(s.SwitchOn(2)); // the release was pending: the user's off stays
+}
+
+TEST(DigitalForceSession, OffLineDropsEverythingAndStartsOver) {
+    DigitalForceSession s(false);
+    EXPECT_FALSE(s.Show()); // shown off line: no countdown
+    const DigitalForceSession::States none{};
+    EXPECT_FALSE(s.OnRefresh(none, none, Current).Counted);
+    ASSERT_TRUE(s.Restart());
+    EXPECT_TRUE(s.Counting());
+    for (int i = 0; i < 2; ++i)
+        s.OnRefresh(none, none, Current);
+    ASSERT_TRUE(s.Click(1, true, Asked));
+    s.GoOffLine();
+    EXPECT_FALSE(s.Restart() && s.Live());
+    for (int i = 0; i < 2; ++i)
+        s.OnRefresh(none, none, Current);
+    EXPECT_EQ(s.OnRefresh(none, none, Current).Masks.ForceOn, 0); // the force did not survive
+}
+
+} // namespace
+} // namespace kelm
