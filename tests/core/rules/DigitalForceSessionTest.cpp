@@ -5,13 +5,10 @@
 namespace kelm {
 namespace {
 
-const WriteOrigin Asked{QStringLiteral("force"), 1, {}};
-const DigitalRequests::Current Current = [](const WriteOrigin&) { return true; };
-DigitalForceSession::States With(int row) {
-    DigitalForceSession::States states{};
-    states[static_cast<std::size_t>(row)] = true;
-    return states;
-}
+const WriteOrigin Before{QStringLiteral("old"), 1, {}}; // asked before a transition
+const WriteOrigin Asked{QStringLiteral("force"), 2, {}};
+const DigitalRequests::Current Current = [](const WriteOrigin& o) { return o.Generation == 2; };
+const DigitalForceSession::States Row2{false, false, true}; // only DGT-IN3
 
 TEST(DigitalForceSession, LiveAfterTwoRefreshesAndOnlyThenTakesClicks) {
     DigitalForceSession s(true);
@@ -20,13 +17,13 @@ TEST(DigitalForceSession, LiveAfterTwoRefreshesAndOnlyThenTakesClicks) {
     ASSERT_TRUE(s.Show());
     EXPECT_FALSE(s.Click(2, true, Asked));
     // Forced only (effective without hardware) shows on; the second refresh makes it live.
-    EXPECT_TRUE(s.OnRefresh(none, With(2), Current).PollAgain);
-    EXPECT_TRUE(s.OnRefresh(none, With(2), Current).BecameLive);
+    EXPECT_TRUE(s.OnRefresh(none, Row2, Current).PollAgain);
+    EXPECT_TRUE(s.OnRefresh(none, Row2, Current).BecameLive);
     EXPECT_TRUE(s.Live() && s.SwitchOn(2));
     s.SetSwitchType(4, true);
-    ASSERT_TRUE(s.Click(4, true, Asked) && s.Click(2, false, Asked));
+    ASSERT_TRUE(s.Click(4, true, Asked) && s.Click(2, false, Asked) && s.Click(6, true, Before));
     EXPECT_FALSE(s.SwitchOn(4)); // a push button springs back
-    const DigitalForceSession::Refresh live = s.OnRefresh(none, With(2), Current);
+    const DigitalForceSession::Refresh live = s.OnRefresh(none, Row2, Current);
     EXPECT_EQ(std::tuple(live.MasksTaken, live.Masks.ForceOn, live.Masks.Release),
               std::tuple(true, 0x0010, 0x0004));
     EXPECT_FALSE(s.SwitchOn(2)); // the release was pending: the user's off stays
