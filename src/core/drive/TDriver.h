@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/drive/DigitalSpeedReference.h"
 #include "core/drive/KindRegisters.h"
 #include "core/drive/Session.h"
+#include "core/drive/TableNotice.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -106,6 +108,12 @@ public:
     void SetWriteRecorder(std::function<void(const WriteRecord&)> recorder) {
         writeRecorder_ = std::move(recorder);
     }
+
+    // --- what the windows share ---------------------------------------------------------
+    // Windows that wrote registers say so here; windows that show them refresh themselves.
+    TableNotice& Notice() { return notice_; }
+    // The digital speed reference the main page, the digital page and the oscilloscope show.
+    DigitalSpeedReference& DigitalSpeed() { return digitalSpeed_; }
 
     // --- kind selection -----------------------------------------------------------------
     void SelectDeviceKind(DeviceKind kind, bool storeFirst);
@@ -222,6 +230,8 @@ private:
     ParamTable scopeSettingsTable_;
     DeviceKind currentKind_ = DeviceKind::Std;
     Session session_;
+    TableNotice notice_;
+    DigitalSpeedReference digitalSpeed_;
     std::atomic<std::uint32_t> tickMark_{0};
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};

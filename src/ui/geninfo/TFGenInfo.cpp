@@ -6,8 +6,6 @@
 #include "core/params/ParamTable.h"
 #include "core/seams/Messages.h"
 #include "ui/pages/EditWrite.h"
-#include "ui/pages/MainDevPage.h"
-#include "ui/pages/TFMainDev.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QApplication>
@@ -303,13 +301,9 @@ bool TFGenInfo::Apply() {
     edits_.Keep(std::move(result.Left));
     LoadControls();
     Recolour();
-    const bool regenWritten =
-        registers_.Regen >= 0 && std::find(result.Written.begin(), result.Written.end(),
-                                           registers_.Regen) != result.Written.end();
-    if (kind_ == DeviceKind::Power && regenWritten) {
-        if (TFMainDev* page = MainDevPage())
-            page->RefreshRegen();
-    }
+    // The windows that show these registers (the Power unit's regeneration resistor on the
+    // main page) follow them.
+    driver_.Notice().Applied(result.Written);
     return result.Online && edits_.Empty();
 }
 

@@ -182,6 +182,7 @@ bool DialogPage::ApplyAs(const WriteOrigin& origin) {
     fields_.Settle(edits_);
     RecolourAll();
     AfterApply(result.Written);
+    driver_.Notice().Applied(result.Written); // the other windows follow what reached the drive
     return result.Online && edits_.Empty();
 }
 

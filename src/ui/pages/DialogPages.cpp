@@ -1,23 +1,18 @@
 #include "ui/pages/DialogPages.h"
 
 #include "core/drive/TDriver.h"
-#include "core/params/ParamTable.h"
-#include "core/rules/LoopRules.h"
 #include "ui/pages/TFCurrent.h"
 #include "ui/pages/TFEncOut.h"
-#include "ui/pages/TFMainDev.h"
 #include "ui/pages/TFMotor.h"
 #include "ui/pages/TFPosit.h"
 #include "ui/pages/TFSpeed.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
-#include "ui/widgets/TPNumEdit.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 
 namespace kelm {
@@ -159,34 +154,11 @@ DialogPage::Guided GuidedFor(ShellHost& shell, std::function<void(ShellHost&)> n
     return guided;
 }
 
-// After the motor page applied: the main page's feedback display and the encoder output
-// page follow the feedback settings.
-void MotorApplied() {
-    if (TFMainDev* main = MainDevPage())
-        main->RefreshFeedback();
-    if (auto* encoder = qobject_cast<TFEncOut*>(OpenDialogPage(QStringLiteral("TFEncOut"))))
-        encoder->Rebuild();
-}
-
-// After the speed page applied: the profile editor and, when the speed limit was written,
-// the main page's digital speed field take the new speed limit.
-void SpeedApplied(TDriver& driver, bool limitWritten) {
+// After the speed page applied: the profile editor takes the new speed limit. (The main
+// page and the encoder output page follow the table's change notification themselves.)
+void SpeedApplied() {
     if (SpeedLimitRefresh())
         SpeedLimitRefresh()();
-    if (!limitWritten)
-        return;
-    // A hidden speed field shows no speed the user chose: its exit would write a stale one.
-    TFMainDev* main = MainDevPage();
-    if (main == nullptr || main->SpeedField() == nullptr || !main->SpeedField()->isVisibleTo(main))
-        return;
-    const ParamEntry* maximum = driver.ActiveTable().FindByAddress(
-        static_cast<std::uint16_t>(SpeedAddressTable(driver.CurrentKind()).Speed));
-    const int limit = maximum ? std::abs(static_cast<int>(maximum->Value)) : 0;
-    TPNumEdit* field = main->SpeedField();
-    field->WrMin(-limit);
-    field->WrMax(limit);
-    field->WrValore(field->RdValore());
-    main->SpeedFieldExit();
 }
 
 } // namespace
@@ -205,17 +177,14 @@ void OpenMotorPage(ShellHost& shell) {
     if (guided.Active) // the motor page ends the sequence whatever its write did
         guided.Ok = [&shell](bool) { shell.SetMenuLocked(false); };
     Open(
-        shell, QStringLiteral("TFMotor"),
-        [](TDriver& driver) { return new TFMotor(driver, &MotorApplied); }, std::move(guided));
+        shell, QStringLiteral("TFMotor"), [](TDriver& driver) { return new TFMotor(driver); },
+        std::move(guided));
 }
 
 void OpenSpeedPage(ShellHost& shell) {
     Open(
         shell, QStringLiteral("TFSpeed"),
-        [](TDriver& driver) {
-            return new TFSpeed(
-                driver, [&driver](bool limitWritten) { SpeedApplied(driver, limitWritten); });
-        },
+        [](TDriver& driver) { return new TFSpeed(driver, [](bool) { SpeedApplied(); }); },
         GuidedFor(shell, &OpenMotorPage));
 }
 

@@ -2,14 +2,11 @@
 
 #include "core/drive/TDriver.h"
 #include "core/drive/status/StatusPageHost.h"
-#include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFAnalog.h"
 #include "ui/pages/TFDigital.h"
-#include "ui/pages/TFMainDev.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/SingleWindow.h"
-#include "ui/widgets/TPNumEdit.h"
 
 #include <QMdiSubWindow>
 #include <functional>
@@ -111,14 +108,6 @@ void OpenDigitalPage(ShellHost& shell) {
     DigitalLinks links;
     links.HoldDriveRequests = [&shell](bool held) { shell.HoldDriveRequests(held); };
     links.PollNow = [&shell] { shell.PollStatusNow(); };
-    links.ShowSpeed = [](const QString& rpm) {
-        if (TFMainDev* main = MainDevPage())
-            main->SpeedField()->setText(rpm);
-    };
-    links.SpeedFieldEnabled = [](bool enabled) {
-        if (TFMainDev* main = MainDevPage())
-            main->SpeedField()->setEnabled(enabled);
-    };
     auto* page = new TFDigital(shell.Driver(), std::move(links));
     DigitalSlot().Keep(*page);
     const int id = Place(

@@ -18,7 +18,8 @@ using PageOpeners = std::map<QString, std::function<void(ShellHost&)>>;
 // main window's frame, registers it for the on-line state (edit controls, File menu) and
 // for table reloads (the page lays itself out again), and sets it up for the current kind.
 void OpenMainDevPage(ShellHost& shell, PageOpeners openers = {});
-// The page while it exists, else nullptr.
+// The page while it exists, else nullptr (for the program's entries and tests: other windows
+// follow the page through TDriver::Notice and TDriver::DigitalSpeed, never through it).
 TFMainDev* MainDevPage();
 
 } // namespace kelm

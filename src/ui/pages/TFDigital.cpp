@@ -41,23 +41,20 @@ int CodeOf(const IoItem* item) {
 
 TFDigital::TFDigital(TDriver& driver, DigitalLinks links, QWidget* parent)
     : QWidget(parent), driver_(driver), links_(std::move(links)), kind_(driver.CurrentKind()),
-      a_(DigitalAddressTable(kind_)) {
+      a_(DigitalAddressTable(kind_)), session_(driver.Online()) {
     setObjectName(QStringLiteral("TFDigital"));
     setWindowTitle(QStringLiteral("  Digital    I/O "));
     if (links_.HoldDriveRequests)
         links_.HoldDriveRequests(true);
-    if (links_.SpeedFieldEnabled)
-        links_.SpeedFieldEnabled(false);
+    driver_.DigitalSpeed().Hold(*this);
     auto* grid = new QGridLayout;
     BuildRows(grid);
     auto* box = new QVBoxLayout(this);
     box->addLayout(grid);
     box->setSizeConstraint(QLayout::SetMinimumSize);
     LoadSelections();
-    if (!driver_.Online()) {
-        phase_ = Phase::OffLine;
+    if (!driver_.Online())
         PaintNotLive();
-    }
     for (int i = 0; i < DigitalRowCount; ++i)
         if (QComboBox* selector = rows_[i].Selector)
             connect(selector, &QComboBox::activated, this,
@@ -162,26 +159,26 @@ void TFDigital::BuildSlider(QGridLayout* grid, int line) {
     auto* box = new QGroupBox(QStringLiteral(" Speed "), this);
     box->setObjectName(QStringLiteral("GSpeed"));
     auto* g = new QGridLayout(box);
-    sAna_ = new QSlider(Qt::Horizontal, box);
-    sAna_->setObjectName(QStringLiteral("SAna"));
-    sAna_->setMinimumWidth(200);
+    speedSlider_ = new QSlider(Qt::Horizontal, box);
+    speedSlider_->setObjectName(QStringLiteral("SAna"));
+    speedSlider_->setMinimumWidth(200);
     if (const ParamEntry* entry = Entry(a_.Slider)) {
-        sAna_->setRange(entry->MinValue, entry->MaxValue);
-        sAna_->setValue(entry->Value);
+        speedSlider_->setRange(entry->MinValue, entry->MaxValue);
+        speedSlider_->setValue(entry->Value);
     }
-    sAna_->setEnabled(false); // until the page is live
-    lSpeed_ = NewCaption(QStringLiteral("LSpeed"), QString(), box);
-    lSpeed_->setMinimumWidth(
-        lSpeed_->fontMetrics().horizontalAdvance(QStringLiteral("-00000 rpm")));
-    g->addWidget(sAna_, 0, 0, 1, 4);
+    speedSlider_->setEnabled(false); // until the page is live
+    speedLabel_ = NewCaption(QStringLiteral("LSpeed"), QString(), box);
+    speedLabel_->setMinimumWidth(
+        speedLabel_->fontMetrics().horizontalAdvance(QStringLiteral("-00000 rpm")));
+    g->addWidget(speedSlider_, 0, 0, 1, 4);
     g->addWidget(NewCaption(QStringLiteral("LV"), QStringLiteral("V ="), box), 1, 0);
-    g->addWidget(lSpeed_, 1, 1);
+    g->addWidget(speedLabel_, 1, 1);
     g->addWidget(NewCaption(QStringLiteral("LRpm"), QStringLiteral("rpm"), box), 1, 2);
     g->setColumnStretch(3, 1);
     grid->addWidget(box, line, 0);
-    connect(sAna_, &QSlider::valueChanged, this, &TFDigital::SliderMoved);
-    connect(sAna_, &QSlider::sliderReleased, this, [this] { WriteSpeed(true); });
-    lSpeed_->setText(RpmText(sAna_->value()));
+    connect(speedSlider_, &QSlider::valueChanged, this, &TFDigital::SliderMoved);
+    connect(speedSlider_, &QSlider::sliderReleased, this, [this] { WriteSpeed(true); });
+    speedLabel_->setText(RpmText(speedSlider_->value()));
 }
 
 // Reads each selector register, repairs a stored function that is out of its list or
@@ -321,11 +318,14 @@ void TFDigital::ReloadParameters() {
 }
 
 void TFDigital::SetSwitchType(int i, bool momentary) {
-    Row& row = rows_[i];
-    if (momentary && !row.Momentary)
-        row.Switch->setChecked(false);
-    row.Momentary = momentary;
-    row.Switch->setText(momentary ? QStringLiteral("Push") : QStringLiteral("Force"));
+    session_.SetSwitchType(i, momentary);
+    ShowSwitch(i);
+}
+
+void TFDigital::ShowSwitch(int i) {
+    QPushButton* button = rows_[i].Switch;
+    button->setChecked(session_.SwitchOn(i));
+    button->setText(session_.Momentary(i) ? QStringLiteral("Push") : QStringLiteral("Force"));
 }
 
 void TFDigital::SelectorChosen(int i, int index) {
@@ -366,14 +366,11 @@ void TFDigital::SelectorChosen(int i, int index) {
 }
 
 void TFDigital::SwitchClicked(int i) {
-    Row& row = rows_[i];
-    if (!Interactive())
-        return;
-    requests_.Force(i, row.Switch->isChecked() ? SwitchRequest::On : SwitchRequest::Off,
-                    driver_.Ask(QStringLiteral("Digital I/O force ") + RowCaption(i)));
-    if (row.Momentary) // a push button springs back
-        row.Switch->setChecked(false);
-    if (links_.PollNow)
+    const bool asked =
+        session_.Click(i, rows_[i].Switch->isChecked(),
+                       driver_.Ask(QStringLiteral("Digital I/O force ") + RowCaption(i)));
+    ShowSwitch(i);
+    if (asked && links_.PollNow)
         links_.PollNow();
 }
 
@@ -387,9 +384,8 @@ void TFDigital::SetEnableSwitch(bool on) {
 
 void TFDigital::LineChanged(bool online) {
     if (!online) {
-        const bool speedPending = requests_.SpeedPending();
-        phase_ = Phase::OffLine;
-        requests_.DropAll();
+        const bool speedPending = session_.Requests().SpeedPending();
+        session_.GoOffLine();
         ClearMasks();
         EnableControls(false);
         for (int i = 0; i < DigitalRowCount; ++i)
@@ -398,16 +394,12 @@ void TFDigital::LineChanged(bool online) {
         PaintNotLive();
         return;
     }
-    if (phase_ != Phase::OffLine)
-        return;
     // Back on line: the switches are set from two fresh refreshes before anything is live.
-    phase_ = Phase::Starting;
+    if (!session_.Restart())
+        return;
     if (links_.HoldDriveRequests)
         links_.HoldDriveRequests(true);
-    if (!shown_)
-        return;
-    countdown_ = 2;
-    if (links_.PollNow)
+    if (session_.Counting() && links_.PollNow)
         links_.PollNow();
 }
 
@@ -420,31 +412,22 @@ void TFDigital::EnableControls(bool enabled) {
         if (row.Parameter != nullptr)
             row.Parameter->setEnabled(enabled && row.Ranged);
     }
-    sAna_->setEnabled(enabled && Entry(a_.Slider) != nullptr);
+    speedSlider_->setEnabled(enabled && Entry(a_.Slider) != nullptr);
 }
 
 void TFDigital::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (shown_)
-        return;
-    shown_ = true;
-    if (phase_ != Phase::Starting)
-        return;
-    countdown_ = 2;
-    if (links_.PollNow)
+    if (session_.Show() && links_.PollNow)
         links_.PollNow();
 }
 
 // Closing writes nothing: whatever is still pending is dropped.
 void TFDigital::closeEvent(QCloseEvent* event) {
-    const bool speedPending = requests_.SpeedPending();
-    requests_.DropAll();
-    if (speedPending)
+    if (session_.Close())
         ShowSliderValue(true);
     if (!Interactive() && links_.HoldDriveRequests)
         links_.HoldDriveRequests(false);
-    if (links_.SpeedFieldEnabled)
-        links_.SpeedFieldEnabled(true);
+    driver_.DigitalSpeed().Release(*this);
     emit Closed();
     QWidget::closeEvent(event);
 }
@@ -483,6 +466,7 @@ bool TFDigital::Commit(const WriteOrigin& origin, const RegisterValues& values) 
         return false;
     driver_.WaitIdle();
     bool written = true;
+    std::vector<std::uint16_t> reached;
     {
         // Only these registers: another page's unsent edit is not this request's to send.
         const WriteGate::Scope scope(driver_.Gate(), origin);
@@ -492,13 +476,16 @@ bool TFDigital::Commit(const WriteOrigin& origin, const RegisterValues& values) 
                 continue;
             const std::int16_t previous = entry->Value;
             entry->Value = value;
-            if (!driver_.WriteEntry(*entry, true, 100)) {
+            if (driver_.WriteEntry(*entry, true, 100)) {
+                reached.push_back(address);
+            } else {
                 entry->Value = previous;
                 written = false;
             }
         }
     }
     driver_.SetMode('I');
+    driver_.Notice().Applied(reached);
     return written;
 }
 
@@ -518,50 +505,42 @@ std::vector<int> TFDigital::Codes() const {
 }
 
 void TFDigital::DigitalRefresh() {
-    if (!shown_ || phase_ == Phase::OffLine || !driver_.Online())
+    if (!driver_.Online())
         return;
     const auto hardware = static_cast<std::uint16_t>(Register(a_.Hardware));
     const auto effective = static_cast<std::uint16_t>(Register(a_.Effective));
-    std::array<bool, DigitalRowCount> hw{};
-    std::array<bool, DigitalRowCount> st{};
+    DigitalForceSession::States hw{};
+    DigitalForceSession::States st{};
     for (int i = 0; i < DigitalRowCount; ++i) {
-        const DigitalRowLayout layout = DigitalRowLayoutOf(kind_, i);
-        hw[i] = (hardware >> layout.HardwareBit) & 1u;
+        hw[i] = (hardware >> DigitalRowLayoutOf(kind_, i).HardwareBit) & 1u;
         st[i] = (effective >> i) & 1u;
+    }
+    const DigitalForceSession::Refresh step = session_.OnRefresh(
+        hw, st, [this](const WriteOrigin& origin) { return driver_.StillCurrent(origin); });
+    if (!step.Counted && !step.MasksTaken)
+        return; // not shown yet, or off line
+    for (int i = 0; i < DigitalRowCount; ++i) {
         SetLed(rows_[i].Hardware, hw[i] ? LedShade::On : LedShade::Off);
         if (rows_[i].State != nullptr)
             SetLed(rows_[i].State, st[i] ? LedShade::On : LedShade::Off);
+        if (i < DigitalInputCount && rows_[i].Switch != nullptr)
+            rows_[i].Switch->setChecked(session_.SwitchOn(i));
     }
     if (brake_ != nullptr)
         SetLed(brake_, ((hardware >> BrakeLedBit(kind_)) & 1u) != 0 ? LedShade::On : LedShade::Off);
-    if (countdown_ != 0) {
-        for (int i = 0; i < DigitalInputCount; ++i)
-            if (rows_[i].Switch != nullptr)
-                rows_[i].Switch->setChecked(InitialSwitchState(hw[i], st[i]));
-        if (--countdown_ != 0) {
-            if (links_.PollNow)
-                links_.PollNow();
-            return;
-        }
-        phase_ = Phase::Live;
+    if (step.PollAgain && links_.PollNow)
+        links_.PollNow();
+    if (step.BecameLive) {
         EnableControls(true);
         if (links_.HoldDriveRequests)
             links_.HoldDriveRequests(false);
+    }
+    if (!step.MasksTaken)
         return;
-    }
-    for (int i = 0; i < DigitalInputCount; ++i) {
-        const Row& row = rows_[i];
-        if (row.Switch != nullptr && !requests_.ForcePending(i))
-            row.Switch->setChecked(ShownSwitchState(row.Switch->isChecked(), hw[i], st[i]));
-    }
-    // The poll writes the masks right after this, in the same cycle: only requests asked
-    // since the last transition go into them.
-    const RequestMasks masks = requests_.TakeMasks(
-        [this](const WriteOrigin& origin) { return driver_.StillCurrent(origin); });
     if (ParamEntry* entry = Entry(a_.ForceOn))
-        entry->Value = static_cast<std::int16_t>(masks.ForceOn);
+        entry->Value = static_cast<std::int16_t>(step.Masks.ForceOn);
     if (ParamEntry* entry = Entry(a_.Release))
-        entry->Value = static_cast<std::int16_t>(masks.Release);
+        entry->Value = static_cast<std::int16_t>(step.Masks.Release);
 }
 
 void TFDigital::SliderMoved(int position) {
@@ -570,18 +549,18 @@ void TFDigital::SliderMoved(int position) {
         return;
     }
     const QString rpm = RpmText(position);
-    lSpeed_->setText(rpm);
-    if (links_.ShowSpeed)
-        links_.ShowSpeed(rpm);
+    speedLabel_->setText(rpm);
+    driver_.DigitalSpeed().ShowRpm(rpm);
     // A keyboard or wheel step is due at once; a drag once per 200 ms window.
-    if (requests_.MoveSpeed(position, driver_.Ask(QStringLiteral("Digital I/O speed slider")),
-                            sAna_->isSliderDown(), QDateTime::currentMSecsSinceEpoch()))
+    if (session_.Requests().MoveSpeed(
+            position, driver_.Ask(QStringLiteral("Digital I/O speed slider")),
+            speedSlider_->isSliderDown(), QDateTime::currentMSecsSinceEpoch()))
         WriteSpeed(false);
 }
 
 void TFDigital::WriteSpeed(bool dragEnded) {
-    const bool pending = requests_.SpeedPending();
-    const std::optional<DigitalRequests::Speed> speed = requests_.TakeSpeed(
+    const bool pending = session_.Requests().SpeedPending();
+    const std::optional<DigitalRequests::Speed> speed = session_.Requests().TakeSpeed(
         [this](const WriteOrigin& origin) { return driver_.StillCurrent(origin); }, dragEnded);
     const ParamEntry* entry = Entry(a_.Slider);
     if (!speed || entry == nullptr) {
@@ -599,13 +578,13 @@ void TFDigital::ShowSliderValue(bool mirror) {
     if (entry == nullptr)
         return;
     {
-        const QSignalBlocker block(sAna_);
-        sAna_->setValue(entry->Value);
+        const QSignalBlocker block(speedSlider_);
+        speedSlider_->setValue(entry->Value);
     }
     const QString rpm = RpmText(entry->Value);
-    lSpeed_->setText(rpm);
-    if (mirror && links_.ShowSpeed)
-        links_.ShowSpeed(rpm);
+    speedLabel_->setText(rpm);
+    if (mirror)
+        driver_.DigitalSpeed().ShowRpm(rpm);
 }
 
 } // namespace kelm

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/common/DeviceKind.h"
+#include "core/rules/DigitalForceSession.h"
 #include "core/rules/IoRules.h"
-#include "ui/pages/DigitalRequests.h"
 
 #include <QWidget>
 #include <array>
@@ -30,10 +30,6 @@ struct DigitalLinks {
     std::function<void(bool held)> HoldDriveRequests;
     // An immediate status poll (it carries switch requests to the drive).
     std::function<void()> PollNow;
-    // The slider's rpm text, mirrored into the main page's digital speed field, which the
-    // page holds disabled while it is open.
-    std::function<void(const QString& rpm)> ShowSpeed;
-    std::function<void(bool enabled)> SpeedFieldEnabled;
 };
 
 // The digital I/O page: per input the hardware and effective state, a switch that forces
@@ -41,10 +37,11 @@ struct DigitalLinks {
 // output its function, parameter and state; the digital speed reference slider. The status
 // poll refreshes it (DigitalRefresh) and writes the switch requests as two bit masks.
 //
-// The page is live (its controls enabled) from the second refresh after it is shown or
-// comes back on line until it goes off line or closes. Requests kept for later live in
-// DigitalRequests with the origin they were asked at; off line, at a transition and at
-// closing they are dropped, never written.
+// What the page decides (live or not, the switches' states, the requests kept for later with
+// the origin they were asked at) lives in DigitalForceSession; the widgets only show it. Off
+// line, at a transition and at closing pending requests are dropped, never written. While
+// the page is open it holds the shared digital speed reference and shows the slider's speed
+// in it.
 class TFDigital final : public QWidget {
     Q_OBJECT
 public:
@@ -57,13 +54,13 @@ public:
     void SetEnableSwitch(bool on);
     // The main window laid itself out for the line state.
     void LineChanged(bool online);
-    bool Interactive() const { return phase_ == Phase::Live; }
+    bool Interactive() const { return session_.Live(); }
     DeviceKind Kind() const { return kind_; }
 
     QPushButton* Switch(int row) const { return rows_[row].Switch; }
     QComboBox* Selector(int row) const { return rows_[row].Selector; }
     TPNumEdit* Parameter(int row) const { return rows_[row].Parameter; }
-    QSlider* SpeedSlider() const { return sAna_; }
+    QSlider* SpeedSlider() const { return speedSlider_; }
 
 signals:
     void Closed();
@@ -80,13 +77,9 @@ private:
         QLabel* Hardware = nullptr;
         QLabel* State = nullptr;
         TPNumEdit* Parameter = nullptr;
-        int Code = -1; // function code of the selected item
-        bool Momentary = false;
+        int Code = -1;       // function code of the selected item
         bool Ranged = false; // the parameter field takes a value
     };
-    // Starting: hidden, or counting the two refreshes down; Live: interactive; OffLine:
-    // controls disabled and shown as not live until the line comes back.
-    enum class Phase { Starting, Live, OffLine };
     using RegisterValues = std::vector<std::pair<std::uint16_t, std::int16_t>>;
 
     void BuildRows(QGridLayout* grid);
@@ -102,6 +95,8 @@ private:
     QString RowCaption(int row) const;
     QString RpmText(int position) const;
     void SetSwitchType(int row, bool momentary);
+    // The switch of row as the session holds it (checked, caption).
+    void ShowSwitch(int row);
     void SelectorChosen(int row, int index);
     void SwitchClicked(int row);
     bool ParameterKey(TPNumEdit& field, int key);
@@ -109,7 +104,7 @@ private:
     void SliderMoved(int position);
     // Writes the pending slider position when it is still current.
     void WriteSpeed(bool dragEnded);
-    // The slider, its rpm text and (mirror) the main page's speed field from Value.
+    // The slider, its rpm text and (mirror) the shared speed reference from Value.
     void ShowSliderValue(bool mirror);
     // Writes these registers (and no other changed value of the table) as one request of
     // origin; a value that did not reach the drive is taken back, so no request stays
@@ -130,12 +125,9 @@ private:
     DigitalAddresses a_;
     std::array<Row, DigitalRowCount> rows_{};
     QLabel* brake_ = nullptr;
-    QSlider* sAna_ = nullptr;
-    QLabel* lSpeed_ = nullptr;
-    DigitalRequests requests_;
-    Phase phase_ = Phase::Starting;
-    int countdown_ = 0;
-    bool shown_ = false;
+    QSlider* speedSlider_ = nullptr;
+    QLabel* speedLabel_ = nullptr;
+    DigitalForceSession session_;
 };
 
 } // namespace kelm

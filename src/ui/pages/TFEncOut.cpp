@@ -5,6 +5,7 @@
 #include "ui/pages/PageWidgets.h"
 
 #include <QGridLayout>
+#include <algorithm>
 
 namespace kelm {
 
@@ -21,6 +22,15 @@ TFEncOut::TFEncOut(TDriver& driver, QWidget* parent)
         RecolourControls();
     });
     LoadControls();
+    // The entries follow the feedback settings another page writes.
+    connect(&driver.Notice(), &TableNotice::TableChanged, this,
+            [this](const std::vector<std::uint16_t>& registers) {
+                for (const int address : {a_.Feedback, a_.Resolution, a_.ResolverPoles})
+                    if (std::find(registers.begin(), registers.end(), address) != registers.end()) {
+                        Rebuild();
+                        return;
+                    }
+            });
 }
 
 void TFEncOut::Rebuild() {

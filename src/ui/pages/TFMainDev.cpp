@@ -7,6 +7,7 @@
 #include "core/params/ParamTable.h"
 #include "core/rules/FieldBinding.h"
 #include "core/rules/HomingChoice.h"
+#include "core/rules/LoopRules.h"
 #include "core/rules/RegenResistor.h"
 #include "core/seams/Messages.h"
 #include "ui/pages/EditWrite.h"
@@ -86,7 +87,23 @@ TFMainDev::TFMainDev(TDriver& driver, MainDevLinks links, QWidget* parent)
     fields_.Add(eOffSet_, true);
     fields_.Add(ePos1_, true);
     fields_.Add(ePos2_, true);
-    eSpd_->installEventFilter(this);
+    speedField_->installEventFilter(this);
+
+    connect(&driver_.Notice(), &TableNotice::TableChanged, this, &TFMainDev::TableChanged);
+    DigitalSpeedReference& reference = driver_.DigitalSpeed();
+    speedField_->setEnabled(!reference.Held());
+    // While another window holds the field it shows that window's speeds.
+    connect(&reference, &DigitalSpeedReference::HeldChanged, this, [this](bool held) {
+        speedField_->setEnabled(!held);
+        PublishSpeed();
+    });
+    connect(&reference, &DigitalSpeedReference::RpmShown, this, [this](const QString& rpm) {
+        if (driver_.DigitalSpeed().Held()) {
+            speedField_->setText(rpm);
+            PublishSpeed();
+        }
+    });
+    connect(&reference, &DigitalSpeedReference::Entered, this, &TFMainDev::SpeedEntered);
 }
 
 bool TFMainDev::event(QEvent* event) {
@@ -99,7 +116,7 @@ bool TFMainDev::event(QEvent* event) {
 }
 
 TFMainDev::~TFMainDev() {
-    eSpd_->removeEventFilter(this);
+    speedField_->removeEventFilter(this);
     // Fields may still lose focus while they are destroyed; the page is gone by then.
     for (TPNumEdit* field : findChildren<TPNumEdit*>()) {
         field->SetExitHandler({});
@@ -152,11 +169,11 @@ void TFMainDev::BuildMainGroup() {
 
     lSpd_[0] = NewLabel(QStringLiteral("LSpd1"), QStringLiteral("Digital"), mainGroup_);
     lSpd_[1] = NewLabel(QStringLiteral("LSpd2"), QStringLiteral("Speed"), mainGroup_);
-    eSpd_ = NewField(QStringLiteral("ESpd"), mainGroup_);
+    speedField_ = NewField(QStringLiteral("ESpd"), mainGroup_);
     lSpd_[2] = NewLabel(QStringLiteral("LSpd3"), QStringLiteral("rpm"), mainGroup_);
     grid->addWidget(lSpd_[0], row, 0);
     grid->addWidget(lSpd_[1], row, 1);
-    grid->addWidget(eSpd_, row, 2);
+    grid->addWidget(speedField_, row, 2);
     grid->addWidget(lSpd_[2], row++, 3);
 
     lSq_[0] = NewLabel(QStringLiteral("LSq1"), QStringLiteral("Square"), mainGroup_);
@@ -228,7 +245,7 @@ void TFMainDev::BuildHomingGroup() {
     homingGroup_->setObjectName(QStringLiteral("GHoming"));
     auto* grid = new QGridLayout(homingGroup_);
     cSearch_ = NewList(QStringLiteral("CSearch"), homingGroup_);
-    cNona_ = NewList(QStringLiteral("CNona"), homingGroup_);
+    homingSensors_ = NewList(QStringLiteral("CNona"), homingGroup_);
     cZero_ = new QCheckBox(QStringLiteral("Zero Encoder"), homingGroup_);
     cZero_->setObjectName(QStringLiteral("CZero"));
     cZero_->setAttribute(Qt::WA_TransparentForMouseEvents); // follows the method
@@ -246,7 +263,7 @@ void TFMainDev::BuildHomingGroup() {
     grid->addWidget(cSearch_, row++, 1);
     grid->addWidget(NewLabel(QStringLiteral("LSensor"), QStringLiteral("Sensor"), homingGroup_),
                     row, 0);
-    grid->addWidget(cNona_, row++, 1);
+    grid->addWidget(homingSensors_, row++, 1);
     grid->addWidget(cZero_, row++, 0, 1, 2);
     grid->addWidget(lSearch_, row, 0);
     grid->addWidget(eSearch_, row++, 1);
@@ -264,18 +281,18 @@ void TFMainDev::BuildHomingGroup() {
     grid->addWidget(eOffSet_, row++, 1);
     grid->setRowStretch(row, 1);
     connect(cSearch_, &QComboBox::activated, this, [this] { HomingChosen(); });
-    connect(cNona_, &QComboBox::activated, this, [this] { HomingChosen(); });
+    connect(homingSensors_, &QComboBox::activated, this, [this] { HomingChosen(); });
 }
 
 void TFMainDev::BuildPowerGroup() {
     powerGroup_ = new QGroupBox(QStringLiteral(" Tarn Power "), this);
     powerGroup_->setObjectName(QStringLiteral("PPower"));
     auto* grid = new QGridLayout(powerGroup_);
-    pVlt_ = NewPanel(QStringLiteral("Pvlt"), powerGroup_);
+    powerVoltage_ = NewPanel(QStringLiteral("Pvlt"), powerGroup_);
     cRgn_ = NewList(QStringLiteral("Crgn"), powerGroup_);
     grid->addWidget(NewLabel(QStringLiteral("LVlt"), QStringLiteral("Main Voltage"), powerGroup_),
                     0, 0);
-    grid->addWidget(pVlt_, 0, 1);
+    grid->addWidget(powerVoltage_, 0, 1);
     grid->addWidget(NewLabel(QStringLiteral("LRgn"), QStringLiteral("Regen Resistor"), powerGroup_),
                     1, 0);
     grid->addWidget(cRgn_, 1, 1);
@@ -295,8 +312,8 @@ QSize TFMainDev::PageSize() const {
 bool TFMainDev::eventFilter(QObject* watched, QEvent* event) {
     // While another window shows its speeds in the disabled speed field, the text is not the
     // user's: enabled again, the field shows the register.
-    if (watched == eSpd_ && event->type() == QEvent::EnabledChange && eSpd_->isEnabled() &&
-        eSpd_->isVisibleTo(this) && !closing_)
+    if (watched == speedField_ && event->type() == QEvent::EnabledChange &&
+        speedField_->isEnabled() && speedField_->isVisibleTo(this) && !closing_)
         ShowSpeedField();
     return QWidget::eventFilter(watched, event);
 }
@@ -327,6 +344,7 @@ void TFMainDev::Setup() {
     Commit(false);
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
         frame->setGeometry(QRect(QPoint(10, 10), PageSize().expandedTo(frame->sizeHint())));
+    PublishSpeed();
 }
 
 void TFMainDev::SetupDrive() {
@@ -336,7 +354,7 @@ void TFMainDev::SetupDrive() {
     eSpeed_->SetTag(a_.HomingSpeed);
     eZero_->SetTag(a_.ZeroSpeed);
     eOffSet_->SetTag(PackWideTag(a_.OffsetLow, a_.OffsetHigh));
-    eSpd_->SetTag(a_.DigitalSpeed);
+    speedField_->SetTag(a_.DigitalSpeed);
     eSq_->SetTag(a_.SquareWave);
     const std::array<int, 2> positions = PositionTags(kind_);
     ePos1_->SetTag(positions[0]);
@@ -376,7 +394,7 @@ void TFMainDev::SetupDrive() {
 
 void TFMainDev::SetupPower() {
     const int code = edits_.Shown(PowerMainVoltageRegister);
-    pVlt_->setText(PowerVoltageText(code));
+    powerVoltage_->setText(PowerVoltageText(code));
     cRgn_->clear();
     cRgn_->addItems(RegenItems(code));
     if (Entry(PowerRegenRegister) == nullptr || cRgn_->count() == 0)
@@ -396,7 +414,7 @@ void TFMainDev::RefreshRegen() {
 
 void TFMainDev::ApplyMode(int mode, bool setButtons) {
     const ModeLayout layout = LayoutForMode(kind_, mode);
-    ShowAll({lSpd_[0], lSpd_[1], lSpd_[2], eSpd_}, layout.DigitalSpeed);
+    ShowAll({lSpd_[0], lSpd_[1], lSpd_[2], speedField_}, layout.DigitalSpeed);
     if (layout.DigitalSpeed)
         ShowSpeedField();
     ShowAll({lSq_[0], lSq_[1], lSq_[2], eSq_}, layout.SquareWave);
@@ -416,24 +434,68 @@ void TFMainDev::ApplyMode(int mode, bool setButtons) {
     const std::array<QString, 2> captions = PositionCaptions(mode);
     lPos1_->setText(captions[0]);
     lPos2_->setText(captions[1]);
+    PublishSpeed();
 }
 
 void TFMainDev::ShowSpeedField() {
     const int limit = edits_.SpeedLimit(a_.MaxSpeed);
-    eSpd_->WrMin(-limit);
-    eSpd_->WrMax(limit);
-    eSpd_->SetIsNegative(true);
-    eSpd_->SetChangeHandler([](TPNumEdit& edited) { edited.SetMarked(true); });
-    eSpd_->WrValore(edits_.ShownSpeed(a_.DigitalSpeed, a_.MaxSpeed));
-    Recolour(eSpd_);
+    speedField_->WrMin(-limit);
+    speedField_->WrMax(limit);
+    speedField_->SetIsNegative(true);
+    speedField_->SetChangeHandler([](TPNumEdit& edited) { edited.SetMarked(true); });
+    speedField_->WrValore(edits_.ShownSpeed(a_.DigitalSpeed, a_.MaxSpeed));
+    Recolour(speedField_);
+    PublishSpeed();
+}
+
+void TFMainDev::PublishSpeed() {
+    DigitalSpeedReference::View view;
+    view.Shown = speedField_->isVisibleTo(this);
+    view.Register = static_cast<std::uint16_t>(speedField_->Tag());
+    view.Min = speedField_->RdMin();
+    view.Max = speedField_->RdMax();
+    view.Rpm = speedField_->RdValore();
+    driver_.DigitalSpeed().Publish(*this, view);
+}
+
+void TFMainDev::TableChanged(const std::vector<std::uint16_t>& registers) {
+    const auto has = [&registers](int address) {
+        return std::find(registers.begin(), registers.end(), address) != registers.end();
+    };
+    if (kind_ != DeviceKind::Power && has(FeedbackRegister(kind_)))
+        RefreshFeedback();
+    if (kind_ == DeviceKind::Power && has(PowerRegenRegister))
+        RefreshRegen();
+    if (kind_ != DeviceKind::Power && has(SpeedAddressTable(kind_).Speed))
+        SpeedLimitChanged();
+}
+
+void TFMainDev::SpeedLimitChanged() {
+    // A hidden speed field shows no speed the user chose: its exit would write a stale one.
+    if (!speedField_->isVisibleTo(this))
+        return;
+    const ParamEntry* maximum = Entry(static_cast<std::uint16_t>(SpeedAddressTable(kind_).Speed));
+    const int limit = maximum ? std::abs(static_cast<int>(maximum->Value)) : 0;
+    speedField_->WrMin(-limit);
+    speedField_->WrMax(limit);
+    speedField_->WrValore(speedField_->RdValore());
+    SpeedFieldExit();
+}
+
+void TFMainDev::SpeedEntered(int rpm) {
+    // Only a field the page shows writes.
+    if (!speedField_->isVisibleTo(this) || !driver_.Online())
+        return;
+    speedField_->WrValore(rpm);
+    SpeedFieldExit();
 }
 
 void TFMainDev::LoadHoming() {
     const HomingDescriptors& homing = driver_.Config().ActiveHoming();
     cSearch_->clear();
     cSearch_->addItems(homing.MethodNames);
-    cNona_->clear();
-    cNona_->addItems(homing.SensorNames);
+    homingSensors_->clear();
+    homingSensors_->addItems(homing.SensorNames);
     const bool usable = !homing.Methods.empty() && Entry(a_.HomingMethod) != nullptr;
     homingGroup_->setEnabled(usable && online_);
     if (!usable)
@@ -444,8 +506,8 @@ void TFMainDev::LoadHoming() {
     if (stored.Replaced)
         edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
     cSearch_->setCurrentIndex(chosen->NameIndex);
-    cNona_->setEnabled(chosen->SensorIndex != 0);
-    cNona_->setCurrentIndex(chosen->SensorIndex - 1);
+    homingSensors_->setEnabled(chosen->SensorIndex != 0);
+    homingSensors_->setCurrentIndex(chosen->SensorIndex - 1);
     cZero_->setEnabled(chosen->UsesZeroEncoder);
     cZero_->setChecked(chosen->UsesZeroEncoder);
     ShowHomingField(eSearch_, chosen->UsesSearchAngle);
@@ -499,7 +561,7 @@ void TFMainDev::ShowField(TPNumEdit* field) {
     for (const std::uint16_t address : registers)
         if (Entry(address) == nullptr)
             return;
-    if (field == eSpd_) {
+    if (field == speedField_) {
         ShowSpeedField();
         return;
     }
@@ -524,7 +586,7 @@ void TFMainDev::RecolourAll() {
     for (TPNumEdit* field : fields_.Fields())
         if (field->isEnabled())
             Recolour(field);
-    Recolour(eSpd_);
+    Recolour(speedField_);
 }
 
 // Enter or leaving a field: a number the user typed is taken when it changes what the page
@@ -534,11 +596,11 @@ void TFMainDev::FieldLeft(TPNumEdit& field) {
         Recolour(&field);
         return;
     }
-    if (&field == eSpd_) {
+    if (&field == speedField_) {
         if (TakeSpeed() && online_)
             Commit(true);
         else
-            Recolour(eSpd_);
+            Recolour(speedField_);
         return;
     }
     const std::vector<std::uint16_t> registers = FieldRegisters(&field);
@@ -564,12 +626,12 @@ void TFMainDev::SpeedFieldExit() {
     if (TakeSpeed())
         Commit(true);
     else
-        Recolour(eSpd_);
+        Recolour(speedField_);
 }
 
 bool TFMainDev::TakeSpeed() {
-    const bool changed = edits_.TakeSpeed(a_.DigitalSpeed, a_.MaxSpeed, eSpd_->RdValore());
-    eSpd_->ClearEdited();
+    const bool changed = edits_.TakeSpeed(a_.DigitalSpeed, a_.MaxSpeed, speedField_->RdValore());
+    speedField_->ClearEdited();
     return changed;
 }
 
@@ -610,7 +672,7 @@ void TFMainDev::HomingChosen() {
     if (Entry(a_.HomingMethod) == nullptr)
         return;
     const int name = cSearch_->currentIndex();
-    const int sensor = cNona_->isEnabled() ? cNona_->currentIndex() + 1 : 0;
+    const int sensor = homingSensors_->isEnabled() ? homingSensors_->currentIndex() + 1 : 0;
     const HomingMethod* chosen = ChosenHoming(homing, name, sensor);
     const bool changed = chosen != nullptr &&
                          edits_.SetWord(a_.HomingMethod, static_cast<std::int16_t>(chosen->Code));
@@ -658,9 +720,10 @@ bool TFMainDev::Commit(bool tell) {
         if (std::any_of(registers.begin(), registers.end(), written))
             ShowField(field);
     }
-    if (written(a_.DigitalSpeed) && !eSpd_->EditPending())
+    if (written(a_.DigitalSpeed) && !speedField_->EditPending())
         ShowSpeedField();
     RecolourAll();
+    driver_.Notice().Applied(result.Written);
     return edits_.Empty();
 }
 

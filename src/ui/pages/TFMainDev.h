@@ -54,14 +54,10 @@ public:
     // Edit controls and the File menu follow the on-line state.
     void SetOnline(bool online);
     bool FileMenuEnabled() const { return fileMenuEnabled_; }
-    // Feedback display and the "Encoder Out" button from the feedback register.
-    void RefreshFeedback();
-    // Power unit: reselect the regeneration resistor from its register (another window
-    // wrote it; an edit of the page's own is dropped).
-    void RefreshRegen();
-    // The digital speed field (oscilloscope speed mirror) and its exit action: the speed the
-    // field holds is written unless it is the speed the page shows.
-    TPNumEdit* SpeedField() const { return eSpd_; }
+    // The digital speed field and its exit action: the speed the field holds is written
+    // unless it is the speed the page shows. The page publishes the field as the shared
+    // digital speed reference (TDriver::DigitalSpeed), which other windows show and fill.
+    TPNumEdit* SpeedField() const { return speedField_; }
     void SpeedFieldExit();
     // Edits not yet written (a write failed, or the drive was off line).
     bool HasEdits() const { return !edits_.Empty(); }
@@ -94,7 +90,20 @@ private:
     void LoadHoming();
     void ShowHomingField(TPNumEdit* field, bool enabled);
     void ShowSpeedField();
+    // What the speed field shows, for the windows that share the digital speed reference.
+    void PublishSpeed();
 
+    // Another window wrote registers of the table: the page shows what follows from them.
+    void TableChanged(const std::vector<std::uint16_t>& registers);
+    // Feedback display and the "Encoder Out" button from the feedback register.
+    void RefreshFeedback();
+    // Power unit: reselect the regeneration resistor from its register (an edit of the
+    // page's own is dropped).
+    void RefreshRegen();
+    // The speed limit was written: the speed field takes it (a changed speed is written).
+    void SpeedLimitChanged();
+    // A speed typed in another window, written as if the user left the field with it.
+    void SpeedEntered(int rpm);
     void ModeChosen(int index);
     void MainVoltageChosen(int index);
     void TorqueSatChosen(int index);
@@ -131,7 +140,7 @@ private:
     QGroupBox* powerGroup_ = nullptr;
     QComboBox* cMode_ = nullptr;
     QLabel* lSpd_[3] = {};
-    TPNumEdit* eSpd_ = nullptr;
+    TPNumEdit* speedField_ = nullptr;
     QLabel* lSq_[3] = {};
     TPNumEdit* eSq_ = nullptr;
     QCheckBox* cHwControl_ = nullptr;
@@ -153,7 +162,7 @@ private:
     QPushButton* bEncOut_ = nullptr;
     QPushButton* bPosition_ = nullptr;
     QComboBox* cSearch_ = nullptr;
-    QComboBox* cNona_ = nullptr;
+    QComboBox* homingSensors_ = nullptr;
     QCheckBox* cZero_ = nullptr;
     QLabel* lSearch_ = nullptr;
     TPNumEdit* eSearch_ = nullptr;
@@ -161,7 +170,7 @@ private:
     TPNumEdit* eSpeed_ = nullptr;
     TPNumEdit* eZero_ = nullptr;
     TPNumEdit* eOffSet_ = nullptr;
-    QLabel* pVlt_ = nullptr;
+    QLabel* powerVoltage_ = nullptr;
     QComboBox* cRgn_ = nullptr;
 };
 

@@ -13,10 +13,9 @@
 
 namespace kelm {
 
-TFMotor::TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* parent)
+TFMotor::TFMotor(TDriver& driver, QWidget* parent)
     : DialogPage(driver, QStringLiteral("TFMotor"), QStringLiteral(" Motor"), parent),
-      kind_(driver.CurrentKind()), a_(MotorAddressTable(kind_)),
-      afterApply_(std::move(afterApply)) {
+      kind_(driver.CurrentKind()), a_(MotorAddressTable(kind_)) {
     const bool orca = kind_ == DeviceKind::Orca230;
     const ParamTable& table = driver.ActiveTable();
     QGridLayout* grid = Grid();
@@ -137,16 +136,6 @@ void TFMotor::RecolourControls() {
     MarkList(cBrake_, a_.Brake != 0 && RegisterMarked(a_.Brake));
     MarkList(cFeed_, RegisterMarked(a_.Feedback));
     MarkList(cPolar_, RegisterMarked(a_.ResolverPoles));
-}
-
-// The main page and the encoder output page show what the feedback settings make of them.
-void TFMotor::AfterApply(const std::vector<std::uint16_t>& written) {
-    const auto reached = [&written](int address) {
-        return std::find(written.begin(), written.end(), address) != written.end();
-    };
-    if (afterApply_ &&
-        (reached(a_.Feedback) || reached(a_.Resolution) || reached(a_.ResolverPoles)))
-        afterApply_();
 }
 
 } // namespace kelm

@@ -17,14 +17,12 @@ namespace kelm {
 class TFMotor final : public DialogPage {
     Q_OBJECT
 public:
-    // afterApply: refreshes the windows that show feedback settings (main page, encoder
-    // output page).
-    TFMotor(TDriver& driver, std::function<void()> afterApply, QWidget* parent = nullptr);
+    // The windows that show feedback settings follow its writes through TDriver::Notice.
+    explicit TFMotor(TDriver& driver, QWidget* parent = nullptr);
 
 protected:
     void LoadControls() override;
     void RecolourControls() override;
-    void AfterApply(const std::vector<std::uint16_t>& written) override;
 
 private:
     void FeedbackChosen();
@@ -34,7 +32,6 @@ private:
 
     DeviceKind kind_;
     MotorAddresses a_;
-    std::function<void()> afterApply_;
     std::vector<PoleItem> poles_;
     std::vector<PoleItem> resolverPoles_;
     QLabel* lPoles_ = nullptr;

@@ -7,8 +7,6 @@
 #include "core/rules/OscilloMath.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
-#include "ui/pages/MainDevPage.h"
-#include "ui/pages/TFMainDev.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeExport.h"
@@ -225,25 +223,22 @@ void TFOscillo::InitialLayout() {
     cursorGroup_->show();
 }
 
+// A copy of the shared digital speed reference, shown while the main page shows its field.
 void TFOscillo::ShowSpeedMirror() {
-    TFMainDev* main = MainDevPage();
-    TPNumEdit* speed = main != nullptr ? main->SpeedField() : nullptr;
-    if (speed == nullptr || !speed->isVisibleTo(main))
+    const DigitalSpeedReference::View speed = shell_.Driver().DigitalSpeed().Current();
+    if (!speed.Shown)
         return;
-    eSpd_->SetTag(speed->Tag());
-    eSpd_->WrMin(speed->RdMin());
-    eSpd_->WrMax(speed->RdMax());
-    eSpd_->WrValore(speed->RdValore());
+    eSpd_->SetTag(speed.Register);
+    eSpd_->WrMin(speed.Min);
+    eSpd_->WrMax(speed.Max);
+    eSpd_->WrValore(speed.Rpm);
     speedGroup_->show();
 }
 
-// The typed speed goes to the main page's field, whose exit action sends it to the drive.
+// The typed speed goes to the shared reference, whose field's exit action sends it.
 void TFOscillo::SpeedEntered() {
-    TFMainDev* main = MainDevPage();
-    if (main == nullptr || main->SpeedField() == nullptr || !shell_.Driver().Online())
-        return;
-    main->SpeedField()->WrValore(eSpd_->RdValore());
-    main->SpeedFieldExit();
+    if (shell_.Driver().Online())
+        shell_.Driver().DigitalSpeed().Enter(eSpd_->RdValore());
 }
 
 void TFOscillo::LoadScales(ChannelView& ch) {

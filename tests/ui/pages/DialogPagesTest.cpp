@@ -28,9 +28,10 @@ protected:
 };
 
 TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
-    int refreshed = 0;
-    Open<TFMotor>(DeviceKind::Std, {{0, 0x0102}, {70, 0x0021}, {12, 0}, {8, 0}, {7, 8}},
-                  std::function<void()>([&refreshed] { ++refreshed; }));
+    Open<TFMotor>(DeviceKind::Std, {{0, 0x0102}, {70, 0x0021}, {12, 0}, {8, 0}, {7, 8}});
+    std::vector<std::uint16_t> told; // what the other windows are told reached the drive
+    QObject::connect(&drive->Driver().Notice(), &TableNotice::TableChanged, page.get(),
+                     [&told](const std::vector<std::uint16_t>& registers) { told = registers; });
     EXPECT_EQ(Shown("CPolar") + Shown("CPoles"), QStringLiteral("0208"));
     Choose("CBrake", 1);
     Choose("CFeed", 1); // "Resolver"
@@ -40,7 +41,7 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     Click("BApply");
     // Resolver poles 0 became 2 on opening; brake bit 13 joins the bits the drive holds now.
     EXPECT_EQ(Written(), (Pairs{{8, 2}, {12, 1}, {70, 0x2061}}));
-    EXPECT_TRUE(refreshed == 1 && !page->HasEdits());
+    EXPECT_TRUE(told == std::vector<std::uint16_t>({8, 12, 70}) && !page->HasEdits());
 
     // Cancel throws an edit away and writes nothing.
     drive->ClearWrites();
@@ -54,12 +55,12 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
 }
 
 TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
-    Open<TFMotor>(DeviceKind::Drive, {{13, 1}}, std::function<void()>());
+    Open<TFMotor>(DeviceKind::Drive, {{13, 1}});
     EXPECT_EQ(Shown("CFeed"), QStringLiteral("Encoder"));
     Click("BOk");
     EXPECT_EQ(Written(), (Pairs{{13, 0}}));
     EXPECT_FALSE(page->isVisible());
-    Open<TFMotor>(DeviceKind::Orca230, {{7, -2}, {12, 8}}, std::function<void()>());
+    Open<TFMotor>(DeviceKind::Orca230, {{7, -2}, {12, 8}});
     EXPECT_EQ(Shown("CPoles"), QStringLiteral("Stepper"));
     EXPECT_FALSE(Find<QComboBox>("CBrake")->isVisible()); // no brake bit on this kind
     Choose("CPoles", 16);                                 // "32", the last number
@@ -112,7 +113,7 @@ TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
 // 0 under its minimum of 100) is shown as it is and never written unless typed over; Apply
 // and Ok write only what was edited on the page.
 TEST_F(DialogPagesTest, StoredNumbersOutsideTheLimitsAreShownAndNeverWritten) {
-    Open<TFMotor>(DeviceKind::Std, {{11, 1234}, {70, 0}, {8, 2}}, std::function<void()>());
+    Open<TFMotor>(DeviceKind::Std, {{11, 1234}, {70, 0}, {8, 2}});
     TPNumEdit* phase = Field("EFasa");
     EXPECT_EQ(phase->text(), QStringLiteral("1234"));
     EXPECT_TRUE(phase->OutOfLimits() && !phase->IsMarked());
@@ -146,7 +147,7 @@ TEST_F(DialogPagesTest, TypingPastTheMaximumWritesTheMaximum) {
 // Corrections a page makes when it opens are its own edits: shown as edited, not put into
 // the table, gone with Cancel, so an Apply on another page cannot send them.
 TEST_F(DialogPagesTest, CorrectionsStayWithTheirPage) {
-    Open<TFMotor>(DeviceKind::Drive, {{13, 1}, {15, 0}, {72, 0}}, std::function<void()>());
+    Open<TFMotor>(DeviceKind::Drive, {{13, 1}, {15, 0}, {72, 0}});
     EXPECT_TRUE(page->HasEdits());
     EXPECT_EQ(Shown("CPolar"), QStringLiteral("02"));
     EXPECT_EQ(Find<QComboBox>("CPolar")->palette().color(QPalette::Text), QColor(Qt::red));

@@ -1,4 +1,4 @@
-#include "ui/pages/DigitalRequests.h"
+#include "core/rules/DigitalRequests.h"
 
 namespace kelm {
 

@@ -1,4 +1,4 @@
-#include "ui/pages/DigitalRequests.h"
+#include "core/rules/DigitalRequests.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,9 @@ bool Current(const WriteOrigin& origin) {
     return origin.Generation == 2;
 }
 
-TEST(DigitalRequests, OnlyCurrentRequestsAreTakenAndEachOnce) {
+// The force requests are checked through DigitalForceSession.
+TEST(DigitalRequests, SpeedIsDueOncePerDragWindowAndOnlyWhenCurrent) {
     DigitalRequests r;
-    r.Force(2, SwitchRequest::On, Now);
-    r.Force(5, SwitchRequest::On, Before);
-    r.Force(3, SwitchRequest::On, Before);
-    r.Force(3, SwitchRequest::Off, Now); // a later click replaces the earlier request
-    const RequestMasks masks = r.TakeMasks(Current);
-    EXPECT_EQ(masks.ForceOn, 0x0004);
-    EXPECT_EQ(masks.Release, 0x0008);
-    EXPECT_FALSE(r.ForcePending(5));
     // (position, dragging, ms, due): a drag's first move opens a 200 ms window; a step is due.
     for (const auto& [position, dragging, ms, due] : {std::tuple{10, true, 1000, false},
                                                       {30, true, 1199, false},
