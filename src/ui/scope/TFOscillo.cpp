@@ -12,6 +12,7 @@
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeExport.h"
+#include "ui/scope/ScopeWorkbench.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
@@ -91,7 +92,10 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     cursorGroup_->hide(); // shown by the first layout
     chartColumn->addWidget(cursorGroup_);
     body->addLayout(chartColumn, 1);
-    body->addWidget(BuildPanel());
+    QWidget* panel = BuildPanel();
+    workbench_ = new ScopeWorkbench(*this, shell, this);
+    body->addWidget(workbench_);
+    body->addWidget(panel);
     root->addLayout(body, 1);
 
     // The status panel (samples and upload progress) stays hidden.
@@ -371,6 +375,7 @@ void TFOscillo::Plot(bool plot) {
         samplesLabel_->setText(QStringLiteral(" Nr. Samples = ") +
                                QString::number(capture_->ReportedCount()));
         model_.Captured();
+        workbench_->Captured();
     }
     clearButton_->setEnabled(true);
     shell_.HoldAlarmButton(false);
@@ -460,7 +465,7 @@ void TFOscillo::OpenFile() {
 void TFOscillo::ExportCsv() {
     ScopeRecording recording;
     FillRecording(recording);
-    ExportScopeCsv(this, recording);
+    ExportScopeCsv(this, recording, workbench_->Notes());
 }
 
 void TFOscillo::SavePicture() {

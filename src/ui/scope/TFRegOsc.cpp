@@ -4,6 +4,7 @@
 #include "core/rules/OscilloMath.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
+#include "ui/scope/ReferenceOverlay.h"
 #include "ui/scope/ScopeExport.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -127,6 +128,8 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
         ExportScopeCsv(this, shown);
     });
     connect(savePicture, &QPushButton::clicked, this, [this] { SaveScopePicture(this, *view_); });
+    overlays_ = new ReferenceOverlay({chart, timeAxis_, axes_, kColours}, {}, panel);
+    column->addWidget(overlays_);
     column->addWidget(exportCsv);
     column->addWidget(savePicture);
     column->addStretch(1);
