@@ -35,13 +35,18 @@ ReferenceOverlay::ReferenceOverlay(const Chart& chart, Hooks hooks, QWidget* par
     legend_->setWordWrap(true);
     status_ = new QLabel(this);
     status_->setWordWrap(true);
-    grid->addWidget(hold_, 0, 0, 1, 2);
-    grid->addWidget(show_, 0, 2);
-    grid->addWidget(open, 1, 0);
-    grid->addWidget(save, 1, 1);
-    grid->addWidget(clear, 1, 2);
-    grid->addWidget(legend_, 2, 0, 1, 3);
-    grid->addWidget(status_, 3, 0, 1, 3);
+    // One row of commands where the owner has no live record to hold.
+    const int row = hooks_.Live ? 1 : 0;
+    if (hooks_.Live)
+        grid->addWidget(hold_, 0, 0, 1, 3);
+    grid->addWidget(open, row, 0);
+    grid->addWidget(save, row, 1);
+    grid->addWidget(clear, row, 2);
+    grid->addWidget(show_, row, 3);
+    grid->addWidget(legend_, row + 1, 0, 1, 4);
+    grid->addWidget(status_, row + 2, 0, 1, 4);
+    legend_->hide(); // shown while there are references
+    status_->hide();
     connect(hold_, &QPushButton::clicked, this, [this] { HoldLive(); });
     connect(open, &QPushButton::clicked, this, [this] { OpenClicked(); });
     connect(save, &QPushButton::clicked, this, [this] { SaveClicked(); });
@@ -58,7 +63,7 @@ ReferenceOverlay::~ReferenceOverlay() = default;
 void ReferenceOverlay::HoldLive() {
     std::optional<ReferenceTrace> live = hooks_.Live();
     if (!live || live->Record.Points.empty()) {
-        status_->setText(QStringLiteral("No record to hold."));
+        SetStatus(QStringLiteral("No record to hold."));
         return;
     }
     Hold(std::move(*live));
@@ -66,10 +71,10 @@ void ReferenceOverlay::HoldLive() {
 
 void ReferenceOverlay::Hold(ReferenceTrace reference) {
     const int replaced = set_.Hold(std::move(reference));
-    status_->setText(replaced == 0 ? QString()
-                                   : QStringLiteral("Ref %1 replaced: %2 references are kept.")
-                                         .arg(replaced)
-                                         .arg(ReferenceSet::Capacity));
+    SetStatus(replaced == 0 ? QString()
+                            : QStringLiteral("Ref %1 replaced: %2 references are kept.")
+                                  .arg(replaced)
+                                  .arg(ReferenceSet::Capacity));
     Redraw();
 }
 
@@ -117,7 +122,7 @@ void ReferenceOverlay::OpenClicked() {
 
 void ReferenceOverlay::SaveClicked() {
     if (Selected() == nullptr) {
-        status_->setText(QStringLiteral("No reference to save."));
+        SetStatus(QStringLiteral("No reference to save."));
         return;
     }
     FileDialogRequest request;
@@ -133,7 +138,7 @@ void ReferenceOverlay::SaveClicked() {
 
 void ReferenceOverlay::ClearClicked() {
     set_.Clear();
-    status_->clear();
+    SetStatus({});
     Redraw();
 }
 
@@ -168,6 +173,12 @@ void ReferenceOverlay::Redraw() {
         }
         legend_->addItem(ReferenceSet::Legend(reference, live_));
     }
+    legend_->setVisible(!set_.Empty());
+}
+
+void ReferenceOverlay::SetStatus(const QString& text) {
+    status_->setText(text);
+    status_->setVisible(!text.isEmpty());
 }
 
 } // namespace kelm

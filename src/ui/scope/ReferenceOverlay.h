@@ -64,6 +64,7 @@ private:
     void SaveClicked();
     void ClearClicked();
     void Redraw();
+    void SetStatus(const QString& text);
     const ReferenceTrace* Selected() const;
 
     Chart chart_;

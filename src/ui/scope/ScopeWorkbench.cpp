@@ -93,7 +93,10 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
     table_->setObjectName(QStringLiteral("TMeas"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->setWordWrap(false);
+    table_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    table_->setMinimumWidth(260);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -101,7 +104,7 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
     grid->addWidget(band_, 0, 1);
     grid->addWidget(range_, 1, 0, 1, 2);
     grid->addWidget(table_, 2, 0, 1, 2);
-    column->addWidget(measures, 1);
+    column->addWidget(measures);
 
     QChart& chart = *scope.ChartView()->chart();
     ReferenceOverlay::Chart drawn;
@@ -132,6 +135,7 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
     };
     references_ = new ReferenceOverlay(drawn, std::move(hooks), this);
     column->addWidget(references_);
+    column->addStretch(1);
 
     refresh_.setSingleShot(true);
     refresh_.setInterval(30);

@@ -94,6 +94,7 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     body->addLayout(chartColumn, 1);
     QWidget* panel = BuildPanel();
     workbench_ = new ScopeWorkbench(*this, shell, this);
+    workbench_->hide(); // the window at its own size has no room for it: the menu shows it
     body->addWidget(workbench_);
     body->addWidget(panel);
     root->addLayout(body, 1);

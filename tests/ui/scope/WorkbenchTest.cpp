@@ -10,6 +10,7 @@
 #include "ui/scope/TFOscillo.h"
 #include "ui/scope/TFRegOsc.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineSeries>
@@ -33,6 +34,8 @@ TEST_F(WorkbenchTest, MeasuresHoldsAndOverlaysReferences) {
     TFOscillo* scope = OscilloWindow();
     ASSERT_NE(scope, nullptr);
     ScopeWorkbench& bench = scope->Workbench();
+    scope->findChild<QAction*>(QStringLiteral("MOBench"))->trigger(); // the menu shows it
+    EXPECT_TRUE(bench.isVisibleTo(scope));
     ReferenceOverlay& refs = bench.References();
     const auto capture = [scope] {
         scope->StartButton()->click();
