@@ -96,4 +96,18 @@ std::optional<StepFigures> MeasureStep(std::span<const double> values, const Ste
     return step;
 }
 
+std::optional<int> FindStepIndex(std::span<const double> reference) {
+    if (reference.size() < 2)
+        return std::nullopt;
+    const double from = reference.front();
+    const double height = MeanOf(Tail(reference)) - from;
+    const double scale = std::max({std::abs(from), std::abs(from + height), 1e-12});
+    if (std::abs(height) <= 1e-9 * scale)
+        return std::nullopt;
+    for (std::size_t i = 1; i < reference.size(); ++i)
+        if ((reference[i] - from) / height > 0.1)
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
 } // namespace kelm

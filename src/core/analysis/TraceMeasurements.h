@@ -44,4 +44,9 @@ std::optional<TraceStatistics> MeasureTrace(std::span<const double> values);
 std::optional<StepFigures> MeasureStep(std::span<const double> values, const StepSearch& search,
                                        std::span<const double> reference = {});
 
+// The sample where a reference trace steps: the first that has gone more than a tenth of the
+// way from its starting value to its final one (the first sample, and the mean of the last
+// tenth), so a ramped reference steps where its ramp starts. Empty without a step.
+std::optional<int> FindStepIndex(std::span<const double> reference);
+
 } // namespace kelm

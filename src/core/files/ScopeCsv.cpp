@@ -44,4 +44,27 @@ bool WriteScopeCsv(const ScopeRecording& recording, const QString& path, ReadOnl
     return false;
 }
 
+QString ScopeCsvText(const ScopeRecording& recording, const QStringList& notes) {
+    QString text;
+    for (QString note : notes) {
+        note.replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (!note.startsWith(QLatin1Char('#')))
+            note.prepend(QStringLiteral("# "));
+        text += note + QStringLiteral("\r\n");
+    }
+    return text + ScopeCsvText(recording);
+}
+
+bool WriteScopeCsv(const ScopeRecording& recording, const QString& path, const QStringList& notes,
+                   ReadOnlyFiles readOnly) {
+    const ReplaceOutcome outcome = WriteReplacing(
+        path, [&](QIODevice& out) { out.write(ScopeCsvText(recording, notes).toUtf8()); },
+        readOnly);
+    if (outcome.Written())
+        return true;
+    ShowError(WithReason(QStringLiteral("Unable save: ") + path, outcome.Reason));
+    return false;
+}
+
 } // namespace kelm

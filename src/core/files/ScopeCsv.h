@@ -4,6 +4,7 @@
 #include "core/files/ScopeRecording.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kelm {
 
@@ -13,6 +14,13 @@ QString ScopeCsvText(const ScopeRecording& recording);
 // Writes it as WriteScopeFile does; on failure shows "Unable save: " + path with the reason
 // and returns false.
 bool WriteScopeCsv(const ScopeRecording& recording, const QString& path,
+                   ReadOnlyFiles readOnly = ReadOnlyFiles::Refuse);
+
+// The same with comment lines at its head, each starting with "# " (the measurements):
+// readers that skip '#' lines (pandas' comment='#', gnuplot, numpy) read the rest as before.
+// A note is written on one line; line breaks in it become blanks.
+QString ScopeCsvText(const ScopeRecording& recording, const QStringList& notes);
+bool WriteScopeCsv(const ScopeRecording& recording, const QString& path, const QStringList& notes,
                    ReadOnlyFiles readOnly = ReadOnlyFiles::Refuse);
 
 } // namespace kelm

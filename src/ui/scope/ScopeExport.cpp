@@ -12,12 +12,12 @@
 
 namespace kelm {
 
-void ExportScopeCsv(QWidget* parent, const ScopeRecording& recording) {
+void ExportScopeCsv(QWidget* parent, const ScopeRecording& recording, const QStringList& notes) {
     FileDialogRequest request;
     request.Filter = QStringLiteral("CSV Files (*.csv)");
     request.DefaultExtension = QStringLiteral("csv");
     if (Dialogs().GetSaveFileName(parent, request))
-        WriteScopeCsv(recording, request.FileName);
+        WriteScopeCsv(recording, request.FileName, notes);
 }
 
 void SaveScopePicture(QWidget* parent, QWidget& chart) {

@@ -10,6 +10,7 @@
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeExport.h"
+#include "ui/scope/ScopeWorkbench.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
@@ -89,7 +90,11 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     cursorGroup_->hide(); // shown by the first layout
     chartColumn->addWidget(cursorGroup_);
     body->addLayout(chartColumn, 1);
-    body->addWidget(BuildPanel());
+    QWidget* panel = BuildPanel();
+    workbench_ = new ScopeWorkbench(*this, shell, this);
+    workbench_->hide(); // the window at its own size has no room for it: the menu shows it
+    body->addWidget(workbench_);
+    body->addWidget(panel);
     root->addLayout(body, 1);
 
     // The status panel (samples and upload progress) stays hidden.
@@ -366,6 +371,7 @@ void TFOscillo::Plot(bool plot) {
         samplesLabel_->setText(QStringLiteral(" Nr. Samples = ") +
                                QString::number(capture_->ReportedCount()));
         model_.Captured();
+        workbench_->Captured();
     }
     clearButton_->setEnabled(true);
     shell_.HoldAlarmButton(false);
@@ -455,7 +461,7 @@ void TFOscillo::OpenFile() {
 void TFOscillo::ExportCsv() {
     ScopeRecording recording;
     FillRecording(recording);
-    ExportScopeCsv(this, recording);
+    ExportScopeCsv(this, recording, workbench_->Notes());
 }
 
 void TFOscillo::SavePicture() {

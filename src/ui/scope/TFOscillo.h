@@ -30,6 +30,7 @@ namespace kelm {
 
 class GraphCursors;
 class OffsetTrack;
+class ScopeWorkbench;
 class ShellHost;
 class TPNumEdit;
 struct ScopeRecording;
@@ -72,6 +73,7 @@ public:
     TPNumEdit* OffsetField(int channel) const;
     QPushButton* CursorSwitch() const { return cursorSwitch_; }
     TPNumEdit* SpeedField() const { return eSpd_; }
+    ScopeWorkbench& Workbench() const { return *workbench_; }
 
     // Fills a recording from the controls and traces (what "Save to file" writes).
     void FillRecording(ScopeRecording& recording) const;
@@ -147,6 +149,7 @@ private:
     QLineSeries* cursor1_ = nullptr;
     QLineSeries* cursor2_ = nullptr;
     GraphCursors* cursors_ = nullptr;
+    ScopeWorkbench* workbench_ = nullptr; // measurements and references beside the chart
     QRadioButton* singleMode_ = nullptr;
     QRadioButton* continuousMode_ = nullptr;
     QPushButton* startButton_ = nullptr;

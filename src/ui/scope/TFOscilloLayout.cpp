@@ -2,6 +2,7 @@
 
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
+#include "ui/scope/ScopeWorkbench.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QButtonGroup>
@@ -115,6 +116,10 @@ void TFOscillo::BuildMenu(QWidget* host) {
     menu->addSeparator();
     menu->addAction(QStringLiteral("&Export CSV…"), this, [this] { ExportCsv(); });
     menu->addAction(QStringLiteral("Save &Picture…"), this, [this] { SavePicture(); });
+    QAction* bench = menu->addAction(QStringLiteral("&Measurements and References"));
+    bench->setObjectName(QStringLiteral("MOBench"));
+    bench->setCheckable(true);
+    connect(bench, &QAction::toggled, this, [this](bool on) { workbench_->setVisible(on); });
     menu->addSeparator();
     // Always available, also off line with a silent drive.
     QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { CloseWindow(); });

@@ -4,6 +4,7 @@
 #include "core/rules/OscilloMath.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
+#include "ui/scope/ReferenceOverlay.h"
 #include "ui/scope/ScopeExport.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -127,6 +128,7 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
         ExportScopeCsv(this, shown);
     });
     connect(savePicture, &QPushButton::clicked, this, [this] { SaveScopePicture(this, *view_); });
+    overlays_ = new ReferenceOverlay({chart, timeAxis_, axes_, kColours}, {}, this);
     column->addWidget(exportCsv);
     column->addWidget(savePicture);
     column->addStretch(1);
@@ -161,9 +163,10 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     chartRow->addWidget(tracks_[1]);
     auto* root = new QGridLayout(this);
     root->addLayout(chartRow, 0, 0);
-    root->addWidget(panel, 0, 1, 2, 1);
+    root->addWidget(panel, 0, 1, 3, 1);
     root->addWidget(cursorGroup, 1, 0);
-    root->addWidget(status_, 2, 0, 1, 2);
+    root->addWidget(overlays_, 2, 0);
+    root->addWidget(status_, 3, 0, 1, 2);
     root->setColumnStretch(0, 1);
     root->setRowStretch(0, 1);
     for (std::size_t ch = 0; ch < 2; ++ch)

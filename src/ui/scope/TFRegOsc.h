@@ -18,6 +18,7 @@ namespace kelm {
 
 class GraphCursors;
 class OffsetTrack;
+class ReferenceOverlay;
 class TPNumEdit;
 
 // A stored oscilloscope record (".kls") shown read-only: its settings as texts, both
@@ -38,6 +39,8 @@ public:
     }
     QPushButton* Switch(int channel) const { return switches_[static_cast<std::size_t>(channel)]; }
     OffsetTrack* Track(int channel) const { return tracks_[static_cast<std::size_t>(channel)]; }
+    // Other record files drawn dashed over this one.
+    ReferenceOverlay& Overlays() const { return *overlays_; }
     // Shifts a trace to a new offset (the field's and the marker's handler).
     void ApplyOffset(int channel, int offset);
     // The record as shown (offsets applied): what "Export CSV…" writes.
@@ -70,6 +73,7 @@ private:
     QLabel* edge_ = nullptr;
     QLabel* status_ = nullptr;
     GraphCursors* cursors_ = nullptr;
+    ReferenceOverlay* overlays_ = nullptr;
     QTimer layoutTimer_;
 };
 
