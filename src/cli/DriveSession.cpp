@@ -71,7 +71,7 @@ const char* KindWord(DeviceKind kind) {
 
 DriveSession::~DriveSession() {
     if (driver_ && wasOnline_ && !driver_->Online())
-        ReportNoAnswer(master_->DeviceAddress, portText_);
+        ReportNoAnswer(master_->UnitAddress(), portText_);
 }
 
 void DriveSession::AddOptions(CommandLine& line) {
@@ -125,7 +125,7 @@ int DriveSession::Connect() {
     }
     kind_ = *found;
     driver_->SelectDeviceKind(kind_, false);
-    master_->DeviceAddress = connection_.Address;
+    master_->SelectUnit(connection_.Address);
     driver_->SetOnline(master_->IsLinkReady());
     wasOnline_ = driver_->Online();
     // Stopped during the identification: nothing of the command has been sent yet.
@@ -163,7 +163,7 @@ int DriveSession::ConnectTo(const char* feature) {
 
 bool DriveSession::Transfer(bool write, char target, const QString& label) {
     ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
-    ProgressLine progress(label + QString::number(master_->DeviceAddress), table.Count());
+    ProgressLine progress(label + QString::number(master_->UnitAddress()), table.Count());
     bool done = false;
     auto onProgress = [&progress] { progress.Step(); };
     auto onDone = [&done] { done = true; };
