@@ -59,7 +59,7 @@ std::optional<std::uint32_t> ReadLinkBaudRate(const QString& binFolder) {
     if (baud == 0) {
         Complain(QStringLiteral("%1 gives no link baud rate (register %2)")
                      .arg(path)
-                     .arg(LinkBaudRegister));
+                     .arg(TheLinkRegisters().BaudHundreds));
         return std::nullopt;
     }
     return baud;
@@ -204,7 +204,7 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
                      reason));
         return nullptr;
     }
-    master->DeviceAddress = options.Address;
+    master->SelectUnit(options.Address);
     if (portText != nullptr)
         *portText = options.DevicePath.isEmpty()
                         ? QStringLiteral("%1 (COM%2)").arg(device).arg(port)

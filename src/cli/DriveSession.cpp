@@ -9,8 +9,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
@@ -71,7 +69,7 @@ const char* KindWord(DeviceKind kind) {
 
 DriveSession::~DriveSession() {
     if (driver_ && wasOnline_ && !driver_->Online())
-        ReportNoAnswer(master_->DeviceAddress, portText_);
+        ReportNoAnswer(master_->UnitAddress(), portText_);
 }
 
 void DriveSession::AddOptions(CommandLine& line) {
@@ -125,7 +123,7 @@ int DriveSession::Connect() {
     }
     kind_ = *found;
     driver_->SelectDeviceKind(kind_, false);
-    master_->DeviceAddress = connection_.Address;
+    master_->SelectUnit(connection_.Address);
     driver_->SetOnline(master_->IsLinkReady());
     wasOnline_ = driver_->Online();
     // Stopped during the identification: nothing of the command has been sent yet.
@@ -163,32 +161,22 @@ int DriveSession::ConnectTo(const char* feature) {
 
 bool DriveSession::Transfer(bool write, char target, const QString& label) {
     ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
-    ProgressLine progress(label + QString::number(master_->DeviceAddress), table.Count());
-    bool done = false;
+    ProgressLine progress(label + QString::number(master_->UnitAddress()), table.Count());
     auto onProgress = [&progress] { progress.Step(); };
-    auto onDone = [&done] { done = true; };
-    if (write)
-        driver_->StartWrite(target, onProgress, onDone);
-    else
-        driver_->StartRead(target, onProgress, onDone);
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        const char mode = driver_->ModeLetter();
-        if (done || (mode != 'R' && mode != 'W'))
-            loop.quit();
-    });
-    bool stopped = false;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        // A stop signal: the worker ends the transfer after the register in hand.
-        if (!done && StopRequested()) {
-            stopped = true;
-            loop.quit();
-        }
-    });
-    check.start(20);
-    loop.exec();
-    driver_->WaitIdle(); // no status polling in a command-line run
+    const TransferEnd end = AwaitTransfer(
+        *driver_,
+        [&](TDriver::Callback onDone) {
+            if (write)
+                driver_->StartWrite(target, onProgress, std::move(onDone));
+            else
+                driver_->StartRead(target, onProgress, std::move(onDone));
+            return true;
+        },
+        [this] {
+            const char mode = driver_->ModeLetter();
+            return mode == 'R' || mode == 'W';
+        });
+    const bool done = end.Done, stopped = end.Stopped;
     progress.End();
     if (stopped && !done && driver_->Online()) {
         const int count = progress.Count();

@@ -17,9 +17,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -174,19 +172,13 @@ bool WaitForRecord(DriveSession& session, int timeoutS) {
 
 // The upload of the full record through the worker; false when it was cut off.
 bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
-    bool done = false;
-    if (!capture.StartUpload([] {}, [&done] { done = true; }))
-        return false;
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done || driver.ModeLetter() != 'T' || StopRequested())
-            loop.quit();
-    });
-    check.start(20);
-    loop.exec();
-    driver.WaitIdle();
-    return done && capture.Completed() && driver.Online();
+    const TransferEnd end = AwaitTransfer(
+        driver,
+        [&capture](TDriver::Callback onDone) {
+            return capture.StartUpload([] {}, std::move(onDone));
+        },
+        [&driver] { return driver.ModeLetter() == 'T'; });
+    return end.Done && capture.Completed() && driver.Online();
 }
 
 // The upload, then the recorder set back to idle as the window leaves it after a capture.

@@ -2,6 +2,11 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
+
+namespace kelm {
+class TDriver;
+}
 
 namespace kelm::cli {
 
@@ -17,6 +22,21 @@ int ExitCodeAfterStop(int code);
 
 // Sleeps ms, or returns as soon as a stop signal has come.
 void PauseUnlessStopped(std::uint32_t ms);
+
+// How a transfer that AwaitTransfer waited for ended.
+struct TransferEnd {
+    bool Done = false;    // the transfer called its done callback
+    bool Stopped = false; // a stop signal came before that
+};
+
+// Starts a transfer and runs the event loop until it has ended. `start` hands the given done
+// callback to the worker and says whether the transfer began (nothing is waited for when it
+// did not). The wait also ends when `running` says the worker has left the transfer (a failed
+// register takes it off line) or a stop signal comes (the worker then ends the transfer after
+// the register in hand). Afterwards the worker is left idle: a command-line run polls no
+// status.
+TransferEnd AwaitTransfer(TDriver& driver, const std::function<bool(std::function<void()>)>& start,
+                          const std::function<bool()>& running);
 
 // "30 of 73 registers read." for a read that ended before its last register.
 QString PartialReadText(int read, int total);

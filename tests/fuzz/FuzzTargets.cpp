@@ -86,7 +86,7 @@ void MasterReply(const QByteArray& bytes) {
                         [](std::uint8_t) { return QStringLiteral("replay"); });
     if (!master.OpenPort(1, 19200, (control & 1) != 0, 0))
         return;
-    master.DeviceAddress = 1;
+    master.SelectUnit(1);
     std::array<std::uint16_t, ModbusMaster::MaxRegisters> values{};
     if ((control & 2) != 0)
         master.WriteRegistersOnce(0x0102, values.data(), count, 0);

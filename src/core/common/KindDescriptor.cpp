@@ -8,17 +8,19 @@ namespace {
 // In the order of the enum's numbers.
 constexpr std::array<KindDescriptor, DeviceKindCount> Descriptors{{
     {DeviceKind::Std, "std", "Device", "a plain drive", "device.dll", "Devices", ".dev",
-     "Device Configuration File", "digIO.dll", "Homing.dll", "StrMon.dll", "Std",
-     KindRegisters{69, 51, 51, 52, 83, 84}},
+     "Device Configuration File", "digIO.dll", "Homing.dll", "StrMon.dll", "Std", "Drive", "D&rive",
+     KindRegisters{69, 51, 51, 52, 83, 84}, LinkRegisters{}},
     {DeviceKind::Power, "power", "Tarn Power", "the Tarn Power unit", "TarnPower.dll", "Tarn Power",
-     ".tnp", "Tarn Power Configuration File", "", "", "", "",
-     KindRegisters{90, 83, 83, 84, 86, 87}},
+     ".tnp", "Tarn Power Configuration File", "", "", "", "", "Tarn Power", "TA&RN Power",
+     KindRegisters{90, 83, 83, 84, 86, 87}, LinkRegisters{4, 5}},
     {DeviceKind::Drive, "drive", "Tarn Drive", "a Tarn Drive unit", "TarnDrive.dll", "Tarn Drive",
      ".tnd", "Tarn Drive Configuration File", "DigIO_Tarn.dll", "Homing_Tarn.dll",
-     "StrMonTarnD.dll", "Tarn", KindRegisters{202, 116, 116, 117, 119, 120}},
+     "StrMonTarnD.dll", "Tarn", "Tarn Drive", "TA&RN Drive",
+     KindRegisters{202, 116, 116, 117, 119, 120}, LinkRegisters{}},
     {DeviceKind::Orca230, "orca230", "Tarn Orca 230", "a Tarn Orca 230", "TarnOrca230.dll",
      "Devices", ".tno", "Tarn Orca 230 Configuration File", "DigIO_Orca.dll", "Homing_Orca.dll",
-     "StrMonOrca.dll", "Tarn", KindRegisters{69, 51, 51, 52, 83, 84}},
+     "StrMonOrca.dll", "Tarn", "Tarn", "D&RIVE", KindRegisters{69, 51, 51, 52, 83, 84},
+     LinkRegisters{}},
 }};
 
 constexpr bool InEnumOrder() {

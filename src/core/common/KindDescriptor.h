@@ -16,6 +16,14 @@ struct KindRegisters {
     std::uint16_t HistoricAlarmHigh = 84;
 };
 
+// The registers of a configuration that describe the link it heads: their defaults are the
+// link's base address (the Power unit's own address) and its baud rate in hundreds.
+// Zero: the kind heads no link.
+struct LinkRegisters {
+    std::uint16_t BaseAddress = 0;
+    std::uint16_t BaudHundreds = 0;
+};
+
 // What is fixed per drive kind: its names, its files and its registers. An empty text
 // means the kind has no such thing (a Power unit has no I/O strings, homing or scope).
 struct KindDescriptor {
@@ -31,11 +39,18 @@ struct KindDescriptor {
     const char* HomingFile;
     const char* AnalogOutLabelsFile;
     const char* ScopeSection; // section of the scope settings file
+    const char* MainPageCaption;
+    const char* DriveMenuCaption; // with its '&' shortcut
     KindRegisters Registers;
+    LinkRegisters Link;
 };
 
 // The descriptor of `kind`; kinds outside the enum get Std's.
 const KindDescriptor& Describe(DeviceKind kind);
+// The link's registers, which the Power configuration holds.
+inline const LinkRegisters& TheLinkRegisters() {
+    return Describe(DeviceKind::Power).Link;
+}
 // Whether kind is one of the enum's (a number read from a file or settings may not be).
 bool IsDescribed(DeviceKind kind);
 

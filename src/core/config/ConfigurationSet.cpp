@@ -1,6 +1,7 @@
 #include "core/config/ConfigurationSet.h"
 
 #include "core/common/KindDescriptor.h"
+#include "core/common/PerKind.h"
 #include "core/config/DeviceConfiguration.h"
 #include "core/seams/Messages.h"
 #include "core/text/InputFile.h"
@@ -94,30 +95,26 @@ const IoGroup& ConfigurationSet::GetIoLabelBase(int i, DeviceKind kind) const {
 }
 
 const BootloaderRecord* ConfigurationSet::Bootloader(DeviceKind kind) const {
-    switch (kind) {
-    case DeviceKind::Drive:
-        return &bootloader_.Drive;
-    case DeviceKind::Orca230:
-        return &bootloader_.Orca230;
-    case DeviceKind::Std:
-    case DeviceKind::Power:
-        break;
-    }
-    return nullptr;
+    // Only the kinds with a firmware loader have a record.
+    static constexpr PerKind<BootloaderRecord BootloaderRecords::*> records{
+        .Std = nullptr,
+        .Power = nullptr,
+        .Drive = &BootloaderRecords::Drive,
+        .Orca230 = &BootloaderRecords::Orca230};
+    const auto record = records[kind];
+    return record != nullptr ? &(bootloader_.*record) : nullptr;
 }
 
 const ScopeScaleSet& ConfigurationSet::ScopeSet(DeviceKind kind) const {
+    // Orca230 shares Std's scales; Power has no oscilloscope.
     static const ScopeScaleSet none;
-    switch (kind) {
-    case DeviceKind::Std:
-    case DeviceKind::Orca230:
-        return stdScopeSet_;
-    case DeviceKind::Drive:
-        return tarnScopeSet_;
-    case DeviceKind::Power:
-        break;
-    }
-    return none;
+    static constexpr PerKind<ScopeScaleSet ConfigurationSet::*> sets{
+        .Std = &ConfigurationSet::stdScopeSet_,
+        .Power = nullptr,
+        .Drive = &ConfigurationSet::tarnScopeSet_,
+        .Orca230 = &ConfigurationSet::stdScopeSet_};
+    const auto set = sets[kind];
+    return set != nullptr ? this->*set : none;
 }
 
 bool ConfigurationSet::LoadDeviceTables(const QString& folder) {

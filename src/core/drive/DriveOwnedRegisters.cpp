@@ -1,5 +1,6 @@
 #include "core/drive/DriveOwnedRegisters.h"
 
+#include "core/common/PerKind.h"
 #include "core/params/ParamEntry.h"
 
 #include <algorithm>
@@ -36,19 +37,8 @@ constexpr std::array OrcaOwned{
     Range{150, 157}, Range{180, 187}, Range{249, 250},
 };
 
-std::span<const Range> OwnedRanges(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return PowerOwned;
-    case DeviceKind::Drive:
-        return DriveOwned;
-    case DeviceKind::Orca230:
-        return OrcaOwned;
-    case DeviceKind::Std:
-        break;
-    }
-    return StdOwned;
-}
+constexpr PerKind<std::span<const Range>> OwnedRanges{
+    .Std = StdOwned, .Power = PowerOwned, .Drive = DriveOwned, .Orca230 = OrcaOwned};
 
 } // namespace
 
@@ -58,7 +48,7 @@ bool IsSentByTableWrite(DeviceKind kind, const ParamEntry& entry) {
 }
 
 bool IsDriveOwned(DeviceKind kind, std::uint16_t address) {
-    const std::span<const Range> ranges = OwnedRanges(kind);
+    const std::span<const Range> ranges = OwnedRanges[kind];
     return std::any_of(ranges.begin(), ranges.end(), [address](const Range& range) {
         return address >= range.First && address <= range.Last;
     });

@@ -1,5 +1,6 @@
 #include "core/drive/LinkIdentification.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
 
@@ -10,9 +11,8 @@ namespace kelm {
 namespace {
 
 constexpr std::uint32_t TimeoutMs = 100;
-constexpr std::uint16_t LinkAddressRegister = 4; // Power: default = the link's base address
-constexpr std::uint16_t DriveUnitsRegister = 6;  // Power: number of Drive units
-constexpr std::uint16_t VoltageRegister = 11;    // Power: supply code
+constexpr std::uint16_t DriveUnitsRegister = 6; // Power: number of Drive units
+constexpr std::uint16_t VoltageRegister = 11;   // Power: supply code
 constexpr std::uint16_t SignatureRegister = 249;
 
 } // namespace
@@ -24,9 +24,9 @@ bool IsOrcaSignature(std::uint16_t register249, std::uint16_t register250) {
 LinkIdentity IdentifyLink(TDriver& driver) {
     ModbusMaster& master = driver.Master();
     LinkIdentity link;
-    const ParamEntry* base = driver.ActiveTable().FindByAddress(LinkAddressRegister);
+    const ParamEntry* base = driver.ActiveTable().FindByAddress(TheLinkRegisters().BaseAddress);
     link.PowerAddress = static_cast<std::uint8_t>(base != nullptr ? base->DefaultValue : 0);
-    master.DeviceAddress = link.PowerAddress;
+    master.SelectUnit(link.PowerAddress);
     driver.SetOnline(master.IsLinkReady());
     // After a reported failure the driver is off line and refuses the later reads.
     const bool units = driver.ReadParam(DriveUnitsRegister, true, TimeoutMs);

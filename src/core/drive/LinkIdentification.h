@@ -26,7 +26,7 @@ struct LinkIdentity {
 
 // The identification reads of a link port, the same for the drive selection and the command
 // line. The driver must hold the Power table as its active table, on a port open in link
-// mode. Sets DeviceAddress to the Power unit's address and Online from the link; reads
+// mode. Selects the Power unit's address and sets Online from the link; reads
 // registers 6 and 11 and the pair 249/250 (failures reported, 100 ms each); when all three
 // succeed the active table is stored back into the Power slot. Nothing else is sent.
 LinkIdentity IdentifyLink(TDriver& driver);

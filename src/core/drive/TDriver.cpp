@@ -72,7 +72,7 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
 }
 
 UnitInUse TDriver::CurrentUnit() const {
-    return UnitInUse{master_.Port, master_.LinkMode, master_.DeviceAddress, currentKind_};
+    return UnitInUse{master_.GetPort(), master_.IsLinkMode(), master_.UnitAddress(), currentKind_};
 }
 
 bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFailure,

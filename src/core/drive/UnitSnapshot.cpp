@@ -34,7 +34,7 @@ bool UnitSnapshot::Restore(TDriver& driver) const {
     if (driver.CurrentKind() != unit_.Kind)
         driver.SelectDeviceKind(unit_.Kind, false);
     driver.ActiveTable().CopyFrom(table_);
-    master.DeviceAddress = unit_.Address;
+    master.SelectUnit(unit_.Address);
     SessionState state = state_;
     state.Online = state_.Online && portBack && master.IsLinkReady();
     state.Overview = false;

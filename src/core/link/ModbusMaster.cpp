@@ -58,11 +58,11 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
     if (IsPortOpen()) {
         ClosePort();
     }
-    if (port != Port) {
+    if (port != port_) {
         lateReplies_ = LateReplyGuard(); // another line: nothing of the old one is on its way
     }
-    Port = port;
-    LinkMode = linkMode;
+    port_ = port;
+    linkMode_ = linkMode;
     const QString path = resolver_ ? resolver_(port) : QString();
     const QString name = QStringLiteral("COM%1").arg(port);
     if (path.isEmpty()) {
@@ -77,7 +77,7 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
         const QString reason = channel_->OpenError();
         return fail(reason.isEmpty() ? QStringLiteral("the port cannot be opened") : reason);
     }
-    DcbChanged = false;
+    lineChanged_ = false;
     settingsString_ = BuildSettingsString(baud, parity);
     settings_ = LineSettings{baud, EffectiveParity(parity)};
     if (!channel_->ApplyLineSettings(settings_)) {
@@ -85,26 +85,26 @@ bool ModbusMaster::OpenPort(std::uint8_t port, std::uint32_t baud, bool linkMode
         channel_->Close();
         return fail(QStringLiteral("the port refuses the line settings ") + settingsString_);
     }
-    DcbChanged = true;
-    TimeoutsChanged = false;
+    lineChanged_ = true;
+    timeoutsChanged_ = false;
     if (!channel_->ApplyTimeouts(ChannelTimeoutMs)) {
         RestoreLineSettings();
         channel_->Close();
         return fail(QStringLiteral("the port refuses the read and write timeouts"));
     }
-    TimeoutsChanged = true;
+    timeoutsChanged_ = true;
     channel_->Purge();
     openError_.clear();
     return true;
 }
 
 void ModbusMaster::RestoreLineSettings() {
-    if (DcbChanged) {
-        DcbChanged = false;
+    if (lineChanged_) {
+        lineChanged_ = false;
         channel_->RestoreLineSettings();
     }
-    if (TimeoutsChanged) {
-        TimeoutsChanged = false;
+    if (timeoutsChanged_) {
+        timeoutsChanged_ = false;
         channel_->RestoreTimeouts();
     }
 }
@@ -123,17 +123,11 @@ void ModbusMaster::ReopenPort() {
     const UseCheck use(user_);
     const LineSettings settings = settings_;
     ClosePort();
-    OpenPort(Port, settings.BaudRate, LinkMode, settings.ParityCode);
+    OpenPort(port_, settings.BaudRate, linkMode_, settings.ParityCode);
 }
 
 bool ModbusMaster::IsPortOpen() const {
     return channel_->IsOpen();
-}
-
-void ModbusMaster::ResetCounters() {
-    RequestCount = 0;
-    ReplyCount = 0;
-    FailureCount = 0;
 }
 
 namespace {
@@ -149,10 +143,10 @@ bool Reached(std::uint32_t tick, std::uint32_t mark) {
 // for one reply window, so that the rest of a bad reply or a late one is not read as the
 // answer to the next try.
 void ModbusMaster::PauseAfterFailure(std::uint32_t windowMs) {
-    TickMark = TickCount();
-    DrainUntilQuiet(TickMark + RetryPauseMs + 1, windowMs);
+    const std::uint32_t failedAt = TickCount();
+    DrainUntilQuiet(failedAt + RetryPauseMs + 1, windowMs);
     // A failing channel ends the drain at once; the pause itself is kept.
-    while (TickCount() - TickMark <= RetryPauseMs) {
+    while (TickCount() - failedAt <= RetryPauseMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -176,14 +170,13 @@ bool ModbusMaster::DrainUntilQuiet(std::uint32_t notBefore, std::uint32_t quietM
             return false;
         }
         if (got > 0) {
-            ++DiscardedBytes;
-            lastByte = TickCount();
+            lastByte = TickCount(); // a byte read here is thrown away
         }
     }
 }
 
 void ModbusMaster::SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs) {
-    if (LinkMode || !lateReplies_.MustSettle(request)) {
+    if (linkMode_ || !lateReplies_.MustSettle(request)) {
         return;
     }
     // Long after everything was due, the purge before the request drops whatever came.
@@ -196,10 +189,10 @@ void ModbusMaster::SettleBefore(std::span<const std::uint8_t> request, std::uint
 bool ModbusMaster::Exchange(std::size_t requestSize, std::uint16_t replySize,
                             std::uint32_t timeoutMs) {
     channel_->Purge();
-    Transferred =
-        static_cast<std::uint32_t>(std::max(0L, channel_->Write(Frame.data(), requestSize)));
-    // Noted before the reply overwrites the request in Frame.
-    lateReplies_.Sent(std::span(Frame.data(), requestSize), TickCount());
+    // A short or failed write shows as a missing reply.
+    channel_->Write(frame_.data(), requestSize);
+    // Noted before the reply overwrites the request in the frame buffer.
+    lateReplies_.Sent(std::span(frame_.data(), requestSize), TickCount());
     if (!ReceiveReply(replySize, timeoutMs)) {
         lateReplies_.ReplyMissing();
         return false;
@@ -220,7 +213,7 @@ bool ModbusMaster::Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool re
         return true;
     }
     count = std::min<std::uint8_t>(count, MaxRegisters);
-    for (TriesLeft = Tries; TriesLeft > 0; --TriesLeft) {
+    for (std::uint32_t triesLeft = Tries; triesLeft > 0; --triesLeft) {
         if (attempt(count)) {
             return true;
         }
@@ -247,61 +240,61 @@ bool ModbusMaster::WriteRegisters(std::uint16_t address, const std::uint16_t* so
     });
 }
 
-bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination,
-                                     std::uint8_t count, std::uint32_t timeoutMs) {
+bool ModbusMaster::CountedAttempt(std::uint8_t count,
+                                  const std::function<bool(std::uint8_t)>& exchange) {
     const UseCheck use(user_);
     if (!IsPortOpen()) {
         return false;
     }
     // The frame buffer holds at most 40 registers.
     count = std::min<std::uint8_t>(count, MaxRegisters);
-    ++RequestCount;
-    ++FailureCount;
-    const std::size_t size =
-        frames::BuildReadRequest(LinkMode, DeviceAddress, address, count, Frame.data());
-    SettleBefore(std::span(Frame.data(), size), ReplyWindowMs(timeoutMs));
-    const std::size_t replySize = frames::ReadReplySize(LinkMode, count);
-    if (!Exchange(size, static_cast<std::uint16_t>(replySize), timeoutMs)) {
+    ++counts_.Requests;
+    ++counts_.Failures;
+    if (!exchange(count)) {
         return false;
     }
-    const std::span<const std::uint8_t> reply(Frame.data(), replySize);
-    const frames::ReplyCheck check =
-        frames::CheckReadReply(LinkMode, reply, DeviceAddress, address, count);
-    if (check != frames::ReplyCheck::Ok) {
-        if (check == frames::ReplyCheck::BadByteCount && !LinkMode) {
-            ShowError(QStringLiteral("[05] Numero di byte"));
-        }
-        return false;
-    }
-    frames::ExtractRegisters(LinkMode, reply, std::span<std::uint16_t>(destination, count));
-    --FailureCount;
-    ++ReplyCount;
+    --counts_.Failures;
+    ++counts_.Replies;
     return true;
+}
+
+bool ModbusMaster::ReadRegistersOnce(std::uint16_t address, std::uint16_t* destination,
+                                     std::uint8_t count, std::uint32_t timeoutMs) {
+    return CountedAttempt(count, [&](std::uint8_t n) {
+        const std::size_t size =
+            frames::BuildReadRequest(linkMode_, unitAddress_, address, n, frame_.data());
+        SettleBefore(std::span(frame_.data(), size), ReplyWindowMs(timeoutMs));
+        const std::size_t replySize = frames::ReadReplySize(linkMode_, n);
+        if (!Exchange(size, static_cast<std::uint16_t>(replySize), timeoutMs)) {
+            return false;
+        }
+        const std::span<const std::uint8_t> reply(frame_.data(), replySize);
+        const frames::ReplyCheck check =
+            frames::CheckReadReply(linkMode_, reply, unitAddress_, address, n);
+        if (check != frames::ReplyCheck::Ok) {
+            if (check == frames::ReplyCheck::BadByteCount && !linkMode_) {
+                ShowError(QStringLiteral("[05] Numero di byte"));
+            }
+            return false;
+        }
+        frames::ExtractRegisters(linkMode_, reply, std::span<std::uint16_t>(destination, n));
+        return true;
+    });
 }
 
 bool ModbusMaster::WriteRegistersOnce(std::uint16_t address, const std::uint16_t* source,
                                       std::uint8_t count, std::uint32_t timeoutMs) {
-    const UseCheck use(user_);
-    if (!IsPortOpen()) {
-        return false;
-    }
-    count = std::min<std::uint8_t>(count, MaxRegisters);
-    ++RequestCount;
-    ++FailureCount;
-    const std::size_t size =
-        frames::BuildWriteRequest(LinkMode, DeviceAddress, address,
-                                  std::span<const std::uint16_t>(source, count), Frame.data());
-    if (!Exchange(size, frames::WriteReplySize, timeoutMs)) {
-        return false;
-    }
-    const std::span<const std::uint8_t> reply(Frame.data(), frames::WriteReplySize);
-    if (frames::CheckWriteReply(LinkMode, reply, DeviceAddress, address, count) !=
-        frames::ReplyCheck::Ok) {
-        return false;
-    }
-    --FailureCount;
-    ++ReplyCount;
-    return true;
+    return CountedAttempt(count, [&](std::uint8_t n) {
+        const std::size_t size =
+            frames::BuildWriteRequest(linkMode_, unitAddress_, address,
+                                      std::span<const std::uint16_t>(source, n), frame_.data());
+        if (!Exchange(size, frames::WriteReplySize, timeoutMs)) {
+            return false;
+        }
+        const std::span<const std::uint8_t> reply(frame_.data(), frames::WriteReplySize);
+        return frames::CheckWriteReply(linkMode_, reply, unitAddress_, address, n) ==
+               frames::ReplyCheck::Ok;
+    });
 }
 
 bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs) {
@@ -309,25 +302,23 @@ bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs) {
     if (count > FrameSize) {
         return false;
     }
-    Remaining = count;
+    std::uint16_t remaining = count;
     std::size_t cursor = 0;
     const std::uint32_t interByte = std::max<std::uint32_t>(timeoutMs / 2, 70);
     std::uint32_t deadline = TickCount() + std::max<std::uint32_t>(timeoutMs, 150);
     // Signed difference so that the comparison survives a wrapping tick counter.
-    while (Remaining != 0 && static_cast<std::int32_t>(deadline - TickCount()) >= 0) {
-        Transferred = 0;
-        const int got = channel_->ReadByte(Frame[cursor], ByteReadWaitMs);
+    while (remaining != 0 && static_cast<std::int32_t>(deadline - TickCount()) >= 0) {
+        const int got = channel_->ReadByte(frame_[cursor], ByteReadWaitMs);
         if (got < 0) {
             break;
         }
         if (got > 0) {
-            Transferred = 1;
             ++cursor;
-            --Remaining;
+            --remaining;
             deadline = TickCount() + interByte;
         }
     }
-    return Remaining == 0;
+    return remaining == 0;
 }
 
 void ModbusMaster::ReportNoResponse() {

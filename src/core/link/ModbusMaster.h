@@ -66,10 +66,25 @@ public:
     // Closes and opens the same port and frame variant with the settings of the last open.
     void ReopenPort();
     bool IsPortOpen() const;
-    bool IsLinkReady() const { return IsPortOpen() && DeviceAddress != 0; }
-    std::uint8_t GetPort() const { return Port; }
-    bool IsLinkMode() const { return LinkMode; }
-    void ResetCounters();
+    bool IsLinkReady() const { return IsPortOpen() && unitAddress_ != 0; }
+    std::uint8_t GetPort() const { return port_; }
+    bool IsLinkMode() const { return linkMode_; }
+    // The one way to choose the unit that requests go to (0: none, the link is not ready).
+    void SelectUnit(std::uint8_t address) { unitAddress_ = address; }
+    std::uint8_t UnitAddress() const { return unitAddress_; }
+    // Requests sent, replies accepted and requests that got no good reply since the last
+    // reset; requests = replies + failures.
+    struct Counts {
+        std::uint32_t Requests = 0;
+        std::uint32_t Replies = 0;
+        std::uint32_t Failures = 0;
+    };
+    Counts Counters() const { return counts_; }
+    void ResetCounters() { counts_ = {}; }
+    // Whether line settings or timeouts changed by an open are still to be restored.
+    bool HasSettingsToRestore() const { return lineChanged_ || timeoutsChanged_; }
+    // The frame buffer: the last request, overwritten by its reply as it comes.
+    std::span<const std::uint8_t> Frame() const { return frame_; }
     // Baud rate and effective parity code (0..3) of the last open.
     LineSettings CurrentSettings() const { return settings_; }
     // The settings string of the last open ("baud=19200 data=8 parity=E stop=1").
@@ -109,23 +124,6 @@ public:
     void SetProgressDialogHook(ProgressDialogHook hook) { progressHook_ = std::move(hook); }
     SerialChannel& Channel() { return *channel_; }
 
-    // Fields named as the rest of the program speaks of them.
-    std::uint8_t DeviceAddress = 0;
-    std::uint32_t RequestCount = 0;
-    std::uint32_t ReplyCount = 0;
-    std::uint32_t FailureCount = 0;
-    std::uint32_t TriesLeft = 0;
-    bool LinkMode = false;
-    std::uint8_t Port = 0;
-    std::uint32_t Transferred = 0;
-    std::uint16_t Remaining = 0;
-    std::array<std::uint8_t, FrameSize> Frame{};
-    bool DcbChanged = false;
-    bool TimeoutsChanged = false;
-    std::uint32_t TickMark = 0;
-    // Bytes read and thrown away while waiting for the line to go quiet.
-    std::uint32_t DiscardedBytes = 0;
-
 private:
     class UseCheck;
 
@@ -138,6 +136,9 @@ private:
     bool Exchange(std::size_t requestSize, std::uint16_t replySize, std::uint32_t timeoutMs);
     bool Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool reportFailure,
                   const std::function<bool(std::uint8_t)>& attempt);
+    // What every single attempt shares: a closed port fails, the count is cut to 40 and the
+    // request is counted as a failure until `exchange` reports a good reply.
+    bool CountedAttempt(std::uint8_t count, const std::function<bool(std::uint8_t)>& exchange);
 
     std::unique_ptr<SerialChannel> channel_;
     PortResolver resolver_;
@@ -146,6 +147,13 @@ private:
     QString settingsString_;
     QString openError_;
     LateReplyGuard lateReplies_;
+    std::array<std::uint8_t, FrameSize> frame_{};
+    std::uint8_t unitAddress_ = 0;
+    std::uint8_t port_ = 0;
+    bool linkMode_ = false;
+    bool lineChanged_ = false;
+    bool timeoutsChanged_ = false;
+    Counts counts_;
     // Debug check that two threads never use the master at the same time.
     std::atomic<std::thread::id> user_{};
 };

@@ -1,5 +1,7 @@
 #include "core/rules/CommandRules.h"
 
+#include "core/common/KindDescriptor.h"
+
 namespace kelm {
 namespace {
 
@@ -96,20 +98,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     const bool on = in.Online;
 
     // Layout by kind.
-    switch (kind) {
-    case DeviceKind::Power:
-        s.DriveMenuCaption = QStringLiteral("TA&RN Power");
-        break;
-    case DeviceKind::Drive:
-        s.DriveMenuCaption = QStringLiteral("TA&RN Drive");
-        break;
-    case DeviceKind::Orca230:
-        s.DriveMenuCaption = QStringLiteral("D&RIVE");
-        break;
-    case DeviceKind::Std:
-        s.DriveMenuCaption = QStringLiteral("D&rive");
-        break;
-    }
+    s.DriveMenuCaption = QString::fromLatin1(Describe(kind).DriveMenuCaption);
     s.TuningMenuVisible = !power;
     const bool driveGroup = !power; // PDive
     const bool defaultsVisible = std || orca;
@@ -180,7 +169,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     s.LineStateText = on ? QStringLiteral("On Line") : QStringLiteral("Off Line");
     s.ParameterPageFileMenuEnabled = on;
     if (on) {
-        s.DeviceIdText = DeviceIdText(kind, in.DeviceAddress, in.LinkBaseAddress);
+        s.DeviceIdText = DeviceIdText(kind, in.UnitAddress, in.LinkBaseAddress);
         s.DeviceIdWidth = std ? 30 : (orca ? 100 : 70);
     } else {
         s.DeviceIdText.clear();

@@ -77,10 +77,10 @@ struct CommandInputs {
     bool DiagnosticMenuVisible = false; // the diagnostic window is open
     bool DriveRequestsHeld = false;     // the digital I/O page is not interactive yet
     bool AlarmButtonHeld = false;       // an oscilloscope upload runs
-    std::uint8_t DeviceAddress = 0;
+    std::uint8_t UnitAddress = 0;
     // Commands whose window or dialog this build does not have: always disabled.
     std::array<bool, CommandCount> WindowMissing{};
-    int LinkBaseAddress = 0; // DefaultValue of entry 4 of the Power table
+    int LinkBaseAddress = 0; // default of the Power table's link base address register
     // Analog-out label lists of the kind (both empty when none were loaded).
     QStringList Labels1;
     QStringList Labels2;

@@ -1,5 +1,6 @@
 #include "core/rules/GenInfoModel.h"
 
+#include "core/common/PerKind.h"
 #include "core/drive/DriveIdentity.h"
 #include "core/params/ParamTable.h"
 #include "core/rules/RegenResistor.h"
@@ -38,24 +39,23 @@ const CanBaudList& CanList(const GenInfoRegisters& registers) {
 } // namespace
 
 GenInfoRegisters GenInfoRegistersFor(DeviceKind kind) {
-    GenInfoRegisters r;
-    switch (kind) {
-    case DeviceKind::Std:
-        r.Regen = 103, r.Relay = 70, r.Can = 4, r.Address = 2, r.AddressMax = 255;
-        break;
-    case DeviceKind::Drive:
-        r.Relay = 76, r.Can = 7, r.LinkCan = true, r.Address = 6, r.AddressMax = 65535;
-        r.HwInfoFirst = 370;
-        break;
-    case DeviceKind::Power:
-        r.Regen = 12, r.Can = 8, r.LinkCan = true, r.Address = 7, r.AddressMax = 65535;
-        r.Units = 6, r.HwInfoFirst = 100;
-        break;
-    case DeviceKind::Orca230:
-        r.Relay = 70, r.Can = 4, r.Address = 2, r.AddressMax = 65535, r.HwInfoFirst = 150;
-        break;
-    }
-    return r;
+    static constexpr PerKind<GenInfoRegisters> table{
+        .Std = {.Regen = 103, .Relay = 70, .Can = 4, .Address = 2, .AddressMax = 255},
+        .Power = {.Regen = 12,
+                  .Can = 8,
+                  .LinkCan = true,
+                  .Address = 7,
+                  .AddressMax = 65535,
+                  .Units = 6,
+                  .HwInfoFirst = 100},
+        .Drive = {.Relay = 76,
+                  .Can = 7,
+                  .LinkCan = true,
+                  .Address = 6,
+                  .AddressMax = 65535,
+                  .HwInfoFirst = 370},
+        .Orca230 = {.Relay = 70, .Can = 4, .Address = 2, .AddressMax = 65535, .HwInfoFirst = 150}};
+    return table[kind];
 }
 
 GenInfoTexts GenInfoTextsFor(DeviceKind kind, const ParamTable& table) {

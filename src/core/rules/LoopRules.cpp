@@ -1,5 +1,7 @@
 #include "core/rules/LoopRules.h"
 
+#include "core/common/PerKind.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -18,16 +20,13 @@ SpeedAddresses SpeedAddressTable(DeviceKind kind) {
 }
 
 PositionAddresses PositionAddressTable(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Drive:
-        return {59, 57, 58, 61, 60, 71, 66, 68, 69, 70, 78};
-    case DeviceKind::Orca230:
-        return {41, 38, 39, 42, 0, 49, 44, 45, 46, 47, 71};
-    case DeviceKind::Std:
-    case DeviceKind::Power:
-        break;
-    }
-    return {41, 39, 38, 42, 0, 49, 44, 45, 46, 47, 71};
+    static constexpr PositionAddresses plain{41, 39, 38, 42, 0, 49, 44, 45, 46, 47, 71};
+    static constexpr PerKind<PositionAddresses> table{
+        .Std = plain,
+        .Power = plain,
+        .Drive = {59, 57, 58, 61, 60, 71, 66, 68, 69, 70, 78},
+        .Orca230 = {41, 38, 39, 42, 0, 49, 44, 45, 46, 47, 71}};
+    return table[kind];
 }
 
 EncoderOutAddresses EncoderOutAddressTable(DeviceKind kind) {

@@ -1,5 +1,6 @@
 #include "core/rules/MainDevRules.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/params/ParamTable.h"
 #include "core/rules/FieldBinding.h"
 #include "core/rules/SpeedScaling.h"
@@ -138,17 +139,7 @@ QString DriveModelText(int code) {
 }
 
 QString MainDevCaption(DeviceKind kind) {
-    switch (kind) {
-    case DeviceKind::Power:
-        return QStringLiteral("Tarn Power");
-    case DeviceKind::Drive:
-        return QStringLiteral("Tarn Drive");
-    case DeviceKind::Orca230:
-        return QStringLiteral("Tarn");
-    case DeviceKind::Std:
-        break;
-    }
-    return QStringLiteral("Drive");
+    return QString::fromLatin1(Describe(kind).MainPageCaption);
 }
 
 std::int16_t MainDevEdits::Shown(std::uint16_t address) const {

@@ -1,23 +1,17 @@
 #include "core/rules/MotorRules.h"
 
+#include "core/common/PerKind.h"
+
 #include <algorithm>
 
 namespace kelm {
 
 MotorAddresses MotorAddressTable(DeviceKind kind) {
-    MotorAddresses a;
-    switch (kind) {
-    case DeviceKind::Drive:
-        a = {12, 76, 13, 14, 15, 16, 0, 0, 0};
-        break;
-    case DeviceKind::Orca230:
-        a = {7, 0, 12, 9, 8, 11, 140, 141, 142};
-        break;
-    case DeviceKind::Std:
-    case DeviceKind::Power:
-        break;
-    }
-    return a;
+    static constexpr PerKind<MotorAddresses> table{.Std = {},
+                                                   .Power = {},
+                                                   .Drive = {12, 76, 13, 14, 15, 16, 0, 0, 0},
+                                                   .Orca230 = {7, 0, 12, 9, 8, 11, 140, 141, 142}};
+    return table[kind];
 }
 
 std::vector<PoleItem> PoleItems(int minimum, int maximum, bool motorTypes) {

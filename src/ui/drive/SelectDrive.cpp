@@ -47,7 +47,7 @@ void ConnectStandard(ShellHost& shell, int number) {
         master.ClosePort();
         driver.SelectDeviceKind(DeviceKind::Std, false);
     }
-    master.DeviceAddress = static_cast<std::uint8_t>(number);
+    master.SelectUnit(static_cast<std::uint8_t>(number));
     if (!OpenOn(master, settings.ComPort, false) &&
         !master.OpenPort(settings.ComPort, static_cast<std::uint32_t>(settings.BaudRate), false,
                          settings.Parity))
@@ -68,14 +68,15 @@ bool ConnectLink(ShellHost& shell, LinkPortRecord& record, const UnitSnapshot& i
         !master.OpenPort(record.ComNumber, LinkBaud(driver), true, 0))
         ReportOpenFailure(master);
     if (!master.IsPortOpen()) {
-        master.DeviceAddress = static_cast<std::uint8_t>(DefaultOf(driver.ActiveTable(), 4));
+        master.SelectUnit(static_cast<std::uint8_t>(
+            DefaultOf(driver.ActiveTable(), TheLinkRegisters().BaseAddress)));
         return true;
     }
     const LinkIdentity link = IdentifyLink(driver);
     if (link.Orca) {
         record.UnitKind = 3;
         driver.SelectDeviceKind(DeviceKind::Orca230, false);
-        master.DeviceAddress = LinkIdentity::OrcaAddress;
+        master.SelectUnit(LinkIdentity::OrcaAddress);
         return true;
     }
     // Otherwise the link overview chooses the unit (Power or Drive).

@@ -50,7 +50,7 @@ TFConnectD::TFConnectD(TDriver& driver, char mode, std::function<void()> fileCle
     auto* layout = new QVBoxLayout(this);
     // A transfer's label ends with the number of the drive it talks to.
     LText =
-        new QLabel(setup_.Transfer ? setup_.Label + QString::number(driver.Master().DeviceAddress)
+        new QLabel(setup_.Transfer ? setup_.Label + QString::number(driver.Master().UnitAddress())
                                    : setup_.Label);
     Progress = new QProgressBar;
     Progress->setMinimum(0);

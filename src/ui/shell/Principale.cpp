@@ -1,6 +1,7 @@
 #include "ui/shell/Principale.h"
 #include "ui/widgets/GrowToContent.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
@@ -289,8 +290,9 @@ CommandInputs TFPrincipale::GatherInputs() const {
     in.DiagnosticMenuVisible = session_->DiagnosticMenuVisible();
     in.DriveRequestsHeld = session_->DriveRequestsHeld();
     in.AlarmButtonHeld = session_->AlarmButtonHeld();
-    in.DeviceAddress = session_->Master().DeviceAddress;
-    if (const ParamEntry* base = config.KindTable(DeviceKind::Power).FindByAddress(4))
+    in.UnitAddress = session_->Master().UnitAddress();
+    if (const ParamEntry* base =
+            config.KindTable(DeviceKind::Power).FindByAddress(TheLinkRegisters().BaseAddress))
         in.LinkBaseAddress = base->DefaultValue;
     const AnalogOutLabels& labels = config.AnalogLabels(in.Kind);
     in.Labels1 = labels.First;
@@ -333,7 +335,7 @@ void TFPrincipale::RenderStatusBar() {
     CommandInputs shown = GatherInputs();
     shown.Online = session_->Shown().Online;
     shown.Kind = session_->Shown().Kind;
-    shown.DeviceAddress = session_->Shown().Address;
+    shown.UnitAddress = session_->Shown().Address;
     const CommandStates states = ComputeCommandStates(shown);
     panel(StatusPanel::DeviceId)->setMinimumWidth(states.DeviceIdWidth);
     panel(StatusPanel::DeviceId)->setText(states.DeviceIdText);
@@ -347,7 +349,7 @@ void TFPrincipale::ConfigureForDevice() {
     if (!session_ || !statusPanel_)
         return; // still building, or closed
     const CommandInputs inputs = GatherInputs();
-    session_->SetShown({inputs.Online, inputs.Kind, inputs.DeviceAddress});
+    session_->SetShown({inputs.Online, inputs.Kind, inputs.UnitAddress});
     statusPanel_->ApplyLayout(ComputeCommandStates(inputs).Panel);
     UpdateAlarmIndicator(false);
     children_.NotifyOnline(inputs.Online);

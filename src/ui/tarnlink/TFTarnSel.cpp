@@ -35,7 +35,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
 
     // The link object; the address at the start is the link's Power unit.
     scan_ = std::make_unique<LinkScan>(driver);
-    addressAtStart_ = shell.Master().DeviceAddress;
+    addressAtStart_ = shell.Master().UnitAddress();
     auto* outer = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     outer->addLayout(row);
@@ -121,7 +121,7 @@ void TFTarnSel::SelectUnit(int index) {
     TDriver& driver = shell_.Driver();
     ModbusMaster& master = shell_.Master();
     driver.WaitIdle();
-    master.DeviceAddress = static_cast<std::uint8_t>(tag);
+    master.SelectUnit(static_cast<std::uint8_t>(tag));
     const bool power = tag == scan_->Units().front().Address;
     const DeviceKind kind = power ? DeviceKind::Power : DeviceKind::Drive;
     if (driver.CurrentKind() != kind)

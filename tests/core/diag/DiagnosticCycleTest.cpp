@@ -78,7 +78,9 @@ TEST_F(DiagnosticCycleTest, ShowsTheDrivesValueAndWritesAQueuedOneOnTheRowsVisit
 // The mode starts at row zero with fresh counters and polls only the visible rows; a silent
 // drive is probed until it answers.
 TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersAgain) {
-    master->RequestCount = 99;
+    std::uint16_t value = 0;
+    for (int i = 0; i < 99; ++i) // counts the mode must forget
+        master->ReadRegistersOnce(0, &value, 1, 100);
     cycle->SetVisibleRows({3, 4});
     driver->SetMode('D');
     EXPECT_EQ(driver->ModeLetter(), 'D');

@@ -59,7 +59,7 @@ protected:
 
     // A plain drive at address 1, on line.
     void GoOnlinePlain() {
-        master->DeviceAddress = 1;
+        master->SelectUnit(1);
         ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
         driver->SetOnline(true);
     }

@@ -100,7 +100,7 @@ protected:
         master = std::make_unique<ModbusMaster>(
             std::move(line), [](std::uint8_t) { return QStringLiteral("/dev/fake"); });
         ASSERT_TRUE(master->OpenPort(1, 19200, false, 2));
-        master->DeviceAddress = 1;
+        master->SelectUnit(1);
         driver = std::make_unique<TDriver>(host, *master);
         host.SetDriver(driver.get());
         host.OnCloseChildWindows = [this](std::uint8_t f1, bool f2) {

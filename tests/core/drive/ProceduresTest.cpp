@@ -167,9 +167,9 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
 TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
     Run(LostStdPhasing);
     LineBack();
-    master->DeviceAddress = 2; // another unit: nothing for it
+    master->SelectUnit(2); // another unit: nothing for it
     EXPECT_TRUE(SettleOwedDisable(*driver));
-    master->DeviceAddress = 1;
+    master->SelectUnit(1);
     EXPECT_TRUE(SettleOwedDisable(*driver));
     EXPECT_TRUE(SettleOwedDisable(*driver)); // once
     EXPECT_EQ(Written(), Pairs({{74, 1}, {69, 0}}));
@@ -198,7 +198,7 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
 
     waiter.Script = [this](int poll, TuningWait& wait) {
         if (poll == 1) {
-            master->DeviceAddress = 2;
+            master->SelectUnit(2);
             wait.Cancel();
         }
     };
@@ -206,7 +206,7 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
     EXPECT_FALSE(RunProcedure(*driver, 'P', waiter));
     EXPECT_EQ(Written(), Pairs({{69, 0x10}, {73, 1}}));
     EXPECT_EQ(messages.Texts(), QStringList{MayBeEnabled});
-    master->DeviceAddress = 1;
+    master->SelectUnit(1);
     EXPECT_TRUE(ProcessOwedDisables().Owed(driver->CurrentUnit()));
 }
 

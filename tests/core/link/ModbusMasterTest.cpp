@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(master->OpenPort(3, 19200, linkMode, 2));
         engine = sim::test::MakeEngine(
             sim::test::Kind(linkMode ? sim::SimKind::Link : sim::SimKind::Std));
-        master->DeviceAddress = linkMode ? 11 : 1;
+        master->SelectUnit(linkMode ? 11 : 1);
         fake->Reply = [this](std::span<const std::uint8_t> req) { return Answer(req); };
         fake->Requests.clear();
         master->ResetCounters();
@@ -42,12 +42,13 @@ protected:
         return {sim::test::Exchange(*engine, {req.begin(), req.end()}, TickCount())};
     }
     void SetRegister(std::uint16_t address, std::uint16_t value) {
-        engine->FindDevice(master->DeviceAddress)->Registers().Set(address, value);
+        engine->FindDevice(master->UnitAddress())->Registers().Set(address, value);
     }
 
     using Counters = std::array<std::uint32_t, 3>; // requests, replies, failures
     Counters Counts() const {
-        return {master->RequestCount, master->ReplyCount, master->FailureCount};
+        const ModbusMaster::Counts counts = master->Counters();
+        return {counts.Requests, counts.Replies, counts.Failures};
     }
 
     RecordingMessages messages;
@@ -79,7 +80,7 @@ TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
     EXPECT_FALSE(master->IsPortOpen());
     EXPECT_EQ(fake->Log, opened + QStringList({"timeouts 10", "restore line", "close"}));
-    EXPECT_FALSE(master->DcbChanged || master->TimeoutsChanged); // nothing to restore later
+    EXPECT_FALSE(master->HasSettingsToRestore()); // nothing to restore later
     EXPECT_TRUE(messages.Boxes().empty());
 
     ModbusMaster bare(std::make_unique<FakeSerialChannel>(),
@@ -97,7 +98,7 @@ TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
     EXPECT_EQ(master->SettingsString(), "baud=9600 data=8 parity=N stop=1");
     EXPECT_EQ(fake->Log, QStringList({"open /dev/fake1", "line 9600 0", "timeouts 10", "purge"}));
     EXPECT_FALSE(master->IsLinkReady()); // open but no drive selected
-    master->DeviceAddress = 1;
+    master->SelectUnit(1);
     EXPECT_TRUE(master->IsLinkReady());
     const QStringList cycle = {"purge",           "restore line", "restore timeouts", "close",
                                "open /dev/fake5", "line 57600 0", "timeouts 10",      "purge"};
@@ -254,7 +255,7 @@ TEST_F(MasterTest, ReceiveReplyDeadlines) {
         fake->Refuse = c.Refuse;
         const std::uint32_t start = TickCount();
         EXPECT_EQ(master->ReceiveReply(7, c.Timeout), c.Ok);
-        EXPECT_TRUE(!c.Ok || Bytes(master->Frame.begin(), master->Frame.begin() + 7) == seven);
+        EXPECT_TRUE(!c.Ok || Bytes(master->Frame().begin(), master->Frame().begin() + 7) == seven);
         const std::uint32_t took = TickCount() - start;
         EXPECT_TRUE(took >= c.MinMs && took < c.MaxMs) << took;
     }

@@ -11,7 +11,7 @@ protected:
     void SetUp() override {
         Build(sim::SimKind::Link);
         driver->SelectDeviceKind(DeviceKind::Power, false);
-        master->DeviceAddress = 1;
+        master->SelectUnit(1);
         ASSERT_TRUE(master->OpenPort(10, 115200, true, 0));
         driver->SetOnline(master->IsLinkReady());
         ASSERT_TRUE(driver->Online());

@@ -15,7 +15,7 @@ CommandStates States(DeviceKind kind, bool online, bool expert = false, int fami
     in.Expert = expert;
     in.ModelFamily = family;
     in.BootRecordUsable = bootRecord;
-    in.DeviceAddress = 7;
+    in.UnitAddress = 7;
     in.LinkBaseAddress = 3;
     return ComputeCommandStates(in);
 }

@@ -47,6 +47,22 @@ TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
         (QStringList{"Software Limit HI", "Software Limit LO", "Position 1"}));
 }
 
+// One telling entry of each per-kind table; a kind outside the enum reads Std's.
+TEST(PerKindTables, EachKindAndAnUnknownOne) {
+    using Row = std::tuple<QString, int, int>; // caption, position Kp dynamic, motor step
+    for (const auto& [number, row] : {std::pair{0, Row{"Drive", 39, 0}},
+                                      {1, Row{"Tarn Power", 39, 0}},
+                                      {2, Row{"Tarn Drive", 57, 0}},
+                                      {3, Row{"Tarn", 38, 140}},
+                                      {9, Row{"Drive", 39, 0}}}) {
+        const auto kind = static_cast<DeviceKind>(number);
+        EXPECT_EQ(Row(MainDevCaption(kind), PositionAddressTable(kind).KpDynamic,
+                      MotorAddressTable(kind).Step),
+                  row)
+            << number;
+    }
+}
+
 TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
     // Bits 1-2 hold 01 or 10; anything else becomes 10, other bits kept.
     for (const auto& [stored, normal] : {std::pair{0, 4}, {6, 4}, {0x0F, 0x0D}, {2, 2}, {12, 12}})

@@ -48,7 +48,7 @@ struct ScopeRun : test::ProgramOnSim {
 // closing point; the status panel's Enable request pressed during the upload goes out inside it.
 TEST_F(ScopeRun, PlotsWhatTheDriveRecorded) {
     ASSERT_NO_FATAL_FAILURE(Connect("link", 1, DeviceKind::Drive));
-    ASSERT_TRUE(sim.Command(QStringLiteral("set %1 50012 5").arg(window->Master().DeviceAddress)));
+    ASSERT_TRUE(sim.Command(QStringLiteral("set %1 50012 5").arg(window->Master().UnitAddress())));
     ASSERT_TRUE(sim.Command(QStringLiteral("delay 10"))); // room to press Enable mid-upload
     scope->EdgeButton(3)->click();
     scope->StartButton()->click();

@@ -138,7 +138,7 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
         Driver().KindTable(DeviceKind::Power).FindByAddress(5)->DefaultValue * 100);
     EXPECT_EQ(std::tuple(Executed("kelm::TFSelectDriver"), window_->LinkSelectPort(),
                          Driver().CurrentKind(), Master().GetPort(),
-                         Driver().LinkPorts.at(1).UnitKind, int(Master().DeviceAddress)),
+                         Driver().LinkPorts.at(1).UnitKind, int(Master().UnitAddress())),
               std::tuple(1, 0, DeviceKind::Orca230, 7, 3, 2));
     EXPECT_EQ(std::tuple(Master().IsLinkMode(), Driver().Online(), Executed("kelm::TFConnectD"),
                          channel_->AppliedSettings().BaudRate,

@@ -66,7 +66,7 @@ public:
             drive->Set(static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(value));
         // Goes on line and reads every register of the table into Value and DriveValue.
         EXPECT_TRUE(drive->master_->OpenPort(1, 19200, false, 0));
-        drive->master_->DeviceAddress = 1;
+        drive->master_->SelectUnit(1);
         drive->driver_->SelectDeviceKind(kind, false);
         drive->driver_->SetOnline(true);
         for (ParamEntry& entry : drive->Table())

@@ -32,7 +32,7 @@ TEST_F(StartTest, ConstructorLaysOutTheOffLineWindow) {
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(w.StatusPanelText(i), panels[i]) << i;
     EXPECT_EQ(w.ViewInfoCaption(), "Hide Status");
-    EXPECT_TRUE(!w.Master().IsPortOpen() && w.Master().DeviceAddress == 0);
+    EXPECT_TRUE(!w.Master().IsPortOpen() && w.Master().UnitAddress() == 0);
     EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
     // Toolbar hints and captions; the hidden Save and New buttons never show.
     const auto* pos = w.findChild<QToolBar*>(QStringLiteral("ToolBar"))

@@ -107,7 +107,7 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     ASSERT_TRUE(chosen);
     TDriver& driver = window_->Driver();
     EXPECT_EQ(Executed("kelm::TFConnectD"), 1); // the unit's table was read
-    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
     EXPECT_TRUE(driver.Online());
     EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
@@ -134,7 +134,7 @@ TEST_F(LinkOverviewTest, CancelWithoutAUnitInUseStaysOffLine) {
 TEST_F(LinkOverviewTest, CancelKeepsTheDriveUnitInUse) {
     SelectThroughOverview([](TFTarnSel& dialog) { dialog.Panel(2).SelectButton->click(); });
     TDriver& driver = window_->Driver();
-    ASSERT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+    ASSERT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
     driver.WaitIdle(); // the Enable stays pending until the poll runs again
     window_->Run(Command::Enable);
@@ -147,7 +147,7 @@ TEST_F(LinkOverviewTest, CancelKeepsTheDriveUnitInUse) {
         },
         true);
     ClearRecords();
-    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().DeviceAddress),
+    EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
     EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");

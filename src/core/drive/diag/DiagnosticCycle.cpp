@@ -128,11 +128,9 @@ void DiagnosticCycle::NormalStep() {
         }
     }
     if (observer_.Counters) {
-        const std::uint32_t requests = master.RequestCount;
-        const std::uint32_t replies = master.ReplyCount;
-        const std::uint32_t failures = master.FailureCount;
-        events.emplace_back([this, requests, replies, failures] {
-            observer_.Counters(requests, replies, failures);
+        const ModbusMaster::Counts counts = master.Counters();
+        events.emplace_back([this, counts] {
+            observer_.Counters(counts.Requests, counts.Replies, counts.Failures);
         });
     }
     Notify([&events] {
@@ -176,16 +174,14 @@ void DiagnosticCycle::ReconnectStep(std::uint32_t now) {
     driver_.SetOnline(true);
     linkLost_.store(false);
     tickMark_ = 0;
-    const std::uint32_t requests = master.RequestCount;
-    const std::uint32_t replies = master.ReplyCount;
-    const std::uint32_t failures = master.FailureCount;
-    Notify([this, wasOffline, requests, replies, failures] {
+    const ModbusMaster::Counts counts = master.Counters();
+    Notify([this, wasOffline, counts] {
         if (wasOffline)
             driver_.Host().ConfigureForDevice();
         if (observer_.LinkLostChanged)
             observer_.LinkLostChanged(false);
         if (observer_.Counters)
-            observer_.Counters(requests, replies, failures);
+            observer_.Counters(counts.Requests, counts.Replies, counts.Failures);
     });
 }
 

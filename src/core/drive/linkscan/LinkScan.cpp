@@ -1,5 +1,6 @@
 #include "core/drive/linkscan/LinkScan.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/linkscan/LinkFormats.h"
 #include "core/link/ModbusMaster.h"
@@ -10,7 +11,6 @@ namespace kelm {
 
 namespace {
 
-constexpr std::uint16_t BaseAddressRegister = 4;
 constexpr std::uint16_t DriveUnitsRegister = 6;
 constexpr std::uint16_t PowerVariantRegister = 11;
 constexpr std::uint16_t DriveVariantRegister = 103;
@@ -26,7 +26,7 @@ void LinkUnit::MarkIdentUnread() {
 
 LinkLayout LinkLayoutOf(const ParamTable& powerTable) {
     LinkLayout layout;
-    if (const ParamEntry* base = powerTable.FindByAddress(BaseAddressRegister))
+    if (const ParamEntry* base = powerTable.FindByAddress(TheLinkRegisters().BaseAddress))
         layout.Base = base->DefaultValue;
     if (const ParamEntry* units = powerTable.FindByAddress(DriveUnitsRegister))
         layout.DriveUnits = units->Value;
@@ -87,7 +87,7 @@ void LinkScan::Build(const std::function<void(int)>& unitBuilt) {
         unit.Address = static_cast<std::uint8_t>(layout.Base + i);
         unit.Table.CopyFrom(driveConfig);
         unit.MarkIdentUnread();
-        master.DeviceAddress = unit.Address;
+        master.SelectUnit(unit.Address);
         unit.Answering = Read(unit, DriveVariantRegister, 1);
         if (unit.Answering) {
             unit.SelectTag = unit.Address;
@@ -127,7 +127,7 @@ void LinkScan::Step() {
     const int count = static_cast<int>(units_.size());
     currentIndex_ = currentIndex_ >= count - 1 ? 0 : currentIndex_ + 1;
     LinkUnit& unit = units_[static_cast<std::size_t>(currentIndex_)];
-    driver_.Master().DeviceAddress = unit.Address;
+    driver_.Master().SelectUnit(unit.Address);
     if (unit.IsPower)
         PollPower(unit);
     else
