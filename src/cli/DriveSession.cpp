@@ -5,6 +5,7 @@
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TableTransfer.h"
+#include "core/rules/UnitIdentity.h"
 #include "core/seams/Messages.h"
 
 #include <QCoreApplication>
@@ -101,6 +102,16 @@ int DriveSession::Connect() {
         return 1;
     driver_ = std::make_unique<TDriver>(host_, *master_);
     host_.SetDriver(driver_.get());
+    // The run's writes go to the user's journal as one change named by the command line.
+    journal_ = std::make_unique<WriteJournal>(
+        Journal::Options{JournalPath()}, QStringLiteral("kelmctl"),
+        [this](const UnitInUse& unit) { return JournalContextOf(*driver_, unit, {}, portText_); },
+        [](const QString& note) {
+            std::fprintf(stderr, "kelmctl: %s\n", Local(note).constData());
+        });
+    journal_->GroupUnscopedAs(QStringLiteral("kelmctl ") +
+                              QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')));
+    driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
     const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
     ClearTerminateRequest();
     if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))

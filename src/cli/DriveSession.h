@@ -5,6 +5,7 @@
 #include "core/common/DeviceKind.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/WriteJournal.h"
 #include "core/link/ModbusMaster.h"
 
 #include <QByteArray>
@@ -81,6 +82,7 @@ private:
     QTemporaryDir devices_;
     std::unique_ptr<ModbusMaster> master_;
     CliDriverHost host_;
+    std::unique_ptr<WriteJournal> journal_;
     std::unique_ptr<TDriver> driver_; // last: goes before the master and the host
 };
 

@@ -33,21 +33,23 @@ void WriteJournal::Record(const WriteRecord& record) {
     entry.Name = record.Name;
     entry.OldValue = record.OldValue;
     entry.NewValue = static_cast<std::int16_t>(record.Gate.Value);
-    entry.Action = record.Gate.Origin.Action;
     entry.Result = record.Result;
 
     QString failure;
     NoteSink note;
     {
         const std::lock_guard lock(mutex_);
-        const bool sameChange = lastChange_ != 0 && record.Gate.Origin.Serial == lastSerial_;
+        const bool grouped = record.Gate.Origin.Action.isEmpty() && !unscopedAction_.isEmpty();
+        const std::uint64_t serial = grouped ? 0 : record.Gate.Origin.Serial;
+        entry.Action = grouped ? unscopedAction_ : record.Gate.Origin.Action;
+        const bool sameChange = lastChange_ != 0 && serial == lastSerial_;
         if (!sameChange && lastChange_ != 0)
             journal_.Flush(); // the previous change is complete
         entry.Change = sameChange ? lastChange_ : 0;
         if (journal_.Append(entry)) {
             if (!sameChange)
                 ++changes_;
-            lastSerial_ = record.Gate.Origin.Serial;
+            lastSerial_ = serial;
             lastChange_ = entry.Change;
         } else if (!failureSaid_) {
             failureSaid_ = true;
@@ -59,6 +61,11 @@ void WriteJournal::Record(const WriteRecord& record) {
     }
     if (!failure.isEmpty() && note)
         note(failure);
+}
+
+void WriteJournal::GroupUnscopedAs(const QString& action) {
+    const std::lock_guard lock(mutex_);
+    unscopedAction_ = action;
 }
 
 std::uint64_t WriteJournal::LastChange() const {

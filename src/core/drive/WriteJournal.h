@@ -41,6 +41,9 @@ public:
     WriteJournal& operator=(const WriteJournal&) = delete;
 
     void Record(const WriteRecord& record);
+    // Writes asked outside any request (no action) are one change under this action: a
+    // command line tool's whole run is one change.
+    void GroupUnscopedAs(const QString& action);
     // The change number the last record was given (0 before any).
     std::uint64_t LastChange() const;
     // Changes recorded by this program since it started.
@@ -52,6 +55,7 @@ private:
     Journal journal_;
     QString program_;
     ContextSource context_;
+    QString unscopedAction_;
     NoteSink note_;
     std::uint64_t lastSerial_ = 0;
     std::uint64_t lastChange_ = 0;

@@ -6,6 +6,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/link/PortNames.h"
 #include "core/link/PosixSerialChannel.h"
+#include "core/rules/UnitIdentity.h"
 #include "core/seams/Messages.h"
 #include "core/settings/DevicesFolder.h"
 #include "core/settings/SettingsStore.h"
@@ -39,6 +40,18 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
     // The transfer progress dialog steps aside while the master reports a silent drive.
     TFConnectD::InstallMasterHook(*master_);
     driver_ = std::make_unique<TDriver>(*this, *master_);
+    // Every write is journalled; a journal that cannot be written is said once, in a box.
+    journal_ = std::make_unique<WriteJournal>(
+        Journal::Options{JournalPath()}, QStringLiteral("kelmdrive"),
+        [this](const UnitInUse& unit) {
+            const std::lock_guard lock(journalMutex_);
+            return JournalContextOf(*driver_, unit, journalLevel_, journalPort_);
+        },
+        [this](const QString& note) {
+            QMetaObject::invokeMethod(
+                this, [note] { ShowError(note); }, Qt::QueuedConnection);
+        });
+    driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
     FallBackToDefaultDevicesFolder(*settings_);
     driver_->Initialize(settings_->InstallFolder, settings_->DevicesFolder);
     // Analog-out labels (never fatal).
@@ -50,6 +63,7 @@ ProgramSession::~ProgramSession() {
     if (master_)
         master_->ClosePort();
     driver_.reset();
+    journal_.reset();
     master_.reset();
     settings_.reset();
 }
@@ -59,6 +73,12 @@ void ProgramSession::RunSynchronized(const std::function<void()>& fn) {
 }
 
 void ProgramSession::ConfigureForDevice() {
+    {
+        // The journal names the port in use; the worker reads it while it writes.
+        const std::lock_guard lock(journalMutex_);
+        const PortNames names([this](int com) { return settings_->PortPath(com); });
+        journalPort_ = names.DevicePath(master_->GetPort());
+    }
     if (window_.ConfigureForDevice)
         window_.ConfigureForDevice();
 }
@@ -93,6 +113,11 @@ void ProgramSession::StopWork() {
 
 void ProgramSession::SetUserLevel(UserLevel level) {
     level_ = level;
+    {
+        const std::lock_guard lock(journalMutex_);
+        journalLevel_ =
+            level == UserLevel::Expert ? QStringLiteral("Expert") : QStringLiteral("Normal");
+    }
     emit Changed();
 }
 

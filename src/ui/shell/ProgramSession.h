@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace kelm {
@@ -18,6 +19,7 @@ class SerialChannel;
 class SettingsStore;
 class SynchronizedCaller;
 class TDriver;
+class WriteJournal;
 
 // The drive as the status bar shows it: what the last ConfigureForDevice laid out.
 struct ShownDrive {
@@ -58,6 +60,7 @@ public:
     const SettingsStore& Settings() const { return *settings_; }
     const ModbusMaster& Master() const { return *master_; }
     const TDriver& Driver() const { return *driver_; }
+    const WriteJournal& ChangeJournal() const { return *journal_; }
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -115,10 +118,15 @@ private:
     SessionWindowCalls window_;
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ModbusMaster> master_;
+    std::unique_ptr<WriteJournal> journal_;
     std::unique_ptr<TDriver> driver_;
     SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
     UserLevel level_ = UserLevel::Normal;
+    // What the journal's entries name, read by the worker while it writes.
+    std::mutex journalMutex_;
+    QString journalLevel_ = QStringLiteral("Normal");
+    QString journalPort_;
     ShownDrive shown_;
     bool saveEnabled_ = false;
     bool compareOpen_ = false;

@@ -1,0 +1,25 @@
+#include "core/rules/UnitIdentity.h"
+
+#include "core/common/KindDescriptor.h"
+#include "core/drive/TDriver.h"
+#include "core/rules/GenInfoModel.h"
+#include "core/settings/UserDataFolder.h"
+
+namespace kelm {
+
+JournalIdentity IdentityOf(DeviceKind kind, const ParamTable& table) {
+    const GenInfoTexts texts = GenInfoTextsFor(kind, table);
+    return {texts.Model.trimmed(), texts.Size.trimmed(), texts.Firmware.trimmed()};
+}
+
+JournalContext JournalContextOf(const TDriver& driver, const UnitInUse& unit,
+                                const QString& userLevel, const QString& port) {
+    return {userLevel, port, QString::fromLatin1(Describe(unit.Kind).Text),
+            IdentityOf(unit.Kind, driver.ActiveTable())};
+}
+
+QString JournalPath() {
+    return UserDataFolder() + QStringLiteral("journal.jsonl");
+}
+
+} // namespace kelm
