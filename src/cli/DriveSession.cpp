@@ -161,8 +161,9 @@ int DriveSession::ConnectTo(const char* feature) {
     return 0;
 }
 
-bool DriveSession::Transfer(bool write, char target, const QString& label) {
-    ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
+bool DriveSession::Transfer(bool write, TransferTarget target, const QString& label) {
+    ParamTable& table =
+        target == TransferTarget::Profiles ? driver_->ProfileTable() : driver_->ActiveTable();
     ProgressLine progress(label + QString::number(master_->DeviceAddress), table.Count());
     bool done = false;
     auto onProgress = [&progress] { progress.Step(); };
@@ -174,8 +175,8 @@ bool DriveSession::Transfer(bool write, char target, const QString& label) {
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        const char mode = driver_->ModeLetter();
-        if (done || (mode != 'R' && mode != 'W'))
+        const WorkerMode mode = driver_->Mode();
+        if (done || (mode != WorkerMode::TableRead && mode != WorkerMode::TableWrite))
             loop.quit();
     });
     bool stopped = false;
@@ -197,8 +198,9 @@ bool DriveSession::Transfer(bool write, char target, const QString& label) {
         } else {
             // What the whole-table write sends: the drive's own registers are read back.
             const auto sent = [&](const ParamEntry& entry) {
-                return target == 'P' ? entry.KindLetter == 'A' || entry.KindLetter == 'D'
-                                     : IsSentByTableWrite(driver_->CurrentKind(), entry);
+                return target == TransferTarget::Profiles
+                           ? entry.SentByTableWrite()
+                           : IsSentByTableWrite(driver_->CurrentKind(), entry);
             };
             const auto firstUnsent = table.begin() + std::min(count, table.Count());
             const auto written = std::count_if(table.begin(), firstUnsent, sent);

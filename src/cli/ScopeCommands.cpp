@@ -180,7 +180,7 @@ bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
     QEventLoop loop;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done || driver.ModeLetter() != 'T' || StopRequested())
+        if (done || driver.Mode() != WorkerMode::CaptureUpload || StopRequested())
             loop.quit();
     });
     check.start(20);

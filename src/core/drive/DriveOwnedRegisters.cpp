@@ -53,8 +53,7 @@ std::span<const Range> OwnedRanges(DeviceKind kind) {
 } // namespace
 
 bool IsSentByTableWrite(DeviceKind kind, const ParamEntry& entry) {
-    return (entry.KindLetter == 'A' || entry.KindLetter == 'D') &&
-           !IsDriveOwned(kind, entry.Address);
+    return entry.SentByTableWrite() && !IsDriveOwned(kind, entry.Address);
 }
 
 bool IsDriveOwned(DeviceKind kind, std::uint16_t address) {

@@ -54,7 +54,7 @@ void PaintCaption(QLabel* caption, bool red) {
 
 } // namespace
 
-TFProfile::TFProfile(ShellHost& shell, std::function<void(char)> transfer, QWidget* parent)
+TFProfile::TFProfile(ShellHost& shell, std::function<void(ProgressMode)> transfer, QWidget* parent)
     : QWidget(parent), shell_(shell), driver_(shell.Driver()), table_(driver_.ProfileTable()),
       transfer_(std::move(transfer)) {
     setObjectName(QStringLiteral("TFProfile"));
@@ -418,7 +418,7 @@ void TFProfile::BApplyClick() {
 }
 
 void TFProfile::BCancelClick() {
-    table_.CopyColumn('P', 'U');
+    table_.CopyColumn(Column::Value, Column::DriveValue);
     LoadTask(shownTask_);
 }
 
@@ -447,11 +447,11 @@ void TFProfile::BLoadFlClick() {
         return;
     }
     ShowInfo(QStringLiteral("Profiles Loaded !                \rNow Read Data"));
-    transfer_('P');
+    transfer_(ProgressMode::ReadProfiles);
     if (!self)
         return;
-    table_.CopyColumn('F', 'P');
-    table_.CopyColumn('U', 'P');
+    table_.CopyColumn(Column::FileValue, Column::Value);
+    table_.CopyColumn(Column::DriveValue, Column::Value);
     LoadHeader();
     LoadTask(shownTask_);
     if (driver_.Online())
@@ -479,10 +479,10 @@ void TFProfile::BOpenClick() {
         return;
     QPointer<TFProfile> self(this);
     if (driver_.Online()) {
-        transfer_('p');
+        transfer_(ProgressMode::WriteProfiles);
         if (!self)
             return;
-        table_.CopyColumn('U', 'P');
+        table_.CopyColumn(Column::DriveValue, Column::Value);
     }
     if (OfflineCheck())
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/ProgressMode.h"
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -25,8 +27,9 @@ class TPNumEdit;
 class TFProfile final : public QWidget {
     Q_OBJECT
 public:
-    // transfer runs a whole-table transfer with the progress dialog ('P' read, 'p' write).
-    TFProfile(ShellHost& shell, std::function<void(char mode)> transfer, QWidget* parent = nullptr);
+    // transfer runs a whole-table transfer with the progress dialog.
+    TFProfile(ShellHost& shell, std::function<void(ProgressMode mode)> transfer,
+              QWidget* parent = nullptr);
     ~TFProfile() override;
 
     // Header fields and task 1 from the table.
@@ -86,7 +89,7 @@ private:
     ShellHost& shell_;
     TDriver& driver_;
     ParamTable& table_;
-    std::function<void(char)> transfer_;
+    std::function<void(ProgressMode)> transfer_;
     int shownTask_ = 0;
     int maxSpeed_ = 0;
     QTimer* speedErrTimer_ = nullptr;
