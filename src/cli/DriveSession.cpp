@@ -170,8 +170,9 @@ int DriveSession::ConnectTo(const char* feature) {
     return 0;
 }
 
-bool DriveSession::Transfer(bool write, char target, const QString& label) {
-    ParamTable& table = target == 'P' ? driver_->ProfileTable() : driver_->ActiveTable();
+bool DriveSession::Transfer(bool write, TransferTarget target, const QString& label) {
+    ParamTable& table =
+        target == TransferTarget::Profiles ? driver_->ProfileTable() : driver_->ActiveTable();
     ProgressLine progress(label + QString::number(master_->UnitAddress()), table.Count());
     auto onProgress = [&progress] { progress.Step(); };
     const TransferEnd end = AwaitTransfer(
@@ -184,8 +185,8 @@ bool DriveSession::Transfer(bool write, char target, const QString& label) {
             return true;
         },
         [this] {
-            const char mode = driver_->ModeLetter();
-            return mode == 'R' || mode == 'W';
+            const WorkerMode mode = driver_->Mode();
+            return mode == WorkerMode::TableRead || mode == WorkerMode::TableWrite;
         });
     const bool done = end.Done, stopped = end.Stopped;
     progress.End();
@@ -196,8 +197,9 @@ bool DriveSession::Transfer(bool write, char target, const QString& label) {
         } else {
             // What the whole-table write sends: the drive's own registers are read back.
             const auto sent = [&](const ParamEntry& entry) {
-                return target == 'P' ? entry.KindLetter == 'A' || entry.KindLetter == 'D'
-                                     : IsSentByTableWrite(driver_->CurrentKind(), entry);
+                return target == TransferTarget::Profiles
+                           ? entry.SentByTableWrite()
+                           : IsSentByTableWrite(driver_->CurrentKind(), entry);
             };
             const auto firstUnsent = table.begin() + std::min(count, table.Count());
             const auto written = std::count_if(table.begin(), firstUnsent, sent);

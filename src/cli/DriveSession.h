@@ -55,9 +55,12 @@ public:
     // A whole-table transfer through the worker, waiting for its end. true when it ended
     // with its completion and the drive still on line. A stop signal ends it after the
     // register in hand, saying how far it got ("41 of 73 registers written; ...").
-    bool Transfer(bool write, char target, const QString& label);
+    bool Transfer(bool write, TransferTarget target, const QString& label);
 
-    bool ReadTable() { return Transfer(false, 'D', QStringLiteral("Reading from device Nr. ")); }
+    bool ReadTable() {
+        return Transfer(false, TransferTarget::ActiveTable,
+                        QStringLiteral("Reading from device Nr. "));
+    }
 
     std::optional<DeviceKind> RequestedKind() const { return requested_; } // --kind
     TDriver& Driver() { return *driver_; }

@@ -177,7 +177,7 @@ bool UploadRecord(TDriver& driver, ScopeCapture& capture) {
         [&capture](TDriver::Callback onDone) {
             return capture.StartUpload([] {}, std::move(onDone));
         },
-        [&driver] { return driver.ModeLetter() == 'T'; });
+        [&driver] { return driver.Mode() == WorkerMode::CaptureUpload; });
     return end.Done && capture.Completed() && driver.Online();
 }
 

@@ -130,7 +130,8 @@ std::optional<int> ReadProfilesForFile(DriveSession& session, CommandLine& line,
         return 1;
     if (const int code = session.Connect())
         return code;
-    if (!session.Transfer(false, 'P', QStringLiteral("Reading Profiles Data from device Nr. ")))
+    if (!session.Transfer(false, TransferTarget::Profiles,
+                          QStringLiteral("Reading Profiles Data from device Nr. ")))
         return 1;
     return std::nullopt;
 }
@@ -180,7 +181,8 @@ int RunRestore(const QStringList& arguments, const CliOptions&) {
         }
     }
     driver.CurrentFileName = path;
-    if (!session.Transfer(true, 'D', QStringLiteral("Writing to device Nr. ")))
+    if (!session.Transfer(true, TransferTarget::ActiveTable,
+                          QStringLiteral("Writing to device Nr. ")))
         return 1;
     return IgnoredLinesExit(lines, path);
 }
@@ -191,16 +193,15 @@ int RunEeprom(const QStringList& arguments, const CliOptions&) {
     if (const auto exit = Prepare(session, line, arguments, 1))
         return *exit;
     const QString action = session.Words().first();
-    std::uint8_t flag1 = 0;
-    bool flag2 = false;
+    WindowsToClose windows;
     std::uint16_t bits = 0;
     if (action == QLatin1String("save")) {
-        flag1 = 2;
+        windows.Pages = true;
         bits = TDriver::CmdSaveEeprom;
     } else if (action == QLatin1String("reload")) {
         bits = TDriver::CmdReloadEeprom;
     } else if (action == QLatin1String("defaults")) {
-        flag2 = true;
+        windows.Profile = true;
         bits = TDriver::CmdLoadDefaults;
     } else {
         return line.Usage();
@@ -210,7 +211,7 @@ int RunEeprom(const QStringList& arguments, const CliOptions&) {
         return 1;
     if (const int code = session.Connect())
         return code;
-    const bool ok = session.Driver().EepromCommand(flag1, flag2, bits);
+    const bool ok = session.Driver().EepromCommand(bits, windows);
     session.Driver().WaitIdle();
     return ok ? 0 : 1;
 }
@@ -378,7 +379,8 @@ int RunProfilesRestore(const QStringList& arguments, const CliOptions&) {
     ValueLinesReport lines;
     if (!OpenProfilesFile(session.Driver().ProfileTable(), path, &lines))
         return 1;
-    if (!session.Transfer(true, 'P', QStringLiteral("Writing Profiles Data to device Nr. ")))
+    if (!session.Transfer(true, TransferTarget::Profiles,
+                          QStringLiteral("Writing Profiles Data to device Nr. ")))
         return 1;
     return IgnoredLinesExit(lines, path);
 }

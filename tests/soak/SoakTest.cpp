@@ -106,7 +106,7 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
     ModbusMaster& master = window->Master();
     TDriver& driver = window->Driver();
-    const char mode = driver.ModeLetter();
+    const WorkerMode mode = driver.Mode();
     driver.WaitIdle();
     const ModbusMaster::Counts before = master.Counters();
     const qint64 answered = SettledSize(simLog);

@@ -31,9 +31,9 @@ void CliDriverHost::ConfigureForDevice() {
     ++configureCount_;
 }
 
-void CliDriverHost::CloseChildWindows(std::uint8_t flag1, bool flag2) {
+void CliDriverHost::CloseChildWindows(WindowsToClose windows) {
     if (OnCloseChildWindows)
-        OnCloseChildWindows(flag1, flag2);
+        OnCloseChildWindows(windows);
 }
 
 void CliDriverHost::StartPauseTimer(int intervalMs) {

@@ -24,13 +24,13 @@ public:
 
     void RunSynchronized(const std::function<void()>& fn) override;
     void ConfigureForDevice() override;
-    void CloseChildWindows(std::uint8_t flag1, bool flag2) override;
+    void CloseChildWindows(WindowsToClose windows) override;
     void StartPauseTimer(int intervalMs) override;
     void StopPauseTimer() override;
     void ProcessEvents() override;
 
     // Optional observers (called on the host's thread).
-    std::function<void(std::uint8_t, bool)> OnCloseChildWindows;
+    std::function<void(WindowsToClose)> OnCloseChildWindows;
 
     int ConfigureCount() const { return configureCount_.load(); }
     int SynchronizedCount() const { return synchronizedCount_.load(); }

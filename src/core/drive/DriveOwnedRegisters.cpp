@@ -43,8 +43,7 @@ constexpr PerKind<std::span<const Range>> OwnedRanges{
 } // namespace
 
 bool IsSentByTableWrite(DeviceKind kind, const ParamEntry& entry) {
-    return (entry.KindLetter == 'A' || entry.KindLetter == 'D') &&
-           !IsDriveOwned(kind, entry.Address);
+    return entry.SentByTableWrite() && !IsDriveOwned(kind, entry.Address);
 }
 
 bool IsDriveOwned(DeviceKind kind, std::uint16_t address) {

@@ -42,7 +42,7 @@ void DriveWorker::Run() {
         bool wokeFromIdle = false;
         {
             std::unique_lock lock(mutex_);
-            const bool idle = mode_.load() == 0;
+            const bool idle = mode_.load() == WorkerMode::Idle;
             if (idle)
                 suspend_ = true;
             if (suspend_ && !stop_) {
@@ -57,8 +57,8 @@ void DriveWorker::Run() {
         }
         if (wokeFromIdle && resumedFromIdle_)
             resumedFromIdle_();
-        const char mode = mode_.load();
-        if (mode != 0)
+        const WorkerMode mode = mode_.load();
+        if (mode != WorkerMode::Idle)
             step_(mode);
     }
 }

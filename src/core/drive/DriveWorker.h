@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drive/WorkerMode.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -8,12 +10,12 @@
 
 namespace kelm {
 
-// The drive model's worker thread. Each turn it runs the step of the current mode letter;
-// at mode 0 it suspends itself until resumed. The user-interface thread changes the
-// letter and resumes it; a step may ask to be suspended after it returns (poll pacing).
+// The drive model's worker thread. Each turn it runs the step of the current mode; at
+// WorkerMode::Idle it suspends itself until resumed. The user-interface thread changes the
+// mode and resumes it; a step may ask to be suspended after it returns (poll pacing).
 class DriveWorker {
 public:
-    using StepFn = std::function<void(char mode)>;
+    using StepFn = std::function<void(WorkerMode mode)>;
     using ResumedFn = std::function<void()>;
 
     // step runs on the worker; resumedFromIdle runs on the worker each time it wakes from a
@@ -24,12 +26,12 @@ public:
     DriveWorker(const DriveWorker&) = delete;
     DriveWorker& operator=(const DriveWorker&) = delete;
 
-    char Mode() const { return mode_.load(); }
-    void SetMode(char letter) { mode_.store(letter); }
+    WorkerMode Mode() const { return mode_.load(); }
+    void SetMode(WorkerMode mode) { mode_.store(mode); }
 
     // Wakes the worker if it is suspended or about to suspend.
     void Resume();
-    // The worker suspends after its current step (even with a mode letter set).
+    // The worker suspends after its current step (even with a mode set).
     void RequestSuspend();
     // Suspended and not yet resumed.
     bool IsSuspended() const;
@@ -40,7 +42,7 @@ private:
 
     StepFn step_;
     ResumedFn resumedFromIdle_;
-    std::atomic<char> mode_{0};
+    std::atomic<WorkerMode> mode_{WorkerMode::Idle};
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable parkedChanged_;

@@ -5,6 +5,15 @@
 
 namespace kelm {
 
+// The child windows a command closes before it runs, besides those that always close (the
+// diagnostic, alarm and digital windows, and the analog page unless it runs a procedure).
+struct WindowsToClose {
+    bool Pages = false;   // the parameter pages are asked to close
+    bool Profile = false; // the profile window closes
+
+    bool operator==(const WindowsToClose&) const = default;
+};
+
 // How TDriver reaches the main window. The desktop program's main window implements it;
 // tests use a fake host. Every call except RunSynchronized comes from the user-interface
 // thread.
@@ -16,8 +25,8 @@ public:
     virtual void RunSynchronized(const std::function<void()>& fn) = 0;
     // Lays the main window out for the current kind and on-line state.
     virtual void ConfigureForDevice() = 0;
-    // Closes child windows before an EEPROM command (flags as the callers pass them).
-    virtual void CloseChildWindows(std::uint8_t flag1, bool flag2) = 0;
+    // Closes child windows before an EEPROM command.
+    virtual void CloseChildWindows(WindowsToClose windows) = 0;
     // The pause timer of the status poll: start it with an interval; when it fires the host
     // calls TDriver::PauseElapsed(). Stop cancels a pending firing.
     virtual void StartPauseTimer(int intervalMs) = 0;

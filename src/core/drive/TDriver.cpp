@@ -30,7 +30,7 @@ std::uint32_t NowMark() {
 
 } // namespace
 
-char TDriver::ModeLetter() const {
+WorkerMode TDriver::Mode() const {
     return worker_->Mode();
 }
 
@@ -151,28 +151,28 @@ void TDriver::GoOffline() {
 
 // --- mode protocol -----------------------------------------------------------------------
 
-char TDriver::WaitIdle() {
-    const char previous = worker_->Mode();
+WorkerMode TDriver::WaitIdle() {
+    const WorkerMode previous = worker_->Mode();
     // From the worker itself, or from inside a synchronized call the worker is waiting on:
-    // the worker cannot be using the link now, and waiting for it would deadlock. Mode 0
+    // the worker cannot be using the link now, and waiting for it would deadlock. Idle
     // makes it suspend once the current step returns.
     if (worker_->OnWorkerThread()) {
-        worker_->SetMode(0); // the pause timer belongs to the other thread
+        worker_->SetMode(WorkerMode::Idle); // the pause timer belongs to the other thread
         return previous;
     }
     if (inSynchronized_.load() > 0) {
-        if (previous == 'I' || previous == 'S')
+        if (IsPacedPoll(previous))
             host_.StopPauseTimer();
-        worker_->SetMode(0);
+        worker_->SetMode(WorkerMode::Idle);
         return previous;
     }
     for (;;) {
         // Checked every turn: an event processed below may have restarted an activity.
-        const char mode = worker_->Mode();
-        if (mode != 0) {
-            if (mode == 'I' || mode == 'S')
+        const WorkerMode mode = worker_->Mode();
+        if (mode != WorkerMode::Idle) {
+            if (IsPacedPoll(mode))
                 host_.StopPauseTimer();
-            worker_->SetMode(0);
+            worker_->SetMode(WorkerMode::Idle);
             worker_->Resume();
         }
         if (worker_->IsSuspended())
@@ -184,68 +184,67 @@ char TDriver::WaitIdle() {
     return previous;
 }
 
-void TDriver::SetMode(char letter) {
+void TDriver::SetMode(WorkerMode mode) {
     if (!Online()) {
-        worker_->SetMode(0);
+        worker_->SetMode(WorkerMode::Idle);
         return;
     }
-    switch (letter) {
-    case 'D':
+    switch (mode) {
+    case WorkerMode::Diagnostic:
         WaitIdle();
-        worker_->SetMode('D');
-        RunStartBody('D');
+        worker_->SetMode(WorkerMode::Diagnostic);
+        RunStartBody(WorkerMode::Diagnostic);
         master_.ResetCounters();
         worker_->Resume();
         break;
-    case 'S':
-        worker_->SetMode('S');
+    case WorkerMode::LinkPoll:
+        worker_->SetMode(WorkerMode::LinkPoll);
         tickMark_ = 0;
-        RunStartBody('S');
+        RunStartBody(WorkerMode::LinkPoll);
         worker_->Resume();
         break;
     default:
-        worker_->SetMode('I');
+        worker_->SetMode(WorkerMode::StatusPoll);
         tickMark_ = 0;
         worker_->Resume();
         break;
     }
 }
 
-void TDriver::StartRead(char target, Callback onProgress, Callback onDone) {
+void TDriver::StartRead(TransferTarget target, Callback onProgress, Callback onDone) {
     WaitIdle();
-    if (target == 'T') {
+    if (target == TransferTarget::Capture) {
         transfer_->Begin(nullptr, 0, std::move(onProgress), std::move(onDone));
-        RunStartBody('T');
-        worker_->SetMode('T');
+        RunStartBody(WorkerMode::CaptureUpload);
+        worker_->SetMode(WorkerMode::CaptureUpload);
     } else {
         ParamTable* table = &activeTable_;
-        if (target == 'O')
+        if (target == TransferTarget::ScopeSettings)
             table = &scopeSettingsTable_;
-        if (target == 'P')
+        if (target == TransferTarget::Profiles)
             table = &profileTable_;
         transfer_->Begin(table, currentKind_ == DeviceKind::Std ? 32 : 16, std::move(onProgress),
                          std::move(onDone));
-        worker_->SetMode('R');
+        worker_->SetMode(WorkerMode::TableRead);
     }
     worker_->Resume();
 }
 
-void TDriver::StartWrite(char target, Callback onProgress, Callback onDone) {
+void TDriver::StartWrite(TransferTarget target, Callback onProgress, Callback onDone) {
     WaitIdle();
-    ParamTable* table = target == 'D' ? &activeTable_ : &profileTable_;
+    ParamTable* table = target == TransferTarget::ActiveTable ? &activeTable_ : &profileTable_;
     transfer_->Begin(table, 1, std::move(onProgress), std::move(onDone), true);
-    worker_->SetMode('W');
+    worker_->SetMode(WorkerMode::TableWrite);
     worker_->Resume();
 }
 
 void TDriver::PauseElapsed() {
     pauseElapsed_ = true;
-    const char mode = worker_->Mode();
-    if (mode == 'I' || mode == 'S')
+    if (IsPacedPoll(worker_->Mode()))
         worker_->Resume();
 }
 
-void TDriver::SetPollBody(char mode, Body body, PollThread thread) {
+void TDriver::SetPollBody(WorkerMode mode, Body body, PollThread thread) {
     for (;;) {
         {
             const std::lock_guard lock(pollBodyMutex_);
@@ -262,15 +261,15 @@ void TDriver::SetPollBody(char mode, Body body, PollThread thread) {
     }
 }
 
-void TDriver::SetStepBody(char mode, Body body) {
+void TDriver::SetStepBody(WorkerMode mode, Body body) {
     stepBodies_[mode] = std::move(body);
 }
 
-void TDriver::SetStartBody(char mode, Body body) {
+void TDriver::SetStartBody(WorkerMode mode, Body body) {
     startBodies_[mode] = std::move(body);
 }
 
-void TDriver::RunStartBody(char mode) {
+void TDriver::RunStartBody(WorkerMode mode) {
     const auto found = startBodies_.find(mode);
     if (found != startBodies_.end() && found->second)
         found->second();
@@ -300,58 +299,58 @@ void TDriver::FinishTransfer() {
     transfer_->Finish();
 }
 
-// Worker thread: one turn of the loop for the current mode letter.
-void TDriver::WorkerStep(char mode) {
+// Worker thread: one turn of the loop for the current mode.
+void TDriver::WorkerStep(WorkerMode mode) {
     switch (mode) {
-    case 'I':
-    case 'S': {
+    case WorkerMode::StatusPoll:
+    case WorkerMode::LinkPoll: {
         bool workerBodyDue = false;
         RunSynchronized([this, &workerBodyDue] { workerBodyDue = PollCycle(); });
         if (workerBodyDue)
             RunWorkerPollBody(mode);
         break;
     }
-    case 'R':
+    case WorkerMode::TableRead:
         transfer_->ReadStep();
         break;
-    case 'W':
+    case WorkerMode::TableWrite:
         transfer_->WriteStep();
         break;
-    case 'D':
-    case 'T':
+    case WorkerMode::Diagnostic:
+    case WorkerMode::CaptureUpload:
         RunStepBody(mode);
         break;
     default:
-        worker_->SetMode(0);
+        worker_->SetMode(WorkerMode::Idle);
         break;
     }
 }
 
-void TDriver::RunStepBody(char mode) {
+void TDriver::RunStepBody(WorkerMode mode) {
     const auto found = stepBodies_.find(mode);
     if (found == stepBodies_.end() || !found->second) {
         // Nothing installed for this activity: an upload ends at once, anything else stops.
-        if (mode == 'T')
+        if (mode == WorkerMode::CaptureUpload)
             transfer_->Finish();
         else
-            worker_->SetMode(0);
+            worker_->SetMode(WorkerMode::Idle);
         return;
     }
     try {
         found->second();
     } catch (...) {
-        if (mode == 'T')
+        if (mode == WorkerMode::CaptureUpload)
             ShowError(QStringLiteral("Error Nr. 004"));
         else
             qWarning() << "diagnostic step failed";
-        SetMode('I');
+        SetMode(WorkerMode::StatusPoll);
     }
 }
 
 // User-interface thread (synchronized call from the worker): the paced status or link poll.
 bool TDriver::PollCycle() {
-    const char mode = worker_->Mode();
-    if (mode != 'I' && mode != 'S')
+    const WorkerMode mode = worker_->Mode();
+    if (!IsPacedPoll(mode))
         return false; // stopped while the call was queued
     const std::uint32_t mark = tickMark_.load();
     if (mark != 0) {
@@ -385,7 +384,7 @@ bool TDriver::PollCycle() {
 
 // Worker: a poll body that does its transfers here and reaches windows through
 // RunSynchronized. Skipped when the poll was stopped since its cycle was paced.
-void TDriver::RunWorkerPollBody(char mode) {
+void TDriver::RunWorkerPollBody(WorkerMode mode) {
     Body body;
     {
         const std::lock_guard lock(pollBodyMutex_);

@@ -2,9 +2,11 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DigitalSpeedReference.h"
+#include "core/drive/DriverHost.h"
 #include "core/drive/KindRegisters.h"
 #include "core/drive/Session.h"
 #include "core/drive/TableNotice.h"
+#include "core/drive/WorkerMode.h"
 #include "core/params/ParamTable.h"
 
 #include <QString>
@@ -34,9 +36,9 @@ struct LinkPortRecord {
 
 // The drive model: owns the parameter tables and configuration lists, and does every
 // exchange with the connected drive. A worker thread runs the background activity named by
-// the mode letter ('I' status poll, 'S' link poll, 'D' diagnostic, 'R'/'W' whole-table
-// transfer, 'T' capture upload); operations started from the user-interface thread stop
-// it with WaitIdle first and resume polling with SetMode afterwards.
+// its WorkerMode (status poll, link poll, diagnostic, whole-table read or write, capture
+// upload); operations started from the user-interface thread stop it with WaitIdle first
+// and resume polling with SetMode afterwards.
 //
 // All public members are called from the user-interface thread, except those marked
 // "worker" (meant for step bodies that run on the worker thread).
@@ -82,7 +84,7 @@ public:
     // The connection's state and its transitions (see Session).
     Session& Connection() { return session_; }
     const Session& Connection() const { return session_; }
-    char ModeLetter() const;
+    WorkerMode Mode() const;
 
     QString CurrentFileName; // device parameter file last opened or saved; empty at start
     std::vector<LinkPortRecord> LinkPorts; // rebuilt by the port discovery
@@ -144,34 +146,37 @@ public:
                     std::uint32_t timeoutMs = 100);
 
     // --- mode protocol ------------------------------------------------------------------
-    // Stops the worker (processing host events meanwhile); returns the previous letter.
+    // Stops the worker (processing host events meanwhile); returns the previous mode.
     // From inside a synchronized call (a poll body, a progress or done callback) the worker
-    // is already waiting, so it only sets mode 0 and returns at once.
-    char WaitIdle();
-    void SetMode(char letter);
-    // target 'D' ActiveTable, 'O' ScopeSettingsTable, 'P' ProfileTable, 'T' capture upload.
-    void StartRead(char target, Callback onProgress, Callback onDone);
-    // target 'D' ActiveTable, anything else ProfileTable.
-    void StartWrite(char target, Callback onProgress, Callback onDone);
+    // is already waiting, so it only sets Idle and returns at once.
+    WorkerMode WaitIdle();
+    // Diagnostic and LinkPoll start their activity; any other mode starts the status poll.
+    // Off line the worker stays idle.
+    void SetMode(WorkerMode mode);
+    // Reads the target's table, or runs the capture upload's step body.
+    void StartRead(TransferTarget target, Callback onProgress, Callback onDone);
+    // Writes ActiveTable for ActiveTable, ProfileTable for any other target.
+    void StartWrite(TransferTarget target, Callback onProgress, Callback onDone);
     // The host's pause timer fired.
     void PauseElapsed();
 
-    // Replaceable bodies: the poll body of mode 'I' or 'S' runs once per paced cycle, on
+    // Replaceable bodies: the poll body of StatusPoll or LinkPoll runs once per paced cycle, on
     // the user-interface thread inside the worker's synchronized call, or with
     // PollThread::Worker on the worker itself (its serial transfers then leave the
     // user-interface thread free; it reaches windows through RunSynchronized). The step
-    // body of 'D' or 'T' runs on the worker once per cycle. The start body runs when the
-    // mode is entered (SetMode 'D'/'S', StartRead 'T'). Install them while the worker is
-    // idle (mode 0); a poll body may also be replaced while polling runs: SetPollBody then
-    // waits (processing host events) until a worker poll body in progress has returned.
-    // An error raised by a 'T' step shows "Error Nr. 004"; any step error restarts polling.
+    // body of Diagnostic or CaptureUpload runs on the worker once per cycle. The start body
+    // runs when the mode is entered (SetMode Diagnostic/LinkPoll, StartRead Capture).
+    // Install them while the worker is idle; a poll body may also be replaced while polling
+    // runs: SetPollBody then waits (processing host events) until a worker poll body in
+    // progress has returned. An error raised by a CaptureUpload step shows "Error Nr. 004";
+    // any step error restarts polling.
     enum class PollThread { Interface, Worker };
-    void SetPollBody(char mode, Body body, PollThread thread = PollThread::Interface);
-    void SetStepBody(char mode, Body body);
-    void SetStartBody(char mode, Body body);
+    void SetPollBody(WorkerMode mode, Body body, PollThread thread = PollThread::Interface);
+    void SetStepBody(WorkerMode mode, Body body);
+    void SetStartBody(WorkerMode mode, Body body);
 
     // For step bodies (worker): run fn on the user-interface thread; call OnProgress once;
-    // end the running transfer (OnDone through the synchronized call, then SetMode 'I').
+    // end the running transfer (OnDone through the synchronized call, then StatusPoll).
     void RunSynchronized(const Callback& fn);
     void NotifyProgress();
     void FinishTransfer();
@@ -206,20 +211,22 @@ public:
 
     // The caller has stopped the worker already.
     bool ExecCommand(std::uint16_t bits);
-    bool EepromCommand(std::uint8_t flag1, bool flag2, std::uint16_t bits);
+    // Closes the given windows, then runs the command; polling resumes after a save or a
+    // failure (after a reload or defaults the caller reads the whole table).
+    bool EepromCommand(std::uint16_t bits, WindowsToClose windows);
     bool FlashCommand(std::uint16_t bits);
     bool ResetDrive();
     bool ResetAlarms();
 
 private:
-    void WorkerStep(char mode);
-    void RunStepBody(char mode);
+    void WorkerStep(WorkerMode mode);
+    void RunStepBody(WorkerMode mode);
     // The pacing of a poll cycle (user-interface thread); true when a worker poll body is
     // due to run next.
     bool PollCycle();
-    void RunWorkerPollBody(char mode);
+    void RunWorkerPollBody(WorkerMode mode);
     void GoOffline();
-    void RunStartBody(char mode);
+    void RunStartBody(WorkerMode mode);
     bool WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress);
 
     DriverHost& host_;
@@ -235,13 +242,13 @@ private:
     std::atomic<std::uint32_t> tickMark_{0};
     std::atomic<bool> pauseElapsed_{false};
     std::atomic<int> inSynchronized_{0};
-    std::map<char, Body> pollBodies_;
-    std::map<char, PollThread> pollThreads_;
+    std::map<WorkerMode, Body> pollBodies_;
+    std::map<WorkerMode, PollThread> pollThreads_;
     // Guards the bodies against a change while the worker runs one of them.
     std::mutex pollBodyMutex_;
     bool workerBodyRunning_ = false;
-    std::map<char, Body> stepBodies_;
-    std::map<char, Body> startBodies_;
+    std::map<WorkerMode, Body> stepBodies_;
+    std::map<WorkerMode, Body> startBodies_;
     std::function<void(const WriteRecord&)> writeRecorder_;
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;

@@ -39,7 +39,7 @@ bool TDriver::WriteParams(const std::vector<std::uint16_t>& addresses) {
     }
     if (!Online())
         RunSynchronized([this] { host_.ConfigureForDevice(); });
-    SetMode('I');
+    SetMode(WorkerMode::StatusPoll);
     return Online();
 }
 
@@ -78,7 +78,7 @@ bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddr
     }
     if (!Online())
         RunSynchronized([this] { host_.ConfigureForDevice(); });
-    SetMode('I');
+    SetMode(WorkerMode::StatusPoll);
     return Online();
 }
 
@@ -114,17 +114,17 @@ bool TDriver::ExecCommand(std::uint16_t bits) {
     return (static_cast<std::uint16_t>(status->DriveValue) & 0x01) == 0;
 }
 
-bool TDriver::EepromCommand(std::uint8_t flag1, bool flag2, std::uint16_t bits) {
+bool TDriver::EepromCommand(std::uint16_t bits, WindowsToClose windows) {
     if (!Online())
         return false;
     WaitIdle();
-    host_.CloseChildWindows(flag1, flag2);
+    host_.CloseChildWindows(windows);
     const bool ok = ExecCommand(bits);
     if (!ok)
         ShowError(QStringLiteral("Device not perform\rEEPROM operation!"));
     // After a reload or defaults the caller reads the whole table, which restarts polling.
     if ((bits & CmdSaveEeprom) != 0 || !ok)
-        SetMode('I');
+        SetMode(WorkerMode::StatusPoll);
     return ok;
 }
 
@@ -135,7 +135,7 @@ bool TDriver::FlashCommand(std::uint16_t bits) {
     const bool ok = ExecCommand(bits);
     if (!ok)
         ShowError(QStringLiteral("Device not perform\rFLASH operation!"));
-    SetMode('I');
+    SetMode(WorkerMode::StatusPoll);
     return ok;
 }
 
@@ -144,14 +144,14 @@ bool TDriver::ResetDrive() {
         return false;
     WaitIdle();
     const bool ok = ExecCommand(CmdReset);
-    SetMode('I');
+    SetMode(WorkerMode::StatusPoll);
     return ok;
 }
 
 bool TDriver::ResetAlarms() {
     if (!Online())
         return false;
-    const char previous = WaitIdle();
+    const WorkerMode previous = WaitIdle();
     const KindRegisters regs = Registers();
     for (const std::uint16_t address : {regs.HistoricAlarmLow, regs.HistoricAlarmHigh}) {
         ParamEntry* entry = activeTable_.FindByAddress(address);
@@ -161,7 +161,7 @@ bool TDriver::ResetAlarms() {
         WriteEntry(*entry, true, 100);
     }
     // Restore what ran before; nothing ran: stay idle.
-    if (previous != 0)
+    if (previous != WorkerMode::Idle)
         SetMode(previous);
     return Online();
 }

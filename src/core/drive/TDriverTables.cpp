@@ -29,7 +29,7 @@ TDriver::TDriver(DriverHost& host, ModbusMaster& master)
       masterCheck_(std::make_unique<MasterUseCheck>()),
       transfer_(std::make_unique<TableTransfer>(*this)),
       worker_(std::make_unique<DriveWorker>(
-          [this](char mode) { WorkerStep(mode); },
+          [this](WorkerMode mode) { WorkerStep(mode); },
           [this] { tickMark_ = std::max<std::uint32_t>(TickCount(), 1); })) {}
 
 TDriver::~TDriver() {
@@ -37,7 +37,7 @@ TDriver::~TDriver() {
     // synchronized call), then stop it before anything it uses goes away.
     WaitIdle();
     worker_.reset();
-    // Going off line clears the mode letter without touching a pending pause; the host
+    // Going off line clears the mode without touching a pending pause; the host
     // must not call PauseElapsed on a driver that is gone.
     host_.StopPauseTimer();
 }

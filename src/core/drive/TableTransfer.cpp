@@ -15,7 +15,7 @@ namespace kelm {
 bool TableTransfer::IsWritten(const ParamEntry& entry) const {
     if (table_ == &driver_.ActiveTable())
         return IsSentByTableWrite(driver_.CurrentKind(), entry);
-    return entry.KindLetter == 'A' || entry.KindLetter == 'D';
+    return entry.SentByTableWrite();
 }
 
 void TableTransfer::Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,
@@ -100,7 +100,7 @@ void TableTransfer::AfterStep(bool stepOk, const char* errorText) {
     if (!stepOk) {
         // Abandoned without OnDone; polling restarts.
         ShowError(QString::fromLatin1(errorText));
-        driver_.SetMode('I');
+        driver_.SetMode(WorkerMode::StatusPoll);
         return;
     }
     if (Advance() && driver_.Online())
@@ -154,7 +154,7 @@ void TableTransfer::Finish() {
     }
     // A transfer started by the completion owns the mode now.
     if (generation_ == started)
-        driver_.SetMode('I');
+        driver_.SetMode(WorkerMode::StatusPoll);
 }
 
 bool TableTransfer::CallSynchronized(const Callback& fn) {

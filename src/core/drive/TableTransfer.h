@@ -25,11 +25,11 @@ public:
     // the registers it writes, so that one ending early can say how far it got.
     void Begin(ParamTable* table, int blockLimit, Callback onProgress, Callback onDone,
                bool write = false);
-    // Worker steps for modes 'R' and 'W'.
+    // Worker steps for TableRead and TableWrite.
     void ReadStep();
     void WriteStep();
 
-    // For other transfers run by step bodies ('T'): one progress call, and the end.
+    // For other transfers run by step bodies (CaptureUpload): one progress call, and the end.
     bool NotifyProgress(int count);
     void Finish();
 

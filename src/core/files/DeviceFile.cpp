@@ -77,7 +77,7 @@ bool OpenDeviceFile(ParamTable& table, DeviceKind kind, const QString& path, boo
         return false;
     }
     if (!online)
-        table.CopyColumn('U', 'P');
+        table.CopyColumn(Column::DriveValue, Column::Value);
     ShowValueLinesReport(lines, ErrorTitle, path);
     return true;
 }

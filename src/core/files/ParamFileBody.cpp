@@ -114,7 +114,7 @@ ReplaceOutcome WriteParamFile(ParamTable& table, const QString& typeLine, const 
     for (const ParamEntry& entry : table)
         previous.push_back(entry.FileValue);
 
-    table.CopyColumn('F', 'P');
+    table.CopyColumn(Column::FileValue, Column::Value);
     const ReplaceOutcome outcome = WriteReplacing(
         path,
         [&](QIODevice& device) {
@@ -147,7 +147,7 @@ bool ReadValuesTwoPass(ParamTable& table, QIODevice& device, QString& expectedHe
             table.At(i).FileValue = previous[static_cast<std::size_t>(i)];
         return false;
     }
-    table.CopyColumn('P', 'F');
+    table.CopyColumn(Column::Value, Column::FileValue);
     return true;
 }
 

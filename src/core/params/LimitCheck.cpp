@@ -17,7 +17,7 @@ std::vector<OutOfLimitValue>
 ValuesOutsideLimits(const ParamTable& table, const std::function<bool(const ParamEntry&)>& sent) {
     std::vector<OutOfLimitValue> outside;
     for (const ParamEntry& entry : table) {
-        const bool isSent = sent ? sent(entry) : entry.KindLetter == 'A' || entry.KindLetter == 'D';
+        const bool isSent = sent ? sent(entry) : entry.SentByTableWrite();
         if (!isSent || entry.Value == entry.DriveValue)
             continue;
         const int value = RegisterNumber(entry, entry.Value);

@@ -5,8 +5,14 @@
 
 namespace kelm {
 
-// One drive register as the configuration describes it, with its three value columns:
-// Value ('P', working value), FileValue ('F'), DriveValue ('U').
+// The three value columns of an entry.
+enum class Column {
+    Value,      // the working value shown and edited
+    FileValue,  // as last loaded from or saved to a file
+    DriveValue, // as last read from or written to the drive
+};
+
+// One drive register as the configuration describes it, with its three value columns.
 struct ParamEntry {
     QString Name;            // at most 19 characters
     char AccessLetter = 'U'; // 'U' or 'E'
@@ -21,6 +27,11 @@ struct ParamEntry {
     bool Compared = false;
 
     static constexpr int MaxNameChars = 19;
+
+    // The kinds a whole-table write sends ('A' and 'D').
+    bool SentByTableWrite() const { return KindLetter == 'A' || KindLetter == 'D'; }
+    // The kinds whose edits a file keeps ('A' and 'F').
+    bool KeptInFile() const { return KindLetter == 'A' || KindLetter == 'F'; }
 };
 
 } // namespace kelm

@@ -6,17 +6,16 @@
 namespace kelm {
 namespace {
 
-std::int16_t* Column(ParamEntry& entry, char letter) {
-    switch (letter) {
-    case 'P':
-        return &entry.Value;
-    case 'F':
-        return &entry.FileValue;
-    case 'U':
-        return &entry.DriveValue;
-    default:
-        return nullptr;
+std::int16_t& ValueIn(ParamEntry& entry, Column column) {
+    switch (column) {
+    case Column::FileValue:
+        return entry.FileValue;
+    case Column::DriveValue:
+        return entry.DriveValue;
+    case Column::Value:
+        break;
     }
+    return entry.Value;
 }
 
 } // namespace
@@ -71,18 +70,14 @@ void ParamTable::ResetValuesToDefault() {
         entry.Value = entry.DefaultValue;
 }
 
-void ParamTable::CopyColumn(char destination, char source) {
-    for (ParamEntry& entry : entries_) {
-        std::int16_t* to = Column(entry, destination);
-        const std::int16_t* from = Column(entry, source);
-        if (to && from)
-            *to = *from;
-    }
+void ParamTable::CopyColumn(Column destination, Column source) {
+    for (ParamEntry& entry : entries_)
+        ValueIn(entry, destination) = ValueIn(entry, source);
 }
 
 bool ParamTable::HasUnsavedChanges() const {
     return std::any_of(entries_.begin(), entries_.end(), [](const ParamEntry& e) {
-        return (e.KindLetter == 'A' || e.KindLetter == 'F') && e.Value != e.FileValue;
+        return e.KeptInFile() && e.Value != e.FileValue;
     });
 }
 

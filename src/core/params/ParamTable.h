@@ -32,9 +32,8 @@ public:
     // Copies Value position by position where the addresses agree; false when counts differ.
     bool UpdateValuesFrom(const ParamTable& source);
     void ResetValuesToDefault();
-    // Column letters: 'P' Value, 'F' FileValue, 'U' DriveValue; anything else: no change.
-    void CopyColumn(char destination, char source);
-    // An 'A' or 'F' entry whose Value differs from its FileValue.
+    void CopyColumn(Column destination, Column source);
+    // An entry kept in files ('A' or 'F') whose Value differs from its FileValue.
     bool HasUnsavedChanges() const;
 
     // Synthetic table: one entry per address first..last, named prefix + decimal address,

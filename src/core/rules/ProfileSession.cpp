@@ -214,7 +214,7 @@ ProfileSession::Outcome ProfileSession::Apply(const TaskValues& shown, int succe
 }
 
 void ProfileSession::Cancel() {
-    table_.CopyColumn('P', 'U');
+    table_.CopyColumn(Column::Value, Column::DriveValue);
 }
 
 ProfileSession::Outcome ProfileSession::SaveToFlash() {
@@ -236,11 +236,11 @@ ProfileSession::Outcome ProfileSession::LoadFromFlash() {
     if (detached_)
         return Outcome::Closed;
     ShowInfo(QStringLiteral("Profiles Loaded !                \rNow Read Data"));
-    link_.Transfer('P');
+    link_.Transfer(false);
     if (detached_)
         return Outcome::Closed;
-    table_.CopyColumn('F', 'P');
-    table_.CopyColumn('U', 'P');
+    table_.CopyColumn(Column::FileValue, Column::Value);
+    table_.CopyColumn(Column::DriveValue, Column::Value);
     ShowAgain();
     if (!link_.Online())
         return Outcome::Offline;
@@ -262,10 +262,10 @@ ProfileSession::Outcome ProfileSession::OpenFile(const QString& path) {
     if (!OpenProfilesFile(table_, path))
         return Outcome::Refused;
     if (link_.Online()) {
-        link_.Transfer('p');
+        link_.Transfer(true);
         if (detached_)
             return Outcome::Closed;
-        table_.CopyColumn('U', 'P');
+        table_.CopyColumn(Column::DriveValue, Column::Value);
     }
     if (!link_.Online())
         return Outcome::Offline;

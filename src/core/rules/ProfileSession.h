@@ -34,7 +34,7 @@ public:
         std::function<bool()> WriteChanged;      // the changed profile registers
         std::function<bool()> SaveToFlash;       // the drive stores its profiles
         std::function<bool()> LoadFromFlash;     // the drive takes its stored profiles back
-        std::function<void(char mode)> Transfer; // whole table: 'P' read, 'p' write
+        std::function<void(bool write)> Transfer; // the whole profile table, read or written
     };
 
     // How a sequence ended, for what the editor does next.

@@ -12,23 +12,21 @@
 
 namespace kelm {
 
-bool RunTuningCommand(ShellHost& shell, char letter, bool closePages) {
-    if (!IsProcedureLetter(letter))
-        return false;
+bool RunTuningCommand(ShellHost& shell, TuningProcedure procedure, bool closePages) {
     // The request is the user's from the moment the command starts: a change of the session
     // while the question is open voids it.
     TDriver& driver = shell.Driver();
-    const WriteOrigin origin = driver.Ask(ProcedureAction(letter));
-    if (!AskConfirm(ProcedureQuestion(letter)))
+    const WriteOrigin origin = driver.Ask(ProcedureAction(procedure));
+    if (!AskConfirm(ProcedureQuestion(procedure)))
         return false;
     if (closePages)
-        shell.CloseChildWindows(true, false);
+        shell.CloseChildWindows({.Pages = true});
     QWidget* window = shell.Window();
     window->setEnabled(false);
     QCoreApplication::processEvents();
     TuningDialogWaiter waiter(window);
-    const bool ok = RunProcedure(driver, letter, waiter, origin);
-    ReportProcedureResult(driver, letter, ok);
+    const bool ok = RunProcedure(driver, procedure, waiter, origin);
+    ReportProcedureResult(driver, procedure, ok);
     window->setEnabled(true);
     QCoreApplication::processEvents();
     return ok;
@@ -36,13 +34,13 @@ bool RunTuningCommand(ShellHost& shell, char letter, bool closePages) {
 
 void InstallTuningCommands(ShellFlows& flows) {
     flows.Windows[QStringLiteral("MotorPhasing")] = [](ShellHost& shell) {
-        RunTuningCommand(shell, 'P');
+        RunTuningCommand(shell, TuningProcedure::MotorPhasing);
     };
     flows.Windows[QStringLiteral("SpeedOffset")] = [](ShellHost& shell) {
-        RunTuningCommand(shell, 'S');
+        RunTuningCommand(shell, TuningProcedure::SpeedOffset);
     };
     flows.Windows[QStringLiteral("TorqueOffset")] = [](ShellHost& shell) {
-        RunTuningCommand(shell, 'T');
+        RunTuningCommand(shell, TuningProcedure::TorqueOffset);
     };
 }
 

@@ -10,7 +10,7 @@ class TFDiagnostic;
 TFDiagnostic* DiagnosticWindow();
 // Creates the window in the main frame (or brings it up), registered for
 // CloseChildWindows, placed 20 pixels from the top, 500 wide, centred, full height; then
-// starts mode 'D'. The main window has checked the level and the on-line state.
+// starts mode Diagnostic. The main window has checked the level and the on-line state.
 void ShowDiagnosticWindow(ShellHost& shell);
 // Installs ShowDiagnosticWindow as the main window's "TFDiagnostic" entry.
 void InstallDiagnosticWindow(ShellFlows& flows);

@@ -111,7 +111,7 @@ TFDiagnostic::~TFDiagnostic() {
 void TFDiagnostic::Start() {
     UpdateVisibleRows();
     ShowCounters(0, 0, 0);
-    shell_.Driver().SetMode('D');
+    shell_.Driver().SetMode(WorkerMode::Diagnostic);
 }
 
 QString TFDiagnostic::ReadText(std::uint16_t value) {
@@ -252,7 +252,7 @@ void TFDiagnostic::closeEvent(QCloseEvent* event) {
         // The cycle goes now, not with the window: the drive model may be gone by the time
         // a deferred delete runs (the main window closing).
         cycle_.reset();
-        driver.SetMode('I');
+        driver.SetMode(WorkerMode::StatusPoll);
         RestoreMainWindow();
     }
     QWidget::closeEvent(event);

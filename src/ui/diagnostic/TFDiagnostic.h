@@ -18,7 +18,7 @@ namespace kelm {
 class ShellHost;
 
 // The diagnostic register view: every entry of the active table as a grid row, the
-// registers of the visible rows re-read in the background (mode 'D'), each value in
+// registers of the visible rows re-read in the background (mode Diagnostic), each value in
 // decimal and hexadecimal, values queued in the Write column and written at the row's next
 // visit, and the serial master's request, reply and failure counters. While it is open the
 // main window is reduced to the "&Diagnostic" menu.
@@ -27,7 +27,7 @@ class TFDiagnostic final : public QWidget {
 public:
     enum Column { ColName, ColAddress, ColMin, ColMax, ColRead, ColHex, ColWrite, ColumnCount };
 
-    // Builds the grid, reduces the main window. Start switches the worker to mode 'D'.
+    // Builds the grid, reduces the main window. Start switches the worker to mode Diagnostic.
     explicit TFDiagnostic(ShellHost& shell, QWidget* parent = nullptr);
     ~TFDiagnostic() override;
 

@@ -139,7 +139,7 @@ void SelectDrive(ShellHost& shell) {
             // and poll. Without one the program stays off line and polls nothing.
             inUse.Restore(driver);
             shell.ConfigureForDevice();
-            driver.SetMode('I');
+            driver.SetMode(WorkerMode::StatusPoll);
             return;
         }
         break;

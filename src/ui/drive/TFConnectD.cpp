@@ -22,28 +22,28 @@ QPointer<TFConnectD> g_current;
 
 } // namespace
 
-TransferMode TransferModeOf(char mode) {
+TransferMode TransferModeOf(ProgressMode mode) {
     switch (mode) {
-    case 'R':
-        return {true, QStringLiteral("Reading from device Nr. "), 'D', false, true};
-    case 'W':
-        return {true, QStringLiteral("Writing to device Nr. "), 'D', true, true};
-    case 'P':
-        return {true, QStringLiteral("Reading Profiles Data from device Nr. "), 'P', false, true};
-    case 'p':
-        return {true, QStringLiteral("Writing Profiles Data to device Nr. "), 'P', true, true};
-    case 'O':
-        return {true, QStringLiteral("Reading Oscilloscope Data from device Nr. "), 'O', false,
+    case ProgressMode::ReadTable:
+        return {QStringLiteral("Reading from device Nr. "), TransferTarget::ActiveTable, false};
+    case ProgressMode::WriteTable:
+        return {QStringLiteral("Writing to device Nr. "), TransferTarget::ActiveTable, true};
+    case ProgressMode::ReadProfiles:
+        return {QStringLiteral("Reading Profiles Data from device Nr. "), TransferTarget::Profiles,
+                false};
+    case ProgressMode::WriteProfiles:
+        return {QStringLiteral("Writing Profiles Data to device Nr. "), TransferTarget::Profiles,
                 true};
-    case 'M':
-        return {true, QStringLiteral("Scanning Tarn Link..."), 0, false, false};
-    default:
+    case ProgressMode::ReadScopeSettings:
+        return {QStringLiteral("Reading Oscilloscope Data from device Nr. "),
+                TransferTarget::ScopeSettings, false};
+    case ProgressMode::ScanLink:
         break;
     }
-    return {};
+    return {QStringLiteral("Scanning Tarn Link..."), std::nullopt, false, false};
 }
 
-TFConnectD::TFConnectD(TDriver& driver, char mode, std::function<void()> fileCleared,
+TFConnectD::TFConnectD(TDriver& driver, ProgressMode mode, std::function<void()> fileCleared,
                        QWidget* centreOn)
     : QDialog(centreOn), driver_(driver), mode_(mode), setup_(TransferModeOf(mode)),
       fileCleared_(std::move(fileCleared)), centreOn_(centreOn) {
@@ -58,19 +58,12 @@ TFConnectD::TFConnectD(TDriver& driver, char mode, std::function<void()> fileCle
     layout->addWidget(LText);
     layout->addWidget(Progress);
     setMinimumWidth(360);
-    switch (setup_.Table) {
-    case 'D':
+    if (setup_.Table == TransferTarget::ActiveTable)
         Progress->setMaximum(driver.ActiveTable().Count());
-        break;
-    case 'P':
+    else if (setup_.Table == TransferTarget::Profiles)
         Progress->setMaximum(driver.ProfileTable().Count());
-        break;
-    case 'O':
+    else if (setup_.Table == TransferTarget::ScopeSettings)
         Progress->setMaximum(driver.ScopeSettingsTable().Count());
-        break;
-    default:
-        break;
-    }
     endTimer_.setSingleShot(true);
     endTimer_.setInterval(EndDelayMs);
     connect(&endTimer_, &QTimer::timeout, this, [this] {
@@ -132,7 +125,7 @@ void TFConnectD::StartTransfer() {
         else if (driver->Online())
             driver->Connection().On(SessionEvent::TransferClosed);
     };
-    const bool read = mode_ == 'R';
+    const bool read = mode_ == ProgressMode::ReadTable;
     auto fileCleared = fileCleared_;
     auto doneCallback = [self, driver, read, fileCleared] {
         if (read) {
@@ -150,9 +143,9 @@ void TFConnectD::StartTransfer() {
         self->TransferDone();
     };
     if (setup_.Write)
-        driver_.StartWrite(setup_.Table, progress, doneCallback);
+        driver_.StartWrite(*setup_.Table, progress, doneCallback);
     else
-        driver_.StartRead(setup_.Table, progress, doneCallback);
+        driver_.StartRead(*setup_.Table, progress, doneCallback);
 }
 
 void TFConnectD::TransferDone() {
@@ -179,7 +172,7 @@ void TFConnectD::done(int result) {
     QDialog::done(result);
 }
 
-void TFConnectD::RunTransfer(ShellHost& shell, char mode) {
+void TFConnectD::RunTransfer(ShellHost& shell, ProgressMode mode) {
     if (!TransferModeOf(mode).Transfer)
         return;
     TDriver& driver = shell.Driver();
@@ -195,7 +188,7 @@ void TFConnectD::RunTransfer(ShellHost& shell, char mode) {
 }
 
 TFConnectD* TFConnectD::ShowScanning(TDriver& driver, QWidget* centreOn) {
-    auto* dialog = new TFConnectD(driver, 'M', {}, centreOn);
+    auto* dialog = new TFConnectD(driver, ProgressMode::ScanLink, {}, centreOn);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

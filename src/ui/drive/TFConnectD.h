@@ -1,9 +1,13 @@
 #pragma once
 
+#include "core/drive/WorkerMode.h"
+#include "ui/shell/ProgressMode.h"
+
 #include <QDialog>
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -14,35 +18,33 @@ class ModbusMaster;
 class ShellHost;
 class TDriver;
 
-// What a progress-dialog mode letter means.
+// What a progress-dialog mode does.
 struct TransferMode {
-    bool Valid = false;
     QString Label;
-    char Table = 0;       // 'D' active table, 'P' profiles, 'O' oscilloscope settings
-    bool Write = false;   // StartWrite instead of StartRead
-    bool Transfer = true; // 'M' starts nothing
+    std::optional<TransferTarget> Table; // none for the scanning window
+    bool Write = false;                  // StartWrite instead of StartRead
+    bool Transfer = true;                // ScanLink starts nothing
 };
-// 'R', 'W', 'P', 'p', 'O' and 'M'; any other letter is not valid.
-TransferMode TransferModeOf(char mode);
+TransferMode TransferModeOf(ProgressMode mode);
 
 // The transfer progress dialog: shown modally while a whole-table transfer runs, one step
 // of the bar per register. Closing it before the transfer's end takes the program off line
-// (the transfer stops after its current block). In mode 'M' it is the non-modal "Scanning
+// (the transfer stops after its current block). In mode ScanLink it is the non-modal "Scanning
 // Tarn Link..." window of the link overview, which never affects the on-line state.
 class TFConnectD final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int EndDelayMs = 100;
 
-    // fileCleared: called after a full read ('R') has cleared the driver's file name, so
-    // the main window can clear its file panel.
-    TFConnectD(TDriver& driver, char mode, std::function<void()> fileCleared,
+    // fileCleared: called after a full read (ReadTable) has cleared the driver's file name,
+    // so the main window can clear its file panel.
+    TFConnectD(TDriver& driver, ProgressMode mode, std::function<void()> fileCleared,
                QWidget* centreOn = nullptr);
     ~TFConnectD() override;
 
     // The whole-table transfer of a mode, run modally through the dialog runner.
-    static void RunTransfer(ShellHost& shell, char mode);
-    // Mode 'M': a non-modal window on top, freed when closed.
+    static void RunTransfer(ShellHost& shell, ProgressMode mode);
+    // Mode ScanLink: a non-modal window on top, freed when closed.
     static TFConnectD* ShowScanning(TDriver& driver, QWidget* centreOn);
     // The progress dialog that exists now (at most one), or null.
     static TFConnectD* Current();
@@ -50,7 +52,7 @@ public:
     // Respondig" (from either thread; the dialog is touched on its own thread only).
     static void InstallMasterHook(ModbusMaster& master);
 
-    char Mode() const { return mode_; }
+    ProgressMode Mode() const { return mode_; }
     bool EndReached() const { return endReached_; }
     int Position() const;
     int Maximum() const;
@@ -70,7 +72,7 @@ private:
     void TransferDone();
 
     TDriver& driver_;
-    char mode_;
+    ProgressMode mode_;
     TransferMode setup_;
     std::function<void()> fileCleared_;
     QWidget* centreOn_;

@@ -169,7 +169,8 @@ void TFAnalog::AutoOffset(int i) {
     const QPointer<TFAnalog> self(this);
     setEnabled(false);
     running_ = true;
-    RunTuningCommand(shell_, i == 0 ? 'S' : 'T', false);
+    RunTuningCommand(shell_, i == 0 ? TuningProcedure::SpeedOffset : TuningProcedure::TorqueOffset,
+                     false);
     if (!self)
         return;
     running_ = false;

@@ -186,7 +186,7 @@ void TFDigital::BuildSlider(QGridLayout* grid, int line) {
 // the rows show them and the table keeps what it holds.
 void TFDigital::LoadSelections() {
     const bool online = driver_.Online();
-    const char mode = online ? driver_.WaitIdle() : 0;
+    const WorkerMode mode = online ? driver_.WaitIdle() : WorkerMode::Idle;
     ClearMasks(); // nothing of an earlier page goes out with a later write
     RegisterValues repairs;
     const ConfigurationSet& config = driver_.Config();
@@ -484,7 +484,7 @@ bool TFDigital::Commit(const WriteOrigin& origin, const RegisterValues& values) 
             }
         }
     }
-    driver_.SetMode('I');
+    driver_.SetMode(WorkerMode::StatusPoll);
     driver_.Notice().Applied(reached);
     return written;
 }

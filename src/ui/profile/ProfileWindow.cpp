@@ -31,11 +31,11 @@ TFProfile* ProfileWindow() {
     return g_window.Get();
 }
 
-void ShowProfileWindow(ShellHost& shell, std::function<void(char)> transfer) {
+void ShowProfileWindow(ShellHost& shell, std::function<void(ProgressMode)> transfer) {
     if (g_window.BringToFront())
         return;
     if (!transfer)
-        transfer = [&shell](char mode) { TFConnectD::RunTransfer(shell, mode); };
+        transfer = [&shell](ProgressMode mode) { TFConnectD::RunTransfer(shell, mode); };
     auto* window = new TFProfile(shell, std::move(transfer));
     window->setAttribute(Qt::WA_DeleteOnClose);
     g_window.Keep(*window);

@@ -47,7 +47,7 @@ void PaintCaption(QLabel* caption, bool red) {
 
 } // namespace
 
-TFProfile::TFProfile(ShellHost& shell, std::function<void(char)> transfer, QWidget* parent)
+TFProfile::TFProfile(ShellHost& shell, std::function<void(ProgressMode)> transfer, QWidget* parent)
     : QWidget(parent), shell_(shell), driver_(shell.Driver()) {
     setObjectName(QStringLiteral("TFProfile"));
     setWindowTitle(QStringLiteral(" Kelm  Profile Tool"));
@@ -63,7 +63,9 @@ TFProfile::TFProfile(ShellHost& shell, std::function<void(char)> transfer, QWidg
     link.WriteChanged = [&driver] { return driver.WriteChangedProfiles(); };
     link.SaveToFlash = [&driver] { return driver.FlashCommand(TDriver::CmdSaveProfiles); };
     link.LoadFromFlash = [&driver] { return driver.FlashCommand(TDriver::CmdLoadProfiles); };
-    link.Transfer = std::move(transfer);
+    link.Transfer = [transfer = std::move(transfer)](bool write) {
+        transfer(write ? ProgressMode::WriteProfiles : ProgressMode::ReadProfiles);
+    };
     session_ = std::make_shared<ProfileSession>(driver_.ProfileTable(), std::move(link));
     session_->SetShowAgain([this] {
         LoadHeader();

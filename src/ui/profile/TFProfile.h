@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/rules/ProfileSession.h"
+#include "ui/shell/ProgressMode.h"
 
 #include <QWidget>
 #include <array>
@@ -28,8 +29,9 @@ class TPNumEdit;
 class TFProfile final : public QWidget {
     Q_OBJECT
 public:
-    // transfer runs a whole-table transfer with the progress dialog ('P' read, 'p' write).
-    TFProfile(ShellHost& shell, std::function<void(char mode)> transfer, QWidget* parent = nullptr);
+    // transfer runs a whole-table transfer with the progress dialog.
+    TFProfile(ShellHost& shell, std::function<void(ProgressMode mode)> transfer,
+              QWidget* parent = nullptr);
     ~TFProfile() override;
 
     // Header fields and task 1 from the table.

@@ -18,10 +18,11 @@ public:
         Alarm,         // closed always
         DigitalPage,   // closed always
         AnalogPage,    // closed unless running its own procedure (its routine decides)
-        Profile,       // closed only with the close-profile flag
+        Profile,       // closed only with WindowsToClose::Profile
         Other          // not touched by CloseChildWindows
     };
-    // closePages: the first flag of CloseChildWindows (only ParameterPage routines use it).
+    // closePages: WindowsToClose::Pages of CloseChildWindows (only ParameterPage routines
+    // use it).
     using CloseFn = std::function<void(bool closePages)>;
     // What a registered window wants to hear from the main window; any may be empty.
     struct Hooks {

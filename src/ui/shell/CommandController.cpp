@@ -189,22 +189,22 @@ void CommandController::SelectTarnLink() {
 
 void CommandController::ResumeStatusPoll() {
     TDriver& driver = session_.Driver();
-    if (driver.Online() && driver.ModeLetter() == 0)
-        driver.SetMode('I');
+    if (driver.Online() && driver.Mode() == WorkerMode::Idle)
+        driver.SetMode(WorkerMode::StatusPoll);
 }
 
 void CommandController::ReloadFromDrive() {
     TDriver& driver = session_.Driver();
     driver.SetOnline(session_.Master().IsLinkReady());
     if (driver.Online()) {
-        window_.CloseChildWindows(false, true);
-        RunTransfer('R');
+        window_.CloseChildWindows({.Profile = true});
+        RunTransfer(ProgressMode::ReadTable);
     }
     window_.ConfigureForDevice();
     window_.Children().NotifyTableChanged();
 }
 
-void CommandController::RunTransfer(char mode) {
+void CommandController::RunTransfer(ProgressMode mode) {
     flows_.RunTransfer(window_, mode);
 }
 
@@ -213,21 +213,21 @@ void CommandController::RunTransfer(char mode) {
 void CommandController::SaveEeprom() {
     if (!AskConfirm(QStringLiteral("Save actual data to EEPROM?")))
         return;
-    if (session_.Driver().EepromCommand(2, false, TDriver::CmdSaveEeprom))
+    if (session_.Driver().EepromCommand(TDriver::CmdSaveEeprom, {.Pages = true}))
         ShowInfo(QStringLiteral("Data Saved !"));
 }
 
 void CommandController::LoadEeprom() {
     if (!AskConfirm(QStringLiteral("Reload data from EEPROM ?")))
         return;
-    if (session_.Driver().EepromCommand(0, false, TDriver::CmdReloadEeprom))
+    if (session_.Driver().EepromCommand(TDriver::CmdReloadEeprom, {}))
         ReloadFromDrive();
 }
 
 void CommandController::LoadDefaults() {
     if (!AskConfirm(QStringLiteral("Load Default Data ?")))
         return;
-    if (session_.Driver().EepromCommand(0, true, TDriver::CmdLoadDefaults))
+    if (session_.Driver().EepromCommand(TDriver::CmdLoadDefaults, {.Profile = true}))
         ReloadFromDrive();
 }
 
@@ -249,14 +249,14 @@ void CommandController::Diagnostic() {
         ShowError(QStringLiteral("Off Line !"));
         return;
     }
-    window_.CloseChildWindows(true, false);
+    window_.CloseChildWindows({.Pages = true});
     OpenWindow(diagnosticName);
 }
 
 void CommandController::Profile() {
     if (BringSubWindowToFront(*window_.Frame(), QStringLiteral("TFProfile")))
         return;
-    RunTransfer('P');
+    RunTransfer(ProgressMode::ReadProfiles);
     window_.ConfigureForDevice();
     if (session_.Driver().Online())
         OpenWindow(QStringLiteral("TFProfile"));
@@ -275,7 +275,7 @@ void CommandController::Oscilloscope() {
     }
     if (!session_.Driver().Online())
         return;
-    RunTransfer('O');
+    RunTransfer(ProgressMode::ReadScopeSettings);
     window_.ConfigureForDevice();
     if (!session_.Driver().Online())
         return;

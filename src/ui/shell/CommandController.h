@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/rules/CommandRules.h"
+#include "ui/shell/ProgressMode.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QString>
@@ -52,8 +53,8 @@ public:
     // Online from IsLinkReady; on line the child windows close and the table is read; then
     // ConfigureForDevice and the pages refresh.
     void ReloadFromDrive();
-    // The progress dialog of a whole-table transfer (mode letters as ShellFlows::RunTransfer).
-    void RunTransfer(char mode);
+    // The progress dialog of a whole-table transfer (ShellFlows::RunTransfer).
+    void RunTransfer(ProgressMode mode);
     // Calls the window entry of that name (the commands' own steps come first).
     void OpenWindow(const QString& name);
 

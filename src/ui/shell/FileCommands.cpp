@@ -67,7 +67,7 @@ void CommandController::OpenDeviceFile() {
         ShowDifferentExtensions(path);
         return;
     }
-    window_.CloseChildWindows(true, true);
+    window_.CloseChildWindows({.Pages = true, .Profile = true});
     settings.DevicesFolder = FolderOf(path);
     const bool online = driver.Online();
     if (!kelm::OpenDeviceFile(driver.ActiveTable(), driver.CurrentKind(), path, online))
@@ -79,7 +79,7 @@ void CommandController::OpenDeviceFile() {
     // On line the values just read go to the drive; off line OpenDeviceFile has made them
     // the drive-value column so that nothing shows as unwritten.
     if (online)
-        RunTransfer('W');
+        RunTransfer(ProgressMode::WriteTable);
     window_.Children().NotifyTableChanged();
 }
 

@@ -69,9 +69,8 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     // The settings store, the drive model and the serial master (the user level
     // starts Normal). The drive model's calls into the window wait until it is built.
     SessionOptions session{options_.ExecutableFolder, options_.SettingsFile, options_.MakeChannel};
-    SessionWindowCalls calls{
-        [this] { ConfigureForDevice(); },
-        [this](bool pages, bool profile) { CloseChildWindows(pages, profile); }};
+    SessionWindowCalls calls{[this] { ConfigureForDevice(); },
+                             [this](WindowsToClose windows) { CloseChildWindows(windows); }};
     session_ = std::make_unique<ProgramSession>(std::move(session), std::move(calls));
     // A request dropped by the write gate is said in the status bar (from either thread).
     session_->Driver().Gate().SetNoteSink([this](const QString& note) {
@@ -406,8 +405,8 @@ bool TFPrincipale::BringToFront(const QString& name) {
     return BringSubWindowToFront(*frame_, name);
 }
 
-void TFPrincipale::CloseChildWindows(bool closePages, bool closeProfile) {
-    children_.CloseAll(closePages, closeProfile);
+void TFPrincipale::CloseChildWindows(WindowsToClose windows) {
+    children_.CloseAll(windows.Pages, windows.Profile);
 }
 
 // --- start and close ----------------------------------------------------------------------
@@ -459,7 +458,7 @@ void TFPrincipale::Shutdown() {
     if (!session_)
         return;
     startTimer_->stop();
-    CloseChildWindows(false, true);
+    CloseChildWindows({.Profile = true});
     // The oscilloscope stops the recorder and saves its settings while the drive model
     // exists; it goes now, not at the next turn of the event loop.
     if (QMdiSubWindow* scope = FindChildWindow(QStringLiteral("TFOscillo"))) {

@@ -66,7 +66,7 @@ public:
     void ConfigureForDevice() override;
     void SetFileDialogsForDevice() override { commands_->SetFileDialogsForDevice(); }
     void ReloadFromDrive() override { commands_->ReloadFromDrive(); }
-    void CloseChildWindows(bool closePages, bool closeProfile) override;
+    void CloseChildWindows(WindowsToClose windows) override;
     void ApplyUserLevel() override { Render(); }
     void UpdateAlarmIndicator(bool alarm) override;
     void StatusRefresh() override;

@@ -83,9 +83,9 @@ void ProgramSession::ConfigureForDevice() {
         window_.ConfigureForDevice();
 }
 
-void ProgramSession::CloseChildWindows(std::uint8_t flag1, bool flag2) {
+void ProgramSession::CloseChildWindows(WindowsToClose windows) {
     if (window_.CloseChildWindows)
-        window_.CloseChildWindows(flag1 != 0, flag2);
+        window_.CloseChildWindows(windows);
 }
 
 void ProgramSession::StartPauseTimer(int intervalMs) {

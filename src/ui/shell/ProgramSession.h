@@ -38,7 +38,7 @@ struct SessionOptions {
 // The window's half of DriverHost: the drive model asks for these, the window does them.
 struct SessionWindowCalls {
     std::function<void()> ConfigureForDevice;
-    std::function<void(bool closePages, bool closeProfile)> CloseChildWindows;
+    std::function<void(WindowsToClose windows)> CloseChildWindows;
 };
 
 // One run of the program: the settings store, the serial master and the drive model, and
@@ -65,7 +65,7 @@ public:
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
     void ConfigureForDevice() override;
-    void CloseChildWindows(std::uint8_t flag1, bool flag2) override;
+    void CloseChildWindows(WindowsToClose windows) override;
     void StartPauseTimer(int intervalMs) override;
     void StopPauseTimer() override;
     void ProcessEvents() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/shell/ProgressMode.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -22,9 +24,8 @@ struct ShellFlows {
     std::function<void(ShellHost&)> SelectDrive;
     // Drive > "S&elect Tarn link": reopen the port in link mode, preselect it, SelectDrive.
     std::function<void(ShellHost&)> SelectLinkDirect;
-    // The transfer progress dialog, run modally for a whole-table transfer; mode letters
-    // 'R' read, 'W' write, 'P' profiles read, 'p' profiles write, 'O' oscilloscope read.
-    std::function<void(ShellHost&, char mode)> RunTransfer;
+    // The transfer progress dialog, run modally for a whole-table transfer.
+    std::function<void(ShellHost&, ProgressMode mode)> RunTransfer;
     // The port settings dialog; linkPort false for the main port, true for the link port.
     // true when the dialog changed the port.
     std::function<bool(ShellHost&, bool linkPort)> ComSettings;

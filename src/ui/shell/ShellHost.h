@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drive/DriverHost.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -53,7 +55,7 @@ public:
     virtual void ConfigureForDevice() = 0;
     virtual void SetFileDialogsForDevice() = 0;
     virtual void ReloadFromDrive() = 0;
-    virtual void CloseChildWindows(bool closePages, bool closeProfile) = 0;
+    virtual void CloseChildWindows(WindowsToClose windows) = 0;
     virtual void ApplyUserLevel() = 0;
     virtual void UpdateAlarmIndicator(bool alarm) = 0;
     virtual void StatusRefresh() = 0;

@@ -26,7 +26,7 @@ StatusMonitor::StatusMonitor(ShellHost& shell, QWidget* parent)
 }
 
 StatusMonitor::~StatusMonitor() {
-    shell_.Driver().SetPollBody('I', {});
+    shell_.Driver().SetPollBody(WorkerMode::StatusPoll, {});
 }
 
 std::unique_ptr<StatusPanelView> StatusMonitor::Make(ShellHost& shell, QWidget* parent) {

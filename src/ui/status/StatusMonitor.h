@@ -13,7 +13,7 @@ class ShellHost;
 class StatusPageHost;
 
 // The status monitor as the main window uses it: the status panel widget, and the status
-// poll bodies installed as the drive model's 'I' poll body. The poll's refresh runs the
+// poll bodies installed as the drive model's StatusPoll poll body. The poll's refresh runs the
 // main window's StatusRefresh, which calls Refresh() here.
 //
 // Destroy it while the drive model still exists: the destructor removes the poll body.

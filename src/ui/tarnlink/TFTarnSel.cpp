@@ -84,7 +84,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     autoTimer_.setInterval(AutoSelectDelayMs);
     scan_->SetUnitUpdated([this](int index) { UpdateUnitPanel(index); });
     scan_->Install();
-    driver.SetMode('S');
+    driver.SetMode(WorkerMode::LinkPoll);
 }
 
 TFTarnSel::~TFTarnSel() {

@@ -18,7 +18,7 @@ class UnitPanel;
 
 // The link overview "Select Tarn Device": one panel per unit of the Tarn link (the Power
 // unit, then the Drive units), refreshed one unit after the other by the link scan of mode
-// 'S', and the choice of the unit to work with. Choosing a unit sets the device address
+// LinkPoll, and the choice of the unit to work with. Choosing a unit sets the device address
 // and, when it is not the unit in use, the device kind (Power or Drive); the dialog then
 // closes with OK and the connection sequence reads that unit's table. Cancel (or Escape)
 // keeps the unit in use.

@@ -59,7 +59,7 @@ TEST_F(DiagnosticCycleTest, ShowsTheDrivesValueAndWritesAQueuedOneOnTheRowsVisit
                  cycle->QueueWrite(driver->ActiveTable().Count(), 1));
 
     cycle->SetVisibleRows({other, 1});
-    driver->SetMode('D');
+    driver->SetMode(WorkerMode::Diagnostic);
     ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
     EXPECT_EQ(lastValue[other], 0xFFFF);
     EXPECT_TRUE(writesDone.empty());
@@ -68,7 +68,7 @@ TEST_F(DiagnosticCycleTest, ShowsTheDrivesValueAndWritesAQueuedOneOnTheRowsVisit
     cycle->SetVisibleRows({row, 2});
     ASSERT_TRUE(WaitFor([&] { return !writesDone.empty(); }));
     ASSERT_TRUE(WaitFor([&] { return lastValue.count(row) && lastValue[row] == 123; }));
-    EXPECT_EQ(driver->WaitIdle(), 'D');
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::Diagnostic);
     EXPECT_EQ(std::tuple(writesDone, SimRegister(1, AddressOf(row)), cycle->PendingWrite(row)),
               std::tuple(std::vector<int>{row}, 123, std::optional<std::int16_t>()));
     const ParamEntry& entry = driver->ActiveTable().At(other);
@@ -82,8 +82,8 @@ TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersA
     for (int i = 0; i < 99; ++i) // counts the mode must forget
         master->ReadRegistersOnce(0, &value, 1, 100);
     cycle->SetVisibleRows({3, 4});
-    driver->SetMode('D');
-    EXPECT_EQ(driver->ModeLetter(), 'D');
+    driver->SetMode(WorkerMode::Diagnostic);
+    EXPECT_EQ(driver->Mode(), WorkerMode::Diagnostic);
     ASSERT_TRUE(WaitFor([&] { return passes >= 3; }));
     EXPECT_EQ(rowsRead.front(), 0);
     ClearRecords();
@@ -102,7 +102,7 @@ TEST_F(DiagnosticCycleTest, PollsTheVisibleRowsAndReconnectsWhenTheDriveAnswersA
     const int configured = host.ConfigureCount();
     Control("silent * on");
     ASSERT_TRUE(WaitFor([&] { return cycle->LinkLost() && !driver->Online(); }, 15000));
-    EXPECT_EQ(driver->ModeLetter(), 'D'); // the window stays and keeps trying
+    EXPECT_EQ(driver->Mode(), WorkerMode::Diagnostic); // the window stays and keeps trying
     ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Device not Respondig"); }));
     ASSERT_TRUE(WaitFor([&] { return lostChanges == std::vector<bool>{true}; }));
 

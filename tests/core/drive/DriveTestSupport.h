@@ -103,8 +103,8 @@ protected:
         master->SelectUnit(1);
         driver = std::make_unique<TDriver>(host, *master);
         host.SetDriver(driver.get());
-        host.OnCloseChildWindows = [this](std::uint8_t f1, bool f2) {
-            closedWith.emplace_back(f1, f2);
+        host.OnCloseChildWindows = [this](WindowsToClose windows) {
+            closedWith.push_back(windows);
         };
     }
     void TearDown() override {
@@ -133,7 +133,7 @@ protected:
 
     // Runs a whole-table transfer to its end; returns whether OnDone came. Both callbacks
     // must run on the user-interface thread.
-    bool RunRead(char target, int* progress = nullptr) {
+    bool RunRead(TransferTarget target, int* progress = nullptr) {
         bool done = false;
         const auto onUiThread = [] { EXPECT_EQ(QThread::currentThread(), qApp->thread()); };
         driver->StartRead(
@@ -144,8 +144,8 @@ protected:
                     ++*progress;
             },
             [&] { onUiThread(), done = true; });
-        const bool ended = WaitFor([&] { return driver->ModeLetter() != 'R'; });
-        EXPECT_TRUE(ended && done) << "ended=" << ended << " mode=" << int(driver->ModeLetter());
+        const bool ended = WaitFor([&] { return driver->Mode() != WorkerMode::TableRead; });
+        EXPECT_TRUE(ended && done) << "ended=" << ended << " mode=" << int(driver->Mode());
         return ended && done;
     }
 
@@ -170,7 +170,7 @@ protected:
     std::unique_ptr<ModbusMaster> master;
     CliDriverHost host;
     std::unique_ptr<TDriver> driver;
-    std::vector<std::pair<std::uint8_t, bool>> closedWith;
+    std::vector<WindowsToClose> closedWith;
 };
 
 } // namespace kelm::test

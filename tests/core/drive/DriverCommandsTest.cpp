@@ -22,7 +22,7 @@ std::vector<ParamEntry> StdCommandTable() {
 TEST_F(CommandTest, WriteChangedParamsSendsOnlyChangedEntriesAndStopsAtAFailure) {
     UseTable(DeviceKind::Std, {MakeEntry(1, 'A', 3), MakeEntry(2, 'A', 4), MakeEntry(3, 'N', 5)});
     EXPECT_TRUE(driver->WriteChangedParams() && drive->Requests().empty());
-    EXPECT_EQ(driver->ModeLetter(), 'I');
+    EXPECT_EQ(driver->Mode(), WorkerMode::StatusPoll);
     driver->ActiveTable().FindByAddress(2)->Value = -2;
     EXPECT_TRUE(driver->WriteChangedParams());
     EXPECT_EQ(Written(), (Pairs{{2, 0xFFFE}}));
@@ -62,15 +62,15 @@ TEST_F(CommandTest, CommandBitsThenStatusDecide) {
     EXPECT_TRUE(driver->ExecCommand(TDriver::CmdSaveEeprom));
     EXPECT_EQ(Written(), (Pairs{{69, 0x1002}}));
     EXPECT_EQ(drive->Requests().back().Address, 51); // the status register last
-    EXPECT_TRUE(driver->EepromCommand(0, false, TDriver::CmdReloadEeprom));
-    EXPECT_TRUE(driver->ModeLetter() == 0 && messages.Texts().isEmpty());
+    EXPECT_TRUE(driver->EepromCommand(TDriver::CmdReloadEeprom, {}));
+    EXPECT_TRUE(driver->Mode() == WorkerMode::Idle && messages.Texts().isEmpty());
 
     closedWith.clear();
     drive->Registers[51] = 0x0001;
-    EXPECT_FALSE(driver->EepromCommand(2, false, TDriver::CmdReloadEeprom));
+    EXPECT_FALSE(driver->EepromCommand(TDriver::CmdReloadEeprom, {.Pages = true}));
     EXPECT_TRUE(messages.Texts().contains("Device not perform\rEEPROM operation!"));
-    EXPECT_EQ(closedWith, (std::vector<std::pair<std::uint8_t, bool>>{{2, false}}));
-    EXPECT_TRUE(driver->ModeLetter() == 'I' && driver->Online());
+    EXPECT_EQ(closedWith, std::vector<WindowsToClose>{{.Pages = true}});
+    EXPECT_TRUE(driver->Mode() == WorkerMode::StatusPoll && driver->Online());
 }
 
 TEST_F(CommandTest, FlashAndResetUseTheKindsCommandRegister) {
@@ -86,14 +86,14 @@ TEST_F(CommandTest, ResetAlarmsClearsHistoricWordsLowThenHigh) {
     EXPECT_TRUE(driver->ResetAlarms());
     EXPECT_EQ(Written(), (Pairs{{83, 0}, {84, 0}}));
     EXPECT_EQ(driver->ActiveTable().FindByAddress(84)->DriveValue, 0);
-    EXPECT_EQ(driver->ModeLetter(), 0); // nothing ran before: stays idle
+    EXPECT_EQ(driver->Mode(), WorkerMode::Idle); // nothing ran before: stays idle
 
     drive->ClearRequests();
     UseTable(DeviceKind::Drive, {MakeEntry(120, 'N', 3), MakeEntry(119, 'N', 4)});
-    driver->SetMode('I');
+    driver->SetMode(WorkerMode::StatusPoll);
     EXPECT_TRUE(driver->ResetAlarms());
     EXPECT_EQ(Written(), (Pairs{{119, 0}, {120, 0}}));
-    EXPECT_EQ(driver->ModeLetter(), 'I'); // polling restored
+    EXPECT_EQ(driver->Mode(), WorkerMode::StatusPoll); // polling restored
 }
 
 // Off line every operation is refused; a kind without its command register refuses the
@@ -111,7 +111,7 @@ TEST_F(CommandTest, EveryOperationIsRefusedOffLine) {
                             driver->WriteChangedProfiles(),
                             driver->WriteChangedScopeSettings(),
                             driver->ExecCommand(TDriver::CmdSaveEeprom),
-                            driver->EepromCommand(2, false, TDriver::CmdSaveEeprom),
+                            driver->EepromCommand(TDriver::CmdSaveEeprom, {.Pages = true}),
                             driver->FlashCommand(TDriver::CmdSaveProfiles),
                             driver->ResetDrive(),
                             driver->ResetAlarms()};

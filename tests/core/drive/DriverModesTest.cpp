@@ -5,21 +5,21 @@ namespace {
 
 using ModeTest = DriveFixture;
 
-TEST_F(ModeTest, SetModeOffLineOrUnknownLeavesTheWorkerSuspended) {
+TEST_F(ModeTest, SetModeOffLineOrWithoutBodyLeavesTheWorkerSuspended) {
     UseRange(DeviceKind::Std, 0, 3);
     int polls = 0;
-    driver->SetPollBody('I', [&] { ++polls; });
+    driver->SetPollBody(WorkerMode::StatusPoll, [&] { ++polls; });
     driver->SetOnline(false);
-    driver->SetMode('I');
-    EXPECT_EQ(driver->ModeLetter(), 0);
+    driver->SetMode(WorkerMode::StatusPoll);
+    EXPECT_EQ(driver->Mode(), WorkerMode::Idle);
     WaitFor([] { return false; }, 700);
     EXPECT_EQ(std::tuple(polls, host.SynchronizedCount()), std::tuple(0, 0));
-    EXPECT_EQ(driver->WaitIdle(), 0);
-    // Unknown letters (no diagnostic step installed) stop the worker too.
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::Idle);
+    // A mode without its step body (no diagnostic step installed) stops the worker too.
     driver->SetOnline(true);
-    driver->SetMode('D');
-    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 0; }, 3000));
-    EXPECT_EQ(driver->WaitIdle(), 0);
+    driver->SetMode(WorkerMode::Diagnostic);
+    ASSERT_TRUE(WaitFor([&] { return driver->Mode() == WorkerMode::Idle; }, 3000));
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::Idle);
 }
 
 // Polls run on the user-interface thread about every 500 ms; a poll longer than that (the
@@ -28,16 +28,16 @@ TEST_F(ModeTest, PollsArePacedOnTheUserInterfaceThread) {
     UseRange(DeviceKind::Std, 0, 3);
     std::vector<std::uint32_t> starts, ends;
     bool onMainThread = true;
-    driver->SetPollBody('I', [&] {
+    driver->SetPollBody(WorkerMode::StatusPoll, [&] {
         starts.push_back(TickCount());
         onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
         if (starts.size() == 2)
             QThread::msleep(600);
         ends.push_back(TickCount());
     });
-    driver->SetMode('I');
+    driver->SetMode(WorkerMode::StatusPoll);
     ASSERT_TRUE(WaitFor([&] { return starts.size() >= 4; }, 8000));
-    EXPECT_EQ(driver->WaitIdle(), 'I');
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::StatusPoll);
     EXPECT_TRUE(onMainThread);
     for (const std::size_t i : {1, 3}) {
         EXPECT_GE(starts[i] - starts[i - 1], 450u) << i;
@@ -54,14 +54,14 @@ TEST_F(ModeTest, PollsArePacedOnTheUserInterfaceThread) {
 TEST_F(ModeTest, OperationsFromInsideAPollDoNotDeadlock) {
     UseTable(DeviceKind::Std, {MakeEntry(5, 'A', 1)});
     int polls = 0;
-    driver->SetPollBody('I', [&] {
+    driver->SetPollBody(WorkerMode::StatusPoll, [&] {
         ++polls;
         driver->ActiveTable().FindByAddress(5)->Value = static_cast<std::int16_t>(polls + 10);
         EXPECT_TRUE(driver->WriteChangedParams());
     });
-    driver->SetMode('I');
+    driver->SetMode(WorkerMode::StatusPoll);
     ASSERT_TRUE(WaitFor([&] { return polls >= 2; }, 5000));
-    EXPECT_EQ(driver->WaitIdle(), 'I');
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::StatusPoll);
     EXPECT_GE(Written().size(), 2u);
 }
 

@@ -7,6 +7,7 @@ namespace kelm::test {
 namespace {
 
 using Pairs = std::vector<std::pair<int, int>>;
+using enum TuningProcedure;
 
 TEST(ProcedureFormats, OffsetsAndPhaseValues) {
     const std::vector<std::pair<int, const char*>> millivolts = {
@@ -18,7 +19,7 @@ TEST(ProcedureFormats, OffsetsAndPhaseValues) {
         {1234, "01234"}, {0, "00000"}, {-5, "-00005"}, {-32768, "-32768"}, {32767, "32767"}};
     for (const auto& [value, text] : phases)
         EXPECT_EQ(FormatPhaseValue(static_cast<std::int16_t>(value)), text) << value;
-    EXPECT_EQ(ProcedureResultText('T', false, 0), "ANALOG INPUT 2 OFFSET TUNING FAIL !");
+    EXPECT_EQ(ProcedureResultText(TorqueOffset, false, 0), "ANALOG INPUT 2 OFFSET TUNING FAIL !");
 }
 
 // A wait driven by the test: before each poll the script plays the drive (one poll stands
@@ -37,7 +38,7 @@ public:
 struct ProcedureCase {
     const char* name;
     DeviceKind kind;
-    char letter;
+    TuningProcedure procedure;
     std::map<std::uint16_t, std::uint16_t> start; // registers before the run
     int doneAt;                                   // poll at which the drive finishes (-1: never)
     bool staysEnabled;                            // the drive clears the bit but stays enabled
@@ -89,11 +90,11 @@ protected:
             if (!c.staysEnabled)
                 reg[regs.State] &= static_cast<std::uint16_t>(~1U);
         };
-        const bool ok = RunProcedure(*driver, c.letter, waiter, driver->Ask("run"));
+        const bool ok = RunProcedure(*driver, c.procedure, waiter, driver->Ask("run"));
         EXPECT_EQ(ok, c.ok);
         EXPECT_EQ(Written(), c.writes);
-        EXPECT_EQ(driver->ModeLetter(), driver->Online() ? 'I' : 0);
-        ReportProcedureResult(*driver, c.letter, ok);
+        EXPECT_EQ(driver->Mode(), driver->Online() ? WorkerMode::StatusPoll : WorkerMode::Idle);
+        ReportProcedureResult(*driver, c.procedure, ok);
         EXPECT_EQ(messages.Texts(), c.texts);
     }
 
@@ -119,9 +120,9 @@ const QString NotWithdrawn =
     QStringLiteral("The drive may still finish the procedure: its request could not be withdrawn.");
 
 // clang-format off
-const ProcedureCase StdPhasingOk = {"std success", DeviceKind::Std, 'P', {}, 2, false, -1, -1,
+const ProcedureCase StdPhasingOk = {"std success", DeviceKind::Std, MotorPhasing, {}, 2, false, -1, -1,
     true, {{69, 0x10}, {73, 1}, {74, 1}}, {PhasingOk}};
-const ProcedureCase LostStdPhasing = {"link lost in the wait", DeviceKind::Std, 'P', {}, -1,
+const ProcedureCase LostStdPhasing = {"link lost in the wait", DeviceKind::Std, MotorPhasing, {}, -1,
     false, -1, 1, false, {{69, 0x10}, {73, 1}}, {"Device not Respondig", MayBeEnabled, PhasingFail}};
 // clang-format on
 
@@ -130,31 +131,31 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
     const auto Drive = DeviceKind::Drive;
     // clang-format off
     const std::vector<ProcedureCase> cases = {
-        // name, kind, letter, registers, doneAt, staysEnabled, cancelAt, silentAt, ok,
+        // name, kind, procedure, registers, doneAt, staysEnabled, cancelAt, silentAt, ok,
         // writes, messages
         StdPhasingOk,
-        {"std only 51 blocks", Std, 'P', {{52, 4}, {69, 0x02}}, 0, false, -1, -1, true,
+        {"std only 51 blocks", Std, MotorPhasing, {{52, 4}, {69, 0x02}}, 0, false, -1, -1, true,
          {{69, 0x12}, {73, 1}, {74, 1}}, {PhasingOk}},
-        {"std alarms", Std, 'P', {{51, 1}}, 0, false, -1, -1, false, {}, {Alarms, PhasingFail}},
-        {"std enabled", Std, 'P', {{65, 1}}, 0, false, -1, -1, false, {}, {Enabled, PhasingFail}},
-        {"std cancel withdraws the request", Std, 'P', {}, -1, false, 0, -1, false,
+        {"std alarms", Std, MotorPhasing, {{51, 1}}, 0, false, -1, -1, false, {}, {Alarms, PhasingFail}},
+        {"std enabled", Std, MotorPhasing, {{65, 1}}, 0, false, -1, -1, false, {}, {Enabled, PhasingFail}},
+        {"std cancel withdraws the request", Std, MotorPhasing, {}, -1, false, 0, -1, false,
          {{69, 0x10}, {73, 1}, {74, 1}, {69, 0}}, {PhasingFail}},
-        {"drive high alarm word", Drive, 'P', {{117, 8}}, 0, false, -1, -1, false, {},
+        {"drive high alarm word", Drive, MotorPhasing, {{117, 8}}, 0, false, -1, -1, false, {},
          {Alarms, PhasingFail}},
-        {"drive success", Drive, 'P', {}, 3, false, -1, -1, true,
+        {"drive success", Drive, MotorPhasing, {}, 3, false, -1, -1, true,
          {{202, 0x10}, {200, 1}, {201, 1}}, {PhasingOk}},
-        {"drive stays enabled", Drive, 'P', {}, 3, true, -1, -1, false,
+        {"drive stays enabled", Drive, MotorPhasing, {}, 3, true, -1, -1, false,
          {{202, 0x10}, {200, 1}, {201, 1}, {202, 0}}, {PhasingFail}},
-        {"drive cancel at once", Drive, 'P', {{202, 0x40}}, -1, false, 0, -1, false,
+        {"drive cancel at once", Drive, MotorPhasing, {{202, 0x40}}, -1, false, 0, -1, false,
          {{202, 0x50}, {200, 1}, {201, 1}, {202, 0x40}}, {PhasingFail}},
-        {"std offset 1", Std, 'S', {}, 4, false, -1, -1, true, {{69, 0x08}},
+        {"std offset 1", Std, SpeedOffset, {}, 4, false, -1, -1, true, {{69, 0x08}},
          {"ANALOG INPUT 1 OFFSET TUNING SUCCESSFUL\r\rOffset Value:30.5 mV"}},
-        {"drive offset 2", Drive, 'T', {}, 1, false, -1, -1, true, {{202, 0x100}},
+        {"drive offset 2", Drive, TorqueOffset, {}, 1, false, -1, -1, true, {{202, 0x100}},
          {"ANALOG INPUT 2 OFFSET TUNING SUCCESSFUL\r\rOffset Value:-10.1 mV"}},
-        {"offset cancel withdraws the request", Drive, 'S', {{202, 0x40}}, -1, false, 2, -1, false,
+        {"offset cancel withdraws the request", Drive, SpeedOffset, {{202, 0x40}}, -1, false, 2, -1, false,
          {{202, 0x48}, {202, 0x40}}, {"ANALOG INPUT 1 OFFSET TUNING FAIL !"}},
         LostStdPhasing,
-        {"link lost in an offset run", Std, 'T', {}, -1, false, -1, 1, false, {{69, 0x100}},
+        {"link lost in an offset run", Std, TorqueOffset, {}, -1, false, -1, 1, false, {{69, 0x100}},
          {"Device not Respondig", NotWithdrawn, "ANALOG INPUT 2 OFFSET TUNING FAIL !"}},
     };
     // clang-format on
@@ -192,7 +193,7 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
     drive->ClearRequests();
     const WriteOrigin stale = driver->Ask(QStringLiteral("Motor Phasing"));
     driver->Gate().Advance();
-    EXPECT_FALSE(RunProcedure(*driver, 'P', waiter, stale));
+    EXPECT_FALSE(RunProcedure(*driver, MotorPhasing, waiter, stale));
     EXPECT_TRUE(Written().empty());
     EXPECT_EQ(driver->Gate().DroppedCount(), 1);
 
@@ -203,7 +204,7 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
         }
     };
     messages.Clear();
-    EXPECT_FALSE(RunProcedure(*driver, 'P', waiter));
+    EXPECT_FALSE(RunProcedure(*driver, MotorPhasing, waiter));
     EXPECT_EQ(Written(), Pairs({{69, 0x10}, {73, 1}}));
     EXPECT_EQ(messages.Texts(), QStringList{MayBeEnabled});
     master->SelectUnit(1);

@@ -24,13 +24,13 @@ TEST_F(TransferTest, ReadGroupsConsecutiveAddressesInBlocksOf32OnStdAnd16Elsewhe
         drive->ClearRequests();
         UseRange(kind, 0, 40);
         int progress = 0;
-        ASSERT_TRUE(RunRead('D', &progress));
+        ASSERT_TRUE(RunRead(TransferTarget::ActiveTable, &progress));
         EXPECT_EQ(Blocks(Reads()), blocks);
         EXPECT_EQ(progress, 41);
         for (const ParamEntry& e : driver->ActiveTable())
             EXPECT_EQ(std::tuple(e.DriveValue, e.Value, e.FileValue),
                       std::tuple(1000 + e.Address, 1000 + e.Address, 1000 + e.Address));
-        EXPECT_EQ(driver->WaitIdle(), 'I'); // polling restarts after the read
+        EXPECT_EQ(driver->WaitIdle(), WorkerMode::StatusPoll); // polling restarts after the read
     }
 }
 
@@ -38,15 +38,15 @@ TEST_F(TransferTest, ReadGroupsConsecutiveAddressesInBlocksOf32OnStdAnd16Elsewhe
 TEST_F(TransferTest, AGapStartsABlockAndTheProfilesAreReadInBlocksOf32) {
     UseTable(DeviceKind::Std, {MakeEntry(9), MakeEntry(10), MakeEntry(11), MakeEntry(20),
                                MakeEntry(21), MakeEntry(65535)});
-    ASSERT_TRUE(RunRead('D'));
+    ASSERT_TRUE(RunRead(TransferTarget::ActiveTable));
     EXPECT_EQ(Blocks(Reads()), (Pairs{{9, 3}, {20, 2}, {65535, 1}}));
     drive->ClearRequests();
     UseTable(DeviceKind::Std, {});
     int progress = 0;
-    ASSERT_TRUE(RunRead('D', &progress));
+    ASSERT_TRUE(RunRead(TransferTarget::ActiveTable, &progress));
     EXPECT_TRUE(drive->Requests().empty() && progress == 0);
     // The profiles: 576 registers.
-    ASSERT_TRUE(RunRead('P'));
+    ASSERT_TRUE(RunRead(TransferTarget::Profiles));
     const auto blocks = Blocks(Reads());
     ASSERT_EQ(blocks.size(), 18u);
     EXPECT_EQ(std::pair(blocks.front(), blocks.back()),
@@ -59,16 +59,16 @@ TEST_F(TransferTest, ACompletionCanStartTheNextTransfer) {
     const auto marker = std::make_shared<int>(7); // dies with the first completion's copy
     int firstMarker = 0;
     bool secondDone = false;
-    driver->StartRead('O', {}, [this, marker, &firstMarker, &secondDone] {
-        driver->StartRead('D', {}, [&secondDone] { secondDone = true; });
+    driver->StartRead(TransferTarget::ScopeSettings, {}, [this, marker, &firstMarker, &secondDone] {
+        driver->StartRead(TransferTarget::ActiveTable, {}, [&secondDone] { secondDone = true; });
         firstMarker = *marker; // still alive while it runs
     });
     ASSERT_TRUE(WaitFor([&] { return secondDone; }, 5000));
     EXPECT_EQ(std::tuple(firstMarker, driver->ScopeSettingsTable().FindByAddress(50005)->Value),
               std::tuple(7, 55));
     EXPECT_EQ(Blocks(Reads()), (Pairs{{50000, 14}, {0, 4}}));
-    WaitFor([&] { return driver->ModeLetter() == 'I'; }, 2000);
-    EXPECT_EQ(driver->WaitIdle(), 'I');
+    WaitFor([&] { return driver->Mode() == WorkerMode::StatusPoll; }, 2000);
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::StatusPoll);
 }
 
 TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesAndSaysHowFarAFailedOneGot) {
@@ -79,7 +79,7 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesAndSaysHowFarAFailedOneGot) {
     bool done = false;
     int progress = 0;
     driver->StartWrite(
-        'D', [&] { ++progress; }, [&] { done = true; });
+        TransferTarget::ActiveTable, [&] { ++progress; }, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return done; }));
     // Written 2 and 4, read back 3 and 5, in table order.
     Pairs sequence;
@@ -95,7 +95,7 @@ TEST_F(TransferTest, FullWriteReadsBackNAndFEntriesAndSaysHowFarAFailedOneGot) {
     // A write that stops part-way says how many of the registers it writes reached the drive.
     drive->Silent = {4};
     done = false;
-    driver->StartWrite('D', nullptr, [&] { done = true; });
+    driver->StartWrite(TransferTarget::ActiveTable, nullptr, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return done; }));
     EXPECT_TRUE(messages.Texts().contains(
         "1 of 2 registers written; the drive holds a mix of old and new values."));
@@ -111,7 +111,7 @@ TEST_F(TransferTest, GoingOffLineWaitsForTheWriteOnTheWire) {
             QThread::msleep(150); // the user closes the dialog now
     });
     bool done = false;
-    driver->StartWrite('D', nullptr, [&] { done = true; });
+    driver->StartWrite(TransferTarget::ActiveTable, nullptr, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return admitted.load() >= 3; }));
     driver->Connection().On(SessionEvent::TransferClosed);
     const std::size_t writtenWhenOffLine = Written().size();
@@ -124,8 +124,8 @@ TEST_F(TransferTest, FailureMidWayGoesOffLineAndStillCallsDone) {
     UseRange(DeviceKind::Std, 0, 70);
     drive->Silent = {40};
     int progress = 0;
-    ASSERT_TRUE(RunRead('D', &progress));
-    EXPECT_TRUE(!driver->Online() && driver->ModeLetter() == 0); // SetMode('I') off line: 0
+    ASSERT_TRUE(RunRead(TransferTarget::ActiveTable, &progress));
+    EXPECT_TRUE(!driver->Online() && driver->Mode() == WorkerMode::Idle); // polling off line: idle
     EXPECT_GE(host.ConfigureCount(), 1);
     EXPECT_TRUE(messages.Texts().contains(QStringLiteral("Device not Respondig")));
     // The failed block still counts as progress; nothing after it is requested.
@@ -155,9 +155,9 @@ TEST_F(TransferTest, ErrorInsideAStepOrAProgressCallback) {
                 throw std::runtime_error("page gone");
         };
         (driver.get()->*(c.write ? &TDriver::StartWrite : &TDriver::StartRead))(
-            'D', onProgress, [&] { done = true; });
+            TransferTarget::ActiveTable, onProgress, [&] { done = true; });
         ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains(c.message); }));
-        ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+        ASSERT_TRUE(WaitFor([&] { return driver->Mode() == WorkerMode::StatusPoll; }));
         EXPECT_EQ(done, c.done);
         EXPECT_TRUE(driver->Online());
         EXPECT_TRUE(c.write || progress == c.progress) << progress;
@@ -168,11 +168,11 @@ TEST_F(TransferTest, ErrorInsideAStepOrAProgressCallback) {
 // How the upload's own steps run is ScopeCaptureTest's; an error inside one is reported.
 TEST_F(TransferTest, ErrorInsideTheCaptureUploadIsError004) {
     UseRange(DeviceKind::Std, 0, 3);
-    driver->SetStepBody('T', [] { throw std::runtime_error("upload"); });
+    driver->SetStepBody(WorkerMode::CaptureUpload, [] { throw std::runtime_error("upload"); });
     bool done = false;
-    driver->StartRead('T', nullptr, [&] { done = true; });
+    driver->StartRead(TransferTarget::Capture, nullptr, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return messages.Texts().contains("Error Nr. 004"); }));
-    ASSERT_TRUE(WaitFor([&] { return driver->ModeLetter() == 'I'; }));
+    ASSERT_TRUE(WaitFor([&] { return driver->Mode() == WorkerMode::StatusPoll; }));
     EXPECT_FALSE(done);
 }
 

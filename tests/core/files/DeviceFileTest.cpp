@@ -202,7 +202,7 @@ TEST_F(DeviceFileTest, ExtensionsAndSaveOffer) {
     for (const char* path : {"/d/x.tnp", "/d/x", "/d/x.dev.bak"})
         EXPECT_FALSE(HasDeviceFileExtension(path, DeviceKind::Std)) << path;
 
-    table.CopyColumn('F', 'P');
+    table.CopyColumn(Column::FileValue, Column::Value);
     EXPECT_FALSE(ShouldOfferSave(table, "/d/x.dev"));
     table.FindByAddress(300)->Value = 1; // 'N': not counted
     EXPECT_FALSE(ShouldOfferSave(table, "/d/x.dev"));

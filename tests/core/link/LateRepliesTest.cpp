@@ -18,7 +18,7 @@ TEST_F(LateReplies, WorkerTableReadKeepsEachBlocksOwnValues) {
     Control("delay 400");
     bool done = false;
     const std::uint32_t start = TickCount();
-    driver->StartRead('D', {}, [&] { done = true; });
+    driver->StartRead(TransferTarget::ActiveTable, {}, [&] { done = true; });
     ASSERT_TRUE(WaitFor([&] { return done; }, 30000));
     EXPECT_GT(TickCount() - start, LateReplyGuard::LateReplyMs);
     for (int i = 0; i < 4; ++i) {

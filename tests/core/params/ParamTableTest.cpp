@@ -57,10 +57,8 @@ TEST(ParamTable, ColumnsDefaultsAndUnsavedChangesOnlyForAAndF) {
     EXPECT_FALSE(t.HasUnsavedChanges());
     t.Add(Entry(3, 'F', 5));
     EXPECT_TRUE(t.HasUnsavedChanges());
-    t.CopyColumn('F', 'P');
+    t.CopyColumn(Column::FileValue, Column::Value);
     EXPECT_TRUE(!t.HasUnsavedChanges() && t.At(2).FileValue == 5);
-    t.CopyColumn('U', 'X'); // unknown letters copy nothing
-    EXPECT_EQ(t.At(2).DriveValue, 0);
     t.At(2).DefaultValue = -3;
     t.ResetValuesToDefault();
     EXPECT_EQ(t.At(2).Value, -3);

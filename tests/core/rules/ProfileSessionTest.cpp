@@ -18,7 +18,7 @@ struct ProfileSessionTest : ::testing::Test {
         link.WriteChanged = [this] { return Step("write"); };
         link.SaveToFlash = [this] { return Step("save"); };
         link.LoadFromFlash = [this] { return Step("load"); };
-        link.Transfer = [this](char mode) { Step(QString(QLatin1Char(mode))); };
+        link.Transfer = [this](bool write) { Step(write ? QStringLiteral("p") : QStringLiteral("P")); };
         session = std::make_unique<ProfileSession>(table, std::move(link));
         session->SetShowAgain([this] { steps << "show"; });
         session->SetSpeedLimit(3000);

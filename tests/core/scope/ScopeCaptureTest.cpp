@@ -53,7 +53,7 @@ protected:
         bool done = false;
         capture->StartUpload({}, [&done] { done = true; });
         return WaitFor([&] { return done; }) &&
-               WaitFor([&] { return driver->ModeLetter() != 'T'; });
+               WaitFor([&] { return driver->Mode() != WorkerMode::CaptureUpload; });
     }
 
     // The sizes of the sample block reads of one channel, in order.
@@ -68,7 +68,7 @@ protected:
     // The run on the user-interface thread, with the status poll reading the recorder state.
     void StartSession(int edge, int windowMs) {
         Settings(edge, windowMs);
-        driver->SetPollBody('I', [this] { scope::ReadScopeState(*driver); });
+        driver->SetPollBody(WorkerMode::StatusPoll, [this] { scope::ReadScopeState(*driver); });
         session = std::make_unique<ScopeSession>(*driver, *capture);
         ScopeSession::Observer observer;
         observer.Continuous = [this] { return continuous; };
@@ -78,7 +78,7 @@ protected:
             session->CaptureComplete(); // the poll still sees the full record: no new upload
         };
         session->SetObserver(observer);
-        driver->SetMode('I');
+        driver->SetMode(WorkerMode::StatusPoll);
         ASSERT_TRUE(session->Start());
         EXPECT_FALSE(session->Start()); // one run at a time
     }

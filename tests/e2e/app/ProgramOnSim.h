@@ -54,7 +54,7 @@ struct ProgramOnSim : ::testing::Test {
         ASSERT_FALSE(TerminateRequested()) << messages.Texts().join('|').toStdString();
         window->show();
         const auto read = [&] {
-            return window->Driver().ModeLetter() == 'I' &&
+            return window->Driver().Mode() == WorkerMode::StatusPoll &&
                    window->Driver().CurrentKind() == expected;
         };
         ASSERT_TRUE(WaitFor(read, 60000)) << messages.Texts().join('|').toStdString();

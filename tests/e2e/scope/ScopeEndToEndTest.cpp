@@ -84,7 +84,7 @@ TEST_F(ScopeRun, PlotsWhatTheDriveRecorded) {
         EXPECT_EQ(points[n], QPointF(driver.ScopeSettingsTable().FindByAddress(50001)->DriveValue,
                                      points[n - 1].y()));
     }
-    driver.SetMode('I');
+    driver.SetMode(WorkerMode::StatusPoll);
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join('|').toStdString();
 }
 

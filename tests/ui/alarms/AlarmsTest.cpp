@@ -132,7 +132,7 @@ TEST_F(AlarmWindowTest, OneInstanceFollowsThePollWithTheStatusMonitorAndGoesWith
         return SimRegister(1, 66) == 7 && !panel.RequestPending(DriveRequest::Enable) &&
                !panel.SelectorChanged(0);
     }));
-    window_->CloseChildWindows(false, false);
+    window_->CloseChildWindows({});
     EXPECT_TRUE(AlarmWindowGone());
     RefreshAlarmWindow(); // harmless without a window
     ShowAlarmWindow(*window_);

@@ -51,7 +51,7 @@ TEST_F(TuningCommandTest, PhasingSucceedsAndAnOffsetRunIsCancelled) {
               QStringList({"Make Auto Phase Motor Feedback",
                            "MOTOR PHASING SUCCESSFUL\r\rPhase Value:01234",
                            "Make Analog Input 1 Tuning", "ANALOG INPUT 1 OFFSET TUNING FAIL !"}));
-    EXPECT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() == 'I'; }));
+    EXPECT_TRUE(WaitFor([this] { return window_->Driver().Mode() == WorkerMode::StatusPoll; }));
 }
 
 } // namespace

@@ -23,12 +23,12 @@ class FakeShellHost final : public ShellHost {
 public:
     explicit FakeShellHost(std::function<std::unique_ptr<SerialChannel>()> channel = {})
         : frame_(new QMdiArea(&window_)),
-          session_(SessionOptions{QStringLiteral(KELM_RUNTIME_DIR "/"),
-                                  settingsDir_.filePath(QStringLiteral("settings.ini")),
-                                  std::move(channel)},
-                   SessionWindowCalls{
-                       [this] { ConfigureForDevice(); },
-                       [this](bool pages, bool profile) { CloseChildWindows(pages, profile); }}) {
+          session_(
+              SessionOptions{QStringLiteral(KELM_RUNTIME_DIR "/"),
+                             settingsDir_.filePath(QStringLiteral("settings.ini")),
+                             std::move(channel)},
+              SessionWindowCalls{[this] { ConfigureForDevice(); },
+                                 [this](WindowsToClose windows) { CloseChildWindows(windows); }}) {
         (new QVBoxLayout(&window_))->addWidget(frame_);
         window_.resize(900, 700);
     }
@@ -50,8 +50,8 @@ public:
     void ConfigureForDevice() override { ++configured; }
     void SetFileDialogsForDevice() override {}
     void ReloadFromDrive() override {}
-    void CloseChildWindows(bool pages, bool profile) override {
-        children_.CloseAll(pages, profile);
+    void CloseChildWindows(WindowsToClose windows) override {
+        children_.CloseAll(windows.Pages, windows.Profile);
     }
     void ApplyUserLevel() override { ++levelApplied; }
     void UpdateAlarmIndicator(bool) override {}

@@ -61,10 +61,10 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableReducesTheMainWindowUntilClos
     const int last = Table().Count() - 1;
     const ParamEntry& entry = Table().At(last);
     EXPECT_EQ(std::tuple(Cell(last, 0), Cell(last, 1), Cell(last, 2).size(), Cell(last, 6),
-                         window_->Driver().ModeLetter()),
+                         window_->Driver().Mode()),
               std::tuple(entry.Name,
                          QStringLiteral("%1").arg(entry.Address, 4, 10, QLatin1Char('0')),
-                         entry.MinValue < 0 ? 6 : 5, QString(), 'D'));
+                         entry.MinValue < 0 ? 6 : 5, QString(), WorkerMode::Diagnostic));
 
     // The main window is reduced to its Diagnostic menu (the reduction is CommandsTest's).
     EXPECT_EQ(
@@ -78,14 +78,14 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableReducesTheMainWindowUntilClos
     // Closing gives the main window back and takes the cycle off the drive model. The closed
     // window lives on until its deferred delete; a layout of the main window in between (a
     // flow that closes the child windows and then configures) must not reduce it again.
-    window_->CloseChildWindows(false, false);
+    window_->CloseChildWindows({});
     ASSERT_NE(DiagnosticWindow(), nullptr); // closed, not yet deleted
     window_->ConfigureForDevice();
     EXPECT_EQ((std::vector{MenuShown("MFile"), MenuShown("MDrive"), MenuShown("MDiagnostic"),
                            Named("BOpen")->isEnabled()}),
               (std::vector{true, true, false, true}));
     ASSERT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
-    EXPECT_TRUE(MenuShown("MFile") && window_->Driver().ModeLetter() == 'I');
+    EXPECT_TRUE(MenuShown("MFile") && window_->Driver().Mode() == WorkerMode::StatusPoll);
     ClearRecords();
     WaitFor([] { return false; }, 300);
     EXPECT_TRUE(Records().empty());

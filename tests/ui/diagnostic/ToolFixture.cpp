@@ -91,7 +91,7 @@ void ToolFixture::ShowOnline(ShellFlows flows) {
         ShowWindow(std::move(flows));
         ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
         ASSERT_TRUE(WaitFor([this] {
-            return window_->Driver().Online() && window_->Driver().ModeLetter() == 'I';
+            return window_->Driver().Online() && window_->Driver().Mode() == WorkerMode::StatusPoll;
         }));
         ASSERT_EQ(start.PendingCount(), 0);
     }

@@ -34,8 +34,9 @@ struct SelectDriveTest : ToolFixture {
     ModbusMaster& Master() { return window_->Master(); }
     QString LineState() { return window_->StatusPanelText(StatusPanel::LineState); }
     bool WaitWorkerIdle() {
-        return WaitFor([this] { return Driver().ModeLetter() == 0; }, 20000);
+        return WaitFor([this] { return Driver().Mode() == WorkerMode::Idle; }, 20000);
     }
+    bool Polling() { return Driver().Online() && Driver().Mode() == WorkerMode::StatusPoll; }
 
     std::vector<DiscoveredPort> ports;
 };
@@ -177,7 +178,7 @@ TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
 TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
     Start();
     SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-    ASSERT_TRUE(WaitFor([&] { return Driver().Online() && Driver().ModeLetter() == 'I'; }));
+    ASSERT_TRUE(WaitFor([&] { return Polling(); }));
     ASSERT_EQ(LineState(), "On Line");
     const std::uint64_t generation = Driver().Connection().Generation();
     engine->LineFaults().delayMs = 30;
@@ -186,7 +187,7 @@ TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
         WaitFor([&] { return progress.Position() > 0; }, 20000);
         d.close();
     });
-    TFConnectD::RunTransfer(*window_, 'W');
+    TFConnectD::RunTransfer(*window_, ProgressMode::WriteTable);
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_EQ(std::tuple(Driver().Online(), LineState()), std::tuple(false, QString("Off Line")));
     EXPECT_GT(Driver().Connection().Generation(), generation);
@@ -203,7 +204,7 @@ TEST_F(SelectDriveTest, AnEnableAskedBeforeASelectionIsNotWrittenAfterIt) {
     ShowCancelled(flows);
     const auto reselect = [this] {
         SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-        return WaitFor([&] { return Driver().Online() && Driver().ModeLetter() == 'I'; });
+        return WaitFor([&] { return Polling(); });
     };
     ASSERT_TRUE(reselect());
     Driver().WaitIdle(); // the request stays pending until the next poll
@@ -246,21 +247,20 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
               std::tuple(-1, int(TFSelectDriver::Cancel)));
 
     // The progress caption per transfer mode; the drive's number follows it.
-    const std::pair<char, const char*> labels[] = {
-        {'W', "Writing to device Nr. "},
-        {'P', "Reading Profiles Data from device Nr. "},
-        {'O', "Reading Oscilloscope Data from device Nr. "},
-        {'p', "Writing Profiles Data to device Nr. "}};
+    const std::pair<ProgressMode, const char*> labels[] = {
+        {ProgressMode::WriteTable, "Writing to device Nr. "},
+        {ProgressMode::ReadProfiles, "Reading Profiles Data from device Nr. "},
+        {ProgressMode::ReadScopeSettings, "Reading Oscilloscope Data from device Nr. "},
+        {ProgressMode::WriteProfiles, "Writing Profiles Data to device Nr. "}};
     for (const auto& [mode, label] : labels)
-        EXPECT_EQ(TransferModeOf(mode).Label, label) << mode;
-    EXPECT_FALSE(TransferModeOf('X').Valid);
+        EXPECT_EQ(TransferModeOf(mode).Label, label) << label;
     Driver().SetOnline(true);
     TFConnectD* scanning = TFConnectD::ShowScanning(Driver(), window_.get());
     EXPECT_EQ(scanning->LText->text(), "Scanning Tarn Link...");
     EXPECT_TRUE(scanning->EndReached()); // nothing to wait for
     scanning->close();
     EXPECT_TRUE(Driver().Online());
-    TFConnectD profiles(Driver(), 'P', {});
+    TFConnectD profiles(Driver(), ProgressMode::ReadProfiles, {});
     EXPECT_EQ(profiles.Maximum(), Driver().ProfileTable().Count());
 }
 

@@ -120,7 +120,7 @@ const WindowCase kWindows[] = {
          // window would hold the line).
          if (TFDiagnostic* diagnostic = DiagnosticWindow())
              ChildFrame(diagnostic)->close();
-         WaitFor([&w] { return w.Driver().ModeLetter() == 'I'; });
+         WaitFor([&w] { return w.Driver().Mode() == WorkerMode::StatusPoll; });
          ASSERT_TRUE(w.Driver().Online());
          // The progress dialog of the settings read runs to its end.
          Scripted().OnNextDialog([](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
@@ -266,7 +266,8 @@ protected:
         ASSERT_TRUE(WaitFor(
             [this] {
                 TDriver& driver = window_->Driver();
-                return driver.Online() == Online() && (!Online() || driver.ModeLetter() == 'I');
+                return driver.Online() == Online() &&
+                       (!Online() || driver.Mode() == WorkerMode::StatusPoll);
             },
             30000));
         ASSERT_EQ(window_->Driver().CurrentKind(), Kind().Kind);

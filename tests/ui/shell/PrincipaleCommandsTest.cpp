@@ -49,7 +49,8 @@ TEST_F(CommandsTest, ReloadDefaultsEepromAndResetAskAndReport) {
         window_->Run(command);
         window_->Run(command);
         EXPECT_EQ(messages_.Texts(), QStringList({question, question, done}));
-        EXPECT_TRUE(window_->Driver().Online() && window_->Driver().ModeLetter() == 'I');
+        EXPECT_TRUE(window_->Driver().Online() &&
+                    window_->Driver().Mode() == WorkerMode::StatusPoll);
         messages_.Clear();
         Control(QStringLiteral("cmdfault * on"));
         messages_.ScriptAnswers({true});
@@ -175,7 +176,7 @@ TEST_F(CommandsTest, FlowsAreCompleteCancelledLinkSelectionPollsAgain) {
     Build(flows);
     GoOnline();
     window_->Run(Command::SelectTarnLink);
-    EXPECT_EQ(window_->Driver().ModeLetter(), 'I');
+    EXPECT_EQ(window_->Driver().Mode(), WorkerMode::StatusPoll);
 }
 
 TEST(ProgramLaunch, ResolvesInBinThenOnThePathAndStartsTheProgram) {

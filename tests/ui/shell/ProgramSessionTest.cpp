@@ -34,7 +34,7 @@ TEST(ProgramSession, ShownAddressOnlyForAPlainDriveOnLine) {
     EXPECT_TRUE(session.DriveCompareOpen());
 }
 
-// The drive model's calls reach the window: the close flag as a truth value, the
+// The drive model's calls reach the window: which windows to close, the
 // synchronized call on the user-interface thread while the worker waits.
 TEST(ProgramSession, DriveModelCallsReachTheWindowOnItsThread) {
     FakeShellHost shell;
@@ -42,8 +42,8 @@ TEST(ProgramSession, DriveModelCallsReachTheWindowOnItsThread) {
     QList<bool> closed;
     shell.Children().Register(ChildWindows::Role::ParameterPage, QStringLiteral("motor"),
                               [&](bool pages) { closed << pages; });
-    host.CloseChildWindows(2, false);
-    host.CloseChildWindows(0, false);
+    host.CloseChildWindows({.Pages = true});
+    host.CloseChildWindows({});
     host.ConfigureForDevice();
     EXPECT_EQ(closed, QList<bool>({true, false}));
     EXPECT_EQ(shell.configured, 1);

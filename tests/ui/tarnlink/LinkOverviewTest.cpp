@@ -55,7 +55,8 @@ protected:
             ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
         }
         ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
-        ASSERT_TRUE(WaitFor([this] { return window_->Driver().ModeLetter() != 'R'; }, 30000));
+        ASSERT_TRUE(
+            WaitFor([&] { return window_->Driver().Mode() != WorkerMode::TableRead; }, 30000));
     }
     StatusPanelWidget& Panel() {
         return *static_cast<StatusPanelWidget*>(window_->Panel().Widget());
@@ -79,7 +80,7 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         // No unit was in use before: none is marked, though the scan starts at the Power unit.
         EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power ");
         EXPECT_FALSE(dialog.Panel(1).InUse());
-        EXPECT_EQ(window_->Driver().ModeLetter(), 'S');
+        EXPECT_EQ(window_->Driver().Mode(), WorkerMode::LinkPoll);
         // The units are polled in turn (LinkScanTest's); the panels' texts are
         // LinkFormatsTest's; here, that they reach the dialog.
         ASSERT_TRUE(WaitFor([&] { return !dialog.Panel(2).CanId->text().isEmpty(); }));
@@ -125,7 +126,7 @@ TEST_F(LinkOverviewTest, CancelWithoutAUnitInUseStaysOffLine) {
     EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
     EXPECT_FALSE(window_->Driver().Online());
     EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "Off Line");
-    EXPECT_EQ(window_->Driver().ModeLetter(), 0);
+    EXPECT_EQ(window_->Driver().Mode(), WorkerMode::Idle);
 }
 
 // Cancelled with Drive unit 3 in use: the overview marks it, and Cancel gives it back with

@@ -31,14 +31,14 @@ DiagnosticCycle::DiagnosticCycle(TDriver& driver, PlainLine plainLine)
 
 DiagnosticCycle::~DiagnosticCycle() {
     if (installed_) {
-        driver_.SetStepBody('D', {});
-        driver_.SetStartBody('D', {});
+        driver_.SetStepBody(WorkerMode::Diagnostic, {});
+        driver_.SetStartBody(WorkerMode::Diagnostic, {});
     }
 }
 
 void DiagnosticCycle::Install() {
-    driver_.SetStepBody('D', [this] { Step(); });
-    driver_.SetStartBody('D', [this] { Start(); });
+    driver_.SetStepBody(WorkerMode::Diagnostic, [this] { Step(); });
+    driver_.SetStartBody(WorkerMode::Diagnostic, [this] { Start(); });
     installed_ = true;
 }
 

@@ -13,7 +13,7 @@ namespace kelm {
 
 class TDriver;
 
-// The diagnostic cycle (mode 'D'): one step per worker cycle reads the register of one
+// The diagnostic cycle (mode Diagnostic): one step per worker cycle reads the register of one
 // visible row of the active table, writing first a value the user queued for that row.
 // A failed transfer switches to reconnect mode, which reopens the port and probes
 // register 0 every 500 ms until the drive answers again.
@@ -44,13 +44,13 @@ public:
     static constexpr std::uint32_t ReconnectPeriodMs = 500;
 
     DiagnosticCycle(TDriver& driver, PlainLine plainLine);
-    // Takes the step and start bodies of mode 'D' off the drive model.
+    // Takes the step and start bodies of mode Diagnostic off the drive model.
     ~DiagnosticCycle();
     DiagnosticCycle(const DiagnosticCycle&) = delete;
     DiagnosticCycle& operator=(const DiagnosticCycle&) = delete;
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
-    // Installs the step and start bodies of mode 'D' on the drive model.
+    // Installs the step and start bodies of mode Diagnostic on the drive model.
     void Install();
 
     // User-interface thread.
@@ -59,7 +59,7 @@ public:
     bool QueueWrite(int row, std::int16_t value);
     std::optional<std::int16_t> PendingWrite(int row) const;
 
-    // Mode 'D' entered: DiagRow 0, normal state.
+    // Mode Diagnostic entered: DiagRow 0, normal state.
     void Start();
     // One step (worker thread; tests may call it directly while the worker is idle).
     void Step();

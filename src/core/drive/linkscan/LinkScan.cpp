@@ -44,14 +44,14 @@ LinkScan::LinkScan(TDriver& driver) : driver_(driver) {}
 
 LinkScan::~LinkScan() {
     if (installed_) {
-        driver_.SetPollBody('S', {});
-        driver_.SetStartBody('S', {});
+        driver_.SetPollBody(WorkerMode::LinkPoll, {});
+        driver_.SetStartBody(WorkerMode::LinkPoll, {});
     }
 }
 
 void LinkScan::Install() {
-    driver_.SetPollBody('S', [this] { Step(); });
-    driver_.SetStartBody('S', [this] { Restart(); });
+    driver_.SetPollBody(WorkerMode::LinkPoll, [this] { Step(); });
+    driver_.SetStartBody(WorkerMode::LinkPoll, [this] { Restart(); });
     installed_ = true;
 }
 

@@ -18,14 +18,14 @@ struct LinkLayout {
 LinkLayout LinkLayoutOf(const ParamTable& powerTable);
 
 // The link object of the overview: the units, their panels' data, and the link scan of
-// mode 'S', which polls one unit per paced cycle on the user-interface thread. Every read
+// mode LinkPoll, which polls one unit per paced cycle on the user-interface thread. Every read
 // here uses report off and a 100 ms time-out: a silent unit is only shown as silent.
 class LinkScan {
 public:
     static constexpr std::uint32_t ReplyTimeoutMs = 100;
 
     explicit LinkScan(TDriver& driver);
-    // Takes the poll and start bodies of mode 'S' off the drive model.
+    // Takes the poll and start bodies of mode LinkPoll off the drive model.
     ~LinkScan();
     LinkScan(const LinkScan&) = delete;
     LinkScan& operator=(const LinkScan&) = delete;
@@ -35,12 +35,12 @@ public:
     // identification is marked as not read so that the first scan reads it. unitBuilt runs
     // after each unit (index 0 = Power unit).
     void Build(const std::function<void(int index)>& unitBuilt);
-    // Installs the poll body and start body of mode 'S' on the drive model.
+    // Installs the poll body and start body of mode LinkPoll on the drive model.
     void Install();
     // Called after every step with the index of the unit polled.
     void SetUnitUpdated(std::function<void(int index)> fn) { unitUpdated_ = std::move(fn); }
 
-    // Mode 'S' entered: the next step wraps to the first unit.
+    // Mode LinkPoll entered: the next step wraps to the first unit.
     void Restart() { currentIndex_ = static_cast<int>(units_.size()); }
     // One scan step: the next unit is polled and its panel data refreshed.
     void Step();

@@ -86,11 +86,12 @@ bool SettleOwedDisable(TDriver& driver, OwedDisables& owed) {
     const auto what = owed.Take(driver.CurrentUnit());
     if (!what)
         return true;
-    const char previous = driver.WaitIdle();
+    const WorkerMode previous = driver.WaitIdle();
     const auto left = WriteClosingRequests(driver, *what, false);
     if (left)
         ShowError(OwedDisableText(*left));
-    if (previous == 'I' || previous == 'S' || previous == 'D')
+    if (previous == WorkerMode::StatusPoll || previous == WorkerMode::LinkPoll ||
+        previous == WorkerMode::Diagnostic)
         driver.SetMode(previous);
     return !left;
 }

@@ -8,41 +8,35 @@
 
 namespace kelm {
 
-bool IsProcedureLetter(char letter) {
-    return letter == 'P' || letter == 'S' || letter == 'T';
-}
-
-QString ProcedureQuestion(char letter) {
-    switch (letter) {
-    case 'P':
+QString ProcedureQuestion(TuningProcedure procedure) {
+    switch (procedure) {
+    case TuningProcedure::MotorPhasing:
         return QStringLiteral("Make Auto Phase Motor Feedback");
-    case 'S':
+    case TuningProcedure::SpeedOffset:
         return QStringLiteral("Make Analog Input 1 Tuning");
-    case 'T':
+    case TuningProcedure::TorqueOffset:
         return QStringLiteral("Make Analog Input 2 Tuning");
-    default:
-        return {};
     }
+    return {};
 }
 
-QString ProcedureAction(char letter) {
-    switch (letter) {
-    case 'P':
+QString ProcedureAction(TuningProcedure procedure) {
+    switch (procedure) {
+    case TuningProcedure::MotorPhasing:
         return QStringLiteral("Motor Phasing");
-    case 'S':
+    case TuningProcedure::SpeedOffset:
         return QStringLiteral("Speed Offset");
-    case 'T':
+    case TuningProcedure::TorqueOffset:
         return QStringLiteral("Torque Offset");
-    default:
-        return {};
     }
+    return {};
 }
 
-std::uint16_t ProcedureResultRegister(char letter, DeviceKind kind) {
+std::uint16_t ProcedureResultRegister(TuningProcedure procedure, DeviceKind kind) {
     const ProcedureRegisters regs = ProcedureRegistersOf(kind);
-    if (letter == 'P')
+    if (procedure == TuningProcedure::MotorPhasing)
         return regs.Phase;
-    return letter == 'S' ? regs.Offset1 : regs.Offset2;
+    return procedure == TuningProcedure::SpeedOffset ? regs.Offset1 : regs.Offset2;
 }
 
 double OffsetMillivolts(std::int16_t value) {
@@ -60,13 +54,14 @@ QString FormatPhaseValue(std::int16_t value) {
            QStringLiteral("%1").arg(magnitude, 5, 10, QLatin1Char('0'));
 }
 
-QString ProcedureResultText(char letter, bool ok, std::int16_t result) {
-    if (letter == 'P') {
+QString ProcedureResultText(TuningProcedure procedure, bool ok, std::int16_t result) {
+    if (procedure == TuningProcedure::MotorPhasing) {
         return ok ? QStringLiteral("MOTOR PHASING SUCCESSFUL\r\rPhase Value:") +
                         FormatPhaseValue(result)
                   : QStringLiteral("MOTOR PHASING FAIL !");
     }
-    const QString input = letter == 'S' ? QStringLiteral("1") : QStringLiteral("2");
+    const QString input =
+        procedure == TuningProcedure::SpeedOffset ? QStringLiteral("1") : QStringLiteral("2");
     // A failed offset run is reported too, so that a failure is never silent.
     return ok ? QStringLiteral("ANALOG INPUT ") + input +
                     QStringLiteral(" OFFSET TUNING SUCCESSFUL\r\rOffset Value:") +
@@ -74,15 +69,15 @@ QString ProcedureResultText(char letter, bool ok, std::int16_t result) {
               : QStringLiteral("ANALOG INPUT ") + input + QStringLiteral(" OFFSET TUNING FAIL !");
 }
 
-void ReportProcedureResult(TDriver& driver, char letter, bool ok) {
-    const ParamEntry* entry =
-        driver.ActiveTable().FindByAddress(ProcedureResultRegister(letter, driver.CurrentKind()));
+void ReportProcedureResult(TDriver& driver, TuningProcedure procedure, bool ok) {
+    const ParamEntry* entry = driver.ActiveTable().FindByAddress(
+        ProcedureResultRegister(procedure, driver.CurrentKind()));
     const std::int16_t result = entry != nullptr ? entry->Value : 0;
     Beep();
-    ShowInfo(ProcedureResultText(letter, ok, result));
+    ShowInfo(ProcedureResultText(procedure, ok, result));
 }
 
-bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter,
+bool RunProcedure(TDriver& driver, TuningProcedure procedure, ProcedureWaiter& waiter,
                   const WriteOrigin& origin) {
     driver.WaitIdle();
     bool ok = false;
@@ -90,18 +85,19 @@ bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter,
     if (driver.Online() && SettleOwedDisable(driver)) {
         Procedures procedures(driver, waiter, origin);
         const DeviceKind kind = driver.CurrentKind();
-        if (letter == 'P')
+        if (procedure == TuningProcedure::MotorPhasing)
             ok = kind == DeviceKind::Power || kind == DeviceKind::Drive ? procedures.PhasingTarn()
                                                                         : procedures.PhasingStd();
-        else if (letter == 'S' || letter == 'T')
-            ok = procedures.OffsetTuning(letter == 'S' ? Offset1Bit : Offset2Bit);
+        else
+            ok = procedures.OffsetTuning(procedure == TuningProcedure::SpeedOffset ? Offset1Bit
+                                                                                   : Offset2Bit);
     }
-    driver.SetMode('I');
+    driver.SetMode(WorkerMode::StatusPoll);
     return ok;
 }
 
-bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter) {
-    return RunProcedure(driver, letter, waiter, driver.Ask(ProcedureAction(letter)));
+bool RunProcedure(TDriver& driver, TuningProcedure procedure, ProcedureWaiter& waiter) {
+    return RunProcedure(driver, procedure, waiter, driver.Ask(ProcedureAction(procedure)));
 }
 
 // A register of the table is read into both its DriveValue and Value; one the table does
@@ -225,7 +221,9 @@ bool Procedures::OffsetTuning(std::uint16_t bit) {
         return false;
     }
     std::uint16_t offset = 0;
-    return Read(ProcedureResultRegister(bit == Offset1Bit ? 'S' : 'T', kind), offset);
+    const TuningProcedure procedure =
+        bit == Offset1Bit ? TuningProcedure::SpeedOffset : TuningProcedure::TorqueOffset;
+    return Read(ProcedureResultRegister(procedure, kind), offset);
 }
 
 } // namespace kelm

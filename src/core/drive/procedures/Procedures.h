@@ -39,15 +39,18 @@ constexpr ProcedureRegisters ProcedureRegistersOf(DeviceKind kind) {
     return {51, 52, 65, 69, 73, 74, 11, 29, 30};
 }
 
-// The three procedures of the Tuning menu by letter: 'P' phasing, 'S' analog input 1
-// offset (speed), 'T' analog input 2 offset (torque).
-bool IsProcedureLetter(char letter);
+// The three procedures of the Tuning menu.
+enum class TuningProcedure {
+    MotorPhasing,
+    SpeedOffset,  // analog input 1 offset
+    TorqueOffset, // analog input 2 offset
+};
 // The question asked before the procedure.
-QString ProcedureQuestion(char letter);
+QString ProcedureQuestion(TuningProcedure procedure);
 // The action the procedure's writes carry through the write gate (the menu item's name).
-QString ProcedureAction(char letter);
+QString ProcedureAction(TuningProcedure procedure);
 // Register holding the result of the procedure on the kind.
-std::uint16_t ProcedureResultRegister(char letter, DeviceKind kind);
+std::uint16_t ProcedureResultRegister(TuningProcedure procedure, DeviceKind kind);
 
 // Offset register value in millivolts (single-precision first product, as the drive's
 // own tool computes it), and its display "0.0" + " mV".
@@ -55,29 +58,30 @@ double OffsetMillivolts(std::int16_t value);
 QString FormatMillivolts(std::int16_t value);
 QString FormatPhaseValue(std::int16_t value); // "00000", sign in front
 // The message after the procedure; result is the Value of the result register.
-QString ProcedureResultText(char letter, bool ok, std::int16_t result);
+QString ProcedureResultText(TuningProcedure procedure, bool ok, std::int16_t result);
 
 // Shows the outcome of a procedure through the message seam: a beep and the result text,
 // read from the result register's Value of the driver's active table.
-void ReportProcedureResult(TDriver& driver, char letter, bool ok);
+void ReportProcedureResult(TDriver& driver, TuningProcedure procedure, bool ok);
 
 // Reads a register for a procedure: one of the active table into both its DriveValue and
 // Value, another as it stands. A failure is reported (and takes the driver off line).
 bool ReadProcedureRegister(TDriver& driver, std::uint16_t address, std::uint16_t& value);
 
-// The driver runs a procedure: 'P' motor phasing (PhasingTarn on Power and Drive,
-// PhasingStd otherwise), 'S' analog input 1 offset, 'T' analog input 2 offset; the waits
+// The driver runs a procedure: motor phasing (PhasingTarn on Power and Drive, PhasingStd
+// otherwise), analog input 1 offset or analog input 2 offset; the waits
 // run through waiter. Stops the worker first (WaitIdle), writes first what an earlier
 // procedure still owes this unit (SettleOwedDisable), and always resumes status polling
-// (SetMode 'I'). true on success.
-// origin: the request as the user made it (driver.Ask(ProcedureAction(letter)) when the
+// (SetMode StatusPoll). true on success.
+// origin: the request as the user made it (driver.Ask(ProcedureAction(procedure)) when the
 // command started); the procedure's writes go through the write gate under it, so a
 // procedure asked before a change of the session writes nothing. Its closing writes (the
 // disable request, the request bit withdrawn) are safety writes for the unit it ran on:
 // written under an origin of their own as long as that unit is in use, else owed to it.
-bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter, const WriteOrigin& origin);
+bool RunProcedure(TDriver& driver, TuningProcedure procedure, ProcedureWaiter& waiter,
+                  const WriteOrigin& origin);
 // The same, asked now.
-bool RunProcedure(TDriver& driver, char letter, ProcedureWaiter& waiter);
+bool RunProcedure(TDriver& driver, TuningProcedure procedure, ProcedureWaiter& waiter);
 
 // The procedures themselves. The caller has stopped the worker; the waits run through
 // the waiter. Every failed register access is reported and ends with false. After a failed

@@ -25,14 +25,14 @@ ScopeCapture::ScopeCapture(TDriver& driver) : driver_(driver) {}
 
 ScopeCapture::~ScopeCapture() {
     if (installed_) {
-        driver_.SetStepBody('T', {});
-        driver_.SetStartBody('T', {});
+        driver_.SetStepBody(WorkerMode::CaptureUpload, {});
+        driver_.SetStartBody(WorkerMode::CaptureUpload, {});
     }
 }
 
 void ScopeCapture::Install() {
-    driver_.SetStepBody('T', [this] { Step(); });
-    driver_.SetStartBody('T', [this] { Begin(); });
+    driver_.SetStepBody(WorkerMode::CaptureUpload, [this] { Step(); });
+    driver_.SetStartBody(WorkerMode::CaptureUpload, [this] { Begin(); });
     installed_ = true;
 }
 
@@ -43,7 +43,7 @@ bool ScopeCapture::StartUpload(Callback onProgress, Callback onDone) {
     channel2_.fill(0);
     progress_ = UploadProgress{};
     completed_ = false;
-    driver_.StartRead('T', std::move(onProgress), std::move(onDone));
+    driver_.StartRead(TransferTarget::Capture, std::move(onProgress), std::move(onDone));
     return true;
 }
 

@@ -24,7 +24,7 @@ struct UploadProgress {
     int TakeNewRegisters();
 };
 
-// The upload of a completed capture (worker mode 'T'): the recorder registers in one
+// The upload of a completed capture (worker mode CaptureUpload): the recorder registers in one
 // request, then both sample channels in blocks of 32 registers (Std) or 16 (other kinds).
 // A failed block is asked again on the next step; the alarm words are refreshed every
 // 500 ms. When the link is lost the upload ends without samples (Completed() false).
@@ -39,12 +39,12 @@ public:
     static constexpr std::uint32_t FirstRefreshMs = 10;
 
     explicit ScopeCapture(TDriver& driver);
-    // Takes the step and start bodies of mode 'T' off the drive model.
+    // Takes the step and start bodies of mode CaptureUpload off the drive model.
     ~ScopeCapture();
     ScopeCapture(const ScopeCapture&) = delete;
     ScopeCapture& operator=(const ScopeCapture&) = delete;
 
-    // Installs the step and start bodies of mode 'T' on the drive model.
+    // Installs the step and start bodies of mode CaptureUpload on the drive model.
     void Install();
     // Run on every step on the user-interface thread: the main window's pending requests.
     void SetPendingRequests(Callback serviceRequests) { pending_ = std::move(serviceRequests); }

@@ -88,7 +88,7 @@ void ScopeSession::UploadDone() {
 void ScopeSession::PostCapture() {
     // Wait until the upload has handed the line back to the status poll (off line there
     // is nothing to wait for).
-    if (driver_.Online() && driver_.ModeLetter() != 'I') {
+    if (driver_.Online() && driver_.Mode() != WorkerMode::StatusPoll) {
         postCapture_.start(PostCaptureMs);
         return;
     }

@@ -15,7 +15,7 @@ class TDriver;
 // step and the continuous re-arm. Stop takes effect at the next trigger-wait tick or after
 // the running upload, and always leaves the recorder stopped (command 0).
 //
-// Idle -> Armed (trigger wait) -> Uploading (mode 'T') -> Plotted (post-capture timer)
+// Idle -> Armed (trigger wait) -> Uploading (mode CaptureUpload) -> Plotted (post-capture timer)
 // -> Idle, or Armed again in continuous mode.
 class ScopeSession {
 public:

@@ -57,7 +57,7 @@ void DriverStatusLink::RunSynchronized(const std::function<void()>& fn) {
 
 void InstallStatusPoll(TDriver& driver, StatusPoller& poller) {
     driver.SetPollBody(
-        'I', [&poller] { poller.Poll(); }, TDriver::PollThread::Worker);
+        WorkerMode::StatusPoll, [&poller] { poller.Poll(); }, TDriver::PollThread::Worker);
 }
 
 } // namespace kelm

@@ -70,7 +70,7 @@ private:
     TDriver& driver_;
 };
 
-// Makes poller.Poll() the 'I' poll body of the driver (the poller must outlive it). It runs
+// Makes poller.Poll() the StatusPoll poll body of the driver (the poller must outlive it). It runs
 // on the worker: the poll's transfers keep off the user-interface thread, and the poller
 // reaches its host there through the synchronized call.
 void InstallStatusPoll(TDriver& driver, StatusPoller& poller);

@@ -11,7 +11,7 @@ namespace kelm {
 class StatusLink;
 struct ParamEntry;
 
-// The status poll bodies, one per device kind, run once per paced cycle of mode 'I' (on
+// The status poll bodies, one per device kind, run once per paced cycle of mode StatusPoll (on
 // the worker; every call to the host goes to the user-interface thread).
 // Every request uses a 100 ms reply time-out with failure reporting on, so the first
 // failure takes the program off line and the remaining requests of the cycle are refused
