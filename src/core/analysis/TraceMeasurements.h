@@ -44,4 +44,8 @@ std::optional<TraceStatistics> MeasureTrace(std::span<const double> values);
 std::optional<StepFigures> MeasureStep(std::span<const double> values, const StepSearch& search,
                                        std::span<const double> reference = {});
 
+// The sample where a recorded reference makes its step: the first one past half the way
+// from its first value to its extreme. Empty when the reference does not move.
+std::optional<int> StepIndexOf(std::span<const double> reference);
+
 } // namespace kelm
