@@ -64,6 +64,11 @@ public:
     // The line state changed: a lost line owes the return to the step's unit.
     void LineChanged();
 
+    // The registers of the kind in use; kept while a step is on.
+    void SetRegisters(const StepRegisters& registers) {
+        if (!active_)
+            registers_ = registers;
+    }
     bool Active() const { return active_; }
     const WriteOrigin& Origin() const { return origin_; }
     // Runs when a step has ended (back to 0, or owed).
