@@ -57,7 +57,11 @@ TEST_F(StepControlTest, RefusesAsksOnceAndReturnsToZero) {
     step->DurationField()->WrValore(300);
     step->StepButton()->click();
     ASSERT_TRUE(WaitFor(
-        [&] { return !step->Figures()->text().isEmpty() && !step->Source().Active(); }, 30000));
+        [&] {
+            return !step->Figures()->text().isEmpty() && !step->Source().Active() &&
+                   !scope->Session().Running();
+        },
+        30000));
     EXPECT_EQ(messages_.Texts().size(), boxes);
     EXPECT_TRUE(step->Figures()->text().startsWith(QStringLiteral("Overshoot ")))
         << qPrintable(step->Figures()->text());
