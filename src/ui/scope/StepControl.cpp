@@ -51,12 +51,15 @@ StepControl::StepControl(TDriver& driver, const ScopeCapture& capture, ArmFuncti
     button_->setObjectName(QStringLiteral("BStep"));
     figures_ = new QLabel(this);
     figures_->setObjectName(QStringLiteral("LStepFigures"));
+    // One row, so the panel keeps its height; the figures show once there are some.
+    grid->setContentsMargins(4, 2, 4, 2);
     grid->addWidget(speed_, 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("rpm"), this), 0, 1);
-    grid->addWidget(duration_, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("ms"), this), 1, 1);
-    grid->addWidget(button_, 2, 0, 1, 2);
-    grid->addWidget(figures_, 3, 0, 1, 2);
+    grid->addWidget(duration_, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("ms"), this), 0, 3);
+    grid->addWidget(button_, 0, 4);
+    grid->addWidget(figures_, 1, 0, 1, 5);
+    figures_->hide();
     connect(button_, &QPushButton::clicked, this, [this] { StepClicked(); });
 }
 
@@ -77,6 +80,7 @@ void StepControl::StepClicked() {
     if (!source_->Confirm(request))
         return;
     figures_->clear();
+    figures_->hide();
     recordPending_ =
         source_->Start(request, [this, &plan] { return arm_(*plan, source_->Origin()); });
 }
@@ -89,6 +93,7 @@ void StepControl::RecordEnded(bool plotted) {
     recordPending_ = false;
     if (!plotted)
         return;
+    figures_->show();
     const auto factor = [this](std::uint16_t address) -> std::int16_t {
         const ParamEntry* entry = driver_.ScopeSettingsTable().FindByAddress(address);
         return entry != nullptr ? entry->DriveValue : 0;
@@ -110,7 +115,7 @@ void StepControl::RecordEnded(bool plotted) {
         return;
     }
     const StepFigures& step = *figures.Step;
-    figures_->setText(QStringLiteral("Overshoot %1\nRise %2\nSettling %3\nError %4")
+    figures_->setText(QStringLiteral("Overshoot %1  Rise %2\nSettling %3  Error %4")
                           .arg(Figure(step.OvershootPercent, " %"), Figure(step.RiseTimeMs, " ms"),
                                Figure(step.SettlingTimeMs, " ms"),
                                Figure(step.SteadyStateError, "")));
