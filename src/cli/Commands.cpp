@@ -58,12 +58,21 @@ const std::vector<CliCommand>& AllCommands() {
          "that signal), --window MS (10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000), "
          "--edge E (1 rising, 2 falling, 3 automatic), --level L, --delay MS (0 to the window) "
          "override the stored oscilloscope settings; no record within --timeout S seconds "
-         "(default 10) fails",
+         "(default 10) fails; --metrics then prints channel 1's figures, the step at the "
+         "trigger (json: {overshoot_percent, rise_time_ms, settling_time_ms, "
+         "steady_state_error, peak, min, max, mean, rms}, null: not measurable)",
          &RunScope},
         {"scope", "--list-signals [--kind K]",
          "print kind, number, name, unit and the --scale values of every signal, "
          "tab-separated (no drive needed)",
          &RunScope},
+        {"step", "[--speed RPM] [--duration MS] [--format F] FILE",
+         "speed step (asks; --yes) on an enabled drive in Digital Speed mode whose digital "
+         "speed reference is 0: records channel 1 speed and channel 2 speed reference, sets the "
+         "reference to RPM (default 500) for MS ms (default 500) and back to 0 (also on Ctrl-C "
+         "or, after a lost line, once the drive answers again), writes the record as .kls or "
+         ".csv and prints channel 1's figures as scope --metrics does",
+         &RunStep},
     };
     return commands;
 }

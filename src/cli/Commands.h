@@ -29,4 +29,7 @@ int RunOffset(const QStringList& arguments, const CliOptions& options);
 // ScopeCommands.cpp
 int RunScope(const QStringList& arguments, const CliOptions& options);
 
+// StepCommands.cpp
+int RunStep(const QStringList& arguments, const CliOptions& options);
+
 } // namespace kelm::cli

@@ -4,6 +4,7 @@
 #include "cli/FileArguments.h"
 #include "cli/Output.h"
 #include "cli/ScopeChoice.h"
+#include "cli/ScopeRecord.h"
 #include "cli/StderrMessages.h"
 #include "cli/Stopping.h"
 
@@ -248,6 +249,9 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
                                 "number, name, unit and the --scale values, tab-separated."));
     AddTimeoutOption(line, DefaultScopeTimeoutS);
     AddForceOption(line);
+    line.AddFlag(QStringLiteral("metrics"),
+                 QStringLiteral("Then print channel 1's figures, the step at the trigger."));
+    AddFormatOption(line);
     DriveSession::AddOptions(line);
     if (const auto exit = line.Parse(arguments))
         return *exit;
@@ -327,7 +331,27 @@ int RunScope(const QStringList& arguments, const CliOptions&) {
     const bool written = suffix == QLatin1String("csv")
                              ? WriteScopeCsv(recording, path, readOnly)
                              : WriteScopeFile(recording, path, FileStamp::Now(), readOnly);
+    if (written && line.IsSet(QStringLiteral("metrics")))
+        PrintRecordFigures(ReadFormat(line).value_or(OutputFormat::Text),
+                           scope::MeasureChannel1(recording, scope::StepAt::Trigger));
     return written ? 0 : 1;
+}
+
+} // namespace kelm::cli
+
+namespace kelm::cli {
+
+std::optional<ScopeScaleSet> LoadScopeSignals(DeviceKind kind) {
+    return LoadSignals(kind);
+}
+
+bool UploadScopeRecord(TDriver& driver, ScopeCapture& capture) {
+    return UploadAndStop(driver, capture);
+}
+
+ScopeRecording ScopeRecordOf(TDriver& driver, const ScopeCapture& capture,
+                             const ScopeScaleSet& signalSet) {
+    return RecordingOf(driver, capture, signalSet);
 }
 
 } // namespace kelm::cli

@@ -110,4 +110,19 @@ std::optional<int> FindStepIndex(std::span<const double> reference) {
     return std::nullopt;
 }
 
+std::optional<int> StepIndexOf(std::span<const double> reference) {
+    if (reference.empty())
+        return std::nullopt;
+    const double start = reference.front();
+    const auto [low, high] = std::minmax_element(reference.begin(), reference.end());
+    const double extreme = std::abs(*high - start) >= std::abs(*low - start) ? *high : *low;
+    const double half = (extreme - start) / 2;
+    if (std::abs(half) <= 1e-9 * std::max({std::abs(start), std::abs(extreme), 1e-12}))
+        return std::nullopt;
+    for (std::size_t i = 0; i < reference.size(); ++i)
+        if ((reference[i] - start) / half >= 1.0)
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
 } // namespace kelm

@@ -49,4 +49,8 @@ std::optional<StepFigures> MeasureStep(std::span<const double> values, const Ste
 // tenth), so a ramped reference steps where its ramp starts. Empty without a step.
 std::optional<int> FindStepIndex(std::span<const double> reference);
 
+// The sample where a recorded reference makes its step: the first one past half the way
+// from its first value to its extreme. Empty when the reference does not move.
+std::optional<int> StepIndexOf(std::span<const double> reference);
+
 } // namespace kelm

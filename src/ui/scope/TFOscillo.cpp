@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/scope/ScopeRules.h"
 #include "core/drive/scope/ScopeSettingsFile.h"
 #include "core/files/ScopeFile.h"
 #include "core/rules/OscilloMath.h"
@@ -11,6 +12,7 @@
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeExport.h"
 #include "ui/scope/ScopeWorkbench.h"
+#include "ui/scope/StepControl.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
@@ -155,7 +157,10 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
             shell_.StatusRefresh();
         }
     };
-    observer.UploadEnded = [this](bool plot) { Plot(plot); };
+    observer.UploadEnded = [this](bool plot) {
+        Plot(plot);
+        stepControl_->RecordEnded(plot);
+    };
     session_->SetObserver(observer);
     shell_.SetOscilloscopeOpen(true);
 }
@@ -422,6 +427,42 @@ void TFOscillo::StartClicked() {
 
 void TFOscillo::LineChanged(bool /*online*/) {
     SetRunning(session_->Running());
+    stepControl_->LineChanged();
+}
+
+bool TFOscillo::ArmStep(const scope::StepCapture& capture, const WriteOrigin& origin) {
+    if (session_->Running() || !shell_.Driver().Online())
+        return false;
+    for (ChannelView& ch : channels_) {
+        ch.Enable->setChecked(true);
+        const int signal = scope::SignalIndex(ch.Index == 0 ? capture.Signal1 : capture.Signal2);
+        ch.Signal->setCurrentIndex(signal);
+        SignalChanged(ch, signal);
+        const int units = ch.Index == 0 ? capture.Scale1 : capture.Scale2;
+        for (int i = 0; i < ch.Scale->count(); ++i) {
+            model_.SelectScale(ch.Index, i);
+            if (model_.UnitsPerDivision(ch.Index) == units) {
+                ch.Scale->setCurrentIndex(i);
+                break;
+            }
+        }
+        ScaleChanged(ch);
+    }
+    const int timeBase = scope::TimeBaseIndex(capture.TimeWindow);
+    timeBaseList_->setCurrentIndex(timeBase);
+    TimeBaseChanged(timeBase);
+    model_.SetEdge(capture.Edge);
+    EdgeButton(capture.Edge)->setChecked(true);
+    levelField_->WrValore(capture.Level);
+    delayField_->WrValore(capture.Delay);
+    singleMode_->setChecked(true);
+    ModeChanged();
+    armOrigin_ = origin;
+    SetRunning(true);
+    if (session_->Start())
+        return true;
+    SetRunning(false);
+    return false;
 }
 
 void TFOscillo::StatusStep() {
@@ -516,6 +557,8 @@ void TFOscillo::closeEvent(QCloseEvent* event) {
     // A capture's last step must finish first (it stops the recorder it armed).
     while (session_->PostProcessingPending() || session_->Uploading())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    // A step still on is ended as Stop ends it: its reference goes back to 0.
+    stepControl_->Stop();
     StopArmedRecorder();
     if (ParamEntry* command = chosen.FindByAddress(scope::Command))
         command->Value = scope::StateIdle;

@@ -3,6 +3,7 @@
 #include "core/drive/WriteGate.h"
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
+#include "core/drive/scope/StepPlan.h"
 #include "core/rules/OscilloChartModel.h"
 #include "core/rules/OscilloPanelModel.h"
 
@@ -29,6 +30,7 @@ class QValueAxis;
 namespace kelm {
 
 class GraphCursors;
+class StepControl;
 class OffsetTrack;
 class ScopeWorkbench;
 class ShellHost;
@@ -74,6 +76,7 @@ public:
     QPushButton* CursorSwitch() const { return cursorSwitch_; }
     TPNumEdit* SpeedField() const { return eSpd_; }
     ScopeWorkbench& Workbench() const { return *workbench_; }
+    StepControl* Step() const { return stepControl_; }
 
     // Fills a recording from the controls and traces (what "Save to file" writes).
     void FillRecording(ScopeRecording& recording) const;
@@ -128,6 +131,8 @@ private:
     void Plot(bool plot);
     void SetRunning(bool running);
     void StartClicked();
+    // The step's capture in the controls, armed under the step's origin.
+    bool ArmStep(const scope::StepCapture& capture, const WriteOrigin& origin);
     void SaveToFile();
     void OpenFile();
     void ExportCsv();
@@ -162,6 +167,7 @@ private:
     QComboBox* timeBaseList_ = nullptr;
     TPNumEdit* delayField_ = nullptr;
     QGroupBox* speedGroup_ = nullptr;
+    StepControl* stepControl_ = nullptr;
     TPNumEdit* eSpd_ = nullptr;
     QGroupBox* cursorGroup_ = nullptr;
     QPushButton* cursorSwitch_ = nullptr;

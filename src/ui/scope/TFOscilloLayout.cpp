@@ -3,6 +3,8 @@
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeWorkbench.h"
+#include "ui/scope/StepControl.h"
+#include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QButtonGroup>
@@ -159,7 +161,10 @@ QWidget* TFOscillo::BuildPanel() {
         startButton_->setChecked(session_->Running()); // the session decides
         StartClicked();
     });
-    connect(stopButton_, &QPushButton::clicked, this, [this] { session_->RequestStop(); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] {
+        session_->RequestStop();
+        stepControl_->Stop();
+    });
     connect(clearButton_, &QPushButton::clicked, this, [this] { ClearTraces(); });
 
     auto* trigger = new QGroupBox(QStringLiteral(" Trigger "), panel);
@@ -205,6 +210,13 @@ QWidget* TFOscillo::BuildPanel() {
     for (ChannelView& ch : channels_)
         column->addWidget(BuildChannelGroup(ch));
     column->addWidget(BuildSpeedGroup());
+    stepControl_ = new StepControl(
+        shell_.Driver(), *capture_,
+        [this](const scope::StepCapture& capture, const WriteOrigin& origin) {
+            return ArmStep(capture, origin);
+        },
+        panel);
+    column->addWidget(stepControl_);
     column->addStretch(1);
     return panel;
 }

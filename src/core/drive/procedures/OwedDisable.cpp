@@ -9,6 +9,9 @@
 namespace kelm {
 
 QString OwedDisableText(const OwedDisable& owed) {
+    if (owed.ZeroRegister != 0)
+        return QStringLiteral(
+            "The motor may still turn: the speed reference could not be set back to 0.");
     if (owed.DisableRequest != 0)
         return QStringLiteral(
             "The drive may still be enabled: the disable request could not be written.");
@@ -64,6 +67,14 @@ std::optional<OwedDisable> WriteClosingRequests(TDriver& driver, const OwedDisab
     if (closing.DisableRequest != 0 &&
         !driver.WriteReg(closing.DisableRequest, 1, true, 100, nullptr))
         return closing;
+    if (closing.ZeroRegister != 0) {
+        ParamEntry* entry = driver.ActiveTable().FindByAddress(closing.ZeroRegister);
+        if (entry != nullptr)
+            entry->Value = 0;
+        if (!(entry != nullptr ? driver.WriteEntry(*entry, true)
+                               : driver.WriteReg(closing.ZeroRegister, 0, true, 100, nullptr)))
+            return closing;
+    }
     if (closing.Bit == 0)
         return std::nullopt;
     OwedDisable withdrawal = closing;

@@ -21,7 +21,8 @@ struct OwedDisable {
     QString Action;                   // the procedure ("Motor Phasing")
     std::uint16_t DisableRequest = 0; // 0: nothing to disable (offset tuning)
     std::uint16_t Control = 0;
-    std::uint16_t Bit = 0; // request bit to withdraw while the drive still holds it
+    std::uint16_t Bit = 0;          // request bit to withdraw while the drive still holds it
+    std::uint16_t ZeroRegister = 0; // set back to 0 (the speed reference a step left)
 };
 
 // What the user is told when the owed requests could not be written.
