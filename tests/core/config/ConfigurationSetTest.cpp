@@ -10,9 +10,6 @@
 namespace kelm {
 namespace {
 
-const QString ShowHoming = "Fail To Load Homing Setup...\r\nApplication Terminate";
-const QString ShowScope = "Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate";
-
 class ConfigurationSetTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -141,25 +138,20 @@ TEST_F(ConfigurationSetTest, AlarmBootloaderAndLabelFailuresAreNotFatal) {
     EXPECT_TRUE(set.CurrentBootloader()->IsEmpty());
 }
 
-TEST_F(ConfigurationSetTest, HomingFailureSkipsLaterKindsButScopeStillLoads) {
+// A homing failure skips the later kinds' homing files, not the scope files; a scope failure
+// stops there too and is reported after it.
+TEST_F(ConfigurationSetTest, HomingAndScopeFailuresAreReportedInTurn) {
     Remove("Homing_Tarn.dll");
-    ASSERT_TRUE(set.LoadAtDriverStart(install, devices));
-    EXPECT_FALSE(set.LoadAtMainWindowShow(install));
-    EXPECT_EQ(messages.Texts(), (QStringList{"Fail to Open Homing_Tarn.dll File", ShowHoming}));
-    EXPECT_TRUE(TerminateRequested());
-    EXPECT_TRUE(!set.Homing(DeviceKind::Std).IsEmpty() &&
-                set.Homing(DeviceKind::Orca230).IsEmpty());
-    EXPECT_EQ(set.ScopeSet(DeviceKind::Drive).size(), 1u);
-}
-
-TEST_F(ConfigurationSetTest, ScopeFailuresAreReportedAfterHomingFailures) {
-    Remove("Homing.dll");
     test::WriteFixture(bin, "Osci.dll", QStringList{"Kelm Oscilloscope"});
     EXPECT_FALSE(set.LoadAtMainWindowShow(install));
     EXPECT_EQ(messages.Texts(),
-              (QStringList{"Fail to Open Homing.dll File", ShowHoming,
-                           "Fatal Error in Osc.dll\r" + bin + "Osci.dll, line 1", ShowScope}));
+              (QStringList{"Fail to Open Homing_Tarn.dll File",
+                           "Fail To Load Homing Setup...\r\nApplication Terminate",
+                           "Fatal Error in Osc.dll\r" + bin + "Osci.dll, line 1",
+                           "Fail To Load Oscilloscope Conf. File...\r\nApplication Terminate"}));
     EXPECT_EQ(messages.TerminateCount(), 2);
+    EXPECT_TRUE(!set.Homing(DeviceKind::Std).IsEmpty() &&
+                set.Homing(DeviceKind::Orca230).IsEmpty());
     EXPECT_TRUE(set.ScopeSet(DeviceKind::Drive).empty()); // not read after Osci.dll failed
 }
 

@@ -224,6 +224,7 @@ std::vector<bool> Flags(const HomingMethod& m) {
             m.UsesSpeed,       m.UsesZeroSpeed,   m.UsesOffset};
 }
 
+// Fields keep their width; indexes must fit the lists.
 TEST_F(ReaderTest, HomingReadsNamesAndRecords) {
     ASSERT_TRUE(LoadHoming(Sections({Zeros, "; comment", "", "35\t1\t2\t1\t0\t1\t0\t1\t-1",
                                      "7\t2\t1\t0\t1\t0\t1\t0\t0\textra"})));
@@ -234,10 +235,6 @@ TEST_F(ReaderTest, HomingReadsNamesAndRecords) {
     EXPECT_EQ(std::tuple(m.Code, m.NameIndex, m.SensorIndex), std::tuple(35, 1, 2));
     EXPECT_EQ(Flags(m), (std::vector<bool>{true, false, true, false, true, true}));
     EXPECT_TRUE(homing.FindByCode(7)->NameIndex == 2 && homing.FindByCode(8) == nullptr);
-    EXPECT_TRUE(messages.Texts().isEmpty());
-}
-
-TEST_F(ReaderTest, HomingFieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     // The code is 16 bits wide, each flag one byte: 256 leaves a flag clear, 257 sets it.
     ASSERT_TRUE(
         LoadHoming(Sections({"65537\t0\t0\t256\t257\t512\t-256\t1\t0", "1\t3\t0" + Zeros.mid(5),
@@ -250,6 +247,7 @@ TEST_F(ReaderTest, HomingFieldsKeepTheirWidthAndIndexesMustFitTheLists) {
     ASSERT_TRUE(LoadHoming({"Kelm Homing Configuration File", "Method Descriptors", "None", "End",
                             "Sensor Descriptors", "End", "c", "c", Zeros}));
     EXPECT_EQ(homing.Methods.size(), 1u);
+    EXPECT_TRUE(messages.Texts().isEmpty());
 }
 
 TEST_F(ReaderTest, HomingMissingAndDamagedFilesLeaveEmptyDescriptors) {

