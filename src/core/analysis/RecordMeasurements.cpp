@@ -10,8 +10,8 @@ namespace {
 
 const QString None = QStringLiteral("—");
 
-int ChannelOf(StepSource source) {
-    return source == StepSource::Channel1 ? 0 : source == StepSource::Channel2 ? 1 : -1;
+int ChannelOf(StepSampleFrom source) {
+    return source == StepSampleFrom::Channel1 ? 0 : source == StepSampleFrom::Channel2 ? 1 : -1;
 }
 
 QString Ms(double value) {

@@ -13,14 +13,14 @@ namespace kelm {
 
 // Where the step of a record is: at the trigger (the sample at the record's delay), or
 // where the other channel, holding the reference, steps.
-enum class StepSource { Trigger, Channel1, Channel2 };
+enum class StepSampleFrom { Trigger, Channel1, Channel2 };
 
 struct MeasureOptions {
     // Only the samples between these times (ms, either order) when both are given: the
     // time cursors.
     std::optional<double> From;
     std::optional<double> To;
-    StepSource Step = StepSource::Trigger;
+    StepSampleFrom Step = StepSampleFrom::Trigger;
     double Band = 0.02; // settling band, a fraction of the step's height
 };
 
@@ -32,7 +32,7 @@ struct RecordFigures {
     double ToMs = 0;
     bool Whole = true;
     std::optional<double> StepMs; // where the step was found
-    StepSource Step = StepSource::Trigger;
+    StepSampleFrom Step = StepSampleFrom::Trigger;
     double Band = 0.02;
     std::array<std::optional<TraceStatistics>, 2> Statistics;
     std::array<std::optional<StepFigures>, 2> Steps;

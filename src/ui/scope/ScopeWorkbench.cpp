@@ -185,7 +185,7 @@ std::array<QString, 2> ScopeWorkbench::Units(const ScopeRecording& record) const
 void ScopeWorkbench::Refresh() {
     const ScopeRecording record = LiveRecord();
     MeasureOptions options;
-    options.Step = static_cast<StepSource>(stepSource_->currentIndex());
+    options.Step = static_cast<StepSampleFrom>(stepSource_->currentIndex());
     options.Band = band_->value() / 100;
     const QLineSeries* cursor1 = SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH3"));
     const QLineSeries* cursor2 = SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH4"));

@@ -35,7 +35,7 @@ TEST(RecordMeasurements, StepFromTriggerOrReferenceChannel) {
     EXPECT_NEAR(byTrigger.Steps[1]->Final, 95, 0.5);
     EXPECT_FALSE(byTrigger.Steps[1]->SteadyStateError); // no reference at the trigger
 
-    const RecordFigures byChannel = MeasureRecord(record, {{}, {}, StepSource::Channel1, 0.02});
+    const RecordFigures byChannel = MeasureRecord(record, {{}, {}, StepSampleFrom::Channel1, 0.02});
     ASSERT_TRUE(byChannel.StepMs && byChannel.Steps[1]);
     EXPECT_DOUBLE_EQ(*byChannel.StepMs, 25);
     EXPECT_FALSE(byChannel.Steps[0]); // the reference itself is not measured as a step
@@ -43,7 +43,7 @@ TEST(RecordMeasurements, StepFromTriggerOrReferenceChannel) {
     EXPECT_NEAR(*byChannel.Steps[1]->RiseTimeMs, 4 * std::log(9), 0.6);
 
     // Between the cursors (given in either order): the step lies outside.
-    const RecordFigures between = MeasureRecord(record, {60, 40, StepSource::Trigger, 0.02});
+    const RecordFigures between = MeasureRecord(record, {60, 40, StepSampleFrom::Trigger, 0.02});
     EXPECT_FALSE(between.Whole);
     EXPECT_FALSE(between.StepMs);
     EXPECT_DOUBLE_EQ(between.Statistics[0]->Minimum, 100);
