@@ -1,4 +1,5 @@
 #include "core/rules/DigitalForceSession.h"
+#include "core/rules/DigitalRequests.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,22 @@ TEST(DigitalForceSession, OffLineDropsEverythingAndStartsOver) {
     for (int i = 0; i < 2; ++i)
         s.OnRefresh(none, none, Current);
     EXPECT_EQ(s.OnRefresh(none, none, Current).Masks.ForceOn, 0); // the force did not survive
+}
+
+// The force requests are checked through DigitalForceSession.
+TEST(DigitalRequests, SpeedIsDueOncePerDragWindowAndOnlyWhenCurrent) {
+    DigitalRequests r;
+    // (position, dragging, ms, due): a drag's first move opens a 200 ms window; a step is due.
+    for (const auto& [position, dragging, ms, due] : {std::tuple{10, true, 1000, false},
+                                                      {30, true, 1199, false},
+                                                      {30, true, 1200, true},
+                                                      {40, true, 1399, false},
+                                                      {50, false, 1400, true}})
+        EXPECT_EQ(r.MoveSpeed(position, Asked, dragging, ms), due) << position;
+    EXPECT_EQ(r.TakeSpeed(Current).value_or(DigitalRequests::Speed{}).Position, 50);
+    EXPECT_FALSE(r.MoveSpeed(60, Before, true, 2000));
+    EXPECT_FALSE(r.TakeSpeed(Current, true).has_value()); // dropped, not written
+    EXPECT_FALSE(r.SpeedPending());
 }
 
 } // namespace

@@ -37,7 +37,6 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
         {DeviceKind::Std, {{0, 0x0401}, {1, 0x1203}}, " MZ400T ", "  1.5", " 12.3"},
         {DeviceKind::Std, {{0, 0x0103}, {1, 0x0203}}, " ZEPHON ", "  3.5", " 2.3"},
         {DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0120}}, "Tarn Drive 600", " 2.5", " 0120"},
-        {DeviceKind::Drive, {{0, 0x0503}}, "Unknow", " 0.0", nullptr},
         {DeviceKind::Drive, {{0, 0x0403}}, "  ERROR", "  Tarn Type?", nullptr},
         {DeviceKind::Power, {{0, 0x05C8}, {2, 0x0110}}, "Tarn Power 600", "4.5", " 0110"},
         {DeviceKind::Orca230, {{0, 15}, {1, 0x0105}}, " TARN ", "  1.5", "0105"},

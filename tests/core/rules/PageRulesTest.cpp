@@ -1,4 +1,7 @@
+#include "core/params/ParamTable.h"
+#include "core/rules/EditTracker.h"
 #include "core/rules/FieldBinding.h"
+#include "core/rules/HomingChoice.h"
 #include "core/rules/IoRules.h"
 #include "core/rules/LoopRules.h"
 #include "core/rules/MainDevRules.h"
@@ -8,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <tuple>
+#include <vector>
 
 namespace kelm {
 namespace {
@@ -164,11 +168,9 @@ TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
          {std::tuple{std, 1, false, true, QStringLiteral("No. of Poles")},
           {std, 2, false, false, QString()},
           {DeviceKind::Orca230, 2, true, false, res},
-          {DeviceKind::Orca230, 7, true, false, res},
           {DeviceKind::Orca230, 8, false, false, QString()},
           {DeviceKind::Orca230, 9, false, false, QString()},
-          {std, 0, true, false, res},
-          {std, 42, true, false, res}}) {
+          {std, 0, true, false, res}}) {
         const FeedbackLabels l = LabelsForFeedback(kind, code);
         EXPECT_EQ(std::tuple(l.Resolution, l.ResolverPoles, l.Caption),
                   std::tuple(field, list, caption))
@@ -253,6 +255,104 @@ TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
         EXPECT_EQ(OffsetToTenthsMv(raw), tenths) << raw;
     for (const auto& [tenths, raw] : {std::pair{306, 101}, {-306, -101}, {305, 100}, {0, 0}})
         EXPECT_EQ(TenthsMvToOffset(tenths), raw) << tenths;
+}
+
+TEST(HomingChoice, MethodAndSensorPickADescriptorAnUnknownCodeTheFirst) {
+    HomingDescriptors homing;
+    homing.Methods = {{0, 0, 0}, {3, 2, 1}, {4, 2, 2}, {9, 1, 0}}; // code, method, sensor
+    for (const auto& [name, sensor, code] :
+         {std::tuple{2, 2, 4}, {2, 1, 3}, {2, 0, 3}, {1, 5, 9}, {7, 0, -1}}) {
+        const HomingMethod* chosen = ChosenHoming(homing, name, sensor);
+        EXPECT_EQ(chosen != nullptr ? chosen->Code : -1, code) << name << "/" << sensor;
+    }
+    for (const auto& [stored, code, replaced] : {std::tuple{4, 4, false}, {50, 0, true}}) {
+        const StoredHoming shown = HomingForCode(homing, static_cast<std::uint16_t>(stored));
+        EXPECT_EQ(std::tuple(int(shown.Method->Code), shown.Replaced), std::tuple(code, replaced));
+    }
+    EXPECT_EQ(HomingForCode(HomingDescriptors{}, 4).Method, nullptr);
+}
+
+ParamEntry Entry(int address, int value) {
+    ParamEntry entry;
+    entry.Address = static_cast<std::uint16_t>(address);
+    entry.Value = static_cast<std::int16_t>(value);
+    return entry;
+}
+
+// Register 80 holds the speed as a fraction of register 31 (address 0: no maximum).
+TEST(MainDevRules, SpeedFieldKeepsTheRegisterUnlessAnotherSpeedIsTyped) {
+    for (const auto& [maxAddress, max, raw, limit, shown, typed, written] :
+         {std::tuple{31, 3000, 10922, 3000, 1000, 1000, 10922},
+          {31, 3000, 10922, 3000, 1000, -1500, -16383},
+          {31, -3000, 0, 3000, 0, 3000, 32767},
+          {31, 0, 1000, 0, 0, 0, 1000},
+          {0, 3000, 1000, 0, 0, 5, 1000},
+          {31, 100, -32768, 100, -101, -101, -32768}}) {
+        ParamTable table;
+        table.Add(Entry(80, raw));
+        table.Add(Entry(maxAddress, max));
+        MainDevEdits edits(table);
+        EXPECT_EQ(std::tuple(edits.SpeedLimit(31), edits.ShownSpeed(80, 31)),
+                  std::tuple(limit, shown));
+        EXPECT_EQ(edits.TakeSpeed(80, 31, typed), written != raw) << typed;
+        EXPECT_EQ(edits.Shown(80), written) << typed;
+    }
+}
+
+ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maximum,
+                 std::int16_t value) {
+    ParamEntry entry;
+    entry.Address = address;
+    entry.MinValue = minimum;
+    entry.MaxValue = maximum;
+    entry.Value = entry.DriveValue = value;
+    return entry;
+}
+
+// A value, its high and its low word (the tags are PageRulesTest's).
+TEST(FieldBinding, WordsJoinedWithAnUnsignedLowWord) {
+    const std::int32_t words[][3] = {
+        {65535, 0, -1},           {-1, -1, -1},           {65536, 1, 0},
+        {INT32_MIN, -32768, 0},   {INT32_MAX, 32767, -1}, {0, 0, 0},
+        {123456789, 1883, -13035}};
+    for (const auto& [value, high, low] : words) {
+        EXPECT_EQ(JoinWords(static_cast<std::int16_t>(high), static_cast<std::int16_t>(low)),
+                  value);
+        EXPECT_EQ(std::tuple(HighWordOf(value), LowWordOf(value)), std::tuple(high, low)) << value;
+    }
+}
+
+// A page's edits: whole words and bits of a shared register, shown over Value; Store puts
+// words as they are and bits over the drive's word; Settle keeps what did not reach the
+// drive (its Value put back) and drops the rest.
+TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
+    ParamTable table;
+    table.Add(Entry(7, 2, 32, 8));
+    table.Add(Entry(70, -32768, 32767, 0x0021));
+    table.Add(Entry(71, -32768, 32767, 0));
+    EditTracker edits;
+    edits.SetWord(7, 12);
+    edits.SetBits(70, 0x2000, true);
+    edits.SetBits(70, 0x0001, false);
+    edits.SetWord(99, 1); // not in the table
+    EXPECT_EQ((std::vector<int>{edits.Shown(7, 8), edits.Shown(70, 0x0021), edits.Shown(71, 5)}),
+              (std::vector<int>{12, 0x2020, 5}));
+    EXPECT_EQ(edits.BitRegisters(), (std::vector<std::uint16_t>{70}));
+    edits.SetBits(7, 0x0001, true); // bits over a word edit change the word
+    EXPECT_EQ(edits.Shown(7, 8), 13);
+
+    table.FindByAddress(70)->DriveValue = 0x0061; // read again: another page set bit 6
+    table.FindByAddress(71)->Value = 4;           // unrelated, not written by this page
+    const EditTracker::Replaced replaced = edits.Store(table);
+    EXPECT_EQ((std::tuple<int, int>(table.FindByAddress(7)->Value, table.FindByAddress(70)->Value)),
+              std::tuple(13, 0x2060));
+    table.FindByAddress(70)->DriveValue = 0x2060; // 70 was written, 7 was not
+    edits.Settle(table, replaced);
+    EXPECT_EQ(edits.Addresses(), (std::vector<std::uint16_t>{7}));
+    EXPECT_EQ((std::tuple<int, int>(table.FindByAddress(7)->Value, table.FindByAddress(71)->Value)),
+              std::tuple(8, 4));
+    edits.Clear();
+    EXPECT_TRUE(edits.Empty());
 }
 
 } // namespace
