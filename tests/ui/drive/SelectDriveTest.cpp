@@ -166,11 +166,10 @@ TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
         positionAtClose = progress.Position();
         d.close(); // the close box
     });
-    EXPECT_GT(positionAtClose, 0);
-    EXPECT_LT(positionAtClose, Driver().ActiveTable().Count());
+    EXPECT_TRUE(positionAtClose > 0 && positionAtClose < Driver().ActiveTable().Count());
     EXPECT_TRUE(WaitWorkerIdle());
-    EXPECT_TRUE(!Driver().Online() && messages_.Texts().isEmpty());
-    EXPECT_EQ(LineState(), "Off Line");
+    EXPECT_EQ(std::tuple(Driver().Online(), messages_.Texts(), LineState()),
+              std::tuple(false, QStringList(), QString("Off Line")));
 }
 
 // A write closed early (File > Open on a slow drive) says how far it got and goes visibly
@@ -232,9 +231,8 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     WaitFor([&] { return dialog.CPort->count() > 0; }, 5000);
     ASSERT_EQ(dialog.CPort->count(), 1);
     EXPECT_EQ(dialog.CPort->itemText(0), "Tarn Bus (Id: 12)");
-    EXPECT_TRUE(dialog.BLinkOk->isEnabled() && dialog.BLinkOk->isDefault());
-    EXPECT_EQ(Driver().LinkPorts.size(), 1u);
-    EXPECT_GE(scans, 3);
+    EXPECT_TRUE(dialog.BLinkOk->isEnabled() && dialog.BLinkOk->isDefault() &&
+                Driver().LinkPorts.size() == 1 && scans >= 3);
     // Enter in the number field is the Standard Ok; a bad number cancels.
     dialog.EId->setText("17");
     QTest::keyClick(dialog.EId, Qt::Key_Return);
@@ -260,8 +258,6 @@ TEST_F(SelectDriveTest, DialogsRescanTakeEnterAndShowTheScanning) {
     EXPECT_TRUE(scanning->EndReached()); // nothing to wait for
     scanning->close();
     EXPECT_TRUE(Driver().Online());
-    TFConnectD profiles(Driver(), ProgressMode::ReadProfiles, {});
-    EXPECT_EQ(profiles.Maximum(), Driver().ProfileTable().Count());
 }
 
 } // namespace

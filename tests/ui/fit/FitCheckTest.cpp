@@ -1,6 +1,5 @@
-// Every window and dialog, for every device kind, on line and off line: no text is cut, no
-// window opens smaller than its content and no accelerator is shared. A new window is one
-// row of kWindows.
+// Every window and dialog, per kind, on and off line: no text cut, no window smaller than its
+// content, no shared accelerator. A new window is one row of kWindows.
 #include "app/InstallFlows.h"
 #include "core/drive/TDriver.h"
 #include "ui/alarms/AlarmWindow.h"
@@ -56,8 +55,6 @@ const KindCase kKinds[] = {{"std", sim::SimKind::Std, 0, DeviceKind::Std},
                            {"drive", sim::SimKind::Link, 2, DeviceKind::Drive},
                            {"orca", sim::SimKind::Orca, 0, DeviceKind::Orca230}};
 
-// Where a window opens: always, on line, on line for every kind but the Power unit (the
-// motor, loop and tuning windows), every kind but the Power unit (the I/O pages).
 using Where = bool (*)(TFPrincipale&);
 constexpr Where Always = [](TFPrincipale&) { return true; };
 constexpr Where OnLine = [](TFPrincipale& w) { return w.Driver().Online(); };
@@ -66,8 +63,7 @@ constexpr Where NotPower = [](TFPrincipale& w) {
 };
 constexpr Where DriveKinds = [](TFPrincipale& w) { return OnLine(w) && NotPower(w); };
 
-// A window: where and how it opens and, for a child window, where it is afterwards
-// (dialogs are checked by the dialog seam while they run).
+// A child window is found afterwards; dialogs are checked by the dialog seam while they run.
 using Opener = std::function<void(TFPrincipale&, const QString& folder)>;
 struct WindowCase {
     const char* Name;
@@ -89,7 +85,7 @@ template <auto Window> QWidget* Only(TFPrincipale&) {
     return Window();
 }
 
-// A dialog page, checked after an optional edit that shows more of it.
+// A dialog page, after an optional edit that shows more of it.
 WindowCase Page(const char* name, void (*open)(ShellHost&), void (*edit)(QWidget&) = nullptr) {
     const auto find = [name](TFPrincipale&) -> QWidget* {
         return OpenDialogPage(QString::fromLatin1(name));
@@ -116,13 +112,11 @@ const WindowCase kWindows[] = {
     {"TFMainDev", Always, {}, [](TFPrincipale& w) { return w.FindChildWindow("TFMainDev"); }},
     {"TFOscillo", DriveKinds,
      [](TFPrincipale& w, const QString& folder) {
-         // Shown with a single capture of both channels and the cursors on (the diagnostic
-         // window would hold the line).
+         // A capture of both channels with the cursors on (the diagnostic window holds the line).
          if (TFDiagnostic* diagnostic = DiagnosticWindow())
              ChildFrame(diagnostic)->close();
          WaitFor([&w] { return w.Driver().Mode() == WorkerMode::StatusPoll; });
          ASSERT_TRUE(w.Driver().Online());
-         // The progress dialog of the settings read runs to its end.
          Scripted().OnNextDialog([](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
          w.Run(Command::Oscilloscope);
          TFOscillo* scope = OscilloWindow();
@@ -131,8 +125,7 @@ const WindowCase kWindows[] = {
          ASSERT_TRUE(WaitFor([scope] { return !scope->Session().Running(); }, 30000));
          EXPECT_EQ(scope->Trace(1)->count(), scope->Capture().SampleCount() + 1);
          scope->CursorSwitch()->click();
-         // Saved for the viewer's row.
-         Scripted().AnswerNextFile(folder + "capture.kls");
+         Scripted().AnswerNextFile(folder + "capture.kls"); // for the viewer's row
          for (QAction* action : scope->findChildren<QAction*>())
              if (action->text() == QStringLiteral("&Save to file"))
                  action->trigger();
@@ -152,7 +145,6 @@ const WindowCase kWindows[] = {
     {"TFDiagnostic", OnLine,
      [](TFPrincipale& w, const QString&) {
          w.Run(Command::Diagnostic);
-         // Checked with the values read in.
          WaitFor([] {
              TFDiagnostic* d = DiagnosticWindow();
              return d != nullptr && !d->Grid().item(3, TFDiagnostic::ColHex)->text().isEmpty();
@@ -207,7 +199,6 @@ const WindowCase kWindows[] = {
     Page("TFEncOut", &OpenEncoderOutPage),
     {"TFCurrent-guided", DriveKinds, Call<StartGuidedSetup>,
      [](TFPrincipale&) -> QWidget* { return OpenDialogPage(QStringLiteral("TFCurrent")); }},
-    // The I/O pages, on and off line (a Power unit has none).
     {"TFDigital", NotPower, IoPageOpener(&OpenDigitalPage), Only<DigitalPage>},
     {"TFAnalog", NotPower, IoPageOpener(&OpenAnalogPage), Only<AnalogPage>},
 };
@@ -217,8 +208,7 @@ class FitCheckTest : public ToolFixture,
 protected:
     const KindCase& Kind() const { return std::get<0>(GetParam()); }
     bool Online() const { return std::get<1>(GetParam()); }
-    // Checks a window; with KELM_SCREENSHOT_DIR set, saves its picture there under its name,
-    // the kind and the line state.
+    // With KELM_SCREENSHOT_DIR set, also saves the window's picture there.
     void Check(QWidget& window, const QString& name, QSize room) {
         const QString shown =
             name + QStringLiteral("-%1-%2").arg(Kind().Name).arg(Online() ? "online" : "offline");
@@ -231,13 +221,13 @@ protected:
             window.grab().save(QDir(folder).filePath(shown + QStringLiteral(".png")));
         ++checks_;
     }
-    // A dialog is named by the table row that opened it, else by its class.
+    // Named by the table row that opened it, else by its class.
     void CheckDialog(QDialog& d) {
         const QString byClass = QString::fromLatin1(d.metaObject()->className()).remove("kelm::");
         Check(d, dialogName_.isEmpty() ? byClass : dialogName_, Screen());
     }
     static QSize Screen() { return QGuiApplication::primaryScreen()->availableSize(); }
-    // The selection of the case's kind and line state, checking each dialog on the way.
+    // Selects the case's kind and line state, checking each dialog on the way.
     void Select() {
         dialogs_->OnNextDialog([this](QDialog& d) {
             auto& select = static_cast<TFSelectDriver&>(d);
@@ -307,8 +297,7 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
-        // The oscilloscope opens maximized and holds most commands: the rows after it find
-        // the main window as a user would after closing it.
+        // The oscilloscope opens maximized and holds most commands: closed for the next rows.
         if (found == OscilloWindow())
             frame->close();
     }

@@ -17,20 +17,14 @@ namespace {
 
 using test::SimDrive;
 
-class GenInfoTest : public ::testing::Test {
+class GenInfoTest : public test::OnDrive<TFGenInfo> {
 protected:
     void Open(DeviceKind kind, std::initializer_list<std::pair<int, int>> registers = {}) {
-        dialog.reset();
+        page.reset();
         drive = SimDrive::Connected(kind, registers);
-        dialog = std::make_unique<TFGenInfo>(drive->Driver());
-        dialog->show();
+        page = std::make_unique<TFGenInfo>(drive->Driver());
+        page->show();
     }
-    template <typename T> T* Find(const char* name) { return test::Child<T>(*dialog, name); }
-    void Choose(const char* listName, int index) { test::Choose(Find<QComboBox>(listName), index); }
-    void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
-
-    std::unique_ptr<SimDrive> drive;
-    std::unique_ptr<TFGenInfo> dialog;
 };
 
 // The texts, choices and stored bits per kind come from the model (GenInfoModelTest), every
@@ -42,27 +36,27 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
     // An unlisted CAN rate (300) shows the first item, which Apply writes.
     Open(DeviceKind::Std, {{0, 0x0103}, {4, 300}, {70, 0x0040}, {103, 0}, {2, 5}});
     EXPECT_EQ(
-        std::tuple(dialog->windowTitle(), Find<QLabel>("PModel")->text(),
+        std::tuple(page->windowTitle(), Find<QLabel>("PModel")->text(),
                    Find<TPNumEdit>("EAddress")->RdMax(), Find<QComboBox>("CCan")->currentText()),
         std::tuple(QString("  General  Settings"), QString(" ZEPHON "), 255, QString("50 Kbps")));
     EXPECT_FALSE(Find<QGroupBox>("GUnits")->isVisible());
     Click("CI2t");
-    EXPECT_TRUE(dialog->IsMarked(Find<QCheckBox>("CI2t")));
+    EXPECT_TRUE(page->IsMarked(Find<QCheckBox>("CI2t")));
     Click("CEmergency");
     Choose("CRegen", 1);
-    EXPECT_TRUE(dialog->IsMarked(Find<QComboBox>("CRegen")));
+    EXPECT_TRUE(page->IsMarked(Find<QComboBox>("CRegen")));
     Click("BDefault");
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("1"));
-    EXPECT_TRUE(dialog->IsMarked(Find<TPNumEdit>("EAddress")) && drive->Writes().empty());
+    EXPECT_TRUE(page->IsMarked(Find<TPNumEdit>("EAddress")) && Written().empty());
     Click("BApply");
     // Address, CAN rate, relay bits and regen, in table order.
-    EXPECT_EQ(drive->WrittenPairs(),
+    EXPECT_EQ(Written(),
               (std::vector<std::pair<int, int>>{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
-    EXPECT_FALSE(dialog->IsMarked(Find<QCheckBox>("CI2t")) ||
-                 dialog->IsMarked(Find<TPNumEdit>("EAddress")));
-    EXPECT_TRUE(dialog->isVisible()); // Apply keeps the dialog open
+    EXPECT_FALSE(page->IsMarked(Find<QCheckBox>("CI2t")) ||
+                 page->IsMarked(Find<TPNumEdit>("EAddress")));
+    EXPECT_TRUE(page->isVisible()); // Apply keeps the dialog open
     Click("BApply");
-    EXPECT_EQ(drive->Writes().size(), 4u);
+    EXPECT_EQ(Written().size(), 4u);
 }
 
 TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
@@ -75,13 +69,13 @@ TEST_F(GenInfoTest, RestoringKeepsTheEditsANewShowingReloads) {
     QShowEvent shown;
     QSpontaneKeyEvent::setSpontaneous(&shown);
     // Delivered directly: sendEvent would clear the spontaneous flag.
-    static_cast<QObject*>(dialog.get())->event(&shown);
+    static_cast<QObject*>(page.get())->event(&shown);
     EXPECT_TRUE(Find<QCheckBox>("CEmergency")->isChecked() &&
-                dialog->IsMarked(Find<QCheckBox>("CEmergency")) &&
-                dialog->IsMarked(Find<TPNumEdit>("EAddress")));
+                page->IsMarked(Find<QCheckBox>("CEmergency")) &&
+                page->IsMarked(Find<TPNumEdit>("EAddress")));
     // A new showing loads the table again.
-    dialog->hide();
-    dialog->show();
+    page->hide();
+    page->show();
     EXPECT_FALSE(Find<QCheckBox>("CEmergency")->isChecked());
 }
 
@@ -95,13 +89,13 @@ TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
         drive->PollMinute();
         Click("BDefault");
         Click("BCancel");
-        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(page->isVisible());
         drive->Driver().WriteChangedParams();
-        EXPECT_TRUE(drive->Writes().empty()) << KindIndex(kind);
-        dialog->show();
+        EXPECT_TRUE(Written().empty()) << KindIndex(kind);
+        page->show();
         Click("BDefault");
         Click("BApply");
-        EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{address, 1}}));
+        EXPECT_EQ(Written(), (std::vector<std::pair<int, int>>{{address, 1}}));
     }
 }
 
@@ -110,27 +104,27 @@ TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
 // says that nothing was written and keeps the edits.
 TEST_F(GenInfoTest, WritesOnlyItsOwnEditsCancelDropsCorrections) {
     Open(DeviceKind::Std, {{0, 0x0103}, {2, 0}, {4, 300}, {70, 0x0040}});
-    EXPECT_TRUE(dialog->IsMarked(Find<QComboBox>("CCan"))); // the correction is an edit
+    EXPECT_TRUE(page->IsMarked(Find<QComboBox>("CCan"))); // the correction is an edit
     EXPECT_EQ(Find<TPNumEdit>("EAddress")->text(), QStringLiteral("0"));
     Click("BCancel");
     EXPECT_EQ(drive->Table().FindByAddress(4)->Value, 300);
-    dialog->show();
+    page->show();
     drive->Table().FindByAddress(13)->Value = 77; // another window's change
     drive->Set(70, 0x0041);                       // another window wrote bit 0 meanwhile
     Click("CEmergency");
     Click("BApply");
-    EXPECT_EQ(drive->WrittenPairs(), (std::vector<std::pair<int, int>>{{4, 50}, {70, 0x0841}}));
+    EXPECT_EQ(Written(), (std::vector<std::pair<int, int>>{{4, 50}, {70, 0x0841}}));
 
     drive->ClearWrites();
     Click("BDefault");
     drive->Driver().SetOnline(false);
-    dialog->SetOnline(false);
+    page->SetOnline(false);
     EXPECT_FALSE(Find<QPushButton>("BApply")->isEnabled() ||
                  Find<QGroupBox>("GDeviceId")->isEnabled());
     Click("BOk");
-    EXPECT_TRUE(dialog->isVisible() && dialog->HasEdits());
+    EXPECT_TRUE(page->isVisible() && page->HasEdits());
     EXPECT_EQ(drive->Said(), QStringList{QStringLiteral("Off Line: nothing was written.")});
-    EXPECT_TRUE(drive->Writes().empty());
+    EXPECT_TRUE(Written().empty());
 }
 
 } // namespace

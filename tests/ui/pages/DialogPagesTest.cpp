@@ -1,5 +1,3 @@
-// The dialog pages on an in-memory simulated drive: what Apply, Cancel and Ok send to the
-// drive (its log of written registers) and what the pages show.
 #include "SimDrive.h"
 
 #include "ui/pages/TFCurrent.h"

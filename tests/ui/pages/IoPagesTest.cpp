@@ -1,5 +1,3 @@
-// The digital and analog I/O pages in the main window, on the in-memory simulated drive
-// polled by the status monitor.
 #include "ui/shell/ShellFixture.h"
 
 #include "GateLog.h"

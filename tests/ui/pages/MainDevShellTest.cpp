@@ -1,5 +1,3 @@
-// The main window with the program's entries for the main parameter page and the general
-// settings dialog, on the in-memory simulated drive.
 #include "SimDrive.h"
 #include "ui/shell/ShellFixture.h"
 

@@ -28,11 +28,6 @@
 
 namespace kelm::test {
 
-struct RegisterWrite {
-    std::uint16_t Address;
-    std::uint16_t Value;
-};
-
 class SimDrive : public RecordedSim {
 public:
     // Loads the shipped set and builds the simulated drive (not yet on line).
@@ -51,7 +46,8 @@ public:
             std::lock_guard<std::mutex> lock(mutex_);
             for (std::uint16_t i = 0; i < record.count; ++i) {
                 const auto address = static_cast<std::uint16_t>(record.firstRegister + i);
-                writes_.push_back({address, engine->FindDevice(1)->Registers().Get(address)});
+                const std::uint16_t value = engine->FindDevice(1)->Registers().Get(address);
+                writes_.emplace_back(address, static_cast<std::int16_t>(value));
             }
         });
     }
@@ -96,16 +92,10 @@ public:
         }
     }
 
-    std::vector<RegisterWrite> Writes() {
+    // The writes as (address, signed value).
+    std::vector<std::pair<int, int>> Writes() {
         std::lock_guard<std::mutex> lock(mutex_);
         return writes_;
-    }
-    // The writes as (address, signed value).
-    std::vector<std::pair<int, int>> WrittenPairs() {
-        std::vector<std::pair<int, int>> out;
-        for (const RegisterWrite& w : Writes())
-            out.emplace_back(w.Address, static_cast<std::int16_t>(w.Value));
-        return out;
     }
     void ClearWrites() {
         std::lock_guard lock(mutex_);
@@ -120,7 +110,7 @@ private:
     std::unique_ptr<TDriver> driver_;
     bool ok_ = false;
     std::mutex mutex_;
-    std::vector<RegisterWrite> writes_;
+    std::vector<std::pair<int, int>> writes_;
 };
 
 // A named child of a window; a missing one fails the test.
@@ -144,7 +134,7 @@ protected:
     QString Shown(const char* list) { return Find<QComboBox>(list)->currentText(); }
     QString Text(const char* label) { return Find<QLabel>(label)->text(); }
     void Choose(const char* list, int index) { test::Choose(Find<QComboBox>(list), index); }
-    void Click(const char* button) { Find<QPushButton>(button)->click(); }
+    void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
     // Types a number over the field's text.
     static void Type(TPNumEdit* field, const QString& number) {
         field->setFocus();
@@ -152,7 +142,7 @@ protected:
         QTest::keyClicks(field, number);
     }
     void Type(const char* field, const QString& number) { Type(Field(field), number); }
-    std::vector<std::pair<int, int>> Written() { return drive->WrittenPairs(); }
+    std::vector<std::pair<int, int>> Written() { return drive->Writes(); }
 
     std::unique_ptr<SimDrive> drive;
     std::unique_ptr<Window> page; // goes before the drive it works on

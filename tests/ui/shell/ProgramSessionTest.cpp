@@ -1,5 +1,3 @@
-// The program session on its own: what the status bar shows of the drive, the comparison
-// mark and the drive model's calls into the window, from its thread and the worker's.
 #include "ui/common/FakeShellHost.h"
 #include "ui/shell/WaitFor.h"
 
@@ -19,8 +17,6 @@ TEST(ProgramSession, ShownAddressOnlyForAPlainDriveOnLine) {
     const std::tuple<bool, DeviceKind, std::optional<std::uint8_t>> rows[] = {
         {true, DeviceKind::Std, 7},
         {false, DeviceKind::Std, std::nullopt},
-        {true, DeviceKind::Power, std::nullopt},
-        {true, DeviceKind::Drive, std::nullopt},
         {true, DeviceKind::Orca230, std::nullopt}};
     for (const auto& [online, kind, expected] : rows) {
         session.SetShown({online, kind, 7});

@@ -29,9 +29,9 @@ TEST(StatusFormats, EdgesOfTheNumberAndAngleTexts) {
 }
 
 TEST(StatusFormats, PositionIsSignedThirtyTwoBitsWithGrouping) {
-    EXPECT_EQ(PositionFromWords(0xFFFF, 0xFFFF), -1);
-    EXPECT_EQ(PositionFromWords(0x0001, 0x0000), 65536);
-    EXPECT_EQ(PositionFromWords(0x8000, 0x0000), INT32_MIN);
+    EXPECT_EQ((std::vector{PositionFromWords(0xFFFF, 0xFFFF), PositionFromWords(1, 0),
+                           PositionFromWords(0x8000, 0)}),
+              (std::vector{-1, 65536, INT32_MIN}));
     EXPECT_EQ((QStringList{FormatGrouped(-1, C), FormatGrouped(0, C), FormatGrouped(65536, C),
                            FormatGrouped(65536, German), FormatGrouped(999, C),
                            FormatGrouped(-1234567, C), FormatGrouped(INT32_MIN, C)}),
@@ -54,12 +54,6 @@ ParamTable TableWith(std::initializer_list<std::pair<int, int>> values) {
     return table;
 }
 
-// The texts of a view's rows, in panel order.
-QStringList Rows(const StatusView& v) {
-    return {v.Speed,    v.Angle,          v.Current,        v.BusVoltage, v.Temperature,
-            v.Position, v.OutputValue[0], v.OutputValue[1], v.Lcd1};
-}
-
 TEST(StatusView, StdRowsComeFromDriveValues) {
     const std::initializer_list<std::pair<int, int>> values = {
         {59, -5}, {60, 32768}, {58, 12}, {53, 320}, {55, 41}, {134, 1},
@@ -67,8 +61,10 @@ TEST(StatusView, StdRowsComeFromDriveValues) {
     ParamTable table = TableWith(values);
     table.FindByAddress(59)->Value = 99; // the display ignores the working value
     const StatusView v = BuildStatusView(table, DeviceKind::Std, C);
-    EXPECT_EQ(Rows(v), QStringList({"-00005", "180.0", "00012", "00320", "00041", "65,536",
-                                    "-00003", "00009", ""}));
+    EXPECT_EQ((QStringList{v.Speed, v.Angle, v.Current, v.BusVoltage, v.Temperature, v.Position,
+                           v.OutputValue[0], v.OutputValue[1], v.Lcd1}),
+              QStringList(
+                  {"-00005", "180.0", "00012", "00320", "00041", "65,536", "-00003", "00009", ""}));
     EXPECT_EQ(v.SelectorValue, (std::array<int, 2>{7, 2}));
     EXPECT_TRUE(v.DriveEnabled && !v.Alarm);
 }

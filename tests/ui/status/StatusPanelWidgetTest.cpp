@@ -25,17 +25,16 @@ struct PanelTest : ::testing::Test {
 
 TEST_F(PanelTest, AlarmButtonRequestGroupAndPowerLayout) {
     panel.ApplyLayout(Layout(true, DeviceKind::Std));
-    EXPECT_EQ(panel.BAllarm->text(), "&Empty");
-    panel.ShowAlarmState(true);
-    EXPECT_EQ(panel.BAllarm->text(), "&Present");
-    panel.ShowAlarmState(false);
-    EXPECT_EQ(panel.BAllarm->text(), "&Empty");
+    QStringList captions{panel.BAllarm->text()};
+    for (const bool alarm : {true, false})
+        panel.ShowAlarmState(alarm), captions << panel.BAllarm->text();
+    EXPECT_EQ(captions, QStringList({"&Empty", "&Present", "&Empty"}));
     // The request buttons form a group; the writes are AlarmWindowTest's.
     panel.PressEnable();
     EXPECT_TRUE(panel.RequestPending(DriveRequest::Enable));
     panel.PressDisable();
-    EXPECT_FALSE(panel.RequestPending(DriveRequest::Enable));
-    EXPECT_TRUE(panel.RequestPending(DriveRequest::Disable));
+    EXPECT_TRUE(!panel.RequestPending(DriveRequest::Enable) &&
+                panel.RequestPending(DriveRequest::Disable));
     panel.ApplyLayout(Layout(false, DeviceKind::Std));
     panel.ShowAlarmState(true);
     EXPECT_EQ(panel.BAllarm->text(), "&Empty");

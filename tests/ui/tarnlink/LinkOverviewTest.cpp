@@ -74,23 +74,20 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
         EXPECT_EQ(
             std::tuple(dialog.ProgressMaximum(), dialog.ProgressPosition(), dialog.RefreshTag()),
             std::tuple(4, 4, 1));
-        EXPECT_EQ(dialog.Panel(3).LinkId->text(), "4");
-        EXPECT_TRUE(dialog.Panel(0).IsPower());
-        EXPECT_EQ(dialog.Panel(3).SelectButton->text(), "Drive Unit 4");
+        EXPECT_EQ((QStringList{dialog.Panel(3).LinkId->text(), dialog.Panel(3).SelectButton->text(),
+                               dialog.Panel(0).title()}),
+                  (QStringList{"4", "Drive Unit 4", " Tarn Power "}));
         // No unit was in use before: none is marked, though the scan starts at the Power unit.
-        EXPECT_EQ(dialog.Panel(0).title(), " Tarn Power ");
-        EXPECT_FALSE(dialog.Panel(1).InUse());
+        EXPECT_TRUE(dialog.Panel(0).IsPower() && !dialog.Panel(1).InUse());
         EXPECT_EQ(window_->Driver().Mode(), WorkerMode::LinkPoll);
         // The units are polled in turn (LinkScanTest's); the panels' texts are
         // LinkFormatsTest's; here, that they reach the dialog.
         ASSERT_TRUE(WaitFor([&] { return !dialog.Panel(2).CanId->text().isEmpty(); }));
-        EXPECT_EQ(dialog.Panel(2).CanId->text(), "23");
         const UnitPanel& unit = dialog.Panel(2);
-        EXPECT_EQ(unit.Life->text(), "25:1:01");
-        EXPECT_EQ(unit.PictureState(), 1);
         UnitPanel& silent = dialog.Panel(3);
-        EXPECT_EQ(std::pair(silent.SelectTag(), silent.PictureState()), std::pair(0, 0));
-        EXPECT_TRUE(silent.Life->text().isEmpty());
+        EXPECT_EQ(std::tuple(unit.CanId->text(), unit.Life->text(), unit.PictureState(),
+                             silent.SelectTag(), silent.PictureState(), silent.Life->text()),
+                  std::tuple(QString("23"), QString("25:1:01"), 1, 0, 0, QString()));
         silent.SelectButton->click();
         dialog.Panel(1).HistoryButton->click();
         EXPECT_EQ(messages_.Texts(),
@@ -110,49 +107,48 @@ TEST_F(LinkOverviewTest, ChoosingADriveUnitReadsItsTable) {
     EXPECT_EQ(Executed("kelm::TFConnectD"), 1); // the unit's table was read
     EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
-    EXPECT_TRUE(driver.Online());
-    EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
-    EXPECT_EQ(dialogs_->UnexpectedCount(), 0);
-    EXPECT_EQ(messages_.Texts().size(), 2); // nothing more
+    EXPECT_EQ(std::tuple(driver.Online(), driver.ActiveTable().FindByAddress(6)->DriveValue,
+                         window_->StatusPanelText(StatusPanel::DeviceId),
+                         window_->StatusPanelText(StatusPanel::LineState),
+                         dialogs_->UnexpectedCount(), messages_.Texts().size()),
+              std::tuple(true, 23, QString("Tarn Drv2"), QString("On Line"), 0, 2));
 }
 
-TEST_F(LinkOverviewTest, CancelWithoutAUnitInUseStaysOffLine) {
-    SelectThroughOverview([](TFTarnSel& dialog) {
-        EXPECT_FALSE(dialog.Panel(0).InUse());
-        dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
-    });
-    EXPECT_EQ(Executed("kelm::TFConnectD"), 0);
-    EXPECT_FALSE(window_->Driver().Online());
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "Off Line");
-    EXPECT_EQ(window_->Driver().Mode(), WorkerMode::Idle);
-}
-
-// Cancelled with Drive unit 3 in use: the overview marks it, and Cancel gives it back with
-// its kind, table, layout and poll. An Enable pressed before the overview is not written
-// afterwards, to any unit (the selection's layout lets it go).
+// Cancel without a unit in use stays off line. With Drive unit 3 in use the overview marks
+// it, and Cancel gives it back with its kind, table, layout and poll. An Enable pressed
+// before the overview is not written afterwards, to any unit.
 TEST_F(LinkOverviewTest, CancelKeepsTheDriveUnitInUse) {
-    SelectThroughOverview([](TFTarnSel& dialog) { dialog.Panel(2).SelectButton->click(); });
+    const auto cancel = [](TFTarnSel& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+    };
+    SelectThroughOverview([&](TFTarnSel& dialog) {
+        EXPECT_FALSE(dialog.Panel(0).InUse());
+        cancel(dialog);
+    });
     TDriver& driver = window_->Driver();
+    EXPECT_EQ(std::tuple(Executed("kelm::TFConnectD"), driver.Online(), driver.Mode(),
+                         window_->StatusPanelText(StatusPanel::LineState)),
+              std::tuple(0, false, WorkerMode::Idle, QString("Off Line")));
+    SelectThroughOverview([](TFTarnSel& dialog) { dialog.Panel(2).SelectButton->click(); }, true);
     ASSERT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
     driver.WaitIdle(); // the Enable stays pending until the poll runs again
     window_->Run(Command::Enable);
     ASSERT_TRUE(Panel().RequestPending(DriveRequest::Enable));
     SelectThroughOverview(
-        [](TFTarnSel& dialog) {
+        [&](TFTarnSel& dialog) {
             EXPECT_EQ(std::tuple(dialog.Panel(0).InUse(), dialog.Panel(2).InUse()),
                       std::tuple(false, true));
-            dialog.findChild<QPushButton*>(QStringLiteral("BCancel"))->click();
+            cancel(dialog);
         },
         true);
     ClearRecords();
     EXPECT_EQ(std::pair(driver.CurrentKind(), window_->Master().UnitAddress()),
               std::pair(DeviceKind::Drive, std::uint8_t{3}));
-    EXPECT_EQ(driver.ActiveTable().FindByAddress(6)->DriveValue, 23);
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::DeviceId), "Tarn Drv2");
-    EXPECT_EQ(window_->StatusPanelText(StatusPanel::LineState), "On Line");
+    EXPECT_EQ(std::tuple(driver.ActiveTable().FindByAddress(6)->DriveValue,
+                         window_->StatusPanelText(StatusPanel::DeviceId),
+                         window_->StatusPanelText(StatusPanel::LineState)),
+              std::tuple(23, QString("Tarn Drv2"), QString("On Line")));
     ASSERT_TRUE(WaitFor([&] { return !Panel().RequestPending(DriveRequest::Enable); }));
     ASSERT_TRUE(WaitFor([&] { return Records().size() > 8; }));
     for (const sim::ExchangeRecord& r : Records()) {

@@ -117,9 +117,7 @@ TEST_F(NumEditTest, EditingRules) {
 }
 
 TEST_F(NumEditTest, ShownValuesLimitsAndMark) {
-    EXPECT_EQ(field.FormatText(), QStringLiteral("0."));
     Range(-1000, 0, true, 2);
-    EXPECT_EQ(field.FormatText(), QStringLiteral("0.00"));
     field.WrValore(-5);
     EXPECT_EQ(field.text(), QStringLiteral("-0,05"));
     EXPECT_EQ(field.selectedText(), field.text()); // focused: ready to be typed over

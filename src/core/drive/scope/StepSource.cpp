@@ -14,8 +14,8 @@ const QString StepAction = QStringLiteral("Oscilloscope Step");
 const QString ReturnAction = QStringLiteral("Oscilloscope Step back to 0");
 
 // Puts the worker back in a polling mode it was taken from.
-void Resume(TDriver& driver, char previous) {
-    if (previous == 'I' || previous == 'S' || previous == 'D')
+void Resume(TDriver& driver, WorkerMode previous) {
+    if (IsPacedPoll(previous) || previous == WorkerMode::Diagnostic)
         driver.SetMode(previous);
 }
 
@@ -67,7 +67,7 @@ QString StepSource::Refusal(const StepRequest& request) {
     if (driver_.CurrentKind() == DeviceKind::Power)
         return QStringLiteral("the Tarn Power unit has no speed loop");
     // Fresh from the drive, into no table: a page's unsent edit stays as it is.
-    const char previous = driver_.WaitIdle();
+    const WorkerMode previous = driver_.WaitIdle();
     const auto mode = ReadWord(registers_.Mode);
     const auto state = mode ? ReadWord(registers_.DriveState) : std::nullopt;
     const auto reference = state ? ReadWord(registers_.Reference) : std::nullopt;
@@ -88,7 +88,7 @@ QString StepSource::Refusal(const StepRequest& request) {
 }
 
 bool StepSource::WriteReference(std::int16_t raw) {
-    const char previous = driver_.WaitIdle();
+    const WorkerMode previous = driver_.WaitIdle();
     const bool written = driver_.WriteParam(registers_.Reference, raw, true);
     Resume(driver_, previous);
     return written;
@@ -99,7 +99,7 @@ bool StepSource::Start(const StepRequest& request, const ArmFunction& arm) {
         return false;
     std::uint16_t maxSpeed = 0;
     {
-        const char previous = driver_.WaitIdle();
+        const WorkerMode previous = driver_.WaitIdle();
         const bool read = driver_.ReadRegs(registers_.MaxSpeed, &maxSpeed, true, 100, 1, nullptr);
         Resume(driver_, previous);
         if (!read || static_cast<std::int16_t>(maxSpeed) <= 0)
@@ -136,7 +136,7 @@ void StepSource::ReturnToZero() {
         return;
     }
     // The upload of the record holds the line: the return follows it.
-    if (driver_.ModeLetter() == 'T') {
+    if (driver_.Mode() == WorkerMode::CaptureUpload) {
         timer_.start(RetryMs);
         return;
     }
