@@ -30,10 +30,23 @@ GraphCursors::GraphCursors(const Controls& controls, QObject* parent)
 void GraphCursors::SwitchClicked() {
     const bool on = c_.Switch->isChecked();
     mode_ = on ? cursors::TimeMode : cursors::Off;
-    c_.View->setRubberBand(on ? QChartView::NoRubberBand : QChartView::RectangleRubberBand);
+    c_.View->setRubberBand(on ? QChartView::NoRubberBand
+                              : static_cast<QChartView::RubberBand>(zoomBand_));
     if (on)
         c_.Time->setChecked(true);
     Reset();
+}
+
+void GraphCursors::SetUnits(const QString& time, const std::array<QString, 2>& channels) {
+    timeUnit_ = time;
+    channelUnits_ = channels;
+    ShowReadouts();
+}
+
+void GraphCursors::SetZoomBand(int band) {
+    zoomBand_ = band;
+    if (mode_ == cursors::Off)
+        c_.View->setRubberBand(static_cast<QChartView::RubberBand>(band));
 }
 
 void GraphCursors::ModeClicked(int mode) {
@@ -135,7 +148,10 @@ std::optional<double> GraphCursors::CursorValue(int cursor) const {
 }
 
 void GraphCursors::ShowReadouts() {
-    const cursors::Readouts r = cursors::MakeReadouts(CursorValue(0), CursorValue(1));
+    const int channel = cursors::ModeChannel(mode_);
+    const QString& unit =
+        channel < 0 ? timeUnit_ : channelUnits_[static_cast<std::size_t>(channel)];
+    const cursors::Readouts r = cursors::MakeReadouts(CursorValue(0), CursorValue(1), unit);
     c_.Readout1->setText(r.Cursor1);
     c_.Readout2->setText(r.Cursor2);
     c_.Difference->setText(r.Difference);

@@ -80,6 +80,7 @@ void TFOscillo::BuildChart() {
         ch.Axis->setTickType(QValueAxis::TicksDynamic);
         ch.Axis->setLabelFormat(QStringLiteral("%g"));
         ch.Axis->setGridLineVisible(ch.Index == 0);
+        ch.Axis->setTitleBrush(ch.Colour);
         chart_->addAxis(ch.Axis, ch.Index == 0 ? Qt::AlignLeft : Qt::AlignRight);
         ch.Series = new QLineSeries(chart_);
         ch.Series->setName(QString::fromLatin1(names[ch.Index]));
@@ -119,9 +120,11 @@ void TFOscillo::BuildMenu(QWidget* host) {
     // Always available, also off line with a silent drive.
     QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { CloseWindow(); });
     close->setObjectName(QStringLiteral("MOClose"));
-    close->setShortcut(Qt::Key_Escape);
-    close->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(close);
+    auto* escape = new QAction(this);
+    escape->setShortcut(Qt::Key_Escape);
+    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QAction::triggered, this, [this] { EscapePressed(); });
+    addAction(escape);
 }
 
 QWidget* TFOscillo::BuildPanel() {

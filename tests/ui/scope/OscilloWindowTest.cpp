@@ -9,11 +9,14 @@
 #include "ui/drive/SelectDrive.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
+#include "ui/scope/ChartZoom.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/TFOscillo.h"
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QFile>
 #include <QLineSeries>
@@ -21,6 +24,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QValueAxis>
 
 namespace kelm::test {
 namespace {
@@ -73,6 +77,22 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     QTest::mouseRelease(track, Qt::LeftButton, {}, above);
     EXPECT_EQ(scope->OffsetField(0)->RdValore(), track->Track().Max);
     EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + track->Track().Max);
+
+    // The axes carry units; zoomed far out the grid stays readable; X only; autoscale;
+    // Escape brings the chart home before it closes anything.
+    QChart* chart = scope->ChartView()->chart();
+    auto* left = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
+    EXPECT_EQ(left->titleText(), QStringLiteral("rpm"));
+    chart->zoom(0.05);
+    EXPECT_LE((left->max() - left->min()) / left->tickInterval(), 12.0);
+    scope->findChild<QToolButton*>(QStringLiteral("BZoomX"))->click();
+    EXPECT_EQ(scope->ChartView()->rubberBand(), QChartView::HorizontalRubberBand);
+    scope->findChild<QToolButton*>(QStringLiteral("BAutoscale"))->click();
+    for (const QPointF& p : scope->Trace(0)->points())
+        ASSERT_TRUE(p.y() >= left->min() && p.y() <= left->max()) << p.y();
+    QTest::keyClick(scope, Qt::Key_Escape);
+    EXPECT_FALSE(scope->Zoom().Zoomed());
+    EXPECT_EQ(OscilloWindow(), scope);
 
     scope->TimeBase()->setCurrentIndex(3);
     emit scope->TimeBase()->activated(3);
