@@ -23,16 +23,17 @@ double NiceStep(double value) {
 
 } // namespace
 
-double TickIncrement(double min, double max, double homeIncrement) {
+double TickIncrement(double min, double max, double homeIncrement, int room) {
     const double span = max - min;
     if (!(span > 0))
         return homeIncrement > 0 ? homeIncrement : 1;
+    const int limit = std::clamp(room, 1, 12);
     if (homeIncrement > 0) {
         const double divisions = span / homeIncrement;
-        if (divisions >= 4 && divisions <= 12)
+        if (divisions >= 4 && divisions <= limit + 0.01)
             return homeIncrement;
     }
-    return NiceStep(span / 10);
+    return NiceStep(span / std::min(10, limit));
 }
 
 ValueAxis AutoscaleAxis(double min, double max) {

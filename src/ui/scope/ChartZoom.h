@@ -44,10 +44,19 @@ public:
     // Each shown trace with points fills its axis; time spans its home.
     void Autoscale();
     void SetTimeOnly(bool timeOnly);
+    // Each axis' grid for its span and the room its labels have.
+    void ShowGrids();
+    // Axis 0 (time), 1 or 2 (channels) spans min..max, its grid set first.
+    void ShowRange(int axis, double min, double max);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QValueAxis* Axis(int axis) const;
+    int LabelRoom(int axis, double min, double max) const;
     void ShowGrid(int axis);
+    void ShowGrid(int axis, double min, double max);
 
     Chart chart_;
     Home home_;

@@ -101,8 +101,10 @@ void GraphCursors::Reset() {
         series->attachAxis(ValueAxis());
     }
     QChart* chart = c_.View->chart();
-    const QPointF middle =
-        chart->mapToPosition(QPointF(5 * c_.TimeAxis->tickInterval(), 0), c_.Cursor1);
+    // The middle of the time axis (five grid increments at home, also when zoomed or when
+    // a narrow chart shows fewer labels).
+    const double midTime = (c_.TimeAxis->min() + c_.TimeAxis->max()) / 2;
+    const QPointF middle = chart->mapToPosition(QPointF(midTime, 0), c_.Cursor1);
     const QPointF view = c_.View->mapFromScene(chart->mapToScene(middle));
     if (mode_ == cursors::TimeMode) {
         MoveTo(0, view + QPointF(-10, 0));

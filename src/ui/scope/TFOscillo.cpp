@@ -281,9 +281,7 @@ void TFOscillo::SignalChanged(ChannelView& ch, int index) {
 // spans the axis and starts at 0.
 void TFOscillo::ScaleChanged(ChannelView& ch) {
     const oscillo::ValueAxis axis = chartModel_.ChannelAxis(ch.Index);
-    ch.Axis->setRange(axis.Min, axis.Max);
-    ch.Axis->setTickAnchor(0);
-    ch.Axis->setTickInterval(axis.Increment);
+    zoom_->ShowRange(ch.Index + 1, axis.Min, axis.Max);
     const oscillo::OffsetRange range =
         oscillo::OffsetRangeForScale(model_.UnitsPerDivision(ch.Index));
     ch.Offset->WrMin(range.Min);
@@ -333,8 +331,7 @@ void TFOscillo::TimeBaseChanged(int index) {
 }
 
 void TFOscillo::ShowTimeAxis() {
-    timeAxis_->setTickInterval(chartModel_.TimeIncrement());
-    timeAxis_->setRange(0, chartModel_.Window());
+    zoom_->ShowRange(0, 0, chartModel_.Window());
 }
 
 // The selected mode is shown in bold.

@@ -204,6 +204,13 @@ QWidget* TFOscillo::BuildPanel() {
         column->addWidget(BuildChannelGroup(ch));
     column->addWidget(BuildSpeedGroup());
     column->addStretch(1);
+    // Tight margins, so the panel fits the window's own height.
+    column->setSpacing(2);
+    for (QGroupBox* group : panel->findChildren<QGroupBox*>())
+        if (QLayout* inner = group->layout()) {
+            inner->setContentsMargins(6, 2, 6, 4);
+            inner->setSpacing(3);
+        }
     return panel;
 }
 
@@ -265,11 +272,11 @@ QGroupBox* TFOscillo::BuildCursorGroup() {
     for (QWidget* w : std::initializer_list<QWidget*>{cursorSwitch_, cursorOnTime_,
                                                       cursorOnChannel1_, cursorOnChannel2_})
         grid->addWidget(w, 0, column++);
-    column = 0;
-    for (QLabel* label : {cursorReadout1_, cursorReadout2_, cursorDifference_}) {
-        label->setMinimumWidth(120);
-        grid->addWidget(label, 1, column++, 1, label == cursorDifference_ ? 2 : 1);
-    }
+    // The readouts two by two under the buttons, so the group fits the window's own width.
+    grid->addWidget(cursorReadout1_, 1, 0, 1, 2);
+    grid->addWidget(cursorReadout2_, 1, 2, 1, 2);
+    grid->addWidget(cursorDifference_, 2, 0, 1, 2);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(4, 1);
     return group;
 }
