@@ -7,6 +7,7 @@
 #include "diagnostic/ToolFixture.h"
 #include "pages/GateLog.h"
 #include "ui/drive/SelectDrive.h"
+#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
 #include "ui/scope/ChartZoom.h"
@@ -15,6 +16,7 @@
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QAction>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -93,6 +95,16 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     QTest::keyClick(scope, Qt::Key_Escape);
     EXPECT_FALSE(scope->Zoom().Zoomed());
     EXPECT_EQ(OscilloWindow(), scope);
+
+    // Window > Tile: the speed page at the top left, the oscilloscope beside it.
+    OpenSpeedPage(*window_);
+    QMdiSubWindow* speedPage = window_->FindChildWindow(QStringLiteral("TFSpeed"));
+    ASSERT_NE(speedPage, nullptr);
+    window_->findChild<QAction*>(QStringLiteral("MTile"))->trigger();
+    EXPECT_EQ(speedPage->pos(), QPoint(0, 0));
+    EXPECT_TRUE(ChildFrame(scope)->x() >= speedPage->width() ||
+                ChildFrame(scope)->geometry().right() == window_->Frame()->viewport()->width() - 1);
+    EXPECT_FALSE(ChildFrame(scope)->isMaximized());
 
     scope->TimeBase()->setCurrentIndex(3);
     emit scope->TimeBase()->activated(3);
