@@ -21,6 +21,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLineSeries>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -105,6 +106,13 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     EXPECT_TRUE(ChildFrame(scope)->x() >= speedPage->width() ||
                 ChildFrame(scope)->geometry().right() == window_->Frame()->viewport()->width() - 1);
     EXPECT_FALSE(ChildFrame(scope)->isMaximized());
+    // The saved picture has its legend under the chart.
+    dialogs_->AnswerNextFile(Folder() + QStringLiteral("scope.png"));
+    for (QAction* action : scope->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Save &Picture…"))
+            action->trigger();
+    EXPECT_GT(QImage(Folder() + QStringLiteral("scope.png")).height(),
+              scope->ChartView()->height() + 60);
 
     scope->TimeBase()->setCurrentIndex(3);
     emit scope->TimeBase()->activated(3);
