@@ -133,7 +133,7 @@ ScopeRecording RecordingOf(TDriver& driver, const ScopeCapture& capture, const S
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         recording.Points.push_back(
-            {window * i / count,
+            {scope::SampleTime(i, window, capture.ReportedCount()),
              scope::ScaledSample(capture.Samples(0)[at], value(scope::Factor1), 0),
              scope::ScaledSample(capture.Samples(1)[at], value(scope::Factor2), 0)});
     }

@@ -23,15 +23,34 @@ QString Number(double value) {
 
 } // namespace
 
+QString ChannelUnit(const ScopeRecording& recording, int channel) {
+    const auto at = static_cast<std::size_t>(channel == 0 ? 0 : 1);
+    if (!recording.Units[at].isEmpty())
+        return recording.Units[at];
+    // "<units> <unit>/div": the word between the number and "/div".
+    const QString caption = recording.Channels[at].Scale.trimmed();
+    const qsizetype slash = caption.lastIndexOf(QStringLiteral("/div"));
+    if (slash <= 0)
+        return {};
+    const qsizetype space = caption.lastIndexOf(QLatin1Char(' '), slash - 1);
+    return space < 0 ? QString() : caption.mid(space + 1, slash - space - 1).trimmed();
+}
+
 QString ScopeCsvText(const ScopeRecording& recording) {
     QString text = QStringLiteral("Time [ms]");
-    for (const ScopeChannelSettings& channel : recording.Channels)
-        text += QLatin1Char(',') +
-                Field(channel.Signal.isEmpty() ? QStringLiteral("Channel") : channel.Signal);
+    for (int ch = 0; ch < 2; ++ch) {
+        const QString& signal = recording.Channels[static_cast<std::size_t>(ch)].Signal;
+        QString name = signal.isEmpty() ? QStringLiteral("Channel") : signal;
+        if (const QString unit = ChannelUnit(recording, ch); !unit.isEmpty())
+            name += QStringLiteral(" [") + unit + QLatin1Char(']');
+        text += QLatin1Char(',') + Field(name);
+    }
     text += QStringLiteral("\r\n");
+    const double offset1 = recording.Channels[0].Offset;
+    const double offset2 = recording.Channels[1].Offset;
     for (const ScopePoint& point : recording.Points)
-        text += Number(point.X) + QLatin1Char(',') + Number(point.Y1) + QLatin1Char(',') +
-                Number(point.Y2) + QStringLiteral("\r\n");
+        text += Number(point.X) + QLatin1Char(',') + Number(point.Y1 - offset1) + QLatin1Char(',') +
+                Number(point.Y2 - offset2) + QStringLiteral("\r\n");
     return text;
 }
 

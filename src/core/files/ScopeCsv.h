@@ -9,8 +9,13 @@
 namespace kelm {
 
 // A recording as comma-separated values for spreadsheets: one header line (time in ms and
-// each channel's signal), then one line per point with '.' as the decimal separator.
+// each channel's signal with its unit in brackets), then one line per point with '.' as
+// the decimal separator. The values are physical: each channel's display offset is taken
+// off again.
 QString ScopeCsvText(const ScopeRecording& recording);
+// A channel's unit (0 or 1): the one the recording carries, else the unit of its scale
+// caption ("50 rpm/div" gives "rpm"); empty when neither names one.
+QString ChannelUnit(const ScopeRecording& recording, int channel);
 // Writes it as WriteScopeFile does; on failure shows "Unable save: " + path with the reason
 // and returns false.
 bool WriteScopeCsv(const ScopeRecording& recording, const QString& path,

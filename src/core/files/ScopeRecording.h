@@ -34,6 +34,8 @@ struct ScopeRecording {
     double RightIncrement = 0; // bottom (time) axes
     double BottomIncrement = 0;
     std::vector<ScopePoint> Points;
+    // Each channel's unit where the signal list names it (not part of the data file).
+    std::array<QString, 2> Units;
 };
 
 } // namespace kelm

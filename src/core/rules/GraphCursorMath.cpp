@@ -45,14 +45,17 @@ QString FormatReadout(double value) {
     return QLocale().toString(rounded, 'f', 2);
 }
 
-Readouts MakeReadouts(std::optional<double> cursor1, std::optional<double> cursor2) {
+Readouts MakeReadouts(std::optional<double> cursor1, std::optional<double> cursor2,
+                      const QString& unit) {
+    const QString suffix = unit.isEmpty() ? QString() : QLatin1Char(' ') + unit;
     Readouts out;
     if (cursor1)
-        out.Cursor1 = QStringLiteral("Cursor1= ") + FormatReadout(*cursor1);
+        out.Cursor1 = QStringLiteral("Cursor1= ") + FormatReadout(*cursor1) + suffix;
     if (cursor2)
-        out.Cursor2 = QStringLiteral("Cursor2= ") + FormatReadout(*cursor2);
+        out.Cursor2 = QStringLiteral("Cursor2= ") + FormatReadout(*cursor2) + suffix;
     if (cursor1 && cursor2)
-        out.Difference = QStringLiteral("Difference= ") + FormatReadout(*cursor1 - *cursor2);
+        out.Difference =
+            QStringLiteral("Difference= ") + FormatReadout(*cursor1 - *cursor2) + suffix;
     return out;
 }
 

@@ -44,8 +44,9 @@ struct Readouts {
     QString Cursor2;
     QString Difference;
 };
-// "Cursor1= ", "Cursor2= " and "Difference= " (cursor 1 - cursor 2); a text stays empty
-// when a cursor it needs has no line.
-Readouts MakeReadouts(std::optional<double> cursor1, std::optional<double> cursor2);
+// "Cursor1= ", "Cursor2= " and "Difference= " (cursor 1 - cursor 2), each followed by the
+// unit when there is one; a text stays empty when a cursor it needs has no line.
+Readouts MakeReadouts(std::optional<double> cursor1, std::optional<double> cursor2,
+                      const QString& unit = {});
 
 } // namespace kelm::cursors

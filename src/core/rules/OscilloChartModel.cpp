@@ -46,6 +46,7 @@ void OscilloChartModel::FillSettings(ScopeRecording& recording,
         out.Signal = EntryAt(signalNames, shown.Signal);
         out.Scale = EntryAt(panel_.ScaleCaptions(ch), shown.Scale);
         out.Offset = offsets[static_cast<std::size_t>(ch)];
+        recording.Units[static_cast<std::size_t>(ch)] = panel_.Unit(ch);
     }
     recording.LeftIncrement = ChannelAxis(0).Increment;
     recording.RightIncrement = ChannelAxis(1).Increment;

@@ -22,6 +22,14 @@ struct ValueAxis {
     double Min, Max, Increment;
 };
 ValueAxis AxisForScale(int unitsPerDivision);
+// The grid increment of an axis spanning min..max: its own increment while that gives
+// 4 to 12 divisions (and no more than room, the labels the axis has room for), otherwise
+// the smallest 1-2-5 step giving at most 10 (or room), so a zoomed or narrow axis keeps
+// readable labels.
+double TickIncrement(double min, double max, double homeIncrement, int room = 12);
+// An axis that holds the values min..max on whole 1-2-5 steps (about eight divisions);
+// a flat trace gets one step above and below.
+ValueAxis AutoscaleAxis(double min, double max);
 // The offset field's range for the same scale: trunc(-5 d) .. trunc(5 d).
 struct OffsetRange {
     int Min, Max;

@@ -102,6 +102,13 @@ QStringList OscilloPanelModel::ScaleCaptions(int channel) const {
     return captions;
 }
 
+QString OscilloPanelModel::Unit(int channel) const {
+    const int signal = channels_[Index(channel)].Signal;
+    if (signal < 0 || signal >= static_cast<int>(signals_.size()))
+        return {};
+    return signals_[static_cast<std::size_t>(signal)].Unit;
+}
+
 int OscilloPanelModel::UnitsPerDivision(int channel) const {
     const std::vector<ScopeScale>* scales = Scales(channel);
     const int scale = channels_[Index(channel)].Scale;

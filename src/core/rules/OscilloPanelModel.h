@@ -44,6 +44,8 @@ public:
     QStringList SignalNames() const;
     QStringList ScaleCaptions(int channel) const;
     int UnitsPerDivision(int channel) const; // 1 while no scale is selected
+    // The unit of the channel's signal (the signal list's column beside its name).
+    QString Unit(int channel) const;
     void SetEdge(int edge);
     // A time-base entry chosen: the new window (ms); the delay goes to its half.
     int SelectTimeBase(int index);

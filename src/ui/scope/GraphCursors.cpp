@@ -30,10 +30,23 @@ GraphCursors::GraphCursors(const Controls& controls, QObject* parent)
 void GraphCursors::SwitchClicked() {
     const bool on = c_.Switch->isChecked();
     mode_ = on ? cursors::TimeMode : cursors::Off;
-    c_.View->setRubberBand(on ? QChartView::NoRubberBand : QChartView::RectangleRubberBand);
+    c_.View->setRubberBand(on ? QChartView::NoRubberBand
+                              : static_cast<QChartView::RubberBand>(zoomBand_));
     if (on)
         c_.Time->setChecked(true);
     Reset();
+}
+
+void GraphCursors::SetUnits(const QString& time, const std::array<QString, 2>& channels) {
+    timeUnit_ = time;
+    channelUnits_ = channels;
+    ShowReadouts();
+}
+
+void GraphCursors::SetZoomBand(int band) {
+    zoomBand_ = band;
+    if (mode_ == cursors::Off)
+        c_.View->setRubberBand(static_cast<QChartView::RubberBand>(band));
 }
 
 void GraphCursors::ModeClicked(int mode) {
@@ -88,8 +101,10 @@ void GraphCursors::Reset() {
         series->attachAxis(ValueAxis());
     }
     QChart* chart = c_.View->chart();
-    const QPointF middle =
-        chart->mapToPosition(QPointF(5 * c_.TimeAxis->tickInterval(), 0), c_.Cursor1);
+    // The middle of the time axis (five grid increments at home, also when zoomed or when
+    // a narrow chart shows fewer labels).
+    const double midTime = (c_.TimeAxis->min() + c_.TimeAxis->max()) / 2;
+    const QPointF middle = chart->mapToPosition(QPointF(midTime, 0), c_.Cursor1);
     const QPointF view = c_.View->mapFromScene(chart->mapToScene(middle));
     if (mode_ == cursors::TimeMode) {
         MoveTo(0, view + QPointF(-10, 0));
@@ -135,7 +150,10 @@ std::optional<double> GraphCursors::CursorValue(int cursor) const {
 }
 
 void GraphCursors::ShowReadouts() {
-    const cursors::Readouts r = cursors::MakeReadouts(CursorValue(0), CursorValue(1));
+    const int channel = cursors::ModeChannel(mode_);
+    const QString& unit =
+        channel < 0 ? timeUnit_ : channelUnits_[static_cast<std::size_t>(channel)];
+    const cursors::Readouts r = cursors::MakeReadouts(CursorValue(0), CursorValue(1), unit);
     c_.Readout1->setText(r.Cursor1);
     c_.Readout2->setText(r.Cursor2);
     c_.Difference->setText(r.Difference);

@@ -3,6 +3,7 @@
 #include "core/rules/GraphCursorMath.h"
 
 #include <QObject>
+#include <QString>
 #include <array>
 
 class QAbstractButton;
@@ -40,6 +41,10 @@ public:
     GraphCursors(const Controls& controls, QObject* parent);
 
     int Mode() const { return mode_; }
+    // The units the readouts carry: the time axis' and each channel's.
+    void SetUnits(const QString& time, const std::array<QString, 2>& channels);
+    // The rubber band the chart zooms with while the cursors are off.
+    void SetZoomBand(int band);
     // Stretches both lines to the current axis limits (after a scale or time-base change).
     void Respan();
     // Clears and places both cursors for the current mode.
@@ -62,6 +67,9 @@ private:
     Controls c_;
     int mode_ = cursors::Off;
     int dragged_ = -1;
+    QString timeUnit_;
+    std::array<QString, 2> channelUnits_;
+    int zoomBand_ = 1; // QChartView::RectangleRubberBand
 };
 
 } // namespace kelm

@@ -1,14 +1,17 @@
 #include "ui/scope/OscilloWindow.h"
 
 #include "core/drive/status/StatusPageHost.h"
+#include "core/rules/OscilloTiling.h"
 
 #include "ui/scope/TFOscillo.h"
 #include "ui/scope/TFRegOsc.h"
 #include "ui/shell/ChildWindows.h"
+#include "ui/shell/CommandController.h"
 #include "ui/shell/ShellFlows.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/SingleWindow.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 
@@ -95,6 +98,31 @@ void CloseOscilloscope(ShellHost& /*shell*/) {
     // runs its own dialogs and must find no oscilloscope.
     if (frame->close())
         delete frame;
+}
+
+void TileOscilloscope(ShellHost& shell) {
+    TFOscillo* window = g_window.Get();
+    QMdiArea* area = shell.Frame();
+    if (window == nullptr || area == nullptr)
+        return;
+    QWidget* scope = ChildFrame(window);
+    QMdiSubWindow* loop = nullptr;
+    for (const char* name : {"TFSpeed", "TFPosit", "TFCurrent"})
+        if (QMdiSubWindow* sub = FindSubWindow(*area, QString::fromLatin1(name));
+            sub != nullptr && loop == nullptr && !sub->isHidden())
+            loop = sub;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(scope))
+        sub->showNormal();
+    if (loop != nullptr)
+        loop->showNormal();
+    const QRect frame(QPoint(0, 0), area->viewport()->size());
+    const QSize loopSize = loop != nullptr ? loop->size() : QSize(0, 0);
+    const TiledWindows tiled = TileLoopAndScope(frame, loopSize, scope->minimumSize());
+    scope->setGeometry(tiled.Scope);
+    if (loop != nullptr) {
+        loop->setGeometry(tiled.Loop);
+        loop->raise();
+    }
 }
 
 void InstallOscilloWindow(ShellFlows& flows) {

@@ -15,6 +15,10 @@ void ShowOscilloWindow(ShellHost& shell);
 // closed; closing writes nothing but the stop of a recorder it armed, on line only.
 void CloseOscilloscope(ShellHost& shell);
 void InstallOscilloWindow(ShellFlows& flows);
+// "Window > Tile": the open loop page (speed, position or current) at the top left at its
+// own size and the oscilloscope beside it. Does nothing while the oscilloscope is closed;
+// without a loop page the oscilloscope fills the frame.
+void TileOscilloscope(ShellHost& shell);
 
 bool OscilloWindowExists();
 void OscilloStatusStep();

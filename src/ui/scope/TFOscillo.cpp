@@ -5,9 +5,12 @@
 #include "core/drive/scope/ScopeRules.h"
 #include "core/drive/scope/ScopeSettingsFile.h"
 #include "core/files/ScopeFile.h"
+#include "core/link/ModbusMaster.h"
+#include "core/rules/OscilloLegend.h"
 #include "core/rules/OscilloMath.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/scope/ChartZoom.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ScopeExport.h"
@@ -123,6 +126,18 @@ TFOscillo::TFOscillo(ShellHost& shell, QWidget* parent)
     controls.Readout2 = cursorReadout2_;
     controls.Difference = cursorDifference_;
     cursors_ = new GraphCursors(controls, this);
+    zoom_ = new ChartZoom(
+        {view_,
+         timeAxis_,
+         {channels_[0].Axis, channels_[1].Axis},
+         {channels_[0].Series, channels_[1].Series}},
+        [this](int axis) {
+            return axis == 0 ? oscillo::ValueAxis{0, 1.0 * chartModel_.Window(),
+                                                  chartModel_.TimeIncrement()}
+                             : chartModel_.ChannelAxis(axis - 1);
+        },
+        *cursors_, this);
+    chartColumn->insertWidget(0, zoom_->BuildButtons(this));
 
     layoutTimer_.setSingleShot(true);
     layoutTimer_.setInterval(100);
@@ -271,18 +286,24 @@ void TFOscillo::SignalChanged(ChannelView& ch, int index) {
 // spans the axis and starts at 0.
 void TFOscillo::ScaleChanged(ChannelView& ch) {
     const oscillo::ValueAxis axis = chartModel_.ChannelAxis(ch.Index);
-    ch.Axis->setRange(axis.Min, axis.Max);
-    ch.Axis->setTickAnchor(0);
-    ch.Axis->setTickInterval(axis.Increment);
+    zoom_->ShowRange(ch.Index + 1, axis.Min, axis.Max);
     const oscillo::OffsetRange range =
         oscillo::OffsetRangeForScale(model_.UnitsPerDivision(ch.Index));
     ch.Offset->WrMin(range.Min);
     ch.Offset->WrMax(range.Max);
     ch.Offset->WrValore(0);
     LayoutTracks();
+    ShowUnits();
     cursors_->Respan();
     if (model_.TakeOffset(ch.Index, 0) && ch.Offset->isEnabled())
         Redraw(ch);
+}
+
+// The value axes and the cursor readouts carry the signals' units.
+void TFOscillo::ShowUnits() {
+    for (ChannelView& ch : channels_)
+        ch.Axis->setTitleText(model_.Unit(ch.Index));
+    cursors_->SetUnits(QStringLiteral("ms"), {model_.Unit(0), model_.Unit(1)});
 }
 
 void TFOscillo::ShowOffsetControls(ChannelView& ch) {
@@ -315,8 +336,7 @@ void TFOscillo::TimeBaseChanged(int index) {
 }
 
 void TFOscillo::ShowTimeAxis() {
-    timeAxis_->setTickInterval(chartModel_.TimeIncrement());
-    timeAxis_->setRange(0, chartModel_.Window());
+    zoom_->ShowRange(0, 0, chartModel_.Window());
 }
 
 // The selected mode is shown in bold.
@@ -352,6 +372,7 @@ void TFOscillo::OffsetChanged(ChannelView& ch, int offset) {
 // the height of the last sample.
 void TFOscillo::Redraw(ChannelView& ch) {
     const int count = capture_->SampleCount();
+    const int reported = capture_->ReportedCount();
     const double window = ScopeDriveValue(scope::TimeWindow);
     const auto factor = ScopeDriveValue(ch.Index == 0 ? scope::Factor1 : scope::Factor2);
     const int offset = model_.At(ch.Index).LastOffset;
@@ -359,7 +380,7 @@ void TFOscillo::Redraw(ChannelView& ch) {
     QList<QPointF> points;
     points.reserve(count + 1);
     for (int i = 0; i < count; ++i)
-        points.append({window * i / count,
+        points.append({scope::SampleTime(i, window, reported),
                        scope::ScaledSample(samples[static_cast<std::size_t>(i)], factor, offset)});
     points.append({window, points.isEmpty() ? 0.0 : points.back().y()});
     ch.Series->replace(points);
@@ -502,11 +523,30 @@ void TFOscillo::OpenFile() {
 void TFOscillo::ExportCsv() {
     ScopeRecording recording;
     FillRecording(recording);
-    ExportScopeCsv(this, recording, workbench_->Notes());
+    auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
+    const QString folder = ExportScopeCsv(this, recording, workbench_->Notes(),
+                                          main != nullptr ? main->ScopeDialogFolder() : QString());
+    if (main != nullptr && !folder.isEmpty())
+        main->SetScopeDialogFolder(folder);
 }
 
+// The picture carries a legend: signals, scales, trigger, the drive and the date.
 void TFOscillo::SavePicture() {
-    SaveScopePicture(this, *view_);
+    ScopeRecording recording;
+    FillRecording(recording);
+    const QString drive = DeviceKindText(shell_.Driver().CurrentKind()) +
+                          QStringLiteral(", address %1").arg(shell_.Master().DeviceAddress);
+    auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
+    const QString folder = SaveScopePicture(
+        this, *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()),
+        main != nullptr ? main->ScopeDialogFolder() : QString());
+    if (main != nullptr && !folder.isEmpty())
+        main->SetScopeDialogFolder(folder);
+}
+
+void TFOscillo::EscapePressed() {
+    if (!zoom_->Reset())
+        CloseWindow();
 }
 
 void TFOscillo::resizeEvent(QResizeEvent* event) {
@@ -517,7 +557,7 @@ void TFOscillo::resizeEvent(QResizeEvent* event) {
 
 void TFOscillo::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        CloseWindow();
+        EscapePressed();
         return;
     }
     QWidget::keyPressEvent(event);

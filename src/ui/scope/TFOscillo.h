@@ -29,6 +29,7 @@ class QValueAxis;
 
 namespace kelm {
 
+class ChartZoom;
 class GraphCursors;
 class StepControl;
 class OffsetTrack;
@@ -63,6 +64,7 @@ public:
     }
     QChartView* ChartView() const { return view_; }
     GraphCursors& Cursors() { return *cursors_; }
+    ChartZoom& Zoom() { return *zoom_; }
     // The controls a test drives.
     QPushButton* StartButton() const { return startButton_; }
     QPushButton* StopButton() const { return stopButton_; }
@@ -119,6 +121,9 @@ private:
     void LoadScales(ChannelView& ch);
     void SignalChanged(ChannelView& ch, int index);
     void ScaleChanged(ChannelView& ch);
+    void ShowUnits();
+    // Escape: a zoomed chart goes back home first, otherwise the window closes.
+    void EscapePressed();
     void EnableChanged(ChannelView& ch);
     void TimeBaseChanged(int index);
     void ShowTimeAxis();
@@ -155,6 +160,7 @@ private:
     QLineSeries* cursor2_ = nullptr;
     GraphCursors* cursors_ = nullptr;
     ScopeWorkbench* workbench_ = nullptr; // measurements and references beside the chart
+    ChartZoom* zoom_ = nullptr;
     QRadioButton* singleMode_ = nullptr;
     QRadioButton* continuousMode_ = nullptr;
     QPushButton* startButton_ = nullptr;

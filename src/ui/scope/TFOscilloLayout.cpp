@@ -83,6 +83,7 @@ void TFOscillo::BuildChart() {
         ch.Axis->setTickType(QValueAxis::TicksDynamic);
         ch.Axis->setLabelFormat(QStringLiteral("%g"));
         ch.Axis->setGridLineVisible(ch.Index == 0);
+        ch.Axis->setTitleBrush(ch.Colour);
         chart_->addAxis(ch.Axis, ch.Index == 0 ? Qt::AlignLeft : Qt::AlignRight);
         ch.Series = new QLineSeries(chart_);
         ch.Series->setName(QString::fromLatin1(names[ch.Index]));
@@ -126,9 +127,11 @@ void TFOscillo::BuildMenu(QWidget* host) {
     // Always available, also off line with a silent drive.
     QAction* close = menu->addAction(QStringLiteral("&Close"), this, [this] { CloseWindow(); });
     close->setObjectName(QStringLiteral("MOClose"));
-    close->setShortcut(Qt::Key_Escape);
-    close->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(close);
+    auto* escape = new QAction(this);
+    escape->setShortcut(Qt::Key_Escape);
+    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QAction::triggered, this, [this] { EscapePressed(); });
+    addAction(escape);
 }
 
 QWidget* TFOscillo::BuildPanel() {
@@ -218,6 +221,13 @@ QWidget* TFOscillo::BuildPanel() {
         panel);
     column->addWidget(stepControl_);
     column->addStretch(1);
+    // Tight margins, so the panel fits the window's own height.
+    column->setSpacing(2);
+    for (QGroupBox* group : panel->findChildren<QGroupBox*>())
+        if (QLayout* inner = group->layout()) {
+            inner->setContentsMargins(6, 2, 6, 4);
+            inner->setSpacing(3);
+        }
     return panel;
 }
 
@@ -279,11 +289,11 @@ QGroupBox* TFOscillo::BuildCursorGroup() {
     for (QWidget* w : std::initializer_list<QWidget*>{cursorSwitch_, cursorOnTime_,
                                                       cursorOnChannel1_, cursorOnChannel2_})
         grid->addWidget(w, 0, column++);
-    column = 0;
-    for (QLabel* label : {cursorReadout1_, cursorReadout2_, cursorDifference_}) {
-        label->setMinimumWidth(120);
-        grid->addWidget(label, 1, column++, 1, label == cursorDifference_ ? 2 : 1);
-    }
+    // The readouts two by two under the buttons, so the group fits the window's own width.
+    grid->addWidget(cursorReadout1_, 1, 0, 1, 2);
+    grid->addWidget(cursorReadout2_, 1, 2, 1, 2);
+    grid->addWidget(cursorDifference_, 2, 0, 1, 2);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(4, 1);
     return group;
 }

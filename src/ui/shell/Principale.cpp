@@ -7,6 +7,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/scope/OscilloWindow.h"
 #include "ui/shell/ProgramSession.h"
 #include "ui/shell/StatusPanelView.h"
 
@@ -161,6 +162,13 @@ void TFPrincipale::BuildMenus() {
     diagnosticMenu_->setObjectName(QStringLiteral("MDiagnostic"));
     add(diagnosticMenu_, Command::DiagnosticView);
     add(diagnosticMenu_, Command::DiagnosticClose);
+
+    // The oscilloscope beside the open loop page: gains and traces seen together.
+    QMenu* windows = bar->addMenu(QStringLiteral("&Window"));
+    windows->setObjectName(QStringLiteral("MWindow"));
+    QAction* tile =
+        windows->addAction(QStringLiteral("&Tile"), this, [this] { TileOscilloscope(*this); });
+    tile->setObjectName(QStringLiteral("MTile"));
 
     bar->addAction(MenuAction(Command::About));
 }

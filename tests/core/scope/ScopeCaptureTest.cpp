@@ -111,6 +111,10 @@ TEST_F(ScopeCaptureTest, CountIsLimitedToTheBuffersAndZeroReadsNothing) {
     ASSERT_TRUE(Upload());
     EXPECT_EQ(std::tuple(capture->ReportedCount(), capture->SampleCount()), std::tuple(700, 500));
     EXPECT_EQ(BlockReads(scope::Channel1Samples).size(), 16U);
+    // The period is the window over the reported count, whatever the buffers hold.
+    for (const auto& [index, window, reported, ms] :
+         {std::tuple{499, 200.0, 1000, 99.8}, {250, 500.0, 500, 250.0}, {3, 100.0, 0, 0.0}})
+        EXPECT_DOUBLE_EQ(scope::SampleTime(index, window, reported), ms) << index;
 
     SetSimRegister(1, scope::SampleCount, 0);
     ClearRecords();

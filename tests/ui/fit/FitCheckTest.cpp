@@ -297,9 +297,15 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
-        // The oscilloscope opens maximized and holds most commands: closed for the next rows.
-        if (found == OscilloWindow())
+        // The oscilloscope opens maximized and holds most commands: the rows after it find
+        // the main window as a user would after closing it.
+        if (found == OscilloWindow()) {
+            // Also at its own size, restored from maximized.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
+                sub->showNormal();
+            Check(*frame, QString::fromLatin1(row.Name) + QStringLiteral("-own"), area.size());
             frame->close();
+        }
     }
     EXPECT_TRUE(problems_.isEmpty()) << problems_.join('\n').toStdString();
 }

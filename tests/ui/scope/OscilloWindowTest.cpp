@@ -7,20 +7,27 @@
 #include "diagnostic/ToolFixture.h"
 #include "pages/GateLog.h"
 #include "ui/drive/SelectDrive.h"
+#include "ui/pages/DialogPages.h"
 #include "ui/pages/MainDevPage.h"
 #include "ui/pages/TFMainDev.h"
+#include "ui/scope/ChartZoom.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/TFOscillo.h"
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/TPNumEdit.h"
 
+#include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLineSeries>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QValueAxis>
 
 namespace kelm::test {
 namespace {
@@ -73,6 +80,39 @@ TEST_F(OscilloWindowTest, HoldsTheMainWindowCapturesAndGivesBack) {
     QTest::mouseRelease(track, Qt::LeftButton, {}, above);
     EXPECT_EQ(scope->OffsetField(0)->RdValore(), track->Track().Max);
     EXPECT_EQ(scope->Trace(0)->at(7).y(), plotted[7].y() + track->Track().Max);
+
+    // The axes carry units; zoomed far out the grid stays readable; X only; autoscale;
+    // Escape brings the chart home before it closes anything.
+    QChart* chart = scope->ChartView()->chart();
+    auto* left = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).constFirst());
+    EXPECT_EQ(left->titleText(), QStringLiteral("rpm"));
+    chart->zoom(0.05);
+    EXPECT_LE((left->max() - left->min()) / left->tickInterval(), 12.0);
+    scope->findChild<QToolButton*>(QStringLiteral("BZoomX"))->click();
+    EXPECT_EQ(scope->ChartView()->rubberBand(), QChartView::HorizontalRubberBand);
+    scope->findChild<QToolButton*>(QStringLiteral("BAutoscale"))->click();
+    for (const QPointF& p : scope->Trace(0)->points())
+        ASSERT_TRUE(p.y() >= left->min() && p.y() <= left->max()) << p.y();
+    QTest::keyClick(scope, Qt::Key_Escape);
+    EXPECT_FALSE(scope->Zoom().Zoomed());
+    EXPECT_EQ(OscilloWindow(), scope);
+
+    // Window > Tile: the speed page at the top left, the oscilloscope beside it.
+    OpenSpeedPage(*window_);
+    QMdiSubWindow* speedPage = window_->FindChildWindow(QStringLiteral("TFSpeed"));
+    ASSERT_NE(speedPage, nullptr);
+    window_->findChild<QAction*>(QStringLiteral("MTile"))->trigger();
+    EXPECT_EQ(speedPage->pos(), QPoint(0, 0));
+    EXPECT_TRUE(ChildFrame(scope)->x() >= speedPage->width() ||
+                ChildFrame(scope)->geometry().right() == window_->Frame()->viewport()->width() - 1);
+    EXPECT_FALSE(ChildFrame(scope)->isMaximized());
+    // The saved picture has its legend under the chart.
+    dialogs_->AnswerNextFile(Folder() + QStringLiteral("scope.png"));
+    for (QAction* action : scope->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Save &Picture…"))
+            action->trigger();
+    EXPECT_GT(QImage(Folder() + QStringLiteral("scope.png")).height(),
+              scope->ChartView()->height() + 60);
 
     scope->TimeBase()->setCurrentIndex(3);
     emit scope->TimeBase()->activated(3);

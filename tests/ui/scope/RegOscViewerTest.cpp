@@ -36,7 +36,7 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     viewer.ApplyOffset(0, 0);
     for (int i = 0; i < 5; ++i) // exactly, not within a tolerance
         EXPECT_EQ(viewer.Trace(0)->at(i).y(), before[i].y());
-    // "Export CSV…" writes the record as shown.
+    // "Export CSV…" writes physical values (the offset taken off) with the units.
     ScriptedDialogs dialogs;
     viewer.ApplyOffset(0, 100);
     dialogs.AnswerNextFile(folder.filePath(QStringLiteral("shown.csv")));
@@ -46,7 +46,7 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     QFile csv(folder.filePath(QStringLiteral("shown.csv")));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll().split('\n').mid(0, 4).join('|'),
-              "Time [ms],Speed,Current\r|0,100,0\r|1.5,110.3,-0.7\r|3,120.6,-1.4\r");
+              "Time [ms],Speed [rpm],Current [%]\r|0,0,0\r|1.5,10.3,-0.7\r|3,20.6,-1.4\r");
     EXPECT_FALSE(viewer.Switch(1)->isEnabled() || viewer.Trace(1)->isVisible()); // channel 2 off
 
     TFRegOsc broken;

@@ -25,6 +25,10 @@ double ScaledSample(std::int16_t raw, std::int16_t factor, double offset) {
     return value + offset;
 }
 
+double SampleTime(int index, double windowMs, int reportedCount) {
+    return reportedCount > 0 ? windowMs * index / reportedCount : 0.0;
+}
+
 bool Arm(TDriver& driver, const ArmSettings& settings) {
     SetValue(driver, Level, settings.Level);
     SetValue(driver, Delay, settings.Delay);

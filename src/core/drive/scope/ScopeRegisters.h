@@ -37,6 +37,11 @@ constexpr int MaxSamples = 500;
 // bit 0 set meaning "divide". 1 and -1 (divisor 0) leave the sample unchanged; 0 gives 0.
 double ScaledSample(std::int16_t raw, std::int16_t factor, double offset);
 
+// The time (ms) of sample index of a record: the drive spreads the count it reports over
+// the time window, also when the host buffers hold fewer samples than that, so the period
+// is window / reported count (0 for an empty record).
+double SampleTime(int index, double windowMs, int reportedCount);
+
 // The settings sent when a capture is armed (the rest is already in Value).
 struct ArmSettings {
     std::int16_t Level = 0;
