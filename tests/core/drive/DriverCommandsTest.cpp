@@ -131,12 +131,12 @@ TEST_F(ModeTest, SetModeOffLineOrUnknownLeavesTheWorkerSuspended) {
     EXPECT_EQ(driver->Mode(), WorkerMode::Idle);
     WaitFor([] { return false; }, 700);
     EXPECT_EQ(std::tuple(polls, host.SynchronizedCount()), std::tuple(0, 0));
-    EXPECT_EQ(driver->WaitIdle(), 0);
-    // Unknown letters (no diagnostic step installed) stop the worker too.
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::Idle);
+    // A mode without an installed step (no diagnostic body) stops the worker too.
     driver->SetOnline(true);
     driver->SetMode(WorkerMode::Diagnostic);
     ASSERT_TRUE(WaitFor([&] { return driver->Mode() == WorkerMode::Idle; }, 3000));
-    EXPECT_EQ(driver->WaitIdle(), 0);
+    EXPECT_EQ(driver->WaitIdle(), WorkerMode::Idle);
 }
 
 // Polls run on the user-interface thread about every 500 ms; a poll longer than that (the
