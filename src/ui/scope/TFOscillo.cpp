@@ -535,7 +535,7 @@ void TFOscillo::SavePicture() {
     ScopeRecording recording;
     FillRecording(recording);
     const QString drive = DeviceKindText(shell_.Driver().CurrentKind()) +
-                          QStringLiteral(", address %1").arg(shell_.Master().DeviceAddress);
+                          QStringLiteral(", address %1").arg(shell_.Master().UnitAddress());
     auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
     const QString folder = SaveScopePicture(
         this, *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()),
