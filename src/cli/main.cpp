@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -124,6 +125,11 @@ int WithoutCommand(const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Results that are not read at a terminal are kept until the end (up to 1 MiB), so that a
+    // write that fails is found, with its reason, when they are flushed.
+    static char outputBuffer[1 << 20];
+    if (!isatty(fileno(stdout)))
+        std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));

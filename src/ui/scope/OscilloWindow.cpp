@@ -84,9 +84,17 @@ void ShowOscilloWindow(ShellHost& shell) {
         AddChildWindow(*shell.Frame(), *window,
                        Qt::SubWindow | Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    sub.setGeometry(4, 4, 650, 556);
-    sub.showMaximized();
+    // Filled first: its own size is at least 650x556, and whatever its filled content needs
+    // beyond that.
     window->Start();
+    sub.setGeometry(QRect(QPoint(4, 4), sub.sizeHint().expandedTo(QSize(650, 556))));
+    // Content that came later (the speed group, units) is never cut when it is restored.
+    QObject::connect(&sub, &QMdiSubWindow::windowStateChanged, &sub,
+                     [&sub](Qt::WindowStates, Qt::WindowStates now) {
+                         if (!(now & (Qt::WindowMaximized | Qt::WindowMinimized)))
+                             sub.resize(sub.size().expandedTo(sub.sizeHint()));
+                     });
+    sub.showMaximized();
 }
 
 void CloseOscilloscope(ShellHost& /*shell*/) {

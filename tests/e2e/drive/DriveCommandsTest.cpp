@@ -181,7 +181,7 @@ TEST_F(DriveCommands, ScopeCaptureAndTimeOut) {
     // clang-format on
     const QStringList lines = Text("rec.csv").split("\r\n");
     ASSERT_EQ(lines.size(), 502); // header, 500 samples, the empty rest after the last CRLF
-    EXPECT_EQ(lines.first(), "Time [ms],Speed Reference,Current");
+    EXPECT_EQ(lines.first(), "Time [ms],Speed Reference [rpm],Current [%]");
     EXPECT_EQ(lines[500].section(',', 0, 0), "49.9");
     EXPECT_FALSE(QFile::exists(File("hung.kls")));
 }
