@@ -31,9 +31,9 @@ public:
     // after it (see Detach).
     struct Link {
         std::function<bool()> Online;
-        std::function<bool()> WriteChanged;      // the changed profile registers
-        std::function<bool()> SaveToFlash;       // the drive stores its profiles
-        std::function<bool()> LoadFromFlash;     // the drive takes its stored profiles back
+        std::function<bool()> WriteChanged;       // the changed profile registers
+        std::function<bool()> SaveToFlash;        // the drive stores its profiles
+        std::function<bool()> LoadFromFlash;      // the drive takes its stored profiles back
         std::function<void(bool write)> Transfer; // the whole profile table, read or written
     };
 

@@ -21,7 +21,9 @@ struct ProfileSessionTest : ::testing::Test {
         link.WriteChanged = [this] { return Step("write"); };
         link.SaveToFlash = [this] { return Step("save"); };
         link.LoadFromFlash = [this] { return Step("load"); };
-        link.Transfer = [this](bool write) { Step(write ? QStringLiteral("p") : QStringLiteral("P")); };
+        link.Transfer = [this](bool write) {
+            Step(write ? QStringLiteral("p") : QStringLiteral("P"));
+        };
         session = std::make_unique<ProfileSession>(table, std::move(link));
         session->SetShowAgain([this] { steps << "show"; });
         session->SetSpeedLimit(3000);
