@@ -17,9 +17,7 @@ public:
 
     void RunSynchronized(const std::function<void()>& fn) override;
     void ConfigureForDevice() override { inner_.ConfigureForDevice(); }
-    void CloseChildWindows(std::uint8_t flag1, bool flag2) override {
-        inner_.CloseChildWindows(flag1, flag2);
-    }
+    void CloseChildWindows(WindowsToClose windows) override { inner_.CloseChildWindows(windows); }
     void StartPauseTimer(int intervalMs) override { inner_.StartPauseTimer(intervalMs); }
     void StopPauseTimer() override { inner_.StopPauseTimer(); }
     void ProcessEvents() override { inner_.ProcessEvents(); }

@@ -103,7 +103,7 @@ public:
                 address = static_cast<std::uint8_t>(link.PowerAddress + 1);
         }
         driver_->SelectDeviceKind(kind.Kind, false);
-        master_->DeviceAddress = address;
+        master_->SelectUnit(address);
         driver_->SetOnline(master_->IsLinkReady());
         return driver_->Online() || Fail(QStringLiteral("not on line"));
     }
@@ -155,7 +155,7 @@ Run Transfer(Session& session, std::uint32_t baud, std::uint32_t turnaroundUs,
              const std::function<void(TDriver::Callback)>& start) {
     const std::uint64_t bytes = session.Bytes();
     const std::int64_t lineNs = session.LineNs();
-    const std::uint32_t requests = session.Master().RequestCount;
+    const std::uint32_t requests = session.Master().Counters().Requests;
     std::atomic<bool> done{false};
     Clock::time_point end;
     const auto begin = Clock::now();
@@ -168,7 +168,7 @@ Run Transfer(Session& session, std::uint32_t baud, std::uint32_t turnaroundUs,
     if (!done || !session.Driver().Online())
         return {};
     return Limit(MsSince(begin, end), session.LineNs() - lineNs, session.Bytes() - bytes,
-                 session.Master().RequestCount - requests, baud, turnaroundUs);
+                 session.Master().Counters().Requests - requests, baud, turnaroundUs);
 }
 
 // Milliseconds of user-interface time per status poll, over `polls` paced polls.
@@ -180,17 +180,17 @@ Run PollRun(Session& session, int polls) {
     std::atomic<int> count{0};
     // Installed as InstallStatusPoll does, counting the polls.
     driver.SetPollBody(
-        'I',
+        WorkerMode::StatusPoll,
         [&] {
             poller.Poll();
             ++count;
         },
         TDriver::PollThread::Worker);
     session.Host().ResetClock();
-    driver.SetMode('I');
+    driver.SetMode(WorkerMode::StatusPoll);
     RunUntil([&] { return count.load() >= polls; }, 10000 + polls * 1000);
     driver.WaitIdle();
-    driver.SetPollBody('I', {});
+    driver.SetPollBody(WorkerMode::StatusPoll, {});
     Run run;
     run.Ok = count.load() >= polls && driver.Online();
     run.Ms = static_cast<double>(session.Host().SynchronizedNs()) / 1e6 / count.load();
@@ -204,7 +204,7 @@ Run SingleReads(const QString& path, std::uint32_t baud, std::uint32_t turnaroun
     auto master = MakeMaster(path, counter);
     if (!master->OpenPort(1, baud, kind.Link, 0))
         return {};
-    master->DeviceAddress = kind.Link ? LinkIdentity::OrcaAddress : 1;
+    master->SelectUnit(kind.Link ? LinkIdentity::OrcaAddress : 1);
     std::uint16_t value = 0;
     bool ok = true;
     const double cpuBegin = ThreadCpuMs();
@@ -219,7 +219,8 @@ Run SingleReads(const QString& path, std::uint32_t baud, std::uint32_t turnaroun
     std::fprintf(stderr,
                  "bench: %d single reads: %.1f ms of processor time on the master's thread\n",
                  count, ThreadCpuMs() - cpuBegin);
-    return Limit(ms, counter->LineNs(), counter->Bytes(), master->RequestCount, baud, turnaroundUs);
+    return Limit(ms, counter->LineNs(), counter->Bytes(), master->Counters().Requests, baud,
+                 turnaroundUs);
 }
 
 // Collects the runs of one case into its row.
@@ -314,11 +315,11 @@ void KindCases(const Plan& plan, std::uint32_t baud, const KindCase& kind, std::
     for (int i = 0; i < plan.Runs; ++i) {
         read.Add(Transfer(session, baud, turnaround, [&](TDriver::Callback done) {
             driver.StartRead(
-                'D', [] {}, std::move(done));
+                TransferTarget::ActiveTable, [] {}, std::move(done));
         }));
         write.Add(Transfer(session, baud, turnaround, [&](TDriver::Callback done) {
             driver.StartWrite(
-                'D', [] {}, std::move(done));
+                TransferTarget::ActiveTable, [] {}, std::move(done));
         }));
         if (scope) {
             upload.Add(Transfer(session, baud, turnaround, [&](TDriver::Callback done) {
