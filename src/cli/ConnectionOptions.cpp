@@ -2,8 +2,8 @@
 
 #include "core/config/ConfigurationSet.h"
 #include "core/config/DeviceConfiguration.h"
+#include "core/link/PortChannel.h"
 #include "core/link/PortNames.h"
-#include "core/link/PosixSerialChannel.h"
 #include "core/params/LinkBaud.h"
 #include "core/settings/SettingsStore.h"
 
@@ -80,7 +80,9 @@ QList<QCommandLineOption> ConnectionOptionList() {
     return {
         {QStringLiteral("port"), QStringLiteral("COM number of the port (1 to 255)."),
          QStringLiteral("N")},
-        {QStringLiteral("device"), QStringLiteral("Device path of the port (instead of --port)."),
+        {QStringLiteral("device"),
+         QStringLiteral("Device path of the port, or tcp:HOST:PORT for a serial device "
+                        "server (instead of --port)."),
          QStringLiteral("PATH")},
         {QStringLiteral("baud"), QStringLiteral("Baud rate (1 to 4000000)."), QStringLiteral("B")},
         {QStringLiteral("parity"), QStringLiteral("none, odd or even."), QStringLiteral("P")},
@@ -187,8 +189,8 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
         Complain(QStringLiteral("cannot open %1: %2").arg(device, reason));
         return nullptr;
     }
-    auto channel = std::make_unique<PosixSerialChannel>();
-    const PosixSerialChannel& line = *channel; // owned by the master from here on
+    auto channel = std::make_unique<PortChannel>();
+    const SerialChannel& line = *channel; // owned by the master from here on
     auto master = std::make_unique<ModbusMaster>(std::move(channel),
                                                  [device](std::uint8_t) { return device; });
     const std::uint8_t comNumber =

@@ -193,7 +193,7 @@ bool ModbusMaster::Exchange(std::size_t requestSize, std::uint16_t replySize,
     channel_->Write(frame_.data(), requestSize);
     // Noted before the reply overwrites the request in the frame buffer.
     lateReplies_.Sent(std::span(frame_.data(), requestSize), TickCount());
-    if (!ReceiveReply(replySize, timeoutMs)) {
+    if (!ReceiveReply(replySize, timeoutMs, channel_->ReplyAllowanceMs(requestSize))) {
         lateReplies_.ReplyMissing();
         return false;
     }
@@ -297,15 +297,17 @@ bool ModbusMaster::WriteRegistersOnce(std::uint16_t address, const std::uint16_t
     });
 }
 
-bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs) {
+bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs,
+                                std::uint32_t allowanceMs) {
     const UseCheck use(user_);
     if (count > FrameSize) {
         return false;
     }
     std::uint16_t remaining = count;
     std::size_t cursor = 0;
-    const std::uint32_t interByte = std::max<std::uint32_t>(timeoutMs / 2, 70);
-    std::uint32_t deadline = TickCount() + std::max<std::uint32_t>(timeoutMs, 150);
+    const std::uint32_t interByte =
+        std::max<std::uint32_t>(timeoutMs / 2, 70) + (allowanceMs > 0 ? NetworkGapMs : 0);
+    std::uint32_t deadline = TickCount() + std::max<std::uint32_t>(timeoutMs, 150) + allowanceMs;
     // Signed difference so that the comparison survives a wrapping tick counter.
     while (remaining != 0 && static_cast<std::int32_t>(deadline - TickCount()) >= 0) {
         const int got = channel_->ReadByte(frame_[cursor], ByteReadWaitMs);

@@ -106,9 +106,11 @@ public:
                            std::uint32_t timeoutMs);
     bool WriteRegistersOnce(std::uint16_t address, const std::uint16_t* source, std::uint8_t count,
                             std::uint32_t timeoutMs);
-    // Collects exactly `count` bytes into Frame: the first within max(timeout, 150) ms, each
-    // next one within max(timeout / 2, 70) ms of the previous.
-    bool ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs);
+    // Collects exactly `count` bytes into Frame: the first within max(timeout, 150) ms plus
+    // the channel's allowance, each next one within max(timeout / 2, 70) ms of the previous
+    // (NetworkGapMs more across a network, which may split a reply).
+    bool ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs, std::uint32_t allowanceMs);
+    static constexpr std::uint32_t NetworkGapMs = 100;
     // The reply window of a timeout: how long the first byte of a reply may take.
     static std::uint32_t ReplyWindowMs(std::uint32_t timeoutMs) {
         return std::max<std::uint32_t>(timeoutMs, 150);

@@ -40,6 +40,9 @@ public:
     // Reads one byte, waiting at most timeoutMs. 1: byte read, 0: timed out, -1: error.
     virtual int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) = 0;
     virtual void Close() = 0;
+    // How much longer than the line's own reply window a reply may take after Write has
+    // returned for a request of requestBytes (a network in between); 0 for a serial line.
+    virtual std::uint32_t ReplyAllowanceMs(std::size_t /*requestBytes*/) const { return 0; }
 };
 
 } // namespace kelm

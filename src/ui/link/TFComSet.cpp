@@ -42,8 +42,9 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     CPort = new QComboBox(this);
     CPort->addItems(ComSettingsLogic::PortItems());
     EPath = new QLineEdit(this);
-    EPath->setToolTip(QStringLiteral("Device of the selected COM port (a path, or a name "
-                                     "from /dev/serial/by-id)"));
+    EPath->setToolTip(QStringLiteral("Device of the selected COM port (a path, a name "
+                                     "from /dev/serial/by-id, or tcp:HOST:PORT for a "
+                                     "serial device server)"));
     // Typing offers the stable names of the adapters plugged in, as paths or bare names.
     QStringList stableNames = ByIdPaths();
     for (const QString& path : ByIdPaths())

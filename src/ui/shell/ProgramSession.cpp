@@ -4,8 +4,8 @@
 #include "core/drive/SynchronizedCaller.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
+#include "core/link/PortChannel.h"
 #include "core/link/PortNames.h"
-#include "core/link/PosixSerialChannel.h"
 #include "core/rules/UnitIdentity.h"
 #include "core/seams/Messages.h"
 #include "core/settings/DevicesFolder.h"
@@ -31,8 +31,7 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
         this);
     // The master exists before the drive model that refers to it; it opens nothing until a
     // drive is selected.
-    auto channel =
-        options.MakeChannel ? options.MakeChannel() : std::make_unique<PosixSerialChannel>();
+    auto channel = options.MakeChannel ? options.MakeChannel() : std::make_unique<PortChannel>();
     SettingsStore* store = settings_.get();
     PortNames names([store](int com) { return store->PortPath(com); });
     master_ = std::make_unique<ModbusMaster>(

@@ -46,5 +46,18 @@ TEST_F(AppSmoke, SelectReadPollThenGoOffLineWhenTheDriveFallsSilent) {
     EXPECT_TRUE(lineIs("On Line", 30000));
 }
 
+// COM1 is a serial device server's TCP port: the same reads and polls; the server going
+// away is a silent line.
+TEST_F(AppSmoke, ThroughASerialDeviceServer) {
+    overTcp = true;
+    ASSERT_NO_FATAL_FAILURE(Open("std", 0, DeviceKind::Std));
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "On Line"; }, 30000));
+    bridge.reset();
+    ASSERT_TRUE(WaitFor(
+        [&] { return window->StatusPanelText(StatusPanel::LineState) == "Off Line"; }, 20000));
+    EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
+}
+
 } // namespace
 } // namespace kelm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/InstallFlows.h"
+#include "common/SocatBridge.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/RecordingMessages.h"
 #include "sim/kelmsim/SimProcess.h"
@@ -24,7 +25,8 @@
 
 namespace kelm::test {
 
-// The program's main window offscreen against kelmsim of a kind as COM1 (offered as a link
+// The program's main window offscreen against kelmsim of a kind as COM1 (or a TCP port
+// bridged to it) (offered as a link
 // port too, following the terminal a hang-up renews), with a settings file of its own; the
 // selection and unit dialogs are answered and the connection's dialogs run to their end
 // (with onlyConnectionWaited, the others are turned down).
@@ -32,7 +34,13 @@ struct ProgramOnSim : ::testing::Test {
     void Open(const QString& kind, int unit, DeviceKind expected) {
         const QString tty = dir.filePath("tty");
         ASSERT_TRUE(sim.Start({"--kind", kind, "--log", Log(), "--link-path", tty}, false));
-        qputenv("KELM_COM1", tty.toLocal8Bit());
+        QString port = tty;
+        if (overTcp) {
+            bridge = std::make_unique<SocatBridge>(tty);
+            port = bridge->Path();
+            ASSERT_FALSE(port.isEmpty()) << "socat did not start (scripts/setup.sh)";
+        }
+        qputenv("KELM_COM1", port.toLocal8Bit());
         previousScan = InstallLinkPortScan([] { return ParseLinkPortList("1"); });
         dialogs.SetDefaultDialogHandler([this, kind, unit](QDialog& d) {
             if (auto* select = qobject_cast<TFSelectDriver*>(&d)) {
@@ -75,6 +83,8 @@ struct ProgramOnSim : ::testing::Test {
     ScriptedDialogs dialogs;
     LinkPortScan previousScan;
     bool onlyConnectionWaited = false;
+    bool overTcp = false; // COM1 is a TCP port bridged to the terminal
+    std::unique_ptr<SocatBridge> bridge;
     std::unique_ptr<TFPrincipale> window;
 };
 
