@@ -5,6 +5,7 @@
 namespace kelm::sim {
 
 void LinePacer::Add(const std::vector<std::uint8_t>& bytes, std::int64_t startUs) {
+    const std::size_t first = queue_.size();
     const std::int64_t start = baud_ == 0 ? startUs : std::max(startUs, lineFreeUs_);
     std::int64_t due = start;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -15,6 +16,22 @@ void LinePacer::Add(const std::vector<std::uint8_t>& bytes, std::int64_t startUs
         queue_.push_back({due, bytes[i]});
     }
     lineFreeUs_ = due;
+    if (adapterLatencyUs_ > 0)
+        HoldInAdapter(first);
+}
+
+void LinePacer::HoldInAdapter(std::size_t first) {
+    constexpr std::size_t PacketBytes = 62;
+    std::int64_t lastPacketUs = first < queue_.size() ? queue_[first].dueUs : 0;
+    for (std::size_t packet = first; packet < queue_.size(); packet += PacketBytes) {
+        const std::size_t end = std::min(packet + PacketBytes, queue_.size());
+        std::int64_t sent = queue_[end - 1].dueUs;
+        if (end - packet < PacketBytes)
+            sent = std::max(sent, lastPacketUs + adapterLatencyUs_);
+        for (std::size_t i = packet; i < end; ++i)
+            queue_[i].dueUs = sent;
+        lastPacketUs = sent;
+    }
 }
 
 std::vector<std::uint8_t> LinePacer::TakeDue(std::int64_t nowUs) {

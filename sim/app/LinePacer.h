@@ -14,6 +14,10 @@ namespace kelm::sim {
 class LinePacer {
 public:
     explicit LinePacer(std::uint32_t baud) : baud_(baud) {}
+    // Holds bytes as a USB serial adapter does on their way to the PC: they go on in packets
+    // of 62, and a packet that is not full only when the adapter's latency timer runs out
+    // (counted from the packet before it, or from its first byte). 0: bytes go on at once.
+    void SetAdapterLatencyUs(std::int64_t latencyUs) { adapterLatencyUs_ = latencyUs; }
 
     // Queues a run of bytes that may start at startUs (microseconds of the caller's clock).
     void Add(const std::vector<std::uint8_t>& bytes, std::int64_t startUs);
@@ -34,7 +38,11 @@ private:
         std::int64_t dueUs;
         std::uint8_t byte;
     };
+    // Gives a run's bytes the times the adapter passes them on.
+    void HoldInAdapter(std::size_t first);
+
     std::uint32_t baud_;
+    std::int64_t adapterLatencyUs_ = 0;
     std::deque<Outgoing> queue_;
     std::int64_t lineFreeUs_ = 0;
     std::int64_t lateSumUs_ = 0;

@@ -33,6 +33,8 @@ const NumberOption NumberOptions[] = {
     {"baud", 50, 4000000, [](Options& o, long long v) { o.baud = static_cast<std::uint32_t>(v); }},
     {"turnaround", 0, 1000000,
      [](Options& o, long long v) { o.turnaroundUs = static_cast<std::uint32_t>(v); }},
+    {"adapter-latency", 0, 255,
+     [](Options& o, long long v) { o.adapterLatencyMs = static_cast<std::uint32_t>(v); }},
     {"cmd-delay", 0, 600000,
      [](Options& o, long long v) { o.setup.commandDelayMs = static_cast<std::uint32_t>(v); }},
 };
@@ -58,6 +60,9 @@ void AddOptions(QCommandLineParser& parser) {
     add("turnaround", "US",
         "The drive's pause between a request's last byte and its reply's first, in "
         "microseconds (default 0).");
+    add("adapter-latency", "MS",
+        "Hold replies as a USB serial adapter with this latency timer does: in packets of 62 "
+        "bytes, a partial one passed on only when the timer runs out (default 0: at once).");
     parser.addOption(QCommandLineOption(
         QStringLiteral("realtime"),
         QStringLiteral("Run at real-time priority where allowed, so that the pacing holds on a "

@@ -18,6 +18,8 @@ struct Options {
     std::uint32_t baud = 0;    // 0: replies go out at once
     // From a request's last byte to its reply's first.
     std::uint32_t turnaroundUs = 0;
+    // A USB serial adapter's latency timer on the replies' way (0: none).
+    std::uint32_t adapterLatencyMs = 0;
     // Asks for real-time scheduling (benchmarks on a busy machine).
     bool realtime = false;
     bool help = false;

@@ -52,6 +52,7 @@ bool Simulator::Start(QString& error) {
     }
     inbound_ = std::make_unique<LinePacer>(options_.baud);
     pacer_ = std::make_unique<LinePacer>(options_.baud);
+    pacer_->SetAdapterLatencyUs(1000LL * options_.adapterLatencyMs);
     if (!pty_.Open(error)) {
         return false;
     }

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace kelm::cli {
@@ -90,6 +91,9 @@ QList<QCommandLineOption> ConnectionOptionList() {
          QStringLiteral("Device address (1 to 255, default 1; 0 broadcasts, write only)."),
          QStringLiteral("A")},
         {QStringLiteral("link"), QStringLiteral("Tarn link frames (parity none, link baud rate).")},
+        {QStringLiteral("verbose"),
+         QStringLiteral("Say on stderr which port was opened, with which settings, and a USB "
+                        "adapter's latency.")},
     };
 }
 
@@ -99,6 +103,7 @@ void AddConnectionOptions(QCommandLineParser& parser) {
 
 bool ReadConnectionOptions(const QCommandLineParser& parser, ConnectionOptions& options) {
     options.LinkMode = parser.isSet(QStringLiteral("link"));
+    options.Verbose = parser.isSet(QStringLiteral("verbose"));
     if (parser.isSet(QStringLiteral("port"))) {
         const QString value = parser.value(QStringLiteral("port"));
         const auto port = ParseNumber(value, PortNames::MaxComNumber);
@@ -207,6 +212,14 @@ std::unique_ptr<ModbusMaster> OpenConnection(const ConnectionOptions& options, Q
         return nullptr;
     }
     master->SelectUnit(options.Address);
+    if (options.Verbose) {
+        const QString note = line.LineNote();
+        std::fprintf(stderr, "kelmctl: opened %s (%s)%s\n", QFile::encodeName(device).constData(),
+                     ModbusMaster::BuildSettingsString(baud, static_cast<std::uint8_t>(parity))
+                         .toUtf8()
+                         .constData(),
+                     note.isEmpty() ? "" : (", " + note).toUtf8().constData());
+    }
     if (portText != nullptr)
         *portText = options.DevicePath.isEmpty()
                         ? QStringLiteral("%1 (COM%2)").arg(device).arg(port)

@@ -25,6 +25,7 @@ struct ConnectionOptions {
     std::optional<int> Parity; // parity code 0..4
     std::uint8_t Address = 1;
     bool LinkMode = false;
+    bool Verbose = false; // say the port, its settings and the adapter's latency
 };
 
 // The options above, for a parser: the global ones of kelmctl and those of each command.

@@ -22,6 +22,7 @@ public:
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override;
     void Close() override;
     std::uint32_t ReplyAllowanceMs(std::size_t requestBytes) const override;
+    QString LineNote() const override { return active_ ? active_->LineNote() : QString(); }
 
 private:
     std::unique_ptr<SerialChannel> active_;

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/serial.h>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -79,6 +81,7 @@ void AwaitLineEmpty(int fd, std::size_t written, std::chrono::steady_clock::time
 
 struct PosixSerialChannel::Saved {
     termios2 Settings{};
+    std::optional<int> SerialFlags; // before the low-latency request, when it was taken
 };
 
 PosixSerialChannel::PosixSerialChannel() : saved_(std::make_unique<Saved>()) {}
@@ -161,7 +164,26 @@ bool PosixSerialChannel::Open(const QString& devicePath) {
     }
     fd_ = fd;
     openError_.clear();
+    RequestLowLatency();
+    latency_ = LowerAdapterLatency(devicePath);
     return true;
+}
+
+// Asks the driver to pass received bytes on at once (a USB adapter's driver then lowers its
+// latency timer). Ports that do not know the request keep working as they are.
+void PosixSerialChannel::RequestLowLatency() {
+    saved_->SerialFlags.reset();
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY) != 0)
+        return;
+    const int flags = serial.flags;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd_, TIOCSSERIAL, &serial) == 0)
+        saved_->SerialFlags = flags;
+}
+
+QString PosixSerialChannel::LineNote() const {
+    return IsOpen() ? DescribeAdapterLatency(latency_) : QString();
 }
 
 unsigned PosixSerialChannel::ParityControlFlags(std::uint8_t parityCode) {
@@ -279,6 +301,14 @@ int PosixSerialChannel::ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) {
 void PosixSerialChannel::Close() {
     if (!IsOpen()) {
         return;
+    }
+    if (saved_->SerialFlags) {
+        serial_struct serial{};
+        if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+            serial.flags = *saved_->SerialFlags;
+            ::ioctl(fd_, TIOCSSERIAL, &serial);
+        }
+        saved_->SerialFlags.reset();
     }
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/link/AdapterLatency.h"
 #include "core/link/SerialChannel.h"
 
 #include <memory>
@@ -11,7 +12,9 @@ namespace kelm {
 // Open takes the device exclusively (TIOCEXCL and an flock, so a second opener is refused,
 // root included) and saves the line settings. ApplyLineSettings sets raw 8N1 with the parity
 // code (mark through CMSPAR) and any baud rate (BOTHER); RestoreLineSettings puts back the
-// saved settings. Reads wait with poll() on the monotonic clock.
+// saved settings. Reads wait with poll() on the monotonic clock. Open also asks for the
+// driver's low-latency mode and lowers a USB adapter's latency timer where the user may
+// (Close puts the mode back).
 class PosixSerialChannel final : public SerialChannel {
 public:
     PosixSerialChannel();
@@ -30,6 +33,7 @@ public:
     long Write(const std::uint8_t* data, std::size_t length) override;
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override;
     void Close() override;
+    QString LineNote() const override;
 
     // The parity bits of the control flags for a parity code (PARENB, PARODD, CMSPAR).
     static unsigned ParityControlFlags(std::uint8_t parityCode);
@@ -43,11 +47,13 @@ public:
 
 private:
     struct Saved;
+    void RequestLowLatency();
 
     int fd_ = -1;
     std::uint32_t writeTimeoutMs_ = 10;
     std::unique_ptr<Saved> saved_;
     QString openError_;
+    AdapterLatency latency_;
 };
 
 } // namespace kelm

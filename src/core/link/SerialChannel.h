@@ -43,6 +43,8 @@ public:
     // How much longer than the line's own reply window a reply may take after Write has
     // returned for a request of requestBytes (a network in between); 0 for a serial line.
     virtual std::uint32_t ReplyAllowanceMs(std::size_t /*requestBytes*/) const { return 0; }
+    // What a person should know about the open line (a USB adapter's latency); often empty.
+    virtual QString LineNote() const { return {}; }
 };
 
 } // namespace kelm

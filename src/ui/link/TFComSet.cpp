@@ -1,5 +1,6 @@
 #include "ui/link/TFComSet.h"
 
+#include "core/link/AdapterLatency.h"
 #include "core/link/PortNames.h"
 #include "core/link/SerialById.h"
 #include "core/settings/SettingsStore.h"
@@ -51,6 +52,7 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
         stableNames << QFileInfo(path).fileName();
     EPath->setCompleter(new QCompleter(stableNames, EPath));
     LById = new QLabel(this);
+    LLatency = new QLabel(this);
     auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
     CBaud = new QComboBox(this);
     CBaud->addItems(ComSettingsLogic::BaudItems());
@@ -64,9 +66,9 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     if (link) {
         grid->addWidget(ETarnPort, 0, 1);
         for (QWidget* w : {static_cast<QWidget*>(CPort), static_cast<QWidget*>(EPath),
-                           static_cast<QWidget*>(LById), static_cast<QWidget*>(baudLabel),
-                           static_cast<QWidget*>(CBaud), static_cast<QWidget*>(parityLabel),
-                           static_cast<QWidget*>(CParity)})
+                           static_cast<QWidget*>(LById), static_cast<QWidget*>(LLatency),
+                           static_cast<QWidget*>(baudLabel), static_cast<QWidget*>(CBaud),
+                           static_cast<QWidget*>(parityLabel), static_cast<QWidget*>(CParity)})
             w->hide();
     } else {
         grid->addWidget(CPort, 0, 1);
@@ -76,6 +78,7 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
         grid->addWidget(CBaud, 1, 1);
         grid->addWidget(parityLabel, 2, 0);
         grid->addWidget(CParity, 2, 1);
+        grid->addWidget(LLatency, 2, 2);
         ETarnPort->hide(); // loaded, not shown
     }
     auto* buttons = new QHBoxLayout;
@@ -137,10 +140,17 @@ void TFComSet::ShowPathOfPort() {
     ShowStableName();
 }
 
+// The stable name of the device typed, and its adapter's latency where the driver has one.
 void TFComSet::ShowStableName() {
-    const QString byId = ByIdPathOf(ExpandByIdName(EPath->text()));
+    const QString path = ExpandByIdName(EPath->text());
+    const QString byId = ByIdPathOf(path);
     LById->setText(QFileInfo(byId).fileName());
     LById->setToolTip(byId);
+    const AdapterLatency latency = ReadAdapterLatency(path);
+    LLatency->setText(latency.TimerMs
+                          ? QStringLiteral("Adapter latency: %1 ms").arg(*latency.TimerMs)
+                          : QString());
+    LLatency->setToolTip(DescribeAdapterLatency(latency));
 }
 
 // A bare name from /dev/serial/by-id stands for its full path.

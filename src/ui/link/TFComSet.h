@@ -40,6 +40,7 @@ public:
     QComboBox* CParity = nullptr;
     QLineEdit* EPath = nullptr; // device path of the selected COM number
     QLabel* LById = nullptr;    // its /dev/serial/by-id name, when it has one
+    QLabel* LLatency = nullptr; // its USB adapter's latency timer, when the driver shows one
     QSpinBox* ETarnPort = nullptr;
     QLabel* LPort = nullptr;
     QPushButton* BDefault = nullptr;
