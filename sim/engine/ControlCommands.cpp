@@ -24,6 +24,10 @@ std::optional<long long> Number(const QString& text, long long min, long long ma
     return value;
 }
 
+// The motion profile registers a new drive comes with cleared.
+constexpr std::uint16_t ProfileFirst = 256;
+constexpr std::uint16_t ProfileLast = 831;
+
 std::optional<bool> Switch(const QString& text) {
     if (text == QLatin1String("on")) {
         return true;
@@ -75,6 +79,24 @@ ControlResult DeviceCommand(Engine& engine, const QStringList& words, std::uint3
         for (Device* device : targets) {
             device->Registers().Set(static_cast<std::uint16_t>(*reg),
                                     static_cast<std::uint16_t>(*value & 0xFFFF));
+        }
+    } else if (verb == QLatin1String("replace") && (words.size() == 3 || words.size() == 4)) {
+        // Another drive of the same kind in the unit's place: its own model and firmware
+        // words, factory settings, no profiles.
+        const auto model = Number(words[2], 0, 65535);
+        const auto firmware = words.size() == 4 ? Number(words[3], 0, 65535) : std::nullopt;
+        if (!model || (words.size() == 4 && !firmware)) {
+            return Fail(QStringLiteral("usage: replace <addr> <model> [<firmware>]"));
+        }
+        for (Device* device : targets) {
+            RegisterBank& registers = device->Registers();
+            const auto nextFirmware = static_cast<std::uint16_t>(registers.Get(2) + 1);
+            device->LoadDefaults();
+            for (std::uint16_t reg = ProfileFirst; reg <= ProfileLast; ++reg) {
+                registers.Set(reg, 0);
+            }
+            registers.Set(0, static_cast<std::uint16_t>(*model));
+            registers.Set(2, firmware ? static_cast<std::uint16_t>(*firmware) : nextFirmware);
         }
     } else if (verb == QLatin1String("alarm") && words.size() == 3) {
         const auto bits = Number(words[2], 0, 0xFFFFFFFFLL);
@@ -243,10 +265,11 @@ ControlResult ApplyControlCommand(Engine& engine, const QString& line, std::uint
         return Done(QStringLiteral("faults off"));
     }
     static const QStringList deviceVerbs{
-        QStringLiteral("set"),   QStringLiteral("silent"),    QStringLiteral("silentafter"),
-        QStringLiteral("alarm"), QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
-        QStringLiteral("live"),  QStringLiteral("procdelay"), QStringLiteral("procfault"),
-        QStringLiteral("input"), QStringLiteral("scopehang"), QStringLiteral("load")};
+        QStringLiteral("set"),    QStringLiteral("silent"),    QStringLiteral("silentafter"),
+        QStringLiteral("alarm"),  QStringLiteral("cmddelay"),  QStringLiteral("cmdfault"),
+        QStringLiteral("live"),   QStringLiteral("procdelay"), QStringLiteral("procfault"),
+        QStringLiteral("input"),  QStringLiteral("scopehang"), QStringLiteral("load"),
+        QStringLiteral("replace")};
     if (deviceVerbs.contains(verb) && words.size() >= 3) {
         return DeviceCommand(engine, words, nowMs);
     }
@@ -276,6 +299,10 @@ QString ControlCommandHelp() {
         "      input <addr> <bits>        wire states of the digital inputs (bit i = row i)\n"
         "      input <addr> <row> on|off  one input's wire\n"
         "      load <addr> <percent>      load torque on the motor, % of rated torque\n"
+        "      replace <addr> <model> [<firmware>]\n"
+        "                                 another drive in its place: register 0 = model,\n"
+        "                                 register 2 = firmware (default: one more), factory\n"
+        "                                 settings, profiles cleared\n"
         "      procdelay <addr> <ms>      time a procedure (phasing, offset) takes\n"
         "      procfault <addr> off|hang|enabled\n"
         "                                 procedures never finish / phasing ends enabled\n"

@@ -26,6 +26,7 @@ struct ControlResult {
 //   cmdfault <addr> on|off       status bit 0 is set after every command
 //   live <addr> on|off           live values move (on) or stay as set (off)
 //   load <addr> <percent>        load torque against the motor's motion, % of rated torque
+//   replace <addr> <model> [<fw>] another drive in its place (model, firmware, defaults)
 //   wrongfunc on|off             replies name function + 1
 //   exception <code>             every request gets an exception reply (0: off)
 //   hangup                       the terminal hangs up; a new one (and the link) replaces it

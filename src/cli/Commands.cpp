@@ -73,6 +73,24 @@ const std::vector<CliCommand>& AllCommands() {
          "or, after a lost line, once the drive answers again), writes the record as .kls or "
          ".csv and prints channel 1's figures as scope --metrics does",
          &RunStep},
+        {"machine", "backup DIR",
+         "on a link port (--link): scan the link and save every answering unit into DIR as "
+         "unit-ADDR.tnp/.tnd (and .bcp profiles of the Drive units), with machine.json (date, "
+         "tool version, port, per unit address, kind, identity, files and SHA-256 sums); DIR "
+         "appears complete or not at all (an existing DIR is replaced only when empty or a "
+         "machine backup); exit 1 when a unit did not answer (listed as missing)",
+         &RunMachine},
+        {"machine", "compare DIR",
+         "compare every unit with its file; per unit the count, then the differing parameters "
+         "(*, name, address, drive, file); exit 0 all equal, 1 differ, 2 trouble",
+         &RunMachine},
+        {"machine", "restore [--force] DIR",
+         "check first that the link holds the same units (addresses, kinds, identities), the "
+         "files' SHA-256 sums and limits, and write nothing otherwise; a replaced unit of the "
+         "same kind (or a value outside its limits) only with --force; asks (--yes); then "
+         "writes unit by unit and reports each (\"N of M registers written\" for one that "
+         "breaks off)",
+         &RunMachine},
     };
     return commands;
 }

@@ -32,4 +32,7 @@ int RunScope(const QStringList& arguments, const CliOptions& options);
 // StepCommands.cpp
 int RunStep(const QStringList& arguments, const CliOptions& options);
 
+// MachineCommands.cpp
+int RunMachine(const QStringList& arguments, const CliOptions& options);
+
 } // namespace kelm::cli

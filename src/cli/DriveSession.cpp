@@ -92,7 +92,7 @@ int DriveSession::Open(const CommandLine& line) {
     return 0;
 }
 
-int DriveSession::Connect() {
+int DriveSession::OpenDriver() {
     if (!devices_.isValid()) {
         std::fprintf(stderr, "kelmctl: cannot create a temporary folder\n");
         return 1;
@@ -120,6 +120,12 @@ int DriveSession::Connect() {
         std::fprintf(stderr, "kelmctl: the device address must not be 0\n");
         return 1;
     }
+    return 0;
+}
+
+int DriveSession::Connect() {
+    if (const int code = OpenDriver())
+        return code;
     const auto found = Identify();
     if (!found)
         return 1;
@@ -170,7 +176,7 @@ int DriveSession::ConnectTo(const char* feature) {
     return 0;
 }
 
-bool DriveSession::Transfer(bool write, TransferTarget target, const QString& label) {
+bool DriveSession::Transfer(bool write, TransferTarget target, const QString& label, int* steps) {
     ParamTable& table =
         target == TransferTarget::Profiles ? driver_->ProfileTable() : driver_->ActiveTable();
     ProgressLine progress(label + QString::number(master_->UnitAddress()), table.Count());
@@ -190,6 +196,8 @@ bool DriveSession::Transfer(bool write, TransferTarget target, const QString& la
         });
     const bool done = end.Done, stopped = end.Stopped;
     progress.End();
+    if (steps != nullptr)
+        *steps = progress.Count();
     if (stopped && !done && driver_->Online()) {
         const int count = progress.Count();
         if (!write) {

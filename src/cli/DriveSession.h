@@ -45,6 +45,10 @@ public:
     // the identification reads is sent. 0 or the exit code.
     int Connect();
 
+    // The first half of Connect: the port opened and the driver made, nothing sent yet
+    // (a machine command then walks the units of the link itself). 0 or the exit code.
+    int OpenDriver();
+
     // Connect for a feature the Tarn Power unit does not have (named in the refusal).
     int ConnectTo(const char* feature);
 
@@ -55,7 +59,8 @@ public:
     // A whole-table transfer through the worker, waiting for its end. true when it ended
     // with its completion and the drive still on line. A stop signal ends it after the
     // register in hand, saying how far it got ("41 of 73 registers written; ...").
-    bool Transfer(bool write, TransferTarget target, const QString& label);
+    // steps (when given) receives the number of registers transferred.
+    bool Transfer(bool write, TransferTarget target, const QString& label, int* steps = nullptr);
 
     bool ReadTable() {
         return Transfer(false, TransferTarget::ActiveTable,

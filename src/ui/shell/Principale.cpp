@@ -1,4 +1,6 @@
 #include "ui/shell/Principale.h"
+
+#include "ui/machine/MachineFlows.h"
 #include "ui/widgets/GrowToContent.h"
 
 #include "core/common/KindDescriptor.h"
@@ -29,6 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <array>
 #include <utility>
 
 namespace kelm {
@@ -122,6 +125,19 @@ void TFPrincipale::BuildMenus() {
         add(file, c);
     file->addSeparator();
     add(file, Command::FileCompare);
+    file->addSeparator();
+    // The whole link at once; offered while a link port is selected.
+    const std::array<std::pair<const char*, void (*)(ShellHost&)>, 3> machine{{
+        {"Save &Machine\u2026", &MachineFlows::SaveMachine},
+        {"Compa&re Machine\u2026", &MachineFlows::CompareMachine},
+        {"Open Mac&hine\u2026", &MachineFlows::OpenMachine},
+    }};
+    for (const auto& [text, run] : machine) {
+        QAction* action =
+            file->addAction(QString::fromUtf8(text), this, [this, run] { run(*this); });
+        connect(file, &QMenu::aboutToShow, action,
+                [this, action] { action->setEnabled(MachineFlows::Available(*this)); });
+    }
     file->addSeparator();
     add(file, Command::Exit);
 
