@@ -73,6 +73,18 @@ const std::vector<CliCommand>& AllCommands() {
          "or, after a lost line, once the drive answers again), writes the record as .kls or "
          ".csv and prints channel 1's figures as scope --metrics does",
          &RunStep},
+        {"journal", "[--since DATE] [--drive D] [--format F]",
+         "list the journal of changes, newest change first: text by change, or one record "
+         "per entry {change, time, program, level, port, address, kind, model, size, firmware, "
+         "register, name, old, new, command, action, result}; --drive D: "
+         "key=value[,key=value...] with keys port, address, kind, model, size, firmware",
+         &RunJournal},
+        {"journal", "undo [--kind K] CHANGE",
+         "write back the old values of one change (its refused and failed writes and its "
+         "commands are left out), as a change of its own: prints what it writes, asks (--yes; "
+         "without a terminal only --yes writes); exit 2 when the drive connected is not the "
+         "one journalled (kind, model, size, firmware)",
+         &RunJournal},
     };
     return commands;
 }

@@ -127,6 +127,7 @@ private:
     std::mutex journalMutex_;
     QString journalLevel_ = QStringLiteral("Normal");
     QString journalPort_;
+    JournalIdentity journalIdentity_;
     ShownDrive shown_;
     bool saveEnabled_ = false;
     bool compareOpen_ = false;
