@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
+#include "core/journal/JournalEntry.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QObject>
