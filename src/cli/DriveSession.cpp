@@ -2,6 +2,7 @@
 
 #include "cli/Stopping.h"
 #include "core/common/KindDescriptor.h"
+#include "core/drive/DriveIdentity.h"
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TableTransfer.h"
@@ -105,7 +106,7 @@ int DriveSession::OpenDriver() {
     // The run's writes go to the user's journal as one change named by the command line.
     journal_ = std::make_unique<WriteJournal>(
         Journal::Options{JournalPath()}, QStringLiteral("kelmctl"),
-        [this](const UnitInUse& unit) { return JournalContextOf(*driver_, unit, {}, portText_); },
+        [this](const UnitInUse& unit) { return JournalContextOf(unit, identity_, {}, portText_); },
         [](const QString& note) {
             std::fprintf(stderr, "kelmctl: %s\n", Local(note).constData());
         });
@@ -143,6 +144,11 @@ int DriveSession::Connect() {
     master_->SelectUnit(connection_.Address);
     driver_->SetOnline(master_->IsLinkReady());
     wasOnline_ = driver_->Online();
+    // The identity the journal names the run's writes by, read once as the program reads it.
+    if (wasOnline_) {
+        ReadIdentityRegisters(*driver_);
+        identity_ = IdentityOf(kind_, driver_->ActiveTable());
+    }
     // Stopped during the identification: nothing of the command has been sent yet.
     return StopRequested() ? 1 : 0;
 }
@@ -164,6 +170,10 @@ bool DriveSession::AwaitLine(int limitMs) {
         PauseUnlessStopped(200);
     }
     return false;
+}
+
+QString DriveSession::KindText() const {
+    return QString::fromLatin1(Describe(kind_).Text);
 }
 
 int DriveSession::ConnectTo(const char* feature) {

@@ -74,6 +74,9 @@ public:
     unsigned Address() const { return connection_.Address; }
     const QStringList& Words() const { return words_; }
     bool LinkMode() const { return connection_.LinkMode; }
+    // The drive as the journal names it, read once at connection.
+    const JournalIdentity& Identity() const { return identity_; }
+    QString KindText() const;
 
 private:
     // What the drive is: a plain port carries a plain drive; on a link the identification
@@ -86,6 +89,7 @@ private:
     QStringList words_;
     ConnectionOptions connection_;
     QString portText_;
+    JournalIdentity identity_;
     bool wasOnline_ = false;
     QTemporaryDir devices_;
     std::unique_ptr<ModbusMaster> master_;

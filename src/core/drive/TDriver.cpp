@@ -87,6 +87,10 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
             record.OldValue = entry->DriveValue; // what the drive held, as last read
             record.Name = entry->Name;
         }
+        {
+            const std::lock_guard lock(commandMutex_);
+            record.Command = command_;
+        }
         if (!Gate().Admit(CurrentUnit(), address, value, &record.Gate)) {
             record.Result = JournalResult::Refused;
             if (writeRecorder_)

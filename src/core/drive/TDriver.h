@@ -110,6 +110,20 @@ public:
     void SetWriteRecorder(std::function<void(const WriteRecord&)> recorder) {
         writeRecorder_ = std::move(recorder);
     }
+    // While a mark lives, the writes made are the handshake of one command (EEPROM save,
+    // defaults, reset, flash, a procedure): their records carry its name, and the journal
+    // keeps the command instead of the registers it used.
+    class CommandMark {
+    public:
+        CommandMark(TDriver& driver, const QString& name);
+        ~CommandMark();
+        CommandMark(const CommandMark&) = delete;
+        CommandMark& operator=(const CommandMark&) = delete;
+
+    private:
+        TDriver& driver_;
+        QString previous_;
+    };
 
     // --- what the windows share ---------------------------------------------------------
     // Windows that wrote registers say so here; windows that show them refresh themselves.
@@ -250,6 +264,8 @@ private:
     std::map<WorkerMode, Body> stepBodies_;
     std::map<WorkerMode, Body> startBodies_;
     std::function<void(const WriteRecord&)> writeRecorder_;
+    mutable std::mutex commandMutex_; // guards command_ (marked on one thread, read on both)
+    QString command_;
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
     std::unique_ptr<DriveWorker> worker_; // last: stopped first

@@ -44,7 +44,7 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
         Journal::Options{JournalPath()}, QStringLiteral("kelmdrive"),
         [this](const UnitInUse& unit) {
             const std::lock_guard lock(journalMutex_);
-            return JournalContextOf(*driver_, unit, journalLevel_, journalPort_);
+            return JournalContextOf(unit, journalIdentity_, journalLevel_, journalPort_);
         },
         [this](const QString& note) {
             QMetaObject::invokeMethod(
@@ -77,6 +77,8 @@ void ProgramSession::ConfigureForDevice() {
         const std::lock_guard lock(journalMutex_);
         const PortNames names([this](int com) { return settings_->PortPath(com); });
         journalPort_ = names.DevicePath(master_->GetPort());
+        // The identity as read with the table, kept for the writes of this connection.
+        journalIdentity_ = IdentityOf(driver_->CurrentKind(), driver_->ActiveTable());
     }
     if (window_.ConfigureForDevice)
         window_.ConfigureForDevice();

@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
+#include "core/journal/JournalEntry.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QObject>
@@ -127,6 +128,7 @@ private:
     std::mutex journalMutex_;
     QString journalLevel_ = QStringLiteral("Normal");
     QString journalPort_;
+    JournalIdentity journalIdentity_;
     ShownDrive shown_;
     bool saveEnabled_ = false;
     bool compareOpen_ = false;
