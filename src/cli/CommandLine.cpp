@@ -113,9 +113,9 @@ int CommandLine::Complain(const QString& text) {
 }
 
 const QStringList& CommandLine::CommandValueOptions() {
-    static const QStringList names = {"kind",   "timeout", "format",  "signal1", "signal2",
-                                      "scale1", "scale2",  "window",  "edge",    "level",
-                                      "delay",  "speed",   "duration"};
+    static const QStringList names = {"kind",   "timeout", "format",   "signal1", "signal2",
+                                      "scale1", "scale2",  "window",   "edge",    "level",
+                                      "delay",  "speed",   "duration", "since"};
     return names;
 }
 

@@ -73,6 +73,12 @@ const std::vector<CliCommand>& AllCommands() {
          "or, after a lost line, once the drive answers again), writes the record as .kls or "
          ".csv and prints channel 1's figures as scope --metrics does",
          &RunStep},
+        {"report", "[--kind K] [--force] [--since DATE] FILE",
+         "read the whole table and write the commissioning report as FILE.pdf (A4) or "
+         "FILE.html: identity, port and address, every setting that differs from its default "
+         "with name, value and unit, and the drive's journalled changes since DATE (default: "
+         "today)",
+         &RunReport},
     };
     return commands;
 }
