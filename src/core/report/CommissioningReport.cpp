@@ -15,7 +15,8 @@ QString Escaped(const QString& text) {
 QString Cell(const QString& text, bool header, bool nowrap) {
     const char* tag = header ? "th" : "td";
     return QStringLiteral("<%1%2>%3</%1>")
-        .arg(QLatin1String(tag), nowrap ? QStringLiteral(" style=\"white-space:nowrap\"") : QString(), Escaped(text));
+        .arg(QLatin1String(tag),
+             nowrap ? QStringLiteral(" style=\"white-space:nowrap\"") : QString(), Escaped(text));
 }
 
 // One table row; the columns in nowrap stay on one line (times, values).
@@ -173,7 +174,7 @@ QString ReportHtml(const CommissioningReport& r) {
     if (!r.PictureName.isEmpty() || r.Measurements) {
         html += QStringLiteral("<h2>Last oscilloscope record</h2>\n");
         if (!r.PictureName.isEmpty())
-            html += QStringLiteral("<p><img src=\"%1\" width=\"640\"></p>\n")
+            html += QStringLiteral("<p><img src=\"%1\" width=\"480\"></p>\n")
                         .arg(Escaped(r.PictureName));
         if (r.Measurements) {
             const ReportMeasurements& m = *r.Measurements;

@@ -122,6 +122,7 @@ void TFPrincipale::BuildMenus() {
         add(file, c);
     file->addSeparator();
     add(file, Command::FileCompare);
+    add(file, Command::Report);
     file->addSeparator();
     add(file, Command::Exit);
 

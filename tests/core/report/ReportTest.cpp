@@ -7,26 +7,19 @@
 namespace kelm {
 namespace {
 
+// Value holds the default: the drive's value counts, not an unwritten one.
 ParamEntry Entry(std::uint16_t address, char kind, std::int16_t def, std::int16_t drive) {
-    ParamEntry e;
-    e.Name = QStringLiteral("R%1").arg(address);
-    e.KindLetter = kind;
-    e.Address = address;
-    e.MinValue = -32768;
-    e.MaxValue = 32767;
-    e.DefaultValue = def;
-    e.DriveValue = drive;
-    e.Value = def; // the drive's value counts, not an unwritten one
-    return e;
-}
-
-QStringList Rows(const std::vector<ReportParameter>& rows) {
-    QStringList out;
-    for (const ReportParameter& r : rows)
-        out << QStringLiteral("%1 %2 %3 %4 %5")
-                   .arg(r.Address)
-                   .arg(r.Name, r.Value, r.Unit, r.Default);
-    return out;
+    return {QStringLiteral("R%1").arg(address),
+            'U',
+            kind,
+            address,
+            -32768,
+            32767,
+            def,
+            def,
+            0,
+            drive,
+            false};
 }
 
 // Settings only (A, D, F), the pages' decimals and units, an analog offset in mV, a 32-bit
@@ -53,7 +46,11 @@ TEST(ReportParameters, DifferingSettingsAsThePagesShowThem) {
         ParamTable table;
         for (const ParamEntry& e : c.Entries)
             table.Add(e);
-        EXPECT_EQ(Rows(DifferingParameters(table, c.Kind)), c.Expected);
+        QStringList rows;
+        for (const ReportParameter& r : DifferingParameters(table, c.Kind))
+            rows << QStringList{QString::number(r.Address), r.Name, r.Value, r.Unit, r.Default}
+                        .join(' ');
+        EXPECT_EQ(rows, c.Expected);
     }
 }
 
@@ -62,39 +59,34 @@ TEST(ReportParameters, DifferingSettingsAsThePagesShowThem) {
 TEST(ReportChanges, ThisDrivesChangesSinceTheStart) {
     const QDateTime start(QDate(2024, 5, 2), QTime(8, 0));
     const ReportDrive drive{DeviceKind::Std, "Device", {"ZEPHON", "10", "2.3"}, "/dev/x", 1};
-    const auto entry = [&](int minutes, int address, std::optional<int> old, std::optional<int> now,
+    const auto entry = [&](int minute, int address, int old, int now,
                            JournalResult result = JournalResult::Written) {
         JournalEntry e;
-        e.Time = start.addSecs(minutes * 60);
-        e.Kind = "Device";
+        e.Time = start.addSecs(minute * 60);
         e.Address = address;
+        e.Kind = "Device";
         e.Identity = drive.Identity;
         e.Register = 27;
-        e.Name = "Speed PID Filter";
+        e.Name = "PID";
         e.OldValue = old;
         e.NewValue = now;
         e.Result = result;
-        e.Change = static_cast<std::uint64_t>(minutes);
+        e.Change = static_cast<std::uint64_t>(minute);
         return e;
     };
-    JournalEntry command = entry(6, 1, {}, {});
-    command.Register.reset();
+    JournalEntry command = entry(6, 1, 0, 0), otherDrive = entry(7, 1, 5, 6);
+    command.Register = command.OldValue = command.NewValue = std::nullopt;
     command.Command = "EEPROM save";
-    JournalEntry otherDrive = entry(7, 1, 5, 6);
     otherDrive.Identity.Firmware = "2.4";
-    const std::vector<JournalEntry> entries{
-        entry(-1, 1, 5, 6),  entry(1, 1, 5, 15),
-        entry(2, 1, 15, 15), entry(3, 1, 15, 15, JournalResult::Failed),
-        entry(4, 2, 5, 6),   command,
-        otherDrive};
     QStringList listed;
-    for (const ReportChange& c : SessionChanges(entries, drive, start))
-        listed << QStringLiteral("%1 %2 %3 %4 %5 %6")
-                      .arg(c.Change)
-                      .arg(c.Register, c.Name, c.OldValue, c.NewValue + c.Unit, c.Result);
-    EXPECT_EQ(listed,
-              QStringList({"1 27 Speed PID Filter 0,5 1,5ms written",
-                           "3 27 Speed PID Filter 1,5 1,5ms failed", "6  EEPROM save   written"}));
+    for (const ReportChange& c : SessionChanges(
+             {entry(-1, 1, 5, 6), entry(1, 1, 5, 15), entry(2, 1, 15, 15),
+              entry(3, 1, 15, 15, JournalResult::Failed), entry(4, 2, 5, 6), command, otherDrive},
+             drive, start))
+        listed << QString::number(c.Change) + ' ' + c.Register + ' ' + c.Name + ' ' + c.OldValue +
+                      ' ' + c.NewValue + c.Unit + ' ' + c.Result;
+    EXPECT_EQ(listed, QStringList({"1 27 PID 0,5 1,5ms written", "3 27 PID 1,5 1,5ms failed",
+                                   "6  EEPROM save   written"}));
 }
 
 // Every text from the drive, the journal or the system is escaped; the picture only appears
