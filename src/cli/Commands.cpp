@@ -103,6 +103,12 @@ const std::vector<CliCommand>& AllCommands() {
          "without a terminal only --yes writes); exit 2 when the drive connected is not the "
          "one journalled (kind, model, size, firmware)",
          &RunJournal},
+        {"report", "[--kind K] [--force] [--since DATE] FILE",
+         "read the whole table and write the commissioning report as FILE.pdf (A4) or "
+         "FILE.html: identity, port and address, every setting that differs from its default "
+         "with name, value and unit, and the drive's journalled changes since DATE (default: "
+         "today)",
+         &RunReport},
     };
     return commands;
 }

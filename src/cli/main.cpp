@@ -8,7 +8,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -130,7 +132,20 @@ int main(int argc, char** argv) {
     static char outputBuffer[1 << 20];
     if (!isatty(fileno(stdout)))
         std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-    QCoreApplication app(argc, argv);
+    // The report lays out text for its PDF, which takes a Gui application; it never shows a
+    // window, so it needs no display.
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    bool unusedYes = false;
+    const qsizetype word = kelm::cli::CommandLine::FindCommandWord(words, unusedYes);
+    std::unique_ptr<QCoreApplication> app;
+    if (word >= 0 && words[word] == QLatin1String("report")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
 

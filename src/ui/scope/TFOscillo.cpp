@@ -17,6 +17,7 @@
 #include "ui/scope/ScopeWorkbench.h"
 #include "ui/scope/StepControl.h"
 #include "ui/seams/DialogRunner.h"
+#include "ui/shell/LastScopeRecord.h"
 #include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/ChildFrame.h"
@@ -398,6 +399,7 @@ void TFOscillo::Plot(bool plot) {
                                QString::number(capture_->ReportedCount()));
         model_.Captured();
         workbench_->Captured();
+        PublishRecord();
     }
     clearButton_->setEnabled(true);
     shell_.HoldAlarmButton(false);
@@ -528,6 +530,32 @@ void TFOscillo::ExportCsv() {
                                           main != nullptr ? main->ScopeDialogFolder() : QString());
     if (main != nullptr && !folder.isEmpty())
         main->SetScopeDialogFolder(folder);
+}
+
+// The record just plotted, for the commissioning report: the picture as Save Picture makes
+// it and the measurements as the column shows them.
+void TFOscillo::PublishRecord() {
+    LastScopeRecord* holder = shell_.ScopeRecordHolder();
+    if (holder == nullptr)
+        return;
+    ScopeRecording recording;
+    FillRecording(recording);
+    const QStringList notes = workbench_->Notes(); // counts the new record now
+    (void)notes;
+    ScopeSnapshot snapshot;
+    snapshot.Kind = shell_.Driver().CurrentKind();
+    snapshot.Address = shell_.Master().UnitAddress();
+    const QString drive =
+        DeviceKindText(snapshot.Kind) + QStringLiteral(", address %1").arg(snapshot.Address);
+    snapshot.Picture = PictureWithLegend(
+        *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()));
+    const RecordFigures& figures = workbench_->Figures();
+    snapshot.Measurements.Range = MeasurementRange(figures);
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        snapshot.Measurements.Channels[ch] =
+            QStringLiteral("Ch%1 %2").arg(ch + 1).arg(recording.Channels[ch].Signal).trimmed();
+    snapshot.Measurements.Rows = MeasurementRows(figures, recording.Units);
+    holder->Publish(std::move(snapshot));
 }
 
 // The picture carries a legend: signals, scales, trigger, the drive and the date.

@@ -83,6 +83,9 @@ void CommandController::Run(Command command) {
     case Command::FileCompare:
         OpenWindow(QStringLiteral("TFCompDev"));
         break;
+    case Command::Report:
+        WriteReport();
+        break;
     case Command::Exit:
         window_.Window()->close();
         break;

@@ -64,6 +64,8 @@ public:
     void OpenDeviceFile();
     void Save();
     void SaveAs();
+    // File > Commissioning Report: the PDF of the drive on line (ReportCommand.cpp).
+    void WriteReport();
     QString DeviceDialogExtension() const { return deviceExtension_; }
     int DeviceDialogFilterIndex() const { return deviceFilterIndex_; }
     // Start folder of the oscilloscope-file dialogs (empty at start).

@@ -125,6 +125,7 @@ void TFPrincipale::BuildMenus() {
         add(file, c);
     file->addSeparator();
     add(file, Command::FileCompare);
+    add(file, Command::Report);
     file->addSeparator();
     // The whole link at once; offered while a link port is selected.
     const std::array<std::pair<const char*, void (*)(ShellHost&)>, 3> machine{{

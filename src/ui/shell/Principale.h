@@ -90,6 +90,7 @@ public:
             statusPanel_->ServicePendingRequests();
     }
     void HoldAlarmButton(bool held) override;
+    LastScopeRecord* ScopeRecordHolder() override { return &session_->ScopeRecord(); }
     void PollStatusNow() override { Report(&ProgramSession::PollNow); }
 
     // --- CommandSurface -----------------------------------------------------------------

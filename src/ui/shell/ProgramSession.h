@@ -3,8 +3,10 @@
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
 #include "core/journal/JournalEntry.h"
+#include "ui/shell/LastScopeRecord.h"
 #include "ui/shell/ShellHost.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -62,6 +64,9 @@ public:
     const ModbusMaster& Master() const { return *master_; }
     const TDriver& Driver() const { return *driver_; }
     const WriteJournal& ChangeJournal() const { return *journal_; }
+    // When this run started: the commissioning report lists the changes since.
+    const QDateTime& Started() const { return started_; }
+    LastScopeRecord& ScopeRecord() { return scopeRecord_; }
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -123,6 +128,8 @@ private:
     std::unique_ptr<TDriver> driver_;
     SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
+    const QDateTime started_ = QDateTime::currentDateTime();
+    LastScopeRecord scopeRecord_;
     UserLevel level_ = UserLevel::Normal;
     // What the journal's entries name, read by the worker while it writes.
     std::mutex journalMutex_;
