@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
+#include "core/drive/UnsavedChanges.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QObject>
@@ -61,6 +62,9 @@ public:
     const ModbusMaster& Master() const { return *master_; }
     const TDriver& Driver() const { return *driver_; }
     const WriteJournal& ChangeJournal() const { return *journal_; }
+    // The parameter registers written since the drive's RAM last matched its EEPROM.
+    UnsavedChanges& Unsaved() { return unsaved_; }
+    const UnsavedChanges& Unsaved() const { return unsaved_; }
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -119,6 +123,7 @@ private:
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<WriteJournal> journal_;
+    UnsavedChanges unsaved_;
     std::unique_ptr<TDriver> driver_;
     SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
