@@ -60,23 +60,19 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
 TEST(TFRegOscTest, ShowsTheStepFiguresOfItsRecord) {
     QTemporaryDir folder;
     ScopeRecording recording;
-    recording.Delay = 20;
+    recording.Delay = 20; // the step at the trigger
     recording.Channels[0] = {true, QStringLiteral("Speed"), QStringLiteral("200 rpm/div"), 0};
-    recording.Channels[1] = {false, QStringLiteral("Current"), QStringLiteral("20 %/div"), 0};
-    recording.LeftIncrement = recording.RightIncrement = recording.BottomIncrement = 50;
     for (int i = 0; i < 100; ++i)
         recording.Points.push_back({double(i), i < 20 ? 0.0 : i < 25 ? 120.0 : 100.0, 0});
-    const QString path = folder.filePath(QStringLiteral("step.kls"));
-    ASSERT_TRUE(WriteScopeFile(recording, path));
+    ASSERT_TRUE(WriteScopeFile(recording, folder.filePath("step.kls")));
     TFRegOsc viewer;
-    ASSERT_TRUE(viewer.Load(path));
+    ASSERT_TRUE(viewer.Load(folder.filePath("step.kls")));
     const QTableWidget& table = *viewer.Measurements().Table();
     QString overshoot;
     for (int r = 0; r < table.rowCount(); ++r)
         if (table.verticalHeaderItem(r)->text() == QStringLiteral("Overshoot"))
             overshoot = table.item(r, 0)->text();
-    EXPECT_TRUE(overshoot.startsWith(QStringLiteral("20"))) << overshoot.toStdString();
-    EXPECT_TRUE(viewer.Measurements().RangeText().contains(QStringLiteral("step at")));
+    EXPECT_TRUE(overshoot.startsWith("20")) << overshoot.toStdString();
 }
 
 } // namespace
