@@ -39,6 +39,9 @@ CommandLine::CommandLine(const char* name, const char* arguments, Port port)
                                          QStringLiteral("Show this command's options.")));
     parser_.addOption(QCommandLineOption(
         QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
+    parser_.addOption(QCommandLineOption(
+        QStringLiteral("quiet"),
+        QStringLiteral("No reminder that written registers are not saved to EEPROM.")));
     for (QCommandLineOption option : ConnectionOptionList()) {
         if (port == Port::Unused)
             option.setFlags(QCommandLineOption::HiddenFromHelp);

@@ -1,4 +1,5 @@
 #include "cli/DriveSession.h"
+#include "cli/Output.h"
 
 #include "cli/Stopping.h"
 #include "core/common/KindDescriptor.h"
@@ -72,6 +73,7 @@ const char* KindWord(DeviceKind kind) {
 DriveSession::~DriveSession() {
     if (driver_ && wasOnline_ && !driver_->Online())
         ReportNoAnswer(master_->UnitAddress(), portText_);
+    NoteUnsavedWrites(unsaved_.Count());
 }
 
 void DriveSession::AddOptions(CommandLine& line) {
@@ -113,6 +115,7 @@ int DriveSession::OpenDriver() {
     journal_->GroupUnscopedAs(QStringLiteral("kelmctl ") +
                               QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')));
     driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
+    driver_->AddWriteRecorder([this](const WriteRecord& record) { unsaved_.Record(record); });
     const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
     ClearTerminateRequest();
     if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))

@@ -5,6 +5,7 @@
 #include "core/common/DeviceKind.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/UnsavedChanges.h"
 #include "core/drive/WriteJournal.h"
 #include "core/link/ModbusMaster.h"
 
@@ -95,6 +96,7 @@ private:
     std::unique_ptr<ModbusMaster> master_;
     CliDriverHost host_;
     std::unique_ptr<WriteJournal> journal_;
+    UnsavedChanges unsaved_;          // reported at the end for the reminder to save to EEPROM
     std::unique_ptr<TDriver> driver_; // last: goes before the master and the host
 };
 

@@ -96,7 +96,8 @@ bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddr
         if (static_cast<int>(entry.Address) == lastAddress)
             continue;
         // The drive's own values are never sent back: the last value read stands.
-        if (activeTable && IsDriveOwned(currentKind_, entry.Address)) {
+        if ((activeTable && IsDriveOwned(currentKind_, entry.Address)) ||
+            (&table == &scopeSettingsTable_ && scope::IsSetByDrive(entry.Address))) {
             entry.Value = entry.DriveValue;
             continue;
         }

@@ -51,6 +51,12 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
                 this, [note] { ShowError(note); }, Qt::QueuedConnection);
         });
     driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
+    // The status bar shows what is not saved to EEPROM; the worker's writes reach it later.
+    unsaved_.SetListener([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit Changed(); }, Qt::QueuedConnection);
+    });
+    driver_->AddWriteRecorder([this](const WriteRecord& record) { unsaved_.Record(record); });
     FallBackToDefaultDevicesFolder(*settings_);
     driver_->Initialize(settings_->InstallFolder, settings_->DevicesFolder);
     // Analog-out labels (never fatal).

@@ -4,6 +4,7 @@
 #include "core/drive/DriverHost.h"
 #include "core/journal/JournalEntry.h"
 #include "ui/shell/LastScopeRecord.h"
+#include "core/drive/UnsavedChanges.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QDateTime>
@@ -67,6 +68,9 @@ public:
     // When this run started: the commissioning report lists the changes since.
     const QDateTime& Started() const { return started_; }
     LastScopeRecord& ScopeRecord() { return scopeRecord_; }
+    // The parameter registers written since the drive's RAM last matched its EEPROM.
+    UnsavedChanges& Unsaved() { return unsaved_; }
+    const UnsavedChanges& Unsaved() const { return unsaved_; }
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -125,6 +129,7 @@ private:
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<WriteJournal> journal_;
+    UnsavedChanges unsaved_;
     std::unique_ptr<TDriver> driver_;
     SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
