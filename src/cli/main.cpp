@@ -130,9 +130,19 @@ int WithoutCommand(const QStringList& arguments) {
     return Complain(QStringLiteral("no command given"));
 }
 
+// Qt's own messages follow the rule of every line kelmctl writes on stderr: they start with
+// "kelmctl: ". The note that XDG_RUNTIME_DIR is unset (the report's windowless Gui part, on
+// a machine without a login session) is left out: nothing here uses that folder.
+void QtMessageLine(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    std::fprintf(stderr, "kelmctl: %s\n", message.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    qInstallMessageHandler(QtMessageLine);
     // Results that are not read at a terminal are kept until the end (up to 1 MiB), so that a
     // write that fails is found, with its reason, when they are flushed.
     static char outputBuffer[1 << 20];

@@ -217,6 +217,14 @@ bool ModbusMaster::Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool re
         if (attempt(count)) {
             return true;
         }
+        // An unplugged adapter answers no retry: said at once instead of after three.
+        if (channel_->Removed()) {
+            if (reportFailure) {
+                ClosePort();
+                ReportRemoved();
+            }
+            return false;
+        }
         PauseAfterFailure(ReplyWindowMs(timeoutMs));
     }
     if (reportFailure) {
@@ -321,6 +329,20 @@ bool ModbusMaster::ReceiveReply(std::uint16_t count, std::uint32_t timeoutMs,
         }
     }
     return remaining == 0;
+}
+
+void ModbusMaster::ReportRemoved() {
+    if (progressHook_) {
+        progressHook_(false);
+    }
+    const QString path = resolver_ ? resolver_(port_) : QString();
+    Messages().ShowBox(QStringLiteral("Error"),
+                       path.isEmpty() ? QStringLiteral("The port was removed")
+                                      : QStringLiteral("%1: the port was removed").arg(path),
+                       MessageIcon::Error);
+    if (progressHook_) {
+        progressHook_(true);
+    }
 }
 
 void ModbusMaster::ReportNoResponse() {

@@ -122,6 +122,8 @@ public:
     // Beep and "Device not Respondig" (caption "Error", error icon), with the progress
     // dialog disabled while the box is up.
     void ReportNoResponse();
+    // "<device>: the port was removed" (caption "Error"), the progress dialog aside meanwhile.
+    void ReportRemoved();
 
     void SetProgressDialogHook(ProgressDialogHook hook) { progressHook_ = std::move(hook); }
     SerialChannel& Channel() { return *channel_; }

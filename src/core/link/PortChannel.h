@@ -23,6 +23,7 @@ public:
     void Close() override;
     std::uint32_t ReplyAllowanceMs(std::size_t requestBytes) const override;
     QString LineNote() const override { return active_ ? active_->LineNote() : QString(); }
+    bool Removed() const override { return active_ && active_->Removed(); }
 
 private:
     std::unique_ptr<SerialChannel> active_;

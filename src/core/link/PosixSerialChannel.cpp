@@ -2,6 +2,8 @@
 // file includes only the kernel header and uses ioctls throughout.
 #include "core/link/PosixSerialChannel.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <asm/termbits.h>
 #include <cerrno>
@@ -163,6 +165,8 @@ bool PosixSerialChannel::Open(const QString& devicePath) {
         return fail(error);
     }
     fd_ = fd;
+    path_ = devicePath;
+    removed_ = false;
     openError_.clear();
     RequestLowLatency();
     latency_ = LowerAdapterLatency(devicePath);
@@ -180,6 +184,15 @@ void PosixSerialChannel::RequestLowLatency() {
     serial.flags |= ASYNC_LOW_LATENCY;
     if (::ioctl(fd_, TIOCSSERIAL, &serial) == 0)
         saved_->SerialFlags = flags;
+}
+
+// A failing port whose device node has gone was unplugged (a USB adapter); a hung-up
+// terminal whose node is still there may come back.
+void PosixSerialChannel::NoteFailure() {
+    struct stat info {};
+    if (!path_.isEmpty() && ::stat(QFile::encodeName(path_).constData(), &info) != 0 &&
+        errno == ENOENT)
+        removed_ = true;
 }
 
 QString PosixSerialChannel::LineNote() const {
@@ -263,6 +276,7 @@ long PosixSerialChannel::Write(const std::uint8_t* data, std::size_t length) {
                 break;
             }
         } else {
+            NoteFailure();
             return written > 0 ? static_cast<long>(written) : -1;
         }
     }
@@ -285,6 +299,7 @@ int PosixSerialChannel::ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) {
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
+            NoteFailure();
             return -1;
         }
         switch (WaitReady(fd_, POLLIN, deadline)) {
@@ -293,7 +308,10 @@ int PosixSerialChannel::ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) {
         case Readiness::TimedOut:
             return 0;
         case Readiness::Failed:
-            return ::read(fd_, &byte, 1) == 1 ? 1 : -1; // last bytes
+            if (::read(fd_, &byte, 1) == 1)
+                return 1; // last bytes
+            NoteFailure();
+            return -1;
         }
     }
 }

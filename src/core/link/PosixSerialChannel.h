@@ -34,6 +34,7 @@ public:
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override;
     void Close() override;
     QString LineNote() const override;
+    bool Removed() const override { return removed_; }
 
     // The parity bits of the control flags for a parity code (PARENB, PARODD, CMSPAR).
     static unsigned ParityControlFlags(std::uint8_t parityCode);
@@ -48,12 +49,15 @@ public:
 private:
     struct Saved;
     void RequestLowLatency();
+    void NoteFailure();
 
     int fd_ = -1;
     std::uint32_t writeTimeoutMs_ = 10;
     std::unique_ptr<Saved> saved_;
     QString openError_;
     AdapterLatency latency_;
+    QString path_;
+    bool removed_ = false;
 };
 
 } // namespace kelm

@@ -45,6 +45,8 @@ public:
     virtual std::uint32_t ReplyAllowanceMs(std::size_t /*requestBytes*/) const { return 0; }
     // What a person should know about the open line (a USB adapter's latency); often empty.
     virtual QString LineNote() const { return {}; }
+    // The device went away while open (an unplugged USB adapter): no retry can reach it.
+    virtual bool Removed() const { return false; }
 };
 
 } // namespace kelm

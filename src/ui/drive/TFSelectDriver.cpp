@@ -60,6 +60,11 @@ TFSelectDriver::TFSelectDriver(TDriver& driver, LinkPortScan scan, QWidget* cent
     connect(BOffLine, &QPushButton::clicked, this, &TFSelectDriver::OffLineClicked);
     rescan_.setInterval(RescanMs);
     connect(&rescan_, &QTimer::timeout, this, &TFSelectDriver::RescanTick);
+    // An adapter plugged in or pulled out is looked for at once, while the dialog waits.
+    connect(&portWatch_, &SerialPortWatch::Changed, this, [this] {
+        if (rescan_.isActive())
+            RescanTick();
+    });
 
     Discover();
 }

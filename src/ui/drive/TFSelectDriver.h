@@ -2,6 +2,7 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/link/LinkPortDiscovery.h"
+#include "core/link/SerialPortWatch.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -66,6 +67,7 @@ private:
     LinkPortScan scan_;
     QWidget* centreOn_;
     QTimer rescan_;
+    SerialPortWatch portWatch_;   // rescans at once when an adapter comes or goes
     std::vector<int> shownPorts_; // the bare numbers beside the list
     int linkIndex_ = -1;
     DeviceKind offLineKind_;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStringListModel>
 
 namespace kelm {
 
@@ -24,6 +25,14 @@ namespace {
 
 ComSettingsValues StoredValues(const SettingsStore& settings) {
     return {settings.ComPort, settings.BaudRate, settings.Parity, settings.LinkComPort};
+}
+
+// The stable names of the adapters plugged in, as full paths and as bare names.
+QStringList StableNames() {
+    QStringList names = ByIdPaths();
+    for (const QString& path : ByIdPaths())
+        names << QFileInfo(path).fileName();
+    return names;
 }
 
 PortNames NamesOf(const SettingsStore& settings) {
@@ -47,10 +56,7 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
                                      "from /dev/serial/by-id, or tcp:HOST:PORT for a "
                                      "serial device server)"));
     // Typing offers the stable names of the adapters plugged in, as paths or bare names.
-    QStringList stableNames = ByIdPaths();
-    for (const QString& path : ByIdPaths())
-        stableNames << QFileInfo(path).fileName();
-    EPath->setCompleter(new QCompleter(stableNames, EPath));
+    EPath->setCompleter(new QCompleter(StableNames(), EPath));
     LById = new QLabel(this);
     LLatency = new QLabel(this);
     auto* baudLabel = new QLabel(QStringLiteral("Baud"), this);
@@ -92,6 +98,12 @@ TFComSet::TFComSet(ComSettingsLogic::Variant variant, SettingsStore& settings, Q
     ShowDevicesOfPorts();
     ShowPathOfPort();
     connect(CPort, &QComboBox::currentIndexChanged, this, &TFComSet::ShowPathOfPort);
+    connect(&portWatch_, &SerialPortWatch::Changed, this, [this] {
+        if (auto* names = qobject_cast<QStringListModel*>(EPath->completer()->model()))
+            names->setStringList(StableNames());
+        ShowDevicesOfPorts();
+        ShowStableName();
+    });
     connect(EPath, &QLineEdit::textEdited, this, &TFComSet::PathEdited);
     connect(BDefault, &QPushButton::clicked, this, [this] {
         logic_.LoadDefaults();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/link/ComSettingsLogic.h"
+#include "core/link/SerialPortWatch.h"
 
 #include <QDialog>
 #include <map>
@@ -60,6 +61,7 @@ private:
     SettingsStore& settings_;
     ComSettingsLogic logic_;
     std::map<int, QString> editedPaths_; // COM number -> path typed in this dialog
+    SerialPortWatch portWatch_;          // adapters coming and going refresh the lists
 };
 
 // ShowComSettings for the main window: runs the dialog modally; true when it changed a

@@ -2,9 +2,9 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
+#include "core/drive/UnsavedChanges.h"
 #include "core/journal/JournalEntry.h"
 #include "ui/shell/LastScopeRecord.h"
-#include "core/drive/UnsavedChanges.h"
 #include "ui/shell/ShellHost.h"
 
 #include <QDateTime>

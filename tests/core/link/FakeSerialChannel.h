@@ -66,7 +66,7 @@ public:
         return static_cast<long>(length);
     }
     int ReadByte(std::uint8_t& byte, std::uint32_t timeoutMs) override {
-        if (!open_ || Refuse == "read")
+        if (!open_ || Refuse == "read" || Unplugged)
             return -1;
         const std::uint32_t start = TickCount();
         for (;;) {
@@ -94,8 +94,11 @@ public:
         }
     }
 
+    bool Removed() const override { return Unplugged; }
+
     Responder Reply;
     QString Refuse;
+    bool Unplugged = false; // every read fails and the device is gone
     QStringList Log;
     std::vector<std::vector<std::uint8_t>> Requests;
     std::vector<std::uint32_t> RequestTicks;

@@ -217,6 +217,19 @@ TEST_F(MasterTest, PauseFollowsEveryFailedAttempt) {
     EXPECT_TRUE(messages.Boxes().empty() && messages.BeepCount() == 0);
 }
 
+// An unplugged adapter is said at once, without the retries a silent drive gets.
+TEST_F(MasterTest, UnpluggedPortIsSaidAfterOneTry) {
+    OpenWithDevice();
+    fake->Unplugged = true;
+    const std::uint16_t out = 1;
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(master->WriteRegisters(0, &out, 1, 100, true));
+    EXPECT_LT(TickCount() - start, 100u);
+    EXPECT_EQ(fake->Requests.size(), 1u);
+    EXPECT_FALSE(master->IsPortOpen());
+    EXPECT_EQ(messages.Texts(), QStringList{"/dev/fake3: the port was removed"});
+}
+
 TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
     OpenWithDevice();
     fake->Reply = {};

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -93,4 +96,26 @@ TEST(PosixSerialChannel, SecondOpenerAndNonTerminalsAreRefused) {
     // The exclusive mark is taken back at close: plain opens work again afterwards.
     second.Close();
     EXPECT_TRUE(plainOpenWorks());
+}
+
+// A failing terminal whose node stays may come back; one whose node has gone was unplugged.
+TEST(PosixSerialChannel, AFailingPortIsRemovedOnlyWhenItsNodeHasGone) {
+    for (const bool unplugged : {false, true}) {
+        Pty pty;
+        QTemporaryDir dir;
+        const QString node = dir.filePath(QStringLiteral("ttyUSB0"));
+        ASSERT_TRUE(QFile::link(pty.Path(), node));
+        PosixSerialChannel channel;
+        ASSERT_TRUE(channel.Open(node));
+        // A hung-up pseudo-terminal's node goes with it: the name is kept alive by pointing
+        // it elsewhere, as a port whose device stays would be.
+        QFile::remove(node);
+        if (!unplugged) {
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), node));
+        }
+        pty.CloseMaster();
+        std::uint8_t byte = 0;
+        EXPECT_EQ(channel.ReadByte(byte, 50), -1);
+        EXPECT_EQ(channel.Removed(), unplugged);
+    }
 }

@@ -31,11 +31,18 @@ public:
             path_ = QString::fromLocal8Bit(name);
     }
     ~Pty() {
-        ::close(master_);
+        if (master_ >= 0)
+            ::close(master_);
         ::close(slave_);
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
+
+    // Hangs the terminal up, as a simulator that ends or an unplugged adapter does.
+    void CloseMaster() {
+        ::close(master_);
+        master_ = -1;
+    }
 
     bool Ok() const { return !path_.isEmpty(); }
     const QString& Path() const { return path_; }
