@@ -7,6 +7,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/journal/ChangesWindow.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/AboutBox.h"
 #include "ui/shell/ChildWindows.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <utility>
@@ -110,6 +112,9 @@ void CommandController::Run(Command command) {
     case Command::DriveCompare:
         OpenWindow(QStringLiteral("TFCompDevDrive"));
         break;
+    case Command::Changes:
+        ShowChangesWindow(window_, session_);
+        break;
     case Command::Enable:
         window_.Panel().PressEnable();
         break;
@@ -181,11 +186,13 @@ void CommandController::OpenWindow(const QString& name) {
 // --- drive selection ----------------------------------------------------------------------
 
 void CommandController::SelectDrive() {
+    const QScopedValueRollback selecting(selecting_, true);
     flows_.SelectDrive(window_);
     ResumeStatusPoll();
 }
 
 void CommandController::SelectTarnLink() {
+    const QScopedValueRollback selecting(selecting_, true);
     flows_.SelectLinkDirect(window_);
     ResumeStatusPoll();
 }
@@ -202,6 +209,8 @@ void CommandController::ReloadFromDrive() {
     if (driver.Online()) {
         window_.CloseChildWindows({.Profile = true});
         RunTransfer(ProgressMode::ReadTable);
+        if (selecting_ && driver.Online())
+            session_.NoteConnection();
     }
     window_.ConfigureForDevice();
     window_.Children().NotifyTableChanged();

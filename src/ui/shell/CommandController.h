@@ -97,6 +97,7 @@ private:
     QString deviceExtension_ = QStringLiteral("dev");
     int deviceFilterIndex_ = 1;
     QString scopeFolder_;
+    bool selecting_ = false; // a drive selection runs: its table read is a new connection
 };
 
 } // namespace kelm

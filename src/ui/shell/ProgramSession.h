@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,16 @@ struct ShownDrive {
     bool Online = false;
     DeviceKind Kind = DeviceKind::Std;
     std::uint8_t Address = 0;
+};
+
+// The drive as read at its selection: the journal names its writes with it, and the Changes
+// window lists its changes and takes them back to the values read then.
+struct DriveAtConnection {
+    QString Port; // device path
+    int Address = 0;
+    QString Kind;
+    JournalIdentity Identity;
+    QDateTime Time; // invalid: no drive selected yet in this run
 };
 
 struct SessionOptions {
@@ -67,6 +78,9 @@ public:
     // When this run started: the commissioning report lists the changes since.
     const QDateTime& Started() const { return started_; }
     LastScopeRecord& ScopeRecord() { return scopeRecord_; }
+    const DriveAtConnection& Connected() const { return connected_; }
+    // A drive was selected and its table read: it is the drive of this connection.
+    void NoteConnection();
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -117,6 +131,8 @@ public:
 
 signals:
     void Changed();
+    // Entries were added to the journal (entries close together are told once).
+    void JournalChanged();
 
 private:
     void Set(bool& mark, bool value);
@@ -130,6 +146,8 @@ private:
 
     const QDateTime started_ = QDateTime::currentDateTime();
     LastScopeRecord scopeRecord_;
+    DriveAtConnection connected_;
+    std::atomic<bool> journalNotePending_{false};
     UserLevel level_ = UserLevel::Normal;
     // What the journal's entries name, read by the worker while it writes.
     std::mutex journalMutex_;
