@@ -39,7 +39,9 @@ protected:
     }
     void Shot(const char* name) {
         if (const QString folder = qEnvironmentVariable("KELM_SHOTS"); !folder.isEmpty())
-            ChangesWindow()->grab().save(folder + QLatin1Char('/') + name);
+            for (QWidget* shown :
+                 {static_cast<QWidget*>(ChangesWindow()), static_cast<QWidget*>(window_.get())})
+                shown->grab().save(folder + QLatin1Char('/') + shown->objectName() + name);
     }
     QTemporaryDir data_;
     QByteArray previousData_;
@@ -60,7 +62,7 @@ TEST_F(ChangesWindowTest, UndoesOneChangeAndAsksBeforeGoingBack) {
     ASSERT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(tree->topLevelItem(0)->child(0)->text(3),
               QStringLiteral("%1 -> %2").arg(ki).arg(ki + 3));
-    Shot("changes-two.png");
+    Shot("-two.png");
 
     // Undo of the older change, Yes: register 23 holds its old value again, 24 keeps its own.
     tree->topLevelItem(1)->setSelected(true);
@@ -79,7 +81,7 @@ TEST_F(ChangesWindowTest, UndoesOneChangeAndAsksBeforeGoingBack) {
               QStringLiteral("%1 -> %2").arg(kp + 7).arg(kp));
     EXPECT_TRUE(WaitFor([&] { return Count() == QStringLiteral("Changes: 3"); }))
         << Count().toStdString();
-    Shot("changes-undone.png");
+    Shot("-undone.png");
 
     // Back to the values read at connection, No: asked with 24's line, nothing written.
     messages_.Clear();
