@@ -51,6 +51,8 @@ public:
     // Changes recorded by this program since it started.
     int ChangeCount() const;
     const Journal& File() const { return journal_; }
+    // The program name the entries carry ("kelmdrive", "kelmctl").
+    const QString& Program() const { return program_; }
 
 private:
     mutable std::mutex mutex_;

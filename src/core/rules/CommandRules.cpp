@@ -20,6 +20,7 @@ constexpr std::array<CommandInfo, CommandCount> infos{{
     {"MIdDevice", "BSetId", "&Select Drive", "", "Set Id or Device", ""},
     {"MSelTarn", "BSelTarn", "S&elect Tarn link", "", "Select Tarn Device", ""},
     {"MCompare", "", "&Compare with File", "", "", ""},
+    {"MChanges", "", "C&hanges\u2026", "", "", ""},
     {"MEnable", "", "E&nable", "", "", "Ctrl+F1"},
     {"MDisable", "", "&Disable", "", "", "F1"},
     {"MMPhase", "", "Motor &Phasing", "", "", ""},
@@ -119,6 +120,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     Set(s, Command::SelectDrive, true, true);
     Set(s, Command::SelectTarnLink, on && (power || drive), true);
     Set(s, Command::DriveCompare, true, on && !in.DriveCompareOpen);
+    Set(s, Command::Changes, true, on);
     const bool enableButtons = on && !power && !in.DriveRequestsHeld;
     Set(s, Command::Enable, driveGroup, enableButtons);
     Set(s, Command::Disable, driveGroup, enableButtons);
@@ -145,10 +147,11 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     if (in.DiagnosticMenuVisible) {
         s.TuningMenuVisible = false;
         s[Command::About].Visible = false;
-        for (Command c : {Command::Open, Command::SaveAs, Command::Report, Command::SelectDrive,
-                          Command::SelectTarnLink, Command::SaveEeprom, Command::LoadEeprom,
-                          Command::LoadDefaults, Command::ProfileTool, Command::ResetDrive,
-                          Command::GeneralSettings, Command::Oscilloscope, Command::Bootloader})
+        for (Command c :
+             {Command::Open, Command::SaveAs, Command::Report, Command::Changes,
+              Command::SelectDrive, Command::SelectTarnLink, Command::SaveEeprom,
+              Command::LoadEeprom, Command::LoadDefaults, Command::ProfileTool, Command::ResetDrive,
+              Command::GeneralSettings, Command::Oscilloscope, Command::Bootloader})
             s[c].Enabled = false;
     }
 

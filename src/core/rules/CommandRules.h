@@ -26,6 +26,7 @@ enum class Command {
     SelectDrive,     // MIdDevice = BSetId
     SelectTarnLink,  // MSelTarn = BSelTarn
     DriveCompare,    // MCompare
+    Changes,         // MChanges: the journal's changes of the drive on line
     Enable,          // MEnable
     Disable,         // MDisable
     MotorPhasing,    // MMPhase

@@ -7,6 +7,7 @@
 #include "core/link/ModbusMaster.h"
 #include "core/seams/Messages.h"
 #include "core/settings/SettingsStore.h"
+#include "ui/journal/ChangesWindow.h"
 #include "ui/seams/DialogRunner.h"
 #include "ui/shell/AboutBox.h"
 #include "ui/shell/ChildWindows.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <utility>
@@ -110,6 +112,9 @@ void CommandController::Run(Command command) {
     case Command::DriveCompare:
         OpenWindow(QStringLiteral("TFCompDevDrive"));
         break;
+    case Command::Changes:
+        ShowChangesWindow(window_, session_);
+        break;
     case Command::Enable:
         window_.Panel().PressEnable();
         break;
@@ -187,6 +192,7 @@ void CommandController::SelectDrive() {
 }
 
 void CommandController::RunSelection() {
+    const QScopedValueRollback selecting(selecting_, true);
     flows_.SelectDrive(window_);
     ResumeStatusPoll();
 }
@@ -194,6 +200,7 @@ void CommandController::RunSelection() {
 void CommandController::SelectTarnLink() {
     if (!OfferEepromSave())
         return;
+    const QScopedValueRollback selecting(selecting_, true);
     flows_.SelectLinkDirect(window_);
     ResumeStatusPoll();
 }
@@ -232,6 +239,8 @@ void CommandController::ReloadFromDrive() {
         // A read that reached its end leaves the drive on line: the table is the drive's.
         if (driver.Online())
             session_.Unsaved().On(UnsavedChanges::Event::TableRead);
+        if (selecting_ && driver.Online())
+            session_.NoteConnection();
     }
     window_.ConfigureForDevice();
     window_.Children().NotifyTableChanged();

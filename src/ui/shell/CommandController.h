@@ -101,6 +101,7 @@ private:
     QString fileFilter_;
     QString deviceExtension_ = QStringLiteral("dev");
     int deviceFilterIndex_ = 1;
+    bool selecting_ = false; // a drive selection runs: its table read is a new connection
 };
 
 } // namespace kelm

@@ -1,5 +1,6 @@
 #include "ui/shell/Principale.h"
 
+#include "ui/journal/ChangesWindow.h"
 #include "ui/machine/MachineFlows.h"
 #include "ui/widgets/GrowToContent.h"
 
@@ -83,6 +84,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     });
     commands_ = std::make_unique<CommandController>(
         *session_, *this, flows_, CommandOptions{options_.OpenExternal, options_.BootPauseMs});
+    AddChangeCountField(*statusBar(), *session_); // "Changes: N" of this run
 
     // The right-hand panel (built once the drive model exists: its content reads it).
     BuildRightPanel();
@@ -162,7 +164,8 @@ void TFPrincipale::BuildMenus() {
 
     driveMenu_ = bar->addMenu(QStringLiteral("D&rive"));
     driveMenu_->setObjectName(QStringLiteral("MDrive"));
-    for (Command c : {Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare})
+    for (Command c :
+         {Command::SelectDrive, Command::SelectTarnLink, Command::DriveCompare, Command::Changes})
         add(driveMenu_, c);
     guidedSetup_ = driveMenu_->addAction(QStringLiteral("&Guided Setup"));
     guidedSetup_->setObjectName(QStringLiteral("MGuided"));

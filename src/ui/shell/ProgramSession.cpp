@@ -1,5 +1,6 @@
 #include "ui/shell/ProgramSession.h"
 
+#include "core/common/KindDescriptor.h"
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/SynchronizedCaller.h"
 #include "core/drive/TDriver.h"
@@ -50,7 +51,18 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
             QMetaObject::invokeMethod(
                 this, [note] { ShowError(note); }, Qt::QueuedConnection);
         });
-    driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
+    driver_->SetWriteRecorder([this](const WriteRecord& record) {
+        journal_->Record(record);
+        // Told on the user-interface thread, once for a burst of writes.
+        if (!journalNotePending_.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    journalNotePending_ = false;
+                    emit JournalChanged();
+                },
+                Qt::QueuedConnection);
+    });
     // The status bar shows what is not saved to EEPROM; the worker's writes reach it later.
     unsaved_.SetListener([this] {
         QMetaObject::invokeMethod(
@@ -88,6 +100,18 @@ void ProgramSession::ConfigureForDevice() {
     }
     if (window_.ConfigureForDevice)
         window_.ConfigureForDevice();
+}
+
+void ProgramSession::NoteConnection() {
+    const PortNames names([this](int com) { return settings_->PortPath(com); });
+    const DeviceKind kind = driver_->CurrentKind();
+    connected_ = {names.DevicePath(master_->GetPort()), master_->UnitAddress(),
+                  QString::fromLatin1(Describe(kind).Text),
+                  IdentityOf(kind, driver_->ActiveTable()), QDateTime::currentDateTime()};
+    // The writes of this connection are journalled with the drive as read now.
+    const std::lock_guard lock(journalMutex_);
+    journalPort_ = connected_.Port;
+    journalIdentity_ = connected_.Identity;
 }
 
 void ProgramSession::CloseChildWindows(WindowsToClose windows) {

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,16 @@ struct ShownDrive {
     bool Online = false;
     DeviceKind Kind = DeviceKind::Std;
     std::uint8_t Address = 0;
+};
+
+// The drive as read at its selection: the journal names its writes with it, and the Changes
+// window lists its changes and takes them back to the values read then.
+struct DriveAtConnection {
+    QString Port; // device path
+    int Address = 0;
+    QString Kind;
+    JournalIdentity Identity;
+    QDateTime Time; // invalid: no drive selected yet in this run
 };
 
 struct SessionOptions {
@@ -71,6 +82,9 @@ public:
     // The parameter registers written since the drive's RAM last matched its EEPROM.
     UnsavedChanges& Unsaved() { return unsaved_; }
     const UnsavedChanges& Unsaved() const { return unsaved_; }
+    const DriveAtConnection& Connected() const { return connected_; }
+    // A drive was selected and its table read: it is the drive of this connection.
+    void NoteConnection();
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -121,6 +135,8 @@ public:
 
 signals:
     void Changed();
+    // Entries were added to the journal (entries close together are told once).
+    void JournalChanged();
 
 private:
     void Set(bool& mark, bool value);
@@ -135,6 +151,8 @@ private:
 
     const QDateTime started_ = QDateTime::currentDateTime();
     LastScopeRecord scopeRecord_;
+    DriveAtConnection connected_;
+    std::atomic<bool> journalNotePending_{false};
     UserLevel level_ = UserLevel::Normal;
     // What the journal's entries name, read by the worker while it writes.
     std::mutex journalMutex_;

@@ -50,7 +50,8 @@ TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
                 EXPECT_FALSE(s[c].Enabled) << InfoOf(c).Name;
             EXPECT_FALSE(s.DiagnosticMenuVisible);
             for (Command c : {Command::GeneralSettings, Command::SaveEeprom, Command::LoadEeprom,
-                              Command::DriveCompare, Command::LoadDefaults, Command::ResetDrive})
+                              Command::DriveCompare, Command::Changes, Command::LoadDefaults,
+                              Command::ResetDrive})
                 EXPECT_EQ(s[c].Enabled, online) << InfoOf(c).Name;
             for (Command c : {Command::MotorPhasing, Command::SpeedOffset, Command::TorqueOffset,
                               Command::Oscilloscope, Command::Enable, Command::Disable})
