@@ -7,6 +7,7 @@
 // --quick: one short run of each case at 115200 baud (a check that every case still runs).
 #include "bench/LineCases.h"
 #include "bench/Results.h"
+#include "bench/StallCase.h"
 #include "bench/StartCase.h"
 #include "core/seams/RecordingMessages.h"
 
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
 
     std::vector<kelm::bench::Row> rows = kelm::bench::RunLineCases(plan);
     for (kelm::bench::Row& row : kelm::bench::RunStartCases(plan.Runs))
+        rows.push_back(std::move(row));
+    for (kelm::bench::Row& row : kelm::bench::RunStallCases(quick ? 1 : 3, quick ? 3 : 8))
         rows.push_back(std::move(row));
 
     const QString table = kelm::bench::TableText(rows);

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Soak run: the desktop program's main window (offscreen) on line to kelmsim for MINUTES
 # (default 1), with the status poll, the diagnostic view and random line faults and
-# recoveries; fails when a fault is not recovered from, the request and reply counters
-# disagree with the simulator, memory grows by more than 5 % or a thread is left over.
+# recoveries, after a stretch of slow (replies after 120 ms) and lossy (every third reply
+# lost) line in each of the two; fails when the user-interface thread stalls for more than
+# 100 ms on the slow or lossy line, a fault is not recovered from, the request and reply
+# counters disagree with the simulator, memory grows by more than 5 % or a thread is left
+# over.
 #
 #   scripts/soak.sh [MINUTES]
 #

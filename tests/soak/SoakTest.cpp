@@ -1,10 +1,14 @@
 // The desktop program's main window, offscreen, on line to kelmsim for KELM_SOAK_SECONDS
 // (default 60): status poll and diagnostic view in turn, random line faults and
-// recoveries. At the end the request and reply counters must agree with the simulator's
+// recoveries. First the slow line (replies after 120 ms, inside the time-out) and the lossy
+// one (every third reply lost), in the status panel and in the diagnostic view: the
+// user-interface thread may never stall for more than 100 ms (a 10 ms timer's worst
+// lateness). At the end the request and reply counters must agree with the simulator's
 // log over a clean stretch, every fault must have been recovered from, memory may have
 // grown by at most 5 % after the warm-up and no thread may be left over.
 #include "core/link/ModbusMaster.h"
 #include "e2e/app/ProgramOnSim.h"
+#include "soak/StallMeter.h"
 #include "ui/diagnostic/DiagnosticWindow.h"
 
 #include <QElapsedTimer>
@@ -17,6 +21,7 @@
 namespace kelm {
 namespace {
 
+using test::StallMeter;
 using test::WaitFor;
 
 void Pause(int ms) {
@@ -64,11 +69,47 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     ASSERT_NO_FATAL_FAILURE(Open("std", 0, DeviceKind::Std));
     const QString simLog = Log();
     window->ViewInfoClick();
+    // Back on line (the user reconnects when needed, the diagnostic view does it itself)
+    // with three requests answered since `from` in the simulator's log.
+    const auto backSince = [&](qint64 from) {
+        return WaitFor(
+            [&] {
+                if (!window->Driver().Online() && DiagnosticWindow() == nullptr)
+                    window->Run(Command::SelectDrive);
+                return window->Driver().Online() && AnsweredSince(simLog, from) >= 3;
+            },
+            60000);
+    };
+
+    // The slow and the lossy line in each mode, a few passes of the diagnostic view long.
+    const int bandMs = std::max(6000, seconds * 1000 / 10);
+    qint64 worstBandStall = 0;
+    for (const bool diagnostic : {false, true}) {
+        for (const char* band : {"delay 120", "drop 3"}) {
+            window->Run(diagnostic ? Command::Diagnostic : Command::DiagnosticClose);
+            ASSERT_TRUE(WaitFor([&] { return (DiagnosticWindow() != nullptr) == diagnostic; }));
+            Pause(500);
+            ASSERT_TRUE(sim.Command(band));
+            StallMeter meter;
+            meter.Start();
+            Pause(bandMs);
+            meter.Stop();
+            ASSERT_TRUE(sim.Command("faults off"));
+            const char* mode = diagnostic ? "diagnostic view" : "status panel";
+            std::printf("soak: %s, %s: longest stall of the user-interface thread %lld ms\n", mode,
+                        band, static_cast<long long>(meter.WorstMs()));
+            EXPECT_LE(meter.WorstMs(), 100) << mode << ", " << band;
+            worstBandStall = std::max(worstBandStall, meter.WorstMs());
+            ASSERT_TRUE(backSince(QFileInfo(simLog).size())) << "no recovery after " << band;
+        }
+    }
 
     // Faults as the soak injects them; each lasts one to three seconds.
-    const QStringList faults = {"silent * on", "badcrc on", "wrongaddr on", "truncate on",
-                                "delay 1000",  "drop 3",    "trailing on",  "wrongfunc on",
-                                "exception 4", "hangup"};
+    const QStringList faults = {"silent * on",  "badcrc on",   "wrongaddr on", "truncate on",
+                                "delay 1000",   "delay 120",   "drop 3",       "trailing on",
+                                "wrongfunc on", "exception 4", "hangup"};
+    StallMeter faultMeter; // all faults and recoveries, reported only
+    faultMeter.Start();
     QRandomGenerator random(17);
     QElapsedTimer clock;
     clock.start();
@@ -89,16 +130,12 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
         // Recovered once on line with three requests answered since the line came back (a
         // poll failing late still goes off line first); the user reconnects when needed,
         // the diagnostic view does it itself.
-        const qint64 cleared = QFileInfo(simLog).size();
-        const auto back = [&] {
-            if (!window->Driver().Online() && DiagnosticWindow() == nullptr)
-                window->Run(Command::SelectDrive);
-            return window->Driver().Online() && AnsweredSince(simLog, cleared) >= 3;
-        };
-        recovered += WaitFor(back, 60000) ? 1 : 0;
+        recovered += backSince(QFileInfo(simLog).size()) ? 1 : 0;
         EXPECT_EQ(recovered, injected) << "no recovery after " << fault.toStdString();
         messages.Clear(); // the recorder's own list is not the program's memory
     }
+
+    faultMeter.Stop();
 
     // A clean stretch of status polling. With the driver idle no transfer is half-counted
     // and the simulator's log is complete, so both ends must agree exactly.
@@ -131,10 +168,12 @@ TEST_F(Soak, FaultsAndRecoveriesKeepTheProgramSound) {
     const qint64 rssEnd = HeldRss(), threadsEnd = StatusField("Threads:");
     std::printf("soak: %d s, %d faults, %d recovered; clean stretch: %u requests, %u replies, "
                 "%lld answered by the drive; RSS held after %lld s warm-up %lld -> %lld kB; "
-                "threads %lld -> %lld\n",
+                "threads %lld -> %lld; longest stall %lld ms on the slow and lossy lines, "
+                "%lld ms through the faults\n",
                 seconds, injected, recovered, newRequests, newReplies,
                 static_cast<long long>(newAnswered), warmUpMs / 1000, rssStart, rssEnd,
-                threadsStart, threadsEnd);
+                threadsStart, threadsEnd, static_cast<long long>(worstBandStall),
+                static_cast<long long>(faultMeter.WorstMs()));
     ASSERT_GT(rssStart, 0) << "run too short to take the starting size";
     EXPECT_LE(rssEnd, rssStart + rssStart / 20) << "memory grew by more than 5 %";
     EXPECT_EQ(threadsEnd, threadsStart);

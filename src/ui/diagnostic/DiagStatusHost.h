@@ -6,7 +6,8 @@
 
 namespace kelm {
 
-// The status poll as the diagnostic window runs it once per pass over the visible rows:
+// The status poll as the diagnostic window runs it once per pass over the visible rows (on
+// the worker; these calls come to the user-interface thread through the synchronized call):
 // the selectors and the Enable/Disable requests are left alone (the main window's drive
 // controls are not in use meanwhile), no page follows the poll, and the status panel is
 // painted through the main window's refresh.

@@ -28,7 +28,10 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
                                      shell.Settings().Parity})),
       reduction_(shell.Window()), statusLink_(shell.Driver()),
       statusHost_([&shell] { shell.StatusRefresh(); }), statusPoller_(statusLink_, statusHost_),
-      passAction_([this] { statusPoller_.Poll(); }) {
+      passAction_([this] {
+          TDriver& driver = shell_.Driver();
+          statusPoller_.Poll([&driver] { return driver.Mode() != WorkerMode::Diagnostic; });
+      }) {
     setObjectName(QStringLiteral("TFDiagnostic"));
     setWindowTitle(QStringLiteral(" Diagnostic"));
     auto* layout = new QVBoxLayout(this);
@@ -81,13 +84,18 @@ TFDiagnostic::TFDiagnostic(ShellHost& shell, QWidget* parent)
                                std::uint32_t failures) {
         ShowCounters(requests, replies, failures);
     };
-    // Once per pass over the visible rows the status display is brought up to date (runs
-    // on the user-interface thread while the worker waits, so the poll may use the link).
-    observer.PassComplete = [this] {
-        if (passAction_)
-            passAction_();
-    };
     cycle_->SetObserver(observer);
+    // Once per pass over the visible rows the status display is brought up to date. The
+    // poll's requests run on the worker; only the painting comes to this thread.
+    cycle_->SetPassPoll([this] {
+        std::function<void()> action;
+        {
+            const std::lock_guard lock(passMutex_);
+            action = passAction_;
+        }
+        if (action)
+            action();
+    });
     cycle_->Install();
 
     connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this,

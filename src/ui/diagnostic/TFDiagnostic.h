@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <mutex>
 
 class QLabel;
 class QTableWidget;
@@ -40,9 +41,13 @@ public:
     VisibleRows Visible() const;
     // A click in the Write column (or Enter there): the number prompt, then the queue.
     void EditWriteCell(int row);
-    // What runs once per pass over the visible rows: by default one status poll cycle
-    // (which paints the status panel). Tests may replace it.
-    void SetPassAction(std::function<void()> action) { passAction_ = std::move(action); }
+    // What runs on the worker once per pass over the visible rows: by default one status
+    // poll cycle (which paints the status panel through the synchronized call). Tests may
+    // replace it.
+    void SetPassAction(std::function<void()> action) {
+        const std::lock_guard lock(passMutex_);
+        passAction_ = std::move(action);
+    }
     // Repeats the main window's reduction (after it laid itself out again). A closed window
     // waiting for its deferred delete leaves the restored main window alone.
     void ReapplyReduction() {
@@ -73,6 +78,7 @@ private:
     DriverStatusLink statusLink_;
     DiagStatusHost statusHost_;
     StatusPoller statusPoller_;
+    std::mutex passMutex_; // the worker runs the pass action, a test may replace it
     std::function<void()> passAction_;
     QTableWidget* grid_ = nullptr;
     std::array<QLabel*, 3> counters_{};

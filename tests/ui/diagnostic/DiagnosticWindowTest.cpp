@@ -2,6 +2,7 @@
 
 #include "core/drive/TDriver.h"
 #include "core/seams/RecordingMessages.h"
+#include "soak/StallMeter.h"
 #include "ui/diagnostic/DiagValueDialog.h"
 #include "ui/diagnostic/DiagnosticWindow.h"
 #include "ui/diagnostic/TFDiagnostic.h"
@@ -9,11 +10,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 namespace kelm::test {
 namespace {
@@ -97,7 +101,7 @@ TEST_F(DiagnosticWindowTest, OpensWithTheWholeTableReducesTheMainWindowUntilClos
 }
 
 TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
-    int passes = 0;
+    std::atomic<int> passes{0};
     diag->SetPassAction([&] { ++passes; });
     ASSERT_TRUE(WaitFor([&] { return !Cell(2, 4).isEmpty(); }));
     VisibleRows visible = diag->Visible();
@@ -121,6 +125,31 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     EXPECT_EQ(Cell(last, 5), "0x00AB");
     // The counters follow the master.
     EXPECT_TRUE(diag->CounterText(0).toInt() > 10 && diag->CounterText(2) == "0" && passes > 2);
+}
+
+// On a drive answering in 120 ms the status poll of each pass runs on the worker: no request
+// is made on the user-interface thread, which keeps answering, and closing the view waits for
+// the request in progress, not for the rest of the pass's poll.
+TEST_F(DiagnosticWindowTest, PassPollsOnTheWorkerAndTheWindowAnswersOnASlowLine) {
+    std::atomic<int> onUi{0}, polls{0};
+    Record([&](const sim::ExchangeRecord& r) {
+        onUi += QThread::currentThread() == qApp->thread() ? 1 : 0;
+        polls += r.firstRegister == 134 && r.count == 2 ? 1 : 0; // the poll's position read
+    });
+    Control(QStringLiteral("delay 120"));
+    StallMeter meter;
+    meter.Start();
+    ASSERT_TRUE(WaitFor([&] { return polls >= 2; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return polls >= 3; }, 60000)); // inside the third pass's poll
+    QElapsedTimer closing;
+    closing.start();
+    window_->Run(Command::DiagnosticClose);
+    const qint64 closeMs = closing.elapsed();
+    meter.Stop();
+    EXPECT_EQ(onUi.load(), 0);
+    EXPECT_LT(meter.WorstMs(), 300);
+    EXPECT_LT(closeMs, 800); // the rest of the poll is a dozen requests, over 1.4 s
+    EXPECT_TRUE(WaitFor([] { return DiagnosticWindow() == nullptr; }));
 }
 
 TEST_F(DiagnosticWindowTest, EnterInTheWriteColumnOpensThePrompt) {

@@ -114,10 +114,10 @@ void DiagnosticCycle::NormalStep() {
             EnterLinkLost();
         }
     }
+    bool pass = false;
     if (!linkLost_.load()) {
         if (driver_.ReadEntry(entry, true, ReplyTimeoutMs, true)) {
             const auto value = static_cast<std::uint16_t>(entry.DriveValue);
-            bool pass = false;
             diagRow_.store(NextDiagRow(row, rows, Visible(), pass));
             if (observer_.RowRead)
                 events.emplace_back([this, row, value] { observer_.RowRead(row, value); });
@@ -137,6 +137,9 @@ void DiagnosticCycle::NormalStep() {
         for (const auto& event : events)
             event();
     });
+    // The pass's status poll stays here on the worker; it reaches windows itself.
+    if (pass && passPoll_ && !linkLost_.load())
+        passPoll_();
     tickMark_ = TickCount() + 1;
 }
 

@@ -21,7 +21,8 @@ class TDriver;
 // Threads: Step runs on the worker; SetVisibleRows, QueueWrite and PendingWrite are called
 // from the user-interface thread. The visible range is handed over through atomics and
 // the queued writes under a lock. Every observer runs on the user-interface thread
-// (through the drive model's synchronized call).
+// (through the drive model's synchronized call). The status poll due once per pass runs on
+// the worker too, so no transfer of a pass ever runs while the user-interface thread waits.
 class DiagnosticCycle {
 public:
     // Line settings for reopening a plain (not link-mode) port: the settings store's.
@@ -50,6 +51,9 @@ public:
     DiagnosticCycle& operator=(const DiagnosticCycle&) = delete;
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
+    // What runs on the worker once per pass, after the pass's observers: the status poll.
+    // Set it before Install.
+    void SetPassPoll(std::function<void()> poll) { passPoll_ = std::move(poll); }
     // Installs the step and start bodies of mode Diagnostic on the drive model.
     void Install();
 
@@ -77,6 +81,7 @@ private:
     TDriver& driver_;
     PlainLine plainLine_;
     Observer observer_;
+    std::function<void()> passPoll_;
     bool installed_ = false;
 
     // Top row and row count packed in one word, so the worker never sees half a scroll.

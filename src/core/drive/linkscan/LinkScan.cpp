@@ -50,7 +50,8 @@ LinkScan::~LinkScan() {
 }
 
 void LinkScan::Install() {
-    driver_.SetPollBody(WorkerMode::LinkPoll, [this] { Step(); });
+    driver_.SetPollBody(
+        WorkerMode::LinkPoll, [this] { Step(); }, TDriver::PollThread::Worker);
     driver_.SetStartBody(WorkerMode::LinkPoll, [this] { Restart(); });
     installed_ = true;
 }
@@ -126,20 +127,23 @@ void LinkScan::Step() {
         return;
     const int count = static_cast<int>(units_.size());
     currentIndex_ = currentIndex_ >= count - 1 ? 0 : currentIndex_ + 1;
-    LinkUnit& unit = units_[static_cast<std::size_t>(currentIndex_)];
+    const int index = currentIndex_;
+    LinkUnit unit = units_[static_cast<std::size_t>(index)];
     driver_.Master().SelectUnit(unit.Address);
     if (unit.IsPower)
         PollPower(unit);
     else
         PollDrive(unit);
-    if (unit.Answering) {
-        runningTime_ = RunningTimeSeconds(unit.UReg(unit.RunningTimeRegister()),
-                                          unit.UReg(unit.RunningTimeRegister() + 1));
-    } else {
+    if (!unit.Answering)
         unit.SelectTag = 0;
-    }
-    if (unitUpdated_)
-        unitUpdated_(currentIndex_);
+    driver_.RunSynchronized([this, index, &unit] {
+        if (unit.Answering)
+            runningTime_ = RunningTimeSeconds(unit.UReg(unit.RunningTimeRegister()),
+                                              unit.UReg(unit.RunningTimeRegister() + 1));
+        units_[static_cast<std::size_t>(index)] = std::move(unit);
+        if (unitUpdated_)
+            unitUpdated_(index);
+    });
 }
 
 void LinkScan::PollPower(LinkUnit& unit) {

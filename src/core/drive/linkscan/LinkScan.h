@@ -18,8 +18,10 @@ struct LinkLayout {
 LinkLayout LinkLayoutOf(const ParamTable& powerTable);
 
 // The link object of the overview: the units, their panels' data, and the link scan of
-// mode LinkPoll, which polls one unit per paced cycle on the user-interface thread. Every read
-// here uses report off and a 100 ms time-out: a silent unit is only shown as silent.
+// mode LinkPoll, which polls one unit per paced cycle on the worker: the unit is polled as a
+// copy there, and the copy replaces the unit on the user-interface thread (through the
+// synchronized call), so the units change only on that thread. Every read here uses report
+// off and a 100 ms time-out: a silent unit is only shown as silent.
 class LinkScan {
 public:
     static constexpr std::uint32_t ReplyTimeoutMs = 100;
@@ -37,7 +39,7 @@ public:
     void Build(const std::function<void(int index)>& unitBuilt);
     // Installs the poll body and start body of mode LinkPoll on the drive model.
     void Install();
-    // Called after every step with the index of the unit polled.
+    // Called after every step with the index of the unit polled (user-interface thread).
     void SetUnitUpdated(std::function<void(int index)> fn) { unitUpdated_ = std::move(fn); }
 
     // Mode LinkPoll entered: the next step wraps to the first unit.

@@ -107,8 +107,9 @@ void ScopeCapture::Step() {
         ReadSettings();
     if (driver_.Online() && static_cast<std::int32_t>(TickCount() - refreshDue_) >= 0)
         RefreshAlarmWords();
+    // On the worker: the requests' transfers stay off the user-interface thread.
     if (pending_ && driver_.Online())
-        driver_.RunSynchronized(pending_);
+        pending_();
 
     // The link is gone: blocks would fail for ever. End without samples.
     if (!driver_.Online()) {

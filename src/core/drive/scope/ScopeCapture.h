@@ -46,7 +46,8 @@ public:
 
     // Installs the step and start bodies of mode CaptureUpload on the drive model.
     void Install();
-    // Run on every step on the user-interface thread: the main window's pending requests.
+    // Run on every step on the worker: the main window's pending requests (the status
+    // poll's, which reaches the windows through the synchronized call itself).
     void SetPendingRequests(Callback serviceRequests) { pending_ = std::move(serviceRequests); }
 
     // Clears both buffers and the counters and starts the upload (only on line). The

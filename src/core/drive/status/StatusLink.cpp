@@ -57,7 +57,11 @@ void DriverStatusLink::RunSynchronized(const std::function<void()>& fn) {
 
 void InstallStatusPoll(TDriver& driver, StatusPoller& poller) {
     driver.SetPollBody(
-        WorkerMode::StatusPoll, [&poller] { poller.Poll(); }, TDriver::PollThread::Worker);
+        WorkerMode::StatusPoll,
+        [&poller, &driver] {
+            poller.Poll([&driver] { return driver.Mode() != WorkerMode::StatusPoll; });
+        },
+        TDriver::PollThread::Worker);
 }
 
 } // namespace kelm

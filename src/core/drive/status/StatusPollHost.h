@@ -11,7 +11,7 @@ enum class DriveRequest { Enable = 0, Disable = 1 };
 // What the status poll touches on the user-interface side: the analog-output selectors and
 // their user-changed marks, the Enable/Disable buttons, the refresh routines of the main
 // window and of the pages that follow the poll. Called on the user-interface thread (the
-// poll runs there through the worker's synchronized call).
+// poll's requests run on the worker, which reaches these through its synchronized call).
 class StatusPollHost : public StatusPageHost {
 public:
     // Analog-output selector 0 (COut1) or 1 (COut2).

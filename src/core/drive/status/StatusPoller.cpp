@@ -20,7 +20,12 @@ template <typename Fn> auto StatusPoller::OnUi(Fn fn) {
     }
 }
 
-void StatusPoller::Poll() {
+void StatusPoller::Poll(std::function<bool()> stopped) {
+    struct Reset {
+        std::function<bool()>& held;
+        ~Reset() { held = {}; }
+    } reset{stopped_};
+    stopped_ = std::move(stopped);
     switch (link_.CurrentKind()) {
     case DeviceKind::Power:
         PollStatusPower();
@@ -39,7 +44,7 @@ void StatusPoller::Poll() {
 
 void StatusPoller::WriteSelectors(std::uint16_t first, std::uint16_t second) {
     const std::array<std::uint16_t, 2> registers{first, second};
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 2 && !Stopped(); ++i) {
         int index = -1;
         WriteOrigin origin;
         const bool changed = OnUi([&] {
@@ -63,6 +68,8 @@ void StatusPoller::WriteSelectors(std::uint16_t first, std::uint16_t second) {
 void StatusPoller::ApplyEnableRequest(std::uint16_t enableRegister, std::uint16_t disableRegister) {
     const std::array<std::uint16_t, 2> registers{enableRegister, disableRegister};
     for (const DriveRequest request : {DriveRequest::Enable, DriveRequest::Disable}) {
+        if (Stopped())
+            return;
         // Pending and to be written (not taken by the digital page's switch).
         WriteOrigin origin;
         const bool toWrite = OnUi([&] {
@@ -102,6 +109,8 @@ void StatusPoller::ServicePendingRequests() {
 // from the table is still read (into scratch) so the sequence on the line stays the same.
 void StatusPoller::ReadSingles(std::initializer_list<std::uint16_t> addresses) {
     for (const std::uint16_t address : addresses) {
+        if (Stopped())
+            return;
         ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
         std::uint16_t drive = 0;
         std::uint16_t value = 0;
@@ -114,7 +123,8 @@ void StatusPoller::ReadSingles(std::initializer_list<std::uint16_t> addresses) {
 
 void StatusPoller::ReadBlock(const Block& block) {
     std::array<std::uint16_t, 32> buffer{};
-    if (!link_.ReadRegs(block.Start, buffer.data(), true, TimeoutMs, block.Count, nullptr))
+    if (Stopped() ||
+        !link_.ReadRegs(block.Start, buffer.data(), true, TimeoutMs, block.Count, nullptr))
         return;
     ParamTable& table = link_.ActiveTable();
     auto take = [&](std::uint16_t address) {
@@ -134,6 +144,8 @@ void StatusPoller::ReadBlock(const Block& block) {
 
 // Position words: a failed read shows position 0.
 void StatusPoller::ReadPosition() {
+    if (Stopped())
+        return;
     std::array<std::uint16_t, 2> words{};
     if (!link_.ReadRegs(134, words.data(), true, TimeoutMs, 2, nullptr))
         words = {0, 0};
@@ -176,7 +188,7 @@ void StatusPoller::RefreshAfterPoll(std::uint16_t enableRegister, std::uint16_t 
         return;
     for (const std::uint16_t address : {enableRegister, disableRegister}) {
         ParamEntry* entry = link_.ActiveTable().FindByAddress(address);
-        if (!entry || entry->Value == 0)
+        if (!entry || entry->Value == 0 || Stopped())
             continue;
         const auto mask = static_cast<std::uint16_t>(entry->Value);
         if (link_.WriteAsked(masksOrigin, address, mask, TimeoutMs) == StatusLink::Asked::Dropped)
@@ -252,7 +264,7 @@ void StatusPoller::PollStatusDrive() {
 
 void StatusPoller::PollStatusPower() {
     std::array<std::uint16_t, 10> words{};
-    if (!link_.ReadRegs(78, words.data(), true, TimeoutMs, 10, nullptr))
+    if (Stopped() || !link_.ReadRegs(78, words.data(), true, TimeoutMs, 10, nullptr))
         return;
     ParamTable& table = link_.ActiveTable();
     for (int i = 0; i < 10; ++i) {

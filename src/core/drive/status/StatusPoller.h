@@ -3,6 +3,7 @@
 #include "core/drive/status/StatusPollHost.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -20,8 +21,10 @@ class StatusPoller {
 public:
     StatusPoller(StatusLink& link, StatusPollHost& host) : link_(link), host_(host) {}
 
-    // Dispatches on the current kind.
-    void Poll();
+    // Dispatches on the current kind. A poll on the worker passes `stopped`, true once the
+    // worker is asked to stop: the rest of the cycle is then left out, so that a wait for
+    // the worker lasts one request, not a whole cycle on a slow line.
+    void Poll(std::function<bool()> stopped = {});
     void PollStatusStd();
     void PollStatusOrca();
     void PollStatusDrive();
@@ -55,10 +58,12 @@ private:
     template <typename Fn> auto OnUi(Fn fn);
     // true when the Orca230 poll must end early because a capture is armed.
     bool HoldForCapture();
+    bool Stopped() const { return stopped_ && stopped_(); }
 
     StatusLink& link_;
     StatusPollHost& host_;
     int skipCount_ = 0;
+    std::function<bool()> stopped_; // set for the length of one Poll
 };
 
 } // namespace kelm
