@@ -5,6 +5,7 @@
 #include "core/files/ScopeFile.h"
 #include "core/rules/GraphCursorMath.h"
 #include "core/rules/OscilloMath.h"
+#include "core/settings/SettingsStore.h"
 #include "ui/scope/GraphCursors.h"
 #include "ui/scope/MeasurementPanel.h"
 #include "ui/scope/OffsetTrack.h"
@@ -24,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QValueAxis>
 #include <algorithm>
 #include <cstdlib>
@@ -126,12 +129,18 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     }
     auto* exportCsv = new QPushButton(QStringLiteral("&Export CSV…"), panel);
     auto* savePicture = new QPushButton(QStringLiteral("Save &Picture…"), panel);
-    connect(exportCsv, &QPushButton::clicked, this, [this] {
+    const auto remember = [this](const QString& folder) {
+        if (folder_ != nullptr && !folder.isEmpty())
+            *folder_ = folder;
+    };
+    connect(exportCsv, &QPushButton::clicked, this, [this, remember] {
         ScopeRecording shown;
         FillRecording(shown);
-        ExportScopeCsv(this, shown);
+        remember(ExportScopeCsv(this, shown, {}, folder_ ? *folder_ : QString()));
     });
-    connect(savePicture, &QPushButton::clicked, this, [this] { SaveScopePicture(this, *view_); });
+    connect(savePicture, &QPushButton::clicked, this, [this, remember] {
+        remember(SaveScopePicture(this, *view_, {}, folder_ ? *folder_ : QString()));
+    });
     overlays_ = new ReferenceOverlay({chart, timeAxis_, axes_, kColours}, {}, this);
     measures_ = new MeasurementPanel(panel);
     column->addWidget(measures_);
@@ -150,10 +159,12 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     int col = 0;
     for (QWidget* w : std::initializer_list<QWidget*>{enable, cTime, cCh1, cCh2})
         cg->addWidget(w, 0, col++);
+    // The readouts under the three choices, so that the group stays narrow enough for
+    // the viewer to open beside the status panel.
     for (std::size_t i = 0; i < readouts.size(); ++i) {
         readouts[i] = new QLabel(cursorGroup);
-        readouts[i]->setMinimumWidth(120);
-        cg->addWidget(readouts[i], 1, static_cast<int>(i));
+        readouts[i]->setMinimumWidth(90);
+        cg->addWidget(readouts[i], 1, static_cast<int>(i) + 1);
     }
     GraphCursors::Controls controls{view,  cursorLines[0], cursorLines[1], timeAxis_,
                                     axes_, enable,         cTime,          cCh1,
@@ -169,12 +180,21 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     chartRow->addWidget(tracks_[1]);
     auto* root = new QGridLayout(this);
     root->addLayout(chartRow, 0, 0);
-    root->addWidget(panel, 0, 1, 3, 1);
+    // The settings and measurements scroll where the frame is lower than they are tall.
+    auto* panelScroll = new QScrollArea(this);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll->setWidget(panel);
+    panelScroll->setMinimumWidth(panel->minimumSizeHint().width() +
+                                 panelScroll->verticalScrollBar()->sizeHint().width());
+    root->addWidget(panelScroll, 0, 1, 3, 1);
     root->addWidget(cursorGroup, 1, 0);
     root->addWidget(overlays_, 2, 0);
     root->addWidget(status_, 3, 0, 1, 2);
     root->setColumnStretch(0, 1);
     root->setRowStretch(0, 1);
+
     for (std::size_t ch = 0; ch < 2; ++ch)
         connect(switches_[ch], &QPushButton::toggled, this,
                 [this, ch] { SwitchChanged(static_cast<int>(ch)); });
@@ -228,6 +248,24 @@ void TFRegOsc::LayoutTracks() {
     for (std::size_t ch = 0; ch < 2; ++ch)
         tracks_[ch]->FollowChart(*view_, offsets_[ch]->RdMin(), offsets_[ch]->RdMax(),
                                  offsets_[ch]->RdValore());
+    FitTimeLabels();
+}
+
+// Every division of the time axis labelled where its labels fit side by side, else every
+// second or fifth one, so that a narrow viewer shows whole numbers instead of "1...".
+void TFRegOsc::FitTimeLabels() {
+    const double increment = recording_.BottomIncrement > 0 ? recording_.BottomIncrement : 1;
+    const QFontMetrics metrics(timeAxis_->labelsFont());
+    const int label =
+        metrics.horizontalAdvance(QString::number(timeAxis_->max(), 'f', 0) + QStringLiteral("00"));
+    const double plotWidth = view_->chart()->plotArea().width();
+    for (const int every : {1, 2, 5}) {
+        const double divisions = (timeAxis_->max() - timeAxis_->min()) / (increment * every);
+        if (every == 5 || (divisions > 0 && plotWidth / divisions >= label)) {
+            timeAxis_->setTickInterval(increment * every);
+            return;
+        }
+    }
 }
 
 void TFRegOsc::FillRecording(ScopeRecording& recording) const {
@@ -327,6 +365,7 @@ void OpenTraceViewer(ShellHost& shell, const QString& path) {
     ScopeRecording record;
     viewer->FillRecording(record);
     viewer->SetUnits(SignalUnits(shell.Driver().Config().ActiveScopeSet(), record));
+    viewer->UseFolder(shell.Settings().ScopeFolder);
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(viewer);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -334,7 +373,7 @@ void OpenTraceViewer(ShellHost& shell, const QString& path) {
         // content).
         const QSize room = area->viewport()->size() - QSize(10, 0);
         sub->resize(QSize(800, 576).boundedTo(room).expandedTo(sub->minimumSizeHint()));
-        sub->move(10, 0);
+        sub->move(std::clamp(area->viewport()->width() - sub->width(), 0, 10), 0);
         sub->show();
     } else {
         viewer->setParent(shell.Window(), Qt::Window);

@@ -48,6 +48,9 @@ public:
     void FillRecording(ScopeRecording& recording) const;
     // The units of the two signals, for the measurements.
     void SetUnits(const std::array<QString, 2>& units);
+    // The stored scope folder the export dialogs start in and remember (the settings
+    // store's); without it they start in the working folder.
+    void UseFolder(QString& folder) { folder_ = &folder; }
     // The measurements of the record (whole, or between the time cursors), with the step
     // figures.
     MeasurementPanel& Measurements() const { return *measures_; }
@@ -58,6 +61,7 @@ protected:
 
 private:
     void SwitchChanged(int channel);
+    void FitTimeLabels();
     void LayoutTracks();
     void Measure();
 
@@ -81,6 +85,7 @@ private:
     QLabel* status_ = nullptr;
     GraphCursors* cursors_ = nullptr;
     ReferenceOverlay* overlays_ = nullptr;
+    QString* folder_ = nullptr;
     MeasurementPanel* measures_ = nullptr;
     std::array<QLineSeries*, 2> cursorLines_{};
     std::array<QString, 2> units_;

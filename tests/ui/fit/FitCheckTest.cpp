@@ -293,7 +293,14 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         const QRect area = window_->Frame()->viewport()->rect();
         Check(*frame, row.Name, area.size());
         if (!area.contains(frame->geometry()))
-            problems_ << QStringLiteral("%1 %2: lies outside the frame").arg(row.Name, Kind().Name);
+            problems_ << QStringLiteral("%1 %2: lies outside the frame (%3,%4 %5x%6 in %7x%8)")
+                             .arg(row.Name, Kind().Name)
+                             .arg(frame->x())
+                             .arg(frame->y())
+                             .arg(frame->width())
+                             .arg(frame->height())
+                             .arg(area.width())
+                             .arg(area.height());
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
