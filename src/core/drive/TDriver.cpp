@@ -86,6 +86,12 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
         if (const ParamEntry* entry = activeTable_.FindByAddress(address)) {
             record.OldValue = entry->DriveValue; // what the drive held, as last read
             record.Name = entry->Name;
+        } else if (const ParamEntry* profile = profileTable_.FindByAddress(address)) {
+            record.OldValue = profile->DriveValue;
+            record.Name = profile->Name.isEmpty()
+                              ? QStringLiteral("Profile register %1").arg(address)
+                              : profile->Name;
+            record.Profile = true;
         }
         {
             const std::lock_guard lock(commandMutex_);

@@ -8,8 +8,9 @@ namespace kelm {
 
 void UnsavedChanges::Record(const WriteRecord& record) {
     // Outside the table are working registers (the recorder's, capture control); the
-    // command register starts operations, it holds no setting.
-    if (record.Result != JournalResult::Written || record.Name.isEmpty())
+    // command register starts operations, it holds no setting; the profiles have their own
+    // flash command.
+    if (record.Result != JournalResult::Written || record.Name.isEmpty() || record.Profile)
         return;
     const DeviceKind kind = record.Gate.Target.Kind;
     const std::uint16_t address = record.Gate.Address;

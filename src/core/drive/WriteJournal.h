@@ -16,8 +16,9 @@ struct WriteRecord {
     std::optional<int> OldValue;
     QString Name;
     JournalResult Result = JournalResult::Written;
-    QString Command;  // set for the writes of a command's handshake (TDriver::CommandMark)
-    bool Raw = false; // a raw register write: journalled even outside the table
+    QString Command;      // set for the writes of a command's handshake (TDriver::CommandMark)
+    bool Raw = false;     // a raw register write: journalled even outside the table
+    bool Profile = false; // a register of the motion profiles (saved by their own flash command)
 };
 
 // What the journal says about the unit a write went to, besides the write itself.

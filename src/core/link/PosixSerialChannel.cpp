@@ -2,6 +2,8 @@
 // file includes only the kernel header and uses ioctls throughout.
 #include "core/link/PosixSerialChannel.h"
 
+#include "core/link/MonotonicClock.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -24,12 +26,6 @@
 
 namespace kelm {
 namespace {
-
-std::int64_t MonotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 enum class Readiness { Ready, TimedOut, Failed };
 

@@ -1,5 +1,7 @@
 #include "core/link/TcpSerialChannel.h"
 
+#include "core/link/MonotonicClock.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -15,12 +17,6 @@
 
 namespace kelm {
 namespace {
-
-std::int64_t MonotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));

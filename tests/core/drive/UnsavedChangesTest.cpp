@@ -9,24 +9,26 @@ namespace kelm::test {
 namespace {
 
 // Which writes count and which events start the count again, as one run of steps (a write:
-// register, outcome, in the table); the listener hears every change of the count.
+// register, outcome, where: 'T' the table, 'P' the profiles, '-' neither); the listener
+// hears every change of the count.
 TEST(UnsavedChanges, CountsSettingWritesUntilSaveLoadOrTableRead) {
     using E = UnsavedChanges::Event;
-    using Write = std::tuple<std::uint16_t, JournalResult, bool>;
+    using Write = std::tuple<std::uint16_t, JournalResult, char>;
     constexpr auto ok = JournalResult::Written;
     const std::uint16_t command = RegistersOf(DeviceKind::Std).Command;
     const std::tuple<std::variant<Write, E>, int, const char*> rows[] = {
-        {Write{80, ok, true}, 1, "a setting"},
-        {Write{80, ok, true}, 2, "the same register again"},
-        {Write{81, JournalResult::Refused, true}, 2, "dropped by the gate"},
-        {Write{81, JournalResult::Failed, true}, 2, "not answered"},
-        {Write{50000, ok, false}, 2, "outside the table"},
-        {Write{command, ok, true}, 2, "the command register"},
-        {Write{52, ok, true}, 2, "a drive-owned register"},
+        {Write{80, ok, 'T'}, 1, "a setting"},
+        {Write{80, ok, 'T'}, 2, "the same register again"},
+        {Write{81, JournalResult::Refused, 'T'}, 2, "dropped by the gate"},
+        {Write{81, JournalResult::Failed, 'T'}, 2, "not answered"},
+        {Write{50000, ok, '-'}, 2, "outside the table"},
+        {Write{command, ok, 'T'}, 2, "the command register"},
+        {Write{52, ok, 'T'}, 2, "a drive-owned register"},
+        {Write{300, ok, 'P'}, 2, "a profile register (its own flash command)"},
         {E::SavedToEeprom, 0, "saved"},
-        {Write{90, ok, true}, 1, "after a save"},
+        {Write{90, ok, 'T'}, 1, "after a save"},
         {E::LoadedFromEeprom, 0, "reloaded"},
-        {Write{90, ok, true}, 1, "after a reload"},
+        {Write{90, ok, 'T'}, 1, "after a reload"},
         {E::TableRead, 0, "table read"},
     };
     UnsavedChanges counter;
@@ -36,7 +38,8 @@ TEST(UnsavedChanges, CountsSettingWritesUntilSaveLoadOrTableRead) {
         if (const auto* write = std::get_if<Write>(&step)) {
             WriteRecord record;
             std::tie(record.Gate.Address, record.Result, std::ignore) = *write;
-            record.Name = std::get<2>(*write) ? QStringLiteral("P") : QString();
+            record.Name = std::get<2>(*write) != '-' ? QStringLiteral("P") : QString();
+            record.Profile = std::get<2>(*write) == 'P';
             counter.Record(record);
         } else {
             counter.On(std::get<E>(step));
