@@ -2,6 +2,7 @@
 
 #include "ui/machine/MachineFlows.h"
 #include "ui/widgets/GrowToContent.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include "core/common/KindDescriptor.h"
 #include "core/config/ConfigurationSet.h"
@@ -25,6 +26,8 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -61,6 +64,13 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     frame_->setObjectName(QStringLiteral("Frame"));
     setCentralWidget(frame_);
     KeepChildWindowsInside(*frame_);
+    KeepWindowsOnScreen();
+    PlaceChildWindows(*frame_, [this]() -> QRect {
+        const QWidget* panel = findChild<QDockWidget*>(QStringLiteral("RightPanel"));
+        return panel != nullptr && StatusPanelShown()
+                   ? QRect(panel->mapToGlobal(QPoint()), panel->size())
+                   : QRect();
+    });
     BuildStatusBar();
     actions_ = std::make_unique<CommandActions>(*this, [this](Command c) { Run(c); });
     BuildMenus();
@@ -257,7 +267,16 @@ void TFPrincipale::BuildRightPanel() {
     layout->addWidget(panelContent_);
     layout->addStretch(1);
     viewInfo_->setMinimumWidth(panelContent_->sizeHint().width() - 2);
-    dock->setWidget(holder);
+    // On a low screen the panel scrolls, so the status bar stays in sight.
+    auto* scroll = new QScrollArea(dock);
+    scroll->setObjectName(QStringLiteral("RightPanelScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(holder);
+    scroll->setMinimumWidth(holder->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    dock->setWidget(scroll);
     addDockWidget(Qt::RightDockWidgetArea, dock);
 }
 
@@ -444,6 +463,8 @@ void TFPrincipale::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipale::FirstShow() {
+    // As large as the menus and the tool bar need; the screen bounds it.
+    resize(size().expandedTo(sizeHint()));
     // The main parameter page opens first.
     commands_->OpenWindow(QStringLiteral("TFMainDev"));
     // Then the homing and oscilloscope configuration; a failure has shown its messages and

@@ -9,12 +9,26 @@
 #include "ui/tarnlink/UnitPanel.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
+namespace {
+
+// How many unit panels of `width` fit side by side on the screen.
+int UnitColumns(int width) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int room = screen != nullptr ? screen->availableGeometry().width() - 40 : 0;
+    return std::max(1, room / std::max(1, width));
+}
+
+} // namespace
 
 TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* parent)
     : QDialog(parent != nullptr ? parent : shell.Window()), shell_(shell),
@@ -37,8 +51,8 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     scan_ = std::make_unique<LinkScan>(driver);
     addressAtStart_ = shell.Master().UnitAddress();
     auto* outer = new QVBoxLayout(this);
-    auto* row = new QHBoxLayout;
-    outer->addLayout(row);
+    auto* units = new QGridLayout;
+    outer->addLayout(units);
     refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
     refresh_->setObjectName(QStringLiteral("BRefresh"));
     auto* buttons = new QHBoxLayout;
@@ -55,10 +69,15 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     });
 
     // The units, each with its panel.
+    int columns = 0;
     scan_->Build([&](int index) {
         const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
         auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
-        row->addWidget(panel);
+        // The panels wrap into rows as wide as the screen holds.
+        if (columns == 0)
+            columns =
+                UnitColumns(panel->sizeHint().width() + std::max(0, units->horizontalSpacing()));
+        units->addWidget(panel, index / columns, index % columns);
         panels_.push_back(panel);
         panel->SetInUse(InUse(unit));
         connect(panel->SelectButton, &QPushButton::clicked, this,

@@ -1,6 +1,7 @@
 #include "ui/widgets/GrowToContent.h"
 
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QEvent>
 #include <QLayout>
@@ -40,6 +41,8 @@ public:
             for (QMdiSubWindow* sub : frame_.subWindowList()) {
                 if (!sub->isVisible() || sub->isMaximized() || sub->isMinimized())
                     continue;
+                if (sub->width() > area.width() || sub->height() > area.height())
+                    FitChildWindow(*sub, area);
                 const QSize room = area - sub->size();
                 sub->move(std::clamp(sub->x(), 0, std::max(room.width(), 0)),
                           std::clamp(sub->y(), 0, std::max(room.height(), 0)));
