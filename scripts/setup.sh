@@ -7,7 +7,8 @@ PACKAGES=(build-essential cmake ninja-build ccache pkg-config
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev
           libgtest-dev libgmock-dev libmodbus-dev
           dpkg-dev file help2man desktop-file-utils appstream lintian gcovr
-          clang-format socat)
+          clang-format socat
+          poppler-utils)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

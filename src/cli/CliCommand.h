@@ -8,6 +8,7 @@ namespace kelm::cli {
 // Options that apply to every command.
 struct CliOptions {
     bool AnswerYes = false; // --yes: questions are answered Yes instead of No
+    bool Quiet = false;     // --quiet: no reminder to save to EEPROM after writes
 };
 
 // One kelmctl command. `Run` gets the words after the command name and returns the exit

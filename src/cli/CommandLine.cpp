@@ -39,6 +39,9 @@ CommandLine::CommandLine(const char* name, const char* arguments, Port port)
                                          QStringLiteral("Show this command's options.")));
     parser_.addOption(QCommandLineOption(
         QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
+    parser_.addOption(QCommandLineOption(
+        QStringLiteral("quiet"),
+        QStringLiteral("No reminder that written registers are not saved to EEPROM.")));
     for (QCommandLineOption option : ConnectionOptionList()) {
         if (port == Port::Unused)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -113,9 +116,9 @@ int CommandLine::Complain(const QString& text) {
 }
 
 const QStringList& CommandLine::CommandValueOptions() {
-    static const QStringList names = {"kind",   "timeout", "format",  "signal1", "signal2",
-                                      "scale1", "scale2",  "window",  "edge",    "level",
-                                      "delay",  "speed",   "duration"};
+    static const QStringList names = {"kind",   "timeout", "format",   "signal1", "signal2",
+                                      "scale1", "scale2",  "window",   "edge",    "level",
+                                      "delay",  "speed",   "duration", "since",   "drive"};
     return names;
 }
 

@@ -91,6 +91,24 @@ const std::vector<CliCommand>& AllCommands() {
          "writes unit by unit and reports each (\"N of M registers written\" for one that "
          "breaks off)",
          &RunMachine},
+        {"journal", "[--since DATE] [--drive D] [--format F]",
+         "list the journal of changes, newest change first: text by change, or one record "
+         "per entry {change, time, program, level, port, address, kind, model, size, firmware, "
+         "register, name, old, new, command, action, result}; --drive D: "
+         "key=value[,key=value...] with keys port, address, kind, model, size, firmware",
+         &RunJournal},
+        {"journal", "undo [--kind K] CHANGE",
+         "write back the old values of one change (its refused and failed writes and its "
+         "commands are left out), as a change of its own: prints what it writes, asks (--yes; "
+         "without a terminal only --yes writes); exit 2 when the drive connected is not the "
+         "one journalled (kind, model, size, firmware)",
+         &RunJournal},
+        {"report", "[--kind K] [--force] [--since DATE] FILE",
+         "read the whole table and write the commissioning report as FILE.pdf (A4) or "
+         "FILE.html: identity, port and address, every setting that differs from its default "
+         "with name, value and unit, and the drive's journalled changes since DATE (default: "
+         "today)",
+         &RunReport},
     };
     return commands;
 }

@@ -29,6 +29,11 @@ int RunOffset(const QStringList& arguments, const CliOptions& options);
 // ScopeCommands.cpp
 int RunScope(const QStringList& arguments, const CliOptions& options);
 
+// JournalCommands.cpp
+int RunJournal(const QStringList& arguments, const CliOptions& options);
+// ReportCommands.cpp
+int RunReport(const QStringList& arguments, const CliOptions& options);
+
 // StepCommands.cpp
 int RunStep(const QStringList& arguments, const CliOptions& options);
 

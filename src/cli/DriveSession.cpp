@@ -1,7 +1,9 @@
 #include "cli/DriveSession.h"
+#include "cli/Output.h"
 
 #include "cli/Stopping.h"
 #include "core/common/KindDescriptor.h"
+#include "core/drive/DriveIdentity.h"
 #include "core/drive/DriveOwnedRegisters.h"
 #include "core/drive/LinkIdentification.h"
 #include "core/drive/TableTransfer.h"
@@ -71,6 +73,7 @@ const char* KindWord(DeviceKind kind) {
 DriveSession::~DriveSession() {
     if (driver_ && wasOnline_ && !driver_->Online())
         ReportNoAnswer(master_->UnitAddress(), portText_);
+    NoteUnsavedWrites(unsaved_.Count());
 }
 
 void DriveSession::AddOptions(CommandLine& line) {
@@ -105,13 +108,14 @@ int DriveSession::OpenDriver() {
     // The run's writes go to the user's journal as one change named by the command line.
     journal_ = std::make_unique<WriteJournal>(
         Journal::Options{JournalPath()}, QStringLiteral("kelmctl"),
-        [this](const UnitInUse& unit) { return JournalContextOf(*driver_, unit, {}, portText_); },
+        [this](const UnitInUse& unit) { return JournalContextOf(unit, identity_, {}, portText_); },
         [](const QString& note) {
             std::fprintf(stderr, "kelmctl: %s\n", Local(note).constData());
         });
     journal_->GroupUnscopedAs(QStringLiteral("kelmctl ") +
                               QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')));
     driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
+    driver_->AddWriteRecorder([this](const WriteRecord& record) { unsaved_.Record(record); });
     const QString install = QCoreApplication::applicationDirPath() + QStringLiteral("/");
     ClearTerminateRequest();
     if (!driver_->Initialize(install, devices_.path() + QStringLiteral("/Devices/")))
@@ -143,6 +147,11 @@ int DriveSession::Connect() {
     master_->SelectUnit(connection_.Address);
     driver_->SetOnline(master_->IsLinkReady());
     wasOnline_ = driver_->Online();
+    // The identity the journal names the run's writes by, read once as the program reads it.
+    if (wasOnline_) {
+        ReadIdentityRegisters(*driver_);
+        identity_ = IdentityOf(kind_, driver_->ActiveTable());
+    }
     // Stopped during the identification: nothing of the command has been sent yet.
     return StopRequested() ? 1 : 0;
 }
@@ -164,6 +173,10 @@ bool DriveSession::AwaitLine(int limitMs) {
         PauseUnlessStopped(200);
     }
     return false;
+}
+
+QString DriveSession::KindText() const {
+    return QString::fromLatin1(Describe(kind_).Text);
 }
 
 int DriveSession::ConnectTo(const char* feature) {

@@ -5,6 +5,7 @@
 #include "core/common/DeviceKind.h"
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
+#include "core/drive/UnsavedChanges.h"
 #include "core/drive/WriteJournal.h"
 #include "core/link/ModbusMaster.h"
 
@@ -74,6 +75,9 @@ public:
     unsigned Address() const { return connection_.Address; }
     const QStringList& Words() const { return words_; }
     bool LinkMode() const { return connection_.LinkMode; }
+    // The drive as the journal names it, read once at connection.
+    const JournalIdentity& Identity() const { return identity_; }
+    QString KindText() const;
 
 private:
     // What the drive is: a plain port carries a plain drive; on a link the identification
@@ -86,11 +90,13 @@ private:
     QStringList words_;
     ConnectionOptions connection_;
     QString portText_;
+    JournalIdentity identity_;
     bool wasOnline_ = false;
     QTemporaryDir devices_;
     std::unique_ptr<ModbusMaster> master_;
     CliDriverHost host_;
     std::unique_ptr<WriteJournal> journal_;
+    UnsavedChanges unsaved_;          // reported at the end for the reminder to save to EEPROM
     std::unique_ptr<TDriver> driver_; // last: goes before the master and the host
 };
 

@@ -35,7 +35,27 @@ QString TsvField(const QJsonValue& value) {
     }
 }
 
+int unsavedWrites = 0; // the command runs on the main thread
+
 } // namespace
+
+void NoteUnsavedWrites(int count) {
+    unsavedWrites += count;
+}
+
+QString UnsavedReminder(int count) {
+    return QStringLiteral("%1 parameter %2 written to the drive's RAM only; \"kelmctl eeprom "
+                          "save\" keeps %3 after power off")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("register") : QStringLiteral("registers"),
+             count == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+void RemindUnsavedWrites(bool quiet) {
+    if (!quiet && unsavedWrites > 0)
+        PrintMessage(UnsavedReminder(unsavedWrites));
+    unsavedWrites = 0;
+}
 
 QString Record::Tsv() const {
     QStringList cells;

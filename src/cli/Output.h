@@ -40,6 +40,14 @@ void PrintRecord(OutputFormat format, const Record& record);
 // Prints a line on stdout.
 void PrintLine(const QString& text);
 
+// Parameter registers a command wrote to the drive's RAM and left unsaved (added up).
+void NoteUnsavedWrites(int count);
+// The one-line reminder on stderr after a command that left writes unsaved; none with
+// --quiet (quiet) or when nothing is unsaved.
+void RemindUnsavedWrites(bool quiet);
+// The reminder's text for count registers.
+QString UnsavedReminder(int count);
+
 // Flushes stdout: false when anything written there was lost (a full disk, a closed pipe),
 // after saying so on stderr.
 bool FinishOutput();

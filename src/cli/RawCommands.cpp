@@ -1,13 +1,20 @@
 // kelmctl read / write: raw register access through the serial master.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/DriveSession.h"
 #include "cli/Output.h"
 #include "cli/StderrMessages.h"
 #include "cli/Stopping.h"
+#include "core/common/KindDescriptor.h"
+#include "core/drive/DriveIdentity.h"
 #include "core/drive/TableTransfer.h"
+#include "core/drive/WriteJournal.h"
 #include "core/link/RegisterFrames.h"
+#include "core/params/ParamTable.h"
+#include "core/rules/UnitIdentity.h"
 #include "core/seams/Messages.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -19,6 +26,7 @@ namespace {
 
 constexpr std::uint32_t ReplyTimeoutMs = 100;
 constexpr std::uint32_t LastAddress = 0xFFFF;
+constexpr std::uint32_t OldValueTimeoutMs = 1000;
 
 void BadValue(const char* what, const QString& text) {
     std::fprintf(stderr, "kelmctl: bad %s: %s\n", what, text.toLocal8Bit().constData());
@@ -67,6 +75,76 @@ int Broadcast(ModbusMaster& master, std::uint16_t address,
                      .arg(values.size()));
     return 0;
 }
+
+// The journal of a raw write: no drive model, so the old values are read from the drive
+// itself (where the register answers) and a plain drive's identity from its identification
+// registers. On a link the unit's kind is not looked up: the entries name none.
+class RawJournal {
+public:
+    RawJournal(ModbusMaster& master, const QString& port, bool link)
+        : master_(master), unit_{master.GetPort(), link, master.UnitAddress(), DeviceKind::Std},
+          journal_(
+              Journal::Options{JournalPath()}, QStringLiteral("kelmctl"),
+              [this, port, link](const UnitInUse&) {
+                  return JournalContext{{},
+                                        port,
+                                        link ? QString()
+                                             : QString::fromLatin1(Describe(DeviceKind::Std).Text),
+                                        identity_};
+              },
+              [](const QString& note) { PrintMessage(note); }) {
+        journal_.GroupUnscopedAs(QStringLiteral("kelmctl ") +
+                                 QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')));
+        if (link || unit_.Address == 0)
+            return;
+        ParamTable table = ParamTable::MakeSynthetic(QString(), 0, IdentityRegisters.back());
+        for (ParamEntry& entry : table)
+            if (const auto word = ReadQuietly(entry.Address))
+                entry.Value = entry.DriveValue = static_cast<std::int16_t>(*word);
+        identity_ = IdentityOf(DeviceKind::Std, table);
+    }
+
+    // The values held before a block is written; all empty when the block cannot be read
+    // (one read per block keeps a raw write as quick as before).
+    std::vector<std::optional<int>> OldValues(std::uint16_t first, std::size_t count) {
+        std::vector<std::optional<int>> old(count);
+        std::vector<std::uint16_t> words(count);
+        // One try with a wide window: a late reply to a failed try would meet the write.
+        if (master_.ReadRegistersOnce(first, words.data(), static_cast<std::uint8_t>(count),
+                                      OldValueTimeoutMs))
+            for (std::size_t i = 0; i < count; ++i)
+                old[i] = static_cast<std::int16_t>(words[i]);
+        return old;
+    }
+
+    void Record(std::uint16_t first, const std::uint16_t* values,
+                const std::vector<std::optional<int>>& old, bool written) {
+        for (std::size_t i = 0; i < old.size(); ++i) {
+            WriteRecord record;
+            record.Gate.Target = unit_;
+            record.Gate.Address = static_cast<std::uint16_t>(first + i);
+            record.Gate.Value = values[i];
+            record.Gate.Admitted = true;
+            record.OldValue = old[i];
+            record.Result = written ? JournalResult::Written : JournalResult::Failed;
+            record.Raw = true;
+            journal_.Record(record);
+        }
+    }
+
+private:
+    std::optional<std::uint16_t> ReadQuietly(std::uint16_t address) {
+        std::uint16_t word = 0;
+        if (master_.ReadRegistersOnce(address, &word, 1, OldValueTimeoutMs))
+            return word;
+        return std::nullopt;
+    }
+
+    ModbusMaster& master_;
+    UnitInUse unit_;
+    JournalIdentity identity_;
+    WriteJournal journal_;
+};
 
 } // namespace
 
@@ -165,8 +243,13 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
     if (!master) {
         return 1;
     }
-    if (connection.Address == 0)
-        return Broadcast(*master, static_cast<std::uint16_t>(*address), values);
+    RawJournal journal(*master, port, connection.LinkMode);
+    if (connection.Address == 0) {
+        const int code = Broadcast(*master, static_cast<std::uint16_t>(*address), values);
+        journal.Record(static_cast<std::uint16_t>(*address), values.data(),
+                       std::vector<std::optional<int>>(values.size()), code == 0);
+        return code;
+    }
     for (std::size_t done = 0; done < values.size();) {
         if (StopRequested()) {
             ShowError(TableTransfer::PartialWriteText(static_cast<int>(done),
@@ -175,8 +258,12 @@ int RunWrite(const QStringList& arguments, const CliOptions&) {
         }
         const auto block = static_cast<std::uint8_t>(
             std::min<std::size_t>(values.size() - done, ModbusMaster::MaxRegisters));
-        if (!master->WriteRegisters(static_cast<std::uint16_t>(*address + done),
-                                    values.data() + done, block, ReplyTimeoutMs, true)) {
+        const auto first = static_cast<std::uint16_t>(*address + done);
+        const auto old = journal.OldValues(first, block);
+        const bool written =
+            master->WriteRegisters(first, values.data() + done, block, ReplyTimeoutMs, true);
+        journal.Record(first, values.data() + done, old, written);
+        if (!written) {
             ReportNoAnswer(connection.Address, port);
             return 1;
         }

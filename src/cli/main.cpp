@@ -8,7 +8,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +56,9 @@ void PrintHelp(const QCommandLineParser& parser) {
                "even. --address 0 is the broadcast address: only write takes it, sends each\n"
                "block once and awaits no reply (no drive answers a broadcast); every other\n"
                "command refuses it.\n\n"
+               "A command that wrote parameter registers ends with a one-line reminder on\n"
+               "stderr that they live in the drive's RAM until \"kelmctl eeprom save\" (none\n"
+               "with --quiet).\n\n"
                "Results go to stdout, messages to stderr: each message is one line starting\n"
                "\"kelmctl:\" (the lines of a message box are joined with \" / \"). A result\n"
                "that cannot be written to stdout (a full disk, kelmctl ... > /dev/full) is a\n"
@@ -105,6 +110,9 @@ int WithoutCommand(const QStringList& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOption(QCommandLineOption(
         QStringLiteral("yes"), QStringLiteral("Answer Yes to every question (default: No).")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("quiet"),
+        QStringLiteral("No reminder that written registers are not saved to EEPROM.")));
     kelm::cli::AddConnectionOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("One of the commands below, with its arguments."),
@@ -130,7 +138,20 @@ int main(int argc, char** argv) {
     static char outputBuffer[1 << 20];
     if (!isatty(fileno(stdout)))
         std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-    QCoreApplication app(argc, argv);
+    // The report lays out text for its PDF, which takes a Gui application; it never shows a
+    // window, so it needs no display.
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    bool unusedYes = false;
+    const qsizetype word = kelm::cli::CommandLine::FindCommandWord(words, unusedYes);
+    std::unique_ptr<QCoreApplication> app;
+    if (word >= 0 && words[word] == QLatin1String("report")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("kelmctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELM_VERSION));
 
@@ -139,6 +160,9 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     kelm::cli::CliOptions options;
     const qsizetype at = kelm::cli::CommandLine::FindCommandWord(arguments, options.AnswerYes);
+    // --quiet, anywhere before an end-of-options mark.
+    options.Quiet = arguments.mid(0, arguments.indexOf(QStringLiteral("--")))
+                        .contains(QStringLiteral("--quiet"));
     if (at < 0) {
         const int code = WithoutCommand(arguments);
         return kelm::cli::FinishOutput() ? code : 1;
@@ -153,6 +177,7 @@ int main(int argc, char** argv) {
             kelm::cli::InstallStopHandling();
             code = kelm::cli::ExitCodeAfterStop(
                 command.Run(arguments.mid(1, at - 1) + arguments.mid(at + 1), options));
+            kelm::cli::RemindUnsavedWrites(options.Quiet);
         }
         // Results that did not reach stdout are a failure (compare: trouble).
         if (!kelm::cli::FinishOutput() && code < 2)

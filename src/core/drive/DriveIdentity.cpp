@@ -1,5 +1,6 @@
 #include "core/drive/DriveIdentity.h"
 
+#include "core/drive/TDriver.h"
 #include "core/params/ParamTable.h"
 
 namespace kelm {
@@ -19,6 +20,14 @@ int LowByte(std::uint16_t word) {
 }
 
 } // namespace
+
+bool ReadIdentityRegisters(TDriver& driver) {
+    bool all = true;
+    for (const std::uint16_t address : IdentityRegisters)
+        if (ParamEntry* entry = driver.ActiveTable().FindByAddress(address))
+            all = driver.ReadEntry(*entry, false) && all;
+    return all;
+}
 
 int GetModelFamily(DeviceKind kind, const ParamTable& table) {
     return kind == DeviceKind::Std ? HighByte(Register0(table)) : 0;

@@ -87,10 +87,13 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
             record.OldValue = entry->DriveValue; // what the drive held, as last read
             record.Name = entry->Name;
         }
+        {
+            const std::lock_guard lock(commandMutex_);
+            record.Command = command_;
+        }
         if (!Gate().Admit(CurrentUnit(), address, value, &record.Gate)) {
             record.Result = JournalResult::Refused;
-            if (writeRecorder_)
-                writeRecorder_(record);
+            Record(record);
             return false;
         }
         MasterUseCheck::Scope use(*masterCheck_);
@@ -99,8 +102,7 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
         ok = master_.WriteRegisters(address, &value, 1, timeoutMs, false);
     }
     record.Result = ok ? JournalResult::Written : JournalResult::Failed;
-    if (writeRecorder_)
-        writeRecorder_(record);
+    Record(record);
     if (ok) {
         if (echoTarget != nullptr)
             *echoTarget = value;
@@ -115,6 +117,13 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
         GoOffline();
     }
     return false;
+}
+
+void TDriver::Record(const WriteRecord& record) const {
+    if (writeRecorder_)
+        writeRecorder_(record);
+    for (const auto& recorder : moreRecorders_)
+        recorder(record);
 }
 
 // The int16 value columns are accessed as uint16 registers (same size and representation).

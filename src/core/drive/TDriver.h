@@ -110,6 +110,25 @@ public:
     void SetWriteRecorder(std::function<void(const WriteRecord&)> recorder) {
         writeRecorder_ = std::move(recorder);
     }
+    // While a mark lives, the writes made are the handshake of one command (EEPROM save,
+    // defaults, reset, flash, a procedure): their records carry its name, and the journal
+    // keeps the command instead of the registers it used.
+    class CommandMark {
+    public:
+        CommandMark(TDriver& driver, const QString& name);
+        ~CommandMark();
+        CommandMark(const CommandMark&) = delete;
+        CommandMark& operator=(const CommandMark&) = delete;
+
+    private:
+        TDriver& driver_;
+        QString previous_;
+    };
+    // One more recorder beside the journal's (what is not saved to EEPROM), run after it.
+    // Install them before the worker starts writing: the list is not changed afterwards.
+    void AddWriteRecorder(std::function<void(const WriteRecord&)> recorder) {
+        moreRecorders_.push_back(std::move(recorder));
+    }
 
     // --- what the windows share ---------------------------------------------------------
     // Windows that wrote registers say so here; windows that show them refresh themselves.
@@ -249,7 +268,11 @@ private:
     bool workerBodyRunning_ = false;
     std::map<WorkerMode, Body> stepBodies_;
     std::map<WorkerMode, Body> startBodies_;
+    void Record(const WriteRecord& record) const;
     std::function<void(const WriteRecord&)> writeRecorder_;
+    mutable std::mutex commandMutex_; // guards command_ (marked on one thread, read on both)
+    QString command_;
+    std::vector<std::function<void(const WriteRecord&)>> moreRecorders_;
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
     std::unique_ptr<DriveWorker> worker_; // last: stopped first

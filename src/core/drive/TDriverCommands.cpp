@@ -7,7 +7,9 @@
 #include "core/drive/scope/ScopeRegisters.h"
 #include "core/seams/Messages.h"
 
+#include <QStringList>
 #include <algorithm>
+#include <utility>
 
 namespace kelm {
 
@@ -15,7 +17,37 @@ namespace {
 
 constexpr std::uint32_t CommandTimeoutMs = 3000;
 
+// The command the bits of the command register ask for, as the journal names it.
+QString CommandName(std::uint16_t bits) {
+    static const std::pair<std::uint16_t, const char*> names[] = {
+        {TDriver::CmdReloadEeprom, "Load Data From EEPROM"},
+        {TDriver::CmdSaveEeprom, "Save Data To EEPROM"},
+        {TDriver::CmdLoadDefaults, "Load Default Data"},
+        {TDriver::CmdSpeedOffset, "Speed Offset"},
+        {TDriver::CmdSaveProfiles, "Save Profiles To Flash"},
+        {TDriver::CmdLoadProfiles, "Load Profiles From Flash"},
+        {TDriver::CmdReset, "Reset Drive"},
+        {TDriver::CmdTorqueOffset, "Torque Offset"},
+    };
+    QStringList parts;
+    for (const auto& [bit, name] : names)
+        if ((bits & bit) != 0)
+            parts << QLatin1String(name);
+    return parts.isEmpty() ? QStringLiteral("Command 0x%1").arg(bits, 0, 16)
+                           : parts.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+TDriver::CommandMark::CommandMark(TDriver& driver, const QString& name) : driver_(driver) {
+    const std::lock_guard lock(driver_.commandMutex_);
+    previous_ = std::exchange(driver_.command_, name);
+}
+
+TDriver::CommandMark::~CommandMark() {
+    const std::lock_guard lock(driver_.commandMutex_);
+    driver_.command_ = previous_;
+}
 
 bool TDriver::WriteChangedParams() {
     return WriteChanged(activeTable_, true, -1);
@@ -64,7 +96,8 @@ bool TDriver::WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddr
         if (static_cast<int>(entry.Address) == lastAddress)
             continue;
         // The drive's own values are never sent back: the last value read stands.
-        if (activeTable && IsDriveOwned(currentKind_, entry.Address)) {
+        if ((activeTable && IsDriveOwned(currentKind_, entry.Address)) ||
+            (&table == &scopeSettingsTable_ && scope::IsSetByDrive(entry.Address))) {
             entry.Value = entry.DriveValue;
             continue;
         }
@@ -90,6 +123,8 @@ bool TDriver::ExecCommand(std::uint16_t bits) {
     ParamEntry* status = activeTable_.FindByAddress(regs.Status);
     if (command == nullptr || status == nullptr)
         return false;
+    // Every command of the drive model passes here: the journal records it once, by name.
+    const CommandMark mark(*this, CommandName(bits));
 
     if (!ReadEntry(*command, true, 100, true))
         return false;

@@ -17,7 +17,7 @@ WriteJournal::~WriteJournal() {
 void WriteJournal::Record(const WriteRecord& record) {
     // The journal keeps changes of the drive's parameters: registers outside its table
     // (the recorder's settings, capture control) are working traffic, not settings.
-    if (record.Name.isEmpty())
+    if (record.Name.isEmpty() && record.Command.isEmpty() && !record.Raw)
         return;
     const JournalContext context = context_ ? context_(record.Gate.Target) : JournalContext{};
     JournalEntry entry;
@@ -29,10 +29,14 @@ void WriteJournal::Record(const WriteRecord& record) {
     entry.Address = record.Gate.Target.Address;
     entry.Kind = context.Kind;
     entry.Identity = context.Identity;
-    entry.Register = record.Gate.Address;
-    entry.Name = record.Name;
-    entry.OldValue = record.OldValue;
-    entry.NewValue = static_cast<std::int16_t>(record.Gate.Value);
+    if (record.Command.isEmpty()) {
+        entry.Register = record.Gate.Address;
+        entry.Name = record.Name;
+        entry.OldValue = record.OldValue;
+        entry.NewValue = static_cast<std::int16_t>(record.Gate.Value);
+    } else {
+        entry.Command = record.Command; // the handshake's registers are not settings
+    }
     entry.Result = record.Result;
 
     QString failure;
@@ -43,6 +47,10 @@ void WriteJournal::Record(const WriteRecord& record) {
         const std::uint64_t serial = grouped ? 0 : record.Gate.Origin.Serial;
         entry.Action = grouped ? unscopedAction_ : record.Gate.Origin.Action;
         const bool sameChange = lastChange_ != 0 && serial == lastSerial_;
+        // A command is one entry: the later writes of its handshake add nothing.
+        if (sameChange && !record.Command.isEmpty() && record.Command == lastCommand_ &&
+            record.Result == JournalResult::Written)
+            return;
         if (!sameChange && lastChange_ != 0)
             journal_.Flush(); // the previous change is complete
         entry.Change = sameChange ? lastChange_ : 0;
@@ -51,6 +59,7 @@ void WriteJournal::Record(const WriteRecord& record) {
                 ++changes_;
             lastSerial_ = serial;
             lastChange_ = entry.Change;
+            lastCommand_ = record.Command;
         } else if (!failureSaid_) {
             failureSaid_ = true;
             failure = QStringLiteral("The journal of changes cannot be written (%1); changes "

@@ -16,6 +16,8 @@ struct WriteRecord {
     std::optional<int> OldValue;
     QString Name;
     JournalResult Result = JournalResult::Written;
+    QString Command;  // set for the writes of a command's handshake (TDriver::CommandMark)
+    bool Raw = false; // a raw register write: journalled even outside the table
 };
 
 // What the journal says about the unit a write went to, besides the write itself.
@@ -59,6 +61,7 @@ private:
     NoteSink note_;
     std::uint64_t lastSerial_ = 0;
     std::uint64_t lastChange_ = 0;
+    QString lastCommand_; // the command already journalled in the current change
     int changes_ = 0;
     bool failureSaid_ = false;
 };

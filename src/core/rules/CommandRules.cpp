@@ -11,6 +11,7 @@ constexpr std::array<CommandInfo, CommandCount> infos{{
     {"MDSave", "BSave", "&Save", "", "", ""},
     {"MDSaveAs", "BSaveAs", "Sa&ve As...", "", "Save As..", ""},
     {"MFCompare", "", "&Compare", "", "", ""},
+    {"MReport", "", "Commissioning &Report\u2026", "", "", ""},
     {"MExit", "", "&Exit", "", "", ""},
     {"MUserChange", "", "&Change", "", "", ""},
     {"MInfo", "BInfo", "&General Settings", " General Set", "General Settings", ""},
@@ -109,6 +110,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     Set(s, Command::Save, true, in.SaveEnabled);
     Set(s, Command::SaveAs, true, in.SaveEnabled);
     Set(s, Command::FileCompare, true, !in.FileCompareOpen);
+    Set(s, Command::Report, true, on);
     Set(s, Command::Exit, true, true);
     Set(s, Command::UserChange, true, true);
     Set(s, Command::GeneralSettings, true, on);
@@ -143,7 +145,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     if (in.DiagnosticMenuVisible) {
         s.TuningMenuVisible = false;
         s[Command::About].Visible = false;
-        for (Command c : {Command::Open, Command::SaveAs, Command::SelectDrive,
+        for (Command c : {Command::Open, Command::SaveAs, Command::Report, Command::SelectDrive,
                           Command::SelectTarnLink, Command::SaveEeprom, Command::LoadEeprom,
                           Command::LoadDefaults, Command::ProfileTool, Command::ResetDrive,
                           Command::GeneralSettings, Command::Oscilloscope, Command::Bootloader})

@@ -17,6 +17,7 @@ enum class Command {
     Save,            // MDSave = hidden BSave
     SaveAs,          // MDSaveAs = BSaveAs
     FileCompare,     // MFCompare
+    Report,          // MReport
     Exit,            // MExit
     UserChange,      // MUserChange
     GeneralSettings, // MInfo = BInfo

@@ -1,7 +1,6 @@
 #include "core/rules/UnitIdentity.h"
 
 #include "core/common/KindDescriptor.h"
-#include "core/drive/TDriver.h"
 #include "core/rules/GenInfoModel.h"
 #include "core/settings/UserDataFolder.h"
 
@@ -12,10 +11,9 @@ JournalIdentity IdentityOf(DeviceKind kind, const ParamTable& table) {
     return {texts.Model.trimmed(), texts.Size.trimmed(), texts.Firmware.trimmed()};
 }
 
-JournalContext JournalContextOf(const TDriver& driver, const UnitInUse& unit,
+JournalContext JournalContextOf(const UnitInUse& unit, const JournalIdentity& identity,
                                 const QString& userLevel, const QString& port) {
-    return {userLevel, port, QString::fromLatin1(Describe(unit.Kind).Text),
-            IdentityOf(unit.Kind, driver.ActiveTable())};
+    return {userLevel, port, QString::fromLatin1(Describe(unit.Kind).Text), identity};
 }
 
 QString JournalPath() {

@@ -38,6 +38,11 @@ bool AskConfirm(const QString& text) {
     return Messages().AskYesNo(QStringLiteral("Confirm"), text);
 }
 
+MessageAnswer AskConfirmOrCancel(const QString& text) {
+    Messages().Beep();
+    return Messages().AskYesNoCancel(QStringLiteral("Confirm"), text);
+}
+
 void ShowDifferentExtensions(const QString& fileName) {
     ShowError(QStringLiteral("Different File Extensions\r") + fileName +
               QStringLiteral("\rFile not processed!"));

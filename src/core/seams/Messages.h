@@ -5,6 +5,7 @@
 namespace kelm {
 
 enum class MessageIcon { None, Error, Question, Information, Warning };
+enum class MessageAnswer { Yes, No, Cancel };
 
 // The one way the core reaches a person. The desktop program installs a message-box
 // implementation, tests install a recorder, the command-line front end prints to stderr.
@@ -18,6 +19,10 @@ public:
     virtual void ShowBox(const QString& caption, const QString& text, MessageIcon icon) = 0;
     // A modal box with Yes and No; true for Yes.
     virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
+    // A modal box with Yes, No and Cancel. A sink without it asks Yes or No.
+    virtual MessageAnswer AskYesNoCancel(const QString& caption, const QString& text) {
+        return AskYesNo(caption, text) ? MessageAnswer::Yes : MessageAnswer::No;
+    }
     // The program must end (fatal configuration error). The sink decides how.
     virtual void RequestTerminate() = 0;
 };
@@ -31,6 +36,8 @@ MessageSink& Messages();
 void ShowError(const QString& text);
 // Beep, then "Confirm" with the question icon, Yes/No; true for Yes.
 bool AskConfirm(const QString& text);
+// As AskConfirm, with Yes, No and Cancel.
+MessageAnswer AskConfirmOrCancel(const QString& text);
 // ShowError with "Different File Extensions\r" + file name + "\rFile not processed!".
 void ShowDifferentExtensions(const QString& fileName);
 // Plain information box ("Data Saved !").

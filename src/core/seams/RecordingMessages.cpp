@@ -32,6 +32,24 @@ bool RecordingMessages::AskYesNo(const QString& caption, const QString& text) {
     return answer;
 }
 
+MessageAnswer RecordingMessages::AskYesNoCancel(const QString& caption, const QString& text) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!choices_.empty()) {
+            boxes_.push_back({caption, text, MessageIcon::Question, true});
+            const MessageAnswer choice = choices_.front();
+            choices_.pop_front();
+            return choice;
+        }
+    }
+    return AskYesNo(caption, text) ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void RecordingMessages::ScriptChoices(std::initializer_list<MessageAnswer> choices) {
+    std::lock_guard lock(mutex_);
+    choices_.insert(choices_.end(), choices.begin(), choices.end());
+}
+
 void RecordingMessages::RequestTerminate() {
     std::lock_guard lock(mutex_);
     ++terminates_;
@@ -74,6 +92,7 @@ void RecordingMessages::Clear() {
     std::lock_guard lock(mutex_);
     boxes_.clear();
     answers_.clear();
+    choices_.clear();
     beeps_ = 0;
     terminates_ = 0;
 }

@@ -27,10 +27,13 @@ public:
     void Beep() override;
     void ShowBox(const QString& caption, const QString& text, MessageIcon icon) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
+    // Takes the next scripted choice; without one, the Yes/No script decides.
+    MessageAnswer AskYesNoCancel(const QString& caption, const QString& text) override;
     void RequestTerminate() override;
 
     void ScriptAnswers(std::initializer_list<bool> answers);
     void SetDefaultAnswer(bool answer);
+    void ScriptChoices(std::initializer_list<MessageAnswer> choices);
 
     std::vector<Box> Boxes() const;
     QStringList Texts() const; // texts of every box, questions included, in order
@@ -42,6 +45,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Box> boxes_;
     std::deque<bool> answers_;
+    std::deque<MessageAnswer> choices_;
     bool defaultAnswer_ = false;
     int beeps_ = 0;
     int terminates_ = 0;

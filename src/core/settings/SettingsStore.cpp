@@ -27,6 +27,7 @@ const QString kParity = QStringLiteral("Parity");
 const QString kComPortTarn = QStringLiteral("ComPortTarn");
 const QString kInstallation = QStringLiteral("Installation");
 const QString kPortPathPrefix = QStringLiteral("PortPath");
+const QString kScopeFolder = QStringLiteral("ScopeFolder");
 
 QString WithSlash(QString folder) {
     if (!folder.endsWith('/'))
@@ -155,6 +156,7 @@ void SettingsStore::Load() {
     ProfilesFolder =
         s.value(kPosition, DataRootOf(InstallFolder) + QStringLiteral("Data/Profiles/")).toString();
     ReadByte(s, kComPortTarn, LinkComPort);
+    ScopeFolder = s.value(kScopeFolder).toString();
 
     portPaths_.clear();
     for (const QString& key : s.childKeys()) {
@@ -225,6 +227,8 @@ void SettingsStore::Save() {
     WriteBinaryIfChanged(s, kBaudRate, static_cast<std::uint32_t>(BaudRate), 4);
     WriteBinaryIfChanged(s, kParity, Parity, 1);
     WriteBinaryIfChanged(s, kComPortTarn, LinkComPort, 1);
+    if (!ScopeFolder.isEmpty() || s.contains(kScopeFolder))
+        WriteStringIfChanged(s, kScopeFolder, ScopeFolder);
     for (const auto& [com, path] : portPaths_) {
         const QString key = kPortPathPrefix + QString::number(com);
         if (path.isEmpty()) {

@@ -54,6 +54,9 @@ public:
     std::int32_t BaudRate = 19200;
     std::uint8_t Parity = 2;
     std::uint8_t LinkComPort = 10;
+    // Start folder of the oscilloscope's file dialogs (records, CSV, pictures); empty
+    // until one was used.
+    QString ScopeFolder;
 
 private:
     void Load();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
 
@@ -30,6 +31,16 @@ TFMachineCompare::TFMachineCompare(const QString& folder, const CompareResult& r
         auto* grid = new CompareGrid;
         grid->SetTitles(unit.Rows.ColumnTitles());
         grid->Fill(unit.Rows.Rows());
+        // The first differing parameter is selected and in view.
+        const auto& rows = unit.Rows.Rows();
+        const auto firstDifferent = std::find_if(rows.begin(), rows.end(), [](const auto& row) {
+            return row.State() == RowState::Different;
+        });
+        if (firstDifferent != rows.end()) {
+            grid->selectRow(static_cast<int>(firstDifferent - rows.begin()));
+            grid->scrollToItem(grid->item(grid->currentRow(), 0),
+                               QAbstractItemView::PositionAtCenter);
+        }
         const int different = unit.Different();
         Tabs->addTab(
             grid, QStringLiteral("Unit %1 %2%3")
@@ -41,6 +52,12 @@ TFMachineCompare::TFMachineCompare(const QString& folder, const CompareResult& r
                                                    .arg(unit.Rows.Rows().size()));
     }
     layout->addWidget(Tabs);
+    // Opens on the first unit that differs.
+    for (std::size_t i = 0; i < result.Units.size(); ++i)
+        if (result.Units[i].Different() > 0) {
+            Tabs->setCurrentIndex(static_cast<int>(i));
+            break;
+        }
 }
 
 } // namespace kelm

@@ -5,22 +5,18 @@
 #include "core/params/ParamTable.h"
 #include "core/rules/GraphCursorMath.h"
 #include "core/rules/LoopRules.h"
+#include "core/settings/SettingsStore.h"
 #include "ui/scope/GraphCursors.h"
+#include "ui/scope/MeasurementPanel.h"
 #include "ui/scope/ReferenceOverlay.h"
 #include "ui/scope/ScopeExport.h"
 #include "ui/scope/TFOscillo.h"
-#include "ui/shell/Principale.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineSeries>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -72,39 +68,8 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
 
-    auto* measures = new QGroupBox(QStringLiteral(" Measurements "), this);
-    measures->setObjectName(QStringLiteral("PMeas"));
-    auto* grid = new QGridLayout(measures);
-    grid->setContentsMargins(4, 4, 4, 4);
-    grid->setSpacing(3);
-    stepSource_ = new QComboBox(measures);
-    stepSource_->addItems({QStringLiteral("Step at trigger"), QStringLiteral("Step from Ch1"),
-                           QStringLiteral("Step from Ch2")});
-    band_ = new QDoubleSpinBox(measures);
-    band_->setRange(0.5, 20);
-    band_->setSingleStep(0.5);
-    band_->setDecimals(1);
-    band_->setValue(2);
-    band_->setSuffix(QStringLiteral(" %"));
-    band_->setToolTip(QStringLiteral("Settling band"));
-    range_ = new QLabel(measures);
-    range_->setWordWrap(true);
-    table_ = new QTableWidget(0, 2, measures);
-    table_->setObjectName(QStringLiteral("TMeas"));
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->setWordWrap(false);
-    table_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    table_->setMinimumWidth(260);
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
-    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->addWidget(stepSource_, 0, 0);
-    grid->addWidget(band_, 0, 1);
-    grid->addWidget(range_, 1, 0, 1, 2);
-    grid->addWidget(table_, 2, 0, 1, 2);
-    column->addWidget(measures);
+    measures_ = new MeasurementPanel(this);
+    column->addWidget(measures_);
 
     QChart& chart = *scope.ChartView()->chart();
     ReferenceOverlay::Chart drawn;
@@ -125,14 +90,8 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
         live.Gains = liveGains_;
         return live;
     };
-    hooks.Folder = [&shell] {
-        auto* main = qobject_cast<TFPrincipale*>(shell.Window());
-        return main != nullptr ? main->ScopeDialogFolder() : QString();
-    };
-    hooks.SetFolder = [&shell](const QString& folder) {
-        if (auto* main = qobject_cast<TFPrincipale*>(shell.Window()))
-            main->SetScopeDialogFolder(folder);
-    };
+    hooks.Folder = [&shell] { return shell.Settings().ScopeFolder; };
+    hooks.SetFolder = [&shell](const QString& folder) { shell.Settings().ScopeFolder = folder; };
     references_ = new ReferenceOverlay(drawn, std::move(hooks), this);
     column->addWidget(references_);
     column->addStretch(1);
@@ -150,9 +109,16 @@ ScopeWorkbench::ScopeWorkbench(TFOscillo& scope, ShellHost& shell, QWidget* pare
         connect(series, &QXYSeries::pointsRemoved, this, later);
         connect(series, &QXYSeries::visibleChanged, this, later);
     }
-    connect(stepSource_, &QComboBox::currentIndexChanged, this, later);
-    connect(band_, &QDoubleSpinBox::valueChanged, this, later);
+    connect(measures_, &MeasurementPanel::OptionsChanged, this, later);
     refresh_.start(); // the window is still being built
+}
+
+QTableWidget* ScopeWorkbench::Table() const {
+    return measures_->Table();
+}
+
+QComboBox* ScopeWorkbench::StepChoice() const {
+    return measures_->StepChoice();
 }
 
 void ScopeWorkbench::Captured() {
@@ -173,45 +139,18 @@ ScopeRecording ScopeWorkbench::LiveRecord() const {
     return record;
 }
 
-std::array<QString, 2> ScopeWorkbench::Units(const ScopeRecording& record) const {
-    std::array<QString, 2> units;
-    for (const ScopeSignal& signal : shell_.Driver().Config().ActiveScopeSet())
-        for (std::size_t ch = 0; ch < 2; ++ch)
-            if (signal.Name == record.Channels[ch].Signal)
-                units[ch] = signal.Unit.trimmed();
-    return units;
-}
-
 void ScopeWorkbench::Refresh() {
     const ScopeRecording record = LiveRecord();
-    MeasureOptions options;
-    options.Step = static_cast<StepSampleFrom>(stepSource_->currentIndex());
-    options.Band = band_->value() / 100;
-    const QLineSeries* cursor1 = SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH3"));
-    const QLineSeries* cursor2 = SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH4"));
-    if (scope_.Cursors().Mode() == cursors::TimeMode && cursor1 != nullptr && cursor2 != nullptr &&
-        cursor1->count() > 0 && cursor2->count() > 0) {
-        options.From = cursor1->at(0).x();
-        options.To = cursor2->at(0).x();
-    }
+    MeasureOptions options = measures_->Options();
+    if (scope_.Cursors().Mode() == cursors::TimeMode)
+        MeasureBetween(SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH3")),
+                       SeriesNamed(*scope_.ChartView()->chart(), QStringLiteral("CH4")), options);
     figures_ = MeasureRecord(record, options);
-    units_ = Units(record);
+    units_ = SignalUnits(shell_.Driver().Config().ActiveScopeSet(), record);
     for (std::size_t ch = 0; ch < 2; ++ch)
         names_[ch] =
             QStringLiteral("Ch%1 %2").arg(ch + 1).arg(record.Channels[ch].Signal).trimmed();
-    range_->setText(MeasurementRange(figures_));
-    const std::vector<MeasurementRow> rows = MeasurementRows(figures_, units_);
-    table_->setRowCount(static_cast<int>(rows.size()));
-    table_->setHorizontalHeaderLabels({QStringLiteral("Ch1"), QStringLiteral("Ch2")});
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const MeasurementRow& row = rows[static_cast<std::size_t>(r)];
-        table_->setVerticalHeaderItem(r, new QTableWidgetItem(row.Label));
-        for (int ch = 0; ch < 2; ++ch) {
-            auto* item = new QTableWidgetItem(row.Values[static_cast<std::size_t>(ch)]);
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(r, ch, item); // the table owns its items
-        }
-    }
+    measures_->Show(figures_, units_);
 }
 
 QStringList ScopeWorkbench::Notes() {

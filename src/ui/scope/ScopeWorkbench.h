@@ -8,12 +8,11 @@
 #include <QWidget>
 
 class QComboBox;
-class QDoubleSpinBox;
-class QLabel;
 class QTableWidget;
 
 namespace kelm {
 
+class MeasurementPanel;
 class ParamTable;
 class ReferenceOverlay;
 class ShellHost;
@@ -37,14 +36,13 @@ public:
     QStringList Notes();
 
     ReferenceOverlay& References() const { return *references_; }
-    QTableWidget* Table() const { return table_; }
-    QComboBox* StepChoice() const { return stepSource_; }
+    QTableWidget* Table() const;
+    QComboBox* StepChoice() const;
     const RecordFigures& Figures() const { return figures_; }
 
 private:
     // The live record as drawn, with the offsets that were added to it.
     ScopeRecording LiveRecord() const;
-    std::array<QString, 2> Units(const ScopeRecording& record) const;
     void Refresh();
 
     TFOscillo& scope_;
@@ -54,10 +52,7 @@ private:
     std::array<QString, 2> names_;
     std::array<QString, 2> units_;
     ReferenceOverlay* references_ = nullptr;
-    QComboBox* stepSource_ = nullptr;
-    QDoubleSpinBox* band_ = nullptr;
-    QLabel* range_ = nullptr;
-    QTableWidget* table_ = nullptr;
+    MeasurementPanel* measures_ = nullptr;
     QTimer refresh_; // one recount after a burst of trace or cursor changes
 };
 

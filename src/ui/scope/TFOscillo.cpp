@@ -16,8 +16,9 @@
 #include "ui/scope/ScopeExport.h"
 #include "ui/scope/ScopeWorkbench.h"
 #include "ui/scope/StepControl.h"
+#include "ui/scope/TFRegOsc.h"
 #include "ui/seams/DialogRunner.h"
-#include "ui/shell/Principale.h"
+#include "ui/shell/LastScopeRecord.h"
 #include "ui/shell/ShellHost.h"
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/TPNumEdit.h"
@@ -398,6 +399,7 @@ void TFOscillo::Plot(bool plot) {
                                QString::number(capture_->ReportedCount()));
         model_.Captured();
         workbench_->Captured();
+        PublishRecord();
     }
     clearButton_->setEnabled(true);
     shell_.HoldAlarmButton(false);
@@ -501,33 +503,64 @@ void TFOscillo::FillRecording(ScopeRecording& recording) const {
 }
 
 void TFOscillo::SaveToFile() {
-    auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
+    QString& folder = shell_.Settings().ScopeFolder;
     FileDialogRequest request;
     request.Filter = ScopeFileFilter();
     request.DefaultExtension = QStringLiteral("kls");
-    request.InitialDir = main != nullptr ? main->ScopeDialogFolder() : QString();
+    request.InitialDir = folder;
     if (!Dialogs().GetSaveFileName(this, request))
         return;
-    if (main != nullptr)
-        main->SetScopeDialogFolder(QFileInfo(request.FileName).absolutePath() + QLatin1Char('/'));
+    folder = QFileInfo(request.FileName).absolutePath() + QLatin1Char('/');
     ScopeRecording recording;
     FillRecording(recording);
     WriteScopeFile(recording, request.FileName);
 }
 
 void TFOscillo::OpenFile() {
-    if (auto* main = qobject_cast<TFPrincipale*>(shell_.Window()))
-        main->Run(Command::ScopeOpenFile);
+    QString& folder = shell_.Settings().ScopeFolder;
+    FileDialogRequest request;
+    request.Filter = ScopeFileFilter();
+    request.DefaultExtension = QStringLiteral("kls");
+    request.InitialDir = folder;
+    if (!Dialogs().GetOpenFileName(this, request))
+        return;
+    folder = QFileInfo(request.FileName).absolutePath() + QLatin1Char('/');
+    OpenTraceViewer(shell_, request.FileName);
 }
 
 void TFOscillo::ExportCsv() {
     ScopeRecording recording;
     FillRecording(recording);
-    auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
-    const QString folder = ExportScopeCsv(this, recording, workbench_->Notes(),
-                                          main != nullptr ? main->ScopeDialogFolder() : QString());
-    if (main != nullptr && !folder.isEmpty())
-        main->SetScopeDialogFolder(folder);
+    QString& stored = shell_.Settings().ScopeFolder;
+    const QString folder = ExportScopeCsv(this, recording, workbench_->Notes(), stored);
+    if (!folder.isEmpty())
+        stored = folder;
+}
+
+// The record just plotted, for the commissioning report: the picture as Save Picture makes
+// it and the measurements as the column shows them.
+void TFOscillo::PublishRecord() {
+    LastScopeRecord* holder = shell_.ScopeRecordHolder();
+    if (holder == nullptr)
+        return;
+    ScopeRecording recording;
+    FillRecording(recording);
+    const QStringList notes = workbench_->Notes(); // counts the new record now
+    (void)notes;
+    ScopeSnapshot snapshot;
+    snapshot.Kind = shell_.Driver().CurrentKind();
+    snapshot.Address = shell_.Master().UnitAddress();
+    const QString drive =
+        DeviceKindText(snapshot.Kind) + QStringLiteral(", address %1").arg(snapshot.Address);
+    snapshot.Picture = PictureWithLegend(
+        *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()));
+    const RecordFigures& figures = workbench_->Figures();
+    snapshot.Measurements.Range = MeasurementRange(figures);
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        snapshot.Measurements.Channels[ch] =
+            QStringLiteral("Ch%1 %2").arg(ch + 1).arg(recording.Channels[ch].Signal).trimmed();
+    snapshot.Measurements.Rows = MeasurementRows(figures, recording.Units);
+    holder->Publish(std::move(snapshot));
 }
 
 // The picture carries a legend: signals, scales, trigger, the drive and the date.
@@ -536,12 +569,11 @@ void TFOscillo::SavePicture() {
     FillRecording(recording);
     const QString drive = DeviceKindText(shell_.Driver().CurrentKind()) +
                           QStringLiteral(", address %1").arg(shell_.Master().UnitAddress());
-    auto* main = qobject_cast<TFPrincipale*>(shell_.Window());
+    QString& stored = shell_.Settings().ScopeFolder;
     const QString folder = SaveScopePicture(
-        this, *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()),
-        main != nullptr ? main->ScopeDialogFolder() : QString());
-    if (main != nullptr && !folder.isEmpty())
-        main->SetScopeDialogFolder(folder);
+        this, *view_, OscilloLegendLines(recording, drive, QDateTime::currentDateTime()), stored);
+    if (!folder.isEmpty())
+        stored = folder;
 }
 
 void TFOscillo::EscapePressed() {

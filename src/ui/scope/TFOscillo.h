@@ -134,6 +134,7 @@ private:
     void OffsetChanged(ChannelView& ch, int offset);
     void Redraw(ChannelView& ch);
     void Plot(bool plot);
+    void PublishRecord();
     void SetRunning(bool running);
     void StartClicked();
     // The step's capture in the controls, armed under the step's origin.

@@ -1,8 +1,12 @@
 #include "ui/scope/TFRegOsc.h"
 
+#include "core/config/ConfigurationSet.h"
+#include "core/drive/TDriver.h"
 #include "core/files/ScopeFile.h"
+#include "core/rules/GraphCursorMath.h"
 #include "core/rules/OscilloMath.h"
 #include "ui/scope/GraphCursors.h"
+#include "ui/scope/MeasurementPanel.h"
 #include "ui/scope/OffsetTrack.h"
 #include "ui/scope/ReferenceOverlay.h"
 #include "ui/scope/ScopeExport.h"
@@ -65,7 +69,7 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
         traces_[ch]->attachAxis(timeAxis_);
         traces_[ch]->attachAxis(axes_[ch]);
     }
-    std::array<QLineSeries*, 2> cursorLines{};
+    std::array<QLineSeries*, 2>& cursorLines = cursorLines_;
     for (std::size_t i = 0; i < 2; ++i) {
         cursorLines[i] = new QLineSeries(chart);
         cursorLines[i]->setPen(QPen(Qt::white, 1, i == 0 ? Qt::DashDotLine : Qt::DashLine));
@@ -129,6 +133,8 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     });
     connect(savePicture, &QPushButton::clicked, this, [this] { SaveScopePicture(this, *view_); });
     overlays_ = new ReferenceOverlay({chart, timeAxis_, axes_, kColours}, {}, this);
+    measures_ = new MeasurementPanel(panel);
+    column->addWidget(measures_);
     column->addWidget(exportCsv);
     column->addWidget(savePicture);
     column->addStretch(1);
@@ -177,6 +183,35 @@ TFRegOsc::TFRegOsc(QWidget* parent) : QWidget(parent) {
     layoutTimer_.setInterval(50);
     connect(&layoutTimer_, &QTimer::timeout, this, [this] { LayoutTracks(); });
     connect(chart, &QChart::plotAreaChanged, this, [this] { layoutTimer_.start(); });
+    // The figures follow the switches, the time cursors and the panel's choices.
+    measureTimer_.setSingleShot(true);
+    measureTimer_.setInterval(30);
+    connect(&measureTimer_, &QTimer::timeout, this, [this] { Measure(); });
+    const auto later = [this] { measureTimer_.start(); };
+    for (QLineSeries* line : cursorLines_) {
+        connect(line, &QXYSeries::pointsReplaced, this, later);
+        connect(line, &QXYSeries::pointsRemoved, this, later);
+    }
+    for (QLineSeries* trace : traces_)
+        connect(trace, &QXYSeries::visibleChanged, this, later);
+    connect(measures_, &MeasurementPanel::OptionsChanged, this, later);
+}
+
+void TFRegOsc::SetUnits(const std::array<QString, 2>& units) {
+    units_ = units;
+    Measure();
+}
+
+void TFRegOsc::Measure() {
+    measureTimer_.stop();
+    ScopeRecording shown;
+    FillRecording(shown);
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        shown.Channels[ch].Enabled = switches_[ch]->isChecked();
+    MeasureOptions options = measures_->Options();
+    if (cursors_->Mode() == cursors::TimeMode)
+        MeasureBetween(cursorLines_[0], cursorLines_[1], options);
+    measures_->Show(MeasureRecord(shown, options), units_);
 }
 
 void TFRegOsc::showEvent(QShowEvent* event) {
@@ -250,6 +285,7 @@ bool TFRegOsc::Load(const QString& path) {
     recording_.Points.clear();
     traces_[0]->replace(first);
     traces_[1]->replace(second);
+    Measure();
     return true;
 }
 
@@ -288,6 +324,9 @@ void OpenTraceViewer(ShellHost& shell, const QString& path) {
         delete viewer;
         return;
     }
+    ScopeRecording record;
+    viewer->FillRecording(record);
+    viewer->SetUnits(SignalUnits(shell.Driver().Config().ActiveScopeSet(), record));
     if (QMdiArea* area = shell.Frame()) {
         QMdiSubWindow* sub = area->addSubWindow(viewer);
         sub->setAttribute(Qt::WA_DeleteOnClose);

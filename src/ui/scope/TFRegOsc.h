@@ -17,6 +17,7 @@ class QValueAxis;
 namespace kelm {
 
 class GraphCursors;
+class MeasurementPanel;
 class OffsetTrack;
 class ReferenceOverlay;
 class TPNumEdit;
@@ -45,6 +46,11 @@ public:
     void ApplyOffset(int channel, int offset);
     // The record as shown (offsets applied): what "Export CSV…" writes.
     void FillRecording(ScopeRecording& recording) const;
+    // The units of the two signals, for the measurements.
+    void SetUnits(const std::array<QString, 2>& units);
+    // The measurements of the record (whole, or between the time cursors), with the step
+    // figures.
+    MeasurementPanel& Measurements() const { return *measures_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -53,6 +59,7 @@ protected:
 private:
     void SwitchChanged(int channel);
     void LayoutTracks();
+    void Measure();
 
     QChartView* view_ = nullptr;
     std::array<QLineSeries*, 2> traces_{};
@@ -74,7 +81,11 @@ private:
     QLabel* status_ = nullptr;
     GraphCursors* cursors_ = nullptr;
     ReferenceOverlay* overlays_ = nullptr;
+    MeasurementPanel* measures_ = nullptr;
+    std::array<QLineSeries*, 2> cursorLines_{};
+    std::array<QString, 2> units_;
     QTimer layoutTimer_;
+    QTimer measureTimer_; // one recount after a burst of changes
 };
 
 // Opens a viewer for a file inside the main window's frame (the ShellFlows entry).

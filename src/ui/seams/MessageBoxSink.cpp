@@ -75,6 +75,22 @@ bool MessageBoxSink::AskYesNo(const QString& caption, const QString& text) {
     return yes;
 }
 
+MessageAnswer MessageBoxSink::AskYesNoCancel(const QString& caption, const QString& text) {
+    MessageAnswer answer = MessageAnswer::Cancel;
+    RunOnUiThread([&] {
+        QMessageBox box(QMessageBox::Question, caption, BoxText(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parentWidget_);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        Dialogs().Exec(box);
+        if (box.clickedButton() == box.button(QMessageBox::Yes))
+            answer = MessageAnswer::Yes;
+        else if (box.clickedButton() == box.button(QMessageBox::No))
+            answer = MessageAnswer::No;
+    });
+    return answer;
+}
+
 void MessageBoxSink::RequestTerminate() {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

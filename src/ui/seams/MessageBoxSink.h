@@ -29,6 +29,7 @@ public:
     void Beep() override;
     void ShowBox(const QString& caption, const QString& text, MessageIcon icon) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
+    MessageAnswer AskYesNoCancel(const QString& caption, const QString& text) override;
     void RequestTerminate() override;
 
     // "\r\n" and lone "\r" become "\n".

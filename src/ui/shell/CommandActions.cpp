@@ -30,7 +30,7 @@ QAction* CommandActions::Add(QObject& parent, Command command, bool button,
         buttons_[static_cast<std::size_t>(command)] = action;
     } else {
         action->setObjectName(QString::fromLatin1(info.Name));
-        action->setText(QString::fromLatin1(info.Caption));
+        action->setText(QString::fromUtf8(info.Caption));
         if (info.Shortcut[0] != '\0')
             action->setShortcut(QKeySequence(QString::fromLatin1(info.Shortcut)));
         menu_[static_cast<std::size_t>(command)] = action;

@@ -83,6 +83,9 @@ void CommandController::Run(Command command) {
     case Command::FileCompare:
         OpenWindow(QStringLiteral("TFCompDev"));
         break;
+    case Command::Report:
+        WriteReport();
+        break;
     case Command::Exit:
         window_.Window()->close();
         break;
@@ -178,13 +181,40 @@ void CommandController::OpenWindow(const QString& name) {
 // --- drive selection ----------------------------------------------------------------------
 
 void CommandController::SelectDrive() {
+    // The table read after the selection starts the count again: the offer comes first.
+    if (OfferEepromSave())
+        RunSelection();
+}
+
+void CommandController::RunSelection() {
     flows_.SelectDrive(window_);
     ResumeStatusPoll();
 }
 
 void CommandController::SelectTarnLink() {
+    if (!OfferEepromSave())
+        return;
     flows_.SelectLinkDirect(window_);
     ResumeStatusPoll();
+}
+
+bool CommandController::OfferEepromSave() {
+    TDriver& driver = session_.Driver();
+    const int count = session_.Unsaved().Count();
+    // Off line nothing can be saved, and nothing is lost by going on.
+    if (count == 0 || !driver.Online())
+        return true;
+    const MessageAnswer answer = AskConfirmOrCancel(
+        QStringLiteral("%1 parameter changes are not saved to EEPROM.\rSave actual data to "
+                       "EEPROM first?")
+            .arg(count));
+    if (answer != MessageAnswer::Yes)
+        return answer == MessageAnswer::No;
+    // A failed save has said why; the user stays to decide again.
+    if (!driver.EepromCommand(TDriver::CmdSaveEeprom, {.Pages = true}))
+        return false;
+    session_.Unsaved().On(UnsavedChanges::Event::SavedToEeprom);
+    return true;
 }
 
 void CommandController::ResumeStatusPoll() {
@@ -199,6 +229,9 @@ void CommandController::ReloadFromDrive() {
     if (driver.Online()) {
         window_.CloseChildWindows({.Profile = true});
         RunTransfer(ProgressMode::ReadTable);
+        // A read that reached its end leaves the drive on line: the table is the drive's.
+        if (driver.Online())
+            session_.Unsaved().On(UnsavedChanges::Event::TableRead);
     }
     window_.ConfigureForDevice();
     window_.Children().NotifyTableChanged();
@@ -213,15 +246,19 @@ void CommandController::RunTransfer(ProgressMode mode) {
 void CommandController::SaveEeprom() {
     if (!AskConfirm(QStringLiteral("Save actual data to EEPROM?")))
         return;
-    if (session_.Driver().EepromCommand(TDriver::CmdSaveEeprom, {.Pages = true}))
+    if (session_.Driver().EepromCommand(TDriver::CmdSaveEeprom, {.Pages = true})) {
+        session_.Unsaved().On(UnsavedChanges::Event::SavedToEeprom);
         ShowInfo(QStringLiteral("Data Saved !"));
+    }
 }
 
 void CommandController::LoadEeprom() {
     if (!AskConfirm(QStringLiteral("Reload data from EEPROM ?")))
         return;
-    if (session_.Driver().EepromCommand(TDriver::CmdReloadEeprom, {}))
+    if (session_.Driver().EepromCommand(TDriver::CmdReloadEeprom, {})) {
+        session_.Unsaved().On(UnsavedChanges::Event::LoadedFromEeprom);
         ReloadFromDrive();
+    }
 }
 
 void CommandController::LoadDefaults() {
@@ -301,11 +338,19 @@ void CommandController::ScopeOpenFile() {
     FileDialogRequest request;
     request.Filter = QStringLiteral("Show File (*.kls)");
     request.DefaultExtension = QStringLiteral("kls");
-    request.InitialDir = scopeFolder_;
+    request.InitialDir = ScopeDialogFolder();
     if (!Dialogs().GetOpenFileName(window_.Window(), request))
         return;
-    scopeFolder_ = QFileInfo(request.FileName).absolutePath() + QLatin1Char('/');
+    SetScopeDialogFolder(QFileInfo(request.FileName).absolutePath() + QLatin1Char('/'));
     flows_.OpenTraceViewer(window_, request.FileName);
+}
+
+QString CommandController::ScopeDialogFolder() const {
+    return session_.Settings().ScopeFolder;
+}
+
+void CommandController::SetScopeDialogFolder(const QString& folder) {
+    session_.Settings().ScopeFolder = folder;
 }
 
 void CommandController::About() {
@@ -347,7 +392,8 @@ void CommandController::Bootloader() {
     main->setEnabled(true);
     if (!started)
         ShowError(QStringLiteral("The firmware loader could not be started:\r") + loader);
-    SelectDrive();
+    // The drive went to its bootloader: there is nothing left to save.
+    RunSelection();
 }
 
 } // namespace kelm

@@ -47,9 +47,13 @@ public:
 
     void Run(Command command);
 
-    // Drive > Select Drive: the selection flow, then a drive still on line that the flow
-    // left unpolled (cancelled) is polled again.
+    // Drive > Select Drive: the offer to save to EEPROM, the selection flow, then a drive
+    // still on line that the flow left unpolled (cancelled) is polled again.
     void SelectDrive();
+    // Before the drive is left (close, another drive or unit): when parameters were written
+    // since the last save, asks whether to save them to EEPROM first (Yes saves, No goes on).
+    // false when the caller stays: Cancel, or a save that failed.
+    bool OfferEepromSave();
     // Online from IsLinkReady; on line the child windows close and the table is read; then
     // ConfigureForDevice and the pages refresh.
     void ReloadFromDrive();
@@ -64,14 +68,17 @@ public:
     void OpenDeviceFile();
     void Save();
     void SaveAs();
+    // File > Commissioning Report: the PDF of the drive on line (ReportCommand.cpp).
+    void WriteReport();
     QString DeviceDialogExtension() const { return deviceExtension_; }
     int DeviceDialogFilterIndex() const { return deviceFilterIndex_; }
-    // Start folder of the oscilloscope-file dialogs (empty at start).
-    QString ScopeDialogFolder() const { return scopeFolder_; }
-    void SetScopeDialogFolder(const QString& folder) { scopeFolder_ = folder; }
+    // Start folder of the oscilloscope-file dialogs (kept in the settings store).
+    QString ScopeDialogFolder() const;
+    void SetScopeDialogFolder(const QString& folder);
 
 private:
     void SelectTarnLink();
+    void RunSelection();
     void SaveEeprom();
     void LoadEeprom();
     void LoadDefaults();
@@ -94,7 +101,6 @@ private:
     QString fileFilter_;
     QString deviceExtension_ = QStringLiteral("dev");
     int deviceFilterIndex_ = 1;
-    QString scopeFolder_;
 };
 
 } // namespace kelm

@@ -123,6 +123,12 @@ void TFPrincipale::BuildStatusBar() {
         panels_[static_cast<std::size_t>(i)] = label;
     }
     panels_[StatusPanel::LineState]->setText(QStringLiteral("Off Line"));
+    unsaved_ = new QLabel(bar);
+    unsaved_->setObjectName(QStringLiteral("PUnsaved"));
+    unsaved_->setFrameShape(QFrame::Panel);
+    unsaved_->setFrameShadow(QFrame::Sunken);
+    unsaved_->hide();
+    bar->addPermanentWidget(unsaved_);
 }
 
 void TFPrincipale::BuildMenus() {
@@ -135,6 +141,7 @@ void TFPrincipale::BuildMenus() {
         add(file, c);
     file->addSeparator();
     add(file, Command::FileCompare);
+    add(file, Command::Report);
     file->addSeparator();
     // The whole link at once; offered while a link port is selected.
     const std::array<std::pair<const char*, void (*)(ShellHost&)>, 3> machine{{
@@ -306,6 +313,10 @@ QString TFPrincipale::StatusPanelText(int panel) const {
     return panels_[static_cast<std::size_t>(panel)]->text();
 }
 
+QString TFPrincipale::UnsavedText() const {
+    return unsaved_->isHidden() ? QString() : unsaved_->text();
+}
+
 void TFPrincipale::ShowStatusMessage(const QString& text) {
     if (text.isEmpty())
         statusBar()->clearMessage();
@@ -385,6 +396,9 @@ void TFPrincipale::RenderStatusBar() {
     const QString file = session_->Driver().CurrentFileName;
     panel(StatusPanel::DeviceFile)
         ->setText(file.isEmpty() ? QString() : QFileInfo(file).fileName());
+    const QString unsaved = UnsavedChanges::StatusText(session_->Unsaved().Count());
+    unsaved_->setText(unsaved);
+    unsaved_->setVisible(!unsaved.isEmpty());
 }
 
 void TFPrincipale::ConfigureForDevice() {
@@ -495,6 +509,11 @@ void TFPrincipale::StartTimerFired() {
 }
 
 void TFPrincipale::closeEvent(QCloseEvent* event) {
+    // Changes still only in the drive's RAM are offered for saving; Cancel keeps the program.
+    if (commands_ && !commands_->OfferEepromSave()) {
+        event->ignore();
+        return;
+    }
     Shutdown();
     event->accept();
 }

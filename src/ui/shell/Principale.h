@@ -90,6 +90,7 @@ public:
             statusPanel_->ServicePendingRequests();
     }
     void HoldAlarmButton(bool held) override;
+    LastScopeRecord* ScopeRecordHolder() override { return &session_->ScopeRecord(); }
     void PollStatusNow() override { Report(&ProgramSession::PollNow); }
 
     // --- CommandSurface -----------------------------------------------------------------
@@ -119,6 +120,8 @@ public:
 
     // What a status-bar panel shows (0 to 9).
     QString StatusPanelText(int panel) const;
+    // The status bar's EEPROM note: "Not saved to EEPROM (N)", empty when all is saved.
+    QString UnsavedText() const;
     // The right-hand panel: caption bar PViewInfo and the panel content.
     QString ViewInfoCaption() const;
     void ViewInfoClick();
@@ -165,6 +168,7 @@ private:
 
     QMdiArea* frame_ = nullptr;
     std::array<QLabel*, 10> panels_{};
+    QLabel* unsaved_ = nullptr;
     std::unique_ptr<CommandActions> actions_;
     QMenu* driveMenu_ = nullptr;
     QMenu* tuningMenu_ = nullptr;

@@ -44,13 +44,19 @@ ProgramSession::ProgramSession(SessionOptions options, SessionWindowCalls window
         Journal::Options{JournalPath()}, QStringLiteral("kelmdrive"),
         [this](const UnitInUse& unit) {
             const std::lock_guard lock(journalMutex_);
-            return JournalContextOf(*driver_, unit, journalLevel_, journalPort_);
+            return JournalContextOf(unit, journalIdentity_, journalLevel_, journalPort_);
         },
         [this](const QString& note) {
             QMetaObject::invokeMethod(
                 this, [note] { ShowError(note); }, Qt::QueuedConnection);
         });
     driver_->SetWriteRecorder([this](const WriteRecord& record) { journal_->Record(record); });
+    // The status bar shows what is not saved to EEPROM; the worker's writes reach it later.
+    unsaved_.SetListener([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit Changed(); }, Qt::QueuedConnection);
+    });
+    driver_->AddWriteRecorder([this](const WriteRecord& record) { unsaved_.Record(record); });
     FallBackToDefaultDevicesFolder(*settings_);
     driver_->Initialize(settings_->InstallFolder, settings_->DevicesFolder);
     // Analog-out labels (never fatal).
@@ -77,6 +83,8 @@ void ProgramSession::ConfigureForDevice() {
         const std::lock_guard lock(journalMutex_);
         const PortNames names([this](int com) { return settings_->PortPath(com); });
         journalPort_ = names.DevicePath(master_->GetPort());
+        // The identity as read with the table, kept for the writes of this connection.
+        journalIdentity_ = IdentityOf(driver_->CurrentKind(), driver_->ActiveTable());
     }
     if (window_.ConfigureForDevice)
         window_.ConfigureForDevice();

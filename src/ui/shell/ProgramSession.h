@@ -2,8 +2,12 @@
 
 #include "core/common/DeviceKind.h"
 #include "core/drive/DriverHost.h"
+#include "core/journal/JournalEntry.h"
+#include "ui/shell/LastScopeRecord.h"
+#include "core/drive/UnsavedChanges.h"
 #include "ui/shell/ShellHost.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -61,6 +65,12 @@ public:
     const ModbusMaster& Master() const { return *master_; }
     const TDriver& Driver() const { return *driver_; }
     const WriteJournal& ChangeJournal() const { return *journal_; }
+    // When this run started: the commissioning report lists the changes since.
+    const QDateTime& Started() const { return started_; }
+    LastScopeRecord& ScopeRecord() { return scopeRecord_; }
+    // The parameter registers written since the drive's RAM last matched its EEPROM.
+    UnsavedChanges& Unsaved() { return unsaved_; }
+    const UnsavedChanges& Unsaved() const { return unsaved_; }
 
     // --- DriverHost ---------------------------------------------------------------------
     void RunSynchronized(const std::function<void()>& fn) override;
@@ -119,14 +129,18 @@ private:
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<ModbusMaster> master_;
     std::unique_ptr<WriteJournal> journal_;
+    UnsavedChanges unsaved_;
     std::unique_ptr<TDriver> driver_;
     SynchronizedCaller* caller_ = nullptr; // owns TmrPause
 
+    const QDateTime started_ = QDateTime::currentDateTime();
+    LastScopeRecord scopeRecord_;
     UserLevel level_ = UserLevel::Normal;
     // What the journal's entries name, read by the worker while it writes.
     std::mutex journalMutex_;
     QString journalLevel_ = QStringLiteral("Normal");
     QString journalPort_;
+    JournalIdentity journalIdentity_;
     ShownDrive shown_;
     bool saveEnabled_ = false;
     bool compareOpen_ = false;

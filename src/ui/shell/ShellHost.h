@@ -12,6 +12,7 @@ class QWidget;
 namespace kelm {
 
 class ChildWindows;
+class LastScopeRecord;
 class ModbusMaster;
 class SettingsStore;
 class TDriver;
@@ -91,6 +92,9 @@ public:
     // status panel on each step, and keeps the alarm button disabled while it runs.
     virtual void ServicePendingRequests() {}
     virtual void HoldAlarmButton(bool /*held*/) {}
+    // Where the oscilloscope leaves its last record for the commissioning report; none
+    // where the host keeps no session.
+    virtual LastScopeRecord* ScopeRecordHolder() { return nullptr; }
 };
 
 } // namespace kelm

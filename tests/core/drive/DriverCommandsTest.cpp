@@ -42,10 +42,11 @@ TEST_F(CommandTest, WriteChangedParamsSendsOnlyChangedEntriesAndStopsAtAFailure)
 
 TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLastProfilesOnlyChanges) {
     UseTable(DeviceKind::Std, {});
-    for (const auto& [address, value] : Pairs{{50000, 1}, {50003, 7}, {50013, 8}})
+    // The sample factor (50013) is the drive's: never sent.
+    for (const auto& [address, value] : Pairs{{50000, 1}, {50003, 7}, {50009, 8}, {50013, 8}})
         driver->ScopeSettingsTable().FindByAddress(address)->Value = value;
     EXPECT_TRUE(driver->WriteChangedScopeSettings());
-    EXPECT_EQ(Written(), (Pairs{{50003, 7}, {50013, 8}, {50000, 1}}));
+    EXPECT_EQ(Written(), (Pairs{{50003, 7}, {50009, 8}, {50000, 1}}));
     drive->ClearRequests();
     driver->ProfileTable().FindByAddress(300)->Value = 12;
     EXPECT_TRUE(driver->WriteChangedProfiles());

@@ -2,6 +2,10 @@
 
 #include "core/drive/scope/ScopeCapture.h"
 #include "core/drive/scope/ScopeSession.h"
+#include "core/drive/scope/ScopeSettingsFile.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
 
 namespace kelm::test {
 namespace {
@@ -145,6 +149,46 @@ TEST_F(ScopeSessionTest, ContinuousRearmsUntilStopAndStopDuringUploadSkipsThePlo
     session->RequestStop();
     ASSERT_TRUE(Idle());
     EXPECT_EQ(std::tuple(skipped, resets, SimRegister(1, scope::Command)), std::tuple(1, 1, 0));
+}
+
+// The drive sets the sample factors: a stale value in the table (an older settings file) is
+// never sent at a Start, and the table follows the drive again.
+TEST_F(ScopeSessionTest, StartWritesNeitherSampleFactor) {
+    ParamTable& table = driver->ScopeSettingsTable();
+    for (const std::uint16_t address : {scope::Factor1, scope::Factor2}) {
+        SetSimRegister(1, address, 5);
+        table.FindByAddress(address)->DriveValue = 5;
+        table.FindByAddress(address)->Value = 9;
+    }
+    StartSession(1, 10000);
+    ASSERT_TRUE(WaitFor([&] { return SimRegister(1, scope::Command) == 1; }));
+    session->RequestStop();
+    ASSERT_TRUE(Idle());
+    for (const std::uint16_t address : {scope::Factor1, scope::Factor2})
+        EXPECT_EQ(std::tuple(SimRegister(1, address), table.FindByAddress(address)->Value),
+                  std::tuple(5, 5));
+}
+
+// The stored settings never arm the recorder nor carry the factors: neither is loaded from
+// an older file, and the command is stored as stop whatever the table holds.
+TEST_F(ScopeCaptureTest, SettingsFileKeepsNoArmAndNoFactors) {
+    QTemporaryDir dir;
+    const ScopeSettingsFile file(dir.filePath("user.ini"), dir.filePath("shipped.ini"));
+    QSettings(dir.filePath("shipped.ini"), QSettings::IniFormat)
+        .setValue("Std/O50000", 1); // the other keys as an older file had them
+    for (const char* key : {"Std/O50001", "Std/O50012"})
+        QSettings(dir.filePath("shipped.ini"), QSettings::IniFormat).setValue(key, 200);
+    ParamTable& table = driver->ScopeSettingsTable();
+    const auto value = [&table](std::uint16_t a) -> std::int16_t& {
+        return table.FindByAddress(a)->Value;
+    };
+    std::array<int, 2> offsets{};
+    ASSERT_TRUE(file.Load(DeviceKind::Std, table, offsets));
+    EXPECT_EQ(std::tuple(value(scope::Command), value(scope::TimeWindow), value(scope::Factor1)),
+              std::tuple(0, 200, 0));
+    value(scope::Command) = scope::StateArmed; // an exit that could not stop the recorder
+    ASSERT_TRUE(file.Save(DeviceKind::Std, table, offsets));
+    EXPECT_EQ(QSettings(file.UserFile(), QSettings::IniFormat).value("Std/O50000").toInt(), 0);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // The stored trace viewer: showing a file and shifting its traces.
 #include "core/files/ScopeFile.h"
 #include "core/seams/RecordingMessages.h"
+#include "ui/scope/MeasurementPanel.h"
 #include "ui/scope/TFRegOsc.h"
 #include "ui/seams/ScriptedDialogs.h"
 
 #include <QFile>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,6 +54,25 @@ TEST(TFRegOscTest, ShowsAFileAndShiftsTracesExactly) {
     TFRegOsc broken;
     EXPECT_FALSE(broken.Load(folder.filePath(QStringLiteral("missing.kls"))));
     EXPECT_EQ(messages.Texts().size(), 1);
+}
+
+// The viewer measures its record as the oscilloscope does, step figures included.
+TEST(TFRegOscTest, ShowsTheStepFiguresOfItsRecord) {
+    QTemporaryDir folder;
+    ScopeRecording recording;
+    recording.Delay = 20; // the step at the trigger
+    recording.Channels[0] = {true, QStringLiteral("Speed"), QStringLiteral("200 rpm/div"), 0};
+    for (int i = 0; i < 100; ++i)
+        recording.Points.push_back({double(i), i < 20 ? 0.0 : i < 25 ? 120.0 : 100.0, 0});
+    ASSERT_TRUE(WriteScopeFile(recording, folder.filePath("step.kls")));
+    TFRegOsc viewer;
+    ASSERT_TRUE(viewer.Load(folder.filePath("step.kls")));
+    const QTableWidget& table = *viewer.Measurements().Table();
+    QString overshoot;
+    for (int r = 0; r < table.rowCount(); ++r)
+        if (table.verticalHeaderItem(r)->text() == QStringLiteral("Overshoot"))
+            overshoot = table.item(r, 0)->text();
+    EXPECT_TRUE(overshoot.startsWith("20")) << overshoot.toStdString();
 }
 
 } // namespace

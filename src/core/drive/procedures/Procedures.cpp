@@ -80,6 +80,8 @@ void ReportProcedureResult(TDriver& driver, TuningProcedure procedure, bool ok) 
 bool RunProcedure(TDriver& driver, TuningProcedure procedure, ProcedureWaiter& waiter,
                   const WriteOrigin& origin) {
     driver.WaitIdle();
+    // The journal records the procedure as one command, not its handshake's registers.
+    const TDriver::CommandMark mark(driver, ProcedureAction(procedure));
     bool ok = false;
     // What an earlier procedure still owes this unit goes before anything else.
     if (driver.Online() && SettleOwedDisable(driver)) {

@@ -30,6 +30,11 @@ constexpr std::int16_t StateIdle = 0;
 constexpr std::int16_t StateArmed = 1;
 constexpr std::int16_t StateComplete = 2;
 
+// The sample factors belong to the drive: read with every upload, never written.
+constexpr bool IsSetByDrive(std::uint16_t address) {
+    return address == Factor1 || address == Factor2;
+}
+
 // The capacity of the host buffers: samples per channel.
 constexpr int MaxSamples = 500;
 

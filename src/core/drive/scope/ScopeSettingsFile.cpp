@@ -1,6 +1,7 @@
 #include "core/drive/scope/ScopeSettingsFile.h"
 
 #include "core/common/KindDescriptor.h"
+#include "core/drive/scope/ScopeRegisters.h"
 #include "core/params/ParamTable.h"
 #include "core/text/InputFile.h"
 
@@ -43,6 +44,10 @@ bool ScopeSettingsFile::Load(DeviceKind kind, ParamTable& table,
     QSettings ini(path, QSettings::IniFormat);
     ini.beginGroup(section);
     for (ParamEntry& entry : table) {
+        // The recorder is never armed by a stored setting, and the sample factors are
+        // the drive's: neither is taken from the file.
+        if (entry.Address == scope::Command || scope::IsSetByDrive(entry.Address))
+            continue;
         bool ok = false;
         const int value = ini.value(KeyOf(entry.Address)).toString().trimmed().toInt(&ok);
         if (ok)
@@ -74,7 +79,9 @@ bool ScopeSettingsFile::Save(DeviceKind kind, const ParamTable& table,
     QSettings ini(userFile_, QSettings::IniFormat);
     ini.beginGroup(section);
     for (const ParamEntry& entry : table)
-        ini.setValue(KeyOf(entry.Address), QString::number(entry.Value));
+        ini.setValue(
+            KeyOf(entry.Address),
+            QString::number(entry.Address == scope::Command ? scope::StateIdle : entry.Value));
     ini.setValue(QStringLiteral("Ofs1"), QString::number(offsets[0]));
     ini.setValue(QStringLiteral("Ofs2"), QString::number(offsets[1]));
     ini.endGroup();

@@ -13,7 +13,9 @@ class ParamTable;
 // the Std kind, "Tarn" for Drive and Orca230 (Power has none), keys "O50000".."O50013"
 // (working values) and "Ofs1"/"Ofs2" (channel offsets). The user's copy lives beside the
 // settings store; the shipped copy in Bin/ is read while the user has none, and never
-// written, so a read-only installation works.
+// written, so a read-only installation works. The file never arms the recorder (its
+// command is stored as stop and not loaded) and never carries the drive's sample factors
+// into the table.
 class ScopeSettingsFile {
 public:
     ScopeSettingsFile(QString userFile, QString shippedFile)
