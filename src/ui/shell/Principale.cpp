@@ -27,7 +27,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -65,6 +64,7 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     setCentralWidget(frame_);
     KeepChildWindowsInside(*frame_);
     KeepWindowsOnScreen();
+    GrowWithContent(*this);
     PlaceChildWindows(*frame_, [this]() -> QRect {
         const QWidget* panel = findChild<QDockWidget*>(QStringLiteral("RightPanel"));
         return panel != nullptr && StatusPanelShown()
@@ -275,14 +275,8 @@ void TFPrincipale::BuildRightPanel() {
     layout->addStretch(1);
     viewInfo_->setMinimumWidth(panelContent_->sizeHint().width() - 2);
     // On a low screen the panel scrolls, so the status bar stays in sight.
-    auto* scroll = new QScrollArea(dock);
+    QScrollArea* scroll = ScrollDownOnly(*holder, dock);
     scroll->setObjectName(QStringLiteral("RightPanelScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(holder);
-    scroll->setMinimumWidth(holder->sizeHint().width() +
-                            scroll->verticalScrollBar()->sizeHint().width());
     dock->setWidget(scroll);
     addDockWidget(Qt::RightDockWidgetArea, dock);
 }

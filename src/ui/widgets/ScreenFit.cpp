@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,6 +22,18 @@ namespace {
 // The frame's margins around a window's content (title bar and borders).
 QSize FrameMargins(const QWidget& window) {
     return (window.frameGeometry().size() - window.size()).expandedTo(QSize(0, 0));
+}
+
+// Moves the window, frame included, inside its screen's available area where it fits.
+void KeepOnScreen(QWidget& window) {
+    const QRect available = window.screen()->availableGeometry();
+    const QSize outer = window.size() + FrameMargins(window);
+    const QPoint at(std::clamp(window.x(), available.left(),
+                               std::max(available.left(), available.right() + 1 - outer.width())),
+                    std::clamp(window.y(), available.top(),
+                               std::max(available.top(), available.bottom() + 1 - outer.height())));
+    if (at != window.pos())
+        window.move(at);
 }
 
 class OnScreenKeeper final : public QObject {
@@ -43,14 +57,7 @@ protected:
             ScrollWhenLarger(*window, room);
         if (window->width() > room.width() || window->height() > room.height())
             window->resize(window->size().boundedTo(room));
-        const QSize outer = window->size() + margins;
-        const QPoint at(
-            std::clamp(window->x(), available.left(),
-                       std::max(available.left(), available.right() + 1 - outer.width())),
-            std::clamp(window->y(), available.top(),
-                       std::max(available.top(), available.bottom() + 1 - outer.height())));
-        if (at != window->pos())
-            window->move(at);
+        KeepOnScreen(*window);
         return false;
     }
 };
@@ -62,16 +69,17 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == frame_.viewport() && event->type() == QEvent::ChildAdded) {
-            // A new child window: placed when it is first shown.
-            if (auto* sub = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
-                sub->installEventFilter(this);
+        if (watched == frame_.viewport()) {
+            // A new child window, placed when it is first shown. It is still being built
+            // when it is added: what it is can be told only then.
+            if (event->type() == QEvent::ChildAdded)
+                static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
             return false;
         }
-        auto* sub = qobject_cast<QMdiSubWindow*>(watched);
-        if (sub != nullptr && event->type() == QEvent::ShowToParent) {
-            sub->removeEventFilter(this);
-            if (!sub->isMaximized() && !sub->isMinimized())
+        if (event->type() == QEvent::ShowToParent) {
+            watched->removeEventFilter(this);
+            auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+            if (sub != nullptr && !sub->isMaximized() && !sub->isMinimized())
                 Place(*sub);
         }
         return false;
@@ -96,6 +104,53 @@ private:
 
     QMdiArea& frame_;
     std::function<QRect()> panel_;
+};
+
+class DownScrollArea final : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize minimumSizeHint() const override {
+        return {NeededWidth(), QScrollArea::minimumSizeHint().height()};
+    }
+    QSize sizeHint() const override { return {NeededWidth(), QScrollArea::sizeHint().height()}; }
+
+protected:
+    // The content's layout changed: its width may have too.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+
+private:
+    int NeededWidth() const {
+        const QWidget* content = widget();
+        const int need =
+            content == nullptr ? 0 : content->sizeHint().expandedTo(content->minimumSize()).width();
+        return need + verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
+    }
+};
+
+class ContentGrower final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() != QEvent::LayoutRequest || !window->isVisible() ||
+            window->isMaximized() || window->isFullScreen() || window->screen() == nullptr)
+            return false;
+        const QSize room = window->screen()->availableGeometry().size() - FrameMargins(*window);
+        const QSize size = window->size().expandedTo(window->sizeHint().boundedTo(room));
+        if (size != window->size())
+            QTimer::singleShot(0, window, [window, size] {
+                window->resize(size);
+                KeepOnScreen(*window);
+            });
+        return false;
+    }
 };
 
 QPointer<OnScreenKeeper> g_keeper;
@@ -136,6 +191,19 @@ bool ScrollWhenLarger(QWidget& window, QSize room) {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(area);
     return true;
+}
+
+QScrollArea* ScrollDownOnly(QWidget& content, QWidget* parent) {
+    auto* area = new DownScrollArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(&content);
+    return area;
+}
+
+void GrowWithContent(QWidget& window) {
+    window.installEventFilter(new ContentGrower(&window));
 }
 
 void KeepWindowsOnScreen() {

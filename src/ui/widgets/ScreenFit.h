@@ -5,6 +5,7 @@
 #include <functional>
 
 class QMdiArea;
+class QScrollArea;
 class QMdiSubWindow;
 class QWidget;
 
@@ -27,5 +28,13 @@ void FitChildWindow(QMdiSubWindow& sub, QSize room);
 // windows or cascading over them, and no larger than the free area (scrolling its content
 // when that is too small). Maximized windows are left to the frame.
 void PlaceChildWindows(QMdiArea& frame, std::function<QRect()> panel);
+
+// The window grows whenever its content needs more room than it has, up to the available
+// screen area; it never shrinks.
+void GrowWithContent(QWidget& window);
+
+// A scroll area for `content` that scrolls downwards only: it is always as wide as the
+// content needs, also when the content grows later, so nothing is cut at its right.
+QScrollArea* ScrollDownOnly(QWidget& content, QWidget* parent);
 
 } // namespace kelm
