@@ -106,6 +106,14 @@ private:
     std::function<QRect()> panel_;
 };
 
+// Content that scrolls is never squeezed below the size its layout asks for: the scroll
+// area shows it whole, a part at a time. (A list's minimum may date from before its items.)
+class ScrolledContent final : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 class DownScrollArea final : public QScrollArea {
 public:
     using QScrollArea::QScrollArea;
@@ -177,10 +185,10 @@ bool ScrollWhenLarger(QWidget& window, QSize room) {
     if (need.width() <= room.width() && need.height() <= room.height())
         return false;
     // The layout, and the widgets it holds, move to the scrolled content.
-    auto* content = new QWidget;
+    auto* content = new ScrolledContent;
     content->setObjectName(window.objectName() + QStringLiteral("Content"));
     content->setLayout(layout);
-    content->setMinimumSize(need);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     auto* area = new QScrollArea(&window);
     area->setObjectName(window.objectName() + QStringLiteral("Scroll"));
     area->setFrameShape(QFrame::NoFrame);
