@@ -45,9 +45,11 @@ public:
                 for (QMdiSubWindow* sub : frame_.subWindowList())
                     KeepInside(*sub);
         } else if (auto* sub = qobject_cast<QMdiSubWindow*>(watched);
-                   sub != nullptr && event->type() == QEvent::WindowStateChange) {
-            // A window restored from maximized or minimized takes back its own geometry,
-            // which the frame may no longer hold; after the window's own restore handling.
+                   sub != nullptr && (event->type() == QEvent::WindowStateChange ||
+                                      event->type() == QEvent::Resize)) {
+            // A window restored from maximized or minimized takes back its own geometry, and
+            // a window that grows with its content may outgrow the frame: brought back
+            // inside after the window's own handling.
             QTimer::singleShot(0, sub, [this, sub] { KeepInside(*sub); });
         }
         return QObject::eventFilter(watched, event);

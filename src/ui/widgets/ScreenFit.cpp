@@ -167,18 +167,27 @@ QPointer<OnScreenKeeper> g_keeper;
 
 void FitChildWindow(QMdiSubWindow& sub, QSize room) {
     QWidget* content = sub.widget();
-    if (content != nullptr && ScrollWhenLarger(*content, room - (sub.size() - content->size()))) {
-        // The frame's minimum follows its content's now, not at the next layout pass.
-        content->layout()->activate();
-        if (QLayout* frame = sub.layout())
-            frame->activate();
+    QSize size = sub.size();
+    if (content != nullptr) {
+        const QSize frame = (sub.size() - content->size()).expandedTo(QSize(0, 0));
+        if (ScrollWhenLarger(*content, room - frame)) {
+            // The frame follows its content now, not at the next layout pass; content that
+            // scrolls takes as much of the room as it would need.
+            content->layout()->activate();
+            if (QLayout* layout = sub.layout())
+                layout->activate();
+            size = size.expandedTo(content->sizeHint() + frame);
+        }
     }
-    sub.resize(sub.size().boundedTo(room));
+    sub.resize(size.boundedTo(room));
 }
 
 bool ScrollWhenLarger(QWidget& window, QSize room) {
     QLayout* layout = window.layout();
     if (layout == nullptr || qobject_cast<QScrollArea*>(&window) != nullptr)
+        return false;
+    // Its content scrolls already.
+    if (layout->count() == 1 && qobject_cast<QScrollArea*>(layout->itemAt(0)->widget()) != nullptr)
         return false;
     // Squeezing the content below its size hint would cut its texts: it scrolls instead.
     const QSize need = window.sizeHint().expandedTo(window.minimumSize());
