@@ -207,6 +207,8 @@ bool ScrollWhenLarger(QWidget& window, QSize room) {
     auto* outer = new QVBoxLayout(&window);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(area);
+    // Shown now, not at the next pass of the event loop: sizes asked for at once count it.
+    area->show();
     return true;
 }
 
