@@ -15,16 +15,22 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace kelm {
 namespace {
 
-// How many unit panels of `width` fit side by side on the screen.
-int UnitColumns(int width) {
+// How many unit panels of `width` fit side by side on the screen, beside the dialog's
+// margins (`margins`), its frame and a scroll bar should it scroll downwards.
+int UnitColumns(const QWidget& dialog, int width, int margins) {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const int room = screen != nullptr ? screen->availableGeometry().width() - 40 : 0;
+    constexpr int frame = 16; // the window frame's borders, generously
+    const int room = screen == nullptr
+                         ? 0
+                         : screen->availableGeometry().width() - margins - frame -
+                               dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     return std::max(1, room / std::max(1, width));
 }
 
@@ -69,15 +75,10 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     });
 
     // The units, each with its panel.
-    int columns = 0;
     scan_->Build([&](int index) {
         const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
         auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
-        // The panels wrap into rows as wide as the screen holds.
-        if (columns == 0)
-            columns =
-                UnitColumns(panel->sizeHint().width() + std::max(0, units->horizontalSpacing()));
-        units->addWidget(panel, index / columns, index % columns);
+        panel->hide(); // until it has its place in the grid
         panels_.push_back(panel);
         panel->SetInUse(InUse(unit));
         connect(panel->SelectButton, &QPushButton::clicked, this,
@@ -94,6 +95,18 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
+    // The panels wrap into rows as wide as the screen holds the widest of them.
+    int widest = 0;
+    for (const UnitPanel* panel : panels_)
+        widest = std::max(widest, panel->sizeHint().width());
+    const QMargins margins = outer->contentsMargins();
+    const int columns = UnitColumns(*this, widest + std::max(0, units->horizontalSpacing()),
+                                    margins.left() + margins.right());
+    for (std::size_t i = 0; i < panels_.size(); ++i) {
+        const int index = static_cast<int>(i);
+        units->addWidget(panels_[i], index / columns, index % columns);
+        panels_[i]->show();
+    }
     // Size to the panels, drop the progress window, start the scan.
     adjustSize();
     if (progress)

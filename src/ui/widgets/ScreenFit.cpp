@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -176,7 +177,7 @@ void FitChildWindow(QMdiSubWindow& sub, QSize room) {
             content->layout()->activate();
             if (QLayout* layout = sub.layout())
                 layout->activate();
-            size = size.expandedTo(content->sizeHint() + frame);
+            size = size.expandedTo(content->size() + frame);
         }
     }
     sub.resize(size.boundedTo(room));
@@ -209,6 +210,12 @@ bool ScrollWhenLarger(QWidget& window, QSize room) {
     outer->addWidget(area);
     // Shown now, not at the next pass of the event loop: sizes asked for at once count it.
     area->show();
+    // As large as the content and the scroll bars it needs, as far as the room goes.
+    const int bar = window.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    const bool down = need.height() > room.height();
+    const bool across = need.width() + (down ? bar : 0) > room.width();
+    const QSize want(need.width() + (down ? bar : 0), need.height() + (across ? bar : 0));
+    window.resize(window.size().expandedTo(want).boundedTo(room));
     return true;
 }
 
