@@ -3,8 +3,10 @@
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/WaitFor.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -19,7 +21,9 @@ void AnswerBox(ScriptedDialogs& dialogs, QString& seen, bool yes) {
     dialogs.OnNextDialog([&seen, yes](QDialog& dialog) {
         auto& box = dynamic_cast<QMessageBox&>(dialog);
         const bool question = box.button(QMessageBox::Yes) != nullptr;
-        seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), box.text()).arg(int(box.icon())) +
+        // The text as seen: without the zero-width break marks of paths.
+        const QString text = QString(box.text()).remove(QChar(0x200B)).remove(QChar(0x2060));
+        seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), text).arg(int(box.icon())) +
                (question ? "Yes No" : "OK") +
                (QThread::currentThread() == qApp->thread() ? "" : "|off the UI thread");
         box.button(question ? (yes ? QMessageBox::Yes : QMessageBox::No) : QMessageBox::Ok)
@@ -69,6 +73,53 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     EXPECT_EQ(dialogs.Executed().size(), 6u);
     // CR LF and a lone CR each become one line break.
     EXPECT_EQ(MessageBoxSink::BoxText(QStringLiteral("a\r\nb\rc\nd")), "a\nb\nc\nd");
+}
+
+// A path in a box wraps after its separators only, never inside a folder's or file's name
+// (at a hyphen or a dot), whatever the box's width; its text is unchanged to the eye.
+TEST(MessageBoxSink, PathsWrapOnlyAfterSeparators) {
+    struct Case {
+        const char* Text;
+        int Width; // in average characters
+    } const cases[] = {
+        {"Different File Extensions\r/home/service-engineer/machine-2024.backup/unit-3.dev\rFile "
+         "not processed!",
+         12},
+        {"Cannot write /very-long-folder-name.with.dots/another-one/x-y.kld", 20},
+        {"C:\\Program-Files\\kelm-drive\\settings-file.ini cannot be read", 9},
+        {"/a-b/c-d/e-f/g-h", 4},
+    };
+    const QFont font = QApplication::font();
+    const QFontMetrics metrics(font);
+    for (const Case& c : cases) {
+        const QString shown = MessageBoxSink::BoxText(QString::fromUtf8(c.Text));
+        QString plain = shown;
+        plain.remove(QChar(0x200B)).remove(QChar(0x2060));
+        EXPECT_EQ(plain, QString::fromUtf8(c.Text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        for (const QString& line : shown.split(QLatin1Char('\n'))) {
+            QTextLayout layout(line, font);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            QStringList pieces;
+            for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+                row.setLineWidth(c.Width * metrics.averageCharWidth());
+                pieces << line.mid(row.textStart(), row.textLength());
+            }
+            layout.endLayout();
+            // A line too long for the width wraps: it is not left whole.
+            if (metrics.horizontalAdvance(line) > c.Width * metrics.averageCharWidth()) {
+                EXPECT_GT(pieces.size(), 1) << line.toStdString();
+            }
+            for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+                const QString end = pieces[i].remove(QChar(0x200B)).remove(QChar(0x2060));
+                const QChar last = end.isEmpty() ? QChar() : end.back();
+                EXPECT_TRUE(last == QLatin1Char('/') || last == QLatin1Char('\\') || last.isSpace())
+                    << c.Text << " breaks after \"" << end.toStdString() << "\"";
+            }
+        }
+    }
 }
 
 TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
