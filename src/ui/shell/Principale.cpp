@@ -1,6 +1,7 @@
 #include "ui/shell/Principale.h"
 
 #include "ui/machine/MachineFlows.h"
+#include "ui/widgets/GreyedIcon.h"
 #include "ui/widgets/GrowToContent.h"
 #include "ui/widgets/ScreenFit.h"
 
@@ -213,7 +214,7 @@ void TFPrincipale::BuildToolBar() {
     QStyle* s = style();
     const auto add = [&](Command c, QStyle::StandardPixmap icon) {
         QAction* action = ButtonAction(c);
-        action->setIcon(s->standardIcon(icon));
+        action->setIcon(GreyedWhenDisabled(s->standardIcon(icon)));
         toolBar->addAction(action);
         auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(action));
         if (button != nullptr) {
