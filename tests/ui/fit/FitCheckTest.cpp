@@ -28,6 +28,7 @@
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/FitAudit.h"
 #include "ui/widgets/GrowToContent.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAction>
 #include <QDialog>
@@ -429,6 +430,41 @@ TEST(FitWalkerTest, ShrinkingFrameKeepsChildWindowsInside) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(frame.viewport()->rect().contains(sub->geometry()))
         << sub->x() << "," << sub->y() << " in " << frame.viewport()->width();
+}
+
+// Child windows open beside each other, left of the panel; one restored from maximized, or
+// grown by its content, comes back inside the frame.
+TEST(FitWalkerTest, ChildWindowsOpenBesideEachOtherAndStayInside) {
+    QMdiArea frame;
+    frame.resize(900, 500);
+    KeepChildWindowsInside(frame);
+    const QRect panel(700, 0, 200, 500); // the viewport's right part, in global coordinates
+    PlaceChildWindows(frame, [&frame, panel] {
+        return QRect(frame.viewport()->mapToGlobal(panel.topLeft()), panel.size());
+    });
+    frame.show();
+    std::vector<std::unique_ptr<QWidget>> contents;
+    std::vector<QMdiSubWindow*> subs;
+    for (const QSize size : {QSize(300, 200), QSize(300, 200), QSize(600, 300)}) {
+        contents.push_back(std::make_unique<QWidget>());
+        contents.back()->setMinimumSize(size);
+        subs.push_back(frame.addSubWindow(contents.back().get()));
+        subs.back()->show();
+        QCoreApplication::processEvents();
+    }
+    const QRect free(0, 0, 700, frame.viewport()->height());
+    EXPECT_FALSE(subs[0]->geometry().intersects(subs[1]->geometry()));
+    for (const QMdiSubWindow* sub : subs)
+        EXPECT_TRUE(free.contains(sub->geometry())) << sub->x() << "," << sub->width();
+    subs[2]->move(500, 100); // moved partly out (by the user), then maximized and restored
+    subs[2]->showMaximized();
+    subs[2]->showNormal();
+    contents[1]->setMinimumSize(1200, 200); // grows past the frame
+    for (int pass = 0; pass < 4; ++pass)
+        QCoreApplication::processEvents();
+    for (const QMdiSubWindow* sub : subs)
+        EXPECT_TRUE(frame.viewport()->rect().contains(sub->geometry()))
+            << sub->x() << "," << sub->width();
 }
 
 } // namespace
