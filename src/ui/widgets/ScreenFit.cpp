@@ -86,7 +86,8 @@ protected:
         return false;
     }
 
-private:
+public:
+    // The window at its place in the free area beside the panel and the open windows.
     void Place(QMdiSubWindow& sub) {
         const QWidget* viewport = frame_.viewport();
         QRect panel = panel_ ? panel_() : QRect();
@@ -103,6 +104,7 @@ private:
             PlaceChildWindow(viewport->rect(), panel, open, sub.size().expandedTo(sub.sizeHint())));
     }
 
+private:
     QMdiArea& frame_;
     std::function<QRect()> panel_;
 };
@@ -237,6 +239,17 @@ void KeepWindowsOnScreen() {
         return;
     g_keeper = new OnScreenKeeper(qApp);
     qApp->installEventFilter(g_keeper);
+}
+
+void PlaceChildWindowNow(QMdiSubWindow& sub) {
+    QMdiArea* frame = sub.mdiArea();
+    if (frame == nullptr || sub.isMaximized() || sub.isMinimized())
+        return;
+    for (QObject* child : frame->children())
+        if (auto* placer = dynamic_cast<ChildPlacer*>(child)) {
+            placer->Place(sub);
+            return;
+        }
 }
 
 void PlaceChildWindows(QMdiArea& frame, std::function<QRect()> panel) {

@@ -29,6 +29,10 @@ void FitChildWindow(QMdiSubWindow& sub, QSize room);
 // when that is too small). Maximized windows are left to the frame.
 void PlaceChildWindows(QMdiArea& frame, std::function<QRect()> panel);
 
+// Places a child window of a frame set up by PlaceChildWindows again, as if it were opened
+// now (a window the frame showed maximized and that is restored at once).
+void PlaceChildWindowNow(QMdiSubWindow& sub);
+
 // The window grows whenever its content needs more room than it has, up to the available
 // screen area; it never shrinks.
 void GrowWithContent(QWidget& window);
