@@ -350,7 +350,7 @@ void ModbusMaster::ReportNoResponse() {
         progressHook_(false);
     }
     Messages().Beep();
-    Messages().ShowBox(QStringLiteral("Error"), QStringLiteral("Device not Respondig"),
+    Messages().ShowBox(QStringLiteral(" Error"), QStringLiteral("Device not Respondig"),
                        MessageIcon::Error);
     if (progressHook_) {
         progressHook_(true);

@@ -119,8 +119,8 @@ public:
     // `quietMs`. False when the line did not go quiet within QuietLimitMs after `notBefore`
     // or the channel failed.
     bool DrainUntilQuiet(std::uint32_t notBefore, std::uint32_t quietMs);
-    // Beep and "Device not Respondig" (caption "Error", error icon), with the progress
-    // dialog disabled while the box is up.
+    // Beep and "Device not Respondig" (caption " Error" as every error box, error icon), with the
+    // progress dialog disabled while the box is up.
     void ReportNoResponse();
     // "<device>: the port was removed" (caption "Error"), the progress dialog aside meanwhile.
     void ReportRemoved();

@@ -104,6 +104,10 @@ void TFConnectD::InstallMasterHook(ModbusMaster& master) {
 
 void TFConnectD::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // At its content's size, also when the layout had not run yet (the first dialog shown).
+    if (QLayout* content = layout())
+        content->activate();
+    resize(size().expandedTo(sizeHint()));
     CentreOn(*this, centreOn_);
     if (!started_ && setup_.Transfer) {
         started_ = true;

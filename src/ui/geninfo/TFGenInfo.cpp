@@ -102,13 +102,18 @@ void TFGenInfo::Build() {
     hw->addWidget(pHwInfo_);
     layout->addWidget(hwGroup_);
 
-    auto* settings = new QGridLayout;
+    // Two columns that close up over the groups a kind hides.
+    auto* settings = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    settings->addLayout(left);
+    settings->addLayout(right);
     regenGroup_ = NewGroup(QStringLiteral("GRegen"), QStringLiteral(" Regen Resistance "), this);
     cRegen_ = new QComboBox(regenGroup_);
     cRegen_->setObjectName(QStringLiteral("CRegen"));
     cRegen_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QHBoxLayout(regenGroup_))->addWidget(cRegen_);
-    settings->addWidget(regenGroup_, 0, 0);
+    left->addWidget(regenGroup_);
 
     relayGroup_ = NewGroup(QStringLiteral("GRelay"), QString(), this);
     auto* relay = new QVBoxLayout(relayGroup_);
@@ -116,19 +121,19 @@ void TFGenInfo::Build() {
     cReady_ = NewCheck(QStringLiteral("CReady"), QStringLiteral("Closed when ready"), relayGroup_);
     relay->addWidget(cI2t_);
     relay->addWidget(cReady_);
-    settings->addWidget(relayGroup_, 0, 1);
+    right->addWidget(relayGroup_);
 
     stopGroup_ = NewGroup(QStringLiteral("GEmergency"), QStringLiteral(" Emergency Stop "), this);
     cEmergency_ = NewCheck(QStringLiteral("CEmergency"), QStringLiteral("Enabled"), stopGroup_);
     (new QHBoxLayout(stopGroup_))->addWidget(cEmergency_);
-    settings->addWidget(stopGroup_, 1, 1);
+    right->addWidget(stopGroup_);
 
     canGroup_ = NewGroup(QStringLiteral("GCan"), QStringLiteral(" CAN Baud Rate "), this);
     cCan_ = new QComboBox(canGroup_);
     cCan_->setObjectName(QStringLiteral("CCan"));
     cCan_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QHBoxLayout(canGroup_))->addWidget(cCan_);
-    settings->addWidget(canGroup_, 1, 0);
+    left->addWidget(canGroup_);
 
     idGroup_ = NewGroup(QStringLiteral("GDeviceId"), QStringLiteral(" Device ID "), this);
     auto* id = new QHBoxLayout(idGroup_);
@@ -137,13 +142,15 @@ void TFGenInfo::Build() {
     bDefault_ = NewButton(QStringLiteral("BDefault"), QStringLiteral("&Default"), idGroup_);
     id->addWidget(eAddress_);
     id->addWidget(bDefault_);
-    settings->addWidget(idGroup_, 2, 0);
+    left->addWidget(idGroup_);
 
     unitsGroup_ = NewGroup(QStringLiteral("GUnits"), QStringLiteral(" N° of Tarn Drive "), this);
     eUnits_ = new TPNumEdit(unitsGroup_);
     eUnits_->setObjectName(QStringLiteral("ENumDrive"));
     (new QHBoxLayout(unitsGroup_))->addWidget(eUnits_);
-    settings->addWidget(unitsGroup_, 2, 1);
+    right->addWidget(unitsGroup_);
+    left->addStretch();
+    right->addStretch();
     layout->addLayout(settings);
 
     auto* buttons = new QHBoxLayout;
@@ -244,6 +251,8 @@ void TFGenInfo::showEvent(QShowEvent* event) {
     LoadControls();
     Recolour();
     SetOnline(driver_.Online());
+    // The size of what this kind shows, without room for the hidden groups.
+    adjustSize();
 }
 
 void TFGenInfo::LoadControls() {

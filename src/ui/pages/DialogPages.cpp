@@ -8,6 +8,7 @@
 #include "ui/pages/TFSpeed.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ShellHost.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -118,7 +119,7 @@ void Open(ShellHost& shell, const QString& name, const Factory& make, DialogPage
             // Without border icons a maximized page (the frame maximizes a new window while
             // its active one is) could never be restored.
             sub->showNormal();
-            sub->move(20, 20);
+            PlaceChildWindowNow(*sub);
         } else { // keep the whole page inside the frame where the frame is large enough
             const QSize room = frame->viewport()->size() - sub->size();
             sub->move(std::clamp(sub->x(), 0, std::max(room.width(), 0)),

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace kelm {
@@ -42,9 +43,29 @@ void MessageBoxSink::Install() {
 }
 
 QString MessageBoxSink::BoxText(const QString& text) {
-    QString result = text;
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString result;
+    result.reserve(lines.size() * 2);
+    static const QRegularExpression words(QStringLiteral("\\S+|\\s+"));
+    for (const QRegularExpressionMatch& match : words.globalMatch(lines)) {
+        const QString word = match.captured();
+        if (!word.contains(QLatin1Char('/')) && !word.contains(QLatin1Char('\\'))) {
+            result += word;
+            continue;
+        }
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            const QChar c = word[i];
+            result += c;
+            if (i + 1 == word.size() || c.isLetterOrNumber())
+                continue; // no break between letters and digits anyway
+            // A zero-width space after a separator, a word joiner after any other mark
+            // (a hyphen, a dot) that would let the line break there.
+            result +=
+                c == QLatin1Char('/') || c == QLatin1Char('\\') ? QChar(0x200B) : QChar(0x2060);
+        }
+    }
     return result;
 }
 

@@ -32,7 +32,8 @@ public:
     MessageAnswer AskYesNoCancel(const QString& caption, const QString& text) override;
     void RequestTerminate() override;
 
-    // "\r\n" and lone "\r" become "\n".
+    // "\r\n" and lone "\r" become "\n". A path (a word holding '/' or '\\') may break
+    // after each separator and nowhere else, so a long one wraps at its folders.
     static QString BoxText(const QString& text);
 
 private:

@@ -2,7 +2,9 @@
 
 #include "ui/journal/ChangesWindow.h"
 #include "ui/machine/MachineFlows.h"
+#include "ui/widgets/GreyedIcon.h"
 #include "ui/widgets/GrowToContent.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include "core/common/KindDescriptor.h"
 #include "core/config/ConfigurationSet.h"
@@ -26,6 +28,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -62,6 +65,14 @@ TFPrincipale::TFPrincipale(ShellFlows flows, PrincipaleOptions options, QWidget*
     frame_->setObjectName(QStringLiteral("Frame"));
     setCentralWidget(frame_);
     KeepChildWindowsInside(*frame_);
+    KeepWindowsOnScreen();
+    GrowWithContent(*this);
+    PlaceChildWindows(*frame_, [this]() -> QRect {
+        const QWidget* panel = findChild<QDockWidget*>(QStringLiteral("RightPanel"));
+        return panel != nullptr && StatusPanelShown()
+                   ? QRect(panel->mapToGlobal(QPoint()), panel->size())
+                   : QRect();
+    });
     BuildStatusBar();
     actions_ = std::make_unique<CommandActions>(*this, [this](Command c) { Run(c); });
     BuildMenus();
@@ -206,7 +217,7 @@ void TFPrincipale::BuildToolBar() {
     QStyle* s = style();
     const auto add = [&](Command c, QStyle::StandardPixmap icon) {
         QAction* action = ButtonAction(c);
-        action->setIcon(s->standardIcon(icon));
+        action->setIcon(GreyedWhenDisabled(s->standardIcon(icon)));
         toolBar->addAction(action);
         auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(action));
         if (button != nullptr) {
@@ -267,7 +278,10 @@ void TFPrincipale::BuildRightPanel() {
     layout->addWidget(panelContent_);
     layout->addStretch(1);
     viewInfo_->setMinimumWidth(panelContent_->sizeHint().width() - 2);
-    dock->setWidget(holder);
+    // On a low screen the panel scrolls, so the status bar stays in sight.
+    QScrollArea* scroll = ScrollDownOnly(*holder, dock);
+    scroll->setObjectName(QStringLiteral("RightPanelScroll"));
+    dock->setWidget(scroll);
     addDockWidget(Qt::RightDockWidgetArea, dock);
 }
 
@@ -461,6 +475,8 @@ void TFPrincipale::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipale::FirstShow() {
+    // As large as the menus and the tool bar need; the screen bounds it.
+    resize(size().expandedTo(sizeHint()));
     // The main parameter page opens first.
     commands_->OpenWindow(QStringLiteral("TFMainDev"));
     // Then the homing and oscilloscope configuration; a failure has shown its messages and

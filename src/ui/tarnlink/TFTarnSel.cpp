@@ -9,12 +9,32 @@
 #include "ui/tarnlink/UnitPanel.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelm {
+namespace {
+
+// How many unit panels of `width` fit side by side on the screen, beside the dialog's
+// margins (`margins`), its frame and a scroll bar should it scroll downwards.
+int UnitColumns(const QWidget& dialog, int width, int margins) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    constexpr int frame = 16; // the window frame's borders, generously
+    const int room = screen == nullptr
+                         ? 0
+                         : screen->availableGeometry().width() - margins - frame -
+                               dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return std::max(1, room / std::max(1, width));
+}
+
+} // namespace
 
 TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* parent)
     : QDialog(parent != nullptr ? parent : shell.Window()), shell_(shell),
@@ -37,8 +57,8 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     scan_ = std::make_unique<LinkScan>(driver);
     addressAtStart_ = shell.Master().UnitAddress();
     auto* outer = new QVBoxLayout(this);
-    auto* row = new QHBoxLayout;
-    outer->addLayout(row);
+    auto* units = new QGridLayout;
+    outer->addLayout(units);
     refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
     refresh_->setObjectName(QStringLiteral("BRefresh"));
     auto* buttons = new QHBoxLayout;
@@ -58,7 +78,7 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
     scan_->Build([&](int index) {
         const LinkUnit& unit = scan_->Units()[static_cast<std::size_t>(index)];
         auto* panel = new UnitPanel(unit.IsPower, unit.Address, this);
-        row->addWidget(panel);
+        panel->hide(); // until it has its place in the grid
         panels_.push_back(panel);
         panel->SetInUse(InUse(unit));
         connect(panel->SelectButton, &QPushButton::clicked, this,
@@ -75,6 +95,18 @@ TFTarnSel::TFTarnSel(ShellHost& shell, std::optional<UnitInUse> inUse, QWidget* 
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
 
+    // The panels wrap into rows as wide as the screen holds the widest of them.
+    int widest = 0;
+    for (const UnitPanel* panel : panels_)
+        widest = std::max(widest, panel->sizeHint().width());
+    const QMargins margins = outer->contentsMargins();
+    const int columns = UnitColumns(*this, widest + std::max(0, units->horizontalSpacing()),
+                                    margins.left() + margins.right());
+    for (std::size_t i = 0; i < panels_.size(); ++i) {
+        const int index = static_cast<int>(i);
+        units->addWidget(panels_[i], index / columns, index % columns);
+        panels_[i]->show();
+    }
     // Size to the panels, drop the progress window, start the scan.
     adjustSize();
     if (progress)

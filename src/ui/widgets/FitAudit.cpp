@@ -128,7 +128,9 @@ bool Scrolls(const QWidget& widget) {
     return area != nullptr && area->viewport() == parent;
 }
 
-void CheckWidget(QWidget& widget, QStringList& out) {
+// narrow: the window is held narrower than its content (the screen is too small): lists
+// may scroll sideways then.
+void CheckWidget(QWidget& widget, bool narrow, QStringList& out) {
     if (!widget.isWindow() && !widget.rect().isEmpty() && !Scrolls(widget) &&
         !widget.parentWidget()->rect().contains(widget.geometry()))
         out << QStringLiteral("%1: at (%2, %3) %4x%5, outside its parent's %6x%7")
@@ -157,17 +159,17 @@ void CheckWidget(QWidget& widget, QStringList& out) {
     else if (auto* table = qobject_cast<QTableView*>(&widget))
         CheckTable(*table, out);
     // A list may scroll down, but a column out of sight to the right is cut.
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(&widget);
-        area != nullptr && area->horizontalScrollBar()->isVisible())
+    if (auto* area = qobject_cast<QAbstractItemView*>(&widget);
+        area != nullptr && !narrow && area->horizontalScrollBar()->isVisible())
         out << QStringLiteral("%1: scrolls sideways").arg(Name(widget));
 }
 
-void Walk(QWidget& widget, QStringList& out) {
-    CheckWidget(widget, out);
+void Walk(QWidget& widget, bool narrow, QStringList& out) {
+    CheckWidget(widget, narrow, out);
     for (QObject* child : widget.children()) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w != nullptr && !w->isWindow() && !w->isHidden())
-            Walk(*w, out);
+            Walk(*w, narrow, out);
     }
 }
 
@@ -183,14 +185,16 @@ QStringList FitProblems(QWidget& window, QSize room) {
                    .arg(window.height())
                    .arg(need.width())
                    .arg(need.height());
-    Walk(window, out);
+    Walk(window, window.sizeHint().width() > room.width(), out);
     return out;
 }
 
 QStringList AcceleratorProblems(const QWidget& window) {
     QStringList texts, faults;
+    // A dialog over the window has accelerators of its own: the keys reach one or the other.
     for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
-        if (button->isVisibleTo(&window) && button->isEnabled() && button->text().contains('&'))
+        if (button->window() == &window && button->isVisibleTo(&window) && button->isEnabled() &&
+            button->text().contains('&'))
             texts << button->text();
     for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
         for (const QAction* menu : bar->actions())

@@ -15,7 +15,8 @@ namespace kelm {
 QStringList FitProblems(QWidget& window, QSize room);
 
 // Keyboard faults of a window: an accelerator shared by its usable buttons and top menus
-// ("&Ok|&Off Line"), and a top menu without one.
+// ("&Ok|&Off Line"), and a top menu without one. Dialogs over the window are windows of
+// their own.
 QStringList AcceleratorProblems(const QWidget& window);
 
 // With KELM_FIT_CHECK set in the environment, every window and child window the program

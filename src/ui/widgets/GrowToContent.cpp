@@ -1,11 +1,13 @@
 #include "ui/widgets/GrowToContent.h"
 
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <algorithm>
 
 namespace kelm {
@@ -35,20 +37,36 @@ public:
     explicit ChildWindowKeeper(QMdiArea& frame) : QObject(&frame), frame_(frame) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize && watched == frame_.viewport()) {
-            const QSize area = frame_.viewport()->size();
-            for (QMdiSubWindow* sub : frame_.subWindowList()) {
-                if (!sub->isVisible() || sub->isMaximized() || sub->isMinimized())
-                    continue;
-                const QSize room = area - sub->size();
-                sub->move(std::clamp(sub->x(), 0, std::max(room.width(), 0)),
-                          std::clamp(sub->y(), 0, std::max(room.height(), 0)));
-            }
+        if (watched == frame_.viewport()) {
+            // Each child window is watched for its restore (it is still being built here).
+            if (event->type() == QEvent::ChildAdded)
+                static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+            if (event->type() == QEvent::Resize)
+                for (QMdiSubWindow* sub : frame_.subWindowList())
+                    KeepInside(*sub);
+        } else if (auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+                   sub != nullptr && (event->type() == QEvent::WindowStateChange ||
+                                      event->type() == QEvent::Resize)) {
+            // A window restored from maximized or minimized takes back its own geometry, and
+            // a window that grows with its content may outgrow the frame: brought back
+            // inside after the window's own handling.
+            QTimer::singleShot(0, sub, [this, sub] { KeepInside(*sub); });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void KeepInside(QMdiSubWindow& sub) {
+        if (!sub.isVisible() || sub.isMaximized() || sub.isMinimized())
+            return;
+        const QSize area = frame_.viewport()->size();
+        if (sub.width() > area.width() || sub.height() > area.height())
+            FitChildWindow(sub, area);
+        const QSize room = area - sub.size();
+        sub.move(std::clamp(sub.x(), 0, std::max(room.width(), 0)),
+                 std::clamp(sub.y(), 0, std::max(room.height(), 0)));
+    }
+
     QMdiArea& frame_;
 };
 

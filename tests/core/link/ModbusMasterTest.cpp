@@ -240,7 +240,7 @@ TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
     EXPECT_FALSE(master->IsPortOpen());
     EXPECT_TRUE(fake->Log.contains("restore line"));
     EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
-    EXPECT_TRUE(messages.Boxes().at(0).Caption == "Error" &&
+    EXPECT_TRUE(messages.Boxes().at(0).Caption == " Error" &&
                 messages.Boxes().at(0).Icon == MessageIcon::Error && messages.BeepCount() == 1);
     EXPECT_EQ(order, QStringList({"progress 0 boxes 0", "progress 1 boxes 1"}));
 }

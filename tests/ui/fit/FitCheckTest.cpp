@@ -1,5 +1,7 @@
 // Every window and dialog, per kind, on and off line: no text cut, no window smaller than its
-// content, no shared accelerator. A new window is one row of kWindows.
+// content or larger than the screen, no child window under the status panel or opening over
+// another, no shared accelerator. A new window is one row of kWindows.
+#include "ScreenFindings.h"
 #include "app/InstallFlows.h"
 #include "core/drive/TDriver.h"
 #include "ui/alarms/AlarmWindow.h"
@@ -26,8 +28,10 @@
 #include "ui/widgets/ChildFrame.h"
 #include "ui/widgets/FitAudit.h"
 #include "ui/widgets/GrowToContent.h"
+#include "ui/widgets/ScreenFit.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -209,14 +213,22 @@ protected:
     const KindCase& Kind() const { return std::get<0>(GetParam()); }
     bool Online() const { return std::get<1>(GetParam()); }
     // With KELM_SCREENSHOT_DIR set, also saves the window's picture there.
-    void Check(QWidget& window, const QString& name, QSize room) {
+    void Check(QWidget& window, const QString& name, QSize room, bool atOpen = true) {
         const QString shown =
             name + QStringLiteral("-%1-%2").arg(Kind().Name).arg(Online() ? "online" : "offline");
         // A layout request posts the next one up the tree: the window settles in a few passes.
         for (int pass = 0; pass < 4; ++pass)
             QCoreApplication::processEvents();
-        problems_ << (FitProblems(window, room) + AcceleratorProblems(window))
-                         .replaceInStrings(QRegularExpression("^"), shown + ": ");
+        // A window's frame takes part of the screen.
+        if (window.isWindow())
+            room -= (window.frameGeometry().size() - window.size()).expandedTo(QSize(0, 0));
+        QStringList found = FitProblems(window, room) + AcceleratorProblems(window);
+        if (window.isWindow())
+            found += OffScreenProblems(window, Available());
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(&window))
+            found += UnderPanelProblems(*sub, StatusPanel()) +
+                     (atOpen ? OverlapProblems(*sub) : QStringList());
+        problems_ << found.replaceInStrings(QRegularExpression("^"), shown + ": ");
         if (const QString folder = qEnvironmentVariable("KELM_SCREENSHOT_DIR"); !folder.isEmpty())
             window.grab().save(QDir(folder).filePath(shown + QStringLiteral(".png")));
         ++checks_;
@@ -227,6 +239,14 @@ protected:
         Check(d, dialogName_.isEmpty() ? byClass : dialogName_, Screen());
     }
     static QSize Screen() { return QGuiApplication::primaryScreen()->availableSize(); }
+    static QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+    // The status panel's place on the screen, empty while it is hidden.
+    QRect StatusPanel() const {
+        const QWidget* panel = window_->findChild<QWidget*>(QStringLiteral("RightPanel"));
+        if (panel == nullptr || !window_->StatusPanelShown())
+            return {};
+        return {panel->mapToGlobal(QPoint()), panel->size()};
+    }
     // Selects the case's kind and line state, checking each dialog on the way.
     void Select() {
         dialogs_->OnNextDialog([this](QDialog& d) {
@@ -270,6 +290,12 @@ protected:
 };
 
 TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
+    // The laptop screen, in device pixels, at the run's scale factor.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    // (Logical pixels are whole: 1366 / 1.5 rounds to 911, 1366.5 device pixels.)
+    const QSizeF device = QSizeF(screen->geometry().size()) * screen->devicePixelRatio();
+    ASSERT_LT(std::abs(device.width() - 1366), screen->devicePixelRatio()) << device.width();
+    ASSERT_LT(std::abs(device.height() - 768), screen->devicePixelRatio()) << device.height();
     BuildEngine(Kind().Sim);
     ScanLinkPorts([] { return std::vector{DiscoveredPort{10, 1}}; });
     ASSERT_NO_FATAL_FAILURE(Select());
@@ -292,15 +318,6 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
         QWidget* frame = ChildFrame(found);
         const QRect area = window_->Frame()->viewport()->rect();
         Check(*frame, row.Name, area.size());
-        if (!area.contains(frame->geometry()))
-            problems_ << QStringLiteral("%1 %2: lies outside the frame (%3,%4 %5x%6 in %7x%8)")
-                             .arg(row.Name, Kind().Name)
-                             .arg(frame->x())
-                             .arg(frame->y())
-                             .arg(frame->width())
-                             .arg(frame->height())
-                             .arg(area.width())
-                             .arg(area.height());
         // Cancel ends the guided setup: the rows after it find the menu usable.
         if (auto* page = qobject_cast<DialogPage*>(found); page != nullptr && page->IsGuided())
             page->CancelButton()->click();
@@ -310,7 +327,8 @@ TEST_P(FitCheckTest, EveryWindowShowsItsWholeContent) {
             // Also at its own size, restored from maximized.
             if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
                 sub->showNormal();
-            Check(*frame, QString::fromLatin1(row.Name) + QStringLiteral("-own"), area.size());
+            Check(*frame, QString::fromLatin1(row.Name) + QStringLiteral("-own"), area.size(),
+                  false);
             frame->close();
         }
     }
@@ -341,6 +359,62 @@ TEST(FitWalkerTest, ReportsCutTextsAndSharedAccelerators) {
     EXPECT_TRUE(cut[0].contains(QStringLiteral("A caption far too long"))) << cut[0].toStdString();
 }
 
+// A dialog over the main window shares no accelerator with its menus.
+TEST(FitWalkerTest, DialogsKeepTheirOwnAccelerators) {
+    QMainWindow window;
+    window.menuBar()->addMenu(QStringLiteral("&Oscilloscope"));
+    window.show();
+    QDialog dialog(&window);
+    (new QPushButton(QStringLiteral("&Ok"), &dialog))->show();
+    dialog.show();
+    EXPECT_EQ(AcceleratorProblems(window), QStringList());
+    EXPECT_EQ(AcceleratorProblems(dialog), QStringList());
+}
+
+// The screen findings catch a window past the screen, a child under the panel or past the
+// frame, and a child opened over another's buttons while there was room beside it.
+TEST(FitWalkerTest, ReportsWindowsPastTheScreenAndCoveredChildren) {
+    const QRect screen(0, 0, 1000, 700);
+    QWidget big;
+    big.setGeometry(10, 10, 1200, 300);
+    EXPECT_EQ(OffScreenProblems(big, screen).size(), 1);
+    big.setGeometry(10, 10, 900, 600);
+    EXPECT_EQ(OffScreenProblems(big, screen), QStringList());
+
+    QMdiArea frame;
+    frame.resize(800, 500);
+    frame.show();
+    QWidget page;
+    page.setMinimumSize(200, 150);
+    auto* button = new QPushButton(QStringLiteral("Speed"), &page);
+    button->setGeometry(10, 100, 80, 30);
+    QMdiSubWindow* main = frame.addSubWindow(&page);
+    main->setGeometry(0, 0, 300, 200);
+    main->show();
+    QWidget other;
+    QMdiSubWindow* opened = frame.addSubWindow(&other);
+    opened->show();
+    const QRect right(frame.viewport()->mapToGlobal(QPoint(600, 0)), QSize(200, 500));
+    struct Case {
+        QRect At;
+        QRect Panel;
+        int Under, Covers;
+    } const cases[] = {
+        {{300, 0, 250, 200}, {}, 0, 0},    // beside
+        {{300, 0, 250, 200}, right, 0, 0}, // beside, the panel further right
+        {{500, 0, 250, 200}, right, 1, 0}, // under the panel
+        {{650, 0, 250, 200}, {}, 1, 0},    // past the frame
+        {{0, 90, 250, 200}, {}, 0, 1},     // over the button, room beside
+        {{20, 20, 250, 200}, {}, 0, 1},    // over the title bar
+        {{0, 90, 800, 400}, {}, 0, 0},     // no room elsewhere
+    };
+    for (const Case& c : cases) {
+        opened->setGeometry(c.At);
+        EXPECT_EQ(UnderPanelProblems(*opened, c.Panel).size(), c.Under) << c.At.x();
+        EXPECT_EQ(OverlapProblems(*opened).size(), c.Covers) << c.At.x();
+    }
+}
+
 // A frame that shrinks (the status panel grows) moves its child windows back inside.
 TEST(FitWalkerTest, ShrinkingFrameKeepsChildWindowsInside) {
     QMdiArea frame;
@@ -356,6 +430,41 @@ TEST(FitWalkerTest, ShrinkingFrameKeepsChildWindowsInside) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(frame.viewport()->rect().contains(sub->geometry()))
         << sub->x() << "," << sub->y() << " in " << frame.viewport()->width();
+}
+
+// Child windows open beside each other, left of the panel; one restored from maximized, or
+// grown by its content, comes back inside the frame.
+TEST(FitWalkerTest, ChildWindowsOpenBesideEachOtherAndStayInside) {
+    QMdiArea frame;
+    frame.resize(900, 500);
+    KeepChildWindowsInside(frame);
+    const QRect panel(700, 0, 200, 500); // the viewport's right part, in global coordinates
+    PlaceChildWindows(frame, [&frame, panel] {
+        return QRect(frame.viewport()->mapToGlobal(panel.topLeft()), panel.size());
+    });
+    frame.show();
+    std::vector<std::unique_ptr<QWidget>> contents;
+    std::vector<QMdiSubWindow*> subs;
+    for (const QSize size : {QSize(300, 200), QSize(300, 200), QSize(600, 300)}) {
+        contents.push_back(std::make_unique<QWidget>());
+        contents.back()->setMinimumSize(size);
+        subs.push_back(frame.addSubWindow(contents.back().get()));
+        subs.back()->show();
+        QCoreApplication::processEvents();
+    }
+    const QRect free(0, 0, 700, frame.viewport()->height());
+    EXPECT_FALSE(subs[0]->geometry().intersects(subs[1]->geometry()));
+    for (const QMdiSubWindow* sub : subs)
+        EXPECT_TRUE(free.contains(sub->geometry())) << sub->x() << "," << sub->width();
+    subs[2]->move(500, 100); // moved partly out (by the user), then maximized and restored
+    subs[2]->showMaximized();
+    subs[2]->showNormal();
+    contents[1]->setMinimumSize(1200, 200); // grows past the frame
+    for (int pass = 0; pass < 4; ++pass)
+        QCoreApplication::processEvents();
+    for (const QMdiSubWindow* sub : subs)
+        EXPECT_TRUE(frame.viewport()->rect().contains(sub->geometry()))
+            << sub->x() << "," << sub->width();
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include "ui/seams/ScriptedDialogs.h"
 #include "ui/shell/WaitFor.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -19,7 +21,9 @@ void AnswerBox(ScriptedDialogs& dialogs, QString& seen, bool yes) {
     dialogs.OnNextDialog([&seen, yes](QDialog& dialog) {
         auto& box = dynamic_cast<QMessageBox&>(dialog);
         const bool question = box.button(QMessageBox::Yes) != nullptr;
-        seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), box.text()).arg(int(box.icon())) +
+        // The text as seen: without the zero-width break marks of paths.
+        const QString text = QString(box.text()).remove(QChar(0x200B)).remove(QChar(0x2060));
+        seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), text).arg(int(box.icon())) +
                (question ? "Yes No" : "OK") +
                (QThread::currentThread() == qApp->thread() ? "" : "|off the UI thread");
         box.button(question ? (yes ? QMessageBox::Yes : QMessageBox::No) : QMessageBox::Ok)
@@ -69,6 +73,40 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     EXPECT_EQ(dialogs.Executed().size(), 6u);
     // CR LF and a lone CR each become one line break.
     EXPECT_EQ(MessageBoxSink::BoxText(QStringLiteral("a\r\nb\rc\nd")), "a\nb\nc\nd");
+}
+
+// A path in a box wraps after its separators only, never at a hyphen or a dot of a name;
+// its text is unchanged to the eye. {text, width in average characters}
+TEST(MessageBoxSink, PathsWrapOnlyAfterSeparators) {
+    const std::pair<QString, int> cases[] = {
+        {"Different File Extensions\r/home/service-engineer/machine-2024.backup/unit-3.dev", 12},
+        {"Cannot write /very-long-folder-name.with.dots/another-one/x-y.kld", 20},
+        {"C:\\Program-Files\\kelm-drive\\settings-file.ini cannot be read", 9},
+        {"/a-b/c-d/e-f/g-h", 4}};
+    const QFontMetrics metrics(QApplication::font());
+    for (const auto& [text, chars] : cases) {
+        const QString shown = MessageBoxSink::BoxText(text);
+        EXPECT_EQ(QString(shown).remove(QChar(0x200B)).remove(QChar(0x2060)),
+                  QString(text).replace('\r', '\n'));
+        const int width = chars * metrics.averageCharWidth();
+        for (const QString& line : shown.split('\n')) {
+            QTextLayout layout(line, QApplication::font());
+            layout.setTextOption(QTextOption(Qt::AlignLeft)); // word wrap, the default
+            layout.beginLayout();
+            QStringList rows;
+            for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+                row.setLineWidth(width);
+                rows << line.mid(row.textStart(), row.textLength()).remove(QChar(0x200B));
+            }
+            layout.endLayout();
+            EXPECT_TRUE(rows.size() > 1 || metrics.horizontalAdvance(line) <= width)
+                << line.toStdString();
+            for (qsizetype i = 0; i + 1 < rows.size(); ++i)
+                EXPECT_TRUE(rows[i].endsWith('/') || rows[i].endsWith('\\') ||
+                            rows[i].endsWith(' '))
+                    << "breaks after " << rows[i].toStdString();
+        }
+    }
 }
 
 TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {

@@ -2,12 +2,14 @@
 #include "core/rules/EditTracker.h"
 #include "core/rules/FieldBinding.h"
 #include "ui/widgets/ChildFrame.h"
+#include "ui/widgets/GreyedIcon.h"
 #include "ui/widgets/PageFields.h"
 #include "ui/widgets/TPNumEdit.h"
 
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
@@ -296,6 +298,23 @@ TEST(ChildFrame, IsTheSubWindowInsideAFrameAndTheWindowItselfAlone) {
     EXPECT_EQ(ChildFrame(framed), area->addSubWindow(framed));
     auto* alone = new QWidget(&main, Qt::Window);
     EXPECT_EQ(ChildFrame(alone), alone);
+}
+
+// A dark icon turns light grey and faint when disabled, at the normal picture's size at every
+// scale; enabled it is drawn as it was.
+TEST(GreyedIconTest, DisabledPictureIsGreyAndFaint) {
+    QPixmap dark(16, 16);
+    dark.fill(Qt::black);
+    const QIcon icon = GreyedWhenDisabled(QIcon(dark));
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
+        const QImage normal = icon.pixmap(QSize(16, 16), scale, QIcon::Normal).toImage();
+        const QImage disabled = icon.pixmap(QSize(16, 16), scale, QIcon::Disabled).toImage();
+        EXPECT_EQ(disabled.size(), normal.size()) << scale;
+        EXPECT_EQ(normal.pixelColor(8, 8), QColor(Qt::black)) << scale;
+        const QColor faded = disabled.pixelColor(8, 8);
+        EXPECT_GE(faded.red(), 120) << scale;
+        EXPECT_LE(faded.alpha(), 100) << scale;
+    }
 }
 
 } // namespace
