@@ -157,7 +157,7 @@ QString ReportHtml(const CommissioningReport& r) {
         html += Row({QStringLiteral("Time"), QStringLiteral("Change"), QStringLiteral("Register"),
                      QStringLiteral("Name"), QStringLiteral("Old -> New"), QStringLiteral("Action"),
                      QStringLiteral("Result")},
-                    true, {0, 1, 2, 6});
+                    true, {0, 1, 2, 4, 6});
         for (const ReportChange& c : r.Changes) {
             QString values;
             if (!c.Register.isEmpty())
@@ -165,7 +165,7 @@ QString ReportHtml(const CommissioningReport& r) {
                          (c.Unit.isEmpty() ? QString() : QStringLiteral(" ") + c.Unit);
             html += Row({TimeText(c.Time), QString::number(c.Change), c.Register, c.Name, values,
                          c.Action, c.Result},
-                        false, {0, 1, 2, 6});
+                        false, {0, 1, 2, 4, 6});
         }
         html += QStringLiteral("</table>\n");
     }
