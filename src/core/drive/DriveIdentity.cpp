@@ -22,11 +22,13 @@ int LowByte(std::uint16_t word) {
 } // namespace
 
 bool ReadIdentityRegisters(TDriver& driver) {
-    bool all = true;
+    // A register that does not answer ends the reads: a silent drive costs one register's
+    // tries, not three registers' worth, before the caller says so.
     for (const std::uint16_t address : IdentityRegisters)
-        if (ParamEntry* entry = driver.ActiveTable().FindByAddress(address))
-            all = driver.ReadEntry(*entry, false) && all;
-    return all;
+        if (ParamEntry* entry = driver.ActiveTable().FindByAddress(address);
+            entry != nullptr && !driver.ReadEntry(*entry, false))
+            return false;
+    return true;
 }
 
 int GetModelFamily(DeviceKind kind, const ParamTable& table) {

@@ -15,8 +15,8 @@ class TDriver;
 // The registers model, size and firmware are decoded from.
 inline constexpr std::array<std::uint16_t, 3> IdentityRegisters{0, 1, 2};
 // Reads those of them the active table holds into it (quietly: a register that does not
-// answer stays as it was), as the connection does before anything else. false when one did
-// not answer.
+// answer stays as it was, and those after it are not asked), as the connection does before
+// anything else. false when one did not answer.
 bool ReadIdentityRegisters(TDriver& driver);
 
 // Decoders of the identification registers. They read Value of register 0 of the given
