@@ -56,19 +56,45 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
                        std::uint32_t timeoutMs, std::uint8_t count, std::uint16_t* copyTarget) {
     if (!Online() || buffer == nullptr)
         return false;
-    bool ok = false;
-    {
-        MasterUseCheck::Scope use(*masterCheck_);
-        ok = master_.ReadRegisters(address, buffer, count, timeoutMs, reportFailure);
-    }
+    // The failure is reported here, after the transfer: the box belongs to this thread.
+    const bool ok =
+        OnLine([&] { return master_.ReadRegisters(address, buffer, count, timeoutMs, false); });
     if (ok) {
         if (copyTarget != nullptr && count != 0)
             std::copy(buffer, buffer + count, copyTarget);
         return Online();
     }
     if (reportFailure)
-        GoOffline();
+        ReportFailedTransfer();
     return false;
+}
+
+void TDriver::ReportFailedTransfer() {
+    bool removed = false;
+    {
+        MasterUseCheck::Scope use(*masterCheck_);
+        removed = master_.Channel().Removed();
+        master_.ClosePort();
+    }
+    if (removed)
+        master_.ReportRemoved();
+    else
+        master_.ReportNoResponse();
+    GoOffline();
+}
+
+bool TDriver::OnLine(const std::function<bool()>& transfer) {
+    bool ok = false;
+    const auto run = [&] {
+        MasterUseCheck::Scope use(*masterCheck_);
+        ok = transfer();
+    };
+    // On the worker, or inside a synchronized call the worker waits on, the line is ours.
+    if (worker_->OnWorkerThread() || inSynchronized_.load() > 0)
+        run();
+    else
+        worker_->RunJob(run, [this] { host_.ProcessEvents(); });
+    return ok;
 }
 
 UnitInUse TDriver::CurrentUnit() const {
@@ -102,10 +128,9 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
             Record(record);
             return false;
         }
-        MasterUseCheck::Scope use(*masterCheck_);
         // The failure is reported below, once the line is free: the box waits for the
         // user-interface thread, which may be waiting for the line.
-        ok = master_.WriteRegisters(address, &value, 1, timeoutMs, false);
+        ok = OnLine([&] { return master_.WriteRegisters(address, &value, 1, timeoutMs, false); });
     }
     record.Result = ok ? JournalResult::Written : JournalResult::Failed;
     Record(record);
@@ -114,14 +139,8 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
             *echoTarget = value;
         return Online();
     }
-    if (reportFailure) {
-        {
-            MasterUseCheck::Scope use(*masterCheck_);
-            master_.ClosePort();
-        }
-        master_.ReportNoResponse();
-        GoOffline();
-    }
+    if (reportFailure)
+        ReportFailedTransfer();
     return false;
 }
 

@@ -245,6 +245,12 @@ private:
     bool PollCycle();
     void RunWorkerPollBody(WorkerMode mode);
     void GoOffline();
+    // Runs one transfer of the master. Asked on the user-interface thread, it runs on the
+    // worker while that thread goes on painting and serving timers (user input waits), so
+    // a slow line never freezes the window; elsewhere it runs at once.
+    bool OnLine(const std::function<bool()>& transfer);
+    // After a failed transfer: closes the port, says why (removed or silent), goes off line.
+    void ReportFailedTransfer();
     void RunStartBody(WorkerMode mode);
     bool WriteChanged(ParamTable& table, bool stopWhenOffline, int lastAddress);
 

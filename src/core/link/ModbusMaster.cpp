@@ -219,19 +219,24 @@ bool ModbusMaster::Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool re
         }
         // An unplugged adapter answers no retry: said at once instead of after three.
         if (channel_->Removed()) {
-            if (reportFailure) {
-                ClosePort();
-                ReportRemoved();
-            }
-            return false;
+            break;
         }
         PauseAfterFailure(ReplyWindowMs(timeoutMs));
     }
     if (reportFailure) {
-        ClosePort();
-        ReportNoResponse();
+        CloseAndReport();
     }
     return false;
+}
+
+void ModbusMaster::CloseAndReport() {
+    const bool removed = channel_->Removed();
+    ClosePort();
+    if (removed) {
+        ReportRemoved();
+    } else {
+        ReportNoResponse();
+    }
 }
 
 bool ModbusMaster::ReadRegisters(std::uint16_t address, std::uint16_t* destination,

@@ -133,6 +133,8 @@ private:
 
     void RestoreLineSettings();
     void PauseAfterFailure(std::uint32_t windowMs);
+    // After a transfer's last failure: closes the port and reports the removal or the silence.
+    void CloseAndReport();
     // Before a plain read: waits for late replies when one could pass for its answer.
     void SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs);
     // Purges, sends the request built in Frame and receives the reply into Frame; false

@@ -1,5 +1,7 @@
 #include "DriveTestSupport.h"
 
+#include <QTimer>
+
 namespace kelm::test {
 namespace {
 
@@ -51,6 +53,50 @@ TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLastProfilesOnlyChanges)
     driver->ProfileTable().FindByAddress(300)->Value = 12;
     EXPECT_TRUE(driver->WriteChangedProfiles());
     EXPECT_EQ(Written(), (Pairs{{300, 12}}));
+}
+
+// Transfers asked on the user-interface thread run on the worker: that thread's timers go on
+// (here one reads while a slow write is on its way; it waits its turn), a failure is
+// reported on it and a channel's exception reaches the caller.
+TEST_F(CommandTest, TransfersLeaveTheCallingThreadFree) {
+    UseRange(DeviceKind::Std, 1, 3);
+    driver->WaitIdle();
+    std::set<QThread*> lineThreads;
+    std::mutex lineMutex;
+    drive->OnWrite = [&](const RegisterMapDrive::Request&) {
+        const std::lock_guard lock(lineMutex);
+        lineThreads.insert(QThread::currentThread());
+    };
+    auto* line = static_cast<FakeSerialChannel*>(&master->Channel());
+    line->Reply = [this](std::span<const std::uint8_t> request) {
+        Delivery reply = drive->Answer(request);
+        reply.FirstDelayMs = 120; // inside the time-out
+        return reply;
+    };
+    int ticks = 0;
+    std::uint16_t readBack = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 2) {
+            EXPECT_TRUE(driver->ReadRegs(2, &readBack, true, 500, 1, nullptr));
+        }
+    });
+    timer.start(10);
+    EXPECT_TRUE(driver->WriteReg(1, 7, true, 500, nullptr));
+    EXPECT_GE(ticks, 2);
+    EXPECT_EQ(readBack, drive->Registers[2]);
+    EXPECT_EQ(lineThreads.count(QThread::currentThread()), 0U);
+    EXPECT_EQ(Written(), (Pairs{{1, 7}}));
+
+    timer.stop();
+    drive->ThrowAt = {3};
+    std::uint16_t word = 0;
+    EXPECT_THROW(driver->ReadRegs(3, &word, true, 500, 1, nullptr), std::runtime_error);
+    drive->ThrowAt.clear();
+    drive->Silent = {3};
+    EXPECT_FALSE(driver->WriteReg(3, 1, true, 150, nullptr));
+    EXPECT_FALSE(driver->Online());
+    EXPECT_TRUE(messages.Texts().contains(QStringLiteral("Device not Respondig")));
 }
 
 // The drive clears the command bits (others kept), then the status register decides; a
