@@ -1,7 +1,5 @@
 #include "core/drive/DriveWorker.h"
 
-#include <chrono>
-
 namespace kelm {
 
 DriveWorker::DriveWorker(StepFn step, ResumedFn resumedFromIdle)
@@ -39,70 +37,19 @@ bool DriveWorker::IsSuspended() const {
     return parked_ && suspend_;
 }
 
-void DriveWorker::RunJob(const std::function<void()>& job, const std::function<void()>& pump) {
-    Job mine;
-    mine.Fn = &job;
-    std::unique_lock lock(mutex_);
-    while (job_ != nullptr) { // an earlier job, asked by the caller that pump interrupted
-        lock.unlock();
-        pump();
-        lock.lock();
-        jobChanged_.wait_for(lock, std::chrono::milliseconds(2),
-                             [this] { return job_ == nullptr; });
-    }
-    job_ = &mine;
-    wake_.notify_all();
-    while (!mine.Done) {
-        lock.unlock();
-        pump();
-        lock.lock();
-        jobChanged_.wait_for(lock, std::chrono::milliseconds(2), [&mine] { return mine.Done; });
-    }
-    if (mine.Error)
-        std::rethrow_exception(mine.Error);
-}
-
-bool DriveWorker::RunPendingJob() {
-    Job* job = nullptr;
-    {
-        std::lock_guard lock(mutex_);
-        job = job_;
-    }
-    if (job == nullptr)
-        return false;
-    try {
-        (*job->Fn)();
-    } catch (...) {
-        job->Error = std::current_exception(); // the caller's, as if it had run the job
-    }
-    {
-        std::lock_guard lock(mutex_);
-        job->Done = true;
-        job_ = nullptr;
-    }
-    jobChanged_.notify_all();
-    return true;
-}
-
 void DriveWorker::Run() {
     for (;;) {
-        if (RunPendingJob())
-            continue;
         bool wokeFromIdle = false;
         {
             std::unique_lock lock(mutex_);
             const bool idle = mode_.load() == WorkerMode::Idle;
             if (idle)
                 suspend_ = true;
-            if (suspend_ && !stop_ && job_ == nullptr) {
+            if (suspend_ && !stop_) {
                 parked_ = true;
                 parkedChanged_.notify_all();
-                wake_.wait(lock, [this] { return !suspend_ || stop_ || job_ != nullptr; });
+                wake_.wait(lock, [this] { return !suspend_ || stop_; });
                 parked_ = false;
-                if (job_ != nullptr && suspend_ && !stop_) {
-                    // Woken for a job only: run it and suspend again, without a resumption.
-                    continue;
-                }
                 wokeFromIdle = idle;
             }
             if (stop_)

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -38,22 +37,8 @@ public:
     bool IsSuspended() const;
     bool OnWorkerThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
-    // Runs job on the worker between two steps (waking it from a suspension for that) and
-    // returns once it has run. While it waits, the calling thread runs pump again and again,
-    // so it keeps painting and serving queued calls; a job asked from inside pump waits for
-    // the one before it. An exception of the job is rethrown here. Not for the worker
-    // thread itself.
-    void RunJob(const std::function<void()>& job, const std::function<void()>& pump);
-
 private:
-    struct Job {
-        const std::function<void()>* Fn = nullptr;
-        bool Done = false;
-        std::exception_ptr Error;
-    };
-
     void Run();
-    bool RunPendingJob();
 
     StepFn step_;
     ResumedFn resumedFromIdle_;
@@ -64,8 +49,6 @@ private:
     bool suspend_ = false;
     bool parked_ = false;
     bool stop_ = false;
-    Job* job_ = nullptr; // the job waiting for or running on the worker
-    std::condition_variable jobChanged_;
     std::thread thread_;
 };
 

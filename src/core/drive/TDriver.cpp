@@ -4,6 +4,7 @@
 #include "core/drive/DriveIdentity.h"
 #include "core/drive/DriveWorker.h"
 #include "core/drive/DriverHost.h"
+#include "core/drive/LineRunner.h"
 #include "core/drive/MasterUseCheck.h"
 #include "core/drive/TableTransfer.h"
 #include "core/drive/WriteJournal.h"
@@ -89,11 +90,10 @@ bool TDriver::OnLine(const std::function<bool()>& transfer) {
         MasterUseCheck::Scope use(*masterCheck_);
         ok = transfer();
     };
-    // On the worker, or inside a synchronized call the worker waits on, the line is ours.
-    if (worker_->OnWorkerThread() || inSynchronized_.load() > 0)
+    if (worker_->OnWorkerThread())
         run();
     else
-        worker_->RunJob(run, [this] { host_.ProcessEvents(); });
+        lineRunner_->Run(run, [this] { host_.ProcessEvents(); });
     return ok;
 }
 

@@ -24,6 +24,7 @@ class ConfigurationSet;
 class DriverHost;
 class ModbusMaster;
 class DriveWorker;
+class LineRunner;
 class MasterUseCheck;
 class TableTransfer;
 struct WriteRecord;
@@ -245,9 +246,10 @@ private:
     bool PollCycle();
     void RunWorkerPollBody(WorkerMode mode);
     void GoOffline();
-    // Runs one transfer of the master. Asked on the user-interface thread, it runs on the
-    // worker while that thread goes on painting and serving timers (user input waits), so
-    // a slow line never freezes the window; elsewhere it runs at once.
+    // Runs one transfer of the master. Asked on another thread than the worker (the
+    // user-interface thread, also inside a synchronized call), it runs on lineRunner_ while
+    // that thread goes on painting and serving timers (user input waits), so a slow line
+    // never freezes the window; on the worker it runs at once.
     bool OnLine(const std::function<bool()>& transfer);
     // After a failed transfer: closes the port, says why (removed or silent), goes off line.
     void ReportFailedTransfer();
@@ -281,6 +283,7 @@ private:
     std::vector<std::function<void(const WriteRecord&)>> moreRecorders_;
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
+    std::unique_ptr<LineRunner> lineRunner_;
     std::unique_ptr<DriveWorker> worker_; // last: stopped first
 };
 

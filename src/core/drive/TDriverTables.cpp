@@ -3,6 +3,7 @@
 #include "core/config/ConfigurationSet.h"
 #include "core/drive/DriveWorker.h"
 #include "core/drive/DriverHost.h"
+#include "core/drive/LineRunner.h"
 #include "core/drive/MasterUseCheck.h"
 #include "core/drive/TDriver.h"
 #include "core/drive/TableTransfer.h"
@@ -28,6 +29,7 @@ TDriver::TDriver(DriverHost& host, ModbusMaster& master)
           ParamTable::MakeSynthetic(QStringLiteral("O"), scope::Command, LastScopeRegister)),
       masterCheck_(std::make_unique<MasterUseCheck>()),
       transfer_(std::make_unique<TableTransfer>(*this)),
+      lineRunner_(std::make_unique<LineRunner>()),
       worker_(std::make_unique<DriveWorker>(
           [this](WorkerMode mode) { WorkerStep(mode); },
           [this] { tickMark_ = std::max<std::uint32_t>(TickCount(), 1); })) {}

@@ -55,7 +55,7 @@ TEST_F(CommandTest, ScopeSettingsWriteTheControlRegisterLastProfilesOnlyChanges)
     EXPECT_EQ(Written(), (Pairs{{300, 12}}));
 }
 
-// Transfers asked on the user-interface thread run on the worker: that thread's timers go on
+// Transfers asked on the user-interface thread run on a thread of their own: its timers go on
 // (here one reads while a slow write is on its way; it waits its turn), a failure is
 // reported on it and a channel's exception reaches the caller.
 TEST_F(CommandTest, TransfersLeaveTheCallingThreadFree) {
