@@ -31,6 +31,11 @@ namespace kelm {
 
 namespace {
 
+// A page button "BSpeed" opens the page window "TFSpeed".
+QString PageOfButton(const QString& buttonName) {
+    return QStringLiteral("TF") + buttonName.mid(1);
+}
+
 QLabel* NewLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
@@ -143,8 +148,7 @@ QPushButton* TFMainDev::NewPageButton(const QString& name, const QString& captio
     auto* button = new QPushButton(caption, mainGroup_);
     button->setObjectName(name);
     button->setAutoDefault(false);
-    const QString page = QStringLiteral("TF") + name.mid(1);
-    button->setProperty("page", page);
+    const QString page = PageOfButton(name);
     EnablePageButton(button, true);
     connect(button, &QPushButton::clicked, this, [this, page, caption] {
         if (links_.OpenPage)
@@ -154,7 +158,7 @@ QPushButton* TFMainDev::NewPageButton(const QString& name, const QString& captio
 }
 
 void TFMainDev::EnablePageButton(QPushButton* button, bool enabled) {
-    const QString page = button->property("page").toString();
+    const QString page = PageOfButton(button->objectName());
     button->setEnabled(enabled && (!links_.HasPage || links_.HasPage(page)));
 }
 

@@ -57,7 +57,6 @@ UnitPanel::UnitPanel(bool isPower, std::uint8_t address, QWidget* parent)
     SelectButton = new QPushButton(UnitCaption(isPower, address), this);
     SelectButton->setObjectName(QStringLiteral("BSelect"));
     SelectButton->setIconSize(QSize(48, 48));
-    SelectButton->setProperty("tag", 0);
     grid->addWidget(SelectButton, row++, 0, 1, 3);
 
     const auto addRow = [&](const QString& caption, QLabel*& value, const QString& name) {
@@ -68,7 +67,6 @@ UnitPanel::UnitPanel(bool isPower, std::uint8_t address, QWidget* parent)
     addRow(QStringLiteral("TARN LINK ID:"), LinkId, QStringLiteral("LLinkId"));
     addRow(QStringLiteral("CAN ID:"), CanId, QStringLiteral("LCanId"));
     addRow(QStringLiteral("LIFE (HH):"), Life, QStringLiteral("LLife"));
-    Life->setProperty("tag", isPower ? 26 : 121);
     AlarmText = new QLabel(this);
     AlarmText->setObjectName(QStringLiteral("LAlarm"));
     grid->addWidget(AlarmText, row++, 0, 1, 3);
@@ -104,12 +102,8 @@ void UnitPanel::SetInUse(bool inUse) {
     SelectButton->setFont(font);
 }
 
-int UnitPanel::SelectTag() const {
-    return SelectButton->property("tag").toInt();
-}
-
 void UnitPanel::Apply(const UnitPanelView& view, bool variant) {
-    SelectButton->setProperty("tag", view.SelectTag);
+    selectTag_ = view.SelectTag;
     LinkId->setText(view.LinkId);
     CanId->setText(view.CanId);
     Life->setText(view.Life);

@@ -15,8 +15,7 @@ namespace kelm {
 // identification labels ("TARN LINK ID:", "CAN ID:", "LIFE (HH):"), the alarm text, the
 // kind's value rows with their units, the select button with the unit's picture, and
 // "Alarm History". The select button names the unit; the panel of the unit in use says so in
-// its title. The select button's tag (property "tag") holds the unit's address while
-// the unit answers and 0 otherwise.
+// its title. SelectTag is the unit's address while the unit answers and 0 otherwise.
 class UnitPanel final : public QGroupBox {
     Q_OBJECT
 public:
@@ -29,7 +28,7 @@ public:
     void SetInUse(bool inUse);
     bool InUse() const { return inUse_; }
 
-    int SelectTag() const;
+    int SelectTag() const { return selectTag_; }
     int PictureState() const { return pictureState_; }
     int PictureChanges() const { return pictureChanges_; }
     bool IsPower() const { return isPower_; }
@@ -38,7 +37,7 @@ public:
     QPushButton* HistoryButton = nullptr;
     QLabel* LinkId = nullptr;
     QLabel* CanId = nullptr;
-    QLabel* Life = nullptr; // its "tag" property: first register of the running-time pair
+    QLabel* Life = nullptr;
     QLabel* AlarmText = nullptr;
     std::vector<QLabel*> Values;
     QFrame* Indicator = nullptr; // Drive units only
@@ -46,6 +45,7 @@ public:
 private:
     bool isPower_;
     bool inUse_ = false;
+    int selectTag_ = 0;
     int pictureState_ = -1;
     bool pictureVariant_ = false;
     int pictureChanges_ = 0;
