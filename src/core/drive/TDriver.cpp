@@ -87,6 +87,9 @@ void TDriver::ReportFailedTransfer() {
 bool TDriver::OnLine(const std::function<bool()>& transfer) {
     bool ok = false;
     const auto run = [&] {
+        // One transfer at a time, whichever thread asks: events served while the
+        // user-interface thread waits may resume the worker's poll.
+        const std::lock_guard line(lineMutex_);
         MasterUseCheck::Scope use(*masterCheck_);
         ok = transfer();
     };

@@ -284,6 +284,7 @@ private:
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
     std::unique_ptr<LineRunner> lineRunner_;
+    std::mutex lineMutex_;                // held for the length of one transfer (OnLine)
     std::unique_ptr<DriveWorker> worker_; // last: stopped first
 };
 
