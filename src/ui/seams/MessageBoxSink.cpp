@@ -3,6 +3,7 @@
 #include "ui/seams/DialogRunner.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QThread>
@@ -24,6 +25,33 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+constexpr QChar BreakAfterSeparator(0x200B); // zero-width space
+constexpr QChar NoBreak(0x2060);             // word joiner
+
+// While a box is up, text copied from it (Ctrl+C, or a selection of its label) reaches the
+// clipboard without the invisible break marks of its paths, so a pasted path still names
+// the file.
+class CleanCopies {
+public:
+    CleanCopies() {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QObject::connect(clipboard, &QClipboard::dataChanged, &context_, [clipboard] {
+            const QString text = clipboard->text();
+            const QString clean = MessageBoxSink::WithoutBreakMarks(text);
+            if (clean != text)
+                clipboard->setText(clean);
+        });
+    }
+
+private:
+    QObject context_; // ends the connection with the box
+};
+
+void Run(QMessageBox& box) {
+    const CleanCopies copies;
+    Dialogs().Exec(box);
 }
 
 } // namespace
@@ -63,10 +91,14 @@ QString MessageBoxSink::BoxText(const QString& text) {
             // A zero-width space after a separator, a word joiner after any other mark
             // (a hyphen, a dot) that would let the line break there.
             result +=
-                c == QLatin1Char('/') || c == QLatin1Char('\\') ? QChar(0x200B) : QChar(0x2060);
+                c == QLatin1Char('/') || c == QLatin1Char('\\') ? BreakAfterSeparator : NoBreak;
         }
     }
     return result;
+}
+
+QString MessageBoxSink::WithoutBreakMarks(const QString& text) {
+    return QString(text).remove(BreakAfterSeparator).remove(NoBreak);
 }
 
 void MessageBoxSink::RunOnUiThread(const std::function<void()>& fn) {
@@ -103,7 +135,7 @@ MessageAnswer MessageBoxSink::AskYesNoCancel(const QString& caption, const QStri
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parentWidget_);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
-        Dialogs().Exec(box);
+        Run(box);
         if (box.clickedButton() == box.button(QMessageBox::Yes))
             answer = MessageAnswer::Yes;
         else if (box.clickedButton() == box.button(QMessageBox::No))
@@ -119,14 +151,14 @@ void MessageBoxSink::RequestTerminate() {
 
 void MessageBoxSink::ShowBoxHere(const QString& caption, const QString& text, MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), caption, BoxText(text), QMessageBox::Ok, parentWidget_);
-    Dialogs().Exec(box);
+    Run(box);
 }
 
 bool MessageBoxSink::AskYesNoHere(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, BoxText(text),
                     QMessageBox::Yes | QMessageBox::No, parentWidget_);
     box.setDefaultButton(QMessageBox::Yes);
-    Dialogs().Exec(box);
+    Run(box);
     return box.clickedButton() == box.button(QMessageBox::Yes);
 }
 

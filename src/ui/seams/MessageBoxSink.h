@@ -35,6 +35,8 @@ public:
     // "\r\n" and lone "\r" become "\n". A path (a word holding '/' or '\\') may break
     // after each separator and nowhere else, so a long one wraps at its folders.
     static QString BoxText(const QString& text);
+    // The text again without those break marks (what a copy from the box gives).
+    static QString WithoutBreakMarks(const QString& text);
 
 private:
     void RunOnUiThread(const std::function<void()>& fn);

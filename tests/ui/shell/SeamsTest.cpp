@@ -4,6 +4,7 @@
 #include "ui/shell/WaitFor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextLayout>
@@ -22,7 +23,7 @@ void AnswerBox(ScriptedDialogs& dialogs, QString& seen, bool yes) {
         auto& box = dynamic_cast<QMessageBox&>(dialog);
         const bool question = box.button(QMessageBox::Yes) != nullptr;
         // The text as seen: without the zero-width break marks of paths.
-        const QString text = QString(box.text()).remove(QChar(0x200B)).remove(QChar(0x2060));
+        const QString text = MessageBoxSink::WithoutBreakMarks(box.text());
         seen = QStringLiteral("%1|%2|%3|").arg(box.windowTitle(), text).arg(int(box.icon())) +
                (question ? "Yes No" : "OK") +
                (QThread::currentThread() == qApp->thread() ? "" : "|off the UI thread");
@@ -86,8 +87,7 @@ TEST(MessageBoxSink, PathsWrapOnlyAfterSeparators) {
     const QFontMetrics metrics(QApplication::font());
     for (const auto& [text, chars] : cases) {
         const QString shown = MessageBoxSink::BoxText(text);
-        EXPECT_EQ(QString(shown).remove(QChar(0x200B)).remove(QChar(0x2060)),
-                  QString(text).replace('\r', '\n'));
+        EXPECT_EQ(MessageBoxSink::WithoutBreakMarks(shown), QString(text).replace('\r', '\n'));
         const int width = chars * metrics.averageCharWidth();
         for (const QString& line : shown.split('\n')) {
             QTextLayout layout(line, QApplication::font());
@@ -107,6 +107,23 @@ TEST(MessageBoxSink, PathsWrapOnlyAfterSeparators) {
                     << "breaks after " << rows[i].toStdString();
         }
     }
+}
+
+// Text copied from a box while it is up keeps its path whole (no invisible break marks).
+TEST(MessageBoxSink, CopiesFromABoxCarryNoBreakMarks) {
+    ScriptedDialogs dialogs;
+    MessageBoxSink sink;
+    const QString text = QStringLiteral("Cannot write /home/service-engineer/unit-3.dev");
+    QString copied;
+    dialogs.OnNextDialog([&copied](QDialog& dialog) {
+        auto& box = dynamic_cast<QMessageBox&>(dialog);
+        QGuiApplication::clipboard()->setText(box.text()); // as Ctrl+C or a selection does
+        copied = QGuiApplication::clipboard()->text();
+        box.button(QMessageBox::Ok)->click();
+    });
+    sink.ShowBox(QStringLiteral("Error"), text, MessageIcon::Error);
+    ASSERT_NE(MessageBoxSink::BoxText(text), text); // the box does carry marks
+    EXPECT_EQ(copied, text);
 }
 
 TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
