@@ -100,6 +100,20 @@ TransferOutcome MachineRunner::Read(TransferTarget target) {
     return frontEnd_.Transfer(false, target);
 }
 
+TransferOutcome MachineRunner::SelectAndRead(const LinkRef& unit, bool withProfiles) {
+    if (!Select(unit))
+        return {};
+    TransferOutcome read = Read(TransferTarget::ActiveTable);
+    if (read.Done && withProfiles)
+        read = Read(TransferTarget::Profiles);
+    return read;
+}
+
+void MachineRunner::Started(int index, int count, std::uint8_t address) {
+    if (frontEnd_.UnitStarted)
+        frontEnd_.UnitStarted(index, count, address);
+}
+
 MachineIdentity MachineRunner::Identity() const {
     const JournalIdentity id = IdentityOf(driver_.CurrentKind(), driver_.ActiveTable());
     return {id.Model, id.Size, id.Firmware};
@@ -121,18 +135,12 @@ BackupResult MachineRunner::Backup(const QString& folder, const MachinePort& por
     const int count = static_cast<int>(units->size());
     for (int i = 0; i < count && !result.Cancelled; ++i) {
         const LinkRef& ref = (*units)[static_cast<std::size_t>(i)];
-        if (frontEnd_.UnitStarted)
-            frontEnd_.UnitStarted(i, count, ref.Address);
+        Started(i, count, ref.Address);
         MachineUnit unit;
         unit.Address = ref.Address;
         unit.Kind = ref.Kind;
         UnitReport report = ReportFor(ref.Address, ref.Kind);
-        TransferOutcome read;
-        if (Select(ref)) {
-            read = Read(TransferTarget::ActiveTable);
-            if (read.Done && KeepsProfiles(ref.Kind))
-                read = Read(TransferTarget::Profiles);
-        }
+        const TransferOutcome read = SelectAndRead(ref, KeepsProfiles(ref.Kind));
         result.Cancelled = read.Cancelled;
         if (!read.Done) {
             unit.Missing = true;
@@ -171,8 +179,7 @@ CompareResult MachineRunner::Compare(const QString& folder, const MachineManifes
     const int count = static_cast<int>(manifest.Units.size());
     for (int i = 0; i < count && !result.Cancelled; ++i) {
         const MachineUnit& saved = manifest.Units[static_cast<std::size_t>(i)];
-        if (frontEnd_.UnitStarted)
-            frontEnd_.UnitStarted(i, count, saved.Address);
+        Started(i, count, saved.Address);
         if (saved.Missing)
             continue;
         const auto found = std::find_if(units->begin(), units->end(), [&](const LinkRef& ref) {
@@ -184,9 +191,7 @@ CompareResult MachineRunner::Compare(const QString& folder, const MachineManifes
                                   .arg(QLatin1String(Describe(saved.Kind).Text));
             continue;
         }
-        TransferOutcome read;
-        if (Select(*found))
-            read = Read(TransferTarget::ActiveTable);
+        const TransferOutcome read = SelectAndRead(*found, false);
         result.Cancelled = read.Cancelled;
         if (!read.Done) {
             result.Trouble << QStringLiteral("unit %1: does not answer").arg(saved.Address);
@@ -219,19 +224,16 @@ RestoreResult MachineRunner::Restore(const QString& folder, const MachineManifes
     const int count = static_cast<int>(units->size());
     for (int i = 0; i < count; ++i) {
         const LinkRef& ref = (*units)[static_cast<std::size_t>(i)];
-        if (frontEnd_.UnitStarted)
-            frontEnd_.UnitStarted(i, count, ref.Address);
+        Started(i, count, ref.Address);
         FoundUnit unit;
         unit.Address = ref.Address;
         unit.Kind = ref.Kind;
-        if (Select(ref)) {
-            const TransferOutcome read = Read(TransferTarget::ActiveTable);
-            if (read.Cancelled) {
-                result.Cancelled = true;
-                return result;
-            }
-            unit.Answering = read.Done;
+        const TransferOutcome read = SelectAndRead(ref, false);
+        if (read.Cancelled) {
+            result.Cancelled = true;
+            return result;
         }
+        unit.Answering = read.Done;
         if (unit.Answering)
             unit.Identity = Identity();
         found.push_back(unit);
@@ -266,9 +268,7 @@ RestoreResult MachineRunner::Restore(const QString& folder, const MachineManifes
     }
     result.Started = true;
     for (std::size_t i = 0; i < loaded.size() && !result.Cancelled; ++i) {
-        if (frontEnd_.UnitStarted)
-            frontEnd_.UnitStarted(static_cast<int>(i), static_cast<int>(loaded.size()),
-                                  loaded[i].first->Address);
+        Started(static_cast<int>(i), static_cast<int>(loaded.size()), loaded[i].first->Address);
         result.Units.push_back(
             WriteUnit(folder, *loaded[i].first, loaded[i].second, action, result.Cancelled));
     }

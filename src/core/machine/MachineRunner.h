@@ -97,6 +97,10 @@ private:
     // Makes the unit the one in use and probes it quietly: true when it answers.
     bool Select(const LinkRef& unit);
     TransferOutcome Read(TransferTarget target);
+    // Select, then its table (and its profiles when asked); not Done when it is silent.
+    TransferOutcome SelectAndRead(const LinkRef& unit, bool withProfiles);
+    // Tells the front end which unit of how many is next.
+    void Started(int index, int count, std::uint8_t address);
     MachineIdentity Identity() const;
     UnitReport WriteUnit(const QString& folder, const MachineUnit& unit, const ParamTable& table,
                          const QString& action, bool& cancelled);
