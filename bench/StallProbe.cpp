@@ -5,6 +5,7 @@
 // worst lateness): "panel" (the status panel's poll), "diagnostic" (the diagnostic view),
 // "capture" (an oscilloscope capture and its upload). Problems are printed as "error TEXT".
 #include "app/InstallFlows.h"
+#include "bench/ProbeCommon.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
@@ -30,25 +31,9 @@
 
 namespace {
 
+using kelm::bench::AnswerDialogs;
+using kelm::bench::Fail;
 using kelm::test::WaitFor;
-
-int Fail(const QString& text) {
-    std::printf("error %s\n", qPrintable(text));
-    return 1;
-}
-
-void AnswerDialogs(QDialog& dialog) {
-    if (auto* select = qobject_cast<kelm::TFSelectDriver*>(&dialog)) {
-        select->EId->setText(QStringLiteral("1"));
-        select->BStdOk->click();
-        return;
-    }
-    if (qobject_cast<kelm::TFConnectD*>(&dialog)) {
-        kelm::ScriptedDialogs::WaitClosed(dialog, 300000);
-        return;
-    }
-    dialog.reject();
-}
 
 // Runs `during` with the meter on for `ms` (or until `done` holds, when given).
 void Report(const char* mode, int ms, const std::function<bool()>& done = {}) {
@@ -70,17 +55,8 @@ int main(int argc, char** argv) {
     kelm::ScriptedDialogs dialogs;
     dialogs.SetDefaultDialogHandler(&AnswerDialogs);
 
-    QTemporaryDir folder;
-    const QString install = folder.path() + QStringLiteral("/install/");
-    QDir().mkpath(install + QStringLiteral("Bin"));
-    const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin"));
-    for (const QString& name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), install + QStringLiteral("Bin/") + name);
-    kelm::PrincipaleOptions options;
-    options.ExecutableFolder = install;
-    options.SettingsFile = folder.path() + QStringLiteral("/settings.ini");
-    options.Arguments = {QStringLiteral("kelmdrive")};
-    kelm::TFPrincipale window(kelm::ProgramFlows(), options);
+    const kelm::bench::ProbeInstall install;
+    kelm::TFPrincipale window(kelm::ProgramFlows(), install.Options());
     if (kelm::TerminateRequested())
         return Fail(messages.Texts().join(QLatin1Char('|')));
     window.show();

@@ -6,6 +6,7 @@
 // status panel, the diagnostic view and the drive comparison beside the main page, and prints
 // "peak-rss-kb N". Problems are printed as "error TEXT".
 #include "app/InstallFlows.h"
+#include "bench/ProbeCommon.h"
 #include "core/seams/Messages.h"
 #include "core/seams/RecordingMessages.h"
 #include "tests/ui/shell/WaitFor.h"
@@ -31,26 +32,9 @@
 
 namespace {
 
+using kelm::bench::AnswerDialogs;
+using kelm::bench::Fail;
 using kelm::test::WaitFor; // the tests' event-processing wait
-
-int Fail(const QString& text) {
-    std::printf("error %s\n", qPrintable(text));
-    return 1;
-}
-
-// Drive number 1 in the selection; the progress dialog runs to its end.
-void AnswerDialogs(QDialog& dialog) {
-    if (auto* select = qobject_cast<kelm::TFSelectDriver*>(&dialog)) {
-        select->EId->setText(QStringLiteral("1"));
-        select->BStdOk->click();
-        return;
-    }
-    if (qobject_cast<kelm::TFConnectD*>(&dialog)) {
-        kelm::ScriptedDialogs::WaitClosed(dialog, 120000);
-        return;
-    }
-    dialog.reject();
-}
 
 } // namespace
 
@@ -60,19 +44,9 @@ int main(int argc, char** argv) {
     kelm::ScriptedDialogs dialogs;
     dialogs.SetDefaultDialogHandler(&AnswerDialogs);
 
-    // An installation of its own: the shipped Bin/ beside this program, private settings.
-    QTemporaryDir folder;
-    const QString install = folder.path() + QStringLiteral("/install/");
-    QDir().mkpath(install + QStringLiteral("Bin"));
-    const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin"));
-    for (const QString& name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), install + QStringLiteral("Bin/") + name);
-    kelm::PrincipaleOptions options;
-    options.ExecutableFolder = install;
-    options.SettingsFile = folder.path() + QStringLiteral("/settings.ini");
-    options.Arguments = {QStringLiteral("kelmdrive")};
+    const kelm::bench::ProbeInstall install;
 
-    kelm::TFPrincipale window(kelm::ProgramFlows(), options);
+    kelm::TFPrincipale window(kelm::ProgramFlows(), install.Options());
     if (kelm::TerminateRequested())
         return Fail(messages.Texts().join(QLatin1Char('|')));
     window.show();
@@ -99,7 +73,7 @@ int main(int argc, char** argv) {
         window.StatusRefresh();
     std::printf("refresh-us %lld\n", clock.nsecsElapsed() / 1000 / Refreshes);
     window.Run(kelm::Command::Diagnostic);
-    const QString file = folder.path() + QStringLiteral("/drive.dev");
+    const QString file = install.FilePath(QStringLiteral("drive.dev"));
     dialogs.AnswerNextFile(file);
     window.Run(kelm::Command::SaveAs);
     dialogs.AnswerNextFile(file);
