@@ -98,6 +98,7 @@ int Backup(DriveSession& session, const QString& dir) {
 // Per unit a heading with the count, then the differing parameters: marker, name,
 // address, drive value, file value, tab-separated.
 int Compare(DriveSession& session, const QString& dir, const MachineManifest& manifest) {
+    UseCompareExitCodes();
     if (const int code = session.OpenDriver())
         return code;
     MachineRunner runner(session.Driver(), FrontEnd(session));

@@ -36,8 +36,17 @@ QString TsvField(const QJsonValue& value) {
 }
 
 int unsavedWrites = 0; // the command runs on the main thread
+bool compareExitCodes = false;
 
 } // namespace
+
+void UseCompareExitCodes() {
+    compareExitCodes = true;
+}
+
+int LostOutputExitCode() {
+    return compareExitCodes ? 2 : 1;
+}
 
 void NoteUnsavedWrites(int count) {
     unsavedWrites += count;

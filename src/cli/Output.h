@@ -48,6 +48,12 @@ void RemindUnsavedWrites(bool quiet);
 // The reminder's text for count registers.
 QString UnsavedReminder(int count);
 
+// A command whose exit code says equal (0), different (1) or trouble (2) calls this; results
+// lost on their way to stdout are then trouble instead of a failure.
+void UseCompareExitCodes();
+// The exit code when stdout could not be written: 2 after UseCompareExitCodes, else 1.
+int LostOutputExitCode();
+
 // Flushes stdout: false when anything written there was lost (a full disk, a closed pipe),
 // after saying so on stderr.
 bool FinishOutput();

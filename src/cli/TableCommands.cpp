@@ -313,6 +313,7 @@ QJsonValue SideValue(const ComparisonSide& side) {
 // record {differs, name, address, drive, file} per parameter. Exit code as diff's: 0 all
 // equal, 1 rows differ, 2 trouble.
 int RunCompare(const QStringList& arguments, const CliOptions&) {
+    UseCompareExitCodes();
     DriveSession session;
     CommandLine line("compare", "FILE");
     AddFormatOption(line);

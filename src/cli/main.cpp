@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
         }
         // Results that did not reach stdout are a failure (compare: trouble).
         if (!kelm::cli::FinishOutput() && code < 2)
-            code = name == QLatin1String("compare") ? 2 : 1;
+            code = kelm::cli::LostOutputExitCode();
         return code;
     }
     return Complain(QStringLiteral("unknown command ") + name);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 using kelm::sim::test::SimProcess;
@@ -84,6 +85,13 @@ TEST_F(MachineCommands, BackupChangeCompareRestore) {
     });
     // clang-format on
     EXPECT_TRUE(QFile::exists(QDir(File("partial")).filePath("machine.json")));
+    // A comparison whose results cannot reach stdout is trouble, not "rows differ".
+    QProcess lost;
+    lost.setStandardOutputFile("/dev/full");
+    StartProgram(lost, KELMCTL_PATH, {"--device", sim.Path(), "--link", "machine", "compare", dir},
+                 File("config"));
+    ASSERT_TRUE(lost.waitForFinished(60000));
+    EXPECT_EQ(lost.exitCode(), 2);
     // No temporary or set-aside folder is left beside them.
     EXPECT_EQ(
         QDir(files.path()).entryList({".*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
