@@ -1,6 +1,7 @@
 #pragma once
 // What the two program probes (kelmbench_start, kelmbench_stall) share: the error line, the
 // scripted answers to the drive selection, and an installation of their own.
+#include "core/seams/RecordingMessages.h"
 #include "ui/drive/TFConnectD.h"
 #include "ui/drive/TFSelectDriver.h"
 #include "ui/seams/ScriptedDialogs.h"
@@ -37,11 +38,14 @@ inline void AnswerDialogs(QDialog& dialog) {
     dialog.reject();
 }
 
-// An installation of its own: the shipped Bin/ beside this program copied into a temporary
-// folder, with private settings; Options() builds the main window there.
-class ProbeInstall {
+// What a probe sets up before it builds the main window: recorded messages, the scripted
+// answers of AnswerDialogs, and an installation of its own (the shipped Bin/ beside this
+// program copied into a temporary folder, with private settings); Options() builds the main
+// window there.
+class ProbeSetup {
 public:
-    ProbeInstall() {
+    ProbeSetup() {
+        Dialogs.SetDefaultDialogHandler(&AnswerDialogs);
         const QString install = folder_.path() + QStringLiteral("/install/");
         QDir().mkpath(install + QStringLiteral("Bin"));
         const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/Bin"));
@@ -54,6 +58,11 @@ public:
     const PrincipaleOptions& Options() const { return options_; }
     // A file of that name in the probe's private folder.
     QString FilePath(const QString& name) const { return folder_.filePath(name); }
+    // Every message so far, joined, for an error line.
+    QString MessageTexts() const { return Messages.Texts().join(QLatin1Char('|')); }
+
+    RecordingMessages Messages;
+    ScriptedDialogs Dialogs;
 
 private:
     QTemporaryDir folder_;

@@ -31,7 +31,6 @@
 
 namespace {
 
-using kelm::bench::AnswerDialogs;
 using kelm::bench::Fail;
 using kelm::test::WaitFor;
 
@@ -51,20 +50,16 @@ void Report(const char* mode, int ms, const std::function<bool()>& done = {}) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, QString::fromLatin1(argv[1]).toInt()) : 5;
-    kelm::RecordingMessages messages;
-    kelm::ScriptedDialogs dialogs;
-    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
-
-    const kelm::bench::ProbeInstall install;
-    kelm::TFPrincipale window(kelm::ProgramFlows(), install.Options());
+    kelm::bench::ProbeSetup probe;
+    kelm::TFPrincipale window(kelm::ProgramFlows(), probe.Options());
     if (kelm::TerminateRequested())
-        return Fail(messages.Texts().join(QLatin1Char('|')));
+        return Fail(probe.MessageTexts());
     window.show();
     const auto polling = [&] {
         return window.Driver().Online() && window.Driver().Mode() == kelm::WorkerMode::StatusPoll;
     };
     if (!WaitFor(polling, 300000))
-        return Fail(QStringLiteral("not on line: ") + messages.Texts().join(QLatin1Char('|')));
+        return Fail(QStringLiteral("not on line: ") + probe.MessageTexts());
     if (!window.StatusPanelShown())
         window.ViewInfoClick();
     WaitFor([] { return false; }, 1000);

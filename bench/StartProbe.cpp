@@ -32,7 +32,6 @@
 
 namespace {
 
-using kelm::bench::AnswerDialogs;
 using kelm::bench::Fail;
 using kelm::test::WaitFor; // the tests' event-processing wait
 
@@ -40,15 +39,10 @@ using kelm::test::WaitFor; // the tests' event-processing wait
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    kelm::RecordingMessages messages;
-    kelm::ScriptedDialogs dialogs;
-    dialogs.SetDefaultDialogHandler(&AnswerDialogs);
-
-    const kelm::bench::ProbeInstall install;
-
-    kelm::TFPrincipale window(kelm::ProgramFlows(), install.Options());
+    kelm::bench::ProbeSetup probe;
+    kelm::TFPrincipale window(kelm::ProgramFlows(), probe.Options());
     if (kelm::TerminateRequested())
-        return Fail(messages.Texts().join(QLatin1Char('|')));
+        return Fail(probe.MessageTexts());
     window.show();
     QCoreApplication::processEvents();
     std::printf("shown\n");
@@ -61,7 +55,7 @@ int main(int argc, char** argv) {
                        QLatin1String("On Line");
             },
             120000))
-        return Fail(QStringLiteral("not on line: ") + messages.Texts().join(QLatin1Char('|')));
+        return Fail(QStringLiteral("not on line: ") + probe.MessageTexts());
     if (!window.StatusPanelShown())
         window.ViewInfoClick();
     // What each status poll runs on the user-interface thread besides its own few
@@ -73,10 +67,10 @@ int main(int argc, char** argv) {
         window.StatusRefresh();
     std::printf("refresh-us %lld\n", clock.nsecsElapsed() / 1000 / Refreshes);
     window.Run(kelm::Command::Diagnostic);
-    const QString file = install.FilePath(QStringLiteral("drive.dev"));
-    dialogs.AnswerNextFile(file);
+    const QString file = probe.FilePath(QStringLiteral("drive.dev"));
+    probe.Dialogs.AnswerNextFile(file);
     window.Run(kelm::Command::SaveAs);
-    dialogs.AnswerNextFile(file);
+    probe.Dialogs.AnswerNextFile(file);
     window.Run(kelm::Command::DriveCompare);
     // A few status polls with everything open.
     WaitFor([] { return false; }, 1500);
