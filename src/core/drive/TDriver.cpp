@@ -73,14 +73,10 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
 void TDriver::ReportFailedTransfer() {
     bool removed = false;
     {
-        MasterUseCheck::Scope use(*masterCheck_);
-        removed = master_.Channel().Removed();
-        master_.ClosePort();
+        MasterUseCheck::Scope use(*masterCheck_); // not during the box: the line is free then
+        removed = master_.CloseAfterFailure();
     }
-    if (removed)
-        master_.ReportRemoved();
-    else
-        master_.ReportNoResponse();
+    master_.ReportFailure(removed);
     GoOffline();
 }
 

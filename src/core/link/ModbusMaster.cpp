@@ -224,14 +224,18 @@ bool ModbusMaster::Transfer(std::uint8_t count, std::uint32_t timeoutMs, bool re
         PauseAfterFailure(ReplyWindowMs(timeoutMs));
     }
     if (reportFailure) {
-        CloseAndReport();
+        ReportFailure(CloseAfterFailure());
     }
     return false;
 }
 
-void ModbusMaster::CloseAndReport() {
+bool ModbusMaster::CloseAfterFailure() {
     const bool removed = channel_->Removed();
     ClosePort();
+    return removed;
+}
+
+void ModbusMaster::ReportFailure(bool removed) {
     if (removed) {
         ReportRemoved();
     } else {

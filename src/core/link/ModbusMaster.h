@@ -124,6 +124,10 @@ public:
     void ReportNoResponse();
     // "<device>: the port was removed" (caption "Error"), the progress dialog aside meanwhile.
     void ReportRemoved();
+    // After a transfer's last failure: closes the port; true when its device was removed.
+    bool CloseAfterFailure();
+    // Says why a transfer failed: ReportRemoved when removed, else ReportNoResponse.
+    void ReportFailure(bool removed);
 
     void SetProgressDialogHook(ProgressDialogHook hook) { progressHook_ = std::move(hook); }
     SerialChannel& Channel() { return *channel_; }
@@ -133,8 +137,6 @@ private:
 
     void RestoreLineSettings();
     void PauseAfterFailure(std::uint32_t windowMs);
-    // After a transfer's last failure: closes the port and reports the removal or the silence.
-    void CloseAndReport();
     // Before a plain read: waits for late replies when one could pass for its answer.
     void SettleBefore(std::span<const std::uint8_t> request, std::uint32_t windowMs);
     // Purges, sends the request built in Frame and receives the reply into Frame; false
