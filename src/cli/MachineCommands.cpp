@@ -17,11 +17,6 @@
 namespace kelm::cli {
 namespace {
 
-const char* ParityWord(std::uint8_t code) {
-    static const char* const words[] = {"none", "odd", "even", "mark"};
-    return code < 4 ? words[code] : "none";
-}
-
 QString UnitTitle(std::uint8_t address, DeviceKind kind) {
     return QStringLiteral("unit %1 (%2)").arg(address).arg(QLatin1String(Describe(kind).Text));
 }
@@ -58,7 +53,7 @@ MachineFrontEnd FrontEnd(DriveSession& session) {
 
 MachinePort PortOf(DriveSession& session) {
     const LineSettings line = session.Driver().Master().CurrentSettings();
-    return {session.PortText(), line.BaudRate, QLatin1String(ParityWord(line.ParityCode)), true};
+    return MachinePort::OfLink(session.PortText(), line.BaudRate, line.ParityCode);
 }
 
 int Backup(DriveSession& session, const QString& dir) {

@@ -59,6 +59,11 @@ QString MachineIdentity::Text() const {
              Firmware.isEmpty() ? QStringLiteral("-") : Firmware);
 }
 
+MachinePort MachinePort::OfLink(const QString& port, std::uint32_t baud, std::uint8_t parityCode) {
+    static const char* const parities[] = {"none", "odd", "even", "mark"};
+    return {port, baud, QLatin1String(parities[parityCode < 4 ? parityCode : 0]), true};
+}
+
 const MachineUnit* MachineManifest::Find(std::uint8_t address) const {
     for (const MachineUnit& unit : Units)
         if (unit.Address == address)

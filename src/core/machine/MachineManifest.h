@@ -45,6 +45,10 @@ struct MachinePort {
     std::uint32_t Baud = 0;
     QString Parity; // "none", "odd", "even", "mark"
     bool Link = true;
+
+    // The port of a link line as a manifest records it; parity codes as the line settings
+    // number them (0 none, 1 odd, 2 even, 3 mark; others read as none).
+    static MachinePort OfLink(const QString& port, std::uint32_t baud, std::uint8_t parityCode);
 };
 
 // machine.json: what a machine backup folder holds.

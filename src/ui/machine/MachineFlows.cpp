@@ -4,8 +4,10 @@
 #include "core/drive/TDriver.h"
 #include "core/drive/UnitSnapshot.h"
 #include "core/link/ModbusMaster.h"
+#include "core/link/PortNames.h"
 #include "core/machine/AtomicFolder.h"
 #include "core/seams/Messages.h"
+#include "core/settings/SettingsStore.h"
 #include "ui/machine/TFMachineCompare.h"
 #include "ui/machine/TFMachineD.h"
 #include "ui/seams/DialogRunner.h"
@@ -83,6 +85,19 @@ std::optional<MachineManifest> Load(const QString& folder) {
 
 } // namespace
 
+// The line as the manifest records it: the device path, with the COM number the program
+// speaks of, as the journal and the report name the port.
+MachinePort PortOf(ShellHost& shell) {
+    const ModbusMaster& master = shell.Master();
+    const SettingsStore& settings = shell.Settings();
+    const PortNames names([&settings](int com) { return settings.PortPath(com); });
+    const QString com = QStringLiteral("COM%1").arg(master.GetPort());
+    const QString path = names.DevicePath(master.GetPort());
+    const LineSettings line = master.CurrentSettings();
+    return MachinePort::OfLink(path.isEmpty() ? com : QStringLiteral("%1 (%2)").arg(path, com),
+                               line.BaudRate, line.ParityCode);
+}
+
 bool Available(ShellHost& shell) {
     return shell.Master().IsLinkMode() && shell.Master().IsPortOpen();
 }
@@ -106,14 +121,8 @@ void SaveMachine(ShellHost& shell) {
         Progress progress;
         MachineRunner runner(shell.Driver(),
                              FrontEnd(shell, QStringLiteral("Save Machine"), progress));
-        const ModbusMaster& master = shell.Master();
-        static const char* const parities[] = {"none", "odd", "even", "mark"};
-        const LineSettings line = master.CurrentSettings();
-        const MachinePort port{QStringLiteral("COM%1").arg(master.GetPort()), line.BaudRate,
-                               QLatin1String(parities[line.ParityCode < 4 ? line.ParityCode : 0]),
-                               true};
         const BackupResult result =
-            runner.Backup(folder.WorkPath(), port, QStringLiteral(KELM_VERSION));
+            runner.Backup(folder.WorkPath(), PortOf(shell), QStringLiteral(KELM_VERSION));
         if (!result.LinkAnswered) {
             ShowError(QStringLiteral("Unable save Machine: the link does not answer"));
         } else if (result.Cancelled || !result.FilesWritten) {
