@@ -18,13 +18,9 @@ TEST(ScopeChoice, StoredSettingsRepairedThenOptionsApplied) {
         {"Speed", {{"10/div", 10}, {"20/div", 20}, {"50/div", 50}, {"100/div", 100}}, "rpm"},
         {"State", {}, "bit"}};
     const ScopeSettings stored{9, 30, 900, -7, {0, 99}, {7, 20}};
-    ScopeOverrides window;
-    window.Window = 200;
-    ScopeOverrides chosen;
-    chosen.Edge = 3;
-    chosen.Delay = 40;
-    chosen.Signal = {2, 1};
-    chosen.Scale = {5, 100};
+    // Options as edge, window, delay, level, signals, scales.
+    const ScopeOverrides window{{}, 200, {}, {}, {}, {}};
+    const ScopeOverrides chosen{3, {}, 40, {}, {{2, 1}}, {{5, 100}}};
     // Options, then the settings sent.
     const std::tuple<ScopeOverrides, ScopeSettings> cases[] = {
         // Edge 1, window 500, the delay within it, signals 1 and 2, signal 1's stored scale
@@ -37,16 +33,13 @@ TEST(ScopeChoice, StoredSettingsRepairedThenOptionsApplied) {
         EXPECT_EQ(Tuple(ResolveScope(stored, options, signalSet)), Tuple(sent));
     // The window a delay given alone must fit is the stored one as repaired; a scale must be
     // one of its signal's own.
-    ScopeOverrides late;
-    late.Delay = 40;
+    const ScopeOverrides late{{}, {}, 40, {}, {}, {}};
     EXPECT_EQ(ScopeRefusal(late, &signalSet, 2, &stored), "");
     const ScopeSettings shortWindow{1, 20, 10, 0, {1, 2}, {10, 1}};
     EXPECT_EQ(ScopeRefusal(late, &signalSet, 2, &shortWindow),
               "--delay takes 0 to the time window (20 ms), not \"40\"");
-    late = {};
-    late.Scale = {30, std::nullopt};
-    late.Signal = {1, std::nullopt};
-    EXPECT_EQ(ScopeRefusal(late, &signalSet, 2, nullptr),
+    const ScopeOverrides scale{{}, {}, {}, {}, {{1, std::nullopt}}, {{30, std::nullopt}}};
+    EXPECT_EQ(ScopeRefusal(scale, &signalSet, 2, nullptr),
               "--scale1 takes 10, 20, 50 or 100 for signal 1 (Speed), not \"30\"");
 }
 

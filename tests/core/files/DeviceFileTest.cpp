@@ -14,10 +14,9 @@ using Values = std::vector<std::int16_t>;
 class DeviceFileTest : public FileTest {
 protected:
     void SetUp() override {
-        table.Add(MakeEntry(5, "Mode", 'A'));
-        table.Add(MakeEntry(12, "Kp", 'A'));
-        table.Add(MakeEntry(100, "Limit", 'F'));
-        table.Add(MakeEntry(300, "Info", 'N'));
+        for (const auto& [address, name, kind] :
+             {std::tuple(5, "Mode", 'A'), {12, "Kp", 'A'}, {100, "Limit", 'F'}, {300, "Info", 'N'}})
+            table.Add(MakeEntry(static_cast<std::uint16_t>(address), name, kind));
         SetValues({1, -5, 32767, -32768});
     }
     void SetValues(std::initializer_list<int> values) {
@@ -25,11 +24,10 @@ protected:
         for (int v : values)
             table.At(i++).Value = static_cast<std::int16_t>(v);
     }
-    void SetFileValues(int value) {
+    void SetColumn(std::int16_t ParamEntry::*member, int value) {
         for (ParamEntry& e : table)
-            e.FileValue = static_cast<std::int16_t>(value);
+            e.*member = static_cast<std::int16_t>(value);
     }
-    // Opens a file with the given body lines after the standard four heading lines.
     bool OpenBody(const QByteArray& body, bool online = true) {
         WriteBytes(Path("in.dev"), DeviceHeading + body);
         return OpenDeviceFile(table, DeviceKind::Std, Path("in.dev"), online);
@@ -68,22 +66,21 @@ TEST_F(DeviceFileTest, TypeLineAndRoundTripPerKind) {
     const QByteArray lines =
         "\r\nGenerated on: Sunday  07/03/2027 09:05:03\r\nParameter\tAddress\t"
         "Value\r\nMode\t5\t1\r\nKp\t12\t-5\r\nLimit\t100\t32767\r\nInfo\t300\t-32768\r\n";
+    const auto path = [&](DeviceKind k) {
+        return Path(QString::number(int(k)) + DeviceFileTypeOf(k).Extension);
+    };
     for (const auto& [kind, typeLine] : kinds) {
-        const QString path = Path(QString::number(int(kind)) + DeviceFileTypeOf(kind).Extension);
-        ASSERT_TRUE(SaveDeviceFile(table, kind, path, FixedStamp()));
-        EXPECT_EQ(ReadBytes(path), "Kelm Industries\r\n" + typeLine + lines);
+        ASSERT_TRUE(SaveDeviceFile(table, kind, path(kind), FixedStamp()));
+        EXPECT_EQ(ReadBytes(path(kind)), "Kelm Industries\r\n" + typeLine + lines);
     }
     EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
     // Opened on line the drive column stays; off line it takes the values too.
     for (const auto& [kind, online] :
          {std::pair(DeviceKind::Std, true), {DeviceKind::Power, false}}) {
         SetValues({9, 9, 9, 9});
-        SetFileValues(0);
-        for (ParamEntry& e : table)
-            e.DriveValue = 77;
-        ASSERT_TRUE(OpenDeviceFile(
-            table, kind, Path(QString::number(int(kind)) + DeviceFileTypeOf(kind).Extension),
-            online));
+        SetColumn(&ParamEntry::FileValue, 0);
+        SetColumn(&ParamEntry::DriveValue, 77);
+        ASSERT_TRUE(OpenDeviceFile(table, kind, path(kind), online));
         EXPECT_EQ(Column(&ParamEntry::Value), (Values{1, -5, 32767, -32768}));
         EXPECT_EQ(Column(&ParamEntry::FileValue), Column(&ParamEntry::Value));
         EXPECT_EQ(Column(&ParamEntry::DriveValue),
@@ -103,7 +100,7 @@ TEST_F(DeviceFileTest, HeadingToleratesBlanksOtherKindsJoinedLinesEmptyOrMissing
     WriteBytes(Path("j.dev"), "Kelm IndustriesDevice Configuration File\r\nGenerated on: x\r\n"
                               "Parameter\tAddress\tValue\r\nKp\t12\t5\r\n");
     WriteBytes(Path("empty.dev"), "");
-    SetFileValues(3);
+    SetColumn(&ParamEntry::FileValue, 3);
     const Values before = Column(&ParamEntry::Value);
     const std::tuple<DeviceKind, const char*, QString> refused[] = {
         {DeviceKind::Std, "p.tnp", "Device"},
@@ -126,11 +123,11 @@ TEST_F(DeviceFileTest, HeadingToleratesBlanksOtherKindsJoinedLinesEmptyOrMissing
 }
 
 TEST_F(DeviceFileTest, ValueWithBlanksIsReadConversionErrorsTakeNothingOver) {
-    SetFileValues(42);
+    SetColumn(&ParamEntry::FileValue, 42);
     EXPECT_TRUE(OpenBody("Kp\t12\t 7 \r\n"));
     // Entries without a line take their previous file value.
     EXPECT_EQ(Column(&ParamEntry::Value), (Values{42, 7, 42, 42}));
-    SetFileValues(0);
+    SetColumn(&ParamEntry::FileValue, 0);
     table.FindByAddress(5)->Value = 1;
 
     const QByteArray bad[] = {"Mode\t5\t3\r\nKp\t12\t7x\r\n",

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -134,14 +135,12 @@ TEST_F(SaveFailureTest, WritesFailingPartWayKeepOldFilesAndFileColumn) {
     ParamTable profiles = ParamTable::MakeSynthetic("P", 256, 831);
     ScopeRecording recording;
     recording.Points.resize(5000, ScopePoint{1.5, -2.25, 3});
-    bool saved[3] = {true, true, true};
-    {
-        FileSizeLimit limit(4096);
-        ASSERT_TRUE(limit.active);
-        saved[0] = SaveDeviceFile(big, DeviceKind::Std, Path("a.dev"));
-        saved[1] = SaveProfilesFile(profiles, Path("p.bcp"));
-        saved[2] = WriteScopeFile(recording, Path("s.kls"));
-    }
+    auto limit = std::make_unique<FileSizeLimit>(4096);
+    ASSERT_TRUE(limit->active);
+    const bool saved[] = {SaveDeviceFile(big, DeviceKind::Std, Path("a.dev")),
+                          SaveProfilesFile(profiles, Path("p.bcp")),
+                          WriteScopeFile(recording, Path("s.kls"))};
+    limit.reset();
     EXPECT_FALSE(saved[0] || saved[1] || saved[2]);
     EXPECT_EQ((QList<QByteArray>{ReadBytes(Path("a.dev")), ReadBytes(Path("p.bcp")),
                                  ReadBytes(Path("s.kls"))}),
@@ -168,15 +167,13 @@ TEST_F(SaveFailureTest, WritableFileInFolderTakingNoNewFilesIsStillSaved) {
     WriteBytes(device, "old");
     WriteBytes(scope, "old");
     ParamTable table = BigTable(2);
-    bool saved[3] = {};
-    {
-        NoNewFiles lock(Path("locked"));
-        if (!lock.active || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
-            GTEST_SKIP() << "cannot stop new files in a folder here";
-        saved[0] = SaveDeviceFile(table, DeviceKind::Std, device, FixedStamp());
-        saved[1] = WriteScopeFile(ScopeRecording{}, scope);
-        saved[2] = SaveDeviceFile(table, DeviceKind::Std, Path("locked/new.dev"));
-    }
+    auto lock = std::make_unique<NoNewFiles>(Path("locked"));
+    if (!lock->active || QFile(Path("locked/probe")).open(QIODevice::WriteOnly))
+        GTEST_SKIP() << "cannot stop new files in a folder here";
+    const bool saved[] = {SaveDeviceFile(table, DeviceKind::Std, device, FixedStamp()),
+                          WriteScopeFile(ScopeRecording{}, scope),
+                          SaveDeviceFile(table, DeviceKind::Std, Path("locked/new.dev"))};
+    lock.reset();
     EXPECT_TRUE(saved[0] && saved[1] && !saved[2]);
     EXPECT_TRUE(ReadBytes(device).endsWith("Param1\t1\t1\r\n"));
     EXPECT_TRUE(ReadBytes(scope).startsWith("Kelm Industries\r\nOscilloscope Data File\r\n"));

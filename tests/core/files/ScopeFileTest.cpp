@@ -165,7 +165,6 @@ TEST(ScopeNumbers, CommaDecimalFormattingParsingAndAxisRanges) {
         EXPECT_EQ(ParseCommaDecimal(text), value) << text;
     for (const char* bad : {"", "1.5", "1,5x", "1,,5", "nan", "inf", "1 000,0", "-", ","})
         EXPECT_FALSE(ParseCommaDecimal(bad).has_value()) << bad;
-    // Axis ranges from the increments.
     EXPECT_DOUBLE_EQ(VerticalAxisRange(100).Min, -500.1);
     EXPECT_EQ(
         std::tuple(VerticalAxisRange(100).Max, TimeAxisRange(2.5).Min, TimeAxisRange(2.5).Max),
