@@ -24,11 +24,26 @@ struct SelectDriveTest : ToolFixture {
         ScanLinkPorts([this] { return ports; });
     }
     // Shows the window on a drive of `kind`, the start selection cancelled.
-    void Start(sim::SimKind kind = sim::SimKind::Std) {
+    void Start(sim::SimKind kind = sim::SimKind::Std, ShellFlows flows = {}) {
         BuildEngine(kind);
-        ShellFlows flows;
         flows.SelectLinkDirect = &SelectLinkDirect;
         ShowCancelled(flows);
+    }
+    // Drive > Select Drive of the drive at 1, its table read to the end; then polling.
+    bool Reselect() {
+        SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
+        return WaitFor([&] { return Polling(); });
+    }
+    // Closes the progress dialog with its close box once the transfer has begun (a slow
+    // drive: it takes a while); where it was then.
+    ScriptedDialogs::DialogHandler CloseMidway(int& position) {
+        engine->LineFaults().delayMs = 30;
+        return [&position](QDialog& d) {
+            auto& progress = static_cast<TFConnectD&>(d);
+            WaitFor([&] { return progress.Position() > 0; }, 20000);
+            position = progress.Position();
+            d.close();
+        };
     }
     TDriver& Driver() { return window_->Driver(); }
     ModbusMaster& Master() { return window_->Master(); }
@@ -46,8 +61,7 @@ TEST_F(SelectDriveTest, StandardReadsTheTableGoesOnLineAndKeepsAnOpenPort) {
     window_->Settings().ComPort = 3;
     Driver().CurrentFileName = "/tmp/old.dev";
     window_->ShowDeviceFileName(); // "old.dev"
-    int shownMaximum = -1;
-    int shownPosition = -1;
+    int shownMaximum = -1, shownPosition = -1;
     SelectWith(EnterNumber("1"), [&](QDialog& d) {
         auto& progress = static_cast<TFConnectD&>(d);
         EXPECT_EQ(progress.LText->text(), "Reading from device Nr. 1");
@@ -158,14 +172,8 @@ TEST_F(SelectDriveTest, SelectLinkDirectUsesTheCurrentPortIfListedElseShowsTheDi
 // the read is TransferTest's.)
 TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
     Start();
-    engine->LineFaults().delayMs = 30; // a slow drive: the read takes a while
     int positionAtClose = -1;
-    SelectWith(EnterNumber("1"), [&](QDialog& d) {
-        auto& progress = static_cast<TFConnectD&>(d);
-        WaitFor([&] { return progress.Position() > 0; }, 20000);
-        positionAtClose = progress.Position();
-        d.close(); // the close box
-    });
+    SelectWith(EnterNumber("1"), CloseMidway(positionAtClose));
     EXPECT_TRUE(positionAtClose > 0 && positionAtClose < Driver().ActiveTable().Count());
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_EQ(std::tuple(Driver().Online(), messages_.Texts(), LineState()),
@@ -176,16 +184,11 @@ TEST_F(SelectDriveTest, ClosingTheProgressLeavesTheToolOffLine) {
 // off line: the window no longer shows "On Line" over a line that sends nothing.
 TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
     Start();
-    SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-    ASSERT_TRUE(WaitFor([&] { return Polling(); }));
+    ASSERT_TRUE(Reselect());
     ASSERT_EQ(LineState(), "On Line");
     const std::uint64_t generation = Driver().Connection().Generation();
-    engine->LineFaults().delayMs = 30;
-    dialogs_->OnNextDialog([&](QDialog& d) {
-        auto& progress = static_cast<TFConnectD&>(d);
-        WaitFor([&] { return progress.Position() > 0; }, 20000);
-        d.close();
-    });
+    int position = -1;
+    dialogs_->OnNextDialog(CloseMidway(position));
     TFConnectD::RunTransfer(*window_, ProgressMode::WriteTable);
     EXPECT_TRUE(WaitWorkerIdle());
     EXPECT_EQ(std::tuple(Driver().Online(), LineState()), std::tuple(false, QString("Off Line")));
@@ -197,20 +200,15 @@ TEST_F(SelectDriveTest, ClosingAWriteGoesVisiblyOffLine) {
 // An Enable pending when the drive is selected again is not written after the selection,
 // though the poll resumes before the progress dialog has gone.
 TEST_F(SelectDriveTest, AnEnableAskedBeforeASelectionIsNotWrittenAfterIt) {
-    BuildEngine(sim::SimKind::Std);
     ShellFlows flows;
     flows.MakeStatusPanel = &StatusMonitor::Make;
-    ShowCancelled(flows);
-    const auto reselect = [this] {
-        SelectWith(EnterNumber("1"), [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-        return WaitFor([&] { return Polling(); });
-    };
-    ASSERT_TRUE(reselect());
+    Start(sim::SimKind::Std, flows);
+    ASSERT_TRUE(Reselect());
     Driver().WaitIdle(); // the request stays pending until the next poll
     window_->Run(Command::Enable);
     const int dropped = Driver().Gate().DroppedCount();
     ClearRecords();
-    ASSERT_TRUE(reselect());
+    ASSERT_TRUE(Reselect());
     QTest::qWait(1200); // two poll cycles
     for (const sim::ExchangeRecord& r : Records())
         EXPECT_NE(r.function, 16) << "register " << r.firstRegister;

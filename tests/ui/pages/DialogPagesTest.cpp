@@ -9,7 +9,7 @@
 namespace kelm {
 namespace {
 
-using Pairs = std::vector<std::pair<int, int>>;
+using test::Pairs;
 
 class DialogPagesTest : public test::OnDrive<DialogPage> {
 protected:
@@ -33,12 +33,11 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     EXPECT_EQ(Shown("CPolar") + Shown("CPoles"), QStringLiteral("0208"));
     Choose("CBrake", 1);
     Choose("CFeed", 1); // "Resolver"
-    EXPECT_TRUE(Find<QComboBox>("CPolar")->isVisible());
-    EXPECT_EQ(Text("LImpulsi"), QStringLiteral("No. of Poles"));
+    EXPECT_EQ(std::tuple(Find<QComboBox>("CPolar")->isVisible(), Text("LImpulsi")),
+              std::tuple(true, QString("No. of Poles")));
     drive->Set(70, 0x0061); // meanwhile another page set bit 6 of the shared register
-    Click("BApply");
     // Resolver poles 0 became 2 on opening; brake bit 13 joins the bits the drive holds now.
-    EXPECT_EQ(Written(), (Pairs{{8, 2}, {12, 1}, {70, 0x2061}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{8, 2}, {12, 1}, {70, 0x2061}}));
     EXPECT_TRUE(told == std::vector<std::uint16_t>({8, 12, 70}) && !page->HasEdits());
 
     // Cancel throws an edit away and writes nothing.
@@ -46,36 +45,32 @@ TEST_F(DialogPagesTest, MotorApplyWritesTheEditsAndKeepsOtherBits) {
     Choose("CPoles", 0);
     Type("EFasa", QStringLiteral("90"));
     EXPECT_TRUE(Find<TPNumEdit>("EFasa")->IsMarked());
-    Click("BCancel");
-    EXPECT_TRUE(drive->Writes().empty());
-    EXPECT_EQ(std::tuple(Shown("CPoles"), Field("EFasa")->RdValore()),
-              std::tuple(QString("08"), 0));
+    const Pairs cancelled = After("BCancel");
+    EXPECT_EQ(std::tuple(cancelled, Shown("CPoles"), Field("EFasa")->RdValore()),
+              std::tuple(Pairs{}, QString("08"), 0));
 }
 
 TEST_F(DialogPagesTest, MotorKindsCurrentAmperesAndSpeedRotaryBit) {
     Open<TFMotor>(DeviceKind::Drive, {{13, 1}});
     EXPECT_EQ(Shown("CFeed"), QStringLiteral("Encoder"));
-    Click("BOk");
-    EXPECT_EQ(Written(), (Pairs{{13, 0}}));
-    EXPECT_FALSE(page->isVisible());
+    EXPECT_EQ(After("BOk"), (Pairs{{13, 0}}));
+    EXPECT_FALSE(page->isVisible()) << "Ok closes the page";
     Open<TFMotor>(DeviceKind::Orca230, {{7, -2}, {12, 8}});
-    EXPECT_EQ(Shown("CPoles"), QStringLiteral("Stepper"));
-    EXPECT_FALSE(Find<QComboBox>("CBrake")->isVisible()); // no brake bit on this kind
-    Choose("CPoles", 16);                                 // "32", the last number
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{7, 32}}));
+    // No brake bit on this kind.
+    EXPECT_EQ(std::tuple(Shown("CPoles"), Find<QComboBox>("CBrake")->isVisible()),
+              std::tuple(QString("Stepper"), false));
+    Choose("CPoles", 16); // "32", the last number
+    EXPECT_EQ(After("BApply"), (Pairs{{7, 32}}));
     Open<TFCurrent>(DeviceKind::Orca230, {{0, 45}, {13, 50}, {14, 100}});
     EXPECT_EQ(Text("LInomA"), QStringLiteral(" (4.5 A)"));
     Type("EImax", QStringLiteral("200"));
     EXPECT_EQ(Text("LImaxA"), QStringLiteral(" (18.0 A)"));
     Type("EI2t", QStringLiteral("1,5"));
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{14, 200}, {21, 150}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{14, 200}, {21, 150}}));
 
     Open<TFSpeed>(DeviceKind::Drive, {{76, 0x4003}}, TFSpeed::Applied());
     Choose("CRotary", 1);
-    Click("BOk");
-    EXPECT_EQ(Written(), (Pairs{{76, 0x4023}}));
+    EXPECT_EQ(After("BOk"), (Pairs{{76, 0x4023}}));
 }
 
 TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
@@ -88,23 +83,20 @@ TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
     Type("ENum", QStringLiteral("63"));
     EXPECT_TRUE(Find<QPushButton>("BApply")->isEnabled());
     Choose("CPosPol", 1);
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{44, 0x0109}, {46, 63}, {47, 1}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{44, 0x0109}, {46, 63}, {47, 1}}));
 
     // A number that is not in the list selects nothing and is left alone.
     Open<TFPosit>(DeviceKind::Drive, {{68, 1000}, {69, 1}, {70, 1}});
     EXPECT_EQ(std::tuple(Find<QComboBox>("CPulse")->currentIndex(), Text("LResult")),
               std::tuple(-1, QString("1000")));
     Type("EPul", QStringLiteral("70000"));
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{60, 1}, {61, 70000 - 65536}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{60, 1}, {61, 70000 - 65536}}));
 
     // Encoder out: a stored divider 0 shows the default, 1 (the entries are DividerEntries').
     Open<TFEncOut>(DeviceKind::Std, {{12, 0}, {9, 2500}, {68, 0}});
     EXPECT_EQ(Find<QComboBox>("CDiv")->currentIndex(), 0);
     Choose("CDiv", 2);
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{68, 3}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{68, 3}}));
 }
 
 // A stored number outside a field's limits (phasing stored 1234 for 0..360; a speed limit of
@@ -113,19 +105,17 @@ TEST_F(DialogPagesTest, PositionGearRatioWideErrorAndEncoderOut) {
 TEST_F(DialogPagesTest, StoredNumbersOutsideTheLimitsAreShownAndNeverWritten) {
     Open<TFMotor>(DeviceKind::Std, {{11, 1234}, {70, 0}, {8, 2}});
     TPNumEdit* phase = Field("EFasa");
-    EXPECT_EQ(phase->text(), QStringLiteral("1234"));
-    EXPECT_TRUE(phase->OutOfLimits() && !phase->IsMarked());
+    EXPECT_EQ(std::tuple(phase->text(), phase->OutOfLimits(), phase->IsMarked()),
+              std::tuple(QString("1234"), true, false));
     Choose("CBrake", 1);
     Click("BApply");
-    Click("BOk");
-    EXPECT_EQ(Written(), (Pairs{{70, 0x2000}}));
+    EXPECT_EQ(After("BOk"), (Pairs{{70, 0x2000}}));
 
     Open<TFSpeed>(DeviceKind::Std, {{31, 0}}, TFSpeed::Applied());
     EXPECT_EQ(Field("ESpeed")->text(), QStringLiteral("0"));
     Type("EKp", QStringLiteral("600"));
-    Click("BOk");
-    EXPECT_EQ(Written(), (Pairs{{23, 600}}));
-    EXPECT_EQ(drive->Table().FindByAddress(31)->Value, 0);
+    EXPECT_EQ(After("BOk"), (Pairs{{23, 600}}));
+    EXPECT_EQ(Value(31), 0);
 }
 
 // Typing past the maximum writes the maximum, never the digits typed after it; a wide field
@@ -134,29 +124,23 @@ TEST_F(DialogPagesTest, TypingPastTheMaximumWritesTheMaximum) {
     Open<TFCurrent>(DeviceKind::Std, {});
     Type("EImax", QStringLiteral("4000"));
     QTest::keyClick(Field("EImax"), Qt::Key_Return);
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{14, 300}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{14, 300}}));
     Open<TFPosit>(DeviceKind::Drive, {{69, 1}, {70, 1}});
     Type("EPul", QStringLiteral("99999999999"));
-    Click("BApply");
-    EXPECT_EQ(Written(), (Pairs{{60, 32767}, {61, -1}}));
+    EXPECT_EQ(After("BApply"), (Pairs{{60, 32767}, {61, -1}}));
 }
 
 // Corrections a page makes when it opens are its own edits: shown as edited, not put into
 // the table, gone with Cancel, so an Apply on another page cannot send them.
 TEST_F(DialogPagesTest, CorrectionsStayWithTheirPage) {
     Open<TFMotor>(DeviceKind::Drive, {{13, 1}, {15, 0}, {72, 0}});
-    EXPECT_TRUE(page->HasEdits());
-    EXPECT_EQ(Shown("CPolar"), QStringLiteral("02"));
+    EXPECT_EQ(std::tuple(page->HasEdits(), Shown("CPolar"), Value(13), Value(15)),
+              std::tuple(true, QString("02"), 1, 0));
     EXPECT_EQ(Find<QComboBox>("CPolar")->palette().color(QPalette::Text), QColor(Qt::red));
-    EXPECT_EQ(std::tuple(drive->Table().FindByAddress(13)->Value,
-                         drive->Table().FindByAddress(15)->Value),
-              std::tuple(1, 0));
     Click("BCancel");
     TFEncOut encoder(drive->Driver());
     encoder.Finish({});
-    EXPECT_TRUE(encoder.HasEdits());
-    EXPECT_EQ(drive->Table().FindByAddress(72)->Value, 0);
+    EXPECT_TRUE(encoder.HasEdits() && Value(72) == 0);
     encoder.CancelButton()->click();
 
     TFSpeed speed(drive->Driver(), TFSpeed::Applied());
@@ -172,18 +156,15 @@ TEST_F(DialogPagesTest, OffLineOkKeepsThePageAndItsEdits) {
     Open<TFSpeed>(DeviceKind::Std, {}, TFSpeed::Applied());
     Type("EKp", QStringLiteral("700"));
     Choose("CRotary", 1);
-    drive->Driver().SetOnline(false);
-    page->SetOnline(false);
+    SetOnline(false);
     EXPECT_FALSE(Field("EKp")->isEnabled() || Find<QPushButton>("BApply")->isEnabled());
     Click("BOk");
-    EXPECT_TRUE(drive->Said().contains(QStringLiteral("Off Line: nothing was written.")));
-    EXPECT_TRUE(page->isVisible() && page->HasEdits());
-    EXPECT_EQ(Field("EKp")->text(), QStringLiteral("700"));
-    drive->Driver().SetOnline(true);
-    page->SetOnline(true);
-    Click("BOk");
+    EXPECT_EQ(
+        std::tuple(drive->Said(), page->isVisible(), page->HasEdits(), Field("EKp")->text()),
+        std::tuple(QStringList{"Off Line: nothing was written."}, true, true, QString("700")));
+    SetOnline(true);
+    EXPECT_EQ(After("BOk"), (Pairs{{23, 700}, {70, 0x20}}));
     EXPECT_FALSE(page->isVisible());
-    EXPECT_EQ(Written(), (Pairs{{23, 700}, {70, 0x20}}));
 }
 
 } // namespace

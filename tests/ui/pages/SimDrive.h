@@ -21,12 +21,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
-#include <mutex>
-#include <vector>
 
 namespace kelm::test {
+
+// Register writes as (address, signed value).
+using Pairs = std::vector<std::pair<int, int>>;
 
 class SimDrive : public RecordedSim {
 public:
@@ -43,7 +42,7 @@ public:
         Record([this](const sim::ExchangeRecord& record) {
             if (record.function != 0x10 || !record.answered)
                 return;
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard lock(mutex_);
             for (std::uint16_t i = 0; i < record.count; ++i) {
                 const auto address = static_cast<std::uint16_t>(record.firstRegister + i);
                 const std::uint16_t value = engine->FindDevice(1)->Registers().Get(address);
@@ -92,9 +91,8 @@ public:
         }
     }
 
-    // The writes as (address, signed value).
-    std::vector<std::pair<int, int>> Writes() {
-        std::lock_guard<std::mutex> lock(mutex_);
+    Pairs Writes() {
+        std::lock_guard lock(mutex_);
         return writes_;
     }
     void ClearWrites() {
@@ -110,15 +108,8 @@ private:
     std::unique_ptr<TDriver> driver_;
     bool ok_ = false;
     std::mutex mutex_;
-    std::vector<std::pair<int, int>> writes_;
+    Pairs writes_;
 };
-
-// A named child of a window; a missing one fails the test.
-template <typename T> T* Child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
 
 // Chooses a list item as the user does.
 inline void Choose(QComboBox* list, int index) {
@@ -129,7 +120,12 @@ inline void Choose(QComboBox* list, int index) {
 // A window on a simulated drive, worked through the names of its children as a user would.
 template <typename Window> class OnDrive : public ::testing::Test {
 protected:
-    template <typename T> T* Find(const char* name) { return Child<T>(*page, name); }
+    // A named child of the page; a missing one fails the test.
+    template <typename T> T* Find(const char* name) {
+        T* found = page->template findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
     TPNumEdit* Field(const char* name) { return Find<TPNumEdit>(name); }
     QString Shown(const char* list) { return Find<QComboBox>(list)->currentText(); }
     QString Text(const char* label) { return Find<QLabel>(label)->text(); }
@@ -142,7 +138,21 @@ protected:
         QTest::keyClicks(field, number);
     }
     void Type(const char* field, const QString& number) { Type(Field(field), number); }
-    std::vector<std::pair<int, int>> Written() { return drive->Writes(); }
+    Pairs Written() { return drive->Writes(); }
+    // The table's value of a register (what a write of the changed values would send).
+    std::int16_t Value(int address) {
+        return drive->Table().FindByAddress(static_cast<std::uint16_t>(address))->Value;
+    }
+    // The drive model and the page both take the line state.
+    void SetOnline(bool online) {
+        drive->Driver().SetOnline(online);
+        page->SetOnline(online);
+    }
+    // Presses the button; the writes that reached the drive since it was connected.
+    Pairs After(const char* button) {
+        Click(button);
+        return Written();
+    }
 
     std::unique_ptr<SimDrive> drive;
     std::unique_ptr<Window> page; // goes before the drive it works on

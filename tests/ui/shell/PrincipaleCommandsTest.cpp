@@ -1,7 +1,10 @@
 #include "ShellFixture.h"
 
 #include "app/InstallFlows.h"
+#include "core/drive/KindRegisters.h"
+#include "core/link/ModbusMaster.h"
 #include "ui/diagnostic/MainWindowReduction.h"
+#include "ui/shell/LastScopeRecord.h"
 #include "ui/shell/ProgramLaunch.h"
 #include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
@@ -15,7 +18,25 @@
 namespace kelm::test {
 namespace {
 
-class CommandsTest : public ShellFixture {};
+class CommandsTest : public ShellFixture {
+protected:
+    // Writes a new value of register 12, as a page does.
+    void WriteSetting() {
+        ParamEntry* entry = window_->Driver().ActiveTable().FindByAddress(12);
+        entry->Value = static_cast<std::int16_t>(entry->DriveValue + 1);
+        ASSERT_TRUE(window_->Driver().WriteParams({12}));
+    }
+    bool Shows(const QString& text) {
+        return WaitFor([&] { return window_->UnsavedText() == text; }, 5000);
+    }
+    int SaveCommands() {
+        int count = 0;
+        for (const sim::ExchangeRecord& r : Records())
+            count += (r.function == 6 || r.function == 16) &&
+                     r.firstRegister == RegistersOf(DeviceKind::Std).Command;
+        return count;
+    }
+};
 
 TEST_F(CommandsTest, ReloadDefaultsEepromAndResetAskAndReport) {
     Build();
@@ -23,16 +44,11 @@ TEST_F(CommandsTest, ReloadDefaultsEepromAndResetAskAndReport) {
     ParamEntry* entry = window_->Driver().ActiveTable().FindByAddress(12);
     // A stale table value gives way to the drive's after the reload.
     entry->DriveValue = entry->Value = 99;
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::LoadEeprom);
-    EXPECT_EQ(std::tuple(messages_.Texts().value(0), entry->DriveValue,
+    EXPECT_EQ(std::tuple(RunAnswering(Command::LoadEeprom, {true}).value(0), entry->DriveValue,
                          window_->StatusPanelText(StatusPanel::LineState)),
               std::tuple(QString("Reload data from EEPROM ?"),
                          static_cast<std::int16_t>(SimRegister(1, 12)), QString("On Line")));
-    messages_.Clear();
-    messages_.ScriptAnswers({true});
-    window_->Run(Command::LoadDefaults);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Load Default Data ?"}));
+    EXPECT_EQ(RunAnswering(Command::LoadDefaults, {true}), QStringList({"Load Default Data ?"}));
     EXPECT_EQ(entry->DriveValue, entry->DefaultValue);
     // Asked first; No sends nothing; Yes reports success, or the drive's refusal.
     const std::tuple<Command, QString, QString, QString> rows[] = {
@@ -41,21 +57,46 @@ TEST_F(CommandsTest, ReloadDefaultsEepromAndResetAskAndReport) {
         {Command::ResetDrive, "Reset Drive ?", "Reset Executed !", "Rest Operation Fail !"}};
     for (const auto& [command, question, done, failed] : rows) {
         Control(QStringLiteral("cmdfault * off"));
-        messages_.Clear();
-        messages_.ScriptAnswers({false, true});
-        window_->Run(command);
+        RunAnswering(command, {false, true});
         window_->Run(command);
         EXPECT_EQ(messages_.Texts(), QStringList({question, question, done}));
         EXPECT_TRUE(window_->Driver().Online() &&
                     window_->Driver().Mode() == WorkerMode::StatusPoll);
-        messages_.Clear();
         Control(QStringLiteral("cmdfault * on"));
-        messages_.ScriptAnswers({true});
-        window_->Run(command);
-        EXPECT_EQ(messages_.Texts().value(0), question);
-        EXPECT_TRUE(messages_.Texts().contains(failed) && !messages_.Texts().contains(done))
-            << messages_.Texts().join('|').toStdString();
+        const QStringList said = RunAnswering(command, {true});
+        EXPECT_TRUE(said.value(0) == question && said.contains(failed) && !said.contains(done))
+            << said.join('|').toStdString();
     }
+}
+
+// The status bar counts the writes (from the worker's thread too) and clears at a table read.
+// Select Drive and closing ask first: Cancel stays, No goes on unsaved, Yes saves and goes on.
+TEST_F(CommandsTest, EepromReminderCountsWritesAndAsksBeforeSelectingOrClosing) {
+    Build();
+    GoOnline();
+    EXPECT_TRUE(window_->UnsavedText().isEmpty());
+    WriteSetting();
+    WriteSetting();
+    EXPECT_TRUE(Shows("Not saved to EEPROM (2)"));
+    window_->ReloadFromDrive();
+    EXPECT_TRUE(Shows(QString()));
+    WriteSetting();
+    const int selections = Executed("kelm::TFSelectDriver");
+    ClearRecords();
+    messages_.ScriptChoices({MessageAnswer::Cancel, MessageAnswer::No});
+    window_->Run(Command::SelectDrive);
+    EXPECT_EQ(Executed("kelm::TFSelectDriver"), selections);
+    SelectWith(EnterNumber(QStringLiteral("1")));
+    EXPECT_EQ(std::tuple(Executed("kelm::TFSelectDriver"), SaveCommands()),
+              std::tuple(selections + 1, 0));
+    WriteSetting();
+    bool shutDown = false;
+    QObject::connect(window_.get(), &TFPrincipale::ShutDown, [&] { shutDown = true; });
+    messages_.ScriptChoices({MessageAnswer::Cancel, MessageAnswer::Yes});
+    window_->close();
+    EXPECT_TRUE(!shutDown && window_->Driver().Online() && SaveCommands() == 0);
+    window_->close();
+    EXPECT_TRUE(shutDown && SaveCommands() == 1);
 }
 
 // While the diagnostic window is open the main window keeps only its Diagnostic menu and
@@ -89,28 +130,25 @@ TEST_F(CommandsTest, DiagnosticReductionSurvivesCommandStateChanges) {
         Command::SaveEeprom,   Command::LoadEeprom,  Command::LoadDefaults,
         Command::ResetDrive,   Command::ProfileTool, Command::GeneralSettings,
         Command::Oscilloscope, Command::Bootloader};
-    const std::pair<const char*, std::function<void()>> recomputes[] = {
-        {"opened", [] {}}, {"save grant", [&] { window_->SetSaveEnabled(true); }}};
-    for (const auto& [after, recompute] : recomputes) {
-        recompute();
+    const auto menus = [this] {
+        return std::tuple(window_->TuningMenu()->menuAction()->isVisible(),
+                          window_->MenuAction(Command::About)->isVisible(),
+                          window_->DiagnosticMenu()->menuAction()->isVisible());
+    };
+    for (const bool granted : {false, true}) { // and once the command states are recomputed
+        if (granted)
+            window_->SetSaveEnabled(true);
         for (Command c : reduced)
             EXPECT_FALSE(window_->ButtonAction(c)->isEnabled())
-                << after << ": " << InfoOf(c).ButtonName;
-        EXPECT_EQ(std::tuple(window_->TuningMenu()->menuAction()->isVisible(),
-                             window_->MenuAction(Command::About)->isVisible(),
-                             window_->DiagnosticMenu()->menuAction()->isVisible()),
-                  std::tuple(false, false, true))
-            << after;
+                << granted << ": " << InfoOf(c).ButtonName;
+        EXPECT_EQ(menus(), std::tuple(false, false, true)) << granted;
     }
     // Closed: the kind and line decide again.
     reduction->Undo();
     window_->SetDiagnosticMenuVisible(false);
     EXPECT_EQ(std::tuple(window_->ButtonAction(Command::Bootloader)->isEnabled(),
-                         window_->ButtonAction(Command::Open)->isEnabled(),
-                         window_->TuningMenu()->menuAction()->isVisible(),
-                         window_->MenuAction(Command::About)->isVisible(),
-                         window_->DiagnosticMenu()->menuAction()->isVisible()),
-              std::tuple(true, true, true, true, false));
+                         window_->ButtonAction(Command::Open)->isEnabled(), menus()),
+              std::tuple(true, true, std::tuple(true, true, false)));
 }
 
 TEST_F(CommandsTest, AlarmButtonAndOscilloscopeToggle) {
@@ -136,10 +174,7 @@ TEST_F(CommandsTest, AlarmButtonAndOscilloscopeToggle) {
 }
 
 TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
-    int selections = 0;
-    ShellFlows flows;
-    flows.SelectDrive = [&](ShellHost&) { ++selections; };
-    Build(flows);
+    Build(CountingSelections());
     // Std has no record: the button does nothing at all.
     window_->Run(Command::Bootloader);
     EXPECT_TRUE(messages_.Texts().isEmpty());
@@ -149,15 +184,13 @@ TEST_F(CommandsTest, BootloaderAsksWritesLaunchesAndReselects) {
     EXPECT_TRUE(messages_.Texts().value(0).contains("\"TarnBootLoader\" was found neither"));
     const QString loader = Folder() + QStringLiteral("Bin/TarnBootLoader");
     ASSERT_TRUE(QFile(loader).open(QIODevice::WriteOnly));
-    messages_.Clear();
-    messages_.ScriptAnswers({false});
-    window_->Run(Command::Bootloader);
-    EXPECT_TRUE(messages_.Texts() == QStringList({"Activate Bootloader"}) && launched_.isEmpty() &&
-                selections == 0);
+    EXPECT_TRUE(RunAnswering(Command::Bootloader, {false}) ==
+                    QStringList({"Activate Bootloader"}) &&
+                launched_.isEmpty() && selections_ == 0);
     messages_.ScriptAnswers({true});
     window_->Run(Command::Bootloader);
     EXPECT_EQ(launched_, QStringList({QFileInfo(loader).absoluteFilePath()}));
-    EXPECT_TRUE(selections == 1 && window_->isEnabled());
+    EXPECT_TRUE(selections_ == 1 && window_->isEnabled());
 }
 
 // Every flow is required: the program's are complete, each one left out is named. A link
@@ -174,6 +207,41 @@ TEST_F(CommandsTest, FlowsAreCompleteCancelledLinkSelectionPollsAgain) {
     GoOnline();
     window_->Run(Command::SelectTarnLink);
     EXPECT_EQ(window_->Driver().Mode(), WorkerMode::StatusPoll);
+}
+
+// File > Commissioning Report: enabled on line, asks for the name through the dialog seam and
+// writes the PDF with the last oscilloscope record when it was taken on the unit in use.
+TEST_F(CommandsTest, ReportWritesThePdfWithThisUnitsScopeRecord) {
+    Build();
+    QAction* item = window_->MenuAction(Command::Report);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(std::tuple(item->text(), item->isEnabled()),
+              std::tuple(QString::fromUtf8("Commissioning &Report\u2026"), false));
+    GoOnline();
+    EXPECT_TRUE(item->isEnabled());
+    ScopeSnapshot scope{DeviceKind::Std, 0, QImage(64, 32, QImage::Format_RGB32), {}};
+    scope.Picture.fill(Qt::darkGreen);
+    const int unit = window_->Master().UnitAddress();
+    for (const auto& [address, name] : {std::pair(unit + 1, "other.pdf"), {unit, "this.pdf"}}) {
+        scope.Address = address;
+        window_->ScopeRecordHolder()->Publish(scope);
+        dialogs_->AnswerNextFile(Folder() + name);
+        item->trigger();
+        EXPECT_EQ(std::tuple(dialogs_->Files().back().Save,
+                             dialogs_->Files().back().Request.DefaultExtension),
+                  std::tuple(true, QString("pdf")));
+        QFile pdf(Folder() + name);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << name;
+        const QByteArray bytes = pdf.readAll();
+        // The picture is embedded only for the unit it was taken on.
+        EXPECT_EQ(std::tuple(bytes.startsWith("%PDF"), bytes.contains("/Subtype /Image")),
+                  std::tuple(true, address == unit))
+            << name;
+    }
+    EXPECT_TRUE(messages_.Texts().isEmpty()) << messages_.Texts().join('|').toStdString();
+    dialogs_->AnswerNextFile(QString()); // Cancel writes nothing
+    item->trigger();
+    EXPECT_EQ(QDir(Folder()).entryList({"*.pdf"}).size(), 2);
 }
 
 TEST(ProgramLaunch, ResolvesInBinThenOnThePathAndStartsTheProgram) {

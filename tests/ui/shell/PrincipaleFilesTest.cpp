@@ -20,32 +20,35 @@ protected:
     ParamEntry& Entry(std::uint16_t address) {
         return *window_->Driver().ActiveTable().FindByAddress(address);
     }
+    // Runs `command` with `name` chosen in its file dialog (empty: Cancel); the boxes shown.
+    QStringList RunOn(Command command, const QString& name, std::initializer_list<bool> answers) {
+        dialogs_->AnswerNextFile(name.isEmpty() ? QString() : Path(name));
+        return RunAnswering(command, answers);
+    }
 };
 
 TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
     const QString startFolder = window_->Settings().DevicesFolder;
-    dialogs_->AnswerNextFile(Path("first.dev"));
-    window_->Run(Command::Save);
+    RunOn(Command::Save, "first.dev", {});
     ASSERT_EQ(dialogs_->Files().size(), 1u);
     const ScriptedDialogs::FileRecord& asked = dialogs_->Files()[0];
     EXPECT_EQ(std::tuple(asked.Save, asked.Request.DefaultExtension, asked.Request.FilterIndex,
                          asked.Request.InitialDir),
               std::tuple(true, QString("dev"), 1, startFolder));
-    EXPECT_TRUE(QFileInfo::exists(Path("first.dev")));
-    EXPECT_EQ(std::tuple(window_->Driver().CurrentFileName, window_->StatusPanelText(9),
-                         window_->Settings().DevicesFolder),
-              std::tuple(Path("first.dev"), QString("first.dev"), Folder()));
+    EXPECT_EQ(std::tuple(QFileInfo::exists(Path("first.dev")), window_->Driver().CurrentFileName,
+                         window_->StatusPanelText(9), window_->Settings().DevicesFolder),
+              std::tuple(true, Path("first.dev"), QString("first.dev"), Folder()));
     // Now Save writes without asking; the dialogs follow the device kind.
     window_->Run(Command::Save);
     EXPECT_EQ(dialogs_->Files().size(), 1u);
     window_->Driver().SelectDeviceKind(DeviceKind::Power, false);
     window_->SetFileDialogsForDevice();
-    dialogs_->AnswerNextFile(QString());
-    window_->Run(Command::Open);
+    RunOn(Command::Open, {}, {});
     ASSERT_EQ(dialogs_->Files().size(), 2u);
     const auto& power = dialogs_->Files()[1].Request;
-    EXPECT_EQ(std::tuple(power.DefaultExtension, power.FilterIndex), std::tuple(QString("tnp"), 2));
-    EXPECT_TRUE(power.Filter.startsWith("Devices File (*.dev)"));
+    EXPECT_EQ(std::tuple(power.DefaultExtension, power.FilterIndex,
+                         power.Filter.startsWith("Devices File (*.dev)")),
+              std::tuple(QString("tnp"), 2, true));
 }
 
 // Save As under another extension writes nothing. A Power file under another extension,
@@ -53,8 +56,7 @@ TEST_F(FilesTest, SaveWithoutFileNameIsSaveAs) {
 // become the drive's too.
 TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsDriveValues) {
     const QString folder = window_->Settings().DevicesFolder;
-    dialogs_->AnswerNextFile(Path("other.tnp"));
-    window_->Run(Command::SaveAs);
+    RunOn(Command::SaveAs, "other.tnp", {});
     dialogs_->AnswerNextFile(QString()); // Cancel does nothing either
     window_->Run(Command::SaveAs);
     EXPECT_EQ(messages_.Texts(), QStringList({"Different File Extensions\r" + Path("other.tnp") +
@@ -87,15 +89,11 @@ TEST_F(FilesTest, OtherExtensionsAndWrongTypeAreRefusedOpenOffLineTakesValuesAsD
               std::tuple(before, QString(), QString(), 0));
 
     Entry(12).Value = 321;
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::SaveAs);
+    RunOn(Command::SaveAs, "saved.dev", {});
     Entry(12).Value = Entry(12).DriveValue = 5;
-    messages_.Clear();
     // The save offer comes first (Value now differs from the saved file): decline it.
-    messages_.ScriptAnswers({false});
-    dialogs_->AnswerNextFile(Path("saved.dev"));
-    window_->Run(Command::Open);
-    EXPECT_EQ(messages_.Texts(), QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
+    EXPECT_EQ(RunOn(Command::Open, "saved.dev", {false}),
+              QStringList({"Save Current Device ?\r" + Path("saved.dev")}));
     // Nothing shows as unwritten off line.
     EXPECT_EQ(
         std::tuple(Entry(12).Value, Entry(12).DriveValue, window_->StatusPanelText(9), refreshed),
@@ -111,13 +109,9 @@ TEST_F(FilesTest, SaveAsRefusesWhatIsNoWritableRegularFile) {
     ASSERT_TRUE(QFile::setPermissions(Path("ro.dev"), QFile::ReadOwner));
     const std::pair<QString, QString> targets[] = {{"pipe.dev", "It is a FIFO (named pipe)."},
                                                    {"ro.dev", "It is read-only."}};
-    for (const auto& [name, reason] : targets) {
-        messages_.Clear();
-        dialogs_->AnswerNextFile(Path(name));
-        window_->Run(Command::SaveAs);
-        EXPECT_EQ(messages_.Texts(),
+    for (const auto& [name, reason] : targets)
+        EXPECT_EQ(RunOn(Command::SaveAs, name, {}),
                   QStringList{"Unable save Device: " + Path(name) + "\r" + reason});
-    }
     EXPECT_EQ(std::tuple(window_->Driver().CurrentFileName, QFileInfo(Path("ro.dev")).size()),
               std::tuple(QString(), 0));
 }
@@ -125,25 +119,18 @@ TEST_F(FilesTest, SaveAsRefusesWhatIsNoWritableRegularFile) {
 TEST_F(FilesTest, OpenOnLineWritesTheFileValuesToTheDrive) {
     GoOnline();
     Entry(12).Value = 444;
-    dialogs_->AnswerNextFile(Path("drive.dev"));
-    window_->Run(Command::SaveAs);
+    RunOn(Command::SaveAs, "drive.dev", {});
     Entry(12).Value = Entry(12).DriveValue = 9;
-    messages_.ScriptAnswers({false, true}); // no save; write 444 although above its limit
-    dialogs_->AnswerNextFile(Path("drive.dev"));
-    window_->Run(Command::Open);
+    RunOn(Command::Open, "drive.dev", {false, true}); // no save; write 444 above its limit
     // The full write echoes the written values into the drive column.
     EXPECT_EQ(std::tuple(window_->Driver().Online(), Entry(12).Value, Entry(12).DriveValue,
                          SimRegister(1, 12), window_->StatusPanelText(9)),
               std::tuple(true, 444, 444, 444, QString("drive.dev")));
     // The question lists it; a No keeps the drive's value.
     Entry(12).Value = Entry(12).DriveValue = 9;
-    messages_.Clear();
-    messages_.ScriptAnswers({false, false});
-    dialogs_->AnswerNextFile(Path("drive.dev"));
-    window_->Run(Command::Open);
-    ASSERT_EQ(messages_.Texts().size(), 2);
-    EXPECT_TRUE(messages_.Texts()[1].contains("(12): 444, limits 0 to 3"))
-        << messages_.Texts()[1].toStdString();
+    const QStringList said = RunOn(Command::Open, "drive.dev", {false, false});
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[1].contains("(12): 444, limits 0 to 3")) << said[1].toStdString();
     EXPECT_EQ(Entry(12).DriveValue, 9);
 }
 

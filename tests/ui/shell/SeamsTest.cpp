@@ -36,6 +36,8 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     ScriptedDialogs dialogs;
     auto sink = std::make_unique<MessageBoxSink>();
     sink->Install();
+    const QString question = QStringLiteral("Confirm|%1|%2|Yes No");
+    const QString reset = QStringLiteral("Reset Drive ?");
     QString seen;
     AnswerBox(dialogs, seen, true);
     ShowDifferentExtensions(QStringLiteral("/tmp/a.tnp"));
@@ -43,19 +45,17 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
                                    "processed!|%1|OK")
                         .arg(int(QMessageBox::Critical)));
     AnswerBox(dialogs, seen, true);
-    EXPECT_TRUE(AskConfirm(QStringLiteral("Reset Drive ?")));
-    EXPECT_EQ(seen,
-              QStringLiteral("Confirm|Reset Drive ?|%1|Yes No").arg(int(QMessageBox::Question)));
+    EXPECT_TRUE(AskConfirm(reset));
+    EXPECT_EQ(seen, question.arg(reset).arg(int(QMessageBox::Question)));
     AnswerBox(dialogs, seen, false);
-    EXPECT_FALSE(AskConfirm(QStringLiteral("Reset Drive ?")));
+    EXPECT_FALSE(AskConfirm(reset));
     // A box closed without a button (close box, Escape) is No.
     dialogs.OnNextDialog([](QDialog& dialog) { dialog.reject(); });
-    EXPECT_FALSE(AskConfirm(QStringLiteral("Reset Drive ?")));
+    EXPECT_FALSE(AskConfirm(reset));
     EXPECT_EQ(dialogs.UnexpectedCount(), 0);
     // From a worker thread the box runs on the UI thread while the worker waits.
     AnswerBox(dialogs, seen, true);
-    std::atomic<bool> returned{false};
-    std::atomic<bool> answer{false};
+    std::atomic<bool> returned{false}, answer{false};
     std::thread worker([&] {
         ShowError(QStringLiteral("Device not Respondig"));
         returned = true;
@@ -65,7 +65,7 @@ TEST(MessageBoxSink, ErrorAndConfirmBoxesCaptionsIconsAnswersAndWorkerThreads) {
     EXPECT_TRUE(test::WaitFor([&] { return answer.load(); }));
     worker.join();
     EXPECT_TRUE(returned);
-    EXPECT_EQ(seen, QStringLiteral("Confirm|again?|%1|Yes No").arg(int(QMessageBox::Question)));
+    EXPECT_EQ(seen, question.arg("again?").arg(int(QMessageBox::Question)));
     ASSERT_EQ(dialogs.Executed().size(), 6u);
     EXPECT_EQ(dialogs.Executed()[4].Title, " Error");
     // Destroyed, it gives way to the silent default: no dialog, No for questions.
@@ -102,15 +102,16 @@ TEST(MessageBoxSink, PathsWrapOnlyAfterSeparators) {
             EXPECT_TRUE(rows.size() > 1 || metrics.horizontalAdvance(line) <= width)
                 << line.toStdString();
             for (qsizetype i = 0; i + 1 < rows.size(); ++i)
-                EXPECT_TRUE(rows[i].endsWith('/') || rows[i].endsWith('\\') ||
-                            rows[i].endsWith(' '))
+                EXPECT_TRUE(QStringList({"/", "\\", " "}).contains(rows[i].right(1)))
                     << "breaks after " << rows[i].toStdString();
         }
     }
 }
 
 // Text copied from a box while it is up keeps its path whole (no invisible break marks).
-TEST(MessageBoxSink, CopiesFromABoxCarryNoBreakMarks) {
+// A terminate request queued before any loop runs (a fatal error during construction) ends
+// the loop that runs next, with failure.
+TEST(MessageBoxSink, CopiesCarryNoBreakMarksTerminateEndsTheNextLoop) {
     ScriptedDialogs dialogs;
     MessageBoxSink sink;
     const QString text = QStringLiteral("Cannot write /home/service-engineer/unit-3.dev");
@@ -124,12 +125,6 @@ TEST(MessageBoxSink, CopiesFromABoxCarryNoBreakMarks) {
     sink.ShowBox(QStringLiteral("Error"), text, MessageIcon::Error);
     ASSERT_NE(MessageBoxSink::BoxText(text), text); // the box does carry marks
     EXPECT_EQ(copied, text);
-}
-
-TEST(MessageBoxSink, RequestTerminateEndsTheRunningEventLoopWithFailure) {
-    MessageBoxSink sink;
-    // Queued: asked before any loop runs (a fatal error during construction), it ends the
-    // loop that runs next.
     sink.RequestTerminate();
     QEventLoop loop;
     QTimer::singleShot(5000, &loop, [&loop] { loop.exit(0); });

@@ -38,11 +38,32 @@ protected:
         ASSERT_TRUE(window_->Driver().Online());
         ASSERT_EQ(window_->StatusPanelText(StatusPanel::LineState), QStringLiteral("On Line"));
     }
+    // Runs `command` with its questions answered by `answers`; the boxes it showed.
+    QStringList RunAnswering(Command command, std::initializer_list<bool> answers) {
+        messages_.Clear();
+        messages_.ScriptAnswers(answers);
+        window_->Run(command);
+        return messages_.Texts();
+    }
+    // Flows whose drive selection only counts itself in selections_.
+    ShellFlows CountingSelections() {
+        ShellFlows flows;
+        flows.SelectDrive = [this](ShellHost&) { ++selections_; };
+        return flows;
+    }
+    // The main window lays itself out for a line state the drive model took (as when a
+    // transfer fails), with nothing of the poll in between.
+    void LineGoes(bool online) {
+        window_->Driver().SetOnline(online);
+        window_->ConfigureForDevice();
+    }
     // Takes shipped files out of the installation (before Build).
     void LeaveOut(const QStringList& names) {
         for (const QString& name : names)
             QFile::remove(Folder() + QStringLiteral("Bin/") + name);
     }
+
+    int selections_ = 0;
 };
 
 } // namespace kelm::test

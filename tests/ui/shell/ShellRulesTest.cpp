@@ -1,11 +1,16 @@
+#include "ui/common/FakeShellHost.h"
 #include "ui/shell/ChildWindows.h"
 #include "ui/shell/ExtraLinkPorts.h"
+#include "ui/shell/WaitFor.h"
 
 #include <QStringList>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <optional>
+#include <thread>
 
-namespace kelm {
+namespace kelm::test {
 namespace {
 
 using Role = ChildWindows::Role;
@@ -13,14 +18,12 @@ using Role = ChildWindows::Role;
 TEST(ChildWindows, ClosesInOrderAndHonoursFlags) {
     ChildWindows children;
     QStringList closed;
-    for (const auto& [role, name] : {std::pair{Role::Profile, "profile"},
-                                     {Role::AnalogPage, "analog"},
-                                     {Role::DigitalPage, "digital"},
-                                     {Role::Alarm, "alarm"},
-                                     {Role::ParameterPage, "motor"},
-                                     {Role::ParameterPage, "speed"},
-                                     {Role::Diagnostic, "diagnostic"},
-                                     {Role::Other, "main"}})
+    const std::pair<Role, const char*> windows[] = {
+        {Role::Profile, "profile"},       {Role::AnalogPage, "analog"},
+        {Role::DigitalPage, "digital"},   {Role::Alarm, "alarm"},
+        {Role::ParameterPage, "motor"},   {Role::ParameterPage, "speed"},
+        {Role::Diagnostic, "diagnostic"}, {Role::Other, "main"}};
+    for (const auto& [role, name] : windows)
         children.Register(role, name, [&closed, name](bool pages) {
             closed << QString::fromLatin1(name) + (pages ? QStringLiteral("+") : QString());
         });
@@ -53,8 +56,7 @@ TEST(ChildWindows, UnregisteringWhileClosingOrWithAStaleIdIsSafe) {
     const int stale = registry->Register(Role::Diagnostic, "diagnostic", ChildWindows::CloseFn{});
     registry.emplace();
     ASSERT_EQ(&*registry, first);
-    const int fresh = registry->Register(Role::ParameterPage, "motor", ChildWindows::CloseFn{});
-    EXPECT_NE(fresh, stale);
+    EXPECT_NE(registry->Register(Role::ParameterPage, "motor", ChildWindows::CloseFn{}), stale);
     registry->Unregister(stale);
     EXPECT_TRUE(registry->IsRegistered("motor"));
 }
@@ -77,5 +79,49 @@ TEST(ExtraLinkPorts, ParsesListSkippingBadAndDuplicateNumbersMergeKeepsDiscovere
     EXPECT_EQ(merged.back().UnitKind, 3); // the discovered record wins
 }
 
+// Only a plain drive on line shows an address (the selection dialog starts from it).
+TEST(ProgramSession, ShownAddressOnlyForAPlainDriveOnLine) {
+    FakeShellHost shell;
+    ProgramSession& session = shell.Session();
+    EXPECT_EQ(session.ShownAddress(), std::nullopt); // off line at start
+    const std::tuple<bool, DeviceKind, std::optional<std::uint8_t>> rows[] = {
+        {true, DeviceKind::Std, 7},
+        {false, DeviceKind::Std, std::nullopt},
+        {true, DeviceKind::Orca230, std::nullopt}};
+    for (const auto& [online, kind, expected] : rows) {
+        session.SetShown({online, kind, 7});
+        EXPECT_EQ(session.ShownAddress(), expected) << KindIndex(kind) << online;
+    }
+    // A file comparison is not a drive comparison; closing forgets the file mode.
+    session.SetCompareOpen(true, true);
+    EXPECT_EQ(std::pair(session.CompareOpen(), session.DriveCompareOpen()), std::pair(true, false));
+    session.SetCompareOpen(false, true);
+    session.SetCompareOpen(true, false);
+    EXPECT_TRUE(session.DriveCompareOpen());
+}
+
+// The drive model's calls reach the window: which windows to close, the
+// synchronized call on the user-interface thread while the worker waits.
+TEST(ProgramSession, DriveModelCallsReachTheWindowOnItsThread) {
+    FakeShellHost shell;
+    DriverHost& host = shell.Session();
+    QList<bool> closed;
+    shell.Children().Register(ChildWindows::Role::ParameterPage, QStringLiteral("motor"),
+                              [&](bool pages) { closed << pages; });
+    host.CloseChildWindows({.Pages = true});
+    host.CloseChildWindows({});
+    host.ConfigureForDevice();
+    EXPECT_EQ(std::pair(closed, shell.configured), std::pair(QList<bool>({true, false}), 1));
+    QThread* ranOn = nullptr;
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        host.RunSynchronized([&] { ranOn = QThread::currentThread(); });
+        returned = true;
+    });
+    EXPECT_TRUE(WaitFor([&] { return returned.load(); }));
+    worker.join();
+    EXPECT_EQ(ranOn, QThread::currentThread());
+}
+
 } // namespace
-} // namespace kelm
+} // namespace kelm::test

@@ -42,16 +42,16 @@ TEST(UsersTest, UserChangeReleasesAndAsksForThePassword) {
     EXPECT_FALSE(change([](QDialog& d) { static_cast<TFUsers&>(d).BCancel->click(); }));
     EXPECT_TRUE(change([](QDialog& d) {
         auto& dialog = static_cast<TFUsers&>(d);
-        EXPECT_EQ(dialog.Edit->echoMode(), QLineEdit::Password);
-        EXPECT_TRUE(dialog.Edit->hasSelectedText());
+        EXPECT_EQ(std::pair(dialog.Edit->echoMode(), dialog.Edit->hasSelectedText()),
+                  std::pair(QLineEdit::Password, true));
         QTest::keyClicks(dialog.Edit, "wuhwuhwuh"); // at most six characters
         EXPECT_EQ(dialog.Edit->text(), "wuhwuh");
         dialog.Edit->setText("wuh");
         QTest::keyClick(dialog.Edit, Qt::Key_Enter);
     }));
     ASSERT_EQ(dialogs.Executed().size(), 3u);
-    EXPECT_EQ(dialogs.Executed().back().Title, " Change User");
-    EXPECT_EQ(dialogs.Executed().back().ClassName, "kelm::TFUsers");
+    EXPECT_EQ(dialogs.Executed().back().ClassName + "|" + dialogs.Executed().back().Title,
+              "kelm::TFUsers| Change User");
 }
 
 } // namespace
