@@ -3,16 +3,18 @@
 #include "sim/kelmsim/SimProcess.h"
 
 #include "common/ProgramRun.h"
+#include "core/files/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 using kelm::sim::test::SimProcess;
 using namespace kelm::test;
+using kelm::testing::ReadBytes;
+using kelm::testing::WriteBytes;
 
 namespace {
 
@@ -36,21 +38,15 @@ TEST(ReportCommand, ShowsIdentityChangedSettingAndItsChange) {
         return Kelmctl(QStringList{"--device", sim.Path()} + arguments, file("config"));
     };
     ASSERT_EQ(ctl({"backup", file("drive.dev")}).Code, 0);
-    QFile dev(file("drive.dev"));
-    ASSERT_TRUE(dev.open(QIODevice::ReadOnly));
-    QString text = QString::fromLatin1(dev.readAll());
-    dev.close();
+    QString text = QString::fromLatin1(ReadBytes(file("drive.dev")));
     text.replace(QRegularExpression("\nSpeed Limit\t0*31\t[^\r]*"), "\nSpeed Limit\t31\t2500");
-    ASSERT_TRUE(dev.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    dev.write(text.toLatin1());
-    dev.close();
+    ASSERT_TRUE(text.contains("\nSpeed Limit\t31\t2500\r"));
+    WriteBytes(file("drive.dev"), text.toLatin1());
     ASSERT_EQ(ctl({"restore", file("drive.dev")}).Code, 0);
 
     ASSERT_EQ(ctl({"report", file("r.pdf")}).Code, 0);
     ASSERT_EQ(ctl({"report", file("r.html")}).Code, 0);
-    QFile html(file("r.html"));
-    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
-    const QString page = QString::fromUtf8(html.readAll());
+    const QString page = QString::fromUtf8(ReadBytes(file("r.html")));
     const QString pdf = PdfText(file("r.pdf"));
     for (const QString& expected :
          QStringList{"Commissioning Report", "Device", "ZEPHON", "firmware 2.3", sim.Path(),
