@@ -3,18 +3,16 @@
 #include "sim/kelmsim/SimProcess.h"
 
 #include "common/ProgramRun.h"
-#include "core/files/FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 using kelm::sim::test::SimProcess;
 using namespace kelm::test;
-using kelm::testing::ReadBytes;
-using kelm::testing::WriteBytes;
 
 namespace {
 
@@ -37,16 +35,23 @@ TEST(ReportCommand, ShowsIdentityChangedSettingAndItsChange) {
     const auto ctl = [&](const QStringList& arguments) {
         return Kelmctl(QStringList{"--device", sim.Path()} + arguments, file("config"));
     };
+    const auto read = [&](const QString& name) {
+        QFile in(file(name));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
     ASSERT_EQ(ctl({"backup", file("drive.dev")}).Code, 0);
-    QString text = QString::fromLatin1(ReadBytes(file("drive.dev")));
+    QString text = QString::fromLatin1(read("drive.dev"));
     text.replace(QRegularExpression("\nSpeed Limit\t0*31\t[^\r]*"), "\nSpeed Limit\t31\t2500");
     ASSERT_TRUE(text.contains("\nSpeed Limit\t31\t2500\r"));
-    WriteBytes(file("drive.dev"), text.toLatin1());
+    QFile dev(file("drive.dev"));
+    ASSERT_TRUE(dev.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(dev.write(text.toLatin1()), text.size());
+    dev.close();
     ASSERT_EQ(ctl({"restore", file("drive.dev")}).Code, 0);
 
     ASSERT_EQ(ctl({"report", file("r.pdf")}).Code, 0);
     ASSERT_EQ(ctl({"report", file("r.html")}).Code, 0);
-    const QString page = QString::fromUtf8(ReadBytes(file("r.html")));
+    const QString page = QString::fromUtf8(read("r.html"));
     const QString pdf = PdfText(file("r.pdf"));
     for (const QString& expected :
          QStringList{"Commissioning Report", "Device", "ZEPHON", "firmware 2.3", sim.Path(),
