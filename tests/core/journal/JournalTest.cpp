@@ -9,21 +9,13 @@ using namespace kelm;
 namespace {
 
 JournalEntry Write(std::uint16_t reg, int oldValue, int newValue) {
-    JournalEntry entry;
-    entry.Time =
-        QDateTime::fromString(QStringLiteral("2026-12-08T10:15:30.250+01:00"), Qt::ISODate);
-    entry.Program = QStringLiteral("kelmdrive");
-    entry.UserLevel = QStringLiteral("Expert");
-    entry.Port = QStringLiteral("/dev/ttyUSB0");
-    entry.Address = 3;
-    entry.Kind = QStringLiteral("Drive");
-    entry.Identity = {QStringLiteral("TD 230"), QStringLiteral("8 A"), QStringLiteral("2.14")};
-    entry.Register = reg;
-    entry.Name = QStringLiteral("Speed KP");
-    entry.OldValue = oldValue;
-    entry.NewValue = newValue;
-    entry.Action = QStringLiteral("Speed page Apply");
-    return entry;
+    JournalEntry e;
+    std::tie(e.Time, e.Program, e.UserLevel, e.Port, e.Address, e.Kind, e.Identity) =
+        std::tuple(QDateTime::fromString("2026-12-08T10:15:30.250+01:00", Qt::ISODate), "kelmdrive",
+                   "Expert", "/dev/ttyUSB0", 3, "Drive", JournalIdentity{"TD 230", "8 A", "2.14"});
+    std::tie(e.Register, e.Name, e.OldValue, e.NewValue, e.Action) =
+        std::tuple(reg, "Speed KP", oldValue, newValue, "Speed page Apply");
+    return e;
 }
 
 } // namespace
@@ -32,22 +24,19 @@ TEST(JournalEntry, RoundTripsWritesAndCommands) {
     JournalEntry write = Write(40, -5, 65535);
     write.Change = 7;
     JournalEntry command = write;
-    command.Register.reset();
-    command.OldValue.reset();
-    command.NewValue.reset();
-    command.Name.clear();
-    command.Command = QStringLiteral("Save Data To EEPROM");
-    command.Result = JournalResult::Failed;
+    command.Register = std::nullopt;
+    command.OldValue = command.NewValue = std::nullopt;
+    std::tie(command.Name, command.Command, command.Result) =
+        std::tuple("", "Save Data To EEPROM", JournalResult::Failed);
     for (const JournalEntry& entry : {write, command}) {
         const QByteArray line = ToJsonLine(entry);
-        EXPECT_TRUE(line.endsWith('\n'));
-        EXPECT_EQ(line.count('\n'), 1);
+        EXPECT_TRUE(line.endsWith('\n') && line.count('\n') == 1) << line.toStdString();
         const auto back = FromJsonLine(line);
         ASSERT_TRUE(back);
-        EXPECT_EQ(back->Time, entry.Time);
-        EXPECT_EQ(back->Time.offsetFromUtc(), 3600);
-        EXPECT_EQ(std::tie(back->Register, back->OldValue, back->NewValue, back->Change),
-                  std::tie(entry.Register, entry.OldValue, entry.NewValue, entry.Change));
+        EXPECT_EQ(std::tuple(back->Time, back->Time.offsetFromUtc(), back->Register, back->OldValue,
+                             back->NewValue, back->Change),
+                  std::tuple(entry.Time, 3600, entry.Register, entry.OldValue, entry.NewValue,
+                             entry.Change));
         EXPECT_EQ(std::tie(back->Identity, back->Command, back->Action, back->Result, back->Name),
                   std::tie(entry.Identity, entry.Command, entry.Action, entry.Result, entry.Name));
     }
@@ -63,8 +52,7 @@ TEST(JournalEntry, RefusesLinesThatAreNotEntries) {
         R"({"time":"yesterday","result":"written","change":1})",
         R"({"time":"2026-12-08T10:00:00Z","result":"maybe","change":1})",
         R"({"time":"2026-12-08T10:00:00Z","result":"written","change":0})",
-        R"({"time":"2026-12-08T10:00:00Z","result":"written","change":1,"register":70000})",
-    };
+        R"({"time":"2026-12-08T10:00:00Z","result":"written","change":1,"register":70000})"};
     for (const char* line : bad)
         EXPECT_FALSE(FromJsonLine(line)) << line;
     EXPECT_TRUE(FromJsonLine(R"({"time":"2026-12-08T10:00:00Z","result":"written","change":1})"));
@@ -76,10 +64,8 @@ TEST(Journal, NumbersChangesAcrossWritersAndSkipsDamagedLines) {
     Journal program({path}), cli({path});
     JournalEntry first = Write(40, 1, 2), second = Write(41, 3, 4), other = Write(42, 5, 6);
     ASSERT_TRUE(program.Append(first));
-    ASSERT_TRUE(program.Append(second = [&] {
-        second.Change = first.Change;
-        return second;
-    }()));
+    second.Change = first.Change;
+    ASSERT_TRUE(program.Append(second));
     ASSERT_TRUE(cli.Append(other)); // another process starts a change of its own
     EXPECT_EQ(first.Change, 1u);
     EXPECT_EQ(other.Change, 2u);

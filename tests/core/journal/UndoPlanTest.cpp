@@ -15,42 +15,30 @@ JournalEntry Entry(std::uint64_t change, int minute, std::optional<std::uint16_t
                    int oldValue = 0, int newValue = 0,
                    JournalResult result = JournalResult::Written) {
     JournalEntry e;
-    e.Time = QDateTime(QDate(2026, 12, 8), QTime(10, minute));
-    e.Program = QStringLiteral("kelmdrive");
-    e.Port = QStringLiteral("/dev/ttyS0");
-    e.Address = 1;
-    e.Kind = QStringLiteral("Std");
-    e.Identity = Mz400;
-    e.Register = reg;
+    std::tie(e.Time, e.Program, e.Port, e.Address, e.Kind, e.Identity, e.Register) =
+        std::tuple(QDateTime(QDate(2026, 12, 8), QTime(10, minute)), "kelmdrive", "/dev/ttyS0", 1,
+                   "Std", Mz400, reg);
     e.Name = reg ? QStringLiteral("R%1").arg(*reg) : QString();
-    if (reg) {
-        e.OldValue = oldValue;
-        e.NewValue = newValue;
-    } else {
-        e.Command = QStringLiteral("Save Data To EEPROM");
-    }
-    e.Result = result;
-    e.Change = change;
+    e.Command = reg ? QString() : QStringLiteral("Save Data To EEPROM");
+    if (reg)
+        std::tie(e.OldValue, e.NewValue) = std::tuple(oldValue, newValue);
+    std::tie(e.Result, e.Change) = std::tuple(result, change);
     return e;
 }
 
 std::vector<JournalEntry> Journal() {
-    std::vector<JournalEntry> j = {
-        Entry(10, 1, 80, 100, 110),
-        Entry(10, 1, 81, 5, 6),
-        Entry(11, 2, 80, 110, 120),
-        Entry(11, 2, 82, 0, 9, JournalResult::Failed),
-        Entry(12, 3, std::nullopt),
-        Entry(13, 4, 81, 6, 7),
-        Entry(14, 5, 83, 1, 2, JournalResult::Refused),
-    };
-    JournalEntry other = Entry(15, 6, 80, 120, 130);
-    other.Address = 2;
-    other.Identity.Firmware = QStringLiteral("3.5");
-    j.push_back(other);
-    JournalEntry tool = Entry(16, 7, 84, 0, 1);
-    tool.Program = QStringLiteral("kelmctl");
-    j.push_back(tool);
+    std::vector<JournalEntry> j = {Entry(10, 1, 80, 100, 110),
+                                   Entry(10, 1, 81, 5, 6),
+                                   Entry(11, 2, 80, 110, 120),
+                                   Entry(11, 2, 82, 0, 9, JournalResult::Failed),
+                                   Entry(12, 3, std::nullopt),
+                                   Entry(13, 4, 81, 6, 7),
+                                   Entry(14, 5, 83, 1, 2, JournalResult::Refused),
+                                   Entry(15, 6, 80, 120, 130),
+                                   Entry(16, 7, 84, 0, 1)};
+    j[7].Address = 2; // another drive
+    j[7].Identity.Firmware = QStringLiteral("3.5");
+    j[8].Program = QStringLiteral("kelmctl");
     return j;
 }
 
@@ -58,11 +46,8 @@ std::vector<JournalEntry> Journal() {
 QStringList Writes(const UndoPlan& plan) {
     QStringList out;
     for (const UndoWrite& w : plan.Writes)
-        out << QStringLiteral("%1=%2(%3,%4)")
-                   .arg(w.Register)
-                   .arg(w.Value)
-                   .arg(w.Undone)
-                   .arg(w.Change);
+        out << QString::asprintf("%d=%d(%d,%llu)", w.Register, w.Value, w.Undone,
+                                 static_cast<unsigned long long>(w.Change));
     return out;
 }
 
@@ -136,14 +121,9 @@ TEST(UndoPlan, WritesBackTheOldestOldValueOfWhatReachedTheDrive) {
 }
 
 TEST(UndoPlan, BackToConnectionTakesEveryChangeSinceOfThisDrive) {
-    const auto entries = [] {
-        std::vector<JournalEntry> mine;
-        const DriveFilter drive = DriveFilter::Of("/dev/ttyS0", 1, "Std", Mz400);
-        for (const JournalEntry& e : Journal())
-            if (drive.Matches(e))
-                mine.push_back(e);
-        return mine;
-    }();
+    std::vector<JournalEntry> entries = Journal();
+    const DriveFilter drive = DriveFilter::Of("/dev/ttyS0", 1, "Std", Mz400);
+    std::erase_if(entries, [&](const JournalEntry& e) { return !drive.Matches(e); });
     const QDateTime minute2(QDate(2026, 12, 8), QTime(10, 2));
     const UndoPlan plan = PlanBackToConnection(entries, minute2, Connected);
     EXPECT_EQ(Writes(plan), QStringList({"80=110(120,11)", "81=6(7,13)", "84=0(1,16)"}));

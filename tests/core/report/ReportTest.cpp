@@ -9,17 +9,8 @@ namespace {
 
 // Value holds the default: the drive's value counts, not an unwritten one.
 ParamEntry Entry(std::uint16_t address, char kind, std::int16_t def, std::int16_t drive) {
-    return {QStringLiteral("R%1").arg(address),
-            'U',
-            kind,
-            address,
-            -32768,
-            32767,
-            def,
-            def,
-            0,
-            drive,
-            false};
+    return ParamEntry{
+        QStringLiteral("R%1").arg(address), 'U', kind, address, -32768, 32767, def, def, 0, drive};
 }
 
 // Settings only (A, D, F), the pages' decimals and units, an analog offset in mV, a 32-bit
@@ -62,16 +53,10 @@ TEST(ReportChanges, ThisDrivesChangesSinceTheStart) {
     const auto entry = [&](int minute, int address, int old, int now,
                            JournalResult result = JournalResult::Written) {
         JournalEntry e;
-        e.Time = start.addSecs(minute * 60);
-        e.Address = address;
-        e.Kind = "Device";
-        e.Identity = drive.Identity;
-        e.Register = 27;
-        e.Name = "PID";
-        e.OldValue = old;
-        e.NewValue = now;
-        e.Result = result;
-        e.Change = static_cast<std::uint64_t>(minute);
+        std::tie(e.Time, e.Address, e.Kind, e.Identity, e.Register, e.Name) =
+            std::tuple(start.addSecs(minute * 60), address, "Device", drive.Identity, 27, "PID");
+        std::tie(e.OldValue, e.NewValue, e.Result, e.Change) =
+            std::tuple(old, now, result, static_cast<std::uint64_t>(minute));
         return e;
     };
     JournalEntry command = entry(6, 1, 0, 0), otherDrive = entry(7, 1, 5, 6);
@@ -92,27 +77,20 @@ TEST(ReportChanges, ThisDrivesChangesSinceTheStart) {
 // Every text from the drive, the journal or the system is escaped; the picture only appears
 // when named.
 TEST(ReportHtml, TextsAreEscaped) {
-    struct Case {
-        QString Raw;
-        QString Escaped;
-    };
-    const std::vector<Case> cases{{"<b>Kp</b>", "&lt;b&gt;Kp&lt;/b&gt;"},
-                                  {"a & b", "a &amp; b"},
-                                  {"say \"x\"", "say &quot;x&quot;"}};
-    for (const Case& c : cases) {
+    const std::pair<QString, QString> cases[] = {{"<b>Kp</b>", "&lt;b&gt;Kp&lt;/b&gt;"},
+                                                 {"a & b", "a &amp; b"},
+                                                 {"say \"x\"", "say &quot;x&quot;"}};
+    for (const auto& [raw, escaped] : cases) {
+        SCOPED_TRACE(raw.toStdString());
         CommissioningReport report;
-        report.UserName = c.Raw;
-        report.Drive.Port = c.Raw;
-        report.Parameters.push_back({27, c.Raw, "1", "2", "ms"});
-        ReportChange change;
-        change.Action = c.Raw;
-        report.Changes.push_back(change);
+        report.UserName = report.Drive.Port = raw;
+        report.Parameters.push_back({27, raw, "1", "2", "ms"});
+        report.Changes.emplace_back().Action = raw;
         const QString html = ReportHtml(report);
-        EXPECT_EQ(html.count(c.Escaped), 4) << c.Raw.toStdString();
-        EXPECT_FALSE(html.contains(c.Raw)) << c.Raw.toStdString();
-        EXPECT_FALSE(html.contains("<img"));
-        report.PictureName = c.Raw;
-        EXPECT_TRUE(ReportHtml(report).contains("<img src=\"" + c.Escaped + "\""));
+        EXPECT_EQ(html.count(escaped), 4);
+        EXPECT_FALSE(html.contains(raw) || html.contains("<img"));
+        report.PictureName = raw;
+        EXPECT_TRUE(ReportHtml(report).contains("<img src=\"" + escaped + "\""));
     }
 }
 

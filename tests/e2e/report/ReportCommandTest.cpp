@@ -35,22 +35,23 @@ TEST(ReportCommand, ShowsIdentityChangedSettingAndItsChange) {
     const auto ctl = [&](const QStringList& arguments) {
         return Kelmctl(QStringList{"--device", sim.Path()} + arguments, file("config"));
     };
+    const auto read = [&](const QString& name) {
+        QFile in(file(name));
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
     ASSERT_EQ(ctl({"backup", file("drive.dev")}).Code, 0);
-    QFile dev(file("drive.dev"));
-    ASSERT_TRUE(dev.open(QIODevice::ReadOnly));
-    QString text = QString::fromLatin1(dev.readAll());
-    dev.close();
+    QString text = QString::fromLatin1(read("drive.dev"));
     text.replace(QRegularExpression("\nSpeed Limit\t0*31\t[^\r]*"), "\nSpeed Limit\t31\t2500");
+    ASSERT_TRUE(text.contains("\nSpeed Limit\t31\t2500\r"));
+    QFile dev(file("drive.dev"));
     ASSERT_TRUE(dev.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    dev.write(text.toLatin1());
+    ASSERT_EQ(dev.write(text.toLatin1()), text.size());
     dev.close();
     ASSERT_EQ(ctl({"restore", file("drive.dev")}).Code, 0);
 
     ASSERT_EQ(ctl({"report", file("r.pdf")}).Code, 0);
     ASSERT_EQ(ctl({"report", file("r.html")}).Code, 0);
-    QFile html(file("r.html"));
-    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
-    const QString page = QString::fromUtf8(html.readAll());
+    const QString page = QString::fromUtf8(read("r.html"));
     const QString pdf = PdfText(file("r.pdf"));
     for (const QString& expected :
          QStringList{"Commissioning Report", "Device", "ZEPHON", "firmware 2.3", sim.Path(),

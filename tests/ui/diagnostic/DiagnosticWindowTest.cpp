@@ -1,7 +1,6 @@
 #include "ToolFixture.h"
 
 #include "core/drive/TDriver.h"
-#include "core/seams/RecordingMessages.h"
 #include "soak/StallMeter.h"
 #include "ui/diagnostic/DiagValueDialog.h"
 #include "ui/diagnostic/DiagnosticWindow.h"
@@ -116,13 +115,12 @@ TEST_F(DiagnosticWindowTest, PollsTheVisibleRowsAndFollowsTheScroll) {
     ASSERT_TRUE(WaitFor([&] { return !Cell(last, 4).isEmpty(); }));
 
     // A value that changes at the drive shows in decimal and hexadecimal.
-    const std::uint16_t address = Table().At(last).Address;
-    SetSimRegister(1, address, 0xFFFF);
-    ASSERT_TRUE(WaitFor([&] { return Cell(last, 4) == "-00001"; }));
-    EXPECT_EQ(Cell(last, 5), "0xFFFF");
-    SetSimRegister(1, address, 0x00AB);
-    ASSERT_TRUE(WaitFor([&] { return Cell(last, 4) == "00171"; }));
-    EXPECT_EQ(Cell(last, 5), "0x00AB");
+    for (const auto& [value, decimal, hex] :
+         {std::tuple(0xFFFF, "-00001", "0xFFFF"), {0x00AB, "00171", "0x00AB"}}) {
+        SetSimRegister(1, Table().At(last).Address, static_cast<std::uint16_t>(value));
+        ASSERT_TRUE(WaitFor([&] { return Cell(last, 4) == decimal; })) << decimal;
+        EXPECT_EQ(Cell(last, 5), hex);
+    }
     // The counters follow the master.
     EXPECT_TRUE(diag->CounterText(0).toInt() > 10 && diag->CounterText(2) == "0" && passes > 2);
 }

@@ -1,13 +1,9 @@
 #include "ToolFixture.h"
 
-#include "core/common/Ticks.h"
 #include "core/drive/TDriver.h"
 #include "core/seams/Messages.h"
-#include "sim/channel/SimChannel.h"
-#include "sim/engine/ControlCommands.h"
 #include "ui/drive/SelectDrive.h"
 #include "ui/drive/TFConnectD.h"
-#include "ui/drive/TFSelectDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -16,6 +16,7 @@ namespace kelm {
 namespace {
 
 using test::SimDrive;
+using Writes = std::vector<std::pair<int, int>>;
 
 class GenInfoTest : public test::OnDrive<TFGenInfo> {
 protected:
@@ -50,8 +51,7 @@ TEST_F(GenInfoTest, StdShowsItsVariantAndApplyWritesOneRegisterPerChangedSetting
     EXPECT_TRUE(page->IsMarked(Find<TPNumEdit>("EAddress")) && Written().empty());
     Click("BApply");
     // Address, CAN rate, relay bits and regen, in table order.
-    EXPECT_EQ(Written(),
-              (std::vector<std::pair<int, int>>{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
+    EXPECT_EQ(Written(), (Writes{{2, 1}, {4, 50}, {70, 0x0940}, {103, 400}}));
     EXPECT_FALSE(page->IsMarked(Find<QCheckBox>("CI2t")) ||
                  page->IsMarked(Find<TPNumEdit>("EAddress")));
     EXPECT_TRUE(page->isVisible()); // Apply keeps the dialog open
@@ -95,7 +95,7 @@ TEST_F(GenInfoTest, PolledValuesAreNeverWrittenBack) {
         page->show();
         Click("BDefault");
         Click("BApply");
-        EXPECT_EQ(Written(), (std::vector<std::pair<int, int>>{{address, 1}}));
+        EXPECT_EQ(Written(), (Writes{{address, 1}}));
     }
 }
 
@@ -113,7 +113,7 @@ TEST_F(GenInfoTest, WritesOnlyItsOwnEditsCancelDropsCorrections) {
     drive->Set(70, 0x0041);                       // another window wrote bit 0 meanwhile
     Click("CEmergency");
     Click("BApply");
-    EXPECT_EQ(Written(), (std::vector<std::pair<int, int>>{{4, 50}, {70, 0x0841}}));
+    EXPECT_EQ(Written(), (Writes{{4, 50}, {70, 0x0841}}));
 
     drive->ClearWrites();
     Click("BDefault");

@@ -1,5 +1,4 @@
 #include "ui/status/StatusPanelWidget.h"
-#include "core/drive/status/StatusView.h"
 #include "core/rules/CommandRules.h"
 
 #include <QComboBox>
