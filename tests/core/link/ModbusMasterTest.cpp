@@ -45,6 +45,13 @@ protected:
         engine->FindDevice(master->UnitAddress())->Registers().Set(address, value);
     }
 
+    // What `step` did on the port.
+    QStringList LogOf(const std::function<void()>& step) {
+        fake->Log.clear();
+        step();
+        return fake->Log;
+    }
+
     using Counters = std::array<std::uint32_t, 3>; // requests, replies, failures
     Counters Counts() const {
         const ModbusMaster::Counts counts = master->Counters();
@@ -71,16 +78,14 @@ TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
     EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
     EXPECT_EQ(master->OpenError(), "COM2 (/dev/fake2): permission denied");
     const QStringList opened = {"open /dev/fake2", "line 19200 2"};
-    fake->Log.clear();
-    fake->Refuse = "line";
-    EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
-    EXPECT_EQ(fake->Log, opened + QStringList{"close"});
-    fake->Log.clear();
-    fake->Refuse = "timeouts";
-    EXPECT_FALSE(master->OpenPort(2, 19200, false, 2));
-    EXPECT_FALSE(master->IsPortOpen());
-    EXPECT_EQ(fake->Log, opened + QStringList({"timeouts 10", "restore line", "close"}));
-    EXPECT_FALSE(master->HasSettingsToRestore()); // nothing to restore later
+    const auto refused = [&](const char* step) {
+        fake->Refuse = step;
+        return LogOf([&] { EXPECT_FALSE(master->OpenPort(2, 19200, false, 2)); });
+    };
+    EXPECT_EQ(refused("line"), opened + QStringList{"close"});
+    EXPECT_EQ(refused("timeouts"), opened + QStringList({"timeouts 10", "restore line", "close"}));
+    // Nothing is open or left to restore later.
+    EXPECT_FALSE(master->IsPortOpen() || master->HasSettingsToRestore());
     EXPECT_TRUE(messages.Boxes().empty());
 
     ModbusMaster bare(std::make_unique<FakeSerialChannel>(),
@@ -91,8 +96,7 @@ TEST_F(MasterTest, OpenFailuresRestoreOnlyWhatChanged) {
 
 // Another open or a reopen first restores and closes.
 TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
-    master->ClosePort(); // closing a closed port touches nothing
-    EXPECT_TRUE(fake->Log.isEmpty());
+    EXPECT_TRUE(LogOf([&] { master->ClosePort(); }).isEmpty()); // a closed port: nothing
     ASSERT_TRUE(master->OpenPort(1, 9600, false, 7));
     EXPECT_TRUE(master->IsPortOpen() && master->GetPort() == 1 && !master->IsLinkMode());
     EXPECT_EQ(master->SettingsString(), "baud=9600 data=8 parity=N stop=1");
@@ -102,14 +106,9 @@ TEST_F(MasterTest, OpenConfiguresAndAReopenFirstRestoresAndCloses) {
     EXPECT_TRUE(master->IsLinkReady());
     const QStringList cycle = {"purge",           "restore line", "restore timeouts", "close",
                                "open /dev/fake5", "line 57600 0", "timeouts 10",      "purge"};
-    for (int reopen = 0; reopen < 2; ++reopen) {
-        fake->Log.clear();
-        if (reopen)
-            master->ReopenPort();
-        else
-            ASSERT_TRUE(master->OpenPort(5, 57600, true, 4)); // space opens as none
-        EXPECT_EQ(fake->Log, cycle);
-    }
+    // Space opens as none.
+    EXPECT_EQ(LogOf([&] { EXPECT_TRUE(master->OpenPort(5, 57600, true, 4)); }), cycle);
+    EXPECT_EQ(LogOf([&] { master->ReopenPort(); }), cycle);
     EXPECT_TRUE(master->IsPortOpen() && master->IsLinkMode() && master->GetPort() == 5 &&
                 master->CurrentSettings().BaudRate == 57600u);
     master->ClosePort();
@@ -143,9 +142,9 @@ TEST_F(MasterTest, ReadAndWriteInBothVariantsAtMostFortyRegisters) {
         ASSERT_TRUE(master->WriteRegistersOnce(0x100, values.data(), 45, 100));
         for (const auto& request : fake->Requests)
             EXPECT_EQ(request[5], 40); // the count, in both variants
-        EXPECT_EQ(fake->Requests[2].size(), link ? 88u : 89u);
-        EXPECT_EQ(Counts(), (Counters{3, 3, 0}));
-        EXPECT_EQ(fake->Log, QStringList(3, "purge")); // one before each request
+        // The full write's size, and one purge before each request.
+        EXPECT_EQ(std::tuple(fake->Requests[2].size(), Counts(), fake->Log),
+                  std::tuple(link ? 88u : 89u, Counters{3, 3, 0}, QStringList(3, "purge")));
     }
 }
 
@@ -223,8 +222,8 @@ TEST_F(MasterTest, UnpluggedPortIsSaidAfterOneTry) {
     fake->Unplugged = true;
     const std::uint16_t out = 1;
     EXPECT_FALSE(master->WriteRegisters(0, &out, 1, 100, true));
-    EXPECT_EQ(fake->Requests.size(), 1u); // no retry, so no pause after it either
-    EXPECT_FALSE(master->IsPortOpen());
+    // No retry, so no pause after it either.
+    EXPECT_EQ(std::tuple(fake->Requests.size(), master->IsPortOpen()), std::tuple(1u, false));
     EXPECT_EQ(messages.Texts(), QStringList{"/dev/fake3: the port was removed"});
 }
 
@@ -237,8 +236,7 @@ TEST_F(MasterTest, ReportedFailureClosesPortAndShowsBoxWithProgressDisabled) {
     });
     const std::uint16_t out = 1;
     EXPECT_FALSE(master->WriteRegisters(0, &out, 1, 100, true));
-    EXPECT_FALSE(master->IsPortOpen());
-    EXPECT_TRUE(fake->Log.contains("restore line"));
+    EXPECT_TRUE(!master->IsPortOpen() && fake->Log.contains("restore line"));
     EXPECT_EQ(messages.Texts(), QStringList{"Device not Respondig"});
     EXPECT_TRUE(messages.Boxes().at(0).Caption == " Error" &&
                 messages.Boxes().at(0).Icon == MessageIcon::Error && messages.BeepCount() == 1);

@@ -16,16 +16,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes Read(bool link, std::uint8_t device, std::uint16_t address, std::uint8_t count) {
+// A read request for `count` registers, or a write request of `values` when given.
+Bytes Request(bool link, std::uint8_t device, std::uint16_t address, std::uint8_t count,
+              std::span<const std::uint16_t> values = {}) {
     std::array<std::uint8_t, 100> frame{};
-    const std::size_t size = BuildReadRequest(link, device, address, count, frame.data());
-    return Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(size));
-}
-
-Bytes Write(bool link, std::uint8_t device, std::uint16_t address,
-            std::span<const std::uint16_t> values) {
-    std::array<std::uint8_t, 100> frame{};
-    const std::size_t size = BuildWriteRequest(link, device, address, values, frame.data());
+    const std::size_t size = values.empty()
+                                 ? BuildReadRequest(link, device, address, count, frame.data())
+                                 : BuildWriteRequest(link, device, address, values, frame.data());
     return Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
@@ -50,26 +47,25 @@ TEST(Crc16, KnownVectorsAndEveryByteValue) {
 TEST(RegisterFrames, RequestsOfBothVariants) {
     const std::array<std::uint16_t, 2> two = {0x1234, 0xABCD};
     const std::pair<Bytes, Bytes> cases[] = {
-        {Read(false, 1, 0, 1), {1, 3, 0, 0, 0, 1, 0x84, 0x0A}}, // CRC low byte first
-        {Read(true, 1, 0x0102, 1), WithCrc({0xFF, 0x01, 0x03, 0x01, 0x02, 0x01})},
+        {Request(false, 1, 0, 1), {1, 3, 0, 0, 0, 1, 0x84, 0x0A}}, // CRC low byte first
+        {Request(true, 1, 0x0102, 1), WithCrc({0xFF, 0x01, 0x03, 0x01, 0x02, 0x01})},
         // Oscilloscope registers: address above 0x7FFF, high byte first.
-        {Read(false, 200, 50000, 40), WithCrc({200, 0x03, 0xC3, 0x50, 0x00, 40})},
-        {Write(true, 3, 0x0010, two),
+        {Request(false, 200, 50000, 40), WithCrc({200, 0x03, 0xC3, 0x50, 0x00, 40})},
+        {Request(true, 3, 0x0010, 0, two),
          WithCrc({0xFF, 0x03, 0x10, 0x00, 0x10, 0x02, 0x12, 0x34, 0xAB, 0xCD})},
-        {Write(false, 3, 0x0010, two),
+        {Request(false, 3, 0x0010, 0, two),
          WithCrc({0x03, 0x10, 0x00, 0x10, 0x00, 0x02, 0x04, 0x12, 0x34, 0xAB, 0xCD})},
     };
     for (const auto& [built, expected] : cases)
         EXPECT_EQ(built, expected);
     // The largest frames fit the buffer.
     const std::array<std::uint16_t, 40> forty{};
-    const Bytes largest = Write(false, 1, 0, forty);
+    const Bytes largest = Request(false, 1, 0, 0, forty);
     EXPECT_EQ(std::pair(largest.size(), largest[6]), std::pair(std::size_t(89), std::uint8_t(80)));
-    EXPECT_EQ(WriteRequestSize(false, 40), 89u);
-    EXPECT_EQ(WriteRequestSize(true, 40), 88u);
-    EXPECT_EQ((std::array{ReadReplySize(true, 40), ReadReplySize(false, 40),
+    EXPECT_EQ((std::array{WriteRequestSize(false, 40), WriteRequestSize(true, 40),
+                          ReadReplySize(true, 40), ReadReplySize(false, 40),
                           ReadReplySize(false, 1), ReadReplySize(true, 1)}),
-              (std::array<std::size_t, 4>{88, 85, 7, 10}));
+              (std::array<std::size_t, 6>{89, 88, 88, 85, 7, 10}));
 }
 
 // Replies are checked in order, the CRC first. Plain read replies do not echo the address;
@@ -80,8 +76,7 @@ TEST(RegisterFrames, ReplyChecks) {
     const Bytes linkGood = WithCrc({0x02, 0xFF, 0x03, 0x01, 0x02, 0x02, 0x80, 0x01});
     using enum ReplyCheck;
     const struct {
-        bool Write;
-        bool Link;
+        bool Write, Link;
         Bytes Reply;
         std::uint8_t Device;
         std::uint16_t Address;

@@ -8,19 +8,10 @@ namespace kelm::test {
 
 TerminalState ReadTerminalState(int fd) {
     termios2 tio{};
-    TerminalState state;
     if (::ioctl(fd, TCGETS2, &tio) != 0)
-        return state;
-    state.Iflag = tio.c_iflag;
-    state.Oflag = tio.c_oflag;
-    state.Cflag = tio.c_cflag;
-    state.Lflag = tio.c_lflag;
-    state.Ispeed = tio.c_ispeed;
-    state.Ospeed = tio.c_ospeed;
-    state.Vmin = tio.c_cc[VMIN];
-    state.Vtime = tio.c_cc[VTIME];
-    state.Ok = true;
-    return state;
+        return {};
+    return {tio.c_iflag,  tio.c_oflag,    tio.c_cflag,     tio.c_lflag, tio.c_ispeed,
+            tio.c_ospeed, tio.c_cc[VMIN], tio.c_cc[VTIME], true};
 }
 
 } // namespace kelm::test

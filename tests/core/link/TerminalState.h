@@ -6,14 +6,8 @@ namespace kelm::test {
 
 // The kernel's view of a terminal's settings (termios2), read with TCGETS2.
 struct TerminalState {
-    std::uint32_t Iflag = 0;
-    std::uint32_t Oflag = 0;
-    std::uint32_t Cflag = 0;
-    std::uint32_t Lflag = 0;
-    std::uint32_t Ispeed = 0;
-    std::uint32_t Ospeed = 0;
-    std::uint8_t Vmin = 0;
-    std::uint8_t Vtime = 0;
+    std::uint32_t Iflag = 0, Oflag = 0, Cflag = 0, Lflag = 0, Ispeed = 0, Ospeed = 0;
+    std::uint8_t Vmin = 0, Vtime = 0;
     bool Ok = false;
 
     friend bool operator==(const TerminalState&, const TerminalState&) = default;

@@ -18,8 +18,7 @@ protected:
         driver->SetOnline(master->IsLinkReady());
         ASSERT_TRUE(driver->Online());
         // As the link selection does: the unit count and the variant come from the unit.
-        ASSERT_TRUE(driver->ReadParam(6, true));
-        ASSERT_TRUE(driver->ReadParam(11, true));
+        ASSERT_TRUE(driver->ReadParam(6, true) && driver->ReadParam(11, true));
         driver->StoreActiveTable();
         Control(QStringLiteral("live * off"));
         // Each unit tells its own identification.
@@ -143,19 +142,13 @@ TEST_F(LinkScanTest, SilentPowerUnitIsProbedWithRegister11) {
     EXPECT_TRUE(power.Answering && !power.Variant && power.IdentPending);
 }
 
-ParamEntry Entry(std::uint16_t address, std::int16_t max = 32767) {
-    return {QStringLiteral("R%1").arg(address), 'U', 'N', address, -32768, max};
-}
-
+// An answering unit, its identification read, registers 0 to 209 in its table.
 LinkUnit MakeUnit(bool power) {
-    LinkUnit unit;
-    unit.IsPower = power;
-    unit.Address = power ? 10 : 11;
-    unit.Answering = true;
-    unit.SelectTag = unit.Address;
-    unit.IdentPending = false;
-    for (int a = 0; a < 210; ++a)
-        unit.Table.Add(Entry(static_cast<std::uint16_t>(a), (a == 6 || a == 7) ? 255 : 32767));
+    const std::uint8_t address = power ? 10 : 11;
+    LinkUnit unit{address, power, true, false, address, false, {}};
+    for (std::uint16_t a = 0; a < 210; ++a)
+        unit.Table.Add({QStringLiteral("R%1").arg(a), 'U', 'N', a, -32768,
+                        std::int16_t(a == 6 || a == 7 ? 255 : 32767)});
     return unit;
 }
 
@@ -196,18 +189,17 @@ TEST(UnitPanel, DriveValuesAlarmsAndIdentification) {
     for (const auto& [address, value] : registers)
         Set(unit, address, value);
     const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(QStringList({view.CanId, view.LinkId, view.Life, view.AlarmText}),
-              QStringList({"42", "11", "25:1:01", "No Alarm Found"}));
-    EXPECT_EQ(std::tuple(view.PictureState, view.SelectTag), std::tuple(1, 11));
+    EXPECT_EQ(std::tuple(QStringList({view.CanId, view.LinkId, view.Life, view.AlarmText}),
+                         view.PictureState, view.SelectTag, view.IndicatorVisible),
+              std::tuple(QStringList({"42", "11", "25:1:01", "No Alarm Found"}), 1, 11, true));
     EXPECT_EQ(view.Values, (QStringList{"-01500", "090.0", "00027", "00321", "00036", "-10"}));
-    EXPECT_TRUE(view.IndicatorVisible);
     EXPECT_EQ(UnitValueCaptions(false).size(), view.Values.size());
 
     Set(unit, 195, 65535); // a full turn
     Set(unit, 198, 2);
     const UnitPanelView turned = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(turned.Values[1], "360.0");
-    EXPECT_FALSE(turned.IndicatorVisible);
+    EXPECT_EQ(std::pair(turned.Values[1], turned.IndicatorVisible),
+              std::pair(QString("360.0"), false));
     EXPECT_EQ(ComputeUnitPanel(unit, QLocale(QLocale::German)).Values[1], "360,0");
 
     Set(unit, 116, 1);
@@ -229,8 +221,8 @@ TEST(UnitPanel, PowerValues) {
          {std::pair(7, 3), {78, -12}, {79, 241}, {80, 0xFFFF}, {81, 125}, {82, 4}})
         Set(unit, static_cast<std::uint16_t>(address), value);
     const UnitPanelView view = ComputeUnitPanel(unit, QLocale::c());
-    EXPECT_EQ(view.CanId, "3");
-    EXPECT_EQ(view.Values, (QStringList{"-12", "24.1", "6553.5", "13", "0"}));
+    EXPECT_EQ(QStringList{view.CanId} + view.Values,
+              (QStringList{"3", "-12", "24.1", "6553.5", "13", "0"}));
     EXPECT_TRUE(UnitValueCaptions(true).size() == 5 && UnitValueUnits(true).size() == 5);
     Set(unit, 84, 0x10);
     const UnitPanelView alarm = ComputeUnitPanel(unit, QLocale::c());

@@ -71,11 +71,10 @@ TEST(ModbusPeer, KelmctlWritesAndReadsBlocks) {
     }
     ProgramRun run = Kelmctl(connection + QStringList{"write", "300"} + values, config.path());
     EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_EQ(server.Registers()[301], std::uint16_t(-18999));
-    EXPECT_EQ(server.Registers()[344], 24044);
+    EXPECT_EQ(std::pair(server.Registers()[301], server.Registers()[344]),
+              std::pair(std::uint16_t(-18999), std::uint16_t(24044)));
     run = Kelmctl(connection + QStringList{"read", "300", "45"}, config.path());
-    EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_EQ(run.Out, printed);
+    EXPECT_EQ(std::pair(run.Code, run.Out), std::pair(0, printed)) << run.Err.toStdString();
     server.Registers()[0x103] = 65535;
     run = Kelmctl(QStringList{"read"} + connection + QStringList{"0x103"}, config.path());
     EXPECT_EQ(run.Out, "259\t65535\n");
@@ -114,7 +113,7 @@ TEST(KelmctlRaw, LinkModeTakesTheBaudRateFromThePowerTable) {
     const TerminalState line = pty.State();
     process.kill();
     process.waitForFinished();
-    ASSERT_TRUE(line.Ok);
-    EXPECT_EQ(line.Ospeed, linkBaud);
-    EXPECT_EQ(line.Cflag & PARODD, 0u); // a pseudo-terminal drops PARENB, not PARODD
+    // A pseudo-terminal drops PARENB, not PARODD.
+    EXPECT_EQ(std::tuple(line.Ok, line.Ospeed, line.Cflag & PARODD),
+              std::tuple(true, linkBaud, 0u));
 }

@@ -1,62 +1,21 @@
-#include "ui/diagnostic/ToolFixture.h"
+#include "LinkFixture.h"
 
-#include "core/drive/TDriver.h"
-#include "core/link/ModbusMaster.h"
-#include "ui/drive/SelectDrive.h"
-#include "ui/drive/TFConnectD.h"
-#include "ui/drive/TFSelectDriver.h"
 #include "ui/shell/StatusPanelView.h"
-#include "ui/status/StatusMonitor.h"
 #include "ui/status/StatusPanelWidget.h"
-#include "ui/tarnlink/TFTarnSel.h"
-#include "ui/tarnlink/UnitPanel.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 namespace kelm::test {
 namespace {
 
-class LinkOverviewTest : public ToolFixture {
+class LinkOverviewTest : public LinkFixture {
 protected:
     void SetUp() override {
-        ToolFixture::SetUp();
-        BuildEngine(sim::SimKind::Link);
-        Control(QStringLiteral("live * off"));
+        LinkFixture::SetUp();
         // Each unit tells its own identification.
         SetSimRegister(1, 7, 9);
         for (std::uint8_t a = 2; a <= 4; ++a)
             SetSimRegister(a, 6, static_cast<std::uint16_t>(20 + a));
-        // The link adapter on COM10, seen by the selection dialog.
-        ScanLinkPorts([] { return std::vector{DiscoveredPort{10, 1}}; });
-    }
-
-    // Starts the main window; its selection picks the link port, then `overview` runs
-    // inside the link overview, then the table read (if any) runs to its end.
-    void SelectThroughOverview(const std::function<void(TFTarnSel&)>& overview,
-                               bool again = false) {
-        dialogs_->OnNextDialog(
-            [](QDialog& d) { static_cast<TFSelectDriver&>(d).BLinkOk->click(); });
-        dialogs_->OnNextDialog([this, overview](QDialog& d) {
-            auto& dialog = static_cast<TFTarnSel&>(d);
-            EXPECT_EQ(dialog.windowTitle(), "Select Tarn Device");
-            overview(dialog);
-        });
-        dialogs_->SetDefaultDialogHandler(
-            [](QDialog& d) { ScriptedDialogs::WaitClosed(d, 30000); });
-        if (again) {
-            window_->Run(Command::SelectDrive);
-        } else {
-            ShellFlows flows;
-            flows.SelectDrive = &SelectDrive;
-            flows.RunTransfer = &TFConnectD::RunTransfer;
-            flows.MakeStatusPanel = &StatusMonitor::Make;
-            ShowWindow(flows);
-            ASSERT_TRUE(WaitFor([this] { return window_->Started(); }));
-        }
-        ASSERT_TRUE(WaitFor([this] { return dialogs_->PendingCount() == 0; }, 30000));
-        ASSERT_TRUE(
-            WaitFor([&] { return window_->Driver().Mode() != WorkerMode::TableRead; }, 30000));
     }
     StatusPanelWidget& Panel() {
         return *static_cast<StatusPanelWidget*>(window_->Panel().Widget());
