@@ -3,6 +3,8 @@
 // writes the changed value back and the unit in use is the same afterwards.
 #include "../tarnlink/LinkFixture.h"
 
+#include "core/link/PortNames.h"
+#include "core/machine/MachineManifest.h"
 #include "ui/compare/CompareGrid.h"
 #include "ui/machine/TFMachineCompare.h"
 #include "ui/machine/TFMachineD.h"
@@ -42,7 +44,14 @@ TEST_F(MachineFlowsTest, SaveCompareAndOpenTheWholeLink) {
     const QString dir = QDir(files.path()).filePath("machine");
     dialogs_->AnswerNextFile(dir);
     Trigger(QStringLiteral("Save &Machine…"));
-    EXPECT_TRUE(QFile::exists(QDir(dir).filePath("machine.json")));
+    QFile json(QDir(dir).filePath("machine.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    QString error;
+    const auto manifest = ManifestFromJson(json.readAll(), &error);
+    ASSERT_TRUE(manifest) << error.toStdString();
+    const int com = window_->Master().GetPort(); // the device path, as kelmctl records it
+    EXPECT_EQ(manifest->Port.Port,
+              QStringLiteral("%1 (COM%2)").arg(PortNames().DevicePath(com)).arg(com));
     EXPECT_TRUE(messages_.Texts().join('\n').contains("Saved in " + dir));
     // Every unit's table and the Drive units' profiles went through the progress dialog.
     EXPECT_EQ(Executed("kelm::TFMachineD"), 4 + 3);
