@@ -59,7 +59,7 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
         return false;
     // The failure is reported here, after the transfer: the box belongs to this thread.
     const bool ok =
-        OnLine([&] { return master_.ReadRegisters(address, buffer, count, timeoutMs, false); });
+        UseLine([&] { return master_.ReadRegisters(address, buffer, count, timeoutMs, false); });
     if (ok) {
         if (copyTarget != nullptr && count != 0)
             std::copy(buffer, buffer + count, copyTarget);
@@ -80,14 +80,14 @@ void TDriver::ReportFailedTransfer() {
     GoOffline();
 }
 
-bool TDriver::OnLine(const std::function<bool()>& transfer) {
+bool TDriver::UseLine(const std::function<bool()>& use) {
     bool ok = false;
     const auto run = [&] {
         // One transfer at a time, whichever thread asks: events served while the
         // user-interface thread waits may resume the worker's poll.
         const std::lock_guard line(lineMutex_);
-        MasterUseCheck::Scope use(*masterCheck_);
-        ok = transfer();
+        MasterUseCheck::Scope check(*masterCheck_);
+        ok = use();
     };
     if (worker_->OnWorkerThread())
         run();
@@ -129,7 +129,7 @@ bool TDriver::WriteReg(std::uint16_t address, std::uint16_t value, bool reportFa
         }
         // The failure is reported below, once the line is free: the box waits for the
         // user-interface thread, which may be waiting for the line.
-        ok = OnLine([&] { return master_.WriteRegisters(address, &value, 1, timeoutMs, false); });
+        ok = UseLine([&] { return master_.WriteRegisters(address, &value, 1, timeoutMs, false); });
     }
     record.Result = ok ? JournalResult::Written : JournalResult::Failed;
     Record(record);

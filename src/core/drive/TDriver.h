@@ -238,6 +238,13 @@ public:
     bool ResetDrive();
     bool ResetAlarms();
 
+    // Runs one use of the master (a transfer, or reopening the port and probing it) alone
+    // on the line, whichever thread asks. Asked on another thread than the worker (the
+    // user-interface thread, also inside a synchronized call), it runs on lineRunner_ while
+    // that thread goes on painting and serving timers (user input waits), so a slow line
+    // never freezes the window; on the worker it runs at once.
+    bool UseLine(const std::function<bool()>& use);
+
 private:
     void WorkerStep(WorkerMode mode);
     void RunStepBody(WorkerMode mode);
@@ -246,11 +253,6 @@ private:
     bool PollCycle();
     void RunWorkerPollBody(WorkerMode mode);
     void GoOffline();
-    // Runs one transfer of the master. Asked on another thread than the worker (the
-    // user-interface thread, also inside a synchronized call), it runs on lineRunner_ while
-    // that thread goes on painting and serving timers (user input waits), so a slow line
-    // never freezes the window; on the worker it runs at once.
-    bool OnLine(const std::function<bool()>& transfer);
     // After a failed transfer: closes the port, says why (removed or silent), goes off line.
     void ReportFailedTransfer();
     void RunStartBody(WorkerMode mode);
@@ -284,7 +286,7 @@ private:
     std::unique_ptr<MasterUseCheck> masterCheck_;
     std::unique_ptr<TableTransfer> transfer_;
     std::unique_ptr<LineRunner> lineRunner_;
-    std::mutex lineMutex_;                // held for the length of one transfer (OnLine)
+    std::mutex lineMutex_;                // held for the length of one use (UseLine)
     std::unique_ptr<DriveWorker> worker_; // last: stopped first
 };
 

@@ -159,19 +159,22 @@ void DiagnosticCycle::ReconnectStep(std::uint32_t now) {
     reconnectTried_ = true;
     lastReconnect_ = now;
     ModbusMaster& master = driver_.Master();
-    if (!master.IsPortOpen()) {
-        if (master.IsLinkMode())
-            master.OpenPort(master.GetPort(), LinkBaudRate(driver_.KindTable(DeviceKind::Power)),
-                            true, 0);
-        else
-            master.OpenPort(master.GetPort(), plainLine_.BaudRate, false, plainLine_.Parity);
-    }
-    if (!master.IsLinkReady())
-        return;
-    // Register 0 is probed even when the program still counts itself on line (the port was
-    // closed under it): otherwise nothing would ever end reconnect mode.
-    std::uint16_t probe = 0;
-    if (!master.ReadRegisters(0, &probe, 1, ReplyTimeoutMs, false))
+    // The reopening and the probe hold the line like any transfer, so a request the window
+    // makes meanwhile never meets the port half open.
+    const bool answered = driver_.UseLine([&] {
+        if (!master.IsPortOpen()) {
+            if (master.IsLinkMode())
+                master.OpenPort(master.GetPort(),
+                                LinkBaudRate(driver_.KindTable(DeviceKind::Power)), true, 0);
+            else
+                master.OpenPort(master.GetPort(), plainLine_.BaudRate, false, plainLine_.Parity);
+        }
+        // Register 0 is probed even when the program still counts itself on line (the port
+        // was closed under it): otherwise nothing would ever end reconnect mode.
+        std::uint16_t probe = 0;
+        return master.IsLinkReady() && master.ReadRegisters(0, &probe, 1, ReplyTimeoutMs, false);
+    });
+    if (!answered)
         return;
     const bool wasOffline = !driver_.Online();
     driver_.SetOnline(true);
