@@ -1,6 +1,9 @@
 #include "core/params/ParamTable.h"
+#include "core/rules/DigitalForceSession.h"
+#include "core/rules/DigitalRequests.h"
 #include "core/rules/EditTracker.h"
 #include "core/rules/FieldBinding.h"
+#include "core/rules/GenInfoModel.h"
 #include "core/rules/HomingChoice.h"
 #include "core/rules/IoRules.h"
 #include "core/rules/LoopRules.h"
@@ -15,6 +18,22 @@
 
 namespace kelm {
 namespace {
+
+using Registers = std::vector<std::pair<int, int>>;
+
+// A table holding the given registers (Value and DriveValue alike).
+ParamTable Table(const Registers& registers) {
+    ParamTable table;
+    for (const auto& [address, value] : registers) {
+        ParamEntry entry;
+        entry.Address = static_cast<std::uint16_t>(address);
+        entry.MinValue = -32768;
+        entry.MaxValue = 32767;
+        entry.Value = entry.DriveValue = static_cast<std::int16_t>(value);
+        table.Add(entry);
+    }
+    return table;
+}
 
 TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
     EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
@@ -101,8 +120,7 @@ TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
 
 TEST(RegenResistor, OneEncodingForBothWindows) {
     EXPECT_EQ(RegenItems(1), RegenItems(230));
-    EXPECT_EQ(RegenItems(400).size(), 4);
-    EXPECT_TRUE(RegenItems(110).isEmpty());
+    EXPECT_EQ(std::tuple(RegenItems(400).size(), RegenItems(110).size()), std::tuple(4, 0));
     // Beyond the list, or no item for the code: -1.
     EXPECT_EQ((std::vector<int>{RegenCode(1, 0), RegenCode(230, 2), RegenCode(110, 0),
                                 RegenIndex(230, 3), RegenIndex(400, 6)}),
@@ -272,13 +290,6 @@ TEST(HomingChoice, MethodAndSensorPickADescriptorAnUnknownCodeTheFirst) {
     EXPECT_EQ(HomingForCode(HomingDescriptors{}, 4).Method, nullptr);
 }
 
-ParamEntry Entry(int address, int value) {
-    ParamEntry entry;
-    entry.Address = static_cast<std::uint16_t>(address);
-    entry.Value = static_cast<std::int16_t>(value);
-    return entry;
-}
-
 // Register 80 holds the speed as a fraction of register 31 (address 0: no maximum).
 TEST(MainDevRules, SpeedFieldKeepsTheRegisterUnlessAnotherSpeedIsTyped) {
     for (const auto& [maxAddress, max, raw, limit, shown, typed, written] :
@@ -288,9 +299,7 @@ TEST(MainDevRules, SpeedFieldKeepsTheRegisterUnlessAnotherSpeedIsTyped) {
           {31, 0, 1000, 0, 0, 0, 1000},
           {0, 3000, 1000, 0, 0, 5, 1000},
           {31, 100, -32768, 100, -101, -101, -32768}}) {
-        ParamTable table;
-        table.Add(Entry(80, raw));
-        table.Add(Entry(maxAddress, max));
+        const ParamTable table = Table({{80, raw}, {maxAddress, max}});
         MainDevEdits edits(table);
         EXPECT_EQ(std::tuple(edits.SpeedLimit(31), edits.ShownSpeed(80, 31)),
                   std::tuple(limit, shown));
@@ -299,17 +308,7 @@ TEST(MainDevRules, SpeedFieldKeepsTheRegisterUnlessAnotherSpeedIsTyped) {
     }
 }
 
-ParamEntry Entry(std::uint16_t address, std::int16_t minimum, std::int16_t maximum,
-                 std::int16_t value) {
-    ParamEntry entry;
-    entry.Address = address;
-    entry.MinValue = minimum;
-    entry.MaxValue = maximum;
-    entry.Value = entry.DriveValue = value;
-    return entry;
-}
-
-// A value, its high and its low word (the tags are PageRulesTest's).
+// A value, its high and its low word.
 TEST(FieldBinding, WordsJoinedWithAnUnsignedLowWord) {
     const std::int32_t words[][3] = {
         {65535, 0, -1},           {-1, -1, -1},           {65536, 1, 0},
@@ -326,10 +325,7 @@ TEST(FieldBinding, WordsJoinedWithAnUnsignedLowWord) {
 // words as they are and bits over the drive's word; Settle keeps what did not reach the
 // drive (its Value put back) and drops the rest.
 TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
-    ParamTable table;
-    table.Add(Entry(7, 2, 32, 8));
-    table.Add(Entry(70, -32768, 32767, 0x0021));
-    table.Add(Entry(71, -32768, 32767, 0));
+    ParamTable table = Table({{7, 8}, {70, 0x0021}, {71, 0}});
     EditTracker edits;
     edits.SetWord(7, 12);
     edits.SetBits(70, 0x2000, true);
@@ -353,6 +349,161 @@ TEST(EditTrackerTest, WordsBitsStoreAndSettle) {
               std::tuple(8, 4));
     edits.Clear();
     EXPECT_TRUE(edits.Empty());
+}
+
+// The model names and which models have a regen resistor are checked with the drive
+// identity.
+TEST(GenInfoModel, IdentificationTextsPerKind) {
+    struct Case {
+        DeviceKind kind;
+        Registers registers;
+        const char* model;
+        const char* size;
+        const char* firmware; // nullptr: not checked
+    };
+    const Case cases[] = {
+        {DeviceKind::Std, {{0, 0x0401}, {1, 0x1203}}, " MZ400T ", "  1.5", " 12.3"},
+        {DeviceKind::Std, {{0, 0x0103}, {1, 0x0203}}, " ZEPHON ", "  3.5", " 2.3"},
+        {DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0120}}, "Tarn Drive 600", " 2.5", " 0120"},
+        {DeviceKind::Drive, {{0, 0x0403}}, "  ERROR", "  Tarn Type?", nullptr},
+        {DeviceKind::Power, {{0, 0x05C8}, {2, 0x0110}}, "Tarn Power 600", "4.5", " 0110"},
+        {DeviceKind::Orca230, {{0, 15}, {1, 0x0105}}, " TARN ", "  1.5", "0105"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        const GenInfoTexts t = GenInfoTextsFor(c.kind, Table(c.registers));
+        EXPECT_EQ((QStringList{t.Model, t.Size, c.firmware ? t.Firmware : ""}),
+                  (QStringList{c.model, c.size, c.firmware ? c.firmware : ""}));
+    }
+}
+
+TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {
+    GenInfoTexts t = GenInfoTextsFor(DeviceKind::Std, Table({{0, 0x0401}, {85, 0x0102}}));
+    EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.Boot, t.HwInfo}),
+              QStringList({" Drive ", "Drive Ver.", " 1.2", ""}));
+
+    const Registers hardware{{0, 0x05CA}, {370, 1}, {371, 2}, {372, 3}, {373, 2024},
+                             {374, 7},    {375, 4}, {376, 5}, {377, -6}};
+    t = GenInfoTextsFor(DeviceKind::Drive, Table(hardware));
+    EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.HwInfo, t.RelayCaption, t.BootLabel}),
+              QStringList({" Tarn Device", "Device Ver.", "1.2.3   2024:7   4.005.-6",
+                           " Remote Relay OK ", ""}));
+
+    t = GenInfoTextsFor(DeviceKind::Power, Table({{0, 0x05C8}, {1, 0x0102}, {3, 12}}));
+    EXPECT_EQ(QStringList({t.BootLabel, t.Boot, t.SizeLabel, t.Application, t.HwInfo}),
+              QStringList({"Boot", "1.2", "Size (kW)", "12", "0.0.0   0:0   0.000.0"}));
+
+    t = GenInfoTextsFor(DeviceKind::Orca230, Table({{0, 15}, {150, 9}}));
+    EXPECT_TRUE(t.HwInfo.startsWith(QStringLiteral("9.0.0")));
+}
+
+// Std loading and Apply are checked through the dialog.
+TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
+    const ParamTable drive = Table({{76, 0x0200}, {7, 10}, {6, -1}});
+    GenInfoEdits edits(DeviceKind::Drive, drive);
+    edits.Open();
+    EXPECT_TRUE(edits.Empty()); // 10 kbit/s is listed
+    EXPECT_EQ(std::tuple(edits.Selection().CanIndex, edits.Selection().Address),
+              std::tuple(7, 65535));
+    edits.SetRelayBit(RelayOpenWithI2t, true);
+    edits.SetRelayBit(RelayClosedWhenReady, false); // no such box on a Drive unit
+    EXPECT_EQ(edits.Tracker().Shown(76, 0x0200), 0x0300);
+    EXPECT_TRUE(edits.RelayBitEdited(RelayOpenWithI2t) &&
+                !edits.RelayBitEdited(RelayClosedWhenReady));
+    edits.SetAddress(65535); // what is shown already: no edit
+    EXPECT_FALSE(edits.Edited(6));
+    edits.SetAddress(40000);
+    EXPECT_EQ(static_cast<std::uint16_t>(edits.Tracker().Shown(6, 0)), 40000);
+    EXPECT_EQ(drive.FindByAddress(6)->Value, -1); // nothing in the table
+
+    // An unlisted rate is corrected on opening; clearing drops the correction.
+    const ParamTable power = Table({{8, 77}}); // the edits keep a reference to their table
+    GenInfoEdits link(DeviceKind::Power, power);
+    link.Open();
+    EXPECT_EQ(link.Tracker().Shown(8, 77), 1000);
+    link.Clear();
+    EXPECT_TRUE(link.Empty());
+}
+
+TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
+    const ParamTable v230 = Table({{11, 230}, {12, 5}, {6, 3}});
+    GenInfoEdits edits(DeviceKind::Power, v230);
+    edits.Open();
+    EXPECT_EQ(GenInfoRegenItems(DeviceKind::Power, v230), (QStringList{"160 W", "500 W"}));
+    EXPECT_EQ(std::tuple(edits.Selection().RegenIndex, edits.Selection().Units), std::tuple(1, 3));
+    edits.ChooseRegen(0);
+    edits.SetUnits(5);
+    EXPECT_EQ(std::tuple(edits.Tracker().Shown(12, 5), edits.Tracker().Shown(6, 3)),
+              std::tuple(4, 5));
+
+    // 6 is no 400 V code: the first item, a correction of the opening.
+    const ParamTable v400Table = Table({{11, 400}, {12, 6}});
+    GenInfoEdits v400(DeviceKind::Power, v400Table);
+    v400.Open();
+    EXPECT_EQ(std::tuple(v400.Selection().RegenIndex, v400.Tracker().Shown(12, 6)),
+              std::tuple(0, 0));
+
+    const ParamTable v110 = Table({{11, 110}, {12, 3}});
+    GenInfoEdits none(DeviceKind::Power, v110);
+    none.Open();
+    EXPECT_EQ(none.Selection().RegenIndex, -1);
+    none.ChooseRegen(0);
+    EXPECT_TRUE(none.Empty());
+}
+
+const WriteOrigin Before{QStringLiteral("old"), 1, {}}; // asked before a transition
+const WriteOrigin Asked{QStringLiteral("force"), 2, {}};
+const DigitalRequests::Current Current = [](const WriteOrigin& o) { return o.Generation == 2; };
+const DigitalForceSession::States none{}, Row2{false, false, true}; // Row2: only DGT-IN3
+
+TEST(DigitalForceSession, LiveAfterTwoRefreshesAndOnlyThenTakesClicks) {
+    DigitalForceSession s(true);
+    EXPECT_FALSE(s.OnRefresh(none, none, Current).Counted); // not shown yet
+    ASSERT_TRUE(s.Show());
+    EXPECT_FALSE(s.Click(2, true, Asked));
+    // Forced only (effective without hardware) shows on; the second refresh makes it live.
+    EXPECT_TRUE(s.OnRefresh(none, Row2, Current).PollAgain);
+    EXPECT_TRUE(s.OnRefresh(none, Row2, Current).BecameLive);
+    EXPECT_TRUE(s.Live() && s.SwitchOn(2));
+    s.SetSwitchType(4, true);
+    ASSERT_TRUE(s.Click(4, true, Asked) && s.Click(2, false, Asked) && s.Click(6, true, Before));
+    EXPECT_FALSE(s.SwitchOn(4)); // a push button springs back
+    const DigitalForceSession::Refresh live = s.OnRefresh(none, Row2, Current);
+    EXPECT_EQ(std::tuple(live.MasksTaken, live.Masks.ForceOn, live.Masks.Release),
+              std::tuple(true, 0x0010, 0x0004));
+    EXPECT_FALSE(s.SwitchOn(2)); // the release was pending: the user's off stays
+}
+
+TEST(DigitalForceSession, OffLineDropsEverythingAndStartsOver) {
+    DigitalForceSession s(false);
+    EXPECT_FALSE(s.Show()); // shown off line: no countdown
+    EXPECT_FALSE(s.OnRefresh(none, none, Current).Counted);
+    ASSERT_TRUE(s.Restart());
+    EXPECT_TRUE(s.Counting());
+    for (int i = 0; i < 2; ++i)
+        s.OnRefresh(none, none, Current);
+    ASSERT_TRUE(s.Click(1, true, Asked));
+    s.GoOffLine();
+    EXPECT_FALSE(s.Restart() && s.Live());
+    for (int i = 0; i < 2; ++i)
+        s.OnRefresh(none, none, Current);
+    EXPECT_EQ(s.OnRefresh(none, none, Current).Masks.ForceOn, 0); // the force did not survive
+}
+
+// The force requests are checked through DigitalForceSession.
+TEST(DigitalRequests, SpeedIsDueOncePerDragWindowAndOnlyWhenCurrent) {
+    DigitalRequests r;
+    // (position, dragging, ms, due): a drag's first move opens a 200 ms window; a step is due.
+    for (const auto& [position, dragging, ms, due] : {std::tuple{10, true, 1000, false},
+                                                      {30, true, 1199, false},
+                                                      {30, true, 1200, true},
+                                                      {40, true, 1399, false},
+                                                      {50, false, 1400, true}})
+        EXPECT_EQ(r.MoveSpeed(position, Asked, dragging, ms), due) << position;
+    EXPECT_EQ(r.TakeSpeed(Current).value_or(DigitalRequests::Speed{}).Position, 50);
+    EXPECT_FALSE(r.MoveSpeed(60, Before, true, 2000));
+    EXPECT_FALSE(r.TakeSpeed(Current, true).has_value()); // dropped, not written
+    EXPECT_FALSE(r.SpeedPending());
 }
 
 } // namespace
