@@ -19,6 +19,8 @@
 namespace kelm {
 namespace {
 
+constexpr DeviceKind Std = DeviceKind::Std, Power = DeviceKind::Power, Drive = DeviceKind::Drive,
+                     Orca = DeviceKind::Orca230;
 using Registers = std::vector<std::pair<int, int>>;
 
 // A table holding the given registers (Value and DriveValue alike).
@@ -36,35 +38,30 @@ ParamTable Table(const Registers& registers) {
 }
 
 TEST(MainDevRules, ModeListsConsequencesAndWideOffsets) {
-    EXPECT_EQ(ModeItems(DeviceKind::Drive)[12], QStringLiteral("12: Op Mode 12"));
-    EXPECT_EQ(ModeItems(DeviceKind::Orca230), ModeItems(DeviceKind::Drive));
-    EXPECT_EQ(MainDevAddressTable(DeviceKind::Orca230).Mode,
-              MainDevAddressTable(DeviceKind::Std).Mode);
+    EXPECT_EQ(ModeItems(Drive)[12], QStringLiteral("12: Op Mode 12"));
+    EXPECT_EQ(ModeItems(Orca), ModeItems(Drive));
+    EXPECT_EQ(MainDevAddressTable(Orca).Mode, MainDevAddressTable(Std).Mode);
     // The 32-bit offset pairs must stay below 256 to be packed into one tag.
-    for (DeviceKind kind : {DeviceKind::Std, DeviceKind::Drive, DeviceKind::Orca230}) {
+    for (DeviceKind kind : {Std, Drive, Orca}) {
         const MainDevAddresses a = MainDevAddressTable(kind);
         const int tag = PackWideTag(a.OffsetLow, a.OffsetHigh);
         EXPECT_EQ(WideTagLowRegister(tag), a.OffsetLow);
         EXPECT_EQ(WideTagHighRegister(tag), a.OffsetHigh);
     }
-    for (const auto& [kind, value, index] : {std::tuple{DeviceKind::Std, 10, 10},
-                                             {DeviceKind::Std, 11, 0},
-                                             {DeviceKind::Std, -1, 0},
-                                             {DeviceKind::Drive, 20, 20},
-                                             {DeviceKind::Drive, 21, 0}})
+    for (const auto& [kind, value, index] :
+         {std::tuple{Std, 10, 10}, {Std, 11, 0}, {Std, -1, 0}, {Drive, 20, 20}, {Drive, 21, 0}})
         EXPECT_EQ(ModeIndex(kind, value), index) << value;
     for (int mode = 0; mode <= 20; ++mode) {
-        const ModeLayout l = LayoutForMode(DeviceKind::Orca230, mode);
+        const ModeLayout l = LayoutForMode(Orca, mode);
         EXPECT_EQ(std::tuple(l.DigitalSpeed, l.SquareWave, l.HwControl, l.SearchAngle,
                              l.SpeedButton, l.PositionButton,
-                             LayoutForMode(DeviceKind::Drive, mode).SearchAngle),
+                             LayoutForMode(Drive, mode).SearchAngle),
                   std::tuple(mode == 1 || mode == 10, mode == 10, false, mode != 7 && mode != 9,
                              mode != 2 && mode != 3, (mode >= 4 && mode <= 9) || mode >= 11,
                              mode == 4 || mode == 5 || mode == 6 || mode == 8))
             << mode;
     }
-    EXPECT_TRUE(LayoutForMode(DeviceKind::Std, 4).HwControl &&
-                !LayoutForMode(DeviceKind::Std, 5).HwControl);
+    EXPECT_TRUE(LayoutForMode(Std, 4).HwControl && !LayoutForMode(Std, 5).HwControl);
     EXPECT_EQ(
         (QStringList{PositionCaptions(10)[0], PositionCaptions(10)[1], PositionCaptions(4)[0]}),
         (QStringList{"Software Limit HI", "Software Limit LO", "Position 1"}));
@@ -105,14 +102,10 @@ TEST(MainDevRules, HardwareControlBitsAndMainVoltage) {
 
 TEST(MainDevRules, FeedbackEncoderOutAndPowerTexts) {
     EXPECT_EQ(FeedbackText(1) + "|" + FeedbackText(9), "Resolver|Encoder");
-    for (const auto& [kind, family, feedback, enabled] :
-         {std::tuple{DeviceKind::Orca230, 0, 1, true},
-          {DeviceKind::Orca230, 0, 0, false},
-          {DeviceKind::Std, 3, 3, true},
-          {DeviceKind::Std, 3, 0, false},
-          {DeviceKind::Std, 1, 2, false},
-          {DeviceKind::Std, 1, 0, true},
-          {DeviceKind::Drive, 0, 0, true}})
+    const std::tuple<DeviceKind, int, int, bool> encoderOut[] = {
+        {Orca, 0, 1, true}, {Orca, 0, 0, false}, {Std, 3, 3, true},  {Std, 3, 0, false},
+        {Std, 1, 2, false}, {Std, 1, 0, true},   {Drive, 0, 0, true}};
+    for (const auto& [kind, family, feedback, enabled] : encoderOut)
         EXPECT_EQ(EncoderOutEnabled(kind, family, feedback), enabled) << family << feedback;
     EXPECT_EQ((QStringList{PowerVoltageText(1), PowerVoltageText(400), DriveModelText(600)}),
               (QStringList{"230Vac 1 Phase", "400Vac 3 Phase", "TND 600"}));
@@ -165,30 +158,23 @@ TEST(DialogPageRules, PoleAndFeedbackListsCodesAndLabels) {
     for (const auto& [value, count, result] :
          {std::tuple{0, 8, 2}, {-4, 8, 2}, {16, 8, 16}, {18, 8, 2}, {6, 8, 6}})
         EXPECT_EQ(NormalizeResolverPoles(value, count), result) << value;
-    const auto std = DeviceKind::Std;
-    EXPECT_EQ(FeedbackItems(std, 2), (QStringList{"Encoder", "Resolver"}));
-    EXPECT_EQ(FeedbackItems(std, 3), (QStringList{"Encoder", "Absolute M/T"}));
-    EXPECT_EQ(FeedbackItems(std, 1), (QStringList{"Encoder", "Resolver", "Absolute M/T"}));
-    EXPECT_EQ(FeedbackItems(DeviceKind::Drive, 1),
-              (QStringList{"Encoder", "Absolute M/T", "TarnCoder"}));
-    const QStringList feedbacks = FeedbackItems(DeviceKind::Orca230, 0);
-    EXPECT_EQ(
-        (std::vector<int>{int(feedbacks.size()), FeedbackCode(DeviceKind::Orca230, feedbacks[1]),
-                          FeedbackCode(DeviceKind::Orca230, QStringLiteral("No feedback")),
-                          FeedbackCode(std, QStringLiteral("TarnCoder"))}),
-        (std::vector<int>{9, 2, 9, 3}));
-    for (const auto& [kind, code, result] :
-         {std::tuple{DeviceKind::Drive, 1, 0}, {DeviceKind::Orca230, 1, 0}, {std, 1, 1}})
+    EXPECT_EQ(FeedbackItems(Std, 2), (QStringList{"Encoder", "Resolver"}));
+    EXPECT_EQ(FeedbackItems(Std, 3), (QStringList{"Encoder", "Absolute M/T"}));
+    EXPECT_EQ(FeedbackItems(Std, 1), (QStringList{"Encoder", "Resolver", "Absolute M/T"}));
+    EXPECT_EQ(FeedbackItems(Drive, 1), (QStringList{"Encoder", "Absolute M/T", "TarnCoder"}));
+    const QStringList feedbacks = FeedbackItems(Orca, 0);
+    EXPECT_EQ((std::vector<int>{int(feedbacks.size()), FeedbackCode(Orca, feedbacks[1]),
+                                FeedbackCode(Orca, QStringLiteral("No feedback")),
+                                FeedbackCode(Std, QStringLiteral("TarnCoder"))}),
+              (std::vector<int>{9, 2, 9, 3}));
+    for (const auto& [kind, code, result] : {std::tuple{Drive, 1, 0}, {Orca, 1, 0}, {Std, 1, 1}})
         EXPECT_EQ(NormalizeFeedback(kind, code), result);
     // kind, code -> resolution field, resolver list, caption
-    const QString res = QStringLiteral("Resolution (pulses/rev)");
-    for (const auto& [kind, code, field, list, caption] :
-         {std::tuple{std, 1, false, true, QStringLiteral("No. of Poles")},
-          {std, 2, false, false, QString()},
-          {DeviceKind::Orca230, 2, true, false, res},
-          {DeviceKind::Orca230, 8, false, false, QString()},
-          {DeviceKind::Orca230, 9, false, false, QString()},
-          {std, 0, true, false, res}}) {
+    const QString res = QStringLiteral("Resolution (pulses/rev)"), poles("No. of Poles");
+    const std::tuple<DeviceKind, int, bool, bool, QString> labels[] = {
+        {Std, 1, false, true, poles}, {Std, 2, false, false, {}},  {Orca, 2, true, false, res},
+        {Orca, 8, false, false, {}},  {Orca, 9, false, false, {}}, {Std, 0, true, false, res}};
+    for (const auto& [kind, code, field, list, caption] : labels) {
         const FeedbackLabels l = LabelsForFeedback(kind, code);
         EXPECT_EQ(std::tuple(l.Resolution, l.ResolverPoles, l.Caption),
                   std::tuple(field, list, caption))
@@ -204,15 +190,11 @@ TEST(DialogPageRules, AmperesGearingAndDivider) {
                            GearingText(1024, 0, 5), GearingText(128, 4, 1)}),
               (QStringList{"1536", "333.33", "0", "32"}));
     // kind, numerator, denominator -> accepted
-    for (const auto& [kind, num, den, ok] : {std::tuple{DeviceKind::Std, 64, 1, false},
-                                             {DeviceKind::Std, 63, 1, true},
-                                             {DeviceKind::Power, 1, 64, false},
-                                             {DeviceKind::Std, -64, 1, true},
-                                             {DeviceKind::Std, -65, 1, false},
-                                             {DeviceKind::Std, 0, 9999, true},
-                                             {DeviceKind::Std, 9999, 0, true},
-                                             {DeviceKind::Drive, 640, 1, true},
-                                             {DeviceKind::Orca230, 640, 1, true}})
+    const std::tuple<DeviceKind, int, int, bool> gears[] = {
+        {Std, 64, 1, false},  {Std, 63, 1, true},    {Power, 1, 64, false},
+        {Std, -64, 1, true},  {Std, -65, 1, false},  {Std, 0, 9999, true},
+        {Std, 9999, 0, true}, {Drive, 640, 1, true}, {Orca, 640, 1, true}};
+    for (const auto& [kind, num, den, ok] : gears)
         EXPECT_EQ(GearRatioAccepted(kind, num, den), ok) << num << "/" << den;
     EXPECT_EQ(std::tuple(PulsesIndex(1024), PulsesIndex(1000)), std::tuple(3, -1));
 
@@ -234,22 +216,19 @@ TEST(IoRules, RowsRegistersRequestMasksAndForcedSwitchDisplay) {
     EXPECT_EQ(std::tuple(BuildRequestMasks(requests).ForceOn, BuildRequestMasks(requests).Release),
               std::tuple(0x0004, 0x0401));
     // current, hardware, effective -> shown; a live wire never shows forced
-    for (const auto& [current, hw, st, shown] : {std::tuple{false, false, true, true},
-                                                 {false, true, true, false},
-                                                 {true, true, true, true},
-                                                 {true, false, false, false},
-                                                 {true, true, false, true},
-                                                 {false, false, false, false}})
+    const std::tuple<bool, bool, bool, bool> switches[] = {
+        {false, false, true, true},  {false, true, true, false}, {true, true, true, true},
+        {true, false, false, false}, {true, true, false, true},  {false, false, false, false}};
+    for (const auto& [current, hw, st, shown] : switches)
         EXPECT_EQ(ShownSwitchState(current, hw, st), shown) << current << hw << st;
     EXPECT_TRUE(InitialSwitchState(false, true) && !InitialSwitchState(true, true));
-    const auto orca = [](int row) { return DigitalRowLayoutOf(DeviceKind::Orca230, row); };
+    const auto orca = [](int row) { return DigitalRowLayoutOf(Orca, row); };
     EXPECT_FALSE(orca(6).Visible || orca(8).Switch);
     EXPECT_EQ(orca(7).FixedText, QStringLiteral("STO 1"));
-    EXPECT_EQ(
-        (std::vector<int>{orca(11).HardwareBit, DigitalRowLayoutOf(DeviceKind::Std, 12).HardwareBit,
-                          DigitalAddressTable(DeviceKind::Drive).Selector[4],
-                          AnalogAddressTable(DeviceKind::Drive).Offset[1]}),
-        (std::vector<int>{13, 15, 0, 31}));
+    EXPECT_EQ((std::vector<int>{orca(11).HardwareBit, DigitalRowLayoutOf(Std, 12).HardwareBit,
+                                DigitalAddressTable(Drive).Selector[4],
+                                AnalogAddressTable(Drive).Offset[1]}),
+              (std::vector<int>{13, 15, 0, 31}));
 }
 
 TEST(IoRules, SelectionRepairLockAndOffsetMillivolts) {
@@ -362,12 +341,12 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
         const char* firmware; // nullptr: not checked
     };
     const Case cases[] = {
-        {DeviceKind::Std, {{0, 0x0401}, {1, 0x1203}}, " MZ400T ", "  1.5", " 12.3"},
-        {DeviceKind::Std, {{0, 0x0103}, {1, 0x0203}}, " ZEPHON ", "  3.5", " 2.3"},
-        {DeviceKind::Drive, {{0, 0x05CA}, {2, 0x0120}}, "Tarn Drive 600", " 2.5", " 0120"},
-        {DeviceKind::Drive, {{0, 0x0403}}, "  ERROR", "  Tarn Type?", nullptr},
-        {DeviceKind::Power, {{0, 0x05C8}, {2, 0x0110}}, "Tarn Power 600", "4.5", " 0110"},
-        {DeviceKind::Orca230, {{0, 15}, {1, 0x0105}}, " TARN ", "  1.5", "0105"},
+        {Std, {{0, 0x0401}, {1, 0x1203}}, " MZ400T ", "  1.5", " 12.3"},
+        {Std, {{0, 0x0103}, {1, 0x0203}}, " ZEPHON ", "  3.5", " 2.3"},
+        {Drive, {{0, 0x05CA}, {2, 0x0120}}, "Tarn Drive 600", " 2.5", " 0120"},
+        {Drive, {{0, 0x0403}}, "  ERROR", "  Tarn Type?", nullptr},
+        {Power, {{0, 0x05C8}, {2, 0x0110}}, "Tarn Power 600", "4.5", " 0110"},
+        {Orca, {{0, 15}, {1, 0x0105}}, " TARN ", "  1.5", "0105"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.model);
@@ -378,29 +357,29 @@ TEST(GenInfoModel, IdentificationTextsPerKind) {
 }
 
 TEST(GenInfoModel, LabelsBootAndHardwareInformationPerKind) {
-    GenInfoTexts t = GenInfoTextsFor(DeviceKind::Std, Table({{0, 0x0401}, {85, 0x0102}}));
+    GenInfoTexts t = GenInfoTextsFor(Std, Table({{0, 0x0401}, {85, 0x0102}}));
     EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.Boot, t.HwInfo}),
               QStringList({" Drive ", "Drive Ver.", " 1.2", ""}));
 
     const Registers hardware{{0, 0x05CA}, {370, 1}, {371, 2}, {372, 3}, {373, 2024},
                              {374, 7},    {375, 4}, {376, 5}, {377, -6}};
-    t = GenInfoTextsFor(DeviceKind::Drive, Table(hardware));
+    t = GenInfoTextsFor(Drive, Table(hardware));
     EXPECT_EQ(QStringList({t.GroupCaption, t.ModelLabel, t.HwInfo, t.RelayCaption, t.BootLabel}),
               QStringList({" Tarn Device", "Device Ver.", "1.2.3   2024:7   4.005.-6",
                            " Remote Relay OK ", ""}));
 
-    t = GenInfoTextsFor(DeviceKind::Power, Table({{0, 0x05C8}, {1, 0x0102}, {3, 12}}));
+    t = GenInfoTextsFor(Power, Table({{0, 0x05C8}, {1, 0x0102}, {3, 12}}));
     EXPECT_EQ(QStringList({t.BootLabel, t.Boot, t.SizeLabel, t.Application, t.HwInfo}),
               QStringList({"Boot", "1.2", "Size (kW)", "12", "0.0.0   0:0   0.000.0"}));
 
-    t = GenInfoTextsFor(DeviceKind::Orca230, Table({{0, 15}, {150, 9}}));
+    t = GenInfoTextsFor(Orca, Table({{0, 15}, {150, 9}}));
     EXPECT_TRUE(t.HwInfo.startsWith(QStringLiteral("9.0.0")));
 }
 
 // Std loading and Apply are checked through the dialog.
 TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
     const ParamTable drive = Table({{76, 0x0200}, {7, 10}, {6, -1}});
-    GenInfoEdits edits(DeviceKind::Drive, drive);
+    GenInfoEdits edits(Drive, drive);
     edits.Open();
     EXPECT_TRUE(edits.Empty()); // 10 kbit/s is listed
     EXPECT_EQ(std::tuple(edits.Selection().CanIndex, edits.Selection().Address),
@@ -418,7 +397,7 @@ TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
 
     // An unlisted rate is corrected on opening; clearing drops the correction.
     const ParamTable power = Table({{8, 77}}); // the edits keep a reference to their table
-    GenInfoEdits link(DeviceKind::Power, power);
+    GenInfoEdits link(Power, power);
     link.Open();
     EXPECT_EQ(link.Tracker().Shown(8, 77), 1000);
     link.Clear();
@@ -427,9 +406,9 @@ TEST(GenInfoModel, LinkVariantsKeepTheirBitsAndWideAddresses) {
 
 TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
     const ParamTable v230 = Table({{11, 230}, {12, 5}, {6, 3}});
-    GenInfoEdits edits(DeviceKind::Power, v230);
+    GenInfoEdits edits(Power, v230);
     edits.Open();
-    EXPECT_EQ(GenInfoRegenItems(DeviceKind::Power, v230), (QStringList{"160 W", "500 W"}));
+    EXPECT_EQ(GenInfoRegenItems(Power, v230), (QStringList{"160 W", "500 W"}));
     EXPECT_EQ(std::tuple(edits.Selection().RegenIndex, edits.Selection().Units), std::tuple(1, 3));
     edits.ChooseRegen(0);
     edits.SetUnits(5);
@@ -438,13 +417,13 @@ TEST(GenInfoModel, PowerRegenUsesTheMainPageEncoding) {
 
     // 6 is no 400 V code: the first item, a correction of the opening.
     const ParamTable v400Table = Table({{11, 400}, {12, 6}});
-    GenInfoEdits v400(DeviceKind::Power, v400Table);
+    GenInfoEdits v400(Power, v400Table);
     v400.Open();
     EXPECT_EQ(std::tuple(v400.Selection().RegenIndex, v400.Tracker().Shown(12, 6)),
               std::tuple(0, 0));
 
     const ParamTable v110 = Table({{11, 110}, {12, 3}});
-    GenInfoEdits none(DeviceKind::Power, v110);
+    GenInfoEdits none(Power, v110);
     none.Open();
     EXPECT_EQ(none.Selection().RegenIndex, -1);
     none.ChooseRegen(0);
