@@ -89,14 +89,16 @@ TEST(TraceMeasurements, StepsWithKnownAnswers) {
         SCOPED_TRACE(c.name);
         const auto step = MeasureStep(c.values, {PeriodMs, Before, 0.02});
         ASSERT_TRUE(step);
-        if (c.overshoot >= 0)
+        if (c.overshoot >= 0) {
             EXPECT_NEAR(step->OvershootPercent, c.overshoot, 1.0);
-        if (c.rise > 0) // a missing figure reads -1: far outside every margin
+        }
+        if (c.rise > 0) { // a missing figure reads -1: far outside every margin
             EXPECT_NEAR(step->RiseTimeMs.value_or(-1), c.rise, c.rise * 0.05);
-        if (c.settling < 0)
-            EXPECT_FALSE(step->SettlingTimeMs);
-        else
+        }
+        EXPECT_EQ(step->SettlingTimeMs.has_value(), c.settling >= 0);
+        if (c.settling >= 0) {
             EXPECT_NEAR(step->SettlingTimeMs.value_or(-1), c.settling, c.settling * 0.1);
+        }
         EXPECT_FALSE(step->SteadyStateError); // no reference given
     }
 }

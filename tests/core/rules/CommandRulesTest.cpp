@@ -11,13 +11,15 @@ namespace {
 
 CommandStates States(DeviceKind kind, bool online, bool expert = false, int family = 0,
                      bool bootRecord = false) {
-    return ComputeCommandStates({.Kind = kind,
-                                 .Online = online,
-                                 .Expert = expert,
-                                 .ModelFamily = family,
-                                 .BootRecordUsable = bootRecord,
-                                 .UnitAddress = 7,
-                                 .LinkBaseAddress = 3});
+    CommandInputs in;
+    in.Kind = kind;
+    in.Online = online;
+    in.Expert = expert;
+    in.ModelFamily = family;
+    in.BootRecordUsable = bootRecord;
+    in.UnitAddress = 7;
+    in.LinkBaseAddress = 3;
+    return ComputeCommandStates(in);
 }
 
 TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
@@ -101,18 +103,21 @@ TEST(CommandRules, UserLevelOpenComparisonsAndAnOpenOscilloscope) {
                         States(DeviceKind::Std, true)[Command::Diagnostic].Enabled),
               std::pair(true, false));
     // An open comparison disables the command that would open a second one.
-    const CommandStates drive = ComputeCommandStates({.Online = true, .DriveCompareOpen = true});
-    const CommandStates both =
-        ComputeCommandStates({.Online = true, .DriveCompareOpen = true, .FileCompareOpen = true});
+    CommandInputs compare;
+    compare.Online = compare.DriveCompareOpen = true;
+    const CommandStates drive = ComputeCommandStates(compare);
+    compare.FileCompareOpen = true;
     EXPECT_EQ(std::tuple(drive[Command::DriveCompare].Enabled, drive[Command::FileCompare].Enabled,
-                         both[Command::FileCompare].Enabled),
+                         ComputeCommandStates(compare)[Command::FileCompare].Enabled),
               std::tuple(false, true, false));
     // An open oscilloscope: its button closes it, Select Drive closes it first, Com Port
     // follows the line; work that would take the line or change the drive's data waits.
     for (const bool online : {false, true}) {
-        // Expert: Diagnostic would be offered.
-        const CommandStates s =
-            ComputeCommandStates({.Online = online, .Expert = true, .OscilloscopeOpen = true});
+        CommandInputs in;
+        in.Online = online;
+        in.Expert = true; // Diagnostic would be offered
+        in.OscilloscopeOpen = true;
+        const CommandStates s = ComputeCommandStates(in);
         for (Command c : {Command::Oscilloscope, Command::SelectDrive, Command::Exit})
             EXPECT_TRUE(s[c].Enabled) << InfoOf(c).Name << online;
         EXPECT_EQ(s[Command::ComPort].Enabled, !online);

@@ -159,12 +159,12 @@ TEST(OscilloReading, GridsAutoscaleAndUnits) {
 }
 
 TEST(OscilloReading, LegendAndTiling) {
-    ScopeRecording recording{
-        .TriggerSlope = 2,
-        .TriggerLevel = -40,
-        .TimeBase = QStringLiteral("50 ms/div"),
-        .Delay = 250,
-        .Channels = {{{true, "Speed", "50 rpm/div", 100}, {false, "Current", "1 %/div", 0}}}};
+    ScopeRecording recording;
+    recording.TriggerSlope = 2;
+    recording.TriggerLevel = -40;
+    recording.Delay = 250;
+    recording.TimeBase = QStringLiteral("50 ms/div");
+    recording.Channels = {{{true, "Speed", "50 rpm/div", 100}, {false, "Current", "1 %/div", 0}}};
     const QDateTime when(QDate(2024, 3, 9), QTime(14, 5, 7));
     EXPECT_EQ(OscilloLegendLines(recording, QStringLiteral("Drive, address 1"), when),
               QStringList({"Channel 1: Speed, 50 rpm/div, offset 100 rpm", "Channel 2: off",
