@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
