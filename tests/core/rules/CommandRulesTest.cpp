@@ -1,4 +1,6 @@
+// The main window's rules: which commands it offers, its status panel, where child windows open.
 #include "core/rules/CommandRules.h"
+#include "core/rules/ChildPlacement.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -73,8 +75,9 @@ TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
                       std::tuple(QString(online ? "On Line" : "Off Line"),
                                  QString(online ? r.deviceId : ""), online ? r.idWidth : 30));
             if (!online) {
-                EXPECT_FALSE(s.Panel.Selector2Enabled);
-                EXPECT_TRUE(s.Panel.ClearValues && s.Panel.ClearSelectorMarks);
+                EXPECT_EQ(std::tuple(s.Panel.Selector2Enabled, s.Panel.ClearValues,
+                                     s.Panel.ClearSelectorMarks),
+                          std::tuple(false, true, true));
                 continue;
             }
             EXPECT_EQ(s.DriveMenuCaption, r.driveMenu);
@@ -91,26 +94,24 @@ TEST(CommandRules, CommandsByLineStateAndOnLineLayoutForEveryKind) {
               "000255");
 }
 
-TEST(CommandRules, UserLevelGovernsDiagnosticAndUsersItem) {
+TEST(CommandRules, UserLevelOpenComparisonsAndAnOpenOscilloscope) {
     // Diagnostic is an Expert command, on or off line (off line it says "Off Line !").
     const CommandStates expert = States(DeviceKind::Std, false, true);
     EXPECT_EQ(States(DeviceKind::Std, false).UserItemCaption + expert.UserItemCaption,
               "&Change&Release");
-    EXPECT_TRUE(expert[Command::Diagnostic].Enabled);
-    EXPECT_FALSE(States(DeviceKind::Std, true)[Command::Diagnostic].Enabled);
+    EXPECT_EQ(std::pair(expert[Command::Diagnostic].Enabled,
+                        States(DeviceKind::Std, true)[Command::Diagnostic].Enabled),
+              std::pair(true, false));
     // An open comparison disables the command that would open a second one.
     CommandInputs compare;
-    compare.Online = true;
-    compare.DriveCompareOpen = true;
-    EXPECT_FALSE(ComputeCommandStates(compare)[Command::DriveCompare].Enabled);
-    EXPECT_TRUE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
+    compare.Online = compare.DriveCompareOpen = true;
+    const CommandStates drive = ComputeCommandStates(compare);
     compare.FileCompareOpen = true;
-    EXPECT_FALSE(ComputeCommandStates(compare)[Command::FileCompare].Enabled);
-}
-
-TEST(CommandRules, AnOpenOscilloscopeKeepsTheWayOut) {
-    // Its button closes it, Select Drive closes it first, Com Port follows the line; work
-    // that would take the line or change the drive's data waits.
+    EXPECT_EQ(std::tuple(drive[Command::DriveCompare].Enabled, drive[Command::FileCompare].Enabled,
+                         ComputeCommandStates(compare)[Command::FileCompare].Enabled),
+              std::tuple(false, true, false));
+    // An open oscilloscope: its button closes it, Select Drive closes it first, Com Port
+    // follows the line; work that would take the line or change the drive's data waits.
     for (const bool online : {false, true}) {
         CommandInputs in;
         in.Online = online;
@@ -151,6 +152,36 @@ TEST(CommandRules, StatusPanelRowsSelectorsAndCaptions) {
     EXPECT_EQ(std::tuple(numbers.size(), numbers.back()), std::tuple(256, QString("255")));
     EXPECT_EQ(SelectorEntries(DeviceKind::Drive, 2, {"a", "b"}), QStringList({"a", "b"}));
     EXPECT_EQ(SelectorEntries(DeviceKind::Orca230, 1, {}), first);
+}
+
+// Inside the free area, beside the others, cascading when full.
+TEST(ChildPlacement, OpensInTheFreeAreaBesideTheOthers) {
+    const QRect area(0, 0, 1000, 600);
+    const QRect mainPage(0, 0, 400, 500), panel(800, 0, 200, 600);
+    const int step = CascadeStep;
+    struct Case {
+        const char* Name;
+        QRect Panel;
+        std::vector<QRect> Open;
+        QSize Size;
+        QRect Expected;
+    } const cases[] = {
+        {"empty frame", {}, {}, {300, 200}, {0, 0, 300, 200}},
+        {"larger than the frame", {}, {}, {1200, 700}, {0, 0, 1000, 600}},
+        {"panel over the right part", panel, {}, {900, 200}, {0, 0, 800, 200}},
+        {"panel outside the area", {1000, 0, 200, 600}, {}, {900, 200}, {0, 0, 900, 200}},
+        {"beside the main page", {}, {mainPage}, {300, 300}, {400, 0, 300, 300}},
+        {"below when no room beside", {}, {{0, 0, 800, 300}}, {300, 200}, {0, 300, 300, 200}},
+        {"beside the second", {}, {mainPage, {400, 0, 300, 300}}, {250, 250}, {700, 0, 250, 250}},
+        {"beside, up to the panel", panel, {mainPage}, {400, 300}, {400, 0, 400, 300}},
+        {"below, no room by the panel", panel, {{0, 0, 400, 200}}, {450, 300}, {0, 200, 450, 300}},
+        // No place is free: the one covering least, its caption below the other's.
+        {"cascades when full", {}, {{0, 0, 1000, 300}}, {1000, 400}, {0, 200, 1000, 400}},
+        {"keeps the caption seen", {}, {{0, 0, 1000, 600}}, {900, 500}, {0, 100, 900, 500}},
+        {"cascades from the corner", {}, {{0, 0, 600, 600}}, {900, 500}, {step, step, 900, 500}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceChildWindow(area, c.Panel, c.Open, c.Size), c.Expected) << c.Name;
 }
 
 } // namespace

@@ -129,12 +129,11 @@ TEST(ProfileRules, DisplaySuccessorLoopLimitsAndTrapezoid) {
     for (const auto& [stored, index] : successors)
         EXPECT_EQ(SuccessorIndex(stored), index) << stored;
 
-    // A task naming itself and tasks naming each other are the editor's; no successor.
-    EXPECT_FALSE(IsProfileLoop(4, 0));
-    // The limits from 8000 and 3000 rpm are the editor's.
-    EXPECT_EQ(MaxPositionSpeed(-5), 0);
-    EXPECT_TRUE(SpeedOverMax(6001, 6000));
-    EXPECT_FALSE(SpeedOverMax(6000, 6000));
+    // No successor is no loop (a task naming itself, tasks naming each other: the editor's);
+    // no limit from a negative speed (those from 8000 and 3000 rpm: the editor's).
+    EXPECT_EQ(std::tuple(IsProfileLoop(4, 0), MaxPositionSpeed(-5), SpeedOverMax(6001, 6000),
+                         SpeedOverMax(6000, 6000)),
+              std::tuple(false, 0, true, false));
 
     EXPECT_EQ(TaskBase(31) + 15, 831);
     // Ramps given for 6000 rpm are halved for 3000 rpm. (The points' places on the
@@ -143,18 +142,16 @@ TEST(ProfileRules, DisplaySuccessorLoopLimitsAndTrapezoid) {
     auto p = TrapezoidPoints(3000, 1000, 500, 6000, x);
     EXPECT_EQ(QStringList({p[0].Label, p[1].Label, p[2].Label, p[3].Label}),
               QStringList({"Start", "Acc = 500.0 ms", "Dec = 250.0 ms", "End"}));
-    EXPECT_EQ(p[1].Y, 3000);
-    EXPECT_EQ(p[3].X, x);
+    EXPECT_EQ(std::tuple(p[1].Y, p[3].X), std::tuple(3000, x));
     // A speed below 10 ramps as 10 but is drawn as typed; no maximum divides nothing by 0.
     p = TrapezoidPoints(5, 600, 600, 6000, x);
-    EXPECT_EQ(p[1].Label, "Acc = 1.0 ms");
-    EXPECT_EQ(p[1].Y, 5);
+    EXPECT_EQ(std::tuple(p[1].Label, p[1].Y), std::tuple(QString("Acc = 1.0 ms"), 5));
     p = TrapezoidPoints(100, 600, 600, 0, x);
     EXPECT_TRUE(std::isfinite(p[1].X) && std::isfinite(p[2].X));
 
-    EXPECT_EQ(SpeedAxisMax(1000, 6000), 1015);
-    EXPECT_EQ(SpeedAxisMax(1001, 6000), 6015);
-    EXPECT_EQ(SpeedAxisMax(500, 3001), 515);
+    EXPECT_EQ(
+        (std::vector{SpeedAxisMax(1000, 6000), SpeedAxisMax(1001, 6000), SpeedAxisMax(500, 3001)}),
+        (std::vector{1015, 6015, 515}));
 }
 
 } // namespace
