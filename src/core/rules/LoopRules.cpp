@@ -20,12 +20,12 @@ SpeedAddresses SpeedAddressTable(DeviceKind kind) {
 }
 
 PositionAddresses PositionAddressTable(DeviceKind kind) {
-    static constexpr PositionAddresses plain{41, 39, 38, 42, 0, 49, 44, 45, 46, 47, 71};
+    static constexpr PositionAddresses plain{41, 39, 38, 42, 0, 49, 44, 45, 46, 47};
     static constexpr PerKind<PositionAddresses> table{
         .Std = plain,
         .Power = plain,
-        .Drive = {59, 57, 58, 61, 60, 71, 66, 68, 69, 70, 78},
-        .Orca230 = {41, 38, 39, 42, 0, 49, 44, 45, 46, 47, 71}};
+        .Drive = {59, 57, 58, 61, 60, 71, 66, 68, 69, 70},
+        .Orca230 = {41, 38, 39, 42, 0, 49, 44, 45, 46, 47}};
     return table[kind];
 }
 

@@ -24,7 +24,7 @@ inline constexpr int RotaryBit = 0x20;
 struct PositionAddresses {
     int FeedForward, KpDynamic, KpStatic;
     int ErrorLow, ErrorHigh; // ErrorHigh 0: a 16-bit field on ErrorLow
-    int Filter, Polarity, Pulses, Numerator, Denominator, GearingTag;
+    int Filter, Polarity, Pulses, Numerator, Denominator;
 };
 PositionAddresses PositionAddressTable(DeviceKind kind);
 inline constexpr int PolarityBit = 0x08;

@@ -32,7 +32,6 @@ TFPosit::TFPosit(TDriver& driver, QWidget* parent)
 
     gGearing_ = new QGroupBox(QStringLiteral(" Gearing "), this);
     gGearing_->setObjectName(QStringLiteral("GGearing"));
-    gGearing_->setProperty("tag", a_.GearingTag);
     auto* gear = new QGridLayout(gGearing_);
     cPulse_ = NewList(QStringLiteral("CPulse"), gGearing_);
     for (int pulses : PulsesPerTurn())
