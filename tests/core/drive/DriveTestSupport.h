@@ -5,7 +5,6 @@
 #include "core/drive/CliDriverHost.h"
 #include "core/drive/TDriver.h"
 #include "core/link/ModbusMaster.h"
-#include "core/link/RegisterFrames.h"
 #include "core/seams/RecordingMessages.h"
 #include "sim/engine/Frames.h"
 #include "ui/shell/WaitFor.h"
@@ -22,49 +21,45 @@
 
 namespace kelm::test {
 
+using Pairs = std::vector<std::pair<int, int>>;
+
 // A drive answering function 3 and 16 from a register map, as the responder of the scripted
 // line. Records every request. Addresses in Silent make it stay quiet; a request touching
-// ThrowAt throws (an error raised inside a transfer step). OnWrite may change the map after a
-// write (the command handshake of a drive).
+// ThrowAt throws (an error raised inside a transfer step). The Clearing register clears the
+// bits as soon as they are written, and OnWrite may change the map after a write to the given
+// address (the command handshake of a drive).
 class RegisterMapDrive {
 public:
-    struct Request {
-        std::uint8_t Function = 0;
-        std::uint16_t Address = 0, Count = 0;
-        std::vector<std::uint16_t> Values; // written values
-    };
-
     Delivery Answer(std::span<const std::uint8_t> data) {
         std::lock_guard lock(mutex_);
         const sim::DecodeResult decoded =
             sim::DecodeRequest(sim::FrameVariant::Plain, data.data(), data.size());
         if (decoded.status != sim::DecodeStatus::Valid)
             return {};
-        const sim::Request& frame = decoded.request;
-        const Request request{frame.function, frame.firstRegister, frame.count, frame.values};
-        requests_.push_back(request);
-        for (int i = 0; i < request.Count; ++i) {
-            if (ThrowAt.count(static_cast<std::uint16_t>(request.Address + i)))
+        const sim::Request& r = requests_.emplace_back(decoded.request);
+        std::vector<std::uint16_t> values;
+        for (int i = 0; i < r.count; ++i) {
+            const auto address = static_cast<std::uint16_t>(r.firstRegister + i);
+            if (ThrowAt.count(address))
                 throw std::runtime_error("channel failure");
-            if (Silent.count(static_cast<std::uint16_t>(request.Address + i)))
+            if (Silent.count(address))
                 return {};
+            values.push_back(Registers[address]);
         }
-        if (request.Function == sim::FunctionRead) {
-            std::vector<std::uint16_t> values;
-            for (int i = 0; i < request.Count; ++i)
-                values.push_back(Registers[static_cast<std::uint16_t>(request.Address + i)]);
-            return {sim::EncodeReadReply(sim::FrameVariant::Plain, frame.address, request.Address,
-                                         values)};
-        }
-        for (std::size_t i = 0; i < request.Values.size(); ++i)
-            Registers[static_cast<std::uint16_t>(request.Address + i)] = request.Values[i];
+        if (r.function == sim::FunctionRead)
+            return {
+                sim::EncodeReadReply(sim::FrameVariant::Plain, r.address, r.firstRegister, values)};
+        for (std::size_t i = 0; i < r.values.size(); ++i)
+            Registers[static_cast<std::uint16_t>(r.firstRegister + i)] = r.values[i];
+        if (Clearing == r.firstRegister)
+            Registers[r.firstRegister] = 0;
         if (OnWrite)
-            OnWrite(request);
-        return {sim::EncodeWriteReply(sim::FrameVariant::Plain, frame.address, request.Address,
-                                      request.Count)};
+            OnWrite(r.firstRegister);
+        return {
+            sim::EncodeWriteReply(sim::FrameVariant::Plain, r.address, r.firstRegister, r.count)};
     }
 
-    std::vector<Request> Requests() const {
+    std::vector<sim::Request> Requests() const {
         std::lock_guard lock(mutex_);
         return requests_;
     }
@@ -76,11 +71,12 @@ public:
     // Set up before the driver runs; read/written under the drive's own lock.
     std::map<std::uint16_t, std::uint16_t> Registers;
     std::set<std::uint16_t> Silent, ThrowAt;
-    std::function<void(const Request&)> OnWrite;
+    int Clearing = -1;
+    std::function<void(std::uint16_t address)> OnWrite;
 
 private:
     mutable std::mutex mutex_;
-    std::vector<Request> requests_;
+    std::vector<sim::Request> requests_;
 };
 
 inline ParamEntry MakeEntry(std::uint16_t address, char kindLetter = 'A', std::int16_t value = 0) {
@@ -131,37 +127,34 @@ protected:
         UseTable(kind, entries);
     }
 
-    // Runs a whole-table transfer to its end; returns whether OnDone came. Both callbacks
-    // must run on the user-interface thread.
-    bool RunRead(TransferTarget target, int* progress = nullptr) {
+    // Runs a whole-table transfer to its end, counting its progress calls from 0; returns
+    // whether OnDone came. Both callbacks must run on the user-interface thread.
+    bool RunRead(TransferTarget target) {
         bool done = false;
         const auto onUiThread = [] { EXPECT_EQ(QThread::currentThread(), qApp->thread()); };
+        progress = 0;
         driver->StartRead(
-            target,
-            [=] {
-                onUiThread();
-                if (progress)
-                    ++*progress;
-            },
-            [&] { onUiThread(), done = true; });
+            target, [=, this] { onUiThread(), ++progress; }, [&] { onUiThread(), done = true; });
         const bool ended = WaitFor([&] { return driver->Mode() != WorkerMode::TableRead; });
         EXPECT_TRUE(ended && done) << "ended=" << ended << " mode=" << int(driver->Mode());
         return ended && done;
     }
 
-    std::vector<RegisterMapDrive::Request> Reads() const {
-        std::vector<RegisterMapDrive::Request> out;
-        for (const auto& r : drive->Requests())
-            if (r.Function == frames::ReadFunction)
-                out.push_back(r);
-        return out;
+    ParamEntry& Param(std::uint16_t address) {
+        return *driver->ActiveTable().FindByAddress(address);
     }
-    // Each write as (address, value); a write of other than one register gives value -1.
-    std::vector<std::pair<int, int>> Written() const {
-        std::vector<std::pair<int, int>> out;
-        for (const auto& w : drive->Requests())
-            if (w.Function == frames::WriteFunction)
-                out.emplace_back(w.Address, w.Values.size() == 1 ? w.Values[0] : -1);
+
+    // Each read as (address, count); each write as (address, value), a write of other than
+    // one register giving value -1.
+    Pairs Reads() const { return Requests(sim::FunctionRead); }
+    Pairs Written() const { return Requests(sim::FunctionWrite); }
+    Pairs Requests(std::uint8_t function) const {
+        Pairs out;
+        for (const auto& r : drive->Requests())
+            if (r.function == function)
+                out.emplace_back(r.firstRegister, function == sim::FunctionRead ? r.count
+                                                  : r.values.size() == 1        ? r.values[0]
+                                                                                : -1);
         return out;
     }
 
@@ -171,6 +164,7 @@ protected:
     CliDriverHost host;
     std::unique_ptr<TDriver> driver;
     std::vector<WindowsToClose> closedWith;
+    int progress = 0;
 };
 
 } // namespace kelm::test

@@ -6,7 +6,6 @@
 namespace kelm::test {
 namespace {
 
-using Pairs = std::vector<std::pair<int, int>>;
 using enum TuningProcedure;
 
 TEST(ProcedureFormats, OffsetsAndPhaseValues) {
@@ -61,18 +60,13 @@ protected:
             entries.push_back(MakeEntry(a, 'N'));
         UseTable(c.kind, entries);
         drive->Registers = c.start;
-        drive->Silent.clear();
-        drive->ClearRequests();
-        messages.Clear();
         ProcessOwedDisables().Clear();
-        if (!master->IsPortOpen()) // a lost line closed it
-            master->ReopenPort();
+        Fresh();
         // The drive: the enable and disable requests switch state bit 0.
-        drive->OnWrite = [this, regs](const RegisterMapDrive::Request& r) {
-            auto& state = drive->Registers[regs.State];
-            if (r.Address == regs.EnableRequest)
+        drive->OnWrite = [this, regs](std::uint16_t a) {
+            if (auto& state = drive->Registers[regs.State]; a == regs.EnableRequest)
                 state |= 1;
-            if (r.Address == regs.DisableRequest)
+            else if (a == regs.DisableRequest)
                 state &= static_cast<std::uint16_t>(~1U);
         };
         waiter.Script = [&](int poll, TuningWait& wait) {
@@ -98,13 +92,14 @@ protected:
         EXPECT_EQ(messages.Texts(), c.texts);
     }
 
-    // After the line was lost: the drive answers again and the port is open once more.
-    void LineBack() {
+    // The drive answers (again), nothing recorded, the port open once more (a lost line
+    // closed it).
+    void Fresh() {
         drive->Silent.clear();
         drive->ClearRequests();
         messages.Clear();
-        master->ReopenPort();
-        driver->SetOnline(true);
+        if (!master->IsPortOpen())
+            master->ReopenPort();
     }
 
     ScriptWaiter waiter;
@@ -167,18 +162,19 @@ TEST_F(ProceduresTest, PhasingAndOffsets) {
 // request bit: written once, first thing when the line answers again, and only to that unit.
 TEST_F(ProceduresTest, WhatALostLineOwesIsWrittenOnceWhenTheUnitAnswersAgain) {
     Run(LostStdPhasing);
-    LineBack();
+    Fresh();
+    driver->SetOnline(true);
     master->SelectUnit(2); // another unit: nothing for it
     EXPECT_TRUE(SettleOwedDisable(*driver));
     master->SelectUnit(1);
-    EXPECT_TRUE(SettleOwedDisable(*driver));
-    EXPECT_TRUE(SettleOwedDisable(*driver)); // once
-    EXPECT_EQ(Written(), Pairs({{74, 1}, {69, 0}}));
-    EXPECT_TRUE(messages.Texts().isEmpty());
+    EXPECT_TRUE(SettleOwedDisable(*driver) && SettleOwedDisable(*driver)); // written once
+    EXPECT_EQ(std::tuple(Written(), messages.Texts()),
+              std::tuple(Pairs{{74, 1}, {69, 0}}, QStringList()));
 
     // Still silent when tried again: said once more, and then no longer owed.
     Run(LostStdPhasing);
-    LineBack();
+    Fresh();
+    driver->SetOnline(true);
     drive->Silent.insert(74);
     EXPECT_FALSE(SettleOwedDisable(*driver));
     EXPECT_EQ(messages.Texts(), QStringList({"Device not Respondig", MayBeEnabled}));
@@ -194,8 +190,7 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
     const WriteOrigin stale = driver->Ask(QStringLiteral("Motor Phasing"));
     driver->Gate().Advance();
     EXPECT_FALSE(RunProcedure(*driver, MotorPhasing, waiter, stale));
-    EXPECT_TRUE(Written().empty());
-    EXPECT_EQ(driver->Gate().DroppedCount(), 1);
+    EXPECT_EQ(std::tuple(Written(), driver->Gate().DroppedCount()), std::tuple(Pairs{}, 1));
 
     waiter.Script = [this](int poll, TuningWait& wait) {
         if (poll == 1) {
@@ -205,8 +200,8 @@ TEST_F(ProceduresTest, ProcedureWritesGoOnlyToTheUnitItWasAskedFor) {
     };
     messages.Clear();
     EXPECT_FALSE(RunProcedure(*driver, MotorPhasing, waiter));
-    EXPECT_EQ(Written(), Pairs({{69, 0x10}, {73, 1}}));
-    EXPECT_EQ(messages.Texts(), QStringList{MayBeEnabled});
+    EXPECT_EQ(std::tuple(Written(), messages.Texts()),
+              std::tuple(Pairs{{69, 0x10}, {73, 1}}, QStringList{MayBeEnabled}));
     master->SelectUnit(1);
     EXPECT_TRUE(ProcessOwedDisables().Owed(driver->CurrentUnit()));
 }

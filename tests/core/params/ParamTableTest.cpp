@@ -1,4 +1,5 @@
 #include "core/params/ParamTable.h"
+#include "core/params/LimitCheck.h"
 #include "core/params/LinkBaud.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ ParamTable Table(std::initializer_list<std::uint16_t> addresses) {
 
 } // namespace
 
+// Position 1 of the sorted table holds address 5, not 1: no false direct hit.
 TEST(ParamTable, AddRefusesDuplicateAddressFindAndSort) {
     ParamTable t = Table({100});
     EXPECT_FALSE(t.Add(Entry(100, 'N')));
@@ -29,10 +31,8 @@ TEST(ParamTable, AddRefusesDuplicateAddressFindAndSort) {
     ParamTable sparse = Table({9, 3, 5});
     sparse.SortByAddress();
     EXPECT_EQ(std::tuple(sparse.At(0).Address, sparse.At(2).Address), std::tuple(3, 9));
-    EXPECT_EQ(sparse.FindByAddress(5), &sparse.At(1));
-    EXPECT_EQ(sparse.FindByAddress(4), nullptr);
-    // Position 1 holds address 5, not 1: no false direct hit.
-    EXPECT_EQ(sparse.FindByAddress(1), nullptr);
+    EXPECT_EQ(std::tuple(sparse.FindByAddress(5), sparse.FindByAddress(4), sparse.FindByAddress(1)),
+              std::tuple(&sparse.At(1), nullptr, nullptr));
 }
 
 TEST(ParamTable, CopyFromAndUpdateValuesFromRefuseMismatches) {
@@ -65,17 +65,43 @@ TEST(ParamTable, ColumnsDefaultsAndUnsavedChangesOnlyForAAndF) {
 }
 
 TEST(ParamTable, LinkBaudRateIsHundredTimesRegisterFiveDefault) {
-    struct Case {
-        std::uint16_t address;
-        std::int16_t defaultValue;
-        std::uint32_t baud;
-    };
-    for (const Case& c : {Case{5, 1152, 115200}, Case{5, 32767, 3276700}, Case{5, 0, 0},
-                          Case{5, -1, 0}, Case{6, 1152, 0}}) {
+    const std::tuple<std::uint16_t, std::int16_t, std::uint32_t> cases[] = {
+        {5, 1152, 115200}, {5, 32767, 3276700}, {5, 0, 0}, {5, -1, 0}, {6, 1152, 0}};
+    for (const auto& [address, defaultValue, baud] : cases) {
         ParamTable power;
-        ParamEntry entry = Entry(c.address);
-        entry.DefaultValue = c.defaultValue;
+        ParamEntry entry = Entry(address);
+        entry.DefaultValue = defaultValue;
         power.Add(entry);
-        EXPECT_EQ(LinkBaudRate(power), c.baud) << c.address << " " << c.defaultValue;
+        EXPECT_EQ(LinkBaudRate(power), baud) << address << " " << defaultValue;
     }
+}
+
+// Which written values lie outside their limits, each read by the register's signedness.
+TEST(LimitCheck, ListsWrittenValuesOutsideTheirLimits) {
+    using W = std::int16_t; // the 16-bit words the table holds
+    ParamTable table;
+    // Name, access, kind, address, min, max, default, value, file value, drive value.
+    table.Add({"Poles", 'E', 'A', 1, 2, 32, 0, 999, 0, 8});             // listed
+    table.Add({"Signed", 'E', 'A', 3, -100, 100, 0, -101, 0, 0});       // listed
+    table.Add({"Status", 'E', 'N', 4, 2, 32, 0, 999, 0, 8});            // never written
+    table.Add({"Held", 'E', 'A', 5, 2, 32, 0, 40, 0, 40});              // the drive holds it
+    table.Add({"Wide", 'E', 'A', 6, 0, W(65535), 0, W(40000), 0, 0});   // unsigned, inside
+    table.Add({"Above", 'E', 'F', 7, 0, W(50000), 0, W(60000), 0, 0});  // read back only
+    table.Add({"Beyond", 'E', 'A', 8, 0, W(50000), 0, W(60000), 0, 0}); // listed
+    // The limits themselves are inside; one step past either is outside.
+    table.Add({"AtMax", 'E', 'A', 9, 2, 32, 0, 32, 0, 0});
+    table.Add({"AtMin", 'E', 'A', 10, -100, 100, 0, -100, 0, 0});
+    table.Add({"OverMax", 'E', 'A', 11, 2, 32, 0, 33, 0, 0});
+    table.Add({"UnderMin", 'E', 'A', 12, 2, 32, 0, 1, 0, 0});
+    table.Add({"WideTop", 'E', 'A', 13, 0, W(50000), 0, W(50000), 0, 0});
+    table.Add({"WideOver", 'E', 'A', 14, 0, W(50000), 0, W(50001), 0, 0});
+    const auto outside = ValuesOutsideLimits(table);
+    EXPECT_EQ(OutOfLimitLines(outside), "Poles (1): 999, limits 2 to 32\r"
+                                        "Signed (3): -101, limits -100 to 100\r"
+                                        "Beyond (8): 60000, limits 0 to 50000\r"
+                                        "OverMax (11): 33, limits 2 to 32\r"
+                                        "UnderMin (12): 1, limits 2 to 32\r"
+                                        "WideOver (14): 50001, limits 0 to 50000");
+    KeepDriveValues(table, outside);
+    EXPECT_TRUE(ValuesOutsideLimits(table).empty());
 }

@@ -1,5 +1,5 @@
 // kelmctl's drive commands (whole-table transfers, EEPROM and reset commands, alarms,
-// profiles, the recorder, the procedures) against a running kelmsim.
+// profiles, the recorder, the procedures, the journal) against a running kelmsim.
 #include "sim/kelmsim/SimProcess.h"
 
 #include "common/ProgramRun.h"
@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -63,16 +65,12 @@ struct DriveCommands : ::testing::Test {
     void Run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
             SCOPED_TRACE((step.Control + " | " + step.Arguments.join(' ')).toStdString());
-            if (!step.Control.isEmpty()) {
-                ASSERT_TRUE(sim.Command(step.Control));
-            }
+            ASSERT_TRUE(step.Control.isEmpty() || sim.Command(step.Control));
             const qsizetype mark = Logged().size();
             const ProgramRun run = Ctl(step.Arguments);
             EXPECT_EQ(run.Code, step.Code) << run.Err.toStdString();
             QStringList written = Logged(mark, true);
-            if (step.Writes) {
-                EXPECT_EQ(written, *step.Writes);
-            }
+            EXPECT_EQ(written, step.Writes.value_or(written));
             written.removeDuplicates(); // a write asked again after a late reply counts once
             for (QString text : step.Says)
                 EXPECT_TRUE(
@@ -101,17 +99,14 @@ struct DriveCommands : ::testing::Test {
 };
 
 // The same tables through a serial device server: a TCP port bridged to the terminal.
-enum class Line { Terminal, Tcp };
-struct DriveLine : DriveCommands, ::testing::WithParamInterface<Line> {
+struct DriveLine : DriveCommands, ::testing::WithParamInterface<bool> {
     void SetUp() override {
-        overTcp = GetParam() == Line::Tcp;
+        overTcp = GetParam();
         DriveCommands::SetUp();
     }
 };
-INSTANTIATE_TEST_SUITE_P(Lines, DriveLine, ::testing::Values(Line::Terminal, Line::Tcp),
-                         [](const auto& info) {
-                             return info.param == Line::Tcp ? "Tcp" : "Terminal";
-                         });
+INSTANTIATE_TEST_SUITE_P(Lines, DriveLine, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Tcp" : "Terminal"; });
 
 // A hand-edited value above its limit stops a restore before any write (--force writes it);
 // a round trip through the files, then what stops a restore or a backup: a wrong file or kind,
@@ -258,6 +253,75 @@ TEST_F(LinkCommands, TheKindAndTheProceduresAreTheUnitsAtTheAddress) {
         {"", {"--link", "--address", "1", "--yes", "phase"}, 1, {"no commissioning procedures"}},
     });
     // clang-format on
+}
+
+// The journal: writes journalled with their old values, one change taken back exactly, the
+// undo a change of its own, commands without values.
+struct JournalCommands : DriveCommands {
+    void SetUp() override {
+        qputenv("XDG_DATA_HOME", files.path().toLocal8Bit()); // a journal of this test's own
+        DriveCommands::SetUp();
+    }
+    // The journal as "change register old new result" or "change command result" lines.
+    QStringList Entries() {
+        QStringList out;
+        for (const QString& line : Ctl({"journal", "--format", "json"}).Out.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (o.isEmpty())
+                continue;
+            const QString what = o["command"].isString() ? o["command"].toString()
+                                                         : QStringLiteral("%1 %2 %3")
+                                                               .arg(o["register"].toInt())
+                                                               .arg(o["old"].toInt())
+                                                               .arg(o["new"].toInt());
+            out << QStringLiteral("%1 %2 %3")
+                       .arg(o["change"].toInt())
+                       .arg(what, o["result"].toString());
+        }
+        return out;
+    }
+};
+
+TEST_F(JournalCommands, UndoRestoresTheOldValuesAsAChangeOfItsOwn) {
+    const QString before = Ctl({"read", "23", "2"}).Out;
+    ASSERT_EQ(Ctl({"write", "23", "11", "12"}).Code, 0);
+    ASSERT_EQ(Ctl({"write", "24", "13"}).Code, 0);
+    const ProgramRun asked = Ctl({"journal", "undo", "1"});
+    EXPECT_EQ(asked.Code, 1) << asked.Err.toStdString(); // no terminal, no --yes
+    EXPECT_TRUE(asked.Out.contains("  24 : 12 -> ")) << asked.Out.toStdString();
+    EXPECT_EQ(Ctl({"read", "23", "2"}).Out, "23\t11\n24\t13\n");
+
+    const ProgramRun undo = Ctl({"--yes", "journal", "undo", "1"});
+    EXPECT_EQ(undo.Code, 0) << undo.Err.toStdString();
+    EXPECT_EQ(Ctl({"read", "23", "2"}).Out, before);
+    const QStringList entries = Entries();
+    ASSERT_EQ(entries.size(), 5) << entries.join('\n').toStdString();
+    // Newest first.
+    EXPECT_TRUE(entries[0].startsWith("3 23 11 ") && entries[1].startsWith("3 24 13 "))
+        << entries.join('|').toStdString();
+    EXPECT_EQ(entries[2], "2 24 12 13 written");
+    EXPECT_TRUE(Ctl({"journal"}).Out.contains("Undo change 1"));
+
+    // A change made on another drive (its model edited in the file): refused, nothing written.
+    const QString journal = Text("kelmdrive/journal.jsonl");
+    QString last = journal.split('\n').value(4);
+    ASSERT_TRUE(last.contains("\"change\":3")) << last.toStdString();
+    last.replace("\"change\":3", "\"change\":9").replace("\"model\":\"", "\"model\":\"X");
+    ASSERT_TRUE(Write("kelmdrive/journal.jsonl", journal + last + '\n'));
+    const ProgramRun other = Ctl({"--yes", "journal", "undo", "9"});
+    EXPECT_EQ(other.Code, 2);
+    EXPECT_TRUE(other.Err.contains("Change 9 was made on another drive: model X"))
+        << other.Err.toStdString();
+    EXPECT_EQ(Ctl({"read", "23", "2"}).Out, before);
+    const ProgramRun missing = Ctl({"--yes", "journal", "undo", "99"});
+    EXPECT_TRUE(missing.Code == 2 && missing.Err.contains("Change 99 is not in the journal"));
+}
+
+TEST_F(JournalCommands, CommandsAreJournalledWithoutValues) {
+    ASSERT_EQ(Ctl({"eeprom", "save"}).Code, 0);
+    EXPECT_EQ(Entries(), QStringList{"1 Save Data To EEPROM written"});
+    const ProgramRun undo = Ctl({"--yes", "journal", "undo", "1"});
+    EXPECT_TRUE(undo.Code == 0 && undo.Err.contains("left nothing to take back"));
 }
 
 } // namespace
