@@ -71,11 +71,13 @@ bool TDriver::ReadRegs(std::uint16_t address, std::uint16_t* buffer, bool report
 }
 
 void TDriver::ReportFailedTransfer() {
+    // The port is closed holding the line, as a poll may have resumed meanwhile; the box
+    // comes after, when the line is free.
     bool removed = false;
-    {
-        MasterUseCheck::Scope use(*masterCheck_); // not during the box: the line is free then
+    UseLine([&] {
         removed = master_.CloseAfterFailure();
-    }
+        return true;
+    });
     master_.ReportFailure(removed);
     GoOffline();
 }
