@@ -14,9 +14,11 @@ QString Escaped(const QString& text) {
 
 QString Cell(const QString& text, bool header, bool nowrap) {
     const char* tag = header ? "th" : "td";
+    // A line break inside a cell's text stays one.
+    const QString html = Escaped(text).replace(QLatin1Char('\n'), QLatin1String("<br>"));
     return QStringLiteral("<%1%2>%3</%1>")
         .arg(QLatin1String(tag),
-             nowrap ? QStringLiteral(" style=\"white-space:nowrap\"") : QString(), Escaped(text));
+             nowrap ? QStringLiteral(" style=\"white-space:nowrap\"") : QString(), html);
 }
 
 // One table row; the columns in nowrap stay on one line (times, values).
@@ -76,7 +78,8 @@ std::vector<ReportParameter> DifferingParameters(const ParamTable& table, Device
 }
 
 std::vector<ReportChange> SessionChanges(const std::vector<JournalEntry>& entries,
-                                         const ReportDrive& drive, const QDateTime& since) {
+                                         const ReportDrive& drive, const QDateTime& since,
+                                         const ParamTable& table) {
     std::vector<ReportChange> changes;
     for (const JournalEntry& e : entries) {
         if (e.Kind != drive.KindText || e.Address != drive.Address ||
@@ -103,6 +106,10 @@ std::vector<ReportChange> SessionChanges(const std::vector<JournalEntry>& entrie
             };
             change.Register = QString::number(*e.Register);
             change.Name = e.Name;
+            if (const ParamEntry* entry =
+                    table.FindByAddress(static_cast<std::uint16_t>(*e.Register));
+                change.Name.isEmpty() && entry != nullptr)
+                change.Name = entry->Name;
             change.OldValue = text(e.OldValue);
             change.NewValue = text(e.NewValue);
             change.Unit = single ? display.Unit : QString();
@@ -163,9 +170,11 @@ QString ReportHtml(const CommissioningReport& r) {
             if (!c.Register.isEmpty())
                 values = c.OldValue + QStringLiteral(" -> ") + c.NewValue +
                          (c.Unit.isEmpty() ? QString() : QStringLiteral(" ") + c.Unit);
-            html += Row({TimeText(c.Time), QString::number(c.Change), c.Register, c.Name, values,
-                         c.Action, c.Result},
-                        false, {0, 1, 2, 4, 6});
+            // The date above the time leaves the room to the names and actions.
+            const QString time = c.Time.toString(QStringLiteral("yyyy-MM-dd\nHH:mm:ss"));
+            html += Row(
+                {time, QString::number(c.Change), c.Register, c.Name, values, c.Action, c.Result},
+                false, {0, 1, 2, 4, 6});
         }
         html += QStringLiteral("</table>\n");
     }

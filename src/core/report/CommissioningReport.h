@@ -73,9 +73,11 @@ struct CommissioningReport {
 std::vector<ReportParameter> DifferingParameters(const ParamTable& table, DeviceKind kind);
 
 // The journal's entries for this drive (kind, address and identity) from `since` on, oldest
-// first, with values as the pages show them.
+// first, with values as the pages show them. A write journalled without its parameter's
+// name (a raw write of kelmctl) is named from `table`.
 std::vector<ReportChange> SessionChanges(const std::vector<JournalEntry>& entries,
-                                         const ReportDrive& drive, const QDateTime& since);
+                                         const ReportDrive& drive, const QDateTime& since,
+                                         const ParamTable& table);
 
 // The report as a complete HTML page; every text from the drive or the journal is escaped.
 QString ReportHtml(const CommissioningReport& report);

@@ -24,7 +24,8 @@ CommissioningReport BuildReport(const TDriver& driver, const ReportRun& run, QSt
     const Journal::Listing listing = Journal(Journal::Options{JournalPath()}).Read();
     if (notes != nullptr)
         *notes << listing.Skipped;
-    report.Changes = SessionChanges(listing.Entries, report.Drive, run.ChangesSince);
+    report.Changes =
+        SessionChanges(listing.Entries, report.Drive, run.ChangesSince, driver.ActiveTable());
     return report;
 }
 

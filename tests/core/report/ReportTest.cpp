@@ -63,15 +63,20 @@ TEST(ReportChanges, ThisDrivesChangesSinceTheStart) {
     command.Register = command.OldValue = command.NewValue = std::nullopt;
     command.Command = "EEPROM save";
     otherDrive.Identity.Firmware = "2.4";
+    JournalEntry unnamed = entry(5, 1, 15, 25); // a raw write: named from the table
+    unnamed.Name.clear();
+    ParamTable table;
+    table.Add(Entry(27, 'A', 5, 25));
     QStringList listed;
-    for (const ReportChange& c : SessionChanges(
-             {entry(-1, 1, 5, 6), entry(1, 1, 5, 15), entry(2, 1, 15, 15),
-              entry(3, 1, 15, 15, JournalResult::Failed), entry(4, 2, 5, 6), command, otherDrive},
-             drive, start))
+    for (const ReportChange& c :
+         SessionChanges({entry(-1, 1, 5, 6), entry(1, 1, 5, 15), entry(2, 1, 15, 15),
+                         entry(3, 1, 15, 15, JournalResult::Failed), entry(4, 2, 5, 6), unnamed,
+                         command, otherDrive},
+                        drive, start, table))
         listed << QString::number(c.Change) + ' ' + c.Register + ' ' + c.Name + ' ' + c.OldValue +
                       ' ' + c.NewValue + c.Unit + ' ' + c.Result;
     EXPECT_EQ(listed, QStringList({"1 27 PID 0,5 1,5ms written", "3 27 PID 1,5 1,5ms failed",
-                                   "6  EEPROM save   written"}));
+                                   "5 27 R27 1,5 2,5ms written", "6  EEPROM save   written"}));
 }
 
 // Every text from the drive, the journal or the system is escaped; the picture only appears
@@ -86,8 +91,10 @@ TEST(ReportHtml, TextsAreEscaped) {
         report.UserName = report.Drive.Port = raw;
         report.Parameters.push_back({27, raw, "1", "2", "ms"});
         report.Changes.emplace_back().Action = raw;
+        report.Changes.back().Time = QDateTime(QDate(2024, 5, 2), QTime(8, 1));
         const QString html = ReportHtml(report);
         EXPECT_EQ(html.count(escaped), 4);
+        EXPECT_TRUE(html.contains(">2024-05-02<br>08:01:00<")); // the date above the time
         EXPECT_FALSE(html.contains(raw) || html.contains("<img"));
         report.PictureName = raw;
         EXPECT_TRUE(ReportHtml(report).contains("<img src=\"" + escaped + "\""));
