@@ -83,8 +83,6 @@ std::optional<MachineManifest> Load(const QString& folder) {
     return manifest;
 }
 
-} // namespace
-
 // The line as the manifest records it: the device path, with the COM number the program
 // speaks of, as the journal and the report name the port.
 MachinePort PortOf(ShellHost& shell) {
@@ -97,6 +95,8 @@ MachinePort PortOf(ShellHost& shell) {
     return MachinePort::OfLink(path.isEmpty() ? com : QStringLiteral("%1 (%2)").arg(path, com),
                                line.BaudRate, line.ParityCode);
 }
+
+} // namespace
 
 bool Available(ShellHost& shell) {
     return shell.Master().IsLinkMode() && shell.Master().IsPortOpen();
